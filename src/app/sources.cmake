@@ -1,0 +1,4 @@
+if(TAVIMO_BUILD_UI)
+    target_sources(tavimo_ui PRIVATE
+    )
+endif()

@@ -1,0 +1,75 @@
+// The timed subtitle track of the clip that plays: entries in file order and
+// the lookup the mixer makes for every frame.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tavimo {
+
+// One timed text. Time-based entries carry start/end in milliseconds;
+// frame-based entries (endFrame != 0) carry frame numbers that become times
+// only at lookup, from the frame rate of the video.
+struct SubtitleEntry {
+    int64_t start = 0;     // ms, inclusive
+    int64_t end = 0;       // ms, exclusive
+    std::string text;      // UTF-8, lines separated by "\n"
+    int16_t lines = 0;     // lines the mixer reserves height for
+    int32_t startFrame = 0;
+    int32_t endFrame = 0;  // exclusive; non-zero marks a frame-based entry
+
+    bool FrameBased() const { return endFrame != 0; }
+    bool operator==(const SubtitleEntry&) const = default;
+};
+
+using SubtitleEntries = std::vector<SubtitleEntry>;
+
+// Index returned by FindEntryAt when no entry is due.
+constexpr int kNoEntry = -1;
+
+// The lookup over one list of entries. `t` is the frame's media time in ms,
+// `fps` the video's frame rate at this frame, `cursor` the caller's lookup
+// cursor (0 for a new mixer), updated in place. Returns the index of the entry
+// to draw, or kNoEntry. Never allocates. Any thread.
+int FindEntryAt(const SubtitleEntries& entries, int64_t t, double fps, int32_t& cursor);
+
+// Start and end of `entry` in ms at frame rate `fps`.
+int64_t EntryStartMs(const SubtitleEntry& entry, double fps);
+int64_t EntryEndMs(const SubtitleEntry& entry, double fps);
+
+// The one track of the player. Clear and Fill run on the UI thread while the
+// mixer looks up on a streaming thread: every change publishes a complete new
+// list, so a reader holding a snapshot never sees a half-filled track.
+class SubtitleTrack {
+public:
+    using Snapshot = std::shared_ptr<const SubtitleEntries>;
+
+    SubtitleTrack();
+
+    // Removes every entry. UI thread.
+    void Clear();
+    // Replaces the entries with `entries` in one step. UI thread.
+    void Fill(SubtitleEntries entries);
+
+    // The current entries; stays valid and unchanged while held. The pointer
+    // changes with every Clear/Fill. Any thread; does not allocate.
+    Snapshot Current() const;
+
+    size_t Count() const { return Current()->size(); }
+    // Copy of entry i (0 <= i < Count()). Any thread.
+    SubtitleEntry At(size_t i) const { return Current()->at(i); }
+
+    // FindEntryAt on the current entries. Any thread.
+    int FindEntryAt(int64_t t, double fps, int32_t& cursor) const;
+
+private:
+    void Publish(Snapshot next);
+
+    mutable std::mutex mutex_;  // guards entries_ (the pointer, not the list)
+    Snapshot entries_;
+};
+
+}  // namespace tavimo
