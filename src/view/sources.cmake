@@ -1,0 +1,6 @@
+if(TAVIMO_BUILD_UI)
+    target_sources(tavimo_ui PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/tavimo_view.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/sliders.cpp
+    )
+endif()
