@@ -1,0 +1,133 @@
+// CSubtitles: the subtitle mixer's core. It looks up the entry due at a
+// frame's time, draws its text into a 32-bit bitmap with QPainter and blends
+// that bitmap into the frame by the rule of the frame's pixel format. Plain
+// C++ and QtGui; the GStreamer element maps frames and calls it.
+#pragma once
+
+#include "subtitles/subtitle_shared.h"
+#include "subtitles/subtitle_track.h"
+
+#include <QFont>
+#include <QImage>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavimo {
+
+// Status codes in the COM convention (negative is failure).
+enum class MixResult : int32_t {
+    Ok = 0,                                              // S_OK: deliver the frame
+    Drop = 1,                                            // S_FALSE: drop the frame
+    TypeNotAccepted = static_cast<int32_t>(0x8004022A),  // VFW_E_TYPE_NOT_ACCEPTED
+};
+
+// Pixel layouts the mixer tells apart. I420 and NV12 share YV12's rule (their
+// luma plane is the same); Other passes unchanged.
+enum class VideoSubtype { YUY2, RGB24, RGB32, RGB565, RGB555, YV12, I420, NV12, Other };
+
+// Description of an offered input format. RGB formats store rows bottom-up
+// when height is positive and top-down when it is negative; the other
+// formats are always top-down.
+struct VideoFormat {
+    VideoSubtype subtype = VideoSubtype::Other;
+    int32_t width = 0;
+    int32_t height = 0;     // signed, see above
+    uint16_t bitCount = 0;  // bits per pixel of the packed or luma layout
+};
+
+// A mapped frame: plane 0 is the packed picture or the luma plane. Strides are
+// in bytes, >= the row's length; other planes are never touched.
+struct VideoPlanes {
+    uint8_t* data[3] = {nullptr, nullptr, nullptr};
+    int32_t stride[3] = {0, 0, 0};
+};
+
+// The time of one frame. `start` is the frame's stream time in 100-ns units,
+// `duration` its length in 100-ns units (<= 0: unknown), `rate` the rate
+// already applied to these times (normally 1.0), `fallbackFps` the format's
+// frame rate (0: unknown).
+struct FrameTime {
+    bool valid = false;  // false: the frame has no time stamp
+    int64_t start = 0;
+    int64_t duration = 0;
+    double rate = 1.0;
+    double fallbackFps = 0.0;
+};
+
+class CSubtitles {
+  public:
+    // Reads `track` and `shared` (both owned by the player record, which
+    // outlives the mixer) on the streaming thread. Any thread.
+    CSubtitles(const SubtitleTrack& track, MixerShared& shared);
+    ~CSubtitles();
+    CSubtitles(const CSubtitles&) = delete;
+    CSubtitles& operator=(const CSubtitles&) = delete;
+
+    // Accepts `format` for the frames that follow (Ok), or refuses a
+    // zero-sized one (TypeNotAccepted). The first accepted width becomes the
+    // layout width for this mixer's life. Streaming or connecting thread.
+    MixResult CheckInputType(const VideoFormat& format);
+
+    // Draws the entry due at `time` into `frame` (laid out as the accepted
+    // format); frames without an entry are left untouched. Streaming thread.
+    MixResult Transform(const VideoPlanes& frame, const FrameTime& time);
+
+    // The two halves of Transform, for callers that must know before mapping
+    // whether the frame will be written: Prepare looks up the entry and
+    // (re)draws the text bitmap when what it depends on changed, returning true
+    // when Blend must follow. Streaming thread; no allocation after the first
+    // drawn frame.
+    bool Prepare(const FrameTime& time);
+    // Blends the prepared text block into `frame`. Streaming thread.
+    void Blend(const VideoPlanes& frame) const;
+
+    // Width used to centre text: the first accepted width, 0 before. Any thread.
+    int32_t LayoutWidth() const { return layoutWidth_; }
+    // The accepted format, if any. Streaming thread.
+    const std::optional<VideoFormat>& Accepted() const { return accepted_; }
+    // Index of the entry found last, or the entry count. Streaming thread.
+    int32_t LookupCursor() const { return cursor_; }
+    // Number of times the text bitmap has been drawn. Streaming thread.
+    uint64_t Redraws() const { return redraws_; }
+
+  private:
+    // One horizontal run of non-transparent bitmap pixels.
+    struct Span {
+        int32_t row;
+        int32_t x0;
+        int32_t x1;  // exclusive
+    };
+    // What the drawn bitmap depends on.
+    struct DrawKey {
+        std::string text;
+        int32_t lines = -1;
+        uint64_t fontGeneration = 0;
+        int32_t top = 0;
+        bool valid = false;
+    };
+
+    bool EnsureBitmap();
+    int32_t ClampedTop(int32_t textHeight);
+    void Redraw(const std::string& text, int32_t lines, int32_t top);
+    void CollectSpans(int32_t firstRow, int32_t lastRow);
+
+    const SubtitleTrack& track_;
+    MixerShared& shared_;
+    std::optional<VideoFormat> accepted_;
+    int32_t layoutWidth_ = 0;
+    int32_t cursor_ = 0;
+    QImage bitmap_;              // TextBitmap: first drawn size, top-down
+    std::optional<QFont> font_;  // own copy of the shared font
+    uint64_t fontGeneration_ = UINT64_MAX;
+    DrawKey drawn_;           // what bitmap_ holds
+    std::string text_;        // entry text copied at lookup
+    int32_t dirtyFirst_ = 0;  // rows of bitmap_ that may be non-zero
+    int32_t dirtyLast_ = -1;
+    std::vector<Span> spans_;  // non-transparent runs of bitmap_
+    uint64_t redraws_ = 0;
+};
+
+}  // namespace tavimo

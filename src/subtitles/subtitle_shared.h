@@ -1,0 +1,54 @@
+// State the player record shares with the subtitle mixer of the running
+// pipeline: the UI thread writes it, the streaming thread reads it per frame.
+#pragma once
+
+#include <QFont>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+
+namespace tavimo {
+
+// The selected subtitle font. The UI thread replaces it; the mixer takes its
+// own copy under the lock, so replacing never frees a font the mixer draws
+// with. The generation changes with every Set, letting the mixer notice a new
+// font with one atomic read per frame.
+class SubtitleFontSlot {
+  public:
+    // Replaces the font (nullopt: the default font) and warms the font
+    // database and metrics for it, so that the first subtitle drawn with it
+    // does not stall a frame. UI thread.
+    void Set(std::optional<QFont> font);
+
+    // Copy of the current font, nullopt for the default. Any thread.
+    std::optional<QFont> Get() const {
+        std::lock_guard lock(mutex_);
+        return font_;
+    }
+
+    // Copies the font and its generation together. Any thread.
+    uint64_t Copy(std::optional<QFont>& out) const {
+        std::lock_guard lock(mutex_);
+        out = font_;
+        return generation_.load(std::memory_order_relaxed);
+    }
+
+    // Changes with every Set. Any thread; lock-free.
+    uint64_t Generation() const { return generation_.load(std::memory_order_acquire); }
+
+  private:
+    mutable std::mutex mutex_;  // guards font_
+    std::optional<QFont> font_;
+    std::atomic<uint64_t> generation_{0};
+};
+
+// The subtitle fields of the player record that the mixer reads every frame.
+struct MixerShared {
+    std::atomic<int> ViewSubtitles{1};   // non-zero: draw subtitles
+    std::atomic<int> SubtitleOffset{5};  // px from picture bottom to text bottom
+    SubtitleFontSlot SubtitleFont;
+};
+
+}  // namespace tavimo
