@@ -31,6 +31,12 @@ void PlayerRecord::CloseClip() {
 
 void PlayerRecord::UpdateTitle() { host_.SetWindowTitle("Tavimo - " + ClipPath); }
 
+void PlayerRecord::ToggleAspectRatioMode() {}
+
+void PlayerRecord::SetAspectRatioNone() {}
+
+void PlayerRecord::DisplayModeChanged() {}
+
 void PlayerRecord::LoadSubtitles() {}
 
 void PlayerRecord::ToggleViewSubtitles() {

@@ -38,6 +38,14 @@ public:
     // Main window title "Tavimo - " + `ClipPath`.
     void UpdateTitle();
 
+    // While the windowless control is held: letterbox becomes none and
+    // anything else letterbox (the control's current mode decides).
+    void ToggleAspectRatioMode();
+    // While the windowless control is held: aspect mode none (stretch keys).
+    void SetAspectRatioNone();
+    // The display's mode changed: the renderer is told.
+    void DisplayModeChanged();
+
     // Loads `SubtitlePath` (the Open Subtitles dialog when it is empty).
     void LoadSubtitles();
     // Flips `ViewSubtitles`.

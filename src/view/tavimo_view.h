@@ -11,6 +11,18 @@ class CTavimoView : public QWidget {
 public:
     explicit CTavimoView(QWidget* parent = nullptr);
 
+    // Places the picture in the view again (after a resize or a mode change).
+    void PlaceVideo() {}
+    // Resizes the main window so the view shows the video at its native size.
+    void FitFrameToVideo() {}
+    // "A": back to the native size, letterboxed.
+    void ResetVideoSize() {}
+    // Full screen stretch: the destination grows by dx and dy on each side.
+    void StretchVideo(int /*dx*/, int /*dy*/) {}
+    // The frame's stand-in for a mouse movement over the view at `point`
+    // with no button down (shows the full-screen bar, restarts its timer).
+    void MouseMoved(QPoint /*point*/) {}
+
 signals:
     // Mouse wheel over the view (angle in eighths of a degree). UI thread.
     void wheelTurned(int angleDelta);
