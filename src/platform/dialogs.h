@@ -27,18 +27,16 @@ struct OpenFileRequest {
 
 // Every dialog the player shows. All calls on the UI thread; strings are UTF-8.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Modal message box; returns IDOK, IDCANCEL, IDYES or IDNO.
-    virtual int MessageBox(const std::string& text, const std::string& caption,
-                           unsigned flags) = 0;
+    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
     // 1: chosen, *path set; 0: cancelled; negative: the dialog failed (code of the failure).
     virtual int GetOpenFileName(const OpenFileRequest& request, std::string* path) = 0;
     // Font and colour (COLORREF 0x00BBGGRR); false when cancelled. `font` in/out.
     virtual bool ChooseFont(QFont& font, uint32_t& colorRef) = 0;
     // One line of text (Open URL). False when cancelled. `text` in/out.
-    virtual bool GetText(const std::string& title, const std::string& label,
-                         std::string& text) = 0;
+    virtual bool GetText(const std::string& title, const std::string& label, std::string& text) = 0;
     // The system sound for `type` (an MB_ICON* flag).
     virtual void MessageBeep(unsigned type) = 0;
 };

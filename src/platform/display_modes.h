@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -11,10 +12,15 @@ struct DisplayMode {
 };
 
 // "%dx%dx%d %dHz" (width, height, bits per pixel, frequency). Any thread.
-std::string FormatDisplayMode(const DisplayMode& mode);
+inline std::string FormatDisplayMode(const DisplayMode& mode) {
+    char text[64];  // four ints with their separators always fit
+    std::snprintf(text, sizeof(text), "%dx%dx%d %dHz", mode.width, mode.height, mode.bitsPerPel,
+                  mode.frequency);
+    return text;
+}
 
 class DisplayModes {
-public:
+  public:
     virtual ~DisplayModes() = default;
     // Mode i, numbered from 1, of the primary output. False past the last (and always without
     // RandR). UI thread.

@@ -13,7 +13,7 @@
 namespace tavimo::platform {
 
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     enum class Kind { MessageBox, OpenFile, ChooseFont, GetText, Beep };
 
     // One recorded call. Fields that a kind does not use stay empty.
@@ -62,7 +62,8 @@ public:
         c.request = request;
         calls.push_back(std::move(c));
         OpenFileAnswer a = Pop(openFileAnswers, OpenFileAnswer{});
-        if (a.result == 1 && path) *path = a.path;
+        if (a.result == 1 && path)
+            *path = a.path;
         return a.result;
     }
     bool ChooseFont(QFont& font, uint32_t& colorRef) override {
@@ -86,7 +87,8 @@ public:
         c.text = text;
         calls.push_back(std::move(c));
         TextAnswer a = Pop(textAnswers, TextAnswer{});
-        if (a.ok) text = a.text;
+        if (a.ok)
+            text = a.text;
         return a.ok;
     }
     void MessageBeep(unsigned type) override {
@@ -100,14 +102,16 @@ public:
     std::vector<Call> CallsOf(Kind kind) const {
         std::vector<Call> out;
         for (const Call& c : calls)
-            if (c.kind == kind) out.push_back(c);
+            if (c.kind == kind)
+                out.push_back(c);
         return out;
     }
 
-private:
+  private:
     template <typename T>
     static T Pop(std::deque<T>& queue, T fallback) {
-        if (queue.empty()) return fallback;
+        if (queue.empty())
+            return fallback;
         T front = std::move(queue.front());
         queue.pop_front();
         return front;
