@@ -1,5 +1,8 @@
 target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_track.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/subtitle_reader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/subtitle_reader_scan.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/text_encoding.cpp
     ${CMAKE_CURRENT_LIST_DIR}/file_names.cpp
     ${CMAKE_CURRENT_LIST_DIR}/log_font.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer.cpp

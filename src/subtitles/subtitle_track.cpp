@@ -10,7 +10,7 @@ int64_t FrameToMs(int32_t frame, double fps) {
     // Frame numbers count as unsigned: a negative number read from a file is a
     // frame number of 2^31 or more. Truncated toward zero.
     double ms = static_cast<double>(static_cast<uint32_t>(frame)) / fps * 1000.0;
-    if (!(ms < 9.2e18)) {  // also catches NaN and infinities (fps 0)
+    if (!(ms < 9.2e18 && ms > -9.2e18)) {  // out of range, infinite (fps 0) or NaN
         return ms < 0 ? INT64_MIN : INT64_MAX;
     }
     return static_cast<int64_t>(ms);
@@ -47,7 +47,9 @@ int FindEntryAt(const SubtitleEntries& entries, int64_t t, double fps, int32_t& 
 
 SubtitleTrack::SubtitleTrack() : entries_(std::make_shared<const SubtitleEntries>()) {}
 
-void SubtitleTrack::Clear() { Publish(std::make_shared<const SubtitleEntries>()); }
+void SubtitleTrack::Clear() {
+    Publish(std::make_shared<const SubtitleEntries>());
+}
 
 void SubtitleTrack::Fill(SubtitleEntries entries) {
     Publish(std::make_shared<const SubtitleEntries>(std::move(entries)));
@@ -61,6 +63,13 @@ SubtitleTrack::Snapshot SubtitleTrack::Current() const {
 int SubtitleTrack::FindEntryAt(int64_t t, double fps, int32_t& cursor) const {
     Snapshot entries = Current();
     return tavimo::FindEntryAt(*entries, t, fps, cursor);
+}
+
+const SubtitleEntry* SubtitleTrack::FindEntryAt(int64_t t, double fps, int32_t& cursor,
+                                                Snapshot& holder) const {
+    holder = Current();
+    const int i = tavimo::FindEntryAt(*holder, t, fps, cursor);
+    return i == kNoEntry ? nullptr : &(*holder)[static_cast<size_t>(i)];
 }
 
 void SubtitleTrack::Publish(Snapshot next) {

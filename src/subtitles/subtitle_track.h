@@ -14,10 +14,10 @@ namespace tavimo {
 // frame-based entries (endFrame != 0) carry frame numbers that become times
 // only at lookup, from the frame rate of the video.
 struct SubtitleEntry {
-    int64_t start = 0;     // ms, inclusive
-    int64_t end = 0;       // ms, exclusive
-    std::string text;      // UTF-8, lines separated by "\n"
-    int16_t lines = 0;     // lines the mixer reserves height for
+    int64_t start = 0;  // ms, inclusive
+    int64_t end = 0;    // ms, exclusive
+    std::string text;   // UTF-8, lines separated by "\n"
+    int16_t lines = 0;  // lines the mixer reserves height for
     int32_t startFrame = 0;
     int32_t endFrame = 0;  // exclusive; non-zero marks a frame-based entry
 
@@ -44,7 +44,7 @@ int64_t EntryEndMs(const SubtitleEntry& entry, double fps);
 // mixer looks up on a streaming thread: every change publishes a complete new
 // list, so a reader holding a snapshot never sees a half-filled track.
 class SubtitleTrack {
-public:
+  public:
     using Snapshot = std::shared_ptr<const SubtitleEntries>;
 
     SubtitleTrack();
@@ -62,10 +62,20 @@ public:
     // Copy of entry i (0 <= i < Count()). Any thread.
     SubtitleEntry At(size_t i) const { return Current()->at(i); }
 
-    // FindEntryAt on the current entries. Any thread.
+    // FindEntryAt on the current entries. Any thread. The index belongs to
+    // the list current at the time of the call: a Fill in between may make
+    // At(index) another entry or out of range. To read the entry found, use
+    // the overload below or Current() with the free FindEntryAt.
     int FindEntryAt(int64_t t, double fps, int32_t& cursor) const;
 
-private:
+    // FindEntryAt on the current entries that also hands out the entry found,
+    // or nullptr when none is due. `holder` receives the list the entry
+    // belongs to and keeps it alive while the caller reads it. Any thread;
+    // allocates nothing.
+    const SubtitleEntry* FindEntryAt(int64_t t, double fps, int32_t& cursor,
+                                     Snapshot& holder) const;
+
+  private:
     void Publish(Snapshot next);
 
     mutable std::mutex mutex_;  // guards entries_ (the pointer, not the list)

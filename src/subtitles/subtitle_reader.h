@@ -1,0 +1,102 @@
+// Reading SubRip (.srt, .txt) and MicroDVD (.sub) subtitle files into entries.
+// The reader takes the file apart into lines; the two readers turn lines into
+// entries. Nothing here touches the track: the loader moves the result there.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "subtitles/subtitle_track.h"
+#include "subtitles/text_encoding.h"
+
+namespace tavimo {
+
+// Larger files are refused: no subtitle file comes near this.
+constexpr size_t kMaxSubtitleFileSize = size_t{64} << 20;
+// A physical line is delivered in pieces of at most this many characters
+// (bytes of an 8-bit file, 16-bit units of a UTF-16 file).
+constexpr size_t kMaxLineUnits = 255;
+
+// The encoding a subtitle file was found in when it was opened.
+enum class SubtitleEncoding {
+    kEightBit,  // no byte-order mark: UTF-8, or a legacy code page per line
+    kUtf8Bom,   // EF BB BF, skipped
+    kUtf16Le,   // FF FE
+    kUtf16Be,   // FE FF
+};
+
+// One subtitle file being read, and the entries read from it. The whole file
+// is held in memory while it is read (at most kMaxSubtitleFileSize). One
+// reader per load, used by one thread (the UI thread).
+class SubtitleReader {
+  public:
+    SubtitleReader() = default;
+    SubtitleReader(const SubtitleReader&) = delete;
+    SubtitleReader& operator=(const SubtitleReader&) = delete;
+
+    // Opens the regular file at `path` and takes it in; false when it is not
+    // a regular file, cannot be read, or is larger than kMaxSubtitleFileSize.
+    // Never blocks on a FIFO or a device. Forgets any file opened before;
+    // keeps the entries.
+    bool OpenSubtitleFile(const std::string& path);
+    // Reads from `data` as if it were the contents of a file at `path`;
+    // false when it is larger than kMaxSubtitleFileSize.
+    bool OpenSubtitleData(std::string data, const std::string& path = {});
+
+    // The next line as UTF-8: at most kMaxLineUnits characters of a physical
+    // line, without line feeds, carriage returns and spaces at its end and
+    // spaces at its start; cut at a NUL character. False at the end of the
+    // file, when nothing of a new line is left.
+    bool ReadSubtitleLine(std::string& line);
+
+    // Adds one entry (copied); dropped when memory runs out.
+    void Append(SubtitleEntry entry);
+    // Sets the end (ms) of the last entry; nothing when there is none.
+    void SetLastEnd(int64_t end) {
+        if (!entries_.empty()) {
+            entries_.back().end = end;
+        }
+    }
+
+    const SubtitleEntries& entries() const { return entries_; }
+    // Moves the entries out; the reader's list is empty afterwards.
+    SubtitleEntries TakeEntries();
+
+    const std::string& path() const { return path_; }
+    SubtitleEncoding encoding() const { return encoding_; }
+    // True for a file with a UTF-16 byte-order mark.
+    bool utf16() const {
+        return encoding_ == SubtitleEncoding::kUtf16Le || encoding_ == SubtitleEncoding::kUtf16Be;
+    }
+    // The code page lines in legacy encodings were converted from; empty
+    // while every line read was UTF-8.
+    std::string LegacyCharset() const { return legacy_ ? legacy_->charset() : std::string(); }
+
+  private:
+    void Start();
+    bool ReadEightBitLine(std::string& line);
+    bool ReadUtf16Line(std::string& line);
+    uint16_t UnitAt(size_t offset) const;
+    size_t LineEndRest(size_t from, size_t unit) const;
+
+    std::string data_;
+    size_t pos_ = 0;
+    std::string path_;
+    SubtitleEncoding encoding_ = SubtitleEncoding::kEightBit;
+    std::unique_ptr<LegacyTextDecoder> legacy_;
+    std::string raw_;  // reused line buffer
+    SubtitleEntries entries_;
+};
+
+// Reads every SubRip block of the opened file into reader.entries(). Always
+// true. UI thread.
+bool ReadSubRip(SubtitleReader& reader);
+
+// Reads every "{start}{end}text" line of the opened file into
+// reader.entries() as frame-based entries. Always true. UI thread.
+bool ReadMicroDvd(SubtitleReader& reader);
+
+}  // namespace tavimo

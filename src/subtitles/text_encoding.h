@@ -1,0 +1,56 @@
+// Text encodings of subtitle files: everything the readers deliver is UTF-8.
+// UTF-16 is converted here; legacy 8-bit code pages are recognised with
+// uchardet and converted with iconv.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tavimo {
+
+// True when `text` is well-formed UTF-8 (no overlong forms, surrogates or
+// code points above U+10FFFF). Any thread.
+bool IsValidUtf8(std::string_view text);
+
+// Appends the UTF-8 form of UTF-16 `units`; an unpaired surrogate becomes
+// U+FFFD. Any thread.
+void AppendUtf16AsUtf8(std::span<const uint16_t> units, std::string& out);
+
+// Moves `cut` (a byte offset into `text`, at most text.size()) back to the
+// start of the UTF-8 sequence it falls inside, so that text[0, cut) ends on a
+// whole character. Offsets not inside a sequence stay. Any thread.
+size_t Utf8CharBoundary(std::string_view text, size_t cut);
+
+// Converts the lines of one legacy 8-bit file to UTF-8. The code page is
+// chosen once, by Detect, from a sample of the file; Windows-1252 when the
+// detector is unsure or names a set that is not a byte-wise superset of ASCII.
+// One object per file; not shared between threads.
+class LegacyTextDecoder {
+  public:
+    LegacyTextDecoder() = default;
+    ~LegacyTextDecoder();
+    LegacyTextDecoder(const LegacyTextDecoder&) = delete;
+    LegacyTextDecoder& operator=(const LegacyTextDecoder&) = delete;
+
+    // Picks the code page from `sample` (the first call only; later calls do
+    // nothing).
+    void Detect(std::string_view sample);
+    bool Detected() const { return !charset_.empty(); }
+    // The iconv name of the chosen code page; empty before Detect.
+    const std::string& charset() const { return charset_; }
+
+    // Replaces `out` with `in` converted to UTF-8. Bytes without a meaning in
+    // the code page become U+FFFD. Calls Detect(in) first if needed.
+    void ToUtf8(std::string_view in, std::string& out);
+
+  private:
+    bool Use(const std::string& charset);
+
+    std::string charset_;
+    void* cd_ = nullptr;  // iconv_t
+};
+
+}  // namespace tavimo
