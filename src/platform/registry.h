@@ -23,7 +23,13 @@
 
 namespace tavimo::platform {
 
-enum RegType : uint32_t { REG_NONE = 0, REG_SZ = 1, REG_EXPAND_SZ = 2, REG_BINARY = 3, REG_DWORD = 4 };
+enum RegType : uint32_t {
+    REG_NONE = 0,
+    REG_SZ = 1,
+    REG_EXPAND_SZ = 2,
+    REG_BINARY = 3,
+    REG_DWORD = 4
+};
 
 // Win32-style results.
 constexpr long ERROR_SUCCESS = 0, ERROR_FILE_NOT_FOUND = 2, ERROR_ACCESS_DENIED = 5,
@@ -36,7 +42,7 @@ using RegKey = RegKeyHandle*;
 // One per process; UI thread only. Names of keys and values compare
 // case-insensitively (ASCII) and keep the case they were first written with.
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
     // `path` is below HKEY_CURRENT_USER, components separated by single

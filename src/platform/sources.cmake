@@ -1,6 +1,15 @@
 target_sources(tavimo_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/instance_channel.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/paths.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/registry_tree.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/registry_store.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/registry_text.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/registry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/file_lock.cpp
 )
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/display_modes.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/qt_dialogs.cpp
     )
 endif()
