@@ -1,12 +1,29 @@
 // Process entry.
-#include <QApplication>
-#include <QMainWindow>
+#include <cstdio>
+#include <cstring>
+
+#include "app/run_player.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: tavimo [FILE-OR-URL]\n"
+    "Plays a video file or URL, with the subtitles found beside it.\n"
+    "Everything after the program name is one path; quotes around it are removed.\n"
+    "\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Tavimo");
-    window.resize(400, 300);
-    window.show();
-    return app.exec();
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("Tavimo %s\n", TAVIMO_VERSION);
+        return 0;
+    }
+    return tavimo::RunPlayer(argc, argv, tavimo::CommandLinePath(argc, argv));
 }

@@ -1,4 +1,12 @@
+target_sources(tavimo_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/settings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
+)
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/main_frame.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/frame_commands.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/run_player.cpp
     )
+    target_compile_definitions(tavimo PRIVATE TAVIMO_VERSION="${PROJECT_VERSION}")
 endif()

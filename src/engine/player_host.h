@@ -11,7 +11,7 @@ class Dialogs;
 }
 
 class PlayerHost {
-public:
+  public:
     virtual ~PlayerHost() = default;
     // Every box and file dialog of the engine goes through these. UI thread.
     virtual platform::Dialogs& Dialogs() = 0;

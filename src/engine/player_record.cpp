@@ -20,7 +20,9 @@ void PlayerRecord::SeekBy(int64_t) {}
 
 void PlayerRecord::SeekTo(int64_t) {}
 
-void PlayerRecord::SetVolume(int volume) { Volume = volume; }
+void PlayerRecord::SetVolume(int volume) {
+    Volume = volume;
+}
 
 void PlayerRecord::CloseClip() {
     ClipState = tavimo::ClipState::Stopped;
@@ -29,7 +31,9 @@ void PlayerRecord::CloseClip() {
     UpdateTitle();
 }
 
-void PlayerRecord::UpdateTitle() { host_.SetWindowTitle("Tavimo - " + ClipPath); }
+void PlayerRecord::UpdateTitle() {
+    host_.SetWindowTitle("Tavimo - " + ClipPath);
+}
 
 void PlayerRecord::ToggleAspectRatioMode() {}
 

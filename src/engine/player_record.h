@@ -14,7 +14,7 @@ class PlayerHost;
 enum class ClipState : int { Stopped = 0, Paused = 1, Running = 2, Closed = 3 };
 
 class PlayerRecord {
-public:
+  public:
     explicit PlayerRecord(PlayerHost& host) : host_(host) {}
     PlayerRecord(const PlayerRecord&) = delete;
     PlayerRecord& operator=(const PlayerRecord&) = delete;
@@ -68,10 +68,10 @@ public:
     int Volume = 100;  // setting
     int64_t Duration = 0;
     float VideoAspect = 4.0f / 3.0f;
-    int AutoNext = 0;                   // setting
-    int KeepWindowSize = 0;             // setting
-    int AlwaysOnTop = 0;                // setting
-    int ResolutionIndex = 0;            // setting, as an index into the display modes
+    int AutoNext = 0;                         // setting
+    int KeepWindowSize = 0;                   // setting
+    int AlwaysOnTop = 0;                      // setting
+    int ResolutionIndex = 0;                  // setting, as an index into the display modes
     uint32_t SubtitleFontColor = 0x00FFFFFF;  // setting, COLORREF
     int StretchStep = 10;
     bool FullScreen = false;
@@ -79,7 +79,7 @@ public:
     SubtitleTrack Track;
     MixerShared Mixer;  // ViewSubtitles (setting), SubtitleOffset, SubtitleFont (setting)
 
-protected:
+  protected:
     PlayerHost& host_;
     bool hasGraph_ = false;
 };

@@ -117,11 +117,17 @@ constexpr ToolbarButton kToolbar[] = {
 
 }  // namespace
 
-std::span<const MenuRow> MainMenu() { return kMainMenu; }
+std::span<const MenuRow> MainMenu() {
+    return kMainMenu;
+}
 
-std::span<const Accelerator> AcceleratorTable() { return kAccelerators; }
+std::span<const Accelerator> AcceleratorTable() {
+    return kAccelerators;
+}
 
-std::span<const ToolbarButton> Toolbar() { return kToolbar; }
+std::span<const ToolbarButton> Toolbar() {
+    return kToolbar;
+}
 
 int TranslateAccelerator(int key, Qt::KeyboardModifiers modifiers) {
     const Qt::KeyboardModifiers held =

@@ -10,7 +10,7 @@ namespace tavimo {
 // The seek bar: position and duration of the clip in whole seconds.
 class CSlider : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CSlider(QWidget* parent = nullptr);
     // Position and duration in seconds. UI thread.
     void SetTimes(int currentSeconds, int totalSeconds);
@@ -18,17 +18,17 @@ public:
     int TotalSeconds() const { return totalSeconds_; }
     QSize sizeHint() const override { return {200, 18}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     int currentSeconds_ = 0;
     int totalSeconds_ = 0;
 };
 
 class CSliders : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CSliders(QWidget* parent = nullptr);
     CSlider* SeekBar() const { return seek_; }
     // The volume trackbar, control 204.
@@ -36,11 +36,11 @@ public:
     // Moves the volume trackbar without reporting it as the user's move.
     void SetVolumePosition(int position);
 
-signals:
+  signals:
     // The user moved the volume trackbar to `position` (0..100). UI thread.
     void volumeMoved(int position);
 
-private:
+  private:
     CSlider* seek_;
     QSlider* volume_;
 };

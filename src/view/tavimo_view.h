@@ -8,7 +8,7 @@ namespace tavimo {
 
 class CTavimoView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CTavimoView(QWidget* parent = nullptr);
 
     // Places the picture in the view again (after a resize or a mode change).
@@ -23,11 +23,11 @@ public:
     // with no button down (shows the full-screen bar, restarts its timer).
     void MouseMoved(QPoint /*point*/) {}
 
-signals:
+  signals:
     // Mouse wheel over the view (angle in eighths of a degree). UI thread.
     void wheelTurned(int angleDelta);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 };

@@ -1,0 +1,220 @@
+// The main frame's command handlers: the small window-state commands act
+// here; the rest hand over to the player record, the view or the part of the
+// program that owns the action.
+#include <algorithm>
+#include <cmath>
+
+#include <QAction>
+#include <QMenu>
+#include <QSlider>
+#include <QToolBar>
+#include <QWindow>
+
+#include "app/main_frame.h"
+#include "platform/dialogs.h"
+#include "platform/trash.h"
+#include "resources/resources.h"
+#include "view/sliders.h"
+#include "view/tavimo_view.h"
+
+namespace tavimo {
+namespace {
+
+constexpr int64_t kFiveSeconds = 50'000'000;  // 100 ns units
+
+}  // namespace
+
+void CMainFrame::OnRecentFile(int) {
+    // The recent list has no entries yet: every index lies outside it.
+    dialogs_->MessageBeep(platform::MB_ICONHAND);
+}
+
+void CMainFrame::OnFilterProperties(int) {}
+
+void CMainFrame::OnResolution(int id) {
+    record_.ResolutionIndex = id - ID_RESOLUTION_DEFAULT;
+}
+
+void CMainFrame::OnExit(int) {
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CMainFrame::OnToggleBand(int id) {
+    int& field =
+        id == ID_VIEW_TOOLBAR ? frameSettings_.ToolBarVisible : frameSettings_.SeekBarVisible;
+    field = field == 0 ? 1 : 0;
+    (id == ID_VIEW_TOOLBAR ? toolbar_ : seekBand_)->setVisible(field != 0);
+    ui_.SetCheck(id, field);
+}
+
+void CMainFrame::OnAbout(int) {}
+
+void CMainFrame::OnOpenVideo(int) {
+    record_.ClipPath.clear();
+    record_.OpenClip();
+}
+
+void CMainFrame::OnOpenSubtitles(int) {
+    record_.SubtitlePath.clear();
+    record_.LoadSubtitles();
+}
+
+void CMainFrame::OnPlay(int) {
+    if (record_.ClipState == ClipState::Paused) {
+        record_.TogglePause();
+    } else {
+        record_.OpenClip();
+    }
+}
+
+void CMainFrame::OnPause(int) {
+    if (record_.HasControl()) {
+        record_.TogglePause();
+    }
+    view_->MouseMoved(QPoint(0, 0));
+}
+
+void CMainFrame::OnToggleFullScreen(int) {}
+
+void CMainFrame::OnStop(int) {
+    record_.StopClip();
+}
+
+void CMainFrame::OnPreviousFile(int) {}
+
+void CMainFrame::OnNextFile(int) {}
+
+// Left, Right, Down, Up: the picture gets narrower, wider, lower or taller
+// by the stretch step on each side, without keeping its aspect ratio.
+void CMainFrame::OnStretch(int id) {
+    if (!record_.HasWindowlessControl()) {
+        return;
+    }
+    record_.SetAspectRatioNone();
+    maintainAspect_ = false;
+    const int step = record_.StretchStep;
+    const int dx = id == ID_STRETCH_NARROWER ? -step : id == ID_STRETCH_WIDER ? step : 0;
+    const int d = static_cast<int>(std::trunc(step / static_cast<double>(record_.VideoAspect)));
+    const int dy = id == ID_STRETCH_LOWER ? -step : id == ID_STRETCH_TALLER ? step : 0;
+    if (record_.FullScreen) {
+        view_->StretchVideo(dx, dy == 0 ? 0 : (dy < 0 ? -d : d));
+        return;
+    }
+    QRect r = geometry();
+    r.adjust(-dx, -dy, dx, dy);
+    setGeometry(r);
+}
+
+void CMainFrame::OnDeleteFile(int) {
+    const std::string path = record_.ClipPath;
+    record_.StopClip();
+    if (path.empty()) {
+        return;
+    }
+    const std::string question = "Move \"" + path + "\" to the trash?";
+    if (dialogs_->MessageBox(question, res::kAppTitle,
+                             platform::MB_YESNO | platform::MB_ICONQUESTION) != platform::IDYES) {
+        return;
+    }
+    std::string error;
+    if (!platform::MoveToTrash(path, &error)) {
+        dialogs_->MessageBox("Could not move \"" + path + "\" to the trash.\n" + error,
+                             res::kAppTitle, platform::MB_OK | platform::MB_ICONHAND);
+    }
+}
+
+void CMainFrame::OnToggleAspect(int) {
+    maintainAspect_ = !maintainAspect_;
+    if (record_.HasWindowlessControl()) {
+        record_.ToggleAspectRatioMode();
+    }
+    postToView(&CTavimoView::PlaceVideo);
+}
+
+void CMainFrame::OnSubtitleOffset(int id) {
+    record_.Mixer.SubtitleOffset += id == ID_SUBTITLES_UP ? 2 : -2;
+}
+
+void CMainFrame::OnSetSubtitleFont(int) {
+    record_.SetSubtitleFont();
+}
+
+void CMainFrame::OnSeekFiveSeconds(int id) {
+    if (!record_.HasSeeking()) {
+        return;
+    }
+    record_.SeekBy(id == ID_SEEK_FORWARD ? kFiveSeconds : -kFiveSeconds);
+    QMetaObject::invokeMethod(
+        view_, [view = view_] { view->MouseMoved(QPoint(0, 0)); }, Qt::QueuedConnection);
+}
+
+// The window manager's stay-on-top hint, changed on the native window so that
+// the window keeps its place and size.
+void CMainFrame::OnToggleAlwaysOnTop(int) {
+    record_.AlwaysOnTop = record_.AlwaysOnTop != 0 ? 0 : 1;
+    const bool onTop = record_.AlwaysOnTop != 0;
+    if (QWindow* window = windowHandle()) {
+        window->setFlag(Qt::WindowStaysOnTopHint, onTop);
+        window->show();
+    } else {
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    }
+    ui_.SetCheck(ID_ALWAYS_ON_TOP, record_.AlwaysOnTop);
+}
+
+void CMainFrame::OnEscape(int) {
+    if (record_.FullScreen) {
+        OnToggleFullScreen(ID_FULLSCREEN);
+        record_.StopClip();
+    } else if (record_.ClipState == ClipState::Stopped) {
+        record_.StopClip();
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    } else {
+        record_.StopClip();
+    }
+}
+
+// Auto Next, Keep Window Size, Allow Multiple Instances, View Subtitles:
+// the field flips between 0 and 1 and its mark follows.
+void CMainFrame::OnSimpleToggle(int id) {
+    auto flip = [](int value) { return value == 0 ? 1 : 0; };
+    int value = 0;
+    switch (id) {
+        case ID_AUTO_NEXT:
+            value = record_.AutoNext = flip(record_.AutoNext);
+            break;
+        case ID_KEEP_WINDOW_SIZE:
+            value = record_.KeepWindowSize = flip(record_.KeepWindowSize);
+            break;
+        case ID_ALLOW_MULTIPLE:
+            value = frameSettings_.AllowMultipleInstances =
+                flip(frameSettings_.AllowMultipleInstances);
+            break;
+        case ID_VIEW_SUBTITLES:
+            record_.ToggleViewSubtitles();
+            value = record_.Mixer.ViewSubtitles != 0 ? 1 : 0;
+            break;
+    }
+    ui_.SetCheck(id, value);
+}
+
+void CMainFrame::OnRegisterFileType(int) {}
+
+void CMainFrame::OnOpenUrl(int) {}
+
+void CMainFrame::OnHelp(int) {}
+
+void CMainFrame::OnVolumeStep(int id) {
+    int position = sliders_->VolumeBar()->value();
+    position = id == ID_VOLUME_UP ? std::min(position + 5, 100) : std::max(position - 5, 0);
+    sliders_->SetVolumePosition(position);
+    record_.SetVolume(position);
+}
+
+void CMainFrame::OnResetVideoSize(int) {
+    view_->ResetVideoSize();
+}
+
+void CMainFrame::OnCheckForUpdate(int) {}
+
+}  // namespace tavimo

@@ -1,0 +1,346 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWindow>
+
+#include "platform/dialogs.h"
+#include "platform/display_modes.h"
+#include "platform/qt_dialogs.h"
+#include "platform/trash.h"
+#include "resources/resources.h"
+#include "subtitles/file_names.h"
+#include "view/sliders.h"
+#include "view/tavimo_view.h"
+
+static void InitIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
+namespace tavimo {
+namespace {
+
+// Commands whose menu item carries a check mark.
+constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,    ID_ALWAYS_ON_TOP,
+                              ID_AUTO_NEXT,      ID_MAINTAIN_ASPECT, ID_VIEW_SUBTITLES,
+                              ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE};
+
+QIcon ToolbarIcon(const char* name) {
+    return QIcon(QString(":/icons/%1.svg").arg(name));
+}
+
+}  // namespace
+
+// The command table: tried in this order, the first route that covers the
+// command handles it.
+std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
+    static const CommandRoute kRoutes[] = {
+        {ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, &CMainFrame::OnRecentFile},
+        {ID_FILTER_FIRST, ID_FILTER_LAST, &CMainFrame::OnFilterProperties},
+        {ID_RESOLUTION_DEFAULT, ID_RESOLUTION_LAST, &CMainFrame::OnResolution},
+        {ID_APP_EXIT, ID_APP_EXIT, &CMainFrame::OnExit},
+        {ID_VIEW_TOOLBAR, ID_VIEW_TOOLBAR, &CMainFrame::OnToggleBand},
+        {ID_VIEW_SEEKBAR, ID_VIEW_SEEKBAR, &CMainFrame::OnToggleBand},
+        {ID_APP_ABOUT, ID_APP_ABOUT, &CMainFrame::OnAbout},
+        {ID_FILE_OPEN, ID_FILE_OPEN, &CMainFrame::OnOpenVideo},
+        {ID_OPEN_SUBTITLES, ID_OPEN_SUBTITLES, &CMainFrame::OnOpenSubtitles},
+        {ID_PLAY, ID_PLAY, &CMainFrame::OnPlay},
+        {ID_PAUSE, ID_PAUSE, &CMainFrame::OnPause},
+        {ID_FULLSCREEN, ID_FULLSCREEN, &CMainFrame::OnToggleFullScreen},
+        {ID_STOP, ID_STOP, &CMainFrame::OnStop},
+        {ID_PREVIOUS_FILE, ID_PREVIOUS_FILE, &CMainFrame::OnPreviousFile},
+        {ID_NEXT_FILE, ID_NEXT_FILE, &CMainFrame::OnNextFile},
+        {ID_STRETCH_NARROWER, ID_STRETCH_TALLER, &CMainFrame::OnStretch},
+        {ID_DELETE_FILE, ID_DELETE_FILE, &CMainFrame::OnDeleteFile},
+        {ID_MAINTAIN_ASPECT, ID_MAINTAIN_ASPECT, &CMainFrame::OnToggleAspect},
+        {ID_SUBTITLES_DOWN, ID_SUBTITLES_UP, &CMainFrame::OnSubtitleOffset},
+        {ID_SET_SUBTITLE_FONT, ID_SET_SUBTITLE_FONT, &CMainFrame::OnSetSubtitleFont},
+        {ID_SEEK_BACK, ID_SEEK_FORWARD, &CMainFrame::OnSeekFiveSeconds},
+        {ID_ALWAYS_ON_TOP, ID_ALWAYS_ON_TOP, &CMainFrame::OnToggleAlwaysOnTop},
+        {ID_ESCAPE, ID_ESCAPE, &CMainFrame::OnEscape},
+        {ID_VIEW_SUBTITLES, ID_VIEW_SUBTITLES, &CMainFrame::OnSimpleToggle},
+        {ID_REGISTER_FILETYPE, ID_REGISTER_FILETYPE, &CMainFrame::OnRegisterFileType},
+        {ID_ALLOW_MULTIPLE, ID_ALLOW_MULTIPLE, &CMainFrame::OnSimpleToggle},
+        {ID_OPEN_URL, ID_OPEN_URL, &CMainFrame::OnOpenUrl},
+        {ID_KEEP_WINDOW_SIZE, ID_KEEP_WINDOW_SIZE, &CMainFrame::OnSimpleToggle},
+        {ID_HELP_INDEX, ID_HELP_INDEX, &CMainFrame::OnHelp},
+        {ID_VOLUME_DOWN, ID_VOLUME_DOWN, &CMainFrame::OnVolumeStep},
+        {ID_VOLUME_UP, ID_VOLUME_UP, &CMainFrame::OnVolumeStep},
+        {ID_RESET_VIDEO_SIZE, ID_RESET_VIDEO_SIZE, &CMainFrame::OnResetVideoSize},
+        {ID_AUTO_NEXT, ID_AUTO_NEXT, &CMainFrame::OnSimpleToggle},
+        {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
+    };
+    return kRoutes;
+}
+
+CMainFrame::CMainFrame(platform::Registry& registry, platform::DisplayModes& modes,
+                       std::unique_ptr<platform::Dialogs> dialogs)
+    : registry_(registry), modes_(modes), dialogs_(std::move(dialogs)), record_(*this) {
+    InitIconResources();
+    if (!dialogs_) {
+        dialogs_ = platform::MakeQtDialogs(this);
+    }
+    createActions();
+    createMenus();
+    createToolBars();
+    createBands();
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+}
+
+void CMainFrame::createActions() {
+    for (const res::MenuRow& row : res::MainMenu()) {
+        if (row.kind != res::MenuKind::Item) {
+            continue;
+        }
+        auto* action = new QAction(QString::fromUtf8(row.caption), this);
+        action->setEnabled(!row.inactive);
+        action->setData(row.id);
+        connect(action, &QAction::triggered, this, [this, id = row.id] { OnCommand(id); });
+        actions_[row.id] = action;
+    }
+    for (int id : kCheckable) {
+        actions_.at(id)->setCheckable(true);
+    }
+    for (const res::ToolbarButton& button : res::Toolbar()) {
+        if (button.command != 0 && actions_.count(button.command) != 0) {
+            actions_[button.command]->setIcon(ToolbarIcon(button.icon));
+        }
+    }
+}
+
+void CMainFrame::createMenus() {
+    std::vector<QMenu*> open;  // the popups the walk is inside
+    for (const res::MenuRow& row : res::MainMenu()) {
+        switch (row.kind) {
+            case res::MenuKind::Popup:
+                open.push_back(open.empty() ? menuBar()->addMenu(QString::fromUtf8(row.caption))
+                                            : open.back()->addMenu(QString::fromUtf8(row.caption)));
+                break;
+            case res::MenuKind::EndPopup:
+                open.pop_back();
+                break;
+            case res::MenuKind::Separator:
+                open.back()->addSeparator();
+                break;
+            case res::MenuKind::Item:
+                open.back()->addAction(actions_.at(row.id));
+                break;
+        }
+    }
+    const QList<QAction*> popups = menuBar()->actions();
+    filtersMenu_ = popups.at(2)->menu();
+    QMenu* viewMenu = popups.at(3)->menu();
+    resolutionMenu_ = viewMenu->actions().at(3)->menu();
+    resolutionGroup_ = new QActionGroup(this);
+    QAction* defaultMode = actions_.at(ID_RESOLUTION_DEFAULT);
+    defaultMode->setCheckable(true);
+    resolutionGroup_->addAction(defaultMode);
+    connect(viewMenu, &QMenu::aboutToShow, this, &CMainFrame::applyUi);
+}
+
+void CMainFrame::createToolBars() {
+    toolbar_ = new QToolBar("Toolbar", this);
+    toolbar_->setObjectName("toolbar");
+    toolbar_->setIconSize(QSize(16, 17));
+    toolbar_->setMovable(false);
+    for (const res::ToolbarButton& button : res::Toolbar()) {
+        if (button.command == 0) {
+            toolbar_->addSeparator();
+            continue;
+        }
+        auto* action = toolbar_->addAction(ToolbarIcon(button.icon), QString());
+        action->setToolTip(button.tooltip != nullptr ? button.tooltip : "");
+        action->setData(button.command);
+        connect(action, &QAction::triggered, this, [this, id = button.command] { OnCommand(id); });
+        if (button.tooltip == nullptr) {
+            toolbar_->widgetForAction(action)->installEventFilter(this);  // swallows its tooltip
+        }
+    }
+}
+
+void CMainFrame::createBands() {
+    setContextMenuPolicy(Qt::PreventContextMenu);  // bands are shown only by their commands
+    addToolBar(Qt::TopToolBarArea, toolbar_);
+    addToolBarBreak(Qt::TopToolBarArea);
+    seekBand_ = new QToolBar("Seekbar", this);
+    seekBand_->setObjectName("seekbar");
+    seekBand_->setMovable(false);
+    sliders_ = new CSliders(seekBand_);
+    seekBand_->addWidget(sliders_);
+    addToolBar(Qt::TopToolBarArea, seekBand_);
+    connect(sliders_, &CSliders::volumeMoved, this,
+            [this](int position) { record_.SetVolume(position); });
+    view_ = new CTavimoView(this);
+    setCentralWidget(view_);
+    connect(view_, &CTavimoView::wheelTurned, this, [](int) {});
+}
+
+void CMainFrame::LoadSettings() {
+    tavimo::LoadSettings(settings(), registry_, modes_, ui_);
+}
+
+void CMainFrame::Create() {
+    setAcceptDrops(true);
+    setWindowTitle(res::kAppTitle);
+    setWindowIcon(QIcon(":/icons/tavimo.svg"));
+    ui_.SetCheck(ID_VIEW_TOOLBAR, frameSettings_.ToolBarVisible);
+    toolbar_->setVisible(frameSettings_.ToolBarVisible != 0);
+    ui_.SetCheck(ID_VIEW_SEEKBAR, frameSettings_.SeekBarVisible);
+    seekBand_->setVisible(frameSettings_.SeekBarVisible != 0);
+    ui_.SetCheck(ID_MAINTAIN_ASPECT, 1);
+    qApp->installEventFilter(this);
+    filtersMenu_->removeAction(actions_.at(ID_FILTER_FIRST));
+    addDisplayModes();
+    sliders_->SetVolumePosition(record_.Volume);
+    resize(400, 300);
+    setWindowFlag(Qt::WindowStaysOnTopHint, record_.AlwaysOnTop != 0);
+    ui_.SetCheck(ID_ALWAYS_ON_TOP, record_.AlwaysOnTop);
+    ui_.SetCheck(ID_AUTO_NEXT, record_.AutoNext);
+    applyUi();
+    show();
+    // The outer size is 400 x 300: take off what a window manager's frame adds.
+    const QSize outer = frameGeometry().size();
+    if (outer != size()) {
+        resize(400 - (outer.width() - width()), 300 - (outer.height() - height()));
+    }
+    if (QScreen* screen = this->screen()) {
+        connect(screen, &QScreen::geometryChanged, this, [this] {
+            if (record_.HasWindowlessControl()) {
+                record_.DisplayModeChanged();
+                view_->FitFrameToVideo();
+            }
+        });
+    }
+}
+
+void CMainFrame::addDisplayModes() {
+    platform::DisplayMode mode;
+    for (int i = 1; modes_.EnumMode(i, &mode); ++i) {
+        auto* action = resolutionMenu_->addAction(QString::fromStdString(FormatDisplayMode(mode)));
+        action->setCheckable(true);
+        resolutionGroup_->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, id = ID_RESOLUTION_DEFAULT + i] { OnCommand(id); });
+        actions_[ID_RESOLUTION_DEFAULT + i] = action;
+    }
+}
+
+// The marks as the update-UI state and the idle step say: the stored check
+// marks, "Maintain Aspect Ratio" from its flag, the radio mark on the chosen
+// display mode.
+void CMainFrame::applyUi() {
+    ui_.SetCheck(ID_MAINTAIN_ASPECT, maintainAspect_ ? 1 : 0);
+    for (int id : kCheckable) {
+        actions_.at(id)->setChecked(ui_.Checked(id));
+    }
+    for (QAction* action : resolutionGroup_->actions()) {
+        action->setChecked(false);
+    }
+    auto it = actions_.find(ID_RESOLUTION_DEFAULT + record_.ResolutionIndex);
+    if (it != actions_.end()) {
+        it->second->setChecked(true);
+    }
+}
+
+QAction* CMainFrame::Action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::OnCommand(int id) {
+    for (const CommandRoute& route : Routes()) {
+        if (id >= route.first && id <= route.last) {
+            (this->*route.handler)(id);
+            break;
+        }
+    }
+    applyUi();
+}
+
+void CMainFrame::SetWindowTitle(const std::string& title) {
+    setWindowTitle(QString::fromStdString(title));
+}
+
+void CMainFrame::postToView(void (CTavimoView::*method)()) {
+    QMetaObject::invokeMethod(view_, method, Qt::QueuedConnection);
+}
+
+// --- events ---
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    SaveSettings(settings(), registry_, modes_);
+    record_.CloseClip();
+    event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && qobject_cast<QToolButton*>(watched) != nullptr) {
+        return true;  // the one toolbar button without a tooltip
+    }
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this) {
+        return false;
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int command = res::TranslateAccelerator(key->key(), key->modifiers());
+    if (command == 0) {
+        return false;
+    }
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();  // the key is ours: no widget shortcut takes it
+        return true;
+    }
+    if (command != ID_NEXT_PANE && command != ID_PREV_PANE) {
+        OnCommand(command);
+    }
+    return true;
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    const QUrl& first = urls.front();  // further files of the same drop are ignored
+    openDropped(first.isLocalFile() ? first.toLocalFile().toStdString()
+                                    : first.toString().toStdString());
+}
+
+void CMainFrame::openDropped(const std::string& name) {
+    const std::string ext = FileExtension(name);
+    if (ext == "srt" || ext == "sub" || ext == "txt") {
+        record_.SubtitlePath = name;
+        record_.LoadSubtitles();
+    } else {
+        record_.ClipPath = name;
+        record_.OpenClip();
+    }
+}
+
+void CMainFrame::wheelEvent(QWheelEvent* event) {
+    QCoreApplication::sendEvent(view_, event);
+}
+
+}  // namespace tavimo

@@ -1,0 +1,140 @@
+// The player's only top-level window: menu, toolbar, seek and volume band,
+// the video view, and the command table every menu item, button and key
+// goes through.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <span>
+
+#include <QMainWindow>
+
+#include "app/settings.h"
+#include "app/update_ui.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "platform/dialogs.h"
+
+class QActionGroup;
+class QMenu;
+class QToolBar;
+
+namespace tavimo {
+
+class CTavimoView;
+class CSliders;
+
+namespace platform {
+class DisplayModes;
+class Registry;
+}  // namespace platform
+
+class CMainFrame : public QMainWindow, public PlayerHost {
+    Q_OBJECT
+  public:
+    // `dialogs` null: Qt's dialogs, parented to this window. The registry and
+    // the display modes are not owned and must outlive the frame. UI thread.
+    CMainFrame(platform::Registry& registry, platform::DisplayModes& modes,
+               std::unique_ptr<platform::Dialogs> dialogs = nullptr);
+    ~CMainFrame() override;
+
+    // Overlays the stored settings on the defaults; before Create(). UI thread.
+    void LoadSettings();
+    // Applies the settings to the window (bands, marks, volume, size 400 x 300,
+    // always on top) and shows it. UI thread.
+    void Create();
+    // Handles command `id` by the first route of the command table that
+    // covers it; ids no route covers do nothing. UI thread.
+    void OnCommand(int id);
+
+    // PlayerHost
+    platform::Dialogs& Dialogs() override { return *dialogs_; }
+    void SetWindowTitle(const std::string& title) override;
+
+    // For the program and tests.
+    PlayerRecord& Record() { return record_; }
+    FrameSettings& Stored() { return frameSettings_; }
+    const UpdateUi& Ui() const { return ui_; }
+    bool MaintainAspect() const { return maintainAspect_; }
+    QAction* Action(int id) const;
+    QToolBar* ToolBar() const { return toolbar_; }
+    QToolBar* SeekBand() const { return seekBand_; }
+    CSliders* Sliders() const { return sliders_; }
+    CTavimoView* View() const { return view_; }
+    QMenu* FiltersMenu() const { return filtersMenu_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    struct CommandRoute {
+        int first;
+        int last;
+        void (CMainFrame::*handler)(int id);
+    };
+    static std::span<const CommandRoute> Routes();
+
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createBands();
+    void addDisplayModes();
+    void applyUi();
+    Settings settings() { return Settings{record_, frameSettings_}; }
+    void postToView(void (CTavimoView::*method)());
+    void openDropped(const std::string& name);
+
+    // Command handlers, in the order of the command table.
+    void OnRecentFile(int id);
+    void OnFilterProperties(int id);
+    void OnResolution(int id);
+    void OnExit(int id);
+    void OnToggleBand(int id);
+    void OnAbout(int id);
+    void OnOpenVideo(int id);
+    void OnOpenSubtitles(int id);
+    void OnPlay(int id);
+    void OnPause(int id);
+    void OnToggleFullScreen(int id);
+    void OnStop(int id);
+    void OnPreviousFile(int id);
+    void OnNextFile(int id);
+    void OnStretch(int id);
+    void OnDeleteFile(int id);
+    void OnToggleAspect(int id);
+    void OnSubtitleOffset(int id);
+    void OnSetSubtitleFont(int id);
+    void OnSeekFiveSeconds(int id);
+    void OnToggleAlwaysOnTop(int id);
+    void OnEscape(int id);
+    void OnSimpleToggle(int id);
+    void OnRegisterFileType(int id);
+    void OnOpenUrl(int id);
+    void OnHelp(int id);
+    void OnVolumeStep(int id);
+    void OnResetVideoSize(int id);
+    void OnCheckForUpdate(int id);
+
+    platform::Registry& registry_;
+    platform::DisplayModes& modes_;
+    std::unique_ptr<platform::Dialogs> dialogs_;
+    PlayerRecord record_;
+    FrameSettings frameSettings_;
+    bool maintainAspect_ = true;
+    UpdateUi ui_;
+
+    std::map<int, QAction*> actions_;  // menu commands by id
+    QActionGroup* resolutionGroup_ = nullptr;
+    QMenu* filtersMenu_ = nullptr;
+    QMenu* resolutionMenu_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    QToolBar* seekBand_ = nullptr;
+    CSliders* sliders_ = nullptr;
+    CTavimoView* view_ = nullptr;
+};
+
+}  // namespace tavimo

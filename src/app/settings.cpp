@@ -1,0 +1,203 @@
+#include "app/settings.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "engine/player_record.h"
+#include "platform/display_modes.h"
+#include "platform/registry.h"
+#include "resources/command_ids.h"
+#include "subtitles/log_font.h"
+
+namespace tavimo {
+namespace {
+
+using platform::Registry;
+using platform::RegKey;
+
+enum class Kind { Text, Font, Dword, Resolution };
+
+// One stored value. DWORD values read and write through `get`/`set`; text
+// values through `text`. Load walks the table in its order, save in the
+// order of `saveRank`.
+struct SettingRow {
+    const char* name;
+    Kind kind;
+    int checkCommand;  // 0: no check mark follows it at load
+    int saveRank;
+    uint32_t (*get)(const Settings&);
+    void (*set)(Settings&, uint32_t);
+    std::string& (*text)(Settings&);
+};
+
+uint32_t U(int v) {
+    return static_cast<uint32_t>(v);
+}
+int I(uint32_t v) {
+    return static_cast<int>(v);
+}
+
+const SettingRow kSettings[] = {
+    {"LastDir", Kind::Text, 0, 0, nullptr, nullptr,
+     [](Settings& s) -> std::string& { return s.record.LastDir; }},
+    {"LastSubtitlesDir", Kind::Text, 0, 1, nullptr, nullptr,
+     [](Settings& s) -> std::string& { return s.record.LastSubtitlesDir; }},
+    {"SubtitleFont", Kind::Font, 0, 2, nullptr, nullptr, nullptr},
+    {"SubtitleFontColor", Kind::Dword, 0, 3,
+     [](const Settings& s) { return s.record.SubtitleFontColor; },
+     [](Settings& s, uint32_t v) { s.record.SubtitleFontColor = v; }, nullptr},
+    {"ViewSubtitles", Kind::Dword, ID_VIEW_SUBTITLES, 4,
+     [](const Settings& s) { return U(s.record.Mixer.ViewSubtitles.load()); },
+     [](Settings& s, uint32_t v) { s.record.Mixer.ViewSubtitles = I(v); }, nullptr},
+    {"Volume", Kind::Dword, 0, 5, [](const Settings& s) { return U(s.record.Volume); },
+     [](Settings& s, uint32_t v) { s.record.Volume = I(v); }, nullptr},
+    {"ToolBarVisible", Kind::Dword, ID_VIEW_TOOLBAR, 10,
+     [](const Settings& s) { return U(s.frame.ToolBarVisible); },
+     [](Settings& s, uint32_t v) { s.frame.ToolBarVisible = I(v); }, nullptr},
+    {"SeekBarVisible", Kind::Dword, ID_VIEW_SEEKBAR, 11,
+     [](const Settings& s) { return U(s.frame.SeekBarVisible); },
+     [](Settings& s, uint32_t v) { s.frame.SeekBarVisible = I(v); }, nullptr},
+    {"AllowMultipleInstances", Kind::Dword, ID_ALLOW_MULTIPLE, 6,
+     [](const Settings& s) { return U(s.frame.AllowMultipleInstances); },
+     [](Settings& s, uint32_t v) { s.frame.AllowMultipleInstances = I(v); }, nullptr},
+    {"KeepWindowSize", Kind::Dword, ID_KEEP_WINDOW_SIZE, 7,
+     [](const Settings& s) { return U(s.record.KeepWindowSize); },
+     [](Settings& s, uint32_t v) { s.record.KeepWindowSize = I(v); }, nullptr},
+    {"Resolution", Kind::Resolution, 0, 8, nullptr, nullptr, nullptr},
+    {"AlwaysOnTop", Kind::Dword, 0, 9, [](const Settings& s) { return U(s.record.AlwaysOnTop); },
+     [](Settings& s, uint32_t v) { s.record.AlwaysOnTop = I(v); }, nullptr},
+    {"AutoNext", Kind::Dword, 0, 12, [](const Settings& s) { return U(s.record.AutoNext); },
+     [](Settings& s, uint32_t v) { s.record.AutoNext = I(v); }, nullptr},
+};
+
+// A text value read into a 260-byte buffer: the text up to the first NUL,
+// whatever the stored type; empty when the query fails.
+std::string QueryText(Registry& registry, RegKey key, const char* name) {
+    std::array<uint8_t, 260> buffer{};
+    uint32_t size = buffer.size();
+    if (key == nullptr ||
+        registry.QueryValue(key, name, nullptr, buffer.data(), &size) != platform::ERROR_SUCCESS) {
+        return {};
+    }
+    const auto* chars = reinterpret_cast<const char*>(buffer.data());
+    return std::string(chars, strnlen(chars, buffer.size()));
+}
+
+int MatchResolution(platform::DisplayModes& modes, const std::string& stored) {
+    platform::DisplayMode mode;
+    for (int i = 1; modes.EnumMode(i, &mode); ++i) {
+        if (platform::FormatDisplayMode(mode) == stored) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+void LoadRow(const SettingRow& row, Settings& s, Registry& registry, RegKey key,
+             platform::DisplayModes& modes, UpdateUi& ui) {
+    switch (row.kind) {
+        case Kind::Text:
+            row.text(s) = QueryText(registry, key, row.name);
+            return;
+        case Kind::Resolution:
+            s.record.ResolutionIndex = MatchResolution(modes, QueryText(registry, key, row.name));
+            return;
+        case Kind::Font: {
+            LogFontBytes bytes{};
+            uint32_t size = bytes.size(), type = 0;
+            if (key != nullptr &&
+                registry.QueryValue(key, row.name, &type, bytes.data(), &size) ==
+                    platform::ERROR_SUCCESS &&
+                type == platform::REG_BINARY) {
+                s.record.Mixer.SubtitleFont.Set(FontFromLogFont(bytes.data(), size));
+            }
+            return;
+        }
+        case Kind::Dword: {
+            uint32_t value = 0, size = sizeof value, type = 0;
+            if (key != nullptr &&
+                registry.QueryValue(key, row.name, &type, reinterpret_cast<uint8_t*>(&value),
+                                    &size) == platform::ERROR_SUCCESS &&
+                type == platform::REG_DWORD) {
+                row.set(s, value);
+            }
+            if (row.checkCommand != 0) {
+                ui.SetCheck(row.checkCommand, I(row.get(s)));
+            }
+            return;
+        }
+    }
+}
+
+void SetText(Registry& registry, RegKey key, const char* name, const std::string& text) {
+    registry.SetValue(key, name, platform::REG_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),
+                      static_cast<uint32_t>(text.size() + 1));
+}
+
+void SaveRow(const SettingRow& row, Settings& s, Registry& registry, RegKey key,
+             platform::DisplayModes& modes) {
+    switch (row.kind) {
+        case Kind::Text:
+            SetText(registry, key, row.name, row.text(s));
+            return;
+        case Kind::Font:
+            if (auto font = s.record.Mixer.SubtitleFont.Get()) {
+                const LogFontBytes bytes = LogFontFromFont(*font);
+                registry.SetValue(key, row.name, platform::REG_BINARY, bytes.data(), bytes.size());
+            }
+            return;
+        case Kind::Dword: {
+            const uint32_t value = row.get(s);
+            registry.SetValue(key, row.name, platform::REG_DWORD,
+                              reinterpret_cast<const uint8_t*>(&value), sizeof value);
+            return;
+        }
+        case Kind::Resolution: {
+            platform::DisplayMode mode;
+            if (s.record.ResolutionIndex == 0) {
+                registry.DeleteValue(key, row.name);
+            } else if (modes.EnumMode(s.record.ResolutionIndex, &mode)) {
+                // A mode that has gone away since it was chosen leaves the
+                // stored text as it was rather than writing a blank mode.
+                SetText(registry, key, row.name, platform::FormatDisplayMode(mode));
+            }
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+void LoadSettings(Settings settings, Registry& registry, platform::DisplayModes& modes,
+                  UpdateUi& ui) {
+    RegKey key = nullptr;
+    if (registry.OpenKey(kSettingsKey, &key) != platform::ERROR_SUCCESS) {
+        key = nullptr;
+    }
+    for (const SettingRow& row : kSettings) {
+        LoadRow(row, settings, registry, key, modes, ui);
+    }
+    if (key != nullptr) {
+        registry.CloseKey(key);
+    }
+}
+
+void SaveSettings(Settings settings, Registry& registry, platform::DisplayModes& modes) {
+    RegKey key = nullptr;
+    if (registry.OpenKey(kSettingsKey, &key) != platform::ERROR_SUCCESS) {
+        return;
+    }
+    std::array<const SettingRow*, std::size(kSettings)> order{};
+    std::transform(std::begin(kSettings), std::end(kSettings), order.begin(),
+                   [](const SettingRow& row) { return &row; });
+    std::sort(order.begin(), order.end(),
+              [](const SettingRow* a, const SettingRow* b) { return a->saveRank < b->saveRank; });
+    for (const SettingRow* row : order) {
+        SaveRow(*row, settings, registry, key, modes);
+    }
+    registry.CloseKey(key);
+}
+
+}  // namespace tavimo
