@@ -1,0 +1,36 @@
+// The media framework on GStreamer: a filter graph is a GstPipeline, filters
+// are elements, pins are pads. See media.h for the contract.
+#pragma once
+
+#include <gst/gst.h>
+
+#include <memory>
+#include <string>
+
+#include "engine/media/media.h"
+
+namespace tavimo {
+
+struct GstMediaOptions {
+    // Factory of the video sink; empty: probe xvimagesink, then ximagesink.
+    std::string videoSink;
+    // Factory of the audio sink; empty: autoaudiosink.
+    std::string audioSink;
+    // Longest wait of the UI thread on a pipeline, for files and for network URLs.
+    int fileTimeoutMs = 10000;
+    int networkTimeoutMs = 30000;
+};
+
+// Initialises GStreamer and registers the subtitle mixer when needed. UI thread.
+// Graph events reach their notify target as queued calls on the thread of the
+// QCoreApplication; without an application object they wait for GetEvent.
+std::unique_ptr<MediaFramework> NewGstMediaFramework(const GstMediaOptions& options = {});
+
+// The pipeline behind a graph of this framework (borrowed), for diagnostics
+// and tests; null for other graphs. Any thread.
+GstElement* GstPipelineOf(IGraphBuilder* graph);
+
+// The element behind a filter of this framework (borrowed); null otherwise.
+GstElement* GstElementOf(IBaseFilter* filter);
+
+}  // namespace tavimo

@@ -1,0 +1,25 @@
+#include "engine/media/media.h"
+
+#include <cstdio>
+
+namespace tavimo {
+
+HRESULT IBaseFilter::QueryFileSourceFilter(std::shared_ptr<IFileSourceFilter>*) {
+    return E_NOINTERFACE;
+}
+
+HRESULT IBaseFilter::QueryFilterConfig(std::shared_ptr<IVMRFilterConfig9>*) {
+    return E_NOINTERFACE;
+}
+
+HRESULT IBaseFilter::QueryWindowlessControl(std::shared_ptr<IVMRWindowlessControl9>*) {
+    return E_NOINTERFACE;
+}
+
+std::string RotItemName(uint32_t graphAddress, uint32_t processId) {
+    char name[64];
+    std::snprintf(name, sizeof name, "FilterGraph %08x pid %08x", graphAddress, processId);
+    return name;
+}
+
+}  // namespace tavimo

@@ -1,0 +1,204 @@
+// The media framework contract: the operations the engine calls on a filter
+// graph, shaped and named like their DirectShow counterparts so that the
+// engine's code reads the same as its diagnostics. Elements are filters, pads
+// are pins. Positions are in 100-ns units, volumes in hundredths of a decibel.
+//
+// Objects are shared: every interface pointer is a std::shared_ptr, and the
+// interfaces of one graph share one control block, so dropping the last of
+// them destroys the graph (the "release until zero" of COM).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/media/hresult.h"
+
+namespace tavimo {
+
+class CSubtitles;
+
+using REFERENCE_TIME = int64_t;  // 100-ns units
+using COLORREF = uint32_t;       // 0x00BBGGRR
+
+struct RECT {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool operator==(const RECT&) const = default;
+};
+
+enum PIN_DIRECTION { PINDIR_INPUT = 0, PINDIR_OUTPUT = 1 };
+
+// Event codes of IMediaEventEx.
+constexpr long EC_COMPLETE = 0x01;
+constexpr long EC_USERABORT = 0x02;
+constexpr long EC_ERRORABORT = 0x03;
+
+// Seeking flags.
+constexpr uint32_t AM_SEEKING_NoPositioning = 0;
+constexpr uint32_t AM_SEEKING_AbsolutePositioning = 1;
+constexpr uint32_t AM_SEEKING_SeekToKeyFrame = 4;
+
+constexpr uint32_t AM_RENDEREX_RENDERTOEXISTINGRENDERERS = 1;
+
+enum VMR9Mode { VMR9Mode_Windowed = 1, VMR9Mode_Windowless = 2, VMR9Mode_Renderless = 4 };
+enum VMR9AspectRatioMode { VMR9ARMode_None = 0, VMR9ARMode_LetterBox = 1 };
+
+// The window a windowless renderer draws into: the view, which hosts a native
+// surface for the picture. All calls on the UI thread.
+class VideoWindow {
+  public:
+    virtual ~VideoWindow() = default;
+    // Native window id (X11) of the picture surface; 0 when there is none yet.
+    virtual uintptr_t NativeSurface() = 0;
+    // Places the picture surface at `rect` (view client coordinates, logical
+    // pixels); an empty rectangle hides it.
+    virtual void PlaceSurface(const RECT& rect) = 0;
+    // Device pixels per logical pixel of the view.
+    virtual double DevicePixelRatio() = 0;
+};
+
+// The notify target of a graph: called on the UI thread with the message and
+// parameter given to SetNotifyWindow. Empty: no notification.
+using GraphNotifyTarget = std::function<void(long msg, intptr_t param)>;
+
+class IPin {
+  public:
+    virtual ~IPin() = default;
+    virtual HRESULT QueryDirection(PIN_DIRECTION* dir) = 0;
+    // The pin at the other end; VFW_E_NOT_CONNECTED when there is none.
+    virtual HRESULT ConnectedTo(std::shared_ptr<IPin>* peer) = 0;
+    // The pin's name ("Input", "Output", ...).
+    virtual HRESULT QueryId(std::string* id) = 0;
+};
+
+class IFileSourceFilter {
+  public:
+    virtual ~IFileSourceFilter() = default;
+    // Opens `fileName` (path or URL); the failure says why it cannot be read.
+    virtual HRESULT Load(const std::string& fileName) = 0;
+};
+
+class IVMRFilterConfig9 {
+  public:
+    virtual ~IVMRFilterConfig9() = default;
+    virtual HRESULT SetRenderingMode(VMR9Mode mode) = 0;
+};
+
+// The windowless video renderer's control. Rectangles in view client
+// coordinates (logical pixels); the native size in video pixels.
+class IVMRWindowlessControl9 {
+  public:
+    virtual ~IVMRWindowlessControl9() = default;
+    virtual HRESULT SetVideoClippingWindow(VideoWindow* window) = 0;
+    virtual HRESULT SetBorderColor(COLORREF color) = 0;
+    virtual HRESULT GetNativeVideoSize(long* width, long* height) = 0;
+    virtual HRESULT SetAspectRatioMode(VMR9AspectRatioMode mode) = 0;
+    virtual HRESULT GetAspectRatioMode(VMR9AspectRatioMode* mode) = 0;
+    // Either pointer may be null: that rectangle is left as it is.
+    virtual HRESULT SetVideoPosition(const RECT* source, const RECT* dest) = 0;
+    virtual HRESULT GetVideoPosition(RECT* source, RECT* dest) = 0;
+    virtual HRESULT RepaintVideo() = 0;
+    virtual HRESULT DisplayModeChanged() = 0;
+};
+
+class IBaseFilter {
+  public:
+    virtual ~IBaseFilter() = default;
+    // The name the filter was added to its graph under.
+    virtual HRESULT QueryFilterInfo(std::string* name) = 0;
+    virtual HRESULT EnumPins(std::vector<std::shared_ptr<IPin>>* pins) = 0;
+    // Optional interfaces; E_NOINTERFACE when the filter has none.
+    virtual HRESULT QueryFileSourceFilter(std::shared_ptr<IFileSourceFilter>* out);
+    virtual HRESULT QueryFilterConfig(std::shared_ptr<IVMRFilterConfig9>* out);
+    virtual HRESULT QueryWindowlessControl(std::shared_ptr<IVMRWindowlessControl9>* out);
+};
+
+class IMediaControl {
+  public:
+    virtual ~IMediaControl() = default;
+    virtual HRESULT Run() = 0;
+    virtual HRESULT Pause() = 0;
+    virtual HRESULT Stop() = 0;
+};
+
+class IMediaEventEx {
+  public:
+    virtual ~IMediaEventEx() = default;
+    virtual HRESULT SetNotifyWindow(GraphNotifyTarget target, long msg, intptr_t param) = 0;
+    // E_ABORT when no event arrives within `timeoutMs`.
+    virtual HRESULT GetEvent(long* code, intptr_t* param1, intptr_t* param2, long timeoutMs) = 0;
+    virtual HRESULT FreeEventParams(long code, intptr_t param1, intptr_t param2) = 0;
+    // Waits until the clip completes, at most `timeoutMs`; E_ABORT on time-out,
+    // VFW_E_WRONG_STATE at once when the graph is not running.
+    virtual HRESULT WaitForCompletion(long timeoutMs, long* code) = 0;
+};
+
+class IMediaSeeking {
+  public:
+    virtual ~IMediaSeeking() = default;
+    virtual HRESULT GetDuration(REFERENCE_TIME* duration) = 0;
+    virtual HRESULT GetCurrentPosition(REFERENCE_TIME* position) = 0;
+    virtual HRESULT GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) = 0;
+    virtual HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags,
+                                 REFERENCE_TIME* stop, uint32_t stopFlags) = 0;
+};
+
+class IBasicAudio {
+  public:
+    virtual ~IBasicAudio() = default;
+    // Hundredths of a decibel: 0 full level, -10000 silence.
+    virtual HRESULT put_Volume(long volume) = 0;
+    virtual HRESULT get_Volume(long* volume) = 0;
+};
+
+// The filter graph manager (IGraphBuilder and IFilterGraph2 in one).
+class IGraphBuilder {
+  public:
+    virtual ~IGraphBuilder() = default;
+    virtual HRESULT AddFilter(const std::shared_ptr<IBaseFilter>& filter,
+                              const std::string& name) = 0;
+    virtual HRESULT AddSourceFilter(const std::string& fileName, const std::string& name,
+                                    std::shared_ptr<IBaseFilter>* source) = 0;
+    // Renders an output pin, to renderers already in the graph only.
+    virtual HRESULT RenderEx(const std::shared_ptr<IPin>& pin, uint32_t flags, void* context) = 0;
+    virtual HRESULT RemoveFilter(const std::shared_ptr<IBaseFilter>& filter) = 0;
+    virtual HRESULT EnumFilters(std::vector<std::shared_ptr<IBaseFilter>>* filters) = 0;
+    virtual HRESULT Abort() = 0;
+    // The graph's other interfaces; they keep the graph alive.
+    virtual HRESULT QueryMediaControl(std::shared_ptr<IMediaControl>* out) = 0;
+    virtual HRESULT QueryMediaEvent(std::shared_ptr<IMediaEventEx>* out) = 0;
+    virtual HRESULT QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) = 0;
+    virtual HRESULT QueryBasicAudio(std::shared_ptr<IBasicAudio>* out) = 0;
+    virtual HRESULT QueryFilterGraph2(std::shared_ptr<IGraphBuilder>* out) = 0;
+};
+using IFilterGraph2 = IGraphBuilder;
+
+// Creates the framework's objects (CoCreateInstance) and keeps the graph
+// registry (the running object table). UI thread.
+class MediaFramework {
+  public:
+    virtual ~MediaFramework() = default;
+    virtual HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out) = 0;
+    // "Video Mixing Renderer 9".
+    virtual HRESULT CreateVideoRenderer(std::shared_ptr<IBaseFilter>* out) = 0;
+    // "ASF Reader": a source that only takes Windows Media content.
+    virtual HRESULT CreateAsfReader(std::shared_ptr<IBaseFilter>* out) = 0;
+    // "Audio Renderer".
+    virtual HRESULT CreateAudioRenderer(std::shared_ptr<IBaseFilter>* out) = 0;
+    // "Tavimo Subtitle Mixer" drawing with `core` (not owned; may be null).
+    virtual HRESULT CreateSubtitleMixer(CSubtitles* core, std::shared_ptr<IBaseFilter>* out) = 0;
+    // Registers the graph for outside inspection tools; `cookie` 0 when not kept.
+    virtual HRESULT AddGraphToRot(const std::shared_ptr<IGraphBuilder>& graph,
+                                  uint32_t* cookie) = 0;
+    virtual HRESULT RemoveGraphFromRot(uint32_t cookie) = 0;
+};
+
+// "FilterGraph %08x pid %08x": the name a graph is registered under.
+std::string RotItemName(uint32_t graphAddress, uint32_t processId);
+
+}  // namespace tavimo
