@@ -260,6 +260,7 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 void CMainFrame::OnCommand(int id) {
+    emit commandIssued(id);
     for (const CommandRoute& route : Routes()) {
         if (id >= route.first && id <= route.last) {
             (this->*route.handler)(id);
@@ -305,9 +306,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         event->accept();  // the key is ours: no widget shortcut takes it
         return true;
     }
-    if (command != ID_NEXT_PANE && command != ID_PREV_PANE) {
-        OnCommand(command);
-    }
+    OnCommand(command);
     return true;
 }
 

@@ -63,6 +63,10 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     CTavimoView* View() const { return view_; }
     QMenu* FiltersMenu() const { return filtersMenu_; }
 
+  signals:
+    // Every command as it arrives, before it is handled. UI thread.
+    void commandIssued(int id);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

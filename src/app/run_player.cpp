@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <X11/Xlib.h>
 #include <gst/gst.h>
 #include <QApplication>
 
@@ -14,6 +13,7 @@
 #include "platform/display_modes.h"
 #include "platform/instance_channel.h"
 #include "platform/registry.h"
+#include "platform/x11_display.h"
 
 namespace tavimo {
 namespace {
@@ -38,12 +38,7 @@ bool DisplayReachable() {
     if (platform == nullptr || std::strncmp(platform, "xcb", 3) != 0) {
         return true;
     }
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return false;
-    }
-    XCloseDisplay(display);
-    return true;
+    return platform::X11DisplayReachable();
 }
 
 }  // namespace
