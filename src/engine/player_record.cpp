@@ -1,32 +1,124 @@
 #include "engine/player_record.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
 #include "engine/player_host.h"
+#include "platform/dialogs.h"
+#include "subtitles/subtitle_mixer.h"
 
 namespace tavimo {
+namespace {
 
-// Until playback lands, the operations keep only the record's own state.
+constexpr int64_t kUnitsPerSecond = 10000000;
+constexpr uint32_t kSeekToKeyFrame = AM_SEEKING_AbsolutePositioning | AM_SEEKING_SeekToKeyFrame;
 
-void PlayerRecord::OpenClip() {}
-
-void PlayerRecord::StopClip() {
-    if (ClipState != tavimo::ClipState::Closed) {
-        ClipState = tavimo::ClipState::Stopped;
-    }
+// The audio level for a volume of 0..100: hundredths of a decibel.
+long VolumeLevel(int volume) {
+    if (volume <= 0)
+        return -10000;
+    return static_cast<long>(std::trunc(1000.0 * std::log(volume / 100.0)));
 }
 
-void PlayerRecord::TogglePause() {}
+}  // namespace
 
-void PlayerRecord::SeekBy(int64_t) {}
+std::string FormatCode(const std::string& format, uint32_t code) {
+    std::string out;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 'x') {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%x", code);
+            out += hex;
+            ++i;
+        } else if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == '%') {
+            out += '%';
+            ++i;
+        } else {
+            out += format[i];
+        }
+    }
+    return out;
+}
 
-void PlayerRecord::SeekTo(int64_t) {}
+PlayerRecord::PlayerRecord(PlayerHost& host) : host_(host) {}
+
+PlayerRecord::~PlayerRecord() {
+    ReleaseGraph();
+}
+
+void PlayerRecord::ShowError(const std::string& format, HRESULT code) {
+    std::string text = FormatCode(format, static_cast<uint32_t>(code));
+    if (code != 0) {
+        char reason[160];
+        if (GetErrorText(code, reason, sizeof reason) == 0)
+            std::snprintf(reason, sizeof reason, "Unknown Error: 0x%2x",
+                          static_cast<uint32_t>(code));
+        text += "\n";
+        text += reason;
+    }
+    host_.Dialogs().MessageBox(text, "Tavimo", platform::MB_OK | platform::MB_ICONHAND);
+}
+
+void PlayerRecord::StopClip() {
+    if (!pMC || !pMS)
+        return;
+    if (ClipState == tavimo::ClipState::Paused || ClipState == tavimo::ClipState::Running) {
+        pMC->Stop();
+        ClipState = tavimo::ClipState::Stopped;
+        host_.StopPositionTimer();
+        REFERENCE_TIME start = 0;
+        pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
+                          AM_SEEKING_NoPositioning);
+        pMC->Pause();
+    }
+    UpdateTitle();
+    host_.RedrawView();
+}
+
+void PlayerRecord::TogglePause() {
+    if (!pMC)
+        return;
+    if (ClipState == tavimo::ClipState::Stopped || ClipState == tavimo::ClipState::Paused) {
+        if (SUCCEEDED(pMC->Run())) {
+            ClipState = tavimo::ClipState::Running;
+            host_.StartPositionTimer();
+        }
+    } else if (SUCCEEDED(pMC->Pause())) {
+        ClipState = tavimo::ClipState::Paused;
+    }
+    UpdateTitle();
+}
+
+void PlayerRecord::SeekBy(int64_t offset) {
+    if (!pMS)
+        return;
+    REFERENCE_TIME current = 0;
+    pMS->GetPositions(&current, nullptr);
+    REFERENCE_TIME target = current + offset;
+    pMS->SetPositions(&target, kSeekToKeyFrame, nullptr, AM_SEEKING_NoPositioning);
+}
+
+void PlayerRecord::SeekTo(int64_t position) {
+    if (!pMS)
+        return;
+    REFERENCE_TIME target = position;
+    pMS->SetPositions(&target, kSeekToKeyFrame, nullptr, AM_SEEKING_NoPositioning);
+}
 
 void PlayerRecord::SetVolume(int volume) {
-    Volume = volume;
+    // Out-of-range input would take the logarithm of a negative number.
+    Volume = std::clamp(volume, 0, 100);
+    if (pBA)
+        pBA->put_Volume(VolumeLevel(Volume));
 }
 
 void PlayerRecord::CloseClip() {
+    if (pMC)
+        pMC->Stop();
     ClipState = tavimo::ClipState::Stopped;
     FullScreenBlocked = true;
+    ReleaseGraph();
     ClipState = tavimo::ClipState::Closed;
     UpdateTitle();
 }
@@ -35,11 +127,57 @@ void PlayerRecord::UpdateTitle() {
     host_.SetWindowTitle("Tavimo - " + ClipPath);
 }
 
-void PlayerRecord::ToggleAspectRatioMode() {}
+void PlayerRecord::PollPosition() {
+    if (!pMS)
+        return;
+    REFERENCE_TIME position = 0;
+    pMS->GetCurrentPosition(&position);
+    host_.SetSeekPosition(static_cast<int32_t>(position >> 16), position / kUnitsPerSecond);
+}
 
-void PlayerRecord::SetAspectRatioNone() {}
+void PlayerRecord::OnGraphNotify() {
+    while (pME) {
+        long code = 0;
+        intptr_t p1 = 0, p2 = 0;
+        if (FAILED(pME->GetEvent(&code, &p1, &p2, 0)))
+            break;
+        pME->FreeEventParams(code, p1, p2);
+        if (code != EC_COMPLETE)
+            continue;
+        if (AutoNext) {
+            host_.NextFile();
+            continue;
+        }
+        REFERENCE_TIME start = 0;
+        if (pMS &&
+            FAILED(pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
+                                     AM_SEEKING_NoPositioning)) &&
+            pMC) {
+            pMC->Stop();
+            pMC->Run();
+        }
+    }
+}
 
-void PlayerRecord::DisplayModeChanged() {}
+void PlayerRecord::ToggleAspectRatioMode() {
+    if (!pWC)
+        return;
+    VMR9AspectRatioMode mode = VMR9ARMode_None;
+    pWC->GetAspectRatioMode(&mode);
+    pWC->SetAspectRatioMode(mode == VMR9ARMode_LetterBox ? VMR9ARMode_None : VMR9ARMode_LetterBox);
+}
+
+void PlayerRecord::SetAspectRatioNone() {
+    if (pWC)
+        pWC->SetAspectRatioMode(VMR9ARMode_None);
+}
+
+void PlayerRecord::DisplayModeChanged() {
+    if (!pWC)
+        return;
+    pWC->DisplayModeChanged();
+    host_.FitFrameToVideo();
+}
 
 void PlayerRecord::LoadSubtitles() {}
 

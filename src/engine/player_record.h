@@ -2,27 +2,50 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "engine/media/media.h"
 #include "subtitles/subtitle_shared.h"
 #include "subtitles/subtitle_track.h"
 
 namespace tavimo {
 
 class PlayerHost;
+class CSubtitles;
 
 enum class ClipState : int { Stopped = 0, Paused = 1, Running = 2, Closed = 3 };
 
+// The graph's events reach the view as this message (WM_USER + 13).
+constexpr long WM_GRAPHNOTIFY = 0x040D;
+
+// True when `path` names Windows Media content: a lower-cased copy contains
+// ".asf", ".wma", ".wmv", ".asx" or "mms://". Any thread.
+bool IsWindowsMedia(const std::string& path);
+
+// `format` with "%x" replaced by `code` in lower-case hexadecimal (as an
+// unsigned 32-bit number) and "%%" by "%". Any thread.
+std::string FormatCode(const std::string& format, uint32_t code);
+
 class PlayerRecord {
   public:
-    explicit PlayerRecord(PlayerHost& host) : host_(host) {}
+    explicit PlayerRecord(PlayerHost& host);
+    ~PlayerRecord();
     PlayerRecord(const PlayerRecord&) = delete;
     PlayerRecord& operator=(const PlayerRecord&) = delete;
+
+    // The framework graphs are built with; not owned, outlives the record.
+    // Without one every open fails at its first step. UI thread.
+    void UseMediaFramework(MediaFramework* media) { media_ = media; }
 
     // --- operations; UI thread ---
 
     // Opens `ClipPath` (the Open Media File dialog when it is empty) and plays it.
     void OpenClip();
+    // Builds and runs the graph for `file`; negative after its own message box.
+    HRESULT PlayClip(const std::string& file);
+    // Gives the graph and all its interfaces back; safe without a graph.
+    void ReleaseGraph();
     // Stops and rewinds; the first frame stays shown.
     void StopClip();
     // Runs when stopped or paused, pauses when running.
@@ -37,13 +60,20 @@ class PlayerRecord {
     void CloseClip();
     // Main window title "Tavimo - " + `ClipPath`.
     void UpdateTitle();
+    // PositionTimer tick: the position to the seek bar.
+    void PollPosition();
+    // WM_GRAPHNOTIFY: drains and handles the graph's events.
+    void OnGraphNotify();
+    // Modal error box: `format` with `code` put in, then the framework's
+    // text for a non-zero code; caption "Tavimo".
+    void ShowError(const std::string& format, HRESULT code);
 
     // While the windowless control is held: letterbox becomes none and
     // anything else letterbox (the control's current mode decides).
     void ToggleAspectRatioMode();
     // While the windowless control is held: aspect mode none (stretch keys).
     void SetAspectRatioNone();
-    // The display's mode changed: the renderer is told.
+    // The display's mode changed: the renderer is told, the frame refitted.
     void DisplayModeChanged();
 
     // Loads `SubtitlePath` (the Open Subtitles dialog when it is empty).
@@ -53,10 +83,10 @@ class PlayerRecord {
     // Font dialog for the subtitles.
     void SetSubtitleFont();
 
-    // Whether a pipeline's seeking / windowless control is held.
-    bool HasSeeking() const { return hasGraph_; }
-    bool HasWindowlessControl() const { return hasGraph_; }
-    bool HasControl() const { return hasGraph_; }
+    // Whether a pipeline's seeking / windowless control / control is held.
+    bool HasSeeking() const { return pMS != nullptr; }
+    bool HasWindowlessControl() const { return pWC != nullptr; }
+    bool HasControl() const { return pMC != nullptr; }
 
     // --- fields ---
     std::string ClipPath;
@@ -79,9 +109,40 @@ class PlayerRecord {
     SubtitleTrack Track;
     MixerShared Mixer;  // ViewSubtitles (setting), SubtitleOffset, SubtitleFont (setting)
 
+    // The graph and its interfaces, held from PlayClip to ReleaseGraph.
+    std::shared_ptr<IGraphBuilder> pGB;
+    std::shared_ptr<IMediaControl> pMC;
+    std::shared_ptr<IMediaEventEx> pME;
+    std::shared_ptr<IMediaSeeking> pMS;
+    std::shared_ptr<IBasicAudio> pBA;
+    std::shared_ptr<IVMRWindowlessControl9> pWC;
+    std::weak_ptr<IBaseFilter> pST;  // the graph's mixer; the graph keeps it
+    uint32_t RotCookie = 0;
+
   protected:
+    // The steps of PlayClip; each shows its own failure.
+    HRESULT InitializeWindowlessVMR(std::shared_ptr<IBaseFilter>* pVmr);
+    HRESULT RenderFileToVMR9(const std::shared_ptr<IGraphBuilder>& graph, const std::string& file);
+    HRESULT RenderSource(const std::shared_ptr<IGraphBuilder>& graph, const std::string& file,
+                         std::shared_ptr<IBaseFilter>* source);
+    HRESULT QueryGraphInterfaces();
+    bool GetClipFileName(std::string* path);
+    // Empties the subtitle track for the new clip.
+    void DiscoverSubtitles();
+
     PlayerHost& host_;
-    bool hasGraph_ = false;
+    MediaFramework* media_ = nullptr;
+    std::unique_ptr<CSubtitles> subtitles_;  // drawing core of the graph's mixer
 };
+
+// First pin of `filter` in `direction` that is not connected (S_OK), E_FAIL
+// when there is none, or the enumeration's failure. UI thread.
+HRESULT GetUnconnectedPin(const std::shared_ptr<IBaseFilter>& filter, PIN_DIRECTION direction,
+                          std::shared_ptr<IPin>* pin);
+
+// Renders each unconnected output pin of `source` to the renderers already in
+// `graph`; the last status, stopping at a failure. UI thread.
+HRESULT RenderOutputPins(const std::shared_ptr<IBaseFilter>& source,
+                         const std::shared_ptr<IFilterGraph2>& graph);
 
 }  // namespace tavimo

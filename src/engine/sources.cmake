@@ -1,5 +1,7 @@
 target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/player_record.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/play_clip.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/open_clip.cpp
 )
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE

@@ -1,0 +1,84 @@
+// OpenClip: the one road from a path or URL to the playing clip.
+#include <algorithm>
+#include <cctype>
+
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "platform/dialogs.h"
+#include "platform/paths.h"
+
+namespace tavimo {
+namespace {
+
+constexpr size_t kMaxPath = 260;
+
+// Windows Media markers, tried in this order.
+constexpr const char* kWindowsMediaMarkers[] = {".asf", ".wma", ".wmv", ".asx", "mms://"};
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+bool IsWindowsMedia(const std::string& path) {
+    const std::string lower = Lower(path);
+    return std::any_of(std::begin(kWindowsMediaMarkers), std::end(kWindowsMediaMarkers),
+                       [&](const char* marker) { return lower.find(marker) != std::string::npos; });
+}
+
+bool PlayerRecord::GetClipFileName(std::string* path) {
+    platform::OpenFileRequest request;
+    request.title = "Open Media File...";
+    request.filters = {{"All Files (*.*)", "*.*;"}};
+    request.initialDir = LastDir;
+    std::string chosen;
+    int result = host_.Dialogs().GetOpenFileName(request, &chosen);
+    if (result < 0)
+        ShowError("GetClipFileName Failed! Error=0x%x\r\n", result);
+    if (result != 1)
+        return false;
+    // The dialog's buffer holds 259 characters.
+    *path = chosen.substr(0, kMaxPath - 1);
+    return true;
+}
+
+void PlayerRecord::DiscoverSubtitles() {
+    Track.Clear();
+}
+
+void PlayerRecord::OpenClip() {
+    if (ClipPath.empty()) {
+        UpdateTitle();
+        std::string chosen;
+        if (!GetClipFileName(&chosen))
+            return;
+        if (Lower(chosen).find(".asx") != std::string::npos) {
+            ShowError(
+                "ASX Playlists are not supported by this application.\n\nPlease select a valid "
+                "media file.",
+                0);
+            return;
+        }
+        ClipPath = chosen;
+        size_t slash = chosen.rfind('/');
+        LastDir = slash == std::string::npos ? std::string() : chosen.substr(0, slash);
+    }
+    std::string longForm = platform::LongPathName(ClipPath);
+    if (!longForm.empty() && longForm.size() < kMaxPath)
+        ClipPath = longForm;
+    host_.AddRecent(ClipPath);
+    StopClip();
+    ReleaseGraph();
+    ClipState = tavimo::ClipState::Stopped;
+    DiscoverSubtitles();
+    host_.SetBusy(true);
+    HRESULT hr = PlayClip(ClipPath);
+    host_.SetBusy(false);
+    if (FAILED(hr))
+        CloseClip();
+}
+
+}  // namespace tavimo
