@@ -9,7 +9,7 @@ namespace tavimo::platform {
 // "TAVIMOINSTANCE": a marker that single-instance processes hold, and a broadcast that reaches
 // every running instance through its Unix socket in the channel's directory.
 class InstanceChannel {
-public:
+  public:
     virtual ~InstanceChannel() = default;
     // Takes the marker (a lock file held shared for the life of the process). Returns true when
     // another process already held it ("already exists"). UI thread, at start-up.

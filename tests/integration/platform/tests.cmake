@@ -1,0 +1,5 @@
+# Platform adapters against real services: XRandR on an Xvfb server (display :71), Qt dialogs.
+tavimo_test(NAME platform_display_modes_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/display_modes_test.cpp
+    LIBS tavimo_ui
+    LABELS integration)
