@@ -92,6 +92,8 @@ class CSubtitles {
     int32_t LookupCursor() const { return cursor_; }
     // Number of times the text bitmap has been drawn. Streaming thread.
     uint64_t Redraws() const { return redraws_; }
+    // First image row of the text block last laid out. Streaming thread.
+    int32_t TextTop() const { return drawn_.top; }
 
   private:
     // One horizontal run of non-transparent bitmap pixels.
@@ -110,8 +112,11 @@ class CSubtitles {
     };
 
     bool EnsureBitmap();
+    void RefreshFont();
     int32_t ClampedTop(int32_t textHeight);
+    void ClearDirtyRows();
     void Redraw(const std::string& text, int32_t lines, int32_t top);
+    void DrawText(const QString& text, int32_t top, int32_t lastRow);
     void CollectSpans(int32_t firstRow, int32_t lastRow);
 
     const SubtitleTrack& track_;
@@ -122,6 +127,7 @@ class CSubtitles {
     QImage bitmap_;              // TextBitmap: first drawn size, top-down
     std::optional<QFont> font_;  // own copy of the shared font
     uint64_t fontGeneration_ = UINT64_MAX;
+    int32_t lineHeight_ = 0;  // cy: height of one line in the current font
     DrawKey drawn_;           // what bitmap_ holds
     std::string text_;        // entry text copied at lookup
     int32_t dirtyFirst_ = 0;  // rows of bitmap_ that may be non-zero
