@@ -317,17 +317,19 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+        DropFiles(event->mimeData()->urls());
+    }
+}
+
+void CMainFrame::DropFiles(const QList<QUrl>& urls) {
     if (urls.isEmpty()) {
         return;
     }
-    event->acceptProposedAction();
     const QUrl& first = urls.front();  // further files of the same drop are ignored
-    openDropped(first.isLocalFile() ? first.toLocalFile().toStdString()
-                                    : first.toString().toStdString());
-}
-
-void CMainFrame::openDropped(const std::string& name) {
+    const std::string name =
+        first.isLocalFile() ? first.toLocalFile().toStdString() : first.toString().toStdString();
     const std::string ext = FileExtension(name);
     if (ext == "srt" || ext == "sub" || ext == "txt") {
         record_.SubtitlePath = name;

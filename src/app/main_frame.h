@@ -8,6 +8,7 @@
 #include <span>
 
 #include <QMainWindow>
+#include <QUrl>
 
 #include "app/settings.h"
 #include "app/update_ui.h"
@@ -46,6 +47,10 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     // Handles command `id` by the first route of the command table that
     // covers it; ids no route covers do nothing. UI thread.
     void OnCommand(int id);
+
+    // Opens the first of `urls`: subtitle files load as subtitles, anything
+    // else as the clip. The others are ignored. UI thread.
+    void DropFiles(const QList<QUrl>& urls);
 
     // PlayerHost
     platform::Dialogs& Dialogs() override { return *dialogs_; }
@@ -90,7 +95,6 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void applyUi();
     Settings settings() { return Settings{record_, frameSettings_}; }
     void postToView(void (CTavimoView::*method)());
-    void openDropped(const std::string& name);
 
     // Command handlers, in the order of the command table.
     void OnRecentFile(int id);

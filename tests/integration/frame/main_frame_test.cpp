@@ -30,6 +30,12 @@
 namespace tavimo {
 namespace {
 
+// A key press as the window system delivers it to the focused view.
+void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(target, &press);
+}
+
 class MainFrameTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -156,15 +162,15 @@ TEST_F(MainFrameTest, EveryAcceleratorReachesItsCommand) {
             continue;  // closes the window / opens a dialog: covered elsewhere
         }
         issued.clear();
-        QTest::keyClick(f.View(), static_cast<Qt::Key>(a.key), a.modifiers);
+        Press(f.View(), a.key, a.modifiers);
         ASSERT_EQ(issued.size(), 1) << "key " << a.key << " mods " << a.modifiers.toInt();
         EXPECT_EQ(issued.at(0).at(0).toInt(), a.command) << "key " << a.key;
     }
     issued.clear();
-    QTest::keyClick(f.View(), Qt::Key_S, Qt::ControlModifier);  // menu says Ctrl+S: no key
-    QTest::keyClick(f.View(), Qt::Key_U, Qt::ControlModifier);
-    QTest::keyClick(f.View(), Qt::Key_R, Qt::ControlModifier);
-    QTest::keyClick(f.View(), Qt::Key_Less, Qt::ShiftModifier);
+    Press(f.View(), Qt::Key_S, Qt::ControlModifier);  // menu says Ctrl+S: no key
+    Press(f.View(), Qt::Key_U, Qt::ControlModifier);
+    Press(f.View(), Qt::Key_R, Qt::ControlModifier);
+    Press(f.View(), Qt::Key_Less, Qt::ShiftModifier);
     EXPECT_TRUE(issued.isEmpty());
 }
 
@@ -271,14 +277,11 @@ TEST_F(MainFrameTest, KeysThatNeedAClipDoNothingWithoutOne) {
 TEST_F(MainFrameTest, DroppedFilesGoToClipOrSubtitles) {
     CMainFrame& f = Start();
     auto drop = [&](const QStringList& paths) {
-        QMimeData data;
         QList<QUrl> urls;
         for (const QString& p : paths) {
             urls << QUrl::fromLocalFile(p);
         }
-        data.setUrls(urls);
-        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&f, &event);
+        f.DropFiles(urls);
     };
     drop({"/tmp/Movie.SRT", "/tmp/other.mp4"});
     EXPECT_EQ(f.Record().SubtitlePath, "/tmp/Movie.SRT");
@@ -295,7 +298,7 @@ TEST_F(MainFrameTest, EscapeWithNothingOpenSavesAndCloses) {
     CMainFrame& f = Start();
     f.OnCommand(ID_VOLUME_DOWN);
     f.OnCommand(ID_AUTO_NEXT);
-    QTest::keyClick(f.View(), Qt::Key_Escape);
+    Press(f.View(), Qt::Key_Escape);
     QCoreApplication::processEvents();
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(StoredDword("Volume"), 95u);
