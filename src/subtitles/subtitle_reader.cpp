@@ -18,7 +18,7 @@ namespace tavimo {
 namespace {
 
 // How much of a legacy file the code page detector looks at.
-constexpr size_t kDetectSample = size_t{1} << 20;
+constexpr size_t kDetectSample = size_t{64} << 10;
 
 struct ByteOrderMark {
     std::string_view bytes;

@@ -1,0 +1,4 @@
+# Subtitle reading throughput and lookup cost; compare-subparse.sh puts the
+# reading figure beside GStreamer's subparse on the same file.
+add_executable(subtitle_bench ${CMAKE_CURRENT_LIST_DIR}/subtitle_bench.cpp)
+target_link_libraries(subtitle_bench PRIVATE tavimo_core benchmark::benchmark)
