@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -62,9 +63,11 @@ DiskFile ReadDisk(const std::string& path) {
     return disk;
 }
 
+// Writes in bounded pieces, so a large file goes out in several calls.
 bool WriteAll(int fd, const char* data, size_t size) {
+    constexpr size_t kPiece = 64 * 1024;
     while (size > 0) {
-        ssize_t put = ::write(fd, data, size);
+        ssize_t put = ::write(fd, data, std::min(size, kPiece));
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)

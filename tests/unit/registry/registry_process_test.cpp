@@ -112,8 +112,8 @@ TEST(RegistryProcesses, SimultaneousSavesLoseNothing) {
 }
 
 TEST(RegistryProcesses, WriterKilledMidSaveLeavesAWholeFile) {
-    constexpr int kKills = 40;
-    constexpr size_t kBlob = 48 * 1024;
+    constexpr int kKills = 60;
+    constexpr size_t kBlob = 128 * 1024;
     TempFolder folder;
     const std::string file = folder.File("registry.reg");
     std::mt19937 random(7);
@@ -132,11 +132,13 @@ TEST(RegistryProcesses, WriterKilledMidSaveLeavesAWholeFile) {
                 }
             }
         });
-        ::usleep(static_cast<useconds_t>(random() % 40000));
+        ::usleep(static_cast<useconds_t>(random() % 60000));
         ::kill(pid, SIGKILL);
         ASSERT_EQ(ExitStatus(pid), 128 + SIGKILL) << "the writer failed on its own";
-        if (!Exists(file))
+        if (!Exists(file)) {
+            ASSERT_EQ(last_seen, 0u) << "round " << round << ": a saved file disappeared";
             continue;
+        }
 
         RegParse parse = ParseRegText(ReadWhole(file));
         ASSERT_TRUE(parse.clean) << "round " << round << ", line " << parse.first_bad_line;
@@ -150,7 +152,7 @@ TEST(RegistryProcesses, WriterKilledMidSaveLeavesAWholeFile) {
         advanced += n != last_seen;
         last_seen = n;
     }
-    EXPECT_GT(advanced, kKills / 4) << "too few saves completed to prove anything";
+    EXPECT_GE(advanced, 3) << "too few saves completed to prove anything";
     EXPECT_FALSE(Exists(file + ".bad"));
 }
 
