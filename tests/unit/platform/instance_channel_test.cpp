@@ -143,38 +143,6 @@ TEST(InstanceMarker, ExistsOnlyWhileAnotherProcessHoldsIt) {
     }
 }
 
-TEST(InstanceMarker, HeldUntilTheChannelGoes) {
-    TestDir dir;
-    auto channel = MakeInstanceChannel(dir.path());
-    ASSERT_FALSE(channel->CreateMarker());
-    {
-        Peer later("hold", dir.path());
-        EXPECT_EQ(later.ReadLine(), "existed=1");
-    }
-    channel.reset();
-    Peer last("hold", dir.path());
-    EXPECT_EQ(last.ReadLine(), "existed=0");
-}
-
-// Instances started in the same instant must still see each other: exactly one of them may
-// find the marker free.
-TEST(InstanceMarker, SimultaneousStartsFindExactlyOneFirst) {
-    for (int round = 0; round < 4; ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
-        TestDir dir;
-        std::vector<std::unique_ptr<Peer>> peers;
-        for (int i = 0; i < 6; ++i)
-            peers.push_back(std::make_unique<Peer>("hold", dir.path()));
-        int first = 0;
-        for (auto& p : peers) {
-            const std::string line = p->ReadLine();
-            ASSERT_TRUE(line == "existed=0" || line == "existed=1") << line;
-            first += line == "existed=0";
-        }
-        EXPECT_EQ(first, 1);
-    }
-}
-
 // --- the broadcast ---------------------------------------------------------------------------
 
 TEST(InstanceBroadcast, ReachesEveryListenerOnce) {

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "platform/display_modes.h"
-#include "platform/fake_dialogs.h"
 #include "test_dir.h"
 
 namespace tavimo::platform {
@@ -89,52 +88,6 @@ const FormatCase kFormatCases[] = {
 TEST(FormatDisplayMode, MatchesTheStoredForm) {
     for (const FormatCase& c : kFormatCases)
         EXPECT_EQ(FormatDisplayMode(c.mode), c.expected) << c.name;
-}
-
-// Other areas' tests script dialogs through this fake; its answering rules are what they rely
-// on.
-TEST(ScriptedDialogs, AnswersFromQueuesThenDefaults) {
-    ScriptedDialogs dialogs;
-    dialogs.messageBoxAnswers = {IDNO};
-    dialogs.openFileAnswers = {{1, "/v/a.mp4"}, {-5, "/ignored"}};
-    dialogs.textAnswers = {{true, "http://x"}};
-    dialogs.fontAnswers = {{true, QFont("Serif", 20), 0x0000FF}};
-
-    EXPECT_EQ(dialogs.MessageBox("Delete?", "Tavimo", MB_YESNO | MB_ICONQUESTION), IDNO);
-    EXPECT_EQ(dialogs.MessageBox("Done", "Tavimo", MB_OK), IDOK) << "empty queue";
-    std::string path = "unchanged";
-    EXPECT_EQ(dialogs.GetOpenFileName({"Open", {{"Video", "*.mp4"}}, "/v"}, &path), 1);
-    EXPECT_EQ(path, "/v/a.mp4");
-    path = "unchanged";
-    EXPECT_EQ(dialogs.GetOpenFileName({}, &path), -5);
-    EXPECT_EQ(dialogs.GetOpenFileName({}, &path), 0) << "empty queue";
-    EXPECT_EQ(path, "unchanged") << "only a choice sets the path";
-    std::string text = "old";
-    EXPECT_TRUE(dialogs.GetText("Open URL", "URL:", text));
-    EXPECT_EQ(text, "http://x");
-    EXPECT_FALSE(dialogs.GetText("Open URL", "URL:", text));
-    EXPECT_EQ(text, "http://x");
-    QFont font("Sans", 10);
-    uint32_t color = 0xFFFFFF;
-    EXPECT_TRUE(dialogs.ChooseFont(font, color));
-    EXPECT_EQ(font.family(), "Serif");
-    EXPECT_EQ(color, 0x0000FFu);
-    EXPECT_FALSE(dialogs.ChooseFont(font, color));
-    EXPECT_EQ(color, 0x0000FFu);
-    dialogs.MessageBeep(MB_ICONHAND);
-
-    using Kind = ScriptedDialogs::Kind;
-    const std::vector<Kind> order = {
-        Kind::MessageBox, Kind::MessageBox, Kind::OpenFile,   Kind::OpenFile,   Kind::OpenFile,
-        Kind::GetText,    Kind::GetText,    Kind::ChooseFont, Kind::ChooseFont, Kind::Beep};
-    ASSERT_EQ(dialogs.calls.size(), order.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        EXPECT_EQ(dialogs.calls[i].kind, order[i]) << i;
-    EXPECT_EQ(dialogs.calls[0].flags, MB_YESNO | MB_ICONQUESTION);
-    EXPECT_EQ(dialogs.calls[2].request.filters[0].patterns, "*.mp4");
-    EXPECT_EQ(dialogs.calls[6].text, "http://x") << "GetText records the text it was given";
-    EXPECT_EQ(dialogs.calls[8].font.family(), "Serif");
-    EXPECT_EQ(dialogs.CallsOf(Kind::OpenFile).size(), 3u);
 }
 
 }  // namespace
