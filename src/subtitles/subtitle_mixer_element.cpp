@@ -1,7 +1,11 @@
 #include "subtitles/subtitle_mixer_element.h"
 
+#include "subtitles/subtitle_mixer.h"
+
 #include <gst/video/gstvideofilter.h>
 #include <gst/video/video.h>
+
+#include <cmath>
 
 namespace tavimo {
 namespace {
@@ -10,15 +14,40 @@ constexpr const char kFactoryName[] = "tavimosubtitlemixer";
 constexpr const char kElementName[] = "Tavimo Subtitle Mixer";
 
 // Raw formats the mixer has a drawing rule for; the converter in front of it
-// turns anything else into one of these.
+// turns anything else into one of these. Every RGB format offered keeps the
+// bitmap's byte meaning: BGRx/BGRA are memory order blue, green, red, fourth
+// byte; RGB and BGR are written with equal bytes, so either order is right.
 constexpr const char kCaps[] =
-    "video/x-raw, format=(string){ YUY2, YV12, I420, NV12, RGB, BGR, BGRx, BGRA, xRGB, ARGB, "
-    "RGB16, RGB15 }, width=(int)[1, 32767], height=(int)[1, 32767], "
-    "framerate=(fraction)[0/1, 2147483647/1]";
+    "video/x-raw, format=(string){ YUY2, YV12, I420, NV12, BGR, RGB, BGRx, BGRA, RGB16, RGB15 }, "
+    "width=(int)[1, 32767], height=(int)[1, 32767], framerate=(fraction)[0/1, 2147483647/1]";
+
+// How each offered GStreamer format reaches the core. GStreamer rows are
+// always top-down, which the core reads from a negative RGB height.
+struct FormatMapping {
+    GstVideoFormat gst;
+    VideoSubtype subtype;
+    uint16_t bitCount;
+    bool rgb;
+};
+
+constexpr FormatMapping kFormats[] = {
+    {GST_VIDEO_FORMAT_YUY2, VideoSubtype::YUY2, 16, false},
+    {GST_VIDEO_FORMAT_YV12, VideoSubtype::YV12, 12, false},
+    {GST_VIDEO_FORMAT_I420, VideoSubtype::I420, 12, false},
+    {GST_VIDEO_FORMAT_NV12, VideoSubtype::NV12, 12, false},
+    {GST_VIDEO_FORMAT_BGR, VideoSubtype::RGB24, 24, true},
+    {GST_VIDEO_FORMAT_RGB, VideoSubtype::RGB24, 24, true},
+    {GST_VIDEO_FORMAT_BGRx, VideoSubtype::RGB32, 32, true},
+    {GST_VIDEO_FORMAT_BGRA, VideoSubtype::RGB32, 32, true},
+    {GST_VIDEO_FORMAT_RGB16, VideoSubtype::RGB565, 16, true},
+    {GST_VIDEO_FORMAT_RGB15, VideoSubtype::RGB555, 16, true},
+};
 
 struct TavimoSubtitleMixer {
     GstVideoFilter parent;
     CSubtitles* core;
+    double capsFps;  // the negotiated frame rate, 0 when variable or unknown
+    bool drawing;    // the current buffer carries text (set before each buffer)
 };
 
 struct TavimoSubtitleMixerClass {
@@ -28,10 +57,86 @@ struct TavimoSubtitleMixerClass {
 GType tavimo_subtitle_mixer_get_type();
 G_DEFINE_TYPE(TavimoSubtitleMixer, tavimo_subtitle_mixer, GST_TYPE_VIDEO_FILTER)
 
-GstFlowReturn TransformFrameIp(GstVideoFilter*, GstVideoFrame*) { return GST_FLOW_OK; }
+TavimoSubtitleMixer* Self(gpointer object) {
+    return reinterpret_cast<TavimoSubtitleMixer*>(object);
+}
+
+VideoFormat FormatOf(const GstVideoInfo* info) {
+    VideoFormat format;
+    format.width = GST_VIDEO_INFO_WIDTH(info);
+    format.height = GST_VIDEO_INFO_HEIGHT(info);
+    for (const FormatMapping& m : kFormats) {
+        if (m.gst == GST_VIDEO_INFO_FORMAT(info)) {
+            format.subtype = m.subtype;
+            format.bitCount = m.bitCount;
+            format.height = m.rgb ? -format.height : format.height;
+        }
+    }
+    return format;
+}
+
+gboolean SetInfo(GstVideoFilter* filter, GstCaps*, GstVideoInfo* in, GstCaps*, GstVideoInfo*) {
+    TavimoSubtitleMixer* self = Self(filter);
+    const int n = GST_VIDEO_INFO_FPS_N(in);
+    const int d = GST_VIDEO_INFO_FPS_D(in);
+    self->capsFps = n > 0 && d > 0 ? static_cast<double>(n) / d : 0.0;
+    if (self->core == nullptr) {
+        return TRUE;
+    }
+    return self->core->CheckInputType(FormatOf(in)) == MixResult::Ok;
+}
+
+// The buffer's time as the core wants it: stream time through the current
+// segment, in 100-ns units, with the rate already applied to the times.
+FrameTime TimeOf(const TavimoSubtitleMixer* self, const GstBaseTransform* trans,
+                 const GstBuffer* buffer) {
+    FrameTime time;
+    const GstSegment& segment = trans->segment;
+    time.fallbackFps = self->capsFps;
+    if (!GST_BUFFER_PTS_IS_VALID(buffer) || segment.format != GST_FORMAT_TIME) {
+        return time;
+    }
+    const guint64 stream =
+        gst_segment_to_stream_time(&segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+    if (stream == GST_CLOCK_TIME_NONE) {
+        return time;  // outside the segment
+    }
+    time.valid = true;
+    time.start = static_cast<int64_t>(stream / 100);
+    time.duration = GST_BUFFER_DURATION_IS_VALID(buffer)
+                        ? static_cast<int64_t>(GST_BUFFER_DURATION(buffer) / 100)
+                        : 0;
+    time.rate = segment.applied_rate != 0.0 ? std::abs(segment.applied_rate) : 1.0;
+    return time;
+}
+
+// Streaming thread, before the base class decides how to treat the buffer:
+// frames without text pass through untouched (no copy, no mapping); a frame
+// with text turns passthrough off, so the base class hands transform_frame_ip
+// a writable buffer.
+void BeforeTransform(GstBaseTransform* trans, GstBuffer* buffer) {
+    TavimoSubtitleMixer* self = Self(trans);
+    self->drawing = self->core != nullptr && self->core->Prepare(TimeOf(self, trans, buffer));
+    gst_base_transform_set_passthrough(trans, self->drawing ? FALSE : TRUE);
+}
+
+GstFlowReturn TransformFrameIp(GstVideoFilter* filter, GstVideoFrame* frame) {
+    TavimoSubtitleMixer* self = Self(filter);
+    if (!self->drawing || self->core == nullptr) {
+        return GST_FLOW_OK;
+    }
+    VideoPlanes planes;
+    for (guint i = 0; i < GST_VIDEO_FRAME_N_PLANES(frame) && i < 3; ++i) {
+        planes.data[i] = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, i));
+        planes.stride[i] = GST_VIDEO_FRAME_PLANE_STRIDE(frame, i);
+    }
+    self->core->Blend(planes);
+    return GST_FLOW_OK;
+}
 
 void tavimo_subtitle_mixer_class_init(TavimoSubtitleMixerClass* klass) {
     auto* element_class = GST_ELEMENT_CLASS(klass);
+    auto* trans_class = GST_BASE_TRANSFORM_CLASS(klass);
     auto* filter_class = GST_VIDEO_FILTER_CLASS(klass);
     gst_element_class_set_static_metadata(element_class, kElementName, "Filter/Effect/Video",
                                           "Burns the current subtitle into each video frame",
@@ -42,12 +147,18 @@ void tavimo_subtitle_mixer_class_init(TavimoSubtitleMixerClass* klass) {
     gst_element_class_add_pad_template(
         element_class, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, caps));
     gst_caps_unref(caps);
+    trans_class->before_transform = BeforeTransform;
+    trans_class->transform_ip_on_passthrough = FALSE;
+    filter_class->set_info = SetInfo;
     filter_class->transform_frame_ip = TransformFrameIp;
 }
 
 void tavimo_subtitle_mixer_init(TavimoSubtitleMixer* self) {
     self->core = nullptr;
+    self->capsFps = 0.0;
+    self->drawing = false;
     gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(self), TRUE);
+    gst_base_transform_set_in_place(GST_BASE_TRANSFORM(self), TRUE);
 }
 
 }  // namespace
@@ -63,7 +174,7 @@ GstElement* NewSubtitleMixer(CSubtitles* core) {
     }
     GstElement* element = gst_element_factory_make(kFactoryName, kElementName);
     if (element != nullptr) {
-        reinterpret_cast<TavimoSubtitleMixer*>(element)->core = core;
+        Self(element)->core = core;
     }
     return element;
 }
