@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace tavimo::platform {
@@ -70,26 +71,26 @@ struct Resources {
     }
 };
 
-struct OutputInfo {
-    XRROutputInfo* info = nullptr;
-    OutputInfo(Display* dpy, XRRScreenResources* res, RROutput output)
-        : info(XRRGetOutputInfo(dpy, res, output)) {}
-    ~OutputInfo() {
-        if (info)
-            XRRFreeOutputInfo(info);
+// Replies of XRandR, freed with the call that belongs to each.
+template <auto Free>
+struct XRRFree {
+    template <typename T>
+    void operator()(T* reply) const {
+        Free(reply);
     }
-    bool Connected() const { return info && info->connection == RR_Connected; }
 };
+using OutputInfo = std::unique_ptr<XRROutputInfo, XRRFree<XRRFreeOutputInfo>>;
+using CrtcInfo = std::unique_ptr<XRRCrtcInfo, XRRFree<XRRFreeCrtcInfo>>;
 
-struct CrtcInfo {
-    XRRCrtcInfo* info = nullptr;
-    CrtcInfo(Display* dpy, XRRScreenResources* res, RRCrtc crtc)
-        : info(XRRGetCrtcInfo(dpy, res, crtc)) {}
-    ~CrtcInfo() {
-        if (info)
-            XRRFreeCrtcInfo(info);
-    }
-};
+OutputInfo GetOutput(Display* dpy, const Resources& r, RROutput output) {
+    return OutputInfo(XRRGetOutputInfo(dpy, r.res, output));
+}
+CrtcInfo GetCrtc(Display* dpy, const Resources& r, RRCrtc crtc) {
+    return CrtcInfo(XRRGetCrtcInfo(dpy, r.res, crtc));
+}
+bool Connected(const OutputInfo& out) {
+    return out && out->connection == RR_Connected;
+}
 
 // A CRTC's whole configuration, enough to put it back.
 struct CrtcConfig {
@@ -126,6 +127,8 @@ class XRandrDisplayModes final : public DisplayModes {
     RROutput ChooseOutput(const Resources& r) const;
     std::vector<RRMode> ModesOf(const Resources& r, RROutput output) const;
     bool ReadConfig(const Resources& r, RRCrtc crtc, CrtcConfig* config) const;
+    CrtcConfig Retarget(const Resources& r, const CrtcConfig& current, RRMode mode,
+                        const XRRModeInfo& info) const;
     void OtherCrtcsExtent(const Resources& r, RRCrtc except, int* width, int* height) const;
     void ScreenSize(int* width, int* height) const;
     bool Apply(const CrtcConfig& target);
@@ -141,19 +144,19 @@ class XRandrDisplayModes final : public DisplayModes {
 
 RROutput XRandrDisplayModes::ChooseOutput(const Resources& r) const {
     const RROutput primary = XRRGetOutputPrimary(dpy_, root_);
-    if (primary != None && OutputInfo(dpy_, r.res, primary).Connected())
+    if (primary != None && Connected(GetOutput(dpy_, r, primary)))
         return primary;
     for (int i = 0; i < r.res->noutput; ++i)
-        if (OutputInfo(dpy_, r.res, r.res->outputs[i]).Connected())
+        if (Connected(GetOutput(dpy_, r, r.res->outputs[i])))
             return r.res->outputs[i];
     return None;
 }
 
 std::vector<RRMode> XRandrDisplayModes::ModesOf(const Resources& r, RROutput output) const {
-    OutputInfo out(dpy_, r.res, output);
-    if (!out.info)
+    const OutputInfo out = GetOutput(dpy_, r, output);
+    if (!out)
         return {};
-    return std::vector<RRMode>(out.info->modes, out.info->modes + out.info->nmode);
+    return std::vector<RRMode>(out->modes, out->modes + out->nmode);
 }
 
 bool XRandrDisplayModes::EnumMode(int i, DisplayMode* mode) {
@@ -181,11 +184,11 @@ void XRandrDisplayModes::OtherCrtcsExtent(const Resources& r, RRCrtc except, int
     for (int i = 0; i < r.res->ncrtc; ++i) {
         if (r.res->crtcs[i] == except)
             continue;
-        CrtcInfo c(dpy_, r.res, r.res->crtcs[i]);
-        if (!c.info || c.info->mode == None)
+        const CrtcInfo c = GetCrtc(dpy_, r, r.res->crtcs[i]);
+        if (!c || c->mode == None)
             continue;
-        *width = std::max(*width, c.info->x + static_cast<int>(c.info->width));
-        *height = std::max(*height, c.info->y + static_cast<int>(c.info->height));
+        *width = std::max(*width, c->x + static_cast<int>(c->width));
+        *height = std::max(*height, c->y + static_cast<int>(c->height));
     }
 }
 
@@ -199,15 +202,15 @@ void XRandrDisplayModes::ScreenSize(int* width, int* height) const {
 }
 
 bool XRandrDisplayModes::ReadConfig(const Resources& r, RRCrtc crtc, CrtcConfig* config) const {
-    CrtcInfo c(dpy_, r.res, crtc);
-    if (!c.info || c.info->mode == None)
+    const CrtcInfo c = GetCrtc(dpy_, r, crtc);
+    if (!c || c->mode == None)
         return false;
     config->crtc = crtc;
-    config->mode = c.info->mode;
-    config->x = c.info->x;
-    config->y = c.info->y;
-    config->rotation = c.info->rotation;
-    config->outputs.assign(c.info->outputs, c.info->outputs + c.info->noutput);
+    config->mode = c->mode;
+    config->x = c->x;
+    config->y = c->y;
+    config->rotation = c->rotation;
+    config->outputs.assign(c->outputs, c->outputs + c->noutput);
     ScreenSize(&config->screenWidth, &config->screenHeight);
     return true;
 }
@@ -220,29 +223,35 @@ bool XRandrDisplayModes::SwitchTo(int i) {
     const std::vector<RRMode> modes = output == None ? std::vector<RRMode>{} : ModesOf(r, output);
     if (i > static_cast<int>(modes.size()))
         return false;
-    OutputInfo out(dpy_, r.res, output);
+    const OutputInfo out = GetOutput(dpy_, r, output);
     CrtcConfig current;
-    if (!out.info || !ReadConfig(r, out.info->crtc, &current))
+    if (!out || !ReadConfig(r, out->crtc, &current))
         return false;
     const XRRModeInfo* info = r.Mode(modes[i - 1]);
     if (!info)
         return false;
     if (!switched_)
         saved_ = current;
-    CrtcConfig target = current;
-    target.mode = modes[i - 1];
-    const bool sideways = current.rotation & (RR_Rotate_90 | RR_Rotate_270);
-    const int w = static_cast<int>(sideways ? info->height : info->width);
-    const int h = static_cast<int>(sideways ? info->width : info->height);
-    // The screen follows the outputs, as when the mode is chosen in the desktop's settings: it
-    // becomes the box around every lit CRTC.
-    OtherCrtcsExtent(r, current.crtc, &target.screenWidth, &target.screenHeight);
-    target.screenWidth = std::max(target.screenWidth, current.x + w);
-    target.screenHeight = std::max(target.screenHeight, current.y + h);
+    const CrtcConfig target = Retarget(r, current, modes[i - 1], *info);
     if (!Apply(target))
         return false;
     switched_ = true;
     return true;
+}
+
+// `current` with `mode` on its CRTC. The screen follows the outputs, as when the mode is chosen
+// in the desktop's settings: it becomes the box around every lit CRTC.
+CrtcConfig XRandrDisplayModes::Retarget(const Resources& r, const CrtcConfig& current, RRMode mode,
+                                        const XRRModeInfo& info) const {
+    CrtcConfig target = current;
+    target.mode = mode;
+    const bool sideways = current.rotation & (RR_Rotate_90 | RR_Rotate_270);
+    const int w = static_cast<int>(sideways ? info.height : info.width);
+    const int h = static_cast<int>(sideways ? info.width : info.height);
+    OtherCrtcsExtent(r, current.crtc, &target.screenWidth, &target.screenHeight);
+    target.screenWidth = std::max(target.screenWidth, current.x + w);
+    target.screenHeight = std::max(target.screenHeight, current.y + h);
+    return target;
 }
 
 void XRandrDisplayModes::Restore() {
@@ -280,8 +289,11 @@ bool XRandrDisplayModes::Apply(const CrtcConfig& target) {
     const Status status = XRRSetCrtcConfig(
         dpy_, r.res, target.crtc, CurrentTime, target.x, target.y, target.mode, target.rotation,
         const_cast<RROutput*>(target.outputs.data()), static_cast<int>(target.outputs.size()));
-    if (status != RRSetConfigSuccess || !trap.Ok())
+    if (status != RRSetConfigSuccess || !trap.Ok()) {
+        if (growW != width || growH != height)
+            SetScreenSize(width, height);
         return false;
+    }
     if (growW != target.screenWidth || growH != target.screenHeight)
         SetScreenSize(std::max(target.screenWidth, minW), std::max(target.screenHeight, minH));
     return trap.Ok();
