@@ -121,7 +121,33 @@ bool WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadlin
 
 enum class PeerResult { Answered, Silent, Stale };
 
-// Sends the request to the socket at `path` and waits for the answer until `deadline`.
+bool SendRequest(int fd, std::chrono::steady_clock::time_point deadline) {
+    size_t sent = 0;
+    while (sent < sizeof(kRequest) - 1) {
+        const ssize_t n = ::send(fd, kRequest + sent, sizeof(kRequest) - 1 - sent, MSG_NOSIGNAL);
+        if (n > 0)
+            sent += static_cast<size_t>(n);
+        else if (n == 0 || (errno == EAGAIN && !WaitFor(fd, POLLOUT, deadline)) ||
+                 (errno != EAGAIN && errno != EINTR))
+            return false;
+    }
+    return true;
+}
+
+bool AwaitAnswer(int fd, std::chrono::steady_clock::time_point deadline) {
+    char answer[8];
+    while (WaitFor(fd, POLLIN, deadline)) {
+        const ssize_t n = ::recv(fd, answer, sizeof(answer), 0);
+        if (n > 0)
+            return true;
+        if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            return false;
+    }
+    return false;
+}
+
+// Sends the request to the socket at `path` and waits for the answer until `deadline`. A socket
+// that refuses the connection has nobody listening behind it.
 PeerResult AskPeer(const std::string& path, std::chrono::steady_clock::time_point deadline) {
     sockaddr_un addr;
     if (!FillAddress(path, &addr))
@@ -131,35 +157,15 @@ PeerResult AskPeer(const std::string& path, std::chrono::steady_clock::time_poin
         return PeerResult::Silent;
     if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0)
         return errno == ECONNREFUSED ? PeerResult::Stale : PeerResult::Silent;
-    size_t sent = 0;
-    while (sent < sizeof(kRequest) - 1) {
-        const ssize_t n =
-            ::send(fd.get(), kRequest + sent, sizeof(kRequest) - 1 - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<size_t>(n);
-        } else if (n < 0 && errno == EAGAIN && WaitFor(fd.get(), POLLOUT, deadline)) {
-            continue;
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            return PeerResult::Silent;
-        }
-    }
-    char answer[8];
-    while (WaitFor(fd.get(), POLLIN, deadline)) {
-        const ssize_t n = ::recv(fd.get(), answer, sizeof(answer), 0);
-        if (n > 0)
-            return PeerResult::Answered;
-        if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            break;
-    }
-    return PeerResult::Silent;
+    if (!SendRequest(fd.get(), deadline) || !AwaitAnswer(fd.get(), deadline))
+        return PeerResult::Silent;
+    return PeerResult::Answered;
 }
 
 // One accepted connection waiting for its request.
 struct Peer {
     Fd fd;
-    QSocketNotifier* notifier = nullptr;  // owned; released with deleteLater
+    QSocketNotifier* notifier = nullptr;  // owned; released with deleteLater or delete
     std::string received;
     std::chrono::steady_clock::time_point accepted;
 };
