@@ -123,21 +123,30 @@ RegKeyNode* RegTree::Find(std::string_view path) {
 }
 
 RegKeyNode* RegTree::Create(std::string_view path) {
+    if (RegKeyNode* existing = Find(path))
+        return existing;
+    if (keys_.size() >= kMaxKeys)
+        return nullptr;
+    // Walk up to the nearest key that exists, so that each call costs lookups
+    // only for the keys it creates (a deep path repeated many times stays cheap).
+    std::vector<size_t> ends{path.size()};
     RegKeyNode* parent = &keys_.at("");
-    size_t start = 0;
-    while (start < path.size()) {
-        size_t end = std::min(path.find('\\', start), path.size());
-        std::string folded = FoldCase(path.substr(0, end));
-        auto it = keys_.find(folded);
-        if (it == keys_.end()) {
-            if (keys_.size() >= kMaxKeys)
-                return nullptr;
-            std::string spelled = parent->path.empty() ? std::string() : parent->path + '\\';
-            spelled.append(path.substr(start, end - start));
-            it = keys_.emplace(std::move(folded), RegKeyNode{std::move(spelled), {}}).first;
+    for (size_t end = path.rfind('\\'); end != std::string_view::npos;
+         end = end == 0 ? std::string_view::npos : path.rfind('\\', end - 1)) {
+        if (RegKeyNode* found = Find(path.substr(0, end))) {
+            parent = found;
+            break;
         }
-        parent = &it->second;
-        start = end + 1;
+        ends.push_back(end);
+    }
+    for (auto end = ends.rbegin(); end != ends.rend(); ++end) {
+        if (keys_.size() >= kMaxKeys)
+            return nullptr;
+        size_t start = parent->path.empty() ? 0 : parent->path.size() + 1;
+        std::string spelled = parent->path.empty() ? std::string() : parent->path + '\\';
+        spelled.append(path.substr(start, *end - start));
+        parent = &keys_.emplace(FoldCase(path.substr(0, *end)), RegKeyNode{std::move(spelled), {}})
+                      .first->second;
     }
     return parent;
 }

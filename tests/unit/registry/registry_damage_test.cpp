@@ -271,6 +271,25 @@ TEST(RegistryDamage, TooManyKeysStopAtTheLimit) {
     EXPECT_TRUE(ParseRegText(FormatRegText(parse.tree)).clean);
 }
 
+// Every section names a new chain of 150 keys: the key limit is reached early
+// and the rest of the file must still be read in bounded time and memory.
+TEST(RegistryDamage, DeepKeysStayWithinTheLimits) {
+    std::string deep;
+    for (int level = 0; level < 150; ++level)
+        deep += "\\Level";
+    std::string text = kHead;
+    for (int i = 0; text.size() < (4u << 20); ++i) {
+        text += "[HKEY_CURRENT_USER\\T" + std::to_string(i) + deep + "]\n\"v\"=dword:1\n";
+    }
+    RegParse parse = ParseRegText(text);
+    EXPECT_FALSE(parse.clean);
+    EXPECT_EQ(parse.tree.keys().size(), kMaxKeys);
+    const RegKeyNode* first = parse.tree.Find("t0" + FoldCase(deep));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->path, "T0" + deep);
+    EXPECT_EQ(first->values.size(), 1u);
+}
+
 TEST(RegistryDamage, NonFilesInTheFilesPlace) {
     {
         SCOPED_TRACE("folder");
