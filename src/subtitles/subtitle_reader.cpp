@@ -99,24 +99,26 @@ int16_t AddLine(int16_t lines) {
 bool SubtitleReader::OpenSubtitleFile(const std::string& path) {
     // Non-blocking, so that a FIFO without a writer or a device cannot stall
     // the open; such files are then refused by ReadRegularFile.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        return false;
-    }
     std::string data;
-    const bool ok = ReadRegularFile(fd, data);
-    close(fd);
-    return ok && OpenSubtitleData(std::move(data), path);
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+        const bool ok = ReadRegularFile(fd, data);
+        close(fd);
+        if (ok) {
+            return OpenSubtitleData(std::move(data), path);
+        }
+    }
+    // Nothing of an earlier file stays readable after a failed open.
+    OpenSubtitleData(std::string(), path);
+    return false;
 }
 
 bool SubtitleReader::OpenSubtitleData(std::string data, const std::string& path) {
-    if (data.size() > kMaxSubtitleFileSize) {
-        return false;
-    }
-    data_ = std::move(data);
+    const bool ok = data.size() <= kMaxSubtitleFileSize;
+    data_ = ok ? std::move(data) : std::string();
     path_ = path;
     Start();
-    return true;
+    return ok;
 }
 
 void SubtitleReader::Start() {

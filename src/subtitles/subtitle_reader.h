@@ -39,8 +39,8 @@ class SubtitleReader {
 
     // Opens the regular file at `path` and takes it in; false when it is not
     // a regular file, cannot be read, or is larger than kMaxSubtitleFileSize.
-    // Never blocks on a FIFO or a device. Forgets any file opened before;
-    // keeps the entries.
+    // Never blocks on a FIFO or a device. Forgets any file opened before,
+    // also when it fails; keeps the entries.
     bool OpenSubtitleFile(const std::string& path);
     // Reads from `data` as if it were the contents of a file at `path`;
     // false when it is larger than kMaxSubtitleFileSize.

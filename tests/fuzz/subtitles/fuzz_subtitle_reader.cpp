@@ -1,12 +1,13 @@
 // libFuzzer target for one subtitle reader (SubRip, or MicroDVD when
 // TAVIMO_FUZZ_MICRODVD is 1). Each input is read from memory and from a file;
 // both must give the same entries, and every entry must be well formed.
-#include <stdlib.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -33,20 +34,18 @@ void Read(SubtitleReader& reader) {
 #endif
 }
 
-// A scratch file of this process, removed at exit.
-const std::string& ScratchFile() {
-    static const std::string path = [] {
-        const char* tmp = getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") + "/tavimo-fuzz-XXXXXX";
-        const int fd = mkstemp(pattern.data());
-        Check(fd >= 0, "scratch file");
-        close(fd);
-        static std::string to_remove = pattern;
-        atexit([] { unlink(to_remove.c_str()); });
-        return pattern;
-    }();
-    return path;
-}
+// An in-memory file of this process (no disk writes between runs), reached
+// through its /proc path as any file would be.
+struct ScratchFile {
+    int fd = memfd_create("tavimo-fuzz", MFD_CLOEXEC);
+    std::string path = "/proc/self/fd/" + std::to_string(fd);
+
+    void Store(const std::string& bytes) const {
+        Check(ftruncate(fd, 0) == 0, "truncate");
+        Check(pwrite(fd, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()),
+              "write");
+    }
+};
 
 void CheckEntry(const SubtitleEntry& e) {
     Check(IsValidUtf8(e.text), "text is UTF-8");
@@ -72,11 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(memory.OpenSubtitleData(bytes, "fuzz"), "open from memory");
     Read(memory);
 
-    FILE* f = fopen(ScratchFile().c_str(), "wb");
-    Check(f != nullptr && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(), "write");
-    fclose(f);
+    static const ScratchFile scratch;
+    Check(scratch.fd >= 0, "scratch file");
+    scratch.Store(bytes);
     SubtitleReader file;
-    Check(file.OpenSubtitleFile(ScratchFile()), "open the file");
+    Check(file.OpenSubtitleFile(scratch.path), "open the file");
     Read(file);
     Check(file.entries() == memory.entries(), "file and memory agree");
 

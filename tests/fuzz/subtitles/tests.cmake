@@ -17,7 +17,7 @@ if(TAVIMO_FUZZ)
         set(found_dir ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
         file(MAKE_DIRECTORY ${found_dir})
         add_test(NAME ${name}
-            COMMAND ${name} -max_total_time=30 -max_len=65536 -rss_limit_mb=2048
+            COMMAND ${name} -max_total_time=30 -max_len=16384 -rss_limit_mb=2048
                 ${found_dir} ${CMAKE_CURRENT_LIST_DIR}/corpus/${corpus})
         set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
     endforeach()
