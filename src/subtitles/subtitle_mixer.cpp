@@ -87,6 +87,12 @@ MixResult CSubtitles::CheckInputType(const VideoFormat& format) {
 }
 
 MixResult CSubtitles::Transform(const VideoPlanes& frame, const FrameTime& time) {
+    if (!accepted_) {
+        return MixResult::Ok;
+    }
+    if (frame.data[0] == nullptr) {
+        return MixResult::Drop;  // a frame without its pixels is not delivered
+    }
     if (Prepare(time)) {
         Blend(frame);
     }

@@ -72,7 +72,9 @@ class CSubtitles {
     MixResult CheckInputType(const VideoFormat& format);
 
     // Draws the entry due at `time` into `frame` (laid out as the accepted
-    // format); frames without an entry are left untouched. Streaming thread.
+    // format); frames without an entry are left untouched. Returns Drop for a
+    // frame without pixels once a format is accepted, else Ok. Streaming
+    // thread.
     MixResult Transform(const VideoPlanes& frame, const FrameTime& time);
 
     // The two halves of Transform, for callers that must know before mapping

@@ -250,6 +250,9 @@ TEST_F(MixerTest, NothingIsDrawnBeforeAFormatIsAccepted) {
     EXPECT_EQ(mixer.Transform(frame.View(), At(1500)), MixResult::Ok);
     EXPECT_TRUE(frame.plane[0] == before.plane[0]);
     EXPECT_EQ(mixer.LayoutWidth(), 0);
+    EXPECT_EQ(mixer.Transform(VideoPlanes{}, At(1500)), MixResult::Ok);
+    mixer.CheckInputType(frame.format);
+    EXPECT_EQ(mixer.Transform(VideoPlanes{}, At(1500)), MixResult::Drop) << "no pixels: dropped";
     EXPECT_EQ(mixer.CheckInputType(VideoFormat{VideoSubtype::YUY2, 0, 240, 16}),
               MixResult::TypeNotAccepted);
     EXPECT_EQ(mixer.CheckInputType(VideoFormat{VideoSubtype::YUY2, 320, 0, 16}),

@@ -1,0 +1,5 @@
+if(TAVIMO_BUILD_UI)
+    pkg_check_modules(GSTCHECK REQUIRED IMPORTED_TARGET gstreamer-check-1.0)
+    add_executable(mixer_bench ${CMAKE_CURRENT_LIST_DIR}/mixer_bench.cpp)
+    target_link_libraries(mixer_bench PRIVATE tavimo_ui PkgConfig::GSTCHECK benchmark::benchmark)
+endif()

@@ -1,0 +1,18 @@
+#!/usr/bin/env python3
+"""Reads mixer_bench --benchmark_format=json on stdin and prints, per format
+and scenario, the mixer element's time per frame as a ratio of textoverlay's."""
+import json
+import sys
+
+times = {}
+for b in json.load(sys.stdin)["benchmarks"]:
+    kind, fmt, scenario = b["name"].split("/")[:3]
+    times[(kind, fmt, scenario)] = b["real_time"]
+
+print(f"{'format':6} {'scenario':13} {'core us':>9} {'element us':>11} {'textoverlay us':>15} {'ratio':>7}")
+for (kind, fmt, scenario), t in sorted(times.items()):
+    if kind != "Element":
+        continue
+    core = times.get(("Core", fmt, scenario), float("nan"))
+    peer = times.get(("TextOverlay", fmt, scenario), float("nan"))
+    print(f"{fmt:6} {scenario:13} {core:9.2f} {t:11.2f} {peer:15.2f} {t / peer:7.3f}")
