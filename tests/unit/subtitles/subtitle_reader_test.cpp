@@ -365,25 +365,6 @@ TEST(SubtitleEncodings, LegacyLinesBesideUtf8Lines) {
               Entries{Timed(1000, 2000, "K\xC3\xB6ln\ncaf\xC3\xA9", 2)});
 }
 
-TEST(SubtitleEncodings, Utf8CharBoundary) {
-    const struct {
-        const char* name;
-        std::string text;
-        size_t cut, expected;
-    } cases[] = {
-        {"ASCII", "abc", 2, 2},
-        {"inside a two-byte character", "a\xC3\xA9", 2, 1},
-        {"inside a four-byte character", "a\xF0\x9F\x98\x80", 4, 1},
-        {"after a whole character", "\xC3\xA9x", 2, 2},
-        {"stray continuation bytes", "a\x80\x80\x80\x80", 4, 4},
-        {"at the end", "a\xC3\xA9", 3, 3},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Utf8CharBoundary(c.text, c.cut), c.expected);
-    }
-}
-
 // ---------------------------------------------------------------- bad input
 
 TEST(SubtitleBadInput, OpenRefuses) {

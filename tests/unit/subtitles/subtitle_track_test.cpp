@@ -174,6 +174,7 @@ TEST(SubtitleTrack, LookupWhileReplacedSeesWholeTracks) {
     constexpr int kReplacements = 5000;
     SubtitleTrack track;
     std::atomic<bool> done{false};
+    std::atomic<long> lookups{0};
     std::thread loader([&] {
         for (int k = 0; k < kReplacements; ++k) {
             if (k % 11 == 0) {
@@ -181,18 +182,24 @@ TEST(SubtitleTrack, LookupWhileReplacedSeesWholeTracks) {
             } else {
                 track.Fill(Generation(k));
             }
+            if (k % 50 == 0) {  // let the lookups run through a whole cycle of times
+                const long seen = lookups.load();
+                while (lookups.load() < seen + 30) {
+                    std::this_thread::yield();
+                }
+            }
         }
         done = true;
     });
 
     int32_t cursor = 0;
     int64_t t = 0;
-    long lookups = 0, found = 0, torn = 0;
-    while (!done.load() || lookups < 20000) {
-        ++lookups;
+    long found = 0, torn = 0;
+    while (!done.load()) {
         SubtitleTrack::Snapshot holder;
         t = (t + 370) % 8000;
         const SubtitleEntry* e = track.FindEntryAt(t, 25, cursor, holder);
+        lookups.fetch_add(1);
         if (e == nullptr) {
             continue;
         }
