@@ -26,6 +26,8 @@ struct RegChange {
 // Replays `change` onto `tree`. False when a limit of the tree refuses it.
 bool ApplyChange(RegTree& tree, const RegChange& change);
 
+// Registry operations over view_. Subclasses decide where the tree comes
+// from (Refresh) and where changes go (Save). UI thread only.
 class RegistryStore : public Registry {
   public:
     long OpenKey(const std::string& path, RegKey* key) override;

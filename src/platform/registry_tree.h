@@ -51,6 +51,9 @@ struct KeyPathLess {
     bool operator()(const std::string& a, const std::string& b) const;
 };
 
+// Keys by folded path; the root "" always exists. Not thread-safe: one
+// owner at a time. Pointers to keys stay valid until the tree is destroyed
+// or assigned.
 class RegTree {
   public:
     using Keys = std::map<std::string, RegKeyNode, KeyPathLess>;
