@@ -228,6 +228,9 @@ bool SubtitleReader::ReadUtf16Line(std::string& line) {
 }
 
 void SubtitleReader::Append(SubtitleEntry entry) {
+    if (entries_.size() >= kMaxSubtitleEntries) {
+        return;
+    }
     try {
         entries_.push_back(std::move(entry));
     } catch (const std::bad_alloc&) {

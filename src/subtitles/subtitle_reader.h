@@ -19,6 +19,10 @@ constexpr size_t kMaxSubtitleFileSize = size_t{64} << 20;
 // A physical line is delivered in pieces of at most this many characters
 // (bytes of an 8-bit file, 16-bit units of a UTF-16 file).
 constexpr size_t kMaxLineUnits = 255;
+// Entries beyond this many are dropped. Real files hold a few thousand; the
+// limit keeps a hostile file of tiny entries from costing many times its size
+// in memory (an entry takes 64 bytes, a MicroDVD line can be 7).
+constexpr size_t kMaxSubtitleEntries = size_t{1} << 20;
 
 // The encoding a subtitle file was found in when it was opened.
 enum class SubtitleEncoding {
@@ -52,7 +56,8 @@ class SubtitleReader {
     // file, when nothing of a new line is left.
     bool ReadSubtitleLine(std::string& line);
 
-    // Adds one entry (copied); dropped when memory runs out.
+    // Adds one entry (copied); dropped when memory runs out or the list
+    // already holds kMaxSubtitleEntries.
     void Append(SubtitleEntry entry);
     // Sets the end (ms) of the last entry; nothing when there is none.
     void SetLastEnd(int64_t end) {

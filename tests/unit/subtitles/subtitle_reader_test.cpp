@@ -424,6 +424,18 @@ TEST(SubtitleBadInput, ReadersProduceWhatTheyCan) {
     }
 }
 
+TEST(SubtitleBadInput, EntriesStopAtTheLimit) {
+    std::string bytes;
+    for (size_t i = 0; i < kMaxSubtitleEntries + 3; ++i) {
+        bytes += "{" + std::to_string(i) + "}{1}\n";
+    }
+    SubtitleReader reader;
+    ASSERT_TRUE(reader.OpenSubtitleData(std::move(bytes)));
+    ReadMicroDvd(reader);
+    ASSERT_EQ(reader.entries().size(), kMaxSubtitleEntries);
+    EXPECT_EQ(reader.entries().back().startFrame, static_cast<int32_t>(kMaxSubtitleEntries - 1));
+}
+
 TEST(SubtitleBadInput, FileOfExactlyTheLimitIsRead) {
     ScratchDir dir;
     const std::string path = dir.Write("limit", "{1}{2}x\n");
