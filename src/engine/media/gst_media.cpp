@@ -420,9 +420,6 @@ class GstGraph : public IGraphBuilder,
     }
     ~GstGraph() override {
         gst_element_set_state(pipeline_, GST_STATE_NULL);
-        GstBus* bus = gst_element_get_bus(pipeline_);
-        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-        gst_object_unref(bus);
         for (auto& filter : filters_) {
             g_signal_handlers_disconnect_by_data(filter->element(), this);
             if (GST_OBJECT_PARENT(filter->element()) == GST_OBJECT(pipeline_))
@@ -431,6 +428,13 @@ class GstGraph : public IGraphBuilder,
                 gst_element_set_state(filter->element(), GST_STATE_NULL);
         }
         filters_.clear();
+        if (converter_)
+            gst_object_unref(converter_);
+        // Messages left in the bus would keep the pipeline alive.
+        GstBus* bus = gst_element_get_bus(pipeline_);
+        gst_bus_set_flushing(bus, TRUE);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
         gst_object_unref(pipeline_);
     }
     GstElement* pipeline() const { return pipeline_; }
@@ -679,6 +683,8 @@ class GstGraph : public IGraphBuilder,
     // --- streaming threads ---
     static GstBusSyncReply SyncHandler(GstBus*, GstMessage* message, gpointer data) {
         static_cast<GstGraph*>(data)->OnMessage(message);
+        // A dropped message is the handler's to free.
+        gst_message_unref(message);
         return GST_BUS_DROP;
     }
 

@@ -257,8 +257,9 @@ TEST_F(PlayerRecordTest, StateTable) {
         EXPECT_EQ(fw.log, row.calls) << row.name;
         EXPECT_TRUE(h.Boxes().empty()) << row.name;
         bool titled = row.withGraph || row.act == close;
-        if (row.act != complete)
+        if (row.act != complete) {
             EXPECT_EQ(h.titles.size() > titles, titled) << row.name;
+        }
     }
 }
 

@@ -1,0 +1,390 @@
+// The engine on GStreamer with media made at test time: the roads of graph
+// building, what each leaves in the pipeline, end of clip, stop, seeks, the
+// silent volume, and that opening and closing leaves nothing behind.
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "engine/media/gst_media.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "platform/fake_dialogs.h"
+
+namespace tavimo {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::ScriptedDialogs;
+
+class Host : public PlayerHost {
+  public:
+    ScriptedDialogs dialogs;
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string& title) override { this->title = title; }
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> out;
+        for (const auto& call : dialogs.CallsOf(ScriptedDialogs::Kind::MessageBox))
+            out.push_back(call.text);
+        return out;
+    }
+    std::string title;
+};
+
+fs::path gMedia;
+
+bool Launch(const std::string& pipeline) {
+    std::string command = "gst-launch-1.0 -q " + pipeline + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+std::string Media(const char* name) {
+    return (gMedia / name).string();
+}
+
+const char kVideo[] =
+    "videotestsrc num-buffers=%d pattern=smpte ! video/x-raw,width=320,height=240,framerate=25/1 "
+    "! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! queue ! mux. ";
+const char kAudio[] =
+    "audiotestsrc num-buffers=%d samplesperbuffer=441 freq=440 ! audio/x-raw,rate=44100,channels=2 "
+    "! audioconvert ! avenc_aac ! aacparse ! queue ! mux. ";
+
+std::string Format(const char* pattern, int count) {
+    char text[512];
+    std::snprintf(text, sizeof text, pattern, count);
+    return text;
+}
+
+// Makes the clips once per run in a fresh folder.
+void MakeMedia() {
+    char dir[] = "/tmp/tavimo-engine-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    gMedia = dir;
+    ASSERT_TRUE(Launch(Format(kVideo, 100) + Format(kAudio, 400) +
+                       "mp4mux name=mux ! filesink location=" + Media("av.mp4")));
+    ASSERT_TRUE(
+        Launch(Format(kVideo, 50) + "mp4mux name=mux ! filesink location=" + Media("video.mp4")));
+    ASSERT_TRUE(
+        Launch(Format(kAudio, 200) + "mp4mux name=mux ! filesink location=" + Media("audio.mp4")));
+    ASSERT_TRUE(Launch(
+        "videotestsrc num-buffers=50 ! video/x-raw,width=320,height=240,framerate=25/1 ! "
+        "avenc_wmv2 ! queue ! mux. audiotestsrc num-buffers=100 ! audioconvert ! avenc_wmav2 ! "
+        "queue ! mux. asfmux name=mux ! filesink location=" +
+        Media("clip.wmv")));
+    std::ofstream(Media("text.mp4")) << "This is not a video.\n";
+    fs::copy_file(Media("video.mp4"), Media("mp4.wmv"));
+}
+
+class EngineGstTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (gMedia.empty())
+            MakeMedia();
+    }
+    EngineGstTest() {
+        GstMediaOptions options;
+        options.videoSink = "fakesink";
+        options.audioSink = "fakesink";
+        media = NewGstMediaFramework(options);
+        record.UseMediaFramework(media.get());
+    }
+    ~EngineGstTest() override { record.CloseClip(); }
+
+    bool Open(const std::string& path) {
+        record.ClipPath = path;
+        record.OpenClip();
+        return record.ClipState == ClipState::Running;
+    }
+    GstElement* Pipeline() { return GstPipelineOf(record.pGB.get()); }
+    bool InPipeline(const char* name) {
+        GstElement* element = gst_bin_get_by_name(GST_BIN(Pipeline()), name);
+        if (element)
+            gst_object_unref(element);
+        return element != nullptr;
+    }
+    // The sink of a renderer bin (borrowed).
+    GstElement* SinkOf(const char* renderer) {
+        GstElement* bin = gst_bin_get_by_name(GST_BIN(Pipeline()), renderer);
+        if (!bin)
+            return nullptr;
+        GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
+        GValue item = G_VALUE_INIT;
+        GstElement* sink = nullptr;
+        if (gst_iterator_next(it, &item) == GST_ITERATOR_OK)
+            sink = GST_ELEMENT(g_value_get_object(&item));
+        g_value_unset(&item);
+        gst_iterator_free(it);
+        gst_object_unref(bin);
+        return sink;
+    }
+    // Runs the event loop for `ms` milliseconds or until `done`.
+    template <typename Done>
+    bool Spin(int ms, Done done) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < end) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    }
+    // Presentation time of the frame the video sink shows, in 100-ns units.
+    int64_t ShownFrameTime() {
+        GstSample* sample = nullptr;
+        g_object_get(SinkOf("Video Mixing Renderer 9"), "last-sample", &sample, nullptr);
+        if (!sample)
+            return -1;
+        int64_t pts = int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(sample))) / 100;
+        gst_sample_unref(sample);
+        return pts;
+    }
+
+    std::unique_ptr<MediaFramework> media;
+    Host host;
+    PlayerRecord record{host};
+};
+
+const std::string kRender =
+    "FAILED(hr=0xffffffff) in RenderFileToVMR9(pGB, szFile, pVmr, TRUE)\n\nUnknown Error: "
+    "0xffffffff";
+const std::string kAsfLoad =
+    "Failed to load Windows Media content.\nPerhaps you need to install Windows Media Player 9 or "
+    "higher.\n";
+
+TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
+    struct Row {
+        const char* name;
+        std::string path;
+        std::vector<std::string> boxes;  // none: the clip plays
+        std::vector<const char*> inPipeline, notInPipeline;
+    } rows[] = {
+        {"video and audio",
+         Media("av.mp4"),
+         {},
+         {"SOURCE", "Tavimo Subtitle Mixer", "Video Mixing Renderer 9", "Audio Renderer",
+          "Color Space Converter"},
+         {"ASF Reader"}},
+        {"video only",
+         Media("video.mp4"),
+         {},
+         {"SOURCE", "Video Mixing Renderer 9"},
+         {"Audio Renderer"}},
+        {"audio only",
+         Media("audio.mp4"),
+         {},
+         {"SOURCE", "Audio Renderer"},
+         {"Video Mixing Renderer 9"}},
+        {"windows media",
+         Media("clip.wmv"),
+         {},
+         {"ASF Reader", "Tavimo Subtitle Mixer", "Video Mixing Renderer 9", "Audio Renderer"},
+         {"SOURCE"}},
+        {"missing file",
+         Media("missing.mp4"),
+         {"FAILED(hr=0x80070002) in pGB->AddSourceFilter(filename, L\"SOURCE\", &pSource)\n\nThe "
+          "file could not be found.",
+          kRender},
+         {},
+         {}},
+        {"text named mp4",
+         Media("text.mp4"),
+         {"FAILED(hr=0x80040265) in pMC->Run()\n\nThe file cannot be played: its format is not "
+          "supported."},
+         {},
+         {}},
+        {"mp4 named wmv",
+         Media("mp4.wmv"),
+         {kAsfLoad + "The file is not in the expected format.", kRender},
+         {},
+         {}},
+        {"mms url",
+         "mms://example.invalid/live",
+         {kAsfLoad + "No handler is installed for this protocol (mms://).", kRender},
+         {},
+         {}},
+    };
+    for (const Row& row : rows) {
+        host.dialogs.calls.clear();
+        bool plays = Open(row.path);
+        EXPECT_EQ(host.Boxes(), row.boxes) << row.name;
+        EXPECT_EQ(plays, row.boxes.empty()) << row.name;
+        EXPECT_EQ(host.title, "Tavimo - " + row.path) << row.name;
+        if (!plays) {
+            EXPECT_EQ(record.ClipState, ClipState::Closed) << row.name;
+            continue;
+        }
+        EXPECT_NE(record.pBA, nullptr) << row.name;
+        for (const char* name : row.inPipeline)
+            EXPECT_TRUE(InPipeline(name)) << row.name << ": " << name;
+        for (const char* name : row.notInPipeline)
+            EXPECT_FALSE(InPipeline(name)) << row.name << ": " << name;
+    }
+}
+
+TEST_F(EngineGstTest, AudioOnlyKeepsTheUnconnectedVideoRendererListed) {
+    ASSERT_TRUE(Open(Media("audio.mp4")));
+    std::vector<std::shared_ptr<IBaseFilter>> filters;
+    ASSERT_EQ(record.pGB->EnumFilters(&filters), S_OK);
+    bool listed = false;
+    for (auto& filter : filters) {
+        std::string name;
+        filter->QueryFilterInfo(&name);
+        listed = listed || name == "Video Mixing Renderer 9";
+    }
+    EXPECT_TRUE(listed);
+    EXPECT_FLOAT_EQ(record.VideoAspect, 4.0f / 3.0f);
+    EXPECT_NEAR(record.Duration, 20000000, 1000000);  // 2 s of sound
+}
+
+TEST_F(EngineGstTest, EndOfClipRewindsAndKeepsRunning) {
+    ASSERT_TRUE(Open(Media("video.mp4")));
+    REFERENCE_TIME highest = 0;
+    bool rewound = Spin(8000, [&] {
+        REFERENCE_TIME now = 0;
+        record.pMS->GetCurrentPosition(&now);
+        highest = std::max(highest, now);
+        return highest > 15000000 && now < 10000000;
+    });
+    EXPECT_TRUE(rewound) << "highest position " << highest;
+    EXPECT_EQ(record.ClipState, ClipState::Running);
+}
+
+TEST_F(EngineGstTest, StopShowsTheFirstFrame) {
+    ASSERT_TRUE(Open(Media("av.mp4")));
+    Spin(700, [] { return false; });
+    EXPECT_GT(ShownFrameTime(), 2000000);
+    record.StopClip();
+    EXPECT_EQ(record.ClipState, ClipState::Stopped);
+    EXPECT_EQ(ShownFrameTime(), 0);
+    GstState state;
+    gst_element_get_state(Pipeline(), &state, nullptr, 0);
+    EXPECT_EQ(state, GST_STATE_PAUSED);
+}
+
+TEST_F(EngineGstTest, SeekLandsOnAKeyFrameAtOrBeforeTheTarget) {
+    ASSERT_TRUE(Open(Media("av.mp4")));
+    record.TogglePause();
+    ASSERT_EQ(record.ClipState, ClipState::Paused);
+    for (REFERENCE_TIME target : {25000000LL, 12000000LL, 31000000LL}) {
+        record.SeekTo(target);
+        int64_t shown = ShownFrameTime();
+        EXPECT_LE(shown, target) << target;
+        EXPECT_EQ(shown % 10000000, 0) << target << " (key frames every second)";
+        EXPECT_GT(shown, target - 10000000) << target;
+    }
+}
+
+TEST_F(EngineGstTest, LowestVolumeSilences) {
+    struct Row {
+        const char* name;
+        int volume;
+        bool silent;
+    } rows[] = {{"full", 100, false}, {"zero", 0, true}, {"half", 50, false}};
+    for (const Row& row : rows) {
+        record.Volume = row.volume;
+        ASSERT_TRUE(Open(Media("av.mp4"))) << row.name;
+        GstPad* pad = gst_element_get_static_pad(SinkOf("Audio Renderer"), "sink");
+        struct Count {
+            int buffers = 0;
+            int loud = 0;
+        } count;
+        gulong probe = gst_pad_add_probe(
+            pad, GST_PAD_PROBE_TYPE_BUFFER,
+            [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+                auto* c = static_cast<Count*>(data);
+                GstMapInfo map;
+                GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+                if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+                    ++c->buffers;
+                    for (gsize i = 0; i < map.size; ++i)
+                        if (map.data[i] != 0) {
+                            ++c->loud;
+                            break;
+                        }
+                    gst_buffer_unmap(buffer, &map);
+                }
+                return GST_PAD_PROBE_OK;
+            },
+            &count, nullptr);
+        Spin(600, [] { return false; });
+        gst_pad_remove_probe(pad, probe);
+        gst_object_unref(pad);
+        EXPECT_GT(count.buffers, 5) << row.name;
+        EXPECT_EQ(count.loud == 0, row.silent) << row.name << ": " << count.loud;
+        record.CloseClip();
+    }
+}
+
+int ThreadCount() {
+    int n = 0;
+    for (auto& entry : fs::directory_iterator("/proc/self/task")) {
+        (void)entry;
+        ++n;
+    }
+    return n;
+}
+
+long RssKb() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> value;
+            return value;
+        }
+        status.ignore(1 << 16, '\n');
+    }
+    return 0;
+}
+
+TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
+    auto cycle = [&] {
+        ASSERT_TRUE(Open(Media("av.mp4")));
+        // Every element of the graph must be gone after the close.
+        std::vector<gpointer> watched;
+        GstIterator* it = gst_bin_iterate_recurse(GST_BIN(Pipeline()));
+        GValue item = G_VALUE_INIT;
+        while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            watched.push_back(g_value_get_object(&item));
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(it);
+        watched.push_back(Pipeline());
+        for (gpointer& object : watched)
+            g_object_add_weak_pointer(G_OBJECT(object), &object);
+        QCoreApplication::processEvents();
+        record.CloseClip();
+        QCoreApplication::processEvents();
+        for (gpointer& object : watched) {
+            EXPECT_EQ(object, nullptr) << (object ? GST_OBJECT_NAME(object) : "");
+            if (object)
+                g_object_remove_weak_pointer(G_OBJECT(object), &object);
+        }
+    };
+    for (int i = 0; i < 10; ++i)
+        cycle();
+    int threads = ThreadCount();
+    long rss = RssKb();
+    for (int i = 0; i < 200; ++i)
+        cycle();
+    EXPECT_LE(ThreadCount(), threads);
+    EXPECT_LT(RssKb() - rss, 10 * 1024);
+}
+
+}  // namespace
+}  // namespace tavimo
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
