@@ -1,13 +1,18 @@
 #!/usr/bin/env python3
 """Reads mixer_bench --benchmark_format=json on stdin and prints, per format
-and scenario, the mixer element's time per frame as a ratio of textoverlay's."""
+and scenario, the mixer element's time per frame as a ratio of textoverlay's
+(medians when the run has repetitions)."""
 import json
 import sys
 
 times = {}
 for b in json.load(sys.stdin)["benchmarks"]:
-    kind, fmt, scenario = b["name"].split("/")[:3]
-    times[(kind, fmt, scenario)] = b["real_time"]
+    # With --benchmark_repetitions only the medians count.
+    if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+        continue
+    kind, fmt, scenario = b.get("run_name", b["name"]).split("/")[:3]
+    if b.get("run_type") == "aggregate" or (kind, fmt, scenario) not in times:
+        times[(kind, fmt, scenario)] = b["real_time"]
 
 print(f"{'format':6} {'scenario':13} {'core us':>9} {'element us':>11} {'textoverlay us':>15} {'ratio':>7}")
 for (kind, fmt, scenario), t in sorted(times.items()):

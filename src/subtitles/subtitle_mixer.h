@@ -86,7 +86,8 @@ class CSubtitles {
     // Blends the prepared text block into `frame`. Streaming thread.
     void Blend(const VideoPlanes& frame) const;
 
-    // Width used to centre text: the first accepted width, 0 before. Any thread.
+    // Width used to centre text: the first accepted width, 0 before.
+    // Streaming thread.
     int32_t LayoutWidth() const { return layoutWidth_; }
     // The accepted format, if any. Streaming thread.
     const std::optional<VideoFormat>& Accepted() const { return accepted_; }
@@ -131,7 +132,6 @@ class CSubtitles {
     uint64_t fontGeneration_ = UINT64_MAX;
     int32_t lineHeight_ = 0;  // cy: height of one line in the current font
     DrawKey drawn_;           // what bitmap_ holds
-    std::string text_;        // entry text copied at lookup
     int32_t dirtyFirst_ = 0;  // rows of bitmap_ that may be non-zero
     int32_t dirtyLast_ = -1;
     std::vector<Span> spans_;  // non-transparent runs of bitmap_
