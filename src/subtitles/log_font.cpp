@@ -1,6 +1,7 @@
 #include "subtitles/log_font.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -58,8 +59,12 @@ QFont::Weight WeightFromLog(int32_t weight) {
 }
 
 // GDI's positive height is the cell height (ascent + descent); Qt sizes by
-// the em, so scale the em until the cell matches.
+// the em, so scale the em until the cell matches. Without a font database
+// (no QGuiApplication yet) the cell is taken as the em.
 int PixelSizeForCell(const QFont& font, int cell) {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        return cell;  // no font database to measure with
+    }
     QFont probe(font);
     probe.setPixelSize(cell);
     const qreal height = QFontMetricsF(probe).height();

@@ -12,7 +12,7 @@ void SubtitleFontSlot::Set(std::optional<QFont> font) {
     // Matching a font against the database and loading its metrics is the slow
     // part of a first draw; do it here, on the UI thread, before the mixer
     // sees the new font.
-    if (QGuiApplication::instance() != nullptr) {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
         const QFont& probe = font ? *font : QFont();
         (void)QFontInfo(probe).family();
         QFontMetrics metrics(probe);

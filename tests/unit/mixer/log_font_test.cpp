@@ -1,6 +1,5 @@
 // The stored 60-byte LOGFONTA value of the subtitle font and its QFont.
 #include "subtitles/log_font.h"
-#include "subtitles/subtitle_shared.h"
 
 #include <QFontMetrics>
 
@@ -128,21 +127,6 @@ TEST(LogFont, LongFaceNamesAreCutOnACharacterBoundary) {
     EXPECT_EQ(std::strlen(face), 30u);
     EXPECT_TRUE(QString::fromUtf8(face).startsWith(QString::fromUtf8("éé")));
     EXPECT_FALSE(QString::fromUtf8(face).contains(QChar::ReplacementCharacter));
-}
-
-TEST(SubtitleFontSlot, ReplacingChangesTheGenerationAndTheCopy) {
-    SubtitleFontSlot slot;
-    const uint64_t before = slot.Generation();
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(33);
-    slot.Set(font);
-    std::optional<QFont> copy;
-    EXPECT_EQ(slot.Copy(copy), slot.Generation());
-    EXPECT_NE(slot.Generation(), before);
-    ASSERT_TRUE(copy.has_value());
-    EXPECT_EQ(copy->pixelSize(), 33);
-    slot.Set(std::nullopt);
-    EXPECT_FALSE(slot.Get().has_value());
 }
 
 }  // namespace
