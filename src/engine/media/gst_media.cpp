@@ -484,6 +484,11 @@ class GstGraph : public IGraphBuilder,
         network_ = network_ || source->network();
         source->rendered = true;
         HRESULT hr = ChangeState(GST_STATE_PAUSED);
+        if (hr == VFW_E_TIMEOUT) {
+            // The open has had its time: the steps after this fail at once.
+            HRESULT none = S_OK;
+            error_.compare_exchange_strong(none, hr);
+        }
         if (FAILED(hr))
             return hr;
         std::lock_guard lock(mutex_);

@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <chrono>
@@ -228,6 +229,21 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
     }
 }
 
+TEST_F(EngineGstTest, RunningGraphIsDumpedForInspectionTools) {
+    ASSERT_TRUE(Open(Media("video.mp4")));
+    EXPECT_NE(record.RotCookie, 0u);
+    char pid[16];
+    std::snprintf(pid, sizeof pid, "%08x", unsigned(getpid()));
+    bool found = false;
+    for (auto& entry : fs::directory_iterator(getenv("GST_DEBUG_DUMP_DOT_DIR"))) {
+        std::string name = entry.path().filename().string();
+        found = found || (name.find("FilterGraph ") != std::string::npos &&
+                          name.find(std::string(" pid ") + pid) != std::string::npos);
+    }
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(host.Boxes().empty());
+}
+
 TEST_F(EngineGstTest, AudioOnlyKeepsTheUnconnectedVideoRendererListed) {
     ASSERT_TRUE(Open(Media("audio.mp4")));
     std::vector<std::shared_ptr<IBaseFilter>> filters;
@@ -385,6 +401,18 @@ TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    QCoreApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    // Graph dumps for inspection tools go here (read when GStreamer starts).
+    char dumps[] = "/tmp/tavimo-dot-XXXXXX";
+    if (mkdtemp(dumps))
+        setenv("GST_DEBUG_DUMP_DOT_DIR", dumps, 1);
+    int rc;
+    {
+        QCoreApplication app(argc, argv);
+        rc = RUN_ALL_TESTS();
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dumps, ec);
+    if (!tavimo::gMedia.empty())
+        std::filesystem::remove_all(tavimo::gMedia, ec);
+    return rc;
 }
