@@ -1,0 +1,70 @@
+// End-to-end test support: a private X server, the real player binary started
+// in it with its own settings and runtime folders, and the eyes and hands of a
+// person (screenshots, xdotool).
+#pragma once
+
+#include <sys/types.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavimo::e2e {
+
+// An Xvfb server on a free display number, ended with the object.
+class XServer {
+  public:
+    XServer();
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    bool Running() const { return pid_ > 0; }
+    const std::string& Display() const { return display_; }  // ":N"
+    // The whole screen as the user sees it (`import -window root`).
+    QImage Screenshot(const std::string& savePath = {}) const;
+
+  private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+// Runs `command` with DISPLAY set to `display`; returns its standard output.
+std::string RunIn(const std::string& display, const std::string& command);
+
+// One run of the tavimo binary on `server`, with the settings folder
+// `configHome` and the runtime folder `runtimeDir` (so instances see each
+// other). The process is killed with the object if still running.
+class Player {
+  public:
+    Player(const XServer& server, const std::string& configHome, const std::string& runtimeDir,
+           const std::vector<std::string>& args = {});
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    pid_t Pid() const { return pid_; }
+    // The X id of this process's main window, waiting up to `timeout`.
+    std::optional<unsigned long> WaitForWindow(std::chrono::milliseconds timeout);
+    // Exit status once the process ends within `timeout`; nullopt if it is
+    // still running (or died by a signal).
+    std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
+    bool Running();
+    // Focuses the window and types `keys` (xdotool key names).
+    void Key(const std::string& keys);
+
+  private:
+    const XServer& server_;
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+    unsigned long window_ = 0;
+};
+
+// Path of the built player.
+std::string PlayerBinary();
+
+}  // namespace tavimo::e2e
