@@ -1,0 +1,138 @@
+#include "subtitles/subtitle_loading.h"
+
+#include <cmath>
+
+#include "platform/dialogs.h"
+#include "subtitles/file_names.h"
+#include "subtitles/log_font.h"
+#include "subtitles/subtitle_reader.h"
+
+namespace tavimo {
+namespace {
+
+// The reader for each extension (compared in lower case).
+struct ReaderRow {
+    const char* extension;
+    bool (*read)(SubtitleReader&);
+};
+constexpr ReaderRow kReaders[] = {
+    {"srt", &ReadSubRip},
+    {"txt", &ReadSubRip},
+    {"sub", &ReadMicroDvd},
+};
+
+// Suffixes tried beside a clip, in this order.
+constexpr const char* kDiscoverySuffixes[] = {".srt", ".txt", ".sub"};
+
+const ReaderRow* ReaderFor(const std::string& path) {
+    const std::string extension = FileExtension(path);
+    for (const ReaderRow& row : kReaders) {
+        if (extension == row.extension) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int ChooseSubtitleFile(const SubtitleContext& context, std::string* path) {
+    platform::OpenFileRequest request;
+    request.title = "Open Subtitles File...";
+    request.filters = {{"Supported Files (*.srt;*.txt;*.sub)", "*.srt;*.txt;*.sub"},
+                       {"All Files (*.*)", "*.*;"}};
+    request.initialDir = context.LastSubtitlesDir;
+    std::string chosen;
+    const int result = context.Dialogs.GetOpenFileName(request, &chosen);
+    if (result == 1) {
+        *path = chosen;
+    }
+    return result;
+}
+
+bool LoadSubtitles(SubtitleContext& context) {
+    if (context.SubtitlePath.empty()) {
+        std::string chosen;
+        const int result = ChooseSubtitleFile(context, &chosen);
+        if (result < 0 && context.ShowError) {
+            context.ShowError("GetSubtitlesFileName Failed! Error=0x%x\r\n", result);
+        }
+        if (result != 1 || chosen.empty()) {
+            return false;
+        }
+        context.SubtitlePath = chosen;
+    }
+    context.LastSubtitlesDir = DirectoryOf(context.SubtitlePath);
+    const ReaderRow* row = ReaderFor(context.SubtitlePath);
+    if (row == nullptr) {
+        return false;
+    }
+    SubtitleReader reader;
+    if (!reader.OpenSubtitleFile(context.SubtitlePath)) {
+        return false;
+    }
+    row->read(reader);
+    context.Track.Fill(reader.TakeEntries());
+    return true;
+}
+
+std::string SubtitleBaseOf(const std::string& clipPath) {
+    const size_t slash = clipPath.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = clipPath.rfind('.');
+    // A dot in a folder name or a hidden file's leading dot is no extension.
+    if (dot == std::string::npos || dot <= nameStart) {
+        return clipPath;
+    }
+    return clipPath.substr(0, dot);
+}
+
+void DiscoverSubtitles(SubtitleContext& context, const std::string& clipPath) {
+    context.Track.Clear();
+    const std::string base = SubtitleBaseOf(clipPath);
+    if (base.empty()) {
+        return;  // no clip: nothing to look beside
+    }
+    for (const char* suffix : kDiscoverySuffixes) {
+        context.SubtitlePath = base + suffix;
+        if (LoadSubtitles(context)) {
+            return;
+        }
+    }
+}
+
+bool SetSubtitleFont(SubtitleContext& context) {
+    QFont font = context.Mixer.SubtitleFont.Get().value_or(QFont());
+    uint32_t color = context.SubtitleFontColor;
+    if (!context.Dialogs.ChooseFont(font, color)) {
+        return false;
+    }
+    // Go through the stored form, so the text looks the same after a restart.
+    const LogFontBytes stored = LogFontFromFont(font);
+    context.Mixer.SubtitleFont.Set(FontFromLogFont(stored.data(), stored.size()));
+    context.SubtitleFontColor = color;
+    return true;
+}
+
+bool ToggleViewSubtitles(MixerShared& mixer) {
+    const bool on = mixer.ViewSubtitles.load() == 0;
+    mixer.ViewSubtitles = on ? 1 : 0;
+    return on;
+}
+
+int32_t SubtitleOffsetForDrag(int32_t sourceHeight, int32_t destTop, int32_t destHeight, int32_t y,
+                              int32_t current) {
+    if (destHeight <= 0) {
+        return current;
+    }
+    // Rows of the source per row of the view, as a single-precision ratio.
+    const float ratio = static_cast<float>(sourceHeight) / static_cast<float>(destHeight);
+    const double rows = std::trunc(static_cast<double>(ratio) * (int64_t{y} - destTop));
+    const double offset = static_cast<double>(sourceHeight) - rows;
+    if (offset > INT32_MAX || offset < INT32_MIN) {
+        return current;
+    }
+    return static_cast<int32_t>(offset);
+}
+
+}  // namespace tavimo

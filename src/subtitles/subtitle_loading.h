@@ -1,0 +1,74 @@
+// Subtitles and the user: loading a file into the track, the Open Subtitles
+// dialog, finding the file that belongs to a clip, the font dialog, the View
+// Subtitles switch and the drag that moves the text.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "subtitles/subtitle_shared.h"
+#include "subtitles/subtitle_track.h"
+
+namespace tavimo {
+
+namespace platform {
+class Dialogs;
+}
+
+// The fields of the player record that subtitle loading reads and writes, and
+// the window services it uses. Holds references only: the record it was made
+// from must outlive it. UI thread.
+struct SubtitleContext {
+    std::string& SubtitlePath;      // file to load next, or the one tried last
+    std::string& LastSubtitlesDir;  // where the Open Subtitles dialog starts
+    uint32_t& SubtitleFontColor;    // COLORREF 0x00BBGGRR, last chosen colour
+    SubtitleTrack& Track;           // filled by a load, read by the mixer
+    MixerShared& Mixer;             // ViewSubtitles, SubtitleOffset, SubtitleFont
+    platform::Dialogs& Dialogs;     // file and font dialogs
+    // The player's error box: `format` with "%x" filled with `code`.
+    std::function<void(const std::string& format, int32_t code)> ShowError;
+};
+
+// The Open Subtitles dialog, starting in LastSubtitlesDir. Returns 1 with
+// `*path` set when a file was chosen, 0 when cancelled, the dialog's negative
+// failure code otherwise. Changes no field. UI thread.
+int ChooseSubtitleFile(const SubtitleContext& context, std::string* path);
+
+// Loads SubtitlePath into the track, asking with the dialog first when it is
+// empty; a failing dialog shows the error box. LastSubtitlesDir becomes the
+// file's folder whether or not it loads. The reader follows the extension
+// (srt, txt: SubRip; sub: MicroDVD). False, with the track as it was, when
+// nothing was chosen, the extension has no reader or the file cannot be read.
+// UI thread.
+bool LoadSubtitles(SubtitleContext& context);
+
+// The path a subtitle file beside `clipPath` is looked for under, without its
+// suffix: the clip path without the extension of its file name (the last "."
+// of the name, unless the name starts with it). Any thread.
+std::string SubtitleBaseOf(const std::string& clipPath);
+
+// For a clip being opened: empties the track, then loads the first of base +
+// ".srt", ".txt", ".sub" that loads. Never shows a dialog; SubtitlePath is
+// the last name tried. UI thread.
+void DiscoverSubtitles(SubtitleContext& context, const std::string& clipPath);
+
+// The font dialog, starting from the current font (the default font when
+// there is none) and SubtitleFontColor. On OK the font becomes the font the
+// stored 60-byte record describes (what the next start will load), and the
+// colour is kept; returns true. Cancel changes nothing. UI thread.
+bool SetSubtitleFont(SubtitleContext& context);
+
+// Flips ViewSubtitles; returns the new state. UI thread.
+bool ToggleViewSubtitles(MixerShared& mixer);
+
+// Where a left-button drag puts the text: SubtitleOffset for a cursor at
+// view row `y`, with the video's source rectangle `sourceHeight` rows high
+// shown in a destination rectangle from `destTop` that is `destHeight` rows
+// high (view pixels). The bottom of the text then sits under the cursor. Not
+// clamped: the mixer clamps when it draws. A destination without height
+// gives the offset unchanged (`current`). Any thread.
+int32_t SubtitleOffsetForDrag(int32_t sourceHeight, int32_t destTop, int32_t destHeight, int32_t y,
+                              int32_t current);
+
+}  // namespace tavimo
