@@ -24,9 +24,11 @@ constexpr int64_t kFiveSeconds = 50'000'000;  // 100 ns units
 
 }  // namespace
 
-void CMainFrame::OnRecentFile(int) {
-    // The recent list has no entries yet: every index lies outside it.
-    dialogs_->MessageBeep(platform::MB_ICONHAND);
+void CMainFrame::OnRecentFile(int id) {
+    if (std::optional<std::string> path = recent_->OpenRecent(id, *dialogs_)) {
+        record_.ClipPath = *path;
+        record_.OpenClip();
+    }
 }
 
 void CMainFrame::OnFilterProperties(int) {}

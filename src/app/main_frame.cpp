@@ -84,7 +84,11 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
 
 CMainFrame::CMainFrame(platform::Registry& registry, platform::DisplayModes& modes,
                        std::unique_ptr<platform::Dialogs> dialogs)
-    : registry_(registry), modes_(modes), dialogs_(std::move(dialogs)), record_(*this) {
+    : registry_(registry),
+      modes_(modes),
+      dialogs_(std::move(dialogs)),
+      record_(*this),
+      recent_(std::make_unique<RecentFileList>(registry)) {
     InitIconResources();
     if (!dialogs_) {
         dialogs_ = platform::MakeQtDialogs(this);
@@ -140,7 +144,9 @@ void CMainFrame::createMenus() {
         }
     }
     const QList<QAction*> popups = menuBar()->actions();
+    fileMenu_ = popups.at(0)->menu();
     filtersMenu_ = popups.at(2)->menu();
+    actions_.erase(ID_FILE_MRU_FIRST);  // the recent list owns that place from now on
     QMenu* viewMenu = popups.at(3)->menu();
     resolutionMenu_ = viewMenu->actions().at(3)->menu();
     resolutionGroup_ = new QActionGroup(this);
@@ -183,6 +189,7 @@ void CMainFrame::createBands() {
     connect(sliders_, &CSliders::volumeMoved, this,
             [this](int position) { record_.SetVolume(position); });
     view_ = new CTavimoView(this);
+    view_->SetRecord(&record_);
     setCentralWidget(view_);
     connect(view_, &CTavimoView::wheelTurned, this, [](int) {});
 }
@@ -201,6 +208,9 @@ void CMainFrame::Create() {
     seekBand_->setVisible(frameSettings_.SeekBarVisible != 0);
     ui_.SetCheck(ID_MAINTAIN_ASPECT, 1);
     qApp->installEventFilter(this);
+    recentMenu_ = std::make_unique<QtRecentMenu>(fileMenu_, [this](int id) { OnCommand(id); });
+    recent_->AttachRecentMenu(recentMenu_.get());
+    recent_->LoadRecent();
     filtersMenu_->removeAction(actions_.at(ID_FILTER_FIRST));
     addDisplayModes();
     sliders_->SetVolumePosition(record_.Volume);
@@ -268,10 +278,6 @@ void CMainFrame::OnCommand(int id) {
         }
     }
     applyUi();
-}
-
-void CMainFrame::SetWindowTitle(const std::string& title) {
-    setWindowTitle(QString::fromStdString(title));
 }
 
 void CMainFrame::postToView(void (CTavimoView::*method)()) {

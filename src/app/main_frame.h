@@ -10,10 +10,12 @@
 #include <QMainWindow>
 #include <QUrl>
 
+#include "app/recent_menu.h"
 #include "app/settings.h"
 #include "app/update_ui.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
+#include "integration/recent_file_list.h"
 #include "platform/dialogs.h"
 
 class QActionGroup;
@@ -55,6 +57,17 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     // PlayerHost
     platform::Dialogs& Dialogs() override { return *dialogs_; }
     void SetWindowTitle(const std::string& title) override;
+    VideoWindow* VideoSurface() override;
+    void FitFrameToVideo() override;
+    void SetSeekRange(int32_t high, int64_t totalSeconds) override;
+    void SetSeekPosition(int32_t position, int64_t currentSeconds) override;
+    void StartPositionTimer() override;
+    void StopPositionTimer() override;
+    void RedrawView() override;
+    void PostViewSize() override;
+    void AddRecent(const std::string& path) override;
+    void NextFile() override;
+    void SetBusy(bool busy) override;
 
     // For the program and tests.
     PlayerRecord& Record() { return record_; }
@@ -67,6 +80,8 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     CSliders* Sliders() const { return sliders_; }
     CTavimoView* View() const { return view_; }
     QMenu* FiltersMenu() const { return filtersMenu_; }
+    QMenu* FileMenu() const { return fileMenu_; }
+    RecentFileList& Recent() { return *recent_; }
 
   signals:
     // Every command as it arrives, before it is handled. UI thread.
@@ -135,8 +150,11 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     bool maintainAspect_ = true;
     UpdateUi ui_;
 
+    std::unique_ptr<RecentFileList> recent_;
+    std::unique_ptr<QtRecentMenu> recentMenu_;
     std::map<int, QAction*> actions_;  // menu commands by id
     QActionGroup* resolutionGroup_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
     QMenu* filtersMenu_ = nullptr;
     QMenu* resolutionMenu_ = nullptr;
     QToolBar* toolbar_ = nullptr;

@@ -10,6 +10,7 @@
 #include <QApplication>
 
 #include "app/main_frame.h"
+#include "engine/media/gst_media.h"
 #include "platform/display_modes.h"
 #include "platform/instance_channel.h"
 #include "platform/registry.h"
@@ -59,7 +60,9 @@ int RunPlayer(int argc, char** argv, const std::string& path) {
     auto registry = platform::OpenUserRegistry();
     auto modes = platform::MakeDisplayModes();
     auto channel = platform::MakeInstanceChannel();
+    auto media = NewGstMediaFramework();
     CMainFrame frame(*registry, *modes);
+    frame.Record().UseMediaFramework(media.get());
     frame.LoadSettings();
     if (frame.Stored().AllowMultipleInstances == 0 && channel->CreateMarker()) {
         channel->Broadcast();

@@ -7,6 +7,8 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/main_frame.cpp
         ${CMAKE_CURRENT_LIST_DIR}/frame_commands.cpp
         ${CMAKE_CURRENT_LIST_DIR}/run_player.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/frame_host.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/recent_menu.cpp
     )
     target_compile_definitions(tavimo PRIVATE TAVIMO_VERSION="${PROJECT_VERSION}")
 endif()
