@@ -1,6 +1,7 @@
 #include "subtitles/subtitle_loading.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "platform/dialogs.h"
 #include "subtitles/file_names.h"
@@ -120,14 +121,22 @@ bool ToggleViewSubtitles(MixerShared& mixer) {
     return on;
 }
 
-int32_t SubtitleOffsetForDrag(int32_t sourceHeight, int32_t destTop, int32_t destHeight, int32_t y,
-                              int32_t current) {
-    if (destHeight <= 0) {
+int32_t SubtitleOffsetForDrag(const DragGeometry& geometry, int32_t y, int32_t current) {
+    const int64_t sourceWidth = geometry.sourceWidth, sourceHeight = geometry.sourceHeight;
+    int64_t top = geometry.destTop, height = geometry.destHeight;
+    if (geometry.letterbox && sourceWidth > 0 &&
+        geometry.destWidth * sourceHeight < height * sourceWidth) {
+        // Bars above and below: the picture is as wide as the destination.
+        const int64_t pictureHeight = geometry.destWidth * sourceHeight / sourceWidth;
+        top += (height - pictureHeight) / 2;
+        height = pictureHeight;
+    }
+    if (height <= 0 || sourceHeight <= 0) {
         return current;
     }
-    // Rows of the source per row of the view, as a single-precision ratio.
-    const float ratio = static_cast<float>(sourceHeight) / static_cast<float>(destHeight);
-    const double rows = std::trunc(static_cast<double>(ratio) * (int64_t{y} - destTop));
+    // Rows of the video per row of the view, as a single-precision ratio.
+    const float ratio = static_cast<float>(sourceHeight) / static_cast<float>(height);
+    const double rows = std::trunc(static_cast<double>(ratio) * static_cast<double>(y - top));
     const double offset = static_cast<double>(sourceHeight) - rows;
     if (offset > INT32_MAX || offset < INT32_MIN) {
         return current;

@@ -62,13 +62,17 @@ bool SetSubtitleFont(SubtitleContext& context);
 // Flips ViewSubtitles; returns the new state. UI thread.
 bool ToggleViewSubtitles(MixerShared& mixer);
 
-// Where a left-button drag puts the text: SubtitleOffset for a cursor at
-// view row `y`, with the video's source rectangle `sourceHeight` rows high
-// shown in a destination rectangle from `destTop` that is `destHeight` rows
-// high (view pixels). The bottom of the text then sits under the cursor. Not
-// clamped: the mixer clamps when it draws. A destination without height
-// gives the offset unchanged (`current`). Any thread.
-int32_t SubtitleOffsetForDrag(int32_t sourceHeight, int32_t destTop, int32_t destHeight, int32_t y,
-                              int32_t current);
+// Where the video shows in the view, for a drag over it.
+struct DragGeometry {
+    int32_t sourceWidth = 0, sourceHeight = 0;           // the video, in its pixels
+    int32_t destTop = 0, destWidth = 0, destHeight = 0;  // the destination, view pixels
+    bool letterbox = false;  // the picture keeps its shape, centred in the destination
+};
+
+// Where a left-button drag puts the text: SubtitleOffset (video pixels) for
+// a cursor at view row `y`, so that the bottom of the text sits under the
+// cursor. Not clamped: the mixer clamps when it draws. Without a picture
+// (no height or width) the offset stays `current`. Any thread.
+int32_t SubtitleOffsetForDrag(const DragGeometry& geometry, int32_t y, int32_t current);
 
 }  // namespace tavimo

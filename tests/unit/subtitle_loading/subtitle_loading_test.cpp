@@ -293,22 +293,26 @@ TEST_F(SubtitleLoadingTest, FontDialogCancelOrNamelessFont) {
 TEST(SubtitleDragTest, TextBottomFollowsTheCursor) {
     struct Row {
         const char* name;
-        int32_t sourceHeight, destTop, destHeight, y, current;
+        DragGeometry geometry;
+        int32_t y, current;
         int32_t expected;
     } rows[] = {
-        {"native size, cursor 60 rows above the bottom", 360, 0, 360, 300, 5, 60},
-        {"native size, cursor at the bottom", 360, 0, 360, 360, 5, 0},
-        {"letterboxed at native size", 360, 40, 360, 340, 5, 60},
-        {"scaled twice, letterboxed", 360, 60, 720, 660, 5, 60},
-        {"scaled down, ratio truncated", 480, 0, 360, 100, 5, 347},  // 480 - trunc(133.33)
-        {"above the picture: not clamped here", 360, 60, 720, 0, 5, 390},
-        {"below the picture: negative", 360, 0, 360, 400, 5, -40},
-        {"no destination height: unchanged", 360, 0, 0, 100, 7, 7},
+        {"native size, cursor 60 rows above the bottom", {640, 360, 0, 640, 360}, 300, 5, 60},
+        {"native size, cursor at the bottom", {640, 360, 0, 640, 360}, 360, 5, 0},
+        {"destination lower in the view", {640, 360, 40, 640, 360}, 340, 5, 60},
+        {"scaled twice", {640, 360, 60, 1280, 720}, 660, 5, 60},
+        {"scaled down, ratio truncated", {640, 480, 0, 480, 360}, 100, 5, 347},
+        {"letterboxed: bars of 60 above and below", {640, 360, 0, 640, 480, true}, 360, 5, 60},
+        {"letterboxed and scaled", {640, 360, 0, 1280, 1000, true}, 860, 5, 0},
+        {"pillarboxed: full height", {640, 360, 0, 800, 360, true}, 300, 5, 60},
+        {"stretched: no bars", {640, 360, 0, 640, 480, false}, 400, 5, 60},
+        {"above the picture: not clamped here", {640, 360, 60, 1280, 720}, 0, 5, 390},
+        {"below the picture: negative", {640, 360, 0, 640, 360}, 400, 5, -40},
+        {"no destination height: unchanged", {640, 360, 0, 640, 0}, 100, 7, 7},
+        {"no video: unchanged", {0, 0, 0, 640, 360, true}, 100, 7, 7},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(SubtitleOffsetForDrag(row.sourceHeight, row.destTop, row.destHeight, row.y,
-                                        row.current),
-                  row.expected)
+        EXPECT_EQ(SubtitleOffsetForDrag(row.geometry, row.y, row.current), row.expected)
             << row.name;
     }
 }
