@@ -140,5 +140,36 @@ TEST_F(ShellE2eTest, AnInstanceAllowingOthersLeavesNoMarker) {
     EXPECT_TRUE(fourth->Running());
 }
 
+// Without a display there is no window: a line on stderr and status 1. The
+// two options print and succeed without one.
+TEST(ShellCommandLine, NoDisplayFailsWithStatusOneAndOptionsNeedNone) {
+    struct Case {
+        const char* name;
+        std::string args;
+        int status;
+        const char* output;  // expected in stdout+stderr
+    };
+    const Case cases[] = {
+        {"no display", "", 1, "cannot create the main window"},
+        {"--help", " --help", 0, "Usage: tavimo"},
+        {"--version", " --version", 0, "Tavimo "},
+    };
+    for (const Case& c : cases) {
+        const std::string command = "env -u WAYLAND_DISPLAY DISPLAY=:65000 QT_QPA_PLATFORM=xcb " +
+                                    PlayerBinary() + c.args + " 2>&1; echo status=$?";
+        std::string out;
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            char buffer[512];
+            while (fgets(buffer, sizeof buffer, pipe) != nullptr) {
+                out += buffer;
+            }
+            pclose(pipe);
+        }
+        EXPECT_NE(out.find(c.output), std::string::npos) << c.name << ": " << out;
+        EXPECT_NE(out.find("status=" + std::to_string(c.status)), std::string::npos)
+            << c.name << ": " << out;
+    }
+}
+
 }  // namespace
 }  // namespace tavimo::e2e
