@@ -13,10 +13,12 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "engine/media/gst_media.h"
 #include "engine/player_host.h"
@@ -94,7 +96,7 @@ gulong WatchFirstFrame(GstElement* bin, std::atomic<bool>* seen) {
 
 void WaitFor(const std::atomic<bool>& flag) {
     while (!flag)
-        QApplication::processEvents(QEventLoop::AllEvents, 1);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
 }
 
 void BM_OpenClipToFirstFrame(benchmark::State& state) {
@@ -160,7 +162,7 @@ int Play(const std::string& clip, bool playbin) {
     if (frame.record.ClipState != ClipState::Running)
         return 1;
     while (!frame.finished)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return 0;
 }
 
