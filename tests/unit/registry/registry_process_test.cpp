@@ -1,9 +1,12 @@
 // Several processes and one settings file: saves at the same moment keep each
 // other's keys, and a writer killed at any point leaves a whole file.
 #include <gtest/gtest.h>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
+#include <chrono>
 
 #include <functional>
 #include <random>
@@ -119,6 +122,17 @@ TEST(RegistryProcesses, WriterKilledMidSaveLeavesAWholeFile) {
     std::mt19937 random(7);
     uint32_t last_seen = 0;
     int advanced = 0;
+    // Kill points spread over about two saves, however fast this build saves
+    // (sanitizer builds are several times slower).
+    ASSERT_TRUE(
+        SaveValues(folder.File("timing.reg"), kTavimo, {{"Blob", std::vector<uint8_t>(kBlob, 1)}}));
+    const auto before = std::chrono::steady_clock::now();  // a save over an existing file
+    ASSERT_TRUE(
+        SaveValues(folder.File("timing.reg"), kTavimo, {{"Blob", std::vector<uint8_t>(kBlob, 2)}}));
+    const auto save_us = std::chrono::duration_cast<std::chrono::microseconds>(
+                             std::chrono::steady_clock::now() - before)
+                             .count();
+    const auto window_us = static_cast<uint32_t>(std::max<int64_t>(3 * save_us, 2000)) + 5000;
     for (int round = 0; round < kKills; ++round) {
         const uint32_t base = static_cast<uint32_t>(round + 1) * 100000;
         pid_t pid = Spawn([&] {
@@ -132,7 +146,7 @@ TEST(RegistryProcesses, WriterKilledMidSaveLeavesAWholeFile) {
                 }
             }
         });
-        ::usleep(static_cast<useconds_t>(random() % 60000));
+        ::usleep(static_cast<useconds_t>(random() % window_us));
         ::kill(pid, SIGKILL);
         ASSERT_EQ(ExitStatus(pid), 128 + SIGKILL) << "the writer failed on its own";
         if (!Exists(file)) {
