@@ -6,6 +6,7 @@
 #include "engine/player_record.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "subtitles/subtitle_loading.h"
 
 namespace tavimo {
 namespace {
@@ -46,7 +47,8 @@ bool PlayerRecord::GetClipFileName(std::string* path) {
 }
 
 void PlayerRecord::DiscoverSubtitles() {
-    Track.Clear();
+    SubtitleContext context = Subtitles();
+    tavimo::DiscoverSubtitles(context, ClipPath);
 }
 
 void PlayerRecord::OpenClip() {

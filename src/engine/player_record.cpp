@@ -6,6 +6,7 @@
 
 #include "engine/player_host.h"
 #include "platform/dialogs.h"
+#include "subtitles/subtitle_loading.h"
 #include "subtitles/subtitle_mixer.h"
 
 namespace tavimo {
@@ -179,12 +180,44 @@ void PlayerRecord::DisplayModeChanged() {
     host_.FitFrameToVideo();
 }
 
-void PlayerRecord::LoadSubtitles() {}
-
-void PlayerRecord::ToggleViewSubtitles() {
-    Mixer.ViewSubtitles = Mixer.ViewSubtitles.load() == 0 ? 1 : 0;
+SubtitleContext PlayerRecord::Subtitles() {
+    return SubtitleContext{
+        SubtitlePath,
+        LastSubtitlesDir,
+        SubtitleFontColor,
+        Track,
+        Mixer,
+        host_.Dialogs(),
+        [this](const std::string& format, int32_t code) { ShowError(format, code); }};
 }
 
-void PlayerRecord::SetSubtitleFont() {}
+void PlayerRecord::LoadSubtitles() {
+    SubtitleContext context = Subtitles();
+    if (tavimo::LoadSubtitles(context))
+        RefreshPausedPicture();
+}
+
+void PlayerRecord::ToggleViewSubtitles() {
+    tavimo::ToggleViewSubtitles(Mixer);
+    RefreshPausedPicture();
+}
+
+void PlayerRecord::SetSubtitleFont() {
+    SubtitleContext context = Subtitles();
+    if (tavimo::SetSubtitleFont(context))
+        RefreshPausedPicture();
+}
+
+void PlayerRecord::RefreshPausedPicture() {
+    if (!pMS)
+        return;
+    if (ClipState != tavimo::ClipState::Paused && ClipState != tavimo::ClipState::Stopped)
+        return;
+    REFERENCE_TIME position = 0;
+    if (FAILED(pMS->GetCurrentPosition(&position)))
+        return;
+    // Seeking to where the picture stands draws it again through the mixer.
+    pMS->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+}
 
 }  // namespace tavimo

@@ -13,6 +13,7 @@ namespace tavimo {
 
 class PlayerHost;
 class CSubtitles;
+struct SubtitleContext;
 
 enum class ClipState : int { Stopped = 0, Paused = 1, Running = 2, Closed = 3 };
 
@@ -82,6 +83,9 @@ class PlayerRecord {
     void ToggleViewSubtitles();
     // Font dialog for the subtitles.
     void SetSubtitleFont();
+    // A paused or stopped picture is drawn again (after a subtitle change),
+    // by a seek to where it stands; a moving picture needs nothing.
+    void RefreshPausedPicture();
 
     // Whether a pipeline's seeking / windowless control / control is held.
     bool HasSeeking() const { return pMS != nullptr; }
@@ -127,8 +131,10 @@ class PlayerRecord {
                          std::shared_ptr<IBaseFilter>* source);
     HRESULT QueryGraphInterfaces();
     bool GetClipFileName(std::string* path);
-    // Empties the subtitle track for the new clip.
+    // Empties the subtitle track and loads the file named like the clip.
     void DiscoverSubtitles();
+    // The subtitle fields and services, for subtitle loading.
+    SubtitleContext Subtitles();
 
     PlayerHost& host_;
     MediaFramework* media_ = nullptr;
