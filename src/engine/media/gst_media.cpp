@@ -1,6 +1,8 @@
 #include "engine/media/gst_media.h"
 
 #include <gst/audio/streamvolume.h>
+#include <gst/gl/gl.h>
+#include <gst/gl/gstglfuncs.h>
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 #include <unistd.h>
@@ -941,6 +943,33 @@ bool SinkWorks(const char* factory) {
     return ok;
 }
 
+// Whether OpenGL draws in software here (llvmpipe, softpipe, swrast): a
+// 1080p frame then costs glimagesink tens of milliseconds.
+bool SoftwareGl() {
+    constexpr unsigned kGlRenderer = 0x1F01;
+    GstGLDisplay* display = gst_gl_display_new();
+    GstGLContext* context = gst_gl_context_new(display);
+    GError* error = nullptr;
+    std::string renderer;
+    if (context && gst_gl_context_create(context, nullptr, &error)) {
+        gst_gl_context_thread_add(
+            context,
+            [](GstGLContext* gl, gpointer data) {
+                auto* text = reinterpret_cast<const char*>(gl->gl_vtable->GetString(kGlRenderer));
+                *static_cast<std::string*>(data) = text ? text : "";
+            },
+            &renderer);
+    }
+    g_clear_error(&error);
+    if (context)
+        gst_object_unref(context);
+    gst_object_unref(display);
+    for (const char* software : {"llvmpipe", "softpipe", "swrast"})
+        if (renderer.find(software) != std::string::npos)
+            return true;
+    return renderer.empty();
+}
+
 class GstFramework : public MediaFramework {
   public:
     explicit GstFramework(const GstMediaOptions& options) : options_(options) {
@@ -1031,11 +1060,15 @@ class GstFramework : public MediaFramework {
             return options_.videoSink;
         if (!probed_) {
             probed_ = true;
-            for (const char* factory : {"xvimagesink", "ximagesink"})
-                if (SinkWorks(factory)) {
+            for (const char* factory : {"xvimagesink", "glimagesink", "ximagesink"}) {
+                bool works = SinkWorks(factory);
+                if (works && std::strcmp(factory, "glimagesink") == 0)
+                    works = !SoftwareGl();
+                if (works) {
                     sink_ = factory;
                     break;
                 }
+            }
         }
         return sink_;
     }

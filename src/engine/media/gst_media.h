@@ -12,7 +12,8 @@
 namespace tavimo {
 
 struct GstMediaOptions {
-    // Factory of the video sink; empty: probe xvimagesink, then ximagesink.
+    // Factory of the video sink; empty: probe xvimagesink, then glimagesink
+    // unless OpenGL draws in software, then ximagesink.
     std::string videoSink;
     // Factory of the audio sink; empty: autoaudiosink.
     std::string audioSink;

@@ -11,8 +11,10 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QScreen>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "engine/media/gst_media.h"
 #include "engine/player_host.h"
@@ -69,6 +71,24 @@ TEST(EngineX11Test, ClipIsDrawnIntoTheView) {
         << testing::PrintToString(frame.dialogs.calls.size());
     Spin(800);
     EXPECT_EQ(frame.view->size(), QSize(320, 240));
+    // Xvfb has no XVideo and draws OpenGL in software: the plain X sink, with
+    // the scaler in front of it.
+    GstElement* vmr = gst_bin_get_by_name(GST_BIN(GstPipelineOf(frame.record.pGB.get())),
+                                          "Video Mixing Renderer 9");
+    ASSERT_NE(vmr, nullptr);
+    std::vector<std::string> factories;
+    GstIterator* it = gst_bin_iterate_elements(GST_BIN(vmr));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        factories.push_back(
+            GST_OBJECT_NAME(gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)))));
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    gst_object_unref(vmr);
+    std::sort(factories.begin(), factories.end());
+    EXPECT_EQ(factories, (std::vector<std::string>{"capsfilter", "videoscale", "ximagesink"}));
     QImage shot = QApplication::primaryScreen()
                       ->grabWindow(frame.view->Surface()->winId())
                       .toImage()
