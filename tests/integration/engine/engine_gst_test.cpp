@@ -1,9 +1,15 @@
 // The engine on GStreamer with media made at test time: the roads of graph
 // building, what each leaves in the pipeline, end of clip, stop, seeks, the
 // silent volume, and that opening and closing leaves nothing behind.
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -242,6 +248,54 @@ TEST_F(EngineGstTest, RunningGraphIsDumpedForInspectionTools) {
     }
     EXPECT_TRUE(found);
     EXPECT_TRUE(host.Boxes().empty());
+}
+
+// A free TCP port on the loopback interface.
+int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+TEST_F(EngineGstTest, HttpClipPlaysThroughTheNetworkSource) {
+    const int port = FreePort();
+    const std::string portText = std::to_string(port);
+    pid_t server = fork();
+    if (server == 0) {
+        int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
+        execlp("python3", "python3", "-m", "http.server", portText.c_str(), "--bind", "127.0.0.1",
+               "--directory", gMedia.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const std::string url = "http://127.0.0.1:" + portText + "/av.mp4";
+    bool plays = false;
+    for (int attempt = 0; attempt < 50 && !plays; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        host.dialogs.calls.clear();
+        plays = Open(url);
+    }
+    EXPECT_TRUE(plays) << testing::PrintToString(host.Boxes());
+    if (plays) {
+        EXPECT_TRUE(InPipeline("SOURCE"));
+        EXPECT_TRUE(InPipeline("Audio Renderer"));
+        EXPECT_NEAR(record.Duration, 40000000, 1000000);
+        REFERENCE_TIME now = 0;
+        EXPECT_TRUE(Spin(3000, [&] {
+            record.pMS->GetCurrentPosition(&now);
+            return now > 5000000;
+        }));
+    }
+    record.CloseClip();
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
 }
 
 TEST_F(EngineGstTest, AudioOnlyKeepsTheUnconnectedVideoRendererListed) {
