@@ -174,10 +174,8 @@ void PlayerRecord::SetAspectRatioNone() {
 }
 
 void PlayerRecord::DisplayModeChanged() {
-    if (!pWC)
-        return;
-    pWC->DisplayModeChanged();
-    host_.FitFrameToVideo();
+    if (pWC)
+        pWC->DisplayModeChanged();
 }
 
 SubtitleContext PlayerRecord::Subtitles() {

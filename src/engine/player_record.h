@@ -74,7 +74,7 @@ class PlayerRecord {
     void ToggleAspectRatioMode();
     // While the windowless control is held: aspect mode none (stretch keys).
     void SetAspectRatioNone();
-    // The display's mode changed: the renderer is told, the frame refitted.
+    // The display's mode changed: the renderer is told (the frame refits itself).
     void DisplayModeChanged();
 
     // Loads `SubtitlePath` (the Open Subtitles dialog when it is empty).
