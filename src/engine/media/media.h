@@ -5,7 +5,9 @@
 //
 // Objects are shared: every interface pointer is a std::shared_ptr, and the
 // interfaces of one graph share one control block, so dropping the last of
-// them destroys the graph (the "release until zero" of COM).
+// them destroys the graph (the "release until zero" of COM). Every call is
+// made on the UI thread; a call that waits for the pipeline waits a bounded
+// time and then fails with VFW_E_TIMEOUT.
 #pragma once
 
 #include <cstdint>
