@@ -1,5 +1,6 @@
 #include "view/tavimo_view.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimerEvent>
 #include <QWheelEvent>
@@ -7,6 +8,7 @@
 #include <functional>
 
 #include "engine/player_record.h"
+#include "subtitles/subtitle_loading.h"
 
 namespace tavimo {
 namespace {
@@ -134,6 +136,22 @@ void CTavimoView::timerEvent(QTimerEvent* event) {
     }
     if (record_)
         record_->PollPosition();
+}
+
+void CTavimoView::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (!(event->buttons() & Qt::LeftButton) || !record_ || !record_->pWC)
+        return;
+    RECT source, dest;
+    record_->pWC->GetVideoPosition(&source, &dest);
+    VMR9AspectRatioMode mode = VMR9ARMode_None;
+    record_->pWC->GetAspectRatioMode(&mode);
+    const DragGeometry geometry{source.Width(), source.Height(), dest.top,
+                                dest.Width(),   dest.Height(),   mode == VMR9ARMode_LetterBox};
+    const int y = static_cast<int>(event->position().y());
+    record_->Mixer.SubtitleOffset =
+        SubtitleOffsetForDrag(geometry, y, record_->Mixer.SubtitleOffset);
+    record_->RefreshPausedPicture();
 }
 
 void CTavimoView::wheelEvent(QWheelEvent* event) {

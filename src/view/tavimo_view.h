@@ -54,6 +54,9 @@ class CTavimoView : public QWidget, public VideoWindow {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // A move with the left button held sets SubtitleOffset: the text follows
+    // the cursor.
+    void mouseMoveEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
