@@ -135,6 +135,7 @@ void CMainFrame::OnToggleAspect(int) {
 
 void CMainFrame::OnSubtitleOffset(int id) {
     record_.Mixer.SubtitleOffset += id == ID_SUBTITLES_UP ? 2 : -2;
+    record_.RefreshPausedPicture();
 }
 
 void CMainFrame::OnSetSubtitleFont(int) {
