@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <QPoint>
 #include <QRect>
 #include <QTemporaryDir>
 
@@ -106,7 +107,8 @@ class SubtitlesE2eTest : public ::testing::Test {
             width < kClipWidth || height < kClipHeight) {
             return {};
         }
-        return shot.copy(x, y + height - kClipHeight, kClipWidth, kClipHeight);
+        origin = QPoint(x, y + height - kClipHeight);
+        return shot.copy(origin.x(), origin.y(), kClipWidth, kClipHeight);
     }
 
     // The pattern's green bar stands in the middle of the upper picture.
@@ -128,12 +130,14 @@ class SubtitlesE2eTest : public ::testing::Test {
     QTemporaryDir config, runtime;
     std::unique_ptr<Player> player;
     std::optional<unsigned long> window;
+    QPoint origin;  // of the picture on screen, found by Picture()
 };
 
 // Stopped at the start (before the first subtitle), then five seconds on,
 // inside the second: white text with a dark outline, centred, its bottom five
 // rows above the picture's. C takes it away and brings it back on the still
-// picture; Alt+Up ten times lifts it by twenty rows.
+// picture; Alt+Up ten times lifts it by twenty rows; a drag puts it under
+// the cursor.
 TEST_F(SubtitlesE2eTest, TextShowsHidesAndMovesOnTheStillPicture) {
     StartOnDemoClip();
     Press("s");
@@ -168,6 +172,19 @@ TEST_F(SubtitlesE2eTest, TextShowsHidesAndMovesOnTheStillPicture) {
     EXPECT_EQ(lifted.bounds.bottom(), text.bounds.bottom() - 20) << "two rows per Alt+Up";
     EXPECT_EQ(lifted.bounds.top(), text.bounds.top() - 20);
     EXPECT_EQ(lifted.bounds.left(), text.bounds.left());
+
+    // Dragged with the left button to picture row 200: the bottom of the text
+    // block (its bottom five rows above the picture's at first) follows.
+    auto at = [&](int row) {
+        return std::to_string(origin.x() + kClipWidth / 2) + " " + std::to_string(origin.y() + row);
+    };
+    RunIn(server.Display(), "xdotool mousemove " + at(300) + " mousedown 1 mousemove " + at(250) +
+                                " sleep 0.2 mousemove " + at(200) + " sleep 0.5 mouseup 1");
+    std::this_thread::sleep_for(700ms);
+    const TextBlock dragged = Compare(Picture(), plain);
+    EXPECT_GT(dragged.changed, 400);
+    EXPECT_EQ(dragged.bounds.bottom() - 200, text.bounds.bottom() - (kClipHeight - 5))
+        << "the block's bottom at the cursor";
 }
 
 // Played from the start and watched: the first subtitle, then a picture
