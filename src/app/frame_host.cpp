@@ -48,6 +48,7 @@ void CMainFrame::PostViewSize() {
 
 void CMainFrame::AddRecent(const std::string& path) {
     recent_->AddRecent(path);
+    recent_->SaveRecent();
 }
 
 void CMainFrame::NextFile() {
