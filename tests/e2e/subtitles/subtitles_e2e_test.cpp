@@ -195,8 +195,8 @@ TEST_F(SubtitlesE2eTest, NoTextBetweenTwoSubtitles) {
     const QImage plain = Picture();
     ASSERT_TRUE(PictureShows(plain));
     Press("Return", 0ms);
-    std::string seen;  // one letter per look: T text, - none
-    const auto end = std::chrono::steady_clock::now() + 8s;
+    std::string seen;                                         // one letter per look: T text, - none
+    const auto end = std::chrono::steady_clock::now() + 10s;  // both gaps
     while (std::chrono::steady_clock::now() < end) {
         const QImage picture = Picture();
         if (!PictureShows(picture)) {
