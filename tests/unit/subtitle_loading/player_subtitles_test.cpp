@@ -55,6 +55,21 @@ TEST_F(PlayerSubtitlesTest, OpeningAClipLoadsTheFileBesideItAndDropsTheOld) {
     EXPECT_EQ(record.Track.Count(), 0u) << "a clip without subtitles plays without";
 }
 
+// A failing Open Subtitles dialog shows the player's error box; cancelling
+// shows nothing.
+TEST_F(PlayerSubtitlesTest, FailingDialogShowsTheErrorBox) {
+    host.dialogs.openFileAnswers = {{0, ""}, {-3, ""}};
+    record.LoadSubtitles();
+    EXPECT_TRUE(host.dialogs.CallsOf(ScriptedDialogs::Kind::MessageBox).empty());
+    record.LoadSubtitles();
+    const auto boxes = host.dialogs.CallsOf(ScriptedDialogs::Kind::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind("GetSubtitlesFileName Failed! Error=0xfffffffd\r\n\n", 0), 0u)
+        << boxes[0].text;
+    EXPECT_EQ(boxes[0].caption, "Tavimo");
+    EXPECT_EQ(boxes[0].flags, platform::MB_OK | platform::MB_ICONHAND);
+}
+
 // Each row brings the clip into a state, then runs one subtitle command; a
 // still picture is sought again at its own position, a moving one is not.
 TEST_F(PlayerSubtitlesTest, ChangesShowAtOnceOnAStillPicture) {
