@@ -117,19 +117,6 @@ TEST_F(SubtitleLoadingTest, LoadFromDialogOrPath) {
     }
 }
 
-TEST_F(SubtitleLoadingTest, SecondFileReplacesTheFirstCompletely) {
-    path = dir.Write("first.srt", kSubRipOther);
-    ASSERT_TRUE(LoadSubtitles(context));
-    ASSERT_EQ(track.Count(), 2u);
-    path = dir.Write("second.srt", kSubRip);
-    ASSERT_TRUE(LoadSubtitles(context));
-    ASSERT_EQ(track.Count(), 1u);
-    EXPECT_EQ(track.At(0).text, "from SubRip");
-    path = dir.path() + "/third.srt";  // missing: the second stays
-    EXPECT_FALSE(LoadSubtitles(context));
-    EXPECT_EQ(FirstText(), "from SubRip");
-}
-
 // --- Discovery beside a clip ---
 
 TEST_F(SubtitleLoadingTest, DiscoveryLoadsTheFirstOfSrtTxtSub) {
@@ -216,27 +203,6 @@ TEST_F(SubtitleLoadingTest, DiscoveryLoadsTheFirstOfSrtTxtSub) {
         EXPECT_EQ(path, scratch.path() + "/" + row.lastTried);
         EXPECT_EQ(folder, DirectoryOf(clip));
         EXPECT_TRUE(dialogs.calls.empty()) << "discovery never asks";
-    }
-}
-
-TEST(SubtitleBaseTest, OnlyTheFileNameLosesItsExtension) {
-    struct Row {
-        const char* name;
-        const char* clip;
-        const char* base;
-    } rows[] = {
-        {"plain", "/v/movie.avi", "/v/movie"},
-        {"several dots", "/v/a.b.c.mkv", "/v/a.b.c"},
-        {"dotted folder, plain name", "/v.1/clip", "/v.1/clip"},
-        {"dotted folder and extension", "/v.1/clip.mp4", "/v.1/clip"},
-        {"hidden file", "/v/.clip", "/v/.clip"},
-        {"hidden file with extension", "/v/.clip.mp4", "/v/.clip"},
-        {"relative name", "clip.mp4", "clip"},
-        {"trailing dot", "/v/clip.", "/v/clip"},
-        {"empty", "", ""},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(SubtitleBaseOf(row.clip), row.base) << row.name;
     }
 }
 
