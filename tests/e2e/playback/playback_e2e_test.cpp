@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "platform/registry.h"
 #include "x_session.h"
 
 namespace tavimo::e2e {
@@ -21,28 +20,15 @@ using namespace std::chrono_literals;
 // fits the 640 x 360 clip (no window manager: the window sits at 0, 0).
 constexpr int kPictureRow = 150;  // a row through the colour bars
 
-std::string RecentDocument(const std::string& configHome) {
-    auto registry = platform::OpenRegistryFile(configHome + "/tavimo/registry.reg");
-    platform::RegKey key = nullptr;
-    if (registry->OpenKey("Software\\Orvenic\\Tavimo\\Recent Document List", &key) !=
-        platform::ERROR_SUCCESS) {
-        return {};
-    }
-    char text[1024] = {};
-    uint32_t size = sizeof text - 1;
-    registry->QueryValue(key, "Document1", nullptr, reinterpret_cast<uint8_t*>(text), &size);
-    registry->CloseKey(key);
-    return text;
-}
-
 TEST(PlaybackE2e, DemoClipPlaysInTheWindowAndEscapeTwiceCloses) {
     XServer server;
     ASSERT_TRUE(server.Running());
-    QTemporaryDir config, runtime, media;
+    UserFolders user;
+    QTemporaryDir media;
     const std::string clip = media.filePath("demo clip.mp4").toStdString();
     std::filesystem::copy_file(std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4", clip);
 
-    Player player(server, config.path().toStdString(), runtime.path().toStdString(), {clip});
+    Player player(server, user.ConfigHome(), user.RuntimeDir(), {clip});
     const auto window = player.WaitForWindow(15s);
     ASSERT_TRUE(window.has_value());
     std::this_thread::sleep_for(2s);
@@ -61,7 +47,7 @@ TEST(PlaybackE2e, DemoClipPlaysInTheWindowAndEscapeTwiceCloses) {
     const std::string title =
         RunIn(server.Display(), "xdotool getwindowname " + std::to_string(*window));
     EXPECT_EQ(title, "Tavimo - " + clip + "\n");
-    EXPECT_EQ(RecentDocument(config.path().toStdString()), clip);
+    EXPECT_EQ(user.Text("Software\\Orvenic\\Tavimo\\Recent Document List", "Document1"), clip);
 
     player.Key("Escape");  // stops: the player stays
     std::this_thread::sleep_for(500ms);

@@ -1,5 +1,7 @@
 #include "x_session.h"
 
+#include "platform/registry.h"
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,6 +9,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -157,6 +160,55 @@ void Player::Key(const std::string& keys) {
     WaitForWindow(std::chrono::seconds(5));  // the window as it is mapped now
     const std::string id = std::to_string(window_);
     RunIn(server_.Display(), "xdotool windowfocus --sync " + id + " key --clearmodifiers " + keys);
+}
+
+namespace {
+
+// The bytes of one value, or nullopt when the key or the value is missing.
+std::optional<std::string> QueryBytes(const std::string& file, const std::string& key,
+                                      const std::string& name) {
+    auto registry = platform::OpenRegistryFile(file);
+    platform::RegKey handle = nullptr;
+    if (registry->OpenKey(key, &handle) != platform::ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::string bytes(4096, '\0');
+    uint32_t size = static_cast<uint32_t>(bytes.size());
+    const long rc = registry->QueryValue(handle, name, nullptr,
+                                         reinterpret_cast<uint8_t*>(bytes.data()), &size);
+    registry->CloseKey(handle);
+    if (rc != platform::ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+}  // namespace
+
+void UserFolders::StoreDword(const std::string& key, const std::string& name, uint32_t value) {
+    auto registry = platform::OpenRegistryFile(ConfigHome() + "/tavimo/registry.reg");
+    platform::RegKey handle = nullptr;
+    if (registry->CreateKey(key, &handle) == platform::ERROR_SUCCESS) {
+        registry->SetValue(handle, name, platform::REG_DWORD,
+                           reinterpret_cast<const uint8_t*>(&value), sizeof value);
+        registry->CloseKey(handle);
+    }
+}
+
+std::optional<uint32_t> UserFolders::Dword(const std::string& key, const std::string& name) {
+    auto bytes = QueryBytes(ConfigHome() + "/tavimo/registry.reg", key, name);
+    if (!bytes || bytes->size() != 4) {
+        return std::nullopt;
+    }
+    uint32_t value = 0;
+    std::memcpy(&value, bytes->data(), 4);
+    return value;
+}
+
+std::string UserFolders::Text(const std::string& key, const std::string& name) {
+    auto bytes = QueryBytes(ConfigHome() + "/tavimo/registry.reg", key, name);
+    return bytes ? std::string(bytes->c_str()) : std::string();
 }
 
 }  // namespace tavimo::e2e

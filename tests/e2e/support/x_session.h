@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,5 +67,20 @@ class Player {
 
 // Path of the built player.
 std::string PlayerBinary();
+
+// A user's own settings and runtime folders, made empty for one test, with
+// the settings file read and written through the program's own store.
+class UserFolders {
+  public:
+    std::string ConfigHome() const { return config_.path().toStdString(); }
+    std::string RuntimeDir() const { return runtime_.path().toStdString(); }
+    void StoreDword(const std::string& key, const std::string& name, uint32_t value);
+    std::optional<uint32_t> Dword(const std::string& key, const std::string& name);
+    std::string Text(const std::string& key, const std::string& name);
+
+  private:
+    QTemporaryDir config_;
+    QTemporaryDir runtime_;
+};
 
 }  // namespace tavimo::e2e
