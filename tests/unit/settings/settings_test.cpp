@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,79 +23,74 @@
 namespace tavimo {
 namespace {
 
-using platform::DisplayMode;
-using platform::RegKey;
+using platform::REG_BINARY;
+using platform::REG_DWORD;
+using platform::REG_EXPAND_SZ;
+using platform::REG_SZ;
 
-class NullHost : public PlayerHost {
-  public:
+struct Record : PlayerHost {
     platform::Dialogs& Dialogs() override { return dialogs; }
     void SetWindowTitle(const std::string&) override {}
     platform::ScriptedDialogs dialogs;
-};
-
-// A player record, the frame's fields and check marks, as the frame holds them.
-struct Record {
-    NullHost host;
-    PlayerRecord record{host};
+    PlayerRecord record{*this};
     FrameSettings frame;
     UpdateUi ui;
     Settings settings() { return Settings{record, frame}; }
 };
 
+// Every stored number: its value name, default, check mark and field.
+struct DwordRow {
+    const char* name;
+    int byDefault;
+    int checkCommand;  // 0: none set at load
+    std::function<int(Record&)> get;
+};
+
+const std::vector<DwordRow> kDwords = {
+    {"SubtitleFontColor", 0x00FFFFFF, 0, [](Record& r) { return int(r.record.SubtitleFontColor); }},
+    {"ViewSubtitles", 1, ID_VIEW_SUBTITLES,
+     [](Record& r) { return r.record.Mixer.ViewSubtitles.load(); }},
+    {"Volume", 100, 0, [](Record& r) { return r.record.Volume; }},
+    {"ToolBarVisible", 1, ID_VIEW_TOOLBAR, [](Record& r) { return r.frame.ToolBarVisible; }},
+    {"SeekBarVisible", 1, ID_VIEW_SEEKBAR, [](Record& r) { return r.frame.SeekBarVisible; }},
+    {"AllowMultipleInstances", 0, ID_ALLOW_MULTIPLE,
+     [](Record& r) { return r.frame.AllowMultipleInstances; }},
+    {"KeepWindowSize", 0, ID_KEEP_WINDOW_SIZE, [](Record& r) { return r.record.KeepWindowSize; }},
+    {"AlwaysOnTop", 0, 0, [](Record& r) { return r.record.AlwaysOnTop; }},
+    {"AutoNext", 0, 0, [](Record& r) { return r.record.AutoNext; }},
+};
+
 class SettingsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        file = dir.filePath("registry.reg").toStdString();
+    std::unique_ptr<platform::Registry> Open() {
+        return platform::OpenRegistryFile(dir.filePath("registry.reg").toStdString());
     }
-    std::unique_ptr<platform::Registry> Open() { return platform::OpenRegistryFile(file); }
-
-    void CreateKey() {
+    void Store(const char* name, uint32_t type, std::vector<uint8_t> data) {
         auto registry = Open();
-        RegKey key = nullptr;
-        ASSERT_EQ(registry->CreateKey(kSettingsKey, &key), platform::ERROR_SUCCESS);
-        registry->CloseKey(key);
-    }
-    void Store(const char* name, uint32_t type, const std::vector<uint8_t>& data) {
-        auto registry = Open();
-        RegKey key = nullptr;
+        platform::RegKey key = nullptr;
         ASSERT_EQ(registry->CreateKey(kSettingsKey, &key), platform::ERROR_SUCCESS);
         registry->SetValue(key, name, type, data.data(), static_cast<uint32_t>(data.size()));
         registry->CloseKey(key);
     }
-    void StoreDword(const char* name, uint32_t value) {
-        std::vector<uint8_t> bytes(4);
-        std::memcpy(bytes.data(), &value, 4);
-        Store(name, platform::REG_DWORD, bytes);
+    void StoreDword(const char* name, uint32_t v) {
+        Store(name, REG_DWORD, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
     }
     void StoreText(const char* name, const std::string& text) {
         std::vector<uint8_t> bytes(text.begin(), text.end());
         bytes.push_back(0);
-        Store(name, platform::REG_SZ, bytes);
+        Store(name, REG_SZ, bytes);
     }
     bool HasValue(const char* name) {
         auto registry = Open();
-        RegKey key = nullptr;
-        if (registry->OpenKey(kSettingsKey, &key) != platform::ERROR_SUCCESS) {
-            return false;
-        }
+        platform::RegKey key = nullptr;
         uint32_t size = 0;
-        const bool found =
-            registry->QueryValue(key, name, nullptr, nullptr, &size) == platform::ERROR_SUCCESS;
-        registry->CloseKey(key);
-        return found;
+        return registry->OpenKey(kSettingsKey, &key) == platform::ERROR_SUCCESS &&
+               registry->QueryValue(key, name, nullptr, nullptr, &size) == platform::ERROR_SUCCESS;
     }
-    void Load(Record& r) {
-        auto registry = Open();
-        LoadSettings(r.settings(), *registry, modes, r.ui);
-    }
-    void Save(Record& r) {
-        auto registry = Open();
-        SaveSettings(r.settings(), *registry, modes);
-    }
+    void Load(Record& r) { LoadSettings(r.settings(), *Open(), modes, r.ui); }
+    void Save(Record& r) { SaveSettings(r.settings(), *Open(), modes); }
 
     QTemporaryDir dir;
-    std::string file;
     platform::FakeDisplayModes modes{
         {{1280, 720, 24, 60}, {1920, 1080, 24, 60}, {1920, 1080, 24, 60}, {800, 600, 24, 75}}};
 };
@@ -102,175 +98,108 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, FirstRunGivesDefaultsAndACloseWritesNothing) {
     Record r;
     Load(r);
-    EXPECT_EQ(r.record.LastDir, "");
-    EXPECT_EQ(r.record.LastSubtitlesDir, "");
+    for (const DwordRow& row : kDwords) {
+        EXPECT_EQ(row.get(r), row.byDefault) << row.name;
+        if (row.checkCommand != 0) {
+            EXPECT_EQ(r.ui.Checked(row.checkCommand), row.byDefault == 1) << row.name;
+        }
+    }
+    EXPECT_EQ(r.record.LastDir + r.record.LastSubtitlesDir, "");
     EXPECT_FALSE(r.record.Mixer.SubtitleFont.Get().has_value());
-    EXPECT_EQ(r.record.SubtitleFontColor, 0x00FFFFFFu);
-    EXPECT_EQ(r.record.Mixer.ViewSubtitles, 1);
-    EXPECT_EQ(r.record.Volume, 100);
-    EXPECT_EQ(r.frame.AllowMultipleInstances, 0);
-    EXPECT_EQ(r.record.KeepWindowSize, 0);
     EXPECT_EQ(r.record.ResolutionIndex, 0);
-    EXPECT_EQ(r.record.AlwaysOnTop, 0);
-    EXPECT_EQ(r.frame.ToolBarVisible, 1);
-    EXPECT_EQ(r.frame.SeekBarVisible, 1);
-    EXPECT_EQ(r.record.AutoNext, 0);
-    EXPECT_TRUE(r.ui.Checked(ID_VIEW_SUBTITLES));
-    EXPECT_TRUE(r.ui.Checked(ID_VIEW_TOOLBAR));
-    EXPECT_FALSE(r.ui.Checked(ID_KEEP_WINDOW_SIZE));
-
     Save(r);
-    EXPECT_FALSE(std::filesystem::exists(file)) << "the key is opened, never created, at close";
+    EXPECT_FALSE(std::filesystem::exists(dir.filePath("registry.reg").toStdString()))
+        << "the key is opened, never created, at close";
 }
 
 TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
-    CreateKey();
+    StoreText("Unrelated", "kept");
     Record a;
     a.record.LastDir = "/home/ana/Vidéos";
     a.record.LastSubtitlesDir = "/home/ana/subs \"quoted\"\\";
     QFont font("DejaVu Sans");
     font.setPixelSize(31);
     font.setBold(true);
-    font.setItalic(true);
     a.record.Mixer.SubtitleFont.Set(font);
     a.record.SubtitleFontColor = 0x0000FF80;
     a.record.Mixer.ViewSubtitles = 0;
     a.record.Volume = 37;
-    a.frame.AllowMultipleInstances = 1;
-    a.record.KeepWindowSize = 1;
+    a.record.KeepWindowSize = a.record.AlwaysOnTop = a.record.AutoNext = 1;
+    a.frame = {0, 0, 1};
     a.record.ResolutionIndex = 4;
-    a.record.AlwaysOnTop = 1;
-    a.frame.ToolBarVisible = 0;
-    a.frame.SeekBarVisible = 0;
-    a.record.AutoNext = 1;
     Save(a);
 
     Record b;
     Load(b);
+    for (const DwordRow& row : kDwords) {
+        EXPECT_EQ(row.get(b), row.get(a)) << row.name;
+        if (row.checkCommand != 0) {
+            EXPECT_EQ(b.ui.Checked(row.checkCommand), row.get(a) == 1) << row.name;
+        }
+    }
     EXPECT_EQ(b.record.LastDir, a.record.LastDir);
     EXPECT_EQ(b.record.LastSubtitlesDir, a.record.LastSubtitlesDir);
+    EXPECT_EQ(b.record.ResolutionIndex, 4);
     auto loaded = b.record.Mixer.SubtitleFont.Get();
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(loaded->family(), "DejaVu Sans");
     EXPECT_EQ(loaded->pixelSize(), 31);
     EXPECT_TRUE(loaded->bold());
-    EXPECT_TRUE(loaded->italic());
-    EXPECT_EQ(b.record.SubtitleFontColor, 0x0000FF80u);
-    EXPECT_EQ(b.record.Mixer.ViewSubtitles, 0);
-    EXPECT_EQ(b.record.Volume, 37);
-    EXPECT_EQ(b.frame.AllowMultipleInstances, 1);
-    EXPECT_EQ(b.record.KeepWindowSize, 1);
-    EXPECT_EQ(b.record.ResolutionIndex, 4);
-    EXPECT_EQ(b.record.AlwaysOnTop, 1);
-    EXPECT_EQ(b.frame.ToolBarVisible, 0);
-    EXPECT_EQ(b.frame.SeekBarVisible, 0);
-    EXPECT_EQ(b.record.AutoNext, 1);
-    EXPECT_FALSE(b.ui.Checked(ID_VIEW_SUBTITLES));
-    EXPECT_TRUE(b.ui.Checked(ID_ALLOW_MULTIPLE));
-    EXPECT_TRUE(b.ui.Checked(ID_KEEP_WINDOW_SIZE));
-    EXPECT_FALSE(b.ui.Checked(ID_VIEW_SEEKBAR));
+    EXPECT_TRUE(HasValue("Unrelated"));
 }
 
-// A value of the wrong type: DWORD values and the font keep their default,
-// the folders read whatever bytes there are as text.
-TEST_F(SettingsTest, WrongTypesKeepDefaultsOrReadAsText) {
+// Values stored by hand or by another version: wrong types keep defaults (the
+// folders read any bytes as text), numbers out of range are taken as they
+// are, and a mark follows its value only for 0 and 1.
+TEST_F(SettingsTest, StoredValuesOfEveryShape) {
     StoreText("Volume", "50");
-    StoreText("ViewSubtitles", "0");
     StoreText("SubtitleFont", "DejaVu Sans");
-    Store("AutoNext", platform::REG_BINARY, {1, 0, 0, 0});
-    StoreDword("LastDir", 0x0000002F);  // "/" then NULs
-    Store("LastSubtitlesDir", platform::REG_EXPAND_SZ, {'$', 'H', 'O', 'M', 'E', 0});
-    Store("SeekBarVisible", platform::REG_DWORD, {0, 0, 0, 0, 0, 0, 0, 0});  // 8 bytes: too big
+    StoreDword("LastDir", 0x2F);  // "/" then NULs
+    Store("LastSubtitlesDir", REG_EXPAND_SZ, {'$', 'H', 'O', 'M', 'E', 0});
+    Store("AutoNext", REG_BINARY, {1, 0, 0, 0});
+    Store("SeekBarVisible", REG_DWORD, {0, 0, 0, 0, 0, 0, 0, 0});  // too big for 4 bytes
+    StoreDword("ViewSubtitles", 7);
+    StoreDword("KeepWindowSize", 250);
     Record r;
     Load(r);
     EXPECT_EQ(r.record.Volume, 100);
-    EXPECT_EQ(r.record.Mixer.ViewSubtitles, 1);
     EXPECT_FALSE(r.record.Mixer.SubtitleFont.Get().has_value());
-    EXPECT_EQ(r.record.AutoNext, 0);
     EXPECT_EQ(r.record.LastDir, "/");
     EXPECT_EQ(r.record.LastSubtitlesDir, "$HOME") << "not expanded";
+    EXPECT_EQ(r.record.AutoNext, 0);
     EXPECT_EQ(r.frame.SeekBarVisible, 1);
+    EXPECT_EQ(r.record.Mixer.ViewSubtitles, 7);
+    EXPECT_FALSE(r.ui.Checked(ID_VIEW_SUBTITLES)) << "7 is on but leaves the mark off";
+    EXPECT_EQ(r.record.KeepWindowSize, 250);
+
+    const LogFontBytes bytes = LogFontFromFont(QFont("DejaVu Sans"));
+    Store("SubtitleFont", REG_BINARY, std::vector<uint8_t>(bytes.begin(), bytes.end() - 1));
+    StoreText("LastDir", "/" + std::string(300, 'd'));  // does not fit the 260-byte buffer
+    StoreDword("Volume", static_cast<uint32_t>(-3));
+    Record s;
+    Load(s);
+    EXPECT_FALSE(s.record.Mixer.SubtitleFont.Get().has_value()) << "59 bytes: no font";
+    EXPECT_EQ(s.record.LastDir, "");
+    EXPECT_EQ(s.record.Volume, -3);
 }
 
-TEST_F(SettingsTest, FontValuesShorterThanALogFontGiveNoFont) {
-    LogFontBytes bytes = LogFontFromFont(QFont("DejaVu Sans"));
-    Store("SubtitleFont", platform::REG_BINARY,
-          std::vector<uint8_t>(bytes.begin(), bytes.end() - 1));
-    Record r;
-    Load(r);
-    EXPECT_FALSE(r.record.Mixer.SubtitleFont.Get().has_value());
-}
-
-TEST_F(SettingsTest, VolumeOutsideTheScaleIsKept) {
-    for (int volume : {250, -3, 0}) {
-        StoreDword("Volume", static_cast<uint32_t>(volume));
-        Record r;
-        Load(r);
-        EXPECT_EQ(r.record.Volume, volume);
-    }
-}
-
-// Any non-zero value is on, but the mark follows the value only for 0 and 1.
-TEST_F(SettingsTest, CheckMarksFollowOnlyZeroAndOne) {
-    struct Row {
-        const char* name;
-        int command;
-    };
-    const Row rows[] = {{"ViewSubtitles", ID_VIEW_SUBTITLES},
-                        {"ToolBarVisible", ID_VIEW_TOOLBAR},
-                        {"SeekBarVisible", ID_VIEW_SEEKBAR},
-                        {"AllowMultipleInstances", ID_ALLOW_MULTIPLE},
-                        {"KeepWindowSize", ID_KEEP_WINDOW_SIZE}};
-    for (const Row& row : rows) {
-        for (uint32_t value : {0u, 1u, 7u}) {
-            StoreDword(row.name, value);
-            Record r;
-            Load(r);
-            const bool expected = value == 1;  // 7 leaves the mark as it was: off
-            EXPECT_EQ(r.ui.Checked(row.command), expected) << row.name << "=" << value;
-        }
-    }
-}
-
-TEST_F(SettingsTest, ResolutionIsMatchedByTextAgainstTheModesOffered) {
-    struct Case {
-        const char* name;
+TEST_F(SettingsTest, ResolutionIsMatchedByTextAndIndexZeroDeletesIt) {
+    const struct {
         const char* stored;
         int index;
-    };
-    const Case cases[] = {
-        {"first of two equal texts", "1920x1080x24 60Hz", 2},
-        {"last mode", "800x600x24 75Hz", 4},
-        {"no longer offered", "1024x768x24 60Hz", 0},
-        {"case and spacing matter", "1280X720x24 60Hz", 0},
-        {"empty text", "", 0},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{"1920x1080x24 60Hz", 2},  // the first of two equal texts
+                 {"800x600x24 75Hz", 4},
+                 {"1024x768x24 60Hz", 0},  // no longer offered
+                 {"1280X720x24 60Hz", 0}};
+    for (const auto& c : cases) {
         StoreText("Resolution", c.stored);
         Record r;
         Load(r);
-        EXPECT_EQ(r.record.ResolutionIndex, c.index) << c.name;
+        EXPECT_EQ(r.record.ResolutionIndex, c.index) << c.stored;
     }
-}
-
-TEST_F(SettingsTest, ResolutionIndexZeroDeletesTheStoredMode) {
-    CreateKey();
     Record r;
-    r.record.ResolutionIndex = 1;
-    Save(r);
-    ASSERT_TRUE(HasValue("Resolution"));
-    r.record.ResolutionIndex = 0;
     Save(r);
     EXPECT_FALSE(HasValue("Resolution"));
-}
-
-TEST_F(SettingsTest, AFolderLongerThanTheBufferReadsAsEmpty) {
-    StoreText("LastDir", "/" + std::string(300, 'd'));
-    StoreText("LastSubtitlesDir", "/" + std::string(258, 's'));  // 259 + NUL fits
-    Record r;
-    Load(r);
-    EXPECT_EQ(r.record.LastDir, "");
-    EXPECT_EQ(r.record.LastSubtitlesDir.size(), 259u);
 }
 
 }  // namespace
