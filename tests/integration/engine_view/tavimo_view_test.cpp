@@ -16,16 +16,30 @@
 namespace tavimo {
 namespace {
 
+void Settle(int ms = 30) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// A main window with a tool bar around the view, playing a clip of the given size.
 class Frame : public QMainWindow, public PlayerHost {
   public:
-    Frame() {
+    Frame(long width, long height, int keepWindowSize = 0) {
         addToolBar("band")->addAction("x");
-        view = new CTavimoView(this);
         setCentralWidget(view);
         view->SetRecord(&record);
         record.UseMediaFramework(&media);
         resize(400, 300);
         show();
+        Settle();
+        before = view->size();
+        media.script.nativeWidth = width;
+        media.script.nativeHeight = height;
+        record.KeepWindowSize = keepWindowSize;
+        record.ClipPath = "/clips/a.mp4";
+        record.OpenClip();
         Settle();
     }
     ~Frame() override { record.CloseClip(); }
@@ -38,83 +52,45 @@ class Frame : public QMainWindow, public PlayerHost {
     void StopPositionTimer() override { view->StopPositionTimer(); }
     void SetSeekPosition(int32_t, int64_t seconds) override { currentSeconds = seconds; }
 
-    static void Settle(int ms = 30) {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    bool Open(long width, long height) {
-        media.script.nativeWidth = width;
-        media.script.nativeHeight = height;
-        record.ClipPath = "/clips/a.mp4";
-        record.OpenClip();
-        Settle();
-        return record.ClipState == ClipState::Running;
-    }
-
     platform::ScriptedDialogs dialogs;
     FakeMediaFramework media;
     PlayerRecord record{*this};
-    CTavimoView* view;
+    CTavimoView* view = new CTavimoView(this);
+    QSize before;
     int64_t currentSeconds = -1;
 };
 
-TEST(TavimoViewTest, FitsTheFrameToTheNativeSize) {
-    struct Row {
-        const char* name;
-        int keepWindowSize;
-        long width, height;
-        QSize view;  // expected; empty: unchanged
-    } rows[] = {
-        {"vga", 0, 640, 480, QSize(640, 480)},
-        {"wide", 0, 854, 360, QSize(854, 360)},
-        {"kept", 1, 640, 480, QSize()},
-    };
-    for (const Row& row : rows) {
-        Frame frame;
-        const QSize before = frame.view->size();
-        frame.record.KeepWindowSize = row.keepWindowSize;
-        ASSERT_TRUE(frame.Open(row.width, row.height)) << row.name;
-        EXPECT_EQ(frame.view->size(), row.view.isEmpty() ? before : row.view) << row.name;
-    }
+TEST(TavimoViewTest, FitsTheFrameToTheNativeSizeUnlessKept) {
+    Frame vga(640, 480), kept(640, 480, 1);
+    ASSERT_EQ(vga.record.ClipState, ClipState::Running);
+    EXPECT_EQ(vga.view->size(), QSize(640, 480));
+    EXPECT_EQ(kept.view->size(), kept.before);
 }
 
-TEST(TavimoViewTest, PictureFollowsTheViewSize) {
-    Frame frame;
-    ASSERT_TRUE(frame.Open(320, 240));
+TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
+    Frame frame(320, 240);
+    ASSERT_TRUE(frame.view->PositionTimerActive());
+    frame.record.SeekTo(123000000);
     frame.resize(700, 500);
-    Frame::Settle();
-    EXPECT_TRUE(frame.view->Surface()->isVisible());
-    EXPECT_EQ(frame.view->Surface()->geometry(), frame.view->rect());
-    frame.record.CloseClip();
-    frame.resize(600, 400);
-    Frame::Settle();
-    EXPECT_NE(frame.view->Surface()->geometry(), frame.view->rect());  // no graph: left alone
-}
-
-TEST(TavimoViewTest, StretchRefusesAnEmptyPicture) {
-    Frame frame;
-    ASSERT_TRUE(frame.Open(320, 240));
+    Settle(250);
+    EXPECT_EQ(frame.currentSeconds, 12);
+    QWidget* surface = frame.view->Surface();
     const QRect full = frame.view->rect();
+    EXPECT_TRUE(surface->isVisible());
+    EXPECT_EQ(surface->geometry(), full);
     frame.view->StretchVideo(-10, -5);
-    EXPECT_EQ(frame.view->Surface()->geometry(), full.adjusted(10, 5, -10, -5));
-    frame.view->StretchVideo(-1000, -1000);
-    EXPECT_EQ(frame.view->Surface()->geometry(), full.adjusted(10, 5, -10, -5));
+    EXPECT_EQ(surface->geometry(), full.adjusted(10, 5, -10, -5));
+    frame.view->StretchVideo(-1000, -1000);  // no picture left: refused
+    EXPECT_EQ(surface->geometry(), full.adjusted(10, 5, -10, -5));
     frame.record.FullScreen = true;
     frame.view->ResetVideoSize();
-    EXPECT_EQ(frame.view->Surface()->geometry(), full);
-}
-
-TEST(TavimoViewTest, PositionTimerFeedsTheSeekBarUntilStop) {
-    Frame frame;
-    ASSERT_TRUE(frame.Open(320, 240));
-    EXPECT_TRUE(frame.view->PositionTimerActive());
-    frame.record.SeekTo(123000000);
-    Frame::Settle(250);
-    EXPECT_EQ(frame.currentSeconds, 12);
+    EXPECT_EQ(surface->geometry(), full);
     frame.record.StopClip();
     EXPECT_FALSE(frame.view->PositionTimerActive());
+    frame.record.CloseClip();
+    frame.resize(600, 400);
+    Settle();
+    EXPECT_NE(surface->geometry(), frame.view->rect());  // no graph: left alone
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the stored count, the menu items and their texts, and cut entries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "integration/recent_file_list.h"
@@ -12,24 +13,27 @@ namespace tavimo {
 namespace {
 
 constexpr char kKey[] = "Software\\Orvenic\\Tavimo\\Recent Document List";
+constexpr int kRecent = RecentFileList::kFirstCommand;
 
+// A menu as a list of (command, text, grayed); "|" separates items in Text().
 class FakeMenu : public RecentMenu {
   public:
     struct Item {
         int command;
         std::string text;
         bool grayed;
-        bool operator==(const Item&) const = default;
     };
-    std::vector<Item> items;
+    std::vector<Item> items = {{57601, "&Open Video", false},
+                               {kRecent, "Most Recent...", false},
+                               {0, "", false},
+                               {57665, "E&xit", false}};
 
     int ItemCount() override { return static_cast<int>(items.size()); }
     int CommandAt(int position) override { return items.at(position).command; }
     bool TextOf(int command, std::string* text) override {
-        for (auto& item : items)
-            if (item.command == command)
-                return (*text = item.text), true;
-        return false;
+        auto it =
+            std::find_if(items.begin(), items.end(), [&](auto& i) { return i.command == command; });
+        return it != items.end() && (*text = it->text, true);
     }
     void InsertAt(int position, int command, const std::string& text, bool grayed) override {
         items.insert(items.begin() + position, Item{command, text, grayed});
@@ -39,29 +43,15 @@ class FakeMenu : public RecentMenu {
             items.erase(items.begin() + position);
     }
     void DeleteCommand(int command) override {
-        for (auto it = items.begin(); it != items.end(); ++it)
-            if (it->command == command) {
-                items.erase(it);
-                return;
-            }
+        std::erase_if(items, [&](auto& i) { return i.command == command; });
+    }
+    std::string Text() const {
+        std::string out;
+        for (const Item& i : items)
+            out += std::to_string(i.command) + (i.grayed ? "~" : " ") + i.text + "|";
+        return out;
     }
 };
-
-FakeMenu MenuOf(std::vector<FakeMenu::Item> items) {
-    FakeMenu menu;
-    menu.items = std::move(items);
-    return menu;
-}
-
-// The File menu of the resource: Open, "Most Recent...", separator, Exit.
-FakeMenu FileMenu() {
-    FakeMenu menu;
-    menu.items = {{57601, "&Open Video", false},
-                  {57616, "Most Recent...", false},
-                  {0, "", false},
-                  {57665, "E&xit", false}};
-    return menu;
-}
 
 std::vector<uint8_t> Dword(uint32_t v) {
     std::vector<uint8_t> b(4);
@@ -69,24 +59,20 @@ std::vector<uint8_t> Dword(uint32_t v) {
     return b;
 }
 
-std::vector<uint8_t> Sz(const std::string& s) {
-    std::vector<uint8_t> b(s.begin(), s.end());
-    b.push_back(0);
-    return b;
-}
-
-std::string Stored(platform::FakeRegistry& registry, int i) {
+std::string Stored(const platform::FakeRegistry& registry, int i) {
     auto value = registry.Value(kKey, "Document" + std::to_string(i));
-    if (!value)
-        return "<none>";
-    return std::string(value->data.begin(), value->data.end() - 1);
+    return value ? std::string(value->data.begin(), value->data.end() - 1) : "<none>";
 }
 
 class RecentFileListTest : public testing::Test {
   protected:
     RecentFileListTest() { list.AttachRecentMenu(&menu); }
+    void Add(std::initializer_list<const char*> paths) {
+        for (const char* path : paths)
+            list.AddRecent(path);
+    }
     platform::FakeRegistry registry;
-    FakeMenu menu = FileMenu();
+    FakeMenu menu;
     RecentFileList list{registry};
     platform::ScriptedDialogs dialogs;
 };
@@ -96,110 +82,94 @@ TEST_F(RecentFileListTest, FiveOpensKeepTheNewestFour) {
         list.AddRecent(path);
         list.SaveRecent();
     }
-    std::vector<FakeMenu::Item> expected = {
-        {57601, "&Open Video", false}, {57616, "&1 /v/e.avi", false}, {57617, "&2 /v/d.avi", false},
-        {57618, "&3 /v/c.avi", false}, {57619, "&4 /v/b.avi", false}, {0, "", false},
-        {57665, "E&xit", false}};
-    EXPECT_EQ(menu.items, expected);
-    EXPECT_EQ(Stored(registry, 1), "/v/e.avi");
-    EXPECT_EQ(Stored(registry, 4), "/v/b.avi");
-    EXPECT_EQ(Stored(registry, 5), "<none>");
+    EXPECT_EQ(menu.Text(),
+              "57601 &Open Video|57616 &1 /v/e.avi|57617 &2 /v/d.avi|57618 &3 /v/c.avi|"
+              "57619 &4 /v/b.avi|0 |57665 E&xit|");
+    EXPECT_EQ(Stored(registry, 1) + Stored(registry, 4) + Stored(registry, 5),
+              "/v/e.avi/v/b.avi<none>");
     EXPECT_EQ(registry.Value(kKey, "DocumentCount")->data, Dword(4));
     EXPECT_EQ(registry.Value(kKey, "Document1")->type, platform::REG_SZ);
 }
 
 TEST_F(RecentFileListTest, ReopeningInOtherCaseMovesToTheTop) {
-    for (const char* path : {"/v/a.avi", "/v/b.avi", "/v/c.avi", "/v/d.avi"})
-        list.AddRecent(path);
-    list.AddRecent("/V/C.AVI");
+    Add({"/v/a.avi", "/v/b.avi", "/v/c.avi", "/v/d.avi", "/V/C.AVI"});
     list.SaveRecent();
     EXPECT_EQ(list.Paths(),
               (std::vector<std::string>{"/V/C.AVI", "/v/d.avi", "/v/b.avi", "/v/a.avi"}));
     EXPECT_EQ(Stored(registry, 1), "/V/C.AVI");
-    EXPECT_EQ(menu.items.size(), 7u);
 }
 
 TEST_F(RecentFileListTest, StoredCountIsClamped) {
-    struct Row {
-        const char* name;
-        uint32_t stored;
-        int loaded;
-    } rows[] = {{"zero", 0, 2}, {"one", 1, 2}, {"forty", 40, 16}, {"six", 6, 6}};
-    for (const Row& row : rows) {
+    const std::pair<uint32_t, int> rows[] = {{0, 2}, {1, 2}, {40, 16}, {6, 6}};
+    for (auto [stored, loaded] : rows) {
         platform::FakeRegistry reg;
-        reg.Seed(kKey, "DocumentCount", platform::REG_DWORD, Dword(row.stored));
+        reg.Seed(kKey, "DocumentCount", platform::REG_DWORD, Dword(stored));
         RecentFileList l(reg);
         l.LoadRecent();
-        EXPECT_EQ(l.MaxEntries(), row.loaded) << row.name;
+        EXPECT_EQ(l.MaxEntries(), loaded) << stored;
         l.SaveRecent();
-        EXPECT_EQ(reg.Value(kKey, "DocumentCount")->data, Dword(row.loaded)) << row.name;
+        EXPECT_EQ(reg.Value(kKey, "DocumentCount")->data, Dword(loaded)) << stored;
     }
 }
 
 TEST_F(RecentFileListTest, LoadRestoresTheStoredOrderAndSkipsBadValues) {
     registry.Seed(kKey, "DocumentCount", platform::REG_DWORD, Dword(5));
-    registry.Seed(kKey, "Document1", platform::REG_SZ, Sz("/v/newest.avi"));
-    registry.Seed(kKey, "Document2", platform::REG_SZ, Sz(std::string(300, 'x')));
-    registry.Seed(kKey, "Document3", platform::REG_SZ, Sz("/v/older.avi"));
-    registry.Seed(kKey, "Document6", platform::REG_SZ, Sz("/v/beyond.avi"));
+    const std::pair<const char*, std::string> values[] = {{"Document1", "/v/newest.avi"},
+                                                          {"Document2", std::string(300, 'x')},
+                                                          {"Document3", "/v/older.avi"},
+                                                          {"Document6", "/v/beyond.avi"}};
+    for (const auto& [name, path] : values) {
+        std::vector<uint8_t> bytes(path.begin(), path.end());
+        bytes.push_back(0);
+        registry.Seed(kKey, name, platform::REG_SZ, bytes);
+    }
     list.LoadRecent();
     EXPECT_EQ(list.Paths(), (std::vector<std::string>{"/v/newest.avi", "/v/older.avi"}));
-    EXPECT_EQ(menu.items[1], (FakeMenu::Item{57616, "&1 /v/newest.avi", false}));
+    EXPECT_EQ(menu.Text(),
+              "57601 &Open Video|57616 &1 /v/newest.avi|57617 &2 /v/older.avi|0 |57665 E&xit|");
 }
 
 TEST_F(RecentFileListTest, EmptyListTexts) {
     struct Row {
         const char* name;
-        bool seedCount;
-        FakeMenu menu;
-        FakeMenu::Item expected;
+        bool stored;
+        bool withItem;
+        const char* expected;
     } rows[] = {
-        {"nothing stored keeps the resource item",
-         false,
-         FileMenu(),
-         {57616, "Most Recent...", false}},
-        {"stored but empty greys it", true, FileMenu(), {57616, "Most Recent...", true}},
-        {"menu without the item says (empty)",
-         true,
-         MenuOf({{57601, "&Open Video", false}, {57665, "E&xit", false}}),
-         {57616, "(empty)", true}},
+        {"nothing stored keeps the resource item", false, true, "57616 Most Recent..."},
+        {"stored but empty greys it", true, true, "57616~Most Recent..."},
+        {"menu without the item says (empty)", true, false, "57616~(empty)"},
     };
-    for (Row& row : rows) {
+    for (const Row& row : rows) {
         platform::FakeRegistry reg;
-        if (row.seedCount)
+        if (row.stored)
             reg.Seed(kKey, "DocumentCount", platform::REG_DWORD, Dword(4));
+        FakeMenu m;
+        if (!row.withItem)
+            m.items.erase(m.items.begin() + 1);
         RecentFileList l(reg);
-        l.AttachRecentMenu(&row.menu);
+        l.AttachRecentMenu(&m);
         l.LoadRecent();
-        auto it = std::find_if(row.menu.items.begin(), row.menu.items.end(),
-                               [](auto& item) { return item.command == 57616; });
-        ASSERT_NE(it, row.menu.items.end()) << row.name;
-        EXPECT_EQ(*it, row.expected) << row.name;
+        EXPECT_NE(m.Text().find(row.expected), std::string::npos) << row.name << ": " << m.Text();
     }
 }
 
-TEST_F(RecentFileListTest, OpenRecentMovesTheEntryAndSaves) {
-    for (const char* path : {"/v/a.avi", "/v/b.avi", "/v/c.avi"})
-        list.AddRecent(path);
-    EXPECT_EQ(list.OpenRecent(57618, dialogs), std::optional<std::string>("/v/a.avi"));
-    EXPECT_EQ(list.Paths(), (std::vector<std::string>{"/v/a.avi", "/v/c.avi", "/v/b.avi"}));
-    EXPECT_EQ(Stored(registry, 1), "/v/a.avi");
-    EXPECT_TRUE(dialogs.calls.empty());
-    EXPECT_EQ(list.OpenRecent(57619, dialogs), std::nullopt);
-    ASSERT_EQ(dialogs.calls.size(), 1u);
-    EXPECT_EQ(dialogs.calls[0].kind, platform::ScriptedDialogs::Kind::Beep);
-    EXPECT_EQ(dialogs.calls[0].flags, platform::MB_ICONHAND);
-}
-
-TEST_F(RecentFileListTest, LongPathIsListedCutButNeverOpened) {
+// Opening an entry moves it to the top and saves; a command past the list or
+// a path that was cut to fit only beeps.
+TEST_F(RecentFileListTest, OpenRecent) {
     const std::string longPath = "/v/" + std::string(297, 'n');
     list.AddRecent(longPath);
-    list.AddRecent("/v/short.avi");
-    EXPECT_EQ(list.Paths()[1], longPath.substr(0, 259));
-    EXPECT_EQ(list.OpenRecent(57617, dialogs), std::nullopt);  // the cut one: a beep
-    EXPECT_EQ(dialogs.CallsOf(platform::ScriptedDialogs::Kind::Beep).size(), 1u);
-    EXPECT_EQ(list.OpenRecent(57617, dialogs), std::nullopt);
-    EXPECT_EQ(list.OpenRecent(57616, dialogs), std::optional<std::string>("/v/short.avi"));
+    Add({"/v/a.avi", "/v/b.avi"});
+    EXPECT_EQ(list.OpenRecent(kRecent + 1, dialogs), std::optional<std::string>("/v/a.avi"));
+    EXPECT_EQ(list.Paths(),
+              (std::vector<std::string>{"/v/a.avi", "/v/b.avi", longPath.substr(0, 259)}));
+    EXPECT_EQ(Stored(registry, 1), "/v/a.avi");
+    EXPECT_TRUE(dialogs.calls.empty());
+    EXPECT_EQ(list.OpenRecent(kRecent + 2, dialogs), std::nullopt);  // the cut one
+    EXPECT_EQ(list.OpenRecent(kRecent + 3, dialogs), std::nullopt);
+    ASSERT_EQ(dialogs.CallsOf(platform::ScriptedDialogs::Kind::Beep).size(), 2u);
+    EXPECT_EQ(dialogs.calls[0].flags, platform::MB_ICONHAND);
+    EXPECT_EQ(list.Paths().size(), 3u);
 }
 
 TEST_F(RecentFileListTest, CutNeverSplitsAUtf8Character) {
