@@ -13,11 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "test_dir.h"
 
@@ -25,142 +23,59 @@ namespace tavimo::platform {
 namespace {
 
 using testing::TestDir;
-namespace fs = std::filesystem;
-
+using Lines = std::vector<std::string>;
 constexpr int kWaitMs = 10000;  // hang guard for child processes, never a speed limit
 
 // The event loop the listeners need, for the whole test program.
-class QtEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "platform_instance_channel_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    std::unique_ptr<QCoreApplication> app_;
+struct QtEnvironment : ::testing::Environment {
+    int argc = 1;
+    char* argv[2] = {const_cast<char*>("platform_instance_channel_tests"), nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    void SetUp() override { app = std::make_unique<QCoreApplication>(argc, argv); }
+    void TearDown() override { app.reset(); }
 };
 const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-// One tavimo_instance_peer process.
-class Peer {
-  public:
-    Peer(const std::string& mode, const std::string& dir, const QStringList& extra = {}) {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(
-            TAVIMO_INSTANCE_PEER,
-            QStringList{QString::fromStdString(mode), QString::fromStdString(dir)} + extra);
+// One tavimo_instance_peer process; killed at the end if still running.
+struct Peer {
+    QProcess process;
+    Peer(const char* mode, const std::string& dir, const QStringList& extra = {}) {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(TAVIMO_INSTANCE_PEER, QStringList{mode, QString::fromStdString(dir)} + extra);
     }
     ~Peer() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(kWaitMs);
-        }
+        process.kill();
+        process.waitForFinished(kWaitMs);
     }
-    // The next line the peer prints, without its newline; empty on time-out or exit.
+    // The next line the peer prints; empty on time-out or exit.
     std::string ReadLine() {
-        while (!process_.canReadLine()) {
-            if (!process_.waitForReadyRead(kWaitMs))
-                return {};
+        while (!process.canReadLine() && process.waitForReadyRead(kWaitMs)) {
         }
-        return process_.readLine().trimmed().toStdString();
+        return process.readLine().trimmed().toStdString();
     }
-    // Closes the peer's stdin, waits for it to end and returns what it printed since.
-    std::vector<std::string> Finish() {
-        process_.closeWriteChannel();
-        return WaitForExit();
-    }
-    std::vector<std::string> WaitForExit() {
-        process_.waitForFinished(kWaitMs);
-        std::vector<std::string> lines;
-        for (const QByteArray& line : process_.readAllStandardOutput().split('\n'))
+    // Waits for the peer to end (closing its stdin first when asked) and returns its output.
+    Lines Exit(bool close_stdin = false) {
+        if (close_stdin)
+            process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(kWaitMs));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        Lines lines;
+        for (const QByteArray& line : process.readAllStandardOutput().split('\n'))
             if (!line.isEmpty())
                 lines.push_back(line.toStdString());
         return lines;
     }
-    void Crash() {
-        ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
-        process_.waitForFinished(kWaitMs);
-    }
-    bool Exited() const { return process_.state() == QProcess::NotRunning; }
-    int ExitCode() const { return process_.exitCode(); }
-    qint64 Pid() const { return process_.processId(); }
-
-  private:
-    QProcess process_;
 };
 
-std::vector<std::string> Names(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
+Lines Names(const std::string& dir) {
+    Lines names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
         names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
     return names;
 }
-
-bool Contains(const std::vector<std::string>& v, const std::string& s) {
-    return std::find(v.begin(), v.end(), s) != v.end();
+bool Contains(const Lines& lines, const std::string& s) {
+    return std::find(lines.begin(), lines.end(), s) != lines.end();
 }
-
-// --- the marker ------------------------------------------------------------------------------
-
-struct MarkerCase {
-    const char* name;
-    int holders;                               // other processes that take the marker first
-    enum End { Running, Closed, Killed } end;  // what becomes of them before we look
-    bool expectExists;
-};
-
-const MarkerCase kMarkerCases[] = {
-    {"no other instance", 0, MarkerCase::Running, false},
-    {"one running instance", 1, MarkerCase::Running, true},
-    {"two running instances", 2, MarkerCase::Running, true},
-    {"the other instance ended", 1, MarkerCase::Closed, false},
-    {"the other instance crashed", 1, MarkerCase::Killed, false},
-};
-
-TEST(InstanceMarker, ExistsOnlyWhileAnotherProcessHoldsIt) {
-    for (const MarkerCase& c : kMarkerCases) {
-        SCOPED_TRACE(c.name);
-        TestDir dir;
-        std::vector<std::unique_ptr<Peer>> holders;
-        for (int i = 0; i < c.holders; ++i) {
-            holders.push_back(std::make_unique<Peer>("hold", dir.path()));
-            EXPECT_EQ(holders.back()->ReadLine(), i == 0 ? "existed=0" : "existed=1");
-        }
-        for (auto& h : holders) {
-            if (c.end == MarkerCase::Closed)
-                h->Finish();
-            if (c.end == MarkerCase::Killed)
-                h->Crash();
-        }
-        auto channel = MakeInstanceChannel(dir.path());
-        EXPECT_EQ(channel->CreateMarker(), c.expectExists);
-        EXPECT_EQ(channel->CreateMarker(), c.expectExists) << "a second call answers the same";
-    }
-}
-
-// --- the broadcast ---------------------------------------------------------------------------
-
-TEST(InstanceBroadcast, ReachesEveryListenerOnce) {
-    TestDir dir;
-    std::vector<std::unique_ptr<Peer>> listeners;
-    for (int i = 0; i < 3; ++i) {
-        listeners.push_back(std::make_unique<Peer>("listen", dir.path(), QStringList{"quit"}));
-        ASSERT_EQ(listeners.back()->ReadLine(), "ready");
-    }
-    MakeInstanceChannel(dir.path())->Broadcast();
-    for (auto& l : listeners) {
-        EXPECT_EQ(l->WaitForExit(), std::vector<std::string>{"message"});
-        EXPECT_TRUE(l->Exited());
-        EXPECT_EQ(l->ExitCode(), 0);
-    }
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{}) << "sockets go with their owners";
-}
-
 void PumpEventsUntil(const std::function<bool()>& done, int ms) {
     QElapsedTimer timer;
     timer.start();
@@ -168,199 +83,186 @@ void PumpEventsUntil(const std::function<bool()>& done, int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-TEST(InstanceBroadcast, NeverReachesTheSenderButReachesItFromAnother) {
+TEST(InstanceMarker, ExistsOnlyWhileAnotherProcessHoldsIt) {
+    enum End { kNoOther, kRunning, kClosed, kKilled };
+    const std::pair<const char*, End> rows[] = {{"no other instance", kNoOther},
+                                                {"another instance runs", kRunning},
+                                                {"the other instance ended", kClosed},
+                                                {"the other instance crashed", kKilled}};
+    for (const auto& [name, end] : rows) {
+        SCOPED_TRACE(name);
+        TestDir dir;
+        std::unique_ptr<Peer> holder;
+        if (end != kNoOther) {
+            holder = std::make_unique<Peer>("hold", dir.path);
+            EXPECT_EQ(holder->ReadLine(), "existed=0");
+        }
+        if (end == kClosed)
+            holder->Exit(true);
+        if (end == kKilled)
+            ::kill(static_cast<pid_t>(holder->process.processId()), SIGKILL),
+                holder->process.waitForFinished(kWaitMs);
+        auto channel = MakeInstanceChannel(dir.path);
+        EXPECT_EQ(channel->CreateMarker(), end == kRunning);
+        EXPECT_EQ(channel->CreateMarker(), end == kRunning) << "a second call answers the same";
+    }
+}
+
+TEST(InstanceBroadcast, ReachesEveryListenerOnceButNeverTheSender) {
     TestDir dir;
     int messages = 0;
-    auto channel = MakeInstanceChannel(dir.path());
+    auto channel = MakeInstanceChannel(dir.path);
     channel->Listen([&messages] { ++messages; });
+    Peer first("listen", dir.path, {"quit"}), second("listen", dir.path, {"quit"});
+    ASSERT_EQ(first.ReadLine(), "ready");
+    ASSERT_EQ(second.ReadLine(), "ready");
     channel->Broadcast();
-    PumpEventsUntil([] { return false; }, 200);
+    EXPECT_EQ(first.Exit(), Lines{"message"});
+    EXPECT_EQ(second.Exit(), Lines{"message"});
+    EXPECT_EQ(Names(dir.path), Lines{std::to_string(::getpid()) + ".sock"})
+        << "sockets go with their owners";
+    PumpEventsUntil([] { return false; }, 100);
     EXPECT_EQ(messages, 0);
 
-    Peer sender("broadcast", dir.path());
-    // The sender blocks on our answer, so the loop must run while it waits.
+    Peer sender("broadcast", dir.path);  // it waits for our answer: the loop must run meanwhile
     PumpEventsUntil([&messages] { return messages > 0; }, kWaitMs);
-    EXPECT_EQ(sender.WaitForExit(), std::vector<std::string>{"done"});
+    EXPECT_EQ(sender.Exit(), Lines{"done"});
     PumpEventsUntil([] { return false; }, 50);
     EXPECT_EQ(messages, 1);
 }
 
-// Makes a socket file named `name` in `dir`; with `listening` something accepts connections
-// (but never answers), without it the file is what a crashed instance leaves behind.
+// A socket file named `name` in `dir`: with `listening` something accepts connections but never
+// answers; without, it is what a crashed instance leaves behind. Returns the listening socket.
 int MakeSocket(const std::string& dir, const std::string& name, bool listening) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    const std::string path = dir + "/" + name;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0) << path;
-    if (listening) {
+    sockaddr_un addr{AF_UNIX, {}};
+    std::strncpy(addr.sun_path, (dir + "/" + name).c_str(), sizeof(addr.sun_path) - 1);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0) << name;
+    if (listening)
         EXPECT_EQ(::listen(fd, 4), 0);
-        return fd;
-    }
-    ::close(fd);
-    return -1;
+    else
+        ::close(fd);
+    return listening ? fd : -1;
 }
-
-struct EntryCase {
-    const char* name;
-    const char* file;
-    enum Kind { DeadSocket, SilentSocket, PlainFile } kind;
-    bool survives;
-};
-
-const EntryCase kEntryCases[] = {
-    {"socket nobody listens on is removed", "4000001.sock", EntryCase::DeadSocket, false},
-    {"listener that never answers is kept", "4000002.sock", EntryCase::SilentSocket, true},
-    {"socket still being set up is left alone", "4000003.sock.new", EntryCase::DeadSocket, true},
-    {"other names are left alone", "notes.txt", EntryCase::PlainFile, true},
-    {"the marker is left alone", "TAVIMOINSTANCE", EntryCase::PlainFile, true},
-};
 
 TEST(InstanceBroadcast, HandlesWhatTheFolderHolds) {
     TestDir dir;
-    std::vector<int> open;
-    for (const EntryCase& c : kEntryCases) {
-        if (c.kind == EntryCase::PlainFile)
-            std::ofstream(dir / c.file) << "x";
-        const int fd = c.kind == EntryCase::PlainFile
-                           ? -1
-                           : MakeSocket(dir.path(), c.file, c.kind == EntryCase::SilentSocket);
-        if (fd >= 0)
-            open.push_back(fd);
+    enum Kind { kDeadSocket, kSilentSocket, kPlainFile };
+    // case, file name, what it is, whether it survives the broadcast
+    const std::tuple<const char*, const char*, Kind, bool> rows[] = {
+        {"socket nobody listens on is removed", "4000001.sock", kDeadSocket, false},
+        {"listener that never answers is kept", "4000002.sock", kSilentSocket, true},
+        {"socket still being set up is left alone", "4000003.sock.new", kDeadSocket, true},
+        {"the marker is left alone", "TAVIMOINSTANCE", kPlainFile, true},
+    };
+    std::vector<int> silent;
+    for (const auto& [name, file, kind, survives] : rows) {
+        if (kind == kPlainFile)
+            std::ofstream(dir / file) << "x";
+        else if (const int fd = MakeSocket(dir.path, file, kind == kSilentSocket); fd >= 0)
+            silent.push_back(fd);
     }
-    Peer listener("listen", dir.path(), {"quit"});
+    Peer listener("listen", dir.path, {"quit"});
     ASSERT_EQ(listener.ReadLine(), "ready");
-
     QElapsedTimer timer;
     timer.start();
-    MakeInstanceChannel(dir.path())->Broadcast();
+    MakeInstanceChannel(dir.path)->Broadcast();
     EXPECT_LT(timer.elapsed(), 3000) << "a silent peer must not hold the sender for long";
-
-    EXPECT_EQ(listener.WaitForExit(), std::vector<std::string>{"message"})
-        << "a silent peer must not keep the others from hearing";
-    const std::vector<std::string> left = Names(dir.path());
-    for (const EntryCase& c : kEntryCases)
-        EXPECT_EQ(Contains(left, c.file), c.survives) << c.name;
-    for (int fd : open)
+    EXPECT_EQ(listener.Exit(), Lines{"message"}) << "a silent peer must not keep others deaf";
+    const Lines left = Names(dir.path);
+    for (const auto& [name, file, kind, survives] : rows)
+        EXPECT_EQ(Contains(left, file), survives) << name;
+    for (int fd : silent)
         ::close(fd);
 }
 
-// --- what a listener accepts -----------------------------------------------------------------
-
-struct RequestCase {
-    const char* name;
-    std::string bytes;
-    bool closeAfter;  // the client ends its side after sending
-    bool answered;
-};
-
-const RequestCase kRequestCases[] = {
-    {"the instance message", "TAVIMOINSTANCE\n", false, true},
-    {"another text", "HELLO\n", false, false},
-    {"the message without its line end", "TAVIMOINSTANCE", true, false},
-    {"an endless line", std::string(300, 'A'), false, false},
-    {"nothing at all", "", true, false},
-};
-
-// Sends `bytes` to the listener at `path` while the event loop runs; returns what came back.
-std::string Exchange(const std::string& path, const RequestCase& c) {
+// Sends `bytes` (and ends the sending side when asked) while the event loop runs; returns the
+// reply once the listener closes the connection.
+std::string Exchange(const std::string& path, const std::string& bytes, bool shut) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
+    sockaddr_un addr{AF_UNIX, {}};
     std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
     EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
-    if (!c.bytes.empty())
-        ::send(fd, c.bytes.data(), c.bytes.size(), MSG_NOSIGNAL);
-    if (c.closeAfter)
+    ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (shut)
         ::shutdown(fd, SHUT_WR);
     std::string reply;
-    bool ended = false;
+    ssize_t n = -1;
     PumpEventsUntil(
         [&] {
             char buf[16];
-            const ssize_t n = ::recv(fd, buf, sizeof(buf), 0);
-            if (n > 0)
+            if ((n = ::recv(fd, buf, sizeof(buf), 0)) > 0)
                 reply.append(buf, static_cast<size_t>(n));
-            ended = n == 0;
-            return ended;
+            return n == 0;
         },
         kWaitMs);
     ::close(fd);
-    EXPECT_TRUE(ended) << "the listener closes every connection";
+    EXPECT_EQ(n, 0) << "the listener closes every connection";
     return reply;
 }
 
 TEST(InstanceListener, AnswersOnlyTheInstanceMessage) {
-    for (const RequestCase& c : kRequestCases) {
-        SCOPED_TRACE(c.name);
+    // case, bytes sent, sending side ended, answered
+    const std::tuple<const char*, std::string, bool, bool> rows[] = {
+        {"the instance message", "TAVIMOINSTANCE\n", false, true},
+        {"another text", "HELLO\n", false, false},
+        {"the message without its line end", "TAVIMOINSTANCE", true, false},
+        {"an endless line", std::string(300, 'A'), false, false},
+        {"nothing at all", "", true, false},
+    };
+    for (const auto& [name, bytes, shut, answered] : rows) {
+        SCOPED_TRACE(name);
         TestDir dir;
         int messages = 0;
-        auto channel = MakeInstanceChannel(dir.path());
+        auto channel = MakeInstanceChannel(dir.path);
         channel->Listen([&messages] { ++messages; });
-        const std::string socket = dir / (std::to_string(::getpid()) + ".sock");
-        EXPECT_EQ(Exchange(socket, c), c.answered ? "OK\n" : "");
+        EXPECT_EQ(Exchange(dir / (std::to_string(::getpid()) + ".sock"), bytes, shut),
+                  answered ? "OK\n" : "");
         PumpEventsUntil([] { return false; }, 30);
-        EXPECT_EQ(messages, c.answered ? 1 : 0);
+        EXPECT_EQ(messages, answered ? 1 : 0);
     }
 }
 
 TEST(InstanceListener, ACallbackMayEndTheChannel) {
     TestDir dir;
-    auto channel = MakeInstanceChannel(dir.path());
-    bool called = false;
-    channel->Listen([&] {
-        called = true;
-        channel.reset();
-    });
-    Peer sender("broadcast", dir.path());
-    PumpEventsUntil([&] { return called; }, kWaitMs);
-    EXPECT_TRUE(called);
-    EXPECT_EQ(sender.WaitForExit(), std::vector<std::string>{"done"});
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{});
+    auto channel = MakeInstanceChannel(dir.path);
+    channel->Listen([&] { channel.reset(); });
+    Peer sender("broadcast", dir.path);
+    PumpEventsUntil([&] { return !channel; }, kWaitMs);
+    EXPECT_EQ(channel, nullptr);
+    EXPECT_EQ(sender.Exit(), Lines{"done"});
+    EXPECT_EQ(Names(dir.path), Lines{});
 }
 
-// --- the folder ------------------------------------------------------------------------------
-
-struct FolderCase {
-    const char* name;
-    enum Setup { Missing, OpenToOthers, Symlink, PlainFile } setup;
-    bool usable;
-};
-
-const FolderCase kFolderCases[] = {
-    {"a missing folder is made private", FolderCase::Missing, true},
-    {"a folder open to others is made private", FolderCase::OpenToOthers, true},
-    {"a symbolic link is refused", FolderCase::Symlink, false},
-    {"a plain file is refused", FolderCase::PlainFile, false},
-};
-
 TEST(InstanceFolder, OnlyAPrivateFolderOfOursIsUsed) {
-    for (const FolderCase& c : kFolderCases) {
-        SCOPED_TRACE(c.name);
+    enum Setup { kMissing, kOpenToOthers, kSymlink, kPlainFile };
+    const std::tuple<const char*, Setup, bool> rows[] = {
+        {"a missing folder is made private", kMissing, true},
+        {"a folder open to others is made private", kOpenToOthers, true},
+        {"a symbolic link is refused", kSymlink, false},
+        {"a plain file is refused", kPlainFile, false},
+    };
+    for (const auto& [name, setup, usable] : rows) {
+        SCOPED_TRACE(name);
         TestDir root;
-        const std::string folder = root / "chan";
-        const std::string elsewhere = root / "elsewhere";
-        fs::create_directory(elsewhere);
-        if (c.setup == FolderCase::OpenToOthers)
+        const std::string folder = root / "chan", elsewhere = root / "elsewhere";
+        std::filesystem::create_directory(elsewhere);
+        if (setup == kOpenToOthers)
             ::mkdir(folder.c_str(), 0777), ::chmod(folder.c_str(), 0777);
-        if (c.setup == FolderCase::Symlink)
-            fs::create_directory_symlink(elsewhere, folder);
-        if (c.setup == FolderCase::PlainFile)
+        if (setup == kSymlink)
+            std::filesystem::create_directory_symlink(elsewhere, folder);
+        if (setup == kPlainFile)
             std::ofstream(folder) << "x";
-
         auto channel = MakeInstanceChannel(folder);
         channel->Listen([] {});
         EXPECT_FALSE(channel->CreateMarker());
         struct stat st {};
         ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
-        if (c.usable) {
-            EXPECT_TRUE(S_ISDIR(st.st_mode));
-            EXPECT_EQ(st.st_mode & 0777, 0700u);
+        EXPECT_EQ(Names(elsewhere), Lines{}) << "nothing is made through a link";
+        if (usable) {
+            EXPECT_EQ(st.st_mode & (S_IFMT | 0777), S_IFDIR | 0700u);
             EXPECT_TRUE(Contains(Names(folder), std::to_string(::getpid()) + ".sock"));
             EXPECT_TRUE(Contains(Names(folder), "TAVIMOINSTANCE"));
-        } else {
-            EXPECT_EQ(Names(elsewhere), std::vector<std::string>{}) << "nothing made through it";
         }
     }
 }
@@ -369,14 +271,10 @@ TEST(InstanceFolder, DefaultsToTheRuntimeFolder) {
     TestDir runtime;
     const char* old = std::getenv("XDG_RUNTIME_DIR");
     const std::string saved = old ? old : "";
-    ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-    auto channel = MakeInstanceChannel();
-    channel->CreateMarker();
-    if (old)
-        ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_TRUE(fs::exists(runtime / "tavimo/TAVIMOINSTANCE"));
+    ::setenv("XDG_RUNTIME_DIR", runtime.path.c_str(), 1);
+    MakeInstanceChannel()->CreateMarker();
+    old ? ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(std::filesystem::exists(runtime / "tavimo/TAVIMOINSTANCE"));
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // A second Tavimo-like process for the instance channel tests. Usage:
-//   tavimo_instance_peer hold <dir>       takes the marker, prints "existed=0|1", waits for EOF
-//   tavimo_instance_peer listen <dir>     listens, prints "ready", then "message" per message
-//                                         received; ends at EOF on stdin or after a message when
-//                                         given a third argument "quit"
-//   tavimo_instance_peer broadcast <dir>  broadcasts once and prints "done"
+//   tavimo_instance_peer hold <dir>          takes the marker, prints "existed=0|1"
+//   tavimo_instance_peer listen <dir> [quit] prints "ready", then "message" per message received;
+//                                            with "quit" it ends after the first one
+//   tavimo_instance_peer broadcast <dir>     broadcasts once and prints "done"
+// hold and listen run until their stdin closes.
 
 #include <unistd.h>
 
@@ -11,31 +11,9 @@
 #include <QSocketNotifier>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "platform/instance_channel.h"
-
-namespace {
-
-void Say(const char* line) {
-    std::printf("%s\n", line);
-    std::fflush(stdout);
-}
-
-// Ends the event loop when the test closes our stdin.
-void QuitOnStdinEof(QCoreApplication& app) {
-    auto* notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app, notifier] {
-        char buf[64];
-        if (::read(STDIN_FILENO, buf, sizeof(buf)) <= 0) {
-            notifier->setEnabled(false);
-            app.quit();
-        }
-    });
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3)
@@ -43,26 +21,29 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const std::string mode = argv[1];
     auto channel = tavimo::platform::MakeInstanceChannel(argv[2]);
-    if (mode == "hold") {
-        Say(channel->CreateMarker() ? "existed=1" : "existed=0");
-        QuitOnStdinEof(app);
-        return app.exec();
-    }
-    if (mode == "listen") {
-        const bool quitOnMessage = argc > 3 && std::strcmp(argv[3], "quit") == 0;
-        channel->Listen([&app, quitOnMessage] {
-            Say("message");
-            if (quitOnMessage)
-                app.quit();
-        });
-        Say("ready");
-        QuitOnStdinEof(app);
-        return app.exec();
-    }
     if (mode == "broadcast") {
         channel->Broadcast();
-        Say("done");
+        std::printf("done\n");
         return 0;
     }
-    return 2;
+    if (mode == "hold")
+        std::printf("existed=%d\n", channel->CreateMarker() ? 1 : 0);
+    if (mode == "listen") {
+        const bool quit = argc > 3 && std::string(argv[3]) == "quit";
+        channel->Listen([&app, quit] {
+            std::printf("message\n");
+            std::fflush(stdout);
+            if (quit)
+                app.quit();
+        });
+        std::printf("ready\n");
+    }
+    std::fflush(stdout);
+    QSocketNotifier stdin_closed(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&stdin_closed, &QSocketNotifier::activated, &app, [&] {
+        char buf[64];
+        if (::read(STDIN_FILENO, buf, sizeof buf) <= 0)
+            app.quit();
+    });
+    return app.exec();
 }

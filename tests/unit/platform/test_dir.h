@@ -9,25 +9,16 @@
 
 namespace tavimo::platform::testing {
 
-class TestDir {
-  public:
-    TestDir() {
+struct TestDir {
+    std::string path = [] {
         char pattern[] = "/tmp/tvm-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        path_ = made ? std::filesystem::canonical(made).string() : std::string();
-    }
+        return ::mkdtemp(pattern) ? std::filesystem::canonical(pattern).string() : std::string();
+    }();
     ~TestDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
     }
-    TestDir(const TestDir&) = delete;
-    TestDir& operator=(const TestDir&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
 };
 
 }  // namespace tavimo::platform::testing

@@ -1,67 +1,86 @@
-// Helpers shared by the settings store's tests: a private temporary folder
-// per test and whole-file reads and writes.
+// Shared by the settings store's tests: a private folder per test, whole-file reads and writes,
+// value bytes, and one-call writes and reads through the store.
 #pragma once
 
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "platform/registry.h"
+
 namespace tavimo::platform::testing {
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavimo-reg-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
+constexpr const char* kTavimo = "Software\\Orvenic\\Tavimo";
+
+struct TempFolder {
+    std::string path = [] {
+        std::string p = (std::filesystem::temp_directory_path() / "tavimo-reg-XXXXXX").string();
+        return ::mkdtemp(p.data()) ? p : std::string();
+    }();
     ~TempFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(path, ignored);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+    std::string File(const std::string& name) const { return path + "/" + name; }
 };
 
 inline std::string ReadWhole(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
 inline void WriteWhole(const std::string& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream(file, std::ios::binary) << bytes;
 }
-
 inline bool Exists(const std::string& file) {
     return ::access(file.c_str(), F_OK) == 0;
 }
-
-inline std::vector<uint8_t> Bytes(const std::string& text) {
-    return {text.begin(), text.end()};
-}
-
 // A string's bytes with the terminating NUL, as REG_SZ callers store them.
 inline std::vector<uint8_t> Sz(const std::string& text) {
-    std::vector<uint8_t> bytes(text.begin(), text.end());
-    bytes.push_back(0);
-    return bytes;
+    return {text.c_str(), text.c_str() + text.size() + 1};
+}
+inline std::vector<uint8_t> Dword(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
 }
 
-inline std::vector<uint8_t> Dword(uint32_t value) {
-    return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+// Creates `path`, sets one value and closes; the first failure.
+inline long Put(Registry& r, const std::string& path, const std::string& name, uint32_t type,
+                const std::vector<uint8_t>& data) {
+    RegKey key = nullptr;
+    long result = r.CreateKey(path, &key);
+    if (result == ERROR_SUCCESS)
+        result = r.SetValue(key, name, type, data.data(), static_cast<uint32_t>(data.size()));
+    const long closed = key ? r.CloseKey(key) : ERROR_SUCCESS;
+    return result != ERROR_SUCCESS ? result : closed;
+}
+
+struct Got {
+    long result = -1;
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+};
+
+// Opens the key, asks for the size, then reads with a buffer of exactly that size.
+inline Got Get(Registry& r, const std::string& path, const std::string& name) {
+    Got got;
+    RegKey key = nullptr;
+    if ((got.result = r.OpenKey(path, &key)) != ERROR_SUCCESS)
+        return got;
+    uint32_t size = 0;
+    got.result = r.QueryValue(key, name, &got.type, nullptr, &size);
+    if (got.result == ERROR_SUCCESS) {
+        got.data.resize(size);
+        got.result = r.QueryValue(key, name, &got.type, got.data.data(), &size);
+    }
+    r.CloseKey(key);
+    return got;
+}
+inline Got Get(const std::string& file, const std::string& path, const std::string& name) {
+    return Get(*OpenRegistryFile(file), path, name);
 }
 
 }  // namespace tavimo::platform::testing

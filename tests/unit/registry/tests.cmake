@@ -1,7 +1,5 @@
 tavimo_test(NAME registry_test
-    SOURCES
-        ${CMAKE_CURRENT_LIST_DIR}/registry_store_test.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/registry_damage_test.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_store_test.cpp
     LIBS tavimo_core
     LABELS unit)
 tavimo_test(NAME registry_process_test
