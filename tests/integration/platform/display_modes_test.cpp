@@ -1,6 +1,6 @@
-// The XRandR display modes against a real X server: Xvfb on display :71, started here when
-// nothing answers there yet. Xvfb offers one mode; the test adds a few smaller ones of its own
-// (Xvfb refuses modes larger than the screen it started with).
+// The XRandR display modes against a real X server: Xvfb on display :71 (1280x720), started here
+// when nothing answers there yet. The test adds two smaller modes of its own (Xvfb refuses modes
+// larger than the screen it started with).
 
 #include "platform/display_modes.h"
 
@@ -11,14 +11,12 @@
 
 #include <gtest/gtest.h>
 
-// After gtest and Qt: Xlib's macros (None, Bool, Status) clash with their names.
+// After gtest: Xlib's macros (None, Bool, Status) clash with its names.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
-#include <chrono>
-#include <cstdlib>
+#include <array>
 #include <string>
-#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -27,36 +25,33 @@ namespace tavimo::platform {
 namespace {
 
 constexpr char kDisplay[] = ":71";
-
-struct Size {
-    int width = 0, height = 0;
-    bool operator==(const Size&) const = default;
-};
+using Sizes = std::array<int, 4>;  // the output's width and height, then the screen's
+constexpr Sizes kOriginal = {1280, 720, 1280, 720};
 
 class XServer : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        dpy_ = XOpenDisplay(kDisplay);
-        if (!dpy_)
-            StartXvfb();
+        const char* argv[] = {"Xvfb",        kDisplay,    "-screen", "0",
+                              "1280x720x24", "-nolisten", "tcp",     nullptr};
+        if (!(dpy_ = XOpenDisplay(kDisplay)) &&
+            ::posix_spawnp(&xvfb_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ))
+            return;
+        for (int i = 0; i < 100 && !dpy_; ++i, ::usleep(50000))
+            dpy_ = XOpenDisplay(kDisplay);
         if (!dpy_)
             return;
-        root_ = DefaultRootWindow(dpy_);
-        Resources r;
-        output_ = r.res->outputs[0];
-        crtc_ = r.res->crtcs[0];
-        original_ = CrtcSize();
+        XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, DefaultRootWindow(dpy_));
+        output_ = res->outputs[0];
+        crtc_ = res->crtcs[0];
+        XRRFreeScreenResources(res);
         AddMode(640, 480, 25175000, 800, 525);   // 59.94 Hz
         AddMode(800, 600, 40000000, 1056, 628);  // 60.3 Hz
     }
     static void TearDownTestSuite() {
         if (dpy_)
             XCloseDisplay(dpy_);  // the added modes go with this connection
-        dpy_ = nullptr;
-        if (xvfb_ > 0) {
-            ::kill(xvfb_, SIGTERM);
-            ::waitpid(xvfb_, nullptr, 0);
-        }
+        if (xvfb_ > 0)
+            ::kill(xvfb_, SIGTERM), ::waitpid(xvfb_, nullptr, 0);
     }
     void SetUp() override {
         if (!dpy_)
@@ -64,54 +59,27 @@ class XServer : public ::testing::Test {
         ::setenv("DISPLAY", kDisplay, 1);
     }
 
-    static void StartXvfb() {
-        const char* argv[] = {"Xvfb",        kDisplay,    "-screen", "0",
-                              "1280x720x24", "-nolisten", "tcp",     nullptr};
-        if (::posix_spawnp(&xvfb_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) !=
-            0) {
-            xvfb_ = 0;
-            return;
-        }
-        for (int i = 0; i < 100 && !dpy_; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            dpy_ = XOpenDisplay(kDisplay);
-        }
-    }
-
-    struct Resources {
-        XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, root_);
-        ~Resources() { XRRFreeScreenResources(res); }
-    };
-
-    static void AddMode(unsigned width, unsigned height, unsigned long clock, unsigned hTotal,
-                        unsigned vTotal) {
+    static void AddMode(unsigned width, unsigned height, unsigned long clock, unsigned h_total,
+                        unsigned v_total) {
         std::string name = std::to_string(width) + "x" + std::to_string(height) + "-test";
         XRRModeInfo info{};
-        info.width = width;
-        info.height = height;
-        info.dotClock = clock;
-        info.hTotal = hTotal;
-        info.vTotal = vTotal;
-        info.name = name.data();
-        info.nameLength = static_cast<unsigned>(name.size());
-        const RRMode mode = XRRCreateMode(dpy_, root_, &info);
-        XRRAddOutputMode(dpy_, output_, mode);
+        info.width = width, info.height = height, info.dotClock = clock;
+        info.hTotal = h_total, info.vTotal = v_total;
+        info.name = name.data(), info.nameLength = static_cast<unsigned>(name.size());
+        XRRAddOutputMode(dpy_, output_, XRRCreateMode(dpy_, DefaultRootWindow(dpy_), &info));
         XSync(dpy_, False);
     }
-
-    static Size CrtcSize() {
-        Resources r;
-        XRRCrtcInfo* c = XRRGetCrtcInfo(dpy_, r.res, crtc_);
-        const Size size{static_cast<int>(c->width), static_cast<int>(c->height)};
-        XRRFreeCrtcInfo(c);
-        return size;
-    }
-    static Size ScreenSize() {
+    static Sizes Now() {
+        XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, DefaultRootWindow(dpy_));
+        XRRCrtcInfo* crtc = XRRGetCrtcInfo(dpy_, res, crtc_);
         Window root;
         int x, y;
         unsigned w, h, border, depth;
-        XGetGeometry(dpy_, root_, &root, &x, &y, &w, &h, &border, &depth);
-        return {static_cast<int>(w), static_cast<int>(h)};
+        XGetGeometry(dpy_, DefaultRootWindow(dpy_), &root, &x, &y, &w, &h, &border, &depth);
+        const Sizes sizes = {int(crtc->width), int(crtc->height), int(w), int(h)};
+        XRRFreeCrtcInfo(crtc);
+        XRRFreeScreenResources(res);
+        return sizes;
     }
     static std::vector<std::string> Texts(DisplayModes& modes) {
         std::vector<std::string> texts;
@@ -122,76 +90,55 @@ class XServer : public ::testing::Test {
     }
     static int IndexOf(DisplayModes& modes, const std::string& text) {
         const std::vector<std::string> texts = Texts(modes);
-        for (size_t i = 0; i < texts.size(); ++i)
-            if (texts[i] == text)
-                return static_cast<int>(i) + 1;
-        return 0;
+        return int(std::find(texts.begin(), texts.end(), text) - texts.begin()) + 1;
     }
 
     static inline Display* dpy_ = nullptr;
-    static inline Window root_ = None;
-    static inline RROutput output_ = None;
-    static inline RRCrtc crtc_ = None;
-    static inline Size original_;
+    static inline RROutput output_ = 0;
+    static inline RRCrtc crtc_ = 0;
     static inline pid_t xvfb_ = 0;
 };
 
 TEST_F(XServer, ModesAreNumberedFromOneWithTheirTexts) {
     auto modes = MakeDisplayModes();
-    const std::vector<std::string> texts = Texts(*modes);
-    const std::vector<std::string> expected = {"1280x720x24 0Hz", "640x480x24 60Hz",
-                                               "800x600x24 60Hz"};
-    ASSERT_EQ(texts.size(), expected.size());
-    for (const std::string& text : expected)
-        EXPECT_GT(IndexOf(*modes, text), 0) << text;
+    std::vector<std::string> texts = Texts(*modes);
     EXPECT_EQ(Texts(*modes), texts) << "the order is stable";
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"1280x720x24 0Hz", "640x480x24 60Hz", "800x600x24 60Hz"}));
     DisplayMode mode;
     EXPECT_FALSE(modes->EnumMode(0, &mode)) << "numbering starts at 1";
-    EXPECT_FALSE(modes->EnumMode(static_cast<int>(texts.size()) + 1, &mode));
 }
 
-struct SwitchCase {
-    const char* name;
-    const char* mode;  // text of the mode to switch to; nullptr: `index` as given
-    int index;
-    bool switches;
-    Size size;  // output and screen size after the switch
-};
-
-const SwitchCase kSwitchCases[] = {
-    {"a smaller mode", "640x480x24 60Hz", 0, true, {640, 480}},
-    {"the current mode", "1280x720x24 0Hz", 0, true, {1280, 720}},
-    {"number 0", nullptr, 0, false, {1280, 720}},
-    {"past the last", nullptr, 99, false, {1280, 720}},
-};
-
 TEST_F(XServer, SwitchAndRestore) {
-    for (const SwitchCase& c : kSwitchCases) {
-        SCOPED_TRACE(c.name);
+    // case, mode text (or "" for number 99), switched, sizes after the switch
+    const std::tuple<const char*, std::string, bool, Sizes> rows[] = {
+        {"a smaller mode", "640x480x24 60Hz", true, {640, 480, 640, 480}},
+        {"the current mode", "1280x720x24 0Hz", true, kOriginal},
+        {"past the last", "", false, kOriginal},
+    };
+    for (const auto& [name, text, switches, sizes] : rows) {
+        SCOPED_TRACE(name);
         auto modes = MakeDisplayModes();
-        const int index = c.mode ? IndexOf(*modes, c.mode) : c.index;
-        EXPECT_EQ(modes->SwitchTo(index), c.switches);
-        EXPECT_EQ(CrtcSize(), c.size);
-        EXPECT_EQ(ScreenSize(), c.size);
+        EXPECT_EQ(modes->SwitchTo(text.empty() ? 99 : IndexOf(*modes, text)), switches);
+        EXPECT_EQ(Now(), sizes);
         modes->Restore();
-        EXPECT_EQ(CrtcSize(), original_);
-        EXPECT_EQ(ScreenSize(), original_);
+        EXPECT_EQ(Now(), kOriginal);
     }
 }
 
-// Restore goes back to the mode before the first of several switches, also when the player
-// ends without calling it; with nothing switched it does nothing.
+// Restore goes back to the mode before the first of several switches, and so does the end of the
+// player without it; with nothing switched it does nothing.
 TEST_F(XServer, RestoreReturnsToTheModeBeforeTheFirstSwitch) {
     for (bool explicit_restore : {true, false}) {
         auto modes = MakeDisplayModes();
         modes->Restore();
-        EXPECT_EQ(CrtcSize(), original_);
+        EXPECT_EQ(Now(), kOriginal);
         ASSERT_TRUE(modes->SwitchTo(IndexOf(*modes, "640x480x24 60Hz")));
         ASSERT_TRUE(modes->SwitchTo(IndexOf(*modes, "800x600x24 60Hz")));
-        EXPECT_EQ(CrtcSize(), (Size{800, 600}));
+        EXPECT_EQ(Now(), (Sizes{800, 600, 800, 600}));
         explicit_restore ? modes->Restore() : modes.reset();
-        EXPECT_EQ(CrtcSize(), original_);
-        EXPECT_EQ(ScreenSize(), original_);
+        EXPECT_EQ(Now(), kOriginal) << explicit_restore;
     }
 }
 
@@ -203,7 +150,6 @@ TEST(NoXServer, OffersNoModes) {
     DisplayMode mode;
     EXPECT_FALSE(modes->EnumMode(1, &mode));
     EXPECT_FALSE(modes->SwitchTo(1));
-    modes->Restore();
     if (old)
         ::setenv("DISPLAY", saved.c_str(), 1);
 }

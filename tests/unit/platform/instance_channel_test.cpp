@@ -267,15 +267,5 @@ TEST(InstanceFolder, OnlyAPrivateFolderOfOursIsUsed) {
     }
 }
 
-TEST(InstanceFolder, DefaultsToTheRuntimeFolder) {
-    TestDir runtime;
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    const std::string saved = old ? old : "";
-    ::setenv("XDG_RUNTIME_DIR", runtime.path.c_str(), 1);
-    MakeInstanceChannel()->CreateMarker();
-    old ? ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_TRUE(std::filesystem::exists(runtime / "tavimo/TAVIMOINSTANCE"));
-}
-
 }  // namespace
 }  // namespace tavimo::platform

@@ -43,7 +43,7 @@ bool Save(const std::string& file, const std::string& path,
 
 std::vector<uint8_t> Value(const RegTree& tree, const std::string& path, const std::string& name) {
     const RegKeyNode* key = tree.Find(path);
-    auto it = key ? key->values.find(FoldCase(name)) : decltype(key->values)::const_iterator();
+    const auto it = key ? key->values.find(FoldCase(name)) : decltype(key->values.end())();
     return key && it != key->values.end() ? it->second.data : std::vector<uint8_t>();
 }
 
