@@ -63,10 +63,11 @@ class Frame : public QMainWindow, public PlayerHost {
 TEST(TavimoViewTest, FitsTheFrameToTheNativeSizeUnlessKept) {
     Frame vga(640, 480), kept(640, 480, 1);
     ASSERT_EQ(vga.record.ClipState, ClipState::Running);
-    EXPECT_EQ(vga.view->size(), QSize(640, 480));
+    EXPECT_EQ(vga.view->size(), QSize(640, 480));  // the tool bar is not the picture's
     EXPECT_EQ(kept.view->size(), kept.before);
 }
 
+// The picture fills the view as it changes, the position timer runs while the clip does.
 TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     Frame frame(320, 240);
     ASSERT_TRUE(frame.view->PositionTimerActive());
