@@ -1,6 +1,7 @@
 // libFuzzer target: the readers' number scanning against the C library's
 // sscanf, for the three formats the readers use. The first byte picks the
 // format, the rest is the line.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,16 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string line(reinterpret_cast<const char*>(data + 1), size - 1);
     int32_t ours[8] = {};
     int libc[8] = {};
-    const int ours_count = tavimo::ScanNumbers(line, format, ours);
-    const int libc_count = sscanf(line.c_str(), format, &libc[0], &libc[1], &libc[2], &libc[3],
-                                  &libc[4], &libc[5], &libc[6], &libc[7]);
-    if (ours_count != libc_count) {
+    const int n = tavimo::ScanNumbers(line, format, ours);
+    if (n != sscanf(line.c_str(), format, &libc[0], &libc[1], &libc[2], &libc[3], &libc[4],
+                    &libc[5], &libc[6], &libc[7]) ||
+        !std::equal(ours, ours + std::max(n, 0), libc)) {
         abort();
-    }
-    for (int i = 0; i < ours_count; ++i) {
-        if (ours[i] != libc[i]) {
-            abort();
-        }
     }
     return 0;
 }

@@ -1,7 +1,6 @@
-// Helpers shared by the subtitle tests: a scratch folder and entry printing.
+// Helpers shared by the subtitle tests: entry printing and a scratch folder.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -14,38 +13,30 @@
 namespace tavimo {
 
 inline void PrintTo(const SubtitleEntry& e, std::ostream* os) {
-    *os << "{start " << e.start << ", end " << e.end << ", text \"" << e.text << "\", lines "
-        << e.lines << ", frames " << e.startFrame << "-" << e.endFrame << "}";
+    *os << "{" << e.start << "-" << e.end << " frames " << e.startFrame << "-" << e.endFrame
+        << " lines " << e.lines << " \"" << e.text << "\"}";
 }
 
 // A folder of its own below $TMPDIR, removed with everything in it.
 class ScratchDir {
   public:
     ScratchDir() {
-        const char* tmp = getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") + "/tavimo-subs-XXXXXX";
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
+        std::string pattern = std::filesystem::temp_directory_path() / "tavimo-subs-XXXXXX";
+        path_ = mkdtemp(pattern.data()) != nullptr ? pattern : "/nonexistent";
     }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
+    ~ScratchDir() { std::filesystem::remove_all(path_, error_); }
     ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::string& path() const { return path_; }
-
     // Writes `bytes` to the file `name` in the folder; returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const {
-        const std::string file = path_ + "/" + name;
-        std::ofstream(file, std::ios::binary) << bytes;
-        return file;
+        std::ofstream(path_ + "/" + name, std::ios::binary) << bytes;
+        return path_ + "/" + name;
     }
 
   private:
     std::string path_;
+    std::error_code error_;
 };
 
 }  // namespace tavimo
