@@ -1,13 +1,17 @@
-// Loading subtitles from the dialog and beside a clip, the font dialog and the
-// drag that moves the text, against real files in a scratch folder.
+// Loading subtitles from the dialog and beside a clip, the font dialog, the
+// drag that moves the text, and the player record's subtitle commands, against
+// real files in a scratch folder.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../subtitles/subtitle_test_util.h"
+#include "engine/media/fake_media.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
 #include "platform/fake_dialogs.h"
 #include "subtitles/file_names.h"
 #include "subtitles/log_font.h"
@@ -16,271 +20,237 @@
 namespace tavimo {
 namespace {
 
-using platform::ScriptedDialogs;
-using Kind = ScriptedDialogs::Kind;
+using Kind = platform::ScriptedDialogs::Kind;
+using Lines = std::vector<std::string>;
 
-constexpr char kSubRip[] = "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n";
-constexpr char kSubRipOther[] =
-    "1\n00:00:05,000 --> 00:00:06,000\nsecond file\n\n"
-    "2\n00:00:07,000 --> 00:00:08,000\nsecond file, two\n";
-constexpr char kMicroDvd[] = "{25}{50}from MicroDVD\n";
-
-// A record's subtitle fields and the calls the loader made.
-class SubtitleLoadingTest : public testing::Test {
-  protected:
-    std::string path, folder = "/start/here";
-    uint32_t color = 0x00FFFFFF;
-    SubtitleTrack track;
-    MixerShared mixer;
-    ScriptedDialogs dialogs;
-    std::vector<std::string> errors;
-    SubtitleContext context{path,
-                            folder,
-                            color,
-                            track,
-                            mixer,
-                            dialogs,
-                            [this](const std::string& format, int32_t code) {
-                                errors.push_back(format + "|" + std::to_string(code));
-                            }};
-    ScratchDir dir;
-
-    // Fills the track with one entry of text `text`.
-    void Preload(const std::string& text) { track.Fill({{.start = 0, .end = 1, .text = text}}); }
-    std::string FirstText() const { return track.Count() > 0 ? track.At(0).text : "<empty>"; }
-};
-
-// --- The Open Subtitles dialog and LoadSubtitles ---
-
-TEST_F(SubtitleLoadingTest, DialogAsksWithBothFiltersInTheLastFolder) {
-    EXPECT_FALSE(LoadSubtitles(context));
-    const auto calls = dialogs.CallsOf(Kind::OpenFile);
-    ASSERT_EQ(calls.size(), 1u);
-    const platform::OpenFileRequest& request = calls[0].request;
-    EXPECT_EQ(request.title, "Open Subtitles File...");
-    EXPECT_EQ(request.initialDir, "/start/here");
-    ASSERT_EQ(request.filters.size(), 2u);
-    EXPECT_EQ(request.filters[0].description, "Supported Files (*.srt;*.txt;*.sub)");
-    EXPECT_EQ(request.filters[0].patterns, "*.srt;*.txt;*.sub");
-    EXPECT_EQ(request.filters[1].description, "All Files (*.*)");
-    EXPECT_EQ(request.filters[1].patterns, "*.*;");
+// Writes the space-separated `names` below `dir`: ".sub" files in MicroDVD,
+// the others in SubRip, a name ending in "/" as a folder.
+void Put(const ScratchDir& dir, const std::string& names) {
+    std::istringstream in(names);
+    for (std::string name; in >> name;) {
+        const std::filesystem::path file = dir.path() + "/" + name;
+        std::filesystem::create_directories(name.back() == '/' ? file : file.parent_path());
+        if (name.back() != '/') {
+            dir.Write(name, file.extension() == ".sub"
+                                ? "{25}{50}from MicroDVD\n"
+                                : "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n");
+        }
+    }
 }
 
-// Each row answers the dialog once (or gives a path), then checks what the
-// track, the folder, the result and the error box became.
+class SubtitleLoadingTest : public testing::Test {
+  protected:
+    SubtitleLoadingTest() {
+        context.ShowError = [this](const std::string& format, int32_t code) {
+            errors.push_back(format + std::to_string(code));
+        };
+    }
+    std::string FirstText() const { return track.Count() > 0 ? track.At(0).text : "<empty>"; }
+
+    std::string path, folder;
+    uint32_t color = 0x00112233;
+    SubtitleTrack track;
+    MixerShared mixer;
+    platform::ScriptedDialogs dialogs;
+    Lines errors;
+    SubtitleContext context{path, folder, color, track, mixer, dialogs, nullptr};
+    ScratchDir dir;
+};
+
 TEST_F(SubtitleLoadingTest, LoadFromDialogOrPath) {
-    struct Row {
+    const struct {
         const char* name;
-        const char* given;   // SubtitlePath before the call ("" asks the dialog)
-        int answer;          // the dialog's result
-        const char* chosen;  // file name in the scratch folder the dialog returns
-        bool loaded;
-        const char* firstText;  // track afterwards
-        bool folderIsScratch;   // LastSubtitlesDir became the scratch folder
-        const char* error;      // the box, "" for none
+        const char* given;  // SubtitlePath before the call ("": ask the dialog)
+        int answer;         // the dialog's result, choosing `chosen` in the scratch folder
+        const char* chosen;
+        const char* firstText;  // of the track afterwards; "kept": not loaded
+        bool folderSet;         // LastSubtitlesDir became the scratch folder
+        Lines errors;
     } rows[] = {
-        {"upper-case SRT read as SubRip", "", 1, "x.SRT", true, "from SubRip", true, ""},
-        {"txt read as SubRip", "", 1, "notes.txt", true, "from SubRip", true, ""},
-        {"sub read as MicroDVD", "", 1, "m.sub", true, "from MicroDVD", true, ""},
-        {"cancel keeps track and folder", "", 0, "", false, "kept", false, ""},
-        {"failing dialog shows the box", "", -12, "", false, "kept", false,
-         "GetSubtitlesFileName Failed! Error=0x%x\r\n|-12"},
-        {"missing file keeps the track, sets the folder", "", 1, "gone.srt", false, "kept", true,
-         ""},
-        {"extension without a reader", "", 1, "subs.idx", false, "kept", true, ""},
-        {"folder named like a subtitle file", "", 1, "folder.srt", false, "kept", true, ""},
-        {"empty SubRip file loads as an empty track", "", 1, "empty.srt", true, "<empty>", true,
-         ""},
-        {"given path needs no dialog", "x.SRT", 0, "", true, "from SubRip", true, ""},
+        {"upper-case SRT read as SubRip", "", 1, "x.SRT", "from SubRip", true, {}},
+        {"cancel keeps track and folder", "", 0, "", "kept", false, {}},
+        {"failing dialog",
+         "",
+         -12,
+         "",
+         "kept",
+         false,
+         {"GetSubtitlesFileName Failed! Error=0x%x\r\n-12"}},
+        {"missing file keeps the track", "", 1, "gone.srt", "kept", true, {}},
+        {"extension without a reader", "", 1, "subs.idx", "kept", true, {}},
+        {"given path needs no dialog", "x.SRT", 0, "", "from SubRip", true, {}},
     };
-    dir.Write("x.SRT", kSubRip);
-    dir.Write("notes.txt", kSubRip);
-    dir.Write("m.sub", kMicroDvd);
-    dir.Write("subs.idx", kSubRip);
-    dir.Write("empty.srt", "");
-    std::filesystem::create_directory(dir.path() + "/folder.srt");
-    for (const Row& row : rows) {
+    Put(dir, "x.SRT subs.idx");
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         path = *row.given != 0 ? dir.path() + "/" + row.given : "";
         folder = "/start/here";
         errors.clear();
         dialogs.calls.clear();
         dialogs.openFileAnswers = {{row.answer, dir.path() + "/" + row.chosen}};
-        Preload("kept");
-        EXPECT_EQ(LoadSubtitles(context), row.loaded);
+        track.Fill({{.text = "kept"}});
+        const bool loaded = LoadSubtitles(context);
+        EXPECT_EQ(loaded, FirstText() != "kept");
         EXPECT_EQ(FirstText(), row.firstText);
-        EXPECT_EQ(folder, row.folderIsScratch ? dir.path() : "/start/here");
-        EXPECT_EQ(dialogs.CallsOf(Kind::OpenFile).size(), *row.given != 0 ? 0u : 1u);
-        EXPECT_EQ(errors, *row.error != 0 ? std::vector<std::string>{row.error}
-                                          : std::vector<std::string>{});
-        EXPECT_TRUE(dialogs.CallsOf(Kind::MessageBox).empty()) << "boxes go through ShowError";
+        EXPECT_EQ(folder, row.folderSet ? dir.path() : "/start/here");
+        EXPECT_EQ(errors, row.errors);
+        ASSERT_EQ(dialogs.calls.size(), *row.given != 0 ? 0u : 1u);
+        for (const auto& call : dialogs.calls) {
+            const platform::OpenFileRequest& r = call.request;
+            ASSERT_EQ(r.filters.size(), 2u);
+            EXPECT_EQ(Lines({r.title, r.initialDir, r.filters[0].description, r.filters[0].patterns,
+                             r.filters[1].description, r.filters[1].patterns}),
+                      Lines({"Open Subtitles File...", "/start/here",
+                             "Supported Files (*.srt;*.txt;*.sub)", "*.srt;*.txt;*.sub",
+                             "All Files (*.*)", "*.*;"}));
+        }
     }
 }
 
-// --- Discovery beside a clip ---
-
 TEST_F(SubtitleLoadingTest, DiscoveryLoadsTheFirstOfSrtTxtSub) {
-    struct Row {
+    const struct {
         const char* name;
-        std::vector<std::pair<const char*, const char*>> files;  // name, contents
-        const char* clip;
+        const char* files;      // in a scratch folder
+        const char* clip;       // below it
+        const char* lastTried;  // SubtitlePath afterwards, below it
         const char* firstText;
-        bool frameBased;
-        const char* lastTried;  // SubtitlePath afterwards, below the scratch folder
     } rows[] = {
-        {"srt first",
-         {{"movie.srt", kSubRip}, {"movie.txt", kSubRipOther}, {"movie.sub", kMicroDvd}},
-         "movie.avi",
-         "from SubRip",
-         false,
-         "movie.srt"},
-        {"txt before sub, read as SubRip",
-         {{"movie.sub", kMicroDvd}, {"movie.txt", kSubRip}},
-         "movie.avi",
-         "from SubRip",
-         false,
-         "movie.txt"},
-        {"only sub, read as MicroDVD",
-         {{"movie.sub", kMicroDvd}},
-         "movie.avi",
-         "from MicroDVD",
-         true,
-         "movie.sub"},
-        {"nothing beside: empty track, last name tried",
-         {},
-         "movie.avi",
-         "<empty>",
-         false,
-         "movie.sub"},
-        {"another clip's file is not taken",
-         {{"other.srt", kSubRip}},
-         "movie.avi",
-         "<empty>",
-         false,
-         "movie.sub"},
-        {"an unreadable srt falls through to txt",
-         {{"movie.txt", kSubRip}},
-         "movie.avi",
-         "from SubRip",
-         false,
-         "movie.txt"},
-        {"only the last extension goes",
-         {{"movie.part1.srt", kSubRip}},
-         "movie.part1.avi",
-         "from SubRip",
-         false,
-         "movie.part1.srt"},
-        {"clip without extension in a dotted folder",
-         {{"v.1/clip.srt", kSubRip}},
-         "v.1/clip",
-         "from SubRip",
-         false,
-         "v.1/clip.srt"},
-        {"hidden clip without extension",
-         {{".clip.txt", kSubRip}},
-         ".clip",
-         "from SubRip",
-         false,
-         ".clip.txt"},
+        {"srt first", "movie.srt movie.txt movie.sub", "movie.avi", "movie.srt", "from SubRip"},
+        {"txt before sub", "movie.sub movie.txt", "movie.avi", "movie.txt", "from SubRip"},
+        {"only sub, read as MicroDVD", "movie.sub", "movie.avi", "movie.sub", "from MicroDVD"},
+        {"another clip's file only", "other.srt", "movie.avi", "movie.sub", "<empty>"},
+        {"unreadable srt", "movie.srt/ movie.txt", "movie.avi", "movie.txt", "from SubRip"},
+        {"only the last extension goes", "m.1.srt", "m.1.avi", "m.1.srt", "from SubRip"},
+        {"no extension, dotted folder", "v.1/clip.srt", "v.1/clip", "v.1/clip.srt", "from SubRip"},
+        {"hidden clip without extension", ".clip.txt", ".clip", ".clip.txt", "from SubRip"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ScratchDir scratch;
-        std::filesystem::create_directory(scratch.path() + "/v.1");
-        if (std::string(row.name).find("unreadable") != std::string::npos) {
-            std::filesystem::create_directory(scratch.path() + "/movie.srt");
-        }
-        for (const auto& [name, contents] : row.files) {
-            scratch.Write(name, contents);
-        }
-        Preload("previous clip");
-        const std::string clip = scratch.path() + "/" + row.clip;
-        DiscoverSubtitles(context, clip);
+        Put(scratch, row.files);
+        track.Fill({{.text = "previous clip"}});
+        DiscoverSubtitles(context, scratch.path() + "/" + row.clip);
         EXPECT_EQ(FirstText(), row.firstText);
-        if (track.Count() > 0) {
-            EXPECT_EQ(track.At(0).FrameBased(), row.frameBased);
-        }
         EXPECT_EQ(path, scratch.path() + "/" + row.lastTried);
-        EXPECT_EQ(folder, DirectoryOf(clip));
+        EXPECT_EQ(folder, DirectoryOf(path));
         EXPECT_TRUE(dialogs.calls.empty()) << "discovery never asks";
     }
 }
 
-// --- Font ---
-
-TEST_F(SubtitleLoadingTest, FontDialogStoresFontAndColour) {
-    QFont chosen(QStringLiteral("DejaVu Sans"));
+TEST_F(SubtitleLoadingTest, FontDialogStoresFontAndColourAsTheyReadBack) {
+    QFont chosen(QStringLiteral("DejaVu Sans")), nameless;
     chosen.setPointSize(12);  // 16 px at 96 dpi
     chosen.setBold(true);
-    chosen.setItalic(true);
-    dialogs.fontAnswers = {{true, chosen, 0x000080FF}};
-    color = 0x00112233;
-    const uint64_t before = mixer.SubtitleFont.Generation();
-
-    ASSERT_TRUE(SetSubtitleFont(context));
-    const auto call = dialogs.CallsOf(Kind::ChooseFont).at(0);
-    EXPECT_EQ(call.colorRef, 0x00112233u) << "the dialog starts from the stored colour";
-    EXPECT_EQ(color, 0x000080FFu);
-    EXPECT_NE(mixer.SubtitleFont.Generation(), before);
-    const auto font = mixer.SubtitleFont.Get();
-    ASSERT_TRUE(font.has_value());
-    EXPECT_EQ(font->family(), QStringLiteral("DejaVu Sans"));
-    EXPECT_EQ(font->pixelSize(), 16) << "held as it will be stored and read back";
-    EXPECT_TRUE(font->bold());
-    EXPECT_TRUE(font->italic());
-    const LogFontBytes stored = LogFontFromFont(*font);
-    EXPECT_EQ(stored, LogFontFromFont(chosen));
-
-    // The next dialog starts from that font.
-    dialogs.fontAnswers.clear();
-    EXPECT_FALSE(SetSubtitleFont(context));
-    EXPECT_EQ(dialogs.CallsOf(Kind::ChooseFont).at(1).font, *font);
-}
-
-TEST_F(SubtitleLoadingTest, FontDialogCancelOrNamelessFont) {
-    mixer.SubtitleFont.Set(QFont(QStringLiteral("DejaVu Serif")));
-    const uint64_t before = mixer.SubtitleFont.Generation();
-    EXPECT_FALSE(SetSubtitleFont(context));  // cancelled
-    EXPECT_EQ(mixer.SubtitleFont.Generation(), before);
-    EXPECT_EQ(mixer.SubtitleFont.Get()->family(), QStringLiteral("DejaVu Serif"));
-    EXPECT_EQ(color, 0x00FFFFFFu);
-
-    // A font without a face name cannot be stored: the default font is used.
-    QFont nameless;
     nameless.setFamily(QString());
-    dialogs.fontAnswers = {{true, nameless, 0x00000000}};
-    EXPECT_TRUE(SetSubtitleFont(context));
+    dialogs.fontAnswers = {{true, chosen, 0x000080FF}, {false, chosen, 0}, {true, nameless, 0}};
+    ASSERT_TRUE(SetSubtitleFont(context));
+    EXPECT_EQ(dialogs.calls.at(0).colorRef, 0x00112233u) << "starts from the stored colour";
+    const std::optional<QFont> font = mixer.SubtitleFont.Get();
+    ASSERT_TRUE(font.has_value());
+    EXPECT_EQ(font->pixelSize(), 16) << "held as it will be stored and read back";
+    EXPECT_EQ(LogFontFromFont(*font), LogFontFromFont(chosen));
+    EXPECT_FALSE(SetSubtitleFont(context)) << "cancelled: nothing changes";
+    EXPECT_EQ(dialogs.calls.at(1).font, *font) << "starts from that font";
+    EXPECT_TRUE(mixer.SubtitleFont.Get() == font && color == 0x000080FFu);
+    EXPECT_TRUE(SetSubtitleFont(context));  // no face name to store: the default font
     EXPECT_FALSE(mixer.SubtitleFont.Get().has_value());
-    EXPECT_EQ(color, 0u);
 }
-
-// --- Drag ---
 
 TEST(SubtitleDragTest, TextBottomFollowsTheCursor) {
-    struct Row {
+    const struct {
         const char* name;
         DragGeometry geometry;
-        int32_t y, current;
-        int32_t expected;
+        int32_t y, expected;  // the offset was 7
     } rows[] = {
-        {"native size, cursor 60 rows above the bottom", {640, 360, 0, 640, 360}, 300, 5, 60},
-        {"native size, cursor at the bottom", {640, 360, 0, 640, 360}, 360, 5, 0},
-        {"destination lower in the view", {640, 360, 40, 640, 360}, 340, 5, 60},
-        {"scaled twice", {640, 360, 60, 1280, 720}, 660, 5, 60},
-        {"scaled down, ratio truncated", {640, 480, 0, 480, 360}, 100, 5, 347},
-        {"letterboxed: bars of 60 above and below", {640, 360, 0, 640, 480, true}, 360, 5, 60},
-        {"letterboxed and scaled", {640, 360, 0, 1280, 1000, true}, 860, 5, 0},
-        {"pillarboxed: full height", {640, 360, 0, 800, 360, true}, 300, 5, 60},
-        {"stretched: no bars", {640, 360, 0, 640, 480, false}, 400, 5, 60},
-        {"above the picture: not clamped here", {640, 360, 60, 1280, 720}, 0, 5, 390},
-        {"below the picture: negative", {640, 360, 0, 640, 360}, 400, 5, -40},
-        {"no destination height: unchanged", {640, 360, 0, 640, 0}, 100, 7, 7},
-        {"no video: unchanged", {0, 0, 0, 640, 360, true}, 100, 7, 7},
+        {"destination lower in the view", {640, 360, 40, 640, 360}, 340, 60},
+        {"scaled twice", {640, 360, 60, 1280, 720}, 660, 60},
+        {"scaled down, ratio truncated", {640, 480, 0, 480, 360}, 100, 347},
+        {"letterboxed: bars of 60 above and below", {640, 360, 0, 640, 480, true}, 360, 60},
+        {"pillarboxed: full height", {640, 360, 0, 800, 360, true}, 300, 60},
+        {"stretched: no bars", {640, 360, 0, 640, 480, false}, 400, 60},
+        {"above the picture: not clamped here", {640, 360, 60, 1280, 720}, 0, 390},
+        {"below the picture: negative", {640, 360, 0, 640, 360}, 400, -40},
+        {"no destination height: unchanged", {640, 360, 0, 640, 0}, 100, 7},
+        {"no video: unchanged", {0, 0, 0, 640, 360, true}, 100, 7},
     };
-    for (const Row& row : rows) {
-        EXPECT_EQ(SubtitleOffsetForDrag(row.geometry, row.y, row.current), row.expected)
-            << row.name;
+    for (const auto& row : rows) {
+        EXPECT_EQ(SubtitleOffsetForDrag(row.geometry, row.y, 7), row.expected) << row.name;
     }
+}
+
+class Host : public PlayerHost {
+  public:
+    platform::ScriptedDialogs dialogs;
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+};
+
+class PlayerSubtitlesTest : public testing::Test {
+  protected:
+    PlayerSubtitlesTest() { record.UseMediaFramework(&media); }
+    bool Open(const std::string& name) {
+        record.ClipPath = dir.path() + "/" + name;
+        record.OpenClip();
+        return record.ClipState == ClipState::Running;
+    }
+    // The seeks `command` makes.
+    template <typename F>
+    Lines Seeks(F command) {
+        media.log.clear();
+        command();
+        return media.LogOf("SetPositions");
+    }
+
+    ScratchDir dir;
+    FakeMediaFramework media;
+    Host host;
+    PlayerRecord record{host};
+};
+
+TEST_F(PlayerSubtitlesTest, OpeningAClipLoadsTheFileBesideItAndDropsTheOld) {
+    Put(dir, "movie.srt");
+    ASSERT_TRUE(Open("movie.mp4"));
+    EXPECT_EQ(record.Track.Count(), 1u);
+    EXPECT_EQ(record.LastSubtitlesDir, dir.path());
+    ASSERT_TRUE(Open("other.mp4"));
+    EXPECT_EQ(record.Track.Count(), 0u) << "a clip without subtitles plays without";
+}
+
+TEST_F(PlayerSubtitlesTest, FailingDialogShowsTheErrorBox) {
+    host.dialogs.openFileAnswers = {{0, ""}, {-3, ""}};
+    record.LoadSubtitles();  // cancelled: no box
+    record.LoadSubtitles();
+    const auto boxes = host.dialogs.CallsOf(Kind::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind("GetSubtitlesFileName Failed! Error=0xfffffffd\r\n\n", 0), 0u);
+    EXPECT_EQ(boxes[0].caption, "Tavimo");
+    EXPECT_EQ(boxes[0].flags, platform::MB_OK | platform::MB_ICONHAND);
+}
+
+// A change shows at once on a still picture: it is sought again where it
+// stands. A moving picture shows it at the next frame.
+TEST_F(PlayerSubtitlesTest, ChangesShowAtOnceOnAStillPicture) {
+    const Lines none, here = {"SetPositions 30000000 1 - 0"};
+    const auto toggle = [&] { record.ToggleViewSubtitles(); };
+    const auto font = [&] { record.SetSubtitleFont(); };
+    const auto load = [&] { record.LoadSubtitles(); };
+    Put(dir, "other.srt");
+    ASSERT_TRUE(Open("clip.mp4"));
+    record.SeekTo(30000000);
+    EXPECT_EQ(Seeks(toggle), none) << "running";
+    record.TogglePause();
+    EXPECT_EQ(Seeks(toggle), here) << "toggle while paused";
+    EXPECT_EQ(Seeks(font), none) << "font dialog cancelled";
+    host.dialogs.fontAnswers = {{true, QFont(QStringLiteral("DejaVu Sans")), 0xFF}};
+    EXPECT_EQ(Seeks(font), here) << "font chosen";
+    record.SubtitlePath = dir.path() + "/missing.srt";
+    EXPECT_EQ(Seeks(load), none) << "missing file";
+    record.SubtitlePath = dir.path() + "/other.srt";
+    EXPECT_EQ(Seeks(load), here) << "subtitles loaded";
+    record.StopClip();
+    EXPECT_EQ(Seeks(toggle), Lines{"SetPositions 0 1 - 0"}) << "stopped";
+    record.CloseClip();
+    EXPECT_EQ(Seeks(toggle), none) << "closed";
 }
 
 }  // namespace
