@@ -315,21 +315,19 @@ TEST(PlayerRecordTest, SuccessfulBuildFollowsTheDecisions) {
 TEST(PlayerRecordTest, DialogRoad) {
     const std::string asx =
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.";
+    const std::string error =
+        "GetClipFileName Failed! Error=0xfffffffb\r\n\nUnknown Error: 0xfffffffb";
     struct Row {
         const char* name;
         platform::ScriptedDialogs::OpenFileAnswer answer;
-        std::string boxes, clipPath, lastDir;
+        std::string clipPath, lastDir, boxes;
     } rows[] = {
-        {"cancelled", {0, ""}, "", "", "/start"},
-        {"dialog error",
-         {-5, ""},
-         "GetClipFileName Failed! Error=0xfffffffb\r\n\nUnknown Error: 0xfffffffb",
-         "",
-         "/start"},
-        {"playlist", {1, "/m/list.ASX"}, asx, "", "/start"},
-        {"playlist folder", {1, "/m/a.asx.d/clip.avi"}, asx, "", "/start"},
-        {"chosen", {1, "/m/Clips/A.mp4"}, "", "/m/Clips/A.mp4", "/m/Clips"},
-        {"chosen at the root", {1, "a.mp4"}, "", "a.mp4", ""},
+        {"cancelled", {0, ""}, "", "/start", ""},
+        {"dialog error", {-5, ""}, "", "/start", error},
+        {"playlist", {1, "/m/list.ASX"}, "", "/start", asx},
+        {"playlist folder", {1, "/m/a.asx.d/clip.avi"}, "", "/start", asx},
+        {"chosen", {1, "/m/Clips/A.mp4"}, "/m/Clips/A.mp4", "/m/Clips", ""},
+        {"chosen at the root", {1, "a.mp4"}, "a.mp4", "", ""},
     };
     for (const Row& row : rows) {
         Player p;
