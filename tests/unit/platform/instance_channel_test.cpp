@@ -57,7 +57,8 @@ struct Peer {
     Lines Exit(bool close_stdin = false) {
         if (close_stdin)
             process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(kWaitMs));
+        process.waitForFinished(kWaitMs);  // false also when it had already ended
+        EXPECT_EQ(process.state(), QProcess::NotRunning);
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         Lines lines;
         for (const QByteArray& line : process.readAllStandardOutput().split('\n'))
