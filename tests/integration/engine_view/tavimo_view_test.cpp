@@ -82,6 +82,7 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     frame.view->StretchVideo(-10, -5);
     EXPECT_EQ(surface->geometry(), full.adjusted(10, 5, -10, -5));
     frame.view->StretchVideo(-1000, -1000);  // no picture left: refused
+    EXPECT_TRUE(surface->isVisible());
     EXPECT_EQ(surface->geometry(), full.adjusted(10, 5, -10, -5));
     frame.record.FullScreen = true;
     frame.view->ResetVideoSize();
