@@ -11,11 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const char* const kFormats[] = {"%d %d", "%d:%d:%d,%d --> %d:%d:%d,%d", "{%d}{%d}"};
-    if (size == 0) {
-        return 0;
-    }
-    const char* format = kFormats[data[0] % 3];
-    const std::string line(reinterpret_cast<const char*>(data + 1), size - 1);
+    const char* format = kFormats[size > 0 ? data[0] % 3 : 0];
+    const std::string line(reinterpret_cast<const char*>(data) + (size > 0), size - (size > 0));
     int32_t ours[8] = {};
     int libc[8] = {};
     const int n = tavimo::ScanNumbers(line, format, ours);

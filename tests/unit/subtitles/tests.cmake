@@ -6,12 +6,8 @@ tavimo_test(NAME subtitle_track_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/subtitle_track_test.cpp
     LIBS tavimo_core
     LABELS unit)
-tavimo_test(NAME subtitle_dump_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/subtitle_dump_test.cpp
-    LIBS tavimo_core
-    LABELS unit)
-if(TARGET subtitle_dump_tests)
-    add_dependencies(subtitle_dump_tests subtitle-dump)
-    target_compile_definitions(subtitle_dump_tests PRIVATE
+if(TARGET subtitle_reader_tests)
+    add_dependencies(subtitle_reader_tests subtitle-dump)
+    target_compile_definitions(subtitle_reader_tests PRIVATE
         SUBTITLE_DUMP="$<TARGET_FILE:subtitle-dump>")
 endif()
