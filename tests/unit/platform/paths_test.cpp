@@ -15,7 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(SelfExePath, NamesThisProgram) {
-    EXPECT_EQ(SelfExePath(), fs::canonical("/proc/self/exe").string());
     EXPECT_EQ(fs::path(SelfExePath()).filename(), "platform_paths_tests");
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -35,9 +34,6 @@ inline std::string ReadWhole(const std::string& file) {
 }
 inline void WriteWhole(const std::string& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
-}
-inline bool Exists(const std::string& file) {
-    return ::access(file.c_str(), F_OK) == 0;
 }
 // A string's bytes with the terminating NUL, as REG_SZ callers store them.
 inline std::vector<uint8_t> Sz(const std::string& text) {
