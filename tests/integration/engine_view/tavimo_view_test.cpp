@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QTest>
 #include <QToolBar>
 
 #include "engine/media/fake_media.h"
@@ -16,13 +16,6 @@
 namespace tavimo {
 namespace {
 
-void Settle(int ms = 30) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
 // A main window with a tool bar around the view, playing a clip of the given size.
 class Frame : public QMainWindow, public PlayerHost {
   public:
@@ -33,14 +26,14 @@ class Frame : public QMainWindow, public PlayerHost {
         record.UseMediaFramework(&media);
         resize(400, 300);
         show();
-        Settle();
+        QTest::qWait(30);
         before = view->size();
         media.script.nativeWidth = width;
         media.script.nativeHeight = height;
         record.KeepWindowSize = keepWindowSize;
         record.ClipPath = "/clips/a.mp4";
         record.OpenClip();
-        Settle();
+        QTest::qWait(30);
     }
     ~Frame() override { record.CloseClip(); }
 
@@ -73,7 +66,7 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     ASSERT_TRUE(frame.view->PositionTimerActive());
     frame.record.SeekTo(123000000);
     frame.resize(700, 500);
-    Settle(250);
+    QTest::qWait(250);
     EXPECT_EQ(frame.currentSeconds, 12);
     QWidget* surface = frame.view->Surface();
     const QRect full = frame.view->rect();
@@ -91,7 +84,7 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     EXPECT_FALSE(frame.view->PositionTimerActive());
     frame.record.CloseClip();
     frame.resize(600, 400);
-    Settle();
+    QTest::qWait(30);
     EXPECT_NE(surface->geometry(), frame.view->rect());  // no graph: left alone
 }
 

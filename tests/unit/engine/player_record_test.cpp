@@ -140,48 +140,43 @@ TEST(PlayerRecordTest, StateTable) {
     const auto close = &PlayerRecord::CloseClip, end = decltype(pause){};  // end: EC_COMPLETE
     const std::string first = "Stop|SetPositions 0 1 - 0|Pause";
     const std::string rewind = "FreeEventParams 1|SetPositions 0 1 - 0";
-    struct Row {
-        const char *name, *fail;
-        S from;
-        void (PlayerRecord::*act)();
-        S to;
-        int timer;  // starts minus stops
-        std::string calls;
-    } rows[] = {
-        {"stopped runs", "", S::Stopped, pause, S::Running, 1, "Run"},
-        {"paused runs", "", S::Paused, pause, S::Running, 1, "Run"},
-        {"running pauses", "", S::Running, pause, S::Paused, 0, "Pause"},
-        {"failed run keeps stopped", "Run", S::Stopped, pause, S::Stopped, 0, "Run|Run failed"},
-        {"failed pause keeps running", "Pause", S::Running, pause, S::Running, 0,
-         "Pause|Pause failed"},
-        {"running stops on first frame", "", S::Running, stop, S::Stopped, -1, first},
-        {"paused stops", "", S::Paused, stop, S::Stopped, -1, first},
-        {"stopped stays without calls", "", S::Stopped, stop, S::Stopped, 0, ""},
-        {"close releases the graph", "", S::Running, close, S::Closed, 0,
-         "Stop|SetNotifyWindow none|RemoveGraphFromRot 1|Stop|WaitForCompletion 1000|Abort|"
-         "Release graph"},
-        {"end of clip rewinds", "", S::Running, end, S::Running, 0, rewind},
-        {"failed rewind stops and runs", "SetPositions", S::Running, end, S::Running, 0,
-         rewind + "|SetPositions failed|Stop|Run"},
-    };
-    for (const Row& row : rows) {
+    // Name, failing step, from, action, to, timer starts minus stops, media calls.
+    const std::tuple<const char*, const char*, S, void (PlayerRecord::*)(), S, int, std::string>
+        rows[] = {
+            {"stopped runs", "", S::Stopped, pause, S::Running, 1, "Run"},
+            {"paused runs", "", S::Paused, pause, S::Running, 1, "Run"},
+            {"running pauses", "", S::Running, pause, S::Paused, 0, "Pause"},
+            {"failed run keeps stopped", "Run", S::Stopped, pause, S::Stopped, 0, "Run|Run failed"},
+            {"failed pause keeps running", "Pause", S::Running, pause, S::Running, 0,
+             "Pause|Pause failed"},
+            {"running stops on first frame", "", S::Running, stop, S::Stopped, -1, first},
+            {"paused stops", "", S::Paused, stop, S::Stopped, -1, first},
+            {"stopped stays without calls", "", S::Stopped, stop, S::Stopped, 0, ""},
+            {"close releases the graph", "", S::Running, close, S::Closed, 0,
+             "Stop|SetNotifyWindow none|RemoveGraphFromRot 1|Stop|WaitForCompletion 1000|Abort|"
+             "Release graph"},
+            {"end of clip rewinds", "", S::Running, end, S::Running, 0, rewind},
+            {"failed rewind stops and runs", "SetPositions", S::Running, end, S::Running, 0,
+             rewind + "|SetPositions failed|Stop|Run"},
+        };
+    for (const auto& [name, fail, from, act, to, timer, calls] : rows) {
         Player p;
         ASSERT_TRUE(p.Open("/clips/a.mp4"));
-        p.record.ClipState = row.from;
-        if (*row.fail)
-            p.media.script.failures[row.fail] = E_FAIL;
+        p.record.ClipState = from;
+        if (*fail)
+            p.media.script.failures[fail] = E_FAIL;
         p.media.log.clear();
-        const size_t titles = p.titles.size();
-        const int timer = p.timer;
-        if (row.act)
-            (p.record.*row.act)();
+        const size_t titlesBefore = p.titles.size();
+        const int timerBefore = p.timer;
+        if (act)
+            (p.record.*act)();
         else
             p.media.PostEvent(EC_COMPLETE);  // the notify target drains it
-        EXPECT_EQ(p.record.ClipState, row.to) << row.name;
-        EXPECT_EQ(Joined(p.media.log), row.calls) << row.name;
-        EXPECT_EQ(p.timer - timer, row.timer) << row.name;
-        EXPECT_EQ(p.Boxes(), "") << row.name;
-        EXPECT_EQ(p.titles.size() > titles, row.act != nullptr) << row.name;
+        EXPECT_EQ(p.record.ClipState, to) << name;
+        EXPECT_EQ(Joined(p.media.log), calls) << name;
+        EXPECT_EQ(p.timer - timerBefore, timer) << name;
+        EXPECT_EQ(p.Boxes(), "") << name;
+        EXPECT_EQ(p.titles.size() > titlesBefore, act != nullptr) << name;
     }
 }
 
@@ -317,29 +312,28 @@ TEST(PlayerRecordTest, DialogRoad) {
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.";
     const std::string error =
         "GetClipFileName Failed! Error=0xfffffffb\r\n\nUnknown Error: 0xfffffffb";
-    struct Row {
-        const char* name;
-        platform::ScriptedDialogs::OpenFileAnswer answer;
-        std::string clipPath, lastDir, boxes;
-    } rows[] = {
-        {"cancelled", {0, ""}, "", "/start", ""},
-        {"dialog error", {-5, ""}, "", "/start", error},
-        {"playlist", {1, "/m/list.ASX"}, "", "/start", asx},
-        {"playlist folder", {1, "/m/a.asx.d/clip.avi"}, "", "/start", asx},
-        {"chosen", {1, "/m/Clips/A.mp4"}, "/m/Clips/A.mp4", "/m/Clips", ""},
-        {"chosen at the root", {1, "a.mp4"}, "a.mp4", "", ""},
-    };
-    for (const Row& row : rows) {
+    // Name, the dialog's answer, then ClipPath, LastDir and the boxes it leaves.
+    const std::tuple<const char*, platform::ScriptedDialogs::OpenFileAnswer, std::string,
+                     std::string, std::string>
+        rows[] = {
+            {"cancelled", {0, ""}, "", "/start", ""},
+            {"dialog error", {-5, ""}, "", "/start", error},
+            {"playlist", {1, "/m/list.ASX"}, "", "/start", asx},
+            {"playlist folder", {1, "/m/a.asx.d/clip.avi"}, "", "/start", asx},
+            {"chosen", {1, "/m/Clips/A.mp4"}, "/m/Clips/A.mp4", "/m/Clips", ""},
+            {"chosen at the root", {1, "a.mp4"}, "a.mp4", "", ""},
+        };
+    for (const auto& [name, answer, clipPath, lastDir, boxes] : rows) {
         Player p;
         p.record.LastDir = "/start";
-        p.dialogs.openFileAnswers.push_back(row.answer);
-        EXPECT_EQ(p.Open(""), !row.clipPath.empty()) << row.name;
-        EXPECT_EQ(p.dialogs.CallsOf(Kind::OpenFile).size(), 1u) << row.name;
-        EXPECT_EQ(p.titles.front(), "Tavimo - ") << row.name;
-        EXPECT_EQ(p.Boxes(), row.boxes) << row.name;
-        EXPECT_EQ(p.record.ClipPath, row.clipPath) << row.name;
-        EXPECT_EQ(p.record.LastDir, row.lastDir) << row.name;
-        EXPECT_EQ(Joined(p.recent), row.clipPath) << row.name;
+        p.dialogs.openFileAnswers.push_back(answer);
+        EXPECT_EQ(p.Open(""), !clipPath.empty()) << name;
+        EXPECT_EQ(p.dialogs.CallsOf(Kind::OpenFile).size(), 1u) << name;
+        EXPECT_EQ(p.titles.front(), "Tavimo - ") << name;
+        EXPECT_EQ(p.Boxes(), boxes) << name;
+        EXPECT_EQ(p.record.ClipPath, clipPath) << name;
+        EXPECT_EQ(p.record.LastDir, lastDir) << name;
+        EXPECT_EQ(Joined(p.recent), clipPath) << name;
     }
 }
 

@@ -92,19 +92,6 @@ TEST_F(RecentFileListTest, ReopeningInOtherCaseMovesToTheTop) {
     EXPECT_EQ(list.Paths(), Strings({"/V/C.AVI", "/v/d.avi", "/v/b.avi", "/v/a.avi"}));
 }
 
-TEST_F(RecentFileListTest, StoredCountIsClamped) {
-    const std::pair<uint32_t, int> rows[] = {{0, 2}, {1, 2}, {40, 16}, {6, 6}};
-    for (auto [stored, loaded] : rows) {
-        platform::FakeRegistry reg;
-        Put(reg, "DocumentCount", platform::REG_DWORD, &stored, 4);
-        RecentFileList l(reg);
-        l.LoadRecent();
-        EXPECT_EQ(l.MaxEntries(), loaded) << stored;
-        l.SaveRecent();
-        EXPECT_EQ(Stored(reg), std::to_string(loaded) + ":") << stored;
-    }
-}
-
 // Values past the count and values longer than a slot are passed over.
 TEST_F(RecentFileListTest, LoadRestoresTheStoredOrderAndSkipsBadValues) {
     const uint32_t count = 5;
@@ -121,16 +108,22 @@ TEST_F(RecentFileListTest, LoadRestoresTheStoredOrderAndSkipsBadValues) {
                                    "57617 &2 /v/older.avi", "0 ", "57665 E&xit"}));
 }
 
-TEST_F(RecentFileListTest, EmptyListTexts) {
-    const std::tuple<const char*, bool, bool, const char*> rows[] = {
-        {"nothing stored keeps the resource item", false, true, "57616 Most Recent..."},
-        {"stored but empty greys it", true, true, "57616~Most Recent..."},
-        {"menu without the item says (empty)", true, false, "57616~(empty)"},
+// A fresh start from what is stored: the count clamped to 2..16, and the
+// texts of an empty list.
+TEST_F(RecentFileListTest, StoredCountAndEmptyListTexts) {
+    // Name, DocumentCount (-1: none), whether the menu has "Most Recent...", entries, item.
+    const std::tuple<const char*, int64_t, bool, int, const char*> rows[] = {
+        {"zero", 0, true, 2, "57616~Most Recent..."},
+        {"one", 1, true, 2, "57616~Most Recent..."},
+        {"forty", 40, true, 16, "57616~Most Recent..."},
+        {"six", 6, true, 6, "57616~Most Recent..."},
+        {"nothing stored keeps the resource item", -1, true, 4, "57616 Most Recent..."},
+        {"menu without the item says (empty)", 4, false, 4, "57616~(empty)"},
     };
-    for (auto [name, stored, withItem, expected] : rows) {
+    for (auto [name, stored, withItem, loaded, item] : rows) {
         platform::FakeRegistry reg;
-        const uint32_t count = 4;
-        if (stored)
+        const auto count = static_cast<uint32_t>(stored);
+        if (stored >= 0)
             Put(reg, "DocumentCount", platform::REG_DWORD, &count, 4);
         FakeMenu m;
         if (!withItem)
@@ -138,7 +131,10 @@ TEST_F(RecentFileListTest, EmptyListTexts) {
         RecentFileList l(reg);
         l.AttachRecentMenu(&m);
         l.LoadRecent();
-        EXPECT_NE(std::find(m.items.begin(), m.items.end(), expected), m.items.end()) << name;
+        EXPECT_EQ(l.MaxEntries(), loaded) << name;
+        EXPECT_NE(std::find(m.items.begin(), m.items.end(), item), m.items.end()) << name;
+        l.SaveRecent();
+        EXPECT_EQ(Stored(reg), std::to_string(loaded) + ":") << name;
     }
 }
 
