@@ -50,14 +50,10 @@ TextBlock Compare(const QImage& shot, const QImage& plain) {
 // to the video) and its top left corner; null while the pattern's green bar
 // does not show in it.
 QImage Picture(const XServer& server, unsigned long window, QPoint* origin) {
-    int x = 0, y = 0, w = 0, h = 0;
-    const std::string geometry =
+    int x = 0, y = 0, h = 0;
+    const std::string at =
         RunIn(server.Display(), "xdotool getwindowgeometry --shell " + std::to_string(window));
-    if (std::sscanf(geometry.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h) !=
-            4 ||
-        w < kW || h < kH) {
-        return {};
-    }
+    std::sscanf(at.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%*d HEIGHT=%d", &x, &y, &h);
     *origin = QPoint(x, y + h - kH);
     const QImage picture = server.Screenshot().copy(origin->x(), origin->y(), kW, kH);
     const QColor bar(picture.pixel(kW / 2, 100));

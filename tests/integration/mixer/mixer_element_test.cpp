@@ -21,10 +21,6 @@
 namespace tavimo {
 namespace {
 
-SubtitleEntry Timed(int64_t start, int64_t end, const char* text, int16_t lines) {
-    return {.start = start, .end = end, .text = text, .lines = lines};
-}
-
 constexpr GstClockTime kMs = GST_MSECOND, kS = GST_SECOND, kNone = GST_CLOCK_TIME_NONE;
 
 class MixerElementTest : public testing::Test {
@@ -34,8 +30,8 @@ class MixerElementTest : public testing::Test {
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPixelSize(17);
         shared.SubtitleFont.Set(font);
-        track.Fill({Timed(1000, 2000, "First subtitle\nsecond line", 2),
-                    Timed(3000, 4000, "Later", 1),
+        track.Fill({{.start = 1000, .end = 2000, .text = "First subtitle\nsecond line", .lines = 2},
+                    {.start = 3000, .end = 4000, .text = "Later", .lines = 1},
                     {.text = "Frames", .lines = 1, .startFrame = 250, .endFrame = 275}});
     }
     void TearDown() override { gst_harness_teardown(harness); }
@@ -155,8 +151,9 @@ TEST_F(MixerElementTest, TrackAndFontReplacedWhileFramesFlow) {
     // The UI thread reloads subtitles, changes the font and moves the text
     // while 2000 frames stream through the element.
     auto reload = [&](int i) {
-        track.Fill({Timed(0, 40'000, i % 2 ? "Odd track" : "Even\ntrack", 1 + i % 2),
-                    Timed(40'000, 80'000, "Tail", 1)});
+        track.Fill(
+            {{.end = 40'000, .text = i % 2 ? "Odd" : "Even\ntrack", .lines = int16_t(1 + i % 2)},
+             {.start = 40'000, .end = 80'000, .text = "Tail", .lines = 1}});
     };
     reload(0);
     Start("video/x-raw,format=I420,width=320,height=240,framerate=25/1");
