@@ -9,11 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tavimo {
@@ -276,6 +278,32 @@ TEST_F(MixerTest, ALaterSizeBlendsOnlyTheSharedArea) {
                 << "outside the shared area, row " << y;
         }
     }
+}
+
+TEST_F(MixerTest, FontReplacedWhileFramesFlow) {
+    // Mended: the UI thread swaps the font while this thread draws; the mixer
+    // draws with a copy of its own.
+    Show("Swapping fonts", 1);
+    Frame frame = MakeFrame(VS::NV12, 160, 120);
+    Run(frame);
+    std::atomic<int> frames{0};
+    std::atomic<bool> done{false};
+    std::thread ui([&] {
+        for (int i = 0; i < 100; ++i) {
+            const QFont font(QStringLiteral("DejaVu Sans"), 8 + i % 9);
+            shared.SubtitleFont.Set(i % 3 == 2 ? std::nullopt : std::optional(font));
+            for (const int seen = frames.load(); frames.load() == seen;) {
+                std::this_thread::yield();
+            }
+        }
+        done = true;
+    });
+    for (int i = 0; !done.load(); ++i) {
+        mixer->Transform(frame.View(), At(1000 + i % 3000));
+        frames.fetch_add(1);
+    }
+    ui.join();
+    EXPECT_GT(mixer->Redraws(), 1u);
 }
 
 LogFontBytes Record(int32_t height, int32_t weight, const char* face) {
