@@ -224,7 +224,7 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
     std::string deep, oversized = kHead + kSection + kGoodB, many_keys = oversized;
     for (int level = 0; level < 150; ++level)
         deep += "\\Level";
-    for (int i = 0; many_keys.size() < (4u << 20); ++i)  // far past the key limit
+    for (int i = 0; many_keys.size() < (1u << 20); ++i)  // far past the key limit
         many_keys += "[HKEY_CURRENT_USER\\T" + std::to_string(i) + deep + "]\n";
     while (oversized.size() <= (17u << 20))  // past the size limit
         oversized += "\"Pad\"=hex:00,01,02,03,04,05,06,07\n";
