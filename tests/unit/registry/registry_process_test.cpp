@@ -36,8 +36,8 @@ bool Save(const std::string& file, const std::string& path, const std::string& n
 
 TEST(RegistryProcesses, SimultaneousSavesLoseNothing) {
     constexpr int kWriters = 3, kRounds = 60;
-    TempFolder folder;
-    const std::string file = folder.File("tavimo/registry.reg");
+    TestDir folder;
+    const std::string file = folder / "tavimo/registry.reg";
     int gate[2];
     ASSERT_EQ(::pipe(gate), 0);
     std::vector<pid_t> writers;
@@ -72,12 +72,12 @@ TEST(RegistryProcesses, SimultaneousSavesLoseNothing) {
 
 TEST(RegistryProcesses, WriterKilledMidSaveLeavesAWholeFile) {
     constexpr size_t kBlob = 128 * 1024;  // every byte of save n is n: a torn file cannot agree
-    TempFolder folder;
-    const std::string file = folder.File("registry.reg");
+    TestDir folder;
+    const std::string file = folder / "registry.reg";
     // Kill points spread over about two saves, however fast this build saves.
-    ASSERT_TRUE(Save(folder.File("timing.reg"), kTavimo, "Blob", std::vector<uint8_t>(kBlob)));
+    ASSERT_TRUE(Save(folder / "timing.reg", kTavimo, "Blob", std::vector<uint8_t>(kBlob)));
     const auto before = std::chrono::steady_clock::now();  // a save over an existing file
-    ASSERT_TRUE(Save(folder.File("timing.reg"), kTavimo, "Blob", std::vector<uint8_t>(kBlob)));
+    ASSERT_TRUE(Save(folder / "timing.reg", kTavimo, "Blob", std::vector<uint8_t>(kBlob)));
     const auto save = std::chrono::steady_clock::now() - before;
     const auto window_us =
         7000 + 3 * std::chrono::duration_cast<std::chrono::microseconds>(save).count();

@@ -21,9 +21,9 @@ using namespace testing;
 // Behaviour the file-backed store (parameter true) and the fake must share.
 class StoreSemantics : public ::testing::TestWithParam<bool> {
   protected:
-    TempFolder folder_;
-    std::unique_ptr<Registry> r_ = GetParam() ? OpenRegistryFile(folder_.File("registry.reg"))
-                                              : std::make_unique<FakeRegistry>();
+    TestDir folder_;
+    std::unique_ptr<Registry> r_ =
+        GetParam() ? OpenRegistryFile(folder_ / "registry.reg") : std::make_unique<FakeRegistry>();
 };
 
 TEST_P(StoreSemantics, OpenFailsForAbsentKeysAndCreateMakesEveryLevel) {
@@ -91,7 +91,7 @@ TEST_P(StoreSemantics, NamesIgnoreCaseKeepTheirFirstSpellingAndDeleteOnce) {
     EXPECT_EQ(r_->CloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(Get(*r_, kTavimo, "Resolution").result, ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Get(*r_, "software\\orvenic\\tavimo", "volume").data, Dword(2));
-    const std::string text = GetParam() ? ReadWhole(folder_.File("registry.reg")) : "";
+    const std::string text = GetParam() ? ReadWhole(folder_ / "registry.reg") : "";
     EXPECT_TRUE(!GetParam() || (text.find("Tavimo]\n\"Volume\"=dword:00000002\n") != text.npos &&
                                 text.find("VOLUME") == text.npos))
         << text;
@@ -142,8 +142,8 @@ TEST(RegistryFile, ValuesSurviveTheFile) {
     };
     for (const auto& [name, path, value, type, data, line] : rows) {
         SCOPED_TRACE(name);
-        TempFolder folder;
-        const std::string file = folder.File("tavimo/registry.reg");
+        TestDir folder;
+        const std::string file = folder / "tavimo/registry.reg";
         ASSERT_EQ(Put(*OpenRegistryFile(file), path, value, type, data), ERROR_SUCCESS);
         const Got got = Get(file, path, value);
         EXPECT_EQ(std::tie(got.result, got.type, got.data), std::tie(ERROR_SUCCESS, type, data));
@@ -154,8 +154,8 @@ TEST(RegistryFile, ValuesSurviveTheFile) {
 }
 
 TEST(RegistryFile, ChangesReachTheFileAtCloseOrAtTheStoresEnd) {
-    TempFolder folder;
-    const std::string file = folder.File("registry.reg");
+    TestDir folder;
+    const std::string file = folder / "registry.reg";
     RegKey key = nullptr;
     EXPECT_EQ(OpenRegistryFile(file)->OpenKey(kTavimo, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(std::filesystem::exists(file)) << "a failed open writes nothing";
@@ -173,8 +173,8 @@ TEST(RegistryFile, ChangesReachTheFileAtCloseOrAtTheStoresEnd) {
 }
 
 TEST(RegistryFile, UnwritableFolderFailsTheCloseAndKeepsTheChange) {
-    TempFolder folder;
-    const std::string blocker = folder.File("config");
+    TestDir folder;
+    const std::string blocker = folder / "config";
     WriteWhole(blocker, "a file where the folder should be");
     const std::string file = blocker + "/tavimo/registry.reg";
     auto registry = OpenRegistryFile(file);
@@ -265,8 +265,8 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
     };
     for (const auto& [name, text, damaged, absent] : rows) {
         SCOPED_TRACE(name);
-        TempFolder folder;
-        const std::string file = folder.File("registry.reg");
+        TestDir folder;
+        const std::string file = folder / "registry.reg";
         WriteWhole(file, text);
         EXPECT_EQ(ParseRegText(text).clean, !damaged);
         const auto expect_loaded = [&] {
@@ -289,8 +289,8 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
 }
 
 TEST(RegistryDamage, NonFilesInTheFilesPlace) {
-    TempFolder folder;
-    const std::string dir = folder.File("folder.reg"), fifo = folder.File("fifo.reg");
+    TestDir folder;
+    const std::string dir = folder / "folder.reg", fifo = folder / "fifo.reg";
     ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
     EXPECT_EQ(Get(dir, kTavimo, "B").result, ERROR_FILE_NOT_FOUND);
     SaveOneValue(dir, ERROR_ACCESS_DENIED);

@@ -1,32 +1,18 @@
-// Shared by the settings store's tests: a private folder per test, whole-file reads and writes,
-// value bytes, and one-call writes and reads through the store.
+// Shared by the settings store's tests: whole-file reads and writes, value bytes, and one-call
+// writes and reads through the store (a private folder per test is TestDir).
 #pragma once
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "../platform/test_dir.h"
 #include "platform/registry.h"
 
 namespace tavimo::platform::testing {
 
 constexpr const char* kTavimo = "Software\\Orvenic\\Tavimo";
-
-struct TempFolder {
-    std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() / "tavimo-reg-XXXXXX").string();
-        return ::mkdtemp(p.data()) ? p : std::string();
-    }();
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string File(const std::string& name) const { return path + "/" + name; }
-};
 
 inline std::string ReadWhole(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
