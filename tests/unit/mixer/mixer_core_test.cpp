@@ -256,6 +256,31 @@ TEST_F(MixerTest, TextIsRedrawnOnlyWhenItsInputsChange) {
     }
 }
 
+TEST_F(MixerTest, EveryLineIsCentredAndNotClipped) {
+    const struct {
+        const char* name;
+        int32_t width;
+        const char* text;
+    } cases[] = {{"lines of different widths", 640, "Hi\nA much longer second line of text"},
+                 {"wider than the picture", 120, "MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM\nMid"}};
+    for (const auto& c : cases) {
+        Show(c.text, 2);
+        const std::vector<uint8_t> levels = Levels(c.width, 240);
+        for (int32_t line = 0, top = 240 - 5 - 2 * kCy; line < 2; ++line) {
+            int32_t minX = c.width, maxX = -1;
+            for (int32_t i = (top + line * kCy) * c.width; i < (top + line * kCy + kCy) * c.width;
+                 ++i) {
+                minX = levels[size_t(i)] != 0 ? std::min(minX, i % c.width) : minX;
+                maxX = levels[size_t(i)] != 0 ? std::max(maxX, i % c.width) : maxX;
+            }
+            // Centred, or cut at both edges (up to the gap between two letters).
+            EXPECT_TRUE(maxX >= 0 &&
+                        (std::abs(minX + maxX - c.width) <= 5 || (minX < 4 && maxX > c.width - 5)))
+                << c.name << ", line " << line << ": " << minX << "-" << maxX;
+        }
+    }
+}
+
 TEST_F(MixerTest, ALaterSizeBlendsOnlyTheSharedArea) {
     // Mended: the bitmap keeps the first size; a frame of another size gets
     // the first picture's text where both overlap, and nothing elsewhere.
