@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gst/gst.h>
+#include <gst/video/video.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -311,6 +312,90 @@ TEST_F(EngineGstTest, AudioOnlyKeepsTheUnconnectedVideoRendererListed) {
     EXPECT_TRUE(listed);
     EXPECT_FLOAT_EQ(record.VideoAspect, 4.0f / 3.0f);
     EXPECT_NEAR(record.Duration, 20000000, 1000000);  // 2 s of sound
+}
+
+// The format the converter takes deep YUV to before its colour step, empty
+// when it converts in one step.
+std::string DepthStepFormat(GstElement* pipeline) {
+    GstElement* converter = gst_bin_get_by_name(GST_BIN(pipeline), "Color Space Converter");
+    if (!converter)
+        return "no converter";
+    std::string format;
+    if (GST_IS_BIN(converter)) {
+        GstIterator* it = gst_bin_iterate_elements(GST_BIN(converter));
+        GValue item = G_VALUE_INIT;
+        while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            GObject* element = G_OBJECT(g_value_get_object(&item));
+            if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "caps")) {
+                GstCaps* caps = nullptr;
+                g_object_get(element, "caps", &caps, nullptr);
+                const char* name =
+                    gst_structure_get_string(gst_caps_get_structure(caps, 0), "format");
+                format = name ? name : "?";
+                gst_caps_unref(caps);
+            }
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(it);
+    }
+    gst_object_unref(converter);
+    return format;
+}
+
+TEST_F(EngineGstTest, DeepColourLosesItsDepthBeforeItsColourStepAndThePictureStaysRight) {
+    struct Row {
+        const char* name;
+        const char* encoded;    // the raw format x264 encodes from
+        const char* depthStep;  // what the converter takes the depth to first
+    } rows[] = {
+        {"8-bit 4:2:0 converts in one step", "I420", ""},
+        {"10-bit 4:2:0 keeps its chroma layout", "I420_10LE", "I420"},
+        {"10-bit 4:2:2 keeps its chroma layout", "I422_10LE", "Y42B"},
+        {"10-bit 4:4:4 keeps full chroma", "Y444_10LE", "Y444"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string clip = Media((std::string(row.encoded) + ".mp4").c_str());
+        ASSERT_TRUE(
+            Launch(std::string("videotestsrc num-buffers=25 pattern=smpte ! video/x-raw,format=") +
+                   row.encoded +
+                   ",width=320,height=240,framerate=25/1 ! x264enc speed-preset=ultrafast ! "
+                   "h264parse ! mp4mux ! filesink location=" +
+                   clip));
+        ASSERT_TRUE(Open(clip));
+        EXPECT_EQ(DepthStepFormat(Pipeline()), row.depthStep);
+        GstSample* shown = nullptr;
+        Spin(2000, [&] {
+            g_object_get(SinkOf("Video Mixing Renderer 9"), "last-sample", &shown, nullptr);
+            return shown != nullptr;
+        });
+        ASSERT_NE(shown, nullptr);
+        GstCaps* rgb = gst_caps_from_string("video/x-raw,format=RGBx");
+        GstSample* converted = gst_video_convert_sample(shown, rgb, GST_SECOND, nullptr);
+        gst_caps_unref(rgb);
+        gst_sample_unref(shown);
+        ASSERT_NE(converted, nullptr);
+        GstVideoInfo info;
+        gst_video_info_from_caps(&info, gst_sample_get_caps(converted));
+        EXPECT_EQ(info.width, 320);
+        EXPECT_EQ(info.height, 240);
+        GstMapInfo map;
+        ASSERT_TRUE(gst_buffer_map(gst_sample_get_buffer(converted), &map, GST_MAP_READ));
+        // SMPTE bars: the first light grey, the second yellow.
+        auto pixel = [&](int x, int y) { return map.data + y * info.stride[0] + x * 4; };
+        const guint8* grey = pixel(320 / 14, 60);
+        const guint8* yellow = pixel(3 * 320 / 14, 60);
+        EXPECT_GT(grey[0], 150);
+        EXPECT_NEAR(grey[0], grey[1], 12);
+        EXPECT_NEAR(grey[0], grey[2], 12);
+        EXPECT_GT(yellow[0], 150);
+        EXPECT_GT(yellow[1], 150);
+        EXPECT_LT(yellow[2], 100);
+        gst_buffer_unmap(gst_sample_get_buffer(converted), &map);
+        gst_sample_unref(converted);
+        record.CloseClip();
+    }
 }
 
 TEST_F(EngineGstTest, EndOfClipRewindsAndKeepsRunning) {

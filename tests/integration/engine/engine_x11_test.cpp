@@ -1,6 +1,6 @@
 // The engine's picture on a real X server: the probed sink draws the clip into
 // the view's native surface, and nothing else appears on the screen. Starts
-// its own Xvfb on display :72 and ends it.
+// its own Xvfb on display :72 (or TAVIMO_XVFB_DISPLAY) and ends it.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "engine/media/gst_media.h"
@@ -108,15 +109,19 @@ TEST(EngineX11Test, ClipIsDrawnIntoTheView) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // TAVIMO_XVFB_DISPLAY moves the server off :72 when that one is taken.
+    const char* number = std::getenv("TAVIMO_XVFB_DISPLAY");
+    const std::string display = std::string(":") + (number ? number : "72");
+    const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
     pid_t xvfb = fork();
     if (xvfb == 0) {
-        execlp("Xvfb", "Xvfb", ":72", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
                static_cast<char*>(nullptr));
         _exit(127);
     }
-    setenv("DISPLAY", ":72", 1);
+    setenv("DISPLAY", display.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
-    for (int i = 0; i < 50 && !std::filesystem::exists("/tmp/.X11-unix/X72"); ++i)
+    for (int i = 0; i < 50 && !std::filesystem::exists(socket); ++i)
         usleep(100000);
     int rc;
     {
