@@ -853,6 +853,20 @@ class GstGraph : public IGraphBuilder,
     void ConnectSource(GstElement* element) {
         g_signal_connect(element, "pad-added", G_CALLBACK(&GstGraph::OnPadAdded), this);
         g_signal_connect(element, "no-more-pads", G_CALLBACK(&GstGraph::OnNoMorePads), this);
+        g_signal_connect(element, "deep-element-added", G_CALLBACK(&GstGraph::OnDecoderAdded),
+                         nullptr);
+    }
+
+    // Streaming thread. libav keeps each reference picture it decoded into a
+    // pipeline buffer, so that buffer is never writable when it leaves the
+    // decoder and GstVideoDecoder copies it whole into freshly allocated
+    // memory; decoding into libav's own memory and copying once into the
+    // negotiated pool costs the same copy without the page faults.
+    static void OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
+        GstElementFactory* factory = gst_element_get_factory(element);
+        const char* name = factory ? GST_OBJECT_NAME(factory) : "";
+        if (g_str_has_prefix(name, "avdec_") && HasProperty(element, "direct-rendering"))
+            g_object_set(element, "direct-rendering", FALSE, nullptr);
     }
 
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
