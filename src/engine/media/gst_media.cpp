@@ -125,8 +125,9 @@ bool StartsWithAsfHeader(const std::string& path) {
     return in.gcount() == sizeof head && std::memcmp(head, kGuid, sizeof head) == 0;
 }
 
-// 8-bit planar YUV by chroma subsampling (log2 of the horizontal and the
-// vertical factor).
+// 8-bit YUV by chroma subsampling (log2 of the horizontal and the vertical
+// factor). Full chroma goes to packed AYUV, which GStreamer turns into RGB on
+// a SIMD fast path; planar Y444 takes its general path.
 struct ShallowYuv {
     guint wSub, hSub;
     GstVideoFormat format;
@@ -134,7 +135,7 @@ struct ShallowYuv {
 constexpr ShallowYuv kShallowYuv[] = {
     {1, 1, GST_VIDEO_FORMAT_I420},
     {1, 0, GST_VIDEO_FORMAT_Y42B},
-    {0, 0, GST_VIDEO_FORMAT_Y444},
+    {0, 0, GST_VIDEO_FORMAT_AYUV},
 };
 
 // The 8-bit format with the chroma layout of a pad's deeper YUV format (10 or

@@ -352,7 +352,7 @@ TEST_F(EngineGstTest, DeepColourLosesItsDepthBeforeItsColourStepAndThePictureSta
         {"8-bit 4:2:0 converts in one step", "I420", ""},
         {"10-bit 4:2:0 keeps its chroma layout", "I420_10LE", "I420"},
         {"10-bit 4:2:2 keeps its chroma layout", "I422_10LE", "Y42B"},
-        {"10-bit 4:4:4 keeps full chroma", "Y444_10LE", "Y444"},
+        {"10-bit 4:4:4 keeps full chroma", "Y444_10LE", "AYUV"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
