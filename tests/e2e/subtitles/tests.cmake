@@ -1,8 +1,3 @@
-tavimo_test(NAME subtitles_e2e_test
+tavimo_e2e_test(NAME subtitles_e2e_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/subtitles_e2e_test.cpp
-    LIBS tavimo_ui tavimo_e2e_support
-    LABELS e2e)
-if(TARGET subtitles_e2e_test)
-    add_dependencies(subtitles_e2e_test tavimo demo_clip)
-    set_tests_properties(subtitles_e2e_test PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
-endif()
+    DEPENDS demo_clip)
