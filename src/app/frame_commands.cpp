@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include <QAction>
-#include <QMenu>
 #include <QSlider>
 #include <QToolBar>
 #include <QWindow>

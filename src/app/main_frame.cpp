@@ -191,7 +191,6 @@ void CMainFrame::createBands() {
     view_ = new CTavimoView(this);
     view_->SetRecord(&record_);
     setCentralWidget(view_);
-    connect(view_, &CTavimoView::wheelTurned, this, [](int) {});
 }
 
 void CMainFrame::LoadSettings() {

@@ -20,7 +20,6 @@ class UpdateUi {
         auto it = checks_.find(command);
         return it != checks_.end() && it->second;
     }
-    const std::map<int, bool>& All() const { return checks_; }
 
   private:
     std::map<int, bool> checks_;
