@@ -15,6 +15,7 @@
 #include "resources/resources.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
+#include "view/view_geometry.h"
 
 namespace tavimo {
 namespace {
@@ -44,7 +45,7 @@ void CMainFrame::OnToggleBand(int id) {
     int& field =
         id == ID_VIEW_TOOLBAR ? frameSettings_.ToolBarVisible : frameSettings_.SeekBarVisible;
     field = field == 0 ? 1 : 0;
-    (id == ID_VIEW_TOOLBAR ? toolbar_ : seekBand_)->setVisible(field != 0);
+    (id == ID_VIEW_TOOLBAR ? toolbar_ : seekBand_)->setVisible(field != 0 && !record_.FullScreen);
     ui_.SetCheck(id, field);
 }
 
@@ -75,7 +76,9 @@ void CMainFrame::OnPause(int) {
     view_->MouseMoved(QPoint(0, 0));
 }
 
-void CMainFrame::OnToggleFullScreen(int) {}
+void CMainFrame::OnToggleFullScreen(int) {
+    view_->ToggleFullScreen();
+}
 
 void CMainFrame::OnStop(int) {
     record_.StopClip();
@@ -93,17 +96,13 @@ void CMainFrame::OnStretch(int id) {
     }
     record_.SetAspectRatioNone();
     maintainAspect_ = false;
-    const int step = record_.StretchStep;
-    const int dx = id == ID_STRETCH_NARROWER ? -step : id == ID_STRETCH_WIDER ? step : 0;
-    const int d = static_cast<int>(std::trunc(step / static_cast<double>(record_.VideoAspect)));
-    const int dy = id == ID_STRETCH_LOWER ? -step : id == ID_STRETCH_TALLER ? step : 0;
+    const Step step =
+        StretchKeyStep(id, record_.StretchStep, record_.VideoAspect, record_.FullScreen);
     if (record_.FullScreen) {
-        view_->StretchVideo(dx, dy == 0 ? 0 : (dy < 0 ? -d : d));
+        view_->StretchVideo(step.dx, step.dy);
         return;
     }
-    QRect r = geometry();
-    r.adjust(-dx, -dy, dx, dy);
-    setGeometry(r);
+    setGeometry(geometry().adjusted(-step.dx, -step.dy, step.dx, step.dy));
 }
 
 void CMainFrame::OnDeleteFile(int) {

@@ -20,14 +20,12 @@ void CMainFrame::FitFrameToVideo() {
     view_->FitFrameToVideo();
 }
 
-void CMainFrame::SetSeekRange(int32_t, int64_t totalSeconds) {
-    sliders_->SeekBar()->SetTimes(sliders_->SeekBar()->CurrentSeconds(),
-                                  static_cast<int>(totalSeconds));
+void CMainFrame::SetSeekRange(int32_t high, int64_t totalSeconds) {
+    sliders_->SeekBar()->SetRange(high, static_cast<int>(totalSeconds));
 }
 
-void CMainFrame::SetSeekPosition(int32_t, int64_t currentSeconds) {
-    sliders_->SeekBar()->SetTimes(static_cast<int>(currentSeconds),
-                                  sliders_->SeekBar()->TotalSeconds());
+void CMainFrame::SetSeekPosition(int32_t position, int64_t currentSeconds) {
+    sliders_->SeekBar()->SetPosition(position, static_cast<int>(currentSeconds));
 }
 
 void CMainFrame::StartPositionTimer() {
@@ -44,6 +42,10 @@ void CMainFrame::RedrawView() {
 
 void CMainFrame::PostViewSize() {
     postToView(&CTavimoView::PlaceVideo);
+}
+
+void CMainFrame::ClearSavedFullScreenRect() {
+    view_->ClearSavedFullScreenRect();
 }
 
 void CMainFrame::AddRecent(const std::string& path) {

@@ -190,6 +190,11 @@ void CMainFrame::createBands() {
             [this](int position) { record_.SetVolume(position); });
     view_ = new CTavimoView(this);
     view_->SetRecord(&record_);
+    view_->UseFrameParts(sliders_, &modes_, [this](bool shown) {
+        menuBar()->setVisible(shown);
+        toolbar_->setVisible(shown && frameSettings_.ToolBarVisible != 0);
+        seekBand_->setVisible(shown && frameSettings_.SeekBarVisible != 0);
+    });
     setCentralWidget(view_);
 }
 
@@ -286,6 +291,9 @@ void CMainFrame::postToView(void (CTavimoView::*method)()) {
 // --- events ---
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (record_.FullScreen) {
+        view_->ToggleFullScreen();  // gives back the display mode and the screen saver
+    }
     SaveSettings(settings(), registry_, modes_);
     record_.CloseClip();
     event->accept();
@@ -300,6 +308,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || widget->window() != this) {
+        return false;
+    }
+    // A menu, a box or a dialog has the keyboard: its keys are its own.
+    if (QApplication::activePopupWidget() != nullptr ||
+        QApplication::activeModalWidget() != nullptr ||
+        qobject_cast<QMenuBar*>(widget) != nullptr) {
         return false;
     }
     auto* key = static_cast<QKeyEvent*>(event);

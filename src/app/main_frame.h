@@ -65,6 +65,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void StopPositionTimer() override;
     void RedrawView() override;
     void PostViewSize() override;
+    void ClearSavedFullScreenRect() override;
     void AddRecent(const std::string& path) override;
     void NextFile() override;
     void SetBusy(bool busy) override;

@@ -277,6 +277,8 @@ void PlayerRecord::ReleaseGraph() {
     pWC.reset();
     // The mixer that drew with it is gone with the graph.
     subtitles_.reset();
+    // No picture is left to show: the view turns black.
+    host_.RedrawView();
 }
 
 }  // namespace tavimo

@@ -1,57 +1,160 @@
 #include "view/sliders.h"
 
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 
+#include "engine/player_record.h"
 #include "resources/command_ids.h"
+#include "view/view_geometry.h"
 
 namespace tavimo {
+namespace {
+
+constexpr int64_t kUnitsPerSecond = 10000000;
+constexpr int kDialogHeight = 20;
+constexpr QSize kVolumeSize(66, 18);
+const QColor kFill(214, 165, 0);
+
+// The dialog: places its two bars by hand whenever its size changes.
+class SlidersDialog : public QWidget {
+  public:
+    SlidersDialog(QWidget* parent) : QWidget(parent) {
+        setAutoFillBackground(true);
+        setMinimumHeight(kDialogHeight);
+    }
+    QWidget* seek = nullptr;
+    QWidget* volume = nullptr;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        const SlidersLayout layout = LayOutSliders(width());
+        if (seek)
+            seek->setGeometry(0, 0, layout.seekWidth, height());
+        if (volume)
+            volume->move(layout.volumeX, layout.volumeY);
+    }
+};
+
+}  // namespace
 
 CSlider::CSlider(QWidget* parent) : QWidget(parent) {
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setMinimumHeight(18);
+    setMouseTracking(true);  // movement without a button keeps the full-screen bar up
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CSlider::SetTimes(int currentSeconds, int totalSeconds) {
-    if (currentSeconds == currentSeconds_ && totalSeconds == totalSeconds_) {
-        return;
-    }
-    currentSeconds_ = currentSeconds;
+void CSlider::Attach(PlayerRecord* record, std::function<void()> activity) {
+    record_ = record;
+    activity_ = std::move(activity);
+}
+
+void CSlider::SetRange(int32_t high, int totalSeconds) {
+    high_ = high;
     totalSeconds_ = totalSeconds;
     update();
 }
 
+void CSlider::SetPosition(int32_t position, int currentSeconds) {
+    position_ = position;
+    if (currentSeconds != currentSeconds_) {
+        currentSeconds_ = currentSeconds;
+        update();
+    }
+}
+
 void CSlider::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRect frame = rect().adjusted(0, 0, -1, -1);
-    painter.fillRect(frame, palette().base());
-    if (totalSeconds_ > 0) {
-        QRect fill = frame;
-        fill.setWidth(static_cast<int>(int64_t{frame.width()} * currentSeconds_ / totalSeconds_));
-        painter.fillRect(fill, palette().highlight());
-    }
-    painter.setPen(palette().mid().color());
-    painter.drawRect(frame);
+    painter.setPen(Qt::black);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));  // the thin border
+    const QRect client = ClientRect();
+    painter.translate(client.topLeft());
+    const int edge = SeekBarFillEdge(client.width(), totalSeconds_, currentSeconds_);
+    painter.fillRect(QRect(0, 0, edge, client.height()), kFill);
+    painter.fillRect(QRect(edge, 0, client.width() - edge, client.height()), palette().button());
+    const QString text = QString::fromStdString(SeekBarText(currentSeconds_, totalSeconds_));
+    const int textWidth = fontMetrics().horizontalAdvance(text);
+    painter.drawText(QRect(client.width() / 2 - textWidth / 2, 0, textWidth, client.height()),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+}
+
+void CSlider::mousePressEvent(QMouseEvent* event) {
+    SeekFromMouse(event->buttons(), event->modifiers(), static_cast<int>(event->position().x()));
+}
+
+void CSlider::mouseMoveEvent(QMouseEvent* event) {
+    SeekFromMouse(event->buttons(), event->modifiers(), static_cast<int>(event->position().x()));
+}
+
+// The press grabs the mouse for the bar until the button is released, so a
+// drag seeks on outside the bar.
+void CSlider::SeekFromMouse(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x) {
+    if (activity_)
+        activity_();
+    if (buttons != Qt::LeftButton || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier)))
+        return;
+    if (!record_ || !record_->HasSeeking())
+        return;
+    const std::optional<int64_t> target =
+        SeekTargetFromX(record_->Duration, ClientRect().width(), x - ClientRect().left());
+    if (!target)
+        return;
+    position_ = static_cast<int32_t>(*target >> 16);
+    record_->SeekTo(*target);
+    currentSeconds_ = static_cast<int>(*target / kUnitsPerSecond);
+    update();
 }
 
 CSliders::CSliders(QWidget* parent)
-    : QWidget(parent), seek_(new CSlider(this)), volume_(new QSlider(Qt::Horizontal, this)) {
+    : QWidget(parent),
+      dialog_(new SlidersDialog(this)),
+      slot_(new QHBoxLayout(this)),
+      seek_(new CSlider(dialog_)),
+      volume_(new QSlider(Qt::Horizontal, dialog_)) {
+    auto* dialog = static_cast<SlidersDialog*>(dialog_);
+    dialog->seek = seek_;
+    dialog->volume = volume_;
     volume_->setObjectName(QString("control%1").arg(IDC_VOLUME));
     volume_->setRange(0, 100);
-    volume_->setFixedWidth(80);
+    volume_->setFixedSize(kVolumeSize);
     volume_->setFocusPolicy(Qt::NoFocus);
     volume_->setToolTip("Volume");
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 1, 2, 1);
-    layout->addWidget(seek_, 1);
-    layout->addWidget(volume_);
+    slot_->setContentsMargins(0, 0, 0, 0);
+    slot_->addWidget(dialog_);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFixedHeight(kDialogHeight);
+    setMinimumWidth(140);
     connect(volume_, &QSlider::valueChanged, this, &CSliders::volumeMoved);
+    connect(volume_, &QSlider::sliderReleased, seek_, [this] { seek_->setFocus(); });
 }
 
 void CSliders::SetVolumePosition(int position) {
     const QSignalBlocker quiet(volume_);
     volume_->setValue(position);
+}
+
+void CSliders::Lend(QWidget* parent, const QRect& geometry) {
+    slot_->removeWidget(dialog_);
+    // A window of its own, so that it shows above the native picture surface.
+    dialog_->setAttribute(Qt::WA_NativeWindow);
+    dialog_->setParent(parent);
+    dialog_->setGeometry(geometry);
+    dialog_->show();
+    dialog_->raise();
+}
+
+void CSliders::TakeBack() {
+    if (dialog_->parentWidget() == this)
+        return;
+    dialog_->setParent(this);
+    slot_->addWidget(dialog_);
+    dialog_->show();
+}
+
+QWidget* CSliders::BorrowedBy() const {
+    return dialog_->parentWidget() == this ? nullptr : dialog_->parentWidget();
 }
 
 }  // namespace tavimo

@@ -1,29 +1,54 @@
-// The seek and volume bar band: the seek bar `CSlider` and the volume
-// trackbar (0..100).
+// The seek and volume bar band: a small dialog holding the seek bar `CSlider`
+// and the volume trackbar (0..100). The view borrows the dialog across the
+// top of the screen in full screen.
 #pragma once
+
+#include <cstdint>
+#include <functional>
 
 #include <QSlider>
 #include <QWidget>
 
+class QHBoxLayout;
+
 namespace tavimo {
 
-// The seek bar: position and duration of the clip in whole seconds.
+class PlayerRecord;
+
+// The seek bar: shows the position over a fill and seeks when clicked or
+// dragged with the left button.
 class CSlider : public QWidget {
     Q_OBJECT
   public:
     explicit CSlider(QWidget* parent = nullptr);
-    // Position and duration in seconds. UI thread.
-    void SetTimes(int currentSeconds, int totalSeconds);
+    // The record to seek in and what a mouse movement over the bar tells the
+    // view; not owned. UI thread.
+    void Attach(PlayerRecord* record, std::function<void()> activity);
+    // The range (steps of 2^16 x 100 ns) and the clip's whole seconds.
+    void SetRange(int32_t high, int totalSeconds);
+    // The position (same steps) and the whole seconds played; drawn again.
+    void SetPosition(int32_t position, int currentSeconds);
     int CurrentSeconds() const { return currentSeconds_; }
     int TotalSeconds() const { return totalSeconds_; }
-    QSize sizeHint() const override { return {200, 18}; }
+    int32_t Position() const { return position_; }
+    int32_t RangeHigh() const { return high_; }
+    // The area inside the border, in the bar's coordinates.
+    QRect ClientRect() const { return rect().adjusted(1, 1, -1, -1); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
+    void SeekFromMouse(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x);
+
+    PlayerRecord* record_ = nullptr;
+    std::function<void()> activity_;
     int currentSeconds_ = 0;
     int totalSeconds_ = 0;
+    int32_t position_ = 0;
+    int32_t high_ = 0;
 };
 
 class CSliders : public QWidget {
@@ -35,12 +60,22 @@ class CSliders : public QWidget {
     QSlider* VolumeBar() const { return volume_; }
     // Moves the volume trackbar without reporting it as the user's move.
     void SetVolumePosition(int position);
+    // The dialog with both bars; it lives in this band unless borrowed.
+    QWidget* Dialog() const { return dialog_; }
+    // Shows the dialog as a child of `parent` at `geometry`, above the
+    // parent's other children; BorrowedBy() then answers `parent`.
+    void Lend(QWidget* parent, const QRect& geometry);
+    // Takes the dialog back into the band.
+    void TakeBack();
+    QWidget* BorrowedBy() const;
 
   signals:
     // The user moved the volume trackbar to `position` (0..100). UI thread.
     void volumeMoved(int position);
 
   private:
+    QWidget* dialog_;
+    QHBoxLayout* slot_;
     CSlider* seek_;
     QSlider* volume_;
 };

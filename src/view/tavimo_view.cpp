@@ -1,19 +1,33 @@
 #include "view/tavimo_view.h"
 
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QWheelEvent>
 #include <cmath>
-#include <functional>
+#include <vector>
 
 #include "engine/player_record.h"
+#include "platform/display_modes.h"
+#include "platform/screen_saver.h"
 #include "subtitles/subtitle_loading.h"
+#include "view/sliders.h"
 
 namespace tavimo {
 namespace {
 
 constexpr int kPositionTimerMs = 100;
+constexpr int kHideTimerMs = 3000;
+// A maximised frame restored for a fit gets this long for the window
+// manager's answer before the fit is made anyway.
+constexpr int kRestoreWaitMs = 300;
 
 // The native window the video sink draws into. Qt never paints it; an expose
 // asks the sink to draw the current frame again.
@@ -50,6 +64,31 @@ CTavimoView::CTavimoView(QWidget* parent)
     setAutoFillBackground(false);
     setMinimumSize(1, 1);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+}
+
+// The record may be gone already: only what full screen changed outside the
+// program is given back.
+CTavimoView::~CTavimoView() {
+    if (!full_.on)
+        return;
+    if (saver_)
+        saver_->Put(full_.saver);
+    if (full_.modeSwitched && modes_)
+        modes_->Restore();
+}
+
+void CTavimoView::UseFrameParts(CSliders* sliders, platform::DisplayModes* modes,
+                                std::function<void(bool)> showBands) {
+    sliders_ = sliders;
+    modes_ = modes;
+    showBands_ = std::move(showBands);
+    if (sliders_)
+        sliders_->SeekBar()->Attach(record_, [this] { barActivity_ = true; });
+}
+
+void CTavimoView::UseScreenSaver(std::unique_ptr<platform::ScreenSaver> saver) {
+    saver_ = std::move(saver);
 }
 
 uintptr_t CTavimoView::NativeSurface() {
@@ -57,12 +96,17 @@ uintptr_t CTavimoView::NativeSurface() {
 }
 
 void CTavimoView::PlaceSurface(const RECT& rect) {
-    if (rect.IsEmpty()) {
+    // A graph without a picture (an audio-only clip) leaves the view black.
+    long width = 0, height = 0;
+    if (rect.IsEmpty() || !record_ || !record_->pWC ||
+        FAILED(record_->pWC->GetNativeVideoSize(&width, &height))) {
         surface_->hide();
         return;
     }
     surface_->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
     surface_->show();
+    if (sliders_ && sliders_->BorrowedBy() == this)
+        sliders_->Dialog()->raise();
 }
 
 void CTavimoView::PlaceVideo() {
@@ -75,16 +119,47 @@ void CTavimoView::PlaceVideo() {
 void CTavimoView::FitFrameToVideo() {
     if (!record_ || !record_->pWC)
         return;
+    QWidget* frame = window();
+    if (record_->FullScreen) {
+        // The display changed under full screen: cover the screen as it is now.
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            frame->setGeometry(screen->geometry());
+        return;
+    }
     long width = 0, height = 0;
     if (FAILED(record_->pWC->GetNativeVideoSize(&width, &height)))
         return;
-    QWidget* frame = window();
     const QSize extra = frame->size() - size();
-    if (frame->isMaximized() || frame->isMinimized())
-        frame->showNormal();
     const double ratio = devicePixelRatioF();
-    frame->resize(int(std::lround(width / ratio)) + extra.width(),
-                  int(std::lround(height / ratio)) + extra.height());
+    const QSize target(int(std::lround(width / ratio)) + extra.width(),
+                       int(std::lround(height / ratio)) + extra.height());
+    if (!frame->isMaximized() && !frame->isMinimized()) {
+        pendingFit_ = QSize();
+        frame->resize(target);
+        return;
+    }
+    // The window manager answers the restore later, with the old normal
+    // size: the fit waits for that answer (or a short while without one).
+    pendingFit_ = target;
+    frame->installEventFilter(this);
+    frame->showNormal();
+    QTimer::singleShot(kRestoreWaitMs, this, [this] {
+        if (pendingFit_.isValid() && !window()->isMaximized())
+            window()->resize(pendingFit_);
+    });
+    QTimer::singleShot(kRestoreWaitMs * 4, this, [this] { pendingFit_ = QSize(); });
+}
+
+bool CTavimoView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window() && event->type() == QEvent::Resize && pendingFit_.isValid()) {
+        QWidget* frame = window();
+        if (!frame->isMaximized() && frame->size() != pendingFit_)
+            QTimer::singleShot(0, this, [this] {
+                if (pendingFit_.isValid() && !window()->isMaximized())
+                    window()->resize(pendingFit_);
+            });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CTavimoView::ResetVideoSize() {
@@ -103,7 +178,14 @@ void CTavimoView::StretchVideo(int dx, int dy) {
     dest = RECT{dest.left - dx, dest.top - dy, dest.right + dx, dest.bottom + dy};
     if (dest.Width() > 0 && dest.Height() > 0)
         record_->pWC->SetVideoPosition(nullptr, &dest);
-    update();  // the uncovered part of the view turns black
+    PaintBorders();
+}
+
+// The picture surface covers the destination rectangle; Qt paints the rest of
+// the view black.
+void CTavimoView::PaintBorders() {
+    if (record_ && record_->pWC)
+        update();
 }
 
 void CTavimoView::StartPositionTimer() {
@@ -120,43 +202,174 @@ void CTavimoView::RepaintVideo() {
 }
 
 void CTavimoView::paintEvent(QPaintEvent* event) {
+    // Without a graph nothing may show through: a sink that keeps its
+    // window's contents would otherwise leave the last frame.
+    if (!record_ || !record_->pWC)
+        surface_->hide();
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
 }
 
 void CTavimoView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    PlaceVideo();
+    if (record_ && record_->FullScreen && !full_.zoom.IsEmpty() && record_->pWC) {
+        // The zoom of the last full-screen period, once the view covers the screen.
+        record_->pWC->SetVideoPosition(nullptr, &full_.zoom);
+        if (size() == full_.screen.size())
+            full_.zoom = RECT{};
+        PaintBorders();
+    } else {
+        PlaceVideo();
+    }
+    if (sliders_ && sliders_->BorrowedBy() == this)
+        sliders_->Dialog()->setGeometry(0, 0, width(), sliders_->Dialog()->height());
 }
 
 void CTavimoView::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != positionTimer_.timerId()) {
+    if (event->timerId() == positionTimer_.timerId()) {
+        if (!record_)
+            return;
+        record_->PollPosition();
+        // A picture whose size came after the surface was placed shows now.
+        RECT dest;
+        if (!surface_->isVisible() && record_->pWC &&
+            SUCCEEDED(record_->pWC->GetVideoPosition(nullptr, &dest)))
+            PlaceSurface(dest);
+    } else if (event->timerId() == hideTimer_.timerId()) {
+        HideTick();
+    } else {
         QWidget::timerEvent(event);
+    }
+}
+
+// Bar and cursor go 3 to 6 seconds after the last movement: a tick after
+// movement only clears the mark.
+void CTavimoView::HideTick() {
+    if (barActivity_) {
+        barActivity_ = false;
         return;
     }
-    if (record_)
-        record_->PollPosition();
+    hideTimer_.stop();
+    if (record_ && record_->FullScreen)
+        HideBarAndCursor();
+}
+
+void CTavimoView::ShowBar() {
+    if (sliders_ && sliders_->BorrowedBy() != this) {
+        const int height = sliders_->Dialog()->minimumHeight();
+        sliders_->Lend(this, QRect(0, 0, width(), height));
+    }
+    unsetCursor();
+    PaintBorders();
+}
+
+void CTavimoView::HideBarAndCursor() {
+    if (sliders_)
+        sliders_->TakeBack();
+    setCursor(Qt::BlankCursor);
+    PaintBorders();
+}
+
+void CTavimoView::MouseMoved(QPoint point, bool leftButton) {
+    if (!record_ || !record_->pWC)
+        return;
+    const QPoint screen = mapToGlobal(point);
+    if (screen == lastMousePos_)
+        return;  // a repeat, not a movement
+    if (record_->FullScreen) {
+        if (sliders_ && sliders_->BorrowedBy() == this)
+            barActivity_ = true;
+        else
+            ShowBar();
+        hideTimer_.start(kHideTimerMs, this);
+    }
+    if (leftButton)
+        DragSubtitles(point.y());
+    lastMousePos_ = screen;
 }
 
 void CTavimoView::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
-    if (!(event->buttons() & Qt::LeftButton) || !record_ || !record_->pWC)
-        return;
+    MouseMoved(event->position().toPoint(), (event->buttons() & Qt::LeftButton) != 0);
+}
+
+// The text follows the cursor: its bottom edge sits under it.
+void CTavimoView::DragSubtitles(int y) {
     RECT source, dest;
     record_->pWC->GetVideoPosition(&source, &dest);
     VMR9AspectRatioMode mode = VMR9ARMode_None;
     record_->pWC->GetAspectRatioMode(&mode);
     const DragGeometry geometry{source.Width(), source.Height(), dest.top,
                                 dest.Width(),   dest.Height(),   mode == VMR9ARMode_LetterBox};
-    const int y = static_cast<int>(event->position().y());
     record_->Mixer.SubtitleOffset =
         SubtitleOffsetForDrag(geometry, y, record_->Mixer.SubtitleOffset);
     record_->RefreshPausedPicture();
 }
 
+void CTavimoView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        ResetVideoSize();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CTavimoView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        ToggleFullScreen();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+// One action per notch, whatever the delta: in a window the frame grows or
+// shrinks about its centre, in full screen the picture.
 void CTavimoView::wheelEvent(QWheelEvent* event) {
-    emit wheelTurned(event->angleDelta().y());
     event->accept();
+    if (!record_ || !record_->pWC)
+        return;
+    const int notch = wheel_.Feed(event->angleDelta().y());
+    if (notch == 0)
+        return;
+    const Step step = WheelStep(record_->StretchStep, record_->VideoAspect, notch > 0);
+    if (record_->FullScreen)
+        StretchVideo(step.dx, step.dy);
+    else
+        ResizeFrameBy(step);
+}
+
+void CTavimoView::ResizeFrameBy(Step step) {
+    QWidget* frame = window();
+    frame->setGeometry(frame->geometry().adjusted(-step.dx, -step.dy, step.dx, step.dy));
+}
+
+void CTavimoView::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    // The keyboard's menu key opens the menu at the middle of the view.
+    ShowContextMenu(event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(rect().center())
+                                                                   : event->globalPos());
+}
+
+// The same popups as the main menu, so that marks and states match; a choice
+// reaches the frame's command table through the popups' own actions.
+void CTavimoView::ShowContextMenu(QPoint globalPos) {
+    auto* frame = qobject_cast<QMainWindow*>(window());
+    if (!frame)
+        return;
+    QMenu menu(this);
+    for (QAction* top : frame->menuBar()->actions()) {
+        if (top->text().isEmpty() || !top->menu())
+            break;
+        menu.addMenu(top->menu());
+    }
+    hideTimer_.stop();  // the full-screen bar and cursor stay while the menu is up
+    std::vector<ScreenRect> screens;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        screens.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+    }
+    globalPos.setX(ClampToNearestScreen(globalPos.x(), globalPos.y(), screens));
+    menu.exec(globalPos);
 }
 
 }  // namespace tavimo

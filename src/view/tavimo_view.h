@@ -1,28 +1,50 @@
-// The video view: the frame's client area. Black while no picture is shown;
-// the video sink draws into a native child surface placed inside it.
+// The video view: the frame's client area. Black wherever the picture is not;
+// the video sink draws into a native child surface placed on the picture's
+// destination rectangle. Turns mouse input into size, full-screen and
+// subtitle-position actions, and owns the position and hide timers.
 #pragma once
+
+#include <functional>
+#include <memory>
 
 #include <QBasicTimer>
 #include <QWidget>
 
 #include "engine/media/media.h"
+#include "view/full_screen.h"
+#include "view/view_geometry.h"
 
 namespace tavimo {
 
 class PlayerRecord;
+class CSliders;
+
+namespace platform {
+class DisplayModes;
+class ScreenSaver;
+}  // namespace platform
 
 class CTavimoView : public QWidget, public VideoWindow {
     Q_OBJECT
   public:
     explicit CTavimoView(QWidget* parent = nullptr);
+    ~CTavimoView() override;
 
     // The record whose graph draws here; not owned, outlives the view. UI thread.
     void SetRecord(PlayerRecord* record) { record_ = record; }
+    // The frame's parts full screen works with: the seek-bar dialog the view
+    // borrows, the display modes, and how the frame shows or hides its menu
+    // and bands. Not owned; they outlive the view. UI thread.
+    void UseFrameParts(CSliders* sliders, platform::DisplayModes* modes,
+                       std::function<void(bool shown)> showBands);
+    // The screen saver held off in full screen; X11's unless given. UI thread.
+    void UseScreenSaver(std::unique_ptr<platform::ScreenSaver> saver);
 
     // Places the picture on the whole view (after a resize or a mode change).
     void PlaceVideo();
     // Resizes the main window so the view shows the video at its native size
-    // (one video pixel per device pixel); a maximised window is restored first.
+    // (one video pixel per device pixel); a maximised window is restored
+    // first and the fit happens once the restore has arrived.
     void FitFrameToVideo();
     // "A": in full screen the picture fills the screen again, in a window
     // the frame fits the video.
@@ -30,14 +52,26 @@ class CTavimoView : public QWidget, public VideoWindow {
     // The picture's rectangle grows by dx and dy on each side (negative
     // shrinks); a result without area is refused. Logical pixels.
     void StretchVideo(int dx, int dy);
-    // The frame's stand-in for a mouse movement over the view at `point`
-    // with no button down (shows the full-screen bar, restarts its timer).
-    void MouseMoved(QPoint /*point*/) {}
+    // The view outside the picture is painted black again.
+    void PaintBorders();
+    // Enters or leaves full screen; nothing without a picture or while
+    // full screen is blocked.
+    void ToggleFullScreen();
+    bool IsFullScreen() const;
+    // Forgets the zoom of the last full-screen period (a new clip).
+    void ClearSavedFullScreenRect();
+    // A mouse movement over the view at `point` (client coordinates): in
+    // full screen the seek bar shows across the top and the cursor comes
+    // back; with the left button held the subtitles follow the cursor.
+    void MouseMoved(QPoint point, bool leftButton = false);
+    // The context menu: the main menu's five popups, at `globalPos`.
+    void ShowContextMenu(QPoint globalPos);
 
     // PositionTimer: every 100 ms the record polls the position. UI thread.
     void StartPositionTimer();
     void StopPositionTimer();
     bool PositionTimerActive() const { return positionTimer_.isActive(); }
+    bool HideTimerActive() const { return hideTimer_.isActive(); }
 
     // The picture surface, for tests.
     QWidget* Surface() const { return surface_; }
@@ -47,25 +81,41 @@ class CTavimoView : public QWidget, public VideoWindow {
     void PlaceSurface(const RECT& rect) override;
     double DevicePixelRatio() override { return devicePixelRatioF(); }
 
-  signals:
-    // Mouse wheel over the view (angle in eighths of a degree). UI thread.
-    void wheelTurned(int angleDelta);
-
   protected:
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    // A move with the left button held sets SubtitleOffset: the text follows
-    // the cursor.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void RepaintVideo();
+    void HideTick();
+    void DragSubtitles(int y);
+    void ResizeFrameBy(Step step);
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    void ShowBar();
+    void HideBarAndCursor();
 
     PlayerRecord* record_ = nullptr;
     QWidget* surface_;
     QBasicTimer positionTimer_;
+    QBasicTimer hideTimer_;
+    QPoint lastMousePos_{0, 0};  // screen coordinates
+    bool barActivity_ = false;
+    WheelNotches wheel_;
+    // A fit waiting for the frame to leave its maximised state.
+    QSize pendingFit_;
+    FullScreenState full_;
+    CSliders* sliders_ = nullptr;
+    platform::DisplayModes* modes_ = nullptr;
+    std::function<void(bool)> showBands_;
+    std::unique_ptr<platform::ScreenSaver> saver_;
 };
 
 }  // namespace tavimo
