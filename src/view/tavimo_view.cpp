@@ -1,7 +1,7 @@
 #include "view/tavimo_view.h"
 
 #include <QContextMenuEvent>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -30,7 +30,8 @@ constexpr int kHideTimerMs = 3000;
 constexpr int kRestoreWaitMs = 300;
 
 // The native window the video sink draws into. Qt never paints it; an expose
-// asks the sink to draw the current frame again.
+// asks the sink to draw the current frame again. The X server gives the
+// pointer's events to this window: they are handed on to the view as its own.
 class VideoSurface : public QWidget {
   public:
     VideoSurface(QWidget* parent, std::function<void()> repaint)
@@ -40,13 +41,46 @@ class VideoSurface : public QWidget {
         setAttribute(Qt::WA_PaintOnScreen);
         setAttribute(Qt::WA_NoSystemBackground);
         setAttribute(Qt::WA_OpaquePaintEvent);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setMouseTracking(true);
         hide();
     }
     QPaintEngine* paintEngine() const override { return nullptr; }
 
   protected:
     void paintEvent(QPaintEvent*) override { repaint_(); }
+    bool event(QEvent* event) override {
+        QWidget* view = parentWidget();
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove: {
+                auto* e = static_cast<QMouseEvent*>(event);
+                QMouseEvent mapped(e->type(), mapToParent(e->position()), e->scenePosition(),
+                                   e->globalPosition(), e->button(), e->buttons(), e->modifiers(),
+                                   e->pointingDevice());
+                QCoreApplication::sendEvent(view, &mapped);
+                return true;
+            }
+            case QEvent::Wheel: {
+                auto* e = static_cast<QWheelEvent*>(event);
+                QWheelEvent mapped(mapToParent(e->position()), e->globalPosition(), e->pixelDelta(),
+                                   e->angleDelta(), e->buttons(), e->modifiers(), e->phase(),
+                                   e->inverted(), e->source(), e->pointingDevice());
+                QCoreApplication::sendEvent(view, &mapped);
+                return true;
+            }
+            case QEvent::ContextMenu: {
+                auto* e = static_cast<QContextMenuEvent*>(event);
+                QContextMenuEvent mapped(e->reason(), mapToParent(e->pos()), e->globalPos(),
+                                         e->modifiers());
+                QCoreApplication::sendEvent(view, &mapped);
+                return true;
+            }
+            default:
+                return QWidget::event(event);
+        }
+    }
 
   private:
     std::function<void()> repaint_;
@@ -306,20 +340,28 @@ void CTavimoView::DragSubtitles(int y) {
     record_->RefreshPausedPicture();
 }
 
+// Double clicks are told from the presses themselves: Qt does not make
+// them for the picture's native window.
 void CTavimoView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::MiddleButton) {
         ResetVideoSize();
         return;
     }
-    QWidget::mousePressEvent(event);
-}
-
-void CTavimoView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint at = event->globalPosition().toPoint();
+    if (lastPress_.isValid() && lastPress_.elapsed() < QApplication::doubleClickInterval() &&
+        (at - lastPressPos_).manhattanLength() <= QApplication::startDragDistance()) {
+        lastPress_.invalidate();
         ToggleFullScreen();
         return;
     }
-    QWidget::mouseDoubleClickEvent(event);
+    lastPress_.start();
+    lastPressPos_ = at;
+}
+
+void CTavimoView::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();  // the presses decide
 }
 
 // One action per notch, whatever the delta: in a window the frame grows or

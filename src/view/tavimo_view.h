@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include "engine/media/media.h"
@@ -109,6 +110,8 @@ class CTavimoView : public QWidget, public VideoWindow {
     QPoint lastMousePos_{0, 0};  // screen coordinates
     bool barActivity_ = false;
     WheelNotches wheel_;
+    QElapsedTimer lastPress_;  // the last left press, for double clicks
+    QPoint lastPressPos_;
     // A fit waiting for the frame to leave its maximised state.
     QSize pendingFit_;
     FullScreenState full_;
