@@ -37,7 +37,7 @@ void CMainFrame::StopPositionTimer() {
 }
 
 void CMainFrame::RedrawView() {
-    view_->repaint();
+    view_->Redraw();
 }
 
 void CMainFrame::PostViewSize() {

@@ -45,6 +45,7 @@ void CTavimoView::EnterFullScreen() {
     QWidget* frame = window();
     record_->FullScreen = true;
     full_.on = true;
+    pendingFit_ = QSize();
     if (!saver_)
         saver_ = platform::MakeScreenSaver();
     full_.saver = saver_->Get();
@@ -69,8 +70,8 @@ void CTavimoView::EnterFullScreen() {
     // A window manager that knows full-screen windows takes them over its
     // panels; without one the geometry alone covers the screen.
     frame->setWindowState((frame->windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
-    frame->setGeometry(full_.screen);
     frame->show();
+    frame->setGeometry(full_.screen);
     if (full_.saved.IsEmpty()) {
         full_.zoom = RECT{};
         QMetaObject::invokeMethod(this, &CTavimoView::ResetVideoSize, Qt::QueuedConnection);

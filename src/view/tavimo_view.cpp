@@ -1,7 +1,7 @@
 #include "view/tavimo_view.h"
 
-#include <QContextMenuEvent>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -178,18 +178,19 @@ void CTavimoView::FitFrameToVideo() {
     frame->installEventFilter(this);
     frame->showNormal();
     QTimer::singleShot(kRestoreWaitMs, this, [this] {
-        if (pendingFit_.isValid() && !window()->isMaximized())
+        if (pendingFit_.isValid() && !window()->isMaximized() && !IsFullScreen())
             window()->resize(pendingFit_);
     });
     QTimer::singleShot(kRestoreWaitMs * 4, this, [this] { pendingFit_ = QSize(); });
 }
 
 bool CTavimoView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window() && event->type() == QEvent::Resize && pendingFit_.isValid()) {
+    if (watched == window() && event->type() == QEvent::Resize && pendingFit_.isValid() &&
+        !IsFullScreen()) {
         QWidget* frame = window();
         if (!frame->isMaximized() && frame->size() != pendingFit_)
             QTimer::singleShot(0, this, [this] {
-                if (pendingFit_.isValid() && !window()->isMaximized())
+                if (pendingFit_.isValid() && !window()->isMaximized() && !IsFullScreen())
                     window()->resize(pendingFit_);
             });
     }
@@ -235,11 +236,15 @@ void CTavimoView::RepaintVideo() {
         record_->pWC->RepaintVideo();
 }
 
-void CTavimoView::paintEvent(QPaintEvent* event) {
-    // Without a graph nothing may show through: a sink that keeps its
-    // window's contents would otherwise leave the last frame.
+// Without a graph nothing may show through: a sink that keeps its window's
+// contents would otherwise leave the last frame there.
+void CTavimoView::Redraw() {
     if (!record_ || !record_->pWC)
         surface_->hide();
+    repaint();
+}
+
+void CTavimoView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
 }

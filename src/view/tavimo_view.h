@@ -53,6 +53,8 @@ class CTavimoView : public QWidget, public VideoWindow {
     // The picture's rectangle grows by dx and dy on each side (negative
     // shrinks); a result without area is refused. Logical pixels.
     void StretchVideo(int dx, int dy);
+    // The whole view is painted again at once; without a graph it is all black.
+    void Redraw();
     // The view outside the picture is painted black again.
     void PaintBorders();
     // Enters or leaves full screen; nothing without a picture or while

@@ -1,5 +1,7 @@
-// The view places the picture, fits the frame to the video and runs the
-// position timer; driven by the player record on the scripted framework.
+// The view places the picture, fits the frame to the video, runs the position
+// timer, seeks from the seek bar and goes full screen; driven by the player
+// record on the scripted framework, with fakes of the display and the screen
+// saver.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,18 +13,33 @@
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "platform/fake_dialogs.h"
+#include "platform/fake_display_modes.h"
+#include "platform/fake_screen_saver.h"
+#include "view/sliders.h"
 #include "view/tavimo_view.h"
 
 namespace tavimo {
 namespace {
 
-// A main window with a tool bar around the view, playing a clip of the given size.
+// A main window with a tool bar and the seek band around the view, playing a
+// clip of the given size.
 class Frame : public QMainWindow, public PlayerHost {
   public:
     Frame(long width, long height, int keepWindowSize = 0) {
-        addToolBar("band")->addAction("x");
+        QToolBar* band = addToolBar("band");
+        band->addAction("x");
+        QToolBar* seek = addToolBar("seek");
+        seek->addWidget(sliders);
         setCentralWidget(view);
         view->SetRecord(&record);
+        view->UseFrameParts(sliders, &modes, [this, band, seek](bool shown) {
+            band->setVisible(shown);
+            seek->setVisible(shown);
+            saverLog.push_back(shown ? "bands shown" : "bands hidden");
+        });
+        auto fake = std::make_unique<platform::FakeScreenSaver>(&saverLog);
+        saver = fake.get();
+        view->UseScreenSaver(std::move(fake));
         record.UseMediaFramework(&media);
         resize(400, 300);
         show();
@@ -44,14 +61,27 @@ class Frame : public QMainWindow, public PlayerHost {
     void StartPositionTimer() override { view->StartPositionTimer(); }
     void StopPositionTimer() override { view->StopPositionTimer(); }
     void SetSeekPosition(int32_t, int64_t seconds) override { currentSeconds = seconds; }
+    void ClearSavedFullScreenRect() override { view->ClearSavedFullScreenRect(); }
+    void RedrawView() override { view->Redraw(); }
+    void PostViewSize() override {
+        QMetaObject::invokeMethod(view, &CTavimoView::PlaceVideo, Qt::QueuedConnection);
+    }
 
     platform::ScriptedDialogs dialogs;
     FakeMediaFramework media;
     PlayerRecord record{*this};
+    CSliders* sliders = new CSliders(this);
     CTavimoView* view = new CTavimoView(this);
+    platform::FakeDisplayModes modes{{{1280, 720, 24, 60}, {640, 480, 24, 60}}};
+    std::vector<std::string> saverLog;
+    platform::FakeScreenSaver* saver = nullptr;
     QSize before;
     int64_t currentSeconds = -1;
 };
+
+QRect PictureOf(const Frame& frame) {
+    return frame.view->Surface()->isVisible() ? frame.view->Surface()->geometry() : QRect();
+}
 
 TEST(TavimoViewTest, FitsTheFrameToTheNativeSizeUnlessKept) {
     Frame vga(640, 480), kept(640, 480, 1);
@@ -86,6 +116,102 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     frame.resize(600, 400);
     QTest::qWait(30);
     EXPECT_NE(surface->geometry(), frame.view->rect());  // no graph: left alone
+}
+
+// Full screen covers the screen in the chosen mode, holds the screen saver
+// off and hides the bands; leaving gives all of it back, maximised state and
+// zoom included.
+TEST(TavimoViewTest, FullScreenAndBack) {
+    Frame frame(320, 240);
+    frame.showMaximized();
+    QTest::qWait(30);
+    const QRect screen = frame.screen()->geometry();
+    frame.record.ResolutionIndex = 2;
+    frame.view->ToggleFullScreen();
+    QTest::qWait(30);
+    EXPECT_TRUE(frame.record.FullScreen);
+    EXPECT_EQ(frame.geometry(), screen) << "the fake mode leaves the screen as it was";
+    EXPECT_TRUE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(frame.modes.calls, std::vector<std::string>{"SwitchTo(2)"});
+    EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size())) << "the picture fills it";
+    frame.view->StretchVideo(-100, -50);  // the wheel zooms out
+    frame.record.ResolutionIndex = 0;     // "Default" chosen meanwhile
+    frame.view->ToggleFullScreen();
+    QTest::qWait(30);
+    EXPECT_FALSE(frame.record.FullScreen);
+    EXPECT_EQ(frame.modes.calls, (std::vector<std::string>{"SwitchTo(2)", "Restore()"}));
+    EXPECT_TRUE(frame.isMaximized());
+    EXPECT_FALSE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(frame.saverLog, (std::vector<std::string>{"Get", "SwitchOff", "bands hidden",
+                                                        "bands shown", "Put 600"}));
+    EXPECT_EQ(frame.saver->current.timeout, 600);
+    EXPECT_TRUE(frame.saver->current.dpmsEnabled);
+
+    frame.view->ToggleFullScreen();  // in the current mode, with the last zoom
+    QTest::qWait(30);
+    EXPECT_EQ(frame.geometry(), screen);
+    EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size()).adjusted(100, 50, -100, -50));
+    frame.view->ToggleFullScreen();
+    frame.record.CloseClip();
+    frame.view->ToggleFullScreen();
+    EXPECT_FALSE(frame.record.FullScreen) << "no clip: no full screen";
+    frame.record.OpenClip();
+    frame.view->ToggleFullScreen();
+    QTest::qWait(30);
+    EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size())) << "a new clip fills again";
+    frame.view->ToggleFullScreen();
+}
+
+// In full screen a movement shows the seek bar across the top; a repeat at
+// the same point is no movement, and the context menu's timer stop is shared.
+TEST(TavimoViewTest, MovementShowsTheBarInFullScreen) {
+    Frame frame(320, 240);
+    frame.view->MouseMoved(QPoint(5, 5));
+    EXPECT_EQ(frame.sliders->BorrowedBy(), nullptr) << "in a window the bar stays in its band";
+    EXPECT_FALSE(frame.view->HideTimerActive());
+    frame.view->ToggleFullScreen();
+    QTest::qWait(30);
+    frame.view->MouseMoved(QPoint(30, 40));
+    EXPECT_EQ(frame.sliders->BorrowedBy(), frame.view);
+    EXPECT_EQ(frame.sliders->Dialog()->geometry(), QRect(0, 0, frame.view->width(), 20));
+    EXPECT_TRUE(frame.view->HideTimerActive());
+    frame.view->ToggleFullScreen();
+    EXPECT_EQ(frame.sliders->BorrowedBy(), nullptr) << "leaving takes the bar back";
+}
+
+// A click at three quarters of the bar seeks there; Shift or no clip does not.
+TEST(TavimoViewTest, SeekBarClickSeeks) {
+    Frame frame(320, 240);
+    CSlider* bar = frame.sliders->SeekBar();
+    const QRect client = bar->ClientRect();
+    const QPoint threeQuarters(client.left() + client.width() * 3 / 4, 5);
+    frame.media.log.clear();
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::ShiftModifier, threeQuarters);
+    EXPECT_TRUE(frame.media.LogOf("SetPositions").empty()) << "Shift held";
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, threeQuarters);
+    ASSERT_EQ(frame.media.LogOf("SetPositions").size(), 1u);
+    EXPECT_NEAR(bar->CurrentSeconds(), 45, 1) << "three quarters of 60 s";
+    frame.record.CloseClip();
+    frame.media.log.clear();
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, threeQuarters);
+    EXPECT_TRUE(frame.media.LogOf("SetPositions").empty());
+}
+
+// No picture, nothing shows through: after closing, and for an audio-only
+// clip opened after a video clip.
+TEST(TavimoViewTest, ViewIsBlackWithoutAPicture) {
+    Frame frame(320, 240);
+    ASSERT_TRUE(frame.view->Surface()->isVisible());
+    frame.record.CloseClip();
+    EXPECT_FALSE(frame.view->Surface()->isVisible()) << "closed";
+    frame.record.OpenClip();
+    QTest::qWait(30);
+    ASSERT_TRUE(frame.view->Surface()->isVisible());
+    frame.media.script.hasVideo = false;
+    frame.record.OpenClip();
+    QTest::qWait(30);
+    EXPECT_EQ(frame.record.ClipState, ClipState::Running);
+    EXPECT_FALSE(frame.view->Surface()->isVisible()) << "audio only";
 }
 
 }  // namespace

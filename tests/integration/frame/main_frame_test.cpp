@@ -7,16 +7,20 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTest>
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
 
 #include "app/main_frame.h"
+#include "engine/media/fake_media.h"
 #include "platform/fake_dialogs.h"
 #include "platform/fake_display_modes.h"
 #include "platform/fake_registry.h"
+#include "platform/fake_screen_saver.h"
 #include "resources/resources.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
@@ -192,6 +196,56 @@ TEST_F(MainFrameTest, DroppedFilesGoToClipOrSubtitles) {
     f.DropFiles({QUrl::fromLocalFile(longName), QUrl::fromLocalFile("/tmp/second.srt")});
     EXPECT_EQ(f.Record().ClipPath, longName.toStdString());
     EXPECT_NE(f.Record().SubtitlePath, "/tmp/second.srt");
+}
+
+// While a menu or a modal box has the keyboard no key of the table reaches
+// the frame's commands.
+TEST_F(MainFrameTest, NoAcceleratorWhileAMenuOrABoxHasTheKeyboard) {
+    CMainFrame& f = Start();
+    QSignalSpy issued(&f, &CMainFrame::commandIssued);
+    QMenu* view = f.menuBar()->actions().at(3)->menu();
+    QMessageBox box(QMessageBox::Information, "Tavimo", "text", QMessageBox::Ok, &f);
+    const std::pair<const char*, std::function<void()>> holders[] = {
+        {"View menu", [&] { view->popup(f.mapToGlobal(QPoint(10, 10))); }},
+        {"modal box", [&] { box.open(); }},
+    };
+    for (const auto& [name, open] : holders) {
+        open();
+        QCoreApplication::processEvents();
+        for (const res::Accelerator& a : res::AcceleratorTable()) {
+            Press(f.View(), a.key, a.modifiers);
+        }
+        EXPECT_TRUE(issued.isEmpty()) << name << ": " << issued.size() << " commands";
+        view->hide();
+        box.hide();
+        QCoreApplication::processEvents();
+    }
+    Press(f.View(), Qt::Key_C);
+    EXPECT_EQ(issued.size(), 1) << "closed again: the keys work";
+}
+
+// Closing in full screen leaves it first: the display mode and the screen
+// saver come back.
+TEST_F(MainFrameTest, ClosingInFullScreenGivesTheScreenBack) {
+    CMainFrame& f = Start();
+    FakeMediaFramework media;
+    std::vector<std::string> saverLog;
+    f.View()->UseScreenSaver(std::make_unique<platform::FakeScreenSaver>(&saverLog));
+    f.Record().UseMediaFramework(&media);
+    f.Record().ClipPath = "/clips/a.mp4";
+    f.Record().OpenClip();
+    f.OnCommand(ID_RESOLUTION_DEFAULT + 1);
+    f.OnCommand(ID_FULLSCREEN);
+    QTest::qWait(20);
+    ASSERT_TRUE(f.Record().FullScreen);
+    EXPECT_FALSE(f.menuBar()->isVisible());
+    EXPECT_FALSE(f.SeekBand()->isVisible());
+    f.OnCommand(ID_VIEW_TOOLBAR);  // a band toggled in full screen stays hidden there
+    EXPECT_FALSE(f.ToolBar()->isVisible());
+    f.close();
+    EXPECT_FALSE(f.Record().FullScreen);
+    EXPECT_EQ(modes.calls, (std::vector<std::string>{"SwitchTo(1)", "Restore()"}));
+    EXPECT_EQ(saverLog, (std::vector<std::string>{"Get", "SwitchOff", "Put 600"}));
 }
 
 // Escape with nothing open closes the player, and the close saves.
