@@ -3,3 +3,8 @@ tavimo_test(NAME platform_display_modes_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/display_modes_test.cpp
     LIBS tavimo_ui
     LABELS integration)
+# The screen saver and DPMS on an Xvfb server (display :72).
+tavimo_test(NAME platform_screen_saver_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/screen_saver_test.cpp
+    LIBS tavimo_ui
+    LABELS integration)

@@ -1,0 +1,88 @@
+// The screen saver and DPMS against a real X server: Xvfb on display :72,
+// started here when nothing answers there yet.
+
+#include "platform/screen_saver.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+// After gtest: Xlib's macros clash with its names.
+#include <X11/Xlib.h>
+#include <X11/extensions/dpms.h>
+
+extern char** environ;
+
+namespace tavimo::platform {
+namespace {
+
+constexpr char kDisplay[] = ":72";
+
+class ScreenSaverX : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        const char* argv[] = {"Xvfb", kDisplay, "-nolisten", "tcp", "-noreset", nullptr};
+        if (!(dpy_ = XOpenDisplay(kDisplay)) &&
+            ::posix_spawnp(&xvfb_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ))
+            return;
+        for (int i = 0; i < 100 && !dpy_; ++i, ::usleep(50000))
+            dpy_ = XOpenDisplay(kDisplay);
+    }
+    static void TearDownTestSuite() {
+        if (dpy_)
+            XCloseDisplay(dpy_);
+        if (xvfb_ > 0)
+            ::kill(xvfb_, SIGTERM), ::waitpid(xvfb_, nullptr, 0);
+    }
+    void SetUp() override {
+        if (!dpy_)
+            GTEST_SKIP() << "no X server on " << kDisplay << " and Xvfb did not start";
+        ::setenv("DISPLAY", kDisplay, 1);
+    }
+    // As another client (the desktop's settings) sees it.
+    static int Timeout() {
+        int timeout, interval, blanking, exposures;
+        XGetScreenSaver(dpy_, &timeout, &interval, &blanking, &exposures);
+        return timeout;
+    }
+    static bool DpmsOn() {
+        CARD16 level = 0;
+        BOOL on = False;
+        DPMSInfo(dpy_, &level, &on);
+        return on;
+    }
+    static inline Display* dpy_ = nullptr;
+    static inline pid_t xvfb_ = 0;
+};
+
+// Whatever the settings were, switching off and putting back leaves them as
+// they were: an active saver comes back, one that was off stays off.
+TEST_F(ScreenSaverX, HeldOffAndGivenBackExactly) {
+    struct Row {
+        const char* name;
+        int timeout;
+        bool dpms;
+    } rows[] = {{"saver and power saving on", 300, true}, {"both already off", 0, false}};
+    for (const Row& row : rows) {
+        XSetScreenSaver(dpy_, row.timeout, 60, PreferBlanking, AllowExposures);
+        row.dpms ? DPMSEnable(dpy_) : DPMSDisable(dpy_);
+        XSync(dpy_, False);
+        auto saver = MakeScreenSaver();
+        const ScreenSaverSettings saved = saver->Get();
+        ASSERT_TRUE(saved.known) << row.name;
+        saver->SwitchOff();
+        EXPECT_EQ(Timeout(), 0) << row.name;
+        EXPECT_FALSE(DpmsOn()) << row.name;
+        saver->Put(saved);
+        EXPECT_EQ(Timeout(), row.timeout) << row.name;
+        // Xvfb has no power saving to switch: DPMS stays off there.
+        EXPECT_EQ(DpmsOn(), row.dpms && DPMSCapable(dpy_)) << row.name;
+        EXPECT_EQ(saver->Get(), saved) << row.name;
+    }
+}
+
+}  // namespace
+}  // namespace tavimo::platform
