@@ -15,8 +15,13 @@
 #include <string>
 #include <thread>
 
+#include "platform/registry.h"
 #include "resources/resources.h"
 #include "x_session.h"
+
+// After the rest: Xlib's macros clash with their names.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 namespace tavimo::e2e {
 namespace {
@@ -165,6 +170,74 @@ TEST(ViewE2e, SeekBarFullScreenAndMouse) {
             if (!IsBlack(shot.pixel(x, y)) && lit++ == 0)
                 first = QPoint(x, y);
     EXPECT_EQ(lit, 0) << "the view is black; lit at " << first.x() << ", " << first.y();
+}
+
+// The screen's size and the screen saver's timeout as another client sees them.
+struct ScreenState {
+    int width = 0, height = 0, saverTimeout = -1;
+    bool operator==(const ScreenState&) const = default;
+};
+ScreenState Screen(Display* dpy) {
+    ScreenState s;
+    Window root;
+    int x, y, interval, blanking, exposures;
+    unsigned w, h, border, depth;
+    XGetGeometry(dpy, DefaultRootWindow(dpy), &root, &x, &y, &w, &h, &border, &depth);
+    XGetScreenSaver(dpy, &s.saverTimeout, &interval, &blanking, &exposures);
+    s.width = static_cast<int>(w);
+    s.height = static_cast<int>(h);
+    return s;
+}
+
+// With a display mode chosen, full screen switches Xvfb's RandR output to it
+// and covers the new screen; leaving, and closing the player while in full
+// screen, put the mode and the screen saver back.
+TEST(ViewE2e, FullScreenInAChosenDisplayMode) {
+    Fixture f;
+    ASSERT_TRUE(f.server.Running());
+    Display* dpy = XOpenDisplay(f.server.Display().c_str());
+    ASSERT_NE(dpy, nullptr);
+    XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy, DefaultRootWindow(dpy));
+    std::string name = "800x600-test";
+    XRRModeInfo info{};
+    info.width = 800, info.height = 600, info.dotClock = 40000000;
+    info.hTotal = 1056, info.vTotal = 628;  // 60.3 Hz
+    info.name = name.data(), info.nameLength = static_cast<unsigned>(name.size());
+    XRRAddOutputMode(dpy, res->outputs[0], XRRCreateMode(dpy, DefaultRootWindow(dpy), &info));
+    XRRFreeScreenResources(res);
+    XSetScreenSaver(dpy, 300, 60, PreferBlanking, AllowExposures);
+    XSync(dpy, False);
+    const ScreenState original = Screen(dpy);
+    ASSERT_EQ(original, (ScreenState{1024, 768, 300}));
+    {
+        auto registry = platform::OpenRegistryFile(f.user.ConfigHome() + "/tavimo/registry.reg");
+        platform::RegKey key = nullptr;
+        ASSERT_EQ(registry->CreateKey("Software\\Orvenic\\Tavimo", &key), platform::ERROR_SUCCESS);
+        const std::string mode = "800x600x24 60Hz";
+        registry->SetValue(key, "Resolution", platform::REG_SZ,
+                           reinterpret_cast<const uint8_t*>(mode.c_str()), mode.size() + 1);
+        registry->CloseKey(key);
+    }
+    ASSERT_TRUE(f.Start());
+    const QRect window = f.Geometry();
+
+    f.player->Key("f");
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(Screen(dpy), (ScreenState{800, 600, 0}));
+    EXPECT_EQ(f.Geometry(), QRect(0, 0, 800, 600)) << "the screen after the switch";
+    f.player->Key("f");
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(Screen(dpy), original);
+    EXPECT_EQ(f.Geometry(), window);
+
+    f.player->Key("f");
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_EQ(Screen(dpy).width, 800);
+    // A second instance asks this one to close: it leaves full screen first.
+    Player second(f.server, f.user.ConfigHome(), f.user.RuntimeDir(), {"/nonexistent.mp4"});
+    EXPECT_EQ(f.player->WaitForExit(10s), 0);
+    EXPECT_EQ(Screen(dpy), original);
+    XCloseDisplay(dpy);
 }
 
 // xdotool's names for the keys of the accelerator table.
