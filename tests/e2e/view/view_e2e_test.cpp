@@ -7,6 +7,9 @@
 #include <QColor>
 #include <QTemporaryDir>
 
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -238,6 +241,57 @@ TEST(ViewE2e, FullScreenInAChosenDisplayMode) {
     EXPECT_EQ(f.player->WaitForExit(10s), 0);
     EXPECT_EQ(Screen(dpy), original);
     XCloseDisplay(dpy);
+}
+
+// Under a window manager (openbox): full screen covers the screen and gives
+// a maximised frame back maximised; fitting a maximised frame to the video
+// ends with the view at the video's size, and the window manager's late
+// restore does not undo it.
+TEST(ViewE2e, UnderAWindowManager) {
+    Fixture f;
+    ASSERT_TRUE(f.server.Running());
+    const std::string wm = f.Run("sh -c 'openbox >/dev/null 2>&1 & echo $!'");
+    if (wm.empty() || f.Run("command -v openbox").empty())
+        GTEST_SKIP() << "no openbox";
+    const pid_t wmPid = std::stoi(wm);
+    std::this_thread::sleep_for(1000ms);
+    ASSERT_TRUE(f.Start());
+    const QSize fitted = f.Geometry().size();
+    f.Mouse("mousemove --window " + std::to_string(f.window) + " 100 200 click 4");
+    std::this_thread::sleep_for(500ms);
+    ASSERT_EQ(f.Geometry().size(), fitted + QSize(20, 10)) << "normal size other than the fit";
+
+    Display* dpy = XOpenDisplay(f.server.Display().c_str());
+    ASSERT_NE(dpy, nullptr);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = f.window;
+    e.xclient.message_type = XInternAtom(dpy, "_NET_WM_STATE", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 1;  // add
+    e.xclient.data.l[1] =
+        static_cast<long>(XInternAtom(dpy, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+    e.xclient.data.l[2] =
+        static_cast<long>(XInternAtom(dpy, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+    e.xclient.data.l[3] = 1;
+    XSendEvent(dpy, DefaultRootWindow(dpy), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XCloseDisplay(dpy);
+    std::this_thread::sleep_for(1000ms);
+    const QRect maximised = f.Geometry();
+    ASSERT_GT(maximised.width(), 1000);
+
+    f.player->Key("f");
+    std::this_thread::sleep_for(1000ms);
+    EXPECT_EQ(f.Geometry(), QRect(0, 0, 1024, 768));
+    f.player->Key("f");
+    std::this_thread::sleep_for(1000ms);
+    EXPECT_EQ(f.Geometry(), maximised) << "maximised again";
+
+    f.player->Key("a");
+    std::this_thread::sleep_for(2000ms);
+    EXPECT_EQ(f.Geometry().size(), fitted) << "the view at the video's size";
+    ::kill(wmPid, SIGTERM);
 }
 
 // xdotool's names for the keys of the accelerator table.
