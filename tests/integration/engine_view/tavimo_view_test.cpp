@@ -9,12 +9,12 @@
 #include <QTest>
 #include <QToolBar>
 
-#include "engine/media/fake_media.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
-#include "platform/fake_dialogs.h"
-#include "platform/fake_display_modes.h"
-#include "platform/fake_screen_saver.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_display_modes.h"
+#include "support/fake_media.h"
+#include "support/fake_screen_saver.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
