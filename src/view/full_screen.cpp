@@ -18,6 +18,11 @@ namespace {
 
 constexpr Qt::WindowFlags kFullScreenFlags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 
+Qt::WindowFlags FlagsOf(QWidget* frame) {
+    QWindow* window = frame->windowHandle();
+    return window ? window->flags() : frame->windowFlags();
+}
+
 void SetFlags(QWidget* frame, Qt::WindowFlags flags) {
     if (QWindow* window = frame->windowHandle()) {
         window->setFlags(flags);  // the native window stays, and the picture with it
@@ -32,12 +37,14 @@ bool CTavimoView::IsFullScreen() const {
     return record_ && record_->FullScreen;
 }
 
+// Leaving is always possible: a clip that failed to open while in full screen
+// blocks only the next entering.
 void CTavimoView::ToggleFullScreen() {
-    if (!record_ || record_->FullScreenBlocked || !record_->pWC)
+    if (!record_)
         return;
     if (record_->FullScreen)
         LeaveFullScreen();
-    else
+    else if (!record_->FullScreenBlocked && record_->pWC)
         EnterFullScreen();
 }
 
@@ -52,7 +59,7 @@ void CTavimoView::EnterFullScreen() {
     saver_->SwitchOff();
     full_.maximized = frame->isMaximized();
     full_.placement = full_.maximized ? frame->normalGeometry() : frame->geometry();
-    full_.flags = frame->windowFlags();
+    full_.flags = FlagsOf(frame);
     SetFlags(frame, full_.flags | kFullScreenFlags);
     if (showBands_)
         showBands_(false);
@@ -65,7 +72,8 @@ void CTavimoView::EnterFullScreen() {
         modes_->EnumMode(record_->ResolutionIndex, &mode) &&
         modes_->SwitchTo(record_->ResolutionIndex)) {
         full_.modeSwitched = true;
-        full_.screen.setSize(QSize(mode.width, mode.height) / primary->devicePixelRatio());
+        const qreal ratio = primary ? primary->devicePixelRatio() : 1.0;
+        full_.screen.setSize(QSize(mode.width, mode.height) / ratio);
     }
     // A window manager that knows full-screen windows takes them over its
     // panels; without one the geometry alone covers the screen.
