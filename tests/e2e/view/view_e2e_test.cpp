@@ -151,7 +151,8 @@ TEST(ViewE2e, SeekBarFullScreenAndMouse) {
     std::ofstream(bad) << "not a clip";
     f.player->Key("ctrl+o");
     Wait(1000ms);
-    f.Run("xdotool type --delay 20 '" + bad + "' key Return");
+    f.Run("xdotool type --delay 20 '" + bad + "'");
+    f.Run("xdotool key Return");
     Wait(2000ms);
     f.Run("xdotool key Return");  // the error box
     Wait(800ms);
