@@ -11,6 +11,7 @@
 
 #include "app/desktop_wiring.h"
 #include "app/main_frame.h"
+#include "engine/media/audio_output.h"
 #include "engine/media/gst_media.h"
 #include "platform/display_modes.h"
 #include "platform/instance_channel.h"
@@ -47,6 +48,7 @@ bool DisplayReachable() {
 
 int RunPlayer(int argc, char** argv, const std::string& path) {
     RaisePriority();
+    QuietAudioLibraries();  // before any thread reads the environment
     gst_init(nullptr, nullptr);
     PreferXcb();
     if (!DisplayReachable()) {
