@@ -7,12 +7,12 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "resources/command_ids.h"
@@ -47,7 +47,9 @@ bool IsUrl(const QString& path) {
 }
 
 int64_t NowMs() {
-    return QDateTime::currentMSecsSinceEpoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace
@@ -236,9 +238,11 @@ QString Mpris::TrackId() const {
     if (now.clipPath.empty()) {
         return kNoTrack;
     }
-    // A clip other than the one last seen gets the next number.
-    const int track = now.clipPath == last_.clipPath ? track_ : track_ + 1;
-    return QString("/org/mpris/MediaPlayer2/tavimo/track/%1").arg(track);
+    if (now.clipPath != trackPath_) {
+        ++track_;
+        trackPath_ = now.clipPath;
+    }
+    return QString("/org/mpris/MediaPlayer2/tavimo/track/%1").arg(track_);
 }
 
 QVariantMap Mpris::Metadata() const {
@@ -288,13 +292,7 @@ void Mpris::Sync() {
         changed.insert("PlaybackStatus", PlaybackText(now.playback));
     }
     if (newClip || now.duration != last_.duration) {
-        if (newClip && !now.clipPath.empty()) {
-            ++track_;
-        }
-        const MprisSnapshot before = last_;
-        last_.clipPath = now.clipPath;  // the track id follows the new clip
         changed.insert("Metadata", Metadata());
-        last_.clipPath = before.clipPath;
     }
     if (now.volume != last_.volume) {
         changed.insert("Volume", now.volume / 100.0);

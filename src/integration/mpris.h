@@ -69,7 +69,8 @@ class Mpris : public QObject {
     // --- for the interfaces ---
     MprisPort& Port() { return port_; }
     const MprisSnapshot& Last() const { return last_; }
-    // The object path naming the current clip (NoTrack without one).
+    // The object path naming the current clip (NoTrack without one); a clip
+    // other than the last one named gets the next number.
     QString TrackId() const;
     QVariantMap Metadata() const;
     // Queues `id` for the command table once the bus call has been answered
@@ -85,9 +86,10 @@ class Mpris : public QObject {
     MprisPlayerAdaptor* player_ = nullptr;
     QString busName_;
     QDBusServiceWatcher* watcher_ = nullptr;
-    MprisSnapshot last_;
-    int64_t lastClock_ = 0;  // ms, when `last_` was taken
-    int track_ = 0;          // counts clips, for the track ids
+    MprisSnapshot last_;     // what the bus was last told
+    int64_t lastClock_ = 0;  // ms (monotonic), when `last_` was taken
+    mutable int track_ = 0;  // counts the clips seen, for the track ids
+    mutable std::string trackPath_;
     bool started_ = false;
 };
 
