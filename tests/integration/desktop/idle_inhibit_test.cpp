@@ -1,5 +1,6 @@
 // The idle hold against a stand-in org.freedesktop.ScreenSaver on a private
-// session bus: each hold is one Inhibit, each release gives that cookie back.
+// session bus: holders are counted apart, and a hold released or ended before
+// its cookie came is still given back.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -17,16 +18,6 @@ namespace {
 using platform::IdleInhibit;
 using testing::ScreenSaverStandIn;
 
-// Runs the event loop until `done` or two seconds have passed.
-bool Eventually(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 2000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return done();
-}
-
 // Runs the event loop for `ms` milliseconds.
 void Spin(int ms) {
     QElapsedTimer clock;
@@ -43,31 +34,15 @@ TEST(IdleInhibit, HoldsAndReleasesThroughTheService) {
         int inhibits, unInhibits, outstanding;
     };
     const Case cases[] = {
-        {"one hold", [](auto& a, auto&) { a->Hold(); }, 1, 0, 1},
         {"hold twice is one hold", [](auto& a, auto&) { a->Hold(), a->Hold(); }, 1, 0, 1},
-        {"hold then release",
-         [](auto& a, auto&) {
-             a->Hold();
-             Spin(300);  // the cookie comes
-             a->Release();
-         },
-         1, 1, 0},
-        {"release without hold sends nothing", [](auto& a, auto&) { a->Release(); }, 0, 0, 0},
         {"two holders: releasing one keeps the other",
          [](auto& a, auto& b) {
              a->Hold();
              b->Hold();
-             Spin(300);
+             Spin(300);  // the cookies come
              a->Release();
          },
          2, 1, 1},
-        {"ending the program while held gives the hold back",
-         [](auto& a, auto&) {
-             a->Hold();
-             Spin(300);
-             a.reset();
-         },
-         1, 1, 0},
         {"released before the cookie came: given back when it comes",
          [](auto& a, auto&) {
              a->Hold();
@@ -89,10 +64,7 @@ TEST(IdleInhibit, HoldsAndReleasesThroughTheService) {
         auto a = std::make_unique<IdleInhibit>("Playing video");
         auto b = std::make_unique<IdleInhibit>("Full screen");
         c.steps(a, b);
-        Eventually([&] {
-            return service.Inhibits() == c.inhibits && service.UnInhibits() == c.unInhibits;
-        });
-        Spin(200);  // nothing more comes
+        Spin(500);  // every answer has come
         EXPECT_EQ(service.Inhibits(), c.inhibits);
         EXPECT_EQ(service.UnInhibits(), c.unInhibits);
         EXPECT_EQ(service.Outstanding(), c.outstanding);
