@@ -209,6 +209,37 @@ TEST_F(DesktopE2eTest, SecondInstanceTakesItsOwnNameAndSoundAloneDoesNotHoldTheS
     EXPECT_TRUE(first.Running());
 }
 
+// No session bus (and, on a machine without sound, no audio output): the
+// player plays, and the terminal shows at most the one line about the sound,
+// also when a second clip opens.
+TEST_F(DesktopE2eTest, WithoutABusItSaysNothing) {
+    QTemporaryDir logs;
+    const QString log = logs.filePath("stderr.txt");
+    const std::string address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
+    const int saved = dup(2);
+    const int file = open(log.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(file, 2);
+    Player player(*server, user.ConfigHome(), user.RuntimeDir(),
+                  {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
+    dup2(saved, 2);
+    close(file);
+    close(saved);
+    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    ASSERT_TRUE(player.WaitForWindow(15s).has_value());
+    std::this_thread::sleep_for(2s);
+    player.Key("Escape Return");  // stop, and open the clip again: a new sound output
+    std::this_thread::sleep_for(2s);
+    EXPECT_TRUE(player.Running());
+    player.Key("Escape Escape");
+    EXPECT_EQ(player.WaitForExit(10s), 0);
+    QFile text(log);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    QStringList lines = QString::fromUtf8(text.readAll()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_LE(lines.removeAll("tavimo: no audio output; playing without sound"), 1);
+    EXPECT_TRUE(lines.isEmpty()) << lines.join('\n').toStdString();
+}
+
 }  // namespace
 }  // namespace tavimo::e2e
 
