@@ -1,6 +1,7 @@
 #include "app/desktop_wiring.h"
 
 #include <QApplication>
+#include <QUrl>
 
 #include "app/main_frame.h"
 #include "view/sliders.h"
@@ -97,6 +98,10 @@ void DesktopWiring::SeekBy(int64_t offset) {
     }
     record.SeekBy(offset);
     record.PollPosition();
+}
+
+void DesktopWiring::Open(const QString& uri) {
+    frame_.DropFiles({QUrl(uri)});
 }
 
 void DesktopWiring::Raise() {

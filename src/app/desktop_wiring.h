@@ -26,6 +26,7 @@ class DesktopWiring : public QObject, public MprisPort {
     void SeekTo(int64_t position) override;
     void SeekBy(int64_t offset) override;
     void Raise() override;
+    void Open(const QString& uri) override;
 
   private:
     // Brings the hold and the bus up to date with the player.

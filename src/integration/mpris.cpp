@@ -178,6 +178,11 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
         mpris_->Port().SeekTo(target);
         mpris_->AnnounceSeek(target);
     }
+    void OpenUri(const QString& uri) {
+        // Answered first: opening may show a box.
+        QMetaObject::invokeMethod(
+            mpris_, [mpris = mpris_, uri] { mpris->Port().Open(uri); }, Qt::QueuedConnection);
+    }
 
   signals:
     void Seeked(qlonglong Position);

@@ -42,6 +42,8 @@ class MprisPort {
     virtual void SeekBy(int64_t offset) = 0;
     // Brings the main window to the front.
     virtual void Raise() = 0;
+    // Opens `uri` as a file dropped on the window would be opened.
+    virtual void Open(const QString& uri) = 0;
 };
 
 // The org.mpris.MediaPlayer2 object at /org/mpris/MediaPlayer2 with its

@@ -185,7 +185,7 @@ TEST_F(DesktopE2eTest, MprisDrivesThePlayerAndTheScreenStaysAwakeWhilePlaying) {
 }
 
 // With "Allow Multiple Instances" a second player takes the instance name;
-// its sound-only clip keeps no screen awake.
+// its sound-only clip keeps no screen awake, a video opened over the bus does.
 TEST_F(DesktopE2eTest, SecondInstanceTakesItsOwnNameAndSoundAloneDoesNotHoldTheScreen) {
     ScreenSaverStandIn screenSaver;
     user.StoreDword(kSettingsKey, "AllowMultipleInstances", 1);
@@ -205,8 +205,12 @@ TEST_F(DesktopE2eTest, SecondInstanceTakesItsOwnNameAndSoundAloneDoesNotHoldTheS
     EXPECT_TRUE(Eventually(
         [&] { return Property(instance, kPlayer, "PlaybackStatus").toString() == "Playing"; }));
     Eventually([] { return false; }, 1000);
-    EXPECT_EQ(screenSaver.Inhibits(), 0);
-    EXPECT_TRUE(first.Running());
+    EXPECT_EQ(screenSaver.Inhibits(), 0) << "sound alone";
+    // The first opens a video as a file manager's "Open With" would: that one holds.
+    QDBusInterface(kName, kPath, kPlayer)
+        .call("OpenUri", QString("file://%1/demo/demo.mp4").arg(TAVIMO_BUILD_DIR));
+    EXPECT_TRUE(Eventually([] { return Status() == "Playing"; }));
+    EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == 1; }));
 }
 
 // No session bus (and, on a machine without sound, no audio output): the
