@@ -10,6 +10,7 @@
 #include <QWindow>
 
 #include "app/main_frame.h"
+#include "engine/filters_menu_ui.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
@@ -30,7 +31,13 @@ void CMainFrame::OnRecentFile(int id) {
     }
 }
 
-void CMainFrame::OnFilterProperties(int) {}
+void CMainFrame::OnFilterProperties(int id) {
+    filters_->ShowProperties(id, this);
+}
+
+void CMainFrame::GraphStarted() {
+    filters_->Build(record_.pGB);
+}
 
 void CMainFrame::OnResolution(int id) {
     record_.ResolutionIndex = id - ID_RESOLUTION_DEFAULT;

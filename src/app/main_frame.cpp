@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include "engine/filters_menu_ui.h"
 #include "platform/dialogs.h"
 #include "platform/display_modes.h"
 #include "platform/qt_dialogs.h"
@@ -146,6 +147,7 @@ void CMainFrame::createMenus() {
     const QList<QAction*> popups = menuBar()->actions();
     fileMenu_ = popups.at(0)->menu();
     filtersMenu_ = popups.at(2)->menu();
+    filters_ = std::make_unique<QtFiltersMenu>(filtersMenu_, [this](int id) { OnCommand(id); });
     actions_.erase(ID_FILE_MRU_FIRST);  // the recent list owns that place from now on
     QMenu* viewMenu = popups.at(3)->menu();
     resolutionMenu_ = viewMenu->actions().at(3)->menu();

@@ -26,6 +26,7 @@ namespace tavimo {
 
 class CTavimoView;
 class CSliders;
+class QtFiltersMenu;
 
 namespace platform {
 class DisplayModes;
@@ -67,6 +68,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void PostViewSize() override;
     void AddRecent(const std::string& path) override;
     void NextFile() override;
+    void GraphStarted() override;
     void SetBusy(bool busy) override;
 
     // For the program and tests.
@@ -156,6 +158,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     QActionGroup* resolutionGroup_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* filtersMenu_ = nullptr;
+    std::unique_ptr<QtFiltersMenu> filters_;
     QMenu* resolutionMenu_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QToolBar* seekBand_ = nullptr;

@@ -17,8 +17,12 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
+#include <set>
 
+#include "engine/media/gst_filter_properties.h"
+#include "engine/media/gst_filter_walk.h"
 #include "subtitles/subtitle_mixer_element.h"
 
 namespace tavimo {
@@ -252,14 +256,38 @@ class ElementFilter : public IBaseFilter {
         gst_iterator_free(it);
         return S_OK;
     }
+    HRESULT QueryFilterProperties(std::shared_ptr<IFilterProperties>* out) override {
+        *out = NewElementProperties(SettingsElement());
+        return S_OK;
+    }
     GstElement* element() const { return element_; }
     Role role() const { return role_; }
     // Taken out of the pipeline by the graph (a renderer nothing reached).
     std::atomic<bool> detached{false};
 
   protected:
+    // The element whose properties are the filter's settings.
+    virtual GstElement* SettingsElement() const { return element_; }
+
     GstElement* element_;
     Role role_;
+};
+
+// A demuxer, parser or decoder that a source bin plugged in, known by its
+// factory's long name.
+class InnerFilter : public ElementFilter {
+  public:
+    explicit InnerFilter(GstElement* element) : ElementFilter(element, Role::Other) {}
+    HRESULT QueryFilterInfo(std::string* name) override {
+        GstElementFactory* factory = gst_element_get_factory(element_);
+        const char* text =
+            factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME)
+                    : nullptr;
+        if (!text)
+            return ElementFilter::QueryFilterInfo(name);
+        *name = text;
+        return S_OK;
+    }
 };
 
 // The source's streams, before and after rendering: one output pin that is
@@ -345,12 +373,15 @@ class SourceFilter : public ElementFilter,
 // "Audio Renderer": audioconvert ! audioresample ! volume ! sink.
 class AudioRendererFilter : public ElementFilter {
   public:
-    AudioRendererFilter(GstElement* bin, GstElement* volume)
-        : ElementFilter(bin, Role::AudioRenderer), volume_(volume) {}
+    AudioRendererFilter(GstElement* bin, GstElement* volume, GstElement* sink)
+        : ElementFilter(bin, Role::AudioRenderer), volume_(volume), sink_(sink) {}
     GstElement* volume() const { return volume_; }
 
   private:
+    GstElement* SettingsElement() const override { return sink_; }
+
     GstElement* volume_;  // owned by the bin
+    GstElement* sink_;    // owned by the bin
 };
 
 class VideoRendererFilter : public ElementFilter,
@@ -452,6 +483,8 @@ class VideoRendererFilter : public ElementFilter,
     GstElement* sink() const { return sink_; }
 
   private:
+    GstElement* SettingsElement() const override { return sink_; }
+
     // A sink that cannot scale gets the surface's size in device pixels.
     void ScaleTo(double ratio) {
         int w = std::max(1, int(dest_.Width() * ratio + 0.5));
@@ -498,6 +531,7 @@ class GstGraph : public IGraphBuilder,
                 gst_element_set_state(filter->element(), GST_STATE_NULL);
         }
         filters_.clear();
+        listed_.clear();
         if (converter_)
             gst_object_unref(converter_);
         // Messages left in the bus would keep the pipeline alive.
@@ -574,17 +608,31 @@ class GstGraph : public IGraphBuilder,
         filters_.erase(it);
         return S_OK;
     }
+    // In the order the data reaches them: the source, what it plugged in,
+    // then the elements downstream; filters nothing reached come last.
     HRESULT EnumFilters(std::vector<std::shared_ptr<IBaseFilter>>* filters) override {
+        std::set<GstElement*> sources;
+        {
+            std::lock_guard lock(mutex_);
+            for (auto& filter : filters_)
+                if (filter->role() == Role::Source)
+                    sources.insert(filter->element());
+        }
+        // Walked without the lock: a source bin's pad-added handler takes it.
+        std::vector<GstElement*> order = ElementsInFlowOrder(pipeline_, [&](GstElement* bin) {
+            return GST_OBJECT_PARENT(bin) != GST_OBJECT(pipeline_) || sources.count(bin) > 0;
+        });
         std::lock_guard lock(mutex_);
         filters->clear();
-        for (auto& filter : filters_) {
-            filters->push_back(filter);
-            if (filter->role() == Role::Source)
-                AddInnerFilters(filter->element(), filters);
+        std::set<IBaseFilter*> listed;
+        for (GstElement* element : order) {
+            if (auto filter = FilterOf(element); filter && listed.insert(filter.get()).second)
+                filters->push_back(filter);
+            gst_object_unref(element);
         }
-        if (converter_)
-            filters->push_back(std::make_shared<ElementFilter>(
-                GST_ELEMENT(gst_object_ref(converter_)), Role::Other));
+        for (auto& filter : filters_)
+            if (listed.insert(filter.get()).second)
+                filters->push_back(filter);
         return S_OK;
     }
     HRESULT Abort() override {
@@ -954,28 +1002,38 @@ class GstGraph : public IGraphBuilder,
         return nullptr;
     }
 
-    // The demuxers and decoders inside a source bin.
-    static void AddInnerFilters(GstElement* bin, std::vector<std::shared_ptr<IBaseFilter>>* out) {
-        GstIterator* it = gst_bin_iterate_recurse(GST_BIN(bin));
-        GValue item = G_VALUE_INIT;
-        while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-            auto* element = GST_ELEMENT(g_value_get_object(&item));
+    // The filter an element of the pipeline is listed as: one of ours, the
+    // converter, or a demuxer, parser or decoder inside a source; null for
+    // the rest. Each element keeps one filter for the graph's life, so that
+    // weak references to it last exactly as long as the graph.
+    std::shared_ptr<IBaseFilter> FilterOf(GstElement* element) {
+        for (auto& filter : filters_)
+            if (filter->element() == element)
+                return filter;
+        if (auto it = listed_.find(element); it != listed_.end())
+            return it->second;
+        std::shared_ptr<ElementFilter> filter;
+        if (element == converter_) {
+            filter =
+                std::make_shared<ElementFilter>(GST_ELEMENT(gst_object_ref(element)), Role::Other);
+        } else if (GST_OBJECT_PARENT(element) != GST_OBJECT(pipeline_) && !GST_IS_BIN(element)) {
             const char* klass = gst_element_class_get_metadata(GST_ELEMENT_GET_CLASS(element),
                                                                GST_ELEMENT_METADATA_KLASS);
-            if (!GST_IS_BIN(element) && klass &&
+            if (klass &&
                 (strstr(klass, "Demux") || strstr(klass, "Decoder") || strstr(klass, "Parser")))
-                out->push_back(std::make_shared<ElementFilter>(GST_ELEMENT(gst_object_ref(element)),
-                                                               Role::Other));
-            g_value_reset(&item);
+                filter = std::make_shared<InnerFilter>(GST_ELEMENT(gst_object_ref(element)));
         }
-        g_value_unset(&item);
-        gst_iterator_free(it);
+        if (filter)
+            listed_.emplace(element, filter);
+        return filter;
     }
 
     GstMediaOptions options_;
     GstElement* pipeline_;
-    std::mutex mutex_;  // filters_, converter_, linked_
+    std::mutex mutex_;  // filters_, listed_, converter_, linked_
     std::vector<std::shared_ptr<ElementFilter>> filters_;
+    // Filters listed for elements that are not filters_, by element.
+    std::map<GstElement*, std::shared_ptr<ElementFilter>> listed_;
     GstElement* converter_ = nullptr;  // owned by the pipeline
     int linked_ = 0;
     bool network_ = false;
@@ -1110,7 +1168,7 @@ class GstFramework : public MediaFramework {
             return VFW_E_NO_AUDIO_HARDWARE;
         }
         GstElement* bin = MakeBin(kAudioRendererName, {convert, resample, volume, sink});
-        *out = std::make_shared<AudioRendererFilter>(bin, volume);
+        *out = std::make_shared<AudioRendererFilter>(bin, volume, sink);
         return S_OK;
     }
     HRESULT CreateSubtitleMixer(CSubtitles* core, std::shared_ptr<IBaseFilter>* out) override {

@@ -9,6 +9,8 @@ if(TAVIMO_BUILD_UI)
     pkg_check_modules(GSTGL REQUIRED IMPORTED_TARGET gstreamer-gl-1.0)
     target_sources(tavimo_ui PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/gst_media.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_filter_properties.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_filter_walk.cpp
     )
     target_link_libraries(tavimo_ui PUBLIC PkgConfig::GSTGL)
 endif()
