@@ -14,6 +14,7 @@
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
+#include "subtitles/text_encoding.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -225,5 +226,13 @@ void CMainFrame::OnResetVideoSize(int) {
 }
 
 void CMainFrame::OnCheckForUpdate(int) {}
+
+void CMainFrame::OnSubtitleEncoding(int id) {
+    const auto choices = SubtitleCharsetChoices();
+    const auto index = static_cast<size_t>(id - ID_SUBTITLE_ENCODING_FIRST);
+    if (index < choices.size()) {
+        record_.SetSubtitleEncoding(choices[index].label);
+    }
+}
 
 }  // namespace tavimo

@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include "platform/trash.h"
 #include "resources/resources.h"
 #include "subtitles/file_names.h"
+#include "subtitles/text_encoding.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -79,6 +82,7 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_RESET_VIDEO_SIZE, ID_RESET_VIDEO_SIZE, &CMainFrame::OnResetVideoSize},
         {ID_AUTO_NEXT, ID_AUTO_NEXT, &CMainFrame::OnSimpleToggle},
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
+        {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},
     };
     return kRoutes;
 }
@@ -155,6 +159,11 @@ void CMainFrame::createMenus() {
     QAction* defaultMode = actions_.at(ID_RESOLUTION_DEFAULT);
     defaultMode->setCheckable(true);
     resolutionGroup_->addAction(defaultMode);
+    for (QAction* item : viewMenu->actions()) {
+        if (item->menu() != nullptr && item->text() == "Subtitle Encoding") {
+            addSubtitleEncodings(item->menu());
+        }
+    }
     connect(viewMenu, &QMenu::aboutToShow, this, &CMainFrame::applyUi);
 }
 
@@ -248,6 +257,23 @@ void CMainFrame::addDisplayModes() {
     }
 }
 
+// "Subtitle Encoding": "Automatic" comes from the menu table, the encodings
+// after it from the list the reader knows, as one radio group.
+void CMainFrame::addSubtitleEncodings(QMenu* menu) {
+    encodingGroup_ = new QActionGroup(this);
+    const auto choices = SubtitleCharsetChoices();
+    for (size_t i = 0; i < choices.size(); ++i) {
+        const int id = ID_SUBTITLE_ENCODING_FIRST + static_cast<int>(i);
+        QAction* action = i == 0 ? actions_.at(id) : menu->addAction(choices[i].label);
+        action->setCheckable(true);
+        encodingGroup_->addAction(action);
+        if (i != 0) {
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+            actions_[id] = action;
+        }
+    }
+}
+
 // The marks as the update-UI state and the idle step say: the stored check
 // marks, "Maintain Aspect Ratio" from its flag, the radio mark on the chosen
 // display mode.
@@ -263,6 +289,12 @@ void CMainFrame::applyUi() {
     if (it != actions_.end()) {
         it->second->setChecked(true);
     }
+    const auto choices = SubtitleCharsetChoices();
+    const auto chosen = std::find_if(
+        choices.begin(), choices.end(),
+        [this](const SubtitleCharsetChoice& c) { return record_.SubtitleEncoding == c.label; });
+    const int index = chosen == choices.end() ? 0 : static_cast<int>(chosen - choices.begin());
+    actions_.at(ID_SUBTITLE_ENCODING_FIRST + index)->setChecked(true);
 }
 
 QAction* CMainFrame::Action(int id) const {

@@ -109,6 +109,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void createToolBars();
     void createBands();
     void addDisplayModes();
+    void addSubtitleEncodings(QMenu* menu);
     void applyUi();
     Settings settings() { return Settings{record_, frameSettings_}; }
     void postToView(void (CTavimoView::*method)());
@@ -143,6 +144,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnVolumeStep(int id);
     void OnResetVideoSize(int id);
     void OnCheckForUpdate(int id);
+    void OnSubtitleEncoding(int id);
 
     platform::Registry& registry_;
     platform::DisplayModes& modes_;
@@ -156,6 +158,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     std::unique_ptr<QtRecentMenu> recentMenu_;
     std::map<int, QAction*> actions_;  // menu commands by id
     QActionGroup* resolutionGroup_ = nullptr;
+    QActionGroup* encodingGroup_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* filtersMenu_ = nullptr;
     std::unique_ptr<QtFiltersMenu> filters_;

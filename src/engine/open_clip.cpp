@@ -48,7 +48,7 @@ bool PlayerRecord::GetClipFileName(std::string* path) {
 
 void PlayerRecord::DiscoverSubtitles() {
     SubtitleContext context = Subtitles();
-    tavimo::DiscoverSubtitles(context, ClipPath);
+    SubtitleFile = tavimo::DiscoverSubtitles(context, ClipPath) ? SubtitlePath : std::string();
 }
 
 void PlayerRecord::OpenClip() {

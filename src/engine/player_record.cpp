@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 #include "subtitles/subtitle_loading.h"
 #include "subtitles/subtitle_mixer.h"
+#include "subtitles/text_encoding.h"
 
 namespace tavimo {
 namespace {
@@ -186,13 +187,24 @@ SubtitleContext PlayerRecord::Subtitles() {
         Track,
         Mixer,
         host_.Dialogs(),
-        [this](const std::string& format, int32_t code) { ShowError(format, code); }};
+        [this](const std::string& format, int32_t code) { ShowError(format, code); },
+        SubtitleCharsetOf(SubtitleEncoding)};
 }
 
 void PlayerRecord::LoadSubtitles() {
     SubtitleContext context = Subtitles();
-    if (tavimo::LoadSubtitles(context))
+    if (tavimo::LoadSubtitles(context)) {
+        SubtitleFile = SubtitlePath;
         RefreshPausedPicture();
+    }
+}
+
+void PlayerRecord::SetSubtitleEncoding(const std::string& label) {
+    SubtitleEncoding = label;
+    if (!SubtitleFile.empty()) {
+        SubtitlePath = SubtitleFile;
+        LoadSubtitles();
+    }
 }
 
 void PlayerRecord::ToggleViewSubtitles() {

@@ -83,6 +83,9 @@ class PlayerRecord {
     void ToggleViewSubtitles();
     // Font dialog for the subtitles.
     void SetSubtitleFont();
+    // Stores the subtitle encoding chosen by its menu label ("Automatic",
+    // "UTF-8", ...) and reads the subtitle file shown now again in it.
+    void SetSubtitleEncoding(const std::string& label);
     // A paused or stopped picture is drawn again (after a subtitle change),
     // by a seek to where it stands; a moving picture needs nothing.
     void RefreshPausedPicture();
@@ -97,6 +100,8 @@ class PlayerRecord {
     std::string SubtitlePath;
     std::string LastDir;           // setting
     std::string LastSubtitlesDir;  // setting
+    std::string SubtitleEncoding;  // setting: menu label; empty or unknown: "Automatic"
+    std::string SubtitleFile;      // the file the track was read from; empty: none
     tavimo::ClipState ClipState = tavimo::ClipState::Stopped;
     bool FullScreenBlocked = false;
     int Volume = 100;  // setting
