@@ -184,7 +184,8 @@ void CMainFrame::OnEscape(int) {
     }
 }
 
-// Auto Next, Keep Window Size, Allow Multiple Instances, View Subtitles:
+// Auto Next, Keep Window Size, Allow Multiple Instances, View Subtitles,
+// Resume Playback:
 // the field flips between 0 and 1 and its mark follows.
 void CMainFrame::OnSimpleToggle(int id) {
     auto flip = [](int value) { return value == 0 ? 1 : 0; };
@@ -192,6 +193,9 @@ void CMainFrame::OnSimpleToggle(int id) {
     switch (id) {
         case ID_AUTO_NEXT:
             value = record_.AutoNext = flip(record_.AutoNext);
+            break;
+        case ID_RESUME_PLAYBACK:
+            value = record_.ResumePlayback = flip(record_.ResumePlayback);
             break;
         case ID_KEEP_WINDOW_SIZE:
             value = record_.KeepWindowSize = flip(record_.KeepWindowSize);

@@ -34,9 +34,9 @@ namespace tavimo {
 namespace {
 
 // Commands whose menu item carries a check mark.
-constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,    ID_ALWAYS_ON_TOP,
-                              ID_AUTO_NEXT,      ID_MAINTAIN_ASPECT, ID_VIEW_SUBTITLES,
-                              ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE};
+constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,     ID_ALWAYS_ON_TOP,
+                              ID_AUTO_NEXT,      ID_MAINTAIN_ASPECT,  ID_VIEW_SUBTITLES,
+                              ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE, ID_RESUME_PLAYBACK};
 
 QIcon ToolbarIcon(const char* name) {
     return QIcon(QString(":/icons/%1.svg").arg(name));
@@ -81,6 +81,7 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_VOLUME_UP, ID_VOLUME_UP, &CMainFrame::OnVolumeStep},
         {ID_RESET_VIDEO_SIZE, ID_RESET_VIDEO_SIZE, &CMainFrame::OnResetVideoSize},
         {ID_AUTO_NEXT, ID_AUTO_NEXT, &CMainFrame::OnSimpleToggle},
+        {ID_RESUME_PLAYBACK, ID_RESUME_PLAYBACK, &CMainFrame::OnSimpleToggle},
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
         {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},
     };
@@ -93,7 +94,9 @@ CMainFrame::CMainFrame(platform::Registry& registry, platform::DisplayModes& mod
       modes_(modes),
       dialogs_(std::move(dialogs)),
       record_(*this),
-      recent_(std::make_unique<RecentFileList>(registry)) {
+      recent_(std::make_unique<RecentFileList>(registry)),
+      resume_(std::make_unique<ResumePositions>(registry)) {
+    record_.UseResumePositions(resume_.get());
     InitIconResources();
     if (!dialogs_) {
         dialogs_ = platform::MakeQtDialogs(this);

@@ -16,6 +16,7 @@
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "integration/recent_file_list.h"
+#include "integration/resume_positions.h"
 #include "platform/dialogs.h"
 
 class QActionGroup;
@@ -155,6 +156,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     UpdateUi ui_;
 
     std::unique_ptr<RecentFileList> recent_;
+    std::unique_ptr<ResumePositions> resume_;
     std::unique_ptr<QtRecentMenu> recentMenu_;
     std::map<int, QAction*> actions_;  // menu commands by id
     QActionGroup* resolutionGroup_ = nullptr;

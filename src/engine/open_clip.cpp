@@ -4,6 +4,7 @@
 
 #include "engine/player_host.h"
 #include "engine/player_record.h"
+#include "integration/resume_positions.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "subtitles/subtitle_loading.h"
@@ -72,6 +73,7 @@ void PlayerRecord::OpenClip() {
     if (!longForm.empty() && longForm.size() < kMaxPath)
         ClipPath = longForm;
     host_.AddRecent(ClipPath);
+    LeaveClip();
     StopClip();
     ReleaseGraph();
     ClipState = tavimo::ClipState::Stopped;
@@ -81,6 +83,26 @@ void PlayerRecord::OpenClip() {
     host_.SetBusy(false);
     if (FAILED(hr))
         CloseClip();
+    else
+        ResumeClip();
+}
+
+void PlayerRecord::LeaveClip() {
+    if (!resume_)
+        return;
+    if (ResumePlayback)
+        resume_->Leave(Duration);
+    resume_->Close();
+}
+
+void PlayerRecord::ResumeClip() {
+    if (!resume_)
+        return;
+    const int64_t position = resume_->Opened(ClipPath);
+    if (ResumePlayback && position > 0 && pMS) {
+        SeekTo(position);
+        resume_->Note(position);
+    }
 }
 
 }  // namespace tavimo

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engine/player_host.h"
+#include "integration/resume_positions.h"
 #include "platform/dialogs.h"
 #include "subtitles/subtitle_loading.h"
 #include "subtitles/subtitle_mixer.h"
@@ -116,6 +117,7 @@ void PlayerRecord::SetVolume(int volume) {
 }
 
 void PlayerRecord::CloseClip() {
+    LeaveClip();
     if (pMC)
         pMC->Stop();
     ClipState = tavimo::ClipState::Stopped;
@@ -134,6 +136,9 @@ void PlayerRecord::PollPosition() {
         return;
     REFERENCE_TIME position = 0;
     pMS->GetCurrentPosition(&position);
+    if (resume_ &&
+        (ClipState == tavimo::ClipState::Running || ClipState == tavimo::ClipState::Paused))
+        resume_->Note(position);
     host_.SetSeekPosition(static_cast<int32_t>(position >> 16), position / kUnitsPerSecond);
 }
 
@@ -146,6 +151,8 @@ void PlayerRecord::OnGraphNotify() {
         pME->FreeEventParams(code, p1, p2);
         if (code != EC_COMPLETE)
             continue;
+        if (resume_ && ResumePlayback)
+            resume_->Completed();
         if (AutoNext) {
             host_.NextFile();
             continue;

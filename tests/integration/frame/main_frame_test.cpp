@@ -16,10 +16,10 @@
 #include <QWindow>
 
 #include "app/main_frame.h"
-#include "platform/fake_dialogs.h"
-#include "platform/fake_display_modes.h"
-#include "platform/fake_registry.h"
 #include "resources/resources.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_display_modes.h"
+#include "support/fake_registry.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
