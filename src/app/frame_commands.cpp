@@ -239,4 +239,11 @@ void CMainFrame::OnSubtitleEncoding(int id) {
     }
 }
 
+void CMainFrame::OnSubtitleDelay(int id) {
+    constexpr int kStep = SubtitleDelay::kStepMs;
+    record_.Delay.Step(id == ID_SUBTITLE_DELAY_EARLIER ? -kStep
+                       : id == ID_SUBTITLE_DELAY_LATER ? kStep
+                                                       : 0);
+}
+
 }  // namespace tavimo

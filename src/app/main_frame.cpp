@@ -83,6 +83,7 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_AUTO_NEXT, ID_AUTO_NEXT, &CMainFrame::OnSimpleToggle},
         {ID_RESUME_PLAYBACK, ID_RESUME_PLAYBACK, &CMainFrame::OnSimpleToggle},
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
+        {ID_SUBTITLE_DELAY_EARLIER, ID_SUBTITLE_DELAY_RESET, &CMainFrame::OnSubtitleDelay},
         {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},
     };
     return kRoutes;

@@ -145,6 +145,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnVolumeStep(int id);
     void OnResetVideoSize(int id);
     void OnCheckForUpdate(int id);
+    void OnSubtitleDelay(int id);
     void OnSubtitleEncoding(int id);
 
     platform::Registry& registry_;
