@@ -65,6 +65,9 @@ void MakeMedia() {
                        Media("av.mp4")));
     ASSERT_TRUE(
         Launch(audio + "avenc_aac ! aacparse ! mp4mux ! filesink location=" + Media("audio.mp4")));
+    const std::string aac = "avenc_aac ! aacparse ! queue ! mux. ";
+    ASSERT_TRUE(Launch(audio + aac + audio + aac +
+                       "mp4mux name=mux ! filesink location=" + Media("two-sounds.mp4")));
     ASSERT_TRUE(Launch(
         video + "avenc_wmv2 ! queue ! mux. " + audio +
         "avenc_wmav2 ! queue ! mux. asfmux name=mux ! filesink location=" + Media("clip.wmv")));
@@ -114,6 +117,12 @@ TEST_F(FiltersMenuTest, ListsTheFiltersAsTheDataReachesThem) {
         {"sound only: the unreached renderer and mixer come last",
          "audio.mp4",
          {"QuickTime demuxer", "AAC audio stream parser",
+          "libav AAC (Advanced Audio Coding) decoder", "Audio Renderer", "Video Mixing Renderer 9",
+          "Tavimo Subtitle Mixer"}},
+        {"two sound tracks: the same names twice, each with its own item",
+         "two-sounds.mp4",
+         {"QuickTime demuxer", "AAC audio stream parser",
+          "libav AAC (Advanced Audio Coding) decoder", "AAC audio stream parser",
           "libav AAC (Advanced Audio Coding) decoder", "Audio Renderer", "Video Mixing Renderer 9",
           "Tavimo Subtitle Mixer"}},
         {"windows media: the ASF Reader is listed before what it holds",
