@@ -7,8 +7,8 @@ namespace {
 
 using Type = FilterProperty::Type;
 
-Type TypeOf(GParamSpec* spec) {
-    GType type = G_PARAM_SPEC_VALUE_TYPE(spec);
+Type TypeOf(GParamSpec* pspec) {
+    GType type = G_PARAM_SPEC_VALUE_TYPE(pspec);
     if (type == G_TYPE_BOOLEAN)
         return Type::Bool;
     if (type == G_TYPE_INT)
@@ -26,21 +26,21 @@ Type TypeOf(GParamSpec* spec) {
     return Type::Other;
 }
 
-// Whether `spec` may be set on `element` in the state it is in now. A
+// Whether `pspec` may be set on `element` in the state it is in now. A
 // property that an element reads only while it is stopped is shown, not
 // offered, while it runs.
-bool SettableNow(GstElement* element, GParamSpec* spec) {
-    if (!(spec->flags & G_PARAM_WRITABLE) || (spec->flags & G_PARAM_CONSTRUCT_ONLY))
+bool SettableNow(GstElement* element, GParamSpec* pspec) {
+    if (!(pspec->flags & G_PARAM_WRITABLE) || (pspec->flags & G_PARAM_CONSTRUCT_ONLY))
         return false;
     // The name and parent of an element in a pipeline are the pipeline's.
-    if (spec->owner_type == GST_TYPE_OBJECT)
+    if (pspec->owner_type == GST_TYPE_OBJECT)
         return false;
-    if (spec->flags & GST_PARAM_MUTABLE_PLAYING)
+    if (pspec->flags & GST_PARAM_MUTABLE_PLAYING)
         return true;
     GstState state = GST_STATE(element);
-    if (spec->flags & GST_PARAM_MUTABLE_PAUSED)
+    if (pspec->flags & GST_PARAM_MUTABLE_PAUSED)
         return state <= GST_STATE_PAUSED;
-    if (spec->flags & GST_PARAM_MUTABLE_READY)
+    if (pspec->flags & GST_PARAM_MUTABLE_READY)
         return state <= GST_STATE_READY;
     return true;
 }
@@ -150,30 +150,30 @@ class ElementProperties : public IFilterProperties {
     HRESULT GetProperties(std::vector<FilterProperty>* out) override {
         out->clear();
         guint count = 0;
-        GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(element_), &count);
+        GParamSpec** pspecs = g_object_class_list_properties(G_OBJECT_GET_CLASS(element_), &count);
         for (guint i = 0; i < count; ++i) {
-            GParamSpec* spec = specs[i];
-            if (!(spec->flags & G_PARAM_READABLE))
+            GParamSpec* pspec = pspecs[i];
+            if (!(pspec->flags & G_PARAM_READABLE))
                 continue;
             FilterProperty property;
-            property.name = spec->name;
-            const char* blurb = g_param_spec_get_blurb(spec);
+            property.name = pspec->name;
+            const char* blurb = g_param_spec_get_blurb(pspec);
             property.description = blurb ? blurb : "";
-            property.type = TypeOf(spec);
-            property.editable = property.type != Type::Other && SettableNow(element_, spec);
+            property.type = TypeOf(pspec);
+            property.editable = property.type != Type::Other && SettableNow(element_, pspec);
             GValue value = G_VALUE_INIT;
-            g_value_init(&value, G_PARAM_SPEC_VALUE_TYPE(spec));
-            g_object_get_property(G_OBJECT(element_), spec->name, &value);
+            g_value_init(&value, G_PARAM_SPEC_VALUE_TYPE(pspec));
+            g_object_get_property(G_OBJECT(element_), pspec->name, &value);
             property.value = Text(&value, property.type);
             g_value_unset(&value);
             if (property.type == Type::Enum) {
-                GEnumClass* klass = G_PARAM_SPEC_ENUM(spec)->enum_class;
+                GEnumClass* klass = G_PARAM_SPEC_ENUM(pspec)->enum_class;
                 for (guint k = 0; k < klass->n_values; ++k)
                     property.choices.push_back(klass->values[k].value_nick);
             }
             out->push_back(std::move(property));
         }
-        g_free(specs);
+        g_free(pspecs);
         return S_OK;
     }
 
@@ -194,16 +194,17 @@ class ElementProperties : public IFilterProperties {
   private:
     // The value `text` gives property `name`, into `out` when it is given.
     HRESULT Prepare(const std::string& name, const std::string& text, GValue* out) {
-        GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(element_), name.c_str());
-        if (!spec)
+        GParamSpec* pspec =
+            g_object_class_find_property(G_OBJECT_GET_CLASS(element_), name.c_str());
+        if (!pspec)
             return E_INVALIDARG;
-        Type type = TypeOf(spec);
-        if (type == Type::Other || !SettableNow(element_, spec))
+        Type type = TypeOf(pspec);
+        if (type == Type::Other || !SettableNow(element_, pspec))
             return E_ACCESSDENIED;
         GValue value = G_VALUE_INIT;
-        g_value_init(&value, G_PARAM_SPEC_VALUE_TYPE(spec));
+        g_value_init(&value, G_PARAM_SPEC_VALUE_TYPE(pspec));
         // Out of the property's range: the validation would have to change it.
-        bool fits = Parse(text, type, &value) && !g_param_value_validate(spec, &value);
+        bool fits = Parse(text, type, &value) && !g_param_value_validate(pspec, &value);
         if (fits && out)
             *out = value;
         else
