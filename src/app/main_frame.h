@@ -27,6 +27,7 @@ namespace tavimo {
 
 class CTavimoView;
 class CSliders;
+class QtFiltersMenu;
 
 namespace platform {
 class DisplayModes;
@@ -69,6 +70,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void ClearSavedFullScreenRect() override;
     void AddRecent(const std::string& path) override;
     void NextFile() override;
+    void GraphStarted() override;
     void SetBusy(bool busy) override;
 
     // For the program and tests.
@@ -144,6 +146,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnVolumeStep(int id);
     void OnResetVideoSize(int id);
     void OnCheckForUpdate(int id);
+    void OnSubtitleDelay(int id);
     void OnSubtitleEncoding(int id);
 
     platform::Registry& registry_;
@@ -162,6 +165,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     QActionGroup* encodingGroup_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* filtersMenu_ = nullptr;
+    std::unique_ptr<QtFiltersMenu> filters_;
     QMenu* resolutionMenu_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QToolBar* seekBand_ = nullptr;

@@ -9,6 +9,7 @@
 
 #include "engine/player_record.h"
 #include "platform/display_modes.h"
+#include "platform/idle_inhibit.h"
 #include "platform/screen_saver.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
@@ -37,6 +38,10 @@ bool CTavimoView::IsFullScreen() const {
     return record_ && record_->FullScreen;
 }
 
+bool CTavimoView::HoldsScreenAwake() const {
+    return awake_ && awake_->Held();
+}
+
 // Leaving is always possible: a clip that failed to open while in full screen
 // blocks only the next entering.
 void CTavimoView::ToggleFullScreen() {
@@ -57,6 +62,10 @@ void CTavimoView::EnterFullScreen() {
         saver_ = platform::MakeScreenSaver();
     full_.saver = saver_->Get();
     saver_->SwitchOff();
+    // The desktop's own idle timer, through its session service, also when paused.
+    if (!awake_)
+        awake_ = new platform::IdleInhibit(QStringLiteral("Full screen"), this);
+    awake_->Hold();
     full_.maximized = frame->isMaximized();
     full_.placement = full_.maximized ? frame->normalGeometry() : frame->geometry();
     full_.flags = FlagsOf(frame);
@@ -119,6 +128,8 @@ void CTavimoView::LeaveFullScreen() {
     }
     if (saver_)
         saver_->Put(full_.saver);
+    if (awake_)
+        awake_->Release();
     frame->activateWindow();
     setFocus();
     if (sliders_)

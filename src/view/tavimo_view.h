@@ -22,6 +22,7 @@ class CSliders;
 
 namespace platform {
 class DisplayModes;
+class IdleInhibit;
 class ScreenSaver;
 }  // namespace platform
 
@@ -61,6 +62,9 @@ class CTavimoView : public QWidget, public VideoWindow {
     // full screen is blocked.
     void ToggleFullScreen();
     bool IsFullScreen() const;
+    // Whether full screen holds the desktop's idle timer off (its own hold,
+    // beside the one playback takes).
+    bool HoldsScreenAwake() const;
     // Forgets the zoom of the last full-screen period (a new clip).
     void ClearSavedFullScreenRect();
     // A mouse movement over the view at `point` (client coordinates): in
@@ -121,6 +125,7 @@ class CTavimoView : public QWidget, public VideoWindow {
     platform::DisplayModes* modes_ = nullptr;
     std::function<void(bool)> showBands_;
     std::unique_ptr<platform::ScreenSaver> saver_;
+    platform::IdleInhibit* awake_ = nullptr;  // a child, made on first entering
 };
 
 }  // namespace tavimo

@@ -132,6 +132,7 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     EXPECT_TRUE(frame.record.FullScreen);
     EXPECT_EQ(frame.geometry(), screen) << "the fake mode leaves the screen as it was";
     EXPECT_TRUE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(frame.view->HoldsScreenAwake());
     EXPECT_EQ(frame.modes.calls, std::vector<std::string>{"SwitchTo(2)"});
     EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size())) << "the picture fills it";
     frame.view->StretchVideo(-100, -50);  // the wheel zooms out
@@ -142,6 +143,7 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     EXPECT_EQ(frame.modes.calls, (std::vector<std::string>{"SwitchTo(2)", "Restore()"}));
     EXPECT_TRUE(frame.isMaximized());
     EXPECT_FALSE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(frame.view->HoldsScreenAwake());
     EXPECT_EQ(frame.saverLog, (std::vector<std::string>{"Get", "SwitchOff", "bands hidden",
                                                         "bands shown", "Put 600"}));
     EXPECT_EQ(frame.saver->current.timeout, 600);
