@@ -280,7 +280,7 @@ std::string KeyName(const res::Accelerator& a) {
         {Qt::Key_MediaPrevious, "XF86AudioPrev"}, {Qt::Key_PageUp, "Prior"}, {Qt::Key_S, "s"},
         {Qt::Key_MediaStop, "XF86AudioStop"}, {Qt::Key_Down, "Down"}, {Qt::Key_Up, "Up"},
         {Qt::Key_C, "c"}, {Qt::Key_Left, "Left"}, {Qt::Key_Right, "Right"},
-        {Qt::Key_Delete, "Delete"}};
+        {Qt::Key_Delete, "Delete"}, {Qt::Key_Z, "z"}, {Qt::Key_X, "x"}};
     // clang-format on
     auto it = names.find(a.key);
     if (it == names.end())
