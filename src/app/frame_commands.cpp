@@ -5,11 +5,13 @@
 #include <cmath>
 
 #include <QAction>
+#include <QApplication>
 #include <QSlider>
 #include <QToolBar>
 #include <QWindow>
 
 #include "app/main_frame.h"
+#include "integration/integration_commands.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
@@ -48,7 +50,10 @@ void CMainFrame::OnToggleBand(int id) {
     ui_.SetCheck(id, field);
 }
 
-void CMainFrame::OnAbout(int) {}
+void CMainFrame::OnAbout(int) {
+    commands::ShowAbout(QApplication::activeWindow() != nullptr ? QApplication::activeWindow()
+                                                                : this);
+}
 
 void CMainFrame::OnOpenVideo(int) {
     record_.ClipPath.clear();
@@ -81,9 +86,13 @@ void CMainFrame::OnStop(int) {
     record_.StopClip();
 }
 
-void CMainFrame::OnPreviousFile(int) {}
+void CMainFrame::OnPreviousFile(int) {
+    commands::PreviousFile(record_);
+}
 
-void CMainFrame::OnNextFile(int) {}
+void CMainFrame::OnNextFile(int) {
+    commands::NextFile(record_);
+}
 
 // Left, Right, Down, Up: the picture gets narrower, wider, lower or taller
 // by the stretch step on each side, without keeping its aspect ratio.
@@ -200,11 +209,17 @@ void CMainFrame::OnSimpleToggle(int id) {
     ui_.SetCheck(id, value);
 }
 
-void CMainFrame::OnRegisterFileType(int) {}
+void CMainFrame::OnRegisterFileType(int) {
+    commands::RegisterFileType(record_.ClipPath, *dialogs_);
+}
 
-void CMainFrame::OnOpenUrl(int) {}
+void CMainFrame::OnOpenUrl(int) {
+    commands::OpenUrl(record_, this);
+}
 
-void CMainFrame::OnHelp(int) {}
+void CMainFrame::OnHelp(int) {
+    commands::ShowHelp();
+}
 
 void CMainFrame::OnVolumeStep(int id) {
     int position = sliders_->VolumeBar()->value();
@@ -217,6 +232,8 @@ void CMainFrame::OnResetVideoSize(int) {
     view_->ResetVideoSize();
 }
 
-void CMainFrame::OnCheckForUpdate(int) {}
+void CMainFrame::OnCheckForUpdate(int) {
+    commands::CheckForUpdate();
+}
 
 }  // namespace tavimo
