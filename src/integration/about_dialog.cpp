@@ -18,7 +18,7 @@ namespace {
 
 constexpr char kCredits[] =
     "A small video player that draws its own subtitles.\r\n"
-    "Made for Linux desktops with Qt 6 and GStreamer.\r\n"
+    "Built with Qt 6 and GStreamer for Linux.\r\n"
     "\r\n"
     "Thanks to (a-z):\r\n"
     "--------------------\r\n"

@@ -95,6 +95,9 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_Down, kNone, ID_STRETCH_LOWER},
     {Qt::Key_Up, kNone, ID_STRETCH_TALLER},
     {Qt::Key_Delete, kNone, ID_DELETE_FILE},
+    // The menu shows these two; they work as shown.
+    {Qt::Key_U, kCtrl, ID_OPEN_URL},
+    {Qt::Key_R, kCtrl, ID_REGISTER_FILETYPE},
 };
 
 constexpr ToolbarButton kToolbar[] = {

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -78,17 +79,37 @@ class FilesE2eTest : public ::testing::Test {
         }
         return title;
     }
-    // The window of `player` titled exactly `title`, waiting up to 10 s; 0 when none.
-    unsigned long WindowTitled(Player& player, const std::string& title, bool present = true) {
-        const std::string query = "xdotool search --onlyvisible --pid " +
-                                  std::to_string(player.Pid()) + " --name '^" + title + "$'";
-        for (int i = 0; i < 200; ++i) {
-            const std::string out = RunIn(server->Display(), query);
-            if (!out.empty() == present)
-                return out.empty() ? 0 : std::stoul(out);
-            std::this_thread::sleep_for(50ms);
+    // The visible windows of `player` (the main window, the video surface, dialogs).
+    std::set<unsigned long> Shown(Player& player) {
+        std::set<unsigned long> ids;
+        std::stringstream out(RunIn(
+            server->Display(),
+            "xdotool search --onlyvisible --pid " + std::to_string(player.Pid()) + " --name '.*'"));
+        for (unsigned long id = 0; out >> id;)
+            ids.insert(id);
+        return ids;
+    }
+    // A window that was not shown `before` and is titled exactly `title`,
+    // waiting up to 10 s; 0 when none came.
+    unsigned long NewWindow(Player& player, const std::set<unsigned long>& before,
+                            const std::string& title) {
+        for (int i = 0; i < 100; ++i) {
+            for (unsigned long id : Shown(player)) {
+                if (before.count(id) == 0 && Title(id) == title)
+                    return id;
+            }
+            std::this_thread::sleep_for(100ms);
         }
-        return present ? 0 : 1;
+        return 0;
+    }
+    // Whether window `id` is gone within 10 s.
+    bool Gone(Player& player, unsigned long id) {
+        for (int i = 0; i < 100; ++i) {
+            if (Shown(player).count(id) == 0)
+                return true;
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
     }
     void KeyTo(unsigned long window, const std::string& keys) {
         RunIn(server->Display(), "xdotool windowfocus --sync " + std::to_string(window) +
@@ -96,12 +117,14 @@ class FilesE2eTest : public ::testing::Test {
     }
     // Ctrl+R, then OK on the confirmation box.
     void RegisterCurrentClip(Player& player) {
+        const auto before = Shown(player);
         player.Key("ctrl+r");
-        const unsigned long box = WindowTitled(player, "Tavimo");
+        const unsigned long box = NewWindow(player, before, "Tavimo");
         ASSERT_NE(box, 0u) << "the confirmation box";
+        std::this_thread::sleep_for(300ms);
         server->Screenshot(std::string(TAVIMO_BUILD_DIR) + "/e2e-files-registered.png");
         KeyTo(box, "Return");
-        ASSERT_EQ(WindowTitled(player, "Tavimo", false), 0u);
+        ASSERT_TRUE(Gone(player, box));
     }
     std::string GioMime(const std::string& type) {
         return RunIn(server->Display(),
@@ -160,25 +183,30 @@ TEST_F(FilesE2eTest, RegisterThenWalkTheFolderAndTheHelpMenu) {
     EXPECT_EQ(ReadAll(opened), "https://www.example.org/Tavimo/version.cgi?v=30\n");
 
     // Help > About: the box under its title, closed with Escape.
+    auto before = Shown(player);
     player.Key("alt+h a");
-    const unsigned long about = WindowTitled(player, "About Tavimo");
+    const unsigned long about = NewWindow(player, before, "About Tavimo");
     ASSERT_NE(about, 0u);
     std::this_thread::sleep_for(300ms);
     server->Screenshot(std::string(TAVIMO_BUILD_DIR) + "/e2e-files-about.png");
     KeyTo(about, "Escape");
-    EXPECT_EQ(WindowTitled(player, "About Tavimo", false), 0u);
+    EXPECT_TRUE(Gone(player, about));
 
     // Ctrl+U: Cancel leaves the clip; OK plays the typed path.
+    before = Shown(player);
     player.Key("ctrl+u");
-    unsigned long url = WindowTitled(player, "Enter URL");
+    unsigned long url = NewWindow(player, before, "Enter URL");
     ASSERT_NE(url, 0u);
+    RunIn(server->Display(),
+          "xdotool windowfocus --sync " + std::to_string(url) + " type '" + Clip("d.mp4") + "'");
     std::this_thread::sleep_for(300ms);
     server->Screenshot(std::string(TAVIMO_BUILD_DIR) + "/e2e-files-enter-url.png");
     KeyTo(url, "Escape");
-    EXPECT_EQ(WindowTitled(player, "Enter URL", false), 0u);
+    EXPECT_TRUE(Gone(player, url));
     EXPECT_EQ(Title(*window), "Tavimo - " + Clip("a.mp4"));
+    before = Shown(player);
     player.Key("ctrl+u");
-    url = WindowTitled(player, "Enter URL");
+    url = NewWindow(player, before, "Enter URL");
     ASSERT_NE(url, 0u);
     RunIn(server->Display(),
           "xdotool windowfocus --sync " + std::to_string(url) + " type '" + Clip("d.mp4") + "'");
