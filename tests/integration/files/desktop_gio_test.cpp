@@ -94,5 +94,19 @@ TEST_F(DesktopGioTest, AnUnknownExtensionBecomesOurType) {
     EXPECT_NE(text.find("MimeType=video/mp4;video/x-tavimo-zq9;\n"), std::string::npos) << text;
 }
 
+// An entry naming the program by a linked name on PATH still means us.
+TEST_F(DesktopGioTest, TheProgramIsFoundThroughPathAndLinks) {
+    std::filesystem::create_directories(*sandbox / "bin");
+    std::filesystem::create_symlink(Exe(), *sandbox / "bin/tv");
+    setenv("PATH", (*sandbox / "bin:" + std::string(getenv("PATH"))).c_str(), 1);
+    std::filesystem::create_directories(*sandbox / "data/applications");
+    std::ofstream(*sandbox / "data/applications/linked.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Linked\nExec=tv %f\n";
+    auto& desktop = platform::DesktopAssociations();
+    std::string error;
+    ASSERT_TRUE(desktop.SetDefaultApplication("video/x-linked", "linked.desktop", &error)) << error;
+    EXPECT_EQ(desktop.DefaultAppExecutable("video/x-linked"), Exe());
+}
+
 }  // namespace
 }  // namespace tavimo
