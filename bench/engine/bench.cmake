@@ -1,5 +1,6 @@
 # Opening and playing clips, beside playbin (and mpv in compare.sh).
-if(TAVIMO_BUILD_UI)
+# ScriptedDialogs comes from the tests' support library.
+if(TAVIMO_BUILD_UI AND TARGET tavimo_test_support)
     add_executable(engine_bench ${CMAKE_CURRENT_LIST_DIR}/engine_bench.cpp)
-    target_link_libraries(engine_bench PRIVATE tavimo_ui benchmark::benchmark)
+    target_link_libraries(engine_bench PRIVATE tavimo_ui tavimo_test_support benchmark::benchmark)
 endif()

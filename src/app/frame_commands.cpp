@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
+#include "subtitles/text_encoding.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -185,7 +186,8 @@ void CMainFrame::OnEscape(int) {
     }
 }
 
-// Auto Next, Keep Window Size, Allow Multiple Instances, View Subtitles:
+// Auto Next, Keep Window Size, Allow Multiple Instances, View Subtitles,
+// Resume Playback:
 // the field flips between 0 and 1 and its mark follows.
 void CMainFrame::OnSimpleToggle(int id) {
     auto flip = [](int value) { return value == 0 ? 1 : 0; };
@@ -193,6 +195,9 @@ void CMainFrame::OnSimpleToggle(int id) {
     switch (id) {
         case ID_AUTO_NEXT:
             value = record_.AutoNext = flip(record_.AutoNext);
+            break;
+        case ID_RESUME_PLAYBACK:
+            value = record_.ResumePlayback = flip(record_.ResumePlayback);
             break;
         case ID_KEEP_WINDOW_SIZE:
             value = record_.KeepWindowSize = flip(record_.KeepWindowSize);
@@ -234,6 +239,14 @@ void CMainFrame::OnResetVideoSize(int) {
 
 void CMainFrame::OnCheckForUpdate(int) {
     commands::CheckForUpdate();
+}
+
+void CMainFrame::OnSubtitleEncoding(int id) {
+    const auto choices = SubtitleCharsetChoices();
+    const auto index = static_cast<size_t>(id - ID_SUBTITLE_ENCODING_FIRST);
+    if (index < choices.size()) {
+        record_.SetSubtitleEncoding(choices[index].label);
+    }
 }
 
 }  // namespace tavimo

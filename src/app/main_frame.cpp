@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -19,6 +21,7 @@
 #include "platform/trash.h"
 #include "resources/resources.h"
 #include "subtitles/file_names.h"
+#include "subtitles/text_encoding.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -30,9 +33,9 @@ namespace tavimo {
 namespace {
 
 // Commands whose menu item carries a check mark.
-constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,    ID_ALWAYS_ON_TOP,
-                              ID_AUTO_NEXT,      ID_MAINTAIN_ASPECT, ID_VIEW_SUBTITLES,
-                              ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE};
+constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,     ID_ALWAYS_ON_TOP,
+                              ID_AUTO_NEXT,      ID_MAINTAIN_ASPECT,  ID_VIEW_SUBTITLES,
+                              ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE, ID_RESUME_PLAYBACK};
 
 QIcon ToolbarIcon(const char* name) {
     return QIcon(QString(":/icons/%1.svg").arg(name));
@@ -77,7 +80,9 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_VOLUME_UP, ID_VOLUME_UP, &CMainFrame::OnVolumeStep},
         {ID_RESET_VIDEO_SIZE, ID_RESET_VIDEO_SIZE, &CMainFrame::OnResetVideoSize},
         {ID_AUTO_NEXT, ID_AUTO_NEXT, &CMainFrame::OnSimpleToggle},
+        {ID_RESUME_PLAYBACK, ID_RESUME_PLAYBACK, &CMainFrame::OnSimpleToggle},
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
+        {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},
     };
     return kRoutes;
 }
@@ -88,7 +93,9 @@ CMainFrame::CMainFrame(platform::Registry& registry, platform::DisplayModes& mod
       modes_(modes),
       dialogs_(std::move(dialogs)),
       record_(*this),
-      recent_(std::make_unique<RecentFileList>(registry)) {
+      recent_(std::make_unique<RecentFileList>(registry)),
+      resume_(std::make_unique<ResumePositions>(registry)) {
+    record_.UseResumePositions(resume_.get());
     InitIconResources();
     if (!dialogs_) {
         dialogs_ = platform::MakeQtDialogs(this);
@@ -153,6 +160,11 @@ void CMainFrame::createMenus() {
     QAction* defaultMode = actions_.at(ID_RESOLUTION_DEFAULT);
     defaultMode->setCheckable(true);
     resolutionGroup_->addAction(defaultMode);
+    for (QAction* item : viewMenu->actions()) {
+        if (item->menu() != nullptr && item->text() == "Subtitle Encoding") {
+            addSubtitleEncodings(item->menu());
+        }
+    }
     connect(viewMenu, &QMenu::aboutToShow, this, &CMainFrame::applyUi);
 }
 
@@ -246,6 +258,23 @@ void CMainFrame::addDisplayModes() {
     }
 }
 
+// "Subtitle Encoding": "Automatic" comes from the menu table, the encodings
+// after it from the list the reader knows, as one radio group.
+void CMainFrame::addSubtitleEncodings(QMenu* menu) {
+    encodingGroup_ = new QActionGroup(this);
+    const auto choices = SubtitleCharsetChoices();
+    for (size_t i = 0; i < choices.size(); ++i) {
+        const int id = ID_SUBTITLE_ENCODING_FIRST + static_cast<int>(i);
+        QAction* action = i == 0 ? actions_.at(id) : menu->addAction(choices[i].label);
+        action->setCheckable(true);
+        encodingGroup_->addAction(action);
+        if (i != 0) {
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+            actions_[id] = action;
+        }
+    }
+}
+
 // The marks as the update-UI state and the idle step say: the stored check
 // marks, "Maintain Aspect Ratio" from its flag, the radio mark on the chosen
 // display mode.
@@ -261,6 +290,12 @@ void CMainFrame::applyUi() {
     if (it != actions_.end()) {
         it->second->setChecked(true);
     }
+    const auto choices = SubtitleCharsetChoices();
+    const auto chosen = std::find_if(
+        choices.begin(), choices.end(),
+        [this](const SubtitleCharsetChoice& c) { return record_.SubtitleEncoding == c.label; });
+    const int index = chosen == choices.end() ? 0 : static_cast<int>(chosen - choices.begin());
+    actions_.at(ID_SUBTITLE_ENCODING_FIRST + index)->setChecked(true);
 }
 
 QAction* CMainFrame::Action(int id) const {

@@ -16,6 +16,7 @@
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "integration/recent_file_list.h"
+#include "integration/resume_positions.h"
 #include "platform/dialogs.h"
 
 class QActionGroup;
@@ -107,6 +108,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void createToolBars();
     void createBands();
     void addDisplayModes();
+    void addSubtitleEncodings(QMenu* menu);
     void applyUi();
     Settings settings() { return Settings{record_, frameSettings_}; }
     void postToView(void (CTavimoView::*method)());
@@ -141,6 +143,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnVolumeStep(int id);
     void OnResetVideoSize(int id);
     void OnCheckForUpdate(int id);
+    void OnSubtitleEncoding(int id);
 
     platform::Registry& registry_;
     platform::DisplayModes& modes_;
@@ -151,9 +154,11 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     UpdateUi ui_;
 
     std::unique_ptr<RecentFileList> recent_;
+    std::unique_ptr<ResumePositions> resume_;
     std::unique_ptr<QtRecentMenu> recentMenu_;
     std::map<int, QAction*> actions_;  // menu commands by id
     QActionGroup* resolutionGroup_ = nullptr;
+    QActionGroup* encodingGroup_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* filtersMenu_ = nullptr;
     QMenu* resolutionMenu_ = nullptr;

@@ -70,6 +70,12 @@ const SettingRow kSettings[] = {
      [](Settings& s, uint32_t v) { s.record.AlwaysOnTop = I(v); }, nullptr},
     {"AutoNext", Kind::Dword, 0, 12, [](const Settings& s) { return U(s.record.AutoNext); },
      [](Settings& s, uint32_t v) { s.record.AutoNext = I(v); }, nullptr},
+    // Our own values, after the ones every version has written.
+    {"SubtitleEncoding", Kind::Text, 0, 13, nullptr, nullptr,
+     [](Settings& s) -> std::string& { return s.record.SubtitleEncoding; }},
+    {"ResumePlayback", Kind::Dword, ID_RESUME_PLAYBACK, 14,
+     [](const Settings& s) { return U(s.record.ResumePlayback); },
+     [](Settings& s, uint32_t v) { s.record.ResumePlayback = I(v); }, nullptr},
 };
 
 // A text value read into a 260-byte buffer: the text up to the first NUL,

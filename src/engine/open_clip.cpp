@@ -4,6 +4,7 @@
 
 #include "engine/player_host.h"
 #include "engine/player_record.h"
+#include "integration/resume_positions.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "subtitles/subtitle_loading.h"
@@ -47,7 +48,7 @@ bool PlayerRecord::GetClipFileName(std::string* path) {
 
 void PlayerRecord::DiscoverSubtitles() {
     SubtitleContext context = Subtitles();
-    tavimo::DiscoverSubtitles(context, ClipPath);
+    SubtitleFile = tavimo::DiscoverSubtitles(context, ClipPath) ? SubtitlePath : std::string();
 }
 
 void PlayerRecord::OpenClip() {
@@ -71,6 +72,7 @@ void PlayerRecord::OpenClip() {
     if (!longForm.empty() && longForm.size() < kMaxPath)
         ClipPath = longForm;
     host_.AddRecent(ClipPath);
+    LeaveClip();
     StopClip();
     ReleaseGraph();
     ClipState = tavimo::ClipState::Stopped;
@@ -80,6 +82,26 @@ void PlayerRecord::OpenClip() {
     host_.SetBusy(false);
     if (FAILED(hr))
         CloseClip();
+    else
+        ResumeClip();
+}
+
+void PlayerRecord::LeaveClip() {
+    if (!resume_)
+        return;
+    if (ResumePlayback)
+        resume_->Leave(Duration);
+    resume_->Close();
+}
+
+void PlayerRecord::ResumeClip() {
+    if (!resume_)
+        return;
+    const int64_t position = resume_->Opened(ClipPath);
+    if (ResumePlayback && position > 0 && pMS) {
+        SeekTo(position);
+        resume_->Note(position);
+    }
 }
 
 }  // namespace tavimo

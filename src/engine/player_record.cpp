@@ -5,9 +5,11 @@
 #include <cstdio>
 
 #include "engine/player_host.h"
+#include "integration/resume_positions.h"
 #include "platform/dialogs.h"
 #include "subtitles/subtitle_loading.h"
 #include "subtitles/subtitle_mixer.h"
+#include "subtitles/text_encoding.h"
 
 namespace tavimo {
 namespace {
@@ -115,6 +117,7 @@ void PlayerRecord::SetVolume(int volume) {
 }
 
 void PlayerRecord::CloseClip() {
+    LeaveClip();
     if (pMC)
         pMC->Stop();
     ClipState = tavimo::ClipState::Stopped;
@@ -133,6 +136,9 @@ void PlayerRecord::PollPosition() {
         return;
     REFERENCE_TIME position = 0;
     pMS->GetCurrentPosition(&position);
+    if (resume_ &&
+        (ClipState == tavimo::ClipState::Running || ClipState == tavimo::ClipState::Paused))
+        resume_->Note(position);
     host_.SetSeekPosition(static_cast<int32_t>(position >> 16), position / kUnitsPerSecond);
 }
 
@@ -145,6 +151,8 @@ void PlayerRecord::OnGraphNotify() {
         pME->FreeEventParams(code, p1, p2);
         if (code != EC_COMPLETE)
             continue;
+        if (resume_ && ResumePlayback)
+            resume_->Completed();
         if (AutoNext) {
             host_.NextFile();
             continue;
@@ -186,13 +194,24 @@ SubtitleContext PlayerRecord::Subtitles() {
         Track,
         Mixer,
         host_.Dialogs(),
-        [this](const std::string& format, int32_t code) { ShowError(format, code); }};
+        [this](const std::string& format, int32_t code) { ShowError(format, code); },
+        SubtitleCharsetOf(SubtitleEncoding)};
 }
 
 void PlayerRecord::LoadSubtitles() {
     SubtitleContext context = Subtitles();
-    if (tavimo::LoadSubtitles(context))
+    if (tavimo::LoadSubtitles(context)) {
+        SubtitleFile = SubtitlePath;
         RefreshPausedPicture();
+    }
+}
+
+void PlayerRecord::SetSubtitleEncoding(const std::string& label) {
+    SubtitleEncoding = label;
+    if (!SubtitleFile.empty()) {
+        SubtitlePath = SubtitleFile;
+        LoadSubtitles();
+    }
 }
 
 void PlayerRecord::ToggleViewSubtitles() {

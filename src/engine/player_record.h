@@ -13,6 +13,7 @@ namespace tavimo {
 
 class PlayerHost;
 class CSubtitles;
+class ResumePositions;
 struct SubtitleContext;
 
 enum class ClipState : int { Stopped = 0, Paused = 1, Running = 2, Closed = 3 };
@@ -38,6 +39,9 @@ class PlayerRecord {
     // The framework graphs are built with; not owned, outlives the record.
     // Without one every open fails at its first step. UI thread.
     void UseMediaFramework(MediaFramework* media) { media_ = media; }
+    // Where clips were left, for ResumePlayback; not owned, outlives the
+    // record; null: nothing is remembered. UI thread.
+    void UseResumePositions(ResumePositions* resume) { resume_ = resume; }
 
     // --- operations; UI thread ---
 
@@ -83,6 +87,9 @@ class PlayerRecord {
     void ToggleViewSubtitles();
     // Font dialog for the subtitles.
     void SetSubtitleFont();
+    // Stores the subtitle encoding chosen by its menu label ("Automatic",
+    // "UTF-8", ...) and reads the subtitle file shown now again in it.
+    void SetSubtitleEncoding(const std::string& label);
     // A paused or stopped picture is drawn again (after a subtitle change),
     // by a seek to where it stands; a moving picture needs nothing.
     void RefreshPausedPicture();
@@ -97,6 +104,8 @@ class PlayerRecord {
     std::string SubtitlePath;
     std::string LastDir;           // setting
     std::string LastSubtitlesDir;  // setting
+    std::string SubtitleEncoding;  // setting: menu label; empty or unknown: "Automatic"
+    std::string SubtitleFile;      // the file the track was read from; empty: none
     tavimo::ClipState ClipState = tavimo::ClipState::Stopped;
     bool FullScreenBlocked = false;
     int Volume = 100;  // setting
@@ -105,6 +114,7 @@ class PlayerRecord {
     int AutoNext = 0;                         // setting
     int KeepWindowSize = 0;                   // setting
     int AlwaysOnTop = 0;                      // setting
+    int ResumePlayback = 0;                   // setting
     int ResolutionIndex = 0;                  // setting, as an index into the display modes
     uint32_t SubtitleFontColor = 0x00FFFFFF;  // setting, COLORREF
     int StretchStep = 10;
@@ -133,11 +143,16 @@ class PlayerRecord {
     bool GetClipFileName(std::string* path);
     // Empties the subtitle track and loads the file named like the clip.
     void DiscoverSubtitles();
+    // The clip being left: its position is kept for ResumePlayback.
+    void LeaveClip();
+    // A clip has opened: with ResumePlayback it goes to where it was left.
+    void ResumeClip();
     // The subtitle fields and services, for subtitle loading.
     SubtitleContext Subtitles();
 
     PlayerHost& host_;
     MediaFramework* media_ = nullptr;
+    ResumePositions* resume_ = nullptr;
     std::unique_ptr<CSubtitles> subtitles_;  // drawing core of the graph's mixer
 };
 

@@ -5,6 +5,7 @@ target_sources(tavimo_core PRIVATE
     # The recent-file list lives with the other integration parts; its folder
     # has no source list of its own yet.
     ${CMAKE_CURRENT_LIST_DIR}/../integration/recent_file_list.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../integration/resume_positions.cpp
 )
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE

@@ -39,8 +39,11 @@ enum CommandId : int {
     ID_FILTER_LAST = 33100,
     ID_RESOLUTION_DEFAULT = 34000,  // "Default"; 34000 + i is display mode i
     ID_RESOLUTION_LAST = 34256,
-    ID_FILE_OPEN = 57601,       // "&Open Video..."
-    ID_FILE_MRU_FIRST = 57616,  // "Most Recent..." and the recent files
+    ID_SUBTITLE_ENCODING_FIRST = 34500,  // "Automatic"; then the encodings in menu order
+    ID_SUBTITLE_ENCODING_LAST = 34563,
+    ID_RESUME_PLAYBACK = 34600,  // "Resume Playback"
+    ID_FILE_OPEN = 57601,        // "&Open Video..."
+    ID_FILE_MRU_FIRST = 57616,   // "Most Recent..." and the recent files
     ID_FILE_MRU_LAST = 57631,
     ID_APP_ABOUT = 57664,        // "&About Tavimo..."
     ID_APP_EXIT = 57665,         // "E&xit"

@@ -69,6 +69,7 @@ bool LoadSubtitles(SubtitleContext& context) {
         return false;
     }
     SubtitleReader reader;
+    reader.SetCharset(context.Charset);
     if (!reader.OpenSubtitleFile(context.SubtitlePath)) {
         return false;
     }
@@ -88,18 +89,19 @@ std::string SubtitleBaseOf(const std::string& clipPath) {
     return clipPath.substr(0, dot);
 }
 
-void DiscoverSubtitles(SubtitleContext& context, const std::string& clipPath) {
+bool DiscoverSubtitles(SubtitleContext& context, const std::string& clipPath) {
     context.Track.Clear();
     const std::string base = SubtitleBaseOf(clipPath);
     if (base.empty()) {
-        return;  // no clip: nothing to look beside
+        return false;  // no clip: nothing to look beside
     }
     for (const char* suffix : kDiscoverySuffixes) {
         context.SubtitlePath = base + suffix;
         if (LoadSubtitles(context)) {
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 bool SetSubtitleFont(SubtitleContext& context) {

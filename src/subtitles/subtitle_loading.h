@@ -28,6 +28,8 @@ struct SubtitleContext {
     platform::Dialogs& Dialogs;     // file and font dialogs
     // The player's error box: `format` with "%x" filled with `code`.
     std::function<void(const std::string& format, int32_t code)> ShowError;
+    // The charset (iconv name) files are read in; empty: automatic.
+    std::string Charset = {};
 };
 
 // The Open Subtitles dialog, starting in LastSubtitlesDir. Returns 1 with
@@ -50,8 +52,8 @@ std::string SubtitleBaseOf(const std::string& clipPath);
 
 // For a clip being opened: empties the track, then loads the first of base +
 // ".srt", ".txt", ".sub" that loads. Never shows a dialog; SubtitlePath is
-// the last name tried. UI thread.
-void DiscoverSubtitles(SubtitleContext& context, const std::string& clipPath);
+// the last name tried. True when one loaded. UI thread.
+bool DiscoverSubtitles(SubtitleContext& context, const std::string& clipPath);
 
 // The font dialog, starting from the current font (the default font when
 // there is none) and SubtitleFontColor. On OK the font becomes the font the

@@ -186,16 +186,26 @@ bool SubtitleReader::ReadEightBitLine(std::string& line) {
     std::string_view raw = rest.substr(0, take);
     pos_ += take + skip;
     raw = raw.substr(0, raw.find('\0'));
-    if (IsAscii(raw) || IsValidUtf8(raw)) {
+    const std::string_view charset = LineCharset();
+    if (IsAscii(raw) || ((charset.empty() || charset == "UTF-8") && IsValidUtf8(raw))) {
         line.assign(raw);
         return true;
     }
     if (!legacy_) {
         legacy_ = std::make_unique<LegacyTextDecoder>();
-        legacy_->Detect(rest.substr(0, kDetectSample));
+        if (charset.empty() || !legacy_->Choose(std::string(charset))) {
+            legacy_->Detect(rest.substr(0, kDetectSample));
+        }
     }
     legacy_->ToUtf8(raw, line);
     return true;
+}
+
+std::string_view SubtitleReader::LineCharset() const {
+    if (charset_.empty() || encoding_ != SubtitleEncoding::kUtf8Bom) {
+        return charset_;
+    }
+    return "UTF-8";  // the mark names the encoding
 }
 
 bool SubtitleReader::ReadUtf16Line(std::string& line) {

@@ -50,6 +50,11 @@ class SubtitleReader {
     // false when it is larger than kMaxSubtitleFileSize.
     bool OpenSubtitleData(std::string data, const std::string& path = {});
 
+    // Lines of 8-bit files are read in `charset` (an iconv name) from the
+    // next open on, instead of as UTF-8 or in the detected code page; empty:
+    // automatic. A file with a byte-order mark keeps the encoding of its mark.
+    void SetCharset(std::string charset) { charset_ = std::move(charset); }
+
     // The next line as UTF-8: at most kMaxLineUnits characters of a physical
     // line, without line feeds, carriage returns and spaces at its end and
     // spaces at its start; cut at a NUL character. False at the end of the
@@ -83,6 +88,9 @@ class SubtitleReader {
   private:
     void Start();
     bool ReadEightBitLine(std::string& line);
+    // The charset every non-ASCII 8-bit line is converted from; empty: UTF-8
+    // lines as they are, the others in the detected code page.
+    std::string_view LineCharset() const;
     bool ReadUtf16Line(std::string& line);
     uint16_t UnitAt(size_t offset) const;
     size_t LineEndRest(size_t from, size_t unit) const;
@@ -92,7 +100,8 @@ class SubtitleReader {
     std::string path_;
     SubtitleEncoding encoding_ = SubtitleEncoding::kEightBit;
     std::unique_ptr<LegacyTextDecoder> legacy_;
-    std::string raw_;  // reused line buffer
+    std::string charset_;  // chosen by the user; empty: automatic
+    std::string raw_;      // reused line buffer
     SubtitleEntries entries_;
 };
 

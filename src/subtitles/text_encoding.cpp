@@ -210,4 +210,46 @@ void LegacyTextDecoder::ToUtf8(std::string_view in, std::string& out) {
     }
 }
 
+namespace {
+
+constexpr SubtitleCharsetChoice kCharsetChoices[] = {
+    {"Automatic", ""},
+    {"UTF-8", "UTF-8"},
+    {"Windows-1250", "WINDOWS-1250"},
+    {"Windows-1251", "WINDOWS-1251"},
+    {"Windows-1252", "WINDOWS-1252"},
+    {"Windows-1253", "WINDOWS-1253"},
+    {"Windows-1254", "WINDOWS-1254"},
+    {"Windows-1255", "WINDOWS-1255"},
+    {"Windows-1256", "WINDOWS-1256"},
+    {"Windows-1257", "WINDOWS-1257"},
+    {"Windows-1258", "WINDOWS-1258"},
+    {"ISO-8859-1", "ISO-8859-1"},
+    {"ISO-8859-2", "ISO-8859-2"},
+    {"ISO-8859-5", "ISO-8859-5"},
+    {"ISO-8859-7", "ISO-8859-7"},
+    {"ISO-8859-9", "ISO-8859-9"},
+    {"ISO-8859-15", "ISO-8859-15"},
+    {"KOI8-R", "KOI8-R"},
+    {"Shift-JIS", "SHIFT_JIS"},
+    {"GBK", "GBK"},
+    {"Big5", "BIG5"},
+    {"EUC-KR", "EUC-KR"},
+};
+
+}  // namespace
+
+std::span<const SubtitleCharsetChoice> SubtitleCharsetChoices() {
+    return kCharsetChoices;
+}
+
+std::string SubtitleCharsetOf(std::string_view label) {
+    for (const SubtitleCharsetChoice& choice : kCharsetChoices) {
+        if (label == choice.label) {
+            return choice.charset;
+        }
+    }
+    return {};
+}
+
 }  // namespace tavimo

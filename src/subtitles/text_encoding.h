@@ -39,6 +39,9 @@ class LegacyTextDecoder {
     // nothing).
     void Detect(std::string_view sample);
     bool Detected() const { return !charset_.empty(); }
+    // Takes `charset` (an iconv name) instead of detecting; false, with
+    // nothing chosen, when iconv does not know it.
+    bool Choose(const std::string& charset) { return !Detected() && Use(charset); }
     // The iconv name of the chosen code page; empty before Detect.
     const std::string& charset() const { return charset_; }
 
@@ -52,5 +55,17 @@ class LegacyTextDecoder {
     std::string charset_;
     void* cd_ = nullptr;  // iconv_t
 };
+
+// The encodings the user can choose for subtitle files, in menu order. The
+// first, "Automatic", has no charset: the file's mark or the detector decides.
+struct SubtitleCharsetChoice {
+    const char* label;    // menu text, also the stored value
+    const char* charset;  // iconv name; empty for "Automatic"
+};
+std::span<const SubtitleCharsetChoice> SubtitleCharsetChoices();
+
+// The iconv name for a stored choice; empty (automatic) for "Automatic", an
+// empty text or a label this program does not offer. Any thread.
+std::string SubtitleCharsetOf(std::string_view label);
 
 }  // namespace tavimo

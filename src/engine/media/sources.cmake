@@ -1,14 +1,19 @@
 target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/hresult.cpp
     ${CMAKE_CURRENT_LIST_DIR}/media.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/fake_media.cpp
 )
 if(TAVIMO_BUILD_UI)
     # glimagesink is taken only where OpenGL draws in hardware: the probe asks
     # the GL renderer's name.
     pkg_check_modules(GSTGL REQUIRED IMPORTED_TARGET gstreamer-gl-1.0)
     target_sources(tavimo_ui PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/gst_filters.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_graph.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_graph_events.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_media.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_renderer.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_sink_probe.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_source.cpp
     )
     target_link_libraries(tavimo_ui PUBLIC PkgConfig::GSTGL)
 endif()

@@ -23,7 +23,7 @@
 #include "engine/media/gst_media.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
-#include "platform/fake_dialogs.h"
+#include "support/fake_dialogs.h"
 
 namespace tavimo {
 namespace {

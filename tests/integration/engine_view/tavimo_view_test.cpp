@@ -7,10 +7,10 @@
 #include <QTest>
 #include <QToolBar>
 
-#include "engine/media/fake_media.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
-#include "platform/fake_dialogs.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_media.h"
 #include "view/tavimo_view.h"
 
 namespace tavimo {

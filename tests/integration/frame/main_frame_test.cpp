@@ -2,6 +2,8 @@
 // the window-state commands, with an in-memory registry and scripted dialogs.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -14,10 +16,10 @@
 #include <QWindow>
 
 #include "app/main_frame.h"
-#include "platform/fake_dialogs.h"
-#include "platform/fake_display_modes.h"
-#include "platform/fake_registry.h"
 #include "resources/resources.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_display_modes.h"
+#include "support/fake_registry.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -68,6 +70,14 @@ TEST_F(MainFrameTest, MenuIsTheMainMenuTableItemByItem) {
             if (row.id == ID_RESOLUTION_DEFAULT) {
                 expected << "1280x720x24 60Hz"
                          << "1920x1080x24 60Hz";
+            }
+            if (row.id == ID_SUBTITLE_ENCODING_FIRST) {
+                expected << QString(
+                                "UTF-8 Windows-1250 Windows-1251 Windows-1252 Windows-1253 "
+                                "Windows-1254 Windows-1255 Windows-1256 Windows-1257 "
+                                "Windows-1258 ISO-8859-1 ISO-8859-2 ISO-8859-5 ISO-8859-7 "
+                                "ISO-8859-9 ISO-8859-15 KOI8-R Shift-JIS GBK Big5 EUC-KR")
+                                .split(' ');
             }
         } else if (row.kind == res::MenuKind::Separator) {
             expected << "-";
@@ -204,6 +214,41 @@ TEST_F(MainFrameTest, EscapeWithNothingOpenSavesAndCloses) {
     EXPECT_EQ(Stored("Volume"), 95u);
     EXPECT_EQ(Stored("AutoNext"), 1u);
     EXPECT_EQ(f.Record().ClipState, ClipState::Closed);
+}
+
+// View > Subtitle Encoding reads the shown file again at once, and the choice
+// is kept for the next start.
+TEST_F(MainFrameTest, SubtitleEncodingReloadsAndIsKept) {
+    const std::string path = testing::TempDir() + "encoding.srt";
+    std::ofstream(path) << "1\n00:00:01,000 --> 00:00:02,000\n\xC0\xEB\xE8\xF1\xE0\n";
+    registry.Seed(kSettingsKey, "Volume", platform::REG_DWORD, {100, 0, 0, 0});
+    CMainFrame& f = Start();
+    f.DropFiles({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QMenu* menu = nullptr;
+    for (QAction* a : f.menuBar()->actions().at(3)->menu()->actions()) {
+        menu = a->text() == "Subtitle Encoding" ? a->menu() : menu;
+    }
+    ASSERT_NE(menu, nullptr);
+    auto choose = [&](const QString& label) {
+        for (QAction* a : menu->actions()) {
+            if (a->text() == label) {
+                a->trigger();
+                return a->isChecked();
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(choose("Windows-1251"));
+    EXPECT_EQ(f.Record().Track.At(0).text, "Алиса");
+    EXPECT_TRUE(choose("ISO-8859-1"));
+    EXPECT_EQ(f.Record().Track.At(0).text, "Àëèñà");
+    f.close();
+    auto stored = registry.Value(kSettingsKey, "SubtitleEncoding");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(std::string(stored->data.begin(), stored->data.end()),
+              std::string("ISO-8859-1\0", 11));
+    CMainFrame& again = Start();
+    EXPECT_EQ(again.Record().SubtitleEncoding, "ISO-8859-1");
 }
 
 }  // namespace

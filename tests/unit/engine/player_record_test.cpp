@@ -7,11 +7,11 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/media/fake_media.h"
 #include "engine/media/hresult.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
-#include "platform/fake_dialogs.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_media.h"
 
 namespace tavimo {
 namespace {

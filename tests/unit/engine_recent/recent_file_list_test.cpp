@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "integration/recent_file_list.h"
-#include "platform/fake_dialogs.h"
-#include "platform/fake_registry.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_registry.h"
 
 namespace tavimo {
 namespace {

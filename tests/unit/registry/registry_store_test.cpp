@@ -9,9 +9,9 @@
 #include <random>
 #include <tuple>
 
-#include "platform/fake_registry.h"
 #include "platform/registry_text.h"
 #include "registry_test_util.h"
+#include "support/fake_registry.h"
 
 namespace tavimo::platform {
 namespace {

@@ -14,11 +14,11 @@
 #include "app/settings.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
-#include "platform/fake_dialogs.h"
-#include "platform/fake_display_modes.h"
 #include "platform/registry.h"
 #include "resources/command_ids.h"
 #include "subtitles/log_font.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_display_modes.h"
 
 namespace tavimo {
 namespace {

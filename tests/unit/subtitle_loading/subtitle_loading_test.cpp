@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "../subtitles/subtitle_test_util.h"
-#include "engine/media/fake_media.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
-#include "platform/fake_dialogs.h"
 #include "subtitles/file_names.h"
 #include "subtitles/log_font.h"
 #include "subtitles/subtitle_loading.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_media.h"
 
 namespace tavimo {
 namespace {

@@ -149,6 +149,45 @@ TEST(SubtitleEncodings, FilesReadAlike) {
     }
 }
 
+// The user's choice of encoding overrides detection and even valid UTF-8,
+// but not a byte-order mark.
+TEST(SubtitleEncodings, ChosenCharsetDecidesLines) {
+    const S cyrillic = "\xC0\xEB\xE8\xF1\xE0";  // "Алиса" in Windows-1251
+    const struct {
+        const char* name;
+        const char* label;
+        S bytes;
+        S line;
+    } cases[] = {
+        {"Windows-1251", "Windows-1251", cyrillic, "Алиса"},
+        {"same bytes as ISO-8859-1", "ISO-8859-1", cyrillic, "Àëèñà"},
+        {"same bytes as KOI8-R", "KOI8-R", cyrillic, "юКХЯЮ"},
+        {"valid UTF-8 read as Windows-1251", "Windows-1251", "\xC3\xA9", "Г©"},
+        {"UTF-8 chosen: bad bytes replaced", "UTF-8",
+         "a\xE9"
+         "b",
+         "a\uFFFDb"},
+        {"UTF-8 mark outranks the choice", "Windows-1251", "\xEF\xBB\xBF\xC3\xA9", "é"},
+        {"UTF-16 mark outranks the choice", "Windows-1251", Utf16(u"é", false), "é"},
+        {"unknown label is automatic", "Klingon", "\xC3\xA9", "é"},
+        {"ASCII stays ASCII in Shift-JIS", "Shift-JIS", "ab~", "ab~"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SubtitleReader reader;
+        reader.SetCharset(SubtitleCharsetOf(c.label));
+        ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
+        S line;
+        ASSERT_TRUE(reader.ReadSubtitleLine(line));
+        EXPECT_EQ(line, c.line);
+    }
+    // Every encoding the menu offers is one the converter knows.
+    for (const SubtitleCharsetChoice& choice : SubtitleCharsetChoices()) {
+        LegacyTextDecoder decoder;
+        EXPECT_TRUE(*choice.charset == '\0' || decoder.Choose(choice.charset)) << choice.label;
+    }
+}
+
 TEST(SubtitleBadInput, OpenTakesOnlyRegularFilesUpToTheLimit) {
     ScratchDir dir;
     const S fifo = dir.path() + "/fifo-without-writer", big = dir.Write("over-the-limit", ""),

@@ -1,4 +1,4 @@
-#include "engine/media/fake_media.h"
+#include "support/fake_media.h"
 
 #include <algorithm>
 #include <deque>

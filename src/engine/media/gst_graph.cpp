@@ -1,0 +1,230 @@
+// The filter graph on a GstPipeline: building, state changes, seeking and volume.
+#include <gst/audio/streamvolume.h>
+
+#include <algorithm>
+
+#include "engine/media/gst_media_internal.h"
+
+namespace tavimo {
+namespace gst_internal {
+
+GstGraph::GstGraph(const GstMediaOptions& options) : options_(options) {
+    pipeline_ = Own(gst_pipeline_new("FilterGraph"));
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, &GstGraph::SyncHandler, this, nullptr);
+    gst_object_unref(bus);
+}
+
+GstGraph::~GstGraph() {
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    for (auto& filter : filters_) {
+        g_signal_handlers_disconnect_by_data(filter->element(), this);
+        if (GST_OBJECT_PARENT(filter->element()) == GST_OBJECT(pipeline_))
+            gst_bin_remove(GST_BIN(pipeline_), filter->element());
+        else
+            gst_element_set_state(filter->element(), GST_STATE_NULL);
+    }
+    filters_.clear();
+    if (converter_)
+        gst_object_unref(converter_);
+    // Messages left in the bus would keep the pipeline alive.
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_flushing(bus, TRUE);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    gst_object_unref(pipeline_);
+}
+
+HRESULT GstGraph::AddFilter(const std::shared_ptr<IBaseFilter>& filter, const std::string& name) {
+    auto own = std::dynamic_pointer_cast<ElementFilter>(filter);
+    if (!own || !own->element())
+        return E_INVALIDARG;
+    std::lock_guard lock(mutex_);
+    if (GST_OBJECT_PARENT(own->element()))
+        return VFW_E_DUPLICATE_NAME;
+    if (!gst_object_set_name(GST_OBJECT(own->element()), name.c_str()))
+        return E_FAIL;
+    if (!gst_bin_add(GST_BIN(pipeline_), own->element()))
+        return VFW_E_DUPLICATE_NAME;
+    if (own->role() == Role::Source)
+        ConnectSource(own->element());
+    filters_.push_back(own);
+    return S_OK;
+}
+
+HRESULT GstGraph::AddSourceFilter(const std::string& fileName, const std::string& name,
+                                  std::shared_ptr<IBaseFilter>* source) {
+    std::string uri;
+    bool network = false;
+    HRESULT hr = ResolveUri(fileName, &uri, &network);
+    if (FAILED(hr))
+        return hr;
+    auto filter = std::make_shared<SourceFilter>(false);
+    if (!filter->element())
+        return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
+    network_ = network;
+    g_object_set(filter->element(), "uri", uri.c_str(), nullptr);
+    if (HRESULT added = AddFilter(filter, name); FAILED(added))
+        return added;
+    *source = filter;
+    return S_OK;
+}
+
+HRESULT GstGraph::RenderEx(const std::shared_ptr<IPin>& pin, uint32_t, void*) {
+    auto sourcePin = std::dynamic_pointer_cast<SourcePin>(pin);
+    if (!sourcePin)
+        return VFW_E_CANNOT_RENDER;
+    auto source = std::dynamic_pointer_cast<SourceFilter>(sourcePin->owner());
+    if (!source || GST_OBJECT_PARENT(source->element()) != GST_OBJECT(pipeline_))
+        return VFW_E_NOT_IN_GRAPH;
+    network_ = network_ || source->network();
+    source->rendered = true;
+    HRESULT hr = ChangeState(GST_STATE_PAUSED);
+    if (hr == VFW_E_TIMEOUT) {
+        // The open has had its time: the steps after this fail at once.
+        HRESULT none = S_OK;
+        error_.compare_exchange_strong(none, hr);
+    }
+    if (FAILED(hr))
+        return hr;
+    std::lock_guard lock(mutex_);
+    return linked_ > 0 ? S_OK : VFW_E_CANNOT_RENDER;
+}
+
+HRESULT GstGraph::RemoveFilter(const std::shared_ptr<IBaseFilter>& filter) {
+    auto own = std::dynamic_pointer_cast<ElementFilter>(filter);
+    std::lock_guard lock(mutex_);
+    auto it = std::find(filters_.begin(), filters_.end(), own);
+    if (it == filters_.end())
+        return VFW_E_NOT_FOUND;
+    Detach(**it);
+    filters_.erase(it);
+    return S_OK;
+}
+
+HRESULT GstGraph::EnumFilters(std::vector<std::shared_ptr<IBaseFilter>>* filters) {
+    std::lock_guard lock(mutex_);
+    filters->clear();
+    for (auto& filter : filters_) {
+        filters->push_back(filter);
+        if (filter->role() == Role::Source)
+            AddInnerFilters(filter->element(), filters);
+    }
+    if (converter_)
+        filters->push_back(
+            std::make_shared<ElementFilter>(GST_ELEMENT(gst_object_ref(converter_)), Role::Other));
+    return S_OK;
+}
+
+HRESULT GstGraph::Abort() {
+    abort_ = true;
+    cv_.notify_all();
+    return S_OK;
+}
+
+HRESULT GstGraph::GetDuration(REFERENCE_TIME* duration) {
+    gint64 ns = 0;
+    if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &ns) || ns < 0)
+        return E_FAIL;
+    *duration = ns / 100;
+    return S_OK;
+}
+
+HRESULT GstGraph::GetCurrentPosition(REFERENCE_TIME* position) {
+    gint64 ns = 0;
+    if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &ns) || ns < 0)
+        return E_FAIL;
+    *position = ns / 100;
+    return S_OK;
+}
+
+HRESULT GstGraph::GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) {
+    HRESULT hr = S_OK;
+    if (current)
+        hr = GetCurrentPosition(current);
+    if (stop && FAILED(GetDuration(stop)))
+        hr = E_FAIL;
+    return hr;
+}
+
+HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME*,
+                               uint32_t) {
+    if (!current || (currentFlags & 3) != AM_SEEKING_AbsolutePositioning)
+        return S_OK;
+    // A position before the start is the start.
+    gint64 ns = std::max<REFERENCE_TIME>(0, *current) * 100;
+    int flags = GST_SEEK_FLAG_FLUSH;
+    flags |= (currentFlags & AM_SEEKING_SeekToKeyFrame)
+                 ? GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE
+                 : GST_SEEK_FLAG_ACCURATE;
+    {
+        std::lock_guard lock(eventMutex_);
+        completed_ = false;
+    }
+    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, GstSeekFlags(flags), ns))
+        return E_FAIL;
+    return WaitForState(GST_STATE_TARGET(pipeline_));
+}
+
+HRESULT GstGraph::put_Volume(long volume) {
+    volume_ = volume;
+    std::lock_guard lock(mutex_);
+    auto audio = FindAttached(Role::AudioRenderer);
+    if (!audio)
+        return E_NOTIMPL;
+    ApplyVolume(static_cast<AudioRendererFilter&>(*audio).volume(), volume);
+    return S_OK;
+}
+
+void GstGraph::ApplyVolume(GstElement* element, long volume) {
+    bool silent = volume <= -10000;
+    double linear = gst_stream_volume_convert_volume(GST_STREAM_VOLUME_FORMAT_DB,
+                                                     GST_STREAM_VOLUME_FORMAT_LINEAR,
+                                                     silent ? -100.0 : volume / 100.0);
+    g_object_set(element, "mute", silent ? TRUE : FALSE, "volume", silent ? 0.0 : linear, nullptr);
+}
+
+// Sets the pipeline's state and waits, bounded, for it to settle.
+HRESULT GstGraph::ChangeState(GstState state) {
+    if (HRESULT hr = error_.load(); FAILED(hr))
+        return hr;
+    wantPlaying_ = state == GST_STATE_PLAYING;
+    if (buffering_ && state == GST_STATE_PLAYING)
+        return S_FALSE;
+    if (gst_element_set_state(pipeline_, state) == GST_STATE_CHANGE_FAILURE) {
+        HRESULT hr = error_.load();
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    return WaitForState(state);
+}
+
+HRESULT GstGraph::WaitForState(GstState state) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs());
+    std::unique_lock lock(waitMutex_);
+    abort_ = false;
+    for (;;) {
+        if (HRESULT hr = error_.load(); FAILED(hr))
+            return hr;
+        GstState current = GST_STATE_VOID_PENDING;
+        GstStateChangeReturn ret = gst_element_get_state(pipeline_, &current, nullptr, 0);
+        if (ret == GST_STATE_CHANGE_FAILURE)
+            return E_FAIL;
+        if ((ret == GST_STATE_CHANGE_SUCCESS || ret == GST_STATE_CHANGE_NO_PREROLL) &&
+            current == state)
+            return S_OK;
+        if (abort_)
+            return E_ABORT;
+        if (Clock::now() >= deadline)
+            return VFW_E_TIMEOUT;
+        cv_.wait_for(lock, std::chrono::milliseconds(20));
+    }
+}
+
+}  // namespace gst_internal
+
+GstElement* GstPipelineOf(IGraphBuilder* graph) {
+    auto* own = dynamic_cast<gst_internal::GstGraph*>(graph);
+    return own ? own->pipeline() : nullptr;
+}
+
+}  // namespace tavimo

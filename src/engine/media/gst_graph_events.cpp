@@ -1,0 +1,176 @@
+// The graph's bus and events: errors, end of stream, buffering and the sink's
+// request for a window arrive on streaming threads and become events that the
+// UI thread takes with GetEvent or through its notify target.
+#include <gst/video/videooverlay.h>
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <algorithm>
+
+#include "engine/media/gst_media_internal.h"
+
+namespace tavimo::gst_internal {
+namespace {
+
+// Maps an error of the pipeline to the code of the step that meets it.
+HRESULT CodeOfError(const GError* error) {
+    if (error->domain == GST_RESOURCE_ERROR) {
+        if (error->code == GST_RESOURCE_ERROR_NOT_FOUND ||
+            error->code == GST_RESOURCE_ERROR_OPEN_READ)
+            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        if (error->code == GST_RESOURCE_ERROR_NOT_AUTHORIZED)
+            return E_ACCESSDENIED;
+        if (error->code == GST_RESOURCE_ERROR_OPEN_WRITE ||
+            error->code == GST_RESOURCE_ERROR_OPEN_READ_WRITE)
+            return VFW_E_NO_AUDIO_HARDWARE;
+        return E_FAIL;
+    }
+    if (error->domain == GST_STREAM_ERROR) {
+        if (error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND)
+            return VFW_E_UNSUPPORTED_STREAM;
+        if (error->code == GST_STREAM_ERROR_CODEC_NOT_FOUND)
+            return VFW_E_NO_DECOMPRESSOR;
+        if (error->code == GST_STREAM_ERROR_WRONG_TYPE || error->code == GST_STREAM_ERROR_DEMUX ||
+            error->code == GST_STREAM_ERROR_DECODE)
+            return VFW_E_INVALID_FILE_FORMAT;
+        return VFW_E_UNSUPPORTED_STREAM;
+    }
+    if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN)
+        return VFW_E_NO_DECOMPRESSOR;
+    return E_FAIL;
+}
+
+}  // namespace
+
+HRESULT GstGraph::SetNotifyWindow(GraphNotifyTarget target, long msg, intptr_t param) {
+    std::lock_guard lock(eventMutex_);
+    notify_ = std::move(target);
+    msg_ = msg;
+    param_ = param;
+    if (notify_ && !events_.empty())
+        PostNotifyLocked();
+    return S_OK;
+}
+
+HRESULT GstGraph::GetEvent(long* code, intptr_t* p1, intptr_t* p2, long timeoutMs) {
+    std::unique_lock lock(eventMutex_);
+    eventCv_.wait_for(lock, std::chrono::milliseconds(std::max(0L, timeoutMs)),
+                      [&] { return !events_.empty(); });
+    if (events_.empty())
+        return E_ABORT;
+    *code = events_.front().code;
+    *p1 = events_.front().param;
+    *p2 = 0;
+    events_.pop_front();
+    return S_OK;
+}
+
+HRESULT GstGraph::WaitForCompletion(long timeoutMs, long* code) {
+    if (GST_STATE_TARGET(pipeline_) != GST_STATE_PLAYING)
+        return VFW_E_WRONG_STATE;
+    std::unique_lock lock(eventMutex_);
+    bool done = eventCv_.wait_for(lock, std::chrono::milliseconds(std::max(0L, timeoutMs)),
+                                  [&] { return completed_; });
+    if (!done)
+        return E_ABORT;
+    if (code)
+        *code = EC_COMPLETE;
+    return S_OK;
+}
+
+GstBusSyncReply GstGraph::SyncHandler(GstBus*, GstMessage* message, gpointer data) {
+    static_cast<GstGraph*>(data)->OnMessage(message);
+    // A dropped message is the handler's to free.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+}
+
+void GstGraph::OnMessage(GstMessage* message) {
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_EOS:
+            QueueEvent(EC_COMPLETE, 0, true);
+            break;
+        case GST_MESSAGE_ERROR: {
+            GError* error = nullptr;
+            gst_message_parse_error(message, &error, nullptr);
+            HRESULT hr = CodeOfError(error);
+            g_error_free(error);
+            HRESULT none = S_OK;
+            error_.compare_exchange_strong(none, hr);
+            QueueEvent(EC_ERRORABORT, hr, false);
+            break;
+        }
+        case GST_MESSAGE_BUFFERING:
+            OnBuffering(message);
+            break;
+        case GST_MESSAGE_ELEMENT:
+            if (gst_is_video_overlay_prepare_window_handle_message(message)) {
+                std::lock_guard lock(mutex_);
+                if (auto video = FindAttached(Role::VideoRenderer))
+                    static_cast<VideoRendererFilter&>(*video).PrepareWindowHandle();
+            }
+            break;
+        default:
+            break;
+    }
+    std::lock_guard lock(waitMutex_);
+    cv_.notify_all();
+}
+
+// Network sources: pause below 100 % buffered, play on at 100 %.
+void GstGraph::OnBuffering(GstMessage* message) {
+    gint percent = 100;
+    gst_message_parse_buffering(message, &percent);
+    bool low = percent < 100;
+    if (low == buffering_.exchange(low) || !wantPlaying_)
+        return;
+    GstState state = low ? GST_STATE_PAUSED : GST_STATE_PLAYING;
+    gst_element_call_async(
+        pipeline_,
+        [](GstElement* element, gpointer user) {
+            gst_element_set_state(element, GstState(GPOINTER_TO_INT(user)));
+        },
+        GINT_TO_POINTER(state), nullptr);
+}
+
+void GstGraph::QueueEvent(long code, intptr_t param, bool completes) {
+    std::lock_guard lock(eventMutex_);
+    events_.push_back({code, param});
+    if (completes)
+        completed_ = true;
+    eventCv_.notify_all();
+    if (notify_)
+        PostNotifyLocked();
+}
+
+// One queued call to the notify target for every batch of events.
+void GstGraph::PostNotifyLocked() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (notifyPosted_ || !app)
+        return;
+    notifyPosted_ = true;
+    std::weak_ptr<GstGraph> weak = weak_from_this();
+    QMetaObject::invokeMethod(
+        app,
+        [weak] {
+            auto graph = weak.lock();
+            if (!graph)
+                return;
+            GraphNotifyTarget target;
+            long msg;
+            intptr_t param;
+            {
+                std::lock_guard lock(graph->eventMutex_);
+                graph->notifyPosted_ = false;
+                target = graph->notify_;
+                msg = graph->msg_;
+                param = graph->param_;
+            }
+            graph.reset();
+            if (target)
+                target(msg, param);
+        },
+        Qt::QueuedConnection);
+}
+
+}  // namespace tavimo::gst_internal

@@ -1,0 +1,288 @@
+// What the files of the GStreamer media framework share: the filter and pin
+// wrappers, the graph and the helpers they build with. Not for use outside
+// engine/media.
+#pragma once
+
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/media/gst_media.h"
+
+namespace tavimo::gst_internal {
+
+inline constexpr char kVideoRendererName[] = "Video Mixing Renderer 9";
+inline constexpr char kAudioRendererName[] = "Audio Renderer";
+inline constexpr char kConverterName[] = "Color Space Converter";
+
+enum class Role { Source, VideoRenderer, AudioRenderer, Mixer, Other };
+
+// Takes ownership of a floating or full reference.
+GstElement* Own(GstElement* element);
+std::string CapsName(GstPad* pad);
+bool HasProperty(gpointer object, const char* name);
+
+// A path or URL as a URI for uridecodebin; `network` tells remote sources.
+HRESULT ResolveUri(const std::string& text, std::string* uri, bool* network);
+
+// The 8-bit format with the chroma layout of a pad's deeper YUV format (10 or
+// 12 bits, no alpha); UNKNOWN when the pad is 8-bit, RGB or has alpha.
+GstVideoFormat ShallowFormatOf(GstPad* pad);
+
+// "Color Space Converter": videoconvert, or for deep YUV a bin that first
+// takes the depth to `shallow`, then converts to what the mixer takes.
+// Returns a floating reference, null when an element is missing.
+GstElement* MakeConverter(GstVideoFormat shallow);
+
+// A bin of `chain`, linked in order, with the first element's sink pad.
+GstElement* MakeBin(const char* name, std::initializer_list<GstElement*> chain);
+
+// The first video sink that works here, in the order of preference; empty
+// when none does.
+std::string ProbeVideoSink();
+
+// A pad as a pin.
+class PadPin : public IPin {
+  public:
+    explicit PadPin(GstPad* pad);
+    ~PadPin() override;
+    HRESULT QueryDirection(PIN_DIRECTION* dir) override;
+    HRESULT ConnectedTo(std::shared_ptr<IPin>* peer) override;
+    HRESULT QueryId(std::string* id) override;
+    GstPad* pad() const { return pad_; }
+
+  private:
+    GstPad* pad_;
+};
+
+class ElementFilter : public IBaseFilter {
+  public:
+    ElementFilter(GstElement* element, Role role) : element_(Own(element)), role_(role) {}
+    ~ElementFilter() override;
+    HRESULT QueryFilterInfo(std::string* name) override;
+    HRESULT EnumPins(std::vector<std::shared_ptr<IPin>>* pins) override;
+    GstElement* element() const { return element_; }
+    Role role() const { return role_; }
+    // Taken out of the pipeline by the graph (a renderer nothing reached).
+    std::atomic<bool> detached{false};
+
+  protected:
+    GstElement* element_;
+    Role role_;
+};
+
+// The source's streams, before and after rendering: one output pin that is
+// connected once any stream of the source is linked.
+class SourcePin : public IPin {
+  public:
+    explicit SourcePin(std::shared_ptr<IBaseFilter> owner, GstElement* element)
+        : owner_(std::move(owner)), element_(element) {}
+    HRESULT QueryDirection(PIN_DIRECTION* dir) override;
+    HRESULT ConnectedTo(std::shared_ptr<IPin>* peer) override;
+    HRESULT QueryId(std::string* id) override;
+    const std::shared_ptr<IBaseFilter>& owner() const { return owner_; }
+
+  private:
+    std::shared_ptr<IBaseFilter> owner_;
+    GstElement* element_;
+};
+
+// "SOURCE" and "ASF Reader": uridecodebin with one output pin for its streams.
+class SourceFilter : public ElementFilter,
+                     public IFileSourceFilter,
+                     public std::enable_shared_from_this<SourceFilter> {
+  public:
+    explicit SourceFilter(bool asfOnly);
+    HRESULT EnumPins(std::vector<std::shared_ptr<IPin>>* pins) override;
+    HRESULT QueryFileSourceFilter(std::shared_ptr<IFileSourceFilter>* out) override;
+    HRESULT Load(const std::string& fileName) override;
+    bool network() const { return network_; }
+    std::atomic<bool> rendered{false};
+
+  private:
+    bool asfOnly_;
+    bool network_ = false;
+};
+
+// "Audio Renderer": audioconvert ! audioresample ! volume ! sink.
+class AudioRendererFilter : public ElementFilter {
+  public:
+    AudioRendererFilter(GstElement* bin, GstElement* volume)
+        : ElementFilter(bin, Role::AudioRenderer), volume_(volume) {}
+    GstElement* volume() const { return volume_; }
+
+  private:
+    GstElement* volume_;  // owned by the bin
+};
+
+class VideoRendererFilter : public ElementFilter,
+                            public IVMRFilterConfig9,
+                            public IVMRWindowlessControl9,
+                            public std::enable_shared_from_this<VideoRendererFilter> {
+  public:
+    VideoRendererFilter(GstElement* bin, GstElement* sink, GstElement* scale, GstElement* size);
+    HRESULT QueryFilterConfig(std::shared_ptr<IVMRFilterConfig9>* out) override;
+    HRESULT QueryWindowlessControl(std::shared_ptr<IVMRWindowlessControl9>* out) override;
+    HRESULT SetRenderingMode(VMR9Mode mode) override;
+    HRESULT SetVideoClippingWindow(VideoWindow* window) override;
+    HRESULT SetBorderColor(COLORREF color) override;
+    HRESULT GetNativeVideoSize(long* width, long* height) override;
+    HRESULT SetAspectRatioMode(VMR9AspectRatioMode mode) override;
+    HRESULT GetAspectRatioMode(VMR9AspectRatioMode* mode) override;
+    HRESULT SetVideoPosition(const RECT* source, const RECT* dest) override;
+    HRESULT GetVideoPosition(RECT* source, RECT* dest) override;
+    HRESULT RepaintVideo() override;
+    HRESULT DisplayModeChanged() override { return RepaintVideo(); }
+
+    // Streaming thread: the sink asks for its window.
+    void PrepareWindowHandle();
+    GstElement* sink() const { return sink_; }
+
+  private:
+    // A sink that cannot scale gets the surface's size in device pixels.
+    void ScaleTo(double ratio);
+
+    GstElement* sink_;   // owned by the bin
+    GstElement* scale_;  // videoscale in front of a sink that cannot scale, or null
+    GstElement* size_;   // its capsfilter, or null
+    VideoWindow* window_ = nullptr;
+    std::atomic<uintptr_t> surface_{0};
+    COLORREF border_ = 0;
+    VMR9AspectRatioMode mode_ = VMR9ARMode_LetterBox;
+    RECT source_, dest_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+// A filter graph: one GstPipeline. Its methods live by concern in
+// gst_graph.cpp (building, control, seeking, volume), gst_graph_events.cpp
+// (the bus and the event queue) and gst_source.cpp (linking the source's
+// streams to the renderers).
+class GstGraph : public IGraphBuilder,
+                 public IMediaControl,
+                 public IMediaEventEx,
+                 public IMediaSeeking,
+                 public IBasicAudio,
+                 public std::enable_shared_from_this<GstGraph> {
+  public:
+    explicit GstGraph(const GstMediaOptions& options);
+    ~GstGraph() override;
+    GstElement* pipeline() const { return pipeline_; }
+
+    // --- IGraphBuilder ---
+    HRESULT AddFilter(const std::shared_ptr<IBaseFilter>& filter, const std::string& name) override;
+    HRESULT AddSourceFilter(const std::string& fileName, const std::string& name,
+                            std::shared_ptr<IBaseFilter>* source) override;
+    HRESULT RenderEx(const std::shared_ptr<IPin>& pin, uint32_t, void*) override;
+    HRESULT RemoveFilter(const std::shared_ptr<IBaseFilter>& filter) override;
+    HRESULT EnumFilters(std::vector<std::shared_ptr<IBaseFilter>>* filters) override;
+    HRESULT Abort() override;
+    HRESULT QueryMediaControl(std::shared_ptr<IMediaControl>* out) override { return Query(out); }
+    HRESULT QueryMediaEvent(std::shared_ptr<IMediaEventEx>* out) override { return Query(out); }
+    HRESULT QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) override { return Query(out); }
+    HRESULT QueryBasicAudio(std::shared_ptr<IBasicAudio>* out) override { return Query(out); }
+    HRESULT QueryFilterGraph2(std::shared_ptr<IGraphBuilder>* out) override { return Query(out); }
+
+    // --- IMediaControl: Stop keeps PAUSED so the decoders stay ---
+    HRESULT Run() override { return ChangeState(GST_STATE_PLAYING); }
+    HRESULT Pause() override { return ChangeState(GST_STATE_PAUSED); }
+    HRESULT Stop() override { return ChangeState(GST_STATE_PAUSED); }
+
+    // --- IMediaEventEx ---
+    HRESULT SetNotifyWindow(GraphNotifyTarget target, long msg, intptr_t param) override;
+    HRESULT GetEvent(long* code, intptr_t* p1, intptr_t* p2, long timeoutMs) override;
+    HRESULT FreeEventParams(long, intptr_t, intptr_t) override { return S_OK; }
+    HRESULT WaitForCompletion(long timeoutMs, long* code) override;
+
+    // --- IMediaSeeking: 100-ns units, GStreamer's nanoseconds / 100 ---
+    HRESULT GetDuration(REFERENCE_TIME* duration) override;
+    HRESULT GetCurrentPosition(REFERENCE_TIME* position) override;
+    HRESULT GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) override;
+    HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME*,
+                         uint32_t) override;
+
+    // --- IBasicAudio ---
+    HRESULT put_Volume(long volume) override;
+    HRESULT get_Volume(long* volume) override {
+        *volume = volume_;
+        return S_OK;
+    }
+
+    static void ApplyVolume(GstElement* element, long volume);
+
+  private:
+    struct Event {
+        long code;
+        intptr_t param;
+    };
+
+    template <typename T>
+    HRESULT Query(std::shared_ptr<T>* out) {
+        *out = std::shared_ptr<T>(shared_from_this(), static_cast<T*>(this));
+        return S_OK;
+    }
+
+    int TimeoutMs() const { return network_ ? options_.networkTimeoutMs : options_.fileTimeoutMs; }
+
+    // Sets the pipeline's state and waits, bounded, for it to settle.
+    HRESULT ChangeState(GstState state);
+    HRESULT WaitForState(GstState state);
+
+    // --- streaming threads: the bus and the events (gst_graph_events.cpp) ---
+    static GstBusSyncReply SyncHandler(GstBus*, GstMessage* message, gpointer data);
+    void OnMessage(GstMessage* message);
+    // Network sources: pause below 100 % buffered, play on at 100 %.
+    void OnBuffering(GstMessage* message);
+    void QueueEvent(long code, intptr_t param, bool completes);
+    // One queued call to the notify target for every batch of events.
+    void PostNotifyLocked();
+
+    // --- the source's streams (gst_source.cpp) ---
+    void ConnectSource(GstElement* element);
+    static void OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer);
+    static void OnPadAdded(GstElement*, GstPad* pad, gpointer data);
+    // Renders the raw video to the renderer, through the converter and mixer.
+    bool LinkVideo(GstPad* pad);
+    bool LinkAudio(GstPad* pad);
+    static void OnNoMorePads(GstElement*, gpointer data);
+    void Detach(ElementFilter& filter);
+    std::shared_ptr<ElementFilter> FindAttached(Role role);
+    // The demuxers and decoders inside a source bin.
+    static void AddInnerFilters(GstElement* bin, std::vector<std::shared_ptr<IBaseFilter>>* out);
+
+    GstMediaOptions options_;
+    GstElement* pipeline_;
+    std::mutex mutex_;  // filters_, converter_, linked_
+    std::vector<std::shared_ptr<ElementFilter>> filters_;
+    GstElement* converter_ = nullptr;  // owned by the pipeline
+    int linked_ = 0;
+    bool network_ = false;
+    long volume_ = 0;
+
+    std::atomic<HRESULT> error_{S_OK};  // the first error of the pipeline
+    std::atomic<bool> buffering_{false};
+    std::atomic<bool> wantPlaying_{false};
+    std::mutex waitMutex_;
+    std::condition_variable cv_;
+    std::atomic<bool> abort_{false};
+
+    std::mutex eventMutex_;  // events_, notify_, msg_, param_, notifyPosted_, completed_
+    std::condition_variable eventCv_;
+    std::deque<Event> events_;
+    GraphNotifyTarget notify_;
+    long msg_ = 0;
+    intptr_t param_ = 0;
+    bool notifyPosted_ = false;
+    bool completed_ = false;
+};
+
+}  // namespace tavimo::gst_internal

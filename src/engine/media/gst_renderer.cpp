@@ -1,0 +1,124 @@
+// "Video Mixing Renderer 9": the video sink in the view's native surface, with
+// videoscale in front of a sink that cannot scale.
+#include <gst/video/videooverlay.h>
+
+#include <algorithm>
+
+#include "engine/media/gst_media_internal.h"
+
+namespace tavimo::gst_internal {
+
+VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstElement* scale,
+                                         GstElement* size)
+    : ElementFilter(bin, Role::VideoRenderer), sink_(sink), scale_(scale), size_(size) {
+    if (GST_IS_VIDEO_OVERLAY(sink_))
+        gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(sink_), FALSE);
+}
+
+HRESULT VideoRendererFilter::QueryFilterConfig(std::shared_ptr<IVMRFilterConfig9>* out) {
+    *out = std::shared_ptr<IVMRFilterConfig9>(shared_from_this(), this);
+    return S_OK;
+}
+
+HRESULT VideoRendererFilter::QueryWindowlessControl(std::shared_ptr<IVMRWindowlessControl9>* out) {
+    *out = std::shared_ptr<IVMRWindowlessControl9>(shared_from_this(), this);
+    return S_OK;
+}
+
+HRESULT VideoRendererFilter::SetRenderingMode(VMR9Mode mode) {
+    return mode == VMR9Mode_Windowless ? S_OK : E_NOTIMPL;
+}
+
+HRESULT VideoRendererFilter::SetVideoClippingWindow(VideoWindow* window) {
+    window_ = window;
+    surface_ = window ? window->NativeSurface() : 0;
+    if (surface_ && GST_IS_VIDEO_OVERLAY(sink_))
+        gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
+    return S_OK;
+}
+
+HRESULT VideoRendererFilter::SetBorderColor(COLORREF color) {
+    border_ = color;
+    return S_OK;
+}
+
+HRESULT VideoRendererFilter::GetNativeVideoSize(long* width, long* height) {
+    GstPad* pad = gst_element_get_static_pad(element_, "sink");
+    GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
+    GstVideoInfo info;
+    bool ok = caps && gst_video_info_from_caps(&info, caps) && info.height > 0;
+    if (ok) {
+        *width = static_cast<long>(int64_t(info.width) * info.par_n / std::max(info.par_d, 1));
+        *height = info.height;
+    }
+    if (caps)
+        gst_caps_unref(caps);
+    if (pad)
+        gst_object_unref(pad);
+    return ok ? S_OK : VFW_E_NOT_CONNECTED;
+}
+
+HRESULT VideoRendererFilter::SetAspectRatioMode(VMR9AspectRatioMode mode) {
+    mode_ = mode;
+    gboolean keep = mode == VMR9ARMode_LetterBox;
+    if (HasProperty(sink_, "force-aspect-ratio"))
+        g_object_set(sink_, "force-aspect-ratio", keep, nullptr);
+    if (scale_)
+        g_object_set(scale_, "add-borders", keep, nullptr);
+    return S_OK;
+}
+
+HRESULT VideoRendererFilter::GetAspectRatioMode(VMR9AspectRatioMode* mode) {
+    *mode = mode_;
+    return S_OK;
+}
+
+HRESULT VideoRendererFilter::SetVideoPosition(const RECT* source, const RECT* dest) {
+    if (source)
+        source_ = *source;
+    if (!dest)
+        return S_OK;
+    dest_ = *dest;
+    if (window_) {
+        window_->PlaceSurface(dest_);
+        if (size_ && !dest_.IsEmpty())
+            ScaleTo(window_->DevicePixelRatio());
+    }
+    return RepaintVideo();
+}
+
+HRESULT VideoRendererFilter::GetVideoPosition(RECT* source, RECT* dest) {
+    if (source) {
+        long w = 0, h = 0;
+        *source = source_;
+        if (source_.IsEmpty() && SUCCEEDED(GetNativeVideoSize(&w, &h)))
+            *source = RECT{0, 0, int(w), int(h)};
+    }
+    if (dest)
+        *dest = dest_;
+    return S_OK;
+}
+
+HRESULT VideoRendererFilter::RepaintVideo() {
+    if (GST_IS_VIDEO_OVERLAY(sink_))
+        gst_video_overlay_expose(GST_VIDEO_OVERLAY(sink_));
+    return S_OK;
+}
+
+// Streaming thread: the sink asks for its window.
+void VideoRendererFilter::PrepareWindowHandle() {
+    if (surface_ && GST_IS_VIDEO_OVERLAY(sink_))
+        gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
+}
+
+// A sink that cannot scale gets the surface's size in device pixels.
+void VideoRendererFilter::ScaleTo(double ratio) {
+    int w = std::max(1, int(dest_.Width() * ratio + 0.5));
+    int h = std::max(1, int(dest_.Height() * ratio + 0.5));
+    GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, w, "height", G_TYPE_INT,
+                                        h, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+    g_object_set(size_, "caps", caps, nullptr);
+    gst_caps_unref(caps);
+}
+
+}  // namespace tavimo::gst_internal

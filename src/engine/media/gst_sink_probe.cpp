@@ -1,0 +1,64 @@
+// Sink probing: which video sink draws here.
+#include <gst/gl/gl.h>
+#include <gst/gl/gstglfuncs.h>
+
+#include <cstring>
+
+#include "engine/media/gst_media_internal.h"
+
+namespace tavimo::gst_internal {
+namespace {
+
+// Whether a sink can work here: it opens its device going NULL -> READY.
+bool SinkWorks(const char* factory) {
+    GstElement* sink = gst_element_factory_make(factory, nullptr);
+    if (!sink)
+        return false;
+    gst_object_ref_sink(sink);
+    bool ok = gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+    gst_element_set_state(sink, GST_STATE_NULL);
+    gst_object_unref(sink);
+    return ok;
+}
+
+// Whether OpenGL draws in software here (llvmpipe, softpipe, swrast): a
+// 1080p frame then costs glimagesink tens of milliseconds.
+bool SoftwareGl() {
+    constexpr unsigned kGlRenderer = 0x1F01;
+    GstGLDisplay* display = gst_gl_display_new();
+    GstGLContext* context = gst_gl_context_new(display);
+    GError* error = nullptr;
+    std::string renderer;
+    if (context && gst_gl_context_create(context, nullptr, &error)) {
+        gst_gl_context_thread_add(
+            context,
+            [](GstGLContext* gl, gpointer data) {
+                auto* text = reinterpret_cast<const char*>(gl->gl_vtable->GetString(kGlRenderer));
+                *static_cast<std::string*>(data) = text ? text : "";
+            },
+            &renderer);
+    }
+    g_clear_error(&error);
+    if (context)
+        gst_object_unref(context);
+    gst_object_unref(display);
+    for (const char* software : {"llvmpipe", "softpipe", "swrast"})
+        if (renderer.find(software) != std::string::npos)
+            return true;
+    return renderer.empty();
+}
+
+}  // namespace
+
+std::string ProbeVideoSink() {
+    for (const char* factory : {"xvimagesink", "glimagesink", "ximagesink"}) {
+        bool works = SinkWorks(factory);
+        if (works && std::strcmp(factory, "glimagesink") == 0)
+            works = !SoftwareGl();
+        if (works)
+            return factory;
+    }
+    return "";
+}
+
+}  // namespace tavimo::gst_internal

@@ -1,0 +1,280 @@
+// The source roads: opening a path or URL, and linking the source's streams to
+// the renderers through the colour converter and the subtitle mixer.
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/media/gst_media_internal.h"
+
+namespace tavimo::gst_internal {
+namespace {
+
+// Windows Media content starts with the ASF header object's GUID.
+bool StartsWithAsfHeader(const std::string& path) {
+    static const unsigned char kGuid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                            0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[16] = {};
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    return in.gcount() == sizeof head && std::memcmp(head, kGuid, sizeof head) == 0;
+}
+
+// 8-bit YUV by chroma subsampling (log2 of the horizontal and the vertical
+// factor). Full chroma goes to packed AYUV, which GStreamer turns into RGB on
+// a SIMD fast path; planar Y444 takes its general path.
+struct ShallowYuv {
+    guint wSub, hSub;
+    GstVideoFormat format;
+};
+constexpr ShallowYuv kShallowYuv[] = {
+    {1, 1, GST_VIDEO_FORMAT_I420},
+    {1, 0, GST_VIDEO_FORMAT_Y42B},
+    {0, 0, GST_VIDEO_FORMAT_AYUV},
+};
+
+// Gives `bin` a pad `name` standing for the pad of that name of `element`.
+void GhostPad(GstElement* bin, GstElement* element, const char* name) {
+    GstPad* pad = gst_element_get_static_pad(element, name);
+    gst_element_add_pad(bin, gst_ghost_pad_new(name, pad));
+    gst_object_unref(pad);
+}
+
+}  // namespace
+
+// A path or URL as a URI for uridecodebin; `network` tells remote sources.
+HRESULT ResolveUri(const std::string& text, std::string* uri, bool* network) {
+    *network = false;
+    if (text.find("://") != std::string::npos) {
+        gchar* scheme = gst_uri_get_protocol(text.c_str());
+        if (!scheme)
+            return VFW_E_UNKNOWN_FILE_TYPE;
+        bool known = gst_uri_protocol_is_supported(GST_URI_SRC, scheme);
+        bool isFile = g_ascii_strcasecmp(scheme, "file") == 0;
+        g_free(scheme);
+        if (!known)
+            return INET_E_UNKNOWN_PROTOCOL;
+        if (isFile) {
+            gchar* path = gst_uri_get_location(text.c_str());
+            bool exists = path && std::filesystem::exists(path);
+            g_free(path);
+            if (!exists)
+                return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        }
+        *network = !isFile;
+        *uri = text;
+        return S_OK;
+    }
+    std::error_code ec;
+    if (text.empty() || !std::filesystem::is_regular_file(text, ec))
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    gchar* converted = gst_filename_to_uri(text.c_str(), nullptr);
+    if (!converted)
+        return E_INVALIDARG;
+    *uri = converted;
+    g_free(converted);
+    return S_OK;
+}
+
+// The 8-bit format with the chroma layout of a pad's deeper YUV format (10 or
+// 12 bits, no alpha); UNKNOWN when the pad is 8-bit, RGB or has alpha.
+// GStreamer converts deep YUV to RGB through a 16-bit path in plain C; taking
+// the depth off first in the YUV family and then converting 8-bit YUV with its
+// SIMD code costs about half as much a frame, at the same chroma resolution.
+GstVideoFormat ShallowFormatOf(GstPad* pad) {
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    GstVideoInfo info;
+    bool ok = caps && gst_video_info_from_caps(&info, caps);
+    if (caps)
+        gst_caps_unref(caps);
+    if (!ok || !GST_VIDEO_INFO_IS_YUV(&info) || GST_VIDEO_INFO_HAS_ALPHA(&info) ||
+        GST_VIDEO_INFO_COMP_DEPTH(&info, 0) <= 8 || GST_VIDEO_INFO_N_COMPONENTS(&info) != 3)
+        return GST_VIDEO_FORMAT_UNKNOWN;
+    const GstVideoFormatInfo* format = info.finfo;
+    for (const ShallowYuv& row : kShallowYuv)
+        if (format->w_sub[1] == row.wSub && format->h_sub[1] == row.hSub)
+            return row.format;
+    return GST_VIDEO_FORMAT_UNKNOWN;
+}
+
+// "Color Space Converter": videoconvert, or for deep YUV a bin that first
+// takes the depth to `shallow`, then converts to what the mixer takes.
+// Returns a floating reference, null when an element is missing.
+GstElement* MakeConverter(GstVideoFormat shallow) {
+    if (shallow == GST_VIDEO_FORMAT_UNKNOWN)
+        return gst_element_factory_make("videoconvert", kConverterName);
+    GstElement* depth = gst_element_factory_make("videoconvert", nullptr);
+    GstElement* filter = gst_element_factory_make("capsfilter", nullptr);
+    GstElement* colour = gst_element_factory_make("videoconvert", nullptr);
+    if (!depth || !filter || !colour) {
+        for (GstElement* e : {depth, filter, colour})
+            if (e)
+                gst_object_unref(gst_object_ref_sink(e));
+        return nullptr;
+    }
+    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
+                                        gst_video_format_to_string(shallow), nullptr);
+    g_object_set(filter, "caps", caps, nullptr);
+    gst_caps_unref(caps);
+    GstElement* bin = gst_bin_new(kConverterName);
+    gst_bin_add_many(GST_BIN(bin), depth, filter, colour, nullptr);
+    gst_element_link_many(depth, filter, colour, nullptr);
+    GhostPad(bin, depth, "sink");
+    GhostPad(bin, colour, "src");
+    return bin;
+}
+
+SourceFilter::SourceFilter(bool asfOnly)
+    : ElementFilter(gst_element_factory_make("uridecodebin", nullptr), Role::Source),
+      asfOnly_(asfOnly) {}
+
+HRESULT SourceFilter::EnumPins(std::vector<std::shared_ptr<IPin>>* pins) {
+    pins->assign(1, std::make_shared<SourcePin>(shared_from_this(), element_));
+    return S_OK;
+}
+
+HRESULT SourceFilter::QueryFileSourceFilter(std::shared_ptr<IFileSourceFilter>* out) {
+    if (!asfOnly_)
+        return E_NOINTERFACE;
+    *out = std::shared_ptr<IFileSourceFilter>(shared_from_this(), this);
+    return S_OK;
+}
+
+HRESULT SourceFilter::Load(const std::string& fileName) {
+    std::string uri;
+    bool network = false;
+    HRESULT hr = ResolveUri(fileName, &uri, &network);
+    if (FAILED(hr))
+        return hr;
+    if (asfOnly_ && !network) {
+        gchar* path = gst_uri_get_location(uri.c_str());
+        bool asf = path && StartsWithAsfHeader(path);
+        g_free(path);
+        if (!asf)
+            return VFW_E_INVALID_FILE_FORMAT;
+    }
+    g_object_set(element_, "uri", uri.c_str(), nullptr);
+    network_ = network;
+    return S_OK;
+}
+
+void GstGraph::ConnectSource(GstElement* element) {
+    g_signal_connect(element, "pad-added", G_CALLBACK(&GstGraph::OnPadAdded), this);
+    g_signal_connect(element, "no-more-pads", G_CALLBACK(&GstGraph::OnNoMorePads), this);
+    g_signal_connect(element, "deep-element-added", G_CALLBACK(&GstGraph::OnDecoderAdded), nullptr);
+}
+
+// Streaming thread. libav keeps each reference picture it decoded into a
+// pipeline buffer, so that buffer is never writable when it leaves the
+// decoder and GstVideoDecoder copies it whole into freshly allocated
+// memory; decoding into libav's own memory and copying once into the
+// negotiated pool costs the same copy without the page faults.
+void GstGraph::OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
+    GstElementFactory* factory = gst_element_get_factory(element);
+    const char* name = factory ? GST_OBJECT_NAME(factory) : "";
+    if (g_str_has_prefix(name, "avdec_") && HasProperty(element, "direct-rendering"))
+        g_object_set(element, "direct-rendering", FALSE, nullptr);
+}
+
+void GstGraph::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
+    auto* graph = static_cast<GstGraph*>(data);
+    std::string type = CapsName(pad);
+    std::lock_guard lock(graph->mutex_);
+    bool linked = false;
+    if (type.rfind("video/x-raw", 0) == 0)
+        linked = graph->LinkVideo(pad);
+    if (type.rfind("audio/x-raw", 0) == 0)
+        linked = graph->LinkAudio(pad);
+    if (linked)
+        ++graph->linked_;
+}
+
+// Renders the raw video to the renderer, through the converter and mixer.
+bool GstGraph::LinkVideo(GstPad* pad) {
+    auto video = FindAttached(Role::VideoRenderer);
+    if (!video)
+        return false;
+    if (!converter_) {
+        converter_ = Own(MakeConverter(ShallowFormatOf(pad)));
+        if (!converter_)
+            return false;
+        gst_bin_add(GST_BIN(pipeline_), converter_);
+        auto mixer = FindAttached(Role::Mixer);
+        bool ok =
+            mixer ? gst_element_link_many(converter_, mixer->element(), video->element(), nullptr)
+                  : gst_element_link(converter_, video->element());
+        if (!ok)
+            return false;
+        gst_element_sync_state_with_parent(converter_);
+    }
+    GstPad* sink = gst_element_get_static_pad(converter_, "sink");
+    bool linked = !gst_pad_is_linked(sink) && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sink));
+    gst_object_unref(sink);
+    return linked;
+}
+
+bool GstGraph::LinkAudio(GstPad* pad) {
+    auto audio = FindAttached(Role::AudioRenderer);
+    if (!audio)
+        return false;
+    GstPad* sink = gst_element_get_static_pad(audio->element(), "sink");
+    bool linked = !gst_pad_is_linked(sink) && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sink));
+    gst_object_unref(sink);
+    return linked;
+}
+
+// A renderer that got no stream would hold the pipeline from prerolling:
+// it leaves the pipeline (the audio renderer is then removed by the
+// caller, the video renderer stays listed, unconnected).
+void GstGraph::OnNoMorePads(GstElement*, gpointer data) {
+    auto* graph = static_cast<GstGraph*>(data);
+    std::lock_guard lock(graph->mutex_);
+    for (auto& filter : graph->filters_) {
+        bool renderer =
+            filter->role() == Role::AudioRenderer || filter->role() == Role::VideoRenderer;
+        if (!renderer || filter->detached)
+            continue;
+        GstPad* sink = gst_element_get_static_pad(filter->element(), "sink");
+        bool linked = sink && gst_pad_is_linked(sink);
+        if (sink)
+            gst_object_unref(sink);
+        if (!linked)
+            graph->Detach(*filter);
+    }
+}
+
+void GstGraph::Detach(ElementFilter& filter) {
+    if (filter.detached.exchange(true))
+        return;
+    if (GST_OBJECT_PARENT(filter.element()) != GST_OBJECT(pipeline_))
+        return;
+    gst_element_set_locked_state(filter.element(), TRUE);
+    gst_element_set_state(filter.element(), GST_STATE_NULL);
+    gst_bin_remove(GST_BIN(pipeline_), filter.element());
+}
+
+std::shared_ptr<ElementFilter> GstGraph::FindAttached(Role role) {
+    for (auto& filter : filters_)
+        if (filter->role() == role && !filter->detached)
+            return filter;
+    return nullptr;
+}
+
+// The demuxers and decoders inside a source bin.
+void GstGraph::AddInnerFilters(GstElement* bin, std::vector<std::shared_ptr<IBaseFilter>>* out) {
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(bin));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto* element = GST_ELEMENT(g_value_get_object(&item));
+        const char* klass = gst_element_class_get_metadata(GST_ELEMENT_GET_CLASS(element),
+                                                           GST_ELEMENT_METADATA_KLASS);
+        if (!GST_IS_BIN(element) && klass &&
+            (strstr(klass, "Demux") || strstr(klass, "Decoder") || strstr(klass, "Parser")))
+            out->push_back(
+                std::make_shared<ElementFilter>(GST_ELEMENT(gst_object_ref(element)), Role::Other));
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+}
+
+}  // namespace tavimo::gst_internal

@@ -1,0 +1,109 @@
+// Resume positions on the real settings file: the 10 s rule at both ends,
+// newest first with the oldest dropped past 200 clips, forgetting at the end
+// of a clip, and two players writing the same file without losing each
+// other's clips.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "integration/resume_positions.h"
+#include "platform/registry.h"
+
+namespace tavimo {
+namespace {
+
+constexpr int64_t kSecond = 10'000'000;
+using Entries = std::vector<ResumePositions::Entry>;
+
+class ResumePositionsTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<platform::Registry> Open() {
+        return platform::OpenRegistryFile(dir.filePath("registry.reg").toStdString());
+    }
+    // Opens `path`, plays to `position` and leaves a clip of `duration`.
+    static void Play(ResumePositions& store, const std::string& path, int64_t position,
+                     int64_t duration) {
+        store.Opened(path);
+        store.Note(position);
+        store.Leave(duration);
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(ResumePositionsTest, KeepsOnlyPositionsAwayFromBothEnds) {
+    auto registry = Open();
+    ResumePositions store(*registry);
+    const struct {
+        const char* name;
+        int64_t position;
+        bool kept;
+    } cases[] = {
+        {"10 s from the start", 10 * kSecond, false},
+        {"just past 10 s", 10 * kSecond + 1, true},
+        {"middle", 50 * kSecond, true},
+        {"10 s before the end", 90 * kSecond, false},
+        {"just before that", 90 * kSecond - 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Play(store, "/clips/a.mp4", c.position, 100 * kSecond);
+        const Entries expected = c.kept ? Entries{{"/clips/a.mp4", c.position}} : Entries{};
+        EXPECT_EQ(store.Load(), expected);
+    }
+}
+
+TEST_F(ResumePositionsTest, NewestFirstAndTheOldestGoesPast200) {
+    auto registry = Open();
+    ResumePositions store(*registry);
+    for (int i = 0; i < 201; ++i) {
+        Play(store, "/clips/" + std::to_string(i) + " é.mkv", (20 + i) * kSecond, 3600 * kSecond);
+    }
+    Entries entries = store.Load();
+    ASSERT_EQ(entries.size(), 200u);
+    EXPECT_EQ(entries.front(), (ResumePositions::Entry{"/clips/200 é.mkv", 220 * kSecond}));
+    EXPECT_EQ(entries.back(), (ResumePositions::Entry{"/clips/1 é.mkv", 21 * kSecond}));
+    // Played again, an old clip comes to the front once, with its new place.
+    Play(store, "/clips/5 é.mkv", 30 * kSecond, 3600 * kSecond);
+    entries = store.Load();
+    EXPECT_EQ(entries.size(), 200u);
+    EXPECT_EQ(entries.front(), (ResumePositions::Entry{"/clips/5 é.mkv", 30 * kSecond}));
+    EXPECT_EQ(std::count_if(entries.begin(), entries.end(),
+                            [](const auto& e) { return e.first == "/clips/5 é.mkv"; }),
+              1);
+    // Opening a stored clip hands out its place.
+    EXPECT_EQ(store.Opened("/clips/7 é.mkv"), 27 * kSecond);
+    EXPECT_EQ(store.Opened("/clips/0 é.mkv"), 0);
+}
+
+TEST_F(ResumePositionsTest, EndOfClipForgetsItAndLeavingWithoutTrackingWritesNothing) {
+    auto registry = Open();
+    ResumePositions store(*registry);
+    Play(store, "/clips/a.mp4", 40 * kSecond, 100 * kSecond);
+    store.Opened("/clips/a.mp4");
+    store.Completed();
+    EXPECT_EQ(store.Load(), Entries{});
+    store.Close();
+    store.Note(50 * kSecond);
+    store.Leave(100 * kSecond);  // nothing open any more
+    EXPECT_EQ(store.Load(), Entries{});
+}
+
+// Two players on one settings file: each keeps the other's clips.
+TEST_F(ResumePositionsTest, TwoPlayersLoseNothing) {
+    auto first = Open(), second = Open();
+    ResumePositions a(*first), b(*second);
+    Play(a, "/clips/a.mp4", 20 * kSecond, 100 * kSecond);
+    Play(b, "/clips/b.mp4", 30 * kSecond, 100 * kSecond);
+    Play(a, "/clips/c.mp4", 40 * kSecond, 100 * kSecond);
+    const Entries expected = {{"/clips/c.mp4", 40 * kSecond},
+                              {"/clips/b.mp4", 30 * kSecond},
+                              {"/clips/a.mp4", 20 * kSecond}};
+    EXPECT_EQ(ResumePositions(*Open()).Load(), expected);
+}
+
+}  // namespace
+}  // namespace tavimo
