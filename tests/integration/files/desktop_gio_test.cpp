@@ -16,7 +16,7 @@
 #include "integration/file_type_access.h"
 #include "integration/folder_navigation.h"
 #include "platform/desktop.h"
-#include "platform/fake_dialogs.h"
+#include "support/fake_dialogs.h"
 
 namespace tavimo {
 namespace {

@@ -12,10 +12,10 @@
 #include <string>
 
 #include "../platform/test_dir.h"
-#include "fake_desktop.h"
+#include "support/fake_desktop.h"
 #include "integration/file_type_access.h"
 #include "integration/help_update.h"
-#include "platform/fake_dialogs.h"
+#include "support/fake_dialogs.h"
 
 namespace tavimo {
 namespace {

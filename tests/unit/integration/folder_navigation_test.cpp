@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "../platform/test_dir.h"
-#include "fake_desktop.h"
+#include "support/fake_desktop.h"
 #include "integration/folder_navigation.h"
 
 namespace tavimo {
