@@ -4,6 +4,7 @@
 // folder (made in $TMPDIR, removed at the end), so the desktop's answers come
 // from GIO and shared-mime-info as they would for the player.
 //
+//   ReadUnsorted       reading the folder's names as the system lists them
 //   ListAndSort        reading the folder and putting it in file-manager order
 //   NextAmongClips     5,000 clips: the step finds the neighbour at once
 //   NextPastTextFiles  a.mp4, 4,998 text files, z.mp4: the step passes them all
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "integration/file_type_access.h"
 #include "integration/folder_navigation.h"
@@ -67,6 +69,17 @@ void Prepare() {
                                   platform::SelfExePath(), ""};
     RegisterFileType(Clips() + "/clip 1.mp4", context, dialogs);
 }
+
+void ReadUnsorted(benchmark::State& state) {
+    for (auto _ : state) {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(Clips(), ec))
+            names.push_back(entry.path().filename().string());
+        benchmark::DoNotOptimize(names);
+    }
+}
+BENCHMARK(ReadUnsorted)->Unit(benchmark::kMillisecond);
 
 void ListAndSort(benchmark::State& state) {
     for (auto _ : state)

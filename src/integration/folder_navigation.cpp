@@ -53,12 +53,13 @@ void SortLikeFileManager(std::vector<std::string>& names) {
     QCollator collator(locale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<std::pair<QString, size_t>> keyed;
+    // One sort key per name, compared many times.
+    std::vector<std::pair<QCollatorSortKey, size_t>> keyed;
     keyed.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i)
-        keyed.emplace_back(QString::fromUtf8(names[i]), i);
+        keyed.emplace_back(collator.sortKey(QString::fromUtf8(names[i])), i);
     std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
-        const int order = collator.compare(a.first, b.first);
+        const int order = a.first.compare(b.first);
         return order != 0 ? order < 0 : names[a.second] < names[b.second];
     });
     std::vector<std::string> sorted;
