@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -24,12 +25,14 @@ namespace tavimo::e2e {
 namespace {
 
 using namespace std::chrono_literals;
+using Ids = std::set<unsigned long>;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+// Whether `done` holds within 10 s.
+bool Within10s(const std::function<bool()>& done) {
+    for (int i = 0; i < 200; ++i, std::this_thread::sleep_for(50ms))
+        if (done())
+            return true;
+    return false;
 }
 
 class FilesE2eTest : public ::testing::Test {
@@ -37,12 +40,10 @@ class FilesE2eTest : public ::testing::Test {
     static void SetUpTestSuite() {
         server = new XServer();
         clips = new QTemporaryDir();
-        // One-second clips; c.txt is a text file between them.
-        for (const char* name : {"a.mp4", "b.mp4", "d.mp4"}) {
+        for (const char* name : {"a.mp4", "b.mp4", "d.mp4"}) {  // one second each
             const std::string command =
-                "gst-launch-1.0 -q videotestsrc num-buffers=30 ! "
-                "video/x-raw,width=160,height=120,framerate=30/1 ! x264enc ! mp4mux ! "
-                "filesink location=" +
+                "gst-launch-1.0 -q videotestsrc num-buffers=30 ! video/x-raw,width=160,height=120,"
+                "framerate=30/1 ! x264enc ! mp4mux ! filesink location=" +
                 Clip(name) + " >/dev/null 2>&1";
             ASSERT_EQ(std::system(command.c_str()), 0);
         }
@@ -55,180 +56,132 @@ class FilesE2eTest : public ::testing::Test {
     // Each test has a desktop of its own: no type is ours at the start.
     void SetUp() override {
         ASSERT_TRUE(server->Running());
-        setenv("XDG_DATA_HOME", (data.path() + "/data").toUtf8().constData(), 1);
+        setenv("XDG_DATA_HOME", Data().c_str(), 1);
     }
-
+    std::string Data() { return data.path().toStdString() + "/data"; }
     static std::string Clip(const std::string& name) {
         return clips->filePath(QString::fromStdString(name)).toStdString();
     }
-    std::string Title(unsigned long window) {
-        std::string title =
-            RunIn(server->Display(), "xdotool getwindowname " + std::to_string(window));
+
+    std::string Title(unsigned long id) {
+        std::string title = RunIn(server->Display(), "xdotool getwindowname " + std::to_string(id));
         return title.empty() ? title : title.substr(0, title.size() - 1);
     }
-    // The title once it reads "Tavimo - <clip>", or what it read last.
-    std::string WaitForClip(unsigned long window, const std::string& name,
-                            std::chrono::milliseconds timeout = 10s) {
-        const auto end = std::chrono::steady_clock::now() + timeout;
-        std::string title;
-        while (std::chrono::steady_clock::now() < end) {
-            title = Title(window);
-            if (title == "Tavimo - " + Clip(name))
-                break;
-            std::this_thread::sleep_for(50ms);
-        }
-        return title;
+    // Whether the main window comes to read "Tavimo - <clip>".
+    bool Plays(const std::string& name) {
+        return Within10s([&] { return Title(window) == "Tavimo - " + Clip(name); });
     }
-    // The visible windows of `player` (the main window, the video surface, dialogs).
-    std::set<unsigned long> Shown(Player& player) {
-        std::set<unsigned long> ids;
-        std::stringstream out(RunIn(
-            server->Display(),
-            "xdotool search --onlyvisible --pid " + std::to_string(player.Pid()) + " --name '.*'"));
+    // The visible windows of the player: main window, video surface, dialogs.
+    Ids Shown() {
+        Ids ids;
+        std::stringstream out(RunIn(server->Display(), "xdotool search --onlyvisible --pid " +
+                                                           std::to_string(player->Pid()) +
+                                                           " --name '.*'"));
         for (unsigned long id = 0; out >> id;)
             ids.insert(id);
         return ids;
     }
-    // A window that was not shown `before` and is titled exactly `title`,
-    // waiting up to 10 s; 0 when none came.
-    unsigned long NewWindow(Player& player, const std::set<unsigned long>& before,
-                            const std::string& title) {
-        for (int i = 0; i < 100; ++i) {
-            for (unsigned long id : Shown(player)) {
+    // Presses `keys` in the main window; the new window titled `title`, or 0.
+    unsigned long Dialog(const std::string& keys, const std::string& title) {
+        const Ids before = Shown();
+        player->Key(keys);
+        unsigned long found = 0;
+        Within10s([&] {
+            for (unsigned long id : Shown())
                 if (before.count(id) == 0 && Title(id) == title)
-                    return id;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        return 0;
+                    found = id;
+            return found != 0;
+        });
+        std::this_thread::sleep_for(300ms);  // drawn, for the screenshot
+        return found;
     }
-    // Whether window `id` is gone within 10 s.
-    bool Gone(Player& player, unsigned long id) {
-        for (int i = 0; i < 100; ++i) {
-            if (Shown(player).count(id) == 0)
-                return true;
-            std::this_thread::sleep_for(100ms);
-        }
-        return false;
+    // Types `keys` into dialog `id`; whether it then closes.
+    bool Close(unsigned long id, const std::string& keys) {
+        RunIn(server->Display(), "xdotool windowfocus --sync " + std::to_string(id) + " " + keys);
+        return Within10s([&] { return Shown().count(id) == 0; });
     }
-    void KeyTo(unsigned long window, const std::string& keys) {
-        RunIn(server->Display(), "xdotool windowfocus --sync " + std::to_string(window) +
-                                     " key --clearmodifiers " + keys);
+    void Start(const std::string& clip) {
+        player = std::make_unique<Player>(*server, user.ConfigHome(), user.RuntimeDir(),
+                                          std::vector<std::string>{Clip(clip)});
+        window = player->WaitForWindow(15s).value_or(0);
+        ASSERT_TRUE(Plays(clip));
     }
-    // Ctrl+R, then OK on the confirmation box.
-    void RegisterCurrentClip(Player& player) {
-        const auto before = Shown(player);
-        player.Key("ctrl+r");
-        const unsigned long box = NewWindow(player, before, "Tavimo");
-        ASSERT_NE(box, 0u) << "the confirmation box";
-        std::this_thread::sleep_for(300ms);
+    void RegisterCurrentClip() {
+        const unsigned long box = Dialog("ctrl+r", "Tavimo");
         server->Screenshot(std::string(TAVIMO_BUILD_DIR) + "/e2e-files-registered.png");
-        KeyTo(box, "Return");
-        ASSERT_TRUE(Gone(player, box));
-    }
-    std::string GioMime(const std::string& type) {
-        return RunIn(server->Display(),
-                     "XDG_CONFIG_HOME=" + user.ConfigHome() + " gio mime " + type);
+        ASSERT_TRUE(box != 0 && Close(box, "key Return")) << "the confirmation box";
     }
 
     static inline XServer* server = nullptr;
     static inline QTemporaryDir* clips = nullptr;
     UserFolders user;
     QTemporaryDir data;
+    std::unique_ptr<Player> player;
+    unsigned long window = 0;
 };
 
 TEST_F(FilesE2eTest, RegisterThenWalkTheFolderAndTheHelpMenu) {
-    // A stand-in browser: it notes the address it was given.
-    const std::string dataHome = data.path().toStdString() + "/data";
-    const std::string opened = data.path().toStdString() + "/opened.txt";
-    const std::string browser = data.path().toStdString() + "/browser.sh";
+    // A stand-in browser for https that notes the address it is given.
+    const std::string opened = data.filePath("opened.txt").toStdString();
+    const std::string browser = data.filePath("browser.sh").toStdString();
     std::ofstream(browser) << "#!/bin/sh\necho \"$1\" >> " << opened << "\n";
     ::chmod(browser.c_str(), 0755);
-    std::filesystem::create_directories(dataHome + "/applications");
-    std::ofstream(dataHome + "/applications/browser.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Stand-in Browser\nExec=" << browser
+    std::filesystem::create_directories(Data() + "/applications");
+    std::ofstream(Data() + "/applications/browser.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Browser\nExec=" << browser
         << " %u\nMimeType=x-scheme-handler/https;\n";
     std::filesystem::create_directories(user.ConfigHome());
     std::ofstream(user.ConfigHome() + "/mimeapps.list")
         << "[Default Applications]\nx-scheme-handler/https=browser.desktop\n";
 
-    Player player(*server, user.ConfigHome(), user.RuntimeDir(), {Clip("b.mp4")});
-    const auto window = player.WaitForWindow(15s);
-    ASSERT_TRUE(window.has_value());
-    ASSERT_EQ(WaitForClip(*window, "b.mp4"), "Tavimo - " + Clip("b.mp4"));
-
-    player.Key("Page_Down");
+    Start("b.mp4");
+    player->Key("Page_Down");
     std::this_thread::sleep_for(1s);
-    EXPECT_EQ(Title(*window), "Tavimo - " + Clip("b.mp4")) << ".mp4 is not ours yet";
-
-    RegisterCurrentClip(player);
-    const std::string mime = GioMime("video/mp4");
+    EXPECT_EQ(Title(window), "Tavimo - " + Clip("b.mp4")) << ".mp4 is not ours yet";
+    RegisterCurrentClip();
+    const std::string mime =
+        RunIn(server->Display(), "XDG_CONFIG_HOME=" + user.ConfigHome() + " gio mime video/mp4");
     EXPECT_NE(mime.substr(0, mime.find('\n')).find(": tavimo.desktop"), std::string::npos) << mime;
-
-    player.Key("Page_Down");
-    EXPECT_EQ(WaitForClip(*window, "d.mp4"), "Tavimo - " + Clip("d.mp4")) << "c.txt passed over";
-    player.Key("Page_Down");  // the last one: no wrap-around
-    player.Key("Page_Up");
-    EXPECT_EQ(WaitForClip(*window, "b.mp4"), "Tavimo - " + Clip("b.mp4"));
-    player.Key("Page_Up");
-    EXPECT_EQ(WaitForClip(*window, "a.mp4"), "Tavimo - " + Clip("a.mp4"));
-    player.Key("Page_Up");  // the first one
+    player->Key("Page_Down");
+    EXPECT_TRUE(Plays("d.mp4")) << "c.txt passed over";
+    player->Key("Page_Down Page_Up");  // nothing after d.mp4
+    EXPECT_TRUE(Plays("b.mp4"));
+    player->Key("Page_Up");
+    EXPECT_TRUE(Plays("a.mp4"));
+    player->Key("Page_Up");  // nothing before a.mp4
     std::this_thread::sleep_for(1s);
-    EXPECT_EQ(Title(*window), "Tavimo - " + Clip("a.mp4"));
+    EXPECT_EQ(Title(window), "Tavimo - " + Clip("a.mp4"));
 
-    // Help > Check For Update: the browser gets the update address.
-    player.Key("alt+h Down Return");
-    for (int i = 0; i < 100 && ReadAll(opened).empty(); ++i)
-        std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(ReadAll(opened), "https://www.example.org/Tavimo/version.cgi?v=30\n");
+    player->Key("alt+h Down Return");  // Help > Check For Update
+    std::string address;
+    Within10s([&] { return std::getline(std::ifstream(opened), address).good(); });
+    EXPECT_EQ(address, "https://www.example.org/Tavimo/version.cgi?v=30");
 
-    // Help > About: the box under its title, closed with Escape.
-    auto before = Shown(player);
-    player.Key("alt+h a");
-    const unsigned long about = NewWindow(player, before, "About Tavimo");
-    ASSERT_NE(about, 0u);
-    std::this_thread::sleep_for(300ms);
+    const unsigned long about = Dialog("alt+h a", "About Tavimo");
     server->Screenshot(std::string(TAVIMO_BUILD_DIR) + "/e2e-files-about.png");
-    KeyTo(about, "Escape");
-    EXPECT_TRUE(Gone(player, about));
+    EXPECT_TRUE(about != 0 && Close(about, "key Escape"));
 
-    // Ctrl+U: Cancel leaves the clip; OK plays the typed path.
-    before = Shown(player);
-    player.Key("ctrl+u");
-    unsigned long url = NewWindow(player, before, "Enter URL");
-    ASSERT_NE(url, 0u);
+    unsigned long url = Dialog("ctrl+u", "Enter URL");
+    EXPECT_TRUE(url != 0 && Close(url, "key x Escape")) << "Cancel";
+    EXPECT_EQ(Title(window), "Tavimo - " + Clip("a.mp4"));
+    url = Dialog("ctrl+u", "Enter URL");
     RunIn(server->Display(),
           "xdotool windowfocus --sync " + std::to_string(url) + " type '" + Clip("d.mp4") + "'");
-    std::this_thread::sleep_for(300ms);
     server->Screenshot(std::string(TAVIMO_BUILD_DIR) + "/e2e-files-enter-url.png");
-    KeyTo(url, "Escape");
-    EXPECT_TRUE(Gone(player, url));
-    EXPECT_EQ(Title(*window), "Tavimo - " + Clip("a.mp4"));
-    before = Shown(player);
-    player.Key("ctrl+u");
-    url = NewWindow(player, before, "Enter URL");
-    ASSERT_NE(url, 0u);
-    RunIn(server->Display(),
-          "xdotool windowfocus --sync " + std::to_string(url) + " type '" + Clip("d.mp4") + "'");
-    KeyTo(url, "Return");
-    EXPECT_EQ(WaitForClip(*window, "d.mp4"), "Tavimo - " + Clip("d.mp4"));
+    EXPECT_TRUE(url != 0 && Close(url, "key Return")) << "OK";
+    EXPECT_TRUE(Plays("d.mp4"));
 }
 
-// Auto Next: from b.mp4 the end of the clip opens d.mp4, whose end leaves it
-// where it is.
+// With Auto Next on, the end of b.mp4 opens d.mp4, whose end leaves it there.
 TEST_F(FilesE2eTest, AutoNextMovesOnAtTheEndOfAClip) {
     user.StoreDword(kSettingsKey, "AutoNext", 1);
-    Player player(*server, user.ConfigHome(), user.RuntimeDir(), {Clip("d.mp4")});
-    const auto window = player.WaitForWindow(15s);
-    ASSERT_TRUE(window.has_value());
-    ASSERT_EQ(WaitForClip(*window, "d.mp4"), "Tavimo - " + Clip("d.mp4"));
-    RegisterCurrentClip(player);
-    player.Key("Page_Up");
-    EXPECT_EQ(WaitForClip(*window, "b.mp4"), "Tavimo - " + Clip("b.mp4"));
-    EXPECT_EQ(WaitForClip(*window, "d.mp4"), "Tavimo - " + Clip("d.mp4")) << "moved on at the end";
+    Start("d.mp4");
+    RegisterCurrentClip();
+    player->Key("Page_Up");
+    EXPECT_TRUE(Plays("b.mp4"));
+    EXPECT_TRUE(Plays("d.mp4")) << "moved on at the end";
     std::this_thread::sleep_for(2s);
-    EXPECT_EQ(Title(*window), "Tavimo - " + Clip("d.mp4")) << "the last clip stays";
-    EXPECT_TRUE(player.Running());
+    EXPECT_EQ(Title(window), "Tavimo - " + Clip("d.mp4")) << "the last clip stays";
 }
 
 }  // namespace
