@@ -21,23 +21,20 @@ class FakeAssociations : public platform::FileAssociations {
     bool setDefaultFails = false;
 
     std::string ContentTypeOf(const std::string& fileName) override {
-        const size_t dot = fileName.rfind('.');
-        auto it = typeByExtension.find(dot == std::string::npos ? "" : fileName.substr(dot + 1));
+        auto it = typeByExtension.find(fileName.substr(fileName.rfind('.') + 1));
         return it != typeByExtension.end() ? it->second : "application/octet-stream";
     }
     std::string DefaultAppExecutable(const std::string& contentType) override {
         typeQuestions.push_back(contentType);
-        auto it = programByType.find(contentType);
-        return it != programByType.end() ? it->second : "";
+        return programByType[contentType];
     }
     bool SetDefaultApplication(const std::string& type, const std::string& id,
                                std::string* error) override {
-        if (setDefaultFails) {
+        if (setDefaultFails)
             *error = "mimeapps.list is read-only";
-            return false;
-        }
-        defaultsSet.push_back(type + "=" + id);
-        return true;
+        else
+            defaultsSet.push_back(type + "=" + id);
+        return !setDefaultFails;
     }
     int RunTool(const std::vector<std::string>& args) override {
         std::string line;

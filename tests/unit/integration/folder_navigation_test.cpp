@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "../platform/test_dir.h"
-#include "support/fake_desktop.h"
 #include "integration/folder_navigation.h"
+#include "support/fake_desktop.h"
 
 namespace tavimo {
 namespace {
@@ -72,23 +72,13 @@ TEST(FolderNavigationTest, StepsThroughTheFolder) {
 
 // A type counts only when its program is exactly the running executable.
 TEST(FolderNavigationTest, OnlyTheRunningExecutableCounts) {
-    const struct {
-        const char* name;
-        const char* program;
-        bool counts;
-    } rows[] = {
-        {"same path", kSelf, true},
-        {"other letter case", "/opt/Tavimo/bin/tavimo", false},
-        {"another player", "/usr/bin/vlc", false},
-        {"no program", "", false},
-    };
-    for (const auto& row : rows) {
+    const std::pair<const char*, bool> rows[] = {
+        {kSelf, true}, {"/opt/Tavimo/bin/tavimo", false}, {"/usr/bin/vlc", false}, {"", false}};
+    for (const auto& [program, counts] : rows) {
         testing::FakeAssociations desktop;
         desktop.typeByExtension = {{"avi", "video/x-msvideo"}};
-        if (row.program[0] != '\0')
-            desktop.programByType = {{"video/x-msvideo", row.program}};
-        PlayerFileTest test(desktop, kSelf);
-        EXPECT_EQ(test.IsPlayerFile("clip.avi"), row.counts) << row.name;
+        desktop.programByType = {{"video/x-msvideo", program}};
+        EXPECT_EQ(PlayerFileTest(desktop, kSelf).IsPlayerFile("clip.avi"), counts) << program;
     }
 }
 
