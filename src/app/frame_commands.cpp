@@ -10,6 +10,7 @@
 #include <QWindow>
 
 #include "app/main_frame.h"
+#include "engine/filters_menu_ui.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
@@ -31,7 +32,13 @@ void CMainFrame::OnRecentFile(int id) {
     }
 }
 
-void CMainFrame::OnFilterProperties(int) {}
+void CMainFrame::OnFilterProperties(int id) {
+    filters_->ShowProperties(id, this);
+}
+
+void CMainFrame::GraphStarted() {
+    filters_->Build(record_.pGB);
+}
 
 void CMainFrame::OnResolution(int id) {
     record_.ResolutionIndex = id - ID_RESOLUTION_DEFAULT;
@@ -230,6 +237,13 @@ void CMainFrame::OnSubtitleEncoding(int id) {
     if (index < choices.size()) {
         record_.SetSubtitleEncoding(choices[index].label);
     }
+}
+
+void CMainFrame::OnSubtitleDelay(int id) {
+    constexpr int kStep = SubtitleDelay::kStepMs;
+    record_.Delay.Step(id == ID_SUBTITLE_DELAY_EARLIER ? -kStep
+                       : id == ID_SUBTITLE_DELAY_LATER ? kStep
+                                                       : 0);
 }
 
 }  // namespace tavimo

@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include "engine/filters_menu_ui.h"
 #include "platform/dialogs.h"
 #include "platform/display_modes.h"
 #include "platform/qt_dialogs.h"
@@ -82,6 +83,7 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_AUTO_NEXT, ID_AUTO_NEXT, &CMainFrame::OnSimpleToggle},
         {ID_RESUME_PLAYBACK, ID_RESUME_PLAYBACK, &CMainFrame::OnSimpleToggle},
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
+        {ID_SUBTITLE_DELAY_EARLIER, ID_SUBTITLE_DELAY_RESET, &CMainFrame::OnSubtitleDelay},
         {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},
     };
     return kRoutes;
@@ -153,6 +155,7 @@ void CMainFrame::createMenus() {
     const QList<QAction*> popups = menuBar()->actions();
     fileMenu_ = popups.at(0)->menu();
     filtersMenu_ = popups.at(2)->menu();
+    filters_ = std::make_unique<QtFiltersMenu>(filtersMenu_, [this](int id) { OnCommand(id); });
     actions_.erase(ID_FILE_MRU_FIRST);  // the recent list owns that place from now on
     QMenu* viewMenu = popups.at(3)->menu();
     resolutionMenu_ = viewMenu->actions().at(3)->menu();

@@ -100,6 +100,9 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_Down, kNone, ID_STRETCH_LOWER},
     {Qt::Key_Up, kNone, ID_STRETCH_TALLER},
     {Qt::Key_Delete, kNone, ID_DELETE_FILE},
+    {Qt::Key_Z, kNone, ID_SUBTITLE_DELAY_EARLIER},
+    {Qt::Key_X, kNone, ID_SUBTITLE_DELAY_LATER},
+    {Qt::Key_Z, kShift, ID_SUBTITLE_DELAY_RESET},
 };
 
 constexpr ToolbarButton kToolbar[] = {

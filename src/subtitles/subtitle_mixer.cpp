@@ -1,5 +1,7 @@
 #include "subtitles/subtitle_mixer.h"
 
+#include "subtitles/subtitle_delay.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -14,6 +16,8 @@ constexpr QRgb kOutlineColour = qRgb(1, 1, 1);
 constexpr QRgb kBodyColour = qRgb(255, 255, 255);
 // The outline is the text drawn at the four diagonal neighbours, in this order.
 constexpr int kOutlineOffsets[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+// The delay notice stands this many pixels from the picture's top and left.
+constexpr int32_t kNoticeMargin = 8;
 
 // The rule a subtype blends by, and the bytes per pixel of its plane 0.
 enum class BlendRule { None, Yuy2, Rgb24, Rgb32, Rgb16, Luma };
@@ -115,6 +119,12 @@ bool CSubtitles::EnsureBitmap() {
 }
 
 bool CSubtitles::Prepare(const FrameTime& time) {
+    blendEntry_ = PrepareEntry(time);
+    blendNotice_ = PrepareNotice();
+    return blendEntry_ || blendNotice_;
+}
+
+bool CSubtitles::PrepareEntry(const FrameTime& time) {
     if (!accepted_ || shared_.ViewSubtitles.load(std::memory_order_relaxed) == 0) {
         return false;
     }
@@ -125,7 +135,14 @@ bool CSubtitles::Prepare(const FrameTime& time) {
     if (entries->empty() || !time.valid) {
         return false;
     }
-    const int64_t t = time.start / 10'000;
+    // Every entry shows `delay` ms later: look up the time that much earlier.
+    // The cursor only moves forward, so a new delay looks from the start.
+    const int delay = shared_.SubtitleDelay.load(std::memory_order_relaxed);
+    if (delay != lookupDelay_) {
+        lookupDelay_ = delay;
+        cursor_ = 0;
+    }
+    const int64_t t = time.start / 10'000 - delay;
     const int index = FindEntryAt(*entries, t, FrameRate(time), cursor_);
     if (index == kNoEntry) {
         return false;
@@ -139,6 +156,50 @@ bool CSubtitles::Prepare(const FrameTime& time) {
         Redraw(entry.text, lines, top);
     }
     return !spans_.empty();
+}
+
+bool CSubtitles::PrepareNotice() {
+    if (!accepted_ || shared_.DelayNotice.load(std::memory_order_relaxed) == 0) {
+        return false;
+    }
+    const int delay = shared_.SubtitleDelay.load(std::memory_order_relaxed);
+    RefreshFont();
+    if (!noticeDrawn_.valid || noticeDrawn_.delay != delay ||
+        noticeDrawn_.fontGeneration != fontGeneration_ ||
+        noticeBitmap_.width() != accepted_->width) {
+        RedrawNotice(delay);
+    }
+    return !noticeSpans_.empty();
+}
+
+// The notice in the subtitle font and colours, at the top left, drawn whether
+// or not a subtitle is due.
+void CSubtitles::RedrawNotice(int delay) {
+    noticeDrawn_ = NoticeKey{delay, fontGeneration_, true};
+    noticeSpans_.clear();
+    const int32_t height =
+        std::min<int32_t>(std::abs(accepted_->height), kNoticeMargin + 2 * lineHeight_);
+    if (noticeBitmap_.width() != accepted_->width || noticeBitmap_.height() != height) {
+        noticeBitmap_ = QImage(accepted_->width, height, QImage::Format_RGB32);
+    }
+    if (noticeBitmap_.isNull()) {
+        return;
+    }
+    noticeBitmap_.fill(0u);
+    const QFont font = font_ ? *font_ : QFont();
+    const QString text = QString::fromStdString(DelayNoticeText(delay));
+    const int baseline = kNoticeMargin + QFontMetrics(font).ascent();
+    {
+        QPainter painter(&noticeBitmap_);
+        painter.setFont(font);
+        painter.setPen(QColor::fromRgb(kOutlineColour));
+        for (const auto& offset : kOutlineOffsets) {
+            painter.drawText(kNoticeMargin + offset[0], baseline + offset[1], text);
+        }
+        painter.setPen(QColor::fromRgb(kBodyColour));
+        painter.drawText(kNoticeMargin, baseline, text);
+    }
+    CollectSpans(noticeBitmap_, 0, noticeBitmap_.height() - 1, noticeSpans_);
 }
 
 void CSubtitles::RefreshFont() {
@@ -202,7 +263,7 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top) {
              static_cast<int32_t>(last));
     dirtyFirst_ = top;
     dirtyLast_ = static_cast<int32_t>(last);
-    CollectSpans(dirtyFirst_, dirtyLast_);
+    CollectSpans(bitmap_, dirtyFirst_, dirtyLast_, spans_);
 }
 
 void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
@@ -234,11 +295,12 @@ void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
     drawAt(0, 0, kBodyColour);
 }
 
-void CSubtitles::CollectSpans(int32_t firstRow, int32_t lastRow) {
-    spans_.clear();
-    const int32_t W = bitmap_.width();
+void CSubtitles::CollectSpans(const QImage& bitmap, int32_t firstRow, int32_t lastRow,
+                              std::vector<Span>& spans) {
+    spans.clear();
+    const int32_t W = bitmap.width();
     for (int32_t y = firstRow; y <= lastRow; ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(bitmap_.constScanLine(y));
+        const auto* row = reinterpret_cast<const QRgb*>(bitmap.constScanLine(y));
         int32_t x = 0;
         while (x < W) {
             while (x < W && qBlue(row[x]) == 0) {
@@ -249,7 +311,7 @@ void CSubtitles::CollectSpans(int32_t firstRow, int32_t lastRow) {
                 ++x;
             }
             if (x > x0) {
-                spans_.push_back(Span{y, x0, x});
+                spans.push_back(Span{y, x0, x});
             }
         }
     }
@@ -325,7 +387,7 @@ RunWriter WriterFor(BlendRule rule) {
 
 void CSubtitles::Blend(const VideoPlanes& frame) const {
     const SubtypeRule* rule = accepted_ ? RuleFor(accepted_->subtype) : nullptr;
-    if (rule == nullptr || frame.data[0] == nullptr || spans_.empty()) {
+    if (rule == nullptr || frame.data[0] == nullptr || (!blendEntry_ && !blendNotice_)) {
         return;  // no rule: the frame passes unchanged
     }
     const int32_t frameW = accepted_->width;
@@ -336,14 +398,22 @@ void CSubtitles::Blend(const VideoPlanes& frame) const {
     const bool bottomUp = rule->bottomUpWhenPositive && accepted_->height > 0;
     const RunWriter write = WriterFor(rule->rule);
     // Only the rows and columns the bitmap and the frame share are blended.
-    for (const Span& span : spans_) {
-        if (span.row >= frameH || span.x0 >= frameW) {
-            continue;
+    auto blendSpans = [&](const std::vector<Span>& spans, const QImage& bitmap) {
+        for (const Span& span : spans) {
+            if (span.row >= frameH || span.x0 >= frameW) {
+                continue;
+            }
+            const int64_t memoryRow = bottomUp ? frameH - 1 - span.row : span.row;
+            uint8_t* dst = frame.data[0] + memoryRow * frame.stride[0];
+            const auto* src = reinterpret_cast<const QRgb*>(bitmap.constScanLine(span.row));
+            write(dst, src, span.x0, std::min(span.x1, frameW));
         }
-        const int64_t memoryRow = bottomUp ? frameH - 1 - span.row : span.row;
-        uint8_t* dst = frame.data[0] + memoryRow * frame.stride[0];
-        const auto* src = reinterpret_cast<const QRgb*>(bitmap_.constScanLine(span.row));
-        write(dst, src, span.x0, std::min(span.x1, frameW));
+    };
+    if (blendEntry_) {
+        blendSpans(spans_, bitmap_);
+    }
+    if (blendNotice_) {
+        blendSpans(noticeSpans_, noticeBitmap_);
     }
 }
 

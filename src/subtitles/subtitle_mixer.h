@@ -78,12 +78,13 @@ class CSubtitles {
     MixResult Transform(const VideoPlanes& frame, const FrameTime& time);
 
     // The two halves of Transform, for callers that must know before mapping
-    // whether the frame will be written: Prepare looks up the entry and
-    // (re)draws the text bitmap when what it depends on changed, returning true
-    // when Blend must follow. Streaming thread; no allocation after the first
-    // drawn frame.
+    // whether the frame will be written: Prepare looks up the entry (its times
+    // shifted by the subtitle delay) and (re)draws the text bitmap when what it
+    // depends on changed, and the delay notice while it is shown; it returns
+    // true when Blend must follow. Streaming thread; no allocation after the
+    // first drawn frame while nothing changes.
     bool Prepare(const FrameTime& time);
-    // Blends the prepared text block into `frame`. Streaming thread.
+    // Blends what the last Prepare found into `frame`. Streaming thread.
     void Blend(const VideoPlanes& frame) const;
 
     // Width used to centre text: the first accepted width, 0 before.
@@ -114,13 +115,24 @@ class CSubtitles {
         bool valid = false;
     };
 
+    // The delay notice: its text, and the font it was drawn with.
+    struct NoticeKey {
+        int delay = 0;
+        uint64_t fontGeneration = 0;
+        bool valid = false;
+    };
+
+    bool PrepareEntry(const FrameTime& time);
+    bool PrepareNotice();
+    void RedrawNotice(int delay);
     bool EnsureBitmap();
     void RefreshFont();
     int32_t ClampedTop(int32_t textHeight);
     void ClearDirtyRows();
     void Redraw(const std::string& text, int32_t lines, int32_t top);
     void DrawText(const QString& text, int32_t top, int32_t lastRow);
-    void CollectSpans(int32_t firstRow, int32_t lastRow);
+    static void CollectSpans(const QImage& bitmap, int32_t firstRow, int32_t lastRow,
+                             std::vector<Span>& spans);
 
     const SubtitleTrack& track_;
     MixerShared& shared_;
@@ -136,6 +148,12 @@ class CSubtitles {
     int32_t dirtyLast_ = -1;
     std::vector<Span> spans_;  // non-transparent runs of bitmap_
     uint64_t redraws_ = 0;
+    int lookupDelay_ = 0;  // the subtitle delay cursor_ was found with
+    QImage noticeBitmap_;  // the delay notice, frame-wide, from the picture's top
+    std::vector<Span> noticeSpans_;
+    NoticeKey noticeDrawn_;
+    bool blendEntry_ = false;  // what the last Prepare found to blend
+    bool blendNotice_ = false;
 };
 
 }  // namespace tavimo

@@ -70,7 +70,7 @@ class GstFramework : public MediaFramework {
             return VFW_E_NO_AUDIO_HARDWARE;
         }
         GstElement* bin = MakeBin(kAudioRendererName, {convert, resample, volume, sink});
-        *out = std::make_shared<AudioRendererFilter>(bin, volume);
+        *out = std::make_shared<AudioRendererFilter>(bin, volume, sink);
         return S_OK;
     }
     HRESULT CreateSubtitleMixer(CSubtitles* core, std::shared_ptr<IBaseFilter>* out) override {
