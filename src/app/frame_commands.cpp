@@ -185,7 +185,7 @@ void CMainFrame::OnEscape(int) {
 }
 
 // Auto Next, Keep Window Size, Allow Multiple Instances, View Subtitles,
-// Resume Playback:
+// Resume Playback, Subtitle Styles:
 // the field flips between 0 and 1 and its mark follows.
 void CMainFrame::OnSimpleToggle(int id) {
     auto flip = [](int value) { return value == 0 ? 1 : 0; };
@@ -196,6 +196,11 @@ void CMainFrame::OnSimpleToggle(int id) {
             break;
         case ID_RESUME_PLAYBACK:
             value = record_.ResumePlayback = flip(record_.ResumePlayback);
+            break;
+        case ID_SUBTITLE_STYLES:
+            value = flip(record_.Mixer.SubtitleStyles.load());
+            record_.Mixer.SubtitleStyles = value;
+            record_.RefreshPausedPicture();
             break;
         case ID_KEEP_WINDOW_SIZE:
             value = record_.KeepWindowSize = flip(record_.KeepWindowSize);

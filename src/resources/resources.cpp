@@ -51,6 +51,7 @@ constexpr MenuRow kMainMenu[] = {
     {K::Popup, 0, "Subtitle Encoding", false},
     {K::Item, ID_SUBTITLE_ENCODING_FIRST, "Automatic", false},
     {K::EndPopup, 0, nullptr, false},
+    {K::Item, ID_SUBTITLE_STYLES, "Subtitle Styles", false},
     {K::Item, ID_RESUME_PLAYBACK, "Resume Playback", false},
     {K::EndPopup, 0, nullptr, false},
     {K::Popup, 0, "&Help", false},

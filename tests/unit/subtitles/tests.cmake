@@ -11,7 +11,3 @@ if(TARGET subtitle_reader_tests)
     target_compile_definitions(subtitle_reader_tests PRIVATE
         SUBTITLE_DUMP="$<TARGET_FILE:subtitle-dump>")
 endif()
-tavimo_test(NAME subrip_styles_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/subrip_styles_test.cpp
-    LIBS tavimo_core
-    LABELS unit)
