@@ -19,6 +19,24 @@ constexpr int kOutlineOffsets[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
 // The delay notice stands this many pixels from the picture's top and left.
 constexpr int32_t kNoticeMargin = 8;
 
+// Coloured text (styled SubRip) on YUV frames: full-range BT.601 luma and
+// chroma of a bitmap pixel. Greys come out as Y = their level, U = V = 128,
+// so white text and its outline are written as the plain rules write them.
+bool IsGrey(QRgb p) {
+    return qRed(p) == qGreen(p) && qGreen(p) == qBlue(p);
+}
+uint8_t LumaOf(QRgb p) {
+    return static_cast<uint8_t>((77 * qRed(p) + 150 * qGreen(p) + 29 * qBlue(p) + 128) >> 8);
+}
+uint8_t CbOf(QRgb p) {
+    return static_cast<uint8_t>(128 +
+                                ((-43 * qRed(p) - 85 * qGreen(p) + 128 * qBlue(p) + 128) >> 8));
+}
+uint8_t CrOf(QRgb p) {
+    return static_cast<uint8_t>(128 +
+                                ((128 * qRed(p) - 107 * qGreen(p) - 21 * qBlue(p) + 128) >> 8));
+}
+
 // The rule a subtype blends by, and the bytes per pixel of its plane 0.
 enum class BlendRule { None, Yuy2, Rgb24, Rgb32, Rgb16, Luma };
 
@@ -287,6 +305,25 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     dirtyFirst_ = top;
     dirtyLast_ = static_cast<int32_t>(last);
     CollectSpans(bitmap_, dirtyFirst_, dirtyLast_, spans_);
+    EncodeColours();
+}
+
+// For YUV frames, coloured text is turned into Y (blue), Cb (green) and Cr
+// (red) once per drawing, so that every frame only copies; alpha 255 marks
+// a colour, 0 a grey, whose chroma the frame keeps. Greys keep their bytes.
+void CSubtitles::EncodeColours() {
+    const SubtypeRule* rule = RuleFor(accepted_->subtype);
+    if (!coloured_ || rule == nullptr ||
+        (rule->rule != BlendRule::Yuy2 && rule->rule != BlendRule::Luma)) {
+        return;
+    }
+    for (const Span& span : spans_) {
+        auto* row = reinterpret_cast<QRgb*>(bitmap_.scanLine(span.row));
+        for (int32_t x = span.x0; x < span.x1; ++x) {
+            const QRgb p = row[x];
+            row[x] = qRgba(CrOf(p), CbOf(p), LumaOf(p), IsGrey(p) ? 0 : 255);
+        }
+    }
 }
 
 void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
@@ -438,36 +475,15 @@ void WriteLuma(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
     }
 }
 
-// Coloured text (styled SubRip) on YUV frames: full-range BT.601 luma and
-// chroma of a bitmap pixel. Greys come out as Y = their level, U = V = 128,
-// so white text and its outline are written as the rules above write them.
-bool IsGrey(QRgb p) {
-    return qRed(p) == qGreen(p) && qGreen(p) == qBlue(p);
-}
-uint8_t LumaOf(QRgb p) {
-    return static_cast<uint8_t>((77 * qRed(p) + 150 * qGreen(p) + 29 * qBlue(p) + 128) >> 8);
-}
-uint8_t CbOf(QRgb p) {
-    return static_cast<uint8_t>(128 +
-                                ((-43 * qRed(p) - 85 * qGreen(p) + 128 * qBlue(p) + 128) >> 8));
-}
-uint8_t CrOf(QRgb p) {
-    return static_cast<uint8_t>(128 +
-                                ((128 * qRed(p) - 107 * qGreen(p) - 21 * qBlue(p) + 128) >> 8));
-}
-
+// Coloured text on YUV frames: the bitmap holds each pixel already encoded
+// (see EncodeColours); alpha 255 marks the pixels whose colour is not a grey.
 void WriteYuy2Colour(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
     for (int32_t x = x0; x < x1; ++x) {
         uint8_t* pair = dst + 4 * (x / 2);
-        dst[2 * x] = LumaOf(src[x]);
-        pair[1] = IsGrey(src[x]) ? 128 : CbOf(src[x]);
-        pair[3] = IsGrey(src[x]) ? 128 : CrOf(src[x]);
-    }
-}
-
-void WriteLumaColour(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
-    for (int32_t x = x0; x < x1; ++x) {
-        dst[x] = LumaOf(src[x]);
+        const bool colour = qAlpha(src[x]) != 0;
+        dst[2 * x] = static_cast<uint8_t>(qBlue(src[x]));
+        pair[1] = colour ? static_cast<uint8_t>(qGreen(src[x])) : 128;
+        pair[3] = colour ? static_cast<uint8_t>(qRed(src[x])) : 128;
     }
 }
 
@@ -497,17 +513,11 @@ void WriteChroma(const ChromaRows& c, int32_t row, const QRgb* src, int32_t x0, 
     uint8_t* cb = c.cb + int64_t{row / 2} * c.cbStride;
     uint8_t* cr = c.cr + int64_t{row / 2} * c.crStride;
     for (int32_t x = x0; x < x1; ++x) {
-        if (!IsGrey(src[x])) {
-            cb[(x / 2) * c.step] = CbOf(src[x]);
-            cr[(x / 2) * c.step] = CrOf(src[x]);
+        if (qAlpha(src[x]) != 0) {
+            cb[(x / 2) * c.step] = static_cast<uint8_t>(qGreen(src[x]));
+            cr[(x / 2) * c.step] = static_cast<uint8_t>(qRed(src[x]));
         }
     }
-}
-
-RunWriter ColourWriterFor(BlendRule rule) {
-    return rule == BlendRule::Yuy2   ? WriteYuy2Colour
-           : rule == BlendRule::Luma ? WriteLumaColour
-                                     : nullptr;
 }
 
 RunWriter WriterFor(BlendRule rule) {
@@ -526,6 +536,13 @@ RunWriter WriterFor(BlendRule rule) {
             break;
     }
     return nullptr;
+}
+
+// Writers for a bitmap whose coloured text EncodeColours has turned into YUV.
+RunWriter ColourWriterFor(BlendRule rule) {
+    return rule == BlendRule::Yuy2   ? WriteYuy2Colour
+           : rule == BlendRule::Luma ? WriteLuma
+                                     : nullptr;
 }
 
 }  // namespace

@@ -139,6 +139,7 @@ class CSubtitles {
     void DrawText(const QString& text, int32_t top, int32_t lastRow);
     // Each line centred on its own, piece by piece in its font and colour.
     void DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow);
+    void EncodeColours();
     static void CollectSpans(const QImage& bitmap, int32_t firstRow, int32_t lastRow,
                              std::vector<Span>& spans);
 

@@ -119,6 +119,29 @@ TEST(MixerStyles, ColouredTextWritesLumaAndChromaOnPlanarFrames) {
     }
 }
 
+TEST(MixerStyles, ColouredTextWritesChromaOnPackedFrames) {
+    SubtitleTrack track;
+    track.Fill({{.start = 0, .end = 5000, .text = "<font color=red>MMMM</font>", .lines = 1}});
+    MixerShared shared;
+    shared.SubtitleStyles = 1;
+    CSubtitles mixer(track, shared);
+    ASSERT_EQ(mixer.CheckInputType({VideoSubtype::YUY2, 320, 240, 16}), MixResult::Ok);
+    std::vector<uint8_t> yuy2(320 * 240 * 2, 50);
+    VideoPlanes planes;
+    planes.data[0] = yuy2.data();
+    planes.stride[0] = 640;
+    mixer.Transform(planes, FrameTime{true, 10'000'000, 400'000, 1.0, 25.0});
+    int luma77 = 0, cb86 = 0, cr255 = 0;
+    for (size_t i = 0; i < yuy2.size(); i += 4) {
+        luma77 += (yuy2[i] == 77) + (yuy2[i + 2] == 77);
+        cb86 += yuy2[i + 1] == 86;
+        cr255 += yuy2[i + 3] == 255;
+    }
+    EXPECT_GT(luma77, 20);
+    EXPECT_GT(cb86, 5);
+    EXPECT_GT(cr255, 5);
+}
+
 TEST(MixerStyles, OffDrawsMarkupAsTypedAndLeavesChroma) {
     Frame off, on;
     off.Mix("<i>MMMM</i>", false, VideoSubtype::I420);
