@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "app/main_frame.h"
+#include "engine/filters_menu_ui.h"
 #include "integration/integration_commands.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"
@@ -33,7 +34,13 @@ void CMainFrame::OnRecentFile(int id) {
     }
 }
 
-void CMainFrame::OnFilterProperties(int) {}
+void CMainFrame::OnFilterProperties(int id) {
+    filters_->ShowProperties(id, this);
+}
+
+void CMainFrame::GraphStarted() {
+    filters_->Build(record_.pGB);
+}
 
 void CMainFrame::OnResolution(int id) {
     record_.ResolutionIndex = id - ID_RESOLUTION_DEFAULT;
@@ -187,7 +194,7 @@ void CMainFrame::OnEscape(int) {
 }
 
 // Auto Next, Keep Window Size, Allow Multiple Instances, View Subtitles,
-// Resume Playback:
+// Resume Playback, Subtitle Styles:
 // the field flips between 0 and 1 and its mark follows.
 void CMainFrame::OnSimpleToggle(int id) {
     auto flip = [](int value) { return value == 0 ? 1 : 0; };
@@ -198,6 +205,11 @@ void CMainFrame::OnSimpleToggle(int id) {
             break;
         case ID_RESUME_PLAYBACK:
             value = record_.ResumePlayback = flip(record_.ResumePlayback);
+            break;
+        case ID_SUBTITLE_STYLES:
+            value = flip(record_.Mixer.SubtitleStyles.load());
+            record_.Mixer.SubtitleStyles = value;
+            record_.RefreshPausedPicture();
             break;
         case ID_KEEP_WINDOW_SIZE:
             value = record_.KeepWindowSize = flip(record_.KeepWindowSize);
@@ -247,6 +259,13 @@ void CMainFrame::OnSubtitleEncoding(int id) {
     if (index < choices.size()) {
         record_.SetSubtitleEncoding(choices[index].label);
     }
+}
+
+void CMainFrame::OnSubtitleDelay(int id) {
+    constexpr int kStep = SubtitleDelay::kStepMs;
+    record_.Delay.Step(id == ID_SUBTITLE_DELAY_EARLIER ? -kStep
+                       : id == ID_SUBTITLE_DELAY_LATER ? kStep
+                                                       : 0);
 }
 
 }  // namespace tavimo

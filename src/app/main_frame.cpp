@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include "engine/filters_menu_ui.h"
 #include "platform/dialogs.h"
 #include "platform/display_modes.h"
 #include "platform/qt_dialogs.h"
@@ -35,7 +36,8 @@ namespace {
 // Commands whose menu item carries a check mark.
 constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,     ID_ALWAYS_ON_TOP,
                               ID_AUTO_NEXT,      ID_MAINTAIN_ASPECT,  ID_VIEW_SUBTITLES,
-                              ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE, ID_RESUME_PLAYBACK};
+                              ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE, ID_RESUME_PLAYBACK,
+                              ID_SUBTITLE_STYLES};
 
 QIcon ToolbarIcon(const char* name) {
     return QIcon(QString(":/icons/%1.svg").arg(name));
@@ -81,7 +83,9 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_RESET_VIDEO_SIZE, ID_RESET_VIDEO_SIZE, &CMainFrame::OnResetVideoSize},
         {ID_AUTO_NEXT, ID_AUTO_NEXT, &CMainFrame::OnSimpleToggle},
         {ID_RESUME_PLAYBACK, ID_RESUME_PLAYBACK, &CMainFrame::OnSimpleToggle},
+        {ID_SUBTITLE_STYLES, ID_SUBTITLE_STYLES, &CMainFrame::OnSimpleToggle},
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
+        {ID_SUBTITLE_DELAY_EARLIER, ID_SUBTITLE_DELAY_RESET, &CMainFrame::OnSubtitleDelay},
         {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},
     };
     return kRoutes;
@@ -153,6 +157,7 @@ void CMainFrame::createMenus() {
     const QList<QAction*> popups = menuBar()->actions();
     fileMenu_ = popups.at(0)->menu();
     filtersMenu_ = popups.at(2)->menu();
+    filters_ = std::make_unique<QtFiltersMenu>(filtersMenu_, [this](int id) { OnCommand(id); });
     actions_.erase(ID_FILE_MRU_FIRST);  // the recent list owns that place from now on
     QMenu* viewMenu = popups.at(3)->menu();
     resolutionMenu_ = viewMenu->actions().at(3)->menu();

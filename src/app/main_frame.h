@@ -27,6 +27,7 @@ namespace tavimo {
 
 class CTavimoView;
 class CSliders;
+class QtFiltersMenu;
 
 namespace platform {
 class DisplayModes;
@@ -68,6 +69,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void PostViewSize() override;
     void AddRecent(const std::string& path) override;
     void NextFile() override;
+    void GraphStarted() override;
     void SetBusy(bool busy) override;
 
     // For the program and tests.
@@ -143,6 +145,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnVolumeStep(int id);
     void OnResetVideoSize(int id);
     void OnCheckForUpdate(int id);
+    void OnSubtitleDelay(int id);
     void OnSubtitleEncoding(int id);
 
     platform::Registry& registry_;
@@ -161,6 +164,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     QActionGroup* encodingGroup_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* filtersMenu_ = nullptr;
+    std::unique_ptr<QtFiltersMenu> filters_;
     QMenu* resolutionMenu_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QToolBar* seekBand_ = nullptr;

@@ -9,7 +9,9 @@
 #include <gst/gst.h>
 #include <QApplication>
 
+#include "app/desktop_wiring.h"
 #include "app/main_frame.h"
+#include "engine/media/audio_output.h"
 #include "engine/media/gst_media.h"
 #include "platform/display_modes.h"
 #include "platform/instance_channel.h"
@@ -46,6 +48,7 @@ bool DisplayReachable() {
 
 int RunPlayer(int argc, char** argv, const std::string& path) {
     RaisePriority();
+    QuietAudioLibraries();  // before any thread reads the environment
     gst_init(nullptr, nullptr);
     PreferXcb();
     if (!DisplayReachable()) {
@@ -64,10 +67,12 @@ int RunPlayer(int argc, char** argv, const std::string& path) {
     CMainFrame frame(*registry, *modes);
     frame.Record().UseMediaFramework(media.get());
     frame.LoadSettings();
-    if (frame.Stored().AllowMultipleInstances == 0 && channel->CreateMarker()) {
+    const bool replacing = frame.Stored().AllowMultipleInstances == 0;
+    if (replacing && channel->CreateMarker()) {
         channel->Broadcast();
     }
     frame.Create();
+    DesktopWiring desktop(frame, replacing);
     channel->Listen(
         [&frame] { QMetaObject::invokeMethod(&frame, &QWidget::close, Qt::QueuedConnection); });
     if (!path.empty()) {

@@ -76,6 +76,7 @@ void PlayerRecord::OpenClip() {
     StopClip();
     ReleaseGraph();
     ClipState = tavimo::ClipState::Stopped;
+    Delay.Forget();
     DiscoverSubtitles();
     host_.SetBusy(true);
     HRESULT hr = PlayClip(ClipPath);

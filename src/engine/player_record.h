@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/media/media.h"
+#include "subtitles/subtitle_delay.h"
 #include "subtitles/subtitle_shared.h"
 #include "subtitles/subtitle_track.h"
 
@@ -122,6 +123,8 @@ class PlayerRecord {
 
     SubtitleTrack Track;
     MixerShared Mixer;  // ViewSubtitles (setting), SubtitleOffset, SubtitleFont (setting)
+    // Z, X, Shift+Z; back to 0 for every clip opened, never stored.
+    SubtitleDelay Delay{Mixer, [this] { RefreshPausedPicture(); }};
 
     // The graph and its interfaces, held from PlayClip to ReleaseGraph.
     std::shared_ptr<IGraphBuilder> pGB;

@@ -2,6 +2,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/player_record.cpp
     ${CMAKE_CURRENT_LIST_DIR}/play_clip.cpp
     ${CMAKE_CURRENT_LIST_DIR}/open_clip.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/filters_menu.cpp
     # The recent-file list lives with the other integration parts; its folder
     # has no source list of its own yet.
     ${CMAKE_CURRENT_LIST_DIR}/../integration/recent_file_list.cpp
@@ -9,5 +10,7 @@ target_sources(tavimo_core PRIVATE
 )
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/filters_menu_ui.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/filter_properties.cpp
     )
 endif()

@@ -17,5 +17,6 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/open_url_dialog.cpp
         ${CMAKE_CURRENT_LIST_DIR}/integration_commands.cpp
         ${CMAKE_CURRENT_LIST_DIR}/../resources/about/about.qrc
+        ${CMAKE_CURRENT_LIST_DIR}/mpris.cpp
     )
 endif()

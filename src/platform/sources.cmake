@@ -11,6 +11,7 @@ if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/display_modes.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gio_desktop.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/idle_inhibit.cpp
         ${CMAKE_CURRENT_LIST_DIR}/qt_dialogs.cpp
         ${CMAKE_CURRENT_LIST_DIR}/trash.cpp
         ${CMAKE_CURRENT_LIST_DIR}/x11_display.cpp

@@ -42,8 +42,13 @@ enum CommandId : int {
     ID_SUBTITLE_ENCODING_FIRST = 34500,  // "Automatic"; then the encodings in menu order
     ID_SUBTITLE_ENCODING_LAST = 34563,
     ID_RESUME_PLAYBACK = 34600,  // "Resume Playback"
-    ID_FILE_OPEN = 57601,        // "&Open Video..."
-    ID_FILE_MRU_FIRST = 57616,   // "Most Recent..." and the recent files
+    ID_SUBTITLE_STYLES = 34601,  // "Subtitle Styles"
+    // Z, X and Shift+Z: the subtitle delay earlier, later, back to 0.
+    ID_SUBTITLE_DELAY_EARLIER = 34700,
+    ID_SUBTITLE_DELAY_LATER = 34701,
+    ID_SUBTITLE_DELAY_RESET = 34702,
+    ID_FILE_OPEN = 57601,       // "&Open Video..."
+    ID_FILE_MRU_FIRST = 57616,  // "Most Recent..." and the recent files
     ID_FILE_MRU_LAST = 57631,
     ID_APP_ABOUT = 57664,        // "&About Tavimo..."
     ID_APP_EXIT = 57665,         // "E&xit"

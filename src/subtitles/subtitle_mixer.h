@@ -4,6 +4,7 @@
 // C++ and QtGui; the GStreamer element maps frames and calls it.
 #pragma once
 
+#include "subtitles/subrip_styles.h"
 #include "subtitles/subtitle_shared.h"
 #include "subtitles/subtitle_track.h"
 
@@ -78,12 +79,13 @@ class CSubtitles {
     MixResult Transform(const VideoPlanes& frame, const FrameTime& time);
 
     // The two halves of Transform, for callers that must know before mapping
-    // whether the frame will be written: Prepare looks up the entry and
-    // (re)draws the text bitmap when what it depends on changed, returning true
-    // when Blend must follow. Streaming thread; no allocation after the first
-    // drawn frame.
+    // whether the frame will be written: Prepare looks up the entry (its times
+    // shifted by the subtitle delay) and (re)draws the text bitmap when what it
+    // depends on changed, and the delay notice while it is shown; it returns
+    // true when Blend must follow. Streaming thread; no allocation after the
+    // first drawn frame while nothing changes.
     bool Prepare(const FrameTime& time);
-    // Blends the prepared text block into `frame`. Streaming thread.
+    // Blends what the last Prepare found into `frame`. Streaming thread.
     void Blend(const VideoPlanes& frame) const;
 
     // Width used to centre text: the first accepted width, 0 before.
@@ -111,16 +113,35 @@ class CSubtitles {
         int32_t lines = -1;
         uint64_t fontGeneration = 0;
         int32_t top = 0;
+        bool styled = false;
         bool valid = false;
     };
 
+    // The delay notice: its text, and the font it was drawn with.
+    struct NoticeKey {
+        int delay = 0;
+        uint64_t fontGeneration = 0;
+        bool valid = false;
+    };
+
+    bool PrepareEntry(const FrameTime& time);
+    bool PrepareNotice();
+    void RedrawNotice(int delay);
     bool EnsureBitmap();
     void RefreshFont();
     int32_t ClampedTop(int32_t textHeight);
+    // Where a block of `textHeight` placed at the top starts.
+    int32_t TopPlacement(int32_t textHeight) const;
+    // The styles of `text`, parsed again only when the text changes.
+    const StyledText& StylesOf(const std::string& text);
     void ClearDirtyRows();
-    void Redraw(const std::string& text, int32_t lines, int32_t top);
+    void Redraw(const std::string& text, int32_t lines, int32_t top, bool styled);
     void DrawText(const QString& text, int32_t top, int32_t lastRow);
-    void CollectSpans(int32_t firstRow, int32_t lastRow);
+    // Each line centred on its own, piece by piece in its font and colour.
+    void DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow);
+    void EncodeColours();
+    static void CollectSpans(const QImage& bitmap, int32_t firstRow, int32_t lastRow,
+                             std::vector<Span>& spans);
 
     const SubtitleTrack& track_;
     MixerShared& shared_;
@@ -134,8 +155,17 @@ class CSubtitles {
     DrawKey drawn_;           // what bitmap_ holds
     int32_t dirtyFirst_ = 0;  // rows of bitmap_ that may be non-zero
     int32_t dirtyLast_ = -1;
-    std::vector<Span> spans_;  // non-transparent runs of bitmap_
+    std::vector<Span> spans_;   // non-transparent runs of bitmap_
+    bool coloured_ = false;     // bitmap_ holds text in colours other than greys
+    std::string stylesSource_;  // the text styles_ was parsed from
+    StyledText styles_;
     uint64_t redraws_ = 0;
+    int lookupDelay_ = 0;  // the subtitle delay cursor_ was found with
+    QImage noticeBitmap_;  // the delay notice, frame-wide, from the picture's top
+    std::vector<Span> noticeSpans_;
+    NoticeKey noticeDrawn_;
+    bool blendEntry_ = false;  // what the last Prepare found to blend
+    bool blendNotice_ = false;
 };
 
 }  // namespace tavimo

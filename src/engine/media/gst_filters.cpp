@@ -1,4 +1,5 @@
 // The filter and pin wrappers: elements as filters, pads as pins.
+#include "engine/media/gst_filter_properties.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo {
@@ -93,6 +94,22 @@ HRESULT ElementFilter::EnumPins(std::vector<std::shared_ptr<IPin>>* pins) {
     }
     g_value_unset(&item);
     gst_iterator_free(it);
+    return S_OK;
+}
+
+HRESULT ElementFilter::QueryFilterProperties(std::shared_ptr<IFilterProperties>* out) {
+    *out = NewElementProperties(SettingsElement());
+    return S_OK;
+}
+
+HRESULT InnerFilter::QueryFilterInfo(std::string* name) {
+    GstElementFactory* factory = gst_element_get_factory(element_);
+    const char* text =
+        factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME)
+                : nullptr;
+    if (!text)
+        return ElementFilter::QueryFilterInfo(name);
+    *name = text;
     return S_OK;
 }
 

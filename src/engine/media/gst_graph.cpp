@@ -2,7 +2,10 @@
 #include <gst/audio/streamvolume.h>
 
 #include <algorithm>
+#include <cstring>
+#include <set>
 
+#include "engine/media/gst_filter_walk.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo {
@@ -25,6 +28,7 @@ GstGraph::~GstGraph() {
             gst_element_set_state(filter->element(), GST_STATE_NULL);
     }
     filters_.clear();
+    listed_.clear();
     if (converter_)
         gst_object_unref(converter_);
     // Messages left in the bus would keep the pipeline alive.
@@ -102,18 +106,56 @@ HRESULT GstGraph::RemoveFilter(const std::shared_ptr<IBaseFilter>& filter) {
     return S_OK;
 }
 
+// In the order the data reaches them: the source, what it plugged in, then
+// the elements downstream; filters that nothing reached come last.
 HRESULT GstGraph::EnumFilters(std::vector<std::shared_ptr<IBaseFilter>>* filters) {
+    std::set<GstElement*> sources;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& filter : filters_)
+            if (filter->role() == Role::Source)
+                sources.insert(filter->element());
+    }
+    // Walked without the lock: a source bin's pad-added handler takes it.
+    std::vector<GstElement*> order = ElementsInFlowOrder(pipeline_, [&](GstElement* bin) {
+        return GST_OBJECT_PARENT(bin) != GST_OBJECT(pipeline_) || sources.count(bin) > 0;
+    });
     std::lock_guard lock(mutex_);
     filters->clear();
-    for (auto& filter : filters_) {
-        filters->push_back(filter);
-        if (filter->role() == Role::Source)
-            AddInnerFilters(filter->element(), filters);
+    std::set<IBaseFilter*> listed;
+    for (GstElement* element : order) {
+        if (auto filter = FilterOf(element); filter && listed.insert(filter.get()).second)
+            filters->push_back(filter);
+        gst_object_unref(element);
     }
-    if (converter_)
-        filters->push_back(
-            std::make_shared<ElementFilter>(GST_ELEMENT(gst_object_ref(converter_)), Role::Other));
+    for (auto& filter : filters_)
+        if (listed.insert(filter.get()).second)
+            filters->push_back(filter);
     return S_OK;
+}
+
+// One of ours, the converter, or a demuxer, parser or decoder inside a
+// source. Each element keeps one filter for the graph's life, so that weak
+// references to it last exactly as long as the graph.
+std::shared_ptr<IBaseFilter> GstGraph::FilterOf(GstElement* element) {
+    for (auto& filter : filters_)
+        if (filter->element() == element)
+            return filter;
+    if (auto it = listed_.find(element); it != listed_.end())
+        return it->second;
+    std::shared_ptr<ElementFilter> filter;
+    if (element == converter_) {
+        filter = std::make_shared<ElementFilter>(GST_ELEMENT(gst_object_ref(element)), Role::Other);
+    } else if (GST_OBJECT_PARENT(element) != GST_OBJECT(pipeline_) && !GST_IS_BIN(element)) {
+        const char* klass = gst_element_class_get_metadata(GST_ELEMENT_GET_CLASS(element),
+                                                           GST_ELEMENT_METADATA_KLASS);
+        if (klass &&
+            (strstr(klass, "Demux") || strstr(klass, "Decoder") || strstr(klass, "Parser")))
+            filter = std::make_shared<InnerFilter>(GST_ELEMENT(gst_object_ref(element)));
+    }
+    if (filter)
+        listed_.emplace(element, filter);
+    return filter;
 }
 
 HRESULT GstGraph::Abort() {

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include "engine/media/audio_output.h"
 #include "engine/media/gst_media_internal.h"
 #include "subtitles/subtitle_mixer_element.h"
 
@@ -57,9 +58,9 @@ class GstFramework : public MediaFramework {
         return S_OK;
     }
     HRESULT CreateAudioRenderer(std::shared_ptr<IBaseFilter>* out) override {
-        const char* sinkName =
-            options_.audioSink.empty() ? "autoaudiosink" : options_.audioSink.c_str();
-        GstElement* sink = gst_element_factory_make(sinkName, nullptr);
+        GstElement* sink = options_.audioSink.empty()
+                               ? MakeAudioOutput()
+                               : gst_element_factory_make(options_.audioSink.c_str(), nullptr);
         GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
         GstElement* resample = gst_element_factory_make("audioresample", nullptr);
         GstElement* volume = gst_element_factory_make("volume", "volume");
@@ -70,7 +71,7 @@ class GstFramework : public MediaFramework {
             return VFW_E_NO_AUDIO_HARDWARE;
         }
         GstElement* bin = MakeBin(kAudioRendererName, {convert, resample, volume, sink});
-        *out = std::make_shared<AudioRendererFilter>(bin, volume);
+        *out = std::make_shared<AudioRendererFilter>(bin, volume, sink);
         return S_OK;
     }
     HRESULT CreateSubtitleMixer(CSubtitles* core, std::shared_ptr<IBaseFilter>* out) override {

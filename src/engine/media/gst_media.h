@@ -15,7 +15,8 @@ struct GstMediaOptions {
     // Factory of the video sink; empty: probe xvimagesink, then glimagesink
     // unless OpenGL draws in software, then ximagesink.
     std::string videoSink;
-    // Factory of the audio sink; empty: autoaudiosink.
+    // Factory of the audio sink; empty: the first that opens, else silence
+    // (MakeAudioOutput).
     std::string audioSink;
     // Longest wait of the UI thread on a pipeline, for files and for network URLs.
     int fileTimeoutMs = 10000;

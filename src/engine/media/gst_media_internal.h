@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <deque>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -70,14 +71,26 @@ class ElementFilter : public IBaseFilter {
     ~ElementFilter() override;
     HRESULT QueryFilterInfo(std::string* name) override;
     HRESULT EnumPins(std::vector<std::shared_ptr<IPin>>* pins) override;
+    HRESULT QueryFilterProperties(std::shared_ptr<IFilterProperties>* out) override;
     GstElement* element() const { return element_; }
     Role role() const { return role_; }
     // Taken out of the pipeline by the graph (a renderer nothing reached).
     std::atomic<bool> detached{false};
 
   protected:
+    // The element whose properties are the filter's settings.
+    virtual GstElement* SettingsElement() const { return element_; }
+
     GstElement* element_;
     Role role_;
+};
+
+// A demuxer, parser or decoder that a source bin plugged in, known by its
+// factory's long name.
+class InnerFilter : public ElementFilter {
+  public:
+    explicit InnerFilter(GstElement* element) : ElementFilter(element, Role::Other) {}
+    HRESULT QueryFilterInfo(std::string* name) override;
 };
 
 // The source's streams, before and after rendering: one output pin that is
@@ -116,12 +129,15 @@ class SourceFilter : public ElementFilter,
 // "Audio Renderer": audioconvert ! audioresample ! volume ! sink.
 class AudioRendererFilter : public ElementFilter {
   public:
-    AudioRendererFilter(GstElement* bin, GstElement* volume)
-        : ElementFilter(bin, Role::AudioRenderer), volume_(volume) {}
+    AudioRendererFilter(GstElement* bin, GstElement* volume, GstElement* sink)
+        : ElementFilter(bin, Role::AudioRenderer), volume_(volume), sink_(sink) {}
     GstElement* volume() const { return volume_; }
 
   private:
+    GstElement* SettingsElement() const override { return sink_; }
+
     GstElement* volume_;  // owned by the bin
+    GstElement* sink_;    // owned by the bin
 };
 
 class VideoRendererFilter : public ElementFilter,
@@ -148,6 +164,7 @@ class VideoRendererFilter : public ElementFilter,
     GstElement* sink() const { return sink_; }
 
   private:
+    GstElement* SettingsElement() const override { return sink_; }
     // A sink that cannot scale gets the surface's size in device pixels.
     void ScaleTo(double ratio);
 
@@ -256,13 +273,15 @@ class GstGraph : public IGraphBuilder,
     static void OnNoMorePads(GstElement*, gpointer data);
     void Detach(ElementFilter& filter);
     std::shared_ptr<ElementFilter> FindAttached(Role role);
-    // The demuxers and decoders inside a source bin.
-    static void AddInnerFilters(GstElement* bin, std::vector<std::shared_ptr<IBaseFilter>>* out);
+    // The filter an element of the pipeline is listed as, null when none.
+    std::shared_ptr<IBaseFilter> FilterOf(GstElement* element);
 
     GstMediaOptions options_;
     GstElement* pipeline_;
-    std::mutex mutex_;  // filters_, converter_, linked_
+    std::mutex mutex_;  // filters_, listed_, converter_, linked_
     std::vector<std::shared_ptr<ElementFilter>> filters_;
+    // Filters listed for elements that are not filters_, by element.
+    std::map<GstElement*, std::shared_ptr<ElementFilter>> listed_;
     GstElement* converter_ = nullptr;  // owned by the pipeline
     int linked_ = 0;
     bool network_ = false;

@@ -262,22 +262,4 @@ std::shared_ptr<ElementFilter> GstGraph::FindAttached(Role role) {
     return nullptr;
 }
 
-// The demuxers and decoders inside a source bin.
-void GstGraph::AddInnerFilters(GstElement* bin, std::vector<std::shared_ptr<IBaseFilter>>* out) {
-    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(bin));
-    GValue item = G_VALUE_INIT;
-    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-        auto* element = GST_ELEMENT(g_value_get_object(&item));
-        const char* klass = gst_element_class_get_metadata(GST_ELEMENT_GET_CLASS(element),
-                                                           GST_ELEMENT_METADATA_KLASS);
-        if (!GST_IS_BIN(element) && klass &&
-            (strstr(klass, "Demux") || strstr(klass, "Decoder") || strstr(klass, "Parser")))
-            out->push_back(
-                std::make_shared<ElementFilter>(GST_ELEMENT(gst_object_ref(element)), Role::Other));
-        g_value_reset(&item);
-    }
-    g_value_unset(&item);
-    gst_iterator_free(it);
-}
-
 }  // namespace tavimo::gst_internal

@@ -16,6 +16,10 @@ HRESULT IBaseFilter::QueryWindowlessControl(std::shared_ptr<IVMRWindowlessContro
     return E_NOINTERFACE;
 }
 
+HRESULT IBaseFilter::QueryFilterProperties(std::shared_ptr<IFilterProperties>*) {
+    return E_NOINTERFACE;
+}
+
 std::string RotItemName(uint32_t graphAddress, uint32_t processId) {
     char name[64];
     std::snprintf(name, sizeof name, "FilterGraph %08x pid %08x", graphAddress, processId);

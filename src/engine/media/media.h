@@ -108,6 +108,33 @@ class IVMRWindowlessControl9 {
     virtual HRESULT DisplayModeChanged() = 0;
 };
 
+// One property of a filter, as its settings dialog shows it.
+struct FilterProperty {
+    enum class Type { Bool, Int, UInt, Int64, Double, Enum, String, Other };
+    std::string name;
+    std::string description;
+    Type type = Type::Other;
+    // A simple type that can be set now.
+    bool editable = false;
+    // As text: "true" or "false", numbers in the C locale, an enum's nick.
+    std::string value;
+    // Enum: the nicks of its values.
+    std::vector<std::string> choices;
+};
+
+// The settings a filter offers (its property pages). UI thread.
+class IFilterProperties {
+  public:
+    virtual ~IFilterProperties() = default;
+    virtual HRESULT GetProperties(std::vector<FilterProperty>* properties) = 0;
+    // Whether `value` (text as GetProperties gives it) can be set on property
+    // `name` now: E_INVALIDARG when it is no value of it or out of its range,
+    // E_ACCESSDENIED when the property cannot be set now.
+    virtual HRESULT CheckProperty(const std::string& name, const std::string& value) = 0;
+    // Sets it when CheckProperty allows it; its failure otherwise.
+    virtual HRESULT SetProperty(const std::string& name, const std::string& value) = 0;
+};
+
 class IBaseFilter {
   public:
     virtual ~IBaseFilter() = default;
@@ -118,6 +145,7 @@ class IBaseFilter {
     virtual HRESULT QueryFileSourceFilter(std::shared_ptr<IFileSourceFilter>* out);
     virtual HRESULT QueryFilterConfig(std::shared_ptr<IVMRFilterConfig9>* out);
     virtual HRESULT QueryWindowlessControl(std::shared_ptr<IVMRWindowlessControl9>* out);
+    virtual HRESULT QueryFilterProperties(std::shared_ptr<IFilterProperties>* out);
 };
 
 class IMediaControl {

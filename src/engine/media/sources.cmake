@@ -7,6 +7,8 @@ if(TAVIMO_BUILD_UI)
     # the GL renderer's name.
     pkg_check_modules(GSTGL REQUIRED IMPORTED_TARGET gstreamer-gl-1.0)
     target_sources(tavimo_ui PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/gst_filter_properties.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_filter_walk.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_filters.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_graph.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_graph_events.cpp
@@ -14,6 +16,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_renderer.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_sink_probe.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_source.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp
     )
     target_link_libraries(tavimo_ui PUBLIC PkgConfig::GSTGL)
 endif()

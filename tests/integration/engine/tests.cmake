@@ -10,3 +10,8 @@ if(TAVIMO_XVFB)
         LIBS tavimo_ui
         LABELS integration)
 endif()
+# The Filters menu and the settings dialog over real pipelines (fake sinks).
+tavimo_test(NAME filters_menu_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/filters_menu_test.cpp
+    LIBS tavimo_ui
+    LABELS integration)

@@ -1,0 +1,82 @@
+// The idle hold against a stand-in org.freedesktop.ScreenSaver on a private
+// session bus: holders are counted apart, and a hold released or ended before
+// its cookie came is still given back.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <functional>
+#include <memory>
+
+#include "platform/idle_inhibit.h"
+#include "private_bus.h"
+
+namespace tavimo {
+namespace {
+
+using platform::IdleInhibit;
+using testing::ScreenSaverStandIn;
+
+// Runs the event loop for `ms` milliseconds.
+void Spin(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+TEST(IdleInhibit, HoldsAndReleasesThroughTheService) {
+    struct Case {
+        const char* name;
+        std::function<void(std::unique_ptr<IdleInhibit>&, std::unique_ptr<IdleInhibit>&)> steps;
+        int inhibits, unInhibits, outstanding;
+    };
+    const Case cases[] = {
+        {"hold twice is one hold", [](auto& a, auto&) { a->Hold(), a->Hold(); }, 1, 0, 1},
+        {"two holders: releasing one keeps the other",
+         [](auto& a, auto& b) {
+             a->Hold();
+             b->Hold();
+             Spin(300);  // the cookies come
+             a->Release();
+         },
+         2, 1, 1},
+        {"released before the cookie came: given back when it comes",
+         [](auto& a, auto&) {
+             a->Hold();
+             a->Release();
+         },
+         1, 1, 0},
+        {"ended before the cookie came: still given back",
+         [](auto& a, auto&) {
+             a->Hold();
+             a.reset();
+         },
+         1, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScreenSaverStandIn service;
+        ASSERT_TRUE(service.Registered());
+        service.SetReplyDelay(100);
+        auto a = std::make_unique<IdleInhibit>("Playing video");
+        auto b = std::make_unique<IdleInhibit>("Full screen");
+        c.steps(a, b);
+        Spin(500);  // every answer has come
+        EXPECT_EQ(service.Inhibits(), c.inhibits);
+        EXPECT_EQ(service.UnInhibits(), c.unInhibits);
+        EXPECT_EQ(service.Outstanding(), c.outstanding);
+    }
+}
+
+}  // namespace
+}  // namespace tavimo
+
+int main(int argc, char** argv) {
+    tavimo::testing::RunUnderPrivateBus(argc, argv);
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

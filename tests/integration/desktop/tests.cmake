@@ -1,0 +1,11 @@
+# Desktop services on a private session bus (the programs start their own
+# dbus-run-session): the idle hold against a stand-in screen saver service.
+if(TAVIMO_BUILD_TESTS AND TAVIMO_BUILD_UI)
+    add_library(tavimo_private_bus STATIC ${CMAKE_CURRENT_LIST_DIR}/private_bus.cpp)
+    target_include_directories(tavimo_private_bus PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+    target_link_libraries(tavimo_private_bus PUBLIC Qt6::DBus)
+endif()
+tavimo_test(NAME desktop_idle_inhibit_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/idle_inhibit_test.cpp
+    LIBS tavimo_ui tavimo_private_bus
+    LABELS integration)
