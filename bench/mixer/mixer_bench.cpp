@@ -4,6 +4,9 @@
 //   no_entry      no subtitle is due (the mixer passes the buffer through)
 //   first_frame   every frame starts a new entry (text drawn again)
 //   later_frames  later frames of one entry (cached text blended)
+//   styled_first, styled_later  the same with markup: SubRip tags with the
+//                 mixer's styles on, the same styles as Pango markup for
+//                 textoverlay (italic, bold, a coloured word)
 // "Core" rows time the plain C++ mixer on a frame in memory; "Element" and
 // "TextOverlay" rows push pooled, writable buffers through a GstHarness, so
 // both elements carry the same harness overhead.
@@ -32,6 +35,16 @@ constexpr GstClockTime kFrame = 40 * GST_MSECOND;
 constexpr int kEntries = 20000;
 const char* const kTexts[2] = {"This is the first line of a subtitle\nand here is the second one",
                                "This is the first line of a subtitle\nand here is the second two"};
+const char* const kSubRipTexts[2] = {
+    "<i>This is the first line</i> of a <font color=\"yellow\">subtitle</font>\nand here is the "
+    "<b>second</b> one",
+    "<i>This is the first line</i> of a <font color=\"yellow\">subtitle</font>\nand here is the "
+    "<b>second</b> two"};
+const char* const kPangoTexts[2] = {
+    "<i>This is the first line</i> of a <span foreground=\"yellow\">subtitle</span>\nand here is "
+    "the <b>second</b> one",
+    "<i>This is the first line</i> of a <span foreground=\"yellow\">subtitle</span>\nand here is "
+    "the <b>second</b> two"};
 
 struct Format {
     const char* gst;
@@ -45,15 +58,22 @@ constexpr Format kFormats[] = {
     {"BGRx", VideoSubtype::RGB32, 32, true},
 };
 
-enum class Scenario { NoEntry, FirstFrame, LaterFrames };
+enum class Scenario { NoEntry, FirstFrame, LaterFrames, StyledFirst, StyledLater };
+
+bool Styled(Scenario s) {
+    return s == Scenario::StyledFirst || s == Scenario::StyledLater;
+}
+bool EveryFrameNew(Scenario s) {
+    return s == Scenario::FirstFrame || s == Scenario::StyledFirst;
+}
 struct ScenarioName {
     Scenario scenario;
     const char* name;
 };
 constexpr ScenarioName kScenarios[] = {
-    {Scenario::NoEntry, "no_entry"},
-    {Scenario::FirstFrame, "first_frame"},
-    {Scenario::LaterFrames, "later_frames"},
+    {Scenario::NoEntry, "no_entry"},         {Scenario::FirstFrame, "first_frame"},
+    {Scenario::LaterFrames, "later_frames"}, {Scenario::StyledFirst, "styled_first"},
+    {Scenario::StyledLater, "styled_later"},
 };
 
 // Tracks for each scenario: a film-sized track with the frame in a gap near
@@ -72,12 +92,12 @@ SubtitleEntries EntriesFor(Scenario scenario) {
         for (int i = 0; i < 1500; ++i) {
             add(3'600'000 + i * 4000, 3'600'000 + i * 4000 + 3000, kTexts[0]);
         }
-    } else if (scenario == Scenario::FirstFrame) {
+    } else if (EveryFrameNew(scenario)) {
         for (int i = 0; i < kEntries; ++i) {
-            add(i * 40, i * 40 + 40, kTexts[i % 2]);
+            add(i * 40, i * 40 + 40, (Styled(scenario) ? kSubRipTexts : kTexts)[i % 2]);
         }
     } else {
-        add(0, int64_t{kEntries} * 40, kTexts[0]);
+        add(0, int64_t{kEntries} * 40, (Styled(scenario) ? kSubRipTexts : kTexts)[0]);
     }
     return entries;
 }
@@ -96,6 +116,7 @@ struct MixerState {
         font.setPixelSize(kPixelSize);
         shared.SubtitleFont.Set(font);
         shared.SubtitleOffset = 40;
+        shared.SubtitleStyles = Styled(scenario) ? 1 : 0;
     }
 };
 
@@ -111,7 +132,7 @@ void BM_Core(benchmark::State& state, Format format, Scenario scenario) {
     planes.stride[0] = kWidth * bpp;
     int64_t frame = 0;
     for (auto _ : state) {
-        const int64_t ms = scenario == Scenario::FirstFrame ? (frame % kEntries) * 40 : 1000;
+        const int64_t ms = EveryFrameNew(scenario) ? (frame % kEntries) * 40 : 1000;
         core.Transform(planes, FrameTime{true, ms * 10'000, 400'000, 1.0, 25.0});
         ++frame;
         benchmark::ClobberMemory();
@@ -154,7 +175,7 @@ class Harness {
 };
 
 GstClockTime PtsFor(Scenario scenario, int64_t frame) {
-    if (scenario == Scenario::FirstFrame) {
+    if (EveryFrameNew(scenario)) {
         return static_cast<GstClockTime>(frame % kEntries) * kFrame;
     }
     return GST_SECOND + static_cast<GstClockTime>(frame % 1000) * kFrame;
@@ -178,11 +199,13 @@ void BM_TextOverlay(benchmark::State& state, Format format, Scenario scenario) {
     const std::string font = "DejaVu Sans " + std::to_string(kPixelSize) + "px";
     g_object_set(harness.Element(), "font-desc", font.c_str(), "auto-resize", FALSE, "draw-shadow",
                  FALSE, "draw-outline", TRUE, "valignment", 2 /* bottom */, "halignment",
-                 1 /* center */, "text", scenario == Scenario::NoEntry ? "" : kTexts[0], nullptr);
+                 1 /* center */, nullptr);
+    const char* const* texts = Styled(scenario) ? kPangoTexts : kTexts;
+    g_object_set(harness.Element(), "text", scenario == Scenario::NoEntry ? "" : texts[0], nullptr);
     int64_t frame = 0;
     for (auto _ : state) {
-        if (scenario == Scenario::FirstFrame) {
-            g_object_set(harness.Element(), "text", kTexts[frame % 2], nullptr);
+        if (EveryFrameNew(scenario)) {
+            g_object_set(harness.Element(), "text", texts[frame % 2], nullptr);
         }
         harness.Push(PtsFor(scenario, frame++));
     }

@@ -5,12 +5,14 @@
 #include <cmath>
 
 #include <QAction>
+#include <QApplication>
 #include <QSlider>
 #include <QToolBar>
 #include <QWindow>
 
 #include "app/main_frame.h"
 #include "engine/filters_menu_ui.h"
+#include "integration/integration_commands.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
@@ -57,7 +59,10 @@ void CMainFrame::OnToggleBand(int id) {
     ui_.SetCheck(id, field);
 }
 
-void CMainFrame::OnAbout(int) {}
+void CMainFrame::OnAbout(int) {
+    commands::ShowAbout(QApplication::activeWindow() != nullptr ? QApplication::activeWindow()
+                                                                : this);
+}
 
 void CMainFrame::OnOpenVideo(int) {
     record_.ClipPath.clear();
@@ -92,9 +97,13 @@ void CMainFrame::OnStop(int) {
     record_.StopClip();
 }
 
-void CMainFrame::OnPreviousFile(int) {}
+void CMainFrame::OnPreviousFile(int) {
+    commands::PreviousFile(record_);
+}
 
-void CMainFrame::OnNextFile(int) {}
+void CMainFrame::OnNextFile(int) {
+    commands::NextFile(record_);
+}
 
 // Left, Right, Down, Up: the picture gets narrower, wider, lower or taller
 // by the stretch step on each side, without keeping its aspect ratio.
@@ -184,7 +193,7 @@ void CMainFrame::OnEscape(int) {
 }
 
 // Auto Next, Keep Window Size, Allow Multiple Instances, View Subtitles,
-// Resume Playback:
+// Resume Playback, Subtitle Styles:
 // the field flips between 0 and 1 and its mark follows.
 void CMainFrame::OnSimpleToggle(int id) {
     auto flip = [](int value) { return value == 0 ? 1 : 0; };
@@ -195,6 +204,11 @@ void CMainFrame::OnSimpleToggle(int id) {
             break;
         case ID_RESUME_PLAYBACK:
             value = record_.ResumePlayback = flip(record_.ResumePlayback);
+            break;
+        case ID_SUBTITLE_STYLES:
+            value = flip(record_.Mixer.SubtitleStyles.load());
+            record_.Mixer.SubtitleStyles = value;
+            record_.RefreshPausedPicture();
             break;
         case ID_KEEP_WINDOW_SIZE:
             value = record_.KeepWindowSize = flip(record_.KeepWindowSize);
@@ -211,11 +225,17 @@ void CMainFrame::OnSimpleToggle(int id) {
     ui_.SetCheck(id, value);
 }
 
-void CMainFrame::OnRegisterFileType(int) {}
+void CMainFrame::OnRegisterFileType(int) {
+    commands::RegisterFileType(record_.ClipPath, *dialogs_);
+}
 
-void CMainFrame::OnOpenUrl(int) {}
+void CMainFrame::OnOpenUrl(int) {
+    commands::OpenUrl(record_, this);
+}
 
-void CMainFrame::OnHelp(int) {}
+void CMainFrame::OnHelp(int) {
+    commands::ShowHelp();
+}
 
 void CMainFrame::OnVolumeStep(int id) {
     int position = sliders_->VolumeBar()->value();
@@ -228,7 +248,9 @@ void CMainFrame::OnResetVideoSize(int) {
     view_->ResetVideoSize();
 }
 
-void CMainFrame::OnCheckForUpdate(int) {}
+void CMainFrame::OnCheckForUpdate(int) {
+    commands::CheckForUpdate();
+}
 
 void CMainFrame::OnSubtitleEncoding(int id) {
     const auto choices = SubtitleCharsetChoices();

@@ -36,7 +36,8 @@ namespace {
 // Commands whose menu item carries a check mark.
 constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,     ID_ALWAYS_ON_TOP,
                               ID_AUTO_NEXT,      ID_MAINTAIN_ASPECT,  ID_VIEW_SUBTITLES,
-                              ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE, ID_RESUME_PLAYBACK};
+                              ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE, ID_RESUME_PLAYBACK,
+                              ID_SUBTITLE_STYLES};
 
 QIcon ToolbarIcon(const char* name) {
     return QIcon(QString(":/icons/%1.svg").arg(name));
@@ -82,6 +83,7 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_RESET_VIDEO_SIZE, ID_RESET_VIDEO_SIZE, &CMainFrame::OnResetVideoSize},
         {ID_AUTO_NEXT, ID_AUTO_NEXT, &CMainFrame::OnSimpleToggle},
         {ID_RESUME_PLAYBACK, ID_RESUME_PLAYBACK, &CMainFrame::OnSimpleToggle},
+        {ID_SUBTITLE_STYLES, ID_SUBTITLE_STYLES, &CMainFrame::OnSimpleToggle},
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
         {ID_SUBTITLE_DELAY_EARLIER, ID_SUBTITLE_DELAY_RESET, &CMainFrame::OnSubtitleDelay},
         {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},

@@ -76,6 +76,9 @@ const SettingRow kSettings[] = {
     {"ResumePlayback", Kind::Dword, ID_RESUME_PLAYBACK, 14,
      [](const Settings& s) { return U(s.record.ResumePlayback); },
      [](Settings& s, uint32_t v) { s.record.ResumePlayback = I(v); }, nullptr},
+    {"SubtitleStyles", Kind::Dword, ID_SUBTITLE_STYLES, 15,
+     [](const Settings& s) { return U(s.record.Mixer.SubtitleStyles.load()); },
+     [](Settings& s, uint32_t v) { s.record.Mixer.SubtitleStyles = I(v); }, nullptr},
 };
 
 // A text value read into a 260-byte buffer: the text up to the first NUL,

@@ -42,8 +42,7 @@ bool PlayerRecord::GetClipFileName(std::string* path) {
         ShowError("GetClipFileName Failed! Error=0x%x\r\n", result);
     if (result != 1)
         return false;
-    // The dialog's buffer holds 259 characters.
-    *path = chosen.substr(0, kMaxPath - 1);
+    *path = chosen;  // whole: a cut path would name another file
     return true;
 }
 

@@ -146,7 +146,10 @@ void RecentFileList::LoadRecent() {
                 continue;
             AddRecent(path);
             // A full slot may hold a path that was cut to fit.
-            if (path.size() == kMaxPathLength && !std::filesystem::exists(path))
+            // A path that cannot be checked (an unreadable folder, a name too
+            // long) is kept as it was stored.
+            std::error_code ec;
+            if (path.size() == kMaxPathLength && !std::filesystem::exists(path, ec) && !ec)
                 entries_.back().cut = true;
         }
         RebuildRecentMenu();

@@ -10,6 +10,7 @@ target_sources(tavimo_core PRIVATE
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/display_modes.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gio_desktop.cpp
         ${CMAKE_CURRENT_LIST_DIR}/idle_inhibit.cpp
         ${CMAKE_CURRENT_LIST_DIR}/qt_dialogs.cpp
         ${CMAKE_CURRENT_LIST_DIR}/screen_saver.cpp

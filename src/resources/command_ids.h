@@ -42,6 +42,7 @@ enum CommandId : int {
     ID_SUBTITLE_ENCODING_FIRST = 34500,  // "Automatic"; then the encodings in menu order
     ID_SUBTITLE_ENCODING_LAST = 34563,
     ID_RESUME_PLAYBACK = 34600,  // "Resume Playback"
+    ID_SUBTITLE_STYLES = 34601,  // "Subtitle Styles"
     // Z, X and Shift+Z: the subtitle delay earlier, later, back to 0.
     ID_SUBTITLE_DELAY_EARLIER = 34700,
     ID_SUBTITLE_DELAY_LATER = 34701,

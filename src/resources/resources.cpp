@@ -51,6 +51,7 @@ constexpr MenuRow kMainMenu[] = {
     {K::Popup, 0, "Subtitle Encoding", false},
     {K::Item, ID_SUBTITLE_ENCODING_FIRST, "Automatic", false},
     {K::EndPopup, 0, nullptr, false},
+    {K::Item, ID_SUBTITLE_STYLES, "Subtitle Styles", false},
     {K::Item, ID_RESUME_PLAYBACK, "Resume Playback", false},
     {K::EndPopup, 0, nullptr, false},
     {K::Popup, 0, "&Help", false},
@@ -100,6 +101,9 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_Down, kNone, ID_STRETCH_LOWER},
     {Qt::Key_Up, kNone, ID_STRETCH_TALLER},
     {Qt::Key_Delete, kNone, ID_DELETE_FILE},
+    // The menu shows these two; they work as shown.
+    {Qt::Key_U, kCtrl, ID_OPEN_URL},
+    {Qt::Key_R, kCtrl, ID_REGISTER_FILETYPE},
     {Qt::Key_Z, kNone, ID_SUBTITLE_DELAY_EARLIER},
     {Qt::Key_X, kNone, ID_SUBTITLE_DELAY_LATER},
     {Qt::Key_Z, kShift, ID_SUBTITLE_DELAY_RESET},

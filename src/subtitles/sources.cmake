@@ -9,6 +9,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer_shared.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_delay.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_loading.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/subrip_styles.cpp
 )
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE

@@ -19,6 +19,24 @@ constexpr int kOutlineOffsets[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
 // The delay notice stands this many pixels from the picture's top and left.
 constexpr int32_t kNoticeMargin = 8;
 
+// Coloured text (styled SubRip) on YUV frames: full-range BT.601 luma and
+// chroma of a bitmap pixel. Greys come out as Y = their level, U = V = 128,
+// so white text and its outline are written as the plain rules write them.
+bool IsGrey(QRgb p) {
+    return qRed(p) == qGreen(p) && qGreen(p) == qBlue(p);
+}
+uint8_t LumaOf(QRgb p) {
+    return static_cast<uint8_t>((77 * qRed(p) + 150 * qGreen(p) + 29 * qBlue(p) + 128) >> 8);
+}
+uint8_t CbOf(QRgb p) {
+    return static_cast<uint8_t>(128 +
+                                ((-43 * qRed(p) - 85 * qGreen(p) + 128 * qBlue(p) + 128) >> 8));
+}
+uint8_t CrOf(QRgb p) {
+    return static_cast<uint8_t>(128 +
+                                ((128 * qRed(p) - 107 * qGreen(p) - 21 * qBlue(p) + 128) >> 8));
+}
+
 // The rule a subtype blends by, and the bytes per pixel of its plane 0.
 enum class BlendRule { None, Yuy2, Rgb24, Rgb32, Rgb16, Luma };
 
@@ -150,10 +168,13 @@ bool CSubtitles::PrepareEntry(const FrameTime& time) {
     const SubtitleEntry& entry = (*entries)[static_cast<size_t>(index)];
     RefreshFont();
     const int32_t lines = std::max<int32_t>(0, entry.lines);
-    const int32_t top = ClampedTop(lines * lineHeight_);
+    const bool styled = shared_.SubtitleStyles.load(std::memory_order_relaxed) != 0;
+    const int32_t top = styled && StylesOf(entry.text).top ? TopPlacement(lines * lineHeight_)
+                                                           : ClampedTop(lines * lineHeight_);
     if (!drawn_.valid || drawn_.top != top || drawn_.lines != lines ||
-        drawn_.fontGeneration != fontGeneration_ || drawn_.text != entry.text) {
-        Redraw(entry.text, lines, top);
+        drawn_.fontGeneration != fontGeneration_ || drawn_.styled != styled ||
+        drawn_.text != entry.text) {
+        Redraw(entry.text, lines, top, styled);
     }
     return !spans_.empty();
 }
@@ -234,6 +255,20 @@ int32_t CSubtitles::ClampedTop(int32_t textHeight) {
     return static_cast<int32_t>(top);
 }
 
+int32_t CSubtitles::TopPlacement(int32_t textHeight) const {
+    constexpr int32_t kTopMargin =
+        5;  // as far from the top as text sits from the bottom by default
+    return std::max(0, std::min(kTopMargin, bitmap_.height() - textHeight));
+}
+
+const StyledText& CSubtitles::StylesOf(const std::string& text) {
+    if (stylesSource_ != text || styles_.lines.empty()) {
+        stylesSource_ = text;
+        styles_ = ParseSubRipStyles(text);
+    }
+    return styles_;
+}
+
 void CSubtitles::ClearDirtyRows() {
     for (int32_t y = dirtyFirst_; y <= dirtyLast_; ++y) {
         std::memset(bitmap_.scanLine(y), 0, static_cast<size_t>(bitmap_.bytesPerLine()));
@@ -242,11 +277,13 @@ void CSubtitles::ClearDirtyRows() {
     dirtyLast_ = -1;
 }
 
-void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top) {
+void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, bool styled) {
     ClearDirtyRows();
     drawn_.text = text;
     drawn_.lines = lines;
     drawn_.top = top;
+    drawn_.styled = styled;
+    coloured_ = false;
     drawn_.fontGeneration = fontGeneration_;
     drawn_.valid = true;
     ++redraws_;
@@ -259,11 +296,34 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top) {
         spans_.clear();
         return;
     }
-    DrawText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), top,
-             static_cast<int32_t>(last));
+    if (styled) {
+        DrawStyledText(StylesOf(text), top, static_cast<int32_t>(last));
+    } else {
+        DrawText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), top,
+                 static_cast<int32_t>(last));
+    }
     dirtyFirst_ = top;
     dirtyLast_ = static_cast<int32_t>(last);
     CollectSpans(bitmap_, dirtyFirst_, dirtyLast_, spans_);
+    EncodeColours();
+}
+
+// For YUV frames, coloured text is turned into Y (blue), Cb (green) and Cr
+// (red) once per drawing, so that every frame only copies; alpha 255 marks
+// a colour, 0 a grey, whose chroma the frame keeps. Greys keep their bytes.
+void CSubtitles::EncodeColours() {
+    const SubtypeRule* rule = RuleFor(accepted_->subtype);
+    if (!coloured_ || rule == nullptr ||
+        (rule->rule != BlendRule::Yuy2 && rule->rule != BlendRule::Luma)) {
+        return;
+    }
+    for (const Span& span : spans_) {
+        auto* row = reinterpret_cast<QRgb*>(bitmap_.scanLine(span.row));
+        for (int32_t x = span.x0; x < span.x1; ++x) {
+            const QRgb p = row[x];
+            row[x] = qRgba(CrOf(p), CbOf(p), LumaOf(p), IsGrey(p) ? 0 : 255);
+        }
+    }
 }
 
 void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
@@ -293,6 +353,56 @@ void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
         drawAt(offset[0], offset[1], kOutlineColour);
     }
     drawAt(0, 0, kBodyColour);
+}
+
+void CSubtitles::DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow) {
+    const QFont base = font_ ? *font_ : QFont();
+    const int ascent = QFontMetrics(base).ascent();
+    struct Placed {
+        QFont font;
+        const StyledPiece* piece;
+        int x;
+        int baseline;
+    };
+    std::vector<Placed> placed;
+    int baseline = top + ascent;
+    for (const StyledLine& line : text.lines) {
+        std::vector<Placed> row;
+        int width = 0;
+        for (const StyledPiece& piece : line) {
+            QFont font = base;
+            font.setItalic(base.italic() || piece.italic);
+            font.setBold(base.bold() || piece.bold);
+            font.setUnderline(base.underline() || piece.underline);
+            row.push_back(Placed{font, &piece, width, baseline});
+            width += QFontMetrics(font).horizontalAdvance(piece.text);
+        }
+        const int left = layoutWidth_ / 2 - width / 2;
+        for (Placed& p : row) {
+            p.x += left;
+            placed.push_back(std::move(p));
+        }
+        baseline += lineHeight_;
+    }
+    QPainter painter(&bitmap_);
+    painter.setClipRect(QRect(0, top, bitmap_.width(), lastRow - top + 1));
+    // Every outline first, so that no outline covers a neighbour's body.
+    painter.setPen(QColor::fromRgb(kOutlineColour));
+    for (const auto& offset : kOutlineOffsets) {
+        for (const Placed& p : placed) {
+            painter.setFont(p.font);
+            painter.drawText(p.x + offset[0], p.baseline + offset[1], p.piece->text);
+        }
+    }
+    for (const Placed& p : placed) {
+        QRgb colour = p.piece->colour != 0 ? p.piece->colour : kBodyColour;
+        // A blue byte of 0 marks transparent pixels: keep coloured text visible.
+        colour = qRgb(qRed(colour), qGreen(colour), std::max(1, qBlue(colour)));
+        coloured_ = coloured_ || qRed(colour) != qGreen(colour) || qGreen(colour) != qBlue(colour);
+        painter.setPen(QColor::fromRgb(colour));
+        painter.setFont(p.font);
+        painter.drawText(p.x, p.baseline, p.piece->text);
+    }
 }
 
 void CSubtitles::CollectSpans(const QImage& bitmap, int32_t firstRow, int32_t lastRow,
@@ -365,6 +475,51 @@ void WriteLuma(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
     }
 }
 
+// Coloured text on YUV frames: the bitmap holds each pixel already encoded
+// (see EncodeColours); alpha 255 marks the pixels whose colour is not a grey.
+void WriteYuy2Colour(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
+    for (int32_t x = x0; x < x1; ++x) {
+        uint8_t* pair = dst + 4 * (x / 2);
+        const bool colour = qAlpha(src[x]) != 0;
+        dst[2 * x] = static_cast<uint8_t>(qBlue(src[x]));
+        pair[1] = colour ? static_cast<uint8_t>(qGreen(src[x])) : 128;
+        pair[3] = colour ? static_cast<uint8_t>(qRed(src[x])) : 128;
+    }
+}
+
+// The chroma rows of a 4:2:0 frame that coloured pixels write into; `step`
+// is 2 where Cb and Cr alternate in one plane (NV12).
+struct ChromaRows {
+    uint8_t* cb = nullptr;
+    uint8_t* cr = nullptr;
+    int32_t cbStride = 0, crStride = 0, step = 1;
+};
+
+ChromaRows ChromaOf(const VideoPlanes& frame, VideoSubtype subtype, int32_t width) {
+    const int32_t half = (width + 1) / 2;
+    ChromaRows c;
+    if (subtype == VideoSubtype::NV12 && frame.data[1] != nullptr && frame.stride[1] >= 2 * half) {
+        c = {frame.data[1], frame.data[1] + 1, frame.stride[1], frame.stride[1], 2};
+    } else if (subtype != VideoSubtype::NV12 && frame.data[1] != nullptr &&
+               frame.data[2] != nullptr && frame.stride[1] >= half && frame.stride[2] >= half) {
+        const int cb = subtype == VideoSubtype::YV12 ? 2 : 1;  // YV12 keeps Cr first
+        c = {frame.data[cb], frame.data[3 - cb], frame.stride[cb], frame.stride[3 - cb], 1};
+    }
+    return c;
+}
+
+// Chroma of the coloured pixels of one run; greys leave the frame's chroma.
+void WriteChroma(const ChromaRows& c, int32_t row, const QRgb* src, int32_t x0, int32_t x1) {
+    uint8_t* cb = c.cb + int64_t{row / 2} * c.cbStride;
+    uint8_t* cr = c.cr + int64_t{row / 2} * c.crStride;
+    for (int32_t x = x0; x < x1; ++x) {
+        if (qAlpha(src[x]) != 0) {
+            cb[(x / 2) * c.step] = static_cast<uint8_t>(qGreen(src[x]));
+            cr[(x / 2) * c.step] = static_cast<uint8_t>(qRed(src[x]));
+        }
+    }
+}
+
 RunWriter WriterFor(BlendRule rule) {
     switch (rule) {
         case BlendRule::Yuy2:
@@ -383,6 +538,13 @@ RunWriter WriterFor(BlendRule rule) {
     return nullptr;
 }
 
+// Writers for a bitmap whose coloured text EncodeColours has turned into YUV.
+RunWriter ColourWriterFor(BlendRule rule) {
+    return rule == BlendRule::Yuy2   ? WriteYuy2Colour
+           : rule == BlendRule::Luma ? WriteLuma
+                                     : nullptr;
+}
+
 }  // namespace
 
 void CSubtitles::Blend(const VideoPlanes& frame) const {
@@ -396,9 +558,14 @@ void CSubtitles::Blend(const VideoPlanes& frame) const {
         return;
     }
     const bool bottomUp = rule->bottomUpWhenPositive && accepted_->height > 0;
-    const RunWriter write = WriterFor(rule->rule);
+    const RunWriter plain = WriterFor(rule->rule);
+    const RunWriter colour = coloured_ ? ColourWriterFor(rule->rule) : nullptr;
+    const ChromaRows chroma = coloured_ && rule->rule == BlendRule::Luma
+                                  ? ChromaOf(frame, accepted_->subtype, frameW)
+                                  : ChromaRows{};
     // Only the rows and columns the bitmap and the frame share are blended.
-    auto blendSpans = [&](const std::vector<Span>& spans, const QImage& bitmap) {
+    auto blendSpans = [&](const std::vector<Span>& spans, const QImage& bitmap, bool entry) {
+        const RunWriter write = entry && colour != nullptr ? colour : plain;
         for (const Span& span : spans) {
             if (span.row >= frameH || span.x0 >= frameW) {
                 continue;
@@ -407,13 +574,16 @@ void CSubtitles::Blend(const VideoPlanes& frame) const {
             uint8_t* dst = frame.data[0] + memoryRow * frame.stride[0];
             const auto* src = reinterpret_cast<const QRgb*>(bitmap.constScanLine(span.row));
             write(dst, src, span.x0, std::min(span.x1, frameW));
+            if (entry && chroma.cb != nullptr) {
+                WriteChroma(chroma, span.row, src, span.x0, std::min(span.x1, frameW));
+            }
         }
     };
     if (blendEntry_) {
-        blendSpans(spans_, bitmap_);
+        blendSpans(spans_, bitmap_, true);
     }
     if (blendNotice_) {
-        blendSpans(noticeSpans_, noticeBitmap_);
+        blendSpans(noticeSpans_, noticeBitmap_, false);
     }
 }
 

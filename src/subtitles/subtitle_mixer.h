@@ -4,6 +4,7 @@
 // C++ and QtGui; the GStreamer element maps frames and calls it.
 #pragma once
 
+#include "subtitles/subrip_styles.h"
 #include "subtitles/subtitle_shared.h"
 #include "subtitles/subtitle_track.h"
 
@@ -112,6 +113,7 @@ class CSubtitles {
         int32_t lines = -1;
         uint64_t fontGeneration = 0;
         int32_t top = 0;
+        bool styled = false;
         bool valid = false;
     };
 
@@ -128,9 +130,16 @@ class CSubtitles {
     bool EnsureBitmap();
     void RefreshFont();
     int32_t ClampedTop(int32_t textHeight);
+    // Where a block of `textHeight` placed at the top starts.
+    int32_t TopPlacement(int32_t textHeight) const;
+    // The styles of `text`, parsed again only when the text changes.
+    const StyledText& StylesOf(const std::string& text);
     void ClearDirtyRows();
-    void Redraw(const std::string& text, int32_t lines, int32_t top);
+    void Redraw(const std::string& text, int32_t lines, int32_t top, bool styled);
     void DrawText(const QString& text, int32_t top, int32_t lastRow);
+    // Each line centred on its own, piece by piece in its font and colour.
+    void DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow);
+    void EncodeColours();
     static void CollectSpans(const QImage& bitmap, int32_t firstRow, int32_t lastRow,
                              std::vector<Span>& spans);
 
@@ -146,7 +155,10 @@ class CSubtitles {
     DrawKey drawn_;           // what bitmap_ holds
     int32_t dirtyFirst_ = 0;  // rows of bitmap_ that may be non-zero
     int32_t dirtyLast_ = -1;
-    std::vector<Span> spans_;  // non-transparent runs of bitmap_
+    std::vector<Span> spans_;   // non-transparent runs of bitmap_
+    bool coloured_ = false;     // bitmap_ holds text in colours other than greys
+    std::string stylesSource_;  // the text styles_ was parsed from
+    StyledText styles_;
     uint64_t redraws_ = 0;
     int lookupDelay_ = 0;  // the subtitle delay cursor_ was found with
     QImage noticeBitmap_;  // the delay notice, frame-wide, from the picture's top

@@ -50,6 +50,7 @@ struct MixerShared {
     std::atomic<int> SubtitleOffset{5};  // px from picture bottom to text bottom
     std::atomic<int> SubtitleDelay{0};   // ms added to every entry's times at lookup
     std::atomic<int> DelayNotice{0};     // non-zero: the delay is shown at the top left
+    std::atomic<int> SubtitleStyles{0};  // non-zero: SubRip markup is drawn as styles
     SubtitleFontSlot SubtitleFont;
 };
 

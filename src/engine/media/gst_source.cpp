@@ -55,7 +55,10 @@ HRESULT ResolveUri(const std::string& text, std::string* uri, bool* network) {
             return INET_E_UNKNOWN_PROTOCOL;
         if (isFile) {
             gchar* path = gst_uri_get_location(text.c_str());
-            bool exists = path && std::filesystem::exists(path);
+            // A path that cannot be checked (a folder we may not read, a
+            // name too long) is one we cannot open either.
+            std::error_code ec;
+            bool exists = path && std::filesystem::exists(path, ec);
             g_free(path);
             if (!exists)
                 return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);

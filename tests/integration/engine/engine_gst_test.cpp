@@ -201,6 +201,13 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
           kRender},
          {},
          {}},
+        {"file URI that cannot be looked up",
+         "file:///" + std::string(300, 'n') + ".mp4",
+         {"FAILED(hr=0x80070002) in pGB->AddSourceFilter(filename, L\"SOURCE\", &pSource)\n\nThe "
+          "file could not be found.",
+          kRender},
+         {},
+         {}},
         {"text named mp4",
          Media("text.mp4"),
          {"FAILED(hr=0x80040265) in pMC->Run()\n\nThe file cannot be played: its format is not "

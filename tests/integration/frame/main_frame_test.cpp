@@ -117,13 +117,13 @@ TEST_F(MainFrameTest, ToolbarButtonsInOrderWithTheirTooltips) {
     EXPECT_EQ(actions.at(12)->toolTip(), "") << "Delete Current File has none";
 }
 
-// Every key of the table issues its command; Ctrl+S, Ctrl+U and Ctrl+R,
-// shown in the menu, have no key.
+// Every key of the table issues its command; Ctrl+S, shown in the menu, has
+// no key.
 TEST_F(MainFrameTest, EveryAcceleratorReachesItsCommand) {
     CMainFrame& f = Start();
     QSignalSpy issued(&f, &CMainFrame::commandIssued);
     for (const res::Accelerator& a : res::AcceleratorTable()) {
-        if (a.command == ID_ESCAPE || a.command == ID_FILE_OPEN) {
+        if (a.command == ID_ESCAPE || a.command == ID_FILE_OPEN || a.command == ID_OPEN_URL) {
             continue;  // closes the window / opens a dialog: covered elsewhere
         }
         issued.clear();
@@ -132,9 +132,7 @@ TEST_F(MainFrameTest, EveryAcceleratorReachesItsCommand) {
         EXPECT_EQ(issued.at(0).at(0).toInt(), a.command) << "key " << a.key;
     }
     issued.clear();
-    for (int key : {Qt::Key_S, Qt::Key_U, Qt::Key_R}) {
-        Press(f.View(), key, Qt::ControlModifier);
-    }
+    Press(f.View(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(issued.isEmpty());
 }
 

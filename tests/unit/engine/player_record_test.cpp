@@ -322,6 +322,8 @@ TEST(PlayerRecordTest, DialogRoad) {
             {"playlist folder", {1, "/m/a.asx.d/clip.avi"}, "", "/start", asx},
             {"chosen", {1, "/m/Clips/A.mp4"}, "/m/Clips/A.mp4", "/m/Clips", ""},
             {"chosen at the root", {1, "a.mp4"}, "a.mp4", "", ""},
+            {"chosen, never cut", {1, "/m/" + std::string(300, 'n') + ".mp4"},
+             "/m/" + std::string(300, 'n') + ".mp4", "/m", ""},
         };
     for (const auto& [name, answer, clipPath, lastDir, boxes] : rows) {
         Player p;

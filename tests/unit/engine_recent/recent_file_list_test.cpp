@@ -93,7 +93,8 @@ TEST_F(RecentFileListTest, ReopeningInOtherCaseMovesToTheTop) {
 }
 
 // Values past the count and values longer than a slot are passed over; a
-// full slot naming no file was cut when saved and is never opened.
+// full slot naming no file was cut when saved and is never opened; one that
+// cannot be looked up is kept as stored.
 TEST_F(RecentFileListTest, LoadRestoresTheStoredOrderAndSkipsBadValues) {
     const uint32_t count = 5;
     Put(registry, "DocumentCount", platform::REG_DWORD, &count, 4);
@@ -104,13 +105,17 @@ TEST_F(RecentFileListTest, LoadRestoresTheStoredOrderAndSkipsBadValues) {
     text("Document2", std::string(300, 'x'));
     text("Document3", "/v/older.avi");
     text("Document4", "/v/" + std::string(256, 'c'));
+    const std::string unchecked = "/" + std::string(258, 'l');  // a name too long to look up
+    text("Document5", unchecked);
     text("Document6", "/v/beyond.avi");
     list.LoadRecent();
     EXPECT_EQ(menu.items,
               Strings({"57601 &Open Video", "57616 &1 /v/newest.avi", "57617 &2 /v/older.avi",
-                       "57618 &3 /v/" + std::string(256, 'c'), "0 ", "57665 E&xit"}));
+                       "57618 &3 /v/" + std::string(256, 'c'), "57619 &4 " + unchecked, "0 ",
+                       "57665 E&xit"}));
     EXPECT_EQ(list.OpenRecent(kNewest + 2, dialogs), std::nullopt);
     EXPECT_EQ(list.OpenRecent(kNewest, dialogs), std::optional<std::string>("/v/newest.avi"));
+    EXPECT_EQ(list.OpenRecent(kNewest + 3, dialogs), std::optional<std::string>(unchecked));
 }
 
 // A fresh start from what is stored: the count clamped to 2..16, and the

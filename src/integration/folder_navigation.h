@@ -1,0 +1,59 @@
+// Previous File, Next File and Auto Next: the clip's own folder is the
+// playlist, in the order a file manager shows it, and a file counts when the
+// desktop would open it with this very program.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavimo {
+
+class PlayerRecord;
+namespace platform {
+class FileAssociations;
+}
+
+// The names of the entries of `folder` that are not directories (links are
+// followed), in file-manager order: locale-aware, digits compared as numbers,
+// ties broken by the bytes of the name. Nullopt when the folder cannot be
+// listed. Any thread.
+std::optional<std::vector<std::string>> ListFolderFiles(const std::string& folder);
+
+// Sorts `names` in file-manager order (see ListFolderFiles). Any thread.
+void SortLikeFileManager(std::vector<std::string>& names);
+
+// Whether files would be opened with `selfExe`: the default application of the
+// type their name gives must run that executable. Each content type is asked
+// once per object, so one object serves one step through a folder.
+class PlayerFileTest {
+  public:
+    PlayerFileTest(platform::FileAssociations& associations, std::string selfExe)
+        : associations_(associations), selfExe_(std::move(selfExe)) {}
+    bool IsPlayerFile(const std::string& fileName);
+    int Lookups() const { return lookups_; }
+
+  private:
+    platform::FileAssociations& associations_;
+    std::string selfExe_;
+    std::map<std::string, bool> byType_;
+    int lookups_ = 0;
+};
+
+// The neighbouring player file of `clipPath` in its folder, as a path made of
+// the clip's folder text and the file's name. Nothing for a path without a
+// folder (a URL, a bare name), an unlistable folder, or no such file: there
+// is no wrap-around. Next needs the clip in the listing; Previous without it
+// gives the folder's last player file. Any thread.
+std::optional<std::string> FindNextFile(const std::string& clipPath, PlayerFileTest& test);
+std::optional<std::string> FindPreviousFile(const std::string& clipPath, PlayerFileTest& test);
+
+// The commands: the file found becomes `ClipPath` and is opened; otherwise
+// nothing happens. UI thread.
+void NextFile(PlayerRecord& record, platform::FileAssociations& associations,
+              const std::string& selfExe);
+void PreviousFile(PlayerRecord& record, platform::FileAssociations& associations,
+                  const std::string& selfExe);
+
+}  // namespace tavimo

@@ -1,0 +1,7 @@
+# The real GIO registration in a private XDG sandbox, and the About and Enter
+# URL dialogs offscreen.
+tavimo_test(NAME integration_files_gio_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/desktop_gio_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/dialogs_test.cpp
+    LIBS tavimo_ui Qt6::Test
+    LABELS integration)

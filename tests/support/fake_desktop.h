@@ -1,0 +1,48 @@
+// Scripted desktop answers: content types by extension, default programs by
+// type, and a record of every question and every tool run.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+
+namespace tavimo::testing {
+
+class FakeAssociations : public platform::FileAssociations {
+  public:
+    std::map<std::string, std::string> typeByExtension;  // "avi" -> "video/x-msvideo"
+    std::map<std::string, std::string> programByType;    // type -> resolved executable
+    std::vector<std::string> typeQuestions;              // DefaultAppExecutable, in order
+    std::vector<std::string> defaultsSet;                // "type=desktop id"
+    std::vector<std::string> toolRuns;                   // arguments joined by spaces
+    int toolStatus = 0;
+    bool setDefaultFails = false;
+
+    std::string ContentTypeOf(const std::string& fileName) override {
+        auto it = typeByExtension.find(fileName.substr(fileName.rfind('.') + 1));
+        return it != typeByExtension.end() ? it->second : "application/octet-stream";
+    }
+    std::string DefaultAppExecutable(const std::string& contentType) override {
+        typeQuestions.push_back(contentType);
+        return programByType[contentType];
+    }
+    bool SetDefaultApplication(const std::string& type, const std::string& id,
+                               std::string* error) override {
+        if (setDefaultFails)
+            *error = "mimeapps.list is read-only";
+        else
+            defaultsSet.push_back(type + "=" + id);
+        return !setDefaultFails;
+    }
+    int RunTool(const std::vector<std::string>& args) override {
+        std::string line;
+        for (const auto& a : args)
+            line += (line.empty() ? "" : " ") + a;
+        toolRuns.push_back(line);
+        return toolStatus;
+    }
+};
+
+}  // namespace tavimo::testing

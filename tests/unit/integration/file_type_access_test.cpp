@@ -1,0 +1,164 @@
+// Register Filetype on a temporary data folder with scripted desktop answers:
+// what lands in the desktop entry, the MIME package and mimeapps, the boxes,
+// and the failures that must not read as success. Also the help and update
+// addresses.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "../platform/test_dir.h"
+#include "integration/file_type_access.h"
+#include "integration/help_update.h"
+#include "support/fake_desktop.h"
+#include "support/fake_dialogs.h"
+
+namespace tavimo {
+namespace {
+
+using platform::testing::TestDir;
+using Kind = platform::ScriptedDialogs::Kind;
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(FileTypeTextsTest, ExtensionsAndExecArguments) {
+    const std::pair<const char*, const char*> extensions[] = {
+        {"/v/film.AVI", "avi"},    {"/v/a.b/clip", ""},           {"/v/.hidden", ""},
+        {"/v/name.", ""},          {"http://h/live?x=1.2/s", ""}, {"/v/x.tar.GZ", "gz"},
+        {"/v/clip.mp4?token", ""}, {"/v/clip.m2ts", "m2ts"},
+    };
+    for (const auto& [path, ext] : extensions)
+        EXPECT_EQ(RegistrableExtension(path), ext) << path;
+    const std::pair<const char*, const char*> arguments[] = {
+        {"/usr/bin/tavimo", "/usr/bin/tavimo"},
+        {"/opt/my player/tavimo", "\"/opt/my player/tavimo\""},
+        {"/opt/$HOME\\\"q`/t", "\"/opt/\\$HOME\\\\\\\"q\\`/t\""},
+        {"/opt/100%/tavimo", "/opt/100%%/tavimo"},
+    };
+    for (const auto& [path, argument] : arguments)
+        EXPECT_EQ(DesktopExecArgument(path), argument) << path;
+}
+
+class RegisterFileTypeTest : public ::testing::Test {
+  protected:
+    void Register(const std::string& clip) {
+        const FileTypeContext context{desktop, data.path, "/opt/my player/tavimo", "<svg/>"};
+        RegisterFileType(clip, context, dialogs);
+    }
+    std::string LastBox() {
+        auto boxes = dialogs.CallsOf(Kind::MessageBox);
+        if (boxes.empty())
+            return "(none)";
+        EXPECT_EQ(boxes.back().caption, "Tavimo");
+        return boxes.back().text;
+    }
+
+    TestDir data;
+    testing::FakeAssociations desktop;
+    platform::ScriptedDialogs dialogs;
+};
+
+TEST_F(RegisterFileTypeTest, KnownTypesAddUpInOneDesktopEntry) {
+    desktop.typeByExtension = {{"avi", "video/x-msvideo"}, {"mkv", "video/x-matroska"}};
+    Register("/v/Film.AVI");
+    EXPECT_EQ(LastBox(), "Filetype \".avi\" registered with Tavimo");
+    Register("/v/Clip.MKV");
+    EXPECT_EQ(LastBox(), "Filetype \".mkv\" registered with Tavimo");
+    EXPECT_EQ(Read(data / "applications/tavimo.desktop"),
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=Tavimo\n"
+              "Comment=Tavimo Video File\n"
+              "Exec=\"/opt/my player/tavimo\" %f\n"
+              "Icon=tavimo\n"
+              "Terminal=false\n"
+              "Categories=AudioVideo;Video;Player;\n"
+              "MimeType=video/x-msvideo;video/x-matroska;\n");
+    EXPECT_EQ(Read(data / "icons/hicolor/scalable/apps/tavimo.svg"), "<svg/>");
+    EXPECT_EQ(desktop.defaultsSet, (std::vector<std::string>{"video/x-msvideo=tavimo.desktop",
+                                                             "video/x-matroska=tavimo.desktop"}));
+    EXPECT_FALSE(std::filesystem::exists(data / "mime"));
+}
+
+TEST_F(RegisterFileTypeTest, AnUnknownExtensionGetsATypeOfOurOwn) {
+    Register("/v/show.Zq9");
+    EXPECT_EQ(LastBox(), "Filetype \".zq9\" registered with Tavimo");
+    EXPECT_EQ(Read(data / "mime/packages/tavimo-zq9.xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+              "  <mime-type type=\"video/x-tavimo-zq9\">\n"
+              "    <comment>Tavimo Video File</comment>\n"
+              "    <glob pattern=\"*.zq9\"/>\n"
+              "  </mime-type>\n"
+              "</mime-info>\n");
+    ASSERT_FALSE(desktop.toolRuns.empty());
+    EXPECT_EQ(desktop.toolRuns.front(), "update-mime-database " + data.path + "/mime");
+    EXPECT_EQ(desktop.defaultsSet, (std::vector<std::string>{"video/x-tavimo-zq9=tavimo.desktop"}));
+}
+
+// Nothing for no clip; a box of its own for a name without an extension; a
+// failed step is said, with what failed, and later steps do not run.
+TEST_F(RegisterFileTypeTest, RefusalsAndFailures) {
+    Register("");
+    EXPECT_EQ(LastBox(), "(none)");
+    Register("/v/README");
+    EXPECT_EQ(LastBox(), "\"README\" has no file extension, so no file type was registered.");
+    EXPECT_TRUE(std::filesystem::is_empty(data.path));
+
+    desktop.toolStatus = -1;  // update-mime-database missing
+    Register("/v/a.zq9");
+    EXPECT_EQ(LastBox(),
+              "Filetype \".zq9\" could not be registered with Tavimo:\n"
+              "update-mime-database is not installed");
+    EXPECT_TRUE(desktop.defaultsSet.empty());
+
+    desktop.toolStatus = 0;
+    desktop.typeByExtension = {{"avi", "video/x-msvideo"}};
+    desktop.setDefaultFails = true;
+    Register("/v/a.avi");
+    EXPECT_EQ(LastBox(),
+              "Filetype \".avi\" could not be registered with Tavimo:\n"
+              "the default application for video/x-msvideo was not set: mimeapps.list is "
+              "read-only");
+
+    desktop.setDefaultFails = false;
+    std::ofstream(data / "file") << "x";  // a file where a folder must go
+    RegisterFileType("/v/a.avi", {desktop, data / "file", "/t", ""}, dialogs);
+    EXPECT_NE(LastBox().find(" could not be registered with Tavimo:\ncannot write " + data.path +
+                             "/file/applications/tavimo.desktop: Not a directory"),
+              std::string::npos)
+        << LastBox();
+}
+
+TEST_F(RegisterFileTypeTest, WriteDefaultValueRefusesEmptyNames) {
+    CGCFileTypeAccess access({desktop, data.path, "/t", ""});
+    EXPECT_FALSE(access.WriteDefaultValue(data.path, "", "text"));
+    EXPECT_FALSE(access.WriteDefaultValue("", "a/b", "text"));
+    EXPECT_TRUE(std::filesystem::is_empty(data.path));
+}
+
+TEST(HelpUpdateTest, AddressesAndTheReadMeFound) {
+    EXPECT_EQ(UpdateAddress(), "https://www.example.org/Tavimo/version.cgi?v=30");
+    TestDir dir;
+    ::mkdir((dir / "cwd").c_str(), 0755);
+    std::filesystem::create_directories(dir / "usr/bin");
+    std::filesystem::create_directories(dir / "usr/share/doc/tavimo");
+    const std::string exe = dir / "usr/bin/tavimo";
+    EXPECT_EQ(HelpFilePath(dir / "cwd", exe), "") << "neither";
+    std::ofstream(dir / "usr/share/doc/tavimo/ReadMe.txt") << "guide";
+    EXPECT_EQ(HelpFilePath(dir / "cwd", exe), dir / "usr/share/doc/tavimo/ReadMe.txt");
+    std::ofstream(dir / "cwd/ReadMe.txt") << "local";
+    EXPECT_EQ(HelpFilePath(dir / "cwd", exe), dir / "cwd/ReadMe.txt");
+}
+
+}  // namespace
+}  // namespace tavimo

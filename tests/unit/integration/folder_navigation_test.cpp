@@ -1,0 +1,100 @@
+// Stepping through a real folder: file-manager order, which files count as
+// the player's, no wrap-around, the current clip gone, paths without a folder,
+// and one question per content type.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "../platform/test_dir.h"
+#include "integration/folder_navigation.h"
+#include "support/fake_desktop.h"
+
+namespace tavimo {
+namespace {
+
+using platform::testing::TestDir;
+
+constexpr char kSelf[] = "/opt/tavimo/bin/tavimo";
+
+void Touch(const std::string& path) {
+    std::ofstream(path) << "x";
+}
+
+TEST(FolderNavigationTest, FileManagerOrder) {
+    std::vector<std::string> names = {"f.mp4",  "b10.mp4", "été.mp4", "b2.mp4",
+                                      "B2.mp4", "a.mp4",   "clip 9",  "clip 10"};
+    SortLikeFileManager(names);
+    const std::vector<std::string> expected = {"a.mp4",  "B2.mp4",  "b2.mp4",  "b10.mp4",
+                                               "clip 9", "clip 10", "été.mp4", "f.mp4"};
+    EXPECT_EQ(names, expected);
+}
+
+TEST(FolderNavigationTest, StepsThroughTheFolder) {
+    TestDir dir;
+    for (const char* name : {"d.avi", "c.txt", "a.avi", "b.avi"})
+        Touch(dir / name);
+    ::mkdir((dir / "c2.avi").c_str(), 0755);  // a folder between b.avi and d.avi
+    enum Step { Next, Previous };
+    const struct {
+        const char* name;
+        std::string clip;
+        Step step;
+        std::optional<std::string> opens;
+    } rows[] = {
+        {"next passes over text and folders", dir / "b.avi", Next, dir / "d.avi"},
+        {"previous", dir / "b.avi", Previous, dir / "a.avi"},
+        {"next after the last", dir / "d.avi", Next, std::nullopt},
+        {"previous before the first", dir / "a.avi", Previous, std::nullopt},
+        {"clip deleted: next", dir / "bb.avi", Next, std::nullopt},
+        {"clip deleted: previous opens the last", dir / "bb.avi", Previous, dir / "d.avi"},
+        {"names are case-sensitive", dir / "B.avi", Next, std::nullopt},
+        {"from a text file", dir / "c.txt", Next, dir / "d.avi"},
+        {"URL", "file://" + dir.path + "/b.avi", Next, std::nullopt},
+        {"URL: previous", "file://" + dir.path + "/b.avi", Previous, std::nullopt},
+        {"bare name", "b.avi", Previous, std::nullopt},
+        {"folder gone", dir / "gone/b.avi", Previous, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        testing::FakeAssociations desktop;
+        desktop.typeByExtension = {{"avi", "video/x-msvideo"}, {"txt", "text/plain"}};
+        desktop.programByType = {{"video/x-msvideo", kSelf}, {"text/plain", "/usr/bin/editor"}};
+        PlayerFileTest test(desktop, kSelf);
+        const auto found =
+            row.step == Next ? FindNextFile(row.clip, test) : FindPreviousFile(row.clip, test);
+        EXPECT_EQ(found, row.opens) << row.name;
+    }
+}
+
+// A type counts only when its program is exactly the running executable.
+TEST(FolderNavigationTest, OnlyTheRunningExecutableCounts) {
+    const std::pair<const char*, bool> rows[] = {
+        {kSelf, true}, {"/opt/Tavimo/bin/tavimo", false}, {"/usr/bin/vlc", false}, {"", false}};
+    for (const auto& [program, counts] : rows) {
+        testing::FakeAssociations desktop;
+        desktop.typeByExtension = {{"avi", "video/x-msvideo"}};
+        desktop.programByType = {{"video/x-msvideo", program}};
+        EXPECT_EQ(PlayerFileTest(desktop, kSelf).IsPlayerFile("clip.avi"), counts) << program;
+    }
+}
+
+// Twenty text files before the only clip: two questions, not twenty-one.
+TEST(FolderNavigationTest, AsksOncePerContentType) {
+    TestDir dir;
+    Touch(dir / "a.avi");
+    for (int i = 1; i <= 20; ++i)
+        Touch(dir / ("t" + std::to_string(i) + ".txt"));
+    testing::FakeAssociations desktop;
+    desktop.typeByExtension = {{"avi", "video/x-msvideo"}, {"txt", "text/plain"}};
+    desktop.programByType = {{"video/x-msvideo", kSelf}};
+    PlayerFileTest test(desktop, kSelf);
+    EXPECT_EQ(FindPreviousFile(dir / "zz.avi", test), dir / "a.avi");
+    EXPECT_EQ(desktop.typeQuestions, (std::vector<std::string>{"text/plain", "video/x-msvideo"}));
+}
+
+}  // namespace
+}  // namespace tavimo
