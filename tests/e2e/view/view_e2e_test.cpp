@@ -273,21 +273,25 @@ std::string KeyName(const res::Accelerator& a) {
     // clang-format off
     static const std::map<int, std::string> names = {
         {Qt::Key_Comma, "comma"}, {Qt::Key_Period, "period"}, {Qt::Key_Escape, "Escape"},
-        {Qt::Key_O, "o"}, {Qt::Key_F, "f"}, {Qt::Key_Return, "Return"},
-        {Qt::Key_Enter, "KP_Enter"}, {Qt::Key_F1, "F1"}, {Qt::Key_MediaNext, "XF86AudioNext"},
-        {Qt::Key_PageDown, "Next"}, {Qt::Key_F6, "F6"}, {Qt::Key_A, "a"}, {Qt::Key_Space, "space"},
+        {Qt::Key_Return, "Return"}, {Qt::Key_Enter, "KP_Enter"}, {Qt::Key_Space, "space"},
+        {Qt::Key_PageDown, "Next"}, {Qt::Key_PageUp, "Prior"}, {Qt::Key_Delete, "Delete"},
+        {Qt::Key_Down, "Down"}, {Qt::Key_Up, "Up"}, {Qt::Key_Left, "Left"}, {Qt::Key_Right, "Right"},
+        {Qt::Key_MediaNext, "XF86AudioNext"}, {Qt::Key_MediaPrevious, "XF86AudioPrev"},
         {Qt::Key_MediaTogglePlayPause, "XF86AudioPlay"}, {Qt::Key_MediaPlay, "XF86AudioPlay"},
-        {Qt::Key_MediaPrevious, "XF86AudioPrev"}, {Qt::Key_PageUp, "Prior"}, {Qt::Key_S, "s"},
-        {Qt::Key_MediaStop, "XF86AudioStop"}, {Qt::Key_Down, "Down"}, {Qt::Key_Up, "Up"},
-        {Qt::Key_C, "c"}, {Qt::Key_Left, "Left"}, {Qt::Key_Right, "Right"},
-        {Qt::Key_Delete, "Delete"}, {Qt::Key_Z, "z"}, {Qt::Key_X, "x"}};
+        {Qt::Key_MediaStop, "XF86AudioStop"}};
     // clang-format on
-    auto it = names.find(a.key);
-    if (it == names.end())
+    std::string name;
+    if (a.key >= Qt::Key_A && a.key <= Qt::Key_Z)
+        name = std::string(1, char('a' + (a.key - Qt::Key_A)));
+    else if (a.key >= Qt::Key_F1 && a.key <= Qt::Key_F12)
+        name = "F" + std::to_string(a.key - Qt::Key_F1 + 1);
+    else if (auto it = names.find(a.key); it != names.end())
+        name = it->second;
+    else
         return {};
     return std::string(a.modifiers & Qt::ShiftModifier ? "shift+" : "") +
            (a.modifiers & Qt::ControlModifier ? "ctrl+" : "") +
-           (a.modifiers & Qt::AltModifier ? "alt+" : "") + it->second;
+           (a.modifiers & Qt::AltModifier ? "alt+" : "") + name;
 }
 
 // With the View menu open every key of the table belongs to the menu: the
