@@ -3,6 +3,7 @@
 #include <gst/gl/gstglfuncs.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "engine/media/gst_media_internal.h"
 
@@ -48,12 +49,29 @@ bool SoftwareGl() {
     return renderer.empty();
 }
 
+// Whether the machine has a device OpenGL could draw with in hardware: a DRM
+// node (Mesa's drivers) or NVIDIA's. Without one OpenGL draws in software, and
+// asking it for its renderer would map Mesa and LLVM, some 50 MB that stay
+// resident, for a sink that is then not taken.
+bool HaveGpuDevice() {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("card") || name.starts_with("renderD"))
+            return true;
+    }
+    return std::filesystem::exists("/dev/nvidiactl", ec);
+}
+
 }  // namespace
 
 std::string ProbeVideoSink() {
     for (const char* factory : {"xvimagesink", "glimagesink", "ximagesink"}) {
+        const bool gl = std::strcmp(factory, "glimagesink") == 0;
+        if (gl && !HaveGpuDevice())
+            continue;
         bool works = SinkWorks(factory);
-        if (works && std::strcmp(factory, "glimagesink") == 0)
+        if (works && gl)
             works = !SoftwareGl();
         if (works)
             return factory;
