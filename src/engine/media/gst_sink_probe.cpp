@@ -1,9 +1,14 @@
-// Sink probing: which video sink draws here.
+// Sink probing: which video sink draws here, and whether anything can play sound.
 #include <gst/gl/gl.h>
 #include <gst/gl/gstglfuncs.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "engine/media/gst_media_internal.h"
 
@@ -77,6 +82,37 @@ std::string ProbeVideoSink() {
             return factory;
     }
     return "";
+}
+
+bool SoundOutputMayExist() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (std::getenv("PULSE_SERVER"))
+        return true;
+    const std::string uid = std::to_string(getuid());
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::vector<std::string> paths = {"/run/user/" + uid + "/pulse/native",
+                                      "/run/user/" + uid + "/pipewire-0",
+                                      "/run/pulse/native",
+                                      "/var/run/pulse/native",
+                                      "/usr/bin/pulseaudio",  // started on demand
+                                      "/dev/dsp",
+                                      "/tmp/jack-" + uid};
+    if (runtime) {
+        paths.push_back(std::string(runtime) + "/pulse/native");
+        paths.push_back(std::string(runtime) + "/pipewire-0");
+    }
+    for (const std::string& path : paths)
+        if (fs::exists(path, ec))
+            return true;
+    for (const auto& entry : fs::directory_iterator("/dev/snd", ec))
+        if (entry.path().filename().string().starts_with("pcm"))
+            return true;
+    // A JACK server's directory (not the jack_db one its clients leave).
+    for (const auto& entry : fs::directory_iterator("/dev/shm", ec))
+        if (entry.path().filename().string().starts_with("jack-"))
+            return true;
+    return false;
 }
 
 }  // namespace tavimo::gst_internal
