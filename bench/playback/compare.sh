@@ -128,7 +128,14 @@ results=$work/results
 for round in $(seq "$rounds"); do
     for clip in "$clip1080:20" "$demo:10"; do
         for player in tavimo playbin mpv; do
-            line=$(run "$player" "${clip%:*}" "${clip##*:}")
+            # A player that could not reach the X server (it sometimes turns
+            # a connection away right after the last one closed) runs again.
+            for attempt in 1 2 3; do
+                sleep 1
+                line=$(run "$player" "${clip%:*}" "${clip##*:}")
+                [ "$(awk '{ print $3 }' <<<"$line")" -gt 40000 ] && break
+                echo "$player could not start (attempt $attempt): $(head -c 300 "$work/last-$player.log")" >&2
+            done
             echo "$(basename "${clip%:*}") $player $line" | tee -a "$results" >&2
         done
     done
