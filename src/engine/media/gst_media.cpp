@@ -56,10 +56,17 @@ class GstFramework : public MediaFramework {
         *out = filter;
         return S_OK;
     }
+    // autoaudiosink tries every audio sink in turn and falls back to a
+    // fakesink that keeps time when none opens. Where no sound service or
+    // device exists at all, that fakesink is taken at once, without loading
+    // the sinks (and their libraries) that could not open.
     HRESULT CreateAudioRenderer(std::shared_ptr<IBaseFilter>* out) override {
-        const std::string sinkName = AudioSinkFactory();
-        GstElement* sink = gst_element_factory_make(sinkName.c_str(), nullptr);
-        if (sink && sinkName == "fakesink")
+        const bool soundless = options_.audioSink.empty() && !SoundOutputMayExist();
+        const char* sinkName = soundless                    ? "fakesink"
+                               : options_.audioSink.empty() ? "autoaudiosink"
+                                                            : options_.audioSink.c_str();
+        GstElement* sink = gst_element_factory_make(sinkName, nullptr);
+        if (sink && soundless)
             g_object_set(sink, "sync", TRUE, nullptr);  // plays in time, as a device would
         GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
         GstElement* resample = gst_element_factory_make("audioresample", nullptr);
@@ -98,16 +105,6 @@ class GstFramework : public MediaFramework {
     HRESULT RemoveGraphFromRot(uint32_t) override { return S_OK; }
 
   private:
-    // autoaudiosink tries every audio sink in turn and falls back to a
-    // fakesink that keeps time when none opens. Where no sound service or
-    // device exists at all, the fakesink is taken at once, without loading
-    // the sinks (and their libraries) that could not open.
-    std::string AudioSinkFactory() const {
-        if (!options_.audioSink.empty())
-            return options_.audioSink;
-        return SoundOutputMayExist() ? "autoaudiosink" : "fakesink";
-    }
-
     std::string VideoSinkFactory() {
         if (!options_.videoSink.empty())
             return options_.videoSink;
