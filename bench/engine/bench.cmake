@@ -1,4 +1,4 @@
-# Opening and playing clips, beside playbin (and mpv in compare.sh).
+# Opening a clip to its first frame, beside playbin.
 # ScriptedDialogs comes from the tests' support library.
 if(TAVIMO_BUILD_UI AND TARGET tavimo_test_support)
     add_executable(engine_bench ${CMAKE_CURRENT_LIST_DIR}/engine_bench.cpp)

@@ -1,11 +1,9 @@
 // Opening a clip: time from OpenClip to the first frame reaching the video
-// sink, beside playbin doing the same on the same sink. Run under an X server
-// (compare.sh starts Xvfb) so both use the probed X sink; without one both use
-// fakesink.
+// sink, beside playbin doing the same on the same sink. Run it under an X
+// server so both use the probed X sink; without one both use fakesink.
+// Playing whole clips beside playbin and mpv is bench/playback/compare.sh.
 //
-//   engine_bench [google benchmark flags]        the benchmark
-//   engine_bench --play <clip>                   plays the clip once to its end
-//   engine_bench --playbin <clip>                the same with playbin
+//   engine_bench [google benchmark flags]
 #include <benchmark/benchmark.h>
 #include <gst/gst.h>
 
@@ -60,13 +58,11 @@ class Frame : public QMainWindow, public PlayerHost {
     void FitFrameToVideo() override { view->FitFrameToVideo(); }
     void StartPositionTimer() override { view->StartPositionTimer(); }
     void StopPositionTimer() override { view->StopPositionTimer(); }
-    void NextFile() override { finished = true; }
 
     platform::ScriptedDialogs dialogs;
     std::unique_ptr<MediaFramework> media;
     PlayerRecord record{*this};
     CTavimoView* view;
-    bool finished = false;
 };
 
 std::string gClip;
@@ -134,38 +130,6 @@ void BM_PlaybinToFirstFrame(benchmark::State& state) {
     g_free(uri);
 }
 
-// Plays the clip once, to its end. Returns the exit status.
-int Play(const std::string& clip, bool playbin) {
-    if (playbin) {
-        gchar* uri = gst_filename_to_uri(clip.c_str(), nullptr);
-        GstElement* pipeline = gst_element_factory_make("playbin", nullptr);
-        g_object_set(pipeline, "uri", uri, "video-sink",
-                     gst_element_factory_make(HaveDisplay() ? "ximagesink" : "fakesink", nullptr),
-                     "audio-sink", gst_element_factory_make("fakesink", nullptr), nullptr);
-        g_free(uri);
-        gst_element_set_state(pipeline, GST_STATE_PLAYING);
-        GstBus* bus = gst_element_get_bus(pipeline);
-        GstMessage* end = gst_bus_timed_pop_filtered(
-            bus, GST_CLOCK_TIME_NONE, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-        int rc = GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS ? 0 : 1;
-        gst_message_unref(end);
-        gst_object_unref(bus);
-        gst_element_set_state(pipeline, GST_STATE_NULL);
-        gst_object_unref(pipeline);
-        return rc;
-    }
-    Frame frame;
-    frame.record.AutoNext = 1;        // the end of the clip ends the run
-    frame.record.KeepWindowSize = 0;  // one video pixel per screen pixel, as playbin draws
-    frame.record.ClipPath = clip;
-    frame.record.OpenClip();
-    if (frame.record.ClipState != ClipState::Running)
-        return 1;
-    while (!frame.finished)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return 0;
-}
-
 }  // namespace
 }  // namespace tavimo
 
@@ -174,9 +138,6 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     gst_init(nullptr, nullptr);
-    if (argc == 3 &&
-        (std::strcmp(argv[1], "--play") == 0 || std::strcmp(argv[1], "--playbin") == 0))
-        return tavimo::Play(argv[2], std::strcmp(argv[1], "--playbin") == 0);
     const char* clip = std::getenv("TAVIMO_BENCH_CLIP");
     tavimo::gClip = clip ? clip : "/tmp/tavimo-bench-720p.mp4";
     if (!std::filesystem::exists(tavimo::gClip)) {

@@ -97,36 +97,53 @@ bool PlayerFileTest::IsPlayerFile(const std::string& fileName) {
     return ours;
 }
 
-std::optional<std::string> FindNextFile(const std::string& clipPath, PlayerFileTest& test) {
-    const auto place = PlaceOf(clipPath);
+namespace {
+
+// The clip's place and its folder's files in order; nothing for a clip
+// without a folder or a folder that cannot be listed.
+struct FolderListing {
+    ClipPlace place;
+    std::vector<std::string> names;
+};
+
+std::optional<FolderListing> ListingOf(const std::string& clipPath) {
+    auto place = PlaceOf(clipPath);
     if (!place)
         return std::nullopt;
-    const auto names = ListFolderFiles(place->folder);
+    auto names = ListFolderFiles(place->folder);
     if (!names)
         return std::nullopt;
-    auto it = std::find(names->begin(), names->end(), place->name);
-    if (it == names->end())
+    return FolderListing{std::move(*place), std::move(*names)};
+}
+
+}  // namespace
+
+std::optional<std::string> FindNextFile(const std::string& clipPath, PlayerFileTest& test) {
+    const auto listing = ListingOf(clipPath);
+    if (!listing)
         return std::nullopt;
-    for (++it; it != names->end(); ++it) {
+    const auto& [place, names] = *listing;
+    auto it = std::find(names.begin(), names.end(), place.name);
+    if (it == names.end())
+        return std::nullopt;
+    for (++it; it != names.end(); ++it) {
         if (test.IsPlayerFile(*it))
-            return Join(place->folder, *it);
+            return Join(place.folder, *it);
     }
     return std::nullopt;
 }
 
 std::optional<std::string> FindPreviousFile(const std::string& clipPath, PlayerFileTest& test) {
-    const auto place = PlaceOf(clipPath);
-    if (!place)
+    const auto listing = ListingOf(clipPath);
+    if (!listing)
         return std::nullopt;
-    const auto names = ListFolderFiles(place->folder);
-    if (!names)
-        return std::nullopt;
+    const auto& [place, names] = *listing;
     // Walking back from the clip (or from the end when it is gone) finds the
     // same file as remembering the last one before it, with fewer questions.
-    auto end = std::find(names->begin(), names->end(), place->name);
-    for (auto it = std::make_reverse_iterator(end); it != names->rend(); ++it) {
+    auto end = std::find(names.begin(), names.end(), place.name);
+    for (auto it = std::make_reverse_iterator(end); it != names.rend(); ++it) {
         if (test.IsPlayerFile(*it))
-            return Join(place->folder, *it);
+            return Join(place.folder, *it);
     }
     return std::nullopt;
 }

@@ -125,11 +125,20 @@ bool CSubtitles::EnsureBitmap() {
     if (!bitmap_.isNull()) {
         return true;
     }
-    bitmap_ = QImage(accepted_->width, std::abs(accepted_->height), QImage::Format_RGB32);
-    if (bitmap_.isNull()) {
+    // Zeroed memory from calloc, filled a row at a time when text first
+    // reaches it: only those rows ever become resident, not the whole frame
+    // (8 MB at 1080p).
+    const int32_t width = accepted_->width;
+    const int32_t height = std::abs(accepted_->height);
+    const qsizetype bytesPerLine = qsizetype{width} * 4;
+    void* pixels = std::calloc(static_cast<size_t>(height), static_cast<size_t>(bytesPerLine));
+    if (pixels == nullptr) {
         return false;  // the next frame tries again
     }
-    bitmap_.fill(0u);
+    bitmap_ = QImage(
+        static_cast<uchar*>(pixels), width, height, bytesPerLine, QImage::Format_RGB32,
+        [](void* p) { std::free(p); }, pixels);
+    rowFilled_.assign(static_cast<size_t>(height), 0);
     spans_.reserve(4096);
     dirtyFirst_ = 0;
     dirtyLast_ = -1;
@@ -295,6 +304,14 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     if (textLines == 0 || top > last) {
         spans_.clear();
         return;
+    }
+    for (int64_t y = top; y <= last; ++y) {
+        if (!rowFilled_[static_cast<size_t>(y)]) {
+            // What QImage::fill(0) gives an RGB32 image: black, alpha 0xFF.
+            auto* row = reinterpret_cast<QRgb*>(bitmap_.scanLine(static_cast<int>(y)));
+            std::fill_n(row, bitmap_.width(), qRgb(0, 0, 0));
+            rowFilled_[static_cast<size_t>(y)] = 1;
+        }
     }
     if (styled) {
         DrawStyledText(StylesOf(text), top, static_cast<int32_t>(last));

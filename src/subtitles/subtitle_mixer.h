@@ -148,7 +148,10 @@ class CSubtitles {
     std::optional<VideoFormat> accepted_;
     int32_t layoutWidth_ = 0;
     int32_t cursor_ = 0;
-    QImage bitmap_;              // TextBitmap: first drawn size, top-down
+    QImage bitmap_;  // TextBitmap: first drawn size, top-down
+    // Rows of bitmap_ given the opaque black a filled RGB32 image starts
+    // with; the others are still the untouched zeroes of calloc.
+    std::vector<uint8_t> rowFilled_;
     std::optional<QFont> font_;  // own copy of the shared font
     uint64_t fontGeneration_ = UINT64_MAX;
     int32_t lineHeight_ = 0;  // cy: height of one line in the current font

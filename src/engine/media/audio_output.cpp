@@ -1,5 +1,7 @@
 #include "engine/media/audio_output.h"
 
+#include "engine/media/gst_media_internal.h"
+
 #include <dlfcn.h>
 
 #include <atomic>
@@ -78,7 +80,10 @@ void QuietAudioLibraries() {
 
 GstElement* MakeAudioOutput(const std::vector<std::string>& candidates) {
     QuietAudioLibraries();
-    if (GstElement* sink = FirstOpened(candidates)) {
+    // Where no sound service or device exists at all, no sink (nor its
+    // libraries) is loaded only to fail.
+    const bool mayOpen = !candidates.empty() || gst_internal::SoundOutputMayExist();
+    if (GstElement* sink = mayOpen ? FirstOpened(candidates) : nullptr) {
         return sink;
     }
     static std::atomic<bool> said{false};

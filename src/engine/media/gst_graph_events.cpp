@@ -40,6 +40,35 @@ HRESULT CodeOfError(const GError* error) {
     return E_FAIL;
 }
 
+// GStreamer's debug log, category "tavimo" (GST_DEBUG=tavimo:4): what the
+// video sink rendered and dropped, at every end of stream.
+GstDebugCategory* DebugCategory() {
+    static GstDebugCategory* category = [] {
+        GstDebugCategory* made = nullptr;
+        GST_DEBUG_CATEGORY_INIT(made, "tavimo", 0, "Tavimo's media framework");
+        return made;
+    }();
+    return category;
+}
+
+void LogSinkStatistics(GstElement* sink) {
+    GstDebugCategory* category = DebugCategory();
+    if (gst_debug_category_get_threshold(category) < GST_LEVEL_INFO || !HasProperty(sink, "stats"))
+        return;
+    GstStructure* stats = nullptr;
+    g_object_get(sink, "stats", &stats, nullptr);
+    guint64 rendered = 0, dropped = 0;
+    if (stats) {
+        gst_structure_get_uint64(stats, "rendered", &rendered);
+        gst_structure_get_uint64(stats, "dropped", &dropped);
+        gst_structure_free(stats);
+    }
+    GST_CAT_INFO(category,
+                 "end of stream: %" G_GUINT64_FORMAT " frames rendered, %" G_GUINT64_FORMAT
+                 " dropped",
+                 rendered, dropped);
+}
+
 }  // namespace
 
 HRESULT GstGraph::SetNotifyWindow(GraphNotifyTarget target, long msg, intptr_t param) {
@@ -87,9 +116,14 @@ GstBusSyncReply GstGraph::SyncHandler(GstBus*, GstMessage* message, gpointer dat
 
 void GstGraph::OnMessage(GstMessage* message) {
     switch (GST_MESSAGE_TYPE(message)) {
-        case GST_MESSAGE_EOS:
+        case GST_MESSAGE_EOS: {
+            std::unique_lock lock(mutex_);
+            if (auto video = FindAttached(Role::VideoRenderer))
+                LogSinkStatistics(static_cast<VideoRendererFilter&>(*video).sink());
+            lock.unlock();
             QueueEvent(EC_COMPLETE, 0, true);
             break;
+        }
         case GST_MESSAGE_ERROR: {
             GError* error = nullptr;
             gst_message_parse_error(message, &error, nullptr);

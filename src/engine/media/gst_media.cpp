@@ -57,6 +57,8 @@ class GstFramework : public MediaFramework {
         *out = filter;
         return S_OK;
     }
+    // The first audio sink that opens, else a fakesink that keeps time (see
+    // MakeAudioOutput); a sink named in the options is taken as it is.
     HRESULT CreateAudioRenderer(std::shared_ptr<IBaseFilter>* out) override {
         GstElement* sink = options_.audioSink.empty()
                                ? MakeAudioOutput()

@@ -51,6 +51,11 @@ GstElement* MakeBin(const char* name, std::initializer_list<GstElement*> chain);
 // when none does.
 std::string ProbeVideoSink();
 
+// Whether any sound service or device is there to play to: a PulseAudio or
+// PipeWire server (or a PulseAudio that can be started), ALSA or OSS devices,
+// a JACK server.
+bool SoundOutputMayExist();
+
 // A pad as a pin.
 class PadPin : public IPin {
   public:

@@ -1,6 +1,6 @@
 // The demo clip with its SubRip file beside it, in the real program under
 // Xvfb: the text a person sees burnt into the picture, none between two
-// subtitles, C hiding it, Alt+Up and a drag moving it.
+// subtitles, C hiding it, Alt+Up and a drag moving it, the delay keys.
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "x_session.h"
 
@@ -60,23 +62,34 @@ QImage Picture(const XServer& server, unsigned long window, QPoint* origin) {
     return bar.green() > 150 && bar.red() < 100 && bar.blue() < 100 ? picture : QImage();
 }
 
-TEST(SubtitlesE2e, TextShowsBetweenGapsHidesAndMoves) {
+// The demo clip playing in the real program, once its picture shows.
+class SubtitlesE2e : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.Running());
+        player.emplace(server, user.ConfigHome(), user.RuntimeDir(),
+                       std::vector<std::string>{std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
+        window = player->WaitForWindow(15s);
+        ASSERT_TRUE(window.has_value());
+        for (int i = 0; i < 100 && Shown().isNull(); ++i) {
+            std::this_thread::sleep_for(100ms);
+        }
+    }
+    QImage Shown() { return Picture(server, *window, &origin); }
+
     XServer server;
-    ASSERT_TRUE(server.Running());
     UserFolders user;
-    Player player(server, user.ConfigHome(), user.RuntimeDir(),
-                  {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
-    const auto window = player.WaitForWindow(15s);
-    ASSERT_TRUE(window.has_value());
+    std::optional<Player> player;
+    std::optional<unsigned long> window;
     QPoint origin;
-    const auto picture = [&] { return Picture(server, *window, &origin); };
+};
+
+TEST_F(SubtitlesE2e, TextShowsBetweenGapsHidesAndMoves) {
+    const auto picture = [&] { return Shown(); };
     const auto press = [&](const char* keys, std::chrono::milliseconds settle = 700ms) {
-        player.Key(keys);
+        player->Key(keys);
         std::this_thread::sleep_for(settle);
     };
-    for (int i = 0; i < 100 && picture().isNull(); ++i) {
-        std::this_thread::sleep_for(100ms);
-    }
     press("s");  // stopped at the start, before the first subtitle
     const QImage plain = picture();
     ASSERT_FALSE(plain.isNull()) << "the clip's picture never showed";
@@ -125,6 +138,32 @@ TEST(SubtitlesE2e, TextShowsBetweenGapsHidesAndMoves) {
                                 " sleep 0.2 mousemove " + at(200) + " sleep 0.5 mouseup 1");
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(Compare(picture(), plain).bounds.bottom() - 200, text.bounds.bottom() - (kH - 5));
+}
+
+// Stopped at 0:00, before the first subtitle (0.5 s): Z six times shows it
+// 0.6 s earlier, so it is due; X once leaves it due (-0.5 s), X twice is
+// 0.2 s later than Z left it and the frame is before it again. Each press
+// shows the delay at the top left, which is gone 2 s later.
+TEST_F(SubtitlesE2e, DelayKeysMoveTheTextAndShowTheNotice) {
+    const auto picture = [&] { return Shown(); };
+    player->Key("s");
+    std::this_thread::sleep_for(2500ms);
+    const QImage plain = picture();
+    ASSERT_FALSE(plain.isNull());
+    const QRect notice(0, 0, kW / 2, 60), subtitle(0, kH - 90, kNoiseColumn, 90);
+    const auto changedIn = [&](const QRect& area) {
+        return Compare(picture(), plain).bounds.intersects(area);
+    };
+    player->Key("z z z z z z");
+    std::this_thread::sleep_for(700ms);
+    EXPECT_TRUE(changedIn(subtitle)) << "-0.6 s: the first subtitle is due at 0:00";
+    EXPECT_TRUE(changedIn(notice)) << "the delay shows at the top left";
+    player->Key("x");
+    std::this_thread::sleep_for(700ms);
+    EXPECT_TRUE(changedIn(subtitle)) << "-0.5 s: still due";
+    player->Key("x");
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_LT(Compare(picture(), plain).changed, 20) << "-0.4 s: not yet due, and the notice gone";
 }
 
 }  // namespace

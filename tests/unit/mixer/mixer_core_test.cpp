@@ -98,71 +98,61 @@ class MixerTest : public testing::Test {
     std::optional<CSubtitles> mixer;
 };
 
-// `out` with its subtype's rule applied at every pixel where `levels` is not 0.
-Frame Expected(Frame out, const std::vector<uint8_t>& levels) {
-    const int32_t W = out.format.width, H = std::abs(out.format.height);
-    const VS st = out.format.subtype;
+// The `n` bytes of plane 0 at pixel (x, y), y counted from the picture's top;
+// positive-height RGB frames are stored bottom-up.
+std::vector<uint8_t> PixelBytes(const Frame& f, int32_t x, int32_t y, int n) {
+    const VS st = f.format.subtype;
     const bool rgb = st == VS::RGB24 || st == VS::RGB32 || st == VS::RGB565 || st == VS::RGB555;
-    for (int32_t y = 0; y < H; ++y) {
-        uint8_t* row = out.plane[0].data() +
-                       size_t(rgb && out.format.height > 0 ? H - 1 - y : y) * out.stride[0];
-        for (int32_t x = 0; x < W; ++x) {
-            const uint8_t s = levels[size_t(y) * W + x];
-            const uint16_t rgb16 = s == 255 ? 0xFFFF : 0x0001;
-            if (s == 0) {
-                continue;
-            } else if (st == VS::YUY2) {
-                row[2 * x] = s;
-                row[4 * (x / 2) + 1] = row[4 * (x / 2) + 3] = 128;
-            } else if (st == VS::RGB24) {
-                std::memset(row + 3 * x, s, 3);
-            } else if (st == VS::RGB32) {
-                std::memset(row + 4 * x, s, 3);
-                row[4 * x + 3] = 0xFF;
-            } else if (rgb) {
-                std::memcpy(row + 2 * x, &rgb16, 2);
-            } else {
-                row[x] = s;
-            }
-        }
-    }
-    return out;
+    const int32_t row = rgb && f.format.height > 0 ? std::abs(f.format.height) - 1 - y : y;
+    const uint8_t* p = f.Row(row) + size_t(x) * n;
+    return {p, p + n};
 }
 
-TEST_F(MixerTest, EachFormatChangesOnlyTextPixelsByItsRule) {
+TEST_F(MixerTest, EachFormatWritesTheLevelsByItsRule) {
     Show("Hello, subtitles\nSecond line", 2);
     const std::vector<uint8_t> levels = Levels(640, 480);
     // A white body and a near-black outline in both line boxes above the
     // default offset of 5 (rows 435-474); the outline may reach one row below.
-    EXPECT_NE(std::count(levels.begin(), levels.end(), 255), 0);
-    EXPECT_NE(std::count(levels.begin(), levels.end(), 1), 0);
     const auto drawn = [](uint8_t s) { return s != 0; };
     const auto first = (std::find_if(levels.begin(), levels.end(), drawn) - levels.begin()) / 640;
     const auto last = (levels.rend() - std::find_if(levels.rbegin(), levels.rend(), drawn)) / 640;
     EXPECT_TRUE(first >= 435 && first < 455 && last >= 455 && last <= 475) << first << "-" << last;
+    const auto body = std::find(levels.begin(), levels.end(), 255) - levels.begin();
+    const auto outline = std::find(levels.begin(), levels.end(), 1) - levels.begin();
+    ASSERT_TRUE(body < 640 * 480 && outline < 640 * 480);
     // Mended: rows are addressed by the frame's stride, so padded rows get the
-    // same picture as packed ones, and their padding is kept.
+    // same picture as packed ones. Chroma planes and rows without text keep
+    // their bytes; YUY2 text pixels get neutral chroma.
     const struct {
         const char* name;
         VS subtype;
         int32_t height, padding;  // negative height: RGB rows top-down
-    } cases[] = {{"YUY2", VS::YUY2, 480, 0},
-                 {"YUY2, padded", VS::YUY2, 480, 6},
-                 {"YV12", VS::YV12, 480, 0},
-                 {"I420, padded", VS::I420, 480, 3},
-                 {"NV12", VS::NV12, 480, 0},
-                 {"RGB24 bottom-up, padded", VS::RGB24, 480, 7},
-                 {"RGB24 top-down", VS::RGB24, -480, 0},
-                 {"RGB32", VS::RGB32, 480, 0},
-                 {"RGB565", VS::RGB565, 480, 0},
-                 {"RGB555 top-down", VS::RGB555, -480, 0}};
+        std::vector<uint8_t> white, black;
+    } cases[] = {{"YUY2, padded", VS::YUY2, 480, 6, {255, 128}, {1, 128}},
+                 {"YV12", VS::YV12, 480, 0, {255}, {1}},
+                 {"I420, padded", VS::I420, 480, 3, {255}, {1}},
+                 {"NV12", VS::NV12, 480, 0, {255}, {1}},
+                 {"RGB24 bottom-up, padded", VS::RGB24, 480, 7, {255, 255, 255}, {1, 1, 1}},
+                 {"RGB24 top-down", VS::RGB24, -480, 0, {255, 255, 255}, {1, 1, 1}},
+                 {"RGB32", VS::RGB32, 480, 0, {255, 255, 255, 255}, {1, 1, 1, 255}},
+                 {"RGB565", VS::RGB565, 480, 0, {0xFF, 0xFF}, {0x01, 0x00}},
+                 {"RGB555 top-down", VS::RGB555, -480, 0, {0xFF, 0xFF}, {0x01, 0x00}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Frame frame = MakeFrame(c.subtype, 640, c.height, c.padding);
-        const Frame expected = Expected(frame, levels);
+        const Frame before = frame;
         Run(frame);
-        EXPECT_TRUE(frame.plane[0] == expected.plane[0] && frame.plane[1] == expected.plane[1] &&
-                    frame.plane[2] == expected.plane[2]);
+        const int n = int(c.white.size());
+        EXPECT_EQ(PixelBytes(frame, int32_t(body % 640), int32_t(body / 640), n), c.white);
+        EXPECT_EQ(PixelBytes(frame, int32_t(outline % 640), int32_t(outline / 640), n), c.black);
+        EXPECT_TRUE(frame.plane[1] == before.plane[1] && frame.plane[2] == before.plane[2]);
+        for (int32_t y = 0; y < 480; ++y) {
+            if (y < first || y > last) {
+                ASSERT_EQ(PixelBytes(frame, 0, y, frame.stride[0]),
+                          PixelBytes(before, 0, y, before.stride[0]))
+                    << "row " << y;
+            }
+        }
     }
 }
 

@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# Plays clips to their end as a user would, under Xvfb 1920x1200x24: the real
+# tavimo binary (its window at the clip's native size, the .srt beside the
+# clip, subtitles on), playbin (ximagesink, the .srt as suburi, fakesink
+# audio) and mpv (--vo=x11 --sub-file --hwdec=no --ao=null), interleaved,
+# and reports medians for each:
+#   cpu    CPU seconds of the player per second of media
+#   +X     the same with the X server's CPU during the run added
+#   rss    peak resident memory of the player, MB
+#   drop   frames the video sink dropped (tavimo: its sink's statistics,
+#          logged at the end of stream; playbin: the sink's last QoS
+#          message; mpv: frames dropped by the VO and the decoder)
+# then tavimo's ratios to each peer.
+#
+#   bench/playback/compare.sh <build dir> [rounds (3)]
+#
+# Clips: 20 s of 1080p30 H.264 (x264 medium, quality 23) with AAC and a
+# two-line SubRip cue every 2 s, made here with gst-launch-1.0 (kept in
+# TAVIMO_BENCH_DIR, /tmp/tavimo-playback-bench); and the demo clip of the build.
+# TAVIMO_BENCH_DISPLAY picks the X display number (72). mpv is installed from
+# Debian when missing.
+set -euo pipefail
+build=$(realpath "${1:?build dir}")
+rounds=${2:-3}
+display=${TAVIMO_BENCH_DISPLAY:-72}
+work=${TAVIMO_BENCH_DIR:-/tmp/tavimo-playback-bench}
+mkdir -p "$work"
+
+if ! command -v mpv >/dev/null; then
+    sudo=$([ "$(id -u)" = 0 ] || echo sudo)
+    $sudo apt-get install -y --no-install-recommends mpv >/dev/null
+fi
+
+clip1080=$work/clip-1080p30.mp4
+if [ ! -s "$clip1080" ]; then
+    gst-launch-1.0 -q videotestsrc num-buffers=600 pattern=smpte horizontal-speed=3 \
+        ! video/x-raw,format=I420,width=1920,height=1080,framerate=30/1 \
+        ! x264enc speed-preset=medium pass=qual quantizer=23 key-int-max=250 \
+        ! h264parse ! queue ! mux. \
+        audiotestsrc num-buffers=$((20 * 48000 / 1024)) samplesperbuffer=1024 freq=440 volume=0.3 \
+        ! audio/x-raw,rate=48000,channels=2 ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. \
+        mp4mux name=mux ! filesink location="$clip1080.part"
+    mv "$clip1080.part" "$clip1080"
+fi
+srt1080=${clip1080%.mp4}.srt
+if [ ! -s "$srt1080" ]; then
+    for i in $(seq 0 9); do
+        s=$((i * 2))
+        printf '%d\n00:00:%02d,000 --> 00:00:%02d,500\nCue %d of ten, the first line\nand the second line of the cue\n\n' \
+            $((i + 1)) "$s" $((s + 1)) $((i + 1))
+    done >"$srt1080"
+fi
+demo=$build/demo/demo.mp4
+[ -s "$demo" ] && [ -s "${demo%.mp4}.srt" ] || { echo "no demo clip in $build/demo" >&2; exit 1; }
+
+Xvfb :"$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+cleanup() {
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    rm -rf "$work/run"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [ -e /tmp/.X11-unix/X"$display" ] && break; sleep 0.1; done
+export DISPLAY=:"$display"
+tick=$(getconf CLK_TCK)
+
+# CPU seconds of a process so far (user + system).
+cpu_of() { awk -v t="$tick" '{ printf "%.3f", ($14 + $15) / t }' /proc/"$1"/stat; }
+
+# Runs one player; prints "cpu xcpu rss_kb dropped".
+# run <player> <clip> <media seconds>
+run() {
+    local player=$1 clip=$2 seconds=$3 srt=${2%.mp4}.srt
+    local stats=$work/run/time out=$work/run/out x0 x1 pid child dropped=NA
+    rm -rf "$work/run" && mkdir -p "$work/run/config" "$work/run/runtime" && chmod 700 "$work/run/runtime"
+    x0=$(cpu_of "$xvfb")
+    case $player in
+        tavimo)
+            # At the end a clip starts again from the beginning: the run ends
+            # when the end of stream is logged.
+            GST_DEBUG=tavimo:4 GST_DEBUG_NO_COLOR=1 QT_QPA_PLATFORM=xcb \
+                XDG_CONFIG_HOME="$work/run/config" XDG_RUNTIME_DIR="$work/run/runtime" \
+                /usr/bin/time -o "$stats" -f '%U %S %M' "$build/tavimo" "$clip" >/dev/null 2>"$out" &
+            pid=$!
+            for _ in $(seq $((seconds * 30 + 600))); do
+                grep -q "end of stream" "$out" && break
+                kill -0 "$pid" 2>/dev/null || break
+                sleep 0.1
+            done
+            child=$(pgrep -P "$pid" || true)
+            [ -n "$child" ] && kill "$child"
+            wait "$pid" || true
+            dropped=$(sed -n 's/.*end of stream: [0-9]* frames rendered, \([0-9]*\) dropped.*/\1/p' "$out" | head -1)
+            ;;
+        playbin)
+            /usr/bin/time -o "$stats" -f '%U %S %M' gst-launch-1.0 -m playbin uri="file://$clip" \
+                suburi="file://$srt" video-sink=ximagesink audio-sink=fakesink >"$out" 2>&1 || true
+            dropped=$(grep -o 'dropped=(guint64)[0-9]*' "$out" | tail -1 | sed 's/.*)//')
+            dropped=${dropped:-0}
+            ;;
+        mpv)
+            cat >"$work/run/drops.lua" <<'EOF'
+mp.add_hook("on_unload", 50, function()
+    io.stderr:write(string.format("mpv dropped %d %d\n",
+        mp.get_property_number("frame-drop-count", 0),
+        mp.get_property_number("decoder-frame-drop-count", 0)))
+end)
+EOF
+            /usr/bin/time -o "$stats" -f '%U %S %M' mpv --no-config --really-quiet --vo=x11 \
+                --hwdec=no --ao=null --sub-file="$srt" --script="$work/run/drops.lua" "$clip" \
+                >/dev/null 2>"$out" || true
+            dropped=$(awk '/^mpv dropped/ { print $3 + $4 }' "$out" | tail -1)
+            ;;
+    esac
+    x1=$(cpu_of "$xvfb")
+    cp "$out" "$work/last-$player.log"
+    # time writes "Command terminated by signal" first when the player was ended.
+    read -r user sys rss < <(tail -1 "$stats")
+    awk -v u="$user" -v s="$sys" -v r="$rss" -v x0="$x0" -v x1="$x1" -v t="$seconds" -v d="${dropped:-NA}" \
+        'BEGIN { printf "%.4f %.4f %d %s\n", (u + s) / t, (u + s + x1 - x0) / t, r, d }'
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+results=$work/results
+: >"$results"
+for round in $(seq "$rounds"); do
+    for clip in "$clip1080:20" "$demo:10"; do
+        for player in tavimo playbin mpv; do
+            # A player that could not reach the X server (it sometimes turns
+            # a connection away right after the last one closed) runs again.
+            for attempt in 1 2 3; do
+                sleep 1
+                line=$(run "$player" "${clip%:*}" "${clip##*:}")
+                [ "$(awk '{ print $3 }' <<<"$line")" -gt 40000 ] && break
+                echo "$player could not start (attempt $attempt): $(head -c 300 "$work/last-$player.log")" >&2
+            done
+            echo "$(basename "${clip%:*}") $player $line" | tee -a "$results" >&2
+        done
+    done
+    echo "-- round $round done" >&2
+done
+
+for clip in "$clip1080" "$demo"; do
+    name=$(basename "$clip")
+    echo "== $name (medians of $rounds)"
+    printf '%-8s %8s %8s %8s %6s\n' player cpu +X rss_MB drop
+    for player in tavimo playbin mpv; do
+        rows=$(awk -v c="$name" -v p="$player" '$1 == c && $2 == p' "$results")
+        cpu=$(awk '{ print $3 }' <<<"$rows" | median)
+        cpux=$(awk '{ print $4 }' <<<"$rows" | median)
+        rss=$(awk '{ print $5 / 1024 }' <<<"$rows" | median)
+        drop=$(awk '{ print $6 }' <<<"$rows" | median)
+        printf '%-8s %8.3f %8.3f %8.0f %6s\n' "$player" "$cpu" "$cpux" "$rss" "$drop"
+        eval "m_${player}_cpu=$cpu m_${player}_cpux=$cpux m_${player}_rss=$rss"
+    done
+    for peer in playbin mpv; do
+        awk -v p="$peer" -v c="$m_tavimo_cpu" -v x="$m_tavimo_cpux" -v r="$m_tavimo_rss" \
+            -v pc="$(eval echo "\$m_${peer}_cpu")" -v px="$(eval echo "\$m_${peer}_cpux")" \
+            -v pr="$(eval echo "\$m_${peer}_rss")" \
+            'BEGIN { printf "tavimo / %-7s cpu %.2fx   cpu+X %.2fx   rss %.2fx\n", p, c / pc, x / px, r / pr }'
+    done
+done
