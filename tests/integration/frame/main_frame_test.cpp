@@ -19,6 +19,7 @@
 
 #include "app/main_frame.h"
 #include "resources/command_ids.h"
+#include "resources/resources.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_display_modes.h"
 #include "support/fake_media.h"
