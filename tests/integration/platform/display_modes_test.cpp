@@ -98,23 +98,20 @@ class XServer : public ::testing::Test {
     static inline pid_t xvfb_ = 0;
 };
 
-TEST_F(XServer, ModesAreNumberedFromOneWithTheirTexts) {
-    auto modes = MakeDisplayModes();
-    std::vector<std::string> texts = Texts(*modes);
-    std::sort(texts.begin(), texts.end());
-    EXPECT_EQ(texts,
-              (std::vector<std::string>{"1280x720x24 0Hz", "640x480x24 60Hz", "800x600x24 60Hz"}));
-    DisplayMode mode;
-    EXPECT_FALSE(modes->EnumMode(0, &mode)) << "numbering starts at 1";
-}
-
-// Restore goes back to the mode before the first of several switches, and so does the end of the
-// player without it; with nothing switched it does nothing, and a failed switch changes nothing.
+// Modes are numbered from 1 with their texts. Restore goes back to the mode before the first of
+// several switches, and so does the end of the player without it; with nothing switched it does
+// nothing, and a failed switch changes nothing.
 TEST_F(XServer, SwitchAndRestore) {
     for (bool explicit_restore : {true, false}) {
         auto modes = MakeDisplayModes();
+        std::vector<std::string> texts = Texts(*modes);
+        std::sort(texts.begin(), texts.end());
+        EXPECT_EQ(texts, (std::vector<std::string>{"1280x720x24 0Hz", "640x480x24 60Hz",
+                                                   "800x600x24 60Hz"}));
         modes->Restore();
         EXPECT_FALSE(modes->SwitchTo(99));
+        DisplayMode mode;
+        EXPECT_FALSE(modes->EnumMode(0, &mode)) << "numbering starts at 1";
         EXPECT_EQ(Now(), kOriginal);
         ASSERT_TRUE(modes->SwitchTo(IndexOf(*modes, "640x480x24 60Hz")));
         EXPECT_EQ(Now(), (Sizes{640, 480, 640, 480}));

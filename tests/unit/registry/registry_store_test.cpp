@@ -232,6 +232,7 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
         {"NUL inside a value", kHead + kSection + std::string("\"A\"=\"x\0y\"\n", 10) + kGoodB,
          true, "A"},
         {"text cut short", kHead + kSection + kGoodB + "\"C\"=\"unfinish", true, "C"},
+        {"hex cut at a continuation", kHead + kSection + kGoodB + "\"C\"=hex:01,\\\n", true, "C"},
         {"no header", kSection + kGoodB, true, ""},
         {"another hive",
          kHead + "[HKEY_LOCAL_MACHINE\\" + kTavimo + "]\n\"A\"=dword:1\n" + kSection + kGoodB, true,
