@@ -37,9 +37,9 @@ class FakeAssociations : public platform::FileAssociations {
         return !setDefaultFails;
     }
     int RunTool(const std::vector<std::string>& args) override {
-        std::string line;
-        for (const auto& a : args)
-            line += (line.empty() ? "" : " ") + a;
+        std::string line = args.at(0);
+        for (size_t i = 1; i < args.size(); ++i)
+            line += " " + args[i];
         toolRuns.push_back(line);
         return toolStatus;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 // A scripted Dialogs for tests: records every call in order and answers from queues the test
-// fills. With a queue empty the answer is IDOK for boxes and "cancelled" for everything else.
+// fills. Boxes answer IDOK; with a queue empty, everything else is cancelled.
 
 #include <cstdint>
 #include <deque>
@@ -21,7 +21,6 @@ class ScriptedDialogs : public Dialogs {
         Kind kind = Kind::MessageBox;
         std::string text;     // box text; GetText: the text passed in
         std::string caption;  // box caption; GetText: title
-        std::string label;    // GetText: label
         unsigned flags = 0;   // box flags; Beep: type
         OpenFileRequest request;
         QFont font;             // ChooseFont: the font passed in
@@ -36,66 +35,35 @@ class ScriptedDialogs : public Dialogs {
         QFont font;
         uint32_t colorRef = 0;
     };
-    struct TextAnswer {
-        bool ok = false;
-        std::string text;
-    };
 
     std::vector<Call> calls;
-    std::deque<int> messageBoxAnswers;
     std::deque<OpenFileAnswer> openFileAnswers;
     std::deque<FontAnswer> fontAnswers;
-    std::deque<TextAnswer> textAnswers;
 
     int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
-        Call c;
-        c.kind = Kind::MessageBox;
-        c.text = text;
-        c.caption = caption;
-        c.flags = flags;
-        calls.push_back(std::move(c));
-        return Pop(messageBoxAnswers, IDOK);
+        calls.push_back({Kind::MessageBox, text, caption, flags, {}, {}, 0});
+        return IDOK;
     }
     int GetOpenFileName(const OpenFileRequest& request, std::string* path) override {
-        Call c;
-        c.kind = Kind::OpenFile;
-        c.request = request;
-        calls.push_back(std::move(c));
-        OpenFileAnswer a = Pop(openFileAnswers, OpenFileAnswer{});
+        calls.push_back({Kind::OpenFile, "", "", 0, request, {}, 0});
+        const OpenFileAnswer a = Pop(openFileAnswers);
         if (a.result == 1 && path)
             *path = a.path;
         return a.result;
     }
     bool ChooseFont(QFont& font, uint32_t& colorRef) override {
-        Call c;
-        c.kind = Kind::ChooseFont;
-        c.font = font;
-        c.colorRef = colorRef;
-        calls.push_back(std::move(c));
-        FontAnswer a = Pop(fontAnswers, FontAnswer{});
-        if (a.ok) {
-            font = a.font;
-            colorRef = a.colorRef;
-        }
+        calls.push_back({Kind::ChooseFont, "", "", 0, {}, font, colorRef});
+        const FontAnswer a = Pop(fontAnswers);
+        if (a.ok)
+            font = a.font, colorRef = a.colorRef;
         return a.ok;
     }
-    bool GetText(const std::string& title, const std::string& label, std::string& text) override {
-        Call c;
-        c.kind = Kind::GetText;
-        c.caption = title;
-        c.label = label;
-        c.text = text;
-        calls.push_back(std::move(c));
-        TextAnswer a = Pop(textAnswers, TextAnswer{});
-        if (a.ok)
-            text = a.text;
-        return a.ok;
+    bool GetText(const std::string& title, const std::string&, std::string& text) override {
+        calls.push_back({Kind::GetText, text, title, 0, {}, {}, 0});
+        return false;
     }
     void MessageBeep(unsigned type) override {
-        Call c;
-        c.kind = Kind::Beep;
-        c.flags = type;
-        calls.push_back(std::move(c));
+        calls.push_back({Kind::Beep, "", "", type, {}, {}, 0});
     }
 
     // The recorded calls of one kind, in order.
@@ -109,9 +77,9 @@ class ScriptedDialogs : public Dialogs {
 
   private:
     template <typename T>
-    static T Pop(std::deque<T>& queue, T fallback) {
+    static T Pop(std::deque<T>& queue) {
         if (queue.empty())
-            return fallback;
+            return T{};
         T front = std::move(queue.front());
         queue.pop_front();
         return front;

@@ -1,6 +1,5 @@
-// An in-memory Registry for tests: behaves like the file-backed store (names,
-// types, buffer sizes, open versus create) but touches no file. Tests can look
-// inside it and count the saves that closing keys would have made.
+// An in-memory Registry for tests: behaves like the file-backed store (names, types, buffer
+// sizes, open versus create) but touches no file. Tests can look inside it and seed values.
 #pragma once
 
 #include <optional>
@@ -14,28 +13,13 @@ namespace tavimo::platform {
 
 class FakeRegistry : public RegistryStore {
   public:
-    // True when the key exists (any letter case). UI thread.
-    bool HasKey(const std::string& path) const { return view_.Find(path) != nullptr; }
-
     // The value's type and bytes, or nothing when it or its key is absent.
     std::optional<RegValue> Value(const std::string& path, const std::string& name) const {
         const RegKeyNode* key = view_.Find(path);
         if (key == nullptr)
             return std::nullopt;
         auto it = key->values.find(FoldCase(name));
-        if (it == key->values.end())
-            return std::nullopt;
-        return it->second;
-    }
-
-    // Names of the values of a key, in folded-name order; empty when the key is absent.
-    std::vector<std::string> ValueNames(const std::string& path) const {
-        std::vector<std::string> names;
-        if (const RegKeyNode* key = view_.Find(path)) {
-            for (const auto& entry : key->values)
-                names.push_back(entry.second.name);
-        }
-        return names;
+        return it == key->values.end() ? std::nullopt : std::optional(it->second);
     }
 
     // Puts a value in place directly, creating its key, as if an earlier run had stored it.
@@ -44,19 +28,6 @@ class FakeRegistry : public RegistryStore {
         if (RegKeyNode* key = view_.Create(path))
             view_.Set(*key, name, type, std::move(data));
     }
-
-    // How many closes found changes to save.
-    int saves() const { return saves_; }
-
-  protected:
-    long Save() override {
-        ++saves_;
-        pending_.clear();
-        return ERROR_SUCCESS;
-    }
-
-  private:
-    int saves_ = 0;
 };
 
 }  // namespace tavimo::platform

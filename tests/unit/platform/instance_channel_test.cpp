@@ -15,7 +15,6 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <set>
 
 #include "test_dir.h"
@@ -26,16 +25,6 @@ namespace {
 using testing::TestDir;
 using Names = std::set<std::string>;
 constexpr int kWaitMs = 10000;  // hang guard for child processes, never a speed limit
-
-// The event loop the listeners need, for the whole test program.
-struct QtEnvironment : ::testing::Environment {
-    int argc = 1;
-    char* argv[2] = {const_cast<char*>("platform_instance_channel_tests"), nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    void SetUp() override { app = std::make_unique<QCoreApplication>(argc, argv); }
-    void TearDown() override { app.reset(); }
-};
-const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // One tavimo_instance_peer process; killed at the end if still running.
 struct Peer {
@@ -69,6 +58,11 @@ Names NamesIn(const std::string& dir) {
         names.insert(entry.path().filename().string());
     return names;
 }
+sockaddr_un Address(const std::string& path) {
+    sockaddr_un addr{AF_UNIX, {}};
+    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    return addr;
+}
 void PumpEventsUntil(const std::function<bool()>& done, int ms) {
     QElapsedTimer timer;
     timer.start();
@@ -77,56 +71,23 @@ void PumpEventsUntil(const std::function<bool()>& done, int ms) {
 }
 
 TEST(InstanceMarker, ExistsOnlyWhileAnotherProcessHoldsIt) {
-    enum End { kNoOther, kRunning, kKilled };
-    const std::pair<const char*, End> rows[] = {{"no other instance", kNoOther},
-                                                {"another instance runs", kRunning},
-                                                {"the other instance crashed", kKilled}};
-    for (const auto& [name, end] : rows) {
-        SCOPED_TRACE(name);
-        TestDir dir;
-        std::unique_ptr<Peer> holder;
-        if (end != kNoOther) {
-            holder = std::make_unique<Peer>("hold", dir.path);
-            EXPECT_EQ(holder->ReadLine(), "existed=0");
-        }
-        if (end == kKilled)
-            ::kill(static_cast<pid_t>(holder->process.processId()), SIGKILL),
-                holder->process.waitForFinished(kWaitMs);
-        auto channel = MakeInstanceChannel(dir.path);
-        EXPECT_EQ(channel->CreateMarker(), end == kRunning);
-        EXPECT_EQ(channel->CreateMarker(), end == kRunning) << "a second call answers the same";
-    }
-}
-
-TEST(InstanceBroadcast, ReachesEveryListenerButNeverTheSender) {
     TestDir dir;
-    int messages = 0;
     auto channel = MakeInstanceChannel(dir.path);
-    channel->Listen([&] { ++messages, channel.reset(); });  // a callback may end its channel
-    Peer first("listen", dir.path, {"quit"}), second("listen", dir.path, {"quit"});
-    ASSERT_EQ(first.ReadLine(), "ready");
-    ASSERT_EQ(second.ReadLine(), "ready");
-    channel->Broadcast();
-    EXPECT_EQ(first.Exit(), "message\n");
-    EXPECT_EQ(second.Exit(), "message\n");
-    EXPECT_EQ(NamesIn(dir.path), Names{std::to_string(::getpid()) + ".sock"})
-        << "sockets go with their owners";
-    PumpEventsUntil([] { return false; }, 100);
-    EXPECT_EQ(messages, 0);
-
-    Peer sender("broadcast", dir.path);  // it waits for our answer: the loop must run meanwhile
-    PumpEventsUntil([&] { return !channel; }, kWaitMs);
-    EXPECT_EQ(messages, 1);
-    EXPECT_EQ(sender.Exit(), "done\n");
-    EXPECT_EQ(NamesIn(dir.path), Names{});
+    Peer holder("hold", dir.path);
+    ASSERT_EQ(holder.ReadLine(), "existed=0");
+    EXPECT_TRUE(channel->CreateMarker());
+    EXPECT_TRUE(channel->CreateMarker()) << "a second call answers the same";
+    channel.reset();
+    ::kill(static_cast<pid_t>(holder.process.processId()), SIGKILL);
+    holder.process.waitForFinished(kWaitMs);
+    EXPECT_FALSE(MakeInstanceChannel(dir.path)->CreateMarker()) << "a crashed holder holds none";
 }
 
 // A socket file named `name` in `dir`: with `listening` something accepts connections but never
 // answers; without, it is what a crashed instance leaves behind. Returns the listening socket.
 int MakeSocket(const std::string& dir, const std::string& name, bool listening) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr{AF_UNIX, {}};
-    std::strncpy(addr.sun_path, (dir + "/" + name).c_str(), sizeof(addr.sun_path) - 1);
+    sockaddr_un addr = Address(dir + "/" + name);
     EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0) << name;
     if (listening)
         EXPECT_EQ(::listen(fd, 4), 0);
@@ -135,10 +96,12 @@ int MakeSocket(const std::string& dir, const std::string& name, bool listening) 
     return listening ? fd : -1;
 }
 
-TEST(InstanceBroadcast, HandlesWhatTheFolderHolds) {
+// Our broadcast reaches a listening peer but never ourselves, passes over a peer that never
+// answers and removes only what crashed instances left; a peer's broadcast reaches us.
+TEST(InstanceBroadcast, ReachesOthersButNeverTheSender) {
     TestDir dir;
     enum Kind { kDeadSocket, kSilentSocket, kPlainFile };
-    // case, file name, what it is, whether it survives the broadcast
+    // case, file name, what it is, whether it survives
     const std::tuple<const char*, const char*, Kind, bool> rows[] = {
         {"socket nobody listens on is removed", "4000001.sock", kDeadSocket, false},
         {"listener that never answers is kept", "4000002.sock", kSilentSocket, true},
@@ -146,22 +109,33 @@ TEST(InstanceBroadcast, HandlesWhatTheFolderHolds) {
         {"the marker is left alone", "TAVIMOINSTANCE", kPlainFile, true},
     };
     std::vector<int> silent;
+    Names survivors;
     for (const auto& [name, file, kind, survives] : rows) {
         if (kind == kPlainFile)
             std::ofstream(dir / file) << "x";
         else if (const int fd = MakeSocket(dir.path, file, kind == kSilentSocket); fd >= 0)
             silent.push_back(fd);
+        if (survives)
+            survivors.insert(file);
     }
+    int messages = 0;
+    auto channel = MakeInstanceChannel(dir.path);
+    channel->Listen([&] { ++messages, channel.reset(); });  // a callback may end its channel
     Peer listener("listen", dir.path, {"quit"});
     ASSERT_EQ(listener.ReadLine(), "ready");
     QElapsedTimer timer;
     timer.start();
-    MakeInstanceChannel(dir.path)->Broadcast();
+    channel->Broadcast();
     EXPECT_LT(timer.elapsed(), 3000) << "a silent peer must not hold the sender for long";
     EXPECT_EQ(listener.Exit(), "message\n") << "a silent peer must not keep others deaf";
-    const Names left = NamesIn(dir.path);
-    for (const auto& [name, file, kind, survives] : rows)
-        EXPECT_EQ(left.count(file) == 1, survives) << name;
+    PumpEventsUntil([] { return false; }, 100);
+    EXPECT_EQ(messages, 0);
+
+    Peer sender("broadcast", dir.path);  // it waits for our answer: the loop must run meanwhile
+    PumpEventsUntil([&] { return !channel; }, kWaitMs);
+    EXPECT_EQ(messages, 1);
+    EXPECT_EQ(sender.Exit(), "done\n");
+    EXPECT_EQ(NamesIn(dir.path), survivors) << "sockets go with their owners";
     for (int fd : silent)
         ::close(fd);
 }
@@ -170,8 +144,7 @@ TEST(InstanceBroadcast, HandlesWhatTheFolderHolds) {
 // reply once the listener closes the connection.
 std::string Exchange(const std::string& path, const std::string& bytes, bool shut) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_un addr{AF_UNIX, {}};
-    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    sockaddr_un addr = Address(path);
     EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
     ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (shut)
@@ -244,3 +217,9 @@ TEST(InstanceFolder, OnlyAPrivateFolderOfOursIsUsed) {
 
 }  // namespace
 }  // namespace tavimo::platform
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);  // the event loop the listeners need
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

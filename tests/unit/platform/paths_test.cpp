@@ -14,15 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(SelfExePath, NamesThisProgram) {
-    EXPECT_EQ(fs::path(SelfExePath()).filename(), "platform_paths_tests");
-}
-
 TEST(LongPathName, AbsoluteForExistingPathsOnly) {
     testing::TestDir dir;
     fs::create_directories(dir / "sub/deeper");
-    std::ofstream(dir / "clip.mp4") << "x";
-    std::ofstream(dir / "sub/x.mp4") << "x";
+    for (const char* file : {"clip.mp4", "sub/x.mp4"})
+        std::ofstream(dir / file) << "x";
     fs::create_symlink(dir / "clip.mp4", dir / "link.mp4");
     fs::create_directory_symlink(dir / "sub/deeper", dir / "deep");
     const fs::path before = fs::current_path();
@@ -44,7 +40,6 @@ TEST(LongPathName, AbsoluteForExistingPathsOnly) {
 }
 
 TEST(FormatDisplayMode, WidestNumbersFit) {
-    EXPECT_EQ(FormatDisplayMode({1920, 1080, 24, 60}), "1920x1080x24 60Hz");
     EXPECT_EQ(FormatDisplayMode({INT_MIN, INT_MIN, INT_MIN, INT_MIN}),
               "-2147483648x-2147483648x-2147483648 -2147483648Hz");
 }

@@ -99,18 +99,15 @@ TEST_P(StoreSemantics, NamesIgnoreCaseKeepTheirFirstSpellingAndDeleteOnce) {
 
 TEST_P(StoreSemantics, StaleHandlesAndUnstorableValuesAreRefused) {
     RegKey key = nullptr;
-    ASSERT_EQ(r_->CreateKey(kTavimo, &key), ERROR_SUCCESS);
-    ASSERT_EQ(r_->CloseKey(key), ERROR_SUCCESS);
     const uint8_t byte = 1;
-    uint32_t size = 0;
-    EXPECT_EQ(r_->QueryValue(key, "x", nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(r_->SetValue(key, "x", REG_BINARY, &byte, 1), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(r_->DeleteValue(key, "x"), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(r_->CloseKey(key), ERROR_INVALID_HANDLE);
     ASSERT_EQ(r_->CreateKey(kTavimo, &key), ERROR_SUCCESS);
     EXPECT_EQ(r_->SetValue(key, "a\nb", REG_BINARY, &byte, 1), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(r_->SetValue(key, "x", REG_BINARY, nullptr, 1), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(r_->CloseKey(key), ERROR_SUCCESS);
+    ASSERT_EQ(r_->CloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(r_->QueryValue(key, "x", nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(r_->SetValue(key, "x", REG_BINARY, &byte, 1), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(r_->DeleteValue(key, "x"), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(r_->CloseKey(key), ERROR_INVALID_HANDLE);
 }
 
 INSTANTIATE_TEST_SUITE_P(Registry, StoreSemantics, ::testing::Bool(),
@@ -123,7 +120,6 @@ TEST(RegistryFile, ValuesSurviveTheFile) {
                            std::string>;
     const Row rows[] = {
         {"text", kTavimo, "D", REG_SZ, Sz("/home/ana/Videos"), "\"D\"=\"/home/ana/Videos\""},
-        {"escaped text", kTavimo, "D", REG_SZ, Sz("C:\\a \"b\""), "\"D\"=\"C:\\\\a \\\"b\\\"\""},
         {"non-ASCII text", kTavimo, "D", REG_SZ, Sz("/zoë/Видео/映画 🎬"),
          "\"D\"=\"/zoë/Видео/映画 🎬\""},
         {"text without NUL", kTavimo, "D", REG_SZ, std::vector<uint8_t>{97, 98, 99},
@@ -305,12 +301,11 @@ TEST(RegistryDamage, NonFilesInTheFilesPlace) {
 // Whatever the input, what the store writes must read back cleanly as the same tree: the
 // writer and the reader agree on every escape and form.
 TEST(RegistryText, MutatedFilesRewriteToAStableCleanForm) {
-    const std::string seed = kHead + kSection + "@=\"default \\\"q\\\" \\\\ é\"\n" +
-                             "\"LastDir\"=\"/home/ana/Vidéos\"\n\"Volume\"=dword:0000000a\n" +
-                             "\"SubtitleFont\"=hex:3c,00,00,00,\\\n  ff,7f\n" +
-                             "\"Path\"=hex(2):25,00\n\"Odd\"=hex(7):61,00,00\n" +
-                             "\n[HKEY_CURRENT_USER\\" + kTavimo + "\\Recent Document List]\n" +
-                             "\"Document1\"=\"/v/a.avi\"\n";
+    const std::string seed = kHead + kSection +
+                             "@=\"default \\\"q\\\" \\\\ é\"\n\"Volume\"=dword:0000000a\n"
+                             "\"Font\"=hex:3c,00,\\\n  ff,7f\n\"Path\"=hex(2):25,00\n\n" +
+                             kSection.substr(0, kSection.size() - 2) +
+                             "\\Recent]\n\"D1\"=\"/v/a\"\n";
     const std::string alphabet = std::string("\"\\[]=@,:;-\n\r\t\0\xff\xc3\xa9", 17) + "aA0f(x)";
     std::mt19937 random(20240601);
     for (int round = 0; round < 3000; ++round) {

@@ -16,14 +16,14 @@ constexpr const char* kTavimo = "Software\\Orvenic\\Tavimo";
 
 inline std::string ReadWhole(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 inline void WriteWhole(const std::string& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
 }
 // A string's bytes with the terminating NUL, as REG_SZ callers store them.
-inline std::vector<uint8_t> Sz(const std::string& text) {
-    return {text.c_str(), text.c_str() + text.size() + 1};
+inline std::vector<uint8_t> Sz(const std::string& s) {
+    return {s.c_str(), s.c_str() + s.size() + 1};
 }
 inline std::vector<uint8_t> Dword(uint32_t v) {
     return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
@@ -34,9 +34,10 @@ inline long Put(Registry& r, const std::string& path, const std::string& name, u
                 const std::vector<uint8_t>& data) {
     RegKey key = nullptr;
     long result = r.CreateKey(path, &key);
-    if (result == ERROR_SUCCESS)
-        result = r.SetValue(key, name, type, data.data(), static_cast<uint32_t>(data.size()));
-    const long closed = key ? r.CloseKey(key) : ERROR_SUCCESS;
+    if (result != ERROR_SUCCESS)
+        return result;
+    result = r.SetValue(key, name, type, data.data(), static_cast<uint32_t>(data.size()));
+    const long closed = r.CloseKey(key);
     return result != ERROR_SUCCESS ? result : closed;
 }
 
@@ -53,8 +54,7 @@ inline Got Get(Registry& r, const std::string& path, const std::string& name) {
     if ((got.result = r.OpenKey(path, &key)) != ERROR_SUCCESS)
         return got;
     uint32_t size = 0;
-    got.result = r.QueryValue(key, name, &got.type, nullptr, &size);
-    if (got.result == ERROR_SUCCESS) {
+    if ((got.result = r.QueryValue(key, name, &got.type, nullptr, &size)) == ERROR_SUCCESS) {
         got.data.resize(size);
         got.result = r.QueryValue(key, name, &got.type, got.data.data(), &size);
     }
