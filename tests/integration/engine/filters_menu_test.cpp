@@ -55,19 +55,14 @@ void MakeMedia() {
     ASSERT_NE(mkdtemp(dir), nullptr);
     gMedia = dir;
     const std::string video =
-        "videotestsrc num-buffers=50 ! video/x-raw,format=I420,width=320,height=240,framerate=25/1 "
-        "! ";
+        "videotestsrc num-buffers=50 ! video/x-raw,format=I420,width=320,height=240 ! ";
     const std::string audio = "audiotestsrc num-buffers=100 ! audioconvert ! ";
-    ASSERT_TRUE(Launch(video + "x264enc speed-preset=ultrafast ! h264parse ! queue ! mux. " +
-                       audio +
-                       "avenc_aac ! aacparse ! queue ! mux. mp4mux name=mux ! filesink "
-                       "location=" +
-                       Media("av.mp4")));
-    ASSERT_TRUE(
-        Launch(audio + "avenc_aac ! aacparse ! mp4mux ! filesink location=" + Media("audio.mp4")));
-    const std::string aac = "avenc_aac ! aacparse ! queue ! mux. ";
-    ASSERT_TRUE(Launch(audio + aac + audio + aac +
-                       "mp4mux name=mux ! filesink location=" + Media("two-sounds.mp4")));
+    const std::string aac = audio + "avenc_aac ! aacparse ! queue ! mux. ";
+    const std::string mux = "mp4mux name=mux ! filesink location=";
+    ASSERT_TRUE(Launch(video + "x264enc speed-preset=ultrafast ! h264parse ! queue ! mux. " + aac +
+                       mux + Media("av.mp4")));
+    ASSERT_TRUE(Launch(aac + mux + Media("audio.mp4")));
+    ASSERT_TRUE(Launch(aac + aac + mux + Media("two-sounds.mp4")));
     ASSERT_TRUE(Launch(
         video + "avenc_wmv2 ! queue ! mux. " + audio +
         "avenc_wmav2 ! queue ! mux. asfmux name=mux ! filesink location=" + Media("clip.wmv")));
@@ -93,6 +88,22 @@ class FiltersMenuTest : public testing::Test {
         record.OpenClip();
         ASSERT_EQ(record.ClipState, ClipState::Running) << path;
         ASSERT_EQ(BuildFiltersMenu(record.pGB, popup, table), S_OK);
+    }
+
+    // The value the filter's properties list for `name`.
+    static std::string Value(const std::shared_ptr<IFilterProperties>& properties,
+                             const std::string& name) {
+        std::vector<FilterProperty> list;
+        properties->GetProperties(&list);
+        for (const FilterProperty& property : list)
+            if (property.name == name)
+                return property.value;
+        return "(absent)";
+    }
+    std::shared_ptr<IFilterProperties> PropertiesOf(int id) {
+        std::shared_ptr<IFilterProperties> properties;
+        EXPECT_EQ(table.Find(id)->QueryFilterProperties(&properties), S_OK);
+        return properties;
     }
 
     std::unique_ptr<MediaFramework> media;
@@ -156,8 +167,7 @@ TEST_F(FiltersMenuTest, ItemsOfAReleasedGraphDoNothing) {
     ASSERT_FALSE(renderer.expired());
 
     // A dialog left open while its graph goes applies nothing on OK.
-    std::shared_ptr<IFilterProperties> properties;
-    ASSERT_EQ(table.Find(33007)->QueryFilterProperties(&properties), S_OK);
+    auto properties = PropertiesOf(33007);
     FilterPropertiesDialog dialog(properties, "Video Mixing Renderer 9", table.Graph());
     record.CloseClip();
     EXPECT_TRUE(renderer.expired());
@@ -165,13 +175,7 @@ TEST_F(FiltersMenuTest, ItemsOfAReleasedGraphDoNothing) {
     qobject_cast<QLineEdit*>(dialog.Editor("num-buffers"))->setText("7");
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    std::vector<FilterProperty> list;
-    properties->GetProperties(&list);
-    for (const FilterProperty& property : list) {
-        if (property.name == "num-buffers") {
-            EXPECT_EQ(property.value, "-1");
-        }
-    }
+    EXPECT_EQ(Value(properties, "num-buffers"), "-1");
 
     // Choosing a stale item shows no dialog.
     bool shown = false;
@@ -189,19 +193,7 @@ TEST_F(FiltersMenuTest, ItemsOfAReleasedGraphDoNothing) {
 
 TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
     Open(Media("av.mp4"));
-    constexpr int kDecoder = 33002, kConverter = 33005,
-                  kRenderer = 33007;  // the renderer's sink is a fakesink here
-    auto valueOf = [&](int id, const std::string& name) {
-        std::shared_ptr<IFilterProperties> properties;
-        std::vector<FilterProperty> list;
-        table.Find(id)->QueryFilterProperties(&properties);
-        properties->GetProperties(&list);
-        for (const FilterProperty& property : list)
-            if (property.name == name)
-                return property.value;
-        return std::string("(absent)");
-    };
-
+    constexpr int kDecoder = 33002, kConverter = 33005, kRenderer = 33007;  // a fakesink here
     struct Edit {
         const char* property;
         const char* text;  // into a line edit; "true"/"false" for a box, a nick for a list
@@ -234,9 +226,7 @@ TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        std::shared_ptr<IFilterProperties> properties;
-        ASSERT_EQ(table.Find(row.filter)->QueryFilterProperties(&properties), S_OK);
-        FilterPropertiesDialog dialog(properties, "title", table.Graph());
+        FilterPropertiesDialog dialog(PropertiesOf(row.filter), "title", table.Graph());
         for (const Edit& edit : row.edits) {
             QWidget* editor = dialog.Editor(edit.property);
             ASSERT_NE(editor, nullptr) << edit.property;
@@ -250,14 +240,13 @@ TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
         dialog.accept();
         EXPECT_EQ(dialog.result() == QDialog::Accepted, row.closes);
         for (const Edit& edit : row.edits)
-            EXPECT_EQ(valueOf(row.filter, edit.property), edit.after) << edit.property;
+            EXPECT_EQ(Value(PropertiesOf(row.filter), edit.property), edit.after) << edit.property;
     }
 
     // Read-only: the element's name and parent, what it last saw, types
     // without an editor; each keeps its description as a tooltip.
-    std::shared_ptr<IFilterProperties> properties;
-    table.Find(kRenderer)->QueryFilterProperties(&properties);
-    FilterPropertiesDialog dialog(properties, "Video Mixing Renderer 9", table.Graph());
+    FilterPropertiesDialog dialog(PropertiesOf(kRenderer), "Video Mixing Renderer 9",
+                                  table.Graph());
     for (const char* name : {"name", "parent", "last-message", "last-sample", "render-delay"}) {
         EXPECT_EQ(dialog.Editor(name), nullptr) << name;
         EXPECT_NE(dialog.Field(name), nullptr) << name;
