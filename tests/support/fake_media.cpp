@@ -109,8 +109,8 @@ class FakeFilter : public IBaseFilter,
     HRESULT GetNativeVideoSize(long* width, long* height) override {
         if (pins.front()->peer.expired())
             return VFW_E_NOT_CONNECTED;
-        *width = fw_->script.nativeWidth;
-        *height = fw_->script.nativeHeight;
+        *width = 640;
+        *height = 480;
         return S_OK;
     }
     HRESULT SetAspectRatioMode(VMR9AspectRatioMode mode) override {

@@ -16,8 +16,7 @@ namespace tavimo {
 struct FakeScript {
     bool hasVideo = true;
     bool hasAudio = true;
-    REFERENCE_TIME duration = 600000000;  // 60 s
-    long nativeWidth = 640, nativeHeight = 480;
+    REFERENCE_TIME duration = 600000000;  // 60 s, 640 x 480 when it has video
     // Step name -> the code it fails with: the name of the call ("Run",
     // "QueryMediaSeeking", ...), "AddFilter:<filter name>" for AddFilter.
     std::map<std::string, HRESULT> failures;
