@@ -157,6 +157,8 @@ class FakeFilter : public IBaseFilter,
     RECT source_, dest_;
 };
 
+constexpr REFERENCE_TIME kDuration = 600000000;
+
 std::string TimeText(const REFERENCE_TIME* t) {
     return t ? std::to_string(*t) : "-";
 }
@@ -259,9 +261,9 @@ class FakeGraph : public IGraphBuilder,
         return Query(out, "QueryFilterGraph2");
     }
 
-    HRESULT Run() override { return Control("Run"); }
-    HRESULT Pause() override { return Control("Pause"); }
-    HRESULT Stop() override { return Control("Stop"); }
+    HRESULT Run() override { return fw_->Step("Run", "Run"); }
+    HRESULT Pause() override { return fw_->Step("Pause", "Pause"); }
+    HRESULT Stop() override { return fw_->Step("Stop", "Stop"); }
 
     HRESULT SetNotifyWindow(GraphNotifyTarget target, long msg, intptr_t param) override {
         HRESULT hr =
@@ -285,14 +287,13 @@ class FakeGraph : public IGraphBuilder,
         return fw_->Step("FreeEventParams " + std::to_string(code), "");
     }
     HRESULT WaitForCompletion(long timeoutMs, long*) override {
-        fw_->log.push_back("WaitForCompletion " + std::to_string(timeoutMs));
-        return state_ == "Run" ? E_ABORT : VFW_E_WRONG_STATE;
+        return fw_->Step("WaitForCompletion " + std::to_string(timeoutMs), "");
     }
 
     HRESULT GetDuration(REFERENCE_TIME* duration) override {
         HRESULT hr = fw_->Check("GetDuration");
         if (SUCCEEDED(hr))
-            *duration = fw_->script.duration;
+            *duration = kDuration;
         return hr;
     }
     HRESULT GetCurrentPosition(REFERENCE_TIME* position) override {
@@ -302,7 +303,7 @@ class FakeGraph : public IGraphBuilder,
         if (current)
             *current = position_;
         if (stop)
-            *stop = fw_->script.duration;
+            *stop = kDuration;
         return S_OK;
     }
     HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
@@ -316,13 +317,9 @@ class FakeGraph : public IGraphBuilder,
         return hr;
     }
     HRESULT put_Volume(long volume) override {
-        volume_ = volume;
         return fw_->Step("put_Volume " + std::to_string(volume), "");
     }
-    HRESULT get_Volume(long* volume) override {
-        *volume = volume_;
-        return S_OK;
-    }
+    HRESULT get_Volume(long*) override { return E_NOTIMPL; }
 
   private:
     template <typename T>
@@ -330,12 +327,6 @@ class FakeGraph : public IGraphBuilder,
         HRESULT hr = fw_->Check(step);
         if (SUCCEEDED(hr))
             *out = std::shared_ptr<T>(shared_from_this(), static_cast<T*>(this));
-        return hr;
-    }
-    HRESULT Control(const char* step) {
-        HRESULT hr = fw_->Step(step, step);
-        if (SUCCEEDED(hr))
-            state_ = step;
         return hr;
     }
     std::shared_ptr<FakeFilter> Find(FilterKind kind) {
@@ -355,8 +346,6 @@ class FakeGraph : public IGraphBuilder,
     GraphNotifyTarget notify_;
     long msg_ = 0;
     intptr_t param_ = 0;
-    std::string state_ = "Stop";
-    long volume_ = 0;
     REFERENCE_TIME position_ = 0;
 };
 

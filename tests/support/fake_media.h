@@ -12,11 +12,10 @@
 
 namespace tavimo {
 
-// What the fake clip contains and how its steps answer.
+// What the fake clip contains (60 s, 640 x 480 when it has video) and how its steps answer.
 struct FakeScript {
     bool hasVideo = true;
     bool hasAudio = true;
-    REFERENCE_TIME duration = 600000000;  // 60 s, 640 x 480 when it has video
     // Step name -> the code it fails with: the name of the call ("Run",
     // "QueryMediaSeeking", ...), "AddFilter:<filter name>" for AddFilter.
     std::map<std::string, HRESULT> failures;
