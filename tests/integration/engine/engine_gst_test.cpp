@@ -15,12 +15,11 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QTest>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "engine/media/gst_media.h"
 #include "engine/player_host.h"
@@ -138,18 +137,6 @@ class EngineGstTest : public testing::Test {
         gst_object_unref(bin);
         return sinks.at(0);
     }
-    // Runs the event loop for `ms` milliseconds or until `done`.
-    template <typename Done>
-    bool Spin(int ms, Done done) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (std::chrono::steady_clock::now() < end) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            if (done())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return done();
-    }
     // The frame the video sink shows last (owned by the caller), null before the first.
     GstSample* Shown() {
         GstSample* sample = nullptr;
@@ -178,63 +165,39 @@ const std::string kAsfLoad =
     "higher.\n";
 
 TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
+    const char *source = "SOURCE", *asf = "ASF Reader", *mixer = "Tavimo Subtitle Mixer",
+               *video = "Video Mixing Renderer 9", *audio = "Audio Renderer";
+    const std::string missing =
+        "FAILED(hr=0x80070002) in pGB->AddSourceFilter(filename, L\"SOURCE\", &pSource)\n\nThe "
+        "file could not be found.";
     struct Row {
         const char* name;
         std::string path;
         std::vector<std::string> boxes;  // none: the clip plays
-        std::vector<const char*> inPipeline, notInPipeline;
+        std::vector<const char*> inPipeline = {}, notInPipeline = {};
     } rows[] = {
         {"video and audio",
          Media("av.mp4"),
          {},
-         {"SOURCE", "Tavimo Subtitle Mixer", "Video Mixing Renderer 9", "Audio Renderer",
-          "Color Space Converter"},
-         {"ASF Reader"}},
-        {"video only",
-         Media("video.mp4"),
-         {},
-         {"SOURCE", "Video Mixing Renderer 9"},
-         {"Audio Renderer"}},
-        {"audio only",
-         Media("audio.mp4"),
-         {},
-         {"SOURCE", "Audio Renderer"},
-         {"Video Mixing Renderer 9"}},
-        {"windows media",
-         Media("clip.wmv"),
-         {},
-         {"ASF Reader", "Tavimo Subtitle Mixer", "Video Mixing Renderer 9", "Audio Renderer"},
-         {"SOURCE"}},
-        {"missing file",
-         Media("missing.mp4"),
-         {"FAILED(hr=0x80070002) in pGB->AddSourceFilter(filename, L\"SOURCE\", &pSource)\n\nThe "
-          "file could not be found.",
-          kRender},
-         {},
-         {}},
+         {source, mixer, video, audio, "Color Space Converter"},
+         {asf}},
+        {"video only", Media("video.mp4"), {}, {source, video}, {audio}},
+        {"audio only", Media("audio.mp4"), {}, {source, audio}, {video}},
+        {"windows media", Media("clip.wmv"), {}, {asf, mixer, video, audio}, {source}},
+        {"missing file", Media("missing.mp4"), {missing, kRender}},
         {"file URI that cannot be looked up",
          "file:///" + std::string(300, 'n') + ".mp4",
-         {"FAILED(hr=0x80070002) in pGB->AddSourceFilter(filename, L\"SOURCE\", &pSource)\n\nThe "
-          "file could not be found.",
-          kRender},
-         {},
-         {}},
+         {missing, kRender}},
         {"text named mp4",
          Media("text.mp4"),
          {"FAILED(hr=0x80040265) in pMC->Run()\n\nThe file cannot be played: its format is not "
-          "supported."},
-         {},
-         {}},
+          "supported."}},
         {"mp4 named wmv",
          Media("mp4.wmv"),
-         {kAsfLoad + "The file is not in the expected format.", kRender},
-         {},
-         {}},
+         {kAsfLoad + "The file is not in the expected format.", kRender}},
         {"mms url",
          "mms://example.invalid/live",
-         {kAsfLoad + "No handler is installed for this protocol (mms://).", kRender},
-         {},
-         {}},
+         {kAsfLoad + "No handler is installed for this protocol (mms://).", kRender}},
     };
     for (const Row& row : rows) {
         host.dialogs.calls.clear();
@@ -289,11 +252,7 @@ TEST_F(EngineGstTest, HttpClipPlaysThroughTheNetworkSource) {
         _exit(127);
     }
     const std::string url = "http://127.0.0.1:" + portText + "/av.mp4";
-    bool plays = false;
-    for (int attempt = 0; attempt < 50 && !plays; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        plays = Open(url);
-    }
+    const bool plays = QTest::qWaitFor([&] { return Open(url); }, 5000);  // once it listens
     EXPECT_TRUE(plays);
     EXPECT_TRUE(InPipeline("Audio Renderer"));
     EXPECT_NEAR(record.Duration, 40000000, 1000000);
@@ -345,8 +304,7 @@ TEST_F(EngineGstTest, DeepColourLosesItsDepthBeforeItsColourStepAndThePictureSta
         ASSERT_TRUE(Open(clip));
         EXPECT_EQ(DepthStepFormat(Pipeline()), row.depthStep);
         GstSample* shown = nullptr;
-        Spin(2000, [&] { return (shown = Shown()) != nullptr; });
-        ASSERT_NE(shown, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (shown = Shown()) != nullptr; }, 2000));
         GstCaps* rgb = gst_caps_from_string("video/x-raw,format=RGBx,width=320,height=240");
         GstSample* converted = gst_video_convert_sample(shown, rgb, GST_SECOND, nullptr);
         gst_caps_unref(rgb);
@@ -371,22 +329,31 @@ TEST_F(EngineGstTest, DeepColourLosesItsDepthBeforeItsColourStepAndThePictureSta
 TEST_F(EngineGstTest, EndOfClipRewindsAndKeepsRunning) {
     ASSERT_TRUE(Open(Media("video.mp4")));
     REFERENCE_TIME highest = 0;
-    bool rewound = Spin(8000, [&] {
-        REFERENCE_TIME now = 0;
-        record.pMS->GetCurrentPosition(&now);
-        highest = std::max(highest, now);
-        return highest > 15000000 && now < 10000000;
-    });
+    bool rewound = QTest::qWaitFor(
+        [&] {
+            REFERENCE_TIME now = 0;
+            record.pMS->GetCurrentPosition(&now);
+            highest = std::max(highest, now);
+            return highest > 15000000 && now < 10000000;
+        },
+        8000);
     EXPECT_TRUE(rewound) << "highest position " << highest;
     EXPECT_EQ(record.ClipState, ClipState::Running);
 }
 
-// Seeks land on a key frame at or before the target (one every second); stop
-// shows the first frame and keeps the pipeline paused.
-TEST_F(EngineGstTest, SeekAndStop) {
+// Stop shows the first frame and keeps the pipeline paused; seeks land on a
+// key frame at or before the target (one every second).
+TEST_F(EngineGstTest, StopAndSeek) {
     ASSERT_TRUE(Open(Media("av.mp4")));
-    Spin(700, [] { return false; });
+    QTest::qWait(700);
     EXPECT_GT(ShownFrameTime(), 2000000);
+    record.StopClip();
+    EXPECT_EQ(record.ClipState, ClipState::Stopped);
+    EXPECT_EQ(ShownFrameTime(), 0);
+    GstState state;
+    gst_element_get_state(Pipeline(), &state, nullptr, 0);
+    EXPECT_EQ(state, GST_STATE_PAUSED);
+    record.TogglePause();
     record.TogglePause();
     ASSERT_EQ(record.ClipState, ClipState::Paused);
     const std::pair<REFERENCE_TIME, int64_t> seeks[] = {
@@ -395,16 +362,10 @@ TEST_F(EngineGstTest, SeekAndStop) {
         record.SeekTo(target);
         EXPECT_EQ(ShownFrameTime(), shown) << target;
     }
-    record.StopClip();
-    EXPECT_EQ(record.ClipState, ClipState::Stopped);
-    EXPECT_EQ(ShownFrameTime(), 0);
-    GstState state;
-    gst_element_get_state(Pipeline(), &state, nullptr, 0);
-    EXPECT_EQ(state, GST_STATE_PAUSED);
 }
 
 TEST_F(EngineGstTest, LowestVolumeSilences) {
-    for (int volume : {100, 0}) {
+    for (int volume : {100, 50, 0}) {
         record.Volume = volume;
         ASSERT_TRUE(Open(Media("av.mp4"))) << volume;
         GstPad* pad = gst_element_get_static_pad(SinkOf("Audio Renderer"), "sink");
@@ -423,7 +384,7 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
                 return GST_PAD_PROBE_OK;
             },
             &buffersAndLoud, nullptr);
-        Spin(600, [] { return false; });
+        QTest::qWait(600);
         gst_pad_remove_probe(pad, probe);
         gst_object_unref(pad);
         EXPECT_GT(buffersAndLoud.first, 5) << volume;
@@ -433,12 +394,7 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
 }
 
 int ThreadCount() {
-    int n = 0;
-    for (auto& entry : fs::directory_iterator("/proc/self/task")) {
-        (void)entry;
-        ++n;
-    }
-    return n;
+    return int(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
 }
 
 long RssKb() {

@@ -1,7 +1,7 @@
 # The engine on GStreamer with clips made at test time (fake sinks, no display).
 tavimo_test(NAME engine_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_gst_test.cpp
-    LIBS tavimo_ui
+    LIBS tavimo_ui Qt6::Test
     LABELS integration)
 # The picture in the view's native surface, under an Xvfb of its own.
 if(TAVIMO_XVFB)
