@@ -1,6 +1,8 @@
 // The engine on GStreamer with media made at test time: the roads of graph
 // building, what each leaves in the pipeline, end of clip, stop, seeks, the
-// silent volume, and that opening and closing leaves nothing behind.
+// silent volume, and that opening and closing leaves nothing behind; the
+// Filters menu over those pipelines and the settings dialog's editing of an
+// element's properties.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gst/gst.h>
@@ -14,13 +16,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "engine/filter_properties.h"
+#include "engine/filters_menu.h"
 #include "engine/media/gst_media.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
@@ -58,8 +66,9 @@ std::string Media(const char* name) {
 }
 
 const char kVideo[] =
-    "videotestsrc num-buffers=%d pattern=smpte ! video/x-raw,width=320,height=240,framerate=25/1 "
-    "! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! queue ! mux. ";
+    "videotestsrc num-buffers=%d pattern=smpte ! "
+    "video/x-raw,format=I420,width=320,height=240,framerate=25/1 ! x264enc speed-preset=ultrafast "
+    "key-int-max=25 ! h264parse ! queue ! mux. ";
 const char kAudio[] =
     "audiotestsrc num-buffers=%d samplesperbuffer=441 freq=440 ! audio/x-raw,rate=44100,channels=2 "
     "! audioconvert ! avenc_aac ! aacparse ! queue ! mux. ";
@@ -86,6 +95,8 @@ void MakeMedia() {
         "avenc_wmv2 ! queue ! mux. audiotestsrc num-buffers=100 ! audioconvert ! avenc_wmav2 ! "
         "queue ! mux. asfmux name=mux ! filesink location=" +
         Media("clip.wmv")));
+    ASSERT_TRUE(Launch(Format(kAudio, 100) + Format(kAudio, 100) +
+                       "mp4mux name=mux ! filesink location=" + Media("two-sounds.mp4")));
     std::ofstream(Media("text.mp4")) << "This is not a video.\n";
     fs::copy_file(Media("video.mp4"), Media("mp4.wmv"));
 }
@@ -422,9 +433,9 @@ TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
         watched.push_back(Pipeline());
         for (gpointer& object : watched)
             g_object_add_weak_pointer(G_OBJECT(object), &object);
-        QCoreApplication::processEvents();
+        QApplication::processEvents();
         record.CloseClip();
-        QCoreApplication::processEvents();
+        QApplication::processEvents();
         for (gpointer& object : watched) {
             EXPECT_EQ(object, nullptr) << (object ? GST_OBJECT_NAME(object) : "");
             if (object)
@@ -442,6 +453,178 @@ TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
     EXPECT_LT(RssKb() - rss, 10 * 1024);
 }
 
+// The popup as a list of (id, name).
+class RecordingPopup : public FiltersPopup {
+  public:
+    void RemoveAll() override { items.clear(); }
+    void Append(int id, const std::string& name) override { items.emplace_back(id, name); }
+    std::vector<std::pair<int, std::string>> items;
+};
+
+class FiltersMenuTest : public EngineGstTest {
+  protected:
+    void OpenMenu(const std::string& path) {
+        ASSERT_TRUE(Open(path)) << path;
+        ASSERT_EQ(BuildFiltersMenu(record.pGB, popup, table), S_OK);
+    }
+
+    // The value the filter's properties list for `name`.
+    static std::string Value(const std::shared_ptr<IFilterProperties>& properties,
+                             const std::string& name) {
+        std::vector<FilterProperty> list;
+        properties->GetProperties(&list);
+        for (const FilterProperty& property : list)
+            if (property.name == name)
+                return property.value;
+        return "(absent)";
+    }
+    std::shared_ptr<IFilterProperties> PropertiesOf(int id) {
+        std::shared_ptr<IFilterProperties> properties;
+        EXPECT_EQ(table.Find(id)->QueryFilterProperties(&properties), S_OK);
+        return properties;
+    }
+
+    RecordingPopup popup;
+    FilterMenuTable table;
+};
+
+TEST_F(FiltersMenuTest, ListsTheFiltersAsTheDataReachesThem) {
+    const char *demuxer = "QuickTime demuxer", *aacParser = "AAC audio stream parser",
+               *aac = "libav AAC (Advanced Audio Coding) decoder", *mixer = "Tavimo Subtitle Mixer",
+               *converter = "Color Space Converter", *video = "Video Mixing Renderer 9",
+               *audio = "Audio Renderer";
+    struct Row {
+        const char* name;
+        const char* clip;
+        std::vector<std::string> items;
+    } rows[] = {
+        {"mp4 with sound: the source's insides, then ours; no SOURCE",
+         "av.mp4",
+         {demuxer, "H.264 parser", "libav H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10 decoder",
+          aacParser, aac, converter, mixer, video, audio}},
+        {"sound only: the unreached renderer and mixer come last",
+         "audio.mp4",
+         {demuxer, aacParser, aac, audio, video, mixer}},
+        {"two sound tracks: the same names twice, each with its own item",
+         "two-sounds.mp4",
+         {demuxer, aacParser, aac, aacParser, aac, audio, video, mixer}},
+        {"windows media: the ASF Reader is listed before what it holds",
+         "clip.wmv",
+         {"ASF Reader", "ASF Demuxer", "libav Windows Media Video 8 decoder",
+          "libav Windows Media Audio 2 decoder", converter, mixer, video, audio}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        OpenMenu(Media(row.clip));
+        std::vector<std::string> names;
+        for (size_t i = 0; i < popup.items.size(); ++i) {
+            EXPECT_EQ(popup.items[i].first, 33000 + int(i));
+            names.push_back(popup.items[i].second);
+        }
+        EXPECT_EQ(names, row.items);
+        EXPECT_EQ(table.Count(), row.items.size());
+        // The table finds the very filter each item names.
+        std::string name;
+        ASSERT_NE(table.Find(33001), nullptr);
+        table.Find(33001)->QueryFilterInfo(&name);
+        EXPECT_EQ(name, row.items[1]);
+        EXPECT_EQ(table.Find(33000 + int(row.items.size())), nullptr);
+    }
+}
+
+TEST_F(FiltersMenuTest, ItemsOfAReleasedGraphDoNothing) {
+    OpenMenu(Media("av.mp4"));
+    std::weak_ptr<IBaseFilter> renderer = table.Find(33007);
+    ASSERT_FALSE(renderer.expired());
+
+    // A dialog left open while its graph goes applies nothing on OK.
+    auto properties = PropertiesOf(33007);
+    FilterPropertiesDialog dialog(properties, "Video Mixing Renderer 9", table.Graph());
+    record.CloseClip();
+    EXPECT_TRUE(renderer.expired());
+    EXPECT_EQ(table.Find(33007), nullptr);
+    qobject_cast<QLineEdit*>(dialog.Editor("num-buffers"))->setText("7");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(Value(properties, "num-buffers"), "-1");
+
+    // Choosing a stale item shows no dialog.
+    bool shown = false;
+    QTimer::singleShot(200, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            shown = true;
+            modal->close();
+        }
+    });
+    for (int id = 33000; id <= 33008; ++id)
+        EXPECT_EQ(ShowFilterProperties(table, id, nullptr), 0);
+    QApplication::processEvents();
+    EXPECT_FALSE(shown);
+}
+
+TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
+    OpenMenu(Media("av.mp4"));
+    constexpr int kDecoder = 33002, kConverter = 33005, kRenderer = 33007;  // a fakesink here
+    struct Edit {
+        const char* property;
+        const char* text;  // into a line edit; "true"/"false" for a box, a nick for a list
+        const char* after;
+    };
+    struct Row {
+        const char* name;
+        int filter;
+        std::vector<Edit> edits;
+        bool closes;
+    } rows[] = {
+        {"int, uint, int64, bool applied",
+         kRenderer,
+         {{"num-buffers", "12", "12"},
+          {"blocksize", "8192", "8192"},
+          {"ts-offset", "-5000", "-5000"},
+          {"signal-handoffs", "true", "true"}},
+         true},
+        {"an enum applied", kDecoder, {{"skip-frame", "Skip B-frames", "Skip B-frames"}}, true},
+        {"double and enum applied",
+         kConverter,
+         {{"alpha-value", "0.5", "0.5"}, {"dither", "none", "none"}},
+         true},
+        {"below the minimum: nothing applied, the dialog stays",
+         kRenderer,
+         {{"num-buffers", "-2", "12"}, {"blocksize", "100", "8192"}},
+         false},
+        {"not a number", kRenderer, {{"ts-offset", "5 ms", "-5000"}}, false},
+        {"an unsigned number takes no sign", kRenderer, {{"blocksize", "-1", "8192"}}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FilterPropertiesDialog dialog(PropertiesOf(row.filter), "title", table.Graph());
+        for (const Edit& edit : row.edits) {
+            QWidget* editor = dialog.Editor(edit.property);
+            ASSERT_NE(editor, nullptr) << edit.property;
+            if (auto* box = qobject_cast<QCheckBox*>(editor))
+                box->setChecked(std::string(edit.text) == "true");
+            else if (auto* combo = qobject_cast<QComboBox*>(editor))
+                combo->setCurrentText(edit.text);
+            else
+                qobject_cast<QLineEdit*>(editor)->setText(edit.text);
+        }
+        dialog.accept();
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, row.closes);
+        for (const Edit& edit : row.edits)
+            EXPECT_EQ(Value(PropertiesOf(row.filter), edit.property), edit.after) << edit.property;
+    }
+
+    // Read-only: the element's name and parent, what it last saw, types
+    // without an editor; each keeps its description as a tooltip.
+    FilterPropertiesDialog dialog(PropertiesOf(kRenderer), "Video Mixing Renderer 9",
+                                  table.Graph());
+    for (const char* name : {"name", "parent", "last-message", "last-sample", "render-delay"}) {
+        EXPECT_EQ(dialog.Editor(name), nullptr) << name;
+        EXPECT_NE(dialog.Field(name), nullptr) << name;
+    }
+    EXPECT_EQ(dialog.Field("sync")->toolTip(), "Sync on the clock");
+}
+
 }  // namespace
 }  // namespace tavimo
 
@@ -453,7 +636,7 @@ int main(int argc, char** argv) {
         setenv("GST_DEBUG_DUMP_DOT_DIR", dumps, 1);
     int rc;
     {
-        QCoreApplication app(argc, argv);
+        QApplication app(argc, argv);
         rc = RUN_ALL_TESTS();
     }
     std::error_code ec;
