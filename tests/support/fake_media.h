@@ -12,21 +12,13 @@
 
 namespace tavimo {
 
-// What the fake clip contains and how its steps answer.
+// What the fake clip contains (60 s long) and how its steps answer.
 struct FakeScript {
     bool hasVideo = true;
     bool hasAudio = true;
-    REFERENCE_TIME duration = 600000000;  // 60 s
     long nativeWidth = 640, nativeHeight = 480;
-    // Step name -> the code it fails with. Names: "CreateFilterGraph",
-    // "CreateVideoRenderer", "CreateAsfReader", "CreateAudioRenderer",
-    // "CreateSubtitleMixer", "AddFilter:<filter name>", "AddSourceFilter",
-    // "Load", "EnumPins", "RenderEx", "QueryFilterConfig", "SetRenderingMode",
-    // "QueryWindowlessControl", "SetVideoClippingWindow", "SetBorderColor",
-    // "QueryFileSourceFilter", "QueryMediaControl", "QueryMediaEvent",
-    // "QueryMediaSeeking", "QueryBasicAudio", "QueryFilterGraph2",
-    // "SetNotifyWindow", "GetDuration", "GetNativeVideoSize", "AddGraphToRot",
-    // "Run", "Pause", "Stop", "SetPositions", "GetEvent".
+    // Step name -> the code it fails with: the name of the call ("Run",
+    // "QueryMediaSeeking", ...), "AddFilter:<filter name>" for AddFilter.
     std::map<std::string, HRESULT> failures;
 };
 
@@ -34,21 +26,18 @@ class FakeGraph;
 
 class FakeMediaFramework : public MediaFramework {
   public:
-    FakeMediaFramework();
-
     FakeScript script;
     // Every call of interest, in order, e.g. "Run", "SetPositions 0 1 - 0",
     // "put_Volume -287", "AddFilter Audio Renderer", "Release graph".
     std::vector<std::string> log;
 
-    // The graph made last (null before the first); it stays alive only as
-    // long as the engine holds it.
+    // The graph made last; it stays alive only as long as the engine holds it.
     std::weak_ptr<FakeGraph> lastGraph;
     int graphsAlive = 0;
 
     // Puts an event into the last graph's queue and calls its notify target
-    // as the real framework would post it. Returns false without a graph.
-    bool PostEvent(long code);
+    // as the real framework would post it.
+    void PostEvent(long code);
 
     HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out) override;
     HRESULT CreateVideoRenderer(std::shared_ptr<IBaseFilter>* out) override;
@@ -60,9 +49,10 @@ class FakeMediaFramework : public MediaFramework {
 
     // The scripted failure of `step`, or S_OK; logs "<step> failed" when failing.
     HRESULT Check(const std::string& step);
+    // Logs `line`, then checks `step`.
+    HRESULT Step(const std::string& line, const std::string& step);
     // Log lines that start with `prefix`.
     std::vector<std::string> LogOf(const std::string& prefix) const;
-    int Count(const std::string& line) const;
 
   private:
     uint32_t nextCookie_ = 1;

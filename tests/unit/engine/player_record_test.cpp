@@ -78,17 +78,16 @@ std::string Box(const std::string& call) {
 }
 
 TEST(PlayerTextsTest, StatusTextsAndWindowsMediaNames) {
-    char text[8] = "xxxxxxx";
+    char text[8] = "xxxxxxx";  // unknown codes leave the buffer alone, known ones are cut to fit
     EXPECT_EQ(GetErrorText(MakeHResult(0x80001234u), text, sizeof text), 0u);
+    EXPECT_EQ(GetErrorText(E_FAIL, nullptr, 10) + GetErrorText(E_FAIL, text, 0), 0u);
     EXPECT_STREQ(text, "xxxxxxx");
     EXPECT_EQ(GetErrorText(E_FAIL, text, sizeof text), 7u);
     EXPECT_STREQ(text, "The ope");
-    EXPECT_EQ(GetErrorText(E_FAIL, nullptr, 10) + GetErrorText(E_FAIL, text, 0), 0u);
     EXPECT_EQ(RotItemName(0x1a2b, 0x3c), "FilterGraph 00001a2b pid 0000003c");
     // Windows Media markers anywhere, in any case.
-    EXPECT_TRUE(IsWindowsMedia("/m/A.ASF"));
-    EXPECT_TRUE(IsWindowsMedia("/m/clip.wmv.mp4"));
-    EXPECT_TRUE(IsWindowsMedia("MMS://host/stream"));
+    for (const char* path : {"/m/A.ASF", "/m/clip.wmv.mp4", "MMS://host/stream"})
+        EXPECT_TRUE(IsWindowsMedia(path)) << path;
     EXPECT_FALSE(IsWindowsMedia("/m/wmv/a.avi"));
 }
 
@@ -220,11 +219,6 @@ TEST(PlayerRecordTest, EachBuildFailureShowsItsBoxesAndCloses) {
         {"SetBorderColor", Box("pWC->SetBorderColor(RGB(0,0,0))") + kInitGeneral},
         {"AddFilter:Tavimo Subtitle Mixer",
          Box("pGB->AddFilter(pST,L\"Tavimo Subtitle Mixer\")") + kRender},
-        {"AddSourceFilter",
-         "FAILED(hr=0x80070002) in pGB->AddSourceFilter(filename, L\"SOURCE\", &pSource)\n\nThe "
-         "file could not be found." +
-             kRender,
-         HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
         {"EnumPins", Box("GetUnconnectedPin(pSource, PINDIR_OUTPUT, &pOutputPin)") + kRender},
         {"CreateAsfReader",
          Box("CoCreateInstance(CLSID_WMAsfReader , NULL, CLSCTX_INPROC_SERVER, "
@@ -236,11 +230,6 @@ TEST(PlayerRecordTest, EachBuildFailureShowsItsBoxesAndCloses) {
         {"QueryFileSourceFilter",
          Box("pSource->QueryInterface(IID_IFileSourceFilter, (void **) &pFileSource)") + kRender,
          E_FAIL, "/c/a.wma"},
-        {"Load",
-         "Failed to load Windows Media content.\nPerhaps you need to install Windows Media "
-         "Player 9 or higher.\nNo handler is installed for this protocol (mms://)." +
-             kRender,
-         INET_E_UNKNOWN_PROTOCOL, "mms://host/live"},
         {"AddFilter:Audio Renderer",
          Box("pGB->AddFilter(pAudioRenderer, L\"Audio Renderer\")") + kRender},
         {"QueryFilterGraph2", Box(query + "IFilterGraph2, (void **)&pFG)") + kRender},
@@ -284,7 +273,7 @@ TEST(PlayerRecordTest, BuildOutcomes) {
     EXPECT_EQ(mute.Boxes() + Joined(mute.media.LogOf("AddFilter Audio")), "");
     silent.media.script.hasAudio = false;  // video only: renderer dropped, pBA kept
     EXPECT_TRUE(silent.Open("/clips/silent.mp4"));
-    EXPECT_EQ(silent.media.Count("RemoveFilter Audio Renderer"), 1);
+    EXPECT_EQ(Joined(silent.media.LogOf("RemoveFilter")), "RemoveFilter Audio Renderer");
     EXPECT_NE(silent.record.pBA, nullptr);
 }
 
@@ -295,7 +284,7 @@ TEST(PlayerRecordTest, SuccessfulBuildFollowsTheDecisions) {
     p.media.script.hasVideo = false;  // no native size
     p.media.script.failures["GetDuration"] = E_FAIL;
     EXPECT_TRUE(p.Open("/clips/a.mp3"));
-    EXPECT_EQ(p.media.Count("put_Volume -10000"), 1);  // a silenced player stays silent
+    EXPECT_EQ(Joined(p.media.LogOf("put_Volume")), "put_Volume -10000");  // stays silent
     EXPECT_FALSE(p.record.FullScreenBlocked);
     EXPECT_EQ(p.record.Duration, 0);
     EXPECT_FLOAT_EQ(p.record.VideoAspect, 4.0f / 3.0f);
@@ -322,8 +311,11 @@ TEST(PlayerRecordTest, DialogRoad) {
             {"playlist folder", {1, "/m/a.asx.d/clip.avi"}, "", "/start", asx},
             {"chosen", {1, "/m/Clips/A.mp4"}, "/m/Clips/A.mp4", "/m/Clips", ""},
             {"chosen at the root", {1, "a.mp4"}, "a.mp4", "", ""},
-            {"chosen, never cut", {1, "/m/" + std::string(300, 'n') + ".mp4"},
-             "/m/" + std::string(300, 'n') + ".mp4", "/m", ""},
+            {"chosen, never cut",
+             {1, "/m/" + std::string(300, 'n') + ".mp4"},
+             "/m/" + std::string(300, 'n') + ".mp4",
+             "/m",
+             ""},
         };
     for (const auto& [name, answer, clipPath, lastDir, boxes] : rows) {
         Player p;
