@@ -190,14 +190,14 @@ TEST(SubtitleEncodings, ChosenCharsetDecidesLines) {
 
 TEST(SubtitleBadInput, OpenTakesOnlyRegularFilesUpToTheLimit) {
     ScratchDir dir;
-    const S fifo = dir.path() + "/fifo-without-writer", big = dir.Write("over-the-limit", ""),
+    const S fifo = dir.path + "/fifo-without-writer", big = dir.Write("over-the-limit", ""),
             limit = dir.Write("exactly-the-limit", "x");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(truncate(big.c_str(), static_cast<off_t>(kMaxSubtitleFileSize) + 1), 0);
     ASSERT_EQ(truncate(limit.c_str(), static_cast<off_t>(kMaxSubtitleFileSize)), 0);
     // Each path names its case.
     for (const S& path :
-         {dir.path() + "/missing.srt", dir.path(), fifo, S("/dev/zero"), big, limit}) {
+         {dir.path + "/missing.srt", dir.path, fifo, S("/dev/zero"), big, limit}) {
         SCOPED_TRACE(path);
         SubtitleReader reader;
         ASSERT_TRUE(reader.OpenSubtitleData("earlier file\n"));
@@ -239,8 +239,8 @@ TEST(SubtitleDump, PrintsEntries) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = c.bytes ? dir.Write(c.file, c.bytes) : dir.path() + "/" + c.file;
-        const std::string out = dir.path() + "/out";
+        const std::string path = c.bytes ? dir.Write(c.file, c.bytes) : dir.path + "/" + c.file;
+        const std::string out = dir.path + "/out";
         const int status =
             system(("'" SUBTITLE_DUMP "' '" + path + "' >" + out + " 2>/dev/null").c_str());
         std::ifstream printed(out);
