@@ -33,36 +33,54 @@ S Utf16(const std::u16string& text, bool big_endian) {
     return out;
 }
 
-TEST(ReadSubtitleLine, SplitsAndTrims) {
-    const S x255(255, 'x');
+// Lines as read automatically, or in the encoding the user chose: the
+// choice overrides detection and even valid UTF-8, but not a byte-order mark.
+TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
+    const S x255(255, 'x'), cyrillic = "\xC0\xEB\xE8\xF1\xE0";  // "Алиса" in Windows-1251
     const struct {
         const char* name;
+        const char* label;  // the encoding chosen; "": automatic
         S bytes;
         Lines lines;
     } cases[] = {
-        {"CR LF, LF, lone CR; spaces and CRs trimmed, tab kept", "a\r\n  b\nc\rd  \t \r \r\n \n",
-         Lines{"a", "b", "c\rd  \t", ""}},
-        {"lone FF is an 8-bit byte; NUL ends the line", "\xFF\nab\0cd\nef"s,
+        {"CR LF, LF, lone CR; spaces and CRs trimmed, tab kept", "",
+         "a\r\n  b\nc\rd  \t \r \r\n \n", Lines{"a", "b", "c\rd  \t", ""}},
+        {"lone FF is an 8-bit byte; NUL ends the line", "", "\xFF\nab\0cd\nef"s,
          Lines{"\xC3\xBF", "ab", "ef"}},
-        {"300 characters", S(300, 'x') + "\n", Lines{x255, S(45, 'x')}},
-        {"255 characters, then text, then only spaces", x255 + " z\n" + x255 + " \r",
+        {"300 characters", "", S(300, 'x') + "\n", Lines{x255, S(45, 'x')}},
+        {"255 characters, then text, then only spaces", "", x255 + " z\n" + x255 + " \r",
          Lines{x255, "z", x255}},
-        {"UTF-8 character not cut", S(254, 'x') + "\xC3\xA9\n", Lines{S(254, 'x'), "\xC3\xA9"}},
-        {"UTF-16 LE, NUL, odd last byte", Utf16(u"a\0x\r\nb\n"s, false) + "c", Lines{"a", "b"}},
-        {"UTF-16 BE, lone surrogate", Utf16(u"\u00e9\r\n\xD800z", true), Lines{"é", "\uFFFDz"}},
-        {"UTF-16 long line, pair not cut", Utf16(std::u16string(254, u'y') + u"😀y", false),
+        {"UTF-8 character not cut", "", S(254, 'x') + "\xC3\xA9\n", Lines{S(254, 'x'), "\xC3\xA9"}},
+        {"UTF-16 LE, NUL, odd last byte", "", Utf16(u"a\0x\r\nb\n"s, false) + "c", Lines{"a", "b"}},
+        {"UTF-16 BE, lone surrogate", "", Utf16(u"\u00e9\r\n\xD800z", true), Lines{"é", "\uFFFDz"}},
+        {"UTF-16 long line, pair not cut", "", Utf16(std::u16string(254, u'y') + u"😀y", false),
          Lines{S(254, 'y'), "😀y"}},
-        {"UTF-16 mark only", Utf16(u"", false), Lines{}},
+        {"UTF-16 mark only", "", Utf16(u"", false), Lines{}},
+        {"Windows-1251", "Windows-1251", cyrillic, Lines{"Алиса"}},
+        {"same bytes as ISO-8859-1", "ISO-8859-1", cyrillic, Lines{"Àëèñà"}},
+        {"same bytes as KOI8-R", "KOI8-R", cyrillic, Lines{"юКХЯЮ"}},
+        {"valid UTF-8 read as Windows-1251", "Windows-1251", "\xC3\xA9", Lines{"Г©"}},
+        {"UTF-8 chosen: bad bytes replaced", "UTF-8", S("a\xE9") + "b", Lines{"a\uFFFDb"}},
+        {"UTF-8 mark outranks the choice", "Windows-1251", "\xEF\xBB\xBF\xC3\xA9", Lines{"é"}},
+        {"UTF-16 mark outranks the choice", "Windows-1251", Utf16(u"é", false), Lines{"é"}},
+        {"unknown label is automatic", "Klingon", "\xC3\xA9", Lines{"é"}},
+        {"ASCII stays ASCII in Shift-JIS", "Shift-JIS", "ab~", Lines{"ab~"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SubtitleReader reader;
+        reader.SetCharset(SubtitleCharsetOf(c.label));
         ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
         Lines lines;
         for (S line; reader.ReadSubtitleLine(line);) {
             lines.push_back(line);
         }
         EXPECT_EQ(lines, c.lines);
+    }
+    // Every encoding the menu offers is one the converter knows.
+    for (const SubtitleCharsetChoice& choice : SubtitleCharsetChoices()) {
+        LegacyTextDecoder decoder;
+        EXPECT_TRUE(*choice.charset == '\0' || decoder.Choose(choice.charset)) << choice.label;
     }
 }
 
@@ -106,7 +124,6 @@ TEST(ReadSubRip, Blocks) {
         {"markup kept as typed; a Windows-1252 line beside a UTF-8 line",
          "1\n" + t1 + "<i>Köln</i>{\\an8}|x\ncaf\xE9\n",
          Entries{Timed(1000, 2000, "<i>Köln</i>{\\an8}|x\ncafé", 2)}},
-        {"UTF-8 mark does not lose the first block", "\xEF\xBB\xBF" + b, Entries{b3}},
     };
     ExpectEntries(cases, ReadSubRip);
 }
@@ -130,6 +147,7 @@ TEST(ReadMicroDvd, Lines) {
     ExpectEntries(cases, ReadMicroDvd);
 }
 
+// Detection in whole files; the mark of utf8-bom.srt must not lose its first block.
 TEST(SubtitleEncodings, FilesReadAlike) {
     const Entries german = {Timed(1000, 2500, "Grüße aus Köln – „schön“ für 5 €"),
                             Timed(3000, 4000, "Ça va? Très bien, merci.\nDéjà vu…", 2)};
@@ -149,45 +167,6 @@ TEST(SubtitleEncodings, FilesReadAlike) {
     }
 }
 
-// The user's choice of encoding overrides detection and even valid UTF-8,
-// but not a byte-order mark.
-TEST(SubtitleEncodings, ChosenCharsetDecidesLines) {
-    const S cyrillic = "\xC0\xEB\xE8\xF1\xE0";  // "Алиса" in Windows-1251
-    const struct {
-        const char* name;
-        const char* label;
-        S bytes;
-        S line;
-    } cases[] = {
-        {"Windows-1251", "Windows-1251", cyrillic, "Алиса"},
-        {"same bytes as ISO-8859-1", "ISO-8859-1", cyrillic, "Àëèñà"},
-        {"same bytes as KOI8-R", "KOI8-R", cyrillic, "юКХЯЮ"},
-        {"valid UTF-8 read as Windows-1251", "Windows-1251", "\xC3\xA9", "Г©"},
-        {"UTF-8 chosen: bad bytes replaced", "UTF-8",
-         "a\xE9"
-         "b",
-         "a\uFFFDb"},
-        {"UTF-8 mark outranks the choice", "Windows-1251", "\xEF\xBB\xBF\xC3\xA9", "é"},
-        {"UTF-16 mark outranks the choice", "Windows-1251", Utf16(u"é", false), "é"},
-        {"unknown label is automatic", "Klingon", "\xC3\xA9", "é"},
-        {"ASCII stays ASCII in Shift-JIS", "Shift-JIS", "ab~", "ab~"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SubtitleReader reader;
-        reader.SetCharset(SubtitleCharsetOf(c.label));
-        ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
-        S line;
-        ASSERT_TRUE(reader.ReadSubtitleLine(line));
-        EXPECT_EQ(line, c.line);
-    }
-    // Every encoding the menu offers is one the converter knows.
-    for (const SubtitleCharsetChoice& choice : SubtitleCharsetChoices()) {
-        LegacyTextDecoder decoder;
-        EXPECT_TRUE(*choice.charset == '\0' || decoder.Choose(choice.charset)) << choice.label;
-    }
-}
-
 TEST(SubtitleBadInput, OpenTakesOnlyRegularFilesUpToTheLimit) {
     ScratchDir dir;
     const S fifo = dir.path + "/fifo-without-writer", big = dir.Write("over-the-limit", ""),
@@ -196,8 +175,7 @@ TEST(SubtitleBadInput, OpenTakesOnlyRegularFilesUpToTheLimit) {
     ASSERT_EQ(truncate(big.c_str(), static_cast<off_t>(kMaxSubtitleFileSize) + 1), 0);
     ASSERT_EQ(truncate(limit.c_str(), static_cast<off_t>(kMaxSubtitleFileSize)), 0);
     // Each path names its case.
-    for (const S& path :
-         {dir.path + "/missing.srt", dir.path, fifo, S("/dev/zero"), big, limit}) {
+    for (const S& path : {dir.path + "/missing.srt", dir.path, fifo, S("/dev/zero"), big, limit}) {
         SCOPED_TRACE(path);
         SubtitleReader reader;
         ASSERT_TRUE(reader.OpenSubtitleData("earlier file\n"));
