@@ -84,26 +84,16 @@ TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
     }
 }
 
-struct ReaderCase {
-    const char* name;
-    S bytes;
-    Entries entries;
-};
-
-void ExpectEntries(const std::vector<ReaderCase>& cases, bool (*read)(SubtitleReader&)) {
-    for (const ReaderCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        SubtitleReader reader;
-        ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
-        read(reader);
-        EXPECT_EQ(reader.entries(), c.entries);
-    }
-}
-
-TEST(ReadSubRip, Blocks) {
+TEST(SubtitleReaders, SubRipBlocksAndMicroDvdLines) {
     const S t1 = "0:0:1,0 --> 0:0:2,0\n", b = "1\n00:00:03,000 --> 00:00:04,000\nB\n";
     const SubtitleEntry a1 = Timed(1000, 2000, "A"), b3 = Timed(3000, 4000, "B");
-    const std::vector<ReaderCase> cases = {
+    const auto dvd = ReadMicroDvd;  // the reader of the MicroDVD rows
+    const struct {
+        const char* name;
+        S bytes;
+        Entries entries;
+        bool (*read)(SubtitleReader&) = ReadSubRip;
+    } cases[] = {
         {"CR LF, text after the times", "1\r\n0:0:1,0 --> 0:0:2,5 X1:40\r\nA\r\nB\r\n\r\n" + b,
          Entries{Timed(1000, 2005, "A\nB", 2), b3}},
         {"points instead of commas", "1\n0:0:1.0 --> 0:0:2.0\nA\n\n" + b, Entries{b3}},
@@ -124,27 +114,28 @@ TEST(ReadSubRip, Blocks) {
         {"markup kept as typed; a Windows-1252 line beside a UTF-8 line",
          "1\n" + t1 + "<i>Köln</i>{\\an8}|x\ncaf\xE9\n",
          Entries{Timed(1000, 2000, "<i>Köln</i>{\\an8}|x\ncafé", 2)}},
-    };
-    ExpectEntries(cases, ReadSubRip);
-}
-
-TEST(ReadMicroDvd, Lines) {
-    const std::vector<ReaderCase> cases = {
         {"bars, no text, text after the last brace", "{100}{250}Hi|you\n{1}{2}\r\n{3}{4}{y:i}a}b",
-         Entries{Framed(100, 250, "Hi\nyou", 2), Framed(1, 2, ""), Framed(3, 4, "b")}},
-        {"leading spaces, not a leading tab", "   {1}{2}x\n\t{3}{4}y\n",
-         Entries{Framed(1, 2, "x")}},
+         Entries{Framed(100, 250, "Hi\nyou", 2), Framed(1, 2, ""), Framed(3, 4, "b")}, dvd},
+        {"leading spaces, not a leading tab", "   {1}{2}x\n\t{3}{4}y\n", Entries{Framed(1, 2, "x")},
+         dvd},
         {"signs, end frame 0, negative frames", "{+7}{-0}a\n{-5}{-1}x",
-         Entries{Framed(7, 0, "a"), Framed(-5, -1, "x")}},
-        {"huge frames", "{4294967297}{99999999999999999999}x", Entries{Framed(1, -1, "x")}},
+         Entries{Framed(7, 0, "a"), Framed(-5, -1, "x")}, dvd},
+        {"huge frames", "{4294967297}{99999999999999999999}x", Entries{Framed(1, -1, "x")}, dvd},
         {"frame-rate line, overlaps kept in file order", "{1}{1}23.976\r\n{9}{20}B\r\n{5}{6}C",
-         Entries{Framed(1, 1, "23.976"), Framed(9, 20, "B"), Framed(5, 6, "C")}},
-        {"second number missing or unreadable", "{1}x\n{1}{x}\n{1 }{2}x\n", Entries{}},
+         Entries{Framed(1, 1, "23.976"), Framed(9, 20, "B"), Framed(5, 6, "C")}, dvd},
+        {"second number missing or unreadable", "{1}x\n{1}{x}\n{1 }{2}x\n", Entries{}, dvd},
         {"3 MiB line cut at 255", "{1}{2}" + S(3 << 20, '|'),
-         Entries{Framed(1, 2, S(249, '\n'), 250)}},
-        {"UTF-8 text, mark skipped", "\xEF\xBB\xBF{1}{2}ü|Ç", Entries{Framed(1, 2, "ü\nÇ", 2)}},
+         Entries{Framed(1, 2, S(249, '\n'), 250)}, dvd},
+        {"UTF-8 text, mark skipped", "\xEF\xBB\xBF{1}{2}ü|Ç", Entries{Framed(1, 2, "ü\nÇ", 2)},
+         dvd},
     };
-    ExpectEntries(cases, ReadMicroDvd);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SubtitleReader reader;
+        ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
+        c.read(reader);
+        EXPECT_EQ(reader.entries(), c.entries);
+    }
 }
 
 // Detection in whole files; the mark of utf8-bom.srt must not lose its first block.
