@@ -28,10 +28,6 @@ struct Frame {
         return v;
     }
     const uint8_t* Row(int32_t y) const { return plane[0].data() + size_t(y) * stride[0]; }
-    // The chroma plane that holds Cb (1) or Cr (2) of a three-plane frame.
-    std::vector<uint8_t>& Chroma(int cb1cr2) {
-        return plane[format.subtype == VS::YV12 ? 3 - cb1cr2 : cb1cr2];
-    }
 };
 
 // A frame whose bytes are all `fill`, or pseudo-random without one; `padding`

@@ -90,7 +90,8 @@ TEST_F(MixerStyles, ColouredTextWritesLumaAndChroma) {
     for (VS subtype : {VS::I420, VS::YV12, VS::YUY2}) {
         SCOPED_TRACE(int(subtype));
         Frame f = Mix("<font color=\"red\">MMMM</font>", true, subtype);
-        std::vector<uint8_t> y = f.plane[0], cb = f.Chroma(1), cr = f.Chroma(2);
+        const int yv12 = subtype == VS::YV12 ? 1 : 0;  // Cr plane first
+        std::vector<uint8_t> y = f.plane[0], cb = f.plane[1 + yv12], cr = f.plane[2 - yv12];
         if (subtype == VS::YUY2) {
             y.clear(), cb.clear(), cr.clear();
             for (size_t i = 0; i < f.plane[0].size(); i += 4) {
