@@ -1,74 +1,24 @@
 // CSubtitles core: the blend rule of each pixel format, layout and offset,
-// time lookup, the redraw cache, and the faults the mixer guards against; and
-// the stored 60-byte LOGFONTA value of the subtitle font.
+// the redraw cache, and the faults the mixer guards against; and the stored
+// 60-byte LOGFONTA value of the subtitle font.
 #include "subtitles/log_font.h"
-#include "subtitles/subtitle_mixer.h"
 
 #include <QFontMetrics>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <optional>
 #include <string>
 #include <thread>
-#include <vector>
+
+#include "mixer_test_util.h"
 
 namespace tavimo {
 namespace {
 
-using VS = VideoSubtype;
-
-struct Frame {
-    VideoFormat format;
-    std::vector<uint8_t> plane[3];
-    int32_t stride[3] = {};
-
-    VideoPlanes View() {
-        VideoPlanes v;
-        for (int i = 0; i < 3; ++i) {
-            v.data[i] = plane[i].empty() ? nullptr : plane[i].data();
-            v.stride[i] = stride[i];
-        }
-        return v;
-    }
-    const uint8_t* Row(int32_t y) const { return plane[0].data() + size_t(y) * stride[0]; }
-};
-
-// A frame of pseudo-random bytes; `padding` extra bytes end each row of plane 0.
-Frame MakeFrame(VS st, int32_t width, int32_t height, int32_t padding = 0) {
-    const bool planar = st == VS::YV12 || st == VS::I420 || st == VS::NV12;
-    const int bytes = st == VS::RGB24 ? 3 : st == VS::RGB32 ? 4 : planar ? 1 : 2;
-    Frame f;
-    f.format = {st, width, height, uint16_t(planar ? 12 : 8 * bytes)};
-    const auto rows = size_t(std::abs(height));
-    f.stride[0] = (st == VS::YUY2 ? 4 * ((width + 1) / 2) : width * bytes) + padding;
-    f.plane[0].resize(f.stride[0] * rows);
-    for (int i = 1; planar && i <= (st == VS::NV12 ? 1 : 2); ++i) {
-        f.stride[i] = st == VS::NV12 ? 2 * ((width + 1) / 2) : (width + 1) / 2;
-        f.plane[i].resize(f.stride[i] * ((rows + 1) / 2));
-    }
-    uint32_t state = 0x9E3779B9u;
-    for (auto& p : f.plane) {
-        std::generate(p.begin(), p.end(),
-                      [&] { return uint8_t((state = state * 1664525u + 1013904223u) >> 24); });
-    }
-    return f;
-}
-
-// Stream time `ms` with no duration and no format rate: time-based entries
-// need neither.
-FrameTime At(int64_t ms) {
-    return FrameTime{true, ms * 10'000, 0, 1.0, 0.0};
-}
-
 constexpr int kCy = 20;  // line height of the test font
 
-class MixerTest : public testing::Test {
+class MixerTest : public MixerFixture {
   protected:
     void SetUp() override {
         QFont font(QStringLiteral("DejaVu Sans"));
@@ -79,23 +29,12 @@ class MixerTest : public testing::Test {
     void Show(const std::string& text, int16_t lines) {
         track.Fill({{.start = 1000, .end = 5000, .text = text, .lines = lines}});
     }
-    // A fresh mixer (kept in `mixer`) accepts `frame`'s format and transforms it.
-    void Run(Frame& frame) {
-        mixer.emplace(track, shared);
-        EXPECT_EQ(mixer->CheckInputType(frame.format), MixResult::Ok);
-        EXPECT_EQ(mixer->Transform(frame.View(), At(1500)), MixResult::Ok);
-    }
     // The level (blue byte) drawn at each pixel: what a zeroed luma plane receives.
     std::vector<uint8_t> Levels(int32_t width, int32_t height) {
-        Frame f = MakeFrame(VS::YV12, width, height);
-        std::fill(f.plane[0].begin(), f.plane[0].end(), 0);
+        Frame f = MakeFrame(VS::YV12, width, height, 0);
         Run(f);
         return f.plane[0];
     }
-
-    SubtitleTrack track;
-    MixerShared shared;
-    std::optional<CSubtitles> mixer;
 };
 
 // The `n` bytes of plane 0 at pixel (x, y), y counted from the picture's top;
@@ -133,13 +72,12 @@ TEST_F(MixerTest, EachFormatWritesTheLevelsByItsRule) {
                  {"I420, padded", VS::I420, 480, 3, {255}, {1}},
                  {"NV12", VS::NV12, 480, 0, {255}, {1}},
                  {"RGB24 bottom-up, padded", VS::RGB24, 480, 7, {255, 255, 255}, {1, 1, 1}},
-                 {"RGB24 top-down", VS::RGB24, -480, 0, {255, 255, 255}, {1, 1, 1}},
                  {"RGB32", VS::RGB32, 480, 0, {255, 255, 255, 255}, {1, 1, 1, 255}},
                  {"RGB565", VS::RGB565, 480, 0, {0xFF, 0xFF}, {0x01, 0x00}},
                  {"RGB555 top-down", VS::RGB555, -480, 0, {0xFF, 0xFF}, {0x01, 0x00}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Frame frame = MakeFrame(c.subtype, 640, c.height, c.padding);
+        Frame frame = MakeFrame(c.subtype, 640, c.height, {}, c.padding);
         const Frame before = frame;
         Run(frame);
         const int n = int(c.white.size());
@@ -157,10 +95,8 @@ TEST_F(MixerTest, EachFormatWritesTheLevelsByItsRule) {
 }
 
 TEST_F(MixerTest, OffsetIsClampedAndWrittenBack) {
-    std::string tall = "1";  // mended: a block taller than the picture starts at row 0
-    for (int i = 2; i <= 30; ++i) {
-        tall += "\n" + std::to_string(i);
-    }
+    // Mended: a block taller than the picture starts at row 0.
+    const std::string tall = "x" + std::string(29, '\n');
     const struct {
         const char* name;
         std::string text;
@@ -184,28 +120,20 @@ TEST_F(MixerTest, OffsetIsClampedAndWrittenBack) {
     }
 }
 
-TEST_F(MixerTest, FramesPassUnchangedWhenNothingIsDue) {
-    const struct {
-        const char* name;
-        FrameTime time;
-        VS subtype;
-        int view, stride;  // stride 0: the frame's own
-    } cases[] = {{"subtitles switched off", At(1500), VS::YUY2, 0, 0},
-                 {"no entry right after a shown one", At(6000), VS::YUY2, 1, 0},
-                 {"frame without time stamp", {false, 15'000'000, 0, 1.0, 0}, VS::YUY2, 1, 0},
-                 {"subtype without a rule", At(1500), VS::Other, 1, 0},
-                 {"stride shorter than a row", At(1500), VS::YUY2, 1, 64}};
+// Times without an entry, hidden subtitles and frames without a time stamp
+// are covered where the element decides between drawing and passing through.
+TEST_F(MixerTest, FramesPassUnchangedWhereNoRuleFits) {
     Show("Hidden", 1);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        shared.ViewSubtitles = c.view;
+    for (const auto& [name, subtype, stride] : {std::tuple{"subtype without a rule", VS::Other, 0},
+                                                {"stride shorter than a row", VS::YUY2, 64}}) {
+        SCOPED_TRACE(name);
         Frame frame = MakeFrame(VS::YUY2, 320, 240), shown = frame;
-        Run(shown);  // the text is drawn, or not, once first
-        frame.format.subtype = c.subtype;
-        frame.stride[0] = c.stride != 0 ? c.stride : frame.stride[0];
+        Run(shown);  // the text is drawn once first
+        frame.format.subtype = subtype;
+        frame.stride[0] = stride != 0 ? stride : frame.stride[0];
         const Frame before = frame;
         mixer->CheckInputType(frame.format);
-        EXPECT_EQ(mixer->Transform(frame.View(), c.time), MixResult::Ok);
+        EXPECT_EQ(mixer->Transform(frame.View(), At(1500)), MixResult::Ok);
         EXPECT_TRUE(frame.plane[0] == before.plane[0]);
     }
     CSubtitles fresh(track, shared);
@@ -247,26 +175,22 @@ TEST_F(MixerTest, TextIsRedrawnOnlyWhenItsInputsChange) {
 }
 
 TEST_F(MixerTest, EveryLineIsCentredAndNotClipped) {
-    const struct {
-        const char* name;
-        int32_t width;
-        const char* text;
-    } cases[] = {{"lines of different widths", 640, "Hi\nA much longer second line of text"},
-                 {"wider than the picture", 120, "MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM\nMid"}};
-    for (const auto& c : cases) {
-        Show(c.text, 2);
-        const std::vector<uint8_t> levels = Levels(c.width, 240);
+    for (const auto& [width, text] :
+         {std::pair{640, "Hi\nA much longer second line of text"},
+          {120, "MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM\nMid"}}) {  // wider than the picture
+        Show(text, 2);
+        const std::vector<uint8_t> levels = Levels(width, 240);
         for (int32_t line = 0, top = 240 - 5 - 2 * kCy; line < 2; ++line) {
-            int32_t minX = c.width, maxX = -1;
-            for (int32_t i = (top + line * kCy) * c.width; i < (top + line * kCy + kCy) * c.width;
+            int32_t minX = width, maxX = -1;
+            for (int32_t i = (top + line * kCy) * width; i < (top + line * kCy + kCy) * width;
                  ++i) {
-                minX = levels[size_t(i)] != 0 ? std::min(minX, i % c.width) : minX;
-                maxX = levels[size_t(i)] != 0 ? std::max(maxX, i % c.width) : maxX;
+                minX = levels[size_t(i)] != 0 ? std::min(minX, i % width) : minX;
+                maxX = levels[size_t(i)] != 0 ? std::max(maxX, i % width) : maxX;
             }
             // Centred, or cut at both edges (up to the gap between two letters).
             EXPECT_TRUE(maxX >= 0 &&
-                        (std::abs(minX + maxX - c.width) <= 5 || (minX < 4 && maxX > c.width - 5)))
-                << c.name << ", line " << line << ": " << minX << "-" << maxX;
+                        (std::abs(minX + maxX - width) <= 5 || (minX < 4 && maxX > width - 5)))
+                << text << ", line " << line << ": " << minX << "-" << maxX;
         }
     }
 }
@@ -275,13 +199,11 @@ TEST_F(MixerTest, ALaterSizeBlendsOnlyTheSharedArea) {
     // Mended: the bitmap keeps the first size; a frame of another size gets
     // the first picture's text where both overlap, and nothing elsewhere.
     Show("Centre of the first picture", 1);
-    Frame first = MakeFrame(VS::YUY2, 640, 480);
-    std::fill(first.plane[0].begin(), first.plane[0].end(), 16);
+    Frame first = MakeFrame(VS::YUY2, 640, 480, 16);
     Run(first);
     for (const auto& [width, height] : {std::pair{320, mixer->TextTop() + kCy / 2}, {800, 600}}) {
         SCOPED_TRACE(width);
-        Frame frame = MakeFrame(VS::YUY2, width, height);
-        std::fill(frame.plane[0].begin(), frame.plane[0].end(), 16);
+        Frame frame = MakeFrame(VS::YUY2, width, height, 16);
         ASSERT_EQ(mixer->CheckInputType(frame.format), MixResult::Ok);
         mixer->Transform(frame.View(), At(1500));
         const auto common = size_t(std::min(width, 640) * 2);
@@ -295,9 +217,10 @@ TEST_F(MixerTest, ALaterSizeBlendsOnlyTheSharedArea) {
     }
 }
 
-TEST_F(MixerTest, FontReplacedWhileFramesFlow) {
+TEST_F(MixerTest, TrackAndFontReplacedWhileFramesFlow) {
     // Mended: the UI thread swaps the font while this thread draws; the mixer
-    // draws with a copy of its own.
+    // draws with a copy of its own. The track and the offset change too, and
+    // every frame finds text to draw, as the element decides by it.
     Show("Swapping fonts", 1);
     Frame frame = MakeFrame(VS::NV12, 160, 120);
     Run(frame);
@@ -307,17 +230,22 @@ TEST_F(MixerTest, FontReplacedWhileFramesFlow) {
         for (int i = 0; i < 100; ++i) {
             const QFont font(QStringLiteral("DejaVu Sans"), 8 + i % 9);
             shared.SubtitleFont.Set(i % 3 == 2 ? std::nullopt : std::optional(font));
+            i % 2 ? Show("Odd", 1) : Show("Even\ntrack", 2);
+            shared.SubtitleOffset = i % 50;
             for (const int seen = frames.load(); frames.load() == seen;) {
                 std::this_thread::yield();
             }
         }
         done = true;
     });
+    int missed = 0;  // frames that found no text to draw
     for (int i = 0; !done.load(); ++i) {
-        mixer->Transform(frame.View(), At(1000 + i % 3000));
+        missed += mixer->Prepare(At(1000 + i % 3000)) ? 0 : 1;
+        mixer->Blend(frame.View());
         frames.fetch_add(1);
     }
     ui.join();
+    EXPECT_EQ(missed, 0);
     EXPECT_GT(mixer->Redraws(), 1u);
 }
 
@@ -331,8 +259,8 @@ LogFontBytes Record(int32_t height, int32_t weight, const char* face) {
 
 // The font a record reads as: "family pixel-size weight" and " i", " u", " s"
 // for italic, underline and strike-out; "none" without one.
-std::string Read(const LogFontBytes& r, size_t size = 60) {
-    const std::optional<QFont> f = FontFromLogFont(r.data(), size);
+std::string Read(const LogFontBytes& r) {
+    const std::optional<QFont> f = FontFromLogFont(r.data(), r.size());
     return !f ? "none"
               : f->family().toStdString() + " " + std::to_string(f->pixelSize()) + " " +
                     std::to_string(f->weight()) + (f->italic() ? " i" : "") +
@@ -351,39 +279,34 @@ TEST(LogFont, FieldsAreStoredAtTheirOffsetsAndReadBack) {
     EXPECT_TRUE(b[20] == 1 && b[21] == 1 && b[22] == 0) << "italic, underline, no strike-out";
     EXPECT_STREQ(reinterpret_cast<const char*>(b.data() + 28), "DejaVu Sans");
     EXPECT_EQ(Read(b), "DejaVu Sans 20 700 i u");
+    // A long face name (34 bytes, 31 fit) is cut on a character boundary.
+    const LogFontBytes cut = LogFontFromFont(QFont(QString::fromUtf8("ééééééééééééééééé")));
+    EXPECT_STREQ(reinterpret_cast<const char*>(cut.data() + 28), "ééééééééééééééé");
 }
 
+// A record one byte short is refused where the settings are read.
 TEST(LogFont, StoredRecordsAreReadByGdiRulesOrRefused) {
     LogFontBytes unterminated = Record(-20, 400, "");
     std::memset(unterminated.data() + 28, 'A', 32);
     const struct {
         const char* name;
         LogFontBytes bytes;
-        size_t size;
         const char* font;
     } cases[] = {
-        {"negative height: character height", Record(-18, 700, "DejaVu Sans"), 60,
+        {"negative height: character height", Record(-18, 700, "DejaVu Sans"),
          "DejaVu Sans 18 700"},
-        {"weight to the nearest 100", Record(-12, 640, "DejaVu Sans"), 60, "DejaVu Sans 12 600"},
-        {"weight above the scale", Record(-12, 1000, "DejaVu Sans"), 60, "DejaVu Sans 12 900"},
-        {"one byte short", Record(-12, 400, "DejaVu Sans"), 59, "none"},
-        {"empty face name", Record(-12, 400, ""), 60, "none"},
-        {"face name without NUL", unterminated, 60, "none"},
+        {"weight to the nearest 100", Record(-12, 640, "DejaVu Sans"), "DejaVu Sans 12 600"},
+        {"weight above the scale", Record(-12, 1000, "DejaVu Sans"), "DejaVu Sans 12 900"},
+        {"empty face name", Record(-12, 400, ""), "none"},
+        {"face name without NUL", unterminated, "none"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Read(c.bytes, c.size), c.font) << c.name;
+        EXPECT_EQ(Read(c.bytes), c.font) << c.name;
     }
     const std::optional<QFont> cell = FontFromLogFont(Record(30, 0, "DejaVu Sans").data(), 60);
     ASSERT_TRUE(cell.has_value());
     EXPECT_NEAR(QFontMetrics(*cell).height(), 30, 1) << "positive height: cell height";
     EXPECT_FALSE(FontFromLogFont(nullptr, 60));
-}
-
-TEST(LogFont, LongFaceNamesAreCutOnACharacterBoundary) {
-    QFont font(QString::fromUtf8("ééééééééééééééééé"));  // 34 bytes; 31 fit
-    const LogFontBytes b = LogFontFromFont(font);
-    EXPECT_EQ(QString::fromUtf8(reinterpret_cast<const char*>(b.data() + 28)),
-              QString::fromUtf8("ééééééééééééééé"));
 }
 
 }  // namespace

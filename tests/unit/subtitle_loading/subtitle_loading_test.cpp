@@ -1,6 +1,6 @@
-// Loading subtitles from the dialog and beside a clip, the font dialog, the
-// drag that moves the text, and the player record's subtitle commands, against
-// real files in a scratch folder.
+// The player record's subtitle commands: loading from the dialog and beside
+// a clip, the font dialog, the error box, the still picture sought again; and
+// the drag that moves the text. Against real files in a scratch folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,34 +24,41 @@ using Kind = platform::ScriptedDialogs::Kind;
 using Lines = std::vector<std::string>;
 
 // Writes the space-separated `names` below `dir`: ".sub" files in MicroDVD,
-// the others in SubRip, a name ending in "/" as a folder.
+// the others in SubRip.
 void Put(const ScratchDir& dir, const std::string& names) {
     std::istringstream in(names);
     for (std::string name; in >> name;) {
-        const std::filesystem::path file = dir.path() + "/" + name;
-        std::filesystem::create_directories(name.back() == '/' ? file : file.parent_path());
-        if (name.back() != '/') {
-            dir.Write(name, file.extension() == ".sub"
-                                ? "{25}{50}from MicroDVD\n"
-                                : "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n");
-        }
+        const std::filesystem::path file = dir.path + "/" + name;
+        std::filesystem::create_directories(file.parent_path());
+        dir.Write(name, file.extension() == ".sub"
+                            ? "{25}{50}from MicroDVD\n"
+                            : "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n");
     }
 }
 
-class SubtitleLoadingTest : public testing::Test {
+// The player record with its subtitle commands, on a media framework that
+// plays any path.
+class PlayerSubtitlesTest : public testing::Test, public PlayerHost {
   protected:
-    std::string FirstText() const { return track.Count() > 0 ? track.At(0).text : "<empty>"; }
+    PlayerSubtitlesTest() { record.UseMediaFramework(&media); }
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+    bool Open(const std::string& path) {
+        record.ClipPath = path;
+        record.OpenClip();
+        return record.ClipState == ClipState::Running;
+    }
+    std::string FirstText() const {
+        return record.Track.Count() > 0 ? record.Track.At(0).text : "<empty>";
+    }
 
-    std::string path, folder;
-    uint32_t color = 0x00112233;
-    SubtitleTrack track;
-    MixerShared mixer;
-    platform::ScriptedDialogs dialogs;
-    SubtitleContext context{path, folder, color, track, mixer, dialogs, nullptr};
     ScratchDir dir;
+    FakeMediaFramework media;
+    platform::ScriptedDialogs dialogs;
+    PlayerRecord record{*this};
 };
 
-TEST_F(SubtitleLoadingTest, LoadFromDialogOrPath) {
+TEST_F(PlayerSubtitlesTest, LoadFromDialogOrPath) {
     const struct {
         const char* name;
         const char* given;  // SubtitlePath before the call ("": ask the dialog)
@@ -62,6 +69,7 @@ TEST_F(SubtitleLoadingTest, LoadFromDialogOrPath) {
     } rows[] = {
         {"upper-case SRT read as SubRip", "", 1, "x.SRT", "from SubRip", true},
         {"cancel keeps track and folder", "", 0, "", "kept", false},
+        {"failing dialog: an error box", "", -3, "", "kept", false},
         {"missing file keeps the track", "", 1, "gone.srt", "kept", true},
         {"extension without a reader", "", 1, "subs.idx", "kept", true},
         {"given path needs no dialog", "x.SRT", 0, "", "from SubRip", true},
@@ -69,30 +77,35 @@ TEST_F(SubtitleLoadingTest, LoadFromDialogOrPath) {
     Put(dir, "x.SRT subs.idx");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        path = *row.given != 0 ? dir.path() + "/" + row.given : "";
-        folder = "/start/here";
-        dialogs.calls.clear();
-        dialogs.openFileAnswers = {{row.answer, dir.path() + "/" + row.chosen}};
-        track.Fill({{.text = "kept"}});
-        const bool loaded = LoadSubtitles(context);
-        EXPECT_EQ(loaded, FirstText() != "kept");
+        record.SubtitlePath = *row.given != 0 ? dir.path + "/" + row.given : "";
+        record.SubtitleFile.clear();
+        record.LastSubtitlesDir = "/start/here";
+        dialogs.openFileAnswers = {{row.answer, dir.path + "/" + row.chosen}};
+        record.Track.Fill({{.text = "kept"}});
+        record.LoadSubtitles();
         EXPECT_EQ(FirstText(), row.firstText);
-        EXPECT_EQ(folder, row.folderSet ? dir.path() : "/start/here");
-        ASSERT_EQ(dialogs.calls.size(), *row.given != 0 ? 0u : 1u);
-        for (const auto& call : dialogs.calls) {
-            const platform::OpenFileRequest& r = call.request;
-            std::string asked = r.title + "|" + r.initialDir;
-            for (const auto& filter : r.filters) {
-                asked += "|" + filter.description + "|" + filter.patterns;
-            }
-            EXPECT_EQ(asked,
-                      "Open Subtitles File...|/start/here|Supported Files (*.srt;*.txt;*.sub)|"
-                      "*.srt;*.txt;*.sub|All Files (*.*)|*.*;");
-        }
+        EXPECT_EQ(record.SubtitleFile.empty(), FirstText() == "kept") << "the file now shown";
+        EXPECT_EQ(record.LastSubtitlesDir, row.folderSet ? dir.path : "/start/here");
     }
+    const auto boxes = dialogs.CallsOf(Kind::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u) << "only for the failing dialog";
+    EXPECT_EQ(boxes[0].text.rfind("GetSubtitlesFileName Failed! Error=0xfffffffd\r\n\n", 0), 0u);
+    EXPECT_EQ(boxes[0].caption, "Tavimo");
+    EXPECT_EQ(boxes[0].flags, platform::MB_OK | platform::MB_ICONHAND);
+    const auto asked = dialogs.CallsOf(Kind::OpenFile);
+    ASSERT_EQ(asked.size(), 5u) << "a given path needs no dialog";
+    const platform::OpenFileRequest& r = asked[0].request;
+    ASSERT_EQ(r.filters.size(), 2u);
+    EXPECT_EQ(r.title + "|" + r.initialDir + "|" + r.filters[0].description + "|" +
+                  r.filters[0].patterns + "|" + r.filters[1].description + "|" +
+                  r.filters[1].patterns,
+              "Open Subtitles File...|/start/here|Supported Files (*.srt;*.txt;*.sub)|"
+              "*.srt;*.txt;*.sub|All Files (*.*)|*.*;");
 }
 
-TEST_F(SubtitleLoadingTest, DiscoveryLoadsTheFirstOfSrtTxtSub) {
+// Opening a clip drops the previous clip's subtitles, delay and notice, and
+// loads the first file named like the clip.
+TEST_F(PlayerSubtitlesTest, OpeningAClipLoadsTheFirstOfSrtTxtSubBesideIt) {
     const struct {
         const char* name;
         const char* files;      // in a scratch folder
@@ -112,32 +125,35 @@ TEST_F(SubtitleLoadingTest, DiscoveryLoadsTheFirstOfSrtTxtSub) {
         SCOPED_TRACE(row.name);
         ScratchDir scratch;
         Put(scratch, row.files);
-        track.Fill({{.text = "previous clip"}});
-        DiscoverSubtitles(context, scratch.path() + "/" + row.clip);
+        record.Track.Fill({{.text = "previous clip"}});
+        record.Delay.Step(100);
+        ASSERT_TRUE(Open(scratch.path + "/" + row.clip));
         EXPECT_EQ(FirstText(), row.firstText);
-        EXPECT_EQ(path, scratch.path() + "/" + row.lastTried);
-        EXPECT_EQ(folder, DirectoryOf(path));
-        EXPECT_TRUE(dialogs.calls.empty()) << "discovery never asks";
+        EXPECT_EQ(record.SubtitlePath, scratch.path + "/" + row.lastTried);
+        EXPECT_EQ(record.LastSubtitlesDir, DirectoryOf(record.SubtitlePath));
+        EXPECT_TRUE(record.Mixer.SubtitleDelay.load() == 0 && !record.Delay.NoticeShown());
     }
+    EXPECT_TRUE(dialogs.calls.empty()) << "discovery never asks";
 }
 
-TEST_F(SubtitleLoadingTest, FontDialogStoresFontAndColourAsTheyReadBack) {
+TEST_F(PlayerSubtitlesTest, FontDialogStoresFontAndColourAsTheyReadBack) {
     QFont chosen(QStringLiteral("DejaVu Sans")), nameless;
     chosen.setPointSize(12);  // 16 px at 96 dpi
     chosen.setBold(true);
     nameless.setFamily(QString());
     dialogs.fontAnswers = {{true, chosen, 0x000080FF}, {false, chosen, 0}, {true, nameless, 0}};
-    ASSERT_TRUE(SetSubtitleFont(context));
+    record.SubtitleFontColor = 0x00112233;
+    record.SetSubtitleFont();
     EXPECT_EQ(dialogs.calls.at(0).colorRef, 0x00112233u) << "starts from the stored colour";
-    const std::optional<QFont> font = mixer.SubtitleFont.Get();
+    const std::optional<QFont> font = record.Mixer.SubtitleFont.Get();
     ASSERT_TRUE(font.has_value());
     EXPECT_EQ(font->pixelSize(), 16) << "held as it will be stored and read back";
     EXPECT_EQ(LogFontFromFont(*font), LogFontFromFont(chosen));
-    EXPECT_FALSE(SetSubtitleFont(context)) << "cancelled: nothing changes";
+    record.SetSubtitleFont();  // cancelled: nothing changes
     EXPECT_EQ(dialogs.calls.at(1).font, *font) << "starts from that font";
-    EXPECT_TRUE(mixer.SubtitleFont.Get() == font && color == 0x000080FFu);
-    EXPECT_TRUE(SetSubtitleFont(context));  // no face name to store: the default font
-    EXPECT_FALSE(mixer.SubtitleFont.Get().has_value());
+    EXPECT_TRUE(record.Mixer.SubtitleFont.Get() == font && record.SubtitleFontColor == 0x000080FFu);
+    record.SetSubtitleFont();  // no face name to store: the default font
+    EXPECT_FALSE(record.Mixer.SubtitleFont.Get().has_value());
 }
 
 TEST(SubtitleDragTest, TextBottomFollowsTheCursor) {
@@ -160,43 +176,6 @@ TEST(SubtitleDragTest, TextBottomFollowsTheCursor) {
     }
 }
 
-class PlayerSubtitlesTest : public testing::Test, public PlayerHost {
-  protected:
-    PlayerSubtitlesTest() { record.UseMediaFramework(&media); }
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-    bool Open(const std::string& name) {
-        record.ClipPath = dir.path() + "/" + name;
-        record.OpenClip();
-        return record.ClipState == ClipState::Running;
-    }
-
-    ScratchDir dir;
-    FakeMediaFramework media;
-    platform::ScriptedDialogs dialogs;
-    PlayerRecord record{*this};
-};
-
-TEST_F(PlayerSubtitlesTest, OpeningAClipLoadsTheFileBesideItAndDropsTheOld) {
-    Put(dir, "movie.srt");
-    ASSERT_TRUE(Open("movie.mp4"));
-    EXPECT_EQ(record.Track.Count(), 1u);
-    EXPECT_EQ(record.LastSubtitlesDir, dir.path());
-    ASSERT_TRUE(Open("other.mp4"));
-    EXPECT_EQ(record.Track.Count(), 0u) << "a clip without subtitles plays without";
-}
-
-TEST_F(PlayerSubtitlesTest, FailingDialogShowsTheErrorBox) {
-    dialogs.openFileAnswers = {{0, ""}, {-3, ""}};
-    record.LoadSubtitles();  // cancelled: no box
-    record.LoadSubtitles();
-    const auto boxes = dialogs.CallsOf(Kind::MessageBox);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text.rfind("GetSubtitlesFileName Failed! Error=0xfffffffd\r\n\n", 0), 0u);
-    EXPECT_EQ(boxes[0].caption, "Tavimo");
-    EXPECT_EQ(boxes[0].flags, platform::MB_OK | platform::MB_ICONHAND);
-}
-
 // A change shows at once on a still picture: it is sought again where it
 // stands. A moving picture shows it at the next frame.
 TEST_F(PlayerSubtitlesTest, ChangesShowAtOnceOnAStillPicture) {
@@ -210,7 +189,7 @@ TEST_F(PlayerSubtitlesTest, ChangesShowAtOnceOnAStillPicture) {
         return media.LogOf("SetPositions");
     };
     Put(dir, "other.srt");
-    ASSERT_TRUE(Open("clip.mp4"));
+    ASSERT_TRUE(Open(dir.path + "/clip.mp4"));
     record.SeekTo(30000000);
     EXPECT_EQ(Seeks(toggle), none) << "running";
     record.TogglePause();
@@ -218,9 +197,9 @@ TEST_F(PlayerSubtitlesTest, ChangesShowAtOnceOnAStillPicture) {
     EXPECT_EQ(Seeks(font), none) << "font dialog cancelled";
     dialogs.fontAnswers = {{true, QFont(QStringLiteral("DejaVu Sans")), 0xFF}};
     EXPECT_EQ(Seeks(font), here) << "font chosen";
-    record.SubtitlePath = dir.path() + "/missing.srt";
+    record.SubtitlePath = dir.path + "/missing.srt";
     EXPECT_EQ(Seeks(load), none) << "missing file";
-    record.SubtitlePath = dir.path() + "/other.srt";
+    record.SubtitlePath = dir.path + "/other.srt";
     EXPECT_EQ(Seeks(load), here) << "subtitles loaded";
     record.StopClip();
     EXPECT_EQ(Seeks(toggle), Lines{"SetPositions 0 1 - 0"}) << "stopped";

@@ -33,30 +33,43 @@ S Utf16(const std::u16string& text, bool big_endian) {
     return out;
 }
 
-TEST(ReadSubtitleLine, SplitsAndTrims) {
-    const S x255(255, 'x');
+// Lines as read automatically, or in the encoding the user chose: the
+// choice overrides detection and even valid UTF-8, but not a byte-order mark.
+TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
+    const S x255(255, 'x'), cyrillic = "\xC0\xEB\xE8\xF1\xE0";  // "Алиса" in Windows-1251
     const struct {
         const char* name;
+        const char* label;  // the encoding chosen; "": automatic
         S bytes;
         Lines lines;
     } cases[] = {
-        {"CR LF, LF, lone CR; spaces and CRs trimmed, tab kept", "a\r\n  b\nc\rd  \t \r \r\n \n",
-         Lines{"a", "b", "c\rd  \t", ""}},
-        {"lone FF is an 8-bit byte; NUL ends the line", "\xFF\nab\0cd\nef"s,
+        {"CR LF, LF, lone CR; spaces and CRs trimmed, tab kept", "",
+         "a\r\n  b\nc\rd  \t \r \r\n \n", Lines{"a", "b", "c\rd  \t", ""}},
+        {"lone FF is an 8-bit byte; NUL ends the line", "", "\xFF\nab\0cd\nef"s,
          Lines{"\xC3\xBF", "ab", "ef"}},
-        {"300 characters", S(300, 'x') + "\n", Lines{x255, S(45, 'x')}},
-        {"255 characters, then text, then only spaces", x255 + " z\n" + x255 + " \r",
+        {"300 characters", "", S(300, 'x') + "\n", Lines{x255, S(45, 'x')}},
+        {"255 characters, then text, then only spaces", "", x255 + " z\n" + x255 + " \r",
          Lines{x255, "z", x255}},
-        {"UTF-8 character not cut", S(254, 'x') + "\xC3\xA9\n", Lines{S(254, 'x'), "\xC3\xA9"}},
-        {"UTF-16 LE, NUL, odd last byte", Utf16(u"a\0x\r\nb\n"s, false) + "c", Lines{"a", "b"}},
-        {"UTF-16 BE, lone surrogate", Utf16(u"\u00e9\r\n\xD800z", true), Lines{"é", "\uFFFDz"}},
-        {"UTF-16 long line, pair not cut", Utf16(std::u16string(254, u'y') + u"😀y", false),
+        {"UTF-8 character not cut", "", S(254, 'x') + "\xC3\xA9\n", Lines{S(254, 'x'), "\xC3\xA9"}},
+        {"UTF-16 LE, NUL, odd last byte", "", Utf16(u"a\0x\r\nb\n"s, false) + "c", Lines{"a", "b"}},
+        {"UTF-16 BE, lone surrogate", "", Utf16(u"\u00e9\r\n\xD800z", true), Lines{"é", "\uFFFDz"}},
+        {"UTF-16 long line, pair not cut", "", Utf16(std::u16string(254, u'y') + u"😀y", false),
          Lines{S(254, 'y'), "😀y"}},
-        {"UTF-16 mark only", Utf16(u"", false), Lines{}},
+        {"UTF-16 mark only", "", Utf16(u"", false), Lines{}},
+        {"Windows-1251", "Windows-1251", cyrillic, Lines{"Алиса"}},
+        {"same bytes as ISO-8859-1", "ISO-8859-1", cyrillic, Lines{"Àëèñà"}},
+        {"same bytes as KOI8-R", "KOI8-R", cyrillic, Lines{"юКХЯЮ"}},
+        {"valid UTF-8 read as Windows-1251", "Windows-1251", "\xC3\xA9", Lines{"Г©"}},
+        {"UTF-8 chosen: bad bytes replaced", "UTF-8", S("a\xE9") + "b", Lines{"a\uFFFDb"}},
+        {"UTF-8 mark outranks the choice", "Windows-1251", "\xEF\xBB\xBF\xC3\xA9", Lines{"é"}},
+        {"UTF-16 mark outranks the choice", "Windows-1251", Utf16(u"é", false), Lines{"é"}},
+        {"unknown label is automatic", "Klingon", "\xC3\xA9", Lines{"é"}},
+        {"ASCII stays ASCII in Shift-JIS", "Shift-JIS", "ab~", Lines{"ab~"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SubtitleReader reader;
+        reader.SetCharset(SubtitleCharsetOf(c.label));
         ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
         Lines lines;
         for (S line; reader.ReadSubtitleLine(line);) {
@@ -64,28 +77,23 @@ TEST(ReadSubtitleLine, SplitsAndTrims) {
         }
         EXPECT_EQ(lines, c.lines);
     }
-}
-
-struct ReaderCase {
-    const char* name;
-    S bytes;
-    Entries entries;
-};
-
-void ExpectEntries(const std::vector<ReaderCase>& cases, bool (*read)(SubtitleReader&)) {
-    for (const ReaderCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        SubtitleReader reader;
-        ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
-        read(reader);
-        EXPECT_EQ(reader.entries(), c.entries);
+    // Every encoding the menu offers is one the converter knows.
+    for (const SubtitleCharsetChoice& choice : SubtitleCharsetChoices()) {
+        LegacyTextDecoder decoder;
+        EXPECT_TRUE(*choice.charset == '\0' || decoder.Choose(choice.charset)) << choice.label;
     }
 }
 
-TEST(ReadSubRip, Blocks) {
+TEST(SubtitleReaders, SubRipBlocksAndMicroDvdLines) {
     const S t1 = "0:0:1,0 --> 0:0:2,0\n", b = "1\n00:00:03,000 --> 00:00:04,000\nB\n";
     const SubtitleEntry a1 = Timed(1000, 2000, "A"), b3 = Timed(3000, 4000, "B");
-    const std::vector<ReaderCase> cases = {
+    const auto dvd = ReadMicroDvd;  // the reader of the MicroDVD rows
+    const struct {
+        const char* name;
+        S bytes;
+        Entries entries;
+        bool (*read)(SubtitleReader&) = ReadSubRip;
+    } cases[] = {
         {"CR LF, text after the times", "1\r\n0:0:1,0 --> 0:0:2,5 X1:40\r\nA\r\nB\r\n\r\n" + b,
          Entries{Timed(1000, 2005, "A\nB", 2), b3}},
         {"points instead of commas", "1\n0:0:1.0 --> 0:0:2.0\nA\n\n" + b, Entries{b3}},
@@ -106,30 +114,31 @@ TEST(ReadSubRip, Blocks) {
         {"markup kept as typed; a Windows-1252 line beside a UTF-8 line",
          "1\n" + t1 + "<i>Köln</i>{\\an8}|x\ncaf\xE9\n",
          Entries{Timed(1000, 2000, "<i>Köln</i>{\\an8}|x\ncafé", 2)}},
-        {"UTF-8 mark does not lose the first block", "\xEF\xBB\xBF" + b, Entries{b3}},
-    };
-    ExpectEntries(cases, ReadSubRip);
-}
-
-TEST(ReadMicroDvd, Lines) {
-    const std::vector<ReaderCase> cases = {
         {"bars, no text, text after the last brace", "{100}{250}Hi|you\n{1}{2}\r\n{3}{4}{y:i}a}b",
-         Entries{Framed(100, 250, "Hi\nyou", 2), Framed(1, 2, ""), Framed(3, 4, "b")}},
-        {"leading spaces, not a leading tab", "   {1}{2}x\n\t{3}{4}y\n",
-         Entries{Framed(1, 2, "x")}},
+         Entries{Framed(100, 250, "Hi\nyou", 2), Framed(1, 2, ""), Framed(3, 4, "b")}, dvd},
+        {"leading spaces, not a leading tab", "   {1}{2}x\n\t{3}{4}y\n", Entries{Framed(1, 2, "x")},
+         dvd},
         {"signs, end frame 0, negative frames", "{+7}{-0}a\n{-5}{-1}x",
-         Entries{Framed(7, 0, "a"), Framed(-5, -1, "x")}},
-        {"huge frames", "{4294967297}{99999999999999999999}x", Entries{Framed(1, -1, "x")}},
+         Entries{Framed(7, 0, "a"), Framed(-5, -1, "x")}, dvd},
+        {"huge frames", "{4294967297}{99999999999999999999}x", Entries{Framed(1, -1, "x")}, dvd},
         {"frame-rate line, overlaps kept in file order", "{1}{1}23.976\r\n{9}{20}B\r\n{5}{6}C",
-         Entries{Framed(1, 1, "23.976"), Framed(9, 20, "B"), Framed(5, 6, "C")}},
-        {"second number missing or unreadable", "{1}x\n{1}{x}\n{1 }{2}x\n", Entries{}},
+         Entries{Framed(1, 1, "23.976"), Framed(9, 20, "B"), Framed(5, 6, "C")}, dvd},
+        {"second number missing or unreadable", "{1}x\n{1}{x}\n{1 }{2}x\n", Entries{}, dvd},
         {"3 MiB line cut at 255", "{1}{2}" + S(3 << 20, '|'),
-         Entries{Framed(1, 2, S(249, '\n'), 250)}},
-        {"UTF-8 text, mark skipped", "\xEF\xBB\xBF{1}{2}ü|Ç", Entries{Framed(1, 2, "ü\nÇ", 2)}},
+         Entries{Framed(1, 2, S(249, '\n'), 250)}, dvd},
+        {"UTF-8 text, mark skipped", "\xEF\xBB\xBF{1}{2}ü|Ç", Entries{Framed(1, 2, "ü\nÇ", 2)},
+         dvd},
     };
-    ExpectEntries(cases, ReadMicroDvd);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SubtitleReader reader;
+        ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
+        c.read(reader);
+        EXPECT_EQ(reader.entries(), c.entries);
+    }
 }
 
+// Detection in whole files; the mark of utf8-bom.srt must not lose its first block.
 TEST(SubtitleEncodings, FilesReadAlike) {
     const Entries german = {Timed(1000, 2500, "Grüße aus Köln – „schön“ für 5 €"),
                             Timed(3000, 4000, "Ça va? Très bien, merci.\nDéjà vu…", 2)};
@@ -149,55 +158,15 @@ TEST(SubtitleEncodings, FilesReadAlike) {
     }
 }
 
-// The user's choice of encoding overrides detection and even valid UTF-8,
-// but not a byte-order mark.
-TEST(SubtitleEncodings, ChosenCharsetDecidesLines) {
-    const S cyrillic = "\xC0\xEB\xE8\xF1\xE0";  // "Алиса" in Windows-1251
-    const struct {
-        const char* name;
-        const char* label;
-        S bytes;
-        S line;
-    } cases[] = {
-        {"Windows-1251", "Windows-1251", cyrillic, "Алиса"},
-        {"same bytes as ISO-8859-1", "ISO-8859-1", cyrillic, "Àëèñà"},
-        {"same bytes as KOI8-R", "KOI8-R", cyrillic, "юКХЯЮ"},
-        {"valid UTF-8 read as Windows-1251", "Windows-1251", "\xC3\xA9", "Г©"},
-        {"UTF-8 chosen: bad bytes replaced", "UTF-8",
-         "a\xE9"
-         "b",
-         "a\uFFFDb"},
-        {"UTF-8 mark outranks the choice", "Windows-1251", "\xEF\xBB\xBF\xC3\xA9", "é"},
-        {"UTF-16 mark outranks the choice", "Windows-1251", Utf16(u"é", false), "é"},
-        {"unknown label is automatic", "Klingon", "\xC3\xA9", "é"},
-        {"ASCII stays ASCII in Shift-JIS", "Shift-JIS", "ab~", "ab~"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SubtitleReader reader;
-        reader.SetCharset(SubtitleCharsetOf(c.label));
-        ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
-        S line;
-        ASSERT_TRUE(reader.ReadSubtitleLine(line));
-        EXPECT_EQ(line, c.line);
-    }
-    // Every encoding the menu offers is one the converter knows.
-    for (const SubtitleCharsetChoice& choice : SubtitleCharsetChoices()) {
-        LegacyTextDecoder decoder;
-        EXPECT_TRUE(*choice.charset == '\0' || decoder.Choose(choice.charset)) << choice.label;
-    }
-}
-
 TEST(SubtitleBadInput, OpenTakesOnlyRegularFilesUpToTheLimit) {
     ScratchDir dir;
-    const S fifo = dir.path() + "/fifo-without-writer", big = dir.Write("over-the-limit", ""),
+    const S fifo = dir.path + "/fifo-without-writer", big = dir.Write("over-the-limit", ""),
             limit = dir.Write("exactly-the-limit", "x");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(truncate(big.c_str(), static_cast<off_t>(kMaxSubtitleFileSize) + 1), 0);
     ASSERT_EQ(truncate(limit.c_str(), static_cast<off_t>(kMaxSubtitleFileSize)), 0);
     // Each path names its case.
-    for (const S& path :
-         {dir.path() + "/missing.srt", dir.path(), fifo, S("/dev/zero"), big, limit}) {
+    for (const S& path : {dir.path + "/missing.srt", dir.path, fifo, S("/dev/zero"), big, limit}) {
         SCOPED_TRACE(path);
         SubtitleReader reader;
         ASSERT_TRUE(reader.OpenSubtitleData("earlier file\n"));
@@ -225,8 +194,8 @@ TEST(SubtitleDump, PrintsEntries) {
     const struct {
         const char* name;
         const char* file;
-        const char* bytes;  // nullptr: not written
-        const char* out;    // standard output, then the exit status
+        const char* bytes;
+        const char* out;  // standard output, then the exit status
     } cases[] = {
         {"SubRip, text escaped", "a.srt", "1\n0:0:1,0 --> 0:0:2,5\nC:\\d\nx\n",
          "1000 2005 0 0 2 C:\\\\d\\nx\nentries 1\nexit 0"},
@@ -235,12 +204,11 @@ TEST(SubtitleDump, PrintsEntries) {
         {"MicroDVD", "c.sub", "{25}{50}a|b\n{-1}{7}\n",
          "0 0 25 50 2 a\\nb\n0 0 -1 7 1 \nentries 2\nexit 0"},
         {"extension without a reader", "d.ass", "", "unsupported\nexit 2"},
-        {"missing file", "missing.srt", nullptr, "exit 1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = c.bytes ? dir.Write(c.file, c.bytes) : dir.path() + "/" + c.file;
-        const std::string out = dir.path() + "/out";
+        const std::string path = dir.Write(c.file, c.bytes);
+        const std::string out = dir.path + "/out";
         const int status =
             system(("'" SUBTITLE_DUMP "' '" + path + "' >" + out + " 2>/dev/null").c_str());
         std::ifstream printed(out);

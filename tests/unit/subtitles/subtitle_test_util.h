@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <ostream>
 #include <string>
 
 #include "subtitles/subtitle_track.h"
@@ -26,23 +25,18 @@ inline void PrintTo(const SubtitleEntry& e, std::ostream* os) {
 }
 
 // A folder of its own below $TMPDIR, removed with everything in it.
-class ScratchDir {
-  public:
-    ScratchDir() { path_ = mkdtemp(pattern_.data()) ? pattern_ : "/nonexistent"; }
-    ~ScratchDir() { std::filesystem::remove_all(path_, error_); }
-    ScratchDir(const ScratchDir&) = delete;
-
-    const std::string& path() const { return path_; }
+struct ScratchDir {
+    std::string path = [] {
+        std::string p = std::filesystem::temp_directory_path() / "tavimo-subs-XXXXXX";
+        return mkdtemp(p.data()) ? p : "/nonexistent";
+    }();
+    ~ScratchDir() { std::filesystem::remove_all(path, ignored); }
     // Writes `bytes` to the file `name` in the folder; returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path_ + "/" + name, std::ios::binary) << bytes;
-        return path_ + "/" + name;
+        std::ofstream(path + "/" + name, std::ios::binary) << bytes;
+        return path + "/" + name;
     }
-
-  private:
-    std::string pattern_ = std::filesystem::temp_directory_path() / "tavimo-subs-XXXXXX";
-    std::string path_;
-    std::error_code error_;  // of the removal, ignored
+    std::error_code ignored;  // of the removal
 };
 
 }  // namespace tavimo

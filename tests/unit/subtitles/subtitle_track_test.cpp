@@ -16,18 +16,16 @@ namespace {
 using Steps = std::vector<std::pair<int64_t, int>>;
 using Track = SubtitleEntries;
 
-struct LookupCase {
-    const char* name;
-    Track entries;
-    Steps steps;
-    int32_t cursor = 0;  // before the first step
-    double fps = 25;
-};
-
 TEST(FindEntryAt, Sequences) {
     const int none = kNoEntry;
     const Track two = {Timed(1000, 2000), Timed(2000, 3000)};
-    const LookupCase cases[] = {
+    const struct {
+        const char* name;
+        Track entries;
+        Steps steps;
+        int32_t cursor = 0;  // before the first step
+        double fps = 25;
+    } cases[] = {
         {"start inclusive, end exclusive", two,
          Steps{{999, none}, {1999, 0}, {2000, 1}, {3000, none}}},
         {"cursor beyond a shrunk track", two, Steps{{1500, 0}}, 5},
@@ -47,7 +45,7 @@ TEST(FindEntryAt, Sequences) {
          Steps{{0, 1}, {171798691799, 1}, {171798691800, none}}},
         {"frame rate 0 shows nothing", Track{Framed(0, 50), Framed(1, 50)}, Steps{{0, none}}, 0, 0},
     };
-    for (const LookupCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         int32_t cursor = c.cursor;
         for (const auto& [t, expected] : c.steps) {
@@ -56,24 +54,13 @@ TEST(FindEntryAt, Sequences) {
     }
 }
 
-TEST(SubtitleTrack, EntryFoundOutlivesFillAndClear) {
-    SubtitleTrack track;
-    track.Fill({Timed(0, 1000, "a")});
-    int32_t cursor = 0;
-    SubtitleTrack::Snapshot holder;
-    const SubtitleEntry* found = track.FindEntryAt(500, 25, cursor, holder);
-    ASSERT_NE(found, nullptr);
-    track.Clear();
-    EXPECT_EQ(found->text, "a");  // the holder keeps the old list alive
-    EXPECT_EQ(track.FindEntryAt(500, 25, cursor, holder), nullptr);
-}
-
 std::string Text(int k, int i) {
     return std::to_string(k) + " " + std::to_string(i) + " text long enough to live on the heap";
 }
 
 // One thread replaces the track while another looks up: every entry found
-// belongs to the list handed out with it, and that list is whole.
+// belongs to the list handed out with it, and that list is whole and lives
+// as long as the holder (the sanitizer builds see a list freed too early).
 TEST(SubtitleTrack, LookupWhileReplacedSeesWholeTracks) {
     SubtitleTrack track;
     std::atomic<bool> done{false};

@@ -1,0 +1,76 @@
+// Frames, frame times and a mixer with its track for the mixer tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include "subtitles/subtitle_mixer.h"
+
+namespace tavimo {
+
+using VS = VideoSubtype;
+
+struct Frame {
+    VideoFormat format;
+    std::vector<uint8_t> plane[3];
+    int32_t stride[3] = {};
+
+    VideoPlanes View() {
+        VideoPlanes v;
+        for (int i = 0; i < 3; ++i) {
+            v.data[i] = plane[i].empty() ? nullptr : plane[i].data();
+            v.stride[i] = stride[i];
+        }
+        return v;
+    }
+    const uint8_t* Row(int32_t y) const { return plane[0].data() + size_t(y) * stride[0]; }
+};
+
+// A frame whose bytes are all `fill`, or pseudo-random without one; `padding`
+// extra bytes end each row of plane 0.
+inline Frame MakeFrame(VS st, int32_t width, int32_t height, std::optional<uint8_t> fill = {},
+                       int32_t padding = 0) {
+    const bool planar = st == VS::YV12 || st == VS::I420 || st == VS::NV12;
+    const int bytes = st == VS::RGB24 ? 3 : st == VS::RGB32 ? 4 : planar ? 1 : 2;
+    Frame f;
+    f.format = {st, width, height, uint16_t(planar ? 12 : 8 * bytes)};
+    const auto rows = size_t(std::abs(height));
+    f.stride[0] = (st == VS::YUY2 ? 4 * ((width + 1) / 2) : width * bytes) + padding;
+    f.plane[0].resize(f.stride[0] * rows);
+    for (int i = 1; planar && i <= (st == VS::NV12 ? 1 : 2); ++i) {
+        f.stride[i] = st == VS::NV12 ? 2 * ((width + 1) / 2) : (width + 1) / 2;
+        f.plane[i].resize(f.stride[i] * ((rows + 1) / 2));
+    }
+    uint32_t state = 0x9E3779B9u;
+    for (auto& p : f.plane) {
+        std::generate(p.begin(), p.end(), [&] {
+            return fill ? *fill : uint8_t((state = state * 1664525u + 1013904223u) >> 24);
+        });
+    }
+    return f;
+}
+
+// A 25 fps frame at stream time `ms`.
+inline FrameTime At(int64_t ms) {
+    return FrameTime{true, ms * 10'000, 400'000, 1.0, 25.0};
+}
+
+class MixerFixture : public testing::Test {
+  protected:
+    // A fresh mixer (kept in `mixer`) accepts `frame`'s format and transforms it.
+    void Run(Frame& frame, int64_t ms = 1500) {
+        mixer.emplace(track, shared);
+        EXPECT_EQ(mixer->CheckInputType(frame.format), MixResult::Ok);
+        EXPECT_EQ(mixer->Transform(frame.View(), At(ms)), MixResult::Ok);
+    }
+
+    SubtitleTrack track;
+    MixerShared shared;
+    std::optional<CSubtitles> mixer;
+};
+
+}  // namespace tavimo
