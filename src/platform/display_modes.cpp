@@ -2,8 +2,7 @@
 // one), in the order the server lists them, numbered from 1.
 
 #include "platform/display_modes.h"
-
-#include <QGuiApplication>
+#include "platform/x11_display.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -307,24 +306,10 @@ class NoDisplayModes final : public DisplayModes {
     void Restore() override {}
 };
 
-// The X display Qt draws on, else $DISPLAY. A connection of our own keeps RandR requests apart
-// from Qt's.
-Display* OpenDisplay() {
-    const char* name = nullptr;
-#if QT_CONFIG(xcb)
-    if (auto* x11 =
-            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        if (Display* qtDisplay = x11->display())
-            name = DisplayString(qtDisplay);
-    }
-#endif
-    return XOpenDisplay(name);
-}
-
 }  // namespace
 
 std::unique_ptr<DisplayModes> MakeDisplayModes() {
-    Display* dpy = OpenDisplay();
+    Display* dpy = OpenQtDisplay();
     if (!dpy)
         return std::make_unique<NoDisplayModes>();
     int event, error, major = 0, minor = 0;

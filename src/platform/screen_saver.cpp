@@ -1,8 +1,7 @@
 // The screen saver through Xlib (XGetScreenSaver / XSetScreenSaver), the
 // screen saver extension's suspend, and DPMS.
 #include "platform/screen_saver.h"
-
-#include <QGuiApplication>
+#include "platform/x11_display.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
@@ -76,22 +75,10 @@ class NoScreenSaver final : public ScreenSaver {
     void Put(const ScreenSaverSettings&) override {}
 };
 
-Display* OpenDisplay() {
-    const char* name = nullptr;
-#if QT_CONFIG(xcb)
-    if (auto* x11 =
-            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        if (Display* qtDisplay = x11->display())
-            name = DisplayString(qtDisplay);
-    }
-#endif
-    return XOpenDisplay(name);
-}
-
 }  // namespace
 
 std::unique_ptr<ScreenSaver> MakeScreenSaver() {
-    if (Display* dpy = OpenDisplay())
+    if (Display* dpy = OpenQtDisplay())
         return std::make_unique<XScreenSaver>(dpy);
     return std::make_unique<NoScreenSaver>();
 }

@@ -1,5 +1,7 @@
 #include "platform/x11_display.h"
 
+#include <QGuiApplication>
+
 #include <X11/Xlib.h>
 
 namespace tavimo::platform {
@@ -11,6 +13,18 @@ bool X11DisplayReachable() {
     }
     XCloseDisplay(display);
     return true;
+}
+
+Display* OpenQtDisplay() {
+    const char* name = nullptr;
+#if QT_CONFIG(xcb)
+    if (auto* x11 =
+            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
+        if (Display* qtDisplay = x11->display())
+            name = DisplayString(qtDisplay);
+    }
+#endif
+    return XOpenDisplay(name);
 }
 
 }  // namespace tavimo::platform
