@@ -54,7 +54,7 @@ std::string RunIn(const std::string& display, const std::string& command) {
 
 // Xvfb picks a free display itself and writes its number once it accepts
 // connections.
-XServer::XServer() {
+XServer::XServer(const std::string& screen) {
     int fds[2];
     if (pipe(fds) != 0) {
         return;
@@ -63,7 +63,7 @@ XServer::XServer() {
     if (pid_ == 0) {
         close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-noreset",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-noreset",
                "-nolisten", "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }

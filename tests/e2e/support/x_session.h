@@ -19,7 +19,8 @@ namespace tavimo::e2e {
 // An Xvfb server on a free display number, ended with the object.
 class XServer {
   public:
-    XServer();
+    // `screen`: Xvfb's WIDTHxHEIGHTxDEPTH.
+    explicit XServer(const std::string& screen = "1024x768x24");
     ~XServer();
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;

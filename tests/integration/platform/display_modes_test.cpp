@@ -1,15 +1,14 @@
-// The XRandR display modes against a real X server: Xvfb on display :71 (1280x720), started here
-// when nothing answers there yet. The test adds two smaller modes of its own (Xvfb refuses modes
+// The XRandR display modes against a real X server: an Xvfb of its own (1280x720) on a free
+// display. The test adds two smaller modes of its own (Xvfb refuses modes
 // larger than the screen it started with).
 
 #include "platform/display_modes.h"
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include "x_session.h"
 
 // After gtest: Xlib's macros (None, Bool, Status) clash with its names.
 #include <X11/Xlib.h>
@@ -19,26 +18,17 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace tavimo::platform {
 namespace {
 
-constexpr char kDisplay[] = ":71";
 using Sizes = std::array<int, 4>;  // the output's width and height, then the screen's
 constexpr Sizes kOriginal = {1280, 720, 1280, 720};
 
 class XServer : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        const char* argv[] = {"Xvfb",        kDisplay,    "-screen", "0",
-                              "1280x720x24", "-nolisten", "tcp",     nullptr};
-        if (!(dpy_ = XOpenDisplay(kDisplay)) &&
-            ::posix_spawnp(&xvfb_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ))
-            return;
-        for (int i = 0; i < 100 && !dpy_; ++i, ::usleep(50000))
-            dpy_ = XOpenDisplay(kDisplay);
-        if (!dpy_)
+        server_ = std::make_unique<e2e::XServer>("1280x720x24");
+        if (!server_->Running() || !(dpy_ = XOpenDisplay(server_->Display().c_str())))
             return;
         XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, DefaultRootWindow(dpy_));
         output_ = res->outputs[0];
@@ -50,13 +40,12 @@ class XServer : public ::testing::Test {
     static void TearDownTestSuite() {
         if (dpy_)
             XCloseDisplay(dpy_);  // the added modes go with this connection
-        if (xvfb_ > 0)
-            ::kill(xvfb_, SIGTERM), ::waitpid(xvfb_, nullptr, 0);
+        server_.reset();
     }
     void SetUp() override {
         if (!dpy_)
-            GTEST_SKIP() << "no X server on " << kDisplay << " and Xvfb did not start";
-        ::setenv("DISPLAY", kDisplay, 1);
+            GTEST_SKIP() << "Xvfb did not start";
+        ::setenv("DISPLAY", server_->Display().c_str(), 1);
     }
 
     static void AddMode(unsigned width, unsigned height, unsigned long clock, unsigned h_total,
@@ -95,7 +84,7 @@ class XServer : public ::testing::Test {
     static inline Display* dpy_ = nullptr;
     static inline RROutput output_ = 0;
     static inline RRCrtc crtc_ = 0;
-    static inline pid_t xvfb_ = 0;
+    static inline std::unique_ptr<e2e::XServer> server_;
 };
 
 // Modes are numbered from 1 with their texts. Restore goes back to the mode before the first of

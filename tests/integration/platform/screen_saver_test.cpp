@@ -1,46 +1,37 @@
-// The screen saver and DPMS against a real X server: Xvfb on display :72,
-// started here when nothing answers there yet.
+// The screen saver and DPMS against a real X server: an Xvfb of its own on a
+// free display.
 
 #include "platform/screen_saver.h"
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include "x_session.h"
 
 // After gtest: Xlib's macros clash with its names.
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
 
-extern char** environ;
-
 namespace tavimo::platform {
 namespace {
-
-constexpr char kDisplay[] = ":72";
 
 class ScreenSaverX : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        const char* argv[] = {"Xvfb", kDisplay, "-nolisten", "tcp", "-noreset", nullptr};
-        if (!(dpy_ = XOpenDisplay(kDisplay)) &&
-            ::posix_spawnp(&xvfb_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ))
-            return;
-        for (int i = 0; i < 100 && !dpy_; ++i, ::usleep(50000))
-            dpy_ = XOpenDisplay(kDisplay);
+        server_ = std::make_unique<e2e::XServer>();
+        if (server_->Running())
+            dpy_ = XOpenDisplay(server_->Display().c_str());
     }
     static void TearDownTestSuite() {
         if (dpy_)
             XCloseDisplay(dpy_);
-        if (xvfb_ > 0)
-            ::kill(xvfb_, SIGTERM), ::waitpid(xvfb_, nullptr, 0);
+        server_.reset();
     }
     void SetUp() override {
         if (!dpy_)
-            GTEST_SKIP() << "no X server on " << kDisplay << " and Xvfb did not start";
-        ::setenv("DISPLAY", kDisplay, 1);
+            GTEST_SKIP() << "Xvfb did not start";
+        ::setenv("DISPLAY", server_->Display().c_str(), 1);
     }
     // As another client (the desktop's settings) sees it.
     static int Timeout() {
@@ -55,7 +46,7 @@ class ScreenSaverX : public ::testing::Test {
         return on;
     }
     static inline Display* dpy_ = nullptr;
-    static inline pid_t xvfb_ = 0;
+    static inline std::unique_ptr<e2e::XServer> server_;
 };
 
 // Whatever the settings were, switching off and putting back leaves them as
