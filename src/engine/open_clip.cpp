@@ -98,8 +98,13 @@ void PlayerRecord::LeaveClip() {
 void PlayerRecord::ResumeClip() {
     if (!resume_)
         return;
+    // Tracked also while the option is off, so that turning it on keeps this clip.
+    if (!ResumePlayback) {
+        resume_->Track(ClipPath);
+        return;
+    }
     const int64_t position = resume_->Opened(ClipPath);
-    if (ResumePlayback && position > 0 && pMS) {
+    if (position > 0 && pMS) {
         SeekTo(position);
         resume_->Note(position);
     }

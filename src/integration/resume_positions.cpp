@@ -78,8 +78,7 @@ void ResumePositions::Save(std::vector<Entry> entries) {
 }
 
 int64_t ResumePositions::Opened(const std::string& path) {
-    open_ = path;
-    noted_ = 0;
+    Track(path);
     for (const Entry& entry : Load()) {
         if (entry.first == path) {
             return entry.second;

@@ -25,8 +25,13 @@ class ResumePositions {
     // `registry` is not owned and outlives the store. UI thread, as every call.
     explicit ResumePositions(platform::Registry& registry) : registry_(registry) {}
 
-    // `path` is the clip now open; returns where it was left (100 ns), 0 when
-    // nothing is stored for it.
+    // `path` is the clip now open; nothing is read.
+    void Track(const std::string& path) {
+        open_ = path;
+        noted_ = 0;
+    }
+    // Track(path), and where the clip was left (100 ns), 0 when nothing is
+    // stored for it. Reads the settings file.
     int64_t Opened(const std::string& path);
     // The open clip's position as last seen playing or paused (100 ns).
     void Note(int64_t position) { noted_ = position; }
