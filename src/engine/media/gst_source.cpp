@@ -39,6 +39,27 @@ void GhostPad(GstElement* bin, GstElement* element, const char* name) {
     gst_object_unref(pad);
 }
 
+// Streaming thread, before a video decoder opens its codec with the stream's
+// caps. Up to 1080p at 30 frames a second one thread decodes in time; libav's
+// frame threads would each hold pictures of their own (16 MB at 1080p) and
+// hand every frame over between them.
+GstPadProbeReturn LimitDecoderThreads(GstPad*, GstPadProbeInfo* info, gpointer decoder) {
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS)
+        return GST_PAD_PROBE_OK;
+    constexpr double kOneThreadPixelRate = 1920.0 * 1088 * 30;
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    const GstStructure* s = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+    int width = 0, height = 0, num = 0, den = 1;
+    if (s && gst_structure_get_int(s, "width", &width) &&
+        gst_structure_get_int(s, "height", &height) &&
+        gst_structure_get_fraction(s, "framerate", &num, &den) && num > 0 && den > 0 &&
+        double(width) * height * num / den <= kOneThreadPixelRate)
+        g_object_set(decoder, "max-threads", 1, nullptr);
+    return GST_PAD_PROBE_REMOVE;
+}
+
 }  // namespace
 
 // A path or URL as a URI for uridecodebin; `network` tells remote sources.
@@ -178,6 +199,12 @@ void GstGraph::OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
         return;
     if (HasProperty(element, "direct-rendering"))
         g_object_set(element, "direct-rendering", FALSE, nullptr);
+    GstPad* sink = gst_element_get_static_pad(element, "sink");
+    if (sink && HasProperty(element, "max-threads"))
+        gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads, element,
+                          nullptr);
+    if (sink)
+        gst_object_unref(sink);
 }
 
 void GstGraph::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
