@@ -8,6 +8,7 @@ namespace {
 
 enum class FilterKind { VideoRenderer, Mixer, AsfReader, Source, AudioRenderer };
 
+// A pin knows whether it is connected; its peer is not modelled.
 class FakePin : public IPin {
   public:
     FakePin(PIN_DIRECTION dir, std::string id) : dir(dir), id(std::move(id)) {}
@@ -16,29 +17,17 @@ class FakePin : public IPin {
         return S_OK;
     }
     HRESULT ConnectedTo(std::shared_ptr<IPin>* out) override {
-        *out = peer.lock();
-        return *out ? S_OK : VFW_E_NOT_CONNECTED;
+        out->reset();
+        return connected ? S_OK : VFW_E_NOT_CONNECTED;
     }
     HRESULT QueryId(std::string* out) override {
         *out = id;
         return S_OK;
     }
-    static HRESULT Connect(const std::shared_ptr<FakePin>& a, const std::shared_ptr<FakePin>& b) {
-        if (!b)
-            return VFW_E_CANNOT_RENDER;
-        a->peer = b;
-        b->peer = a;
-        return S_OK;
-    }
-    void Disconnect() {
-        if (auto other = peer.lock())
-            other->peer.reset();
-        peer.reset();
-    }
 
     PIN_DIRECTION dir;
     std::string id;
-    std::weak_ptr<FakePin> peer;
+    bool connected = false;
 };
 
 class FakeFilter : public IBaseFilter,
@@ -50,19 +39,12 @@ class FakeFilter : public IBaseFilter,
     FakeFilter(FakeMediaFramework* fw, FilterKind kind) : kind(kind), fw_(fw) {
         if (kind != FilterKind::AsfReader && kind != FilterKind::Source)
             pins.push_back(std::make_shared<FakePin>(PINDIR_INPUT, "Input"));
-        if (kind == FilterKind::Mixer)
-            pins.push_back(std::make_shared<FakePin>(PINDIR_OUTPUT, "Output"));
     }
     const FilterKind kind;
     std::string name;
     std::vector<std::shared_ptr<FakePin>> pins;
 
-    std::shared_ptr<FakePin> FreePin(PIN_DIRECTION dir) {
-        for (auto& pin : pins)
-            if (pin->dir == dir && pin->peer.expired())
-                return pin;
-        return nullptr;
-    }
+    // A source's output pins: the streams of the scripted clip.
     void AddStreams() {
         if (fw_->script.hasVideo)
             pins.push_back(std::make_shared<FakePin>(PINDIR_OUTPUT, "Video"));
@@ -96,18 +78,14 @@ class FakeFilter : public IBaseFilter,
             AddStreams();
         return hr;
     }
-    HRESULT SetRenderingMode(VMR9Mode mode) override {
-        return fw_->Step("SetRenderingMode " + std::to_string(mode), "SetRenderingMode");
-    }
+    HRESULT SetRenderingMode(VMR9Mode) override { return fw_->Check("SetRenderingMode"); }
     HRESULT SetVideoClippingWindow(VideoWindow* window) override {
         window_ = window;
-        return fw_->Step("SetVideoClippingWindow", "SetVideoClippingWindow");
+        return fw_->Check("SetVideoClippingWindow");
     }
-    HRESULT SetBorderColor(COLORREF color) override {
-        return fw_->Step("SetBorderColor " + std::to_string(color), "SetBorderColor");
-    }
+    HRESULT SetBorderColor(COLORREF) override { return fw_->Check("SetBorderColor"); }
     HRESULT GetNativeVideoSize(long* width, long* height) override {
-        if (pins.front()->peer.expired())
+        if (!pins.front()->connected)
             return VFW_E_NOT_CONNECTED;
         *width = fw_->script.nativeWidth;
         *height = fw_->script.nativeHeight;
@@ -138,7 +116,7 @@ class FakeFilter : public IBaseFilter,
         return S_OK;
     }
     HRESULT RepaintVideo() override { return S_OK; }
-    HRESULT DisplayModeChanged() override { return fw_->Step("DisplayModeChanged", ""); }
+    HRESULT DisplayModeChanged() override { return S_OK; }
 
   private:
     template <typename T>
@@ -201,9 +179,9 @@ class FakeGraph : public IGraphBuilder,
         filters_.back()->name = name;
         return S_OK;
     }
-    HRESULT AddSourceFilter(const std::string& fileName, const std::string& name,
+    HRESULT AddSourceFilter(const std::string&, const std::string& name,
                             std::shared_ptr<IBaseFilter>* source) override {
-        HRESULT hr = fw_->Step("AddSourceFilter " + fileName, "AddSourceFilter");
+        HRESULT hr = fw_->Check("AddSourceFilter");
         if (FAILED(hr))
             return hr;
         auto filter = std::make_shared<FakeFilter>(fw_, FilterKind::Source);
@@ -213,30 +191,27 @@ class FakeGraph : public IGraphBuilder,
         *source = filter;
         return S_OK;
     }
-    // Video goes through the mixer when there is one, sound straight to its renderer.
-    HRESULT RenderEx(const std::shared_ptr<IPin>& pin, uint32_t flags, void*) override {
+    // Each stream goes straight to the free renderer of its kind.
+    HRESULT RenderEx(const std::shared_ptr<IPin>& pin, uint32_t, void*) override {
         auto out = std::static_pointer_cast<FakePin>(pin);
-        HRESULT hr = fw_->Step("RenderEx " + out->id + " " + std::to_string(flags), "RenderEx");
+        HRESULT hr = fw_->Check("RenderEx");
         if (FAILED(hr))
             return hr;
-        if (out->id != "Video")
-            return FakePin::Connect(out, FreeInput(FilterKind::AudioRenderer));
-        auto input = FreeInput(FilterKind::VideoRenderer);
-        if (auto mixer = FreeInput(FilterKind::Mixer); mixer && input) {
-            FakePin::Connect(out, mixer);
-            out = Find(FilterKind::Mixer)->FreePin(PINDIR_OUTPUT);
+        const auto kind =
+            out->id == "Video" ? FilterKind::VideoRenderer : FilterKind::AudioRenderer;
+        for (auto& filter : filters_) {
+            if (filter->kind == kind && !filter->pins.front()->connected) {
+                out->connected = filter->pins.front()->connected = true;
+                return S_OK;
+            }
         }
-        return FakePin::Connect(out, input);
+        return VFW_E_CANNOT_RENDER;
     }
     HRESULT RemoveFilter(const std::shared_ptr<IBaseFilter>& filter) override {
-        std::string name;
-        filter->QueryFilterInfo(&name);
-        fw_->log.push_back("RemoveFilter " + name);
         auto it = std::find(filters_.begin(), filters_.end(), filter);
         if (it == filters_.end())
             return VFW_E_NOT_FOUND;
-        for (auto& p : (*it)->pins)
-            p->Disconnect();
+        fw_->log.push_back("RemoveFilter " + (*it)->name);
         filters_.erase(it);
         return S_OK;
     }
@@ -328,16 +303,6 @@ class FakeGraph : public IGraphBuilder,
         if (SUCCEEDED(hr))
             *out = std::shared_ptr<T>(shared_from_this(), static_cast<T*>(this));
         return hr;
-    }
-    std::shared_ptr<FakeFilter> Find(FilterKind kind) {
-        for (auto& f : filters_)
-            if (f->kind == kind)
-                return f;
-        return nullptr;
-    }
-    std::shared_ptr<FakePin> FreeInput(FilterKind kind) {
-        auto filter = Find(kind);
-        return filter ? filter->FreePin(PINDIR_INPUT) : nullptr;
     }
 
     FakeMediaFramework* fw_;
