@@ -42,9 +42,9 @@ TEST(AudioOutput, FirstSinkThatOpensElseClockBoundSilenceSaidOnce) {
     gst_init(nullptr, nullptr);
     struct Case {
         const char* name;
-        std::vector<std::string> candidates;
-        const char* factory;
-        const char* said;  // on stderr
+        std::vector<std::string> candidates;  // none: the machine's sinks
+        const char* factory;                  // null: whichever opens here
+        const char* said;                     // on stderr
     };
     const Case cases[] = {
         {"nothing opens: silence, and the one line",
@@ -56,6 +56,9 @@ TEST(AudioOutput, FirstSinkThatOpensElseClockBoundSilenceSaidOnce) {
          {"no-such-sink", "fakeaudiosink", "fakesink"},
          "fakeaudiosink",
          ""},
+        // ALSA and OpenAL ones where there is no sound card: none of their
+        // libraries' messages reach the terminal.
+        {"every sink of the machine tried", {}, nullptr, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -63,7 +66,9 @@ TEST(AudioOutput, FirstSinkThatOpensElseClockBoundSilenceSaidOnce) {
         EXPECT_EQ(Stderr([&] { sink = MakeAudioOutput(c.candidates); }), c.said);
         ASSERT_NE(sink, nullptr);
         EXPECT_TRUE(g_object_is_floating(sink));
-        EXPECT_EQ(FactoryOf(sink), c.factory);
+        if (c.factory) {
+            EXPECT_EQ(FactoryOf(sink), c.factory);
+        }
         if (FactoryOf(sink) == "fakesink") {
             gboolean sync = FALSE;
             g_object_get(sink, "sync", &sync, nullptr);
@@ -71,17 +76,6 @@ TEST(AudioOutput, FirstSinkThatOpensElseClockBoundSilenceSaidOnce) {
         }
         gst_object_unref(gst_object_ref_sink(sink));
     }
-}
-
-// Every sink of the machine is tried (ALSA and OpenAL ones where there is no
-// sound card): none of their libraries' messages reach the terminal.
-TEST(AudioOutput, ProbingTheMachinesSinksSaysNothingMore) {
-    gst_init(nullptr, nullptr);
-    GstElement* sink = nullptr;
-    const std::string said = Stderr([&] { sink = MakeAudioOutput(); });
-    EXPECT_TRUE(said.empty() || said == "tavimo: no audio output; playing without sound\n") << said;
-    ASSERT_NE(sink, nullptr);
-    gst_object_unref(gst_object_ref_sink(sink));
 }
 
 }  // namespace
