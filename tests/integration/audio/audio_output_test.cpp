@@ -2,37 +2,12 @@
 // clock, said once on stderr and with no sound library's chatter.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "engine/media/audio_output.h"
 
 namespace tavimo {
 namespace {
-
-// What `work` writes to stderr (file descriptor 2, so libraries too).
-template <typename Work>
-std::string Stderr(Work work) {
-    char path[] = "/tmp/tavimo-stderr-XXXXXX";
-    const int file = mkstemp(path);
-    std::fflush(stderr);
-    const int saved = dup(2);
-    dup2(file, 2);
-    work();
-    std::fflush(stderr);
-    dup2(saved, 2);
-    close(saved);
-    close(file);
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    unlink(path);
-    return text.str();
-}
 
 std::string FactoryOf(GstElement* element) {
     return GST_OBJECT_NAME(gst_element_get_factory(element));
@@ -62,8 +37,10 @@ TEST(AudioOutput, FirstSinkThatOpensElseClockBoundSilenceSaidOnce) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        GstElement* sink = nullptr;
-        EXPECT_EQ(Stderr([&] { sink = MakeAudioOutput(c.candidates); }), c.said);
+        // Captured on file descriptor 2, so the libraries' own output too.
+        testing::internal::CaptureStderr();
+        GstElement* sink = MakeAudioOutput(c.candidates);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.said);
         ASSERT_NE(sink, nullptr);
         EXPECT_TRUE(g_object_is_floating(sink));
         if (c.factory) {
