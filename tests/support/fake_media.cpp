@@ -200,6 +200,7 @@ class FakeGraph : public IGraphBuilder,
         auto it = std::find(filters_.begin(), filters_.end(), filter);
         if (it == filters_.end())
             return VFW_E_NOT_FOUND;
+        fw_->log.push_back("RemoveFilter " + (*it)->name);
         filters_.erase(it);
         return S_OK;
     }

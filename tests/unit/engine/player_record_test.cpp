@@ -202,11 +202,11 @@ TEST(PlayerRecordTest, BuildFailureShowsItsBoxesAndCloses) {
 }
 
 // What building leaves when it does not fail: a graph not registered for
-// inspection is said and plays; no audio renderer plays silently; a clip
-// without a picture or a length is 4:3 and 0 long; a new clip releases the
-// old graph first.
+// inspection is said and plays; no audio renderer plays silently; one no
+// stream reached leaves the graph (and the Filters menu); a clip without a
+// picture or a length is 4:3 and 0 long; a new clip releases the old graph.
 TEST(PlayerRecordTest, BuildOutcomes) {
-    Player rot, mute, p;
+    Player rot, mute, silent, p;
     rot.media.script.failures["AddGraphToRot"] = E_FAIL;
     EXPECT_TRUE(rot.Open("/clips/a.mp4"));
     EXPECT_EQ(rot.Boxes(), "Failed to register filter graph with ROT!  hr=0x80004005\n" + kFail);
@@ -214,6 +214,9 @@ TEST(PlayerRecordTest, BuildOutcomes) {
     mute.media.script.failures["CreateAudioRenderer"] = E_FAIL;
     EXPECT_TRUE(mute.Open("/clips/a.mp4"));
     EXPECT_EQ(mute.Boxes(), "");
+    silent.media.script.hasAudio = false;
+    EXPECT_TRUE(silent.Open("/clips/silent.mp4"));
+    EXPECT_EQ(Joined(silent.media.LogOf("RemoveFilter")), "RemoveFilter Audio Renderer");
     p.media.script.hasVideo = false;
     p.media.script.failures["GetDuration"] = E_FAIL;
     EXPECT_TRUE(p.Open("/clips/a.mp3"));
