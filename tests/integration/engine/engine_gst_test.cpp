@@ -40,14 +40,13 @@ class Host : public PlayerHost {
   public:
     ScriptedDialogs dialogs;
     platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string& title) override { this->title = title; }
+    void SetWindowTitle(const std::string&) override {}
     std::vector<std::string> Boxes() const {
         std::vector<std::string> out;
         for (const auto& call : dialogs.CallsOf(ScriptedDialogs::Kind::MessageBox))
             out.push_back(call.text);
         return out;
     }
-    std::string title;
 };
 
 fs::path gMedia;
@@ -232,11 +231,8 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
         bool plays = Open(row.path);
         EXPECT_EQ(host.Boxes(), row.boxes);
         EXPECT_EQ(plays, row.boxes.empty());
-        EXPECT_EQ(host.title, "Tavimo - " + row.path);
-        if (!plays) {
-            EXPECT_EQ(record.ClipState, ClipState::Closed);
+        if (!plays)
             continue;
-        }
         EXPECT_NE(record.pBA, nullptr);
         EXPECT_NEAR(record.Duration, row.duration, 1000000);
         for (const char* name : row.inPipeline)
