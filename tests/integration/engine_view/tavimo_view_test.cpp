@@ -154,7 +154,6 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     EXPECT_FALSE(frame.view->HoldsScreenAwake());
     EXPECT_EQ(frame.saverLog, (std::vector<std::string>{"Get", "SwitchOff", "bands hidden",
                                                         "bands shown", "Put 600"}));
-    EXPECT_EQ(frame.saver->current.timeout, 600);
     EXPECT_TRUE(frame.saver->current.dpmsEnabled);
 
     frame.view->ToggleFullScreen();  // in the current mode, with the last zoom
