@@ -8,6 +8,7 @@ namespace {
 
 enum class FilterKind { VideoRenderer, Mixer, AsfReader, Source, AudioRenderer };
 
+// A pin knows whether it is connected; its peer is not modelled.
 class FakePin : public IPin {
   public:
     FakePin(PIN_DIRECTION dir, std::string id) : dir(dir), id(std::move(id)) {}
@@ -16,29 +17,17 @@ class FakePin : public IPin {
         return S_OK;
     }
     HRESULT ConnectedTo(std::shared_ptr<IPin>* out) override {
-        *out = peer.lock();
-        return *out ? S_OK : VFW_E_NOT_CONNECTED;
+        out->reset();
+        return connected ? S_OK : VFW_E_NOT_CONNECTED;
     }
     HRESULT QueryId(std::string* out) override {
         *out = id;
         return S_OK;
     }
-    static HRESULT Connect(const std::shared_ptr<FakePin>& a, const std::shared_ptr<FakePin>& b) {
-        if (!b)
-            return VFW_E_CANNOT_RENDER;
-        a->peer = b;
-        b->peer = a;
-        return S_OK;
-    }
-    void Disconnect() {
-        if (auto other = peer.lock())
-            other->peer.reset();
-        peer.reset();
-    }
 
     PIN_DIRECTION dir;
     std::string id;
-    std::weak_ptr<FakePin> peer;
+    bool connected = false;
 };
 
 class FakeFilter : public IBaseFilter,
@@ -50,19 +39,12 @@ class FakeFilter : public IBaseFilter,
     FakeFilter(FakeMediaFramework* fw, FilterKind kind) : kind(kind), fw_(fw) {
         if (kind != FilterKind::AsfReader && kind != FilterKind::Source)
             pins.push_back(std::make_shared<FakePin>(PINDIR_INPUT, "Input"));
-        if (kind == FilterKind::Mixer)
-            pins.push_back(std::make_shared<FakePin>(PINDIR_OUTPUT, "Output"));
     }
     const FilterKind kind;
     std::string name;
     std::vector<std::shared_ptr<FakePin>> pins;
 
-    std::shared_ptr<FakePin> FreePin(PIN_DIRECTION dir) {
-        for (auto& pin : pins)
-            if (pin->dir == dir && pin->peer.expired())
-                return pin;
-        return nullptr;
-    }
+    // A source's output pins: the streams of the scripted clip.
     void AddStreams() {
         if (fw_->script.hasVideo)
             pins.push_back(std::make_shared<FakePin>(PINDIR_OUTPUT, "Video"));
@@ -90,24 +72,18 @@ class FakeFilter : public IBaseFilter,
         return As(FilterKind::VideoRenderer, "QueryWindowlessControl", out);
     }
 
-    HRESULT Load(const std::string& fileName) override {
-        HRESULT hr = fw_->Step("Load " + fileName, "Load");
-        if (SUCCEEDED(hr))
-            AddStreams();
-        return hr;
+    HRESULT Load(const std::string&) override {
+        AddStreams();
+        return S_OK;
     }
-    HRESULT SetRenderingMode(VMR9Mode mode) override {
-        return fw_->Step("SetRenderingMode " + std::to_string(mode), "SetRenderingMode");
-    }
+    HRESULT SetRenderingMode(VMR9Mode) override { return S_OK; }
     HRESULT SetVideoClippingWindow(VideoWindow* window) override {
         window_ = window;
-        return fw_->Step("SetVideoClippingWindow", "SetVideoClippingWindow");
+        return S_OK;
     }
-    HRESULT SetBorderColor(COLORREF color) override {
-        return fw_->Step("SetBorderColor " + std::to_string(color), "SetBorderColor");
-    }
+    HRESULT SetBorderColor(COLORREF) override { return fw_->Check("SetBorderColor"); }
     HRESULT GetNativeVideoSize(long* width, long* height) override {
-        if (pins.front()->peer.expired())
+        if (!pins.front()->connected)
             return VFW_E_NOT_CONNECTED;
         *width = fw_->script.nativeWidth;
         *height = fw_->script.nativeHeight;
@@ -121,24 +97,21 @@ class FakeFilter : public IBaseFilter,
         *mode = aspect_;
         return S_OK;
     }
-    HRESULT SetVideoPosition(const RECT* source, const RECT* dest) override {
-        if (source)
-            source_ = *source;
+    // Only the destination: the view never crops the source.
+    HRESULT SetVideoPosition(const RECT*, const RECT* dest) override {
         if (dest)
             dest_ = *dest;
         if (dest && window_)
             window_->PlaceSurface(*dest);
         return S_OK;
     }
-    HRESULT GetVideoPosition(RECT* source, RECT* dest) override {
-        if (source)
-            *source = source_;
+    HRESULT GetVideoPosition(RECT*, RECT* dest) override {
         if (dest)
             *dest = dest_;
         return S_OK;
     }
     HRESULT RepaintVideo() override { return S_OK; }
-    HRESULT DisplayModeChanged() override { return fw_->Step("DisplayModeChanged", ""); }
+    HRESULT DisplayModeChanged() override { return S_OK; }
 
   private:
     template <typename T>
@@ -154,7 +127,7 @@ class FakeFilter : public IBaseFilter,
     FakeMediaFramework* fw_;
     VideoWindow* window_ = nullptr;
     VMR9AspectRatioMode aspect_ = VMR9ARMode_None;
-    RECT source_, dest_;
+    RECT dest_;
 };
 
 constexpr REFERENCE_TIME kDuration = 600000000;
@@ -194,18 +167,12 @@ class FakeGraph : public IGraphBuilder,
 
     HRESULT AddFilter(const std::shared_ptr<IBaseFilter>& filter,
                       const std::string& name) override {
-        HRESULT hr = fw_->Step("AddFilter " + name, "AddFilter:" + name);
-        if (FAILED(hr))
-            return hr;
         filters_.push_back(std::static_pointer_cast<FakeFilter>(filter));
         filters_.back()->name = name;
         return S_OK;
     }
-    HRESULT AddSourceFilter(const std::string& fileName, const std::string& name,
+    HRESULT AddSourceFilter(const std::string&, const std::string& name,
                             std::shared_ptr<IBaseFilter>* source) override {
-        HRESULT hr = fw_->Step("AddSourceFilter " + fileName, "AddSourceFilter");
-        if (FAILED(hr))
-            return hr;
         auto filter = std::make_shared<FakeFilter>(fw_, FilterKind::Source);
         filter->name = name;
         filter->AddStreams();
@@ -213,30 +180,24 @@ class FakeGraph : public IGraphBuilder,
         *source = filter;
         return S_OK;
     }
-    // Video goes through the mixer when there is one, sound straight to its renderer.
-    HRESULT RenderEx(const std::shared_ptr<IPin>& pin, uint32_t flags, void*) override {
+    // Each stream goes straight to the free renderer of its kind.
+    HRESULT RenderEx(const std::shared_ptr<IPin>& pin, uint32_t, void*) override {
         auto out = std::static_pointer_cast<FakePin>(pin);
-        HRESULT hr = fw_->Step("RenderEx " + out->id + " " + std::to_string(flags), "RenderEx");
-        if (FAILED(hr))
-            return hr;
-        if (out->id != "Video")
-            return FakePin::Connect(out, FreeInput(FilterKind::AudioRenderer));
-        auto input = FreeInput(FilterKind::VideoRenderer);
-        if (auto mixer = FreeInput(FilterKind::Mixer); mixer && input) {
-            FakePin::Connect(out, mixer);
-            out = Find(FilterKind::Mixer)->FreePin(PINDIR_OUTPUT);
+        const auto kind =
+            out->id == "Video" ? FilterKind::VideoRenderer : FilterKind::AudioRenderer;
+        for (auto& filter : filters_) {
+            if (filter->kind == kind && !filter->pins.front()->connected) {
+                out->connected = filter->pins.front()->connected = true;
+                return S_OK;
+            }
         }
-        return FakePin::Connect(out, input);
+        return VFW_E_CANNOT_RENDER;
     }
     HRESULT RemoveFilter(const std::shared_ptr<IBaseFilter>& filter) override {
-        std::string name;
-        filter->QueryFilterInfo(&name);
-        fw_->log.push_back("RemoveFilter " + name);
         auto it = std::find(filters_.begin(), filters_.end(), filter);
         if (it == filters_.end())
             return VFW_E_NOT_FOUND;
-        for (auto& p : (*it)->pins)
-            p->Disconnect();
+        fw_->log.push_back("RemoveFilter " + (*it)->name);
         filters_.erase(it);
         return S_OK;
     }
@@ -266,10 +227,7 @@ class FakeGraph : public IGraphBuilder,
     HRESULT Stop() override { return fw_->Step("Stop", "Stop"); }
 
     HRESULT SetNotifyWindow(GraphNotifyTarget target, long msg, intptr_t param) override {
-        HRESULT hr =
-            fw_->Step(target ? "SetNotifyWindow view" : "SetNotifyWindow none", "SetNotifyWindow");
-        if (FAILED(hr))
-            return hr;
+        fw_->log.push_back(target ? "SetNotifyWindow view" : "SetNotifyWindow none");
         notify_ = std::move(target);
         msg_ = msg;
         param_ = param;
@@ -328,16 +286,6 @@ class FakeGraph : public IGraphBuilder,
         if (SUCCEEDED(hr))
             *out = std::shared_ptr<T>(shared_from_this(), static_cast<T*>(this));
         return hr;
-    }
-    std::shared_ptr<FakeFilter> Find(FilterKind kind) {
-        for (auto& f : filters_)
-            if (f->kind == kind)
-                return f;
-        return nullptr;
-    }
-    std::shared_ptr<FakePin> FreeInput(FilterKind kind) {
-        auto filter = Find(kind);
-        return filter ? filter->FreePin(PINDIR_INPUT) : nullptr;
     }
 
     FakeMediaFramework* fw_;

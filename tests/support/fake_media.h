@@ -18,7 +18,7 @@ struct FakeScript {
     bool hasAudio = true;
     long nativeWidth = 640, nativeHeight = 480;
     // Step name -> the code it fails with: the name of the call ("Run",
-    // "QueryMediaSeeking", ...), "AddFilter:<filter name>" for AddFilter.
+    // "QueryMediaSeeking", ...).
     std::map<std::string, HRESULT> failures;
 };
 
@@ -28,7 +28,7 @@ class FakeMediaFramework : public MediaFramework {
   public:
     FakeScript script;
     // Every call of interest, in order, e.g. "Run", "SetPositions 0 1 - 0",
-    // "put_Volume -287", "AddFilter Audio Renderer", "Release graph".
+    // "put_Volume -287", "Release graph".
     std::vector<std::string> log;
 
     // The graph made last; it stays alive only as long as the engine holds it.

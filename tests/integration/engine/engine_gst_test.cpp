@@ -3,22 +3,18 @@
 // silent volume, and that opening and closing leaves nothing behind; the
 // Filters menu over those pipelines and the settings dialog's editing of an
 // element's properties.
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 #include <malloc.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -44,14 +40,13 @@ class Host : public PlayerHost {
   public:
     ScriptedDialogs dialogs;
     platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string& title) override { this->title = title; }
+    void SetWindowTitle(const std::string&) override {}
     std::vector<std::string> Boxes() const {
         std::vector<std::string> out;
         for (const auto& call : dialogs.CallsOf(ScriptedDialogs::Kind::MessageBox))
             out.push_back(call.text);
         return out;
     }
-    std::string title;
 };
 
 fs::path gMedia;
@@ -65,40 +60,57 @@ std::string Media(const char* name) {
     return (gMedia / name).string();
 }
 
-const char kVideo[] =
-    "videotestsrc num-buffers=%d pattern=smpte ! "
-    "video/x-raw,format=I420,width=320,height=240,framerate=25/1 ! x264enc speed-preset=ultrafast "
-    "key-int-max=25 ! h264parse ! queue ! mux. ";
-const char kAudio[] =
-    "audiotestsrc num-buffers=%d samplesperbuffer=441 freq=440 ! audio/x-raw,rate=44100,channels=2 "
-    "! audioconvert ! avenc_aac ! aacparse ! queue ! mux. ";
-
-std::string Format(const char* pattern, int count) {
-    char text[512];
-    std::snprintf(text, sizeof text, pattern, count);
-    return text;
+// Muxer branches: `frames` of 320 x 240 SMPTE bars at 25/s, a key frame each
+// second; `buffers` of 10 ms of a 440 Hz tone.
+std::string Video(int frames) {
+    return "videotestsrc num-buffers=" + std::to_string(frames) +
+           " pattern=smpte ! video/x-raw,format=I420,width=320,height=240,framerate=25/1 ! "
+           "x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! queue ! mux. ";
+}
+std::string Audio(int buffers) {
+    return "audiotestsrc num-buffers=" + std::to_string(buffers) +
+           " samplesperbuffer=441 freq=440 ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! "
+           "avenc_aac ! aacparse ! queue ! mux. ";
 }
 
-// Makes the clips once per run in a fresh folder.
+// Makes the clips once per run in a fresh folder, and serves it over HTTP.
+pid_t gServer = 0;
+std::string gUrl;
+
 void MakeMedia() {
     char dir[] = "/tmp/tavimo-engine-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     gMedia = dir;
-    ASSERT_TRUE(Launch(Format(kVideo, 100) + Format(kAudio, 400) +
-                       "mp4mux name=mux ! filesink location=" + Media("av.mp4")));
-    ASSERT_TRUE(
-        Launch(Format(kVideo, 50) + "mp4mux name=mux ! filesink location=" + Media("video.mp4")));
-    ASSERT_TRUE(
-        Launch(Format(kAudio, 200) + "mp4mux name=mux ! filesink location=" + Media("audio.mp4")));
+    const std::string mp4 = "mp4mux name=mux ! filesink location=";
+    ASSERT_TRUE(Launch(Video(100) + Audio(400) + mp4 + Media("av.mp4")));
+    ASSERT_TRUE(Launch(Video(50) + mp4 + Media("video.mp4")));
+    ASSERT_TRUE(Launch(Audio(200) + mp4 + Media("audio.mp4")));
     ASSERT_TRUE(Launch(
         "videotestsrc num-buffers=50 ! video/x-raw,width=320,height=240,framerate=25/1 ! "
         "avenc_wmv2 ! queue ! mux. audiotestsrc num-buffers=100 ! audioconvert ! avenc_wmav2 ! "
         "queue ! mux. asfmux name=mux ! filesink location=" +
         Media("clip.wmv")));
-    ASSERT_TRUE(Launch(Format(kAudio, 100) + Format(kAudio, 100) +
-                       "mp4mux name=mux ! filesink location=" + Media("two-sounds.mp4")));
+    ASSERT_TRUE(Launch(Audio(100) + Audio(100) + mp4 + Media("two-sounds.mp4")));
     std::ofstream(Media("text.mp4")) << "This is not a video.\n";
     fs::copy_file(Media("video.mp4"), Media("mp4.wmv"));
+
+    int said[2];
+    ASSERT_EQ(pipe(said), 0);
+    gServer = fork();
+    if (gServer == 0) {
+        dup2(said[1], STDOUT_FILENO);
+        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);  // its request log
+        execlp("python3", "python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
+               "--directory", gMedia.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(said[1]);
+    // It says its port once it listens.
+    FILE* in = fdopen(said[0], "r");
+    int port = 0;
+    EXPECT_EQ(std::fscanf(in, "Serving HTTP on %*s port %d", &port), 1);
+    std::fclose(in);
+    gUrl = "http://127.0.0.1:" + std::to_string(port) + "/";
 }
 
 // The elements an iterator walks (borrowed from their bin); frees the iterator.
@@ -185,16 +197,19 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
         const char* name;
         std::string path;
         std::vector<std::string> boxes;  // none: the clip plays
+        REFERENCE_TIME duration = 0;
         std::vector<const char*> inPipeline = {}, notInPipeline = {};
     } rows[] = {
         {"video and audio",
          Media("av.mp4"),
          {},
+         40000000,
          {source, mixer, video, audio, "Color Space Converter"},
          {asf}},
-        {"video only", Media("video.mp4"), {}, {source, video}, {audio}},
-        {"audio only", Media("audio.mp4"), {}, {source, audio}, {video}},
-        {"windows media", Media("clip.wmv"), {}, {asf, mixer, video, audio}, {source}},
+        {"video only", Media("video.mp4"), {}, 20000000, {source, video}, {audio}},
+        {"audio only", Media("audio.mp4"), {}, 20000000, {source, audio}, {video}},
+        {"windows media", Media("clip.wmv"), {}, 23200000, {asf, mixer, video, audio}, {source}},
+        {"over HTTP: the network source", gUrl + "av.mp4", {}, 40000000, {source, audio}},
         {"missing file", Media("missing.mp4"), {missing, kRender}},
         {"file URI that cannot be looked up",
          "file:///" + std::string(300, 'n') + ".mp4",
@@ -211,65 +226,20 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
          {kAsfLoad + "No handler is installed for this protocol (mms://).", kRender}},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         host.dialogs.calls.clear();
         bool plays = Open(row.path);
-        EXPECT_EQ(host.Boxes(), row.boxes) << row.name;
-        EXPECT_EQ(plays, row.boxes.empty()) << row.name;
-        EXPECT_EQ(host.title, "Tavimo - " + row.path) << row.name;
-        if (!plays) {
-            EXPECT_EQ(record.ClipState, ClipState::Closed) << row.name;
+        EXPECT_EQ(host.Boxes(), row.boxes);
+        EXPECT_EQ(plays, row.boxes.empty());
+        if (!plays)
             continue;
-        }
-        EXPECT_NE(record.pBA, nullptr) << row.name;
+        EXPECT_NE(record.pBA, nullptr);
+        EXPECT_NEAR(record.Duration, row.duration, 1000000);
         for (const char* name : row.inPipeline)
-            EXPECT_TRUE(InPipeline(name)) << row.name << ": " << name;
+            EXPECT_TRUE(InPipeline(name)) << name;
         for (const char* name : row.notInPipeline)
-            EXPECT_FALSE(InPipeline(name)) << row.name << ": " << name;
+            EXPECT_FALSE(InPipeline(name)) << name;
     }
-    // Running graphs are dumped for inspection tools under their ROT name.
-    char pid[16];
-    std::snprintf(pid, sizeof pid, " pid %08x", unsigned(getpid()));
-    bool dumped = false;
-    for (auto& entry : fs::directory_iterator(getenv("GST_DEBUG_DUMP_DOT_DIR"))) {
-        const std::string name = entry.path().filename().string();
-        dumped = dumped || (name.find("FilterGraph ") != name.npos && name.find(pid) != name.npos);
-    }
-    EXPECT_TRUE(dumped);
-}
-
-// A free TCP port on the loopback interface.
-int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
-TEST_F(EngineGstTest, HttpClipPlaysThroughTheNetworkSource) {
-    const int port = FreePort();
-    const std::string portText = std::to_string(port);
-    pid_t server = fork();
-    if (server == 0) {
-        int quiet = open("/dev/null", O_WRONLY);
-        dup2(quiet, STDOUT_FILENO);
-        dup2(quiet, STDERR_FILENO);
-        execlp("python3", "python3", "-m", "http.server", portText.c_str(), "--bind", "127.0.0.1",
-               "--directory", gMedia.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    const std::string url = "http://127.0.0.1:" + portText + "/av.mp4";
-    const bool plays = QTest::qWaitFor([&] { return Open(url); }, 5000);  // once it listens
-    EXPECT_TRUE(plays);
-    EXPECT_TRUE(InPipeline("Audio Renderer"));
-    EXPECT_NEAR(record.Duration, 40000000, 1000000);
-    record.CloseClip();
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
 }
 
 // The format the converter takes deep YUV to before its colour step, empty
@@ -277,13 +247,12 @@ TEST_F(EngineGstTest, HttpClipPlaysThroughTheNetworkSource) {
 std::string DepthStepFormat(GstElement* pipeline) {
     GstElement* converter = gst_bin_get_by_name(GST_BIN(pipeline), "Color Space Converter");
     std::string format;
-    for (GstElement* element : GST_IS_BIN(converter)
-                                   ? Elements(gst_bin_iterate_elements(GST_BIN(converter)))
-                                   : std::vector<GstElement*>{}) {
-        if (!g_object_class_find_property(G_OBJECT_GET_CLASS(element), "caps"))
-            continue;
+    for (GstElement* step : GST_IS_BIN(converter)
+                                ? Elements(gst_bin_iterate_all_by_element_factory_name(
+                                      GST_BIN(converter), "capsfilter"))
+                                : std::vector<GstElement*>{}) {
         GstCaps* caps = nullptr;
-        g_object_get(element, "caps", &caps, nullptr);
+        g_object_get(step, "caps", &caps, nullptr);
         const char* name = gst_structure_get_string(gst_caps_get_structure(caps, 0), "format");
         format = name ? name : "?";
         gst_caps_unref(caps);
@@ -299,9 +268,7 @@ TEST_F(EngineGstTest, DeepColourLosesItsDepthBeforeItsColourStepAndThePictureSta
         const char* depthStep;  // what the converter takes the depth to first
     } rows[] = {
         {"8-bit 4:2:0 converts in one step", "I420", ""},
-        {"10-bit 4:2:0 keeps its chroma layout", "I420_10LE", "I420"},
         {"10-bit 4:2:2 keeps its chroma layout", "I422_10LE", "Y42B"},
-        {"10-bit 4:4:4 keeps full chroma", "Y444_10LE", "AYUV"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -371,8 +338,7 @@ TEST_F(EngineGstTest, StopAndSeek) {
     record.TogglePause();
     record.TogglePause();
     ASSERT_EQ(record.ClipState, ClipState::Paused);
-    const std::pair<REFERENCE_TIME, int64_t> seeks[] = {
-        {25000000, 20000000}, {12000000, 10000000}, {31000000, 30000000}};
+    const std::pair<REFERENCE_TIME, int64_t> seeks[] = {{25000000, 20000000}, {12000000, 10000000}};
     for (auto [target, shown] : seeks) {
         record.SeekTo(target);
         EXPECT_EQ(ShownFrameTime(), shown) << target;
@@ -380,30 +346,20 @@ TEST_F(EngineGstTest, StopAndSeek) {
 }
 
 TEST_F(EngineGstTest, LowestVolumeSilences) {
-    for (int volume : {100, 50, 0}) {
+    for (int volume : {50, 0}) {
         record.Volume = volume;
         ASSERT_TRUE(Open(Media("av.mp4"))) << volume;
-        GstPad* pad = gst_element_get_static_pad(SinkOf("Audio Renderer"), "sink");
-        std::pair<int, int> buffersAndLoud;
-        gulong probe = gst_pad_add_probe(
-            pad, GST_PAD_PROBE_TYPE_BUFFER,
-            [](GstPad*, GstPadProbeInfo* info, gpointer data) {
-                auto* count = static_cast<std::pair<int, int>*>(data);
-                GstMapInfo map;
-                if (gst_buffer_map(GST_PAD_PROBE_INFO_BUFFER(info), &map, GST_MAP_READ)) {
-                    ++count->first;
-                    count->second += std::any_of(map.data, map.data + map.size,
-                                                 [](guint8 byte) { return byte != 0; });
-                    gst_buffer_unmap(GST_PAD_PROBE_INFO_BUFFER(info), &map);
-                }
-                return GST_PAD_PROBE_OK;
-            },
-            &buffersAndLoud, nullptr);
-        QTest::qWait(600);
-        gst_pad_remove_probe(pad, probe);
-        gst_object_unref(pad);
-        EXPECT_GT(buffersAndLoud.first, 5) << volume;
-        EXPECT_EQ(buffersAndLoud.second == 0, volume == 0) << volume;
+        QTest::qWait(300);
+        GstSample* heard = nullptr;
+        g_object_get(SinkOf("Audio Renderer"), "last-sample", &heard, nullptr);
+        ASSERT_NE(heard, nullptr) << volume;
+        GstMapInfo map;
+        ASSERT_TRUE(gst_buffer_map(gst_sample_get_buffer(heard), &map, GST_MAP_READ));
+        EXPECT_EQ(std::all_of(map.data, map.data + map.size, [](guint8 byte) { return byte == 0; }),
+                  volume == 0)
+            << volume;
+        gst_buffer_unmap(gst_sample_get_buffer(heard), &map);
+        gst_sample_unref(heard);
         record.CloseClip();
     }
 }
@@ -414,17 +370,9 @@ int ThreadCount() {
 
 long RssKb() {
     malloc_trim(0);  // what the allocator keeps free is not the graph's
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            status >> value;
-            return value;
-        }
-        status.ignore(1 << 16, '\n');
-    }
-    return 0;
+    long size = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> size >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
@@ -506,10 +454,8 @@ TEST_F(FiltersMenuTest, ListsTheFiltersAsTheDataReachesThem) {
          "av.mp4",
          {demuxer, "H.264 parser", "libav H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10 decoder",
           aacParser, aac, converter, mixer, video, audio}},
-        {"sound only: the unreached renderer and mixer come last",
-         "audio.mp4",
-         {demuxer, aacParser, aac, audio, video, mixer}},
-        {"two sound tracks: the same names twice, each with its own item",
+        {"two sound tracks: the same names twice, each with its own item; the unreached "
+         "renderer and mixer come last",
          "two-sounds.mp4",
          {demuxer, aacParser, aac, aacParser, aac, audio, video, mixer}},
         {"windows media: the ASF Reader is listed before what it holds",
@@ -521,112 +467,50 @@ TEST_F(FiltersMenuTest, ListsTheFiltersAsTheDataReachesThem) {
         SCOPED_TRACE(row.name);
         OpenMenu(Media(row.clip));
         std::vector<std::string> names;
-        for (size_t i = 0; i < popup.items.size(); ++i) {
-            EXPECT_EQ(popup.items[i].first, 33000 + int(i));
-            names.push_back(popup.items[i].second);
+        for (const auto& [id, name] : popup.items) {
+            EXPECT_EQ(id, 33000 + int(names.size()));
+            names.push_back(name);
         }
         EXPECT_EQ(names, row.items);
-        EXPECT_EQ(table.Count(), row.items.size());
-        // The table finds the very filter each item names.
-        std::string name;
-        ASSERT_NE(table.Find(33001), nullptr);
-        table.Find(33001)->QueryFilterInfo(&name);
-        EXPECT_EQ(name, row.items[1]);
         EXPECT_EQ(table.Find(33000 + int(row.items.size())), nullptr);
     }
 }
 
-TEST_F(FiltersMenuTest, ItemsOfAReleasedGraphDoNothing) {
+// A value below the minimum applies nothing, not even the valid edits, and
+// keeps the dialog open; on OK the edits apply. Left open while its graph
+// goes, it applies nothing, and the released graph's items show no dialog.
+TEST_F(FiltersMenuTest, DialogAppliesOnOkWhileItsGraphLives) {
     OpenMenu(Media("av.mp4"));
-    std::weak_ptr<IBaseFilter> renderer = table.Find(33007);
-    ASSERT_FALSE(renderer.expired());
-
-    // A dialog left open while its graph goes applies nothing on OK.
-    auto properties = PropertiesOf(33007);
+    constexpr int kRenderer = 33007;  // a fakesink here
+    auto properties = PropertiesOf(kRenderer);
     FilterPropertiesDialog dialog(properties, "Video Mixing Renderer 9", table.Graph());
-    record.CloseClip();
-    EXPECT_TRUE(renderer.expired());
-    EXPECT_EQ(table.Find(33007), nullptr);
-    qobject_cast<QLineEdit*>(dialog.Editor("num-buffers"))->setText("7");
+    auto* buffers = qobject_cast<QLineEdit*>(dialog.Editor("num-buffers"));
+    auto* handoffs = qobject_cast<QCheckBox*>(dialog.Editor("signal-handoffs"));
+    ASSERT_TRUE(buffers && handoffs);
+    buffers->setText("-2");
+    handoffs->setChecked(true);
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(Value(properties, "num-buffers") + Value(properties, "signal-handoffs"), "-1false");
+    buffers->setText("12");
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(Value(properties, "num-buffers"), "-1");
+    EXPECT_EQ(Value(properties, "num-buffers") + Value(properties, "signal-handoffs"), "12true");
 
-    // Choosing a stale item shows no dialog.
-    bool shown = false;
-    QTimer::singleShot(200, [&] {
+    std::weak_ptr<IBaseFilter> renderer = table.Find(kRenderer);
+    record.CloseClip();
+    EXPECT_TRUE(renderer.expired());
+    buffers->setText("7");
+    dialog.accept();
+    EXPECT_EQ(Value(properties, "num-buffers"), "12");
+    QTimer::singleShot(200, [] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
-            shown = true;
+            ADD_FAILURE() << "a stale item showed " << modal->windowTitle().toStdString();
             modal->close();
         }
     });
-    for (int id = 33000; id <= 33008; ++id)
-        EXPECT_EQ(ShowFilterProperties(table, id, nullptr), 0);
-    QApplication::processEvents();
-    EXPECT_FALSE(shown);
-}
-
-TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
-    OpenMenu(Media("av.mp4"));
-    constexpr int kDecoder = 33002, kConverter = 33005, kRenderer = 33007;  // a fakesink here
-    struct Edit {
-        const char* property;
-        const char* text;  // into a line edit; "true"/"false" for a box, a nick for a list
-        const char* after;
-    };
-    struct Row {
-        const char* name;
-        int filter;
-        std::vector<Edit> edits;
-        bool closes;
-    } rows[] = {
-        {"int, uint, int64, bool applied",
-         kRenderer,
-         {{"num-buffers", "12", "12"},
-          {"blocksize", "8192", "8192"},
-          {"ts-offset", "-5000", "-5000"},
-          {"signal-handoffs", "true", "true"}},
-         true},
-        {"an enum applied", kDecoder, {{"skip-frame", "Skip B-frames", "Skip B-frames"}}, true},
-        {"double and enum applied",
-         kConverter,
-         {{"alpha-value", "0.5", "0.5"}, {"dither", "none", "none"}},
-         true},
-        {"below the minimum: nothing applied, the dialog stays",
-         kRenderer,
-         {{"num-buffers", "-2", "12"}, {"blocksize", "100", "8192"}},
-         false},
-        {"not a number", kRenderer, {{"ts-offset", "5 ms", "-5000"}}, false},
-        {"an unsigned number takes no sign", kRenderer, {{"blocksize", "-1", "8192"}}, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        FilterPropertiesDialog dialog(PropertiesOf(row.filter), "title", table.Graph());
-        for (const Edit& edit : row.edits) {
-            QWidget* editor = dialog.Editor(edit.property);
-            ASSERT_NE(editor, nullptr) << edit.property;
-            if (auto* box = qobject_cast<QCheckBox*>(editor))
-                box->setChecked(std::string(edit.text) == "true");
-            else if (auto* combo = qobject_cast<QComboBox*>(editor))
-                combo->setCurrentText(edit.text);
-            else
-                qobject_cast<QLineEdit*>(editor)->setText(edit.text);
-        }
-        dialog.accept();
-        EXPECT_EQ(dialog.result() == QDialog::Accepted, row.closes);
-        for (const Edit& edit : row.edits)
-            EXPECT_EQ(Value(PropertiesOf(row.filter), edit.property), edit.after) << edit.property;
-    }
-
-    // Read-only: the element's name and parent, what it last saw, types
-    // without an editor; each keeps its description as a tooltip.
-    FilterPropertiesDialog dialog(PropertiesOf(kRenderer), "Video Mixing Renderer 9",
-                                  table.Graph());
-    for (const char* name : {"name", "parent", "last-message", "last-sample", "render-delay"}) {
-        EXPECT_EQ(dialog.Editor(name), nullptr) << name;
-        EXPECT_NE(dialog.Field(name), nullptr) << name;
-    }
-    EXPECT_EQ(dialog.Field("sync")->toolTip(), "Sync on the clock");
+    EXPECT_EQ(table.Find(kRenderer), nullptr);
+    EXPECT_EQ(ShowFilterProperties(table, kRenderer, nullptr), 0);
 }
 
 }  // namespace
@@ -634,17 +518,16 @@ TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    // Graph dumps for inspection tools go here (read when GStreamer starts).
-    char dumps[] = "/tmp/tavimo-dot-XXXXXX";
-    if (mkdtemp(dumps))
-        setenv("GST_DEBUG_DUMP_DOT_DIR", dumps, 1);
     int rc;
     {
         QApplication app(argc, argv);
         rc = RUN_ALL_TESTS();
     }
+    if (tavimo::gServer > 0) {
+        kill(tavimo::gServer, SIGTERM);
+        waitpid(tavimo::gServer, nullptr, 0);
+    }
     std::error_code ec;
-    std::filesystem::remove_all(dumps, ec);
     if (!tavimo::gMedia.empty())
         std::filesystem::remove_all(tavimo::gMedia, ec);
     return rc;

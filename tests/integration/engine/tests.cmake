@@ -3,10 +3,3 @@ tavimo_test(NAME engine_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_gst_test.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
-# The picture in the view's native surface, under an Xvfb of its own.
-if(TAVIMO_XVFB)
-    tavimo_test(NAME engine_x11_test
-        SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_x11_test.cpp
-        LIBS tavimo_ui tavimo_e2e_support Qt6::Test
-        LABELS integration)
-endif()
