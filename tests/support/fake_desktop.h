@@ -1,5 +1,5 @@
 // Scripted desktop answers: content types by extension, default programs by
-// type, and a record of every question and every tool run.
+// type, and a record of every question and every default set.
 #pragma once
 
 #include <map>
@@ -16,7 +16,6 @@ class FakeAssociations : public platform::FileAssociations {
     std::map<std::string, std::string> programByType;    // type -> resolved executable
     std::vector<std::string> typeQuestions;              // DefaultAppExecutable, in order
     std::vector<std::string> defaultsSet;                // "type=desktop id"
-    std::vector<std::string> toolRuns;                   // arguments joined by spaces
     int toolStatus = 0;
     bool setDefaultFails = false;
 
@@ -36,13 +35,7 @@ class FakeAssociations : public platform::FileAssociations {
             defaultsSet.push_back(type + "=" + id);
         return !setDefaultFails;
     }
-    int RunTool(const std::vector<std::string>& args) override {
-        std::string line = args.at(0);
-        for (size_t i = 1; i < args.size(); ++i)
-            line += " " + args[i];
-        toolRuns.push_back(line);
-        return toolStatus;
-    }
+    int RunTool(const std::vector<std::string>&) override { return toolStatus; }
 };
 
 }  // namespace tavimo::testing

@@ -1,5 +1,5 @@
 // Register Filetype on a temporary data folder with scripted desktop answers:
-// what lands in the desktop entry, the MIME package and mimeapps, the boxes,
+// what lands in the desktop entry and mimeapps, the boxes,
 // and the failures that must not read as success. Also where the help file is
 // found.
 #include <gtest/gtest.h>
@@ -78,22 +78,6 @@ TEST_F(RegisterFileTypeTest, KnownTypesAddUpInOneDesktopEntry) {
     EXPECT_EQ(desktop.defaultsSet, (std::vector<std::string>{"video/x-msvideo=tavimo.desktop",
                                                              "video/x-matroska=tavimo.desktop"}));
     EXPECT_FALSE(std::filesystem::exists(data / "mime"));
-}
-
-TEST_F(RegisterFileTypeTest, AnUnknownExtensionGetsATypeOfOurOwn) {
-    Register("/v/show.Zq9");
-    EXPECT_EQ(LastBox(), "Tavimo: Filetype \".zq9\" registered with Tavimo");
-    EXPECT_EQ(Read(data / "mime/packages/tavimo-zq9.xml"),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-              "  <mime-type type=\"video/x-tavimo-zq9\">\n"
-              "    <comment>Tavimo Video File</comment>\n"
-              "    <glob pattern=\"*.zq9\"/>\n"
-              "  </mime-type>\n"
-              "</mime-info>\n");
-    ASSERT_FALSE(desktop.toolRuns.empty());
-    EXPECT_EQ(desktop.toolRuns.front(), "update-mime-database " + data.path + "/mime");
-    EXPECT_EQ(desktop.defaultsSet, (std::vector<std::string>{"video/x-tavimo-zq9=tavimo.desktop"}));
 }
 
 // Nothing for no clip; a box of its own for a name without an extension; a
