@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "../../unit/platform/test_dir.h"
@@ -55,11 +56,32 @@ class DesktopGioTest : public ::testing::Test {
     platform::FileAssociations& desktop = platform::DesktopAssociations();
 };
 
-// A known extension is covered end to end; an unknown one gets a type of our own that GIO
-// and a separate `gio` then see.
-TEST_F(DesktopGioTest, AnUnknownExtensionOpensWithUsAfterwards) {
+// A known extension takes the desktop's type, an unknown one gets a type of our
+// own; one desktop entry lists both, and GIO, here and in a separate `gio`, then
+// names us as their program.
+TEST_F(DesktopGioTest, RegisteredTypesOpenWithUsAfterwards) {
     EXPECT_EQ(desktop.ContentTypeOf("a.zq9"), "application/octet-stream");
+    EXPECT_EQ(Register("/v/Film.MKV"), "Filetype \".mkv\" registered with Tavimo");
     EXPECT_EQ(Register("/v/show.zq9"), "Filetype \".zq9\" registered with Tavimo");
+    std::stringstream entry;
+    entry << std::ifstream(*sandbox / "data/applications/tavimo.desktop").rdbuf();
+    EXPECT_EQ(entry.str(),
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=Tavimo\n"
+              "Comment=Tavimo Video File\n"
+              "Exec=\"" +
+                  Exe() +
+                  "\" %f\n"
+                  "Icon=tavimo\n"
+                  "Terminal=false\n"
+                  "Categories=AudioVideo;Video;Player;\n"
+                  "MimeType=video/x-matroska;video/x-tavimo-zq9;\n");
+    EXPECT_TRUE(std::filesystem::exists(*sandbox / "data/icons/hicolor/scalable/apps/tavimo.svg"));
+    EXPECT_FALSE(std::filesystem::exists(*sandbox / "data/mime/packages/tavimo-mkv.xml"))
+        << "a known type needs no package of ours";
+    EXPECT_EQ(desktop.DefaultAppExecutable("video/x-matroska"), Exe());
+
     const std::string file = *sandbox / "a.zq9";
     std::ofstream(file) << "\x01\x02";
     EXPECT_EQ(FirstLine("gio info -a standard::content-type '" + file + "' | tail -1"),

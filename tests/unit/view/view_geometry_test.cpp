@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "resources/command_ids.h"
@@ -13,25 +14,23 @@ namespace {
 
 TEST(ViewGeometryTest, WheelAndStretchSteps) {
     const float fourThree = 640.0f / 480.0f, wide = 1280.0f / 720.0f;
+    const auto key = [](int command, float aspect, bool fullScreen) {
+        return StretchKeyStep(command, 10, aspect, fullScreen);
+    };
     struct Row {
         const char* name;
         Step got, want;
     } rows[] = {
         {"wheel up 4:3 (20 x 14 in all)", WheelStep(10, fourThree, true), {10, 7}},
-        {"wheel down 4:3", WheelStep(10, fourThree, false), {-10, -7}},
-        {"wheel up 16:9", WheelStep(10, wide, true), {10, 5}},
-        {"wheel with a square picture", WheelStep(10, 1.0f, true), {10, 10}},
-        {"Left in a window", StretchKeyStep(ID_STRETCH_NARROWER, 10, wide, false), {-10, 0}},
-        {"Right in a window", StretchKeyStep(ID_STRETCH_WIDER, 10, wide, false), {10, 0}},
-        {"Down in a window: the full step",
-         StretchKeyStep(ID_STRETCH_LOWER, 10, wide, false),
-         {0, -10}},
-        {"Up in a window", StretchKeyStep(ID_STRETCH_TALLER, 10, wide, false), {0, 10}},
-        {"Down in full screen: step / aspect",
-         StretchKeyStep(ID_STRETCH_LOWER, 10, wide, true),
-         {0, -5}},
-        {"Up in full screen 4:3", StretchKeyStep(ID_STRETCH_TALLER, 10, fourThree, true), {0, 7}},
-        {"Left in full screen", StretchKeyStep(ID_STRETCH_NARROWER, 10, fourThree, true), {-10, 0}},
+        {"wheel down 16:9", WheelStep(10, wide, false), {-10, -5}},
+        {"wheel, aspect unknown", WheelStep(10, 0.0f, true), {10, 10}},
+        {"Left in a window", key(ID_STRETCH_NARROWER, wide, false), {-10, 0}},
+        {"Right in a window", key(ID_STRETCH_WIDER, wide, false), {10, 0}},
+        {"Down in a window: the full step", key(ID_STRETCH_LOWER, wide, false), {0, -10}},
+        {"Up in a window", key(ID_STRETCH_TALLER, wide, false), {0, 10}},
+        {"Down in full screen: step / aspect", key(ID_STRETCH_LOWER, wide, true), {0, -5}},
+        {"Up in full screen 4:3", key(ID_STRETCH_TALLER, fourThree, true), {0, 7}},
+        {"Right in full screen", key(ID_STRETCH_WIDER, fourThree, true), {10, 0}},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(row.got, row.want) << row.name;
@@ -84,10 +83,7 @@ TEST(ViewGeometryTest, SeekBarFillAndText) {
 
 TEST(ViewGeometryTest, SlidersLayout) {
     const SlidersLayout band = LayOutSliders(300);
-    EXPECT_EQ(band.seekWidth, 230);
-    EXPECT_EQ(band.volumeX, 232);
-    EXPECT_EQ(band.volumeY, 1);
-    EXPECT_EQ(LayOutSliders(1024).seekWidth, 954) << "full screen";
+    EXPECT_EQ(std::tuple(band.seekWidth, band.volumeX, band.volumeY), std::tuple(230, 232, 1));
     EXPECT_EQ(LayOutSliders(50).seekWidth, 0) << "narrower than the volume bar";
 }
 
