@@ -47,7 +47,7 @@ TEST(ViewGeometryTest, WheelActsOncePerNotch) {
         {"two notches in one message act once", {240}, {1}},
         {"high resolution adds up to a notch", {40, 40, 40, 40}, {0, 0, 1, 0}},
         {"turning back starts afresh", {100, -30, -90}, {0, 0, 1 - 2}},
-        {"no vertical delta does nothing", {0, 0}, {0, 0}},
+        {"no vertical delta keeps the sum", {80, 0, 40}, {0, 0, 1}},
     };
     for (const Row& row : rows) {
         WheelNotches wheel;
@@ -67,13 +67,11 @@ TEST(ViewGeometryTest, SeekBarFillAndText) {
         const char* text;
     } rows[] = {
         {"a quarter of 400 pixels", 400, 600, 150, 100, "0:02:30 / 0:10:00"},
-        {"nothing played", 400, 600, 0, 0, "0:00:00 / 0:10:00"},
         {"no duration", 400, 0, 5, 0, "0:00:05 / 0:00:00"},
         {"single-precision quotient", 229, 3723, 65, 3, "0:01:05 / 1:02:03"},
         {"hours past a day", 300, 90000, 90000, 300, "25:00:00 / 25:00:00"},
         {"past the end stays in the bar", 300, 10, 20, 300, "0:00:20 / 0:00:10"},
         {"before the start fills nothing", 300, 10, -2, 0, "0:00:-02 / 0:00:10"},
-        {"a bar without width", 0, 600, 150, 0, "0:02:30 / 0:10:00"},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(SeekBarFillEdge(row.right, row.total, row.current), row.edge) << row.name;
@@ -104,7 +102,6 @@ TEST(ViewGeometryTest, SeekTargetFromX) {
         {"right of the bar is past the end", kMinute, 400, 600, 899'999'973},
         {"single-precision quotient", 36'000'000'000, 7, 3, 15'428'571'954},
         {"a bar without width never divides", kMinute, 0, 10, std::nullopt},
-        {"nor at x = 0", kMinute, 0, 0, std::nullopt},
         {"huge products stay in range", kMax / 2, 1, 32767, kMax},
     };
     for (const Row& row : rows) {
