@@ -32,6 +32,10 @@ std::string FirstLine(const std::string& command) {
     return read ? line.data() : "";
 }
 
+std::string Read(const std::string& path) {
+    return (std::stringstream() << std::ifstream(path).rdbuf()).str();
+}
+
 class DesktopGioTest : public ::testing::Test {
   protected:
     // GIO reads the XDG variables once: they are set before its first use.
@@ -63,9 +67,7 @@ TEST_F(DesktopGioTest, RegisteredTypesOpenWithUsAfterwards) {
     EXPECT_EQ(desktop.ContentTypeOf("a.zq9"), "application/octet-stream");
     EXPECT_EQ(Register("/v/Film.MKV"), "Filetype \".mkv\" registered with Tavimo");
     EXPECT_EQ(Register("/v/show.zq9"), "Filetype \".zq9\" registered with Tavimo");
-    std::stringstream entry;
-    entry << std::ifstream(*sandbox / "data/applications/tavimo.desktop").rdbuf();
-    EXPECT_EQ(entry.str(),
+    EXPECT_EQ(Read(*sandbox / "data/applications/tavimo.desktop"),
               "[Desktop Entry]\n"
               "Type=Application\n"
               "Name=Tavimo\n"
@@ -77,9 +79,17 @@ TEST_F(DesktopGioTest, RegisteredTypesOpenWithUsAfterwards) {
                   "Terminal=false\n"
                   "Categories=AudioVideo;Video;Player;\n"
                   "MimeType=video/x-matroska;video/x-tavimo-zq9;\n");
-    EXPECT_TRUE(std::filesystem::exists(*sandbox / "data/icons/hicolor/scalable/apps/tavimo.svg"));
+    EXPECT_EQ(Read(*sandbox / "data/icons/hicolor/scalable/apps/tavimo.svg"), "<svg/>");
     EXPECT_FALSE(std::filesystem::exists(*sandbox / "data/mime/packages/tavimo-mkv.xml"))
         << "a known type needs no package of ours";
+    EXPECT_EQ(Read(*sandbox / "data/mime/packages/tavimo-zq9.xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+              "  <mime-type type=\"video/x-tavimo-zq9\">\n"
+              "    <comment>Tavimo Video File</comment>\n"
+              "    <glob pattern=\"*.zq9\"/>\n"
+              "  </mime-type>\n"
+              "</mime-info>\n");
     EXPECT_EQ(desktop.DefaultAppExecutable("video/x-matroska"), Exe());
 
     const std::string file = *sandbox / "a.zq9";

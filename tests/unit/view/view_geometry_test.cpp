@@ -102,6 +102,7 @@ TEST(ViewGeometryTest, SeekTargetFromX) {
         {"right of the bar is past the end", kMinute, 400, 600, 899'999'973},
         {"single-precision quotient", 36'000'000'000, 7, 3, 15'428'571'954},
         {"a bar without width never divides", kMinute, 0, 10, std::nullopt},
+        {"nor at x = 0", kMinute, 0, 0, std::nullopt},
         {"huge products stay in range", kMax / 2, 1, 32767, kMax},
     };
     for (const Row& row : rows) {
