@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include <QAction>
 #include <QApplication>
@@ -124,24 +125,21 @@ TEST_F(MainFrameTest, KeysReachTheirCommandsUnlessAMenuOrABoxHasTheKeyboard) {
         box.hide();
         QCoreApplication::processEvents();
     }
-    const struct {
-        const char* name;
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        int command;  // 0: none
-    } cases[] = {{"Space", Qt::Key_Space, Qt::NoModifier, ID_PAUSE},
-                 {"keypad Enter", Qt::Key_Enter, Qt::NoModifier, ID_PLAY},
-                 {"Alt+Enter", Qt::Key_Return, Qt::AltModifier, ID_FULLSCREEN},
-                 {"Shift+Up", Qt::Key_Up, Qt::ShiftModifier, ID_VOLUME_UP},
-                 {"Alt+Down", Qt::Key_Down, Qt::AltModifier, ID_SUBTITLES_DOWN},
-                 {"PgDn", Qt::Key_PageDown, Qt::NoModifier, ID_NEXT_FILE},
-                 {"comma", Qt::Key_Comma, Qt::NoModifier, ID_SEEK_BACK},
-                 {"Shift+Z", Qt::Key_Z, Qt::ShiftModifier, ID_SUBTITLE_DELAY_RESET},
-                 {"Ctrl+S", Qt::Key_S, Qt::ControlModifier, 0}};
-    for (const auto& c : cases) {
+    // Name, key, modifiers, the command (0: none).
+    const std::tuple<const char*, int, Qt::KeyboardModifiers, int> cases[] = {
+        {"Space", Qt::Key_Space, Qt::NoModifier, ID_PAUSE},
+        {"keypad Enter", Qt::Key_Enter, Qt::NoModifier, ID_PLAY},
+        {"Alt+Enter", Qt::Key_Return, Qt::AltModifier, ID_FULLSCREEN},
+        {"Shift+Up", Qt::Key_Up, Qt::ShiftModifier, ID_VOLUME_UP},
+        {"Alt+Down", Qt::Key_Down, Qt::AltModifier, ID_SUBTITLES_DOWN},
+        {"PgDn", Qt::Key_PageDown, Qt::NoModifier, ID_NEXT_FILE},
+        {"comma", Qt::Key_Comma, Qt::NoModifier, ID_SEEK_BACK},
+        {"Shift+Z", Qt::Key_Z, Qt::ShiftModifier, ID_SUBTITLE_DELAY_RESET},
+        {"Ctrl+S", Qt::Key_S, Qt::ControlModifier, 0}};
+    for (const auto& [name, key, modifiers, command] : cases) {
         issued.clear();
-        Press(f.View(), c.key, c.modifiers);
-        EXPECT_EQ(issued.isEmpty() ? 0 : issued.at(0).at(0).toInt(), c.command) << c.name;
+        Press(f.View(), key, modifiers);
+        EXPECT_EQ(issued.isEmpty() ? 0 : issued.at(0).at(0).toInt(), command) << name;
     }
 }
 

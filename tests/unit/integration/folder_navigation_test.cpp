@@ -8,6 +8,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../platform/test_dir.h"
@@ -39,12 +40,8 @@ TEST(FolderNavigationTest, StepsThroughTheFolder) {
         Touch(dir / name);
     ::mkdir((dir / "c2.avi").c_str(), 0755);  // a folder between b.avi and d.avi
     enum Step { Next, Previous };
-    const struct {
-        const char* name;
-        std::string clip;
-        Step step;
-        std::optional<std::string> opens;
-    } rows[] = {
+    // Name, the clip, the step, the file it opens.
+    const std::tuple<const char*, std::string, Step, std::optional<std::string>> rows[] = {
         {"next passes over text and folders", dir / "b.avi", Next, dir / "d.avi"},
         {"clip deleted: next", dir / "bb.avi", Next, std::nullopt},
         {"clip deleted: previous opens the last of ours", dir / "bb.avi", Previous, dir / "d.avi"},
@@ -63,10 +60,9 @@ TEST(FolderNavigationTest, StepsThroughTheFolder) {
                              {"text/plain", "/usr/bin/editor"},
                              {"video/x-matroska", "/opt/Tavimo/bin/tavimo"}};
     PlayerFileTest test(desktop, kSelf);
-    for (const auto& row : rows) {
-        const auto found =
-            row.step == Next ? FindNextFile(row.clip, test) : FindPreviousFile(row.clip, test);
-        EXPECT_EQ(found, row.opens) << row.name;
+    for (const auto& [name, clip, step, opens] : rows) {
+        EXPECT_EQ(step == Next ? FindNextFile(clip, test) : FindPreviousFile(clip, test), opens)
+            << name;
     }
     EXPECT_EQ(desktop.typeQuestions,
               (std::vector<std::string>{"text/plain", "video/x-msvideo", "video/x-matroska"}))
