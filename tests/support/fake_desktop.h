@@ -1,5 +1,5 @@
 // Scripted desktop answers: content types by extension, default programs by
-// type, and a record of every question and every tool run.
+// type, and a record of every question asked for a program.
 #pragma once
 
 #include <map>
@@ -15,8 +15,6 @@ class FakeAssociations : public platform::FileAssociations {
     std::map<std::string, std::string> typeByExtension;  // "avi" -> "video/x-msvideo"
     std::map<std::string, std::string> programByType;    // type -> resolved executable
     std::vector<std::string> typeQuestions;              // DefaultAppExecutable, in order
-    std::vector<std::string> defaultsSet;                // "type=desktop id"
-    std::vector<std::string> toolRuns;                   // arguments joined by spaces
     int toolStatus = 0;
     bool setDefaultFails = false;
 
@@ -28,21 +26,13 @@ class FakeAssociations : public platform::FileAssociations {
         typeQuestions.push_back(contentType);
         return programByType[contentType];
     }
-    bool SetDefaultApplication(const std::string& type, const std::string& id,
+    bool SetDefaultApplication(const std::string&, const std::string&,
                                std::string* error) override {
         if (setDefaultFails)
             *error = "mimeapps.list is read-only";
-        else
-            defaultsSet.push_back(type + "=" + id);
         return !setDefaultFails;
     }
-    int RunTool(const std::vector<std::string>& args) override {
-        std::string line = args.at(0);
-        for (size_t i = 1; i < args.size(); ++i)
-            line += " " + args[i];
-        toolRuns.push_back(line);
-        return toolStatus;
-    }
+    int RunTool(const std::vector<std::string>&) override { return toolStatus; }
 };
 
 }  // namespace tavimo::testing

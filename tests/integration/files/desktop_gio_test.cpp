@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "../../unit/platform/test_dir.h"
@@ -29,6 +30,10 @@ std::string FirstLine(const std::string& command) {
     if (pipe != nullptr)
         pclose(pipe);
     return read ? line.data() : "";
+}
+
+std::string Read(const std::string& path) {
+    return (std::stringstream() << std::ifstream(path).rdbuf()).str();
 }
 
 class DesktopGioTest : public ::testing::Test {
@@ -55,11 +60,38 @@ class DesktopGioTest : public ::testing::Test {
     platform::FileAssociations& desktop = platform::DesktopAssociations();
 };
 
-// A known extension is covered end to end; an unknown one gets a type of our own that GIO
-// and a separate `gio` then see.
-TEST_F(DesktopGioTest, AnUnknownExtensionOpensWithUsAfterwards) {
+// A known extension takes the desktop's type, an unknown one gets a type of our
+// own; one desktop entry lists both, and GIO, here and in a separate `gio`, then
+// names us as their program.
+TEST_F(DesktopGioTest, RegisteredTypesOpenWithUsAfterwards) {
     EXPECT_EQ(desktop.ContentTypeOf("a.zq9"), "application/octet-stream");
+    EXPECT_EQ(Register("/v/Film.MKV"), "Filetype \".mkv\" registered with Tavimo");
     EXPECT_EQ(Register("/v/show.zq9"), "Filetype \".zq9\" registered with Tavimo");
+    EXPECT_EQ(Read(*sandbox / "data/applications/tavimo.desktop"),
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=Tavimo\n"
+              "Comment=Tavimo Video File\n"
+              "Exec=\"" +
+                  Exe() +
+                  "\" %f\n"
+                  "Icon=tavimo\n"
+                  "Terminal=false\n"
+                  "Categories=AudioVideo;Video;Player;\n"
+                  "MimeType=video/x-matroska;video/x-tavimo-zq9;\n");
+    EXPECT_EQ(Read(*sandbox / "data/icons/hicolor/scalable/apps/tavimo.svg"), "<svg/>");
+    EXPECT_FALSE(std::filesystem::exists(*sandbox / "data/mime/packages/tavimo-mkv.xml"))
+        << "a known type needs no package of ours";
+    EXPECT_EQ(Read(*sandbox / "data/mime/packages/tavimo-zq9.xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+              "  <mime-type type=\"video/x-tavimo-zq9\">\n"
+              "    <comment>Tavimo Video File</comment>\n"
+              "    <glob pattern=\"*.zq9\"/>\n"
+              "  </mime-type>\n"
+              "</mime-info>\n");
+    EXPECT_EQ(desktop.DefaultAppExecutable("video/x-matroska"), Exe());
+
     const std::string file = *sandbox / "a.zq9";
     std::ofstream(file) << "\x01\x02";
     EXPECT_EQ(FirstLine("gio info -a standard::content-type '" + file + "' | tail -1"),

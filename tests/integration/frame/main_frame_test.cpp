@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include <QAction>
 #include <QApplication>
@@ -48,13 +49,6 @@ class MainFrameTest : public ::testing::Test {
         frame->Create();
         return *frame;
     }
-    std::optional<uint32_t> Stored(const char* name) {
-        auto value = registry.Value(kSettingsKey, name);
-        if (!value || value->data.size() != 4) {
-            return std::nullopt;
-        }
-        return value->data[0] | value->data[1] << 8 | value->data[2] << 16 | value->data[3] << 24;
-    }
 
     platform::FakeRegistry registry;
     platform::FakeDisplayModes modes{{{1280, 720, 24, 60}, {1920, 1080, 24, 60}}};
@@ -63,8 +57,9 @@ class MainFrameTest : public ::testing::Test {
 };
 
 // The texts a user sees, written out: the menu bar's popups, the File menu,
-// the Filters placeholder gone and one resolution item per display mode.
-TEST_F(MainFrameTest, MenuShowsItsTexts) {
+// the Filters placeholder gone, one resolution item per display mode, and the
+// toolbar's tooltips.
+TEST_F(MainFrameTest, MenuAndToolbarShowTheirTexts) {
     CMainFrame& f = Start();
     const auto texts = [](const QList<QAction*>& actions) {
         QStringList out;
@@ -93,51 +88,63 @@ TEST_F(MainFrameTest, MenuShowsItsTexts) {
               "Automatic UTF-8 Windows-1250 Windows-1251 Windows-1252 Windows-1253 Windows-1254 "
               "Windows-1255 Windows-1256 Windows-1257 Windows-1258 ISO-8859-1 ISO-8859-2 "
               "ISO-8859-5 ISO-8859-7 ISO-8859-9 ISO-8859-15 KOI8-R Shift-JIS GBK Big5 EUC-KR");
-}
 
-TEST_F(MainFrameTest, ToolbarButtonsWithTheirTooltips) {
-    CMainFrame& f = Start();
-    const QList<QAction*> actions = f.ToolBar()->actions();
-    ASSERT_EQ(actions.size(), 15);
-    EXPECT_EQ(actions.at(0)->toolTip(), "Open Video");
-    EXPECT_TRUE(actions.at(2)->isSeparator());
-    EXPECT_EQ(actions.at(4)->toolTip(), "Pause");
-    EXPECT_EQ(actions.at(12)->toolTip(), "") << "Delete Current File has none";
-    EXPECT_EQ(actions.at(14)->toolTip(), "About");
+    const QList<QAction*> buttons = f.ToolBar()->actions();
+    ASSERT_EQ(buttons.size(), 15);
+    EXPECT_EQ(buttons.at(0)->toolTip(), "Open Video");
+    EXPECT_TRUE(buttons.at(2)->isSeparator());
+    EXPECT_EQ(buttons.at(4)->toolTip(), "Pause");
+    EXPECT_EQ(buttons.at(12)->toolTip(), "") << "Delete Current File has none";
+    EXPECT_EQ(buttons.at(14)->toolTip(), "About");
     QSignalSpy issued(&f, &CMainFrame::commandIssued);
-    actions.at(5)->trigger();
+    buttons.at(5)->trigger();
     ASSERT_EQ(issued.size(), 1);
     EXPECT_EQ(issued.at(0).at(0).toInt(), ID_STOP);
 }
 
-// Keys reach their commands; Ctrl+S, shown in the menu, has no key.
-TEST_F(MainFrameTest, KeysReachTheirCommands) {
+// While a menu or a modal box has the keyboard no key of the table reaches
+// the frame's commands; closed again, keys reach their commands. Ctrl+S,
+// shown in the menu, has no key.
+TEST_F(MainFrameTest, KeysReachTheirCommandsUnlessAMenuOrABoxHasTheKeyboard) {
     CMainFrame& f = Start();
     QSignalSpy issued(&f, &CMainFrame::commandIssued);
-    const struct {
-        const char* name;
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        int command;  // 0: none
-    } cases[] = {{"Space", Qt::Key_Space, Qt::NoModifier, ID_PAUSE},
-                 {"keypad Enter", Qt::Key_Enter, Qt::NoModifier, ID_PLAY},
-                 {"Alt+Enter", Qt::Key_Return, Qt::AltModifier, ID_FULLSCREEN},
-                 {"Shift+Up", Qt::Key_Up, Qt::ShiftModifier, ID_VOLUME_UP},
-                 {"Alt+Down", Qt::Key_Down, Qt::AltModifier, ID_SUBTITLES_DOWN},
-                 {"PgDn", Qt::Key_PageDown, Qt::NoModifier, ID_NEXT_FILE},
-                 {"comma", Qt::Key_Comma, Qt::NoModifier, ID_SEEK_BACK},
-                 {"Shift+Z", Qt::Key_Z, Qt::ShiftModifier, ID_SUBTITLE_DELAY_RESET},
-                 {"Ctrl+S", Qt::Key_S, Qt::ControlModifier, 0}};
-    for (const auto& c : cases) {
+    QMenu* view = f.menuBar()->actions().at(3)->menu();
+    QMessageBox box(QMessageBox::Information, "Tavimo", "text", QMessageBox::Ok, &f);
+    const std::pair<const char*, std::function<void()>> holders[] = {
+        {"View menu", [&] { view->popup(f.mapToGlobal(QPoint(10, 10))); }},
+        {"modal box", [&] { box.open(); }},
+    };
+    for (const auto& [name, open] : holders) {
+        open();
+        QCoreApplication::processEvents();
+        for (const res::Accelerator& a : res::AcceleratorTable()) {
+            Press(f.View(), a.key, a.modifiers);
+        }
+        EXPECT_TRUE(issued.isEmpty()) << name << ": " << issued.size() << " commands";
+        view->hide();
+        box.hide();
+        QCoreApplication::processEvents();
+    }
+    // Name, key, modifiers, the command (0: none).
+    const std::tuple<const char*, int, Qt::KeyboardModifiers, int> cases[] = {
+        {"Space", Qt::Key_Space, Qt::NoModifier, ID_PAUSE},
+        {"keypad Enter", Qt::Key_Enter, Qt::NoModifier, ID_PLAY},
+        {"Alt+Enter", Qt::Key_Return, Qt::AltModifier, ID_FULLSCREEN},
+        {"Shift+Up", Qt::Key_Up, Qt::ShiftModifier, ID_VOLUME_UP},
+        {"Alt+Down", Qt::Key_Down, Qt::AltModifier, ID_SUBTITLES_DOWN},
+        {"PgDn", Qt::Key_PageDown, Qt::NoModifier, ID_NEXT_FILE},
+        {"comma", Qt::Key_Comma, Qt::NoModifier, ID_SEEK_BACK},
+        {"Shift+Z", Qt::Key_Z, Qt::ShiftModifier, ID_SUBTITLE_DELAY_RESET},
+        {"Ctrl+S", Qt::Key_S, Qt::ControlModifier, 0}};
+    for (const auto& [name, key, modifiers, command] : cases) {
         issued.clear();
-        Press(f.View(), c.key, c.modifiers);
-        EXPECT_EQ(issued.isEmpty() ? 0 : issued.at(0).at(0).toInt(), c.command) << c.name;
+        Press(f.View(), key, modifiers);
+        EXPECT_EQ(issued.isEmpty() ? 0 : issued.at(0).at(0).toInt(), command) << name;
     }
 }
 
 TEST_F(MainFrameTest, TogglesFlipTheirFieldAndMark) {
     CMainFrame& f = Start();
-    EXPECT_EQ(f.frameGeometry().size(), QSize(400, 300));
     PlayerRecord& r = f.Record();
     const std::pair<int, std::function<int()>> toggles[] = {
         {ID_AUTO_NEXT, [&] { return r.AutoNext; }},
@@ -161,7 +168,9 @@ TEST_F(MainFrameTest, TogglesFlipTheirFieldAndMark) {
     EXPECT_EQ(f.frameGeometry().size(), QSize(400, 300)) << "on top keeps the geometry";
 }
 
-TEST_F(MainFrameTest, VolumeKeysStepByFiveWithinTheScale) {
+// Volume steps stop at the scale's ends; the stretch keys need a picture, a
+// display mode is only marked outside full screen, an empty recent list beeps.
+TEST_F(MainFrameTest, CommandsDoOnlyWhatTheirStateAllows) {
     CMainFrame& f = Start();
     QSlider* volume = f.Sliders()->VolumeBar();
     f.Sliders()->SetVolumePosition(98);
@@ -173,10 +182,7 @@ TEST_F(MainFrameTest, VolumeKeysStepByFiveWithinTheScale) {
     EXPECT_EQ(f.Record().Volume, 0);
     volume->setValue(40);  // the user drags the trackbar
     EXPECT_EQ(f.Record().Volume, 40);
-}
 
-TEST_F(MainFrameTest, CommandsThatNeedAClipOrAModeOnlyDoTheirPart) {
-    CMainFrame& f = Start();
     const QRect before = f.geometry();
     for (int id : {ID_STRETCH_NARROWER, ID_STRETCH_WIDER, ID_STRETCH_LOWER, ID_STRETCH_TALLER}) {
         f.OnCommand(id);
@@ -187,7 +193,7 @@ TEST_F(MainFrameTest, CommandsThatNeedAClipOrAModeOnlyDoTheirPart) {
     EXPECT_EQ(f.Record().ResolutionIndex, 2);
     EXPECT_TRUE(f.Action(ID_RESOLUTION_DEFAULT + 2)->isChecked());
     EXPECT_TRUE(modes.switched.empty()) << "the mode changes only in full screen";
-    f.OnCommand(ID_FILE_MRU_FIRST);  // the empty recent list: only a beep
+    f.OnCommand(ID_FILE_MRU_FIRST);
     ASSERT_FALSE(dialogs->calls.empty());
     EXPECT_EQ(dialogs->calls.back().kind, platform::ScriptedDialogs::Kind::Beep);
 }
@@ -203,32 +209,6 @@ TEST_F(MainFrameTest, DroppedFilesGoToClipOrSubtitles) {
     f.DropFiles({QUrl::fromLocalFile(longName), QUrl::fromLocalFile("/tmp/second.srt")});
     EXPECT_EQ(f.Record().ClipPath, longName.toStdString());
     EXPECT_NE(f.Record().SubtitlePath, "/tmp/second.srt");
-}
-
-// While a menu or a modal box has the keyboard no key of the table reaches
-// the frame's commands.
-TEST_F(MainFrameTest, NoAcceleratorWhileAMenuOrABoxHasTheKeyboard) {
-    CMainFrame& f = Start();
-    QSignalSpy issued(&f, &CMainFrame::commandIssued);
-    QMenu* view = f.menuBar()->actions().at(3)->menu();
-    QMessageBox box(QMessageBox::Information, "Tavimo", "text", QMessageBox::Ok, &f);
-    const std::pair<const char*, std::function<void()>> holders[] = {
-        {"View menu", [&] { view->popup(f.mapToGlobal(QPoint(10, 10))); }},
-        {"modal box", [&] { box.open(); }},
-    };
-    for (const auto& [name, open] : holders) {
-        open();
-        QCoreApplication::processEvents();
-        for (const res::Accelerator& a : res::AcceleratorTable()) {
-            Press(f.View(), a.key, a.modifiers);
-        }
-        EXPECT_TRUE(issued.isEmpty()) << name << ": " << issued.size() << " commands";
-        view->hide();
-        box.hide();
-        QCoreApplication::processEvents();
-    }
-    Press(f.View(), Qt::Key_C);
-    EXPECT_EQ(issued.size(), 1) << "closed again: the keys work";
 }
 
 // Closing in full screen leaves it first: the display mode and the screen
@@ -255,20 +235,6 @@ TEST_F(MainFrameTest, ClosingInFullScreenGivesTheScreenBack) {
     EXPECT_EQ(saverLog, (std::vector<std::string>{"Get", "SwitchOff", "Put 600"}));
 }
 
-// Escape with nothing open closes the player, and the close saves.
-TEST_F(MainFrameTest, EscapeWithNothingOpenSavesAndCloses) {
-    registry.Seed(kSettingsKey, "Volume", platform::REG_DWORD, {100, 0, 0, 0});
-    CMainFrame& f = Start();
-    f.OnCommand(ID_VOLUME_DOWN);
-    f.OnCommand(ID_AUTO_NEXT);
-    Press(f.View(), Qt::Key_Escape);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_EQ(Stored("Volume"), 95u);
-    EXPECT_EQ(Stored("AutoNext"), 1u);
-    EXPECT_EQ(f.Record().ClipState, ClipState::Closed);
-}
-
 // View > Subtitle Encoding reads the shown file again at once, and the choice
 // is kept for the next start.
 TEST_F(MainFrameTest, SubtitleEncodingReloadsAndIsKept) {
@@ -277,31 +243,17 @@ TEST_F(MainFrameTest, SubtitleEncodingReloadsAndIsKept) {
     registry.Seed(kSettingsKey, "Volume", platform::REG_DWORD, {100, 0, 0, 0});
     CMainFrame& f = Start();
     f.DropFiles({QUrl::fromLocalFile(QString::fromStdString(path))});
-    QMenu* menu = nullptr;
-    for (QAction* a : f.menuBar()->actions().at(3)->menu()->actions()) {
-        menu = a->text() == "Subtitle Encoding" ? a->menu() : menu;
-    }
-    ASSERT_NE(menu, nullptr);
-    auto choose = [&](const QString& label) {
-        for (QAction* a : menu->actions()) {
-            if (a->text() == label) {
-                a->trigger();
-                return a->isChecked();
-            }
-        }
-        return false;
-    };
-    EXPECT_TRUE(choose("Windows-1251"));
+    QAction* cp1251 = f.Action(ID_SUBTITLE_ENCODING_FIRST + 3);
+    QAction* latin1 = f.Action(ID_SUBTITLE_ENCODING_FIRST + 11);
+    ASSERT_EQ(cp1251->text() + " " + latin1->text(), "Windows-1251 ISO-8859-1");
+    cp1251->trigger();
+    EXPECT_TRUE(cp1251->isChecked());
     EXPECT_EQ(f.Record().Track.At(0).text, "Алиса");
-    EXPECT_TRUE(choose("ISO-8859-1"));
+    latin1->trigger();
+    EXPECT_TRUE(latin1->isChecked() && !cp1251->isChecked());
     EXPECT_EQ(f.Record().Track.At(0).text, "Àëèñà");
     f.close();
-    auto stored = registry.Value(kSettingsKey, "SubtitleEncoding");
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(std::string(stored->data.begin(), stored->data.end()),
-              std::string("ISO-8859-1\0", 11));
-    CMainFrame& again = Start();
-    EXPECT_EQ(again.Record().SubtitleEncoding, "ISO-8859-1");
+    EXPECT_TRUE(Start().Action(ID_SUBTITLE_ENCODING_FIRST + 11)->isChecked()) << "kept";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../platform/test_dir.h"
@@ -35,19 +36,16 @@ TEST(FolderNavigationTest, FileManagerOrder) {
 
 TEST(FolderNavigationTest, StepsThroughTheFolder) {
     TestDir dir;
-    for (const char* name : {"d.avi", "c.txt", "a.avi", "b.avi"})
+    for (const char* name : {"d.avi", "c.txt", "a.avi", "b.avi", "e.mkv"})
         Touch(dir / name);
     ::mkdir((dir / "c2.avi").c_str(), 0755);  // a folder between b.avi and d.avi
     enum Step { Next, Previous };
-    const struct {
-        const char* name;
-        std::string clip;
-        Step step;
-        std::optional<std::string> opens;
-    } rows[] = {
+    // Name, the clip, the step, the file it opens.
+    const std::tuple<const char*, std::string, Step, std::optional<std::string>> rows[] = {
         {"next passes over text and folders", dir / "b.avi", Next, dir / "d.avi"},
         {"clip deleted: next", dir / "bb.avi", Next, std::nullopt},
-        {"clip deleted: previous opens the last", dir / "bb.avi", Previous, dir / "d.avi"},
+        {"clip deleted: previous opens the last of ours", dir / "bb.avi", Previous, dir / "d.avi"},
+        {"a program named in another case is not us", dir / "d.avi", Next, std::nullopt},
         {"names are case-sensitive", dir / "B.avi", Next, std::nullopt},
         {"from a text file", dir / "c.txt", Next, dir / "d.avi"},
         {"URL", "file://" + dir.path + "/b.avi", Next, std::nullopt},
@@ -55,27 +53,20 @@ TEST(FolderNavigationTest, StepsThroughTheFolder) {
         {"folder gone", dir / "gone/b.avi", Previous, std::nullopt},
     };
     testing::FakeAssociations desktop;
-    desktop.typeByExtension = {{"avi", "video/x-msvideo"}, {"txt", "text/plain"}};
-    desktop.programByType = {{"video/x-msvideo", kSelf}, {"text/plain", "/usr/bin/editor"}};
+    desktop.typeByExtension = {
+        {"avi", "video/x-msvideo"}, {"txt", "text/plain"}, {"mkv", "video/x-matroska"}};
+    // A type counts only when its program is exactly the running executable.
+    desktop.programByType = {{"video/x-msvideo", kSelf},
+                             {"text/plain", "/usr/bin/editor"},
+                             {"video/x-matroska", "/opt/Tavimo/bin/tavimo"}};
     PlayerFileTest test(desktop, kSelf);
-    for (const auto& row : rows) {
-        const auto found =
-            row.step == Next ? FindNextFile(row.clip, test) : FindPreviousFile(row.clip, test);
-        EXPECT_EQ(found, row.opens) << row.name;
+    for (const auto& [name, clip, step, opens] : rows) {
+        EXPECT_EQ(step == Next ? FindNextFile(clip, test) : FindPreviousFile(clip, test), opens)
+            << name;
     }
-    EXPECT_EQ(desktop.typeQuestions, (std::vector<std::string>{"text/plain", "video/x-msvideo"}))
+    EXPECT_EQ(desktop.typeQuestions,
+              (std::vector<std::string>{"text/plain", "video/x-msvideo", "video/x-matroska"}))
         << "one question per content type";
-}
-
-// A type counts only when its program is exactly the running executable.
-TEST(FolderNavigationTest, OnlyTheRunningExecutableCounts) {
-    const std::pair<const char*, bool> rows[] = {{kSelf, true}, {"/opt/Tavimo/bin/tavimo", false}};
-    for (const auto& [program, counts] : rows) {
-        testing::FakeAssociations desktop;
-        desktop.typeByExtension = {{"avi", "video/x-msvideo"}};
-        desktop.programByType = {{"video/x-msvideo", program}};
-        EXPECT_EQ(PlayerFileTest(desktop, kSelf).IsPlayerFile("clip.avi"), counts) << program;
-    }
 }
 
 }  // namespace
