@@ -1,5 +1,4 @@
-// Helpers shared by the subtitle tests: entries to compare with, their
-// printing, and a scratch folder.
+// A scratch folder for the subtitle tests.
 #pragma once
 
 #include <cstdlib>
@@ -7,22 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "subtitles/subtitle_track.h"
-
 namespace tavimo {
-
-// A time-based entry (ms) and a frame-based one.
-inline SubtitleEntry Timed(int64_t start, int64_t end, std::string text = "t", int16_t lines = 1) {
-    return {.start = start, .end = end, .text = std::move(text), .lines = lines};
-}
-inline SubtitleEntry Framed(int32_t start, int32_t end, std::string text = "f", int16_t lines = 1) {
-    return {.text = std::move(text), .lines = lines, .startFrame = start, .endFrame = end};
-}
-
-inline void PrintTo(const SubtitleEntry& e, std::ostream* os) {
-    *os << e.start << "-" << e.end << " frames " << e.startFrame << "-" << e.endFrame << " lines "
-        << e.lines << " \"" << e.text << "\"";
-}
 
 // A folder of its own below $TMPDIR, removed with everything in it.
 struct ScratchDir {
