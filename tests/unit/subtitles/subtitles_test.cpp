@@ -52,7 +52,7 @@ S Utf16(const std::u16string& text, bool big_endian) {
 // Lines as read automatically, or in the encoding the user chose: the
 // choice overrides detection and even valid UTF-8, but not a byte-order mark.
 TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
-    const S x255(255, 'x'), cyrillic = "\xC0\xEB\xE8\xF1\xE0";  // "Алиса" in Windows-1251
+    const S x255(255, 'x');
     const struct {
         const char* name;
         const char* label;  // the encoding chosen; "": automatic
@@ -63,7 +63,6 @@ TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
          "a\r\n  b\nc\rd  \t \r \r\n \n", Lines{"a", "b", "c\rd  \t", ""}},
         {"lone FF is an 8-bit byte; NUL ends the line", "", "\xFF\nab\0cd\nef"s,
          Lines{"\xC3\xBF", "ab", "ef"}},
-        {"300 characters", "", S(300, 'x') + "\n", Lines{x255, S(45, 'x')}},
         {"255 characters, then text, then only spaces", "", x255 + " z\n" + x255 + " \r",
          Lines{x255, "z", x255}},
         {"UTF-8 character not cut", "", S(254, 'x') + "\xC3\xA9\n", Lines{S(254, 'x'), "\xC3\xA9"}},
@@ -72,11 +71,9 @@ TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
         {"UTF-16 long line, pair not cut", "", Utf16(std::u16string(254, u'y') + u"😀y", false),
          Lines{S(254, 'y'), "😀y"}},
         {"UTF-16 mark only", "", Utf16(u"", false), Lines{}},
-        {"Windows-1251", "Windows-1251", cyrillic, Lines{"Алиса"}},
         {"valid UTF-8 read as Windows-1251", "Windows-1251", "\xC3\xA9", Lines{"Г©"}},
         {"UTF-8 chosen: bad bytes replaced", "UTF-8", S("a\xE9") + "b", Lines{"a\uFFFDb"}},
         {"UTF-8 mark outranks the choice", "Windows-1251", "\xEF\xBB\xBF\xC3\xA9", Lines{"é"}},
-        {"UTF-16 mark outranks the choice", "Windows-1251", Utf16(u"é", false), Lines{"é"}},
         {"unknown label is automatic", "Klingon", "\xC3\xA9", Lines{"é"}},
         {"ASCII stays ASCII in Shift-JIS", "Shift-JIS", "ab~", Lines{"ab~"}},
     };
@@ -132,9 +129,9 @@ TEST(SubtitleReaders, SubRipBlocksAndMicroDvdLines) {
          Entries{Framed(100, 250, "Hi\nyou", 2), Framed(1, 2, ""), Framed(3, 4, "b")}, dvd},
         {"leading spaces, not a leading tab", "   {1}{2}x\n\t{3}{4}y\n", Entries{Framed(1, 2, "x")},
          dvd},
-        {"signs, end frame 0, negative frames", "{+7}{-0}a\n{-5}{-1}x",
-         Entries{Framed(7, 0, "a"), Framed(-5, -1, "x")}, dvd},
-        {"huge frames", "{4294967297}{99999999999999999999}x", Entries{Framed(1, -1, "x")}, dvd},
+        {"signs, end frame 0, negative and huge frames",
+         "{+7}{-0}a\n{-5}{-1}x\n{4294967297}{99999999999999999999}y",
+         Entries{Framed(7, 0, "a"), Framed(-5, -1, "x"), Framed(1, -1, "y")}, dvd},
         {"frame-rate line, overlaps kept in file order", "{1}{1}23.976\r\n{9}{20}B\r\n{5}{6}C",
          Entries{Framed(1, 1, "23.976"), Framed(9, 20, "B"), Framed(5, 6, "C")}, dvd},
         {"second number missing or unreadable", "{1}x\n{1}{x}\n{1 }{2}x\n", Entries{}, dvd},
@@ -159,16 +156,12 @@ TEST(SubtitleEncodings, FilesReadAlike) {
     const Entries russian = {
         Timed(1000, 2500, "Привет! Как дела? Всё хорошо, спасибо."),
         Timed(3000, 4000, "Мы поедем завтра утром на вокзал.\nНе опаздывай, пожалуйста.", 2)};
-    const std::pair<const char*, const Entries&> cases[] = {
-        {"utf8.srt", german},    {"utf8-bom.srt", german}, {"utf16le.srt", german},
-        {"utf16be.srt", german}, {"cp1252.srt", german},   {"cp1251.srt", russian},
-    };
-    for (const auto& [file, expected] : cases) {
+    for (const S file : {"utf8-bom.srt", "utf16be.srt", "cp1252.srt", "cp1251.srt"}) {
         SCOPED_TRACE(file);
         SubtitleReader reader;
         ASSERT_TRUE(reader.OpenSubtitleFile(S(TAVIMO_TEST_DATA) + "/subtitles/" + file));
         ReadSubRip(reader);
-        EXPECT_EQ(reader.entries(), expected);
+        EXPECT_EQ(reader.entries(), file == "cp1251.srt" ? russian : german);
     }
 }
 
