@@ -374,7 +374,6 @@ TEST(ParseSubRipStyles, Table) {
          "[a#ff0000][b#0000ff][c#ff0000][d]"},
         {"bad colour keeps the outer one", "<font color=lime>a<font color=\"nonsense\">b</font>",
          "[ab#00ff00]"},
-        {"font without colour, with face", "<font face=\"Arial\">a</font>", "[a]"},
         {"top placement", "{\\an8}Top", "top:[Top]"},
         {"middle stays at the bottom", "{\\an5}x", "[x]"},
         {"other overrides removed", "{\\i1}a{\\an9\\b1}b", "top:[ab]"},

@@ -241,8 +241,6 @@ TEST(FindEntryAt, Sequences) {
          Steps{{999, none}, {1999, 0}, {2000, 1}, {3000, none}}},
         {"cursor beyond a shrunk track", two, Steps{{1500, 0}}, 5},
         {"negative cursor", two, Steps{{1500, 0}}, -3},
-        {"equal times show the first", Track{Timed(1000, 2000), Timed(1000, 2000)},
-         Steps{{1500, 0}, {2000, none}, {1000, 0}}},
         {"overlap: the earlier entry hides the later one", Track{Timed(0, 5000), Timed(1000, 2000)},
          Steps{{1500, 0}, {4999, 0}, {5000, none}, {1500, 0}}},
         {"backward seek shows one empty frame",
