@@ -434,7 +434,7 @@ TEST_F(MixerTest, OffDrawsMarkupAsTypedAndTheBottomPlacement) {
 
 // A still picture is drawn once after a change: the entry the new delay
 // makes due must show on that one frame, also when it lies before the last.
-// Where the delay notice shows is seen in the end-to-end test.
+// The notice beside a shown subtitle is seen in the end-to-end test.
 TEST_F(MixerTest, DelayShiftsEveryEntryAndItsNoticeShowsAlone) {
     // A by time, 1000-2000 ms; B by frames 75-100, 3000-4000 ms at 25 fps.
     track.Fill({{.start = 1000, .end = 2000, .text = "A", .lines = 1},
