@@ -49,7 +49,8 @@ class PlayerSubtitlesTest : public testing::Test, public PlayerHost {
         return record.ClipState == ClipState::Running;
     }
     std::string FirstText() const {
-        return record.Track.Count() > 0 ? record.Track.At(0).text : "<empty>";
+        const SubtitleTrack::Snapshot entries = record.Track.Current();
+        return entries->empty() ? "<empty>" : entries->front().text;
     }
 
     ScratchDir dir;
