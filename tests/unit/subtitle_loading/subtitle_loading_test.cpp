@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "../subtitles/subtitle_test_util.h"
+#include "../platform/test_dir.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "subtitles/file_names.h"
@@ -22,17 +23,18 @@ namespace {
 
 using Kind = platform::ScriptedDialogs::Kind;
 using Lines = std::vector<std::string>;
+using platform::testing::TestDir;
 
 // Writes the space-separated `names` below `dir`: ".sub" files in MicroDVD,
 // the others in SubRip.
-void Put(const ScratchDir& dir, const std::string& names) {
+void Put(const TestDir& dir, const std::string& names) {
     std::istringstream in(names);
     for (std::string name; in >> name;) {
-        const std::filesystem::path file = dir.path + "/" + name;
+        const std::filesystem::path file = dir / name;
         std::filesystem::create_directories(file.parent_path());
-        dir.Write(name, file.extension() == ".sub"
-                            ? "{25}{50}from MicroDVD\n"
-                            : "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n");
+        std::ofstream(file) << (file.extension() == ".sub"
+                                    ? "{25}{50}from MicroDVD\n"
+                                    : "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n");
     }
 }
 
@@ -53,7 +55,7 @@ class PlayerSubtitlesTest : public testing::Test, public PlayerHost {
         return entries->empty() ? "<empty>" : entries->front().text;
     }
 
-    ScratchDir dir;
+    TestDir dir;
     FakeMediaFramework media;
     platform::ScriptedDialogs dialogs;
     PlayerRecord record{*this};
@@ -124,7 +126,7 @@ TEST_F(PlayerSubtitlesTest, OpeningAClipLoadsTheFirstOfSrtTxtSubBesideIt) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        ScratchDir scratch;
+        TestDir scratch;
         Put(scratch, row.files);
         record.Track.Fill({{.text = "previous clip"}});
         record.Delay.Step(100);

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "subtitle_test_util.h"
+#include "../platform/test_dir.h"
 #include "subtitles/subtitle_reader.h"
 
 namespace tavimo {
@@ -39,6 +39,13 @@ using Entries = std::vector<SubtitleEntry>;
 using Lines = std::vector<std::string>;
 using S = std::string;
 using namespace std::string_literals;
+using platform::testing::TestDir;
+
+// Writes `bytes` to the file at `path`; returns the path.
+S Write(const S& path, const S& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
 
 S Utf16(const std::u16string& text, bool big_endian) {
     S out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
@@ -87,11 +94,6 @@ TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
             lines.push_back(line);
         }
         EXPECT_EQ(lines, c.lines);
-    }
-    // Every encoding the menu offers is one the converter knows.
-    for (const SubtitleCharsetChoice& choice : SubtitleCharsetChoices()) {
-        LegacyTextDecoder decoder;
-        EXPECT_TRUE(*choice.charset == '\0' || decoder.Choose(choice.charset)) << choice.label;
     }
 }
 
@@ -166,14 +168,14 @@ TEST(SubtitleEncodings, FilesReadAlike) {
 }
 
 TEST(SubtitleBadInput, OpenTakesOnlyRegularFilesUpToTheLimit) {
-    ScratchDir dir;
-    const S fifo = dir.path + "/fifo-without-writer", big = dir.Write("over-the-limit", ""),
-            limit = dir.Write("exactly-the-limit", "x");
+    TestDir dir;
+    const S fifo = dir / "fifo-without-writer", big = Write(dir / "over-the-limit", ""),
+            limit = Write(dir / "exactly-the-limit", "x");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(truncate(big.c_str(), static_cast<off_t>(kMaxSubtitleFileSize) + 1), 0);
     ASSERT_EQ(truncate(limit.c_str(), static_cast<off_t>(kMaxSubtitleFileSize)), 0);
     // Each path names its case.
-    for (const S& path : {dir.path + "/missing.srt", dir.path, fifo, S("/dev/zero"), big, limit}) {
+    for (const S& path : {dir / "missing.srt", dir.path, fifo, S("/dev/zero"), big, limit}) {
         SCOPED_TRACE(path);
         SubtitleReader reader;
         ASSERT_TRUE(reader.OpenSubtitleData("earlier file\n"));
@@ -197,7 +199,7 @@ TEST(SubtitleBadInput, EntriesStopAtTheLimit) {
 }
 
 TEST(SubtitleDump, PrintsEntries) {
-    ScratchDir dir;
+    TestDir dir;
     const struct {
         const char* name;
         const char* file;
@@ -212,8 +214,7 @@ TEST(SubtitleDump, PrintsEntries) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = dir.Write(c.file, c.bytes);
-        const std::string out = dir.path + "/out";
+        const S path = Write(dir / c.file, c.bytes), out = dir / "out";
         const int status =
             system(("'" SUBTITLE_DUMP "' '" + path + "' >" + out + " 2>/dev/null").c_str());
         std::ifstream printed(out);
@@ -225,14 +226,13 @@ TEST(SubtitleDump, PrintsEntries) {
 
 // Lookups in order: the time (ms) and the index expected, or kNoEntry.
 using Steps = std::vector<std::pair<int64_t, int>>;
-using Track = SubtitleEntries;
 
 TEST(FindEntryAt, Sequences) {
     const int none = kNoEntry;
-    const Track two = {Timed(1000, 2000), Timed(2000, 3000)};
+    const Entries two = {Timed(1000, 2000), Timed(2000, 3000)};
     const struct {
         const char* name;
-        Track entries;
+        Entries entries;
         Steps steps;
         int32_t cursor = 0;  // before the first step
         double fps = 25;
@@ -240,19 +240,20 @@ TEST(FindEntryAt, Sequences) {
         {"start inclusive, end exclusive", two,
          Steps{{999, none}, {1999, 0}, {2000, 1}, {3000, none}}},
         {"cursor beyond a shrunk track", two, Steps{{1500, 0}}, 5},
-        {"negative cursor", two, Steps{{1500, 0}}, -3},
-        {"overlap: the earlier entry hides the later one", Track{Timed(0, 5000), Timed(1000, 2000)},
+        {"overlap: the earlier entry hides the later one",
+         Entries{Timed(0, 5000), Timed(1000, 2000)},
          Steps{{1500, 0}, {4999, 0}, {5000, none}, {1500, 0}}},
         {"backward seek shows one empty frame",
-         Track{Timed(0, 1000), Timed(2000, 3000), Timed(4000, 5000)},
+         Entries{Timed(0, 1000), Timed(2000, 3000), Timed(4000, 5000)},
          Steps{{6000, none}, {4500, 2}, {2500, none}, {2600, 1}, {500, none}, {600, 0}}},
-        {"frames 25-50 at 25 fps; end frame 0 never shows", Track{Framed(25, 50), Framed(250, 0)},
+        {"frames 25-50 at 25 fps; end frame 0 never shows", Entries{Framed(25, 50), Framed(250, 0)},
          Steps{{999, none}, {1000, 0}, {1999, 0}, {2000, none}, {20000, none}}},
-        {"frames truncated toward zero", Track{Framed(24, 48)},
+        {"frames truncated toward zero", Entries{Framed(24, 48)},
          Steps{{1000, none}, {1001, 0}, {2001, 0}, {2002, none}}, 0, 23.976},
-        {"negative frame numbers count as unsigned", Track{Framed(-1, -1), Framed(0, -1)},
+        {"negative frame numbers count as unsigned", Entries{Framed(-1, -1), Framed(0, -1)},
          Steps{{0, 1}, {171798691799, 1}, {171798691800, none}}},
-        {"frame rate 0 shows nothing", Track{Framed(0, 50), Framed(1, 50)}, Steps{{0, none}}, 0, 0},
+        {"frame rate 0 shows nothing", Entries{Framed(0, 50), Framed(1, 50)}, Steps{{0, none}}, 0,
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
