@@ -12,7 +12,6 @@
 #include "../platform/test_dir.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
-#include "subtitles/file_names.h"
 #include "subtitles/log_font.h"
 #include "subtitles/subtitle_loading.h"
 #include "support/fake_dialogs.h"
@@ -133,7 +132,8 @@ TEST_F(PlayerSubtitlesTest, OpeningAClipLoadsTheFirstOfSrtTxtSubBesideIt) {
         ASSERT_TRUE(Open(scratch.path + "/" + row.clip));
         EXPECT_EQ(FirstText(), row.firstText);
         EXPECT_EQ(record.SubtitlePath, scratch.path + "/" + row.lastTried);
-        EXPECT_EQ(record.LastSubtitlesDir, DirectoryOf(record.SubtitlePath));
+        EXPECT_EQ(record.LastSubtitlesDir,
+                  std::filesystem::path(record.SubtitlePath).parent_path().string());
         EXPECT_TRUE(record.Mixer.SubtitleDelay.load() == 0 && !record.Delay.NoticeShown());
     }
     EXPECT_TRUE(dialogs.calls.empty()) << "discovery never asks";
