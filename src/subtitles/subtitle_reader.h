@@ -76,16 +76,12 @@ class SubtitleReader {
     SubtitleEntries TakeEntries();
 
     const std::string& path() const { return path_; }
-    SubtitleEncoding encoding() const { return encoding_; }
+
+  private:
     // True for a file with a UTF-16 byte-order mark.
     bool utf16() const {
         return encoding_ == SubtitleEncoding::kUtf16Le || encoding_ == SubtitleEncoding::kUtf16Be;
     }
-    // The code page lines in legacy encodings were converted from; empty
-    // while every line read was UTF-8.
-    std::string LegacyCharset() const { return legacy_ ? legacy_->charset() : std::string(); }
-
-  private:
     void Start();
     bool ReadEightBitLine(std::string& line);
     // The charset every non-ASCII 8-bit line is converted from; empty: UTF-8

@@ -16,8 +16,7 @@ int64_t FrameToMs(int32_t frame, double fps) {
     return static_cast<int64_t>(ms);
 }
 
-}  // namespace
-
+// Start and end of `entry` in ms at frame rate `fps`.
 int64_t EntryStartMs(const SubtitleEntry& entry, double fps) {
     return entry.FrameBased() ? FrameToMs(entry.startFrame, fps) : entry.start;
 }
@@ -25,6 +24,8 @@ int64_t EntryStartMs(const SubtitleEntry& entry, double fps) {
 int64_t EntryEndMs(const SubtitleEntry& entry, double fps) {
     return entry.FrameBased() ? FrameToMs(entry.endFrame, fps) : entry.end;
 }
+
+}  // namespace
 
 int FindEntryAt(const SubtitleEntries& entries, int64_t t, double fps, int32_t& cursor) {
     const auto n = static_cast<int32_t>(entries.size());
@@ -58,18 +59,6 @@ void SubtitleTrack::Fill(SubtitleEntries entries) {
 SubtitleTrack::Snapshot SubtitleTrack::Current() const {
     std::lock_guard lock(mutex_);
     return entries_;
-}
-
-int SubtitleTrack::FindEntryAt(int64_t t, double fps, int32_t& cursor) const {
-    Snapshot entries = Current();
-    return tavimo::FindEntryAt(*entries, t, fps, cursor);
-}
-
-const SubtitleEntry* SubtitleTrack::FindEntryAt(int64_t t, double fps, int32_t& cursor,
-                                                Snapshot& holder) const {
-    holder = Current();
-    const int i = tavimo::FindEntryAt(*holder, t, fps, cursor);
-    return i == kNoEntry ? nullptr : &(*holder)[static_cast<size_t>(i)];
 }
 
 void SubtitleTrack::Publish(Snapshot next) {

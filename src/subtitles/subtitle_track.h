@@ -36,10 +36,6 @@ constexpr int kNoEntry = -1;
 // to draw, or kNoEntry. Never allocates. Any thread.
 int FindEntryAt(const SubtitleEntries& entries, int64_t t, double fps, int32_t& cursor);
 
-// Start and end of `entry` in ms at frame rate `fps`.
-int64_t EntryStartMs(const SubtitleEntry& entry, double fps);
-int64_t EntryEndMs(const SubtitleEntry& entry, double fps);
-
 // The one track of the player. Clear and Fill run on the UI thread while the
 // mixer looks up on a streaming thread: every change publishes a complete new
 // list, so a reader holding a snapshot never sees a half-filled track.
@@ -58,22 +54,9 @@ class SubtitleTrack {
     // changes with every Clear/Fill. Any thread; does not allocate.
     Snapshot Current() const;
 
-    size_t Count() const { return Current()->size(); }
-    // Copy of entry i (0 <= i < Count()). Any thread.
+    // Copy of entry i of the current entries; throws std::out_of_range when
+    // there is none. Any thread.
     SubtitleEntry At(size_t i) const { return Current()->at(i); }
-
-    // FindEntryAt on the current entries. Any thread. The index belongs to
-    // the list current at the time of the call: a Fill in between may make
-    // At(index) another entry or out of range. To read the entry found, use
-    // the overload below or Current() with the free FindEntryAt.
-    int FindEntryAt(int64_t t, double fps, int32_t& cursor) const;
-
-    // FindEntryAt on the current entries that also hands out the entry found,
-    // or nullptr when none is due. `holder` receives the list the entry
-    // belongs to and keeps it alive while the caller reads it. Any thread;
-    // allocates nothing.
-    const SubtitleEntry* FindEntryAt(int64_t t, double fps, int32_t& cursor,
-                                     Snapshot& holder) const;
 
   private:
     void Publish(Snapshot next);

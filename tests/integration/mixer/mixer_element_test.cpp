@@ -97,10 +97,8 @@ TEST_F(MixerElementTest, SegmentAndRateDecideBetweenDrawingAndPassingThrough) {
         {"between entries", "25/1", 0, 0, 1.0, 1.0, 2500 * kMs, 40 * kMs, false},
         {"after a seek", "25/1", 20 * kS, 3 * kS, 1.0, 1.0, 20'500 * kMs, 40 * kMs, true},
         {"before the segment start", "25/1", 2 * kS, kS, 1.0, 1.0, 1500 * kMs, 40 * kMs, false},
-        {"fast playback keeps media times", "25/1", 0, 0, 2.0, 1.0, 1500 * kMs, 40 * kMs, true},
         {"applied rate scales stream time", "25/1", 0, 0, 1.0, 2.0, 750 * kMs, 40 * kMs, true},
         {"no time stamp", "25/1", 0, 0, 1.0, 1.0, GST_CLOCK_TIME_NONE, 40 * kMs, false},
-        {"frames: at the start", "25/1", 0, 0, 1.0, 1.0, 10'000 * kMs, 40 * kMs, true},
         {"50 fps from the duration", "25/1", 0, 0, 1.0, 1.0, 5200 * kMs, 20 * kMs, true},
         {"caps rate without duration", "25/1", 0, 0, 1.0, 1.0, 10'200 * kMs, kNone, true},
         {"no rate at all", "0/1", 0, 0, 1.0, 1.0, 10'200 * kMs, kNone, false},
@@ -121,12 +119,8 @@ TEST_F(MixerElementTest, EachOfferedFormatIsDrawnAsTheCoreDrawsIt) {
         VideoFormat expected;  // what the core must be told for it
     } cases[] = {{"YUY2", {VideoSubtype::YUY2, 320, 240, 16}},
                  {"I420", {VideoSubtype::I420, 320, 240, 12}},
-                 {"YV12", {VideoSubtype::YV12, 320, 240, 12}},
                  {"NV12", {VideoSubtype::NV12, 320, 240, 12}},
-                 {"BGRx", {VideoSubtype::RGB32, 320, -240, 32}},
-                 {"BGR", {VideoSubtype::RGB24, 320, -240, 24}},
-                 {"RGB16", {VideoSubtype::RGB565, 320, -240, 16}},
-                 {"RGB15", {VideoSubtype::RGB555, 320, -240, 16}}};
+                 {"BGRx", {VideoSubtype::RGB32, 320, -240, 32}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
         Start(std::string("video/x-raw,width=320,height=240,framerate=25/1,format=") + c.format);

@@ -3,13 +3,3 @@ tavimo_test(NAME mixer_core_test
             ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
     LIBS tavimo_core
     LABELS unit)
-tavimo_test(NAME subtitle_delay_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/subtitle_delay_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
-    LIBS tavimo_core
-    LABELS unit)
-tavimo_test(NAME subrip_styles_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/subrip_styles_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
-    LIBS tavimo_core
-    LABELS unit)
