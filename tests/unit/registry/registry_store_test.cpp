@@ -190,11 +190,15 @@ std::string SaveOneValue(const std::string& file, long expected = ERROR_SUCCESS)
 // it is empty); the first save keeps a damaged original whole as registry.reg.bad with one line
 // on stderr, and writes a clean file that still holds all it loaded.
 TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
-    std::string deep, oversized = kHead + kSection + kGoodB, many_keys = oversized;
+    std::string deep, oversized = kHead + kSection + kGoodB, many_keys = oversized,
+                      many_values = oversized;
     for (int level = 0; level < 150; ++level)
         deep += "\\Level";
     for (int i = 0; many_keys.size() < (1u << 20); ++i)  // far past the key limit
         many_keys += "[HKEY_CURRENT_USER\\T" + std::to_string(i) + deep + "]\n";
+    many_values += "\"Saved\"=dword:00000000\n";  // a full store can still replace a value
+    for (int i = 0; i <= 140000; ++i)             // past the value limit
+        many_values += "\"V" + std::to_string(i) + "\"=dword:00000000\n";
     while (oversized.size() <= (17u << 20))  // past the size limit, and clean but for that
         oversized += "; a comment that only makes the file larger than it should ever be\n";
     const std::tuple<const char*, std::string, bool, const char*> rows[] = {
@@ -204,21 +208,21 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
         {"bad hex byte", kHead + kSection + "\"A\"=hex:3g,00\n" + kGoodB, true, "A"},
         {"NUL inside a value", kHead + kSection + std::string("\"A\"=\"x\0y\"\n", 10) + kGoodB,
          true, "A"},
+        {"value name without its closing quote", kHead + kSection + "\"A=dword:1\n" + kGoodB, true,
+         ""},
+        {"a value given twice", kHead + kSection + "\"B\"=dword:00000001\n" + kGoodB, true, ""},
         {"text cut short", kHead + kSection + kGoodB + "\"C\"=\"unfinish", true, "C"},
         {"hex cut at a continuation", kHead + kSection + kGoodB + "\"C\"=hex:01,\\\n", true, "C"},
         {"no header", kSection + kGoodB, true, ""},
         {"another hive",
          kHead + "[HKEY_LOCAL_MACHINE\\" + kTavimo + "]\n\"A\"=dword:1\n" + kSection + kGoodB, true,
          "A"},
-        {"binary garbage",
-         kHead + std::string("\0\xff\xfe[\x01garbage\x80\x81\n\x1b\x7f\"=\n\xc3\n", 22) + kSection +
-             kGoodB,
-         true, ""},
         {"UTF-16 with a lone surrogate",
          Utf16Le(kHead + ";") + std::string("\x00\xd8", 2) +
              Utf16Le("\n" + kSection + kGoodB).substr(2),
          true, ""},
         {"more keys than the limit", many_keys, true, ""},
+        {"more values than the limit", many_values, true, ""},
         {"larger than the limit", oversized, true, ""},
         {"CRLF line ends",
          "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orvenic\\"
