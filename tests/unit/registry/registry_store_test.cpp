@@ -195,8 +195,8 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
     for (int i = 0; many_keys.size() < (1u << 20); ++i)  // far past the key limit
         many_keys += "[HKEY_CURRENT_USER\\T" + std::to_string(i) + deep + "]\n";
     many_values += "\"Saved\"=dword:00000000\n";  // a full store can still replace a value
-    for (int i = 0; i <= 140000; ++i)             // past the value limit
-        many_values += "\"V" + std::to_string(i) + "\"=dword:00000000\n";
+    for (int i = 0; i < 131072; ++i)              // with B, past the value limit
+        many_values += "\"" + std::to_string(i) + "\"=dword:0\n";
     while (oversized.size() <= (17u << 20))  // past the size limit, and clean but for that
         oversized += "; a comment that only makes the file larger than it should ever be\n";
     const std::tuple<const char*, std::string, bool, const char*> rows[] = {
