@@ -107,7 +107,7 @@ TEST(InstanceBroadcast, ReachesOthersButNeverTheSender) {
     channel->Listen([&] { ++messages; });
     channel->Broadcast();
     PumpEventsUntil([] { return false; }, 100);
-    EXPECT_EQ(messages, 0);
+    EXPECT_EQ(messages, 0) << "never to ourselves";
     for (const int fd : listeners) {
         const int peer = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
         char request[32] = {};

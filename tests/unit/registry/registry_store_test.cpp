@@ -1,6 +1,6 @@
-// The settings store as callers see it: open versus create, the query buffer protocol, names,
-// handles, values surviving a trip through the file, saves that merge, and files the store did
-// not write itself (hand edits, damage, regedit exports, things that are not files at all).
+// The settings store as callers see it: refused calls, the query buffer protocol, names, values
+// surviving a trip through the file, when changes reach it, and files the store did not write
+// itself (hand edits, damage, regedit exports, things that are not files at all).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
