@@ -3,13 +3,9 @@
 #include <unistd.h>
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusContext>
-#include <QDBusMessage>
 
 #include <cstdlib>
 #include <set>
-#include <string>
 #include <vector>
 
 namespace tavimo::testing {
@@ -19,7 +15,7 @@ constexpr char kMarker[] = "TAVIMO_TEST_PRIVATE_BUS";
 constexpr char kConnection[] = "screensaver-standin";
 
 // The service object, living in the stand-in's thread.
-class Service : public QObject, protected QDBusContext {
+class Service : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
   public:

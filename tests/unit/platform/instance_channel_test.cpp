@@ -1,14 +1,16 @@
+// The instance channel against raw sockets and a forked holder of the marker: the message as
+// another instance sends and expects it, in both directions.
 #include "platform/instance_channel.h"
 
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -24,33 +26,6 @@ namespace {
 
 using testing::TestDir;
 using Names = std::set<std::string>;
-constexpr int kWaitMs = 10000;  // hang guard for child processes, never a speed limit
-
-// One tavimo_instance_peer process; killed at the end if still running.
-struct Peer {
-    QProcess process;
-    Peer(const char* mode, const std::string& dir, const QStringList& extra = {}) {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(TAVIMO_INSTANCE_PEER, QStringList{mode, QString::fromStdString(dir)} + extra);
-    }
-    ~Peer() {
-        process.kill();
-        process.waitForFinished(kWaitMs);
-    }
-    // The next line the peer prints; empty on time-out or exit.
-    std::string ReadLine() {
-        while (!process.canReadLine() && process.waitForReadyRead(kWaitMs)) {
-        }
-        return process.readLine().trimmed().toStdString();
-    }
-    // Waits for the peer to end and returns what it printed since the last ReadLine.
-    std::string Exit() {
-        process.waitForFinished(kWaitMs);  // false also when it had already ended
-        EXPECT_EQ(process.state(), QProcess::NotRunning);
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        return process.readAllStandardOutput().toStdString();
-    }
-};
 
 Names NamesIn(const std::string& dir) {
     Names names;
@@ -58,12 +33,19 @@ Names NamesIn(const std::string& dir) {
         names.insert(entry.path().filename().string());
     return names;
 }
-sockaddr_un Address(const std::string& path) {
+std::string OwnSocket() {
+    return std::to_string(::getpid()) + ".sock";
+}
+// A non-blocking socket connected to, or bound at, `path`.
+int Socket(const std::string& path, bool bind) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     sockaddr_un addr{AF_UNIX, {}};
     std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
-    return addr;
+    const auto* any = reinterpret_cast<sockaddr*>(&addr);
+    EXPECT_EQ(bind ? ::bind(fd, any, sizeof(addr)) : ::connect(fd, any, sizeof(addr)), 0) << path;
+    return fd;
 }
-void PumpEventsUntil(const std::function<bool()>& done, int ms) {
+void PumpEventsUntil(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer timer;
     timer.start();
     while (!done() && timer.elapsed() < ms)
@@ -72,96 +54,69 @@ void PumpEventsUntil(const std::function<bool()>& done, int ms) {
 
 TEST(InstanceMarker, ExistsOnlyWhileAnotherProcessHoldsIt) {
     TestDir dir;
-    auto channel = MakeInstanceChannel(dir.path);
-    Peer holder("hold", dir.path);
-    ASSERT_EQ(holder.ReadLine(), "existed=0");
-    EXPECT_TRUE(channel->CreateMarker());
-    EXPECT_TRUE(channel->CreateMarker()) << "a second call answers the same";
-    channel.reset();
-    ::kill(static_cast<pid_t>(holder.process.processId()), SIGKILL);
-    holder.process.waitForFinished(kWaitMs);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {  // takes the marker and waits to be killed: none of its clean-up runs
+        const char existed = MakeInstanceChannel(dir.path).release()->CreateMarker() ? '1' : '0';
+        if (::write(ready[1], &existed, 1) == 1)
+            ::pause();
+        ::_exit(1);
+    }
+    char existed = 0;
+    ASSERT_EQ(::read(ready[0], &existed, 1), 1);
+    EXPECT_EQ(existed, '0');
+    auto second = MakeInstanceChannel(dir.path);
+    EXPECT_TRUE(second->CreateMarker());
+    EXPECT_TRUE(second->CreateMarker()) << "a second call answers the same";
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_TRUE(MakeInstanceChannel(dir.path)->CreateMarker()) << "the second one holds it too";
+    second.reset();
     EXPECT_FALSE(MakeInstanceChannel(dir.path)->CreateMarker()) << "a crashed holder holds none";
 }
 
-// A socket file named `name` in `dir`: with `listening` something accepts connections but never
-// answers; without, it is what a crashed instance leaves behind. Returns the listening socket.
-int MakeSocket(const std::string& dir, const std::string& name, bool listening) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr = Address(dir + "/" + name);
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0) << name;
-    if (listening)
-        EXPECT_EQ(::listen(fd, 4), 0);
-    else
-        ::close(fd);
-    return listening ? fd : -1;
-}
-
-// Our broadcast reaches a listening peer but never ourselves, passes over a peer that never
-// answers and removes only what crashed instances left; a peer's broadcast reaches us.
+// Our broadcast reaches every other listener, also past ones that never answer, but never
+// ourselves; it removes only what crashed instances left.
 TEST(InstanceBroadcast, ReachesOthersButNeverTheSender) {
     TestDir dir;
-    enum Kind { kDeadSocket, kSilentSocket, kPlainFile };
+    enum Kind { kDeadSocket, kSilentListener, kPlainFile };
     // case, file name, what it is, whether it survives
     const std::tuple<const char*, const char*, Kind, bool> rows[] = {
         {"socket nobody listens on is removed", "4000001.sock", kDeadSocket, false},
-        {"listener that never answers is kept", "4000002.sock", kSilentSocket, true},
-        {"socket still being set up is left alone", "4000003.sock.new", kDeadSocket, true},
+        {"listener that never answers is kept", "4000002.sock", kSilentListener, true},
+        {"one silent listener does not keep the next deaf", "4000003.sock", kSilentListener, true},
+        {"socket still being set up is left alone", "4000004.sock.new", kDeadSocket, true},
         {"the marker is left alone", "TAVIMOINSTANCE", kPlainFile, true},
     };
-    std::vector<int> silent;
-    Names survivors;
+    std::vector<int> listeners;
+    Names survivors = {OwnSocket()};
     for (const auto& [name, file, kind, survives] : rows) {
+        const int fd = kind == kPlainFile ? -1 : Socket(dir / file, true);
         if (kind == kPlainFile)
             std::ofstream(dir / file) << "x";
-        else if (const int fd = MakeSocket(dir.path, file, kind == kSilentSocket); fd >= 0)
-            silent.push_back(fd);
+        else if (kind == kSilentListener && ::listen(fd, 4) == 0)
+            listeners.push_back(fd);
+        else
+            ::close(fd);  // what a crashed instance leaves
         if (survives)
             survivors.insert(file);
     }
     int messages = 0;
     auto channel = MakeInstanceChannel(dir.path);
-    channel->Listen([&] { ++messages, channel.reset(); });  // a callback may end its channel
-    Peer listener("listen", dir.path, {"quit"});
-    ASSERT_EQ(listener.ReadLine(), "ready");
-    QElapsedTimer timer;
-    timer.start();
+    channel->Listen([&] { ++messages; });
     channel->Broadcast();
-    EXPECT_LT(timer.elapsed(), 3000) << "a silent peer must not hold the sender for long";
-    EXPECT_EQ(listener.Exit(), "message\n") << "a silent peer must not keep others deaf";
     PumpEventsUntil([] { return false; }, 100);
-    EXPECT_EQ(messages, 0);
-
-    Peer sender("broadcast", dir.path);  // it waits for our answer: the loop must run meanwhile
-    PumpEventsUntil([&] { return !channel; }, kWaitMs);
-    EXPECT_EQ(messages, 1);
-    EXPECT_EQ(sender.Exit(), "done\n");
-    EXPECT_EQ(NamesIn(dir.path), survivors) << "sockets go with their owners";
-    for (int fd : silent)
+    EXPECT_EQ(messages, 0) << "never to ourselves";
+    for (const int fd : listeners) {
+        const int peer = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
+        char request[32] = {};
+        EXPECT_EQ(::recv(peer, request, sizeof request, 0), 15);
+        EXPECT_STREQ(request, "TAVIMOINSTANCE\n");
+        ::close(peer);
         ::close(fd);
-}
-
-// Sends `bytes` (and ends the sending side when asked) while the event loop runs; returns the
-// reply once the listener closes the connection.
-std::string Exchange(const std::string& path, const std::string& bytes, bool shut) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_un addr = Address(path);
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
-    ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (shut)
-        ::shutdown(fd, SHUT_WR);
-    std::string reply;
-    ssize_t n = -1;
-    PumpEventsUntil(
-        [&] {
-            char buf[16];
-            if ((n = ::recv(fd, buf, sizeof(buf), 0)) > 0)
-                reply.append(buf, static_cast<size_t>(n));
-            return n == 0;
-        },
-        kWaitMs);
-    ::close(fd);
-    EXPECT_EQ(n, 0) << "the listener closes every connection";
-    return reply;
+    }
+    EXPECT_EQ(NamesIn(dir.path), survivors);
 }
 
 TEST(InstanceListener, AnswersOnlyTheInstanceMessage) {
@@ -177,9 +132,22 @@ TEST(InstanceListener, AnswersOnlyTheInstanceMessage) {
         TestDir dir;
         int messages = 0;
         auto channel = MakeInstanceChannel(dir.path);
-        channel->Listen([&messages] { ++messages; });
-        EXPECT_EQ(Exchange(dir / (std::to_string(::getpid()) + ".sock"), bytes, shut),
-                  answered ? "OK\n" : "");
+        channel->Listen([&] { ++messages, channel.reset(); });  // a callback may end its channel
+        const int fd = Socket(dir / OwnSocket(), false);
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (shut)
+            ::shutdown(fd, SHUT_WR);
+        std::string reply;
+        ssize_t n = -1;
+        PumpEventsUntil([&] {
+            char buf[16];
+            if ((n = ::recv(fd, buf, sizeof(buf), 0)) > 0)
+                reply.append(buf, static_cast<size_t>(n));
+            return n == 0;
+        });
+        ::close(fd);
+        EXPECT_EQ(n, 0) << "the listener closes every connection";
+        EXPECT_EQ(reply, answered ? "OK\n" : "");
         PumpEventsUntil([] { return false; }, 30);
         EXPECT_EQ(messages, answered ? 1 : 0);
     }
@@ -209,8 +177,7 @@ TEST(InstanceFolder, OnlyAPrivateFolderOfOursIsUsed) {
         EXPECT_EQ(NamesIn(elsewhere), Names{}) << "nothing is made through a link";
         if (setup != kSymlink) {
             EXPECT_EQ(st.st_mode & (S_IFMT | 0777), S_IFDIR | 0700u);
-            EXPECT_TRUE(NamesIn(folder).count(std::to_string(::getpid()) + ".sock"));
-            EXPECT_TRUE(NamesIn(folder).count("TAVIMOINSTANCE"));
+            EXPECT_EQ(NamesIn(folder), (Names{OwnSocket(), "TAVIMOINSTANCE"}));
         }
     }
 }

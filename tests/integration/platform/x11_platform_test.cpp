@@ -1,22 +1,24 @@
-// The XRandR display modes against a real X server: an Xvfb of its own (1280x720) on a free
-// display. The test adds two smaller modes of its own (Xvfb refuses modes
-// larger than the screen it started with).
-
-#include "platform/display_modes.h"
+// The XRandR display modes and the screen saver against a real X server: an Xvfb of its own
+// (1280x720) on a free display, seen as another client sees it. The test adds two smaller modes
+// of its own (Xvfb refuses modes larger than the screen it started with).
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "platform/display_modes.h"
+#include "platform/screen_saver.h"
 #include "x_session.h"
 
 // After gtest: Xlib's macros (None, Bool, Status) clash with its names.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
 
 #include <array>
+#include <map>
 #include <string>
-#include <vector>
+#include <tuple>
 
 namespace tavimo::platform {
 namespace {
@@ -70,16 +72,6 @@ class XServer : public ::testing::Test {
         XRRFreeScreenResources(res);
         return sizes;
     }
-    static std::vector<std::string> Texts(DisplayModes& modes) {
-        std::vector<std::string> texts;
-        for (DisplayMode mode; modes.EnumMode(int(texts.size()) + 1, &mode);)
-            texts.push_back(FormatDisplayMode(mode));
-        return texts;
-    }
-    static int IndexOf(DisplayModes& modes, const std::string& text) {
-        const std::vector<std::string> texts = Texts(modes);
-        return int(std::find(texts.begin(), texts.end(), text) - texts.begin()) + 1;
-    }
 
     static inline Display* dpy_ = nullptr;
     static inline RROutput output_ = 0;
@@ -90,24 +82,62 @@ class XServer : public ::testing::Test {
 // Modes are numbered from 1 with their texts. Restore goes back to the mode before the first of
 // several switches, and so does the end of the player without it; with nothing switched it does
 // nothing, and a failed switch changes nothing.
-TEST_F(XServer, SwitchAndRestore) {
+TEST_F(XServer, DisplayModesSwitchAndRestore) {
     for (bool explicit_restore : {true, false}) {
         auto modes = MakeDisplayModes();
-        std::vector<std::string> texts = Texts(*modes);
-        std::sort(texts.begin(), texts.end());
-        EXPECT_EQ(texts, (std::vector<std::string>{"1280x720x24 0Hz", "640x480x24 60Hz",
-                                                   "800x600x24 60Hz"}));
+        std::map<std::string, int> index;  // the order is the server's
+        DisplayMode mode;
+        for (int i = 1; modes->EnumMode(i, &mode); ++i)
+            index[FormatDisplayMode(mode)] = i;
+        EXPECT_EQ(index.size(), 3u);
+        for (const char* text : {"1280x720x24 0Hz", "640x480x24 60Hz", "800x600x24 60Hz"})
+            EXPECT_EQ(index.count(text), 1u) << text;
+        EXPECT_FALSE(modes->EnumMode(0, &mode)) << "numbering starts at 1";
         modes->Restore();
         EXPECT_FALSE(modes->SwitchTo(99));
-        DisplayMode mode;
-        EXPECT_FALSE(modes->EnumMode(0, &mode)) << "numbering starts at 1";
         EXPECT_EQ(Now(), kOriginal);
-        ASSERT_TRUE(modes->SwitchTo(IndexOf(*modes, "640x480x24 60Hz")));
+        ASSERT_TRUE(modes->SwitchTo(index["640x480x24 60Hz"]));
         EXPECT_EQ(Now(), (Sizes{640, 480, 640, 480}));
-        ASSERT_TRUE(modes->SwitchTo(IndexOf(*modes, "800x600x24 60Hz")));
+        ASSERT_TRUE(modes->SwitchTo(index["800x600x24 60Hz"]));
         EXPECT_EQ(Now(), (Sizes{800, 600, 800, 600}));
         explicit_restore ? modes->Restore() : modes.reset();
         EXPECT_EQ(Now(), kOriginal) << explicit_restore;
+    }
+}
+
+// Whatever the settings were, switching off and putting back leaves them as they were: an
+// active saver comes back, one that was off stays off.
+TEST_F(XServer, ScreenSaverHeldOffAndGivenBackExactly) {
+    const auto timeout = [] {
+        int timeout, interval, blanking, exposures;
+        XGetScreenSaver(dpy_, &timeout, &interval, &blanking, &exposures);
+        return timeout;
+    };
+    const auto dpms_on = [] {
+        CARD16 level = 0;
+        BOOL on = False;
+        DPMSInfo(dpy_, &level, &on);
+        return bool(on);
+    };
+    // case, screen saver timeout, power saving
+    const std::tuple<const char*, int, bool> rows[] = {{"saver and power saving on", 300, true},
+                                                       {"both already off", 0, false}};
+    for (const auto& [name, seconds, dpms] : rows) {
+        SCOPED_TRACE(name);
+        XSetScreenSaver(dpy_, seconds, 60, PreferBlanking, AllowExposures);
+        dpms ? DPMSEnable(dpy_) : DPMSDisable(dpy_);
+        XSync(dpy_, False);
+        auto saver = MakeScreenSaver();
+        const ScreenSaverSettings saved = saver->Get();
+        ASSERT_TRUE(saved.known);
+        saver->SwitchOff();
+        EXPECT_EQ(timeout(), 0);
+        EXPECT_FALSE(dpms_on());
+        saver->Put(saved);
+        EXPECT_EQ(timeout(), seconds);
+        // Xvfb has no power saving to switch: DPMS stays off there.
+        EXPECT_EQ(dpms_on(), dpms && DPMSCapable(dpy_));
+        EXPECT_EQ(saver->Get(), saved);
     }
 }
 
