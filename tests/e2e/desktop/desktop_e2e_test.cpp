@@ -3,10 +3,6 @@
 // stand-in screen saver service, and quiet where there is no bus.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <QColor>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -19,10 +15,9 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
+#include <thread>
 
-#include "app/settings.h"
 #include "private_bus.h"
 #include "x_session.h"
 
@@ -35,8 +30,6 @@ using tavimo::testing::ScreenSaverStandIn;
 constexpr char kName[] = "org.mpris.MediaPlayer2.tavimo";
 constexpr char kPath[] = "/org/mpris/MediaPlayer2";
 constexpr char kPlayer[] = "org.mpris.MediaPlayer2.Player";
-// The seek bar's row: below the menu bar and the toolbar of a window at 0, 0.
-constexpr int kSeekRow = 64;
 
 // Runs the event loop (bus signals, the stand-in's answers) until `done`.
 bool Eventually(const std::function<bool()>& done, int ms = 5000) {
@@ -67,9 +60,7 @@ class Listener : public QObject {
 
 class DesktopE2eTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { server = new XServer(); }
-    static void TearDownTestSuite() { delete server; }
-    void SetUp() override { ASSERT_TRUE(server->Running()) << "Xvfb did not start"; }
+    void SetUp() override { ASSERT_TRUE(server.Running()) << "Xvfb did not start"; }
 
     static bool NameOwned(const QString& name) {
         return QDBusConnection::sessionBus().interface()->isServiceRegistered(name).value();
@@ -85,30 +76,7 @@ class DesktopE2eTest : public ::testing::Test {
     }
     static QString Status() { return Property(kName, kPlayer, "PlaybackStatus").toString(); }
 
-    // The part of the seek bar that is filled, 0..1, as the screen shows it:
-    // between the bar's grey borders, the highlighted run from the left.
-    static double SeekBarFill() {
-        const QImage shot = server->Screenshot();
-        auto border = [&](int x) {
-            const QColor c(shot.pixel(x, kSeekRow));
-            return c.lightness() < 200 && c.saturation() < 50;
-        };
-        int x = 0;
-        while (x < shot.width() && !border(x)) {
-            ++x;
-        }
-        const int start = ++x;
-        while (x < shot.width() && QColor(shot.pixel(x, kSeekRow)).saturation() >= 100) {
-            ++x;
-        }
-        const int filled = x - start;
-        while (x < shot.width() && !border(x)) {
-            ++x;
-        }
-        return x > start && x < shot.width() ? double(filled) / (x - start) : -1.0;
-    }
-
-    static inline XServer* server = nullptr;
+    XServer server;
     UserFolders user;
 };
 
@@ -121,8 +89,7 @@ TEST_F(DesktopE2eTest, MprisDrivesThePlayerAndTheScreenStaysAwakeWhilePlaying) {
                 SLOT(PropertiesChanged(QString, QVariantMap, QStringList)));
     bus.connect(kName, kPath, kPlayer, "Seeked", &heard, SLOT(Seeked(qlonglong)));
 
-    Player player(*server, user.ConfigHome(), user.RuntimeDir(),
-                  {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
+    Player player(server, user, {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
     ASSERT_TRUE(player.WaitForWindow(15s).has_value());
     ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
     EXPECT_EQ(Property(kName, "org.mpris.MediaPlayer2", "Identity").toString(), "Tavimo");
@@ -155,19 +122,13 @@ TEST_F(DesktopE2eTest, MprisDrivesThePlayerAndTheScreenStaysAwakeWhilePlaying) {
             << screenSaver.Outstanding() << " holds";
     }
 
-    // Paused at the clip's start: SetPosition moves the seek bar to 7 of 10 s.
-    const double before = SeekBarFill();
+    // Paused at the clip's start: SetPosition goes to 7 of 10 s.
     const QVariantMap metadata = qdbus_cast<QVariantMap>(Property(kName, kPlayer, "Metadata"));
     const QDBusObjectPath track = qdbus_cast<QDBusObjectPath>(metadata.value("mpris:trackid"));
     EXPECT_EQ(metadata.value("xesam:title").toString(), "demo.mp4");
     EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 10'000'000, 100'000);
     Call("SetPosition", {QVariant::fromValue(track), qlonglong{7'000'000}});
     EXPECT_TRUE(Eventually([&] { return heard.seeks > 0; })) << "no Seeked";
-    Eventually([] { return false; }, 500);
-    const double after = SeekBarFill();
-    EXPECT_LT(before, 0.35);
-    EXPECT_GT(after, 0.55);
-    EXPECT_LT(after, 0.8);
     EXPECT_NEAR(Property(kName, kPlayer, "Position").toLongLong(), 7'000'000, 1'000'000);
 
     // The volume goes through the volume bar's road; Quit closes like Exit and
@@ -179,7 +140,7 @@ TEST_F(DesktopE2eTest, MprisDrivesThePlayerAndTheScreenStaysAwakeWhilePlaying) {
     EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == 1; }));
     QDBusInterface(kName, kPath, "org.mpris.MediaPlayer2").call("Quit");
     EXPECT_EQ(player.WaitForExit(10s), 0);
-    EXPECT_EQ(user.Dword(kSettingsKey, "Volume"), 40u);
+    EXPECT_EQ(user.Dword("Volume"), 40u);
     EXPECT_EQ(screenSaver.Outstanding(), 0) << "the hold outlived the player";
     EXPECT_EQ(screenSaver.Inhibits(), 4);
 }
@@ -188,7 +149,7 @@ TEST_F(DesktopE2eTest, MprisDrivesThePlayerAndTheScreenStaysAwakeWhilePlaying) {
 // its sound-only clip keeps no screen awake, a video opened over the bus does.
 TEST_F(DesktopE2eTest, SecondInstanceTakesItsOwnNameAndSoundAloneDoesNotHoldTheScreen) {
     ScreenSaverStandIn screenSaver;
-    user.StoreDword(kSettingsKey, "AllowMultipleInstances", 1);
+    user.Store("AllowMultipleInstances", 1u);
     QTemporaryDir media;
     const std::string sound = media.filePath("tone.m4a").toStdString();
     ASSERT_EQ(std::system(("gst-launch-1.0 -q audiotestsrc num-buffers=200 ! avenc_aac ! "
@@ -196,10 +157,10 @@ TEST_F(DesktopE2eTest, SecondInstanceTakesItsOwnNameAndSoundAloneDoesNotHoldTheS
                            sound)
                               .c_str()),
               0);
-    Player first(*server, user.ConfigHome(), user.RuntimeDir());
+    Player first(server, user);
     ASSERT_TRUE(first.WaitForWindow(15s).has_value());
     ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
-    Player second(*server, user.ConfigHome(), user.RuntimeDir(), {sound});
+    Player second(server, user, {sound});
     const QString instance = QString("%1.instance%2").arg(kName).arg(second.Pid());
     EXPECT_TRUE(Eventually([&] { return NameOwned(instance); }));
     EXPECT_TRUE(Eventually(
@@ -217,19 +178,9 @@ TEST_F(DesktopE2eTest, SecondInstanceTakesItsOwnNameAndSoundAloneDoesNotHoldTheS
 // player plays, and the terminal shows at most the one line about the sound,
 // also when a second clip opens.
 TEST_F(DesktopE2eTest, WithoutABusItSaysNothing) {
-    QTemporaryDir logs;
-    const QString log = logs.filePath("stderr.txt");
-    const std::string address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
-    const int saved = dup(2);
-    const int file = open(log.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(file, 2);
-    Player player(*server, user.ConfigHome(), user.RuntimeDir(),
-                  {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
-    dup2(saved, 2);
-    close(file);
-    close(saved);
-    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    const std::string log = user.RuntimeDir() + "/stderr.txt";
+    Player player(server, user, {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"},
+                  {"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"}, log);
     ASSERT_TRUE(player.WaitForWindow(15s).has_value());
     std::this_thread::sleep_for(2s);
     player.Key("Escape Return");  // stop, and open the clip again: a new sound output
@@ -237,7 +188,7 @@ TEST_F(DesktopE2eTest, WithoutABusItSaysNothing) {
     EXPECT_TRUE(player.Running());
     player.Key("Escape Escape");
     EXPECT_EQ(player.WaitForExit(10s), 0);
-    QFile text(log);
+    QFile text(QString::fromStdString(log));
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
     QStringList lines = QString::fromUtf8(text.readAll()).split('\n', Qt::SkipEmptyParts);
     EXPECT_LE(lines.removeAll("tavimo: no audio output; playing without sound"), 1);

@@ -1,18 +1,20 @@
-// The demo clip with its SubRip file beside it, in the real program under
-// Xvfb: the text a person sees burnt into the picture, none between two
-// subtitles, C hiding it, Alt+Up and a drag moving it, the delay keys.
+// The demo clip with its SubRip file beside it, opened from the command line
+// in the real program under Xvfb: the picture and the title a person sees, the
+// recent list, the text burnt into the picture and none between two
+// subtitles, the delay keys, C hiding the text, Alt+Up and a drag moving it,
+// and Escape twice closing.
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QRect>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <optional>
+#include <filesystem>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "x_session.h"
 
@@ -62,37 +64,54 @@ QImage Picture(const XServer& server, unsigned long window, QPoint* origin) {
     return bar.green() > 150 && bar.red() < 100 && bar.blue() < 100 ? picture : QImage();
 }
 
-// The demo clip playing in the real program, once its picture shows.
-class SubtitlesE2e : public testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(server.Running());
-        player.emplace(server, user.ConfigHome(), user.RuntimeDir(),
-                       std::vector<std::string>{std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
-        window = player->WaitForWindow(15s);
-        ASSERT_TRUE(window.has_value());
-        for (int i = 0; i < 100 && Shown().isNull(); ++i) {
-            std::this_thread::sleep_for(100ms);
-        }
-    }
-    QImage Shown() { return Picture(server, *window, &origin); }
-
+TEST(SubtitlesE2e, DemoClipPlaysWithItsSubtitles) {
     XServer server;
+    ASSERT_TRUE(server.Running());
     UserFolders user;
-    std::optional<Player> player;
-    std::optional<unsigned long> window;
+    QTemporaryDir media;
+    const std::string clip = media.filePath("demo clip.mp4").toStdString();
+    for (const char* type : {".mp4", ".srt"}) {
+        std::filesystem::copy_file(std::string(TAVIMO_BUILD_DIR) + "/demo/demo" + type,
+                                   media.filePath("demo clip").toStdString() + type);
+    }
+    Player player(server, user, {clip});
+    const auto window = player.WaitForWindow(15s);
+    ASSERT_TRUE(window.has_value());
     QPoint origin;
-};
-
-TEST_F(SubtitlesE2e, TextShowsBetweenGapsHidesAndMoves) {
-    const auto picture = [&] { return Shown(); };
+    const auto picture = [&] { return Picture(server, *window, &origin); };
     const auto press = [&](const char* keys, std::chrono::milliseconds settle = 700ms) {
-        player->Key(keys);
+        player.Key(keys);
         std::this_thread::sleep_for(settle);
     };
-    press("s");  // stopped at the start, before the first subtitle
+    for (int i = 0; i < 100 && picture().isNull(); ++i) {
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_EQ(RunIn(server.Display(), "xdotool getwindowname " + std::to_string(*window)),
+              "Tavimo - " + clip + "\n");
+    EXPECT_EQ(user.Text("Software\\Orvenic\\Tavimo\\Recent Document List", "Document1"), clip);
+
+    press("s", 2500ms);  // stopped at 0:00, before the first subtitle (0.5 s)
     const QImage plain = picture();
     ASSERT_FALSE(plain.isNull()) << "the clip's picture never showed";
+    server.Screenshot("playback");
+    const QColor blue(plain.pixel(595, 100));
+    EXPECT_TRUE(blue.blue() > 180 && blue.red() < 80) << "the last bar blue";
+
+    // Z six times shows the first subtitle 0.6 s earlier, so it is due; X once
+    // leaves it due (-0.5 s), X twice makes it 0.1 s late. Each press shows
+    // the delay at the top left, which is gone 2 s later.
+    const QRect notice(0, 0, kW / 2, 60), subtitle(0, kH - 90, kNoiseColumn, 90);
+    const auto changedIn = [&](const QRect& area) {
+        return Compare(picture(), plain).bounds.intersects(area);
+    };
+    press("z z z z z z");
+    EXPECT_TRUE(changedIn(subtitle)) << "-0.6 s: the first subtitle is due at 0:00";
+    EXPECT_TRUE(changedIn(notice)) << "the delay shows at the top left";
+    press("x");
+    EXPECT_TRUE(changedIn(subtitle)) << "-0.5 s: still due";
+    press("x", 2500ms);
+    EXPECT_LT(Compare(picture(), plain).changed, 20) << "-0.4 s: not yet due, and the notice gone";
+    press("shift+z", 2500ms);  // no delay again
 
     // Played from the start: a subtitle, a picture without text, the next.
     press("Return", 0ms);
@@ -138,32 +157,12 @@ TEST_F(SubtitlesE2e, TextShowsBetweenGapsHidesAndMoves) {
                                 " sleep 0.2 mousemove " + at(200) + " sleep 0.5 mouseup 1");
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(Compare(picture(), plain).bounds.bottom() - 200, text.bounds.bottom() - (kH - 5));
-}
 
-// Stopped at 0:00, before the first subtitle (0.5 s): Z six times shows it
-// 0.6 s earlier, so it is due; X once leaves it due (-0.5 s), X twice is
-// 0.2 s later than Z left it and the frame is before it again. Each press
-// shows the delay at the top left, which is gone 2 s later.
-TEST_F(SubtitlesE2e, DelayKeysMoveTheTextAndShowTheNotice) {
-    const auto picture = [&] { return Shown(); };
-    player->Key("s");
-    std::this_thread::sleep_for(2500ms);
-    const QImage plain = picture();
-    ASSERT_FALSE(plain.isNull());
-    const QRect notice(0, 0, kW / 2, 60), subtitle(0, kH - 90, kNoiseColumn, 90);
-    const auto changedIn = [&](const QRect& area) {
-        return Compare(picture(), plain).bounds.intersects(area);
-    };
-    player->Key("z z z z z z");
-    std::this_thread::sleep_for(700ms);
-    EXPECT_TRUE(changedIn(subtitle)) << "-0.6 s: the first subtitle is due at 0:00";
-    EXPECT_TRUE(changedIn(notice)) << "the delay shows at the top left";
-    player->Key("x");
-    std::this_thread::sleep_for(700ms);
-    EXPECT_TRUE(changedIn(subtitle)) << "-0.5 s: still due";
-    player->Key("x");
-    std::this_thread::sleep_for(2500ms);
-    EXPECT_LT(Compare(picture(), plain).changed, 20) << "-0.4 s: not yet due, and the notice gone";
+    press("Return", 500ms);
+    press("Escape", 500ms);  // stops: the player stays
+    EXPECT_TRUE(player.Running());
+    player.Key("Escape");  // stopped: closes
+    EXPECT_EQ(player.WaitForExit(10s), 0);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "x_session.h"
 
+#include "app/settings.h"
 #include "platform/registry.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,28 +17,8 @@
 #include <thread>
 
 namespace tavimo::e2e {
-namespace {
 
 using namespace std::chrono_literals;
-
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        for (const std::string& e : env) {
-            putenv(const_cast<char*>(e.c_str()));
-        }
-        std::vector<char*> args;
-        for (const std::string& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
-        }
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-}  // namespace
 
 std::string RunIn(const std::string& display, const std::string& command) {
     const std::string full = "DISPLAY=" + display + " " + command + " 2>/dev/null";
@@ -90,12 +72,12 @@ XServer::~XServer() {
     }
 }
 
-QImage XServer::Screenshot(const std::string& savePath) const {
-    const std::string path =
-        savePath.empty() ? "/tmp/tavimo-e2e-" + std::to_string(getpid()) + ".png" : savePath;
+QImage XServer::Screenshot(const std::string& name) const {
+    const std::string path = name.empty() ? "/tmp/tavimo-e2e-" + std::to_string(getpid()) + ".png"
+                                          : std::string(TAVIMO_BUILD_DIR) + "/e2e-" + name + ".png";
     RunIn(display_, "import -window root " + path);
     QImage image(QString::fromStdString(path));
-    if (savePath.empty()) {
+    if (name.empty()) {
         std::filesystem::remove(path);
     }
     return image;
@@ -105,13 +87,31 @@ std::string PlayerBinary() {
     return std::string(TAVIMO_BUILD_DIR) + "/tavimo";
 }
 
-Player::Player(const XServer& server, const std::string& configHome, const std::string& runtimeDir,
-               const std::vector<std::string>& args)
+Player::Player(const XServer& server, const UserFolders& user, const std::vector<std::string>& args,
+               const std::vector<std::string>& env, const std::string& errors)
     : server_(server) {
+    std::vector<std::string> vars{"DISPLAY=" + server.Display(),
+                                  "XDG_CONFIG_HOME=" + user.ConfigHome(),
+                                  "XDG_RUNTIME_DIR=" + user.RuntimeDir(), "QT_QPA_PLATFORM=xcb"};
+    vars.insert(vars.end(), env.begin(), env.end());
     std::vector<std::string> argv{PlayerBinary()};
     argv.insert(argv.end(), args.begin(), args.end());
-    pid_ = Spawn(argv, {"DISPLAY=" + server.Display(), "XDG_CONFIG_HOME=" + configHome,
-                        "XDG_RUNTIME_DIR=" + runtimeDir, "QT_QPA_PLATFORM=xcb"});
+    std::vector<char*> cargs;
+    for (std::string& a : argv) {
+        cargs.push_back(a.data());
+    }
+    cargs.push_back(nullptr);
+    pid_ = fork();
+    if (pid_ == 0) {
+        for (std::string& v : vars) {
+            putenv(v.data());
+        }
+        if (!errors.empty()) {
+            dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+        }
+        execv(cargs[0], cargs.data());
+        _exit(127);
+    }
 }
 
 Player::~Player() {
@@ -157,17 +157,32 @@ std::optional<int> Player::WaitForExit(std::chrono::milliseconds timeout) {
 }
 
 void Player::Key(const std::string& keys) {
-    WaitForWindow(std::chrono::seconds(5));  // the window as it is mapped now
+    WaitForWindow(5s);  // the window as it is mapped now
     const std::string id = std::to_string(window_);
     RunIn(server_.Display(), "xdotool windowfocus --sync " + id + " key --clearmodifiers " + keys);
 }
 
 namespace {
 
+std::unique_ptr<platform::Registry> Settings(const UserFolders& user) {
+    return platform::OpenRegistryFile(user.ConfigHome() + "/tavimo/registry.reg");
+}
+
+void StoreValue(const UserFolders& user, const std::string& name, uint32_t type, const void* data,
+                size_t size) {
+    auto registry = Settings(user);
+    platform::RegKey key = nullptr;
+    if (registry->CreateKey(kSettingsKey, &key) == platform::ERROR_SUCCESS) {
+        registry->SetValue(key, name, type, static_cast<const uint8_t*>(data),
+                           static_cast<uint32_t>(size));
+        registry->CloseKey(key);
+    }
+}
+
 // The bytes of one value, or nullopt when the key or the value is missing.
-std::optional<std::string> QueryBytes(const std::string& file, const std::string& key,
+std::optional<std::string> QueryBytes(const UserFolders& user, const std::string& key,
                                       const std::string& name) {
-    auto registry = platform::OpenRegistryFile(file);
+    auto registry = Settings(user);
     platform::RegKey handle = nullptr;
     if (registry->OpenKey(key, &handle) != platform::ERROR_SUCCESS) {
         return std::nullopt;
@@ -186,18 +201,16 @@ std::optional<std::string> QueryBytes(const std::string& file, const std::string
 
 }  // namespace
 
-void UserFolders::StoreDword(const std::string& key, const std::string& name, uint32_t value) {
-    auto registry = platform::OpenRegistryFile(ConfigHome() + "/tavimo/registry.reg");
-    platform::RegKey handle = nullptr;
-    if (registry->CreateKey(key, &handle) == platform::ERROR_SUCCESS) {
-        registry->SetValue(handle, name, platform::REG_DWORD,
-                           reinterpret_cast<const uint8_t*>(&value), sizeof value);
-        registry->CloseKey(handle);
-    }
+void UserFolders::Store(const std::string& name, uint32_t value) {
+    StoreValue(*this, name, platform::REG_DWORD, &value, sizeof value);
 }
 
-std::optional<uint32_t> UserFolders::Dword(const std::string& key, const std::string& name) {
-    auto bytes = QueryBytes(ConfigHome() + "/tavimo/registry.reg", key, name);
+void UserFolders::Store(const std::string& name, const std::string& text) {
+    StoreValue(*this, name, platform::REG_SZ, text.c_str(), text.size() + 1);
+}
+
+std::optional<uint32_t> UserFolders::Dword(const std::string& name) {
+    auto bytes = QueryBytes(*this, kSettingsKey, name);
     if (!bytes || bytes->size() != 4) {
         return std::nullopt;
     }
@@ -207,7 +220,7 @@ std::optional<uint32_t> UserFolders::Dword(const std::string& key, const std::st
 }
 
 std::string UserFolders::Text(const std::string& key, const std::string& name) {
-    auto bytes = QueryBytes(ConfigHome() + "/tavimo/registry.reg", key, name);
+    auto bytes = QueryBytes(*this, key, name);
     return bytes ? std::string(bytes->c_str()) : std::string();
 }
 
