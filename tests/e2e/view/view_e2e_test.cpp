@@ -1,7 +1,10 @@
-// The real program with the demo clip under Xvfb (1024 x 768): seeking with
-// the seek bar, full screen with its bar at the top in a chosen display mode,
-// the mouse's double click, a black view after a failed open, and full screen
-// and the wheel under a window manager.
+// The real program under Xvfb (1024 x 768) with the demo clip and its SubRip
+// file opened from the command line: the picture, the title and the recent
+// list, the text burnt into the picture and none between two subtitles, the
+// delay keys, C hiding the text, Alt+Up and a drag moving it, seeking with the
+// seek bar, full screen with its bar at the top in a chosen display mode, the
+// mouse's double click, a black view after a failed open; and full screen and
+// the wheel under a window manager.
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -9,6 +12,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -28,6 +32,8 @@ namespace {
 
 using namespace std::chrono_literals;
 const QRect kScreen(0, 0, 1024, 768);
+constexpr int kW = 640, kH = 360;  // the demo clip's picture
+constexpr int kNoiseColumn = 470;  // from here on the pattern's noise changes every frame
 
 bool IsFill(QRgb pixel) {
     const QColor c(pixel);
@@ -40,16 +46,44 @@ void Wait(std::chrono::milliseconds time) {
     std::this_thread::sleep_for(time);
 }
 
+// Pixels left of the noise that differ from `plain` by more than 100 in a
+// channel: how many, how many of them near white and near black, and where.
+struct TextBlock {
+    int changed = 0, white = 0, dark = 0;
+    QRect bounds;
+};
+
+TextBlock Compare(const QImage& shot, const QImage& plain) {
+    TextBlock b;
+    for (int y = 0; y < kH && !shot.isNull(); ++y) {
+        for (int x = 0; x < kNoiseColumn; ++x) {
+            const QColor now(shot.pixel(x, y)), was(plain.pixel(x, y));
+            if (std::max({std::abs(now.red() - was.red()), std::abs(now.green() - was.green()),
+                          std::abs(now.blue() - was.blue())}) > 100) {
+                ++b.changed;
+                b.white += std::min({now.red(), now.green(), now.blue()}) > 200 ? 1 : 0;
+                b.dark += now.value() < 60 ? 1 : 0;
+                b.bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return b;
+}
+
 struct Fixture {
     XServer server;
     UserFolders user;
     QTemporaryDir media;
+    const std::string clip = media.filePath("demo clip.mp4").toStdString();
     std::unique_ptr<Player> player;
     unsigned long window = 0;
+    QPoint origin;  // of the picture on screen
 
     bool Start() {
-        const std::string clip = media.filePath("demo.mp4").toStdString();
-        std::filesystem::copy_file(std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4", clip);
+        for (const char* type : {".mp4", ".srt"}) {
+            std::filesystem::copy_file(std::string(TAVIMO_BUILD_DIR) + "/demo/demo" + type,
+                                       media.filePath("demo clip").toStdString() + type);
+        }
         player = std::make_unique<Player>(server, user, std::vector<std::string>{clip});
         window = player->WaitForWindow(15s).value_or(0);
         Wait(1500ms);
@@ -62,6 +96,19 @@ struct Fixture {
         return QRect(x, y, w, h);
     }
     std::string Run(const std::string& command) { return RunIn(server.Display(), command); }
+    // The clip's picture: the bottom of the window, which fits the view to the
+    // video; null while the pattern's green bar does not show in it.
+    QImage Picture() {
+        const QRect at = Geometry();
+        origin = QPoint(at.x(), at.bottom() + 1 - kH);
+        const QImage picture = server.Screenshot().copy(origin.x(), origin.y(), kW, kH);
+        const QColor bar(picture.pixel(kW / 2, 100));
+        return bar.green() > 150 && bar.red() < 100 && bar.blue() < 100 ? picture : QImage();
+    }
+    void Press(const char* keys, std::chrono::milliseconds settle = 700ms) {
+        player->Key(keys);
+        Wait(settle);
+    }
 };
 
 // The seek bar's client area: its fill starts it on the left, its black
@@ -99,11 +146,10 @@ std::array<int, 3> Screen(Display* dpy) {
     return {int(w), int(h), timeout};
 }
 
-// With a display mode chosen, full screen switches Xvfb's RandR output to it
-// and covers the new screen; leaving puts the mode and the screen saver back.
-TEST(ViewE2e, SeekBarFullScreenInAChosenModeAndMouse) {
+TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
     Fixture f;
     ASSERT_TRUE(f.server.Running());
+    // An 800 x 600 mode on Xvfb's RandR output, chosen for full screen.
     Display* dpy = XOpenDisplay(f.server.Display().c_str());
     ASSERT_NE(dpy, nullptr);
     XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy, DefaultRootWindow(dpy));
@@ -120,9 +166,86 @@ TEST(ViewE2e, SeekBarFullScreenInAChosenModeAndMouse) {
     ASSERT_EQ(Screen(dpy), original);
     f.user.Store("Resolution", std::string("800x600x24 60Hz"));
     ASSERT_TRUE(f.Start());
+    for (int i = 0; i < 100 && f.Picture().isNull(); ++i) {
+        Wait(100ms);
+    }
     const QRect window = f.Geometry();
+    EXPECT_EQ(f.Run("xdotool getwindowname " + std::to_string(f.window)),
+              "Tavimo - " + f.clip + "\n");
+    EXPECT_EQ(f.user.Text("Software\\Orvenic\\Tavimo\\Recent Document List", "Document1"), f.clip);
 
-    // A click at three quarters of the bar: playback goes on from there.
+    f.Press("s", 2500ms);  // stopped at 0:00, before the first subtitle (0.5 s)
+    const QImage plain = f.Picture();
+    ASSERT_FALSE(plain.isNull()) << "the clip's picture never showed";
+    const QColor blue(plain.pixel(595, 100));
+    EXPECT_TRUE(blue.blue() > 180 && blue.red() < 80) << "the last bar blue";
+
+    // Z six times shows the first subtitle 0.6 s earlier, so it is due; X once
+    // leaves it due (-0.5 s), X twice makes it 0.1 s late. Each press shows
+    // the delay at the top left, which is gone 2 s later.
+    const QRect notice(0, 0, kW / 2, 60), subtitle(0, kH - 90, kNoiseColumn, 90);
+    const auto changedIn = [&](const QRect& area) {
+        return Compare(f.Picture(), plain).bounds.intersects(area);
+    };
+    f.Press("z z z z z z");
+    EXPECT_TRUE(changedIn(subtitle)) << "-0.6 s: the first subtitle is due at 0:00";
+    EXPECT_TRUE(changedIn(notice)) << "the delay shows at the top left";
+    f.Press("x");
+    EXPECT_TRUE(changedIn(subtitle)) << "-0.5 s: still due";
+    f.Press("x", 2500ms);
+    EXPECT_LT(Compare(f.Picture(), plain).changed, 20)
+        << "-0.4 s: not yet due, and the notice gone";
+    f.Press("shift+z", 2500ms);  // no delay again
+
+    // Played from the start: a subtitle, a picture without text, the next.
+    f.Press("Return", 0ms);
+    std::string seen;  // one letter per change: T text, - none
+    for (const auto end = std::chrono::steady_clock::now() + 10s;
+         std::chrono::steady_clock::now() < end;) {
+        const QImage now = f.Picture();
+        const int changed = Compare(now, plain).changed;
+        const char look = changed > 400 ? 'T' : changed < 20 ? '-' : '?';
+        if (!now.isNull() && (seen.empty() || seen.back() != look)) {
+            seen += look;
+        }
+    }
+    EXPECT_NE(seen.find("T-T"), std::string::npos) << "looks: " << seen;
+    EXPECT_EQ(seen.find('?'), std::string::npos) << "stray marks: " << seen;
+
+    // Stopped, then five seconds on, inside the second subtitle: white text
+    // with a dark outline, centred, its bottom five rows above the picture's.
+    f.Press("s");
+    f.Press("period");
+    const TextBlock text = Compare(f.Picture(), plain);
+    EXPECT_GT(text.white, 150) << "white body";
+    EXPECT_GT(text.dark, 100) << "dark outline";
+    EXPECT_NEAR(text.bounds.center().x(), kW / 2, 12) << "centred";
+    EXPECT_TRUE(text.bounds.bottom() <= kH - 5 && text.bounds.bottom() >= kH - 5 - 12);
+    EXPECT_GE(text.bounds.top(), kH - 90) << "two lines, no more";
+
+    f.Press("c");
+    EXPECT_LT(Compare(f.Picture(), plain).changed, 20) << "C hides the text on a still picture";
+    f.Press("c");
+    EXPECT_EQ(Compare(f.Picture(), plain).bounds, text.bounds) << "and brings it back";
+    for (int i = 0; i < 10; ++i) {
+        f.Press("alt+Up", 150ms);
+    }
+    Wait(500ms);
+    EXPECT_EQ(Compare(f.Picture(), plain).bounds, text.bounds.translated(0, -20))
+        << "2 rows a press";
+
+    // Dragged with the left button to picture row 200: the bottom of the block follows.
+    const auto at = [&](int row) {
+        return std::to_string(f.origin.x() + kW / 2) + " " + std::to_string(f.origin.y() + row);
+    };
+    f.Run("xdotool mousemove " + at(300) + " mousedown 1 mousemove " + at(250) +
+          " sleep 0.2 mousemove " + at(200) + " sleep 0.5 mouseup 1");
+    Wait(700ms);
+    EXPECT_EQ(Compare(f.Picture(), plain).bounds.bottom() - 200, text.bounds.bottom() - (kH - 5));
+
+    // Played again from the start, a click at three quarters of the bar: the
+    // playback goes on from there.
+    f.Press("s Return");
     QImage before;
     QRect bar;
     for (int i = 0; i < 20 && bar.isEmpty(); ++i, Wait(250ms))
@@ -134,23 +257,22 @@ TEST(ViewE2e, SeekBarFullScreenInAChosenModeAndMouse) {
     Wait(600ms);
     EXPECT_GE(FillEnd(f.server.Screenshot(), bar), bar.width() * 7 / 10);
 
-    // F covers the screen in the chosen mode; a movement shows the bar across
-    // the top, holding still hides it again within 6 s.
-    f.player->Key("f");
-    Wait(1500ms);
+    // F switches to the chosen mode and covers the new screen; a movement shows
+    // the bar across the top, holding still hides it again within 6 s.
+    f.Press("f", 1500ms);
     EXPECT_EQ(Screen(dpy), switched);
     EXPECT_EQ(f.Geometry(), QRect(0, 0, 800, 600)) << "the screen after the switch";
     f.Run("xdotool mousemove 500 400 sleep 0.2 mousemove 520 420");
     Wait(400ms);
-    QImage shot = f.server.Screenshot("fullscreen-bar");
+    QImage shot = f.server.Screenshot();
     EXPECT_FALSE(IsBlack(shot.pixel(200, 10))) << "the bar at the top";
     EXPECT_TRUE(IsBlack(shot.pixel(200, 40))) << "the letterbox below it";
     Wait(6500ms);
     EXPECT_TRUE(IsBlack(f.server.Screenshot().pixel(200, 10))) << "the bar hidden again";
 
-    // Esc leaves full screen and stops; a double click enters and leaves.
-    f.player->Key("Escape");
-    Wait(1500ms);
+    // Esc leaves full screen, giving the mode and the screen saver back, and
+    // stops; a double click enters and leaves.
+    f.Press("Escape", 1500ms);
     EXPECT_EQ(Screen(dpy), original);
     EXPECT_EQ(f.Geometry(), window);
     EXPECT_TRUE(f.player->Running());
@@ -166,15 +288,14 @@ TEST(ViewE2e, SeekBarFullScreenInAChosenModeAndMouse) {
     // A failed open closes the clip: nothing of the last picture is left.
     const std::string bad = f.media.filePath("broken.mp4").toStdString();
     std::ofstream(bad) << "not a clip";
-    f.player->Key("ctrl+o");
-    Wait(1000ms);
+    f.Press("ctrl+o", 1000ms);
     f.Run("xdotool type --delay 20 '" + bad + "'");
     f.Run("xdotool key Return");
     Wait(2000ms);
     f.Run("xdotool key Return");  // the error box
     Wait(800ms);
     const QRect view = f.Geometry().intersected(kScreen).adjusted(5, 100, -5, -5);
-    shot = f.server.Screenshot("closed");
+    shot = f.server.Screenshot();
     int lit = 0;
     for (int y = view.top(); y < view.bottom(); y += 7)
         for (int x = view.left(); x < view.right(); x += 7)
@@ -215,14 +336,11 @@ TEST(ViewE2e, UnderAWindowManager) {
     const QRect maximised = f.Geometry();
     ASSERT_GT(maximised.width(), 1000);
 
-    f.player->Key("f");
-    Wait(1000ms);
+    f.Press("f", 1000ms);
     EXPECT_EQ(f.Geometry(), kScreen);
-    f.player->Key("f");
-    Wait(1000ms);
+    f.Press("f", 1000ms);
     EXPECT_EQ(f.Geometry(), maximised) << "maximised again";
-    f.player->Key("a");
-    Wait(2000ms);
+    f.Press("a", 2000ms);
     EXPECT_EQ(f.Geometry().size(), fitted) << "the view at the video's size";
     ::kill(wm, SIGTERM);
 }
