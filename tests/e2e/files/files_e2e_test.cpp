@@ -69,7 +69,7 @@ class FilesE2eTest : public ::testing::Test {
                     found = id;
             return found != 0;
         });
-        std::this_thread::sleep_for(300ms);  // drawn, for the screenshot
+        std::this_thread::sleep_for(300ms);  // drawn and taking keys
         return found;
     }
     // Types `keys` into dialog `id`; whether it then closes.
@@ -117,7 +117,6 @@ TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(Title(window), "Tavimo - " + Clip("b.mp4")) << ".mp4 is not ours yet";
     const unsigned long box = Dialog("ctrl+r", "Tavimo");
-    server.Screenshot("files-registered");
     ASSERT_TRUE(box != 0 && Close(box, "key Return")) << "the confirmation box";
     const std::string mime =
         RunIn(server.Display(), "XDG_CONFIG_HOME=" + user.ConfigHome() + " gio mime video/mp4");
@@ -138,16 +137,13 @@ TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
     EXPECT_EQ(address, "https://www.example.org/Tavimo/version.cgi?v=30");
 
     const unsigned long about = Dialog("alt+h a", "About Tavimo");
-    server.Screenshot("files-about");
     EXPECT_TRUE(about != 0 && Close(about, "key Escape"));
-
     unsigned long url = Dialog("ctrl+u", "Enter URL");
     EXPECT_TRUE(url != 0 && Close(url, "key x Escape")) << "Cancel";
     EXPECT_EQ(Title(window), "Tavimo - " + Clip("a.mp4"));
     url = Dialog("ctrl+u", "Enter URL");
     RunIn(server.Display(),
           "xdotool windowfocus --sync " + std::to_string(url) + " type '" + Clip("d.mp4") + "'");
-    server.Screenshot("files-enter-url");
     EXPECT_TRUE(url != 0 && Close(url, "key Return")) << "OK";
     EXPECT_TRUE(Plays("d.mp4"));
 

@@ -8,12 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <string>
 #include <thread>
 
 namespace tavimo::e2e {
@@ -21,65 +18,43 @@ namespace tavimo::e2e {
 using namespace std::chrono_literals;
 
 std::string RunIn(const std::string& display, const std::string& command) {
-    const std::string full = "DISPLAY=" + display + " " + command + " 2>/dev/null";
     std::string out;
-    if (FILE* pipe = popen(full.c_str(), "r")) {
-        std::array<char, 4096> buffer{};
-        size_t n = 0;
-        while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-            out.append(buffer.data(), n);
+    if (FILE* pipe = popen(("DISPLAY=" + display + " " + command + " 2>/dev/null").c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n = 0; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            out.append(buffer, n);
         }
         pclose(pipe);
     }
     return out;
 }
 
-// Xvfb picks a free display itself and writes its number once it accepts
-// connections.
+// Xvfb picks a free display itself and writes its number, here after its
+// process id, once it accepts connections.
 XServer::XServer(const std::string& screen) {
-    int fds[2];
-    if (pipe(fds) != 0) {
-        return;
+    const std::string command = "Xvfb -displayfd 3 -screen 0 " + screen +
+                                " -noreset -nolisten tcp 3>&1 >/dev/null 2>&1 & echo $!";
+    if (FILE* out = popen(command.c_str(), "r")) {
+        int pid = 0, number = 0;
+        if (std::fscanf(out, "%d %d", &pid, &number) == 2) {
+            pid_ = pid;
+            display_ = ":" + std::to_string(number);
+        }
+        pclose(out);
     }
-    pid_ = fork();
-    if (pid_ == 0) {
-        close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-noreset",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c = 0;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') {
-        number += c;
-    }
-    close(fds[0]);
-    if (number.empty()) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-        return;
-    }
-    display_ = ":" + number;
 }
 
 XServer::~XServer() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
     }
 }
 
-QImage XServer::Screenshot(const std::string& name) const {
-    const std::string path = name.empty() ? "/tmp/tavimo-e2e-" + std::to_string(getpid()) + ".png"
-                                          : std::string(TAVIMO_BUILD_DIR) + "/e2e-" + name + ".png";
+QImage XServer::Screenshot() const {
+    const std::string path = "/tmp/tavimo-e2e-" + std::to_string(getpid()) + ".png";
     RunIn(display_, "import -window root " + path);
     QImage image(QString::fromStdString(path));
-    if (name.empty()) {
-        std::filesystem::remove(path);
-    }
+    std::filesystem::remove(path);
     return image;
 }
 
@@ -164,64 +139,57 @@ void Player::Key(const std::string& keys) {
 
 namespace {
 
-std::unique_ptr<platform::Registry> Settings(const UserFolders& user) {
+std::unique_ptr<platform::Registry> SettingsOf(const UserFolders& user) {
     return platform::OpenRegistryFile(user.ConfigHome() + "/tavimo/registry.reg");
 }
 
-void StoreValue(const UserFolders& user, const std::string& name, uint32_t type, const void* data,
-                size_t size) {
-    auto registry = Settings(user);
+void StoreBytes(const UserFolders& user, const std::string& name, uint32_t type,
+                const std::string& bytes) {
+    auto registry = SettingsOf(user);
     platform::RegKey key = nullptr;
     if (registry->CreateKey(kSettingsKey, &key) == platform::ERROR_SUCCESS) {
-        registry->SetValue(key, name, type, static_cast<const uint8_t*>(data),
-                           static_cast<uint32_t>(size));
+        registry->SetValue(key, name, type, reinterpret_cast<const uint8_t*>(bytes.data()),
+                           static_cast<uint32_t>(bytes.size()));
         registry->CloseKey(key);
     }
 }
 
-// The bytes of one value, or nullopt when the key or the value is missing.
-std::optional<std::string> QueryBytes(const UserFolders& user, const std::string& key,
-                                      const std::string& name) {
-    auto registry = Settings(user);
+// The bytes of one value; empty when the key or the value is missing.
+std::string Bytes(const UserFolders& user, const std::string& key, const std::string& name) {
+    auto registry = SettingsOf(user);
     platform::RegKey handle = nullptr;
-    if (registry->OpenKey(key, &handle) != platform::ERROR_SUCCESS) {
-        return std::nullopt;
-    }
     std::string bytes(4096, '\0');
-    uint32_t size = static_cast<uint32_t>(bytes.size());
-    const long rc = registry->QueryValue(handle, name, nullptr,
-                                         reinterpret_cast<uint8_t*>(bytes.data()), &size);
-    registry->CloseKey(handle);
-    if (rc != platform::ERROR_SUCCESS) {
-        return std::nullopt;
+    uint32_t size = 0;
+    if (registry->OpenKey(key, &handle) == platform::ERROR_SUCCESS) {
+        size = static_cast<uint32_t>(bytes.size());
+        if (registry->QueryValue(handle, name, nullptr, reinterpret_cast<uint8_t*>(bytes.data()),
+                                 &size) != platform::ERROR_SUCCESS) {
+            size = 0;
+        }
+        registry->CloseKey(handle);
     }
-    bytes.resize(size);
-    return bytes;
+    return bytes.substr(0, size);
 }
 
 }  // namespace
 
 void UserFolders::Store(const std::string& name, uint32_t value) {
-    StoreValue(*this, name, platform::REG_DWORD, &value, sizeof value);
+    StoreBytes(*this, name, platform::REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4));
 }
 
 void UserFolders::Store(const std::string& name, const std::string& text) {
-    StoreValue(*this, name, platform::REG_SZ, text.c_str(), text.size() + 1);
+    StoreBytes(*this, name, platform::REG_SZ, std::string(text.c_str(), text.size() + 1));
 }
 
 std::optional<uint32_t> UserFolders::Dword(const std::string& name) {
-    auto bytes = QueryBytes(*this, kSettingsKey, name);
-    if (!bytes || bytes->size() != 4) {
-        return std::nullopt;
-    }
+    const std::string bytes = Bytes(*this, kSettingsKey, name);
     uint32_t value = 0;
-    std::memcpy(&value, bytes->data(), 4);
-    return value;
+    std::memcpy(&value, bytes.data(), std::min<size_t>(bytes.size(), 4));
+    return bytes.size() == 4 ? std::optional(value) : std::nullopt;
 }
 
 std::string UserFolders::Text(const std::string& key, const std::string& name) {
-    auto bytes = QueryBytes(*this, key, name);
-    return bytes ? std::string(bytes->c_str()) : std::string();
+    return Bytes(*this, key, name).c_str();
 }
 
 }  // namespace tavimo::e2e

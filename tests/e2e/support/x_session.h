@@ -27,9 +27,8 @@ class XServer {
 
     bool Running() const { return pid_ > 0; }
     const std::string& Display() const { return display_; }  // ":N"
-    // The whole screen as the user sees it (`import -window root`), also kept
-    // as build/e2e-<name>.png when a name is given.
-    QImage Screenshot(const std::string& name = {}) const;
+    // The whole screen as the user sees it (`import -window root`).
+    QImage Screenshot() const;
 
   private:
     pid_t pid_ = -1;
