@@ -113,9 +113,6 @@ TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
     player = std::make_unique<Player>(server, user, std::vector<std::string>{Clip("b.mp4")});
     window = player->WaitForWindow(15s).value_or(0);
     ASSERT_TRUE(Plays("b.mp4"));
-    player->Key("Page_Down");
-    std::this_thread::sleep_for(1s);
-    EXPECT_EQ(Title(window), "Tavimo - " + Clip("b.mp4")) << ".mp4 is not ours yet";
     const unsigned long box = Dialog("ctrl+r", "Tavimo");
     ASSERT_TRUE(box != 0 && Close(box, "key Return")) << "the confirmation box";
     const std::string mime =
@@ -127,9 +124,6 @@ TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
     EXPECT_TRUE(Plays("b.mp4"));
     player->Key("Page_Up");
     EXPECT_TRUE(Plays("a.mp4"));
-    player->Key("Page_Up");  // nothing before a.mp4
-    std::this_thread::sleep_for(1s);
-    EXPECT_EQ(Title(window), "Tavimo - " + Clip("a.mp4"));
 
     player->Key("alt+h Down Return");  // Help > Check For Update
     std::string address;
