@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -87,11 +86,7 @@ TEST(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
     user.Store("AllowMultipleInstances", 1u);
     QTemporaryDir media;
     const std::string sound = media.filePath("tone.m4a").toStdString();
-    ASSERT_EQ(std::system(("gst-launch-1.0 -q audiotestsrc num-buffers=200 ! avenc_aac ! "
-                           "mp4mux ! filesink location=" +
-                           sound)
-                              .c_str()),
-              0);
+    ASSERT_TRUE(MakeClip("audiotestsrc num-buffers=200 ! avenc_aac ! mp4mux", sound));
     Listener heard;
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.connect(kName, kPath, "org.freedesktop.DBus.Properties", "PropertiesChanged", &heard,
@@ -176,12 +171,10 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     user.Store("AllowMultipleInstances", 1u);
     QTemporaryDir media;
     const std::string clip = media.filePath("forty seconds.mp4").toStdString();
-    const std::string make =
-        "gst-launch-1.0 -q videotestsrc num-buffers=400 ! video/x-raw,width=160,height=120,"
-        "framerate=10/1 ! x264enc speed-preset=ultrafast key-int-max=10 ! mp4mux ! filesink "
-        "location='" +
-        clip + "'";
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(
+        MakeClip("videotestsrc num-buffers=400 ! video/x-raw,width=160,height=120,"
+                 "framerate=10/1 ! x264enc speed-preset=ultrafast key-int-max=10 ! mp4mux",
+                 clip));
     // The seconds stored for the clip as the newest entry.
     const auto stored = [&] {
         const std::string text = user.Text("Software\\Orvenic\\Tavimo\\Resume Positions", "Clip1");

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -62,6 +63,12 @@ std::string PlayerBinary() {
     return std::string(TAVIMO_BUILD_DIR) + "/tavimo";
 }
 
+bool MakeClip(const std::string& pipeline, const std::string& path) {
+    const std::string command =
+        "gst-launch-1.0 -q " + pipeline + " ! filesink location='" + path + "' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
 Player::Player(const XServer& server, const UserFolders& user, const std::vector<std::string>& args,
                const std::vector<std::string>& env, const std::string& errors)
     : server_(server) {
@@ -112,21 +119,17 @@ std::optional<unsigned long> Player::WaitForWindow(std::chrono::milliseconds tim
 }
 
 bool Player::Running() {
-    if (status_.has_value() || pid_ <= 0) {
-        return false;
-    }
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        return false;
-    }
-    return true;
+    return pid_ > 0 && !WaitForExit(0ms).has_value();
 }
 
 std::optional<int> Player::WaitForExit(std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
-    while (Running() && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(20ms);
+    for (int status = 0; !status_ && pid_ > 0; std::this_thread::sleep_for(20ms)) {
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        } else if (std::chrono::steady_clock::now() >= end) {
+            break;
+        }
     }
     return status_;
 }

@@ -41,6 +41,10 @@ std::string RunIn(const std::string& display, const std::string& command);
 // Path of the built player.
 std::string PlayerBinary();
 
+// Makes the file `path` with gst-launch-1.0 from `pipeline`, which ends in a
+// muxer; whether that worked.
+bool MakeClip(const std::string& pipeline, const std::string& path);
+
 // A user's own settings and runtime folders, made empty for one test, with
 // the settings file read and written through the program's own store.
 class UserFolders {
