@@ -1,12 +1,9 @@
 // The real program on a private session bus: driven over MPRIS as a desktop's
 // media keys and `playerctl` drive it, keeping the screen awake through a
-// stand-in screen saver service, and quiet where there is no bus.
+// stand-in screen saver service; the resumed clip and the single-instance rule
+// between real processes; and its start without a display.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <QColor>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -14,15 +11,14 @@
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <thread>
 
-#include "app/settings.h"
 #include "private_bus.h"
 #include "x_session.h"
 
@@ -35,8 +31,6 @@ using tavimo::testing::ScreenSaverStandIn;
 constexpr char kName[] = "org.mpris.MediaPlayer2.tavimo";
 constexpr char kPath[] = "/org/mpris/MediaPlayer2";
 constexpr char kPlayer[] = "org.mpris.MediaPlayer2.Player";
-// The seek bar's row: below the menu bar and the toolbar of a window at 0, 0.
-constexpr int kSeekRow = 64;
 
 // Runs the event loop (bus signals, the stand-in's answers) until `done`.
 bool Eventually(const std::function<bool()>& done, int ms = 5000) {
@@ -65,68 +59,47 @@ class Listener : public QObject {
     void Seeked(qlonglong) { ++seeks; }
 };
 
-class DesktopE2eTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { server = new XServer(); }
-    static void TearDownTestSuite() { delete server; }
-    void SetUp() override { ASSERT_TRUE(server->Running()) << "Xvfb did not start"; }
+bool NameOwned(const QString& name) {
+    return QDBusConnection::sessionBus().interface()->isServiceRegistered(name).value();
+}
+QVariant Property(const QString& name, const char* iface, const char* property) {
+    QDBusInterface props(name, kPath, "org.freedesktop.DBus.Properties");
+    QDBusReply<QVariant> reply = props.call("Get", QString(iface), QString(property));
+    return reply.isValid() ? reply.value() : QVariant();
+}
+void Call(const char* method, const QVariantList& args = {}) {
+    QDBusInterface player(kName, kPath, kPlayer);
+    player.callWithArgumentList(QDBus::Block, method, args);
+}
+QString Status() {
+    return Property(kName, kPlayer, "PlaybackStatus").toString();
+}
 
-    static bool NameOwned(const QString& name) {
-        return QDBusConnection::sessionBus().interface()->isServiceRegistered(name).value();
-    }
-    static QVariant Property(const QString& name, const char* iface, const char* property) {
-        QDBusInterface props(name, kPath, "org.freedesktop.DBus.Properties");
-        QDBusReply<QVariant> reply = props.call("Get", QString(iface), QString(property));
-        return reply.isValid() ? reply.value() : QVariant();
-    }
-    static void Call(const char* method, const QVariantList& args = {}) {
-        QDBusInterface player(kName, kPath, kPlayer);
-        player.callWithArgumentList(QDBus::Block, method, args);
-    }
-    static QString Status() { return Property(kName, kPlayer, "PlaybackStatus").toString(); }
-
-    // The part of the seek bar that is filled, 0..1, as the screen shows it:
-    // between the bar's grey borders, the highlighted run from the left.
-    static double SeekBarFill() {
-        const QImage shot = server->Screenshot();
-        auto border = [&](int x) {
-            const QColor c(shot.pixel(x, kSeekRow));
-            return c.lightness() < 200 && c.saturation() < 50;
-        };
-        int x = 0;
-        while (x < shot.width() && !border(x)) {
-            ++x;
-        }
-        const int start = ++x;
-        while (x < shot.width() && QColor(shot.pixel(x, kSeekRow)).saturation() >= 100) {
-            ++x;
-        }
-        const int filled = x - start;
-        while (x < shot.width() && !border(x)) {
-            ++x;
-        }
-        return x > start && x < shot.width() ? double(filled) / (x - start) : -1.0;
-    }
-
-    static inline XServer* server = nullptr;
+// With "Allow Multiple Instances" a second player takes a name of its own; its
+// sound-only clip keeps no screen awake.
+TEST(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
+    XServer server;
+    ASSERT_TRUE(server.Running());
     UserFolders user;
-};
-
-TEST_F(DesktopE2eTest, MprisDrivesThePlayerAndTheScreenStaysAwakeWhilePlaying) {
     ScreenSaverStandIn screenSaver;
     ASSERT_TRUE(screenSaver.Registered());
+    user.Store("AllowMultipleInstances", 1u);
+    QTemporaryDir media;
+    const std::string sound = media.filePath("tone.m4a").toStdString();
+    ASSERT_TRUE(MakeClip("audiotestsrc num-buffers=200 ! avenc_aac ! mp4mux", sound));
     Listener heard;
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.connect(kName, kPath, "org.freedesktop.DBus.Properties", "PropertiesChanged", &heard,
                 SLOT(PropertiesChanged(QString, QVariantMap, QStringList)));
     bus.connect(kName, kPath, kPlayer, "Seeked", &heard, SLOT(Seeked(qlonglong)));
 
-    Player player(*server, user.ConfigHome(), user.RuntimeDir(),
-                  {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
+    Player player(server, user);
     ASSERT_TRUE(player.WaitForWindow(15s).has_value());
     ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
     EXPECT_EQ(Property(kName, "org.mpris.MediaPlayer2", "Identity").toString(), "Tavimo");
     EXPECT_EQ(Property(kName, "org.mpris.MediaPlayer2", "DesktopEntry").toString(), "tavimo");
+    // A video opened as a file manager's "Open With" would.
+    Call("OpenUri", {QString("file://%1/demo/demo.mp4").arg(TAVIMO_BUILD_DIR)});
 
     struct Step {
         const char* name;
@@ -135,7 +108,7 @@ TEST_F(DesktopE2eTest, MprisDrivesThePlayerAndTheScreenStaysAwakeWhilePlaying) {
         int holds;  // screen saver holds not given back
     };
     const Step steps[] = {
-        {"the clip plays from the command line", nullptr, "Playing", 1},
+        {"the clip plays", nullptr, "Playing", 1},
         {"Pause", "Pause", "Paused", 0},
         {"Pause while paused changes nothing", "Pause", "Paused", 0},
         {"Play resumes", "Play", "Playing", 1},
@@ -155,20 +128,22 @@ TEST_F(DesktopE2eTest, MprisDrivesThePlayerAndTheScreenStaysAwakeWhilePlaying) {
             << screenSaver.Outstanding() << " holds";
     }
 
-    // Paused at the clip's start: SetPosition moves the seek bar to 7 of 10 s.
-    const double before = SeekBarFill();
+    // Paused at the clip's start: SetPosition goes to 7 of 10 s.
     const QVariantMap metadata = qdbus_cast<QVariantMap>(Property(kName, kPlayer, "Metadata"));
     const QDBusObjectPath track = qdbus_cast<QDBusObjectPath>(metadata.value("mpris:trackid"));
     EXPECT_EQ(metadata.value("xesam:title").toString(), "demo.mp4");
     EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 10'000'000, 100'000);
     Call("SetPosition", {QVariant::fromValue(track), qlonglong{7'000'000}});
     EXPECT_TRUE(Eventually([&] { return heard.seeks > 0; })) << "no Seeked";
-    Eventually([] { return false; }, 500);
-    const double after = SeekBarFill();
-    EXPECT_LT(before, 0.35);
-    EXPECT_GT(after, 0.55);
-    EXPECT_LT(after, 0.8);
     EXPECT_NEAR(Property(kName, kPlayer, "Position").toLongLong(), 7'000'000, 1'000'000);
+
+    Player second(server, user, {sound});
+    const QString instance = QString("%1.instance%2").arg(kName).arg(second.Pid());
+    EXPECT_TRUE(Eventually([&] { return NameOwned(instance); }));
+    EXPECT_TRUE(Eventually(
+        [&] { return Property(instance, kPlayer, "PlaybackStatus").toString() == "Playing"; }));
+    Eventually([] { return false; }, 1000);
+    EXPECT_EQ(screenSaver.Outstanding(), 0) << "sound alone";
 
     // The volume goes through the volume bar's road; Quit closes like Exit and
     // the settings keep the volume.
@@ -179,69 +154,91 @@ TEST_F(DesktopE2eTest, MprisDrivesThePlayerAndTheScreenStaysAwakeWhilePlaying) {
     EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == 1; }));
     QDBusInterface(kName, kPath, "org.mpris.MediaPlayer2").call("Quit");
     EXPECT_EQ(player.WaitForExit(10s), 0);
-    EXPECT_EQ(user.Dword(kSettingsKey, "Volume"), 40u);
+    EXPECT_EQ(user.Dword("Volume"), 40u);
     EXPECT_EQ(screenSaver.Outstanding(), 0) << "the hold outlived the player";
     EXPECT_EQ(screenSaver.Inhibits(), 4);
 }
 
-// With "Allow Multiple Instances" a second player takes the instance name;
-// its sound-only clip keeps no screen awake, a video opened over the bus does.
-TEST_F(DesktopE2eTest, SecondInstanceTakesItsOwnNameAndSoundAloneDoesNotHoldTheScreen) {
-    ScreenSaverStandIn screenSaver;
-    user.StoreDword(kSettingsKey, "AllowMultipleInstances", 1);
+// A clip left in the middle starts there again on the next run. Instances
+// started with "Allow Multiple Instances" on hold no marker: a later start with
+// the option off finds none and all run. The next start closes all of them,
+// and they save as at a user's close.
+TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
+    XServer server;
+    ASSERT_TRUE(server.Running());
+    UserFolders user;
+    user.Store("ResumePlayback", 1u);
+    user.Store("AllowMultipleInstances", 1u);
     QTemporaryDir media;
-    const std::string sound = media.filePath("tone.m4a").toStdString();
-    ASSERT_EQ(std::system(("gst-launch-1.0 -q audiotestsrc num-buffers=200 ! avenc_aac ! "
-                           "mp4mux ! filesink location=" +
-                           sound)
-                              .c_str()),
-              0);
-    Player first(*server, user.ConfigHome(), user.RuntimeDir());
-    ASSERT_TRUE(first.WaitForWindow(15s).has_value());
-    ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
-    Player second(*server, user.ConfigHome(), user.RuntimeDir(), {sound});
-    const QString instance = QString("%1.instance%2").arg(kName).arg(second.Pid());
-    EXPECT_TRUE(Eventually([&] { return NameOwned(instance); }));
-    EXPECT_TRUE(Eventually(
-        [&] { return Property(instance, kPlayer, "PlaybackStatus").toString() == "Playing"; }));
-    Eventually([] { return false; }, 1000);
-    EXPECT_EQ(screenSaver.Inhibits(), 0) << "sound alone";
-    // The first opens a video as a file manager's "Open With" would: that one holds.
-    QDBusInterface(kName, kPath, kPlayer)
-        .call("OpenUri", QString("file://%1/demo/demo.mp4").arg(TAVIMO_BUILD_DIR));
-    EXPECT_TRUE(Eventually([] { return Status() == "Playing"; }));
-    EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == 1; }));
+    const std::string clip = media.filePath("forty seconds.mp4").toStdString();
+    ASSERT_TRUE(
+        MakeClip("videotestsrc num-buffers=400 ! video/x-raw,width=160,height=120,"
+                 "framerate=10/1 ! x264enc speed-preset=ultrafast key-int-max=10 ! mp4mux",
+                 clip));
+    // The seconds stored for the clip as the newest entry.
+    const auto stored = [&] {
+        const std::string text = user.Text("Software\\Orvenic\\Tavimo\\Resume Positions", "Clip1");
+        const size_t space = text.find(' ');
+        EXPECT_EQ(text.substr(space + 1), clip);
+        return std::stod(text.substr(0, space)) / 1e7;
+    };
+    // A player whose window is shown and which listens for the instance message.
+    const auto start = [&](const std::vector<std::string>& args) {
+        auto player = std::make_unique<Player>(server, user, args);
+        EXPECT_TRUE(player->WaitForWindow(15s).has_value()) << "no window";
+        const auto socket =
+            user.RuntimeDir() + "/tavimo/" + std::to_string(player->Pid()) + ".sock";
+        for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        return player;
+    };
+
+    // Four five-second steps forward after 1.5 s of play: left at about 21 s.
+    auto run = start({clip});
+    std::this_thread::sleep_for(1500ms);
+    run->Key("period period period period");
+    std::this_thread::sleep_for(1000ms);
+    run->Key("Escape");
+    std::this_thread::sleep_for(300ms);
+    run->Key("Escape");
+    EXPECT_EQ(run->WaitForExit(10s), 0);
+    const double left = stored();
+    EXPECT_GT(left, 19);
+    EXPECT_LT(left, 26);
+
+    auto first = start({clip});
+    std::this_thread::sleep_for(2s);
+    auto second = start({});
+    user.Store("AllowMultipleInstances", 0u);
+    auto third = start({});
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(first->Running() && second->Running() && third->Running());
+    auto fourth = start({});
+    for (Player* p : {first.get(), second.get(), third.get()}) {
+        EXPECT_EQ(p->WaitForExit(10s), 0);
+    }
+    // Without resuming, the three seconds or so the first played would be
+    // too near the start to keep.
+    EXPECT_GT(stored(), left) << "resumed, and saved when closed by the fourth";
+    EXPECT_TRUE(fourth->Running());
 }
 
-// No session bus (and, on a machine without sound, no audio output): the
-// player plays, and the terminal shows at most the one line about the sound,
-// also when a second clip opens.
-TEST_F(DesktopE2eTest, WithoutABusItSaysNothing) {
-    QTemporaryDir logs;
-    const QString log = logs.filePath("stderr.txt");
-    const std::string address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
-    const int saved = dup(2);
-    const int file = open(log.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(file, 2);
-    Player player(*server, user.ConfigHome(), user.RuntimeDir(),
-                  {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
-    dup2(saved, 2);
-    close(file);
-    close(saved);
-    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
-    ASSERT_TRUE(player.WaitForWindow(15s).has_value());
-    std::this_thread::sleep_for(2s);
-    player.Key("Escape Return");  // stop, and open the clip again: a new sound output
-    std::this_thread::sleep_for(2s);
-    EXPECT_TRUE(player.Running());
-    player.Key("Escape Escape");
-    EXPECT_EQ(player.WaitForExit(10s), 0);
-    QFile text(log);
-    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
-    QStringList lines = QString::fromUtf8(text.readAll()).split('\n', Qt::SkipEmptyParts);
-    EXPECT_LE(lines.removeAll("tavimo: no audio output; playing without sound"), 1);
-    EXPECT_TRUE(lines.isEmpty()) << lines.join('\n').toStdString();
+// Without a display: a line on stderr and status 1. The options need none.
+TEST(ShellCommandLine, NoDisplayFailsWithStatusOneAndOptionsNeedNone) {
+    const struct {
+        const char* args;
+        const char* output;
+        int status;
+    } cases[] = {{"", "cannot create the main window", 1},
+                 {" --help", "Usage: tavimo", 0},
+                 {" --version", "Tavimo ", 0}};
+    for (const auto& c : cases) {
+        const std::string out = RunIn(
+            ":65000", "QT_QPA_PLATFORM=xcb " + PlayerBinary() + c.args + " 2>&1; echo status=$?");
+        EXPECT_NE(out.find(c.output), std::string::npos) << out;
+        EXPECT_NE(out.find("status=" + std::to_string(c.status)), std::string::npos) << out;
+    }
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ class XServer {
     bool Running() const { return pid_ > 0; }
     const std::string& Display() const { return display_; }  // ":N"
     // The whole screen as the user sees it (`import -window root`).
-    QImage Screenshot(const std::string& savePath = {}) const;
+    QImage Screenshot() const;
 
   private:
     pid_t pid_ = -1;
@@ -38,13 +38,39 @@ class XServer {
 // Runs `command` with DISPLAY set to `display`; returns its standard output.
 std::string RunIn(const std::string& display, const std::string& command);
 
-// One run of the tavimo binary on `server`, with the settings folder
-// `configHome` and the runtime folder `runtimeDir` (so instances see each
-// other). The process is killed with the object if still running.
+// Path of the built player.
+std::string PlayerBinary();
+
+// Makes the file `path` with gst-launch-1.0 from `pipeline`, which ends in a
+// muxer; whether that worked.
+bool MakeClip(const std::string& pipeline, const std::string& path);
+
+// A user's own settings and runtime folders, made empty for one test, with
+// the settings file read and written through the program's own store.
+class UserFolders {
+  public:
+    std::string ConfigHome() const { return config_.path().toStdString(); }
+    std::string RuntimeDir() const { return runtime_.path().toStdString(); }
+    // Values under the program's settings key.
+    void Store(const std::string& name, uint32_t value);
+    void Store(const std::string& name, const std::string& text);
+    std::optional<uint32_t> Dword(const std::string& name);
+    // A text value under `key`; empty when missing.
+    std::string Text(const std::string& key, const std::string& name);
+
+  private:
+    QTemporaryDir config_;
+    QTemporaryDir runtime_;
+};
+
+// One run of the tavimo binary on `server` in `user`'s folders (so instances
+// see each other), with `env` added to its environment and its standard error
+// written to `errors` when given. Killed with the object if still running.
 class Player {
   public:
-    Player(const XServer& server, const std::string& configHome, const std::string& runtimeDir,
-           const std::vector<std::string>& args = {});
+    Player(const XServer& server, const UserFolders& user,
+           const std::vector<std::string>& args = {}, const std::vector<std::string>& env = {},
+           const std::string& errors = {});
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -53,7 +79,7 @@ class Player {
     // The X id of this process's main window, waiting up to `timeout`.
     std::optional<unsigned long> WaitForWindow(std::chrono::milliseconds timeout);
     // Exit status once the process ends within `timeout`; nullopt if it is
-    // still running (or died by a signal).
+    // still running.
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
     bool Running();
     // Focuses the window and types `keys` (xdotool key names).
@@ -64,24 +90,6 @@ class Player {
     pid_t pid_ = -1;
     std::optional<int> status_;
     unsigned long window_ = 0;
-};
-
-// Path of the built player.
-std::string PlayerBinary();
-
-// A user's own settings and runtime folders, made empty for one test, with
-// the settings file read and written through the program's own store.
-class UserFolders {
-  public:
-    std::string ConfigHome() const { return config_.path().toStdString(); }
-    std::string RuntimeDir() const { return runtime_.path().toStdString(); }
-    void StoreDword(const std::string& key, const std::string& name, uint32_t value);
-    std::optional<uint32_t> Dword(const std::string& key, const std::string& name);
-    std::string Text(const std::string& key, const std::string& name);
-
-  private:
-    QTemporaryDir config_;
-    QTemporaryDir runtime_;
 };
 
 }  // namespace tavimo::e2e
