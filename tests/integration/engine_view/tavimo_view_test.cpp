@@ -4,7 +4,6 @@
 // saver.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QMainWindow>
 #include <QTest>
 #include <QToolBar>
@@ -205,9 +204,3 @@ TEST(TavimoViewTest, SeekBar) {
 
 }  // namespace
 }  // namespace tavimo
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

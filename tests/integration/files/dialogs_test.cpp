@@ -1,7 +1,6 @@
 // The About box and the Enter URL dialog, offscreen.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -53,10 +52,3 @@ TEST(OpenUrlDialogTest, TextAsTypedUpTo519Characters) {
 
 }  // namespace
 }  // namespace tavimo
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

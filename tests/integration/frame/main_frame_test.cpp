@@ -6,7 +6,6 @@
 #include <tuple>
 
 #include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -258,10 +257,3 @@ TEST_F(MainFrameTest, SubtitleEncodingReloadsAndIsKept) {
 
 }  // namespace
 }  // namespace tavimo
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
