@@ -54,10 +54,6 @@ class SubtitleTrack {
     // changes with every Clear/Fill. Any thread; does not allocate.
     Snapshot Current() const;
 
-    // Copy of entry i of the current entries; throws std::out_of_range when
-    // there is none. Any thread.
-    SubtitleEntry At(size_t i) const { return Current()->at(i); }
-
   private:
     void Publish(Snapshot next);
 

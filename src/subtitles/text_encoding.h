@@ -42,8 +42,6 @@ class LegacyTextDecoder {
     // Takes `charset` (an iconv name) instead of detecting; false, with
     // nothing chosen, when iconv does not know it.
     bool Choose(const std::string& charset) { return !Detected() && Use(charset); }
-    // The iconv name of the chosen code page; empty before Detect.
-    const std::string& charset() const { return charset_; }
 
     // Replaces `out` with `in` converted to UTF-8. Bytes without a meaning in
     // the code page become U+FFFD. Calls Detect(in) first if needed.

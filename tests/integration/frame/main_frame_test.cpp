@@ -247,10 +247,10 @@ TEST_F(MainFrameTest, SubtitleEncodingReloadsAndIsKept) {
     ASSERT_EQ(cp1251->text() + " " + latin1->text(), "Windows-1251 ISO-8859-1");
     cp1251->trigger();
     EXPECT_TRUE(cp1251->isChecked());
-    EXPECT_EQ(f.Record().Track.At(0).text, "Алиса");
+    EXPECT_EQ(f.Record().Track.Current()->at(0).text, "Алиса");
     latin1->trigger();
     EXPECT_TRUE(latin1->isChecked() && !cp1251->isChecked());
-    EXPECT_EQ(f.Record().Track.At(0).text, "Àëèñà");
+    EXPECT_EQ(f.Record().Track.Current()->at(0).text, "Àëèñà");
     f.close();
     EXPECT_TRUE(Start().Action(ID_SUBTITLE_ENCODING_FIRST + 11)->isChecked()) << "kept";
 }
