@@ -199,12 +199,14 @@ void GstGraph::OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
         return;
     if (HasProperty(element, "direct-rendering"))
         g_object_set(element, "direct-rendering", FALSE, nullptr);
-    GstPad* sink = gst_element_get_static_pad(element, "sink");
-    if (sink && HasProperty(element, "max-threads"))
+    if (!HasProperty(element, "max-threads"))
+        return;
+    // The probe goes with the pad, which the decoder owns: no reference needed.
+    if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
         gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads, element,
                           nullptr);
-    if (sink)
         gst_object_unref(sink);
+    }
 }
 
 void GstGraph::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
