@@ -124,7 +124,9 @@ class PlayerRecord {
     SubtitleTrack Track;
     MixerShared Mixer;  // ViewSubtitles (setting), SubtitleOffset, SubtitleFont (setting)
     // Z, X, Shift+Z; back to 0 for every clip opened, never stored.
-    SubtitleDelay Delay{Mixer, [this] { RefreshPausedPicture(); }};
+    // The note at the picture's top left; gone after two seconds.
+    PictureNote Note{Mixer, [this] { RefreshPausedPicture(); }};
+    SubtitleDelay Delay{Mixer, Note};
 
     // The graph and its interfaces, held from PlayClip to ReleaseGraph.
     std::shared_ptr<IGraphBuilder> pGB;

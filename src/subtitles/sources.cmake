@@ -8,6 +8,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer_shared.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_delay.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picture_note.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_loading.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subrip_styles.cpp
 )

@@ -2,11 +2,9 @@
 // them back. Each change shows its notice on the picture for a while.
 #pragma once
 
-#include <functional>
 #include <string>
 
-#include <QTimer>
-
+#include "subtitles/picture_note.h"
 #include "subtitles/subtitle_shared.h"
 
 namespace tavimo {
@@ -17,26 +15,21 @@ std::string DelayNoticeText(int ms);
 class SubtitleDelay {
   public:
     static constexpr int kStepMs = 100;
-    static constexpr int kNoticeMs = 2000;
     // The delay stays within an hour either way.
     static constexpr int kLimitMs = 3'600'000;
 
-    // Writes the delay and the notice flag of `shared`; `redraw` draws a still
-    // picture again (after each change, and when the notice goes). UI thread.
-    SubtitleDelay(MixerShared& shared, std::function<void()> redraw);
+    // Writes the delay of `shared` and shows each change through `note`.
+    // UI thread.
+    SubtitleDelay(MixerShared& shared, PictureNote& note) : shared_(shared), note_(note) {}
 
     // Changes the delay by `stepMs`; 0 sets it back to 0. Shows the notice.
     void Step(int stepMs);
     // Another clip: no delay, no notice, nothing redrawn.
     void Forget();
-    // The notice's time is up: it goes from the picture.
-    void HideNotice();
-    bool NoticeShown() const { return shared_.DelayNotice.load() != 0; }
 
   private:
     MixerShared& shared_;
-    std::function<void()> redraw_;
-    QTimer noticeTimer_;
+    PictureNote& note_;
 };
 
 }  // namespace tavimo

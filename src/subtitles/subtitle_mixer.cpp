@@ -1,7 +1,5 @@
 #include "subtitles/subtitle_mixer.h"
 
-#include "subtitles/subtitle_delay.h"
-
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -189,23 +187,30 @@ bool CSubtitles::PrepareEntry(const FrameTime& time) {
 }
 
 bool CSubtitles::PrepareNotice() {
-    if (!accepted_ || shared_.DelayNotice.load(std::memory_order_relaxed) == 0) {
+    if (!accepted_) {
         return false;
     }
-    const int delay = shared_.SubtitleDelay.load(std::memory_order_relaxed);
+    const uint64_t generation = shared_.Note.Generation();
+    if (generation != noticeDrawn_.noteGeneration || !noticeDrawn_.valid) {
+        shared_.Note.Copy(noticeText_);
+    }
+    if (noticeText_.empty()) {
+        noticeDrawn_ = NoticeKey{generation, fontGeneration_, true};
+        return false;
+    }
     RefreshFont();
-    if (!noticeDrawn_.valid || noticeDrawn_.delay != delay ||
+    if (!noticeDrawn_.valid || noticeDrawn_.noteGeneration != generation ||
         noticeDrawn_.fontGeneration != fontGeneration_ ||
         noticeBitmap_.width() != accepted_->width) {
-        RedrawNotice(delay);
+        RedrawNotice(generation);
     }
     return !noticeSpans_.empty();
 }
 
-// The notice in the subtitle font and colours, at the top left, drawn whether
+// The note in the subtitle font and colours, at the top left, drawn whether
 // or not a subtitle is due.
-void CSubtitles::RedrawNotice(int delay) {
-    noticeDrawn_ = NoticeKey{delay, fontGeneration_, true};
+void CSubtitles::RedrawNotice(uint64_t noteGeneration) {
+    noticeDrawn_ = NoticeKey{noteGeneration, fontGeneration_, true};
     noticeSpans_.clear();
     const int32_t height =
         std::min<int32_t>(std::abs(accepted_->height), kNoticeMargin + 2 * lineHeight_);
@@ -217,7 +222,7 @@ void CSubtitles::RedrawNotice(int delay) {
     }
     noticeBitmap_.fill(0u);
     const QFont font = font_ ? *font_ : QFont();
-    const QString text = QString::fromStdString(DelayNoticeText(delay));
+    const QString text = QString::fromStdString(noticeText_);
     const int baseline = kNoticeMargin + QFontMetrics(font).ascent();
     {
         QPainter painter(&noticeBitmap_);

@@ -117,16 +117,16 @@ class CSubtitles {
         bool valid = false;
     };
 
-    // The delay notice: its text, and the font it was drawn with.
+    // The note: the generation of its text, and the font it was drawn with.
     struct NoticeKey {
-        int delay = 0;
+        uint64_t noteGeneration = 0;
         uint64_t fontGeneration = 0;
         bool valid = false;
     };
 
     bool PrepareEntry(const FrameTime& time);
     bool PrepareNotice();
-    void RedrawNotice(int delay);
+    void RedrawNotice(uint64_t noteGeneration);
     bool EnsureBitmap();
     void RefreshFont();
     int32_t ClampedTop(int32_t textHeight);
@@ -163,8 +163,9 @@ class CSubtitles {
     std::string stylesSource_;  // the text styles_ was parsed from
     StyledText styles_;
     uint64_t redraws_ = 0;
-    int lookupDelay_ = 0;  // the subtitle delay cursor_ was found with
-    QImage noticeBitmap_;  // the delay notice, frame-wide, from the picture's top
+    int lookupDelay_ = 0;     // the subtitle delay cursor_ was found with
+    std::string noticeText_;  // the note's text, copied when its generation changes
+    QImage noticeBitmap_;     // the note, frame-wide, from the picture's top
     std::vector<Span> noticeSpans_;
     NoticeKey noticeDrawn_;
     bool blendEntry_ = false;  // what the last Prepare found to blend

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <string>
 
 namespace tavimo {
 
@@ -44,14 +45,43 @@ class SubtitleFontSlot {
     std::atomic<uint64_t> generation_{0};
 };
 
+// The note burnt in at the picture's top left for a moment ("Subtitle delay:
+// +0.3 s", "Audio: 2/2 Deutsch (AC-3, 5.1)"). The UI thread sets and clears
+// it; the mixer copies the text when the generation changes, with one atomic
+// read per frame otherwise.
+class NoteSlot {
+  public:
+    // Shows `text` (UTF-8; empty: no note). UI thread.
+    void Set(std::string text) {
+        std::lock_guard lock(mutex_);
+        text_ = std::move(text);
+        generation_.fetch_add(1, std::memory_order_release);
+    }
+
+    // Copies the text and its generation together. Any thread.
+    uint64_t Copy(std::string& out) const {
+        std::lock_guard lock(mutex_);
+        out = text_;
+        return generation_.load(std::memory_order_relaxed);
+    }
+
+    // Changes with every Set. Any thread; lock-free.
+    uint64_t Generation() const { return generation_.load(std::memory_order_acquire); }
+
+  private:
+    mutable std::mutex mutex_;  // guards text_
+    std::string text_;
+    std::atomic<uint64_t> generation_{0};
+};
+
 // The subtitle fields of the player record that the mixer reads every frame.
 struct MixerShared {
     std::atomic<int> ViewSubtitles{1};   // non-zero: draw subtitles
     std::atomic<int> SubtitleOffset{5};  // px from picture bottom to text bottom
     std::atomic<int> SubtitleDelay{0};   // ms added to every entry's times at lookup
-    std::atomic<int> DelayNotice{0};     // non-zero: the delay is shown at the top left
     std::atomic<int> SubtitleStyles{0};  // non-zero: SubRip markup is drawn as styles
     SubtitleFontSlot SubtitleFont;
+    NoteSlot Note;  // shown at the top left in the subtitle font
 };
 
 }  // namespace tavimo

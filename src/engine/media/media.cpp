@@ -20,6 +20,10 @@ HRESULT IBaseFilter::QueryFilterProperties(std::shared_ptr<IFilterProperties>*) 
     return E_NOINTERFACE;
 }
 
+HRESULT IGraphBuilder::QueryStreamSelect(std::shared_ptr<IAMStreamSelect>*) {
+    return E_NOINTERFACE;
+}
+
 std::string RotItemName(uint32_t graphAddress, uint32_t processId) {
     char name[64];
     std::snprintf(name, sizeof name, "FilterGraph %08x pid %08x", graphAddress, processId);

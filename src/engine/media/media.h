@@ -186,6 +186,44 @@ class IBasicAudio {
     virtual HRESULT get_Volume(long* volume) = 0;
 };
 
+class SubtitleTrack;
+struct MixerShared;
+
+// One track of the source that the user can choose among: an audio track or a
+// subtitle track carried inside the file.
+struct StreamInfo {
+    enum class Kind { Audio, Subtitle };
+    Kind kind = Kind::Audio;
+    std::string format;      // short codec name for menus: "AAC", "AC-3", "ASS", "SubRip", "PGS"
+    std::string language;    // as tagged (an ISO 639 code), empty when untagged
+    std::string title;       // as tagged, empty when untagged
+    int channels = 0;        // audio: channel count, 0 when unknown
+    bool isDefault = false;  // the container flags it default
+    bool forced = false;     // the container flags it forced
+    bool decodable = true;   // false: no decoder is installed for it
+    bool enabled = false;    // the audio that plays, or the subtitles shown, now
+};
+
+constexpr uint32_t AMSTREAMSELECTENABLE_ENABLE = 1;  // this one, and no other of its kind
+
+// IAMStreamSelect: the source's audio and subtitle tracks, indexed in the
+// file's order (audio and subtitles mixed), stable for the graph's life and
+// complete once the graph has paused or run. Switching takes effect without
+// reopening the clip. UI thread.
+class IAMStreamSelect {
+  public:
+    virtual ~IAMStreamSelect() = default;
+    virtual HRESULT Count(long* count) = 0;
+    virtual HRESULT Info(long index, StreamInfo* info) = 0;
+    // AMSTREAMSELECTENABLE_ENABLE: `index` becomes the audio that plays or the
+    // subtitles shown; 0: `index` is switched off (subtitles: none shown).
+    virtual HRESULT Enable(long index, uint32_t flags) = 0;
+    // Where the cues of the enabled embedded text or ASS subtitle track go:
+    // text cues fill `track`, ASS goes to `mixer`'s script. Not owned; both
+    // outlive the graph. Null: embedded text tracks are not drawn.
+    virtual HRESULT SetSubtitleTargets(SubtitleTrack* track, MixerShared* mixer) = 0;
+};
+
 // The filter graph manager (IGraphBuilder and IFilterGraph2 in one).
 class IGraphBuilder {
   public:
@@ -205,6 +243,8 @@ class IGraphBuilder {
     virtual HRESULT QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) = 0;
     virtual HRESULT QueryBasicAudio(std::shared_ptr<IBasicAudio>* out) = 0;
     virtual HRESULT QueryFilterGraph2(std::shared_ptr<IGraphBuilder>* out) = 0;
+    // The source's tracks; E_NOINTERFACE where the framework cannot tell them.
+    virtual HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out);
 };
 using IFilterGraph2 = IGraphBuilder;
 

@@ -460,7 +460,7 @@ TEST_F(MixerTest, DelayShiftsEveryEntryAndItsNoticeShowsAlone) {
     // left (its outline one pixel further); "Subtitle delay: +2.5 s" is wider
     // than 100 px in any font.
     shared.ViewSubtitles = 0;
-    shared.DelayNotice = 1;
+    shared.Note.Set(DelayNoticeText(2500));
     const Box box = Drawn(Levels(640, 480), 640, 0, 480);
     EXPECT_TRUE(box.top >= 7 && box.bottom <= 8 + 2 * kCy && box.left >= 7 && box.left <= 10 &&
                 box.right > 100 && box.right < 320)
@@ -477,10 +477,17 @@ TEST(SubtitleDelay, NoticeTextAndKeys) {
     // the end-to-end test; Shift+Z puts the delay back, an hour is the most.
     MixerShared shared;
     int redraws = 0;
-    SubtitleDelay delay(shared, [&] { ++redraws; });
+    PictureNote note(shared, [&] { ++redraws; });
+    SubtitleDelay delay(shared, note);
     delay.Step(-100);
     delay.Step(0);
-    EXPECT_TRUE(shared.SubtitleDelay.load() == 0 && delay.NoticeShown() && redraws == 2);
+    std::string shown;
+    shared.Note.Copy(shown);
+    EXPECT_TRUE(shared.SubtitleDelay.load() == 0 && note.Shown() && redraws == 2);
+    EXPECT_EQ(shown, "Subtitle delay: 0.0 s");
+    note.Hide();
+    shared.Note.Copy(shown);
+    EXPECT_TRUE(shown.empty() && !note.Shown() && redraws == 3);
     shared.SubtitleDelay = SubtitleDelay::kLimitMs;
     delay.Step(100);
     EXPECT_EQ(shared.SubtitleDelay.load(), SubtitleDelay::kLimitMs);

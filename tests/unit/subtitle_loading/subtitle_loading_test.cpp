@@ -134,7 +134,7 @@ TEST_F(PlayerSubtitlesTest, OpeningAClipLoadsTheFirstOfSrtTxtSubBesideIt) {
         EXPECT_EQ(record.SubtitlePath, scratch.path + "/" + row.lastTried);
         EXPECT_EQ(record.LastSubtitlesDir,
                   std::filesystem::path(record.SubtitlePath).parent_path().string());
-        EXPECT_TRUE(record.Mixer.SubtitleDelay.load() == 0 && !record.Delay.NoticeShown());
+        EXPECT_TRUE(record.Mixer.SubtitleDelay.load() == 0 && !record.Note.Shown());
     }
     EXPECT_TRUE(dialogs.calls.empty()) << "discovery never asks";
 }
