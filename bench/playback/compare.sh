@@ -16,9 +16,13 @@
 #
 # Clips: 20 s of 1080p30 H.264 (x264 medium, quality 23) with AAC and a
 # two-line SubRip cue every 2 s, made here with gst-launch-1.0 (kept in
-# TAVIMO_BENCH_DIR, /tmp/tavimo-playback-bench); and the demo clip of the build.
-# TAVIMO_BENCH_DISPLAY picks the X display number (72). mpv is installed from
-# Debian when missing.
+# TAVIMO_BENCH_DIR, /tmp/tavimo-playback-bench); the same video and audio in
+# Matroska with an embedded ASS track of two styled lines (one in karaoke)
+# every 2 s, muxed with ffmpeg (playbin draws it through assrender, mpv
+# through its own libass); and the demo clip of the build.
+# TAVIMO_BENCH_CLIPS chooses among "1080p ass demo" (all three by default).
+# TAVIMO_BENCH_DISPLAY picks the X display number (72). mpv and ffmpeg are
+# installed from Debian when missing.
 set -euo pipefail
 build=$(realpath "${1:?build dir}")
 rounds=${2:-3}
@@ -26,10 +30,12 @@ display=${TAVIMO_BENCH_DISPLAY:-72}
 work=${TAVIMO_BENCH_DIR:-/tmp/tavimo-playback-bench}
 mkdir -p "$work"
 
-if ! command -v mpv >/dev/null; then
-    sudo=$([ "$(id -u)" = 0 ] || echo sudo)
-    $sudo apt-get install -y --no-install-recommends mpv >/dev/null
-fi
+for tool in mpv ffmpeg; do
+    if ! command -v $tool >/dev/null; then
+        sudo=$([ "$(id -u)" = 0 ] || echo sudo)
+        $sudo apt-get install -y --no-install-recommends $tool >/dev/null
+    fi
+done
 
 clip1080=$work/clip-1080p30.mp4
 if [ ! -s "$clip1080" ]; then
@@ -49,6 +55,24 @@ if [ ! -s "$srt1080" ]; then
         printf '%d\n00:00:%02d,000 --> 00:00:%02d,500\nCue %d of ten, the first line\nand the second line of the cue\n\n' \
             $((i + 1)) "$s" $((s + 1)) $((i + 1))
     done >"$srt1080"
+fi
+clipAss=$work/clip-1080p30-ass.mkv
+if [ ! -s "$clipAss" ]; then
+    {
+        printf '[Script Info]\nScriptType: v4.00+\nPlayResX: 1920\nPlayResY: 1080\n\n'
+        printf '[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n'
+        printf 'Style: Default,DejaVu Sans,64,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,3,2,2,40,40,50,1\n'
+        printf 'Style: Top,DejaVu Sans,56,&H0000FFFF,&H00FF0000,&H00202020,&H80000000,-1,-1,0,0,100,100,0,0,1,2,1,8,40,40,40,1\n\n'
+        printf '[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n'
+        for i in $(seq 0 9); do
+            s=$((i * 2))
+            printf 'Dialogue: 0,0:00:%02d.00,0:00:%02d.50,Default,,0,0,0,,Cue %d of ten, the first line\\Nand the second line of the cue\n' "$s" $((s + 1)) $((i + 1))
+            printf 'Dialogue: 0,0:00:%02d.00,0:00:%02d.50,Top,,0,0,0,,{\\k40}Karaoke {\\k40}sung {\\k40}word {\\k40}by {\\k40}word\n' "$s" $((s + 1))
+        done
+    } >"$work/ass-track.ass"
+    ffmpeg -loglevel error -y -i "$clip1080" -i "$work/ass-track.ass" -map 0 -map 1 -c copy \
+        -c:s ass "$clipAss.part.mkv"
+    mv "$clipAss.part.mkv" "$clipAss"
 fi
 demo=$build/demo/demo.mp4
 [ -s "$demo" ] && [ -s "${demo%.mp4}.srt" ] || { echo "no demo clip in $build/demo" >&2; exit 1; }
@@ -71,7 +95,7 @@ cpu_of() { awk -v t="$tick" '{ printf "%.3f", ($14 + $15) / t }' /proc/"$1"/stat
 # Runs one player; prints "cpu xcpu rss_kb dropped".
 # run <player> <clip> <media seconds>
 run() {
-    local player=$1 clip=$2 seconds=$3 srt=${2%.mp4}.srt
+    local player=$1 clip=$2 seconds=$3 srt=${2%.*}.srt
     local stats=$work/run/time out=$work/run/out x0 x1 pid child dropped=NA
     rm -rf "$work/run" && mkdir -p "$work/run/config" "$work/run/runtime" && chmod 700 "$work/run/runtime"
     x0=$(cpu_of "$xvfb")
@@ -94,8 +118,10 @@ run() {
             dropped=$(sed -n 's/.*end of stream: [0-9]* frames rendered, \([0-9]*\) dropped.*/\1/p' "$out" | head -1)
             ;;
         playbin)
+            local suburi=()
+            [ -s "$srt" ] && suburi=(suburi="file://$srt")
             /usr/bin/time -o "$stats" -f '%U %S %M' gst-launch-1.0 -m playbin uri="file://$clip" \
-                suburi="file://$srt" video-sink=ximagesink audio-sink=fakesink >"$out" 2>&1 || true
+                "${suburi[@]}" video-sink=ximagesink audio-sink=fakesink >"$out" 2>&1 || true
             dropped=$(grep -o 'dropped=(guint64)[0-9]*' "$out" | tail -1 | sed 's/.*)//')
             dropped=${dropped:-0}
             ;;
@@ -107,8 +133,10 @@ mp.add_hook("on_unload", 50, function()
         mp.get_property_number("decoder-frame-drop-count", 0)))
 end)
 EOF
+            local subfile=()
+            [ -s "$srt" ] && subfile=(--sub-file="$srt")
             /usr/bin/time -o "$stats" -f '%U %S %M' mpv --no-config --really-quiet --vo=x11 \
-                --hwdec=no --ao=null --sub-file="$srt" --script="$work/run/drops.lua" "$clip" \
+                --hwdec=no --ao=null "${subfile[@]}" --script="$work/run/drops.lua" "$clip" \
                 >/dev/null 2>"$out" || true
             dropped=$(awk '/^mpv dropped/ { print $3 + $4 }' "$out" | tail -1)
             ;;
@@ -123,10 +151,20 @@ EOF
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+clips=()
+for want in ${TAVIMO_BENCH_CLIPS:-1080p ass demo}; do
+    case $want in
+        1080p) clips+=("$clip1080:20") ;;
+        ass) clips+=("$clipAss:20") ;;
+        demo) clips+=("$demo:10") ;;
+        *) echo "unknown clip $want (1080p, ass, demo)" >&2; exit 2 ;;
+    esac
+done
+
 results=$work/results
 : >"$results"
 for round in $(seq "$rounds"); do
-    for clip in "$clip1080:20" "$demo:10"; do
+    for clip in "${clips[@]}"; do
         for player in tavimo playbin mpv; do
             # A player that could not reach the X server (it sometimes turns
             # a connection away right after the last one closed) runs again.
@@ -142,7 +180,8 @@ for round in $(seq "$rounds"); do
     echo "-- round $round done" >&2
 done
 
-for clip in "$clip1080" "$demo"; do
+for entry in "${clips[@]}"; do
+    clip=${entry%:*}
     name=$(basename "$clip")
     echo "== $name (medians of $rounds)"
     printf '%-8s %8s %8s %8s %6s\n' player cpu +X rss_MB drop
