@@ -89,7 +89,8 @@ class DesktopGioTest : public ::testing::Test {
                                    << Exe()
                                    << "\" %f\nCategories=AudioVideo;Video;Player;\n"
                                       "Keywords=video;movie;\nMimeType=video/mp4;video/mp2t;"
-                                      "application/x-subrip;\n";
+                                      "application/x-subrip;\nActions=new;\n\n"
+                                      "[Desktop Action new]\nName=New Window\nExec=tavimo\n";
         // Another player is the default for video/mp4.
         std::ofstream(*sandbox / "system/applications/other.desktop")
             << "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true %f\n"
@@ -193,6 +194,9 @@ TEST_F(DesktopGioTest, RegisteredTypesOpenWithUsAndTheInstalledOnesStay) {
     const char* const* keywords = g_desktop_app_info_get_keywords(info);
     ASSERT_NE(keywords, nullptr);
     EXPECT_STREQ(keywords[1], "movie");
+    gchar* action = g_desktop_app_info_get_action_name(info, "new");
+    EXPECT_STREQ(action, "New Window");
+    g_free(action);
     gchar* tryExec = g_desktop_app_info_get_string(info, "TryExec");
     EXPECT_EQ(std::string(tryExec != nullptr ? tryExec : ""), Exe());
     g_free(tryExec);
