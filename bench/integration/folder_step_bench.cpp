@@ -112,8 +112,10 @@ void NextPastTextFiles_AskingPerFile(benchmark::State& state) {
         const auto names = ListFolderFiles(Mixed());
         std::string found;
         for (size_t i = 1; i < names->size() && found.empty(); ++i) {
-            if (desktop.DefaultAppExecutable(desktop.ContentTypeOf((*names)[i])) == self)
-                found = (*names)[i];
+            const auto type = desktop.GuessForFile(Mixed() + "/" + (*names)[i]).type;
+            for (const std::string& program : desktop.ApplicationExecutables(type))
+                if (program == self)
+                    found = (*names)[i];
         }
         if (found != "z.mp4")
             state.SkipWithError("wrong neighbour");

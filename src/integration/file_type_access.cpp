@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -22,6 +24,12 @@ namespace {
 constexpr char kClassName[] = "Tavimo Video File";
 constexpr char kIconName[] = "tavimo";
 constexpr char kUnknownType[] = "application/octet-stream";
+// Above shared-mime-info's usual 50, below the 80 of names that are sure.
+constexpr int kLeaningGlobWeight = 60;
+
+bool IsMediaType(const std::string& type) {
+    return type.rfind("video/", 0) == 0 || type.rfind("audio/", 0) == 0;
+}
 
 // A desktop entry's string value: backslashes and control characters escaped.
 std::string KeyFileEscape(const std::string& value) {
@@ -56,14 +64,97 @@ std::vector<std::string> SplitList(const std::string& text) {
     return items;
 }
 
-// The MimeType list of an entry written before, so registrations add up.
-std::vector<std::string> ExistingMimeTypes(const std::string& path) {
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("MimeType=", 0) == 0)
-            return SplitList(line.substr(9));
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    const size_t last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+// The lines of a desktop entry, and where its [Desktop Entry] group runs
+// ([begin, end) of the lines after the header); nothing without that group.
+struct EntryLines {
+    std::vector<std::string> lines;
+    size_t begin = 0, end = 0;
+};
+
+std::optional<EntryLines> SplitEntry(const std::string& text) {
+    EntryLines entry;
+    std::stringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        entry.lines.push_back(line);
+    bool found = false;
+    for (size_t i = 0; i < entry.lines.size(); ++i) {
+        const std::string line = Trimmed(entry.lines[i]);
+        if (line.empty() || line[0] != '[')
+            continue;
+        if (found) {
+            entry.end = i;
+            return entry;
+        }
+        found = line == "[Desktop Entry]";
+        entry.begin = entry.end = i + 1;
     }
-    return {};
+    if (!found)
+        return std::nullopt;
+    entry.end = entry.lines.size();
+    return entry;
+}
+
+// The line index of `key` (untranslated) in the group; `end` when absent.
+size_t FindKey(const EntryLines& entry, const std::string& key) {
+    for (size_t i = entry.begin; i < entry.end; ++i) {
+        const std::string& line = entry.lines[i];
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos && Trimmed(line.substr(0, equals)) == key)
+            return i;
+    }
+    return entry.end;
+}
+
+std::string ValueOf(const EntryLines& entry, const std::string& key) {
+    const size_t at = FindKey(entry, key);
+    return at == entry.end ? std::string()
+                           : Trimmed(entry.lines[at].substr(entry.lines[at].find('=') + 1));
+}
+
+// Sets `key` of the group to `value` (already escaped), in place or at the
+// group's end.
+void SetKey(EntryLines& entry, const std::string& key, const std::string& value) {
+    const size_t at = FindKey(entry, key);
+    if (at != entry.end) {
+        entry.lines[at] = key + "=" + value;
+        return;
+    }
+    size_t insert = entry.end;
+    while (insert > entry.begin && Trimmed(entry.lines[insert - 1]).empty())
+        --insert;  // before the blank lines that end the group
+    entry.lines.insert(entry.lines.begin() + static_cast<std::ptrdiff_t>(insert),
+                       key + "=" + value);
+    ++entry.end;
+}
+
+std::string JoinLines(const EntryLines& entry) {
+    std::string text;
+    for (const std::string& line : entry.lines)
+        text += line + "\n";
+    return text;
+}
+
+// The MimeType list of an entry's text (none when it has no such group).
+std::vector<std::string> MimeTypesOf(const std::string& text) {
+    const auto entry = SplitEntry(text);
+    return entry ? SplitList(ValueOf(*entry, "MimeType")) : std::vector<std::string>{};
+}
+
+void AddNew(std::vector<std::string>& list, const std::vector<std::string>& more) {
+    for (const std::string& item : more)
+        if (std::find(list.begin(), list.end(), item) == list.end())
+            list.push_back(item);
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -154,22 +245,18 @@ bool CGCFileTypeAccess::WriteDefaultValue(const std::string& root, const std::st
     return true;
 }
 
-bool CGCFileTypeAccess::WriteExtensionKey() {
-    if (extension.empty())
-        return true;
-    const std::string known = context_.associations.ContentTypeOf("file." + extension);
-    if (!known.empty() && known != kUnknownType) {
-        contentType = known;
-        return true;
-    }
-    // shared-mime-info does not know the extension: a type of our own.
-    contentType = "video/x-tavimo-" + extension;
+bool CGCFileTypeAccess::WriteGlobPackage(const std::string& comment, int weight) {
+    std::string type = "  <mime-type type=\"" + contentType + "\">\n";
+    if (!comment.empty())
+        type += "    <comment>" + comment + "</comment>\n";
+    type += "    <glob pattern=\"*." + extension + "\"";
+    if (weight != 0)
+        type += " weight=\"" + std::to_string(weight) + "\"";
+    type += "/>\n  </mime-type>\n";
     const std::string package =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"" +
-        contentType + "\">\n    <comment>" + className + "</comment>\n    <glob pattern=\"*." +
-        extension + "\"/>\n  </mime-type>\n</mime-info>\n";
+        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n" +
+        type + "</mime-info>\n";
     if (!WriteDefaultValue(context_.dataHome, "mime/packages/tavimo-" + extension + ".xml",
                            package))
         return false;
@@ -181,32 +268,88 @@ bool CGCFileTypeAccess::WriteExtensionKey() {
     return true;
 }
 
+bool CGCFileTypeAccess::WriteExtensionKey() {
+    if (extension.empty())
+        return true;
+    auto& desktop = context_.associations;
+    const platform::ContentGuess byName = desktop.GuessFromName("file." + extension);
+    if (byName.certain) {
+        contentType = byName.type;
+        return true;
+    }
+    if (byName.type.empty() || byName.type == kUnknownType) {
+        // shared-mime-info does not know the extension: a type of our own.
+        contentType = "video/x-tavimo-" + extension;
+        return WriteGlobPackage(className, 0);
+    }
+    // Several types share the extension: the clip's first bytes decide, as
+    // they do when a file manager looks at such a file.
+    const platform::ContentGuess byFile = desktop.GuessForFile(clipPath);
+    if (byFile.certain) {
+        contentType = byFile.type;
+        return true;
+    }
+    // The bytes name a media type the extension is not known for (an MPEG
+    // program stream in .mod): a glob weighted above the others makes the
+    // name lean to it, and the bytes then settle each file.
+    const platform::ContentGuess byBytes = desktop.GuessFromBytes(clipPath);
+    if (byBytes.certain && IsMediaType(byBytes.type)) {
+        contentType = byBytes.type;
+        return WriteGlobPackage("", kLeaningGlobWeight);
+    }
+    return Fail("\"" + FileNameOf(clipPath) + "\" may be " + byName.type +
+                " or another type, and its contents do not tell which");
+}
+
 bool CGCFileTypeAccess::WriteClassKey() {
     if (className.empty())
         return true;
     const std::string entryPath = "applications/" + std::string(kDesktopId);
-    std::vector<std::string> types = ExistingMimeTypes(context_.dataHome + "/" + entryPath);
-    if (!contentType.empty() && std::find(types.begin(), types.end(), contentType) == types.end())
-        types.push_back(contentType);
-    std::string entry =
-        "[Desktop Entry]\n"
-        "Type=Application\n"
-        "Name=Tavimo\n"
-        "Comment=" +
-        KeyFileEscape(className) + "\nExec=" + KeyFileEscape(openCommand) + "\n";
-    if (!defaultIcon.empty())
-        entry += "Icon=" + defaultIcon + "\n";
-    entry += "Terminal=false\nCategories=AudioVideo;Video;Player;\nMimeType=";
+    const std::string userEntry = context_.dataHome + "/" + entryPath;
+    // The installed entry is where every key comes from (the user's copy
+    // shadows it); the user's copy adds the types registered before.
+    std::string installed;
+    const std::string installedPath = context_.associations.InstalledDesktopEntry(kDesktopId);
+    std::error_code ec;
+    if (!installedPath.empty() && !std::filesystem::equivalent(installedPath, userEntry, ec))
+        installed = ReadWhole(installedPath);
+    const std::string previous = ReadWhole(userEntry);
+    std::vector<std::string> types = MimeTypesOf(installed);
+    AddNew(types, MimeTypesOf(previous));
+    if (!contentType.empty())
+        AddNew(types, {contentType});
+
+    auto entry = SplitEntry(installed);
+    if (!entry)
+        entry = SplitEntry(previous);
+    if (!entry)
+        entry = SplitEntry(MinimalEntry());
+    SetKey(*entry, "Exec", KeyFileEscape(openCommand));
+    SetKey(*entry, "TryExec", KeyFileEscape(context_.selfExe));
+    std::string list;
     for (const std::string& type : types)
-        entry += type + ";";
-    entry += "\n";
-    if (!WriteDefaultValue(context_.dataHome, entryPath, entry))
+        list += type + ";";
+    SetKey(*entry, "MimeType", list);
+    if (!WriteDefaultValue(context_.dataHome, entryPath, JoinLines(*entry)))
         return false;
     if (!defaultIcon.empty() && !context_.iconSvg.empty())
         return WriteDefaultValue(context_.dataHome,
                                  "icons/hicolor/scalable/apps/" + defaultIcon + ".svg",
                                  context_.iconSvg);
     return true;
+}
+
+std::string CGCFileTypeAccess::MinimalEntry() const {
+    std::string entry =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Tavimo\n"
+        "GenericName=Video Player\n"
+        "Comment=" +
+        KeyFileEscape(className) + "\n";
+    if (!defaultIcon.empty())
+        entry += "Icon=" + defaultIcon + "\n";
+    return entry + "Terminal=false\nCategories=AudioVideo;Video;Player;\n";
 }
 
 bool CGCFileTypeAccess::WriteDefaultApplication() {
@@ -229,6 +372,7 @@ void RegisterFileType(const std::string& clipPath, const FileTypeContext& contex
         return;
     CGCFileTypeAccess access(context);
     access.extension = RegistrableExtension(clipPath);
+    access.clipPath = clipPath;
     if (access.extension.empty()) {
         dialogs.MessageBox("\"" + FileNameOf(clipPath) +
                                "\" has no file extension, so no file type was registered.",

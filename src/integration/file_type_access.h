@@ -47,11 +47,15 @@ class CGCFileTypeAccess {
     virtual void ClearStrings();
     // Runs the four write steps in order; true when all of them succeeded.
     virtual bool WriteAll();
-    // The extension's MIME type: the one shared-mime-info gives "*.ext", or a
-    // type of our own with its glob package and a rebuilt MIME database.
+    // The extension's MIME type: the one shared-mime-info gives "*.ext"; when
+    // it gives several, the one the clip's first bytes settle on (with a glob
+    // of ours when the name must lean to it); for an unknown extension a type
+    // of our own. A glob package means a rebuilt MIME database. Fails when
+    // neither the name nor the bytes tell the type.
     virtual bool WriteExtensionKey();
-    // The desktop entry "tavimo.desktop" (with every type registered so far)
-    // and the icon.
+    // The user's desktop entry "tavimo.desktop": the installed entry (every
+    // key kept) or else the user's own, with this program's Exec and TryExec
+    // and every type declared or registered so far; and the icon.
     virtual bool WriteClassKey();
     // The desktop entry becomes the type's default application; the desktop
     // and icon caches are refreshed where their tools exist.
@@ -75,6 +79,8 @@ class CGCFileTypeAccess {
     std::string defaultIcon;       // 10, the icon's name
     std::string secondCommand;     // 11, set as 3, never written
 
+    // The clip whose first bytes decide an extension of several types.
+    std::string clipPath;
     // Filled by the steps: the extension's type, and what could not be
     // written (the first failure).
     std::string contentType;
@@ -82,6 +88,11 @@ class CGCFileTypeAccess {
 
   private:
     bool Fail(const std::string& what);
+    // Our glob package for "*.<extension>" under `contentType` (with
+    // `comment`, and `weight` unless 0), and the rebuilt MIME database.
+    bool WriteGlobPackage(const std::string& comment, int weight);
+    // The entry written when neither an installed nor a user entry exists.
+    std::string MinimalEntry() const;
     const FileTypeContext& context_;
 };
 

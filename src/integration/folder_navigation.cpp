@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <iterator>
 
 #include <QCollator>
 #include <QLocale>
@@ -31,6 +33,20 @@ std::optional<ClipPlace> PlaceOf(const std::string& clipPath) {
 
 std::string Join(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The player takes these as subtitles (as a drop does), never as clips, even
+// where the desktop offers it their type.
+bool IsSubtitleName(const std::string& path) {
+    static constexpr const char* kSubtitleExtensions[] = {"srt", "sub", "txt"};
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+        return false;
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return std::find(std::begin(kSubtitleExtensions), std::end(kSubtitleExtensions), ext) !=
+           std::end(kSubtitleExtensions);
 }
 
 bool IsDirectory(const std::string& folder, const dirent* entry) {
@@ -85,14 +101,16 @@ std::optional<std::vector<std::string>> ListFolderFiles(const std::string& folde
     return names;
 }
 
-bool PlayerFileTest::IsPlayerFile(const std::string& fileName) {
-    const std::string type = associations_.ContentTypeOf(fileName);
+bool PlayerFileTest::IsPlayerFile(const std::string& path) {
+    if (IsSubtitleName(path))
+        return false;
+    const std::string type = associations_.GuessForFile(path).type;
     auto known = byType_.find(type);
     if (known != byType_.end())
         return known->second;
-    ++lookups_;
-    const std::string executable = associations_.DefaultAppExecutable(type);
-    const bool ours = !executable.empty() && !selfExe_.empty() && executable == selfExe_;
+    const auto programs = associations_.ApplicationExecutables(type);
+    const bool ours = !selfExe_.empty() &&
+                      std::find(programs.begin(), programs.end(), selfExe_) != programs.end();
     byType_.emplace(type, ours);
     return ours;
 }
@@ -127,7 +145,7 @@ std::optional<std::string> FindNextFile(const std::string& clipPath, PlayerFileT
     if (it == names.end())
         return std::nullopt;
     for (++it; it != names.end(); ++it) {
-        if (test.IsPlayerFile(*it))
+        if (test.IsPlayerFile(Join(place.folder, *it)))
             return Join(place.folder, *it);
     }
     return std::nullopt;
@@ -142,7 +160,7 @@ std::optional<std::string> FindPreviousFile(const std::string& clipPath, PlayerF
     // same file as remembering the last one before it, with fewer questions.
     auto end = std::find(names.begin(), names.end(), place.name);
     for (auto it = std::make_reverse_iterator(end); it != names.rend(); ++it) {
-        if (test.IsPlayerFile(*it))
+        if (test.IsPlayerFile(Join(place.folder, *it)))
             return Join(place.folder, *it);
     }
     return std::nullopt;

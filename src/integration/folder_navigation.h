@@ -1,6 +1,6 @@
 // Previous File, Next File and Auto Next: the clip's own folder is the
 // playlist, in the order a file manager shows it, and a file counts when the
-// desktop would open it with this very program.
+// desktop offers this very program for it.
 #pragma once
 
 #include <map>
@@ -24,21 +24,22 @@ std::optional<std::vector<std::string>> ListFolderFiles(const std::string& folde
 // Sorts `names` in file-manager order (see ListFolderFiles). Any thread.
 void SortLikeFileManager(std::vector<std::string>& names);
 
-// Whether files would be opened with `selfExe`: the default application of the
-// type their name gives must run that executable. Each content type is asked
-// once per object, so one object serves one step through a folder.
+// Whether files are the player's: among the applications the desktop offers
+// for the file's type (its name's, or its first bytes' when the name is
+// unsure) is one that runs `selfExe`. Subtitle files (.srt, .sub, .txt) never
+// are. Each content type is asked once per object, so one object serves one
+// step through a folder. Any thread.
 class PlayerFileTest {
   public:
     PlayerFileTest(platform::FileAssociations& associations, std::string selfExe)
         : associations_(associations), selfExe_(std::move(selfExe)) {}
-    bool IsPlayerFile(const std::string& fileName);
-    int Lookups() const { return lookups_; }
+    // `path`: the file, with its folder.
+    bool IsPlayerFile(const std::string& path);
 
   private:
     platform::FileAssociations& associations_;
     std::string selfExe_;
     std::map<std::string, bool> byType_;
-    int lookups_ = 0;
 };
 
 // The neighbouring player file of `clipPath` in its folder, as a path made of

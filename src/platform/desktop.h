@@ -1,6 +1,6 @@
-// What the desktop knows about files and programs: content types, default
-// applications and launching through them. The program uses the GIO-backed
-// instances; tests give fakes.
+// What the desktop knows about files and programs: content types, the
+// applications offered for them and launching through them. The program uses
+// the GIO-backed instances; tests give fakes.
 #pragma once
 
 #include <string>
@@ -8,17 +8,38 @@
 
 namespace tavimo::platform {
 
+// What the desktop makes of a file's type.
+struct ContentGuess {
+    std::string type;      // e.g. "video/mp4"; "application/octet-stream" when nothing fits
+    bool certain = false;  // false when the evidence fits several types, or none
+};
+
 class FileAssociations {
   public:
     virtual ~FileAssociations() = default;
-    // The content type of a file judged by its name alone (the file is not
-    // read), e.g. "video/mp4"; "application/octet-stream" when the name says
-    // nothing. Any thread.
-    virtual std::string ContentTypeOf(const std::string& fileName) = 0;
-    // The executable of the default application for `contentType`, looked up
-    // through PATH and with every link resolved; empty when no application
-    // opens the type. Any thread.
-    virtual std::string DefaultAppExecutable(const std::string& contentType) = 0;
+    // The type a file's name gives (the file is not read); uncertain when the
+    // name fits several types ("clip.ts": a Qt translation or an MPEG
+    // transport stream) or none. Any thread.
+    virtual ContentGuess GuessFromName(const std::string& fileName) = 0;
+    // The type the desktop gives the file at `path`, as file managers show it:
+    // the name's guess, and when that is uncertain, the guess from the name and
+    // the file's first bytes together. The file is read only then; one that
+    // cannot be read keeps the name's guess. Any thread.
+    virtual ContentGuess GuessForFile(const std::string& path) = 0;
+    // The type the first bytes of the file at `path` give on their own (the
+    // name is not used); uncertain when they fit nothing or cannot be read.
+    // Any thread.
+    virtual ContentGuess GuessFromBytes(const std::string& path) = 0;
+    // The executables of every application the desktop offers for
+    // `contentType` (the default, those that declare or were given the type,
+    // and those of its parent types), each looked up through PATH with every
+    // link resolved; one that cannot be found is left out. Any thread.
+    virtual std::vector<std::string> ApplicationExecutables(const std::string& contentType) = 0;
+    // The desktop entry `desktopId` as installed for all users: the first
+    // applications/`desktopId` of the system data folders ($XDG_DATA_DIRS,
+    // searched in the order GIO searches them). Empty when there is none.
+    // Any thread.
+    virtual std::string InstalledDesktopEntry(const std::string& desktopId) = 0;
     // Makes the desktop entry `desktopId` (already written to the user's
     // applications folder) the default application for `contentType` in the
     // user's mimeapps.list. False with `error` set when it could not be done.

@@ -3,7 +3,9 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "platform/desktop.h"
@@ -25,34 +27,87 @@ struct GUnref {
     }
 };
 
+// As much of a file as GIO's own file information reads to sniff a type.
+constexpr size_t kSniffBytes = 16384;
+
+// The first bytes of the file at `path`; empty when it cannot be read.
+std::string FirstBytes(const std::string& path) {
+    std::string bytes(kSniffBytes, '\0');
+    std::ifstream in(path, std::ios::binary);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(in ? bytes.size()
+                    : static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return bytes;
+}
+
+// GIO's guess from `name` (may be null) and `bytes` (none when empty).
+ContentGuess Guess(const char* name, const std::string& bytes) {
+    gboolean uncertain = FALSE;
+    const auto* data = reinterpret_cast<const guchar*>(bytes.empty() ? nullptr : bytes.data());
+    GFreeString type{g_content_type_guess(name, data, bytes.size(), &uncertain)};
+    return {type.text != nullptr ? type.text : "", uncertain == FALSE};
+}
+
+// The program a GIO application runs: the first word of its command line as a
+// shell splits it (GIO's own executable name stops at the first space, even
+// inside quotes), found through PATH, every link resolved. Empty when unknown.
+std::string ExecutableOf(GAppInfo* app) {
+    const char* commandLine = g_app_info_get_commandline(app);
+    gchar** argv = nullptr;
+    if (commandLine == nullptr || !g_shell_parse_argv(commandLine, nullptr, &argv, nullptr))
+        return {};
+    GFreeString found{g_find_program_in_path(argv[0])};
+    g_strfreev(argv);
+    if (found.text == nullptr)
+        return {};
+    char* resolved = ::realpath(found.text, nullptr);
+    if (resolved == nullptr)
+        return {};
+    std::string result = resolved;
+    ::free(resolved);
+    return result;
+}
+
 class GioAssociations final : public FileAssociations {
   public:
-    std::string ContentTypeOf(const std::string& fileName) override {
-        GFreeString type{g_content_type_guess(fileName.c_str(), nullptr, 0, nullptr)};
-        return type.text != nullptr ? type.text : "";
+    ContentGuess GuessFromName(const std::string& fileName) override {
+        return Guess(fileName.c_str(), {});
     }
 
-    std::string DefaultAppExecutable(const std::string& contentType) override {
-        GUnref<GAppInfo> app{g_app_info_get_default_for_type(contentType.c_str(), FALSE)};
-        if (app.object == nullptr)
-            return {};
-        // The program is the first word of the command line as a shell splits
-        // it (GIO's own executable name stops at the first space, even inside
-        // quotes).
-        const char* commandLine = g_app_info_get_commandline(app.object);
-        gchar** argv = nullptr;
-        if (commandLine == nullptr || !g_shell_parse_argv(commandLine, nullptr, &argv, nullptr))
-            return {};
-        GFreeString found{g_find_program_in_path(argv[0])};
-        g_strfreev(argv);
-        if (found.text == nullptr)
-            return {};
-        char* resolved = ::realpath(found.text, nullptr);
-        if (resolved == nullptr)
-            return {};
-        std::string result = resolved;
-        ::free(resolved);
-        return result;
+    ContentGuess GuessForFile(const std::string& path) override {
+        const ContentGuess byName = Guess(path.c_str(), {});
+        if (byName.certain)
+            return byName;
+        const std::string bytes = FirstBytes(path);
+        return bytes.empty() ? byName : Guess(path.c_str(), bytes);
+    }
+
+    ContentGuess GuessFromBytes(const std::string& path) override {
+        const std::string bytes = FirstBytes(path);
+        if (bytes.empty())
+            return {"application/octet-stream", false};
+        return Guess(nullptr, bytes);
+    }
+
+    std::vector<std::string> ApplicationExecutables(const std::string& contentType) override {
+        std::vector<std::string> executables;
+        GList* apps = g_app_info_get_all_for_type(contentType.c_str());
+        for (GList* app = apps; app != nullptr; app = app->next) {
+            std::string executable = ExecutableOf(G_APP_INFO(app->data));
+            if (!executable.empty())
+                executables.push_back(std::move(executable));
+        }
+        g_list_free_full(apps, g_object_unref);
+        return executables;
+    }
+
+    std::string InstalledDesktopEntry(const std::string& desktopId) override {
+        for (const gchar* const* dir = g_get_system_data_dirs(); *dir != nullptr; ++dir) {
+            const std::string path = std::string(*dir) + "/applications/" + desktopId;
+            if (g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR))
+                return path;
+        }
+        return {};
     }
 
     bool SetDefaultApplication(const std::string& contentType, const std::string& desktopId,

@@ -1,5 +1,5 @@
-// Scripted desktop answers: content types by extension, default programs by
-// type, and a record of every question asked for a program.
+// Scripted desktop answers: content types by extension (sure ones), the
+// programs offered for each type, and tool and mimeapps.list failures.
 #pragma once
 
 #include <map>
@@ -12,20 +12,27 @@ namespace tavimo::testing {
 
 class FakeAssociations : public platform::FileAssociations {
   public:
-    std::map<std::string, std::string> typeByExtension;  // "avi" -> "video/x-msvideo"
-    std::map<std::string, std::string> programByType;    // type -> resolved executable
-    std::vector<std::string> typeQuestions;              // DefaultAppExecutable, in order
+    std::map<std::string, std::string> typeByExtension;              // "avi" -> "video/x-msvideo"
+    std::map<std::string, std::vector<std::string>> programsByType;  // type -> resolved executables
     int toolStatus = 0;
     bool setDefaultFails = false;
 
-    std::string ContentTypeOf(const std::string& fileName) override {
+    platform::ContentGuess GuessFromName(const std::string& fileName) override {
         auto it = typeByExtension.find(fileName.substr(fileName.rfind('.') + 1));
-        return it != typeByExtension.end() ? it->second : "application/octet-stream";
+        if (it == typeByExtension.end())
+            return {"application/octet-stream", false};
+        return {it->second, true};
     }
-    std::string DefaultAppExecutable(const std::string& contentType) override {
-        typeQuestions.push_back(contentType);
-        return programByType[contentType];
+    platform::ContentGuess GuessForFile(const std::string& path) override {
+        return GuessFromName(path);
     }
+    platform::ContentGuess GuessFromBytes(const std::string&) override {
+        return {"application/octet-stream", false};
+    }
+    std::vector<std::string> ApplicationExecutables(const std::string& contentType) override {
+        return programsByType[contentType];
+    }
+    std::string InstalledDesktopEntry(const std::string&) override { return {}; }
     bool SetDefaultApplication(const std::string&, const std::string&,
                                std::string* error) override {
         if (setDefaultFails)

@@ -2,7 +2,8 @@
 // for the test): Ctrl+R makes .mp4 files ours, Page Down / Page Up walk a
 // folder of a.mp4, b.mp4, c.txt and d.mp4, the update check reaches the
 // browser registered for https, the About and Enter URL dialogs appear under
-// their titles, and Auto Next moves on at the end of a clip.
+// their titles, and Auto Next moves on at the end of a clip. Installed but
+// nobody's default, Tavimo walks the types its entry declares.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -148,6 +149,50 @@ TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
     EXPECT_TRUE(Plays("d.mp4")) << "moved on at the end";
     std::this_thread::sleep_for(2s);
     EXPECT_EQ(Title(window), "Tavimo - " + Clip("d.mp4")) << "the last clip stays";
+}
+
+// Tavimo installed in a system data folder, declaring video/mp4 and
+// video/mp2t while another player is the default for video/mp4: Page Down and
+// Page Up walk the .mp4 files in the order a file manager shows them, reach a
+// transport stream by its bytes, and pass over the subtitles.
+TEST_F(FilesE2eTest, PageDownWalksTheTypesTheInstalledEntryDeclares) {
+    ASSERT_TRUE(server.Running());
+    for (const char* name : {"clip.ts", "ep1.mp4", "ep2.mp4", "ep10.mp4"}) {
+        const bool ts = std::string(name).ends_with(".ts");
+        ASSERT_TRUE(MakeClip(
+            "videotestsrc num-buffers=30 ! video/x-raw,width=160,height=120,framerate=30/1 ! "
+            "x264enc ! " +
+                std::string(ts ? "mpegtsmux" : "mp4mux"),
+            Clip(name)));
+    }
+    std::ofstream(Clip("ep1.srt")) << "1\n00:00:00,000 --> 00:00:01,000\nHello\n";
+    const std::string system = data.filePath("system").toStdString();
+    std::filesystem::create_directories(system + "/applications");
+    std::ofstream(system + "/applications/tavimo.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Tavimo\nExec=" << PlayerBinary()
+        << " %f\nMimeType=video/mp4;video/mp2t;application/x-subrip;\n";
+    std::ofstream(system + "/applications/other.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true %f\n"
+           "MimeType=video/mp4;\n";
+    ASSERT_EQ(std::system(("update-desktop-database '" + system + "/applications'").c_str()), 0);
+    std::filesystem::create_directories(user.ConfigHome());
+    std::ofstream(user.ConfigHome() + "/mimeapps.list")
+        << "[Default Applications]\nvideo/mp4=other.desktop\n";
+
+    player = std::make_unique<Player>(
+        server, user, std::vector<std::string>{Clip("ep1.mp4")},
+        std::vector<std::string>{"XDG_DATA_HOME=" + Data(),
+                                 "XDG_DATA_DIRS=" + system + ":/usr/local/share:/usr/share"});
+    window = player->WaitForWindow(15s).value_or(0);
+    ASSERT_TRUE(Plays("ep1.mp4"));
+    player->Key("Page_Down");
+    EXPECT_TRUE(Plays("ep2.mp4")) << "not the default, still ours; ep1.srt passed over";
+    player->Key("Page_Down");
+    EXPECT_TRUE(Plays("ep10.mp4"));
+    player->Key("Page_Up Page_Up");
+    EXPECT_TRUE(Plays("ep1.mp4"));
+    player->Key("Page_Up");
+    EXPECT_TRUE(Plays("clip.ts")) << "typed by its bytes";
 }
 
 }  // namespace

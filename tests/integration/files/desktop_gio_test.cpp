@@ -1,5 +1,8 @@
-// Registration through the real GIO and shared-mime-info, in XDG folders of
-// the test's own, read back in this process and by a separate one (`gio`).
+// Registration and folder steps through the real GIO and shared-mime-info, in
+// XDG folders of the test's own with Tavimo installed in a system data folder
+// (declaring its types without being their default), read back by a separate
+// `gio` as the desktop reads them.
+#include <gio/gdesktopappinfo.h>
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -9,11 +12,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "../../unit/platform/test_dir.h"
 #include "integration/file_type_access.h"
+#include "integration/folder_navigation.h"
 #include "platform/desktop.h"
 #include "support/fake_dialogs.h"
 
@@ -22,18 +29,47 @@ namespace {
 
 using platform::testing::TestDir;
 
-// The first line a command prints.
-std::string FirstLine(const std::string& command) {
-    std::array<char, 512> line{};
+// What a command prints.
+std::string Output(const std::string& command) {
+    std::string out;
+    std::array<char, 512> chunk{};
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    const bool read = pipe != nullptr && fgets(line.data(), line.size(), pipe) != nullptr;
+    while (pipe != nullptr && fgets(chunk.data(), chunk.size(), pipe) != nullptr)
+        out += chunk.data();
     if (pipe != nullptr)
         pclose(pipe);
-    return read ? line.data() : "";
+    return out;
 }
 
-std::string Read(const std::string& path) {
-    return (std::stringstream() << std::ifstream(path).rdbuf()).str();
+// The default application `gio mime` names for `type`; "" when none.
+std::string DefaultFor(const std::string& type) {
+    const std::string out = Output("gio mime " + type);
+    const std::string firstLine = out.substr(0, out.find('\n'));
+    const size_t colon = firstLine.rfind(": ");
+    return firstLine.rfind("Default application", 0) == 0 ? firstLine.substr(colon + 2) : "";
+}
+
+// Whether `gio mime` lists `id` among the applications registered for `type`.
+bool Offers(const std::string& type, const std::string& id) {
+    const std::string out = Output("gio mime " + type);
+    const size_t begin = out.find("Registered applications:");
+    const size_t end = out.find("Recommended applications:");
+    return begin != std::string::npos &&
+           out.substr(begin, end - begin).find("\t" + id + "\n") != std::string::npos;
+}
+
+// The content type `gio info` gives the file.
+std::string TypeOf(const std::string& path) {
+    const std::string out = Output("gio info -a standard::content-type '" + path + "'");
+    const size_t at = out.find("content-type: ");
+    return at == std::string::npos ? out : out.substr(at + 14, out.find('\n', at) - at - 14);
+}
+
+bool MakeClip(const std::string& pipeline, const std::string& path) {
+    return std::system(("gst-launch-1.0 -q videotestsrc num-buffers=10 ! "
+                        "video/x-raw,width=160,height=120,framerate=25/1 ! x264enc ! " +
+                        pipeline + " ! filesink location='" + path + "' >/dev/null 2>&1")
+                           .c_str()) == 0;
 }
 
 class DesktopGioTest : public ::testing::Test {
@@ -43,12 +79,36 @@ class DesktopGioTest : public ::testing::Test {
         sandbox = new TestDir();
         setenv("XDG_DATA_HOME", (*sandbox / "data").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (*sandbox / "config").c_str(), 1);
+        // Our system folder first; shared-mime-info's types from the real ones.
+        setenv("XDG_DATA_DIRS", (*sandbox / "system:/usr/local/share:/usr/share").c_str(), 1);
         std::filesystem::create_directories(*sandbox / "my player");  // needs quoting
         std::ofstream(Exe()) << "#!/bin/sh\n";
         ::chmod(Exe().c_str(), 0755);
+        std::filesystem::create_directories(*sandbox / "system/applications");
+        std::ofstream(Installed()) << "[Desktop Entry]\nType=Application\nName=Tavimo\n"
+                                      "GenericName=Video Player\nIcon=tavimo\nExec=\""
+                                   << Exe()
+                                   << "\" %f\nCategories=AudioVideo;Video;Player;\n"
+                                      "Keywords=video;movie;\nMimeType=video/mp4;video/mp2t;"
+                                      "application/x-subrip;\nActions=new;\n\n"
+                                      "[Desktop Action new]\nName=New Window\nExec=tavimo\n";
+        // Another player is the default for video/mp4.
+        std::ofstream(*sandbox / "system/applications/other.desktop")
+            << "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true %f\n"
+               "MimeType=video/mp4;\n";
+        // As a package's installation does: the folder's MIME cache, which
+        // GIO reads.
+        ASSERT_EQ(
+            std::system(
+                ("update-desktop-database '" + *sandbox / "system/applications" + "'").c_str()),
+            0);
+        std::filesystem::create_directories(*sandbox / "config");
+        std::ofstream(*sandbox / "config/mimeapps.list")
+            << "[Default Applications]\nvideo/mp4=other.desktop\n";
     }
     static void TearDownTestSuite() { delete sandbox; }
     static std::string Exe() { return *sandbox / "my player/tavimo"; }
+    static std::string Installed() { return *sandbox / "system/applications/tavimo.desktop"; }
 
     std::string Register(const std::string& clip) {
         platform::ScriptedDialogs dialogs;
@@ -60,43 +120,90 @@ class DesktopGioTest : public ::testing::Test {
     platform::FileAssociations& desktop = platform::DesktopAssociations();
 };
 
-// A known extension takes the desktop's type, an unknown one gets a type of our
-// own; one desktop entry lists both, and GIO, here and in a separate `gio`, then
-// names us as their program.
-TEST_F(DesktopGioTest, RegisteredTypesOpenWithUsAfterwards) {
-    EXPECT_EQ(desktop.ContentTypeOf("a.zq9"), "application/octet-stream");
-    EXPECT_EQ(Register("/v/Film.MKV"), "Filetype \".mkv\" registered with Tavimo");
-    EXPECT_EQ(Register("/v/show.zq9"), "Filetype \".zq9\" registered with Tavimo");
-    EXPECT_EQ(Read(*sandbox / "data/applications/tavimo.desktop"),
-              "[Desktop Entry]\n"
-              "Type=Application\n"
-              "Name=Tavimo\n"
-              "Comment=Tavimo Video File\n"
-              "Exec=\"" +
-                  Exe() +
-                  "\" %f\n"
-                  "Icon=tavimo\n"
-                  "Terminal=false\n"
-                  "Categories=AudioVideo;Video;Player;\n"
-                  "MimeType=video/x-matroska;video/x-tavimo-zq9;\n");
-    EXPECT_EQ(Read(*sandbox / "data/icons/hicolor/scalable/apps/tavimo.svg"), "<svg/>");
-    EXPECT_FALSE(std::filesystem::exists(*sandbox / "data/mime/packages/tavimo-mkv.xml"))
-        << "a known type needs no package of ours";
-    EXPECT_EQ(Read(*sandbox / "data/mime/packages/tavimo-zq9.xml"),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-              "  <mime-type type=\"video/x-tavimo-zq9\">\n"
-              "    <comment>Tavimo Video File</comment>\n"
-              "    <glob pattern=\"*.zq9\"/>\n"
-              "  </mime-type>\n"
-              "</mime-info>\n");
-    EXPECT_EQ(desktop.DefaultAppExecutable("video/x-matroska"), Exe());
+// Page Down walks the files whose type the desktop offers us, default or not:
+// the .mp4 files (another player is their default), a transport stream by its
+// bytes; subtitles are passed over though the installed entry declares them.
+// (Declared before the registrations, so it runs before they add types.)
+TEST_F(DesktopGioTest, FolderStepsReachEveryTypeOfferedToUs) {
+    TestDir dir;
+    ASSERT_TRUE(MakeClip("mpegtsmux", dir / "clip.ts"));
+    for (const char* name : {"ep1.mp4", "ep1.srt", "ep2.mp4", "ep10.mp4"})
+        std::ofstream(dir / name) << "x";
+    enum Step { Next, Previous };
+    // Name, the clip, the step, the file it opens.
+    const std::tuple<const char*, std::string, Step, std::optional<std::string>> rows[] = {
+        {"next: ep2, past the subtitles", dir / "ep1.mp4", Next, dir / "ep2.mp4"},
+        {"next: ep10 after ep2", dir / "ep2.mp4", Next, dir / "ep10.mp4"},
+        {"next: nothing after ep10", dir / "ep10.mp4", Next, std::nullopt},
+        {"previous: the transport stream", dir / "ep1.mp4", Previous, dir / "clip.ts"},
+    };
+    for (const auto& [name, clip, step, opens] : rows) {
+        PlayerFileTest test(desktop, Exe());
+        EXPECT_EQ(step == Next ? FindNextFile(clip, test) : FindPreviousFile(clip, test), opens)
+            << name;
+    }
+}
 
-    const std::string file = *sandbox / "a.zq9";
-    std::ofstream(file) << "\x01\x02";
-    EXPECT_EQ(FirstLine("gio info -a standard::content-type '" + file + "' | tail -1"),
-              "  standard::content-type: video/x-tavimo-zq9\n");
-    EXPECT_NE(FirstLine("gio mime video/x-tavimo-zq9").find(": tavimo.desktop"), std::string::npos);
+// Each registration makes its type ours and leaves every type the installed
+// entry declares offered with us; an extension of several types takes the
+// one the clip's bytes settle on, and one they cannot settle is refused.
+TEST_F(DesktopGioTest, RegisteredTypesOpenWithUsAndTheInstalledOnesStay) {
+    TestDir clips;
+    ASSERT_TRUE(MakeClip("mpegtsmux", clips / "clip.ts"));
+    ASSERT_TRUE(MakeClip("video/x-h264,stream-format=byte-stream ! mpegpsmux", clips / "cam.mod"));
+    std::ofstream(clips / "noise.ts") << std::string(4000, '\x01');
+    std::ofstream(clips / "music.mod") << "MTM\x10" << std::string(400, '\x02');
+    std::ofstream(clips / "a.zq9") << "\x01\x02";
+    // Name, the clip, the box, the type that then opens with us.
+    const std::array<std::array<std::string, 4>, 5> rows = {{
+        {"known extension, upper case", "/v/Film.MKV", "Filetype \".mkv\" registered with Tavimo",
+         "video/x-matroska"},
+        {"unknown extension: a type of our own", "/v/show.zq9",
+         "Filetype \".zq9\" registered with Tavimo", "video/x-tavimo-zq9"},
+        {"transport stream, not a Qt translation", clips / "clip.ts",
+         "Filetype \".ts\" registered with Tavimo", "video/mp2t"},
+        {"program stream, not a tracker module", clips / "cam.mod",
+         "Filetype \".mod\" registered with Tavimo", "video/mpeg"},
+        {"known extension after the others", "/v/film.AVI",
+         "Filetype \".avi\" registered with Tavimo", "video/x-msvideo"},
+    }};
+    for (const auto& [name, clip, box, type] : rows) {
+        EXPECT_EQ(Register(clip), box) << name;
+        EXPECT_EQ(DefaultFor(type), "tavimo.desktop") << name;
+    }
+    EXPECT_EQ(Register(clips / "noise.ts"),
+              "Filetype \".ts\" could not be registered with Tavimo:\n\"noise.ts\" may be "
+              "text/vnd.trolltech.linguist or another type, and its contents do not tell which");
+    EXPECT_FALSE(Offers("text/vnd.trolltech.linguist", "tavimo.desktop"));
+
+    // What the desktop makes of such files afterwards.
+    EXPECT_EQ(TypeOf(clips / "a.zq9"), "video/x-tavimo-zq9");
+    EXPECT_EQ(TypeOf(clips / "clip.ts"), "video/mp2t");
+    EXPECT_EQ(TypeOf(clips / "cam.mod"), "video/mpeg");
+    EXPECT_EQ(TypeOf(clips / "music.mod"), "audio/x-mod") << "other .mod files keep their type";
+    // The installed types are still offered with us, their defaults untouched.
+    EXPECT_TRUE(Offers("video/mp4", "tavimo.desktop"));
+    EXPECT_TRUE(Offers("application/x-subrip", "tavimo.desktop"));
+    EXPECT_EQ(DefaultFor("video/mp4"), "other.desktop");
+
+    // The user's entry as GIO reads it: the installed keys, and the program
+    // as TryExec (which hides the entry where the program is gone).
+    const std::string entry = *sandbox / "data/applications/tavimo.desktop";
+    GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(entry.c_str());
+    ASSERT_NE(info, nullptr);
+    EXPECT_STREQ(g_desktop_app_info_get_generic_name(info), "Video Player");
+    const char* const* keywords = g_desktop_app_info_get_keywords(info);
+    ASSERT_NE(keywords, nullptr);
+    EXPECT_STREQ(keywords[1], "movie");
+    gchar* action = g_desktop_app_info_get_action_name(info, "new");
+    EXPECT_STREQ(action, "New Window");
+    g_free(action);
+    gchar* tryExec = g_desktop_app_info_get_string(info, "TryExec");
+    EXPECT_EQ(std::string(tryExec != nullptr ? tryExec : ""), Exe());
+    g_free(tryExec);
+    g_object_unref(info);
+    EXPECT_EQ(desktop.ApplicationExecutables("video/x-tavimo-zq9"),
+              std::vector<std::string>{Exe()});
 }
 
 // An entry naming the program by a linked name on PATH still means us.
@@ -109,7 +216,7 @@ TEST_F(DesktopGioTest, TheProgramIsFoundThroughPathAndLinks) {
         << "[Desktop Entry]\nType=Application\nName=Linked\nExec=tv %f\n";
     std::string error;
     ASSERT_TRUE(desktop.SetDefaultApplication("video/x-linked", "linked.desktop", &error)) << error;
-    EXPECT_EQ(desktop.DefaultAppExecutable("video/x-linked"), Exe());
+    EXPECT_EQ(desktop.ApplicationExecutables("video/x-linked"), std::vector<std::string>{Exe()});
 }
 
 }  // namespace
