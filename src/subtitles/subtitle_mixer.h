@@ -26,8 +26,21 @@ enum class MixResult : int32_t {
 };
 
 // Pixel layouts the mixer tells apart. I420 and NV12 share YV12's rule (their
-// luma plane is the same); Other passes unchanged.
-enum class VideoSubtype { YUY2, RGB24, RGB32, RGB565, RGB555, YV12, I420, NV12, Other };
+// luma plane is the same); Other passes unchanged. RGB24 is stored blue,
+// green, red (a Windows bitmap's order), RGB24RedFirst red, green, blue; the
+// 16-bit layouts hold red in their top bits.
+enum class VideoSubtype {
+    YUY2,
+    RGB24,
+    RGB32,
+    RGB565,
+    RGB555,
+    YV12,
+    I420,
+    NV12,
+    RGB24RedFirst,
+    Other
+};
 
 // Description of an offered input format. RGB formats store rows bottom-up
 // when height is positive and top-down when it is negative; the other
