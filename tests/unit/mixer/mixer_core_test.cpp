@@ -384,6 +384,29 @@ TEST(ParseSubRipStyles, Table) {
     }
 }
 
+TEST(ParseSubRipStyles, FontAttributesAreNameValuePairs) {
+    const struct {
+        const char* name;
+        const char* text;
+        const char* pieces;
+    } cases[] = {
+        {"double quotes", "<font color=\"red\">a", "[a#ff0000]"},
+        {"spaces and a tab around =", "<font\tcolor =\t'red' >a", "[a#ff0000]"},
+        {"names without case, hex value", "<FONT COLOR=#00FF00>a", "[a#00ff00]"},
+        {"quoted face containing color", "<font face=\"Colorado\" color=\"red\">a", "[a#ff0000]"},
+        {"bare face containing color", "<font face=Colorado color=red>a", "[a#ff0000]"},
+        {"color= inside another value", "<font face='x color=blue' color=red>a", "[a#ff0000]"},
+        {"a name ending in color", "<font bgcolor=blue color=red>a", "[a#ff0000]"},
+        {"no color attribute", "<font face=\"Colorado\">a</font>", "[a]"},
+        {"attributes without values first", "<font bold face=\"\" color=red>a", "[a#ff0000]"},
+        {"unclosed quote runs to the tag's end", "<font color=\"red>a", "[a#ff0000]"},
+        {"the first color wins", "<font color=red color=blue>a", "[a#ff0000]"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Described(ParseSubRipStyles(c.text)), c.pieces) << c.name;
+    }
+}
+
 // Red body text: luma 77 and chroma Cb 86, Cr 255 (full-range BT.601 of
 // 255, 0, 1), worked out by hand; the outline stays at luma 1.
 TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
