@@ -124,7 +124,7 @@ class CSubtitles {
     struct DrawKey {
         std::string text;
         int32_t lines = -1;
-        uint64_t fontGeneration = 0;
+        uint64_t fontKey = 0;
         int32_t top = 0;
         bool styled = false;
         bool valid = false;
@@ -133,7 +133,7 @@ class CSubtitles {
     // The note: the generation of its text, and the font it was drawn with.
     struct NoticeKey {
         uint64_t noteGeneration = 0;
-        uint64_t fontGeneration = 0;
+        uint64_t fontKey = 0;
         bool valid = false;
     };
 
@@ -167,9 +167,12 @@ class CSubtitles {
     std::vector<uint8_t> rowFilled_;
     std::optional<QFont> font_;  // own copy of the shared font
     uint64_t fontGeneration_ = UINT64_MAX;
-    int32_t lineHeight_ = 0;  // cy: height of one line in the current font
-    DrawKey drawn_;           // what bitmap_ holds
-    int32_t dirtyFirst_ = 0;  // rows of bitmap_ that may be non-zero
+    QFont drawFont_;               // font_, or the default sized to the picture
+    int32_t defaultSizedFor_ = 0;  // picture height drawFont_ was sized for; 0: font_
+    uint64_t fontKey_ = 0;         // changes whenever drawFont_ does
+    int32_t lineHeight_ = 0;       // cy: height of one line in drawFont_
+    DrawKey drawn_;                // what bitmap_ holds
+    int32_t dirtyFirst_ = 0;       // rows of bitmap_ that may be non-zero
     int32_t dirtyLast_ = -1;
     std::vector<Span> spans_;   // non-transparent runs of bitmap_
     bool coloured_ = false;     // bitmap_ holds text in colours other than greys

@@ -55,7 +55,7 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     drawn_.top = top;
     drawn_.styled = styled;
     coloured_ = false;
-    drawn_.fontGeneration = fontGeneration_;
+    drawn_.fontKey = fontKey_;
     drawn_.valid = true;
     ++redraws_;
     const int textLines = CountLines(text);

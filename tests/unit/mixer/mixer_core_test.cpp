@@ -284,6 +284,34 @@ TEST_F(MixerTest, EveryLineIsCentredAndNotClipped) {
     }
 }
 
+TEST_F(MixerTest, DefaultFontFollowsThePictureAndAChosenOneKeepsItsSize) {
+    // Mended: with no font chosen, text was as many pixels tall on 1080 lines
+    // as on 360. The default is about a sixteenth of the height; a line box
+    // is a little taller than the font's size. A chosen font keeps kCy.
+    Show("Hxg", 1);
+    const struct {
+        const char* name;
+        bool chosen;
+        int32_t height;
+        int lowest, highest;  // the text block's height
+    } cases[] = {
+        {"chosen, 360 lines", true, 360, kCy, kCy},
+        {"chosen, 1080 lines", true, 1080, kCy, kCy},
+        {"default, 360 lines", false, 360, 22, 33},
+        {"default, 1080 lines", false, 1080, 67, 98},
+    };
+    const std::optional<QFont> chosen = shared.SubtitleFont.Get();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        shared.SubtitleFont.Set(c.chosen ? chosen : std::nullopt);
+        const int32_t width = c.height * 16 / 9;
+        const Box box = Drawn(Levels(width, c.height), width, 0, c.height);
+        const int block = c.height - 5 - mixer->TextTop();
+        EXPECT_TRUE(block >= c.lowest && block <= c.highest) << block;
+        EXPECT_GT(box.bottom - box.top, block * 2 / 3) << "glyphs drawn at the block's size";
+    }
+}
+
 TEST_F(MixerTest, ALaterSizeBlendsOnlyTheSharedArea) {
     // Mended: the bitmap keeps the first size; a frame of another size gets
     // the first picture's text where both overlap, and nothing elsewhere.
