@@ -127,6 +127,8 @@ class CSubtitles {
         uint64_t fontKey = 0;
         int32_t top = 0;
         bool styled = false;
+        // Coloured text is stored encoded for the format's family (YUV or RGB).
+        VideoSubtype subtype = VideoSubtype::Other;
         bool valid = false;
     };
 

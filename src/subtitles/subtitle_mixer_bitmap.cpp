@@ -54,6 +54,7 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     drawn_.lines = lines;
     drawn_.top = top;
     drawn_.styled = styled;
+    drawn_.subtype = accepted_->subtype;
     coloured_ = false;
     drawn_.fontKey = fontKey_;
     drawn_.valid = true;

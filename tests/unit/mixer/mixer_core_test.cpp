@@ -464,6 +464,22 @@ TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
     }
 }
 
+TEST_F(MixerTest, ColouredTextFollowsAFormatChange) {
+    // Mended: the text drawn for a YUV frame was kept, already turned into
+    // Y, Cb, Cr, when the stream went on in RGB: red came out as (Cr 255,
+    // Cb 86, Y 77) read as red, green, blue. Red is (255, 0, 1) in memory
+    // order blue, green, red.
+    Mix("<font color=\"red\">MMMM</font>", true, VS::I420);
+    Frame rgb = MakeFrame(VS::RGB24, 320, -240, 50);
+    ASSERT_EQ(mixer->CheckInputType(rgb.format), MixResult::Ok);
+    mixer->Transform(rgb.View(), At(1500));
+    int red = 0;
+    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3) {
+        red += rgb.plane[0][i] == 1 && rgb.plane[0][i + 1] == 0 && rgb.plane[0][i + 2] == 255;
+    }
+    EXPECT_GT(red, 20);
+}
+
 TEST_F(MixerTest, OffDrawsMarkupAsTypedAndTheBottomPlacement) {
     Frame off = Mix("<i>MMMM</i>", false, VS::I420), on = Mix("<i>MMMM</i>", true, VS::I420);
     // White text in both; "<i>" and "</i>" drawn as typed make it wider.
