@@ -231,6 +231,7 @@ void CSubtitles::Blend(const VideoPlanes& frame) const {
     }
     const bool bottomUp = rule->bottomUpWhenPositive && accepted_->height > 0;
     const RunWriter entryWriter = coloured_ ? rule->colour : rule->plain;
+    // 4:2:0 frames (plane 0 holds luma alone) take coloured text's chroma apart.
     const ChromaRows chroma = coloured_ && rule->yuv && rule->bytesPerPixel == 1
                                   ? ChromaOf(frame, accepted_->subtype, frameW)
                                   : ChromaRows{};
