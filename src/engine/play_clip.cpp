@@ -78,6 +78,11 @@ HRESULT PlayerRecord::PlayClip(const std::string& file) {
     }
     if (FAILED(QueryGraphInterfaces()))
         return kStepFailed;
+    // A framework that cannot list the tracks plays the clip as it chooses.
+    if (FAILED(pGB->QueryStreamSelect(&pSS)) || !pSS)
+        pSS.reset();
+    else
+        pSS->SetSubtitleTargets(&Track, &Mixer);
     hr = pME->SetNotifyWindow([this](long, intptr_t) { OnGraphNotify(); }, WM_GRAPHNOTIFY, 0);
     if (FAILED(hr)) {
         ShowError(
@@ -111,6 +116,7 @@ HRESULT PlayerRecord::PlayClip(const std::string& file) {
     }
     ClipState = tavimo::ClipState::Running;
     FullScreenBlocked = false;
+    ChooseTracksOnOpen();
     host_.GraphStarted();
     host_.PostViewSize();
     return hr;
@@ -271,10 +277,12 @@ void PlayerRecord::ReleaseGraph() {
     pMC.reset();
     pMS.reset();
     pBA.reset();
+    pSS.reset();
     pGB.reset();
     pST.reset();
     pME.reset();
     pWC.reset();
+    RebuildTrackLists();
     // The mixer that drew with it is gone with the graph.
     subtitles_.reset();
     // No picture is left to show: the view turns black.
