@@ -11,6 +11,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/picture_note.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_loading.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subrip_styles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ass_script.cpp
 )
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
