@@ -31,8 +31,14 @@ struct Entity {
     std::string_view text;
 };
 constexpr Entity kEntities[] = {
-    {"lt", "<"},        {"gt", ">"},         {"amp", "&"},        {"quot", "\""},
-    {"apos", "'"},      {"nbsp", "\xC2\xA0"}, {"lrm", "\xE2\x80\x8E"}, {"rlm", "\xE2\x80\x8F"},
+    {"lt", "<"},
+    {"gt", ">"},
+    {"amp", "&"},
+    {"quot", "\""},
+    {"apos", "'"},
+    {"nbsp", "\xC2\xA0"},
+    {"lrm", "\xE2\x80\x8E"},
+    {"rlm", "\xE2\x80\x8F"},
 };
 
 std::string Lower(std::string_view text) {
