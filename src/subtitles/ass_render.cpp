@@ -28,7 +28,7 @@ inline uint8_t Over(uint8_t overlay, uint8_t inverseAlpha, uint8_t frame) {
 
 struct LayoutRow {
     VideoSubtype subtype;
-    Layout layout;  // RGB24 with blue first; redFirst turns it into Rgb
+    Layout layout;
 };
 
 constexpr LayoutRow kLayouts[] = {
@@ -38,10 +38,10 @@ constexpr LayoutRow kLayouts[] = {
     {VideoSubtype::I420, Layout::Yuv420},   {VideoSubtype::NV12, Layout::Yuv420},
 };
 
-Layout LayoutOf(const AssTarget& target) {
+Layout LayoutOf(VideoSubtype subtype) {
     for (const LayoutRow& row : kLayouts) {
-        if (row.subtype == target.format.subtype) {
-            return row.layout == Layout::Bgr && target.redFirst ? Layout::Rgb : row.layout;
+        if (row.subtype == subtype) {
+            return row.layout;
         }
     }
     return Layout::None;
@@ -152,18 +152,18 @@ void BlendRgb16(uint8_t* dst, const Px& p) {
 
 }  // namespace
 
-bool AssRender::Prepare(AssScript& script, const AssTarget& target, int64_t timeMs,
+bool AssRender::Prepare(AssScript& script, const VideoFormat& format, int64_t timeMs,
                         double linePosition) {
-    const Layout layout = LayoutOf(target);
-    if (layout == Layout::None || target.format.width <= 0 || target.format.height == 0) {
+    const Layout layout = LayoutOf(format.subtype);
+    if (layout == Layout::None || format.width <= 0 || format.height == 0) {
         prepared_ = false;
         return false;
     }
-    const int32_t height = std::abs(target.format.height);
+    const int32_t height = std::abs(format.height);
+    const double aspect = format.pixelAspect > 0 ? format.pixelAspect : 1.0;
     const AssScript::Frame frame =
-        script.Render({target.format.width, height, target.pixelAspect, timeMs, linePosition});
-    Key key{layout,         target.format.subtype, target.format.width, target.format.height,
-            frame.Matrix(), frame.FullRange()};
+        script.Render({format.width, height, aspect, timeMs, linePosition});
+    Key key{layout, format.subtype, format.width, format.height, frame.Matrix(), frame.FullRange()};
     if (key.matrix == 0) {
         key.matrix = height > 576 ? 709 : 601;  // the video's own, most likely
     }

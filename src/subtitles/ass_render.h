@@ -13,23 +13,16 @@
 
 namespace tavimo {
 
-// The frames the script is drawn into.
-struct AssTarget {
-    VideoFormat format;        // the accepted format (RGB height signed: bottom-up when positive)
-    double pixelAspect = 1.0;  // width of a stored pixel over its height
-    bool redFirst = false;     // RGB24 only: memory order red, green, blue (else blue first)
-};
-
 class AssRender {
   public:
     // Asks `script` for its images at `timeMs` (script time) on frames of
-    // `target`, bottom-placed events raised by `linePosition` % of the
+    // `format` (at its pixel aspect), bottom-placed events raised by `linePosition` % of the
     // height, and prepares them for Blend; libass's own "unchanged" answer
     // keeps what was prepared. True when Blend has something to draw.
     // Streaming thread; allocates only when the images grow.
-    bool Prepare(AssScript& script, const AssTarget& target, int64_t timeMs, double linePosition);
+    bool Prepare(AssScript& script, const VideoFormat& format, int64_t timeMs, double linePosition);
 
-    // Blends what the last Prepare made into `frame`, laid out as its target.
+    // Blends what the last Prepare made into `frame`, laid out as its format.
     // A frame whose strides or planes do not fit is left unchanged. Streaming
     // thread.
     void Blend(const VideoPlanes& frame) const;
