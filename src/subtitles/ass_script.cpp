@@ -24,6 +24,21 @@ constexpr int kBitmapCacheMb = 64;
 constexpr int kMaxFrameSide = 8192;
 
 // Errors only; libass's informational lines would flood the terminal.
+// The matrix of a script's "YCbCr Matrix" line: 601, 709, or 0 for none or
+// one this program does not convert with.
+int MatrixOf(const ASS_Track& track) {
+    switch (track.YCbCrMatrix) {
+        case YCBCR_BT601_TV:
+        case YCBCR_BT601_PC:
+            return 601;
+        case YCBCR_BT709_TV:
+        case YCBCR_BT709_PC:
+            return 709;
+        default:
+            return 0;
+    }
+}
+
 void OnLibassMessage(int level, const char* format, va_list args, void*) {
     if (level > 1)
         return;  // MSGL_FATAL 0, MSGL_ERR 1
@@ -198,6 +213,9 @@ AssScript::Frame AssScript::Render(const Request& request) {
         return frame;
     }
     s.Configure(request);
+    frame.matrix_ = MatrixOf(*s.track);
+    frame.fullRange_ =
+        s.track->YCbCrMatrix == YCBCR_BT601_PC || s.track->YCbCrMatrix == YCBCR_BT709_PC;
     int change = 0;
     frame.images_ = ass_render_frame(s.renderer, s.track, request.timeMs, &change);
     frame.changed_ = std::max(frame.changed_, change);

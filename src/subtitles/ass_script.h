@@ -64,12 +64,19 @@ class AssScript {
         // same bitmaps moved, 2 new content. Also 2 after a load, a header
         // or a clear, so a caller that prepared the old script drops it.
         int Changed() const { return changed_; }
+        // The colour matrix the script names for YUV video: 601, 709, or 0
+        // when it names none (the caller chooses by the video).
+        int Matrix() const { return matrix_; }
+        // Whether that matrix is the full-range ("PC") form.
+        bool FullRange() const { return fullRange_; }
 
       private:
         friend class AssScript;
         std::unique_lock<std::mutex> lock_;
         const ass_image* images_ = nullptr;
         int changed_ = 2;
+        int matrix_ = 0;
+        bool fullRange_ = false;
     };
 
     // Draws the script for `request`. Streaming thread of the mixer; the
