@@ -22,7 +22,7 @@
 #include "platform/qt_dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
-#include "subtitles/file_names.h"
+#include "subtitles/subtitle_loading.h"
 #include "subtitles/text_encoding.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
@@ -452,8 +452,7 @@ void CMainFrame::DropFiles(const QList<QUrl>& urls) {
     const QUrl& first = urls.front();  // further files of the same drop are ignored
     const std::string name =
         first.isLocalFile() ? first.toLocalFile().toStdString() : first.toString().toStdString();
-    const std::string ext = FileExtension(name);
-    if (ext == "srt" || ext == "sub" || ext == "txt") {
+    if (IsSubtitleFile(name)) {
         record_.SubtitlePath = name;
         record_.LoadSubtitles();
     } else {

@@ -188,6 +188,10 @@ HRESULT PlayerRecord::RenderFileToVMR9(const std::shared_ptr<IGraphBuilder>& gra
         ShowError("FAILED(hr=0x%x) in pGB->AddFilter(pST,L\"Tavimo Subtitle Mixer\")\n", hr);
         return kStepFailed;
     }
+    // The file's own subtitle tracks fill the same track and script as files do.
+    std::shared_ptr<IAMStreamSelect> streams;
+    if (SUCCEEDED(graph->QueryStreamSelect(&streams)))
+        streams->SetSubtitleTargets(&Track, &Mixer);
     std::shared_ptr<IBaseFilter> pSource;
     if (FAILED(RenderSource(graph, file, &pSource)))
         return kStepFailed;

@@ -31,6 +31,8 @@ GstGraph::~GstGraph() {
     listed_.clear();
     if (converter_)
         gst_object_unref(converter_);
+    if (selector_)
+        gst_object_unref(selector_);
     // Messages left in the bus would keep the pipeline alive.
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_flushing(bus, TRUE);

@@ -204,6 +204,9 @@ TEST_F(MainFrameTest, DroppedFilesGoToClipOrSubtitles) {
     f.DropFiles({QUrl::fromLocalFile("/tmp/Movie.SRT"), QUrl::fromLocalFile("/tmp/o.mp4")});
     EXPECT_EQ(f.Record().SubtitlePath, "/tmp/Movie.SRT");
     EXPECT_EQ(f.Record().ClipPath, "");
+    f.DropFiles({QUrl::fromLocalFile("/tmp/Show.SSA")});
+    EXPECT_EQ(f.Record().SubtitlePath, "/tmp/Show.SSA");
+    EXPECT_EQ(f.Record().ClipPath, "");
     const QString longName = "/tmp/" + QString(300, 'x') + ".mkv";
     f.DropFiles({QUrl::fromLocalFile(longName), QUrl::fromLocalFile("/tmp/second.srt")});
     EXPECT_EQ(f.Record().ClipPath, longName.toStdString());
