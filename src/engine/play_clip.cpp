@@ -79,10 +79,8 @@ HRESULT PlayerRecord::PlayClip(const std::string& file) {
     if (FAILED(QueryGraphInterfaces()))
         return kStepFailed;
     // A framework that cannot list the tracks plays the clip as it chooses.
-    if (FAILED(pGB->QueryStreamSelect(&pSS)) || !pSS)
+    if (FAILED(pGB->QueryStreamSelect(&pSS)))
         pSS.reset();
-    else
-        pSS->SetSubtitleTargets(&Track, &Mixer);
     hr = pME->SetNotifyWindow([this](long, intptr_t) { OnGraphNotify(); }, WM_GRAPHNOTIFY, 0);
     if (FAILED(hr)) {
         ShowError(

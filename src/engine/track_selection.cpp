@@ -80,8 +80,10 @@ bool PlayerRecord::ApplySubtitleChoice(size_t index) {
     if (shown >= 0)
         pSS->Enable(shown, 0);
     SubtitleChosen = 0;
-    // The framework's cues and a file never share the track.
+    // The framework's cues and a file never share the track or the script.
     Track.Clear();
+    Mixer.Ass.Clear();
+    Mixer.SubtitleSource = 0;
     if (to.kind == Kind::External) {
         SubtitlePath = SubtitleFile;
         SubtitleContext context = Subtitles();

@@ -398,5 +398,33 @@ TEST_F(TrackFrameTest, KeysCycleWithANoteAndTheLanguagesAreKept) {
     EXPECT_TRUE(german.enabled) << "the German audio plays";
 }
 
+// "Off" hides a script file beside the clip as it hides a text file; V
+// brings it back.
+TEST_F(TrackFrameTest, OffHidesAScriptFile) {
+    std::ofstream(testing::TempDir() + "styled.ass")
+        << "[Script Info]\nScriptType: v4.00+\n\n[Events]\nFormat: Layer, Start, End, Style, "
+           "Text\nDialogue: 0,0:00:01.00,0:00:02.00,Default,styled\n";
+    CMainFrame& f = StartWithClip("styled.mkv", {Track(kSubtitle, "en", "SubRip")});
+    MixerShared& m = f.Record().Mixer;
+    // Key, the note, then whether the script is drawn.
+    const std::tuple<int, std::string, bool> steps[] = {
+        {0, "", true},
+        {Qt::Key_V, "Subtitles: 2/2 English (SubRip)", false},
+        {Qt::Key_V, "Subtitles: Off", false},
+        {Qt::Key_V, "Subtitles: 1/2 styled.ass", true},
+        {Qt::Key_V, "Subtitles: 2/2 English (SubRip)", false},
+    };
+    for (const auto& [key, note, drawn] : steps) {
+        if (key != 0) {
+            Press(f.View(), key);
+        }
+        EXPECT_EQ(Note(f.Record()), note);
+        EXPECT_EQ(m.SubtitleSource == 1 && m.Ass.Loaded(), drawn) << note;
+    }
+    f.OnCommand(ID_SUBTITLE_TRACK_FIRST);
+    EXPECT_EQ(Note(f.Record()) + Drawn(f.Record()), "Subtitles: Off");
+    EXPECT_FALSE(m.SubtitleSource == 1 && m.Ass.Loaded()) << "after the clip's track, Off";
+}
+
 }  // namespace
 }  // namespace tavimo
