@@ -253,7 +253,8 @@ void ExpectListed(const std::vector<StreamInfo>& got, const std::vector<Listed>&
 TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
     // ffmpeg flags the first subtitle track default when none is.
     std::vector<Listed> thirty(30, {Kind::Subtitle, "SubRip", "", "", 0, false, true, false});
-    thirty[0].isDefault = true;
+    // The clip opens with the subtitle track flagged default shown.
+    thirty[0].isDefault = thirty[0].enabled = true;
     struct Row {
         const char* name;
         const char* clip;
@@ -264,7 +265,7 @@ TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
          {{Kind::Audio, "AAC", "en", "", 2, true, true, true},
           {Kind::Audio, "AC-3", "de", "", 1, false, true, false},
           {Kind::Subtitle, "SubRip", "en", "", 0, false, true, false},
-          {Kind::Subtitle, "ASS", "fr", "Signs", 0, true, true, false}}},
+          {Kind::Subtitle, "ASS", "fr", "Signs", 0, true, true, true}}},
         {"mp4: mov_text",
          "movtext.mp4",
          {{Kind::Audio, "AAC", "", "", 1, false, true, true},
