@@ -144,6 +144,24 @@ std::pair<std::string, std::string> StyleOf(std::string_view attributes) {
     return {open, close};
 }
 
+// The '>' that ends the tag at `text[at]`, past quoted attribute values
+// (XML lets them hold '>'); npos when the tag does not end.
+size_t TagEnd(std::string_view text, size_t at) {
+    char quote = 0;
+    for (size_t i = at + 1; i < text.size(); ++i) {
+        if (quote) {
+            quote = text[i] == quote ? 0 : quote;
+        } else if (text[i] == '"' || text[i] == '\'') {
+            quote = text[i];
+        } else if (text[i] == '>') {
+            return i;
+        } else if (text[i] == '<') {
+            return std::string_view::npos;  // another tag starts: this was text
+        }
+    }
+    return std::string_view::npos;
+}
+
 struct OpenTag {
     std::string name;
     std::string close;
@@ -153,7 +171,7 @@ struct OpenTag {
 // the bytes it takes, 0 when it is no tag (the '<' then stands as typed).
 size_t TakeTag(std::string_view text, size_t at, CueFormat format, std::vector<OpenTag>& open,
                std::string& out) {
-    const size_t end = text.find('>', at + 1);
+    const size_t end = TagEnd(text, at);
     if (end == std::string_view::npos)
         return 0;
     std::string_view body = text.substr(at + 1, end - at - 1);

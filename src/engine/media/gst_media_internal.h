@@ -286,6 +286,9 @@ class GstGraph : public IGraphBuilder,
     bool LinkSubtitle(GstPad* pad);
     // A stream no installed decoder takes: listed, not played.
     static void OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer data);
+    // Streaming thread: a cue of the subtitle track shown, from `startMs` to
+    // `endMs`, has arrived; a paused picture inside it is drawn again.
+    void RedrawPausedWithin(int64_t startMs, int64_t endMs);
     static void OnNoMorePads(GstElement*, gpointer data);
     void Detach(ElementFilter& filter);
     std::shared_ptr<ElementFilter> FindAttached(Role role);
@@ -319,6 +322,7 @@ class GstGraph : public IGraphBuilder,
     intptr_t param_ = 0;
     bool notifyPosted_ = false;
     bool completed_ = false;
+    std::atomic<bool> redrawPosted_{false};
 
     // The source's tracks; declared last, so that it goes first, after the
     // pipeline has stopped.

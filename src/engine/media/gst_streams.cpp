@@ -1,5 +1,8 @@
 // The source's audio and subtitle streams joining the graph: audio through one
 // input-selector to the audio renderer, subtitles to sinks of their own.
+#include <QCoreApplication>
+#include <QMetaObject>
+
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {
@@ -65,6 +68,33 @@ bool GstGraph::LinkSubtitle(GstPad* pad) {
 
 void GstGraph::OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer data) {
     static_cast<GstGraph*>(data)->tracks_.AddUndecodable(pad, caps);
+}
+
+// A cue read after the paused picture was drawn (a seek while paused brings
+// the cue and the picture on separate threads) would stay missing until play
+// went on: the picture is drawn again through the mixer, by a seek to where
+// it stands, once for a burst of cues. Running, the next frame shows it.
+void GstGraph::RedrawPausedWithin(int64_t startMs, int64_t endMs) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || GST_STATE_TARGET(pipeline_) == GST_STATE_PLAYING || redrawPosted_.exchange(true))
+        return;
+    std::weak_ptr<GstGraph> weak = weak_from_this();
+    QMetaObject::invokeMethod(
+        app,
+        [weak, startMs, endMs] {
+            auto graph = weak.lock();
+            if (!graph)
+                return;
+            graph->redrawPosted_ = false;
+            REFERENCE_TIME at = 0;
+            if (GST_STATE_TARGET(graph->pipeline_) == GST_STATE_PLAYING ||
+                FAILED(graph->GetCurrentPosition(&at)) || at / 10000 < startMs ||
+                at / 10000 >= endMs)
+                return;
+            graph->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr,
+                                AM_SEEKING_NoPositioning);
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace tavimo::gst_internal

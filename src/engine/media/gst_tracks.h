@@ -7,6 +7,7 @@
 
 #include <gst/gst.h>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,6 +36,12 @@ class SourceTracks : public IAMStreamSelect {
     // installed decoder takes, listed with decodable = false.
     void AddUndecodable(GstPad* pad, GstCaps* caps);
 
+    // Called on a streaming thread, with the lock held, when a cue of the
+    // track shown arrives: its times in ms of the clip (delay applied). Set
+    // once, before the source is rendered.
+    using CueHandler = std::function<void(int64_t startMs, int64_t endMs)>;
+    void OnShownCue(CueHandler handler) { onShownCue_ = std::move(handler); }
+
     // --- IAMStreamSelect; UI thread ---
     HRESULT Count(long* count) override;
     HRESULT Info(long index, StreamInfo* info) override;
@@ -52,6 +59,7 @@ class SourceTracks : public IAMStreamSelect {
     void OnCaps(Track& track, GstCaps* caps);
     void OnCue(Track& track, GstBuffer* buffer);
     void OnTags(GstTagList* tags);
+    void TellShownLocked(int64_t startMs, int64_t endMs);
     // Places a new track by file order; lock held.
     Track& InsertLocked(std::unique_ptr<Track> track);
     // Sends the chosen subtitle track (none: -1) to the targets; lock held.
@@ -68,6 +76,7 @@ class SourceTracks : public IAMStreamSelect {
     std::vector<std::pair<std::string, std::string>> fonts_;
     size_t fontsGiven_ = 0;  // how many of them the script has
     unsigned arrivals_ = 0;
+    CueHandler onShownCue_;
 };
 
 // One track; its cue stores are written by its sink's streaming thread under

@@ -143,13 +143,25 @@ void SourceTracks::OnCue(Track& track, GstBuffer* buffer) {
     if (start >= 0 && end > start && track.cues == Track::Cues::Text) {
         CueText cue = ConvertCue(track.textFormat, bytes);
         SubtitleEntry entry{start, end, std::move(cue.text), cue.lines, 0, 0};
-        if (track.text.Add(std::move(entry)) && shown && track_)
+        if (track.text.Add(std::move(entry)) && shown && track_) {
             track_->Fill(track.text.Entries());
+            TellShownLocked(start, end);
+        }
     } else if (start >= 0 && end > start && track.cues == Track::Cues::Ass) {
-        if (track.ass.Add(bytes, start, end - start) && shown && mixer_)
+        if (track.ass.Add(bytes, start, end - start) && shown && mixer_) {
             mixer_->Ass.AddEvent(bytes, start, end - start);
+            TellShownLocked(start, end);
+        }
     }
     gst_buffer_unmap(buffer, &map);
+}
+
+// A cue of the track shown has arrived: a paused picture it belongs on may
+// have been drawn before it came.
+void SourceTracks::TellShownLocked(int64_t startMs, int64_t endMs) {
+    const int delay = mixer_ ? mixer_->SubtitleDelay.load(std::memory_order_relaxed) : 0;
+    if (onShownCue_)
+        onShownCue_(startMs + delay, endMs + delay);
 }
 
 // Fonts attached to the file arrive as tags of the whole file.

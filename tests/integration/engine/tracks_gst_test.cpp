@@ -60,6 +60,8 @@ constexpr char kAss[] =
     "0,1,0,0,2,10,10,10,1\n\n[Events]\n"
     "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
     "Dialogue: 0,0:00:00.50,0:00:01.50,Default,,0,0,0,,RED RED\n";
+constexpr char kLate[] =
+    "1\n00:00:01,000 --> 00:00:02,000\nfirst\n\n2\n00:00:18,000 --> 00:00:19,500\nlate\n";
 constexpr char kGap[] =
     "1\n00:00:01,000 --> 00:00:02,000\nfirst\n\n2\n00:01:05,000 --> 00:01:06,000\nlate\n";
 
@@ -76,6 +78,7 @@ void MakeMedia() {
     std::ofstream(Media("a.srt")) << kSubRip;
     std::ofstream(Media("a.ass")) << kAss;
     std::ofstream(Media("gap.srt")) << kGap;
+    std::ofstream(Media("late.srt")) << kLate;
     // A key frame every 0.2 s: seeks land on one at or before their target.
     const std::string video = "-c:v libx264 -preset ultrafast -g 5 ";
     // A loud stereo tone in English, silence in German, SubRip and ASS.
@@ -99,6 +102,14 @@ void MakeMedia() {
     ASSERT_TRUE(Ffmpeg(Black(70, "160x120", 10) + "-i " + Media("gap.srt") +
                        " -map 0 -map 1 -c:v libx264 -preset ultrafast -g 10 -c:s srt " +
                        Media("gap.mkv")));
+    // 12 MB of lossless noise above a black lower half: the source reads at
+    // most 8 MB ahead of the picture, so the cue at 18 s is read only when
+    // playback nears it.
+    ASSERT_TRUE(Ffmpeg(
+        "-f lavfi -i nullsrc=s=320x240:r=10:d=20,geq=lum='if(lt(Y\\,120)\\,"
+        "random(1)*255\\,16)':cb=128:cr=128 -i " +
+        Media("late.srt") + " -map 0 -map 1 -c:v libx264 -preset ultrafast -qp 0 -g 2 -c:s srt " +
+        Media("late.mkv")));
 }
 
 class TracksGstTest : public testing::Test {
@@ -107,10 +118,12 @@ class TracksGstTest : public testing::Test {
         if (gMedia.empty())
             MakeMedia();
     }
-    TracksGstTest() {
+    // Paced: sinks that keep the clock, so that the clip plays in real time
+    // from its start; unpaced, it plays through in a moment.
+    explicit TracksGstTest(bool paced = false) {
         GstMediaOptions options;
-        options.videoSink = "fakesink";
-        options.audioSink = "fakesink";
+        options.videoSink = paced ? "fakevideosink" : "fakesink";
+        options.audioSink = paced ? "fakeaudiosink" : "fakesink";
         media = NewGstMediaFramework(options);
         record.UseMediaFramework(media.get());
     }
@@ -183,6 +196,11 @@ class TracksGstTest : public testing::Test {
             },
             this, nullptr);
         gst_object_unref(pad);
+    }
+    // The time of the shown picture in 100-ns units, -1 before the first.
+    int64_t ShownTime() {
+        std::lock_guard lock(shownMutex);
+        return shown ? int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100 : -1;
     }
     // Pixels of the shown picture's lower half that `match` (R, G, B).
     int CountShown(const std::function<bool(int, int, int)>& match) {
@@ -322,6 +340,9 @@ TEST_F(TracksGstTest, ChosenSubtitlesReachThePausedPictureAtTheirTimes) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         record.SeekTo(row.at);
+        // The seek has landed: its key frame, at most 0.2 s before the target.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return ShownTime() <= row.at && ShownTime() > row.at - 2000000; }, 3000));
         if (row.track >= 0) {
             ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
         } else {
@@ -336,7 +357,8 @@ TEST_F(TracksGstTest, ChosenSubtitlesReachThePausedPictureAtTheirTimes) {
             return (row.white ? white >= row.white : white == 0) &&
                    (row.red ? red >= row.red : red == 0);
         };
-        EXPECT_TRUE(QTest::qWaitFor(shows, 3000)) << "white " << white << ", red " << red;
+        EXPECT_TRUE(QTest::qWaitFor(shows, 3000))
+            << "white " << white << ", red " << red << ", frame at " << ShownTime();
     }
 }
 
@@ -486,6 +508,57 @@ TEST_F(TracksGstTest, ALongGapBetweenCuesDoesNotHoldThePicture) {
     }
     const SubtitleEntries both = {{1000, 2000, "first", 1}, {65000, 66000, "late", 1}};
     EXPECT_EQ(*record.Track.Current(), both);
+}
+
+class PacedTracksTest : public TracksGstTest {
+  protected:
+    PacedTracksTest() : TracksGstTest(true) {}
+    // The pad that feeds the sink of the subtitle stream (a ref), null when none.
+    GstPad* SubtitleFeed() {
+        GstIterator* it = gst_bin_iterate_elements(GST_BIN(GstPipelineOf(record.pGB.get())));
+        GValue item = G_VALUE_INIT;
+        GstPad* feed = nullptr;
+        while (!feed && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            auto* element = GST_ELEMENT(g_value_get_object(&item));
+            GstElementFactory* factory = gst_element_get_factory(element);
+            if (factory && g_str_equal(GST_OBJECT_NAME(factory), "fakesink")) {
+                GstPad* pad = gst_element_get_static_pad(element, "sink");
+                feed = gst_pad_get_peer(pad);
+                gst_object_unref(pad);
+            }
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(it);
+        return feed;
+    }
+};
+
+// A seek while paused brings the picture and the cue on separate threads;
+// here the cue comes half a second after the picture, as a slow subtitle
+// stream would bring it. It is in the paused picture all the same.
+TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
+    ASSERT_TRUE(Open(Media("late.mkv")));
+    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    WatchShown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
+    record.TogglePause();
+    GstPad* feed = SubtitleFeed();
+    ASSERT_NE(feed, nullptr);
+    gst_pad_add_probe(
+        feed, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad*, GstPadProbeInfo*, gpointer) {
+            g_usleep(500000);
+            return GST_PAD_PROBE_OK;
+        },
+        nullptr, nullptr);
+    gst_object_unref(feed);
+    ASSERT_EQ(record.Track.Current()->size(), 1u) << "the late cue is not read yet";
+    record.SeekTo(180500000);
+    int white = 0;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (white = CountShown(White)) > 20; }, 4000))
+        << "white " << white;
+    EXPECT_EQ(record.Track.Current()->size(), 2u);
 }
 
 // A stream no installed decoder takes is listed, greyed, and never blocks
