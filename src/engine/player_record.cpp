@@ -198,22 +198,6 @@ SubtitleContext PlayerRecord::Subtitles() {
         SubtitleCharsetOf(SubtitleEncoding)};
 }
 
-void PlayerRecord::LoadSubtitles() {
-    SubtitleContext context = Subtitles();
-    if (tavimo::LoadSubtitles(context)) {
-        SubtitleFile = SubtitlePath;
-        RefreshPausedPicture();
-    }
-}
-
-void PlayerRecord::SetSubtitleEncoding(const std::string& label) {
-    SubtitleEncoding = label;
-    if (!SubtitleFile.empty()) {
-        SubtitlePath = SubtitleFile;
-        LoadSubtitles();
-    }
-}
-
 void PlayerRecord::ToggleViewSubtitles() {
     tavimo::ToggleViewSubtitles(Mixer);
     RefreshPausedPicture();

@@ -14,6 +14,9 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/picture_note.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_loading.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subrip_styles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/embedded_cues.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ass_script.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ass_render.cpp
 )
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE

@@ -4,6 +4,8 @@
 // writing in subtitle_mixer_writers.cpp.
 #include "subtitles/subtitle_mixer.h"
 
+#include "subtitles/ass_render.h"
+
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -57,9 +59,43 @@ MixResult CSubtitles::Transform(const VideoPlanes& frame, const FrameTime& time)
 }
 
 bool CSubtitles::Prepare(const FrameTime& time) {
-    blendEntry_ = PrepareEntry(time);
+    const bool ass = shared_.SubtitleSource.load(std::memory_order_relaxed) == 1;
+    blendAss_ = ass && PrepareAss(time);
+    blendEntry_ = !ass && PrepareEntry(time);
     blendNotice_ = PrepareNotice();
-    return blendEntry_ || blendNotice_;
+    return blendAss_ || blendEntry_ || blendNotice_;
+}
+
+// The ASS script at the frame's time less the subtitle delay, drawn by libass
+// at the frame's size.
+bool CSubtitles::PrepareAss(const FrameTime& time) {
+    if (!accepted_ || !time.valid || shared_.ViewSubtitles.load(std::memory_order_relaxed) == 0) {
+        return false;
+    }
+    if (!ass_) {
+        ass_ = std::make_unique<AssRender>();
+    }
+    const int64_t t = time.start / 10'000 - shared_.SubtitleDelay.load(std::memory_order_relaxed);
+    return ass_->Prepare(shared_.Ass, *accepted_, t, AssLinePosition());
+}
+
+uint64_t CSubtitles::AssRebuilds() const {
+    return ass_ ? ass_->Rebuilds() : 0;
+}
+
+// The subtitle offset as libass's line position: the bottom-placed events
+// rise by the offset's distance above its default, as a share of the height.
+// An offset beyond the picture is pulled back to its edge and written back.
+double CSubtitles::AssLinePosition() {
+    constexpr int kDefaultOffset = 5;
+    const int H = std::abs(accepted_->height);
+    int offset = shared_.SubtitleOffset.load(std::memory_order_relaxed);
+    const int clamped = std::clamp(offset, 0, H);
+    if (clamped != offset) {
+        // A value the UI wrote meanwhile wins; it is clamped at the next frame.
+        shared_.SubtitleOffset.compare_exchange_strong(offset, clamped, std::memory_order_relaxed);
+    }
+    return std::max(0, clamped - kDefaultOffset) * 100.0 / H;
 }
 
 bool CSubtitles::PrepareEntry(const FrameTime& time) {

@@ -12,6 +12,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,8 +49,9 @@ enum class VideoSubtype {
 struct VideoFormat {
     VideoSubtype subtype = VideoSubtype::Other;
     int32_t width = 0;
-    int32_t height = 0;     // signed, see above
-    uint16_t bitCount = 0;  // bits per pixel of the packed or luma layout
+    int32_t height = 0;        // signed, see above
+    uint16_t bitCount = 0;     // bits per pixel of the packed or luma layout
+    double pixelAspect = 1.0;  // width of a stored pixel over its height (ASS scripts)
 };
 
 // A mapped frame: plane 0 is the packed picture or the luma plane. Strides are
@@ -70,6 +72,8 @@ struct FrameTime {
     double rate = 1.0;
     double fallbackFps = 0.0;
 };
+
+class AssRender;
 
 class CSubtitles {
   public:
@@ -110,6 +114,9 @@ class CSubtitles {
     int32_t LookupCursor() const { return cursor_; }
     // Number of times the text bitmap has been drawn. Streaming thread.
     uint64_t Redraws() const { return redraws_; }
+    // Number of times the ASS script's overlay was built from libass's
+    // images. Streaming thread.
+    uint64_t AssRebuilds() const;
     // First image row of the text block last laid out. Streaming thread.
     int32_t TextTop() const { return drawn_.top; }
 
@@ -140,6 +147,8 @@ class CSubtitles {
     };
 
     bool PrepareEntry(const FrameTime& time);
+    bool PrepareAss(const FrameTime& time);
+    double AssLinePosition();
     bool PrepareNotice();
     void RedrawNotice(uint64_t noteGeneration);
     bool EnsureBitmap();
@@ -188,6 +197,8 @@ class CSubtitles {
     NoticeKey noticeDrawn_;
     bool blendEntry_ = false;  // what the last Prepare found to blend
     bool blendNotice_ = false;
+    bool blendAss_ = false;
+    std::unique_ptr<AssRender> ass_;  // made at the first frame that draws the ASS script
 };
 
 }  // namespace tavimo

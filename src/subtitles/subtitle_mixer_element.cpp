@@ -65,6 +65,8 @@ VideoFormat FormatOf(const GstVideoInfo* info) {
     VideoFormat format;
     format.width = GST_VIDEO_INFO_WIDTH(info);
     format.height = GST_VIDEO_INFO_HEIGHT(info);
+    const int parN = GST_VIDEO_INFO_PAR_N(info), parD = GST_VIDEO_INFO_PAR_D(info);
+    format.pixelAspect = parN > 0 && parD > 0 ? static_cast<double>(parN) / parD : 1.0;
     for (const FormatMapping& m : kFormats) {
         if (m.gst == GST_VIDEO_INFO_FORMAT(info)) {
             format.subtype = m.subtype;

@@ -3,6 +3,8 @@
 // text.
 #include "subtitles/subtitle_mixer.h"
 
+#include "subtitles/ass_render.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -220,6 +222,9 @@ void CSubtitles::EncodeColours() {
 }
 
 void CSubtitles::Blend(const VideoPlanes& frame) const {
+    if (blendAss_) {
+        ass_->Blend(frame);
+    }
     const SubtypeRule* rule = accepted_ ? RuleFor(accepted_->subtype) : nullptr;
     if (rule == nullptr || frame.data[0] == nullptr || (!blendEntry_ && !blendNotice_)) {
         return;  // no rule: the frame passes unchanged

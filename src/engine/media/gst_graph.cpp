@@ -16,6 +16,8 @@ GstGraph::GstGraph(const GstMediaOptions& options) : options_(options) {
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, &GstGraph::SyncHandler, this, nullptr);
     gst_object_unref(bus);
+    tracks_.OnShownCue(
+        [this](int64_t startMs, int64_t endMs) { RedrawPausedWithin(startMs, endMs); });
 }
 
 GstGraph::~GstGraph() {
@@ -31,6 +33,8 @@ GstGraph::~GstGraph() {
     listed_.clear();
     if (converter_)
         gst_object_unref(converter_);
+    if (selector_)
+        gst_object_unref(selector_);
     // Messages left in the bus would keep the pipeline alive.
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_flushing(bus, TRUE);

@@ -3,3 +3,9 @@ tavimo_test(NAME engine_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_gst_test.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
+
+# The tracks a file carries: listing, embedded subtitles, audio switching.
+tavimo_test(NAME tracks_gst_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tracks_gst_test.cpp
+    LIBS tavimo_ui Qt6::Test
+    LABELS integration)
