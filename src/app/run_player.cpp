@@ -8,9 +8,18 @@
 
 #include <gst/gst.h>
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+
+#include <chrono>
 
 #include "app/desktop_wiring.h"
 #include "app/main_frame.h"
+#include "app/settings.h"
 #include "engine/media/audio_output.h"
 #include "engine/media/gst_media.h"
 #include "platform/display_modes.h"
@@ -44,6 +53,77 @@ bool DisplayReachable() {
     return platform::X11DisplayReachable();
 }
 
+// The instances a new one replaces get this long to save their settings and end
+// before it reads them; after it, it goes on with what is stored then.
+constexpr auto kReplacedBudget = std::chrono::seconds(4);
+// A box's event loop gets this many rounds (of kUnwindStepMs) to end before the
+// frame closes from inside it all the same.
+constexpr int kUnwindRounds = 50;
+constexpr int kUnwindStepMs = 20;
+// How long the start waits for the window manager to place the new window.
+constexpr int kPlacementWaitMs = 1000;
+
+// Whether the settings allow several instances: read on its own, before the
+// others, which replaced instances may still change as they close. Any
+// non-zero DWORD is on, as for the whole record.
+bool MultipleInstancesAllowed(platform::Registry& registry) {
+    platform::RegKey key = nullptr;
+    if (registry.OpenKey(kSettingsKey, &key) != platform::ERROR_SUCCESS)
+        return false;
+    uint32_t type = 0, value = 0, size = sizeof(value);
+    const bool on =
+        registry.QueryValue(key, "AllowMultipleInstances", &type,
+                            reinterpret_cast<uint8_t*>(&value), &size) == platform::ERROR_SUCCESS &&
+        type == platform::REG_DWORD && size == sizeof(value) && value != 0;
+    registry.CloseKey(key);
+    return on;
+}
+
+// A box is centred on its parent as the parent stands when the box shows: the
+// first ones (an error about the command line's clip) wait until the window
+// manager has placed and shown the frame, else they land in a corner. UI
+// thread; at most kPlacementWaitMs, without taking user input.
+void AwaitPlacement(QWidget& frame) {
+    QElapsedTimer clock;
+    clock.start();
+    while (frame.windowHandle() != nullptr && !frame.windowHandle()->isExposed() &&
+           clock.elapsed() < kPlacementWaitMs)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+}
+
+// Ends every open menu, box and dialog as Cancel would. Whether any was open.
+bool EndOpenBoxes() {
+    bool any = false;
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+        any = true;
+    }
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog != nullptr && dialog->isVisible()) {
+            dialog->reject();
+            any = true;
+        }
+    }
+    return any;
+}
+
+// Closes the frame as a user's close does, after ending whatever box or menu
+// is open: their event loops unwind first (one a round), so that the frame
+// closes from the main loop and the process ends. UI thread.
+void CloseEverything(QPointer<QWidget> frame, int rounds = kUnwindRounds) {
+    if (frame == nullptr)
+        return;
+    const bool open = EndOpenBoxes();
+    if ((open || QThread::currentThread()->loopLevel() > 1) && rounds > 0) {
+        QTimer::singleShot(kUnwindStepMs, frame,
+                           [frame, rounds] { CloseEverything(frame, rounds - 1); });
+        return;
+    }
+    frame->close();
+    QApplication::quit();  // also when something kept a window of its own open
+}
+
 }  // namespace
 
 int RunPlayer(int argc, char** argv, const std::string& path) {
@@ -64,17 +144,20 @@ int RunPlayer(int argc, char** argv, const std::string& path) {
     auto modes = platform::MakeDisplayModes();
     auto channel = platform::MakeInstanceChannel();
     auto media = NewGstMediaFramework();
+    // The instances this one replaces save their settings as they close: they
+    // are read once those are gone.
+    const bool replacing = !MultipleInstancesAllowed(*registry);
+    if (replacing && channel->CreateMarker()) {
+        channel->Broadcast();
+        channel->AwaitAnswered(kReplacedBudget);
+    }
     CMainFrame frame(*registry, *modes);
     frame.Record().UseMediaFramework(media.get());
     frame.LoadSettings();
-    const bool replacing = frame.Stored().AllowMultipleInstances == 0;
-    if (replacing && channel->CreateMarker()) {
-        channel->Broadcast();
-    }
     frame.Create();
     DesktopWiring desktop(frame, replacing);
-    channel->Listen(
-        [&frame] { QMetaObject::invokeMethod(&frame, &QWidget::close, Qt::QueuedConnection); });
+    channel->Listen([frame = QPointer<QWidget>(&frame)] { CloseEverything(frame); });
+    AwaitPlacement(frame);
     if (!path.empty()) {
         frame.Record().ClipPath = path;
         frame.Record().OpenClip();

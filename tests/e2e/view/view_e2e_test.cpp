@@ -26,6 +26,8 @@
 // After the rest: Xlib's macros clash with their names.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
+#include <X11/extensions/scrnsaver.h>
 
 namespace tavimo::e2e {
 namespace {
@@ -166,7 +168,8 @@ TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
     XRRFreeScreenResources(res);
     XSetScreenSaver(dpy, 300, 60, PreferBlanking, AllowExposures);
     XSync(dpy, False);
-    const std::array<int, 3> original = {1024, 768, 300}, switched = {800, 600, 0};
+    // Full screen holds the saver off for itself alone: the timeout stays.
+    const std::array<int, 3> original = {1024, 768, 300}, switched = {800, 600, 300};
     ASSERT_EQ(Screen(dpy), original);
     f.user.Store("Resolution", std::string("800x600x24 60Hz"));
     ASSERT_TRUE(f.Start());
@@ -268,8 +271,8 @@ TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
     Wait(6500ms);
     EXPECT_TRUE(IsBlack(f.server.Screenshot().pixel(200, 10))) << "the bar hidden again";
 
-    // Esc leaves full screen, giving the mode and the screen saver back, and
-    // stops; a double click enters and leaves.
+    // Esc leaves full screen, giving the mode back, and stops; a double click
+    // enters and leaves.
     f.Press("Escape", 1500ms);
     EXPECT_EQ(Screen(dpy), original);
     EXPECT_EQ(f.Geometry(), window);
@@ -304,6 +307,64 @@ TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
     for (std::string line; std::getline(log, line);) {
         EXPECT_EQ(line, "tavimo: no audio output; playing without sound");
     }
+}
+
+// What the X server holds for the screen saver: its timeout, whether DPMS is
+// on, and whether the saver is showing now.
+struct Saver {
+    int timeout = 0;
+    bool dpms = false;
+    bool showing = false;
+    bool operator==(const Saver&) const = default;
+};
+Saver SaverOf(Display* dpy) {
+    Saver s;
+    int interval, blanking, exposures;
+    XGetScreenSaver(dpy, &s.timeout, &interval, &blanking, &exposures);
+    int event = 0, error = 0;
+    CARD16 level = 0;
+    BOOL on = False;
+    s.dpms = DPMSQueryExtension(dpy, &event, &error) && DPMSInfo(dpy, &level, &on) && on;
+    XScreenSaverInfo* info = XScreenSaverAllocInfo();
+    XScreenSaverQueryInfo(dpy, DefaultRootWindow(dpy), info);
+    s.showing = info->state == ScreenSaverOn;
+    XFree(info);
+    return s;
+}
+
+// Full screen entered on a stopped clip fills the screen as a playing one
+// does, and keeps a one-second screen saver from starting. Killed there, the
+// player leaves the server's settings as they were, and the saver starts
+// again: nothing of the hold outlives the process.
+TEST(ViewE2e, StoppedClipInFullScreenAndAKilledPlayer) {
+    Fixture f;
+    ASSERT_TRUE(f.server.Running());
+    Display* dpy = XOpenDisplay(f.server.Display().c_str());
+    ASSERT_NE(dpy, nullptr);
+    ASSERT_TRUE(f.Start());
+    f.Press("s", 1500ms);
+    XSetScreenSaver(dpy, 1, 0, PreferBlanking, AllowExposures);
+    XSync(dpy, False);
+    const Saver before = SaverOf(dpy);
+    f.Press("f", 1500ms);
+    ASSERT_EQ(f.Geometry(), kScreen);
+    // 640 x 360 grows to 1024 x 576 in the middle of the screen: the bars
+    // reach both edges.
+    const QImage shot = f.server.Screenshot();
+    for (const QPoint at : {QPoint(8, 384), QPoint(1015, 384), QPoint(512, 110)})
+        EXPECT_FALSE(IsBlack(shot.pixel(at))) << at.x() << "," << at.y();
+    EXPECT_TRUE(IsBlack(shot.pixel(512, 80))) << "letterbox";
+    Wait(2500ms);
+    EXPECT_FALSE(SaverOf(dpy).showing) << "held off in full screen";
+
+    ::kill(f.player->Pid(), SIGKILL);
+    ASSERT_TRUE(f.player->WaitForExit(5s).has_value());
+    Wait(2500ms);
+    Saver after = SaverOf(dpy);
+    EXPECT_TRUE(after.showing) << "the hold went with the process";
+    after.showing = before.showing;
+    EXPECT_EQ(after, before) << "timeout " << after.timeout << ", DPMS " << after.dpms;
+    XCloseDisplay(dpy);
 }
 
 // Under a window manager (openbox): full screen covers the screen and gives
