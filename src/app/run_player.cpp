@@ -56,9 +56,9 @@ bool DisplayReachable() {
 // The instances a new one replaces get this long to save their settings and end
 // before it reads them; after it, it goes on with what is stored then.
 constexpr auto kReplacedBudget = std::chrono::seconds(4);
-// A box's event loop gets this many rounds (of kUnwindStepMs) to end before the
-// frame closes from inside it all the same.
-constexpr int kUnwindRounds = 50;
+// Boxes and their event loops get this many rounds (of kUnwindStepMs) to end
+// before the frame closes from wherever it is all the same.
+constexpr int kUnwindRounds = 100;
 constexpr int kUnwindStepMs = 20;
 // How long the start waits for the window manager to place the new window.
 constexpr int kPlacementWaitMs = 1000;
@@ -108,6 +108,10 @@ bool EndOpenBoxes() {
     return any;
 }
 
+// The depth of the main event loop once it runs (0 before): a box shown while
+// the command line's clip opens runs its own loop before the main one starts.
+int gMainLoopLevel = 0;
+
 // Closes the frame as a user's close does, after ending whatever box or menu
 // is open: their event loops unwind first (one a round), so that the frame
 // closes from the main loop and the process ends. UI thread.
@@ -115,7 +119,9 @@ void CloseEverything(QPointer<QWidget> frame, int rounds = kUnwindRounds) {
     if (frame == nullptr)
         return;
     const bool open = EndOpenBoxes();
-    if ((open || QThread::currentThread()->loopLevel() > 1) && rounds > 0) {
+    const bool inMainLoop =
+        gMainLoopLevel > 0 && QThread::currentThread()->loopLevel() == gMainLoopLevel;
+    if ((open || !inMainLoop) && rounds > 0) {
         QTimer::singleShot(kUnwindStepMs, frame,
                            [frame, rounds] { CloseEverything(frame, rounds - 1); });
         return;
@@ -162,6 +168,8 @@ int RunPlayer(int argc, char** argv, const std::string& path) {
         frame.Record().ClipPath = path;
         frame.Record().OpenClip();
     }
+    // Posted after the clip has opened: only the main loop runs it.
+    QTimer::singleShot(0, [] { gMainLoopLevel = QThread::currentThread()->loopLevel(); });
     QApplication::exec();
     return 0;
 }

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -406,6 +407,27 @@ TEST(ViewE2e, UnderAWindowManager) {
     EXPECT_EQ(f.Geometry(), maximised) << "maximised again";
     f.Press("a", 2000ms);
     EXPECT_EQ(f.Geometry().size(), fitted) << "the view at the video's size";
+
+    // A clip that fails to open from the command line: its box shows over
+    // the new player's frame, not in a corner of the screen.
+    const std::string bad = f.media.filePath("broken.mp4").toStdString();
+    std::ofstream(bad) << "not a clip";
+    Player broken(f.server, f.user, {bad});
+    ASSERT_TRUE(broken.WaitForWindow(15s).has_value());
+    Wait(2000ms);
+    QPoint frame, box;  // centres, told apart by their titles
+    std::istringstream ids(f.Run("xdotool search --onlyvisible --pid " +
+                                 std::to_string(broken.Pid()) + " --name '^Tavimo'"));
+    for (std::string id; ids >> id;) {
+        int x = 0, y = 0, w = 0, h = 0;
+        const std::string at = f.Run("xdotool getwindowgeometry --shell " + id);
+        std::sscanf(at.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
+        const bool isBox = f.Run("xdotool getwindowname " + id) == "Tavimo\n";
+        (isBox ? box : frame) = QRect(x, y, w, h).center();
+    }
+    ASSERT_FALSE(box.isNull()) << "the box shows";
+    EXPECT_LE((box - frame).manhattanLength(), 60)
+        << "box at " << box.x() << "," << box.y() << ", frame at " << frame.x() << "," << frame.y();
     ::kill(wm, SIGTERM);
 }
 
