@@ -126,9 +126,31 @@ void CloseEverything(QPointer<QWidget> frame, int rounds = kUnwindRounds) {
                            [frame, rounds] { CloseEverything(frame, rounds - 1); });
         return;
     }
-    frame->close();
+    if (frame->isVisible())
+        frame->close();
     QApplication::quit();  // also when something kept a window of its own open
 }
+
+// However the frame is closed (Exit, the window manager, MPRIS Quit), also
+// from inside a box's event loop or before the main loop runs: the boxes
+// still open end, and so does the process.
+class CloseWatch : public QObject {
+  public:
+    explicit CloseWatch(QWidget& frame) : QObject(&frame), frame_(&frame) {
+        frame.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close)
+            QTimer::singleShot(0, this, [this] {
+                if (frame_ != nullptr && !frame_->isVisible())  // the close was taken
+                    CloseEverything(frame_);
+            });
+        return false;
+    }
+
+  private:
+    QPointer<QWidget> frame_;
+};
 
 }  // namespace
 
@@ -162,6 +184,7 @@ int RunPlayer(int argc, char** argv, const std::string& path) {
     frame.LoadSettings();
     frame.Create();
     DesktopWiring desktop(frame, replacing);
+    new CloseWatch(frame);  // owned by the frame
     channel->Listen([frame = QPointer<QWidget>(&frame)] { CloseEverything(frame); });
     AwaitPlacement(frame);
     if (!path.empty()) {
