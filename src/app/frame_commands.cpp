@@ -61,8 +61,7 @@ void CMainFrame::OnToggleBand(int id) {
 }
 
 void CMainFrame::OnAbout(int) {
-    commands::ShowAbout(QApplication::activeWindow() != nullptr ? QApplication::activeWindow()
-                                                                : this);
+    commands::ShowAbout(this);
 }
 
 void CMainFrame::OnOpenVideo(int) {

@@ -113,6 +113,7 @@ class CTavimoView : public QWidget, public VideoWindow {
     QWidget* surface_;
     QBasicTimer positionTimer_;
     QBasicTimer hideTimer_;
+    QBasicTimer stillTimer_;     // redraws a still picture after a resize
     QPoint lastMousePos_{0, 0};  // screen coordinates
     bool barActivity_ = false;
     WheelNotches wheel_;

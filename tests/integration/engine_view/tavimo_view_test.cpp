@@ -4,8 +4,11 @@
 // saver.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include "engine/player_host.h"
@@ -31,12 +34,11 @@ class Frame : public QMainWindow, public PlayerHost {
         seek->addWidget(sliders);
         setCentralWidget(view);
         view->SetRecord(&record);
-        view->UseFrameParts(sliders, &modes, [this, band, seek](bool shown) {
+        view->UseFrameParts(sliders, &modes, [band, seek](bool shown) {
             band->setVisible(shown);
             seek->setVisible(shown);
-            saverLog.push_back(shown ? "bands shown" : "bands hidden");
         });
-        auto fake = std::make_unique<platform::FakeScreenSaver>(&saverLog);
+        auto fake = std::make_unique<platform::FakeScreenSaver>();
         saver = fake.get();
         view->UseScreenSaver(std::move(fake));
         record.UseMediaFramework(&media);
@@ -72,7 +74,6 @@ class Frame : public QMainWindow, public PlayerHost {
     CSliders* sliders = new CSliders(this);
     CTavimoView* view = new CTavimoView(this);
     platform::FakeDisplayModes modes{{{1280, 720, 24, 60}, {640, 480, 24, 60}}};
-    std::vector<std::string> saverLog;
     platform::FakeScreenSaver* saver = nullptr;
     QSize before;
     int64_t currentSeconds = -1;
@@ -140,20 +141,21 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     EXPECT_EQ(frame.geometry(), screen) << "the fake mode leaves the screen as it was";
     EXPECT_TRUE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(frame.view->HoldsScreenAwake());
-    EXPECT_EQ(frame.modes.calls, std::vector<std::string>{"SwitchTo(2)"});
+    EXPECT_TRUE(frame.saver->suspended);
+    EXPECT_FALSE(frame.sliders->isVisible()) << "the bands are hidden";
+    EXPECT_EQ(frame.modes.current, 2);
     EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size())) << "the picture fills it";
     frame.view->StretchVideo(-100, -50);  // the wheel zooms out
     frame.record.ResolutionIndex = 0;     // "Default" chosen meanwhile
     frame.view->ToggleFullScreen();
     QTest::qWait(30);
     EXPECT_FALSE(frame.record.FullScreen);
-    EXPECT_EQ(frame.modes.calls, (std::vector<std::string>{"SwitchTo(2)", "Restore()"}));
+    EXPECT_EQ(frame.modes.current, 0) << "the start's mode is back";
     EXPECT_TRUE(frame.isMaximized());
     EXPECT_FALSE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(frame.view->HoldsScreenAwake());
-    EXPECT_EQ(frame.saverLog, (std::vector<std::string>{"Get", "SwitchOff", "bands hidden",
-                                                        "bands shown", "Put 600"}));
-    EXPECT_TRUE(frame.saver->current.dpmsEnabled);
+    EXPECT_FALSE(frame.saver->suspended);
+    EXPECT_TRUE(frame.sliders->isVisible()) << "the bands are back";
 
     frame.view->ToggleFullScreen();  // in the current mode, with the last zoom
     QTest::qWait(30);
@@ -200,6 +202,33 @@ TEST(TavimoViewTest, SeekBar) {
     frame.media.log.clear();
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, threeQuarters);
     EXPECT_TRUE(frame.media.LogOf("SetPositions").empty()) << "no clip";
+}
+
+// The context menu keeps the full-screen bar and cursor while it is up; once
+// it has gone they hide again on their own.
+TEST(TavimoViewTest, ContextMenuInFullScreen) {
+    Frame frame(320, 240);
+    frame.menuBar()->addMenu("&File")->addAction("Open");
+    frame.view->ToggleFullScreen();
+    QTest::qWait(30);
+    frame.view->MouseMoved(QPoint(30, 40));
+    ASSERT_EQ(frame.sliders->BorrowedBy(), frame.view);
+    bool menuUp = false, timerWhileUp = true;
+    QTimer::singleShot(300, [&] {
+        timerWhileUp = frame.view->HideTimerActive();
+        if (QWidget* menu = QApplication::activePopupWidget()) {
+            menuUp = true;
+            menu->close();
+        }
+    });
+    frame.view->ShowContextMenu(frame.view->mapToGlobal(QPoint(50, 50)));
+    ASSERT_TRUE(menuUp);
+    EXPECT_FALSE(timerWhileUp) << "the bar stays while the menu is up";
+    EXPECT_EQ(frame.sliders->BorrowedBy(), frame.view);
+    QTest::qWait(3400);
+    EXPECT_EQ(frame.sliders->BorrowedBy(), nullptr) << "the bar hid after the menu";
+    EXPECT_EQ(frame.view->cursor().shape(), Qt::BlankCursor);
+    frame.view->ToggleFullScreen();
 }
 
 }  // namespace
