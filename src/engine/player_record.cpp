@@ -106,6 +106,13 @@ void PlayerRecord::SeekTo(int64_t position) {
     if (!pMS)
         return;
     REFERENCE_TIME target = position;
+    pMS->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+}
+
+void PlayerRecord::SeekToKeyFrame(int64_t position) {
+    if (!pMS)
+        return;
+    REFERENCE_TIME target = position;
     pMS->SetPositions(&target, kSeekToKeyFrame, nullptr, AM_SEEKING_NoPositioning);
 }
 

@@ -57,10 +57,15 @@ class PlayerRecord {
     void StopClip();
     // Runs when stopped or paused, pauses when running.
     void TogglePause();
-    // Relative seek by `offset` in 100 ns units; no bound is applied.
+    // Relative seek by `offset` in 100 ns units, to a key frame in the
+    // offset's direction: a step forward never lands before where it started,
+    // a step back never after. The graph limits the target to the clip.
     void SeekBy(int64_t offset);
-    // Absolute seek to `position` in 100 ns units.
+    // Absolute seek to `position` in 100 ns units, to that very frame.
     void SeekTo(int64_t position);
+    // Absolute seek to `position` in 100 ns units, to a nearby key frame in
+    // the direction of travel: quick, for a drag on the seek bar.
+    void SeekToKeyFrame(int64_t position);
     // Stores `volume` (0..100) and sets the audio level.
     void SetVolume(int volume);
     // Stops, releases the pipeline, `ClipState` = Closed.

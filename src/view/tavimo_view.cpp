@@ -116,8 +116,17 @@ void CTavimoView::UseFrameParts(CSliders* sliders, platform::DisplayModes* modes
     sliders_ = sliders;
     modes_ = modes;
     showBands_ = std::move(showBands);
-    if (sliders_)
-        sliders_->SeekBar()->Attach(record_, [this] { barActivity_ = true; });
+    AttachSeekBar();
+}
+
+void CTavimoView::SetRecord(PlayerRecord* record) {
+    record_ = record;
+    AttachSeekBar();
+}
+
+void CTavimoView::AttachSeekBar() {
+    if (sliders_ && record_)
+        sliders_->SeekBar()->Attach(*record_, [this] { barActivity_ = true; });
 }
 
 void CTavimoView::UseScreenSaver(std::unique_ptr<platform::ScreenSaver> saver) {

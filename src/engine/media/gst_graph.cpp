@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <set>
 
 #include "engine/media/gst_filter_walk.h"
@@ -10,6 +11,20 @@
 
 namespace tavimo {
 namespace gst_internal {
+
+namespace {
+
+// Where an absolute seek to `position` (100 ns) may go: the clip's range,
+// from 0 to its duration, or to the largest time nanoseconds can hold when
+// the duration is not known.
+REFERENCE_TIME WithinClip(GstElement* pipeline, REFERENCE_TIME position) {
+    REFERENCE_TIME end = std::numeric_limits<gint64>::max() / 100;
+    if (gint64 ns = 0; gst_element_query_duration(pipeline, GST_FORMAT_TIME, &ns) && ns >= 0)
+        end = std::min<REFERENCE_TIME>(end, ns / 100);
+    return std::clamp<REFERENCE_TIME>(position, 0, end);
+}
+
+}  // namespace
 
 GstGraph::GstGraph(const GstMediaOptions& options) : options_(options) {
     pipeline_ = Own(gst_pipeline_new("FilterGraph"));
@@ -193,21 +208,31 @@ HRESULT GstGraph::GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) {
     return hr;
 }
 
+// Absolute positioning only; the stop position is ignored. The position is
+// limited to the clip before it becomes nanoseconds. With SeekToKeyFrame the
+// seek lands on a key frame beyond the target as seen from where the clip
+// stands: at or after it going forward, at or before it going back, so that a
+// step forward never goes back. Without it the seek is accurate. UI thread;
+// returns once the pipeline has settled (bounded).
 HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME*,
                                uint32_t) {
     if (!current || (currentFlags & 3) != AM_SEEKING_AbsolutePositioning)
         return S_OK;
-    // A position before the start is the start.
-    gint64 ns = std::max<REFERENCE_TIME>(0, *current) * 100;
+    const REFERENCE_TIME target = WithinClip(pipeline_, *current);
     int flags = GST_SEEK_FLAG_FLUSH;
-    flags |= (currentFlags & AM_SEEKING_SeekToKeyFrame)
-                 ? GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE
-                 : GST_SEEK_FLAG_ACCURATE;
+    if (currentFlags & AM_SEEKING_SeekToKeyFrame) {
+        REFERENCE_TIME now = 0;
+        const bool forward = SUCCEEDED(GetCurrentPosition(&now)) && target > now;
+        flags |= GST_SEEK_FLAG_KEY_UNIT |
+                 (forward ? GST_SEEK_FLAG_SNAP_AFTER : GST_SEEK_FLAG_SNAP_BEFORE);
+    } else {
+        flags |= GST_SEEK_FLAG_ACCURATE;
+    }
     {
         std::lock_guard lock(eventMutex_);
         completed_ = false;
     }
-    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, GstSeekFlags(flags), ns))
+    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, GstSeekFlags(flags), target * 100))
         return E_FAIL;
     return WaitForState(GST_STATE_TARGET(pipeline_));
 }
