@@ -127,16 +127,9 @@ uint64_t FileOrderOf(GstPad* pad, unsigned arrival) {
     return order;
 }
 
-void Describe(SourceTracks::Track& track, const FormatRow* format) {
-    track.format = format ? format->name : "";
-}
-
 }  // namespace
 
 SourceTracks::~SourceTracks() {
-    // What the file's track put into the player's track or script goes with it.
-    if (subtitle_ >= 0)
-        ShowLocked(-1);
     if (selector_)
         gst_object_unref(selector_);
 }
@@ -157,7 +150,8 @@ void SourceTracks::AddAudio(GstPad* pad, GstElement* selector, GstPad* selectorP
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
     track->selectorPad = GST_PAD(gst_object_ref(selectorPad));
-    Describe(*track, CodedFormatOf(pad));
+    const FormatRow* format = CodedFormatOf(pad);
+    track->format = format ? format->name : "";
     std::lock_guard lock(mutex_);
     InsertLocked(std::move(track));
     if (!selector_)
@@ -176,7 +170,7 @@ void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad) {
     made->pad = GST_PAD(gst_object_ref(pad));
     made->kind = StreamInfo::Kind::Subtitle;
     const FormatRow* format = CodedFormatOf(pad);
-    Describe(*made, format);
+    made->format = format ? format->name : "";
     made->decodable = format && format->drawn;
     if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
         ReadCueCaps(*made, caps);
@@ -201,7 +195,7 @@ void SourceTracks::AddUndecodable(GstPad* pad, GstCaps* caps) {
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
     track->kind = audio ? StreamInfo::Kind::Audio : StreamInfo::Kind::Subtitle;
-    Describe(*track, format);
+    track->format = format ? format->name : "";
     track->decodable = false;
     std::lock_guard lock(mutex_);
     InsertLocked(std::move(track));
