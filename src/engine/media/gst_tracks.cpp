@@ -45,10 +45,11 @@ constexpr FormatRow kFormats[] = {
     {"application/x-subtitle-vtt", nullptr, nullptr, "WebVTT", K::Subtitle, true},
     {"application/x-ass", nullptr, nullptr, "ASS", K::Subtitle, true},
     {"application/x-ssa", nullptr, nullptr, "SSA", K::Subtitle, true},
-    {"application/x-subtitle", nullptr, nullptr, "SubRip", K::Subtitle, true},
     {"subpicture/x-pgs", nullptr, nullptr, "PGS", K::Subtitle, false},
     {"subpicture/x-dvd", nullptr, nullptr, "VobSub", K::Subtitle, false},
     {"subtitle/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
+    {"subpicture/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
+    {"application/x-subtitle-unknown", nullptr, nullptr, "Unknown", K::Subtitle, false},
 };
 
 const FormatRow* FormatOf(GstCaps* caps) {
@@ -190,7 +191,8 @@ void SourceTracks::AddUndecodable(GstPad* pad, GstCaps* caps) {
         format ? format->kind == StreamInfo::Kind::Audio : g_str_has_prefix(name, "audio/");
     // Video without a decoder, and data streams, are no track to choose.
     if (!audio && !format && !g_str_has_prefix(name, "text/") &&
-        !g_str_has_prefix(name, "subtitle/") && !g_str_has_prefix(name, "subpicture/"))
+        !g_str_has_prefix(name, "subtitle/") && !g_str_has_prefix(name, "subpicture/") &&
+        !g_str_has_prefix(name, "application/x-subtitle"))
         return;
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));

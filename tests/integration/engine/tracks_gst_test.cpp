@@ -79,6 +79,7 @@ void MakeMedia() {
     std::ofstream(Media("a.ass")) << kAss;
     std::ofstream(Media("gap.srt")) << kGap;
     std::ofstream(Media("late.srt")) << kLate;
+    std::ofstream(Media("a.vtt")) << "WEBVTT\n\n00:00:00.500 --> 00:00:01.500\nHello\n";
     // A key frame every 0.2 s: seeks land on one at or before their target.
     const std::string video = "-c:v libx264 -preset ultrafast -g 5 ";
     // A loud stereo tone in English, silence in German, SubRip and ASS.
@@ -95,6 +96,10 @@ void MakeMedia() {
     ASSERT_TRUE(Ffmpeg(
         Black(4) + "-f lavfi -i sine=f=440:d=4 -i " + Media("a.srt") + " -map 0 -map 1 -map 2 " +
         video + "-c:a aac -c:s mov_text -metadata:s:s:0 language=eng " + Media("movtext.mp4")));
+    // GStreamer 1.22 reads no WebVTT from Matroska.
+    ASSERT_TRUE(Ffmpeg(Black(2) + "-i " + Media("a.vtt") + " -map 0 -map 1 " + video +
+                       "-c:s webvtt -metadata:s:s:0 language=spa -disposition:s:0 0 " +
+                       Media("webvtt.mkv")));
     std::string thirty = Black(1) + "-i " + Media("a.srt") + " -map 0 ";
     for (int i = 0; i < 30; ++i)
         thirty += "-map 1 ";
@@ -288,6 +293,9 @@ TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
          {{Kind::Audio, "AAC", "", "", 1, false, true, true},
           {Kind::Subtitle, "Timed Text", "en", "", 0, false, true, false}}},
         {"mkv with 30 subtitle tracks lists all 30", "thirty.mkv", thirty},
+        {"a subtitle stream nothing reads is listed, greyed",
+         "webvtt.mkv",
+         {{Kind::Subtitle, "Unknown", "es", "", 0, false, false, false}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
