@@ -185,6 +185,8 @@ void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad) {
 }
 
 void SourceTracks::AddUndecodable(GstPad* pad, GstCaps* caps) {
+    if (!caps || gst_caps_is_empty(caps) || gst_caps_is_any(caps))
+        return;
     const FormatRow* format = FormatOf(caps);
     const char* name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
     const bool audio =
