@@ -265,6 +265,10 @@ void PlayerRecord::ReleaseGraph() {
         return;
     if (pME)
         pME->SetNotifyWindow(nullptr, 0, 0);
+    // The file's own subtitle tracks write into the record's track no more;
+    // the next clip's discovery empties it.
+    if (std::shared_ptr<IAMStreamSelect> streams; SUCCEEDED(pGB->QueryStreamSelect(&streams)))
+        streams->SetSubtitleTargets(nullptr, nullptr);
     if (RotCookie != 0) {
         if (media_)
             media_->RemoveGraphFromRot(RotCookie);

@@ -45,10 +45,11 @@ constexpr FormatRow kFormats[] = {
     {"application/x-subtitle-vtt", nullptr, nullptr, "WebVTT", K::Subtitle, true},
     {"application/x-ass", nullptr, nullptr, "ASS", K::Subtitle, true},
     {"application/x-ssa", nullptr, nullptr, "SSA", K::Subtitle, true},
-    {"application/x-subtitle", nullptr, nullptr, "SubRip", K::Subtitle, true},
     {"subpicture/x-pgs", nullptr, nullptr, "PGS", K::Subtitle, false},
     {"subpicture/x-dvd", nullptr, nullptr, "VobSub", K::Subtitle, false},
     {"subtitle/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
+    {"subpicture/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
+    {"application/x-subtitle-unknown", nullptr, nullptr, "Unknown", K::Subtitle, false},
 };
 
 const FormatRow* FormatOf(GstCaps* caps) {
@@ -127,16 +128,9 @@ uint64_t FileOrderOf(GstPad* pad, unsigned arrival) {
     return order;
 }
 
-void Describe(SourceTracks::Track& track, const FormatRow* format) {
-    track.format = format ? format->name : "";
-}
-
 }  // namespace
 
 SourceTracks::~SourceTracks() {
-    // What the file's track put into the player's track or script goes with it.
-    if (subtitle_ >= 0)
-        ShowLocked(-1);
     if (selector_)
         gst_object_unref(selector_);
 }
@@ -157,7 +151,8 @@ void SourceTracks::AddAudio(GstPad* pad, GstElement* selector, GstPad* selectorP
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
     track->selectorPad = GST_PAD(gst_object_ref(selectorPad));
-    Describe(*track, CodedFormatOf(pad));
+    const FormatRow* format = CodedFormatOf(pad);
+    track->format = format ? format->name : "";
     std::lock_guard lock(mutex_);
     InsertLocked(std::move(track));
     if (!selector_)
@@ -176,7 +171,7 @@ void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad) {
     made->pad = GST_PAD(gst_object_ref(pad));
     made->kind = StreamInfo::Kind::Subtitle;
     const FormatRow* format = CodedFormatOf(pad);
-    Describe(*made, format);
+    made->format = format ? format->name : "";
     made->decodable = format && format->drawn;
     if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
         ReadCueCaps(*made, caps);
@@ -190,18 +185,21 @@ void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad) {
 }
 
 void SourceTracks::AddUndecodable(GstPad* pad, GstCaps* caps) {
+    if (!caps || gst_caps_is_empty(caps) || gst_caps_is_any(caps))
+        return;
     const FormatRow* format = FormatOf(caps);
     const char* name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
     const bool audio =
         format ? format->kind == StreamInfo::Kind::Audio : g_str_has_prefix(name, "audio/");
     // Video without a decoder, and data streams, are no track to choose.
     if (!audio && !format && !g_str_has_prefix(name, "text/") &&
-        !g_str_has_prefix(name, "subtitle/") && !g_str_has_prefix(name, "subpicture/"))
+        !g_str_has_prefix(name, "subtitle/") && !g_str_has_prefix(name, "subpicture/") &&
+        !g_str_has_prefix(name, "application/x-subtitle"))
         return;
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
     track->kind = audio ? StreamInfo::Kind::Audio : StreamInfo::Kind::Subtitle;
-    Describe(*track, format);
+    track->format = format ? format->name : "";
     track->decodable = false;
     std::lock_guard lock(mutex_);
     InsertLocked(std::move(track));

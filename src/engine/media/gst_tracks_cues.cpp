@@ -2,6 +2,7 @@
 // buffers and events to a probe on its streaming thread; the cues are kept
 // per track and those of the track shown go to the player's subtitle track
 // (text) or ASS script.
+#include <cstring>
 #include <string_view>
 
 #include "engine/media/gst_tracks.h"
@@ -36,20 +37,22 @@ std::string AssHeaderOf(const GstStructure* s) {
     return header;
 }
 
-// A font attached to the file: its name and bytes, false for other attachments.
+// A font attached to the file: its name and bytes, false for other
+// attachments. The demuxer names the file and its MIME type; the caps are
+// a guess from its bytes.
 bool FontOf(GstSample* sample, std::string* name, std::string* bytes) {
     const GstStructure* info = gst_sample_get_info(sample);
-    GstCaps* caps = gst_sample_get_caps(sample);
-    const GstStructure* s =
-        caps && !gst_caps_is_empty(caps) ? gst_caps_get_structure(caps, 0) : nullptr;
     const char* file = info ? gst_structure_get_string(info, "filename") : nullptr;
-    if (!file && s)
-        file = gst_structure_get_string(s, "filename");
-    const std::string type = s ? gst_structure_get_name(s) : "";
-    const std::string lower = file ? g_ascii_strdown(file, -1) : "";
-    const bool font =
-        type.find("font") != std::string::npos || g_str_has_suffix(lower.c_str(), ".ttf") ||
-        g_str_has_suffix(lower.c_str(), ".otf") || g_str_has_suffix(lower.c_str(), ".ttc");
+    const char* mime = info ? gst_structure_get_string(info, "mimetype") : nullptr;
+    std::string lower = file ? file : "";
+    for (char& c : lower)
+        c = g_ascii_tolower(c);
+    auto endsWith = [&](const char* suffix) {
+        return lower.size() >= std::strlen(suffix) &&
+               lower.compare(lower.size() - std::strlen(suffix), std::string::npos, suffix) == 0;
+    };
+    const bool font = (mime && (std::strstr(mime, "font") || std::strstr(mime, "opentype"))) ||
+                      endsWith(".ttf") || endsWith(".otf") || endsWith(".ttc");
     GstBuffer* buffer = gst_sample_get_buffer(sample);
     GstMapInfo map;
     if (!font || !buffer || !gst_buffer_map(buffer, &map, GST_MAP_READ))
