@@ -205,4 +205,17 @@ StyledText ParseSubRipStyles(std::string_view text) {
     return Parser().Run(text);
 }
 
+QString PlainText(const StyledText& styled) {
+    QString text;
+    for (size_t i = 0; i < styled.lines.size(); ++i) {
+        if (i > 0) {
+            text += QLatin1Char('\n');
+        }
+        for (const StyledPiece& piece : styled.lines[i]) {
+            text += piece.text;
+        }
+    }
+    return text;
+}
+
 }  // namespace tavimo

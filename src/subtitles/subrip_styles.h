@@ -36,4 +36,8 @@ struct StyledText {
 // of the entry; closing a style that is not open does nothing. Any thread.
 StyledText ParseSubRipStyles(std::string_view text);
 
+// The text of `styled` without its styles: its pieces joined, lines separated
+// by "\n". Any thread.
+QString PlainText(const StyledText& styled);
+
 }  // namespace tavimo

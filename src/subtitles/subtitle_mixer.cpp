@@ -128,9 +128,9 @@ bool CSubtitles::PrepareEntry(const FrameTime& time) {
     const int32_t top = styled && StylesOf(entry.text).top ? TopPlacement(lines * lineHeight_)
                                                            : ClampedTop(lines * lineHeight_);
     if (!drawn_.valid || drawn_.top != top || drawn_.lines != lines || drawn_.fontKey != fontKey_ ||
-        drawn_.styled != styled || drawn_.subtype != accepted_->subtype ||
-        drawn_.text != entry.text) {
-        Redraw(entry.text, lines, top, styled);
+        drawn_.styled != styled || drawn_.markup != entry.markup ||
+        drawn_.subtype != accepted_->subtype || drawn_.text != entry.text) {
+        Redraw(entry.text, lines, top, styled, entry.markup);
     }
     return !spans_.empty();
 }

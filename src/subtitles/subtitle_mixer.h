@@ -134,6 +134,7 @@ class CSubtitles {
         uint64_t fontKey = 0;
         int32_t top = 0;
         bool styled = false;
+        bool markup = false;
         // Coloured text is stored encoded for the format's family (YUV or RGB).
         VideoSubtype subtype = VideoSubtype::Other;
         bool valid = false;
@@ -159,7 +160,8 @@ class CSubtitles {
     // The styles of `text`, parsed again only when the text changes.
     const StyledText& StylesOf(const std::string& text);
     void ClearDirtyRows();
-    void Redraw(const std::string& text, int32_t lines, int32_t top, bool styled);
+    // `markup`: the text's tags are styles, taken out when not `styled`.
+    void Redraw(const std::string& text, int32_t lines, int32_t top, bool styled, bool markup);
     void DrawText(const QString& text, int32_t top, int32_t lastRow);
     // Each line centred on its own, piece by piece in its font and colour.
     void DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow);

@@ -48,12 +48,14 @@ void CSubtitles::ClearDirtyRows() {
     dirtyLast_ = -1;
 }
 
-void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, bool styled) {
+void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, bool styled,
+                        bool markup) {
     ClearDirtyRows();
     drawn_.text = text;
     drawn_.lines = lines;
     drawn_.top = top;
     drawn_.styled = styled;
+    drawn_.markup = markup;
     drawn_.subtype = accepted_->subtype;
     coloured_ = false;
     drawn_.fontKey = fontKey_;
@@ -78,6 +80,8 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     }
     if (styled) {
         DrawStyledText(StylesOf(text), top, static_cast<int32_t>(last));
+    } else if (markup) {
+        DrawText(PlainText(StylesOf(text)), top, static_cast<int32_t>(last));
     } else {
         DrawText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), top,
                  static_cast<int32_t>(last));

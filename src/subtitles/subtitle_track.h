@@ -20,6 +20,10 @@ struct SubtitleEntry {
     int16_t lines = 0;  // lines the mixer reserves height for
     int32_t startFrame = 0;
     int32_t endFrame = 0;  // exclusive; non-zero marks a frame-based entry
+    // A cue of the clip's own subtitle track: its tags are styles, drawn as
+    // such with "Subtitle Styles" on and taken out with it off (a file's
+    // tags are then shown as typed).
+    bool markup = false;
 
     bool FrameBased() const { return endFrame != 0; }
     bool operator==(const SubtitleEntry&) const = default;

@@ -145,7 +145,8 @@ void SourceTracks::OnCue(Track& track, GstBuffer* buffer) {
     const bool shown = subtitle_ >= 0 && tracks_[size_t(subtitle_)].get() == &track;
     if (start >= 0 && end > start && track.cues == Track::Cues::Text) {
         CueText cue = ConvertCue(track.textFormat, bytes);
-        SubtitleEntry entry{start, end, std::move(cue.text), cue.lines, 0, 0};
+        const bool markup = track.textFormat != CueFormat::PlainUtf8;
+        SubtitleEntry entry{start, end, std::move(cue.text), cue.lines, 0, 0, markup};
         if (track.text.Add(std::move(entry)) && shown && track_) {
             track_->Fill(track.text.Entries());
             TellShownLocked(start, end);

@@ -246,7 +246,8 @@ class TracksGstTest : public testing::Test {
 }  // namespace
 
 void PrintTo(const SubtitleEntry& e, std::ostream* os) {
-    *os << "{" << e.start << ", " << e.end << ", \"" << e.text << "\", " << e.lines << "}";
+    *os << "{" << e.start << ", " << e.end << ", \"" << e.text << "\", " << e.lines
+        << (e.markup ? ", markup}" : "}");
 }
 
 namespace {
@@ -380,9 +381,10 @@ TEST_F(TracksGstTest, ChosenSubtitlesReachThePausedPictureAtTheirTimes) {
 TEST_F(TracksGstTest, TextCuesFillTheTrackOnceWithSubRipTags) {
     // ffmpeg starts this Matroska timeline 23 ms late, by the AAC encoder's
     // 1024-sample delay; the picture and the cues move together.
+    // Markup: its tags are styles, never shown as typed.
     const SubtitleEntries mkv = {
-        {523, 1523, "<i>Hello</i> & world", 1},
-        {2023, 3023, "Line one\n<font color=\"#ff0000\">red</font>", 2},
+        {523, 1523, "<i>Hello</i> & world", 1, 0, 0, true},
+        {2023, 3023, "Line one\n<font color=\"#ff0000\">red</font>", 2, 0, 0, true},
     };
     // mov_text is plain text: what SubRip wrote as "&amp;" stays so.
     const SubtitleEntries mp4 = {
@@ -523,7 +525,8 @@ TEST_F(TracksGstTest, ALongGapBetweenCuesDoesNotHoldThePicture) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > from + 15000000; }, 4000))
             << "stuck at " << Position();
     }
-    const SubtitleEntries both = {{1000, 2000, "first", 1}, {65000, 66000, "late", 1}};
+    const SubtitleEntries both = {{1000, 2000, "first", 1, 0, 0, true},
+                                  {65000, 66000, "late", 1, 0, 0, true}};
     EXPECT_EQ(*record.Track.Current(), both);
 }
 

@@ -101,8 +101,8 @@ class MixerTest : public testing::Test {
         ASSERT_EQ(QFontMetrics(font).height(), kCy);
         shared.SubtitleFont.Set(font);
     }
-    void Show(const std::string& text, int16_t lines) {
-        track.Fill({{.start = 1000, .end = 5000, .text = text, .lines = lines}});
+    void Show(const std::string& text, int16_t lines, bool markup = false) {
+        track.Fill({{.start = 1000, .end = 5000, .text = text, .lines = lines, .markup = markup}});
     }
     // A fresh mixer (kept in `mixer`) accepts `frame`'s format and transforms it.
     void Run(Frame& frame, int64_t ms = 1500) {
@@ -118,8 +118,8 @@ class MixerTest : public testing::Test {
     }
     // `text` drawn with styles on or off on a 320 x 240 frame of `subtype`:
     // black luma on planar frames, every other byte at 50, so that any write shows.
-    Frame Mix(const char* text, bool styles, VS subtype) {
-        Show(text, 1);
+    Frame Mix(const char* text, bool styles, VS subtype, bool markup = false) {
+        Show(text, 1, markup);
         shared.SubtitleStyles = styles ? 1 : 0;
         Frame f = MakeFrame(subtype, 320, 240, 50);
         if (subtype != VS::YUY2) {
@@ -495,6 +495,12 @@ TEST_F(MixerTest, OffDrawsMarkupAsTypedAndTheBottomPlacement) {
     EXPECT_EQ(mixer->TextTop(), bottom);
     Mix("{\\an8}Top", true, VS::I420);
     EXPECT_EQ(mixer->TextTop(), 5);
+    // A cue of the clip's own track never shows its tags: with styles off
+    // they are taken out, leaving what the bare text draws.
+    const Frame bare = Mix("MMMM &", false, VS::I420);
+    EXPECT_EQ(Mix("<i>MMMM</i> <font color=\"red\">&</font>", false, VS::I420, true).plane[0],
+              bare.plane[0]);
+    EXPECT_NE(Mix("<i>MMMM</i> &", true, VS::I420, true).plane[0], bare.plane[0]);
 }
 
 // A still picture is drawn once after a change: the entry the new delay
