@@ -1,5 +1,6 @@
 #include "subtitles/ass_script.h"
 
+#include "subtitles/ass_limits.h"
 #include "subtitles/text_encoding.h"
 
 #include <ass/ass.h>
@@ -153,6 +154,7 @@ bool AssScript::LoadFile(std::string_view bytes) {
     ASS_Track* track = ass_read_memory(state_->library, text.data(), text.size(), nullptr);
     if (!track)
         return false;
+    LimitAssTrack(*track);
     std::lock_guard lock(state_->mutex);
     state_->ReplaceTrack(track);
     return true;
@@ -167,6 +169,7 @@ void AssScript::SetHeader(std::string_view header) {
         return;
     std::string copy(header);
     ass_process_codec_private(track, copy.data(), static_cast<int>(copy.size()));
+    LimitAssTrack(*track);
     state_->ReplaceTrack(track);
 }
 
@@ -175,8 +178,11 @@ void AssScript::AddEvent(std::string_view chunk, int64_t startMs, int64_t durati
     if (!state_->track || chunk.empty() || chunk.size() > INT32_MAX || durationMs < 0)
         return;
     std::string copy(chunk);  // libass parses in place
-    ass_process_chunk(state_->track, copy.data(), static_cast<int>(copy.size()), startMs,
-                      durationMs);
+    ASS_Track& track = *state_->track;
+    const int before = track.n_events;
+    ass_process_chunk(&track, copy.data(), static_cast<int>(copy.size()), startMs, durationMs);
+    if (track.n_events > before)
+        LimitNewAssEvent(track, track.n_events - 1);
 }
 
 void AssScript::AddFont(std::string_view name, std::string_view bytes) {
