@@ -6,6 +6,7 @@
 #include <ass/ass.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -74,6 +75,15 @@ std::string ScriptTextAsUtf8(std::string_view bytes) {
     std::string out;
     decoder.ToUtf8(bytes, out);
     return out;
+}
+
+// Whether a script carries fonts of its own (a [Fonts] section).
+bool HasFontsSection(std::string_view text) {
+    constexpr std::string_view kSection = "[fonts]";
+    const auto it = std::search(
+        text.begin(), text.end(), kSection.begin(), kSection.end(),
+        [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+    return it != text.end();
 }
 
 }  // namespace
@@ -149,14 +159,16 @@ bool AssScript::LoadFile(std::string_view bytes) {
     if (!state_->library)
         return false;
     std::string text = ScriptTextAsUtf8(bytes);
-    // Parsed outside the lock so that a long file does not hold up frames;
-    // reading only needs the library's settings, which nothing changes.
+    // Under the lock: a [Fonts] section adds its fonts to the library the
+    // renderer reads. Reading even a large script takes a few tens of ms.
+    std::lock_guard lock(state_->mutex);
     ASS_Track* track = ass_read_memory(state_->library, text.data(), text.size(), nullptr);
     if (!track)
         return false;
     LimitAssTrack(*track);
-    std::lock_guard lock(state_->mutex);
     state_->ReplaceTrack(track);
+    if (state_->renderer && HasFontsSection(text))
+        state_->fontsStale = true;
     return true;
 }
 
