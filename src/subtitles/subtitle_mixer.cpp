@@ -14,6 +14,9 @@
 namespace tavimo {
 namespace {
 
+// The default font's size never goes below this many pixels.
+constexpr int kSmallestDefaultPx = 8;
+
 // Frame rate of a frame: from its duration and the rate applied to its
 // times, else the format's, else 0 (unknown).
 double FrameRate(const FrameTime& time) {
@@ -124,8 +127,8 @@ bool CSubtitles::PrepareEntry(const FrameTime& time) {
     const bool styled = shared_.SubtitleStyles.load(std::memory_order_relaxed) != 0;
     const int32_t top = styled && StylesOf(entry.text).top ? TopPlacement(lines * lineHeight_)
                                                            : ClampedTop(lines * lineHeight_);
-    if (!drawn_.valid || drawn_.top != top || drawn_.lines != lines ||
-        drawn_.fontGeneration != fontGeneration_ || drawn_.styled != styled ||
+    if (!drawn_.valid || drawn_.top != top || drawn_.lines != lines || drawn_.fontKey != fontKey_ ||
+        drawn_.styled != styled || drawn_.subtype != accepted_->subtype ||
         drawn_.text != entry.text) {
         Redraw(entry.text, lines, top, styled);
     }
@@ -141,25 +144,37 @@ bool CSubtitles::PrepareNotice() {
         shared_.Note.Copy(noticeText_);
     }
     if (noticeText_.empty()) {
-        noticeDrawn_ = NoticeKey{generation, fontGeneration_, true};
+        noticeDrawn_ = NoticeKey{generation, fontKey_, true};
         return false;
     }
     RefreshFont();
     if (!noticeDrawn_.valid || noticeDrawn_.noteGeneration != generation ||
-        noticeDrawn_.fontGeneration != fontGeneration_ ||
-        noticeBitmap_.width() != accepted_->width) {
+        noticeDrawn_.fontKey != fontKey_ || noticeBitmap_.width() != accepted_->width) {
         RedrawNotice(generation);
     }
     return !noticeSpans_.empty();
 }
 
+// The drawing font: the one the user chose, at its own size; without one,
+// the default font at about a sixteenth of the picture's height, so that the
+// text keeps its share of the picture at any resolution.
 void CSubtitles::RefreshFont() {
     const uint64_t generation = shared_.SubtitleFont.Generation();
-    if (generation == fontGeneration_ && lineHeight_ > 0) {
+    const int32_t pictureHeight = std::abs(accepted_->height);
+    if (generation == fontGeneration_ && lineHeight_ > 0 &&
+        (font_ || pictureHeight == defaultSizedFor_)) {
         return;
     }
-    fontGeneration_ = shared_.SubtitleFont.Copy(font_);
-    lineHeight_ = QFontMetrics(font_ ? *font_ : QFont()).height();
+    if (generation != fontGeneration_) {
+        fontGeneration_ = shared_.SubtitleFont.Copy(font_);
+    }
+    drawFont_ = font_ ? *font_ : QFont();
+    if (!font_) {
+        drawFont_.setPixelSize(std::max(kSmallestDefaultPx, (pictureHeight + 8) / 16));
+    }
+    defaultSizedFor_ = font_ ? 0 : pictureHeight;
+    lineHeight_ = QFontMetrics(drawFont_).height();
+    ++fontKey_;
 }
 
 int32_t CSubtitles::ClampedTop(int32_t textHeight) {

@@ -27,8 +27,21 @@ enum class MixResult : int32_t {
 };
 
 // Pixel layouts the mixer tells apart. I420 and NV12 share YV12's rule (their
-// luma plane is the same); Other passes unchanged.
-enum class VideoSubtype { YUY2, RGB24, RGB32, RGB565, RGB555, YV12, I420, NV12, Other };
+// luma plane is the same); Other passes unchanged. RGB24 is stored blue,
+// green, red (a Windows bitmap's order), RGB24RedFirst red, green, blue; the
+// 16-bit layouts hold red in their top bits.
+enum class VideoSubtype {
+    YUY2,
+    RGB24,
+    RGB32,
+    RGB565,
+    RGB555,
+    YV12,
+    I420,
+    NV12,
+    RGB24RedFirst,
+    Other
+};
 
 // Description of an offered input format. RGB formats store rows bottom-up
 // when height is positive and top-down when it is negative; the other
@@ -118,16 +131,18 @@ class CSubtitles {
     struct DrawKey {
         std::string text;
         int32_t lines = -1;
-        uint64_t fontGeneration = 0;
+        uint64_t fontKey = 0;
         int32_t top = 0;
         bool styled = false;
+        // Coloured text is stored encoded for the format's family (YUV or RGB).
+        VideoSubtype subtype = VideoSubtype::Other;
         bool valid = false;
     };
 
     // The note: the generation of its text, and the font it was drawn with.
     struct NoticeKey {
         uint64_t noteGeneration = 0;
-        uint64_t fontGeneration = 0;
+        uint64_t fontKey = 0;
         bool valid = false;
     };
 
@@ -163,9 +178,12 @@ class CSubtitles {
     std::vector<uint8_t> rowFilled_;
     std::optional<QFont> font_;  // own copy of the shared font
     uint64_t fontGeneration_ = UINT64_MAX;
-    int32_t lineHeight_ = 0;  // cy: height of one line in the current font
-    DrawKey drawn_;           // what bitmap_ holds
-    int32_t dirtyFirst_ = 0;  // rows of bitmap_ that may be non-zero
+    QFont drawFont_;               // font_, or the default sized to the picture
+    int32_t defaultSizedFor_ = 0;  // picture height drawFont_ was sized for; 0: font_
+    uint64_t fontKey_ = 0;         // changes whenever drawFont_ does
+    int32_t lineHeight_ = 0;       // cy: height of one line in drawFont_
+    DrawKey drawn_;                // what bitmap_ holds
+    int32_t dirtyFirst_ = 0;       // rows of bitmap_ that may be non-zero
     int32_t dirtyLast_ = -1;
     std::vector<Span> spans_;   // non-transparent runs of bitmap_
     bool coloured_ = false;     // bitmap_ holds text in colours other than greys

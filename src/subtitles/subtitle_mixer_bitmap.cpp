@@ -54,8 +54,9 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     drawn_.lines = lines;
     drawn_.top = top;
     drawn_.styled = styled;
+    drawn_.subtype = accepted_->subtype;
     coloured_ = false;
-    drawn_.fontGeneration = fontGeneration_;
+    drawn_.fontKey = fontKey_;
     drawn_.valid = true;
     ++redraws_;
     const int textLines = CountLines(text);

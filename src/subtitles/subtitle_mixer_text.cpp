@@ -24,7 +24,7 @@ constexpr int32_t kNoticeMargin = 8;
 // The note in the subtitle font and colours, at the top left, drawn whether
 // or not a subtitle is due.
 void CSubtitles::RedrawNotice(uint64_t noteGeneration) {
-    noticeDrawn_ = NoticeKey{noteGeneration, fontGeneration_, true};
+    noticeDrawn_ = NoticeKey{noteGeneration, fontKey_, true};
     noticeSpans_.clear();
     const int32_t height =
         std::min<int32_t>(std::abs(accepted_->height), kNoticeMargin + 2 * lineHeight_);
@@ -35,7 +35,7 @@ void CSubtitles::RedrawNotice(uint64_t noteGeneration) {
         return;
     }
     noticeBitmap_.fill(0u);
-    const QFont font = font_ ? *font_ : QFont();
+    const QFont& font = drawFont_;
     const QString text = QString::fromStdString(noticeText_);
     const int baseline = kNoticeMargin + QFontMetrics(font).ascent();
     {
@@ -60,7 +60,7 @@ const StyledText& CSubtitles::StylesOf(const std::string& text) {
 }
 
 void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
-    const QFont font = font_ ? *font_ : QFont();
+    const QFont& font = drawFont_;
     const QFontMetrics metrics(font);
     const QStringList lines = text.split(QLatin1Char('\n'));
     // The whole text measured as one run gives the block's width; each line
@@ -89,7 +89,7 @@ void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
 }
 
 void CSubtitles::DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow) {
-    const QFont base = font_ ? *font_ : QFont();
+    const QFont& base = drawFont_;
     const int ascent = QFontMetrics(base).ascent();
     struct Placed {
         QFont font;

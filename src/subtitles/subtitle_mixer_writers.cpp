@@ -12,12 +12,14 @@
 namespace tavimo {
 namespace {
 
-// Coloured text (styled SubRip) on YUV frames: full-range BT.601 luma and
-// chroma of a bitmap pixel. Greys come out as Y = their level, U = V = 128,
-// so white text and its outline are written as the plain rules write them.
+// White text and its outline are greys; only styled SubRip text has colours.
 bool IsGrey(QRgb p) {
     return qRed(p) == qGreen(p) && qGreen(p) == qBlue(p);
 }
+
+// Coloured text on YUV frames: full-range BT.601 luma and chroma of a bitmap
+// pixel. Greys come out as Y = their level, U = V = 128, so white text and
+// its outline are written as the plain rules write them.
 uint8_t LumaOf(QRgb p) {
     return static_cast<uint8_t>((77 * qRed(p) + 150 * qGreen(p) + 29 * qBlue(p) + 128) >> 8);
 }
@@ -28,45 +30,6 @@ uint8_t CbOf(QRgb p) {
 uint8_t CrOf(QRgb p) {
     return static_cast<uint8_t>(128 +
                                 ((128 * qRed(p) - 107 * qGreen(p) - 21 * qBlue(p) + 128) >> 8));
-}
-
-// The rule a subtype blends by, and the bytes per pixel of its plane 0.
-enum class BlendRule { None, Yuy2, Rgb24, Rgb32, Rgb16, Luma };
-
-struct SubtypeRule {
-    VideoSubtype subtype;
-    BlendRule rule;
-    int32_t bytesPerPixel;
-    bool bottomUpWhenPositive;
-};
-
-constexpr SubtypeRule kRules[] = {
-    {VideoSubtype::YUY2, BlendRule::Yuy2, 2, false},
-    {VideoSubtype::RGB24, BlendRule::Rgb24, 3, true},
-    {VideoSubtype::RGB32, BlendRule::Rgb32, 4, true},
-    {VideoSubtype::RGB565, BlendRule::Rgb16, 2, true},
-    {VideoSubtype::RGB555, BlendRule::Rgb16, 2, true},
-    {VideoSubtype::YV12, BlendRule::Luma, 1, false},
-    {VideoSubtype::I420, BlendRule::Luma, 1, false},
-    {VideoSubtype::NV12, BlendRule::Luma, 1, false},
-};
-
-const SubtypeRule* RuleFor(VideoSubtype subtype) {
-    for (const SubtypeRule& r : kRules) {
-        if (r.subtype == subtype) {
-            return &r;
-        }
-    }
-    return nullptr;
-}
-
-// Bytes one image row of `width` pixels needs in plane 0 (a YUY2 row holds
-// whole pixel pairs).
-int64_t RowBytes(const SubtypeRule& rule, int32_t width) {
-    if (rule.rule == BlendRule::Yuy2) {
-        return 4 * ((int64_t{width} + 1) / 2);
-    }
-    return int64_t{width} * rule.bytesPerPixel;
 }
 
 // Per-rule writers of one run of text pixels [x0, x1) of bitmap row `src`
@@ -160,29 +123,83 @@ void WriteChroma(const ChromaRows& c, int32_t row, const QRgb* src, int32_t x0, 
     }
 }
 
-RunWriter WriterFor(BlendRule rule) {
-    switch (rule) {
-        case BlendRule::Yuy2:
-            return WriteYuy2;
-        case BlendRule::Rgb24:
-            return WriteRgb24;
-        case BlendRule::Rgb32:
-            return WriteRgb32;
-        case BlendRule::Rgb16:
-            return WriteRgb16;
-        case BlendRule::Luma:
-            return WriteLuma;
-        case BlendRule::None:
-            break;
+// Coloured text on 24-bit frames, in the frame's byte order; greys come out
+// as the plain rule writes them.
+void WriteBgrColour(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
+    for (int32_t x = x0; x < x1; ++x) {
+        uint8_t* p = dst + 3 * x;
+        p[0] = static_cast<uint8_t>(qBlue(src[x]));
+        p[1] = static_cast<uint8_t>(qGreen(src[x]));
+        p[2] = static_cast<uint8_t>(qRed(src[x]));
+    }
+}
+
+void WriteRgbColour(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
+    for (int32_t x = x0; x < x1; ++x) {
+        uint8_t* p = dst + 3 * x;
+        p[0] = static_cast<uint8_t>(qRed(src[x]));
+        p[1] = static_cast<uint8_t>(qGreen(src[x]));
+        p[2] = static_cast<uint8_t>(qBlue(src[x]));
+    }
+}
+
+// Coloured text on 16-bit frames: greys by the plain rule (white, else the
+// near-black 0x0001), colours packed with red in the top bits; `greenBits`
+// is 6 for 5:6:5 and 5 for 5:5:5.
+template <int greenBits>
+void WriteRgb16Colour(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
+    for (int32_t x = x0; x < x1; ++x) {
+        const QRgb p = src[x];
+        uint16_t v = qBlue(p) == 255 ? 0xFFFF : 0x0001;
+        if (!IsGrey(p)) {
+            v = static_cast<uint16_t>(((qRed(p) >> 3) << (5 + greenBits)) |
+                                      ((qGreen(p) >> (8 - greenBits)) << 5) | (qBlue(p) >> 3));
+        }
+        std::memcpy(dst + 2 * x, &v, sizeof v);
+    }
+}
+
+// How each subtype is written: the bytes per pixel of plane 0, the row order
+// of a positive height, whether coloured text is first encoded as YUV (see
+// EncodeColours), the writer of white text and its outline, and the writer
+// once the text has other colours.
+struct SubtypeRule {
+    VideoSubtype subtype;
+    int32_t bytesPerPixel;
+    bool bottomUpWhenPositive;
+    bool yuv;
+    RunWriter plain;
+    RunWriter colour;
+};
+
+constexpr SubtypeRule kRules[] = {
+    {VideoSubtype::YUY2, 2, false, true, WriteYuy2, WriteYuy2Colour},
+    {VideoSubtype::RGB24, 3, true, false, WriteRgb24, WriteBgrColour},
+    {VideoSubtype::RGB24RedFirst, 3, true, false, WriteRgb24, WriteRgbColour},
+    {VideoSubtype::RGB32, 4, true, false, WriteRgb32, WriteRgb32},
+    {VideoSubtype::RGB565, 2, true, false, WriteRgb16, WriteRgb16Colour<6>},
+    {VideoSubtype::RGB555, 2, true, false, WriteRgb16, WriteRgb16Colour<5>},
+    {VideoSubtype::YV12, 1, false, true, WriteLuma, WriteLuma},
+    {VideoSubtype::I420, 1, false, true, WriteLuma, WriteLuma},
+    {VideoSubtype::NV12, 1, false, true, WriteLuma, WriteLuma},
+};
+
+const SubtypeRule* RuleFor(VideoSubtype subtype) {
+    for (const SubtypeRule& r : kRules) {
+        if (r.subtype == subtype) {
+            return &r;
+        }
     }
     return nullptr;
 }
 
-// Writers for a bitmap whose coloured text EncodeColours has turned into YUV.
-RunWriter ColourWriterFor(BlendRule rule) {
-    return rule == BlendRule::Yuy2   ? WriteYuy2Colour
-           : rule == BlendRule::Luma ? WriteLuma
-                                     : nullptr;
+// Bytes one image row of `width` pixels needs in plane 0 (a YUY2 row holds
+// whole pixel pairs).
+int64_t RowBytes(const SubtypeRule& rule, int32_t width) {
+    if (rule.subtype == VideoSubtype::YUY2) {
+        return 4 * ((int64_t{width} + 1) / 2);
+    }
+    return int64_t{width} * rule.bytesPerPixel;
 }
 
 }  // namespace
@@ -192,8 +209,7 @@ RunWriter ColourWriterFor(BlendRule rule) {
 // a colour, 0 a grey, whose chroma the frame keeps. Greys keep their bytes.
 void CSubtitles::EncodeColours() {
     const SubtypeRule* rule = RuleFor(accepted_->subtype);
-    if (!coloured_ || rule == nullptr ||
-        (rule->rule != BlendRule::Yuy2 && rule->rule != BlendRule::Luma)) {
+    if (!coloured_ || rule == nullptr || !rule->yuv) {
         return;
     }
     for (const Span& span : spans_) {
@@ -219,14 +235,13 @@ void CSubtitles::Blend(const VideoPlanes& frame) const {
         return;
     }
     const bool bottomUp = rule->bottomUpWhenPositive && accepted_->height > 0;
-    const RunWriter plain = WriterFor(rule->rule);
-    const RunWriter colour = coloured_ ? ColourWriterFor(rule->rule) : nullptr;
-    const ChromaRows chroma = coloured_ && rule->rule == BlendRule::Luma
+    const RunWriter entryWriter = coloured_ ? rule->colour : rule->plain;
+    const ChromaRows chroma = coloured_ && rule->yuv && rule->bytesPerPixel == 1
                                   ? ChromaOf(frame, accepted_->subtype, frameW)
                                   : ChromaRows{};
     // Only the rows and columns the bitmap and the frame share are blended.
     auto blendSpans = [&](const std::vector<Span>& spans, const QImage& bitmap, bool entry) {
-        const RunWriter write = entry && colour != nullptr ? colour : plain;
+        const RunWriter write = entry ? entryWriter : rule->plain;
         for (const Span& span : spans) {
             if (span.row >= frameH || span.x0 >= frameW) {
                 continue;
