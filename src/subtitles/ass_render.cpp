@@ -32,10 +32,11 @@ struct LayoutRow {
 };
 
 constexpr LayoutRow kLayouts[] = {
-    {VideoSubtype::RGB32, Layout::Bgrx},    {VideoSubtype::RGB24, Layout::Bgr},
-    {VideoSubtype::RGB565, Layout::Rgb565}, {VideoSubtype::RGB555, Layout::Rgb555},
-    {VideoSubtype::YUY2, Layout::Yuy2},     {VideoSubtype::YV12, Layout::Yuv420},
-    {VideoSubtype::I420, Layout::Yuv420},   {VideoSubtype::NV12, Layout::Yuv420},
+    {VideoSubtype::RGB32, Layout::Bgrx},        {VideoSubtype::RGB24, Layout::Bgr},
+    {VideoSubtype::RGB24RedFirst, Layout::Rgb}, {VideoSubtype::RGB565, Layout::Rgb565},
+    {VideoSubtype::RGB555, Layout::Rgb555},     {VideoSubtype::YUY2, Layout::Yuy2},
+    {VideoSubtype::YV12, Layout::Yuv420},       {VideoSubtype::I420, Layout::Yuv420},
+    {VideoSubtype::NV12, Layout::Yuv420},
 };
 
 Layout LayoutOf(VideoSubtype subtype) {

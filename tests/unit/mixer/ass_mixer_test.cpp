@@ -59,13 +59,17 @@ struct Frame {
 };
 
 bool IsRgb(VS st) {
-    return st == VS::RGB24 || st == VS::RGB32 || st == VS::RGB565 || st == VS::RGB555;
+    return st == VS::RGB24 || st == VS::RGB24RedFirst || st == VS::RGB32 || st == VS::RGB565 ||
+           st == VS::RGB555;
 }
 
 // A frame of video black: Y 16 with neutral chroma, or RGB 0, 0, 0.
 Frame BlackFrame(VS st, int32_t width, int32_t height) {
     const bool planar = st == VS::YV12 || st == VS::I420 || st == VS::NV12;
-    const int bytes = st == VS::RGB24 ? 3 : st == VS::RGB32 ? 4 : planar ? 1 : 2;
+    const int bytes = st == VS::RGB24 || st == VS::RGB24RedFirst ? 3
+                      : st == VS::RGB32                          ? 4
+                      : planar                                   ? 1
+                                                                 : 2;
     Frame f;
     f.format = {st, width, height, uint16_t(planar ? 12 : 8 * bytes)};
     const auto rows = size_t(std::abs(height));
@@ -104,6 +108,8 @@ std::array<int, 3> Sample(const Frame& f, int32_t x, int32_t y) {
             return {p[x], chroma(1, 0, 2), chroma(1, 1, 2)};
         case VS::RGB24:
             return {p[3 * x + 2], p[3 * x + 1], p[3 * x]};
+        case VS::RGB24RedFirst:
+            return {p[3 * x], p[3 * x + 1], p[3 * x + 2]};
         case VS::RGB32:
             return {p[4 * x + 2], p[4 * x + 1], p[4 * x]};
         case VS::RGB565: {
@@ -191,6 +197,7 @@ TEST_F(AssMixerTest, EachFormatGetsTheScriptColoursAndAlpha) {
         {"I420", VS::I420, 32, {81, 90, 240}, {28, 184, 119}, 1},
         {"NV12", VS::NV12, 32, {81, 90, 240}, {28, 184, 119}, 1},
         {"RGB24 bottom-up", VS::RGB24, 32, {255, 0, 0}, {0, 0, 127}, 1},
+        {"RGB24 red first, top-down", VS::RGB24RedFirst, -32, {255, 0, 0}, {0, 0, 127}, 1},
         {"RGB32 top-down", VS::RGB32, -32, {255, 0, 0}, {0, 0, 127}, 1},
         {"RGB565 bottom-up", VS::RGB565, 32, {255, 0, 0}, {0, 0, 127}, 8},
         {"RGB555 top-down", VS::RGB555, -32, {255, 0, 0}, {0, 0, 127}, 8},
