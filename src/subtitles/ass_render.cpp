@@ -212,29 +212,51 @@ void AssRender::Composite(const ass_image* images) {
         return;
     }
     boxX_ = x0, boxY_ = y0, boxW_ = x1 - x0, boxH_ = y1 - y0;
+    // Lines far apart (a sign at the top, dialogue at the bottom) share the
+    // box: each row keeps the columns images cover, and only those are
+    // cleared and read.
+    spans_.assign(static_cast<size_t>(boxH_), RowSpan{boxW_, 0});
     const size_t bytes = size_t{4} * static_cast<size_t>(boxW_) * static_cast<size_t>(boxH_);
     if (overlay_.size() < bytes)
         overlay_.resize(bytes);
-    std::memset(overlay_.data(), 0, bytes);
     for (const ass_image* img = images; img != nullptr; img = img->next) {
-        const uint32_t R = img->color >> 24, G = (img->color >> 16) & 255,
-                       B = (img->color >> 8) & 255, opacity = 255 - (img->color & 255);
-        const int32_t left = std::max(img->dst_x, x0), right = std::min(img->dst_x + img->w, x1);
-        const int32_t top = std::max(img->dst_y, y0), bottom = std::min(img->dst_y + img->h, y1);
-        for (int32_t y = top; y < bottom; ++y) {
-            const uint8_t* mask =
-                img->bitmap + int64_t{y - img->dst_y} * img->stride + (left - img->dst_x);
-            uint8_t* q = overlay_.data() + (int64_t{y - y0} * boxW_ + (left - x0)) * 4;
-            for (int32_t x = left; x < right; ++x, q += 4, ++mask) {
-                const uint32_t a = Div255(uint32_t{*mask} * opacity);
-                if (a == 0)
-                    continue;
-                const uint32_t inv = 255 - a;
-                q[0] = static_cast<uint8_t>(Div255(R * a + q[0] * inv));
-                q[1] = static_cast<uint8_t>(Div255(G * a + q[1] * inv));
-                q[2] = static_cast<uint8_t>(Div255(B * a + q[2] * inv));
-                q[3] = static_cast<uint8_t>(Div255(255 * a + q[3] * inv));
-            }
+        const int32_t left = std::max(img->dst_x, x0) - x0;
+        const int32_t right = std::min(img->dst_x + img->w, x1) - x0;
+        for (int32_t y = std::max(img->dst_y, y0); y < std::min(img->dst_y + img->h, y1); ++y) {
+            RowSpan& span = spans_[static_cast<size_t>(y - y0)];
+            span = {std::min(span.left, left), std::max(span.right, right)};
+        }
+    }
+    for (int32_t y = 0; y < boxH_; ++y) {
+        const RowSpan span = spans_[static_cast<size_t>(y)];
+        if (span.right > span.left)
+            std::memset(overlay_.data() + (int64_t{y} * boxW_ + span.left) * 4, 0,
+                        size_t{4} * static_cast<size_t>(span.right - span.left));
+    }
+    for (const ass_image* img = images; img != nullptr; img = img->next)
+        CompositeImage(*img);
+}
+
+// One image over what the overlay holds.
+void AssRender::CompositeImage(const ass_image& img) {
+    const uint32_t R = img.color >> 24, G = (img.color >> 16) & 255, B = (img.color >> 8) & 255,
+                   opacity = 255 - (img.color & 255);
+    const int32_t left = std::max(img.dst_x, boxX_),
+                  right = std::min(img.dst_x + img.w, boxX_ + boxW_);
+    const int32_t top = std::max(img.dst_y, boxY_),
+                  bottom = std::min(img.dst_y + img.h, boxY_ + boxH_);
+    for (int32_t y = top; y < bottom; ++y) {
+        const uint8_t* mask = img.bitmap + int64_t{y - img.dst_y} * img.stride + (left - img.dst_x);
+        uint8_t* q = overlay_.data() + (int64_t{y - boxY_} * boxW_ + (left - boxX_)) * 4;
+        for (int32_t x = left; x < right; ++x, q += 4, ++mask) {
+            const uint32_t a = Div255(uint32_t{*mask} * opacity);
+            if (a == 0)
+                continue;
+            const uint32_t inv = 255 - a;
+            q[0] = static_cast<uint8_t>(Div255(R * a + q[0] * inv));
+            q[1] = static_cast<uint8_t>(Div255(G * a + q[1] * inv));
+            q[2] = static_cast<uint8_t>(Div255(B * a + q[2] * inv));
+            q[3] = static_cast<uint8_t>(Div255(255 * a + q[3] * inv));
         }
     }
 }
@@ -244,13 +266,14 @@ void AssRender::CollectLuma() {
     const YuvFactors k = FactorsFor(key_.matrix, key_.fullRange);
     const bool rgb = IsRgb(key_.layout);
     for (int32_t y = 0; y < boxH_; ++y) {
-        const uint8_t* row = overlay_.data() + int64_t{y} * boxW_ * 4;
+        const RowSpan span = spans_[static_cast<size_t>(y)];
+        const uint8_t* row = overlay_.data() + (int64_t{y} * boxW_ + span.left) * 4;
         AppendRow(
-            boxY_ + y, boxX_, boxW_,
+            boxY_ + y, boxX_ + span.left, span.right - span.left,
             [&](int32_t i) {
                 const uint8_t* q = row + 4 * i;
                 const auto inv = static_cast<uint8_t>(255 - q[3]);
-                if (rgb)
+                if (rgb || inv == 255)
                     return Px{q[2], q[1], q[0], inv};
                 return Px{Apply(k.y, q[0], q[1], q[2], q[3]), 0, 0, inv};
             },
@@ -259,30 +282,39 @@ void AssRender::CollectLuma() {
 }
 
 // YUV's chroma: each sample the mean of a block of blockW x blockH pixels,
-// pixels outside the overlay counting as transparent.
+// pixels outside the images counting as transparent.
 void AssRender::CollectChroma(int32_t blockW, int32_t blockH) {
     const YuvFactors k = FactorsFor(key_.matrix, key_.fullRange);
     const int32_t area = blockW * blockH;
-    const int32_t cx0 = boxX_ / blockW, cx1 = (boxX_ + boxW_ - 1) / blockW;
-    const int32_t cy0 = boxY_ / blockH, cy1 = (boxY_ + boxH_ - 1) / blockH;
-    for (int32_t cy = cy0; cy <= cy1; ++cy) {
+    for (int32_t cy = boxY_ / blockH; cy <= (boxY_ + boxH_ - 1) / blockH; ++cy) {
+        // The block rows inside the box, and the columns any of them covers.
+        const int32_t first = std::max(cy * blockH - boxY_, 0);
+        const int32_t last = std::min(cy * blockH + blockH - boxY_, boxH_);
+        RowSpan cover{boxW_, 0};
+        for (int32_t y = first; y < last; ++y) {
+            const RowSpan span = spans_[static_cast<size_t>(y)];
+            cover = {std::min(cover.left, span.left), std::max(cover.right, span.right)};
+        }
+        if (cover.right <= cover.left)
+            continue;
+        const int32_t cx0 = (boxX_ + cover.left) / blockW;
+        const int32_t cx1 = (boxX_ + cover.right - 1) / blockW;
         AppendRow(
             cy, cx0, cx1 - cx0 + 1,
             [&](int32_t i) {
                 int32_t sum[4] = {0, 0, 0, 0};
-                for (int32_t dy = 0; dy < blockH; ++dy) {
-                    const int32_t y = cy * blockH + dy - boxY_;
-                    if (y < 0 || y >= boxH_)
-                        continue;
-                    for (int32_t dx = 0; dx < blockW; ++dx) {
-                        const int32_t x = (cx0 + i) * blockW + dx - boxX_;
-                        if (x < 0 || x >= boxW_)
-                            continue;
+                const int32_t xa = std::max((cx0 + i) * blockW - boxX_, cover.left);
+                const int32_t xb = std::min((cx0 + i) * blockW + blockW - boxX_, cover.right);
+                for (int32_t y = first; y < last; ++y) {
+                    const RowSpan span = spans_[static_cast<size_t>(y)];
+                    for (int32_t x = std::max(xa, span.left); x < std::min(xb, span.right); ++x) {
                         const uint8_t* q = overlay_.data() + (int64_t{y} * boxW_ + x) * 4;
                         for (int c = 0; c < 4; ++c)
                             sum[c] += q[c];
                     }
                 }
+                if (sum[3] == 0)
+                    return Px{0, 0, 0, 255};
                 int32_t m[4];
                 for (int c = 0; c < 4; ++c)
                     m[c] = (sum[c] + area / 2) / area;
