@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,8 +94,9 @@ struct AssScript::State {
     ASS_Library* library = nullptr;
     ASS_Renderer* renderer = nullptr;  // made by the first Render
     ASS_Track* track = nullptr;
-    bool fontsStale = false;  // a font came after the renderer set up its fonts
-    bool scriptNew = true;    // the next Render reports new content
+    bool fontsStale = false;          // a font came after the renderer set up its fonts
+    std::set<std::string> fontNames;  // the fonts added, by name
+    bool scriptNew = true;            // the next Render reports new content
     int width = 0, height = 0;
     double pixelAspect = 0, linePosition = -1;
 
@@ -201,7 +203,10 @@ void AssScript::AddFont(std::string_view name, std::string_view bytes) {
     std::lock_guard lock(state_->mutex);
     if (!state_->library || bytes.empty() || bytes.size() > INT32_MAX)
         return;
-    const std::string fontName(name);
+    std::string fontName(name);
+    // The same attachment comes again with every switch to its track.
+    if (!state_->fontNames.insert(fontName).second)
+        return;
     ass_add_font(state_->library, fontName.c_str(), bytes.data(), static_cast<int>(bytes.size()));
     if (state_->renderer)
         state_->fontsStale = true;

@@ -40,7 +40,8 @@ class AssScript {
 
     // Adds a font the script may name, e.g. a Matroska attachment: `name` is
     // the attachment's file name, `bytes` the font file (copied). Fonts stay
-    // until the object goes; the next frame drawn may use them. Any thread.
+    // until the object goes; a name given before adds nothing. The next frame
+    // drawn may use them. Any thread.
     void AddFont(std::string_view name, std::string_view bytes);
 
     // Forgets the script: nothing is drawn until the next load or header.
