@@ -26,6 +26,16 @@ inline uint8_t Over(uint8_t overlay, uint8_t inverseAlpha, uint8_t frame) {
     return static_cast<uint8_t>(overlay + Div255(uint32_t{frame} * inverseAlpha));
 }
 
+// Over for runs known opaque (the overlay's value as it is) or not.
+template <bool Opaque>
+inline uint8_t Mix(uint8_t overlay, uint8_t inverseAlpha, uint8_t frame) {
+    if constexpr (Opaque) {
+        return overlay;
+    } else {
+        return Over(overlay, inverseAlpha, frame);
+    }
+}
+
 struct LayoutRow {
     VideoSubtype subtype;
     Layout layout;
@@ -103,8 +113,11 @@ void AppendRow(int32_t row, int32_t x0, int32_t count, At at, std::vector<Run>& 
             open = false;
             continue;
         }
-        if (!open) {
-            runs.push_back(Run{row, x0 + i, x0 + i, static_cast<uint32_t>(samples.size())});
+        // Opaque samples and the others go in runs of their own, so that
+        // opaque ones are written without reading the frame.
+        const bool opaque = p.inverseAlpha == 0;
+        if (!open || runs.back().opaque != opaque) {
+            runs.push_back(Run{row, x0 + i, x0 + i, static_cast<uint32_t>(samples.size()), opaque});
             open = true;
         }
         samples.push_back(p);
@@ -112,8 +125,9 @@ void AppendRow(int32_t row, int32_t x0, int32_t count, At at, std::vector<Run>& 
     }
 }
 
-// Calls `blend(dst, sample)` for every sample of `runs`, `dst` pointing at
-// the sample's first byte in a plane of `bytes` bytes per sample.
+// Calls `blend.template operator()<opaque>(dst, sample)` for every sample of
+// `runs`, `dst` pointing at the sample's first byte in a plane of `bytes`
+// bytes per sample.
 template <typename BlendOne>
 void ForEachSample(const std::vector<Run>& runs, const std::vector<Px>& samples, uint8_t* plane,
                    int32_t stride, int32_t bytes, int32_t rows, bool bottomUp, BlendOne blend) {
@@ -121,8 +135,13 @@ void ForEachSample(const std::vector<Run>& runs, const std::vector<Px>& samples,
         const int64_t memoryRow = bottomUp ? rows - 1 - run.row : run.row;
         uint8_t* dst = plane + memoryRow * stride + int64_t{run.x0} * bytes;
         const Px* src = samples.data() + run.first;
-        for (int32_t x = run.x0; x < run.x1; ++x, dst += bytes, ++src) {
-            blend(dst, *src);
+        const Px* const end = src + (run.x1 - run.x0);
+        if (run.opaque) {
+            for (; src != end; dst += bytes, ++src)
+                blend.template operator()<true>(dst, *src);
+        } else {
+            for (; src != end; dst += bytes, ++src)
+                blend.template operator()<false>(dst, *src);
         }
     }
 }
@@ -135,7 +154,7 @@ inline uint8_t Expand6(uint32_t v) {
 }
 
 // A 16-bit pixel: red, green and blue fields of `gBits` green bits.
-template <int GBits>
+template <int GBits, bool O>
 void BlendRgb16(uint8_t* dst, const Px& p) {
     uint16_t v;
     std::memcpy(&v, dst, sizeof v);
@@ -143,9 +162,9 @@ void BlendRgb16(uint8_t* dst, const Px& p) {
     const uint8_t r = Expand5((v >> kRShift) & 31);
     const uint8_t g = GBits == 6 ? Expand6((v >> 5) & 63) : Expand5((v >> 5) & 31);
     const uint8_t b = Expand5(v & 31);
-    const uint32_t R = Over(p.c2, p.inverseAlpha, r);
-    const uint32_t G = Over(p.c1, p.inverseAlpha, g);
-    const uint32_t B = Over(p.c0, p.inverseAlpha, b);
+    const uint32_t R = Mix<O>(p.c2, p.inverseAlpha, r);
+    const uint32_t G = Mix<O>(p.c1, p.inverseAlpha, g);
+    const uint32_t B = Mix<O>(p.c0, p.inverseAlpha, b);
     v = static_cast<uint16_t>(((R >> 3) << kRShift) | ((G >> (8 - GBits)) << 5) | (B >> 3) |
                               (v & (GBits == 5 ? 0x8000 : 0)));
     std::memcpy(dst, &v, sizeof v);
@@ -336,11 +355,12 @@ void AssRender::Blend(const VideoPlanes& frame) const {
         case Layout::Bgrx:
             if (s0 < int64_t{W} * 4)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 4, H, bottomUp, [](uint8_t* d, const Px& p) {
-                d[0] = Over(p.c0, p.inverseAlpha, d[0]);
-                d[1] = Over(p.c1, p.inverseAlpha, d[1]);
-                d[2] = Over(p.c2, p.inverseAlpha, d[2]);
-            });
+            ForEachSample(lumaRuns_, luma_, p0, s0, 4, H, bottomUp,
+                          []<bool O>(uint8_t* d, const Px& p) {
+                              d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]);
+                              d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
+                              d[2] = Mix<O>(p.c2, p.inverseAlpha, d[2]);
+                          });
             return;
         case Layout::Bgr:
         case Layout::Rgb: {
@@ -348,32 +368,35 @@ void AssRender::Blend(const VideoPlanes& frame) const {
                 return;
             const int first = key_.layout == Layout::Rgb ? 2 : 0;  // byte of blue
             ForEachSample(lumaRuns_, luma_, p0, s0, 3, H, bottomUp,
-                          [first](uint8_t* d, const Px& p) {
-                              d[first] = Over(p.c0, p.inverseAlpha, d[first]);
-                              d[1] = Over(p.c1, p.inverseAlpha, d[1]);
-                              d[2 - first] = Over(p.c2, p.inverseAlpha, d[2 - first]);
+                          [first]<bool O>(uint8_t* d, const Px& p) {
+                              d[first] = Mix<O>(p.c0, p.inverseAlpha, d[first]);
+                              d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
+                              d[2 - first] = Mix<O>(p.c2, p.inverseAlpha, d[2 - first]);
                           });
             return;
         }
         case Layout::Rgb565:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp, BlendRgb16<6>);
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp,
+                          []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<6, O>(d, p); });
             return;
         case Layout::Rgb555:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp, BlendRgb16<5>);
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp,
+                          []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<5, O>(d, p); });
             return;
         case Layout::Yuy2:
             if (s0 < 4 * ((int64_t{W} + 1) / 2))
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, false,
-                          [](uint8_t* d, const Px& p) { d[0] = Over(p.c0, p.inverseAlpha, d[0]); });
+            ForEachSample(
+                lumaRuns_, luma_, p0, s0, 2, H, false,
+                []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
             ForEachSample(chromaRuns_, chroma_, p0 + 1, s0, 4, H, false,
-                          [](uint8_t* d, const Px& p) {
-                              d[0] = Over(p.c1, p.inverseAlpha, d[0]);
-                              d[2] = Over(p.c2, p.inverseAlpha, d[2]);
+                          []<bool O>(uint8_t* d, const Px& p) {
+                              d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]);
+                              d[2] = Mix<O>(p.c2, p.inverseAlpha, d[2]);
                           });
             return;
         case Layout::Yuv420:
@@ -397,13 +420,15 @@ void AssRender::BlendYuv420(const VideoPlanes& frame) const {
         frame.stride[cbPlane] < half * step || frame.stride[crPlane] < half * step) {
         return;
     }
-    ForEachSample(lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, H, false,
-                  [](uint8_t* d, const Px& p) { d[0] = Over(p.c0, p.inverseAlpha, d[0]); });
-    ForEachSample(chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step, H, false,
-                  [](uint8_t* d, const Px& p) { d[0] = Over(p.c1, p.inverseAlpha, d[0]); });
-    ForEachSample(chromaRuns_, chroma_, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane],
-                  step, H, false,
-                  [](uint8_t* d, const Px& p) { d[0] = Over(p.c2, p.inverseAlpha, d[0]); });
+    ForEachSample(
+        lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, H, false,
+        []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
+    ForEachSample(
+        chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step, H, false,
+        []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]); });
+    ForEachSample(
+        chromaRuns_, chroma_, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane], step, H,
+        false, []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c2, p.inverseAlpha, d[0]); });
 }
 
 }  // namespace tavimo

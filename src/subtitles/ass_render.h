@@ -45,6 +45,7 @@ class AssRender {
     struct Run {
         int32_t row, x0, x1;  // x1 exclusive
         uint32_t first;       // index of the run's first sample
+        bool opaque;          // every sample has inverseAlpha 0
     };
 
     // How the target stores its pixels.
