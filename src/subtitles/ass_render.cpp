@@ -26,16 +26,27 @@ inline uint8_t Over(uint8_t overlay, uint8_t inverseAlpha, uint8_t frame) {
     return static_cast<uint8_t>(overlay + Div255(uint32_t{frame} * inverseAlpha));
 }
 
+// Over for runs known opaque (the overlay's value as it is) or not.
+template <bool Opaque>
+inline uint8_t Mix(uint8_t overlay, uint8_t inverseAlpha, uint8_t frame) {
+    if constexpr (Opaque) {
+        return overlay;
+    } else {
+        return Over(overlay, inverseAlpha, frame);
+    }
+}
+
 struct LayoutRow {
     VideoSubtype subtype;
     Layout layout;
 };
 
 constexpr LayoutRow kLayouts[] = {
-    {VideoSubtype::RGB32, Layout::Bgrx},    {VideoSubtype::RGB24, Layout::Bgr},
-    {VideoSubtype::RGB565, Layout::Rgb565}, {VideoSubtype::RGB555, Layout::Rgb555},
-    {VideoSubtype::YUY2, Layout::Yuy2},     {VideoSubtype::YV12, Layout::Yuv420},
-    {VideoSubtype::I420, Layout::Yuv420},   {VideoSubtype::NV12, Layout::Yuv420},
+    {VideoSubtype::RGB32, Layout::Bgrx},        {VideoSubtype::RGB24, Layout::Bgr},
+    {VideoSubtype::RGB24RedFirst, Layout::Rgb}, {VideoSubtype::RGB565, Layout::Rgb565},
+    {VideoSubtype::RGB555, Layout::Rgb555},     {VideoSubtype::YUY2, Layout::Yuy2},
+    {VideoSubtype::YV12, Layout::Yuv420},       {VideoSubtype::I420, Layout::Yuv420},
+    {VideoSubtype::NV12, Layout::Yuv420},
 };
 
 Layout LayoutOf(VideoSubtype subtype) {
@@ -102,8 +113,11 @@ void AppendRow(int32_t row, int32_t x0, int32_t count, At at, std::vector<Run>& 
             open = false;
             continue;
         }
-        if (!open) {
-            runs.push_back(Run{row, x0 + i, x0 + i, static_cast<uint32_t>(samples.size())});
+        // Opaque samples and the others go in runs of their own, so that
+        // opaque ones are written without reading the frame.
+        const bool opaque = p.inverseAlpha == 0;
+        if (!open || runs.back().opaque != opaque) {
+            runs.push_back(Run{row, x0 + i, x0 + i, static_cast<uint32_t>(samples.size()), opaque});
             open = true;
         }
         samples.push_back(p);
@@ -111,8 +125,9 @@ void AppendRow(int32_t row, int32_t x0, int32_t count, At at, std::vector<Run>& 
     }
 }
 
-// Calls `blend(dst, sample)` for every sample of `runs`, `dst` pointing at
-// the sample's first byte in a plane of `bytes` bytes per sample.
+// Calls `blend.template operator()<opaque>(dst, sample)` for every sample of
+// `runs`, `dst` pointing at the sample's first byte in a plane of `bytes`
+// bytes per sample.
 template <typename BlendOne>
 void ForEachSample(const std::vector<Run>& runs, const std::vector<Px>& samples, uint8_t* plane,
                    int32_t stride, int32_t bytes, int32_t rows, bool bottomUp, BlendOne blend) {
@@ -120,8 +135,13 @@ void ForEachSample(const std::vector<Run>& runs, const std::vector<Px>& samples,
         const int64_t memoryRow = bottomUp ? rows - 1 - run.row : run.row;
         uint8_t* dst = plane + memoryRow * stride + int64_t{run.x0} * bytes;
         const Px* src = samples.data() + run.first;
-        for (int32_t x = run.x0; x < run.x1; ++x, dst += bytes, ++src) {
-            blend(dst, *src);
+        const Px* const end = src + (run.x1 - run.x0);
+        if (run.opaque) {
+            for (; src != end; dst += bytes, ++src)
+                blend.template operator()<true>(dst, *src);
+        } else {
+            for (; src != end; dst += bytes, ++src)
+                blend.template operator()<false>(dst, *src);
         }
     }
 }
@@ -134,7 +154,7 @@ inline uint8_t Expand6(uint32_t v) {
 }
 
 // A 16-bit pixel: red, green and blue fields of `gBits` green bits.
-template <int GBits>
+template <int GBits, bool O>
 void BlendRgb16(uint8_t* dst, const Px& p) {
     uint16_t v;
     std::memcpy(&v, dst, sizeof v);
@@ -142,9 +162,9 @@ void BlendRgb16(uint8_t* dst, const Px& p) {
     const uint8_t r = Expand5((v >> kRShift) & 31);
     const uint8_t g = GBits == 6 ? Expand6((v >> 5) & 63) : Expand5((v >> 5) & 31);
     const uint8_t b = Expand5(v & 31);
-    const uint32_t R = Over(p.c2, p.inverseAlpha, r);
-    const uint32_t G = Over(p.c1, p.inverseAlpha, g);
-    const uint32_t B = Over(p.c0, p.inverseAlpha, b);
+    const uint32_t R = Mix<O>(p.c2, p.inverseAlpha, r);
+    const uint32_t G = Mix<O>(p.c1, p.inverseAlpha, g);
+    const uint32_t B = Mix<O>(p.c0, p.inverseAlpha, b);
     v = static_cast<uint16_t>(((R >> 3) << kRShift) | ((G >> (8 - GBits)) << 5) | (B >> 3) |
                               (v & (GBits == 5 ? 0x8000 : 0)));
     std::memcpy(dst, &v, sizeof v);
@@ -211,29 +231,51 @@ void AssRender::Composite(const ass_image* images) {
         return;
     }
     boxX_ = x0, boxY_ = y0, boxW_ = x1 - x0, boxH_ = y1 - y0;
+    // Lines far apart (a sign at the top, dialogue at the bottom) share the
+    // box: each row keeps the columns images cover, and only those are
+    // cleared and read.
+    spans_.assign(static_cast<size_t>(boxH_), RowSpan{boxW_, 0});
     const size_t bytes = size_t{4} * static_cast<size_t>(boxW_) * static_cast<size_t>(boxH_);
     if (overlay_.size() < bytes)
         overlay_.resize(bytes);
-    std::memset(overlay_.data(), 0, bytes);
     for (const ass_image* img = images; img != nullptr; img = img->next) {
-        const uint32_t R = img->color >> 24, G = (img->color >> 16) & 255,
-                       B = (img->color >> 8) & 255, opacity = 255 - (img->color & 255);
-        const int32_t left = std::max(img->dst_x, x0), right = std::min(img->dst_x + img->w, x1);
-        const int32_t top = std::max(img->dst_y, y0), bottom = std::min(img->dst_y + img->h, y1);
-        for (int32_t y = top; y < bottom; ++y) {
-            const uint8_t* mask =
-                img->bitmap + int64_t{y - img->dst_y} * img->stride + (left - img->dst_x);
-            uint8_t* q = overlay_.data() + (int64_t{y - y0} * boxW_ + (left - x0)) * 4;
-            for (int32_t x = left; x < right; ++x, q += 4, ++mask) {
-                const uint32_t a = Div255(uint32_t{*mask} * opacity);
-                if (a == 0)
-                    continue;
-                const uint32_t inv = 255 - a;
-                q[0] = static_cast<uint8_t>(Div255(R * a + q[0] * inv));
-                q[1] = static_cast<uint8_t>(Div255(G * a + q[1] * inv));
-                q[2] = static_cast<uint8_t>(Div255(B * a + q[2] * inv));
-                q[3] = static_cast<uint8_t>(Div255(255 * a + q[3] * inv));
-            }
+        const int32_t left = std::max(img->dst_x, x0) - x0;
+        const int32_t right = std::min(img->dst_x + img->w, x1) - x0;
+        for (int32_t y = std::max(img->dst_y, y0); y < std::min(img->dst_y + img->h, y1); ++y) {
+            RowSpan& span = spans_[static_cast<size_t>(y - y0)];
+            span = {std::min(span.left, left), std::max(span.right, right)};
+        }
+    }
+    for (int32_t y = 0; y < boxH_; ++y) {
+        const RowSpan span = spans_[static_cast<size_t>(y)];
+        if (span.right > span.left)
+            std::memset(overlay_.data() + (int64_t{y} * boxW_ + span.left) * 4, 0,
+                        size_t{4} * static_cast<size_t>(span.right - span.left));
+    }
+    for (const ass_image* img = images; img != nullptr; img = img->next)
+        CompositeImage(*img);
+}
+
+// One image over what the overlay holds.
+void AssRender::CompositeImage(const ass_image& img) {
+    const uint32_t R = img.color >> 24, G = (img.color >> 16) & 255, B = (img.color >> 8) & 255,
+                   opacity = 255 - (img.color & 255);
+    const int32_t left = std::max(img.dst_x, boxX_),
+                  right = std::min(img.dst_x + img.w, boxX_ + boxW_);
+    const int32_t top = std::max(img.dst_y, boxY_),
+                  bottom = std::min(img.dst_y + img.h, boxY_ + boxH_);
+    for (int32_t y = top; y < bottom; ++y) {
+        const uint8_t* mask = img.bitmap + int64_t{y - img.dst_y} * img.stride + (left - img.dst_x);
+        uint8_t* q = overlay_.data() + (int64_t{y - boxY_} * boxW_ + (left - boxX_)) * 4;
+        for (int32_t x = left; x < right; ++x, q += 4, ++mask) {
+            const uint32_t a = Div255(uint32_t{*mask} * opacity);
+            if (a == 0)
+                continue;
+            const uint32_t inv = 255 - a;
+            q[0] = static_cast<uint8_t>(Div255(R * a + q[0] * inv));
+            q[1] = static_cast<uint8_t>(Div255(G * a + q[1] * inv));
+            q[2] = static_cast<uint8_t>(Div255(B * a + q[2] * inv));
+            q[3] = static_cast<uint8_t>(Div255(255 * a + q[3] * inv));
         }
     }
 }
@@ -243,13 +285,14 @@ void AssRender::CollectLuma() {
     const YuvFactors k = FactorsFor(key_.matrix, key_.fullRange);
     const bool rgb = IsRgb(key_.layout);
     for (int32_t y = 0; y < boxH_; ++y) {
-        const uint8_t* row = overlay_.data() + int64_t{y} * boxW_ * 4;
+        const RowSpan span = spans_[static_cast<size_t>(y)];
+        const uint8_t* row = overlay_.data() + (int64_t{y} * boxW_ + span.left) * 4;
         AppendRow(
-            boxY_ + y, boxX_, boxW_,
+            boxY_ + y, boxX_ + span.left, span.right - span.left,
             [&](int32_t i) {
                 const uint8_t* q = row + 4 * i;
                 const auto inv = static_cast<uint8_t>(255 - q[3]);
-                if (rgb)
+                if (rgb || inv == 255)
                     return Px{q[2], q[1], q[0], inv};
                 return Px{Apply(k.y, q[0], q[1], q[2], q[3]), 0, 0, inv};
             },
@@ -258,30 +301,39 @@ void AssRender::CollectLuma() {
 }
 
 // YUV's chroma: each sample the mean of a block of blockW x blockH pixels,
-// pixels outside the overlay counting as transparent.
+// pixels outside the images counting as transparent.
 void AssRender::CollectChroma(int32_t blockW, int32_t blockH) {
     const YuvFactors k = FactorsFor(key_.matrix, key_.fullRange);
     const int32_t area = blockW * blockH;
-    const int32_t cx0 = boxX_ / blockW, cx1 = (boxX_ + boxW_ - 1) / blockW;
-    const int32_t cy0 = boxY_ / blockH, cy1 = (boxY_ + boxH_ - 1) / blockH;
-    for (int32_t cy = cy0; cy <= cy1; ++cy) {
+    for (int32_t cy = boxY_ / blockH; cy <= (boxY_ + boxH_ - 1) / blockH; ++cy) {
+        // The block rows inside the box, and the columns any of them covers.
+        const int32_t first = std::max(cy * blockH - boxY_, 0);
+        const int32_t last = std::min(cy * blockH + blockH - boxY_, boxH_);
+        RowSpan cover{boxW_, 0};
+        for (int32_t y = first; y < last; ++y) {
+            const RowSpan span = spans_[static_cast<size_t>(y)];
+            cover = {std::min(cover.left, span.left), std::max(cover.right, span.right)};
+        }
+        if (cover.right <= cover.left)
+            continue;
+        const int32_t cx0 = (boxX_ + cover.left) / blockW;
+        const int32_t cx1 = (boxX_ + cover.right - 1) / blockW;
         AppendRow(
             cy, cx0, cx1 - cx0 + 1,
             [&](int32_t i) {
                 int32_t sum[4] = {0, 0, 0, 0};
-                for (int32_t dy = 0; dy < blockH; ++dy) {
-                    const int32_t y = cy * blockH + dy - boxY_;
-                    if (y < 0 || y >= boxH_)
-                        continue;
-                    for (int32_t dx = 0; dx < blockW; ++dx) {
-                        const int32_t x = (cx0 + i) * blockW + dx - boxX_;
-                        if (x < 0 || x >= boxW_)
-                            continue;
+                const int32_t xa = std::max((cx0 + i) * blockW - boxX_, cover.left);
+                const int32_t xb = std::min((cx0 + i) * blockW + blockW - boxX_, cover.right);
+                for (int32_t y = first; y < last; ++y) {
+                    const RowSpan span = spans_[static_cast<size_t>(y)];
+                    for (int32_t x = std::max(xa, span.left); x < std::min(xb, span.right); ++x) {
                         const uint8_t* q = overlay_.data() + (int64_t{y} * boxW_ + x) * 4;
                         for (int c = 0; c < 4; ++c)
                             sum[c] += q[c];
                     }
                 }
+                if (sum[3] == 0)
+                    return Px{0, 0, 0, 255};
                 int32_t m[4];
                 for (int c = 0; c < 4; ++c)
                     m[c] = (sum[c] + area / 2) / area;
@@ -303,11 +355,12 @@ void AssRender::Blend(const VideoPlanes& frame) const {
         case Layout::Bgrx:
             if (s0 < int64_t{W} * 4)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 4, H, bottomUp, [](uint8_t* d, const Px& p) {
-                d[0] = Over(p.c0, p.inverseAlpha, d[0]);
-                d[1] = Over(p.c1, p.inverseAlpha, d[1]);
-                d[2] = Over(p.c2, p.inverseAlpha, d[2]);
-            });
+            ForEachSample(lumaRuns_, luma_, p0, s0, 4, H, bottomUp,
+                          []<bool O>(uint8_t* d, const Px& p) {
+                              d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]);
+                              d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
+                              d[2] = Mix<O>(p.c2, p.inverseAlpha, d[2]);
+                          });
             return;
         case Layout::Bgr:
         case Layout::Rgb: {
@@ -315,32 +368,35 @@ void AssRender::Blend(const VideoPlanes& frame) const {
                 return;
             const int first = key_.layout == Layout::Rgb ? 2 : 0;  // byte of blue
             ForEachSample(lumaRuns_, luma_, p0, s0, 3, H, bottomUp,
-                          [first](uint8_t* d, const Px& p) {
-                              d[first] = Over(p.c0, p.inverseAlpha, d[first]);
-                              d[1] = Over(p.c1, p.inverseAlpha, d[1]);
-                              d[2 - first] = Over(p.c2, p.inverseAlpha, d[2 - first]);
+                          [first]<bool O>(uint8_t* d, const Px& p) {
+                              d[first] = Mix<O>(p.c0, p.inverseAlpha, d[first]);
+                              d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
+                              d[2 - first] = Mix<O>(p.c2, p.inverseAlpha, d[2 - first]);
                           });
             return;
         }
         case Layout::Rgb565:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp, BlendRgb16<6>);
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp,
+                          []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<6, O>(d, p); });
             return;
         case Layout::Rgb555:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp, BlendRgb16<5>);
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp,
+                          []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<5, O>(d, p); });
             return;
         case Layout::Yuy2:
             if (s0 < 4 * ((int64_t{W} + 1) / 2))
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, false,
-                          [](uint8_t* d, const Px& p) { d[0] = Over(p.c0, p.inverseAlpha, d[0]); });
+            ForEachSample(
+                lumaRuns_, luma_, p0, s0, 2, H, false,
+                []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
             ForEachSample(chromaRuns_, chroma_, p0 + 1, s0, 4, H, false,
-                          [](uint8_t* d, const Px& p) {
-                              d[0] = Over(p.c1, p.inverseAlpha, d[0]);
-                              d[2] = Over(p.c2, p.inverseAlpha, d[2]);
+                          []<bool O>(uint8_t* d, const Px& p) {
+                              d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]);
+                              d[2] = Mix<O>(p.c2, p.inverseAlpha, d[2]);
                           });
             return;
         case Layout::Yuv420:
@@ -364,13 +420,15 @@ void AssRender::BlendYuv420(const VideoPlanes& frame) const {
         frame.stride[cbPlane] < half * step || frame.stride[crPlane] < half * step) {
         return;
     }
-    ForEachSample(lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, H, false,
-                  [](uint8_t* d, const Px& p) { d[0] = Over(p.c0, p.inverseAlpha, d[0]); });
-    ForEachSample(chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step, H, false,
-                  [](uint8_t* d, const Px& p) { d[0] = Over(p.c1, p.inverseAlpha, d[0]); });
-    ForEachSample(chromaRuns_, chroma_, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane],
-                  step, H, false,
-                  [](uint8_t* d, const Px& p) { d[0] = Over(p.c2, p.inverseAlpha, d[0]); });
+    ForEachSample(
+        lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, H, false,
+        []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
+    ForEachSample(
+        chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step, H, false,
+        []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]); });
+    ForEachSample(
+        chromaRuns_, chroma_, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane], step, H,
+        false, []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c2, p.inverseAlpha, d[0]); });
 }
 
 }  // namespace tavimo

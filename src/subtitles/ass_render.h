@@ -45,6 +45,7 @@ class AssRender {
     struct Run {
         int32_t row, x0, x1;  // x1 exclusive
         uint32_t first;       // index of the run's first sample
+        bool opaque;          // every sample has inverseAlpha 0
     };
 
     // How the target stores its pixels.
@@ -63,6 +64,7 @@ class AssRender {
 
     void Rebuild(const ass_image* images);
     void Composite(const ass_image* images);
+    void CompositeImage(const ass_image& image);
     void CollectLuma();
     void CollectChroma(int32_t blockW, int32_t blockH);
     void BlendYuv420(const VideoPlanes& frame) const;
@@ -74,7 +76,11 @@ class AssRender {
     // bounding box, clipped to the frame.
     int32_t boxX_ = 0, boxY_ = 0, boxW_ = 0, boxH_ = 0;
     std::vector<uint8_t> overlay_;
-    std::vector<Run> lumaRuns_;  // packed RGB, or the luma plane (Y in c0)
+    struct RowSpan {
+        int32_t left, right;  // columns of the box that images cover, right exclusive
+    };
+    std::vector<RowSpan> spans_;  // one per row of the box
+    std::vector<Run> lumaRuns_;   // packed RGB, or the luma plane (Y in c0)
     std::vector<Px> luma_;
     std::vector<Run> chromaRuns_;  // YUV: Cb in c1, Cr in c2
     std::vector<Px> chroma_;

@@ -1,12 +1,15 @@
 #include "subtitles/ass_script.h"
 
+#include "subtitles/ass_limits.h"
 #include "subtitles/text_encoding.h"
 
 #include <ass/ass.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,6 +78,15 @@ std::string ScriptTextAsUtf8(std::string_view bytes) {
     return out;
 }
 
+// Whether a script carries fonts of its own (a [Fonts] section).
+bool HasFontsSection(std::string_view text) {
+    constexpr std::string_view kSection = "[fonts]";
+    const auto it = std::search(
+        text.begin(), text.end(), kSection.begin(), kSection.end(),
+        [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+    return it != text.end();
+}
+
 }  // namespace
 
 struct AssScript::State {
@@ -82,8 +94,9 @@ struct AssScript::State {
     ASS_Library* library = nullptr;
     ASS_Renderer* renderer = nullptr;  // made by the first Render
     ASS_Track* track = nullptr;
-    bool fontsStale = false;  // a font came after the renderer set up its fonts
-    bool scriptNew = true;    // the next Render reports new content
+    bool fontsStale = false;          // a font came after the renderer set up its fonts
+    std::set<std::string> fontNames;  // the fonts added, by name
+    bool scriptNew = true;            // the next Render reports new content
     int width = 0, height = 0;
     double pixelAspect = 0, linePosition = -1;
 
@@ -148,13 +161,16 @@ bool AssScript::LoadFile(std::string_view bytes) {
     if (!state_->library)
         return false;
     std::string text = ScriptTextAsUtf8(bytes);
-    // Parsed outside the lock so that a long file does not hold up frames;
-    // reading only needs the library's settings, which nothing changes.
+    // Under the lock: a [Fonts] section adds its fonts to the library the
+    // renderer reads. Reading even a large script takes a few tens of ms.
+    std::lock_guard lock(state_->mutex);
     ASS_Track* track = ass_read_memory(state_->library, text.data(), text.size(), nullptr);
     if (!track)
         return false;
-    std::lock_guard lock(state_->mutex);
+    LimitAssTrack(*track);
     state_->ReplaceTrack(track);
+    if (state_->renderer && HasFontsSection(text))
+        state_->fontsStale = true;
     return true;
 }
 
@@ -167,6 +183,7 @@ void AssScript::SetHeader(std::string_view header) {
         return;
     std::string copy(header);
     ass_process_codec_private(track, copy.data(), static_cast<int>(copy.size()));
+    LimitAssTrack(*track);
     state_->ReplaceTrack(track);
 }
 
@@ -175,15 +192,21 @@ void AssScript::AddEvent(std::string_view chunk, int64_t startMs, int64_t durati
     if (!state_->track || chunk.empty() || chunk.size() > INT32_MAX || durationMs < 0)
         return;
     std::string copy(chunk);  // libass parses in place
-    ass_process_chunk(state_->track, copy.data(), static_cast<int>(copy.size()), startMs,
-                      durationMs);
+    ASS_Track& track = *state_->track;
+    const int before = track.n_events;
+    ass_process_chunk(&track, copy.data(), static_cast<int>(copy.size()), startMs, durationMs);
+    if (track.n_events > before)
+        LimitNewAssEvent(track, track.n_events - 1);
 }
 
 void AssScript::AddFont(std::string_view name, std::string_view bytes) {
     std::lock_guard lock(state_->mutex);
     if (!state_->library || bytes.empty() || bytes.size() > INT32_MAX)
         return;
-    const std::string fontName(name);
+    std::string fontName(name);
+    // The same attachment comes again with every switch to its track.
+    if (!state_->fontNames.insert(fontName).second)
+        return;
     ass_add_font(state_->library, fontName.c_str(), bytes.data(), static_cast<int>(bytes.size()));
     if (state_->renderer)
         state_->fontsStale = true;

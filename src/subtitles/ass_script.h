@@ -21,8 +21,10 @@ class AssScript {
     AssScript& operator=(const AssScript&) = delete;
 
     // Replaces the script with the whole text of an .ass/.ssa file (UTF-8 or
-    // with a byte-order mark). False, with the script as it was, when the text
-    // is no script libass can read.
+    // with a byte-order mark; other text goes through the code-page detector).
+    // Sizes, long lines and crowds of events are held within ass_limits.h's
+    // bounds. False, with the script as it was, when the text is no script
+    // libass can read. Any thread; waits while a frame is being drawn.
     bool LoadFile(std::string_view bytes);
 
     // Starts an embedded script: `header` is the stream's codec data (the
@@ -32,12 +34,14 @@ class AssScript {
     // Adds one embedded event as Matroska carries it ("ReadOrder, Layer,
     // Style, Name, MarginL, MarginR, MarginV, Effect, Text"), shown from
     // `startMs` for `durationMs`. An event seen before (same ReadOrder) is
-    // kept once, so the events sent again after a seek add nothing.
+    // kept once, so the events sent again after a seek add nothing; one that
+    // would crowd the screen past ass_limits.h's bounds is dropped.
     void AddEvent(std::string_view chunk, int64_t startMs, int64_t durationMs);
 
     // Adds a font the script may name, e.g. a Matroska attachment: `name` is
     // the attachment's file name, `bytes` the font file (copied). Fonts stay
-    // until the object goes; the next frame drawn may use them. Any thread.
+    // until the object goes; a name given before adds nothing. The next frame
+    // drawn may use them. Any thread.
     void AddFont(std::string_view name, std::string_view bytes);
 
     // Forgets the script: nothing is drawn until the next load or header.

@@ -2,6 +2,7 @@
 // alpha in every frame format, placement and the subtitle offset, the overlay
 // kept while libass reports no change, delay, hiding, and scripts built to
 // hurt.
+#include "subtitles/ass_limits.h"
 #include "subtitles/ass_script.h"
 #include "subtitles/subtitle_mixer.h"
 
@@ -58,13 +59,17 @@ struct Frame {
 };
 
 bool IsRgb(VS st) {
-    return st == VS::RGB24 || st == VS::RGB32 || st == VS::RGB565 || st == VS::RGB555;
+    return st == VS::RGB24 || st == VS::RGB24RedFirst || st == VS::RGB32 || st == VS::RGB565 ||
+           st == VS::RGB555;
 }
 
 // A frame of video black: Y 16 with neutral chroma, or RGB 0, 0, 0.
 Frame BlackFrame(VS st, int32_t width, int32_t height) {
     const bool planar = st == VS::YV12 || st == VS::I420 || st == VS::NV12;
-    const int bytes = st == VS::RGB24 ? 3 : st == VS::RGB32 ? 4 : planar ? 1 : 2;
+    const int bytes = st == VS::RGB24 || st == VS::RGB24RedFirst ? 3
+                      : st == VS::RGB32                          ? 4
+                      : planar                                   ? 1
+                                                                 : 2;
     Frame f;
     f.format = {st, width, height, uint16_t(planar ? 12 : 8 * bytes)};
     const auto rows = size_t(std::abs(height));
@@ -103,6 +108,8 @@ std::array<int, 3> Sample(const Frame& f, int32_t x, int32_t y) {
             return {p[x], chroma(1, 0, 2), chroma(1, 1, 2)};
         case VS::RGB24:
             return {p[3 * x + 2], p[3 * x + 1], p[3 * x]};
+        case VS::RGB24RedFirst:
+            return {p[3 * x], p[3 * x + 1], p[3 * x + 2]};
         case VS::RGB32:
             return {p[4 * x + 2], p[4 * x + 1], p[4 * x]};
         case VS::RGB565: {
@@ -190,6 +197,7 @@ TEST_F(AssMixerTest, EachFormatGetsTheScriptColoursAndAlpha) {
         {"I420", VS::I420, 32, {81, 90, 240}, {28, 184, 119}, 1},
         {"NV12", VS::NV12, 32, {81, 90, 240}, {28, 184, 119}, 1},
         {"RGB24 bottom-up", VS::RGB24, 32, {255, 0, 0}, {0, 0, 127}, 1},
+        {"RGB24 red first, top-down", VS::RGB24RedFirst, -32, {255, 0, 0}, {0, 0, 127}, 1},
         {"RGB32 top-down", VS::RGB32, -32, {255, 0, 0}, {0, 0, 127}, 1},
         {"RGB565 bottom-up", VS::RGB565, 32, {255, 0, 0}, {0, 0, 127}, 8},
         {"RGB555 top-down", VS::RGB555, -32, {255, 0, 0}, {0, 0, 127}, 8},
@@ -296,6 +304,67 @@ TEST_F(AssMixerTest, SteadyFramesReuseTheOverlayDelayAndHidingApply) {
     Run(small, 1500);
     EXPECT_EQ(mixer->AssRebuilds(), 5u);
     EXPECT_NE(small.plane[0], before.plane[0]);
+}
+
+TEST(LimitAssText, SizeTagsAreHeldAndLongTextCut) {
+    const AssTagLimits limits = AssTagLimitsFor(1080);  // size 1080, scale 400 %, border 135
+    const std::string longText(5000, 'a');
+    const std::string euros =
+        std::string(4095, 'a') + "\xE2\x82\xAC";  // a 3-byte character at the cut
+    const std::string openBlock = std::string(4090, 'a') + "{\\b1\\i1}";
+    const struct {
+        const char* name;
+        std::string text, expected;
+    } rows[] = {
+        {"font size", "{\\fs10000}Hi", "{\\fs1080}Hi"},
+        {"scale and its neighbour kept", "{\\fscx5000\\fscy50}Hi", "{\\fscx400\\fscy50}Hi"},
+        {"inside a transform", "{\\t(0,1000,\\fs9999.5)}x", "{\\t(0,1000,\\fs1080)}x"},
+        {"negative shadow, border kept", "{\\shad-500\\bord2}x", "{\\shad-135\\bord2}x"},
+        {"relative size", "{\\fs+20000}x", "{\\fs1080}x"},
+        {"blur and edge blur", "{\\blur900\\be99}x", "{\\blur50\\be50}x"},
+        {"outside a block: text", "\\fs10000 {\\fsp900}", "\\fs10000 {\\fsp900}"},
+        {"long text cut", longText, std::string(4096, 'a')},
+        {"cut before a character", euros, std::string(4095, 'a')},
+        {"cut before an open block", openBlock, std::string(4090, 'a')},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(LimitAssText(row.text, limits), row.expected);
+    }
+}
+
+// Mended: thousands of events at once, a size of 10,000 and long lines cost
+// seconds a frame in libass; now at most 128 events show at once, sizes stay
+// within the picture.
+TEST_F(AssMixerTest, CrowdsAndHugeSizesAreBounded) {
+    // 200 one-pixel boxes at once, each on a pixel of its own.
+    std::string events, chunks;
+    for (int i = 0; i < 200; ++i) {
+        const std::string box = "{\\pos(" + std::to_string(2 * (i % 32)) + "," +
+                                std::to_string(2 * (i / 32)) + ")\\p1}m 0 0 l 1 0 1 1 0 1";
+        events += Dialogue("0:00:01.00", "0:00:03.00", "Box", box);
+    }
+    auto litPixels = [&] {
+        mixer.reset();
+        Frame frame = BlackFrame(VS::YV12, 64, 32);
+        Run(frame, 1500);
+        return std::ranges::count_if(frame.plane[0], [](uint8_t y) { return y > 60; });
+    };
+    Load(64, 32, events);
+    EXPECT_EQ(litPixels(), 128) << "from a file";
+
+    std::string header = Script(64, 32, "");
+    shared.Ass.SetHeader(header);
+    for (int i = 0; i < 200; ++i) {
+        const std::string box = "{\\pos(" + std::to_string(2 * (i % 32)) + "," +
+                                std::to_string(2 * (i / 32)) + ")\\p1}m 0 0 l 1 0 1 1 0 1";
+        shared.Ass.AddEvent(std::to_string(i) + ",0,Box,,0,0,0,," + box, 1000, 2000);
+    }
+    EXPECT_EQ(litPixels(), 128) << "embedded";
+
+    // A size of 10,000 in a 32-row script: drawn a picture high, not off it.
+    Load(64, 32, Dialogue("0:00:01.00", "0:00:03.00", "Top", "{\\fs10000}I"));
+    EXPECT_GT(litPixels(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,47 @@
+// Bounds on what an ASS/SSA script may ask of libass, so that a script built
+// to hurt (a font size of 10,000, thousands of lines shown at once, a line of
+// 100 kB) costs a bounded time per frame. Scripts within the bounds are left
+// as they are.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+struct ass_track;  // libass's ASS_Track
+
+namespace tavimo {
+
+// At most this many events are shown at once, holding at most this much text
+// together; an event that would go past either is dropped when it is added.
+constexpr int kMaxAssEventsAtOnce = 128;
+constexpr size_t kMaxAssTextAtOnce = size_t{64} << 10;
+// An event's text is cut to this many bytes (at a character, never inside an
+// override block).
+constexpr size_t kMaxAssEventText = 4096;
+
+// The largest values the size tags of a script with a play height of
+// `playResY` keep; larger ones are lowered to these.
+struct AssTagLimits {
+    double fontSize;  // \fs, a style's size: one play height
+    double scale;     // \fscx, \fscy in percent
+    double border;    // \bord, \xbord, \ybord, \shad, \xshad, \yshad (either sign)
+    double blur;      // \blur, \be
+};
+AssTagLimits AssTagLimitsFor(int playResY);
+
+// `text` (an event's text) cut to kMaxAssEventText and with the numbers of
+// its size tags held within `limits`; everything else as it was. Any thread.
+std::string LimitAssText(std::string_view text, const AssTagLimits& limits);
+
+// Holds every style and event of a freshly read script within the bounds,
+// dropping the events that would crowd the screen (in order of their start).
+// The caller holds the track alone.
+void LimitAssTrack(ass_track& track);
+
+// Holds the event just added at `index` within the bounds; drops it (false)
+// when it would crowd the screen at its start. The caller holds the track
+// alone.
+bool LimitNewAssEvent(ass_track& track, int index);
+
+}  // namespace tavimo
