@@ -16,6 +16,7 @@
 #include <QWindow>
 
 #include "engine/filters_menu_ui.h"
+#include "engine/screenshot.h"
 #include "platform/dialogs.h"
 #include "platform/display_modes.h"
 #include "platform/qt_dialogs.h"
@@ -23,6 +24,7 @@
 #include "resources/resources.h"
 #include "subtitles/file_names.h"
 #include "subtitles/text_encoding.h"
+#include "view/seek_preview.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -87,6 +89,8 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
         {ID_SUBTITLE_DELAY_EARLIER, ID_SUBTITLE_DELAY_RESET, &CMainFrame::OnSubtitleDelay},
         {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},
+        // Screenshots.
+        {ID_SAVE_SCREENSHOT, ID_SAVE_SCREENSHOT, &CMainFrame::OnSaveScreenshot},
     };
     return kRoutes;
 }
@@ -108,10 +112,13 @@ CMainFrame::CMainFrame(platform::Registry& registry, platform::DisplayModes& mod
     createMenus();
     createToolBars();
     createBands();
+    screenshots_ = std::make_unique<ScreenshotSaver>(record_, *dialogs_);
+    preview_ = std::make_unique<SeekPreview>(sliders_->SeekBar(), record_);
 }
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    record_.ReleaseGraph();  // while the parts it tells are all here
 }
 
 void CMainFrame::createActions() {

@@ -27,6 +27,8 @@ namespace tavimo {
 
 class CTavimoView;
 class CSliders;
+class ScreenshotSaver;
+class SeekPreview;
 class QtFiltersMenu;
 
 namespace platform {
@@ -71,6 +73,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void AddRecent(const std::string& path) override;
     void NextFile() override;
     void GraphStarted() override;
+    void GraphReleased() override;
     void SetBusy(bool busy) override;
 
     // For the program and tests.
@@ -86,6 +89,8 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     QMenu* FiltersMenu() const { return filtersMenu_; }
     QMenu* FileMenu() const { return fileMenu_; }
     RecentFileList& Recent() { return *recent_; }
+    ScreenshotSaver& Screenshots() { return *screenshots_; }
+    SeekPreview& Preview() { return *preview_; }
 
   signals:
     // Every command as it arrives, before it is handled. UI thread.
@@ -148,6 +153,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnCheckForUpdate(int id);
     void OnSubtitleDelay(int id);
     void OnSubtitleEncoding(int id);
+    void OnSaveScreenshot(int id);
 
     platform::Registry& registry_;
     platform::DisplayModes& modes_;
@@ -171,6 +177,9 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     QToolBar* seekBand_ = nullptr;
     CSliders* sliders_ = nullptr;
     CTavimoView* view_ = nullptr;
+    // Shift+S and the seek bar's hover; both read record_.
+    std::unique_ptr<ScreenshotSaver> screenshots_;
+    std::unique_ptr<SeekPreview> preview_;
 };
 
 }  // namespace tavimo

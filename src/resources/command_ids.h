@@ -47,6 +47,8 @@ enum CommandId : int {
     ID_SUBTITLE_DELAY_EARLIER = 34700,
     ID_SUBTITLE_DELAY_LATER = 34701,
     ID_SUBTITLE_DELAY_RESET = 34702,
+    // Shift+S and File > Save Screenshot.
+    ID_SAVE_SCREENSHOT = 34800,
     ID_FILE_OPEN = 57601,       // "&Open Video..."
     ID_FILE_MRU_FIRST = 57616,  // "Most Recent..." and the recent files
     ID_FILE_MRU_LAST = 57631,
