@@ -1,0 +1,198 @@
+// The seek bar preview on a 1080p clip made here (x264, a key frame every two
+// seconds, with sound), playing at its own pace to a fake sink that drops
+// frames more than 20 ms late, as a video sink does:
+//  1. hover to thumbnail: 50 buckets spread over the clip asked one after the
+//     other, 150 ms apart, while the clip plays; median and worst, and the
+//     frames the playing clip dropped meanwhile;
+//  2. the process's CPU time over 8 s of playback with the preview's decoder
+//     built and idle, against 8 s without one, alternated twice.
+// The figures depend on the machine's load; compare ratios within one run.
+//
+//   preview_bench [clip]      (without a clip, one is made in /tmp)
+#include <gst/gst.h>
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/media/gst_media.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "engine/thumbnail_worker.h"
+#include "support/fake_dialogs.h"
+
+namespace tavimo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class Host : public PlayerHost {
+  public:
+    platform::ScriptedDialogs dialogs;
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+};
+
+std::string MakeClip() {
+    const std::string path = "/tmp/tavimo-preview-bench-1080p.mp4";
+    if (std::filesystem::exists(path))
+        return path;
+    const std::string command =
+        "gst-launch-1.0 -q videotestsrc pattern=ball num-buffers=750 ! "
+        "video/x-raw,format=I420,width=1920,height=1080,framerate=25/1 ! "
+        "x264enc speed-preset=ultrafast key-int-max=50 ! h264parse ! queue ! mp4mux name=mux ! "
+        "filesink location=" +
+        path +
+        " audiotestsrc num-buffers=1500 samplesperbuffer=882 ! audioconvert ! avenc_aac ! "
+        "aacparse ! queue ! mux. >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    return path;
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The fake sink inside the renderer: drop what is late, as video sinks do.
+GstElement* VideoSink(PlayerRecord& record) {
+    GstElement* bin =
+        gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), "Video Mixing Renderer 9");
+    GstElement* sink = nullptr;
+    GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
+    GValue item = G_VALUE_INIT;
+    if (gst_iterator_next(it, &item) == GST_ITERATOR_OK)
+        sink = GST_ELEMENT(g_value_dup_object(&item));
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    gst_object_unref(bin);
+    g_object_set(sink, "qos", TRUE, "max-lateness", gint64(20 * GST_MSECOND), nullptr);
+    return sink;
+}
+
+guint64 Dropped(GstElement* sink) {
+    GstStructure* stats = nullptr;
+    g_object_get(sink, "stats", &stats, nullptr);
+    guint64 dropped = 0;
+    gst_structure_get_uint64(stats, "dropped", &dropped);
+    gst_structure_free(stats);
+    return dropped;
+}
+
+struct Waiter {
+    std::mutex mutex;
+    std::condition_variable cv;
+    int64_t bucket = -1;
+    bool ok = false;
+};
+
+void Open(PlayerRecord& record, const std::string& clip) {
+    record.ClipPath = clip;
+    record.OpenClip();
+}
+
+int Run(const std::string& clip) {
+    GstMediaOptions options;
+    options.videoSink = "fakesink";
+    options.audioSink = "fakesink";
+    auto media = NewGstMediaFramework(options);
+    Host host;
+    PlayerRecord record(host);
+    record.UseMediaFramework(media.get());
+    Open(record, clip);
+    if (record.ClipState != ClipState::Running) {
+        std::fprintf(stderr, "the clip does not play\n");
+        return 1;
+    }
+    GstElement* sink = VideoSink(record);
+
+    Waiter waiter;
+    ThumbnailWorker worker(160, [&](int64_t bucket, std::shared_ptr<const VideoImage> image) {
+        std::lock_guard lock(waiter.mutex);
+        waiter.bucket = bucket;
+        waiter.ok = image != nullptr;
+        waiter.cv.notify_one();
+    });
+    std::shared_ptr<IThumbnailSource> source;
+    media->CreateThumbnailSource(clip, &source);
+    worker.SetSource(source, record.Duration);
+
+    const guint64 droppedBefore = Dropped(sink);
+    std::vector<double> ms;
+    int failed = 0;
+    for (int i = 0; i < 50; ++i) {
+        const int64_t bucket = worker.BucketOf(record.Duration * (2 * i + 1) / 100);
+        const auto start = Clock::now();
+        std::unique_lock lock(waiter.mutex);
+        waiter.bucket = -1;
+        lock.unlock();
+        if (!worker.Request(bucket)) {
+            lock.lock();
+            waiter.cv.wait_for(lock, std::chrono::seconds(5),
+                               [&] { return waiter.bucket == bucket; });
+            failed += !waiter.ok;
+            lock.unlock();
+        }
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    const guint64 dropped = Dropped(sink) - droppedBefore;
+    std::vector<double> sorted = ms;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf(
+        "hover to thumbnail, 50 hovers: median %.1f ms, worst %.1f ms (first, with the "
+        "decoder's build: %.1f ms), failed %d; frames dropped by the playing clip: %llu\n",
+        (sorted[24] + sorted[25]) / 2, sorted.back(), ms.front(), failed,
+        static_cast<unsigned long long>(dropped));
+
+    // CPU of playback: with the decoder built and idle, and without one.
+    double with = 0, without = 0;
+    for (int round = 0; round < 2; ++round) {
+        for (bool idle : {true, false}) {
+            worker.SetSource(nullptr, 0);
+            Open(record, clip);
+            if (idle) {
+                std::shared_ptr<IThumbnailSource> fresh;
+                media->CreateThumbnailSource(clip, &fresh);
+                worker.SetSource(fresh, record.Duration);
+                worker.Request(0);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            }
+            const double before = CpuSeconds();
+            std::this_thread::sleep_for(std::chrono::seconds(8));
+            (idle ? with : without) += CpuSeconds() - before;
+        }
+    }
+    std::printf(
+        "CPU over 2 x 8 s of 1080p playback: %.2f s with the preview decoder idle, %.2f s "
+        "without: %.3fx\n",
+        with, without, with / without);
+    gst_object_unref(sink);
+    record.CloseClip();
+    return 0;
+}
+
+}  // namespace
+}  // namespace tavimo
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const std::string clip = argc > 1 ? argv[1] : tavimo::MakeClip();
+    if (clip.empty()) {
+        std::fprintf(stderr, "could not make the 1080p clip\n");
+        return 1;
+    }
+    return tavimo::Run(clip);
+}
