@@ -1,9 +1,9 @@
 // The seek bar preview on a 1080p clip made here (x264, a key frame every two
 // seconds, with sound), playing at its own pace to a fake sink that drops
 // frames more than 20 ms late, as a video sink does:
-//  1. hover to thumbnail: 50 buckets spread over the clip asked one after the
-//     other, 150 ms apart, while the clip plays; median and worst, and the
-//     frames the playing clip dropped meanwhile;
+//  1. hover to thumbnail: 50 different buckets spread over the 60 s clip
+//     asked one after the other, 150 ms apart, while the clip plays; median
+//     and worst, and the frames the playing clip dropped meanwhile;
 //  2. the process's CPU time over 8 s of playback with the preview's decoder
 //     built and idle, against 8 s without one, alternated twice.
 // The figures depend on the machine's load; compare ratios within one run.
@@ -43,16 +43,16 @@ class Host : public PlayerHost {
 };
 
 std::string MakeClip() {
-    const std::string path = "/tmp/tavimo-preview-bench-1080p.mp4";
+    const std::string path = "/tmp/tavimo-preview-bench-1080p-60s.mp4";
     if (std::filesystem::exists(path))
         return path;
     const std::string command =
-        "gst-launch-1.0 -q videotestsrc pattern=ball num-buffers=750 ! "
+        "gst-launch-1.0 -q videotestsrc pattern=ball num-buffers=1500 ! "
         "video/x-raw,format=I420,width=1920,height=1080,framerate=25/1 ! "
         "x264enc speed-preset=ultrafast key-int-max=50 ! h264parse ! queue ! mp4mux name=mux ! "
         "filesink location=" +
         path +
-        " audiotestsrc num-buffers=1500 samplesperbuffer=882 ! audioconvert ! avenc_aac ! "
+        " audiotestsrc num-buffers=3000 samplesperbuffer=882 ! audioconvert ! avenc_aac ! "
         "aacparse ! queue ! mux. >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         return {};
@@ -131,14 +131,16 @@ int Run(const std::string& clip) {
 
     const guint64 droppedBefore = Dropped(sink);
     std::vector<double> ms;
-    int failed = 0;
+    int failed = 0, kept = 0;
     for (int i = 0; i < 50; ++i) {
         const int64_t bucket = worker.BucketOf(record.Duration * (2 * i + 1) / 100);
         const auto start = Clock::now();
         std::unique_lock lock(waiter.mutex);
         waiter.bucket = -1;
         lock.unlock();
-        if (!worker.Request(bucket)) {
+        if (worker.Request(bucket)) {
+            ++kept;
+        } else {
             lock.lock();
             waiter.cv.wait_for(lock, std::chrono::seconds(5),
                                [&] { return waiter.bucket == bucket; });
@@ -157,7 +159,8 @@ int Run(const std::string& clip) {
         (sorted[24] + sorted[25]) / 2, sorted.back(), ms.front(), failed,
         static_cast<unsigned long long>(dropped));
 
-    // CPU of playback: with the decoder built and idle, and without one.
+    // CPU of playback: with the decoder built and idle, and without one;
+    // each run from the clip's start, measured from its third second on.
     double with = 0, without = 0;
     for (int round = 0; round < 2; ++round) {
         for (bool idle : {true, false}) {
@@ -167,12 +170,19 @@ int Run(const std::string& clip) {
                 std::shared_ptr<IThumbnailSource> fresh;
                 media->CreateThumbnailSource(clip, &fresh);
                 worker.SetSource(fresh, record.Duration);
-                worker.Request(0);
-                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+                worker.Request(worker.BucketOf(record.Duration / 2));
             }
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            REFERENCE_TIME from = 0, to = 0;
+            record.pMS->GetCurrentPosition(&from);
             const double before = CpuSeconds();
             std::this_thread::sleep_for(std::chrono::seconds(8));
-            (idle ? with : without) += CpuSeconds() - before;
+            const double cpu = CpuSeconds() - before;
+            record.pMS->GetCurrentPosition(&to);
+            (idle ? with : without) += cpu;
+            std::printf("  %s: %.2f s CPU while the clip went %.2f s on (decodes %d)\n",
+                        idle ? "decoder idle" : "no decoder  ", cpu, (to - from) / 1e7,
+                        worker.Decodes());
         }
     }
     std::printf(
