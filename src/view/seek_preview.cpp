@@ -149,7 +149,8 @@ void SeekPreview::Place(int x) {
 
 void SeekPreview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    painter.fillRect(rect(), QColor(96, 96, 96));  // the frame, seen on a black picture
+    painter.fillRect(rect().adjusted(kBorder, kBorder, -kBorder, -kBorder), Qt::black);
     int textTop = kBorder;
     if (worker_.Available()) {
         const int pictureHeight = height() - fontMetrics().height() - 4 - 2 * kBorder;
