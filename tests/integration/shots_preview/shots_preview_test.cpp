@@ -19,6 +19,7 @@
 #include "resources/command_ids.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_display_modes.h"
+#include "support/fake_media.h"
 #include "support/fake_registry.h"
 #include "view/seek_preview.h"
 #include "view/sliders.h"
@@ -198,6 +199,27 @@ TEST_F(ShotsPreviewTest, ScreenshotIntoAFolderThatCannotBeMadeSaysWhichAndWhy) {
     EXPECT_NE(boxes[0].text.find("Not a directory"), std::string::npos) << boxes[0].text;
     EXPECT_EQ(NoteText(), "");
     EXPECT_EQ(std::distance(fs::directory_iterator(pictures), fs::directory_iterator()), 1);
+}
+
+// A clip without a picture: Shift+S only beeps; no file, no box, no note.
+TEST_F(ShotsPreviewTest, ScreenshotWithoutAPictureOnlyBeeps) {
+    const fs::path pictures = gDir / "soundonly" / "Pictures";
+    UsePictures(pictures);
+    FakeMediaFramework fake;
+    fake.script.hasVideo = false;
+    frame->Record().UseMediaFramework(&fake);
+    frame->Record().ClipPath = "/music/song.mp3";
+    frame->Record().OpenClip();
+    ASSERT_TRUE(frame->Record().HasWindowlessControl());
+
+    QSignalSpy finished(&frame->Screenshots(), &ScreenshotSaver::finished);
+    QTest::keyClick(frame->windowHandle(), Qt::Key_S, Qt::ShiftModifier);
+    EXPECT_FALSE(finished.wait(500));
+    EXPECT_EQ(dialogs->CallsOf(platform::ScriptedDialogs::Kind::Beep).size(), 1u);
+    EXPECT_TRUE(dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox).empty());
+    EXPECT_FALSE(fs::exists(pictures));
+    EXPECT_EQ(NoteText(), "");
+    frame->Record().CloseClip();
 }
 
 // Hovering a quarter in shows red, four fifths in shows blue, 160 pixels
