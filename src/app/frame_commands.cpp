@@ -12,11 +12,13 @@
 
 #include "app/main_frame.h"
 #include "engine/filters_menu_ui.h"
+#include "engine/screenshot.h"
 #include "integration/integration_commands.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
 #include "subtitles/text_encoding.h"
+#include "view/seek_preview.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 #include "view/view_geometry.h"
@@ -282,6 +284,16 @@ void CMainFrame::OnSubtitleDelay(int id) {
     record_.Delay.Step(id == ID_SUBTITLE_DELAY_EARLIER ? -kStep
                        : id == ID_SUBTITLE_DELAY_LATER ? kStep
                                                        : 0);
+}
+
+// Screenshots and the seek bar's preview.
+
+void CMainFrame::OnSaveScreenshot(int) {
+    screenshots_->Save();
+}
+
+void CMainFrame::GraphReleased() {
+    preview_->ClipReleased();
 }
 
 }  // namespace tavimo

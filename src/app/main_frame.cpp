@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include "engine/filters_menu_ui.h"
+#include "engine/screenshot.h"
 #include "platform/dialogs.h"
 #include "platform/display_modes.h"
 #include "platform/qt_dialogs.h"
@@ -24,6 +25,7 @@
 #include "resources/resources.h"
 #include "subtitles/subtitle_loading.h"
 #include "subtitles/text_encoding.h"
+#include "view/seek_preview.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -91,6 +93,8 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_SUBTITLE_TRACK_FIRST, ID_SUBTITLE_TRACK_LAST, &CMainFrame::OnSubtitleTrack},
         {ID_AUDIO_TRACK_FIRST, ID_AUDIO_TRACK_LAST, &CMainFrame::OnAudioTrack},
         {ID_SUBTITLE_TRACK_NEXT, ID_AUDIO_TRACK_NEXT, &CMainFrame::OnNextTrack},
+        // Screenshots.
+        {ID_SAVE_SCREENSHOT, ID_SAVE_SCREENSHOT, &CMainFrame::OnSaveScreenshot},
     };
     return kRoutes;
 }
@@ -112,10 +116,13 @@ CMainFrame::CMainFrame(platform::Registry& registry, platform::DisplayModes& mod
     createMenus();
     createToolBars();
     createBands();
+    screenshots_ = std::make_unique<ScreenshotSaver>(record_, *dialogs_);
+    preview_ = std::make_unique<SeekPreview>(sliders_->SeekBar(), record_);
 }
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    record_.ReleaseGraph();  // while the parts it tells are all here
 }
 
 void CMainFrame::createActions() {

@@ -27,6 +27,8 @@ namespace tavimo {
 
 class CTavimoView;
 class CSliders;
+class ScreenshotSaver;
+class SeekPreview;
 class QtFiltersMenu;
 
 namespace platform {
@@ -71,6 +73,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void AddRecent(const std::string& path) override;
     void NextFile() override;
     void GraphStarted() override;
+    void GraphReleased() override;
     void SetBusy(bool busy) override;
 
     // For the program and tests.
@@ -88,6 +91,8 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     QMenu* SubtitleTrackMenu() const { return subtitleTrackMenu_; }
     QMenu* AudioTrackMenu() const { return audioTrackMenu_; }
     RecentFileList& Recent() { return *recent_; }
+    ScreenshotSaver& Screenshots() { return *screenshots_; }
+    SeekPreview& Preview() { return *preview_; }
 
   signals:
     // Every command as it arrives, before it is handled. UI thread.
@@ -155,6 +160,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnSubtitleTrack(int id);
     void OnAudioTrack(int id);
     void OnNextTrack(int id);
+    void OnSaveScreenshot(int id);
 
     platform::Registry& registry_;
     platform::DisplayModes& modes_;
@@ -182,6 +188,9 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     QToolBar* seekBand_ = nullptr;
     CSliders* sliders_ = nullptr;
     CTavimoView* view_ = nullptr;
+    // Shift+S and the seek bar's hover; both read record_.
+    std::unique_ptr<ScreenshotSaver> screenshots_;
+    std::unique_ptr<SeekPreview> preview_;
 };
 
 }  // namespace tavimo

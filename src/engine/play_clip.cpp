@@ -293,6 +293,7 @@ void PlayerRecord::ReleaseGraph() {
     subtitles_.reset();
     // No picture is left to show: the view turns black.
     host_.RedrawView();
+    host_.GraphReleased();
 }
 
 }  // namespace tavimo

@@ -42,6 +42,8 @@ class PlayerHost {
     virtual void ClearSavedFullScreenRect() {}
     // A new graph runs: the Filters menu lists its filters.
     virtual void GraphStarted() {}
+    // The graph is gone: what was built for its clip goes with it.
+    virtual void GraphReleased() {}
     // Puts `path` at the top of the recent-file list and saves the list.
     virtual void AddRecent(const std::string& /*path*/) {}
     // Opens the next file of the clip's folder (Auto Next).

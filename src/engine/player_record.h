@@ -41,6 +41,7 @@ class PlayerRecord {
     // The framework graphs are built with; not owned, outlives the record.
     // Without one every open fails at its first step. UI thread.
     void UseMediaFramework(MediaFramework* media) { media_ = media; }
+    MediaFramework* Media() const { return media_; }
     // Where clips were left, for ResumePlayback; not owned, outlives the
     // record; null: nothing is remembered. UI thread.
     void UseResumePositions(ResumePositions* resume) { resume_ = resume; }

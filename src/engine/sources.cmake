@@ -5,6 +5,8 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/filters_menu.cpp
     ${CMAKE_CURRENT_LIST_DIR}/track_choices.cpp
     ${CMAKE_CURRENT_LIST_DIR}/track_selection.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/screenshot_name.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/thumbnail_worker.cpp
     # The recent-file list lives with the other integration parts; its folder
     # has no source list of its own yet.
     ${CMAKE_CURRENT_LIST_DIR}/../integration/recent_file_list.cpp
@@ -14,5 +16,6 @@ if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/filters_menu_ui.cpp
         ${CMAKE_CURRENT_LIST_DIR}/filter_properties.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/screenshot.cpp
     )
 endif()

@@ -56,6 +56,8 @@ enum CommandId : int {
     // "Audio Track": the clip's audio tracks.
     ID_AUDIO_TRACK_FIRST = 34900,
     ID_AUDIO_TRACK_LAST = 34999,
+    // Shift+S and File > Save Screenshot.
+    ID_SAVE_SCREENSHOT = 35000,
     ID_FILE_OPEN = 57601,       // "&Open Video..."
     ID_FILE_MRU_FIRST = 57616,  // "Most Recent..." and the recent files
     ID_FILE_MRU_LAST = 57631,

@@ -16,6 +16,9 @@ constexpr MenuRow kMainMenu[] = {
     {K::Item, ID_REGISTER_FILETYPE, "Register Filetype For Current File\tCtrl+R", false},
     {K::Item, ID_DELETE_FILE, "Delete Current File\tDEL", false},
     {K::Separator, 0, nullptr, false},
+    // Screenshots.
+    {K::Item, ID_SAVE_SCREENSHOT, "Save Screenshot\tShift+S", false},
+    {K::Separator, 0, nullptr, false},
     {K::Item, ID_FILE_MRU_FIRST, "Most Recent...", true},
     {K::Separator, 0, nullptr, false},
     {K::Item, ID_APP_EXIT, "E&xit", false},
@@ -115,6 +118,8 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_Z, kShift, ID_SUBTITLE_DELAY_RESET},
     {Qt::Key_V, kNone, ID_SUBTITLE_TRACK_NEXT},
     {Qt::Key_B, kNone, ID_AUDIO_TRACK_NEXT},
+    // Screenshots.
+    {Qt::Key_S, kShift, ID_SAVE_SCREENSHOT},
 };
 
 constexpr ToolbarButton kToolbar[] = {

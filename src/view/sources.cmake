@@ -6,5 +6,6 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/tavimo_view.cpp
         ${CMAKE_CURRENT_LIST_DIR}/full_screen.cpp
         ${CMAKE_CURRENT_LIST_DIR}/sliders.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/seek_preview.cpp
     )
 endif()

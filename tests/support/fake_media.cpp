@@ -114,8 +114,30 @@ class FakeFilter : public IBaseFilter,
     }
     HRESULT RepaintVideo() override { return S_OK; }
     HRESULT DisplayModeChanged() override { return S_OK; }
+    // A mid-grey frame of the native size once the renderer is connected.
+    HRESULT GetCurrentImage(std::shared_ptr<ICurrentImage>* image) override {
+        if (!pins.front()->connected)
+            return VFW_E_NOT_CONNECTED;
+        *image = std::make_shared<GreyImage>(fw_->script.nativeWidth, fw_->script.nativeHeight);
+        return fw_->Step("GetCurrentImage", "GetCurrentImage");
+    }
 
   private:
+    class GreyImage : public ICurrentImage {
+      public:
+        GreyImage(long width, long height) : width_(int(width)), height_(int(height)) {}
+        HRESULT GetBitmap(VideoImage* image) override {
+            image->width = width_;
+            image->height = height_;
+            image->rgbx.assign(size_t(width_) * height_ * 4, 0x80);
+            return S_OK;
+        }
+        REFERENCE_TIME Time() override { return -1; }
+
+      private:
+        int width_, height_;
+    };
+
     template <typename T>
     HRESULT As(FilterKind only, const char* step, std::shared_ptr<T>* out) {
         if (kind != only)

@@ -98,6 +98,10 @@ class GstFramework : public MediaFramework {
         return S_OK;
     }
     HRESULT RemoveGraphFromRot(uint32_t) override { return S_OK; }
+    HRESULT CreateThumbnailSource(const std::string& fileName,
+                                  std::shared_ptr<IThumbnailSource>* out) override {
+        return NewThumbnailSource(fileName, out);
+    }
 
   private:
     std::string VideoSinkFactory() {

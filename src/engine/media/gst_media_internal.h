@@ -6,6 +6,7 @@
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -47,6 +48,10 @@ GstElement* MakeConverter(GstVideoFormat shallow);
 
 // A bin of `chain`, linked in order, with the first element's sink pad.
 GstElement* MakeBin(const char* name, std::initializer_list<GstElement*> chain);
+
+// A thumbnail decoder of a local clip; VFW_E_UNSUPPORTED_STREAM for network
+// sources (gst_thumbnails.cpp).
+HRESULT NewThumbnailSource(const std::string& fileName, std::shared_ptr<IThumbnailSource>* out);
 
 // The first video sink that works here, in the order of preference; empty
 // when none does.
@@ -152,6 +157,7 @@ class VideoRendererFilter : public ElementFilter,
                             public std::enable_shared_from_this<VideoRendererFilter> {
   public:
     VideoRendererFilter(GstElement* bin, GstElement* sink, GstElement* scale, GstElement* size);
+    ~VideoRendererFilter() override;
     HRESULT QueryFilterConfig(std::shared_ptr<IVMRFilterConfig9>* out) override;
     HRESULT QueryWindowlessControl(std::shared_ptr<IVMRWindowlessControl9>* out) override;
     HRESULT SetRenderingMode(VMR9Mode mode) override;
@@ -164,6 +170,7 @@ class VideoRendererFilter : public ElementFilter,
     HRESULT GetVideoPosition(RECT* source, RECT* dest) override;
     HRESULT RepaintVideo() override;
     HRESULT DisplayModeChanged() override { return RepaintVideo(); }
+    HRESULT GetCurrentImage(std::shared_ptr<ICurrentImage>* image) override;
 
     // Streaming thread: the sink asks for its window.
     void PrepareWindowHandle();
@@ -173,6 +180,9 @@ class VideoRendererFilter : public ElementFilter,
     GstElement* SettingsElement() const override { return sink_; }
     // A sink that cannot scale gets the surface's size in device pixels.
     void ScaleTo(double ratio);
+    // Streaming thread: keeps each frame that reaches the renderer, before any
+    // scaling, for GetCurrentImage.
+    static GstPadProbeReturn KeepFrame(GstPad*, GstPadProbeInfo* info, gpointer data);
 
     GstElement* sink_;   // owned by the bin
     GstElement* scale_;  // videoscale in front of a sink that cannot scale, or null
@@ -182,6 +192,9 @@ class VideoRendererFilter : public ElementFilter,
     COLORREF border_ = 0;
     VMR9AspectRatioMode mode_ = VMR9ARMode_LetterBox;
     RECT source_, dest_;
+    std::mutex frameMutex_;
+    GstBuffer* frame_ = nullptr;  // the last frame received, owned
+    gulong probe_ = 0;            // KeepFrame on the bin's sink pad
 };
 
 using Clock = std::chrono::steady_clock;

@@ -13,6 +13,30 @@ VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstE
     : ElementFilter(bin, Role::VideoRenderer), sink_(sink), scale_(scale), size_(size) {
     if (GST_IS_VIDEO_OVERLAY(sink_))
         gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(sink_), FALSE);
+    GstPad* pad = gst_element_get_static_pad(element_, "sink");
+    probe_ = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, KeepFrame, this, nullptr);
+    gst_object_unref(pad);
+}
+
+VideoRendererFilter::~VideoRendererFilter() {
+    GstPad* pad = gst_element_get_static_pad(element_, "sink");
+    gst_pad_remove_probe(pad, probe_);
+    gst_object_unref(pad);
+    std::lock_guard lock(frameMutex_);
+    gst_clear_buffer(&frame_);
+}
+
+// Streaming thread: one reference taken and one given back per frame.
+GstPadProbeReturn VideoRendererFilter::KeepFrame(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* self = static_cast<VideoRendererFilter*>(data);
+    GstBuffer* buffer = gst_buffer_ref(GST_PAD_PROBE_INFO_BUFFER(info));
+    {
+        std::lock_guard lock(self->frameMutex_);
+        std::swap(self->frame_, buffer);
+    }
+    if (buffer)
+        gst_buffer_unref(buffer);  // the frame before, outside the lock
+    return GST_PAD_PROBE_OK;
 }
 
 HRESULT VideoRendererFilter::QueryFilterConfig(std::shared_ptr<IVMRFilterConfig9>* out) {

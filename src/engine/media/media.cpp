@@ -24,6 +24,15 @@ HRESULT IGraphBuilder::QueryStreamSelect(std::shared_ptr<IAMStreamSelect>*) {
     return E_NOINTERFACE;
 }
 
+HRESULT IVMRWindowlessControl9::GetCurrentImage(std::shared_ptr<ICurrentImage>*) {
+    return E_NOTIMPL;
+}
+
+HRESULT MediaFramework::CreateThumbnailSource(const std::string&,
+                                              std::shared_ptr<IThumbnailSource>*) {
+    return E_NOTIMPL;
+}
+
 std::string RotItemName(uint32_t graphAddress, uint32_t processId) {
     char name[64];
     std::snprintf(name, sizeof name, "FilterGraph %08x pid %08x", graphAddress, processId);

@@ -91,6 +91,27 @@ class IVMRFilterConfig9 {
     virtual HRESULT SetRenderingMode(VMR9Mode mode) = 0;
 };
 
+// A picture as the user sees it: 8-bit R, G, B and one unused byte per pixel,
+// rows top-down without padding (stride = width * 4).
+struct VideoImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgbx;
+};
+
+// A frame the renderer showed, held until it is read. GetBitmap converts it
+// and may take tens of milliseconds: call it off the UI thread. Any thread.
+class ICurrentImage {
+  public:
+    virtual ~ICurrentImage() = default;
+    // The frame at its own size (the clip's resolution, square pixels not
+    // applied), with whatever the mixer burnt in; E_FAIL when it cannot be
+    // converted.
+    virtual HRESULT GetBitmap(VideoImage* image) = 0;
+    // The frame's time in the clip, 100-ns units; -1 when unknown.
+    virtual REFERENCE_TIME Time() = 0;
+};
+
 // The windowless video renderer's control. Rectangles in view client
 // coordinates (logical pixels); the native size in video pixels.
 class IVMRWindowlessControl9 {
@@ -106,6 +127,23 @@ class IVMRWindowlessControl9 {
     virtual HRESULT GetVideoPosition(RECT* source, RECT* dest) = 0;
     virtual HRESULT RepaintVideo() = 0;
     virtual HRESULT DisplayModeChanged() = 0;
+    // The frame shown now, as the renderer received it; returns at once.
+    // VFW_E_NOT_CONNECTED (E_NOTIMPL for renderers that cannot tell) when no
+    // frame has been shown yet. UI thread.
+    virtual HRESULT GetCurrentImage(std::shared_ptr<ICurrentImage>* image);
+};
+
+// A second, picture-only decoder of one clip for the seek bar's preview: it
+// opens lazily on its first use and shows nothing, plays no sound. Calls from
+// one thread at a time (the preview's worker); destroy it on any thread.
+class IThumbnailSource {
+  public:
+    virtual ~IThumbnailSource() = default;
+    // The picture at the key frame nearest `position` (100-ns units), scaled
+    // to `width` pixels wide with its proportions kept. VFW_E_NOT_CONNECTED
+    // when the clip has no picture, VFW_E_TIMEOUT or E_FAIL when decoding
+    // fails; after either every later call fails at once.
+    virtual HRESULT GetThumbnail(REFERENCE_TIME position, int width, VideoImage* image) = 0;
 };
 
 // One property of a filter, as its settings dialog shows it.
@@ -269,6 +307,11 @@ class MediaFramework {
     virtual HRESULT AddGraphToRot(const std::shared_ptr<IGraphBuilder>& graph,
                                   uint32_t* cookie) = 0;
     virtual HRESULT RemoveGraphFromRot(uint32_t cookie) = 0;
+    // A thumbnail decoder for `fileName` (path or URL); nothing is opened
+    // yet. VFW_E_UNSUPPORTED_STREAM for network URLs, E_NOTIMPL where the
+    // framework has none.
+    virtual HRESULT CreateThumbnailSource(const std::string& fileName,
+                                          std::shared_ptr<IThumbnailSource>* out);
 };
 
 // "FilterGraph %08x pid %08x": the name a graph is registered under.

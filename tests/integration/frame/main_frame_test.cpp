@@ -73,7 +73,7 @@ TEST_F(MainFrameTest, MenuAndToolbarShowTheirTexts) {
         texts(bar.at(0)->menu()->actions()),
         QStringList({"&Open Video...\tCtrl+O", "Open Subtitles\tCtrl+S", "Open URL\tCtrl+U", "-",
                      "Register Filetype For Current File\tCtrl+R", "Delete Current File\tDEL", "-",
-                     "Most Recent... (inactive)", "-", "E&xit"}));
+                     "Save Screenshot\tShift+S", "-", "Most Recent... (inactive)", "-", "E&xit"}));
     EXPECT_TRUE(bar.at(2)->menu()->actions().isEmpty());
     QMenu* resolutions = bar.at(3)->menu()->actions().at(3)->menu();
     ASSERT_NE(resolutions, nullptr);

@@ -1,0 +1,164 @@
+// The seek bar's thumbnail decoder: uridecodebin with only its picture
+// decoded, to videoscale ! videoconvert ! appsink at the thumbnail's size,
+// held PAUSED; each thumbnail is a key-frame seek and the preroll it brings.
+// Sound and subtitle streams stay undecoded and go to fake sinks.
+#include <cstring>
+
+#include "engine/media/gst_media_internal.h"
+
+namespace tavimo::gst_internal {
+namespace {
+
+constexpr GstClockTime kOpenTimeout = 5 * GST_SECOND;
+constexpr GstClockTime kFrameTimeout = 2 * GST_SECOND;
+
+bool Starts(const char* text, const char* prefix) {
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+class GstThumbnailSource : public IThumbnailSource {
+  public:
+    explicit GstThumbnailSource(std::string uri) : uri_(std::move(uri)) {}
+    ~GstThumbnailSource() override {
+        if (pipeline_) {
+            gst_element_set_state(pipeline_, GST_STATE_NULL);
+            gst_object_unref(pipeline_);
+        }
+    }
+
+    HRESULT GetThumbnail(REFERENCE_TIME position, int width, VideoImage* image) override {
+        if (FAILED(broken_))
+            return broken_;
+        if (!pipeline_)
+            broken_ = Open(width);
+        if (SUCCEEDED(broken_))
+            broken_ = Grab(position, image);
+        return broken_;
+    }
+
+  private:
+    // Worker thread: builds the pipeline and waits for it to preroll.
+    HRESULT Open(int width) {
+        pipeline_ = Own(gst_pipeline_new("Tavimo Thumbnails"));
+        GstElement* source = gst_element_factory_make("uridecodebin", nullptr);
+        scale_ = gst_element_factory_make("videoscale", nullptr);
+        GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
+        GstElement* size = gst_element_factory_make("capsfilter", nullptr);
+        sink_ = gst_element_factory_make("appsink", nullptr);
+        if (!source || !scale_ || !convert || !size || !sink_)
+            return E_FAIL;
+        GstCaps* caps =
+            gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGBx", "width", G_TYPE_INT,
+                                width, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+        g_object_set(size, "caps", caps, nullptr);
+        gst_caps_unref(caps);
+        g_object_set(sink_, "sync", FALSE, "max-buffers", 1u, "drop", TRUE, "enable-last-sample",
+                     FALSE, nullptr);
+        g_object_set(source, "uri", uri_.c_str(), nullptr);
+        gst_bin_add_many(GST_BIN(pipeline_), source, scale_, convert, size, sink_, nullptr);
+        gst_element_link_many(scale_, convert, size, sink_, nullptr);
+        g_signal_connect(source, "autoplug-continue", G_CALLBACK(&PictureOnly), nullptr);
+        g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), this);
+        g_signal_connect(pipeline_, "deep-element-added", G_CALLBACK(&OneThread), nullptr);
+        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+        if (gst_element_get_state(pipeline_, nullptr, nullptr, kOpenTimeout) !=
+            GST_STATE_CHANGE_SUCCESS)
+            return VFW_E_TIMEOUT;
+        return video_ ? S_OK : VFW_E_NOT_CONNECTED;
+    }
+
+    // Worker thread: a flushing key-frame seek, then the frame it prerolls.
+    HRESULT Grab(REFERENCE_TIME position, VideoImage* image) {
+        const auto flags =
+            GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_NEAREST);
+        if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, flags,
+                                     std::max<REFERENCE_TIME>(position, 0) * 100))
+            return E_FAIL;
+        GstSample* sample = nullptr;
+        g_signal_emit_by_name(sink_, "try-pull-preroll", kFrameTimeout, &sample);
+        if (!sample)
+            return VFW_E_TIMEOUT;
+        HRESULT hr = Copy(sample, image);
+        gst_sample_unref(sample);
+        return hr;
+    }
+
+    static HRESULT Copy(GstSample* sample, VideoImage* image) {
+        GstVideoInfo info;
+        GstVideoFrame frame;
+        if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
+            !gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ))
+            return E_FAIL;
+        const size_t row = size_t(info.width) * 4;
+        image->width = info.width;
+        image->height = info.height;
+        image->rgbx.resize(row * info.height);
+        const auto* from = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+        for (int y = 0; y < info.height; ++y)
+            std::memcpy(image->rgbx.data() + row * y,
+                        from + size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)) * y, row);
+        gst_video_frame_unmap(&frame);
+        return S_OK;
+    }
+
+    // Streaming thread: sound, subtitles and captions are not decoded.
+    static gboolean PictureOnly(GstElement*, GstPad*, GstCaps* caps, gpointer) {
+        if (gst_caps_is_empty(caps) || gst_caps_is_any(caps))
+            return TRUE;
+        const char* name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+        for (const char* skipped : {"audio/", "text/", "subpicture/", "closedcaption/",
+                                    "application/x-ass", "application/x-ssa"})
+            if (Starts(name, skipped))
+                return FALSE;
+        return TRUE;
+    }
+
+    // Streaming thread: decoders at one thread each, so that the preview
+    // leaves the cores to the clip that plays.
+    static void OneThread(GstBin*, GstBin*, GstElement* element, gpointer) {
+        if (HasProperty(element, "max-threads"))
+            g_object_set(element, "max-threads", 1, nullptr);
+    }
+
+    // Streaming thread: the first raw picture to the scaler, the rest dropped.
+    static void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
+        auto* self = static_cast<GstThumbnailSource*>(data);
+        if (!self->video_ && CapsName(pad) == "video/x-raw") {
+            GstPad* input = gst_element_get_static_pad(self->scale_, "sink");
+            self->video_ = gst_pad_link(pad, input) == GST_PAD_LINK_OK;
+            gst_object_unref(input);
+            if (self->video_)
+                return;
+        }
+        GstElement* drop = gst_element_factory_make("fakesink", nullptr);
+        g_object_set(drop, "sync", FALSE, "async", FALSE, nullptr);
+        gst_bin_add(GST_BIN(self->pipeline_), drop);
+        gst_element_sync_state_with_parent(drop);
+        GstPad* input = gst_element_get_static_pad(drop, "sink");
+        gst_pad_link(pad, input);
+        gst_object_unref(input);
+    }
+
+    std::string uri_;
+    GstElement* pipeline_ = nullptr;
+    GstElement* scale_ = nullptr;  // owned by the pipeline
+    GstElement* sink_ = nullptr;   // owned by the pipeline
+    std::atomic<bool> video_{false};
+    HRESULT broken_ = S_OK;
+};
+
+}  // namespace
+
+HRESULT NewThumbnailSource(const std::string& fileName, std::shared_ptr<IThumbnailSource>* out) {
+    std::string uri;
+    bool network = false;
+    HRESULT hr = ResolveUri(fileName, &uri, &network);
+    if (FAILED(hr))
+        return hr;
+    if (network)
+        return VFW_E_UNSUPPORTED_STREAM;
+    *out = std::make_shared<GstThumbnailSource>(uri);
+    return S_OK;
+}
+
+}  // namespace tavimo::gst_internal

@@ -1,0 +1,34 @@
+#include "engine/screenshot_name.h"
+
+#include <cstdio>
+
+namespace tavimo {
+
+std::string ClipNameOf(const std::string& clipPath) {
+    std::string path = clipPath;
+    if (path.find("://") != std::string::npos)
+        path = path.substr(0, path.find_first_of("?#"));
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name.empty() ? "Tavimo" : name;
+}
+
+std::string ScreenshotTime(int64_t position) {
+    const int64_t ms = position > 0 ? position / 10000 : 0;
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld-%02d-%02d.%03d", static_cast<long long>(ms / 3600000),
+                  static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
+                  static_cast<int>(ms % 1000));
+    return text;
+}
+
+std::string ScreenshotName(const std::string& clipPath, int64_t position, int attempt) {
+    std::string name = ClipNameOf(clipPath) + " " + ScreenshotTime(position);
+    if (attempt > 1)
+        name += " (" + std::to_string(attempt) + ")";
+    return name + ".png";
+}
+
+}  // namespace tavimo

@@ -1,0 +1,282 @@
+// Shift+S and the seek bar's preview in the main frame, playing clips made
+// at test time through GStreamer (fake sinks, offscreen windows): what lands
+// in the pictures folder, the note and the box; what the preview window
+// shows over a clip that turns from red to blue, and over one with no picture.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/main_frame.h"
+#include "engine/media/gst_media.h"
+#include "engine/screenshot.h"
+#include "resources/command_ids.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_display_modes.h"
+#include "support/fake_media.h"
+#include "support/fake_registry.h"
+#include "view/seek_preview.h"
+#include "view/sliders.h"
+
+namespace tavimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path gDir;
+
+bool Launch(const std::string& pipeline) {
+    return std::system(("gst-launch-1.0 -q " + pipeline + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// `frames` of `pattern` at 25/s, 640 x 360, into concat c.
+std::string Part(const char* pattern, int frames) {
+    return std::string("videotestsrc pattern=") + pattern +
+           " num-buffers=" + std::to_string(frames) +
+           " ! video/x-raw,format=I420,width=640,height=360,framerate=25/1 ! c. ";
+}
+
+// A key frame every second, so that each second starts a new picture.
+std::string Encode(const std::string& file) {
+    return "concat name=c ! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! "
+           "mp4mux name=mux ! filesink location=" +
+           (gDir / file).string() + " ";
+}
+
+void MakeMedia() {
+    char dir[] = "/tmp/tavimo-shots-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    gDir = dir;
+    // Two seconds red, two blue, with a sound the preview must leave alone.
+    ASSERT_TRUE(Launch(Part("red", 50) + Part("blue", 50) + Encode("colours.mp4") +
+                       "audiotestsrc num-buffers=200 samplesperbuffer=882 ! audioconvert ! "
+                       "avenc_aac ! aacparse ! queue ! mux."));
+    ASSERT_TRUE(Launch(Part("black", 75) + Encode("night.mp4")));
+    std::ofstream(gDir / "night.srt") << "1\n00:00:00,000 --> 00:00:10,000\nWWWWWWWW\n";
+    ASSERT_TRUE(
+        Launch("audiotestsrc num-buffers=200 samplesperbuffer=882 ! audioconvert ! "
+               "avenc_aac ! aacparse ! mp4mux ! filesink location=" +
+               (gDir / "tone.mp4").string()));
+}
+
+// Where xdg-user-dirs puts the pictures, through a config folder of its own.
+void UsePictures(const fs::path& pictures) {
+    const fs::path config = pictures.parent_path() / "config";
+    fs::create_directories(config);
+    std::ofstream(config / "user-dirs.dirs")
+        << "XDG_PICTURES_DIR=\"" << pictures.string() << "\"\n";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+}
+
+class ShotsPreviewTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (gDir.empty())
+            MakeMedia();
+    }
+    ShotsPreviewTest() {
+        GstMediaOptions options;
+        options.videoSink = "fakesink";
+        options.audioSink = "fakesink";
+        media = NewGstMediaFramework(options);
+        auto scripted = std::make_unique<platform::ScriptedDialogs>();
+        dialogs = scripted.get();
+        frame = std::make_unique<CMainFrame>(registry, modes, std::move(scripted));
+        frame->Record().UseMediaFramework(media.get());
+        frame->LoadSettings();
+        frame->Create();
+        frame->resize(800, 600);
+    }
+
+    // Opens `name` of the media folder and lets it run a moment.
+    PlayerRecord& Open(const char* name) {
+        PlayerRecord& record = frame->Record();
+        record.ClipPath = (gDir / name).string();
+        record.OpenClip();
+        EXPECT_EQ(record.ClipState, ClipState::Running) << name;
+        QTest::qWait(300);
+        return record;
+    }
+
+    // Shift+S as the window gets it; waits for the save to end.
+    QString Shoot() {
+        QSignalSpy finished(&frame->Screenshots(), &ScreenshotSaver::finished);
+        QTest::keyClick(frame->windowHandle(), Qt::Key_S, Qt::ShiftModifier);
+        EXPECT_TRUE(finished.wait(10000));
+        return finished.isEmpty() ? QString() : finished.at(0).at(0).toString();
+    }
+
+    // The mouse over the seek bar at `fraction` of its width.
+    void Hover(double fraction) {
+        CSlider* bar = frame->Sliders()->SeekBar();
+        const QPointF at(bar->ClientRect().left() + fraction * bar->ClientRect().width(), 5);
+        QMouseEvent move(QEvent::MouseMove, at, bar->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &move);
+    }
+
+    std::string NoteText() {
+        std::string text;
+        frame->Record().Mixer.Note.Copy(text);
+        return text;
+    }
+
+    std::unique_ptr<MediaFramework> media;
+    platform::FakeRegistry registry;
+    platform::FakeDisplayModes modes{{}};
+    platform::ScriptedDialogs* dialogs = nullptr;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+// The mean colour of `image` over `area`.
+QColor Mean(const QImage& image, const QRect& area) {
+    long r = 0, g = 0, b = 0, n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x, ++n) {
+            const QRgb p = image.pixel(x, y);
+            r += qRed(p), g += qGreen(p), b += qBlue(p);
+        }
+    return n ? QColor(int(r / n), int(g / n), int(b / n)) : QColor();
+}
+
+// A paused black clip with a white subtitle at 1 s: the PNG has the clip's
+// size, black above and the subtitle's white near the bottom; the note names
+// it; a second shot of the same moment gets " (2)" and leaves the first as
+// it was.
+TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverwrites) {
+    const fs::path pictures = gDir / "saved" / "Pictures";
+    UsePictures(pictures);
+    PlayerRecord& record = Open("night.mp4");
+    record.TogglePause();
+    record.SeekTo(10000000);
+    QTest::qWait(300);
+
+    const QString first = Shoot();
+    const fs::path folder = pictures / "Tavimo";
+    EXPECT_EQ(first.toStdString(), (folder / "night 0-00-01.000.png").string());
+    EXPECT_EQ(NoteText(), "Saved night 0-00-01.000.png");
+    const QImage shot(first);
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.size(), QSize(640, 360));
+    EXPECT_LT(qGray(Mean(shot, QRect(0, 0, 640, 180)).rgb()), 10) << "black above the subtitle";
+    int brightest = 0;
+    for (int y = 240; y < 360; ++y)
+        for (int x = 0; x < 640; ++x)
+            brightest = std::max(brightest, qGray(shot.pixel(x, y)));
+    EXPECT_GT(brightest, 220) << "the subtitle's white is burnt in";
+
+    const auto before = fs::last_write_time(first.toStdString());
+    const auto size = fs::file_size(first.toStdString());
+    const QString second = Shoot();
+    EXPECT_EQ(second.toStdString(), (folder / "night 0-00-01.000 (2).png").string());
+    EXPECT_EQ(NoteText(), "Saved night 0-00-01.000 (2).png");
+    EXPECT_EQ(fs::last_write_time(first.toStdString()), before);
+    EXPECT_EQ(fs::file_size(first.toStdString()), size);
+    EXPECT_TRUE(dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox).empty());
+}
+
+// A file where the folder should be: a box names the folder and says why,
+// nothing is written and no note claims a save.
+TEST_F(ShotsPreviewTest, ScreenshotIntoAFolderThatCannotBeMadeSaysWhichAndWhy) {
+    const fs::path pictures = gDir / "blocked" / "Pictures";
+    fs::create_directories(pictures);
+    std::ofstream(pictures / "Tavimo") << "in the way\n";
+    UsePictures(pictures);
+    PlayerRecord& record = Open("night.mp4");
+    record.TogglePause();
+
+    EXPECT_EQ(Shoot(), QString());
+    const auto boxes = dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find((pictures / "Tavimo").string()), std::string::npos)
+        << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("Not a directory"), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(NoteText(), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(pictures), fs::directory_iterator()), 1);
+}
+
+// A clip without a picture: Shift+S only beeps; no file, no box, no note.
+TEST_F(ShotsPreviewTest, ScreenshotWithoutAPictureOnlyBeeps) {
+    const fs::path pictures = gDir / "soundonly" / "Pictures";
+    UsePictures(pictures);
+    FakeMediaFramework fake;
+    fake.script.hasVideo = false;
+    frame->Record().UseMediaFramework(&fake);
+    frame->Record().ClipPath = "/music/song.mp3";
+    frame->Record().OpenClip();
+    ASSERT_TRUE(frame->Record().HasWindowlessControl());
+
+    QSignalSpy finished(&frame->Screenshots(), &ScreenshotSaver::finished);
+    QTest::keyClick(frame->windowHandle(), Qt::Key_S, Qt::ShiftModifier);
+    EXPECT_FALSE(finished.wait(500));
+    EXPECT_EQ(dialogs->CallsOf(platform::ScriptedDialogs::Kind::Beep).size(), 1u);
+    EXPECT_TRUE(dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox).empty());
+    EXPECT_FALSE(fs::exists(pictures));
+    EXPECT_EQ(NoteText(), "");
+    frame->Record().CloseClip();
+}
+
+// Hovering a quarter in shows red, four fifths in shows blue, 160 pixels
+// wide above the bar with the time under it; going back to the first bucket
+// shows red again at once without decoding anything more.
+TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded) {
+    frame->move(100, 400);  // room above the bar
+    Open("colours.mp4");
+    SeekPreview& preview = frame->Preview();
+    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
+    const QRect picture(1, 1, 160, 90);
+
+    Hover(0.25);
+    ASSERT_TRUE(shown.wait(5000));
+    EXPECT_EQ(preview.Thumbnail().size(), QSize(160, 90));
+    QColor mean = Mean(preview.grab().toImage(), picture);
+    EXPECT_GT(mean.red(), 180) << mean.name().toStdString();
+    EXPECT_LT(mean.blue(), 60) << mean.name().toStdString();
+    const QRect bar(frame->Sliders()->SeekBar()->mapToGlobal(QPoint(0, 0)),
+                    frame->Sliders()->SeekBar()->size());
+    EXPECT_TRUE(preview.isVisible());
+    EXPECT_LT(preview.geometry().bottom(), bar.top()) << "above the bar";
+
+    Hover(0.8);
+    ASSERT_TRUE(shown.wait(5000));
+    mean = Mean(preview.grab().toImage(), picture);
+    EXPECT_GT(mean.blue(), 180) << mean.name().toStdString();
+    EXPECT_LT(mean.red(), 60) << mean.name().toStdString();
+    EXPECT_EQ(preview.Decodes(), 2);
+
+    shown.clear();
+    Hover(0.25);
+    EXPECT_EQ(shown.size(), 1) << "from what was kept, at once";
+    mean = Mean(preview.grab().toImage(), picture);
+    EXPECT_GT(mean.red(), 180) << mean.name().toStdString();
+    QTest::qWait(300);
+    EXPECT_EQ(preview.Decodes(), 2);
+
+    frame->Record().FullScreen = true;  // the bar runs along the screen's top
+    Hover(0.5);
+    EXPECT_GT(preview.geometry().top(), bar.bottom()) << "below the bar";
+    frame->Record().FullScreen = false;
+}
+
+// A clip without a picture: the time alone, narrower than a thumbnail, and
+// no decoder is ever asked.
+TEST_F(ShotsPreviewTest, PreviewOfAClipWithoutPictureShowsTheTimeAlone) {
+    Open("tone.mp4");
+    SeekPreview& preview = frame->Preview();
+    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
+    Hover(0.5);
+    EXPECT_FALSE(shown.wait(1000));
+    EXPECT_TRUE(preview.isVisible());
+    EXPECT_TRUE(preview.Thumbnail().isNull());
+    EXPECT_LT(preview.width(), 160);
+    EXPECT_EQ(preview.Decodes(), 0);
+}
+
+}  // namespace
+}  // namespace tavimo

@@ -1,0 +1,149 @@
+// Screenshot names, and the thumbnail worker's single slot: while one
+// thumbnail decodes, only the latest hover waits; a thumbnail of a clip left
+// meanwhile is neither kept nor reported.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+#include "engine/screenshot_name.h"
+#include "engine/thumbnail_worker.h"
+
+namespace tavimo {
+namespace {
+
+TEST(ScreenshotName, NamesTheClipAndTheMoment) {
+    struct Case {
+        const char* what;
+        const char* clip;
+        int64_t position;
+        int attempt;
+        const char* name;
+    } cases[] = {
+        {"path, first try", "/home/u/Videos/holiday.mkv", 705000000, 1, "holiday 0-01-10.500.png"},
+        {"clash", "/home/u/Videos/holiday.mkv", 705000000, 2, "holiday 0-01-10.500 (2).png"},
+        {"hours past nine, ms kept", "/v/a.b.mp4", 1234567890123, 1, "a.b 34-17-36.789.png"},
+        {"no extension", "/v/clip", 0, 1, "clip 0-00-00.000.png"},
+        {"hidden file keeps its name", "/v/.secret", 10000, 1, ".secret 0-00-00.001.png"},
+        {"URL without query", "http://host/films/sea.mp4?token=1/2#t=3", 0, 1,
+         "sea 0-00-00.000.png"},
+        {"nothing to name it by", "http://host/", -5, 3, "Tavimo 0-00-00.000 (3).png"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ScreenshotName(c.clip, c.position, c.attempt), c.name) << c.what;
+}
+
+// Decodes hold until released; every position asked is logged.
+class GatedSource : public IThumbnailSource {
+  public:
+    HRESULT GetThumbnail(REFERENCE_TIME position, int width, VideoImage* image) override {
+        std::unique_lock lock(mutex);
+        asked.push_back(position);
+        cv.notify_all();
+        cv.wait(lock, [this] { return open; });
+        image->width = width;
+        image->height = 1;
+        image->rgbx.assign(size_t(width) * 4, uint8_t(mark + position / 10000000));
+        return fail ? E_FAIL : S_OK;
+    }
+    void Open() {
+        std::lock_guard lock(mutex);
+        open = true;
+        cv.notify_all();
+    }
+    void WaitAsked(size_t n) {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return asked.size() >= n; });
+    }
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::vector<REFERENCE_TIME> asked;
+    bool open = false;
+    bool fail = false;
+    int mark = 0;  // added to each picture's bytes
+};
+
+struct Reports {
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::vector<std::pair<int64_t, int>> got;  // bucket, first byte (-1: none)
+    void Add(int64_t bucket, const std::shared_ptr<const VideoImage>& image) {
+        std::lock_guard lock(mutex);
+        got.emplace_back(bucket, image ? image->rgbx.at(0) : -1);
+        cv.notify_all();
+    }
+    void Wait(size_t n) {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return got.size() >= n; }));
+    }
+};
+
+constexpr int64_t kSecond = 10000000;
+
+// A 100 s clip: buckets of 1 s, each decoded at its middle.
+TEST(ThumbnailWorker, OnlyTheLatestWaitingHoverIsDecoded) {
+    Reports reports;
+    ThumbnailWorker worker(160, [&](int64_t b, auto image) { reports.Add(b, image); });
+    auto source = std::make_shared<GatedSource>();
+    worker.SetSource(source, 100 * kSecond);
+    EXPECT_EQ(worker.BucketOf(42 * kSecond + 999), 42);
+    EXPECT_EQ(worker.BucketOf(500 * kSecond), 99) << "past the end: the last bucket";
+
+    EXPECT_EQ(worker.Request(10), nullptr);
+    source->WaitAsked(1);  // bucket 10 decodes; the next ones wait
+    worker.Request(20);
+    worker.Request(30);
+    worker.Request(40);
+    source->Open();
+    reports.Wait(2);
+    EXPECT_EQ(source->asked, (std::vector<REFERENCE_TIME>{105000000, 405000000}))
+        << "20 and 30 were passed by before they started";
+    EXPECT_EQ(reports.got, (std::vector<std::pair<int64_t, int>>{{10, 10}, {40, 40}}));
+    ASSERT_NE(worker.Request(40), nullptr);
+    EXPECT_EQ(worker.Request(40)->rgbx.at(0), 40);
+    EXPECT_EQ(worker.Decodes(), 2);
+}
+
+// The clip changes while a thumbnail of the old one decodes: that thumbnail
+// must not stand for the new clip's bucket.
+TEST(ThumbnailWorker, AThumbnailOfTheClipLeftIsDropped) {
+    Reports reports;
+    ThumbnailWorker worker(160, [&](int64_t b, auto image) { reports.Add(b, image); });
+    auto old = std::make_shared<GatedSource>();
+    old->mark = 100;
+    worker.SetSource(old, 100 * kSecond);
+    worker.Request(5);
+    old->WaitAsked(1);
+    auto fresh = std::make_shared<GatedSource>();
+    fresh->Open();
+    worker.SetSource(fresh, 100 * kSecond);
+    old->Open();
+    worker.Request(5);
+    reports.Wait(1);
+    EXPECT_EQ(reports.got, (std::vector<std::pair<int64_t, int>>{{5, 5}}));
+    EXPECT_EQ(fresh->asked.size(), 1u);
+    EXPECT_EQ(worker.Decodes(), 1);
+}
+
+// A failed decode: nothing more is asked, and the preview shows time alone.
+TEST(ThumbnailWorker, AFailedDecodeLeavesTheTimeAlone) {
+    Reports reports;
+    ThumbnailWorker worker(160, [&](int64_t b, auto image) { reports.Add(b, image); });
+    EXPECT_FALSE(worker.Available()) << "no clip";
+    auto source = std::make_shared<GatedSource>();
+    source->fail = true;
+    source->Open();
+    worker.SetSource(source, 100 * kSecond);
+    EXPECT_TRUE(worker.Available());
+    worker.Request(3);
+    reports.Wait(1);
+    EXPECT_EQ(reports.got.at(0).second, -1);
+    EXPECT_FALSE(worker.Available());
+    EXPECT_EQ(worker.Request(4), nullptr);
+    EXPECT_EQ(source->asked.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tavimo
