@@ -177,6 +177,7 @@ class VideoRendererFilter : public ElementFilter,
     GstElement* sink_;   // owned by the bin
     GstElement* scale_;  // videoscale in front of a sink that cannot scale, or null
     GstElement* size_;   // its capsfilter, or null
+    int scaledWidth_ = 0, scaledHeight_ = 0;  // what size_ holds, device pixels
     VideoWindow* window_ = nullptr;
     std::atomic<uintptr_t> surface_{0};
     COLORREF border_ = 0;

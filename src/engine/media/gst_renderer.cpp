@@ -111,10 +111,17 @@ void VideoRendererFilter::PrepareWindowHandle() {
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
 }
 
-// A sink that cannot scale gets the surface's size in device pixels.
+// A sink that cannot scale gets the surface's size in device pixels. New
+// caps make the converter negotiate again and the sink build a new pool of
+// shared-memory images (33 MB each at 2160p), which holds the frames up long
+// enough to come late and be dropped: an unchanged size sets nothing.
 void VideoRendererFilter::ScaleTo(double ratio) {
     int w = std::max(1, int(dest_.Width() * ratio + 0.5));
     int h = std::max(1, int(dest_.Height() * ratio + 0.5));
+    if (w == scaledWidth_ && h == scaledHeight_)
+        return;
+    scaledWidth_ = w;
+    scaledHeight_ = h;
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, w, "height", G_TYPE_INT,
                                         h, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
     g_object_set(size_, "caps", caps, nullptr);

@@ -305,6 +305,68 @@ TEST_F(EngineGstTest, DeepColourLosesItsDepthBeforeItsColourStepAndThePictureSta
     }
 }
 
+// A surface standing in for the view: no native window, a settable ratio.
+struct StillWindow : VideoWindow {
+    uintptr_t NativeSurface() override { return 0; }
+    void PlaceSurface(const RECT&) override {}
+    double DevicePixelRatio() override { return ratio; }
+    double ratio = 1.0;
+};
+
+// In front of a sink that cannot scale, the size filter holds the surface's
+// size in device pixels. Each new size makes the converter negotiate again
+// and the sink build new shared-memory images (long enough at 2160p for
+// frames to come late and be dropped), so placing the picture again at the
+// same size must leave the filter alone.
+TEST(VideoRendererTest, SizeFilterChangesOnlyWithTheSurfaceSize) {
+    GstMediaOptions options;
+    options.videoSink = "ximagesink";
+    auto media = NewGstMediaFramework(options);
+    std::shared_ptr<IBaseFilter> renderer;
+    ASSERT_EQ(media->CreateVideoRenderer(&renderer), S_OK);
+    std::shared_ptr<IVMRWindowlessControl9> control;
+    ASSERT_EQ(renderer->QueryWindowlessControl(&control), S_OK);
+    StillWindow window;
+    control->SetVideoClippingWindow(&window);
+    GstElement* size = nullptr;
+    for (GstElement* e : Elements(gst_bin_iterate_elements(GST_BIN(GstElementOf(renderer.get())))))
+        if (std::string(GST_OBJECT_NAME(gst_element_get_factory(e))) == "capsfilter")
+            size = e;
+    ASSERT_NE(size, nullptr);
+    int told = 0;
+    g_signal_connect_swapped(size, "notify::caps", G_CALLBACK(+[](int* n) { ++*n; }), &told);
+
+    struct Row {
+        const char* name;
+        RECT dest;
+        double ratio;
+        int told;           // times the filter was told a size so far
+        int width, height;  // what it holds
+    };
+    const Row rows[] = {
+        {"first placement", {0, 0, 3840, 2160}, 1.0, 1, 3840, 2160},
+        {"the same rectangle again", {0, 0, 3840, 2160}, 1.0, 1, 3840, 2160},
+        {"moved, same size", {10, 20, 3850, 2180}, 1.0, 1, 3840, 2160},
+        {"narrower", {0, 0, 1920, 2160}, 1.0, 2, 1920, 2160},
+        {"same logical size, twice the device pixels", {0, 0, 1920, 2160}, 2.0, 3, 3840, 4320},
+        {"empty rectangle", {0, 0, 0, 0}, 2.0, 3, 3840, 4320},
+    };
+    for (const Row& row : rows) {
+        window.ratio = row.ratio;
+        control->SetVideoPosition(nullptr, &row.dest);
+        EXPECT_EQ(told, row.told) << row.name;
+        GstCaps* caps = nullptr;
+        g_object_get(size, "caps", &caps, nullptr);
+        int w = 0, h = 0;
+        const GstStructure* s = gst_caps_get_structure(caps, 0);
+        gst_structure_get_int(s, "width", &w);
+        gst_structure_get_int(s, "height", &h);
+        EXPECT_EQ(w, row.width) << row.name;
+        EXPECT_EQ(h, row.height) << row.name;
+        gst_caps_unref(caps);
+    }
+}
+
 TEST_F(EngineGstTest, EndOfClipRewindsAndKeepsRunning) {
     ASSERT_TRUE(Open(Media("video.mp4")));
     // Without a clock the fake sink plays the clip through in milliseconds,
