@@ -21,8 +21,11 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <set>
 
 #include "engine/filter_properties.h"
 #include "engine/filters_menu.h"
@@ -365,6 +368,57 @@ TEST(VideoRendererTest, SizeFilterChangesOnlyWithTheSurfaceSize) {
         EXPECT_EQ(h, row.height) << row.name;
         gst_caps_unref(caps);
     }
+}
+
+// The threads that pushed buffers through a pad, each as a GThread pointer.
+struct PadThreads {
+    std::mutex mutex;
+    std::set<GThread*> threads;
+    int buffers = 0;
+    static GstPadProbeReturn Note(GstPad*, GstPadProbeInfo*, gpointer data) {
+        auto* self = static_cast<PadThreads*>(data);
+        std::lock_guard lock(self->mutex);
+        self->threads.insert(g_thread_self());
+        ++self->buffers;
+        return GST_PAD_PROBE_OK;
+    }
+    int Buffers() {
+        std::lock_guard lock(mutex);
+        return buffers;
+    }
+};
+
+// A decoder that has one thread (clips up to 1080p30) decodes the next frame
+// while the sink waits for the last: it must not run in the thread that
+// converts, mixes and renders, or one slow frame there (the first of a
+// subtitle) delays the next decode and that frame is dropped as late.
+TEST_F(EngineGstTest, OneThreadDecoderWorksApartFromTheRenderer) {
+    ASSERT_TRUE(Open(Media("video.mp4")));
+    GstElement* decoder = nullptr;
+    for (GstElement* e : Elements(gst_bin_iterate_recurse(GST_BIN(Pipeline())))) {
+        const char* klass =
+            gst_element_class_get_metadata(GST_ELEMENT_GET_CLASS(e), GST_ELEMENT_METADATA_KLASS);
+        if (strstr(klass, "Decoder") && strstr(klass, "Video"))
+            decoder = e;
+    }
+    ASSERT_NE(decoder, nullptr);
+    PadThreads decoded, rendered;
+    GstPad* out = gst_element_get_static_pad(decoder, "src");
+    GstPad* in = gst_element_get_static_pad(SinkOf("Video Mixing Renderer 9"), "sink");
+    const gulong outProbe =
+        gst_pad_add_probe(out, GST_PAD_PROBE_TYPE_BUFFER, &PadThreads::Note, &decoded, nullptr);
+    const gulong inProbe =
+        gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, &PadThreads::Note, &rendered, nullptr);
+    // Without a clock the fake sink plays the clip round and round.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return decoded.Buffers() > 5 && rendered.Buffers() > 5; }, 5000));
+    gst_pad_remove_probe(out, outProbe);
+    gst_pad_remove_probe(in, inProbe);
+    gst_object_unref(out);
+    gst_object_unref(in);
+    record.CloseClip();
+    for (GThread* thread : decoded.threads)
+        EXPECT_EQ(rendered.threads.count(thread), 0u) << "a thread both decodes and renders";
 }
 
 TEST_F(EngineGstTest, EndOfClipRewindsAndKeepsRunning) {
