@@ -144,8 +144,8 @@ bool OneThreadDecodes(int width, int height, int fpsN, int fpsD) {
 // subtitle) leaves too little time to decode the next, which comes late and
 // is dropped. A one-frame queue lets the decoder work on the next frame
 // while the sink waits (one more picture held: 3 MB at 1080p). Above that
-// rate libav's frame threads already decode apart, and the conversion, a
-// quarter of the work at 2160p, is what takes the streaming thread's time:
+// rate libav's frame threads already decode apart, and the conversion (about
+// a fifth of the work at 2160p) is what takes the streaming thread's time:
 // it is shared among a few threads.
 ConverterPlan PlanConverter(GstPad* pad) {
     ConverterPlan plan;
