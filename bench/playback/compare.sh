@@ -7,10 +7,13 @@
 #   cpu    CPU seconds of the player per second of media
 #   +X     the same with the X server's CPU during the run added
 #   rss    peak resident memory of the player, MB
+#   shown  frames tavimo's video sink rendered (its statistics at the end
+#          of stream; "-" for the peers)
 #   drop   frames the video sink dropped (tavimo: its sink's statistics,
 #          logged at the end of stream; playbin: the sink's last QoS
 #          message; mpv: frames dropped by the VO and the decoder)
-# then tavimo's ratios to each peer.
+# then tavimo's ratios to each peer; every round's ratios are printed as the
+# round ends, since on a shared machine those of one round are what compare.
 #
 #   bench/playback/compare.sh <build dir> [rounds (3)]
 #
@@ -20,7 +23,9 @@
 # Matroska with an embedded ASS track of two styled lines (one in karaoke)
 # every 2 s, muxed with ffmpeg (playbin draws it through assrender, mpv
 # through its own libass); and the demo clip of the build.
-# TAVIMO_BENCH_CLIPS chooses among "1080p ass demo" (all three by default).
+# A 4K clip: 10 s of 2160p30 H.264 made the same way, with the first five
+# cues. TAVIMO_BENCH_CLIPS chooses among "1080p 4k ass demo" ("1080p ass
+# demo" by default).
 # TAVIMO_BENCH_DISPLAY picks the X display number (72). mpv and ffmpeg are
 # installed from Debian when missing.
 set -euo pipefail
@@ -56,6 +61,21 @@ if [ ! -s "$srt1080" ]; then
             $((i + 1)) "$s" $((s + 1)) $((i + 1))
     done >"$srt1080"
 fi
+# Ten seconds of 2160p30 H.264 with the first five cues (x264 veryfast: at
+# medium the clip takes a shared machine many minutes to make). The picture
+# is twice the screen's size, so a player shows it scaled or cut.
+clip4k=$work/clip-2160p30.mp4
+if [ ! -s "$clip4k" ]; then
+    gst-launch-1.0 -q videotestsrc num-buffers=300 pattern=smpte horizontal-speed=6 \
+        ! video/x-raw,format=I420,width=3840,height=2160,framerate=30/1 \
+        ! x264enc speed-preset=veryfast pass=qual quantizer=23 key-int-max=250 \
+        ! h264parse ! queue ! mux. \
+        audiotestsrc num-buffers=$((10 * 48000 / 1024)) samplesperbuffer=1024 freq=440 volume=0.3 \
+        ! audio/x-raw,rate=48000,channels=2 ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. \
+        mp4mux name=mux ! filesink location="$clip4k.part"
+    mv "$clip4k.part" "$clip4k"
+fi
+[ -s "${clip4k%.mp4}.srt" ] || head -n 20 "$srt1080" >"${clip4k%.mp4}.srt"
 clipAss=$work/clip-1080p30-ass.mkv
 if [ ! -s "$clipAss" ]; then
     {
@@ -92,11 +112,11 @@ tick=$(getconf CLK_TCK)
 # CPU seconds of a process so far (user + system).
 cpu_of() { awk -v t="$tick" '{ printf "%.3f", ($14 + $15) / t }' /proc/"$1"/stat; }
 
-# Runs one player; prints "cpu xcpu rss_kb dropped".
+# Runs one player; prints "cpu xcpu rss_kb dropped shown".
 # run <player> <clip> <media seconds>
 run() {
     local player=$1 clip=$2 seconds=$3 srt=${2%.*}.srt
-    local stats=$work/run/time out=$work/run/out x0 x1 pid child dropped=NA
+    local stats=$work/run/time out=$work/run/out x0 x1 pid child dropped=NA shown=-
     rm -rf "$work/run" && mkdir -p "$work/run/config" "$work/run/runtime" && chmod 700 "$work/run/runtime"
     x0=$(cpu_of "$xvfb")
     case $player in
@@ -108,7 +128,7 @@ run() {
                 /usr/bin/time -o "$stats" -f '%U %S %M' "$build/tavimo" "$clip" >/dev/null 2>"$out" &
             pid=$!
             for _ in $(seq $((seconds * 30 + 600))); do
-                grep -q "end of stream" "$out" && break
+                grep -qs "end of stream" "$out" && break
                 kill -0 "$pid" 2>/dev/null || break
                 sleep 0.1
             done
@@ -116,6 +136,7 @@ run() {
             [ -n "$child" ] && kill "$child"
             wait "$pid" || true
             dropped=$(sed -n 's/.*end of stream: [0-9]* frames rendered, \([0-9]*\) dropped.*/\1/p' "$out" | head -1)
+            shown=$(sed -n 's/.*end of stream: \([0-9]*\) frames rendered.*/\1/p' "$out" | head -1)
             ;;
         playbin)
             local suburi=()
@@ -146,7 +167,7 @@ EOF
     # time writes "Command terminated by signal" first when the player was ended.
     read -r user sys rss < <(tail -1 "$stats")
     awk -v u="$user" -v s="$sys" -v r="$rss" -v x0="$x0" -v x1="$x1" -v t="$seconds" -v d="${dropped:-NA}" \
-        'BEGIN { printf "%.4f %.4f %d %s\n", (u + s) / t, (u + s + x1 - x0) / t, r, d }'
+        -v n="${shown:-NA}" 'BEGIN { printf "%.4f %.4f %d %s %s\n", (u + s) / t, (u + s + x1 - x0) / t, r, d, n }'
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -156,8 +177,9 @@ for want in ${TAVIMO_BENCH_CLIPS:-1080p ass demo}; do
     case $want in
         1080p) clips+=("$clip1080:20") ;;
         ass) clips+=("$clipAss:20") ;;
+        4k) clips+=("$clip4k:10") ;;
         demo) clips+=("$demo:10") ;;
-        *) echo "unknown clip $want (1080p, ass, demo)" >&2; exit 2 ;;
+        *) echo "unknown clip $want (1080p, 4k, ass, demo)" >&2; exit 2 ;;
     esac
 done
 
@@ -176,6 +198,10 @@ for round in $(seq "$rounds"); do
             done
             echo "$(basename "${clip%:*}") $player $line" | tee -a "$results" >&2
         done
+        tail -3 "$results" | awk '{ cpu[$2] = $3; x[$2] = $4; rss[$2] = $5 }
+            END { for (p in cpu) if (p != "tavimo")
+                printf "   round: tavimo / %-7s cpu %.2fx   cpu+X %.2fx   rss %.2fx\n", p,
+                    cpu["tavimo"] / cpu[p], x["tavimo"] / x[p], rss["tavimo"] / rss[p] }' >&2
     done
     echo "-- round $round done" >&2
 done
@@ -184,14 +210,16 @@ for entry in "${clips[@]}"; do
     clip=${entry%:*}
     name=$(basename "$clip")
     echo "== $name (medians of $rounds)"
-    printf '%-8s %8s %8s %8s %6s\n' player cpu +X rss_MB drop
+    printf '%-8s %8s %8s %8s %6s %6s\n' player cpu +X rss_MB drop shown
     for player in tavimo playbin mpv; do
         rows=$(awk -v c="$name" -v p="$player" '$1 == c && $2 == p' "$results")
         cpu=$(awk '{ print $3 }' <<<"$rows" | median)
         cpux=$(awk '{ print $4 }' <<<"$rows" | median)
         rss=$(awk '{ print $5 / 1024 }' <<<"$rows" | median)
         drop=$(awk '{ print $6 }' <<<"$rows" | median)
-        printf '%-8s %8.3f %8.3f %8.0f %6s\n' "$player" "$cpu" "$cpux" "$rss" "$drop"
+        # The fewest frames shown in any round.
+        shown=$(awk '$7 != "-" { print $7 }' <<<"$rows" | sort -n | head -1)
+        printf '%-8s %8.3f %8.3f %8.0f %6s %6s\n' "$player" "$cpu" "$cpux" "$rss" "$drop" "${shown:--}"
         eval "m_${player}_cpu=$cpu m_${player}_cpux=$cpux m_${player}_rss=$rss"
     done
     for peer in playbin mpv; do

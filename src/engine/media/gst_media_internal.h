@@ -41,10 +41,26 @@ HRESULT ResolveUri(const std::string& text, std::string* uri, bool* network);
 // 12 bits, no alpha); UNKNOWN when the pad is 8-bit, RGB or has alpha.
 GstVideoFormat ShallowFormatOf(GstPad* pad);
 
-// "Color Space Converter": videoconvert, or for deep YUV a bin that first
-// takes the depth to `shallow`, then converts to what the mixer takes.
-// Returns a floating reference, null when an element is missing.
-GstElement* MakeConverter(GstVideoFormat shallow);
+// How the converter is built for one video stream (see PlanConverter).
+struct ConverterPlan {
+    GstVideoFormat shallow = GST_VIDEO_FORMAT_UNKNOWN;  // ShallowFormatOf the stream
+    bool queue = false;  // a one-frame queue in front: the decoder gets a thread of its own
+                         // (the graph adds it; it is not a filter of its own)
+    guint threads = 1;   // videoconvert's n-threads
+};
+
+// Whether one decoder thread keeps up with a stream of this size and rate
+// (up to 1080p at 30 frames a second).
+bool OneThreadDecodes(int width, int height, int fpsN, int fpsD);
+
+// Streaming thread: the plan for the raw video of `pad` (its current caps).
+ConverterPlan PlanConverter(GstPad* pad);
+
+// "Color Space Converter": videoconvert with `plan.threads`, or for deep YUV
+// a bin that first takes the depth to `plan.shallow`, then converts to what
+// the mixer takes. Returns a floating reference, null when an element is
+// missing.
+GstElement* MakeConverter(const ConverterPlan& plan);
 
 // A bin of `chain`, linked in order, with the first element's sink pad.
 GstElement* MakeBin(const char* name, std::initializer_list<GstElement*> chain);
@@ -187,6 +203,7 @@ class VideoRendererFilter : public ElementFilter,
     GstElement* sink_;   // owned by the bin
     GstElement* scale_;  // videoscale in front of a sink that cannot scale, or null
     GstElement* size_;   // its capsfilter, or null
+    int scaledWidth_ = 0, scaledHeight_ = 0;  // what size_ holds, device pixels
     VideoWindow* window_ = nullptr;
     std::atomic<uintptr_t> surface_{0};
     COLORREF border_ = 0;
@@ -292,6 +309,7 @@ class GstGraph : public IGraphBuilder,
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer data);
     // Renders the raw video to the renderer, through the converter and mixer.
     bool LinkVideo(GstPad* pad);
+    void AddVideoQueue();
     // Every audio stream through the one input-selector to the renderer
     // (gst_streams.cpp).
     bool LinkAudio(GstPad* pad);
@@ -314,8 +332,9 @@ class GstGraph : public IGraphBuilder,
     std::vector<std::shared_ptr<ElementFilter>> filters_;
     // Filters listed for elements that are not filters_, by element.
     std::map<GstElement*, std::shared_ptr<ElementFilter>> listed_;
-    GstElement* converter_ = nullptr;  // owned by the pipeline
-    GstElement* selector_ = nullptr;   // the audio input-selector (ref)
+    GstElement* converter_ = nullptr;   // owned by the pipeline
+    GstElement* videoQueue_ = nullptr;  // in front of it, or null; owned by the pipeline
+    GstElement* selector_ = nullptr;    // the audio input-selector (ref)
     int linked_ = 0;
     bool network_ = false;
     long volume_ = 0;

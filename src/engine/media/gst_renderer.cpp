@@ -160,10 +160,17 @@ GstPadProbeReturn ApplyPendingSize(GstPad*, GstPadProbeInfo*, gpointer data) {
 }
 
 // A sink that cannot scale gets the surface's size in device pixels, from the
-// next frame on. UI thread.
+// next frame on. New caps make the converter negotiate again and the sink
+// build a new pool of shared-memory images (33 MB each at 2160p), which holds
+// the frames up long enough to come late and be dropped: an unchanged size
+// sets nothing. UI thread.
 void VideoRendererFilter::ScaleTo(double ratio) {
     int w = std::max(1, int(dest_.Width() * ratio + 0.5));
     int h = std::max(1, int(dest_.Height() * ratio + 0.5));
+    if (w == scaledWidth_ && h == scaledHeight_)
+        return;
+    scaledWidth_ = w;
+    scaledHeight_ = h;
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, w, "height", G_TYPE_INT,
                                         h, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
     GstPad* pad = gst_element_get_static_pad(scale_, "sink");

@@ -1,8 +1,10 @@
 // The source roads: opening a path or URL, and linking the source's streams to
 // the renderers through the colour converter and the subtitle mixer.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "engine/media/gst_media_internal.h"
 
@@ -47,15 +49,14 @@ GstPadProbeReturn LimitDecoderThreads(GstPad*, GstPadProbeInfo* info, gpointer d
     GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
     if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS)
         return GST_PAD_PROBE_OK;
-    constexpr double kOneThreadPixelRate = 1920.0 * 1088 * 30;
     GstCaps* caps = nullptr;
     gst_event_parse_caps(event, &caps);
     const GstStructure* s = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
     int width = 0, height = 0, num = 0, den = 1;
     if (s && gst_structure_get_int(s, "width", &width) &&
         gst_structure_get_int(s, "height", &height) &&
-        gst_structure_get_fraction(s, "framerate", &num, &den) && num > 0 && den > 0 &&
-        double(width) * height * num / den <= kOneThreadPixelRate)
+        gst_structure_get_fraction(s, "framerate", &num, &den) &&
+        OneThreadDecodes(width, height, num, den))
         g_object_set(decoder, "max-threads", 1, nullptr);
     return GST_PAD_PROBE_REMOVE;
 }
@@ -132,30 +133,64 @@ GstVideoFormat ShallowFormatOf(GstPad* pad) {
     return GST_VIDEO_FORMAT_UNKNOWN;
 }
 
-// "Color Space Converter": videoconvert, or for deep YUV a bin that first
-// takes the depth to `shallow`, then converts to what the mixer takes.
-// Returns a floating reference, null when an element is missing.
-GstElement* MakeConverter(GstVideoFormat shallow) {
-    if (shallow == GST_VIDEO_FORMAT_UNKNOWN)
-        return gst_element_factory_make("videoconvert", kConverterName);
-    GstElement* depth = gst_element_factory_make("videoconvert", nullptr);
-    GstElement* filter = gst_element_factory_make("capsfilter", nullptr);
-    GstElement* colour = gst_element_factory_make("videoconvert", nullptr);
-    if (!depth || !filter || !colour) {
-        for (GstElement* e : {depth, filter, colour})
+bool OneThreadDecodes(int width, int height, int fpsN, int fpsD) {
+    constexpr double kOneThreadPixelRate = 1920.0 * 1088 * 30;
+    return width > 0 && height > 0 && fpsN > 0 && fpsD > 0 &&
+           double(width) * height * fpsN / fpsD <= kOneThreadPixelRate;
+}
+
+// A decoder with one thread decodes in the thread that then converts, mixes
+// and waits at the sink: a frame that takes the mixer longer (the first of a
+// subtitle) leaves too little time to decode the next, which comes late and
+// is dropped. A one-frame queue lets the decoder work on the next frame
+// while the sink waits (one more picture held: 3 MB at 1080p). Above that
+// rate libav's frame threads already decode apart, and the conversion (about
+// a fifth of the work at 2160p) is what takes the streaming thread's time:
+// it is shared among a few threads.
+ConverterPlan PlanConverter(GstPad* pad) {
+    ConverterPlan plan;
+    plan.shallow = ShallowFormatOf(pad);
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    GstVideoInfo info;
+    if (caps && gst_video_info_from_caps(&info, caps)) {
+        if (OneThreadDecodes(info.width, info.height, info.fps_n, info.fps_d))
+            plan.queue = true;
+        else if (info.fps_n > 0)
+            plan.threads = std::clamp(g_get_num_processors(), 1u, 4u);
+    }
+    if (caps)
+        gst_caps_unref(caps);
+    return plan;
+}
+
+GstElement* MakeConverter(const ConverterPlan& plan) {
+    std::vector<GstElement*> chain;
+    if (plan.shallow != GST_VIDEO_FORMAT_UNKNOWN) {
+        chain.push_back(gst_element_factory_make("videoconvert", nullptr));
+        chain.push_back(gst_element_factory_make("capsfilter", nullptr));
+    }
+    chain.push_back(gst_element_factory_make("videoconvert", nullptr));
+    if (std::count(chain.begin(), chain.end(), nullptr) > 0) {
+        for (GstElement* e : chain)
             if (e)
                 gst_object_unref(gst_object_ref_sink(e));
         return nullptr;
     }
+    if (plan.threads > 1)
+        g_object_set(chain.back(), "n-threads", plan.threads, nullptr);
+    if (chain.size() == 1) {
+        gst_object_set_name(GST_OBJECT(chain[0]), kConverterName);
+        return chain[0];
+    }
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
-                                        gst_video_format_to_string(shallow), nullptr);
-    g_object_set(filter, "caps", caps, nullptr);
+                                        gst_video_format_to_string(plan.shallow), nullptr);
+    g_object_set(chain[1], "caps", caps, nullptr);
     gst_caps_unref(caps);
     GstElement* bin = gst_bin_new(kConverterName);
-    gst_bin_add_many(GST_BIN(bin), depth, filter, colour, nullptr);
-    gst_element_link_many(depth, filter, colour, nullptr);
-    GhostPad(bin, depth, "sink");
-    GhostPad(bin, colour, "src");
+    gst_bin_add_many(GST_BIN(bin), chain[0], chain[1], chain[2], nullptr);
+    gst_element_link_many(chain[0], chain[1], chain[2], nullptr);
+    GhostPad(bin, chain[0], "sink");
+    GhostPad(bin, chain[2], "src");
     return bin;
 }
 
@@ -252,7 +287,8 @@ bool GstGraph::LinkVideo(GstPad* pad) {
     if (!video)
         return false;
     if (!converter_) {
-        converter_ = Own(MakeConverter(ShallowFormatOf(pad)));
+        const ConverterPlan plan = PlanConverter(pad);
+        converter_ = Own(MakeConverter(plan));
         if (!converter_)
             return false;
         gst_bin_add(GST_BIN(pipeline_), converter_);
@@ -263,11 +299,30 @@ bool GstGraph::LinkVideo(GstPad* pad) {
         if (!ok)
             return false;
         gst_element_sync_state_with_parent(converter_);
+        if (plan.queue)
+            AddVideoQueue();
     }
-    GstPad* sink = gst_element_get_static_pad(converter_, "sink");
+    GstPad* sink = gst_element_get_static_pad(videoQueue_ ? videoQueue_ : converter_, "sink");
     bool linked = !gst_pad_is_linked(sink) && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sink));
     gst_object_unref(sink);
     return linked;
+}
+
+// A one-frame queue in front of the converter (see PlanConverter); without
+// one the decoder feeds the converter directly.
+void GstGraph::AddVideoQueue() {
+    GstElement* queue = gst_element_factory_make("queue", nullptr);
+    if (!queue)
+        return;
+    g_object_set(queue, "max-size-buffers", 1, "max-size-bytes", 0, "max-size-time", guint64(0),
+                 nullptr);
+    gst_bin_add(GST_BIN(pipeline_), queue);
+    if (!gst_element_link(queue, converter_)) {
+        gst_bin_remove(GST_BIN(pipeline_), queue);
+        return;
+    }
+    gst_element_sync_state_with_parent(queue);
+    videoQueue_ = queue;
 }
 
 // A renderer that got no stream would hold the pipeline from prerolling:
