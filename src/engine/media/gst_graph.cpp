@@ -229,8 +229,11 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
         flags |= GST_SEEK_FLAG_ACCURATE;
     }
     {
+        // An end reached before this seek is no longer the clip's end: the
+        // player must not rewind a picture the user has just moved.
         std::lock_guard lock(eventMutex_);
         completed_ = false;
+        std::erase_if(events_, [](const Event& e) { return e.code == EC_COMPLETE; });
     }
     if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, GstSeekFlags(flags), target * 100))
         return E_FAIL;
