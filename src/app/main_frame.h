@@ -72,6 +72,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void NextFile() override;
     void GraphStarted() override;
     void SetBusy(bool busy) override;
+    void MarksChanged() override;
 
     // For the program and tests.
     PlayerRecord& Record() { return record_; }
@@ -85,6 +86,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     CTavimoView* View() const { return view_; }
     QMenu* FiltersMenu() const { return filtersMenu_; }
     QMenu* FileMenu() const { return fileMenu_; }
+    QMenu* ChaptersMenu() const { return chaptersMenu_; }
     RecentFileList& Recent() { return *recent_; }
 
   signals:
@@ -148,6 +150,15 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnCheckForUpdate(int id);
     void OnSubtitleDelay(int id);
     void OnSubtitleEncoding(int id);
+    void OnChapterStep(int id);
+    void OnChapter(int id);
+    void OnAbLoop(int id);
+
+    // The Chapters popup: one item per chapter of the clip, "title<Tab>time";
+    // disabled when the clip has none.
+    void fillChaptersMenu();
+    // Its check mark on the chapter playing, as it opens.
+    void markCurrentChapter();
 
     platform::Registry& registry_;
     platform::DisplayModes& modes_;
@@ -165,6 +176,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     QActionGroup* encodingGroup_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* filtersMenu_ = nullptr;
+    QMenu* chaptersMenu_ = nullptr;
     std::unique_ptr<QtFiltersMenu> filters_;
     QMenu* resolutionMenu_ = nullptr;
     QToolBar* toolbar_ = nullptr;

@@ -17,6 +17,8 @@ struct FakeScript {
     bool hasVideo = true;
     bool hasAudio = true;
     long nativeWidth = 640, nativeHeight = 480;
+    // The container's chapters as (start in 100 ns, title), in the file's order.
+    std::vector<std::pair<REFERENCE_TIME, std::string>> chapters;
     // Step name -> the code it fails with: the name of the call ("Run",
     // "QueryMediaSeeking", ...).
     std::map<std::string, HRESULT> failures;

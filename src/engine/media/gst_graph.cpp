@@ -184,26 +184,48 @@ HRESULT GstGraph::GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) {
     HRESULT hr = S_OK;
     if (current)
         hr = GetCurrentPosition(current);
-    if (stop && FAILED(GetDuration(stop)))
+    if (stop && stop_ >= 0)
+        *stop = stop_;
+    else if (stop && FAILED(GetDuration(stop)))
         hr = E_FAIL;
     return hr;
 }
 
-HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME*,
-                               uint32_t) {
+// Absolute positioning only. The stop position and the segment mode stay
+// until a seek gives a new stop; a target past the stop goes to it. The rate
+// the pipeline plays at is kept. UI thread; returns once the pipeline has
+// settled (bounded).
+HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
+                               uint32_t stopFlags) {
+    if (stop && (stopFlags & 3) == AM_SEEKING_AbsolutePositioning) {
+        stop_ = *stop < 0 ? -1 : *stop;
+        segment_ = stop_ >= 0 && (currentFlags & AM_SEEKING_Segment);
+    }
     if (!current || (currentFlags & 3) != AM_SEEKING_AbsolutePositioning)
         return S_OK;
     // A position before the start is the start.
-    gint64 ns = std::max<REFERENCE_TIME>(0, *current) * 100;
-    int flags = GST_SEEK_FLAG_FLUSH;
+    REFERENCE_TIME target = std::max<REFERENCE_TIME>(0, *current);
+    if (stop_ >= 0)
+        target = std::min(target, stop_);
+    int flags = (currentFlags & AM_SEEKING_NoFlush) ? 0 : GST_SEEK_FLAG_FLUSH;
     flags |= (currentFlags & AM_SEEKING_SeekToKeyFrame)
                  ? GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE
                  : GST_SEEK_FLAG_ACCURATE;
+    if (segment_)
+        flags |= GST_SEEK_FLAG_SEGMENT;
+    gdouble rate = 1.0;
+    if (GstQuery* query = gst_query_new_segment(GST_FORMAT_TIME)) {
+        if (gst_element_query(pipeline_, query))
+            gst_query_parse_segment(query, &rate, nullptr, nullptr, nullptr);
+        gst_query_unref(query);
+    }
     {
         std::lock_guard lock(eventMutex_);
         completed_ = false;
     }
-    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, GstSeekFlags(flags), ns))
+    const gint64 end = stop_ < 0 ? gint64(GST_CLOCK_TIME_NONE) : stop_ * 100;
+    if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET,
+                          target * 100, GST_SEEK_TYPE_SET, end))
         return E_FAIL;
     return WaitForState(GST_STATE_TARGET(pipeline_));
 }
