@@ -9,5 +9,5 @@ endif()
 # position on the position timer.
 if(TAVIMO_BUILD_UI AND TARGET tavimo_test_support)
     add_executable(loop_bench ${CMAKE_CURRENT_LIST_DIR}/loop_bench.cpp)
-    target_link_libraries(loop_bench PRIVATE tavimo_ui tavimo_test_support)
+    target_link_libraries(loop_bench PRIVATE tavimo_ui tavimo_test_support Qt6::Test)
 endif()

@@ -61,10 +61,13 @@ Figures Measure(const std::string& clip, int seconds, Start start, bool timer) {
     record.ClipPath = clip;
     record.OpenClip();
     GstElement* pipeline = GstPipelineOf(record.pGB.get());
-    GstIterator* sinks = gst_bin_iterate_sinks(GST_BIN(pipeline));
+    // The renderers are bins; their sinks are inside.
+    GstIterator* sinks = gst_bin_iterate_recurse(GST_BIN(pipeline));
     GValue item = G_VALUE_INIT;
     while (gst_iterator_next(sinks, &item) == GST_ITERATOR_OK) {
-        g_object_set(g_value_get_object(&item), "sync", TRUE, nullptr);
+        auto* element = GST_ELEMENT(g_value_get_object(&item));
+        if (!GST_IS_BIN(element) && GST_OBJECT_FLAG_IS_SET(element, GST_ELEMENT_FLAG_SINK))
+            g_object_set(element, "sync", TRUE, nullptr);
         g_value_reset(&item);
     }
     g_value_unset(&item);
