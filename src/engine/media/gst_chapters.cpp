@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/media/gst_media_internal.h"
+#include "engine/media/mp4_chapters.h"
 
 namespace tavimo::gst_internal {
 namespace {
@@ -50,6 +51,22 @@ void GstGraph::OnToc(GstMessage* message) {
             break;
     }
     gst_toc_unref(toc);
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::lock_guard lock(chapterMutex_);
+    chapters_.clear();
+    for (auto& [start, title] : found)
+        chapters_.push_back({start, std::move(title)});
+}
+
+// UI thread, before the pipeline runs; a table of contents that comes later
+// replaces what the file gave.
+void GstGraph::ReadFileChapters(const std::string& uri) {
+    gchar* path = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
+    if (!path)
+        return;
+    std::vector<std::pair<REFERENCE_TIME, std::string>> found = ReadNeroChapters(path);
+    g_free(path);
     std::stable_sort(found.begin(), found.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::lock_guard lock(chapterMutex_);

@@ -67,6 +67,8 @@ HRESULT GstGraph::AddSourceFilter(const std::string& fileName, const std::string
     if (!filter->element())
         return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
     network_ = network;
+    if (!network)
+        ReadFileChapters(uri);
     g_object_set(filter->element(), "uri", uri.c_str(), nullptr);
     if (HRESULT added = AddFilter(filter, name); FAILED(added))
         return added;

@@ -273,6 +273,8 @@ class GstGraph : public IGraphBuilder,
     void OnBuffering(GstMessage* message);
     // A table of contents: its chapters replace those known (gst_chapters.cpp).
     void OnToc(GstMessage* message);
+    // The chapters a local file holds where its demuxer reports none (MP4).
+    void ReadFileChapters(const std::string& uri);
     void QueueEvent(long code, intptr_t param, bool completes);
     // One queued call to the notify target for every batch of events.
     void PostNotifyLocked();

@@ -107,6 +107,10 @@ void MakeMedia() {
                            Media("chapters.mkv") + " >/dev/null 2>&1")
                               .c_str()),
               0);
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -i " + Media("chapters.mkv") + " -c copy " +
+                           Media("chapters.mp4") + " >/dev/null 2>&1")
+                              .c_str()),
+              0);
     std::ofstream(Media("text.mp4")) << "This is not a video.\n";
     fs::copy_file(Media("video.mp4"), Media("mp4.wmv"));
 
@@ -382,26 +386,31 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
 
 constexpr REFERENCE_TIME kMs = 10000;  // 100-ns units
 
-// The file's chapters reach the record in order; the chapter keys show the
-// frame a chapter starts on, while paused too.
-TEST_F(EngineGstTest, MatroskaChaptersAndTheirKeys) {
-    ASSERT_TRUE(Open(Media("chapters.mkv")));
-    EXPECT_EQ(record.Chapters, (std::vector<Chapter>{
-                                   {0, "Opening"}, {2400 * kMs, "Middle part"}, {5200 * kMs, ""}}));
-    record.TogglePause();
-    ASSERT_EQ(record.ClipState, ClipState::Paused);
-    const std::pair<void (PlayerRecord::*)(), int64_t> steps[] = {
-        {&PlayerRecord::NextChapter, 2400 * kMs},     {&PlayerRecord::NextChapter, 5200 * kMs},
-        {&PlayerRecord::NextChapter, 5200 * kMs},  // the last: stays
-        {&PlayerRecord::PreviousChapter, 2400 * kMs}, {&PlayerRecord::PreviousChapter, 0},
-    };
-    for (const auto& [step, shown] : steps) {
-        (record.*step)();
-        // The sound's priming puts the first frame at 23 ms; a key frame
-        // instead of the chapter's frame would be up to a second off.
-        EXPECT_NEAR(ShownFrameTime(), shown, 300000);
+// The file's chapters reach the record in order, from Matroska's table of
+// contents and from MP4's own box; the chapter keys show the frame a chapter
+// starts on, while paused too.
+TEST_F(EngineGstTest, ChaptersAndTheirKeys) {
+    for (const char* clip : {"chapters.mkv", "chapters.mp4"}) {
+        SCOPED_TRACE(clip);
+        ASSERT_TRUE(Open(Media(clip)));
+        EXPECT_EQ(
+            record.Chapters,
+            (std::vector<Chapter>{{0, "Opening"}, {2400 * kMs, "Middle part"}, {5200 * kMs, ""}}));
+        record.TogglePause();
+        ASSERT_EQ(record.ClipState, ClipState::Paused);
+        const std::pair<void (PlayerRecord::*)(), int64_t> steps[] = {
+            {&PlayerRecord::NextChapter, 2400 * kMs},     {&PlayerRecord::NextChapter, 5200 * kMs},
+            {&PlayerRecord::NextChapter, 5200 * kMs},  // the last: stays
+            {&PlayerRecord::PreviousChapter, 2400 * kMs}, {&PlayerRecord::PreviousChapter, 0},
+        };
+        for (const auto& [step, shown] : steps) {
+            (record.*step)();
+            // The sound's priming puts the first frame at 23 ms; a key frame
+            // instead of the chapter's frame would be up to a second off.
+            EXPECT_NEAR(ShownFrameTime(), shown, 300000);
+        }
+        record.CloseClip();
     }
-    record.CloseClip();
     ASSERT_TRUE(Open(Media("av.mp4")));
     EXPECT_TRUE(record.Chapters.empty()) << "a clip without chapters";
 }
