@@ -41,6 +41,7 @@ void CMainFrame::OnFilterProperties(int id) {
 
 void CMainFrame::GraphStarted() {
     filters_->Build(record_.pGB);
+    applyUi();  // the track menus list the new clip's tracks
 }
 
 void CMainFrame::OnResolution(int id) {
@@ -60,8 +61,7 @@ void CMainFrame::OnToggleBand(int id) {
 }
 
 void CMainFrame::OnAbout(int) {
-    commands::ShowAbout(QApplication::activeWindow() != nullptr ? QApplication::activeWindow()
-                                                                : this);
+    commands::ShowAbout(this);
 }
 
 void CMainFrame::OnOpenVideo(int) {
@@ -257,6 +257,23 @@ void CMainFrame::OnSubtitleEncoding(int id) {
     const auto index = static_cast<size_t>(id - ID_SUBTITLE_ENCODING_FIRST);
     if (index < choices.size()) {
         record_.SetSubtitleEncoding(choices[index].label);
+    }
+}
+
+void CMainFrame::OnSubtitleTrack(int id) {
+    record_.ChooseSubtitleTrack(static_cast<size_t>(id - ID_SUBTITLE_TRACK_FIRST));
+}
+
+void CMainFrame::OnAudioTrack(int id) {
+    record_.ChooseAudioTrack(static_cast<size_t>(id - ID_AUDIO_TRACK_FIRST));
+}
+
+// V and B.
+void CMainFrame::OnNextTrack(int id) {
+    if (id == ID_SUBTITLE_TRACK_NEXT) {
+        record_.NextSubtitleTrack();
+    } else {
+        record_.NextAudioTrack();
     }
 }
 

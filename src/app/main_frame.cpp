@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include <QAction>
 #include <QActionGroup>
@@ -21,7 +22,7 @@
 #include "platform/qt_dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
-#include "subtitles/file_names.h"
+#include "subtitles/subtitle_loading.h"
 #include "subtitles/text_encoding.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
@@ -90,6 +91,9 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_NEXT_CHAPTER, ID_PREVIOUS_CHAPTER, &CMainFrame::OnChapterStep},
         {ID_AB_LOOP, ID_AB_LOOP, &CMainFrame::OnAbLoop},
         {ID_CHAPTER_FIRST, ID_CHAPTER_LAST, &CMainFrame::OnChapter},
+        {ID_SUBTITLE_TRACK_FIRST, ID_SUBTITLE_TRACK_LAST, &CMainFrame::OnSubtitleTrack},
+        {ID_AUDIO_TRACK_FIRST, ID_AUDIO_TRACK_LAST, &CMainFrame::OnAudioTrack},
+        {ID_SUBTITLE_TRACK_NEXT, ID_AUDIO_TRACK_NEXT, &CMainFrame::OnNextTrack},
     };
     return kRoutes;
 }
@@ -178,8 +182,18 @@ void CMainFrame::createMenus() {
     for (QAction* item : viewMenu->actions()) {
         if (item->menu() != nullptr && item->text() == "Subtitle Encoding") {
             addSubtitleEncodings(item->menu());
+        } else if (item->menu() != nullptr && item->text() == "Subtitle Track") {
+            subtitleTrackMenu_ = item->menu();
+        } else if (item->menu() != nullptr && item->text() == "Audio Track") {
+            audioTrackMenu_ = item->menu();
         }
     }
+    for (QActionGroup*& group : trackGroups_) {
+        group = new QActionGroup(this);
+    }
+    QAction* off = actions_.at(ID_SUBTITLE_TRACK_FIRST);
+    off->setCheckable(true);
+    trackGroups_[0]->addAction(off);
     connect(viewMenu, &QMenu::aboutToShow, this, &CMainFrame::applyUi);
 }
 
@@ -316,6 +330,55 @@ void CMainFrame::applyUi() {
         [this](const SubtitleCharsetChoice& c) { return record_.SubtitleEncoding == c.label; });
     const int index = chosen == choices.end() ? 0 : static_cast<int>(chosen - choices.begin());
     actions_.at(ID_SUBTITLE_ENCODING_FIRST + index)->setChecked(true);
+    markTracks();
+}
+
+// "Subtitle Track" and "Audio Track" as the record lists them now: "Off"
+// comes from the menu table, every other item is made here, one command id
+// per entry; entries beyond the id range are reached only by V and B.
+void CMainFrame::fillTrackMenus() {
+    if (tracksListed_ == record_.TrackListGeneration) {
+        return;
+    }
+    tracksListed_ = record_.TrackListGeneration;
+    const std::tuple<QMenu*, QActionGroup*, const TrackChoices&, int, int> menus[] = {
+        {subtitleTrackMenu_, trackGroups_[0], record_.SubtitleChoices, ID_SUBTITLE_TRACK_FIRST,
+         ID_SUBTITLE_TRACK_LAST},
+        {audioTrackMenu_, trackGroups_[1], record_.AudioChoices, ID_AUDIO_TRACK_FIRST,
+         ID_AUDIO_TRACK_LAST}};
+    for (const auto& [menu, group, choices, first, last] : menus) {
+        const size_t kept = first == ID_SUBTITLE_TRACK_FIRST ? 1 : 0;  // "Off"
+        for (int id = first + static_cast<int>(kept); id <= last; ++id) {
+            auto it = actions_.find(id);
+            if (it == actions_.end()) {
+                break;
+            }
+            delete it->second;
+            actions_.erase(it);
+        }
+        for (size_t i = kept; i < choices.size() && first + static_cast<int>(i) <= last; ++i) {
+            const int id = first + static_cast<int>(i);
+            QAction* action = menu->addAction(QString::fromStdString(choices[i].label));
+            action->setCheckable(true);
+            action->setEnabled(choices[i].available);
+            group->addAction(action);
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+            actions_[id] = action;
+        }
+        menu->menuAction()->setEnabled(!menu->actions().isEmpty());
+    }
+}
+
+// The radio marks on the subtitles that show and the audio that plays.
+void CMainFrame::markTracks() {
+    fillTrackMenus();
+    const std::pair<int, size_t> chosen[] = {{ID_SUBTITLE_TRACK_FIRST, record_.SubtitleChosen},
+                                             {ID_AUDIO_TRACK_FIRST, record_.AudioChosen}};
+    for (const auto& [first, index] : chosen) {
+        if (QAction* action = Action(first + static_cast<int>(index))) {
+            action->setChecked(true);
+        }
+    }
 }
 
 void CMainFrame::fillChaptersMenu() {
@@ -426,8 +489,7 @@ void CMainFrame::DropFiles(const QList<QUrl>& urls) {
     const QUrl& first = urls.front();  // further files of the same drop are ignored
     const std::string name =
         first.isLocalFile() ? first.toLocalFile().toStdString() : first.toString().toStdString();
-    const std::string ext = FileExtension(name);
-    if (ext == "srt" || ext == "sub" || ext == "txt") {
+    if (IsSubtitleFile(name)) {
         record_.SubtitlePath = name;
         record_.LoadSubtitles();
     } else {

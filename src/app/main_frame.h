@@ -87,6 +87,8 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     QMenu* FiltersMenu() const { return filtersMenu_; }
     QMenu* FileMenu() const { return fileMenu_; }
     QMenu* ChaptersMenu() const { return chaptersMenu_; }
+    QMenu* SubtitleTrackMenu() const { return subtitleTrackMenu_; }
+    QMenu* AudioTrackMenu() const { return audioTrackMenu_; }
     RecentFileList& Recent() { return *recent_; }
 
   signals:
@@ -114,6 +116,8 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void createBands();
     void addDisplayModes();
     void addSubtitleEncodings(QMenu* menu);
+    void fillTrackMenus();
+    void markTracks();
     void applyUi();
     Settings settings() { return Settings{record_, frameSettings_}; }
     void postToView(void (CTavimoView::*method)());
@@ -159,6 +163,9 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void fillChaptersMenu();
     // Its check mark on the chapter playing, as it opens.
     void markCurrentChapter();
+    void OnSubtitleTrack(int id);
+    void OnAudioTrack(int id);
+    void OnNextTrack(int id);
 
     platform::Registry& registry_;
     platform::DisplayModes& modes_;
@@ -174,6 +181,10 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     std::map<int, QAction*> actions_;  // menu commands by id
     QActionGroup* resolutionGroup_ = nullptr;
     QActionGroup* encodingGroup_ = nullptr;
+    QMenu* subtitleTrackMenu_ = nullptr;
+    QMenu* audioTrackMenu_ = nullptr;
+    QActionGroup* trackGroups_[2] = {};     // subtitles, audio
+    uint64_t tracksListed_ = ~uint64_t{0};  // the record's track list generation shown
     QMenu* fileMenu_ = nullptr;
     QMenu* filtersMenu_ = nullptr;
     QMenu* chaptersMenu_ = nullptr;

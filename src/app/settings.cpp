@@ -79,6 +79,11 @@ const SettingRow kSettings[] = {
     {"SubtitleStyles", Kind::Dword, ID_SUBTITLE_STYLES, 15,
      [](const Settings& s) { return U(s.record.Mixer.SubtitleStyles.load()); },
      [](Settings& s, uint32_t v) { s.record.Mixer.SubtitleStyles = I(v); }, nullptr},
+    // The languages of the tracks last chosen, preferred on later clips.
+    {"AudioLanguage", Kind::Text, 0, 16, nullptr, nullptr,
+     [](Settings& s) -> std::string& { return s.record.AudioLanguage; }},
+    {"SubtitleLanguage", Kind::Text, 0, 17, nullptr, nullptr,
+     [](Settings& s) -> std::string& { return s.record.SubtitleLanguage; }},
 };
 
 // A text value read into a 260-byte buffer: the text up to the first NUL,

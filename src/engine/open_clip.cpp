@@ -46,11 +46,6 @@ bool PlayerRecord::GetClipFileName(std::string* path) {
     return true;
 }
 
-void PlayerRecord::DiscoverSubtitles() {
-    SubtitleContext context = Subtitles();
-    SubtitleFile = tavimo::DiscoverSubtitles(context, ClipPath) ? SubtitlePath : std::string();
-}
-
 void PlayerRecord::OpenClip() {
     if (ClipPath.empty()) {
         UpdateTitle();

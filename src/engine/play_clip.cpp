@@ -78,6 +78,9 @@ HRESULT PlayerRecord::PlayClip(const std::string& file) {
     }
     if (FAILED(QueryGraphInterfaces()))
         return kStepFailed;
+    // A framework that cannot list the tracks plays the clip as it chooses.
+    if (FAILED(pGB->QueryStreamSelect(&pSS)))
+        pSS.reset();
     hr = pME->SetNotifyWindow([this](long, intptr_t) { OnGraphNotify(); }, WM_GRAPHNOTIFY, 0);
     if (FAILED(hr)) {
         ShowError(
@@ -112,6 +115,7 @@ HRESULT PlayerRecord::PlayClip(const std::string& file) {
     }
     ClipState = tavimo::ClipState::Running;
     FullScreenBlocked = false;
+    ChooseTracksOnOpen();
     host_.GraphStarted();
     host_.PostViewSize();
     return hr;
@@ -183,6 +187,10 @@ HRESULT PlayerRecord::RenderFileToVMR9(const std::shared_ptr<IGraphBuilder>& gra
         ShowError("FAILED(hr=0x%x) in pGB->AddFilter(pST,L\"Tavimo Subtitle Mixer\")\n", hr);
         return kStepFailed;
     }
+    // The file's own subtitle tracks fill the same track and script as files do.
+    std::shared_ptr<IAMStreamSelect> streams;
+    if (SUCCEEDED(graph->QueryStreamSelect(&streams)))
+        streams->SetSubtitleTargets(&Track, &Mixer);
     std::shared_ptr<IBaseFilter> pSource;
     if (FAILED(RenderSource(graph, file, &pSource)))
         return kStepFailed;
@@ -258,6 +266,10 @@ void PlayerRecord::ReleaseGraph() {
         return;
     if (pME)
         pME->SetNotifyWindow(nullptr, 0, 0);
+    // The file's own subtitle tracks write into the record's track no more;
+    // the next clip's discovery empties it.
+    if (std::shared_ptr<IAMStreamSelect> streams; SUCCEEDED(pGB->QueryStreamSelect(&streams)))
+        streams->SetSubtitleTargets(nullptr, nullptr);
     if (RotCookie != 0) {
         if (media_)
             media_->RemoveGraphFromRot(RotCookie);
@@ -272,10 +284,12 @@ void PlayerRecord::ReleaseGraph() {
     pMC.reset();
     pMS.reset();
     pBA.reset();
+    pSS.reset();
     pGB.reset();
     pST.reset();
     pME.reset();
     pWC.reset();
+    RebuildTrackLists();
     // The mixer that drew with it is gone with the graph, and so are the
     // clip's chapters and loop.
     subtitles_.reset();

@@ -106,6 +106,13 @@ void PlayerRecord::SeekTo(int64_t position) {
     if (!pMS)
         return;
     REFERENCE_TIME target = position;
+    pMS->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+}
+
+void PlayerRecord::SeekToKeyFrame(int64_t position) {
+    if (!pMS)
+        return;
+    REFERENCE_TIME target = position;
     pMS->SetPositions(&target, kSeekToKeyFrame, nullptr, AM_SEEKING_NoPositioning);
 }
 
@@ -199,22 +206,6 @@ SubtitleContext PlayerRecord::Subtitles() {
         host_.Dialogs(),
         [this](const std::string& format, int32_t code) { ShowError(format, code); },
         SubtitleCharsetOf(SubtitleEncoding)};
-}
-
-void PlayerRecord::LoadSubtitles() {
-    SubtitleContext context = Subtitles();
-    if (tavimo::LoadSubtitles(context)) {
-        SubtitleFile = SubtitlePath;
-        RefreshPausedPicture();
-    }
-}
-
-void PlayerRecord::SetSubtitleEncoding(const std::string& label) {
-    SubtitleEncoding = label;
-    if (!SubtitleFile.empty()) {
-        SubtitlePath = SubtitleFile;
-        LoadSubtitles();
-    }
 }
 
 void PlayerRecord::ToggleViewSubtitles() {

@@ -7,6 +7,7 @@
 
 #include "engine/chapters_loop.h"
 #include "engine/media/media.h"
+#include "engine/track_choices.h"
 #include "subtitles/subtitle_delay.h"
 #include "subtitles/subtitle_shared.h"
 #include "subtitles/subtitle_track.h"
@@ -57,10 +58,15 @@ class PlayerRecord {
     void StopClip();
     // Runs when stopped or paused, pauses when running.
     void TogglePause();
-    // Relative seek by `offset` in 100 ns units; no bound is applied.
+    // Relative seek by `offset` in 100 ns units, to a key frame in the
+    // offset's direction: a step forward never lands before where it started,
+    // a step back never after. The graph limits the target to the clip.
     void SeekBy(int64_t offset);
-    // Absolute seek to `position` in 100 ns units.
+    // Absolute seek to `position` in 100 ns units, to that very frame.
     void SeekTo(int64_t position);
+    // Absolute seek to `position` in 100 ns units, to a nearby key frame in
+    // the direction of travel: quick, for a drag on the seek bar.
+    void SeekToKeyFrame(int64_t position);
     // Stores `volume` (0..100) and sets the audio level.
     void SetVolume(int volume);
     // Stops, releases the pipeline, `ClipState` = Closed.
@@ -112,6 +118,17 @@ class PlayerRecord {
     int CurrentChapter();
     // L: A at the position, then B and the loop, then off; each with its note.
     void StepLoop();
+    // Shows SubtitleChoices[`index`] (Off, the external file or a track of
+    // the clip) without reopening the clip, remembers a track's language in
+    // SubtitleLanguage and notes the choice on the picture. An index out of
+    // the list does nothing.
+    void ChooseSubtitleTrack(size_t index);
+    // Plays AudioChoices[`index`], remembers its language in AudioLanguage
+    // and notes it on the picture. An index out of the list does nothing.
+    void ChooseAudioTrack(size_t index);
+    // V and B: the next subtitle choice / audio track that can be chosen.
+    void NextSubtitleTrack();
+    void NextAudioTrack();
 
     // Whether a pipeline's seeking / windowless control / control is held.
     bool HasSeeking() const { return pMS != nullptr; }
@@ -125,6 +142,8 @@ class PlayerRecord {
     std::string LastSubtitlesDir;  // setting
     std::string SubtitleEncoding;  // setting: menu label; empty or unknown: "Automatic"
     std::string SubtitleFile;      // the file the track was read from; empty: none
+    std::string AudioLanguage;     // setting: language of the audio track last chosen
+    std::string SubtitleLanguage;  // setting: language of the subtitle track last chosen
     tavimo::ClipState ClipState = tavimo::ClipState::Stopped;
     bool FullScreenBlocked = false;
     int Volume = 100;  // setting
@@ -149,6 +168,15 @@ class PlayerRecord {
     std::vector<Chapter> Chapters;
     AbLoop Loop;
 
+    // The menus' entries: subtitles start with "Off", then the external file,
+    // then the clip's tracks; the index of what shows / plays now. Rebuilt
+    // for every clip; the generation changes with every rebuild.
+    TrackChoices SubtitleChoices = SubtitleChoicesOf({}, {});
+    TrackChoices AudioChoices;
+    size_t SubtitleChosen = 0;
+    size_t AudioChosen = 0;
+    uint64_t TrackListGeneration = 0;
+
     // The graph and its interfaces, held from PlayClip to ReleaseGraph.
     std::shared_ptr<IGraphBuilder> pGB;
     std::shared_ptr<IMediaControl> pMC;
@@ -156,7 +184,8 @@ class PlayerRecord {
     std::shared_ptr<IMediaSeeking> pMS;
     std::shared_ptr<IBasicAudio> pBA;
     std::shared_ptr<IVMRWindowlessControl9> pWC;
-    std::weak_ptr<IBaseFilter> pST;  // the graph's mixer; the graph keeps it
+    std::weak_ptr<IBaseFilter> pST;        // the graph's mixer; the graph keeps it
+    std::shared_ptr<IAMStreamSelect> pSS;  // none when the framework cannot list tracks
     uint32_t RotCookie = 0;
 
   protected:
@@ -180,6 +209,16 @@ class PlayerRecord {
     void SeekExactly(int64_t position);
     // The subtitle fields and services, for subtitle loading.
     SubtitleContext Subtitles();
+    // The graph's tracks and the external file, as the menus list them; what
+    // was chosen stays chosen when it is still listed, else Off / none.
+    void RebuildTrackLists();
+    // After the graph has started: the subtitles and audio the clip opens with.
+    void ChooseTracksOnOpen();
+    // Switch to a choice; false (and Off / the old audio) when it fails.
+    bool ApplySubtitleChoice(size_t index);
+    bool ApplyAudioChoice(size_t index);
+    // The embedded subtitle track shown now; -1 for none.
+    long ShownSubtitleStream() const;
 
     PlayerHost& host_;
     MediaFramework* media_ = nullptr;

@@ -5,6 +5,8 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/filters_menu.cpp
     ${CMAKE_CURRENT_LIST_DIR}/chapters_loop.cpp
     ${CMAKE_CURRENT_LIST_DIR}/player_chapters_loop.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/track_choices.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/track_selection.cpp
     # The recent-file list lives with the other integration parts; its folder
     # has no source list of its own yet.
     ${CMAKE_CURRENT_LIST_DIR}/../integration/recent_file_list.cpp

@@ -23,7 +23,8 @@ namespace {
 constexpr char kObjectPath[] = "/org/mpris/MediaPlayer2";
 constexpr char kPlayerInterface[] = "org.mpris.MediaPlayer2.Player";
 constexpr char kNoTrack[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
-constexpr int64_t kFiveSeconds = 50'000'000;  // 100 ns units
+constexpr int64_t kFiveSeconds = 50'000'000;                    // 100 ns units
+constexpr int64_t kWeek = 7 * 24 * 3600 * int64_t{10'000'000};  // 100 ns units
 // A position further than this from where playing would have taken it was
 // moved by a seek (100 ns units).
 constexpr int64_t kSeekTolerance = 10'000'000;
@@ -153,7 +154,11 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
         if (!now.canSeek) {
             return;
         }
-        const int64_t delta = int64_t{offset} * 10;
+        // Limited while still in microseconds to just past either end of the
+        // clip (a week ahead when its length is not known).
+        const int64_t ahead =
+            now.duration > 0 ? std::max<int64_t>(now.duration - now.position, 0) : kWeek;
+        const int64_t delta = UnitsWithin(offset, -now.position - 10, ahead + 10);
         const int64_t target = now.position + delta;
         if (target < 0) {
             mpris_->Port().SeekTo(0);
@@ -170,11 +175,11 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     // `position` in microseconds, on the clip `trackId` names.
     void SetPosition(const QDBusObjectPath& trackId, qlonglong position) {
         const MprisSnapshot now = Now();
-        const int64_t target = int64_t{position} * 10;
-        if (!now.canSeek || trackId.path() != mpris_->TrackId() || target < 0 ||
-            target > now.duration) {
+        if (!now.canSeek || trackId.path() != mpris_->TrackId() || position < 0 ||
+            position > now.duration / 10) {
             return;
         }
+        const int64_t target = int64_t{position} * 10;
         mpris_->Port().SeekTo(target);
         mpris_->AnnounceSeek(target);
     }
@@ -189,6 +194,11 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
 
   private:
     MprisSnapshot Now() const { return mpris_->Port().Snapshot(); }
+    // A client's microseconds, first limited to `low`..`high` (100 ns
+    // units), so that nothing can overflow, then in 100 ns units.
+    static int64_t UnitsWithin(qlonglong us, int64_t low, int64_t high) {
+        return std::clamp<int64_t>(us, low / 10, high / 10) * 10;
+    }
 
     Mpris* mpris_;
 };

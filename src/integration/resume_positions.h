@@ -1,9 +1,11 @@
 // Where the user left each clip, for "Resume Playback": positions keyed by the
 // clip's path, newest first, at most kMaxClips, kept in a key of their own in
-// the settings store.
+// the settings store. An entry that cannot be read is skipped; the next save
+// keeps a copy of it in the key "Resume Positions.bad" beside that key.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,7 +14,9 @@ namespace tavimo {
 
 namespace platform {
 class Registry;
-}
+struct RegKeyHandle;
+using RegKey = RegKeyHandle*;
+}  // namespace platform
 
 class ResumePositions {
   public:
@@ -49,9 +53,17 @@ class ResumePositions {
     std::vector<Entry> Load() const;
 
   private:
-    // Writes `entries` (newest first, cut to kMaxClips) and deletes the
-    // values of entries that are gone.
-    void Save(std::vector<Entry> entries);
+    // What the key holds: the entries that read well, newest first, and the
+    // names of the values that are there but unreadable.
+    struct Scan {
+        std::vector<Entry> entries;
+        std::vector<std::string> damaged;
+    };
+    Scan Read(platform::RegKey key) const;
+    // Reads the entries, lets `change` edit them, and when it answers true
+    // writes them back (cut to kMaxClips), after copying any unreadable value
+    // aside so that it is not lost.
+    void Update(const std::function<bool(std::vector<Entry>&)>& change);
     void Forget(const std::string& path);
 
     platform::Registry& registry_;

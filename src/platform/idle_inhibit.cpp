@@ -15,9 +15,10 @@ namespace {
 constexpr char kService[] = "org.freedesktop.ScreenSaver";
 constexpr char kPath[] = "/org/freedesktop/ScreenSaver";
 constexpr char kInterface[] = "org.freedesktop.ScreenSaver";
-// A release waits this long for the service, so that it is taken before the
-// program ends.
-constexpr int kReleaseTimeoutMs = 1000;
+// Every call waits at most this long for the service: a service that never
+// answers must not hold up leaving full screen or closing (the bus's own
+// limit is 25 s). A hold given up on this way ends with our bus connection.
+constexpr int kCallTimeoutMs = 1000;
 
 bool ServicePresent() {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -35,8 +36,8 @@ IdleInhibit::IdleInhibit(QString reason, QObject* parent)
 IdleInhibit::~IdleInhibit() {
     Release();
     if (watcher_ != nullptr) {
-        // The cookie is still on its way: waiting delivers it, and the
-        // answer's handler gives it back.
+        // The cookie is still on its way: waiting (no longer than the call's
+        // timeout) delivers it, and the answer's handler gives it back.
         watcher_->waitForFinished();
     }
     if (display_ != nullptr) {
@@ -76,7 +77,8 @@ void IdleInhibit::InhibitOnBus() {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Inhibit");
     call << QStringLiteral("Tavimo") << reason_;
     pending_ = true;
-    watcher_ = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    watcher_ = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call, kCallTimeoutMs), this);
     connect(watcher_, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* watcher) {
                 watcher->deleteLater();
@@ -98,7 +100,7 @@ void IdleInhibit::InhibitOnBus() {
 void IdleInhibit::UnInhibitOnBus(uint32_t cookie) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "UnInhibit");
     call << cookie;
-    QDBusConnection::sessionBus().call(call, QDBus::Block, kReleaseTimeoutMs);
+    QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
 }
 
 void IdleInhibit::SuspendX11(bool suspend) {

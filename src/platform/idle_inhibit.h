@@ -21,12 +21,14 @@ class IdleInhibit : public QObject {
   public:
     // `reason` is what the desktop shows for the hold.
     explicit IdleInhibit(QString reason, QObject* parent = nullptr);
-    // Gives the hold back and waits for the service to take it.
+    // Gives the hold back and waits for the service to take it, at most
+    // about a second per call (a service that never answers holds up nothing).
     ~IdleInhibit() override;
 
     // Takes the hold; does nothing while held.
     void Hold();
-    // Gives the hold back; does nothing while not held.
+    // Gives the hold back; does nothing while not held. Blocks at most about
+    // a second on the service.
     void Release();
     // Hold() or Release() as `wanted` says.
     void Set(bool wanted) { wanted ? Hold() : Release(); }

@@ -35,7 +35,8 @@ constexpr char kRequest[] = "TAVIMOINSTANCE\n";
 constexpr char kAnswer[] = "OK\n";
 constexpr auto kPeerBudget = std::chrono::milliseconds(200);
 constexpr int kMaxPendingPeers = 32;
-constexpr int kPeerLifetimeMs = 1000;  // a sender that says nothing is dropped after this
+constexpr int kPeerLifetimeMs = 1000;   // a sender that says nothing is dropped after this
+constexpr size_t kMaxHeldSenders = 32;  // senders told of our end, beyond them they are not
 
 // An owned file descriptor, closed on destruction.
 class Fd {
@@ -147,8 +148,10 @@ bool AwaitAnswer(int fd, std::chrono::steady_clock::time_point deadline) {
 }
 
 // Sends the request to the socket at `path` and waits for the answer until `deadline`. A socket
-// that refuses the connection has nobody listening behind it.
-PeerResult AskPeer(const std::string& path, std::chrono::steady_clock::time_point deadline) {
+// that refuses the connection has nobody listening behind it. An answered connection is handed
+// back in `*answered`: the peer closes it when it ends.
+PeerResult AskPeer(const std::string& path, std::chrono::steady_clock::time_point deadline,
+                   Fd* answered) {
     sockaddr_un addr;
     if (!FillAddress(path, &addr))
         return PeerResult::Silent;
@@ -159,7 +162,21 @@ PeerResult AskPeer(const std::string& path, std::chrono::steady_clock::time_poin
         return errno == ECONNREFUSED ? PeerResult::Stale : PeerResult::Silent;
     if (!SendRequest(fd.get(), deadline) || !AwaitAnswer(fd.get(), deadline))
         return PeerResult::Silent;
+    *answered = std::move(fd);
     return PeerResult::Answered;
+}
+
+// True once the peer behind `fd` has closed its end (or the connection broke).
+bool PeerEnded(int fd) {
+    char buf[16];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buf, sizeof(buf), 0);
+        if (n == 0)
+            return true;
+        if (n < 0)
+            return errno != EAGAIN && errno != EINTR;
+        // Anything more it says is ignored.
+    }
 }
 
 // One accepted connection waiting for its request.
@@ -189,6 +206,7 @@ class UnixInstanceChannel final : public InstanceChannel {
 
     bool CreateMarker() override;
     void Broadcast() override;
+    int AwaitAnswered(std::chrono::milliseconds budget) override;
     void Listen(std::function<void()> onMessage) override;
 
   private:
@@ -213,7 +231,9 @@ class UnixInstanceChannel final : public InstanceChannel {
     std::string socketPath_;
     QSocketNotifier* listenNotifier_ = nullptr;
     std::map<int, Peer> peers_;
-    QObject context_;  // owns the notifier connections; they die with the channel
+    std::vector<Fd> answered_;  // instances that answered our broadcast, until they end
+    std::vector<Fd> senders_;   // instances we answered: they learn of our end when these close
+    QObject context_;           // owns the notifier connections; they die with the channel
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     QTimer reaper_;
     std::function<void()> onMessage_;
@@ -261,9 +281,34 @@ void UnixInstanceChannel::Broadcast() {
     for (const std::string& name : names) {
         const std::string path = PathOf(name);
         const auto deadline = std::chrono::steady_clock::now() + kPeerBudget;
-        if (AskPeer(path, deadline) == PeerResult::Stale)
+        Fd answered;
+        const PeerResult result = AskPeer(path, deadline, &answered);
+        if (result == PeerResult::Stale)
             ::unlink(path.c_str());
+        else if (result == PeerResult::Answered)
+            answered_.push_back(std::move(answered));
     }
+}
+
+int UnixInstanceChannel::AwaitAnswered(std::chrono::milliseconds budget) {
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    while (!answered_.empty()) {
+        std::vector<pollfd> waits;
+        for (const Fd& fd : answered_)
+            waits.push_back({fd.get(), POLLIN, 0});
+        const int rc = ::poll(waits.data(), waits.size(), RemainingMs(deadline));
+        if (rc < 0 && errno != EINTR)
+            break;
+        if (rc == 0)
+            break;  // the budget is spent
+        for (size_t i = waits.size(); i-- > 0;) {
+            if (waits[i].revents != 0 && PeerEnded(waits[i].fd))
+                answered_.erase(answered_.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+    const int running = static_cast<int>(answered_.size());
+    answered_.clear();
+    return running;
 }
 
 // The socket is bound under a temporary name and renamed once it listens, so a broadcast never
@@ -332,8 +377,11 @@ void UnixInstanceChannel::ReadPeer(int fd) {
         return;
     }
     const bool isRequest = peer.received.compare(0, end + 1, kRequest) == 0;
-    if (isRequest)
+    if (isRequest) {
         ::send(fd, kAnswer, sizeof(kAnswer) - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (senders_.size() < kMaxHeldSenders)
+            senders_.push_back(std::move(peer.fd));  // closed when the channel ends
+    }
     ClosePeer(fd);
     // Queued on the application, with its own copy of the callback, so the receiver may tear
     // the channel down from inside it.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,8 +18,12 @@ class InstanceChannel {
     // Sends the instance message to every listening instance: connect, send, wait at most 200 ms
     // per peer; removes sockets nobody answers. UI thread; blocks at most 200 ms per peer.
     virtual void Broadcast() = 0;
+    // Waits until every instance that answered the last Broadcast has ended (its process is gone,
+    // its settings saved), at most `budget`. Returns how many are still running. UI thread.
+    virtual int AwaitAnswered(std::chrono::milliseconds budget) = 0;
     // Starts listening on this process's socket; `onMessage` runs on the UI thread (Qt event loop)
-    // for every message received. Call once, after the main frame exists.
+    // for every message received. The sender's connection stays open until the channel ends, so
+    // that the sender sees when this instance is gone. Call once, after the main frame exists.
     virtual void Listen(std::function<void()> onMessage) = 0;
 };
 

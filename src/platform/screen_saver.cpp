@@ -1,78 +1,50 @@
-// The screen saver through Xlib (XGetScreenSaver / XSetScreenSaver), the
-// screen saver extension's suspend, and DPMS.
+// The screen saver extension's suspension (XScreenSaverSuspend). The server
+// stops both the screen saver's and the DPMS timer for a suspended client and
+// starts them again when that client disconnects, so nothing outlives us.
 #include "platform/screen_saver.h"
 #include "platform/x11_display.h"
 
 #include <X11/Xlib.h>
-#include <X11/extensions/dpms.h>
 #include <X11/extensions/scrnsaver.h>
 
 namespace tavimo::platform {
 namespace {
 
+// Suspension came with version 1.1 of the extension.
+bool CanSuspend(Display* dpy) {
+    int event = 0, error = 0, major = 0, minor = 0;
+    return XScreenSaverQueryExtension(dpy, &event, &error) &&
+           XScreenSaverQueryVersion(dpy, &major, &minor) && (major > 1 || minor >= 1);
+}
+
 class XScreenSaver final : public ScreenSaver {
   public:
-    explicit XScreenSaver(Display* dpy) : dpy_(dpy) {
-        int event = 0, error = 0;
-        hasSuspend_ = XScreenSaverQueryExtension(dpy_, &event, &error);
-        hasDpms_ = DPMSQueryExtension(dpy_, &event, &error);
-    }
-    // Closing the connection also lifts its suspend.
+    explicit XScreenSaver(Display* dpy) : dpy_(dpy), canSuspend_(CanSuspend(dpy)) {}
+    // Closing the connection lifts its hold.
     ~XScreenSaver() override { XCloseDisplay(dpy_); }
 
-    ScreenSaverSettings Get() override {
-        ScreenSaverSettings s;
-        s.known = true;
-        XGetScreenSaver(dpy_, &s.timeout, &s.interval, &s.preferBlanking, &s.allowExposures);
-        s.dpmsCapable = hasDpms_ && DPMSCapable(dpy_);
-        if (s.dpmsCapable) {
-            CARD16 level = 0;
-            BOOL enabled = False;
-            DPMSInfo(dpy_, &level, &enabled);
-            s.dpmsEnabled = enabled;
-        }
-        return s;
-    }
-
-    void SwitchOff() override {
-        int timeout, interval, blanking, exposures;
-        XGetScreenSaver(dpy_, &timeout, &interval, &blanking, &exposures);
-        XSetScreenSaver(dpy_, 0, interval, blanking, exposures);
-        if (hasSuspend_)
-            XScreenSaverSuspend(dpy_, True);
-        if (hasDpms_ && DPMSCapable(dpy_))
-            DPMSDisable(dpy_);
-        XResetScreenSaver(dpy_);
-        XSync(dpy_, False);
-    }
-
-    void Put(const ScreenSaverSettings& saved) override {
-        if (!saved.known)
+    void Suspend(bool on) override {
+        if (on == suspended_ || !canSuspend_)
             return;
-        XSetScreenSaver(dpy_, saved.timeout, saved.interval, saved.preferBlanking,
-                        saved.allowExposures);
-        if (hasSuspend_)
-            XScreenSaverSuspend(dpy_, False);
-        if (saved.dpmsCapable && hasDpms_) {
-            if (saved.dpmsEnabled)
-                DPMSEnable(dpy_);
-            else
-                DPMSDisable(dpy_);
-        }
+        XScreenSaverSuspend(dpy_, on ? True : False);
+        // A suspension does not end a saver that is already running.
+        if (on)
+            XResetScreenSaver(dpy_);
         XSync(dpy_, False);
+        suspended_ = on;
     }
+    bool Suspended() const override { return suspended_; }
 
   private:
     Display* dpy_;
-    bool hasSuspend_ = false;
-    bool hasDpms_ = false;
+    bool canSuspend_;
+    bool suspended_ = false;
 };
 
 class NoScreenSaver final : public ScreenSaver {
   public:
-    ScreenSaverSettings Get() override { return {}; }
-    void SwitchOff() override {}
-    void Put(const ScreenSaverSettings&) override {}
+    void Suspend(bool) override {}
+    bool Suspended() const override { return false; }
 };
 
 }  // namespace

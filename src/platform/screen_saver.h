@@ -1,31 +1,27 @@
-// The X server's screen saver and display power saving (DPMS): read, held
-// off while the player covers the screen, and given back as they were.
+// The X server's screen saver and display power saving, held off for as long
+// as this client asks, without touching the server's own settings.
 #pragma once
 
 #include <memory>
 
 namespace tavimo::platform {
 
-struct ScreenSaverSettings {
-    bool known = false;  // false: nothing was read (no X server)
-    int timeout = 0, interval = 0, preferBlanking = 0, allowExposures = 0;
-    bool dpmsCapable = false, dpmsEnabled = false;
-    bool operator==(const ScreenSaverSettings&) const = default;
-};
-
+// A hold that belongs to this process alone: the server counts it per client
+// and lifts it when the client's connection ends, also when the process dies.
+// The server's timeout and DPMS state are never written.
 class ScreenSaver {
   public:
     virtual ~ScreenSaver() = default;
-    // The current settings. UI thread.
-    virtual ScreenSaverSettings Get() = 0;
-    // No screen saver, no power saving, until Put(). UI thread.
-    virtual void SwitchOff() = 0;
-    // Puts `saved` (from Get) back exactly; nothing when it is not known.
-    virtual void Put(const ScreenSaverSettings& saved) = 0;
+    // Takes (true) or lifts (false) the hold; the same value twice does
+    // nothing. Taking it also wakes a screen that has gone blank. UI thread.
+    virtual void Suspend(bool on) = 0;
+    // Whether the hold is taken. UI thread.
+    virtual bool Suspended() const = 0;
 };
 
-// The X display Qt uses (or $DISPLAY), on a connection of the screen saver's
-// own; does nothing without X. UI thread; defined in the UI library.
+// On a connection of its own to the X display Qt uses (or $DISPLAY); does
+// nothing without X or without the screen saver extension 1.1. UI thread;
+// defined in the UI library.
 std::unique_ptr<ScreenSaver> MakeScreenSaver();
 
 }  // namespace tavimo::platform

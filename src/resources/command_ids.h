@@ -47,6 +47,15 @@ enum CommandId : int {
     ID_SUBTITLE_DELAY_EARLIER = 34700,
     ID_SUBTITLE_DELAY_LATER = 34701,
     ID_SUBTITLE_DELAY_RESET = 34702,
+    // V and B: the next subtitle choice, the next audio track.
+    ID_SUBTITLE_TRACK_NEXT = 34710,
+    ID_AUDIO_TRACK_NEXT = 34711,
+    // "Subtitle Track": "Off", then the external file and the clip's tracks.
+    ID_SUBTITLE_TRACK_FIRST = 34800,
+    ID_SUBTITLE_TRACK_LAST = 34899,
+    // "Audio Track": the clip's audio tracks.
+    ID_AUDIO_TRACK_FIRST = 34900,
+    ID_AUDIO_TRACK_LAST = 34999,
     // Chapters and the A-B loop: Shift+Page Down, Shift+Page Up, L, and the
     // items of the Chapters menu, one per chapter.
     ID_NEXT_CHAPTER = 35100,      // "Next Chapter"

@@ -55,6 +55,12 @@ constexpr MenuRow kMainMenu[] = {
     {K::Separator, 0, nullptr, false},
     {K::Item, ID_VIEW_SUBTITLES, "View Subtitles\tC", false},
     {K::Item, ID_SET_SUBTITLE_FONT, "Set Subtitle Font", false},
+    // Filled with the clip's tracks on every open.
+    {K::Popup, 0, "Subtitle Track", false},
+    {K::Item, ID_SUBTITLE_TRACK_FIRST, "Off", false},
+    {K::EndPopup, 0, nullptr, false},
+    {K::Popup, 0, "Audio Track", false},
+    {K::EndPopup, 0, nullptr, false},
     {K::Separator, 0, nullptr, false},
     {K::Popup, 0, "Subtitle Encoding", false},
     {K::Item, ID_SUBTITLE_ENCODING_FIRST, "Automatic", false},
@@ -115,6 +121,8 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_Z, kNone, ID_SUBTITLE_DELAY_EARLIER},
     {Qt::Key_X, kNone, ID_SUBTITLE_DELAY_LATER},
     {Qt::Key_Z, kShift, ID_SUBTITLE_DELAY_RESET},
+    {Qt::Key_V, kNone, ID_SUBTITLE_TRACK_NEXT},
+    {Qt::Key_B, kNone, ID_AUDIO_TRACK_NEXT},
     // Chapters and the A-B loop.
     {Qt::Key_PageDown, kShift, ID_NEXT_CHAPTER},
     {Qt::Key_PageUp, kShift, ID_PREVIOUS_CHAPTER},

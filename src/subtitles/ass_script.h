@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string_view>
+
+struct ass_image;  // libass's ASS_Image
 
 namespace tavimo {
 
@@ -32,11 +35,55 @@ class AssScript {
     // kept once, so the events sent again after a seek add nothing.
     void AddEvent(std::string_view chunk, int64_t startMs, int64_t durationMs);
 
+    // Adds a font the script may name, e.g. a Matroska attachment: `name` is
+    // the attachment's file name, `bytes` the font file (copied). Fonts stay
+    // until the object goes; the next frame drawn may use them. Any thread.
+    void AddFont(std::string_view name, std::string_view bytes);
+
     // Forgets the script: nothing is drawn until the next load or header.
     void Clear();
 
     // Whether a script is loaded (from a file or a header).
     bool Loaded() const;
+
+    // What the mixer asks for one frame.
+    struct Request {
+        int width = 0;  // frame size in pixels, as stored
+        int height = 0;
+        double pixelAspect = 1.0;  // width of a stored pixel over its height
+        int64_t timeMs = 0;        // script time to draw
+        double linePosition = 0;   // bottom-placed events raised by this % of the height
+    };
+
+    // The images of one frame. Holds the script's lock while it lives, so the
+    // images stay valid: keep it only for the blend, on one thread.
+    class Frame {
+      public:
+        const ass_image* Images() const { return images_; }  // null: nothing to draw
+        // libass's detect_change: 0 same images as the previous Render, 1
+        // same bitmaps moved, 2 new content. Also 2 after a load, a header
+        // or a clear, so a caller that prepared the old script drops it.
+        int Changed() const { return changed_; }
+        // The colour matrix the script names for YUV video: 601, 709, or 0
+        // when it names none (the caller chooses by the video).
+        int Matrix() const { return matrix_; }
+        // Whether that matrix is the full-range ("PC") form.
+        bool FullRange() const { return fullRange_; }
+
+      private:
+        friend class AssScript;
+        std::unique_lock<std::mutex> lock_;
+        const ass_image* images_ = nullptr;
+        int changed_ = 2;
+        int matrix_ = 0;
+        bool fullRange_ = false;
+    };
+
+    // Draws the script for `request`. Streaming thread of the mixer; the
+    // first call sets up fonts (fontconfig), later ones reuse libass's caches.
+    // A frame with no script, no events due or a size below 1 x 1 has no
+    // images.
+    Frame Render(const Request& request);
 
     struct State;  // libass's library, renderer and track, under one lock
 

@@ -22,26 +22,56 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-// The value of `color=` in the attributes of a font tag: quoted with " or ',
-// or bare up to a space. Empty when there is none.
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Takes one attribute of a tag's attribute text from `at`: its name, and its
+// value quoted with " or ' (an unclosed quote runs to the end), or bare up to
+// a space; a name without "=" has an empty value. False when nothing is left.
+bool TakeAttribute(std::string_view text, size_t& at, std::string_view& name,
+                   std::string_view& value) {
+    auto skipSpaces = [&] {
+        while (at < text.size() && IsSpace(text[at])) {
+            ++at;
+        }
+    };
+    auto takeUntil = [&](auto stop) {
+        const size_t start = at;
+        while (at < text.size() && !stop(text[at])) {
+            ++at;
+        }
+        return text.substr(start, at - start);
+    };
+    skipSpaces();
+    const size_t start = at;
+    name = takeUntil([](char c) { return IsSpace(c) || c == '='; });
+    value = {};
+    skipSpaces();
+    if (at < text.size() && text[at] == '=') {
+        ++at;
+        skipSpaces();
+        const char quote = at < text.size() && (text[at] == '"' || text[at] == '\'') ? text[at] : 0;
+        at += quote != 0 ? 1 : 0;
+        value = quote != 0 ? takeUntil([quote](char c) { return c == quote; })
+                           : takeUntil([](char c) { return IsSpace(c); });
+        at += quote != 0 && at < text.size() ? 1 : 0;
+    }
+    return at > start;
+}
+
+// The value of the first `color` attribute of a font tag; empty when there
+// is none. Names are compared without case; "color" inside another
+// attribute's value ("face=Colorado") is not one.
 std::string ColourAttribute(std::string_view attributes) {
-    const std::string lower = Lower(attributes);
-    const size_t at = lower.find("color");
-    if (at == std::string::npos) {
-        return {};
+    size_t at = 0;
+    std::string_view name, value;
+    while (TakeAttribute(attributes, at, name, value)) {
+        if (Lower(name) == "color") {
+            return std::string(value);
+        }
     }
-    size_t i = lower.find_first_not_of(' ', at + 5);
-    if (i == std::string::npos || lower[i] != '=') {
-        return {};
-    }
-    i = lower.find_first_not_of(' ', i + 1);
-    if (i == std::string::npos) {
-        return {};
-    }
-    const char quote = lower[i] == '"' || lower[i] == '\'' ? lower[i] : ' ';
-    const size_t start = quote == ' ' ? i : i + 1;
-    const size_t end = lower.find(quote, start);
-    return std::string(attributes.substr(start, end == std::string::npos ? end : end - start));
+    return {};
 }
 
 // The walk over one entry: the open styles and the piece being collected.

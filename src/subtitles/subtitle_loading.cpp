@@ -11,19 +11,19 @@
 namespace tavimo {
 namespace {
 
-// The reader for each extension (compared in lower case).
+// The reader for each extension (compared in lower case); none for the
+// scripts that libass reads and draws.
 struct ReaderRow {
     const char* extension;
     bool (*read)(SubtitleReader&);
 };
 constexpr ReaderRow kReaders[] = {
-    {"srt", &ReadSubRip},
-    {"txt", &ReadSubRip},
-    {"sub", &ReadMicroDvd},
+    {"srt", &ReadSubRip}, {"txt", &ReadSubRip}, {"sub", &ReadMicroDvd},
+    {"ass", nullptr},     {"ssa", nullptr},
 };
 
 // Suffixes tried beside a clip, in this order.
-constexpr const char* kDiscoverySuffixes[] = {".srt", ".txt", ".sub"};
+constexpr const char* kDiscoverySuffixes[] = {".srt", ".txt", ".sub", ".ass", ".ssa"};
 
 const ReaderRow* ReaderFor(const std::string& path) {
     const std::string extension = FileExtension(path);
@@ -40,8 +40,9 @@ const ReaderRow* ReaderFor(const std::string& path) {
 int ChooseSubtitleFile(const SubtitleContext& context, std::string* path) {
     platform::OpenFileRequest request;
     request.title = "Open Subtitles File...";
-    request.filters = {{"Supported Files (*.srt;*.txt;*.sub)", "*.srt;*.txt;*.sub"},
-                       {"All Files (*.*)", "*.*;"}};
+    request.filters = {
+        {"Supported Files (*.srt;*.txt;*.sub;*.ass;*.ssa)", "*.srt;*.txt;*.sub;*.ass;*.ssa"},
+        {"All Files (*.*)", "*.*;"}};
     request.initialDir = context.LastSubtitlesDir;
     std::string chosen;
     const int result = context.Dialogs.GetOpenFileName(request, &chosen);
@@ -73,9 +74,25 @@ bool LoadSubtitles(SubtitleContext& context) {
     if (!reader.OpenSubtitleFile(context.SubtitlePath)) {
         return false;
     }
+    MixerShared& mixer = context.Mixer;
+    if (row->read == nullptr) {
+        // A script libass cannot read is refused like a file that cannot be
+        // read: what shows stays.
+        if (!mixer.Ass.LoadFile(reader.data())) {
+            return false;
+        }
+        mixer.SubtitleSource = 1;
+        return true;
+    }
     row->read(reader);
     context.Track.Fill(reader.TakeEntries());
+    mixer.Ass.Clear();
+    mixer.SubtitleSource = 0;
     return true;
+}
+
+bool IsSubtitleFile(const std::string& path) {
+    return ReaderFor(path) != nullptr;
 }
 
 std::string SubtitleBaseOf(const std::string& clipPath) {
@@ -91,6 +108,8 @@ std::string SubtitleBaseOf(const std::string& clipPath) {
 
 bool DiscoverSubtitles(SubtitleContext& context, const std::string& clipPath) {
     context.Track.Clear();
+    context.Mixer.Ass.Clear();
+    context.Mixer.SubtitleSource = 0;
     const std::string base = SubtitleBaseOf(clipPath);
     if (base.empty()) {
         return false;  // no clip: nothing to look beside

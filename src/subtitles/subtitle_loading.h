@@ -40,19 +40,24 @@ int ChooseSubtitleFile(const SubtitleContext& context, std::string* path);
 // Loads SubtitlePath into the track, asking with the dialog first when it is
 // empty; a failing dialog shows the error box. LastSubtitlesDir becomes the
 // file's folder whether or not it loads. The reader follows the extension
-// (srt, txt: SubRip; sub: MicroDVD). False, with the track as it was, when
-// nothing was chosen, the extension has no reader or the file cannot be read.
-// UI thread.
+// (srt, txt: SubRip; sub: MicroDVD; ass, ssa: the mixer's ASS script, read
+// by libass). A text file clears the script and makes the track the source
+// drawn; a script becomes the source drawn. False, with what shows as it
+// was, when nothing was chosen, the extension has no reader, the file cannot
+// be read or is no script libass can read. UI thread.
 bool LoadSubtitles(SubtitleContext& context);
+
+// Whether `path` has an extension LoadSubtitles reads (any case). Any thread.
+bool IsSubtitleFile(const std::string& path);
 
 // The path a subtitle file beside `clipPath` is looked for under, without its
 // suffix: the clip path without the extension of its file name (the last "."
 // of the name, unless the name starts with it). Any thread.
 std::string SubtitleBaseOf(const std::string& clipPath);
 
-// For a clip being opened: empties the track, then loads the first of base +
-// ".srt", ".txt", ".sub" that loads. Never shows a dialog; SubtitlePath is
-// the last name tried. True when one loaded. UI thread.
+// For a clip being opened: empties the track and the script, then loads the
+// first of base + ".srt", ".txt", ".sub", ".ass", ".ssa" that loads. Never shows a dialog;
+// SubtitlePath is the last name tried. True when one loaded. UI thread.
 bool DiscoverSubtitles(SubtitleContext& context, const std::string& clipPath);
 
 // The font dialog, starting from the current font (the default font when

@@ -12,6 +12,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,8 +27,21 @@ enum class MixResult : int32_t {
 };
 
 // Pixel layouts the mixer tells apart. I420 and NV12 share YV12's rule (their
-// luma plane is the same); Other passes unchanged.
-enum class VideoSubtype { YUY2, RGB24, RGB32, RGB565, RGB555, YV12, I420, NV12, Other };
+// luma plane is the same); Other passes unchanged. RGB24 is stored blue,
+// green, red (a Windows bitmap's order), RGB24RedFirst red, green, blue; the
+// 16-bit layouts hold red in their top bits.
+enum class VideoSubtype {
+    YUY2,
+    RGB24,
+    RGB32,
+    RGB565,
+    RGB555,
+    YV12,
+    I420,
+    NV12,
+    RGB24RedFirst,
+    Other
+};
 
 // Description of an offered input format. RGB formats store rows bottom-up
 // when height is positive and top-down when it is negative; the other
@@ -35,8 +49,9 @@ enum class VideoSubtype { YUY2, RGB24, RGB32, RGB565, RGB555, YV12, I420, NV12, 
 struct VideoFormat {
     VideoSubtype subtype = VideoSubtype::Other;
     int32_t width = 0;
-    int32_t height = 0;     // signed, see above
-    uint16_t bitCount = 0;  // bits per pixel of the packed or luma layout
+    int32_t height = 0;        // signed, see above
+    uint16_t bitCount = 0;     // bits per pixel of the packed or luma layout
+    double pixelAspect = 1.0;  // width of a stored pixel over its height (ASS scripts)
 };
 
 // A mapped frame: plane 0 is the packed picture or the luma plane. Strides are
@@ -57,6 +72,8 @@ struct FrameTime {
     double rate = 1.0;
     double fallbackFps = 0.0;
 };
+
+class AssRender;
 
 class CSubtitles {
   public:
@@ -97,6 +114,9 @@ class CSubtitles {
     int32_t LookupCursor() const { return cursor_; }
     // Number of times the text bitmap has been drawn. Streaming thread.
     uint64_t Redraws() const { return redraws_; }
+    // Number of times the ASS script's overlay was built from libass's
+    // images. Streaming thread.
+    uint64_t AssRebuilds() const;
     // First image row of the text block last laid out. Streaming thread.
     int32_t TextTop() const { return drawn_.top; }
 
@@ -111,20 +131,24 @@ class CSubtitles {
     struct DrawKey {
         std::string text;
         int32_t lines = -1;
-        uint64_t fontGeneration = 0;
+        uint64_t fontKey = 0;
         int32_t top = 0;
         bool styled = false;
+        // Coloured text is stored encoded for the format's family (YUV or RGB).
+        VideoSubtype subtype = VideoSubtype::Other;
         bool valid = false;
     };
 
     // The note: the generation of its text, and the font it was drawn with.
     struct NoticeKey {
         uint64_t noteGeneration = 0;
-        uint64_t fontGeneration = 0;
+        uint64_t fontKey = 0;
         bool valid = false;
     };
 
     bool PrepareEntry(const FrameTime& time);
+    bool PrepareAss(const FrameTime& time);
+    double AssLinePosition();
     bool PrepareNotice();
     void RedrawNotice(uint64_t noteGeneration);
     bool EnsureBitmap();
@@ -154,9 +178,12 @@ class CSubtitles {
     std::vector<uint8_t> rowFilled_;
     std::optional<QFont> font_;  // own copy of the shared font
     uint64_t fontGeneration_ = UINT64_MAX;
-    int32_t lineHeight_ = 0;  // cy: height of one line in the current font
-    DrawKey drawn_;           // what bitmap_ holds
-    int32_t dirtyFirst_ = 0;  // rows of bitmap_ that may be non-zero
+    QFont drawFont_;               // font_, or the default sized to the picture
+    int32_t defaultSizedFor_ = 0;  // picture height drawFont_ was sized for; 0: font_
+    uint64_t fontKey_ = 0;         // changes whenever drawFont_ does
+    int32_t lineHeight_ = 0;       // cy: height of one line in drawFont_
+    DrawKey drawn_;                // what bitmap_ holds
+    int32_t dirtyFirst_ = 0;       // rows of bitmap_ that may be non-zero
     int32_t dirtyLast_ = -1;
     std::vector<Span> spans_;   // non-transparent runs of bitmap_
     bool coloured_ = false;     // bitmap_ holds text in colours other than greys
@@ -170,6 +197,8 @@ class CSubtitles {
     NoticeKey noticeDrawn_;
     bool blendEntry_ = false;  // what the last Prepare found to blend
     bool blendNotice_ = false;
+    bool blendAss_ = false;
+    std::unique_ptr<AssRender> ass_;  // made at the first frame that draws the ASS script
 };
 
 }  // namespace tavimo

@@ -14,9 +14,9 @@ constexpr const char kFactoryName[] = "tavimosubtitlemixer";
 constexpr const char kElementName[] = "Tavimo Subtitle Mixer";
 
 // Raw formats the mixer has a drawing rule for; the converter in front of it
-// turns anything else into one of these. Every RGB format offered keeps the
-// bitmap's byte meaning: BGRx/BGRA are memory order blue, green, red, fourth
-// byte; RGB and BGR are written with equal bytes, so either order is right.
+// turns anything else into one of these. BGRx/BGRA hold the bitmap's memory
+// order (blue, green, red, fourth byte); RGB is told apart from BGR so that
+// coloured text keeps its colour in both.
 constexpr const char kCaps[] =
     "video/x-raw, format=(string){ YUY2, YV12, I420, NV12, BGR, RGB, BGRx, BGRA, RGB16, RGB15 }, "
     "width=(int)[1, 32767], height=(int)[1, 32767], framerate=(fraction)[0/1, 2147483647/1]";
@@ -36,7 +36,7 @@ constexpr FormatMapping kFormats[] = {
     {GST_VIDEO_FORMAT_I420, VideoSubtype::I420, 12, false},
     {GST_VIDEO_FORMAT_NV12, VideoSubtype::NV12, 12, false},
     {GST_VIDEO_FORMAT_BGR, VideoSubtype::RGB24, 24, true},
-    {GST_VIDEO_FORMAT_RGB, VideoSubtype::RGB24, 24, true},
+    {GST_VIDEO_FORMAT_RGB, VideoSubtype::RGB24RedFirst, 24, true},
     {GST_VIDEO_FORMAT_BGRx, VideoSubtype::RGB32, 32, true},
     {GST_VIDEO_FORMAT_BGRA, VideoSubtype::RGB32, 32, true},
     {GST_VIDEO_FORMAT_RGB16, VideoSubtype::RGB565, 16, true},
@@ -65,6 +65,8 @@ VideoFormat FormatOf(const GstVideoInfo* info) {
     VideoFormat format;
     format.width = GST_VIDEO_INFO_WIDTH(info);
     format.height = GST_VIDEO_INFO_HEIGHT(info);
+    const int parN = GST_VIDEO_INFO_PAR_N(info), parD = GST_VIDEO_INFO_PAR_D(info);
+    format.pixelAspect = parN > 0 && parD > 0 ? static_cast<double>(parN) / parD : 1.0;
     for (const FormatMapping& m : kFormats) {
         if (m.gst == GST_VIDEO_INFO_FORMAT(info)) {
             format.subtype = m.subtype;

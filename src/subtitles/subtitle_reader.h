@@ -76,6 +76,8 @@ class SubtitleReader {
     SubtitleEntries TakeEntries();
 
     const std::string& path() const { return path_; }
+    // The bytes taken in by the last open, as they are in the file.
+    std::string_view data() const { return data_; }
 
   private:
     // True for a file with a UTF-16 byte-order mark.

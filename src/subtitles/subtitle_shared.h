@@ -2,6 +2,8 @@
 // pipeline: the UI thread writes it, the streaming thread reads it per frame.
 #pragma once
 
+#include "subtitles/ass_script.h"
+
 #include <QFont>
 
 #include <atomic>
@@ -82,6 +84,8 @@ struct MixerShared {
     std::atomic<int> SubtitleStyles{0};  // non-zero: SubRip markup is drawn as styles
     SubtitleFontSlot SubtitleFont;
     NoteSlot Note;  // shown at the top left in the subtitle font
+    AssScript Ass;  // the clip's ASS/SSA script, drawn when SubtitleSource is 1
+    std::atomic<int> SubtitleSource{0};  // 0: the text track is drawn, 1: the ASS script
 };
 
 }  // namespace tavimo

@@ -58,10 +58,11 @@ void CTavimoView::EnterFullScreen() {
     record_->FullScreen = true;
     full_.on = true;
     pendingFit_ = QSize();
+    // Held for this process only: the X server and the desktop both drop the
+    // holds of a program that ends, however it ends.
     if (!saver_)
         saver_ = platform::MakeScreenSaver();
-    full_.saver = saver_->Get();
-    saver_->SwitchOff();
+    saver_->Suspend(true);
     // The desktop's own idle timer, through its session service, also when paused.
     if (!awake_)
         awake_ = new platform::IdleInhibit(QStringLiteral("Full screen"), this);
@@ -127,7 +128,7 @@ void CTavimoView::LeaveFullScreen() {
         frame->setGeometry(full_.placement);
     }
     if (saver_)
-        saver_->Put(full_.saver);
+        saver_->Suspend(false);
     if (awake_)
         awake_->Release();
     frame->activateWindow();

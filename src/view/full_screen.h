@@ -6,7 +6,6 @@
 #include <Qt>
 
 #include "engine/media/media.h"
-#include "platform/screen_saver.h"
 
 namespace tavimo {
 
@@ -17,7 +16,6 @@ struct FullScreenState {
     Qt::WindowFlags flags;   // its window flags on entering
     QRect screen;            // the rectangle full screen covers
     bool modeSwitched = false;
-    platform::ScreenSaverSettings saver;  // as they were on entering
     // The picture's rectangle on leaving, shown again on the next entering
     // (emptied when a new clip is built); `zoom` holds it until the view has
     // its full-screen size.

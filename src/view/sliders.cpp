@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <utility>
 
 #include "engine/player_record.h"
 #include "resources/command_ids.h"
@@ -60,8 +61,8 @@ CSlider::CSlider(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CSlider::Attach(PlayerRecord* record, std::function<void()> activity) {
-    record_ = record;
+void CSlider::Attach(PlayerRecord& record, std::function<void()> activity) {
+    record_ = &record;
     activity_ = std::move(activity);
 }
 
@@ -123,30 +124,48 @@ void CSlider::paintEvent(QPaintEvent*) {
 }
 
 void CSlider::mousePressEvent(QMouseEvent* event) {
-    SeekFromMouse(event->buttons(), event->modifiers(), static_cast<int>(event->position().x()));
+    dragged_ = false;
+    SeekFromMouse(event->buttons(), event->modifiers(), static_cast<int>(event->position().x()),
+                  Landing::Exact);
 }
 
 void CSlider::mouseMoveEvent(QMouseEvent* event) {
-    SeekFromMouse(event->buttons(), event->modifiers(), static_cast<int>(event->position().x()));
+    if (SeekFromMouse(event->buttons(), event->modifiers(), static_cast<int>(event->position().x()),
+                      Landing::KeyFrame))
+        dragged_ = true;
+}
+
+// A drag's last key frame is near the pointer, not at it: the release puts
+// the clip where the pointer was let go.
+void CSlider::mouseReleaseEvent(QMouseEvent* event) {
+    if (!std::exchange(dragged_, false) || event->button() != Qt::LeftButton)
+        return;
+    SeekFromMouse(event->buttons() | event->button(), event->modifiers(),
+                  static_cast<int>(event->position().x()), Landing::Exact);
 }
 
 // The press grabs the mouse for the bar until the button is released, so a
 // drag seeks on outside the bar.
-void CSlider::SeekFromMouse(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x) {
+bool CSlider::SeekFromMouse(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
+                            Landing landing) {
     if (activity_)
         activity_();
     if (buttons != Qt::LeftButton || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier)))
-        return;
+        return false;
     if (!record_ || !record_->HasSeeking())
-        return;
+        return false;
     const std::optional<int64_t> target =
         SeekTargetFromX(record_->Duration, ClientRect().width(), x - ClientRect().left());
     if (!target)
-        return;
+        return false;
     position_ = static_cast<int32_t>(*target >> 16);
-    record_->SeekTo(*target);
+    if (landing == Landing::Exact)
+        record_->SeekTo(*target);
+    else
+        record_->SeekToKeyFrame(*target);
     currentSeconds_ = static_cast<int>(*target / kUnitsPerSecond);
     update();
+    return true;
 }
 
 CSliders::CSliders(QWidget* parent)

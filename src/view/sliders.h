@@ -27,14 +27,16 @@ struct SeekMarks {
 };
 
 // The seek bar: shows the position over a fill and seeks when clicked or
-// dragged with the left button.
+// dragged with the left button. A click, and the release that ends a drag,
+// land on the very frame under the pointer; the drag in between goes from key
+// frame to key frame, which is quick.
 class CSlider : public QWidget {
     Q_OBJECT
   public:
     explicit CSlider(QWidget* parent = nullptr);
     // The record to seek in and what a mouse movement over the bar tells the
-    // view; not owned. UI thread.
-    void Attach(PlayerRecord* record, std::function<void()> activity);
+    // view; the record is not owned and outlives the bar. UI thread.
+    void Attach(PlayerRecord& record, std::function<void()> activity);
     // The range (steps of 2^16 x 100 ns) and the clip's whole seconds.
     void SetRange(int32_t high, int totalSeconds);
     // The position (same steps) and the whole seconds played; drawn again.
@@ -52,13 +54,18 @@ class CSlider : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    void SeekFromMouse(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x);
+    enum class Landing { Exact, KeyFrame };
+    // True when it seeked: the left button alone, no Shift or Ctrl, a clip.
+    bool SeekFromMouse(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
+                       Landing landing);
     // The chapter ticks and the loop's points, over the fill.
     void PaintMarks(QPainter& painter, int width, int height) const;
 
     PlayerRecord* record_ = nullptr;
+    bool dragged_ = false;  // a drag has seeked to a key frame since the press
     std::function<void()> activity_;
     int currentSeconds_ = 0;
     int totalSeconds_ = 0;

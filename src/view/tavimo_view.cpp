@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QTimerEvent>
@@ -28,6 +29,8 @@ constexpr int kHideTimerMs = 3000;
 // A maximised frame restored for a fit gets this long for the window
 // manager's answer before the fit is made anyway.
 constexpr int kRestoreWaitMs = 300;
+// A still picture is drawn again at its new size once the resizing settles.
+constexpr int kStillRedrawMs = 80;
 
 // The native window the video sink draws into. Qt never paints it; an expose
 // asks the sink to draw the current frame again. The X server gives the
@@ -102,13 +105,9 @@ CTavimoView::CTavimoView(QWidget* parent)
 }
 
 // The record may be gone already: only what full screen changed outside the
-// program is given back.
+// program is given back (the screen saver's hold goes with its connection).
 CTavimoView::~CTavimoView() {
-    if (!full_.on)
-        return;
-    if (saver_)
-        saver_->Put(full_.saver);
-    if (full_.modeSwitched && modes_)
+    if (full_.on && full_.modeSwitched && modes_)
         modes_->Restore();
 }
 
@@ -117,8 +116,17 @@ void CTavimoView::UseFrameParts(CSliders* sliders, platform::DisplayModes* modes
     sliders_ = sliders;
     modes_ = modes;
     showBands_ = std::move(showBands);
-    if (sliders_)
-        sliders_->SeekBar()->Attach(record_, [this] { barActivity_ = true; });
+    AttachSeekBar();
+}
+
+void CTavimoView::SetRecord(PlayerRecord* record) {
+    record_ = record;
+    AttachSeekBar();
+}
+
+void CTavimoView::AttachSeekBar() {
+    if (sliders_ && record_)
+        sliders_->SeekBar()->Attach(*record_, [this] { barActivity_ = true; });
 }
 
 void CTavimoView::UseScreenSaver(std::unique_ptr<platform::ScreenSaver> saver) {
@@ -137,6 +145,10 @@ void CTavimoView::PlaceSurface(const RECT& rect) {
         surface_->hide();
         return;
     }
+    // A running clip's next frame comes at the new size by itself; a stopped
+    // or paused one shows its old frame until it is decoded again.
+    if (surface_->size() != QSize(rect.Width(), rect.Height()))
+        stillTimer_.start(kStillRedrawMs, this);
     surface_->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
     surface_->show();
     if (sliders_ && sliders_->BorrowedBy() == this)
@@ -276,6 +288,10 @@ void CTavimoView::timerEvent(QTimerEvent* event) {
             PlaceSurface(dest);
     } else if (event->timerId() == hideTimer_.timerId()) {
         HideTick();
+    } else if (event->timerId() == stillTimer_.timerId()) {
+        stillTimer_.stop();
+        if (record_)
+            record_->RefreshPausedPicture();
     } else {
         QWidget::timerEvent(event);
     }
@@ -416,7 +432,11 @@ void CTavimoView::ShowContextMenu(QPoint globalPos) {
         screens.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
     }
     globalPos.setX(ClampToNearestScreen(globalPos.x(), globalPos.y(), screens));
+    QPointer<CTavimoView> alive(this);
     menu.exec(globalPos);
+    // The bar and the cursor hide again a while after the menu has gone.
+    if (alive && record_ && record_->FullScreen)
+        hideTimer_.start(kHideTimerMs, this);
 }
 
 }  // namespace tavimo

@@ -32,11 +32,13 @@ class CTavimoView : public QWidget, public VideoWindow {
     explicit CTavimoView(QWidget* parent = nullptr);
     ~CTavimoView() override;
 
-    // The record whose graph draws here; not owned, outlives the view. UI thread.
-    void SetRecord(PlayerRecord* record) { record_ = record; }
+    // The record whose graph draws here and that the seek bar seeks in; not
+    // owned, outlives the view. UI thread.
+    void SetRecord(PlayerRecord* record);
     // The frame's parts full screen works with: the seek-bar dialog the view
     // borrows, the display modes, and how the frame shows or hides its menu
-    // and bands. Not owned; they outlive the view. UI thread.
+    // and bands. Not owned; they outlive the view. Before or after SetRecord
+    // alike. UI thread.
     void UseFrameParts(CSliders* sliders, platform::DisplayModes* modes,
                        std::function<void(bool shown)> showBands);
     // The screen saver held off in full screen; X11's unless given. UI thread.
@@ -100,6 +102,8 @@ class CTavimoView : public QWidget, public VideoWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Gives the seek bar the record once both are known.
+    void AttachSeekBar();
     void RepaintVideo();
     void HideTick();
     void DragSubtitles(int y);
@@ -113,6 +117,7 @@ class CTavimoView : public QWidget, public VideoWindow {
     QWidget* surface_;
     QBasicTimer positionTimer_;
     QBasicTimer hideTimer_;
+    QBasicTimer stillTimer_;     // redraws a still picture after a resize
     QPoint lastMousePos_{0, 0};  // screen coordinates
     bool barActivity_ = false;
     WheelNotches wheel_;

@@ -1,9 +1,8 @@
 #pragma once
 
-// A DisplayModes for tests: a fixed list of modes, numbered from 1; records every switch and
-// restore in order.
+// A DisplayModes for tests: a fixed list of modes, numbered from 1, and the mode the display is
+// in now, as a display would hold it.
 
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,8 +15,7 @@ class FakeDisplayModes : public DisplayModes {
     explicit FakeDisplayModes(std::vector<DisplayMode> m) : modes(std::move(m)) {}
 
     std::vector<DisplayMode> modes;
-    std::vector<std::string> calls;  // "SwitchTo(3)", "Restore()" in call order
-    std::vector<int> switched;       // every index passed to SwitchTo
+    int current = 0;  // the mode shown now; 0: the one the display started in
 
     bool EnumMode(int i, DisplayMode* mode) override {
         if (i < 1 || i > static_cast<int>(modes.size()))
@@ -27,11 +25,12 @@ class FakeDisplayModes : public DisplayModes {
         return true;
     }
     bool SwitchTo(int i) override {
-        calls.push_back("SwitchTo(" + std::to_string(i) + ")");
-        switched.push_back(i);
-        return i >= 1 && i <= static_cast<int>(modes.size());
+        if (i < 1 || i > static_cast<int>(modes.size()))
+            return false;
+        current = i;
+        return true;
     }
-    void Restore() override { calls.push_back("Restore()"); }
+    void Restore() override { current = 0; }
 };
 
 }  // namespace tavimo::platform

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <deque>
 
+#include "subtitles/subtitle_track.h"
+
 namespace tavimo {
 namespace {
 
@@ -152,6 +154,7 @@ class FakeGraph : public IGraphBuilder,
                   public IMediaSeeking,
                   public IBasicAudio,
                   public IAMChapters,
+                  public IAMStreamSelect,
                   public std::enable_shared_from_this<FakeGraph> {
   public:
     explicit FakeGraph(FakeMediaFramework* fw) : fw_(fw) { ++fw_->graphsAlive; }
@@ -179,6 +182,7 @@ class FakeGraph : public IGraphBuilder,
         filter->AddStreams();
         filters_.push_back(filter);
         *source = filter;
+        streams_ = fw_->script.streams;
         return S_OK;
     }
     // Each stream goes straight to the free renderer of its kind.
@@ -240,6 +244,50 @@ class FakeGraph : public IGraphBuilder,
         if (marker < 1 || marker > static_cast<long>(fw_->script.chapters.size()))
             return E_INVALIDARG;
         *name = fw_->script.chapters[marker - 1].second;
+        return S_OK;
+    }
+    HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out) override {
+        return Query(out, "QueryStreamSelect");
+    }
+
+    HRESULT Count(long* count) override {
+        *count = static_cast<long>(streams_.size());
+        return S_OK;
+    }
+    HRESULT Info(long index, StreamInfo* info) override {
+        if (index < 0 || index >= static_cast<long>(streams_.size()))
+            return E_INVALIDARG;
+        *info = streams_[index];
+        return S_OK;
+    }
+    HRESULT Enable(long index, uint32_t flags) override {
+        HRESULT hr =
+            fw_->Step("Enable " + std::to_string(index) + " " + std::to_string(flags), "Enable");
+        if (FAILED(hr) || index < 0 || index >= static_cast<long>(streams_.size()))
+            return FAILED(hr) ? hr : E_INVALIDARG;
+        StreamInfo& chosen = streams_[index];
+        if (flags == 0) {
+            Switch(index, false);
+            return S_OK;
+        }
+        if (!chosen.decodable)
+            return VFW_E_CANNOT_RENDER;
+        for (long i = 0; i < static_cast<long>(streams_.size()); ++i) {
+            if (i != index && streams_[i].kind == chosen.kind && streams_[i].enabled)
+                Switch(i, false);
+        }
+        Switch(index, true);
+        return S_OK;
+    }
+    // A text track the framework enabled by itself fills the new target.
+    HRESULT SetSubtitleTargets(SubtitleTrack* track, MixerShared*) override {
+        track_ = track;
+        for (long i = 0; i < static_cast<long>(streams_.size()); ++i) {
+            if (streams_[i].enabled && streams_[i].kind == StreamInfo::Kind::Subtitle) {
+                streams_[i].enabled = false;
+                Switch(i, true);
+            }
+        }
         return S_OK;
     }
 
@@ -306,6 +354,19 @@ class FakeGraph : public IGraphBuilder,
     HRESULT get_Volume(long*) override { return E_NOTIMPL; }
 
   private:
+    // A track on or off; a text track fills or empties the subtitle target.
+    void Switch(long index, bool on) {
+        StreamInfo& info = streams_[index];
+        const bool changed = info.enabled != on;
+        info.enabled = on;
+        if (!changed || info.kind != StreamInfo::Kind::Subtitle || track_ == nullptr)
+            return;
+        if (on)
+            track_->Fill({{0, 60000, "cue of track " + std::to_string(index), 1}});
+        else
+            track_->Clear();
+    }
+
     template <typename T>
     HRESULT Query(std::shared_ptr<T>* out, const char* step) {
         HRESULT hr = fw_->Check(step);
@@ -322,6 +383,8 @@ class FakeGraph : public IGraphBuilder,
     intptr_t param_ = 0;
     REFERENCE_TIME position_ = 0;
     REFERENCE_TIME stop_ = -1;
+    std::vector<StreamInfo> streams_;
+    SubtitleTrack* track_ = nullptr;
 };
 
 HRESULT FakeMediaFramework::Check(const std::string& step) {

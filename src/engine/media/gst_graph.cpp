@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <set>
 
 #include "engine/media/gst_filter_walk.h"
@@ -11,11 +12,27 @@
 namespace tavimo {
 namespace gst_internal {
 
+namespace {
+
+// Where an absolute seek to `position` (100 ns) may go: the clip's range,
+// from 0 to its duration, or to the largest time nanoseconds can hold when
+// the duration is not known.
+REFERENCE_TIME WithinClip(GstElement* pipeline, REFERENCE_TIME position) {
+    REFERENCE_TIME end = std::numeric_limits<gint64>::max() / 100;
+    if (gint64 ns = 0; gst_element_query_duration(pipeline, GST_FORMAT_TIME, &ns) && ns >= 0)
+        end = std::min<REFERENCE_TIME>(end, ns / 100);
+    return std::clamp<REFERENCE_TIME>(position, 0, end);
+}
+
+}  // namespace
+
 GstGraph::GstGraph(const GstMediaOptions& options) : options_(options) {
     pipeline_ = Own(gst_pipeline_new("FilterGraph"));
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, &GstGraph::SyncHandler, this, nullptr);
     gst_object_unref(bus);
+    tracks_.OnShownCue(
+        [this](int64_t startMs, int64_t endMs) { RedrawPausedWithin(startMs, endMs); });
 }
 
 GstGraph::~GstGraph() {
@@ -31,6 +48,8 @@ GstGraph::~GstGraph() {
     listed_.clear();
     if (converter_)
         gst_object_unref(converter_);
+    if (selector_)
+        gst_object_unref(selector_);
     // Messages left in the bus would keep the pipeline alive.
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_flushing(bus, TRUE);
@@ -193,10 +212,14 @@ HRESULT GstGraph::GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) {
     return hr;
 }
 
-// Absolute positioning only. The stop position and the segment mode stay
-// until a seek gives a new stop; a target past the stop goes to it. The rate
-// the pipeline plays at is kept. UI thread; returns once the pipeline has
-// settled (bounded).
+// Absolute positioning only. The position is limited to the clip, and to
+// the stop position while one stands, before it becomes nanoseconds. The
+// stop position and the segment mode stay until a seek gives a new stop.
+// With SeekToKeyFrame the seek lands on a key frame beyond the target as seen
+// from where the clip stands: at or after it going forward, at or before it
+// going back, so that a step forward never goes back. Without it the seek is
+// accurate. The rate the pipeline plays at is kept. UI thread; returns once
+// the pipeline has settled (bounded).
 HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
                                uint32_t stopFlags) {
     if (stop && (stopFlags & 3) == AM_SEEKING_AbsolutePositioning) {
@@ -205,14 +228,18 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
     }
     if (!current || (currentFlags & 3) != AM_SEEKING_AbsolutePositioning)
         return S_OK;
-    // A position before the start is the start.
-    REFERENCE_TIME target = std::max<REFERENCE_TIME>(0, *current);
+    REFERENCE_TIME target = WithinClip(pipeline_, *current);
     if (stop_ >= 0)
         target = std::min(target, stop_);
     int flags = (currentFlags & AM_SEEKING_NoFlush) ? 0 : GST_SEEK_FLAG_FLUSH;
-    flags |= (currentFlags & AM_SEEKING_SeekToKeyFrame)
-                 ? GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE
-                 : GST_SEEK_FLAG_ACCURATE;
+    if (currentFlags & AM_SEEKING_SeekToKeyFrame) {
+        REFERENCE_TIME now = 0;
+        const bool forward = SUCCEEDED(GetCurrentPosition(&now)) && target > now;
+        flags |= GST_SEEK_FLAG_KEY_UNIT |
+                 (forward ? GST_SEEK_FLAG_SNAP_AFTER : GST_SEEK_FLAG_SNAP_BEFORE);
+    } else {
+        flags |= GST_SEEK_FLAG_ACCURATE;
+    }
     if (segment_)
         flags |= GST_SEEK_FLAG_SEGMENT;
     gdouble rate = 1.0;

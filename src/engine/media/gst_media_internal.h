@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/media/gst_media.h"
+#include "engine/media/gst_tracks.h"
 
 namespace tavimo::gst_internal {
 
@@ -215,6 +216,10 @@ class GstGraph : public IGraphBuilder,
     HRESULT QueryBasicAudio(std::shared_ptr<IBasicAudio>* out) override { return Query(out); }
     HRESULT QueryFilterGraph2(std::shared_ptr<IGraphBuilder>* out) override { return Query(out); }
     HRESULT QueryChapters(std::shared_ptr<IAMChapters>* out) override { return Query(out); }
+    HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out) override {
+        *out = std::shared_ptr<IAMStreamSelect>(shared_from_this(), &tracks_);
+        return S_OK;
+    }
 
     // --- IMediaControl: Stop keeps PAUSED so the decoders stay ---
     HRESULT Run() override { return ChangeState(GST_STATE_PLAYING); }
@@ -285,7 +290,16 @@ class GstGraph : public IGraphBuilder,
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer data);
     // Renders the raw video to the renderer, through the converter and mixer.
     bool LinkVideo(GstPad* pad);
+    // Every audio stream through the one input-selector to the renderer
+    // (gst_streams.cpp).
     bool LinkAudio(GstPad* pad);
+    // A subtitle stream to a sink of its own that never holds the pipeline.
+    bool LinkSubtitle(GstPad* pad);
+    // A stream no installed decoder takes: listed, not played.
+    static void OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer data);
+    // Streaming thread: a cue of the subtitle track shown, from `startMs` to
+    // `endMs`, has arrived; a paused picture inside it is drawn again.
+    void RedrawPausedWithin(int64_t startMs, int64_t endMs);
     static void OnNoMorePads(GstElement*, gpointer data);
     void Detach(ElementFilter& filter);
     std::shared_ptr<ElementFilter> FindAttached(Role role);
@@ -299,6 +313,7 @@ class GstGraph : public IGraphBuilder,
     // Filters listed for elements that are not filters_, by element.
     std::map<GstElement*, std::shared_ptr<ElementFilter>> listed_;
     GstElement* converter_ = nullptr;  // owned by the pipeline
+    GstElement* selector_ = nullptr;   // the audio input-selector (ref)
     int linked_ = 0;
     bool network_ = false;
     long volume_ = 0;
@@ -330,6 +345,11 @@ class GstGraph : public IGraphBuilder,
     };
     std::mutex chapterMutex_;  // chapters_
     std::vector<Chapter> chapters_;
+    std::atomic<bool> redrawPosted_{false};
+
+    // The source's tracks; declared last, so that it goes first, after the
+    // pipeline has stopped.
+    SourceTracks tracks_;
 };
 
 }  // namespace tavimo::gst_internal

@@ -111,14 +111,42 @@ void VideoRendererFilter::PrepareWindowHandle() {
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
 }
 
-// A sink that cannot scale gets the surface's size in device pixels.
+// A new size for the capsfilter behind videoscale, waiting for the next frame.
+struct PendingSize {
+    GstElement* size;  // a reference of its own
+    GstCaps* caps;     // owned
+};
+
+void FreePendingSize(gpointer data) {
+    auto* pending = static_cast<PendingSize*>(data);
+    gst_object_unref(pending->size);
+    gst_caps_unref(pending->caps);
+    delete pending;
+}
+
+// Streaming thread, as a frame reaches videoscale: the capsfilter takes its
+// new size now, and videoscale, asked to renegotiate, scales this very frame
+// to it. Set from the UI thread instead, the size could change between
+// videoscale's output and the capsfilter, which then refuses the frame and
+// stops the clip for good (not-negotiated).
+GstPadProbeReturn ApplyPendingSize(GstPad*, GstPadProbeInfo*, gpointer data) {
+    auto* pending = static_cast<PendingSize*>(data);
+    g_object_set(pending->size, "caps", pending->caps, nullptr);
+    return GST_PAD_PROBE_REMOVE;
+}
+
+// A sink that cannot scale gets the surface's size in device pixels, from the
+// next frame on. UI thread.
 void VideoRendererFilter::ScaleTo(double ratio) {
     int w = std::max(1, int(dest_.Width() * ratio + 0.5));
     int h = std::max(1, int(dest_.Height() * ratio + 0.5));
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, w, "height", G_TYPE_INT,
                                         h, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
-    g_object_set(size_, "caps", caps, nullptr);
-    gst_caps_unref(caps);
+    GstPad* pad = gst_element_get_static_pad(scale_, "sink");
+    // Probes run in the order they were added: the latest size wins.
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, ApplyPendingSize,
+                      new PendingSize{GST_ELEMENT(gst_object_ref(size_)), caps}, FreePendingSize);
+    gst_object_unref(pad);
 }
 
 }  // namespace tavimo::gst_internal

@@ -60,6 +60,18 @@ GstPadProbeReturn LimitDecoderThreads(GstPad*, GstPadProbeInfo* info, gpointer d
     return GST_PAD_PROBE_REMOVE;
 }
 
+constexpr char kSourceCaps[] =
+    "video/x-raw(ANY); audio/x-raw(ANY); text/x-raw(ANY); application/x-ass; application/x-ssa; "
+    "subpicture/x-dvd; subpicture/x-pgs; subpicture/x-dvb; subtitle/x-dvb";
+
+bool IsSubtitle(const std::string& type) {
+    for (const char* prefix : {"text/", "application/x-ass", "application/x-ssa", "subpicture/",
+                               "subtitle/", "application/x-subtitle"})
+        if (type.rfind(prefix, 0) == 0)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 // A path or URL as a URI for uridecodebin; `network` tells remote sources.
@@ -149,7 +161,15 @@ GstElement* MakeConverter(GstVideoFormat shallow) {
 
 SourceFilter::SourceFilter(bool asfOnly)
     : ElementFilter(gst_element_factory_make("uridecodebin", nullptr), Role::Source),
-      asfOnly_(asfOnly) {}
+      asfOnly_(asfOnly) {
+    if (!element_)
+        return;
+    // Raw picture and sound, and every subtitle stream as the file carries
+    // it: text and ASS go to our own track and script, pictures are kept whole.
+    GstCaps* caps = gst_caps_from_string(kSourceCaps);
+    g_object_set(element_, "caps", caps, nullptr);
+    gst_caps_unref(caps);
+}
 
 HRESULT SourceFilter::EnumPins(std::vector<std::shared_ptr<IPin>>* pins) {
     pins->assign(1, std::make_shared<SourcePin>(shared_from_this(), element_));
@@ -184,6 +204,7 @@ HRESULT SourceFilter::Load(const std::string& fileName) {
 void GstGraph::ConnectSource(GstElement* element) {
     g_signal_connect(element, "pad-added", G_CALLBACK(&GstGraph::OnPadAdded), this);
     g_signal_connect(element, "no-more-pads", G_CALLBACK(&GstGraph::OnNoMorePads), this);
+    g_signal_connect(element, "unknown-type", G_CALLBACK(&GstGraph::OnUnknownType), this);
     g_signal_connect(element, "deep-element-added", G_CALLBACK(&GstGraph::OnDecoderAdded), nullptr);
 }
 
@@ -218,6 +239,9 @@ void GstGraph::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
         linked = graph->LinkVideo(pad);
     if (type.rfind("audio/x-raw", 0) == 0)
         linked = graph->LinkAudio(pad);
+    // Subtitle streams do not count as rendered: a clip needs sound or picture.
+    else if (IsSubtitle(type))
+        graph->LinkSubtitle(pad);
     if (linked)
         ++graph->linked_;
 }
@@ -241,16 +265,6 @@ bool GstGraph::LinkVideo(GstPad* pad) {
         gst_element_sync_state_with_parent(converter_);
     }
     GstPad* sink = gst_element_get_static_pad(converter_, "sink");
-    bool linked = !gst_pad_is_linked(sink) && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sink));
-    gst_object_unref(sink);
-    return linked;
-}
-
-bool GstGraph::LinkAudio(GstPad* pad) {
-    auto audio = FindAttached(Role::AudioRenderer);
-    if (!audio)
-        return false;
-    GstPad* sink = gst_element_get_static_pad(audio->element(), "sink");
     bool linked = !gst_pad_is_linked(sink) && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sink));
     gst_object_unref(sink);
     return linked;

@@ -228,8 +228,8 @@ struct StreamInfo {
     std::string title;       // as tagged, empty when untagged
     int channels = 0;        // audio: channel count, 0 when unknown
     bool isDefault = false;  // the container flags it default
-    bool forced = false;     // the container flags it forced
-    bool decodable = true;   // false: no decoder is installed for it
+    bool forced = false;     // the container flags it forced (GStreamer 1.22 never tells)
+    bool decodable = true;   // false: nothing installed decodes or draws it
     bool enabled = false;    // the audio that plays, or the subtitles shown, now
 };
 
@@ -246,6 +246,9 @@ class IAMStreamSelect {
     virtual HRESULT Info(long index, StreamInfo* info) = 0;
     // AMSTREAMSELECTENABLE_ENABLE: `index` becomes the audio that plays or the
     // subtitles shown; 0: `index` is switched off (subtitles: none shown).
+    // E_INVALIDARG for an index out of range and for switching audio off (one
+    // audio track always plays); VFW_E_NO_DECOMPRESSOR for a track that is
+    // not decodable. A paused picture is the caller's to draw again.
     virtual HRESULT Enable(long index, uint32_t flags) = 0;
     // Where the cues of the enabled embedded text or ASS subtitle track go:
     // text cues fill `track`, ASS goes to `mixer`'s script. Not owned; both

@@ -18,6 +18,9 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_renderer.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_sink_probe.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_source.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_streams.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_tracks.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_tracks_cues.cpp
         ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp
     )
     target_link_libraries(tavimo_ui PUBLIC PkgConfig::GSTGL)

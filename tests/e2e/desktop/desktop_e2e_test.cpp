@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "private_bus.h"
 #include "x_session.h"
@@ -222,6 +223,70 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     // too near the start to keep.
     EXPECT_GT(stored(), left) << "resumed, and saved when closed by the fourth";
     EXPECT_TRUE(fourth->Running());
+}
+
+// A player whose window is shown and which listens for the instance message.
+std::unique_ptr<Player> StartPlayer(const XServer& server, const UserFolders& user,
+                                    const std::vector<std::string>& args) {
+    auto player = std::make_unique<Player>(server, user, args);
+    EXPECT_TRUE(player->WaitForWindow(15s).has_value()) << "no window";
+    const auto socket = user.RuntimeDir() + "/tavimo/" + std::to_string(player->Pid()) + ".sock";
+    for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    return player;
+}
+
+// The instance replacing another reads the settings only after that one has
+// saved them and ended: the volume and the option changed in the first are
+// what the second saves. A replaced instance whose box is up (here the error
+// about its command line's clip, shown before its main loop runs) still
+// closes and ends, and so does one told to quit over MPRIS.
+TEST(ShellE2e, AReplacedInstanceEndsBeforeTheNextReadsAndABoxDoesNotKeepItAlive) {
+    XServer server;
+    ASSERT_TRUE(server.Running());
+    UserFolders user;
+    user.Store("Volume", 100u);
+    auto first = StartPlayer(server, user, {});
+    first->Key("shift+Down shift+Down shift+Down shift+Down shift+Down shift+Down c");
+    ASSERT_TRUE(Eventually([] { return Property(kName, kPlayer, "Volume").toDouble() < 0.71; }));
+    std::this_thread::sleep_for(300ms);
+    auto second = StartPlayer(server, user, {"/nonexistent/clip.mp4"});
+    EXPECT_EQ(first->WaitForExit(10s), 0);
+    std::this_thread::sleep_for(1500ms);  // the error box about the path is up
+    ASSERT_TRUE(second->Running());
+
+    auto third = StartPlayer(server, user, {"/nonexistent/clip.mp4"});
+    EXPECT_EQ(second->WaitForExit(10s), 0) << "the box kept the replaced instance alive";
+    EXPECT_EQ(user.Dword("Volume"), 70u) << "as the first left it, saved by the second";
+    EXPECT_EQ(user.Dword("ViewSubtitles"), 0u);
+    // Quit, as a desktop's sound menu sends it, while its box is up too.
+    ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
+    std::this_thread::sleep_for(1000ms);
+    QDBusInterface(kName, kPath, "org.mpris.MediaPlayer2").call("Quit");
+    EXPECT_EQ(third->WaitForExit(10s), 0) << "Quit with a box up";
+}
+
+// A screen saver service that takes calls and never answers: entering and
+// leaving full screen and closing go on; the process ends at once rather
+// than after the bus's 25 s per call.
+TEST(DesktopE2e, AHungScreenSaverServiceHoldsNothingUp) {
+    XServer server;
+    ASSERT_TRUE(server.Running());
+    UserFolders user;
+    ScreenSaverStandIn screenSaver;
+    ASSERT_TRUE(screenSaver.Registered());
+    screenSaver.SetSilent(true);
+    Player player(server, user, {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
+    ASSERT_TRUE(player.WaitForWindow(15s).has_value());
+    std::this_thread::sleep_for(1000ms);
+    player.Key("f");
+    std::this_thread::sleep_for(1000ms);
+    player.Key("Escape");  // leaves full screen and stops
+    std::this_thread::sleep_for(500ms);
+    player.Key("Escape");  // closes
+    EXPECT_EQ(player.WaitForExit(10s), 0);
+    EXPECT_GE(screenSaver.Inhibits(), 2) << "the service was asked";
 }
 
 // Without a display: a line on stderr and status 1. The options need none.

@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -26,6 +28,8 @@
 // After the rest: Xlib's macros clash with their names.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
+#include <X11/extensions/scrnsaver.h>
 
 namespace tavimo::e2e {
 namespace {
@@ -45,18 +49,27 @@ bool IsBlack(QRgb pixel) {
 void Wait(std::chrono::milliseconds time) {
     std::this_thread::sleep_for(time);
 }
+// Whether `done` comes true within `limit` (the machine may be slow).
+bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done) {
+    for (const auto end = std::chrono::steady_clock::now() + limit; !done(); Wait(100ms)) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+    }
+    return true;
+}
 
-// Pixels left of the noise that differ from `plain` by more than 100 in a
-// channel: how many, how many of them near white and near black, and where.
+// Pixels left of the noise (or of `columns`) that differ from `plain` by more
+// than 100 in a channel: how many, how many of them near white and near
+// black, and where.
 struct TextBlock {
     int changed = 0, white = 0, dark = 0;
     QRect bounds;
 };
 
-TextBlock Compare(const QImage& shot, const QImage& plain) {
+TextBlock Compare(const QImage& shot, const QImage& plain, int columns = kNoiseColumn) {
     TextBlock b;
     for (int y = 0; y < kH && !shot.isNull(); ++y) {
-        for (int x = 0; x < kNoiseColumn; ++x) {
+        for (int x = 0; x < columns; ++x) {
             const QColor now(shot.pixel(x, y)), was(plain.pixel(x, y));
             if (std::max({std::abs(now.red() - was.red()), std::abs(now.green() - was.green()),
                           std::abs(now.blue() - was.blue())}) > 100) {
@@ -166,7 +179,8 @@ TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
     XRRFreeScreenResources(res);
     XSetScreenSaver(dpy, 300, 60, PreferBlanking, AllowExposures);
     XSync(dpy, False);
-    const std::array<int, 3> original = {1024, 768, 300}, switched = {800, 600, 0};
+    // Full screen holds the saver off for itself alone: the timeout stays.
+    const std::array<int, 3> original = {1024, 768, 300}, switched = {800, 600, 300};
     ASSERT_EQ(Screen(dpy), original);
     f.user.Store("Resolution", std::string("800x600x24 60Hz"));
     ASSERT_TRUE(f.Start());
@@ -214,15 +228,19 @@ TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
     // with a dark outline, centred, its bottom five rows above the picture's.
     f.Press("s");
     f.Press("period");
-    const TextBlock text = Compare(f.Picture(), plain);
+    const QImage shown = f.Picture();
+    const TextBlock text = Compare(shown, plain);
     EXPECT_GT(text.white, 150) << "white body";
     EXPECT_GT(text.dark, 100) << "dark outline";
-    EXPECT_NEAR(text.bounds.center().x(), kW / 2, 12) << "centred";
     EXPECT_TRUE(text.bounds.bottom() <= kH - 5 && text.bounds.bottom() >= kH - 5 - 12);
     EXPECT_GE(text.bounds.top(), kH - 90) << "two lines, no more";
 
     f.Press("c");
-    EXPECT_LT(Compare(f.Picture(), plain).changed, 20) << "C hides the text on a still picture";
+    const QImage hidden = f.Picture();
+    EXPECT_LT(Compare(hidden, plain).changed, 20) << "C hides the text on a still picture";
+    // The same frame with and without text, across the noise too: the text
+    // (about 1/16 of the picture's height, wider than the calm part) is centred.
+    EXPECT_NEAR(Compare(shown, hidden, kW).bounds.center().x(), kW / 2, 12) << "centred";
     f.Press("c");
     EXPECT_EQ(Compare(f.Picture(), plain).bounds, text.bounds) << "and brings it back";
     for (int i = 0; i < 10; ++i) {
@@ -268,8 +286,8 @@ TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
     Wait(6500ms);
     EXPECT_TRUE(IsBlack(f.server.Screenshot().pixel(200, 10))) << "the bar hidden again";
 
-    // Esc leaves full screen, giving the mode and the screen saver back, and
-    // stops; a double click enters and leaves.
+    // Esc leaves full screen, giving the mode back, and stops; a double click
+    // enters and leaves.
     f.Press("Escape", 1500ms);
     EXPECT_EQ(Screen(dpy), original);
     EXPECT_EQ(f.Geometry(), window);
@@ -304,6 +322,66 @@ TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
     for (std::string line; std::getline(log, line);) {
         EXPECT_EQ(line, "tavimo: no audio output; playing without sound");
     }
+}
+
+// What the X server holds for the screen saver: its timeout, whether DPMS is
+// on, and whether the saver is showing now.
+struct Saver {
+    int timeout = 0;
+    bool dpms = false;
+    bool showing = false;
+    bool operator==(const Saver&) const = default;
+};
+Saver SaverOf(Display* dpy) {
+    Saver s;
+    int interval, blanking, exposures;
+    XGetScreenSaver(dpy, &s.timeout, &interval, &blanking, &exposures);
+    int event = 0, error = 0;
+    CARD16 level = 0;
+    BOOL on = False;
+    s.dpms = DPMSQueryExtension(dpy, &event, &error) && DPMSInfo(dpy, &level, &on) && on;
+    XScreenSaverInfo* info = XScreenSaverAllocInfo();
+    XScreenSaverQueryInfo(dpy, DefaultRootWindow(dpy), info);
+    s.showing = info->state == ScreenSaverOn;
+    XFree(info);
+    return s;
+}
+
+// Full screen entered on a stopped clip fills the screen as a playing one
+// does, and keeps a one-second screen saver from starting. Killed there, the
+// player leaves the server's settings as they were, and the saver starts
+// again: nothing of the hold outlives the process.
+TEST(ViewE2e, StoppedClipInFullScreenAndAKilledPlayer) {
+    Fixture f;
+    ASSERT_TRUE(f.server.Running());
+    Display* dpy = XOpenDisplay(f.server.Display().c_str());
+    ASSERT_NE(dpy, nullptr);
+    ASSERT_TRUE(f.Start());
+    f.Press("s", 1500ms);
+    XSetScreenSaver(dpy, 1, 0, PreferBlanking, AllowExposures);
+    XSync(dpy, False);
+    const Saver before = SaverOf(dpy);
+    f.Press("f", 0ms);
+    ASSERT_TRUE(Within(10s, [&] { return f.Geometry() == kScreen; }));
+    // 640 x 360 grows to 1024 x 576 in the middle of the screen: the bars
+    // reach both edges.
+    const auto filled = [&] {
+        const QImage shot = f.server.Screenshot();
+        return !IsBlack(shot.pixel(8, 384)) && !IsBlack(shot.pixel(1015, 384)) &&
+               !IsBlack(shot.pixel(512, 110)) && IsBlack(shot.pixel(512, 80));
+    };
+    EXPECT_TRUE(Within(5s, filled)) << "the picture fills the screen's width";
+    Wait(2500ms);
+    EXPECT_FALSE(SaverOf(dpy).showing) << "held off in full screen";
+
+    ::kill(f.player->Pid(), SIGKILL);
+    ASSERT_TRUE(f.player->WaitForExit(5s).has_value());
+    EXPECT_TRUE(Within(10s, [&] { return SaverOf(dpy).showing; }))
+        << "the hold went with the process";
+    Saver after = SaverOf(dpy);
+    after.showing = before.showing;
+    EXPECT_EQ(after, before) << "timeout " << after.timeout << ", DPMS " << after.dpms;
+    XCloseDisplay(dpy);
 }
 
 // Under a window manager (openbox): full screen covers the screen and gives
@@ -345,6 +423,33 @@ TEST(ViewE2e, UnderAWindowManager) {
     EXPECT_EQ(f.Geometry(), maximised) << "maximised again";
     f.Press("a", 2000ms);
     EXPECT_EQ(f.Geometry().size(), fitted) << "the view at the video's size";
+
+    // A clip that fails to open from the command line: its box shows over
+    // the new player's frame, not in a corner of the screen.
+    const std::string bad = f.media.filePath("broken.mp4").toStdString();
+    std::ofstream(bad) << "not a clip";
+    Player broken(f.server, f.user, {bad});
+    ASSERT_TRUE(broken.WaitForWindow(15s).has_value());
+    QPoint frame, box;  // their centres
+    const auto find = [&] {
+        std::istringstream ids(f.Run("xdotool search --onlyvisible --pid " +
+                                     std::to_string(broken.Pid()) + " --name '^Tavimo'"));
+        for (std::string id; ids >> id;) {
+            int x = 0, y = 0, w = 0, h = 0;
+            const std::string at = f.Run("xdotool getwindowgeometry --shell " + id);
+            std::sscanf(at.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
+            // The box is the window that names the frame as its owner.
+            const bool isBox = f.Run("xprop -id " + id + " WM_TRANSIENT_FOR").find("window id") !=
+                               std::string::npos;
+            (isBox ? box : frame) = QRect(x, y, w, h).center();
+        }
+        return !box.isNull() && !frame.isNull();
+    };
+    ASSERT_TRUE(Within(15s, find)) << "the box and the frame show";
+    Wait(500ms);
+    find();  // where they settled
+    EXPECT_LE((box - frame).manhattanLength(), 60)
+        << "box at " << box.x() << "," << box.y() << ", frame at " << frame.x() << "," << frame.y();
     ::kill(wm, SIGTERM);
 }
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QDBusConnection>
+#include <QDBusContext>
 
 #include <cstdlib>
 #include <set>
@@ -15,7 +16,7 @@ constexpr char kMarker[] = "TAVIMO_TEST_PRIVATE_BUS";
 constexpr char kConnection[] = "screensaver-standin";
 
 // The service object, living in the stand-in's thread.
-class Service : public QObject {
+class Service : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
   public:
@@ -24,6 +25,10 @@ class Service : public QObject {
   public slots:
     uint Inhibit(const QString& /*application*/, const QString& /*reason*/) {
         ++counts_.inhibits_;
+        if (counts_.silent_) {
+            setDelayedReply(true);  // and the reply never goes
+            return 0;
+        }
         ++counts_.outstanding_;
         if (counts_.delayMs_ > 0)
             QThread::msleep(static_cast<unsigned long>(counts_.delayMs_.load()));
@@ -33,6 +38,10 @@ class Service : public QObject {
     }
     void UnInhibit(uint cookie) {
         ++counts_.unInhibits_;
+        if (counts_.silent_) {
+            setDelayedReply(true);
+            return;
+        }
         if (cookies_.erase(cookie) == 1)
             --counts_.outstanding_;
     }

@@ -28,8 +28,11 @@ class ScreenSaverStandIn {
     int Outstanding() const { return outstanding_; }
     // Answers to Inhibit come this many milliseconds late.
     void SetReplyDelay(int ms) { delayMs_ = ms; }
+    // Calls are taken and counted but never answered, as by a hung desktop.
+    void SetSilent(bool silent) { silent_ = silent; }
 
     std::atomic<int> inhibits_{0}, unInhibits_{0}, outstanding_{0}, delayMs_{0};
+    std::atomic<bool> silent_{false};
 
   private:
     QThread thread_;

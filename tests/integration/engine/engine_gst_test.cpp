@@ -23,6 +23,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <tuple>
 
 #include "engine/chapters_loop.h"
 #include "engine/filter_properties.h"
@@ -31,6 +33,7 @@
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "support/fake_dialogs.h"
+#include "view/sliders.h"
 
 namespace tavimo {
 namespace {
@@ -87,6 +90,14 @@ void MakeMedia() {
     ASSERT_TRUE(Launch(Video(100) + Audio(400) + mp4 + Media("av.mp4")));
     ASSERT_TRUE(Launch(Video(50) + mp4 + Media("video.mp4")));
     ASSERT_TRUE(Launch(Audio(200) + mp4 + Media("audio.mp4")));
+    // 30 s with a key frame every 10 s, as x264 makes them by default (no B
+    // frames: their delay would shift every time by two frames).
+    ASSERT_TRUE(
+        Launch("videotestsrc num-buffers=750 ! "
+               "video/x-raw,format=I420,width=160,height=120,framerate=25/1 ! "
+               "x264enc speed-preset=veryfast bframes=0 key-int-max=250 ! h264parse ! mp4mux ! "
+               "filesink location=" +
+               Media("gop10.mp4")));
     ASSERT_TRUE(Launch(
         "videotestsrc num-buffers=50 ! video/x-raw,width=320,height=240,framerate=25/1 ! "
         "avenc_wmv2 ! queue ! mux. audiotestsrc num-buffers=100 ! audioconvert ! avenc_wmav2 ! "
@@ -342,9 +353,8 @@ TEST_F(EngineGstTest, EndOfClipRewindsAndKeepsRunning) {
     EXPECT_EQ(record.ClipState, ClipState::Running);
 }
 
-// Stop shows the first frame and keeps the pipeline paused; seeks land on a
-// key frame at or before the target (one every second).
-TEST_F(EngineGstTest, StopAndSeek) {
+// Stop shows the first frame and keeps the pipeline paused.
+TEST_F(EngineGstTest, StopShowsTheFirstFrame) {
     ASSERT_TRUE(Open(Media("av.mp4")));
     // Played on past 0.2 s; a loaded machine may take longer than real time.
     (void)QTest::qWaitFor([&] { return ShownFrameTime() > 2000000; }, 5000);
@@ -355,14 +365,55 @@ TEST_F(EngineGstTest, StopAndSeek) {
     GstState state;
     gst_element_get_state(Pipeline(), &state, nullptr, 0);
     EXPECT_EQ(state, GST_STATE_PAUSED);
-    record.TogglePause();
+}
+
+// On a clip with a key frame every 10 s: the five-second keys go to a key
+// frame in their own direction, never back going forward; the seek bar's
+// click and the end of its drag land on the frame under the pointer; a seek
+// far past either end stays in the clip.
+TEST_F(EngineGstTest, SeeksLandWhereTheyShould) {
+    constexpr int64_t kSecond = 10'000'000, kFrame = 400'000;  // 25 frames a second
+    ASSERT_TRUE(Open(Media("gop10.mp4")));
     record.TogglePause();
     ASSERT_EQ(record.ClipState, ClipState::Paused);
-    const std::pair<REFERENCE_TIME, int64_t> seeks[] = {{25000000, 20000000}, {12000000, 10000000}};
-    for (auto [target, shown] : seeks) {
-        record.SeekTo(target);
-        EXPECT_EQ(ShownFrameTime(), shown) << target;
+    ASSERT_EQ(record.Duration, 30 * kSecond);
+    // case, where the clip stands, the step, the frame shown after it
+    const std::tuple<const char*, int64_t, int64_t, int64_t> steps[] = {
+        {"'.' at 2.5 s: the key frame at 10 s, not back to 0", 25'000'000, 5 * kSecond,
+         10 * kSecond},
+        {"'.' at 10.96 s: 20 s, not back to 10 s", 109'600'000, 5 * kSecond, 20 * kSecond},
+        {"',' at 12 s: 0, not on to 10 s", 12 * kSecond, -5 * kSecond, 0},
+        {"',' at 2.5 s: the start", 25'000'000, -5 * kSecond, 0},
+        {"'.' at 22 s, no key frame after 27 s: 27 s, not back to 20 s", 22 * kSecond, 5 * kSecond,
+         27 * kSecond},
+    };
+    for (const auto& [name, from, step, shown] : steps) {
+        record.SeekTo(from);
+        EXPECT_NEAR(ShownFrameTime(), from, kFrame) << name << ": where it starts";
+        record.SeekBy(step);
+        EXPECT_EQ(ShownFrameTime(), shown) << name;
     }
+    // The seek bar: 400 pixels inside its border for the clip's 30 s.
+    CSlider bar;
+    bar.Attach(record, [] {});
+    bar.resize(402, 20);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(1 + 100, 5));
+    EXPECT_NEAR(ShownFrameTime(), 75'000'000, kFrame) << "a click at a quarter: 7.5 s";
+    QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(1 + 40, 5));
+    QTest::mouseMove(&bar, QPoint(1 + 200, 5));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(1 + 280, 5), bar.mapToGlobal(QPointF(1 + 280, 5)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&bar, &drag);
+    QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(1 + 280, 5));
+    EXPECT_NEAR(ShownFrameTime(), 210'000'000, kFrame) << "a drag let go at 70 %: 21 s";
+    // Far past either end: the clip's end, the clip's start.
+    record.SeekTo(std::numeric_limits<int64_t>::max());
+    REFERENCE_TIME at = -1;
+    record.pMS->GetCurrentPosition(&at);
+    EXPECT_GE(at, 30 * kSecond - kFrame) << "past the end";
+    record.SeekTo(25'000'000);
+    record.SeekTo(std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(ShownFrameTime(), 0) << "before the start";
 }
 
 TEST_F(EngineGstTest, LowestVolumeSilences) {

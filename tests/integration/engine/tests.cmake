@@ -3,3 +3,15 @@ tavimo_test(NAME engine_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_gst_test.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
+
+# The tracks a file carries: listing, embedded subtitles, audio switching.
+tavimo_test(NAME tracks_gst_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tracks_gst_test.cpp
+    LIBS tavimo_ui Qt6::Test
+    LABELS integration)
+
+# The video renderer through ximagesink on an Xvfb of its own.
+tavimo_test(NAME engine_renderer_x11_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/renderer_x11_test.cpp
+    LIBS tavimo_ui tavimo_e2e_support Qt6::Test
+    LABELS integration)

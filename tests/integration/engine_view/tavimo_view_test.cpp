@@ -4,8 +4,11 @@
 // saver.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include "engine/player_host.h"
@@ -21,22 +24,25 @@ namespace tavimo {
 namespace {
 
 // A main window with a tool bar and the seek band around the view, playing a
-// clip of the given size.
+// clip of the given size. `recordLast`: the view gets its record after the
+// frame's parts.
 class Frame : public QMainWindow, public PlayerHost {
   public:
-    Frame(long width, long height, int keepWindowSize = 0) {
+    Frame(long width, long height, int keepWindowSize = 0, bool recordLast = false) {
         QToolBar* band = addToolBar("band");
         band->addAction("x");
         QToolBar* seek = addToolBar("seek");
         seek->addWidget(sliders);
         setCentralWidget(view);
-        view->SetRecord(&record);
-        view->UseFrameParts(sliders, &modes, [this, band, seek](bool shown) {
+        if (!recordLast)
+            view->SetRecord(&record);
+        view->UseFrameParts(sliders, &modes, [band, seek](bool shown) {
             band->setVisible(shown);
             seek->setVisible(shown);
-            saverLog.push_back(shown ? "bands shown" : "bands hidden");
         });
-        auto fake = std::make_unique<platform::FakeScreenSaver>(&saverLog);
+        if (recordLast)
+            view->SetRecord(&record);
+        auto fake = std::make_unique<platform::FakeScreenSaver>();
         saver = fake.get();
         view->UseScreenSaver(std::move(fake));
         record.UseMediaFramework(&media);
@@ -72,7 +78,6 @@ class Frame : public QMainWindow, public PlayerHost {
     CSliders* sliders = new CSliders(this);
     CTavimoView* view = new CTavimoView(this);
     platform::FakeDisplayModes modes{{{1280, 720, 24, 60}, {640, 480, 24, 60}}};
-    std::vector<std::string> saverLog;
     platform::FakeScreenSaver* saver = nullptr;
     QSize before;
     int64_t currentSeconds = -1;
@@ -140,20 +145,21 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     EXPECT_EQ(frame.geometry(), screen) << "the fake mode leaves the screen as it was";
     EXPECT_TRUE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(frame.view->HoldsScreenAwake());
-    EXPECT_EQ(frame.modes.calls, std::vector<std::string>{"SwitchTo(2)"});
+    EXPECT_TRUE(frame.saver->suspended);
+    EXPECT_FALSE(frame.sliders->isVisible()) << "the bands are hidden";
+    EXPECT_EQ(frame.modes.current, 2);
     EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size())) << "the picture fills it";
     frame.view->StretchVideo(-100, -50);  // the wheel zooms out
     frame.record.ResolutionIndex = 0;     // "Default" chosen meanwhile
     frame.view->ToggleFullScreen();
     QTest::qWait(30);
     EXPECT_FALSE(frame.record.FullScreen);
-    EXPECT_EQ(frame.modes.calls, (std::vector<std::string>{"SwitchTo(2)", "Restore()"}));
+    EXPECT_EQ(frame.modes.current, 0) << "the start's mode is back";
     EXPECT_TRUE(frame.isMaximized());
     EXPECT_FALSE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(frame.view->HoldsScreenAwake());
-    EXPECT_EQ(frame.saverLog, (std::vector<std::string>{"Get", "SwitchOff", "bands hidden",
-                                                        "bands shown", "Put 600"}));
-    EXPECT_TRUE(frame.saver->current.dpmsEnabled);
+    EXPECT_FALSE(frame.saver->suspended);
+    EXPECT_TRUE(frame.sliders->isVisible()) << "the bands are back";
 
     frame.view->ToggleFullScreen();  // in the current mode, with the last zoom
     QTest::qWait(30);
@@ -172,7 +178,8 @@ TEST(TavimoViewTest, FullScreenAndBack) {
 }
 
 // In full screen a movement shows the seek bar across the top. A click at
-// three quarters of the bar seeks there; Shift or no clip does not.
+// three quarters of the bar seeks there, whichever order the view got its
+// record and the bar in; Shift or no clip does not.
 TEST(TavimoViewTest, SeekBar) {
     Frame frame(320, 240);
     frame.view->MouseMoved(QPoint(5, 5));
@@ -190,16 +197,55 @@ TEST(TavimoViewTest, SeekBar) {
     CSlider* bar = frame.sliders->SeekBar();
     const QRect client = bar->ClientRect();
     const QPoint threeQuarters(client.left() + client.width() * 3 / 4, 5);
-    frame.media.log.clear();
+    const auto position = [&] {
+        REFERENCE_TIME at = -1;
+        frame.record.pMS->GetCurrentPosition(&at);
+        return at;
+    };
     QTest::mouseClick(bar, Qt::LeftButton, Qt::ShiftModifier, threeQuarters);
-    EXPECT_TRUE(frame.media.LogOf("SetPositions").empty()) << "Shift held";
+    EXPECT_EQ(position(), 0) << "Shift held";
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, threeQuarters);
-    ASSERT_EQ(frame.media.LogOf("SetPositions").size(), 1u);
-    EXPECT_NEAR(bar->CurrentSeconds(), 45, 1) << "three quarters of 60 s";
+    EXPECT_NEAR(position(), 450'000'000, 10'000'000) << "three quarters of 60 s";
+    EXPECT_NEAR(bar->CurrentSeconds(), 45, 1);
     frame.record.CloseClip();
-    frame.media.log.clear();
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, threeQuarters);
-    EXPECT_TRUE(frame.media.LogOf("SetPositions").empty()) << "no clip";
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(client.left() + 10, 5));
+    EXPECT_NEAR(bar->CurrentSeconds(), 45, 1) << "no clip: the bar does not move";
+
+    Frame late(320, 240, 0, true);
+    CSlider* lateBar = late.sliders->SeekBar();
+    QTest::mouseClick(
+        lateBar, Qt::LeftButton, Qt::NoModifier,
+        QPoint(lateBar->ClientRect().left() + lateBar->ClientRect().width() * 3 / 4, 5));
+    REFERENCE_TIME at = 0;
+    late.record.pMS->GetCurrentPosition(&at);
+    EXPECT_NEAR(at, 450'000'000, 10'000'000) << "record given after the bar: 45 of 60 s";
+}
+
+// The context menu keeps the full-screen bar and cursor while it is up; once
+// it has gone they hide again on their own.
+TEST(TavimoViewTest, ContextMenuInFullScreen) {
+    Frame frame(320, 240);
+    frame.menuBar()->addMenu("&File")->addAction("Open");
+    frame.view->ToggleFullScreen();
+    QTest::qWait(30);
+    frame.view->MouseMoved(QPoint(30, 40));
+    ASSERT_EQ(frame.sliders->BorrowedBy(), frame.view);
+    bool menuUp = false, timerWhileUp = true;
+    QTimer::singleShot(300, [&] {
+        timerWhileUp = frame.view->HideTimerActive();
+        if (QWidget* menu = QApplication::activePopupWidget()) {
+            menuUp = true;
+            menu->close();
+        }
+    });
+    frame.view->ShowContextMenu(frame.view->mapToGlobal(QPoint(50, 50)));
+    ASSERT_TRUE(menuUp);
+    EXPECT_FALSE(timerWhileUp) << "the bar stays while the menu is up";
+    EXPECT_EQ(frame.sliders->BorrowedBy(), frame.view);
+    QTest::qWait(3400);
+    EXPECT_EQ(frame.sliders->BorrowedBy(), nullptr) << "the bar hid after the menu";
+    EXPECT_EQ(frame.view->cursor().shape(), Qt::BlankCursor);
+    frame.view->ToggleFullScreen();
 }
 
 }  // namespace

@@ -191,7 +191,7 @@ TEST_F(MainFrameTest, CommandsDoOnlyWhatTheirStateAllows) {
     f.OnCommand(ID_RESOLUTION_DEFAULT + 2);
     EXPECT_EQ(f.Record().ResolutionIndex, 2);
     EXPECT_TRUE(f.Action(ID_RESOLUTION_DEFAULT + 2)->isChecked());
-    EXPECT_TRUE(modes.switched.empty()) << "the mode changes only in full screen";
+    EXPECT_EQ(modes.current, 0) << "the mode changes only in full screen";
     f.OnCommand(ID_FILE_MRU_FIRST);
     ASSERT_FALSE(dialogs->calls.empty());
     EXPECT_EQ(dialogs->calls.back().kind, platform::ScriptedDialogs::Kind::Beep);
@@ -204,6 +204,9 @@ TEST_F(MainFrameTest, DroppedFilesGoToClipOrSubtitles) {
     f.DropFiles({QUrl::fromLocalFile("/tmp/Movie.SRT"), QUrl::fromLocalFile("/tmp/o.mp4")});
     EXPECT_EQ(f.Record().SubtitlePath, "/tmp/Movie.SRT");
     EXPECT_EQ(f.Record().ClipPath, "");
+    f.DropFiles({QUrl::fromLocalFile("/tmp/Show.SSA")});
+    EXPECT_EQ(f.Record().SubtitlePath, "/tmp/Show.SSA");
+    EXPECT_EQ(f.Record().ClipPath, "");
     const QString longName = "/tmp/" + QString(300, 'x') + ".mkv";
     f.DropFiles({QUrl::fromLocalFile(longName), QUrl::fromLocalFile("/tmp/second.srt")});
     EXPECT_EQ(f.Record().ClipPath, longName.toStdString());
@@ -215,8 +218,9 @@ TEST_F(MainFrameTest, DroppedFilesGoToClipOrSubtitles) {
 TEST_F(MainFrameTest, ClosingInFullScreenGivesTheScreenBack) {
     CMainFrame& f = Start();
     FakeMediaFramework media;
-    std::vector<std::string> saverLog;
-    f.View()->UseScreenSaver(std::make_unique<platform::FakeScreenSaver>(&saverLog));
+    auto fake = std::make_unique<platform::FakeScreenSaver>();
+    platform::FakeScreenSaver* saver = fake.get();
+    f.View()->UseScreenSaver(std::move(fake));
     f.Record().UseMediaFramework(&media);
     f.Record().ClipPath = "/clips/a.mp4";
     f.Record().OpenClip();
@@ -224,14 +228,16 @@ TEST_F(MainFrameTest, ClosingInFullScreenGivesTheScreenBack) {
     f.OnCommand(ID_FULLSCREEN);
     QTest::qWait(20);
     ASSERT_TRUE(f.Record().FullScreen);
+    EXPECT_EQ(modes.current, 1);
+    EXPECT_TRUE(saver->suspended);
     EXPECT_FALSE(f.menuBar()->isVisible());
     EXPECT_FALSE(f.SeekBand()->isVisible());
     f.OnCommand(ID_VIEW_TOOLBAR);  // a band toggled in full screen stays hidden there
     EXPECT_FALSE(f.ToolBar()->isVisible());
     f.close();
     EXPECT_FALSE(f.Record().FullScreen);
-    EXPECT_EQ(modes.calls, (std::vector<std::string>{"SwitchTo(1)", "Restore()"}));
-    EXPECT_EQ(saverLog, (std::vector<std::string>{"Get", "SwitchOff", "Put 600"}));
+    EXPECT_EQ(modes.current, 0) << "the start's mode is back";
+    EXPECT_FALSE(saver->suspended);
 }
 
 // View > Subtitle Encoding reads the shown file again at once, and the choice
@@ -319,6 +325,174 @@ TEST_F(MainFrameTest, ChaptersAndLoopInTheMenuAndOnTheSeekBar) {
     EXPECT_EQ(BottomColumns(bar, tick), std::vector<int>{});
     EXPECT_EQ(BottomColumns(bar, loop), std::vector<int>{}) << "the loop went with its clip";
     f.close();
+}
+
+// A track of the scripted clip: kind, language, format, channels, flags.
+enum { kOn = 1, kDefault = 2, kNoDecoder = 4 };
+StreamInfo Track(StreamInfo::Kind kind, const char* language, const char* format, int channels = 0,
+                 int flags = 0) {
+    StreamInfo info;
+    info.kind = kind;
+    info.language = language;
+    info.format = format;
+    info.channels = channels;
+    info.enabled = flags & kOn;
+    info.isDefault = flags & kDefault;
+    info.decodable = !(flags & kNoDecoder);
+    return info;
+}
+constexpr auto kAudio = StreamInfo::Kind::Audio;
+constexpr auto kSubtitle = StreamInfo::Kind::Subtitle;
+
+// The items of a menu as shown: greyed ones marked, the checked one starred.
+QStringList Items(QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions()) {
+        out << a->text() + (a->isEnabled() ? "" : " (inactive)") + (a->isChecked() ? " *" : "");
+    }
+    return out;
+}
+
+// What the mixer draws now: the note at the top left and the subtitle text.
+std::string Note(PlayerRecord& r) {
+    std::string text;
+    r.Mixer.Note.Copy(text);
+    return text;
+}
+std::string Drawn(PlayerRecord& r) {
+    const auto entries = r.Track.Current();
+    return entries->empty() ? "" : entries->front().text;
+}
+
+// A clip with two audio and three subtitle tracks and a file beside it.
+class TrackFrameTest : public MainFrameTest {
+  protected:
+    CMainFrame& StartWithClip(const std::string& name, std::vector<StreamInfo> streams) {
+        CMainFrame& f = Start();
+        media.script.streams = std::move(streams);
+        f.Record().UseMediaFramework(&media);
+        f.Record().ClipPath = testing::TempDir() + name;
+        f.Record().OpenClip();
+        return f;
+    }
+    const std::vector<StreamInfo> kFive = {
+        Track(kAudio, "eng", "AAC", 2, kOn), Track(kAudio, "ger", "AC-3", 6),
+        Track(kSubtitle, "en", "ASS"), Track(kSubtitle, "de", "SubRip"),
+        Track(kSubtitle, "fr", "PGS", 0, kNoDecoder)};
+    FakeMediaFramework media;
+};
+
+// The menus list every track on every open, written out by hand; a menu
+// choice switches what plays and moves the radio mark.
+TEST_F(TrackFrameTest, MenusListEveryTrackOfEachClip) {
+    std::ofstream(testing::TempDir() + "five.srt") << "1\n00:00:00,000 --> 00:01:00,000\nfile\n";
+    CMainFrame& f = StartWithClip("five.mkv", kFive);
+    QMenu* view = f.menuBar()->actions().at(3)->menu();
+    emit view->aboutToShow();
+    EXPECT_EQ(
+        Items(f.SubtitleTrackMenu()),
+        QStringList({"Off", "five.srt *", "Track 1: English (ASS)", "Track 2: Deutsch (SubRip)",
+                     "Track 3: Français (PGS) (no decoder) (inactive)"}));
+    EXPECT_EQ(Items(f.AudioTrackMenu()),
+              QStringList({"Track 1: English (AAC, stereo) *", "Track 2: Deutsch (AC-3, 5.1)"}));
+    f.AudioTrackMenu()->actions().at(1)->trigger();
+    f.SubtitleTrackMenu()->actions().at(3)->trigger();
+    StreamInfo second;
+    f.Record().pSS->Info(1, &second);
+    EXPECT_TRUE(second.enabled) << "the German audio plays";
+    EXPECT_EQ(Drawn(f.Record()), "cue of track 3");
+    EXPECT_EQ(Items(f.AudioTrackMenu()).join('|'),
+              "Track 1: English (AAC, stereo)|Track 2: Deutsch (AC-3, 5.1) *");
+    EXPECT_EQ(Note(f.Record()), "Subtitles: 3/4 Deutsch (SubRip)");
+
+    // The next clip: 30 subtitle tracks, no audio, no file.
+    std::vector<StreamInfo> thirty(30, Track(kSubtitle, "pol", "SubRip"));
+    media.script.streams = thirty;
+    f.Record().ClipPath = testing::TempDir() + "thirty.mkv";
+    f.Record().OpenClip();
+    emit view->aboutToShow();
+    const QStringList items = Items(f.SubtitleTrackMenu());
+    ASSERT_EQ(items.size(), 31);
+    EXPECT_EQ(items.front() + "|" + items.back(), "Off *|Track 30: Polski (SubRip)");
+    EXPECT_TRUE(f.AudioTrackMenu()->isEmpty());
+    EXPECT_FALSE(f.AudioTrackMenu()->menuAction()->isEnabled());
+    f.Action(ID_SUBTITLE_TRACK_FIRST + 30)->trigger();
+    EXPECT_EQ(Drawn(f.Record()), "cue of track 29");
+}
+
+// V and B step through what can be chosen, each with its note; a track
+// without a decoder is passed over; a paused picture is drawn again at once.
+// The languages chosen are kept and preferred on the next start's clip.
+TEST_F(TrackFrameTest, KeysCycleWithANoteAndTheLanguagesAreKept) {
+    std::ofstream(testing::TempDir() + "keys.srt") << "1\n00:00:00,000 --> 00:01:00,000\nfile\n";
+    registry.Seed(kSettingsKey, "Volume", platform::REG_DWORD, {100, 0, 0, 0});
+    CMainFrame& f = StartWithClip("keys.mkv", kFive);
+    PlayerRecord& r = f.Record();
+    // Key, the note, the subtitle text drawn.
+    const std::tuple<int, std::string, std::string> steps[] = {
+        {Qt::Key_V, "Subtitles: 2/4 English (ASS)", "cue of track 2"},
+        {Qt::Key_V, "Subtitles: 3/4 Deutsch (SubRip)", "cue of track 3"},
+        {Qt::Key_V, "Subtitles: Off", ""},
+        {Qt::Key_V, "Subtitles: 1/4 keys.srt", "file"},
+        {Qt::Key_V, "Subtitles: 2/4 English (ASS)", "cue of track 2"},
+        {Qt::Key_B, "Audio: 2/2 Deutsch (AC-3, 5.1)", "cue of track 2"},
+        {Qt::Key_B, "Audio: 1/2 English (AAC, stereo)", "cue of track 2"},
+        {Qt::Key_B, "Audio: 2/2 Deutsch (AC-3, 5.1)", "cue of track 2"},
+        {Qt::Key_V, "Subtitles: 3/4 Deutsch (SubRip)", "cue of track 3"},
+    };
+    for (const auto& [key, note, drawn] : steps) {
+        Press(f.View(), key);
+        EXPECT_EQ(Note(r), note);
+        EXPECT_EQ(Drawn(r), drawn) << note;
+    }
+    EXPECT_EQ(r.ClipPath, testing::TempDir() + "keys.mkv") << "never reopened";
+    f.OnCommand(ID_PAUSE);
+    ASSERT_EQ(r.ClipState, ClipState::Paused);
+    media.log.clear();
+    Press(f.View(), Qt::Key_V);
+    EXPECT_EQ(Note(r), "Subtitles: Off");
+    EXPECT_EQ(media.LogOf("SetPositions").size(), 1u) << "the still picture is drawn again";
+    f.close();
+    for (const char* name : {"AudioLanguage", "SubtitleLanguage"}) {
+        const auto stored = registry.Value(kSettingsKey, name);
+        ASSERT_TRUE(stored) << name;
+        EXPECT_EQ(stored->type, platform::REG_SZ) << name;
+        EXPECT_EQ(std::string(stored->data.begin(), stored->data.end()), std::string("de", 3))
+            << name;
+    }
+    CMainFrame& next = StartWithClip("other.mkv", kFive);
+    EXPECT_EQ(Drawn(next.Record()), "cue of track 3");
+    StreamInfo german;
+    next.Record().pSS->Info(1, &german);
+    EXPECT_TRUE(german.enabled) << "the German audio plays";
+}
+
+// "Off" hides a script file beside the clip as it hides a text file; V
+// brings it back.
+TEST_F(TrackFrameTest, OffHidesAScriptFile) {
+    std::ofstream(testing::TempDir() + "styled.ass")
+        << "[Script Info]\nScriptType: v4.00+\n\n[Events]\nFormat: Layer, Start, End, Style, "
+           "Text\nDialogue: 0,0:00:01.00,0:00:02.00,Default,styled\n";
+    CMainFrame& f = StartWithClip("styled.mkv", {Track(kSubtitle, "en", "SubRip")});
+    MixerShared& m = f.Record().Mixer;
+    // Key, the note, then whether the script is drawn.
+    const std::tuple<int, std::string, bool> steps[] = {
+        {0, "", true},
+        {Qt::Key_V, "Subtitles: 2/2 English (SubRip)", false},
+        {Qt::Key_V, "Subtitles: Off", false},
+        {Qt::Key_V, "Subtitles: 1/2 styled.ass", true},
+        {Qt::Key_V, "Subtitles: 2/2 English (SubRip)", false},
+    };
+    for (const auto& [key, note, drawn] : steps) {
+        if (key != 0) {
+            Press(f.View(), key);
+        }
+        EXPECT_EQ(Note(f.Record()), note);
+        EXPECT_EQ(m.SubtitleSource == 1 && m.Ass.Loaded(), drawn) << note;
+    }
+    f.OnCommand(ID_SUBTITLE_TRACK_FIRST);
+    EXPECT_EQ(Note(f.Record()) + Drawn(f.Record()), "Subtitles: Off");
+    EXPECT_FALSE(m.SubtitleSource == 1 && m.Ass.Loaded()) << "after the clip's track, Off";
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The "Tavimo Subtitle Mixer" element in a GstHarness: buffers with time
-// stamps and segments are drawn or passed through as the track says, and the
-// drawing matches the core's for every offered format. The core's unit tests
+// stamps and segments are drawn or passed through as the track says, and
+// coloured text has its colour in every offered format. The core's unit tests
 // change the track and the font while frames flow, under the sanitizers.
 #include "subtitles/subtitle_mixer.h"
 #include "subtitles/subtitle_mixer_element.h"
@@ -12,6 +12,7 @@
 #include <gst/check/gstharness.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -113,29 +114,73 @@ TEST_F(MixerElementTest, SegmentAndRateDecideBetweenDrawingAndPassingThrough) {
     }
 }
 
-TEST_F(MixerElementTest, EachOfferedFormatIsDrawnAsTheCoreDrawsIt) {
+// What the picture holds at pixel (x, y): Y, Cb, Cr for YUV formats, the
+// pixel's bytes in memory order for RGB formats.
+std::vector<uint8_t> PixelAt(const std::vector<uint8_t>& frame, const GstVideoInfo& info, int x,
+                             int y) {
+    if (!GST_VIDEO_INFO_IS_YUV(&info)) {
+        const int n = GST_VIDEO_INFO_COMP_PSTRIDE(&info, 0);
+        const uint8_t* p = frame.data() + size_t(y) * GST_VIDEO_INFO_PLANE_STRIDE(&info, 0) + x * n;
+        return {p, p + n};
+    }
+    std::vector<uint8_t> yuv;
+    for (int c = 0; c < 3; ++c) {
+        const int cx = x >> GST_VIDEO_FORMAT_INFO_W_SUB(info.finfo, c);
+        const int cy = y >> GST_VIDEO_FORMAT_INFO_H_SUB(info.finfo, c);
+        yuv.push_back(frame[GST_VIDEO_INFO_COMP_OFFSET(&info, c) +
+                            size_t(cy) * GST_VIDEO_INFO_COMP_STRIDE(&info, c) +
+                            size_t(cx) * GST_VIDEO_INFO_COMP_PSTRIDE(&info, c)]);
+    }
+    return yuv;
+}
+
+TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
+    // Red, then white, on a frame of 16s. The mixer draws red as (255, 0, 1),
+    // since a blue byte of 0 marks transparent pixels. Worked out by hand:
+    // full-range BT.601 Y 77, Cb 86, Cr 255; 5:6:5 31 << 11 = 0xF800 and
+    // 5:5:5 31 << 10 = 0x7C00, stored low byte first; the outline is 1, 1, 1
+    // and 0x0001 on 16-bit frames. Planar frames keep their chroma (16) under
+    // grey text, YUY2 gives it neutral chroma.
     const struct {
         const char* format;
-        VideoFormat expected;  // what the core must be told for it
-    } cases[] = {{"YUY2", {VideoSubtype::YUY2, 320, 240, 16}},
-                 {"I420", {VideoSubtype::I420, 320, 240, 12}},
-                 {"NV12", {VideoSubtype::NV12, 320, 240, 12}},
-                 {"BGRx", {VideoSubtype::RGB32, 320, -240, 32}}};
+        std::vector<uint8_t> red, white, outline;
+    } cases[] = {
+        {"YUY2", {77, 86, 255}, {255, 128, 128}, {1, 128, 128}},
+        {"YV12", {77, 86, 255}, {255, 16, 16}, {1, 16, 16}},
+        {"I420", {77, 86, 255}, {255, 16, 16}, {1, 16, 16}},
+        {"NV12", {77, 86, 255}, {255, 16, 16}, {1, 16, 16}},
+        {"BGR", {1, 0, 255}, {255, 255, 255}, {1, 1, 1}},
+        {"RGB", {255, 0, 1}, {255, 255, 255}, {1, 1, 1}},
+        {"BGRx", {1, 0, 255, 255}, {255, 255, 255, 255}, {1, 1, 1, 255}},
+        {"BGRA", {1, 0, 255, 255}, {255, 255, 255, 255}, {1, 1, 1, 255}},
+        {"RGB16", {0x00, 0xF8}, {0xFF, 0xFF}, {0x01, 0x00}},
+        {"RGB15", {0x00, 0x7C}, {0xFF, 0xFF}, {0x01, 0x00}},
+    };
+    track.Fill(
+        {{.start = 1000, .end = 2000, .text = "<font color=\"red\">MMMM</font>MMMM", .lines = 1}});
+    shared.SubtitleStyles = 1;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
         Start(std::string("video/x-raw,width=320,height=240,framerate=25/1,format=") + c.format);
-        std::vector<uint8_t> expected(info.size, 16);
-        VideoPlanes planes;
-        for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&info); ++i) {
-            planes.data[i] = expected.data() + GST_VIDEO_INFO_PLANE_OFFSET(&info, i);
-            planes.stride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&info, i);
-        }
-        CSubtitles alone(track, shared);
-        alone.CheckInputType(c.expected);
-        alone.Transform(planes, FrameTime{true, 15'000'000, 0, 1.0, 0.0});
         const auto [bytes, copied] = Push(1500 * kMs, 40 * kMs);
-        EXPECT_TRUE(copied && bytes == expected);
-        EXPECT_FALSE(bytes == std::vector<uint8_t>(bytes.size(), 16));
+        // Red sits left of white, both in the bottom quarter of the picture
+        // (the text's top row is 240 - 5 - one line).
+        int red = 0, white = 0, outline = 0, misplaced = 0, redRight = 0, whiteLeft = 320;
+        for (int y = 0; y < 240; ++y) {
+            for (int x = 0; x < 320; ++x) {
+                const std::vector<uint8_t> p = PixelAt(bytes, info, x, y);
+                const bool isRed = p == c.red, isWhite = p == c.white;
+                red += isRed, white += isWhite, outline += p == c.outline;
+                misplaced += (isRed || isWhite) && y < 180;
+                redRight = isRed ? std::max(redRight, x) : redRight;
+                whiteLeft = isWhite ? std::min(whiteLeft, x) : whiteLeft;
+            }
+        }
+        EXPECT_GT(red, 40);
+        EXPECT_GT(white, 40);
+        EXPECT_GT(outline, 40);
+        EXPECT_EQ(misplaced, 0) << "text stored upside down";
+        EXPECT_LT(redRight, whiteLeft);
     }
 }
 

@@ -1,4 +1,4 @@
-// The XRandR display modes and the screen saver against a real X server: an Xvfb of its own
+// The XRandR display modes against a real X server: an Xvfb of its own
 // (1280x720) on a free display, seen as another client sees it. The test adds two smaller modes
 // of its own (Xvfb refuses modes larger than the screen it started with).
 
@@ -7,18 +7,15 @@
 #include <memory>
 
 #include "platform/display_modes.h"
-#include "platform/screen_saver.h"
 #include "x_session.h"
 
 // After gtest: Xlib's macros (None, Bool, Status) clash with its names.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
-#include <X11/extensions/dpms.h>
 
 #include <array>
 #include <map>
 #include <string>
-#include <tuple>
 
 namespace tavimo::platform {
 namespace {
@@ -102,42 +99,6 @@ TEST_F(XServer, DisplayModesSwitchAndRestore) {
         EXPECT_EQ(Now(), (Sizes{800, 600, 800, 600}));
         explicit_restore ? modes->Restore() : modes.reset();
         EXPECT_EQ(Now(), kOriginal) << explicit_restore;
-    }
-}
-
-// Whatever the settings were, switching off and putting back leaves them as they were: an
-// active saver comes back, one that was off stays off.
-TEST_F(XServer, ScreenSaverHeldOffAndGivenBackExactly) {
-    const auto timeout = [] {
-        int timeout, interval, blanking, exposures;
-        XGetScreenSaver(dpy_, &timeout, &interval, &blanking, &exposures);
-        return timeout;
-    };
-    const auto dpms_on = [] {
-        CARD16 level = 0;
-        BOOL on = False;
-        DPMSInfo(dpy_, &level, &on);
-        return bool(on);
-    };
-    // case, screen saver timeout, power saving
-    const std::tuple<const char*, int, bool> rows[] = {{"saver and power saving on", 300, true},
-                                                       {"both already off", 0, false}};
-    for (const auto& [name, seconds, dpms] : rows) {
-        SCOPED_TRACE(name);
-        XSetScreenSaver(dpy_, seconds, 60, PreferBlanking, AllowExposures);
-        dpms ? DPMSEnable(dpy_) : DPMSDisable(dpy_);
-        XSync(dpy_, False);
-        auto saver = MakeScreenSaver();
-        const ScreenSaverSettings saved = saver->Get();
-        ASSERT_TRUE(saved.known);
-        saver->SwitchOff();
-        EXPECT_EQ(timeout(), 0);
-        EXPECT_FALSE(dpms_on());
-        saver->Put(saved);
-        EXPECT_EQ(timeout(), seconds);
-        // Xvfb has no power saving to switch: DPMS stays off there.
-        EXPECT_EQ(dpms_on(), dpms && DPMSCapable(dpy_));
-        EXPECT_EQ(saver->Get(), saved);
     }
 }
 

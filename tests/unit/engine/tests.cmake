@@ -1,6 +1,6 @@
 # The engine's logic on the scripted media framework (no GStreamer).
 tavimo_test(NAME engine_player_record_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/player_record_test.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/player_record_test.cpp ${CMAKE_CURRENT_LIST_DIR}/tracks_test.cpp
     LIBS tavimo_core
     LABELS unit)
 # Chapters read from MP4 files' own boxes, damaged ones too.

@@ -1,7 +1,7 @@
 // Resume positions on the real settings file: the 10 s rule at both ends,
 // newest first with the oldest dropped past 200 clips, forgetting at the end
-// of a clip, and two players writing the same file without losing each
-// other's clips.
+// of a clip, a damaged entry that costs nothing but itself, and two players
+// writing the same file without losing each other's clips.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "integration/resume_positions.h"
 #include "platform/registry.h"
@@ -21,8 +22,8 @@ using Entries = std::vector<ResumePositions::Entry>;
 
 class ResumePositionsTest : public ::testing::Test {
   protected:
-    std::unique_ptr<platform::Registry> Open() {
-        return platform::OpenRegistryFile(dir.filePath("registry.reg").toStdString());
+    std::unique_ptr<platform::Registry> Open(const char* file = "registry.reg") {
+        return platform::OpenRegistryFile(dir.filePath(file).toStdString());
     }
     // Opens `path`, plays to `position` and leaves a clip of `duration`.
     static void Play(ResumePositions& store, const std::string& path, int64_t position,
@@ -82,6 +83,64 @@ TEST_F(ResumePositionsTest, EndOfClipForgetsItAndLeavingWithoutTrackingWritesNot
     store.Note(50 * kSecond);
     store.Leave(100 * kSecond);  // nothing open any more
     EXPECT_EQ(store.Load(), Entries{});
+}
+
+// One unreadable value among the entries: the entries around it still load,
+// the next save keeps the older ones, and a copy of the damaged value is kept
+// in "Resume Positions.bad".
+TEST_F(ResumePositionsTest, ADamagedEntryIsSkippedAndKeptAside) {
+    using platform::REG_DWORD, platform::REG_SZ;
+    const char kKey[] = "Software\\Orvenic\\Tavimo\\Resume Positions";
+    // case, the type and bytes of Clip2 between two good entries (no type: absent)
+    const std::tuple<const char*, uint32_t, std::string> cases[] = {
+        {"not a number", REG_SZ, std::string("abc /clips/x.mp4\0", 17)},
+        {"no path", REG_SZ, std::string("300000000\0", 10)},
+        {"no space before the path", REG_SZ, std::string("300000000/clips/x.mp4\0", 22)},
+        {"negative position", REG_SZ, std::string("-5 /clips/x.mp4\0", 16)},
+        {"a number, not text", REG_DWORD, std::string("\x05\0\0\0", 4)},
+        {"empty", REG_SZ, std::string()},
+        {"absent", 0, std::string()},
+    };
+    for (const auto& [name, type, bytes] : cases) {
+        SCOPED_TRACE(name);
+        const std::string file = std::string(name) + ".reg";
+        {
+            auto registry = Open(file.c_str());
+            platform::RegKey key = nullptr;
+            ASSERT_EQ(registry->CreateKey(kKey, &key), platform::ERROR_SUCCESS);
+            const auto set = [&](const char* value, uint32_t t, const std::string& b) {
+                registry->SetValue(key, value, t, reinterpret_cast<const uint8_t*>(b.data()),
+                                   static_cast<uint32_t>(b.size()));
+            };
+            set("Clip1", REG_SZ, std::string("200000000 /clips/a.mp4\0", 23));
+            if (type != 0)
+                set("Clip2", type, bytes);
+            set("Clip3", REG_SZ, std::string("300000000 /clips/c.mp4\0", 23));
+            ASSERT_EQ(registry->CloseKey(key), platform::ERROR_SUCCESS);
+        }
+        auto registry = Open(file.c_str());
+        ResumePositions store(*registry);
+        EXPECT_EQ(store.Load(),
+                  (Entries{{"/clips/a.mp4", 20 * kSecond}, {"/clips/c.mp4", 30 * kSecond}}));
+        Play(store, "/clips/new.mp4", 40 * kSecond, 100 * kSecond);
+        EXPECT_EQ(ResumePositions(*Open(file.c_str())).Load(),
+                  (Entries{{"/clips/new.mp4", 40 * kSecond},
+                           {"/clips/a.mp4", 20 * kSecond},
+                           {"/clips/c.mp4", 30 * kSecond}}));
+        auto reread = Open(file.c_str());
+        platform::RegKey bad = nullptr;
+        uint32_t keptType = 0, size = 64;
+        uint8_t kept[64] = {};
+        const bool keptAside =
+            reread->OpenKey(std::string(kKey) + ".bad", &bad) == platform::ERROR_SUCCESS &&
+            reread->QueryValue(bad, "Clip2", &keptType, kept, &size) == platform::ERROR_SUCCESS;
+        EXPECT_EQ(keptAside, type != 0);
+        if (keptAside) {
+            EXPECT_EQ(keptType, type);
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(kept), size), bytes);
+            reread->CloseKey(bad);
+        }
+    }
 }
 
 // Two players on one settings file: each keeps the other's clips.

@@ -284,6 +284,34 @@ TEST_F(MixerTest, EveryLineIsCentredAndNotClipped) {
     }
 }
 
+TEST_F(MixerTest, DefaultFontFollowsThePictureAndAChosenOneKeepsItsSize) {
+    // Mended: with no font chosen, text was as many pixels tall on 1080 lines
+    // as on 360. The default is about a sixteenth of the height; a line box
+    // is a little taller than the font's size. A chosen font keeps kCy.
+    Show("Hxg", 1);
+    const struct {
+        const char* name;
+        bool chosen;
+        int32_t height;
+        int lowest, highest;  // the text block's height
+    } cases[] = {
+        {"chosen, 360 lines", true, 360, kCy, kCy},
+        {"chosen, 1080 lines", true, 1080, kCy, kCy},
+        {"default, 360 lines", false, 360, 22, 33},
+        {"default, 1080 lines", false, 1080, 67, 98},
+    };
+    const std::optional<QFont> chosen = shared.SubtitleFont.Get();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        shared.SubtitleFont.Set(c.chosen ? chosen : std::nullopt);
+        const int32_t width = c.height * 16 / 9;
+        const Box box = Drawn(Levels(width, c.height), width, 0, c.height);
+        const int block = c.height - 5 - mixer->TextTop();
+        EXPECT_TRUE(block >= c.lowest && block <= c.highest) << block;
+        EXPECT_GT(box.bottom - box.top, block * 2 / 3) << "glyphs drawn at the block's size";
+    }
+}
+
 TEST_F(MixerTest, ALaterSizeBlendsOnlyTheSharedArea) {
     // Mended: the bitmap keeps the first size; a frame of another size gets
     // the first picture's text where both overlap, and nothing elsewhere.
@@ -384,6 +412,29 @@ TEST(ParseSubRipStyles, Table) {
     }
 }
 
+TEST(ParseSubRipStyles, FontAttributesAreNameValuePairs) {
+    const struct {
+        const char* name;
+        const char* text;
+        const char* pieces;
+    } cases[] = {
+        {"double quotes", "<font color=\"red\">a", "[a#ff0000]"},
+        {"spaces and a tab around =", "<font\tcolor =\t'red' >a", "[a#ff0000]"},
+        {"names without case, hex value", "<FONT COLOR=#00FF00>a", "[a#00ff00]"},
+        {"quoted face containing color", "<font face=\"Colorado\" color=\"red\">a", "[a#ff0000]"},
+        {"bare face containing color", "<font face=Colorado color=red>a", "[a#ff0000]"},
+        {"color= inside another value", "<font face='x color=blue' color=red>a", "[a#ff0000]"},
+        {"a name ending in color", "<font bgcolor=blue color=red>a", "[a#ff0000]"},
+        {"no color attribute", "<font face=\"Colorado\">a</font>", "[a]"},
+        {"attributes without values first", "<font bold face=\"\" color=red>a", "[a#ff0000]"},
+        {"unclosed quote runs to the tag's end", "<font color=\"red>a", "[a#ff0000]"},
+        {"the first color wins", "<font color=red color=blue>a", "[a#ff0000]"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Described(ParseSubRipStyles(c.text)), c.pieces) << c.name;
+    }
+}
+
 // Red body text: luma 77 and chroma Cb 86, Cr 255 (full-range BT.601 of
 // 255, 0, 1), worked out by hand; the outline stays at luma 1.
 TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
@@ -411,6 +462,22 @@ TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
         EXPECT_TRUE(
             std::ranges::all_of(cr, [&](uint8_t v) { return v == 50 || v == grey || v > 128; }));
     }
+}
+
+TEST_F(MixerTest, ColouredTextFollowsAFormatChange) {
+    // Mended: the text drawn for a YUV frame was kept, already turned into
+    // Y, Cb, Cr, when the stream went on in RGB: red came out as (Cr 255,
+    // Cb 86, Y 77) read as red, green, blue. Red is (255, 0, 1) in memory
+    // order blue, green, red.
+    Mix("<font color=\"red\">MMMM</font>", true, VS::I420);
+    Frame rgb = MakeFrame(VS::RGB24, 320, -240, 50);
+    ASSERT_EQ(mixer->CheckInputType(rgb.format), MixResult::Ok);
+    mixer->Transform(rgb.View(), At(1500));
+    int red = 0;
+    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3) {
+        red += rgb.plane[0][i] == 1 && rgb.plane[0][i + 1] == 0 && rgb.plane[0][i + 2] == 255;
+    }
+    EXPECT_GT(red, 20);
 }
 
 TEST_F(MixerTest, OffDrawsMarkupAsTypedAndTheBottomPlacement) {

@@ -3,3 +3,8 @@ tavimo_test(NAME mixer_core_test
             ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
     LIBS tavimo_core
     LABELS unit)
+
+tavimo_test(NAME ass_mixer_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ass_mixer_test.cpp
+    LIBS tavimo_core
+    LABELS unit)

@@ -2,6 +2,7 @@
 // another instance sends and expects it, in both directions.
 #include "platform/instance_channel.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -14,10 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <set>
+#include <thread>
 
 #include "test_dir.h"
 
@@ -119,6 +123,40 @@ TEST(InstanceBroadcast, ReachesOthersButNeverTheSender) {
     EXPECT_EQ(NamesIn(dir.path), survivors);
 }
 
+// After the broadcast the sender waits for every instance that answered to end (its settings
+// saved), but no longer than it was given.
+TEST(InstanceBroadcast, WaitsForTheAnsweredToEnd) {
+    // case, how long the answering peer lives on (ms), the budget (ms), still running after it
+    const std::tuple<const char*, int, int, int> rows[] = {
+        {"ends within the budget", 300, 5000, 0},
+        {"outlives the budget", 1000, 100, 1},
+    };
+    for (const auto& [name, lives, budget, running] : rows) {
+        SCOPED_TRACE(name);
+        TestDir dir;
+        const int listener = Socket(dir / "4000001.sock", true);
+        ASSERT_EQ(::listen(listener, 4), 0);
+        std::atomic<bool> ended{false};
+        std::thread peer([&, lives = lives] {
+            pollfd wait{listener, POLLIN, 0};
+            ::poll(&wait, 1, 5000);
+            const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            char request[32];
+            if (::recv(fd, request, sizeof request, 0) > 0)
+                ::send(fd, "OK\n", 3, MSG_NOSIGNAL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(lives));
+            ended = true;
+            ::close(fd);
+        });
+        auto channel = MakeInstanceChannel(dir.path);
+        channel->Broadcast();
+        EXPECT_EQ(channel->AwaitAnswered(std::chrono::milliseconds(budget)), running);
+        EXPECT_EQ(ended.load(), running == 0) << "waited for the end, and only within the budget";
+        peer.join();
+        ::close(listener);
+    }
+}
+
 TEST(InstanceListener, AnswersOnlyTheInstanceMessage) {
     // case, bytes sent, sending side ended, answered
     const std::tuple<const char*, std::string, bool, bool> rows[] = {
@@ -146,7 +184,8 @@ TEST(InstanceListener, AnswersOnlyTheInstanceMessage) {
             return n == 0;
         });
         ::close(fd);
-        EXPECT_EQ(n, 0) << "the listener closes every connection";
+        EXPECT_EQ(n, 0)
+            << "the listener closes every connection (an answered one with the channel)";
         EXPECT_EQ(reply, answered ? "OK\n" : "");
         PumpEventsUntil([] { return false; }, 30);
         EXPECT_EQ(messages, answered ? 1 : 0);

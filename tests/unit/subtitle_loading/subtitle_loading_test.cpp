@@ -3,6 +3,8 @@
 // the drag that moves the text. Against real files in a scratch folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -24,16 +26,24 @@ using Kind = platform::ScriptedDialogs::Kind;
 using Lines = std::vector<std::string>;
 using platform::testing::TestDir;
 
+constexpr const char kScript[] =
+    "[Script Info]\nScriptType: v4.00+\n\n[Events]\nFormat: Layer, Start, End, Style, Text\n"
+    "Dialogue: 0,0:00:01.00,0:00:02.00,Default,from a script\n";
+
 // Writes the space-separated `names` below `dir`: ".sub" files in MicroDVD,
+// ".ass" and ".ssa" as scripts (SubRip text when the name says "broken"),
 // the others in SubRip.
 void Put(const TestDir& dir, const std::string& names) {
     std::istringstream in(names);
     for (std::string name; in >> name;) {
         const std::filesystem::path file = dir / name;
         std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file) << (file.extension() == ".sub"
-                                    ? "{25}{50}from MicroDVD\n"
-                                    : "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n");
+        std::string ext = file.extension().string();
+        std::ranges::transform(ext, ext.begin(), [](unsigned char c) { return std::tolower(c); });
+        const bool script = (ext == ".ass" || ext == ".ssa") && name.find("broken") == name.npos;
+        std::ofstream(file) << (ext == ".sub" ? "{25}{50}from MicroDVD\n"
+                                : script      ? kScript
+                                              : "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n");
     }
 }
 
@@ -68,15 +78,21 @@ TEST_F(PlayerSubtitlesTest, LoadFromDialogOrPath) {
         const char* chosen;
         const char* firstText;  // of the track afterwards; "kept": not loaded
         bool folderSet;         // LastSubtitlesDir became the scratch folder
+        bool scriptBefore;      // a script was drawn before the call
+        bool shown;             // the file is now the one shown
+        bool scriptAfter;       // the script is loaded and drawn afterwards
     } rows[] = {
-        {"upper-case SRT read as SubRip", "", 1, "x.SRT", "from SubRip", true},
-        {"cancel keeps track and folder", "", 0, "", "kept", false},
-        {"failing dialog: an error box", "", -3, "", "kept", false},
-        {"missing file keeps the track", "", 1, "gone.srt", "kept", true},
-        {"extension without a reader", "", 1, "subs.idx", "kept", true},
-        {"given path needs no dialog", "x.SRT", 0, "", "from SubRip", true},
+        {"upper-case SRT read as SubRip", "", 1, "x.SRT", "from SubRip", true, true, true, false},
+        {"cancel keeps track and folder", "", 0, "", "kept", false, true, false, true},
+        {"failing dialog: an error box", "", -3, "", "kept", false, false, false, false},
+        {"missing file keeps the track", "", 1, "gone.srt", "kept", true, true, false, true},
+        {"extension without a reader", "", 1, "subs.idx", "kept", true, false, false, false},
+        {"given path needs no dialog", "x.SRT", 0, "", "from SubRip", true, false, true, false},
+        {"script drawn by libass", "", 1, "s.Ass", "kept", true, false, true, true},
+        {"broken script refused as unreadable", "", 1, "broken.ssa", "kept", true, false, false,
+         false},
     };
-    Put(dir, "x.SRT subs.idx");
+    Put(dir, "x.SRT subs.idx s.Ass broken.ssa");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         record.SubtitlePath = *row.given != 0 ? dir.path + "/" + row.given : "";
@@ -84,53 +100,72 @@ TEST_F(PlayerSubtitlesTest, LoadFromDialogOrPath) {
         record.LastSubtitlesDir = "/start/here";
         dialogs.openFileAnswers = {{row.answer, dir.path + "/" + row.chosen}};
         record.Track.Fill({{.text = "kept"}});
+        record.Mixer.Ass.Clear();
+        if (row.scriptBefore) {
+            ASSERT_TRUE(record.Mixer.Ass.LoadFile(kScript));
+        }
+        record.Mixer.SubtitleSource = row.scriptBefore ? 1 : 0;
         record.LoadSubtitles();
         EXPECT_EQ(FirstText(), row.firstText);
-        EXPECT_EQ(record.SubtitleFile.empty(), FirstText() == "kept") << "the file now shown";
+        EXPECT_EQ(!record.SubtitleFile.empty(), row.shown) << "the file now shown";
         EXPECT_EQ(record.LastSubtitlesDir, row.folderSet ? dir.path : "/start/here");
+        EXPECT_EQ(record.Mixer.Ass.Loaded(), row.scriptAfter);
+        EXPECT_EQ(record.Mixer.SubtitleSource.load(), row.scriptAfter ? 1 : 0);
     }
     const auto boxes = dialogs.CallsOf(Kind::MessageBox);
-    ASSERT_EQ(boxes.size(), 1u) << "only for the failing dialog";
+    ASSERT_EQ(boxes.size(), 1u) << "only for the failing dialog, not for the unreadable files";
     EXPECT_EQ(boxes[0].text.rfind("GetSubtitlesFileName Failed! Error=0xfffffffd\r\n\n", 0), 0u);
     EXPECT_EQ(boxes[0].caption, "Tavimo");
     EXPECT_EQ(boxes[0].flags, platform::MB_OK | platform::MB_ICONHAND);
     const auto asked = dialogs.CallsOf(Kind::OpenFile);
-    ASSERT_EQ(asked.size(), 5u) << "a given path needs no dialog";
+    ASSERT_EQ(asked.size(), 7u) << "a given path needs no dialog";
     const platform::OpenFileRequest& r = asked[0].request;
     ASSERT_EQ(r.filters.size(), 2u);
     EXPECT_EQ(r.title + "|" + r.initialDir + "|" + r.filters[0].description + "|" +
                   r.filters[0].patterns + "|" + r.filters[1].description + "|" +
                   r.filters[1].patterns,
-              "Open Subtitles File...|/start/here|Supported Files (*.srt;*.txt;*.sub)|"
-              "*.srt;*.txt;*.sub|All Files (*.*)|*.*;");
+              "Open Subtitles File...|/start/here|Supported Files (*.srt;*.txt;*.sub;*.ass;*.ssa)|"
+              "*.srt;*.txt;*.sub;*.ass;*.ssa|All Files (*.*)|*.*;");
 }
 
-// Opening a clip drops the previous clip's subtitles, delay and notice, and
-// loads the first file named like the clip.
-TEST_F(PlayerSubtitlesTest, OpeningAClipLoadsTheFirstOfSrtTxtSubBesideIt) {
+// Opening a clip drops the previous clip's subtitles, script, delay and
+// notice, and loads the first file named like the clip.
+TEST_F(PlayerSubtitlesTest, OpeningAClipLoadsTheFirstOfSrtTxtSubAssSsaBesideIt) {
     const struct {
         const char* name;
         const char* files;      // in a scratch folder
         const char* clip;       // below it
         const char* lastTried;  // SubtitlePath afterwards, below it
         const char* firstText;
+        bool script;  // a script is loaded and drawn
     } rows[] = {
-        {"srt first", "movie.srt movie.txt movie.sub", "movie.avi", "movie.srt", "from SubRip"},
-        {"txt before sub", "movie.sub movie.txt", "movie.avi", "movie.txt", "from SubRip"},
-        {"only sub, read as MicroDVD", "movie.sub", "movie.avi", "movie.sub", "from MicroDVD"},
-        {"another clip's file only", "other.srt", "movie.avi", "movie.sub", "<empty>"},
-        {"only the last extension goes", "m.1.srt", "m.1.avi", "m.1.srt", "from SubRip"},
-        {"no extension, dotted folder", "v.1/clip.srt", "v.1/clip", "v.1/clip.srt", "from SubRip"},
-        {"hidden clip without extension", ".clip.txt", ".clip", ".clip.txt", "from SubRip"},
+        {"srt first", "movie.srt movie.txt movie.sub movie.ass", "movie.avi", "movie.srt",
+         "from SubRip", false},
+        {"txt before sub", "movie.sub movie.txt", "movie.avi", "movie.txt", "from SubRip", false},
+        {"only sub, read as MicroDVD", "movie.sub movie.ass", "movie.avi", "movie.sub",
+         "from MicroDVD", false},
+        {"ass after the text files", "movie.ass movie.ssa", "movie.avi", "movie.ass", "<empty>",
+         true},
+        {"ssa last", "movie.ssa", "movie.avi", "movie.ssa", "<empty>", true},
+        {"another clip's file only", "other.srt other.ass", "movie.avi", "movie.ssa", "<empty>",
+         false},
+        {"only the last extension goes", "m.1.srt", "m.1.avi", "m.1.srt", "from SubRip", false},
+        {"no extension, dotted folder", "v.1/clip.srt", "v.1/clip", "v.1/clip.srt", "from SubRip",
+         false},
+        {"hidden clip without extension", ".clip.txt", ".clip", ".clip.txt", "from SubRip", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TestDir scratch;
         Put(scratch, row.files);
         record.Track.Fill({{.text = "previous clip"}});
+        ASSERT_TRUE(record.Mixer.Ass.LoadFile(kScript));
+        record.Mixer.SubtitleSource = 1;
         record.Delay.Step(100);
         ASSERT_TRUE(Open(scratch.path + "/" + row.clip));
         EXPECT_EQ(FirstText(), row.firstText);
+        EXPECT_EQ(record.Mixer.Ass.Loaded(), row.script);
+        EXPECT_EQ(record.Mixer.SubtitleSource.load(), row.script ? 1 : 0);
         EXPECT_EQ(record.SubtitlePath, scratch.path + "/" + row.lastTried);
         EXPECT_EQ(record.LastSubtitlesDir,
                   std::filesystem::path(record.SubtitlePath).parent_path().string());

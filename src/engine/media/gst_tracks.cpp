@@ -1,0 +1,303 @@
+// The source's audio and subtitle tracks: listing them in file order, keeping
+// the cues of every subtitle stream, and switching without reopening.
+#include "engine/media/gst_tracks.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "subtitles/ass_script.h"
+#include "subtitles/subtitle_shared.h"
+
+namespace tavimo::gst_internal {
+namespace {
+
+// What a stream's caps say: its kind and the short name menus show. The
+// name of the stream's coded caps wins over that of the decoded ones.
+struct FormatRow {
+    const char* caps;   // structure name
+    const char* field;  // a field that tells formats apart, or null
+    const char* value;  // its value (string or int as text)
+    const char* name;
+    StreamInfo::Kind kind;
+    bool drawn;  // subtitles: we draw it
+};
+using K = StreamInfo::Kind;
+constexpr FormatRow kFormats[] = {
+    {"audio/mpeg", "mpegversion", "4", "AAC", K::Audio, false},
+    {"audio/mpeg", "mpegversion", "2", "AAC", K::Audio, false},
+    {"audio/mpeg", "layer", "3", "MP3", K::Audio, false},
+    {"audio/mpeg", "layer", "2", "MP2", K::Audio, false},
+    {"audio/mpeg", nullptr, nullptr, "MPEG Audio", K::Audio, false},
+    {"audio/x-ac3", nullptr, nullptr, "AC-3", K::Audio, false},
+    {"audio/ac3", nullptr, nullptr, "AC-3", K::Audio, false},
+    {"audio/x-eac3", nullptr, nullptr, "E-AC-3", K::Audio, false},
+    {"audio/x-dts", nullptr, nullptr, "DTS", K::Audio, false},
+    {"audio/x-true-hd", nullptr, nullptr, "TrueHD", K::Audio, false},
+    {"audio/x-opus", nullptr, nullptr, "Opus", K::Audio, false},
+    {"audio/x-vorbis", nullptr, nullptr, "Vorbis", K::Audio, false},
+    {"audio/x-flac", nullptr, nullptr, "FLAC", K::Audio, false},
+    {"audio/x-alac", nullptr, nullptr, "ALAC", K::Audio, false},
+    {"audio/x-wma", nullptr, nullptr, "WMA", K::Audio, false},
+    {"audio/x-raw", nullptr, nullptr, "PCM", K::Audio, false},
+    {"text/x-raw", "format", "utf8", "Timed Text", K::Subtitle, true},
+    {"text/x-raw", nullptr, nullptr, "SubRip", K::Subtitle, true},
+    {"application/x-subtitle-vtt", nullptr, nullptr, "WebVTT", K::Subtitle, true},
+    {"application/x-ass", nullptr, nullptr, "ASS", K::Subtitle, true},
+    {"application/x-ssa", nullptr, nullptr, "SSA", K::Subtitle, true},
+    {"subpicture/x-pgs", nullptr, nullptr, "PGS", K::Subtitle, false},
+    {"subpicture/x-dvd", nullptr, nullptr, "VobSub", K::Subtitle, false},
+    {"subtitle/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
+    {"subpicture/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
+    {"application/x-subtitle-unknown", nullptr, nullptr, "Unknown", K::Subtitle, false},
+};
+
+const FormatRow* FormatOf(GstCaps* caps) {
+    if (!caps || gst_caps_is_empty(caps) || gst_caps_is_any(caps))
+        return nullptr;
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    for (const FormatRow& row : kFormats) {
+        if (!gst_structure_has_name(s, row.caps))
+            continue;
+        if (!row.field)
+            return &row;
+        int number = 0;
+        const char* text = gst_structure_get_string(s, row.field);
+        if ((text && std::strcmp(text, row.value) == 0) ||
+            (gst_structure_get_int(s, row.field, &number) && number == std::atoi(row.value)))
+            return &row;
+    }
+    return nullptr;
+}
+
+// The pad upstream of `pad` inside the source: through ghost pads, the
+// element's other side (a queue's or multiqueue's pair), and peers. Null at
+// the source's edge. Takes `pad`'s reference, returns one.
+GstPad* Upstream(GstPad* pad) {
+    GstPad* next = nullptr;
+    if (GST_IS_GHOST_PAD(pad)) {
+        next = gst_ghost_pad_get_target(GST_GHOST_PAD(pad));
+    } else if (GST_PAD_IS_SRC(pad)) {
+        GstIterator* it = gst_pad_iterate_internal_links(pad);
+        GValue item = G_VALUE_INIT;
+        if (it && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            next = GST_PAD(g_value_dup_object(&item));
+            g_value_unset(&item);
+        }
+        if (it)
+            gst_iterator_free(it);
+    } else {
+        next = gst_pad_get_peer(pad);
+        if (next && GST_IS_PROXY_PAD(next) && !GST_IS_GHOST_PAD(next))
+            gst_clear_object(&next);  // a bin's edge: the source itself
+    }
+    gst_object_unref(pad);
+    return next;
+}
+
+// The format of the stream at `pad`, by the most upstream caps we can name.
+const FormatRow* CodedFormatOf(GstPad* pad) {
+    const FormatRow* found = nullptr;
+    GstPad* at = GST_PAD(gst_object_ref(pad));
+    for (int step = 0; at && step < 48; ++step) {
+        GstCaps* caps = gst_pad_get_current_caps(at);
+        if (const FormatRow* row = FormatOf(caps))
+            found = row;
+        if (caps)
+            gst_caps_unref(caps);
+        at = Upstream(at);
+    }
+    if (at)
+        gst_object_unref(at);
+    return found;
+}
+
+// The track's number in the file: the demuxer's stream id ends in
+// "/<number>" or "/<number>:<uid>". Unknown ones go last, in arrival order.
+uint64_t FileOrderOf(GstPad* pad, unsigned arrival) {
+    gchar* id = gst_pad_get_stream_id(pad);
+    uint64_t order = (uint64_t(1) << 40) + arrival;
+    const char* slash = id ? std::strrchr(id, '/') : nullptr;
+    char* end = nullptr;
+    if (slash && slash[1]) {
+        const unsigned long long number = std::strtoull(slash + 1, &end, 16);
+        if (end != slash + 1 && (*end == '\0' || *end == ':'))
+            order = (uint64_t(number) << 16) + arrival;
+    }
+    g_free(id);
+    return order;
+}
+
+}  // namespace
+
+SourceTracks::~SourceTracks() {
+    if (selector_)
+        gst_object_unref(selector_);
+}
+
+SourceTracks::Track& SourceTracks::InsertLocked(std::unique_ptr<Track> track) {
+    track->owner = this;
+    track->order = FileOrderOf(track->pad, arrivals_++);
+    gst_segment_init(&track->segment, GST_FORMAT_TIME);
+    auto at = std::upper_bound(tracks_.begin(), tracks_.end(), track->order,
+                               [](uint64_t order, const auto& t) { return order < t->order; });
+    // A subtitle track shown keeps its place in the list.
+    if (subtitle_ >= 0 && at - tracks_.begin() <= subtitle_)
+        ++subtitle_;
+    return **tracks_.insert(at, std::move(track));
+}
+
+void SourceTracks::AddAudio(GstPad* pad, GstElement* selector, GstPad* selectorPad) {
+    auto track = std::make_unique<Track>();
+    track->pad = GST_PAD(gst_object_ref(pad));
+    track->selectorPad = GST_PAD(gst_object_ref(selectorPad));
+    const FormatRow* format = CodedFormatOf(pad);
+    track->format = format ? format->name : "";
+    std::lock_guard lock(mutex_);
+    InsertLocked(std::move(track));
+    if (!selector_)
+        selector_ = GST_ELEMENT(gst_object_ref(selector));
+    if (audioChosen_)
+        return;
+    for (auto& t : tracks_)
+        if (t->selectorPad) {
+            g_object_set(selector_, "active-pad", t->selectorPad, nullptr);
+            break;
+        }
+}
+
+void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad) {
+    auto made = std::make_unique<Track>();
+    made->pad = GST_PAD(gst_object_ref(pad));
+    made->kind = StreamInfo::Kind::Subtitle;
+    const FormatRow* format = CodedFormatOf(pad);
+    made->format = format ? format->name : "";
+    made->decodable = format && format->drawn;
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+        ReadCueCaps(*made, caps);
+        gst_caps_unref(caps);
+    }
+    std::lock_guard lock(mutex_);
+    Track& track = InsertLocked(std::move(made));
+    gst_pad_add_probe(
+        sinkPad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+        &SourceTracks::OnSubtitleData, &track, nullptr);
+}
+
+void SourceTracks::AddUndecodable(GstPad* pad, GstCaps* caps) {
+    if (!caps || gst_caps_is_empty(caps) || gst_caps_is_any(caps))
+        return;
+    const FormatRow* format = FormatOf(caps);
+    const char* name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+    const bool audio =
+        format ? format->kind == StreamInfo::Kind::Audio : g_str_has_prefix(name, "audio/");
+    // Video without a decoder, and data streams, are no track to choose.
+    if (!audio && !format && !g_str_has_prefix(name, "text/") &&
+        !g_str_has_prefix(name, "subtitle/") && !g_str_has_prefix(name, "subpicture/") &&
+        !g_str_has_prefix(name, "application/x-subtitle"))
+        return;
+    auto track = std::make_unique<Track>();
+    track->pad = GST_PAD(gst_object_ref(pad));
+    track->kind = audio ? StreamInfo::Kind::Audio : StreamInfo::Kind::Subtitle;
+    track->format = format ? format->name : "";
+    track->decodable = false;
+    std::lock_guard lock(mutex_);
+    InsertLocked(std::move(track));
+}
+
+HRESULT SourceTracks::Count(long* count) {
+    std::lock_guard lock(mutex_);
+    *count = long(tracks_.size());
+    return S_OK;
+}
+
+namespace {
+
+// The stream-scoped tags of `pad`'s stream: language and title.
+void ReadTags(GstPad* pad, StreamInfo* info) {
+    for (guint i = 0;; ++i) {
+        GstEvent* event = gst_pad_get_sticky_event(pad, GST_EVENT_TAG, i);
+        if (!event)
+            break;
+        GstTagList* tags = nullptr;
+        gst_event_parse_tag(event, &tags);
+        gchar* text = nullptr;
+        if (gst_tag_list_get_scope(tags) == GST_TAG_SCOPE_STREAM) {
+            if (info->language.empty() &&
+                gst_tag_list_get_string(tags, GST_TAG_LANGUAGE_CODE, &text) &&
+                g_strcmp0(text, "und") != 0)
+                info->language = text;
+            g_clear_pointer(&text, g_free);
+            if (info->title.empty() && gst_tag_list_get_string(tags, GST_TAG_TITLE, &text))
+                info->title = text;
+            g_clear_pointer(&text, g_free);
+        }
+        gst_event_unref(event);
+    }
+}
+
+}  // namespace
+
+HRESULT SourceTracks::Info(long index, StreamInfo* info) {
+    std::lock_guard lock(mutex_);
+    if (!info || index < 0 || index >= long(tracks_.size()))
+        return E_INVALIDARG;
+    const Track& track = *tracks_[size_t(index)];
+    StreamInfo out;
+    out.kind = track.kind;
+    out.format = track.format;
+    out.decodable = track.decodable;
+    ReadTags(track.pad, &out);
+    if (GstCaps* caps = gst_pad_get_current_caps(track.pad)) {
+        if (track.kind == StreamInfo::Kind::Audio && !gst_caps_is_empty(caps))
+            gst_structure_get_int(gst_caps_get_structure(caps, 0), "channels", &out.channels);
+        gst_caps_unref(caps);
+    }
+    if (GstEvent* start = gst_pad_get_sticky_event(track.pad, GST_EVENT_STREAM_START, 0)) {
+        GstStreamFlags flags = GST_STREAM_FLAG_NONE;
+        gst_event_parse_stream_flags(start, &flags);
+        out.isDefault = (flags & GST_STREAM_FLAG_SELECT) != 0;
+        gst_event_unref(start);
+    }
+    if (track.kind == StreamInfo::Kind::Subtitle) {
+        out.enabled = index == subtitle_;
+    } else if (selector_ && track.selectorPad) {
+        GstPad* active = nullptr;
+        g_object_get(selector_, "active-pad", &active, nullptr);
+        out.enabled = active == track.selectorPad;
+        if (active)
+            gst_object_unref(active);
+    }
+    *info = std::move(out);
+    return S_OK;
+}
+
+HRESULT SourceTracks::Enable(long index, uint32_t flags) {
+    std::lock_guard lock(mutex_);
+    if (index < 0 || index >= long(tracks_.size()))
+        return E_INVALIDARG;
+    const Track& track = *tracks_[size_t(index)];
+    const bool on = (flags & AMSTREAMSELECTENABLE_ENABLE) != 0;
+    if (track.kind == StreamInfo::Kind::Audio) {
+        if (!on)
+            return E_INVALIDARG;
+        if (!track.decodable || !track.selectorPad || !selector_)
+            return VFW_E_NO_DECOMPRESSOR;
+        // The selector sends the new stream's segment on and lets it through
+        // from the running time where the old one stood: no jump, no reopen.
+        g_object_set(selector_, "active-pad", track.selectorPad, nullptr);
+        audioChosen_ = true;
+        return S_OK;
+    }
+    if (!on) {
+        if (subtitle_ == index)
+            ShowLocked(-1);
+        return S_OK;
+    }
+    if (!track.decodable)
+        return VFW_E_NO_DECOMPRESSOR;
+    ShowLocked(index);
+    return S_OK;
+}
+
+}  // namespace tavimo::gst_internal

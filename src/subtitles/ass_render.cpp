@@ -1,0 +1,376 @@
+#include "subtitles/ass_render.h"
+
+#include <ass/ass.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace tavimo {
+namespace {
+
+using Layout = AssRender::Layout;
+using Px = AssRender::Px;
+using Run = AssRender::Run;
+
+// x / 255, rounded, for x in [0, 255 * 255].
+inline uint32_t Div255(uint32_t x) {
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+
+// One channel of a frame: the overlay's premultiplied value over the
+// frame's own, scaled by the overlay's transparency.
+inline uint8_t Over(uint8_t overlay, uint8_t inverseAlpha, uint8_t frame) {
+    return static_cast<uint8_t>(overlay + Div255(uint32_t{frame} * inverseAlpha));
+}
+
+struct LayoutRow {
+    VideoSubtype subtype;
+    Layout layout;
+};
+
+constexpr LayoutRow kLayouts[] = {
+    {VideoSubtype::RGB32, Layout::Bgrx},    {VideoSubtype::RGB24, Layout::Bgr},
+    {VideoSubtype::RGB565, Layout::Rgb565}, {VideoSubtype::RGB555, Layout::Rgb555},
+    {VideoSubtype::YUY2, Layout::Yuy2},     {VideoSubtype::YV12, Layout::Yuv420},
+    {VideoSubtype::I420, Layout::Yuv420},   {VideoSubtype::NV12, Layout::Yuv420},
+};
+
+Layout LayoutOf(VideoSubtype subtype) {
+    for (const LayoutRow& row : kLayouts) {
+        if (row.subtype == subtype) {
+            return row.layout;
+        }
+    }
+    return Layout::None;
+}
+
+bool IsYuv(Layout layout) {
+    return layout == Layout::Yuy2 || layout == Layout::Yuv420;
+}
+
+bool IsRgb(Layout layout) {
+    return !IsYuv(layout) && layout != Layout::None;
+}
+
+// Premultiplied RGB to premultiplied Y'CbCr: each row holds the factors of
+// red, green, blue and alpha, scaled by 2^16.
+struct YuvFactors {
+    int32_t y[4], cb[4], cr[4];
+};
+
+YuvFactors FactorsFor(int matrix, bool fullRange) {
+    const double kr = matrix == 709 ? 0.2126 : 0.299;
+    const double kb = matrix == 709 ? 0.0722 : 0.114;
+    const double kg = 1.0 - kr - kb;
+    const double ys = fullRange ? 1.0 : 219.0 / 255.0;  // luma span
+    const double cs = fullRange ? 1.0 : 224.0 / 255.0;  // chroma span
+    const double yo = fullRange ? 0.0 : 16.0 / 255.0;   // luma foot, per unit of alpha
+    const double co = 128.0 / 255.0;
+    const double cbs = cs / (2.0 * (1.0 - kb));
+    const double crs = cs / (2.0 * (1.0 - kr));
+    const double f[3][4] = {
+        {ys * kr, ys * kg, ys * kb, yo},
+        {-cbs * kr, -cbs * kg, cbs * (1.0 - kb), co},
+        {crs * (1.0 - kr), -crs * kg, -crs * kb, co},
+    };
+    YuvFactors out{};
+    for (int i = 0; i < 4; ++i) {
+        out.y[i] = static_cast<int32_t>(std::lround(f[0][i] * 65536.0));
+        out.cb[i] = static_cast<int32_t>(std::lround(f[1][i] * 65536.0));
+        out.cr[i] = static_cast<int32_t>(std::lround(f[2][i] * 65536.0));
+    }
+    return out;
+}
+
+inline uint8_t Apply(const int32_t (&k)[4], int32_t r, int32_t g, int32_t b, int32_t a) {
+    const int32_t v = (k[0] * r + k[1] * g + k[2] * b + k[3] * a + 32768) >> 16;
+    return static_cast<uint8_t>(std::clamp(v, 0, a));
+}
+
+// Appends the runs of one row of `count` samples; `at(i)` gives sample i,
+// whose inverseAlpha 255 marks it transparent.
+template <typename At>
+void AppendRow(int32_t row, int32_t x0, int32_t count, At at, std::vector<Run>& runs,
+               std::vector<Px>& samples) {
+    bool open = false;
+    for (int32_t i = 0; i < count; ++i) {
+        const Px p = at(i);
+        if (p.inverseAlpha == 255) {
+            open = false;
+            continue;
+        }
+        if (!open) {
+            runs.push_back(Run{row, x0 + i, x0 + i, static_cast<uint32_t>(samples.size())});
+            open = true;
+        }
+        samples.push_back(p);
+        ++runs.back().x1;
+    }
+}
+
+// Calls `blend(dst, sample)` for every sample of `runs`, `dst` pointing at
+// the sample's first byte in a plane of `bytes` bytes per sample.
+template <typename BlendOne>
+void ForEachSample(const std::vector<Run>& runs, const std::vector<Px>& samples, uint8_t* plane,
+                   int32_t stride, int32_t bytes, int32_t rows, bool bottomUp, BlendOne blend) {
+    for (const Run& run : runs) {
+        const int64_t memoryRow = bottomUp ? rows - 1 - run.row : run.row;
+        uint8_t* dst = plane + memoryRow * stride + int64_t{run.x0} * bytes;
+        const Px* src = samples.data() + run.first;
+        for (int32_t x = run.x0; x < run.x1; ++x, dst += bytes, ++src) {
+            blend(dst, *src);
+        }
+    }
+}
+
+inline uint8_t Expand5(uint32_t v) {
+    return static_cast<uint8_t>((v << 3) | (v >> 2));
+}
+inline uint8_t Expand6(uint32_t v) {
+    return static_cast<uint8_t>((v << 2) | (v >> 4));
+}
+
+// A 16-bit pixel: red, green and blue fields of `gBits` green bits.
+template <int GBits>
+void BlendRgb16(uint8_t* dst, const Px& p) {
+    uint16_t v;
+    std::memcpy(&v, dst, sizeof v);
+    constexpr int kRShift = 5 + GBits;
+    const uint8_t r = Expand5((v >> kRShift) & 31);
+    const uint8_t g = GBits == 6 ? Expand6((v >> 5) & 63) : Expand5((v >> 5) & 31);
+    const uint8_t b = Expand5(v & 31);
+    const uint32_t R = Over(p.c2, p.inverseAlpha, r);
+    const uint32_t G = Over(p.c1, p.inverseAlpha, g);
+    const uint32_t B = Over(p.c0, p.inverseAlpha, b);
+    v = static_cast<uint16_t>(((R >> 3) << kRShift) | ((G >> (8 - GBits)) << 5) | (B >> 3) |
+                              (v & (GBits == 5 ? 0x8000 : 0)));
+    std::memcpy(dst, &v, sizeof v);
+}
+
+}  // namespace
+
+bool AssRender::Prepare(AssScript& script, const VideoFormat& format, int64_t timeMs,
+                        double linePosition) {
+    const Layout layout = LayoutOf(format.subtype);
+    if (layout == Layout::None || format.width <= 0 || format.height == 0) {
+        prepared_ = false;
+        return false;
+    }
+    const int32_t height = std::abs(format.height);
+    const double aspect = format.pixelAspect > 0 ? format.pixelAspect : 1.0;
+    const AssScript::Frame frame =
+        script.Render({format.width, height, aspect, timeMs, linePosition});
+    Key key{layout, format.subtype, format.width, format.height, frame.Matrix(), frame.FullRange()};
+    if (key.matrix == 0) {
+        key.matrix = height > 576 ? 709 : 601;  // the video's own, most likely
+    }
+    if (!prepared_ || frame.Changed() != 0 || !(key == key_)) {
+        key_ = key;
+        Rebuild(frame.Images());
+    }
+    return !lumaRuns_.empty();
+}
+
+void AssRender::Rebuild(const ass_image* images) {
+    ++rebuilds_;
+    prepared_ = true;
+    lumaRuns_.clear();
+    luma_.clear();
+    chromaRuns_.clear();
+    chroma_.clear();
+    Composite(images);
+    if (boxW_ == 0) {
+        return;
+    }
+    CollectLuma();
+    if (key_.layout == Layout::Yuy2) {
+        CollectChroma(2, 1);
+    } else if (key_.layout == Layout::Yuv420) {
+        CollectChroma(2, 2);
+    }
+}
+
+// Every image over the ones before it, in libass's order (shadows, then
+// outlines, then bodies), into one premultiplied overlay.
+void AssRender::Composite(const ass_image* images) {
+    const int32_t W = key_.width, H = std::abs(key_.height);
+    int32_t x0 = W, y0 = H, x1 = 0, y1 = 0;
+    for (const ass_image* img = images; img != nullptr; img = img->next) {
+        if (img->w <= 0 || img->h <= 0)
+            continue;
+        x0 = std::min(x0, std::max(img->dst_x, 0));
+        y0 = std::min(y0, std::max(img->dst_y, 0));
+        x1 = std::max(x1, std::min(img->dst_x + img->w, W));
+        y1 = std::max(y1, std::min(img->dst_y + img->h, H));
+    }
+    if (x1 <= x0 || y1 <= y0) {
+        boxW_ = boxH_ = 0;
+        return;
+    }
+    boxX_ = x0, boxY_ = y0, boxW_ = x1 - x0, boxH_ = y1 - y0;
+    const size_t bytes = size_t{4} * static_cast<size_t>(boxW_) * static_cast<size_t>(boxH_);
+    if (overlay_.size() < bytes)
+        overlay_.resize(bytes);
+    std::memset(overlay_.data(), 0, bytes);
+    for (const ass_image* img = images; img != nullptr; img = img->next) {
+        const uint32_t R = img->color >> 24, G = (img->color >> 16) & 255,
+                       B = (img->color >> 8) & 255, opacity = 255 - (img->color & 255);
+        const int32_t left = std::max(img->dst_x, x0), right = std::min(img->dst_x + img->w, x1);
+        const int32_t top = std::max(img->dst_y, y0), bottom = std::min(img->dst_y + img->h, y1);
+        for (int32_t y = top; y < bottom; ++y) {
+            const uint8_t* mask =
+                img->bitmap + int64_t{y - img->dst_y} * img->stride + (left - img->dst_x);
+            uint8_t* q = overlay_.data() + (int64_t{y - y0} * boxW_ + (left - x0)) * 4;
+            for (int32_t x = left; x < right; ++x, q += 4, ++mask) {
+                const uint32_t a = Div255(uint32_t{*mask} * opacity);
+                if (a == 0)
+                    continue;
+                const uint32_t inv = 255 - a;
+                q[0] = static_cast<uint8_t>(Div255(R * a + q[0] * inv));
+                q[1] = static_cast<uint8_t>(Div255(G * a + q[1] * inv));
+                q[2] = static_cast<uint8_t>(Div255(B * a + q[2] * inv));
+                q[3] = static_cast<uint8_t>(Div255(255 * a + q[3] * inv));
+            }
+        }
+    }
+}
+
+// The full-resolution plane: packed RGB, or YUV's luma.
+void AssRender::CollectLuma() {
+    const YuvFactors k = FactorsFor(key_.matrix, key_.fullRange);
+    const bool rgb = IsRgb(key_.layout);
+    for (int32_t y = 0; y < boxH_; ++y) {
+        const uint8_t* row = overlay_.data() + int64_t{y} * boxW_ * 4;
+        AppendRow(
+            boxY_ + y, boxX_, boxW_,
+            [&](int32_t i) {
+                const uint8_t* q = row + 4 * i;
+                const auto inv = static_cast<uint8_t>(255 - q[3]);
+                if (rgb)
+                    return Px{q[2], q[1], q[0], inv};
+                return Px{Apply(k.y, q[0], q[1], q[2], q[3]), 0, 0, inv};
+            },
+            lumaRuns_, luma_);
+    }
+}
+
+// YUV's chroma: each sample the mean of a block of blockW x blockH pixels,
+// pixels outside the overlay counting as transparent.
+void AssRender::CollectChroma(int32_t blockW, int32_t blockH) {
+    const YuvFactors k = FactorsFor(key_.matrix, key_.fullRange);
+    const int32_t area = blockW * blockH;
+    const int32_t cx0 = boxX_ / blockW, cx1 = (boxX_ + boxW_ - 1) / blockW;
+    const int32_t cy0 = boxY_ / blockH, cy1 = (boxY_ + boxH_ - 1) / blockH;
+    for (int32_t cy = cy0; cy <= cy1; ++cy) {
+        AppendRow(
+            cy, cx0, cx1 - cx0 + 1,
+            [&](int32_t i) {
+                int32_t sum[4] = {0, 0, 0, 0};
+                for (int32_t dy = 0; dy < blockH; ++dy) {
+                    const int32_t y = cy * blockH + dy - boxY_;
+                    if (y < 0 || y >= boxH_)
+                        continue;
+                    for (int32_t dx = 0; dx < blockW; ++dx) {
+                        const int32_t x = (cx0 + i) * blockW + dx - boxX_;
+                        if (x < 0 || x >= boxW_)
+                            continue;
+                        const uint8_t* q = overlay_.data() + (int64_t{y} * boxW_ + x) * 4;
+                        for (int c = 0; c < 4; ++c)
+                            sum[c] += q[c];
+                    }
+                }
+                int32_t m[4];
+                for (int c = 0; c < 4; ++c)
+                    m[c] = (sum[c] + area / 2) / area;
+                return Px{0, Apply(k.cb, m[0], m[1], m[2], m[3]),
+                          Apply(k.cr, m[0], m[1], m[2], m[3]), static_cast<uint8_t>(255 - m[3])};
+            },
+            chromaRuns_, chroma_);
+    }
+}
+
+void AssRender::Blend(const VideoPlanes& frame) const {
+    if (!prepared_ || lumaRuns_.empty() || frame.data[0] == nullptr)
+        return;
+    const int32_t W = key_.width, H = std::abs(key_.height);
+    const bool bottomUp = IsRgb(key_.layout) && key_.height > 0;
+    uint8_t* const p0 = frame.data[0];
+    const int32_t s0 = frame.stride[0];
+    switch (key_.layout) {
+        case Layout::Bgrx:
+            if (s0 < int64_t{W} * 4)
+                return;
+            ForEachSample(lumaRuns_, luma_, p0, s0, 4, H, bottomUp, [](uint8_t* d, const Px& p) {
+                d[0] = Over(p.c0, p.inverseAlpha, d[0]);
+                d[1] = Over(p.c1, p.inverseAlpha, d[1]);
+                d[2] = Over(p.c2, p.inverseAlpha, d[2]);
+            });
+            return;
+        case Layout::Bgr:
+        case Layout::Rgb: {
+            if (s0 < int64_t{W} * 3)
+                return;
+            const int first = key_.layout == Layout::Rgb ? 2 : 0;  // byte of blue
+            ForEachSample(lumaRuns_, luma_, p0, s0, 3, H, bottomUp,
+                          [first](uint8_t* d, const Px& p) {
+                              d[first] = Over(p.c0, p.inverseAlpha, d[first]);
+                              d[1] = Over(p.c1, p.inverseAlpha, d[1]);
+                              d[2 - first] = Over(p.c2, p.inverseAlpha, d[2 - first]);
+                          });
+            return;
+        }
+        case Layout::Rgb565:
+            if (s0 < int64_t{W} * 2)
+                return;
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp, BlendRgb16<6>);
+            return;
+        case Layout::Rgb555:
+            if (s0 < int64_t{W} * 2)
+                return;
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp, BlendRgb16<5>);
+            return;
+        case Layout::Yuy2:
+            if (s0 < 4 * ((int64_t{W} + 1) / 2))
+                return;
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, false,
+                          [](uint8_t* d, const Px& p) { d[0] = Over(p.c0, p.inverseAlpha, d[0]); });
+            ForEachSample(chromaRuns_, chroma_, p0 + 1, s0, 4, H, false,
+                          [](uint8_t* d, const Px& p) {
+                              d[0] = Over(p.c1, p.inverseAlpha, d[0]);
+                              d[2] = Over(p.c2, p.inverseAlpha, d[2]);
+                          });
+            return;
+        case Layout::Yuv420:
+            BlendYuv420(frame);
+            return;
+        case Layout::None:
+            return;
+    }
+}
+
+void AssRender::BlendYuv420(const VideoPlanes& frame) const {
+    const int32_t W = key_.width, H = std::abs(key_.height), half = (W + 1) / 2;
+    if (frame.stride[0] < W)
+        return;
+    // Cb and Cr: I420 stores Cb in plane 1, YV12 Cr; NV12 interleaves them in plane 1.
+    const bool nv12 = key_.subtype == VideoSubtype::NV12;
+    const int cbPlane = key_.subtype == VideoSubtype::YV12 ? 2 : 1;
+    const int crPlane = nv12 ? 1 : 3 - cbPlane;
+    const int32_t step = nv12 ? 2 : 1;
+    if (frame.data[cbPlane] == nullptr || frame.data[crPlane] == nullptr ||
+        frame.stride[cbPlane] < half * step || frame.stride[crPlane] < half * step) {
+        return;
+    }
+    ForEachSample(lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, H, false,
+                  [](uint8_t* d, const Px& p) { d[0] = Over(p.c0, p.inverseAlpha, d[0]); });
+    ForEachSample(chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step, H, false,
+                  [](uint8_t* d, const Px& p) { d[0] = Over(p.c1, p.inverseAlpha, d[0]); });
+    ForEachSample(chromaRuns_, chroma_, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane],
+                  step, H, false,
+                  [](uint8_t* d, const Px& p) { d[0] = Over(p.c2, p.inverseAlpha, d[0]); });
+}
+
+}  // namespace tavimo

@@ -1,0 +1,141 @@
+// CSubtitles' text drawing: plain and styled SubRip text, and the note, each
+// in the subtitle font with its one-pixel dark outline, with QPainter into
+// the mixer's bitmaps.
+#include "subtitles/subtitle_mixer.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tavimo {
+namespace {
+
+constexpr QRgb kOutlineColour = qRgb(1, 1, 1);
+constexpr QRgb kBodyColour = qRgb(255, 255, 255);
+// The outline is the text drawn at the four diagonal neighbours, in this order.
+constexpr int kOutlineOffsets[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+// The delay notice stands this many pixels from the picture's top and left.
+constexpr int32_t kNoticeMargin = 8;
+
+}  // namespace
+
+// The note in the subtitle font and colours, at the top left, drawn whether
+// or not a subtitle is due.
+void CSubtitles::RedrawNotice(uint64_t noteGeneration) {
+    noticeDrawn_ = NoticeKey{noteGeneration, fontKey_, true};
+    noticeSpans_.clear();
+    const int32_t height =
+        std::min<int32_t>(std::abs(accepted_->height), kNoticeMargin + 2 * lineHeight_);
+    if (noticeBitmap_.width() != accepted_->width || noticeBitmap_.height() != height) {
+        noticeBitmap_ = QImage(accepted_->width, height, QImage::Format_RGB32);
+    }
+    if (noticeBitmap_.isNull()) {
+        return;
+    }
+    noticeBitmap_.fill(0u);
+    const QFont& font = drawFont_;
+    const QString text = QString::fromStdString(noticeText_);
+    const int baseline = kNoticeMargin + QFontMetrics(font).ascent();
+    {
+        QPainter painter(&noticeBitmap_);
+        painter.setFont(font);
+        painter.setPen(QColor::fromRgb(kOutlineColour));
+        for (const auto& offset : kOutlineOffsets) {
+            painter.drawText(kNoticeMargin + offset[0], baseline + offset[1], text);
+        }
+        painter.setPen(QColor::fromRgb(kBodyColour));
+        painter.drawText(kNoticeMargin, baseline, text);
+    }
+    CollectSpans(noticeBitmap_, 0, noticeBitmap_.height() - 1, noticeSpans_);
+}
+
+const StyledText& CSubtitles::StylesOf(const std::string& text) {
+    if (stylesSource_ != text || styles_.lines.empty()) {
+        stylesSource_ = text;
+        styles_ = ParseSubRipStyles(text);
+    }
+    return styles_;
+}
+
+void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
+    const QFont& font = drawFont_;
+    const QFontMetrics metrics(font);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    // The whole text measured as one run gives the block's width; each line
+    // is centred in the block, whose middle is the layout width's middle.
+    int32_t cx = 0;
+    for (const QString& line : lines) {
+        cx += metrics.horizontalAdvance(line);
+    }
+    const int32_t left = layoutWidth_ / 2 - cx / 2;
+    QPainter painter(&bitmap_);
+    painter.setClipRect(QRect(0, top, bitmap_.width(), lastRow - top + 1));
+    painter.setFont(font);
+    auto drawAt = [&](int dx, int dy, QRgb colour) {
+        painter.setPen(QColor::fromRgb(colour));
+        int baseline = top + metrics.ascent();
+        for (const QString& line : lines) {
+            const int x = left + (cx - metrics.horizontalAdvance(line)) / 2;
+            painter.drawText(x + dx, baseline + dy, line);
+            baseline += lineHeight_;
+        }
+    };
+    for (const auto& offset : kOutlineOffsets) {
+        drawAt(offset[0], offset[1], kOutlineColour);
+    }
+    drawAt(0, 0, kBodyColour);
+}
+
+void CSubtitles::DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow) {
+    const QFont& base = drawFont_;
+    const int ascent = QFontMetrics(base).ascent();
+    struct Placed {
+        QFont font;
+        const StyledPiece* piece;
+        int x;
+        int baseline;
+    };
+    std::vector<Placed> placed;
+    int baseline = top + ascent;
+    for (const StyledLine& line : text.lines) {
+        std::vector<Placed> row;
+        int width = 0;
+        for (const StyledPiece& piece : line) {
+            QFont font = base;
+            font.setItalic(base.italic() || piece.italic);
+            font.setBold(base.bold() || piece.bold);
+            font.setUnderline(base.underline() || piece.underline);
+            row.push_back(Placed{font, &piece, width, baseline});
+            width += QFontMetrics(font).horizontalAdvance(piece.text);
+        }
+        const int left = layoutWidth_ / 2 - width / 2;
+        for (Placed& p : row) {
+            p.x += left;
+            placed.push_back(std::move(p));
+        }
+        baseline += lineHeight_;
+    }
+    QPainter painter(&bitmap_);
+    painter.setClipRect(QRect(0, top, bitmap_.width(), lastRow - top + 1));
+    // Every outline first, so that no outline covers a neighbour's body.
+    painter.setPen(QColor::fromRgb(kOutlineColour));
+    for (const auto& offset : kOutlineOffsets) {
+        for (const Placed& p : placed) {
+            painter.setFont(p.font);
+            painter.drawText(p.x + offset[0], p.baseline + offset[1], p.piece->text);
+        }
+    }
+    for (const Placed& p : placed) {
+        QRgb colour = p.piece->colour != 0 ? p.piece->colour : kBodyColour;
+        // A blue byte of 0 marks transparent pixels: keep coloured text visible.
+        colour = qRgb(qRed(colour), qGreen(colour), std::max(1, qBlue(colour)));
+        coloured_ = coloured_ || qRed(colour) != qGreen(colour) || qGreen(colour) != qBlue(colour);
+        painter.setPen(QColor::fromRgb(colour));
+        painter.setFont(p.font);
+        painter.drawText(p.x, p.baseline, p.piece->text);
+    }
+}
+
+}  // namespace tavimo

@@ -1,0 +1,48 @@
+// libFuzzer target: embedded cue conversion and the per-track stores. The
+// first byte picks the cue format, the rest is the cue; the converted text
+// must keep the entry's shape (no CR, no blank line at either end, the line
+// count of its text), plain text must pass through, and the stores must take
+// each cue once.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "subtitles/embedded_cues.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using tavimo::CueFormat;
+    static const CueFormat kFormats[] = {CueFormat::PangoMarkup, CueFormat::PlainUtf8,
+                                         CueFormat::WebVtt};
+    const CueFormat format = kFormats[size > 0 ? data[0] % 3 : 0];
+    const std::string_view bytes(reinterpret_cast<const char*>(data) + (size > 0),
+                                 size - (size > 0));
+    const tavimo::CueText cue = tavimo::ConvertCue(format, bytes);
+    const std::string& text = cue.text;
+    const auto breaks = std::count(text.begin(), text.end(), '\n');
+    if (text.find('\r') != std::string::npos || text.find('\0') != std::string::npos ||
+        (!text.empty() && (text.front() == '\n' || text.back() == '\n')) ||
+        cue.lines != (text.empty() ? 0 : std::min<int64_t>(breaks + 1, INT16_MAX)))
+        abort();
+    if (format == CueFormat::PlainUtf8) {
+        // Only the line ends change, and nothing is added.
+        std::string kept(bytes.substr(0, bytes.find('\0')));
+        kept.erase(std::remove(kept.begin(), kept.end(), '\r'), kept.end());
+        std::string seen = text;
+        seen.erase(std::remove(seen.begin(), seen.end(), '\n'), seen.end());
+        kept.erase(std::remove(kept.begin(), kept.end(), '\n'), kept.end());
+        if (seen != kept)
+            abort();
+    }
+    tavimo::CueList cues;
+    tavimo::AssEventList events;
+    for (int round = 0; round < 2; ++round) {
+        const bool added = cues.Add({0, 1000, text, cue.lines, 0, 0});
+        if (added != (round == 0 && !text.empty()))
+            abort();
+        if (events.Add(bytes, 0, 1000) != (round == 0))
+            abort();
+    }
+    return 0;
+}

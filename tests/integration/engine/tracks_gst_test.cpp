@@ -1,0 +1,625 @@
+// The tracks a file carries, on GStreamer with clips made at test time by
+// ffmpeg: every audio and subtitle track listed in file order with what the
+// menus show, cues of embedded text and ASS reaching the picture at their
+// times, switching audio while playing, a long gap between cues that does not
+// hold the picture, and a track without a decoder.
+#include <gst/audio/audio.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+
+#include "engine/media/gst_media.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "subtitles/ass_script.h"
+#include "support/fake_dialogs.h"
+
+namespace tavimo {
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = StreamInfo::Kind;
+
+class Host : public PlayerHost {
+  public:
+    platform::ScriptedDialogs dialogs;
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+};
+
+fs::path gMedia;
+
+std::string Media(const char* name) {
+    return (gMedia / name).string();
+}
+
+bool Ffmpeg(const std::string& arguments) {
+    return std::system(("ffmpeg -v error -y " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+constexpr char kSubRip[] =
+    "1\n00:00:00,500 --> 00:00:01,500\n<i>Hello</i> &amp; world\n\n"
+    "2\n00:00:02,000 --> 00:00:03,000\nLine one\n<font color=\"#ff0000\">red</font>\n";
+// Red (&H0000FF, BGR) text at the bottom centre of a 320 x 240 script.
+constexpr char kAss[] =
+    "[Script Info]\nScriptType: v4.00+\nPlayResX: 320\nPlayResY: 240\n\n[V4+ Styles]\n"
+    "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, "
+    "Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, "
+    "Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n"
+    "Style: Default,DejaVu Sans,40,&H000000FF,&H000000FF,&H000000FF,&H00000000,1,0,0,0,100,100,0,"
+    "0,1,0,0,2,10,10,10,1\n\n[Events]\n"
+    "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+    "Dialogue: 0,0:00:00.50,0:00:01.50,Default,,0,0,0,,RED RED\n";
+constexpr char kLate[] =
+    "1\n00:00:01,000 --> 00:00:02,000\nfirst\n\n2\n00:00:18,000 --> 00:00:19,500\nlate\n";
+constexpr char kGap[] =
+    "1\n00:00:01,000 --> 00:00:02,000\nfirst\n\n2\n00:01:05,000 --> 00:01:06,000\nlate\n";
+
+// Black 320 x 240 pictures at 25/s, `seconds` long.
+std::string Black(int seconds, const char* size = "320x240", int rate = 25) {
+    return "-f lavfi -i color=c=black:s=" + std::string(size) + ":r=" + std::to_string(rate) +
+           ":d=" + std::to_string(seconds) + " ";
+}
+
+void MakeMedia() {
+    char dir[] = "/tmp/tavimo-tracks-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    gMedia = dir;
+    std::ofstream(Media("a.srt")) << kSubRip;
+    std::ofstream(Media("a.ass")) << kAss;
+    std::ofstream(Media("gap.srt")) << kGap;
+    std::ofstream(Media("late.srt")) << kLate;
+    std::ofstream(Media("a.vtt")) << "WEBVTT\n\n00:00:00.500 --> 00:00:01.500\nHello\n";
+    // A key frame every 0.2 s: seeks land on one at or before their target.
+    const std::string video = "-c:v libx264 -preset ultrafast -g 5 ";
+    // A loud stereo tone in English, silence in German, SubRip and ASS.
+    ASSERT_TRUE(Ffmpeg(Black(6) +
+                       "-f lavfi -i sine=f=440:d=6 -f lavfi -i anullsrc=r=48000:cl=mono " + "-i " +
+                       Media("a.srt") + " -i " + Media("a.ass") +
+                       " -map 0 -map 1 -map 2 -map 3 -map 4 -t 6 " + video +
+                       "-c:a:0 aac -ac:a:0 2 -c:a:1 ac3 -c:s:0 srt -c:s:1 ass "
+                       "-metadata:s:a:0 language=eng -metadata:s:a:1 language=ger "
+                       "-metadata:s:s:0 language=eng -metadata:s:s:1 language=fre "
+                       "-metadata:s:s:1 title=Signs -disposition:a:0 default "
+                       "-disposition:a:1 0 -disposition:s:0 0 -disposition:s:1 default " +
+                       Media("tracks.mkv")));
+    ASSERT_TRUE(Ffmpeg(
+        Black(4) + "-f lavfi -i sine=f=440:d=4 -i " + Media("a.srt") + " -map 0 -map 1 -map 2 " +
+        video + "-c:a aac -c:s mov_text -metadata:s:s:0 language=eng " + Media("movtext.mp4")));
+    // GStreamer 1.22 reads no WebVTT from Matroska.
+    ASSERT_TRUE(Ffmpeg(Black(2) + "-i " + Media("a.vtt") + " -map 0 -map 1 " + video +
+                       "-c:s webvtt -metadata:s:s:0 language=spa -disposition:s:0 0 " +
+                       Media("webvtt.mkv")));
+    std::string thirty = Black(1) + "-i " + Media("a.srt") + " -map 0 ";
+    for (int i = 0; i < 30; ++i)
+        thirty += "-map 1 ";
+    ASSERT_TRUE(Ffmpeg(thirty + video + "-c:s srt " + Media("thirty.mkv")));
+    ASSERT_TRUE(Ffmpeg(Black(70, "160x120", 10) + "-i " + Media("gap.srt") +
+                       " -map 0 -map 1 -c:v libx264 -preset ultrafast -g 10 -c:s srt " +
+                       Media("gap.mkv")));
+    // 12 MB of lossless noise above a black lower half: the source reads at
+    // most 8 MB ahead of the picture, so the cue at 18 s is read only when
+    // playback nears it.
+    ASSERT_TRUE(Ffmpeg(
+        "-f lavfi -i nullsrc=s=320x240:r=10:d=20,geq=lum='if(lt(Y\\,120)\\,"
+        "random(1)*255\\,16)':cb=128:cr=128 -i " +
+        Media("late.srt") + " -map 0 -map 1 -c:v libx264 -preset ultrafast -qp 0 -g 2 -c:s srt " +
+        Media("late.mkv")));
+}
+
+class TracksGstTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (gMedia.empty())
+            MakeMedia();
+    }
+    // Paced: sinks that keep the clock, so that the clip plays in real time
+    // from its start; unpaced, it plays through in a moment.
+    explicit TracksGstTest(bool paced = false) {
+        GstMediaOptions options;
+        options.videoSink = paced ? "fakevideosink" : "fakesink";
+        options.audioSink = paced ? "fakeaudiosink" : "fakesink";
+        media = NewGstMediaFramework(options);
+        record.UseMediaFramework(media.get());
+    }
+    ~TracksGstTest() override {
+        record.CloseClip();
+        if (shown)
+            gst_sample_unref(shown);
+    }
+
+    bool Open(const std::string& path) {
+        record.ClipPath = path;
+        record.OpenClip();
+        if (record.ClipState != ClipState::Running || !record.pGB)
+            return false;
+        return SUCCEEDED(record.pGB->QueryStreamSelect(&tracks));
+    }
+    std::vector<StreamInfo> Tracks() {
+        long count = 0;
+        tracks->Count(&count);
+        std::vector<StreamInfo> out(static_cast<size_t>(count));
+        for (long i = 0; i < count; ++i)
+            EXPECT_EQ(tracks->Info(i, &out[size_t(i)]), S_OK);
+        return out;
+    }
+    // The sink of a renderer bin (borrowed from it).
+    GstElement* SinkOf(const char* renderer) {
+        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), renderer);
+        if (!bin)
+            return nullptr;
+        GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
+        GValue item = G_VALUE_INIT;
+        GstElement* sink = nullptr;
+        if (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            sink = GST_ELEMENT(g_value_get_object(&item));
+            g_value_unset(&item);
+        }
+        gst_iterator_free(it);
+        gst_object_unref(bin);
+        return sink;
+    }
+    // Both sinks at the clock's pace, from the start.
+    void PlayAtPace() {
+        for (const char* renderer : {"Video Mixing Renderer 9", "Audio Renderer"})
+            if (GstElement* sink = SinkOf(renderer))
+                g_object_set(sink, "sync", TRUE, nullptr);
+        record.SeekTo(0);
+    }
+    REFERENCE_TIME Position() {
+        REFERENCE_TIME now = -1;
+        record.pMS->GetCurrentPosition(&now);
+        return now;
+    }
+    // Keeps every frame that reaches the video sink, prerolled ones too (a
+    // paused picture is one), as the last shown.
+    void WatchShown() {
+        GstPad* pad = gst_element_get_static_pad(SinkOf("Video Mixing Renderer 9"), "sink");
+        gst_pad_add_probe(
+            pad, GST_PAD_PROBE_TYPE_BUFFER,
+            [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+                auto* self = static_cast<TracksGstTest*>(data);
+                GstCaps* caps = gst_pad_get_current_caps(pad);
+                GstSample* sample =
+                    gst_sample_new(GST_PAD_PROBE_INFO_BUFFER(info), caps, nullptr, nullptr);
+                gst_caps_unref(caps);
+                std::lock_guard lock(self->shownMutex);
+                if (self->shown)
+                    gst_sample_unref(self->shown);
+                self->shown = sample;
+                return GST_PAD_PROBE_OK;
+            },
+            this, nullptr);
+        gst_object_unref(pad);
+    }
+    // The time of the shown picture in 100-ns units, -1 before the first.
+    int64_t ShownTime() {
+        std::lock_guard lock(shownMutex);
+        return shown ? int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100 : -1;
+    }
+    // Pixels of the shown picture's lower half that `match` (R, G, B).
+    int CountShown(const std::function<bool(int, int, int)>& match) {
+        GstSample* shown = nullptr;
+        {
+            std::lock_guard lock(shownMutex);
+            shown = this->shown ? gst_sample_ref(this->shown) : nullptr;
+        }
+        if (!shown)
+            return -1;
+        GstCaps* rgb = gst_caps_from_string("video/x-raw,format=RGBx,width=320,height=240");
+        GstSample* converted = gst_video_convert_sample(shown, rgb, GST_SECOND, nullptr);
+        gst_caps_unref(rgb);
+        gst_sample_unref(shown);
+        if (!converted)
+            return -1;
+        GstMapInfo map;
+        int count = 0;
+        gst_buffer_map(gst_sample_get_buffer(converted), &map, GST_MAP_READ);
+        for (int y = 120; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) {
+                const guint8* p = map.data + (y * 320 + x) * 4;
+                count += match(p[0], p[1], p[2]) ? 1 : 0;
+            }
+        gst_buffer_unmap(gst_sample_get_buffer(converted), &map);
+        gst_sample_unref(converted);
+        return count;
+    }
+
+    std::unique_ptr<MediaFramework> media;
+    Host host;
+    PlayerRecord record{host};
+    std::shared_ptr<IAMStreamSelect> tracks;
+    std::mutex shownMutex;
+    GstSample* shown = nullptr;
+};
+
+}  // namespace
+
+void PrintTo(const SubtitleEntry& e, std::ostream* os) {
+    *os << "{" << e.start << ", " << e.end << ", \"" << e.text << "\", " << e.lines << "}";
+}
+
+namespace {
+
+struct Listed {
+    Kind kind;
+    std::string format, language, title;
+    int channels;
+    bool isDefault, decodable, enabled;
+};
+
+void ExpectListed(const std::vector<StreamInfo>& got, const std::vector<Listed>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE("track " + std::to_string(i));
+        EXPECT_EQ(got[i].kind, want[i].kind);
+        EXPECT_EQ(got[i].format, want[i].format);
+        EXPECT_EQ(got[i].language, want[i].language);
+        EXPECT_EQ(got[i].title, want[i].title);
+        EXPECT_EQ(got[i].channels, want[i].channels);
+        EXPECT_EQ(got[i].isDefault, want[i].isDefault);
+        EXPECT_EQ(got[i].decodable, want[i].decodable);
+        EXPECT_EQ(got[i].enabled, want[i].enabled);
+    }
+}
+
+TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
+    // ffmpeg flags the first subtitle track default when none is.
+    std::vector<Listed> thirty(30, {Kind::Subtitle, "SubRip", "", "", 0, false, true, false});
+    // The clip opens with the subtitle track flagged default shown.
+    thirty[0].isDefault = thirty[0].enabled = true;
+    struct Row {
+        const char* name;
+        const char* clip;
+        std::vector<Listed> tracks;
+    } rows[] = {
+        {"mkv: AAC and AC-3 in two languages, SubRip and ASS",
+         "tracks.mkv",
+         {{Kind::Audio, "AAC", "en", "", 2, true, true, true},
+          {Kind::Audio, "AC-3", "de", "", 1, false, true, false},
+          {Kind::Subtitle, "SubRip", "en", "", 0, false, true, false},
+          {Kind::Subtitle, "ASS", "fr", "Signs", 0, true, true, true}}},
+        {"mp4: mov_text",
+         "movtext.mp4",
+         {{Kind::Audio, "AAC", "", "", 1, false, true, true},
+          {Kind::Subtitle, "Timed Text", "en", "", 0, false, true, false}}},
+        {"mkv with 30 subtitle tracks lists all 30", "thirty.mkv", thirty},
+        {"a subtitle stream nothing reads is listed, greyed",
+         "webvtt.mkv",
+         {{Kind::Subtitle, "Unknown", "es", "", 0, false, false, false}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(Open(Media(row.clip)));
+        // Tags may follow the first data of a stream by a moment.
+        (void)QTest::qWaitFor(
+            [&] {
+                auto now = Tracks();
+                return std::all_of(now.begin(), now.end(), [](const StreamInfo& t) {
+                    return t.channels > 0 || t.kind == Kind::Subtitle;
+                });
+            },
+            2000);
+        QTest::qWait(200);
+        ExpectListed(Tracks(), row.tracks);
+        record.CloseClip();
+    }
+}
+
+bool White(int r, int g, int b) {
+    return r > 200 && g > 200 && b > 200;
+}
+bool Red(int r, int g, int b) {
+    return r > 150 && g < 90 && b < 90;
+}
+
+// Paused at a time, the chosen track's cue is in the picture at once, in its
+// kind's colour; off, nothing is. Seeks land on the key frame before their
+// target (every 0.2 s, from 23 ms): the cues are at 0.523-1.523 s (both
+// kinds) and 2.023-3.023 s (SubRip).
+TEST_F(TracksGstTest, ChosenSubtitlesReachThePausedPictureAtTheirTimes) {
+    ASSERT_TRUE(Open(Media("tracks.mkv")));
+    WatchShown();
+    // The cues have been read once (the clip plays through unpaced): a seek
+    // to a key frame inside a cue does not read a cue that starts before it.
+    ASSERT_EQ(tracks->Enable(2, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return record.Track.Current()->size() == 2; }, 3000));
+    record.TogglePause();
+    ASSERT_EQ(record.ClipState, ClipState::Paused);
+    struct Row {
+        const char* name;
+        long track;      // -1: off
+        int64_t at;      // 100-ns units
+        int white, red;  // at least this many pixels; 0: none at all
+    } rows[] = {
+        {"SubRip inside its cue", 2, 10000000, 40, 0},
+        {"SubRip between its cues", 2, 17000000, 0, 0},
+        {"ASS inside its event, in the script's red", 3, 10000000, 0, 200},
+        {"ASS after its event", 3, 20000000, 0, 0},
+        {"off", -1, 10000000, 0, 0},
+        {"SubRip again after ASS", 2, 10000000, 40, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        record.SeekTo(row.at);
+        // The seek has landed: its key frame, at most 0.2 s before the target.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return ShownTime() <= row.at && ShownTime() > row.at - 2000000; }, 3000));
+        if (row.track >= 0) {
+            ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+        } else {
+            for (long i : {2, 3})
+                ASSERT_EQ(tracks->Enable(i, 0), S_OK);
+        }
+        record.RefreshPausedPicture();
+        int white = -1, red = -1;
+        auto shows = [&] {
+            white = CountShown(White);
+            red = CountShown(Red);
+            return (row.white ? white >= row.white : white == 0) &&
+                   (row.red ? red >= row.red : red == 0);
+        };
+        EXPECT_TRUE(QTest::qWaitFor(shows, 3000))
+            << "white " << white << ", red " << red << ", frame at " << ShownTime() << ", "
+            << record.Track.Current()->size() << " text cues";
+    }
+}
+
+// The text of embedded cues as the track holds it, each cue once however
+// often the demuxer sends it again (the clip loops here, unpaced).
+TEST_F(TracksGstTest, TextCuesFillTheTrackOnceWithSubRipTags) {
+    // ffmpeg starts this Matroska timeline 23 ms late, by the AAC encoder's
+    // 1024-sample delay; the picture and the cues move together.
+    const SubtitleEntries mkv = {
+        {523, 1523, "<i>Hello</i> & world", 1},
+        {2023, 3023, "Line one\n<font color=\"#ff0000\">red</font>", 2},
+    };
+    // mov_text is plain text: what SubRip wrote as "&amp;" stays so.
+    const SubtitleEntries mp4 = {
+        {500, 1500, "Hello &amp; world", 1},
+        {2000, 3000, "Line one\nred", 2},
+    };
+    struct Row {
+        const char* name;
+        const char* clip;
+        long track;
+        const SubtitleEntries& entries;
+    } rows[] = {
+        {"Matroska SubRip: markup as SubRip tags", "tracks.mkv", 2, mkv},
+        {"MP4 mov_text: plain text", "movtext.mp4", 1, mp4},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(Open(Media(row.clip)));
+        ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return record.Track.Current()->size() >= 2; }, 3000));
+        record.SeekTo(0);
+        QTest::qWait(300);
+        EXPECT_EQ(*record.Track.Current(), row.entries);
+        ASSERT_EQ(tracks->Enable(row.track, 0), S_OK);
+        EXPECT_TRUE(record.Track.Current()->empty());
+        record.CloseClip();
+        // A graph the record has let go of writes into its track no more,
+        // whoever still holds it.
+        tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE);
+        EXPECT_TRUE(record.Track.Current()->empty());
+    }
+}
+
+// Root mean square of the sound in `sample` (1.0: full scale), -1 when it
+// is in a format not read here.
+double Loudness(GstSample* sample) {
+    GstAudioInfo info;
+    if (!sample || !gst_audio_info_from_caps(&info, gst_sample_get_caps(sample)))
+        return -1;
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
+        return -1;
+    double sum = 0;
+    size_t n = 0;
+    if (GST_AUDIO_INFO_FORMAT(&info) == GST_AUDIO_FORMAT_F32LE) {
+        n = map.size / 4;
+        for (size_t i = 0; i < n; ++i)
+            sum += std::pow(reinterpret_cast<const float*>(map.data)[i], 2);
+    } else if (GST_AUDIO_INFO_FORMAT(&info) == GST_AUDIO_FORMAT_S16LE) {
+        n = map.size / 2;
+        for (size_t i = 0; i < n; ++i)
+            sum += std::pow(reinterpret_cast<const int16_t*>(map.data)[i] / 32768.0, 2);
+    }
+    gst_buffer_unmap(buffer, &map);
+    return n ? std::sqrt(sum / double(n)) : -1;
+}
+
+// What the audio renderer plays now: the tone of track 0 or the silence of
+// track 1, switched while playing, with the position going on unbroken.
+TEST_F(TracksGstTest, SwitchingAudioWhilePlayingChangesWhatPlaysWithoutAJump) {
+    ASSERT_TRUE(Open(Media("tracks.mkv")));
+    PlayAtPace();
+    GstElement* sink = SinkOf("Audio Renderer");
+    auto loudness = [&] {
+        GstSample* sample = nullptr;
+        g_object_get(sink, "last-sample", &sample, nullptr);
+        const double rms = Loudness(sample);
+        if (sample)
+            gst_sample_unref(sample);
+        return rms;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
+    struct Row {
+        const char* name;
+        long track;
+        bool loud;
+    } rows[] = {
+        {"the first track plays at the start", -1, true},
+        {"to the silent German track", 1, false},
+        {"back to the tone", 0, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const REFERENCE_TIME before = Position();
+        QElapsedTimer timer;
+        timer.start();
+        if (row.track >= 0) {
+            ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+        }
+        double rms = -1;
+        // A tone of full scale has an RMS of 0.09 at ffmpeg's sine level (1/8).
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                rms = loudness();
+                return row.loud ? rms > 0.05 : (rms >= 0 && rms < 0.001);
+            },
+            1000))
+            << "rms " << rms;
+        const REFERENCE_TIME moved = Position() - before;
+        const REFERENCE_TIME elapsed = timer.elapsed() * 10000;
+        EXPECT_NEAR(double(moved), double(elapsed), 2500000.0) << "no jump: moved with the clock";
+        for (long i : {0, 1}) {
+            StreamInfo info;
+            tracks->Info(i, &info);
+            EXPECT_EQ(info.enabled, i == (row.track < 0 ? 0 : row.track)) << i;
+        }
+    }
+    EXPECT_EQ(tracks->Enable(0, 0), E_INVALIDARG) << "one audio track always plays";
+}
+
+// Sixty seconds without a cue: the picture plays on through the gap, after a
+// seek into it and after a pause in it, and the cue after it arrives.
+TEST_F(TracksGstTest, ALongGapBetweenCuesDoesNotHoldThePicture) {
+    ASSERT_TRUE(Open(Media("gap.mkv")));
+    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    PlayAtPace();
+    struct Row {
+        const char* name;
+        int64_t seekTo;  // 100-ns units, -1: stay
+        bool pauseFirst;
+    } rows[] = {
+        {"from the start", -1, false},
+        {"after a seek into the gap", 300000000, false},
+        {"after a pause in the gap", -1, true},
+        {"up to the late cue", 640000000, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.seekTo >= 0)
+            record.SeekTo(row.seekTo);
+        if (row.pauseFirst) {
+            record.TogglePause();
+            QTest::qWait(300);
+            record.TogglePause();
+        }
+        const REFERENCE_TIME from = Position();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > from + 15000000; }, 4000))
+            << "stuck at " << Position();
+    }
+    const SubtitleEntries both = {{1000, 2000, "first", 1}, {65000, 66000, "late", 1}};
+    EXPECT_EQ(*record.Track.Current(), both);
+}
+
+class PacedTracksTest : public TracksGstTest {
+  protected:
+    PacedTracksTest() : TracksGstTest(true) {}
+    // The pad that feeds the sink of the subtitle stream (a ref), null when none.
+    GstPad* SubtitleFeed() {
+        GstIterator* it = gst_bin_iterate_elements(GST_BIN(GstPipelineOf(record.pGB.get())));
+        GValue item = G_VALUE_INIT;
+        GstPad* feed = nullptr;
+        while (!feed && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            auto* element = GST_ELEMENT(g_value_get_object(&item));
+            GstElementFactory* factory = gst_element_get_factory(element);
+            if (factory && g_str_equal(GST_OBJECT_NAME(factory), "fakesink")) {
+                GstPad* pad = gst_element_get_static_pad(element, "sink");
+                feed = gst_pad_get_peer(pad);
+                gst_object_unref(pad);
+            }
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(it);
+        return feed;
+    }
+};
+
+// A seek while paused brings the picture and the cue on separate threads;
+// here the cue comes half a second after the picture, as a slow subtitle
+// stream would bring it. It is in the paused picture all the same.
+TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
+    ASSERT_TRUE(Open(Media("late.mkv")));
+    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    WatchShown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
+    record.TogglePause();
+    GstPad* feed = SubtitleFeed();
+    ASSERT_NE(feed, nullptr);
+    gst_pad_add_probe(
+        feed, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad*, GstPadProbeInfo*, gpointer) {
+            g_usleep(500000);
+            return GST_PAD_PROBE_OK;
+        },
+        nullptr, nullptr);
+    gst_object_unref(feed);
+    ASSERT_EQ(record.Track.Current()->size(), 1u) << "the late cue is not read yet";
+    record.SeekTo(180500000);
+    int white = 0;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (white = CountShown(White)) > 20; }, 4000))
+        << "white " << white;
+    EXPECT_EQ(record.Track.Current()->size(), 2u);
+}
+
+// A stream no installed decoder takes is listed, greyed, and never blocks
+// the picture. The AAC decoders are set aside for the test.
+TEST_F(TracksGstTest, ATrackWithoutDecoderIsListedAndThePicturePlays) {
+    std::vector<std::pair<GstPluginFeature*, guint>> aside;
+    for (const char* name : {"avdec_aac", "avdec_aac_fixed", "faad", "fdkaacdec"})
+        if (GstPluginFeature* f = gst_registry_lookup_feature(gst_registry_get(), name)) {
+            aside.emplace_back(f, gst_plugin_feature_get_rank(f));
+            gst_plugin_feature_set_rank(f, GST_RANK_NONE);
+        }
+    const bool opened = Open(Media("tracks.mkv"));
+    std::vector<StreamInfo> listed;
+    if (opened) {
+        PlayAtPace();
+        const REFERENCE_TIME from = Position();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > from + 10000000; }, 4000));
+        listed = Tracks();
+    }
+    for (auto& [feature, rank] : aside) {
+        gst_plugin_feature_set_rank(feature, rank);
+        gst_object_unref(feature);
+    }
+    ASSERT_TRUE(opened);
+    ASSERT_EQ(listed.size(), 4u);
+    EXPECT_EQ(listed[0].format, "AAC");
+    EXPECT_FALSE(listed[0].decodable);
+    EXPECT_TRUE(listed[1].decodable);
+    EXPECT_TRUE(listed[1].enabled) << "the AC-3 track plays instead";
+    EXPECT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), VFW_E_NO_DECOMPRESSOR);
+}
+
+}  // namespace
+}  // namespace tavimo
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    int rc;
+    {
+        QApplication app(argc, argv);
+        rc = RUN_ALL_TESTS();
+    }
+    std::error_code ec;
+    if (!tavimo::gMedia.empty())
+        std::filesystem::remove_all(tavimo::gMedia, ec);
+    return rc;
+}

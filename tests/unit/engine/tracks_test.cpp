@@ -1,0 +1,182 @@
+// The clip's tracks as the user meets them: the menu texts, and which
+// subtitles and audio a clip opens with, on the scripted media framework.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "engine/track_choices.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_media.h"
+
+namespace tavimo {
+namespace {
+
+using K = StreamInfo::Kind;
+enum Flags { kDefault = 1, kForced = 2, kNoDecoder = 4, kOn = 8 };
+
+// A track as the framework lists it; kOn: the framework enabled it itself.
+StreamInfo Track(K kind, const char* language, int flags = 0, const char* format = "SubRip",
+                 int channels = 0, const char* title = "") {
+    StreamInfo info;
+    info.kind = kind;
+    info.language = language;
+    info.format = format;
+    info.title = title;
+    info.channels = channels;
+    info.isDefault = flags & kDefault;
+    info.forced = flags & kForced;
+    info.decodable = !(flags & kNoDecoder);
+    info.enabled = flags & kOn;
+    return info;
+}
+
+TEST(TracksTest, MenuTextsAreWrittenOut) {
+    const std::tuple<const char*, int, StreamInfo, std::string> rows[] = {
+        {"title before language, 6 channels", 2, Track(K::Audio, "eng", 0, "AAC", 6, "Commentary"),
+         "Track 2: Commentary (AAC, 5.1)"},
+        {"bibliographic code, own name", 2, Track(K::Audio, "ger", 0, "AC-3", 6),
+         "Track 2: Deutsch (AC-3, 5.1)"},
+        {"mono", 1, Track(K::Audio, "fr", 0, "Opus", 1), "Track 1: Français (Opus, mono)"},
+        {"stereo", 1, Track(K::Audio, "spa", 0, "MP3", 2), "Track 1: Español (MP3, stereo)"},
+        {"7.1", 3, Track(K::Audio, "ja", 0, "FLAC", 8), "Track 3: 日本語 (FLAC, 7.1)"},
+        {"odd channel count", 1, Track(K::Audio, "en", 0, "PCM", 3),
+         "Track 1: English (PCM, 3 ch)"},
+        {"channels unknown", 1, Track(K::Audio, "en", 0, "AAC", 0), "Track 1: English (AAC)"},
+        {"region cut off", 1, Track(K::Subtitle, "pt-BR"), "Track 1: Português (SubRip)"},
+        {"unknown code as tagged", 5, Track(K::Subtitle, "tlh", 0, "ASS"), "Track 5: tlh (ASS)"},
+        {"untagged", 4, Track(K::Subtitle, "", 0, "PGS"), "Track 4 (PGS)"},
+        {"undetermined is untagged", 1, Track(K::Subtitle, "und"), "Track 1 (SubRip)"},
+        {"no decoder", 2, Track(K::Subtitle, "en", kNoDecoder, "VobSub"),
+         "Track 2: English (VobSub) (no decoder)"},
+    };
+    for (const auto& [name, number, info, text] : rows)
+        EXPECT_EQ(TrackMenuText(number, info), text) << name;
+}
+
+class Host : public PlayerHost {
+  public:
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+    platform::ScriptedDialogs dialogs;
+};
+
+// What shows and plays once a clip has opened. The file beside "with.mkv"
+// holds one cue, "from the file"; a track of the clip fills the track with
+// "cue of track <index>".
+TEST(TracksTest, ChoiceOnOpen) {
+    const std::string dir = testing::TempDir();
+    std::ofstream(dir + "with.srt") << "1\n00:00:00,000 --> 00:01:00,000\nfrom the file\n";
+    const auto A = [](const char* l, int f = 0) { return Track(K::Audio, l, f, "AAC", 2); };
+    const auto S = [](const char* l, int f = 0) { return Track(K::Subtitle, l, f); };
+    const std::vector<StreamInfo> flagged = {A("en", kOn), A("de"), S("en"), S("de", kDefault),
+                                             S("fr", kForced)};
+    // Name, has a file, tracks, stored subtitle and audio languages; then the
+    // text drawn ("" none), its radio item and the audio track that plays.
+    const std::tuple<const char*, bool, std::vector<StreamInfo>, const char*, const char*,
+                     std::string, std::string, long>
+        rows[] = {
+            {"the file beats flagged tracks", true, flagged, "", "", "from the file", "with.srt",
+             0},
+            {"forced before default", false, flagged, "", "", "cue of track 4",
+             "Track 3: Français (SubRip)", 0},
+            {"default without forced",
+             false,
+             {A("en", kOn), S("en"), S("de", kDefault)},
+             "",
+             "",
+             "cue of track 2",
+             "Track 2: Deutsch (SubRip)",
+             0},
+            {"no flags: none", false, {A("en", kOn), S("en"), S("de")}, "", "", "", "Off", 0},
+            {"stored language beats the flags", false, flagged, "en", "", "cue of track 2",
+             "Track 1: English (SubRip)", 0},
+            {"stored 639-2/B code meets a 639-1 tag",
+             false,
+             {S("en", kDefault), S("de")},
+             "ger",
+             "",
+             "cue of track 1",
+             "Track 2: Deutsch (SubRip)",
+             -1},
+            {"full before forced in the stored language",
+             false,
+             {S("de", kForced), S("de"), S("en", kDefault)},
+             "de",
+             "",
+             "cue of track 1",
+             "Track 2: Deutsch (SubRip)",
+             -1},
+            {"stored language absent: the flags", false, flagged, "ja", "", "cue of track 4",
+             "Track 3: Français (SubRip)", 0},
+            {"no decoder is never chosen",
+             false,
+             {S("en", kForced | kNoDecoder), S("de", kDefault)},
+             "en",
+             "",
+             "cue of track 1",
+             "Track 2: Deutsch (SubRip)",
+             -1},
+            {"the framework's own pick gives way to the file",
+             true,
+             {A("en", kOn), S("de", kOn)},
+             "",
+             "",
+             "from the file",
+             "with.srt",
+             0},
+            {"the framework's own pick gives way to forced",
+             false,
+             {S("de", kOn), S("en", kForced)},
+             "",
+             "",
+             "cue of track 1",
+             "Track 2: English (SubRip)",
+             -1},
+            {"stored audio language", false, flagged, "", "deu", "cue of track 4",
+             "Track 3: Français (SubRip)", 1},
+            {"default audio beats the framework's pick",
+             false,
+             {A("en", kOn), A("de", kDefault), S("fr")},
+             "",
+             "",
+             "",
+             "Off",
+             1},
+            {"no track list: only the file", true, {}, "", "", "from the file", "with.srt", -1},
+        };
+    for (const auto& [name, file, streams, subtitleLanguage, audioLanguage, drawn, marked, audio] :
+         rows) {
+        Host host;
+        FakeMediaFramework media;
+        PlayerRecord record(host);
+        record.UseMediaFramework(&media);
+        media.script.streams = streams;
+        if (streams.empty())
+            media.script.failures["QueryStreamSelect"] = E_NOINTERFACE;
+        record.SubtitleLanguage = subtitleLanguage;
+        record.AudioLanguage = audioLanguage;
+        record.ClipPath = dir + (file ? "with.mkv" : "without.mkv");
+        record.OpenClip();
+        ASSERT_EQ(record.ClipState, ClipState::Running) << name;
+        const auto entries = record.Track.Current();
+        EXPECT_EQ(entries->empty() ? "" : entries->front().text, drawn) << name;
+        EXPECT_EQ(record.SubtitleChoices.at(record.SubtitleChosen).label, marked) << name;
+        long playing = -1;
+        for (long i = 0; record.pSS && i < static_cast<long>(streams.size()); ++i) {
+            StreamInfo info;
+            record.pSS->Info(i, &info);
+            if (info.kind == K::Audio && info.enabled)
+                playing = playing == -1 ? i : -2;  // -2: more than one plays
+        }
+        EXPECT_EQ(playing, audio) << name;
+        EXPECT_EQ(record.SubtitleLanguage, subtitleLanguage) << name << ": opening stores nothing";
+    }
+}
+
+}  // namespace
+}  // namespace tavimo

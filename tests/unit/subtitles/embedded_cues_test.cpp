@@ -1,0 +1,141 @@
+// Embedded cue text as the track holds it (SubRip tags, entities, lines), what
+// "Subtitle Styles" then makes of it, and the per-track stores that keep each
+// cue once however often the demuxer sends it.
+#include "subtitles/embedded_cues.h"
+
+#include <gtest/gtest.h>
+
+#include "subtitles/subrip_styles.h"
+
+namespace tavimo {
+
+void PrintTo(const SubtitleEntry& e, std::ostream* os) {
+    *os << "{" << e.start << ", " << e.end << ", \"" << e.text << "\", " << e.lines << "}";
+}
+
+namespace {
+
+using F = CueFormat;
+
+TEST(EmbeddedCues, CueTextBecomesSubRipText) {
+    struct Row {
+        const char* name;
+        CueFormat format;
+        std::string bytes;
+        std::string text;
+        int lines;
+    } rows[] = {
+        {"pango: italic kept, entity unescaped", F::PangoMarkup, "<i>Hello</i> &amp; world",
+         "<i>Hello</i> & world", 1},
+        {"pango: escaped angle brackets stay text", F::PangoMarkup, "a &lt; b &gt; c", "a < b > c",
+         1},
+        {"pango: span colour and style", F::PangoMarkup,
+         "<span foreground=\"#ff0000\" style=\"italic\">red</span> end",
+         "<font color=\"#ff0000\"><i>red</i></font> end", 1},
+        {"pango: numeric weight is bold from 600", F::PangoMarkup,
+         "<span weight='700'>x</span><span weight='400'>y</span>", "<b>x</b>y", 1},
+        {"pango: underline and a span with nothing to keep", F::PangoMarkup,
+         "<span underline=\"single\">u</span> <span size=\"large\">big</span>", "<u>u</u> big", 1},
+        {"pango: SubRip font tag in Matroska keeps its colour", F::PangoMarkup,
+         "<font color=\"#00ff00\">g</font>", "<font color=\"#00ff00\">g</font>", 1},
+        {"pango: tags without a style go, their text stays", F::PangoMarkup,
+         "<s>strike</s> <big>big</big> <tt>mono</tt>", "strike big mono", 1},
+        {"pango: a tag closed out of order closes what it holds", F::PangoMarkup,
+         "<b><i>x</b>y</i>", "<b><i>x</i></b>y", 1},
+        {"pango: closing what is not open does nothing", F::PangoMarkup, "</i>x", "x", 1},
+        {"pango: a quote in a colour cannot open a tag of its own", F::PangoMarkup,
+         "<span foreground='\"><b'>x</span>", "x", 1},
+        {"pango: numeric entities, and those that are none", F::PangoMarkup,
+         "&#233;&#x4E2D; &#0; &bogus; & alone", "\xC3\xA9\xE4\xB8\xAD &#0; &bogus; & alone", 1},
+        {"pango: an unfinished tag stands as typed", F::PangoMarkup, "x <i unfinished",
+         "x <i unfinished", 1},
+        {"CR LF lines, blank lines at the ends go", F::PangoMarkup,
+         "\r\n\r\none\r\ntwo\rthree\r\n\n", "one\ntwo\nthree", 3},
+        {"only blank lines: an empty cue", F::PangoMarkup, "\n\r\n", "", 0},
+        {"plain: markup characters are text", F::PlainUtf8, "Tom & Jerry &amp; <3",
+         "Tom & Jerry &amp; <3", 1},
+        {"plain: a terminating NUL ends the cue", F::PlainUtf8, std::string("text\0junk", 9),
+         "text", 1},
+        {"webvtt: voice and class go, bold stays, timestamps go", F::WebVtt,
+         "<v Bob>Hi <c.yellow>there</c></v> <00:01.500><b>now</b>", "Hi there <b>now</b>", 1},
+        {"webvtt: its entities", F::WebVtt, "a&nbsp;b&lrm;",
+         "a\xC2\xA0"
+         "b\xE2\x80\x8E",
+         1},
+        {"webvtt: a span is no style of its own", F::WebVtt, "<span foreground=\"red\">x</span>",
+         "x", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CueText cue = ConvertCue(row.format, row.bytes);
+        EXPECT_EQ(cue.text, row.text);
+        EXPECT_EQ(cue.lines, row.lines);
+    }
+}
+
+// With "Subtitle Styles" on, the converted tags are drawn as styles, as those
+// of a SubRip file are.
+TEST(EmbeddedCues, ConvertedMarkupDrawsAsStyles) {
+    const StyledText styled = ParseSubRipStyles(
+        ConvertCue(F::PangoMarkup, "<span foreground=\"#ff0000\">red</span> <i>it</i>").text);
+    ASSERT_EQ(styled.lines.size(), 1u);
+    const StyledLine expected = {
+        {QStringLiteral("red"), false, false, false, 0xFFFF0000},
+        {QStringLiteral(" "), false, false, false, 0},
+        {QStringLiteral("it"), true, false, false, 0},
+    };
+    EXPECT_EQ(styled.lines[0], expected);
+}
+
+TEST(EmbeddedCues, TextCuesAreKeptInStartOrderEachOnce) {
+    CueList list;
+    struct Step {
+        const char* name;
+        SubtitleEntry entry;
+        bool added;
+    } steps[] = {
+        {"a later cue first", {5000, 6000, "b", 1}, true},
+        {"an earlier cue, after a seek back", {1000, 2000, "a", 1}, true},
+        {"the same cue sent again", {1000, 2000, "a", 1}, false},
+        {"another text at the same times", {1000, 2000, "a2", 1}, true},
+        {"an empty cue", {3000, 4000, "", 0}, false},
+        {"a cue that ends before it starts", {4000, 3000, "x", 1}, false},
+    };
+    for (const Step& step : steps)
+        EXPECT_EQ(list.Add(step.entry), step.added) << step.name;
+    const SubtitleEntries expected = {
+        {1000, 2000, "a", 1}, {1000, 2000, "a2", 1}, {5000, 6000, "b", 1}};
+    EXPECT_EQ(list.Entries(), expected);
+}
+
+TEST(EmbeddedCues, AssEventsAreKeptOncePerReadOrderInScriptOrder) {
+    AssEventList list;
+    struct Step {
+        const char* name;
+        const char* chunk;
+        int64_t start;
+        bool added;
+    } steps[] = {
+        {"event 2", "2,0,Default,,0,0,0,,second", 2000, true},
+        {"event 0", "0,0,Default,,0,0,0,,first", 500, true},
+        {"event 2 again after a seek", "2,0,Default,,0,0,0,,second", 2000, false},
+        {"no ReadOrder", "x,0,Default,,0,0,0,,odd", 700, true},
+        {"no ReadOrder, again", "x,0,Default,,0,0,0,,odd", 700, false},
+        {"no ReadOrder, at another time", "x,0,Default,,0,0,0,,odd", 900, true},
+    };
+    for (const Step& step : steps)
+        EXPECT_EQ(list.Add(step.chunk, step.start, 1000), step.added) << step.name;
+    std::vector<std::pair<std::string, int64_t>> got;
+    for (const AssEvent* event : list.Events())
+        got.emplace_back(event->chunk, event->startMs);
+    const std::vector<std::pair<std::string, int64_t>> expected = {
+        {"0,0,Default,,0,0,0,,first", 500},
+        {"2,0,Default,,0,0,0,,second", 2000},
+        {"x,0,Default,,0,0,0,,odd", 700},
+        {"x,0,Default,,0,0,0,,odd", 900},
+    };
+    EXPECT_EQ(got, expected);
+}
+
+}  // namespace
+}  // namespace tavimo
