@@ -296,4 +296,21 @@ void CMainFrame::GraphReleased() {
     preview_->ClipReleased();
 }
 
+// Shift+Page Down, Shift+Page Up.
+void CMainFrame::OnChapterStep(int id) {
+    if (id == ID_NEXT_CHAPTER) {
+        record_.NextChapter();
+    } else {
+        record_.PreviousChapter();
+    }
+}
+
+void CMainFrame::OnChapter(int id) {
+    record_.GoToChapter(id - ID_CHAPTER_FIRST);
+}
+
+void CMainFrame::OnAbLoop(int) {
+    record_.StepLoop();
+}
+
 }  // namespace tavimo

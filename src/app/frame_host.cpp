@@ -57,6 +57,21 @@ void CMainFrame::NextFile() {
     OnNextFile(ID_NEXT_FILE);
 }
 
+void CMainFrame::MarksChanged() {
+    SeekMarks marks;
+    for (const Chapter& chapter : record_.Chapters) {
+        marks.chapters.push_back(chapter.start);
+    }
+    if (record_.Loop.stage != AbLoop::Stage::Off) {
+        marks.loopA = record_.Loop.a;
+    }
+    if (record_.Loop.stage == AbLoop::Stage::Looping) {
+        marks.loopB = record_.Loop.b;
+    }
+    sliders_->SeekBar()->SetMarks(record_.Duration, std::move(marks));
+    fillChaptersMenu();
+}
+
 void CMainFrame::SetBusy(bool busy) {
     if (busy) {
         QApplication::setOverrideCursor(Qt::BusyCursor);

@@ -90,6 +90,9 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
         {ID_SUBTITLE_DELAY_EARLIER, ID_SUBTITLE_DELAY_RESET, &CMainFrame::OnSubtitleDelay},
         {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},
+        {ID_NEXT_CHAPTER, ID_PREVIOUS_CHAPTER, &CMainFrame::OnChapterStep},
+        {ID_AB_LOOP, ID_AB_LOOP, &CMainFrame::OnAbLoop},
+        {ID_CHAPTER_FIRST, ID_CHAPTER_LAST, &CMainFrame::OnChapter},
         {ID_SUBTITLE_TRACK_FIRST, ID_SUBTITLE_TRACK_LAST, &CMainFrame::OnSubtitleTrack},
         {ID_AUDIO_TRACK_FIRST, ID_AUDIO_TRACK_LAST, &CMainFrame::OnAudioTrack},
         {ID_SUBTITLE_TRACK_NEXT, ID_AUDIO_TRACK_NEXT, &CMainFrame::OnNextTrack},
@@ -170,6 +173,13 @@ void CMainFrame::createMenus() {
     filtersMenu_ = popups.at(2)->menu();
     filters_ = std::make_unique<QtFiltersMenu>(filtersMenu_, [this](int id) { OnCommand(id); });
     actions_.erase(ID_FILE_MRU_FIRST);  // the recent list owns that place from now on
+    for (QAction* item : popups.at(1)->menu()->actions()) {
+        if (item->menu() != nullptr && item->text() == "Chapters") {
+            chaptersMenu_ = item->menu();
+        }
+    }
+    connect(chaptersMenu_, &QMenu::aboutToShow, this, &CMainFrame::markCurrentChapter);
+    fillChaptersMenu();  // the placeholder goes: no clip, no chapters
     QMenu* viewMenu = popups.at(3)->menu();
     resolutionMenu_ = viewMenu->actions().at(3)->menu();
     resolutionGroup_ = new QActionGroup(this);
@@ -375,6 +385,33 @@ void CMainFrame::markTracks() {
         if (QAction* action = Action(first + static_cast<int>(index))) {
             action->setChecked(true);
         }
+    }
+}
+
+void CMainFrame::fillChaptersMenu() {
+    for (int id = ID_CHAPTER_FIRST; actions_.count(id) != 0; ++id) {
+        chaptersMenu_->removeAction(actions_.at(id));
+        actions_.at(id)->deleteLater();
+        actions_.erase(id);
+    }
+    const std::vector<Chapter>& chapters = record_.Chapters;
+    const int shown =
+        std::min<int>(static_cast<int>(chapters.size()), ID_CHAPTER_LAST - ID_CHAPTER_FIRST + 1);
+    for (int i = 0; i < shown; ++i) {
+        const int id = ID_CHAPTER_FIRST + i;
+        QAction* action =
+            chaptersMenu_->addAction(QString::fromStdString(ChapterMenuText(chapters, i)));
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        actions_[id] = action;
+    }
+    chaptersMenu_->menuAction()->setEnabled(shown > 0);
+}
+
+void CMainFrame::markCurrentChapter() {
+    const int current = record_.CurrentChapter();
+    for (int id = ID_CHAPTER_FIRST; actions_.count(id) != 0; ++id) {
+        actions_.at(id)->setChecked(id - ID_CHAPTER_FIRST == current);
     }
 }
 

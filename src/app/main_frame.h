@@ -75,6 +75,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void GraphStarted() override;
     void GraphReleased() override;
     void SetBusy(bool busy) override;
+    void MarksChanged() override;
 
     // For the program and tests.
     PlayerRecord& Record() { return record_; }
@@ -88,6 +89,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     CTavimoView* View() const { return view_; }
     QMenu* FiltersMenu() const { return filtersMenu_; }
     QMenu* FileMenu() const { return fileMenu_; }
+    QMenu* ChaptersMenu() const { return chaptersMenu_; }
     QMenu* SubtitleTrackMenu() const { return subtitleTrackMenu_; }
     QMenu* AudioTrackMenu() const { return audioTrackMenu_; }
     RecentFileList& Recent() { return *recent_; }
@@ -157,6 +159,15 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnCheckForUpdate(int id);
     void OnSubtitleDelay(int id);
     void OnSubtitleEncoding(int id);
+    void OnChapterStep(int id);
+    void OnChapter(int id);
+    void OnAbLoop(int id);
+
+    // The Chapters popup: one item per chapter of the clip, "title<Tab>time";
+    // disabled when the clip has none.
+    void fillChaptersMenu();
+    // Its check mark on the chapter playing, as it opens.
+    void markCurrentChapter();
     void OnSubtitleTrack(int id);
     void OnAudioTrack(int id);
     void OnNextTrack(int id);
@@ -182,6 +193,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     uint64_t tracksListed_ = ~uint64_t{0};  // the record's track list generation shown
     QMenu* fileMenu_ = nullptr;
     QMenu* filtersMenu_ = nullptr;
+    QMenu* chaptersMenu_ = nullptr;
     std::unique_ptr<QtFiltersMenu> filters_;
     QMenu* resolutionMenu_ = nullptr;
     QToolBar* toolbar_ = nullptr;

@@ -92,6 +92,7 @@ HRESULT PlayerRecord::PlayClip(const std::string& file) {
     if (FAILED(pMS->GetDuration(&Duration)))
         Duration = 0;
     host_.SetSeekRange(static_cast<int32_t>(Duration >> 16), Duration / kUnitsPerSecond);
+    RefreshChapters();
     // The stored volume also when it is 0: a silenced player stays silent.
     SetVolume(Volume);
     host_.ClearSavedFullScreenRect();
@@ -289,8 +290,12 @@ void PlayerRecord::ReleaseGraph() {
     pME.reset();
     pWC.reset();
     RebuildTrackLists();
-    // The mixer that drew with it is gone with the graph.
+    // The mixer that drew with it is gone with the graph, and so are the
+    // clip's chapters and loop.
     subtitles_.reset();
+    Chapters.clear();
+    Loop = {};
+    host_.MarksChanged();
     // No picture is left to show: the view turns black.
     host_.RedrawView();
     host_.GraphReleased();

@@ -50,6 +50,9 @@ class PlayerHost {
     virtual void NextFile() {}
     // Busy cursor on or off while the UI thread waits for a pipeline.
     virtual void SetBusy(bool /*busy*/) {}
+    // The record's Chapters or Loop changed: the seek bar's marks and the
+    // Chapters menu follow.
+    virtual void MarksChanged() {}
 };
 
 }  // namespace tavimo

@@ -147,6 +147,7 @@ void PlayerRecord::PollPosition() {
         (ClipState == tavimo::ClipState::Running || ClipState == tavimo::ClipState::Paused))
         resume_->Note(position);
     host_.SetSeekPosition(static_cast<int32_t>(position >> 16), position / kUnitsPerSecond);
+    RefreshChapters();
 }
 
 void PlayerRecord::OnGraphNotify() {
@@ -156,6 +157,8 @@ void PlayerRecord::OnGraphNotify() {
         if (FAILED(pME->GetEvent(&code, &p1, &p2, 0)))
             break;
         pME->FreeEventParams(code, p1, p2);
+        if (code == EC_END_OF_SEGMENT)
+            OnEndOfSegment();
         if (code != EC_COMPLETE)
             continue;
         if (resume_ && ResumePlayback)

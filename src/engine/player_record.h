@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/chapters_loop.h"
 #include "engine/media/media.h"
 #include "engine/track_choices.h"
 #include "subtitles/subtitle_delay.h"
@@ -102,6 +103,22 @@ class PlayerRecord {
     // by a seek to where it stands; a moving picture needs nothing.
     void RefreshPausedPicture();
 
+    // --- chapters and the A-B loop (player_chapters_loop.cpp); UI thread ---
+
+    // Reads the graph's chapters again when their number changed; the seek
+    // bar's marks and the Chapters menu follow.
+    void RefreshChapters();
+    // Shift+Page Down: to the start of the next chapter, with its note.
+    void NextChapter();
+    // Shift+Page Up: to the start of the chapter playing when more than 2 s
+    // into it, else of the one before; with its note.
+    void PreviousChapter();
+    // A chapter chosen in the menu: `index` counts from 0.
+    void GoToChapter(int index);
+    // The chapter playing now (index into Chapters), -1 for none.
+    int CurrentChapter();
+    // L: A at the position, then B and the loop, then off; each with its note.
+    void StepLoop();
     // Shows SubtitleChoices[`index`] (Off, the external file or a track of
     // the clip) without reopening the clip, remembers a track's language in
     // SubtitleLanguage and notes the choice on the picture. An index out of
@@ -148,6 +165,9 @@ class PlayerRecord {
     // The note at the picture's top left; gone after two seconds.
     PictureNote Note{Mixer, [this] { RefreshPausedPicture(); }};
     SubtitleDelay Delay{Mixer, Note};
+    // The clip's chapters in order, and its A-B loop; both go with the graph.
+    std::vector<Chapter> Chapters;
+    AbLoop Loop;
 
     // The menus' entries: subtitles start with "Off", then the external file,
     // then the clip's tracks; the index of what shows / plays now. Rebuilt
@@ -183,6 +203,11 @@ class PlayerRecord {
     void LeaveClip();
     // A clip has opened: with ResumePlayback it goes to where it was left.
     void ResumeClip();
+    // The graph reached the end of the loop's segment: back to A without a
+    // gap; with the loop off, on to the clip's end.
+    void OnEndOfSegment();
+    // Seeks to `position` exactly, then shows where it is on the seek bar.
+    void SeekExactly(int64_t position);
     // The subtitle fields and services, for subtitle loading.
     SubtitleContext Subtitles();
     // The graph's tracks and the external file, as the menus list them; what

@@ -3,6 +3,8 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/play_clip.cpp
     ${CMAKE_CURRENT_LIST_DIR}/open_clip.cpp
     ${CMAKE_CURRENT_LIST_DIR}/filters_menu.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/chapters_loop.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/player_chapters_loop.cpp
     ${CMAKE_CURRENT_LIST_DIR}/track_choices.cpp
     ${CMAKE_CURRENT_LIST_DIR}/track_selection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/screenshot_name.cpp

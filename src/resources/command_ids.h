@@ -58,6 +58,13 @@ enum CommandId : int {
     ID_AUDIO_TRACK_LAST = 34999,
     // Shift+S and File > Save Screenshot.
     ID_SAVE_SCREENSHOT = 35000,
+    // Chapters and the A-B loop: Shift+Page Down, Shift+Page Up, L, and the
+    // items of the Chapters menu, one per chapter.
+    ID_NEXT_CHAPTER = 35100,      // "Next Chapter"
+    ID_PREVIOUS_CHAPTER = 35101,  // "Previous Chapter"
+    ID_AB_LOOP = 35102,           // "A-B Loop"
+    ID_CHAPTER_FIRST = 35110,     // "Chapters" placeholder; then chapter i is 35110 + i
+    ID_CHAPTER_LAST = 35609,
     ID_FILE_OPEN = 57601,       // "&Open Video..."
     ID_FILE_MRU_FIRST = 57616,  // "Most Recent..." and the recent files
     ID_FILE_MRU_LAST = 57631,

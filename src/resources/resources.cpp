@@ -31,6 +31,14 @@ constexpr MenuRow kMainMenu[] = {
     {K::Item, ID_NEXT_FILE, "Next File\tPgDn", false},
     {K::Item, ID_SEEK_FORWARD, "5 Seconds Forward\t>", false},
     {K::Item, ID_SEEK_BACK, "5 Seconds Back\t<", false},
+    // Chapters and the A-B loop; the Chapters popup is filled per clip.
+    {K::Separator, 0, nullptr, false},
+    {K::Item, ID_NEXT_CHAPTER, "Next Chapter\tShift+PgDn", false},
+    {K::Item, ID_PREVIOUS_CHAPTER, "Previous Chapter\tShift+PgUp", false},
+    {K::Popup, 0, "Chapters", false},
+    {K::Item, ID_CHAPTER_FIRST, "CHAPTER", false},
+    {K::EndPopup, 0, nullptr, false},
+    {K::Item, ID_AB_LOOP, "A-B Loop\tL", false},
     {K::EndPopup, 0, nullptr, false},
     {K::Popup, 0, "&Filters", false},
     {K::Item, ID_FILTER_FIRST, "FILTER", false},
@@ -120,6 +128,10 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_B, kNone, ID_AUDIO_TRACK_NEXT},
     // Screenshots.
     {Qt::Key_S, kShift, ID_SAVE_SCREENSHOT},
+    // Chapters and the A-B loop.
+    {Qt::Key_PageDown, kShift, ID_NEXT_CHAPTER},
+    {Qt::Key_PageUp, kShift, ID_PREVIOUS_CHAPTER},
+    {Qt::Key_L, kNone, ID_AB_LOOP},
 };
 
 constexpr ToolbarButton kToolbar[] = {

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/player_record.h"
@@ -18,6 +19,18 @@ constexpr int64_t kUnitsPerSecond = 10000000;
 constexpr int kDialogHeight = 20;
 constexpr QSize kVolumeSize(66, 18);
 const QColor kFill(214, 165, 0);
+const QColor kChapterTick(60, 60, 60);
+const QColor kLoopMark(0, 90, 200);
+
+// The x of `position` on a bar `width` pixels wide for a clip of `duration`,
+// held within the bar; nothing without a length.
+std::optional<int> MarkX(int width, int64_t duration, int64_t position) {
+    if (duration <= 0 || width <= 0)
+        return std::nullopt;
+    const int64_t x =
+        static_cast<int64_t>(width) * std::clamp<int64_t>(position, 0, duration) / duration;
+    return static_cast<int>(std::min<int64_t>(x, width - 1));
+}
 
 // The dialog: places its two bars by hand whenever its size changes.
 class SlidersDialog : public QWidget {
@@ -67,6 +80,33 @@ void CSlider::SetPosition(int32_t position, int currentSeconds) {
     }
 }
 
+void CSlider::SetMarks(int64_t duration, SeekMarks marks) {
+    marksDuration_ = duration;
+    marks_ = std::move(marks);
+    update();
+}
+
+// Ticks a third of the bar high rise from its bottom edge; the loop's points
+// are two pixels wide across the whole height, joined along the top while
+// the loop runs.
+void CSlider::PaintMarks(QPainter& painter, int width, int height) const {
+    const int tick = std::max(3, height / 3);
+    for (int64_t start : marks_.chapters) {
+        if (std::optional<int> x = MarkX(width, marksDuration_, start))
+            painter.fillRect(QRect(*x, height - tick, 1, tick), kChapterTick);
+    }
+    const std::optional<int> a =
+        marks_.loopA ? MarkX(width, marksDuration_, *marks_.loopA) : std::nullopt;
+    const std::optional<int> b =
+        marks_.loopB ? MarkX(width, marksDuration_, *marks_.loopB) : std::nullopt;
+    if (a && b)
+        painter.fillRect(QRect(*a, 0, *b - *a + 2, 2), kLoopMark);
+    for (const std::optional<int>& x : {a, b}) {
+        if (x)
+            painter.fillRect(QRect(*x, 0, 2, height), kLoopMark);
+    }
+}
+
 void CSlider::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(Qt::black);
@@ -76,6 +116,7 @@ void CSlider::paintEvent(QPaintEvent*) {
     const int edge = SeekBarFillEdge(client.width(), totalSeconds_, currentSeconds_);
     painter.fillRect(QRect(0, 0, edge, client.height()), kFill);
     painter.fillRect(QRect(edge, 0, client.width() - edge, client.height()), palette().button());
+    PaintMarks(painter, client.width(), client.height());
     const QString text = QString::fromStdString(SeekBarText(currentSeconds_, totalSeconds_));
     const int textWidth = fontMetrics().horizontalAdvance(text);
     painter.drawText(QRect(client.width() / 2 - textWidth / 2, 0, textWidth, client.height()),

@@ -5,15 +5,26 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include <QSlider>
 #include <QWidget>
+
+class QPainter;
 
 class QHBoxLayout;
 
 namespace tavimo {
 
 class PlayerRecord;
+
+// What the seek bar marks besides the position: a tick at each chapter's
+// start, and the A-B loop's points. Positions in 100-ns units.
+struct SeekMarks {
+    std::vector<int64_t> chapters;
+    std::optional<int64_t> loopA, loopB;
+};
 
 // The seek bar: shows the position over a fill and seeks when clicked or
 // dragged with the left button. A click, and the release that ends a drag,
@@ -30,6 +41,8 @@ class CSlider : public QWidget {
     void SetRange(int32_t high, int totalSeconds);
     // The position (same steps) and the whole seconds played; drawn again.
     void SetPosition(int32_t position, int currentSeconds);
+    // The marks over a clip `duration` long (100 ns); drawn again. UI thread.
+    void SetMarks(int64_t duration, SeekMarks marks);
     int CurrentSeconds() const { return currentSeconds_; }
     int TotalSeconds() const { return totalSeconds_; }
     int32_t Position() const { return position_; }
@@ -48,6 +61,8 @@ class CSlider : public QWidget {
     // True when it seeked: the left button alone, no Shift or Ctrl, a clip.
     bool SeekFromMouse(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
                        Landing landing);
+    // The chapter ticks and the loop's points, over the fill.
+    void PaintMarks(QPainter& painter, int width, int height) const;
 
     PlayerRecord* record_ = nullptr;
     bool dragged_ = false;  // a drag has seeked to a key frame since the press
@@ -56,6 +71,8 @@ class CSlider : public QWidget {
     int totalSeconds_ = 0;
     int32_t position_ = 0;
     int32_t high_ = 0;
+    int64_t marksDuration_ = 0;
+    SeekMarks marks_;
 };
 
 class CSliders : public QWidget {

@@ -175,6 +175,7 @@ class FakeGraph : public IGraphBuilder,
                   public IMediaEventEx,
                   public IMediaSeeking,
                   public IBasicAudio,
+                  public IAMChapters,
                   public IAMStreamSelect,
                   public std::enable_shared_from_this<FakeGraph> {
   public:
@@ -246,6 +247,26 @@ class FakeGraph : public IGraphBuilder,
     }
     HRESULT QueryFilterGraph2(std::shared_ptr<IGraphBuilder>* out) override {
         return Query(out, "QueryFilterGraph2");
+    }
+    HRESULT QueryChapters(std::shared_ptr<IAMChapters>* out) override {
+        return Query(out, "QueryChapters");
+    }
+
+    HRESULT get_MarkerCount(long* count) override {
+        *count = static_cast<long>(fw_->script.chapters.size());
+        return S_OK;
+    }
+    HRESULT GetMarkerTime(long marker, REFERENCE_TIME* start) override {
+        if (marker < 1 || marker > static_cast<long>(fw_->script.chapters.size()))
+            return E_INVALIDARG;
+        *start = fw_->script.chapters[marker - 1].first;
+        return S_OK;
+    }
+    HRESULT GetMarkerName(long marker, std::string* name) override {
+        if (marker < 1 || marker > static_cast<long>(fw_->script.chapters.size()))
+            return E_INVALIDARG;
+        *name = fw_->script.chapters[marker - 1].second;
+        return S_OK;
     }
     HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out) override {
         return Query(out, "QueryStreamSelect");
@@ -331,7 +352,7 @@ class FakeGraph : public IGraphBuilder,
         if (current)
             *current = position_;
         if (stop)
-            *stop = kDuration;
+            *stop = stop_ >= 0 ? stop_ : kDuration;
         return S_OK;
     }
     HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
@@ -340,8 +361,13 @@ class FakeGraph : public IGraphBuilder,
             fw_->Step("SetPositions " + TimeText(current) + " " + std::to_string(currentFlags) +
                           " " + TimeText(stop) + " " + std::to_string(stopFlags),
                       "SetPositions");
-        if (SUCCEEDED(hr) && current && currentFlags != AM_SEEKING_NoPositioning)
-            position_ = *current;
+        if (FAILED(hr))
+            return hr;
+        // The stop position stays until the next; a position past it goes to it.
+        if (stop && stopFlags != AM_SEEKING_NoPositioning)
+            stop_ = *stop;
+        if (current && currentFlags != AM_SEEKING_NoPositioning)
+            position_ = stop_ >= 0 ? std::min(*current, stop_) : *current;
         return hr;
     }
     HRESULT put_Volume(long volume) override {
@@ -378,6 +404,7 @@ class FakeGraph : public IGraphBuilder,
     long msg_ = 0;
     intptr_t param_ = 0;
     REFERENCE_TIME position_ = 0;
+    REFERENCE_TIME stop_ = -1;
     std::vector<StreamInfo> streams_;
     SubtitleTrack* track_ = nullptr;
 };

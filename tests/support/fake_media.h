@@ -17,6 +17,8 @@ struct FakeScript {
     bool hasVideo = true;
     bool hasAudio = true;
     long nativeWidth = 640, nativeHeight = 480;
+    // The container's chapters as (start in 100 ns, title), in the file's order.
+    std::vector<std::pair<REFERENCE_TIME, std::string>> chapters;
     // The audio and subtitle tracks the source lists through IAMStreamSelect
     // ("QueryStreamSelect" fails it), with what the framework enables by
     // itself. An enabled text track fills the subtitle target with one cue,

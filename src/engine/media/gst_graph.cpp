@@ -86,6 +86,8 @@ HRESULT GstGraph::AddSourceFilter(const std::string& fileName, const std::string
     if (!filter->element())
         return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
     network_ = network;
+    if (!network)
+        ReadFileChapters(uri);
     g_object_set(filter->element(), "uri", uri.c_str(), nullptr);
     if (HRESULT added = AddFilter(filter, name); FAILED(added))
         return added;
@@ -203,23 +205,33 @@ HRESULT GstGraph::GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) {
     HRESULT hr = S_OK;
     if (current)
         hr = GetCurrentPosition(current);
-    if (stop && FAILED(GetDuration(stop)))
+    if (stop && stop_ >= 0)
+        *stop = stop_;
+    else if (stop && FAILED(GetDuration(stop)))
         hr = E_FAIL;
     return hr;
 }
 
-// Absolute positioning only; the stop position is ignored. The position is
-// limited to the clip before it becomes nanoseconds. With SeekToKeyFrame the
-// seek lands on a key frame beyond the target as seen from where the clip
-// stands: at or after it going forward, at or before it going back, so that a
-// step forward never goes back. Without it the seek is accurate. UI thread;
-// returns once the pipeline has settled (bounded).
-HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME*,
-                               uint32_t) {
+// Absolute positioning only. The position is limited to the clip, and to
+// the stop position while one stands, before it becomes nanoseconds. The
+// stop position and the segment mode stay until a seek gives a new stop.
+// With SeekToKeyFrame the seek lands on a key frame beyond the target as seen
+// from where the clip stands: at or after it going forward, at or before it
+// going back, so that a step forward never goes back. Without it the seek is
+// accurate. The rate the pipeline plays at is kept. UI thread; returns once
+// the pipeline has settled (bounded).
+HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
+                               uint32_t stopFlags) {
+    if (stop && (stopFlags & 3) == AM_SEEKING_AbsolutePositioning) {
+        stop_ = *stop < 0 ? -1 : *stop;
+        segment_ = stop_ >= 0 && (currentFlags & AM_SEEKING_Segment);
+    }
     if (!current || (currentFlags & 3) != AM_SEEKING_AbsolutePositioning)
         return S_OK;
-    const REFERENCE_TIME target = WithinClip(pipeline_, *current);
-    int flags = GST_SEEK_FLAG_FLUSH;
+    REFERENCE_TIME target = WithinClip(pipeline_, *current);
+    if (stop_ >= 0)
+        target = std::min(target, stop_);
+    int flags = (currentFlags & AM_SEEKING_NoFlush) ? 0 : GST_SEEK_FLAG_FLUSH;
     if (currentFlags & AM_SEEKING_SeekToKeyFrame) {
         REFERENCE_TIME now = 0;
         const bool forward = SUCCEEDED(GetCurrentPosition(&now)) && target > now;
@@ -228,6 +240,14 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
     } else {
         flags |= GST_SEEK_FLAG_ACCURATE;
     }
+    if (segment_)
+        flags |= GST_SEEK_FLAG_SEGMENT;
+    gdouble rate = 1.0;
+    if (GstQuery* query = gst_query_new_segment(GST_FORMAT_TIME)) {
+        if (gst_element_query(pipeline_, query))
+            gst_query_parse_segment(query, &rate, nullptr, nullptr, nullptr);
+        gst_query_unref(query);
+    }
     {
         // An end reached before this seek is no longer the clip's end: the
         // player must not rewind a picture the user has just moved.
@@ -235,7 +255,9 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
         completed_ = false;
         std::erase_if(events_, [](const Event& e) { return e.code == EC_COMPLETE; });
     }
-    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, GstSeekFlags(flags), target * 100))
+    const gint64 end = stop_ < 0 ? gint64(GST_CLOCK_TIME_NONE) : stop_ * 100;
+    if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET,
+                          target * 100, GST_SEEK_TYPE_SET, end))
         return E_FAIL;
     return WaitForState(GST_STATE_TARGET(pipeline_));
 }

@@ -137,6 +137,12 @@ void GstGraph::OnMessage(GstMessage* message) {
         case GST_MESSAGE_BUFFERING:
             OnBuffering(message);
             break;
+        case GST_MESSAGE_SEGMENT_DONE:
+            QueueEvent(EC_END_OF_SEGMENT, 0, false);
+            break;
+        case GST_MESSAGE_TOC:
+            OnToc(message);
+            break;
         case GST_MESSAGE_ELEMENT:
             if (gst_is_video_overlay_prepare_window_handle_message(message)) {
                 std::lock_guard lock(mutex_);

@@ -225,6 +225,7 @@ class GstGraph : public IGraphBuilder,
                  public IMediaEventEx,
                  public IMediaSeeking,
                  public IBasicAudio,
+                 public IAMChapters,
                  public std::enable_shared_from_this<GstGraph> {
   public:
     explicit GstGraph(const GstMediaOptions& options);
@@ -244,6 +245,7 @@ class GstGraph : public IGraphBuilder,
     HRESULT QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) override { return Query(out); }
     HRESULT QueryBasicAudio(std::shared_ptr<IBasicAudio>* out) override { return Query(out); }
     HRESULT QueryFilterGraph2(std::shared_ptr<IGraphBuilder>* out) override { return Query(out); }
+    HRESULT QueryChapters(std::shared_ptr<IAMChapters>* out) override { return Query(out); }
     HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out) override {
         *out = std::shared_ptr<IAMStreamSelect>(shared_from_this(), &tracks_);
         return S_OK;
@@ -264,8 +266,8 @@ class GstGraph : public IGraphBuilder,
     HRESULT GetDuration(REFERENCE_TIME* duration) override;
     HRESULT GetCurrentPosition(REFERENCE_TIME* position) override;
     HRESULT GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) override;
-    HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME*,
-                         uint32_t) override;
+    HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
+                         uint32_t stopFlags) override;
 
     // --- IBasicAudio ---
     HRESULT put_Volume(long volume) override;
@@ -275,6 +277,11 @@ class GstGraph : public IGraphBuilder,
     }
 
     static void ApplyVolume(GstElement* element, long volume);
+
+    // --- IAMChapters: the table of contents the bus brought (gst_chapters.cpp) ---
+    HRESULT get_MarkerCount(long* count) override;
+    HRESULT GetMarkerTime(long marker, REFERENCE_TIME* start) override;
+    HRESULT GetMarkerName(long marker, std::string* name) override;
 
   private:
     struct Event {
@@ -299,6 +306,10 @@ class GstGraph : public IGraphBuilder,
     void OnMessage(GstMessage* message);
     // Network sources: pause below 100 % buffered, play on at 100 %.
     void OnBuffering(GstMessage* message);
+    // A table of contents: its chapters replace those known (gst_chapters.cpp).
+    void OnToc(GstMessage* message);
+    // The chapters a local file holds where its demuxer reports none (MP4).
+    void ReadFileChapters(const std::string& uri);
     void QueueEvent(long code, intptr_t param, bool completes);
     // One queued call to the notify target for every batch of events.
     void PostNotifyLocked();
@@ -354,6 +365,18 @@ class GstGraph : public IGraphBuilder,
     intptr_t param_ = 0;
     bool notifyPosted_ = false;
     bool completed_ = false;
+
+    // The stop position of the seeks (100 ns; -1: the end) and whether
+    // reaching it ends a segment rather than the clip. UI thread.
+    REFERENCE_TIME stop_ = -1;
+    bool segment_ = false;
+
+    struct Chapter {
+        REFERENCE_TIME start;
+        std::string title;
+    };
+    std::mutex chapterMutex_;  // chapters_
+    std::vector<Chapter> chapters_;
     std::atomic<bool> redrawPosted_{false};
 
     // The source's tracks; declared last, so that it goes first, after the

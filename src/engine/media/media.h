@@ -39,11 +39,20 @@ enum PIN_DIRECTION { PINDIR_INPUT = 0, PINDIR_OUTPUT = 1 };
 constexpr long EC_COMPLETE = 0x01;
 constexpr long EC_USERABORT = 0x02;
 constexpr long EC_ERRORABORT = 0x03;
+// A segment seek (AM_SEEKING_Segment) reached its stop position; the clip
+// waits there for the next segment instead of completing.
+constexpr long EC_END_OF_SEGMENT = 0x1C;
 
 // Seeking flags.
 constexpr uint32_t AM_SEEKING_NoPositioning = 0;
 constexpr uint32_t AM_SEEKING_AbsolutePositioning = 1;
 constexpr uint32_t AM_SEEKING_SeekToKeyFrame = 4;
+// With the current position: the stop position ends a segment, not the clip
+// (EC_END_OF_SEGMENT instead of EC_COMPLETE).
+constexpr uint32_t AM_SEEKING_Segment = 0x10;
+// With the current position: the data already queued plays on (the next
+// segment follows the last without a gap).
+constexpr uint32_t AM_SEEKING_NoFlush = 0x20;
 
 constexpr uint32_t AM_RENDEREX_RENDERTOEXISTINGRENDERERS = 1;
 
@@ -212,6 +221,10 @@ class IMediaSeeking {
     virtual HRESULT GetDuration(REFERENCE_TIME* duration) = 0;
     virtual HRESULT GetCurrentPosition(REFERENCE_TIME* position) = 0;
     virtual HRESULT GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) = 0;
+    // A stop position given with AM_SEEKING_AbsolutePositioning stays until
+    // the next one (a negative one plays to the end); AM_SEEKING_NoPositioning
+    // keeps it, and with it the segment mode of the seek that set it. While
+    // it stands, a current position past it goes to it.
     virtual HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags,
                                  REFERENCE_TIME* stop, uint32_t stopFlags) = 0;
 };
@@ -222,6 +235,22 @@ class IBasicAudio {
     // Hundredths of a decibel: 0 full level, -10000 silence.
     virtual HRESULT put_Volume(long volume) = 0;
     virtual HRESULT get_Volume(long* volume) = 0;
+};
+
+// The marker half of IAMExtendedSeeking: the clip's chapters, as the
+// container's table of contents lists them, numbered from 1 in the order of
+// their start. Complete once the graph has paused; the count may grow later
+// for a source that reports its table late. UI thread.
+class IAMChapters {
+  public:
+    virtual ~IAMChapters() = default;
+    virtual HRESULT get_MarkerCount(long* count) = 0;
+    // Start of chapter `marker` (1..count) in 100-ns units; E_INVALIDARG
+    // outside that range.
+    virtual HRESULT GetMarkerTime(long marker, REFERENCE_TIME* start) = 0;
+    // Its title as tagged (UTF-8), empty when untitled; E_INVALIDARG outside
+    // the range.
+    virtual HRESULT GetMarkerName(long marker, std::string* name) = 0;
 };
 
 class SubtitleTrack;
@@ -286,6 +315,8 @@ class IGraphBuilder {
     virtual HRESULT QueryFilterGraph2(std::shared_ptr<IGraphBuilder>* out) = 0;
     // The source's tracks; E_NOINTERFACE where the framework cannot tell them.
     virtual HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out);
+    // The clip's chapters; E_NOINTERFACE where the framework cannot tell them.
+    virtual HRESULT QueryChapters(std::shared_ptr<IAMChapters>* out);
 };
 using IFilterGraph2 = IGraphBuilder;
 

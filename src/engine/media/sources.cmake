@@ -1,6 +1,7 @@
 target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/hresult.cpp
     ${CMAKE_CURRENT_LIST_DIR}/media.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/mp4_chapters.cpp
 )
 if(TAVIMO_BUILD_UI)
     # glimagesink is taken only where OpenGL draws in hardware: the probe asks
@@ -12,6 +13,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_filters.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_graph.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_graph_events.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_chapters.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_media.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_renderer.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_sink_probe.cpp

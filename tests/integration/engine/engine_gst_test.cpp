@@ -29,6 +29,7 @@
 #include <set>
 #include <tuple>
 
+#include "engine/chapters_loop.h"
 #include "engine/filter_properties.h"
 #include "engine/filters_menu.h"
 #include "engine/media/gst_media.h"
@@ -106,6 +107,24 @@ void MakeMedia() {
         "queue ! mux. asfmux name=mux ! filesink location=" +
         Media("clip.wmv")));
     ASSERT_TRUE(Launch(Audio(100) + Audio(100) + mp4 + Media("two-sounds.mp4")));
+    // 8 s with sound and three chapters (the last untitled), at frames 0, 60
+    // and 130; a key frame each second.
+    std::ofstream(Media("chapters.txt"))
+        << ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=2400\ntitle=Opening\n"
+           "[CHAPTER]\nTIMEBASE=1/1000\nSTART=2400\nEND=5200\ntitle=Middle part\n"
+           "[CHAPTER]\nTIMEBASE=1/1000\nSTART=5200\nEND=8000\n";
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=8 "
+                           "-f lavfi -i sine=frequency=440:duration=8 -i " +
+                           Media("chapters.txt") +
+                           " -map 0:v -map 1:a -map_chapters 2 -c:v libx264 -preset ultrafast "
+                           "-g 25 -c:a aac " +
+                           Media("chapters.mkv") + " >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -i " + Media("chapters.mkv") + " -c copy " +
+                           Media("chapters.mp4") + " >/dev/null 2>&1")
+                              .c_str()),
+              0);
     std::ofstream(Media("text.mp4")) << "This is not a video.\n";
     fs::copy_file(Media("video.mp4"), Media("mp4.wmv"));
 
@@ -542,6 +561,79 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
         gst_sample_unref(heard);
         record.CloseClip();
     }
+}
+
+constexpr REFERENCE_TIME kMs = 10000;  // 100-ns units
+
+// The file's chapters reach the record in order, from Matroska's table of
+// contents and from MP4's own box; the chapter keys show the frame a chapter
+// starts on, while paused too.
+TEST_F(EngineGstTest, ChaptersAndTheirKeys) {
+    for (const char* clip : {"chapters.mkv", "chapters.mp4"}) {
+        SCOPED_TRACE(clip);
+        ASSERT_TRUE(Open(Media(clip)));
+        EXPECT_EQ(
+            record.Chapters,
+            (std::vector<Chapter>{{0, "Opening"}, {2400 * kMs, "Middle part"}, {5200 * kMs, ""}}));
+        record.TogglePause();
+        ASSERT_EQ(record.ClipState, ClipState::Paused);
+        const std::pair<void (PlayerRecord::*)(), int64_t> steps[] = {
+            {&PlayerRecord::NextChapter, 2400 * kMs},     {&PlayerRecord::NextChapter, 5200 * kMs},
+            {&PlayerRecord::NextChapter, 5200 * kMs},  // the last: stays
+            {&PlayerRecord::PreviousChapter, 2400 * kMs}, {&PlayerRecord::PreviousChapter, 0},
+        };
+        for (const auto& [step, shown] : steps) {
+            (record.*step)();
+            // The sound's priming puts the first frame at 23 ms; a key frame
+            // instead of the chapter's frame would be up to a second off.
+            EXPECT_NEAR(ShownFrameTime(), shown, 300000);
+        }
+        record.CloseClip();
+    }
+    ASSERT_TRUE(Open(Media("av.mp4")));
+    EXPECT_TRUE(record.Chapters.empty()) << "a clip without chapters";
+}
+
+// Playing at the clip's pace, the loop from about 1 s to about 2 s comes back
+// to A again and again and never shows a moment past B; once off, the clip
+// plays on past B.
+TEST_F(EngineGstTest, LoopComesBackToAAndNeverPassesB) {
+    ASSERT_TRUE(Open(Media("chapters.mkv")));
+    for (const char* renderer : {"Video Mixing Renderer 9", "Audio Renderer"})
+        g_object_set(SinkOf(renderer), "sync", TRUE, nullptr);
+    REFERENCE_TIME start = 1000 * kMs;
+    record.pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0);
+    auto now = [&] {
+        REFERENCE_TIME position = -1;
+        record.pMS->GetCurrentPosition(&position);
+        return position;
+    };
+    record.StepLoop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return now() >= 2000 * kMs; }, 5000));
+    record.StepLoop();
+    ASSERT_EQ(record.Loop.stage, AbLoop::Stage::Looping);
+    const REFERENCE_TIME a = record.Loop.a, b = record.Loop.b;
+    EXPECT_GE(b - a, 900 * kMs);
+    REFERENCE_TIME highest = 0, lowest = b, last = now();
+    int returns = 0;
+    (void)QTest::qWaitFor(
+        [&] {
+            const REFERENCE_TIME position = now();
+            highest = std::max(highest, position);
+            lowest = std::min(lowest, position);
+            if (last > b - 300 * kMs && position < a + 300 * kMs)
+                ++returns;
+            last = position;
+            return false;
+        },
+        3500);
+    EXPECT_LE(highest, b + 20 * kMs) << "past B";
+    EXPECT_GE(lowest, a - 40 * kMs) << "before A";
+    EXPECT_GE(returns, 2);
+    record.StepLoop();
+    EXPECT_EQ(record.Loop.stage, AbLoop::Stage::Off);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return now() > b + 1000 * kMs; }, 5000))
+        << "the clip plays on past B";
 }
 
 int ThreadCount() {

@@ -261,6 +261,72 @@ TEST_F(MainFrameTest, SubtitleEncodingReloadsAndIsKept) {
     EXPECT_TRUE(Start().Action(ID_SUBTITLE_ENCODING_FIRST + 11)->isChecked()) << "kept";
 }
 
+// The columns of the seek bar's bottom row painted in `color`, the bar being
+// 402 x 20 pixels (400 inside its border).
+std::vector<int> BottomColumns(CSlider* bar, QColor color) {
+    bar->setGeometry(0, 0, 402, 20);
+    const QImage picture = bar->grab().toImage();
+    std::vector<int> columns;
+    for (int x = 0; x < picture.width(); ++x) {
+        if (picture.pixelColor(x, 18) == color) {
+            columns.push_back(x);
+        }
+    }
+    return columns;
+}
+
+// A clip's chapters in Play > Chapters, the one playing checked; Shift+Page
+// Down to the next. The painted seek bar's chapter ticks and loop points.
+// The next clip, without chapters: no ticks, a disabled popup, no loop.
+TEST_F(MainFrameTest, ChaptersAndLoopInTheMenuAndOnTheSeekBar) {
+    CMainFrame& f = Start();
+    FakeMediaFramework media;  // a 60 s clip
+    constexpr REFERENCE_TIME kSecond = 10'000'000;
+    media.script.chapters = {{0, "Opening"},
+                             {15 * kSecond, "Middle part"},
+                             {375 * kSecond / 10, ""},
+                             {45 * kSecond, "End"}};
+    f.Record().UseMediaFramework(&media);
+    f.Record().ClipPath = "/clips/a.mkv";
+    f.Record().OpenClip();
+    QMenu* chapters = f.ChaptersMenu();
+    ASSERT_NE(chapters, nullptr);
+    EXPECT_TRUE(chapters->menuAction()->isEnabled());
+    QStringList texts;
+    for (QAction* item : chapters->actions()) {
+        texts << item->text();
+    }
+    EXPECT_EQ(texts, QStringList({"Opening\t0:00:00", "Middle part\t0:00:15", "Chapter 3\t0:00:37",
+                                  "End\t0:00:45"}));
+
+    Press(f.View(), Qt::Key_PageDown, Qt::ShiftModifier);
+    emit chapters->aboutToShow();
+    QStringList checked;
+    for (QAction* item : chapters->actions()) {
+        checked << (item->isChecked() ? "x" : "-");
+    }
+    EXPECT_EQ(checked.join(""), "-x--") << "Shift+PgDn from the start: the second chapter";
+
+    // A at 6 s, B at 54 s: x = 40 and 360 inside the border, two pixels wide.
+    const QColor tick(60, 60, 60), loop(0, 90, 200);
+    f.Record().SeekTo(6 * kSecond);
+    Press(f.View(), Qt::Key_L);
+    f.Record().SeekTo(54 * kSecond);
+    Press(f.View(), Qt::Key_L);
+    CSlider* bar = f.Sliders()->SeekBar();
+    EXPECT_EQ(BottomColumns(bar, tick), (std::vector<int>{1, 101, 251, 301}));
+    EXPECT_EQ(BottomColumns(bar, loop), (std::vector<int>{41, 42, 361, 362}));
+
+    media.script.chapters.clear();
+    f.Record().ClipPath = "/clips/b.mp4";
+    f.Record().OpenClip();
+    EXPECT_FALSE(chapters->menuAction()->isEnabled());
+    EXPECT_TRUE(chapters->actions().isEmpty());
+    EXPECT_EQ(BottomColumns(bar, tick), std::vector<int>{});
+    EXPECT_EQ(BottomColumns(bar, loop), std::vector<int>{}) << "the loop went with its clip";
+    f.close();
+}
+
 // A track of the scripted clip: kind, language, format, channels, flags.
 enum { kOn = 1, kDefault = 2, kNoDecoder = 4 };
 StreamInfo Track(StreamInfo::Kind kind, const char* language, const char* format, int channels = 0,

@@ -39,6 +39,7 @@ class Player : public PlayerHost {
     void StopPositionTimer() override { --timer; }
     void AddRecent(const std::string& path) override { recent.push_back(path); }
     void NextFile() override { ++nextFiles; }
+    void MarksChanged() override { ++marks; }
 
     // Opens `path` through OpenClip; true when it plays.
     bool Open(const std::string& path) {
@@ -60,7 +61,7 @@ class Player : public PlayerHost {
     platform::ScriptedDialogs dialogs;
     FakeMediaFramework media;
     std::vector<std::string> titles, recent;
-    int fits = 0, timer = 0, nextFiles = 0;
+    int fits = 0, timer = 0, nextFiles = 0, marks = 0;
     std::pair<int32_t, int64_t> seek, position;
     PlayerRecord record{*this};
 };
@@ -256,6 +257,108 @@ TEST(PlayerRecordTest, DialogRoad) {
     ASSERT_TRUE(p.Open("/m/a.mp4"));
     EXPECT_TRUE(p.Open(""));
     EXPECT_NE(p.record.pMC, nullptr);
+}
+
+// The note shown now.
+std::string NoteOf(const PlayerRecord& record) {
+    std::string text;
+    record.Mixer.Note.Copy(text);
+    return text;
+}
+
+constexpr REFERENCE_TIME kSecond = 10'000'000;
+
+// Where the chapter keys go from a position, and the note they leave. The
+// chapters are listed out of order, the way a file may hold them; the third
+// is untitled.
+TEST(PlayerRecordTest, ChapterKeysGoToTheirChapter) {
+    enum Key { Next, Previous };
+    struct Row {
+        const char* name;
+        REFERENCE_TIME from;
+        Key key;
+        REFERENCE_TIME to;
+        const char* note;  // "": none shown
+    } rows[] = {
+        {"before the first: next is the first", 5 * kSecond, Next, 20 * kSecond,
+         "Chapter 1/4: Opening"},
+        {"before the first: previous goes nowhere", 5 * kSecond, Previous, 5 * kSecond, ""},
+        {"next from inside a chapter", 130 * kSecond, Next, 250 * kSecond, "Chapter 3/4"},
+        {"next from a chapter's very start", 250 * kSecond, Next, 400 * kSecond,
+         "Chapter 4/4: End"},
+        {"next in the last stays and says where", 450 * kSecond, Next, 450 * kSecond,
+         "Chapter 4/4: End"},
+        {"previous 2 s or less into a chapter: the one before", 102 * kSecond, Previous,
+         20 * kSecond, "Chapter 1/4: Opening"},
+        {"previous more than 2 s in: this one's start", 103 * kSecond, Previous, 100 * kSecond,
+         "Chapter 2/4: Middle part"},
+        {"previous at the first's start: the first again", 21 * kSecond, Previous, 20 * kSecond,
+         "Chapter 1/4: Opening"},
+    };
+    for (const Row& row : rows) {
+        Player p;
+        p.media.script.chapters = {{400 * kSecond, "End"},
+                                   {20 * kSecond, "Opening"},
+                                   {250 * kSecond, ""},
+                                   {100 * kSecond, "Middle part"}};
+        ASSERT_TRUE(p.Open("/clips/a.mkv"));
+        REFERENCE_TIME at = row.from;
+        p.record.pMS->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr, 0);
+        if (row.key == Next)
+            p.record.NextChapter();
+        else
+            p.record.PreviousChapter();
+        REFERENCE_TIME now = -1;
+        p.record.pMS->GetCurrentPosition(&now);
+        EXPECT_EQ(now, row.to) << row.name;
+        EXPECT_EQ(NoteOf(p.record), row.note) << row.name;
+    }
+}
+
+// L sets A, B and the loop, then clears it; each step says so. B before A
+// swaps them; the loop holds playback: its end goes back to A, a seek past B
+// stops at B. A new clip has no loop.
+TEST(PlayerRecordTest, LoopStagesAndTheirNotes) {
+    Player p;
+    ASSERT_TRUE(p.Open("/clips/a.mp4"));
+    auto at = [&](REFERENCE_TIME position) {
+        p.record.pMS->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, 0);
+    };
+    auto now = [&] {
+        REFERENCE_TIME position = -1;
+        p.record.pMS->GetCurrentPosition(&position);
+        return position;
+    };
+    at(85 * kSecond);
+    p.record.StepLoop();
+    EXPECT_EQ(NoteOf(p.record), "Loop: 0:01:25 \u2013");
+    p.record.StepLoop();
+    EXPECT_EQ(NoteOf(p.record), "Loop: 0:01:25 \u2013") << "B at A: still waiting for B";
+    at(70 * kSecond);
+    p.record.StepLoop();
+    EXPECT_EQ(NoteOf(p.record), "Loop: 0:01:10 \u2013 0:01:25");
+    EXPECT_EQ(now(), 70 * kSecond) << "the loop starts at A";
+    at(3000 * kSecond);
+    EXPECT_EQ(now(), 85 * kSecond) << "a seek past B stops at B";
+    p.media.PostEvent(EC_END_OF_SEGMENT);
+    EXPECT_EQ(now(), 70 * kSecond) << "the segment's end goes back to A";
+    EXPECT_EQ(p.record.ClipState, ClipState::Running);
+    p.record.StepLoop();
+    EXPECT_EQ(NoteOf(p.record), "Loop off");
+    at(3000 * kSecond);
+    EXPECT_EQ(now(), 3000 * kSecond) << "no loop holds the seek";
+    EXPECT_EQ(p.marks, 3) << "A, B and off each redraw the seek bar's marks";
+
+    at(40 * kSecond);
+    p.record.StepLoop();
+    at(20 * kSecond);
+    p.record.StepLoop();
+    EXPECT_EQ(NoteOf(p.record), "Loop: 0:00:20 – 0:00:40") << "B before A: swapped";
+    EXPECT_EQ(now(), 20 * kSecond);
+    ASSERT_TRUE(p.Open("/clips/b.mp4"));
+    EXPECT_EQ(p.record.Loop.stage, AbLoop::Stage::Off) << "another clip";
+    at(3000 * kSecond);
+    EXPECT_EQ(now(), 3000 * kSecond) << "the new clip's seeks have no stop";
 }
 
 }  // namespace

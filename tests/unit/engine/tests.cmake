@@ -3,3 +3,8 @@ tavimo_test(NAME engine_player_record_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/player_record_test.cpp ${CMAKE_CURRENT_LIST_DIR}/tracks_test.cpp
     LIBS tavimo_core
     LABELS unit)
+# Chapters read from MP4 files' own boxes, damaged ones too.
+tavimo_test(NAME engine_mp4_chapters_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/mp4_chapters_test.cpp
+    LIBS tavimo_core
+    LABELS unit)
