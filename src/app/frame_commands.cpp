@@ -12,6 +12,7 @@
 
 #include "app/main_frame.h"
 #include "engine/filters_menu_ui.h"
+#include "engine/playback_speed.h"
 #include "integration/integration_commands.h"
 #include "platform/dialogs.h"
 #include "platform/trash.h"
@@ -265,6 +266,19 @@ void CMainFrame::OnSubtitleDelay(int id) {
     record_.Delay.Step(id == ID_SUBTITLE_DELAY_EARLIER ? -kStep
                        : id == ID_SUBTITLE_DELAY_LATER ? kStep
                                                        : 0);
+}
+
+// ], [ and Backspace: the next speed step up, down, or back to normal.
+void CMainFrame::OnSpeed(int id) {
+    const double now = record_.Speed;
+    record_.SetSpeed(id == ID_SPEED_FASTER   ? FasterSpeed(now)
+                     : id == ID_SPEED_SLOWER ? SlowerSpeed(now)
+                                             : 1.0);
+}
+
+// E and Shift+E: one frame on or back.
+void CMainFrame::OnFrameStep(int id) {
+    record_.StepFrame(id == ID_FRAME_NEXT ? 1 : -1);
 }
 
 }  // namespace tavimo

@@ -87,6 +87,8 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},
         {ID_SUBTITLE_DELAY_EARLIER, ID_SUBTITLE_DELAY_RESET, &CMainFrame::OnSubtitleDelay},
         {ID_SUBTITLE_ENCODING_FIRST, ID_SUBTITLE_ENCODING_LAST, &CMainFrame::OnSubtitleEncoding},
+        {ID_SPEED_FASTER, ID_SPEED_NORMAL, &CMainFrame::OnSpeed},
+        {ID_FRAME_NEXT, ID_FRAME_PREVIOUS, &CMainFrame::OnFrameStep},
     };
     return kRoutes;
 }

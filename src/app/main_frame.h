@@ -148,6 +148,8 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnCheckForUpdate(int id);
     void OnSubtitleDelay(int id);
     void OnSubtitleEncoding(int id);
+    void OnSpeed(int id);
+    void OnFrameStep(int id);
 
     platform::Registry& registry_;
     platform::DisplayModes& modes_;

@@ -3,6 +3,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/play_clip.cpp
     ${CMAKE_CURRENT_LIST_DIR}/open_clip.cpp
     ${CMAKE_CURRENT_LIST_DIR}/filters_menu.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/playback_speed.cpp
     # The recent-file list lives with the other integration parts; its folder
     # has no source list of its own yet.
     ${CMAKE_CURRENT_LIST_DIR}/../integration/recent_file_list.cpp

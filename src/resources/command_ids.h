@@ -47,6 +47,12 @@ enum CommandId : int {
     ID_SUBTITLE_DELAY_EARLIER = 34700,
     ID_SUBTITLE_DELAY_LATER = 34701,
     ID_SUBTITLE_DELAY_RESET = 34702,
+    // ], [, Backspace: playback speed; E, Shift+E: frame steps.
+    ID_SPEED_FASTER = 34800,    // "Faster"
+    ID_SPEED_SLOWER = 34801,    // "Slower"
+    ID_SPEED_NORMAL = 34802,    // "Normal Speed"
+    ID_FRAME_NEXT = 34803,      // "Next Frame"
+    ID_FRAME_PREVIOUS = 34804,  // "Previous Frame"
     ID_FILE_OPEN = 57601,       // "&Open Video..."
     ID_FILE_MRU_FIRST = 57616,  // "Most Recent..." and the recent files
     ID_FILE_MRU_LAST = 57631,

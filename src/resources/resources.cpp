@@ -28,6 +28,13 @@ constexpr MenuRow kMainMenu[] = {
     {K::Item, ID_NEXT_FILE, "Next File\tPgDn", false},
     {K::Item, ID_SEEK_FORWARD, "5 Seconds Forward\t>", false},
     {K::Item, ID_SEEK_BACK, "5 Seconds Back\t<", false},
+    // Speed and frame steps.
+    {K::Separator, 0, nullptr, false},
+    {K::Item, ID_SPEED_FASTER, "Faster\t]", false},
+    {K::Item, ID_SPEED_SLOWER, "Slower\t[", false},
+    {K::Item, ID_SPEED_NORMAL, "Normal Speed\tBackspace", false},
+    {K::Item, ID_FRAME_NEXT, "Next Frame\tE", false},
+    {K::Item, ID_FRAME_PREVIOUS, "Previous Frame\tShift+E", false},
     {K::EndPopup, 0, nullptr, false},
     {K::Popup, 0, "&Filters", false},
     {K::Item, ID_FILTER_FIRST, "FILTER", false},
@@ -107,6 +114,12 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_Z, kNone, ID_SUBTITLE_DELAY_EARLIER},
     {Qt::Key_X, kNone, ID_SUBTITLE_DELAY_LATER},
     {Qt::Key_Z, kShift, ID_SUBTITLE_DELAY_RESET},
+    // Speed and frame steps.
+    {Qt::Key_BracketRight, kNone, ID_SPEED_FASTER},
+    {Qt::Key_BracketLeft, kNone, ID_SPEED_SLOWER},
+    {Qt::Key_Backspace, kNone, ID_SPEED_NORMAL},
+    {Qt::Key_E, kNone, ID_FRAME_NEXT},
+    {Qt::Key_E, kShift, ID_FRAME_PREVIOUS},
 };
 
 constexpr ToolbarButton kToolbar[] = {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <sstream>
 
 namespace tavimo {
 namespace {
@@ -274,6 +275,18 @@ class FakeGraph : public IGraphBuilder,
             position_ = *current;
         return hr;
     }
+    HRESULT SetRate(double rate) override {
+        std::ostringstream line;
+        line << "SetRate " << rate;
+        HRESULT hr = fw_->Step(line.str(), "SetRate");
+        if (SUCCEEDED(hr))
+            rate_ = rate;
+        return hr;
+    }
+    HRESULT GetRate(double* rate) override {
+        *rate = rate_;
+        return S_OK;
+    }
     HRESULT put_Volume(long volume) override {
         return fw_->Step("put_Volume " + std::to_string(volume), "");
     }
@@ -295,6 +308,7 @@ class FakeGraph : public IGraphBuilder,
     long msg_ = 0;
     intptr_t param_ = 0;
     REFERENCE_TIME position_ = 0;
+    double rate_ = 1.0;
 };
 
 HRESULT FakeMediaFramework::Check(const std::string& step) {

@@ -2,6 +2,7 @@
 #include <gst/audio/streamvolume.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <set>
 
@@ -199,23 +200,57 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
     flags |= (currentFlags & AM_SEEKING_SeekToKeyFrame)
                  ? GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE
                  : GST_SEEK_FLAG_ACCURATE;
+    return SeekAt(ns, flags);
+}
+
+HRESULT GstGraph::SeekAt(gint64 ns, int flags) {
     {
         std::lock_guard lock(eventMutex_);
         completed_ = false;
     }
-    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, GstSeekFlags(flags), ns))
+    if (!gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET,
+                          ns, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
         return E_FAIL;
+    stepped_ = false;
     return WaitForState(GST_STATE_TARGET(pipeline_));
+}
+
+// An accurate seek to where the clip stands, at the new rate: the picture
+// does not jump, and every later seek keeps the rate.
+HRESULT GstGraph::SetRate(double rate) {
+    if (!(rate > 0.0) || !std::isfinite(rate))
+        return E_INVALIDARG;
+    if (rate == rate_)
+        return S_OK;
+    REFERENCE_TIME now = 0;
+    if (HRESULT hr = GetCurrentPosition(&now); FAILED(hr))
+        return hr;
+    const double before = rate_;
+    rate_ = rate;
+    if (HRESULT hr = SeekAt(now * 100, GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE); FAILED(hr)) {
+        rate_ = before;
+        return hr;
+    }
+    std::lock_guard lock(mutex_);
+    ApplyAudioLevelLocked();
+    return S_OK;
 }
 
 HRESULT GstGraph::put_Volume(long volume) {
     volume_ = volume;
     std::lock_guard lock(mutex_);
-    auto audio = FindAttached(Role::AudioRenderer);
-    if (!audio)
+    if (!FindAttached(Role::AudioRenderer))
         return E_NOTIMPL;
-    ApplyVolume(static_cast<AudioRendererFilter&>(*audio).volume(), volume);
+    ApplyAudioLevelLocked();
     return S_OK;
+}
+
+void GstGraph::ApplyAudioLevelLocked() {
+    auto audio = std::static_pointer_cast<AudioRendererFilter>(FindAttached(Role::AudioRenderer));
+    if (!audio)
+        return;
+    const bool cannotFollow = rate_ != 1.0 && !audio->keepsPitch();
+    ApplyVolume(audio->volume(), cannotFollow ? -10000 : volume_);
 }
 
 void GstGraph::ApplyVolume(GstElement* element, long volume) {
