@@ -13,7 +13,7 @@
 #
 #   bench/playback/speed.sh <build dir> [rounds (3)]
 #
-# TAVIMO_BENCH_DISPLAY picks the X display number (73); TAVIMO_BENCH_DIR the
+# TAVIMO_BENCH_DISPLAY picks the X display number (73), which must be free; TAVIMO_BENCH_DIR the
 # folder of the clip (/tmp/tavimo-playback-bench).
 set -euo pipefail
 build=$(realpath "${1:?build dir}")
@@ -50,6 +50,9 @@ cleanup() {
 }
 trap cleanup EXIT
 for _ in $(seq 100); do [ -e /tmp/.X11-unix/X"$display" ] && break; sleep 0.1; done
+sleep 0.5
+# Another X server on that number would take the players' windows.
+kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb :$display did not start (in use?)" >&2; exit 1; }
 export DISPLAY=:"$display"
 tick=$(getconf CLK_TCK)
 cpu_of() { awk -v t="$tick" '{ printf "%.3f", ($14 + $15) / t }' /proc/"$1"/stat; }

@@ -55,22 +55,27 @@ HRESULT GstGraph::Step(long frames) {
     gst_element_get_state(pipeline_, &state, &pending, 0);
     if (state != GST_STATE_PAUSED || pending != GST_STATE_VOID_PENDING)
         return VFW_E_WRONG_STATE;
+    GstSample* shown = nullptr;
+    g_object_get(sink, "last-sample", &shown, nullptr);
+    if (!shown)
+        return E_FAIL;
+    const GstClockTime length = FrameLength(shown);
+    const GstClockTime end = FrameEnd(shown, length);
+    gst_sample_unref(shown);
+    if (!GST_CLOCK_TIME_IS_VALID(end) || length == 0)
+        return E_FAIL;
     if (frames < 0) {
-        GstSample* shown = nullptr;
-        g_object_get(sink, "last-sample", &shown, nullptr);
-        if (!shown)
-            return E_FAIL;
-        const GstClockTime length = FrameLength(shown);
-        const GstClockTime end = FrameEnd(shown, length);
-        gst_sample_unref(shown);
-        if (!GST_CLOCK_TIME_IS_VALID(end) || length == 0)
-            return E_FAIL;
         if (end < length + length / 2)
             return S_FALSE;  // the first frame
         // The middle of the frame before, whatever the rounding of the times.
         return SeekAt(gint64(end - length - length / 2),
                       GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     }
+    // A step past the last frame would leave the sink without a picture.
+    if (gint64 duration = 0;
+        gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0 &&
+        end + length / 2 > GstClockTime(duration))
+        return S_FALSE;
     const int before = stepsDone_;
     if (!gst_element_send_event(
             sink, gst_event_new_step(GST_FORMAT_BUFFERS, guint64(frames), 1.0, TRUE, FALSE)))

@@ -311,6 +311,18 @@ TEST_F(SpeedStepsTest, StepBackOnTheFirstFrameStaysThere) {
     EXPECT_EQ(ShownFrame(), 1);
 }
 
+TEST_F(SpeedStepsTest, StepOnTheLastFrameStaysThere) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    record.TogglePause();
+    REFERENCE_TIME last = 79600000;
+    record.pMS->SetPositions(&last, AM_SEEKING_AbsolutePositioning, nullptr, 0);
+    ASSERT_EQ(ShownFrame(), 199);
+    record.StepFrame(1);
+    EXPECT_EQ(ShownFrame(), 199) << "no step past the last frame";
+    record.StepFrame(-1);
+    EXPECT_EQ(ShownFrame(), 198);
+}
+
 }  // namespace
 }  // namespace tavimo
 
