@@ -1,5 +1,7 @@
 // Opening a clip: time from OpenClip to the first frame reaching the video
-// sink, beside playbin doing the same on the same sink. Run it under an X
+// sink, beside playbin doing the same on the same sink. Frame steps: E and
+// Shift+E on the paused clip, from a frame in the middle of a key-frame
+// interval (the step back decodes from the key frame before it). Run it under an X
 // server so both use the probed X sink; without one both use fakesink.
 // Playing whole clips beside playbin and mpv is bench/playback/compare.sh.
 //
@@ -130,6 +132,31 @@ void BM_PlaybinToFirstFrame(benchmark::State& state) {
     g_free(uri);
 }
 
+// The clip paused on frame 37 of 125 (25/s, a key frame every 25 frames).
+void PauseMidInterval(Frame& frame) {
+    if (frame.record.ClipState == ClipState::Running)
+        frame.record.TogglePause();
+    REFERENCE_TIME at = 37 * 400000;
+    frame.record.pMS->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr, 0);
+}
+
+void BM_StepFrame(benchmark::State& state) {
+    const long frames = state.range(0);
+    Frame frame;
+    frame.record.ClipPath = gClip;
+    frame.record.OpenClip();
+    if (frame.record.ClipState != ClipState::Running) {
+        state.SkipWithError("open failed");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        PauseMidInterval(frame);
+        state.ResumeTiming();
+        frame.record.StepFrame(frames);
+    }
+}
+
 }  // namespace
 }  // namespace tavimo
 
@@ -154,6 +181,10 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("OpenClipToFirstFrame", tavimo::BM_OpenClipToFirstFrame)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("PlaybinToFirstFrame", tavimo::BM_PlaybinToFirstFrame)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("StepFrame", tavimo::BM_StepFrame)
+        ->Arg(1)
+        ->Arg(-1)
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

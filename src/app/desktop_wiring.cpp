@@ -59,6 +59,7 @@ MprisSnapshot DesktopWiring::Snapshot() {
     }
     s.clipPath = record.ClipPath;
     s.volume = record.Volume;
+    s.rate = record.Speed;
     s.canPause = record.HasControl();
     s.canSeek = record.HasSeeking();
     if (record.pMS) {
@@ -98,6 +99,11 @@ void DesktopWiring::SeekBy(int64_t offset) {
     }
     record.SeekBy(offset);
     record.PollPosition();
+}
+
+void DesktopWiring::SetRate(double rate) {
+    frame_.Record().SetSpeed(rate);
+    Sync();
 }
 
 void DesktopWiring::Open(const QString& uri) {

@@ -25,6 +25,7 @@ class DesktopWiring : public QObject, public MprisPort {
     void SetVolume(int volume) override;
     void SeekTo(int64_t position) override;
     void SeekBy(int64_t offset) override;
+    void SetRate(double rate) override;
     void Raise() override;
     void Open(const QString& uri) override;
 

@@ -12,6 +12,7 @@
 
 #include "app/main_frame.h"
 #include "engine/filters_menu_ui.h"
+#include "engine/playback_speed.h"
 #include "engine/screenshot.h"
 #include "integration/integration_commands.h"
 #include "platform/dialogs.h"
@@ -311,6 +312,19 @@ void CMainFrame::OnChapter(int id) {
 
 void CMainFrame::OnAbLoop(int) {
     record_.StepLoop();
+}
+
+// ], [ and Backspace: the next speed step up, down, or back to normal.
+void CMainFrame::OnSpeed(int id) {
+    const double now = record_.Speed;
+    record_.SetSpeed(id == ID_SPEED_FASTER   ? FasterSpeed(now)
+                     : id == ID_SPEED_SLOWER ? SlowerSpeed(now)
+                                             : 1.0);
+}
+
+// E and Shift+E: one frame on or back.
+void CMainFrame::OnFrameStep(int id) {
+    record_.StepFrame(id == ID_FRAME_NEXT ? 1 : -1);
 }
 
 }  // namespace tavimo

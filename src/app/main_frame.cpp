@@ -98,6 +98,8 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_SUBTITLE_TRACK_NEXT, ID_AUDIO_TRACK_NEXT, &CMainFrame::OnNextTrack},
         // Screenshots.
         {ID_SAVE_SCREENSHOT, ID_SAVE_SCREENSHOT, &CMainFrame::OnSaveScreenshot},
+        {ID_SPEED_FASTER, ID_SPEED_NORMAL, &CMainFrame::OnSpeed},
+        {ID_FRAME_NEXT, ID_FRAME_PREVIOUS, &CMainFrame::OnFrameStep},
     };
     return kRoutes;
 }

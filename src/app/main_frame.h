@@ -172,6 +172,8 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnAudioTrack(int id);
     void OnNextTrack(int id);
     void OnSaveScreenshot(int id);
+    void OnSpeed(int id);
+    void OnFrameStep(int id);
 
     platform::Registry& registry_;
     platform::DisplayModes& modes_;

@@ -72,6 +72,7 @@ void PlayerRecord::OpenClip() {
     ReleaseGraph();
     ClipState = tavimo::ClipState::Stopped;
     Delay.Forget();
+    Speed = 1.0;
     DiscoverSubtitles();
     host_.SetBusy(true);
     HRESULT hr = PlayClip(ClipPath);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/playback_speed.h"
 #include "engine/player_host.h"
 #include "integration/resume_positions.h"
 #include "platform/dialogs.h"
@@ -121,6 +122,32 @@ void PlayerRecord::SetVolume(int volume) {
     Volume = std::clamp(volume, 0, 100);
     if (pBA)
         pBA->put_Volume(VolumeLevel(Volume));
+}
+
+void PlayerRecord::SetSpeed(double speed) {
+    if (!pMS || std::isnan(speed))
+        return;
+    speed = std::clamp(speed, kMinimumSpeed, kMaximumSpeed);
+    if (SUCCEEDED(pMS->SetRate(speed)))
+        Speed = speed;
+    Note.Show(SpeedNoteText(Speed));
+}
+
+void PlayerRecord::StepFrame(long frames) {
+    std::shared_ptr<IVideoFrameStep> step;
+    if (!pGB || !pMC || FAILED(pGB->QueryVideoFrameStep(&step)) || step->CanStep() != S_OK)
+        return;
+    if (ClipState == tavimo::ClipState::Running)
+        TogglePause();
+    if (ClipState == tavimo::ClipState::Stopped) {
+        ClipState = tavimo::ClipState::Paused;
+        host_.StartPositionTimer();
+        UpdateTitle();
+    }
+    if (ClipState != tavimo::ClipState::Paused)
+        return;
+    step->Step(frames);
+    PollPosition();
 }
 
 void PlayerRecord::CloseClip() {

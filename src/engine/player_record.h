@@ -70,6 +70,14 @@ class PlayerRecord {
     void SeekToKeyFrame(int64_t position);
     // Stores `volume` (0..100) and sets the audio level.
     void SetVolume(int volume);
+    // Plays at `speed` (1 normal), limited to 0.25..4, and shows the note
+    // "Speed: 1.5×" with the speed that holds afterwards. Nothing without a
+    // clip; a graph that refuses keeps its speed.
+    void SetSpeed(double speed);
+    // Moves the paused picture by `frames` (1 on, -1 back); a playing clip is
+    // paused first, a stopped one counts as paused from then on. The seek bar
+    // follows at once.
+    void StepFrame(long frames);
     // Stops, releases the pipeline, `ClipState` = Closed.
     void CloseClip();
     // Main window title "Tavimo - " + `ClipPath`.
@@ -149,6 +157,7 @@ class PlayerRecord {
     bool FullScreenBlocked = false;
     int Volume = 100;  // setting
     int64_t Duration = 0;
+    double Speed = 1.0;  // back to 1 for every clip opened, never stored
     float VideoAspect = 4.0f / 3.0f;
     int AutoNext = 0;                         // setting
     int KeepWindowSize = 0;                   // setting

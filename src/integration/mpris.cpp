@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "engine/playback_speed.h"
 #include "resources/command_ids.h"
 
 namespace tavimo {
@@ -94,8 +95,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
     Q_PROPERTY(double Rate READ Rate WRITE SetRate)
-    Q_PROPERTY(double MinimumRate READ Rate)
-    Q_PROPERTY(double MaximumRate READ Rate)
+    Q_PROPERTY(double MinimumRate READ MinimumRate)
+    Q_PROPERTY(double MaximumRate READ MaximumRate)
     Q_PROPERTY(QVariantMap Metadata READ Metadata)
     Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
     Q_PROPERTY(qlonglong Position READ Position)
@@ -109,8 +110,20 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     explicit MprisPlayerAdaptor(Mpris* mpris) : QDBusAbstractAdaptor(mpris), mpris_(mpris) {}
 
     QString PlaybackStatus() const { return PlaybackText(Now().playback); }
-    double Rate() const { return 1.0; }
-    void SetRate(double) {}  // one speed only
+    double Rate() const { return Now().rate; }
+    // 0 asks for a pause; other rates are held within the range.
+    void SetRate(double rate) {
+        if (std::isnan(rate)) {
+            return;
+        }
+        if (rate <= 0.0) {
+            Pause();
+            return;
+        }
+        mpris_->Port().SetRate(std::clamp(rate, MinimumRate(), MaximumRate()));
+    }
+    double MinimumRate() const { return kMinimumSpeed; }
+    double MaximumRate() const { return kMaximumSpeed; }
     QVariantMap Metadata() const { return mpris_->Metadata(); }
     double Volume() const { return Now().volume / 100.0; }
     void SetVolume(double volume) {
@@ -312,6 +325,9 @@ void Mpris::Sync() {
     if (now.volume != last_.volume) {
         changed.insert("Volume", now.volume / 100.0);
     }
+    if (now.rate != last_.rate) {
+        changed.insert("Rate", now.rate);
+    }
     if (newClip && now.clipPath.empty() != last_.clipPath.empty()) {
         const bool hasClip = !now.clipPath.empty();
         changed.insert("CanPlay", hasClip);
@@ -334,8 +350,12 @@ void Mpris::Sync() {
     // seek key, the seek bar, a rewind at the end of the clip).
     if (!newClip && now.canSeek && now.playback == last_.playback &&
         now.playback != Playback::Stopped) {
+        // Played at the speed held since the last look (a change of speed
+        // brings the bus up to date at once).
         const int64_t played =
-            now.playback == Playback::Playing ? (clock - lastClock_) * 10'000 : 0;
+            now.playback == Playback::Playing
+                ? static_cast<int64_t>(static_cast<double>(clock - lastClock_) * 10'000 * now.rate)
+                : 0;
         if (std::llabs(now.position - (last_.position + played)) > kSeekTolerance) {
             emit player_->Seeked(now.position / 10);
         }

@@ -23,6 +23,7 @@ struct MprisSnapshot {
     int64_t duration = 0;  // 100 ns units
     int64_t position = 0;  // 100 ns units
     int volume = 100;      // 0..100
+    double rate = 1.0;     // playback speed, 1 normal
     bool canPause = false;
     bool canSeek = false;
 };
@@ -40,6 +41,9 @@ class MprisPort {
     virtual void SeekTo(int64_t position) = 0;
     // A relative seek by `offset` (100 ns units), as the five-second keys do.
     virtual void SeekBy(int64_t offset) = 0;
+    // Plays at `rate` (within MinimumRate..MaximumRate), as ] and [ would; a
+    // port that plays at one speed only leaves it.
+    virtual void SetRate(double) {}
     // Brings the main window to the front.
     virtual void Raise() = 0;
     // Opens `uri` as a file dropped on the window would be opened.

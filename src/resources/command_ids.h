@@ -65,6 +65,12 @@ enum CommandId : int {
     ID_AB_LOOP = 35102,           // "A-B Loop"
     ID_CHAPTER_FIRST = 35110,     // "Chapters" placeholder; then chapter i is 35110 + i
     ID_CHAPTER_LAST = 35609,
+    // ], [, Backspace: playback speed; E, Shift+E: frame steps.
+    ID_SPEED_FASTER = 35700,    // "Faster"
+    ID_SPEED_SLOWER = 35701,    // "Slower"
+    ID_SPEED_NORMAL = 35702,    // "Normal Speed"
+    ID_FRAME_NEXT = 35703,      // "Next Frame"
+    ID_FRAME_PREVIOUS = 35704,  // "Previous Frame"
     ID_FILE_OPEN = 57601,       // "&Open Video..."
     ID_FILE_MRU_FIRST = 57616,  // "Most Recent..." and the recent files
     ID_FILE_MRU_LAST = 57631,

@@ -39,6 +39,13 @@ constexpr MenuRow kMainMenu[] = {
     {K::Item, ID_CHAPTER_FIRST, "CHAPTER", false},
     {K::EndPopup, 0, nullptr, false},
     {K::Item, ID_AB_LOOP, "A-B Loop\tL", false},
+    // Speed and frame steps.
+    {K::Separator, 0, nullptr, false},
+    {K::Item, ID_SPEED_FASTER, "Faster\t]", false},
+    {K::Item, ID_SPEED_SLOWER, "Slower\t[", false},
+    {K::Item, ID_SPEED_NORMAL, "Normal Speed\tBackspace", false},
+    {K::Item, ID_FRAME_NEXT, "Next Frame\tE", false},
+    {K::Item, ID_FRAME_PREVIOUS, "Previous Frame\tShift+E", false},
     {K::EndPopup, 0, nullptr, false},
     {K::Popup, 0, "&Filters", false},
     {K::Item, ID_FILTER_FIRST, "FILTER", false},
@@ -132,6 +139,12 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_PageDown, kShift, ID_NEXT_CHAPTER},
     {Qt::Key_PageUp, kShift, ID_PREVIOUS_CHAPTER},
     {Qt::Key_L, kNone, ID_AB_LOOP},
+    // Speed and frame steps.
+    {Qt::Key_BracketRight, kNone, ID_SPEED_FASTER},
+    {Qt::Key_BracketLeft, kNone, ID_SPEED_SLOWER},
+    {Qt::Key_Backspace, kNone, ID_SPEED_NORMAL},
+    {Qt::Key_E, kNone, ID_FRAME_NEXT},
+    {Qt::Key_E, kShift, ID_FRAME_PREVIOUS},
 };
 
 constexpr ToolbarButton kToolbar[] = {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <sstream>
 
 #include "subtitles/subtitle_track.h"
 
@@ -370,6 +371,18 @@ class FakeGraph : public IGraphBuilder,
             position_ = stop_ >= 0 ? std::min(*current, stop_) : *current;
         return hr;
     }
+    HRESULT SetRate(double rate) override {
+        std::ostringstream line;
+        line << "SetRate " << rate;
+        HRESULT hr = fw_->Step(line.str(), "SetRate");
+        if (SUCCEEDED(hr))
+            rate_ = rate;
+        return hr;
+    }
+    HRESULT GetRate(double* rate) override {
+        *rate = rate_;
+        return S_OK;
+    }
     HRESULT put_Volume(long volume) override {
         return fw_->Step("put_Volume " + std::to_string(volume), "");
     }
@@ -407,6 +420,7 @@ class FakeGraph : public IGraphBuilder,
     REFERENCE_TIME stop_ = -1;
     std::vector<StreamInfo> streams_;
     SubtitleTrack* track_ = nullptr;
+    double rate_ = 1.0;
 };
 
 HRESULT FakeMediaFramework::Check(const std::string& step) {

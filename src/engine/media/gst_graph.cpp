@@ -2,6 +2,7 @@
 #include <gst/audio/streamvolume.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <set>
@@ -240,14 +241,14 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
     } else {
         flags |= GST_SEEK_FLAG_ACCURATE;
     }
+    return SeekAt(target * 100, flags);
+}
+
+// Every seek goes at the rate the clip plays at, and within the loop's
+// segment while one is set.
+HRESULT GstGraph::SeekAt(gint64 ns, int flags) {
     if (segment_)
         flags |= GST_SEEK_FLAG_SEGMENT;
-    gdouble rate = 1.0;
-    if (GstQuery* query = gst_query_new_segment(GST_FORMAT_TIME)) {
-        if (gst_element_query(pipeline_, query))
-            gst_query_parse_segment(query, &rate, nullptr, nullptr, nullptr);
-        gst_query_unref(query);
-    }
     {
         // An end reached before this seek is no longer the clip's end: the
         // player must not rewind a picture the user has just moved.
@@ -256,20 +257,49 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
         std::erase_if(events_, [](const Event& e) { return e.code == EC_COMPLETE; });
     }
     const gint64 end = stop_ < 0 ? gint64(GST_CLOCK_TIME_NONE) : stop_ * 100;
-    if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET,
-                          target * 100, GST_SEEK_TYPE_SET, end))
+    if (!gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET,
+                          ns, GST_SEEK_TYPE_SET, end))
         return E_FAIL;
+    stepped_ = false;
     return WaitForState(GST_STATE_TARGET(pipeline_));
+}
+
+// An accurate seek to where the clip stands, at the new rate: the picture
+// does not jump, and every later seek keeps the rate.
+HRESULT GstGraph::SetRate(double rate) {
+    if (!(rate > 0.0) || !std::isfinite(rate))
+        return E_INVALIDARG;
+    if (rate == rate_)
+        return S_OK;
+    REFERENCE_TIME now = 0;
+    if (HRESULT hr = GetCurrentPosition(&now); FAILED(hr))
+        return hr;
+    const double before = rate_;
+    rate_ = rate;
+    if (HRESULT hr = SeekAt(now * 100, GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE); FAILED(hr)) {
+        rate_ = before;
+        return hr;
+    }
+    std::lock_guard lock(mutex_);
+    ApplyAudioLevelLocked();
+    return S_OK;
 }
 
 HRESULT GstGraph::put_Volume(long volume) {
     volume_ = volume;
     std::lock_guard lock(mutex_);
-    auto audio = FindAttached(Role::AudioRenderer);
-    if (!audio)
+    if (!FindAttached(Role::AudioRenderer))
         return E_NOTIMPL;
-    ApplyVolume(static_cast<AudioRendererFilter&>(*audio).volume(), volume);
+    ApplyAudioLevelLocked();
     return S_OK;
+}
+
+void GstGraph::ApplyAudioLevelLocked() {
+    auto audio = std::static_pointer_cast<AudioRendererFilter>(FindAttached(Role::AudioRenderer));
+    if (!audio)
+        return;
+    const bool cannotFollow = rate_ != 1.0 && !audio->keepsPitch();
+    ApplyVolume(audio->volume(), cannotFollow ? -10000 : volume_);
 }
 
 void GstGraph::ApplyVolume(GstElement* element, long volume) {

@@ -143,6 +143,9 @@ void GstGraph::OnMessage(GstMessage* message) {
         case GST_MESSAGE_TOC:
             OnToc(message);
             break;
+        case GST_MESSAGE_STEP_DONE:
+            ++stepsDone_;
+            break;
         case GST_MESSAGE_ELEMENT:
             if (gst_is_video_overlay_prepare_window_handle_message(message)) {
                 std::lock_guard lock(mutex_);

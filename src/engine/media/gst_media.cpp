@@ -58,7 +58,8 @@ class GstFramework : public MediaFramework {
         return S_OK;
     }
     // The first audio sink that opens, else a fakesink that keeps time (see
-    // MakeAudioOutput); a sink named in the options is taken as it is.
+    // MakeAudioOutput); a sink named in the options is taken as it is. The
+    // tempo filter, where there is one, plays other speeds at the same pitch.
     HRESULT CreateAudioRenderer(std::shared_ptr<IBaseFilter>* out) override {
         GstElement* sink = options_.audioSink.empty()
                                ? MakeAudioOutput()
@@ -72,8 +73,14 @@ class GstFramework : public MediaFramework {
                     gst_object_unref(gst_object_ref_sink(e));
             return VFW_E_NO_AUDIO_HARDWARE;
         }
-        GstElement* bin = MakeBin(kAudioRendererName, {convert, resample, volume, sink});
-        *out = std::make_shared<AudioRendererFilter>(bin, volume, sink);
+        GstElement* tempo = options_.tempoFilter.empty()
+                                ? nullptr
+                                : gst_element_factory_make(options_.tempoFilter.c_str(), nullptr);
+        GstElement* bin =
+            tempo ? MakeBin(kAudioRendererName, {gst_element_factory_make("audioconvert", nullptr),
+                                                 tempo, convert, resample, volume, sink})
+                  : MakeBin(kAudioRendererName, {convert, resample, volume, sink});
+        *out = std::make_shared<AudioRendererFilter>(bin, volume, sink, tempo != nullptr);
         return S_OK;
     }
     HRESULT CreateSubtitleMixer(CSubtitles* core, std::shared_ptr<IBaseFilter>* out) override {

@@ -18,6 +18,9 @@ struct GstMediaOptions {
     // Factory of the audio sink; empty: the first that opens, else silence
     // (MakeAudioOutput).
     std::string audioSink;
+    // Factory of the filter that keeps the audio's pitch at other speeds;
+    // empty or not installed: at speeds other than 1 the audio is silent.
+    std::string tempoFilter = "scaletempo";
     // Longest wait of the UI thread on a pipeline, for files and for network URLs.
     int fileTimeoutMs = 10000;
     int networkTimeoutMs = 30000;

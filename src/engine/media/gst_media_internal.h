@@ -153,18 +153,25 @@ class SourceFilter : public ElementFilter,
     bool network_ = false;
 };
 
-// "Audio Renderer": audioconvert ! audioresample ! volume ! sink.
+// "Audio Renderer": audioconvert ! scaletempo ! audioconvert ! audioresample !
+// volume ! sink; without scaletempo the audio cannot follow another speed.
 class AudioRendererFilter : public ElementFilter {
   public:
-    AudioRendererFilter(GstElement* bin, GstElement* volume, GstElement* sink)
-        : ElementFilter(bin, Role::AudioRenderer), volume_(volume), sink_(sink) {}
+    AudioRendererFilter(GstElement* bin, GstElement* volume, GstElement* sink, bool keepsPitch)
+        : ElementFilter(bin, Role::AudioRenderer),
+          volume_(volume),
+          sink_(sink),
+          keepsPitch_(keepsPitch) {}
     GstElement* volume() const { return volume_; }
+    // Whether the audio can play at other speeds than 1 (with its pitch kept).
+    bool keepsPitch() const { return keepsPitch_; }
 
   private:
     GstElement* SettingsElement() const override { return sink_; }
 
     GstElement* volume_;  // owned by the bin
     GstElement* sink_;    // owned by the bin
+    bool keepsPitch_;
 };
 
 class VideoRendererFilter : public ElementFilter,
@@ -226,6 +233,7 @@ class GstGraph : public IGraphBuilder,
                  public IMediaSeeking,
                  public IBasicAudio,
                  public IAMChapters,
+                 public IVideoFrameStep,
                  public std::enable_shared_from_this<GstGraph> {
   public:
     explicit GstGraph(const GstMediaOptions& options);
@@ -246,13 +254,16 @@ class GstGraph : public IGraphBuilder,
     HRESULT QueryBasicAudio(std::shared_ptr<IBasicAudio>* out) override { return Query(out); }
     HRESULT QueryFilterGraph2(std::shared_ptr<IGraphBuilder>* out) override { return Query(out); }
     HRESULT QueryChapters(std::shared_ptr<IAMChapters>* out) override { return Query(out); }
+    HRESULT QueryVideoFrameStep(std::shared_ptr<IVideoFrameStep>* out) override {
+        return Query(out);
+    }
     HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out) override {
         *out = std::shared_ptr<IAMStreamSelect>(shared_from_this(), &tracks_);
         return S_OK;
     }
 
     // --- IMediaControl: Stop keeps PAUSED so the decoders stay ---
-    HRESULT Run() override { return ChangeState(GST_STATE_PLAYING); }
+    HRESULT Run() override;
     HRESULT Pause() override { return ChangeState(GST_STATE_PAUSED); }
     HRESULT Stop() override { return ChangeState(GST_STATE_PAUSED); }
 
@@ -268,6 +279,15 @@ class GstGraph : public IGraphBuilder,
     HRESULT GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) override;
     HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
                          uint32_t stopFlags) override;
+    HRESULT SetRate(double rate) override;
+    HRESULT GetRate(double* rate) override {
+        *rate = rate_;
+        return S_OK;
+    }
+
+    // --- IVideoFrameStep (gst_graph_step.cpp) ---
+    HRESULT Step(long frames) override;
+    HRESULT CanStep() override;
 
     // --- IBasicAudio ---
     HRESULT put_Volume(long volume) override;
@@ -284,6 +304,15 @@ class GstGraph : public IGraphBuilder,
     HRESULT GetMarkerName(long marker, std::string* name) override;
 
   private:
+    // The volume given to put_Volume, or silence while the speed is not 1
+    // and the audio cannot follow it. Needs mutex_.
+    void ApplyAudioLevelLocked();
+    // A flushing seek to `ns` at the current rate with `flags`; waits for the
+    // pipeline to settle (bounded).
+    HRESULT SeekAt(gint64 ns, int flags);
+    // The video sink (borrowed), null without a linked video renderer.
+    GstElement* VideoSink();
+
     struct Event {
         long code;
         intptr_t param;
@@ -349,6 +378,9 @@ class GstGraph : public IGraphBuilder,
     int linked_ = 0;
     bool network_ = false;
     long volume_ = 0;
+    double rate_ = 1.0;
+    // Frames were stepped since the last seek: the audio stands behind the picture.
+    bool stepped_ = false;
 
     std::atomic<HRESULT> error_{S_OK};  // the first error of the pipeline
     std::atomic<bool> buffering_{false};
@@ -356,6 +388,7 @@ class GstGraph : public IGraphBuilder,
     std::mutex waitMutex_;
     std::condition_variable cv_;
     std::atomic<bool> abort_{false};
+    std::atomic<int> stepsDone_{0};  // STEP_DONE messages seen
 
     std::mutex eventMutex_;  // events_, notify_, msg_, param_, notifyPosted_, completed_
     std::condition_variable eventCv_;

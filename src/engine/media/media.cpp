@@ -37,6 +37,10 @@ HRESULT IGraphBuilder::QueryChapters(std::shared_ptr<IAMChapters>*) {
     return E_NOINTERFACE;
 }
 
+HRESULT IGraphBuilder::QueryVideoFrameStep(std::shared_ptr<IVideoFrameStep>*) {
+    return E_NOINTERFACE;
+}
+
 std::string RotItemName(uint32_t graphAddress, uint32_t processId) {
     char name[64];
     std::snprintf(name, sizeof name, "FilterGraph %08x pid %08x", graphAddress, processId);

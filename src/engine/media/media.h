@@ -227,6 +227,26 @@ class IMediaSeeking {
     // it stands, a current position past it goes to it.
     virtual HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags,
                                  REFERENCE_TIME* stop, uint32_t stopFlags) = 0;
+    // The playback speed, 1.0 normal; positions stay in the clip's own time.
+    // Later seeks keep it. The audio keeps its pitch; where it cannot follow
+    // the speed it goes silent while the picture plays on at it. E_INVALIDARG
+    // for a rate that is not positive; the failure of the seek that applies it
+    // otherwise (the rate is then unchanged).
+    virtual HRESULT SetRate(double rate) = 0;
+    virtual HRESULT GetRate(double* rate) = 0;
+};
+
+// IVideoFrameStep: moves a paused picture by whole frames. UI thread; returns
+// once the new frame is shown (bounded).
+class IVideoFrameStep {
+  public:
+    virtual ~IVideoFrameStep() = default;
+    // `frames` > 0: that many frames on; -1: the frame before the one shown
+    // (S_FALSE on the first frame, nothing moves). VFW_E_WRONG_STATE when the
+    // graph is not paused.
+    virtual HRESULT Step(long frames) = 0;
+    // S_OK when the graph shows a picture that can be stepped, S_FALSE otherwise.
+    virtual HRESULT CanStep() = 0;
 };
 
 class IBasicAudio {
@@ -317,6 +337,8 @@ class IGraphBuilder {
     virtual HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out);
     // The clip's chapters; E_NOINTERFACE where the framework cannot tell them.
     virtual HRESULT QueryChapters(std::shared_ptr<IAMChapters>* out);
+    // Frame steps; E_NOINTERFACE where the framework cannot step.
+    virtual HRESULT QueryVideoFrameStep(std::shared_ptr<IVideoFrameStep>* out);
 };
 using IFilterGraph2 = IGraphBuilder;
 

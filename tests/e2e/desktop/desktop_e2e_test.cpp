@@ -49,12 +49,16 @@ class Listener : public QObject {
     Q_OBJECT
   public:
     QString status;
+    double rate = 1.0;
     int seeks = 0;
 
   public slots:
     void PropertiesChanged(const QString&, const QVariantMap& changed, const QStringList&) {
         if (changed.contains("PlaybackStatus")) {
             status = changed.value("PlaybackStatus").toString();
+        }
+        if (changed.contains("Rate")) {
+            rate = changed.value("Rate").toDouble();
         }
     }
     void Seeked(qlonglong) { ++seeks; }
@@ -153,11 +157,32 @@ TEST(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
     EXPECT_NEAR(Property(kName, kPlayer, "Volume").toDouble(), 0.4, 1e-9);
     Call("Play");
     EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == 1; }));
+
+    // Rate: the speed keys' road; playing at 2x is no seek; 0 pauses.
+    EXPECT_EQ(Property(kName, kPlayer, "MinimumRate").toDouble(), 0.25);
+    EXPECT_EQ(Property(kName, kPlayer, "MaximumRate").toDouble(), 4.0);
+    const auto setRate = [&](double rate) {
+        props.call("Set", QString(kPlayer), QString("Rate"),
+                   QVariant::fromValue(QDBusVariant(rate)));
+    };
+    setRate(2.0);
+    EXPECT_EQ(Property(kName, kPlayer, "Rate").toDouble(), 2.0);
+    EXPECT_TRUE(Eventually([&] { return heard.rate == 2.0; }))
+        << "PropertiesChanged said " << heard.rate;
+    const int seeks = heard.seeks;
+    Eventually([] { return false; }, 1500);
+    EXPECT_EQ(heard.seeks, seeks) << "playing at 2x announced as a seek";
+    setRate(9.0);
+    EXPECT_EQ(Property(kName, kPlayer, "Rate").toDouble(), 4.0);
+    setRate(0.0);
+    EXPECT_TRUE(Eventually([&] { return Status() == "Paused"; })) << Status().toStdString();
+    Call("Play");
+    EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == 1; }));
     QDBusInterface(kName, kPath, "org.mpris.MediaPlayer2").call("Quit");
     EXPECT_EQ(player.WaitForExit(10s), 0);
     EXPECT_EQ(user.Dword("Volume"), 40u);
     EXPECT_EQ(screenSaver.Outstanding(), 0) << "the hold outlived the player";
-    EXPECT_EQ(screenSaver.Inhibits(), 4);
+    EXPECT_EQ(screenSaver.Inhibits(), 5);
 }
 
 // A clip left in the middle starts there again on the next run. Instances

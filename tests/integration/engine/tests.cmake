@@ -15,3 +15,9 @@ tavimo_test(NAME engine_renderer_x11_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/renderer_x11_test.cpp
     LIBS tavimo_ui tavimo_e2e_support Qt6::Test
     LABELS integration)
+
+# Speed and frame steps on GStreamer, a clip made at test time (fake sinks, no display).
+tavimo_test(NAME speed_steps_gst_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/speed_steps_gst_test.cpp
+    LIBS tavimo_ui Qt6::Test
+    LABELS integration)

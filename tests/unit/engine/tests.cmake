@@ -8,3 +8,9 @@ tavimo_test(NAME engine_mp4_chapters_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/mp4_chapters_test.cpp
     LIBS tavimo_core
     LABELS unit)
+
+# The speed steps, the note's text and the record's speed on the scripted framework.
+tavimo_test(NAME engine_playback_speed_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/playback_speed_test.cpp
+    LIBS tavimo_core
+    LABELS unit)

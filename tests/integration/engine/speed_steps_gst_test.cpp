@@ -1,0 +1,340 @@
+// Speed and frame steps on GStreamer with a clip made at test time whose
+// frames carry their number in their brightness: how fast the position moves
+// at 2x, the pitch and the silence of the sound, the note burnt into the
+// picture, and the frame shown after each step.
+#include <gst/audio/audio.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine/media/gst_media.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "support/fake_dialogs.h"
+
+namespace tavimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Host : public PlayerHost {
+  public:
+    platform::ScriptedDialogs dialogs;
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+    void SetSeekPosition(int32_t, int64_t) override { ++seekBarSets; }
+    int seekBarSets = 0;
+};
+
+fs::path gMedia;
+
+// 8 s at 25 frames/s, 320 x 240, a key frame each second, losslessly coded:
+// frame N has luma 16 + (N mod 50) * 4 in its top half and 16 + (N div 50) * 50
+// in its bottom half, without frames out of order; a 440 Hz tone beside it.
+std::string Clip() {
+    return (gMedia / "frames.mp4").string();
+}
+
+void MakeClip() {
+    char dir[] = "/tmp/tavimo-speed-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    gMedia = dir;
+    const std::string command =
+        "ffmpeg -hide_banner -loglevel error -y -f lavfi -i "
+        "\"nullsrc=s=320x240:r=25,format=yuv420p,geq=lum='if(lt(Y\\,H/2)\\,16+mod(N\\,50)*4\\,"
+        "16+floor(N/50)*50)':cb=128:cr=128\" -f lavfi -i sine=f=440:r=44100:d=8 -t 8 "
+        "-c:v libx264 -qp 0 -g 25 -bf 0 -c:a aac -shortest " +
+        Clip();
+    ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
+// The elements of `bin`'s sinks (borrowed).
+GstElement* FirstSink(GstElement* bin) {
+    GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
+    GValue item = G_VALUE_INIT;
+    GstElement* sink = nullptr;
+    if (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        sink = GST_ELEMENT(g_value_get_object(&item));
+        g_value_unset(&item);
+    }
+    gst_iterator_free(it);
+    return sink;
+}
+
+// A picture as 8-bit grey, row by row.
+struct Grey {
+    int width = 0, height = 0;
+    std::vector<uint8_t> luma;
+    int At(int x, int y) const { return luma[size_t(y) * width + x]; }
+};
+
+class SpeedStepsTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (gMedia.empty())
+            MakeClip();
+    }
+    void Start(const std::string& tempo = "scaletempo") {
+        GstMediaOptions options;
+        options.videoSink = "fakesink";
+        options.audioSink = "fakesink";
+        options.tempoFilter = tempo;
+        media = NewGstMediaFramework(options);
+        record.UseMediaFramework(media.get());
+        record.ClipPath = Clip();
+        record.OpenClip();
+        ASSERT_EQ(record.ClipState, ClipState::Running);
+        // At the clock's pace, as a screen and a sound card would take it.
+        for (const char* name : {"Video Mixing Renderer 9", "Audio Renderer"})
+            g_object_set(Sink(name), "sync", TRUE, nullptr);
+        record.SeekTo(0);
+    }
+    ~SpeedStepsTest() override { record.CloseClip(); }
+
+    GstElement* Sink(const char* renderer) {
+        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), renderer);
+        GstElement* sink = FirstSink(bin);
+        gst_object_unref(bin);
+        return sink;
+    }
+    // The luma of the picture the video sink shows now (the clip's own
+    // 4:2:0 planes reach it unconverted).
+    Grey Shown() {
+        Grey out;
+        GstSample* sample = nullptr;
+        g_object_get(Sink("Video Mixing Renderer 9"), "last-sample", &sample, nullptr);
+        if (!sample)
+            return out;
+        GstVideoInfo info;
+        GstVideoFrame frame;
+        if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+            GST_VIDEO_INFO_IS_YUV(&info) && GST_VIDEO_INFO_N_PLANES(&info) >= 2 &&
+            gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
+            out.width = info.width;
+            out.height = info.height;
+            const auto* luma = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+            const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+            for (int y = 0; y < info.height; ++y)
+                out.luma.insert(out.luma.end(), luma + y * stride, luma + y * stride + info.width);
+            gst_video_frame_unmap(&frame);
+        }
+        gst_sample_unref(sample);
+        return out;
+    }
+    // The number the shown frame carries, read at the right edge (away from
+    // the note); -1 without a picture.
+    int ShownFrame() {
+        Grey picture = Shown();
+        if (picture.luma.empty())
+            return -1;
+        const int ones = int(std::lround((picture.At(300, 60) - 16) / 4.0));
+        const int fifties = int(std::lround((picture.At(300, 180) - 16) / 50.0));
+        return fifties * 50 + ones;
+    }
+    REFERENCE_TIME Position() {
+        REFERENCE_TIME now = 0;
+        record.pMS->GetCurrentPosition(&now);
+        return now;
+    }
+
+    std::unique_ptr<MediaFramework> media;
+    Host host;
+    PlayerRecord record{host};
+};
+
+// The position's advance over wall time, after a seek: about twice at 2x,
+// about once at normal speed again (generous bounds: a loaded machine may
+// lag, never lead).
+TEST_F(SpeedStepsTest, PositionAdvancesAtTheSpeedChosen) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    struct Row {
+        double speed;
+        double low, high;
+    } rows[] = {{2.0, 1.6, 2.3}, {1.0, 0.8, 1.15}, {0.5, 0.4, 0.6}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.speed);
+        record.SetSpeed(row.speed);
+        record.SeekTo(10000000);  // a seek keeps the speed
+        QTest::qWait(200);
+        QElapsedTimer wall;
+        const REFERENCE_TIME from = Position();
+        wall.start();
+        QTest::qWait(1500);
+        const double ratio = double(Position() - from) / (double(wall.nsecsElapsed()) / 100.0);
+        EXPECT_GT(ratio, row.low);
+        EXPECT_LT(ratio, row.high);
+    }
+}
+
+// The tone as the sink plays it: the frequency in its samples times the rate
+// the sink plays them at; 0 when the samples are silent.
+double HeardFrequency(GstElement* sink) {
+    GstSample* sample = nullptr;
+    g_object_get(sink, "last-sample", &sample, nullptr);
+    if (!sample)
+        return -1;
+    if (gst_buffer_get_size(gst_sample_get_buffer(sample)) == 0) {
+        gst_sample_unref(sample);
+        return -1;  // a gap
+    }
+    GstAudioInfo info;
+    gst_audio_info_from_caps(&info, gst_sample_get_caps(sample));
+    GstMapInfo map;
+    gst_buffer_map(gst_sample_get_buffer(sample), &map, GST_MAP_READ);
+    // The sink takes what the tempo filter or the converter gives; read as
+    // floats or 16-bit, first channel.
+    const bool isFloat = GST_AUDIO_INFO_IS_FLOAT(&info) && GST_AUDIO_INFO_WIDTH(&info) == 32;
+    const int frames = int(map.size / GST_AUDIO_INFO_BPF(&info));
+    auto value = [&](int i) {
+        const guint8* at = map.data + size_t(i) * GST_AUDIO_INFO_BPF(&info);
+        return isFloat ? double(*reinterpret_cast<const float*>(at))
+                       : double(*reinterpret_cast<const int16_t*>(at)) / 32768.0;
+    };
+    int crossings = 0;
+    double loudest = 0;
+    for (int i = 1; i < frames; ++i) {
+        crossings += (value(i - 1) < 0) != (value(i) < 0);
+        loudest = std::max(loudest, std::abs(value(i)));
+    }
+    gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
+    const double rate = gst_sample_get_segment(sample)->rate;
+    gst_sample_unref(sample);
+    if (loudest < 0.01)
+        return 0;
+    return crossings / 2.0 * info.rate / frames * rate;
+}
+
+TEST_F(SpeedStepsTest, SoundKeepsItsPitchOrGoesSilent) {
+    struct Row {
+        const char* name;
+        const char* tempo;
+        double speed;
+        double heard;  // Hz; 0: silent
+    } rows[] = {
+        {"normal speed", "scaletempo", 1.0, 440},
+        {"2x keeps the pitch", "scaletempo", 2.0, 440},
+        {"0.5x keeps the pitch", "scaletempo", 0.5, 440},
+        {"without a tempo filter 2x is silent", "", 2.0, 0},
+        {"without a tempo filter normal speed sounds", "", 1.0, 440},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NO_FATAL_FAILURE(Start(row.tempo));
+        record.SetSpeed(row.speed);
+        EXPECT_EQ(record.Speed, row.speed);
+        QTest::qWait(300);
+        double heard = -1;
+        (void)QTest::qWaitFor([&] { return (heard = HeardFrequency(Sink("Audio Renderer"))) >= 0; },
+                              2000);
+        EXPECT_NEAR(heard, row.heard, 25);
+        record.CloseClip();
+    }
+}
+
+// Pixels of the top left corner that stand out from the frame's own flat
+// brightness there: the note's letters.
+int NotePixels(const Grey& picture) {
+    int count = 0;
+    const int flat = picture.At(300, 60);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 160; ++x)
+            count += std::abs(picture.At(x, y) - flat) > 40;
+    return count;
+}
+
+TEST_F(SpeedStepsTest, NoteIsBurntInForTwoSeconds) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    QTest::qWait(300);
+    EXPECT_EQ(NotePixels(Shown()), 0) << "no note before a change";
+    record.SetSpeed(1.5);
+    QTest::qWait(400);
+    EXPECT_GT(NotePixels(Shown()), 50) << "the note while it lasts";
+    QTest::qWait(2000);
+    EXPECT_EQ(NotePixels(Shown()), 0) << "gone after two seconds";
+}
+
+TEST_F(SpeedStepsTest, FrameStepsShowTheNextAndThePreviousFrame) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    record.SetSpeed(2.0);
+    QTest::qWait(600);
+    record.StepFrame(1);
+    EXPECT_EQ(record.ClipState, ClipState::Paused) << "E pauses a playing clip";
+    const int first = ShownFrame();
+    ASSERT_GT(first, 2);
+    struct Row {
+        const char* name;
+        long frames;
+        int shown;  // relative to the first frame after the pause
+    } rows[] = {
+        {"E", 1, 1},
+        {"E again", 1, 2},
+        {"Shift+E", -1, 1},
+        {"Shift+E again", -1, 0},
+        {"Shift+E once more", -1, -1},
+        {"E after going back", 1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const int sets = host.seekBarSets;
+        record.StepFrame(row.frames);
+        EXPECT_EQ(ShownFrame(), first + row.shown);
+        EXPECT_EQ(record.ClipState, ClipState::Paused);
+        // The position the seek bar is given lies in the frame shown.
+        EXPECT_GE(Position(), (first + row.shown) * 400000);
+        EXPECT_LT(Position(), (first + row.shown + 1) * 400000);
+        EXPECT_GT(host.seekBarSets, sets) << "the seek bar follows at once";
+    }
+    // Playing on after steps: the picture moves on from where it stood.
+    record.TogglePause();
+    QTest::qWait(500);
+    EXPECT_GT(ShownFrame(), first + 3);
+    double rate = 0;
+    record.pMS->GetRate(&rate);
+    EXPECT_EQ(rate, 2.0) << "steps and seeks keep the speed";
+}
+
+TEST_F(SpeedStepsTest, StepBackOnTheFirstFrameStaysThere) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    record.StopClip();
+    ASSERT_EQ(ShownFrame(), 0);
+    record.StepFrame(-1);
+    EXPECT_EQ(ShownFrame(), 0);
+    EXPECT_EQ(record.ClipState, ClipState::Paused) << "a stopped clip counts as paused";
+    record.StepFrame(1);
+    EXPECT_EQ(ShownFrame(), 1);
+}
+
+TEST_F(SpeedStepsTest, StepOnTheLastFrameStaysThere) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    record.TogglePause();
+    REFERENCE_TIME last = 79600000;
+    record.pMS->SetPositions(&last, AM_SEEKING_AbsolutePositioning, nullptr, 0);
+    ASSERT_EQ(ShownFrame(), 199);
+    record.StepFrame(1);
+    EXPECT_EQ(ShownFrame(), 199) << "no step past the last frame";
+    record.StepFrame(-1);
+    EXPECT_EQ(ShownFrame(), 198);
+}
+
+}  // namespace
+}  // namespace tavimo
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    int rc;
+    {
+        QApplication app(argc, argv);
+        rc = RUN_ALL_TESTS();
+    }
+    std::error_code ec;
+    if (!tavimo::gMedia.empty())
+        std::filesystem::remove_all(tavimo::gMedia, ec);
+    return rc;
+}

@@ -1,0 +1,123 @@
+// Playback speed: the steps ] and [ take from any speed, the note's text, and
+// what the player record does with a speed on the scripted framework.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/playback_speed.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_media.h"
+
+namespace tavimo {
+namespace {
+
+TEST(PlaybackSpeedTest, KeysStepFromAnySpeed) {
+    struct Row {
+        const char* name;
+        double from;
+        bool faster;
+        double to;
+    } rows[] = {
+        {"] from normal", 1.0, true, 1.1},
+        {"[ from normal", 1.0, false, 0.9},
+        {"] from 1.5", 1.5, true, 2.0},
+        {"[ from 3", 3.0, false, 2.0},
+        {"] at the fastest stays", 4.0, true, 4.0},
+        {"[ at the slowest stays", 0.25, false, 0.25},
+        {"] from a bus client's 1.3 goes to the next step up", 1.3, true, 1.5},
+        {"[ from 1.3 goes to the next step down", 1.3, false, 1.25},
+        {"] from a step that went through a float is past it", double(1.1f), true, 1.25},
+        {"[ from just above 0.9 is below it", 0.9000001, false, 0.75},
+        {"[ from beyond the fastest", 6.0, false, 4.0},
+        {"] from below the slowest", 0.1, true, 0.25},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_DOUBLE_EQ(row.faster ? FasterSpeed(row.from) : SlowerSpeed(row.from), row.to);
+    }
+}
+
+TEST(PlaybackSpeedTest, NoteText) {
+    struct Row {
+        double speed;
+        const char* text;
+    } rows[] = {
+        {1.0, "Speed: 1\u00d7"},      {0.25, "Speed: 0.25\u00d7"}, {1.5, "Speed: 1.5\u00d7"},
+        {0.9, "Speed: 0.9\u00d7"},    {1.1, "Speed: 1.1\u00d7"},   {4.0, "Speed: 4\u00d7"},
+        {1.333, "Speed: 1.33\u00d7"}, {0.3, "Speed: 0.3\u00d7"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(SpeedNoteText(row.speed), row.text) << row.speed;
+}
+
+class Player : public PlayerHost {
+  public:
+    Player() { record.UseMediaFramework(&media); }
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+    bool Open(const std::string& path) {
+        record.ClipPath = path;
+        record.OpenClip();
+        return record.ClipState == ClipState::Running;
+    }
+    std::string NoteShown() const {
+        std::string text;
+        record.Mixer.Note.Copy(text);
+        return text;
+    }
+
+    platform::ScriptedDialogs dialogs;
+    FakeMediaFramework media;
+    PlayerRecord record{*this};
+};
+
+// The speed the graph is given and the one the record and the note keep.
+TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
+    Player p;
+    p.record.SetSpeed(2.0);
+    EXPECT_EQ(p.record.Speed, 1.0) << "no clip: nothing to speed up";
+    EXPECT_EQ(p.NoteShown(), "");
+
+    ASSERT_TRUE(p.Open("/clips/a.mp4"));
+    struct Row {
+        const char* name;
+        double asked;
+        bool refused;
+        const char* logged;  // "" when no rate reaches the graph
+        double held;
+        const char* note;
+    } rows[] = {
+        {"a step", 1.5, false, "SetRate 1.5", 1.5, "Speed: 1.5\u00d7"},
+        {"beyond the fastest is the fastest", 9.0, false, "SetRate 4", 4.0, "Speed: 4\u00d7"},
+        {"below the slowest is the slowest", 0.01, false, "SetRate 0.25", 0.25,
+         "Speed: 0.25\u00d7"},
+        {"refused: the speed before stays, and the note says so", 2.0, true, "SetRate 2", 0.25,
+         "Speed: 0.25\u00d7"},
+        {"not a number reaches nothing", std::nan(""), false, "", 0.25, "Speed: 0.25\u00d7"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        p.media.log.clear();
+        p.media.script.failures.clear();
+        if (row.refused)
+            p.media.script.failures["SetRate"] = E_FAIL;
+        p.record.SetSpeed(row.asked);
+        const auto logged = p.media.LogOf("SetRate");
+        EXPECT_EQ(logged.empty() ? "" : logged.front(), std::string(row.logged));
+        EXPECT_EQ(p.record.Speed, row.held);
+        EXPECT_EQ(p.NoteShown(), row.note);
+    }
+
+    p.media.script.failures.clear();
+    ASSERT_TRUE(p.Open("/clips/b.mp4"));
+    EXPECT_EQ(p.record.Speed, 1.0) << "another clip starts at normal speed";
+    double graphRate = 0;
+    p.record.pMS->GetRate(&graphRate);
+    EXPECT_EQ(graphRate, 1.0);
+    EXPECT_EQ(p.NoteShown(), "");
+}
+
+}  // namespace
+}  // namespace tavimo
