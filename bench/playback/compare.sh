@@ -29,30 +29,17 @@
 # TAVIMO_BENCH_DISPLAY picks the X display number (72). mpv and ffmpeg are
 # installed from Debian when missing.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build=$(realpath "${1:?build dir}")
 rounds=${2:-3}
 display=${TAVIMO_BENCH_DISPLAY:-72}
 work=${TAVIMO_BENCH_DIR:-/tmp/tavimo-playback-bench}
 mkdir -p "$work"
 
-for tool in mpv ffmpeg; do
-    if ! command -v $tool >/dev/null; then
-        sudo=$([ "$(id -u)" = 0 ] || echo sudo)
-        $sudo apt-get install -y --no-install-recommends $tool >/dev/null
-    fi
-done
+install_tools mpv ffmpeg
 
 clip1080=$work/clip-1080p30.mp4
-if [ ! -s "$clip1080" ]; then
-    gst-launch-1.0 -q videotestsrc num-buffers=600 pattern=smpte horizontal-speed=3 \
-        ! video/x-raw,format=I420,width=1920,height=1080,framerate=30/1 \
-        ! x264enc speed-preset=medium pass=qual quantizer=23 key-int-max=250 \
-        ! h264parse ! queue ! mux. \
-        audiotestsrc num-buffers=$((20 * 48000 / 1024)) samplesperbuffer=1024 freq=440 volume=0.3 \
-        ! audio/x-raw,rate=48000,channels=2 ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. \
-        mp4mux name=mux ! filesink location="$clip1080.part"
-    mv "$clip1080.part" "$clip1080"
-fi
+make_clip "$clip1080" 1920 1080 20 medium 3
 srt1080=${clip1080%.mp4}.srt
 if [ ! -s "$srt1080" ]; then
     for i in $(seq 0 9); do
@@ -65,16 +52,7 @@ fi
 # medium the clip takes a shared machine many minutes to make). The picture
 # is twice the screen's size, so a player shows it scaled or cut.
 clip4k=$work/clip-2160p30.mp4
-if [ ! -s "$clip4k" ]; then
-    gst-launch-1.0 -q videotestsrc num-buffers=300 pattern=smpte horizontal-speed=6 \
-        ! video/x-raw,format=I420,width=3840,height=2160,framerate=30/1 \
-        ! x264enc speed-preset=veryfast pass=qual quantizer=23 key-int-max=250 \
-        ! h264parse ! queue ! mux. \
-        audiotestsrc num-buffers=$((10 * 48000 / 1024)) samplesperbuffer=1024 freq=440 volume=0.3 \
-        ! audio/x-raw,rate=48000,channels=2 ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. \
-        mp4mux name=mux ! filesink location="$clip4k.part"
-    mv "$clip4k.part" "$clip4k"
-fi
+make_clip "$clip4k" 3840 2160 10 veryfast 6
 [ -s "${clip4k%.mp4}.srt" ] || head -n 20 "$srt1080" >"${clip4k%.mp4}.srt"
 clipAss=$work/clip-1080p30-ass.mkv
 if [ ! -s "$clipAss" ]; then
@@ -107,11 +85,6 @@ cleanup() {
 trap cleanup EXIT
 for _ in $(seq 100); do [ -e /tmp/.X11-unix/X"$display" ] && break; sleep 0.1; done
 export DISPLAY=:"$display"
-tick=$(getconf CLK_TCK)
-
-# CPU seconds of a process so far (user + system).
-cpu_of() { awk -v t="$tick" '{ printf "%.3f", ($14 + $15) / t }' /proc/"$1"/stat; }
-
 # Runs one player; prints "cpu xcpu rss_kb dropped shown".
 # run <player> <clip> <media seconds>
 run() {
@@ -169,8 +142,6 @@ EOF
     awk -v u="$user" -v s="$sys" -v r="$rss" -v x0="$x0" -v x1="$x1" -v t="$seconds" -v d="${dropped:-NA}" \
         -v n="${shown:-NA}" 'BEGIN { printf "%.4f %.4f %d %s %s\n", (u + s) / t, (u + s + x1 - x0) / t, r, d, n }'
 }
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 clips=()
 for want in ${TAVIMO_BENCH_CLIPS:-1080p ass demo}; do

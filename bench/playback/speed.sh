@@ -16,29 +16,16 @@
 # TAVIMO_BENCH_DISPLAY picks the X display number (73), which must be free; TAVIMO_BENCH_DIR the
 # folder of the clip (/tmp/tavimo-playback-bench).
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build=$(realpath "${1:?build dir}")
 rounds=${2:-3}
 display=${TAVIMO_BENCH_DISPLAY:-73}
 work=${TAVIMO_BENCH_DIR:-/tmp/tavimo-playback-bench}
 mkdir -p "$work"
-for tool in mpv xdotool; do
-    if ! command -v $tool >/dev/null; then
-        sudo=$([ "$(id -u)" = 0 ] || echo sudo)
-        $sudo apt-get install -y --no-install-recommends $tool >/dev/null
-    fi
-done
+install_tools mpv xdotool
 
 clip=$work/clip-1080p30.mp4
-if [ ! -s "$clip" ]; then
-    gst-launch-1.0 -q videotestsrc num-buffers=600 pattern=smpte horizontal-speed=3 \
-        ! video/x-raw,format=I420,width=1920,height=1080,framerate=30/1 \
-        ! x264enc speed-preset=medium pass=qual quantizer=23 key-int-max=250 \
-        ! h264parse ! queue ! mux. \
-        audiotestsrc num-buffers=$((20 * 48000 / 1024)) samplesperbuffer=1024 freq=440 volume=0.3 \
-        ! audio/x-raw,rate=48000,channels=2 ! audioconvert ! avenc_aac ! aacparse ! queue ! mux. \
-        mp4mux name=mux ! filesink location="$clip.part"
-    mv "$clip.part" "$clip"
-fi
+make_clip "$clip" 1920 1080 20 medium 3
 seconds=20
 
 Xvfb :"$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
@@ -54,8 +41,6 @@ sleep 0.5
 # Another X server on that number would take the players' windows.
 kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb :$display did not start (in use?)" >&2; exit 1; }
 export DISPLAY=:"$display"
-tick=$(getconf CLK_TCK)
-cpu_of() { awk -v t="$tick" '{ printf "%.3f", ($14 + $15) / t }' /proc/"$1"/stat; }
 
 # Runs one player at 2x; prints "cpu xcpu dropped".
 run() {
@@ -105,8 +90,6 @@ LUA
     awk -v u="$user" -v s="$sys" -v x0="$x0" -v x1="$x1" -v t="$seconds" -v d="${dropped:-NA}" \
         'BEGIN { printf "%.4f %.4f %s\n", (u + s) / t, (u + s + x1 - x0) / t, d }'
 }
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 results=$work/speed-results
 : >"$results"
