@@ -5,6 +5,25 @@
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {
+
+HRESULT CopyRgbxSample(GstSample* sample, VideoImage* image) {
+    GstVideoInfo info;
+    GstVideoFrame frame;
+    if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
+        !gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ))
+        return E_FAIL;
+    const size_t row = size_t(info.width) * 4;
+    image->width = info.width;
+    image->height = info.height;
+    image->rgbx.resize(row * info.height);
+    const auto* from = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+    for (int y = 0; y < info.height; ++y)
+        std::memcpy(image->rgbx.data() + row * y, from + size_t(stride) * y, row);
+    gst_video_frame_unmap(&frame);
+    return S_OK;
+}
+
 namespace {
 
 constexpr GstClockTime kConvertTimeout = 5 * GST_SECOND;
@@ -29,7 +48,7 @@ class GstCurrentImage : public ICurrentImage {
         g_clear_error(&error);
         if (!rgb)
             return E_FAIL;
-        HRESULT hr = Copy(rgb, image);
+        HRESULT hr = CopyRgbxSample(rgb, image);
         gst_sample_unref(rgb);
         return hr;
     }
@@ -44,24 +63,6 @@ class GstCurrentImage : public ICurrentImage {
     }
 
   private:
-    static HRESULT Copy(GstSample* rgb, VideoImage* image) {
-        GstVideoInfo info;
-        GstVideoFrame frame;
-        if (!gst_video_info_from_caps(&info, gst_sample_get_caps(rgb)) ||
-            !gst_video_frame_map(&frame, &info, gst_sample_get_buffer(rgb), GST_MAP_READ))
-            return E_FAIL;
-        const size_t row = size_t(info.width) * 4;
-        image->width = info.width;
-        image->height = info.height;
-        image->rgbx.resize(row * info.height);
-        const auto* from = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-        for (int y = 0; y < info.height; ++y)
-            std::memcpy(image->rgbx.data() + row * y, from + size_t(stride) * y, row);
-        gst_video_frame_unmap(&frame);
-        return S_OK;
-    }
-
     GstSample* sample_;
 };
 

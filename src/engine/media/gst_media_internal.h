@@ -69,6 +69,11 @@ GstElement* MakeBin(const char* name, std::initializer_list<GstElement*> chain);
 // sources (gst_thumbnails.cpp).
 HRESULT NewThumbnailSource(const std::string& fileName, std::shared_ptr<IThumbnailSource>* out);
 
+// The rows of an RGBx sample into `image` (width, height and the pixels
+// without the stride's padding); E_FAIL when the sample does not map
+// (gst_current_image.cpp).
+HRESULT CopyRgbxSample(GstSample* sample, VideoImage* image);
+
 // The first video sink that works here, in the order of preference; empty
 // when none does.
 std::string ProbeVideoSink();

@@ -78,27 +78,9 @@ class GstThumbnailSource : public IThumbnailSource {
         g_signal_emit_by_name(sink_, "try-pull-preroll", kFrameTimeout, &sample);
         if (!sample)
             return VFW_E_TIMEOUT;
-        HRESULT hr = Copy(sample, image);
+        HRESULT hr = CopyRgbxSample(sample, image);
         gst_sample_unref(sample);
         return hr;
-    }
-
-    static HRESULT Copy(GstSample* sample, VideoImage* image) {
-        GstVideoInfo info;
-        GstVideoFrame frame;
-        if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
-            !gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ))
-            return E_FAIL;
-        const size_t row = size_t(info.width) * 4;
-        image->width = info.width;
-        image->height = info.height;
-        image->rgbx.resize(row * info.height);
-        const auto* from = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-        for (int y = 0; y < info.height; ++y)
-            std::memcpy(image->rgbx.data() + row * y,
-                        from + size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)) * y, row);
-        gst_video_frame_unmap(&frame);
-        return S_OK;
     }
 
     // Streaming thread: sound, subtitles and captions are not decoded.
