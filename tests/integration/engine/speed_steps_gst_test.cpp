@@ -33,7 +33,12 @@ class Host : public PlayerHost {
     int seekBarSets = 0;
 };
 
-fs::path gMedia;
+}  // namespace
+
+// The folder of clips made at test time; the shared entry removes it.
+std::filesystem::path gMedia;
+
+namespace {
 
 // 8 s at 25 frames/s, 320 x 240, a key frame each second, losslessly coded:
 // frame N has luma 16 + (N mod 50) * 4 in its top half and 16 + (N div 50) * 50
@@ -325,16 +330,3 @@ TEST_F(SpeedStepsTest, StepOnTheLastFrameStaysThere) {
 
 }  // namespace
 }  // namespace tavimo
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    int rc;
-    {
-        QApplication app(argc, argv);
-        rc = RUN_ALL_TESTS();
-    }
-    std::error_code ec;
-    if (!tavimo::gMedia.empty())
-        std::filesystem::remove_all(tavimo::gMedia, ec);
-    return rc;
-}

@@ -7,6 +7,7 @@ tavimo_test(NAME engine_gst_test
 # The tracks a file carries: listing, embedded subtitles, audio switching.
 tavimo_test(NAME tracks_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tracks_gst_test.cpp
+            ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
 
@@ -19,5 +20,6 @@ tavimo_test(NAME engine_renderer_x11_test
 # Speed and frame steps on GStreamer, a clip made at test time (fake sinks, no display).
 tavimo_test(NAME speed_steps_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/speed_steps_gst_test.cpp
+            ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration)

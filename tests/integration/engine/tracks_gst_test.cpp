@@ -37,7 +37,12 @@ class Host : public PlayerHost {
     void SetWindowTitle(const std::string&) override {}
 };
 
-fs::path gMedia;
+}  // namespace
+
+// The folder of clips made at test time; the shared entry removes it.
+std::filesystem::path gMedia;
+
+namespace {
 
 std::string Media(const char* name) {
     return (gMedia / name).string();
@@ -613,16 +618,3 @@ TEST_F(TracksGstTest, ATrackWithoutDecoderIsListedAndThePicturePlays) {
 
 }  // namespace
 }  // namespace tavimo
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    int rc;
-    {
-        QApplication app(argc, argv);
-        rc = RUN_ALL_TESTS();
-    }
-    std::error_code ec;
-    if (!tavimo::gMedia.empty())
-        std::filesystem::remove_all(tavimo::gMedia, ec);
-    return rc;
-}
