@@ -319,7 +319,8 @@ HRESULT SourceTracks::Enable(long index, uint32_t flags) {
             pictureSwitched_ = false;
         }
     }
-    GivePicture(due, nullptr, false);
+    if (due.switched)
+        GivePicture(due, nullptr, false);
     return hr;
 }
 
