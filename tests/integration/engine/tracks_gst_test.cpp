@@ -624,11 +624,10 @@ std::string PgsRectangle() {
     return out;
 }
 
-// Picture subtitles burnt into the paused picture: the rectangle in its
-// colour at its place while due, nothing after it, nothing with the track
-// off or out of view, and a switch to a text track and back. One clip holds
-// the PGS stream, its VobSub encoding and a SubRip track.
-TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
+// Black video with the PGS stream, its VobSub encoding and a SubRip track.
+void MakePictureClip() {
+    if (fs::exists(Media("pictures.mkv")))
+        return;
     {
         std::ofstream sup(Media("rect.sup"), std::ios::binary);
         sup << PgsRectangle();
@@ -641,6 +640,14 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
                        " -map 0 -map 1 -map 1 -map 2 -c:v copy -c:s:0 copy -c:s:1 dvdsub "
                        "-c:s:2 srt -disposition:s 0 " +
                        Media("pictures.mkv")));
+}
+
+// Picture subtitles burnt into the paused picture: the rectangle in its
+// colour at its place while due, nothing after it, nothing with the track
+// off or out of view, and a switch to a text track and back. One clip holds
+// the PGS stream, its VobSub encoding and a SubRip track.
+TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
+    MakePictureClip();
     ASSERT_TRUE(Open(Media("pictures.mkv")));
     ExpectListed(Tracks(), {{Kind::Subtitle, "PGS", "", "", 0, false, true, false},
                             {Kind::Subtitle, "VobSub", "", "", 0, false, true, false},
@@ -719,6 +726,38 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
             << "green " << g << ", white " << white << ", frame at " << ShownTime();
     }
     record.Mixer.ViewSubtitles = 1;
+}
+
+// A picture track is as sparse as a text track: chosen, it never holds the
+// picture, from the start, after a seek past its last picture, or after a
+// pause.
+TEST_F(PacedTracksTest, APictureTrackDoesNotHoldThePicture) {
+    MakePictureClip();
+    ASSERT_TRUE(Open(Media("pictures.mkv")));
+    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    PlayAtPace();
+    struct Row {
+        const char* name;
+        int64_t seekTo;  // 100-ns units, -1: stay
+        bool pauseFirst;
+    } rows[] = {
+        {"from the start", -1, false},
+        {"after a seek past the last picture", 32000000, false},
+        {"after a pause", -1, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.seekTo >= 0)
+            record.SeekTo(row.seekTo);
+        if (row.pauseFirst) {
+            record.TogglePause();
+            QTest::qWait(300);
+            record.TogglePause();
+        }
+        const REFERENCE_TIME from = Position();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > from + 5000000; }, 3000))
+            << "stuck at " << Position();
+    }
 }
 
 // A stream no installed decoder takes is listed, greyed, and never blocks
