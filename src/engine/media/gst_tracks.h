@@ -1,8 +1,9 @@
 // The source's audio and subtitle tracks (IAMStreamSelect on GStreamer): every
 // audio stream through one input-selector to the audio renderer, every
 // subtitle stream to a sink of its own whose cues are kept per track and sent
-// to the player's subtitle track or ASS script for the track chosen. Not for
-// use outside engine/media.
+// to the player's subtitle track or ASS script for the track chosen, and every
+// picture subtitle stream (PGS, VobSub) through one input-selector to the
+// overlay in the video path. Not for use outside engine/media.
 #pragma once
 
 #include <gst/gst.h>
@@ -95,6 +96,7 @@ class SourceTracks : public IAMStreamSelect {
     std::mutex giveMutex_;  // held while the overlay is given a picture
     bool given_ = false;    // a picture was given since the last flush; giveMutex_
     HRESULT EnableLocked(long index, uint32_t flags);
+    // The picture track shown, -1 when none is; lock held.
     long PictureShownLocked() const;
     void OnCaps(Track& track, GstCaps* caps);
     void OnCue(Track& track, GstBuffer* buffer);
