@@ -32,6 +32,10 @@ GstGraph::GstGraph(const GstMediaOptions& options) : options_(options) {
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, &GstGraph::SyncHandler, this, nullptr);
     gst_object_unref(bus);
+    tracks_.OnPosition([this] {
+        REFERENCE_TIME at = 0;
+        return SUCCEEDED(GetCurrentPosition(&at)) ? int64_t(at) * 100 : int64_t(-1);
+    });
     tracks_.OnShownCue(
         [this](int64_t startMs, int64_t endMs) { RedrawPausedWithin(startMs, endMs); });
 }

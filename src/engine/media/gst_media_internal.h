@@ -360,6 +360,12 @@ class GstGraph : public IGraphBuilder,
     bool LinkAudio(GstPad* pad);
     // A subtitle stream to a sink of its own that never holds the pipeline.
     bool LinkSubtitle(GstPad* pad);
+    // A picture subtitle stream (PGS, VobSub) through the picture selector to
+    // the overlay in the video path, which joins it on the first one.
+    bool LinkPicture(GstPad* pad);
+    bool JoinPictureOverlay();
+    // Links `from` to the mixer (when there is one) and on to the renderer.
+    bool LinkVideoTail(GstElement* from);
     // A stream no installed decoder takes: listed, not played.
     static void OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer data);
     // Streaming thread: a cue of the subtitle track shown, from `startMs` to
@@ -380,6 +386,8 @@ class GstGraph : public IGraphBuilder,
     GstElement* converter_ = nullptr;   // owned by the pipeline
     GstElement* videoQueue_ = nullptr;  // in front of it, or null; owned by the pipeline
     GstElement* selector_ = nullptr;    // the audio input-selector (ref)
+    GstElement* overlay_ = nullptr;     // dvdspu, in the pipeline once pictures come
+    GstElement* pictures_ = nullptr;    // the picture input-selector, owned by the pipeline
     int linked_ = 0;
     bool network_ = false;
     long volume_ = 0;

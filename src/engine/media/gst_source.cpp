@@ -275,6 +275,8 @@ void GstGraph::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     if (type.rfind("audio/x-raw", 0) == 0)
         linked = graph->LinkAudio(pad);
     // Subtitle streams do not count as rendered: a clip needs sound or picture.
+    else if (type == "subpicture/x-pgs" || type == "subpicture/x-dvd")
+        graph->LinkPicture(pad);
     else if (IsSubtitle(type))
         graph->LinkSubtitle(pad);
     if (linked)
@@ -292,10 +294,9 @@ bool GstGraph::LinkVideo(GstPad* pad) {
         if (!converter_)
             return false;
         gst_bin_add(GST_BIN(pipeline_), converter_);
-        auto mixer = FindAttached(Role::Mixer);
-        bool ok =
-            mixer ? gst_element_link_many(converter_, mixer->element(), video->element(), nullptr)
-                  : gst_element_link(converter_, video->element());
+        // Pictures that came first wait in the overlay for the video.
+        const bool ok =
+            overlay_ ? gst_element_link(converter_, overlay_) : LinkVideoTail(converter_);
         if (!ok)
             return false;
         gst_element_sync_state_with_parent(converter_);
@@ -323,6 +324,15 @@ void GstGraph::AddVideoQueue() {
     }
     gst_element_sync_state_with_parent(queue);
     videoQueue_ = queue;
+}
+
+bool GstGraph::LinkVideoTail(GstElement* from) {
+    auto video = FindAttached(Role::VideoRenderer);
+    auto mixer = FindAttached(Role::Mixer);
+    if (!video)
+        return false;
+    return mixer ? gst_element_link_many(from, mixer->element(), video->element(), nullptr)
+                 : gst_element_link(from, video->element());
 }
 
 // A renderer that got no stream would hold the pipeline from prerolling:

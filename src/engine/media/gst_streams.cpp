@@ -66,6 +66,61 @@ bool GstGraph::LinkSubtitle(GstPad* pad) {
     return linked;
 }
 
+// The overlay that burns picture subtitles into the video joins the video
+// path in front of the mixer (whose text and notes stay on top) when the
+// first picture stream comes: the source exposes all its streams before any
+// data flows, so nothing has been negotiated yet. Lock held.
+bool GstGraph::JoinPictureOverlay() {
+    GstElement* overlay = gst_element_factory_make("dvdspu", "Picture Subtitle Overlay");
+    GstElement* selector = gst_element_factory_make("input-selector", nullptr);
+    if (!overlay || !selector) {
+        for (GstElement* e : {overlay, selector})
+            if (e)
+                gst_object_unref(gst_object_ref_sink(e));
+        return false;
+    }
+    // A stream not chosen is dropped at once, never waits for the chosen one.
+    g_object_set(selector, "sync-streams", FALSE, nullptr);
+    gst_bin_add_many(GST_BIN(pipeline_), overlay, selector, nullptr);
+    bool ok = gst_element_link_pads(selector, "src", overlay, "subpicture");
+    if (converter_) {
+        GstPad* out = gst_element_get_static_pad(converter_, "src");
+        GstPad* next = gst_pad_get_peer(out);
+        GstPad* overlayOut = gst_element_get_static_pad(overlay, "src");
+        ok = ok && next && gst_pad_unlink(out, next) &&
+             gst_element_link_pads(converter_, "src", overlay, "video") &&
+             GST_PAD_LINK_SUCCESSFUL(gst_pad_link(overlayOut, next));
+        gst_object_unref(overlayOut);
+        if (next)
+            gst_object_unref(next);
+        gst_object_unref(out);
+    } else {
+        ok = ok && LinkVideoTail(overlay);
+    }
+    gst_element_sync_state_with_parent(overlay);
+    gst_element_sync_state_with_parent(selector);
+    overlay_ = overlay;
+    pictures_ = selector;
+    return ok;
+}
+
+// Every picture stream goes through one input-selector to the overlay: the
+// track menu switches the selector's active pad, without reopening.
+bool GstGraph::LinkPicture(GstPad* pad) {
+    if (!FindAttached(Role::VideoRenderer) || (!overlay_ && !JoinPictureOverlay()))
+        return LinkSubtitle(pad);
+    GstPad* input = gst_element_request_pad_simple(pictures_, "sink_%u");
+    if (!input)
+        return false;
+    const bool linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, input));
+    if (linked)
+        tracks_.AddPicture(pad, pictures_, input, overlay_);
+    else
+        gst_element_release_request_pad(pictures_, input);
+    gst_object_unref(input);
+    return linked;
+}
+
 void GstGraph::OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer data) {
     static_cast<GstGraph*>(data)->tracks_.AddUndecodable(pad, caps);
 }

@@ -45,8 +45,8 @@ constexpr FormatRow kFormats[] = {
     {"application/x-subtitle-vtt", nullptr, nullptr, "WebVTT", K::Subtitle, true},
     {"application/x-ass", nullptr, nullptr, "ASS", K::Subtitle, true},
     {"application/x-ssa", nullptr, nullptr, "SSA", K::Subtitle, true},
-    {"subpicture/x-pgs", nullptr, nullptr, "PGS", K::Subtitle, false},
-    {"subpicture/x-dvd", nullptr, nullptr, "VobSub", K::Subtitle, false},
+    {"subpicture/x-pgs", nullptr, nullptr, "PGS", K::Subtitle, true},
+    {"subpicture/x-dvd", nullptr, nullptr, "VobSub", K::Subtitle, true},
     {"subtitle/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
     {"subpicture/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
     {"application/x-subtitle-unknown", nullptr, nullptr, "Unknown", K::Subtitle, false},
@@ -133,6 +133,9 @@ uint64_t FileOrderOf(GstPad* pad, unsigned arrival) {
 SourceTracks::~SourceTracks() {
     if (selector_)
         gst_object_unref(selector_);
+    gst_clear_object(&pictures_);
+    gst_clear_object(&overlay_);
+    gst_clear_object(&overlayVideo_);
 }
 
 SourceTracks::Track& SourceTracks::InsertLocked(std::unique_ptr<Track> track) {
@@ -182,6 +185,36 @@ void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad) {
     gst_pad_add_probe(
         sinkPad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
         &SourceTracks::OnSubtitleData, &track, nullptr);
+}
+
+void SourceTracks::AddPicture(GstPad* pad, GstElement* selector, GstPad* selectorPad,
+                              GstElement* overlay) {
+    auto track = std::make_unique<Track>();
+    track->pad = GST_PAD(gst_object_ref(pad));
+    track->kind = StreamInfo::Kind::Subtitle;
+    track->cues = Track::Cues::Picture;
+    track->selectorPad = GST_PAD(gst_object_ref(selectorPad));
+    const FormatRow* format = CodedFormatOf(pad);
+    track->format = format ? format->name : "";
+    std::lock_guard lock(mutex_);
+    Track& added = InsertLocked(std::move(track));
+    gst_pad_add_probe(
+        pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+        &SourceTracks::OnPictureRead, &added, nullptr);
+    if (pictures_)
+        return;
+    pictures_ = GST_ELEMENT(gst_object_ref(selector));
+    overlay_ = gst_element_get_static_pad(overlay, "subpicture");
+    overlayVideo_ = gst_element_get_static_pad(overlay, "video");
+    GstPad* out = gst_element_get_static_pad(selector, "src");
+    gst_pad_add_probe(
+        out,
+        GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
+                        GST_PAD_PROBE_TYPE_EVENT_FLUSH),
+        &SourceTracks::OnPictureData, this, nullptr);
+    gst_object_unref(out);
+    gst_pad_add_probe(overlayVideo_, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+                      &SourceTracks::OnVideoSegment, this, nullptr);
 }
 
 void SourceTracks::AddUndecodable(GstPad* pad, GstCaps* caps) {
@@ -273,7 +306,25 @@ HRESULT SourceTracks::Info(long index, StreamInfo* info) {
 }
 
 HRESULT SourceTracks::Enable(long index, uint32_t flags) {
-    std::lock_guard lock(mutex_);
+    // Asked before the lock: the answer comes from the sinks.
+    const int64_t at = position_ ? position_() : -1;
+    PictureDue due;
+    HRESULT hr = S_OK;
+    {
+        std::lock_guard lock(mutex_);
+        hr = EnableLocked(index, flags);
+        if (pictureSwitched_) {
+            due = PictureDueLocked(at >= 0 ? GstClockTime(at) : GST_CLOCK_TIME_NONE);
+            due.switched = true;
+            pictureSwitched_ = false;
+        }
+    }
+    if (due.switched)
+        GivePicture(due, nullptr, false);
+    return hr;
+}
+
+HRESULT SourceTracks::EnableLocked(long index, uint32_t flags) {
     if (index < 0 || index >= long(tracks_.size()))
         return E_INVALIDARG;
     const Track& track = *tracks_[size_t(index)];

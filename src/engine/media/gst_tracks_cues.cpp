@@ -2,7 +2,9 @@
 // buffers and events to a probe on its streaming thread; the cues are kept
 // per track and those of the track shown go to the player's subtitle track
 // (text) or ASS script.
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "engine/media/gst_tracks.h"
@@ -194,6 +196,7 @@ HRESULT SourceTracks::SetSubtitleTargets(SubtitleTrack* track, MixerShared* mixe
     std::lock_guard lock(mutex_);
     track_ = track;
     mixer_ = mixer;
+    pictureView_ = mixer;
     fontsGiven_ = 0;
     if (subtitle_ >= 0)
         ShowLocked(subtitle_);
@@ -204,10 +207,15 @@ HRESULT SourceTracks::SetSubtitleTargets(SubtitleTrack* track, MixerShared* mixe
 void SourceTracks::ShowLocked(long index) {
     const long shown = subtitle_;
     subtitle_ = index;
-    if (!track_ || !mixer_)
-        return;
     const Track* before = shown >= 0 ? tracks_[size_t(shown)].get() : nullptr;
     const Track* after = index >= 0 ? tracks_[size_t(index)].get() : nullptr;
+    const auto picture = [](const Track* t) { return t && t->cues == Track::Cues::Picture; };
+    if (picture(before) || picture(after)) {
+        pictureOn_ = picture(after);
+        pictureSwitched_ = true;
+    }
+    if (!track_ || !mixer_)
+        return;
     // What the track shown before put there goes, unless the new one replaces it.
     if (before && before->cues == Track::Cues::Text && (!after || after->cues != Track::Cues::Text))
         track_->Clear();
@@ -225,6 +233,213 @@ void SourceTracks::ShowLocked(long index) {
     for (const AssEvent* event : after->ass.Events())
         mixer_->Ass.AddEvent(event->chunk, event->startMs, event->durationMs);
     mixer_->SubtitleSource = 1;
+}
+
+}  // namespace tavimo::gst_internal
+
+namespace tavimo::gst_internal {
+
+// Streaming thread of the picture selector: the chosen track's pictures go
+// to the overlay, moved by the subtitle delay; none while the track is off or
+// subtitles are out of view.
+namespace {
+
+// A DVD colour table or highlight: the overlay takes it on its picture side.
+bool IsDvdEvent(GstEvent* event) {
+    const GstStructure* s = gst_event_get_structure(event);
+    return (GST_EVENT_TYPE(event) == GST_EVENT_CUSTOM_DOWNSTREAM ||
+            GST_EVENT_TYPE(event) == GST_EVENT_CUSTOM_DOWNSTREAM_STICKY ||
+            GST_EVENT_TYPE(event) == GST_EVENT_CUSTOM_DOWNSTREAM_OOB) &&
+           s && gst_structure_has_name(s, "application/x-gst-dvd");
+}
+
+// Events of the picture stream the overlay takes itself. It sends any other
+// on into the video, where a paused sink would hold the picture side's
+// stream lock (and so every switch) until play goes on; those stop here.
+bool OverlayTakes(GstEvent* event) {
+    switch (GST_EVENT_TYPE(event)) {
+        case GST_EVENT_CAPS:
+        case GST_EVENT_SEGMENT:
+        case GST_EVENT_FLUSH_START:
+        case GST_EVENT_FLUSH_STOP:
+        case GST_EVENT_EOS:
+            return true;
+        default:
+            return IsDvdEvent(event);
+    }
+}
+
+}  // namespace
+
+GstPadProbeReturn SourceTracks::OnPictureData(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto& self = *static_cast<SourceTracks*>(data);
+    if (info->type & (GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_EVENT_FLUSH)) {
+        // Handled, not dropped: a sticky event counts as delivered, so the
+        // pad does not try it again before every picture.
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
+            std::lock_guard lock(self.giveMutex_);
+            self.given_ = false;
+        } else if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT && self.pictureOn_) {
+            // After a seek, ahead of the stream's own next picture.
+            GstSegment segment;
+            gst_event_copy_segment(event, &segment);
+            PictureDue due;
+            {
+                std::lock_guard lock(self.mutex_);
+                due = self.PictureDueLocked(segment.start);
+            }
+            self.GivePicture(due, &segment, true);
+        }
+        if (OverlayTakes(event))
+            return GST_PAD_PROBE_OK;
+        gst_event_unref(event);
+        GST_PAD_PROBE_INFO_DATA(info) = nullptr;
+        return GST_PAD_PROBE_HANDLED;
+    }
+    MixerShared* view = self.pictureView_.load();
+    if (!self.pictureOn_ || (view && view->ViewSubtitles.load() == 0))
+        return GST_PAD_PROBE_DROP;
+    const int delayMs = view ? view->SubtitleDelay.load(std::memory_order_relaxed) : 0;
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (delayMs == 0 || !GST_BUFFER_PTS_IS_VALID(buffer))
+        return GST_PAD_PROBE_OK;
+    buffer = gst_buffer_make_writable(buffer);
+    const GstClockTimeDiff pts = GstClockTimeDiff(GST_BUFFER_PTS(buffer)) + delayMs * GST_MSECOND;
+    GST_BUFFER_PTS(buffer) = GstClockTime(std::max<GstClockTimeDiff>(pts, 0));
+    GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    return GST_PAD_PROBE_OK;
+}
+
+GstPadProbeReturn SourceTracks::OnPictureRead(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    // A film's PGS stream holds a few thousand display sets; past this many
+    // the oldest go (a seek back then shows the next one only).
+    constexpr size_t kKeptPictures = 8192;
+    auto& track = *static_cast<Track*>(data);
+    if (info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        if (IsDvdEvent(event)) {
+            std::lock_guard lock(track.owner->mutex_);
+            gst_event_replace(&track.palette, event);
+        }
+        return GST_PAD_PROBE_OK;
+    }
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (!GST_BUFFER_PTS_IS_VALID(buffer))
+        return GST_PAD_PROBE_OK;
+    std::lock_guard lock(track.owner->mutex_);
+    auto [at, added] = track.pictures.emplace(GST_BUFFER_PTS(buffer), nullptr);
+    if (!added)
+        gst_buffer_unref(at->second);
+    at->second = gst_buffer_ref(buffer);
+    if (track.pictures.size() > kKeptPictures) {
+        gst_buffer_unref(track.pictures.begin()->second);
+        track.pictures.erase(track.pictures.begin());
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+// Streaming thread of the video. A seek flushed the overlay's pictures, and
+// the source sends no picture again that started before where it landed;
+// the frames after the seek may reach the overlay before the picture stream
+// says anything, so the picture due goes in here, ahead of them.
+GstPadProbeReturn SourceTracks::OnVideoSegment(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto& self = *static_cast<SourceTracks*>(data);
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    MixerShared* view = self.pictureView_.load();
+    if (GST_EVENT_TYPE(event) != GST_EVENT_SEGMENT || !self.pictureOn_ ||
+        (view && view->ViewSubtitles.load() == 0))
+        return GST_PAD_PROBE_OK;
+    GstSegment segment;
+    gst_event_copy_segment(event, &segment);
+    PictureDue due;
+    {
+        std::lock_guard lock(self.mutex_);
+        due = self.PictureDueLocked(segment.start);
+    }
+    self.GivePicture(due, &segment, true);
+    return GST_PAD_PROBE_OK;
+}
+
+long SourceTracks::PictureShownLocked() const {
+    if (!pictureOn_ || subtitle_ < 0 || tracks_[size_t(subtitle_)]->cues != Track::Cues::Picture)
+        return -1;
+    return subtitle_;
+}
+
+SourceTracks::PictureDue SourceTracks::PictureDueLocked(GstClockTime time) {
+    PictureDue due;
+    const long shown = PictureShownLocked();
+    if (shown < 0)
+        return due;
+    const Track& track = *tracks_[size_t(shown)];
+    due.selectorPad = GST_PAD(gst_object_ref(track.selectorPad));
+    due.caps = gst_pad_get_current_caps(track.pad);
+    // The selector passed only the first track's colours.
+    due.palette = track.palette
+                      ? gst_event_copy(track.palette)
+                      : gst_pad_get_sticky_event(track.pad, GST_EVENT_CUSTOM_DOWNSTREAM_STICKY, 0);
+    auto after = track.pictures.upper_bound(time);
+    const bool hidden = mixer_ && mixer_->ViewSubtitles.load() == 0;
+    if (hidden || !GST_CLOCK_TIME_IS_VALID(time) || after == track.pictures.begin())
+        return due;
+    GstBuffer* kept = std::prev(after)->second;
+    // A VobSub unit knows its length; a PGS display set lasts until the next.
+    if (GST_BUFFER_DURATION_IS_VALID(kept) &&
+        GST_BUFFER_PTS(kept) + GST_BUFFER_DURATION(kept) <= time)
+        return due;
+    // The overlay drops what starts before its segment: the picture starts
+    // where the segment does (a VobSub unit then ends that much later).
+    due.picture = gst_buffer_copy(kept);
+    const int delayMs = mixer_ ? mixer_->SubtitleDelay.load(std::memory_order_relaxed) : 0;
+    const GstClockTimeDiff pts =
+        GstClockTimeDiff(GST_BUFFER_PTS(due.picture)) + delayMs * GST_MSECOND;
+    GST_BUFFER_PTS(due.picture) = std::max(GstClockTime(std::max<GstClockTimeDiff>(pts, 0)), time);
+    GST_BUFFER_DTS(due.picture) = GST_CLOCK_TIME_NONE;
+    return due;
+}
+
+void SourceTracks::GivePicture(PictureDue due, const GstSegment* segment, bool once) {
+    std::lock_guard lock(giveMutex_);
+    if (once && given_) {
+        gst_clear_buffer(&due.picture);
+        gst_clear_event(&due.palette);
+        gst_clear_caps(&due.caps);
+        gst_clear_object(&due.selectorPad);
+        return;
+    }
+    given_ = true;
+    if (due.switched && overlay_) {
+        if (due.selectorPad)
+            g_object_set(pictures_, "active-pad", due.selectorPad, nullptr);
+        // The overlay forgets the picture it shows; its video goes on.
+        gst_pad_send_event(overlay_, gst_event_new_flush_stop(FALSE));
+    }
+    GstSegment current;
+    if (!segment && (due.switched || due.picture)) {
+        // The flush took the overlay's segment of the pictures away: the
+        // video's is the same timeline.
+        if (GstEvent* event = gst_pad_get_sticky_event(overlayVideo_, GST_EVENT_SEGMENT, 0)) {
+            gst_event_copy_segment(event, &current);
+            gst_event_unref(event);
+            segment = &current;
+        }
+    }
+    if (due.caps)
+        gst_pad_send_event(overlay_, gst_event_new_caps(due.caps));
+    if (due.palette)
+        gst_pad_send_event(overlay_, due.palette);
+    if (segment && (due.switched || due.picture))
+        gst_pad_send_event(overlay_, gst_event_new_segment(segment));
+    if (due.picture && segment)
+        gst_pad_chain(overlay_, due.picture);
+    else if (due.picture)
+        gst_buffer_unref(due.picture);
+    if (due.caps)
+        gst_caps_unref(due.caps);
+    if (due.selectorPad)
+        gst_object_unref(due.selectorPad);
 }
 
 }  // namespace tavimo::gst_internal

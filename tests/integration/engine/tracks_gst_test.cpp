@@ -586,6 +586,188 @@ TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
     EXPECT_EQ(record.Track.Current()->size(), 2u);
 }
 
+// A PGS (.sup) stream, written here: a 120 x 40 rectangle of palette entry 1,
+// green (Y 145, Cr 34, Cb 54, opaque), at (100, 30) of a 320 x 240 picture,
+// shown from 1 s to 3 s. Each segment: "PG", PTS and DTS at 90 kHz, type,
+// size; a display set is a composition (PCS), a window (WDS), a palette
+// (PDS), the object with its run-length lines (ODS) and an end.
+std::string PgsRectangle() {
+    std::string out;
+    auto be = [](std::string& to, uint32_t value, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i)
+            to += char((value >> (8 * i)) & 0xff);
+    };
+    auto segment = [&](uint32_t pts, uint8_t type, const std::string& data) {
+        out += "PG";
+        be(out, pts, 4);
+        be(out, 0, 4);
+        out += char(type);
+        be(out, uint32_t(data.size()), 2);
+        out += data;
+    };
+    auto composition = [&](uint32_t pts, unsigned number, bool shown) {
+        std::string pcs;
+        be(pcs, 320, 2), be(pcs, 240, 2), pcs += '\x10';
+        be(pcs, number, 2), pcs += shown ? '\x80' : '\x00', be(pcs, 0, 2);
+        pcs += char(shown ? 1 : 0);
+        if (shown)
+            be(pcs, 0, 2), be(pcs, 0, 2), be(pcs, 100, 2), be(pcs, 30, 2);
+        segment(pts, 0x16, pcs);
+        std::string wds(1, '\x01');
+        be(wds, 0, 1), be(wds, 100, 2), be(wds, 30, 2), be(wds, 120, 2), be(wds, 40, 2);
+        segment(pts, 0x17, wds);
+    };
+    composition(90000, 0, true);
+    segment(90000, 0x14, std::string("\x00\x00\x01\x91\x22\x36\xff", 7));
+    std::string lines;
+    for (int y = 0; y < 40; ++y)
+        lines += std::string("\x00\xc0\x78\x01\x00\x00", 6);  // 120 of entry 1, end of line
+    std::string ods;
+    be(ods, 0, 2), be(ods, 0, 1), ods += '\xc0';
+    be(ods, uint32_t(lines.size() + 4), 3), be(ods, 120, 2), be(ods, 40, 2);
+    segment(90000, 0x15, ods + lines);
+    segment(90000, 0x80, {});
+    composition(270000, 1, false);
+    segment(270000, 0x80, {});
+    return out;
+}
+
+// Black video with the PGS stream, its VobSub encoding and a SubRip track.
+void MakePictureClip() {
+    if (fs::exists(Media("pictures.mkv")))
+        return;
+    {
+        std::ofstream sup(Media("rect.sup"), std::ios::binary);
+        sup << PgsRectangle();
+    }
+    ASSERT_TRUE(Ffmpeg(Black(5) + "-c:v libx264 -preset ultrafast -g 5 " + Media("black.mkv")));
+    // -copyts keeps the stream's own times (ffmpeg would start it at 0); the
+    // VobSub encoder learns each picture's end from the next display set.
+    ASSERT_TRUE(Ffmpeg("-copyts -i " + Media("black.mkv") + " -fix_sub_duration -i " +
+                       Media("rect.sup") + " -i " + Media("a.srt") +
+                       " -map 0 -map 1 -map 1 -map 2 -c:v copy -c:s:0 copy -c:s:1 dvdsub "
+                       "-c:s:2 srt -disposition:s 0 " +
+                       Media("pictures.mkv")));
+}
+
+// Picture subtitles burnt into the paused picture: the rectangle in its
+// colour at its place while due, nothing after it, nothing with the track
+// off or out of view, and a switch to a text track and back. One clip holds
+// the PGS stream, its VobSub encoding and a SubRip track.
+TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
+    MakePictureClip();
+    ASSERT_TRUE(Open(Media("pictures.mkv")));
+    ExpectListed(Tracks(), {{Kind::Subtitle, "PGS", "", "", 0, false, true, false},
+                            {Kind::Subtitle, "VobSub", "", "", 0, false, true, false},
+                            {Kind::Subtitle, "SubRip", "", "", 0, false, true, false}});
+    WatchShown();
+    // Read once to the end (unpaced, in a moment): a seek does not read a
+    // picture again that started before where it lands.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 3000));
+    record.TogglePause();
+    ASSERT_EQ(record.ClipState, ClipState::Paused);
+    // Pixels of the rectangle's place (120 x 40 at (100, 30)) that are green.
+    auto green = [&] {
+        GstSample* at = nullptr;
+        {
+            std::lock_guard lock(shownMutex);
+            at = shown ? gst_sample_ref(shown) : nullptr;
+        }
+        if (!at)
+            return -1;
+        GstCaps* rgb = gst_caps_from_string("video/x-raw,format=RGBx,width=320,height=240");
+        GstSample* converted = gst_video_convert_sample(at, rgb, GST_SECOND, nullptr);
+        gst_caps_unref(rgb);
+        gst_sample_unref(at);
+        if (!converted)
+            return -1;
+        GstMapInfo map;
+        int count = 0;
+        gst_buffer_map(gst_sample_get_buffer(converted), &map, GST_MAP_READ);
+        for (int y = 30; y < 70; ++y)
+            for (int x = 100; x < 220; ++x) {
+                const guint8* p = map.data + (y * 320 + x) * 4;
+                count += p[1] > 150 && p[0] < 100 && p[2] < 100 ? 1 : 0;
+            }
+        gst_buffer_unmap(gst_sample_get_buffer(converted), &map);
+        gst_sample_unref(converted);
+        return count;
+    };
+    struct Row {
+        const char* name;
+        long track;  // -1: off
+        int64_t at;  // 100-ns units
+        bool view;   // subtitles in view (C)
+        int green;   // at least this many pixels; 0: none at all
+        int white;   // text: at least this many pixels; 0: none
+    } rows[] = {
+        {"PGS while due", 0, 20000000, true, 4000, 0},
+        {"PGS after its end", 0, 35000000, true, 0, 0},
+        {"PGS off", -1, 20000000, true, 0, 0},
+        {"VobSub while due", 1, 20000000, true, 4000, 0},
+        {"VobSub after its end", 1, 35000000, true, 0, 0},
+        {"from VobSub to the SubRip track", 2, 25000000, true, 0, 40},
+        {"from SubRip back to PGS", 0, 25000000, true, 4000, 0},
+        {"PGS out of view", 0, 20000000, false, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        record.Mixer.ViewSubtitles = row.view ? 1 : 0;
+        record.SeekTo(row.at);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return ShownTime() <= row.at && ShownTime() > row.at - 2000000; }, 3000));
+        if (row.track >= 0) {
+            ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+        } else {
+            for (long i : {0, 1, 2})
+                ASSERT_EQ(tracks->Enable(i, 0), S_OK);
+        }
+        record.RefreshPausedPicture();
+        int g = -1, white = -1;
+        auto shows = [&] {
+            g = green();
+            white = CountShown(White);
+            return (row.green ? g >= row.green : g == 0) &&
+                   (row.white ? white >= row.white : white == 0);
+        };
+        EXPECT_TRUE(QTest::qWaitFor(shows, 3000))
+            << "green " << g << ", white " << white << ", frame at " << ShownTime();
+    }
+    record.Mixer.ViewSubtitles = 1;
+}
+
+// A picture track is as sparse as a text track: chosen, it never holds the
+// picture, from the start, after a seek past its last picture, or after a
+// pause.
+TEST_F(PacedTracksTest, APictureTrackDoesNotHoldThePicture) {
+    MakePictureClip();
+    ASSERT_TRUE(Open(Media("pictures.mkv")));
+    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    PlayAtPace();
+    struct Row {
+        const char* name;
+        int64_t seekTo;  // 100-ns units, -1: stay
+        bool pauseFirst;
+    } rows[] = {
+        {"from the start", -1, false},
+        {"after a seek past the last picture", 32000000, false},
+        {"after a pause", -1, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.seekTo >= 0)
+            record.SeekTo(row.seekTo);
+        if (row.pauseFirst) {
+            record.TogglePause();
+            QTest::qWait(300);
+            record.TogglePause();
+        }
+        const REFERENCE_TIME from = Position();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > from + 5000000; }, 3000))
+            << "stuck at " << Position();
+    }
+}
+
 // A stream no installed decoder takes is listed, greyed, and never blocks
 // the picture. The AAC decoders are set aside for the test.
 TEST_F(TracksGstTest, ATrackWithoutDecoderIsListedAndThePicturePlays) {
