@@ -72,9 +72,8 @@ HRESULT GstGraph::Step(long frames) {
                       GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     }
     // A step past the last frame would leave the sink without a picture.
-    if (gint64 duration = 0;
-        gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0 &&
-        end + length / 2 > GstClockTime(duration))
+    if (gint64 duration = 0; gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) &&
+                             duration > 0 && end + length / 2 > GstClockTime(duration))
         return S_FALSE;
     const int before = stepsDone_;
     if (!gst_element_send_event(
