@@ -214,6 +214,12 @@ class TracksGstTest : public testing::Test {
     }
     // Pixels of the shown picture's lower half that `match` (R, G, B).
     int CountShown(const std::function<bool(int, int, int)>& match) {
+        return CountShown(match, 0, 120, 320, 240);
+    }
+    // Pixels of the shown picture in [x0, x1) x [y0, y1) that `match` (R, G, B);
+    // -1 before the first picture.
+    int CountShown(const std::function<bool(int, int, int)>& match, int x0, int y0, int x1,
+                   int y1) {
         GstSample* shown = nullptr;
         {
             std::lock_guard lock(shownMutex);
@@ -230,8 +236,8 @@ class TracksGstTest : public testing::Test {
         GstMapInfo map;
         int count = 0;
         gst_buffer_map(gst_sample_get_buffer(converted), &map, GST_MAP_READ);
-        for (int y = 120; y < 240; ++y)
-            for (int x = 0; x < 320; ++x) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
                 const guint8* p = map.data + (y * 320 + x) * 4;
                 count += match(p[0], p[1], p[2]) ? 1 : 0;
             }
@@ -668,30 +674,8 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
     ASSERT_EQ(record.ClipState, ClipState::Paused);
     // Pixels of the rectangle's place (120 x 40 at (100, 30)) that are green.
     auto green = [&] {
-        GstSample* at = nullptr;
-        {
-            std::lock_guard lock(shownMutex);
-            at = shown ? gst_sample_ref(shown) : nullptr;
-        }
-        if (!at)
-            return -1;
-        GstCaps* rgb = gst_caps_from_string("video/x-raw,format=RGBx,width=320,height=240");
-        GstSample* converted = gst_video_convert_sample(at, rgb, GST_SECOND, nullptr);
-        gst_caps_unref(rgb);
-        gst_sample_unref(at);
-        if (!converted)
-            return -1;
-        GstMapInfo map;
-        int count = 0;
-        gst_buffer_map(gst_sample_get_buffer(converted), &map, GST_MAP_READ);
-        for (int y = 30; y < 70; ++y)
-            for (int x = 100; x < 220; ++x) {
-                const guint8* p = map.data + (y * 320 + x) * 4;
-                count += p[1] > 150 && p[0] < 100 && p[2] < 100 ? 1 : 0;
-            }
-        gst_buffer_unmap(gst_sample_get_buffer(converted), &map);
-        gst_sample_unref(converted);
-        return count;
+        return CountShown([](int r, int g, int b) { return g > 150 && r < 100 && b < 100; }, 100,
+                          30, 220, 70);
     };
     struct Row {
         const char* name;
