@@ -2,6 +2,7 @@
 // alpha in every frame format, placement and the subtitle offset, the overlay
 // kept while libass reports no change, delay, hiding, and scripts built to
 // hurt.
+#include "mixer_frame.h"
 #include "subtitles/ass_limits.h"
 #include "subtitles/ass_script.h"
 #include "subtitles/subtitle_mixer.h"
@@ -42,21 +43,6 @@ std::string Script(int width, int height, const std::string& events) {
 std::string Dialogue(const char* from, const char* to, const char* style, const std::string& text) {
     return std::string("Dialogue: 0,") + from + "," + to + "," + style + ",,0,0,0,," + text + "\n";
 }
-
-struct Frame {
-    VideoFormat format;
-    std::vector<uint8_t> plane[3];
-    int32_t stride[3] = {};
-
-    VideoPlanes View() {
-        VideoPlanes v;
-        for (int i = 0; i < 3; ++i) {
-            v.data[i] = plane[i].empty() ? nullptr : plane[i].data();
-            v.stride[i] = stride[i];
-        }
-        return v;
-    }
-};
 
 bool IsRgb(VS st) {
     return st == VS::RGB24 || st == VS::RGB24RedFirst || st == VS::RGB32 || st == VS::RGB565 ||

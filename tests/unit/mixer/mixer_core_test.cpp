@@ -1,6 +1,7 @@
 // CSubtitles: the blend rule of each pixel format, layout and offset, the
 // redraw cache, the faults the mixer guards against, styled SubRip text and
 // the subtitle delay; and the stored 60-byte LOGFONTA value of the font.
+#include "mixer_frame.h"
 #include "subtitles/log_font.h"
 #include "subtitles/subrip_styles.h"
 #include "subtitles/subtitle_delay.h"
@@ -24,22 +25,6 @@ namespace {
 
 using VS = VideoSubtype;
 constexpr int kCy = 20;  // line height of the test font
-
-struct Frame {
-    VideoFormat format;
-    std::vector<uint8_t> plane[3];
-    int32_t stride[3] = {};
-
-    VideoPlanes View() {
-        VideoPlanes v;
-        for (int i = 0; i < 3; ++i) {
-            v.data[i] = plane[i].empty() ? nullptr : plane[i].data();
-            v.stride[i] = stride[i];
-        }
-        return v;
-    }
-    const uint8_t* Row(int32_t y) const { return plane[0].data() + size_t(y) * stride[0]; }
-};
 
 // A frame whose bytes are all `fill`, or pseudo-random without one; `padding`
 // extra bytes end each row of plane 0.
