@@ -236,8 +236,10 @@ void AssRender::Composite(const ass_image* images) {
     // cleared and read.
     spans_.assign(static_cast<size_t>(boxH_), RowSpan{boxW_, 0});
     const size_t bytes = size_t{4} * static_cast<size_t>(boxW_) * static_cast<size_t>(boxH_);
-    if (overlay_.size() < bytes)
-        overlay_.resize(bytes);
+    if (overlayBytes_ < bytes) {
+        overlay_ = std::make_unique_for_overwrite<uint8_t[]>(bytes);
+        overlayBytes_ = bytes;
+    }
     for (const ass_image* img = images; img != nullptr; img = img->next) {
         const int32_t left = std::max(img->dst_x, x0) - x0;
         const int32_t right = std::min(img->dst_x + img->w, x1) - x0;
@@ -249,7 +251,7 @@ void AssRender::Composite(const ass_image* images) {
     for (int32_t y = 0; y < boxH_; ++y) {
         const RowSpan span = spans_[static_cast<size_t>(y)];
         if (span.right > span.left)
-            std::memset(overlay_.data() + (int64_t{y} * boxW_ + span.left) * 4, 0,
+            std::memset(overlay_.get() + (int64_t{y} * boxW_ + span.left) * 4, 0,
                         size_t{4} * static_cast<size_t>(span.right - span.left));
     }
     for (const ass_image* img = images; img != nullptr; img = img->next)
@@ -266,7 +268,7 @@ void AssRender::CompositeImage(const ass_image& img) {
                   bottom = std::min(img.dst_y + img.h, boxY_ + boxH_);
     for (int32_t y = top; y < bottom; ++y) {
         const uint8_t* mask = img.bitmap + int64_t{y - img.dst_y} * img.stride + (left - img.dst_x);
-        uint8_t* q = overlay_.data() + (int64_t{y - boxY_} * boxW_ + (left - boxX_)) * 4;
+        uint8_t* q = overlay_.get() + (int64_t{y - boxY_} * boxW_ + (left - boxX_)) * 4;
         for (int32_t x = left; x < right; ++x, q += 4, ++mask) {
             const uint32_t a = Div255(uint32_t{*mask} * opacity);
             if (a == 0)
@@ -286,7 +288,7 @@ void AssRender::CollectLuma() {
     const bool rgb = IsRgb(key_.layout);
     for (int32_t y = 0; y < boxH_; ++y) {
         const RowSpan span = spans_[static_cast<size_t>(y)];
-        const uint8_t* row = overlay_.data() + (int64_t{y} * boxW_ + span.left) * 4;
+        const uint8_t* row = overlay_.get() + (int64_t{y} * boxW_ + span.left) * 4;
         AppendRow(
             boxY_ + y, boxX_ + span.left, span.right - span.left,
             [&](int32_t i) {
@@ -327,7 +329,7 @@ void AssRender::CollectChroma(int32_t blockW, int32_t blockH) {
                 for (int32_t y = first; y < last; ++y) {
                     const RowSpan span = spans_[static_cast<size_t>(y)];
                     for (int32_t x = std::max(xa, span.left); x < std::min(xb, span.right); ++x) {
-                        const uint8_t* q = overlay_.data() + (int64_t{y} * boxW_ + x) * 4;
+                        const uint8_t* q = overlay_.get() + (int64_t{y} * boxW_ + x) * 4;
                         for (int c = 0; c < 4; ++c)
                             sum[c] += q[c];
                     }

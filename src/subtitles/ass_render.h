@@ -9,6 +9,7 @@
 #include "subtitles/subtitle_mixer.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tavimo {
@@ -73,9 +74,13 @@ class AssRender {
     bool prepared_ = false;
     uint64_t rebuilds_ = 0;
     // The overlay: premultiplied red, green, blue, alpha over the images'
-    // bounding box, clipped to the frame.
+    // bounding box, clipped to the frame. Left uninitialised: only the
+    // columns that images cover are cleared and read, so a box from a sign
+    // at the top to the dialogue at the bottom (most of a 1080p frame) makes
+    // resident just the pages of those columns.
     int32_t boxX_ = 0, boxY_ = 0, boxW_ = 0, boxH_ = 0;
-    std::vector<uint8_t> overlay_;
+    std::unique_ptr<uint8_t[]> overlay_;
+    size_t overlayBytes_ = 0;
     struct RowSpan {
         int32_t left, right;  // columns of the box that images cover, right exclusive
     };
