@@ -44,9 +44,9 @@ GstVideoFormat ShallowFormatOf(GstPad* pad);
 // How the converter is built for one video stream (see PlanConverter).
 struct ConverterPlan {
     GstVideoFormat shallow = GST_VIDEO_FORMAT_UNKNOWN;  // ShallowFormatOf the stream
-    bool queue = false;  // a one-frame queue in front: the decoder gets a thread of its own
-                         // (the graph adds it; it is not a filter of its own)
-    guint threads = 1;   // videoconvert's n-threads
+    guint queued = 0;   // frames a queue in front holds (none: no queue): the decoder
+                        // gets a thread of its own (the graph adds it; not a filter)
+    guint threads = 1;  // videoconvert's n-threads
 };
 
 // Whether one decoder thread keeps up with a stream of this size and rate
@@ -354,7 +354,7 @@ class GstGraph : public IGraphBuilder,
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer data);
     // Renders the raw video to the renderer, through the converter and mixer.
     bool LinkVideo(GstPad* pad);
-    void AddVideoQueue();
+    void AddVideoQueue(guint frames);
     // Every audio stream through the one input-selector to the renderer
     // (gst_streams.cpp).
     bool LinkAudio(GstPad* pad);

@@ -153,10 +153,12 @@ ConverterPlan PlanConverter(GstPad* pad) {
     GstCaps* caps = gst_pad_get_current_caps(pad);
     GstVideoInfo info;
     if (caps && gst_video_info_from_caps(&info, caps)) {
-        if (OneThreadDecodes(info.width, info.height, info.fps_n, info.fps_d))
-            plan.queue = true;
-        else if (info.fps_n > 0)
+        if (OneThreadDecodes(info.width, info.height, info.fps_n, info.fps_d)) {
+            plan.queued = 1;
+        } else if (info.fps_n > 0) {
+            plan.queued = 3;
             plan.threads = std::clamp(g_get_num_processors(), 1u, 4u);
+        }
     }
     if (caps)
         gst_caps_unref(caps);
@@ -300,8 +302,8 @@ bool GstGraph::LinkVideo(GstPad* pad) {
         if (!ok)
             return false;
         gst_element_sync_state_with_parent(converter_);
-        if (plan.queue)
-            AddVideoQueue();
+        if (plan.queued > 0)
+            AddVideoQueue(plan.queued);
     }
     GstPad* sink = gst_element_get_static_pad(videoQueue_ ? videoQueue_ : converter_, "sink");
     bool linked = !gst_pad_is_linked(sink) && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sink));
@@ -311,11 +313,11 @@ bool GstGraph::LinkVideo(GstPad* pad) {
 
 // A one-frame queue in front of the converter (see PlanConverter); without
 // one the decoder feeds the converter directly.
-void GstGraph::AddVideoQueue() {
+void GstGraph::AddVideoQueue(guint frames) {
     GstElement* queue = gst_element_factory_make("queue", nullptr);
     if (!queue)
         return;
-    g_object_set(queue, "max-size-buffers", 1, "max-size-bytes", 0, "max-size-time", guint64(0),
+    g_object_set(queue, "max-size-buffers", frames, "max-size-bytes", 0, "max-size-time", guint64(0),
                  nullptr);
     gst_bin_add(GST_BIN(pipeline_), queue);
     if (!gst_element_link(queue, converter_)) {
