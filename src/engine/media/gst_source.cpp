@@ -144,9 +144,10 @@ bool OneThreadDecodes(int width, int height, int fpsN, int fpsD) {
 // subtitle) leaves too little time to decode the next, which comes late and
 // is dropped. A one-frame queue lets the decoder work on the next frame
 // while the sink waits (one more picture held: 3 MB at 1080p). Above that
-// rate libav's frame threads already decode apart, and the conversion (about
-// a fifth of the work at 2160p) is what takes the streaming thread's time:
-// it is shared among a few threads.
+// rate libav's frame threads decode apart, and the conversion (about a fifth
+// of the work at 2160p) is shared among a few threads; three frames queued
+// let the decoder go on while the first frames, slow as the pools fill,
+// are converted (playbin queues as many).
 ConverterPlan PlanConverter(GstPad* pad) {
     ConverterPlan plan;
     plan.shallow = ShallowFormatOf(pad);
@@ -311,14 +312,13 @@ bool GstGraph::LinkVideo(GstPad* pad) {
     return linked;
 }
 
-// A one-frame queue in front of the converter (see PlanConverter); without
-// one the decoder feeds the converter directly.
+// A queue of `frames` pictures in front of the converter (see PlanConverter).
 void GstGraph::AddVideoQueue(guint frames) {
     GstElement* queue = gst_element_factory_make("queue", nullptr);
     if (!queue)
         return;
-    g_object_set(queue, "max-size-buffers", frames, "max-size-bytes", 0, "max-size-time", guint64(0),
-                 nullptr);
+    g_object_set(queue, "max-size-buffers", frames, "max-size-bytes", 0, "max-size-time",
+                 guint64(0), nullptr);
     gst_bin_add(GST_BIN(pipeline_), queue);
     if (!gst_element_link(queue, converter_)) {
         gst_bin_remove(GST_BIN(pipeline_), queue);
