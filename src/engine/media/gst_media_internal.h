@@ -92,7 +92,8 @@ struct OverlayRow {
     const char* name;
     const char* picturePad;
     const char* videoPad;
-    bool runningTime;  // see PictureOverlay
+    bool runningTime;   // see PictureOverlay
+    bool widenRegions;  // see PictureOverlay
 };
 extern const OverlayRow kOverlays[2];
 

@@ -72,19 +72,21 @@ bool GstGraph::LinkSubtitle(GstPad* pad, bool drawn) {
 
 // Picture subtitles are burnt in by GStreamer's overlays, one for each kind
 // of stream they take. dvbsuboverlay compares a page's time with the video's
-// running time (see PictureOverlay).
+// running time and reads full-width lines badly (see PictureOverlay).
 const OverlayRow kOverlays[2] = {
     {{"subpicture/x-pgs", "subpicture/x-dvd"},
      "dvdspu",
      "Picture Subtitle Overlay",
      "subpicture",
      "video",
+     false,
      false},
     {{"subpicture/x-dvb", "subtitle/x-dvb"},
      "dvbsuboverlay",
      "DVB Subtitle Overlay",
      "text_sink",
      "video_sink",
+     true,
      true},
 };
 
@@ -147,6 +149,7 @@ bool GstGraph::JoinPictureOverlay(size_t kind) {
     joined.pictures = gst_element_get_static_pad(overlay, row.picturePad);
     joined.video = gst_element_get_static_pad(overlay, row.videoPad);
     joined.runningTime = row.runningTime;
+    joined.widenRegions = row.widenRegions;
     // Borrowed: the overlay holds its pads as long as the pipeline holds it.
     gst_object_unref(joined.pictures);
     gst_object_unref(joined.video);

@@ -216,6 +216,7 @@ void SourceTracks::AddPicture(GstPad* pad, const PictureOverlay& overlay, GstPad
     road->pictures = GST_PAD(gst_object_ref(overlay.pictures));
     road->video = GST_PAD(gst_object_ref(overlay.video));
     road->runningTime = overlay.runningTime;
+    road->widenRegions = overlay.widenRegions;
     gst_segment_init(&road->segment, GST_FORMAT_TIME);
     GstPad* out = gst_element_get_static_pad(overlay.selector, "src");
     gst_pad_add_probe(
@@ -330,8 +331,7 @@ HRESULT SourceTracks::Enable(long index, uint32_t flags) {
         for (auto& road : roads_) {
             if (!road->switched)
                 continue;
-            PictureDue due =
-                PictureDueLocked(*road, at >= 0 ? GstClockTime(at) : GST_CLOCK_TIME_NONE);
+            PictureDue due = PictureDueLocked(*road, TimeOfVideoAt(*road, at));
             due.switched = true;
             road->switched = false;
             dues.emplace_back(road.get(), due);
@@ -340,6 +340,25 @@ HRESULT SourceTracks::Enable(long index, uint32_t flags) {
     for (auto& [road, due] : dues)
         GivePicture(*road, due, nullptr, false);
     return hr;
+}
+
+// The time of the stream (what its buffers are stamped with) where the clip
+// stands at `clipNs` (-1: unknown), by the road's video segment. They are
+// one in Matroska; an MPEG-TS stamps its streams from its own clock's start.
+GstClockTime SourceTracks::TimeOfVideoAt(const Road& road, int64_t clipNs) {
+    if (clipNs < 0)
+        return GST_CLOCK_TIME_NONE;
+    GstClockTime time = GstClockTime(clipNs);
+    if (GstEvent* event = gst_pad_get_sticky_event(road.video, GST_EVENT_SEGMENT, 0)) {
+        GstSegment segment;
+        gst_event_copy_segment(event, &segment);
+        gst_event_unref(event);
+        const guint64 position =
+            gst_segment_position_from_stream_time(&segment, GST_FORMAT_TIME, time);
+        if (position != guint64(-1))
+            time = position;
+    }
+    return time;
 }
 
 HRESULT SourceTracks::EnableLocked(long index, uint32_t flags) {

@@ -32,6 +32,8 @@ struct PictureOverlay {
     // as it stands (dvbsuboverlay): pictures are given to it in running
     // time, in a segment that starts at 0.
     bool runningTime = false;
+    // DVB display sets get a column to spare in each region (WidenDvbRegions).
+    bool widenRegions = false;
 };
 
 class SourceTracks : public IAMStreamSelect {
@@ -113,6 +115,7 @@ class SourceTracks : public IAMStreamSelect {
     // reaches the overlay on both its sides; the first to come gives).
     static void GivePicture(Road& road, PictureDue due, const GstSegment* segment, bool once);
     HRESULT EnableLocked(long index, uint32_t flags);
+    static GstClockTime TimeOfVideoAt(const Road& road, int64_t clipNs);
     // The picture track of `road` shown, -1 when none is; lock held.
     long PictureShownLocked(const Road& road) const;
     void OnCaps(Track& track, GstCaps* caps);
@@ -179,6 +182,7 @@ struct SourceTracks::Road {
     GstPad* pictures = nullptr;      // the overlay's picture side (ref)
     GstPad* video = nullptr;         // the overlay's video side (ref)
     bool runningTime = false;        // see PictureOverlay
+    bool widenRegions = false;       // see PictureOverlay
     std::atomic<bool> on{false};     // one of its tracks is shown
     bool switched = false;           // ShowLocked changed its track; the owner's lock
     // The segment of the pictures passing the selector; its streaming thread.

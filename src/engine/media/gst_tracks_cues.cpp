@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "engine/media/dvb_pages.h"
 #include "engine/media/gst_tracks.h"
 #include "subtitles/ass_script.h"
 #include "subtitles/subtitle_shared.h"
@@ -273,25 +274,33 @@ bool OverlayTakes(GstEvent* event) {
     }
 }
 
-// `buffer` (writable) at `pts` (ns of the stream, may be below 0), as the
-// road's overlay takes it: in the stream's time, or in running time of
+// Makes `buffer` (writable) at `pts` (ns of the stream, may be below 0) what
+// the road's overlay takes: in the stream's time, or in running time of
 // `segment` for an overlay that compares it with the video's running time
-// (a picture begun before the segment starts at its start).
-void Stamp(const SourceTracks::Road& road, const GstSegment& segment, GstBuffer* buffer,
-           GstClockTimeDiff pts) {
+// widened where the overlay needs it. False for a picture before the
+// segment that has no running time: the picture due where the segment starts
+// was given already (GivePicture), this one is not to be drawn.
+bool MakeReady(const SourceTracks::Road& road, const GstSegment& segment, GstBuffer* buffer,
+               GstClockTimeDiff pts) {
     GstClockTime at = GstClockTime(std::max<GstClockTimeDiff>(pts, 0));
     if (road.runningTime) {
         guint64 running = 0;
-        at = gst_segment_to_running_time_full(&segment, GST_FORMAT_TIME, at, &running) == 1
-                 ? running
-                 : 0;
+        if (gst_segment_to_running_time_full(&segment, GST_FORMAT_TIME, at, &running) != 1)
+            return false;
+        at = running;
     }
     GST_BUFFER_PTS(buffer) = at;
     GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
+    GstMapInfo map;
+    if (road.widenRegions && gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) {
+        WidenDvbRegions(map.data, map.size);
+        gst_buffer_unmap(buffer, &map);
+    }
+    return true;
 }
 
 // The segment a road's overlay is given for its pictures: the stream's own,
-// or one whose times are the running times (see Stamp).
+// or one whose times are the running times (see MakeReady).
 GstEvent* SegmentFor(const SourceTracks::Road& road, const GstSegment& segment) {
     if (!road.runningTime)
         return gst_event_new_segment(&segment);
@@ -339,13 +348,15 @@ GstPadProbeReturn SourceTracks::OnPictureData(GstPad*, GstPadProbeInfo* info, gp
         return GST_PAD_PROBE_DROP;
     const int delayMs = view ? view->SubtitleDelay.load(std::memory_order_relaxed) : 0;
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-    if ((delayMs == 0 && !road.runningTime) || !GST_BUFFER_PTS_IS_VALID(buffer))
+    if ((delayMs == 0 && !road.runningTime && !road.widenRegions) ||
+        !GST_BUFFER_PTS_IS_VALID(buffer))
         return GST_PAD_PROBE_OK;
     buffer = gst_buffer_make_writable(buffer);
-    Stamp(road, road.segment, buffer,
-          GstClockTimeDiff(GST_BUFFER_PTS(buffer)) + delayMs * GST_MSECOND);
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
-    return GST_PAD_PROBE_OK;
+    return MakeReady(road, road.segment, buffer,
+                     GstClockTimeDiff(GST_BUFFER_PTS(buffer)) + delayMs * GST_MSECOND)
+               ? GST_PAD_PROBE_OK
+               : GST_PAD_PROBE_DROP;
 }
 
 GstPadProbeReturn SourceTracks::OnPictureRead(GstPad*, GstPadProbeInfo* info, gpointer data) {
@@ -471,8 +482,10 @@ void SourceTracks::GivePicture(Road& road, PictureDue due, const GstSegment* seg
         gst_pad_send_event(road.pictures, SegmentFor(road, *segment));
     if (due.picture && segment) {
         due.picture = gst_buffer_make_writable(due.picture);
-        Stamp(road, *segment, due.picture, GstClockTimeDiff(GST_BUFFER_PTS(due.picture)));
-        gst_pad_chain(road.pictures, due.picture);
+        if (MakeReady(road, *segment, due.picture, GstClockTimeDiff(GST_BUFFER_PTS(due.picture))))
+            gst_pad_chain(road.pictures, due.picture);
+        else
+            gst_buffer_unref(due.picture);
     } else if (due.picture)
         gst_buffer_unref(due.picture);
     if (due.caps)

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <mutex>
 
 #include "engine/media/gst_media.h"
@@ -594,10 +595,10 @@ TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
 
 // A PGS (.sup) stream, written here: a 120 x 40 rectangle of palette entry 1,
 // green (Y 145, Cr 34, Cb 54, opaque), at (100, 30) of a 320 x 240 picture,
-// shown from 1 s to 3 s. Each segment: "PG", PTS and DTS at 90 kHz, type,
-// size; a display set is a composition (PCS), a window (WDS), a palette
-// (PDS), the object with its run-length lines (ODS) and an end.
-std::string PgsRectangle() {
+// shown from `from` to `to` (90 kHz). Each segment: "PG", PTS and DTS at
+// 90 kHz, type, size; a display set is a composition (PCS), a window (WDS),
+// a palette (PDS), the object with its run-length lines (ODS) and an end.
+std::string PgsRectangle(uint32_t from = 90000, uint32_t to = 270000) {
     std::string out;
     auto be = [](std::string& to, uint32_t value, int bytes) {
         for (int i = bytes - 1; i >= 0; --i)
@@ -623,28 +624,32 @@ std::string PgsRectangle() {
         be(wds, 0, 1), be(wds, 100, 2), be(wds, 30, 2), be(wds, 120, 2), be(wds, 40, 2);
         segment(pts, 0x17, wds);
     };
-    composition(90000, 0, true);
-    segment(90000, 0x14, std::string("\x00\x00\x01\x91\x22\x36\xff", 7));
+    composition(from, 0, true);
+    segment(from, 0x14, std::string("\x00\x00\x01\x91\x22\x36\xff", 7));
     std::string lines;
     for (int y = 0; y < 40; ++y)
         lines += std::string("\x00\xc0\x78\x01\x00\x00", 6);  // 120 of entry 1, end of line
     std::string ods;
     be(ods, 0, 2), be(ods, 0, 1), ods += '\xc0';
     be(ods, uint32_t(lines.size() + 4), 3), be(ods, 120, 2), be(ods, 40, 2);
-    segment(90000, 0x15, ods + lines);
-    segment(90000, 0x80, {});
-    composition(270000, 1, false);
-    segment(270000, 0x80, {});
+    segment(from, 0x15, ods + lines);
+    segment(from, 0x80, {});
+    composition(to, 1, false);
+    segment(to, 0x80, {});
     return out;
 }
 
-// Black video with the PGS stream, its VobSub encoding and a SubRip track.
+// Black video with the PGS stream, its VobSub encoding and a SubRip track;
+// and an MPEG-TS of the video with two DVB tracks: the PGS stream's, and the
+// same rectangle from 3.5 s to 4.5 s.
 void MakePictureClip() {
     if (fs::exists(Media("pictures.mkv")))
         return;
     {
         std::ofstream sup(Media("rect.sup"), std::ios::binary);
         sup << PgsRectangle();
+        std::ofstream later(Media("later.sup"), std::ios::binary);
+        later << PgsRectangle(315000, 405000);
     }
     ASSERT_TRUE(Ffmpeg(Black(5) + "-c:v libx264 -preset ultrafast -g 5 " + Media("black.mkv")));
     // -copyts keeps the stream's own times (ffmpeg would start it at 0); the
@@ -654,24 +659,49 @@ void MakePictureClip() {
                        " -map 0 -map 1 -map 1 -map 2 -c:v copy -c:s:0 copy -c:s:1 dvdsub "
                        "-c:s:2 srt -disposition:s 0 " +
                        Media("pictures.mkv")));
+    // DVB from the VobSub encodings: with their four colours ffmpeg writes
+    // 2-bit pixel strings (its 8-bit ones lack the end of string's second
+    // byte, which ffmpeg alone reads).
+    ASSERT_TRUE(Ffmpeg("-copyts -i " + Media("black.mkv") + " -fix_sub_duration -i " +
+                       Media("later.sup") + " -map 0 -map 1 -c:v copy -c:s dvdsub " +
+                       Media("later.mkv")));
+    ASSERT_TRUE(Ffmpeg("-i " + Media("pictures.mkv") + " -i " + Media("later.mkv") +
+                       " -map 0:v -map 0:s:1 -map 1:s:0 -c:v copy -c:s dvbsub " + Media("dvb.ts")));
 }
 
 // Picture subtitles burnt into the paused picture: the rectangle in its
 // colour at its place while due, nothing after it, nothing with the track
-// off or out of view, and a switch to a text track and back. One clip holds
-// the PGS stream, its VobSub encoding and a SubRip track.
+// off or out of view, and a switch to a text track and back, or to another
+// picture track. One clip holds the PGS stream, its VobSub encoding and a
+// SubRip track; an MPEG-TS holds two DVB tracks. The TS's clock starts 0.7 s
+// before its first frame (ffmpeg's default mux delay), so that its pictures
+// are due from 1.7 s to 3.69 s and from 4.2 s to 5.19 s of its time.
 TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
     MakePictureClip();
-    ASSERT_TRUE(Open(Media("pictures.mkv")));
-    ExpectListed(Tracks(), {{Kind::Subtitle, "PGS", "", "", 0, false, true, false},
-                            {Kind::Subtitle, "VobSub", "", "", 0, false, true, false},
-                            {Kind::Subtitle, "SubRip", "", "", 0, false, true, false}});
-    WatchShown();
-    // Read once to the end (unpaced, in a moment): a seek does not read a
-    // picture again that started before where it lands.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 3000));
-    record.TogglePause();
-    ASSERT_EQ(record.ClipState, ClipState::Paused);
+    const std::map<std::string, std::vector<Listed>> listed = {
+        {"pictures.mkv",
+         {{Kind::Subtitle, "PGS", "", "", 0, false, true, false},
+          {Kind::Subtitle, "VobSub", "", "", 0, false, true, false},
+          {Kind::Subtitle, "SubRip", "", "", 0, false, true, false}}},
+        {"dvb.ts",
+         {{Kind::Subtitle, "DVB", "", "", 0, false, true, false},
+          {Kind::Subtitle, "DVB", "", "", 0, false, true, false}}},
+    };
+    std::string open;
+    // Opens `clip` paused, once read to its end (unpaced, in a moment): a
+    // seek does not read a picture again that started before where it lands.
+    auto openPaused = [&](const std::string& clip) {
+        if (clip == open)
+            return;
+        record.CloseClip();
+        ASSERT_TRUE(Open(Media(clip.c_str())));
+        open = clip;
+        ExpectListed(Tracks(), listed.at(clip));
+        WatchShown();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 3000));
+        record.TogglePause();
+        ASSERT_EQ(record.ClipState, ClipState::Paused);
+    };
     // Pixels of the rectangle's place (120 x 40 at (100, 30)) that are green.
     auto green = [&] {
         return CountShown([](int r, int g, int b) { return g > 150 && r < 100 && b < 100; }, 100,
@@ -679,23 +709,32 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
     };
     struct Row {
         const char* name;
+        const char* clip;
         long track;  // -1: off
         int64_t at;  // 100-ns units
         bool view;   // subtitles in view (C)
         int green;   // at least this many pixels; 0: none at all
         int white;   // text: at least this many pixels; 0: none
     } rows[] = {
-        {"PGS while due", 0, 20000000, true, 4000, 0},
-        {"PGS after its end", 0, 35000000, true, 0, 0},
-        {"PGS off", -1, 20000000, true, 0, 0},
-        {"VobSub while due", 1, 20000000, true, 4000, 0},
-        {"VobSub after its end", 1, 35000000, true, 0, 0},
-        {"from VobSub to the SubRip track", 2, 25000000, true, 0, 40},
-        {"from SubRip back to PGS", 0, 25000000, true, 4000, 0},
-        {"PGS out of view", 0, 20000000, false, 0, 0},
+        {"PGS while due", "pictures.mkv", 0, 20000000, true, 4000, 0},
+        {"PGS after its end", "pictures.mkv", 0, 35000000, true, 0, 0},
+        {"PGS off", "pictures.mkv", -1, 20000000, true, 0, 0},
+        {"VobSub while due", "pictures.mkv", 1, 20000000, true, 4000, 0},
+        {"VobSub after its end", "pictures.mkv", 1, 35000000, true, 0, 0},
+        {"from VobSub to the SubRip track", "pictures.mkv", 2, 25000000, true, 0, 40},
+        {"from SubRip back to PGS", "pictures.mkv", 0, 25000000, true, 4000, 0},
+        {"PGS out of view", "pictures.mkv", 0, 20000000, false, 0, 0},
+        {"DVB while due", "dvb.ts", 0, 20000000, true, 4000, 0},
+        {"DVB after its end", "dvb.ts", 0, 39000000, true, 0, 0},
+        {"to the second DVB track, not due yet", "dvb.ts", 1, 20000000, true, 0, 0},
+        {"second DVB track while due", "dvb.ts", 1, 46000000, true, 4000, 0},
+        {"back to the first DVB track", "dvb.ts", 0, 20000000, true, 4000, 0},
+        {"DVB off", "dvb.ts", -1, 20000000, true, 0, 0},
+        {"DVB out of view", "dvb.ts", 0, 20000000, false, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        openPaused(row.clip);
         record.Mixer.ViewSubtitles = row.view ? 1 : 0;
         record.SeekTo(row.at);
         ASSERT_TRUE(QTest::qWaitFor(
@@ -703,7 +742,7 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
         if (row.track >= 0) {
             ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
         } else {
-            for (long i : {0, 1, 2})
+            for (long i = 0; i < long(listed.at(row.clip).size()); ++i)
                 ASSERT_EQ(tracks->Enable(i, 0), S_OK);
         }
         record.RefreshPausedPicture();
