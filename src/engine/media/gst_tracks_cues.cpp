@@ -277,17 +277,17 @@ bool OverlayTakes(GstEvent* event) {
 // Makes `buffer` (writable) at `pts` (ns of the stream, may be below 0) what
 // the road's overlay takes: in the stream's time, or in running time of
 // `segment` for an overlay that compares it with the video's running time
-// widened where the overlay needs it. False for a picture before the
-// segment that has no running time: the picture due where the segment starts
-// was given already (GivePicture), this one is not to be drawn.
-bool MakeReady(const SourceTracks::Road& road, const GstSegment& segment, GstBuffer* buffer,
+// (a picture begun before the segment starts at its start, as the overlay
+// would clip it), with DVB regions widened where the overlay needs it.
+// Streaming thread or UI thread, whoever hands the overlay `buffer`.
+void MakeReady(const SourceTracks::Road& road, const GstSegment& segment, GstBuffer* buffer,
                GstClockTimeDiff pts) {
     GstClockTime at = GstClockTime(std::max<GstClockTimeDiff>(pts, 0));
     if (road.runningTime) {
         guint64 running = 0;
-        if (gst_segment_to_running_time_full(&segment, GST_FORMAT_TIME, at, &running) != 1)
-            return false;
-        at = running;
+        const bool after =
+            gst_segment_to_running_time_full(&segment, GST_FORMAT_TIME, at, &running) == 1;
+        at = after ? running : 0;
     }
     GST_BUFFER_PTS(buffer) = at;
     GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
@@ -296,7 +296,6 @@ bool MakeReady(const SourceTracks::Road& road, const GstSegment& segment, GstBuf
         WidenDvbRegions(map.data, map.size);
         gst_buffer_unmap(buffer, &map);
     }
-    return true;
 }
 
 // The segment a road's overlay is given for its pictures: the stream's own,
@@ -352,11 +351,10 @@ GstPadProbeReturn SourceTracks::OnPictureData(GstPad*, GstPadProbeInfo* info, gp
         !GST_BUFFER_PTS_IS_VALID(buffer))
         return GST_PAD_PROBE_OK;
     buffer = gst_buffer_make_writable(buffer);
+    MakeReady(road, road.segment, buffer,
+              GstClockTimeDiff(GST_BUFFER_PTS(buffer)) + delayMs * GST_MSECOND);
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
-    return MakeReady(road, road.segment, buffer,
-                     GstClockTimeDiff(GST_BUFFER_PTS(buffer)) + delayMs * GST_MSECOND)
-               ? GST_PAD_PROBE_OK
-               : GST_PAD_PROBE_DROP;
+    return GST_PAD_PROBE_OK;
 }
 
 GstPadProbeReturn SourceTracks::OnPictureRead(GstPad*, GstPadProbeInfo* info, gpointer data) {
@@ -482,10 +480,8 @@ void SourceTracks::GivePicture(Road& road, PictureDue due, const GstSegment* seg
         gst_pad_send_event(road.pictures, SegmentFor(road, *segment));
     if (due.picture && segment) {
         due.picture = gst_buffer_make_writable(due.picture);
-        if (MakeReady(road, *segment, due.picture, GstClockTimeDiff(GST_BUFFER_PTS(due.picture))))
-            gst_pad_chain(road.pictures, due.picture);
-        else
-            gst_buffer_unref(due.picture);
+        MakeReady(road, *segment, due.picture, GstClockTimeDiff(GST_BUFFER_PTS(due.picture)));
+        gst_pad_chain(road.pictures, due.picture);
     } else if (due.picture)
         gst_buffer_unref(due.picture);
     if (due.caps)
