@@ -218,9 +218,9 @@ class TracksGstTest : public testing::Test {
         return CountShown(match, 0, 120, 320, 240);
     }
     // Pixels of the shown picture in [x0, x1) x [y0, y1) that `match` (R, G, B);
-    // -1 before the first picture.
-    int CountShown(const std::function<bool(int, int, int)>& match, int x0, int y0, int x1,
-                   int y1) {
+    // -1 before the first picture. `time`: that picture's, in 100-ns units.
+    int CountShown(const std::function<bool(int, int, int)>& match, int x0, int y0, int x1, int y1,
+                   int64_t* time = nullptr) {
         GstSample* shown = nullptr;
         {
             std::lock_guard lock(shownMutex);
@@ -228,6 +228,8 @@ class TracksGstTest : public testing::Test {
         }
         if (!shown)
             return -1;
+        if (time)
+            *time = int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100;
         GstCaps* rgb = gst_caps_from_string("video/x-raw,format=RGBx,width=320,height=240");
         GstSample* converted = gst_video_convert_sample(shown, rgb, GST_SECOND, nullptr);
         gst_caps_unref(rgb);
@@ -334,6 +336,10 @@ bool White(int r, int g, int b) {
 }
 bool Red(int r, int g, int b) {
     return r > 150 && g < 90 && b < 90;
+}
+// The picture subtitles' rectangle.
+bool Green(int r, int g, int b) {
+    return g > 150 && r < 100 && b < 100;
 }
 
 // Paused at a time, the chosen track's cue is in the picture at once, in its
@@ -703,10 +709,7 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
         ASSERT_EQ(record.ClipState, ClipState::Paused);
     };
     // Pixels of the rectangle's place (120 x 40 at (100, 30)) that are green.
-    auto green = [&] {
-        return CountShown([](int r, int g, int b) { return g > 150 && r < 100 && b < 100; }, 100,
-                          30, 220, 70);
-    };
+    auto green = [&] { return CountShown(Green, 100, 30, 220, 70); };
     struct Row {
         const char* name;
         const char* clip;
@@ -761,23 +764,32 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
 
 // A picture track is as sparse as a text track: chosen, it never holds the
 // picture, from the start, after a seek past its last picture, or after a
-// pause.
+// pause. PGS in Matroska, DVB in MPEG-TS (whose pictures end at 3.69 s).
 TEST_F(PacedTracksTest, APictureTrackDoesNotHoldThePicture) {
     MakePictureClip();
-    ASSERT_TRUE(Open(Media("pictures.mkv")));
-    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-    PlayAtPace();
     struct Row {
         const char* name;
-        int64_t seekTo;  // 100-ns units, -1: stay
+        const char* clip;  // opened with its first track chosen
+        int64_t seekTo;    // 100-ns units, -1: stay
         bool pauseFirst;
     } rows[] = {
-        {"from the start", -1, false},
-        {"after a seek past the last picture", 32000000, false},
-        {"after a pause", -1, true},
+        {"PGS from the start", "pictures.mkv", -1, false},
+        {"PGS after a seek past the last picture", "pictures.mkv", 32000000, false},
+        {"PGS after a pause", "pictures.mkv", -1, true},
+        {"DVB from the start", "dvb.ts", -1, false},
+        {"DVB after a seek past the last picture", "dvb.ts", 39000000, false},
+        {"DVB after a pause", "dvb.ts", -1, true},
     };
+    std::string open;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        if (open != row.clip) {
+            record.CloseClip();
+            ASSERT_TRUE(Open(Media(row.clip)));
+            ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+            PlayAtPace();
+            open = row.clip;
+        }
         if (row.seekTo >= 0)
             record.SeekTo(row.seekTo);
         if (row.pauseFirst) {
@@ -788,6 +800,51 @@ TEST_F(PacedTracksTest, APictureTrackDoesNotHoldThePicture) {
         const REFERENCE_TIME from = Position();
         EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > from + 5000000; }, 3000))
             << "stuck at " << Position();
+    }
+}
+
+// While playing, a DVB page shows from its time until the page that clears
+// it, judged on each frame by the frame's own time: the overlay compares a
+// page's time with the video's running time, which in an MPEG-TS does not
+// start with its clock. The page is due from 1.7 s to 3.69 s of the TS's time.
+TEST_F(PacedTracksTest, ADvbPageShowsAtItsTimesWhilePlaying) {
+    MakePictureClip();
+    ASSERT_TRUE(Open(Media("dvb.ts")));
+    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    WatchShown();
+    PlayAtPace();
+    // Green pixels of the rectangle's place (120 x 40 at (100, 30)) by the
+    // frame's time in 100-ns units, as the frames come.
+    std::map<int64_t, int> green;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            int64_t time = -1;
+            const int count = CountShown(Green, 100, 30, 220, 70, &time);
+            if (time >= 0)
+                green[time] = count;
+            return time >= 50000000;
+        },
+        8000));
+    struct Row {
+        const char* name;
+        int64_t from, to;  // frames in [from, to), 100-ns units
+        bool shown;
+    } rows[] = {
+        {"before the page", 8000000, 15000000, false},
+        {"while the page is due", 19000000, 35000000, true},
+        {"after the page that clears it", 39000000, 50000000, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        int frames = 0;
+        for (auto at = green.lower_bound(row.from); at != green.end() && at->first < row.to; ++at) {
+            ++frames;
+            if (row.shown)
+                EXPECT_EQ(at->second, 4800) << "frame at " << at->first;
+            else
+                EXPECT_EQ(at->second, 0) << "frame at " << at->first;
+        }
+        EXPECT_GE(frames, 3) << "frames seen in the window";
     }
 }
 
