@@ -95,7 +95,8 @@ struct OverlayRow {
     bool runningTime;   // see PictureOverlay
     bool widenRegions;  // see PictureOverlay
 };
-extern const OverlayRow kOverlays[2];
+inline constexpr size_t kOverlayKinds = 2;
+extern const OverlayRow kOverlays[kOverlayKinds];
 
 // The row of kOverlays whose overlay takes streams of caps `type`, -1 for none.
 int PictureOverlayOf(const std::string& type);
@@ -410,7 +411,7 @@ class GstGraph : public IGraphBuilder,
     GstElement* selector_ = nullptr;    // the audio input-selector (ref)
     // The picture overlays joined, by their row of kOverlays; owned by the
     // pipeline. videoEntry_: what the converter feeds, null for the mixer.
-    std::array<PictureOverlay, 2> overlays_{};
+    std::array<PictureOverlay, kOverlayKinds> overlays_{};
     GstPad* videoEntry_ = nullptr;  // borrowed from the first overlay
     int linked_ = 0;
     bool network_ = false;

@@ -73,7 +73,7 @@ bool GstGraph::LinkSubtitle(GstPad* pad, bool drawn) {
 // Picture subtitles are burnt in by GStreamer's overlays, one for each kind
 // of stream they take. dvbsuboverlay compares a page's time with the video's
 // running time and reads full-width lines badly (see PictureOverlay).
-const OverlayRow kOverlays[2] = {
+const OverlayRow kOverlays[kOverlayKinds] = {
     {{"subpicture/x-pgs", "subpicture/x-dvd"},
      "dvdspu",
      "Picture Subtitle Overlay",
@@ -117,7 +117,8 @@ bool GstGraph::JoinVideoPath(GstElement* element, const char* input) {
         ok = LinkVideoTail(element);
     if (ok && out)
         ok = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(out, in));
-    videoEntry_ = in;
+    if (ok)
+        videoEntry_ = in;
     for (GstPad* pad : {in, out, next, elementOut})
         if (pad)
             gst_object_unref(pad);
