@@ -762,6 +762,52 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
     record.Mixer.ViewSubtitles = 1;
 }
 
+// An MPEG-TS with DVB tracks and a SubRip file beside it, switched through
+// the menu and V while paused at 2.5 s, where the first DVB page and the
+// file's second cue are both due: each choice shows alone, at once.
+TEST_F(TracksGstTest, DvbTracksAndTheFileBesideTheClipTakeTurns) {
+    MakePictureClip();
+    fs::copy_file(Media("dvb.ts"), Media("beside.ts"), fs::copy_options::overwrite_existing);
+    fs::copy_file(Media("a.srt"), Media("beside.srt"), fs::copy_options::overwrite_existing);
+    ASSERT_TRUE(Open(Media("beside.ts")));
+    WatchShown();
+    // Read once to the end: a seek does not read a picture again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 3000));
+    record.TogglePause();
+    record.SeekTo(25000000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() > 23000000; }, 3000));
+    struct Row {
+        const char* name;
+        long choice;  // Off, the file, the two DVB tracks; -1: V, -2: as opened
+        int green;    // at least this many pixels at the rectangle's place; 0: none
+        int white;    // the file's text: at least this many pixels; 0: none
+    } rows[] = {
+        {"opened with the file beside it", -2, 0, 40},
+        {"menu: the first DVB track", 2, 4000, 0},
+        {"menu: the file again", 1, 0, 40},
+        {"V: the first DVB track", -1, 4000, 0},
+        {"V: the second DVB track, not due", -1, 0, 0},
+        {"V: off", -1, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.choice >= 0)
+            record.ChooseSubtitleTrack(size_t(row.choice));
+        else if (row.choice == -1)
+            record.NextSubtitleTrack();
+        int green = -1, white = -1;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                green = CountShown(Green, 100, 30, 220, 70);
+                white = CountShown(White);
+                return (row.green ? green >= row.green : green == 0) &&
+                       (row.white ? white >= row.white : white == 0);
+            },
+            3000))
+            << "green " << green << ", white " << white << ", frame at " << ShownTime();
+    }
+}
+
 // A picture track is as sparse as a text track: chosen, it never holds the
 // picture, from the start, after a seek past its last picture, or after a
 // pause. PGS in Matroska, DVB in MPEG-TS (whose pictures end at 3.69 s).
