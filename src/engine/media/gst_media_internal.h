@@ -7,6 +7,7 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -82,6 +83,23 @@ std::string ProbeVideoSink();
 // PipeWire server (or a PulseAudio that can be started), ALSA or OSS devices,
 // a JACK server.
 bool SoundOutputMayExist();
+
+// What burns one kind of picture subtitles into the video: the streams'
+// caps names, the overlay's factory, name, and pads.
+struct OverlayRow {
+    const char* caps[2];
+    const char* factory;
+    const char* name;
+    const char* picturePad;
+    const char* videoPad;
+    bool runningTime;   // see PictureOverlay
+    bool widenRegions;  // see PictureOverlay
+};
+inline constexpr size_t kOverlayKinds = 2;
+extern const OverlayRow kOverlays[kOverlayKinds];
+
+// The row of kOverlays whose overlay takes streams of caps `type`, -1 for none.
+int PictureOverlayOf(const std::string& type);
 
 // A pad as a pin.
 class PadPin : public IPin {
@@ -358,12 +376,17 @@ class GstGraph : public IGraphBuilder,
     // Every audio stream through the one input-selector to the renderer
     // (gst_streams.cpp).
     bool LinkAudio(GstPad* pad);
-    // A subtitle stream to a sink of its own that never holds the pipeline.
-    bool LinkSubtitle(GstPad* pad);
-    // A picture subtitle stream (PGS, VobSub) through the picture selector to
-    // the overlay in the video path, which joins it on the first one.
-    bool LinkPicture(GstPad* pad);
-    bool JoinPictureOverlay();
+    // A subtitle stream to a sink of its own that never holds the pipeline;
+    // `drawn`: listed as a track to choose, not greyed.
+    bool LinkSubtitle(GstPad* pad, bool drawn = true);
+    // A picture subtitle stream through the selector of the overlay
+    // kOverlays[`kind`] to that overlay in the video path, which joins it on
+    // its first stream (PictureOverlayOf).
+    bool LinkPicture(GstPad* pad, size_t kind);
+    bool JoinPictureOverlay(size_t kind);
+    // Puts `element` (its sink pad `input`) into the video path in front of
+    // the overlays joined before it and the mixer. Lock held.
+    bool JoinVideoPath(GstElement* element, const char* input);
     // Links `from` to the mixer (when there is one) and on to the renderer.
     bool LinkVideoTail(GstElement* from);
     // A stream no installed decoder takes: listed, not played.
@@ -386,8 +409,10 @@ class GstGraph : public IGraphBuilder,
     GstElement* converter_ = nullptr;   // owned by the pipeline
     GstElement* videoQueue_ = nullptr;  // in front of it, or null; owned by the pipeline
     GstElement* selector_ = nullptr;    // the audio input-selector (ref)
-    GstElement* overlay_ = nullptr;     // dvdspu, in the pipeline once pictures come
-    GstElement* pictures_ = nullptr;    // the picture input-selector, owned by the pipeline
+    // The picture overlays joined, by their row of kOverlays; owned by the
+    // pipeline. videoEntry_: what the converter feeds, null for the mixer.
+    std::array<PictureOverlay, kOverlayKinds> overlays_{};
+    GstPad* videoEntry_ = nullptr;  // borrowed from the first overlay
     int linked_ = 0;
     bool network_ = false;
     long volume_ = 0;

@@ -278,8 +278,8 @@ void GstGraph::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     if (type.rfind("audio/x-raw", 0) == 0)
         linked = graph->LinkAudio(pad);
     // Subtitle streams do not count as rendered: a clip needs sound or picture.
-    else if (type == "subpicture/x-pgs" || type == "subpicture/x-dvd")
-        graph->LinkPicture(pad);
+    else if (const int kind = PictureOverlayOf(type); kind >= 0)
+        graph->LinkPicture(pad, size_t(kind));
     else if (IsSubtitle(type))
         graph->LinkSubtitle(pad);
     if (linked)
@@ -297,9 +297,11 @@ bool GstGraph::LinkVideo(GstPad* pad) {
         if (!converter_)
             return false;
         gst_bin_add(GST_BIN(pipeline_), converter_);
-        // Pictures that came first wait in the overlay for the video.
-        const bool ok =
-            overlay_ ? gst_element_link(converter_, overlay_) : LinkVideoTail(converter_);
+        // Pictures that came first wait in their overlays for the video.
+        GstPad* out = gst_element_get_static_pad(converter_, "src");
+        const bool ok = videoEntry_ ? GST_PAD_LINK_SUCCESSFUL(gst_pad_link(out, videoEntry_))
+                                    : LinkVideoTail(converter_);
+        gst_object_unref(out);
         if (!ok)
             return false;
         gst_element_sync_state_with_parent(converter_);

@@ -1,5 +1,6 @@
 // The source's audio and subtitle streams joining the graph: audio through one
-// input-selector to the audio renderer, subtitles to sinks of their own.
+// input-selector to the audio renderer, text subtitles to sinks of their own,
+// picture subtitles through their overlays in the video path.
 #include <QCoreApplication>
 #include <QMetaObject>
 
@@ -46,7 +47,7 @@ bool GstGraph::LinkAudio(GstPad* pad) {
 // clock (cues are kept by their times and drawn when due) and without
 // prerolling, so it never holds the picture back at the start, after a seek
 // or a pause, or through a long gap between cues.
-bool GstGraph::LinkSubtitle(GstPad* pad) {
+bool GstGraph::LinkSubtitle(GstPad* pad, bool drawn) {
     GstElement* sink = gst_element_factory_make("fakesink", nullptr);
     if (!sink)
         return false;
@@ -59,19 +60,77 @@ bool GstGraph::LinkSubtitle(GstPad* pad) {
     gst_bin_add(GST_BIN(pipeline_), sink);
     GstPad* input = gst_element_get_static_pad(sink, "sink");
     // Watched before it is linked: the stream's caps come with its first data.
-    tracks_.AddSubtitle(pad, input);
+    if (drawn)
+        tracks_.AddSubtitle(pad, input);
+    else
+        tracks_.AddUndrawn(pad, input);
     const bool linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, input));
     gst_object_unref(input);
     gst_element_sync_state_with_parent(sink);
     return linked;
 }
 
-// The overlay that burns picture subtitles into the video joins the video
-// path in front of the mixer (whose text and notes stay on top) when the
-// first picture stream comes: the source exposes all its streams before any
-// data flows, so nothing has been negotiated yet. Lock held.
-bool GstGraph::JoinPictureOverlay() {
-    GstElement* overlay = gst_element_factory_make("dvdspu", "Picture Subtitle Overlay");
+// Picture subtitles are burnt in by GStreamer's overlays, one for each kind
+// of stream they take. dvbsuboverlay compares a page's time with the video's
+// running time and reads full-width lines badly (see PictureOverlay).
+const OverlayRow kOverlays[kOverlayKinds] = {
+    {{"subpicture/x-pgs", "subpicture/x-dvd"},
+     "dvdspu",
+     "Picture Subtitle Overlay",
+     "subpicture",
+     "video",
+     false,
+     false},
+    {{"subpicture/x-dvb", "subtitle/x-dvb"},
+     "dvbsuboverlay",
+     "DVB Subtitle Overlay",
+     "text_sink",
+     "video_sink",
+     true,
+     true},
+};
+
+int PictureOverlayOf(const std::string& type) {
+    for (size_t row = 0; row < std::size(kOverlays); ++row)
+        for (const char* caps : kOverlays[row].caps)
+            if (type == caps)
+                return int(row);
+    return -1;
+}
+
+// Puts `element` into the video path just behind the converter, in front of
+// what the converter fed (the overlays joined before, or the mixer). Before
+// the video comes, it goes in front of those; the converter links to it when
+// the video comes. Nothing has been negotiated yet: the source exposes all
+// its streams before any data flows.
+bool GstGraph::JoinVideoPath(GstElement* element, const char* input) {
+    GstPad* in = gst_element_get_static_pad(element, input);
+    GstPad* out = converter_ ? gst_element_get_static_pad(converter_, "src") : nullptr;
+    GstPad* next = out           ? gst_pad_get_peer(out)
+                   : videoEntry_ ? GST_PAD(gst_object_ref(videoEntry_))
+                                 : nullptr;
+    GstPad* elementOut = gst_element_get_static_pad(element, "src");
+    bool ok = in && elementOut && (!out || (next && gst_pad_unlink(out, next)));
+    if (ok && next)
+        ok = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(elementOut, next));
+    else if (ok)
+        ok = LinkVideoTail(element);
+    if (ok && out)
+        ok = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(out, in));
+    if (ok)
+        videoEntry_ = in;
+    for (GstPad* pad : {in, out, next, elementOut})
+        if (pad)
+            gst_object_unref(pad);
+    return ok;
+}
+
+// The overlay of kOverlays[`kind`] and the input-selector of its streams
+// join the video path in front of the mixer (whose text and notes stay on
+// top) when the first stream of that kind comes. Lock held.
+bool GstGraph::JoinPictureOverlay(size_t kind) {
+    const OverlayRow& row = kOverlays[kind];
+    GstElement* overlay = gst_element_factory_make(row.factory, row.name);
     GstElement* selector = gst_element_factory_make("input-selector", nullptr);
     if (!overlay || !selector) {
         for (GstElement* e : {overlay, selector})
@@ -82,43 +141,40 @@ bool GstGraph::JoinPictureOverlay() {
     // A stream not chosen is dropped at once, never waits for the chosen one.
     g_object_set(selector, "sync-streams", FALSE, nullptr);
     gst_bin_add_many(GST_BIN(pipeline_), overlay, selector, nullptr);
-    bool ok = gst_element_link_pads(selector, "src", overlay, "subpicture");
-    if (converter_) {
-        GstPad* out = gst_element_get_static_pad(converter_, "src");
-        GstPad* next = gst_pad_get_peer(out);
-        GstPad* overlayOut = gst_element_get_static_pad(overlay, "src");
-        ok = ok && next && gst_pad_unlink(out, next) &&
-             gst_element_link_pads(converter_, "src", overlay, "video") &&
-             GST_PAD_LINK_SUCCESSFUL(gst_pad_link(overlayOut, next));
-        gst_object_unref(overlayOut);
-        if (next)
-            gst_object_unref(next);
-        gst_object_unref(out);
-    } else {
-        ok = ok && LinkVideoTail(overlay);
-    }
+    const bool ok = gst_element_link_pads(selector, "src", overlay, row.picturePad) &&
+                    JoinVideoPath(overlay, row.videoPad);
     gst_element_sync_state_with_parent(overlay);
     gst_element_sync_state_with_parent(selector);
-    overlay_ = overlay;
-    pictures_ = selector;
+    PictureOverlay& joined = overlays_[kind];
+    joined.selector = selector;
+    joined.pictures = gst_element_get_static_pad(overlay, row.picturePad);
+    joined.video = gst_element_get_static_pad(overlay, row.videoPad);
+    joined.runningTime = row.runningTime;
+    joined.widenRegions = row.widenRegions;
+    // Borrowed: the overlay holds its pads as long as the pipeline holds it.
+    gst_object_unref(joined.pictures);
+    gst_object_unref(joined.video);
     return ok;
 }
 
-// Every picture stream goes through one input-selector to the overlay: the
-// track menu switches the selector's active pad, without reopening.
-bool GstGraph::LinkPicture(GstPad* pad) {
-    if (!FindAttached(Role::VideoRenderer) || (!overlay_ && !JoinPictureOverlay()))
-        return LinkSubtitle(pad);
-    GstPad* input = gst_element_request_pad_simple(pictures_, "sink_%u");
+// Every picture stream goes through its kind's input-selector to its
+// overlay: the track menu switches the selector's active pad, without
+// reopening. A stream that reaches no overlay is listed greyed.
+bool GstGraph::LinkPicture(GstPad* pad, size_t kind) {
+    if (!FindAttached(Role::VideoRenderer) ||
+        (!overlays_[kind].selector && !JoinPictureOverlay(kind)))
+        return LinkSubtitle(pad, false);
+    const PictureOverlay& overlay = overlays_[kind];
+    GstPad* input = gst_element_request_pad_simple(overlay.selector, "sink_%u");
     if (!input)
-        return false;
+        return LinkSubtitle(pad, false);
     const bool linked = GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, input));
     if (linked)
-        tracks_.AddPicture(pad, pictures_, input, overlay_);
+        tracks_.AddPicture(pad, overlay, input);
     else
-        gst_element_release_request_pad(pictures_, input);
+        gst_element_release_request_pad(overlay.selector, input);
     gst_object_unref(input);
-    return linked;
+    return linked || LinkSubtitle(pad, false);
 }
 
 void GstGraph::OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer data) {

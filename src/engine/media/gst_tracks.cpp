@@ -47,8 +47,8 @@ constexpr FormatRow kFormats[] = {
     {"application/x-ssa", nullptr, nullptr, "SSA", K::Subtitle, true},
     {"subpicture/x-pgs", nullptr, nullptr, "PGS", K::Subtitle, true},
     {"subpicture/x-dvd", nullptr, nullptr, "VobSub", K::Subtitle, true},
-    {"subtitle/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
-    {"subpicture/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, false},
+    {"subtitle/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, true},
+    {"subpicture/x-dvb", nullptr, nullptr, "DVB", K::Subtitle, true},
     {"application/x-subtitle-unknown", nullptr, nullptr, "Unknown", K::Subtitle, false},
 };
 
@@ -133,9 +133,6 @@ uint64_t FileOrderOf(GstPad* pad, unsigned arrival) {
 SourceTracks::~SourceTracks() {
     if (selector_)
         gst_object_unref(selector_);
-    gst_clear_object(&pictures_);
-    gst_clear_object(&overlay_);
-    gst_clear_object(&overlayVideo_);
 }
 
 SourceTracks::Track& SourceTracks::InsertLocked(std::unique_ptr<Track> track) {
@@ -170,12 +167,20 @@ void SourceTracks::AddAudio(GstPad* pad, GstElement* selector, GstPad* selectorP
 }
 
 void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad) {
+    AddSubtitle(pad, sinkPad, true);
+}
+
+void SourceTracks::AddUndrawn(GstPad* pad, GstPad* sinkPad) {
+    AddSubtitle(pad, sinkPad, false);
+}
+
+void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad, bool drawn) {
     auto made = std::make_unique<Track>();
     made->pad = GST_PAD(gst_object_ref(pad));
     made->kind = StreamInfo::Kind::Subtitle;
     const FormatRow* format = CodedFormatOf(pad);
     made->format = format ? format->name : "";
-    made->decodable = format && format->drawn;
+    made->decodable = drawn && format && format->drawn;
     if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
         ReadCueCaps(*made, caps);
         gst_caps_unref(caps);
@@ -187,8 +192,7 @@ void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad) {
         &SourceTracks::OnSubtitleData, &track, nullptr);
 }
 
-void SourceTracks::AddPicture(GstPad* pad, GstElement* selector, GstPad* selectorPad,
-                              GstElement* overlay) {
+void SourceTracks::AddPicture(GstPad* pad, const PictureOverlay& overlay, GstPad* selectorPad) {
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
     track->kind = StreamInfo::Kind::Subtitle;
@@ -201,20 +205,30 @@ void SourceTracks::AddPicture(GstPad* pad, GstElement* selector, GstPad* selecto
     gst_pad_add_probe(
         pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
         &SourceTracks::OnPictureRead, &added, nullptr);
-    if (pictures_)
+    for (auto& road : roads_)
+        if (road->selector == overlay.selector)
+            added.road = road.get();
+    if (added.road)
         return;
-    pictures_ = GST_ELEMENT(gst_object_ref(selector));
-    overlay_ = gst_element_get_static_pad(overlay, "subpicture");
-    overlayVideo_ = gst_element_get_static_pad(overlay, "video");
-    GstPad* out = gst_element_get_static_pad(selector, "src");
+    auto road = std::make_unique<Road>();
+    road->owner = this;
+    road->selector = GST_ELEMENT(gst_object_ref(overlay.selector));
+    road->pictures = GST_PAD(gst_object_ref(overlay.pictures));
+    road->video = GST_PAD(gst_object_ref(overlay.video));
+    road->runningTime = overlay.runningTime;
+    road->widenRegions = overlay.widenRegions;
+    gst_segment_init(&road->segment, GST_FORMAT_TIME);
+    GstPad* out = gst_element_get_static_pad(overlay.selector, "src");
     gst_pad_add_probe(
         out,
         GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
                         GST_PAD_PROBE_TYPE_EVENT_FLUSH),
-        &SourceTracks::OnPictureData, this, nullptr);
+        &SourceTracks::OnPictureData, road.get(), nullptr);
     gst_object_unref(out);
-    gst_pad_add_probe(overlayVideo_, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
-                      &SourceTracks::OnVideoSegment, this, nullptr);
+    gst_pad_add_probe(road->video, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+                      &SourceTracks::OnVideoSegment, road.get(), nullptr);
+    added.road = road.get();
+    roads_.push_back(std::move(road));
 }
 
 void SourceTracks::AddUndecodable(GstPad* pad, GstCaps* caps) {
@@ -308,20 +322,43 @@ HRESULT SourceTracks::Info(long index, StreamInfo* info) {
 HRESULT SourceTracks::Enable(long index, uint32_t flags) {
     // Asked before the lock: the answer comes from the sinks.
     const int64_t at = position_ ? position_() : -1;
-    PictureDue due;
+    // The overlay left forgets its picture, the one chosen gets its own.
+    std::vector<std::pair<Road*, PictureDue>> dues;
     HRESULT hr = S_OK;
     {
         std::lock_guard lock(mutex_);
         hr = EnableLocked(index, flags);
-        if (pictureSwitched_) {
-            due = PictureDueLocked(at >= 0 ? GstClockTime(at) : GST_CLOCK_TIME_NONE);
+        for (auto& road : roads_) {
+            if (!road->switched)
+                continue;
+            PictureDue due = PictureDueLocked(*road, TimeOfVideoAt(*road, at));
             due.switched = true;
-            pictureSwitched_ = false;
+            road->switched = false;
+            dues.emplace_back(road.get(), due);
         }
     }
-    if (due.switched)
-        GivePicture(due, nullptr, false);
+    for (auto& [road, due] : dues)
+        GivePicture(*road, due, nullptr, false);
     return hr;
+}
+
+// The time of the stream (what its buffers are stamped with) where the clip
+// stands at `clipNs` (-1: unknown), by the road's video segment. They are
+// one in Matroska; an MPEG-TS stamps its streams from its own clock's start.
+GstClockTime SourceTracks::TimeOfVideoAt(const Road& road, int64_t clipNs) {
+    if (clipNs < 0)
+        return GST_CLOCK_TIME_NONE;
+    GstClockTime time = GstClockTime(clipNs);
+    if (GstEvent* event = gst_pad_get_sticky_event(road.video, GST_EVENT_SEGMENT, 0)) {
+        GstSegment segment;
+        gst_event_copy_segment(event, &segment);
+        gst_event_unref(event);
+        const guint64 position =
+            gst_segment_position_from_stream_time(&segment, GST_FORMAT_TIME, time);
+        if (position != guint64(-1))
+            time = position;
+    }
+    return time;
 }
 
 HRESULT SourceTracks::EnableLocked(long index, uint32_t flags) {

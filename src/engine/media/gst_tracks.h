@@ -2,8 +2,9 @@
 // audio stream through one input-selector to the audio renderer, every
 // subtitle stream to a sink of its own whose cues are kept per track and sent
 // to the player's subtitle track or ASS script for the track chosen, and every
-// picture subtitle stream (PGS, VobSub) through one input-selector to the
-// overlay in the video path. Not for use outside engine/media.
+// picture subtitle stream through the input-selector of its kind's overlay in
+// the video path (dvdspu for PGS and VobSub, dvbsuboverlay for DVB). Not for
+// use outside engine/media.
 #pragma once
 
 #include <gst/gst.h>
@@ -20,6 +21,20 @@
 #include "subtitles/embedded_cues.h"
 
 namespace tavimo::gst_internal {
+
+// An overlay in the video path that burns one kind of picture subtitles in,
+// fed by an input-selector of those streams. Borrowed: the pipeline owns them.
+struct PictureOverlay {
+    GstElement* selector = nullptr;  // the picture streams' input-selector
+    GstPad* pictures = nullptr;      // the overlay's picture side
+    GstPad* video = nullptr;         // the overlay's video side
+    // The overlay compares a picture's time with the video's running time
+    // as it stands (dvbsuboverlay): pictures are given to it in running
+    // time, in a segment that starts at 0.
+    bool runningTime = false;
+    // DVB display sets get a column to spare in each region (WidenDvbRegions).
+    bool widenRegions = false;
+};
 
 class SourceTracks : public IAMStreamSelect {
   public:
@@ -38,11 +53,15 @@ class SourceTracks : public IAMStreamSelect {
     // Streaming thread (the source's unknown-type): a stream that no
     // installed decoder takes, listed with decodable = false.
     void AddUndecodable(GstPad* pad, GstCaps* caps);
-    // Streaming thread: `pad`, a picture subtitle stream (PGS, VobSub), now
-    // feeds `selectorPad` of `selector`, whose output goes to `overlay`
-    // (dvdspu, which burns it into the picture). Nothing passes until Enable
-    // chooses the track. Takes references of its own.
-    void AddPicture(GstPad* pad, GstElement* selector, GstPad* selectorPad, GstElement* overlay);
+    // Streaming thread: `pad`, a subtitle stream, now feeds `sinkPad`, the
+    // pad of a sink of its own, without being drawn (no overlay takes it):
+    // listed greyed.
+    void AddUndrawn(GstPad* pad, GstPad* sinkPad);
+    // Streaming thread: `pad`, a picture subtitle stream, now feeds
+    // `selectorPad` of `overlay.selector`, whose output the overlay burns
+    // into the picture. Nothing passes until Enable chooses the track. Takes
+    // references of its own.
+    void AddPicture(GstPad* pad, const PictureOverlay& overlay, GstPad* selectorPad);
 
     // Called on a streaming thread, with the lock held, when a cue of the
     // track shown arrives: its times in ms of the clip (delay applied). Set
@@ -65,15 +84,17 @@ class SourceTracks : public IAMStreamSelect {
     HRESULT SetSubtitleTargets(SubtitleTrack* track, MixerShared* mixer) override;
 
     struct Track;
+    struct Road;
 
   private:
+    void AddSubtitle(GstPad* pad, GstPad* sinkPad, bool drawn);
     static GstPadProbeReturn OnSubtitleData(GstPad*, GstPadProbeInfo* info, gpointer data);
-    // The picture selector's output: passes only the chosen picture track,
-    // and only while subtitles are in view, moved by the delay.
+    // A road's selector output: passes only the chosen picture track, and
+    // only while subtitles are in view, moved by the delay.
     static GstPadProbeReturn OnPictureData(GstPad*, GstPadProbeInfo* info, gpointer data);
     // A picture track's stream: every picture is kept by its time.
     static GstPadProbeReturn OnPictureRead(GstPad*, GstPadProbeInfo* info, gpointer data);
-    // The overlay's video side, after a seek: the picture due at the new
+    // A road's overlay, video side, after a seek: the picture due at the new
     // segment's start goes to the overlay before the first frame does.
     static GstPadProbeReturn OnVideoSegment(GstPad*, GstPadProbeInfo* info, gpointer data);
     // What the overlay is to be given after a switch or a seek; refs.
@@ -84,20 +105,19 @@ class SourceTracks : public IAMStreamSelect {
         GstEvent* palette = nullptr;    // VobSub: the chosen track's colours
         GstBuffer* picture = nullptr;   // due at the time asked, or null
     };
-    // The chosen picture track's picture due at `time` (ns of the stream), a
-    // copy starting no earlier than `time`; lock held.
-    PictureDue PictureDueLocked(GstClockTime time);
-    // Gives the overlay `due` (switching the selector first when
+    // The picture of `road`'s chosen track due at `time` (ns of the
+    // stream), a copy starting no earlier than `time`; lock held.
+    PictureDue PictureDueLocked(const Road& road, GstClockTime time);
+    // Gives `road`'s overlay `due` (switching the selector first when
     // `due.switched`), with `segment` when not null. Without the lock: the
     // overlay's pads take their stream locks. Takes `due`'s references.
     // `once`: only when nothing was given since the last flush (a seek
     // reaches the overlay on both its sides; the first to come gives).
-    void GivePicture(PictureDue due, const GstSegment* segment, bool once);
-    std::mutex giveMutex_;  // held while the overlay is given a picture
-    bool given_ = false;    // a picture was given since the last flush; giveMutex_
+    static void GivePicture(Road& road, PictureDue due, const GstSegment* segment, bool once);
     HRESULT EnableLocked(long index, uint32_t flags);
-    // The picture track shown, -1 when none is; lock held.
-    long PictureShownLocked() const;
+    static GstClockTime TimeOfVideoAt(const Road& road, int64_t clipNs);
+    // The picture track of `road` shown, -1 when none is; lock held.
+    long PictureShownLocked(const Road& road) const;
     void OnCaps(Track& track, GstCaps* caps);
     void OnCue(Track& track, GstBuffer* buffer);
     void OnTags(GstTagList* tags);
@@ -118,12 +138,8 @@ class SourceTracks : public IAMStreamSelect {
     std::vector<std::pair<std::string, std::string>> fonts_;
     size_t fontsGiven_ = 0;  // how many of them the script has
     unsigned arrivals_ = 0;
-    GstElement* pictures_ = nullptr;                  // the picture input-selector (ref)
-    GstPad* overlay_ = nullptr;                       // the overlay's subpicture pad (ref)
-    GstPad* overlayVideo_ = nullptr;                  // the overlay's video pad (ref)
-    std::atomic<bool> pictureOn_{false};              // a picture track is chosen
-    bool pictureSwitched_ = false;                    // ShowLocked changed the picture track
-    std::atomic<MixerShared*> pictureView_{nullptr};  // mixer_, for the probe
+    std::vector<std::unique_ptr<Road>> roads_;        // one for each overlay
+    std::atomic<MixerShared*> pictureView_{nullptr};  // mixer_, for the probes
     CueHandler onShownCue_;
     PositionSource position_;
 };
@@ -138,6 +154,7 @@ struct SourceTracks::Track {
     std::string format;  // short name for menus
     bool decodable = true;
     GstPad* selectorPad = nullptr;  // audio, pictures: its input-selector pad (ref)
+    Road* road = nullptr;           // pictures: the overlay they go to
     enum class Cues { None, Text, Ass, Picture } cues = Cues::None;
     CueFormat textFormat = CueFormat::PangoMarkup;
     CueList text;
@@ -155,6 +172,28 @@ struct SourceTracks::Track {
             gst_buffer_unref(buffer);
         if (palette)
             gst_event_unref(palette);
+    }
+};
+
+// One overlay with the picture tracks that go to it.
+struct SourceTracks::Road {
+    SourceTracks* owner = nullptr;
+    GstElement* selector = nullptr;  // (ref)
+    GstPad* pictures = nullptr;      // the overlay's picture side (ref)
+    GstPad* video = nullptr;         // the overlay's video side (ref)
+    bool runningTime = false;        // see PictureOverlay
+    bool widenRegions = false;       // see PictureOverlay
+    std::atomic<bool> on{false};     // one of its tracks is shown
+    bool switched = false;           // ShowLocked changed its track; the owner's lock
+    // The segment of the pictures passing the selector; its streaming thread.
+    GstSegment segment;
+    std::mutex giveMutex;  // held while the overlay is given a picture
+    bool given = false;    // a picture was given since the last flush; giveMutex
+
+    ~Road() {
+        gst_clear_object(&selector);
+        gst_clear_object(&pictures);
+        gst_clear_object(&video);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "engine/media/dvb_pages.h"
 #include "engine/media/gst_tracks.h"
 #include "subtitles/ass_script.h"
 #include "subtitles/subtitle_shared.h"
@@ -210,9 +211,13 @@ void SourceTracks::ShowLocked(long index) {
     const Track* before = shown >= 0 ? tracks_[size_t(shown)].get() : nullptr;
     const Track* after = index >= 0 ? tracks_[size_t(index)].get() : nullptr;
     const auto picture = [](const Track* t) { return t && t->cues == Track::Cues::Picture; };
-    if (picture(before) || picture(after)) {
-        pictureOn_ = picture(after);
-        pictureSwitched_ = true;
+    if (picture(before)) {
+        before->road->on = false;
+        before->road->switched = true;
+    }
+    if (picture(after)) {
+        after->road->on = true;
+        after->road->switched = true;
     }
     if (!track_ || !mixer_)
         return;
@@ -269,27 +274,67 @@ bool OverlayTakes(GstEvent* event) {
     }
 }
 
+// Makes `buffer` (writable) at `pts` (ns of the stream, may be below 0) what
+// the road's overlay takes: in the stream's time, or in running time of
+// `segment` for an overlay that compares it with the video's running time
+// (a picture begun before the segment starts at its start, as the overlay
+// would clip it), with DVB regions widened where the overlay needs it.
+// Streaming thread or UI thread, whoever hands the overlay `buffer`.
+void MakeReady(const SourceTracks::Road& road, const GstSegment& segment, GstBuffer* buffer,
+               GstClockTimeDiff pts) {
+    GstClockTime at = GstClockTime(std::max<GstClockTimeDiff>(pts, 0));
+    if (road.runningTime) {
+        guint64 running = 0;
+        const bool after =
+            gst_segment_to_running_time_full(&segment, GST_FORMAT_TIME, at, &running) == 1;
+        at = after ? running : 0;
+    }
+    GST_BUFFER_PTS(buffer) = at;
+    GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
+    GstMapInfo map;
+    if (road.widenRegions && gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) {
+        WidenDvbRegions(map.data, map.size);
+        gst_buffer_unmap(buffer, &map);
+    }
+}
+
+// The segment a road's overlay is given for its pictures: the stream's own,
+// or one whose times are the running times (see MakeReady).
+GstEvent* SegmentFor(const SourceTracks::Road& road, const GstSegment& segment) {
+    if (!road.runningTime)
+        return gst_event_new_segment(&segment);
+    GstSegment running;
+    gst_segment_init(&running, GST_FORMAT_TIME);
+    return gst_event_new_segment(&running);
+}
+
 }  // namespace
 
 GstPadProbeReturn SourceTracks::OnPictureData(GstPad*, GstPadProbeInfo* info, gpointer data) {
-    auto& self = *static_cast<SourceTracks*>(data);
+    auto& road = *static_cast<Road*>(data);
+    SourceTracks& self = *road.owner;
     if (info->type & (GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_EVENT_FLUSH)) {
         // Handled, not dropped: a sticky event counts as delivered, so the
         // pad does not try it again before every picture.
         GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
         if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
-            std::lock_guard lock(self.giveMutex_);
-            self.given_ = false;
-        } else if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT && self.pictureOn_) {
-            // After a seek, ahead of the stream's own next picture.
-            GstSegment segment;
-            gst_event_copy_segment(event, &segment);
-            PictureDue due;
-            {
-                std::lock_guard lock(self.mutex_);
-                due = self.PictureDueLocked(segment.start);
+            std::lock_guard lock(road.giveMutex);
+            road.given = false;
+        } else if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
+            gst_event_copy_segment(event, &road.segment);
+            if (road.runningTime) {
+                gst_event_unref(event);
+                GST_PAD_PROBE_INFO_DATA(info) = event = SegmentFor(road, road.segment);
             }
-            self.GivePicture(due, &segment, true);
+            if (road.on) {
+                // After a seek, ahead of the stream's own next picture.
+                PictureDue due;
+                {
+                    std::lock_guard lock(self.mutex_);
+                    due = self.PictureDueLocked(road, road.segment.start);
+                }
+                GivePicture(road, due, &road.segment, true);
+            }
         }
         if (OverlayTakes(event))
             return GST_PAD_PROBE_OK;
@@ -298,16 +343,16 @@ GstPadProbeReturn SourceTracks::OnPictureData(GstPad*, GstPadProbeInfo* info, gp
         return GST_PAD_PROBE_HANDLED;
     }
     MixerShared* view = self.pictureView_.load();
-    if (!self.pictureOn_ || (view && view->ViewSubtitles.load() == 0))
+    if (!road.on || (view && view->ViewSubtitles.load() == 0))
         return GST_PAD_PROBE_DROP;
     const int delayMs = view ? view->SubtitleDelay.load(std::memory_order_relaxed) : 0;
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-    if (delayMs == 0 || !GST_BUFFER_PTS_IS_VALID(buffer))
+    if ((delayMs == 0 && !road.runningTime && !road.widenRegions) ||
+        !GST_BUFFER_PTS_IS_VALID(buffer))
         return GST_PAD_PROBE_OK;
     buffer = gst_buffer_make_writable(buffer);
-    const GstClockTimeDiff pts = GstClockTimeDiff(GST_BUFFER_PTS(buffer)) + delayMs * GST_MSECOND;
-    GST_BUFFER_PTS(buffer) = GstClockTime(std::max<GstClockTimeDiff>(pts, 0));
-    GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
+    MakeReady(road, road.segment, buffer,
+              GstClockTimeDiff(GST_BUFFER_PTS(buffer)) + delayMs * GST_MSECOND);
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
     return GST_PAD_PROBE_OK;
 }
@@ -345,10 +390,11 @@ GstPadProbeReturn SourceTracks::OnPictureRead(GstPad*, GstPadProbeInfo* info, gp
 // the frames after the seek may reach the overlay before the picture stream
 // says anything, so the picture due goes in here, ahead of them.
 GstPadProbeReturn SourceTracks::OnVideoSegment(GstPad*, GstPadProbeInfo* info, gpointer data) {
-    auto& self = *static_cast<SourceTracks*>(data);
+    auto& road = *static_cast<Road*>(data);
+    SourceTracks& self = *road.owner;
     GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
     MixerShared* view = self.pictureView_.load();
-    if (GST_EVENT_TYPE(event) != GST_EVENT_SEGMENT || !self.pictureOn_ ||
+    if (GST_EVENT_TYPE(event) != GST_EVENT_SEGMENT || !road.on ||
         (view && view->ViewSubtitles.load() == 0))
         return GST_PAD_PROBE_OK;
     GstSegment segment;
@@ -356,21 +402,21 @@ GstPadProbeReturn SourceTracks::OnVideoSegment(GstPad*, GstPadProbeInfo* info, g
     PictureDue due;
     {
         std::lock_guard lock(self.mutex_);
-        due = self.PictureDueLocked(segment.start);
+        due = self.PictureDueLocked(road, segment.start);
     }
-    self.GivePicture(due, &segment, true);
+    GivePicture(road, due, &segment, true);
     return GST_PAD_PROBE_OK;
 }
 
-long SourceTracks::PictureShownLocked() const {
-    if (!pictureOn_ || subtitle_ < 0 || tracks_[size_t(subtitle_)]->cues != Track::Cues::Picture)
+long SourceTracks::PictureShownLocked(const Road& road) const {
+    if (!road.on || subtitle_ < 0 || tracks_[size_t(subtitle_)]->road != &road)
         return -1;
     return subtitle_;
 }
 
-SourceTracks::PictureDue SourceTracks::PictureDueLocked(GstClockTime time) {
+SourceTracks::PictureDue SourceTracks::PictureDueLocked(const Road& road, GstClockTime time) {
     PictureDue due;
-    const long shown = PictureShownLocked();
+    const long shown = PictureShownLocked(road);
     if (shown < 0)
         return due;
     const Track& track = *tracks_[size_t(shown)];
@@ -400,41 +446,43 @@ SourceTracks::PictureDue SourceTracks::PictureDueLocked(GstClockTime time) {
     return due;
 }
 
-void SourceTracks::GivePicture(PictureDue due, const GstSegment* segment, bool once) {
-    std::lock_guard lock(giveMutex_);
-    if (once && given_) {
+void SourceTracks::GivePicture(Road& road, PictureDue due, const GstSegment* segment, bool once) {
+    std::lock_guard lock(road.giveMutex);
+    if (once && road.given) {
         gst_clear_buffer(&due.picture);
         gst_clear_event(&due.palette);
         gst_clear_caps(&due.caps);
         gst_clear_object(&due.selectorPad);
         return;
     }
-    given_ = true;
-    if (due.switched && overlay_) {
+    road.given = true;
+    if (due.switched) {
         if (due.selectorPad)
-            g_object_set(pictures_, "active-pad", due.selectorPad, nullptr);
+            g_object_set(road.selector, "active-pad", due.selectorPad, nullptr);
         // The overlay forgets the picture it shows; its video goes on.
-        gst_pad_send_event(overlay_, gst_event_new_flush_stop(FALSE));
+        gst_pad_send_event(road.pictures, gst_event_new_flush_stop(FALSE));
     }
     GstSegment current;
     if (!segment && (due.switched || due.picture)) {
         // The flush took the overlay's segment of the pictures away: the
         // video's is the same timeline.
-        if (GstEvent* event = gst_pad_get_sticky_event(overlayVideo_, GST_EVENT_SEGMENT, 0)) {
+        if (GstEvent* event = gst_pad_get_sticky_event(road.video, GST_EVENT_SEGMENT, 0)) {
             gst_event_copy_segment(event, &current);
             gst_event_unref(event);
             segment = &current;
         }
     }
     if (due.caps)
-        gst_pad_send_event(overlay_, gst_event_new_caps(due.caps));
+        gst_pad_send_event(road.pictures, gst_event_new_caps(due.caps));
     if (due.palette)
-        gst_pad_send_event(overlay_, due.palette);
+        gst_pad_send_event(road.pictures, due.palette);
     if (segment && (due.switched || due.picture))
-        gst_pad_send_event(overlay_, gst_event_new_segment(segment));
-    if (due.picture && segment)
-        gst_pad_chain(overlay_, due.picture);
-    else if (due.picture)
+        gst_pad_send_event(road.pictures, SegmentFor(road, *segment));
+    if (due.picture && segment) {
+        due.picture = gst_buffer_make_writable(due.picture);
+        MakeReady(road, *segment, due.picture, GstClockTimeDiff(GST_BUFFER_PTS(due.picture)));
+        gst_pad_chain(road.pictures, due.picture);
+    } else if (due.picture)
         gst_buffer_unref(due.picture);
     if (due.caps)
         gst_caps_unref(due.caps);

@@ -1,4 +1,5 @@
 target_sources(tavimo_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/dvb_pages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/hresult.cpp
     ${CMAKE_CURRENT_LIST_DIR}/media.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mp4_chapters.cpp

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <mutex>
 
 #include "engine/media/gst_media.h"
@@ -217,9 +218,9 @@ class TracksGstTest : public testing::Test {
         return CountShown(match, 0, 120, 320, 240);
     }
     // Pixels of the shown picture in [x0, x1) x [y0, y1) that `match` (R, G, B);
-    // -1 before the first picture.
-    int CountShown(const std::function<bool(int, int, int)>& match, int x0, int y0, int x1,
-                   int y1) {
+    // -1 before the first picture. `time`: that picture's, in 100-ns units.
+    int CountShown(const std::function<bool(int, int, int)>& match, int x0, int y0, int x1, int y1,
+                   int64_t* time = nullptr) {
         GstSample* shown = nullptr;
         {
             std::lock_guard lock(shownMutex);
@@ -227,6 +228,8 @@ class TracksGstTest : public testing::Test {
         }
         if (!shown)
             return -1;
+        if (time)
+            *time = int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100;
         GstCaps* rgb = gst_caps_from_string("video/x-raw,format=RGBx,width=320,height=240");
         GstSample* converted = gst_video_convert_sample(shown, rgb, GST_SECOND, nullptr);
         gst_caps_unref(rgb);
@@ -333,6 +336,10 @@ bool White(int r, int g, int b) {
 }
 bool Red(int r, int g, int b) {
     return r > 150 && g < 90 && b < 90;
+}
+// The picture subtitles' rectangle.
+bool Green(int r, int g, int b) {
+    return g > 150 && r < 100 && b < 100;
 }
 
 // Paused at a time, the chosen track's cue is in the picture at once, in its
@@ -594,10 +601,10 @@ TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
 
 // A PGS (.sup) stream, written here: a 120 x 40 rectangle of palette entry 1,
 // green (Y 145, Cr 34, Cb 54, opaque), at (100, 30) of a 320 x 240 picture,
-// shown from 1 s to 3 s. Each segment: "PG", PTS and DTS at 90 kHz, type,
-// size; a display set is a composition (PCS), a window (WDS), a palette
-// (PDS), the object with its run-length lines (ODS) and an end.
-std::string PgsRectangle() {
+// shown from `from` to `to` (90 kHz). Each segment: "PG", PTS and DTS at
+// 90 kHz, type, size; a display set is a composition (PCS), a window (WDS),
+// a palette (PDS), the object with its run-length lines (ODS) and an end.
+std::string PgsRectangle(uint32_t from = 90000, uint32_t to = 270000) {
     std::string out;
     auto be = [](std::string& to, uint32_t value, int bytes) {
         for (int i = bytes - 1; i >= 0; --i)
@@ -623,28 +630,32 @@ std::string PgsRectangle() {
         be(wds, 0, 1), be(wds, 100, 2), be(wds, 30, 2), be(wds, 120, 2), be(wds, 40, 2);
         segment(pts, 0x17, wds);
     };
-    composition(90000, 0, true);
-    segment(90000, 0x14, std::string("\x00\x00\x01\x91\x22\x36\xff", 7));
+    composition(from, 0, true);
+    segment(from, 0x14, std::string("\x00\x00\x01\x91\x22\x36\xff", 7));
     std::string lines;
     for (int y = 0; y < 40; ++y)
         lines += std::string("\x00\xc0\x78\x01\x00\x00", 6);  // 120 of entry 1, end of line
     std::string ods;
     be(ods, 0, 2), be(ods, 0, 1), ods += '\xc0';
     be(ods, uint32_t(lines.size() + 4), 3), be(ods, 120, 2), be(ods, 40, 2);
-    segment(90000, 0x15, ods + lines);
-    segment(90000, 0x80, {});
-    composition(270000, 1, false);
-    segment(270000, 0x80, {});
+    segment(from, 0x15, ods + lines);
+    segment(from, 0x80, {});
+    composition(to, 1, false);
+    segment(to, 0x80, {});
     return out;
 }
 
-// Black video with the PGS stream, its VobSub encoding and a SubRip track.
+// Black video with the PGS stream, its VobSub encoding and a SubRip track;
+// and an MPEG-TS of the video with two DVB tracks: the PGS stream's, and the
+// same rectangle from 3.5 s to 4.5 s.
 void MakePictureClip() {
     if (fs::exists(Media("pictures.mkv")))
         return;
     {
         std::ofstream sup(Media("rect.sup"), std::ios::binary);
         sup << PgsRectangle();
+        std::ofstream later(Media("later.sup"), std::ios::binary);
+        later << PgsRectangle(315000, 405000);
     }
     ASSERT_TRUE(Ffmpeg(Black(5) + "-c:v libx264 -preset ultrafast -g 5 " + Media("black.mkv")));
     // -copyts keeps the stream's own times (ffmpeg would start it at 0); the
@@ -654,48 +665,79 @@ void MakePictureClip() {
                        " -map 0 -map 1 -map 1 -map 2 -c:v copy -c:s:0 copy -c:s:1 dvdsub "
                        "-c:s:2 srt -disposition:s 0 " +
                        Media("pictures.mkv")));
+    // DVB from the VobSub encodings: with their four colours ffmpeg writes
+    // 2-bit pixel strings (its 8-bit ones lack the end of string's second
+    // byte, which ffmpeg alone reads).
+    ASSERT_TRUE(Ffmpeg("-copyts -i " + Media("black.mkv") + " -fix_sub_duration -i " +
+                       Media("later.sup") + " -map 0 -map 1 -c:v copy -c:s dvdsub " +
+                       Media("later.mkv")));
+    ASSERT_TRUE(Ffmpeg("-i " + Media("pictures.mkv") + " -i " + Media("later.mkv") +
+                       " -map 0:v -map 0:s:1 -map 1:s:0 -c:v copy -c:s dvbsub " + Media("dvb.ts")));
 }
 
 // Picture subtitles burnt into the paused picture: the rectangle in its
 // colour at its place while due, nothing after it, nothing with the track
-// off or out of view, and a switch to a text track and back. One clip holds
-// the PGS stream, its VobSub encoding and a SubRip track.
+// off or out of view, and a switch to a text track and back, or to another
+// picture track. One clip holds the PGS stream, its VobSub encoding and a
+// SubRip track; an MPEG-TS holds two DVB tracks. The TS's clock starts 0.7 s
+// before its first frame (ffmpeg's default mux delay), so that its pictures
+// are due from 1.7 s to 3.69 s and from 4.2 s to 5.19 s of its time.
 TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
     MakePictureClip();
-    ASSERT_TRUE(Open(Media("pictures.mkv")));
-    ExpectListed(Tracks(), {{Kind::Subtitle, "PGS", "", "", 0, false, true, false},
-                            {Kind::Subtitle, "VobSub", "", "", 0, false, true, false},
-                            {Kind::Subtitle, "SubRip", "", "", 0, false, true, false}});
-    WatchShown();
-    // Read once to the end (unpaced, in a moment): a seek does not read a
-    // picture again that started before where it lands.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 3000));
-    record.TogglePause();
-    ASSERT_EQ(record.ClipState, ClipState::Paused);
-    // Pixels of the rectangle's place (120 x 40 at (100, 30)) that are green.
-    auto green = [&] {
-        return CountShown([](int r, int g, int b) { return g > 150 && r < 100 && b < 100; }, 100,
-                          30, 220, 70);
+    const std::map<std::string, std::vector<Listed>> listed = {
+        {"pictures.mkv",
+         {{Kind::Subtitle, "PGS", "", "", 0, false, true, false},
+          {Kind::Subtitle, "VobSub", "", "", 0, false, true, false},
+          {Kind::Subtitle, "SubRip", "", "", 0, false, true, false}}},
+        {"dvb.ts",
+         {{Kind::Subtitle, "DVB", "", "", 0, false, true, false},
+          {Kind::Subtitle, "DVB", "", "", 0, false, true, false}}},
     };
+    std::string open;
+    // Opens `clip` paused, once read to its end (unpaced, in a moment): a
+    // seek does not read a picture again that started before where it lands.
+    auto openPaused = [&](const std::string& clip) {
+        if (clip == open)
+            return;
+        record.CloseClip();
+        ASSERT_TRUE(Open(Media(clip.c_str())));
+        open = clip;
+        ExpectListed(Tracks(), listed.at(clip));
+        WatchShown();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 3000));
+        record.TogglePause();
+        ASSERT_EQ(record.ClipState, ClipState::Paused);
+    };
+    // Pixels of the rectangle's place (120 x 40 at (100, 30)) that are green.
+    auto green = [&] { return CountShown(Green, 100, 30, 220, 70); };
     struct Row {
         const char* name;
+        const char* clip;
         long track;  // -1: off
         int64_t at;  // 100-ns units
         bool view;   // subtitles in view (C)
         int green;   // at least this many pixels; 0: none at all
         int white;   // text: at least this many pixels; 0: none
     } rows[] = {
-        {"PGS while due", 0, 20000000, true, 4000, 0},
-        {"PGS after its end", 0, 35000000, true, 0, 0},
-        {"PGS off", -1, 20000000, true, 0, 0},
-        {"VobSub while due", 1, 20000000, true, 4000, 0},
-        {"VobSub after its end", 1, 35000000, true, 0, 0},
-        {"from VobSub to the SubRip track", 2, 25000000, true, 0, 40},
-        {"from SubRip back to PGS", 0, 25000000, true, 4000, 0},
-        {"PGS out of view", 0, 20000000, false, 0, 0},
+        {"PGS while due", "pictures.mkv", 0, 20000000, true, 4000, 0},
+        {"PGS after its end", "pictures.mkv", 0, 35000000, true, 0, 0},
+        {"PGS off", "pictures.mkv", -1, 20000000, true, 0, 0},
+        {"VobSub while due", "pictures.mkv", 1, 20000000, true, 4000, 0},
+        {"VobSub after its end", "pictures.mkv", 1, 35000000, true, 0, 0},
+        {"from VobSub to the SubRip track", "pictures.mkv", 2, 25000000, true, 0, 40},
+        {"from SubRip back to PGS", "pictures.mkv", 0, 25000000, true, 4000, 0},
+        {"PGS out of view", "pictures.mkv", 0, 20000000, false, 0, 0},
+        {"DVB while due", "dvb.ts", 0, 20000000, true, 4000, 0},
+        {"DVB after its end", "dvb.ts", 0, 39000000, true, 0, 0},
+        {"to the second DVB track, not due yet", "dvb.ts", 1, 20000000, true, 0, 0},
+        {"second DVB track while due", "dvb.ts", 1, 46000000, true, 4000, 0},
+        {"back to the first DVB track", "dvb.ts", 0, 20000000, true, 4000, 0},
+        {"DVB off", "dvb.ts", -1, 20000000, true, 0, 0},
+        {"DVB out of view", "dvb.ts", 0, 20000000, false, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        openPaused(row.clip);
         record.Mixer.ViewSubtitles = row.view ? 1 : 0;
         record.SeekTo(row.at);
         ASSERT_TRUE(QTest::qWaitFor(
@@ -703,7 +745,7 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
         if (row.track >= 0) {
             ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
         } else {
-            for (long i : {0, 1, 2})
+            for (long i = 0; i < long(listed.at(row.clip).size()); ++i)
                 ASSERT_EQ(tracks->Enable(i, 0), S_OK);
         }
         record.RefreshPausedPicture();
@@ -720,25 +762,80 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
     record.Mixer.ViewSubtitles = 1;
 }
 
-// A picture track is as sparse as a text track: chosen, it never holds the
-// picture, from the start, after a seek past its last picture, or after a
-// pause.
-TEST_F(PacedTracksTest, APictureTrackDoesNotHoldThePicture) {
+// An MPEG-TS with DVB tracks and a SubRip file beside it, switched through
+// the menu and V while paused at 2.5 s, where the first DVB page and the
+// file's second cue are both due: each choice shows alone, at once.
+TEST_F(TracksGstTest, DvbTracksAndTheFileBesideTheClipTakeTurns) {
     MakePictureClip();
-    ASSERT_TRUE(Open(Media("pictures.mkv")));
-    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-    PlayAtPace();
+    fs::copy_file(Media("dvb.ts"), Media("beside.ts"), fs::copy_options::overwrite_existing);
+    fs::copy_file(Media("a.srt"), Media("beside.srt"), fs::copy_options::overwrite_existing);
+    ASSERT_TRUE(Open(Media("beside.ts")));
+    WatchShown();
+    // Read once to the end: a seek does not read a picture again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 3000));
+    record.TogglePause();
+    record.SeekTo(25000000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() > 23000000; }, 3000));
     struct Row {
         const char* name;
-        int64_t seekTo;  // 100-ns units, -1: stay
-        bool pauseFirst;
+        long choice;  // Off, the file, the two DVB tracks; -1: V, -2: as opened
+        int green;    // at least this many pixels at the rectangle's place; 0: none
+        int white;    // the file's text: at least this many pixels; 0: none
     } rows[] = {
-        {"from the start", -1, false},
-        {"after a seek past the last picture", 32000000, false},
-        {"after a pause", -1, true},
+        {"opened with the file beside it", -2, 0, 40},
+        {"menu: the first DVB track", 2, 4000, 0},
+        {"menu: the file again", 1, 0, 40},
+        {"V: the first DVB track", -1, 4000, 0},
+        {"V: the second DVB track, not due", -1, 0, 0},
+        {"V: off", -1, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        if (row.choice >= 0)
+            record.ChooseSubtitleTrack(size_t(row.choice));
+        else if (row.choice == -1)
+            record.NextSubtitleTrack();
+        int green = -1, white = -1;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                green = CountShown(Green, 100, 30, 220, 70);
+                white = CountShown(White);
+                return (row.green ? green >= row.green : green == 0) &&
+                       (row.white ? white >= row.white : white == 0);
+            },
+            3000))
+            << "green " << green << ", white " << white << ", frame at " << ShownTime();
+    }
+}
+
+// A picture track is as sparse as a text track: chosen, it never holds the
+// picture, from the start, after a seek past its last picture, or after a
+// pause. PGS in Matroska, DVB in MPEG-TS (whose pictures end at 3.69 s).
+TEST_F(PacedTracksTest, APictureTrackDoesNotHoldThePicture) {
+    MakePictureClip();
+    struct Row {
+        const char* name;
+        const char* clip;  // opened with its first track chosen
+        int64_t seekTo;    // 100-ns units, -1: stay
+        bool pauseFirst;
+    } rows[] = {
+        {"PGS from the start", "pictures.mkv", -1, false},
+        {"PGS after a seek past the last picture", "pictures.mkv", 32000000, false},
+        {"PGS after a pause", "pictures.mkv", -1, true},
+        {"DVB from the start", "dvb.ts", -1, false},
+        {"DVB after a seek past the last picture", "dvb.ts", 39000000, false},
+        {"DVB after a pause", "dvb.ts", -1, true},
+    };
+    std::string open;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (open != row.clip) {
+            record.CloseClip();
+            ASSERT_TRUE(Open(Media(row.clip)));
+            ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+            PlayAtPace();
+            open = row.clip;
+        }
         if (row.seekTo >= 0)
             record.SeekTo(row.seekTo);
         if (row.pauseFirst) {
@@ -749,6 +846,51 @@ TEST_F(PacedTracksTest, APictureTrackDoesNotHoldThePicture) {
         const REFERENCE_TIME from = Position();
         EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > from + 5000000; }, 3000))
             << "stuck at " << Position();
+    }
+}
+
+// While playing, a DVB page shows from its time until the page that clears
+// it, judged on each frame by the frame's own time: the overlay compares a
+// page's time with the video's running time, which in an MPEG-TS does not
+// start with its clock. The page is due from 1.7 s to 3.69 s of the TS's time.
+TEST_F(PacedTracksTest, ADvbPageShowsAtItsTimesWhilePlaying) {
+    MakePictureClip();
+    ASSERT_TRUE(Open(Media("dvb.ts")));
+    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    WatchShown();
+    PlayAtPace();
+    // Green pixels of the rectangle's place (120 x 40 at (100, 30)) by the
+    // frame's time in 100-ns units, as the frames come.
+    std::map<int64_t, int> green;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            int64_t time = -1;
+            const int count = CountShown(Green, 100, 30, 220, 70, &time);
+            if (time >= 0)
+                green[time] = count;
+            return time >= 50000000;
+        },
+        8000));
+    struct Row {
+        const char* name;
+        int64_t from, to;  // frames in [from, to), 100-ns units
+        bool shown;
+    } rows[] = {
+        {"before the page", 8000000, 15000000, false},
+        {"while the page is due", 19000000, 35000000, true},
+        {"after the page that clears it", 39000000, 50000000, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        int frames = 0;
+        for (auto at = green.lower_bound(row.from); at != green.end() && at->first < row.to; ++at) {
+            ++frames;
+            if (row.shown)
+                EXPECT_EQ(at->second, 4800) << "frame at " << at->first;
+            else
+                EXPECT_EQ(at->second, 0) << "frame at " << at->first;
+        }
+        EXPECT_GE(frames, 3) << "frames seen in the window";
     }
 }
 

@@ -14,3 +14,9 @@ tavimo_test(NAME engine_playback_speed_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/playback_speed_test.cpp
     LIBS tavimo_core
     LABELS unit)
+
+# DVB display sets given a column to spare in each region, damaged ones too.
+tavimo_test(NAME engine_dvb_pages_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/dvb_pages_test.cpp
+    LIBS tavimo_core
+    LABELS unit)
