@@ -229,6 +229,8 @@ class VideoRendererFilter : public ElementFilter,
     // Streaming thread: keeps each frame that reaches the renderer, before any
     // scaling, for GetCurrentImage.
     static GstPadProbeReturn KeepFrame(GstPad*, GstPadProbeInfo* info, gpointer data);
+    static GstPadProbeReturn KeepFirstSize(GstPad*, GstPadProbeInfo* info, gpointer size);
+    bool HoldsSize(int width, int height) const;
 
     GstElement* sink_;   // owned by the bin
     GstElement* scale_;  // videoscale in front of a sink that cannot scale, or null

@@ -16,6 +16,12 @@ VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstE
     GstPad* pad = gst_element_get_static_pad(element_, "sink");
     probe_ = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, KeepFrame, this, nullptr);
     gst_object_unref(pad);
+    if (scale_ && size_) {
+        GstPad* in = gst_element_get_static_pad(scale_, "sink");
+        gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, KeepFirstSize,
+                          gst_object_ref(size_), gst_object_unref);
+        gst_object_unref(in);
+    }
 }
 
 VideoRendererFilter::~VideoRendererFilter() {
@@ -135,6 +141,37 @@ void VideoRendererFilter::PrepareWindowHandle() {
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
 }
 
+// Streaming thread, at the first caps that reach videoscale, when the view
+// has set no size yet: the capsfilter holds the picture's own size, so the
+// first frame passes unscaled. Left open, the size would be the one
+// ximagesink prefers, its window's, which before the view is laid out is a
+// placeholder's (100x30): the first frame was scaled to it, and the size,
+// pools and shared-memory images made again at the first frames played
+// (at 2160p, 1 to 6 of them came late and were dropped). The view's size,
+// when it is the picture's, then changes nothing.
+GstPadProbeReturn VideoRendererFilter::KeepFirstSize(GstPad*, GstPadProbeInfo* info,
+                                                     gpointer size) {
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS)
+        return GST_PAD_PROBE_OK;
+    GstCaps* held = nullptr;
+    g_object_get(size, "caps", &held, nullptr);
+    const bool open = !held || gst_caps_is_any(held);
+    if (held)
+        gst_caps_unref(held);
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    GstVideoInfo video;
+    if (open && gst_video_info_from_caps(&video, caps)) {
+        GstCaps* own = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, video.width,
+                                           "height", G_TYPE_INT, video.height, "pixel-aspect-ratio",
+                                           GST_TYPE_FRACTION, video.par_n, video.par_d, nullptr);
+        g_object_set(size, "caps", own, nullptr);
+        gst_caps_unref(own);
+    }
+    return GST_PAD_PROBE_REMOVE;
+}
+
 // A new size for the capsfilter behind videoscale, waiting for the next frame.
 struct PendingSize {
     GstElement* size;  // a reference of its own
@@ -159,6 +196,24 @@ GstPadProbeReturn ApplyPendingSize(GstPad*, GstPadProbeInfo*, gpointer data) {
     return GST_PAD_PROBE_REMOVE;
 }
 
+// Whether the capsfilter behind videoscale holds this size with square pixels.
+// Any thread.
+bool VideoRendererFilter::HoldsSize(int width, int height) const {
+    GstCaps* held = nullptr;
+    g_object_get(size_, "caps", &held, nullptr);
+    const GstStructure* s = held && gst_caps_get_size(held) == 1 && !gst_caps_is_any(held)
+                                ? gst_caps_get_structure(held, 0)
+                                : nullptr;
+    int w = 0, h = 0, parN = 0, parD = 0;
+    const bool same = s && gst_structure_get_int(s, "width", &w) &&
+                      gst_structure_get_int(s, "height", &h) &&
+                      gst_structure_get_fraction(s, "pixel-aspect-ratio", &parN, &parD) &&
+                      w == width && h == height && parN == parD;
+    if (held)
+        gst_caps_unref(held);
+    return same;
+}
+
 // A sink that cannot scale gets the surface's size in device pixels, from the
 // next frame on. New caps make the converter negotiate again and the sink
 // build a new pool of shared-memory images (33 MB each at 2160p), which holds
@@ -169,8 +224,11 @@ void VideoRendererFilter::ScaleTo(double ratio) {
     int h = std::max(1, int(dest_.Height() * ratio + 0.5));
     if (w == scaledWidth_ && h == scaledHeight_)
         return;
+    const bool kept = scaledWidth_ == 0 && HoldsSize(w, h);
     scaledWidth_ = w;
     scaledHeight_ = h;
+    if (kept)
+        return;  // the first frame's own size (KeepFirstSize)
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, w, "height", G_TYPE_INT,
                                         h, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
     GstPad* pad = gst_element_get_static_pad(scale_, "sink");

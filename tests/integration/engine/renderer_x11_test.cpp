@@ -105,6 +105,31 @@ TEST(RendererX11, ResizedOverAndOverWhilePlayingItKeepsPlaying) {
     EXPECT_EQ(player.SinkSize(), QSize(last.Width(), last.Height()));
 }
 
+// Before the view is laid out its surface has a placeholder's size, which
+// ximagesink prefers: the first frames still reach the sink at the clip's own
+// size, and the view placing the picture at that size changes nothing, so
+// nothing is negotiated again as playback starts.
+TEST(RendererX11, TheFirstFrameKeepsTheClipsSizeBeforeTheViewIsLaidOut) {
+    QTemporaryDir dir;
+    const std::string clip = dir.filePath("clip.mp4").toStdString();
+    ASSERT_TRUE(
+        e2e::MakeClip("videotestsrc num-buffers=100 ! "
+                      "video/x-raw,format=I420,width=640,height=360,framerate=25/1 ! "
+                      "x264enc speed-preset=ultrafast ! h264parse ! mp4mux",
+                      clip));
+    Player player;
+    player.surface.resize(100, 30);
+    QTest::qWait(50);
+    player.record.ClipPath = clip;
+    player.record.OpenClip();
+    ASSERT_EQ(player.record.ClipState, ClipState::Running);
+    EXPECT_EQ(player.SinkSize(), QSize(640, 360));
+    RECT view{0, 0, 640, 360};
+    player.record.pWC->SetVideoPosition(nullptr, &view);
+    QTest::qWait(300);
+    EXPECT_EQ(player.SinkSize(), QSize(640, 360));
+}
+
 }  // namespace
 }  // namespace tavimo
 
