@@ -38,11 +38,16 @@ void DrawOutlined(QImage& target, const QRect& clip, const QRect& area, DrawBody
         painter.translate(-layer.topLeft());
         drawBody(painter);
     }
-    QImage outline = body.copy();
-    {
-        QPainter painter(&outline);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        painter.fillRect(outline.rect(), QColor::fromRgb(kOutlineColour));
+    // The shape in the outline colour. (A QPainter fill in SourceIn mode would
+    // do it on Qt's thread pool, in threads of its own.)
+    QImage outline(body.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < body.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(body.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(outline.scanLine(y));
+        for (int x = 0; x < body.width(); ++x) {
+            out[x] = qPremultiply(qRgba(qRed(kOutlineColour), qGreen(kOutlineColour),
+                                        qBlue(kOutlineColour), qAlpha(in[x])));
+        }
     }
     QPainter painter(&target);
     painter.setClipRect(clip);
