@@ -230,6 +230,7 @@ class VideoRendererFilter : public ElementFilter,
     // scaling, for GetCurrentImage.
     static GstPadProbeReturn KeepFrame(GstPad*, GstPadProbeInfo* info, gpointer data);
     static GstPadProbeReturn KeepFirstSize(GstPad*, GstPadProbeInfo* info, gpointer size);
+    static GstPadProbeReturn IgnoreWindowResize(GstPad*, GstPadProbeInfo* info, gpointer size);
     bool HoldsSize(int width, int height) const;
 
     GstElement* sink_;   // owned by the bin

@@ -21,6 +21,10 @@ VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstE
         gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, KeepFirstSize,
                           gst_object_ref(size_), gst_object_unref);
         gst_object_unref(in);
+        GstPad* into = gst_element_get_static_pad(sink_, "sink");
+        gst_pad_add_probe(into, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, IgnoreWindowResize,
+                          gst_object_ref(size_), gst_object_unref);
+        gst_object_unref(into);
     }
 }
 
@@ -168,8 +172,31 @@ GstPadProbeReturn VideoRendererFilter::KeepFirstSize(GstPad*, GstPadProbeInfo* i
                                            GST_TYPE_FRACTION, video.par_n, video.par_d, nullptr);
         g_object_set(size, "caps", own, nullptr);
         gst_caps_unref(own);
+        // Nothing is negotiated behind it yet: the new caps need no second
+        // negotiation (which would make the pools again).
+        GstPad* out = gst_element_get_static_pad(GST_ELEMENT(size), "src");
+        gst_pad_check_reconfigure(out);
+        gst_object_unref(out);
     }
     return GST_PAD_PROBE_REMOVE;
+}
+
+// Streaming or UI thread, as ximagesink asks upstream to negotiate again
+// because its window changed size: while the capsfilter holds a size, the
+// window's size is not what decides the picture's (ScaleTo is), and the
+// request would only make the converter's and the sink's pools again,
+// shared-memory images and all, as the view is laid out at the start of
+// playback.
+GstPadProbeReturn VideoRendererFilter::IgnoreWindowResize(GstPad*, GstPadProbeInfo* info,
+                                                          gpointer size) {
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_RECONFIGURE)
+        return GST_PAD_PROBE_OK;
+    GstCaps* held = nullptr;
+    g_object_get(size, "caps", &held, nullptr);
+    const bool fixed = held && gst_caps_is_fixed(held);
+    if (held)
+        gst_caps_unref(held);
+    return fixed ? GST_PAD_PROBE_DROP : GST_PAD_PROBE_OK;
 }
 
 // A new size for the capsfilter behind videoscale, waiting for the next frame.

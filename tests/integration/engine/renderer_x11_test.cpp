@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 
@@ -72,7 +73,32 @@ class Player : public PlayerHost, public VideoWindow {
         return QSize(w, h);
     }
 
+    // How many times the frames' allocation was asked of the sink so far
+    // (each makes its pool of shared-memory images again).
+    int SinkAllocations() {
+        if (!counting_) {
+            GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
+                                                  "Video Mixing Renderer 9");
+            GstElement* sink = gst_bin_get_by_interface(GST_BIN(bin), GST_TYPE_VIDEO_OVERLAY);
+            GstPad* pad = gst_element_get_static_pad(sink, "sink");
+            gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, CountAllocation,
+                              &allocations_, nullptr);
+            gst_object_unref(pad);
+            gst_object_unref(sink);
+            gst_object_unref(bin);
+            counting_ = true;
+        }
+        return allocations_.load();
+    }
+    static GstPadProbeReturn CountAllocation(GstPad*, GstPadProbeInfo* info, gpointer count) {
+        if (GST_QUERY_TYPE(GST_PAD_PROBE_INFO_QUERY(info)) == GST_QUERY_ALLOCATION)
+            ++*static_cast<std::atomic<int>*>(count);
+        return GST_PAD_PROBE_OK;
+    }
+
     QWidget surface;
+    std::atomic<int> allocations_{0};
+    bool counting_ = false;
     platform::ScriptedDialogs dialogs;
     std::unique_ptr<MediaFramework> media;
     PlayerRecord record{*this};
@@ -124,10 +150,16 @@ TEST(RendererX11, TheFirstFrameKeepsTheClipsSizeBeforeTheViewIsLaidOut) {
     player.record.OpenClip();
     ASSERT_EQ(player.record.ClipState, ClipState::Running);
     EXPECT_EQ(player.SinkSize(), QSize(640, 360));
+    // The view laid out: its surface grows to the picture's size, which the
+    // sink takes as a reason to negotiate again.
+    const int before = player.SinkAllocations();
+    player.surface.resize(640, 360);
+    QTest::qWait(100);
     RECT view{0, 0, 640, 360};
     player.record.pWC->SetVideoPosition(nullptr, &view);
     QTest::qWait(300);
     EXPECT_EQ(player.SinkSize(), QSize(640, 360));
+    EXPECT_EQ(player.SinkAllocations(), before) << "the pools were made again";
 }
 
 }  // namespace
