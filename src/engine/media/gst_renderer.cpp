@@ -145,6 +145,25 @@ void VideoRendererFilter::PrepareWindowHandle() {
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
 }
 
+namespace {
+
+// The caps the capsfilter behind videoscale holds now (a reference of the
+// caller's; null when it holds none). Any thread.
+GstCaps* HeldCaps(gpointer size) {
+    GstCaps* held = nullptr;
+    g_object_get(size, "caps", &held, nullptr);
+    return held;
+}
+
+// Raw video of this size and pixel aspect ratio, for that capsfilter.
+GstCaps* SizeCaps(int width, int height, int parN, int parD) {
+    return gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, width, "height", G_TYPE_INT,
+                               height, "pixel-aspect-ratio", GST_TYPE_FRACTION, parN, parD,
+                               nullptr);
+}
+
+}  // namespace
+
 // Streaming thread, at the first caps that reach videoscale, when the view
 // has set no size yet: the capsfilter holds the picture's own size, so the
 // first frame passes unscaled. Left open, the size would be the one
@@ -158,8 +177,7 @@ GstPadProbeReturn VideoRendererFilter::KeepFirstSize(GstPad*, GstPadProbeInfo* i
     GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
     if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS)
         return GST_PAD_PROBE_OK;
-    GstCaps* held = nullptr;
-    g_object_get(size, "caps", &held, nullptr);
+    GstCaps* held = HeldCaps(size);
     const bool open = !held || gst_caps_is_any(held);
     if (held)
         gst_caps_unref(held);
@@ -167,9 +185,7 @@ GstPadProbeReturn VideoRendererFilter::KeepFirstSize(GstPad*, GstPadProbeInfo* i
     gst_event_parse_caps(event, &caps);
     GstVideoInfo video;
     if (open && gst_video_info_from_caps(&video, caps)) {
-        GstCaps* own = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, video.width,
-                                           "height", G_TYPE_INT, video.height, "pixel-aspect-ratio",
-                                           GST_TYPE_FRACTION, video.par_n, video.par_d, nullptr);
+        GstCaps* own = SizeCaps(video.width, video.height, video.par_n, video.par_d);
         g_object_set(size, "caps", own, nullptr);
         gst_caps_unref(own);
         // Nothing is negotiated behind it yet: the new caps need no second
@@ -191,8 +207,7 @@ GstPadProbeReturn VideoRendererFilter::IgnoreWindowResize(GstPad*, GstPadProbeIn
                                                           gpointer size) {
     if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_RECONFIGURE)
         return GST_PAD_PROBE_OK;
-    GstCaps* held = nullptr;
-    g_object_get(size, "caps", &held, nullptr);
+    GstCaps* held = HeldCaps(size);
     const bool fixed = held && gst_caps_is_fixed(held);
     if (held)
         gst_caps_unref(held);
@@ -226,8 +241,7 @@ GstPadProbeReturn ApplyPendingSize(GstPad*, GstPadProbeInfo*, gpointer data) {
 // Whether the capsfilter behind videoscale holds this size with square pixels.
 // Any thread.
 bool VideoRendererFilter::HoldsSize(int width, int height) const {
-    GstCaps* held = nullptr;
-    g_object_get(size_, "caps", &held, nullptr);
+    GstCaps* held = HeldCaps(size_);
     const GstStructure* s = held && gst_caps_get_size(held) == 1 && !gst_caps_is_any(held)
                                 ? gst_caps_get_structure(held, 0)
                                 : nullptr;
@@ -256,8 +270,7 @@ void VideoRendererFilter::ScaleTo(double ratio) {
     scaledHeight_ = h;
     if (kept)
         return;  // the first frame's own size (KeepFirstSize)
-    GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, w, "height", G_TYPE_INT,
-                                        h, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+    GstCaps* caps = SizeCaps(w, h, 1, 1);
     GstPad* pad = gst_element_get_static_pad(scale_, "sink");
     // Probes run in the order they were added: the latest size wins.
     gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, ApplyPendingSize,
