@@ -24,6 +24,7 @@
 #include "engine/player_record.h"
 #include "subtitles/ass_script.h"
 #include "support/fake_dialogs.h"
+#include "support/pgs_stream.h"
 
 namespace tavimo {
 namespace {
@@ -606,52 +607,6 @@ TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
     EXPECT_EQ(record.Track.Current()->size(), 2u);
 }
 
-// A PGS (.sup) stream, written here: a 120 x 40 rectangle of palette entry 1,
-// green (Y 145, Cr 34, Cb 54, opaque), at (100, 30) of a 320 x 240 picture,
-// shown from `from` to `to` (90 kHz). Each segment: "PG", PTS and DTS at
-// 90 kHz, type, size; a display set is a composition (PCS), a window (WDS),
-// a palette (PDS), the object with its run-length lines (ODS) and an end.
-std::string PgsRectangle(uint32_t from = 90000, uint32_t to = 270000) {
-    std::string out;
-    auto be = [](std::string& to, uint32_t value, int bytes) {
-        for (int i = bytes - 1; i >= 0; --i)
-            to += char((value >> (8 * i)) & 0xff);
-    };
-    auto segment = [&](uint32_t pts, uint8_t type, const std::string& data) {
-        out += "PG";
-        be(out, pts, 4);
-        be(out, 0, 4);
-        out += char(type);
-        be(out, uint32_t(data.size()), 2);
-        out += data;
-    };
-    auto composition = [&](uint32_t pts, unsigned number, bool shown) {
-        std::string pcs;
-        be(pcs, 320, 2), be(pcs, 240, 2), pcs += '\x10';
-        be(pcs, number, 2), pcs += shown ? '\x80' : '\x00', be(pcs, 0, 2);
-        pcs += char(shown ? 1 : 0);
-        if (shown)
-            be(pcs, 0, 2), be(pcs, 0, 2), be(pcs, 100, 2), be(pcs, 30, 2);
-        segment(pts, 0x16, pcs);
-        std::string wds(1, '\x01');
-        be(wds, 0, 1), be(wds, 100, 2), be(wds, 30, 2), be(wds, 120, 2), be(wds, 40, 2);
-        segment(pts, 0x17, wds);
-    };
-    composition(from, 0, true);
-    segment(from, 0x14, std::string("\x00\x00\x01\x91\x22\x36\xff", 7));
-    std::string lines;
-    for (int y = 0; y < 40; ++y)
-        lines += std::string("\x00\xc0\x78\x01\x00\x00", 6);  // 120 of entry 1, end of line
-    std::string ods;
-    be(ods, 0, 2), be(ods, 0, 1), ods += '\xc0';
-    be(ods, uint32_t(lines.size() + 4), 3), be(ods, 120, 2), be(ods, 40, 2);
-    segment(from, 0x15, ods + lines);
-    segment(from, 0x80, {});
-    composition(to, 1, false);
-    segment(to, 0x80, {});
-    return out;
-}
-
 // Black video with the PGS stream, its VobSub encoding and a SubRip track;
 // and an MPEG-TS of the video with two DVB tracks: the PGS stream's, and the
 // same rectangle from 3.5 s to 4.5 s.
@@ -660,9 +615,9 @@ void MakePictureClip() {
         return;
     {
         std::ofstream sup(Media("rect.sup"), std::ios::binary);
-        sup << PgsRectangle();
+        sup << test::PgsRectangle();
         std::ofstream later(Media("later.sup"), std::ios::binary);
-        later << PgsRectangle(315000, 405000);
+        later << test::PgsRectangle(315000, 405000);
     }
     ASSERT_TRUE(Ffmpeg(Black(5) + "-c:v libx264 -preset ultrafast -g 5 " + Media("black.mkv")));
     // -copyts keeps the stream's own times (ffmpeg would start it at 0); the
