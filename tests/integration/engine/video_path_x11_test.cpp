@@ -95,14 +95,10 @@ class Player : public PlayerHost, public VideoWindow {
     }
     // What the surface shows now, as the X server holds it.
     QImage Shot() {
-        QImage shot = QGuiApplication::primaryScreen()
-                          ->grabWindow(surface.winId())
-                          .toImage()
-                          .convertToFormat(QImage::Format_RGB32);
-        static int n = 0;
-        if (getenv("SHOTS"))
-            shot.save(QString("/tmp/vid/shot%1.png").arg(n++));
-        return shot;
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(surface.winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
     }
 
     QWidget surface;
