@@ -100,6 +100,7 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_SAVE_SCREENSHOT, ID_SAVE_SCREENSHOT, &CMainFrame::OnSaveScreenshot},
         {ID_SPEED_FASTER, ID_SPEED_NORMAL, &CMainFrame::OnSpeed},
         {ID_FRAME_NEXT, ID_FRAME_PREVIOUS, &CMainFrame::OnFrameStep},
+        {ID_DEINTERLACE_AUTO, ID_DEINTERLACE_NEXT, &CMainFrame::OnDeinterlace},
     };
     return kRoutes;
 }
@@ -203,6 +204,7 @@ void CMainFrame::createMenus() {
     QAction* off = actions_.at(ID_SUBTITLE_TRACK_FIRST);
     off->setCheckable(true);
     trackGroups_[0]->addAction(off);
+    addDeinterlaceGroup();
     connect(viewMenu, &QMenu::aboutToShow, this, &CMainFrame::applyUi);
 }
 
@@ -339,6 +341,7 @@ void CMainFrame::applyUi() {
         [this](const SubtitleCharsetChoice& c) { return record_.SubtitleEncoding == c.label; });
     const int index = chosen == choices.end() ? 0 : static_cast<int>(chosen - choices.begin());
     actions_.at(ID_SUBTITLE_ENCODING_FIRST + index)->setChecked(true);
+    markDeinterlace();
     markTracks();
 }
 

@@ -123,6 +123,10 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void addSubtitleEncodings(QMenu* menu);
     void fillTrackMenus();
     void markTracks();
+    // View > Deinterlace as one radio group, its mark on the stored setting
+    // (frame_deinterlace.cpp).
+    void addDeinterlaceGroup();
+    void markDeinterlace();
     void applyUi();
     Settings settings() { return Settings{record_, frameSettings_}; }
     void postToView(void (CTavimoView::*method)());
@@ -162,6 +166,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnChapterStep(int id);
     void OnChapter(int id);
     void OnAbLoop(int id);
+    void OnDeinterlace(int id);
 
     // The Chapters popup: one item per chapter of the clip, "title<Tab>time";
     // disabled when the clip has none.

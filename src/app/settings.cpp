@@ -84,6 +84,9 @@ const SettingRow kSettings[] = {
      [](Settings& s) -> std::string& { return s.record.AudioLanguage; }},
     {"SubtitleLanguage", Kind::Text, 0, 17, nullptr, nullptr,
      [](Settings& s) -> std::string& { return s.record.SubtitleLanguage; }},
+    // 0 Auto, 1 On, 2 Off; anything else stored is taken as Auto.
+    {"Deinterlace", Kind::Dword, 0, 18, [](const Settings& s) { return U(s.record.Deinterlace); },
+     [](Settings& s, uint32_t v) { s.record.Deinterlace = v <= 2 ? I(v) : 0; }, nullptr},
 };
 
 // A text value read into a 260-byte buffer: the text up to the first NUL,

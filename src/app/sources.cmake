@@ -6,6 +6,7 @@ if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/main_frame.cpp
         ${CMAKE_CURRENT_LIST_DIR}/frame_commands.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/frame_deinterlace.cpp
         ${CMAKE_CURRENT_LIST_DIR}/run_player.cpp
         ${CMAKE_CURRENT_LIST_DIR}/frame_host.cpp
         ${CMAKE_CURRENT_LIST_DIR}/recent_menu.cpp

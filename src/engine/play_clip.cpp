@@ -67,6 +67,7 @@ HRESULT PlayerRecord::PlayClip(const std::string& file) {
             hr);
         return kStepFailed;
     }
+    ApplyDeinterlace();  // before the video is linked
     std::shared_ptr<IBaseFilter> pVmr;
     if (hr = InitializeWindowlessVMR(&pVmr); FAILED(hr)) {
         ShowError("FAILED(hr=0x%x) in InitializeWindowlessVMR(&pVmr)\n", hr);

@@ -74,6 +74,10 @@ class PlayerRecord {
     // "Speed: 1.5×" with the speed that holds afterwards. Nothing without a
     // clip; a graph that refuses keeps its speed.
     void SetSpeed(double speed);
+    // View > Deinterlace and D: stores `setting` (kDeinterlaceAuto, On or
+    // Off; anything else is Auto), tells the graph, and shows the note
+    // "Deinterlace: Auto" / "On" / "Off" (deinterlace.cpp).
+    void SetDeinterlace(int setting);
     // Moves the paused picture by `frames` (1 on, -1 back); a playing clip is
     // paused first, a stopped one counts as paused from then on. The seek bar
     // follows at once.
@@ -163,6 +167,7 @@ class PlayerRecord {
     int KeepWindowSize = 0;                   // setting
     int AlwaysOnTop = 0;                      // setting
     int ResumePlayback = 0;                   // setting
+    int Deinterlace = 0;                      // setting: 0 Auto, 1 On, 2 Off
     int ResolutionIndex = 0;                  // setting, as an index into the display modes
     uint32_t SubtitleFontColor = 0x00FFFFFF;  // setting, COLORREF
     int StretchStep = 10;
@@ -205,6 +210,8 @@ class PlayerRecord {
     HRESULT RenderSource(const std::shared_ptr<IGraphBuilder>& graph, const std::string& file,
                          std::shared_ptr<IBaseFilter>* source);
     HRESULT QueryGraphInterfaces();
+    // The graph deinterlaces as `Deinterlace` says (deinterlace.cpp).
+    void ApplyDeinterlace();
     bool GetClipFileName(std::string* path);
     // Empties the subtitle track and loads the file named like the clip.
     void DiscoverSubtitles();

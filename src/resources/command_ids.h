@@ -71,6 +71,11 @@ enum CommandId : int {
     ID_SPEED_NORMAL = 35702,    // "Normal Speed"
     ID_FRAME_NEXT = 35703,      // "Next Frame"
     ID_FRAME_PREVIOUS = 35704,  // "Previous Frame"
+    // View > Deinterlace: "Auto", "On", "Off" (in this order); D cycles them.
+    ID_DEINTERLACE_AUTO = 35800,
+    ID_DEINTERLACE_ON = 35801,
+    ID_DEINTERLACE_OFF = 35802,
+    ID_DEINTERLACE_NEXT = 35803,
     ID_FILE_OPEN = 57601,       // "&Open Video..."
     ID_FILE_MRU_FIRST = 57616,  // "Most Recent..." and the recent files
     ID_FILE_MRU_LAST = 57631,

@@ -62,6 +62,11 @@ constexpr MenuRow kMainMenu[] = {
     {K::Item, ID_ALWAYS_ON_TOP, "Always On Top", false},
     {K::Item, ID_ALLOW_MULTIPLE, "Allow Multiple Instances", false},
     {K::Item, ID_KEEP_WINDOW_SIZE, "Keep Window Size", false},
+    {K::Popup, 0, "Deinterlace", false},
+    {K::Item, ID_DEINTERLACE_AUTO, "Auto", false},
+    {K::Item, ID_DEINTERLACE_ON, "On", false},
+    {K::Item, ID_DEINTERLACE_OFF, "Off", false},
+    {K::EndPopup, 0, nullptr, false},
     {K::Separator, 0, nullptr, false},
     {K::Item, ID_VIEW_SUBTITLES, "View Subtitles\tC", false},
     {K::Item, ID_SET_SUBTITLE_FONT, "Set Subtitle Font", false},
@@ -145,6 +150,8 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_Backspace, kNone, ID_SPEED_NORMAL},
     {Qt::Key_E, kNone, ID_FRAME_NEXT},
     {Qt::Key_E, kShift, ID_FRAME_PREVIOUS},
+    // Deinterlace: Auto, On, Off in turn.
+    {Qt::Key_D, kNone, ID_DEINTERLACE_NEXT},
 };
 
 constexpr ToolbarButton kToolbar[] = {

@@ -129,7 +129,8 @@ bool CSubtitles::PrepareEntry(const FrameTime& time) {
                                                            : ClampedTop(lines * lineHeight_);
     if (!drawn_.valid || drawn_.top != top || drawn_.lines != lines || drawn_.fontKey != fontKey_ ||
         drawn_.styled != styled || drawn_.markup != entry.markup ||
-        drawn_.subtype != accepted_->subtype || drawn_.text != entry.text) {
+        drawn_.subtype != accepted_->subtype || drawn_.pixelAspect != accepted_->pixelAspect ||
+        drawn_.text != entry.text) {
         Redraw(entry.text, lines, top, styled, entry.markup);
     }
     return !spans_.empty();
@@ -144,12 +145,13 @@ bool CSubtitles::PrepareNotice() {
         shared_.Note.Copy(noticeText_);
     }
     if (noticeText_.empty()) {
-        noticeDrawn_ = NoticeKey{generation, fontKey_, true};
+        noticeDrawn_ = NoticeKey{generation, fontKey_, accepted_->pixelAspect, true};
         return false;
     }
     RefreshFont();
     if (!noticeDrawn_.valid || noticeDrawn_.noteGeneration != generation ||
-        noticeDrawn_.fontKey != fontKey_ || noticeBitmap_.width() != accepted_->width) {
+        noticeDrawn_.fontKey != fontKey_ || noticeDrawn_.pixelAspect != accepted_->pixelAspect ||
+        noticeBitmap_.width() != accepted_->width) {
         RedrawNotice(generation);
     }
     return !noticeSpans_.empty();

@@ -51,7 +51,7 @@ struct VideoFormat {
     int32_t width = 0;
     int32_t height = 0;        // signed, see above
     uint16_t bitCount = 0;     // bits per pixel of the packed or luma layout
-    double pixelAspect = 1.0;  // width of a stored pixel over its height (ASS scripts)
+    double pixelAspect = 1.0;  // width of a stored pixel over its height
 };
 
 // A mapped frame: plane 0 is the packed picture or the luma plane. Strides are
@@ -137,6 +137,7 @@ class CSubtitles {
         bool markup = false;
         // Coloured text is stored encoded for the format's family (YUV or RGB).
         VideoSubtype subtype = VideoSubtype::Other;
+        double pixelAspect = 1.0;
         bool valid = false;
     };
 
@@ -144,6 +145,7 @@ class CSubtitles {
     struct NoticeKey {
         uint64_t noteGeneration = 0;
         uint64_t fontKey = 0;
+        double pixelAspect = 1.0;
         bool valid = false;
     };
 
@@ -162,6 +164,10 @@ class CSubtitles {
     void ClearDirtyRows();
     // `markup`: the text's tags are styles, taken out when not `styled`.
     void Redraw(const std::string& text, int32_t lines, int32_t top, bool styled, bool markup);
+    // The frame's columns per square pixel (1 / pixelAspect), by which text
+    // drawn in square pixels is narrowed; and the layout width in square pixels.
+    double Squeeze() const;
+    int32_t SquareLayoutWidth() const;
     void DrawText(const QString& text, int32_t top, int32_t lastRow);
     // Each line centred on its own, piece by piece in its font and colour.
     void DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow);

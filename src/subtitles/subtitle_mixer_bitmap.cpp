@@ -57,6 +57,7 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     drawn_.styled = styled;
     drawn_.markup = markup;
     drawn_.subtype = accepted_->subtype;
+    drawn_.pixelAspect = accepted_->pixelAspect;
     coloured_ = false;
     drawn_.fontKey = fontKey_;
     drawn_.valid = true;

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace tavimo {
@@ -20,14 +21,19 @@ constexpr int kOutlineOffsets[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
 constexpr int32_t kNoticeMargin = 8;
 
 // Draws outlined text into `target`, inside `clip`: `drawBody` paints the text
-// once, in its body colours, into a transparent layer over `area` (target
-// coordinates); that shape is stamped in the outline colour at the four
-// diagonal neighbours, then the body over them. Qt draws glyphs taller than
-// 64 pixels as paths, not from its glyph cache, so drawing the text itself at
-// each offset cost five path fills a cue (13 ms for two lines at 1080p).
+// once, in its body colours, into a transparent layer over `area`; that shape is stamped in the
+// outline colour at the four diagonal neighbours, then the body over them. Qt draws glyphs taller
+// than 64 pixels as paths, not from its glyph cache, so drawing the text itself at each offset cost
+// five path fills a cue (13 ms for two lines at 1080p). `drawBody` and `area` count columns in
+// square pixels: `squeeze` (the frame's columns per square pixel) narrows the text to the frame's
+// own pixels, so that a picture with wide pixels, shown at its display aspect, shows the glyphs at
+// theirs. Rows are the frame's.
 template <typename DrawBody>
-void DrawOutlined(QImage& target, const QRect& clip, const QRect& area, DrawBody&& drawBody) {
-    const QRect layer = area.intersected(target.rect().adjusted(-1, -1, 1, 1));
+void DrawOutlined(QImage& target, const QRect& clip, const QRect& area, double squeeze,
+                  DrawBody&& drawBody) {
+    const QRect inFrame(QPoint(int(std::floor(area.left() * squeeze)), area.top()),
+                        QPoint(int(std::ceil(area.right() * squeeze)), area.bottom()));
+    const QRect layer = inFrame.intersected(target.rect().adjusted(-1, -1, 1, 1));
     if (layer.isEmpty()) {
         return;
     }
@@ -36,6 +42,9 @@ void DrawOutlined(QImage& target, const QRect& clip, const QRect& area, DrawBody
     {
         QPainter painter(&body);
         painter.translate(-layer.topLeft());
+        if (squeeze != 1.0) {
+            painter.scale(squeeze, 1.0);
+        }
         drawBody(painter);
     }
     // The shape in the outline colour. (A QPainter fill in SourceIn mode would
@@ -69,7 +78,7 @@ QRect TextArea(int left, int right, int top, int lastRow, const QFontMetrics& me
 // The note in the subtitle font and colours, at the top left, drawn whether
 // or not a subtitle is due.
 void CSubtitles::RedrawNotice(uint64_t noteGeneration) {
-    noticeDrawn_ = NoticeKey{noteGeneration, fontKey_, true};
+    noticeDrawn_ = NoticeKey{noteGeneration, fontKey_, accepted_->pixelAspect, true};
     noticeSpans_.clear();
     const int32_t height =
         std::min<int32_t>(std::abs(accepted_->height), kNoticeMargin + 2 * lineHeight_);
@@ -86,12 +95,21 @@ void CSubtitles::RedrawNotice(uint64_t noteGeneration) {
     const int baseline = kNoticeMargin + metrics.ascent();
     const QRect area = TextArea(kNoticeMargin, kNoticeMargin + metrics.horizontalAdvance(text), 0,
                                 noticeBitmap_.height() - 1, metrics);
-    DrawOutlined(noticeBitmap_, noticeBitmap_.rect(), area, [&](QPainter& painter) {
+    DrawOutlined(noticeBitmap_, noticeBitmap_.rect(), area, Squeeze(), [&](QPainter& painter) {
         painter.setFont(font);
         painter.setPen(QColor::fromRgb(kBodyColour));
         painter.drawText(kNoticeMargin, baseline, text);
     });
     CollectSpans(noticeBitmap_, 0, noticeBitmap_.height() - 1, noticeSpans_);
+}
+
+double CSubtitles::Squeeze() const {
+    const double aspect = accepted_ ? accepted_->pixelAspect : 1.0;
+    return aspect > 0 ? 1.0 / aspect : 1.0;
+}
+
+int32_t CSubtitles::SquareLayoutWidth() const {
+    return static_cast<int32_t>(std::lround(layoutWidth_ / Squeeze()));
 }
 
 const StyledText& CSubtitles::StylesOf(const std::string& text) {
@@ -112,9 +130,9 @@ void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
     for (const QString& line : lines) {
         cx += metrics.horizontalAdvance(line);
     }
-    const int32_t left = layoutWidth_ / 2 - cx / 2;
+    const int32_t left = SquareLayoutWidth() / 2 - cx / 2;
     const QRect clip(0, top, bitmap_.width(), lastRow - top + 1);
-    DrawOutlined(bitmap_, clip, TextArea(left, left + cx, top, lastRow, metrics),
+    DrawOutlined(bitmap_, clip, TextArea(left, left + cx, top, lastRow, metrics), Squeeze(),
                  [&](QPainter& painter) {
                      painter.setFont(font);
                      painter.setPen(QColor::fromRgb(kBodyColour));
@@ -137,7 +155,8 @@ void CSubtitles::DrawStyledText(const StyledText& text, int32_t top, int32_t las
         int baseline;
     };
     std::vector<Placed> placed;
-    int minX = layoutWidth_ / 2, maxX = layoutWidth_ / 2;
+    const int32_t middle = SquareLayoutWidth() / 2;
+    int minX = middle, maxX = middle;
     int baseline = top + ascent;
     for (const StyledLine& line : text.lines) {
         std::vector<Placed> row;
@@ -150,7 +169,7 @@ void CSubtitles::DrawStyledText(const StyledText& text, int32_t top, int32_t las
             row.push_back(Placed{font, &piece, width, baseline});
             width += QFontMetrics(font).horizontalAdvance(piece.text);
         }
-        const int left = layoutWidth_ / 2 - width / 2;
+        const int left = middle - width / 2;
         minX = std::min(minX, left);
         maxX = std::max(maxX, left + width);
         for (Placed& p : row) {
@@ -161,7 +180,7 @@ void CSubtitles::DrawStyledText(const StyledText& text, int32_t top, int32_t las
     }
     // Every outline goes under every body, so no outline covers a neighbour.
     const QRect clip(0, top, bitmap_.width(), lastRow - top + 1);
-    DrawOutlined(bitmap_, clip, TextArea(minX, maxX, top, lastRow, QFontMetrics(base)),
+    DrawOutlined(bitmap_, clip, TextArea(minX, maxX, top, lastRow, QFontMetrics(base)), Squeeze(),
                  [&](QPainter& painter) {
                      for (const Placed& p : placed) {
                          QRgb colour = p.piece->colour != 0 ? p.piece->colour : kBodyColour;

@@ -27,6 +27,7 @@ namespace tavimo::gst_internal {
 inline constexpr char kVideoRendererName[] = "Video Mixing Renderer 9";
 inline constexpr char kAudioRendererName[] = "Audio Renderer";
 inline constexpr char kConverterName[] = "Color Space Converter";
+inline constexpr char kOverlayConverterName[] = "Overlay Converter";
 
 enum class Role { Source, VideoRenderer, AudioRenderer, Mixer, Other };
 
@@ -62,6 +63,10 @@ ConverterPlan PlanConverter(GstPad* pad);
 // the mixer takes. Returns a floating reference, null when an element is
 // missing.
 GstElement* MakeConverter(const ConverterPlan& plan);
+
+// The width in square pixels of a picture `width` stored pixels wide whose
+// pixels are parN:parD (rounded; `width` itself for an unknown aspect).
+int SquarePixelWidth(int width, int parN, int parD);
 
 // A bin of `chain`, linked in order, with the first element's sink pad.
 GstElement* MakeBin(const char* name, std::initializer_list<GstElement*> chain);
@@ -260,6 +265,7 @@ class GstGraph : public IGraphBuilder,
                  public IBasicAudio,
                  public IAMChapters,
                  public IVideoFrameStep,
+                 public IDeinterlace,
                  public std::enable_shared_from_this<GstGraph> {
   public:
     explicit GstGraph(const GstMediaOptions& options);
@@ -283,6 +289,7 @@ class GstGraph : public IGraphBuilder,
     HRESULT QueryVideoFrameStep(std::shared_ptr<IVideoFrameStep>* out) override {
         return Query(out);
     }
+    HRESULT QueryDeinterlace(std::shared_ptr<IDeinterlace>* out) override { return Query(out); }
     HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out) override {
         *out = std::shared_ptr<IAMStreamSelect>(shared_from_this(), &tracks_);
         return S_OK;
@@ -314,6 +321,9 @@ class GstGraph : public IGraphBuilder,
     // --- IVideoFrameStep (gst_graph_step.cpp) ---
     HRESULT Step(long frames) override;
     HRESULT CanStep() override;
+
+    // --- IDeinterlace (gst_deinterlace.cpp) ---
+    HRESULT SetDeinterlaceMode(DeinterlaceMode mode) override;
 
     // --- IBasicAudio ---
     HRESULT put_Volume(long volume) override;
@@ -376,6 +386,11 @@ class GstGraph : public IGraphBuilder,
     // Renders the raw video to the renderer, through the converter and mixer.
     bool LinkVideo(GstPad* pad);
     void AddVideoQueue(guint frames);
+    // deinterlace in front of the converter, in the mode asked for
+    // (gst_deinterlace.cpp); false when it is missing. Lock held.
+    bool AddDeinterlacer();
+    // The first element of the video path: the queue, the deinterlacer or the converter.
+    GstElement* VideoPathHead() const;
     // Every audio stream through the one input-selector to the renderer
     // (gst_streams.cpp).
     bool LinkAudio(GstPad* pad);
@@ -387,6 +402,9 @@ class GstGraph : public IGraphBuilder,
     // its first stream (PictureOverlayOf).
     bool LinkPicture(GstPad* pad, size_t kind);
     bool JoinPictureOverlay(size_t kind);
+    // A converter behind the picture overlays, for a sink that takes none of
+    // the formats they draw into (gst_streams.cpp). Lock held.
+    bool JoinOverlayConverter();
     // Puts `element` (its sink pad `input`) into the video path in front of
     // the overlays joined before it and the mixer. Lock held.
     bool JoinVideoPath(GstElement* element, const char* input);
@@ -409,9 +427,11 @@ class GstGraph : public IGraphBuilder,
     std::vector<std::shared_ptr<ElementFilter>> filters_;
     // Filters listed for elements that are not filters_, by element.
     std::map<GstElement*, std::shared_ptr<ElementFilter>> listed_;
-    GstElement* converter_ = nullptr;   // owned by the pipeline
-    GstElement* videoQueue_ = nullptr;  // in front of it, or null; owned by the pipeline
-    GstElement* selector_ = nullptr;    // the audio input-selector (ref)
+    GstElement* converter_ = nullptr;     // owned by the pipeline
+    GstElement* videoQueue_ = nullptr;    // in front of it, or null; owned by the pipeline
+    GstElement* deinterlacer_ = nullptr;  // between the two, or null; owned by the pipeline
+    std::atomic<DeinterlaceMode> deinterlaceMode_{DeinterlaceMode::Auto};
+    GstElement* selector_ = nullptr;  // the audio input-selector (ref)
     // The picture overlays joined, by their row of kOverlays; owned by the
     // pipeline. videoEntry_: what the converter feeds, null for the mixer.
     std::array<PictureOverlay, kOverlayKinds> overlays_{};

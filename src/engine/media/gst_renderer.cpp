@@ -82,7 +82,7 @@ HRESULT VideoRendererFilter::GetNativeVideoSize(long* width, long* height) {
     GstVideoInfo info;
     bool ok = caps && gst_video_info_from_caps(&info, caps) && info.height > 0;
     if (ok) {
-        *width = static_cast<long>(int64_t(info.width) * info.par_n / std::max(info.par_d, 1));
+        *width = SquarePixelWidth(info.width, info.par_n, info.par_d);
         *height = info.height;
     }
     if (caps)
@@ -145,6 +145,12 @@ void VideoRendererFilter::PrepareWindowHandle() {
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
 }
 
+int SquarePixelWidth(int width, int parN, int parD) {
+    if (parN <= 0 || parD <= 0)
+        return width;
+    return std::max(1, int((int64_t(width) * parN + parD / 2) / parD));
+}
+
 namespace {
 
 // The caps the capsfilter behind videoscale holds now (a reference of the
@@ -165,9 +171,11 @@ GstCaps* SizeCaps(int width, int height, int parN, int parD) {
 }  // namespace
 
 // Streaming thread, at the first caps that reach videoscale, when the view
-// has set no size yet: the capsfilter holds the picture's own size, so the
-// first frame passes unscaled. Left open, the size would be the one
-// ximagesink prefers, its window's, which before the view is laid out is a
+// has set no size yet: the capsfilter holds the picture's own size in square
+// pixels (a PAL frame of 720 x 576 at 16:15 becomes 768 x 576), so the first
+// frame of a square-pixel clip passes unscaled. ximagesink draws square pixels
+// only and refuses any other pixel aspect: the clip would not play at all. Left open, the size
+// would be the one ximagesink prefers, its window's, which before the view is laid out is a
 // placeholder's (100x30): the first frame was scaled to it, and the size,
 // pools and shared-memory images made again at the first frames played
 // (at 2160p, 1 to 6 of them came late and were dropped). The view's size,
@@ -185,7 +193,8 @@ GstPadProbeReturn VideoRendererFilter::KeepFirstSize(GstPad*, GstPadProbeInfo* i
     gst_event_parse_caps(event, &caps);
     GstVideoInfo video;
     if (open && gst_video_info_from_caps(&video, caps)) {
-        GstCaps* own = SizeCaps(video.width, video.height, video.par_n, video.par_d);
+        const int width = SquarePixelWidth(video.width, video.par_n, video.par_d);
+        GstCaps* own = SizeCaps(width, video.height, 1, 1);
         g_object_set(size, "caps", own, nullptr);
         gst_caps_unref(own);
         // Nothing is negotiated behind it yet: the new caps need no second

@@ -297,6 +297,7 @@ bool GstGraph::LinkVideo(GstPad* pad) {
         if (!converter_)
             return false;
         gst_bin_add(GST_BIN(pipeline_), converter_);
+        AddDeinterlacer();
         // Pictures that came first wait in their overlays for the video.
         GstPad* out = gst_element_get_static_pad(converter_, "src");
         const bool ok = videoEntry_ ? GST_PAD_LINK_SUCCESSFUL(gst_pad_link(out, videoEntry_))
@@ -308,7 +309,7 @@ bool GstGraph::LinkVideo(GstPad* pad) {
         if (plan.queued > 0)
             AddVideoQueue(plan.queued);
     }
-    GstPad* sink = gst_element_get_static_pad(videoQueue_ ? videoQueue_ : converter_, "sink");
+    GstPad* sink = gst_element_get_static_pad(VideoPathHead(), "sink");
     bool linked = !gst_pad_is_linked(sink) && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sink));
     gst_object_unref(sink);
     return linked;
@@ -322,7 +323,7 @@ void GstGraph::AddVideoQueue(guint frames) {
     g_object_set(queue, "max-size-buffers", frames, "max-size-bytes", 0, "max-size-time",
                  guint64(0), nullptr);
     gst_bin_add(GST_BIN(pipeline_), queue);
-    if (!gst_element_link(queue, converter_)) {
+    if (!gst_element_link(queue, VideoPathHead())) {
         gst_bin_remove(GST_BIN(pipeline_), queue);
         return;
     }

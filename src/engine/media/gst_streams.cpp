@@ -125,10 +125,28 @@ bool GstGraph::JoinVideoPath(GstElement* element, const char* input) {
     return ok;
 }
 
+// dvdspu draws into 8-bit YUV only, so the converter in front of it gives
+// YUV, which ximagesink (RGB only) refuses: a clip with a PGS or VobSub track
+// did not play at all. A converter behind the overlays, joined with the first
+// of them, gives the mixer and the sink what they take, and passes the frames
+// through untouched where they already do. Lock held.
+bool GstGraph::JoinOverlayConverter() {
+    GstElement* converter = MakeConverter(ConverterPlan{});
+    if (!converter)
+        return false;
+    gst_object_set_name(GST_OBJECT(converter), kOverlayConverterName);
+    gst_bin_add(GST_BIN(pipeline_), converter);
+    const bool ok = JoinVideoPath(converter, "sink");
+    gst_element_sync_state_with_parent(converter);
+    return ok;
+}
+
 // The overlay of kOverlays[`kind`] and the input-selector of its streams
 // join the video path in front of the mixer (whose text and notes stay on
 // top) when the first stream of that kind comes. Lock held.
 bool GstGraph::JoinPictureOverlay(size_t kind) {
+    if (!videoEntry_ && !JoinOverlayConverter())
+        return false;
     const OverlayRow& row = kOverlays[kind];
     GstElement* overlay = gst_element_factory_make(row.factory, row.name);
     GstElement* selector = gst_element_factory_make("input-selector", nullptr);

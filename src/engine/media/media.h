@@ -315,6 +315,19 @@ class IAMStreamSelect {
 };
 
 // The filter graph manager (IGraphBuilder and IFilterGraph2 in one).
+// How interlaced video is shown: Auto deinterlaces the frames the stream
+// marks interlaced and passes progressive ones through untouched; On
+// deinterlaces every frame; Off none. The values are those stored.
+enum class DeinterlaceMode : int { Auto = 0, On = 1, Off = 2 };
+
+class IDeinterlace {
+  public:
+    virtual ~IDeinterlace() = default;
+    // Takes effect at the next frame; before the video is linked, for the
+    // whole clip. UI thread.
+    virtual HRESULT SetDeinterlaceMode(DeinterlaceMode mode) = 0;
+};
+
 class IGraphBuilder {
   public:
     virtual ~IGraphBuilder() = default;
@@ -339,6 +352,8 @@ class IGraphBuilder {
     virtual HRESULT QueryChapters(std::shared_ptr<IAMChapters>* out);
     // Frame steps; E_NOINTERFACE where the framework cannot step.
     virtual HRESULT QueryVideoFrameStep(std::shared_ptr<IVideoFrameStep>* out);
+    // The video path's deinterlacer; E_NOINTERFACE where the framework has none.
+    virtual HRESULT QueryDeinterlace(std::shared_ptr<IDeinterlace>* out);
 };
 using IFilterGraph2 = IGraphBuilder;
 

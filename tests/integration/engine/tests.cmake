@@ -23,3 +23,10 @@ tavimo_test(NAME speed_steps_gst_test
             ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
+
+# The video path through ximagesink on an Xvfb of its own: non-square pixels,
+# picture subtitles, deinterlacing.
+tavimo_test(NAME video_path_x11_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/video_path_x11_test.cpp
+    LIBS tavimo_ui tavimo_e2e_support Qt6::Test
+    LABELS integration)

@@ -525,6 +525,49 @@ TEST_F(MixerTest, DelayShiftsEveryEntryAndItsNoticeShowsAlone) {
         << box.top << " " << box.bottom << " " << box.left << " " << box.right;
 }
 
+// A frame of wide or narrow pixels is shown stretched to its display aspect:
+// the text and the note are drawn narrowed by the pixel aspect, so that on
+// screen they keep the shape they have on square pixels. Mended: a PAL 16:9
+// frame showed every glyph 1.42 times too wide. Measured on a zeroed luma
+// plane of 720 x 576, against the same text on square pixels.
+TEST_F(MixerTest, TextAndNoteKeepTheirShapeOnFramesOfWidePixels) {
+    const struct {
+        const char* name;
+        double pixelAspect;
+        int widthPercent;  // of the text's width on square pixels, +-2
+    } rows[] = {
+        {"square pixels", 1.0, 100},
+        {"PAL 4:3, 16:15", 16.0 / 15, 94},
+        {"PAL 16:9, 64:45", 64.0 / 45, 70},
+        {"NTSC 4:3, 8:9", 8.0 / 9, 113},
+    };
+    auto drawn = [&](double pixelAspect, bool note) {
+        Show(note ? "" : "Wide pixels, narrow text", note ? 0 : 1);
+        shared.Note.Set(note ? "Deinterlace: Auto" : "");
+        Frame f = MakeFrame(VS::YV12, 720, 576, 0);
+        f.format.pixelAspect = pixelAspect;
+        Run(f);
+        return Drawn(f.plane[0], 720, 0, 576);
+    };
+    const Box squareText = drawn(1.0, false);
+    const Box squareNote = drawn(1.0, true);
+    ASSERT_GT(squareText.right - squareText.left, 200);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Box text = drawn(row.pixelAspect, false);
+        const int percent = (text.right - text.left) * 100 / (squareText.right - squareText.left);
+        EXPECT_NEAR(percent, row.widthPercent, 2);
+        // Glyphs drawn narrowed are not hinted to the pixel grid: a row more or less.
+        EXPECT_NEAR(text.bottom - text.top, squareText.bottom - squareText.top, 2)
+            << "as tall as on square pixels";
+        EXPECT_NEAR(text.left + text.right, 720, 3) << "still centred";
+        const Box note = drawn(row.pixelAspect, true);
+        EXPECT_NEAR((note.right - note.left) * 100 / (squareNote.right - squareNote.left),
+                    row.widthPercent, 2);
+        EXPECT_NEAR(note.left * row.pixelAspect, squareNote.left, 2) << "8 square pixels in";
+    }
+}
+
 TEST(SubtitleDelay, NoticeTextAndKeys) {
     for (const auto& [ms, text] : {std::pair{300, "Subtitle delay: +0.3 s"},
                                    {-100, "Subtitle delay: -0.1 s"},

@@ -1,0 +1,393 @@
+// The video path as a person sees it through ximagesink on a real X server,
+// with clips made at test time: DVD and broadcast pictures of non-square
+// pixels play at their display aspect with subtitles of the right shape,
+// clips with picture subtitle tracks play, and interlaced video is
+// deinterlaced as the setting says while progressive video passes untouched.
+#include <gst/gst.h>
+#include <gst/video/videooverlay.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "engine/deinterlace.h"
+#include "engine/media/gst_media.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "support/fake_dialogs.h"
+#include "support/pgs_stream.h"
+#include "x_session.h"
+
+namespace tavimo {
+namespace {
+
+bool Ffmpeg(const std::string& arguments) {
+    return std::system(("ffmpeg -v error -y " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A native top-level window for the picture, and the record playing into it
+// through ximagesink.
+class Player : public PlayerHost, public VideoWindow {
+  public:
+    explicit Player(QSize size) {
+        // As the view's surface: Qt never paints over the sink's picture.
+        for (auto attribute :
+             {Qt::WA_NativeWindow, Qt::WA_NoSystemBackground, Qt::WA_OpaquePaintEvent})
+            surface.setAttribute(attribute);
+        surface.setGeometry(0, 0, size.width(), size.height());
+        surface.show();
+        GstMediaOptions options;
+        options.videoSink = "ximagesink";
+        options.audioSink = "fakesink";
+        media = NewGstMediaFramework(options);
+        record.UseMediaFramework(media.get());
+    }
+    ~Player() override { record.CloseClip(); }
+
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+    VideoWindow* VideoSurface() override { return this; }
+    uintptr_t NativeSurface() override { return surface.winId(); }
+    void PlaceSurface(const RECT& rect) override {
+        surface.setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    }
+    double DevicePixelRatio() override { return 1.0; }
+
+    // Opens `clip` and lays the picture out over the whole surface, as the
+    // view does; whether it plays.
+    bool Play(const std::string& clip) {
+        record.ClipPath = clip;
+        record.OpenClip();
+        if (record.ClipState != ClipState::Running)
+            return false;
+        RECT whole{0, 0, surface.width(), surface.height()};
+        record.pWC->SetVideoPosition(nullptr, &whole);
+        return true;
+    }
+    // The size of the frames the sink takes now.
+    QSize SinkSize() {
+        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
+                                              "Video Mixing Renderer 9");
+        GstElement* sink = gst_bin_get_by_interface(GST_BIN(bin), GST_TYPE_VIDEO_OVERLAY);
+        GstPad* pad = gst_element_get_static_pad(sink, "sink");
+        GstCaps* caps = gst_pad_get_current_caps(pad);
+        int w = 0, h = 0;
+        if (caps) {
+            GstStructure* s = gst_caps_get_structure(caps, 0);
+            gst_structure_get_int(s, "width", &w);
+            gst_structure_get_int(s, "height", &h);
+            gst_caps_unref(caps);
+        }
+        gst_object_unref(pad);
+        gst_object_unref(sink);
+        gst_object_unref(bin);
+        return QSize(w, h);
+    }
+    // What the surface shows now, as the X server holds it.
+    QImage Shot() {
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(surface.winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    QWidget surface;
+    // The boxes shown so far, for a failure's message.
+    std::string Boxes() const {
+        std::string out;
+        for (const auto& call : dialogs.CallsOf(platform::ScriptedDialogs::Kind::MessageBox))
+            out += call.text + "\n";
+        return out;
+    }
+
+    platform::ScriptedDialogs dialogs;
+    std::unique_ptr<MediaFramework> media;
+    PlayerRecord record{*this};
+};
+
+// The bounding box of the pixels whose every channel is above `low` (and not
+// above `high`); empty when there are none.
+QRect Bounds(const QImage& image, int low, int high = 255) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = row[x];
+            const int lo = std::min({qRed(p), qGreen(p), qBlue(p)});
+            const int hi = std::max({qRed(p), qGreen(p), qBlue(p)});
+            if (lo > low && hi <= high)
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+// Pictures of stored pixels wider or narrower than square ones, each next to
+// a square-pixel clip of the same display size. The surface is square, so the
+// picture is letterboxed inside it at the aspect the sink was given. Each
+// clip carries a subtitle; its text must come out as wide on screen as on the
+// square-pixel clip. Mended: ximagesink refused these clips outright ("The
+// file cannot be played"), and the text was drawn stretched by the pixels'
+// aspect.
+TEST(VideoPathX11, NonSquarePixelsPlayAtTheirDisplayAspectWithUnstretchedText) {
+    const struct {
+        const char* name;
+        const char* size;  // stored pixels
+        const char* par;
+        const char* squareSize;  // the same display size in square pixels
+        int aspect;              // display aspect x 1000
+        int pictureHeight;       // on the 640 x 640 surface
+    } rows[] = {
+        {"PAL 4:3", "width=720,height=576", "16/15", "width=768,height=576", 1333, 480},
+        {"PAL 16:9", "width=720,height=576", "64/45", "width=1024,height=576", 1778, 360},
+        {"NTSC 4:3", "width=720,height=480", "8/9", "width=640,height=480", 1333, 480},
+    };
+    QTemporaryDir dir;
+    auto make = [&](const std::string& name, const std::string& caps) {
+        const std::string clip = dir.filePath(QString::fromStdString(name + ".mkv")).toStdString();
+        // Dark grey pictures; white text at the bottom all along.
+        EXPECT_TRUE(
+            e2e::MakeClip("videotestsrc num-buffers=150 pattern=solid-color "
+                          "foreground-color=0xff404040 ! video/x-raw,format=I420," +
+                              caps +
+                              ",framerate=25/1 ! x264enc speed-preset=ultrafast "
+                              "! h264parse ! matroskamux",
+                          clip));
+        std::ofstream(dir.filePath(QString::fromStdString(name + ".srt")).toStdString())
+            << "1\n00:00:00,000 --> 00:00:06,000\nHHHH MMMM\n";
+        return clip;
+    };
+    struct Seen {
+        QRect picture, text;
+    };
+    auto look = [&](const std::string& clip, int aspect) {
+        Player player(QSize(640, 640));
+        EXPECT_TRUE(player.Play(clip)) << player.Boxes();
+        EXPECT_NEAR(player.record.VideoAspect * 1000, aspect, 2);
+        // Once the sink takes the laid-out size, the frames after that one.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return player.SinkSize() == QSize(640, 640); }, 5000))
+            << player.SinkSize().width() << "x" << player.SinkSize().height();
+        QTest::qWait(200);
+        const QImage shot = player.Shot();
+        return Seen{Bounds(shot, 40), Bounds(shot, 200)};
+    };
+    int n = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string caps = std::string(row.size) + ",pixel-aspect-ratio=" + row.par;
+        const std::string number = std::to_string(n++);
+        const Seen clip = look(make("clip" + number, caps), row.aspect);
+        const Seen square = look(make("square" + number, row.squareSize), row.aspect);
+        EXPECT_EQ(clip.picture.width(), 640);
+        EXPECT_NEAR(clip.picture.height(), row.pictureHeight, 2);
+        ASSERT_GT(square.text.width(), 50);
+        EXPECT_NEAR(clip.text.width() * 100 / square.text.width(), 100, 4)
+            << clip.text.width() << " against " << square.text.width();
+        EXPECT_NEAR(clip.text.height(), square.text.height(), 2);
+    }
+}
+
+// A clip with a PGS and a VobSub track: dvdspu draws into YUV only, which the
+// sink cannot take. Mended: the clip did not play at all. Each track's green
+// rectangle is drawn where the stream places it.
+TEST(VideoPathX11, ClipsWithPictureSubtitlesPlayAndShowThem) {
+    QTemporaryDir dir;
+    auto path = [&](const char* name) { return dir.filePath(name).toStdString(); };
+    std::ofstream(path("rect.sup"), std::ios::binary) << test::PgsRectangle();
+    ASSERT_TRUE(
+        Ffmpeg("-f lavfi -i color=c=black:s=320x240:r=25:d=5 -c:v libx264 -preset "
+               "ultrafast -g 5 " +
+               path("black.mkv")));
+    ASSERT_TRUE(Ffmpeg(
+        "-copyts -i " + path("black.mkv") + " -fix_sub_duration -i " + path("rect.sup") +
+        " -map 0 -map 1 -map 1 -c:v copy -c:s:0 copy -c:s:1 dvdsub " + path("pictures.mkv")));
+    const struct {
+        const char* name;
+        long track;
+    } rows[] = {{"PGS", 0}, {"VobSub", 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Player player(QSize(320, 240));
+        ASSERT_TRUE(player.Play(path("pictures.mkv"))) << player.Boxes();
+        ASSERT_EQ(player.record.pSS->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+        // Read again from the start: the demuxer may have passed the picture
+        // on before the track was chosen.
+        player.record.SeekTo(0);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                const QImage shot = player.Shot();
+                int count = 0;
+                for (int y = 30; y < 70; ++y)
+                    for (int x = 100; x < 220; ++x) {
+                        const QRgb p = shot.pixel(x, y);
+                        count += qGreen(p) > 100 && qRed(p) < 80 && qBlue(p) < 80;
+                    }
+                return count > 4000;
+            },
+            4000))
+            << "no green rectangle";
+    }
+}
+
+// Rows that show the same picture twice in a row differ: the count of
+// pixels, between 10 and 500 rows down, whose row below differs by more than
+// 100 from them while the row two below matches them (within 40): the
+// alternate lines of a combed moving edge.
+int CombedPixels(const QImage& shot) {
+    auto luma = [&](int x, int y) { return qGray(shot.pixel(x, y)); };
+    int count = 0;
+    for (int y = 10; y < std::min(500, shot.height() - 2); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const int here = luma(x, y);
+            count += std::abs(here - luma(x, y + 1)) > 100 && std::abs(here - luma(x, y + 2)) < 40;
+        }
+    return count;
+}
+
+// An MPEG-2 TS, 720 x 576 at 25 frames of two fields, top field first, of a
+// white bar moving 8 pixels a field: each frame holds the bar at two places,
+// one in its even lines and one in its odd lines.
+std::string MakeInterlacedClip(const QTemporaryDir& dir) {
+    const std::string clip = dir.filePath("interlaced.ts").toStdString();
+    EXPECT_TRUE(
+        Ffmpeg("-f lavfi -i \"color=c=black:s=720x576:r=50 [bg]; "
+               "color=c=white:s=100x576:r=50 [bar]; "
+               "[bg][bar] overlay=x='mod(t*400\\,600)':y=0 [out0]\" "
+               "-t 10 -vf interlace=scan=tff,setsar=1 "
+               "-c:v mpeg2video -flags +ilme+ildct -top 1 -b:v 8M -f mpegts " +
+               clip));
+    return clip;
+}
+
+// The interlaced clip through each setting in turn, switched while it plays:
+// Auto (the setting a clip opens with) and On deinterlace, so no combing is
+// left on the moving bar's edges; Off shows the fields woven, combed.
+TEST(VideoPathX11, InterlacedVideoIsDeinterlacedAsTheSettingSays) {
+    QTemporaryDir dir;
+    const std::string clip = MakeInterlacedClip(dir);
+    const struct {
+        const char* name;
+        int setting;
+        bool combed;
+    } rows[] = {
+        {"Auto, as opened", kDeinterlaceAuto, false},
+        {"Off", kDeinterlaceOff, true},
+        {"On", kDeinterlaceOn, false},
+        {"Auto again", kDeinterlaceAuto, false},
+    };
+    Player player(QSize(720, 576));
+    ASSERT_TRUE(player.Play(clip)) << player.Boxes();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.setting != player.record.Deinterlace)
+            player.record.SetDeinterlace(row.setting);
+        player.record.Mixer.Note.Set({});  // the note would count as edges
+        QTest::qWait(400);
+        // Three moments of play; every one of them combed, or none.
+        for (int i = 0; i < 3; ++i) {
+            const int combed = CombedPixels(player.Shot());
+            if (row.combed)
+                EXPECT_GT(combed, 2000);
+            else
+                EXPECT_LT(combed, 200);
+            QTest::qWait(120);
+        }
+    }
+}
+
+// Counts, at the deinterlacer, the frames that leave it as the very buffers
+// that came in, and those it made anew.
+struct PassCount {
+    std::atomic<GstBuffer*> last{nullptr};
+    std::atomic<int> same{0}, made{0};
+
+    static GstPadProbeReturn In(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        static_cast<PassCount*>(data)->last = GST_PAD_PROBE_INFO_BUFFER(info);
+        return GST_PAD_PROBE_OK;
+    }
+    static GstPadProbeReturn Out(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<PassCount*>(data);
+        ++(GST_PAD_PROBE_INFO_BUFFER(info) == self->last ? self->same : self->made);
+        return GST_PAD_PROBE_OK;
+    }
+    void Watch(GstElement* pipeline) {
+        GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
+        GValue item = G_VALUE_INIT;
+        while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            auto* element = GST_ELEMENT(g_value_get_object(&item));
+            GstElementFactory* factory = gst_element_get_factory(element);
+            if (factory && g_str_equal(GST_OBJECT_NAME(factory), "deinterlace")) {
+                for (auto [name, probe] : {std::pair{"sink", &In}, {"src", &Out}}) {
+                    GstPad* pad = gst_element_get_static_pad(element, name);
+                    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, probe, this, nullptr);
+                    gst_object_unref(pad);
+                }
+            }
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(it);
+    }
+};
+
+// Progressive video costs nothing more with the deinterlacer in its path:
+// in Auto its frames pass as the very buffers that came, not copied; the
+// interlaced clip's are made anew (so the count can tell), unless Off.
+TEST(VideoPathX11, ProgressiveVideoPassesTheDeinterlacerUntouched) {
+    QTemporaryDir dir;
+    const std::string interlaced = MakeInterlacedClip(dir);
+    const std::string progressive = dir.filePath("progressive.mkv").toStdString();
+    ASSERT_TRUE(
+        e2e::MakeClip("videotestsrc num-buffers=150 pattern=ball ! "
+                      "video/x-raw,format=I420,width=720,height=576,framerate=25/1 ! "
+                      "x264enc speed-preset=ultrafast ! h264parse ! matroskamux",
+                      progressive));
+    const struct {
+        const char* name;
+        const std::string& clip;
+        int setting;
+        bool passes;
+    } rows[] = {
+        {"progressive, Auto", progressive, kDeinterlaceAuto, true},
+        {"interlaced, Auto", interlaced, kDeinterlaceAuto, false},
+        {"interlaced, Off", interlaced, kDeinterlaceOff, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Player player(QSize(720, 576));
+        player.record.Deinterlace = row.setting;
+        PassCount count;
+        ASSERT_TRUE(player.Play(row.clip)) << player.Boxes();
+        count.Watch(GstPipelineOf(player.record.pGB.get()));
+        (void)QTest::qWaitFor([&] { return count.same + count.made > 20; }, 4000);
+        if (row.passes)
+            EXPECT_TRUE(count.same > 20 && count.made == 0) << count.same << " " << count.made;
+        else
+            EXPECT_TRUE(count.same == 0 && count.made > 20) << count.same << " " << count.made;
+    }
+}
+
+}  // namespace
+}  // namespace tavimo
+
+int main(int argc, char** argv) {
+    tavimo::e2e::XServer server;
+    if (!server.Running())
+        return 77;
+    ::setenv("DISPLAY", server.Display().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    QApplication app(argc, argv);
+    gst_init(&argc, &argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
