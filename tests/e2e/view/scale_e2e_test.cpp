@@ -246,6 +246,72 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
     EXPECT_LE(reached, 0.82) << "within a few seconds of 0:30";
 }
 
+// The top-level window `width` device pixels wide (the seek bar's preview),
+// or an empty rectangle.
+QRect TopLevelOfWidth(Session& s, int width) {
+    std::istringstream tree(s.Run("xwininfo -root -children"));
+    for (std::string line; std::getline(tree, line);) {
+        int w = 0, h = 0, x = 0, y = 0;
+        const size_t size = line.rfind(")  ");
+        if (size != std::string::npos &&
+            std::sscanf(line.c_str() + size + 3, "%dx%d+%d+%d", &w, &h, &x, &y) == 4 && w == width)
+            return QRect(x, y, w, h);
+    }
+    return {};
+}
+
+// The share of `image`'s pixels whose red differs by more than 120 from
+// that of the pixel on their left.
+double ColourChanges(const QImage& image) {
+    int changes = 0, all = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 1; x < image.width(); ++x, ++all) {
+            changes += std::abs(QColor(image.pixel(x, y)).red() -
+                                QColor(image.pixel(x - 1, y)).red()) > 120;
+        }
+    }
+    return all > 0 ? double(changes) / all : 0.0;
+}
+
+// At a scale of 2 the seek bar's thumbnail is decoded at 320 device pixels,
+// not at 160 and enlarged: a clip of 2-pixel checkers shows 1-pixel checkers,
+// every pixel red beside green, where a thumbnail decoded at 160 and enlarged
+// shows pairs of pixels alike at best.
+TEST(ScaleE2e, TheSeekBarsThumbnailAtTheScreensDensity) {
+    Session s("1920x1200x24");
+    ASSERT_TRUE(s.server.Running());
+    s.Run("sh -c 'echo Xft.dpi: 192 | xrdb -merge'");
+    const std::string clip = s.media.filePath("checkers.mp4").toStdString();
+    ASSERT_TRUE(
+        MakeClip("videotestsrc pattern=checkers-2 num-buffers=50 ! "
+                 "video/x-raw,width=640,height=360,framerate=5/1 ! "
+                 "x264enc speed-preset=ultrafast qp-max=10 key-int-max=5 ! mp4mux",
+                 clip));
+    ASSERT_TRUE(s.Start(clip));
+    Wait(2000ms);
+    s.Press("s", 1000ms);
+    // The seek bar runs across the frame about 130 device pixels down (menu
+    // 40, toolbar 60, bar 40); hovering its middle shows the preview.
+    const QRect frame = s.Frame();
+    QRect preview;
+    ASSERT_TRUE(Within(10s, [&] {
+        s.Run("xdotool mousemove " + std::to_string(frame.left() + 500) + " " +
+              std::to_string(frame.top() + 130) + " sleep 0.2 mousemove " +
+              std::to_string(frame.left() + 510) + " " + std::to_string(frame.top() + 130));
+        preview = TopLevelOfWidth(s, 2 * (160 + 2));
+        return !preview.isEmpty();
+    })) << "the preview shows, 162 logical pixels wide";
+    double changes = 0;
+    ASSERT_TRUE(Within(10s,
+                       [&] {
+                           // The picture: inside the border, above the time.
+                           changes = ColourChanges(
+                               s.server.Screenshot().copy(preview.adjusted(4, 4, -4, -60)));
+                           return changes > 0.8;
+                       }))
+        << changes << " of the pixels change colour from the one on their left";
+}
+
 // A 1920 x 1080 clip on a 1920 x 1080 screen whose work area leaves 40 rows
 // at the top and the bottom to panels: the frame stays inside the work area,
 // with the picture made smaller and its aspect kept.
