@@ -2,8 +2,10 @@
 // clip, under Xvfb: at Xft.dpi 192 (a scale of 2) a 640 x 360 clip opens with
 // a 1280 x 720 picture in device pixels right under the bars, the subtitles
 // follow a drag to the pixel, a notch of the wheel grows the window by twice
-// its step, a click on the seek bar plays on from that moment; a 1080p clip on
-// a 1080p screen opens inside the work area with its aspect kept.
+// its step, a click on the seek bar plays on from that moment, its thumbnail
+// comes at the screen's density; QT_SCALE_FACTOR and QT_SCREEN_SCALE_FACTORS
+// scale the picture alike; a 1080p clip on a 1080p screen opens inside the
+// work area with its aspect kept.
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -68,6 +70,20 @@ QRect WindowRect(const std::string& info) {
     return QRect(x, y, w, h);
 }
 
+// The grey picture's extent along the row and column through `inside`.
+QRect GreyAround(const QImage& shot, QPoint inside) {
+    int left = inside.x(), right = inside.x(), top = inside.y(), bottom = inside.y();
+    while (left > 0 && IsGrey(shot.pixel(left - 1, inside.y())))
+        --left;
+    while (right < shot.width() - 1 && IsGrey(shot.pixel(right + 1, inside.y())))
+        ++right;
+    while (top > 0 && IsGrey(shot.pixel(inside.x(), top - 1)))
+        --top;
+    while (bottom < shot.height() - 1 && IsGrey(shot.pixel(inside.x(), bottom + 1)))
+        ++bottom;
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 struct Session {
     XServer server;
     UserFolders user;
@@ -103,25 +119,24 @@ struct Session {
         }
         return best;
     }
+    // The grey picture at the bottom left of the frame, found from 200 rows
+    // above the frame's bottom; empty while it does not show. `shot` gets
+    // the screenshot it was found in.
+    QRect GreyPicture(QImage* shot = nullptr) {
+        const QRect frame = Frame();
+        const QImage screen = server.Screenshot();
+        if (shot)
+            *shot = screen;
+        const QPoint probe(frame.left() + 40, frame.bottom() - 200);
+        return screen.rect().contains(probe) && IsGrey(screen.pixel(probe))
+                   ? GreyAround(screen, probe)
+                   : QRect();
+    }
     void Press(const char* keys, std::chrono::milliseconds settle = 700ms) {
         player->Key(keys);
         Wait(settle);
     }
 };
-
-// The grey picture's extent along the row and column through `inside`.
-QRect GreyAround(const QImage& shot, QPoint inside) {
-    int left = inside.x(), right = inside.x(), top = inside.y(), bottom = inside.y();
-    while (left > 0 && IsGrey(shot.pixel(left - 1, inside.y())))
-        --left;
-    while (right < shot.width() - 1 && IsGrey(shot.pixel(right + 1, inside.y())))
-        ++right;
-    while (top > 0 && IsGrey(shot.pixel(inside.x(), top - 1)))
-        --top;
-    while (bottom < shot.height() - 1 && IsGrey(shot.pixel(inside.x(), bottom + 1)))
-        ++bottom;
-    return QRect(QPoint(left, top), QPoint(right, bottom));
-}
 
 // The lowest row of `picture` with white text in it; -1 when there is none.
 int TextBottom(const QImage& shot, const QRect& picture) {
@@ -181,17 +196,11 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
     // black row between.
     QRect picture;
     QImage shot;
-    ASSERT_TRUE(Within(15s,
-                       [&] {
-                           const QRect frame = s.Frame();
-                           shot = s.server.Screenshot();
-                           const QPoint probe(frame.left() + 40, frame.bottom() - 200);
-                           picture = shot.rect().contains(probe) && IsGrey(shot.pixel(probe))
-                                         ? GreyAround(shot, probe)
-                                         : QRect();
-                           return picture.size() == QSize(1280, 720);
-                       }))
-        << "picture " << picture.width() << "x" << picture.height();
+    const auto shown = [&] {
+        picture = s.GreyPicture(&shot);
+        return picture.size() == QSize(1280, 720);
+    };
+    ASSERT_TRUE(Within(15s, shown)) << "picture " << picture.width() << "x" << picture.height();
     const QRect frame = s.Frame();
     EXPECT_EQ(frame.width(), 1280);
     EXPECT_EQ(picture.bottom(), frame.bottom());
@@ -244,6 +253,32 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
     const double reached = double(FillEnd(s.server.Screenshot(), bar)) / bar.width();
     EXPECT_GE(reached, 0.74) << "0:30 is 0.75 of the bar";
     EXPECT_LE(reached, 0.82) << "within a few seconds of 0:30";
+}
+
+// Qt's own scale settings, without Xft.dpi, scale the picture alike.
+TEST(ScaleE2e, QtsScaleFactorsToo) {
+    for (const char* env : {"QT_SCALE_FACTOR=2", "QT_SCREEN_SCALE_FACTORS=2"}) {
+        Session s("1920x1200x24");
+        ASSERT_TRUE(s.server.Running());
+        const std::string path = s.media.filePath("grey.mp4").toStdString();
+        ASSERT_TRUE(
+            MakeClip("videotestsrc pattern=solid-color foreground-color=0xff808080 "
+                     "num-buffers=10 ! video/x-raw,width=640,height=360,framerate=5/1 ! "
+                     "x264enc speed-preset=ultrafast ! mp4mux",
+                     path));
+        s.player = std::make_unique<Player>(s.server, s.user, std::vector<std::string>{path},
+                                            std::vector<std::string>{env});
+        s.window = s.player->WaitForWindow(15s).value_or(0);
+        ASSERT_NE(s.window, 0u) << env;
+        QRect picture;
+        const auto shown = [&] {
+            picture = s.GreyPicture();
+            return picture.size() == QSize(1280, 720);
+        };
+        EXPECT_TRUE(Within(15s, shown))
+            << env << ": picture " << picture.width() << "x" << picture.height();
+        EXPECT_EQ(s.Surface(), picture) << env;
+    }
 }
 
 // The top-level window `width` device pixels wide (the seek bar's preview),
@@ -302,13 +337,12 @@ TEST(ScaleE2e, TheSeekBarsThumbnailAtTheScreensDensity) {
         return !preview.isEmpty();
     })) << "the preview shows, 162 logical pixels wide";
     double changes = 0;
-    ASSERT_TRUE(Within(10s,
-                       [&] {
-                           // The picture: inside the border, above the time.
-                           changes = ColourChanges(
-                               s.server.Screenshot().copy(preview.adjusted(4, 4, -4, -60)));
-                           return changes > 0.8;
-                       }))
+    const auto sharp = [&] {
+        // The picture: inside the border, above the time.
+        changes = ColourChanges(s.server.Screenshot().copy(preview.adjusted(4, 4, -4, -60)));
+        return changes > 0.8;
+    };
+    ASSERT_TRUE(Within(10s, sharp))
         << changes << " of the pixels change colour from the one on their left";
 }
 
@@ -328,11 +362,7 @@ TEST(ScaleE2e, A1080pClipOnA1080pScreen) {
     ASSERT_TRUE(s.Start(clip));
     QRect picture;
     ASSERT_TRUE(Within(15s, [&] {
-        const QRect frame = s.Frame();
-        const QImage shot = s.server.Screenshot();
-        const QPoint probe(frame.left() + 40, frame.bottom() - 200);
-        picture = shot.rect().contains(probe) && IsGrey(shot.pixel(probe)) ? GreyAround(shot, probe)
-                                                                           : QRect();
+        picture = s.GreyPicture();
         return picture.width() > 1000;
     })) << "the picture shows";
     Wait(500ms);
