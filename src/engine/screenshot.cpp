@@ -55,10 +55,12 @@ int WriteNew(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
+// Qt reads user-dirs.dirs and gives ~/Pictures where it names no pictures
+// folder; the same is said here for a Qt that would give nothing.
 std::string ScreenshotFolder() {
     QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (pictures.isEmpty())
-        pictures = QDir::homePath();
+        pictures = QDir::homePath() + "/Pictures";
     return (pictures + "/Tavimo").toStdString();
 }
 

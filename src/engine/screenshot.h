@@ -19,8 +19,10 @@ namespace platform {
 class Dialogs;
 }
 
-// Where screenshots go: the pictures folder of xdg-user-dirs (the home
-// folder when it has none), "Tavimo" inside. Any thread.
+// Where screenshots go: the pictures folder of xdg-user-dirs (~/Pictures
+// when none is set; the home folder when it is set to the home folder, as
+// xdg-user-dirs marks a folder the user does not want), "Tavimo" inside.
+// Any thread.
 std::string ScreenshotFolder();
 
 class ScreenshotSaver : public QObject {

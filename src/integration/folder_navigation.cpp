@@ -7,12 +7,14 @@
 #include <cctype>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 #include <QCollator>
 #include <QLocale>
 #include <QString>
 
 #include "engine/player_record.h"
+#include "integration/own_entry_types.h"
 #include "platform/desktop.h"
 
 namespace tavimo {
@@ -109,10 +111,34 @@ bool PlayerFileTest::IsPlayerFile(const std::string& path) {
     if (known != byType_.end())
         return known->second;
     const auto programs = associations_.ApplicationExecutables(type);
-    const bool ours = !selfExe_.empty() &&
-                      std::find(programs.begin(), programs.end(), selfExe_) != programs.end();
+    const bool ours = (!selfExe_.empty() &&
+                       std::find(programs.begin(), programs.end(), selfExe_) != programs.end()) ||
+                      IsOwnType(type);
     byType_.emplace(type, ours);
     return ours;
+}
+
+bool PlayerFileTest::IsOwnType(const std::string& type) {
+    return std::any_of(ownTypes_.begin(), ownTypes_.end(),
+                       [&](const std::string& own) { return associations_.TypeIsA(type, own); });
+}
+
+std::vector<std::string> OwnEntryTypes() {
+    std::vector<std::string> types;
+    std::string_view list = TAVIMO_OWN_ENTRY_TYPES;
+    while (!list.empty()) {
+        const size_t end = std::min(list.find(';'), list.size());
+        if (end > 0)
+            types.emplace_back(list.substr(0, end));
+        list.remove_prefix(std::min(end + 1, list.size()));
+    }
+    return types;
+}
+
+std::vector<std::string> FallbackTypes(platform::FileAssociations& associations) {
+    if (!associations.InstalledDesktopEntry("tavimo.desktop").empty())
+        return {};
+    return OwnEntryTypes();
 }
 
 namespace {
@@ -179,13 +205,13 @@ void OpenFound(PlayerRecord& record, const std::optional<std::string>& found) {
 
 void NextFile(PlayerRecord& record, platform::FileAssociations& associations,
               const std::string& selfExe) {
-    PlayerFileTest test(associations, selfExe);
+    PlayerFileTest test(associations, selfExe, FallbackTypes(associations));
     OpenFound(record, FindNextFile(record.ClipPath, test));
 }
 
 void PreviousFile(PlayerRecord& record, platform::FileAssociations& associations,
                   const std::string& selfExe) {
-    PlayerFileTest test(associations, selfExe);
+    PlayerFileTest test(associations, selfExe, FallbackTypes(associations));
     OpenFound(record, FindPreviousFile(record.ClipPath, test));
 }
 

@@ -26,21 +26,37 @@ void SortLikeFileManager(std::vector<std::string>& names);
 
 // Whether files are the player's: among the applications the desktop offers
 // for the file's type (its name's, or its first bytes' when the name is
-// unsure) is one that runs `selfExe`. Subtitle files (.srt, .sub, .txt) never
-// are. Each content type is asked once per object, so one object serves one
-// step through a folder. Any thread.
+// unsure) is one that runs `selfExe`, or the type is one of `ownTypes` (or a
+// kind of one). Subtitle files (.srt, .sub, .txt) never are. Each content
+// type is asked once per object, so one object serves one step through a
+// folder. Any thread.
 class PlayerFileTest {
   public:
-    PlayerFileTest(platform::FileAssociations& associations, std::string selfExe)
-        : associations_(associations), selfExe_(std::move(selfExe)) {}
+    PlayerFileTest(platform::FileAssociations& associations, std::string selfExe,
+                   std::vector<std::string> ownTypes = {})
+        : associations_(associations),
+          selfExe_(std::move(selfExe)),
+          ownTypes_(std::move(ownTypes)) {}
     // `path`: the file, with its folder.
     bool IsPlayerFile(const std::string& path);
 
   private:
+    bool IsOwnType(const std::string& type);
+
     platform::FileAssociations& associations_;
     std::string selfExe_;
+    std::vector<std::string> ownTypes_;
     std::map<std::string, bool> byType_;
 };
+
+// The types the program's own desktop entry declares (its MimeType list, built
+// in), in the entry's order. Any thread.
+std::vector<std::string> OwnEntryTypes();
+
+// The types that count beside those the desktop offers the program for: its
+// own entry's when no entry is installed for all users (a program run from
+// its build folder), none otherwise (the desktop decides). Any thread.
+std::vector<std::string> FallbackTypes(platform::FileAssociations& associations);
 
 // The neighbouring player file of `clipPath` in its folder, as a path made of
 // the clip's folder text and the file's name. Nothing for a path without a

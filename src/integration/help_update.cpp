@@ -39,12 +39,13 @@ std::string HelpFilePath(const std::string& currentDir, const std::string& selfE
         if (IsFile(local))
             return local.string();
     }
-    if (!selfExe.empty()) {
-        const std::filesystem::path installed =
-            (std::filesystem::path(selfExe).parent_path() / "../share/doc/tavimo/ReadMe.txt")
-                .lexically_normal();
-        if (IsFile(installed))
-            return installed.string();
+    if (selfExe.empty())
+        return {};
+    const std::filesystem::path folder = std::filesystem::path(selfExe).parent_path();
+    for (const char* beside : {"../share/doc/tavimo/ReadMe.txt", "data/ReadMe.txt"}) {
+        const std::filesystem::path path = (folder / beside).lexically_normal();
+        if (IsFile(path))
+            return path.string();
     }
     return {};
 }

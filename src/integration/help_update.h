@@ -21,7 +21,8 @@ std::string UpdateAddress();
 
 // The ReadMe to open: "ReadMe.txt" in `currentDir` when it is there, else the
 // one installed with the program, `<folder of selfExe>/../share/doc/tavimo/
-// ReadMe.txt`; empty when neither exists. Any thread.
+// ReadMe.txt`, else the one of the build folder the program runs from,
+// `<folder of selfExe>/data/ReadMe.txt`; empty when none exists. Any thread.
 std::string HelpFilePath(const std::string& currentDir, const std::string& selfExe);
 
 // The commands. UI thread; they never wait for the launch.

@@ -20,3 +20,20 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/mpris.cpp
     )
 endif()
+
+# The MimeType list of Tavimo's own desktop entry, built in: a program run
+# from its build folder, with no entry installed, walks a folder's files of
+# those types.
+foreach(entry tavimo.desktop tavimo.desktop.in)
+    set(entry ${PROJECT_SOURCE_DIR}/data/${entry})
+    if(EXISTS ${entry})
+        file(STRINGS ${entry} TAVIMO_OWN_ENTRY_TYPES REGEX "^MimeType=")
+        string(REGEX REPLACE "^MimeType=" "" TAVIMO_OWN_ENTRY_TYPES "${TAVIMO_OWN_ENTRY_TYPES}")
+        string(REPLACE "\\;" ";" TAVIMO_OWN_ENTRY_TYPES "${TAVIMO_OWN_ENTRY_TYPES}")
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${entry})
+        break()
+    endif()
+endforeach()
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/integration/own_entry_types.h
+    CONTENT "#define TAVIMO_OWN_ENTRY_TYPES \"@TAVIMO_OWN_ENTRY_TYPES@\"\n" @ONLY)
+target_include_directories(tavimo_core PRIVATE ${CMAKE_BINARY_DIR}/generated)

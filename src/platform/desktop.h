@@ -35,6 +35,12 @@ class FileAssociations {
     // and those of its parent types), each looked up through PATH with every
     // link resolved; one that cannot be found is left out. Any thread.
     virtual std::vector<std::string> ApplicationExecutables(const std::string& contentType) = 0;
+    // Whether files of `type` are files of `superType` for the desktop: the
+    // same type, an alias of it (video/vnd.avi and video/x-msvideo) or a kind
+    // of it. Any thread.
+    virtual bool TypeIsA(const std::string& type, const std::string& superType) {
+        return type == superType;
+    }
     // The desktop entry `desktopId` as installed for all users: the first
     // applications/`desktopId` of the system data folders ($XDG_DATA_DIRS,
     // searched in the order GIO searches them). Empty when there is none.

@@ -101,6 +101,10 @@ class GioAssociations final : public FileAssociations {
         return executables;
     }
 
+    bool TypeIsA(const std::string& type, const std::string& superType) override {
+        return g_content_type_is_a(type.c_str(), superType.c_str());
+    }
+
     std::string InstalledDesktopEntry(const std::string& desktopId) override {
         for (const gchar* const* dir = g_get_system_data_dirs(); *dir != nullptr; ++dir) {
             const std::string path = std::string(*dir) + "/applications/" + desktopId;

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <cmath>
+
 #include "engine/player_record.h"
 #include "view/sliders.h"
 #include "view/view_geometry.h"
@@ -22,10 +24,18 @@ QString TimeText(int64_t position) {
                              static_cast<int>(s / 60 % 60), static_cast<int>(s % 60));
 }
 
+// Thumbnails are decoded at the screen's own density: 160 logical pixels
+// wide, 320 device pixels at a scale of 2, drawn without being enlarged.
+int ThumbnailPixels(const QWidget* bar) {
+    return static_cast<int>(std::ceil(SeekPreview::kThumbnailWidth * bar->devicePixelRatioF()));
+}
+
 QImage ToQImage(const VideoImage& image) {
-    return QImage(image.rgbx.data(), image.width, image.height, image.width * 4,
-                  QImage::Format_RGBX8888)
-        .copy();
+    QImage copy = QImage(image.rgbx.data(), image.width, image.height, image.width * 4,
+                         QImage::Format_RGBX8888)
+                      .copy();
+    copy.setDevicePixelRatio(double(image.width) / SeekPreview::kThumbnailWidth);
+    return copy;
 }
 
 }  // namespace
@@ -34,10 +44,11 @@ SeekPreview::SeekPreview(CSlider* bar, PlayerRecord& record)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint),
       bar_(bar),
       record_(record),
-      worker_(kThumbnailWidth, [this](int64_t bucket, std::shared_ptr<const VideoImage> image) {
-          QMetaObject::invokeMethod(
-              this, [this, bucket, image] { Arrived(bucket, image); }, Qt::QueuedConnection);
-      }) {
+      worker_(
+          ThumbnailPixels(bar), [this](int64_t bucket, std::shared_ptr<const VideoImage> image) {
+              QMetaObject::invokeMethod(
+                  this, [this, bucket, image] { Arrived(bucket, image); }, Qt::QueuedConnection);
+          }) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     bar_->installEventFilter(this);
@@ -129,7 +140,7 @@ void SeekPreview::Place(int x) {
         pictureHeight =
             thumbnail_.isNull()
                 ? static_cast<int>(kThumbnailWidth / std::max(record_.VideoAspect, 0.1f))
-                : thumbnail_.height();
+                : static_cast<int>(std::lround(thumbnail_.deviceIndependentSize().height()));
     const int textHeight = fontMetrics().height() + 4;
     const int w = worker_.Available() ? kThumbnailWidth + 2 * kBorder
                                       : fontMetrics().horizontalAdvance(time_) + 12;

@@ -1,9 +1,9 @@
 // The seek bar's preview: while the mouse hovers the bar, a small window
 // above it (below it when the bar runs along the screen's top, as in full
 // screen) shows the time under the mouse and a thumbnail of that moment,
-// 160 pixels wide. Thumbnails come from a second decoder of the clip, built
-// at the first hover and let go with the clip; URLs, clips without a
-// picture and clips that fail to decode show the time alone.
+// 160 logical pixels wide, decoded at the screen's density. Thumbnails come from a second decoder
+// of the clip, built at the first hover and let go with the clip; URLs, clips without a picture and
+// clips that fail to decode show the time alone.
 #pragma once
 
 #include <QImage>
@@ -31,7 +31,8 @@ class SeekPreview : public QWidget {
     // The clip's graph is gone: its decoder and thumbnails go too. UI thread.
     void ClipReleased();
     // For tests and benchmarks: the thumbnails decoded for this clip, and
-    // the picture shown now (null while there is none).
+    // the picture shown now (null while there is none; in device pixels, its
+    // device pixel ratio set).
     int Decodes() const { return worker_.Decodes(); }
     const QImage& Thumbnail() const { return thumbnail_; }
 

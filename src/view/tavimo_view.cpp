@@ -9,10 +9,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <QTimerEvent>
 #include <QWheelEvent>
-#include <cmath>
 #include <vector>
 
 #include "engine/player_record.h"
@@ -26,9 +24,6 @@ namespace {
 
 constexpr int kPositionTimerMs = 100;
 constexpr int kHideTimerMs = 3000;
-// A maximised frame restored for a fit gets this long for the window
-// manager's answer before the fit is made anyway.
-constexpr int kRestoreWaitMs = 300;
 // A still picture is drawn again at its new size once the resizing settles.
 constexpr int kStillRedrawMs = 80;
 
@@ -160,61 +155,6 @@ void CTavimoView::PlaceVideo() {
         return;
     RECT client = ClientRect(this);
     record_->pWC->SetVideoPosition(nullptr, &client);
-}
-
-void CTavimoView::FitFrameToVideo() {
-    if (!record_ || !record_->pWC)
-        return;
-    QWidget* frame = window();
-    if (record_->FullScreen) {
-        // The display changed under full screen: cover the screen as it is now.
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            frame->setGeometry(screen->geometry());
-        return;
-    }
-    long width = 0, height = 0;
-    if (FAILED(record_->pWC->GetNativeVideoSize(&width, &height)))
-        return;
-    const QSize extra = frame->size() - size();
-    const double ratio = devicePixelRatioF();
-    const QSize target(int(std::lround(width / ratio)) + extra.width(),
-                       int(std::lround(height / ratio)) + extra.height());
-    if (!frame->isMaximized() && !frame->isMinimized()) {
-        pendingFit_ = QSize();
-        frame->resize(target);
-        return;
-    }
-    // The window manager answers the restore later, with the old normal
-    // size: the fit waits for that answer (or a short while without one).
-    pendingFit_ = target;
-    frame->installEventFilter(this);
-    frame->showNormal();
-    QTimer::singleShot(kRestoreWaitMs, this, [this] {
-        if (pendingFit_.isValid() && !window()->isMaximized() && !IsFullScreen())
-            window()->resize(pendingFit_);
-    });
-    QTimer::singleShot(kRestoreWaitMs * 4, this, [this] { pendingFit_ = QSize(); });
-}
-
-bool CTavimoView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window() && event->type() == QEvent::Resize && pendingFit_.isValid() &&
-        !IsFullScreen()) {
-        QWidget* frame = window();
-        if (!frame->isMaximized() && frame->size() != pendingFit_)
-            QTimer::singleShot(0, this, [this] {
-                if (pendingFit_.isValid() && !window()->isMaximized() && !IsFullScreen())
-                    window()->resize(pendingFit_);
-            });
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void CTavimoView::ResetVideoSize() {
-    if (record_ && record_->FullScreen) {
-        PlaceVideo();
-    } else {
-        FitFrameToVideo();
-    }
 }
 
 void CTavimoView::StretchVideo(int dx, int dy) {

@@ -47,8 +47,9 @@ class CTavimoView : public QWidget, public VideoWindow {
     // Places the picture on the whole view (after a resize or a mode change).
     void PlaceVideo();
     // Resizes the main window so the view shows the video at its native size
-    // (one video pixel per device pixel); a maximised window is restored
-    // first and the fit happens once the restore has arrived.
+    // (one video pixel per logical pixel), or smaller, keeping its aspect,
+    // where that would reach past the screen's work area; a maximised window
+    // is restored first and the fit happens once the restore has arrived.
     void FitFrameToVideo();
     // "A": in full screen the picture fills the screen again, in a window
     // the frame fits the video.
@@ -108,6 +109,10 @@ class CTavimoView : public QWidget, public VideoWindow {
     void HideTick();
     void DragSubtitles(int y);
     void ResizeFrameBy(Step step);
+    // The frame's size (logical pixels) that fits a picture of `native`
+    // video pixels, and the resize that keeps the frame in the work area.
+    QSize FittedFrameSize(QSize native) const;
+    void ResizeFrameInside(QSize size);
     void EnterFullScreen();
     void LeaveFullScreen();
     void ShowBar();

@@ -32,7 +32,8 @@ class FakeAssociations : public platform::FileAssociations {
     std::vector<std::string> ApplicationExecutables(const std::string& contentType) override {
         return programsByType[contentType];
     }
-    std::string InstalledDesktopEntry(const std::string&) override { return {}; }
+    std::string installedEntry;  // the path InstalledDesktopEntry gives, for any id
+    std::string InstalledDesktopEntry(const std::string&) override { return installedEntry; }
     bool SetDefaultApplication(const std::string&, const std::string&,
                                std::string* error) override {
         if (setDefaultFails)

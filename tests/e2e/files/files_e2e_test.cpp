@@ -3,7 +3,9 @@
 // folder of a.mp4, b.mp4, c.txt and d.mp4, the update check reaches the
 // browser registered for https, the About and Enter URL dialogs appear under
 // their titles, and Auto Next moves on at the end of a clip. Installed but
-// nobody's default, Tavimo walks the types its entry declares.
+// nobody's default, Tavimo walks the types its entry declares; run from its
+// build folder with none installed, those its own entry declares, and F1
+// opens the build's ReadMe.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -193,6 +195,57 @@ TEST_F(FilesE2eTest, PageDownWalksTheTypesTheInstalledEntryDeclares) {
     EXPECT_TRUE(Plays("ep1.mp4"));
     player->Key("Page_Up");
     EXPECT_TRUE(Plays("clip.ts")) << "typed by its bytes";
+}
+
+// Run from its build folder on a desktop where no Tavimo entry is installed
+// (its data folders hold the MIME database alone): Page Down walks the types
+// its own entry declares, MP4 and Matroska alike, and F1 opens the build's
+// ReadMe with the desktop's viewer for text.
+TEST_F(FilesE2eTest, FromTheBuildFolderPageDownWalksItsOwnTypesAndF1ItsReadMe) {
+    ASSERT_TRUE(server.Running());
+    for (const char* name : {"a.mp4", "b.mkv", "d.mp4"}) {
+        const bool mkv = std::string(name).ends_with(".mkv");
+        ASSERT_TRUE(MakeClip(
+            "videotestsrc num-buffers=30 ! video/x-raw,width=160,height=120,framerate=30/1 ! "
+            "x264enc ! " +
+                std::string(mkv ? "matroskamux" : "mp4mux"),
+            Clip(name)));
+    }
+    std::ofstream(Clip("c.txt")) << "notes\n";
+    const std::string share = data.filePath("share").toStdString();
+    std::filesystem::create_directories(share);
+    std::filesystem::create_directory_symlink("/usr/share/mime", share + "/mime");
+    // A stand-in text viewer, the default for text/plain, notes what it opens.
+    const std::string opened = data.filePath("opened.txt").toStdString();
+    const std::string viewer = data.filePath("viewer.sh").toStdString();
+    std::ofstream(viewer) << "#!/bin/sh\necho \"$1\" >> " << opened << "\n";
+    ::chmod(viewer.c_str(), 0755);
+    std::filesystem::create_directories(Data() + "/applications");
+    std::ofstream(Data() + "/applications/viewer.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" << viewer
+        << " %u\nMimeType=text/plain;\n";
+    std::filesystem::create_directories(user.ConfigHome());
+    std::ofstream(user.ConfigHome() + "/mimeapps.list")
+        << "[Default Applications]\ntext/plain=viewer.desktop\n";
+
+    player = std::make_unique<Player>(
+        server, user, std::vector<std::string>{Clip("a.mp4")},
+        std::vector<std::string>{"XDG_DATA_HOME=" + Data(), "XDG_DATA_DIRS=" + share});
+    window = player->WaitForWindow(15s).value_or(0);
+    ASSERT_TRUE(Plays("a.mp4"));
+    player->Key("Page_Down");
+    EXPECT_TRUE(Plays("b.mkv"));
+    player->Key("Page_Down");
+    EXPECT_TRUE(Plays("d.mp4")) << "c.txt passed over";
+    player->Key("Page_Up");
+    EXPECT_TRUE(Plays("b.mkv"));
+
+    player->Key("F1");
+    std::string address;
+    Within10s([&] { return std::getline(std::ifstream(opened), address).good(); });
+    if (address.starts_with("file://"))
+        address.erase(0, 7);  // GIO gives a local file as a path or as a URI
+    EXPECT_EQ(address, std::string(TAVIMO_BUILD_DIR) + "/data/ReadMe.txt");
 }
 
 }  // namespace

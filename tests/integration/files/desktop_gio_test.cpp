@@ -144,6 +144,20 @@ TEST_F(DesktopGioTest, FolderStepsReachEveryTypeOfferedToUs) {
     }
 }
 
+// The desktop's own kinship of types, which the build folder's own types
+// are matched by as the desktop matches an entry's: a kind of a declared
+// type counts, a type of another family does not.
+TEST_F(DesktopGioTest, TypesAreKindsOfTheirParents) {
+    const std::tuple<const char*, const char*, bool> rows[] = {
+        {"video/mp4", "video/mp4", true},          {"video/x-ogm+ogg", "video/ogg", true},
+        {"video/x-theora+ogg", "video/ogg", true}, {"video/webm", "video/x-matroska", false},
+        {"video/mp4", "video/quicktime", false},   {"text/plain", "video/mp4", false},
+    };
+    for (const auto& [type, parent, is] : rows) {
+        EXPECT_EQ(desktop.TypeIsA(type, parent), is) << type << " is " << parent;
+    }
+}
+
 // Each registration makes its type ours and leaves every type the installed
 // entry declares offered with us; an extension of several types takes the
 // one the clip's bytes settle on, and one they cannot settle is refused.

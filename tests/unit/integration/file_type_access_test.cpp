@@ -85,5 +85,19 @@ TEST(HelpUpdateTest, TheReadMeHereFirstThenBesideTheProgram) {
     EXPECT_EQ(HelpFilePath(dir / "cwd", exe), dir / "cwd/ReadMe.txt");
 }
 
+// Run from its build folder (no installed guide), F1 opens the build's copy
+// in <build>/data; an installed guide comes first.
+TEST(HelpUpdateTest, FromTheBuildFolderTheBuildsReadMe) {
+    TestDir dir;
+    std::filesystem::create_directories(dir / "src/build/data");
+    const std::string exe = dir / "src/build/tavimo";
+    EXPECT_EQ(HelpFilePath(dir / "src", exe), "") << "none";
+    std::ofstream(dir / "src/build/data/ReadMe.txt") << "guide";
+    EXPECT_EQ(HelpFilePath(dir / "src", exe), dir / "src/build/data/ReadMe.txt");
+    std::filesystem::create_directories(dir / "src/share/doc/tavimo");
+    std::ofstream(dir / "src/share/doc/tavimo/ReadMe.txt") << "installed";
+    EXPECT_EQ(HelpFilePath(dir / "src", exe), dir / "src/share/doc/tavimo/ReadMe.txt");
+}
+
 }  // namespace
 }  // namespace tavimo
