@@ -12,7 +12,8 @@ namespace {
 constexpr const char* kShipped[] = {"de", "fr", "es", "pl", "pt_BR", "ru", "it", "cs"};
 
 // "pt-BR" and "pt_BR" name the same language; a shipped one is matched with
-// its region first, then by the bare language ("de-AT" takes "de").
+// its region first, then by the bare language ("de-AT" takes "de", "pt-PT"
+// the Brazilian Portuguese we have).
 QString ShippedMatch(const QString& tag) {
     const QString name = QString(tag).replace(u'-', u'_');
     const QString bare = name.section(u'_', 0, 0);
@@ -21,7 +22,8 @@ QString ShippedMatch(const QString& tag) {
             return QLatin1String(shipped);
     }
     for (const char* shipped : kShipped) {
-        if (bare.compare(QLatin1String(shipped), Qt::CaseInsensitive) == 0)
+        const QString shippedBare = QString::fromLatin1(shipped).section(u'_', 0, 0);
+        if (bare.compare(shippedBare, Qt::CaseInsensitive) == 0)
             return QLatin1String(shipped);
     }
     return {};

@@ -13,6 +13,11 @@ endforeach()
 file(GLOB_RECURSE TAVIMO_TR_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/src/*.cpp ${CMAKE_SOURCE_DIR}/src/*.h)
 list(SORT TAVIMO_TR_SOURCES)
+# The same list for lupdate's @file argument (the tests run lupdate on it);
+# rewritten only when it changes.
+list(JOIN TAVIMO_TR_SOURCES "\n" tavimo_tr_lines)
+set(TAVIMO_TR_LIST ${CMAKE_BINARY_DIR}/i18n/sources.lst)
+file(CONFIGURE OUTPUT ${TAVIMO_TR_LIST} CONTENT "-I${CMAKE_SOURCE_DIR}/src\n${tavimo_tr_lines}\n" @ONLY)
 
 if(TAVIMO_BUILD_UI)
     find_package(Qt6 REQUIRED COMPONENTS LinguistTools)
