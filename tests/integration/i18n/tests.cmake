@@ -40,3 +40,10 @@ tavimo_test(NAME translation_desktop_language_test
 if(TARGET translation_desktop_language_test)
     add_dependencies(translation_desktop_language_test tavimo)
 endif()
+
+# The desktop entry and metainfo in every language, valid for their checkers.
+if(TAVIMO_BUILD_TESTS AND TAVIMO_BUILD_UI)
+    add_test(NAME translated_desktop_files_test
+        COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_desktop_files.sh ${CMAKE_BINARY_DIR})
+    set_tests_properties(translated_desktop_files_test PROPERTIES LABELS integration)
+endif()
