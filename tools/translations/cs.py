@@ -11,6 +11,8 @@ T = {
         "Thanks to (a-z):": "Poděkování (a–z):",
     },
     "Boxes": {
+        "the desktop entry %1 is not usable": "položku pracovního prostředí %1 nelze použít",
+        "mimeapps.list could not be written": "soubor mimeapps.list se nepodařilo zapsat",
         'Move "%1" to the trash?': "Přesunout „%1“ do koše?",
         'Could not move "%1" to the trash.\n%2': "„%1“ nelze přesunout do koše.\n%2",
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.":

@@ -12,6 +12,8 @@ T = {
         "Thanks to (a-z):": "Dank an (a–z):",
     },
     "Boxes": {
+        "the desktop entry %1 is not usable": "die Desktop-Datei %1 ist nicht verwendbar",
+        "mimeapps.list could not be written": "mimeapps.list konnte nicht geschrieben werden",
         'Move "%1" to the trash?': "„%1“ in den Papierkorb verschieben?",
         'Could not move "%1" to the trash.\n%2':
             "„%1“ konnte nicht in den Papierkorb verschoben werden.\n%2",

@@ -11,6 +11,8 @@ T = {
         "Thanks to (a-z):": "Agradecimientos (a–z):",
     },
     "Boxes": {
+        "the desktop entry %1 is not usable": "la entrada de escritorio %1 no se puede usar",
+        "mimeapps.list could not be written": "no se pudo escribir mimeapps.list",
         'Move "%1" to the trash?': "¿Mover «%1» a la papelera?",
         'Could not move "%1" to the trash.\n%2': "No se pudo mover «%1» a la papelera.\n%2",
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.":

@@ -9,10 +9,10 @@ caption "Open Subtitles\\tCtrl+S" may be given without its shortcut
 
 Texts the sources do not use yet (PENDING) are written too, as lupdate keeps
 them ("vanished"), so that they are translated as soon as the code uses them.
-The script refuses a language with a missing text, a placeholder lost or an
-accelerator (&) more or less than the source has, then runs lupdate over the
-sources with the build's options, so that the files are exactly what
-`update_translations` makes of them.
+lupdate first brings the files up to date with the sources; the script then
+refuses a language with a missing text, a placeholder lost or an accelerator
+(&) more or less than the source has, and runs lupdate once more, so that the
+files are exactly what `update_translations` makes of them.
 
     tools/translations/fill_ts.py [LANG ...]
 """
@@ -142,11 +142,18 @@ def sources():
     return sorted(found)
 
 
-def main():
-    languages = sys.argv[1:] or LANGUAGES
-    paths = [fill(language) for language in languages]
+def lupdate(paths):
     subprocess.run([LUPDATE, *LUPDATE_OPTIONS, *sources(), "-I", os.path.join(ROOT, "src"),
                     "-ts", *paths], check=True)
+
+
+def main():
+    languages = sys.argv[1:] or LANGUAGES
+    paths = [os.path.join(TS_DIR, f"tavimo_{language}.ts") for language in languages]
+    lupdate(paths)  # the texts the sources have now
+    for language in languages:
+        fill(language)
+    lupdate(paths)  # written as lupdate writes them
 
 
 if __name__ == "__main__":

@@ -11,6 +11,8 @@ T = {
         "Thanks to (a-z):": "Remerciements (a–z) :",
     },
     "Boxes": {
+        "the desktop entry %1 is not usable": "le fichier desktop %1 n’est pas utilisable",
+        "mimeapps.list could not be written": "impossible d’écrire mimeapps.list",
         'Move "%1" to the trash?': "Mettre « %1 » à la corbeille ?",
         'Could not move "%1" to the trash.\n%2': "Impossible de mettre « %1 » à la corbeille.\n%2",
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.":

@@ -11,6 +11,8 @@ T = {
         "Thanks to (a-z):": "Ringraziamenti (a–z):",
     },
     "Boxes": {
+        "the desktop entry %1 is not usable": "la voce desktop %1 non è utilizzabile",
+        "mimeapps.list could not be written": "impossibile scrivere mimeapps.list",
         'Move "%1" to the trash?': "Spostare «%1» nel cestino?",
         'Could not move "%1" to the trash.\n%2': "Impossibile spostare «%1» nel cestino.\n%2",
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.":

@@ -11,6 +11,8 @@ T = {
         "Thanks to (a-z):": "Podziękowania (a–z):",
     },
     "Boxes": {
+        "the desktop entry %1 is not usable": "plik pulpitu %1 nie nadaje się do użycia",
+        "mimeapps.list could not be written": "nie udało się zapisać mimeapps.list",
         'Move "%1" to the trash?': "Przenieść „%1” do kosza?",
         'Could not move "%1" to the trash.\n%2': "Nie można przenieść „%1” do kosza.\n%2",
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.":

@@ -11,6 +11,8 @@ T = {
         "Thanks to (a-z):": "Agradecimentos (a–z):",
     },
     "Boxes": {
+        "the desktop entry %1 is not usable": "a entrada de área de trabalho %1 não pode ser usada",
+        "mimeapps.list could not be written": "não foi possível gravar o mimeapps.list",
         'Move "%1" to the trash?': "Mover “%1” para a lixeira?",
         'Could not move "%1" to the trash.\n%2': "Não foi possível mover “%1” para a lixeira.\n%2",
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.":

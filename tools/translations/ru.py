@@ -11,6 +11,8 @@ T = {
         "Thanks to (a-z):": "Благодарности (a–z):",
     },
     "Boxes": {
+        "the desktop entry %1 is not usable": "ярлык %1 непригоден для использования",
+        "mimeapps.list could not be written": "не удалось записать mimeapps.list",
         'Move "%1" to the trash?': "Переместить «%1» в корзину?",
         'Could not move "%1" to the trash.\n%2': "Не удалось переместить «%1» в корзину.\n%2",
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.":

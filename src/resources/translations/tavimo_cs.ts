@@ -122,6 +122,14 @@ Možná je třeba nainstalovat Windows Media Player 9 nebo novější.</translat
         <source>Could not match the subtitles to the speech</source>
         <translation type="vanished">Titulky se nepodařilo sladit s řečí</translation>
     </message>
+    <message>
+        <source>the desktop entry %1 is not usable</source>
+        <translation>položku pracovního prostředí %1 nelze použít</translation>
+    </message>
+    <message>
+        <source>mimeapps.list could not be written</source>
+        <translation>soubor mimeapps.list se nepodařilo zapsat</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

@@ -122,6 +122,14 @@ Eventuell muss Windows Media Player 9 oder neuer installiert werden.</translatio
         <source>Could not match the subtitles to the speech</source>
         <translation type="vanished">Die Untertitel konnten nicht an die Sprache angeglichen werden</translation>
     </message>
+    <message>
+        <source>the desktop entry %1 is not usable</source>
+        <translation>die Desktop-Datei %1 ist nicht verwendbar</translation>
+    </message>
+    <message>
+        <source>mimeapps.list could not be written</source>
+        <translation>mimeapps.list konnte nicht geschrieben werden</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

@@ -122,6 +122,14 @@ Quizá necesite instalar Windows Media Player 9 o posterior.</translation>
         <source>Could not match the subtitles to the speech</source>
         <translation type="vanished">No se pudieron ajustar los subtítulos al habla</translation>
     </message>
+    <message>
+        <source>the desktop entry %1 is not usable</source>
+        <translation>la entrada de escritorio %1 no se puede usar</translation>
+    </message>
+    <message>
+        <source>mimeapps.list could not be written</source>
+        <translation>no se pudo escribir mimeapps.list</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

@@ -122,6 +122,14 @@ Il faut peut-être installer Windows Media Player 9 ou une version ultérieure.<
         <source>Could not match the subtitles to the speech</source>
         <translation type="vanished">Impossible d’accorder les sous-titres à la parole</translation>
     </message>
+    <message>
+        <source>the desktop entry %1 is not usable</source>
+        <translation>le fichier desktop %1 n’est pas utilisable</translation>
+    </message>
+    <message>
+        <source>mimeapps.list could not be written</source>
+        <translation>impossible d’écrire mimeapps.list</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

@@ -122,6 +122,14 @@ Forse occorre installare Windows Media Player 9 o successivo.</translation>
         <source>Could not match the subtitles to the speech</source>
         <translation type="vanished">Impossibile allineare i sottotitoli al parlato</translation>
     </message>
+    <message>
+        <source>the desktop entry %1 is not usable</source>
+        <translation>la voce desktop %1 non è utilizzabile</translation>
+    </message>
+    <message>
+        <source>mimeapps.list could not be written</source>
+        <translation>impossibile scrivere mimeapps.list</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

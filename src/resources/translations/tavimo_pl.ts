@@ -122,6 +122,14 @@ Być może trzeba zainstalować Windows Media Player 9 lub nowszy.</translation>
         <source>Could not match the subtitles to the speech</source>
         <translation type="vanished">Nie udało się dopasować napisów do mowy</translation>
     </message>
+    <message>
+        <source>the desktop entry %1 is not usable</source>
+        <translation>plik pulpitu %1 nie nadaje się do użycia</translation>
+    </message>
+    <message>
+        <source>mimeapps.list could not be written</source>
+        <translation>nie udało się zapisać mimeapps.list</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

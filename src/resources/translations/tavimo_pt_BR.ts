@@ -122,6 +122,14 @@ Talvez seja preciso instalar o Windows Media Player 9 ou superior.</translation>
         <source>Could not match the subtitles to the speech</source>
         <translation type="vanished">Não foi possível ajustar as legendas à fala</translation>
     </message>
+    <message>
+        <source>the desktop entry %1 is not usable</source>
+        <translation>a entrada de área de trabalho %1 não pode ser usada</translation>
+    </message>
+    <message>
+        <source>mimeapps.list could not be written</source>
+        <translation>não foi possível gravar o mimeapps.list</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

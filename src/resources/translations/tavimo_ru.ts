@@ -122,6 +122,14 @@ Perhaps you need to install Windows Media Player 9 or higher.</source>
         <source>Could not match the subtitles to the speech</source>
         <translation type="vanished">Не удалось сопоставить субтитры с речью</translation>
     </message>
+    <message>
+        <source>the desktop entry %1 is not usable</source>
+        <translation>ярлык %1 непригоден для использования</translation>
+    </message>
+    <message>
+        <source>mimeapps.list could not be written</source>
+        <translation>не удалось записать mimeapps.list</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>
