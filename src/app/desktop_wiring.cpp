@@ -24,7 +24,9 @@ bool ShowsVideo(PlayerRecord& record) {
 }  // namespace
 
 DesktopWiring::DesktopWiring(CMainFrame& frame, bool replacing)
-    : frame_(frame), awake_(QStringLiteral("Playing video")), mpris_(*this) {
+    : frame_(frame),
+      awake_(QCoreApplication::translate("Desktop", "Playing video")),
+      mpris_(*this) {
     mpris_.Start(replacing);
     connect(&frame_, &CMainFrame::commandIssued, this, &DesktopWiring::Sync,
             Qt::QueuedConnection);  // after the command has run

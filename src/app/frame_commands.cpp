@@ -18,6 +18,7 @@
 #include "platform/dialogs.h"
 #include "platform/trash.h"
 #include "resources/resources.h"
+#include "resources/translate.h"
 #include "subtitles/text_encoding.h"
 #include "view/seek_preview.h"
 #include "view/sliders.h"
@@ -131,15 +132,16 @@ void CMainFrame::OnDeleteFile(int) {
     if (path.empty()) {
         return;
     }
-    const std::string question = "Move \"" + path + "\" to the trash?";
+    const std::string question = TrArg(TrText("Boxes", "Move \"%1\" to the trash?"), {path});
     if (dialogs_->MessageBox(question, res::kAppTitle,
                              platform::MB_YESNO | platform::MB_ICONQUESTION) != platform::IDYES) {
         return;
     }
     std::string error;
     if (!platform::MoveToTrash(path, &error)) {
-        dialogs_->MessageBox("Could not move \"" + path + "\" to the trash.\n" + error,
-                             res::kAppTitle, platform::MB_OK | platform::MB_ICONHAND);
+        dialogs_->MessageBox(
+            TrArg(TrText("Boxes", "Could not move \"%1\" to the trash.\n%2"), {path, error}),
+            res::kAppTitle, platform::MB_OK | platform::MB_ICONHAND);
     }
 }
 

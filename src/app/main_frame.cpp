@@ -42,6 +42,11 @@ constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,     ID_ALWAYS_
                               ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE, ID_RESUME_PLAYBACK,
                               ID_SUBTITLE_STYLES};
 
+// A caption of the menu table in the user's language.
+QString MenuText(const char* caption) {
+    return QCoreApplication::translate("Menu", caption);
+}
+
 QIcon ToolbarIcon(const char* name) {
     return QIcon(QString(":/icons/%1.svg").arg(name));
 }
@@ -136,7 +141,7 @@ void CMainFrame::createActions() {
         if (row.kind != res::MenuKind::Item) {
             continue;
         }
-        auto* action = new QAction(QString::fromUtf8(row.caption), this);
+        auto* action = new QAction(MenuText(row.caption), this);
         action->setEnabled(!row.inactive);
         action->setData(row.id);
         connect(action, &QAction::triggered, this, [this, id = row.id] { OnCommand(id); });
@@ -157,8 +162,8 @@ void CMainFrame::createMenus() {
     for (const res::MenuRow& row : res::MainMenu()) {
         switch (row.kind) {
             case res::MenuKind::Popup:
-                open.push_back(open.empty() ? menuBar()->addMenu(QString::fromUtf8(row.caption))
-                                            : open.back()->addMenu(QString::fromUtf8(row.caption)));
+                open.push_back(open.empty() ? menuBar()->addMenu(MenuText(row.caption))
+                                            : open.back()->addMenu(MenuText(row.caption)));
                 break;
             case res::MenuKind::EndPopup:
                 open.pop_back();
@@ -177,7 +182,7 @@ void CMainFrame::createMenus() {
     filters_ = std::make_unique<QtFiltersMenu>(filtersMenu_, [this](int id) { OnCommand(id); });
     actions_.erase(ID_FILE_MRU_FIRST);  // the recent list owns that place from now on
     for (QAction* item : popups.at(1)->menu()->actions()) {
-        if (item->menu() != nullptr && item->text() == "Chapters") {
+        if (item->menu() != nullptr && item->text() == MenuText("Chapters")) {
             chaptersMenu_ = item->menu();
         }
     }
@@ -190,11 +195,11 @@ void CMainFrame::createMenus() {
     defaultMode->setCheckable(true);
     resolutionGroup_->addAction(defaultMode);
     for (QAction* item : viewMenu->actions()) {
-        if (item->menu() != nullptr && item->text() == "Subtitle Encoding") {
+        if (item->menu() != nullptr && item->text() == MenuText("Subtitle Encoding")) {
             addSubtitleEncodings(item->menu());
-        } else if (item->menu() != nullptr && item->text() == "Subtitle Track") {
+        } else if (item->menu() != nullptr && item->text() == MenuText("Subtitle Track")) {
             subtitleTrackMenu_ = item->menu();
-        } else if (item->menu() != nullptr && item->text() == "Audio Track") {
+        } else if (item->menu() != nullptr && item->text() == MenuText("Audio Track")) {
             audioTrackMenu_ = item->menu();
         }
     }
@@ -209,7 +214,7 @@ void CMainFrame::createMenus() {
 }
 
 void CMainFrame::createToolBars() {
-    toolbar_ = new QToolBar("Toolbar", this);
+    toolbar_ = new QToolBar(MenuText("&Toolbar").remove(u'&'), this);
     toolbar_->setObjectName("toolbar");
     toolbar_->setIconSize(QSize(16, 17));
     toolbar_->setMovable(false);
@@ -219,7 +224,9 @@ void CMainFrame::createToolBars() {
             continue;
         }
         auto* action = toolbar_->addAction(ToolbarIcon(button.icon), QString());
-        action->setToolTip(button.tooltip != nullptr ? button.tooltip : "");
+        action->setToolTip(button.tooltip != nullptr
+                               ? QCoreApplication::translate("Toolbar", button.tooltip)
+                               : QString());
         action->setData(button.command);
         connect(action, &QAction::triggered, this, [this, id = button.command] { OnCommand(id); });
         if (button.tooltip == nullptr) {
@@ -232,7 +239,7 @@ void CMainFrame::createBands() {
     setContextMenuPolicy(Qt::PreventContextMenu);  // bands are shown only by their commands
     addToolBar(Qt::TopToolBarArea, toolbar_);
     addToolBarBreak(Qt::TopToolBarArea);
-    seekBand_ = new QToolBar("Seekbar", this);
+    seekBand_ = new QToolBar(MenuText("&Seekbar").remove(u'&'), this);
     seekBand_->setObjectName("seekbar");
     seekBand_->setMovable(false);
     sliders_ = new CSliders(seekBand_);

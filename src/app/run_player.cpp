@@ -20,6 +20,7 @@
 #include "app/desktop_wiring.h"
 #include "app/main_frame.h"
 #include "app/settings.h"
+#include "app/translations.h"
 #include "engine/media/audio_output.h"
 #include "engine/media/gst_media.h"
 #include "platform/display_modes.h"
@@ -167,6 +168,7 @@ int RunPlayer(int argc, char** argv, const std::string& path) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tavimo");
     QApplication::setDesktopFileName("tavimo");
+    InstallDesktopTranslations(app);
 
     auto registry = platform::OpenUserRegistry();
     auto modes = platform::MakeDisplayModes();

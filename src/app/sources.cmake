@@ -11,6 +11,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/frame_host.cpp
         ${CMAKE_CURRENT_LIST_DIR}/recent_menu.cpp
         ${CMAKE_CURRENT_LIST_DIR}/desktop_wiring.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/translations.cpp
     )
     target_compile_definitions(tavimo PRIVATE TAVIMO_VERSION="${PROJECT_VERSION}")
 endif()

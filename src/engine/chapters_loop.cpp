@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/media/media.h"
+#include "resources/translate.h"
 
 namespace tavimo {
 namespace {
@@ -64,16 +65,18 @@ std::optional<int> PreviousChapterFrom(std::span<const Chapter> chapters, int64_
 }
 
 std::string ChapterNoteText(std::span<const Chapter> chapters, int index) {
-    std::string text =
-        "Chapter " + std::to_string(index + 1) + "/" + std::to_string(chapters.size());
+    const std::string number = std::to_string(index + 1);
+    const std::string count = std::to_string(chapters.size());
     const std::string& title = chapters[index].title;
-    return title.empty() ? text : text + ": " + title;
+    return title.empty() ? TrArg(TrText("Notes", "Chapter %1/%2"), {number, count})
+                         : TrArg(TrText("Notes", "Chapter %1/%2: %3"), {number, count, title});
 }
 
 std::string ChapterMenuText(std::span<const Chapter> chapters, int index) {
     const Chapter& chapter = chapters[index];
-    const std::string name =
-        chapter.title.empty() ? "Chapter " + std::to_string(index + 1) : chapter.title;
+    const std::string name = chapter.title.empty()
+                                 ? TrArg(TrText("Menu", "Chapter %1"), {std::to_string(index + 1)})
+                                 : chapter.title;
     return name + "\t" + ClockText(chapter.start);
 }
 
@@ -99,13 +102,13 @@ bool AbLoop::Step(int64_t position) {
 std::string AbLoop::NoteText() const {
     switch (stage) {
         case Stage::PointA:
-            return "Loop: " + ClockText(a) + " \u2013";
+            return TrArg(TrText("Notes", "Loop: %1 \u2013"), {ClockText(a)});
         case Stage::Looping:
-            return "Loop: " + ClockText(a) + " \u2013 " + ClockText(b);
+            return TrArg(TrText("Notes", "Loop: %1 \u2013 %2"), {ClockText(a), ClockText(b)});
         case Stage::Off:
             break;
     }
-    return "Loop off";
+    return TrText("Notes", "Loop off");
 }
 
 }  // namespace tavimo

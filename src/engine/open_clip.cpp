@@ -7,6 +7,7 @@
 #include "integration/resume_positions.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "resources/translate.h"
 #include "subtitles/subtitle_loading.h"
 
 namespace tavimo {
@@ -33,8 +34,8 @@ bool IsWindowsMedia(const std::string& path) {
 
 bool PlayerRecord::GetClipFileName(std::string* path) {
     platform::OpenFileRequest request;
-    request.title = "Open Media File...";
-    request.filters = {{"All Files (*.*)", "*.*;"}};
+    request.title = TrText("Dialogs", "Open Media File...");
+    request.filters = {{TrText("Dialogs", "All Files (*.*)"), "*.*;"}};
     request.initialDir = LastDir;
     std::string chosen;
     int result = host_.Dialogs().GetOpenFileName(request, &chosen);
@@ -53,10 +54,10 @@ void PlayerRecord::OpenClip() {
         if (!GetClipFileName(&chosen))
             return;
         if (Lower(chosen).find(".asx") != std::string::npos) {
-            ShowError(
-                "ASX Playlists are not supported by this application.\n\nPlease select a valid "
-                "media file.",
-                0);
+            ShowError(TrText("Boxes",
+                             "ASX Playlists are not supported by this application.\n\nPlease "
+                             "select a valid media file."),
+                      0);
             return;
         }
         ClipPath = chosen;

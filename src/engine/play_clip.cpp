@@ -3,6 +3,7 @@
 
 #include "engine/player_host.h"
 #include "engine/player_record.h"
+#include "resources/translate.h"
 #include "subtitles/subtitle_mixer.h"
 
 namespace tavimo {
@@ -141,10 +142,10 @@ HRESULT PlayerRecord::InitializeWindowlessVMR(std::shared_ptr<IBaseFilter>* pVmr
     std::shared_ptr<IBaseFilter> vmr;
     HRESULT hr = media_->CreateVideoRenderer(&vmr);
     if (FAILED(hr)) {
-        ShowError(
-            "This program needs DirectX9,\na videocard with Direct3D and the latest "
-            "videodrivers.\nGo download them!",
-            hr);
+        ShowError(TrText("Boxes",
+                         "This program needs DirectX9,\na videocard with Direct3D and the latest "
+                         "videodrivers.\nGo download them!"),
+                  hr);
         return hr;
     }
     *pVmr = vmr;
@@ -253,10 +254,10 @@ HRESULT PlayerRecord::RenderSource(const std::shared_ptr<IGraphBuilder>& graph,
         return kStepFailed;
     }
     if (hr = pFileSource->Load(file); FAILED(hr)) {
-        ShowError(
-            "Failed to load Windows Media content.\nPerhaps you need to install Windows Media "
-            "Player 9 or higher.",
-            hr);
+        ShowError(TrText("Boxes",
+                         "Failed to load Windows Media content.\nPerhaps you need to install "
+                         "Windows Media Player 9 or higher."),
+                  hr);
         return kStepFailed;
     }
     return S_OK;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "resources/translate.h"
+
 namespace tavimo {
 namespace {
 
@@ -46,7 +48,7 @@ std::string SpeedNoteText(double speed) {
     if (text.back() == '.') {
         text.pop_back();
     }
-    return "Speed: " + text + "\u00d7";
+    return TrArg(TrText("Notes", "Speed: %1\u00d7"), {text});
 }
 
 }  // namespace tavimo

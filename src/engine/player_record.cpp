@@ -8,6 +8,7 @@
 #include "engine/player_host.h"
 #include "integration/resume_positions.h"
 #include "platform/dialogs.h"
+#include "resources/translate.h"
 #include "subtitles/subtitle_loading.h"
 #include "subtitles/subtitle_mixer.h"
 #include "subtitles/text_encoding.h"
@@ -56,8 +57,10 @@ void PlayerRecord::ShowError(const std::string& format, HRESULT code) {
     if (code != 0) {
         char reason[160];
         if (GetErrorText(code, reason, sizeof reason) == 0)
-            std::snprintf(reason, sizeof reason, "Unknown Error: 0x%2x",
-                          static_cast<uint32_t>(code));
+            std::snprintf(
+                reason, sizeof reason, "%s",
+                FormatCode(TrText("Boxes", "Unknown Error: 0x%x"), static_cast<uint32_t>(code))
+                    .c_str());
         text += "\n";
         text += reason;
     }

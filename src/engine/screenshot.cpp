@@ -14,6 +14,7 @@
 #include "engine/player_record.h"
 #include "engine/screenshot_name.h"
 #include "platform/dialogs.h"
+#include "resources/translate.h"
 
 namespace tavimo {
 namespace {
@@ -28,7 +29,7 @@ std::string Png(const VideoImage& image, std::string* reason) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!picture.save(&buffer, "PNG"))
-        *reason = "The picture could not be made into a PNG.";
+        *reason = TrText("Boxes", "The picture could not be made into a PNG.");
     return bytes.toStdString();
 }
 
@@ -95,7 +96,7 @@ ScreenshotSaver::Outcome ScreenshotSaver::Write(std::shared_ptr<ICurrentImage> i
     outcome.folder = ScreenshotFolder();
     VideoImage bitmap;
     if (FAILED(image->GetBitmap(&bitmap))) {
-        outcome.reason = "The picture could not be read from the video.";
+        outcome.reason = TrText("Boxes", "The picture could not be read from the video.");
         return outcome;
     }
     const std::string png = Png(bitmap, &outcome.reason);
@@ -121,18 +122,21 @@ ScreenshotSaver::Outcome ScreenshotSaver::Write(std::shared_ptr<ICurrentImage> i
             return outcome;
         }
     }
-    outcome.reason = "Every name for this moment is taken.";
+    outcome.reason = TrText("Boxes", "Every name for this moment is taken.");
     return outcome;
 }
 
 // UI thread: the note, or the box.
 void ScreenshotSaver::Report(const Outcome& outcome) {
     if (!outcome.path.empty()) {
-        record_.Note.Show("Saved " + std::filesystem::path(outcome.path).filename().string());
+        record_.Note.Show(TrArg(TrText("Notes", "Saved %1"),
+                                {std::filesystem::path(outcome.path).filename().string()}));
     } else {
-        dialogs_.MessageBox("The screenshot could not be saved in the folder\n" + outcome.folder +
-                                "\n\n" + outcome.reason,
-                            "Tavimo", platform::MB_OK | platform::MB_ICONHAND);
+        dialogs_.MessageBox(
+            TrArg(TrText("Boxes", "The screenshot could not be saved in the folder\n%1"),
+                  {outcome.folder}) +
+                "\n\n" + outcome.reason,
+            "Tavimo", platform::MB_OK | platform::MB_ICONHAND);
     }
     emit finished(QString::fromStdString(outcome.path));
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "resources/translate.h"
+
 namespace tavimo {
 namespace {
 
@@ -118,15 +120,16 @@ std::string LanguageName(const std::string& tag) {
 std::string ChannelsText(int channels) {
     switch (channels) {
         case 1:
-            return "mono";
+            return TrText("Menu", "mono");
         case 2:
-            return "stereo";
+            return TrText("Menu", "stereo");
         case 6:
             return "5.1";
         case 8:
             return "7.1";
     }
-    return channels > 0 ? std::to_string(channels) + " ch" : std::string();
+    return channels > 0 ? TrArg(TrText("Menu", "%1 ch"), {std::to_string(channels)})
+                        : std::string();
 }
 
 std::string DescribeStream(const StreamInfo& info) {
@@ -143,16 +146,16 @@ std::string DescribeStream(const StreamInfo& info) {
 
 std::string TrackMenuText(int number, const StreamInfo& info) {
     const std::string described = DescribeStream(info);
-    std::string text = "Track " + std::to_string(number);
+    std::string text = TrArg(TrText("Menu", "Track %1"), {std::to_string(number)});
     if (!described.empty())
         text += (described.front() == '(' ? " " : ": ") + described;
-    return info.decodable ? text : text + " (no decoder)";
+    return info.decodable ? text : TrArg(TrText("Menu", "%1 (no decoder)"), {text});
 }
 
 TrackChoices SubtitleChoicesOf(const std::vector<std::pair<long, StreamInfo>>& streams,
                                const std::string& externalPath) {
     TrackChoices choices(1);
-    choices[0].label = "Off";
+    choices[0].label = TrText("Menu", "Off");
     if (!externalPath.empty()) {
         TrackChoice file;
         file.kind = TrackChoice::Kind::External;
@@ -210,15 +213,17 @@ size_t NextChoice(const TrackChoices& choices, size_t current) {
 }
 
 std::string TrackNoteText(const char* what, const TrackChoices& choices, size_t index) {
-    const std::string head = std::string(what) + ": ";
+    const std::string head = std::string_view(what) == "Audio" ? TrText("Notes", "Audio: %1")
+                                                               : TrText("Notes", "Subtitles: %1");
     if (index >= choices.size())
-        return head + "none";
+        return TrArg(head, {TrText("Notes", "none")});
     if (choices[index].kind == TrackChoice::Kind::Off)
-        return head + "Off";
+        return TrArg(head, {TrText("Notes", "Off")});
     const size_t off = choices.front().kind == TrackChoice::Kind::Off ? 1 : 0;
-    std::string text =
-        head + std::to_string(index + 1 - off) + "/" + std::to_string(choices.size() - off);
-    return choices[index].described.empty() ? text : text + " " + choices[index].described;
+    std::string text = std::to_string(index + 1 - off) + "/" + std::to_string(choices.size() - off);
+    if (!choices[index].described.empty())
+        text += " " + choices[index].described;
+    return TrArg(head, {text});
 }
 
 }  // namespace tavimo

@@ -8,6 +8,7 @@
 
 #include "integration/help_update.h"
 #include "platform/desktop.h"
+#include "resources/translate.h"
 
 static void InitAboutResources() {
     Q_INIT_RESOURCE(about);
@@ -17,10 +18,6 @@ namespace tavimo {
 namespace {
 
 constexpr char kCredits[] =
-    "A small video player that draws its own subtitles.\r\n"
-    "Built with Qt 6 and GStreamer for Linux.\r\n"
-    "\r\n"
-    "Thanks to (a-z):\r\n"
     "--------------------\r\n"
     "FFmpeg\r\n"
     "GLib\r\n"
@@ -36,12 +33,15 @@ constexpr char kCredits[] =
 }  // namespace
 
 std::string AboutText() {
-    return "Tavimo build " + std::to_string(kBuildNumber) + "\r\n" + kCredits;
+    return TrArg(TrText("About", "Tavimo build %1"), {std::to_string(kBuildNumber)}) + "\r\n" +
+           TrText("About", "A small video player that draws its own subtitles.") + "\r\n" +
+           TrText("About", "Built with Qt 6 and GStreamer for Linux.") + "\r\n\r\n" +
+           TrText("About", "Thanks to (a-z):") + "\r\n" + kCredits;
 }
 
 CAboutDlg::CAboutDlg(platform::Launcher& launcher, QWidget* parent) : QDialog(parent) {
     InitAboutResources();
-    setWindowTitle(QStringLiteral("About Tavimo"));
+    setWindowTitle(tr("About Tavimo"));
     auto* banner = new QLabel(this);
     banner->setPixmap(QIcon(QStringLiteral(":/about/banner.svg")).pixmap(QSize(320, 80)));
     banner->setFrameStyle(QFrame::Panel | QFrame::Sunken);

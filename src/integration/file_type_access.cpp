@@ -17,6 +17,7 @@
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "resources/resources.h"
+#include "resources/translate.h"
 
 namespace tavimo {
 namespace {
@@ -222,7 +223,7 @@ bool CGCFileTypeAccess::Fail(const std::string& what) {
 bool CGCFileTypeAccess::WriteDefaultValue(const std::string& root, const std::string& subPath,
                                           const std::string& text) {
     if (root.empty() || subPath.empty())
-        return Fail("an empty name was given for a file to write");
+        return Fail(TrText("Boxes", "an empty name was given for a file to write"));
     const std::filesystem::path target = std::filesystem::path(root) / subPath;
     std::error_code ec;
     std::filesystem::create_directories(target.parent_path(), ec);
@@ -234,13 +235,15 @@ bool CGCFileTypeAccess::WriteDefaultValue(const std::string& root, const std::st
         if (!out) {
             const int saved = errno;
             std::filesystem::remove(temporary, ec);
-            return Fail("cannot write " + target.string() + ": " + std::strerror(saved));
+            return Fail(TrArg(TrText("Boxes", "cannot write %1: %2"),
+                              {target.string(), std::strerror(saved)}));
         }
     }
     if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         const int saved = errno;
         std::filesystem::remove(temporary, ec);
-        return Fail("cannot write " + target.string() + ": " + std::strerror(saved));
+        return Fail(
+            TrArg(TrText("Boxes", "cannot write %1: %2"), {target.string(), std::strerror(saved)}));
     }
     return true;
 }
@@ -263,8 +266,9 @@ bool CGCFileTypeAccess::WriteGlobPackage(const std::string& comment, int weight)
     const int status =
         context_.associations.RunTool({"update-mime-database", context_.dataHome + "/mime"});
     if (status != 0)
-        return Fail(status < 0 ? "update-mime-database is not installed"
-                               : "update-mime-database failed on " + context_.dataHome + "/mime");
+        return Fail(status < 0 ? TrText("Boxes", "update-mime-database is not installed")
+                               : TrArg(TrText("Boxes", "update-mime-database failed on %1"),
+                                       {context_.dataHome + "/mime"}));
     return true;
 }
 
@@ -297,8 +301,9 @@ bool CGCFileTypeAccess::WriteExtensionKey() {
         contentType = byBytes.type;
         return WriteGlobPackage("", kLeaningGlobWeight);
     }
-    return Fail("\"" + FileNameOf(clipPath) + "\" may be " + byName.type +
-                " or another type, and its contents do not tell which");
+    return Fail(TrArg(
+        TrText("Boxes", "\"%1\" may be %2 or another type, and its contents do not tell which"),
+        {FileNameOf(clipPath), byName.type}));
 }
 
 bool CGCFileTypeAccess::WriteClassKey() {
@@ -357,7 +362,8 @@ bool CGCFileTypeAccess::WriteDefaultApplication() {
         return true;
     std::string why;
     if (!context_.associations.SetDefaultApplication(contentType, kDesktopId, &why))
-        return Fail("the default application for " + contentType + " was not set: " + why);
+        return Fail(TrArg(TrText("Boxes", "the default application for %1 was not set: %2"),
+                          {contentType, why}));
     // Caches that launchers and icon views read; a missing tool is no fault.
     (void)context_.associations.RunTool(
         {"update-desktop-database", "-q", context_.dataHome + "/applications"});
@@ -374,21 +380,25 @@ void RegisterFileType(const std::string& clipPath, const FileTypeContext& contex
     access.extension = RegistrableExtension(clipPath);
     access.clipPath = clipPath;
     if (access.extension.empty()) {
-        dialogs.MessageBox("\"" + FileNameOf(clipPath) +
-                               "\" has no file extension, so no file type was registered.",
-                           res::kAppTitle, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        dialogs.MessageBox(
+            TrArg(TrText("Boxes", "\"%1\" has no file extension, so no file type was registered."),
+                  {FileNameOf(clipPath)}),
+            res::kAppTitle, platform::MB_OK | platform::MB_ICONEXCLAMATION);
         return;
     }
     access.openCommand = DesktopExecArgument(context.selfExe) + " %f";
     access.secondCommand = access.openCommand;
     access.className = kClassName;
     access.defaultIcon = kIconName;
-    const std::string type = "Filetype \"." + access.extension + "\"";
+    const std::string type = "." + access.extension;
     if (access.WriteAll()) {
-        dialogs.MessageBox(type + " registered with Tavimo", res::kAppTitle, platform::MB_OK);
+        dialogs.MessageBox(TrArg(TrText("Boxes", "Filetype \"%1\" registered with Tavimo"), {type}),
+                           res::kAppTitle, platform::MB_OK);
     } else {
-        dialogs.MessageBox(type + " could not be registered with Tavimo:\n" + access.error,
-                           res::kAppTitle, platform::MB_OK | platform::MB_ICONHAND);
+        dialogs.MessageBox(
+            TrArg(TrText("Boxes", "Filetype \"%1\" could not be registered with Tavimo:\n%2"),
+                  {type, access.error}),
+            res::kAppTitle, platform::MB_OK | platform::MB_ICONHAND);
     }
 }
 

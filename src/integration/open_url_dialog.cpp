@@ -8,7 +8,7 @@
 namespace tavimo {
 
 COpenURL::COpenURL(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Enter URL"));
+    setWindowTitle(tr("Enter URL"));
     edit_ = new QLineEdit(this);
     edit_->setMaxLength(kMaxLength);
     edit_->setMinimumWidth(440);

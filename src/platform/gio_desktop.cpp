@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/desktop.h"
+#include "resources/translate.h"
 
 namespace tavimo::platform {
 namespace {
@@ -124,13 +125,14 @@ class GioAssociations final : public FileAssociations {
             info.object = g_desktop_app_info_new(desktopId.c_str());
         }
         if (info.object == nullptr) {
-            *error = "the desktop entry " + desktopId + " is not usable";
+            *error = TrArg(TrText("Boxes", "the desktop entry %1 is not usable"), {desktopId});
             return false;
         }
         GError* gerror = nullptr;
         if (!g_app_info_set_as_default_for_type(G_APP_INFO(info.object), contentType.c_str(),
                                                 &gerror)) {
-            *error = gerror != nullptr ? gerror->message : "mimeapps.list could not be written";
+            *error = gerror != nullptr ? gerror->message
+                                       : TrText("Boxes", "mimeapps.list could not be written");
             g_clear_error(&gerror);
             return false;
         }

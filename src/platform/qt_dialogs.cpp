@@ -136,15 +136,17 @@ int QtDialogs::GetOpenFileName(const OpenFileRequest& request, std::string* path
 // Qt's font dialog, embedded, with a colour button below it: one dialog for both choices.
 bool QtDialogs::ChooseFont(QFont& font, uint32_t& colorRef) {
     QDialog dialog(parent_);
-    dialog.setWindowTitle(QStringLiteral("Font"));
+    dialog.setWindowTitle(QCoreApplication::translate("Dialogs", "Font"));
     auto* fonts = new QFontDialog(font, &dialog);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     fonts->setWindowFlags(Qt::Widget);
     QColor color = FromColorRef(colorRef);
-    auto* colorButton = new QPushButton(QStringLiteral("&Color..."), &dialog);
+    auto* colorButton =
+        new QPushButton(QCoreApplication::translate("Dialogs", "&Color..."), &dialog);
     PaintSwatch(colorButton, color);
     QObject::connect(colorButton, &QPushButton::clicked, &dialog, [&] {
-        const QColor chosen = QColorDialog::getColor(color, &dialog, QStringLiteral("Color"));
+        const QColor chosen =
+            QColorDialog::getColor(color, &dialog, QCoreApplication::translate("Dialogs", "Color"));
         if (chosen.isValid())
             color = chosen;
         PaintSwatch(colorButton, color);

@@ -2,6 +2,8 @@
 
 #include <gio/gio.h>
 
+#include "resources/translate.h"
+
 namespace tavimo::platform {
 
 bool MoveToTrash(const std::string& path, std::string* error) {
@@ -9,7 +11,8 @@ bool MoveToTrash(const std::string& path, std::string* error) {
     GError* gerror = nullptr;
     const bool moved = g_file_trash(file, nullptr, &gerror);
     if (!moved && error != nullptr) {
-        *error = gerror != nullptr ? gerror->message : "The file could not be moved to the trash.";
+        *error = gerror != nullptr ? gerror->message
+                                   : TrText("Boxes", "The file could not be moved to the trash.");
     }
     g_clear_error(&gerror);
     g_object_unref(file);

@@ -19,7 +19,7 @@ enum class MenuKind { Popup, Item, Separator, EndPopup };
 struct MenuRow {
     MenuKind kind;
     int id;               // command (0 for popups and separators)
-    const char* caption;  // with "\t" and the shortcut text, as shown
+    const char* caption;  // with "\t" and the shortcut text; translated ("Menu") where shown
     bool inactive;        // shown greyed, never chosen
 };
 
@@ -42,7 +42,7 @@ int TranslateAccelerator(int key, Qt::KeyboardModifiers modifiers);
 struct ToolbarButton {
     int command;
     const char* icon;     // our icon's file name under :/icons/, also the theme name we try
-    const char* tooltip;  // nullptr: no tooltip
+    const char* tooltip;  // translated ("Toolbar") where shown; nullptr: no tooltip
 };
 
 std::span<const ToolbarButton> Toolbar();

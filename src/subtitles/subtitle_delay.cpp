@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "resources/translate.h"
+
 namespace tavimo {
 
 std::string DelayNoticeText(int ms) {
     const long long magnitude = std::llabs(static_cast<long long>(ms));
     const char* sign = ms > 0 ? "+" : ms < 0 ? "-" : "";
-    return "Subtitle delay: " + std::string(sign) + std::to_string(magnitude / 1000) + "." +
-           std::to_string(magnitude % 1000 / 100) + " s";
+    return TrArg(TrText("Notes", "Subtitle delay: %1 s"),
+                 {std::string(sign) + std::to_string(magnitude / 1000) + "." +
+                  std::to_string(magnitude % 1000 / 100)});
 }
 
 void SubtitleDelay::Step(int stepMs) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/dialogs.h"
+#include "resources/translate.h"
 #include "subtitles/file_names.h"
 #include "subtitles/log_font.h"
 #include "subtitles/subtitle_reader.h"
@@ -39,10 +40,10 @@ const ReaderRow* ReaderFor(const std::string& path) {
 
 int ChooseSubtitleFile(const SubtitleContext& context, std::string* path) {
     platform::OpenFileRequest request;
-    request.title = "Open Subtitles File...";
-    request.filters = {
-        {"Supported Files (*.srt;*.txt;*.sub;*.ass;*.ssa)", "*.srt;*.txt;*.sub;*.ass;*.ssa"},
-        {"All Files (*.*)", "*.*;"}};
+    request.title = TrText("Dialogs", "Open Subtitles File...");
+    request.filters = {{TrText("Dialogs", "Supported Files (*.srt;*.txt;*.sub;*.ass;*.ssa)"),
+                        "*.srt;*.txt;*.sub;*.ass;*.ssa"},
+                       {TrText("Dialogs", "All Files (*.*)"), "*.*;"}};
     request.initialDir = context.LastSubtitlesDir;
     std::string chosen;
     const int result = context.Dialogs.GetOpenFileName(request, &chosen);

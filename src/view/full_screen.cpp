@@ -65,7 +65,8 @@ void CTavimoView::EnterFullScreen() {
     saver_->Suspend(true);
     // The desktop's own idle timer, through its session service, also when paused.
     if (!awake_)
-        awake_ = new platform::IdleInhibit(QStringLiteral("Full screen"), this);
+        awake_ =
+            new platform::IdleInhibit(QCoreApplication::translate("Desktop", "Full screen"), this);
     awake_->Hold();
     full_.maximized = frame->isMaximized();
     full_.placement = full_.maximized ? frame->normalGeometry() : frame->geometry();

@@ -181,7 +181,7 @@ CSliders::CSliders(QWidget* parent)
     volume_->setRange(0, 100);
     volume_->setFixedSize(kVolumeSize);
     volume_->setFocusPolicy(Qt::NoFocus);
-    volume_->setToolTip("Volume");
+    volume_->setToolTip(tr("Volume"));
     slot_->setContentsMargins(0, 0, 0, 0);
     slot_->addWidget(dialog_);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "resources/command_ids.h"
+#include "resources/translate.h"
 
 namespace tavimo {
 namespace {
@@ -65,11 +66,13 @@ int SeekBarFillEdge(int right, int totalSeconds, int currentSeconds) {
 }
 
 std::string SeekBarText(int currentSeconds, int totalSeconds) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%d:%.2d:%.2d / %d:%.2d:%.2d", currentSeconds / 3600,
-                  currentSeconds / 60 % 60, currentSeconds % 60, totalSeconds / 3600,
-                  totalSeconds / 60 % 60, totalSeconds % 60);
-    return text;
+    char current[32];
+    char total[32];
+    std::snprintf(current, sizeof current, "%d:%.2d:%.2d", currentSeconds / 3600,
+                  currentSeconds / 60 % 60, currentSeconds % 60);
+    std::snprintf(total, sizeof total, "%d:%.2d:%.2d", totalSeconds / 3600, totalSeconds / 60 % 60,
+                  totalSeconds % 60);
+    return TrArg(TrText("Seekbar", "%1 / %2"), {current, total});
 }
 
 SlidersLayout LayOutSliders(int dialogWidth) {

@@ -1,0 +1,49 @@
+# Translations: the .ts files against the sources, and the program under a
+# pseudo-translation and in German.
+if(TAVIMO_BUILD_TESTS AND TAVIMO_BUILD_UI AND TARGET Qt6::lupdate)
+    add_test(NAME translations_up_to_date_test
+        COMMAND ${CMAKE_COMMAND} -DLUPDATE=$<TARGET_FILE:Qt6::lupdate> -DLIST=${TAVIMO_TR_LIST}
+            "-DOPTIONS=${TAVIMO_LUPDATE_OPTIONS}" "-DTS_FILES=${TAVIMO_TS_FILES}"
+            -DWORK=${CMAKE_CURRENT_BINARY_DIR}/ts_check -P ${CMAKE_CURRENT_LIST_DIR}/ts_up_to_date.cmake)
+    set_tests_properties(translations_up_to_date_test PROPERTIES LABELS integration)
+
+    # Every text the sources mark, "translated" as itself behind a marker.
+    set(pseudo_ts ${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.ts)
+    set(pseudo_qm ${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.qm)
+    add_custom_command(OUTPUT ${pseudo_qm}
+        COMMAND ${CMAKE_COMMAND} -E rm -f ${pseudo_ts}
+        COMMAND Qt6::lupdate ${TAVIMO_LUPDATE_OPTIONS} @${TAVIMO_TR_LIST} -ts ${pseudo_ts}
+        COMMAND Qt6::lrelease -silent -markuntranslated "‼" ${pseudo_ts} -qm ${pseudo_qm}
+        DEPENDS ${TAVIMO_TR_SOURCES} ${TAVIMO_TR_LIST}
+        VERBATIM)
+    add_custom_target(tavimo_pseudo_translation DEPENDS ${pseudo_qm})
+endif()
+
+tavimo_test(NAME translation_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/translation_test.cpp
+            ${TAVIMO_TEST_SUPPORT_DIR}/qt_widgets_main.cpp
+    LIBS tavimo_ui Qt6::Test
+    LABELS integration)
+if(TARGET translation_test)
+    add_dependencies(translation_test tavimo_pseudo_translation)
+    target_compile_definitions(translation_test PRIVATE
+        TAVIMO_PSEUDO_QM="${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.qm")
+endif()
+
+# The desktop's language as the environment gives it, and --help of the program.
+tavimo_test(NAME translation_desktop_language_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/desktop_language_test.cpp
+            ${TAVIMO_TEST_SUPPORT_DIR}/qt_widgets_main.cpp
+    LIBS tavimo_ui Qt6::Test
+    LABELS integration
+    ENV "LANGUAGE=de:fr;LC_ALL=C.UTF-8;LANG=C.UTF-8")
+if(TARGET translation_desktop_language_test)
+    add_dependencies(translation_desktop_language_test tavimo)
+endif()
+
+# The desktop entry and metainfo in every language, valid for their checkers.
+if(TAVIMO_BUILD_TESTS AND TAVIMO_BUILD_UI)
+    add_test(NAME translated_desktop_files_test
+        COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_desktop_files.sh ${CMAKE_BINARY_DIR})
+    set_tests_properties(translated_desktop_files_test PROPERTIES LABELS integration)
+endif()
