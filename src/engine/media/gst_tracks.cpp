@@ -112,6 +112,26 @@ const FormatRow* CodedFormatOf(GstPad* pad) {
     return found;
 }
 
+// Whether the demuxer of the stream at `pad` flags the tracks a file
+// disables (GST_STREAM_FLAG_UNSELECT) rather than those it makes default
+// (GST_STREAM_FLAG_SELECT): an MP4 or QuickTime track carries an enabled
+// flag, which qtdemux passes on this way. A track such a demuxer does not
+// flag is one the file enables, its default.
+bool FlagsDisabledTracks(GstPad* pad) {
+    bool found = false;
+    GstPad* at = GST_PAD(gst_object_ref(pad));
+    for (int step = 0; at && !found && step < 48; ++step) {
+        GstElement* parent =
+            GST_PAD_PARENT(at) && GST_IS_ELEMENT(GST_PAD_PARENT(at)) ? GST_PAD_PARENT(at) : nullptr;
+        GstElementFactory* factory = parent ? gst_element_get_factory(parent) : nullptr;
+        found = factory && g_strcmp0(GST_OBJECT_NAME(factory), "qtdemux") == 0;
+        at = Upstream(at);
+    }
+    if (at)
+        gst_object_unref(at);
+    return found;
+}
+
 // The track's number in the file: the demuxer's stream id ends in
 // "/<number>" or "/<number>:<uid>". Unknown ones go last, in arrival order.
 uint64_t FileOrderOf(GstPad* pad, unsigned arrival) {
@@ -150,6 +170,7 @@ SourceTracks::Track& SourceTracks::InsertLocked(std::unique_ptr<Track> track) {
 void SourceTracks::AddAudio(GstPad* pad, GstElement* selector, GstPad* selectorPad) {
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
+    track->flagsDisabled = FlagsDisabledTracks(pad);
     track->selectorPad = GST_PAD(gst_object_ref(selectorPad));
     const FormatRow* format = CodedFormatOf(pad);
     track->format = format ? format->name : "";
@@ -177,6 +198,7 @@ void SourceTracks::AddUndrawn(GstPad* pad, GstPad* sinkPad) {
 void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad, bool drawn) {
     auto made = std::make_unique<Track>();
     made->pad = GST_PAD(gst_object_ref(pad));
+    made->flagsDisabled = FlagsDisabledTracks(pad);
     made->kind = StreamInfo::Kind::Subtitle;
     const FormatRow* format = CodedFormatOf(pad);
     made->format = format ? format->name : "";
@@ -195,6 +217,7 @@ void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad, bool drawn) {
 void SourceTracks::AddPicture(GstPad* pad, const PictureOverlay& overlay, GstPad* selectorPad) {
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
+    track->flagsDisabled = FlagsDisabledTracks(pad);
     track->kind = StreamInfo::Kind::Subtitle;
     track->cues = Track::Cues::Picture;
     track->selectorPad = GST_PAD(gst_object_ref(selectorPad));
@@ -245,6 +268,7 @@ void SourceTracks::AddUndecodable(GstPad* pad, GstCaps* caps) {
         return;
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
+    track->flagsDisabled = FlagsDisabledTracks(pad);
     track->kind = audio ? StreamInfo::Kind::Audio : StreamInfo::Kind::Subtitle;
     track->format = format ? format->name : "";
     track->decodable = false;
@@ -303,7 +327,8 @@ HRESULT SourceTracks::Info(long index, StreamInfo* info) {
     if (GstEvent* start = gst_pad_get_sticky_event(track.pad, GST_EVENT_STREAM_START, 0)) {
         GstStreamFlags flags = GST_STREAM_FLAG_NONE;
         gst_event_parse_stream_flags(start, &flags);
-        out.isDefault = (flags & GST_STREAM_FLAG_SELECT) != 0;
+        out.isDefault = (flags & GST_STREAM_FLAG_SELECT) != 0 ||
+                        (track.flagsDisabled && (flags & GST_STREAM_FLAG_UNSELECT) == 0);
         gst_event_unref(start);
     }
     if (track.kind == StreamInfo::Kind::Subtitle) {

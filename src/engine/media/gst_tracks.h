@@ -150,6 +150,8 @@ struct SourceTracks::Track {
     SourceTracks* owner = nullptr;
     GstPad* pad = nullptr;  // the stream's pad (ref): caps, tags, flags
     uint64_t order = 0;     // file order
+    // Its demuxer flags disabled tracks, not default ones (FlagsDisabledTracks).
+    bool flagsDisabled = false;
     StreamInfo::Kind kind = StreamInfo::Kind::Audio;
     std::string format;  // short name for menus
     bool decodable = true;
