@@ -23,3 +23,10 @@ tavimo_test(NAME speed_steps_gst_test
             ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
+
+# Speed changes through pulsesink into a PulseAudio null sink of the test's own.
+tavimo_test(NAME speed_sound_gst_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/speed_sound_gst_test.cpp
+            ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
+    LIBS tavimo_ui Qt6::Test
+    LABELS integration)
