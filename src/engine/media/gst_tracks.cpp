@@ -151,8 +151,17 @@ uint64_t FileOrderOf(GstPad* pad, unsigned arrival) {
 }  // namespace
 
 SourceTracks::~SourceTracks() {
+    gst_clear_object(&pendingAudio_);
     if (selector_)
         gst_object_unref(selector_);
+}
+
+void SourceTracks::ApplyPendingAudio() {
+    std::lock_guard lock(mutex_);
+    if (!pendingAudio_ || !selector_)
+        return;
+    g_object_set(selector_, "active-pad", pendingAudio_, nullptr);
+    gst_clear_object(&pendingAudio_);
 }
 
 SourceTracks::Track& SourceTracks::InsertLocked(std::unique_ptr<Track> track) {
@@ -334,8 +343,9 @@ HRESULT SourceTracks::Info(long index, StreamInfo* info) {
     if (track.kind == StreamInfo::Kind::Subtitle) {
         out.enabled = index == subtitle_;
     } else if (selector_ && track.selectorPad) {
-        GstPad* active = nullptr;
-        g_object_get(selector_, "active-pad", &active, nullptr);
+        GstPad* active = pendingAudio_ ? GST_PAD(gst_object_ref(pendingAudio_)) : nullptr;
+        if (!active)
+            g_object_get(selector_, "active-pad", &active, nullptr);
         out.enabled = active == track.selectorPad;
         if (active)
             gst_object_unref(active);
@@ -396,10 +406,22 @@ HRESULT SourceTracks::EnableLocked(long index, uint32_t flags) {
             return E_INVALIDARG;
         if (!track.decodable || !track.selectorPad || !selector_)
             return VFW_E_NO_DECOMPRESSOR;
+        audioChosen_ = true;
+        gst_clear_object(&pendingAudio_);
+        // Paused, the stream that plays has its thread held in the sink's
+        // preroll, and the selector passes no flush of a stream it no longer
+        // lets through: a flushing seek after a switch (the paused picture
+        // drawn again) would wait on that thread for good. The switch waits
+        // for play, where no thread is held (ApplyPendingAudio).
+        GstState state = GST_STATE_VOID_PENDING;
+        gst_element_get_state(selector_, &state, nullptr, 0);
+        if (state != GST_STATE_PLAYING) {
+            pendingAudio_ = GST_PAD(gst_object_ref(track.selectorPad));
+            return S_OK;
+        }
         // The selector sends the new stream's segment on and lets it through
         // from the running time where the old one stood: no jump, no reopen.
         g_object_set(selector_, "active-pad", track.selectorPad, nullptr);
-        audioChosen_ = true;
         return S_OK;
     }
     if (!on) {
