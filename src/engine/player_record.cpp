@@ -78,6 +78,9 @@ void PlayerRecord::StopClip() {
         pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
                           AM_SEEKING_NoPositioning);
         pMC->Pause();
+        // The timer no longer polls: the seek bar is told where the first
+        // frame shown stands, not left at the time playback stopped.
+        PollPosition();
     }
     UpdateTitle();
     host_.RedrawView();

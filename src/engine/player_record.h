@@ -55,7 +55,8 @@ class PlayerRecord {
     HRESULT PlayClip(const std::string& file);
     // Gives the graph and all its interfaces back; safe without a graph.
     void ReleaseGraph();
-    // Stops and rewinds; the first frame stays shown.
+    // Stops and rewinds; the first frame stays shown and the seek bar shows
+    // its time.
     void StopClip();
     // Runs when stopped or paused, pauses when running.
     void TogglePause();

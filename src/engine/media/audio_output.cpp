@@ -78,12 +78,21 @@ void QuietAudioLibraries() {
     });
 }
 
+void KeepOffStreamClock(GstElement* sink) {
+    GstElementFactory* factory = sink ? gst_element_get_factory(sink) : nullptr;
+    if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "pulsesink") != 0)
+        return;
+    g_object_set(sink, "provide-clock", FALSE, nullptr);
+    gst_util_set_object_arg(G_OBJECT(sink), "slave-method", "none");
+}
+
 GstElement* MakeAudioOutput(const std::vector<std::string>& candidates) {
     QuietAudioLibraries();
     // Where no sound service or device exists at all, no sink (nor its
     // libraries) is loaded only to fail.
     const bool mayOpen = !candidates.empty() || gst_internal::SoundOutputMayExist();
     if (GstElement* sink = mayOpen ? FirstOpened(candidates) : nullptr) {
+        KeepOffStreamClock(sink);
         return sink;
     }
     static std::atomic<bool> said{false};

@@ -20,4 +20,12 @@ void QuietAudioLibraries();
 // Returns a floating reference. UI thread.
 GstElement* MakeAudioOutput(const std::vector<std::string>& candidates = {});
 
+// A PulseAudio sink (pulsesink) gives the pipeline no clock and writes where
+// the pipeline's clock says, without following its stream's own timing:
+// libpulse's time of a stream corked and uncorked in quick succession (each
+// speed change is a flushing seek) can leap hours ahead for good, and a sink
+// that followed it writes so far ahead that playback stops for good. Other
+// sinks are left as they are. UI thread, before the sink leaves NULL.
+void KeepOffStreamClock(GstElement* sink);
+
 }  // namespace tavimo

@@ -95,14 +95,17 @@ HRESULT GstGraph::Step(long frames) {
 }
 
 // The picture was stepped ahead of the sound: both start again together from
-// the frame shown.
+// the frame shown. An audio track chosen while paused plays from here.
 HRESULT GstGraph::Run() {
     if (stepped_) {
         REFERENCE_TIME now = 0;
         if (SUCCEEDED(GetCurrentPosition(&now)))
             SeekAt(now * 100, GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     }
-    return ChangeState(GST_STATE_PLAYING);
+    const HRESULT hr = ChangeState(GST_STATE_PLAYING);
+    if (hr == S_OK)
+        tracks_.ApplyPendingAudio();
+    return hr;
 }
 
 }  // namespace tavimo::gst_internal

@@ -64,6 +64,7 @@ class GstFramework : public MediaFramework {
         GstElement* sink = options_.audioSink.empty()
                                ? MakeAudioOutput()
                                : gst_element_factory_make(options_.audioSink.c_str(), nullptr);
+        KeepOffStreamClock(sink);
         GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
         GstElement* resample = gst_element_factory_make("audioresample", nullptr);
         GstElement* volume = gst_element_factory_make("volume", "volume");

@@ -112,6 +112,26 @@ const FormatRow* CodedFormatOf(GstPad* pad) {
     return found;
 }
 
+// Whether the demuxer of the stream at `pad` flags the tracks a file
+// disables (GST_STREAM_FLAG_UNSELECT) rather than those it makes default
+// (GST_STREAM_FLAG_SELECT): an MP4 or QuickTime track carries an enabled
+// flag, which qtdemux passes on this way. A track such a demuxer does not
+// flag is one the file enables, its default.
+bool FlagsDisabledTracks(GstPad* pad) {
+    bool found = false;
+    GstPad* at = GST_PAD(gst_object_ref(pad));
+    for (int step = 0; at && !found && step < 48; ++step) {
+        GstElement* parent =
+            GST_PAD_PARENT(at) && GST_IS_ELEMENT(GST_PAD_PARENT(at)) ? GST_PAD_PARENT(at) : nullptr;
+        GstElementFactory* factory = parent ? gst_element_get_factory(parent) : nullptr;
+        found = factory && g_strcmp0(GST_OBJECT_NAME(factory), "qtdemux") == 0;
+        at = Upstream(at);
+    }
+    if (at)
+        gst_object_unref(at);
+    return found;
+}
+
 // The track's number in the file: the demuxer's stream id ends in
 // "/<number>" or "/<number>:<uid>". Unknown ones go last, in arrival order.
 uint64_t FileOrderOf(GstPad* pad, unsigned arrival) {
@@ -131,8 +151,17 @@ uint64_t FileOrderOf(GstPad* pad, unsigned arrival) {
 }  // namespace
 
 SourceTracks::~SourceTracks() {
+    gst_clear_object(&pendingAudio_);
     if (selector_)
         gst_object_unref(selector_);
+}
+
+void SourceTracks::ApplyPendingAudio() {
+    std::lock_guard lock(mutex_);
+    if (!pendingAudio_ || !selector_)
+        return;
+    g_object_set(selector_, "active-pad", pendingAudio_, nullptr);
+    gst_clear_object(&pendingAudio_);
 }
 
 SourceTracks::Track& SourceTracks::InsertLocked(std::unique_ptr<Track> track) {
@@ -150,6 +179,7 @@ SourceTracks::Track& SourceTracks::InsertLocked(std::unique_ptr<Track> track) {
 void SourceTracks::AddAudio(GstPad* pad, GstElement* selector, GstPad* selectorPad) {
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
+    track->flagsDisabled = FlagsDisabledTracks(pad);
     track->selectorPad = GST_PAD(gst_object_ref(selectorPad));
     const FormatRow* format = CodedFormatOf(pad);
     track->format = format ? format->name : "";
@@ -177,6 +207,7 @@ void SourceTracks::AddUndrawn(GstPad* pad, GstPad* sinkPad) {
 void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad, bool drawn) {
     auto made = std::make_unique<Track>();
     made->pad = GST_PAD(gst_object_ref(pad));
+    made->flagsDisabled = FlagsDisabledTracks(pad);
     made->kind = StreamInfo::Kind::Subtitle;
     const FormatRow* format = CodedFormatOf(pad);
     made->format = format ? format->name : "";
@@ -195,6 +226,7 @@ void SourceTracks::AddSubtitle(GstPad* pad, GstPad* sinkPad, bool drawn) {
 void SourceTracks::AddPicture(GstPad* pad, const PictureOverlay& overlay, GstPad* selectorPad) {
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
+    track->flagsDisabled = FlagsDisabledTracks(pad);
     track->kind = StreamInfo::Kind::Subtitle;
     track->cues = Track::Cues::Picture;
     track->selectorPad = GST_PAD(gst_object_ref(selectorPad));
@@ -245,6 +277,7 @@ void SourceTracks::AddUndecodable(GstPad* pad, GstCaps* caps) {
         return;
     auto track = std::make_unique<Track>();
     track->pad = GST_PAD(gst_object_ref(pad));
+    track->flagsDisabled = FlagsDisabledTracks(pad);
     track->kind = audio ? StreamInfo::Kind::Audio : StreamInfo::Kind::Subtitle;
     track->format = format ? format->name : "";
     track->decodable = false;
@@ -303,14 +336,16 @@ HRESULT SourceTracks::Info(long index, StreamInfo* info) {
     if (GstEvent* start = gst_pad_get_sticky_event(track.pad, GST_EVENT_STREAM_START, 0)) {
         GstStreamFlags flags = GST_STREAM_FLAG_NONE;
         gst_event_parse_stream_flags(start, &flags);
-        out.isDefault = (flags & GST_STREAM_FLAG_SELECT) != 0;
+        out.isDefault = (flags & GST_STREAM_FLAG_SELECT) != 0 ||
+                        (track.flagsDisabled && (flags & GST_STREAM_FLAG_UNSELECT) == 0);
         gst_event_unref(start);
     }
     if (track.kind == StreamInfo::Kind::Subtitle) {
         out.enabled = index == subtitle_;
     } else if (selector_ && track.selectorPad) {
-        GstPad* active = nullptr;
-        g_object_get(selector_, "active-pad", &active, nullptr);
+        GstPad* active = pendingAudio_ ? GST_PAD(gst_object_ref(pendingAudio_)) : nullptr;
+        if (!active)
+            g_object_get(selector_, "active-pad", &active, nullptr);
         out.enabled = active == track.selectorPad;
         if (active)
             gst_object_unref(active);
@@ -371,10 +406,22 @@ HRESULT SourceTracks::EnableLocked(long index, uint32_t flags) {
             return E_INVALIDARG;
         if (!track.decodable || !track.selectorPad || !selector_)
             return VFW_E_NO_DECOMPRESSOR;
+        audioChosen_ = true;
+        gst_clear_object(&pendingAudio_);
+        // Paused, the stream that plays has its thread held in the sink's
+        // preroll, and the selector passes no flush of a stream it no longer
+        // lets through: a flushing seek after a switch (the paused picture
+        // drawn again) would wait on that thread for good. The switch waits
+        // for play, where no thread is held (ApplyPendingAudio).
+        GstState state = GST_STATE_VOID_PENDING;
+        gst_element_get_state(selector_, &state, nullptr, 0);
+        if (state != GST_STATE_PLAYING) {
+            pendingAudio_ = GST_PAD(gst_object_ref(track.selectorPad));
+            return S_OK;
+        }
         // The selector sends the new stream's segment on and lets it through
         // from the running time where the old one stood: no jump, no reopen.
         g_object_set(selector_, "active-pad", track.selectorPad, nullptr);
-        audioChosen_ = true;
         return S_OK;
     }
     if (!on) {

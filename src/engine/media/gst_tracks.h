@@ -76,12 +76,15 @@ class SourceTracks : public IAMStreamSelect {
     // --- IAMStreamSelect; UI thread ---
     HRESULT Count(long* count) override;
     HRESULT Info(long index, StreamInfo* info) override;
-    // Audio: ENABLE switches the selector (0 is refused: one audio track
-    // always plays). Subtitles: ENABLE sends the track's cues to the
-    // targets, 0 takes them away. S_OK when the choice changed nothing
-    // either; the caller redraws a paused picture.
+    // Audio: ENABLE switches the selector, at once while playing, else
+    // when play resumes (0 is refused: one audio track always plays). Subtitles: ENABLE sends the
+    // track's cues to the targets, 0 takes them away. S_OK when the choice changed nothing either;
+    // the caller redraws a paused picture.
     HRESULT Enable(long index, uint32_t flags) override;
     HRESULT SetSubtitleTargets(SubtitleTrack* track, MixerShared* mixer) override;
+    // UI thread, once the pipeline plays: the audio track chosen while it did
+    // not (Enable) now plays.
+    void ApplyPendingAudio();
 
     struct Track;
     struct Road;
@@ -131,7 +134,8 @@ class SourceTracks : public IAMStreamSelect {
     std::vector<std::unique_ptr<Track>> tracks_;  // in file order
     GstElement* selector_ = nullptr;              // the audio input-selector (ref)
     bool audioChosen_ = false;                    // Enable chose the audio
-    long subtitle_ = -1;                          // the subtitle track shown, -1 none
+    GstPad* pendingAudio_ = nullptr;  // chosen while not playing: its selector pad (ref)
+    long subtitle_ = -1;              // the subtitle track shown, -1 none
     SubtitleTrack* track_ = nullptr;
     MixerShared* mixer_ = nullptr;
     // Fonts attached to the file (name, bytes), for the ASS script.
@@ -150,6 +154,8 @@ struct SourceTracks::Track {
     SourceTracks* owner = nullptr;
     GstPad* pad = nullptr;  // the stream's pad (ref): caps, tags, flags
     uint64_t order = 0;     // file order
+    // Its demuxer flags disabled tracks, not default ones (FlagsDisabledTracks).
+    bool flagsDisabled = false;
     StreamInfo::Kind kind = StreamInfo::Kind::Audio;
     std::string format;  // short name for menus
     bool decodable = true;

@@ -21,7 +21,7 @@
 #include <string>
 #include <thread>
 
-#include "sound_server.h"
+#include "support/null_sound_server.h"
 #include "support/pgs_stream.h"
 #include "x_session.h"
 
@@ -151,7 +151,7 @@ class MediaMatrix : public testing::TestWithParam<Row> {
         gMedia = new QTemporaryDir;
         made_ = MakeMedia();
         server_ = new XServer("1920x1200x24");
-        sound_ = new SoundServer;
+        sound_ = new test::NullSoundServer;
     }
     static void TearDownTestSuite() {
         delete sound_;
@@ -167,11 +167,11 @@ class MediaMatrix : public testing::TestWithParam<Row> {
     }
 
     void Start(const Row& row) {
-        player_ = std::make_unique<Player>(
-            *server_, user_, std::vector<std::string>{Media(row.file)},
-            std::vector<std::string>{sound_->Env(),
-                                     "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"},
-            errors_.filePath("stderr.txt").toStdString());
+        std::vector<std::string> env = sound_->Environment();
+        env.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus");
+        player_ =
+            std::make_unique<Player>(*server_, user_, std::vector<std::string>{Media(row.file)},
+                                     env, errors_.filePath("stderr.txt").toStdString());
         window_ = player_->WaitForWindow(20s).value_or(0);
     }
     std::string Run(const std::string& command) { return RunIn(server_->Display(), command); }
@@ -199,7 +199,7 @@ class MediaMatrix : public testing::TestWithParam<Row> {
 
     static inline bool made_ = false;
     static inline XServer* server_ = nullptr;
-    static inline SoundServer* sound_ = nullptr;
+    static inline test::NullSoundServer* sound_ = nullptr;
     UserFolders user_;
     QTemporaryDir errors_;
     std::unique_ptr<Player> player_;

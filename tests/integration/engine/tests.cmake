@@ -30,3 +30,10 @@ tavimo_test(NAME video_path_x11_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/video_path_x11_test.cpp
     LIBS tavimo_ui tavimo_e2e_support Qt6::Test
     LABELS integration)
+
+# Speed changes through pulsesink into a PulseAudio null sink of the test's own.
+tavimo_test(NAME speed_sound_gst_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/speed_sound_gst_test.cpp
+            ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
+    LIBS tavimo_ui Qt6::Test
+    LABELS integration)

@@ -103,6 +103,12 @@ void MakeMedia() {
     ASSERT_TRUE(Ffmpeg(
         Black(4) + "-f lavfi -i sine=f=440:d=4 -i " + Media("a.srt") + " -map 0 -map 1 -map 2 " +
         video + "-c:a aac -c:s mov_text -metadata:s:s:0 language=eng " + Media("movtext.mp4")));
+    // Two text tracks of which the file enables the second (its default).
+    ASSERT_TRUE(Ffmpeg(Black(2) + "-i " + Media("a.srt") + " -i " + Media("a.srt") +
+                       " -map 0 -map 1 -map 2 " + video +
+                       "-c:s mov_text -metadata:s:s:0 language=eng -metadata:s:s:1 language=ger "
+                       "-disposition:s:0 0 -disposition:s:1 default " +
+                       Media("enabled.mp4")));
     // GStreamer 1.22 reads no WebVTT from Matroska.
     ASSERT_TRUE(Ffmpeg(Black(2) + "-i " + Media("a.vtt") + " -map 0 -map 1 " + video +
                        "-c:s webvtt -metadata:s:s:0 language=spa -disposition:s:0 0 " +
@@ -321,10 +327,16 @@ TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
           {Kind::Audio, "AC-3", "de", "", 1, false, true, false},
           {Kind::Subtitle, "SubRip", "en", "", 0, false, true, false},
           {Kind::Subtitle, "ASS", "fr", "Signs", 0, true, true, true}}},
-        {"mp4: mov_text",
+        // MP4 flags a track it enables, not one it makes default: ffmpeg
+        // enables the first of each kind when none is asked for.
+        {"mp4: mov_text, enabled as the only one of its kind",
          "movtext.mp4",
-         {{Kind::Audio, "AAC", "", "", 1, false, true, true},
-          {Kind::Subtitle, "Timed Text", "en", "", 0, false, true, false}}},
+         {{Kind::Audio, "AAC", "", "", 1, true, true, true},
+          {Kind::Subtitle, "Timed Text", "en", "", 0, true, true, true}}},
+        {"mp4: the text track the file enables is shown, the other not",
+         "enabled.mp4",
+         {{Kind::Subtitle, "Timed Text", "en", "", 0, false, true, false},
+          {Kind::Subtitle, "Timed Text", "de", "", 0, true, true, true}}},
         {"mkv with 30 subtitle tracks lists all 30", "thirty.mkv", thirty},
         {"a subtitle stream nothing reads is listed, greyed",
          "webvtt.mkv",

@@ -421,7 +421,7 @@ TEST_F(TrackFrameTest, MenusListEveryTrackOfEachClip) {
 }
 
 // V and B step through what can be chosen, each with its note; a track
-// without a decoder is passed over; a paused picture is drawn again at once.
+// without a decoder is passed over, playing or paused.
 // The languages chosen are kept and preferred on the next start's clip.
 TEST_F(TrackFrameTest, KeysCycleWithANoteAndTheLanguagesAreKept) {
     std::ofstream(testing::TempDir() + "keys.srt") << "1\n00:00:00,000 --> 00:01:00,000\nfile\n";
@@ -446,12 +446,12 @@ TEST_F(TrackFrameTest, KeysCycleWithANoteAndTheLanguagesAreKept) {
         EXPECT_EQ(Drawn(r), drawn) << note;
     }
     EXPECT_EQ(r.ClipPath, testing::TempDir() + "keys.mkv") << "never reopened";
+    // Paused, the keys still switch with their note (that the still picture
+    // is drawn again with it through the real sinks is sound_e2e_test's).
     f.OnCommand(ID_PAUSE);
     ASSERT_EQ(r.ClipState, ClipState::Paused);
-    media.log.clear();
     Press(f.View(), Qt::Key_V);
     EXPECT_EQ(Note(r), "Subtitles: Off");
-    EXPECT_EQ(media.LogOf("SetPositions").size(), 1u) << "the still picture is drawn again";
     f.close();
     for (const char* name : {"AudioLanguage", "SubtitleLanguage"}) {
         const auto stored = registry.Value(kSettingsKey, name);

@@ -73,7 +73,9 @@ class Player : public PlayerHost {
     PlayerRecord record{*this};
 };
 
-// The speed the graph is given and the one the record and the note keep.
+// The speed the graph plays at afterwards, the one the record keeps and the
+// note: a speed is clamped to the steps' range, and a refused one changes
+// neither the graph nor the record.
 TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
     Player p;
     p.record.SetSpeed(2.0);
@@ -81,31 +83,33 @@ TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
     EXPECT_EQ(p.NoteShown(), "");
 
     ASSERT_TRUE(p.Open("/clips/a.mp4"));
+    const auto graphRate = [&] {
+        double rate = 0;
+        p.record.pMS->GetRate(&rate);
+        return rate;
+    };
     struct Row {
         const char* name;
         double asked;
         bool refused;
-        const char* logged;  // "" when no rate reaches the graph
+        double played;  // the graph's rate afterwards
         double held;
         const char* note;
     } rows[] = {
-        {"a step", 1.5, false, "SetRate 1.5", 1.5, "Speed: 1.5\u00d7"},
-        {"beyond the fastest is the fastest", 9.0, false, "SetRate 4", 4.0, "Speed: 4\u00d7"},
-        {"below the slowest is the slowest", 0.01, false, "SetRate 0.25", 0.25,
+        {"a step", 1.5, false, 1.5, 1.5, "Speed: 1.5\u00d7"},
+        {"beyond the fastest is the fastest", 9.0, false, 4.0, 4.0, "Speed: 4\u00d7"},
+        {"below the slowest is the slowest", 0.01, false, 0.25, 0.25, "Speed: 0.25\u00d7"},
+        {"refused: the speed before stays, and the note says so", 2.0, true, 0.25, 0.25,
          "Speed: 0.25\u00d7"},
-        {"refused: the speed before stays, and the note says so", 2.0, true, "SetRate 2", 0.25,
-         "Speed: 0.25\u00d7"},
-        {"not a number reaches nothing", std::nan(""), false, "", 0.25, "Speed: 0.25\u00d7"},
+        {"not a number changes nothing", std::nan(""), false, 0.25, 0.25, "Speed: 0.25\u00d7"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        p.media.log.clear();
         p.media.script.failures.clear();
         if (row.refused)
             p.media.script.failures["SetRate"] = E_FAIL;
         p.record.SetSpeed(row.asked);
-        const auto logged = p.media.LogOf("SetRate");
-        EXPECT_EQ(logged.empty() ? "" : logged.front(), std::string(row.logged));
+        EXPECT_EQ(graphRate(), row.played);
         EXPECT_EQ(p.record.Speed, row.held);
         EXPECT_EQ(p.NoteShown(), row.note);
     }
@@ -113,9 +117,7 @@ TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
     p.media.script.failures.clear();
     ASSERT_TRUE(p.Open("/clips/b.mp4"));
     EXPECT_EQ(p.record.Speed, 1.0) << "another clip starts at normal speed";
-    double graphRate = 0;
-    p.record.pMS->GetRate(&graphRate);
-    EXPECT_EQ(graphRate, 1.0);
+    EXPECT_EQ(graphRate(), 1.0);
     EXPECT_EQ(p.NoteShown(), "");
 }
 

@@ -148,6 +148,24 @@ TEST(PlayerRecordTest, StateTable) {
     }
 }
 
+// Stop rewinds to the first frame, and the seek bar, no longer polled, shows
+// that frame's time rather than where playback stopped.
+TEST(PlayerRecordTest, StopPutsTheSeekBarAtTheFirstFrame) {
+    const std::pair<const char*, ClipState> rows[] = {{"running", ClipState::Running},
+                                                      {"paused", ClipState::Paused}};
+    for (const auto& [name, from] : rows) {
+        Player p;
+        ASSERT_TRUE(p.Open("/clips/a.mp4"));
+        p.record.SeekTo(300000000);  // 30 s
+        p.record.ClipState = from;
+        p.record.PollPosition();
+        ASSERT_EQ(p.position, std::make_pair(300000000 >> 16, int64_t{30})) << name;
+        p.record.StopClip();
+        EXPECT_EQ(p.record.ClipState, ClipState::Stopped) << name;
+        EXPECT_EQ(p.position, std::make_pair(0, int64_t{0})) << name;
+    }
+}
+
 // A step of graph building failing alone, one for each way the failure is
 // told: exactly its boxes, then the clip is closed, listed as recent, and
 // nothing of the graph is left.

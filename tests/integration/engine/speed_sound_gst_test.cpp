@@ -1,0 +1,149 @@
+// Speed changes through the real sound path: pulsesink into a PulseAudio
+// null sink of the test's own (no sound card needed). A fake sink takes
+// whatever it is given at any pace; the sound server keeps time and refuses
+// data written hours ahead, which is what left playback stopped for good at
+// 2x and above.
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine/media/gst_media.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "support/fake_dialogs.h"
+#include "support/null_sound_server.h"
+
+namespace tavimo {
+namespace {
+
+class Host : public PlayerHost {
+  public:
+    platform::ScriptedDialogs dialogs;
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+};
+
+}  // namespace
+
+// The folder of clips made at test time; the shared entry removes it.
+std::filesystem::path gMedia;
+
+namespace {
+
+// 40 s of a moving test picture and a stereo 44.1 kHz AAC tone.
+std::string Clip() {
+    return (gMedia / "tone.mp4").string();
+}
+
+bool MakeClip() {
+    char dir[] = "/tmp/tavimo-speed-sound-XXXXXX";
+    if (!mkdtemp(dir))
+        return false;
+    gMedia = dir;
+    const std::string command =
+        "ffmpeg -v error -y -f lavfi -i testsrc=s=320x240:r=25 -f lavfi -i "
+        "sine=f=440:r=44100 -t 40 -ac 2 -c:v libx264 -preset ultrafast -g 25 -c:a aac " +
+        Clip() + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+bool HavePulseAudio() {
+    return std::system("command -v pulseaudio >/dev/null 2>&1") == 0;
+}
+
+class SpeedSoundTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!HavePulseAudio())
+            return;
+        server = new test::NullSoundServer;
+        server->UseInThisProcess();
+        clipMade = MakeClip();
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        if (!HavePulseAudio())
+            GTEST_SKIP() << "no pulseaudio";
+        ASSERT_TRUE(server->Running()) << "the null-sink server did not start";
+        ASSERT_TRUE(clipMade);
+        GstMediaOptions options;
+        options.videoSink = "fakesink";
+        options.audioSink = "pulsesink";
+        media = NewGstMediaFramework(options);
+        record.UseMediaFramework(media.get());
+        record.ClipPath = Clip();
+        record.OpenClip();
+        ASSERT_EQ(record.ClipState, ClipState::Running);
+        // The picture at the clock's pace, as a screen takes it.
+        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
+                                              "Video Mixing Renderer 9");
+        GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
+        GValue item = G_VALUE_INIT;
+        if (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            g_object_set(g_value_get_object(&item), "sync", TRUE, nullptr);
+            g_value_unset(&item);
+        }
+        gst_iterator_free(it);
+        gst_object_unref(bin);
+    }
+    void TearDown() override { record.CloseClip(); }
+
+    REFERENCE_TIME Position() {
+        REFERENCE_TIME now = 0;
+        record.pMS->GetCurrentPosition(&now);
+        return now;
+    }
+    // The position's advance over wall time for 1.5 s, after a moment to settle.
+    double Pace() {
+        QTest::qWait(400);
+        QElapsedTimer wall;
+        const REFERENCE_TIME from = Position();
+        wall.start();
+        QTest::qWait(1500);
+        return double(Position() - from) / (double(wall.nsecsElapsed()) / 100.0);
+    }
+
+    static inline test::NullSoundServer* server = nullptr;
+    static inline bool clipMade = false;
+    std::unique_ptr<MediaFramework> media;
+    Host host;
+    PlayerRecord record{host};
+};
+
+// Each round: pause, a seek, play, then `]` up the steps to the speed asked,
+// every step a flushing seek that corks and uncorks the server's stream.
+// The position keeps up with the speed (generous bounds: a loaded machine
+// may lag, never stop), and the server's stream stays about a buffer deep.
+TEST_F(SpeedSoundTest, PlaybackKeepsThePaceOfEverySpeedThroughTheSoundServer) {
+    struct Row {
+        const char* name;
+        double speed;
+    } rows[] = {{"2x", 2.0},       {"3x", 3.0},       {"4x", 4.0},
+                {"2x again", 2.0}, {"3x again", 3.0}, {"4x again", 4.0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        record.SetSpeed(1.0);
+        record.TogglePause();
+        record.SeekTo(20000000);  // 2 s
+        record.TogglePause();
+        ASSERT_EQ(record.ClipState, ClipState::Running);
+        for (double step : {1.1, 1.25, 1.5, row.speed})
+            record.SetSpeed(step);
+        EXPECT_EQ(record.Speed, row.speed);
+        const double pace = Pace();
+        EXPECT_GT(pace, row.speed * 0.6) << "stopped or lagging";
+        EXPECT_LT(pace, row.speed * 1.4);
+        for (long long latency : server->StreamLatenciesUs())
+            EXPECT_LT(latency, 2000000) << "written far ahead of what plays";
+    }
+}
+
+}  // namespace
+}  // namespace tavimo

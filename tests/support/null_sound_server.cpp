@@ -1,0 +1,177 @@
+#include "support/null_sound_server.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace tavimo::test {
+namespace {
+
+// Whether a server takes connections on the Unix socket at `path`.
+bool Answers(const std::string& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return ok;
+}
+
+// The environment of the server: this process's, with every file of the
+// server's own in `folder` (runtime, state, cookie), not the user's, and no
+// other server or session bus to reach. Root is allowed a server of its own.
+std::vector<std::string> ServerEnvironment(const std::string& folder) {
+    std::vector<std::string> env;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('='));
+        if (name != "HOME" && name != "PULSE_SERVER" && name != "DBUS_SESSION_BUS_ADDRESS" &&
+            !name.starts_with("XDG_") && !name.starts_with("PULSE_"))
+            env.push_back(text);
+    }
+    for (const char* line : {"HOME=", "XDG_RUNTIME_DIR="})
+        env.push_back(line + folder);
+    env.push_back("XDG_CONFIG_HOME=" + folder + "/config");
+    env.push_back("PULSE_RUNTIME_PATH=" + folder + "/runtime");
+    env.push_back("PULSE_STATE_PATH=" + folder + "/state");
+    return env;
+}
+
+// Child side of fork (only async-signal-safe calls): the server, its output
+// in `log`. Never returns.
+[[noreturn]] void RunServer(int log, char* const* argv, char* const* envp) {
+    if (log >= 0) {
+        dup2(log, STDOUT_FILENO);
+        dup2(log, STDERR_FILENO);
+    }
+    execvpe("pulseaudio", argv, envp);
+    _exit(127);
+}
+
+}  // namespace
+
+NullSoundServer::NullSoundServer() {
+    char folder[] = "/tmp/tavimo-sound-XXXXXX";
+    if (!mkdtemp(folder))
+        return;
+    folder_ = folder;
+    std::vector<std::string> args = {
+        "pulseaudio",
+        "--daemonize=no",
+        "--exit-idle-time=-1",
+        "-n",
+        "--disallow-exit",
+        "--realtime=no",
+        "--high-priority=no",
+        "--log-target=stderr",
+        "--load=module-null-sink sink_name=tavimo_null",
+        "--load=module-native-protocol-unix auth-anonymous=1 socket=" + folder_ + "/native"};
+    std::vector<std::string> env = ServerEnvironment(folder_);
+    std::vector<char*> argv, envp;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    for (std::string& line : env)
+        envp.push_back(line.data());
+    envp.push_back(nullptr);
+    const int log =
+        open((folder_ + "/log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t pid = fork();
+    if (pid == 0)
+        RunServer(log, argv.data(), envp.data());
+    if (log >= 0)
+        close(log);
+    if (pid < 0)
+        return;
+    pid_ = pid;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!Answers(folder_ + "/native")) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_ ||
+            std::chrono::steady_clock::now() > deadline) {
+            std::fprintf(stderr, "no sound server: %s\n", Log().c_str());
+            if (waitpid(pid_, &status, WNOHANG) == 0) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, &status, 0);
+            }
+            pid_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+NullSoundServer::~NullSoundServer() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    if (!folder_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+}
+
+std::string NullSoundServer::Address() const {
+    return "unix:" + folder_ + "/native";
+}
+
+std::vector<std::string> NullSoundServer::Environment() const {
+    return {"PULSE_SERVER=" + Address()};
+}
+
+void NullSoundServer::UseInThisProcess() const {
+    setenv("PULSE_SERVER", Address().c_str(), 1);
+}
+
+std::string NullSoundServer::Log() const {
+    std::ifstream in(folder_ + "/log");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<long long> NullSoundServer::StreamLatenciesUs() const {
+    std::vector<long long> out;
+    const std::string command =
+        "PULSE_SERVER='" + Address() + "' pactl list sink-inputs 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        const char* at = std::strstr(line, "Buffer Latency:");
+        if (at)
+            out.push_back(std::atoll(at + std::strlen("Buffer Latency:")));
+    }
+    pclose(pipe);
+    return out;
+}
+
+}  // namespace tavimo::test

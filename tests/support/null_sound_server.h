@@ -1,0 +1,45 @@
+// A PulseAudio server of the test's own, playing into a null sink: the real
+// sound path (pulsesink, the server's timing and its buffer) on a machine
+// without a sound card, apart from any server the user runs.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace tavimo::test {
+
+class NullSoundServer {
+  public:
+    // Starts `pulseaudio` in a folder of its own (its socket, runtime files
+    // and cookie) with one null sink, and waits up to 10 s for its socket to
+    // take connections. Running() tells whether that worked; a machine
+    // without pulseaudio gives false. Works as root too (a server of the
+    // user's own, not the system one).
+    NullSoundServer();
+    // Ends the server by its process id and removes its folder.
+    ~NullSoundServer();
+    NullSoundServer(const NullSoundServer&) = delete;
+    NullSoundServer& operator=(const NullSoundServer&) = delete;
+
+    bool Running() const { return pid_ > 0; }
+    // "unix:<folder>/native", what PULSE_SERVER takes.
+    std::string Address() const;
+    // "PULSE_SERVER=..." for a process started with this environment added.
+    std::vector<std::string> Environment() const;
+    // Points this process's PulseAudio clients (pulsesink) at the server.
+    void UseInThisProcess() const;
+    // The server's own log (warnings such as "Failed to push data into
+    // queue"), read now.
+    std::string Log() const;
+    // Stream latency of every playback stream the server holds, in
+    // microseconds ("pactl list sink-inputs"); empty when none plays.
+    std::vector<long long> StreamLatenciesUs() const;
+
+  private:
+    std::string folder_;
+    pid_t pid_ = -1;
+};
+
+}  // namespace tavimo::test
