@@ -203,6 +203,25 @@ TEST(VideoPathX11, NonSquarePixelsPlayAtTheirDisplayAspectWithUnstretchedText) {
     }
 }
 
+// A crafted pixel aspect of 20:1 would have the first frame scaled to 14400
+// pixels' width before the view is laid out: it is held at most 8192 wide,
+// at its display aspect, and plays.
+TEST(VideoPathX11, AnExtremePixelAspectHoldsABoundedSize) {
+    QTemporaryDir dir;
+    const std::string clip = dir.filePath("wide.mkv").toStdString();
+    ASSERT_TRUE(
+        e2e::MakeClip("videotestsrc num-buffers=50 ! video/x-raw,format=I420,width=720,"
+                      "height=576,framerate=25/1,pixel-aspect-ratio=20/1 ! "
+                      "x264enc speed-preset=ultrafast ! h264parse ! matroskamux",
+                      clip));
+    Player player(QSize(320, 240));
+    player.record.ClipPath = clip;
+    player.record.OpenClip();
+    ASSERT_EQ(player.record.ClipState, ClipState::Running) << player.Boxes();
+    EXPECT_EQ(player.SinkSize(), QSize(8192, 327));
+    EXPECT_NEAR(player.record.VideoAspect, 25.0, 0.01);
+}
+
 // A clip with a PGS and a VobSub track: dvdspu draws into YUV only, which the
 // sink cannot take. Mended: the clip did not play at all. Each track's green
 // rectangle is drawn where the stream places it.
