@@ -64,10 +64,6 @@ ConverterPlan PlanConverter(GstPad* pad);
 // missing.
 GstElement* MakeConverter(const ConverterPlan& plan);
 
-// The width in square pixels of a picture `width` stored pixels wide whose
-// pixels are parN:parD (rounded; `width` itself for an unknown aspect).
-int SquarePixelWidth(int width, int parN, int parD);
-
 // A bin of `chain`, linked in order, with the first element's sink pad.
 GstElement* MakeBin(const char* name, std::initializer_list<GstElement*> chain);
 

@@ -8,6 +8,18 @@
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {
+namespace {
+
+// The width in square pixels of a picture `width` stored pixels wide whose
+// pixels are parN:parD (rounded; `width` itself for an unknown aspect).
+int SquarePixelWidth(int width, int parN, int parD) {
+    if (parN <= 0 || parD <= 0)
+        return width;
+    const int64_t square = (int64_t(width) * parN + parD / 2) / parD;
+    return int(std::clamp<int64_t>(square, 1, INT32_MAX));
+}
+
+}  // namespace
 
 VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstElement* scale,
                                          GstElement* size)
@@ -144,13 +156,6 @@ HRESULT VideoRendererFilter::RepaintVideo() {
 void VideoRendererFilter::PrepareWindowHandle() {
     if (surface_ && GST_IS_VIDEO_OVERLAY(sink_))
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
-}
-
-int SquarePixelWidth(int width, int parN, int parD) {
-    if (parN <= 0 || parD <= 0)
-        return width;
-    const int64_t square = (int64_t(width) * parN + parD / 2) / parD;
-    return int(std::clamp<int64_t>(square, 1, INT32_MAX));
 }
 
 namespace {
