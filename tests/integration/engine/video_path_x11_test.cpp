@@ -80,6 +80,12 @@ class Player : public PlayerHost, public VideoWindow {
         record.pMS->GetCurrentPosition(&at);
         return at;
     }
+    // Whether playback moves `ms` further within a few seconds: frames shown
+    // since, whatever the machine's load.
+    bool PlaysOn(int ms) {
+        const REFERENCE_TIME start = Position();
+        return QTest::qWaitFor([&] { return Position() > start + ms * 10'000; }, 5000);
+    }
     // The size of the frames the sink takes now.
     QSize SinkSize() {
         GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
@@ -121,17 +127,15 @@ class Player : public PlayerHost, public VideoWindow {
     PlayerRecord record{*this};
 };
 
-// The bounding box of the pixels whose every channel is above `low` (and not
-// above `high`); empty when there are none.
-QRect Bounds(const QImage& image, int low, int high = 255) {
+// The bounding box of the pixels whose every channel is above `low`; empty
+// when there are none.
+QRect Bounds(const QImage& image, int low) {
     QRect box;
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = row[x];
-            const int lo = std::min({qRed(p), qGreen(p), qBlue(p)});
-            const int hi = std::max({qRed(p), qGreen(p), qBlue(p)});
-            if (lo > low && hi <= high)
+            if (std::min({qRed(p), qGreen(p), qBlue(p)}) > low)
                 box |= QRect(x, y, 1, 1);
         }
     }
@@ -183,7 +187,7 @@ TEST(VideoPathX11, NonSquarePixelsPlayAtTheirDisplayAspectWithUnstretchedText) {
         // Once the sink takes the laid-out size, the frames after that one.
         EXPECT_TRUE(QTest::qWaitFor([&] { return player.SinkSize() == QSize(640, 640); }, 5000))
             << player.SinkSize().width() << "x" << player.SinkSize().height();
-        QTest::qWait(200);
+        EXPECT_TRUE(player.PlaysOn(200));
         const QImage shot = player.Shot();
         return Seen{Bounds(shot, 40), Bounds(shot, 200)};
     };
@@ -317,7 +321,7 @@ TEST(VideoPathX11, InterlacedVideoIsDeinterlacedAsTheSettingSays) {
         if (row.setting != player.record.Deinterlace)
             player.record.SetDeinterlace(row.setting);
         player.record.Mixer.Note.Set({});  // the note would count as edges
-        QTest::qWait(400);
+        ASSERT_TRUE(player.PlaysOn(400));
         // Three moments of play; every one of them combed, or none.
         for (int i = 0; i < 3; ++i) {
             const int combed = CombedPixels(player.Shot());
@@ -325,7 +329,7 @@ TEST(VideoPathX11, InterlacedVideoIsDeinterlacedAsTheSettingSays) {
                 EXPECT_GT(combed, 2000);
             else
                 EXPECT_LT(combed, 200);
-            QTest::qWait(120);
+            ASSERT_TRUE(player.PlaysOn(120));
         }
     }
 }
@@ -400,9 +404,12 @@ TEST(VideoPathX11, ProgressiveVideoPassesTheDeinterlacerUntouched) {
         PassCount count;
         ASSERT_TRUE(player.Play(row.clip)) << player.Boxes();
         count.Watch(GstPipelineOf(player.record.pGB.get()));
-        const REFERENCE_TIME start = player.Position();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return player.Position() > start + 10'000'000; }, 4000))
-            << "a second of play";
+        // deinterlace drops frames it would deliver late: on a loaded machine
+        // a second of play may bring only a few through it.
+        if (row.passed != 0) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return count.same + count.made > 20; }, 8000));
+        }
+        EXPECT_TRUE(player.PlaysOn(500)) << "the clip plays";
         if (row.passed > 0)
             EXPECT_TRUE(count.same > 20 && count.made == 0) << count.same << " " << count.made;
         else if (row.passed < 0)
