@@ -268,10 +268,9 @@ TEST(VideoPathX11, ClipsWithPictureSubtitlesPlayAndShowThem) {
     }
 }
 
-// Rows that show the same picture twice in a row differ: the count of
-// pixels, between 10 and 500 rows down, whose row below differs by more than
-// 100 from them while the row two below matches them (within 40): the
-// alternate lines of a combed moving edge.
+// Combing: the count of pixels, between 10 and 500 rows down, that differ by
+// more than 100 from the pixel below them while matching (within 40) the one
+// two rows below: the alternate lines of a moving edge woven from two fields.
 int CombedPixels(const QImage& shot) {
     auto luma = [&](int x, int y) { return qGray(shot.pixel(x, y)); };
     int count = 0;
