@@ -64,10 +64,6 @@ ConverterPlan PlanConverter(GstPad* pad);
 // missing.
 GstElement* MakeConverter(const ConverterPlan& plan);
 
-// The width in square pixels of a picture `width` stored pixels wide whose
-// pixels are parN:parD (rounded; `width` itself for an unknown aspect).
-int SquarePixelWidth(int width, int parN, int parD);
-
 // A bin of `chain`, linked in order, with the first element's sink pad.
 GstElement* MakeBin(const char* name, std::initializer_list<GstElement*> chain);
 
@@ -386,9 +382,10 @@ class GstGraph : public IGraphBuilder,
     // Renders the raw video to the renderer, through the converter and mixer.
     bool LinkVideo(GstPad* pad);
     void AddVideoQueue(guint frames);
-    // deinterlace in front of the converter, in the mode asked for
-    // (gst_deinterlace.cpp); false when it is missing. Lock held.
-    bool AddDeinterlacer();
+    // deinterlace in front of the converter, in the mode asked for, for the
+    // video of `pad` (gst_deinterlace.cpp); false when it is missing or
+    // cannot process that video's format. Lock held.
+    bool AddDeinterlacer(GstPad* pad);
     // The first element of the video path: the queue, the deinterlacer or the converter.
     GstElement* VideoPathHead() const;
     // Every audio stream through the one input-selector to the renderer

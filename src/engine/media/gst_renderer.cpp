@@ -3,10 +3,23 @@
 #include <gst/video/videooverlay.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {
+namespace {
+
+// The width in square pixels of a picture `width` stored pixels wide whose
+// pixels are parN:parD (rounded; `width` itself for an unknown aspect).
+int SquarePixelWidth(int width, int parN, int parD) {
+    if (parN <= 0 || parD <= 0)
+        return width;
+    const int64_t square = (int64_t(width) * parN + parD / 2) / parD;
+    return int(std::clamp<int64_t>(square, 1, INT32_MAX));
+}
+
+}  // namespace
 
 VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstElement* scale,
                                          GstElement* size)
@@ -145,13 +158,23 @@ void VideoRendererFilter::PrepareWindowHandle() {
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
 }
 
-int SquarePixelWidth(int width, int parN, int parD) {
-    if (parN <= 0 || parD <= 0)
-        return width;
-    return std::max(1, int((int64_t(width) * parN + parD / 2) / parD));
-}
-
 namespace {
+
+// The widest first frame held: a crafted pixel aspect of 1000:1 would
+// otherwise ask videoscale for frames 720,000 pixels wide.
+constexpr int kWidestHeld = 8192;
+
+// The size of the first frame in square pixels, at the picture's display
+// aspect: its width times its pixel aspect, or where that is wider than
+// kWidestHeld, that width and a height shrunk in proportion.
+void SquarePixelSize(const GstVideoInfo& video, int* width, int* height) {
+    *width = SquarePixelWidth(video.width, video.par_n, video.par_d);
+    *height = video.height;
+    if (*width > kWidestHeld) {
+        *height = std::max(1, int(int64_t(*height) * kWidestHeld / *width));
+        *width = kWidestHeld;
+    }
+}
 
 // The caps the capsfilter behind videoscale holds now (a reference of the
 // caller's; null when it holds none). Any thread.
@@ -193,8 +216,9 @@ GstPadProbeReturn VideoRendererFilter::KeepFirstSize(GstPad*, GstPadProbeInfo* i
     gst_event_parse_caps(event, &caps);
     GstVideoInfo video;
     if (open && gst_video_info_from_caps(&video, caps)) {
-        const int width = SquarePixelWidth(video.width, video.par_n, video.par_d);
-        GstCaps* own = SizeCaps(width, video.height, 1, 1);
+        int width = 0, height = 0;
+        SquarePixelSize(video, &width, &height);
+        GstCaps* own = SizeCaps(width, height, 1, 1);
         g_object_set(size, "caps", own, nullptr);
         gst_caps_unref(own);
         // Nothing is negotiated behind it yet: the new caps need no second

@@ -297,7 +297,7 @@ bool GstGraph::LinkVideo(GstPad* pad) {
         if (!converter_)
             return false;
         gst_bin_add(GST_BIN(pipeline_), converter_);
-        AddDeinterlacer();
+        AddDeinterlacer(pad);
         // Pictures that came first wait in their overlays for the video.
         GstPad* out = gst_element_get_static_pad(converter_, "src");
         const bool ok = videoEntry_ ? GST_PAD_LINK_SUCCESSFUL(gst_pad_link(out, videoEntry_))
