@@ -190,11 +190,14 @@ void SourceTracks::OnTags(GstTagList* tags) {
     }
     if (mixer_)
         for (; fontsGiven_ < fonts_.size(); ++fontsGiven_)
-            mixer_->Ass.AddFont(fonts_[fontsGiven_].first, fonts_[fontsGiven_].second);
+            mixer_->Ass.AddFont(this, fonts_[fontsGiven_].first, fonts_[fontsGiven_].second);
 }
 
 HRESULT SourceTracks::SetSubtitleTargets(SubtitleTrack* track, MixerShared* mixer) {
     std::lock_guard lock(mutex_);
+    // The fonts attached to the clip go with it.
+    if (mixer_ && mixer != mixer_)
+        mixer_->Ass.ForgetFonts(this);
     track_ = track;
     mixer_ = mixer;
     pictureView_ = mixer;
@@ -233,7 +236,7 @@ void SourceTracks::ShowLocked(long index) {
         return;
     }
     for (; fontsGiven_ < fonts_.size(); ++fontsGiven_)
-        mixer_->Ass.AddFont(fonts_[fontsGiven_].first, fonts_[fontsGiven_].second);
+        mixer_->Ass.AddFont(this, fonts_[fontsGiven_].first, fonts_[fontsGiven_].second);
     mixer_->Ass.SetHeader(after->assHeader);
     for (const AssEvent* event : after->ass.Events())
         mixer_->Ass.AddEvent(event->chunk, event->startMs, event->durationMs);
