@@ -230,12 +230,13 @@ void AssScript::AddFont(const void* owner, std::string_view name, std::string_vi
     const auto had = std::find_if(s.fonts.begin(), s.fonts.end(), same);
     if (had != s.fonts.end() && had->owner == owner)
         return;
-    s.fonts.push_back({owner, std::string(name), std::string(bytes)});
     if (had != s.fonts.end()) {
-        s.fonts.erase(had);
+        *had = {owner, std::string(name), std::string(bytes)};
+        std::rotate(had, had + 1, s.fonts.end());  // the newest last, as libass reads them
         s.RebuildFonts();
         return;
     }
+    s.fonts.push_back({owner, std::string(name), std::string(bytes)});
     const State::Font& font = s.fonts.back();
     ass_add_font(s.library, font.name.c_str(), font.bytes.data(),
                  static_cast<int>(font.bytes.size()));
