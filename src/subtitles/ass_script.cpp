@@ -1,6 +1,7 @@
 #include "subtitles/ass_script.h"
 
 #include "subtitles/ass_limits.h"
+#include "subtitles/embedded_cues.h"
 #include "subtitles/text_encoding.h"
 
 #include <ass/ass.h>
@@ -218,6 +219,22 @@ void AssScript::AddEvent(std::string_view chunk, int64_t startMs, int64_t durati
     ass_process_chunk(&track, copy.data(), static_cast<int>(copy.size()), startMs, durationMs);
     if (track.n_events > before)
         LimitNewAssEvent(track, track.n_events - 1);
+}
+
+void AssScript::AddEvents(const std::vector<const AssEvent*>& events) {
+    std::lock_guard lock(state_->mutex);
+    if (!state_->track)
+        return;
+    ASS_Track& track = *state_->track;
+    std::string copy;  // libass parses in place
+    for (const AssEvent* event : events) {
+        if (event->chunk.empty() || event->chunk.size() > INT32_MAX || event->durationMs < 0)
+            continue;
+        copy = event->chunk;
+        ass_process_chunk(&track, copy.data(), static_cast<int>(copy.size()), event->startMs,
+                          event->durationMs);
+    }
+    LimitAssTrack(track);
 }
 
 void AssScript::AddFont(const void* owner, std::string_view name, std::string_view bytes) {

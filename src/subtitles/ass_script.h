@@ -8,10 +8,13 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <vector>
 
 struct ass_image;  // libass's ASS_Image
 
 namespace tavimo {
+
+struct AssEvent;  // embedded_cues.h
 
 class AssScript {
   public:
@@ -37,6 +40,11 @@ class AssScript {
     // kept once, so the events sent again after a seek add nothing; one that
     // would crowd the screen past ass_limits.h's bounds is dropped.
     void AddEvent(std::string_view chunk, int64_t startMs, int64_t durationMs);
+
+    // Adds the kept events of a track chosen again, as AddEvent would one by
+    // one, with the bounds applied to all of them at once: O(n log n) for n
+    // events where n AddEvent calls take O(n^2). Any thread.
+    void AddEvents(const std::vector<const AssEvent*>& events);
 
     // Adds a font the script may name, e.g. a Matroska attachment of the
     // clip `owner` (any tag, compared only): `name` is the attachment's file
