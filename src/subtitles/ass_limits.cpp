@@ -90,8 +90,8 @@ std::optional<double> ReadNumber(std::string_view arg) {
     return minus ? -value : value;
 }
 
-// `value` held within `max` either side, written plainly (no exponent, up
-// to three decimals), after `sign` when the argument began with one.
+// The size of `value` held within `max`, written plainly (no exponent, up
+// to three decimals), after `sign` when not 0.
 std::string Plain(double value, double max, char sign) {
     value = std::clamp(std::abs(value), 0.0, max);
     char text[64];
@@ -162,18 +162,17 @@ size_t AppendTag(std::string_view rest, const AssTagLimits& limits, double& font
     const std::optional<double> value = ReadNumber(arg);
     if (!value)
         return taken;
-    const size_t signAt = SkipSpaces(arg, 0);
-    const char sign =
-        signAt < arg.size() && (arg[signAt] == '+' || arg[signAt] == '-') ? arg[signAt] : 0;
     const double max = MaxOf(tag->limit, limits);
     if (tag->limit == Limit::FontSize) {
-        // libass multiplies the size by 1 + n / 10 for a signed n: steps of
-        // it would reach any size, so the size they make is written instead.
-        const double size = sign ? fontSize * (1 + *value / 10) : *value;
+        // libass takes a size whose argument starts with a sign as relative,
+        // multiplying by 1 + n / 10: steps of it would reach any size, so the
+        // size they make is written instead.
+        const bool relative = !arg.empty() && (arg[0] == '+' || arg[0] == '-');
+        const double size = relative ? fontSize * (1 + *value / 10) : *value;
         fontSize = size > 0 ? std::min(size, max) : fontSize;
         out.append(Plain(std::max(size, 0.0), max, 0));
     } else {
-        out.append(Plain(*value, max, sign));
+        out.append(Plain(*value, max, *value < 0 ? '-' : 0));
     }
     return taken;
 }
