@@ -31,6 +31,8 @@ void ThumbnailWorker::SetSource(std::shared_ptr<IThumbnailSource> source, int64_
         ++generation_;
         pending_.reset();
         kept_.clear();
+        keptOrder_.clear();
+        keptBytes_ = 0;
         failed_ = false;
         decodes_ = 0;
     }
@@ -67,6 +69,26 @@ int ThumbnailWorker::Decodes() const {
     return decodes_;
 }
 
+size_t ThumbnailWorker::KeptBytes() const {
+    std::lock_guard lock(mutex_);
+    return keptBytes_;
+}
+
+void ThumbnailWorker::KeepLocked(int64_t bucket, std::shared_ptr<const VideoImage> image) {
+    const size_t bytes = image->rgbx.size();
+    if (bytes > kKeptThumbnailBytes)
+        return;
+    while (keptBytes_ + bytes > kKeptThumbnailBytes && !keptOrder_.empty()) {
+        auto oldest = kept_.find(keptOrder_.front());
+        keptBytes_ -= oldest->second->rgbx.size();
+        kept_.erase(oldest);
+        keptOrder_.pop_front();
+    }
+    kept_[bucket] = std::move(image);
+    keptOrder_.push_back(bucket);
+    keptBytes_ += bytes;
+}
+
 // Worker thread: one bucket at a time, the middle of the bucket asked for.
 void ThumbnailWorker::Run() {
     std::unique_lock lock(mutex_);
@@ -97,7 +119,7 @@ void ThumbnailWorker::Run() {
             continue;  // another clip meanwhile
         ++decodes_;
         if (ok)
-            kept_[bucket] = image;
+            KeepLocked(bucket, image);
         else
             failed_ = true;
         lock.unlock();

@@ -1,10 +1,13 @@
 // The seek bar preview's thumbnails: one worker thread decodes them from an
-// IThumbnailSource, one per position bucket, and keeps each it made. Only
-// the latest request waits; a newer one replaces it unstarted.
+// IThumbnailSource, one per position bucket, and keeps those it made up to
+// kKeptThumbnailBytes, the oldest going first. Only the latest request
+// waits; a newer one replaces it unstarted.
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,6 +18,11 @@
 #include "engine/media/media.h"
 
 namespace tavimo {
+
+// The most the kept thumbnails of a clip hold: 200 of 320 x 180 fit many
+// times over, while a clip of absurd pixel shape (1:273 makes one thumbnail
+// 21 MB) keeps only a few.
+constexpr size_t kKeptThumbnailBytes = size_t{48} << 20;
 
 class ThumbnailWorker {
   public:
@@ -42,10 +50,14 @@ class ThumbnailWorker {
     bool Available() const;
     // Thumbnails decoded since the source was set.
     int Decodes() const;
+    // The bytes of the thumbnails kept. Any thread.
+    size_t KeptBytes() const;
 
   private:
     void Run();
     int64_t BucketLength() const;
+    // Keeps `image` of `bucket`, letting the oldest go past the bound. Lock held.
+    void KeepLocked(int64_t bucket, std::shared_ptr<const VideoImage> image);
 
     const int width_;
     const Ready ready_;
@@ -57,6 +69,8 @@ class ThumbnailWorker {
     uint64_t generation_ = 0;
     std::optional<int64_t> pending_;
     std::map<int64_t, std::shared_ptr<const VideoImage>> kept_;
+    std::deque<int64_t> keptOrder_;  // the buckets of kept_, oldest first
+    size_t keptBytes_ = 0;
     bool failed_ = false;
     int decodes_ = 0;
     bool stop_ = false;

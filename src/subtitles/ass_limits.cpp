@@ -5,25 +5,33 @@
 #include <ass/ass.h>
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <queue>
 #include <vector>
 
 namespace tavimo {
 namespace {
 
-// The tags whose number is held, longest name first where one starts another.
-enum class Limit { FontSize, Scale, Border, Blur };
+// The tags whose number is held, in the order libass tries them, so that a
+// name that starts another ("fsc", "fsp" before "fs") is matched as libass
+// matches it; rows without a limit are left as they are.
+enum class Limit { None, FontSize, Scale, Border, Blur };
 struct TagRow {
-    const char* name;
+    std::string_view name;
     Limit limit;
 };
 constexpr TagRow kTags[] = {
-    {"fscx", Limit::Scale},   {"fscy", Limit::Scale},   {"fs", Limit::FontSize},
-    {"xbord", Limit::Border}, {"ybord", Limit::Border}, {"bord", Limit::Border},
-    {"xshad", Limit::Border}, {"yshad", Limit::Border}, {"shad", Limit::Border},
-    {"blur", Limit::Blur},    {"be", Limit::Blur},
+    {"xbord", Limit::Border}, {"ybord", Limit::Border}, {"xshad", Limit::Border},
+    {"yshad", Limit::Border}, {"blur", Limit::Blur},    {"fscx", Limit::Scale},
+    {"fscy", Limit::Scale},   {"fsc", Limit::None},     {"fsp", Limit::None},
+    {"fs", Limit::FontSize},  {"bord", Limit::Border},  {"be", Limit::Blur},
+    {"shad", Limit::Border},
 };
 
 double MaxOf(Limit limit, const AssTagLimits& limits) {
@@ -36,25 +44,65 @@ double MaxOf(Limit limit, const AssTagLimits& limits) {
             return limits.border;
         case Limit::Blur:
             return limits.blur;
+        case Limit::None:
+            break;
     }
     return 0;
 }
 
-bool IsNumberStart(char c) {
-    return (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+';
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t';
 }
 
-// Length of the number (sign, digits, one point, digits) at the start of `s`.
-size_t NumberLength(std::string_view s) {
-    size_t n = 0;
-    if (n < s.size() && (s[n] == '-' || s[n] == '+'))
-        ++n;
-    bool point = false;
-    while (n < s.size() && ((s[n] >= '0' && s[n] <= '9') || (s[n] == '.' && !point))) {
-        point = point || s[n] == '.';
-        ++n;
-    }
-    return n;
+size_t SkipSpaces(std::string_view s, size_t at) {
+    while (at < s.size() && IsSpace(s[at]))
+        ++at;
+    return at;
+}
+
+// Where the first of `stops` (or the end of the override block) comes in
+// `s` from `at`.
+size_t FindStop(std::string_view s, size_t at, std::string_view stops) {
+    while (at < s.size() && s[at] != '}' && stops.find(s[at]) == std::string_view::npos)
+        ++at;
+    return at;
+}
+
+// The number at the start of `arg` as libass's strtod reads it (spaces,
+// sign, digits, a point, an exponent), whatever the locale; a number too
+// large for a double is infinite. Nothing when no digit comes.
+std::optional<double> ReadNumber(std::string_view arg) {
+    size_t at = SkipSpaces(arg, 0);
+    const bool minus = at < arg.size() && arg[at] == '-';
+    if (at < arg.size() && (arg[at] == '+' || arg[at] == '-'))
+        ++at;
+    const char* first = arg.data() + at;
+    const char* last = arg.data() + arg.size();
+    if (first == last || !(std::isdigit(static_cast<unsigned char>(*first)) || *first == '.'))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+    if (error == std::errc::result_out_of_range)
+        value = std::numeric_limits<double>::infinity();
+    else if (error != std::errc())
+        return std::nullopt;
+    (void)end;
+    return minus ? -value : value;
+}
+
+// The size of `value` held within `max`, written plainly (no exponent, up
+// to three decimals), after `sign` when not 0.
+std::string Plain(double value, double max, char sign) {
+    value = std::clamp(std::abs(value), 0.0, max);
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
+    std::string out(text, written.ptr);
+    while (out.back() == '0')
+        out.pop_back();
+    if (out.back() == '.')
+        out.pop_back();
+    return sign ? sign + out : out;
 }
 
 // `text` cut to `max` bytes on a character, and before an override block
@@ -71,29 +119,62 @@ std::string_view CutText(std::string_view text, size_t max) {
     return text;
 }
 
+// The first argument of a parenthesised list from `open` (its '('), as
+// libass splits it, and where the list ends (past its ')').
+std::pair<std::string_view, size_t> FirstInParens(std::string_view s, size_t open) {
+    const size_t from = SkipSpaces(s, open + 1);
+    size_t argEnd = FindStop(s, from, ",\\)");
+    const size_t close = FindStop(s, open + 1, ")");
+    if (argEnd < s.size() && s[argEnd] == '\\')
+        argEnd = close;  // from a backslash on, the rest is one argument
+    return {s.substr(from, argEnd - from), close < s.size() && s[close] == ')' ? close + 1 : close};
+}
+
 // Appends the tag at the start of `rest` (just after a backslash) with its
-// number held within the limits; returns the bytes taken, 0 when no held
-// tag starts there.
-size_t AppendTag(std::string_view rest, const AssTagLimits& limits, std::string& out) {
-    for (const TagRow& tag : kTags) {
-        const size_t nameLength = std::strlen(tag.name);
-        if (rest.substr(0, nameLength) != tag.name || rest.size() <= nameLength ||
-            !IsNumberStart(rest[nameLength])) {
-            continue;
+// argument, read as libass reads it (after spaces; in parentheses first,
+// else up to the next parenthesis, backslash or end of block), held within
+// the limits and written plainly; what libass would skip after a list is
+// dropped, so nothing written after it joins the number. Returns the bytes
+// taken, 0 when no held tag starts there.
+size_t AppendTag(std::string_view rest, const AssTagLimits& limits, double& fontSize,
+                 std::string& out) {
+    const size_t nameAt = SkipSpaces(rest, 0);
+    const TagRow* tag = nullptr;
+    for (const TagRow& row : kTags) {
+        if (rest.substr(nameAt, row.name.size()) == row.name) {
+            tag = &row;
+            break;
         }
-        const std::string_view number =
-            rest.substr(nameLength, NumberLength(rest.substr(nameLength)));
-        const double max = MaxOf(tag.limit, limits);
-        const double value = std::strtod(std::string(number).c_str(), nullptr);
-        out.append(tag.name);
-        if (std::abs(value) > max) {
-            out.append(std::to_string(static_cast<long long>(value < 0 ? -max : max)));
-        } else {
-            out.append(number);
-        }
-        return nameLength + number.size();
     }
-    return 0;
+    if (!tag || tag->limit == Limit::None)
+        return 0;
+    const size_t argAt = nameAt + tag->name.size();
+    const size_t argEnd = FindStop(rest, argAt, "(\\)");
+    std::string_view arg = rest.substr(argAt, argEnd - argAt);
+    size_t taken = argEnd;
+    if (argEnd < rest.size() && rest[argEnd] == '(') {
+        const auto [first, close] = FirstInParens(rest, argEnd);
+        if (!first.empty())
+            arg = first;
+        taken = FindStop(rest, close, "\\");
+    }
+    out.append(tag->name);
+    const std::optional<double> value = ReadNumber(arg);
+    if (!value)
+        return taken;
+    const double max = MaxOf(tag->limit, limits);
+    if (tag->limit == Limit::FontSize) {
+        // libass takes a size whose argument starts with a sign as relative,
+        // multiplying by 1 + n / 10: steps of it would reach any size, so the
+        // size they make is written instead.
+        const bool relative = !arg.empty() && (arg[0] == '+' || arg[0] == '-');
+        const double size = relative ? fontSize * (1 + *value / 10) : *value;
+        fontSize = size > 0 ? std::min(size, max) : fontSize;
+        out.append(Plain(std::max(size, 0.0), max, 0));
+    } else {
+        out.append(Plain(*value, max, *value < 0 ? '-' : 0));
+    }
+    return taken;
 }
 
 // Replaces a malloc'ed text of libass with `text`.
@@ -121,11 +202,13 @@ void LimitStyle(ASS_Style& style, const AssTagLimits& limits) {
     style.Blur = std::clamp(style.Blur, 0.0, limits.blur);
 }
 
-void LimitEventText(ASS_Event& event, const AssTagLimits& limits) {
+void LimitEventText(const ASS_Track& track, ASS_Event& event, const AssTagLimits& limits) {
     if (event.Text == nullptr)
         return;
     const std::string_view text(event.Text);
-    std::string limited = LimitAssText(text, limits);
+    const bool styled = event.Style >= 0 && event.Style < track.n_styles;
+    std::string limited =
+        LimitAssText(text, limits, styled ? track.styles[event.Style].FontSize : limits.fontSize);
     if (limited != text)
         ReplaceText(event.Text, limited);
 }
@@ -157,10 +240,11 @@ void DropEvents(ASS_Track& track, const std::vector<bool>& keep) {
 
 AssTagLimits AssTagLimitsFor(int playResY) {
     const double height = std::max(playResY, 1);
-    return AssTagLimits{height, 400.0, height / 8.0, 50.0};
+    return AssTagLimits{height / 2, 400.0, height / 16.0, 20.0};
 }
 
-std::string LimitAssText(std::string_view text, const AssTagLimits& limits) {
+std::string LimitAssText(std::string_view text, const AssTagLimits& limits, double fontSize) {
+    fontSize = std::clamp(fontSize, 1.0, limits.fontSize);
     text = CutText(text, kMaxAssEventText);
     std::string out;
     out.reserve(text.size());
@@ -171,7 +255,7 @@ std::string LimitAssText(std::string_view text, const AssTagLimits& limits) {
         out.push_back(c);
         ++i;
         if (inBlock && c == '\\')
-            i += AppendTag(text.substr(i), limits, out);
+            i += AppendTag(text.substr(i), limits, fontSize, out);
     }
     return out;
 }
@@ -182,7 +266,7 @@ void LimitAssTrack(ASS_Track& track) {
         LimitStyle(track.styles[i], limits);
     std::vector<int> order(static_cast<size_t>(track.n_events));
     for (int i = 0; i < track.n_events; ++i) {
-        LimitEventText(track.events[i], limits);
+        LimitEventText(track, track.events[i], limits);
         order[static_cast<size_t>(i)] = i;
     }
     std::stable_sort(order.begin(), order.end(),
@@ -217,7 +301,7 @@ bool LimitNewAssEvent(ASS_Track& track, int index) {
     if (index < 0 || index >= track.n_events)
         return false;
     ASS_Event& event = track.events[index];
-    LimitEventText(event, AssTagLimitsFor(PlayHeight(track)));
+    LimitEventText(track, event, AssTagLimitsFor(PlayHeight(track)));
     int count = 0;
     size_t bytes = TextBytes(event);
     for (int i = 0; i < track.n_events; ++i) {

@@ -21,18 +21,23 @@ constexpr size_t kMaxAssTextAtOnce = size_t{64} << 10;
 constexpr size_t kMaxAssEventText = 4096;
 
 // The largest values the size tags of a script with a play height of
-// `playResY` keep; larger ones are lowered to these.
+// `playResY` keep; larger ones are lowered to these. Together they bound
+// what one line costs libass: a 1080p frame of the largest glyphs allowed
+// takes well under a second and 100 MB.
 struct AssTagLimits {
-    double fontSize;  // \fs, a style's size: one play height
+    double fontSize;  // \fs, a style's size: half the play height
     double scale;     // \fscx, \fscy in percent
-    double border;    // \bord, \xbord, \ybord, \shad, \xshad, \yshad (either sign)
+    double border;    // \bord, \xbord, \ybord, \shad, \xshad, \yshad (either sign): 1/16 of it
     double blur;      // \blur, \be
 };
 AssTagLimits AssTagLimitsFor(int playResY);
 
-// `text` (an event's text) cut to kMaxAssEventText and with the numbers of
-// its size tags held within `limits`; everything else as it was. Any thread.
-std::string LimitAssText(std::string_view text, const AssTagLimits& limits);
+// `text` (an event's text) cut to kMaxAssEventText and with the arguments of
+// its size tags, read as libass reads them (after spaces, in parentheses,
+// with exponents), held within `limits` and written plainly; everything else
+// as it was. A relative size (\fs+2) becomes the absolute one it makes from
+// `fontSize`, the size of the event's style. Any thread.
+std::string LimitAssText(std::string_view text, const AssTagLimits& limits, double fontSize);
 
 // Holds every style and event of a freshly read script within the bounds,
 // dropping the events that would crowd the screen (in order of their start).

@@ -1,6 +1,7 @@
 #include "subtitles/ass_script.h"
 
 #include "subtitles/ass_limits.h"
+#include "subtitles/embedded_cues.h"
 #include "subtitles/text_encoding.h"
 
 #include <ass/ass.h>
@@ -9,7 +10,6 @@
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -94,9 +94,13 @@ struct AssScript::State {
     ASS_Library* library = nullptr;
     ASS_Renderer* renderer = nullptr;  // made by the first Render
     ASS_Track* track = nullptr;
-    bool fontsStale = false;          // a font came after the renderer set up its fonts
-    std::set<std::string> fontNames;  // the fonts added, by name
-    bool scriptNew = true;            // the next Render reports new content
+    bool fontsStale = false;  // a font came after the renderer set up its fonts
+    struct Font {
+        const void* owner;
+        std::string name, bytes;
+    };
+    std::vector<Font> fonts;  // those in the library, in the order added
+    bool scriptNew = true;    // the next Render reports new content
     int width = 0, height = 0;
     double pixelAspect = 0, linePosition = -1;
 
@@ -108,7 +112,25 @@ struct AssScript::State {
     }
     bool EnsureRenderer();
     void Configure(const Request& request);
+    void RebuildFonts();
 };
+
+// The library gets exactly `fonts`. The renderer goes first: its font
+// selector and faces point into the library's copies of the font files.
+void AssScript::State::RebuildFonts() {
+    if (renderer) {
+        ass_renderer_done(renderer);
+        renderer = nullptr;
+        width = height = 0;
+        pixelAspect = 0;
+        linePosition = -1;
+    }
+    ass_clear_fonts(library);
+    for (const Font& font : fonts)
+        ass_add_font(library, font.name.c_str(), font.bytes.data(),
+                     static_cast<int>(font.bytes.size()));
+    scriptNew = true;
+}
 
 bool AssScript::State::EnsureRenderer() {
     if (!renderer) {
@@ -199,17 +221,53 @@ void AssScript::AddEvent(std::string_view chunk, int64_t startMs, int64_t durati
         LimitNewAssEvent(track, track.n_events - 1);
 }
 
-void AssScript::AddFont(std::string_view name, std::string_view bytes) {
+void AssScript::AddEvents(const std::vector<const AssEvent*>& events) {
     std::lock_guard lock(state_->mutex);
-    if (!state_->library || bytes.empty() || bytes.size() > INT32_MAX)
+    if (!state_->track)
         return;
-    std::string fontName(name);
+    ASS_Track& track = *state_->track;
+    std::string copy;  // libass parses in place
+    for (const AssEvent* event : events) {
+        if (event->chunk.empty() || event->chunk.size() > INT32_MAX || event->durationMs < 0)
+            continue;
+        copy = event->chunk;
+        ass_process_chunk(&track, copy.data(), static_cast<int>(copy.size()), event->startMs,
+                          event->durationMs);
+    }
+    LimitAssTrack(track);
+}
+
+void AssScript::AddFont(const void* owner, std::string_view name, std::string_view bytes) {
+    std::lock_guard lock(state_->mutex);
+    State& s = *state_;
+    if (!s.library || bytes.empty() || bytes.size() > INT32_MAX)
+        return;
     // The same attachment comes again with every switch to its track.
-    if (!state_->fontNames.insert(fontName).second)
+    const auto same = [&](const State::Font& f) { return f.name == name; };
+    const auto had = std::find_if(s.fonts.begin(), s.fonts.end(), same);
+    if (had != s.fonts.end() && had->owner == owner)
         return;
-    ass_add_font(state_->library, fontName.c_str(), bytes.data(), static_cast<int>(bytes.size()));
-    if (state_->renderer)
-        state_->fontsStale = true;
+    if (had != s.fonts.end()) {
+        *had = {owner, std::string(name), std::string(bytes)};
+        std::rotate(had, had + 1, s.fonts.end());  // the newest last, as libass reads them
+        s.RebuildFonts();
+        return;
+    }
+    s.fonts.push_back({owner, std::string(name), std::string(bytes)});
+    const State::Font& font = s.fonts.back();
+    ass_add_font(s.library, font.name.c_str(), font.bytes.data(),
+                 static_cast<int>(font.bytes.size()));
+    if (s.renderer)
+        s.fontsStale = true;
+}
+
+void AssScript::ForgetFonts(const void* owner) {
+    std::lock_guard lock(state_->mutex);
+    State& s = *state_;
+    if (!s.library ||
+        std::erase_if(s.fonts, [&](const State::Font& f) { return f.owner == owner; }) == 0)
+        return;
+    s.RebuildFonts();
 }
 
 void AssScript::Clear() {

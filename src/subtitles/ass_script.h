@@ -8,10 +8,13 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <vector>
 
 struct ass_image;  // libass's ASS_Image
 
 namespace tavimo {
+
+struct AssEvent;  // embedded_cues.h
 
 class AssScript {
   public:
@@ -38,11 +41,23 @@ class AssScript {
     // would crowd the screen past ass_limits.h's bounds is dropped.
     void AddEvent(std::string_view chunk, int64_t startMs, int64_t durationMs);
 
-    // Adds a font the script may name, e.g. a Matroska attachment: `name` is
-    // the attachment's file name, `bytes` the font file (copied). Fonts stay
-    // until the object goes; a name given before adds nothing. The next frame
-    // drawn may use them. Any thread.
-    void AddFont(std::string_view name, std::string_view bytes);
+    // Adds the kept events of a track chosen again, as AddEvent would one by
+    // one, with the bounds applied to all of them at once: O(n log n) for n
+    // events where n AddEvent calls take O(n^2). Any thread.
+    void AddEvents(const std::vector<const AssEvent*>& events);
+
+    // Adds a font the script may name, e.g. a Matroska attachment of the
+    // clip `owner` (any tag, compared only): `name` is the attachment's file
+    // name, `bytes` the font file (copied). A name the owner gave before adds
+    // nothing; a name another owner gave is replaced, so that a later clip's
+    // font of the same file name is the one drawn. The next frame drawn may
+    // use it. Any thread.
+    void AddFont(const void* owner, std::string_view name, std::string_view bytes);
+
+    // Forgets the fonts `owner` added, with their memory; the next frame is
+    // drawn with the others (libass sets up its fonts again). Any thread;
+    // waits while a frame is being drawn.
+    void ForgetFonts(const void* owner);
 
     // Forgets the script: nothing is drawn until the next load or header.
     void Clear();

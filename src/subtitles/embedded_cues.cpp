@@ -10,6 +10,13 @@
 namespace tavimo {
 namespace {
 
+// What one cue may cost: tags open at once (deeper ones are dropped, their
+// text kept), the bytes of one tag (a longer one is text) and of an entity's
+// name. Each keeps the conversion linear in the cue's length.
+constexpr size_t kMaxOpenTags = 32;
+constexpr size_t kMaxTagBytes = 1024;
+constexpr size_t kMaxEntityBytes = 12;
+
 // What an opening tag of the cue becomes: `open` is written in its place and
 // `close` where it ends.
 struct TagRule {
@@ -69,8 +76,8 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 // The entity at `text[at]` ('&'), appended to `out`; returns the bytes it
 // takes, 0 when it is no entity (the '&' then stands as typed).
 size_t TakeEntity(std::string_view text, size_t at, std::string& out) {
-    const size_t end = text.find(';', at + 1);
-    if (end == std::string_view::npos || end - at > 12)
+    const size_t end = text.substr(0, at + kMaxEntityBytes + 1).find(';', at + 1);
+    if (end == std::string_view::npos)
         return 0;
     const std::string_view name = text.substr(at + 1, end - at - 1);
     if (name.size() > 1 && name[0] == '#') {
@@ -148,7 +155,7 @@ std::pair<std::string, std::string> StyleOf(std::string_view attributes) {
 // (XML lets them hold '>'); npos when the tag does not end.
 size_t TagEnd(std::string_view text, size_t at) {
     char quote = 0;
-    for (size_t i = at + 1; i < text.size(); ++i) {
+    for (size_t i = at + 1; i < text.size() && i - at <= kMaxTagBytes; ++i) {
         if (quote) {
             quote = text[i] == quote ? 0 : quote;
         } else if (text[i] == '"' || text[i] == '\'') {
@@ -201,6 +208,8 @@ size_t TakeTag(std::string_view text, size_t at, CueFormat format, std::vector<O
         return end - at + 1;
     }
     if (!body.empty() && body.back() == '/')  // <br/> and the like
+        return end - at + 1;
+    if (open.size() >= kMaxOpenTags)  // nested too deep: the tag goes, its text stays
         return end - at + 1;
     OpenTag tag{name, {}};
     for (const TagRule& rule : kKeptTags)

@@ -1,6 +1,9 @@
 #include "subtitles/subtitle_track.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <tuple>
 #include <utility>
 
 namespace tavimo {
@@ -56,17 +59,37 @@ void SubtitleTrack::Fill(SubtitleEntries entries) {
     Publish(std::make_shared<const SubtitleEntries>(std::move(entries)));
 }
 
-SubtitleTrack::Snapshot SubtitleTrack::Current() const {
+void SubtitleTrack::Add(SubtitleEntry entry) {
     std::lock_guard lock(mutex_);
+    added_.push_back(std::move(entry));
+}
+
+SubtitleTrack::Snapshot SubtitleTrack::Current() const {
+    Snapshot old;  // released outside the lock
+    std::lock_guard lock(mutex_);
+    if (added_.empty())
+        return entries_;
+    auto order = [](const SubtitleEntry& a, const SubtitleEntry& b) {
+        return std::tie(a.start, a.end, a.text) < std::tie(b.start, b.end, b.text);
+    };
+    std::stable_sort(added_.begin(), added_.end(), order);
+    auto merged = std::make_shared<SubtitleEntries>();
+    merged->reserve(entries_->size() + added_.size());
+    std::merge(entries_->begin(), entries_->end(), std::make_move_iterator(added_.begin()),
+               std::make_move_iterator(added_.end()), std::back_inserter(*merged), order);
+    added_.clear();
+    old = std::exchange(entries_, std::move(merged));
     return entries_;
 }
 
 void SubtitleTrack::Publish(Snapshot next) {
     // The old list is released outside the lock: freeing a long track must not
     // hold up a streaming thread that only wants the pointer.
+    SubtitleEntries dropped;
     {
         std::lock_guard lock(mutex_);
         entries_.swap(next);
+        dropped.swap(added_);
     }
 }
 

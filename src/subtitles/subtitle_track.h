@@ -40,29 +40,38 @@ constexpr int kNoEntry = -1;
 // to draw, or kNoEntry. Never allocates. Any thread.
 int FindEntryAt(const SubtitleEntries& entries, int64_t t, double fps, int32_t& cursor);
 
-// The one track of the player. Clear and Fill run on the UI thread while the
-// mixer looks up on a streaming thread: every change publishes a complete new
-// list, so a reader holding a snapshot never sees a half-filled track.
+// The one track of the player. Clear, Fill and Add run on the UI thread or a
+// streaming thread of the source while the mixer looks up on another: every
+// change publishes a complete new list, so a reader holding a snapshot never
+// sees a half-filled track. Entries added one by one wait aside (in O(1))
+// and join the list at the next Current, all of them in one merge, so a
+// track of n cues costs O(n) per frame that has new ones, not per cue.
 class SubtitleTrack {
   public:
     using Snapshot = std::shared_ptr<const SubtitleEntries>;
 
     SubtitleTrack();
 
-    // Removes every entry. UI thread.
+    // Removes every entry. Any thread.
     void Clear();
-    // Replaces the entries with `entries` in one step. UI thread.
+    // Replaces the entries with `entries` in one step. Any thread.
     void Fill(SubtitleEntries entries);
+    // Adds one entry, placed by (start, end, text) among the others, as the
+    // embedded cue list orders them; the caller adds each entry once. Any
+    // thread.
+    void Add(SubtitleEntry entry);
 
     // The current entries; stays valid and unchanged while held. The pointer
-    // changes with every Clear/Fill. Any thread; does not allocate.
+    // changes with every Clear/Fill and after Add. Any thread; allocates
+    // only when entries were added since the last call.
     Snapshot Current() const;
 
   private:
     void Publish(Snapshot next);
 
-    mutable std::mutex mutex_;  // guards entries_ (the pointer, not the list)
-    Snapshot entries_;
+    mutable std::mutex mutex_;  // guards entries_ (the pointer, not the list), added_
+    mutable Snapshot entries_;
+    mutable SubtitleEntries added_;  // by Add, not yet in entries_
 };
 
 }  // namespace tavimo

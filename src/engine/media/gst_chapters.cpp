@@ -1,6 +1,9 @@
 // The clip's chapters: the table of contents a demuxer sends downstream
 // reaches the bus from each sink as a TOC message; its chapters are kept for
-// the UI thread to read.
+// the UI thread to read. A local file's own chapter box (MP4) is read on a
+// worker and handed over to the UI thread.
+#include <QCoreApplication>
+#include <QThreadPool>
 #include <algorithm>
 
 #include "engine/media/gst_media_internal.h"
@@ -54,22 +57,44 @@ void GstGraph::OnToc(GstMessage* message) {
     std::stable_sort(found.begin(), found.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::lock_guard lock(chapterMutex_);
+    tocSeen_ = true;
     chapters_.clear();
     for (auto& [start, title] : found)
         chapters_.push_back({start, std::move(title)});
 }
 
-// UI thread, before the pipeline runs; a table of contents that comes later
-// replaces what the file gave.
+// UI thread, before the pipeline runs. The file is read on a worker of Qt's
+// pool; its chapters come back as a queued call to the UI thread, which drops
+// them when the graph has gone (another clip was opened) or a table of
+// contents has come first. Without an application object they are kept at
+// once, on the worker.
 void GstGraph::ReadFileChapters(const std::string& uri) {
     gchar* path = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
     if (!path)
         return;
-    std::vector<std::pair<REFERENCE_TIME, std::string>> found = ReadNeroChapters(path);
+    std::weak_ptr<GstGraph> weak = weak_from_this();
+    QThreadPool::globalInstance()->start([weak, file = std::string(path)] {
+        std::vector<std::pair<REFERENCE_TIME, std::string>> found = ReadNeroChapters(file);
+        if (found.empty())
+            return;
+        std::stable_sort(found.begin(), found.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        auto keep = [weak, found = std::move(found)]() mutable {
+            if (auto graph = weak.lock())
+                graph->KeepFileChapters(std::move(found));
+        };
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, std::move(keep), Qt::QueuedConnection);
+        else
+            keep();
+    });
     g_free(path);
-    std::stable_sort(found.begin(), found.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+void GstGraph::KeepFileChapters(std::vector<std::pair<REFERENCE_TIME, std::string>> found) {
     std::lock_guard lock(chapterMutex_);
+    if (tocSeen_)
+        return;
     chapters_.clear();
     for (auto& [start, title] : found)
         chapters_.push_back({start, std::move(title)});

@@ -369,8 +369,11 @@ class GstGraph : public IGraphBuilder,
     void OnBuffering(GstMessage* message);
     // A table of contents: its chapters replace those known (gst_chapters.cpp).
     void OnToc(GstMessage* message);
-    // The chapters a local file holds where its demuxer reports none (MP4).
+    // The chapters a local file holds where its demuxer reports none (MP4),
+    // read on a worker (gst_chapters.cpp). UI thread.
     void ReadFileChapters(const std::string& uri);
+    // Takes the file's chapters unless a table of contents came first.
+    void KeepFileChapters(std::vector<std::pair<REFERENCE_TIME, std::string>> found);
     void QueueEvent(long code, intptr_t param, bool completes);
     // One queued call to the notify target for every batch of events.
     void PostNotifyLocked();
@@ -466,8 +469,9 @@ class GstGraph : public IGraphBuilder,
         REFERENCE_TIME start;
         std::string title;
     };
-    std::mutex chapterMutex_;  // chapters_
+    std::mutex chapterMutex_;  // chapters_, tocSeen_
     std::vector<Chapter> chapters_;
+    bool tocSeen_ = false;  // the chapters came from a table of contents
     std::atomic<bool> redrawPosted_{false};
 
     // The source's tracks; declared last, so that it goes first, after the

@@ -123,6 +123,8 @@ class SourceTracks : public IAMStreamSelect {
     long PictureShownLocked(const Road& road) const;
     void OnCaps(Track& track, GstCaps* caps);
     void OnCue(Track& track, GstBuffer* buffer);
+    // Keeps a converted text cue of `track`, and shows it when the track is.
+    void AddTextCue(Track& track, SubtitleEntry entry);
     void OnTags(GstTagList* tags);
     void TellShownLocked(int64_t startMs, int64_t endMs);
     // Places a new track by file order; lock held.
@@ -167,8 +169,10 @@ struct SourceTracks::Track {
     AssEventList ass;
     std::string assHeader;
     GstSegment segment;  // of the cues, for their stream time
-    // Pictures (PGS display sets, VobSub units) by their time (refs).
+    // Pictures (PGS display sets, VobSub units) by their time (refs), and
+    // their bytes in all.
     std::map<GstClockTime, GstBuffer*> pictures;
+    size_t pictureBytes = 0;
     GstEvent* palette = nullptr;  // VobSub: the demuxer's colour table event (ref)
 
     ~Track() {

@@ -1,13 +1,13 @@
 // The cues of the source's subtitle streams: each stream's sink hands its
 // buffers and events to a probe on its streaming thread; the cues are kept
 // per track and those of the track shown go to the player's subtitle track
-// (text) or ASS script.
+// (text) or ASS script, one by one as they come. Text cues are converted
+// before the tracks' lock is taken; the lock is held for the store alone.
+// Fonts attached to the file go to the script for as long as the clip plays.
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <string_view>
 
-#include "engine/media/dvb_pages.h"
 #include "engine/media/gst_tracks.h"
 #include "subtitles/ass_script.h"
 #include "subtitles/subtitle_shared.h"
@@ -131,7 +131,9 @@ void SourceTracks::OnCaps(Track& track, GstCaps* caps) {
 }
 
 // Streaming thread of the track's sink: one cue. Cues are kept whether the
-// track is shown or not, so that choosing it later shows what was read.
+// track is shown or not, so that choosing it later shows what was read. The
+// track's kind of cues and its segment change only on this thread (caps and
+// segment events), so they are read here without the lock.
 void SourceTracks::OnCue(Track& track, GstBuffer* buffer) {
     if (track.cues == Track::Cues::None || !GST_BUFFER_PTS_IS_VALID(buffer))
         return;
@@ -140,27 +142,33 @@ void SourceTracks::OnCue(Track& track, GstBuffer* buffer) {
         return;
     const std::string_view bytes(reinterpret_cast<const char*>(map.data), map.size);
     const GstClockTime pts = GST_BUFFER_PTS(buffer);
-    std::lock_guard lock(mutex_);
     const int64_t start = StreamMs(track.segment, pts);
-    int64_t end = GST_BUFFER_DURATION_IS_VALID(buffer)
-                      ? StreamMs(track.segment, pts + GST_BUFFER_DURATION(buffer))
-                      : start + kUntimedCueMs;
-    const bool shown = subtitle_ >= 0 && tracks_[size_t(subtitle_)].get() == &track;
+    const int64_t end = GST_BUFFER_DURATION_IS_VALID(buffer)
+                            ? StreamMs(track.segment, pts + GST_BUFFER_DURATION(buffer))
+                            : start + kUntimedCueMs;
     if (start >= 0 && end > start && track.cues == Track::Cues::Text) {
         CueText cue = ConvertCue(track.textFormat, bytes);
         const bool markup = track.textFormat != CueFormat::PlainUtf8;
-        SubtitleEntry entry{start, end, std::move(cue.text), cue.lines, 0, 0, markup};
-        if (track.text.Add(std::move(entry)) && shown && track_) {
-            track_->Fill(track.text.Entries());
-            TellShownLocked(start, end);
-        }
+        AddTextCue(track, {start, end, std::move(cue.text), cue.lines, 0, 0, markup});
     } else if (start >= 0 && end > start && track.cues == Track::Cues::Ass) {
+        std::lock_guard lock(mutex_);
+        const bool shown = subtitle_ >= 0 && tracks_[size_t(subtitle_)].get() == &track;
         if (track.ass.Add(bytes, start, end - start) && shown && mixer_) {
             mixer_->Ass.AddEvent(bytes, start, end - start);
             TellShownLocked(start, end);
         }
     }
     gst_buffer_unmap(buffer, &map);
+}
+
+void SourceTracks::AddTextCue(Track& track, SubtitleEntry entry) {
+    const int64_t start = entry.start, end = entry.end;
+    std::lock_guard lock(mutex_);
+    const bool shown = subtitle_ >= 0 && tracks_[size_t(subtitle_)].get() == &track;
+    if (!track.text.Add(entry) || !shown || !track_)
+        return;
+    track_->Add(std::move(entry));
+    TellShownLocked(start, end);
 }
 
 // A cue of the track shown has arrived: a paused picture it belongs on may
@@ -190,11 +198,14 @@ void SourceTracks::OnTags(GstTagList* tags) {
     }
     if (mixer_)
         for (; fontsGiven_ < fonts_.size(); ++fontsGiven_)
-            mixer_->Ass.AddFont(fonts_[fontsGiven_].first, fonts_[fontsGiven_].second);
+            mixer_->Ass.AddFont(this, fonts_[fontsGiven_].first, fonts_[fontsGiven_].second);
 }
 
 HRESULT SourceTracks::SetSubtitleTargets(SubtitleTrack* track, MixerShared* mixer) {
     std::lock_guard lock(mutex_);
+    // The fonts attached to the clip go with it.
+    if (mixer_ && mixer != mixer_)
+        mixer_->Ass.ForgetFonts(this);
     track_ = track;
     mixer_ = mixer;
     pictureView_ = mixer;
@@ -233,261 +244,10 @@ void SourceTracks::ShowLocked(long index) {
         return;
     }
     for (; fontsGiven_ < fonts_.size(); ++fontsGiven_)
-        mixer_->Ass.AddFont(fonts_[fontsGiven_].first, fonts_[fontsGiven_].second);
+        mixer_->Ass.AddFont(this, fonts_[fontsGiven_].first, fonts_[fontsGiven_].second);
     mixer_->Ass.SetHeader(after->assHeader);
-    for (const AssEvent* event : after->ass.Events())
-        mixer_->Ass.AddEvent(event->chunk, event->startMs, event->durationMs);
+    mixer_->Ass.AddEvents(after->ass.Events());
     mixer_->SubtitleSource = 1;
-}
-
-}  // namespace tavimo::gst_internal
-
-namespace tavimo::gst_internal {
-
-// Streaming thread of the picture selector: the chosen track's pictures go
-// to the overlay, moved by the subtitle delay; none while the track is off or
-// subtitles are out of view.
-namespace {
-
-// A DVD colour table or highlight: the overlay takes it on its picture side.
-bool IsDvdEvent(GstEvent* event) {
-    const GstStructure* s = gst_event_get_structure(event);
-    return (GST_EVENT_TYPE(event) == GST_EVENT_CUSTOM_DOWNSTREAM ||
-            GST_EVENT_TYPE(event) == GST_EVENT_CUSTOM_DOWNSTREAM_STICKY ||
-            GST_EVENT_TYPE(event) == GST_EVENT_CUSTOM_DOWNSTREAM_OOB) &&
-           s && gst_structure_has_name(s, "application/x-gst-dvd");
-}
-
-// Events of the picture stream the overlay takes itself. It sends any other
-// on into the video, where a paused sink would hold the picture side's
-// stream lock (and so every switch) until play goes on; those stop here.
-bool OverlayTakes(GstEvent* event) {
-    switch (GST_EVENT_TYPE(event)) {
-        case GST_EVENT_CAPS:
-        case GST_EVENT_SEGMENT:
-        case GST_EVENT_FLUSH_START:
-        case GST_EVENT_FLUSH_STOP:
-        case GST_EVENT_EOS:
-            return true;
-        default:
-            return IsDvdEvent(event);
-    }
-}
-
-// Makes `buffer` (writable) at `pts` (ns of the stream, may be below 0) what
-// the road's overlay takes: in the stream's time, or in running time of
-// `segment` for an overlay that compares it with the video's running time
-// (a picture begun before the segment starts at its start, as the overlay
-// would clip it), with DVB regions widened where the overlay needs it.
-// Streaming thread or UI thread, whoever hands the overlay `buffer`.
-void MakeReady(const SourceTracks::Road& road, const GstSegment& segment, GstBuffer* buffer,
-               GstClockTimeDiff pts) {
-    GstClockTime at = GstClockTime(std::max<GstClockTimeDiff>(pts, 0));
-    if (road.runningTime) {
-        guint64 running = 0;
-        const bool after =
-            gst_segment_to_running_time_full(&segment, GST_FORMAT_TIME, at, &running) == 1;
-        at = after ? running : 0;
-    }
-    GST_BUFFER_PTS(buffer) = at;
-    GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
-    GstMapInfo map;
-    if (road.widenRegions && gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) {
-        WidenDvbRegions(map.data, map.size);
-        gst_buffer_unmap(buffer, &map);
-    }
-}
-
-// The segment a road's overlay is given for its pictures: the stream's own,
-// or one whose times are the running times (see MakeReady).
-GstEvent* SegmentFor(const SourceTracks::Road& road, const GstSegment& segment) {
-    if (!road.runningTime)
-        return gst_event_new_segment(&segment);
-    GstSegment running;
-    gst_segment_init(&running, GST_FORMAT_TIME);
-    return gst_event_new_segment(&running);
-}
-
-}  // namespace
-
-GstPadProbeReturn SourceTracks::OnPictureData(GstPad*, GstPadProbeInfo* info, gpointer data) {
-    auto& road = *static_cast<Road*>(data);
-    SourceTracks& self = *road.owner;
-    if (info->type & (GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_EVENT_FLUSH)) {
-        // Handled, not dropped: a sticky event counts as delivered, so the
-        // pad does not try it again before every picture.
-        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-        if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
-            std::lock_guard lock(road.giveMutex);
-            road.given = false;
-        } else if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
-            gst_event_copy_segment(event, &road.segment);
-            if (road.runningTime) {
-                gst_event_unref(event);
-                GST_PAD_PROBE_INFO_DATA(info) = event = SegmentFor(road, road.segment);
-            }
-            if (road.on) {
-                // After a seek, ahead of the stream's own next picture.
-                PictureDue due;
-                {
-                    std::lock_guard lock(self.mutex_);
-                    due = self.PictureDueLocked(road, road.segment.start);
-                }
-                GivePicture(road, due, &road.segment, true);
-            }
-        }
-        if (OverlayTakes(event))
-            return GST_PAD_PROBE_OK;
-        gst_event_unref(event);
-        GST_PAD_PROBE_INFO_DATA(info) = nullptr;
-        return GST_PAD_PROBE_HANDLED;
-    }
-    MixerShared* view = self.pictureView_.load();
-    if (!road.on || (view && view->ViewSubtitles.load() == 0))
-        return GST_PAD_PROBE_DROP;
-    const int delayMs = view ? view->SubtitleDelay.load(std::memory_order_relaxed) : 0;
-    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-    if ((delayMs == 0 && !road.runningTime && !road.widenRegions) ||
-        !GST_BUFFER_PTS_IS_VALID(buffer))
-        return GST_PAD_PROBE_OK;
-    buffer = gst_buffer_make_writable(buffer);
-    MakeReady(road, road.segment, buffer,
-              GstClockTimeDiff(GST_BUFFER_PTS(buffer)) + delayMs * GST_MSECOND);
-    GST_PAD_PROBE_INFO_DATA(info) = buffer;
-    return GST_PAD_PROBE_OK;
-}
-
-GstPadProbeReturn SourceTracks::OnPictureRead(GstPad*, GstPadProbeInfo* info, gpointer data) {
-    // A film's PGS stream holds a few thousand display sets; past this many
-    // the oldest go (a seek back then shows the next one only).
-    constexpr size_t kKeptPictures = 8192;
-    auto& track = *static_cast<Track*>(data);
-    if (info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
-        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-        if (IsDvdEvent(event)) {
-            std::lock_guard lock(track.owner->mutex_);
-            gst_event_replace(&track.palette, event);
-        }
-        return GST_PAD_PROBE_OK;
-    }
-    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-    if (!GST_BUFFER_PTS_IS_VALID(buffer))
-        return GST_PAD_PROBE_OK;
-    std::lock_guard lock(track.owner->mutex_);
-    auto [at, added] = track.pictures.emplace(GST_BUFFER_PTS(buffer), nullptr);
-    if (!added)
-        gst_buffer_unref(at->second);
-    at->second = gst_buffer_ref(buffer);
-    if (track.pictures.size() > kKeptPictures) {
-        gst_buffer_unref(track.pictures.begin()->second);
-        track.pictures.erase(track.pictures.begin());
-    }
-    return GST_PAD_PROBE_OK;
-}
-
-// Streaming thread of the video. A seek flushed the overlay's pictures, and
-// the source sends no picture again that started before where it landed;
-// the frames after the seek may reach the overlay before the picture stream
-// says anything, so the picture due goes in here, ahead of them.
-GstPadProbeReturn SourceTracks::OnVideoSegment(GstPad*, GstPadProbeInfo* info, gpointer data) {
-    auto& road = *static_cast<Road*>(data);
-    SourceTracks& self = *road.owner;
-    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-    MixerShared* view = self.pictureView_.load();
-    if (GST_EVENT_TYPE(event) != GST_EVENT_SEGMENT || !road.on ||
-        (view && view->ViewSubtitles.load() == 0))
-        return GST_PAD_PROBE_OK;
-    GstSegment segment;
-    gst_event_copy_segment(event, &segment);
-    PictureDue due;
-    {
-        std::lock_guard lock(self.mutex_);
-        due = self.PictureDueLocked(road, segment.start);
-    }
-    GivePicture(road, due, &segment, true);
-    return GST_PAD_PROBE_OK;
-}
-
-long SourceTracks::PictureShownLocked(const Road& road) const {
-    if (!road.on || subtitle_ < 0 || tracks_[size_t(subtitle_)]->road != &road)
-        return -1;
-    return subtitle_;
-}
-
-SourceTracks::PictureDue SourceTracks::PictureDueLocked(const Road& road, GstClockTime time) {
-    PictureDue due;
-    const long shown = PictureShownLocked(road);
-    if (shown < 0)
-        return due;
-    const Track& track = *tracks_[size_t(shown)];
-    due.selectorPad = GST_PAD(gst_object_ref(track.selectorPad));
-    due.caps = gst_pad_get_current_caps(track.pad);
-    // The selector passed only the first track's colours.
-    due.palette = track.palette
-                      ? gst_event_copy(track.palette)
-                      : gst_pad_get_sticky_event(track.pad, GST_EVENT_CUSTOM_DOWNSTREAM_STICKY, 0);
-    auto after = track.pictures.upper_bound(time);
-    const bool hidden = mixer_ && mixer_->ViewSubtitles.load() == 0;
-    if (hidden || !GST_CLOCK_TIME_IS_VALID(time) || after == track.pictures.begin())
-        return due;
-    GstBuffer* kept = std::prev(after)->second;
-    // A VobSub unit knows its length; a PGS display set lasts until the next.
-    if (GST_BUFFER_DURATION_IS_VALID(kept) &&
-        GST_BUFFER_PTS(kept) + GST_BUFFER_DURATION(kept) <= time)
-        return due;
-    // The overlay drops what starts before its segment: the picture starts
-    // where the segment does (a VobSub unit then ends that much later).
-    due.picture = gst_buffer_copy(kept);
-    const int delayMs = mixer_ ? mixer_->SubtitleDelay.load(std::memory_order_relaxed) : 0;
-    const GstClockTimeDiff pts =
-        GstClockTimeDiff(GST_BUFFER_PTS(due.picture)) + delayMs * GST_MSECOND;
-    GST_BUFFER_PTS(due.picture) = std::max(GstClockTime(std::max<GstClockTimeDiff>(pts, 0)), time);
-    GST_BUFFER_DTS(due.picture) = GST_CLOCK_TIME_NONE;
-    return due;
-}
-
-void SourceTracks::GivePicture(Road& road, PictureDue due, const GstSegment* segment, bool once) {
-    std::lock_guard lock(road.giveMutex);
-    if (once && road.given) {
-        gst_clear_buffer(&due.picture);
-        gst_clear_event(&due.palette);
-        gst_clear_caps(&due.caps);
-        gst_clear_object(&due.selectorPad);
-        return;
-    }
-    road.given = true;
-    if (due.switched) {
-        if (due.selectorPad)
-            g_object_set(road.selector, "active-pad", due.selectorPad, nullptr);
-        // The overlay forgets the picture it shows; its video goes on.
-        gst_pad_send_event(road.pictures, gst_event_new_flush_stop(FALSE));
-    }
-    GstSegment current;
-    if (!segment && (due.switched || due.picture)) {
-        // The flush took the overlay's segment of the pictures away: the
-        // video's is the same timeline.
-        if (GstEvent* event = gst_pad_get_sticky_event(road.video, GST_EVENT_SEGMENT, 0)) {
-            gst_event_copy_segment(event, &current);
-            gst_event_unref(event);
-            segment = &current;
-        }
-    }
-    if (due.caps)
-        gst_pad_send_event(road.pictures, gst_event_new_caps(due.caps));
-    if (due.palette)
-        gst_pad_send_event(road.pictures, due.palette);
-    if (segment && (due.switched || due.picture))
-        gst_pad_send_event(road.pictures, SegmentFor(road, *segment));
-    if (due.picture && segment) {
-        due.picture = gst_buffer_make_writable(due.picture);
-        MakeReady(road, *segment, due.picture, GstClockTimeDiff(GST_BUFFER_PTS(due.picture)));
-        gst_pad_chain(road.pictures, due.picture);
-    } else if (due.picture)
-        gst_buffer_unref(due.picture);
-    if (due.caps)
-        gst_caps_unref(due.caps);
-    if (due.selectorPad)
-        gst_object_unref(due.selectorPad);
 }
 
 }  // namespace tavimo::gst_internal

@@ -24,6 +24,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_streams.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_tracks.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_tracks_cues.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_tracks_pictures.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_current_image.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_thumbnails.cpp
         ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp

@@ -16,7 +16,7 @@
 namespace {
 
 void CheckTextLimits(std::string_view text) {
-    const std::string limited = tavimo::LimitAssText(text, tavimo::AssTagLimitsFor(288));
+    const std::string limited = tavimo::LimitAssText(text, tavimo::AssTagLimitsFor(288), 20);
     if (limited.size() > std::min(text.size(), tavimo::kMaxAssEventText) ||
         (tavimo::IsValidUtf8(text) && !tavimo::IsValidUtf8(limited))) {
         abort();

@@ -1,157 +1,18 @@
 // The mixer drawing an ASS/SSA script through libass: the script's colours and
-// alpha in every frame format, placement and the subtitle offset, the overlay
-// kept while libass reports no change, delay, hiding, and scripts built to
-// hurt.
-#include "mixer_frame.h"
-#include "subtitles/ass_limits.h"
-#include "subtitles/ass_script.h"
-#include "subtitles/subtitle_mixer.h"
+// alpha in every frame format, placement and the subtitle offset, and what
+// each frame shows as the clock, the delay and hiding change.
+#include "ass_frames.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace tavimo {
 namespace {
-
-using VS = VideoSubtype;
-
-// Play resolution equal to the frame size: script coordinates are pixels.
-std::string Script(int width, int height, const std::string& events) {
-    return "[Script Info]\nScriptType: v4.00+\nPlayResX: " + std::to_string(width) +
-           "\nPlayResY: " + std::to_string(height) +
-           "\n\n[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, "
-           "OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, "
-           "Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, "
-           "Encoding\n"
-           "Style: Box,DejaVu Sans,20,&H000000FF,&H00FFFFFF,&H00000000,&H00000000,0,0,0,0,100,"
-           "100,0,0,1,0,0,7,0,0,0,1\n"
-           "Style: Top,DejaVu Sans,20,&H00FFFFFF,&H00FFFFFF,&H00000000,&H00000000,0,0,0,0,100,"
-           "100,0,0,1,0,0,8,10,10,10,1\n"
-           "Style: Bottom,DejaVu Sans,20,&H00FFFFFF,&H00FFFFFF,&H00000000,&H00000000,0,0,0,0,"
-           "100,100,0,0,1,0,0,2,10,10,10,1\n\n"
-           "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
-           "Text\n" +
-           events;
-}
-
-std::string Dialogue(const char* from, const char* to, const char* style, const std::string& text) {
-    return std::string("Dialogue: 0,") + from + "," + to + "," + style + ",,0,0,0,," + text + "\n";
-}
-
-bool IsRgb(VS st) {
-    return st == VS::RGB24 || st == VS::RGB24RedFirst || st == VS::RGB32 || st == VS::RGB565 ||
-           st == VS::RGB555;
-}
-
-// A frame of video black: Y 16 with neutral chroma, or RGB 0, 0, 0.
-Frame BlackFrame(VS st, int32_t width, int32_t height) {
-    const bool planar = st == VS::YV12 || st == VS::I420 || st == VS::NV12;
-    const int bytes = st == VS::RGB24 || st == VS::RGB24RedFirst ? 3
-                      : st == VS::RGB32                          ? 4
-                      : planar                                   ? 1
-                                                                 : 2;
-    Frame f;
-    f.format = {st, width, height, uint16_t(planar ? 12 : 8 * bytes)};
-    const auto rows = size_t(std::abs(height));
-    f.stride[0] = width * bytes;
-    f.plane[0].assign(f.stride[0] * rows, IsRgb(st) ? 0 : 16);
-    if (st == VS::YUY2) {
-        for (size_t i = 1; i < f.plane[0].size(); i += 2)
-            f.plane[0][i] = 128;
-    }
-    for (int i = 1; planar && i <= (st == VS::NV12 ? 1 : 2); ++i) {
-        f.stride[i] = st == VS::NV12 ? width : width / 2;
-        f.plane[i].assign(f.stride[i] * rows / 2, 128);
-    }
-    return f;
-}
-
-// The colour at (x, y), counted from the picture's top: {R, G, B} of RGB
-// frames (5- and 6-bit fields widened to 8 bits), {Y, Cb, Cr} of YUV ones.
-std::array<int, 3> Sample(const Frame& f, int32_t x, int32_t y) {
-    const VS st = f.format.subtype;
-    const int32_t H = std::abs(f.format.height);
-    const int32_t row = IsRgb(st) && f.format.height > 0 ? H - 1 - y : y;
-    const uint8_t* p = f.plane[0].data() + size_t(row) * f.stride[0];
-    auto chroma = [&](int plane, int32_t offset, int32_t step) {
-        return int(f.plane[plane][size_t(y / 2) * f.stride[plane] + size_t(x / 2) * step + offset]);
-    };
-    auto wide = [](int v, int bits) { return bits == 5 ? (v << 3 | v >> 2) : (v << 2 | v >> 4); };
-    switch (st) {
-        case VS::YUY2:
-            return {p[2 * x], p[4 * (x / 2) + 1], p[4 * (x / 2) + 3]};
-        case VS::YV12:
-            return {p[x], chroma(2, 0, 1), chroma(1, 0, 1)};
-        case VS::I420:
-            return {p[x], chroma(1, 0, 1), chroma(2, 0, 1)};
-        case VS::NV12:
-            return {p[x], chroma(1, 0, 2), chroma(1, 1, 2)};
-        case VS::RGB24:
-            return {p[3 * x + 2], p[3 * x + 1], p[3 * x]};
-        case VS::RGB24RedFirst:
-            return {p[3 * x], p[3 * x + 1], p[3 * x + 2]};
-        case VS::RGB32:
-            return {p[4 * x + 2], p[4 * x + 1], p[4 * x]};
-        case VS::RGB565: {
-            const int v = p[2 * x] | p[2 * x + 1] << 8;
-            return {wide(v >> 11, 5), wide((v >> 5) & 63, 6), wide(v & 31, 5)};
-        }
-        case VS::RGB555: {
-            const int v = p[2 * x] | p[2 * x + 1] << 8;
-            return {wide((v >> 10) & 31, 5), wide((v >> 5) & 31, 5), wide(v & 31, 5)};
-        }
-        default:
-            return {};
-    }
-}
-
-// Rows and columns whose colour differs from `before`; all -1 when none.
-struct Box {
-    int top = -1, bottom = -1, left = -1, right = -1;
-};
-Box Changed(const Frame& after, const Frame& before) {
-    Box b;
-    const int32_t W = after.format.width, H = std::abs(after.format.height);
-    for (int32_t y = 0; y < H; ++y) {
-        for (int32_t x = 0; x < W; ++x) {
-            if (Sample(after, x, y) != Sample(before, x, y)) {
-                b = {b.top < 0 ? y : b.top, y, b.left < 0 ? x : std::min(b.left, x),
-                     std::max(b.right, x)};
-            }
-        }
-    }
-    return b;
-}
-
-// A 25 fps frame at stream time `ms`.
-FrameTime At(int64_t ms) {
-    return FrameTime{true, ms * 10'000, 400'000, 1.0, 25.0};
-}
-
-class AssMixerTest : public testing::Test {
-  protected:
-    void SetUp() override { shared.SubtitleSource = 1; }
-    void Load(int width, int height, const std::string& events) {
-        ASSERT_TRUE(shared.Ass.LoadFile(Script(width, height, events)));
-    }
-    // `frame` through the mixer kept in `mixer` (made on first use) at `ms`.
-    void Run(Frame& frame, int64_t ms) {
-        if (!mixer)
-            mixer.emplace(track, shared);
-        ASSERT_EQ(mixer->CheckInputType(frame.format), MixResult::Ok);
-        ASSERT_EQ(mixer->Transform(frame.View(), At(ms)), MixResult::Ok);
-    }
-
-    SubtitleTrack track;
-    MixerShared shared;
-    std::optional<CSubtitles> mixer;
-};
 
 bool Near(const std::array<int, 3>& got, const std::array<int, 3>& want, int tolerance) {
     for (int i = 0; i < 3; ++i) {
@@ -247,7 +108,11 @@ TEST_F(AssMixerTest, PlacementAndTheOffsetMoveOnlyBottomEvents) {
     EXPECT_EQ(shared.SubtitleOffset.load(), 240);
 }
 
-TEST_F(AssMixerTest, SteadyFramesReuseTheOverlayDelayAndHidingApply) {
+// What each frame shows as the clock, the delay, C and the track chosen
+// change: an 8 x 8 box held still (its top left at 10, 8) or moving from 0, 0
+// to 40, 20, and nothing where none is due; a frame that libass reports
+// unchanged shows the same box as the one before.
+TEST_F(AssMixerTest, FramesFollowTheClockDelayAndHiding) {
     // A still box from 1 s to 3 s, a moving one from 3 s to 5 s.
     Load(64, 32,
          Dialogue("0:00:01.00", "0:00:03.00", "Box", "{\\pos(10,8)\\p1}m 0 0 l 8 0 8 8 0 8") +
@@ -257,19 +122,18 @@ TEST_F(AssMixerTest, SteadyFramesReuseTheOverlayDelayAndHidingApply) {
         const char* name;
         int64_t ms;
         int delay, view, source;
-        bool drawn;
-        uint64_t rebuilds;  // overlays built so far
+        int left, top;  // of the box drawn, -1: nothing drawn
     } steps[] = {
-        {"first frame of the box", 1500, 0, 1, 1, true, 1},
-        {"next frame, nothing moves", 1540, 0, 1, 1, true, 1},
-        {"much later, still the same", 2900, 0, 1, 1, true, 1},
-        {"C hides", 2920, 0, 0, 1, false, 1},
-        {"C shows it again, unchanged", 2940, 0, 1, 1, true, 1},
-        {"delayed 1 s: the box still shows at 3.5 s", 3500, 1000, 1, 1, true, 1},
-        {"delayed 1 s: nothing yet at 1.5 s", 1500, 1000, 1, 1, false, 2},
-        {"moving box", 3500, 0, 1, 1, true, 3},
-        {"moving box, next frame", 3540, 0, 1, 1, true, 4},
-        {"text track chosen: the script is not drawn", 1500, 0, 1, 0, false, 4},
+        {"first frame of the box", 1500, 0, 1, 1, 10, 8},
+        {"next frame, nothing moves", 1540, 0, 1, 1, 10, 8},
+        {"much later, still the same", 2900, 0, 1, 1, 10, 8},
+        {"C hides", 2920, 0, 0, 1, -1, -1},
+        {"C shows it again, unchanged", 2940, 0, 1, 1, 10, 8},
+        {"delayed 1 s: the box still shows at 3.5 s", 3500, 1000, 1, 1, 10, 8},
+        {"delayed 1 s: nothing yet at 1.5 s", 1500, 1000, 1, 1, -1, -1},
+        {"moving box, a quarter of the way", 3500, 0, 1, 1, 10, 5},
+        {"moving box, three quarters", 4500, 0, 1, 1, 30, 15},
+        {"text track chosen: the script is not drawn", 1500, 0, 1, 0, -1, -1},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.name);
@@ -279,78 +143,25 @@ TEST_F(AssMixerTest, SteadyFramesReuseTheOverlayDelayAndHidingApply) {
         Frame frame = BlackFrame(VS::YUY2, 64, 32);
         const Frame before = frame;
         Run(frame, s.ms);
-        EXPECT_EQ(frame.plane[0] != before.plane[0], s.drawn);
-        EXPECT_EQ(mixer->AssRebuilds(), s.rebuilds);
+        const Box box = Drawn(frame, before);
+        EXPECT_NEAR(box.left, s.left, s.left < 0 ? 0 : 1);
+        EXPECT_NEAR(box.top, s.top, s.top < 0 ? 0 : 1);
+        if (s.left >= 0) {
+            EXPECT_NEAR(box.right - box.left, 7, 1);
+            EXPECT_NEAR(box.bottom - box.top, 7, 1);
+        }
     }
-    // A smaller format mid-stream: drawn again at its size, nothing written
+    // A smaller format mid-stream: drawn again at its size (the script's 64 x
+    // 32 scaled to 16 x 12: the box's top left at 2.5, 3), nothing written
     // past its rows.
     shared.SubtitleSource = 1;
     Frame small = BlackFrame(VS::NV12, 16, 12);
     const Frame before = small;
     Run(small, 1500);
-    EXPECT_EQ(mixer->AssRebuilds(), 5u);
-    EXPECT_NE(small.plane[0], before.plane[0]);
-}
-
-TEST(LimitAssText, SizeTagsAreHeldAndLongTextCut) {
-    const AssTagLimits limits = AssTagLimitsFor(1080);  // size 1080, scale 400 %, border 135
-    const std::string longText(5000, 'a');
-    const std::string euros =
-        std::string(4095, 'a') + "\xE2\x82\xAC";  // a 3-byte character at the cut
-    const std::string openBlock = std::string(4090, 'a') + "{\\b1\\i1}";
-    const struct {
-        const char* name;
-        std::string text, expected;
-    } rows[] = {
-        {"font size", "{\\fs10000}Hi", "{\\fs1080}Hi"},
-        {"scale and its neighbour kept", "{\\fscx5000\\fscy50}Hi", "{\\fscx400\\fscy50}Hi"},
-        {"inside a transform", "{\\t(0,1000,\\fs9999.5)}x", "{\\t(0,1000,\\fs1080)}x"},
-        {"negative shadow, border kept", "{\\shad-500\\bord2}x", "{\\shad-135\\bord2}x"},
-        {"relative size", "{\\fs+20000}x", "{\\fs1080}x"},
-        {"blur and edge blur", "{\\blur900\\be99}x", "{\\blur50\\be50}x"},
-        {"outside a block: text", "\\fs10000 {\\fsp900}", "\\fs10000 {\\fsp900}"},
-        {"long text cut", longText, std::string(4096, 'a')},
-        {"cut before a character", euros, std::string(4095, 'a')},
-        {"cut before an open block", openBlock, std::string(4090, 'a')},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(LimitAssText(row.text, limits), row.expected);
-    }
-}
-
-// Mended: thousands of events at once, a size of 10,000 and long lines cost
-// seconds a frame in libass; now at most 128 events show at once, sizes stay
-// within the picture.
-TEST_F(AssMixerTest, CrowdsAndHugeSizesAreBounded) {
-    // 200 one-pixel boxes at once, each on a pixel of its own.
-    std::string events, chunks;
-    for (int i = 0; i < 200; ++i) {
-        const std::string box = "{\\pos(" + std::to_string(2 * (i % 32)) + "," +
-                                std::to_string(2 * (i / 32)) + ")\\p1}m 0 0 l 1 0 1 1 0 1";
-        events += Dialogue("0:00:01.00", "0:00:03.00", "Box", box);
-    }
-    auto litPixels = [&] {
-        mixer.reset();
-        Frame frame = BlackFrame(VS::YV12, 64, 32);
-        Run(frame, 1500);
-        return std::ranges::count_if(frame.plane[0], [](uint8_t y) { return y > 60; });
-    };
-    Load(64, 32, events);
-    EXPECT_EQ(litPixels(), 128) << "from a file";
-
-    std::string header = Script(64, 32, "");
-    shared.Ass.SetHeader(header);
-    for (int i = 0; i < 200; ++i) {
-        const std::string box = "{\\pos(" + std::to_string(2 * (i % 32)) + "," +
-                                std::to_string(2 * (i / 32)) + ")\\p1}m 0 0 l 1 0 1 1 0 1";
-        shared.Ass.AddEvent(std::to_string(i) + ",0,Box,,0,0,0,," + box, 1000, 2000);
-    }
-    EXPECT_EQ(litPixels(), 128) << "embedded";
-
-    // A size of 10,000 in a 32-row script: drawn a picture high, not off it.
-    Load(64, 32, Dialogue("0:00:01.00", "0:00:03.00", "Top", "{\\fs10000}I"));
-    EXPECT_GT(litPixels(), 0);
+    const Box box = Drawn(small, before);
+    EXPECT_NEAR(box.left, 2, 1);
+    EXPECT_NEAR(box.top, 3, 1);
+    EXPECT_EQ(small.plane[0].size(), before.plane[0].size());
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ class GatedSource : public IThumbnailSource {
         cv.notify_all();
         cv.wait(lock, [this] { return open; });
         image->width = width;
-        image->height = 1;
-        image->rgbx.assign(size_t(width) * 4, uint8_t(mark + position / 10000000));
+        image->height = height;
+        image->rgbx.assign(size_t(width) * height * 4, uint8_t(mark + position / 10000000));
         return fail ? E_FAIL : S_OK;
     }
     void Open() {
@@ -63,6 +63,7 @@ class GatedSource : public IThumbnailSource {
     bool open = false;
     bool fail = false;
     int mark = 0;  // added to each picture's bytes
+    int height = 1;
 };
 
 struct Reports {
@@ -104,6 +105,31 @@ TEST(ThumbnailWorker, OnlyTheLatestWaitingHoverIsDecoded) {
     ASSERT_NE(worker.Request(40), nullptr);
     EXPECT_EQ(worker.Request(40)->rgbx.at(0), 40);
     EXPECT_EQ(worker.Decodes(), 2);
+}
+
+// Mended: thumbnails were kept by count alone, 200 of them, so a clip whose
+// pixels are 273 times as tall as wide kept 21 MB a thumbnail. They are kept
+// up to 48 MB, the oldest going first; one let go is decoded again when
+// asked.
+TEST(ThumbnailWorker, KeptThumbnailsAreBoundedByBytes) {
+    Reports reports;
+    ThumbnailWorker worker(160, [&](int64_t b, auto image) { reports.Add(b, image); });
+    auto source = std::make_shared<GatedSource>();
+    source->height = 160 * 273 * 9 / 16;  // 160 x 24570: 15.7 MB
+    source->Open();
+    worker.SetSource(source, 100 * kSecond);
+    for (int64_t bucket : {1, 2, 3, 4}) {
+        worker.Request(bucket);
+        reports.Wait(size_t(bucket));
+    }
+    EXPECT_LE(worker.KeptBytes(), size_t{48} << 20);
+    EXPECT_EQ(worker.KeptBytes(), size_t{3} * 160 * 24570 * 4) << "three fit";
+    for (int64_t bucket : {2, 3, 4})
+        EXPECT_NE(worker.Request(bucket), nullptr) << bucket;
+    EXPECT_EQ(worker.Request(1), nullptr) << "the oldest went";
+    reports.Wait(5);
+    EXPECT_NE(worker.Request(1), nullptr) << "decoded again";
+    EXPECT_EQ(worker.Decodes(), 5);
 }
 
 // The clip changes while a thumbnail of the old one decodes: that thumbnail

@@ -5,6 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
 #include "subtitles/subrip_styles.h"
 
 namespace tavimo {
@@ -106,6 +113,82 @@ TEST(EmbeddedCues, TextCuesAreKeptInStartOrderEachOnce) {
     const SubtitleEntries expected = {
         {1000, 2000, "a", 1}, {1000, 2000, "a2", 1}, {5000, 6000, "b", 1}};
     EXPECT_EQ(list.Entries(), expected);
+}
+
+// The conversion of `bytes`, or nothing when it takes more than 30 s (the
+// converting thread is left behind).
+std::optional<CueText> ConvertWithin30s(CueFormat format, std::string bytes) {
+    auto task = std::make_shared<std::packaged_task<CueText()>>(
+        [format, bytes = std::move(bytes)] { return ConvertCue(format, bytes); });
+    std::future<CueText> result = task->get_future();
+    std::thread([task] { (*task)(); }).detach();
+    if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
+        return std::nullopt;
+    return result.get();
+}
+
+std::string Times(std::string_view piece, size_t n) {
+    std::string out;
+    out.reserve(piece.size() * n);
+    for (size_t i = 0; i < n; ++i)
+        out += piece;
+    return out;
+}
+
+// Mended: an entity was looked for to the end of the cue, every tag left open
+// was searched at each closing tag and a quote ran to the end, so one cue of
+// a few hundred kB took seconds to minutes. Each costs linear time now (the
+// bound here only catches a hang), tags nest at most 32 deep, and the text
+// comes out whole.
+TEST(EmbeddedCues, HostileCuesConvertInLinearTime) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        size_t textBytes;  // of the converted text
+        size_t italics;    // "<i>" in it
+    } rows[] = {
+        {"4 MB of ampersands", std::string(4 << 20, '&'), 4u << 20, 0},
+        {"200 k open italics, then 200 k stray closings",
+         Times("<i>", 200'000) + "x" + Times("</b>", 200'000), 32 * 3 + 1, 32},
+        {"a quote opened in each of 200 k tags", Times("<a \"", 200'000), 200'000 * 4, 0},
+        {"a long tag is text", "<i " + std::string(2000, 'a') + ">x", 2000 + 5, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::optional<CueText> cue = ConvertWithin30s(F::PangoMarkup, row.bytes);
+        ASSERT_TRUE(cue) << "no answer within 30 s";
+        EXPECT_EQ(cue->text.size(), row.textBytes);
+        size_t italics = 0;
+        for (size_t at = cue->text.find("<i>"); at != std::string::npos;
+             at = cue->text.find("<i>", at + 1))
+            ++italics;
+        EXPECT_EQ(italics, row.italics);
+    }
+}
+
+// Cues added one by one join the track in (start, end, text) order at the
+// next look; a snapshot taken before stays as it was, and a Fill drops what
+// was added to the list it replaces.
+TEST(EmbeddedCues, CuesAddedOneByOneJoinTheTrackInOrder) {
+    SubtitleTrack track;
+    track.Add({5000, 6000, "c", 1});
+    track.Add({1000, 2000, "a", 1});
+    const SubtitleTrack::Snapshot first = track.Current();
+    EXPECT_EQ(*first, (SubtitleEntries{{1000, 2000, "a", 1}, {5000, 6000, "c", 1}}));
+    EXPECT_EQ(track.Current(), first) << "nothing new: the same list";
+    track.Add({3000, 4000, "b", 1});
+    track.Add({1000, 2000, "a2", 1});
+    EXPECT_EQ(*track.Current(), (SubtitleEntries{{1000, 2000, "a", 1},
+                                                 {1000, 2000, "a2", 1},
+                                                 {3000, 4000, "b", 1},
+                                                 {5000, 6000, "c", 1}}));
+    EXPECT_EQ(first->size(), 2u) << "a snapshot held does not change";
+    track.Add({7000, 8000, "old track", 1});
+    track.Fill({{9000, 9500, "other track", 1}});
+    EXPECT_EQ(*track.Current(), (SubtitleEntries{{9000, 9500, "other track", 1}}));
+    track.Add({100, 200, "x", 1});
+    track.Clear();
+    EXPECT_TRUE(track.Current()->empty());
 }
 
 TEST(EmbeddedCues, AssEventsAreKeptOncePerReadOrderInScriptOrder) {

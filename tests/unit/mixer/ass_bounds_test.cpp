@@ -1,0 +1,229 @@
+// ASS scripts built to hurt, and the fonts clips attach: a frame of each
+// hostile script costs bounded time and memory, crowds of events and huge
+// sizes stay within the picture, and each clip's fonts go with it.
+#include <gtest/gtest.h>
+#include <malloc.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "ass_frames.h"
+#include "subtitles/ass_render.h"
+
+namespace tavimo {
+namespace {
+
+// The sanitizers keep freed memory aside for a while: a frame's peak counts
+// what it allocated in all.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// A DejaVu font file with its family renamed "EpisodeFont" (a name of the
+// same length, in the name table's ASCII and UTF-16 strings), as a series
+// attaches its own subset of a font to each episode.
+std::string EpisodeFont(const char* file) {
+    std::ifstream in(std::string("/usr/share/fonts/truetype/dejavu/") + file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto wide = [](std::string_view narrow) {
+        std::string out;
+        for (char c : narrow)
+            out += std::string(1, '\0') + c;
+        return out;
+    };
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"DejaVu Sans", "EpisodeFont"},
+          {wide("DejaVu Sans"), wide("EpisodeFont")}}) {
+        for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at))
+            bytes.replace(at, from.size(), to);
+    }
+    return bytes;
+}
+
+// Mended: fonts attached to a clip stayed for every clip after it (+31 MB
+// after 40 clips), and a later clip's font of the same file name was never
+// read, so each episode's subset was drawn with the first episode's. Each
+// clip's fonts go with it, and the font drawn is the clip's own.
+TEST_F(AssMixerTest, AttachedFontsBelongToTheirClip) {
+    const std::string regular = EpisodeFont("DejaVuSans.ttf");
+    const std::string bold = EpisodeFont("DejaVuSans-Bold.ttf");
+    ASSERT_GT(regular.size(), 100'000u);
+    ASSERT_GT(bold.size(), 100'000u);
+    std::string script = Script(320, 60, Dialogue("0:00:01.00", "0:00:03.00", "Top", "WWWWWW"));
+    for (size_t at = script.find("DejaVu Sans"); at != std::string::npos;
+         at = script.find("DejaVu Sans", at))
+        script.replace(at, 11, "EpisodeFont");
+    auto ink = [&] {
+        mixer.reset();
+        Frame frame = BlackFrame(VS::I420, 320, 60);
+        Run(frame, 1500);
+        return std::ranges::count_if(frame.plane[0], [](uint8_t y) { return y > 60; });
+    };
+    const int first = 1, second = 2, third = 3;
+    ASSERT_TRUE(shared.Ass.LoadFile(script));
+    shared.Ass.AddFont(&first, "episode.ttf", regular);
+    const auto regularInk = ink();
+    shared.Ass.ForgetFonts(&first);
+    shared.Ass.AddFont(&second, "episode.ttf", bold);
+    const auto boldInk = ink();
+    EXPECT_GT(boldInk, regularInk * 5 / 4) << "the second clip's font, not the first's";
+    // A clip that comes before the last one's fonts went: its own font wins.
+    shared.Ass.AddFont(&third, "episode.ttf", regular);
+    EXPECT_EQ(ink(), regularInk);
+    shared.Ass.ForgetFonts(&second);
+    shared.Ass.ForgetFonts(&third);
+
+    // Forty clips, each with a 700 kB font of its own name: what the library
+    // holds stays.
+    auto held = [] {  // in the heap and in blocks of their own
+        const struct mallinfo2 info = mallinfo2();
+        return info.uordblks + info.hblkhd;
+    };
+    const size_t before = held();
+    for (int clip = 0; clip < 40; ++clip) {
+        shared.Ass.AddFont(&clip, "episode" + std::to_string(clip) + ".ttf",
+                           clip % 2 ? bold : regular);
+        ink();
+        shared.Ass.ForgetFonts(&clip);
+    }
+    const size_t after = held();
+    EXPECT_LT(after, before + (kSanitized ? 20u : 4u) * 1024 * 1024)
+        << (after - before) / 1024 << " kB more after 40 clips";
+}
+
+// What drawing one 1920 x 1080 frame of a script costs: the time, and how far
+// the peak of the process's memory rises above what loading the script and
+// drawing a frame without events took. Measured in a child process, which is
+// killed after 60 s (`finished` false).
+struct FrameCost {
+    bool finished = false;
+    double seconds = 0;
+    long peakGrowthMb = 0;
+};
+
+long PeakRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+FrameCost CostOfOneFrame(const std::string& script) {
+    int result[2];
+    if (pipe(result) != 0)
+        return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        close(result[0]);
+        AssScript ass;
+        AssRender render;
+        Frame frame = BlackFrame(VS::I420, 1920, 1080);
+        const VideoFormat format = frame.format;
+        ass.LoadFile(script);
+        if (render.Prepare(ass, format, 500, 0))  // fonts set up; nothing due yet
+            render.Blend(frame.View());
+        const long before = PeakRssKb();
+        const auto start = std::chrono::steady_clock::now();
+        if (render.Prepare(ass, format, 1500, 0))
+            render.Blend(frame.View());
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        const FrameCost cost{true, took.count(), (PeakRssKb() - before) / 1024};
+        (void)!write(result[1], &cost, sizeof cost);
+        _exit(0);
+    }
+    close(result[1]);
+    FrameCost cost;
+    pollfd done{result[0], POLLIN, 0};
+    if (poll(&done, 1, 60'000) != 1 || read(result[0], &cost, sizeof cost) != sizeof cost)
+        cost = {};
+    close(result[0]);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    return cost;
+}
+
+// Mended: size tags written as libass reads them but the limits did not
+// (an exponent, a space, parentheses) cost seconds and a gigabyte of memory
+// for each 1080p frame. Every script below, and the largest sizes the limits
+// let through, must draw a frame in bounded time (a hang bound far above the
+// few hundred ms they take) and memory.
+TEST(AssHostileScripts, EachFrameCostsBoundedTimeAndMemory) {
+    const struct {
+        const char* name;
+        std::string text;
+    } rows[] = {
+        {"scale with an exponent", "{\\fscx4e4}Hostile line of text"},
+        {"scale after a space", "{\\fscx 40000}Hostile line of text"},
+        {"scale in parentheses", "{\\fscx(40000)}Hostile line of text"},
+        {"scale in parentheses after a number", "{\\fscx1(40000)}Hostile line of text"},
+        {"height scale, a space after the backslash", "{\\ fscy4e4}Hostile line of text"},
+        {"scale inside a transform", "{\\t(\\fscx 4e4\\fscy(4e4))}Hostile line of text"},
+        {"font size with an exponent", "{\\fs1e6}Hostile line of text"},
+        {"border and shadow with exponents", "{\\bord 1e4\\shad(1e4)}Hostile line of text"},
+        {"blur in parentheses", "{\\blur(1e9)\\be 1e9}Hostile line of text"},
+        {"the largest sizes allowed",
+         "{\\fs540\\fscx400\\fscy400\\bord67\\shad67\\blur20}WWWW WWWW"},
+        {"relative font size", "{\\fs+1e6}Hostile line of text"},
+        {"spacing with an exponent", "{\\fsp1e6}Hostile line of text"},
+        {"shear with an exponent", "{\\fax1e4\\fay(1e4)}Hostile line of text"},
+        {"a drawing a million pixels wide", "{\\p1}m 0 0 l 1000000 0 1000000 1000000 0 1000000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        // At the size of a 1080p script's dialogue.
+        const std::string text = "{\\fs80}" + row.text;
+        const FrameCost cost =
+            CostOfOneFrame(Script(1920, 1080, Dialogue("0:00:01.00", "0:00:03.00", "Top", text)));
+        ASSERT_TRUE(cost.finished) << "no frame within 60 s";
+        EXPECT_LT(cost.seconds, 10.0);
+        EXPECT_LT(cost.peakGrowthMb, kSanitized ? 400 : 100);
+        std::printf("%-45s %6.3f s %5ld MB\n", row.name, cost.seconds, cost.peakGrowthMb);
+    }
+}
+
+// Mended: thousands of events at once, a size of 10,000 and long lines cost
+// seconds a frame in libass; now at most 128 events show at once, sizes stay
+// within the picture.
+TEST_F(AssMixerTest, CrowdsAndHugeSizesAreBounded) {
+    // 200 one-pixel boxes at once, each on a pixel of its own.
+    std::string events, chunks;
+    for (int i = 0; i < 200; ++i) {
+        const std::string box = "{\\pos(" + std::to_string(2 * (i % 32)) + "," +
+                                std::to_string(2 * (i / 32)) + ")\\p1}m 0 0 l 1 0 1 1 0 1";
+        events += Dialogue("0:00:01.00", "0:00:03.00", "Box", box);
+    }
+    auto litPixels = [&] {
+        mixer.reset();
+        Frame frame = BlackFrame(VS::YV12, 64, 32);
+        Run(frame, 1500);
+        return std::ranges::count_if(frame.plane[0], [](uint8_t y) { return y > 60; });
+    };
+    Load(64, 32, events);
+    EXPECT_EQ(litPixels(), 128) << "from a file";
+
+    std::string header = Script(64, 32, "");
+    shared.Ass.SetHeader(header);
+    for (int i = 0; i < 200; ++i) {
+        const std::string box = "{\\pos(" + std::to_string(2 * (i % 32)) + "," +
+                                std::to_string(2 * (i / 32)) + ")\\p1}m 0 0 l 1 0 1 1 0 1";
+        shared.Ass.AddEvent(std::to_string(i) + ",0,Box,,0,0,0,," + box, 1000, 2000);
+    }
+    EXPECT_EQ(litPixels(), 128) << "embedded";
+
+    // A size of 10,000 in a 32-row script: drawn a picture high, not off it.
+    Load(64, 32, Dialogue("0:00:01.00", "0:00:03.00", "Top", "{\\fs10000}I"));
+    EXPECT_GT(litPixels(), 0);
+}
+
+}  // namespace
+}  // namespace tavimo
