@@ -2,6 +2,7 @@
 #include "engine/deinterlace.h"
 
 #include "engine/player_record.h"
+#include "resources/translate.h"
 
 namespace tavimo {
 namespace {
@@ -17,8 +18,14 @@ int NextDeinterlaceSetting(int setting) {
 }
 
 std::string DeinterlaceNoteText(int setting) {
-    static const char* const kNames[] = {"Auto", "On", "Off"};
-    return std::string("Deinterlace: ") + kNames[Valid(setting)];
+    switch (Valid(setting)) {
+    case kDeinterlaceOn:
+        return TrText("Notes", "Deinterlace: On");
+    case kDeinterlaceOff:
+        return TrText("Notes", "Deinterlace: Off");
+    default:
+        return TrText("Notes", "Deinterlace: Auto");
+    }
 }
 
 void PlayerRecord::SetDeinterlace(int setting) {

@@ -57,9 +57,9 @@ KEY_NAMES = ["Ctrl", "Shift", "DEL", "ENTER", "SPACE", "PgUp", "PgDn", "Backspac
 
 
 def load(language):
-    spec = importlib.util.spec_from_file_location(language, os.path.join(HERE, language + ".py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module_spec = importlib.util.spec_from_file_location(language, os.path.join(HERE, language + ".py"))
+    module = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(module)
     return module.T, module.KEYS
 
 
