@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <gst/check/gstharness.h>
 #include <gst/gst.h>
+#include <malloc.h>
 
 #include <string>
 
@@ -94,6 +95,10 @@ BENCHMARK(BM_Swscale)->Apply(AllCases);
 }  // namespace tavimo
 
 int main(int argc, char** argv) {
+    // Output frames come back to the heap and are taken again, as from the
+    // sink's pool, instead of being mapped afresh (and faulted in) each time.
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
     gst_init(&argc, &argv);
     tavimo::RegisterSwscaleConvert();
     benchmark::Initialize(&argc, argv);

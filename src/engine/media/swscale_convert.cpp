@@ -1,8 +1,8 @@
 // "tavimoswscale": the display's colour converter on libswscale (see
-// swscale_convert.h). At the same size libswscale takes its unscaled path
-// (8-bit 4:2:0 to 32-bit RGB in SIMD, about a sixth of what videoconvert
-// costs a frame); at another size it scales bilinearly and converts in one
-// pass.
+// swscale_convert.h). 8-bit planar YUV at the output's size takes
+// libswscale's unscaled path to 32-bit RGB (SIMD, about a third of what
+// videoconvert costs a frame); anything else gets there through a first
+// step in YUV (MakeFirstStep).
 #include "engine/media/swscale_convert.h"
 
 #include <gst/video/gstvideofilter.h>
@@ -28,7 +28,7 @@ constexpr const char kElementName[] = "Tavimo Colour Converter";
 // The formats the converter takes (in) and gives (out), with libswscale's
 // name for each. GStreamer's planes are in memory order, libswscale's in
 // Y, U, V order: `swapUV` marks the one where they differ. The YUV outputs
-// serve to take a deep picture's depth off (dithered) at its own size.
+// serve to take a deep picture's depth off (dithered) in front of the mixer.
 struct FormatRow {
     GstVideoFormat gst;
     AVPixelFormat av;
@@ -95,9 +95,9 @@ struct TavimoSwscale {
     GstVideoFilter parent;
     std::atomic<bool> addBorders;
     SwsContext* context;  // for the picture's place below; null until a frame needs it
-    SwsContext* depth;    // deep YUV to `shallow` first, or null
-    uint8_t* shallow[4];  // the frame in 8 bits between the two (av_image_alloc's)
-    int shallowStride[4];
+    SwsContext* first;    // YUV to `between` first, or null
+    uint8_t* between[4];  // 8-bit planar YUV at the place's size (av_image_alloc's)
+    int betweenStride[4];
     GstVideoRectangle place;  // where the picture goes in the output frame
     const FormatRow* in;
     const FormatRow* out;
@@ -233,35 +233,41 @@ int LevelOffset(const GstVideoInfo* in) {
     return GST_VIDEO_FORMAT_INFO_W_SUB(in->finfo, 1) > 0 ? 240 : 0;
 }
 
-void FreeDepthStep(TavimoSwscale* self) {
-    sws_freeContext(self->depth);
-    self->depth = nullptr;
-    av_freep(&self->shallow[0]);
+void FreeFirstStep(TavimoSwscale* self) {
+    sws_freeContext(self->first);
+    self->first = nullptr;
+    av_freep(&self->between[0]);
 }
 
-// Streaming thread: deep YUV going to RGB first has its depth taken to 8 bits
-// at its own size and chroma layout, dithered, into a frame of ours; the
-// fast path takes it from there. Straight to RGB, libswscale would cut the
-// low bits off (10-bit greys 600 to 603 all came out as 156). Returns the
-// format the second step reads.
-AVPixelFormat MakeDepthStep(TavimoSwscale* self, const GstVideoInfo* in, const GstVideoInfo* out) {
-    FreeDepthStep(self);
-    if (!GST_VIDEO_INFO_IS_YUV(in) || GST_VIDEO_INFO_COMP_DEPTH(in, 0) <= 8 ||
-        GST_VIDEO_INFO_IS_YUV(out))
+// Streaming thread: YUV going to RGB reaches libswscale's fast path (8-bit
+// planar YUV at the output's size) through a first step in YUV where it is
+// not there already: deep YUV has its depth taken to 8 bits, dithered
+// (straight to RGB libswscale cuts the low bits off: 10-bit greys 600 to 603
+// all came out as 156); NV12 and packed YUV are made planar (NV12 straight
+// to RGB took 2.3 ms a 1080p frame, through I420 0.55); and a picture of
+// another size is scaled bilinearly in YUV (720p to 1080p: 1.0 + 0.5 ms,
+// against 2.3 in one pass to RGB). Returns the format the second step
+// reads, AV_PIX_FMT_NONE when libswscale refuses.
+AVPixelFormat MakeFirstStep(TavimoSwscale* self, const GstVideoInfo* in, const GstVideoInfo* out) {
+    FreeFirstStep(self);
+    if (!GST_VIDEO_INFO_IS_YUV(in) || GST_VIDEO_INFO_IS_YUV(out))
         return self->in->av;
     const guint wSub = GST_VIDEO_FORMAT_INFO_W_SUB(in->finfo, 1);
     const guint hSub = GST_VIDEO_FORMAT_INFO_H_SUB(in->finfo, 1);
-    const AVPixelFormat shallow = wSub && hSub ? AV_PIX_FMT_YUV420P
-                                  : wSub       ? AV_PIX_FMT_YUV422P
-                                               : AV_PIX_FMT_YUV444P;
-    self->depth = sws_getContext(in->width, in->height, self->in->av, in->width, in->height,
-                                 shallow, SWS_POINT, nullptr, nullptr, nullptr);
-    if (!self->depth || av_image_alloc(self->shallow, self->shallowStride, in->width, in->height,
-                                       shallow, 32) < 0) {
-        FreeDepthStep(self);
+    const AVPixelFormat planar = wSub && hSub ? AV_PIX_FMT_YUV420P
+                                 : wSub       ? AV_PIX_FMT_YUV422P
+                                              : AV_PIX_FMT_YUV444P;
+    const GstVideoRectangle& to = self->place;
+    if (self->in->av == planar && to.w == in->width && to.h == in->height)
+        return planar;
+    self->first = sws_getContext(in->width, in->height, self->in->av, to.w, to.h, planar,
+                                 SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!self->first ||
+        av_image_alloc(self->between, self->betweenStride, to.w, to.h, planar, 32) < 0) {
+        FreeFirstStep(self);
         return AV_PIX_FMT_NONE;
     }
-    return shallow;
+    return planar;
 }
 
 // Streaming thread: a context for the negotiated formats at `place`'s size,
@@ -270,12 +276,13 @@ AVPixelFormat MakeDepthStep(TavimoSwscale* self, const GstVideoInfo* in, const G
 bool MakeContext(TavimoSwscale* self, const GstVideoInfo* in, const GstVideoInfo* out) {
     sws_freeContext(self->context);
     self->context = nullptr;
-    const AVPixelFormat from = MakeDepthStep(self, in, out);
+    const AVPixelFormat from = MakeFirstStep(self, in, out);
     if (from == AV_PIX_FMT_NONE)
         return false;
-    const int flags = SWS_BILINEAR;
-    self->context = sws_getContext(in->width, in->height, from, self->place.w, self->place.h,
-                                   self->out->av, flags, nullptr, nullptr, nullptr);
+    const int width = self->first ? self->place.w : in->width;
+    const int height = self->first ? self->place.h : in->height;
+    self->context = sws_getContext(width, height, from, self->place.w, self->place.h, self->out->av,
+                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!self->context)
         return false;
     if (GST_VIDEO_INFO_IS_YUV(in)) {
@@ -297,7 +304,7 @@ gboolean SetInfo(GstVideoFilter* filter, GstCaps*, GstVideoInfo* in, GstCaps*, G
     self->out = RowOf(GST_VIDEO_INFO_FORMAT(out));
     sws_freeContext(self->context);
     self->context = nullptr;
-    FreeDepthStep(self);
+    FreeFirstStep(self);
     self->place = {0, 0, 0, 0};
     return self->in && self->in->in && self->out && self->out->out;
 }
@@ -345,11 +352,12 @@ GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* inFrame,
         std::swap(src[1], src[2]);
         std::swap(srcStride[1], srcStride[2]);
     }
-    if (self->depth) {
-        sws_scale(self->depth, src, srcStride, 0, GST_VIDEO_FRAME_HEIGHT(inFrame), self->shallow,
-                  self->shallowStride);
-        std::copy(self->shallow, self->shallow + 4, src);
-        std::copy(self->shallowStride, self->shallowStride + 4, srcStride);
+    int height = GST_VIDEO_FRAME_HEIGHT(inFrame);
+    if (self->first) {
+        sws_scale(self->first, src, srcStride, 0, height, self->between, self->betweenStride);
+        std::copy(self->between, self->between + 4, src);
+        std::copy(self->betweenStride, self->betweenStride + 4, srcStride);
+        height = place.h;
     }
     uint8_t* dst[4] = {};
     int dstStride[4] = {};
@@ -362,7 +370,7 @@ GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* inFrame,
         dst[0] += size_t(dstStride[0]) * place.y +
                   size_t(place.x) * GST_VIDEO_FRAME_COMP_PSTRIDE(outFrame, 0);
     }
-    sws_scale(self->context, src, srcStride, 0, GST_VIDEO_FRAME_HEIGHT(inFrame), dst, dstStride);
+    sws_scale(self->context, src, srcStride, 0, height, dst, dstStride);
     return GST_FLOW_OK;
 }
 
@@ -382,7 +390,7 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
 
 void Finalize(GObject* object) {
     sws_freeContext(Self(object)->context);
-    FreeDepthStep(Self(object));
+    FreeFirstStep(Self(object));
     G_OBJECT_CLASS(tavimo_swscale_parent_class)->finalize(object);
 }
 
@@ -420,9 +428,9 @@ void tavimo_swscale_class_init(TavimoSwscaleClass* klass) {
 void tavimo_swscale_init(TavimoSwscale* self) {
     new (&self->addBorders) std::atomic<bool>(true);
     self->context = nullptr;
-    self->depth = nullptr;
-    std::fill(self->shallow, self->shallow + 4, nullptr);
-    std::fill(self->shallowStride, self->shallowStride + 4, 0);
+    self->first = nullptr;
+    std::fill(self->between, self->between + 4, nullptr);
+    std::fill(self->betweenStride, self->betweenStride + 4, 0);
     self->place = {0, 0, 0, 0};
     self->in = self->out = nullptr;
 }
