@@ -170,12 +170,33 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCa
     return result;
 }
 
-// Streaming thread: of the caps left open, those nearest the input: its
-// format where the other side takes it, its size, its pixel shape, and for
-// YUV out its colorimetry (the depth step changes nothing else).
+// Of `othercaps`, those at the input's own size and pixel shape; null when
+// the other side takes none of them.
+GstCaps* AtOwnSize(const GstStructure* in, GstCaps* othercaps) {
+    GstStructure* own = gst_structure_new_empty("video/x-raw");
+    for (const char* field : {"width", "height", "pixel-aspect-ratio"})
+        if (gst_structure_has_field(in, field))
+            gst_structure_set_value(own, field, gst_structure_get_value(in, field));
+    GstCaps* size = gst_caps_new_full(own, nullptr);
+    GstCaps* kept = gst_caps_intersect_full(othercaps, size, GST_CAPS_INTERSECT_FIRST);
+    gst_caps_unref(size);
+    if (!gst_caps_is_empty(kept))
+        return kept;
+    gst_caps_unref(kept);
+    return nullptr;
+}
+
+// Streaming thread: of the caps left open, those nearest the input: its own
+// size wherever the other side takes it (a sink may list its window's size
+// first: 100x30 before the view is laid out), its format where taken, and
+// for YUV out its colorimetry (the depth step changes nothing else).
 GstCaps* FixateCaps(GstBaseTransform*, GstPadDirection, GstCaps* caps, GstCaps* othercaps) {
-    othercaps = gst_caps_make_writable(gst_caps_truncate(othercaps));
     const GstStructure* in = gst_caps_get_structure(caps, 0);
+    if (GstCaps* kept = AtOwnSize(in, othercaps)) {
+        gst_caps_unref(othercaps);
+        othercaps = kept;
+    }
+    othercaps = gst_caps_make_writable(gst_caps_truncate(othercaps));
     GstStructure* out = gst_caps_get_structure(othercaps, 0);
     const char* format = gst_structure_get_string(in, "format");
     if (format)
