@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -179,7 +180,8 @@ struct Picture {
 // when nothing comes out.
 Picture Convert(const char* factory, const std::string& caps, GstBuffer* frame, int width,
                 int height, bool borders = true) {
-    GstHarness* h = gst_harness_new(factory);
+    GstHarness* h = std::strchr(factory, '!') ? gst_harness_new_parse(factory)  // a chain
+                                              : gst_harness_new(factory);
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(h->element), "add-borders"))
         g_object_set(h->element, "add-borders", borders, nullptr);
     gst_harness_set_src_caps_str(h, caps.c_str());
@@ -351,7 +353,7 @@ constexpr int kNaturalWidth = 320, kNaturalHeight = 180;
 constexpr double kKr = 0.2126, kKb = 0.0722;  // BT.709
 
 // Smooth shading, soft and hard colour edges and fine detail, 0..1 each.
-std::array<double, 3> Scene(int x, int y) {
+std::array<double, 3> Scene(double x, double y) {
     const double u = x / double(kNaturalWidth), v = y / double(kNaturalHeight);
     double r = 0.45 + 0.35 * std::sin(6.0 * u + 2.0 * v) * std::cos(3.0 * v);
     double g = 0.5 + 0.3 * std::cos(5.0 * u - 4.0 * v) + 0.05 * std::sin(x * 0.9);
@@ -449,6 +451,33 @@ TEST_F(SwscaleConvert, NaturalPictureIsCloseToAFloatConversionAndToVideoconvert)
                 psnr, videoconvert);
     EXPECT_GE(psnr, 38.0);
     EXPECT_GE(psnr, videoconvert - 1.5);
+}
+
+// Twice the size, as on a larger screen: against the scene itself sampled at
+// the output's pixels, libswscale's bilinear scaling in YUV does at least as
+// well as videoconvert and videoscale's bilinear scaling in RGB (34.3 dB
+// against 33.4; nearest neighbour would give 33.1).
+TEST_F(SwscaleConvert, NaturalPictureScaledUpIsAsGoodAsVideoscales) {
+    const std::string caps = CapsOf("I420", kNaturalWidth, kNaturalHeight,
+                                    GST_VIDEO_COLOR_MATRIX_BT709, GST_VIDEO_COLOR_RANGE_16_235);
+    GstBuffer* frame = NaturalFrame(caps);
+    const int width = 2 * kNaturalWidth, height = 2 * kNaturalHeight;
+    std::vector<std::array<double, 3>> scene;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto p = Scene(x / 2.0 - 0.25, y / 2.0 - 0.25);
+            scene.push_back({p[0] * 255, p[1] * 255, p[2] * 255});
+        }
+    const Picture ours = Convert("tavimoswscale", caps, gst_buffer_copy(frame), width, height);
+    const Picture theirs = Convert("videoconvert ! videoscale method=bilinear", caps,
+                                   gst_buffer_copy(frame), width, height);
+    gst_buffer_unref(frame);
+    ASSERT_EQ(ours.rgb.size(), scene.size());
+    ASSERT_EQ(theirs.rgb.size(), scene.size());
+    const double psnr = Psnr(ours, scene), videoscale = Psnr(theirs, scene);
+    std::printf("PSNR scaled 2x against the scene: libswscale %.2f dB, videoscale %.2f dB\n", psnr,
+                videoscale);
+    EXPECT_GE(psnr, videoscale);
 }
 
 }  // namespace
