@@ -40,6 +40,8 @@
 # "demo" the build's demo clip. TAVIMO_BENCH_CLIPS chooses among them
 # ("1080p 4k ass 720p-fs" by default), TAVIMO_BENCH_PLAYERS among the
 # players (all by default), TAVIMO_BENCH_DISPLAY the X display (72).
+# TAVIMO_BENCH_BASELINE=<another build dir> adds that build's tavimo as the
+# player "baseline" (before and after a change, in the same rounds).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build=$(realpath "${1:?build dir}")
@@ -92,6 +94,11 @@ make_clip "$clip720" 1280 720 20 medium 3
 [ -s "${clip720%.mp4}.srt" ] || cp "$srt1080" "${clip720%.mp4}.srt"
 demo=$build/demo/demo.mp4
 players=${TAVIMO_BENCH_PLAYERS:-tavimo vlc playbin mpv gstfloor ffmpeg}
+baseline=${TAVIMO_BENCH_BASELINE:-}
+if [ -n "$baseline" ]; then
+    baseline=$(realpath "$baseline")
+    players="tavimo baseline ${players/tavimo/}"
+fi
 clips=()
 for want in ${TAVIMO_BENCH_CLIPS:-1080p 4k ass 720p-fs}; do
     case $want in
@@ -146,12 +153,14 @@ run() {
     fi
     x0=$(cpu_of "$xvfb")
     case $player in
-        tavimo)
+        tavimo | baseline)
             # At the end a clip starts again from the beginning: the run ends
             # when the end of stream is logged.
+            local binary=$build/tavimo
+            [ "$player" = baseline ] && binary=$baseline/tavimo
             GST_DEBUG=tavimo:4 GST_DEBUG_NO_COLOR=1 QT_QPA_PLATFORM=xcb \
                 XDG_CONFIG_HOME="$work/run/config" XDG_RUNTIME_DIR="$work/run/runtime" \
-                /usr/bin/time -o "$stats" -f '%U %S %M' "$build/tavimo" "$clip" >/dev/null 2>"$out" &
+                /usr/bin/time -o "$stats" -f '%U %S %M' "$binary" "$clip" >/dev/null 2>"$out" &
             pid=$!
             sample_memory "$pid" >"$work/run/memory" &
             if [ "$mode" = full ]; then
