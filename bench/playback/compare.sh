@@ -266,7 +266,7 @@ for round in $(seq "$rounds"); do
             for attempt in 1 2 3; do
                 sleep 1
                 line=$(run "$player" "$clip" "$seconds" "$mode")
-                [ "$(awk '{ print $3 }' <<<"$line")" -gt 20000 ] && break
+                [ "$(awk '{ print $3 }' <<<"$line")" -gt 40000 ] && break
                 echo "$player could not start (attempt $attempt): $(head -c 300 "$work/last-$player.log")" >&2
             done
             echo "$(basename "$clip") $player $line" | tee -a "$results" >&2
