@@ -34,3 +34,48 @@ tick=$(getconf CLK_TCK)
 cpu_of() { awk -v t="$tick" '{ printf "%.3f", ($14 + $15) / t }' /proc/"$1"/stat; }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Installs Debian's VLC (player, demuxers and decoders, X11 output) when cvlc
+# is missing. Only the benchmarks use it.
+install_vlc() {
+    command -v cvlc >/dev/null && return 0
+    local sudo
+    sudo=$([ "$(id -u)" = 0 ] || echo sudo)
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends \
+        vlc-bin vlc-plugin-base vlc-plugin-video-output >/dev/null
+}
+
+# VLC refuses to run as root: as root, the benchmarks run it as this user,
+# made once without a home or a login.
+bench_user=tavimo-bench
+make_bench_user() {
+    [ "$(id -u)" = 0 ] || return 0
+    id -u "$bench_user" >/dev/null 2>&1 ||
+        useradd --system --no-create-home --shell /usr/sbin/nologin "$bench_user"
+}
+
+# The deepest first descendant of a process: the player under time, runuser.
+leaf_of() {
+    local pid=$1 child
+    while child=$(pgrep -P "$pid" | head -1) && [ -n "$child" ]; do pid=$child; done
+    echo "$pid"
+}
+
+# Samples the memory of the player under process $1 every half second until
+# it ends; prints the peaks in kB: "rss pss own", own being what it allocated
+# itself (anonymous and shared memory, proportional: Pss_Anon + Pss_Shmem).
+sample_memory() {
+    local wrapper=$1 pid peak_rss=0 peak_pss=0 peak_own=0 rss pss own
+    while kill -0 "$wrapper" 2>/dev/null; do
+        pid=$(leaf_of "$wrapper")
+        if read -r rss pss own < <(awk '/^Rss:/ { r = $2 } /^Pss:/ { p = $2 }
+                /^Pss_Anon:/ { a = $2 } /^Pss_Shmem:/ { s = $2 }
+                END { print r + 0, p + 0, a + s }' /proc/"$pid"/smaps_rollup 2>/dev/null); then
+            [ "$rss" -gt "$peak_rss" ] && peak_rss=$rss
+            [ "$pss" -gt "$peak_pss" ] && peak_pss=$pss
+            [ "$own" -gt "$peak_own" ] && peak_own=$own
+        fi
+        sleep 0.5
+    done
+    echo "$peak_rss $peak_pss $peak_own"
+}

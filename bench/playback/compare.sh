@@ -1,33 +1,47 @@
 #!/usr/bin/env bash
-# Plays clips to their end as a user would, under Xvfb 1920x1200x24: the real
-# tavimo binary (its window at the clip's native size, the .srt beside the
-# clip, subtitles on), playbin (ximagesink, the .srt as suburi, fakesink
-# audio) and mpv (--vo=x11 --sub-file --hwdec=no --ao=null), interleaved,
-# and reports medians for each:
+# Plays clips to their end as a user would, under Xvfb 1920x1200x24, one
+# player after the other in interleaved rounds, and prints a table per clip:
+#   tavimo   the real binary (its window at the clip's size, the .srt beside
+#            the clip, subtitles on)
+#   vlc      cvlc --vout=xcb_x11 --aout=adummy --avcodec-hw=none (Debian's
+#            VLC, installed here; as root run as the user tavimo-bench, which
+#            is made here, since VLC refuses root)
+#   playbin  gst-launch-1.0 playbin, ximagesink, the .srt as suburi, fakesink audio
+#   mpv      mpv --vo=x11 --hwdec=no --ao=null --sub-file
+#   gstfloor the bare GStreamer pipeline: decodebin ! videoconvert ! ximagesink
+#            (audio to a synchronised fakesink)
+#   ffmpeg   the machine's floor: decoding and libswscale's conversion to
+#            bgr0 as fast as it goes (ffmpeg -threads 1 ... -pix_fmt bgr0 -f null)
+# Columns (medians of the rounds):
 #   cpu    CPU seconds of the player per second of media
 #   +X     the same with the X server's CPU during the run added
-#   rss    peak resident memory of the player, MB
-#   shown  frames tavimo's video sink rendered (its statistics at the end
-#          of stream; "-" for the peers)
-#   drop   frames the video sink dropped (tavimo: its sink's statistics,
-#          logged at the end of stream; playbin: the sink's last QoS
-#          message; mpv: frames dropped by the VO and the decoder)
-# then tavimo's ratios to each peer; every round's ratios are printed as the
-# round ends, since on a shared machine those of one round are what compare.
+#   drop   frames dropped (tavimo: its sink's statistics; playbin: the last
+#          QoS message; mpv: VO and decoder drops; vlc: pictures it logged
+#          as too late)
+#   shown  frames tavimo's sink rendered ("-" for the others)
+#   rss, pss  peak resident and proportional memory, MB (/proc smaps_rollup,
+#          sampled every 0.5 s): Qt's and GStreamer's library pages are
+#          shared with the rest of a desktop, which PSS shows
+#   own    what the player allocated itself: Pss_Anon + Pss_Shmem, MB
+# then tavimo's ratios to vlc, playbin and mpv; each round's ratios are also
+# printed as it ends, since on a shared machine those of one round are what
+# compare. The load average is printed at the start and the end.
 #
 #   bench/playback/compare.sh <build dir> [rounds (3)]
 #
-# Clips: 20 s of 1080p30 H.264 (x264 medium, quality 23) with AAC and a
-# two-line SubRip cue every 2 s, made here with gst-launch-1.0 (kept in
-# TAVIMO_BENCH_DIR, /tmp/tavimo-playback-bench); the same video and audio in
-# Matroska with an embedded ASS track of two styled lines (one in karaoke)
-# every 2 s, muxed with ffmpeg (playbin draws it through assrender, mpv
-# through its own libass); and the demo clip of the build.
-# A 4K clip: 10 s of 2160p30 H.264 made the same way, with the first five
-# cues. TAVIMO_BENCH_CLIPS chooses among "1080p 4k ass demo" ("1080p ass
-# demo" by default).
-# TAVIMO_BENCH_DISPLAY picks the X display number (72). mpv and ffmpeg are
-# installed from Debian when missing.
+# Clips (made here with gst-launch-1.0 and ffmpeg, kept in TAVIMO_BENCH_DIR,
+# /tmp/tavimo-playback-bench): "1080p" 20 s of 1080p30 H.264 (x264 medium,
+# quality 23) with AAC and a two-line SubRip cue every 2 s; "4k" 10 s of
+# 2160p30 the same way with the first five cues; "ass" the 1080p clip in
+# Matroska with an embedded ASS track of two styled lines (one karaoke)
+# every 2 s; "720p-fs" 20 s of 720p30 with the cues, shown full screen
+# (scaled to 1920x1080 on the 1920x1200 screen: tavimo's F key, vlc
+# --fullscreen, mpv --fs, playbin and the floors scaling to 1920x1080);
+# "demo" the build's demo clip. TAVIMO_BENCH_CLIPS chooses among them
+# ("1080p 4k ass 720p-fs" by default), TAVIMO_BENCH_PLAYERS among the
+# players (all by default), TAVIMO_BENCH_DISPLAY the X display (72).
+# TAVIMO_BENCH_BASELINE=<another build dir> adds that build's tavimo as the
+# player "baseline" (before and after a change, in the same rounds).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build=$(realpath "${1:?build dir}")
@@ -36,7 +50,9 @@ display=${TAVIMO_BENCH_DISPLAY:-72}
 work=${TAVIMO_BENCH_DIR:-/tmp/tavimo-playback-bench}
 mkdir -p "$work"
 
-install_tools mpv ffmpeg
+install_tools mpv ffmpeg xdotool
+install_vlc
+make_bench_user
 
 clip1080=$work/clip-1080p30.mp4
 make_clip "$clip1080" 1920 1080 20 medium 3
@@ -72,8 +88,31 @@ if [ ! -s "$clipAss" ]; then
         -c:s ass "$clipAss.part.mkv"
     mv "$clipAss.part.mkv" "$clipAss"
 fi
+# 720p, shown full screen: scaled up to the screen's width.
+clip720=$work/clip-720p30.mp4
+make_clip "$clip720" 1280 720 20 medium 3
+[ -s "${clip720%.mp4}.srt" ] || cp "$srt1080" "${clip720%.mp4}.srt"
 demo=$build/demo/demo.mp4
-[ -s "$demo" ] && [ -s "${demo%.mp4}.srt" ] || { echo "no demo clip in $build/demo" >&2; exit 1; }
+players=${TAVIMO_BENCH_PLAYERS:-tavimo vlc playbin mpv gstfloor ffmpeg}
+baseline=${TAVIMO_BENCH_BASELINE:-}
+if [ -n "$baseline" ]; then
+    baseline=$(realpath "$baseline")
+    players="tavimo baseline ${players/tavimo/}"
+fi
+clips=()
+for want in ${TAVIMO_BENCH_CLIPS:-1080p 4k ass 720p-fs}; do
+    case $want in
+        1080p) clips+=("$clip1080:20:window") ;;
+        4k) clips+=("$clip4k:10:window") ;;
+        ass) clips+=("$clipAss:20:window") ;;
+        720p-fs) clips+=("$clip720:20:full") ;;
+        demo)
+            [ -s "$demo" ] || { echo "no demo clip in $build/demo" >&2; exit 1; }
+            clips+=("$demo:10:window")
+            ;;
+        *) echo "unknown clip $want (1080p, 4k, ass, 720p-fs, demo)" >&2; exit 2 ;;
+    esac
+done
 
 Xvfb :"$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
@@ -84,119 +123,192 @@ cleanup() {
 }
 trap cleanup EXIT
 for _ in $(seq 100); do [ -e /tmp/.X11-unix/X"$display" ] && break; sleep 0.1; done
+sleep 0.5
+kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb :$display did not start (in use?)" >&2; exit 1; }
 export DISPLAY=:"$display"
-# Runs one player; prints "cpu xcpu rss_kb dropped shown".
-# run <player> <clip> <media seconds>
+# The benchmark's own user may draw on this server.
+[ "$(id -u)" = 0 ] && xhost +si:localuser:"$bench_user" >/dev/null 2>&1 || true
+
+# Waits while the player under `pid` runs, at most `limit` tenths of a
+# second, or until `pattern` shows in `log`.
+wait_for() {
+    local pid=$1 limit=$2 log=$3 pattern=$4
+    for _ in $(seq "$limit"); do
+        [ -n "$pattern" ] && grep -qs "$pattern" "$log" && return 0
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+}
+
+# Runs one player on one clip; prints "cpu xcpu rss_kb pss_kb own_kb dropped shown".
+# run <player> <clip> <media seconds> <window|full>
 run() {
-    local player=$1 clip=$2 seconds=$3 srt=${2%.*}.srt
-    local stats=$work/run/time out=$work/run/out x0 x1 pid child dropped=NA shown=-
+    local player=$1 clip=$2 seconds=$3 mode=$4 srt=${2%.*}.srt
+    local stats=$work/run/time out=$work/run/out x0 x1 pid dropped=NA shown=- window
+    local limit=$((seconds * 30 + 600)) scale="" sink=ximagesink
     rm -rf "$work/run" && mkdir -p "$work/run/config" "$work/run/runtime" && chmod 700 "$work/run/runtime"
+    if [ "$mode" = full ]; then
+        scale="videoscale ! video/x-raw,width=1920,height=1080 !"
+        sink="videoscale ! video/x-raw,width=1920,height=1080 ! ximagesink"
+    fi
     x0=$(cpu_of "$xvfb")
     case $player in
-        tavimo)
+        tavimo | baseline)
             # At the end a clip starts again from the beginning: the run ends
             # when the end of stream is logged.
+            local binary=$build/tavimo
+            [ "$player" = baseline ] && binary=$baseline/tavimo
             GST_DEBUG=tavimo:4 GST_DEBUG_NO_COLOR=1 QT_QPA_PLATFORM=xcb \
                 XDG_CONFIG_HOME="$work/run/config" XDG_RUNTIME_DIR="$work/run/runtime" \
-                /usr/bin/time -o "$stats" -f '%U %S %M' "$build/tavimo" "$clip" >/dev/null 2>"$out" &
+                /usr/bin/time -o "$stats" -f '%U %S %M' "$binary" "$clip" >/dev/null 2>"$out" &
             pid=$!
-            for _ in $(seq $((seconds * 30 + 600))); do
-                grep -qs "end of stream" "$out" && break
-                kill -0 "$pid" 2>/dev/null || break
-                sleep 0.1
-            done
-            child=$(pgrep -P "$pid" || true)
-            [ -n "$child" ] && kill "$child"
+            sample_memory "$pid" >"$work/run/memory" &
+            if [ "$mode" = full ]; then
+                for _ in $(seq 100); do
+                    window=$(xdotool search --name "^Tavimo - " 2>/dev/null | head -1 || true)
+                    [ -n "$window" ] && break
+                    sleep 0.1
+                done
+                [ -n "$window" ] && xdotool windowfocus --sync "$window" key f
+            fi
+            wait_for "$pid" "$limit" "$out" "end of stream"
+            kill "$(leaf_of "$pid")" 2>/dev/null || true
             wait "$pid" || true
             dropped=$(sed -n 's/.*end of stream: [0-9]* frames rendered, \([0-9]*\) dropped.*/\1/p' "$out" | head -1)
             shown=$(sed -n 's/.*end of stream: \([0-9]*\) frames rendered.*/\1/p' "$out" | head -1)
+            ;;
+        vlc)
+            local as=() fs=() sub=()
+            if [ "$(id -u)" = 0 ]; then
+                mkdir -p "$work/run/vlc-home" && chown "$bench_user" "$work/run/vlc-home"
+                as=(runuser -u "$bench_user" -- env HOME="$work/run/vlc-home" DISPLAY="$DISPLAY")
+            fi
+            [ "$mode" = full ] && fs=(--fullscreen)
+            [ -s "$srt" ] && sub=(--sub-file="$srt")
+            /usr/bin/time -o "$stats" -f '%U %S %M' "${as[@]}" cvlc --vout=xcb_x11 --aout=adummy \
+                --avcodec-hw=none --play-and-exit --no-video-title-show --verbose=1 "${fs[@]}" \
+                "${sub[@]}" "$clip" >/dev/null 2>"$out" &
+            pid=$!
+            sample_memory "$pid" >"$work/run/memory" &
+            wait_for "$pid" "$limit" "" ""
+            wait "$pid" || true
+            dropped=$(grep -c "too late to be displayed" "$out" || true)
             ;;
         playbin)
             local suburi=()
             [ -s "$srt" ] && suburi=(suburi="file://$srt")
             /usr/bin/time -o "$stats" -f '%U %S %M' gst-launch-1.0 -m playbin uri="file://$clip" \
-                "${suburi[@]}" video-sink=ximagesink audio-sink=fakesink >"$out" 2>&1 || true
+                "${suburi[@]}" video-sink="$sink" audio-sink=fakesink >"$out" 2>&1 &
+            pid=$!
+            sample_memory "$pid" >"$work/run/memory" &
+            wait "$pid" || true
             dropped=$(grep -o 'dropped=(guint64)[0-9]*' "$out" | tail -1 | sed 's/.*)//')
             dropped=${dropped:-0}
             ;;
         mpv)
-            cat >"$work/run/drops.lua" <<'EOF'
+            cat >"$work/run/drops.lua" <<'LUA'
 mp.add_hook("on_unload", 50, function()
     io.stderr:write(string.format("mpv dropped %d %d\n",
         mp.get_property_number("frame-drop-count", 0),
         mp.get_property_number("decoder-frame-drop-count", 0)))
 end)
-EOF
-            local subfile=()
+LUA
+            local subfile=() fs=()
             [ -s "$srt" ] && subfile=(--sub-file="$srt")
+            [ "$mode" = full ] && fs=(--fs)
             /usr/bin/time -o "$stats" -f '%U %S %M' mpv --no-config --really-quiet --vo=x11 \
-                --hwdec=no --ao=null "${subfile[@]}" --script="$work/run/drops.lua" "$clip" \
-                >/dev/null 2>"$out" || true
+                --hwdec=no --ao=null "${fs[@]}" "${subfile[@]}" --script="$work/run/drops.lua" \
+                "$clip" >/dev/null 2>"$out" &
+            pid=$!
+            sample_memory "$pid" >"$work/run/memory" &
+            wait "$pid" || true
             dropped=$(awk '/^mpv dropped/ { print $3 + $4 }' "$out" | tail -1)
             ;;
+        gstfloor)
+            # shellcheck disable=SC2086 # the scaling is words of the pipeline
+            /usr/bin/time -o "$stats" -f '%U %S %M' gst-launch-1.0 filesrc location="$clip" \
+                ! decodebin name=d d. ! queue ! videoconvert ! $scale ximagesink \
+                d. ! queue ! audioconvert ! fakesink sync=true >"$out" 2>&1 &
+            pid=$!
+            sample_memory "$pid" >"$work/run/memory" &
+            wait "$pid" || true
+            ;;
+        ffmpeg)
+            local vf=()
+            [ "$mode" = full ] && vf=(-vf scale=1920:1080:flags=bilinear)
+            /usr/bin/time -o "$stats" -f '%U %S %M' ffmpeg -nostdin -loglevel error -threads 1 \
+                -i "$clip" -map 0:v "${vf[@]}" -pix_fmt bgr0 -f null - >"$out" 2>&1 &
+            pid=$!
+            sample_memory "$pid" >"$work/run/memory" &
+            wait "$pid" || true
+            ;;
     esac
+    wait
     x1=$(cpu_of "$xvfb")
     cp "$out" "$work/last-$player.log"
     # time writes "Command terminated by signal" first when the player was ended.
-    read -r user sys rss < <(tail -1 "$stats")
-    awk -v u="$user" -v s="$sys" -v r="$rss" -v x0="$x0" -v x1="$x1" -v t="$seconds" -v d="${dropped:-NA}" \
-        -v n="${shown:-NA}" 'BEGIN { printf "%.4f %.4f %d %s %s\n", (u + s) / t, (u + s + x1 - x0) / t, r, d, n }'
+    read -r user sys _ < <(tail -1 "$stats")
+    read -r rss pss own <"$work/run/memory"
+    awk -v u="$user" -v s="$sys" -v r="${rss:-0}" -v p="${pss:-0}" -v o="${own:-0}" -v x0="$x0" \
+        -v x1="$x1" -v t="$seconds" -v d="${dropped:-NA}" -v n="${shown:-NA}" \
+        'BEGIN { printf "%.4f %.4f %d %d %d %s %s\n", (u + s) / t, (u + s + x1 - x0) / t, r, p, o, d, n }'
 }
 
-clips=()
-for want in ${TAVIMO_BENCH_CLIPS:-1080p ass demo}; do
-    case $want in
-        1080p) clips+=("$clip1080:20") ;;
-        ass) clips+=("$clipAss:20") ;;
-        4k) clips+=("$clip4k:10") ;;
-        demo) clips+=("$demo:10") ;;
-        *) echo "unknown clip $want (1080p, 4k, ass, demo)" >&2; exit 2 ;;
-    esac
-done
-
+echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 results=$work/results
 : >"$results"
 for round in $(seq "$rounds"); do
-    for clip in "${clips[@]}"; do
-        for player in tavimo playbin mpv; do
+    for entry in "${clips[@]}"; do
+        IFS=: read -r clip seconds mode <<<"$entry"
+        for player in $players; do
             # A player that could not reach the X server (it sometimes turns
             # a connection away right after the last one closed) runs again.
             for attempt in 1 2 3; do
                 sleep 1
-                line=$(run "$player" "${clip%:*}" "${clip##*:}")
+                line=$(run "$player" "$clip" "$seconds" "$mode")
                 [ "$(awk '{ print $3 }' <<<"$line")" -gt 40000 ] && break
                 echo "$player could not start (attempt $attempt): $(head -c 300 "$work/last-$player.log")" >&2
             done
-            echo "$(basename "${clip%:*}") $player $line" | tee -a "$results" >&2
+            echo "$(basename "$clip") $player $line" | tee -a "$results" >&2
         done
-        tail -3 "$results" | awk '{ cpu[$2] = $3; x[$2] = $4; rss[$2] = $5 }
-            END { for (p in cpu) if (p != "tavimo")
-                printf "   round: tavimo / %-7s cpu %.2fx   cpu+X %.2fx   rss %.2fx\n", p,
-                    cpu["tavimo"] / cpu[p], x["tavimo"] / x[p], rss["tavimo"] / rss[p] }' >&2
+        tail -n "$(wc -w <<<"$players")" "$results" | awk '{ cpu[$2] = $3; x[$2] = $4 }
+            END { if ("tavimo" in cpu) for (p in cpu) if (p != "tavimo")
+                printf "   round: tavimo / %-8s cpu %.2fx   cpu+X %.2fx\n", p,
+                    cpu["tavimo"] / cpu[p], x["tavimo"] / x[p] }' >&2
     done
-    echo "-- round $round done" >&2
+    echo "-- round $round done (load average $(cut -d' ' -f1-3 /proc/loadavg))" >&2
 done
 
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg); $rounds rounds"
 for entry in "${clips[@]}"; do
-    clip=${entry%:*}
-    name=$(basename "$clip")
-    echo "== $name (medians of $rounds)"
-    printf '%-8s %8s %8s %8s %6s %6s\n' player cpu +X rss_MB drop shown
-    for player in tavimo playbin mpv; do
-        rows=$(awk -v c="$name" -v p="$player" '$1 == c && $2 == p' "$results")
-        cpu=$(awk '{ print $3 }' <<<"$rows" | median)
-        cpux=$(awk '{ print $4 }' <<<"$rows" | median)
-        rss=$(awk '{ print $5 / 1024 }' <<<"$rows" | median)
-        drop=$(awk '{ print $6 }' <<<"$rows" | median)
+    name=$(basename "${entry%%:*}")
+    echo "== $name (medians of $rounds rounds)"
+    printf '%-9s %7s %7s %6s %6s %7s %7s %7s\n' player cpu +X drop shown rss_MB pss_MB own_MB
+    for player in $players; do
+        awk -v c="$name" -v p="$player" '$1 == c && $2 == p' "$results" >"$work/rows"
+        [ -s "$work/rows" ] || continue
+        col() { awk -v n="$1" -v d="${2:-1}" '{ print $n / d }' "$work/rows" | median; }
         # The fewest frames shown in any round.
-        shown=$(awk '$7 != "-" { print $7 }' <<<"$rows" | sort -n | head -1)
-        printf '%-8s %8.3f %8.3f %8.0f %6s %6s\n' "$player" "$cpu" "$cpux" "$rss" "$drop" "${shown:--}"
-        eval "m_${player}_cpu=$cpu m_${player}_cpux=$cpux m_${player}_rss=$rss"
+        shown=$(awk '$9 != "-" { print $9 }' "$work/rows" | sort -n | head -1)
+        printf '%-9s %7.3f %7.3f %6s %6s %7.0f %7.0f %7.0f\n' "$player" "$(col 3)" "$(col 4)" \
+            "$(col 8)" "${shown:--}" "$(col 5 1024)" "$(col 6 1024)" "$(col 7 1024)"
     done
-    for peer in playbin mpv; do
-        awk -v p="$peer" -v c="$m_tavimo_cpu" -v x="$m_tavimo_cpux" -v r="$m_tavimo_rss" \
-            -v pc="$(eval echo "\$m_${peer}_cpu")" -v px="$(eval echo "\$m_${peer}_cpux")" \
-            -v pr="$(eval echo "\$m_${peer}_rss")" \
-            'BEGIN { printf "tavimo / %-7s cpu %.2fx   cpu+X %.2fx   rss %.2fx\n", p, c / pc, x / px, r / pr }'
-    done
+    awk -v c="$name" '$1 == c { n[$2]++; cpu[$2, n[$2]] = $3; x[$2, n[$2]] = $4; r[$2, n[$2]] = $5;
+            p[$2, n[$2]] = $6; o[$2, n[$2]] = $7 }
+        END {
+            for (peer in n) {
+                if (peer == "tavimo" || !("tavimo" in n)) continue
+                line = sprintf("tavimo / %-8s", peer)
+                # Ratios of each round, then the worst of them.
+                worst = 0
+                for (i = 1; i <= n[peer] && i <= n["tavimo"]; i++) {
+                    q = x["tavimo", i] / x[peer, i]
+                    line = line sprintf(" %.2f", q)
+                    if (q > worst) worst = q
+                }
+                printf "%s  (cpu+X per round; worst %.2fx)   rss %.2fx  pss %.2fx  own %.2fx\n",
+                    line, worst, r["tavimo", 1] / r[peer, 1], p["tavimo", 1] / p[peer, 1],
+                    o["tavimo", 1] / (o[peer, 1] ? o[peer, 1] : 1)
+            }
+        }' "$results"
 done

@@ -6,6 +6,7 @@
 
 #include "engine/media/audio_output.h"
 #include "engine/media/gst_media_internal.h"
+#include "engine/media/swscale_convert.h"
 #include "subtitles/subtitle_mixer_element.h"
 
 namespace tavimo {
@@ -35,7 +36,12 @@ class GstFramework : public MediaFramework {
         GstElement* size = nullptr;
         GstElement* bin;
         if (factory == "ximagesink") {
-            scale = gst_element_factory_make("videoscale", nullptr);
+            // The decoded picture is converted to the X server's RGB and
+            // scaled in one pass through libswscale; the mixer in front
+            // draws in the decoder's format. videoscale where it is missing.
+            scale = NewSwscaleConvert();
+            if (!scale)
+                scale = gst_element_factory_make("videoscale", nullptr);
             size = gst_element_factory_make("capsfilter", nullptr);
             bin = MakeBin(kVideoRendererName, {scale, size, sink});
         } else {

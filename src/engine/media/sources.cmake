@@ -28,6 +28,10 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_current_image.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_thumbnails.cpp
         ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/swscale_convert.cpp
     )
     target_link_libraries(tavimo_ui PUBLIC PkgConfig::GSTGL)
+    # The display's colour converter (swscale_convert.cpp).
+    pkg_check_modules(SWSCALE REQUIRED IMPORTED_TARGET libswscale libavutil)
+    target_link_libraries(tavimo_ui PUBLIC PkgConfig::SWSCALE)
 endif()

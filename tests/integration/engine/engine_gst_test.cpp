@@ -368,7 +368,7 @@ TEST(VideoRendererTest, SizeFilterChangesOnlyWithTheSurfaceSize) {
         const std::string factory = GST_OBJECT_NAME(gst_element_get_factory(e));
         if (factory == "capsfilter")
             size = e;
-        if (factory == "videoscale")
+        if (factory == "videoscale" || factory == "tavimoswscale")  // what scales
             scale = e;
     }
     ASSERT_TRUE(size && scale);

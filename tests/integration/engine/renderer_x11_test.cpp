@@ -7,13 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <vector>
 
 #include "engine/media/gst_media.h"
 #include "engine/player_host.h"
@@ -73,6 +78,23 @@ class Player : public PlayerHost, public VideoWindow {
         return QSize(w, h);
     }
 
+    // The raw format reaching the sink pad of the pipeline's element `name`.
+    std::string PadFormat(const char* name) {
+        GstElement* element = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), name);
+        GstPad* pad = element ? gst_element_get_static_pad(element, "sink") : nullptr;
+        GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
+        const char* format =
+            caps ? gst_structure_get_string(gst_caps_get_structure(caps, 0), "format") : nullptr;
+        std::string result = format ? format : "";
+        if (caps)
+            gst_caps_unref(caps);
+        if (pad)
+            gst_object_unref(pad);
+        if (element)
+            gst_object_unref(element);
+        return result;
+    }
+
     // How many times the frames' allocation was asked of the sink so far
     // (each makes its pool of shared-memory images again).
     int SinkAllocations() {
@@ -129,6 +151,57 @@ TEST(RendererX11, ResizedOverAndOverWhilePlayingItKeepsPlaying) {
     QTest::qWait(1000);
     EXPECT_GT(player.Position(), before + 5'000'000) << "the clip stopped moving";
     EXPECT_EQ(player.SinkSize(), QSize(last.Width(), last.Height()));
+}
+
+// One colour, 0xC08040, written in Y'CbCr by hand for each matrix, range and
+// depth into a lossless clip that says which it is: on screen each is that
+// colour. The mixer draws in the decoder's 8-bit format, before the
+// display's conversion to RGB.
+TEST(RendererX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
+    const struct {
+        const char* name;
+        const char* colorspace;  // ffmpeg's names
+        const char* range;
+        const char* format;
+        int y, cb, cr;
+    } clips[] = {{"BT.601 limited", "smpte170m", "tv", "yuv420p", 136, 90, 161},
+                 {"BT.709 full", "bt709", "pc", "yuv420p", 137, 89, 163},
+                 {"BT.2020 limited 10-bit", "bt2020nc", "tv", "yuv420p10le", 548, 368, 633}};
+    QTemporaryDir dir;
+    for (const auto& row : clips) {
+        const std::string raw = dir.filePath("frame.yuv").toStdString();
+        const std::string clip = dir.filePath(QString(row.colorspace) + ".mkv").toStdString();
+        const bool deep = std::string(row.format).find("10") != std::string::npos;
+        std::vector<uint16_t> frame;
+        frame.insert(frame.end(), 320 * 240, uint16_t(row.y));
+        frame.insert(frame.end(), 160 * 120, uint16_t(row.cb));
+        frame.insert(frame.end(), 160 * 120, uint16_t(row.cr));
+        {
+            std::ofstream out(raw, std::ios::binary);
+            for (uint16_t v : frame) {
+                out.put(char(v & 0xff));
+                if (deep)
+                    out.put(char(v >> 8));
+            }
+        }
+        const std::string make = std::string("ffmpeg -loglevel error -y -f rawvideo -pix_fmt ") +
+                                 row.format + " -s 320x240 -r 25 -stream_loop 199 -i " + raw +
+                                 " -frames:v 200 -c:v libx264 -qp 0 " + "-colorspace " +
+                                 row.colorspace + " -color_range " + row.range + " " + clip;
+        ASSERT_EQ(std::system(make.c_str()), 0) << make;
+        Player player;
+        player.record.ClipPath = clip;
+        player.record.OpenClip();
+        ASSERT_EQ(player.record.ClipState, ClipState::Running) << row.name;
+        QTest::qWait(600);
+        const QImage shot =
+            QGuiApplication::primaryScreen()->grabWindow(player.surface.winId()).toImage();
+        const QColor centre = shot.pixelColor(shot.width() / 2, shot.height() / 2);
+        EXPECT_NEAR(centre.red(), 0xC0, 3) << row.name;
+        EXPECT_NEAR(centre.green(), 0x80, 3) << row.name;
+        EXPECT_NEAR(centre.blue(), 0x40, 3) << row.name;
+        EXPECT_EQ(player.PadFormat("Tavimo Subtitle Mixer"), "I420") << row.name;
+    }
 }
 
 // Before the view is laid out its surface has a placeholder's size, which

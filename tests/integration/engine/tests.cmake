@@ -37,3 +37,13 @@ tavimo_test(NAME speed_sound_gst_test
             ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
+
+# The display's colour converter on libswscale: pixels against values written
+# out, and a natural picture's PSNR against a conversion in floating point.
+if(TAVIMO_BUILD_UI AND TAVIMO_BUILD_TESTS)
+    pkg_check_modules(GSTCHECK REQUIRED IMPORTED_TARGET gstreamer-check-1.0)
+endif()
+tavimo_test(NAME swscale_convert_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/swscale_convert_test.cpp
+    LIBS tavimo_ui PkgConfig::GSTCHECK
+    LABELS integration)

@@ -1,0 +1,24 @@
+// The display's colour converter: a video filter of ours on libswscale that
+// turns the decoded YUV (8 or 10 bits) or RGB frames into the RGB the X
+// server's image takes, scaling in the same pass where the sizes differ.
+// Matrix (BT.601, BT.709, BT.2020, SMPTE 240M, FCC) and range (limited or
+// full) come from the input caps' colorimetry. Formats it does not take are
+// left to videoconvert in front of it.
+#pragma once
+
+#include <gst/gst.h>
+
+namespace tavimo {
+
+// Registers the element type with GStreamer under the factory name
+// "tavimoswscale". Safe to call more than once; any thread. Returns false
+// when GStreamer refuses the registration.
+bool RegisterSwscaleConvert();
+
+// A new converter (floating reference, as gst_element_factory_make gives),
+// null when the type cannot be registered. Its property "add-borders"
+// (default true) keeps the picture's display aspect inside an output of
+// another shape, with black borders, as videoscale's does. Any thread.
+GstElement* NewSwscaleConvert();
+
+}  // namespace tavimo

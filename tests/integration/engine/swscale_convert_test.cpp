@@ -1,0 +1,484 @@
+// The display's colour converter on libswscale: colour bars in each matrix
+// and range and in each input format come out as the RGB they were made of,
+// deep YUV keeps what its low bits say, a picture of another shape gets
+// borders, and a natural-looking picture stays close to a conversion in
+// floating point (and to videoconvert's).
+#include <gst/check/gstharness.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/media/swscale_convert.h"
+
+namespace tavimo {
+namespace {
+
+// 75 % colour bars, left to right, as the RGB they were made of.
+constexpr std::array<std::array<int, 3>, 8> kBarsRgb = {{{191, 191, 191},
+                                                         {191, 191, 0},
+                                                         {0, 191, 191},
+                                                         {0, 191, 0},
+                                                         {191, 0, 191},
+                                                         {191, 0, 0},
+                                                         {0, 0, 191},
+                                                         {0, 0, 0}}};
+constexpr int kBarWidth = 16;
+constexpr int kWidth = 8 * kBarWidth, kHeight = 16;
+
+using Yuv = std::array<std::array<int, 3>, 8>;  // Y, Cb, Cr of each bar, 8 bits
+
+// The same bars in Y'CbCr, worked out by hand from each matrix's Kr and Kb.
+struct BarsRow {
+    const char* name;
+    GstVideoColorMatrix matrix;
+    GstVideoColorRange range;
+    Yuv yuv;
+};
+const BarsRow kBars[] = {
+    {"BT601 limited",
+     GST_VIDEO_COLOR_MATRIX_BT601,
+     GST_VIDEO_COLOR_RANGE_16_235,
+     {{{180, 128, 128},
+       {161, 44, 142},
+       {131, 156, 44},
+       {112, 72, 58},
+       {84, 184, 198},
+       {65, 100, 212},
+       {35, 212, 114},
+       {16, 128, 128}}}},
+    {"BT601 full",
+     GST_VIDEO_COLOR_MATRIX_BT601,
+     GST_VIDEO_COLOR_RANGE_0_255,
+     {{{191, 128, 128},
+       {169, 32, 144},
+       {134, 160, 32},
+       {112, 65, 48},
+       {79, 191, 208},
+       {57, 96, 224},
+       {22, 224, 112},
+       {0, 128, 128}}}},
+    {"BT709 limited",
+     GST_VIDEO_COLOR_MATRIX_BT709,
+     GST_VIDEO_COLOR_RANGE_16_235,
+     {{{180, 128, 128},
+       {168, 44, 136},
+       {145, 147, 44},
+       {133, 63, 52},
+       {63, 193, 204},
+       {51, 109, 212},
+       {28, 212, 120},
+       {16, 128, 128}}}},
+    {"BT709 full",
+     GST_VIDEO_COLOR_MATRIX_BT709,
+     GST_VIDEO_COLOR_RANGE_0_255,
+     {{{191, 128, 128},
+       {177, 32, 137},
+       {150, 150, 32},
+       {137, 54, 41},
+       {54, 202, 215},
+       {41, 106, 224},
+       {14, 224, 119},
+       {0, 128, 128}}}},
+    {"BT2020 limited",
+     GST_VIDEO_COLOR_MATRIX_BT2020,
+     GST_VIDEO_COLOR_RANGE_16_235,
+     {{{180, 128, 128},
+       {170, 44, 135},
+       {137, 151, 44},
+       {127, 68, 51},
+       {69, 188, 205},
+       {59, 105, 212},
+       {26, 212, 121},
+       {16, 128, 128}}}},
+    {"BT2020 full",
+     GST_VIDEO_COLOR_MATRIX_BT2020,
+     GST_VIDEO_COLOR_RANGE_0_255,
+     {{{191, 128, 128},
+       {180, 32, 136},
+       {141, 155, 33},
+       {129, 59, 40},
+       {62, 197, 216},
+       {50, 101, 224},
+       {11, 224, 120},
+       {0, 128, 128}}}},
+};
+
+// Caps of raw video in `format` at this size, with the matrix and range.
+std::string CapsOf(const char* format, int width, int height, GstVideoColorMatrix matrix,
+                   GstVideoColorRange range) {
+    GstVideoInfo info;
+    gst_video_info_set_format(&info, gst_video_format_from_string(format), width, height);
+    info.colorimetry.matrix = matrix;
+    info.colorimetry.range = range;
+    info.colorimetry.transfer = GST_VIDEO_TRANSFER_BT709;
+    info.colorimetry.primaries = GST_VIDEO_COLOR_PRIMARIES_BT709;
+    GstCaps* caps = gst_video_info_to_caps(&info);
+    gchar* text = gst_caps_to_string(caps);
+    std::string result = text;
+    g_free(text);
+    gst_caps_unref(caps);
+    return result;
+}
+
+// A frame of `caps` whose component c at (x, y) of its own plane grid is
+// value(c, x, y), given at the component's depth. GStreamer's own packing
+// writes the lines, so that every layout is written as GStreamer reads it.
+GstBuffer* MakeFrame(const std::string& caps, const std::function<int(int, int, int)>& value) {
+    GstCaps* parsed = gst_caps_from_string(caps.c_str());
+    GstVideoInfo info;
+    gst_video_info_from_caps(&info, parsed);
+    gst_caps_unref(parsed);
+    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, info.size, nullptr);
+    GstVideoFrame frame;
+    gst_video_frame_map(&frame, &info, buffer, GST_MAP_WRITE);
+    const GstVideoFormatInfo* f = info.finfo;
+    const bool wide = GST_VIDEO_FORMAT_INFO_DEPTH(f, 0) > 8;  // AYUV64 lines, else AYUV
+    const int lines = std::max(f->pack_lines, 1), pixel = wide ? 8 : 4;
+    std::vector<uint8_t> unpacked(size_t(info.width) * pixel * lines);
+    for (int y0 = 0; y0 < info.height; y0 += lines) {
+        for (int line = 0; line < lines; ++line)
+            for (int x = 0; x < info.width; ++x)
+                for (int c = 0; c < 4; ++c) {
+                    const int y = std::min(y0 + line, info.height - 1);
+                    const int comp = c - 1;  // A, Y, U, V
+                    const int v = comp < 0
+                                      ? (wide ? 0xffff : 0xff)
+                                      : value(comp, x >> GST_VIDEO_FORMAT_INFO_W_SUB(f, comp),
+                                              y >> GST_VIDEO_FORMAT_INFO_H_SUB(f, comp))
+                                            << (wide ? 16 - GST_VIDEO_FORMAT_INFO_DEPTH(f, 0) : 0);
+                    uint8_t* p = unpacked.data() + (size_t(line) * info.width + x) * pixel;
+                    if (wide)
+                        reinterpret_cast<uint16_t*>(p)[c] = uint16_t(v);
+                    else
+                        p[c] = uint8_t(v);
+                }
+        f->pack_func(f, GST_VIDEO_PACK_FLAG_NONE, unpacked.data(), info.width * pixel, frame.data,
+                     frame.info.stride, info.chroma_site, y0, info.width);
+    }
+    gst_video_frame_unmap(&frame);
+    return buffer;
+}
+
+// A BGRx picture: width, height and rows of (R, G, B).
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<std::array<int, 3>> rgb;
+    const std::array<int, 3>& At(int x, int y) const { return rgb[size_t(y) * width + x]; }
+};
+
+// One frame through `factory` to BGRx of the given size; an empty picture
+// when nothing comes out.
+Picture Convert(const char* factory, const std::string& caps, GstBuffer* frame, int width,
+                int height, bool borders = true) {
+    GstHarness* h = std::strchr(factory, '!') ? gst_harness_new_parse(factory)  // a chain
+                                              : gst_harness_new(factory);
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(h->element), "add-borders"))
+        g_object_set(h->element, "add-borders", borders, nullptr);
+    gst_harness_set_src_caps_str(h, caps.c_str());
+    gst_harness_set_sink_caps_str(h, ("video/x-raw, format=BGRx, width=" + std::to_string(width) +
+                                      ", height=" + std::to_string(height))
+                                         .c_str());
+    Picture picture;
+    GstBuffer* out = gst_harness_push(h, frame) == GST_FLOW_OK ? gst_harness_pull(h) : nullptr;
+    GstCaps* outCaps = out ? gst_pad_get_current_caps(h->sinkpad) : nullptr;
+    GstVideoInfo info;
+    GstVideoFrame mapped;
+    if (outCaps && gst_video_info_from_caps(&info, outCaps) &&
+        gst_video_frame_map(&mapped, &info, out, GST_MAP_READ)) {
+        picture.width = info.width;
+        picture.height = info.height;
+        const auto* data = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0));
+        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0);
+        for (int y = 0; y < info.height; ++y)
+            for (int x = 0; x < info.width; ++x) {
+                const uint8_t* p = data + size_t(stride) * y + 4 * x;
+                picture.rgb.push_back({p[2], p[1], p[0]});
+            }
+        gst_video_frame_unmap(&mapped);
+    }
+    if (outCaps)
+        gst_caps_unref(outCaps);
+    if (out)
+        gst_buffer_unref(out);
+    gst_harness_teardown(h);
+    return picture;
+}
+
+// The bars of `yuv` in `format`, component values scaled to its depth.
+GstBuffer* BarsFrame(const std::string& caps, const Yuv& yuv, int depth) {
+    GstCaps* parsed = gst_caps_from_string(caps.c_str());
+    GstVideoInfo info;
+    gst_video_info_from_caps(&info, parsed);
+    gst_caps_unref(parsed);
+    const GstVideoFormatInfo* f = info.finfo;
+    return MakeFrame(caps, [&](int c, int x, int) {
+        const int bar = (x << GST_VIDEO_FORMAT_INFO_W_SUB(f, c)) / kBarWidth;
+        return yuv[bar][c] << (depth - 8);
+    });
+}
+
+// Each bar's colour in its middle, against the RGB it was made of.
+void ExpectBars(const Picture& picture, const std::string& what) {
+    ASSERT_EQ(picture.width, kWidth) << what;
+    ASSERT_EQ(picture.height, kHeight) << what;
+    for (int bar = 0; bar < 8; ++bar) {
+        const auto& got = picture.At(bar * kBarWidth + kBarWidth / 2, kHeight / 2);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(got[c], kBarsRgb[bar][c], 2) << what << ", bar " << bar << ", component "
+                                                     << "RGB"[c];
+    }
+}
+
+class SwscaleConvert : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        gst_init(nullptr, nullptr);
+        ASSERT_TRUE(RegisterSwscaleConvert());
+    }
+};
+
+TEST_F(SwscaleConvert, BarsInEachMatrixAndRangeComeOutAsTheirRgb) {
+    for (const BarsRow& row : kBars) {
+        const std::string caps = CapsOf("I420", kWidth, kHeight, row.matrix, row.range);
+        ExpectBars(Convert("tavimoswscale", caps, BarsFrame(caps, row.yuv, 8), kWidth, kHeight),
+                   row.name);
+    }
+}
+
+// Every input layout, 8 and 10 bits, with BT.709 limited bars.
+TEST_F(SwscaleConvert, BarsInEachInputFormatComeOutAsTheirRgb) {
+    const struct {
+        const char* format;
+        int depth;
+    } formats[] = {{"I420", 8},       {"YV12", 8},       {"NV12", 8},       {"NV21", 8},
+                   {"YUY2", 8},       {"UYVY", 8},       {"Y42B", 8},       {"Y444", 8},
+                   {"I420_10LE", 10}, {"I422_10LE", 10}, {"Y444_10LE", 10}, {"P010_10LE", 10},
+                   {"I420_12LE", 12}};
+    const BarsRow& bt709 = kBars[2];
+    for (const auto& row : formats) {
+        const std::string caps = CapsOf(row.format, kWidth, kHeight, bt709.matrix, bt709.range);
+        ExpectBars(
+            Convert("tavimoswscale", caps, BarsFrame(caps, bt709.yuv, row.depth), kWidth, kHeight),
+            row.format);
+    }
+}
+
+// Two flat greys in 10 bits with the same top eight bits: their outputs
+// differ on average by what the low bits say ((b - a) / 4 * 255 / 219 levels
+// in limited range), where cutting the low bits off would make them equal.
+TEST_F(SwscaleConvert, DeepGreysKeepWhatTheirLowBitsSay) {
+    const struct {
+        int a, b;     // Y, limited range, 10 bits
+        double step;  // the difference of their RGB levels
+    } pairs[] = {{400, 403, 0.873}, {600, 602, 0.582}, {200, 203, 0.873}};
+    const std::string caps = CapsOf("I420_10LE", kWidth, kHeight, GST_VIDEO_COLOR_MATRIX_BT709,
+                                    GST_VIDEO_COLOR_RANGE_16_235);
+    auto meanGreen = [&](int y10) {
+        GstBuffer* frame = MakeFrame(caps, [&](int c, int, int) { return c == 0 ? y10 : 512; });
+        const Picture out = Convert("tavimoswscale", caps, frame, kWidth, kHeight);
+        double sum = 0;
+        for (const auto& p : out.rgb)
+            sum += p[1];
+        return out.rgb.empty() ? -1.0 : sum / out.rgb.size();
+    };
+    for (const auto& pair : pairs)
+        EXPECT_NEAR(meanGreen(pair.b) - meanGreen(pair.a), pair.step, 0.25)
+            << "Y " << pair.a << " and " << pair.b;
+}
+
+// A 16:9 picture into a square frame: with borders, black above and below
+// and the bars in the middle 72 rows; without, the bars fill the frame.
+TEST_F(SwscaleConvert, ScaledIntoAnotherShapeItGetsBordersOrIsStretched) {
+    const BarsRow& bt709 = kBars[2];
+    const std::string caps = CapsOf("I420", 64 * 2, 36 * 2, bt709.matrix, bt709.range);
+    auto frame = [&] {
+        return MakeFrame(
+            caps, [&](int c, int x, int) { return bt709.yuv[(x << (c ? 1 : 0)) / kBarWidth][c]; });
+    };
+    const Picture boxed = Convert("tavimoswscale", caps, frame(), 128, 128, true);
+    ASSERT_EQ(boxed.width, 128);
+    const struct {
+        int x, y;
+        std::array<int, 3> rgb;
+    } boxedPoints[] = {{64, 0, {0, 0, 0}},      {64, 27, {0, 0, 0}},   {8, 30, {191, 191, 191}},
+                       {24, 64, {191, 191, 0}}, {88, 97, {191, 0, 0}}, {64, 100, {0, 0, 0}},
+                       {64, 127, {0, 0, 0}}};
+    for (const auto& point : boxedPoints)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(boxed.At(point.x, point.y)[c], point.rgb[c], 2)
+                << "with borders at " << point.x << "," << point.y;
+    const Picture stretched = Convert("tavimoswscale", caps, frame(), 128, 128, false);
+    ASSERT_EQ(stretched.width, 128);
+    for (int y : {0, 64, 127})
+        EXPECT_NEAR(stretched.At(8, y)[0], 191, 2) << "stretched, row " << y;
+}
+
+// Taking the depth off in front of the mixer, the converter keeps the
+// picture's size though the sink behind lists its window's size first (a
+// placeholder's, 100x30, before the view is laid out).
+TEST_F(SwscaleConvert, DepthStepKeepsThePicturesSizeWhateverTheSinkListsFirst) {
+    const std::string caps =
+        CapsOf("I420_10LE", 640, 360, GST_VIDEO_COLOR_MATRIX_BT709, GST_VIDEO_COLOR_RANGE_16_235);
+    GstHarness* h = gst_harness_new("tavimoswscale");
+    gst_harness_set_src_caps_str(h, caps.c_str());
+    gst_harness_set_sink_caps_str(h,
+                                  "video/x-raw, format=I420, width=100, height=30; "
+                                  "video/x-raw, format=I420, width=[1, 32767], height=[1, 32767]");
+    GstBuffer* frame = MakeFrame(caps, [](int c, int, int) { return c == 0 ? 400 : 512; });
+    ASSERT_EQ(gst_harness_push(h, frame), GST_FLOW_OK);
+    gst_buffer_unref(gst_harness_pull(h));
+    GstCaps* out = gst_pad_get_current_caps(h->sinkpad);
+    GstVideoInfo info;
+    ASSERT_TRUE(out && gst_video_info_from_caps(&info, out));
+    EXPECT_EQ(info.width, 640);
+    EXPECT_EQ(info.height, 360);
+    EXPECT_EQ(GST_VIDEO_INFO_FORMAT(&info), GST_VIDEO_FORMAT_I420);
+    gst_caps_unref(out);
+    gst_harness_teardown(h);
+}
+
+// --- a natural-looking picture against a conversion in floating point ---
+
+constexpr int kNaturalWidth = 320, kNaturalHeight = 180;
+constexpr double kKr = 0.2126, kKb = 0.0722;  // BT.709
+
+// Smooth shading, soft and hard colour edges and fine detail, 0..1 each.
+std::array<double, 3> Scene(double x, double y) {
+    const double u = x / double(kNaturalWidth), v = y / double(kNaturalHeight);
+    double r = 0.45 + 0.35 * std::sin(6.0 * u + 2.0 * v) * std::cos(3.0 * v);
+    double g = 0.5 + 0.3 * std::cos(5.0 * u - 4.0 * v) + 0.05 * std::sin(x * 0.9);
+    double b = 0.35 + 0.4 * v * u + 0.05 * std::cos(y * 1.3 + x * 0.2);
+    const double dx = u - 0.6, dy = v - 0.45;
+    if (dx * dx + dy * dy < 0.03) {  // a red ball with a soft edge
+        const double k = std::min(1.0, (0.03 - dx * dx - dy * dy) * 60.0);
+        r = r * (1 - k) + 0.85 * k;
+        g = g * (1 - k) + 0.15 * k;
+        b = b * (1 - k) + 0.1 * k;
+    }
+    if (x > 40 && x < 100 && y > 110 && y < 160) {  // a blue sign with a hard edge
+        r = 0.1, g = 0.2, b = 0.75;
+    }
+    return {std::clamp(r, 0.0, 1.0), std::clamp(g, 0.0, 1.0), std::clamp(b, 0.0, 1.0)};
+}
+
+// The scene in 8-bit BT.709 limited I420, chroma the mean of each 2x2 block.
+GstBuffer* NaturalFrame(const std::string& caps) {
+    return MakeFrame(caps, [](int c, int x, int y) {
+        if (c == 0) {
+            const auto p = Scene(x, y);
+            return int(std::lround(16 + 219 * (kKr * p[0] + (1 - kKr - kKb) * p[1] + kKb * p[2])));
+        }
+        double sum = 0;
+        for (int j = 0; j < 4; ++j) {
+            const auto p = Scene(2 * x + j % 2, 2 * y + j / 2);
+            const double luma = kKr * p[0] + (1 - kKr - kKb) * p[1] + kKb * p[2];
+            sum += c == 1 ? (p[2] - luma) / (2 * (1 - kKb)) : (p[0] - luma) / (2 * (1 - kKr));
+        }
+        return int(std::lround(128 + 224 * sum / 4));
+    });
+}
+
+// The frame's Y'CbCr back to RGB in floating point, chroma interpolated
+// bilinearly between the block centres, 0..255.
+std::vector<std::array<double, 3>> FloatReference(GstBuffer* buffer, const std::string& caps) {
+    GstCaps* parsed = gst_caps_from_string(caps.c_str());
+    GstVideoInfo info;
+    gst_video_info_from_caps(&info, parsed);
+    gst_caps_unref(parsed);
+    GstVideoFrame frame;
+    gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ);
+    auto sample = [&](int c, int x, int y) {
+        x = std::clamp(x, 0, GST_VIDEO_FRAME_COMP_WIDTH(&frame, c) - 1);
+        y = std::clamp(y, 0, GST_VIDEO_FRAME_COMP_HEIGHT(&frame, c) - 1);
+        return double(static_cast<const uint8_t*>(GST_VIDEO_FRAME_COMP_DATA(
+            &frame, c))[size_t(GST_VIDEO_FRAME_COMP_STRIDE(&frame, c)) * y + x]);
+    };
+    auto chroma = [&](int c, int x, int y) {
+        const double cx = (x - 0.5) / 2, cy = (y - 0.5) / 2;
+        const int x0 = int(std::floor(cx)), y0 = int(std::floor(cy));
+        const double fx = cx - x0, fy = cy - y0;
+        return (sample(c, x0, y0) * (1 - fx) + sample(c, x0 + 1, y0) * fx) * (1 - fy) +
+               (sample(c, x0, y0 + 1) * (1 - fx) + sample(c, x0 + 1, y0 + 1) * fx) * fy;
+    };
+    std::vector<std::array<double, 3>> rgb;
+    for (int y = 0; y < kNaturalHeight; ++y)
+        for (int x = 0; x < kNaturalWidth; ++x) {
+            const double luma = (sample(0, x, y) - 16) / 219;
+            const double cb = (chroma(1, x, y) - 128) / 224, cr = (chroma(2, x, y) - 128) / 224;
+            const double r = luma + 2 * (1 - kKr) * cr, b = luma + 2 * (1 - kKb) * cb;
+            const double g = (luma - kKr * r - kKb * b) / (1 - kKr - kKb);
+            rgb.push_back({std::clamp(r, 0.0, 1.0) * 255, std::clamp(g, 0.0, 1.0) * 255,
+                           std::clamp(b, 0.0, 1.0) * 255});
+        }
+    gst_video_frame_unmap(&frame);
+    return rgb;
+}
+
+double Psnr(const Picture& got, const std::vector<std::array<double, 3>>& reference) {
+    double squares = 0;
+    for (size_t i = 0; i < reference.size(); ++i)
+        for (int c = 0; c < 3; ++c) {
+            const double d = got.rgb[i][c] - reference[i][c];
+            squares += d * d;
+        }
+    return 10 * std::log10(255.0 * 255.0 / (squares / (3.0 * reference.size())));
+}
+
+TEST_F(SwscaleConvert, NaturalPictureIsCloseToAFloatConversionAndToVideoconvert) {
+    const std::string caps = CapsOf("I420", kNaturalWidth, kNaturalHeight,
+                                    GST_VIDEO_COLOR_MATRIX_BT709, GST_VIDEO_COLOR_RANGE_16_235);
+    GstBuffer* frame = NaturalFrame(caps);
+    const auto reference = FloatReference(frame, caps);
+    const Picture ours =
+        Convert("tavimoswscale", caps, gst_buffer_copy(frame), kNaturalWidth, kNaturalHeight);
+    const Picture theirs =
+        Convert("videoconvert", caps, gst_buffer_copy(frame), kNaturalWidth, kNaturalHeight);
+    gst_buffer_unref(frame);
+    ASSERT_EQ(ours.rgb.size(), reference.size());
+    ASSERT_EQ(theirs.rgb.size(), reference.size());
+    const double psnr = Psnr(ours, reference), videoconvert = Psnr(theirs, reference);
+    std::printf("PSNR against the float conversion: libswscale %.2f dB, videoconvert %.2f dB\n",
+                psnr, videoconvert);
+    EXPECT_GE(psnr, 38.0);
+    EXPECT_GE(psnr, videoconvert - 1.5);
+}
+
+// Twice the size, as on a larger screen: against the scene itself sampled at
+// the output's pixels, libswscale's bilinear scaling in YUV does at least as
+// well as videoconvert and videoscale's bilinear scaling in RGB (34.3 dB
+// against 33.4; nearest neighbour would give 33.1).
+TEST_F(SwscaleConvert, NaturalPictureScaledUpIsAsGoodAsVideoscales) {
+    const std::string caps = CapsOf("I420", kNaturalWidth, kNaturalHeight,
+                                    GST_VIDEO_COLOR_MATRIX_BT709, GST_VIDEO_COLOR_RANGE_16_235);
+    GstBuffer* frame = NaturalFrame(caps);
+    const int width = 2 * kNaturalWidth, height = 2 * kNaturalHeight;
+    std::vector<std::array<double, 3>> scene;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto p = Scene(x / 2.0 - 0.25, y / 2.0 - 0.25);
+            scene.push_back({p[0] * 255, p[1] * 255, p[2] * 255});
+        }
+    const Picture ours = Convert("tavimoswscale", caps, gst_buffer_copy(frame), width, height);
+    const Picture theirs = Convert("videoconvert ! videoscale method=bilinear", caps,
+                                   gst_buffer_copy(frame), width, height);
+    gst_buffer_unref(frame);
+    ASSERT_EQ(ours.rgb.size(), scene.size());
+    ASSERT_EQ(theirs.rgb.size(), scene.size());
+    const double psnr = Psnr(ours, scene), videoscale = Psnr(theirs, scene);
+    std::printf("PSNR scaled 2x against the scene: libswscale %.2f dB, videoscale %.2f dB\n", psnr,
+                videoscale);
+    EXPECT_GE(psnr, videoscale);
+}
+
+}  // namespace
+}  // namespace tavimo
