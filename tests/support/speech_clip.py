@@ -120,7 +120,7 @@ def main():
             run(["ffmpeg", "-y"] + picture + ["-t", str(a.seconds), "-c:v", "libx264",
                                                "-pix_fmt", "yuv420p", a.out])
         else:
-            run(["ffmpeg", "-y"] + picture + ["-i", mix, "-shortest", "-c:v", "libx264",
+            run(["ffmpeg", "-y"] + picture + ["-i", mix, "-t", str(a.seconds), "-c:v", "libx264",
                  "-tune", "stillimage", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "96k",
                  "-ac", "2", a.out])
     with open(a.truth, "w") as f:

@@ -142,6 +142,7 @@ bool SpeechListener::Build() {
         return false;
     g_signal_connect(source, "autoplug-continue", G_CALLBACK(&SoundOnly), nullptr);
     g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), this);
+    g_signal_connect(source, "no-more-pads", G_CALLBACK(&OnNoMorePads), this);
     GstPad* out = gst_element_get_static_pad(dsp, "src");
     gst_pad_add_probe(out, GST_PAD_PROBE_TYPE_BUFFER, &OnOutput, this, nullptr);
     gst_object_unref(out);
@@ -199,8 +200,11 @@ bool SpeechListener::WaitFor(GstMessageType done, const std::atomic<bool>& cance
             *error = "cancelled";
             break;
         }
-        if (limit != GST_CLOCK_TIME_NONE && waited >= limit) {
-            *error = "the clip does not open";
+        if (limit != GST_CLOCK_TIME_NONE && (waited >= limit || (allPads_ && !linked_))) {
+            // Without the sound linked nothing prerolls: no need to wait.
+            *error = !allPads_             ? "the clip does not open"
+                     : audioPads_ > track_ ? "the audio track does not decode"
+                                           : "the clip has no audio track";
             break;
         }
         GstMessage* m = gst_bus_timed_pop_filtered(bus, kPollInterval,
@@ -234,6 +238,10 @@ void SpeechListener::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
         }
     }
     DropPad(self->pipeline_, pad);
+}
+
+void SpeechListener::OnNoMorePads(GstElement*, gpointer data) {
+    static_cast<SpeechListener*>(data)->allPads_ = true;
 }
 
 GstBusSyncReply SpeechListener::OnMessage(GstBus*, GstMessage* message, gpointer data) {

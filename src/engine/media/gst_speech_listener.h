@@ -44,6 +44,7 @@ class SpeechListener {
     bool Build();
     bool WaitFor(GstMessageType done, const std::atomic<bool>& cancel, std::string* error);
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer self);
+    static void OnNoMorePads(GstElement*, gpointer self);
     static GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer self);
     static GstPadProbeReturn OnOutput(GstPad*, GstPadProbeInfo* info, gpointer self);
     static GstPadProbeReturn OnInput(GstPad*, GstPadProbeInfo* info, gpointer self);
@@ -57,7 +58,8 @@ class SpeechListener {
     // Written on the streaming thread only.
     std::atomic<int> audioPads_{0};
     std::atomic<bool> linked_{false};
-    std::atomic<bool> voice_{false};  // the detector's last word
+    std::atomic<bool> allPads_{false};  // the source has added all its pads
+    std::atomic<bool> voice_{false};    // the detector's last word
     GstCaps* lastCaps_ = nullptr;
     GstSegment segment_{};        // the last segment in front of the detector
     bool anchorPending_ = false;  // the segment's first sample is still to come
