@@ -27,8 +27,9 @@ class ISpeechSource {
 
     // Opens the clip and finds its audio. False with `error` set ("the clip
     // has no audio track", "the audio track does not decode") when it cannot
-    // be listened to. Worker thread; blocks for at most a few seconds.
-    virtual bool Open(std::string* error) = 0;
+    // be listened to, or when `cancel` is set. Worker thread; blocks for at
+    // most a few seconds.
+    virtual bool Open(const std::atomic<bool>& cancel, std::string* error) = 0;
 
     // The clip's length in ms once opened; 0 when unknown.
     virtual int64_t DurationMs() const = 0;

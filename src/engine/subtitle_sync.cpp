@@ -66,7 +66,7 @@ sync::SyncResult SynchroniseToSpeech(ISpeechSource& source, const std::vector<sy
                                      const std::function<void(double)>& progress,
                                      const std::atomic<bool>& cancel) {
     std::string error;
-    if (!source.Open(&error)) {
+    if (!source.Open(cancel, &error)) {
         return Refused(error);
     }
     const int64_t duration = source.DurationMs();
@@ -83,6 +83,9 @@ sync::SyncResult SynchroniseToSpeech(ISpeechSource& source, const std::vector<sy
     };
     if (!source.Read(first, heard, firstProgress, cancel, &error)) {
         return Refused(error);
+    }
+    if (cancel) {
+        return Refused("cancelled");
     }
     sync::Activity speech = heard;
     sync::SmoothSpeech(speech);

@@ -65,6 +65,7 @@ constexpr MenuRow kMainMenu[] = {
     {K::Separator, 0, nullptr, false},
     {K::Item, ID_VIEW_SUBTITLES, "View Subtitles\tC", false},
     {K::Item, ID_SET_SUBTITLE_FONT, "Set Subtitle Font", false},
+    {K::Item, ID_SYNC_SUBTITLES, "Synchronise Subtitles to Speech\tY", false},
     // Filled with the clip's tracks on every open.
     {K::Popup, 0, "Subtitle Track", false},
     {K::Item, ID_SUBTITLE_TRACK_FIRST, "Off", false},
@@ -145,6 +146,8 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_Backspace, kNone, ID_SPEED_NORMAL},
     {Qt::Key_E, kNone, ID_FRAME_NEXT},
     {Qt::Key_E, kShift, ID_FRAME_PREVIOUS},
+    // Subtitles matched to the speech.
+    {Qt::Key_Y, kNone, ID_SYNC_SUBTITLES},
 };
 
 constexpr ToolbarButton kToolbar[] = {

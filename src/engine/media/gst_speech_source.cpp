@@ -18,7 +18,7 @@ class GstSpeechSource : public ISpeechSource {
     GstSpeechSource(std::string path, int audioTrack)
         : path_(std::move(path)), track_(audioTrack) {}
 
-    bool Open(std::string* error) override {
+    bool Open(const std::atomic<bool>& cancel, std::string* error) override {
         std::string uri;
         bool network = false;
         if (FAILED(gst_internal::ResolveUri(path_, &uri, &network))) {
@@ -30,9 +30,8 @@ class GstSpeechSource : public ISpeechSource {
             return false;
         }
         uri_ = uri;
-        static const std::atomic<bool> kNever{false};
         auto first = std::make_unique<gst_internal::SpeechListener>(uri_, track_);
-        if (!first->Open(kNever, error))
+        if (!first->Open(cancel, error))
             return false;
         durationMs_ = first->DurationMs();
         listeners_.push_back(std::move(first));

@@ -8,5 +8,6 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/sync_align.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sync_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sync_input.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sync_memory.cpp
 )
 target_link_libraries(tavimo_core PUBLIC PkgConfig::FFTW3)
