@@ -112,8 +112,9 @@ def main():
              "-c:a", "pcm_s16le", mix])
         if a.cut_seconds > 0:
             cut = os.path.join(tmp, "cut.wav")
-            run(["sox", mix, cut, "trim", "0", str(a.cut_from), ":",
-                 "=" + str(a.cut_from + a.cut_seconds)])
+            run(["ffmpeg", "-y", "-i", mix, "-af",
+                 "aselect='not(between(t,%f,%f))',asetpts=N/SR/TB" %
+                 (a.cut_from, a.cut_from + a.cut_seconds), "-c:a", "pcm_s16le", cut])
             mix = cut
         picture = ["-f", "lavfi", "-i", "color=c=gray:s=160x120:r=5"]
         if a.no_audio:

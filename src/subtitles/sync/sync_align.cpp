@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "subtitles/sync/sync_correlate.h"
@@ -119,6 +120,29 @@ RateMatch BestRate(Correlator& correlator, const std::vector<Cue>& cues) {
     return best;
 }
 
+// Whether at least half of each part's cues land within the clip: a match
+// that puts most subtitles before its start or after its end matched an
+// edge by chance.
+bool MostCuesInside(const SyncResult& result, const std::vector<Cue>& cues, size_t steps) {
+    const int64_t lengthMs = static_cast<int64_t>(steps) * kStepMs;
+    for (size_t p = 0; p < result.parts.size(); ++p) {
+        const int64_t from = result.parts[p].fromMs;
+        const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
+        size_t inside = 0, all = 0;
+        for (const Cue& c : cues) {
+            if (c.start >= from && c.start < to) {
+                ++all;
+                const int64_t at = result.Map(c.start);
+                inside += at >= 0 && at < lengthMs;
+            }
+        }
+        if (2 * inside < all) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 const std::vector<RateChange>& KnownRateChanges() {
@@ -170,12 +194,12 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
     const Peak judged = FindPeak(match.corr, maxLag, taken);
     SyncResult result;
     result.confidence = judged.Confidence();
-    if (result.confidence < options.minConfidence) {
+    result.rate = match.rate;
+    result.parts = std::move(parts);
+    if (result.confidence < options.minConfidence || !MostCuesInside(result, cues, speech.size())) {
         return Refused("no clear match between the subtitles and the speech");
     }
     result.matched = true;
-    result.rate = match.rate;
-    result.parts = std::move(parts);
     return result;
 }
 

@@ -12,6 +12,7 @@ constexpr int64_t kApart = 2'000 / kStepMs;  // two lags closer than this are on
 constexpr int64_t kRefineSteps = 50;         // +- 0.5 s around a candidate
 constexpr int64_t kShortestPartSteps = 60'000 / kStepMs;
 constexpr size_t kLeastPartCues = 3;
+constexpr size_t kLeastPartShare = 10;   // a part holds at least 1/10 of the cues
 constexpr double kSplitCost = 0.1;       // share of the part's score a split must gain
 constexpr double kLeastSplitGain = 800;  // and at least this (about 20 s of agreement)
 constexpr int kGlobalCandidates = 3;
@@ -67,7 +68,8 @@ Cut BestCut(const SplitInput& in, const Segment& s, int64_t a, int64_t b) {
     Cut best;
     double running = Score(in, b, s.lo, s.hi);  // all of it at b, moved over to a step by step
     int64_t i = s.lo;
-    for (size_t c = s.cueLo + kLeastPartCues; c + kLeastPartCues <= s.cueHi; ++c) {
+    const size_t least = std::max(kLeastPartCues, in.cues.size() / kLeastPartShare);
+    for (size_t c = s.cueLo + least; c + least <= s.cueHi; ++c) {
         const int64_t at = std::max(i, StepAt(in.cues[c].start, in.ratio));
         for (; i < at; ++i) {
             running += in.cueSignal[static_cast<size_t>(i)] * (speechAt(i + a) - speechAt(i + b));
