@@ -16,6 +16,10 @@ constexpr int kRate = 16000;
 constexpr int64_t kSamplesPerStep = kRate / 1000 * sync::kStepMs;
 // The noise suppressor and detector settle this long after each seek.
 constexpr int64_t kSettleSamples = kRate * 3 / 10;
+// The detector's word comes this late after the sound (mostly its hang-over
+// at the end of speech): measured against espeak-ng speech at known times,
+// at 20 and 5 dB under brown noise; the marks are moved back by it.
+constexpr int64_t kDetectorLagSamples = kRate * 60 / 1000;
 
 bool Starts(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
@@ -308,7 +312,8 @@ void SpeechListener::Mark(int64_t fromSample, int64_t samples) {
          s += kSamplesPerStep) {
         if (s < first)
             continue;
-        const int64_t step = (anchorMs_ * (kRate / 1000) + s) / kSamplesPerStep;
+        const int64_t step =
+            (anchorMs_ * (kRate / 1000) + s - kDetectorLagSamples) / kSamplesPerStep;
         if (step >= 0 && step < static_cast<int64_t>(heard_.size()))
             heard_[static_cast<size_t>(step)] = value;
     }
