@@ -50,7 +50,7 @@ def main():
             for off in OFFSETS:
                 subs, fixed = base + ".case.srt", base + ".fixed.srt"
                 write_srt(subs, moved(truth, off, ratio))
-                code, out, err, secs, _ = run_measured(
+                code, out, err, secs, _, _ = run_measured(
                     [player, "--sync-subtitles", subs, base + ".mp4", "-o", fixed])
                 found = delays(out)
                 if code != 0:
@@ -74,7 +74,7 @@ def main():
         snr = 20 if seed != 104 else 5
         base = clip(work, "g", voice, snr, seed)
         write_srt(base + ".other.srt", en)
-        code, out, err, _, _ = run_measured([player, "--sync-subtitles", base + ".other.srt",
+        code, out, err, _, _, _ = run_measured([player, "--sync-subtitles", base + ".other.srt",
                                              base + ".mp4"])
         refused_nomatch.append(code == 1)
         print("no-match %s %d dB: %s" % (voice, snr, (out or err).strip()), flush=True)
@@ -84,7 +84,7 @@ def main():
         truth = read_srt(base + ".srt")
         for off in [0, 5000, -12500]:
             write_srt(base + ".case.srt", moved(truth, off, 1.0))
-            code, out, err, _, _ = run_measured([player, "--sync-subtitles", base + ".case.srt",
+            code, out, err, _, _, _ = run_measured([player, "--sync-subtitles", base + ".case.srt",
                                                  base + ".mp4"])
             d = delays(out)
             both = code == 0 and len(d) == 2 and abs(d[0] - off) <= 150 and \

@@ -12,7 +12,8 @@ TIME = re.compile(r"(\d+):(\d+):(\d+),(\d+) --> (\d+):(\d+):(\d+),(\d+)")
 
 
 def run_measured(cmd):
-    """Like run, with the peak RSS (MB) of the process, from wait4."""
+    """(exit status, stdout, stderr, wall seconds, peak RSS in MB, CPU seconds)
+    of one command, from wait4."""
     start = time.monotonic()
     p = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     out = p.stdout.read()
@@ -20,7 +21,8 @@ def run_measured(cmd):
     _, status, usage = os.wait4(p.pid, 0)
     seconds = time.monotonic() - start
     code = os.waitstatus_to_exitcode(status)
-    return code, out.decode(), err.decode(), seconds, usage.ru_maxrss / 1024.0
+    cpu = usage.ru_utime + usage.ru_stime
+    return code, out.decode(), err.decode(), seconds, usage.ru_maxrss / 1024.0, cpu
 
 
 def read_srt(path):

@@ -37,28 +37,32 @@ def main():
     cues = moved(truth, -2350, 1.0)[:1200]
     write_srt(film + ".case.srt", cues)
     player = os.path.join(build, "tavimo")
-    times, peaks = [], []
+    times, cpus, peaks = [], [], []
     for _ in range(runs):
-        code, out, err, secs, rss = run_measured(
+        code, out, err, secs, rss, cpu = run_measured(
             [player, "--sync-subtitles", film + ".case.srt", film + ".mp4"])
         times.append(secs)
+        cpus.append(cpu)
         peaks.append(rss)
-        print("run: %.2f s, peak RSS %.1f MB: %s" % (secs, rss, (out or err).strip()), flush=True)
-    _, _, _, _, base = run_measured([player, "--sync-subtitles", film + ".case.srt",
-                                     picture + ".mp4"])
-    full = []
+        print("run: %.2f s (CPU %.2f s), peak RSS %.1f MB: %s" % (secs, cpu, rss,
+                                                               (out or err).strip()), flush=True)
+    base = run_measured([player, "--sync-subtitles", film + ".case.srt", picture + ".mp4"])[4]
+    full, full_cpu = [], []
     for _ in range(max(1, runs // 2)):
-        _, _, _, secs, _ = run_measured(["gst-launch-1.0", "-q"] +
-                                        CHAIN.format(film + ".mp4").split())
-        full.append(secs)
+        measured = run_measured(["gst-launch-1.0", "-q"] + CHAIN.format(film + ".mp4").split())
+        full.append(measured[3])
+        full_cpu.append(measured[5])
     t, f = statistics.median(times), statistics.median(full)
+    c, fc = statistics.median(cpus), statistics.median(full_cpu)
     print()
-    print("| clip | cues | sync (median of %d) | whole audio through the chain | ratio | "
-          "peak RSS | RSS added |" % runs)
+    print("load average while measuring: %.1f (2 cores)" % os.getloadavg()[0])
+    print("| clip | cues | sync wall (CPU), median of %d | whole audio through the chain, wall "
+          "(CPU) | ratio wall (CPU) | peak RSS | RSS added |" % runs)
     print("|---|---|---|---|---|---|---|")
-    print("| 2 h stereo AAC | %d | %.2f s (goal <= 5 s) | %.2f s | %.2f | %.1f MB | %.1f MB "
-          "(goal <= 60 MB) |" % (len(cues), t, f, t / f, statistics.median(peaks),
-                                 statistics.median(peaks) - base))
+    print("| 2 h stereo AAC | %d | %.2f s (%.2f s); goal <= 5 s | %.2f s (%.2f s) | %.2f (%.2f) "
+          "| %.1f MB | %.1f MB (goal <= 60 MB) |" % (
+              len(cues), t, c, f, fc, t / f, c / fc, statistics.median(peaks),
+              statistics.median(peaks) - base))
 
 
 if __name__ == "__main__":

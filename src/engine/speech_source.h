@@ -42,6 +42,10 @@ class ISpeechSource {
     virtual bool Read(const std::vector<SpeechWindow>& windows, sync::Activity& speech,
                       const std::function<void(double)>& progress, const std::atomic<bool>& cancel,
                       std::string* error) = 0;
+
+    // Frees the decoders until the next Read (which opens them again), so
+    // that they hold no memory while the match is computed. Worker thread.
+    virtual void Release() {}
 };
 
 // The GStreamer speech source for the clip at `path` (a local file or a

@@ -87,6 +87,7 @@ sync::SyncResult SynchroniseToSpeech(ISpeechSource& source, const std::vector<sy
     if (cancel) {
         return Refused("cancelled");
     }
+    source.Release();
     sync::Activity speech = heard;
     sync::SmoothSpeech(speech);
     sync::SyncResult result = sync::Align(speech, cues);

@@ -74,9 +74,11 @@ class GstSpeechSource : public ISpeechSource {
         return true;
     }
 
+    void Release() override { listeners_.clear(); }
+
   private:
-    // Listener k opened (the first one is opened by Open). Its own thread;
-    // touches slot k only.
+    // Listener k opened (the first one may be open from Open). Its own
+    // thread; touches slot k only.
     bool Ready(size_t k, const std::atomic<bool>& cancel, std::string* error) {
         if (listeners_[k])
             return true;
