@@ -183,7 +183,9 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
     Correlator correlator(centred, maxLag, cueSteps);
     RateMatch match = BestRate(correlator, cues);
 
-    SplitInput split{centred, match.cueSignal, cues, match.rate.Ratio(), match.peak.lag, {}};
+    SplitInput split{
+        centred,     match.cueSignal,      cues, match.rate.Ratio(), match.peak.lag, {},
+        &correlator, options.minConfidence};
     split.candidates = CandidateLags(correlator, split, match.corr);
     std::vector<SyncPart> parts = SplitParts(split, options.maxSplitDepth);
 

@@ -57,6 +57,7 @@ Fit BestLag(const SplitInput& in, const Segment& s) {
 struct Cut {
     size_t cue = 0;  // first cue of the second part
     double score = std::numeric_limits<double>::lowest();
+    int64_t before = 0, after = 0;  // the lags of the two parts
 };
 
 // The best place to switch from lag a to lag b inside `s`.
@@ -76,7 +77,7 @@ Cut BestCut(const SplitInput& in, const Segment& s, int64_t a, int64_t b) {
         }
         if (at - s.lo >= kShortestPartSteps && s.hi - at >= kShortestPartSteps &&
             running > best.score) {
-            best = {c, running};
+            best = {c, running, a, b};
         }
     }
     return best;
@@ -114,13 +115,44 @@ Cut BestSwitch(const SplitInput& in, const Segment& s) {
     return best;
 }
 
+// Whether `lag` stands out in the correlation of the cues of [lo, hi) alone:
+// its peak (within the refining distance) leads the best lag farther than
+// kApart by the share asked of the whole match. Cues with no speech behind
+// them anywhere (a stretch cut from the clip) fit some lag by chance only.
+bool StandsOut(const SplitInput& in, int64_t lo, int64_t hi, int64_t lag) {
+    if (in.correlator == nullptr) {
+        return true;
+    }
+    std::vector<float> part(in.cueSignal.size(), 0.0f);
+    std::copy(in.cueSignal.begin() + lo, in.cueSignal.begin() + hi, part.begin() + lo);
+    const std::vector<float> corr = in.correlator->Correlate(part);
+    const int64_t maxLag = in.correlator->MaxLag();
+    float peak = std::numeric_limits<float>::lowest(), rival = peak;
+    for (size_t i = 0; i < corr.size(); ++i) {
+        const int64_t distance = std::llabs(static_cast<int64_t>(i) - maxLag - lag);
+        if (distance <= kRefineSteps) {
+            peak = std::max(peak, corr[i]);
+        } else if (distance > kApart) {
+            rival = std::max(rival, corr[i]);
+        }
+    }
+    std::vector<float> sorted = corr;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<ptrdiff_t>(sorted.size() / 2),
+                     sorted.end());
+    const float median = sorted[sorted.size() / 2];
+    return peak > median && (peak - rival) >= in.minConfidence * (peak - median);
+}
+
 void SplitInto(const SplitInput& in, const Segment& s, int depth, std::vector<SyncPart>& parts) {
     const Fit single = BestLag(in, s);
     if (depth > 0) {
         const Cut cut = BestSwitch(in, s);
         const double gain = cut.score - single.score;
-        if (gain > std::max(kLeastSplitGain, kSplitCost * std::abs(single.score))) {
-            const int64_t at = StepAt(in.cues[cut.cue].start, in.ratio);
+        const int64_t at = gain > std::max(kLeastSplitGain, kSplitCost * std::abs(single.score))
+                               ? StepAt(in.cues[cut.cue].start, in.ratio)
+                               : -1;
+        if (at > s.lo && StandsOut(in, s.lo, at, cut.before) &&
+            StandsOut(in, at, s.hi, cut.after)) {
             SplitInto(in, {s.lo, at, s.cueLo, cut.cue}, depth - 1, parts);
             SplitInto(in, {at, s.hi, cut.cue, s.cueHi}, depth - 1, parts);
             return;

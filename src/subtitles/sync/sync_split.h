@@ -25,6 +25,10 @@ struct SplitInput {
     double ratio = 1;
     int64_t mainLag = 0;
     std::vector<int64_t> candidates;
+    // For the test each new part must pass on its own: its lag a clear peak
+    // of its own correlation. Not owned; null: parts are not tested.
+    Correlator* correlator = nullptr;
+    double minConfidence = 0.25;
 };
 
 // Lags worth trying as part offsets: the best few peaks of `corr` (the whole
