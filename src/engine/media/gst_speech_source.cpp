@@ -1,5 +1,7 @@
 // The speech source of the subtitle synchroniser: two listeners (one per
 // core), each a pipeline of its own, share out the windows to hear.
+#include <malloc.h>
+
 #include <algorithm>
 #include <memory>
 #include <thread>
@@ -74,7 +76,13 @@ class GstSpeechSource : public ISpeechSource {
         return true;
     }
 
-    void Release() override { listeners_.clear(); }
+    // The memory the decoders held goes back to the system at once (glibc
+    // keeps freed memory in its arenas otherwise), so that the match that
+    // follows does not add to it.
+    void Release() override {
+        listeners_.clear();
+        malloc_trim(0);
+    }
 
   private:
     // Listener k opened (the first one may be open from Open). Its own
