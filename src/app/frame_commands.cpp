@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "app/main_frame.h"
+#include "app/subtitle_syncer.h"
 #include "engine/filters_menu_ui.h"
 #include "engine/playback_speed.h"
 #include "engine/screenshot.h"
@@ -45,6 +46,7 @@ void CMainFrame::OnFilterProperties(int id) {
 
 void CMainFrame::GraphStarted() {
     filters_->Build(record_.pGB);
+    syncer_->ApplyRemembered();
     applyUi();  // the track menus list the new clip's tracks
 }
 
@@ -76,6 +78,7 @@ void CMainFrame::OnOpenVideo(int) {
 void CMainFrame::OnOpenSubtitles(int) {
     record_.SubtitlePath.clear();
     record_.LoadSubtitles();
+    syncer_->ApplyRemembered();
 }
 
 void CMainFrame::OnPlay(int) {
@@ -98,6 +101,7 @@ void CMainFrame::OnToggleFullScreen(int) {
 }
 
 void CMainFrame::OnStop(int) {
+    syncer_->Cancel();
     record_.StopClip();
 }
 
@@ -296,6 +300,7 @@ void CMainFrame::OnSaveScreenshot(int) {
 }
 
 void CMainFrame::GraphReleased() {
+    syncer_->Cancel();
     preview_->ClipReleased();
 }
 
@@ -322,6 +327,10 @@ void CMainFrame::OnSpeed(int id) {
     record_.SetSpeed(id == ID_SPEED_FASTER   ? FasterSpeed(now)
                      : id == ID_SPEED_SLOWER ? SlowerSpeed(now)
                                              : 1.0);
+}
+
+void CMainFrame::OnSyncSubtitles(int) {
+    syncer_->Toggle();
 }
 
 // E and Shift+E: one frame on or back.

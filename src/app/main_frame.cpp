@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include "app/subtitle_syncer.h"
 #include "engine/filters_menu_ui.h"
 #include "engine/screenshot.h"
 #include "platform/dialogs.h"
@@ -106,6 +107,7 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_SPEED_FASTER, ID_SPEED_NORMAL, &CMainFrame::OnSpeed},
         {ID_FRAME_NEXT, ID_FRAME_PREVIOUS, &CMainFrame::OnFrameStep},
         {ID_DEINTERLACE_AUTO, ID_DEINTERLACE_NEXT, &CMainFrame::OnDeinterlace},
+        {ID_SYNC_SUBTITLES, ID_SYNC_SUBTITLES, &CMainFrame::OnSyncSubtitles},
     };
     return kRoutes;
 }
@@ -129,6 +131,7 @@ CMainFrame::CMainFrame(platform::Registry& registry, platform::DisplayModes& mod
     createBands();
     screenshots_ = std::make_unique<ScreenshotSaver>(record_, *dialogs_);
     preview_ = std::make_unique<SeekPreview>(sliders_->SeekBar(), record_);
+    syncer_ = std::make_unique<SubtitleSyncer>(record_, this);
 }
 
 CMainFrame::~CMainFrame() {
@@ -349,6 +352,7 @@ void CMainFrame::applyUi() {
     const int index = chosen == choices.end() ? 0 : static_cast<int>(chosen - choices.begin());
     actions_.at(ID_SUBTITLE_ENCODING_FIRST + index)->setChecked(true);
     markDeinterlace();
+    actions_.at(ID_SYNC_SUBTITLES)->setEnabled(syncer_ && syncer_->CanStart());
     markTracks();
 }
 
@@ -454,6 +458,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         view_->ToggleFullScreen();  // gives back the display mode and the screen saver
     }
     SaveSettings(settings(), registry_, modes_);
+    syncer_->Cancel();
     record_.CloseClip();
     event->accept();
 }
@@ -511,6 +516,7 @@ void CMainFrame::DropFiles(const QList<QUrl>& urls) {
     if (IsSubtitleFile(name)) {
         record_.SubtitlePath = name;
         record_.LoadSubtitles();
+        syncer_->ApplyRemembered();
     } else {
         record_.ClipPath = name;
         record_.OpenClip();

@@ -29,6 +29,7 @@ class CTavimoView;
 class CSliders;
 class ScreenshotSaver;
 class SeekPreview;
+class SubtitleSyncer;
 class QtFiltersMenu;
 
 namespace platform {
@@ -95,6 +96,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     RecentFileList& Recent() { return *recent_; }
     ScreenshotSaver& Screenshots() { return *screenshots_; }
     SeekPreview& Preview() { return *preview_; }
+    SubtitleSyncer& Syncer() { return *syncer_; }
 
   signals:
     // Every command as it arrives, before it is handled. UI thread.
@@ -179,6 +181,8 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnSaveScreenshot(int id);
     void OnSpeed(int id);
     void OnFrameStep(int id);
+    // Y: starts or cancels matching the subtitles to the speech.
+    void OnSyncSubtitles(int id);
 
     platform::Registry& registry_;
     platform::DisplayModes& modes_;
@@ -210,6 +214,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     // Shift+S and the seek bar's hover; both read record_.
     std::unique_ptr<ScreenshotSaver> screenshots_;
     std::unique_ptr<SeekPreview> preview_;
+    std::unique_ptr<SubtitleSyncer> syncer_;  // Y; cancelled with the clip
 };
 
 }  // namespace tavimo

@@ -8,6 +8,8 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/frame_commands.cpp
         ${CMAKE_CURRENT_LIST_DIR}/frame_deinterlace.cpp
         ${CMAKE_CURRENT_LIST_DIR}/run_player.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/sync_command_line.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/subtitle_syncer.cpp
         ${CMAKE_CURRENT_LIST_DIR}/frame_host.cpp
         ${CMAKE_CURRENT_LIST_DIR}/recent_menu.cpp
         ${CMAKE_CURRENT_LIST_DIR}/desktop_wiring.cpp

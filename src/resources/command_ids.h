@@ -66,6 +66,8 @@ enum CommandId : int {
     ID_CHAPTER_FIRST = 35110,     // "Chapters" placeholder; then chapter i is 35110 + i
     ID_CHAPTER_LAST = 35609,
     // ], [, Backspace: playback speed; E, Shift+E: frame steps.
+    // Y: match the subtitles to the clip's speech.
+    ID_SYNC_SUBTITLES = 35900,  // "Synchronise Subtitles to Speech"
     ID_SPEED_FASTER = 35700,    // "Faster"
     ID_SPEED_SLOWER = 35701,    // "Slower"
     ID_SPEED_NORMAL = 35702,    // "Normal Speed"

@@ -74,6 +74,8 @@ constexpr MenuRow kMainMenu[] = {
     {K::Separator, 0, nullptr, false},
     {K::Item, ID_VIEW_SUBTITLES, QT_TRANSLATE_NOOP("Menu", "View Subtitles\tC"), false},
     {K::Item, ID_SET_SUBTITLE_FONT, QT_TRANSLATE_NOOP("Menu", "Set Subtitle Font"), false},
+    {K::Item, ID_SYNC_SUBTITLES, QT_TRANSLATE_NOOP("Menu", "Synchronise Subtitles to Speech\tY"),
+     false},
     // Filled with the clip's tracks on every open.
     {K::Popup, 0, QT_TRANSLATE_NOOP("Menu", "Subtitle Track"), false},
     {K::Item, ID_SUBTITLE_TRACK_FIRST, QT_TRANSLATE_NOOP("Menu", "Off"), false},
@@ -156,6 +158,8 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_E, kShift, ID_FRAME_PREVIOUS},
     // Deinterlace: Auto, On, Off in turn.
     {Qt::Key_D, kNone, ID_DEINTERLACE_NEXT},
+    // Subtitles matched to the speech.
+    {Qt::Key_Y, kNone, ID_SYNC_SUBTITLES},
 };
 
 constexpr ToolbarButton kToolbar[] = {

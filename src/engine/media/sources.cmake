@@ -29,6 +29,8 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_thumbnails.cpp
         ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_convert.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_speech_listener.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_speech_source.cpp
     )
     target_link_libraries(tavimo_ui PUBLIC PkgConfig::GSTGL)
     # The display's colour converter (swscale_convert.cpp).

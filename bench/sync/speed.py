@@ -1,0 +1,69 @@
+#!/usr/bin/env python3
+"""Speed and memory of tavimo --sync-subtitles on a 2-hour clip (stereo AAC,
+a still picture) with its ~1,200 cues: wall time and the peak RSS added over
+a run that stops before listening, against decoding the whole audio through
+the same chain once (what a tool that hears all of it must do at least).
+The machine may be shared: the runs are repeated and the median is shown.
+
+speed.py BUILD_DIR WORK_DIR [RUNS]
+"""
+import os
+import statistics
+import subprocess
+import sys
+
+from common import SPEECH_CLIP, moved, read_srt, run_measured, write_srt
+
+CHAIN = ("uridecodebin uri=file://{} caps=audio/x-raw ! audioconvert ! audioresample ! "
+         "audio/x-raw,format=F32LE,rate=16000,channels=1 ! audiocheblimit mode=high-pass "
+         "cutoff=300 ! audiocheblimit mode=low-pass cutoff=3400 ! audioconvert ! "
+         "audio/x-raw,format=S16LE ! webrtcdsp voice-detection=true echo-cancel=false "
+         "gain-control=false ! fakesink")
+
+
+def main():
+    build, work = sys.argv[1], sys.argv[2]
+    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+    os.makedirs(work, exist_ok=True)
+    film = os.path.join(work, "film")
+    if not os.path.exists(film + ".mp4"):
+        subprocess.run(["python3", SPEECH_CLIP, film + ".mp4", film + ".srt", "--seconds", "7200",
+                        "--snr", "20", "--seed", "7"], check=True)
+    picture = os.path.join(work, "picture")
+    if not os.path.exists(picture + ".mp4"):
+        subprocess.run(["python3", SPEECH_CLIP, picture + ".mp4", picture + ".srt", "--seconds",
+                        "40", "--no-audio"], check=True)
+    truth = read_srt(film + ".srt")
+    cues = moved(truth, -2350, 1.0)[:1200]
+    write_srt(film + ".case.srt", cues)
+    player = os.path.join(build, "tavimo")
+    times, cpus, peaks = [], [], []
+    for _ in range(runs):
+        code, out, err, secs, rss, cpu = run_measured(
+            [player, "--sync-subtitles", film + ".case.srt", film + ".mp4"])
+        times.append(secs)
+        cpus.append(cpu)
+        peaks.append(rss)
+        print("run: %.2f s (CPU %.2f s), peak RSS %.1f MB: %s" % (secs, cpu, rss,
+                                                               (out or err).strip()), flush=True)
+    base = run_measured([player, "--sync-subtitles", film + ".case.srt", picture + ".mp4"])[4]
+    full, full_cpu = [], []
+    for _ in range(max(1, runs // 2)):
+        measured = run_measured(["gst-launch-1.0", "-q"] + CHAIN.format(film + ".mp4").split())
+        full.append(measured[3])
+        full_cpu.append(measured[5])
+    t, f = statistics.median(times), statistics.median(full)
+    c, fc = statistics.median(cpus), statistics.median(full_cpu)
+    print()
+    print("load average while measuring: %.1f (2 cores)" % os.getloadavg()[0])
+    print("| clip | cues | sync wall (CPU), median of %d | whole audio through the chain, wall "
+          "(CPU) | ratio wall (CPU) | peak RSS | RSS added |" % runs)
+    print("|---|---|---|---|---|---|---|")
+    print("| 2 h stereo AAC | %d | %.2f s (%.2f s); goal <= 5 s | %.2f s (%.2f s) | %.2f (%.2f) "
+          "| %.1f MB | %.1f MB (goal <= 60 MB) |" % (
+              len(cues), t, c, f, fc, t / f, c / fc, statistics.median(peaks),
+              statistics.median(peaks) - base))
+
+
+if __name__ == "__main__":
+    main()

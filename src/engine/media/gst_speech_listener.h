@@ -1,0 +1,71 @@
+// One audio-only decoder of a clip that marks, per 10 ms, whether the WebRTC
+// voice detector hears speech: uridecodebin (pictures and text left
+// undecoded) ! audioconvert ! audioresample ! 16 kHz mono ! audiocheblimit
+// 300 Hz high pass ! audiocheblimit 3,400 Hz low pass ! webrtcdsp (voice
+// detection and noise suppression on, echo cancelling and gain control off)
+// ! fakesink. Used by gst_speech_source.cpp only.
+#pragma once
+
+#include <gst/gst.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "subtitles/sync/sync_signal.h"
+
+namespace tavimo::gst_internal {
+
+class SpeechListener {
+  public:
+    SpeechListener(std::string uri, int audioTrack) : uri_(std::move(uri)), track_(audioTrack) {}
+    ~SpeechListener();
+    SpeechListener(const SpeechListener&) = delete;
+    SpeechListener& operator=(const SpeechListener&) = delete;
+
+    // Builds the pipeline and waits for it to preroll. False with `error`
+    // set when the clip cannot be read, has no such audio track, or the track
+    // does not decode. The calling thread owns the listener from then on.
+    bool Open(const std::atomic<bool>& cancel, std::string* error);
+
+    // The clip's length (ms) the demuxer reports; 0 when unknown.
+    int64_t DurationMs() const { return durationMs_; }
+
+    // Decodes [startMs, endMs) and marks what it hears. False with `error`
+    // set on a decoding error or when cancelled.
+    bool Listen(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel,
+                std::string* error);
+
+    // What was heard so far: +1/-1 per 10 ms step, 0 where nothing was heard.
+    // Read it only between Listen calls.
+    const sync::Activity& Heard() const { return heard_; }
+
+  private:
+    bool Build();
+    bool WaitFor(GstMessageType done, const std::atomic<bool>& cancel, std::string* error);
+    static void OnPadAdded(GstElement*, GstPad* pad, gpointer self);
+    static void OnNoMorePads(GstElement*, gpointer self);
+    static GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer self);
+    static GstPadProbeReturn OnOutput(GstPad*, GstPadProbeInfo* info, gpointer self);
+    static GstPadProbeReturn OnInput(GstPad*, GstPadProbeInfo* info, gpointer self);
+    void Mark(int64_t fromSample, int64_t samples);
+
+    std::string uri_;
+    int track_;
+    GstElement* pipeline_ = nullptr;
+    GstElement* convert_ = nullptr;  // owned by the pipeline
+    int64_t durationMs_ = 0;
+    // Written on the streaming thread only.
+    std::atomic<int> audioPads_{0};
+    std::atomic<bool> linked_{false};
+    std::atomic<bool> allPads_{false};  // the source has added all its pads
+    std::atomic<bool> voice_{false};    // the detector's last word
+    GstCaps* lastCaps_ = nullptr;
+    GstSegment segment_{};        // the last segment in front of the detector
+    bool anchorPending_ = false;  // the segment's first sample is still to come
+    int64_t anchorMs_ = 0;        // clip time of that sample
+    int64_t samples_ = 0;         // since the anchor, at 16 kHz
+    sync::Activity heard_;
+};
+
+}  // namespace tavimo::gst_internal

@@ -1,0 +1,208 @@
+#include "subtitles/sync/sync_align.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "subtitles/sync/sync_correlate.h"
+#include "subtitles/sync/sync_split.h"
+
+namespace tavimo::sync {
+namespace {
+
+constexpr int64_t kShortestClipSteps = 30'000 / kStepMs;
+constexpr int64_t kRivalDistance = 2'000 / kStepMs;  // rivals stand this far from the peak
+constexpr double kLeastSpeechShare = 0.02;
+constexpr size_t kLeastCues = 3;
+// Another ratio than none must beat it by this share of its peak.
+constexpr double kRatioMargin = 0.03;
+
+// +1/-1 heard steps less their mean; unheard steps stay 0.
+std::vector<float> CentredSpeech(const Activity& speech) {
+    double sum = 0;
+    size_t heard = 0;
+    for (const int8_t v : speech) {
+        sum += v;
+        heard += v != 0;
+    }
+    const float mean = heard == 0 ? 0.0f : static_cast<float>(sum / static_cast<double>(heard));
+    std::vector<float> out(speech.size());
+    for (size_t i = 0; i < speech.size(); ++i) {
+        out[i] = speech[i] == 0 ? 0.0f : static_cast<float>(speech[i]) - mean;
+    }
+    return out;
+}
+
+struct Peak {
+    int64_t lag = 0;  // steps
+    float value = 0;
+    float rival = 0;   // best value farther than kRivalDistance
+    float median = 0;  // of all lags
+    double Confidence() const {
+        const double lead = value - median;
+        return lead <= 0 ? 0.0 : std::clamp((value - rival) / lead, 0.0, 1.0);
+    }
+};
+
+float Median(std::vector<float> values) {
+    auto middle = values.begin() + static_cast<ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// The best lag of `corr` (index = lag + maxLag), the centre of its flat top,
+// and its best rival outside the lags in `taken` (each +- kRivalDistance).
+Peak FindPeak(const std::vector<float>& corr, int64_t maxLag, const std::vector<int64_t>& taken) {
+    Peak peak;
+    const auto best = std::max_element(corr.begin(), corr.end());
+    peak.value = *best;
+    const int64_t at = best - corr.begin();
+    // Centre of the lags next to the peak that come within 1% of its lead.
+    peak.median = Median(corr);
+    const float near = peak.value - 0.01f * (peak.value - peak.median);
+    int64_t lo = at, hi = at;
+    while (lo > 0 && corr[static_cast<size_t>(lo - 1)] >= near) {
+        --lo;
+    }
+    while (hi + 1 < static_cast<int64_t>(corr.size()) &&
+           corr[static_cast<size_t>(hi + 1)] >= near) {
+        ++hi;
+    }
+    peak.lag = (lo + hi) / 2 - maxLag;
+    std::vector<int64_t> excluded = taken;
+    excluded.push_back(peak.lag);
+    peak.rival = std::numeric_limits<float>::lowest();
+    for (size_t i = 0; i < corr.size(); ++i) {
+        const int64_t lag = static_cast<int64_t>(i) - maxLag;
+        const bool far = std::all_of(excluded.begin(), excluded.end(), [&](int64_t t) {
+            return std::llabs(lag - t) > kRivalDistance;
+        });
+        if (far) {
+            peak.rival = std::max(peak.rival, corr[i]);
+        }
+    }
+    return peak;
+}
+
+SyncResult Refused(std::string reason) {
+    SyncResult r;
+    r.reason = std::move(reason);
+    return r;
+}
+
+struct RateMatch {
+    RateChange rate;
+    std::vector<float> cueSignal;
+    std::vector<float> corr;
+    Peak peak;
+};
+
+// Tries every known ratio; the one with the highest peak, with no ratio
+// preferred unless another clearly beats it.
+RateMatch BestRate(Correlator& correlator, const std::vector<Cue>& cues) {
+    RateMatch best, identity;
+    for (const RateChange& rate : KnownRateChanges()) {
+        RateMatch m{rate, CueSignal(cues, rate.Ratio()), {}, {}};
+        m.corr = correlator.Correlate(m.cueSignal);
+        m.peak = FindPeak(m.corr, correlator.MaxLag(), {});
+        if (rate.Identity()) {
+            identity = m;
+        }
+        if (best.corr.empty() || m.peak.value > best.peak.value) {
+            best = std::move(m);
+        }
+    }
+    const float lead = identity.peak.value - identity.peak.median;
+    if (!best.rate.Identity() && best.peak.value - best.peak.median < (1 + kRatioMargin) * lead) {
+        return identity;
+    }
+    return best;
+}
+
+// Whether at least half of each part's cues land within the clip: a match
+// that puts most subtitles before its start or after its end matched an
+// edge by chance.
+bool MostCuesInside(const SyncResult& result, const std::vector<Cue>& cues, size_t steps) {
+    const int64_t lengthMs = static_cast<int64_t>(steps) * kStepMs;
+    for (size_t p = 0; p < result.parts.size(); ++p) {
+        const int64_t from = result.parts[p].fromMs;
+        const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
+        size_t inside = 0, all = 0;
+        for (const Cue& c : cues) {
+            if (c.start >= from && c.start < to) {
+                ++all;
+                const int64_t at = result.Map(c.start);
+                inside += at >= 0 && at < lengthMs;
+            }
+        }
+        if (2 * inside < all) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+const std::vector<RateChange>& KnownRateChanges() {
+    static const std::vector<RateChange> kRates = {
+        {1, 1}, {25, 24}, {24, 25}, {25, 23.976}, {23.976, 25}, {24, 23.976}, {23.976, 24},
+    };
+    return kRates;
+}
+
+int64_t SyncResult::Map(int64_t ms) const {
+    int64_t offset = parts.empty() ? 0 : parts.front().offsetMs;
+    for (const SyncPart& part : parts) {
+        if (ms >= part.fromMs) {
+            offset = part.offsetMs;
+        }
+    }
+    return std::llround(static_cast<double>(ms) * rate.Ratio()) + offset;
+}
+
+SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
+                 const AlignOptions& options) {
+    if (static_cast<int64_t>(speech.size()) < kShortestClipSteps) {
+        return Refused("the clip is shorter than 30 s");
+    }
+    if (cues.size() < kLeastCues) {
+        return Refused("too few subtitles to match");
+    }
+    if (SpeechShare(speech) < kLeastSpeechShare) {
+        return Refused("no speech heard in the audio");
+    }
+    const std::vector<float> centred = CentredSpeech(speech);
+    const int64_t maxLag = options.maxOffsetMs / kStepMs;
+    double longestRatio = 1;
+    for (const RateChange& rate : KnownRateChanges()) {
+        longestRatio = std::max(longestRatio, rate.Ratio());
+    }
+    const int64_t cueSteps = static_cast<int64_t>(cues.back().end * longestRatio / kStepMs) + 2;
+    Correlator correlator(centred, maxLag, cueSteps);
+    RateMatch match = BestRate(correlator, cues);
+
+    SplitInput split{
+        centred,     match.cueSignal,      cues, match.rate.Ratio(), match.peak.lag, {},
+        &correlator, options.minConfidence};
+    split.candidates = CandidateLags(correlator, split, match.corr);
+    std::vector<SyncPart> parts = SplitParts(split, options.maxSplitDepth);
+
+    std::vector<int64_t> taken;
+    for (const SyncPart& part : parts) {
+        taken.push_back(part.offsetMs / kStepMs);
+    }
+    const Peak judged = FindPeak(match.corr, maxLag, taken);
+    SyncResult result;
+    result.confidence = judged.Confidence();
+    result.rate = match.rate;
+    result.parts = std::move(parts);
+    if (result.confidence < options.minConfidence || !MostCuesInside(result, cues, speech.size())) {
+        return Refused("no clear match between the subtitles and the speech");
+    }
+    result.matched = true;
+    return result;
+}
+
+}  // namespace tavimo::sync

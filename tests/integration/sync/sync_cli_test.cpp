@@ -1,0 +1,234 @@
+// tavimo --sync-subtitles on real clips: speech from espeak-ng at known times
+// over brown noise at 20 and 5 dB, subtitle files moved, stretched and cut by
+// known amounts; the line printed, the corrected file, the refusals and the
+// exit codes.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <string>
+
+#include "subtitles/subtitle_reader.h"
+#include "subtitles/sync/sync_text.h"
+
+namespace tavimo {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+Outcome Execute(const std::string& command) {
+    QTemporaryDir dir;
+    const std::string err = dir.path().toStdString() + "/err";
+    Outcome run;
+    FILE* pipe = popen((command + " 2>" + err).c_str(), "r");
+    char buffer[512];
+    while (pipe && fgets(buffer, sizeof buffer, pipe)) {
+        run.out += buffer;
+    }
+    const int status = pipe ? pclose(pipe) : -1;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(err);
+    run.err.assign(std::istreambuf_iterator<char>(in), {});
+    return run;
+}
+
+std::string Player() {
+    return std::string(TAVIMO_BUILD_DIR) + "/tavimo";
+}
+
+// Clips shared by the cases, made once.
+class SyncCli : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        dir_ = new QTemporaryDir;
+        const std::string script = std::string(TAVIMO_SOURCE_DIR) + "/tests/support/speech_clip.py";
+        const char* clips[] = {
+            "clean.mp4 clean.srt --seconds 120 --snr 20 --seed 1 --voice en",
+            "noisy.mp4 noisy.srt --seconds 120 --snr 5 --seed 2 --voice de",
+            "cut.mp4 cut.srt --seconds 260 --snr 20 --seed 3 --voice en --cut-from 110 "
+            "--cut-seconds 40",
+            "other.mp4 other.srt --seconds 120 --snr 20 --seed 4 --voice es",
+            "noise.mp4 noise.srt --seconds 60 --snr 5 --seed 5 --silent",
+            "picture.mp4 picture.srt --seconds 40 --seed 6 --no-audio",
+            "short.mp4 short.srt --seconds 25 --seed 7",
+        };
+        // Every clip made side by side; the names are taken into the folder.
+        std::string made;
+        for (const char* c : clips) {
+            const std::string args = c;
+            const size_t first = args.find(' '), second = args.find(' ', first + 1);
+            made += "python3 " + script + " " + Path(args.substr(0, first)) + " " +
+                    Path(args.substr(first + 1, second - first - 1)) + args.substr(second) + " & ";
+        }
+        ASSERT_EQ(std::system((made + "wait").c_str()), 0);
+    }
+    static void TearDownTestSuite() { delete dir_; }
+
+    static std::string Path(const std::string& name) {
+        return dir_->path().toStdString() + "/" + name;
+    }
+
+    // The truth file of `clip` moved by `offsetMs` earlier and read at
+    // `ratio` (times divided by it), written as `name`.
+    static std::string Moved(const std::string& truth, const std::string& name, int64_t offsetMs,
+                             double ratio = 1.0) {
+        SubtitleReader reader;
+        EXPECT_TRUE(reader.OpenSubtitleFile(Path(truth)));
+        ReadSubRip(reader);
+        SubtitleEntries entries = reader.TakeEntries();
+        for (SubtitleEntry& e : entries) {
+            e.start = std::llround((e.start - offsetMs) / ratio);
+            e.end = std::llround((e.end - offsetMs) / ratio);
+        }
+        std::erase_if(entries, [](const SubtitleEntry& e) { return e.start < 0; });
+        std::ofstream(Path(name)) << sync::SubRipText(entries);
+        return Path(name);
+    }
+
+    static Outcome Sync(const std::string& args) {
+        return Execute(Player() + " --sync-subtitles " + args);
+    }
+
+    static QTemporaryDir* dir_;
+};
+
+QTemporaryDir* SyncCli::dir_ = nullptr;
+
+// The delays of a printed line, in ms.
+std::vector<double> Delays(const std::string& line) {
+    std::vector<double> out;
+    const std::regex number(R"(([+-]\d+\.\d{3}) s)");
+    for (auto it = std::sregex_iterator(line.begin(), line.end(), number);
+         it != std::sregex_iterator(); ++it) {
+        out.push_back(std::stod((*it)[1]) * 1000);
+    }
+    return out;
+}
+
+TEST_F(SyncCli, OffsetsAndFrameRatesFoundWithin150Ms) {
+    struct Row {
+        const char* name;
+        const char* clip;
+        const char* truth;
+        int64_t offsetMs;
+        double ratio;
+        double expectMs;
+        const char* rateText;  // the end of the line after the delay
+    } rows[] = {
+        {"early by 2.35 s, 20 dB", "clean.mp4", "clean.srt", 2350, 1.0, 2350, ""},
+        {"late by 1.2 s, 20 dB", "clean.mp4", "clean.srt", -1200, 1.0, -1200, ""},
+        {"late by 33 s, 20 dB", "clean.mp4", "clean.srt", -33000, 1.0, -33000, ""},
+        {"early by 0.7 s, 5 dB", "noisy.mp4", "noisy.srt", 700, 1.0, 700, ""},
+        {"25 fps file on a 23.976 clip", "clean.mp4", "clean.srt", -1200, 25 / 23.976, -1200,
+         ", frame rate 25 -> 23.976"},
+    };
+    int n = 0;
+    for (const Row& r : rows) {
+        const std::string subs =
+            Moved(r.truth, "moved" + std::to_string(n++) + ".srt", r.offsetMs, r.ratio);
+        const Outcome run = Sync(subs + " " + Path(r.clip));
+        ASSERT_EQ(run.status, 0) << r.name << ": " << run.err;
+        const std::vector<double> delays = Delays(run.out);
+        ASSERT_EQ(delays.size(), 1u) << r.name << ": " << run.out;
+        EXPECT_NEAR(delays[0], r.expectMs, 150) << r.name << ": " << run.out;
+        EXPECT_TRUE(std::regex_match(
+            run.out, std::regex(R"(delay [+-]\d+\.\d{3} s)" + std::string(r.rateText) + "\n")))
+            << r.name << ": " << run.out;
+    }
+}
+
+TEST_F(SyncCli, ACutMiddleGivesTwoParts) {
+    // 40 s of audio are gone from 1:50 on: the file's later cues come 40 s
+    // early, the earlier ones on time.
+    const Outcome run = Sync(Path("cut.srt") + " " + Path("cut.mp4"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::regex line(
+        R"(delay [+-]\d+\.\d{3} s until 0:01:(\d\d)\.\d{3}, then [+-]\d+\.\d{3} s\n)");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(run.out, m, line)) << run.out;
+    const std::vector<double> delays = Delays(run.out);
+    EXPECT_NEAR(delays[0], 0, 150) << run.out;
+    EXPECT_NEAR(delays[1], -40'000, 150) << run.out;
+    // The switch comes at a cue from the cut-out stretch (file time 1:50 to
+    // 2:30, no speech for them anywhere) or at the first one after it: at
+    // 1:10 to 1:55 in the clip.
+    EXPECT_GE(std::stoi(m[1]), 10) << run.out;
+    EXPECT_LE(std::stoi(m[1]), 55) << run.out;
+}
+
+TEST_F(SyncCli, CorrectedFileWrittenAndTheSubtitlesLeftAlone) {
+    const std::string subs = Moved("clean.srt", "late.srt", -2350);
+    std::ifstream before(subs);
+    const std::string original((std::istreambuf_iterator<char>(before)), {});
+    const Outcome run = Sync(subs + " " + Path("clean.mp4") + " -o " + Path("fixed.srt"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::ifstream after(subs);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), {}), original);
+    SubtitleReader truth, fixed;
+    ASSERT_TRUE(truth.OpenSubtitleFile(Path("clean.srt")));
+    ASSERT_TRUE(fixed.OpenSubtitleFile(Path("fixed.srt")));
+    ReadSubRip(truth);
+    ReadSubRip(fixed);
+    ASSERT_EQ(fixed.entries().size(), truth.entries().size());
+    for (size_t i = 0; i < truth.entries().size(); ++i) {
+        EXPECT_NEAR(fixed.entries()[i].start, truth.entries()[i].start, 150) << i;
+        EXPECT_EQ(fixed.entries()[i].text, truth.entries()[i].text) << i;
+    }
+}
+
+TEST_F(SyncCli, RefusalsSayWhyAndExit1) {
+    std::ofstream(Path("empty.srt")) << "";
+    std::ofstream(Path("one.srt")) << "1\n00:00:05,000 --> 00:00:07,000\nAlone.\n\n";
+    struct Row {
+        const char* name;
+        std::string args;
+        const char* error;
+    } rows[] = {
+        {"another film's subtitles", Path("other.srt") + " " + Path("clean.mp4"),
+         "no match: no clear match between the subtitles and the speech\n"},
+        {"noise only", Path("clean.srt") + " " + Path("noise.mp4"),
+         "no match: no speech heard in the audio\n"},
+        {"no audio track", Path("clean.srt") + " " + Path("picture.mp4"),
+         "no match: the clip has no audio track\n"},
+        {"clip of 25 s", Path("short.srt") + " " + Path("short.mp4"),
+         "no match: the clip is shorter than 30 s\n"},
+        {"empty subtitles", Path("empty.srt") + " " + Path("clean.mp4"),
+         "no match: too few subtitles to match\n"},
+        {"one cue", Path("one.srt") + " " + Path("clean.mp4"),
+         "no match: too few subtitles to match\n"},
+        {"missing clip", Path("clean.srt") + " " + Path("missing.mp4"),
+         "no match: the clip cannot be read\n"},
+        {"offset beyond 10 minutes",
+         Moved("clean.srt", "far.srt", -660'000) + " " + Path("clean.mp4"),
+         "no match: no clear match between the subtitles and the speech\n"},
+    };
+    for (const Row& r : rows) {
+        const Outcome run = Sync(r.args);
+        EXPECT_EQ(run.status, 1) << r.name << ": " << run.out;
+        EXPECT_EQ(run.err, r.error) << r.name;
+        EXPECT_EQ(run.out, "") << r.name;
+    }
+}
+
+TEST_F(SyncCli, BadArgumentsShowUsageAndExit2) {
+    for (const std::string args :
+         {"", "only.srt", "a.srt b.mp4 c.mp4", "a.srt b.mp4 -o", "a.srt -o x.srt -o y.srt b.mp4"}) {
+        const Outcome run = Sync(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_EQ(run.err.rfind("Usage: tavimo --sync-subtitles SUBTITLE CLIP [-o OUT.srt]\n", 0),
+                  0u)
+            << args;
+    }
+}
+
+}  // namespace
+}  // namespace tavimo

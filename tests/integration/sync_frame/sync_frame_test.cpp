@@ -1,0 +1,169 @@
+// The synchroniser in the main frame, with a scripted media framework: the
+// View menu's entry greyed without subtitles or sound, a remembered result
+// applied on opening the pair (by content, under another name too) with
+// Z and Shift+Z working from it, and Y cancelling a run, pressed 20 times,
+// and the window closed while one runs.
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <fstream>
+
+#include "app/main_frame.h"
+#include "app/subtitle_syncer.h"
+#include "resources/command_ids.h"
+#include "subtitles/sync/sync_memory.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_display_modes.h"
+#include "support/fake_media.h"
+#include "support/fake_registry.h"
+#include "view/tavimo_view.h"
+
+namespace tavimo {
+namespace {
+
+void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+std::string Note(PlayerRecord& r) {
+    std::string text;
+    r.Mixer.Note.Copy(text);
+    return text;
+}
+
+StreamInfo Audio() {
+    StreamInfo info;
+    info.kind = StreamInfo::Kind::Audio;
+    info.language = "eng";
+    info.format = "AAC";
+    info.channels = 2;
+    info.enabled = true;
+    return info;
+}
+
+class SyncFrameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        gst_init(nullptr, nullptr);
+        qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+        const std::string clip(50'000, 'c');  // not a clip GStreamer can read
+        std::ofstream(Path("film.mkv")) << clip;
+        std::ofstream(Path("film.srt")) << "1\n00:00:01,000 --> 00:00:03,000\nHello.\n\n"
+                                           "2\n00:00:05,000 --> 00:00:06,000\nAgain.\n\n";
+        std::ofstream(Path("copy.mkv")) << clip;
+        std::ofstream(Path("copy.srt")) << "1\n00:00:01,000 --> 00:00:03,000\nHello.\n\n"
+                                           "2\n00:00:05,000 --> 00:00:06,000\nAgain.\n\n";
+    }
+    std::string Path(const std::string& name) { return dir.path().toStdString() + "/" + name; }
+
+    CMainFrame& Open(const std::string& clip, bool withAudio) {
+        if (!frame) {
+            frame = std::make_unique<CMainFrame>(registry, modes,
+                                                 std::make_unique<platform::ScriptedDialogs>());
+            frame->LoadSettings();
+            frame->Create();
+            frame->Record().UseMediaFramework(&media);
+        }
+        media.script.streams.clear();
+        if (withAudio) {
+            media.script.streams.push_back(Audio());
+        }
+        frame->Record().ClipPath = Path(clip);
+        frame->Record().OpenClip();
+        return *frame;
+    }
+    bool Enabled() {
+        emit frame->menuBar()->actions().at(3)->menu()->aboutToShow();
+        return frame->Action(ID_SYNC_SUBTITLES)->isEnabled();
+    }
+
+    QTemporaryDir dir, cache;
+    platform::FakeRegistry registry;
+    platform::FakeDisplayModes modes{{{1280, 720, 24, 60}}};
+    FakeMediaFramework media;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(SyncFrameTest, EntryInTheViewMenuGreyedWithoutSubtitlesOrSound) {
+    CMainFrame& f = Open("film.mkv", true);
+    EXPECT_EQ(f.Action(ID_SYNC_SUBTITLES)->text(), "Synchronise Subtitles to Speech\tY");
+    EXPECT_TRUE(Enabled());
+    Press(f.View(), Qt::Key_C);  // View Subtitles off
+    EXPECT_FALSE(Enabled());
+    Press(f.View(), Qt::Key_C);
+    Open("film.mkv", false);
+    EXPECT_FALSE(Enabled()) << "no audio track";
+    std::remove(Path("film.srt").c_str());
+    Open("film.mkv", true);
+    EXPECT_FALSE(Enabled()) << "no subtitles";
+    Press(f.View(), Qt::Key_Y);
+    EXPECT_FALSE(f.Syncer().Running());
+}
+
+TEST_F(SyncFrameTest, RememberedResultAppliedWithZAndShiftZFromIt) {
+    CMainFrame& f = Open("film.mkv", true);
+    PlayerRecord& r = f.Record();
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 0);
+    sync::SyncResult result;
+    result.matched = true;
+    result.parts = {{0, 2350}};
+    sync::SyncMemory memory(sync::SyncMemory::DefaultPath());
+    ASSERT_TRUE(memory.Remember(sync::ClipIdentity(Path("film.mkv")),
+                                sync::SubtitleIdentity(*r.Track.Current()), result));
+    // The same bytes under other names count as the same pair.
+    Open("copy.mkv", true);
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 2350);
+    EXPECT_EQ(Note(r), "Subtitles synchronised: +2.35 s (remembered)");
+    Press(f.View(), Qt::Key_Z);
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 2250);
+    Press(f.View(), Qt::Key_Z, Qt::ShiftModifier);
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 0);
+    EXPECT_EQ(Note(r), "Subtitle delay: 0.0 s");
+}
+
+TEST_F(SyncFrameTest, RefusedRunLeavesTheDelayAlone) {
+    CMainFrame& f = Open("film.mkv", true);
+    PlayerRecord& r = f.Record();
+    Press(f.View(), Qt::Key_X);
+    Press(f.View(), Qt::Key_Y);
+    EXPECT_TRUE(f.Syncer().Running());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.Syncer().Running(); }, 20'000));
+    EXPECT_EQ(Note(r), "Could not match the subtitles to the speech");
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 100);
+}
+
+TEST_F(SyncFrameTest, YCancelsTwentyPressesAndClosingJoins) {
+    CMainFrame& f = Open("film.mkv", true);
+    PlayerRecord& r = f.Record();
+    Press(f.View(), Qt::Key_Y);
+    Press(f.View(), Qt::Key_Y);
+    EXPECT_FALSE(f.Syncer().Running());
+    EXPECT_EQ(Note(r), "Synchronisation cancelled");
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        Press(f.View(), Qt::Key_Y);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << "hang check";
+    EXPECT_FALSE(f.Syncer().Running());
+    EXPECT_EQ(Note(r), "Synchronisation cancelled");
+    QTest::qWait(300);  // results of cancelled runs still queued are dropped
+    EXPECT_EQ(Note(r), "Synchronisation cancelled");
+    Press(f.View(), Qt::Key_Y);
+    EXPECT_TRUE(f.Syncer().Running());
+    f.close();
+    EXPECT_FALSE(f.Syncer().Running());
+    Press(f.View(), Qt::Key_Y);
+    EXPECT_FALSE(f.Syncer().Running()) << "no clip after closing";
+}
+
+}  // namespace
+}  // namespace tavimo

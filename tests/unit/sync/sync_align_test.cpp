@@ -1,0 +1,225 @@
+// The match on made-up signals whose answers are known: cues at irregular
+// times, speech put where a clip with a known offset, ratio or cut would
+// have it, with the detector's usual faults (late onsets, false voice in the
+// gaps, missed words) and with parts of the clip not listened to.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "subtitles/sync/sync_align.h"
+
+namespace tavimo::sync {
+namespace {
+
+// Cues of 0.8-4 s with gaps of 0.3-6 s from `startMs`, up to `endMs`.
+std::vector<Cue> MakeCues(uint32_t seed, int64_t startMs, int64_t endMs) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int64_t> length(800, 4000), gap(300, 6000);
+    std::vector<Cue> cues;
+    for (int64_t t = startMs + gap(rng); t < endMs;) {
+        const int64_t end = t + length(rng);
+        cues.push_back({t, end});
+        t = end + gap(rng);
+    }
+    return cues;
+}
+
+struct Faults {
+    uint32_t seed = 7;
+    double falseVoice = 0.08;  // share of the gap steps called speech (in blobs)
+    double missed = 0.1;       // share of speech steps missed (in blobs)
+    int64_t onsetMs = 40;      // the detector starts this late
+    int64_t heardEveryMs = 0;  // 0: all heard; else windows of heardMs every heardEveryMs
+    int64_t heardMs = 0;
+};
+
+// The detector's output for a clip of `lengthMs` in which cue `i` is spoken
+// from clipStart(i) to clipEnd(i).
+template <typename Map>
+Activity MakeSpeech(const std::vector<Cue>& cues, Map map, int64_t lengthMs, const Faults& f) {
+    const size_t steps = static_cast<size_t>(lengthMs / kStepMs);
+    Activity a(steps, -1);
+    for (const Cue& c : cues) {
+        const int64_t from = (map(c.start) + f.onsetMs) / kStepMs, to = map(c.end) / kStepMs;
+        for (int64_t s = std::max<int64_t>(from, 0); s < to && s < static_cast<int64_t>(steps);
+             ++s) {
+            a[static_cast<size_t>(s)] = 1;
+        }
+    }
+    std::mt19937 rng(f.seed);
+    std::uniform_real_distribution<double> u(0, 1);
+    for (size_t s = 0; s + 30 < steps; s += 30) {  // blobs of 300 ms
+        const bool speech = a[s] > 0;
+        if (u(rng) < (speech ? f.missed : f.falseVoice)) {
+            std::fill(a.begin() + static_cast<ptrdiff_t>(s),
+                      a.begin() + static_cast<ptrdiff_t>(s + 30),
+                      static_cast<int8_t>(speech ? -1 : 1));
+        }
+    }
+    if (f.heardEveryMs > 0) {
+        for (size_t s = 0; s < steps; ++s) {
+            const int64_t ms = static_cast<int64_t>(s) * kStepMs;
+            if (ms % f.heardEveryMs >= f.heardMs) {
+                a[s] = 0;
+            }
+        }
+    }
+    return a;
+}
+
+constexpr int64_t kTenMinutes = 600'000;
+
+TEST(SyncAlign, FindsOffsetsEitherWay) {
+    struct Row {
+        const char* name;
+        int64_t offsetMs;
+        int64_t expectMs;
+    } rows[] = {
+        {"late by 2.35 s", 2350, 2350},          {"early by 1.2 s", -1200, -1200},
+        {"late by 33 s", 33000, 33000},          {"early by 90 s", -90000, -90000},
+        {"late by 9.5 minutes", 570000, 570000},
+    };
+    const std::vector<Cue> cues = MakeCues(1, 100'000, 1'300'000);
+    for (const Row& r : rows) {
+        const Activity speech = MakeSpeech(
+            cues, [&](int64_t t) { return t + r.offsetMs; }, 2'000'000, Faults{});
+        const SyncResult result = Align(speech, cues);
+        ASSERT_TRUE(result.matched) << r.name << ": " << result.reason;
+        EXPECT_TRUE(result.rate.Identity()) << r.name;
+        ASSERT_EQ(result.parts.size(), 1u) << r.name;
+        EXPECT_NEAR(result.parts[0].offsetMs, r.expectMs, 60) << r.name;
+        EXPECT_GE(result.confidence, 0.25) << r.name;
+    }
+}
+
+TEST(SyncAlign, FindsFrameRateChanges) {
+    struct Row {
+        const char* name;
+        RateChange rate;
+        int64_t offsetMs;
+    } rows[] = {
+        {"25 to 23.976", {25, 23.976}, -1200},
+        {"23.976 to 25", {23.976, 25}, 5000},
+        {"25 to 24", {25, 24}, 700},
+        {"24 to 23.976", {24, 23.976}, -400},
+    };
+    const std::vector<Cue> cues = MakeCues(2, 10'000, 2'400'000);
+    for (const Row& r : rows) {
+        const double ratio = r.rate.from / r.rate.to;
+        auto map = [&](int64_t t) { return static_cast<int64_t>(t * ratio) + r.offsetMs; };
+        const SyncResult result = Align(MakeSpeech(cues, map, 2'700'000, Faults{}), cues);
+        ASSERT_TRUE(result.matched) << r.name << ": " << result.reason;
+        EXPECT_EQ(result.rate, r.rate) << r.name;
+        ASSERT_EQ(result.parts.size(), 1u) << r.name;
+        EXPECT_NEAR(result.parts[0].offsetMs, r.offsetMs, 60) << r.name;
+    }
+}
+
+TEST(SyncAlign, WindowsHeardHereAndThereAreEnough) {
+    // 30 s heard of every 3 minutes: a sixth of the clip.
+    const std::vector<Cue> cues = MakeCues(3, 60'000, 3'000'000);
+    Faults f;
+    f.heardEveryMs = 180'000;
+    f.heardMs = 30'000;
+    const SyncResult result = Align(MakeSpeech(
+                                        cues, [](int64_t t) { return t - 12'500; }, 3'100'000, f),
+                                    cues);
+    ASSERT_TRUE(result.matched) << result.reason;
+    ASSERT_EQ(result.parts.size(), 1u);
+    EXPECT_NEAR(result.parts[0].offsetMs, -12'500, 60);
+}
+
+TEST(SyncAlign, ACutMakesTwoParts) {
+    // Subtitles for the long release; the clip lost 3 minutes after 0:41:00,
+    // and the whole clip also runs 1 s late.
+    const std::vector<Cue> cues = MakeCues(4, 30'000, 4'800'000);
+    auto map = [](int64_t t) {
+        return t < 2'460'000 ? t + 1000 : t < 2'640'000 ? -1'000'000 : t - 179'000;
+    };
+    std::vector<Cue> spoken;
+    for (const Cue& c : cues) {
+        if (c.start < 2'460'000 || c.start >= 2'640'000) {
+            spoken.push_back(c);
+        }
+    }
+    const SyncResult result = Align(MakeSpeech(spoken, map, 4'700'000, Faults{}), cues);
+    ASSERT_TRUE(result.matched) << result.reason;
+    ASSERT_EQ(result.parts.size(), 2u);
+    EXPECT_EQ(result.parts[0].fromMs, 0);
+    EXPECT_NEAR(result.parts[0].offsetMs, 1000, 60);
+    // The second part starts somewhere in the cut-out block or at the first
+    // cue after it.
+    EXPECT_GE(result.parts[1].fromMs, 2'400'000);
+    EXPECT_LE(result.parts[1].fromMs, 2'650'000);
+    EXPECT_NEAR(result.parts[1].offsetMs, -179'000, 60);
+}
+
+TEST(SyncAlign, OneOffsetIsNotSplit) {
+    const std::vector<Cue> cues = MakeCues(5, 20'000, 3'000'000);
+    Faults noisy;
+    noisy.falseVoice = 0.2;
+    noisy.missed = 0.25;
+    const SyncResult result =
+        Align(MakeSpeech(
+                  cues, [](int64_t t) { return t + 240'000; }, 3'400'000, noisy),
+              cues);
+    ASSERT_TRUE(result.matched) << result.reason;
+    ASSERT_EQ(result.parts.size(), 1u);
+    EXPECT_NEAR(result.parts[0].offsetMs, 240'000, 60);
+}
+
+TEST(SyncAlign, RefusesWhatCannotBeMatched) {
+    const std::vector<Cue> cues = MakeCues(6, 10'000, 1'200'000);
+    const std::vector<Cue> otherFilm = MakeCues(99, 10'000, 1'200'000);
+    auto same = [](int64_t t) { return t; };
+    Faults f;
+    Activity silence(150'000, -1);
+    Activity noise(150'000, 1);
+    std::mt19937 rng(3);
+    for (auto& v : noise) {
+        v = rng() % 3 == 0 ? -1 : 1;
+    }
+    struct Row {
+        const char* name;
+        Activity speech;
+        std::vector<Cue> cues;
+        const char* reason;
+    } rows[] = {
+        {"another film's subtitles", MakeSpeech(otherFilm, same, 1'300'000, f), cues,
+         "no clear match between the subtitles and the speech"},
+        {"offset beyond 10 minutes",
+         MakeSpeech(
+             cues, [](int64_t t) { return t + 700'000; }, 2'000'000, f),
+         cues, "no clear match between the subtitles and the speech"},
+        {"silence", silence, cues, "no speech heard in the audio"},
+        {"steady noise called speech", noise, cues,
+         "no clear match between the subtitles and the speech"},
+        {"no cues", MakeSpeech(cues, same, 1'300'000, f), {}, "too few subtitles to match"},
+        {"one cue",
+         MakeSpeech(cues, same, 1'300'000, f),
+         {{10'000, 12'000}},
+         "too few subtitles to match"},
+        {"clip of 29 s", Activity(2'900, 1), cues, "the clip is shorter than 30 s"},
+    };
+    for (const Row& r : rows) {
+        const SyncResult result = Align(r.speech, r.cues);
+        EXPECT_FALSE(result.matched) << r.name;
+        EXPECT_EQ(result.reason, r.reason) << r.name;
+        EXPECT_TRUE(result.parts.empty()) << r.name;
+    }
+}
+
+TEST(SyncAlign, MapAppliesRateAndPartOffsets) {
+    SyncResult r;
+    r.matched = true;
+    r.rate = {25, 24};
+    r.parts = {{0, 1000}, {60'000, -2000}};
+    EXPECT_EQ(r.Map(0), 1000);
+    EXPECT_EQ(r.Map(48'000), 51'000);  // 48 s x 25/24 = 50 s, + 1 s
+    EXPECT_EQ(r.Map(60'000), 60'500);  // 62.5 s - 2 s
+}
+
+}  // namespace
+}  // namespace tavimo::sync

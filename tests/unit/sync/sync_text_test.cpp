@@ -1,0 +1,172 @@
+// The synchroniser's words and files: the command line's line, the note,
+// the retimed entries and the SubRip text, ASS events, and the results kept
+// in the cache folder (a damaged line skipped, the oldest dropped).
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <string>
+
+#include "subtitles/sync/sync_memory.h"
+#include "subtitles/sync/sync_text.h"
+
+namespace tavimo::sync {
+namespace {
+
+SyncResult Matched(RateChange rate, std::vector<SyncPart> parts) {
+    SyncResult r;
+    r.matched = true;
+    r.rate = rate;
+    r.parts = std::move(parts);
+    return r;
+}
+
+TEST(SyncText, LinesAndNotes) {
+    struct Row {
+        const char* name;
+        SyncResult result;
+        const char* line;
+        const char* note;
+    } rows[] = {
+        {"late", Matched({1, 1}, {{0, 2350}}), "delay +2.350 s", "Subtitles synchronised: +2.35 s"},
+        {"early with a ratio", Matched({25, 23.976}, {{0, -1200}}),
+         "delay -1.200 s, frame rate 25 -> 23.976",
+         "Subtitles synchronised: \xE2\x88\x92"
+         "1.20 s, 25 \xE2\x86\x92 23.976 fps"},
+        // The second part starts at 0:40:35.800 in the file, 0:41:07.200 in
+        // the clip (+31.4 s).
+        {"two parts", Matched({1, 1}, {{0, 1000}, {2'435'800, 31'400}}),
+         "delay +1.000 s until 0:41:07.200, then +31.400 s",
+         "Subtitles synchronised: +1.00 s in 2 parts"},
+        {"rounded to hundredths", Matched({1, 1}, {{0, -5}}), "delay -0.005 s",
+         "Subtitles synchronised: \xE2\x88\x92"
+         "0.01 s"},
+        {"none", Matched({1, 1}, {{0, 0}}), "delay +0.000 s", "Subtitles synchronised: +0.00 s"},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(ResultLine(r.result), r.line) << r.name;
+        EXPECT_EQ(ResultNote(r.result, false), r.note) << r.name;
+    }
+    EXPECT_EQ(ResultNote(Matched({1, 1}, {{0, 2350}}), true),
+              "Subtitles synchronised: +2.35 s (remembered)");
+}
+
+TEST(SyncText, RetimedKeepsTheDelayApartAndCuesInTheirPart) {
+    const SubtitleEntries entries = {
+        {.start = 1000, .end = 2000, .text = "a"},
+        {.start = 59'000, .end = 61'000, .text = "b"},  // starts in part 1, ends in part 2
+        {.start = 62'000, .end = 63'000, .text = "c"},
+        {.start = 0, .end = 0, .text = "d", .startFrame = 2500, .endFrame = 2550},  // 100-102 s
+    };
+    const SyncResult r = Matched({1, 1}, {{0, 500}, {60'000, -1500}});
+    const SubtitleEntries inPlayer = Retimed(entries, r, 25.0, false);
+    ASSERT_EQ(inPlayer.size(), 4u);
+    EXPECT_EQ(inPlayer[0].start, 1000);  // the delay (+0.5 s) stays the player's
+    EXPECT_EQ(inPlayer[1].start, 59'000);
+    EXPECT_EQ(inPlayer[1].end, 61'000);
+    EXPECT_EQ(inPlayer[2].start, 60'000);  // 62 s - 1.5 s - the delay
+    EXPECT_EQ(inPlayer[3].start, 98'000);  // frames at 25 fps became times
+    EXPECT_EQ(inPlayer[3].endFrame, 0);
+    const SubtitleEntries written = Retimed(entries, r, 25.0, true);
+    EXPECT_EQ(written[0].start, 1500);
+    EXPECT_EQ(written[2].start, 60'500);
+    EXPECT_EQ(SubRipText({written[0], written[2]}),
+              "1\n00:00:01,500 --> 00:00:02,500\na\n\n"
+              "2\n00:01:00,500 --> 00:01:01,500\nc\n\n");
+}
+
+TEST(SyncText, RetimedStretchesAndDropsWhatEndsBeforeTheStart) {
+    const SubtitleEntries entries = {
+        {.start = 500, .end = 900, .text = "gone"},
+        {.start = 1000, .end = 3000, .text = "cut at 0"},
+        {.start = 240'000, .end = 241'000, .text = "stretched"},
+    };
+    // 25 -> 24: 4 minutes become 250 s; -1.5 s.
+    const SubtitleEntries out = Retimed(entries, Matched({25, 24}, {{0, -1500}}), 25.0, true);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].start, 0);
+    EXPECT_EQ(out[0].end, 1625);  // 3000 x 25/24 - 1500
+    EXPECT_EQ(out[1].start, 248'500);
+    EXPECT_EQ(out[1].end, 249'542);
+}
+
+TEST(SyncText, AssEventsFollowTheFormatLine) {
+    const char* script =
+        "[Script Info]\nTitle: x\n\n[Events]\n"
+        "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+        "Dialogue: 0,0:00:01.50,0:00:03.00,Default,,0,0,0,,Hello, there\r\n"
+        "Comment: 0,0:00:04.00,0:00:05.00,Default,,0,0,0,,not shown\n"
+        "Dialogue: 0,0:01:02.00,0:01:01.00,Default,,0,0,0,,ends before it starts\n"
+        "Dialogue: 0,1:00:00.00,1:00:02.25,Default,,0,0,0,,{\\i1}Late{\\i0}\n";
+    const SubtitleEntries e = AssDialogueEntries(script);
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].start, 1500);
+    EXPECT_EQ(e[0].end, 3000);
+    EXPECT_EQ(e[0].text, "Hello, there");
+    EXPECT_EQ(e[1].start, 3'600'000);
+    EXPECT_EQ(e[1].end, 3'602'250);
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(SyncMemory, RemembersReplacesAndSkipsDamagedLines) {
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/cache/tavimo/subtitle-sync.txt";
+    SyncMemory memory(path);
+    EXPECT_FALSE(memory.Find("clip", "subs"));
+    ASSERT_TRUE(memory.Remember("clip", "subs", Matched({25, 23.976}, {{0, -1200}})));
+    ASSERT_TRUE(memory.Remember("other", "subs", Matched({1, 1}, {{0, 10}, {5000, 20}})));
+    ASSERT_TRUE(memory.Remember("clip", "subs", Matched({1, 1}, {{0, 2350}})));
+    const auto found = memory.Find("clip", "subs");
+    ASSERT_TRUE(found);
+    EXPECT_TRUE(found->rate.Identity());
+    EXPECT_EQ(found->parts, (std::vector<SyncPart>{{0, 2350}}));
+    // One line per pair, the pair replaced at the end.
+    std::string text = Slurp(path);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+    // A changed digit breaks the checksum of that line only.
+    const size_t at = text.find("5000:20");
+    ASSERT_NE(at, std::string::npos);
+    text[at] = '6';
+    std::ofstream(path) << text << "garbage without tabs\n\x01\t\t\n";
+    EXPECT_FALSE(memory.Find("other", "subs"));
+    ASSERT_TRUE(memory.Find("clip", "subs"));
+    EXPECT_EQ(memory.Find("clip", "subs")->parts[0].offsetMs, 2350);
+}
+
+TEST(SyncMemory, KeepsTheNewest500) {
+    QTemporaryDir dir;
+    SyncMemory memory(dir.path().toStdString() + "/subtitle-sync.txt");
+    for (int i = 0; i < 502; ++i) {
+        ASSERT_TRUE(memory.Remember("clip" + std::to_string(i), "s", Matched({1, 1}, {{0, i}})));
+    }
+    EXPECT_FALSE(memory.Find("clip0", "s"));
+    EXPECT_FALSE(memory.Find("clip1", "s"));
+    ASSERT_TRUE(memory.Find("clip2", "s"));
+    EXPECT_EQ(memory.Find("clip501", "s")->parts[0].offsetMs, 501);
+}
+
+TEST(SyncMemory, IdentitiesFollowContentNotName) {
+    QTemporaryDir dir;
+    const std::string a = dir.path().toStdString() + "/a.mkv",
+                      b = dir.path().toStdString() + "/b.mkv";
+    std::ofstream(a) << std::string(200'000, 'x');
+    std::ofstream(b) << std::string(200'000, 'x');
+    EXPECT_EQ(ClipIdentity(a), ClipIdentity(b));
+    EXPECT_EQ(ClipIdentity(a).substr(0, 7), "200000-");
+    std::ofstream(b) << std::string(199'999, 'x') << 'y';  // the last byte differs
+    EXPECT_NE(ClipIdentity(a), ClipIdentity(b));
+    EXPECT_EQ(ClipIdentity(dir.path().toStdString() + "/missing"), "");
+    const SubtitleEntries one = {{.start = 1000, .end = 2000, .text = "a"}};
+    SubtitleEntries moved = one;
+    moved[0].start = 1001;
+    EXPECT_NE(SubtitleIdentity(one), SubtitleIdentity(moved));
+    EXPECT_EQ(SubtitleIdentity(one), SubtitleIdentity(SubtitleEntries(one)));
+}
+
+}  // namespace
+}  // namespace tavimo::sync
