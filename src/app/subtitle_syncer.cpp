@@ -4,6 +4,7 @@
 
 #include "engine/speech_source.h"
 #include "engine/subtitle_sync.h"
+#include "resources/translate.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/sync/sync_text.h"
 
@@ -61,7 +62,7 @@ bool SubtitleSyncer::CanStart() const {
 void SubtitleSyncer::Toggle() {
     if (Running()) {
         Stop();
-        record_.Note.Show("Synchronisation cancelled");
+        record_.Note.Show(TrText("Notes", "Synchronisation cancelled"));
         return;
     }
     if (CanStart()) {
@@ -108,7 +109,8 @@ void SubtitleSyncer::ShowProgress() {
     const int percent = percent_.load();
     if (percent != shownPercent_) {
         shownPercent_ = percent;
-        record_.Note.Show("Synchronising subtitles\xE2\x80\xA6 " + std::to_string(percent) + "%");
+        record_.Note.Show(
+            TrArg(TrText("Notes", "Synchronising subtitles… %1%"), {std::to_string(percent)}));
     }
 }
 
@@ -121,7 +123,7 @@ void SubtitleSyncer::Finish(uint64_t run, const sync::SyncResult& result) {
         worker_.join();
     }
     if (!result.matched) {
-        record_.Note.Show("Could not match the subtitles to the speech");
+        record_.Note.Show(TrText("Notes", "Could not match the subtitles to the speech"));
         return;
     }
     Apply(result, false);

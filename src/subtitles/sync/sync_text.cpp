@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "resources/translate.h"
+
 namespace tavimo::sync {
 namespace {
 
@@ -98,16 +100,15 @@ std::string ResultLine(const SyncResult& result) {
 }
 
 std::string ResultNote(const SyncResult& result, bool remembered) {
-    std::string note =
-        "Subtitles synchronised: " + Seconds(result.parts.front().offsetMs, 2, "\xE2\x88\x92") +
-        " s";
+    std::string note = TrArg(TrText("Notes", "Subtitles synchronised: %1"),
+                             {Seconds(result.parts.front().offsetMs, 2, "\xE2\x88\x92") + " s"});
     if (!result.rate.Identity()) {
         note += ", " + Rate(result.rate.from) + " \xE2\x86\x92 " + Rate(result.rate.to) + " fps";
     }
     if (result.parts.size() > 1) {
-        note += " in " + std::to_string(result.parts.size()) + " parts";
+        note += " " + TrArg(TrText("Notes", "in %1 parts"), {std::to_string(result.parts.size())});
     }
-    return remembered ? note + " (remembered)" : note;
+    return remembered ? note + " " + TrText("Notes", "(remembered)") : note;
 }
 
 SubtitleEntries Retimed(const SubtitleEntries& entries, const SyncResult& result, double fps,
