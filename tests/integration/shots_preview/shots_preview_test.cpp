@@ -145,16 +145,28 @@ QColor Mean(const QImage& image, const QRect& area) {
     return n ? QColor(int(r / n), int(g / n), int(b / n)) : QColor();
 }
 
-// A paused black clip with a white subtitle at 1 s: the PNG has the clip's
-// size, black above and the subtitle's white near the bottom; the note names
-// it; a second shot of the same moment gets " (2)" and leaves the first as
-// it was.
+// The brightest grey of `image` over `area`.
+int Brightest(const QImage& image, const QRect& area) {
+    int brightest = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            brightest = std::max(brightest, qGray(image.pixel(x, y)));
+    return brightest;
+}
+
+// A paused black clip with a white subtitle, an accurate seek 10 ms into the
+// frame of 1 s, a note showing: the PNG has the clip's size and is named
+// after the frame's own time; it is black above and has the subtitle's white
+// near the bottom, without the note; the note names it; a second shot of
+// the same moment (that note showing) gets " (2)", again without a note, and
+// leaves the first as it was.
 TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverwrites) {
     const fs::path pictures = gDir / "saved" / "Pictures";
     UsePictures(pictures);
     PlayerRecord& record = Open("night.mp4");
     record.TogglePause();
-    record.SeekTo(10000000);
+    record.SeekTo(10100000);
+    record.Note.Show("Subtitles: Off");
     QTest::qWait(300);
 
     const QString first = Shoot();
@@ -165,17 +177,18 @@ TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverw
     ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(shot.size(), QSize(640, 360));
     EXPECT_LT(qGray(Mean(shot, QRect(0, 0, 640, 180)).rgb()), 10) << "black above the subtitle";
-    int brightest = 0;
-    for (int y = 240; y < 360; ++y)
-        for (int x = 0; x < 640; ++x)
-            brightest = std::max(brightest, qGray(shot.pixel(x, y)));
-    EXPECT_GT(brightest, 220) << "the subtitle's white is burnt in";
+    EXPECT_LT(Brightest(shot, QRect(0, 0, 640, 120)), 30) << "no note at the top left";
+    EXPECT_GT(Brightest(shot, QRect(0, 240, 640, 120)), 220) << "the subtitle's white is burnt in";
 
     const auto before = fs::last_write_time(first.toStdString());
     const auto size = fs::file_size(first.toStdString());
     const QString second = Shoot();
     EXPECT_EQ(second.toStdString(), (folder / "night 0-00-01.000 (2).png").string());
     EXPECT_EQ(NoteText(), "Saved night 0-00-01.000 (2).png");
+    const QImage again(second);
+    ASSERT_FALSE(again.isNull());
+    EXPECT_LT(Brightest(again, QRect(0, 0, 640, 120)), 30) << "no note at the top left";
+    EXPECT_GT(Brightest(again, QRect(0, 240, 640, 120)), 220) << "the subtitle stays";
     EXPECT_EQ(fs::last_write_time(first.toStdString()), before);
     EXPECT_EQ(fs::file_size(first.toStdString()), size);
     EXPECT_TRUE(dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox).empty());
