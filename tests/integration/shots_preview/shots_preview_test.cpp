@@ -42,9 +42,12 @@ std::string Part(const char* pattern, int frames) {
            " ! video/x-raw,format=I420,width=640,height=360,framerate=25/1 ! c. ";
 }
 
-// A key frame every second, so that each second starts a new picture.
-std::string Encode(const std::string& file) {
-    return "concat name=c ! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! "
+// A key frame every `keyFrames` frames (a second by default), so that each
+// second starts a new picture.
+std::string Encode(const std::string& file, int keyFrames = 25) {
+    return "concat name=c ! x264enc speed-preset=ultrafast key-int-max=" +
+           std::to_string(keyFrames) +
+           " ! h264parse ! "
            "mp4mux name=mux ! filesink location=" +
            (gDir / file).string() + " ";
 }
@@ -58,6 +61,8 @@ void MakeMedia() {
                        "audiotestsrc num-buffers=200 samplesperbuffer=882 ! audioconvert ! "
                        "avenc_aac ! aacparse ! queue ! mux."));
     ASSERT_TRUE(Launch(Part("black", 75) + Encode("night.mp4")));
+    // Key frames at 0, 2 and 4 s: red until 2 s, blue from there on.
+    ASSERT_TRUE(Launch(Part("red", 50) + Part("blue", 60) + Encode("keys.mp4", 50)));
     std::ofstream(gDir / "night.srt") << "1\n00:00:00,000 --> 00:00:10,000\nWWWWWWWW\n";
     ASSERT_TRUE(
         Launch("audiotestsrc num-buffers=200 samplesperbuffer=882 ! audioconvert ! "
@@ -275,6 +280,35 @@ TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded
     Hover(0.5);
     EXPECT_GT(preview.geometry().top(), bar.bottom()) << "below the bar";
     frame->Record().FullScreen = false;
+}
+
+// The preview of a moment between two key frames is the nearer one: 1.6 s
+// (its second's middle, 1.5 s, asked) shows the blue key frame at 2 s, not
+// the red one at 0; 0.3 s shows the red one.
+TEST_F(ShotsPreviewTest, PreviewShowsTheNearestKeyFrame) {
+    frame->move(100, 400);
+    Open("keys.mp4");
+    SeekPreview& preview = frame->Preview();
+    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
+    const QRect picture(1, 1, 160, 90);
+    const int64_t length = frame->Record().Duration;
+    ASSERT_GT(length, 40000000);
+    struct Case {
+        const char* what;
+        int64_t moment;
+        bool blue;
+    } cases[] = {
+        {"1.6 s: 2 s is nearer than 0 s", 16000000, true},
+        {"0.3 s: 0 s is nearer", 3000000, false},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        Hover(double(c.moment) / double(length));
+        ASSERT_TRUE(shown.wait(5000)) << c.what;
+        const QColor mean = Mean(preview.grab().toImage(), picture);
+        EXPECT_GT(c.blue ? mean.blue() : mean.red(), 180) << c.what << mean.name().toStdString();
+        EXPECT_LT(c.blue ? mean.red() : mean.blue(), 60) << c.what << mean.name().toStdString();
+    }
 }
 
 // A clip without a picture: the time alone, narrower than a thumbnail, and
