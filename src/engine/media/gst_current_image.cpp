@@ -69,7 +69,9 @@ class GstCurrentImage : public ICurrentImage {
         GstClockTime pts = GST_BUFFER_PTS(buffer);
         if (!segment || segment->format != GST_FORMAT_TIME || !GST_CLOCK_TIME_IS_VALID(pts))
             return -1;
-        pts = FrameStart(buffer, *segment);
+        // The frame an accurate seek landed in: its own start (52.240 for a
+        // seek to 52.261), not the seek's target.
+        pts = FrameOwnStart(buffer, *segment, gst_sample_get_caps(sample_));
         guint64 time = 0;
         const int sign = gst_segment_to_stream_time_full(segment, GST_FORMAT_TIME, pts, &time);
         if (sign == 0)
@@ -78,24 +80,6 @@ class GstCurrentImage : public ICurrentImage {
     }
 
   private:
-    // When `buffer` is the frame an accurate seek landed in (52.240 for a
-    // seek to 52.261), the decoder gave it the segment's start for a time and
-    // cut its duration to match: its own start is where it ends less one
-    // frame of the caps' rate. Any other frame starts at its time stamp.
-    GstClockTime FrameStart(GstBuffer* buffer, const GstSegment& segment) const {
-        const GstClockTime pts = GST_BUFFER_PTS(buffer);
-        GstVideoInfo info;
-        if (pts != segment.start || !GST_BUFFER_DURATION_IS_VALID(buffer) ||
-            !gst_video_info_from_caps(&info, gst_sample_get_caps(sample_)) || info.fps_n <= 0 ||
-            info.fps_d <= 0)
-            return pts;
-        const GstClockTime period = gst_util_uint64_scale(GST_SECOND, info.fps_d, info.fps_n);
-        const GstClockTime duration = GST_BUFFER_DURATION(buffer);
-        if (duration + GST_MSECOND >= period || pts + duration < period)
-            return pts;
-        return pts + duration - period;
-    }
-
     GstSample* sample_;
 };
 

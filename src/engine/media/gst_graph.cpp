@@ -223,8 +223,8 @@ HRESULT GstGraph::GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) {
 // With SeekToKeyFrame the seek lands on a key frame beyond the target as seen
 // from where the clip stands: at or after it going forward, at or before it
 // going back, so that a step forward never goes back. Without it the seek is
-// accurate. The rate the pipeline plays at is kept. UI thread; returns once
-// the pipeline has settled (bounded).
+// accurate: on the first frame at or after the target (see ArmLanding). The rate the pipeline plays
+// at is kept. UI thread; returns once the pipeline has settled (bounded).
 HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
                                uint32_t stopFlags) {
     if (stop && (stopFlags & 3) == AM_SEEKING_AbsolutePositioning) {
@@ -242,8 +242,10 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
         const bool forward = SUCCEEDED(GetCurrentPosition(&now)) && target > now;
         flags |= GST_SEEK_FLAG_KEY_UNIT |
                  (forward ? GST_SEEK_FLAG_SNAP_AFTER : GST_SEEK_FLAG_SNAP_BEFORE);
+        landing_.Disarm();
     } else {
         flags |= GST_SEEK_FLAG_ACCURATE;
+        ArmLanding(&target);
     }
     return SeekAt(target * 100, flags);
 }

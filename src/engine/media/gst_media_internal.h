@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/media/gst_media.h"
+#include "engine/media/gst_seek_landing.h"
 #include "engine/media/gst_tracks.h"
 
 namespace tavimo::gst_internal {
@@ -338,6 +339,10 @@ class GstGraph : public IGraphBuilder,
     HRESULT SeekAt(gint64 ns, int flags);
     // The video sink (borrowed), null without a linked video renderer.
     GstElement* VideoSink();
+    // Before an accurate seek to `target`: it lands on the first frame at
+    // or after it; a seek to where the clip stands (a redraw) keeps the
+    // frame shown, as `target` becomes that frame's start (gst_seek_landing.cpp).
+    void ArmLanding(REFERENCE_TIME* target);
 
     struct Event {
         long code;
@@ -452,6 +457,7 @@ class GstGraph : public IGraphBuilder,
     std::mutex chapterMutex_;  // chapters_
     std::vector<Chapter> chapters_;
     std::atomic<bool> redrawPosted_{false};
+    SeekLanding landing_;  // on the decoded pictures
 
     // The source's tracks; declared last, so that it goes first, after the
     // pipeline has stopped.

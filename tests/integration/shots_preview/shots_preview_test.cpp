@@ -160,11 +160,12 @@ int Brightest(const QImage& image, const QRect& area) {
 }
 
 // A paused black clip with a white subtitle, an accurate seek 10 ms into the
-// frame of 1 s, a note showing: the PNG has the clip's size and is named
-// after the frame's own time; it is black above and has the subtitle's white
-// near the bottom, without the note; the note names it; a second shot of
-// the same moment (that note showing) gets " (2)", again without a note, and
-// leaves the first as it was.
+// frame of 1 s (it lands on the next), a note showing: the PNG has the clip's
+// size and is named after the frame's own time; it is black above and has
+// the subtitle's white near the bottom, without the note; the note names it;
+// a second shot of the same moment (that note showing) gets " (2)", again
+// without a note, and leaves the first as it was. A frame back (a seek into
+// the middle of the frame before) is named after that frame's start.
 TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverwrites) {
     const fs::path pictures = gDir / "saved" / "Pictures";
     UsePictures(pictures);
@@ -176,8 +177,8 @@ TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverw
 
     const QString first = Shoot();
     const fs::path folder = pictures / "Tavimo";
-    EXPECT_EQ(first.toStdString(), (folder / "night 0-00-01.000.png").string());
-    EXPECT_EQ(NoteText(), "Saved night 0-00-01.000.png");
+    EXPECT_EQ(first.toStdString(), (folder / "night 0-00-01.040.png").string());
+    EXPECT_EQ(NoteText(), "Saved night 0-00-01.040.png");
     const QImage shot(first);
     ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(shot.size(), QSize(640, 360));
@@ -188,14 +189,16 @@ TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverw
     const auto before = fs::last_write_time(first.toStdString());
     const auto size = fs::file_size(first.toStdString());
     const QString second = Shoot();
-    EXPECT_EQ(second.toStdString(), (folder / "night 0-00-01.000 (2).png").string());
-    EXPECT_EQ(NoteText(), "Saved night 0-00-01.000 (2).png");
+    EXPECT_EQ(second.toStdString(), (folder / "night 0-00-01.040 (2).png").string());
+    EXPECT_EQ(NoteText(), "Saved night 0-00-01.040 (2).png");
     const QImage again(second);
     ASSERT_FALSE(again.isNull());
     EXPECT_LT(Brightest(again, QRect(0, 0, 640, 120)), 30) << "no note at the top left";
     EXPECT_GT(Brightest(again, QRect(0, 240, 640, 120)), 220) << "the subtitle stays";
     EXPECT_EQ(fs::last_write_time(first.toStdString()), before);
     EXPECT_EQ(fs::file_size(first.toStdString()), size);
+    record.StepFrame(-1);
+    EXPECT_EQ(Shoot().toStdString(), (folder / "night 0-00-01.000.png").string());
     EXPECT_TRUE(dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox).empty());
 }
 
