@@ -91,8 +91,13 @@ HRESULT GstGraph::AddSourceFilter(const std::string& fileName, const std::string
     if (!filter->element())
         return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
     network_ = network;
-    if (!network)
+    if (!network) {
         ReadFileChapters(uri);
+        cuePreroll_ = std::make_unique<CuePreroll>(
+            uri, [this](const std::string& id, GstBuffer* buffer, const GstSegment& segment) {
+                tracks_.AddReadAhead(id, buffer, segment);
+            });
+    }
     g_object_set(filter->element(), "uri", uri.c_str(), nullptr);
     if (HRESULT added = AddFilter(filter, name); FAILED(added))
         return added;
@@ -247,6 +252,8 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
         flags |= GST_SEEK_FLAG_ACCURATE;
         ArmLanding(&target);
     }
+    if (cuePreroll_)
+        cuePreroll_->Read(GstClockTime(target) * 100);
     return SeekAt(target * 100, flags);
 }
 

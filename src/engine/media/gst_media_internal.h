@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/media/gst_cue_preroll.h"
 #include "engine/media/gst_media.h"
 #include "engine/media/gst_seek_landing.h"
 #include "engine/media/gst_tracks.h"
@@ -462,6 +463,8 @@ class GstGraph : public IGraphBuilder,
     // The source's tracks; declared last, so that it goes first, after the
     // pipeline has stopped.
     SourceTracks tracks_;
+    // The cues before a seek's target, for a local file; goes before tracks_.
+    std::unique_ptr<CuePreroll> cuePreroll_;
 };
 
 }  // namespace tavimo::gst_internal

@@ -83,6 +83,11 @@ class SourceTracks : public IAMStreamSelect {
     HRESULT Enable(long index, uint32_t flags) override;
     HRESULT SetSubtitleTargets(SubtitleTrack* track, MixerShared* mixer) override;
 
+    // A cue of the stream `streamId` read by a second reader of the file
+    // (CuePreroll), in `segment`: kept as if the track's own sink had it.
+    // Any thread but the tracks' own sinks' (gst_tracks_ahead.cpp).
+    void AddReadAhead(const std::string& streamId, GstBuffer* buffer, const GstSegment& segment);
+
     struct Track;
     struct Road;
 
@@ -126,7 +131,8 @@ class SourceTracks : public IAMStreamSelect {
     // The picture track of `road` shown, -1 when none is; lock held.
     long PictureShownLocked(const Road& road) const;
     void OnCaps(Track& track, GstCaps* caps);
-    void OnCue(Track& track, GstBuffer* buffer);
+    // A cue, in `segment` (null: the track's own). Lock not held.
+    void OnCue(Track& track, GstBuffer* buffer, const GstSegment* segment = nullptr);
     void OnTags(GstTagList* tags);
     void TellShownLocked(int64_t startMs, int64_t endMs);
     // Places a new track by file order; lock held.

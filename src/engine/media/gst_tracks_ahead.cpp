@@ -1,4 +1,6 @@
-// The pictures a track switched on had dropped while it was off.
+// What the source read before it was wanted: the pictures a track switched
+// on had dropped while it was off, and the cues a second reader found before
+// a seek's target.
 #include <algorithm>
 
 #include "engine/media/gst_tracks.h"
@@ -24,6 +26,27 @@ void SourceTracks::PicturesAheadLocked(const Road& road, GstClockTime time, Pict
         GST_BUFFER_DTS(picture) = GST_CLOCK_TIME_NONE;
         due->ahead.push_back(picture);
     }
+}
+
+void SourceTracks::AddReadAhead(const std::string& streamId, GstBuffer* buffer,
+                                const GstSegment& segment) {
+    Track* found = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& track : tracks_) {
+            if (track->cues != Track::Cues::Text && track->cues != Track::Cues::Ass)
+                continue;
+            gchar* id = gst_pad_get_stream_id(track->pad);
+            if (id && streamId == id)
+                found = track.get();
+            g_free(id);
+            if (found)
+                break;
+        }
+    }
+    // Tracks stay as long as the graph: the pointer outlives the lock.
+    if (found)
+        OnCue(*found, buffer, &segment);
 }
 
 }  // namespace tavimo::gst_internal
