@@ -254,7 +254,10 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
     }
     if (cuePreroll_)
         cuePreroll_->Read(GstClockTime(target) * 100);
-    return SeekAt(target * 100, flags);
+    const HRESULT hr = SeekAt(target * 100, flags);
+    if (FAILED(hr))
+        landing_.Disarm();  // no flush came: a later seek lands as it lands
+    return hr;
 }
 
 // Every seek goes at the rate the clip plays at, and within the loop's
