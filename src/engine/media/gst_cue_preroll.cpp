@@ -10,8 +10,9 @@ namespace {
 constexpr char kStopAt[] =
     "video/x-raw(ANY); audio/x-raw(ANY); text/x-raw(ANY); application/x-ass; application/x-ssa; "
     "subpicture/x-dvd; subpicture/x-pgs; subpicture/x-dvb; subtitle/x-dvb";
-constexpr auto kOpenTimeout = std::chrono::seconds(3);
-constexpr int kReadTimeoutMs = 3000;
+// Bounds for a loaded machine: the reader has a thread of its own.
+constexpr auto kOpenTimeout = std::chrono::seconds(10);
+constexpr int kReadTimeoutMs = 10000;
 
 bool Starts(const char* text, const char* prefix) {
     return text && std::strncmp(text, prefix, std::strlen(prefix)) == 0;
