@@ -245,7 +245,8 @@ TEST_F(ShotsPreviewTest, ScreenshotWithoutAPictureOnlyBeeps) {
 
 // Hovering a quarter in shows red, four fifths in shows blue, 160 pixels
 // wide above the bar with the time under it; going back to the first bucket
-// shows red again at once without decoding anything more.
+// shows red again at once without decoding anything more. In full screen,
+// and in a window at the screen's top, the preview sits below the bar.
 TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded) {
     frame->move(100, 400);  // room above the bar
     Open("colours.mp4");
@@ -283,6 +284,14 @@ TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded
     Hover(0.5);
     EXPECT_GT(preview.geometry().top(), bar.bottom()) << "below the bar";
     frame->Record().FullScreen = false;
+
+    frame->move(100, 0);  // a window at the screen's top: no room above the bar
+    QTest::qWait(50);
+    const QRect topBar(frame->Sliders()->SeekBar()->mapToGlobal(QPoint(0, 0)),
+                       frame->Sliders()->SeekBar()->size());
+    ASSERT_LT(topBar.top(), preview.height()) << "the window did not move up";
+    Hover(0.5);
+    EXPECT_GT(preview.geometry().top(), topBar.bottom()) << "below the bar, on the screen";
 }
 
 // The preview of a moment between two key frames is the nearer one: 1.6 s
