@@ -42,6 +42,7 @@ bool IsTextCue(const char* name) {
 struct CuePreroll::PadState {
     CuePreroll* owner;
     GstSegment segment;
+    bool text;  // its caps are a text cue's
 };
 
 CuePreroll::CuePreroll(std::string uri, CueSink sink)
@@ -147,7 +148,7 @@ int CuePreroll::DemuxOnly(GstElement*, GstPad*, GstCaps*, GstElementFactory* fac
 }
 
 // Streaming thread: every stream to a sink that never waits for the clock;
-// the text ones watched.
+// all but sound and pictures watched, the text ones read.
 void CuePreroll::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     auto* self = static_cast<CuePreroll*>(data);
     GstElement* sink = gst_element_factory_make("fakesink", nullptr);
@@ -156,8 +157,10 @@ void CuePreroll::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     g_object_set(sink, "sync", FALSE, "async", FALSE, "enable-last-sample", FALSE, nullptr);
     gst_bin_add(GST_BIN(self->pipeline_), sink);
     GstPad* input = gst_element_get_static_pad(sink, "sink");
-    if (IsTextCue(CapsName(pad))) {
-        auto* state = new PadState{self, {}};
+    // Caps not known yet may still be text's: the stream's caps event tells.
+    const char* name = CapsName(pad);
+    if (!Starts(name, "video/") && !Starts(name, "audio/")) {
+        auto* state = new PadState{self, {}, IsTextCue(name)};
         gst_segment_init(&state->segment, GST_FORMAT_TIME);
         gst_pad_add_probe(
             input, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
@@ -184,10 +187,18 @@ GstPadProbeReturn CuePreroll::OnCueData(GstPad* pad, GstPadProbeInfo* info, gpoi
     auto* state = static_cast<PadState*>(data);
     if (info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
         GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-        if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT)
+        if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
             gst_event_copy_segment(event, &state->segment);
+        } else if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+            GstCaps* caps = nullptr;
+            gst_event_parse_caps(event, &caps);
+            state->text = caps && !gst_caps_is_empty(caps) &&
+                          IsTextCue(gst_structure_get_name(gst_caps_get_structure(caps, 0)));
+        }
         return GST_PAD_PROBE_OK;
     }
+    if (!state->text)
+        return GST_PAD_PROBE_OK;
     gchar* id = gst_pad_get_stream_id(pad);
     if (id)
         state->owner->sink_(id, GST_PAD_PROBE_INFO_BUFFER(info), state->segment);

@@ -34,7 +34,7 @@ void SourceTracks::AddReadAhead(const std::string& streamId, GstBuffer* buffer,
     {
         std::lock_guard lock(mutex_);
         for (auto& track : tracks_) {
-            if (track->cues != Track::Cues::Text && track->cues != Track::Cues::Ass)
+            if (track->kind != StreamInfo::Kind::Subtitle || track->cues == Track::Cues::Picture)
                 continue;
             gchar* id = gst_pad_get_stream_id(track->pad);
             if (id && streamId == id)
@@ -42,6 +42,13 @@ void SourceTracks::AddReadAhead(const std::string& streamId, GstBuffer* buffer,
             g_free(id);
             if (found)
                 break;
+        }
+        // The track's own sink may have had no data yet, and so no caps.
+        if (found && found->cues == Track::Cues::None) {
+            if (GstCaps* caps = gst_pad_get_current_caps(found->pad)) {
+                ReadCueCaps(*found, caps);
+                gst_caps_unref(caps);
+            }
         }
     }
     // Tracks stay as long as the graph: the pointer outlives the lock.
