@@ -38,10 +38,9 @@ bool IsTextCue(const char* name) {
 
 }  // namespace
 
-// A subtitle stream's segment, on its sink's streaming thread.
+// A stream that may be text, on its sink's streaming thread.
 struct CuePreroll::PadState {
     CuePreroll* owner;
-    GstSegment segment;
     bool text;  // its caps are a text cue's
 };
 
@@ -112,9 +111,15 @@ bool CuePreroll::Open() {
     gst_bin_add(GST_BIN(pipeline_), source);
     if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
         return false;
-    std::unique_lock lock(mutex_);
-    wake_.wait_for(lock, kOpenTimeout, [this] { return padsDone_ || stop_; });
-    return padsDone_ && subtitles_ > 0;
+    {
+        std::unique_lock lock(mutex_);
+        wake_.wait_for(lock, kOpenTimeout, [this] { return padsDone_ || stop_; });
+        if (!padsDone_ || subtitles_ == 0)
+            return false;
+    }
+    // Settled in PAUSED, so that the demuxer takes a seek.
+    return gst_element_get_state(pipeline_, nullptr, nullptr, GST_SECOND * 5) !=
+           GST_STATE_CHANGE_FAILURE;
 }
 
 // From kLookBack before `target` to it, through to the end of that stretch.
@@ -122,8 +127,15 @@ void CuePreroll::ReadUpTo(GstClockTime target) {
     const GstClockTime from = target > kLookBack ? target - kLookBack : 0;
     const auto flags =
         GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE);
-    if (!gst_element_seek(pipeline_, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, gint64(from),
-                          GST_SEEK_TYPE_SET, gint64(target)))
+    // A demuxer still reading its headers may refuse a seek: a few tries.
+    bool sought = false;
+    for (int tries = 0; !sought && tries < 20 && !Stopping(); ++tries) {
+        sought = gst_element_seek(pipeline_, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                                  gint64(from), GST_SEEK_TYPE_SET, gint64(target));
+        if (!sought)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!sought)
         return;
     gst_element_set_state(pipeline_, GST_STATE_PLAYING);
     GstBus* bus = gst_element_get_bus(pipeline_);
@@ -160,8 +172,7 @@ void CuePreroll::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     // Caps not known yet may still be text's: the stream's caps event tells.
     const char* name = CapsName(pad);
     if (!Starts(name, "video/") && !Starts(name, "audio/")) {
-        auto* state = new PadState{self, {}, IsTextCue(name)};
-        gst_segment_init(&state->segment, GST_FORMAT_TIME);
+        auto* state = new PadState{self, IsTextCue(name)};
         gst_pad_add_probe(
             input, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
             &OnCueData, state, [](gpointer p) { delete static_cast<PadState*>(p); });
@@ -187,9 +198,7 @@ GstPadProbeReturn CuePreroll::OnCueData(GstPad* pad, GstPadProbeInfo* info, gpoi
     auto* state = static_cast<PadState*>(data);
     if (info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
         GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-        if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
-            gst_event_copy_segment(event, &state->segment);
-        } else if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+        if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
             GstCaps* caps = nullptr;
             gst_event_parse_caps(event, &caps);
             state->text = caps && !gst_caps_is_empty(caps) &&
@@ -201,7 +210,7 @@ GstPadProbeReturn CuePreroll::OnCueData(GstPad* pad, GstPadProbeInfo* info, gpoi
         return GST_PAD_PROBE_OK;
     gchar* id = gst_pad_get_stream_id(pad);
     if (id)
-        state->owner->sink_(id, GST_PAD_PROBE_INFO_BUFFER(info), state->segment);
+        state->owner->sink_(id, GST_PAD_PROBE_INFO_BUFFER(info));
     g_free(id);
     return GST_PAD_PROBE_OK;
 }

@@ -22,10 +22,10 @@ class CuePreroll {
     // How far before a seek's target the cues are read from.
     static constexpr GstClockTime kLookBack = 10 * GST_SECOND;
 
-    // A cue read: the id of its stream (as the clip's own source names it),
-    // the buffer, and the segment it came in. Called on the reader's thread.
-    using CueSink = std::function<void(const std::string& streamId, GstBuffer* buffer,
-                                       const GstSegment& segment)>;
+    // A cue read: the id of its stream (as the clip's own source names it)
+    // and the buffer, stamped as the demuxer stamps it. Called on the
+    // reader's thread.
+    using CueSink = std::function<void(const std::string& streamId, GstBuffer* buffer)>;
 
     // Reads the local file `uri` when asked; nothing is opened before the
     // first Read. UI thread.

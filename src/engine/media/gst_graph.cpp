@@ -94,9 +94,8 @@ HRESULT GstGraph::AddSourceFilter(const std::string& fileName, const std::string
     if (!network) {
         ReadFileChapters(uri);
         cuePreroll_ = std::make_unique<CuePreroll>(
-            uri, [this](const std::string& id, GstBuffer* buffer, const GstSegment& segment) {
-                tracks_.AddReadAhead(id, buffer, segment);
-            });
+            uri,
+            [this](const std::string& id, GstBuffer* buffer) { tracks_.AddReadAhead(id, buffer); });
     }
     g_object_set(filter->element(), "uri", uri.c_str(), nullptr);
     if (HRESULT added = AddFilter(filter, name); FAILED(added))

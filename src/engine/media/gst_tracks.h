@@ -84,9 +84,11 @@ class SourceTracks : public IAMStreamSelect {
     HRESULT SetSubtitleTargets(SubtitleTrack* track, MixerShared* mixer) override;
 
     // A cue of the stream `streamId` read by a second reader of the file
-    // (CuePreroll), in `segment`: kept as if the track's own sink had it.
-    // Any thread but the tracks' own sinks' (gst_tracks_ahead.cpp).
-    void AddReadAhead(const std::string& streamId, GstBuffer* buffer, const GstSegment& segment);
+    // (CuePreroll): kept as if the track's own sink had it, its time stamp
+    // read through the track's own segment (the reader's seek may place its
+    // segment elsewhere). Any thread but the tracks' own sinks'
+    // (gst_tracks_ahead.cpp).
+    void AddReadAhead(const std::string& streamId, GstBuffer* buffer);
 
     struct Track;
     struct Road;
@@ -131,8 +133,7 @@ class SourceTracks : public IAMStreamSelect {
     // The picture track of `road` shown, -1 when none is; lock held.
     long PictureShownLocked(const Road& road) const;
     void OnCaps(Track& track, GstCaps* caps);
-    // A cue, in `segment` (null: the track's own). Lock not held.
-    void OnCue(Track& track, GstBuffer* buffer, const GstSegment* segment = nullptr);
+    void OnCue(Track& track, GstBuffer* buffer);
     void OnTags(GstTagList* tags);
     void TellShownLocked(int64_t startMs, int64_t endMs);
     // Places a new track by file order; lock held.

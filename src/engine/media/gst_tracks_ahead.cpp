@@ -28,8 +28,7 @@ void SourceTracks::PicturesAheadLocked(const Road& road, GstClockTime time, Pict
     }
 }
 
-void SourceTracks::AddReadAhead(const std::string& streamId, GstBuffer* buffer,
-                                const GstSegment& segment) {
+void SourceTracks::AddReadAhead(const std::string& streamId, GstBuffer* buffer) {
     Track* found = nullptr;
     {
         std::lock_guard lock(mutex_);
@@ -53,7 +52,7 @@ void SourceTracks::AddReadAhead(const std::string& streamId, GstBuffer* buffer,
     }
     // Tracks stay as long as the graph: the pointer outlives the lock.
     if (found)
-        OnCue(*found, buffer, &segment);
+        OnCue(*found, buffer);
 }
 
 }  // namespace tavimo::gst_internal

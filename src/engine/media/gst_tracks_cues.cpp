@@ -133,7 +133,7 @@ void SourceTracks::OnCaps(Track& track, GstCaps* caps) {
 
 // Streaming thread of the track's sink: one cue. Cues are kept whether the
 // track is shown or not, so that choosing it later shows what was read.
-void SourceTracks::OnCue(Track& track, GstBuffer* buffer, const GstSegment* segment) {
+void SourceTracks::OnCue(Track& track, GstBuffer* buffer) {
     if (track.cues == Track::Cues::None || !GST_BUFFER_PTS_IS_VALID(buffer))
         return;
     GstMapInfo map;
@@ -142,10 +142,9 @@ void SourceTracks::OnCue(Track& track, GstBuffer* buffer, const GstSegment* segm
     const std::string_view bytes(reinterpret_cast<const char*>(map.data), map.size);
     const GstClockTime pts = GST_BUFFER_PTS(buffer);
     std::lock_guard lock(mutex_);
-    const GstSegment& in = segment ? *segment : track.segment;
-    const int64_t start = StreamMs(in, pts);
+    const int64_t start = StreamMs(track.segment, pts);
     int64_t end = GST_BUFFER_DURATION_IS_VALID(buffer)
-                      ? StreamMs(in, pts + GST_BUFFER_DURATION(buffer))
+                      ? StreamMs(track.segment, pts + GST_BUFFER_DURATION(buffer))
                       : start + kUntimedCueMs;
     const bool shown = subtitle_ >= 0 && tracks_[size_t(subtitle_)].get() == &track;
     if (start >= 0 && end > start && track.cues == Track::Cues::Text) {
