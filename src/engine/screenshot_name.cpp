@@ -3,6 +3,22 @@
 #include <cstdio>
 
 namespace tavimo {
+namespace {
+
+// The longest file name Linux file systems take, in bytes (NAME_MAX).
+constexpr size_t kLongestName = 255;
+
+// `name` cut to at most `bytes` bytes, never inside a UTF-8 sequence.
+std::string CutAtCharacter(const std::string& name, size_t bytes) {
+    if (name.size() <= bytes)
+        return name;
+    size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+        --end;  // `end` would split a character: keep it whole or not at all
+    return name.substr(0, end);
+}
+
+}  // namespace
 
 std::string ClipNameOf(const std::string& clipPath) {
     std::string path = clipPath;
@@ -25,10 +41,12 @@ std::string ScreenshotTime(int64_t position) {
 }
 
 std::string ScreenshotName(const std::string& clipPath, int64_t position, int attempt) {
-    std::string name = ClipNameOf(clipPath) + " " + ScreenshotTime(position);
+    std::string suffix = " " + ScreenshotTime(position);
     if (attempt > 1)
-        name += " (" + std::to_string(attempt) + ")";
-    return name + ".png";
+        suffix += " (" + std::to_string(attempt) + ")";
+    suffix += ".png";
+    const size_t room = kLongestName > suffix.size() ? kLongestName - suffix.size() : 0;
+    return CutAtCharacter(ClipNameOf(clipPath), room) + suffix;
 }
 
 }  // namespace tavimo

@@ -15,7 +15,8 @@ std::string ClipNameOf(const std::string& clipPath);
 std::string ScreenshotTime(int64_t position);
 
 // The name of the `attempt`-th try (1, 2, ...): the first is the plain name,
-// each later one adds " (<attempt>)" before ".png".
+// each later one adds " (<attempt>)" before ".png". A long clip name is cut,
+// at a character's boundary, so that the whole name fits in 255 bytes.
 std::string ScreenshotName(const std::string& clipPath, int64_t position, int attempt);
 
 }  // namespace tavimo

@@ -22,5 +22,6 @@ target_sources(tavimo_core PRIVATE
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer_element.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/note_under_meta.cpp
     )
 endif()

@@ -73,6 +73,16 @@ struct FrameTime {
     double fallbackFps = 0.0;
 };
 
+// The plane-0 rows a note covered, as they were before it was blended:
+// `rows` consecutive rows of `rowBytes` from memory row `firstRow` on.
+// Empty when no note was blended.
+struct NoteUnder {
+    int32_t firstRow = 0;
+    int32_t rowBytes = 0;
+    int32_t rows = 0;
+    std::vector<uint8_t> bytes;
+};
+
 class AssRender;
 
 class CSubtitles {
@@ -102,8 +112,11 @@ class CSubtitles {
     // true when Blend must follow. Streaming thread; no allocation after the
     // first drawn frame while nothing changes.
     bool Prepare(const FrameTime& time);
-    // Blends what the last Prepare found into `frame`. Streaming thread.
-    void Blend(const VideoPlanes& frame) const;
+    // Blends what the last Prepare found into `frame`. With `under`, the
+    // rows the note is about to cover are copied there first, so that the
+    // picture with its subtitle and without the note can be had again (a
+    // screenshot). Streaming thread.
+    void Blend(const VideoPlanes& frame, NoteUnder* under = nullptr) const;
 
     // Width used to centre text: the first accepted width, 0 before.
     // Streaming thread.

@@ -1,5 +1,6 @@
 #include "subtitles/subtitle_mixer_element.h"
 
+#include "subtitles/note_under_meta.h"
 #include "subtitles/subtitle_mixer.h"
 
 #include <gst/video/gstvideofilter.h>
@@ -132,7 +133,9 @@ GstFlowReturn TransformFrameIp(GstVideoFilter* filter, GstVideoFrame* frame) {
         planes.data[i] = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, i));
         planes.stride[i] = GST_VIDEO_FRAME_PLANE_STRIDE(frame, i);
     }
-    self->core->Blend(planes);
+    NoteUnder under;
+    self->core->Blend(planes, &under);
+    AttachNoteUnder(frame->buffer, under);  // for a screenshot without the note
     return GST_FLOW_OK;
 }
 

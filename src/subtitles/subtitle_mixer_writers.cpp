@@ -202,6 +202,20 @@ int64_t RowBytes(const SubtypeRule& rule, int32_t width) {
     return int64_t{width} * rule.bytesPerPixel;
 }
 
+// Memory rows `first`..`last` of plane 0, copied into `under`.
+void KeepRows(const VideoPlanes& frame, int32_t first, int32_t last, int64_t rowBytes,
+              NoteUnder* under) {
+    under->rows = last < first ? 0 : last - first + 1;
+    under->firstRow = under->rows ? first : 0;
+    under->rowBytes = static_cast<int32_t>(rowBytes);
+    under->bytes.resize(static_cast<size_t>(under->rows) * static_cast<size_t>(rowBytes));
+    for (int32_t i = 0; i < under->rows; ++i) {
+        std::memcpy(under->bytes.data() + static_cast<size_t>(i) * static_cast<size_t>(rowBytes),
+                    frame.data[0] + static_cast<int64_t>(first + i) * frame.stride[0],
+                    static_cast<size_t>(rowBytes));
+    }
+}
+
 }  // namespace
 
 // For YUV frames, coloured text is turned into Y (blue), Cb (green) and Cr
@@ -221,7 +235,10 @@ void CSubtitles::EncodeColours() {
     }
 }
 
-void CSubtitles::Blend(const VideoPlanes& frame) const {
+void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
+    if (under != nullptr) {
+        *under = NoteUnder{};
+    }
     if (blendAss_) {
         ass_->Blend(frame);
     }
@@ -260,6 +277,17 @@ void CSubtitles::Blend(const VideoPlanes& frame) const {
         blendSpans(spans_, bitmap_, true);
     }
     if (blendNotice_) {
+        if (under != nullptr) {
+            int32_t first = frameH, last = -1;
+            for (const Span& span : noticeSpans_) {
+                if (span.row < frameH) {
+                    const int32_t row = bottomUp ? frameH - 1 - span.row : span.row;
+                    first = std::min(first, row);
+                    last = std::max(last, row);
+                }
+            }
+            KeepRows(frame, first, last, RowBytes(*rule, frameW), under);
+        }
         blendSpans(noticeSpans_, noticeBitmap_, false);
     }
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/media/gst_media_internal.h"
+#include "subtitles/note_under_meta.h"
 
 namespace tavimo::gst_internal {
 
@@ -42,8 +43,17 @@ class GstCurrentImage : public ICurrentImage {
             gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGBx", "width", G_TYPE_INT,
                                 in.width, "height", G_TYPE_INT, in.height, "pixel-aspect-ratio",
                                 GST_TYPE_FRACTION, in.par_n, in.par_d, nullptr);
+        // The picture and its subtitle, without the note burnt in over them.
+        GstBuffer* clean = WithoutNote(gst_sample_get_buffer(sample_), in);
+        GstSample* picture = clean ? gst_sample_new(clean, gst_sample_get_caps(sample_),
+                                                    gst_sample_get_segment(sample_), nullptr)
+                                   : nullptr;
+        gst_clear_buffer(&clean);
         GError* error = nullptr;
-        GstSample* rgb = gst_video_convert_sample(sample_, caps, kConvertTimeout, &error);
+        GstSample* rgb =
+            picture ? gst_video_convert_sample(picture, caps, kConvertTimeout, &error) : nullptr;
+        if (picture)
+            gst_sample_unref(picture);
         gst_caps_unref(caps);
         g_clear_error(&error);
         if (!rgb)
@@ -55,11 +65,18 @@ class GstCurrentImage : public ICurrentImage {
 
     REFERENCE_TIME Time() override {
         const GstSegment* segment = gst_sample_get_segment(sample_);
-        GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(sample_));
+        GstBuffer* buffer = gst_sample_get_buffer(sample_);
+        GstClockTime pts = GST_BUFFER_PTS(buffer);
         if (!segment || segment->format != GST_FORMAT_TIME || !GST_CLOCK_TIME_IS_VALID(pts))
             return -1;
-        guint64 time = gst_segment_to_stream_time(segment, GST_FORMAT_TIME, pts);
-        return GST_CLOCK_TIME_IS_VALID(time) ? REFERENCE_TIME(time / 100) : -1;
+        // The frame an accurate seek landed in: its own start (52.240 for a
+        // seek to 52.261), not the seek's target.
+        pts = FrameOwnStart(buffer, *segment, gst_sample_get_caps(sample_));
+        guint64 time = 0;
+        const int sign = gst_segment_to_stream_time_full(segment, GST_FORMAT_TIME, pts, &time);
+        if (sign == 0)
+            return -1;
+        return sign > 0 ? REFERENCE_TIME(time / 100) : 0;
     }
 
   private:

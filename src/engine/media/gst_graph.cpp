@@ -91,8 +91,12 @@ HRESULT GstGraph::AddSourceFilter(const std::string& fileName, const std::string
     if (!filter->element())
         return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
     network_ = network;
-    if (!network)
+    if (!network) {
         ReadFileChapters(uri);
+        cuePreroll_ = std::make_unique<CuePreroll>(
+            uri,
+            [this](const std::string& id, GstBuffer* buffer) { tracks_.AddReadAhead(id, buffer); });
+    }
     g_object_set(filter->element(), "uri", uri.c_str(), nullptr);
     if (HRESULT added = AddFilter(filter, name); FAILED(added))
         return added;
@@ -223,8 +227,8 @@ HRESULT GstGraph::GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) {
 // With SeekToKeyFrame the seek lands on a key frame beyond the target as seen
 // from where the clip stands: at or after it going forward, at or before it
 // going back, so that a step forward never goes back. Without it the seek is
-// accurate. The rate the pipeline plays at is kept. UI thread; returns once
-// the pipeline has settled (bounded).
+// accurate: on the first frame at or after the target (see ArmLanding). The rate the pipeline plays
+// at is kept. UI thread; returns once the pipeline has settled (bounded).
 HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
                                uint32_t stopFlags) {
     if (stop && (stopFlags & 3) == AM_SEEKING_AbsolutePositioning) {
@@ -242,10 +246,17 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
         const bool forward = SUCCEEDED(GetCurrentPosition(&now)) && target > now;
         flags |= GST_SEEK_FLAG_KEY_UNIT |
                  (forward ? GST_SEEK_FLAG_SNAP_AFTER : GST_SEEK_FLAG_SNAP_BEFORE);
+        landing_.Disarm();
     } else {
         flags |= GST_SEEK_FLAG_ACCURATE;
+        ArmLanding(&target);
     }
-    return SeekAt(target * 100, flags);
+    if (cuePreroll_)
+        cuePreroll_->Read(GstClockTime(target) * 100);
+    const HRESULT hr = SeekAt(target * 100, flags);
+    if (FAILED(hr))
+        landing_.Disarm();  // no flush came: a later seek lands as it lands
+    return hr;
 }
 
 // Every seek goes at the rate the clip plays at, and within the loop's

@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/media/gst_cue_preroll.h"
 #include "engine/media/gst_media.h"
+#include "engine/media/gst_seek_landing.h"
 #include "engine/media/gst_tracks.h"
 
 namespace tavimo::gst_internal {
@@ -344,6 +346,10 @@ class GstGraph : public IGraphBuilder,
     HRESULT SeekAt(gint64 ns, int flags);
     // The video sink (borrowed), null without a linked video renderer.
     GstElement* VideoSink();
+    // Before an accurate seek to `target`: it lands on the first frame at
+    // or after it; a seek to where the clip stands (a redraw) keeps the
+    // frame shown, as `target` becomes that frame's start (gst_seek_landing.cpp).
+    void ArmLanding(REFERENCE_TIME* target);
 
     struct Event {
         long code;
@@ -473,10 +479,13 @@ class GstGraph : public IGraphBuilder,
     std::vector<Chapter> chapters_;
     bool tocSeen_ = false;  // the chapters came from a table of contents
     std::atomic<bool> redrawPosted_{false};
+    SeekLanding landing_;  // on the decoded pictures
 
     // The source's tracks; declared last, so that it goes first, after the
     // pipeline has stopped.
     SourceTracks tracks_;
+    // The cues before a seek's target, for a local file; goes before tracks_.
+    std::unique_ptr<CuePreroll> cuePreroll_;
 };
 
 }  // namespace tavimo::gst_internal

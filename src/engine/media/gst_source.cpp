@@ -318,6 +318,8 @@ bool GstGraph::LinkVideo(GstPad* pad) {
     GstPad* sink = gst_element_get_static_pad(VideoPathHead(), "sink");
     bool linked = !gst_pad_is_linked(sink) && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sink));
     gst_object_unref(sink);
+    if (linked)
+        landing_.Watch(pad);
     return linked;
 }
 

@@ -1,8 +1,11 @@
 // The seek bar's thumbnail decoder: uridecodebin with only its picture
 // decoded, to videoscale ! videoconvert ! appsink at the thumbnail's size,
-// held PAUSED; each thumbnail is a key-frame seek and the preroll it brings.
+// held PAUSED; each thumbnail is the key frame nearest its moment, found by
+// key-frame seeks and the prerolls they bring.
 // Sound and subtitle streams stay undecoded and go to fake sinks.
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "engine/media/gst_media_internal.h"
 
@@ -67,20 +70,45 @@ class GstThumbnailSource : public IThumbnailSource {
         return video_ ? S_OK : VFW_E_NOT_CONNECTED;
     }
 
-    // Worker thread: a flushing key-frame seek, then the frame it prerolls.
+    // Worker thread: the key frame nearest `position`, of the one at or
+    // after it and the one before it (demuxers take a nearest snap for the
+    // one before); the one before when both are as near.
     HRESULT Grab(REFERENCE_TIME position, VideoImage* image) {
-        const auto flags =
-            GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_NEAREST);
-        if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, flags,
-                                     std::max<REFERENCE_TIME>(position, 0) * 100))
-            return E_FAIL;
+        const gint64 target = std::max<REFERENCE_TIME>(position, 0) * 100;
+        gint64 afterAt = -1, beforeAt = -1;
+        GstSample* chosen = KeyFrame(target, GST_SEEK_FLAG_SNAP_AFTER, &afterAt);
+        if (!chosen || afterAt != target) {
+            GstSample* before = KeyFrame(target, GST_SEEK_FLAG_SNAP_BEFORE, &beforeAt);
+            if (before && (!chosen || afterAt < target || target - beforeAt <= afterAt - target))
+                std::swap(chosen, before);
+            if (before)
+                gst_sample_unref(before);
+        }
+        if (!chosen)
+            return VFW_E_TIMEOUT;
+        HRESULT hr = CopyRgbxSample(chosen, image);
+        gst_sample_unref(chosen);
+        return hr;
+    }
+
+    // Worker thread: a flushing key-frame seek snapping by `snap`, and the
+    // frame it prerolls with its stream time (ns); null when none comes.
+    GstSample* KeyFrame(gint64 target, GstSeekFlags snap, gint64* at) {
+        const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT | snap);
+        if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, flags, target))
+            return nullptr;
         GstSample* sample = nullptr;
         g_signal_emit_by_name(sink_, "try-pull-preroll", kFrameTimeout, &sample);
         if (!sample)
-            return VFW_E_TIMEOUT;
-        HRESULT hr = CopyRgbxSample(sample, image);
-        gst_sample_unref(sample);
-        return hr;
+            return nullptr;
+        const GstSegment* segment = gst_sample_get_segment(sample);
+        const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(sample));
+        guint64 time = 0;
+        *at = segment && GST_CLOCK_TIME_IS_VALID(pts) &&
+                      gst_segment_to_stream_time_full(segment, GST_FORMAT_TIME, pts, &time) == 1
+                  ? gint64(time)
+                  : target;
+        return sample;
     }
 
     // Streaming thread: sound, subtitles and captions are not decoded.

@@ -366,7 +366,9 @@ HRESULT SourceTracks::Enable(long index, uint32_t flags) {
         for (auto& road : roads_) {
             if (!road->switched)
                 continue;
-            PictureDue due = PictureDueLocked(*road, TimeOfVideoAt(*road, at));
+            const GstClockTime time = TimeOfVideoAt(*road, at);
+            PictureDue due = PictureDueLocked(*road, time);
+            PicturesAheadLocked(*road, time, &due);
             due.switched = true;
             road->switched = false;
             dues.emplace_back(road.get(), due);

@@ -86,6 +86,13 @@ class SourceTracks : public IAMStreamSelect {
     // not (Enable) now plays.
     void ApplyPendingAudio();
 
+    // A cue of the stream `streamId` read by a second reader of the file
+    // (CuePreroll): kept as if the track's own sink had it, its time stamp
+    // read through the track's own segment (the reader's seek may place its
+    // segment elsewhere). Any thread but the tracks' own sinks'
+    // (gst_tracks_ahead.cpp).
+    void AddReadAhead(const std::string& streamId, GstBuffer* buffer);
+
     struct Track;
     struct Road;
 
@@ -107,10 +114,17 @@ class SourceTracks : public IAMStreamSelect {
         GstCaps* caps = nullptr;        // the chosen track's
         GstEvent* palette = nullptr;    // VobSub: the chosen track's colours
         GstBuffer* picture = nullptr;   // due at the time asked, or null
+        // Read already, due after that time: a track switched on had them
+        // dropped while it was off (the source reads a sparse stream ahead).
+        std::vector<GstBuffer*> ahead;
     };
     // The picture of `road`'s chosen track due at `time` (ns of the
     // stream), a copy starting no earlier than `time`; lock held.
     PictureDue PictureDueLocked(const Road& road, GstClockTime time);
+    // The pictures of `road`'s chosen track read already and due after
+    // `time`, into `due.ahead` (copies, moved by the subtitle delay); lock
+    // held (gst_tracks_ahead.cpp).
+    void PicturesAheadLocked(const Road& road, GstClockTime time, PictureDue* due);
     // Gives `road`'s overlay `due` (switching the selector first when
     // `due.switched`), with `segment` when not null. Without the lock: the
     // overlay's pads take their stream locks. Takes `due`'s references.

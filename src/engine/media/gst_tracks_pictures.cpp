@@ -3,6 +3,7 @@
 // the track shown is given the picture due after a switch or a seek.
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "engine/media/dvb_pages.h"
 #include "engine/media/gst_tracks.h"
@@ -64,6 +65,40 @@ void MakeReady(const SourceTracks::Road& road, const GstSegment& segment, GstBuf
     }
 }
 
+// The overlay's picture pad holds a stream start before any picture, as
+// GStreamer wants; not sent as an event, which the overlay would pass on
+// into the video.
+void MarkStreamStart(SourceTracks::Road& road, GstPad* selectorPad) {
+    if (GstEvent* had = gst_pad_get_sticky_event(road.pictures, GST_EVENT_STREAM_START, 0)) {
+        gst_event_unref(had);
+        return;
+    }
+    GstEvent* start =
+        selectorPad ? gst_pad_get_sticky_event(selectorPad, GST_EVENT_STREAM_START, 0) : nullptr;
+    if (!start)
+        start = gst_event_new_stream_start("tavimo-pictures");
+    gst_pad_store_sticky_event(road.pictures, start);
+    gst_event_unref(start);
+}
+
+void ReleaseAhead(std::vector<GstBuffer*>& ahead) {
+    for (GstBuffer* picture : ahead)
+        gst_buffer_unref(picture);
+    ahead.clear();
+}
+
+// The pictures read ahead go to the overlay after the one due, in order.
+void GiveAhead(SourceTracks::Road& road, const GstSegment* segment,
+               std::vector<GstBuffer*>& ahead) {
+    for (GstBuffer*& picture : ahead) {
+        if (!segment)
+            break;
+        MakeReady(road, *segment, picture, GstClockTimeDiff(GST_BUFFER_PTS(picture)));
+        gst_pad_chain(road.pictures, std::exchange(picture, nullptr));
+    }
+    ReleaseAhead(ahead);
+}
+
 // The segment a road's overlay is given for its pictures: the stream's own,
 // or one whose times are the running times (see MakeReady).
 GstEvent* SegmentFor(const SourceTracks::Road& road, const GstSegment& segment) {
@@ -102,6 +137,8 @@ GstPadProbeReturn SourceTracks::OnPictureData(GstPad*, GstPadProbeInfo* info, gp
                 GivePicture(road, due, &road.segment, true);
             }
         }
+        if (GST_EVENT_TYPE(event) == GST_EVENT_STREAM_START)
+            gst_pad_store_sticky_event(road.pictures, event);  // held, not sent on
         if (OverlayTakes(event))
             return GST_PAD_PROBE_OK;
         gst_event_unref(event);
@@ -223,6 +260,7 @@ SourceTracks::PictureDue SourceTracks::PictureDueLocked(const Road& road, GstClo
 void SourceTracks::GivePicture(Road& road, PictureDue due, const GstSegment* segment, bool once) {
     std::lock_guard lock(road.giveMutex);
     if (once && road.given) {
+        ReleaseAhead(due.ahead);
         gst_clear_buffer(&due.picture);
         gst_clear_event(&due.palette);
         gst_clear_caps(&due.caps);
@@ -230,6 +268,7 @@ void SourceTracks::GivePicture(Road& road, PictureDue due, const GstSegment* seg
         return;
     }
     road.given = true;
+    MarkStreamStart(road, due.selectorPad);
     if (due.switched) {
         if (due.selectorPad)
             g_object_set(road.selector, "active-pad", due.selectorPad, nullptr);
@@ -237,7 +276,7 @@ void SourceTracks::GivePicture(Road& road, PictureDue due, const GstSegment* seg
         gst_pad_send_event(road.pictures, gst_event_new_flush_stop(FALSE));
     }
     GstSegment current;
-    if (!segment && (due.switched || due.picture)) {
+    if (!segment && (due.switched || due.picture || !due.ahead.empty())) {
         // The flush took the overlay's segment of the pictures away: the
         // video's is the same timeline.
         if (GstEvent* event = gst_pad_get_sticky_event(road.video, GST_EVENT_SEGMENT, 0)) {
@@ -250,7 +289,7 @@ void SourceTracks::GivePicture(Road& road, PictureDue due, const GstSegment* seg
         gst_pad_send_event(road.pictures, gst_event_new_caps(due.caps));
     if (due.palette)
         gst_pad_send_event(road.pictures, due.palette);
-    if (segment && (due.switched || due.picture))
+    if (segment && (due.switched || due.picture || !due.ahead.empty()))
         gst_pad_send_event(road.pictures, SegmentFor(road, *segment));
     if (due.picture && segment) {
         due.picture = gst_buffer_make_writable(due.picture);
@@ -258,6 +297,7 @@ void SourceTracks::GivePicture(Road& road, PictureDue due, const GstSegment* seg
         gst_pad_chain(road.pictures, due.picture);
     } else if (due.picture)
         gst_buffer_unref(due.picture);
+    GiveAhead(road, segment, due.ahead);
     if (due.caps)
         gst_caps_unref(due.caps);
     if (due.selectorPad)

@@ -17,6 +17,9 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_chapters.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_deinterlace.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_graph_step.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_seek_landing.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_tracks_ahead.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_cue_preroll.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_media.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_renderer.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_sink_probe.cpp

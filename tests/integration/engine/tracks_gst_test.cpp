@@ -372,8 +372,7 @@ bool Green(int r, int g, int b) {
 }
 
 // Paused at a time, the chosen track's cue is in the picture at once, in its
-// kind's colour; off, nothing is. Seeks land on the key frame before their
-// target (every 0.2 s, from 23 ms): the cues are at 0.523-1.523 s (both
+// kind's colour; off, nothing is. The cues are at 0.523-1.523 s (both
 // kinds) and 2.023-3.023 s (SubRip).
 TEST_F(TracksGstTest, ChosenSubtitlesReachThePausedPictureAtTheirTimes) {
     ASSERT_TRUE(Open(Media("tracks.mkv")));
@@ -400,9 +399,9 @@ TEST_F(TracksGstTest, ChosenSubtitlesReachThePausedPictureAtTheirTimes) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         record.SeekTo(row.at);
-        // The seek has landed: its key frame, at most 0.2 s before the target.
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return ShownTime() <= row.at && ShownTime() > row.at - 2000000; }, 3000));
+        // The seek has landed: on the first frame at or after its target.
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return std::abs(ShownTime() - row.at) < 2000000; }, 3000));
         if (row.track >= 0) {
             ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
         } else {
@@ -647,6 +646,17 @@ void MakePictureClip() {
                        Media("later.mkv")));
     ASSERT_TRUE(Ffmpeg("-i " + Media("pictures.mkv") + " -i " + Media("later.mkv") +
                        " -map 0:v -map 0:s:1 -map 1:s:0 -c:v copy -c:s dvbsub " + Media("dvb.ts")));
+    // A page due from the first frame on (0.2 s to 1.5 s of the Matroska
+    // clip's time, 0.9 s to 2.2 s of the TS's).
+    {
+        std::ofstream early(Media("early.sup"), std::ios::binary);
+        early << PgsRectangle(18000, 135000);
+    }
+    ASSERT_TRUE(Ffmpeg("-copyts -i " + Media("black.mkv") + " -fix_sub_duration -i " +
+                       Media("early.sup") + " -map 0 -map 1 -c:v copy -c:s dvdsub " +
+                       Media("early.mkv")));
+    ASSERT_TRUE(Ffmpeg("-i " + Media("early.mkv") + " -map 0:v -map 0:s:0 -c:v copy -c:s dvbsub " +
+                       Media("early.ts")));
 }
 
 // Picture subtitles burnt into the paused picture: the rectangle in its
@@ -714,8 +724,8 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
         openPaused(row.clip);
         record.Mixer.ViewSubtitles = row.view ? 1 : 0;
         record.SeekTo(row.at);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return ShownTime() <= row.at && ShownTime() > row.at - 2000000; }, 3000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return std::abs(ShownTime() - row.at) < 2000000; }, 3000));
         if (row.track >= 0) {
             ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
         } else {
@@ -854,6 +864,44 @@ TEST_F(PacedTracksTest, ADvbPageShowsAtItsTimesWhilePlaying) {
                 EXPECT_EQ(at->second, 4800) << "frame at " << at->first;
             else
                 EXPECT_EQ(at->second, 0) << "frame at " << at->first;
+        }
+        EXPECT_GE(frames, 3) << "frames seen in the window";
+    }
+}
+
+// A DVB page due in the first second after opening, with the track chosen
+// once the clip has opened: the source had read the page ahead while the
+// track was off, and it shows at its times all the same. The page is due
+// from 0.9 s to 2.2 s of the TS's time; its first frame is at 0.74 s.
+TEST_F(PacedTracksTest, ADvbPageDueRightAfterOpeningShows) {
+    MakePictureClip();
+    ASSERT_TRUE(Open(Media("early.ts")));
+    WatchShown();
+    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    std::map<int64_t, int> green;  // by the frame's time, 100-ns units
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            int64_t time = -1;
+            const int count = CountShown(Green, 100, 30, 220, 70, &time);
+            if (time >= 0)
+                green[time] = count;
+            return time >= 30000000;
+        },
+        8000));
+    struct Row {
+        const char* name;
+        int64_t from, to;  // frames in [from, to), 100-ns units
+        int pixels;
+    } rows[] = {
+        {"while the page is due", 10000000, 21000000, 4800},
+        {"after it", 23000000, 30000000, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        int frames = 0;
+        for (auto at = green.lower_bound(row.from); at != green.end() && at->first < row.to; ++at) {
+            ++frames;
+            EXPECT_EQ(at->second, row.pixels) << "frame at " << at->first;
         }
         EXPECT_GE(frames, 3) << "frames seen in the window";
     }

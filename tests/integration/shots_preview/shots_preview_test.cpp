@@ -42,9 +42,12 @@ std::string Part(const char* pattern, int frames) {
            " ! video/x-raw,format=I420,width=640,height=360,framerate=25/1 ! c. ";
 }
 
-// A key frame every second, so that each second starts a new picture.
-std::string Encode(const std::string& file) {
-    return "concat name=c ! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! "
+// A key frame every `keyFrames` frames (a second by default), so that each
+// second starts a new picture.
+std::string Encode(const std::string& file, int keyFrames = 25) {
+    return "concat name=c ! x264enc speed-preset=ultrafast key-int-max=" +
+           std::to_string(keyFrames) +
+           " ! h264parse ! "
            "mp4mux name=mux ! filesink location=" +
            (gDir / file).string() + " ";
 }
@@ -58,6 +61,8 @@ void MakeMedia() {
                        "audiotestsrc num-buffers=200 samplesperbuffer=882 ! audioconvert ! "
                        "avenc_aac ! aacparse ! queue ! mux."));
     ASSERT_TRUE(Launch(Part("black", 75) + Encode("night.mp4")));
+    // Key frames at 0, 2 and 4 s: red until 2 s, blue from there on.
+    ASSERT_TRUE(Launch(Part("red", 50) + Part("blue", 60) + Encode("keys.mp4", 50)));
     std::ofstream(gDir / "night.srt") << "1\n00:00:00,000 --> 00:00:10,000\nWWWWWWWW\n";
     ASSERT_TRUE(
         Launch("audiotestsrc num-buffers=200 samplesperbuffer=882 ! audioconvert ! "
@@ -145,39 +150,55 @@ QColor Mean(const QImage& image, const QRect& area) {
     return n ? QColor(int(r / n), int(g / n), int(b / n)) : QColor();
 }
 
-// A paused black clip with a white subtitle at 1 s: the PNG has the clip's
-// size, black above and the subtitle's white near the bottom; the note names
-// it; a second shot of the same moment gets " (2)" and leaves the first as
-// it was.
+// The brightest grey of `image` over `area`.
+int Brightest(const QImage& image, const QRect& area) {
+    int brightest = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            brightest = std::max(brightest, qGray(image.pixel(x, y)));
+    return brightest;
+}
+
+// A paused black clip with a white subtitle, an accurate seek 10 ms into the
+// frame of 1 s (it lands on the next), a note showing: the PNG has the clip's
+// size and is named after the frame's own time; it is black above and has
+// the subtitle's white near the bottom, without the note; the note names it;
+// a second shot of the same moment (that note showing) gets " (2)", again
+// without a note, and leaves the first as it was. A frame back (a seek into
+// the middle of the frame before) is named after that frame's start.
 TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverwrites) {
     const fs::path pictures = gDir / "saved" / "Pictures";
     UsePictures(pictures);
     PlayerRecord& record = Open("night.mp4");
     record.TogglePause();
-    record.SeekTo(10000000);
+    record.SeekTo(10100000);
+    record.Note.Show("Subtitles: Off");
     QTest::qWait(300);
 
     const QString first = Shoot();
     const fs::path folder = pictures / "Tavimo";
-    EXPECT_EQ(first.toStdString(), (folder / "night 0-00-01.000.png").string());
-    EXPECT_EQ(NoteText(), "Saved night 0-00-01.000.png");
+    EXPECT_EQ(first.toStdString(), (folder / "night 0-00-01.040.png").string());
+    EXPECT_EQ(NoteText(), "Saved night 0-00-01.040.png");
     const QImage shot(first);
     ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(shot.size(), QSize(640, 360));
     EXPECT_LT(qGray(Mean(shot, QRect(0, 0, 640, 180)).rgb()), 10) << "black above the subtitle";
-    int brightest = 0;
-    for (int y = 240; y < 360; ++y)
-        for (int x = 0; x < 640; ++x)
-            brightest = std::max(brightest, qGray(shot.pixel(x, y)));
-    EXPECT_GT(brightest, 220) << "the subtitle's white is burnt in";
+    EXPECT_LT(Brightest(shot, QRect(0, 0, 640, 120)), 30) << "no note at the top left";
+    EXPECT_GT(Brightest(shot, QRect(0, 240, 640, 120)), 220) << "the subtitle's white is burnt in";
 
     const auto before = fs::last_write_time(first.toStdString());
     const auto size = fs::file_size(first.toStdString());
     const QString second = Shoot();
-    EXPECT_EQ(second.toStdString(), (folder / "night 0-00-01.000 (2).png").string());
-    EXPECT_EQ(NoteText(), "Saved night 0-00-01.000 (2).png");
+    EXPECT_EQ(second.toStdString(), (folder / "night 0-00-01.040 (2).png").string());
+    EXPECT_EQ(NoteText(), "Saved night 0-00-01.040 (2).png");
+    const QImage again(second);
+    ASSERT_FALSE(again.isNull());
+    EXPECT_LT(Brightest(again, QRect(0, 0, 640, 120)), 30) << "no note at the top left";
+    EXPECT_GT(Brightest(again, QRect(0, 240, 640, 120)), 220) << "the subtitle stays";
     EXPECT_EQ(fs::last_write_time(first.toStdString()), before);
     EXPECT_EQ(fs::file_size(first.toStdString()), size);
+    record.StepFrame(-1);
+    EXPECT_EQ(Shoot().toStdString(), (folder / "night 0-00-01.000.png").string());
     EXPECT_TRUE(dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox).empty());
 }
 
@@ -224,7 +245,8 @@ TEST_F(ShotsPreviewTest, ScreenshotWithoutAPictureOnlyBeeps) {
 
 // Hovering a quarter in shows red, four fifths in shows blue, 160 pixels
 // wide above the bar with the time under it; going back to the first bucket
-// shows red again at once without decoding anything more.
+// shows red again at once without decoding anything more. In full screen,
+// and in a window at the screen's top, the preview sits below the bar.
 TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded) {
     frame->move(100, 400);  // room above the bar
     Open("colours.mp4");
@@ -262,6 +284,43 @@ TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded
     Hover(0.5);
     EXPECT_GT(preview.geometry().top(), bar.bottom()) << "below the bar";
     frame->Record().FullScreen = false;
+
+    frame->move(100, 0);  // a window at the screen's top: no room above the bar
+    QTest::qWait(50);
+    const QRect topBar(frame->Sliders()->SeekBar()->mapToGlobal(QPoint(0, 0)),
+                       frame->Sliders()->SeekBar()->size());
+    ASSERT_LT(topBar.top(), preview.height()) << "the window did not move up";
+    Hover(0.5);
+    EXPECT_GT(preview.geometry().top(), topBar.bottom()) << "below the bar, on the screen";
+}
+
+// The preview of a moment between two key frames is the nearer one: 1.6 s
+// (its second's middle, 1.5 s, asked) shows the blue key frame at 2 s, not
+// the red one at 0; 0.3 s shows the red one.
+TEST_F(ShotsPreviewTest, PreviewShowsTheNearestKeyFrame) {
+    frame->move(100, 400);
+    Open("keys.mp4");
+    SeekPreview& preview = frame->Preview();
+    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
+    const QRect picture(1, 1, 160, 90);
+    const int64_t length = frame->Record().Duration;
+    ASSERT_GT(length, 40000000);
+    struct Case {
+        const char* what;
+        int64_t moment;
+        bool blue;
+    } cases[] = {
+        {"1.6 s: 2 s is nearer than 0 s", 16000000, true},
+        {"0.3 s: 0 s is nearer", 3000000, false},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        Hover(double(c.moment) / double(length));
+        ASSERT_TRUE(shown.wait(5000)) << c.what;
+        const QColor mean = Mean(preview.grab().toImage(), picture);
+        EXPECT_GT(c.blue ? mean.blue() : mean.red(), 180) << c.what << mean.name().toStdString();
+        EXPECT_LT(c.blue ? mean.red() : mean.blue(), 60) << c.what << mean.name().toStdString();
+    }
 }
 
 // A clip without a picture: the time alone, narrower than a thumbnail, and

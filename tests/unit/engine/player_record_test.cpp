@@ -39,7 +39,16 @@ class Player : public PlayerHost {
     void StopPositionTimer() override { --timer; }
     void AddRecent(const std::string& path) override { recent.push_back(path); }
     void NextFile() override { ++nextFiles; }
-    void MarksChanged() override { ++marks; }
+    // What the seek bar is told to show of the loop: "A <s>", "A <s> B <s>"
+    // or "" (seconds), as of the last time it was told.
+    void MarksChanged() override {
+        const AbLoop& loop = record.Loop;
+        marks.clear();
+        if (loop.stage != AbLoop::Stage::Off)
+            marks = "A " + std::to_string(loop.a / 10000000);
+        if (loop.stage == AbLoop::Stage::Looping)
+            marks += " B " + std::to_string(loop.b / 10000000);
+    }
 
     // Opens `path` through OpenClip; true when it plays.
     bool Open(const std::string& path) {
@@ -61,7 +70,8 @@ class Player : public PlayerHost {
     platform::ScriptedDialogs dialogs;
     FakeMediaFramework media;
     std::vector<std::string> titles, recent;
-    int fits = 0, timer = 0, nextFiles = 0, marks = 0;
+    int fits = 0, timer = 0, nextFiles = 0;
+    std::string marks;
     std::pair<int32_t, int64_t> seek, position;
     PlayerRecord record{*this};
 };
@@ -333,10 +343,11 @@ TEST(PlayerRecordTest, ChapterKeysGoToTheirChapter) {
     }
 }
 
-// L sets A, B and the loop, then clears it; each step says so. B before A
-// swaps them; the loop holds playback: its end goes back to A, a seek past B
-// stops at B. A new clip has no loop.
-TEST(PlayerRecordTest, LoopStagesAndTheirNotes) {
+// L sets A, B and the loop, then clears it: after each step the note says
+// so and the seek bar shows the marks; the loop holds playback (a seek past
+// B stops at B, its end goes back to A). B before A swaps them. A new clip
+// has no loop.
+TEST(PlayerRecordTest, LoopStagesShowInTheNoteAndOnTheSeekBar) {
     Player p;
     ASSERT_TRUE(p.Open("/clips/a.mp4"));
     auto at = [&](REFERENCE_TIME position) {
@@ -347,34 +358,40 @@ TEST(PlayerRecordTest, LoopStagesAndTheirNotes) {
         p.record.pMS->GetCurrentPosition(&position);
         return position;
     };
-    at(85 * kSecond);
-    p.record.StepLoop();
-    EXPECT_EQ(NoteOf(p.record), "Loop: 0:01:25 \u2013");
-    p.record.StepLoop();
-    EXPECT_EQ(NoteOf(p.record), "Loop: 0:01:25 \u2013") << "B at A: still waiting for B";
-    at(70 * kSecond);
-    p.record.StepLoop();
-    EXPECT_EQ(NoteOf(p.record), "Loop: 0:01:10 \u2013 0:01:25");
-    EXPECT_EQ(now(), 70 * kSecond) << "the loop starts at A";
-    at(3000 * kSecond);
-    EXPECT_EQ(now(), 85 * kSecond) << "a seek past B stops at B";
+    struct Step {
+        const char* name;
+        int64_t seekTo;  // seconds; -1: none
+        bool pressL;
+        const char* note;
+        const char* marks;  // on the seek bar
+        int64_t standsAt;   // seconds
+    } steps[] = {
+        {"L at 1:25 sets A", 85, true, "Loop: 0:01:25 \u2013", "A 85", 85},
+        {"L at A again still waits for B", -1, true, "Loop: 0:01:25 \u2013", "A 85", 85},
+        {"L at 1:10: B before A, swapped; the loop starts at A", 70, true,
+         "Loop: 0:01:10 \u2013 0:01:25", "A 70 B 85", 70},
+        {"a seek past B stops at B", 3000, false, "Loop: 0:01:10 \u2013 0:01:25", "A 70 B 85", 85},
+        {"L turns the loop off", -1, true, "Loop off", "", 85},
+        {"no loop holds the seek", 3000, false, "Loop off", "", 3000},
+        {"L at 0:40 sets A again", 40, true, "Loop: 0:00:40 \u2013", "A 40", 40},
+        {"L at 0:20 swaps them", 20, true, "Loop: 0:00:20 \u2013 0:00:40", "A 20 B 40", 20},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.seekTo >= 0)
+            at(step.seekTo * kSecond);
+        if (step.pressL)
+            p.record.StepLoop();
+        EXPECT_EQ(NoteOf(p.record), step.note);
+        EXPECT_EQ(p.marks, step.marks);
+        EXPECT_EQ(now(), step.standsAt * kSecond);
+    }
     p.media.PostEvent(EC_END_OF_SEGMENT);
-    EXPECT_EQ(now(), 70 * kSecond) << "the segment's end goes back to A";
+    EXPECT_EQ(now(), 20 * kSecond) << "the segment's end goes back to A";
     EXPECT_EQ(p.record.ClipState, ClipState::Running);
-    p.record.StepLoop();
-    EXPECT_EQ(NoteOf(p.record), "Loop off");
-    at(3000 * kSecond);
-    EXPECT_EQ(now(), 3000 * kSecond) << "no loop holds the seek";
-    EXPECT_EQ(p.marks, 3) << "A, B and off each redraw the seek bar's marks";
-
-    at(40 * kSecond);
-    p.record.StepLoop();
-    at(20 * kSecond);
-    p.record.StepLoop();
-    EXPECT_EQ(NoteOf(p.record), "Loop: 0:00:20 – 0:00:40") << "B before A: swapped";
-    EXPECT_EQ(now(), 20 * kSecond);
     ASSERT_TRUE(p.Open("/clips/b.mp4"));
     EXPECT_EQ(p.record.Loop.stage, AbLoop::Stage::Off) << "another clip";
+    EXPECT_EQ(p.marks, "") << "its seek bar shows no loop";
     at(3000 * kSecond);
     EXPECT_EQ(now(), 3000 * kSecond) << "the new clip's seeks have no stop";
 }

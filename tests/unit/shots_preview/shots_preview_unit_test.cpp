@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "engine/screenshot_name.h"
@@ -33,6 +34,43 @@ TEST(ScreenshotName, NamesTheClipAndTheMoment) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ScreenshotName(c.clip, c.position, c.attempt), c.name) << c.what;
+}
+
+std::string Repeat(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// A clip name too long for one file name (255 bytes) is cut so that the time,
+// the attempt and ".png" still fit, never in the middle of a character.
+TEST(ScreenshotName, LongClipNamesAreCutAtACharacterSoTheWholeNameFits) {
+    struct Case {
+        const char* what;
+        std::string clip;
+        int attempt;
+        std::string name;
+    } cases[] = {
+        {"ASCII, first try", "/v/" + std::string(300, 'a') + ".mkv", 1,
+         std::string(239, 'a') + " 0-00-00.000.png"},
+        {"ASCII, a clash takes four bytes more", "/v/" + std::string(300, 'a') + ".mkv", 12,
+         std::string(234, 'a') + " 0-00-00.000 (12).png"},
+        {"two-byte letters: the last whole one", "/v/" + Repeat("\xc3\xa9", 150) + ".mkv", 1,
+         Repeat("\xc3\xa9", 119) + " 0-00-00.000.png"},
+        {"three-byte letters: the last whole one", "/v/" + Repeat("\xe6\x97\xa5", 100) + ".mkv", 1,
+         Repeat("\xe6\x97\xa5", 79) + " 0-00-00.000.png"},
+        {"a four-byte letter at the edge goes whole",
+         "/v/" + std::string(237, 'b') + "\xf0\x9f\x8e\xac.mp4", 1,
+         std::string(237, 'b') + " 0-00-00.000.png"},
+        {"exactly 255 bytes is left as it is", "/v/" + std::string(239, 'c') + ".mp4", 1,
+         std::string(239, 'c') + " 0-00-00.000.png"},
+    };
+    for (const Case& c : cases) {
+        const std::string name = ScreenshotName(c.clip, 0, c.attempt);
+        EXPECT_EQ(name, c.name) << c.what;
+        EXPECT_LE(name.size(), 255u) << c.what;
+    }
 }
 
 // Decodes hold until released; every position asked is logged.
