@@ -27,7 +27,8 @@ enum class MixResult : int32_t {
 };
 
 // Pixel layouts the mixer tells apart. I420 and NV12 share YV12's rule (their
-// luma plane is the same); Other passes unchanged. RGB24 is stored blue,
+// luma plane is the same; each gives the text neutral chroma where its Cb and
+// Cr live); Other passes unchanged. RGB24 is stored blue,
 // green, red (a Windows bitmap's order), RGB24RedFirst red, green, blue; the
 // 16-bit layouts hold red in their top bits.
 enum class VideoSubtype {

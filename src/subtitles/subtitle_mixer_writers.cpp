@@ -90,8 +90,8 @@ void WriteYuy2Colour(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
     }
 }
 
-// The chroma rows of a 4:2:0 frame that coloured pixels write into; `step`
-// is 2 where Cb and Cr alternate in one plane (NV12).
+// The chroma rows of a 4:2:0 frame that text writes into; `step` is 2 where
+// Cb and Cr alternate in one plane (NV12).
 struct ChromaRows {
     uint8_t* cb = nullptr;
     uint8_t* cr = nullptr;
@@ -111,15 +111,30 @@ ChromaRows ChromaOf(const VideoPlanes& frame, VideoSubtype subtype, int32_t widt
     return c;
 }
 
-// Chroma of the coloured pixels of one run; greys leave the frame's chroma.
+// White text and its outline: neutral chroma (128) for every chroma sample
+// whose 2x2 luma block the run [x0, x1) of luma row `row` touches, so that the
+// text stays white and the outline near black over any picture.
+void WriteNeutralChroma(const ChromaRows& c, int32_t row, int32_t x0, int32_t x1) {
+    const int32_t first = x0 / 2;
+    const auto count = static_cast<size_t>((x1 - 1) / 2 - first + 1);
+    uint8_t* cb = c.cb + int64_t{row / 2} * c.cbStride + int64_t{first} * c.step;
+    if (c.step == 2) {
+        std::memset(cb, 128, 2 * count);  // Cb and Cr interleaved, both 128
+        return;
+    }
+    std::memset(cb, 128, count);
+    std::memset(c.cr + int64_t{row / 2} * c.crStride + first, 128, count);
+}
+
+// Chroma of one run of coloured text: each pixel's own where it has a colour,
+// neutral for greys (white, the outline and the edges blended between them).
 void WriteChroma(const ChromaRows& c, int32_t row, const QRgb* src, int32_t x0, int32_t x1) {
     uint8_t* cb = c.cb + int64_t{row / 2} * c.cbStride;
     uint8_t* cr = c.cr + int64_t{row / 2} * c.crStride;
     for (int32_t x = x0; x < x1; ++x) {
-        if (qAlpha(src[x]) != 0) {
-            cb[(x / 2) * c.step] = static_cast<uint8_t>(qGreen(src[x]));
-            cr[(x / 2) * c.step] = static_cast<uint8_t>(qRed(src[x]));
-        }
+        const bool colour = qAlpha(src[x]) != 0;
+        cb[(x / 2) * c.step] = colour ? static_cast<uint8_t>(qGreen(src[x])) : 128;
+        cr[(x / 2) * c.step] = colour ? static_cast<uint8_t>(qRed(src[x])) : 128;
     }
 }
 
@@ -220,7 +235,7 @@ void KeepRows(const VideoPlanes& frame, int32_t first, int32_t last, int64_t row
 
 // For YUV frames, coloured text is turned into Y (blue), Cb (green) and Cr
 // (red) once per drawing, so that every frame only copies; alpha 255 marks
-// a colour, 0 a grey, whose chroma the frame keeps. Greys keep their bytes.
+// a colour, 0 a grey, whose chroma is written neutral. Greys keep their bytes.
 void CSubtitles::EncodeColours() {
     const SubtypeRule* rule = RuleFor(accepted_->subtype);
     if (!coloured_ || rule == nullptr || !rule->yuv) {
@@ -253,8 +268,8 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
     }
     const bool bottomUp = rule->bottomUpWhenPositive && accepted_->height > 0;
     const RunWriter entryWriter = coloured_ ? rule->colour : rule->plain;
-    // 4:2:0 frames (plane 0 holds luma alone) take coloured text's chroma apart.
-    const ChromaRows chroma = coloured_ && rule->yuv && rule->bytesPerPixel == 1
+    // 4:2:0 frames (plane 0 holds luma alone) take the text's chroma apart.
+    const ChromaRows chroma = rule->yuv && rule->bytesPerPixel == 1
                                   ? ChromaOf(frame, accepted_->subtype, frameW)
                                   : ChromaRows{};
     // Only the rows and columns the bitmap and the frame share are blended.
@@ -267,9 +282,15 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
             const int64_t memoryRow = bottomUp ? frameH - 1 - span.row : span.row;
             uint8_t* dst = frame.data[0] + memoryRow * frame.stride[0];
             const auto* src = reinterpret_cast<const QRgb*>(bitmap.constScanLine(span.row));
-            write(dst, src, span.x0, std::min(span.x1, frameW));
-            if (entry && chroma.cb != nullptr) {
-                WriteChroma(chroma, span.row, src, span.x0, std::min(span.x1, frameW));
+            const int32_t x1 = std::min(span.x1, frameW);
+            write(dst, src, span.x0, x1);
+            if (chroma.cb == nullptr) {
+                continue;
+            }
+            if (entry && coloured_) {
+                WriteChroma(chroma, span.row, src, span.x0, x1);
+            } else {
+                WriteNeutralChroma(chroma, span.row, span.x0, x1);
             }
         }
     };

@@ -139,16 +139,16 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
     // since a blue byte of 0 marks transparent pixels. Worked out by hand:
     // full-range BT.601 Y 77, Cb 86, Cr 255; 5:6:5 31 << 11 = 0xF800 and
     // 5:5:5 31 << 10 = 0x7C00, stored low byte first; the outline is 1, 1, 1
-    // and 0x0001 on 16-bit frames. Planar frames keep their chroma (16) under
-    // grey text, YUY2 gives it neutral chroma.
+    // and 0x0001 on 16-bit frames. Grey text gets neutral chroma in every YUV
+    // format, not the frame's 16 (white text tinted green).
     const struct {
         const char* format;
         std::vector<uint8_t> red, white, outline;
     } cases[] = {
         {"YUY2", {77, 86, 255}, {255, 128, 128}, {1, 128, 128}},
-        {"YV12", {77, 86, 255}, {255, 16, 16}, {1, 16, 16}},
-        {"I420", {77, 86, 255}, {255, 16, 16}, {1, 16, 16}},
-        {"NV12", {77, 86, 255}, {255, 16, 16}, {1, 16, 16}},
+        {"YV12", {77, 86, 255}, {255, 128, 128}, {1, 128, 128}},
+        {"I420", {77, 86, 255}, {255, 128, 128}, {1, 128, 128}},
+        {"NV12", {77, 86, 255}, {255, 128, 128}, {1, 128, 128}},
         {"BGR", {1, 0, 255}, {255, 255, 255}, {1, 1, 1}},
         {"RGB", {255, 0, 1}, {255, 255, 255}, {1, 1, 1}},
         {"BGRx", {1, 0, 255, 255}, {255, 255, 255, 255}, {1, 1, 1, 255}},

@@ -141,8 +141,9 @@ TEST_F(MixerTest, EachFormatWritesTheLevelsByItsRule) {
     const auto outline = std::ranges::find(levels, 1) - levels.begin();
     ASSERT_TRUE(body < 640 * 480 && outline < 640 * 480);
     // Mended: rows are addressed by the frame's stride, so padded rows get the
-    // same picture as packed ones. Chroma planes and rows without text keep
-    // their bytes; YUY2 text pixels get neutral chroma.
+    // same picture as packed ones. Rows without text keep their bytes, in
+    // the chroma planes too; text pixels get neutral chroma (the planar
+    // formats' chroma is checked on its own below).
     const struct {
         const char* name;
         VS subtype;
@@ -164,7 +165,16 @@ TEST_F(MixerTest, EachFormatWritesTheLevelsByItsRule) {
         const int n = int(c.white.size());
         EXPECT_EQ(PixelBytes(frame, int32_t(body % 640), int32_t(body / 640), n), c.white);
         EXPECT_EQ(PixelBytes(frame, int32_t(outline % 640), int32_t(outline / 640), n), c.black);
-        EXPECT_TRUE(frame.plane[1] == before.plane[1] && frame.plane[2] == before.plane[2]);
+        for (int i = 1; i < 3; ++i) {
+            for (size_t y = 0; y < before.plane[i].size() / std::max(before.stride[i], 1); ++y) {
+                if (int(y) < box.top / 2 || int(y) > box.bottom / 2) {
+                    ASSERT_TRUE(std::equal(frame.plane[i].begin() + y * frame.stride[i],
+                                           frame.plane[i].begin() + (y + 1) * frame.stride[i],
+                                           before.plane[i].begin() + y * before.stride[i]))
+                        << "plane " << i << ", row " << y;
+                }
+            }
+        }
         for (int32_t y = 0; y < 480; ++y) {
             if (y < box.top || y > box.bottom) {
                 ASSERT_EQ(PixelBytes(frame, 0, y, frame.stride[0]),
@@ -439,13 +449,65 @@ TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
         EXPECT_TRUE(Count(y, 77) > 20 && Count(y, 1) > 20 && Count(y, 255) == 0);
         EXPECT_TRUE(Count(cb, 86) > 5 && Count(cr, 255) > 5);
         // Edges blended towards the outline are darker reds: Cb at most, Cr
-        // above 128. Planar frames keep the chroma of grey pixels; YUY2 gives
-        // them neutral chroma.
-        const uint8_t grey = subtype == VS::YUY2 ? 128 : 50;
-        EXPECT_TRUE(std::ranges::all_of(
-            cb, [&](uint8_t v) { return v == 50 || v == grey || (v >= 86 && v <= 128); }));
+        // above 128. Grey pixels (the outline) get neutral chroma in every
+        // format; chroma away from the text keeps its 50.
+        EXPECT_TRUE(Count(cb, 128) > 5 && Count(cr, 128) > 5);
         EXPECT_TRUE(
-            std::ranges::all_of(cr, [&](uint8_t v) { return v == 50 || v == grey || v > 128; }));
+            std::ranges::all_of(cb, [&](uint8_t v) { return v == 50 || (v >= 86 && v <= 128); }));
+        EXPECT_TRUE(std::ranges::all_of(cr, [&](uint8_t v) { return v == 50 || v >= 128; }));
+    }
+}
+
+// Mended: on 4:2:0 frames only luma was written, so white text took the hue
+// of the picture under it (cyan letters over blue) and the outline was
+// tinted too. Text, outline and note now give every chroma sample whose 2x2
+// luma block they touch neutral chroma, as YUY2 frames always did. The frame
+// is saturated blue: Y 41, Cb 240, Cr 110.
+TEST_F(MixerTest, PlanarTextIsWhiteOverAColouredPicture) {
+    const struct {
+        const char* name;
+        VS subtype;
+        int cbPlane, crPlane, step;  // where a chroma pair lives
+    } rows[] = {{"I420", VS::I420, 1, 2, 1},
+                {"YV12, Cr plane first", VS::YV12, 2, 1, 1},
+                {"NV12, Cb and Cr interleaved", VS::NV12, 1, 1, 2}};
+    Show("Hello, subtitles", 1);
+    shared.Note.Set("Subtitles: Off");
+    const std::vector<uint8_t> levels = Levels(320, 240);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Frame f = MakeFrame(row.subtype, 320, 240, 41);
+        for (size_t i = 0; i < f.plane[row.cbPlane].size(); i += size_t(row.step)) {
+            f.plane[row.cbPlane][i] = 240;
+            f.plane[row.crPlane][i + (row.step == 2 ? 1 : 0)] = 110;
+        }
+        Run(f);
+        int touched = 0, wrong = 0;
+        for (int cy = 0; cy < 120; ++cy) {
+            for (int cx = 0; cx < 160; ++cx) {
+                const size_t at = size_t(cy) * f.stride[1] + size_t(cx) * row.step;
+                const int cb = f.plane[row.cbPlane][at];
+                const int cr = f.plane[row.crPlane][at + (row.step == 2 ? 1 : 0)];
+                bool text = false;
+                for (int i = 0; i < 4; ++i) {
+                    text |= levels[size_t(2 * cy + i / 2) * 320 + size_t(2 * cx + i % 2)] != 0;
+                }
+                touched += text;
+                const bool ok = text ? std::abs(cb - 128) <= 2 && std::abs(cr - 128) <= 2
+                                     : cb == 240 && cr == 110;
+                wrong += !ok;
+                EXPECT_TRUE(ok || wrong > 1)
+                    << "chroma (" << cx << ", " << cy << "): Cb " << cb << ", Cr " << cr
+                    << (text ? " under" : " away from") << " the text";
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_GT(touched, 200) << "the text and the note are drawn";
+        for (size_t i = 0; i < levels.size(); ++i) {
+            if (levels[i] == 255 || levels[i] == 0) {
+                ASSERT_EQ(f.plane[0][i], levels[i] == 255 ? 255 : 41) << "luma at " << i;
+            }
+        }
     }
 }
 
@@ -470,7 +532,8 @@ TEST_F(MixerTest, OffDrawsMarkupAsTypedAndTheBottomPlacement) {
     // White text in both; "<i>" and "</i>" drawn as typed make it wider.
     for (Frame* f : {&off, &on}) {
         EXPECT_GT(Count(f->plane[0], 255), 0);
-        EXPECT_EQ(Count(f->plane[1], 50), int(f->plane[1].size()));
+        EXPECT_GT(Count(f->plane[1], 128), 0);
+        EXPECT_EQ(Count(f->plane[1], 50) + Count(f->plane[1], 128), int(f->plane[1].size()));
     }
     EXPECT_GT(Count(off.plane[0], 0), 0);
     EXPECT_LT(Count(off.plane[0], 0), Count(on.plane[0], 0));
