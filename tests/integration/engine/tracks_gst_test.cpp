@@ -650,7 +650,7 @@ void MakePictureClip() {
     // clip's time, 0.9 s to 2.2 s of the TS's).
     {
         std::ofstream early(Media("early.sup"), std::ios::binary);
-        early << PgsRectangle(18000, 135000);
+        early << test::PgsRectangle(18000, 135000);
     }
     ASSERT_TRUE(Ffmpeg("-copyts -i " + Media("black.mkv") + " -fix_sub_duration -i " +
                        Media("early.sup") + " -map 0 -map 1 -c:v copy -c:s dvdsub " +
