@@ -103,10 +103,16 @@ T = {
     "Help": {
         "Usage: tavimo [FILE-OR-URL]\nPlays a video file or URL, with the subtitles found beside it.\n"
         "Everything after the program name is one path; quotes around it are removed.\n\n"
+        "  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]\n"
+        "             match the subtitles to the clip's speech, print the correction\n"
+        "             (and write the corrected SubRip file with -o), and exit\n"
         "  --help     show this text and exit\n  --version  show the version and exit\n":
             "Použití: tavimo [SOUBOR-NEBO-URL]\n"
             "Přehraje videosoubor nebo URL s titulky nalezenými vedle něj.\n"
             "Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.\n\n"
+            "  --sync-subtitles TITULKY KLIP [-o VÝSTUP.srt]\n"
+            "             sladí titulky s řečí v klipu, vypíše opravu\n"
+            "             (s -o zapíše i opravený soubor SubRip) a skončí\n"
             "  --help     zobrazí tento text a skončí\n"
             "  --version  zobrazí verzi a skončí\n",
     },

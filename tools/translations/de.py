@@ -113,11 +113,17 @@ T = {
     "Help": {
         "Usage: tavimo [FILE-OR-URL]\nPlays a video file or URL, with the subtitles found beside it.\n"
         "Everything after the program name is one path; quotes around it are removed.\n\n"
+        "  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]\n"
+        "             match the subtitles to the clip's speech, print the correction\n"
+        "             (and write the corrected SubRip file with -o), and exit\n"
         "  --help     show this text and exit\n  --version  show the version and exit\n":
             "Aufruf: tavimo [DATEI-ODER-URL]\n"
             "Spielt eine Videodatei oder URL ab, mit den Untertiteln, die daneben liegen.\n"
             "Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum werden "
             "entfernt.\n\n"
+            "  --sync-subtitles UNTERTITEL CLIP [-o AUSGABE.srt]\n"
+            "             die Untertitel an die Sprache des Clips angleichen, die Korrektur\n"
+            "             ausgeben (mit -o auch die korrigierte SubRip-Datei schreiben) und beenden\n"
             "  --help     diesen Text anzeigen und beenden\n"
             "  --version  die Version anzeigen und beenden\n",
     },

@@ -106,11 +106,17 @@ T = {
     "Help": {
         "Usage: tavimo [FILE-OR-URL]\nPlays a video file or URL, with the subtitles found beside it.\n"
         "Everything after the program name is one path; quotes around it are removed.\n\n"
+        "  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]\n"
+        "             match the subtitles to the clip's speech, print the correction\n"
+        "             (and write the corrected SubRip file with -o), and exit\n"
         "  --help     show this text and exit\n  --version  show the version and exit\n":
             "Uso: tavimo [ARCHIVO-O-URL]\n"
             "Reproduce un archivo de vídeo o una URL, con los subtítulos que encuentre a su lado.\n"
             "Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comillas "
             "que la rodean.\n\n"
+            "  --sync-subtitles SUBTÍTULOS CLIP [-o SALIDA.srt]\n"
+            "             sincronizar los subtítulos con el habla del clip, mostrar la corrección\n"
+            "             (y escribir el archivo SubRip corregido con -o) y salir\n"
             "  --help     mostrar este texto y salir\n"
             "  --version  mostrar la versión y salir\n",
     },

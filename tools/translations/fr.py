@@ -108,11 +108,17 @@ T = {
     "Help": {
         "Usage: tavimo [FILE-OR-URL]\nPlays a video file or URL, with the subtitles found beside it.\n"
         "Everything after the program name is one path; quotes around it are removed.\n\n"
+        "  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]\n"
+        "             match the subtitles to the clip's speech, print the correction\n"
+        "             (and write the corrected SubRip file with -o), and exit\n"
         "  --help     show this text and exit\n  --version  show the version and exit\n":
             "Utilisation : tavimo [FICHIER-OU-URL]\n"
             "Lit un fichier vidéo ou une URL, avec les sous-titres trouvés à côté.\n"
             "Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets "
             "autour sont retirés.\n\n"
+            "  --sync-subtitles SOUS-TITRES CLIP [-o SORTIE.srt]\n"
+            "             synchroniser les sous-titres sur la parole du clip, afficher la correction\n"
+            "             (et écrire le fichier SubRip corrigé avec -o), puis quitter\n"
             "  --help     afficher ce texte et quitter\n"
             "  --version  afficher la version et quitter\n",
     },

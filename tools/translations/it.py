@@ -106,11 +106,17 @@ T = {
     "Help": {
         "Usage: tavimo [FILE-OR-URL]\nPlays a video file or URL, with the subtitles found beside it.\n"
         "Everything after the program name is one path; quotes around it are removed.\n\n"
+        "  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]\n"
+        "             match the subtitles to the clip's speech, print the correction\n"
+        "             (and write the corrected SubRip file with -o), and exit\n"
         "  --help     show this text and exit\n  --version  show the version and exit\n":
             "Uso: tavimo [FILE-O-URL]\n"
             "Riproduce un file video o un URL, con i sottotitoli trovati accanto.\n"
             "Tutto ciò che segue il nome del programma è un unico percorso; le virgolette "
             "intorno vengono rimosse.\n\n"
+            "  --sync-subtitles SOTTOTITOLI CLIP [-o USCITA.srt]\n"
+            "             sincronizza i sottotitoli con il parlato del clip, mostra la correzione\n"
+            "             (e con -o scrive il file SubRip corretto) ed esce\n"
             "  --help     mostra questo testo ed esce\n"
             "  --version  mostra la versione ed esce\n",
     },

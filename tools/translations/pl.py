@@ -102,10 +102,16 @@ T = {
     "Help": {
         "Usage: tavimo [FILE-OR-URL]\nPlays a video file or URL, with the subtitles found beside it.\n"
         "Everything after the program name is one path; quotes around it are removed.\n\n"
+        "  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]\n"
+        "             match the subtitles to the clip's speech, print the correction\n"
+        "             (and write the corrected SubRip file with -o), and exit\n"
         "  --help     show this text and exit\n  --version  show the version and exit\n":
             "Użycie: tavimo [PLIK-LUB-URL]\n"
             "Odtwarza plik wideo lub adres URL wraz z napisami znalezionymi obok.\n"
             "Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są usuwane.\n\n"
+            "  --sync-subtitles NAPISY KLIP [-o WYJŚCIE.srt]\n"
+            "             dopasowuje napisy do mowy w klipie, wypisuje poprawkę\n"
+            "             (z -o zapisuje też poprawiony plik SubRip) i kończy działanie\n"
             "  --help     wyświetla ten tekst i kończy działanie\n"
             "  --version  wyświetla wersję i kończy działanie\n",
     },

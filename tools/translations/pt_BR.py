@@ -108,11 +108,17 @@ T = {
     "Help": {
         "Usage: tavimo [FILE-OR-URL]\nPlays a video file or URL, with the subtitles found beside it.\n"
         "Everything after the program name is one path; quotes around it are removed.\n\n"
+        "  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]\n"
+        "             match the subtitles to the clip's speech, print the correction\n"
+        "             (and write the corrected SubRip file with -o), and exit\n"
         "  --help     show this text and exit\n  --version  show the version and exit\n":
             "Uso: tavimo [ARQUIVO-OU-URL]\n"
             "Reproduz um arquivo de vídeo ou URL, com as legendas encontradas ao lado.\n"
             "Tudo o que vem após o nome do programa é um único caminho; as aspas em volta "
             "são removidas.\n\n"
+            "  --sync-subtitles LEGENDA CLIPE [-o SAIDA.srt]\n"
+            "             sincroniza as legendas com a fala do clipe, mostra a correção\n"
+            "             (e grava o arquivo SubRip corrigido com -o) e sai\n"
             "  --help     mostra este texto e sai\n"
             "  --version  mostra a versão e sai\n",
     },

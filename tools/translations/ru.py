@@ -101,10 +101,16 @@ T = {
     "Help": {
         "Usage: tavimo [FILE-OR-URL]\nPlays a video file or URL, with the subtitles found beside it.\n"
         "Everything after the program name is one path; quotes around it are removed.\n\n"
+        "  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]\n"
+        "             match the subtitles to the clip's speech, print the correction\n"
+        "             (and write the corrected SubRip file with -o), and exit\n"
         "  --help     show this text and exit\n  --version  show the version and exit\n":
             "Использование: tavimo [ФАЙЛ-ИЛИ-URL]\n"
             "Воспроизводит видеофайл или URL с субтитрами, найденными рядом с ним.\n"
             "Всё после имени программы — один путь; окружающие его кавычки удаляются.\n\n"
+            "  --sync-subtitles СУБТИТРЫ КЛИП [-o ВЫХОД.srt]\n"
+            "             синхронизировать субтитры с речью в клипе, вывести поправку\n"
+            "             (с -o также записать исправленный файл SubRip) и выйти\n"
             "  --help     показать эту справку и выйти\n"
             "  --version  показать версию и выйти\n",
     },

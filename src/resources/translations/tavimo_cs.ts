@@ -295,6 +295,9 @@ Možná je třeba nainstalovat Windows Media Player 9 nebo novější.</translat
 Plays a video file or URL, with the subtitles found beside it.
 Everything after the program name is one path; quotes around it are removed.
 
+  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]
+             match the subtitles to the clip&apos;s speech, print the correction
+             (and write the corrected SubRip file with -o), and exit
   --help     show this text and exit
   --version  show the version and exit
 </source>
@@ -302,6 +305,9 @@ Everything after the program name is one path; quotes around it are removed.
 Přehraje videosoubor nebo URL s titulky nalezenými vedle něj.
 Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
 
+  --sync-subtitles TITULKY KLIP [-o VÝSTUP.srt]
+             sladí titulky s řečí v klipu, vypíše opravu
+             (s -o zapíše i opravený soubor SubRip) a skončí
   --help     zobrazí tento text a skončí
   --version  zobrazí verzi a skončí
 </translation>
@@ -539,15 +545,15 @@ Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
     </message>
     <message>
         <source>Deinterlace</source>
-        <translation type="vanished">Odstranění prokládání</translation>
+        <translation>Odstranění prokládání</translation>
     </message>
     <message>
         <source>Auto</source>
-        <translation type="vanished">Automaticky</translation>
+        <translation>Automaticky</translation>
     </message>
     <message>
         <source>On</source>
-        <translation type="vanished">Zapnuto</translation>
+        <translation>Zapnuto</translation>
     </message>
     <message>
         <source>Synchronise Subtitles to Speech</source>
@@ -555,7 +561,7 @@ Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
     </message>
     <message>
         <source>Synchronise Subtitles to Speech	Y</source>
-        <translation type="vanished">Sladit titulky s řečí	Y</translation>
+        <translation>Sladit titulky s řečí	Y</translation>
     </message>
     <message>
         <source>(remembered)</source>
@@ -614,39 +620,39 @@ Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
     </message>
     <message>
         <source>Deinterlace: Auto</source>
-        <translation type="vanished">Odstranění prokládání: automaticky</translation>
+        <translation>Odstranění prokládání: automaticky</translation>
     </message>
     <message>
         <source>Deinterlace: On</source>
-        <translation type="vanished">Odstranění prokládání: zapnuto</translation>
+        <translation>Odstranění prokládání: zapnuto</translation>
     </message>
     <message>
         <source>Deinterlace: Off</source>
-        <translation type="vanished">Odstranění prokládání: vypnuto</translation>
+        <translation>Odstranění prokládání: vypnuto</translation>
     </message>
     <message>
         <source>Synchronising subtitles… %1%</source>
-        <translation type="vanished">Slaďování titulků… %1 %</translation>
+        <translation>Slaďování titulků… %1 %</translation>
     </message>
     <message>
         <source>Synchronisation cancelled</source>
-        <translation type="vanished">Slaďování zrušeno</translation>
+        <translation>Slaďování zrušeno</translation>
     </message>
     <message>
         <source>Could not match the subtitles to the speech</source>
-        <translation type="vanished">Titulky se nepodařilo sladit s řečí</translation>
+        <translation>Titulky se nepodařilo sladit s řečí</translation>
     </message>
     <message>
         <source>Subtitles synchronised: %1</source>
-        <translation type="vanished">Titulky sladěny: %1</translation>
+        <translation>Titulky sladěny: %1</translation>
     </message>
     <message>
         <source>(remembered)</source>
-        <translation type="vanished">(zapamatováno)</translation>
+        <translation>(zapamatováno)</translation>
     </message>
     <message>
         <source>in %1 parts</source>
-        <translation type="vanished">v %1 částech</translation>
+        <translation>v %1 částech</translation>
     </message>
 </context>
 <context>

@@ -295,6 +295,9 @@ Eventuell muss Windows Media Player 9 oder neuer installiert werden.</translatio
 Plays a video file or URL, with the subtitles found beside it.
 Everything after the program name is one path; quotes around it are removed.
 
+  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]
+             match the subtitles to the clip&apos;s speech, print the correction
+             (and write the corrected SubRip file with -o), and exit
   --help     show this text and exit
   --version  show the version and exit
 </source>
@@ -302,6 +305,9 @@ Everything after the program name is one path; quotes around it are removed.
 Spielt eine Videodatei oder URL ab, mit den Untertiteln, die daneben liegen.
 Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum werden entfernt.
 
+  --sync-subtitles UNTERTITEL CLIP [-o AUSGABE.srt]
+             die Untertitel an die Sprache des Clips angleichen, die Korrektur
+             ausgeben (mit -o auch die korrigierte SubRip-Datei schreiben) und beenden
   --help     diesen Text anzeigen und beenden
   --version  die Version anzeigen und beenden
 </translation>
@@ -539,15 +545,15 @@ Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum wer
     </message>
     <message>
         <source>Deinterlace</source>
-        <translation type="vanished">Deinterlacing</translation>
+        <translation>Deinterlacing</translation>
     </message>
     <message>
         <source>Auto</source>
-        <translation type="vanished">Automatisch</translation>
+        <translation>Automatisch</translation>
     </message>
     <message>
         <source>On</source>
-        <translation type="vanished">An</translation>
+        <translation>An</translation>
     </message>
     <message>
         <source>Synchronise Subtitles to Speech</source>
@@ -555,7 +561,7 @@ Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum wer
     </message>
     <message>
         <source>Synchronise Subtitles to Speech	Y</source>
-        <translation type="vanished">Untertitel an Sprache angleichen	Y</translation>
+        <translation>Untertitel an Sprache angleichen	Y</translation>
     </message>
     <message>
         <source>(remembered)</source>
@@ -614,39 +620,39 @@ Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum wer
     </message>
     <message>
         <source>Deinterlace: Auto</source>
-        <translation type="vanished">Deinterlacing: automatisch</translation>
+        <translation>Deinterlacing: automatisch</translation>
     </message>
     <message>
         <source>Deinterlace: On</source>
-        <translation type="vanished">Deinterlacing: an</translation>
+        <translation>Deinterlacing: an</translation>
     </message>
     <message>
         <source>Deinterlace: Off</source>
-        <translation type="vanished">Deinterlacing: aus</translation>
+        <translation>Deinterlacing: aus</translation>
     </message>
     <message>
         <source>Synchronising subtitles… %1%</source>
-        <translation type="vanished">Untertitel werden angeglichen… %1 %</translation>
+        <translation>Untertitel werden angeglichen… %1 %</translation>
     </message>
     <message>
         <source>Synchronisation cancelled</source>
-        <translation type="vanished">Angleichung abgebrochen</translation>
+        <translation>Angleichung abgebrochen</translation>
     </message>
     <message>
         <source>Could not match the subtitles to the speech</source>
-        <translation type="vanished">Die Untertitel konnten nicht an die Sprache angeglichen werden</translation>
+        <translation>Die Untertitel konnten nicht an die Sprache angeglichen werden</translation>
     </message>
     <message>
         <source>Subtitles synchronised: %1</source>
-        <translation type="vanished">Untertitel angeglichen: %1</translation>
+        <translation>Untertitel angeglichen: %1</translation>
     </message>
     <message>
         <source>(remembered)</source>
-        <translation type="vanished">(gemerkt)</translation>
+        <translation>(gemerkt)</translation>
     </message>
     <message>
         <source>in %1 parts</source>
-        <translation type="vanished">in %1 Teilen</translation>
+        <translation>in %1 Teilen</translation>
     </message>
 </context>
 <context>

@@ -295,6 +295,9 @@ Quizá necesite instalar Windows Media Player 9 o posterior.</translation>
 Plays a video file or URL, with the subtitles found beside it.
 Everything after the program name is one path; quotes around it are removed.
 
+  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]
+             match the subtitles to the clip&apos;s speech, print the correction
+             (and write the corrected SubRip file with -o), and exit
   --help     show this text and exit
   --version  show the version and exit
 </source>
@@ -302,6 +305,9 @@ Everything after the program name is one path; quotes around it are removed.
 Reproduce un archivo de vídeo o una URL, con los subtítulos que encuentre a su lado.
 Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comillas que la rodean.
 
+  --sync-subtitles SUBTÍTULOS CLIP [-o SALIDA.srt]
+             sincronizar los subtítulos con el habla del clip, mostrar la corrección
+             (y escribir el archivo SubRip corregido con -o) y salir
   --help     mostrar este texto y salir
   --version  mostrar la versión y salir
 </translation>
@@ -539,15 +545,15 @@ Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comilla
     </message>
     <message>
         <source>Deinterlace</source>
-        <translation type="vanished">Desentrelazado</translation>
+        <translation>Desentrelazado</translation>
     </message>
     <message>
         <source>Auto</source>
-        <translation type="vanished">Automático</translation>
+        <translation>Automático</translation>
     </message>
     <message>
         <source>On</source>
-        <translation type="vanished">Activado</translation>
+        <translation>Activado</translation>
     </message>
     <message>
         <source>Synchronise Subtitles to Speech</source>
@@ -555,7 +561,7 @@ Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comilla
     </message>
     <message>
         <source>Synchronise Subtitles to Speech	Y</source>
-        <translation type="vanished">Sincronizar los subtítulos con el habla	Y</translation>
+        <translation>Sincronizar los subtítulos con el habla	Y</translation>
     </message>
     <message>
         <source>(remembered)</source>
@@ -614,39 +620,39 @@ Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comilla
     </message>
     <message>
         <source>Deinterlace: Auto</source>
-        <translation type="vanished">Desentrelazado: automático</translation>
+        <translation>Desentrelazado: automático</translation>
     </message>
     <message>
         <source>Deinterlace: On</source>
-        <translation type="vanished">Desentrelazado: activado</translation>
+        <translation>Desentrelazado: activado</translation>
     </message>
     <message>
         <source>Deinterlace: Off</source>
-        <translation type="vanished">Desentrelazado: desactivado</translation>
+        <translation>Desentrelazado: desactivado</translation>
     </message>
     <message>
         <source>Synchronising subtitles… %1%</source>
-        <translation type="vanished">Sincronizando subtítulos… %1 %</translation>
+        <translation>Sincronizando subtítulos… %1 %</translation>
     </message>
     <message>
         <source>Synchronisation cancelled</source>
-        <translation type="vanished">Sincronización cancelada</translation>
+        <translation>Sincronización cancelada</translation>
     </message>
     <message>
         <source>Could not match the subtitles to the speech</source>
-        <translation type="vanished">No se pudieron ajustar los subtítulos al habla</translation>
+        <translation>No se pudieron ajustar los subtítulos al habla</translation>
     </message>
     <message>
         <source>Subtitles synchronised: %1</source>
-        <translation type="vanished">Subtítulos sincronizados: %1</translation>
+        <translation>Subtítulos sincronizados: %1</translation>
     </message>
     <message>
         <source>(remembered)</source>
-        <translation type="vanished">(recordado)</translation>
+        <translation>(recordado)</translation>
     </message>
     <message>
         <source>in %1 parts</source>
-        <translation type="vanished">en %1 partes</translation>
+        <translation>en %1 partes</translation>
     </message>
 </context>
 <context>

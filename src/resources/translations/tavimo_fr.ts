@@ -295,6 +295,9 @@ Il faut peut-être installer Windows Media Player 9 ou une version ultérieure.<
 Plays a video file or URL, with the subtitles found beside it.
 Everything after the program name is one path; quotes around it are removed.
 
+  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]
+             match the subtitles to the clip&apos;s speech, print the correction
+             (and write the corrected SubRip file with -o), and exit
   --help     show this text and exit
   --version  show the version and exit
 </source>
@@ -302,6 +305,9 @@ Everything after the program name is one path; quotes around it are removed.
 Lit un fichier vidéo ou une URL, avec les sous-titres trouvés à côté.
 Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autour sont retirés.
 
+  --sync-subtitles SOUS-TITRES CLIP [-o SORTIE.srt]
+             synchroniser les sous-titres sur la parole du clip, afficher la correction
+             (et écrire le fichier SubRip corrigé avec -o), puis quitter
   --help     afficher ce texte et quitter
   --version  afficher la version et quitter
 </translation>
@@ -539,15 +545,15 @@ Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autou
     </message>
     <message>
         <source>Deinterlace</source>
-        <translation type="vanished">Désentrelacement</translation>
+        <translation>Désentrelacement</translation>
     </message>
     <message>
         <source>Auto</source>
-        <translation type="vanished">Automatique</translation>
+        <translation>Automatique</translation>
     </message>
     <message>
         <source>On</source>
-        <translation type="vanished">Activé</translation>
+        <translation>Activé</translation>
     </message>
     <message>
         <source>Synchronise Subtitles to Speech</source>
@@ -555,7 +561,7 @@ Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autou
     </message>
     <message>
         <source>Synchronise Subtitles to Speech	Y</source>
-        <translation type="vanished">Synchroniser les sous-titres sur la parole	Y</translation>
+        <translation>Synchroniser les sous-titres sur la parole	Y</translation>
     </message>
     <message>
         <source>(remembered)</source>
@@ -614,39 +620,39 @@ Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autou
     </message>
     <message>
         <source>Deinterlace: Auto</source>
-        <translation type="vanished">Désentrelacement : automatique</translation>
+        <translation>Désentrelacement : automatique</translation>
     </message>
     <message>
         <source>Deinterlace: On</source>
-        <translation type="vanished">Désentrelacement : activé</translation>
+        <translation>Désentrelacement : activé</translation>
     </message>
     <message>
         <source>Deinterlace: Off</source>
-        <translation type="vanished">Désentrelacement : désactivé</translation>
+        <translation>Désentrelacement : désactivé</translation>
     </message>
     <message>
         <source>Synchronising subtitles… %1%</source>
-        <translation type="vanished">Synchronisation des sous-titres… %1 %</translation>
+        <translation>Synchronisation des sous-titres… %1 %</translation>
     </message>
     <message>
         <source>Synchronisation cancelled</source>
-        <translation type="vanished">Synchronisation annulée</translation>
+        <translation>Synchronisation annulée</translation>
     </message>
     <message>
         <source>Could not match the subtitles to the speech</source>
-        <translation type="vanished">Impossible d’accorder les sous-titres à la parole</translation>
+        <translation>Impossible d’accorder les sous-titres à la parole</translation>
     </message>
     <message>
         <source>Subtitles synchronised: %1</source>
-        <translation type="vanished">Sous-titres synchronisés : %1</translation>
+        <translation>Sous-titres synchronisés : %1</translation>
     </message>
     <message>
         <source>(remembered)</source>
-        <translation type="vanished">(mémorisé)</translation>
+        <translation>(mémorisé)</translation>
     </message>
     <message>
         <source>in %1 parts</source>
-        <translation type="vanished">en %1 parties</translation>
+        <translation>en %1 parties</translation>
     </message>
 </context>
 <context>

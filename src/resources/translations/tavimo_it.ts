@@ -295,6 +295,9 @@ Forse occorre installare Windows Media Player 9 o successivo.</translation>
 Plays a video file or URL, with the subtitles found beside it.
 Everything after the program name is one path; quotes around it are removed.
 
+  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]
+             match the subtitles to the clip&apos;s speech, print the correction
+             (and write the corrected SubRip file with -o), and exit
   --help     show this text and exit
   --version  show the version and exit
 </source>
@@ -302,6 +305,9 @@ Everything after the program name is one path; quotes around it are removed.
 Riproduce un file video o un URL, con i sottotitoli trovati accanto.
 Tutto ciò che segue il nome del programma è un unico percorso; le virgolette intorno vengono rimosse.
 
+  --sync-subtitles SOTTOTITOLI CLIP [-o USCITA.srt]
+             sincronizza i sottotitoli con il parlato del clip, mostra la correzione
+             (e con -o scrive il file SubRip corretto) ed esce
   --help     mostra questo testo ed esce
   --version  mostra la versione ed esce
 </translation>
@@ -539,15 +545,15 @@ Tutto ciò che segue il nome del programma è un unico percorso; le virgolette i
     </message>
     <message>
         <source>Deinterlace</source>
-        <translation type="vanished">Deinterlacciamento</translation>
+        <translation>Deinterlacciamento</translation>
     </message>
     <message>
         <source>Auto</source>
-        <translation type="vanished">Automatico</translation>
+        <translation>Automatico</translation>
     </message>
     <message>
         <source>On</source>
-        <translation type="vanished">Attivo</translation>
+        <translation>Attivo</translation>
     </message>
     <message>
         <source>Synchronise Subtitles to Speech</source>
@@ -555,7 +561,7 @@ Tutto ciò che segue il nome del programma è un unico percorso; le virgolette i
     </message>
     <message>
         <source>Synchronise Subtitles to Speech	Y</source>
-        <translation type="vanished">Sincronizza i sottotitoli con il parlato	Y</translation>
+        <translation>Sincronizza i sottotitoli con il parlato	Y</translation>
     </message>
     <message>
         <source>(remembered)</source>
@@ -614,39 +620,39 @@ Tutto ciò che segue il nome del programma è un unico percorso; le virgolette i
     </message>
     <message>
         <source>Deinterlace: Auto</source>
-        <translation type="vanished">Deinterlacciamento: automatico</translation>
+        <translation>Deinterlacciamento: automatico</translation>
     </message>
     <message>
         <source>Deinterlace: On</source>
-        <translation type="vanished">Deinterlacciamento: attivo</translation>
+        <translation>Deinterlacciamento: attivo</translation>
     </message>
     <message>
         <source>Deinterlace: Off</source>
-        <translation type="vanished">Deinterlacciamento: disattivato</translation>
+        <translation>Deinterlacciamento: disattivato</translation>
     </message>
     <message>
         <source>Synchronising subtitles… %1%</source>
-        <translation type="vanished">Sincronizzazione sottotitoli… %1%</translation>
+        <translation>Sincronizzazione sottotitoli… %1%</translation>
     </message>
     <message>
         <source>Synchronisation cancelled</source>
-        <translation type="vanished">Sincronizzazione annullata</translation>
+        <translation>Sincronizzazione annullata</translation>
     </message>
     <message>
         <source>Could not match the subtitles to the speech</source>
-        <translation type="vanished">Impossibile allineare i sottotitoli al parlato</translation>
+        <translation>Impossibile allineare i sottotitoli al parlato</translation>
     </message>
     <message>
         <source>Subtitles synchronised: %1</source>
-        <translation type="vanished">Sottotitoli sincronizzati: %1</translation>
+        <translation>Sottotitoli sincronizzati: %1</translation>
     </message>
     <message>
         <source>(remembered)</source>
-        <translation type="vanished">(ricordato)</translation>
+        <translation>(ricordato)</translation>
     </message>
     <message>
         <source>in %1 parts</source>
-        <translation type="vanished">in %1 parti</translation>
+        <translation>in %1 parti</translation>
     </message>
 </context>
 <context>

@@ -295,6 +295,9 @@ Być może trzeba zainstalować Windows Media Player 9 lub nowszy.</translation>
 Plays a video file or URL, with the subtitles found beside it.
 Everything after the program name is one path; quotes around it are removed.
 
+  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]
+             match the subtitles to the clip&apos;s speech, print the correction
+             (and write the corrected SubRip file with -o), and exit
   --help     show this text and exit
   --version  show the version and exit
 </source>
@@ -302,6 +305,9 @@ Everything after the program name is one path; quotes around it are removed.
 Odtwarza plik wideo lub adres URL wraz z napisami znalezionymi obok.
 Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są usuwane.
 
+  --sync-subtitles NAPISY KLIP [-o WYJŚCIE.srt]
+             dopasowuje napisy do mowy w klipie, wypisuje poprawkę
+             (z -o zapisuje też poprawiony plik SubRip) i kończy działanie
   --help     wyświetla ten tekst i kończy działanie
   --version  wyświetla wersję i kończy działanie
 </translation>
@@ -539,15 +545,15 @@ Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są 
     </message>
     <message>
         <source>Deinterlace</source>
-        <translation type="vanished">Usuwanie przeplotu</translation>
+        <translation>Usuwanie przeplotu</translation>
     </message>
     <message>
         <source>Auto</source>
-        <translation type="vanished">Automatycznie</translation>
+        <translation>Automatycznie</translation>
     </message>
     <message>
         <source>On</source>
-        <translation type="vanished">Włączone</translation>
+        <translation>Włączone</translation>
     </message>
     <message>
         <source>Synchronise Subtitles to Speech</source>
@@ -555,7 +561,7 @@ Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są 
     </message>
     <message>
         <source>Synchronise Subtitles to Speech	Y</source>
-        <translation type="vanished">Synchronizuj napisy z mową	Y</translation>
+        <translation>Synchronizuj napisy z mową	Y</translation>
     </message>
     <message>
         <source>(remembered)</source>
@@ -614,39 +620,39 @@ Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są 
     </message>
     <message>
         <source>Deinterlace: Auto</source>
-        <translation type="vanished">Usuwanie przeplotu: automatycznie</translation>
+        <translation>Usuwanie przeplotu: automatycznie</translation>
     </message>
     <message>
         <source>Deinterlace: On</source>
-        <translation type="vanished">Usuwanie przeplotu: włączone</translation>
+        <translation>Usuwanie przeplotu: włączone</translation>
     </message>
     <message>
         <source>Deinterlace: Off</source>
-        <translation type="vanished">Usuwanie przeplotu: wyłączone</translation>
+        <translation>Usuwanie przeplotu: wyłączone</translation>
     </message>
     <message>
         <source>Synchronising subtitles… %1%</source>
-        <translation type="vanished">Synchronizowanie napisów… %1%</translation>
+        <translation>Synchronizowanie napisów… %1%</translation>
     </message>
     <message>
         <source>Synchronisation cancelled</source>
-        <translation type="vanished">Synchronizację anulowano</translation>
+        <translation>Synchronizację anulowano</translation>
     </message>
     <message>
         <source>Could not match the subtitles to the speech</source>
-        <translation type="vanished">Nie udało się dopasować napisów do mowy</translation>
+        <translation>Nie udało się dopasować napisów do mowy</translation>
     </message>
     <message>
         <source>Subtitles synchronised: %1</source>
-        <translation type="vanished">Napisy zsynchronizowane: %1</translation>
+        <translation>Napisy zsynchronizowane: %1</translation>
     </message>
     <message>
         <source>(remembered)</source>
-        <translation type="vanished">(zapamiętane)</translation>
+        <translation>(zapamiętane)</translation>
     </message>
     <message>
         <source>in %1 parts</source>
-        <translation type="vanished">w %1 częściach</translation>
+        <translation>w %1 częściach</translation>
     </message>
 </context>
 <context>

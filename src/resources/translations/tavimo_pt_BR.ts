@@ -295,6 +295,9 @@ Talvez seja preciso instalar o Windows Media Player 9 ou superior.</translation>
 Plays a video file or URL, with the subtitles found beside it.
 Everything after the program name is one path; quotes around it are removed.
 
+  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]
+             match the subtitles to the clip&apos;s speech, print the correction
+             (and write the corrected SubRip file with -o), and exit
   --help     show this text and exit
   --version  show the version and exit
 </source>
@@ -302,6 +305,9 @@ Everything after the program name is one path; quotes around it are removed.
 Reproduz um arquivo de vídeo ou URL, com as legendas encontradas ao lado.
 Tudo o que vem após o nome do programa é um único caminho; as aspas em volta são removidas.
 
+  --sync-subtitles LEGENDA CLIPE [-o SAIDA.srt]
+             sincroniza as legendas com a fala do clipe, mostra a correção
+             (e grava o arquivo SubRip corrigido com -o) e sai
   --help     mostra este texto e sai
   --version  mostra a versão e sai
 </translation>
@@ -539,15 +545,15 @@ Tudo o que vem após o nome do programa é um único caminho; as aspas em volta 
     </message>
     <message>
         <source>Deinterlace</source>
-        <translation type="vanished">Desentrelaçamento</translation>
+        <translation>Desentrelaçamento</translation>
     </message>
     <message>
         <source>Auto</source>
-        <translation type="vanished">Automático</translation>
+        <translation>Automático</translation>
     </message>
     <message>
         <source>On</source>
-        <translation type="vanished">Ativado</translation>
+        <translation>Ativado</translation>
     </message>
     <message>
         <source>Synchronise Subtitles to Speech</source>
@@ -555,7 +561,7 @@ Tudo o que vem após o nome do programa é um único caminho; as aspas em volta 
     </message>
     <message>
         <source>Synchronise Subtitles to Speech	Y</source>
-        <translation type="vanished">Sincronizar legendas com a fala	Y</translation>
+        <translation>Sincronizar legendas com a fala	Y</translation>
     </message>
     <message>
         <source>(remembered)</source>
@@ -614,39 +620,39 @@ Tudo o que vem após o nome do programa é um único caminho; as aspas em volta 
     </message>
     <message>
         <source>Deinterlace: Auto</source>
-        <translation type="vanished">Desentrelaçamento: automático</translation>
+        <translation>Desentrelaçamento: automático</translation>
     </message>
     <message>
         <source>Deinterlace: On</source>
-        <translation type="vanished">Desentrelaçamento: ativado</translation>
+        <translation>Desentrelaçamento: ativado</translation>
     </message>
     <message>
         <source>Deinterlace: Off</source>
-        <translation type="vanished">Desentrelaçamento: desativado</translation>
+        <translation>Desentrelaçamento: desativado</translation>
     </message>
     <message>
         <source>Synchronising subtitles… %1%</source>
-        <translation type="vanished">Sincronizando legendas… %1%</translation>
+        <translation>Sincronizando legendas… %1%</translation>
     </message>
     <message>
         <source>Synchronisation cancelled</source>
-        <translation type="vanished">Sincronização cancelada</translation>
+        <translation>Sincronização cancelada</translation>
     </message>
     <message>
         <source>Could not match the subtitles to the speech</source>
-        <translation type="vanished">Não foi possível ajustar as legendas à fala</translation>
+        <translation>Não foi possível ajustar as legendas à fala</translation>
     </message>
     <message>
         <source>Subtitles synchronised: %1</source>
-        <translation type="vanished">Legendas sincronizadas: %1</translation>
+        <translation>Legendas sincronizadas: %1</translation>
     </message>
     <message>
         <source>(remembered)</source>
-        <translation type="vanished">(lembrado)</translation>
+        <translation>(lembrado)</translation>
     </message>
     <message>
         <source>in %1 parts</source>
-        <translation type="vanished">em %1 partes</translation>
+        <translation>em %1 partes</translation>
     </message>
 </context>
 <context>

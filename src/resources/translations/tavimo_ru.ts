@@ -295,6 +295,9 @@ Perhaps you need to install Windows Media Player 9 or higher.</source>
 Plays a video file or URL, with the subtitles found beside it.
 Everything after the program name is one path; quotes around it are removed.
 
+  --sync-subtitles SUBTITLE CLIP [-o OUT.srt]
+             match the subtitles to the clip&apos;s speech, print the correction
+             (and write the corrected SubRip file with -o), and exit
   --help     show this text and exit
   --version  show the version and exit
 </source>
@@ -302,6 +305,9 @@ Everything after the program name is one path; quotes around it are removed.
 Воспроизводит видеофайл или URL с субтитрами, найденными рядом с ним.
 Всё после имени программы — один путь; окружающие его кавычки удаляются.
 
+  --sync-subtitles СУБТИТРЫ КЛИП [-o ВЫХОД.srt]
+             синхронизировать субтитры с речью в клипе, вывести поправку
+             (с -o также записать исправленный файл SubRip) и выйти
   --help     показать эту справку и выйти
   --version  показать версию и выйти
 </translation>
@@ -539,15 +545,15 @@ Everything after the program name is one path; quotes around it are removed.
     </message>
     <message>
         <source>Deinterlace</source>
-        <translation type="vanished">Устранение чересстрочности</translation>
+        <translation>Устранение чересстрочности</translation>
     </message>
     <message>
         <source>Auto</source>
-        <translation type="vanished">Автоматически</translation>
+        <translation>Автоматически</translation>
     </message>
     <message>
         <source>On</source>
-        <translation type="vanished">Вкл.</translation>
+        <translation>Вкл.</translation>
     </message>
     <message>
         <source>Synchronise Subtitles to Speech</source>
@@ -555,7 +561,7 @@ Everything after the program name is one path; quotes around it are removed.
     </message>
     <message>
         <source>Synchronise Subtitles to Speech	Y</source>
-        <translation type="vanished">Синхронизировать субтитры с речью	Y</translation>
+        <translation>Синхронизировать субтитры с речью	Y</translation>
     </message>
     <message>
         <source>(remembered)</source>
@@ -614,39 +620,39 @@ Everything after the program name is one path; quotes around it are removed.
     </message>
     <message>
         <source>Deinterlace: Auto</source>
-        <translation type="vanished">Устранение чересстрочности: авто</translation>
+        <translation>Устранение чересстрочности: авто</translation>
     </message>
     <message>
         <source>Deinterlace: On</source>
-        <translation type="vanished">Устранение чересстрочности: вкл.</translation>
+        <translation>Устранение чересстрочности: вкл.</translation>
     </message>
     <message>
         <source>Deinterlace: Off</source>
-        <translation type="vanished">Устранение чересстрочности: выкл.</translation>
+        <translation>Устранение чересстрочности: выкл.</translation>
     </message>
     <message>
         <source>Synchronising subtitles… %1%</source>
-        <translation type="vanished">Синхронизация субтитров… %1%</translation>
+        <translation>Синхронизация субтитров… %1%</translation>
     </message>
     <message>
         <source>Synchronisation cancelled</source>
-        <translation type="vanished">Синхронизация отменена</translation>
+        <translation>Синхронизация отменена</translation>
     </message>
     <message>
         <source>Could not match the subtitles to the speech</source>
-        <translation type="vanished">Не удалось сопоставить субтитры с речью</translation>
+        <translation>Не удалось сопоставить субтитры с речью</translation>
     </message>
     <message>
         <source>Subtitles synchronised: %1</source>
-        <translation type="vanished">Субтитры синхронизированы: %1</translation>
+        <translation>Субтитры синхронизированы: %1</translation>
     </message>
     <message>
         <source>(remembered)</source>
-        <translation type="vanished">(запомнено)</translation>
+        <translation>(запомнено)</translation>
     </message>
     <message>
         <source>in %1 parts</source>
-        <translation type="vanished">в %1 частях</translation>
+        <translation>в %1 частях</translation>
     </message>
 </context>
 <context>
