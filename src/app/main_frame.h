@@ -18,6 +18,7 @@
 #include "integration/recent_file_list.h"
 #include "integration/resume_positions.h"
 #include "platform/dialogs.h"
+#include "resources/command_ids.h"
 
 class QActionGroup;
 class QMenu;
@@ -110,6 +111,11 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Commands whose menu item carries a check mark.
+    static constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,     ID_ALWAYS_ON_TOP,
+                                         ID_AUTO_NEXT,      ID_MAINTAIN_ASPECT,  ID_VIEW_SUBTITLES,
+                                         ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE, ID_RESUME_PLAYBACK,
+                                         ID_SUBTITLE_STYLES};
     struct CommandRoute {
         int first;
         int last;

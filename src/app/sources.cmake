@@ -5,6 +5,7 @@ target_sources(tavimo_core PRIVATE
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/main_frame.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/main_frame_menus.cpp
         ${CMAKE_CURRENT_LIST_DIR}/frame_commands.cpp
         ${CMAKE_CURRENT_LIST_DIR}/frame_deinterlace.cpp
         ${CMAKE_CURRENT_LIST_DIR}/run_player.cpp
