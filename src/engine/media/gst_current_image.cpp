@@ -2,6 +2,7 @@
 // conversion to 8-bit RGB at the frame's own size.
 #include <cstring>
 
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 #include "subtitles/note_under_meta.h"
 

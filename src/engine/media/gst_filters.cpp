@@ -1,5 +1,6 @@
 // The filter and pin wrappers: elements as filters, pads as pins.
 #include "engine/media/gst_filter_properties.h"
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo {

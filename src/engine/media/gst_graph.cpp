@@ -8,6 +8,7 @@
 #include <set>
 
 #include "engine/media/gst_filter_walk.h"
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo {

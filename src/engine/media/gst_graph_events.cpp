@@ -7,6 +7,7 @@
 #include <QMetaObject>
 #include <algorithm>
 
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {

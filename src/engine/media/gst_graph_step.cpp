@@ -1,5 +1,6 @@
 // Frame steps on a paused graph: on by the video sink's step event, back by
 // an accurate seek to the frame before the one shown.
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {

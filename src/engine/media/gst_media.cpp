@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "engine/media/audio_output.h"
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 #include "subtitles/subtitle_mixer_element.h"

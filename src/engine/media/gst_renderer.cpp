@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {

@@ -2,6 +2,7 @@
 
 #include <gst/video/video.h>
 
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {
