@@ -1,6 +1,7 @@
 #include "subtitles/note_under_meta.h"
 
 #include <cstring>
+#include <vector>
 
 #include "subtitles/subtitle_mixer.h"
 
@@ -17,17 +18,38 @@ void Register() {
     (void)registered;
 }
 
-// Puts `rows` rows of `rowBytes` from `from` back at plane 0's row `first`
-// of `frame`, as far as the frame reaches.
-void PutBack(GstVideoFrame& frame, int first, int rowBytes, int rows, const uint8_t* from) {
-    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-    const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
-    auto* plane = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-    if (first < 0 || rowBytes > stride)
+// Puts `rows` rows of `rowBytes` from `from` back at `plane`'s row `first`
+// of `frame`, as far as the plane reaches.
+void PutBack(GstVideoFrame& frame, int plane, int first, int rowBytes, int rows,
+             const uint8_t* from) {
+    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane);
+    const int height =
+        plane == 0 ? GST_VIDEO_FRAME_HEIGHT(&frame) : GST_VIDEO_FRAME_COMP_HEIGHT(&frame, plane);
+    auto* to = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane));
+    if (first < 0 || rowBytes > stride || plane >= int(GST_VIDEO_FRAME_N_PLANES(&frame)))
         return;
     for (int i = 0; i < rows && first + i < height; ++i)
-        std::memcpy(plane + size_t(first + i) * size_t(stride), from + size_t(i) * size_t(rowBytes),
+        std::memcpy(to + size_t(first + i) * size_t(stride), from + size_t(i) * size_t(rowBytes),
                     size_t(rowBytes));
+}
+
+// The rows of field `name` (GBytes) put back at `plane`'s row `first`.
+void PutBackField(GstVideoFrame& frame, const GstStructure* s, const char* name, int plane,
+                  int first, int rowBytes, int rows) {
+    GBytes* bytes = nullptr;
+    if (rowBytes <= 0 || rows <= 0 || !gst_structure_get(s, name, G_TYPE_BYTES, &bytes, nullptr))
+        return;
+    gsize size = 0;
+    const auto* data = static_cast<const uint8_t*>(g_bytes_get_data(bytes, &size));
+    if (size >= size_t(rows) * size_t(rowBytes))
+        PutBack(frame, plane, first, rowBytes, rows, data);
+    g_bytes_unref(bytes);
+}
+
+void SetBytes(GstStructure* s, const char* name, const std::vector<uint8_t>& from) {
+    GBytes* bytes = g_bytes_new(from.data(), from.size());
+    gst_structure_set(s, name, G_TYPE_BYTES, bytes, nullptr);
+    g_bytes_unref(bytes);
 }
 
 }  // namespace
@@ -39,34 +61,36 @@ void AttachNoteUnder(GstBuffer* buffer, const NoteUnder& under) {
     GstCustomMeta* meta = gst_buffer_add_custom_meta(buffer, kMetaName);
     if (!meta)
         return;
-    GBytes* bytes = g_bytes_new(under.bytes.data(), under.bytes.size());
-    gst_structure_set(gst_custom_meta_get_structure(meta), "first-row", G_TYPE_INT, under.firstRow,
-                      "row-bytes", G_TYPE_INT, under.rowBytes, "rows", G_TYPE_INT, under.rows,
-                      "bytes", G_TYPE_BYTES, bytes, nullptr);
-    g_bytes_unref(bytes);
+    GstStructure* s = gst_custom_meta_get_structure(meta);
+    gst_structure_set(s, "first-row", G_TYPE_INT, under.firstRow, "row-bytes", G_TYPE_INT,
+                      under.rowBytes, "rows", G_TYPE_INT, under.rows, "chroma-first-row",
+                      G_TYPE_INT, under.chromaFirstRow, "chroma-row-bytes", G_TYPE_INT,
+                      under.chromaRowBytes, "chroma-rows", G_TYPE_INT, under.chromaRows, nullptr);
+    SetBytes(s, "bytes", under.bytes);
+    SetBytes(s, "chroma-1", under.chroma[0]);
+    SetBytes(s, "chroma-2", under.chroma[1]);
 }
 
 GstBuffer* WithoutNote(GstBuffer* buffer, const GstVideoInfo& info) {
     Register();
     GstCustomMeta* meta = gst_buffer_get_custom_meta(buffer, kMetaName);
-    int first = 0, rowBytes = 0, rows = 0;
-    GBytes* bytes = nullptr;
-    if (!meta || !gst_structure_get(gst_custom_meta_get_structure(meta), "first-row", G_TYPE_INT,
-                                    &first, "row-bytes", G_TYPE_INT, &rowBytes, "rows", G_TYPE_INT,
-                                    &rows, "bytes", G_TYPE_BYTES, &bytes, nullptr))
+    const GstStructure* s = meta ? gst_custom_meta_get_structure(meta) : nullptr;
+    int first = 0, rowBytes = 0, rows = 0, chromaFirst = 0, chromaRowBytes = 0, chromaRows = 0;
+    if (!s || !gst_structure_get(s, "first-row", G_TYPE_INT, &first, "row-bytes", G_TYPE_INT,
+                                 &rowBytes, "rows", G_TYPE_INT, &rows, "chroma-first-row",
+                                 G_TYPE_INT, &chromaFirst, "chroma-row-bytes", G_TYPE_INT,
+                                 &chromaRowBytes, "chroma-rows", G_TYPE_INT, &chromaRows, nullptr))
         return gst_buffer_ref(buffer);
     GstBuffer* copy = gst_buffer_copy_deep(buffer);
     GstVideoFrame frame;
     if (copy && gst_video_frame_map(&frame, &info, copy, GST_MAP_WRITE)) {
-        gsize size = 0;
-        const auto* data = static_cast<const uint8_t*>(g_bytes_get_data(bytes, &size));
-        if (rowBytes > 0 && rows > 0 && size >= size_t(rows) * size_t(rowBytes))
-            PutBack(frame, first, rowBytes, rows, data);
+        PutBackField(frame, s, "bytes", 0, first, rowBytes, rows);
+        PutBackField(frame, s, "chroma-1", 1, chromaFirst, chromaRowBytes, chromaRows);
+        PutBackField(frame, s, "chroma-2", 2, chromaFirst, chromaRowBytes, chromaRows);
         gst_video_frame_unmap(&frame);
     } else {
         gst_clear_buffer(&copy);
     }
-    g_bytes_unref(bytes);
     return copy;
 }
 

@@ -74,14 +74,20 @@ struct FrameTime {
     double fallbackFps = 0.0;
 };
 
-// The plane-0 rows a note covered, as they were before it was blended:
-// `rows` consecutive rows of `rowBytes` from memory row `firstRow` on.
-// Empty when no note was blended.
+// The rows a note covered, as they were before it was blended: `rows`
+// consecutive rows of `rowBytes` of plane 0 from memory row `firstRow` on,
+// and for 4:2:0 frames, whose chroma the note turns neutral, the chroma rows
+// under them (`chroma[0]` of plane 1, `chroma[1]` of plane 2; NV12 keeps
+// both components in plane 1). Empty when no note was blended.
 struct NoteUnder {
     int32_t firstRow = 0;
     int32_t rowBytes = 0;
     int32_t rows = 0;
     std::vector<uint8_t> bytes;
+    int32_t chromaFirstRow = 0;
+    int32_t chromaRowBytes = 0;
+    int32_t chromaRows = 0;
+    std::vector<uint8_t> chroma[2];
 };
 
 class AssRender;

@@ -217,17 +217,35 @@ int64_t RowBytes(const SubtypeRule& rule, int32_t width) {
     return int64_t{width} * rule.bytesPerPixel;
 }
 
-// Memory rows `first`..`last` of plane 0, copied into `under`.
+// `rows` rows of `rowBytes` of `plane` from memory row `first` on.
+std::vector<uint8_t> CopyRows(const uint8_t* plane, int32_t stride, int32_t first, int32_t rows,
+                              int64_t rowBytes) {
+    std::vector<uint8_t> out(static_cast<size_t>(rows) * static_cast<size_t>(rowBytes));
+    for (int32_t i = 0; i < rows; ++i) {
+        std::memcpy(out.data() + static_cast<size_t>(i) * static_cast<size_t>(rowBytes),
+                    plane + static_cast<int64_t>(first + i) * stride,
+                    static_cast<size_t>(rowBytes));
+    }
+    return out;
+}
+
+// Memory rows `first`..`last` of plane 0, copied into `under`, and the
+// chroma rows under them where `chroma` names 4:2:0 planes.
 void KeepRows(const VideoPlanes& frame, int32_t first, int32_t last, int64_t rowBytes,
-              NoteUnder* under) {
+              const ChromaRows& chroma, int32_t width, NoteUnder* under) {
     under->rows = last < first ? 0 : last - first + 1;
     under->firstRow = under->rows ? first : 0;
     under->rowBytes = static_cast<int32_t>(rowBytes);
-    under->bytes.resize(static_cast<size_t>(under->rows) * static_cast<size_t>(rowBytes));
-    for (int32_t i = 0; i < under->rows; ++i) {
-        std::memcpy(under->bytes.data() + static_cast<size_t>(i) * static_cast<size_t>(rowBytes),
-                    frame.data[0] + static_cast<int64_t>(first + i) * frame.stride[0],
-                    static_cast<size_t>(rowBytes));
+    under->bytes = CopyRows(frame.data[0], frame.stride[0], first, under->rows, rowBytes);
+    if (chroma.cb == nullptr || under->rows == 0) {
+        return;
+    }
+    under->chromaFirstRow = first / 2;
+    under->chromaRows = last / 2 - first / 2 + 1;
+    under->chromaRowBytes = chroma.step * ((width + 1) / 2);
+    for (int p = 0; p < (chroma.step == 2 ? 1 : 2); ++p) {
+        under->chroma[p] = CopyRows(frame.data[p + 1], frame.stride[p + 1], under->chromaFirstRow,
+                                    under->chromaRows, under->chromaRowBytes);
     }
 }
 
@@ -307,7 +325,7 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
                     last = std::max(last, row);
                 }
             }
-            KeepRows(frame, first, last, RowBytes(*rule, frameW), under);
+            KeepRows(frame, first, last, RowBytes(*rule, frameW), chroma, frameW, under);
         }
         blendSpans(noticeSpans_, noticeBitmap_, false);
     }

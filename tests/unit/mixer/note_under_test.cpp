@@ -77,6 +77,16 @@ TEST(NoteUnder, PutBackTheRowsGiveTheFrameWithItsSubtitleAndNoNote) {
         for (int32_t i = 0; i < under.rows; ++i)
             std::memcpy(noted.plane[0].data() + size_t(under.firstRow + i) * noted.stride[0],
                         under.bytes.data() + size_t(i) * under.rowBytes, size_t(under.rowBytes));
+        // 4:2:0: the note turned the chroma under it neutral; its rows come back too.
+        EXPECT_EQ(under.chromaRows > 0, c.subtype == VS::I420);
+        for (int p = 1; p <= 2 && under.chromaRows > 0; ++p) {
+            ASSERT_EQ(under.chroma[p - 1].size(), size_t(under.chromaRows * under.chromaRowBytes));
+            for (int32_t i = 0; i < under.chromaRows; ++i)
+                std::memcpy(
+                    noted.plane[p].data() + size_t(under.chromaFirstRow + i) * noted.stride[p],
+                    under.chroma[p - 1].data() + size_t(i) * under.chromaRowBytes,
+                    size_t(under.chromaRowBytes));
+        }
         for (int p = 0; p < 3; ++p)
             EXPECT_EQ(noted.plane[p], plain.plane[p]) << "plane " << p;
     }
