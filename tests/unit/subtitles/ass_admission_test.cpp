@@ -98,10 +98,10 @@ TEST(AssEventAdmission, KeepsWhatFitsOnScreenAtEachStart) {
 }
 
 // Mended: each streamed event was checked against every event of the track,
-// so a long track cost quadratic time under the script's lock (200 k events
+// so a long track cost quadratic time under the script's lock (400 k events
 // took minutes). A hang bound far above the seconds it takes now.
 TEST(AssEventAdmission, AHugeTrackStreamsInLinearTime) {
-    constexpr int kEvents = 200'000;
+    constexpr int kEvents = 400'000;
     auto task = std::make_shared<std::packaged_task<int()>>([] {
         StreamedTrack track;
         for (int i = 0; i < kEvents; ++i)
