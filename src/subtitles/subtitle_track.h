@@ -64,8 +64,9 @@ class SubtitleTrack {
     // thread.
     void Add(SubtitleEntry entry);
 
-    // The current entries; stays valid and unchanged while held. The pointer
-    // changes with every Clear/Fill and after Add. Any thread; allocates
+    // The current entries; stays valid and unchanged while held. A snapshot
+    // taken after Clear, Fill or Add is a new one, but its address may be
+    // that of an earlier one nobody holds any more. Any thread; allocates
     // only when entries were added since the last call (amortised O(1) per
     // entry added at the end, unless an earlier snapshot is still held).
     Snapshot Current() const;
