@@ -297,25 +297,64 @@ void LimitAssTrack(ASS_Track& track) {
     DropEvents(track, keep);
 }
 
-bool LimitNewAssEvent(ASS_Track& track, int index) {
+void AssEventAdmission::Rebuild(const ASS_Track& track, int index) {
+    std::vector<Span> shown, later;
+    shownBytes_ = 0;
+    const long long t = track.events[index].Start;
+    for (int i = 0; i < track.n_events; ++i) {
+        const ASS_Event& e = track.events[i];
+        const Span span{e.Start, e.Start + e.Duration, TextBytes(e)};
+        if (i == index)
+            continue;
+        if (e.Start > t) {
+            later.push_back(span);
+        } else if (!EndsBy(e, t)) {
+            shown.push_back(span);
+            shownBytes_ += span.bytes;
+        }
+    }
+    shown_ = decltype(shown_)(EndsLater{}, std::move(shown));
+    later_ = decltype(later_)(StartsLater{}, std::move(later));
+    at_ = t;
+    valid_ = true;
+}
+
+void AssEventAdmission::MoveTo(long long t) {
+    at_ = t;
+    while (!later_.empty() && later_.top().start <= t) {
+        shown_.push(later_.top());
+        shownBytes_ += later_.top().bytes;
+        later_.pop();
+    }
+    while (!shown_.empty() && shown_.top().end <= t) {
+        shownBytes_ -= shown_.top().bytes;
+        shown_.pop();
+    }
+}
+
+bool AssEventAdmission::Admit(ASS_Track& track, int index) {
     if (index < 0 || index >= track.n_events)
         return false;
     ASS_Event& event = track.events[index];
     LimitEventText(track, event, AssTagLimitsFor(PlayHeight(track)));
-    int count = 0;
-    size_t bytes = TextBytes(event);
-    for (int i = 0; i < track.n_events; ++i) {
-        const ASS_Event& other = track.events[i];
-        if (i != index && other.Start <= event.Start && !EndsBy(other, event.Start)) {
-            ++count;
-            bytes += TextBytes(other);
-        }
-    }
-    if (count < kMaxAssEventsAtOnce && bytes <= kMaxAssTextAtOnce)
+    if (!valid_ || event.Start < at_)
+        Rebuild(track, index);
+    MoveTo(event.Start);
+    const Span span{event.Start, event.Start + event.Duration, TextBytes(event)};
+    if (static_cast<int>(shown_.size()) < kMaxAssEventsAtOnce &&
+        shownBytes_ + span.bytes <= kMaxAssTextAtOnce) {
+        shown_.push(span);
+        shownBytes_ += span.bytes;
         return true;
-    std::vector<bool> keep(static_cast<size_t>(track.n_events), true);
-    keep[static_cast<size_t>(index)] = false;
-    DropEvents(track, keep);
+    }
+    if (index == track.n_events - 1) {
+        ass_free_event(&track, index);
+        --track.n_events;
+    } else {
+        std::vector<bool> keep(static_cast<size_t>(track.n_events), true);
+        keep[static_cast<size_t>(index)] = false;
+        DropEvents(track, keep);
+    }
     return false;
 }
 

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <queue>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct ass_track;  // libass's ASS_Track
 
@@ -44,9 +46,41 @@ std::string LimitAssText(std::string_view text, const AssTagLimits& limits, doub
 // The caller holds the track alone.
 void LimitAssTrack(ass_track& track);
 
-// Holds the event just added at `index` within the bounds; drops it (false)
-// when it would crowd the screen at its start. The caller holds the track
-// alone.
-bool LimitNewAssEvent(ass_track& track, int index);
+// Holds each event added while a script streams within the bounds, keeping
+// what is shown at the latest start it saw: an event that starts no earlier
+// than the one before costs O(log n), one that starts earlier (after a seek
+// back) rebuilds that from the track in O(n log n) once. One per track, used
+// under the lock of its owner, which calls Reset whenever the track is
+// replaced or events leave it other than through Admit.
+class AssEventAdmission {
+  public:
+    // Holds the event just added at `index` within the bounds; drops it
+    // (false) when it would crowd the screen at its start.
+    bool Admit(ass_track& track, int index);
+    // Forgets the track's events: the next Admit reads them again.
+    void Reset() { valid_ = false; }
+
+  private:
+    struct Span {
+        long long start, end;  // ms
+        size_t bytes;
+    };
+    struct EndsLater {
+        bool operator()(const Span& a, const Span& b) const { return a.end > b.end; }
+    };
+    struct StartsLater {
+        bool operator()(const Span& a, const Span& b) const { return a.start > b.start; }
+    };
+    void Rebuild(const ass_track& track, int index);
+    void MoveTo(long long t);
+
+    bool valid_ = false;
+    long long at_ = 0;  // ms, the start of the latest event admitted
+    // Kept events started by at_ and not ended, soonest end on top, and the
+    // bytes of their texts; the track's events that start after at_.
+    std::priority_queue<Span, std::vector<Span>, EndsLater> shown_;
+    size_t shownBytes_ = 0;
+    std::priority_queue<Span, std::vector<Span>, StartsLater> later_;
+};
 
 }  // namespace tavimo

@@ -94,7 +94,8 @@ struct AssScript::State {
     ASS_Library* library = nullptr;
     ASS_Renderer* renderer = nullptr;  // made by the first Render
     ASS_Track* track = nullptr;
-    bool fontsStale = false;  // a font came after the renderer set up its fonts
+    AssEventAdmission admission;  // of the events `track` streams
+    bool fontsStale = false;      // a font came after the renderer set up its fonts
     struct Font {
         const void* owner;
         std::string name, bytes;
@@ -108,6 +109,7 @@ struct AssScript::State {
         if (track)
             ass_free_track(track);
         track = next;
+        admission.Reset();
         scriptNew = true;
     }
     bool EnsureRenderer();
@@ -218,7 +220,7 @@ void AssScript::AddEvent(std::string_view chunk, int64_t startMs, int64_t durati
     const int before = track.n_events;
     ass_process_chunk(&track, copy.data(), static_cast<int>(copy.size()), startMs, durationMs);
     if (track.n_events > before)
-        LimitNewAssEvent(track, track.n_events - 1);
+        state_->admission.Admit(track, track.n_events - 1);
 }
 
 void AssScript::AddEvents(const std::vector<const AssEvent*>& events) {
@@ -235,6 +237,7 @@ void AssScript::AddEvents(const std::vector<const AssEvent*>& events) {
                           event->durationMs);
     }
     LimitAssTrack(track);
+    state_->admission.Reset();
 }
 
 void AssScript::AddFont(const void* owner, std::string_view name, std::string_view bytes) {

@@ -1,7 +1,9 @@
 #include "subtitles/subtitle_track.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <iterator>
 #include <tuple>
 #include <utility>
@@ -49,14 +51,42 @@ int FindEntryAt(const SubtitleEntries& entries, int64_t t, double fps, int32_t& 
     return kNoEntry;
 }
 
-SubtitleTrack::SubtitleTrack() : entries_(std::make_shared<const SubtitleEntries>()) {}
+struct SubtitleTrack::Store {
+    SubtitleEntries entries;
+    // Snapshots of `entries` whose holders have not all let go (0 or 1): the
+    // last holder's release happens before a writer that reads 0 here.
+    std::atomic<int> held{0};
+};
+
+namespace {
+
+bool CueOrder(const SubtitleEntry& a, const SubtitleEntry& b) {
+    return std::tie(a.start, a.end, a.text) < std::tie(b.start, b.end, b.text);
+}
+
+// Moves `added` into the ordered `entries`, each after its equals already
+// there. Entries that go at the end cost O(1) amortised; an earlier one costs
+// the entries after it.
+void MergeInto(SubtitleEntries& entries, SubtitleEntries& added) {
+    std::stable_sort(added.begin(), added.end(), CueOrder);
+    const auto middle = static_cast<std::ptrdiff_t>(entries.size());
+    entries.insert(entries.end(), std::make_move_iterator(added.begin()),
+                   std::make_move_iterator(added.end()));
+    const auto mid = entries.begin() + middle;
+    const auto from = std::upper_bound(entries.begin(), mid, *mid, CueOrder);
+    std::inplace_merge(from, mid, entries.end(), CueOrder);
+}
+
+}  // namespace
+
+SubtitleTrack::SubtitleTrack() : store_(std::make_shared<Store>()) {}
 
 void SubtitleTrack::Clear() {
-    Publish(std::make_shared<const SubtitleEntries>());
+    Publish({});
 }
 
 void SubtitleTrack::Fill(SubtitleEntries entries) {
-    Publish(std::make_shared<const SubtitleEntries>(std::move(entries)));
+    Publish(std::move(entries));
 }
 
 void SubtitleTrack::Add(SubtitleEntry entry) {
@@ -65,30 +95,41 @@ void SubtitleTrack::Add(SubtitleEntry entry) {
 }
 
 SubtitleTrack::Snapshot SubtitleTrack::Current() const {
-    Snapshot old;  // released outside the lock
     std::lock_guard lock(mutex_);
-    if (added_.empty())
-        return entries_;
-    auto order = [](const SubtitleEntry& a, const SubtitleEntry& b) {
-        return std::tie(a.start, a.end, a.text) < std::tie(b.start, b.end, b.text);
-    };
-    std::stable_sort(added_.begin(), added_.end(), order);
-    auto merged = std::make_shared<SubtitleEntries>();
-    merged->reserve(entries_->size() + added_.size());
-    std::merge(entries_->begin(), entries_->end(), std::make_move_iterator(added_.begin()),
-               std::make_move_iterator(added_.end()), std::back_inserter(*merged), order);
-    added_.clear();
-    old = std::exchange(entries_, std::move(merged));
-    return entries_;
+    if (!added_.empty()) {
+        // Our own hold goes first (its release only counts down); a copy
+        // held elsewhere keeps its list as it is, and we work on a new one.
+        published_.reset();
+        if (store_->held.load(std::memory_order_acquire) != 0) {
+            auto copy = std::make_shared<Store>();
+            copy->entries.reserve(store_->entries.size() + added_.size());
+            copy->entries = store_->entries;
+            store_ = std::move(copy);
+        }
+        MergeInto(store_->entries, added_);
+        added_.clear();
+    }
+    if (!published_) {
+        store_->held.store(1, std::memory_order_relaxed);
+        published_ = Snapshot(&store_->entries, [store = store_](const SubtitleEntries*) {
+            store->held.store(0, std::memory_order_release);
+        });
+    }
+    return published_;
 }
 
-void SubtitleTrack::Publish(Snapshot next) {
+void SubtitleTrack::Publish(SubtitleEntries entries) {
+    auto next = std::make_shared<Store>();
+    next->entries = std::move(entries);
     // The old list is released outside the lock: freeing a long track must not
     // hold up a streaming thread that only wants the pointer.
+    std::shared_ptr<Store> oldStore;
+    Snapshot oldPublished;
     SubtitleEntries dropped;
     {
         std::lock_guard lock(mutex_);
-        entries_.swap(next);
+        oldStore = std::exchange(store_, std::move(next));
+        oldPublished = std::exchange(published_, nullptr);
         dropped.swap(added_);
     }
 }

@@ -44,8 +44,11 @@ int FindEntryAt(const SubtitleEntries& entries, int64_t t, double fps, int32_t& 
 // streaming thread of the source while the mixer looks up on another: every
 // change publishes a complete new list, so a reader holding a snapshot never
 // sees a half-filled track. Entries added one by one wait aside (in O(1))
-// and join the list at the next Current, all of them in one merge, so a
-// track of n cues costs O(n) per frame that has new ones, not per cue.
+// and join the list at the next Current. While nobody holds an earlier
+// snapshot (the mixer lets go of its own after each frame), they join the
+// list in place: one that goes at the end costs O(1) amortised, so a track
+// of n cues with a frame after each costs O(n) in all. A snapshot still held
+// elsewhere is never changed: the list is copied instead.
 class SubtitleTrack {
   public:
     using Snapshot = std::shared_ptr<const SubtitleEntries>;
@@ -61,17 +64,22 @@ class SubtitleTrack {
     // thread.
     void Add(SubtitleEntry entry);
 
-    // The current entries; stays valid and unchanged while held. The pointer
-    // changes with every Clear/Fill and after Add. Any thread; allocates
-    // only when entries were added since the last call.
+    // The current entries; stays valid and unchanged while held. A snapshot
+    // taken after Clear, Fill or Add is a new one, but its address may be
+    // that of an earlier one nobody holds any more. Any thread; allocates
+    // only when entries were added since the last call (amortised O(1) per
+    // entry added at the end, unless an earlier snapshot is still held).
     Snapshot Current() const;
 
   private:
-    void Publish(Snapshot next);
+    struct Store;  // a list and how many holders of its snapshot are left
 
-    mutable std::mutex mutex_;  // guards entries_ (the pointer, not the list), added_
-    mutable Snapshot entries_;
-    mutable SubtitleEntries added_;  // by Add, not yet in entries_
+    void Publish(SubtitleEntries entries);
+
+    mutable std::mutex mutex_;  // guards the members below (not the lists they point to)
+    mutable std::shared_ptr<Store> store_;  // the list Current hands out
+    mutable Snapshot published_;            // the snapshot of store_ handed out, if any
+    mutable SubtitleEntries added_;         // by Add, not yet in store_
 };
 
 }  // namespace tavimo

@@ -191,6 +191,99 @@ TEST(EmbeddedCues, CuesAddedOneByOneJoinTheTrackInOrder) {
     EXPECT_TRUE(track.Current()->empty());
 }
 
+// Cues that go at the end join the list the track already has while nobody
+// holds a snapshot of it; a snapshot still held keeps what it had, whichever
+// place the new cues take.
+TEST(EmbeddedCues, ASnapshotHeldKeepsItsCuesWhereverNewOnesGo) {
+    const SubtitleEntries three = {
+        {1000, 2000, "a", 1}, {3000, 4000, "b", 1}, {5000, 6000, "c", 1}};
+    const struct {
+        const char* name;
+        SubtitleEntry added;
+        SubtitleEntries after;
+    } rows[] = {
+        {"at the end", {7000, 8000, "d", 1}, {three[0], three[1], three[2], {7000, 8000, "d", 1}}},
+        {"at the start", {0, 500, "0", 1}, {{0, 500, "0", 1}, three[0], three[1], three[2]}},
+        {"between", {3000, 4000, "a", 1}, {three[0], {3000, 4000, "a", 1}, three[1], three[2]}},
+        {"after its equal",
+         {5000, 6000, "c", 2},
+         {three[0], three[1], three[2], {5000, 6000, "c", 2}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SubtitleTrack track;
+        for (const SubtitleEntry& cue : three) {
+            track.Add(cue);
+            track.Current();  // a frame after each cue, as while playing
+        }
+        const SubtitleTrack::Snapshot held = track.Current();
+        const SubtitleEntry* first = &(*held)[0];
+        track.Add(row.added);
+        EXPECT_EQ(*track.Current(), row.after);
+        EXPECT_EQ(*held, three) << "the held snapshot";
+        EXPECT_EQ(&(*held)[0], first) << "the held snapshot's cues stay where they were";
+    }
+}
+
+// Mended: with a frame drawn after every new cue, each cue copied the whole
+// list, so a long track cost quadratic time (20 k cues took seconds, 200 k
+// many minutes). A hang bound far above the second it takes now.
+TEST(EmbeddedCues, AFrameAfterEachOf200kCuesCostsLinearTime) {
+    constexpr int64_t kCues = 200'000;
+    auto task = std::make_shared<std::packaged_task<size_t()>>([] {
+        SubtitleTrack track;
+        int32_t cursor = 0;
+        for (int64_t i = 0; i < kCues; ++i) {
+            track.Add({i * 2000, i * 2000 + 1500, "cue", 1});
+            const SubtitleTrack::Snapshot frame = track.Current();
+            if (FindEntryAt(*frame, i * 2000 + 100, 25.0, cursor) != static_cast<int>(i))
+                return size_t{0};
+        }
+        return track.Current()->size();
+    });
+    std::future<size_t> cues = task->get_future();
+    std::thread([task] { (*task)(); }).detach();
+    ASSERT_EQ(cues.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+        << "no answer within 30 s";
+    EXPECT_EQ(cues.get(), static_cast<size_t>(kCues)) << "every cue found at its time";
+}
+
+// The demuxer's thread adds cues and looks now and then while the mixer's
+// thread looks and reads what it got: every snapshot is a whole, ordered
+// prefix of the cues, and one held across many frames never changes.
+TEST(EmbeddedCues, CuesAddedWhileTheMixerReads) {
+    constexpr int64_t kCues = 20'000;
+    SubtitleTrack track;
+    std::thread adder([&] {
+        for (int64_t i = 0; i < kCues; ++i) {
+            track.Add({i * 10, i * 10 + 5, std::to_string(i), 1});
+            if (i % 16 == 0)
+                track.Current();
+        }
+    });
+    SubtitleTrack::Snapshot kept;
+    size_t keptSize = 0, seen = 0;
+    int faults = 0;
+    while (seen < static_cast<size_t>(kCues)) {
+        const SubtitleTrack::Snapshot frame = track.Current();
+        faults += frame->size() < seen;
+        seen = frame->size();
+        for (size_t i = 0; i < frame->size(); i += 97)
+            faults += (*frame)[i].start != static_cast<int64_t>(i) * 10 ||
+                      (*frame)[i].text != std::to_string(i);
+        if (!kept && seen > 0) {
+            kept = frame;
+            keptSize = seen;
+        }
+    }
+    adder.join();
+    EXPECT_EQ(faults, 0);
+    EXPECT_EQ(track.Current()->back().text, std::to_string(kCues - 1));
+    ASSERT_EQ(kept->size(), keptSize) << "the snapshot held grew";
+    for (size_t i = 0; i < keptSize; ++i)
+        ASSERT_EQ((*kept)[i].start, static_cast<int64_t>(i) * 10);
+}
+
 TEST(EmbeddedCues, AssEventsAreKeptOncePerReadOrderInScriptOrder) {
     AssEventList list;
     struct Step {

@@ -12,3 +12,9 @@ tavimo_test(NAME embedded_cues_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/embedded_cues_test.cpp
     LIBS tavimo_core
     LABELS unit)
+
+# The bounds on a streamed ASS track's events.
+tavimo_test(NAME ass_admission_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ass_admission_test.cpp
+    LIBS tavimo_core
+    LABELS unit)
