@@ -25,60 +25,22 @@
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "support/fake_dialogs.h"
+#include "support/ximage_player.h"
 #include "x_session.h"
 
 namespace tavimo {
 namespace {
 
 // A native window for the picture, and the record playing into it.
-class Player : public PlayerHost, public VideoWindow {
+class Player : public test::XImagePlayer {
   public:
-    Player() {
-        surface.setAttribute(Qt::WA_NativeWindow);
-        surface.resize(640, 360);
-        surface.show();
-        GstMediaOptions options;
-        options.videoSink = "ximagesink";
-        options.audioSink = "fakesink";
-        media = NewGstMediaFramework(options);
-        record.UseMediaFramework(media.get());
-    }
-    ~Player() override { record.CloseClip(); }
-
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-    VideoWindow* VideoSurface() override { return this; }
-    uintptr_t NativeSurface() override { return surface.winId(); }
-    void PlaceSurface(const RECT& rect) override {
-        surface.setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
-    }
-    double DevicePixelRatio() override { return 1.0; }
+    Player() : XImagePlayer(QSize(640, 360)) {}
 
     int64_t Position() {
         REFERENCE_TIME at = -1;
         record.pMS->GetCurrentPosition(&at);
         return at;
     }
-    // The size of the frames the sink gets now.
-    QSize SinkSize() {
-        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
-                                              "Video Mixing Renderer 9");
-        GstElement* sink = gst_bin_get_by_interface(GST_BIN(bin), GST_TYPE_VIDEO_OVERLAY);
-        GstPad* pad = gst_element_get_static_pad(sink, "sink");
-        GstCaps* caps = gst_pad_get_current_caps(pad);
-        int w = 0, h = 0;
-        if (caps) {
-            GstStructure* s = gst_caps_get_structure(caps, 0);
-            gst_structure_get_int(s, "width", &w);
-            gst_structure_get_int(s, "height", &h);
-            gst_caps_unref(caps);
-        }
-        gst_object_unref(pad);
-        gst_object_unref(sink);
-        gst_object_unref(bin);
-        return QSize(w, h);
-    }
-
     // The raw format reaching the sink pad of the pipeline's element `name`.
     std::string PadFormat(const char* name) {
         GstElement* element = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), name);
@@ -119,12 +81,8 @@ class Player : public PlayerHost, public VideoWindow {
         return GST_PAD_PROBE_OK;
     }
 
-    QWidget surface;
     std::atomic<int> allocations_{0};
     bool counting_ = false;
-    platform::ScriptedDialogs dialogs;
-    std::unique_ptr<MediaFramework> media;
-    PlayerRecord record{*this};
 };
 
 TEST(RendererX11, ResizedOverAndOverWhilePlayingItKeepsPlaying) {

@@ -26,6 +26,7 @@
 #include "engine/player_record.h"
 #include "support/fake_dialogs.h"
 #include "support/pgs_stream.h"
+#include "support/ximage_player.h"
 #include "x_session.h"
 
 namespace tavimo {
@@ -37,31 +38,9 @@ bool Ffmpeg(const std::string& arguments) {
 
 // A native top-level window for the picture, and the record playing into it
 // through ximagesink.
-class Player : public PlayerHost, public VideoWindow {
+class Player : public test::XImagePlayer {
   public:
-    explicit Player(QSize size) {
-        // As the view's surface: Qt never paints over the sink's picture.
-        for (auto attribute :
-             {Qt::WA_NativeWindow, Qt::WA_NoSystemBackground, Qt::WA_OpaquePaintEvent})
-            surface.setAttribute(attribute);
-        surface.setGeometry(0, 0, size.width(), size.height());
-        surface.show();
-        GstMediaOptions options;
-        options.videoSink = "ximagesink";
-        options.audioSink = "fakesink";
-        media = NewGstMediaFramework(options);
-        record.UseMediaFramework(media.get());
-    }
-    ~Player() override { record.CloseClip(); }
-
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-    VideoWindow* VideoSurface() override { return this; }
-    uintptr_t NativeSurface() override { return surface.winId(); }
-    void PlaceSurface(const RECT& rect) override {
-        surface.setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
-    }
-    double DevicePixelRatio() override { return 1.0; }
+    explicit Player(QSize size) : XImagePlayer(size) {}
 
     // Opens `clip` and lays the picture out over the whole surface, as the
     // view does; whether it plays.
@@ -86,25 +65,6 @@ class Player : public PlayerHost, public VideoWindow {
         const REFERENCE_TIME start = Position();
         return QTest::qWaitFor([&] { return Position() > start + ms * 10'000; }, 5000);
     }
-    // The size of the frames the sink takes now.
-    QSize SinkSize() {
-        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
-                                              "Video Mixing Renderer 9");
-        GstElement* sink = gst_bin_get_by_interface(GST_BIN(bin), GST_TYPE_VIDEO_OVERLAY);
-        GstPad* pad = gst_element_get_static_pad(sink, "sink");
-        GstCaps* caps = gst_pad_get_current_caps(pad);
-        int w = 0, h = 0;
-        if (caps) {
-            GstStructure* s = gst_caps_get_structure(caps, 0);
-            gst_structure_get_int(s, "width", &w);
-            gst_structure_get_int(s, "height", &h);
-            gst_caps_unref(caps);
-        }
-        gst_object_unref(pad);
-        gst_object_unref(sink);
-        gst_object_unref(bin);
-        return QSize(w, h);
-    }
     // What the surface shows now, as the X server holds it.
     QImage Shot() {
         return QGuiApplication::primaryScreen()
@@ -113,7 +73,6 @@ class Player : public PlayerHost, public VideoWindow {
             .convertToFormat(QImage::Format_RGB32);
     }
 
-    QWidget surface;
     // The boxes shown so far, for a failure's message.
     std::string Boxes() const {
         std::string out;
@@ -121,10 +80,6 @@ class Player : public PlayerHost, public VideoWindow {
             out += call.text + "\n";
         return out;
     }
-
-    platform::ScriptedDialogs dialogs;
-    std::unique_ptr<MediaFramework> media;
-    PlayerRecord record{*this};
 };
 
 // The bounding box of the pixels whose every channel is above `low`; empty
