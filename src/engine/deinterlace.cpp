@@ -19,12 +19,12 @@ int NextDeinterlaceSetting(int setting) {
 
 std::string DeinterlaceNoteText(int setting) {
     switch (Valid(setting)) {
-    case kDeinterlaceOn:
-        return TrText("Notes", "Deinterlace: On");
-    case kDeinterlaceOff:
-        return TrText("Notes", "Deinterlace: Off");
-    default:
-        return TrText("Notes", "Deinterlace: Auto");
+        case kDeinterlaceOn:
+            return TrText("Notes", "Deinterlace: On");
+        case kDeinterlaceOff:
+            return TrText("Notes", "Deinterlace: Off");
+        default:
+            return TrText("Notes", "Deinterlace: Auto");
     }
 }
 
