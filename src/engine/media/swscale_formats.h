@@ -1,0 +1,75 @@
+// The formats of the display's colour converter on libswscale (see
+// swscale_convert.h), shared by its element and its caps negotiation. Not for
+// use outside engine/media.
+#pragma once
+
+#include <gst/base/gstbasetransform.h>
+#include <gst/video/video.h>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
+
+namespace tavimo::swscale_internal {
+
+// The formats the converter takes (in) and gives (out), with libswscale's
+// name for each. GStreamer's planes are in memory order, libswscale's in
+// Y, U, V order: `swapUV` marks the one where they differ. The YUV outputs
+// serve to take a deep picture's depth off (dithered) in front of the mixer.
+struct FormatRow {
+    GstVideoFormat gst;
+    AVPixelFormat av;
+    bool in, out, swapUV;
+};
+
+inline constexpr FormatRow kFormats[] = {
+    // what X servers draw, 32 bits a pixel first, then 24, 16 and 15
+    {GST_VIDEO_FORMAT_BGRx, AV_PIX_FMT_BGR0, true, true, false},
+    {GST_VIDEO_FORMAT_RGBx, AV_PIX_FMT_RGB0, true, true, false},
+    {GST_VIDEO_FORMAT_xRGB, AV_PIX_FMT_0RGB, true, true, false},
+    {GST_VIDEO_FORMAT_xBGR, AV_PIX_FMT_0BGR, true, true, false},
+    {GST_VIDEO_FORMAT_BGR, AV_PIX_FMT_BGR24, true, true, false},
+    {GST_VIDEO_FORMAT_RGB, AV_PIX_FMT_RGB24, true, true, false},
+    {GST_VIDEO_FORMAT_RGB16, AV_PIX_FMT_RGB565, true, true, false},
+    {GST_VIDEO_FORMAT_RGB15, AV_PIX_FMT_RGB555, true, true, false},
+    // 8-bit YUV as the decoders give it
+    {GST_VIDEO_FORMAT_I420, AV_PIX_FMT_YUV420P, true, true, false},
+    {GST_VIDEO_FORMAT_YV12, AV_PIX_FMT_YUV420P, true, false, true},
+    {GST_VIDEO_FORMAT_NV12, AV_PIX_FMT_NV12, true, false, false},
+    {GST_VIDEO_FORMAT_NV21, AV_PIX_FMT_NV21, true, false, false},
+    {GST_VIDEO_FORMAT_YUY2, AV_PIX_FMT_YUYV422, true, false, false},
+    {GST_VIDEO_FORMAT_UYVY, AV_PIX_FMT_UYVY422, true, false, false},
+    {GST_VIDEO_FORMAT_Y42B, AV_PIX_FMT_YUV422P, true, true, false},
+    {GST_VIDEO_FORMAT_Y444, AV_PIX_FMT_YUV444P, true, true, false},
+    // deep YUV
+    {GST_VIDEO_FORMAT_I420_10LE, AV_PIX_FMT_YUV420P10LE, true, false, false},
+    {GST_VIDEO_FORMAT_I422_10LE, AV_PIX_FMT_YUV422P10LE, true, false, false},
+    {GST_VIDEO_FORMAT_Y444_10LE, AV_PIX_FMT_YUV444P10LE, true, false, false},
+    {GST_VIDEO_FORMAT_P010_10LE, AV_PIX_FMT_P010LE, true, false, false},
+    {GST_VIDEO_FORMAT_I420_12LE, AV_PIX_FMT_YUV420P12LE, true, false, false},
+    // RGB with alpha, its alpha dropped
+    {GST_VIDEO_FORMAT_BGRA, AV_PIX_FMT_BGRA, true, false, false},
+    {GST_VIDEO_FORMAT_RGBA, AV_PIX_FMT_RGBA, true, false, false},
+    {GST_VIDEO_FORMAT_ARGB, AV_PIX_FMT_ARGB, true, false, false},
+    {GST_VIDEO_FORMAT_ABGR, AV_PIX_FMT_ABGR, true, false, false},
+};
+
+inline const FormatRow* RowOf(GstVideoFormat format) {
+    for (const FormatRow& row : kFormats)
+        if (row.gst == format)
+            return &row;
+    return nullptr;
+}
+
+// The caps of every format of the table that libswscale here takes as input
+// (`input`) or gives as output, at any size and rate.
+GstCaps* TemplateCaps(bool input);
+
+// GstBaseTransform's transform_caps and fixate_caps for the converter
+// (swscale_caps.cpp).
+GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps,
+                       GstCaps* filter);
+GstCaps* FixateCaps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps,
+                    GstCaps* othercaps);
+
+}  // namespace tavimo::swscale_internal
