@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "seek_bar_shot.h"
 #include "x_session.h"
 
 namespace tavimo::e2e {
@@ -48,13 +49,6 @@ bool IsGrey(QRgb pixel) {
 bool IsWhite(QRgb pixel) {
     const QColor c(pixel);
     return std::min({c.red(), c.green(), c.blue()}) > 225;
-}
-bool IsBlack(QRgb pixel) {
-    return QColor(pixel).value() < 16;
-}
-bool IsFill(QRgb pixel) {
-    const QColor c(pixel);
-    return std::abs(c.red() - 214) < 12 && std::abs(c.green() - 165) < 12 && c.blue() < 20;
 }
 
 // Geometry of an X window in device pixels, from xwininfo.
@@ -150,31 +144,6 @@ int TextBottom(const QImage& shot, const QRect& picture) {
     return -1;
 }
 
-// The seek bar's client area above `picture`: its fill starts it on the
-// left, its black border ends it on the right.
-QRect SeekBarIn(const QImage& shot, const QRect& picture) {
-    for (int y = 0; y < picture.top(); ++y) {
-        for (int x = 0; x < 60; ++x) {
-            if (!IsFill(shot.pixel(x, y)))
-                continue;
-            int bottom = y, right = x;
-            while (IsFill(shot.pixel(x, bottom + 1)))
-                ++bottom;
-            while (right < shot.width() - 1 && !IsBlack(shot.pixel(right + 1, bottom)))
-                ++right;
-            return QRect(QPoint(x, y), QPoint(right, bottom));
-        }
-    }
-    return {};
-}
-
-int FillEnd(const QImage& shot, const QRect& bar) {
-    int x = bar.left();
-    while (x <= bar.right() && IsFill(shot.pixel(x, bar.bottom())))
-        ++x;
-    return x - bar.left();
-}
-
 TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
     Session s("1920x1200x24");
     ASSERT_TRUE(s.server.Running());
@@ -244,7 +213,7 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
     s.Press("Return", 0ms);
     QRect bar;
     ASSERT_TRUE(Within(10s, [&] {
-        bar = SeekBarIn(s.server.Screenshot(), picture);
+        bar = SeekBarIn(s.server.Screenshot(), 0, picture.top(), 60);
         return bar.width() > 600;
     })) << "the seek bar's fill shows";
     s.Run("xdotool mousemove " + std::to_string(bar.left() + bar.width() * 3 / 4) + " " +

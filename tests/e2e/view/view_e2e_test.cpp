@@ -23,6 +23,7 @@
 #include <string>
 #include <thread>
 
+#include "seek_bar_shot.h"
 #include "x_session.h"
 
 // After the rest: Xlib's macros clash with their names.
@@ -39,13 +40,6 @@ const QRect kScreen(0, 0, 1024, 768);
 constexpr int kW = 640, kH = 360;  // the demo clip's picture
 constexpr int kNoiseColumn = 470;  // from here on the pattern's noise changes every frame
 
-bool IsFill(QRgb pixel) {
-    const QColor c(pixel);
-    return std::abs(c.red() - 214) < 12 && std::abs(c.green() - 165) < 12 && c.blue() < 20;
-}
-bool IsBlack(QRgb pixel) {
-    return QColor(pixel).value() < 16;
-}
 void Wait(std::chrono::milliseconds time) {
     std::this_thread::sleep_for(time);
 }
@@ -127,31 +121,6 @@ struct Fixture {
         Wait(settle);
     }
 };
-
-// The seek bar's client area: its fill starts it on the left, its black
-// border ends it on the right (along the bottom row, where no text is).
-QRect SeekBarIn(const QImage& shot) {
-    for (int y = 40; y < 120; ++y) {
-        for (int x = 0; x < 40; ++x) {
-            if (!IsFill(shot.pixel(x, y)))
-                continue;
-            int bottom = y, right = x;
-            while (IsFill(shot.pixel(x, bottom + 1)))
-                ++bottom;
-            while (right < shot.width() - 1 && !IsBlack(shot.pixel(right + 1, bottom)))
-                ++right;
-            return QRect(QPoint(x, y), QPoint(right, bottom));
-        }
-    }
-    return {};
-}
-
-int FillEnd(const QImage& shot, const QRect& bar) {
-    int x = bar.left();
-    while (x <= bar.right() && IsFill(shot.pixel(x, bar.bottom())))
-        ++x;
-    return x - bar.left();
-}
 
 // The screen's size and the screen saver's timeout as another client sees them.
 std::array<int, 3> Screen(Display* dpy) {
@@ -265,7 +234,7 @@ TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
     QImage before;
     QRect bar;
     for (int i = 0; i < 20 && bar.isEmpty(); ++i, Wait(250ms))
-        bar = SeekBarIn(before = f.server.Screenshot());  // once the fill shows
+        bar = SeekBarIn(before = f.server.Screenshot(), 40, 120, 40);  // once the fill shows
     ASSERT_GT(bar.width(), 200) << "seek bar found";
     EXPECT_LT(FillEnd(before, bar), bar.width() / 2);
     f.Run("xdotool mousemove " + std::to_string(bar.left() + bar.width() * 3 / 4) + " " +
