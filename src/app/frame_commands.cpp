@@ -291,6 +291,9 @@ void CMainFrame::OnSubtitleDelay(int id) {
     record_.Delay.Step(id == ID_SUBTITLE_DELAY_EARLIER ? -kStep
                        : id == ID_SUBTITLE_DELAY_LATER ? kStep
                                                        : 0);
+    if (id == ID_SUBTITLE_DELAY_RESET) {
+        syncer_->ResetTiming();  // a synchronised file's own times come back too
+    }
 }
 
 // Screenshots and the seek bar's preview.

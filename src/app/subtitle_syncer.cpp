@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/embedded_cues_reader.h"
 #include "engine/speech_source.h"
 #include "engine/subtitle_sync.h"
 #include "resources/translate.h"
@@ -27,6 +28,32 @@ bool IsScriptFile(const std::string& path) {
     return ext == "ass" || ext == "ssa";
 }
 
+// Picture subtitles have no text to match.
+bool IsTextFormat(const StreamInfo& info) {
+    static const char* const kPictures[] = {"PGS", "VobSub", "DVB", "Unknown"};
+    return info.decodable && std::none_of(std::begin(kPictures), std::end(kPictures),
+                                          [&](const char* f) { return info.format == f; });
+}
+
+// The whole of an embedded track, or of a file, as the cues to match.
+sync::SyncResult Synchronise(const std::string& path, int audio, const std::string& streamId,
+                             std::vector<sync::Cue> cues, const std::atomic<bool>& cancel,
+                             std::atomic<int>& percent) {
+    if (!streamId.empty()) {
+        SubtitleEntries entries;
+        std::string error;
+        if (!ReadEmbeddedCues(path, streamId, cancel, &entries, &error)) {
+            sync::SyncResult refused;
+            refused.reason = error;
+            return refused;
+        }
+        cues = sync::SpeechCues(entries, kFrameBasedFps);
+    }
+    const std::unique_ptr<ISpeechSource> source = NewSpeechSource(path, audio);
+    return SynchroniseToSpeech(
+        *source, cues, [&percent](double done) { percent = static_cast<int>(done * 100); }, cancel);
+}
+
 }  // namespace
 
 SubtitleSyncer::SubtitleSyncer(PlayerRecord& record, QObject* context, std::string memoryPath)
@@ -39,35 +66,75 @@ SubtitleSyncer::~SubtitleSyncer() {
     Stop();
 }
 
-SubtitleEntries SubtitleSyncer::ShownEntries() const {
-    if (record_.Mixer.SubtitleSource.load() == 1) {
-        if (!IsScriptFile(record_.SubtitleFile)) {
-            return {};  // an embedded script: its events arrive as it plays
-        }
+SubtitleSyncer::Shown SubtitleSyncer::ShownKind() const {
+    if (record_.SubtitleChosen >= record_.SubtitleChoices.size()) {
+        return Shown::None;
+    }
+    const TrackChoice& choice = record_.SubtitleChoices[record_.SubtitleChosen];
+    if (choice.kind == TrackChoice::Kind::External) {
+        const bool script = record_.Mixer.SubtitleSource.load() == 1;
+        return script && IsScriptFile(record_.SubtitleFile) ? Shown::ScriptFile : Shown::TextFile;
+    }
+    StreamInfo info;
+    if (choice.kind != TrackChoice::Kind::Stream || !record_.pSS ||
+        FAILED(record_.pSS->Info(choice.stream, &info)) || !IsTextFormat(info) ||
+        info.streamId.empty()) {
+        return Shown::None;
+    }
+    return Shown::Embedded;
+}
+
+SubtitleEntries SubtitleSyncer::FileEntries(Shown kind) const {
+    if (kind == Shown::ScriptFile) {
         SubtitleReader reader;
         if (!reader.OpenSubtitleFile(record_.SubtitleFile)) {
             return {};
         }
         return sync::AssDialogueEntries(reader.data());
     }
+    if (kind != Shown::TextFile) {
+        return {};
+    }
     const SubtitleTrack::Snapshot entries = record_.Track.Current();
     return entries ? *entries : SubtitleEntries{};
 }
 
+std::string SubtitleSyncer::SubtitleKey(Shown kind, const SubtitleEntries& entries) const {
+    if (kind == Shown::Embedded) {
+        return "track " + std::to_string(record_.SubtitleChoices[record_.SubtitleChosen].stream);
+    }
+    return sync::SubtitleIdentity(entries);
+}
+
 bool SubtitleSyncer::CanStart() const {
-    return record_.pGB != nullptr && !record_.ClipPath.empty() && !record_.AudioChoices.empty() &&
-           record_.Mixer.ViewSubtitles.load() != 0 && !ShownEntries().empty();
+    if (record_.pGB == nullptr || record_.ClipPath.empty() || record_.AudioChoices.empty() ||
+        record_.Mixer.ViewSubtitles.load() == 0) {
+        return false;
+    }
+    const Shown kind = ShownKind();
+    return kind == Shown::Embedded || (kind != Shown::None && !FileEntries(kind).empty());
 }
 
 void SubtitleSyncer::Toggle() {
     if (Running()) {
-        Stop();
+        progressTimer_.stop();
+        ++run_;  // the result on its way, if any, is dropped
+        cancel_ = true;
+        current_ = pendingStart_ = false;
         record_.Note.Show(TrText("Notes", "Synchronisation cancelled"));
         return;
     }
-    if (CanStart()) {
-        Start();
+    if (!CanStart()) {
+        return;
     }
+    if (worker_.joinable()) {
+        pendingStart_ = true;  // starts when the cancelled run has wound down
+        percent_ = 0;
+        shownPercent_ = -1;
+        ShowProgress();
+        return;
+    }
+    Start();
 }
 
 void SubtitleSyncer::Cancel() {
@@ -75,23 +142,33 @@ void SubtitleSyncer::Cancel() {
 }
 
 void SubtitleSyncer::Start() {
-    entries_ = ShownEntries();
+    kind_ = ShownKind();
+    entries_ = FileEntries(kind_);
     clipId_ = sync::ClipIdentity(record_.ClipPath);
-    subtitleId_ = sync::SubtitleIdentity(entries_);
+    subtitleId_ = SubtitleKey(kind_, entries_);
+    std::string streamId;
+    if (kind_ == Shown::Embedded) {
+        StreamInfo info;
+        record_.pSS->Info(record_.SubtitleChoices[record_.SubtitleChosen].stream, &info);
+        streamId = info.streamId;
+    }
     cancel_ = false;
     percent_ = 0;
     shownPercent_ = -1;
+    current_ = true;
     const uint64_t run = ++run_;
+    workerRun_ = run;
     const int audio = static_cast<int>(record_.AudioChosen);
     std::vector<sync::Cue> cues = sync::SpeechCues(entries_, kFrameBasedFps);
-    worker_ = std::thread([this, run, audio, cues = std::move(cues), path = record_.ClipPath] {
-        const std::unique_ptr<ISpeechSource> source = NewSpeechSource(path, audio);
-        const sync::SyncResult result = SynchroniseToSpeech(
-            *source, cues, [this](double done) { percent_ = static_cast<int>(done * 100); },
-            cancel_);
-        QMetaObject::invokeMethod(
-            context_, [this, run, result] { Finish(run, result); }, Qt::QueuedConnection);
-    });
+    worker_ = std::thread(
+        [this, run, audio, streamId, cues = std::move(cues), path = record_.ClipPath]() mutable {
+            // Every pipeline is freed before the result goes: the UI thread's
+            // join then returns at once.
+            const sync::SyncResult result =
+                Synchronise(path, audio, streamId, std::move(cues), cancel_, percent_);
+            QMetaObject::invokeMethod(
+                context_, [this, run, result] { Ended(run, result); }, Qt::QueuedConnection);
+        });
     ShowProgress();
     progressTimer_.start();
 }
@@ -100,6 +177,7 @@ void SubtitleSyncer::Stop() {
     progressTimer_.stop();
     ++run_;  // a result still on its way is dropped
     cancel_ = true;
+    current_ = pendingStart_ = false;
     if (worker_.joinable()) {
         worker_.join();
     }
@@ -114,14 +192,24 @@ void SubtitleSyncer::ShowProgress() {
     }
 }
 
-void SubtitleSyncer::Finish(uint64_t run, const sync::SyncResult& result) {
-    if (run != run_) {
+// A worker has finished, or wound down after a cancel.
+void SubtitleSyncer::Ended(uint64_t run, const sync::SyncResult& result) {
+    if (run != workerRun_ || !worker_.joinable()) {
+        return;  // from a worker Stop has joined already
+    }
+    worker_.join();
+    if (pendingStart_) {
+        pendingStart_ = false;
+        if (CanStart()) {
+            Start();
+        }
         return;
     }
-    progressTimer_.stop();
-    if (worker_.joinable()) {
-        worker_.join();
+    if (run != run_ || !current_) {
+        return;
     }
+    current_ = false;
+    progressTimer_.stop();
     if (!result.matched) {
         record_.Note.Show(TrText("Notes", "Could not match the subtitles to the speech"));
         return;
@@ -131,13 +219,25 @@ void SubtitleSyncer::Finish(uint64_t run, const sync::SyncResult& result) {
 }
 
 void SubtitleSyncer::Apply(const sync::SyncResult& result, bool remembered) {
-    if (!result.rate.Identity() || result.parts.size() > 1) {
-        if (record_.Mixer.SubtitleSource.load() == 0) {
-            record_.Track.Fill(sync::Retimed(entries_, result, kFrameBasedFps, false));
-        }
-    }
     const int64_t delay = std::clamp<int64_t>(result.parts.front().offsetMs,
                                               -SubtitleDelay::kLimitMs, SubtitleDelay::kLimitMs);
+    retimed_.reset();
+    record_.Mixer.Timing.Clear();
+    if (!result.rate.Identity() || result.parts.size() > 1) {
+        if (kind_ == Shown::TextFile) {
+            // A file's entries may count frames: they are retimed as entries.
+            record_.Track.Fill(sync::Retimed(entries_, result, kFrameBasedFps, false));
+            retimed_ = record_.Track.Current();
+        } else {
+            // A script, or a track whose cues still arrive: the mixer maps
+            // its time through the rate and the parts.
+            std::vector<SubtitleTiming::Part> parts;
+            for (const sync::SyncPart& part : result.parts) {
+                parts.push_back({part.fromMs, part.offsetMs - delay});
+            }
+            record_.Mixer.Timing.Set(result.rate.Ratio(), std::move(parts));
+        }
+    }
     record_.Mixer.SubtitleDelay = static_cast<int>(delay);
     record_.Note.Show(sync::ResultNote(result, remembered));
 }
@@ -146,15 +246,24 @@ void SubtitleSyncer::ApplyRemembered() {
     if (Running() || record_.ClipPath.empty()) {
         return;
     }
-    entries_ = ShownEntries();
-    if (entries_.empty()) {
+    kind_ = ShownKind();
+    entries_ = FileEntries(kind_);
+    if (kind_ == Shown::None || (kind_ != Shown::Embedded && entries_.empty())) {
         return;
     }
     const std::optional<sync::SyncResult> found =
-        memory_.Find(sync::ClipIdentity(record_.ClipPath), sync::SubtitleIdentity(entries_));
+        memory_.Find(sync::ClipIdentity(record_.ClipPath), SubtitleKey(kind_, entries_));
     if (found) {
         Apply(*found, true);
     }
+}
+
+void SubtitleSyncer::ResetTiming() {
+    // Only while the track still holds what the result filled it with.
+    if (retimed_ && record_.Track.Current() == retimed_ && kind_ == Shown::TextFile) {
+        record_.Track.Fill(entries_);
+    }
+    retimed_.reset();
 }
 
 }  // namespace tavimo

@@ -16,6 +16,9 @@ std::string DelayNoticeText(int ms) {
 }
 
 void SubtitleDelay::Step(int stepMs) {
+    if (stepMs == 0) {
+        shared_.Timing.Clear();  // back on time: a synchronisation's rate and parts go too
+    }
     shared_.SubtitleDelay =
         stepMs == 0 ? 0 : std::clamp(shared_.SubtitleDelay + stepMs, -kLimitMs, kLimitMs);
     note_.Show(DelayNoticeText(shared_.SubtitleDelay));
@@ -23,6 +26,7 @@ void SubtitleDelay::Step(int stepMs) {
 
 void SubtitleDelay::Forget() {
     shared_.SubtitleDelay = 0;
+    shared_.Timing.Clear();
     note_.Forget();
 }
 

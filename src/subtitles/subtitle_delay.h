@@ -22,9 +22,10 @@ class SubtitleDelay {
     // UI thread.
     SubtitleDelay(MixerShared& shared, PictureNote& note) : shared_(shared), note_(note) {}
 
-    // Changes the delay by `stepMs`; 0 sets it back to 0. Shows the notice.
+    // Changes the delay by `stepMs`; 0 sets it back to 0 and drops a
+    // synchronisation's retiming. Shows the notice.
     void Step(int stepMs);
-    // Another clip: no delay, no notice, nothing redrawn.
+    // Another clip: no delay, no retiming, no notice, nothing redrawn.
     void Forget();
 
   private:

@@ -66,8 +66,8 @@ bool CSubtitles::Prepare(const FrameTime& time) {
     return blendAss_ || blendEntry_ || blendNotice_;
 }
 
-// The ASS script at the frame's time less the subtitle delay, drawn by libass
-// at the frame's size.
+// The ASS script at the frame's time less the subtitle delay (and through a
+// synchronisation's retiming), drawn by libass at the frame's size.
 bool CSubtitles::PrepareAss(const FrameTime& time) {
     if (!accepted_ || !time.valid || shared_.ViewSubtitles.load(std::memory_order_relaxed) == 0) {
         return false;
@@ -75,7 +75,8 @@ bool CSubtitles::PrepareAss(const FrameTime& time) {
     if (!ass_) {
         ass_ = std::make_unique<AssRender>();
     }
-    const int64_t t = time.start / 10'000 - shared_.SubtitleDelay.load(std::memory_order_relaxed);
+    const int64_t t = shared_.Timing.ToScript(
+        time.start / 10'000 - shared_.SubtitleDelay.load(std::memory_order_relaxed));
     return ass_->Prepare(shared_.Ass, *accepted_, t, AssLinePosition());
 }
 
@@ -110,13 +111,16 @@ bool CSubtitles::PrepareEntry(const FrameTime& time) {
         return false;
     }
     // Every entry shows `delay` ms later: look up the time that much earlier.
-    // The cursor only moves forward, so a new delay looks from the start.
+    // The cursor only moves forward, so a new delay or retiming looks from
+    // the start.
     const int delay = shared_.SubtitleDelay.load(std::memory_order_relaxed);
-    if (delay != lookupDelay_) {
+    const uint64_t timing = shared_.Timing.Generation();
+    if (delay != lookupDelay_ || timing != lookupTiming_) {
         lookupDelay_ = delay;
+        lookupTiming_ = timing;
         cursor_ = 0;
     }
-    const int64_t t = time.start / 10'000 - delay;
+    const int64_t t = shared_.Timing.ToScript(time.start / 10'000 - delay);
     const int index = FindEntryAt(*entries, t, FrameRate(time), cursor_);
     if (index == kNoEntry) {
         return false;

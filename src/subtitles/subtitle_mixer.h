@@ -218,9 +218,10 @@ class CSubtitles {
     std::string stylesSource_;  // the text styles_ was parsed from
     StyledText styles_;
     uint64_t redraws_ = 0;
-    int lookupDelay_ = 0;     // the subtitle delay cursor_ was found with
-    std::string noticeText_;  // the note's text, copied when its generation changes
-    QImage noticeBitmap_;     // the note, frame-wide, from the picture's top
+    int lookupDelay_ = 0;        // the subtitle delay cursor_ was found with
+    uint64_t lookupTiming_ = 0;  // and the retiming's generation
+    std::string noticeText_;     // the note's text, copied when its generation changes
+    QImage noticeBitmap_;        // the note, frame-wide, from the picture's top
     std::vector<Span> noticeSpans_;
     NoticeKey noticeDrawn_;
     bool blendEntry_ = false;  // what the last Prepare found to blend

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tavimo {
 
@@ -76,6 +77,42 @@ class NoteSlot {
     std::atomic<uint64_t> generation_{0};
 };
 
+// A retiming of the subtitles beyond their delay, as a synchronisation to
+// the speech found it: a frame-rate change and parts with offsets of their
+// own. A subtitle at script time s shows at ratio x s + the offset of its part
+// (then the delay on top). The UI thread sets and clears it; the mixer maps
+// each frame's time through it.
+class SubtitleTiming {
+  public:
+    struct Part {
+        int64_t fromMs = 0;    // script time the part starts at (the first: 0)
+        int64_t offsetMs = 0;  // ms added after scaling
+    };
+
+    // Replaces the retiming; `parts` sorted by fromMs, at least one. A ratio
+    // that is not positive clears it. UI thread.
+    void Set(double ratio, std::vector<Part> parts);
+    // Back to the subtitles' own times. UI thread.
+    void Clear();
+    // Whether a retiming is set. Any thread.
+    bool Active() const { return active_.load(std::memory_order_acquire); }
+
+    // The script time shown at `ms` (clip time less the delay). A time in a
+    // stretch that a part's offset skipped maps to just before that part, so
+    // nothing of it shows early. Any thread; lock-free while none is set.
+    int64_t ToScript(int64_t ms) const;
+
+    // Changes with every Set and Clear. Any thread.
+    uint64_t Generation() const { return generation_.load(std::memory_order_acquire); }
+
+  private:
+    mutable std::mutex mutex_;  // guards ratio_ and parts_
+    double ratio_ = 1;
+    std::vector<Part> parts_;
+    std::atomic<bool> active_{false};
+    std::atomic<uint64_t> generation_{0};
+};
+
 // The subtitle fields of the player record that the mixer reads every frame.
 struct MixerShared {
     std::atomic<int> ViewSubtitles{1};   // non-zero: draw subtitles
@@ -86,6 +123,7 @@ struct MixerShared {
     NoteSlot Note;  // shown at the top left in the subtitle font
     AssScript Ass;  // the clip's ASS/SSA script, drawn when SubtitleSource is 1
     std::atomic<int> SubtitleSource{0};  // 0: the text track is drawn, 1: the ASS script
+    SubtitleTiming Timing;               // a synchronisation's rate and parts, under the delay
 };
 
 }  // namespace tavimo

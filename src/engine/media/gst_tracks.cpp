@@ -328,6 +328,10 @@ HRESULT SourceTracks::Info(long index, StreamInfo* info) {
     out.format = track.format;
     out.decodable = track.decodable;
     ReadTags(track.pad, &out);
+    if (gchar* id = gst_pad_get_stream_id(track.pad)) {
+        out.streamId = id;
+        g_free(id);
+    }
     if (GstCaps* caps = gst_pad_get_current_caps(track.pad)) {
         if (track.kind == StreamInfo::Kind::Audio && !gst_caps_is_empty(caps))
             gst_structure_get_int(gst_caps_get_structure(caps, 0), "channels", &out.channels);

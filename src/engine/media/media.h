@@ -289,6 +289,7 @@ struct StreamInfo {
     bool forced = false;     // the container flags it forced (GStreamer 1.22 never tells)
     bool decodable = true;   // false: nothing installed decodes or draws it
     bool enabled = false;    // the audio that plays, or the subtitles shown, now
+    std::string streamId;    // the stream's id, the same in another reader of the file
 };
 
 constexpr uint32_t AMSTREAMSELECTENABLE_ENABLE = 1;  // this one, and no other of its kind

@@ -35,6 +35,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/swscale_caps.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_speech_listener.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_speech_source.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_cue_reader.cpp
     )
     target_link_libraries(tavimo_ui PUBLIC PkgConfig::GSTGL)
     # The display's colour converter (swscale_convert.cpp).

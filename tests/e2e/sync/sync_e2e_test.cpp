@@ -2,7 +2,8 @@
 // speech over noise) and its subtitle file beside it, 2.35 s late: Y shows
 // the note at the picture's top left and remembers the result, which the
 // next start applies with a note of its own; Y then Esc Esc stops the run
-// and closes the player at once.
+// and closes the player at once. The same with the subtitles as an ASS track
+// inside the clip.
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -49,31 +51,48 @@ int NotePixels(const XServer& server) {
     return light;
 }
 
-TEST(SyncE2e, YSynchronisesRemembersAndCancels) {
-    QTemporaryDir data, cache;
-    const std::string dir = data.path().toStdString();
-    const std::string script = std::string(TAVIMO_SOURCE_DIR) + "/tests/support/speech_clip.py";
-    ASSERT_EQ(std::system(("python3 " + script + " " + dir + "/film.mp4 " + dir +
-                           "/truth.srt --seconds 90 --snr 20 --seed 21")
-                              .c_str()),
-              0);
-    // The file beside the clip shows every cue 2.35 s late.
-    std::stringstream late;
+// `srt` with every cue `ms` later.
+std::string Shifted(const std::string& srt, long ms) {
     const std::regex time(R"((\d\d):(\d\d):(\d\d),(\d\d\d))");
-    const std::string truth = Slurp(dir + "/truth.srt");
     std::string out;
-    auto last = truth.cbegin();
-    for (std::sregex_iterator it(truth.begin(), truth.end(), time), end; it != end; ++it) {
+    auto last = srt.cbegin();
+    for (std::sregex_iterator it(srt.begin(), srt.end(), time), end; it != end; ++it) {
         const auto& m = *it;
-        const long ms = ((std::stol(m[1]) * 60 + std::stol(m[2])) * 60 + std::stol(m[3])) * 1000 +
-                        std::stol(m[4]) + 2350;
+        const long at = ((std::stol(m[1]) * 60 + std::stol(m[2])) * 60 + std::stol(m[3])) * 1000 +
+                        std::stol(m[4]) + ms;
         char text[32];
-        std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld,%03ld", ms / 3600000, ms / 60000 % 60,
-                      ms / 1000 % 60, ms % 1000);
+        std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld,%03ld", at / 3600000, at / 60000 % 60,
+                      at / 1000 % 60, at % 1000);
         out.append(last, m[0].first).append(text);
         last = m[0].second;
     }
-    out.append(last, truth.cend());
+    return out.append(last, srt.cend());
+}
+
+// A 90 s clip of speech over noise at 20 dB, its true cues in truth.srt.
+void MakeSpeechClip(const std::string& dir, int seed) {
+    const std::string script = std::string(TAVIMO_SOURCE_DIR) + "/tests/support/speech_clip.py";
+    ASSERT_EQ(std::system(("python3 " + script + " " + dir + "/film.mp4 " + dir +
+                           "/truth.srt --seconds 90 --snr 20 --seed " + std::to_string(seed))
+                              .c_str()),
+              0);
+}
+
+// The one result the results file holds: its first part's offset, in ms.
+std::optional<long> RememberedOffset(const std::string& path) {
+    std::smatch m;
+    const std::string line = Slurp(path);
+    if (!std::regex_search(line, m, std::regex(R"(\t1\t1\t0:(-?\d+)\t)")))
+        return std::nullopt;
+    return std::stol(m[1]);
+}
+
+TEST(SyncE2e, YSynchronisesRemembersAndCancels) {
+    QTemporaryDir data, cache;
+    const std::string dir = data.path().toStdString();
+    MakeSpeechClip(dir, 21);
+    // The file beside the clip shows every cue 2.35 s late.
+    const std::string out = Shifted(Slurp(dir + "/truth.srt"), 2350);
     std::ofstream(dir + "/film.srt") << out;
     const std::string remembered = cache.path().toStdString() + "/tavimo/subtitle-sync.txt";
     const std::vector<std::string> env = {"XDG_CACHE_HOME=" + cache.path().toStdString()};
@@ -89,10 +108,9 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancels) {
         player.Key("y");
         EXPECT_TRUE(Within(2s, [&] { return NotePixels(server) > 20; })) << "the note shows";
         ASSERT_TRUE(Within(60s, [&] { return !Slurp(remembered).empty(); }));
-        std::smatch m;
-        const std::string line = Slurp(remembered);
-        ASSERT_TRUE(std::regex_search(line, m, std::regex(R"(\t1\t1\t0:(-?\d+)\t)"))) << line;
-        EXPECT_NEAR(std::stol(m[1]), -2350, 150) << line;
+        const std::optional<long> offset = RememberedOffset(remembered);
+        ASSERT_TRUE(offset) << Slurp(remembered);
+        EXPECT_NEAR(*offset, -2350, 150);
         player.Key("Escape Escape Escape");
         EXPECT_TRUE(player.WaitForExit(10s));
     }
@@ -111,6 +129,38 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancels) {
         EXPECT_EQ(player.WaitForExit(10s), std::optional<int>(0));
         EXPECT_EQ(Slurp(remembered), before);
     }
+}
+
+// The subtitles as an ASS track inside the clip (Matroska), 1.8 s early:
+// the track is read whole when Y starts, though only its first cues have
+// played.
+TEST(SyncE2e, YSynchronisesAnAssTrackOfTheClip) {
+    QTemporaryDir data, cache;
+    const std::string dir = data.path().toStdString();
+    MakeSpeechClip(dir, 22);
+    std::ofstream(dir + "/early.srt") << Shifted(Slurp(dir + "/truth.srt"), -1800);
+    ASSERT_EQ(std::system(("ffmpeg -loglevel error -y -i " + dir + "/early.srt " + dir +
+                           "/early.ass && ffmpeg -loglevel error -y -i " + dir + "/film.mp4 -i " +
+                           dir + "/early.ass -map 0 -map 1 -c copy " + dir + "/film.mkv")
+                              .c_str()),
+              0);
+    const std::string remembered = cache.path().toStdString() + "/tavimo/subtitle-sync.txt";
+    XServer server;
+    ASSERT_TRUE(server.Running());
+    UserFolders user;
+    Player player(server, user, {dir + "/film.mkv"},
+                  {"XDG_CACHE_HOME=" + cache.path().toStdString()});
+    ASSERT_TRUE(player.WaitForWindow(15s));
+    std::this_thread::sleep_for(2500ms);
+    player.Key("v");  // the track is not flagged default: chosen by hand
+    std::this_thread::sleep_for(500ms);
+    player.Key("y");
+    ASSERT_TRUE(Within(60s, [&] { return !Slurp(remembered).empty(); }));
+    const std::optional<long> offset = RememberedOffset(remembered);
+    ASSERT_TRUE(offset) << Slurp(remembered);
+    EXPECT_NEAR(*offset, 1800, 150);
+    player.Key("Escape Escape Escape");
+    EXPECT_TRUE(player.WaitForExit(10s));
 }
 
 }  // namespace

@@ -50,6 +50,16 @@ StreamInfo Audio() {
     return info;
 }
 
+StreamInfo Subtitles(const char* format) {
+    StreamInfo info;
+    info.kind = StreamInfo::Kind::Subtitle;
+    info.format = format;
+    info.isDefault = true;  // shown on opening
+    info.enabled = true;
+    info.streamId = std::string("film/") + format;
+    return info;
+}
+
 class SyncFrameTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -65,7 +75,7 @@ class SyncFrameTest : public ::testing::Test {
     }
     std::string Path(const std::string& name) { return dir.path().toStdString() + "/" + name; }
 
-    CMainFrame& Open(const std::string& clip, bool withAudio) {
+    CMainFrame& Open(const std::string& clip, bool withAudio, const char* track = nullptr) {
         if (!frame) {
             frame = std::make_unique<CMainFrame>(registry, modes,
                                                  std::make_unique<platform::ScriptedDialogs>());
@@ -76,6 +86,9 @@ class SyncFrameTest : public ::testing::Test {
         media.script.streams.clear();
         if (withAudio) {
             media.script.streams.push_back(Audio());
+        }
+        if (track) {
+            media.script.streams.push_back(Subtitles(track));
         }
         frame->Record().ClipPath = Path(clip);
         frame->Record().OpenClip();
@@ -128,6 +141,56 @@ TEST_F(SyncFrameTest, RememberedResultAppliedWithZAndShiftZFromIt) {
     Press(f.View(), Qt::Key_Z, Qt::ShiftModifier);
     EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 0);
     EXPECT_EQ(Note(r), "Subtitle delay: 0.0 s");
+}
+
+// A rate change retimes a file's entries; Shift+Z gives them their own
+// times back with the delay.
+TEST_F(SyncFrameTest, ShiftZUndoesARemembered25To23976Retiming) {
+    CMainFrame& f = Open("film.mkv", true);
+    PlayerRecord& r = f.Record();
+    sync::SyncResult result;
+    result.matched = true;
+    result.rate = {25, 23.976};
+    result.parts = {{0, 1000}};
+    sync::SyncMemory memory(sync::SyncMemory::DefaultPath());
+    ASSERT_TRUE(memory.Remember(sync::ClipIdentity(Path("film.mkv")),
+                                sync::SubtitleIdentity(*r.Track.Current()), result));
+    Open("film.mkv", true);
+    EXPECT_EQ(Note(r), "Subtitles synchronised: +1.00 s, 25 → 23.976 fps (remembered)");
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 1000);
+    ASSERT_EQ(r.Track.Current()->size(), 2u);
+    EXPECT_EQ((*r.Track.Current())[0].start, 1043) << "1 s x 25 / 23.976";
+    EXPECT_EQ((*r.Track.Current())[1].end, 6256) << "6 s x 25 / 23.976";
+    Press(f.View(), Qt::Key_Z, Qt::ShiftModifier);
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 0);
+    EXPECT_EQ((*r.Track.Current())[0].start, 1000);
+    EXPECT_EQ((*r.Track.Current())[1].end, 6000);
+}
+
+// A text or ASS track of the clip can be synchronised (its cues are read
+// whole when Y starts); its result goes through the mixer's retiming, which
+// Shift+Z drops. A picture track cannot.
+TEST_F(SyncFrameTest, TracksOfTheClipTextYesPicturesNo) {
+    std::remove(Path("film.srt").c_str());
+    CMainFrame& f = Open("film.mkv", true, "PGS");
+    EXPECT_FALSE(Enabled()) << "picture subtitles";
+    Open("film.mkv", true, "ASS");
+    EXPECT_TRUE(Enabled());
+    PlayerRecord& r = f.Record();
+    sync::SyncResult result;
+    result.matched = true;
+    result.rate = {23.976, 25};
+    result.parts = {{0, -1200}, {60'000, 2000}};
+    sync::SyncMemory memory(sync::SyncMemory::DefaultPath());
+    ASSERT_TRUE(memory.Remember(sync::ClipIdentity(Path("film.mkv")), "track 1", result));
+    Open("film.mkv", true, "ASS");
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), -1200);
+    ASSERT_TRUE(r.Mixer.Timing.Active());
+    // 70 s of clip, less the delay: part two, (71.2 - 3.2) x 25 / 23.976.
+    EXPECT_EQ(r.Mixer.Timing.ToScript(70'000 + 1200), 70'904);
+    Press(f.View(), Qt::Key_Z, Qt::ShiftModifier);
+    EXPECT_FALSE(r.Mixer.Timing.Active());
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 0);
 }
 
 TEST_F(SyncFrameTest, RefusedRunLeavesTheDelayAlone) {

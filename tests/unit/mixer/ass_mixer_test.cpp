@@ -108,10 +108,10 @@ TEST_F(AssMixerTest, PlacementAndTheOffsetMoveOnlyBottomEvents) {
     EXPECT_EQ(shared.SubtitleOffset.load(), 240);
 }
 
-// What each frame shows as the clock, the delay, C and the track chosen
-// change: an 8 x 8 box held still (its top left at 10, 8) or moving from 0, 0
-// to 40, 20, and nothing where none is due; a frame that libass reports
-// unchanged shows the same box as the one before.
+// What each frame shows as the clock, the delay, a synchronisation's rate
+// change, C and the track chosen change: an 8 x 8 box held still (its top left at 10, 8) or moving
+// from 0, 0 to 40, 20, and nothing where none is due; a frame that libass reports unchanged shows
+// the same box as the one before.
 TEST_F(AssMixerTest, FramesFollowTheClockDelayAndHiding) {
     // A still box from 1 s to 3 s, a moving one from 3 s to 5 s.
     Load(64, 32,
@@ -122,7 +122,8 @@ TEST_F(AssMixerTest, FramesFollowTheClockDelayAndHiding) {
         const char* name;
         int64_t ms;
         int delay, view, source;
-        int left, top;  // of the box drawn, -1: nothing drawn
+        int left, top;       // of the box drawn, -1: nothing drawn
+        double ratio = 1.0;  // a synchronisation's rate change
     } steps[] = {
         {"first frame of the box", 1500, 0, 1, 1, 10, 8},
         {"next frame, nothing moves", 1540, 0, 1, 1, 10, 8},
@@ -134,12 +135,20 @@ TEST_F(AssMixerTest, FramesFollowTheClockDelayAndHiding) {
         {"moving box, a quarter of the way", 3500, 0, 1, 1, 10, 5},
         {"moving box, three quarters", 4500, 0, 1, 1, 30, 15},
         {"text track chosen: the script is not drawn", 1500, 0, 1, 0, -1, -1},
+        {"slowed to half: nothing yet at 1.5 s", 1500, 0, 1, 1, -1, -1, 2.0},
+        {"slowed to half: the still box at 4 s", 4000, 0, 1, 1, 10, 8, 2.0},
+        {"slowed to half: moving box a quarter of the way at 7 s", 7000, 0, 1, 1, 10, 5, 2.0},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.name);
         shared.SubtitleDelay = s.delay;
         shared.ViewSubtitles = s.view;
         shared.SubtitleSource = s.source;
+        if (s.ratio != 1.0) {
+            shared.Timing.Set(s.ratio, {{0, 0}});
+        } else {
+            shared.Timing.Clear();
+        }
         Frame frame = BlackFrame(VS::YUY2, 64, 32);
         const Frame before = frame;
         Run(frame, s.ms);
@@ -155,6 +164,7 @@ TEST_F(AssMixerTest, FramesFollowTheClockDelayAndHiding) {
     // 32 scaled to 16 x 12: the box's top left at 2.5, 3), nothing written
     // past its rows.
     shared.SubtitleSource = 1;
+    shared.Timing.Clear();
     Frame small = BlackFrame(VS::NV12, 16, 12);
     const Frame before = small;
     Run(small, 1500);

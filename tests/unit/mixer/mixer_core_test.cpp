@@ -588,6 +588,41 @@ TEST_F(MixerTest, DelayShiftsEveryEntryAndItsNoticeShowsAlone) {
         << box.top << " " << box.bottom << " " << box.left << " " << box.right;
 }
 
+// A synchronisation's retiming under the delay: 25 -> 23.976 fps, and a
+// second part from 5 s of subtitle time 3 s later than the first. Shift+Z
+// puts the entries back on their own times.
+TEST_F(MixerTest, RetimingMapsTheFrameTimeThroughRateAndParts) {
+    track.Fill({{.start = 1000, .end = 2000, .text = "A", .lines = 1},
+                {.start = 10000, .end = 11000, .text = "B", .lines = 1}});
+    shared.SubtitleDelay = 500;
+    shared.Timing.Set(25 / 23.976, {{0, 0}, {5000, 3000}});
+    const struct {
+        const char* name;
+        int64_t ms;
+        int entry;  // -1: none due
+    } rows[] = {
+        {"A not yet at 1.540 s (due at 1.5427)", 1540, -1},
+        {"A at 1.545 s", 1545, 0},
+        {"A still at 2.580 s (ends at 2.5849)", 2580, 0},
+        {"A gone at 2.590 s", 2590, -1},
+        {"skipped stretch: nothing of part two early", 8000, -1},
+        {"B not yet at 13.920 s (due at 13.9266)", 13920, -1},
+        {"B at 13.930 s", 13930, 1},
+    };
+    Frame frame = MakeFrame(VS::YV12, 64, 48);
+    Run(frame);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(mixer->Prepare(At(row.ms)), row.entry >= 0);
+        EXPECT_TRUE(row.entry < 0 || mixer->LookupCursor() == row.entry);
+    }
+    PictureNote note(shared, [] {});
+    SubtitleDelay(shared, note).Step(0);
+    EXPECT_FALSE(shared.Timing.Active());
+    EXPECT_TRUE(mixer->Prepare(At(1000)) && mixer->LookupCursor() == 0) << "A on its own time";
+    EXPECT_TRUE(mixer->Prepare(At(10000)) && mixer->LookupCursor() == 1) << "B on its own time";
+}
+
 // A frame of wide or narrow pixels is shown stretched to its display aspect:
 // the text and the note are drawn narrowed by the pixel aspect, so that on
 // screen they keep the shape they have on square pixels. Mended: a PAL 16:9
