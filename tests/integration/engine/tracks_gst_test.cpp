@@ -236,14 +236,11 @@ class TracksGstTest : public testing::Test {
         std::lock_guard lock(shownMutex);
         return shown ? int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100 : -1;
     }
-    // Pixels of the shown picture's lower half that `match` (R, G, B).
-    int CountShown(const std::function<bool(int, int, int)>& match) {
-        return CountShown(match, 0, 120, 320, 240);
-    }
-    // Pixels of the shown picture in [x0, x1) x [y0, y1) that `match` (R, G, B);
-    // -1 before the first picture. `time`: that picture's, in 100-ns units.
-    int CountShown(const std::function<bool(int, int, int)>& match, int x0, int y0, int x1, int y1,
-                   int64_t* time = nullptr) {
+    // Pixels of the shown picture in [x0, x1) x [y0, y1) (its lower half
+    // unless given) that `match` (R, G, B); -1 before the first picture.
+    // `time`: that picture's, in 100-ns units.
+    int CountShown(const std::function<bool(int, int, int)>& match, int x0 = 0, int y0 = 120,
+                   int x1 = 320, int y1 = 240, int64_t* time = nullptr) {
         GstSample* shown = nullptr;
         {
             std::lock_guard lock(shownMutex);
@@ -542,31 +539,6 @@ TEST_F(TracksGstTest, SwitchingAudioWhilePlayingChangesWhatPlaysWithoutAJump) {
     EXPECT_EQ(tracks->Enable(0, 0), E_INVALIDARG) << "one audio track always plays";
 }
 
-// Sixty seconds without a cue: the picture plays on through the gap, after a
-// seek into it and after a pause in it, and the cue after it arrives.
-TEST_F(TracksGstTest, ALongGapBetweenCuesDoesNotHoldThePicture) {
-    ASSERT_TRUE(Open(Media("gap.mkv")));
-    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-    PlayAtPace();
-    struct Row {
-        const char* name;
-        int64_t seekTo;  // 100-ns units, -1: stay
-        bool pauseFirst;
-    } rows[] = {
-        {"from the start", -1, false},
-        {"after a seek into the gap", 300000000, false},
-        {"after a pause in the gap", -1, true},
-        {"up to the late cue", 640000000, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        ExpectMovingOn(row.seekTo, row.pauseFirst, 15000000, 4000);
-    }
-    const SubtitleEntries both = {{1000, 2000, "first", 1, 0, 0, true},
-                                  {65000, 66000, "late", 1, 0, 0, true}};
-    EXPECT_EQ(*record.Track.Current(), both);
-}
-
 class PacedTracksTest : public TracksGstTest {
   protected:
     PacedTracksTest() : TracksGstTest(true) {}
@@ -792,118 +764,110 @@ TEST_F(TracksGstTest, DvbTracksAndTheFileBesideTheClipTakeTurns) {
     }
 }
 
-// A picture track is as sparse as a text track: chosen, it never holds the
-// picture, from the start, after a seek past its last picture, or after a
-// pause. PGS in Matroska, DVB in MPEG-TS (whose pictures end at 3.69 s).
-TEST_F(PacedTracksTest, APictureTrackDoesNotHoldThePicture) {
+// A sparse track never holds the picture, from the start, after a seek into
+// a long stretch without a cue or picture, or after a pause there: sixty
+// seconds without a cue, and the cue after them arrives; a picture track
+// after a seek past its last picture. PGS in Matroska, DVB in MPEG-TS (whose
+// pictures end at 3.69 s).
+TEST_F(PacedTracksTest, ASparseTrackDoesNotHoldThePicture) {
     MakePictureClip();
     struct Row {
         const char* name;
         const char* clip;  // opened with its first track chosen
         int64_t seekTo;    // 100-ns units, -1: stay
         bool pauseFirst;
+        REFERENCE_TIME ahead;  // within 4 s
     } rows[] = {
-        {"PGS from the start", "pictures.mkv", -1, false},
-        {"PGS after a seek past the last picture", "pictures.mkv", 32000000, false},
-        {"PGS after a pause", "pictures.mkv", -1, true},
-        {"DVB from the start", "dvb.ts", -1, false},
-        {"DVB after a seek past the last picture", "dvb.ts", 39000000, false},
-        {"DVB after a pause", "dvb.ts", -1, true},
+        {"text gap from the start", "gap.mkv", -1, false, 15000000},
+        {"after a seek into the gap", "gap.mkv", 300000000, false, 15000000},
+        {"after a pause in the gap", "gap.mkv", -1, true, 15000000},
+        {"up to the late cue", "gap.mkv", 640000000, false, 15000000},
+        {"PGS from the start", "pictures.mkv", -1, false, 5000000},
+        {"PGS after a seek past the last picture", "pictures.mkv", 32000000, false, 5000000},
+        {"PGS after a pause", "pictures.mkv", -1, true, 5000000},
+        {"DVB from the start", "dvb.ts", -1, false, 5000000},
+        {"DVB after a seek past the last picture", "dvb.ts", 39000000, false, 5000000},
+        {"DVB after a pause", "dvb.ts", -1, true, 5000000},
     };
     std::string open;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         if (open != row.clip) {
+            if (open == "gap.mkv") {
+                const SubtitleEntries both = {{1000, 2000, "first", 1, 0, 0, true},
+                                              {65000, 66000, "late", 1, 0, 0, true}};
+                EXPECT_EQ(*record.Track.Current(), both);
+            }
             record.CloseClip();
             ASSERT_TRUE(Open(Media(row.clip)));
             ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
             PlayAtPace();
             open = row.clip;
         }
-        ExpectMovingOn(row.seekTo, row.pauseFirst, 5000000, 3000);
+        ExpectMovingOn(row.seekTo, row.pauseFirst, row.ahead, 4000);
     }
 }
 
 // While playing, a DVB page shows from its time until the page that clears
 // it, judged on each frame by the frame's own time: the overlay compares a
 // page's time with the video's running time, which in an MPEG-TS does not
-// start with its clock. The page is due from 1.7 s to 3.69 s of the TS's time.
+// start with its clock. dvb.ts's page is due from 1.7 s to 3.69 s of its
+// time. early.ts's page is due from 0.9 s to 2.2 s, its first frame at
+// 0.74 s: chosen once the clip has opened, after the source had read the
+// page ahead while the track was off, it shows at its times all the same.
 TEST_F(PacedTracksTest, ADvbPageShowsAtItsTimesWhilePlaying) {
     MakePictureClip();
-    ASSERT_TRUE(Open(Media("dvb.ts")));
-    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-    WatchShown();
-    PlayAtPace();
-    // Green pixels of the rectangle's place (120 x 40 at (100, 30)) by the
-    // frame's time in 100-ns units, as the frames come.
-    std::map<int64_t, int> green;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            int64_t time = -1;
-            const int count = CountShown(Green, 100, 30, 220, 70, &time);
-            if (time >= 0)
-                green[time] = count;
-            return time >= 50000000;
-        },
-        8000));
-    struct Row {
+    struct Window {
         const char* name;
         int64_t from, to;  // frames in [from, to), 100-ns units
-        bool shown;
-    } rows[] = {
-        {"before the page", 8000000, 15000000, false},
-        {"while the page is due", 19000000, 35000000, true},
-        {"after the page that clears it", 39000000, 50000000, false},
+        int pixels;        // green at the rectangle's place (120 x 40 at (100, 30))
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        int frames = 0;
-        for (auto at = green.lower_bound(row.from); at != green.end() && at->first < row.to; ++at) {
-            ++frames;
-            if (row.shown)
-                EXPECT_EQ(at->second, 4800) << "frame at " << at->first;
-            else
-                EXPECT_EQ(at->second, 0) << "frame at " << at->first;
-        }
-        EXPECT_GE(frames, 3) << "frames seen in the window";
-    }
-}
-
-// A DVB page due in the first second after opening, with the track chosen
-// once the clip has opened: the source had read the page ahead while the
-// track was off, and it shows at its times all the same. The page is due
-// from 0.9 s to 2.2 s of the TS's time; its first frame is at 0.74 s.
-TEST_F(PacedTracksTest, ADvbPageDueRightAfterOpeningShows) {
-    MakePictureClip();
-    ASSERT_TRUE(Open(Media("early.ts")));
-    WatchShown();
-    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-    std::map<int64_t, int> green;  // by the frame's time, 100-ns units
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            int64_t time = -1;
-            const int count = CountShown(Green, 100, 30, 220, 70, &time);
-            if (time >= 0)
-                green[time] = count;
-            return time >= 30000000;
-        },
-        8000));
     struct Row {
-        const char* name;
-        int64_t from, to;  // frames in [from, to), 100-ns units
-        int pixels;
+        const char* clip;
+        bool fromTheStart;  // played again from 0 at the clock's pace
+        int64_t until;      // frames watched up to this time
+        std::vector<Window> windows;
     } rows[] = {
-        {"while the page is due", 10000000, 21000000, 4800},
-        {"after it", 23000000, 30000000, 0},
+        {"dvb.ts",
+         true,
+         50000000,
+         {{"before the page", 8000000, 15000000, 0},
+          {"while the page is due", 19000000, 35000000, 4800},
+          {"after the page that clears it", 39000000, 50000000, 0}}},
+        {"early.ts",
+         false,
+         30000000,
+         {{"while the page due right after opening is due", 10000000, 21000000, 4800},
+          {"after it", 23000000, 30000000, 0}}},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        int frames = 0;
-        for (auto at = green.lower_bound(row.from); at != green.end() && at->first < row.to; ++at) {
-            ++frames;
-            EXPECT_EQ(at->second, row.pixels) << "frame at " << at->first;
+        SCOPED_TRACE(row.clip);
+        record.CloseClip();
+        ASSERT_TRUE(Open(Media(row.clip)));
+        WatchShown();
+        ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+        if (row.fromTheStart)
+            PlayAtPace();
+        std::map<int64_t, int> green;  // by the frame's time, as the frames come
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                int64_t time = -1;
+                const int count = CountShown(Green, 100, 30, 220, 70, &time);
+                if (time >= 0)
+                    green[time] = count;
+                return time >= row.until;
+            },
+            8000));
+        for (const Window& window : row.windows) {
+            SCOPED_TRACE(window.name);
+            int frames = 0;
+            for (auto at = green.lower_bound(window.from);
+                 at != green.end() && at->first < window.to; ++at) {
+                ++frames;
+                EXPECT_EQ(at->second, window.pixels) << "frame at " << at->first;
+            }
+            EXPECT_GE(frames, 3) << "frames seen in the window";
         }
-        EXPECT_GE(frames, 3) << "frames seen in the window";
     }
 }
 
