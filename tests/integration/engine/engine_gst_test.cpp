@@ -213,13 +213,7 @@ class EngineGstTest : public testing::Test {
         return frame;
     }
     // Its presentation time in 100-ns units, -1 without one.
-    int64_t ShownFrameTime() {
-        GstSample* sample = Shown();
-        int64_t pts = sample ? int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(sample))) / 100 : -1;
-        if (sample)
-            gst_sample_unref(sample);
-        return pts;
-    }
+    int64_t ShownFrameTime() { return ShownFrame().first; }
 
     std::unique_ptr<MediaFramework> media;
     Host host;

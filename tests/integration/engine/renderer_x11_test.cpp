@@ -163,44 +163,6 @@ TEST(RendererX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
     }
 }
 
-// A subtitle over a saturated blue picture, drawn into the decoder's I420
-// before the display converts it: on screen the text is white and its
-// outline near black. Mended: only luma was written, so the outline showed
-// blue (about 0, 0, 209) and the text took the picture's hue.
-TEST(RendererX11, SubtitleTextIsWhiteOverABluePicture) {
-    QTemporaryDir dir;
-    const std::string clip = dir.filePath("blue.mkv").toStdString();
-    ASSERT_TRUE(
-        e2e::MakeClip("videotestsrc num-buffers=100 pattern=solid-color "
-                      "foreground-color=0xff0000ff ! "
-                      "video/x-raw,format=I420,width=640,height=360,framerate=25/1 ! "
-                      "x264enc speed-preset=ultrafast ! h264parse ! matroskamux",
-                      clip));
-    std::ofstream(dir.filePath("blue.srt").toStdString())
-        << "1\n00:00:00,000 --> 00:00:04,000\nHHHH MMMM white\n";
-    Player player;
-    player.record.ClipPath = clip;
-    player.record.OpenClip();
-    ASSERT_EQ(player.record.ClipState, ClipState::Running);
-    QTest::qWait(600);
-    const QImage shot =
-        QGuiApplication::primaryScreen()->grabWindow(player.surface.winId()).toImage();
-    int white = 0, tinted = 0, black = 0;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            const int low = std::min({c.red(), c.green(), c.blue()});
-            const int high = std::max({c.red(), c.green(), c.blue()});
-            white += low > 200 && high - low <= 16;
-            tinted += low > 200 && high - low > 16;
-            black += high < 60;
-        }
-    }
-    EXPECT_GT(white, 100) << "the text's body";
-    EXPECT_EQ(tinted, 0) << "bright pixels of a colour";
-    EXPECT_GT(black, 100) << "the outline";
-}
-
 // Before the view is laid out its surface has a placeholder's size, which
 // ximagesink prefers: the first frames still reach the sink at the clip's own
 // size, and the view placing the picture at that size changes nothing, so

@@ -1,8 +1,9 @@
 // The video path as a person sees it through ximagesink on a real X server,
 // with clips made at test time: DVD and broadcast pictures of non-square
-// pixels play at their display aspect with subtitles of the right shape,
-// clips with picture subtitle tracks play, and interlaced video is
-// deinterlaced as the setting says while progressive video passes untouched.
+// pixels play at their display aspect with subtitles of the right shape, and
+// interlaced video is deinterlaced as the setting says while progressive
+// video passes untouched. Picture subtitles through ximagesink are
+// media_matrix_e2e_test's.
 #include <gst/gst.h>
 #include <gst/video/videooverlay.h>
 #include <gtest/gtest.h>
@@ -25,7 +26,6 @@
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "support/fake_dialogs.h"
-#include "support/pgs_stream.h"
 #include "support/ximage_player.h"
 #include "x_session.h"
 
@@ -179,48 +179,6 @@ TEST(VideoPathX11, AnExtremePixelAspectHoldsABoundedSize) {
     ASSERT_EQ(player.record.ClipState, ClipState::Running) << player.Boxes();
     EXPECT_EQ(player.SinkSize(), QSize(8192, 327));
     EXPECT_NEAR(player.record.VideoAspect, 25.0, 0.01);
-}
-
-// A clip with a PGS and a VobSub track: dvdspu draws into YUV only, which the
-// sink cannot take. Mended: the clip did not play at all. Each track's green
-// rectangle is drawn where the stream places it.
-TEST(VideoPathX11, ClipsWithPictureSubtitlesPlayAndShowThem) {
-    QTemporaryDir dir;
-    auto path = [&](const char* name) { return dir.filePath(name).toStdString(); };
-    std::ofstream(path("rect.sup"), std::ios::binary) << test::PgsRectangle();
-    ASSERT_TRUE(
-        Ffmpeg("-f lavfi -i color=c=black:s=320x240:r=25:d=5 -c:v libx264 -preset "
-               "ultrafast -g 5 " +
-               path("black.mkv")));
-    ASSERT_TRUE(Ffmpeg(
-        "-copyts -i " + path("black.mkv") + " -fix_sub_duration -i " + path("rect.sup") +
-        " -map 0 -map 1 -map 1 -c:v copy -c:s:0 copy -c:s:1 dvdsub " + path("pictures.mkv")));
-    const struct {
-        const char* name;
-        long track;
-    } rows[] = {{"PGS", 0}, {"VobSub", 1}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        Player player(QSize(320, 240));
-        ASSERT_TRUE(player.Play(path("pictures.mkv"))) << player.Boxes();
-        ASSERT_EQ(player.record.pSS->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-        // Read again from the start: the demuxer may have passed the picture
-        // on before the track was chosen.
-        player.record.SeekTo(0);
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] {
-                const QImage shot = player.Shot();
-                int count = 0;
-                for (int y = 30; y < 70; ++y)
-                    for (int x = 100; x < 220; ++x) {
-                        const QRgb p = shot.pixel(x, y);
-                        count += qGreen(p) > 100 && qRed(p) < 80 && qBlue(p) < 80;
-                    }
-                return count > 4000;
-            },
-            4000))
-            << "no green rectangle";
-    }
 }
 
 // Combing: the count of pixels, between 10 and 500 rows down, that differ by

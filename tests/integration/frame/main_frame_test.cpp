@@ -55,10 +55,10 @@ class MainFrameTest : public ::testing::Test {
     std::unique_ptr<CMainFrame> frame;
 };
 
-// The texts a user sees, written out: the menu bar's popups, the File menu,
-// the Filters placeholder gone, one resolution item per display mode, and the
-// toolbar's tooltips.
-TEST_F(MainFrameTest, MenuAndToolbarShowTheirTexts) {
+// What the menus build beyond their tables. Every text a person sees goes
+// through the translation (translation_test.cpp), and the resources' tables
+// are walked in their order as declared.
+TEST_F(MainFrameTest, MenusBuildTheirVariableParts) {
     CMainFrame& f = Start();
     const auto texts = [](const QList<QAction*>& actions) {
         QStringList out;
@@ -67,34 +67,22 @@ TEST_F(MainFrameTest, MenuAndToolbarShowTheirTexts) {
         }
         return out;
     };
+    // The File menu's recent list starts disabled; the Filters placeholder
+    // is gone; one resolution item per display mode; our own items close the
+    // View menu, after a separator.
     const QList<QAction*> bar = f.menuBar()->actions();
-    EXPECT_EQ(texts(bar), QStringList({"&File", "Play", "&Filters", "&View", "&Help"}));
-    EXPECT_EQ(
-        texts(bar.at(0)->menu()->actions()),
-        QStringList({"&Open Video...\tCtrl+O", "Open Subtitles\tCtrl+S", "Open URL\tCtrl+U", "-",
-                     "Register Filetype For Current File\tCtrl+R", "Delete Current File\tDEL", "-",
-                     "Save Screenshot\tShift+S", "-", "Most Recent... (inactive)", "-", "E&xit"}));
+    EXPECT_EQ(texts(bar.at(0)->menu()->actions()).filter("Most Recent"),
+              QStringList({"Most Recent... (inactive)"}));
     EXPECT_TRUE(bar.at(2)->menu()->actions().isEmpty());
     QMenu* resolutions = bar.at(3)->menu()->actions().at(3)->menu();
     ASSERT_NE(resolutions, nullptr);
     EXPECT_EQ(texts(resolutions->actions()),
               QStringList({"Default", "1280x720x24 60Hz", "1920x1080x24 60Hz"}));
-    // Our own items close the View menu, after a separator.
     const QList<QAction*> view = bar.at(3)->menu()->actions();
     EXPECT_EQ(texts(view.mid(view.size() - 4)),
               QStringList({"-", "Subtitle Encoding", "Subtitle Styles", "Resume Playback"}));
-    EXPECT_EQ(texts(view.at(view.size() - 3)->menu()->actions()).join(' '),
-              "Automatic UTF-8 Windows-1250 Windows-1251 Windows-1252 Windows-1253 Windows-1254 "
-              "Windows-1255 Windows-1256 Windows-1257 Windows-1258 ISO-8859-1 ISO-8859-2 "
-              "ISO-8859-5 ISO-8859-7 ISO-8859-9 ISO-8859-15 KOI8-R Shift-JIS GBK Big5 EUC-KR");
-
+    // A toolbar button issues its command.
     const QList<QAction*> buttons = f.ToolBar()->actions();
-    ASSERT_EQ(buttons.size(), 15);
-    EXPECT_EQ(buttons.at(0)->toolTip(), "Open Video");
-    EXPECT_TRUE(buttons.at(2)->isSeparator());
-    EXPECT_EQ(buttons.at(4)->toolTip(), "Pause");
-    EXPECT_EQ(buttons.at(12)->toolTip(), "") << "Delete Current File has none";
-    EXPECT_EQ(buttons.at(14)->toolTip(), "About");
     QSignalSpy issued(&f, &CMainFrame::commandIssued);
     buttons.at(5)->trigger();
     ASSERT_EQ(issued.size(), 1);

@@ -193,22 +193,6 @@ TEST(ShippedLanguages, LoadWithQtsOwnAndKeepAcceleratorsUnique) {
     }
 }
 
-TEST(ShippedLanguages, GermanMenusBoxesAndNotes) {
-    ASSERT_TRUE(InstallTranslations(*qApp, "de"));
-    TestFrame f;
-    QStringList bar;
-    for (const QAction* popup : f.frame->menuBar()->actions())
-        bar << popup->text();
-    EXPECT_EQ(bar, QStringList({"&Datei", "Wiedergabe", "&Filter", "&Ansicht", "&Hilfe"}));
-    EXPECT_EQ(f.frame->menuBar()->actions().at(0)->menu()->actions().at(0)->text(),
-              "Video ö&ffnen...\tStrg+O");
-    f.frame->Record().ShowError("FAILED(hr=0x%x) in pMC->Run()\n", E_FAIL);
-    EXPECT_EQ(f.dialogs->calls.back().text,
-              "FAILED(hr=0x80004005) in pMC->Run()\n\nDer Vorgang ist fehlgeschlagen.");
-    EXPECT_EQ(SpeedNoteText(2), "Geschwindigkeit: 2\u00d7");
-    RemoveTranslators();
-}
-
 // A translated error text cut to a short buffer ends on a whole character.
 TEST(ShippedLanguages, ErrorTextCutOnlyBetweenCharacters) {
     ASSERT_TRUE(InstallTranslations(*qApp, "ru"));

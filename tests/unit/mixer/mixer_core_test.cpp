@@ -378,7 +378,7 @@ std::string Described(const StyledText& t) {
     return out;
 }
 
-TEST(ParseSubRipStyles, Table) {
+TEST(ParseSubRipStyles, PiecesOfEachLine) {
     const struct {
         const char* name;
         const char* text;
@@ -401,18 +401,7 @@ TEST(ParseSubRipStyles, Table) {
         {"braces without a backslash are text", "{not an override}", "[{not an override}]"},
         {"empty lines kept", "a\n\nb", "[a]||[b]"},
         {"UTF-8 around tags", "é<i>ü</i>", "[é][ü:i]"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Described(ParseSubRipStyles(c.text)), c.pieces) << c.name;
-    }
-}
-
-TEST(ParseSubRipStyles, FontAttributesAreNameValuePairs) {
-    const struct {
-        const char* name;
-        const char* text;
-        const char* pieces;
-    } cases[] = {
+        // A font tag's attributes are name=value pairs.
         {"double quotes", "<font color=\"red\">a", "[a#ff0000]"},
         {"spaces and a tab around =", "<font\tcolor =\t'red' >a", "[a#ff0000]"},
         {"names without case, hex value", "<FONT COLOR=#00FF00>a", "[a#00ff00]"},
