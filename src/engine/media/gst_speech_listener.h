@@ -31,14 +31,13 @@ class SpeechListener {
     // The clip's length (ms) the demuxer reports; 0 when unknown.
     int64_t DurationMs() const { return durationMs_; }
 
-    // Decodes [startMs, endMs) and marks what it hears. False with `error`
-    // set on a decoding error or when cancelled.
-    bool Listen(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel,
-                std::string* error);
-
-    // What was heard so far: +1/-1 per 10 ms step, 0 where nothing was heard.
-    // Read it only between Listen calls.
-    const sync::Activity& Heard() const { return heard_; }
+    // Decodes [startMs, endMs) and marks what it hears into the steps of
+    // `heard` within that stretch (+1/-1 per 10 ms step; `heard` is not
+    // resized). Another listener may mark another stretch of the same
+    // `heard` at the same time. False with `error` set on a decoding error
+    // or when cancelled.
+    bool Listen(int64_t startMs, int64_t endMs, sync::Activity& heard,
+                const std::atomic<bool>& cancel, std::string* error);
 
   private:
     bool Build();
@@ -65,7 +64,10 @@ class SpeechListener {
     bool anchorPending_ = false;  // the segment's first sample is still to come
     int64_t anchorMs_ = 0;        // clip time of that sample
     int64_t samples_ = 0;         // since the anchor, at 16 kHz
-    sync::Activity heard_;
+    // Where Listen marks: the steps [firstStep_, endStep_) of heard_.
+    sync::Activity* heard_ = nullptr;
+    int64_t firstStep_ = 0;
+    int64_t endStep_ = 0;
 };
 
 }  // namespace tavimo::gst_internal

@@ -46,6 +46,11 @@ class GstSpeechSource : public ISpeechSource {
               const std::function<void(double)>& progress, const std::atomic<bool>& cancel,
               std::string* error) override {
         const size_t used = std::min(kListeners, std::max<size_t>(windows.size(), 1));
+        // Every listener marks its own windows straight into `speech`: one
+        // array for the clip rather than one per listener merged after. The
+        // windows do not overlap, so no two threads write the same step.
+        const auto steps = static_cast<size_t>(durationMs_ / sync::kStepMs + 1);
+        speech.resize(std::max(speech.size(), steps), 0);
         std::vector<std::string> errors(used);
         listeners_.resize(std::max(listeners_.size(), used));  // each thread fills its own slot
         std::atomic<size_t> next{0}, done{0};
@@ -53,7 +58,7 @@ class GstSpeechSource : public ISpeechSource {
             if (!Ready(k, cancel, &errors[k]))
                 return;
             for (size_t w = next++; w < windows.size(); w = next++) {
-                if (!listeners_[k]->Listen(windows[w].startMs, windows[w].endMs, cancel,
+                if (!listeners_[k]->Listen(windows[w].startMs, windows[w].endMs, speech, cancel,
                                            &errors[k]))
                     return;
                 if (progress)
@@ -72,7 +77,6 @@ class GstSpeechSource : public ISpeechSource {
                 return false;
             }
         }
-        Merge(speech);
         return true;
     }
 
@@ -95,19 +99,6 @@ class GstSpeechSource : public ISpeechSource {
             return false;
         listeners_[k] = std::move(listener);
         return true;
-    }
-
-    // Every listener's steps heard into `speech`.
-    void Merge(sync::Activity& speech) {
-        for (const auto& l : listeners_) {
-            if (!l)
-                continue;
-            const sync::Activity& heard = l->Heard();
-            speech.resize(std::max(speech.size(), heard.size()), 0);
-            for (size_t i = 0; i < heard.size(); ++i)
-                if (heard[i] != 0)
-                    speech[i] = heard[i];
-        }
     }
 
     std::string path_;
