@@ -122,10 +122,11 @@ bool SpeechListener::Build() {
     GstElement* lowPass = Make("audiocheblimit");
     GstElement* toInt = Make("audioconvert");
     GstElement* intCaps = Make("capsfilter");
+    GstElement* handOver = Make("queue");
     GstElement* dsp = Make("webrtcdsp");
     GstElement* sink = Make("fakesink");
     if (!source || !convert_ || !resample || !mono || !highPass || !lowPass || !toInt || !intCaps ||
-        !dsp || !sink)
+        !handOver || !dsp || !sink)
         return false;
     GstCaps* caps = RawCaps("F32LE");
     g_object_set(mono, "caps", caps, nullptr);
@@ -140,9 +141,9 @@ bool SpeechListener::Build() {
     g_object_set(sink, "sync", FALSE, nullptr);
     g_object_set(source, "uri", uri_.c_str(), nullptr);
     gst_bin_add_many(GST_BIN(pipeline_), source, convert_, resample, mono, highPass, lowPass, toInt,
-                     intCaps, dsp, sink, nullptr);
-    if (!gst_element_link_many(convert_, resample, mono, highPass, lowPass, toInt, intCaps, dsp,
-                               sink, nullptr))
+                     intCaps, handOver, dsp, sink, nullptr);
+    if (!gst_element_link_many(convert_, resample, mono, highPass, lowPass, toInt, intCaps,
+                               handOver, dsp, sink, nullptr))
         return false;
     g_signal_connect(source, "autoplug-continue", G_CALLBACK(&SoundOnly), nullptr);
     g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), this);
