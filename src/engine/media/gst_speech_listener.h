@@ -37,7 +37,8 @@ class SpeechListener {
     // Decodes [startMs, endMs) and marks what it hears into the steps of
     // `heard` within that stretch (+1/-1 per 10 ms step; `heard` is not
     // resized). False with `error` set on a decoding error or when
-    // cancelled.
+    // cancelled; the pipeline may then still be marking `heard` until the
+    // listener is destroyed.
     bool Listen(int64_t startMs, int64_t endMs, sync::Activity& heard,
                 const std::atomic<bool>& cancel, std::string* error);
 

@@ -48,8 +48,13 @@ class GstSpeechSource : public ISpeechSource {
         const auto steps = static_cast<size_t>(durationMs_ / sync::kStepMs + 1);
         speech.resize(std::max(speech.size(), steps), 0);
         for (size_t w = 0; w < windows.size(); ++w) {
-            if (!listener_->Listen(windows[w].startMs, windows[w].endMs, speech, cancel, error))
+            if (!listener_->Listen(windows[w].startMs, windows[w].endMs, speech, cancel, error)) {
+                // Stopped mid-window, its detector's thread may still mark
+                // `speech`: the listener goes, its threads joined, before the
+                // caller can free `speech`.
+                listener_.reset();
                 return false;
+            }
             if (progress)
                 progress(static_cast<double>(w + 1) / static_cast<double>(windows.size()));
         }
