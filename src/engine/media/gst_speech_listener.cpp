@@ -122,10 +122,11 @@ bool SpeechListener::Build() {
     GstElement* lowPass = Make("audiocheblimit");
     GstElement* toInt = Make("audioconvert");
     GstElement* intCaps = Make("capsfilter");
+    GstElement* handOver = Make("queue");
     GstElement* dsp = Make("webrtcdsp");
     GstElement* sink = Make("fakesink");
     if (!source || !convert_ || !resample || !mono || !highPass || !lowPass || !toInt || !intCaps ||
-        !dsp || !sink)
+        !handOver || !dsp || !sink)
         return false;
     GstCaps* caps = RawCaps("F32LE");
     g_object_set(mono, "caps", caps, nullptr);
@@ -140,9 +141,9 @@ bool SpeechListener::Build() {
     g_object_set(sink, "sync", FALSE, nullptr);
     g_object_set(source, "uri", uri_.c_str(), nullptr);
     gst_bin_add_many(GST_BIN(pipeline_), source, convert_, resample, mono, highPass, lowPass, toInt,
-                     intCaps, dsp, sink, nullptr);
-    if (!gst_element_link_many(convert_, resample, mono, highPass, lowPass, toInt, intCaps, dsp,
-                               sink, nullptr))
+                     intCaps, handOver, dsp, sink, nullptr);
+    if (!gst_element_link_many(convert_, resample, mono, highPass, lowPass, toInt, intCaps,
+                               handOver, dsp, sink, nullptr))
         return false;
     g_signal_connect(source, "autoplug-continue", G_CALLBACK(&SoundOnly), nullptr);
     g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), this);
@@ -177,12 +178,15 @@ bool SpeechListener::Open(const std::atomic<bool>& cancel, std::string* error) {
     gint64 duration = 0;
     if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0)
         durationMs_ = duration / GST_MSECOND;
-    heard_.assign(static_cast<size_t>(durationMs_ / sync::kStepMs + 1), 0);
     return true;
 }
 
-bool SpeechListener::Listen(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel,
-                            std::string* error) {
+bool SpeechListener::Listen(int64_t startMs, int64_t endMs, sync::Activity& heard,
+                            const std::atomic<bool>& cancel, std::string* error) {
+    // Set before the seek: the streaming thread marks only after it.
+    heard_ = &heard;
+    firstStep_ = std::max<int64_t>(startMs, 0) / sync::kStepMs;
+    endStep_ = std::min<int64_t>(endMs / sync::kStepMs, static_cast<int64_t>(heard.size()));
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (!gst_element_seek(pipeline_, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
                           startMs * GST_MSECOND, GST_SEEK_TYPE_SET, endMs * GST_MSECOND)) {
@@ -314,8 +318,8 @@ void SpeechListener::Mark(int64_t fromSample, int64_t samples) {
             continue;
         const int64_t step =
             (anchorMs_ * (kRate / 1000) + s - kDetectorLagSamples) / kSamplesPerStep;
-        if (step >= 0 && step < static_cast<int64_t>(heard_.size()))
-            heard_[static_cast<size_t>(step)] = value;
+        if (heard_ && step >= firstStep_ && step < endStep_)
+            (*heard_)[static_cast<size_t>(step)] = value;
     }
 }
 

@@ -1,9 +1,12 @@
 // One audio-only decoder of a clip that marks, per 10 ms, whether the WebRTC
 // voice detector hears speech: uridecodebin (pictures and text left
 // undecoded) ! audioconvert ! audioresample ! 16 kHz mono ! audiocheblimit
-// 300 Hz high pass ! audiocheblimit 3,400 Hz low pass ! webrtcdsp (voice
-// detection and noise suppression on, echo cancelling and gain control off)
-// ! fakesink. Used by gst_speech_source.cpp only.
+// 300 Hz high pass ! audiocheblimit 3,400 Hz low pass ! queue ! webrtcdsp
+// (voice detection and noise suppression on, echo cancelling and gain
+// control off) ! fakesink. The queue hands the sound over to a thread of the
+// detector's own: the detector (its noise suppressor above all) takes about
+// two thirds of the work, the demuxing, decoding and filtering the rest, and
+// the two run side by side on two cores. Used by gst_speech_source.cpp only.
 #pragma once
 
 #include <gst/gst.h>
@@ -31,14 +34,13 @@ class SpeechListener {
     // The clip's length (ms) the demuxer reports; 0 when unknown.
     int64_t DurationMs() const { return durationMs_; }
 
-    // Decodes [startMs, endMs) and marks what it hears. False with `error`
-    // set on a decoding error or when cancelled.
-    bool Listen(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel,
-                std::string* error);
-
-    // What was heard so far: +1/-1 per 10 ms step, 0 where nothing was heard.
-    // Read it only between Listen calls.
-    const sync::Activity& Heard() const { return heard_; }
+    // Decodes [startMs, endMs) and marks what it hears into the steps of
+    // `heard` within that stretch (+1/-1 per 10 ms step; `heard` is not
+    // resized). False with `error` set on a decoding error or when
+    // cancelled; the pipeline may then still be marking `heard` until the
+    // listener is destroyed.
+    bool Listen(int64_t startMs, int64_t endMs, sync::Activity& heard,
+                const std::atomic<bool>& cancel, std::string* error);
 
   private:
     bool Build();
@@ -55,17 +57,22 @@ class SpeechListener {
     GstElement* pipeline_ = nullptr;
     GstElement* convert_ = nullptr;  // owned by the pipeline
     int64_t durationMs_ = 0;
-    // Written on the streaming thread only.
+    // Written on the source's streaming thread only.
     std::atomic<int> audioPads_{0};
     std::atomic<bool> linked_{false};
     std::atomic<bool> allPads_{false};  // the source has added all its pads
-    std::atomic<bool> voice_{false};    // the detector's last word
+    // Written on the detector's thread (behind the queue) only.
+    std::atomic<bool> voice_{false};  // the detector's last word
     GstCaps* lastCaps_ = nullptr;
     GstSegment segment_{};        // the last segment in front of the detector
     bool anchorPending_ = false;  // the segment's first sample is still to come
     int64_t anchorMs_ = 0;        // clip time of that sample
     int64_t samples_ = 0;         // since the anchor, at 16 kHz
-    sync::Activity heard_;
+    // Where Listen marks: the steps [firstStep_, endStep_) of heard_. Set
+    // before each seek, read by the detector's thread after it.
+    sync::Activity* heard_ = nullptr;
+    int64_t firstStep_ = 0;
+    int64_t endStep_ = 0;
 };
 
 }  // namespace tavimo::gst_internal

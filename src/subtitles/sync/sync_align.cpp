@@ -18,22 +18,6 @@ constexpr size_t kLeastCues = 3;
 // Another ratio than none must beat it by this share of its peak.
 constexpr double kRatioMargin = 0.03;
 
-// +1/-1 heard steps less their mean; unheard steps stay 0.
-std::vector<float> CentredSpeech(const Activity& speech) {
-    double sum = 0;
-    size_t heard = 0;
-    for (const int8_t v : speech) {
-        sum += v;
-        heard += v != 0;
-    }
-    const float mean = heard == 0 ? 0.0f : static_cast<float>(sum / static_cast<double>(heard));
-    std::vector<float> out(speech.size());
-    for (size_t i = 0; i < speech.size(); ++i) {
-        out[i] = speech[i] == 0 ? 0.0f : static_cast<float>(speech[i]) - mean;
-    }
-    return out;
-}
-
 struct Peak {
     int64_t lag = 0;  // steps
     float value = 0;
@@ -91,9 +75,10 @@ SyncResult Refused(std::string reason) {
     return r;
 }
 
+// A ratio tried: its correlation and peak. The cue signal is made again for
+// the ratio chosen rather than kept for each.
 struct RateMatch {
     RateChange rate;
-    std::vector<float> cueSignal;
     std::vector<float> corr;
     Peak peak;
 };
@@ -103,8 +88,7 @@ struct RateMatch {
 RateMatch BestRate(Correlator& correlator, const std::vector<Cue>& cues) {
     RateMatch best, identity;
     for (const RateChange& rate : KnownRateChanges()) {
-        RateMatch m{rate, CueSignal(cues, rate.Ratio()), {}, {}};
-        m.corr = correlator.Correlate(m.cueSignal);
+        RateMatch m{rate, correlator.Correlate(CueSignal(cues, rate.Ratio())), {}};
         m.peak = FindPeak(m.corr, correlator.MaxLag(), {});
         if (rate.Identity()) {
             identity = m;
@@ -173,19 +157,14 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
     if (SpeechShare(speech) < kLeastSpeechShare) {
         return Refused("no speech heard in the audio");
     }
-    const std::vector<float> centred = CentredSpeech(speech);
+    const CentredSignal centred(speech);
     const int64_t maxLag = options.maxOffsetMs / kStepMs;
-    double longestRatio = 1;
-    for (const RateChange& rate : KnownRateChanges()) {
-        longestRatio = std::max(longestRatio, rate.Ratio());
-    }
-    const int64_t cueSteps = static_cast<int64_t>(cues.back().end * longestRatio / kStepMs) + 2;
-    Correlator correlator(centred, maxLag, cueSteps);
+    Correlator correlator(centred, maxLag);
     RateMatch match = BestRate(correlator, cues);
+    const CentredSignal cueSignal = CueSignal(cues, match.rate.Ratio());
 
-    SplitInput split{
-        centred,     match.cueSignal,      cues, match.rate.Ratio(), match.peak.lag, {},
-        &correlator, options.minConfidence};
+    SplitInput split{centred,        cueSignal, cues,        match.rate.Ratio(),
+                     match.peak.lag, {},        &correlator, options.minConfidence};
     split.candidates = CandidateLags(correlator, split, match.corr);
     std::vector<SyncPart> parts = SplitParts(split, options.maxSplitDepth);
 

@@ -56,7 +56,7 @@ struct AlignOptions {
 // Matches `cues` (subtitle ms, sorted) against `speech` (clip steps). Refuses,
 // with the reason filled, when there are fewer than 3 cues, too little speech
 // is heard, or no offset stands out from the others. Any thread; allocates
-// about 40 MB for a two-hour clip, freed on return.
+// about 8 MB for a two-hour clip, freed on return.
 SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
                  const AlignOptions& options = {});
 

@@ -3,7 +3,9 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <climits>
 #include <complex>
+#include <cstring>
 #include <mutex>
 #include <stdexcept>
 
@@ -17,51 +19,69 @@ std::mutex& PlannerMutex() {
 
 }  // namespace
 
+// The least transform length: shorter blocks would be many for little lag.
+constexpr int64_t kLeastSize = 1 << 14;
+
 // Single precision: the sums stay far within float's range and the peaks
-// far apart from rounding, and the buffers take half the memory.
+// far apart from rounding, and the buffers take half the memory. The
+// transforms run in place.
 struct Correlator::Buffers {
-    float* real = nullptr;            // size_ samples
-    fftwf_complex* speech = nullptr;  // size_ / 2 + 1 bins
-    fftwf_complex* cue = nullptr;     // size_ / 2 + 1 bins
-    fftwf_plan forward = nullptr;     // real -> cue
-    fftwf_plan backward = nullptr;    // cue -> real
+    float* cue = nullptr;     // size_ samples, or size_ / 2 + 1 bins
+    float* speech = nullptr;  // the same for the stretch of speech
+    fftwf_plan forward = nullptr;
+    fftwf_plan backward = nullptr;
 };
 
-int64_t GoodTransformSize(int64_t n) {
-    for (int64_t m = std::max<int64_t>(n, 1);; ++m) {
-        int64_t rest = m;
-        for (const int64_t f : {2, 3, 5, 7}) {
-            while (rest % f == 0) {
-                rest /= f;
-            }
-        }
-        if (rest == 1 && m % 2 == 0) {
-            return m;
-        }
-    }
+namespace {
+
+fftwf_complex* Bins(float* samples) {
+    return reinterpret_cast<fftwf_complex*>(samples);
 }
 
-Correlator::Correlator(const std::vector<float>& speech, int64_t maxLag, int64_t maxCueSteps)
-    : maxLag_(maxLag),
-      size_(GoodTransformSize(std::max<int64_t>(static_cast<int64_t>(speech.size()), maxCueSteps) +
-                              maxLag + 1)),
+}  // namespace
+
+CentredSignal::CentredSignal(std::vector<int8_t> steps) : steps_(std::move(steps)) {
+    double sum = 0;
+    size_t heard = 0;
+    for (const int8_t v : steps_) {
+        sum += v;
+        heard += v != 0;
+    }
+    mean_ = heard == 0 ? 0.0f : static_cast<float>(sum / static_cast<double>(heard));
+}
+
+int64_t GoodTransformSize(int64_t n) {
+    int64_t best = INT64_MAX;
+    for (const int64_t odd : {1, 3, 5, 15}) {
+        int64_t m = odd * 2;
+        while (m < n) {
+            m *= 2;
+        }
+        best = std::min(best, m);
+    }
+    return best;
+}
+
+Correlator::Correlator(const CentredSignal& speech, int64_t maxLag)
+    : speech_(speech),
+      maxLag_(maxLag),
+      size_(GoodTransformSize(std::max(4 * maxLag + 1, kLeastSize))),
+      block_(size_ - 2 * maxLag),
       buffers_(new Buffers) {
-    const size_t bins = static_cast<size_t>(size_ / 2 + 1);
-    buffers_->real = fftwf_alloc_real(static_cast<size_t>(size_));
-    buffers_->speech = fftwf_alloc_complex(bins);
-    buffers_->cue = fftwf_alloc_complex(bins);
-    if (buffers_->real == nullptr || buffers_->speech == nullptr || buffers_->cue == nullptr) {
+    const size_t floats = 2 * static_cast<size_t>(size_ / 2 + 1);
+    buffers_->cue = fftwf_alloc_real(floats);
+    buffers_->speech = fftwf_alloc_real(floats);
+    if (buffers_->cue == nullptr || buffers_->speech == nullptr) {
+        fftwf_free(buffers_->cue);
+        fftwf_free(buffers_->speech);
+        delete buffers_;
         throw std::bad_alloc();
     }
-    {
-        std::lock_guard lock(PlannerMutex());
-        const int n = static_cast<int>(size_);
-        buffers_->forward = fftwf_plan_dft_r2c_1d(n, buffers_->real, buffers_->cue, FFTW_ESTIMATE);
-        buffers_->backward = fftwf_plan_dft_c2r_1d(n, buffers_->cue, buffers_->real, FFTW_ESTIMATE);
-    }
-    std::fill(buffers_->real, buffers_->real + size_, 0.0f);
-    std::copy(speech.begin(), speech.end(), buffers_->real);
-    fftwf_execute_dft_r2c(buffers_->forward, buffers_->real, buffers_->speech);
+    std::lock_guard lock(PlannerMutex());
+    const int n = static_cast<int>(size_);
+    buffers_->forward = fftwf_plan_dft_r2c_1d(n, buffers_->cue, Bins(buffers_->cue), FFTW_ESTIMATE);
+    buffers_->backward =
+        fftwf_plan_dft_c2r_1d(n, Bins(buffers_->cue), buffers_->cue, FFTW_ESTIMATE);
 }
 
 Correlator::~Correlator() {
@@ -70,34 +90,56 @@ Correlator::~Correlator() {
         fftwf_destroy_plan(buffers_->forward);
         fftwf_destroy_plan(buffers_->backward);
     }
-    fftwf_free(buffers_->real);
-    fftwf_free(buffers_->speech);
     fftwf_free(buffers_->cue);
+    fftwf_free(buffers_->speech);
     delete buffers_;
 }
 
-std::vector<float> Correlator::Correlate(const std::vector<float>& cue) {
-    if (static_cast<int64_t>(cue.size()) + maxLag_ >= size_) {
-        throw std::length_error("cue signal longer than planned");
-    }
-    std::fill(buffers_->real, buffers_->real + size_, 0.0f);
-    std::copy(cue.begin(), cue.end(), buffers_->real);
-    fftwf_execute(buffers_->forward);
-    // conj(C) * S: the transform of sum_i c[i] s[i + lag].
+std::vector<float> Correlator::Correlate(const CentredSignal& cue, int64_t from, int64_t to) {
+    const auto cueLength = static_cast<int64_t>(cue.size());
+    const auto speechLength = static_cast<int64_t>(speech_.size());
+    to = to < 0 ? cueLength : std::min(to, cueLength);
+    from = std::clamp<int64_t>(from, 0, to);
+    const size_t floats = 2 * static_cast<size_t>(size_ / 2 + 1);
     const int64_t bins = size_ / 2 + 1;
-    for (int64_t k = 0; k < bins; ++k) {
-        const std::complex<float> c(buffers_->cue[k][0], -buffers_->cue[k][1]);
-        const std::complex<float> s(buffers_->speech[k][0], buffers_->speech[k][1]);
-        const std::complex<float> p = c * s;
-        buffers_->cue[k][0] = p.real();
-        buffers_->cue[k][1] = p.imag();
-    }
-    fftwf_execute(buffers_->backward);
-    std::vector<float> out(static_cast<size_t>(2 * maxLag_ + 1));
     const float scale = 1.0f / static_cast<float>(size_);
-    for (int64_t lag = -maxLag_; lag <= maxLag_; ++lag) {
-        const int64_t at = lag >= 0 ? lag : size_ + lag;
-        out[static_cast<size_t>(lag + maxLag_)] = buffers_->real[at] * scale;
+    std::vector<float> out(static_cast<size_t>(2 * maxLag_ + 1), 0.0f);
+    // Cue steps [lo, hi) against speech steps [lo - maxLag, hi + maxLag):
+    // with c the block and s the stretch, sum_i c[i] s[i + k] is the sum at
+    // lag k - maxLag, and no k up to 2 maxLag wraps around the transform.
+    for (int64_t lo = from; lo < to; lo += block_) {
+        const int64_t hi = std::min(lo + block_, to);
+        std::fill(buffers_->speech, buffers_->speech + floats, 0.0f);
+        bool heard = false;
+        const int64_t first = lo - maxLag_;
+        for (int64_t j = std::max<int64_t>(first, 0); j < std::min(hi + maxLag_, speechLength);
+             ++j) {
+            const float v = speech_[static_cast<size_t>(j)];
+            buffers_->speech[j - first] = v;
+            heard = heard || v != 0.0f;
+        }
+        if (!heard) {
+            continue;  // nothing listened to within reach of this block
+        }
+        std::fill(buffers_->cue, buffers_->cue + floats, 0.0f);
+        for (int64_t i = lo; i < hi; ++i) {
+            buffers_->cue[i - lo] = cue[static_cast<size_t>(i)];
+        }
+        fftwf_execute_dft_r2c(buffers_->forward, buffers_->speech, Bins(buffers_->speech));
+        fftwf_execute(buffers_->forward);
+        // conj(C) * S: the transform of sum_i c[i] s[i + k].
+        fftwf_complex* c = Bins(buffers_->cue);
+        const fftwf_complex* sp = Bins(buffers_->speech);
+        for (int64_t k = 0; k < bins; ++k) {
+            const std::complex<float> p =
+                std::complex<float>(c[k][0], -c[k][1]) * std::complex<float>(sp[k][0], sp[k][1]);
+            c[k][0] = p.real();
+            c[k][1] = p.imag();
+        }
+        fftwf_execute(buffers_->backward);
+        for (size_t k = 0; k < out.size(); ++k) {
+            out[k] += buffers_->cue[k] * scale;
+        }
     }
     return out;
 }

@@ -123,9 +123,7 @@ bool StandsOut(const SplitInput& in, int64_t lo, int64_t hi, int64_t lag) {
     if (in.correlator == nullptr) {
         return true;
     }
-    std::vector<float> part(in.cueSignal.size(), 0.0f);
-    std::copy(in.cueSignal.begin() + lo, in.cueSignal.begin() + hi, part.begin() + lo);
-    const std::vector<float> corr = in.correlator->Correlate(part);
+    const std::vector<float> corr = in.correlator->Correlate(in.cueSignal, lo, hi);
     const int64_t maxLag = in.correlator->MaxLag();
     float peak = std::numeric_limits<float>::lowest(), rival = peak;
     for (size_t i = 0; i < corr.size(); ++i) {
@@ -194,28 +192,19 @@ void AddPeaks(std::vector<int64_t>& lags, const std::vector<float>& corr, int64_
 
 }  // namespace
 
-std::vector<float> CueSignal(const std::vector<Cue>& cues, double ratio) {
-    std::vector<float> out;
+CentredSignal CueSignal(const std::vector<Cue>& cues, double ratio) {
     if (cues.empty()) {
-        return out;
+        return {};
     }
     int64_t last = 0;
     for (const Cue& c : cues) {
         last = std::max(last, StepAt(c.end, ratio));
     }
-    out.assign(static_cast<size_t>(last + 1), -1.0f);
+    std::vector<int8_t> steps(static_cast<size_t>(last + 1), -1);
     for (const Cue& c : cues) {
-        std::fill(out.begin() + StepAt(c.start, ratio), out.begin() + StepAt(c.end, ratio), 1.0f);
+        std::fill(steps.begin() + StepAt(c.start, ratio), steps.begin() + StepAt(c.end, ratio), 1);
     }
-    double sum = 0;
-    for (const float v : out) {
-        sum += v;
-    }
-    const float mean = static_cast<float>(sum / static_cast<double>(out.size()));
-    for (float& v : out) {
-        v -= mean;
-    }
-    return out;
+    return CentredSignal(std::move(steps));
 }
 
 std::vector<int64_t> CandidateLags(Correlator& correlator, const SplitInput& input,
@@ -228,10 +217,7 @@ std::vector<int64_t> CandidateLags(Correlator& correlator, const SplitInput& inp
         const int64_t from = StepAt(input.cues[lo].start, input.ratio);
         const int64_t to = std::min<int64_t>(StepAt(input.cues[hi - 1].end, input.ratio) + 1,
                                              static_cast<int64_t>(input.cueSignal.size()));
-        std::vector<float> part(input.cueSignal.size(), 0.0f);
-        std::copy(input.cueSignal.begin() + from, input.cueSignal.begin() + to,
-                  part.begin() + from);
-        AddPeaks(lags, correlator.Correlate(part), correlator.MaxLag(), 1);
+        AddPeaks(lags, correlator.Correlate(input.cueSignal, from, to), correlator.MaxLag(), 1);
     }
     return lags;
 }

@@ -14,13 +14,13 @@ namespace tavimo::sync {
 
 // The cue signal at `ratio`: +1 while a cue shows, -1 between cues, less its
 // mean, from subtitle time 0 to the last cue's end, at 10 ms steps.
-std::vector<float> CueSignal(const std::vector<Cue>& cues, double ratio);
+CentredSignal CueSignal(const std::vector<Cue>& cues, double ratio);
 
 // What the split search works on: both centred signals, the cues, the ratio
 // chosen, and the lags (steps) worth trying.
 struct SplitInput {
-    const std::vector<float>& speech;
-    const std::vector<float>& cueSignal;
+    const CentredSignal& speech;
+    const CentredSignal& cueSignal;
     const std::vector<Cue>& cues;
     double ratio = 1;
     int64_t mainLag = 0;

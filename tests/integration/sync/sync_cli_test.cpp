@@ -6,14 +6,20 @@
 
 #include <QTemporaryDir>
 
+#include <gst/gst.h>
 #include <sys/wait.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <string>
+#include <thread>
 
+#include "engine/speech_source.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/sync/sync_text.h"
 
@@ -228,6 +234,26 @@ TEST_F(SyncCli, BadArgumentsShowUsageAndExit2) {
                   0u)
             << args;
     }
+}
+
+// Cancelled in the middle of a window, the speech source has stopped marking
+// the caller's array by the time Read returns, so that the caller may free
+// it at once (the synchroniser's array is a local of its worker).
+TEST_F(SyncCli, CancelledListeningLeavesTheArrayAlone) {
+    gst_init(nullptr, nullptr);
+    const std::unique_ptr<ISpeechSource> source = NewSpeechSource(Path("clean.mp4"), 0);
+    std::atomic<bool> cancel{false};
+    std::string error;
+    ASSERT_TRUE(source->Open(cancel, &error)) << error;
+    sync::Activity speech;
+    // Cancelled as the first window is done, when the second has begun.
+    const bool read = source->Read(
+        {{0, 5'000}, {5'000, 120'000}}, speech, [&](double) { cancel = true; }, cancel, &error);
+    EXPECT_FALSE(read);
+    EXPECT_EQ(error, "cancelled");
+    const sync::Activity atReturn = speech;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(speech == atReturn) << "steps marked after Read returned";
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 # The synchroniser from the command line on clips made at test time: espeak-ng
-# speaking each cue over brown noise, muxed with a still picture. Runs the
-# player binary, so only with the UI built.
+# speaking each cue over brown noise, muxed with a still picture; and its
+# GStreamer speech source on the same clips. Runs the player binary, so only
+# with the UI built.
 if(TAVIMO_BUILD_UI)
     tavimo_test(NAME sync_cli_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/sync_cli_test.cpp
-        LIBS tavimo_core
+        LIBS tavimo_ui
         LABELS integration)
     if(TARGET sync_cli_test)
         add_dependencies(sync_cli_test tavimo)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "subtitles/sync/sync_align.h"
+#include "subtitles/sync/sync_correlate.h"
 
 namespace tavimo::sync {
 namespace {
@@ -219,6 +220,48 @@ TEST(SyncAlign, MapAppliesRateAndPartOffsets) {
     EXPECT_EQ(r.Map(0), 1000);
     EXPECT_EQ(r.Map(48'000), 51'000);  // 48 s x 25/24 = 50 s, + 1 s
     EXPECT_EQ(r.Map(60'000), 60'500);  // 62.5 s - 2 s
+}
+
+// The correlation is made block by block: every lag, across the blocks'
+// edges, over part of the cue, and past stretches not listened to, must come
+// out as the plain sum would.
+TEST(SyncCorrelate, BlocksAddUpToThePlainSum) {
+    std::mt19937 rng(11);
+    std::bernoulli_distribution coin(0.4);
+    std::vector<int8_t> heard(30'000), shown(35'000);
+    for (size_t i = 0; i < heard.size(); ++i) {
+        const bool listened = i < 8'000 || i >= 20'000;  // 12,000 steps not listened to
+        heard[i] = listened ? (coin(rng) ? 1 : -1) : 0;
+    }
+    for (int8_t& v : shown) {
+        v = coin(rng) ? 1 : -1;
+    }
+    const CentredSignal speech(heard), cue(shown);
+    const int64_t maxLag = 1'500;  // transforms of 16,384: blocks of 13,384 cue steps
+    Correlator correlator(speech, maxLag);
+    auto plain = [&](int64_t lag, int64_t from, int64_t to) {
+        double sum = 0;
+        for (int64_t i = from; i < to; ++i) {
+            if (i + lag >= 0 && i + lag < static_cast<int64_t>(speech.size())) {
+                sum += static_cast<double>(cue[static_cast<size_t>(i)]) *
+                       speech[static_cast<size_t>(i + lag)];
+            }
+        }
+        return sum;
+    };
+    struct Row {
+        const char* name;
+        int64_t from, to;
+    } rows[] = {{"all of the cue", 0, -1}, {"a part across a block's edge", 12'000, 27'000}};
+    for (const Row& r : rows) {
+        const std::vector<float> corr = correlator.Correlate(cue, r.from, r.to);
+        ASSERT_EQ(corr.size(), 3'001u) << r.name;
+        const int64_t to = r.to < 0 ? static_cast<int64_t>(cue.size()) : r.to;
+        for (int64_t lag = -maxLag; lag <= maxLag; lag += 7) {
+            EXPECT_NEAR(corr[static_cast<size_t>(lag + maxLag)], plain(lag, r.from, to), 0.05)
+                << r.name << ", lag " << lag;
+        }
+    }
 }
 
 }  // namespace
