@@ -84,8 +84,16 @@ enum { kPropAddBorders = 1 };
 // picture shared that way for writing (the subtitle mixer) gets a copy of
 // it, as GStreamer gives any writer of shared memory, so libav's reference
 // pictures stay as decoded.
+//
+// A buffer comes back to the pool when libav lets go of its picture, while
+// the buffer pushed with the same memory is still on its way (the decoder
+// drops its own reference to that one just after): the base class would
+// free it then and allocate another for the next picture. Such a buffer
+// waits here until its memory is the pool's alone again.
 struct TavimoInputPool {
     GstVideoBufferPool parent;
+    GMutex lock;
+    GQueue waiting;  // of GstBuffer, each holding memory a pushed buffer shares
 };
 
 struct TavimoInputPoolClass {
@@ -132,11 +140,74 @@ GstFlowReturn AllocInputBuffer(GstBufferPool* pool, GstBuffer** buffer,
     return ret;
 }
 
-void tavimo_input_pool_class_init(TavimoInputPoolClass* klass) {
-    GST_BUFFER_POOL_CLASS(klass)->alloc_buffer = AllocInputBuffer;
+TavimoInputPool* InputPool(GstBufferPool* pool) {
+    return reinterpret_cast<TavimoInputPool*>(pool);
 }
 
-void tavimo_input_pool_init(TavimoInputPool*) {}
+// Any thread.
+void ReleaseInputBuffer(GstBufferPool* pool, GstBuffer* buffer) {
+    if (gst_buffer_is_all_memory_writable(buffer)) {
+        GST_BUFFER_POOL_CLASS(tavimo_input_pool_parent_class)->release_buffer(pool, buffer);
+        return;
+    }
+    g_mutex_lock(&InputPool(pool)->lock);
+    g_queue_push_tail(&InputPool(pool)->waiting, buffer);
+    g_mutex_unlock(&InputPool(pool)->lock);
+}
+
+// The waiting buffers whose memory is the pool's alone again (all of them
+// with `all`) go back to the base class, which keeps them for use (or, with
+// `all`, frees those still shared).
+void ReturnWaiting(GstBufferPool* pool, bool all) {
+    GQueue ready = G_QUEUE_INIT;
+    g_mutex_lock(&InputPool(pool)->lock);
+    GQueue* waiting = &InputPool(pool)->waiting;
+    for (GList* link = waiting->head; link != nullptr;) {
+        GList* next = link->next;
+        if (all || gst_buffer_is_all_memory_writable(GST_BUFFER(link->data))) {
+            g_queue_unlink(waiting, link);
+            g_queue_push_tail_link(&ready, link);
+        }
+        link = next;
+    }
+    g_mutex_unlock(&InputPool(pool)->lock);
+    while (auto* buffer = static_cast<GstBuffer*>(g_queue_pop_head(&ready)))
+        GST_BUFFER_POOL_CLASS(tavimo_input_pool_parent_class)->release_buffer(pool, buffer);
+}
+
+GstFlowReturn AcquireInputBuffer(GstBufferPool* pool, GstBuffer** buffer,
+                                 GstBufferPoolAcquireParams* params) {
+    ReturnWaiting(pool, false);
+    return GST_BUFFER_POOL_CLASS(tavimo_input_pool_parent_class)
+        ->acquire_buffer(pool, buffer, params);
+}
+
+gboolean StopInputPool(GstBufferPool* pool) {
+    ReturnWaiting(pool, true);
+    return GST_BUFFER_POOL_CLASS(tavimo_input_pool_parent_class)->stop(pool);
+}
+
+void FinalizeInputPool(GObject* object) {
+    TavimoInputPool* self = InputPool(GST_BUFFER_POOL(object));
+    while (auto* buffer = static_cast<GstBuffer*>(g_queue_pop_head(&self->waiting)))
+        gst_buffer_unref(buffer);
+    g_mutex_clear(&self->lock);
+    G_OBJECT_CLASS(tavimo_input_pool_parent_class)->finalize(object);
+}
+
+void tavimo_input_pool_class_init(TavimoInputPoolClass* klass) {
+    G_OBJECT_CLASS(klass)->finalize = FinalizeInputPool;
+    auto* pool_class = GST_BUFFER_POOL_CLASS(klass);
+    pool_class->alloc_buffer = AllocInputBuffer;
+    pool_class->acquire_buffer = AcquireInputBuffer;
+    pool_class->release_buffer = ReleaseInputBuffer;
+    pool_class->stop = StopInputPool;
+}
+
+void tavimo_input_pool_init(TavimoInputPool* self) {
+    g_mutex_init(&self->lock);
+    g_queue_init(&self->waiting);
+}
 
 // Streaming thread, when upstream asks how to allocate: as GstVideoFilter
 // answers (a video pool for the input caps, video meta), with our pool.
