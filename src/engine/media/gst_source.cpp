@@ -82,7 +82,10 @@ bool IsSubtitle(const std::string& type) {
 // it copied every picture whole into freshly allocated memory; decoding
 // into libav's own memory and copying once into the negotiated pool costs
 // the same copy without the page faults. The decoder reads the property
-// when it decides on the pool, right after this.
+// when it decides on the pool, right after this. (It starts off: rendering
+// directly into its own pool until then, a decoder that is then refused
+// the downstream pool hands on buffers of its own, which a sink with a pool
+// of its own, xvimagesink's, would copy again.)
 GstPadProbeReturn ChooseDirectRendering(GstPad*, GstPadProbeInfo* info, gpointer decoder) {
     GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
     if (GST_QUERY_TYPE(query) != GST_QUERY_ALLOCATION)
@@ -281,6 +284,7 @@ void GstGraph::OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
         return;
     // The probes go with the pads, which the decoder owns: no reference needed.
     if (HasProperty(element, "direct-rendering")) {
+        g_object_set(element, "direct-rendering", FALSE, nullptr);
         if (GstPad* src = gst_element_get_static_pad(element, "src")) {
             gst_pad_add_probe(
                 src, GstPadProbeType(GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM | GST_PAD_PROBE_TYPE_PULL),
