@@ -75,6 +75,30 @@ bool IsSubtitle(const std::string& type) {
     return false;
 }
 
+// Streaming thread, as the allocation query a libav decoder sent comes back
+// answered: the decoder renders directly only into the converter's pool.
+// Into any other, the picture it pushes shares memory with one libav keeps
+// mapped for writing as a reference, which GstVideoDecoder cannot share, so
+// it copied every picture whole into freshly allocated memory; decoding
+// into libav's own memory and copying once into the negotiated pool costs
+// the same copy without the page faults. The decoder reads the property
+// when it decides on the pool, right after this. (It starts off: rendering
+// directly into its own pool until then, a decoder that is then refused
+// the downstream pool hands on buffers of its own, which a sink with a pool
+// of its own, xvimagesink's, would copy again.)
+GstPadProbeReturn ChooseDirectRendering(GstPad*, GstPadProbeInfo* info, gpointer decoder) {
+    GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+    if (GST_QUERY_TYPE(query) != GST_QUERY_ALLOCATION)
+        return GST_PAD_PROBE_OK;
+    GstBufferPool* pool = nullptr;
+    if (gst_query_get_n_allocation_pools(query) > 0)
+        gst_query_parse_nth_allocation_pool(query, 0, &pool, nullptr, nullptr, nullptr);
+    g_object_set(decoder, "direct-rendering", IsSwscaleInputPool(pool) ? TRUE : FALSE, nullptr);
+    if (pool)
+        gst_object_unref(pool);
+    return GST_PAD_PROBE_OK;
+}
+
 }  // namespace
 
 // A path or URL as a URI for uridecodebin; `network` tells remote sources.
@@ -253,21 +277,23 @@ void GstGraph::ConnectSource(GstElement* element) {
     g_signal_connect(element, "deep-element-added", G_CALLBACK(&GstGraph::OnDecoderAdded), nullptr);
 }
 
-// Streaming thread. libav keeps each reference picture it decoded into a
-// pipeline buffer, so that buffer is never writable when it leaves the
-// decoder and GstVideoDecoder copies it whole into freshly allocated
-// memory; decoding into libav's own memory and copying once into the
-// negotiated pool costs the same copy without the page faults.
 void GstGraph::OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
     GstElementFactory* factory = gst_element_get_factory(element);
     const char* name = factory ? GST_OBJECT_NAME(factory) : "";
     if (!g_str_has_prefix(name, "avdec_"))
         return;
-    if (HasProperty(element, "direct-rendering"))
+    // The probes go with the pads, which the decoder owns: no reference needed.
+    if (HasProperty(element, "direct-rendering")) {
         g_object_set(element, "direct-rendering", FALSE, nullptr);
+        if (GstPad* src = gst_element_get_static_pad(element, "src")) {
+            gst_pad_add_probe(
+                src, GstPadProbeType(GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM | GST_PAD_PROBE_TYPE_PULL),
+                &ChooseDirectRendering, element, nullptr);
+            gst_object_unref(src);
+        }
+    }
     if (!HasProperty(element, "max-threads"))
         return;
-    // The probe goes with the pad, which the decoder owns: no reference needed.
     if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
         gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads, element,
                           nullptr);

@@ -21,4 +21,11 @@ bool RegisterSwscaleConvert();
 // another shape, with black borders, as videoscale's does. Any thread.
 GstElement* NewSwscaleConvert();
 
+// Whether `pool` is one the converter offered upstream for its input (null:
+// no). A libav decoder given one decodes straight into its buffers and hands
+// them on without a copy, which it cannot do with other pools (see
+// swscale_convert.cpp); the graph lets it render directly only then. Any
+// thread.
+bool IsSwscaleInputPool(GstBufferPool* pool);
+
 }  // namespace tavimo

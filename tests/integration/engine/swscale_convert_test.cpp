@@ -1,8 +1,9 @@
 // The display's colour converter on libswscale: colour bars in each matrix
 // and range and in each input format come out as the RGB they were made of,
 // deep YUV keeps what its low bits say, a picture of another shape gets
-// borders, and a natural-looking picture stays close to a conversion in
-// floating point (and to videoconvert's).
+// borders, a natural-looking picture stays close to a conversion in
+// floating point (and to videoconvert's), and a decoder drawing straight
+// into the converter's pool keeps its reference pictures as decoded.
 #include <gst/check/gstharness.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -473,6 +474,138 @@ TEST_F(SwscaleConvert, NaturalPictureIsCloseToAFloatConversionAndScalesAsWellAsV
         EXPECT_GE(psnr, other - row.margin);
     }
     gst_buffer_unref(frame);
+}
+
+// A decoder renders straight into the converter's input pool: the pictures
+// it pushes share their memory with the ones libav keeps as references.
+// Whoever writes into such a picture (here as the subtitle mixer does, after
+// making the buffer writable) must get a copy: a white block drawn into
+// frame 10 of a still picture shows in frame 10 only, and every other frame
+// comes out as it does when nothing is drawn. One decoder thread, as the
+// player has up to 1080p30: frame 11 is decoded from frame 10 after it was
+// drawn into (with frame threads it was decoded before).
+struct DecodedRun {
+    std::vector<Picture> frames;
+    int shared = 0;  // frames that reached the converter sharing memory
+};
+
+DecodedRun DecodeStill(bool draw) {
+    DecodedRun run;
+    GstElement* pipeline = gst_parse_launch(
+        "videotestsrc num-buffers=20 pattern=smpte ! "
+        "video/x-raw,format=I420,width=64,height=48,framerate=30/1 ! "
+        "x264enc threads=1 bframes=0 key-int-max=100 ! h264parse ! avdec_h264 max-threads=1 ! "
+        "tavimoswscale name=convert ! video/x-raw,format=BGRx ! fakesink name=out sync=false",
+        nullptr);
+    if (!pipeline)
+        return run;
+    struct Probe {
+        DecodedRun* run;
+        bool draw;
+        int index = 0;
+    } probe{&run, draw};
+    GstElement* convert = gst_bin_get_by_name(GST_BIN(pipeline), "convert");
+    GstPad* in = gst_element_get_static_pad(convert, "sink");
+    gst_pad_add_probe(
+        in, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+            auto* probe = static_cast<Probe*>(data);
+            GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+            if (!gst_buffer_is_all_memory_writable(buffer))
+                ++probe->run->shared;
+            if (probe->draw && probe->index == 10) {
+                buffer = gst_buffer_make_writable(buffer);
+                GstCaps* caps = gst_pad_get_current_caps(pad);
+                GstVideoInfo vinfo;
+                GstVideoFrame frame;
+                if (gst_video_info_from_caps(&vinfo, caps) &&
+                    gst_video_frame_map(&frame, &vinfo, buffer, GST_MAP_READWRITE)) {
+                    for (guint plane = 0; plane < 3; ++plane) {
+                        auto* rows =
+                            static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane));
+                        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane);
+                        const int shift = plane == 0 ? 0 : 1;  // 4:2:0
+                        for (int y = 16 >> shift; y < 32 >> shift; ++y)
+                            std::memset(rows + size_t(stride) * y + (16 >> shift),
+                                        plane == 0 ? 235 : 128, size_t(32 >> shift));
+                    }
+                    gst_video_frame_unmap(&frame);
+                }
+                gst_caps_unref(caps);
+                GST_PAD_PROBE_INFO_DATA(info) = buffer;
+            }
+            ++probe->index;
+            return GST_PAD_PROBE_OK;
+        },
+        &probe, nullptr);
+    gst_object_unref(in);
+    gst_object_unref(convert);
+    GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
+    GstPad* into = gst_element_get_static_pad(sink, "sink");
+    gst_pad_add_probe(
+        into, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+            GstCaps* caps = gst_pad_get_current_caps(pad);
+            GstVideoInfo vinfo;
+            GstVideoFrame frame;
+            Picture picture;
+            if (gst_video_info_from_caps(&vinfo, caps) &&
+                gst_video_frame_map(&frame, &vinfo, GST_PAD_PROBE_INFO_BUFFER(info),
+                                    GST_MAP_READ)) {
+                picture.width = vinfo.width;
+                picture.height = vinfo.height;
+                const auto* rows =
+                    static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+                const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+                for (int y = 0; y < vinfo.height; ++y)
+                    for (int x = 0; x < vinfo.width; ++x) {
+                        const uint8_t* p = rows + size_t(stride) * y + 4 * x;
+                        picture.rgb.push_back({p[2], p[1], p[0]});
+                    }
+                gst_video_frame_unmap(&frame);
+            }
+            gst_caps_unref(caps);
+            static_cast<DecodedRun*>(data)->frames.push_back(std::move(picture));
+            return GST_PAD_PROBE_OK;
+        },
+        &run, nullptr);
+    gst_object_unref(into);
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* end = gst_bus_timed_pop_filtered(
+        bus, 60 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    if (end)
+        gst_message_unref(end);
+    gst_object_unref(bus);
+    gst_object_unref(sink);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return run;
+}
+
+TEST_F(SwscaleConvert, DrawingIntoADirectlyDecodedPictureLeavesTheDecodersReferencesAlone) {
+    for (const char* needed : {"x264enc", "avdec_h264"})
+        if (GstElementFactory* factory = gst_element_factory_find(needed))
+            gst_object_unref(factory);
+        else
+            GTEST_SKIP() << needed << " is not installed";
+    const DecodedRun plain = DecodeStill(false);
+    const DecodedRun drawn = DecodeStill(true);
+    ASSERT_EQ(plain.frames.size(), 20u);
+    ASSERT_EQ(drawn.frames.size(), 20u);
+    EXPECT_GT(plain.shared, 0) << "no frame was decoded into the converter's pool";
+    for (size_t i = 0; i < 20; ++i) {
+        const Picture& a = plain.frames[i];
+        const Picture& b = drawn.frames[i];
+        ASSERT_EQ(a.rgb.size(), b.rgb.size()) << "frame " << i;
+        const bool same = a.rgb == b.rgb;
+        if (i == 10) {
+            EXPECT_FALSE(same) << "the block was not drawn";
+            EXPECT_EQ(b.At(30, 20), (std::array<int, 3>{255, 255, 255}));
+        } else {
+            EXPECT_TRUE(same) << "frame " << i << " differs from the run without drawing";
+        }
+    }
 }
 
 }  // namespace
