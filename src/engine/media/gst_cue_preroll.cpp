@@ -48,11 +48,21 @@ CuePreroll::CuePreroll(std::string uri, CueSink sink)
     : uri_(std::move(uri)), sink_(std::move(sink)), thread_([this] { Run(); }) {}
 
 CuePreroll::~CuePreroll() {
+    GstElement* reader = nullptr;
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
+        if (pipeline_)
+            reader = GST_ELEMENT(gst_object_ref(pipeline_));
     }
     wake_.notify_all();
+    // A flushing seek of the reader's can wait for ever on a streaming thread
+    // held in a sink's preroll; taken down from here, the sinks let go and the
+    // seek returns, so the join below does not hang the UI.
+    if (reader) {
+        gst_element_set_state(reader, GST_STATE_NULL);
+        gst_object_unref(reader);
+    }
     thread_.join();
 }
 
@@ -98,7 +108,12 @@ void CuePreroll::Run() {
 // Opens the file PAUSED and waits for its streams; false when it has no
 // subtitle stream to read or fails.
 bool CuePreroll::Open() {
-    pipeline_ = GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new("Tavimo Cue Preroll")));
+    {
+        std::lock_guard lock(mutex_);
+        if (stop_)
+            return false;
+        pipeline_ = GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new("Tavimo Cue Preroll")));
+    }
     GstElement* source = gst_element_factory_make("uridecodebin", nullptr);
     if (!source)
         return false;

@@ -53,9 +53,10 @@ class CuePreroll {
 
     const std::string uri_;
     const CueSink sink_;
-    GstElement* pipeline_ = nullptr;  // the reader's thread
-    bool broken_ = false;             // no subtitle stream, or it failed to open
-    mutable std::mutex mutex_;        // what follows
+    GstElement* pipeline_ =
+        nullptr;  // the reader's thread makes it under mutex_; the destructor takes it down
+    bool broken_ = false;       // no subtitle stream, or it failed to open
+    mutable std::mutex mutex_;  // what follows
     std::condition_variable wake_;
     std::optional<GstClockTime> pending_;
     GstClockTime asked_ = GST_CLOCK_TIME_NONE;  // the target asked last

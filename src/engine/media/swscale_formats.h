@@ -72,4 +72,10 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCa
 GstCaps* FixateCaps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps,
                     GstCaps* othercaps);
 
+// GstBaseTransform's propose_allocation for the converter: as GstVideoFilter
+// answers (a video pool for the input caps, video meta), with a pool whose
+// buffers a libav decoder can render into and hand on without a copy
+// (swscale_pool.cpp). Streaming thread.
+gboolean ProposeInputPool(GstBaseTransform* trans, GstQuery* decide, GstQuery* query);
+
 }  // namespace tavimo::swscale_internal
