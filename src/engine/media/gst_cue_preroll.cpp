@@ -1,4 +1,5 @@
 #include "engine/media/gst_cue_preroll.h"
+#include "engine/media/gst_media_internal.h"
 
 #include <chrono>
 #include <cstring>
@@ -16,19 +17,6 @@ constexpr int kReadTimeoutMs = 10000;
 
 bool Starts(const char* text, const char* prefix) {
     return text && std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
-const char* CapsName(GstPad* pad) {
-    GstCaps* caps = gst_pad_get_current_caps(pad);
-    if (!caps)
-        caps = gst_pad_query_caps(pad, nullptr);
-    const char* name =
-        caps && !gst_caps_is_empty(caps) && !gst_caps_is_any(caps)
-            ? g_intern_string(gst_structure_get_name(gst_caps_get_structure(caps, 0)))
-            : "";
-    if (caps)
-        gst_caps_unref(caps);
-    return name;
 }
 
 bool IsTextCue(const char* name) {
@@ -166,14 +154,6 @@ void CuePreroll::ReadUpTo(GstClockTime target) {
     gst_element_set_state(pipeline_, GST_STATE_PAUSED);
 }
 
-// Streaming thread: containers are opened, nothing else is plugged; the
-// streams are exposed as they are stored (decodebin's "try" and "expose").
-int CuePreroll::DemuxOnly(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer) {
-    constexpr int kTry = 0, kExpose = 1;
-    const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
-    return klass && std::strstr(klass, "Demux") ? kTry : kExpose;
-}
-
 // Streaming thread: every stream to a sink that never waits for the clock;
 // all but sound and pictures watched, the text ones read.
 void CuePreroll::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
@@ -185,7 +165,8 @@ void CuePreroll::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     gst_bin_add(GST_BIN(self->pipeline_), sink);
     GstPad* input = gst_element_get_static_pad(sink, "sink");
     // Caps not known yet may still be text's: the stream's caps event tells.
-    const char* name = CapsName(pad);
+    const std::string caps = CapsName(pad);
+    const char* name = caps.c_str();
     if (!Starts(name, "video/") && !Starts(name, "audio/")) {
         auto* state = new PadState{self, IsTextCue(name)};
         gst_pad_add_probe(

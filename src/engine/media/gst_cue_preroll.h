@@ -48,7 +48,6 @@ class CuePreroll {
     bool Stopping() const;
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer data);
     static void OnNoMorePads(GstElement*, gpointer data);
-    static int DemuxOnly(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer);
     static GstPadProbeReturn OnCueData(GstPad* pad, GstPadProbeInfo* info, gpointer data);
 
     const std::string uri_;

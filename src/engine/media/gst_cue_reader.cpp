@@ -4,17 +4,20 @@
 // the buffers of the one stream asked for.
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "engine/embedded_cues_reader.h"
 #include "engine/media/gst_media_internal.h"
+#include "engine/media/gst_tracks.h"
 #include "subtitles/embedded_cues.h"
 
 namespace tavimo {
 namespace {
+
+using gst_internal::CueKind;
+using gst_internal::CueKindOf;
 
 // Containers are opened and their streams exposed as they are stored.
 constexpr char kStopAt[] =
@@ -27,13 +30,11 @@ constexpr int64_t kUntimedCueMs = 5000;
 // takes a few tens of seconds.
 constexpr auto kReadLimit = std::chrono::seconds(120);
 
-enum class Kind { Unknown, Text, Ass };
-
 // What the stream asked for has brought so far; its sink's streaming thread
 // writes, the reading thread reads after the pipeline has stopped.
 struct Collected {
     std::mutex mutex;
-    Kind kind = Kind::Unknown;
+    CueKind kind = CueKind::None;
     CueFormat format = CueFormat::PangoMarkup;
     GstSegment segment;
     SubtitleEntries entries;
@@ -44,30 +45,6 @@ struct Reader {
     GstElement* pipeline = nullptr;
     Collected collected;
 };
-
-int DemuxOnly(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer) {
-    constexpr int kTry = 0, kExpose = 1;
-    const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
-    return klass && std::strstr(klass, "Demux") ? kTry : kExpose;
-}
-
-void ReadCaps(Collected& c, GstCaps* caps) {
-    if (!caps || gst_caps_is_empty(caps))
-        return;
-    const GstStructure* s = gst_caps_get_structure(caps, 0);
-    if (gst_structure_has_name(s, "application/x-ass") ||
-        gst_structure_has_name(s, "application/x-ssa")) {
-        c.kind = Kind::Ass;
-    } else if (gst_structure_has_name(s, "text/x-raw")) {
-        c.kind = Kind::Text;
-        c.format = g_strcmp0(gst_structure_get_string(s, "format"), "utf8") == 0
-                       ? CueFormat::PlainUtf8
-                       : CueFormat::PangoMarkup;
-    } else if (gst_structure_has_name(s, "application/x-subtitle-vtt")) {
-        c.kind = Kind::Text;
-        c.format = CueFormat::WebVtt;
-    }
-}
 
 // The event's text: what follows the eighth comma of a Matroska ASS chunk
 // ("ReadOrder, Layer, Style, Name, MarginL, MarginR, MarginV, Effect, Text").
@@ -89,7 +66,7 @@ int64_t StreamMs(const GstSegment& segment, GstClockTime t) {
 
 void AddCue(Collected& c, GstBuffer* buffer) {
     const GstClockTime pts = GST_BUFFER_PTS(buffer);
-    if (c.kind == Kind::Unknown || !GST_CLOCK_TIME_IS_VALID(pts))
+    if (c.kind == CueKind::None || !GST_CLOCK_TIME_IS_VALID(pts))
         return;
     const int64_t start = StreamMs(c.segment, pts);
     const int64_t end = GST_BUFFER_DURATION_IS_VALID(buffer)
@@ -100,7 +77,7 @@ void AddCue(Collected& c, GstBuffer* buffer) {
         return;
     const std::string_view bytes(reinterpret_cast<const char*>(map.data), map.size);
     SubtitleEntry entry{start, end, {}, 0, 0, 0, c.format != CueFormat::PlainUtf8};
-    if (c.kind == Kind::Ass) {
+    if (c.kind == CueKind::Ass) {
         entry.text = AssChunkText(bytes);
     } else {
         CueText cue = ConvertCue(c.format, bytes);
@@ -123,7 +100,7 @@ GstPadProbeReturn OnData(GstPad*, GstPadProbeInfo* info, gpointer data) {
     if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
         GstCaps* caps = nullptr;
         gst_event_parse_caps(event, &caps);
-        ReadCaps(c, caps);
+        c.kind = CueKindOf(caps, &c.format);
     } else if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
         const GstSegment* segment = nullptr;
         gst_event_parse_segment(event, &segment);
@@ -203,7 +180,7 @@ bool ReadEmbeddedCues(const std::string& path, const std::string& streamId,
         GstCaps* caps = gst_caps_from_string(kStopAt);
         g_object_set(source, "uri", uri.c_str(), "caps", caps, nullptr);
         gst_caps_unref(caps);
-        g_signal_connect(source, "autoplug-select", G_CALLBACK(&DemuxOnly), nullptr);
+        g_signal_connect(source, "autoplug-select", G_CALLBACK(&gst_internal::DemuxOnly), nullptr);
         g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), &reader);
         gst_bin_add(GST_BIN(reader.pipeline), source);
         read = RunToEnd(reader.pipeline, cancel, error);

@@ -38,6 +38,11 @@ GstElement* Own(GstElement* element);
 std::string CapsName(GstPad* pad);
 bool HasProperty(gpointer object, const char* name);
 
+// uridecodebin's "autoplug-select" for the readers that want a file's
+// streams as stored: containers are opened, nothing else is plugged
+// (decodebin's "try" and "expose"). Streaming thread.
+int DemuxOnly(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer);
+
 // A path or URL as a URI for uridecodebin; `network` tells remote sources.
 HRESULT ResolveUri(const std::string& text, std::string* uri, bool* network);
 

@@ -102,6 +102,12 @@ GstPadProbeReturn ChooseDirectRendering(GstPad*, GstPadProbeInfo* info, gpointer
 }  // namespace
 
 // A path or URL as a URI for uridecodebin; `network` tells remote sources.
+int DemuxOnly(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer) {
+    constexpr int kTry = 0, kExpose = 1;
+    const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+    return klass && std::strstr(klass, "Demux") ? kTry : kExpose;
+}
+
 HRESULT ResolveUri(const std::string& text, std::string* uri, bool* network) {
     *network = false;
     if (text.find("://") != std::string::npos) {

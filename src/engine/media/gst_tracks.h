@@ -226,4 +226,9 @@ struct SourceTracks::Road {
 // the track not yet listed.
 void ReadCueCaps(SourceTracks::Track& track, GstCaps* caps);
 
+// What a subtitle stream's caps carry: text cues (written as `*format`
+// says), ASS/SSA events, or neither (pictures, unknown). Any thread.
+enum class CueKind { None, Text, Ass };
+CueKind CueKindOf(GstCaps* caps, CueFormat* format);
+
 }  // namespace tavimo::gst_internal

@@ -68,24 +68,40 @@ bool FontOf(GstSample* sample, std::string* name, std::string* bytes) {
 
 }  // namespace
 
+CueKind CueKindOf(GstCaps* caps, CueFormat* format) {
+    if (!caps || gst_caps_is_empty(caps))
+        return CueKind::None;
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    if (gst_structure_has_name(s, "application/x-ass") ||
+        gst_structure_has_name(s, "application/x-ssa"))
+        return CueKind::Ass;
+    if (gst_structure_has_name(s, "text/x-raw")) {
+        const char* written = gst_structure_get_string(s, "format");
+        *format = g_strcmp0(written, "utf8") == 0 ? CueFormat::PlainUtf8 : CueFormat::PangoMarkup;
+        return CueKind::Text;
+    }
+    if (gst_structure_has_name(s, "application/x-subtitle-vtt")) {
+        *format = CueFormat::WebVtt;
+        return CueKind::Text;
+    }
+    return CueKind::None;
+}
+
 // What a subtitle stream's caps make of its cues.
 void ReadCueCaps(SourceTracks::Track& track, GstCaps* caps) {
     using Cues = SourceTracks::Track::Cues;
-    if (!caps || gst_caps_is_empty(caps) || !track.decodable)
+    if (!track.decodable)
         return;
-    const GstStructure* s = gst_caps_get_structure(caps, 0);
-    if (gst_structure_has_name(s, "application/x-ass") ||
-        gst_structure_has_name(s, "application/x-ssa")) {
-        track.cues = Cues::Ass;
-        track.assHeader = AssHeaderOf(s);
-    } else if (gst_structure_has_name(s, "text/x-raw")) {
-        track.cues = Cues::Text;
-        const char* format = gst_structure_get_string(s, "format");
-        track.textFormat =
-            g_strcmp0(format, "utf8") == 0 ? CueFormat::PlainUtf8 : CueFormat::PangoMarkup;
-    } else if (gst_structure_has_name(s, "application/x-subtitle-vtt")) {
-        track.cues = Cues::Text;
-        track.textFormat = CueFormat::WebVtt;
+    switch (CueKindOf(caps, &track.textFormat)) {
+        case CueKind::Ass:
+            track.cues = Cues::Ass;
+            track.assHeader = AssHeaderOf(gst_caps_get_structure(caps, 0));
+            break;
+        case CueKind::Text:
+            track.cues = Cues::Text;
+            break;
+        case CueKind::None:
+            break;
     }
 }
 
