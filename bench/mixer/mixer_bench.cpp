@@ -183,8 +183,7 @@ GstClockTime PtsFor(Scenario scenario, int64_t frame) {
 
 void BM_Element(benchmark::State& state, Format format, Scenario scenario) {
     MixerState mixer(scenario);
-    CSubtitles core(mixer.track, mixer.shared);
-    GstElement* element = NewSubtitleMixer(&core);
+    GstElement* element = NewSubtitleMixer(std::make_shared<CSubtitles>(mixer.track, mixer.shared));
     gst_object_ref_sink(element);
     Harness harness(gst_harness_new_with_element(element, "sink", "src"), format);
     gst_object_unref(element);

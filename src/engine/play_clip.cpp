@@ -178,9 +178,9 @@ HRESULT PlayerRecord::InitializeWindowlessVMR(std::shared_ptr<IBaseFilter>* pVmr
 HRESULT PlayerRecord::RenderFileToVMR9(const std::shared_ptr<IGraphBuilder>& graph,
                                        const std::string& file) {
     // A new mixer for every graph, reading the record's subtitle fields.
-    subtitles_ = std::make_unique<CSubtitles>(Track, Mixer);
+    subtitles_ = std::make_shared<CSubtitles>(Track, Mixer);
     std::shared_ptr<IBaseFilter> mixer;
-    HRESULT hr = media_->CreateSubtitleMixer(subtitles_.get(), &mixer);
+    HRESULT hr = media_->CreateSubtitleMixer(subtitles_, &mixer);
     if (SUCCEEDED(hr)) {
         pST = mixer;
         hr = graph->AddFilter(mixer, kMixerName);

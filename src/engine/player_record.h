@@ -241,7 +241,9 @@ class PlayerRecord {
     PlayerHost& host_;
     MediaFramework* media_ = nullptr;
     ResumePositions* resume_ = nullptr;
-    std::unique_ptr<CSubtitles> subtitles_;  // drawing core of the graph's mixer
+    // Drawing core of the graph's mixer, shared with the mixer element, which
+    // may outlive the graph's release (whoever still holds the graph).
+    std::shared_ptr<CSubtitles> subtitles_;
 };
 
 // First pin of `filter` in `direction` that is not connected (S_OK), E_FAIL

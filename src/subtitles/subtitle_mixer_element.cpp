@@ -46,9 +46,10 @@ constexpr FormatMapping kFormats[] = {
 
 struct TavimoSubtitleMixer {
     GstVideoFilter parent;
-    CSubtitles* core;
-    double capsFps;  // the negotiated frame rate, 0 when variable or unknown
-    bool drawing;    // the current buffer carries text (set before each buffer)
+    CSubtitles* core;                    // *owner's, or null
+    std::shared_ptr<CSubtitles>* owner;  // keeps core alive; freed in finalize
+    double capsFps;                      // the negotiated frame rate, 0 when variable or unknown
+    bool drawing;                        // the current buffer carries text (set before each buffer)
 };
 
 struct TavimoSubtitleMixerClass {
@@ -139,7 +140,16 @@ GstFlowReturn TransformFrameIp(GstVideoFilter* filter, GstVideoFrame* frame) {
     return GST_FLOW_OK;
 }
 
+void Finalize(GObject* object) {
+    TavimoSubtitleMixer* self = Self(object);
+    delete self->owner;
+    self->owner = nullptr;
+    self->core = nullptr;
+    G_OBJECT_CLASS(tavimo_subtitle_mixer_parent_class)->finalize(object);
+}
+
 void tavimo_subtitle_mixer_class_init(TavimoSubtitleMixerClass* klass) {
+    G_OBJECT_CLASS(klass)->finalize = Finalize;
     auto* element_class = GST_ELEMENT_CLASS(klass);
     auto* trans_class = GST_BASE_TRANSFORM_CLASS(klass);
     auto* filter_class = GST_VIDEO_FILTER_CLASS(klass);
@@ -160,6 +170,7 @@ void tavimo_subtitle_mixer_class_init(TavimoSubtitleMixerClass* klass) {
 
 void tavimo_subtitle_mixer_init(TavimoSubtitleMixer* self) {
     self->core = nullptr;
+    self->owner = nullptr;
     self->capsFps = 0.0;
     self->drawing = false;
     gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(self), TRUE);
@@ -173,13 +184,14 @@ bool RegisterSubtitleMixer() {
                                 tavimo_subtitle_mixer_get_type());
 }
 
-GstElement* NewSubtitleMixer(CSubtitles* core) {
+GstElement* NewSubtitleMixer(std::shared_ptr<CSubtitles> core) {
     if (!RegisterSubtitleMixer()) {
         return nullptr;
     }
     GstElement* element = gst_element_factory_make(kFactoryName, kElementName);
     if (element != nullptr) {
-        Self(element)->core = core;
+        Self(element)->core = core.get();
+        Self(element)->owner = new std::shared_ptr<CSubtitles>(std::move(core));
     }
     return element;
 }

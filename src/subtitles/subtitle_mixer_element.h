@@ -5,6 +5,8 @@
 
 #include <gst/gst.h>
 
+#include <memory>
+
 namespace tavimo {
 
 class CSubtitles;
@@ -15,9 +17,10 @@ class CSubtitles;
 bool RegisterSubtitleMixer();
 
 // Makes a new mixer element named "Tavimo Subtitle Mixer" (floating
-// reference, as gst_element_factory_make gives). `core` draws the text; it is
-// not owned and must outlive the element. With a null core every frame passes
-// through unchanged. UI thread.
-GstElement* NewSubtitleMixer(CSubtitles* core);
+// reference, as gst_element_factory_make gives). `core` draws the text; the
+// element holds it until it is finalized, so a streaming thread of a graph
+// that outlives its player never reaches a freed core. With a null core every
+// frame passes through unchanged. UI thread.
+GstElement* NewSubtitleMixer(std::shared_ptr<CSubtitles> core);
 
 }  // namespace tavimo

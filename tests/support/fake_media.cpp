@@ -471,7 +471,8 @@ HRESULT FakeMediaFramework::CreateAudioRenderer(std::shared_ptr<IBaseFilter>* ou
     return Create<FilterKind::AudioRenderer>(this, "CreateAudioRenderer", out);
 }
 
-HRESULT FakeMediaFramework::CreateSubtitleMixer(CSubtitles*, std::shared_ptr<IBaseFilter>* out) {
+HRESULT FakeMediaFramework::CreateSubtitleMixer(std::shared_ptr<CSubtitles>,
+                                                std::shared_ptr<IBaseFilter>* out) {
     return Create<FilterKind::Mixer>(this, "CreateSubtitleMixer", out);
 }
 

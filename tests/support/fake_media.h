@@ -51,7 +51,8 @@ class FakeMediaFramework : public MediaFramework {
     HRESULT CreateVideoRenderer(std::shared_ptr<IBaseFilter>* out) override;
     HRESULT CreateAsfReader(std::shared_ptr<IBaseFilter>* out) override;
     HRESULT CreateAudioRenderer(std::shared_ptr<IBaseFilter>* out) override;
-    HRESULT CreateSubtitleMixer(CSubtitles* core, std::shared_ptr<IBaseFilter>* out) override;
+    HRESULT CreateSubtitleMixer(std::shared_ptr<CSubtitles> core,
+                                std::shared_ptr<IBaseFilter>* out) override;
     HRESULT AddGraphToRot(const std::shared_ptr<IGraphBuilder>& graph, uint32_t* cookie) override;
     HRESULT RemoveGraphFromRot(uint32_t cookie) override;
 

@@ -45,10 +45,18 @@ CuePreroll::~CuePreroll() {
     }
     wake_.notify_all();
     // A flushing seek of the reader's can wait for ever on a streaming thread
-    // held in a sink's preroll; taken down from here, the sinks let go and the
-    // seek returns, so the join below does not hang the UI.
+    // held in a sink's preroll, with the pipeline's state lock held. Its
+    // sinks (whose own state locks are free) are taken down from here: they
+    // let go, the seek returns, and the join below does not hang the UI.
     if (reader) {
-        gst_element_set_state(reader, GST_STATE_NULL);
+        GstIterator* sinks = gst_bin_iterate_sinks(GST_BIN(reader));
+        gst_iterator_foreach(
+            sinks,
+            [](const GValue* sink, gpointer) {
+                gst_element_set_state(GST_ELEMENT(g_value_get_object(sink)), GST_STATE_NULL);
+            },
+            nullptr);
+        gst_iterator_free(sinks);
         gst_object_unref(reader);
     }
     thread_.join();
@@ -138,7 +146,8 @@ void CuePreroll::ReadUpTo(GstClockTime target) {
         if (!sought)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    if (!sought)
+    // Closing meanwhile took the sinks down: they stay down.
+    if (!sought || Stopping())
         return;
     gst_element_set_state(pipeline_, GST_STATE_PLAYING);
     GstBus* bus = gst_element_get_bus(pipeline_);

@@ -91,8 +91,9 @@ class GstFramework : public MediaFramework {
         *out = std::make_shared<AudioRendererFilter>(bin, volume, sink, tempo != nullptr);
         return S_OK;
     }
-    HRESULT CreateSubtitleMixer(CSubtitles* core, std::shared_ptr<IBaseFilter>* out) override {
-        GstElement* mixer = NewSubtitleMixer(core);
+    HRESULT CreateSubtitleMixer(std::shared_ptr<CSubtitles> core,
+                                std::shared_ptr<IBaseFilter>* out) override {
+        GstElement* mixer = NewSubtitleMixer(std::move(core));
         if (!mixer)
             return E_FAIL;
         *out = std::make_shared<ElementFilter>(mixer, Role::Mixer);

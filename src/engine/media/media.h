@@ -370,8 +370,11 @@ class MediaFramework {
     virtual HRESULT CreateAsfReader(std::shared_ptr<IBaseFilter>* out) = 0;
     // "Audio Renderer".
     virtual HRESULT CreateAudioRenderer(std::shared_ptr<IBaseFilter>* out) = 0;
-    // "Tavimo Subtitle Mixer" drawing with `core` (not owned; may be null).
-    virtual HRESULT CreateSubtitleMixer(CSubtitles* core, std::shared_ptr<IBaseFilter>* out) = 0;
+    // "Tavimo Subtitle Mixer" drawing with `core` (may be null), which the
+    // element keeps for as long as it lives: a graph someone still holds after
+    // the record let it go never draws with a freed core.
+    virtual HRESULT CreateSubtitleMixer(std::shared_ptr<CSubtitles> core,
+                                        std::shared_ptr<IBaseFilter>* out) = 0;
     // Registers the graph for outside inspection tools; `cookie` 0 when not kept.
     virtual HRESULT AddGraphToRot(const std::shared_ptr<IGraphBuilder>& graph,
                                   uint32_t* cookie) = 0;

@@ -13,7 +13,6 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,8 +41,8 @@ class MixerElementTest : public testing::Test {
         if (harness != nullptr) {
             gst_harness_teardown(harness);
         }
-        core.emplace(track, shared);
-        auto* element = static_cast<GstElement*>(gst_object_ref_sink(NewSubtitleMixer(&*core)));
+        auto* element = static_cast<GstElement*>(
+            gst_object_ref_sink(NewSubtitleMixer(std::make_shared<CSubtitles>(track, shared))));
         harness = gst_harness_new_with_element(element, "sink", "src");
         gst_object_unref(element);
         GstCaps* parsed = gst_caps_from_string(caps.c_str());
@@ -78,7 +77,6 @@ class MixerElementTest : public testing::Test {
 
     SubtitleTrack track;
     MixerShared shared;
-    std::optional<CSubtitles> core;
     GstHarness* harness = nullptr;
     GstVideoInfo info;
 };
