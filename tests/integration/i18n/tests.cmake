@@ -8,9 +8,12 @@ if(TAVIMO_BUILD_TESTS AND TAVIMO_BUILD_UI AND TARGET Qt6::lupdate)
     set_tests_properties(translations_up_to_date_test PROPERTIES LABELS integration)
 
     # Every text the sources mark, "translated" as itself behind a marker.
-    set(pseudo_ts ${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.ts)
-    set(pseudo_qm ${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.qm)
+    # The folder is made here: Ninja makes an output's folder, Make does not.
+    set(pseudo_dir ${CMAKE_CURRENT_BINARY_DIR}/i18n)
+    set(pseudo_ts ${pseudo_dir}/tavimo_pseudo.ts)
+    set(pseudo_qm ${pseudo_dir}/tavimo_pseudo.qm)
     add_custom_command(OUTPUT ${pseudo_qm}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${pseudo_dir}
         COMMAND ${CMAKE_COMMAND} -E rm -f ${pseudo_ts}
         COMMAND Qt6::lupdate ${TAVIMO_LUPDATE_OPTIONS} @${TAVIMO_TR_LIST} -ts ${pseudo_ts}
         COMMAND Qt6::lrelease -silent -markuntranslated "‼" ${pseudo_ts} -qm ${pseudo_qm}
