@@ -1,6 +1,7 @@
-# The program's translations: one .ts per language in this folder, kept up to
-# date from the sources by `cmake --build build --target update_translations`
-# (lupdate), built into .qm files by lrelease and embedded under :/i18n.
+# The program's translations: one .ts per language in this folder, where the
+# translators work (Qt Linguist), kept up to date with the sources by
+# `cmake --build build --target update_translations` (lupdate), built into .qm
+# files by lrelease and embedded under :/i18n.
 # TrText("Context", "text") is lupdate's translate() under another name.
 set(TAVIMO_LANGUAGES de fr es pl pt_BR ru it cs)
 set(TAVIMO_LUPDATE_OPTIONS -locations none -tr-function-alias translate+=TrText -silent)

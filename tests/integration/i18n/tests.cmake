@@ -1,16 +1,26 @@
-# Translations: the .ts files against the sources, and the program under a
-# pseudo-translation and in German.
-if(TAVIMO_BUILD_TESTS AND TAVIMO_BUILD_UI AND TARGET Qt6::lupdate)
-    add_test(NAME translations_up_to_date_test
-        COMMAND ${CMAKE_COMMAND} -DLUPDATE=$<TARGET_FILE:Qt6::lupdate> -DLIST=${TAVIMO_TR_LIST}
-            "-DOPTIONS=${TAVIMO_LUPDATE_OPTIONS}" "-DTS_FILES=${TAVIMO_TS_FILES}"
-            -DWORK=${CMAKE_CURRENT_BINARY_DIR}/ts_check -P ${CMAKE_CURRENT_LIST_DIR}/ts_up_to_date.cmake)
-    set_tests_properties(translations_up_to_date_test PROPERTIES LABELS integration)
+# Translations: the .ts files (complete, their markers kept, up to date with
+# the sources), and the program under a pseudo-translation and in German.
+if(TAVIMO_BUILD_UI AND TARGET Qt6::lupdate)
+    tavimo_test(NAME translation_ts_files_test
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/ts_files_test.cpp
+        LIBS Qt6::Core
+        LABELS integration)
+    if(TARGET translation_ts_files_test)
+        list(JOIN TAVIMO_LUPDATE_OPTIONS " " options)
+        target_compile_definitions(translation_ts_files_test PRIVATE
+            TAVIMO_LUPDATE="$<TARGET_FILE:Qt6::lupdate>" TAVIMO_TR_LIST="${TAVIMO_TR_LIST}"
+            TAVIMO_LUPDATE_OPTIONS="${options}")
+    endif()
+endif()
 
+if(TAVIMO_BUILD_TESTS AND TAVIMO_BUILD_UI AND TARGET Qt6::lupdate)
     # Every text the sources mark, "translated" as itself behind a marker.
-    set(pseudo_ts ${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.ts)
-    set(pseudo_qm ${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.qm)
+    # The folder is made here: Ninja makes an output's folder, Make does not.
+    set(pseudo_dir ${CMAKE_CURRENT_BINARY_DIR}/i18n)
+    set(pseudo_ts ${pseudo_dir}/tavimo_pseudo.ts)
+    set(pseudo_qm ${pseudo_dir}/tavimo_pseudo.qm)
     add_custom_command(OUTPUT ${pseudo_qm}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${pseudo_dir}
         COMMAND ${CMAKE_COMMAND} -E rm -f ${pseudo_ts}
         COMMAND Qt6::lupdate ${TAVIMO_LUPDATE_OPTIONS} @${TAVIMO_TR_LIST} -ts ${pseudo_ts}
         COMMAND Qt6::lrelease -silent -markuntranslated "‼" ${pseudo_ts} -qm ${pseudo_qm}
