@@ -844,15 +844,17 @@ TEST_F(PacedTracksTest, ADvbPageShowsAtItsTimesWhilePlaying) {
     // Green pixels of the rectangle's place (120 x 40 at (100, 30)) by the
     // frame's time in 100-ns units, as the frames come.
     std::map<int64_t, int> green;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            int64_t time = -1;
-            const int count = CountShown(Green, 100, 30, 220, 70, &time);
-            if (time >= 0)
-                green[time] = count;
-            return time >= 50000000;
-        },
-        8000));
+    const auto playedTo = [&](int64_t until) {
+        int64_t time = -1;
+        const int count = CountShown(Green, 100, 30, 220, 70, &time);
+        if (time >= 0)
+            green[time] = count;
+        return time >= until;
+    };
+    // A loaded machine may take a while to get going; from half a second
+    // on, the clock paces the rest.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return playedTo(5000000); }, 15000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return playedTo(50000000); }, 8000));
     struct Row {
         const char* name;
         int64_t from, to;  // frames in [from, to), 100-ns units
