@@ -60,8 +60,8 @@ class SyncCli : public testing::Test {
         const char* clips[] = {
             "clean.mp4 clean.srt --seconds 120 --snr 20 --seed 1 --voice en",
             "noisy.mp4 noisy.srt --seconds 120 --snr 5 --seed 2 --voice de",
-            "cut.mp4 cut.srt --seconds 260 --snr 20 --seed 3 --voice en --cut-from 110 "
-            "--cut-seconds 40",
+            ("cut.mp4 cut.srt --seconds 260 --snr 20 --seed 3 --voice en --cut-from 110 "
+             "--cut-seconds 40"),
             "other.mp4 other.srt --seconds 120 --snr 20 --seed 4 --voice es",
             "noise.mp4 noise.srt --seconds 60 --snr 5 --seed 5 --silent",
             "picture.mp4 picture.srt --seconds 40 --seed 6 --no-audio",
