@@ -105,13 +105,15 @@ struct Word {
     int spacesWidth = 0, textWidth = 0;
 };
 
-// The words of `line`, each part measured by `advance`.
+// The words of `line` in its first `maxChars` characters (about), each
+// part measured by `advance`.
 template <typename Advance>
-std::vector<Word> WordsOf(const StyledLine& line, Advance&& advance) {
+std::vector<Word> WordsOf(const StyledLine& line, qsizetype maxChars, Advance&& advance) {
     std::vector<Word> words(1);
+    qsizetype taken = 0;
     for (const StyledPiece& piece : line) {
         qsizetype at = 0;
-        while (at < piece.text.size()) {
+        while (at < piece.text.size() && taken < maxChars) {
             const bool space = piece.text[at] == QLatin1Char(' ');
             qsizetype end = at;
             while (end < piece.text.size() && (piece.text[end] == QLatin1Char(' ')) == space) {
@@ -124,6 +126,7 @@ std::vector<Word> WordsOf(const StyledLine& line, Advance&& advance) {
             const QString part = piece.text.mid(at, end - at);
             AppendInStyle(space ? word.spaces : word.text, piece, part);
             (space ? word.spacesWidth : word.textWidth) += advance(piece, part);
+            taken += end - at;
             at = end;
         }
     }
@@ -131,16 +134,25 @@ std::vector<Word> WordsOf(const StyledLine& line, Advance&& advance) {
 }
 
 // `line` broken at spaces into lines at most `width` wide, appended to
-// `out`: each line takes as many words as fit, a word wider than `width`
-// stands alone (and is cut when drawn), and the spaces where a line breaks go.
+// `out` until it holds `maxLines`: each line takes as many words as fit, a
+// word wider than `width` stands alone (and is cut when drawn), and the
+// spaces where a line breaks go. What would follow the last line is left
+// out: it would lie below the picture.
 template <typename Advance>
-void WrapLine(const StyledLine& line, int width, Advance&& advance, std::vector<StyledLine>& out) {
+void WrapLine(const StyledLine& line, int width, size_t maxLines, Advance&& advance,
+              std::vector<StyledLine>& out) {
     StyledLine current;
     int currentWidth = 0;
     bool first = true;
-    for (const Word& word : WordsOf(line, advance)) {
+    // No glyph is narrower than a pixel: more characters never show.
+    const qsizetype maxChars = qsizetype(maxLines) * (width + 1);
+    for (const Word& word : WordsOf(line, maxChars, advance)) {
         const int together = currentWidth + word.spacesWidth + word.textWidth;
-        if (first || together <= width) {
+        const bool fits = first || together <= width;
+        if (!fits && out.size() + 1 >= maxLines) {
+            break;  // the next line would lie below the picture
+        }
+        if (fits) {
             for (const StyledLine* part : {&word.spaces, &word.text}) {
                 for (const StyledPiece& piece : *part) {
                     AppendInStyle(current, piece, piece.text);
@@ -181,16 +193,25 @@ const CSubtitles::WrappedText& CSubtitles::Wrap(const std::string& text, bool st
         return QFontMetrics(PieceFont(drawFont_, piece)).horizontalAdvance(part);
     };
     const int width = SquareLayoutWidth();
+    // A block taller than the picture starts at its top: lines past its
+    // bottom never show.
+    const size_t maxLines = size_t(bitmap_.height() / std::max(1, lineHeight_) + 1);
     StyledText out{{}, lines.top};
     for (const StyledLine& line : lines.lines) {
-        int lineWidth = 0;
+        // A line of more characters than the picture has pixels is not
+        // measured whole: it cannot fit, and measuring it could take seconds.
+        qsizetype chars = 0;
+        int64_t lineWidth = 0;
         for (const StyledPiece& piece : line) {
-            lineWidth += advance(piece, piece.text);
+            chars += piece.text.size();
         }
-        if (lineWidth <= width) {
+        for (size_t i = 0; i < line.size() && chars <= width; ++i) {
+            lineWidth += advance(line[i], line[i].text);
+        }
+        if (chars <= width && lineWidth <= width) {
             out.lines.push_back(line);
         } else {
-            WrapLine(line, width, advance, out.lines);
+            WrapLine(line, width, std::max(maxLines, out.lines.size() + 1), advance, out.lines);
         }
     }
     w.addedLines = static_cast<int32_t>(out.lines.size() - lines.lines.size());
