@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <tuple>
 
@@ -273,17 +274,40 @@ CueText ConvertCue(CueFormat format, std::string_view bytes) {
     return cue;
 }
 
+bool CueList::Before::operator()(const SubtitleEntry& a, const SubtitleEntry& b) const {
+    return std::tie(a.start, a.end, a.text) < std::tie(b.start, b.end, b.text);
+}
+
 bool CueList::Add(SubtitleEntry entry) {
     if (entry.text.empty() || entry.end <= entry.start)
         return false;
-    auto key = [](const SubtitleEntry& e) { return std::tie(e.start, e.end, e.text); };
-    auto at = std::lower_bound(
-        entries_.begin(), entries_.end(), entry,
-        [&](const SubtitleEntry& a, const SubtitleEntry& b) { return key(a) < key(b); });
-    if (at != entries_.end() && key(*at) == key(entry))
+    const Before before;
+    if (aside_.empty() && (entries_.empty() || before(entries_.back(), entry))) {
+        entries_.push_back(std::move(entry));
+        return true;
+    }
+    const auto at = std::lower_bound(entries_.begin(), entries_.end(), entry, before);
+    if (at != entries_.end() && !before(entry, *at))
         return false;
-    entries_.insert(at, std::move(entry));
-    return true;
+    return aside_.insert(std::move(entry)).second;
+}
+
+const SubtitleEntries& CueList::Entries() const {
+    if (aside_.empty())
+        return entries_;
+    SubtitleEntries merged;
+    merged.reserve(entries_.size() + aside_.size());
+    const Before before;
+    auto next = entries_.begin();
+    while (!aside_.empty()) {
+        auto node = aside_.extract(aside_.begin());
+        for (; next != entries_.end() && before(*next, node.value()); ++next)
+            merged.push_back(std::move(*next));
+        merged.push_back(std::move(node.value()));
+    }
+    std::move(next, entries_.end(), std::back_inserter(merged));
+    entries_ = std::move(merged);
+    return entries_;
 }
 
 bool AssEventList::Add(std::string_view chunk, int64_t startMs, int64_t durationMs) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,15 +36,24 @@ CueText ConvertCue(CueFormat format, std::string_view bytes);
 
 // The text cues of one track in start order, each once: a cue that the
 // demuxer sends again after a seek (same times, same text) is not added twice.
+// Cues that come in order cost O(1) each, the others O(log n) (they wait
+// aside until the next Entries), so a track costs O(n log n) in any order.
 class CueList {
   public:
-    // Adds `entry` at its place by start time. False when an equal cue is
-    // there already, or the entry is empty or ends before it starts.
+    // Adds `entry` at its place by (start, end, text). False when an equal
+    // cue is there already, or the entry is empty or ends before it starts.
     bool Add(SubtitleEntry entry);
-    const SubtitleEntries& Entries() const { return entries_; }
+    // The cues in order; those waiting aside join them here, in O(n).
+    const SubtitleEntries& Entries() const;
+
+    // Orders cues by start, end and text.
+    struct Before {
+        bool operator()(const SubtitleEntry& a, const SubtitleEntry& b) const;
+    };
 
   private:
-    SubtitleEntries entries_;
+    mutable SubtitleEntries entries_;                // in order
+    mutable std::set<SubtitleEntry, Before> aside_;  // came out of order, not yet in entries_
 };
 
 // One event of an embedded ASS/SSA track as the demuxer carries it

@@ -127,8 +127,10 @@ bool CSubtitles::PrepareEntry(const FrameTime& time) {
     }
     const SubtitleEntry& entry = (*entries)[static_cast<size_t>(index)];
     RefreshFont();
-    const int32_t lines = std::max<int32_t>(0, entry.lines);
     const bool styled = shared_.SubtitleStyles.load(std::memory_order_relaxed) != 0;
+    // Lines broken to fit the picture raise the block's top, not its bottom.
+    const int32_t lines =
+        std::max<int32_t>(0, entry.lines) + Wrap(entry.text, styled, entry.markup).addedLines;
     const int32_t top = styled && StylesOf(entry.text).top ? TopPlacement(lines * lineHeight_)
                                                            : ClampedTop(lines * lineHeight_);
     if (!drawn_.valid || drawn_.top != top || drawn_.lines != lines || drawn_.fontKey != fontKey_ ||

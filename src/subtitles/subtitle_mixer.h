@@ -169,6 +169,20 @@ class CSubtitles {
         bool valid = false;
     };
 
+    // An entry's text with its lines wider than the picture broken at
+    // spaces, and what that depends on.
+    struct WrappedText {
+        std::string source;
+        uint64_t fontKey = 0;
+        bool styled = false;
+        bool markup = false;
+        double pixelAspect = 1.0;
+        bool valid = false;
+        int32_t addedLines = 0;  // 0: nothing broken, the text is drawn as it is
+        StyledText styles;       // styled: the lines to draw
+        QString plain;           // otherwise
+    };
+
     bool PrepareEntry(const FrameTime& time);
     bool PrepareAss(const FrameTime& time);
     double AssLinePosition();
@@ -181,6 +195,9 @@ class CSubtitles {
     int32_t TopPlacement(int32_t textHeight) const;
     // The styles of `text`, parsed again only when the text changes.
     const StyledText& StylesOf(const std::string& text);
+    // `text` as it is drawn, its lines wider than the picture broken at
+    // spaces; made again only when the text, the font or the pixels change.
+    const WrappedText& Wrap(const std::string& text, bool styled, bool markup);
     void ClearDirtyRows();
     // `markup`: the text's tags are styles, taken out when not `styled`.
     void Redraw(const std::string& text, int32_t lines, int32_t top, bool styled, bool markup);
@@ -217,6 +234,7 @@ class CSubtitles {
     bool coloured_ = false;     // bitmap_ holds text in colours other than greys
     std::string stylesSource_;  // the text styles_ was parsed from
     StyledText styles_;
+    WrappedText wrapped_;  // of the entry last prepared
     uint64_t redraws_ = 0;
     int lookupDelay_ = 0;        // the subtitle delay cursor_ was found with
     uint64_t lookupTiming_ = 0;  // and the retiming's generation

@@ -62,7 +62,7 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     drawn_.fontKey = fontKey_;
     drawn_.valid = true;
     ++redraws_;
-    const int textLines = CountLines(text);
+    const int textLines = CountLines(text) + wrapped_.addedLines;
     const int32_t H = bitmap_.height();
     // Rows above the block are never blended; below it, one spare line height
     // holds any glyph that overhangs its line box.
@@ -80,7 +80,10 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
         }
     }
     if (styled) {
-        DrawStyledText(StylesOf(text), top, static_cast<int32_t>(last));
+        DrawStyledText(wrapped_.addedLines > 0 ? wrapped_.styles : StylesOf(text), top,
+                       static_cast<int32_t>(last));
+    } else if (wrapped_.addedLines > 0) {
+        DrawText(wrapped_.plain, top, static_cast<int32_t>(last));
     } else if (markup) {
         DrawText(PlainText(StylesOf(text)), top, static_cast<int32_t>(last));
     } else {

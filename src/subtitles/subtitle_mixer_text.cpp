@@ -73,7 +73,155 @@ QRect TextArea(int left, int right, int top, int lastRow, const QFontMetrics& me
     return QRect(QPoint(left - overhang, top), QPoint(right + overhang, lastRow));
 }
 
+// The font a piece of styled text is drawn in.
+QFont PieceFont(const QFont& base, const StyledPiece& piece) {
+    QFont font = base;
+    font.setItalic(base.italic() || piece.italic);
+    font.setBold(base.bold() || piece.bold);
+    font.setUnderline(base.underline() || piece.underline);
+    return font;
+}
+
+bool SameStyle(const StyledPiece& a, const StyledPiece& b) {
+    return a.italic == b.italic && a.bold == b.bold && a.underline == b.underline &&
+           a.colour == b.colour;
+}
+
+// `text` in the style of `style`, at the end of `line`.
+void AppendInStyle(StyledLine& line, const StyledPiece& style, const QString& text) {
+    if (text.isEmpty()) {
+        return;
+    }
+    if (line.empty() || !SameStyle(line.back(), style)) {
+        line.push_back(style);
+        line.back().text.clear();
+    }
+    line.back().text += text;
+}
+
+// One word of a line with the spaces before it, each a run of pieces.
+struct Word {
+    StyledLine spaces, text;
+    int spacesWidth = 0, textWidth = 0;
+};
+
+// The words of `line` in its first `maxChars` characters (about), each
+// part measured by `advance`.
+template <typename Advance>
+std::vector<Word> WordsOf(const StyledLine& line, qsizetype maxChars, Advance&& advance) {
+    std::vector<Word> words(1);
+    qsizetype taken = 0;
+    for (const StyledPiece& piece : line) {
+        qsizetype at = 0;
+        while (at < piece.text.size() && taken < maxChars) {
+            const bool space = piece.text[at] == QLatin1Char(' ');
+            qsizetype end = at;
+            while (end < piece.text.size() && (piece.text[end] == QLatin1Char(' ')) == space) {
+                ++end;
+            }
+            if (space && !words.back().text.empty()) {
+                words.emplace_back();
+            }
+            Word& word = words.back();
+            const QString part = piece.text.mid(at, end - at);
+            AppendInStyle(space ? word.spaces : word.text, piece, part);
+            (space ? word.spacesWidth : word.textWidth) += advance(piece, part);
+            taken += end - at;
+            at = end;
+        }
+    }
+    return words;
+}
+
+// `line` broken at spaces into lines at most `width` wide, appended to
+// `out` until it holds `maxLines`: each line takes as many words as fit, a
+// word wider than `width` stands alone (and is cut when drawn), and the
+// spaces where a line breaks go. What would follow the last line is left
+// out: it would lie below the picture.
+template <typename Advance>
+void WrapLine(const StyledLine& line, int width, size_t maxLines, Advance&& advance,
+              std::vector<StyledLine>& out) {
+    StyledLine current;
+    int currentWidth = 0;
+    bool first = true;
+    // No glyph is narrower than a pixel: more characters never show.
+    const qsizetype maxChars = qsizetype(maxLines) * (width + 1);
+    for (const Word& word : WordsOf(line, maxChars, advance)) {
+        const int together = currentWidth + word.spacesWidth + word.textWidth;
+        const bool fits = first || together <= width;
+        if (!fits && out.size() + 1 >= maxLines) {
+            break;  // the next line would lie below the picture
+        }
+        if (fits) {
+            for (const StyledLine* part : {&word.spaces, &word.text}) {
+                for (const StyledPiece& piece : *part) {
+                    AppendInStyle(current, piece, piece.text);
+                }
+            }
+            currentWidth = together;
+            first = false;
+        } else if (!word.text.empty()) {  // trailing spaces that do not fit go
+            out.push_back(std::move(current));
+            current = word.text;
+            currentWidth = word.textWidth;
+        }
+    }
+    out.push_back(std::move(current));
+}
+
 }  // namespace
+
+const CSubtitles::WrappedText& CSubtitles::Wrap(const std::string& text, bool styled, bool markup) {
+    WrappedText& w = wrapped_;
+    if (w.valid && w.fontKey == fontKey_ && w.styled == styled && w.markup == markup &&
+        w.pixelAspect == accepted_->pixelAspect && w.source == text) {
+        return w;
+    }
+    w = WrappedText{text, fontKey_, styled, markup, accepted_->pixelAspect, true, 0, {}, {}};
+    // Plain text is one piece a line in the subtitle font.
+    StyledText lines;
+    if (styled) {
+        lines = StylesOf(text);
+    } else {
+        const QString plain = markup ? PlainText(StylesOf(text))
+                                     : QString::fromUtf8(text.data(), qsizetype(text.size()));
+        for (const QString& line : plain.split(QLatin1Char('\n'))) {
+            lines.lines.push_back({StyledPiece{line}});
+        }
+    }
+    auto advance = [&](const StyledPiece& piece, const QString& part) {
+        return QFontMetrics(PieceFont(drawFont_, piece)).horizontalAdvance(part);
+    };
+    const int width = SquareLayoutWidth();
+    // A block taller than the picture starts at its top: lines past its
+    // bottom never show.
+    const size_t maxLines = size_t(bitmap_.height() / std::max(1, lineHeight_) + 1);
+    StyledText out{{}, lines.top};
+    for (const StyledLine& line : lines.lines) {
+        // A line of more characters than the picture has pixels is not
+        // measured whole: it cannot fit, and measuring it could take seconds.
+        qsizetype chars = 0;
+        int64_t lineWidth = 0;
+        for (const StyledPiece& piece : line) {
+            chars += piece.text.size();
+        }
+        for (size_t i = 0; i < line.size() && chars <= width; ++i) {
+            lineWidth += advance(line[i], line[i].text);
+        }
+        if (chars <= width && lineWidth <= width) {
+            out.lines.push_back(line);
+        } else {
+            WrapLine(line, width, std::max(maxLines, out.lines.size() + 1), advance, out.lines);
+        }
+    }
+    w.addedLines = static_cast<int32_t>(out.lines.size() - lines.lines.size());
+    if (w.addedLines > 0 && styled) {
+        w.styles = std::move(out);
+    } else if (w.addedLines > 0) {
+        w.plain = PlainText(out);
+    }
+    return w;
+}
 
 // The note in the subtitle font and colours, at the top left, drawn whether
 // or not a subtitle is due.
@@ -162,10 +310,7 @@ void CSubtitles::DrawStyledText(const StyledText& text, int32_t top, int32_t las
         std::vector<Placed> row;
         int width = 0;
         for (const StyledPiece& piece : line) {
-            QFont font = base;
-            font.setItalic(base.italic() || piece.italic);
-            font.setBold(base.bold() || piece.bold);
-            font.setUnderline(base.underline() || piece.underline);
+            QFont font = PieceFont(base, piece);
             row.push_back(Placed{font, &piece, width, baseline});
             width += QFontMetrics(font).horizontalAdvance(piece.text);
         }

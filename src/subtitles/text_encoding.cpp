@@ -3,6 +3,7 @@
 #include <iconv.h>
 #include <uchardet/uchardet.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -96,6 +97,21 @@ const char* MapDetected(const char* detected) {
     return detected;
 }
 
+// Whether `sample` holds more well-formed multi-byte UTF-8 characters than
+// bytes that belong to none.
+bool MostlyUtf8(std::string_view sample) {
+    const auto* p = reinterpret_cast<const unsigned char*>(sample.data());
+    const auto* end = p + sample.size();
+    size_t characters = 0, stray = 0;
+    while (p < end) {
+        const size_t len = *p < 0x80 ? 1 : SequenceLength(p, static_cast<size_t>(end - p));
+        characters += len > 1;
+        stray += len == 0;
+        p += std::max<size_t>(len, 1);
+    }
+    return characters > stray;
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view text) {
@@ -166,6 +182,11 @@ void LegacyTextDecoder::Detect(std::string_view sample) {
         return;
     }
     std::string detected;
+    strayBytesOnly_ = MostlyUtf8(sample);
+    if (strayBytesOnly_) {
+        Use(kFallbackCharset);
+        return;
+    }
     if (uchardet_t ud = uchardet_new()) {
         if (uchardet_handle_data(ud, sample.data(), sample.size()) == 0) {
             uchardet_data_end(ud);
@@ -182,6 +203,27 @@ void LegacyTextDecoder::Detect(std::string_view sample) {
 void LegacyTextDecoder::ToUtf8(std::string_view in, std::string& out) {
     Detect(in);
     out.clear();
+    if (!strayBytesOnly_) {
+        AppendConverted(in, out);
+        return;
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    for (size_t i = 0; i < in.size();) {
+        size_t len = p[i] < 0x80 ? 1 : SequenceLength(p + i, in.size() - i);
+        if (len > 0) {
+            out.append(in.substr(i, len));
+        } else {  // a run of stray bytes
+            while (i + len < in.size() && p[i + len] >= 0x80 &&
+                   SequenceLength(p + i + len, in.size() - i - len) == 0) {
+                ++len;
+            }
+            AppendConverted(in.substr(i, len), out);
+        }
+        i += len;
+    }
+}
+
+void LegacyTextDecoder::AppendConverted(std::string_view in, std::string& out) {
     if (cd_ == nullptr) {  // iconv without Windows-1252: keep ASCII, mark the rest
         for (char c : in) {
             AppendCodePoint(static_cast<unsigned char>(c) < 0x80 ? c : kReplacement, out);

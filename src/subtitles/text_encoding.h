@@ -36,7 +36,9 @@ class LegacyTextDecoder {
     LegacyTextDecoder& operator=(const LegacyTextDecoder&) = delete;
 
     // Picks the code page from `sample` (the first call only; later calls do
-    // nothing).
+    // nothing). A sample with more well-formed multi-byte UTF-8 characters
+    // than stray bytes is UTF-8 with a few bytes of a code page (a line
+    // pasted from elsewhere): its stray bytes are read as Windows-1252.
     void Detect(std::string_view sample);
     bool Detected() const { return !charset_.empty(); }
     // Takes `charset` (an iconv name) instead of detecting; false, with
@@ -44,14 +46,18 @@ class LegacyTextDecoder {
     bool Choose(const std::string& charset) { return !Detected() && Use(charset); }
 
     // Replaces `out` with `in` converted to UTF-8. Bytes without a meaning in
-    // the code page become U+FFFD. Calls Detect(in) first if needed.
+    // the code page become U+FFFD. In UTF-8 with stray bytes, the well-formed
+    // characters stay as they are. Calls Detect(in) first if needed.
     void ToUtf8(std::string_view in, std::string& out);
 
   private:
     bool Use(const std::string& charset);
+    // Appends `in` converted from the code page.
+    void AppendConverted(std::string_view in, std::string& out);
 
     std::string charset_;
-    void* cd_ = nullptr;  // iconv_t
+    bool strayBytesOnly_ = false;  // UTF-8 with stray bytes of the code page
+    void* cd_ = nullptr;           // iconv_t
 };
 
 // The encodings the user can choose for subtitle files, in menu order. The

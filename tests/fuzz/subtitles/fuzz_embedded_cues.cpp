@@ -2,7 +2,9 @@
 // first byte picks the cue format, the rest is the cue; the converted text
 // must keep the entry's shape (no CR, no blank line at either end, the line
 // count of its text), plain text must pass through, and the stores must take
-// each cue once.
+// each cue once. The bytes are also cues' start times, in the order they
+// come (reversed, scattered, repeated): the text cue list keeps each once,
+// in order, however it is read between adds.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -44,5 +46,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (events.Add(bytes, 0, 1000) != (round == 0))
             abort();
     }
+    tavimo::CueList ordered;
+    bool seen[256] = {};
+    size_t distinct = 0;
+    for (size_t i = 0; i < std::min<size_t>(size, 4096); ++i) {
+        const int64_t start = data[i] * 10;
+        if (ordered.Add({start, start + 5, "c", 1, 0, 0}) == seen[data[i]])
+            abort();
+        distinct += !seen[data[i]];
+        seen[data[i]] = true;
+        if (i % 61 == 60)
+            ordered.Entries();
+    }
+    const tavimo::SubtitleEntries& entries = ordered.Entries();
+    const auto notAfter = [](const tavimo::SubtitleEntry& a, const tavimo::SubtitleEntry& b) {
+        return a.start >= b.start;
+    };
+    if (entries.size() != distinct ||
+        std::adjacent_find(entries.begin(), entries.end(), notAfter) != entries.end())
+        abort();
     return 0;
 }

@@ -64,35 +64,47 @@ class StreamedTrack {
 struct Batch {
     int count;
     long long start, duration;  // ms
-    size_t textBytes;
+    std::string text = "x";
 };
 
+// Text of `bytes` that draws nothing (a comment in braces).
+std::string Unseen(size_t bytes) {
+    return "{" + std::string(bytes - 2, 'x') + "}";
+}
+
 // Each row streams its batches in turn; an event is kept when fewer than 128
-// kept events, holding at most 64 kB of text with it, show at its start.
+// kept events, holding at most 64 kB of text and drawing at most 8 frames'
+// area with it, show at its start.
 TEST(AssEventAdmission, KeepsWhatFitsOnScreenAtEachStart) {
     const struct {
         const char* name;
         std::vector<Batch> batches;
         int kept;
     } rows[] = {
-        {"200 at once keep 128", {{200, 1000, 2000, 1}}, 128},
-        {"an event ending at a start makes room", {{128, 1000, 1000, 1}, {10, 2000, 1000, 1}}, 138},
-        {"one still shown at a start counts", {{128, 1000, 1001, 1}, {10, 2000, 1000, 1}}, 128},
-        {"64 kB of text at once", {{70, 1000, 2000, 1000}}, 65},
+        {"200 at once keep 128", {{200, 1000, 2000}}, 128},
+        {"an event ending at a start makes room", {{128, 1000, 1000}, {10, 2000, 1000}}, 138},
+        {"one still shown at a start counts", {{128, 1000, 1001}, {10, 2000, 1000}}, 128},
+        {"64 kB of text at once", {{70, 1000, 2000, Unseen(1000)}}, 65},
+        // Ten W half the play height high, outlined: (10 x 9/32 + 2 x 2/640)
+        // x (1/2 + 2 x 2/360) x 2 = 2.88 frames each.
+        {"8 frames' area at once", {{5, 1000, 1000, "{\\fs180}WWWWWWWWWW"}}, 2},
+        {"the area of those ended makes room",
+         {{5, 1000, 1000, "{\\fs180}WWWWWWWWWW"}, {5, 2000, 1000, "{\\fs180}WWWWWWWWWW"}},
+         4},
         // After a seek back: 20 earlier events fit, then at 5.5 s the 100 of
         // 5 s and the 20 of 1 s show, which leaves room for 8 of 10.
         {"events before those already streamed",
-         {{100, 5000, 4000, 1}, {20, 1000, 5000, 1}, {10, 5500, 1500, 1}},
+         {{100, 5000, 4000}, {20, 1000, 5000}, {10, 5500, 1500}},
          128},
         {"streamed again after the seek back, in order",
-         {{100, 5000, 4000, 1}, {20, 1000, 1000, 1}, {30, 2000, 1000, 1}, {40, 6000, 1000, 1}},
+         {{100, 5000, 4000}, {20, 1000, 1000}, {30, 2000, 1000}, {40, 6000, 1000}},
          100 + 20 + 30 + 28},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         StreamedTrack track;
         for (const Batch& batch : row.batches)
-            track.Add(batch.count, batch.start, batch.duration, std::string(batch.textBytes, 'x'));
+            track.Add(batch.count, batch.start, batch.duration, batch.text);
         EXPECT_EQ(track.Events(), row.kept);
     }
 }

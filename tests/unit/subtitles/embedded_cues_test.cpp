@@ -91,12 +91,49 @@ TEST(EmbeddedCues, TextCuesAreKeptInStartOrderEachOnce) {
         {"another text at the same times", {1000, 2000, "a2", 1}, true},
         {"an empty cue", {3000, 4000, "", 0}, false},
         {"a cue that ends before it starts", {4000, 3000, "x", 1}, false},
+        {"the later cue again, while earlier ones wait", {5000, 6000, "b", 1}, false},
     };
     for (const Step& step : steps)
         EXPECT_EQ(list.Add(step.entry), step.added) << step.name;
     const SubtitleEntries expected = {
         {1000, 2000, "a", 1}, {1000, 2000, "a2", 1}, {5000, 6000, "b", 1}};
     EXPECT_EQ(list.Entries(), expected);
+}
+
+// Mended: each cue that went before the last was inserted into the list, so
+// cues coming in descending order cost quadratic time on the demuxer's
+// thread (200 k took a minute). A hang bound far above the second it takes.
+TEST(EmbeddedCues, CuesInAnyOrderCostNLogN) {
+    constexpr int64_t kCues = 200'000;
+    const struct {
+        const char* name;
+        int64_t (*nth)(int64_t);  // the cue added n-th, of 0 .. kCues - 1
+    } rows[] = {
+        {"descending", [](int64_t n) { return kCues - 1 - n; }},
+        {"scattered", [](int64_t n) { return n * 7919 % kCues; }},  // 7919 is prime
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto task = std::make_shared<std::packaged_task<int64_t()>>([nth = row.nth] {
+            CueList list;
+            int64_t refused = 0;
+            for (int64_t n = 0; n < kCues; ++n) {
+                const int64_t i = nth(n);
+                list.Add({i * 2000, i * 2000 + 1500, "cue", 1});
+                refused += !list.Add({i * 2000, i * 2000 + 1500, "cue", 1});
+            }
+            const SubtitleEntries& entries = list.Entries();
+            for (int64_t i = 0; i < kCues; ++i)
+                if (entries.size() != size_t(kCues) || entries[size_t(i)].start != i * 2000)
+                    return int64_t{-1};
+            return refused;
+        });
+        std::future<int64_t> refused = task->get_future();
+        std::thread([task] { (*task)(); }).detach();
+        ASSERT_EQ(refused.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+            << "no answer within 30 s";
+        EXPECT_EQ(refused.get(), kCues) << "each cue once, in order";
+    }
 }
 
 // The conversion of `bytes`, or nothing when it takes more than 30 s (the

@@ -78,6 +78,14 @@ TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
         {"UTF-16 long line, pair not cut", "", Utf16(std::u16string(254, u'y') + u"😀y", false),
          Lines{S(254, 'y'), "😀y"}},
         {"UTF-16 mark only", "", Utf16(u"", false), Lines{}},
+        // Windows-1252 keeps its letters and punctuation in 0x80-0x9F, where
+        // ISO-8859-1 has control characters.
+        {"Windows-1252 punctuation", "", "\x84Gr\xFC\xDF\x93 \x96 5 \x80\x85 \x91ok\x92\x99\n",
+         Lines{"\u201EGr\u00FC\u00DF\u201C \u2013 5 \u20AC\u2026 \u2018ok\u2019\u2122"}},
+        {"a stray Windows-1252 byte in UTF-8 text", "",
+         "D\xC3\xA9j\xC3\xA0 vu\x85\n\xC3\xA7"
+         "a \x96 \xC3\xA9t\xC3\xA9\n",
+         Lines{"D\u00E9j\u00E0 vu\u2026", "\u00E7a \u2013 \u00E9t\u00E9"}},
         {"valid UTF-8 read as Windows-1251", "Windows-1251", "\xC3\xA9", Lines{"Г©"}},
         {"UTF-8 chosen: bad bytes replaced", "UTF-8", S("a\xE9") + "b", Lines{"a\uFFFDb"}},
         {"UTF-8 mark outranks the choice", "Windows-1251", "\xEF\xBB\xBF\xC3\xA9", Lines{"é"}},
