@@ -6,6 +6,8 @@
 #include <gst/base/gstbasetransform.h>
 #include <gst/video/video.h>
 
+#include <cstdint>
+
 extern "C" {
 #include <libavutil/pixfmt.h>
 }
@@ -60,6 +62,52 @@ inline const FormatRow* RowOf(GstVideoFormat format) {
             return &row;
     return nullptr;
 }
+
+// One picture's conversion (and scaling) through libswscale, from the
+// planes of a frame laid out as one GstVideoInfo says into those of a frame
+// laid out as another says; apart from the element, so that a test or a
+// fuzzer can give it buffers of its own (swscale_frames.cpp). One thread at
+// a time (the streaming thread).
+class FrameConverter {
+  public:
+    FrameConverter() = default;
+    ~FrameConverter();
+    FrameConverter(const FrameConverter&) = delete;
+    FrameConverter& operator=(const FrameConverter&) = delete;
+
+    // `src` (plane pointers in GStreamer's order, strides in `in`) converted
+    // into `dst` (strides in `out`): the picture at its place, with `borders`
+    // the largest of its display shape centred, black around it. Writes
+    // nothing outside the planes `out` describes. False when a format is not
+    // the table's or libswscale refuses.
+    bool Convert(const GstVideoInfo& in, const uint8_t* const src[4], const GstVideoInfo& out,
+                 uint8_t* const dst[4], bool borders);
+
+    // Drops the contexts, as new caps are agreed.
+    void Reset();
+
+  private:
+    // What the contexts were made for.
+    struct Key {
+        GstVideoFormat in = GST_VIDEO_FORMAT_UNKNOWN, out = GST_VIDEO_FORMAT_UNKNOWN;
+        int inWidth = 0, inHeight = 0, outWidth = 0, outHeight = 0;
+        GstVideoColorMatrix matrix = GST_VIDEO_COLOR_MATRIX_UNKNOWN;
+        GstVideoColorRange range = GST_VIDEO_COLOR_RANGE_UNKNOWN;
+        GstVideoRectangle place = {0, 0, 0, 0};
+        bool operator==(const Key& other) const;
+    };
+    bool MakeContexts(const GstVideoInfo& in, const GstVideoInfo& out);
+    AVPixelFormat MakeFirstStep(const GstVideoInfo& in, const GstVideoInfo& out);
+    void FreeFirstStep();
+
+    Key key_;
+    const FormatRow* in_ = nullptr;
+    const FormatRow* out_ = nullptr;
+    struct SwsContext* context_ = nullptr;  // into the place; null until a frame needs it
+    struct SwsContext* first_ = nullptr;    // YUV to `between_` first, or null
+    uint8_t* between_[4] = {};              // 8-bit planar YUV at the place's size
+    int betweenStride_[4] = {};
+};
 
 // The caps of every format of the table that libswscale here takes as input
 // (`input`) or gives as output, at any size and rate.
