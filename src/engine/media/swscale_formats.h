@@ -10,6 +10,7 @@
 
 extern "C" {
 #include <libavutil/pixfmt.h>
+#include <libswscale/swscale.h>
 }
 
 namespace tavimo::swscale_internal {
@@ -96,17 +97,32 @@ class FrameConverter {
         GstVideoRectangle place = {0, 0, 0, 0};
         bool operator==(const Key& other) const;
     };
+    // A picture of libswscale's own, each row with room for the whole
+    // groups of pixels libswscale reads and writes past a row's end.
+    struct Scratch {
+        uint8_t* data[4] = {};
+        int stride[4] = {};
+        int width = 0, height = 0;
+        AVPixelFormat format = AV_PIX_FMT_NONE;
+        // False when it cannot be had at that size.
+        bool Fit(int w, int h, AVPixelFormat f);
+        void Free();
+    };
     bool MakeContexts(const GstVideoInfo& in, const GstVideoInfo& out);
     AVPixelFormat MakeFirstStep(const GstVideoInfo& in, const GstVideoInfo& out);
-    void FreeFirstStep();
+    bool Feed(SwsContext* context, const GstVideoInfo& in, const uint8_t* const from[4],
+              const int fromStride[4], uint8_t* const to[4], const int toStride[4]);
+    bool Place(const GstVideoInfo& out, uint8_t* const dst[4], const uint8_t* const from[4],
+               const int fromStride[4], int height);
 
     Key key_;
     const FormatRow* in_ = nullptr;
     const FormatRow* out_ = nullptr;
-    struct SwsContext* context_ = nullptr;  // into the place; null until a frame needs it
-    struct SwsContext* first_ = nullptr;    // YUV to `between_` first, or null
-    uint8_t* between_[4] = {};              // 8-bit planar YUV at the place's size
-    int betweenStride_[4] = {};
+    SwsContext* context_ = nullptr;  // into the place; null until a frame needs it
+    SwsContext* first_ = nullptr;    // YUV to `between_` first, or null
+    Scratch between_;                // 8-bit planar YUV at the place's size
+    Scratch source_;                 // the input, where the frame has no room
+    Scratch picture_;                // the place's picture, where the frame has no room
 };
 
 // The caps of every format of the table that libswscale here takes as input

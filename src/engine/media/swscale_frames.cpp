@@ -10,6 +10,7 @@
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/mem.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -17,6 +18,24 @@ extern "C" {
 
 namespace tavimo::swscale_internal {
 namespace {
+
+// libswscale's SIMD code reads and writes whole groups of pixels (8 at once
+// into 24- and 32-bit RGB on x86, 16 or 32 bytes into 8-bit planes), so
+// past the end of a row that is not a multiple of them, and past the last
+// row out of the frame's buffer. It is given rows with room for whole
+// groups of kGroup pixels, rounded up to kRowAlign bytes, in and out.
+constexpr int kGroup = 16;
+constexpr int kRowAlign = 64;
+
+// The bytes of `format`'s planes (libswscale's order) libswscale may touch
+// in a row of `width` pixels. False for a size it cannot take.
+bool RowRoom(AVPixelFormat format, int width, int room[4]) {
+    if (av_image_fill_linesizes(room, format, (width + kGroup - 1) / kGroup * kGroup) < 0)
+        return false;
+    for (int p = 0; p < 4; ++p)
+        room[p] = (room[p] + kRowAlign - 1) / kRowAlign * kRowAlign;
+    return true;
+}
 
 // libswscale's matrix for the caps' colorimetry; GStreamer has already
 // filled in the usual one for the picture's size where the caps name none.
@@ -98,14 +117,28 @@ FrameConverter::~FrameConverter() {
 void FrameConverter::Reset() {
     sws_freeContext(context_);
     context_ = nullptr;
-    FreeFirstStep();
+    sws_freeContext(first_);
+    first_ = nullptr;
+    for (Scratch* scratch : {&between_, &source_, &picture_})
+        scratch->Free();
     key_ = Key();
 }
 
-void FrameConverter::FreeFirstStep() {
-    sws_freeContext(first_);
-    first_ = nullptr;
-    av_freep(&between_[0]);
+bool FrameConverter::Scratch::Fit(int w, int h, AVPixelFormat f) {
+    if (data[0] && w == width && h == height && f == format)
+        return true;
+    Free();
+    // Each row of it as long as RowRoom says (av_image_alloc rounds rows up
+    // to the alignment it is given).
+    if (av_image_alloc(data, stride, (w + kGroup - 1) / kGroup * kGroup, h, f, kRowAlign) < 0)
+        return false;
+    width = w, height = h, format = f;
+    return true;
+}
+
+void FrameConverter::Scratch::Free() {
+    av_freep(&data[0]);
+    *this = Scratch();
 }
 
 // YUV going to RGB reaches libswscale's fast path (8-bit planar YUV at the
@@ -118,7 +151,6 @@ void FrameConverter::FreeFirstStep() {
 // pass to RGB). Returns the format the second step reads, AV_PIX_FMT_NONE
 // when libswscale refuses.
 AVPixelFormat FrameConverter::MakeFirstStep(const GstVideoInfo& in, const GstVideoInfo& out) {
-    FreeFirstStep();
     if (!GST_VIDEO_INFO_IS_YUV(&in) || GST_VIDEO_INFO_IS_YUV(&out))
         return in_->av;
     const guint wSub = GST_VIDEO_FORMAT_INFO_W_SUB(in.finfo, 1);
@@ -131,18 +163,12 @@ AVPixelFormat FrameConverter::MakeFirstStep(const GstVideoInfo& in, const GstVid
         return planar;
     first_ = sws_getContext(in.width, in.height, in_->av, to.w, to.h, planar, SWS_BILINEAR, nullptr,
                             nullptr, nullptr);
-    if (!first_ || av_image_alloc(between_, betweenStride_, to.w, to.h, planar, 32) < 0) {
-        FreeFirstStep();
-        return AV_PIX_FMT_NONE;
-    }
-    return planar;
+    return first_ && between_.Fit(to.w, to.h, planar) ? planar : AV_PIX_FMT_NONE;
 }
 
 // Contexts for `key_`, with the input's matrix and range; RGB out is full
 // range. False when libswscale refuses.
 bool FrameConverter::MakeContexts(const GstVideoInfo& in, const GstVideoInfo& out) {
-    sws_freeContext(context_);
-    context_ = nullptr;
     const AVPixelFormat from = MakeFirstStep(in, out);
     if (from == AV_PIX_FMT_NONE)
         return false;
@@ -164,6 +190,49 @@ bool FrameConverter::MakeContexts(const GstVideoInfo& in, const GstVideoInfo& ou
     }
     return true;
 }
+
+// The input frame (`from`, in libswscale's plane order) through `context`
+// into `to`: straight from the frame where each row has room for what
+// libswscale reads past its end (past the frame's last row it would read
+// past its buffer), else from a copy in `source_`. False when the copy
+// cannot be had.
+bool FrameConverter::Feed(SwsContext* context, const GstVideoInfo& in, const uint8_t* const from[4],
+                          const int fromStride[4], uint8_t* const to[4], const int toStride[4]) {
+    int need[4] = {};
+    bool room = RowRoom(in_->av, in.width, need);
+    for (int p = 0; p < 4 && from[p] && room; ++p)
+        room = need[p] <= fromStride[p];
+    if (room) {
+        sws_scale(context, from, fromStride, 0, in.height, to, toStride);
+        return true;
+    }
+    if (!source_.Fit(in.width, in.height, in_->av))
+        return false;
+    av_image_copy(source_.data, source_.stride, const_cast<const uint8_t**>(from), fromStride,
+                  in_->av, in.width, in.height);
+    sws_scale(context, source_.data, source_.stride, 0, in.height, to, toStride);
+    return true;
+}
+
+namespace {
+
+// Whether the place's rows in a frame of `out` each have room
+// for the whole groups libswscale writes past its end (the rest of the row
+// goes to the borders, painted after).
+bool PlaceHasRoom(const GstVideoInfo& out, AVPixelFormat format, const GstVideoRectangle& place) {
+    int need[4] = {};
+    if (!RowRoom(format, place.w, need))
+        return false;
+    for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&out) && p < 4; ++p) {
+        // Only RGB, in one plane, is placed off the frame's left edge.
+        const int x = p == 0 ? place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0) : 0;
+        if (x + need[p] > GST_VIDEO_INFO_PLANE_STRIDE(&out, p))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4],
                              const GstVideoInfo& out, uint8_t* const dst[4], bool borders) {
@@ -197,26 +266,34 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
         std::swap(from[1], from[2]);
         std::swap(fromStride[1], fromStride[2]);
     }
-    int height = in.height;
-    if (first_) {
-        sws_scale(first_, from, fromStride, 0, height, between_, betweenStride_);
-        std::copy(between_, between_ + 4, from);
-        std::copy(betweenStride_, betweenStride_ + 4, fromStride);
-        height = key_.place.h;
-    }
-    uint8_t* to[4] = {};
-    int toStride[4] = {};
-    for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&out) && i < 4; ++i) {
-        to[i] = dst[i];
-        toStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&out, i);
-    }
+    if (first_ && !Feed(first_, in, from, fromStride, between_.data, between_.stride))
+        return false;
+    // Into the frame at the place where its rows have room, else into
+    // `picture_` and from there the place's rows alone.
     const GstVideoRectangle& place = key_.place;
-    if (place.w != out.width || place.h != out.height) {
-        FillBorders(out, dst[0], place);
-        to[0] +=
-            size_t(toStride[0]) * place.y + size_t(place.x) * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
+    uint8_t* at[4] = {};
+    int atStride[4] = {};
+    for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&out) && i < 4; ++i) {
+        at[i] = dst[i];
+        atStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&out, i);
     }
-    sws_scale(context_, from, fromStride, 0, height, to, toStride);
+    at[0] += ptrdiff_t(atStride[0]) * place.y + place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
+    const bool room = PlaceHasRoom(out, out_->av, place);
+    if (!room && !picture_.Fit(place.w, place.h, out_->av))
+        return false;
+    uint8_t* const* to = room ? at : picture_.data;
+    const int* toStride = room ? atStride : picture_.stride;
+    if (first_)
+        sws_scale(context_, between_.data, between_.stride, 0, place.h, to, toStride);
+    else if (!Feed(context_, in, from, fromStride, to, toStride))
+        return false;
+    if (!room) {
+        const uint8_t* picture[4] = {picture_.data[0], picture_.data[1], picture_.data[2],
+                                     picture_.data[3]};
+        av_image_copy(at, atStride, picture, picture_.stride, out_->av, place.w, place.h);
+    }
+    if (place.w != out.width || place.h != out.height)
+        FillBorders(out, dst[0], place);
     return true;
 }
 
