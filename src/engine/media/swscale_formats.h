@@ -50,6 +50,8 @@ inline constexpr FormatRow kFormats[] = {
     {GST_VIDEO_FORMAT_Y444_10LE, AV_PIX_FMT_YUV444P10LE, true, false, false},
     {GST_VIDEO_FORMAT_P010_10LE, AV_PIX_FMT_P010LE, true, false, false},
     {GST_VIDEO_FORMAT_I420_12LE, AV_PIX_FMT_YUV420P12LE, true, false, false},
+    {GST_VIDEO_FORMAT_I422_12LE, AV_PIX_FMT_YUV422P12LE, true, false, false},
+    {GST_VIDEO_FORMAT_Y444_12LE, AV_PIX_FMT_YUV444P12LE, true, false, false},
     // RGB with alpha, its alpha dropped
     {GST_VIDEO_FORMAT_BGRA, AV_PIX_FMT_BGRA, true, false, false},
     {GST_VIDEO_FORMAT_RGBA, AV_PIX_FMT_RGBA, true, false, false},

@@ -16,9 +16,11 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 #include "engine/media/swscale_formats.h"
 
@@ -262,7 +264,8 @@ TEST_F(SwscaleConvert, BarsComeOutAsTheirRgb) {
                 {"YV12", 8, bt709},       {"NV12", 8, bt709},       {"NV21", 8, bt709},
                 {"YUY2", 8, bt709},       {"UYVY", 8, bt709},       {"Y42B", 8, bt709},
                 {"Y444", 8, bt709},       {"I420_10LE", 10, bt709}, {"I422_10LE", 10, bt709},
-                {"Y444_10LE", 10, bt709}, {"P010_10LE", 10, bt709}, {"I420_12LE", 12, bt709}};
+                {"Y444_10LE", 10, bt709}, {"P010_10LE", 10, bt709}, {"I420_12LE", 12, bt709},
+                {"I422_12LE", 12, bt709}};
     for (const auto& row : rows) {
         const std::string caps =
             CapsOf(row.format, kWidth, kHeight, row.bars.matrix, row.bars.range);
@@ -501,6 +504,66 @@ TEST_F(SwscaleConvert, EverySizeIsConvertedWhollyAndNothingIsWrittenOutsideTheFr
                 break;  // one size is enough to say what is wrong
         }
         gst_buffer_unref(source);
+    }
+}
+
+// Every raw format a decoder here puts out plays through the converter the
+// graph plugs for it (libswscale where it takes the format, videoconvert
+// where not): a frame goes in, a frame comes out in what the mixer takes.
+TEST_F(SwscaleConvert, EveryDecodedFormatPassesTheConverterThePlayerPlugs) {
+    std::set<std::string> formats;
+    GList* decoders = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO, GST_RANK_NONE);
+    for (GList* d = decoders; d; d = d->next)
+        for (const GList* t =
+                 gst_element_factory_get_static_pad_templates(GST_ELEMENT_FACTORY(d->data));
+             t; t = t->next) {
+            auto* templ = static_cast<GstStaticPadTemplate*>(t->data);
+            if (templ->direction != GST_PAD_SRC)
+                continue;
+            GstCaps* caps = gst_static_caps_get(&templ->static_caps);
+            for (guint i = 0; i < gst_caps_get_size(caps); ++i) {
+                const GstStructure* s = gst_caps_get_structure(caps, i);
+                const GValue* list = gst_structure_get_value(s, "format");
+                if (!gst_structure_has_name(s, "video/x-raw") || !list)
+                    continue;
+                if (G_VALUE_HOLDS_STRING(list))
+                    formats.insert(g_value_get_string(list));
+                else if (GST_VALUE_HOLDS_LIST(list))
+                    for (guint j = 0; j < gst_value_list_get_size(list); ++j)
+                        formats.insert(g_value_get_string(gst_value_list_get_value(list, j)));
+            }
+            gst_caps_unref(caps);
+        }
+    gst_plugin_feature_list_free(decoders);
+    ASSERT_GE(formats.size(), 20u) << "too few decoders to say anything";
+    for (const std::string& format : formats) {
+        const std::string caps = CapsOf(format.c_str(), 64, 64, GST_VIDEO_COLOR_MATRIX_BT709,
+                                        GST_VIDEO_COLOR_RANGE_16_235) +
+                                 ", framerate=(fraction)25/1";
+        GstPad* pad = gst_pad_new("src", GST_PAD_SRC);
+        gst_pad_set_active(pad, TRUE);
+        gst_pad_push_event(pad, gst_event_new_stream_start("video"));
+        gst_pad_push_event(pad, gst_event_new_caps(gst_caps_from_string(caps.c_str())));
+        GstElement* converter = gst_internal::MakeConverter(gst_internal::PlanConverter(pad));
+        gst_object_unref(pad);
+        ASSERT_NE(converter, nullptr) << format;
+        gst_object_ref_sink(converter);
+        GstHarness* h = gst_harness_new_with_element(converter, "sink", "src");
+        gst_harness_set_src_caps_str(h, caps.c_str());
+        gst_harness_set_sink_caps_str(h, "video/x-raw, format=(string){ I420, BGRx }");
+        GstCaps* parsed = gst_caps_from_string(caps.c_str());
+        GstVideoInfo info;
+        gst_video_info_from_caps(&info, parsed);
+        gst_caps_unref(parsed);
+        GstBuffer* frame = gst_buffer_new_allocate(nullptr, info.size, nullptr);
+        gst_buffer_memset(frame, 0, 0x80, info.size);
+        const GstFlowReturn pushed = gst_harness_push(h, frame);
+        EXPECT_EQ(pushed, GST_FLOW_OK) << format << ": " << gst_flow_get_name(pushed);
+        if (pushed == GST_FLOW_OK)
+            gst_buffer_unref(gst_harness_pull(h));
+        gst_harness_teardown(h);
+        gst_object_unref(converter);
     }
 }
 
