@@ -81,8 +81,10 @@ class FrameConverter {
     // `src` (plane pointers in GStreamer's order, strides in `in`) converted
     // into `dst` (strides in `out`): the picture at its place, with `borders`
     // the largest of its display shape centred, black around it. Writes
-    // nothing outside the planes `out` describes. False when a format is not
-    // the table's or libswscale refuses.
+    // nothing outside the planes `out` describes; reads, for some formats,
+    // a few bytes past the input's last row (decoders' pictures have rows
+    // to spare below). False when a format is not the table's or libswscale
+    // refuses.
     bool Convert(const GstVideoInfo& in, const uint8_t* const src[4], const GstVideoInfo& out,
                  uint8_t* const dst[4], bool borders);
 
@@ -110,12 +112,13 @@ class FrameConverter {
         bool Fit(int w, int h, AVPixelFormat f);
         void Free();
     };
+    bool Prepare(const GstVideoInfo& in, const GstVideoInfo& out, bool borders);
     bool MakeContexts(const GstVideoInfo& in, const GstVideoInfo& out);
     AVPixelFormat MakeFirstStep(const GstVideoInfo& in, const GstVideoInfo& out);
     bool Feed(SwsContext* context, const GstVideoInfo& in, const uint8_t* const from[4],
               const int fromStride[4], uint8_t* const to[4], const int toStride[4]);
-    bool Place(const GstVideoInfo& out, uint8_t* const dst[4], const uint8_t* const from[4],
-               const int fromStride[4], int height);
+    bool Place(const GstVideoInfo& in, const uint8_t* const from[4], const int fromStride[4],
+               const GstVideoInfo& out, uint8_t* const dst[4]);
 
     Key key_;
     const FormatRow* in_ = nullptr;

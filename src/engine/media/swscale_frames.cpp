@@ -10,7 +10,6 @@
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/mem.h>
-#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -22,17 +21,19 @@ namespace {
 // libswscale's SIMD code reads and writes whole groups of pixels (8 at once
 // into 24- and 32-bit RGB on x86, 16 or 32 bytes into 8-bit planes), so
 // past the end of a row that is not a multiple of them, and past the last
-// row out of the frame's buffer. It is given rows with room for whole
-// groups of kGroup pixels, rounded up to kRowAlign bytes, in and out.
+// row out of the frame's buffer. It reads rows with room for whole groups
+// of kGroup pixels, and writes rows with that much room rounded up to
+// kRowAlign bytes.
 constexpr int kGroup = 16;
 constexpr int kRowAlign = 64;
 
-// The bytes of `format`'s planes (libswscale's order) libswscale may touch
-// in a row of `width` pixels. False for a size it cannot take.
-bool RowRoom(AVPixelFormat format, int width, int room[4]) {
+// The bytes of `format`'s planes (libswscale's order) libswscale may read
+// in a row of `width` pixels, or with `written` write. False for a size it
+// cannot take.
+bool RowRoom(AVPixelFormat format, int width, bool written, int room[4]) {
     if (av_image_fill_linesizes(room, format, (width + kGroup - 1) / kGroup * kGroup) < 0)
         return false;
-    for (int p = 0; p < 4; ++p)
+    for (int p = 0; p < 4 && written; ++p)
         room[p] = (room[p] + kRowAlign - 1) / kRowAlign * kRowAlign;
     return true;
 }
@@ -100,6 +101,22 @@ void FillBorders(const GstVideoInfo& out, uint8_t* data, const GstVideoRectangle
         const int right = place.x + place.w;
         std::memset(row + size_t(right) * pixel, 0, size_t(width - right) * pixel);
     }
+}
+
+// Whether each of the place's rows in a frame of `out` has room for the
+// whole groups libswscale writes (what goes past the place's right edge is
+// painted over with the border after).
+bool PlaceHasRoom(const GstVideoInfo& out, AVPixelFormat format, const GstVideoRectangle& place) {
+    int need[4] = {};
+    if (!RowRoom(format, place.w, true, need))
+        return false;
+    for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&out) && p < 4; ++p) {
+        // Only RGB, in one plane, is placed off the frame's left edge.
+        const int x = p == 0 ? place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0) : 0;
+        if (x + need[p] > GST_VIDEO_INFO_PLANE_STRIDE(&out, p))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -199,7 +216,7 @@ bool FrameConverter::MakeContexts(const GstVideoInfo& in, const GstVideoInfo& ou
 bool FrameConverter::Feed(SwsContext* context, const GstVideoInfo& in, const uint8_t* const from[4],
                           const int fromStride[4], uint8_t* const to[4], const int toStride[4]) {
     int need[4] = {};
-    bool room = RowRoom(in_->av, in.width, need);
+    bool room = RowRoom(in_->av, in.width, false, need);
     for (int p = 0; p < 4 && from[p] && room; ++p)
         room = need[p] <= fromStride[p];
     if (room) {
@@ -214,28 +231,9 @@ bool FrameConverter::Feed(SwsContext* context, const GstVideoInfo& in, const uin
     return true;
 }
 
-namespace {
-
-// Whether the place's rows in a frame of `out` each have room
-// for the whole groups libswscale writes past its end (the rest of the row
-// goes to the borders, painted after).
-bool PlaceHasRoom(const GstVideoInfo& out, AVPixelFormat format, const GstVideoRectangle& place) {
-    int need[4] = {};
-    if (!RowRoom(format, place.w, need))
-        return false;
-    for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&out) && p < 4; ++p) {
-        // Only RGB, in one plane, is placed off the frame's left edge.
-        const int x = p == 0 ? place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0) : 0;
-        if (x + need[p] > GST_VIDEO_INFO_PLANE_STRIDE(&out, p))
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4],
-                             const GstVideoInfo& out, uint8_t* const dst[4], bool borders) {
+// The contexts for frames of `in` into frames of `out`, kept while these
+// and the place stay. False when libswscale refuses.
+bool FrameConverter::Prepare(const GstVideoInfo& in, const GstVideoInfo& out, bool borders) {
     Key key;
     key.in = GST_VIDEO_INFO_FORMAT(&in);
     key.out = GST_VIDEO_INFO_FORMAT(&out);
@@ -246,30 +244,25 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
     key.matrix = in.colorimetry.matrix;
     key.range = in.colorimetry.range;
     key.place = PlaceOf(in, out, borders);
-    if (!context_ || !(key == key_)) {
-        Reset();
-        key_ = key;
-        in_ = RowOf(key.in);
-        out_ = RowOf(key.out);
-        if (!in_ || !in_->in || !out_ || !out_->out || !MakeContexts(in, out)) {
-            Reset();
-            return false;
-        }
-    }
-    const uint8_t* from[4] = {};
-    int fromStride[4] = {};
-    for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&in) && i < 4; ++i) {
-        from[i] = src[i];
-        fromStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&in, i);
-    }
-    if (in_->swapUV) {
-        std::swap(from[1], from[2]);
-        std::swap(fromStride[1], fromStride[2]);
-    }
-    if (first_ && !Feed(first_, in, from, fromStride, between_.data, between_.stride))
-        return false;
-    // Into the frame at the place where its rows have room, else into
-    // `picture_` and from there the place's rows alone.
+    if (context_ && key == key_)
+        return true;
+    Reset();
+    key_ = key;
+    in_ = RowOf(key.in);
+    out_ = RowOf(key.out);
+    if (in_ && in_->in && out_ && out_->out && MakeContexts(in, out))
+        return true;
+    Reset();
+    return false;
+}
+
+// The second step's picture (the input `from` or the first step's) into
+// the place in `dst`: straight into the frame where each of the place's
+// rows has room, else into `picture_` and from there the place's rows
+// alone; then the borders. False when `picture_` cannot be had.
+bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const from[4],
+                           const int fromStride[4], const GstVideoInfo& out,
+                           uint8_t* const dst[4]) {
     const GstVideoRectangle& place = key_.place;
     uint8_t* at[4] = {};
     int atStride[4] = {};
@@ -287,14 +280,31 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
         sws_scale(context_, between_.data, between_.stride, 0, place.h, to, toStride);
     else if (!Feed(context_, in, from, fromStride, to, toStride))
         return false;
-    if (!room) {
-        const uint8_t* picture[4] = {picture_.data[0], picture_.data[1], picture_.data[2],
-                                     picture_.data[3]};
-        av_image_copy(at, atStride, picture, picture_.stride, out_->av, place.w, place.h);
-    }
+    if (!room)
+        av_image_copy(at, atStride, const_cast<const uint8_t**>(picture_.data), picture_.stride,
+                      out_->av, place.w, place.h);
     if (place.w != out.width || place.h != out.height)
         FillBorders(out, dst[0], place);
     return true;
+}
+
+bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4],
+                             const GstVideoInfo& out, uint8_t* const dst[4], bool borders) {
+    if (!Prepare(in, out, borders))
+        return false;
+    const uint8_t* from[4] = {};
+    int fromStride[4] = {};
+    for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&in) && i < 4; ++i) {
+        from[i] = src[i];
+        fromStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&in, i);
+    }
+    if (in_->swapUV) {
+        std::swap(from[1], from[2]);
+        std::swap(fromStride[1], fromStride[2]);
+    }
+    if (first_ && !Feed(first_, in, from, fromStride, between_.data, between_.stride))
+        return false;
+    return Place(in, from, fromStride, out, dst);
 }
 
 }  // namespace tavimo::swscale_internal
