@@ -393,22 +393,22 @@ void ExpectGreyPicture(const GuardedFrame& frame, double shape, bool fills,
                        const std::string& what) {
     const int width = frame.info.width, height = frame.info.height;
     int left = width, right = -1, top = height, bottom = -1, grey = 0, other = 0;
+    std::string firstOther;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const Shade shade =
-                ShadeOf(frame.Plane(0) + size_t(frame.info.stride[0]) * y + 4 * size_t(x));
-            if (shade == Shade::kOther && other++ == 0) {
-                const uint8_t* p = frame.Plane(0) + size_t(frame.info.stride[0]) * y + 4 * x;
-                ADD_FAILURE() << what << ": at " << x << "," << y << " B G R " << int(p[0]) << " "
-                              << int(p[1]) << " " << int(p[2]);
-            }
+            const uint8_t* p = frame.Plane(0) + size_t(frame.info.stride[0]) * y + 4 * size_t(x);
+            const Shade shade = ShadeOf(p);
+            if (shade == Shade::kOther && other++ == 0)
+                firstOther = std::to_string(x) + "," + std::to_string(y) + " (B G R " +
+                             std::to_string(p[0]) + " " + std::to_string(p[1]) + " " +
+                             std::to_string(p[2]) + ")";
             if (shade != Shade::kGrey)
                 continue;
             ++grey;
             left = std::min(left, x), right = std::max(right, x);
             top = std::min(top, y), bottom = std::max(bottom, y);
         }
-    ASSERT_EQ(other, 0) << what << ": pixels neither converted nor black";
+    ASSERT_EQ(other, 0) << what << ": pixels neither converted nor black, first at " << firstOther;
     ASSERT_GT(grey, 0) << what;
     const int w = right - left + 1, h = bottom - top + 1;
     EXPECT_EQ(grey, w * h) << what << ": black inside the picture (columns not converted)";
