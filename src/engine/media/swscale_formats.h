@@ -115,19 +115,26 @@ class FrameConverter {
     bool Prepare(const GstVideoInfo& in, const GstVideoInfo& out, bool borders);
     bool MakeContexts(const GstVideoInfo& in, const GstVideoInfo& out);
     AVPixelFormat MakeFirstStep(const GstVideoInfo& in, const GstVideoInfo& out);
-    bool Feed(SwsContext* context, const GstVideoInfo& in, const uint8_t* const from[4],
-              const int fromStride[4], uint8_t* const to[4], const int toStride[4]);
-    bool Place(const GstVideoInfo& in, const uint8_t* const from[4], const int fromStride[4],
+    SwsContext* NewContext(int width, int height, AVPixelFormat from, int toWidth, int toHeight,
+                           const GstVideoInfo& in, const GstVideoInfo& out) const;
+    bool Source(const GstVideoInfo& in, const uint8_t* const from[4], const int fromStride[4],
+                const uint8_t* src[4], int srcStride[4]);
+    bool Split(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
+               const GstVideoInfo& out, uint8_t* const at[4], const int atStride[4]);
+    bool Place(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
                const GstVideoInfo& out, uint8_t* const dst[4]);
 
     Key key_;
     const FormatRow* in_ = nullptr;
     const FormatRow* out_ = nullptr;
-    SwsContext* context_ = nullptr;  // into the place; null until a frame needs it
-    SwsContext* first_ = nullptr;    // YUV to `between_` first, or null
-    Scratch between_;                // 8-bit planar YUV at the place's size
-    Scratch source_;                 // the input, where the frame has no room
-    Scratch picture_;                // the place's picture, where the frame has no room
+    SwsContext* context_ = nullptr;         // into the place; null until a frame needs it
+    SwsContext* first_ = nullptr;           // YUV to `between_` first, or null
+    SwsContext* main_ = nullptr;            // the place's columns but the last few (Split)
+    SwsContext* rest_ = nullptr;            // those last few
+    AVPixelFormat from_ = AV_PIX_FMT_NONE;  // what the second step reads
+    Scratch between_;                       // 8-bit planar YUV at the place's size
+    Scratch source_;                        // the input, where the frame has no room
+    Scratch picture_;                       // the place's picture, where the frame has no room
 };
 
 // The caps of every format of the table that libswscale here takes as input

@@ -132,10 +132,10 @@ FrameConverter::~FrameConverter() {
 }
 
 void FrameConverter::Reset() {
-    sws_freeContext(context_);
-    context_ = nullptr;
-    sws_freeContext(first_);
-    first_ = nullptr;
+    for (SwsContext** context : {&context_, &first_, &main_, &rest_}) {
+        sws_freeContext(*context);
+        *context = nullptr;
+    }
     for (Scratch* scratch : {&between_, &source_, &picture_})
         scratch->Free();
     key_ = Key();
@@ -183,51 +183,97 @@ AVPixelFormat FrameConverter::MakeFirstStep(const GstVideoInfo& in, const GstVid
     return first_ && between_.Fit(to.w, to.h, planar) ? planar : AV_PIX_FMT_NONE;
 }
 
-// Contexts for `key_`, with the input's matrix and range; RGB out is full
-// range. False when libswscale refuses.
-bool FrameConverter::MakeContexts(const GstVideoInfo& in, const GstVideoInfo& out) {
-    const AVPixelFormat from = MakeFirstStep(in, out);
-    if (from == AV_PIX_FMT_NONE)
-        return false;
-    const GstVideoRectangle& place = key_.place;
-    const int width = first_ ? place.w : in.width;
-    const int height = first_ ? place.h : in.height;
-    context_ = sws_getContext(width, height, from, place.w, place.h, out_->av, SWS_BILINEAR,
-                              nullptr, nullptr, nullptr);
-    if (!context_)
-        return false;
-    if (GST_VIDEO_INFO_IS_YUV(&in)) {
+// A context of the second step from `width`x`height` of `from` to
+// `toWidth`x`toHeight` of the output's format, with the input's matrix and
+// range; RGB out is full range. Null when libswscale refuses.
+SwsContext* FrameConverter::NewContext(int width, int height, AVPixelFormat from, int toWidth,
+                                       int toHeight, const GstVideoInfo& in,
+                                       const GstVideoInfo& out) const {
+    SwsContext* context = sws_getContext(width, height, from, toWidth, toHeight, out_->av,
+                                         SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (context && GST_VIDEO_INFO_IS_YUV(&in)) {
         const int* matrix = sws_getCoefficients(SwsMatrixOf(in.colorimetry.matrix));
         const int inRange = in.colorimetry.range == GST_VIDEO_COLOR_RANGE_0_255 ? 1 : 0;
         const bool yuvOut = GST_VIDEO_INFO_IS_YUV(&out);
         // YUV out keeps the matrix and range (the caps say so): only the depth changes.
         sws_setColorspaceDetails(
-            context_, matrix, inRange, yuvOut ? matrix : sws_getCoefficients(SWS_CS_DEFAULT),
+            context, matrix, inRange, yuvOut ? matrix : sws_getCoefficients(SWS_CS_DEFAULT),
             yuvOut ? inRange : 1, yuvOut ? 0 : LevelOffset(in), 1 << 16, 1 << 16);
     }
-    return true;
+    return context;
 }
 
-// The input frame (`from`, in libswscale's plane order) through `context`
-// into `to`: straight from the frame where each row has room for what
+// Contexts for `key_`. False when libswscale refuses.
+bool FrameConverter::MakeContexts(const GstVideoInfo& in, const GstVideoInfo& out) {
+    from_ = MakeFirstStep(in, out);
+    if (from_ == AV_PIX_FMT_NONE)
+        return false;
+    const GstVideoRectangle& place = key_.place;
+    const int width = first_ ? place.w : in.width;
+    const int height = first_ ? place.h : in.height;
+    context_ = NewContext(width, height, from_, place.w, place.h, in, out);
+    return context_ != nullptr;
+}
+
+// The input frame (`from`, in libswscale's plane order) as libswscale is
+// to read it (`src`): the frame itself where each row has room for what
 // libswscale reads past its end (past the frame's last row it would read
-// past its buffer), else from a copy in `source_`. False when the copy
-// cannot be had.
-bool FrameConverter::Feed(SwsContext* context, const GstVideoInfo& in, const uint8_t* const from[4],
-                          const int fromStride[4], uint8_t* const to[4], const int toStride[4]) {
+// past its buffer), else a copy in `source_`. False when the copy cannot
+// be had.
+bool FrameConverter::Source(const GstVideoInfo& in, const uint8_t* const from[4],
+                            const int fromStride[4], const uint8_t* src[4], int srcStride[4]) {
     int need[4] = {};
     bool room = RowRoom(in_->av, in.width, false, need);
     for (int p = 0; p < 4 && from[p] && room; ++p)
         room = need[p] <= fromStride[p];
-    if (room) {
-        sws_scale(context, from, fromStride, 0, in.height, to, toStride);
-        return true;
+    if (!room) {
+        if (!source_.Fit(in.width, in.height, in_->av))
+            return false;
+        av_image_copy(source_.data, source_.stride, const_cast<const uint8_t**>(from), fromStride,
+                      in_->av, in.width, in.height);
     }
-    if (!source_.Fit(in.width, in.height, in_->av))
+    for (int p = 0; p < 4; ++p) {
+        src[p] = room ? from[p] : source_.data[p];
+        srcStride[p] = room ? fromStride[p] : source_.stride[p];
+    }
+    return true;
+}
+
+// Where the place's rows have no room but the second step keeps the size,
+// into RGB: all but the place's last (width mod kGroup) columns straight
+// into the frame (`at`), those through `picture_`, at the cost of a context
+// more rather than of a copy of the whole picture. False where it cannot.
+// (Not into YUV: libswscale 6.7 read out of bounds taking NV21 129x2 to
+// I420 in two such parts.)
+bool FrameConverter::Split(const GstVideoInfo& in, const uint8_t* const src[4],
+                           const int srcStride[4], const GstVideoInfo& out, uint8_t* const at[4],
+                           const int atStride[4]) {
+    const GstVideoRectangle& place = key_.place;
+    const int height = first_ ? place.h : in.height;
+    const int main = place.w / kGroup * kGroup, rest = place.w - main;
+    if (GST_VIDEO_INFO_IS_YUV(&out) || (first_ ? place.w : in.width) != place.w ||
+        height != place.h || main == 0 ||
+        !PlaceHasRoom(out, out_->av, {place.x, place.y, main, place.h}))
         return false;
-    av_image_copy(source_.data, source_.stride, const_cast<const uint8_t**>(from), fromStride,
-                  in_->av, in.width, in.height);
-    sws_scale(context, source_.data, source_.stride, 0, in.height, to, toStride);
+    if (!main_) {
+        main_ = NewContext(main, height, from_, main, height, in, out);
+        rest_ = NewContext(rest, height, from_, rest, height, in, out);
+    }
+    if (!main_ || !rest_ || !picture_.Fit(rest, height, out_->av))
+        return false;
+    int srcSkip[4] = {}, atSkip[4] = {};
+    av_image_fill_linesizes(srcSkip, from_, main);
+    av_image_fill_linesizes(atSkip, out_->av, main);
+    const uint8_t* restSrc[4] = {};
+    uint8_t* restAt[4] = {};
+    for (int p = 0; p < 4; ++p) {
+        restSrc[p] = src[p] ? src[p] + srcSkip[p] : nullptr;
+        restAt[p] = at[p] ? at[p] + atSkip[p] : nullptr;
+    }
+    sws_scale(main_, src, srcStride, 0, height, at, atStride);
+    sws_scale(rest_, restSrc, srcStride, 0, height, picture_.data, picture_.stride);
+    av_image_copy(restAt, const_cast<int*>(atStride), const_cast<const uint8_t**>(picture_.data),
+                  picture_.stride, out_->av, rest, height);
     return true;
 }
 
@@ -256,14 +302,15 @@ bool FrameConverter::Prepare(const GstVideoInfo& in, const GstVideoInfo& out, bo
     return false;
 }
 
-// The second step's picture (the input `from` or the first step's) into
+// The second step's picture (`src`: the input or the first step's) into
 // the place in `dst`: straight into the frame where each of the place's
-// rows has room, else into `picture_` and from there the place's rows
-// alone; then the borders. False when `picture_` cannot be had.
-bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const from[4],
-                           const int fromStride[4], const GstVideoInfo& out,
-                           uint8_t* const dst[4]) {
+// rows has room, else split (Split) or into `picture_` and from there the
+// place's rows alone; then the borders. False when `picture_` cannot be
+// had.
+bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
+                           const int srcStride[4], const GstVideoInfo& out, uint8_t* const dst[4]) {
     const GstVideoRectangle& place = key_.place;
+    const int height = first_ ? place.h : in.height;
     uint8_t* at[4] = {};
     int atStride[4] = {};
     for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&out) && i < 4; ++i) {
@@ -271,18 +318,15 @@ bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const from[4],
         atStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&out, i);
     }
     at[0] += ptrdiff_t(atStride[0]) * place.y + place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
-    const bool room = PlaceHasRoom(out, out_->av, place);
-    if (!room && !picture_.Fit(place.w, place.h, out_->av))
-        return false;
-    uint8_t* const* to = room ? at : picture_.data;
-    const int* toStride = room ? atStride : picture_.stride;
-    if (first_)
-        sws_scale(context_, between_.data, between_.stride, 0, place.h, to, toStride);
-    else if (!Feed(context_, in, from, fromStride, to, toStride))
-        return false;
-    if (!room)
+    if (PlaceHasRoom(out, out_->av, place)) {
+        sws_scale(context_, src, srcStride, 0, height, at, atStride);
+    } else if (!Split(in, src, srcStride, out, at, atStride)) {
+        if (!picture_.Fit(place.w, place.h, out_->av))
+            return false;
+        sws_scale(context_, src, srcStride, 0, height, picture_.data, picture_.stride);
         av_image_copy(at, atStride, const_cast<const uint8_t**>(picture_.data), picture_.stride,
                       out_->av, place.w, place.h);
+    }
     if (place.w != out.width || place.h != out.height)
         FillBorders(out, dst[0], place);
     return true;
@@ -302,9 +346,14 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
         std::swap(from[1], from[2]);
         std::swap(fromStride[1], fromStride[2]);
     }
-    if (first_ && !Feed(first_, in, from, fromStride, between_.data, between_.stride))
+    const uint8_t* read[4] = {};
+    int readStride[4] = {};
+    if (!Source(in, from, fromStride, read, readStride))
         return false;
-    return Place(in, from, fromStride, out, dst);
+    if (!first_)
+        return Place(in, read, readStride, out, dst);
+    sws_scale(first_, read, readStride, 0, in.height, between_.data, between_.stride);
+    return Place(in, between_.data, between_.stride, out, dst);
 }
 
 }  // namespace tavimo::swscale_internal
