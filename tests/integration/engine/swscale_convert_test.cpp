@@ -2,8 +2,10 @@
 // and range and in each input format come out as the RGB they were made of,
 // deep YUV keeps what its low bits say, a picture of another shape gets
 // borders, a natural-looking picture stays close to a conversion in
-// floating point (and to videoconvert's), and a decoder drawing straight
-// into the converter's pool keeps its reference pictures as decoded.
+// floating point (and to videoconvert's), a decoder drawing straight into
+// the converter's pool keeps its reference pictures as decoded, frames of
+// any size are converted whole with nothing written outside them, and every
+// format a decoder gives passes the converter the graph plugs for it.
 #include <gst/check/gstharness.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
