@@ -30,6 +30,10 @@ constexpr Case kCases[] = {
     {"I420", 1280, 720, 1920, 1200},        // 720p full screen on 1920x1200
     {"NV12", 1920, 1080, 1920, 1080},       // a hardware-style layout
     {"I420_10LE", 1920, 1080, 1920, 1080},  // 10-bit HEVC / AV1
+    {"I420", 1920, 1080, 1280, 720},        // 1080p in a 720p window: rows with room
+    {"I420", 1920, 1080, 1272, 712},        // in a window of odd size, with borders: no room
+    {"I420", 1920, 1080, 1283, 962},        // the same, taller than the picture
+    {"I420", 1440, 1080, 1440, 1080},       // anamorphic HDV: chroma rows of 720 bytes
 };
 
 // A harness around `pipeline` fed the first of moving colour bars in the

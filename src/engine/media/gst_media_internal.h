@@ -52,6 +52,7 @@ GstVideoFormat ShallowFormatOf(GstPad* pad);
 
 // How the converter is built for one video stream (see PlanConverter).
 struct ConverterPlan {
+    GstVideoFormat format = GST_VIDEO_FORMAT_UNKNOWN;   // the stream's own
     GstVideoFormat shallow = GST_VIDEO_FORMAT_UNKNOWN;  // ShallowFormatOf the stream
     guint queued = 0;   // frames a queue in front holds (none: no queue): the decoder
                         // gets a thread of its own (the graph adds it; not a filter)

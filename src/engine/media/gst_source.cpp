@@ -186,6 +186,7 @@ ConverterPlan PlanConverter(GstPad* pad) {
     GstCaps* caps = gst_pad_get_current_caps(pad);
     GstVideoInfo info;
     if (caps && gst_video_info_from_caps(&info, caps)) {
+        plan.format = GST_VIDEO_INFO_FORMAT(&info);
         if (OneThreadDecodes(info.width, info.height, info.fps_n, info.fps_d)) {
             plan.queued = 1;
         } else if (info.fps_n > 0) {
@@ -202,10 +203,10 @@ GstElement* MakeConverter(const ConverterPlan& plan) {
     std::vector<GstElement*> chain;
     if (plan.shallow != GST_VIDEO_FORMAT_UNKNOWN) {
         // libswscale takes the depth off planar YUV with its ordered dither
-        // in a fraction of videoconvert's time (convert_bench).
-        const bool planar =
-            plan.shallow == GST_VIDEO_FORMAT_I420 || plan.shallow == GST_VIDEO_FORMAT_Y42B;
-        GstElement* depth = planar ? NewSwscaleConvert() : nullptr;
+        // in a fraction of videoconvert's time (convert_bench), where it
+        // takes the stream's format; videoconvert takes any.
+        GstElement* depth =
+            SwscaleConverts(plan.format, plan.shallow) ? NewSwscaleConvert() : nullptr;
         chain.push_back(depth ? depth : gst_element_factory_make("videoconvert", nullptr));
         chain.push_back(gst_element_factory_make("capsfilter", nullptr));
     }

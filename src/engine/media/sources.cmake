@@ -33,6 +33,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_convert.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_caps.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/swscale_frames.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_pool.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_speech_listener.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_speech_source.cpp

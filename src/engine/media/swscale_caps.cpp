@@ -9,6 +9,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "engine/media/swscale_convert.h"
 #include "engine/media/swscale_formats.h"
 
 namespace tavimo::swscale_internal {
@@ -121,3 +122,14 @@ GstCaps* FixateCaps(GstBaseTransform*, GstPadDirection, GstCaps* caps, GstCaps* 
 }
 
 }  // namespace tavimo::swscale_internal
+
+namespace tavimo {
+
+bool SwscaleConverts(GstVideoFormat in, GstVideoFormat out) {
+    const swscale_internal::FormatRow* from = swscale_internal::RowOf(in);
+    const swscale_internal::FormatRow* to = swscale_internal::RowOf(out);
+    return from && from->in && sws_isSupportedInput(from->av) && to && to->out &&
+           sws_isSupportedOutput(to->av);
+}
+
+}  // namespace tavimo

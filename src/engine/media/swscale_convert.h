@@ -7,6 +7,7 @@
 #pragma once
 
 #include <gst/gst.h>
+#include <gst/video/video-format.h>
 
 namespace tavimo {
 
@@ -20,6 +21,11 @@ bool RegisterSwscaleConvert();
 // (default true) keeps the picture's display aspect inside an output of
 // another shape, with black borders, as videoscale's does. Any thread.
 GstElement* NewSwscaleConvert();
+
+// Whether the converter takes frames in `in` and gives them in `out`
+// (formats libswscale here converts between; any other is videoconvert's).
+// Any thread.
+bool SwscaleConverts(GstVideoFormat in, GstVideoFormat out);
 
 // Whether `pool` is one the converter offered upstream for its input (null:
 // no). A libav decoder given one decodes straight into its buffers and hands

@@ -6,8 +6,11 @@
 #include <gst/base/gstbasetransform.h>
 #include <gst/video/video.h>
 
+#include <cstdint>
+
 extern "C" {
 #include <libavutil/pixfmt.h>
+#include <libswscale/swscale.h>
 }
 
 namespace tavimo::swscale_internal {
@@ -47,6 +50,8 @@ inline constexpr FormatRow kFormats[] = {
     {GST_VIDEO_FORMAT_Y444_10LE, AV_PIX_FMT_YUV444P10LE, true, false, false},
     {GST_VIDEO_FORMAT_P010_10LE, AV_PIX_FMT_P010LE, true, false, false},
     {GST_VIDEO_FORMAT_I420_12LE, AV_PIX_FMT_YUV420P12LE, true, false, false},
+    {GST_VIDEO_FORMAT_I422_12LE, AV_PIX_FMT_YUV422P12LE, true, false, false},
+    {GST_VIDEO_FORMAT_Y444_12LE, AV_PIX_FMT_YUV444P12LE, true, false, false},
     // RGB with alpha, its alpha dropped
     {GST_VIDEO_FORMAT_BGRA, AV_PIX_FMT_BGRA, true, false, false},
     {GST_VIDEO_FORMAT_RGBA, AV_PIX_FMT_RGBA, true, false, false},
@@ -60,6 +65,77 @@ inline const FormatRow* RowOf(GstVideoFormat format) {
             return &row;
     return nullptr;
 }
+
+// One picture's conversion (and scaling) through libswscale, from the
+// planes of a frame laid out as one GstVideoInfo says into those of a frame
+// laid out as another says; apart from the element, so that a test or a
+// fuzzer can give it buffers of its own (swscale_frames.cpp). One thread at
+// a time (the streaming thread).
+class FrameConverter {
+  public:
+    FrameConverter() = default;
+    ~FrameConverter();
+    FrameConverter(const FrameConverter&) = delete;
+    FrameConverter& operator=(const FrameConverter&) = delete;
+
+    // `src` (plane pointers in GStreamer's order, strides in `in`) converted
+    // into `dst` (strides in `out`): the picture at its place, with `borders`
+    // the largest of its display shape centred, black around it. Writes
+    // nothing outside the planes `out` describes; reads, for some formats,
+    // a few bytes past the input's last row (decoders' pictures have rows
+    // to spare below). False when a format is not the table's or libswscale
+    // refuses.
+    bool Convert(const GstVideoInfo& in, const uint8_t* const src[4], const GstVideoInfo& out,
+                 uint8_t* const dst[4], bool borders);
+
+    // Drops the contexts, as new caps are agreed.
+    void Reset();
+
+  private:
+    // What the contexts were made for.
+    struct Key {
+        GstVideoFormat in = GST_VIDEO_FORMAT_UNKNOWN, out = GST_VIDEO_FORMAT_UNKNOWN;
+        int inWidth = 0, inHeight = 0, outWidth = 0, outHeight = 0;
+        GstVideoColorMatrix matrix = GST_VIDEO_COLOR_MATRIX_UNKNOWN;
+        GstVideoColorRange range = GST_VIDEO_COLOR_RANGE_UNKNOWN;
+        GstVideoRectangle place = {0, 0, 0, 0};
+        bool operator==(const Key& other) const;
+    };
+    // A picture of libswscale's own, each row with room for the whole
+    // groups of pixels libswscale reads and writes past a row's end.
+    struct Scratch {
+        uint8_t* data[4] = {};
+        int stride[4] = {};
+        int width = 0, height = 0;
+        AVPixelFormat format = AV_PIX_FMT_NONE;
+        // False when it cannot be had at that size.
+        bool Fit(int w, int h, AVPixelFormat f);
+        void Free();
+    };
+    bool Prepare(const GstVideoInfo& in, const GstVideoInfo& out, bool borders);
+    bool MakeContexts(const GstVideoInfo& in, const GstVideoInfo& out);
+    AVPixelFormat MakeFirstStep(const GstVideoInfo& in, const GstVideoInfo& out);
+    SwsContext* NewContext(int width, int height, AVPixelFormat from, int toWidth, int toHeight,
+                           const GstVideoInfo& in, const GstVideoInfo& out) const;
+    bool Source(const GstVideoInfo& in, const uint8_t* const from[4], const int fromStride[4],
+                const uint8_t* src[4], int srcStride[4]);
+    bool Split(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
+               const GstVideoInfo& out, uint8_t* const at[4], const int atStride[4]);
+    bool Place(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
+               const GstVideoInfo& out, uint8_t* const dst[4]);
+
+    Key key_;
+    const FormatRow* in_ = nullptr;
+    const FormatRow* out_ = nullptr;
+    SwsContext* context_ = nullptr;         // into the place; null until a frame needs it
+    SwsContext* first_ = nullptr;           // YUV to `between_` first, or null
+    SwsContext* main_ = nullptr;            // the place's columns but the last few (Split)
+    SwsContext* rest_ = nullptr;            // those last few
+    AVPixelFormat from_ = AV_PIX_FMT_NONE;  // what the second step reads
+    Scratch between_;                       // 8-bit planar YUV at the place's size
+    Scratch source_;                        // the input, where the frame has no room
+    Scratch picture_;                       // the place's picture, where the frame has no room
+};
 
 // The caps of every format of the table that libswscale here takes as input
 // (`input`) or gives as output, at any size and rate.

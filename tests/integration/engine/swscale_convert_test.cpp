@@ -2,8 +2,10 @@
 // and range and in each input format come out as the RGB they were made of,
 // deep YUV keeps what its low bits say, a picture of another shape gets
 // borders, a natural-looking picture stays close to a conversion in
-// floating point (and to videoconvert's), and a decoder drawing straight
-// into the converter's pool keeps its reference pictures as decoded.
+// floating point (and to videoconvert's), a decoder drawing straight into
+// the converter's pool keeps its reference pictures as decoded, frames of
+// any size are converted whole with nothing written outside them, and every
+// format a decoder gives passes the converter the graph plugs for it.
 #include <gst/check/gstharness.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -16,10 +18,13 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
+#include "engine/media/swscale_formats.h"
 
 namespace tavimo {
 namespace {
@@ -261,7 +266,8 @@ TEST_F(SwscaleConvert, BarsComeOutAsTheirRgb) {
                 {"YV12", 8, bt709},       {"NV12", 8, bt709},       {"NV21", 8, bt709},
                 {"YUY2", 8, bt709},       {"UYVY", 8, bt709},       {"Y42B", 8, bt709},
                 {"Y444", 8, bt709},       {"I420_10LE", 10, bt709}, {"I422_10LE", 10, bt709},
-                {"Y444_10LE", 10, bt709}, {"P010_10LE", 10, bt709}, {"I420_12LE", 12, bt709}};
+                {"Y444_10LE", 10, bt709}, {"P010_10LE", 10, bt709}, {"I420_12LE", 12, bt709},
+                {"I422_12LE", 12, bt709}};
     for (const auto& row : rows) {
         const std::string caps =
             CapsOf(row.format, kWidth, kHeight, row.bars.matrix, row.bars.range);
@@ -343,6 +349,224 @@ TEST_F(SwscaleConvert, DepthStepKeepsThePicturesSizeWhateverTheSinkListsFirst) {
     EXPECT_EQ(GST_VIDEO_INFO_FORMAT(&info), GST_VIDEO_FORMAT_I420);
     gst_caps_unref(out);
     gst_harness_teardown(h);
+}
+
+// --- every size: nothing written outside the frame, every column converted ---
+
+// A frame of `info`'s layout between two guard zones, all of it first
+// filled with a byte no conversion here gives (so that what is left
+// unwritten shows).
+struct GuardedFrame {
+    static constexpr size_t kGuard = 256;
+    static constexpr uint8_t kUnwritten = 0x5a;
+    GstVideoInfo info;
+    std::vector<uint8_t> bytes;
+    explicit GuardedFrame(const GstVideoInfo& layout)
+        : info(layout), bytes(layout.size + 2 * kGuard, kUnwritten) {}
+    uint8_t* Plane(int p) { return bytes.data() + kGuard + info.offset[p]; }
+    const uint8_t* Plane(int p) const { return bytes.data() + kGuard + info.offset[p]; }
+    // The bytes that were written outside the frame.
+    int GuardsWritten() const {
+        int written = 0;
+        for (size_t i = 0; i < kGuard; ++i)
+            written += (bytes[i] != kUnwritten) + (bytes[bytes.size() - 1 - i] != kUnwritten);
+        return written;
+    }
+};
+
+// The grey of a BGRx frame converted from Y 180 (75 %: 191), black, or
+// neither (left unwritten).
+enum class Shade { kBlack, kGrey, kOther };
+Shade ShadeOf(const uint8_t* bgrx) {
+    if (bgrx[0] <= 2 && bgrx[1] <= 2 && bgrx[2] <= 2)
+        return Shade::kBlack;
+    for (int c = 0; c < 3; ++c)
+        if (std::abs(bgrx[c] - 191) > 24)  // scaled down 100 times, its edge is 17 off
+            return Shade::kOther;
+    return Shade::kGrey;
+}
+
+// A BGRx frame converted from a flat grey picture of display shape `shape`:
+// one rectangle of grey, black all around it, borders on opposite sides
+// within a pixel of each other, the rectangle as wide or as high as the
+// frame and of the picture's shape within a pixel (with `fills`, the whole
+// frame).
+void ExpectGreyPicture(const GuardedFrame& frame, double shape, bool fills,
+                       const std::string& what) {
+    const int width = frame.info.width, height = frame.info.height;
+    int left = width, right = -1, top = height, bottom = -1, grey = 0, other = 0;
+    std::string firstOther;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = frame.Plane(0) + size_t(frame.info.stride[0]) * y + 4 * size_t(x);
+            const Shade shade = ShadeOf(p);
+            if (shade == Shade::kOther && other++ == 0)
+                firstOther = std::to_string(x) + "," + std::to_string(y) + " (B G R " +
+                             std::to_string(p[0]) + " " + std::to_string(p[1]) + " " +
+                             std::to_string(p[2]) + ")";
+            if (shade != Shade::kGrey)
+                continue;
+            ++grey;
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    ASSERT_EQ(other, 0) << what << ": pixels neither converted nor black, first at " << firstOther;
+    ASSERT_GT(grey, 0) << what;
+    const int w = right - left + 1, h = bottom - top + 1;
+    EXPECT_EQ(grey, w * h) << what << ": black inside the picture (columns not converted)";
+    EXPECT_LE(std::abs(left - (width - 1 - right)), 1) << what << ": left and right borders";
+    EXPECT_LE(std::abs(top - (height - 1 - bottom)), 1) << what << ": top and bottom borders";
+    EXPECT_TRUE(w == width || h == height) << what << ": picture " << w << "x" << h;
+    EXPECT_TRUE(std::abs(w - h * shape) <= 1 || std::abs(h - w / shape) <= 1)
+        << what << ": picture " << w << "x" << h;
+    if (fills) {
+        EXPECT_TRUE(w == width && h == height) << what << ": picture " << w << "x" << h;
+    }
+}
+
+// An 8-bit planar YUV frame converted from the same grey: Y 180 and
+// chroma 128 (within the dither's 1) in every sample.
+void ExpectGreyPlanes(const GuardedFrame& frame, const std::string& what) {
+    int wrong = 0;
+    for (guint c = 0; c < GST_VIDEO_INFO_N_COMPONENTS(&frame.info); ++c) {
+        const uint8_t* plane = frame.Plane(GST_VIDEO_INFO_COMP_PLANE(&frame.info, c));
+        const int stride = GST_VIDEO_INFO_COMP_STRIDE(&frame.info, c);
+        for (int y = 0; y < GST_VIDEO_INFO_COMP_HEIGHT(&frame.info, c); ++y)
+            for (int x = 0; x < GST_VIDEO_INFO_COMP_WIDTH(&frame.info, c); ++x)
+                wrong += std::abs(plane[size_t(stride) * y + x] - (c == 0 ? 180 : 128)) > 1;
+    }
+    EXPECT_EQ(wrong, 0) << what << ": samples not converted";
+}
+
+// A flat 75 % grey, BT.709 limited, through the converter into frames of
+// every size from 1x1 to 17x17 and odd sizes near common ones, each frame
+// guarded on both sides: libswscale writes whole groups of pixels past a
+// row's end, and a picture placed inside the frame must not take it past
+// its buffer, nor leave its last columns unconverted, nor reach into the
+// borders.
+TEST_F(SwscaleConvert, EverySizeIsConvertedWhollyAndNothingIsWrittenOutsideTheFrame) {
+    const struct {
+        const char* name;
+        const char* in;
+        int depth;
+        int width, height;  // of the input; 0: the output's
+        const char* out;
+    } rows[] = {
+        {"I420 at its own size to BGRx (unscaled)", "I420", 8, 0, 0, "BGRx"},
+        {"P010 at its own size to BGRx (two steps)", "P010_10LE", 10, 0, 0, "BGRx"},
+        {"P010 at its own size to I420 (depth step)", "P010_10LE", 10, 0, 0, "I420"},
+        {"16:9 1080p I420 scaled to BGRx", "I420", 8, 1920, 1080, "BGRx"},
+        {"4:3 I420 scaled to BGRx", "I420", 8, 640, 480, "BGRx"},
+    };
+    std::vector<std::pair<int, int>> sizes;
+    for (int w = 1; w <= 17; ++w)
+        for (int h = 1; h <= 17; ++h)
+            sizes.emplace_back(w, h);
+    for (auto odd : {std::pair{643, 482}, {1001, 620}, {1283, 962}, {1272, 712}, {1013, 760}})
+        sizes.push_back(odd);
+    const ::testing::TestResult* result =
+        ::testing::UnitTest::GetInstance()->current_test_info()->result();
+    for (const auto& row : rows) {
+        const int failures = result->total_part_count();
+        swscale_internal::FrameConverter converter;
+        GstBuffer* source = nullptr;
+        std::string caps;
+        for (const auto& [width, height] : sizes) {
+            const int inWidth = row.width ? row.width : width;
+            const int inHeight = row.height ? row.height : height;
+            if (!source || !row.width) {
+                if (source)
+                    gst_buffer_unref(source);
+                caps = CapsOf(row.in, inWidth, inHeight, GST_VIDEO_COLOR_MATRIX_BT709,
+                              GST_VIDEO_COLOR_RANGE_16_235);
+                source = MakeFrame(
+                    caps, [&](int c, int, int) { return (c == 0 ? 180 : 128) << (row.depth - 8); });
+            }
+            GstCaps* parsed = gst_caps_from_string(caps.c_str());
+            GstVideoInfo in, out;
+            gst_video_info_from_caps(&in, parsed);
+            gst_caps_unref(parsed);
+            gst_video_info_set_format(&out, gst_video_format_from_string(row.out), width, height);
+            GstVideoFrame mapped;
+            ASSERT_TRUE(gst_video_frame_map(&mapped, &in, source, GST_MAP_READ));
+            GuardedFrame frame(out);
+            uint8_t* dst[4] = {frame.Plane(0), frame.Plane(1), frame.Plane(2), frame.Plane(3)};
+            const bool converted = converter.Convert(
+                in, reinterpret_cast<const uint8_t* const*>(mapped.data), out, dst, true);
+            gst_video_frame_unmap(&mapped);
+            const std::string what = std::string(row.name) + " at " + std::to_string(width) + "x" +
+                                     std::to_string(height);
+            ASSERT_TRUE(converted) << what;
+            EXPECT_EQ(frame.GuardsWritten(), 0) << what << ": bytes written outside the frame";
+            if (GST_VIDEO_INFO_IS_YUV(&out))
+                ExpectGreyPlanes(frame, what);
+            else
+                ExpectGreyPicture(frame, double(inWidth) / inHeight, !row.width, what);
+            if (result->total_part_count() > failures)
+                break;  // one size is enough to say what is wrong
+        }
+        gst_buffer_unref(source);
+    }
+}
+
+// Every raw format a decoder here puts out plays through the converter the
+// graph plugs for it (libswscale where it takes the format, videoconvert
+// where not): a frame goes in, a frame comes out in what the mixer takes.
+TEST_F(SwscaleConvert, EveryDecodedFormatPassesTheConverterThePlayerPlugs) {
+    std::set<std::string> formats;
+    GList* decoders = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO, GST_RANK_NONE);
+    for (GList* d = decoders; d; d = d->next)
+        for (const GList* t =
+                 gst_element_factory_get_static_pad_templates(GST_ELEMENT_FACTORY(d->data));
+             t; t = t->next) {
+            auto* templ = static_cast<GstStaticPadTemplate*>(t->data);
+            if (templ->direction != GST_PAD_SRC)
+                continue;
+            GstCaps* caps = gst_static_caps_get(&templ->static_caps);
+            for (guint i = 0; i < gst_caps_get_size(caps); ++i) {
+                const GstStructure* s = gst_caps_get_structure(caps, i);
+                const GValue* list = gst_structure_get_value(s, "format");
+                if (!gst_structure_has_name(s, "video/x-raw") || !list)
+                    continue;
+                if (G_VALUE_HOLDS_STRING(list))
+                    formats.insert(g_value_get_string(list));
+                else if (GST_VALUE_HOLDS_LIST(list))
+                    for (guint j = 0; j < gst_value_list_get_size(list); ++j)
+                        formats.insert(g_value_get_string(gst_value_list_get_value(list, j)));
+            }
+            gst_caps_unref(caps);
+        }
+    gst_plugin_feature_list_free(decoders);
+    ASSERT_GE(formats.size(), 20u) << "too few decoders to say anything";
+    for (const std::string& format : formats) {
+        const std::string caps = CapsOf(format.c_str(), 64, 64, GST_VIDEO_COLOR_MATRIX_BT709,
+                                        GST_VIDEO_COLOR_RANGE_16_235) +
+                                 ", framerate=(fraction)25/1";
+        GstPad* pad = gst_pad_new("src", GST_PAD_SRC);
+        gst_pad_set_active(pad, TRUE);
+        gst_pad_push_event(pad, gst_event_new_stream_start("video"));
+        gst_pad_push_event(pad, gst_event_new_caps(gst_caps_from_string(caps.c_str())));
+        GstElement* converter = gst_internal::MakeConverter(gst_internal::PlanConverter(pad));
+        gst_object_unref(pad);
+        ASSERT_NE(converter, nullptr) << format;
+        gst_object_ref_sink(converter);
+        GstHarness* h = gst_harness_new_with_element(converter, "sink", "src");
+        gst_harness_set_src_caps_str(h, caps.c_str());
+        gst_harness_set_sink_caps_str(h, "video/x-raw, format=(string){ I420, BGRx }");
+        GstCaps* parsed = gst_caps_from_string(caps.c_str());
+        GstVideoInfo info;
+        gst_video_info_from_caps(&info, parsed);
+        gst_caps_unref(parsed);
+        GstBuffer* frame = gst_buffer_new_allocate(nullptr, info.size, nullptr);
+        gst_buffer_memset(frame, 0, 0x80, info.size);
+        const GstFlowReturn pushed = gst_harness_push(h, frame);
+        EXPECT_EQ(pushed, GST_FLOW_OK) << format << ": " << gst_flow_get_name(pushed);
+        if (pushed == GST_FLOW_OK)
+            gst_buffer_unref(gst_harness_pull(h));
+        gst_harness_teardown(h);
+        gst_object_unref(converter);
+    }
 }
 
 // --- a natural-looking picture against a conversion in floating point ---
