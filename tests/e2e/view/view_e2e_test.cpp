@@ -113,7 +113,7 @@ std::array<int, 3> Screen(Display* dpy) {
     return {int(w), int(h), timeout};
 }
 
-TEST(ViewE2e, DemoClipSubtitlesSeekBarAndFullScreenInAChosenMode) {
+TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     Fixture f;
     ASSERT_TRUE(f.server.Running());
     // An 800 x 600 mode on Xvfb's RandR output, chosen for full screen.
