@@ -115,30 +115,8 @@ class FakeFilter : public IBaseFilter,
     }
     HRESULT RepaintVideo() override { return S_OK; }
     HRESULT DisplayModeChanged() override { return S_OK; }
-    // A mid-grey frame of the native size once the renderer is connected.
-    HRESULT GetCurrentImage(std::shared_ptr<ICurrentImage>* image) override {
-        if (!pins.front()->connected)
-            return VFW_E_NOT_CONNECTED;
-        *image = std::make_shared<GreyImage>(fw_->script.nativeWidth, fw_->script.nativeHeight);
-        return fw_->Step("GetCurrentImage", "GetCurrentImage");
-    }
 
   private:
-    class GreyImage : public ICurrentImage {
-      public:
-        GreyImage(long width, long height) : width_(int(width)), height_(int(height)) {}
-        HRESULT GetBitmap(VideoImage* image) override {
-            image->width = width_;
-            image->height = height_;
-            image->rgbx.assign(size_t(width_) * height_ * 4, 0x80);
-            return S_OK;
-        }
-        REFERENCE_TIME Time() override { return -1; }
-
-      private:
-        int width_, height_;
-    };
-
     template <typename T>
     HRESULT As(FilterKind only, const char* step, std::shared_ptr<T>* out) {
         if (kind != only)
@@ -485,6 +463,21 @@ HRESULT FakeMediaFramework::AddGraphToRot(const std::shared_ptr<IGraphBuilder>&,
 
 HRESULT FakeMediaFramework::RemoveGraphFromRot(uint32_t cookie) {
     return Step("RemoveGraphFromRot " + std::to_string(cookie), "");
+}
+
+StreamInfo FakeTrack(StreamInfo::Kind kind, const char* language, const char* format, int channels,
+                     int flags, const char* title) {
+    StreamInfo info;
+    info.kind = kind;
+    info.language = language;
+    info.format = format;
+    info.title = title;
+    info.channels = channels;
+    info.enabled = flags & kTrackOn;
+    info.isDefault = flags & kTrackDefault;
+    info.forced = flags & kTrackForced;
+    info.decodable = !(flags & kTrackNoDecoder);
+    return info;
 }
 
 }  // namespace tavimo

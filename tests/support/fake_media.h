@@ -30,6 +30,14 @@ struct FakeScript {
     std::map<std::string, HRESULT> failures;
 };
 
+// Flags of a scripted track: enabled by the framework itself, flagged
+// default or forced by the container, without a decoder.
+enum FakeTrackFlags { kTrackOn = 1, kTrackDefault = 2, kTrackForced = 4, kTrackNoDecoder = 8 };
+
+// A track as the scripted source lists it (FakeScript::streams).
+StreamInfo FakeTrack(StreamInfo::Kind kind, const char* language, const char* format,
+                     int channels = 0, int flags = 0, const char* title = "");
+
 class FakeGraph;
 
 class FakeMediaFramework : public MediaFramework {

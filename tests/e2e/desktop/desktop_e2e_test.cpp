@@ -185,6 +185,18 @@ TEST(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
     EXPECT_EQ(screenSaver.Inhibits(), 5);
 }
 
+// A player whose window is shown and which listens for the instance message.
+std::unique_ptr<Player> StartPlayer(const XServer& server, const UserFolders& user,
+                                    const std::vector<std::string>& args) {
+    auto player = std::make_unique<Player>(server, user, args);
+    EXPECT_TRUE(player->WaitForWindow(15s).has_value()) << "no window";
+    const auto socket = user.RuntimeDir() + "/tavimo/" + std::to_string(player->Pid()) + ".sock";
+    for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    return player;
+}
+
 // A clip left in the middle starts there again on the next run. Instances
 // started with "Allow Multiple Instances" on hold no marker: a later start with
 // the option off finds none and all run. The next start closes all of them,
@@ -208,21 +220,10 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
         EXPECT_EQ(text.substr(space + 1), clip);
         return std::stod(text.substr(0, space)) / 1e7;
     };
-    // A player whose window is shown and which listens for the instance message.
-    const auto start = [&](const std::vector<std::string>& args) {
-        auto player = std::make_unique<Player>(server, user, args);
-        EXPECT_TRUE(player->WaitForWindow(15s).has_value()) << "no window";
-        const auto socket =
-            user.RuntimeDir() + "/tavimo/" + std::to_string(player->Pid()) + ".sock";
-        for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) {
-            std::this_thread::sleep_for(10ms);
-        }
-        return player;
-    };
 
     // Four five-second steps forward after 1.5 s of play: left at about 21 s,
     // each step up to a second further on to the next key frame.
-    auto run = start({clip});
+    auto run = StartPlayer(server, user, {clip});
     std::this_thread::sleep_for(1500ms);
     run->Key("period period period period");
     std::this_thread::sleep_for(1000ms);
@@ -234,14 +235,14 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     EXPECT_GT(left, 19);
     EXPECT_LT(left, 28);
 
-    auto first = start({clip});
+    auto first = StartPlayer(server, user, {clip});
     std::this_thread::sleep_for(2s);
-    auto second = start({});
+    auto second = StartPlayer(server, user, {});
     user.Store("AllowMultipleInstances", 0u);
-    auto third = start({});
+    auto third = StartPlayer(server, user, {});
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(first->Running() && second->Running() && third->Running());
-    auto fourth = start({});
+    auto fourth = StartPlayer(server, user, {});
     for (Player* p : {first.get(), second.get(), third.get()}) {
         EXPECT_EQ(p->WaitForExit(10s), 0);
     }
@@ -249,18 +250,6 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     // too near the start to keep.
     EXPECT_GT(stored(), left) << "resumed, and saved when closed by the fourth";
     EXPECT_TRUE(fourth->Running());
-}
-
-// A player whose window is shown and which listens for the instance message.
-std::unique_ptr<Player> StartPlayer(const XServer& server, const UserFolders& user,
-                                    const std::vector<std::string>& args) {
-    auto player = std::make_unique<Player>(server, user, args);
-    EXPECT_TRUE(player->WaitForWindow(15s).has_value()) << "no window";
-    const auto socket = user.RuntimeDir() + "/tavimo/" + std::to_string(player->Pid()) + ".sock";
-    for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) {
-        std::this_thread::sleep_for(10ms);
-    }
-    return player;
 }
 
 // The instance replacing another reads the settings only after that one has

@@ -16,7 +16,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -28,14 +27,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Ids = std::set<unsigned long>;
-
-// Whether `done` holds within 10 s.
-bool Within10s(const std::function<bool()>& done) {
-    for (int i = 0; i < 200; ++i, std::this_thread::sleep_for(50ms))
-        if (done())
-            return true;
-    return false;
-}
 
 class FilesE2eTest : public ::testing::Test {
   protected:
@@ -49,7 +40,7 @@ class FilesE2eTest : public ::testing::Test {
     }
     // Whether the main window comes to read "Tavimo - <clip>".
     bool Plays(const std::string& name) {
-        return Within10s([&] { return Title(window) == "Tavimo - " + Clip(name); });
+        return Within(10s, [&] { return Title(window) == "Tavimo - " + Clip(name); });
     }
     // The visible windows of the player: main window, video surface, dialogs.
     Ids Shown() {
@@ -66,7 +57,7 @@ class FilesE2eTest : public ::testing::Test {
         const Ids before = Shown();
         player->Key(keys);
         unsigned long found = 0;
-        Within10s([&] {
+        Within(10s, [&] {
             for (unsigned long id : Shown())
                 if (before.count(id) == 0 && Title(id) == title)
                     found = id;
@@ -75,10 +66,45 @@ class FilesE2eTest : public ::testing::Test {
         std::this_thread::sleep_for(300ms);  // drawn and taking keys
         return found;
     }
+    // One-second clips, muxed as their names' extensions say; whether all were made.
+    bool MakeClips(std::initializer_list<const char*> names) {
+        for (const std::string name : names) {
+            const char* mux = name.ends_with(".ts")    ? " ! mpegtsmux"
+                              : name.ends_with(".mkv") ? " ! matroskamux"
+                                                       : " ! mp4mux";
+            if (!MakeClip("videotestsrc num-buffers=30 ! video/x-raw,width=160,height=120,"
+                          "framerate=30/1 ! x264enc" +
+                              std::string(mux),
+                          Clip(name)))
+                return false;
+        }
+        return true;
+    }
+    // A stand-in application, the user's default for `type`, that notes each
+    // address it is given in the file it returns.
+    std::string StandIn(const std::string& type) {
+        const std::string notes = Clip("opened.txt"), program = Clip("opener.sh");
+        std::ofstream(program) << "#!/bin/sh\necho \"$1\" >> " << notes << "\n";
+        ::chmod(program.c_str(), 0755);
+        std::filesystem::create_directories(Data() + "/applications");
+        std::ofstream(Data() + "/applications/opener.desktop")
+            << "[Desktop Entry]\nType=Application\nName=Opener\nExec=" << program
+            << " %u\nMimeType=" << type << ";\n";
+        std::filesystem::create_directories(user.ConfigHome());
+        std::ofstream(user.ConfigHome() + "/mimeapps.list") << "[Default Applications]\n"
+                                                            << type << "=opener.desktop\n";
+        return notes;
+    }
+    // The first address the stand-in noted, waiting up to 10 s.
+    static std::string FirstNoted(const std::string& notes) {
+        std::string address;
+        Within(10s, [&] { return std::getline(std::ifstream(notes), address).good(); });
+        return address;
+    }
     // Types `keys` into dialog `id`; whether it then closes.
     bool Close(unsigned long id, const std::string& keys) {
         RunIn(server.Display(), "xdotool windowfocus --sync " + std::to_string(id) + " " + keys);
-        return Within10s([&] { return Shown().count(id) == 0; });
+        return Within(10s, [&] { return Shown().count(id) == 0; });
     }
 
     XServer server;
@@ -90,27 +116,11 @@ class FilesE2eTest : public ::testing::Test {
 
 TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
     ASSERT_TRUE(server.Running());
-    for (const char* name : {"a.mp4", "b.mp4", "d.mp4"}) {  // one second each
-        ASSERT_TRUE(
-            MakeClip("videotestsrc num-buffers=30 ! video/x-raw,width=160,height=120,"
-                     "framerate=30/1 ! x264enc ! mp4mux",
-                     Clip(name)));
-    }
+    ASSERT_TRUE(MakeClips({"a.mp4", "b.mp4", "d.mp4"}));
     std::ofstream(Clip("c.txt")) << "notes\n";
-    // A desktop where no type is ours yet, with a stand-in browser for https
-    // that notes the address it is given.
+    // A desktop where no type is ours yet, with a stand-in browser for https.
     setenv("XDG_DATA_HOME", Data().c_str(), 1);
-    const std::string opened = data.filePath("opened.txt").toStdString();
-    const std::string browser = data.filePath("browser.sh").toStdString();
-    std::ofstream(browser) << "#!/bin/sh\necho \"$1\" >> " << opened << "\n";
-    ::chmod(browser.c_str(), 0755);
-    std::filesystem::create_directories(Data() + "/applications");
-    std::ofstream(Data() + "/applications/browser.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Browser\nExec=" << browser
-        << " %u\nMimeType=x-scheme-handler/https;\n";
-    std::filesystem::create_directories(user.ConfigHome());
-    std::ofstream(user.ConfigHome() + "/mimeapps.list")
-        << "[Default Applications]\nx-scheme-handler/https=browser.desktop\n";
+    const std::string opened = StandIn("x-scheme-handler/https");
 
     player = std::make_unique<Player>(server, user, std::vector<std::string>{Clip("b.mp4")});
     window = player->WaitForWindow(15s).value_or(0);
@@ -129,9 +139,7 @@ TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
     player->Key("Page_Up");  // nothing before a.mp4, as the title shows below
 
     player->Key("alt+h Down Return");  // Help > Check For Update
-    std::string address;
-    Within10s([&] { return std::getline(std::ifstream(opened), address).good(); });
-    EXPECT_EQ(address, "https://www.example.org/Tavimo/version.cgi?v=30");
+    EXPECT_EQ(FirstNoted(opened), "https://www.example.org/Tavimo/version.cgi?v=30");
 
     const unsigned long about = Dialog("alt+h a", "About Tavimo");
     EXPECT_TRUE(about != 0 && Close(about, "key Escape"));
@@ -159,14 +167,7 @@ TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
 // transport stream by its bytes, and pass over the subtitles.
 TEST_F(FilesE2eTest, PageDownWalksTheTypesTheInstalledEntryDeclares) {
     ASSERT_TRUE(server.Running());
-    for (const char* name : {"clip.ts", "ep1.mp4", "ep2.mp4", "ep10.mp4"}) {
-        const bool ts = std::string(name).ends_with(".ts");
-        ASSERT_TRUE(MakeClip(
-            "videotestsrc num-buffers=30 ! video/x-raw,width=160,height=120,framerate=30/1 ! "
-            "x264enc ! " +
-                std::string(ts ? "mpegtsmux" : "mp4mux"),
-            Clip(name)));
-    }
+    ASSERT_TRUE(MakeClips({"clip.ts", "ep1.mp4", "ep2.mp4", "ep10.mp4"}));
     std::ofstream(Clip("ep1.srt")) << "1\n00:00:00,000 --> 00:00:01,000\nHello\n";
     const std::string system = data.filePath("system").toStdString();
     std::filesystem::create_directories(system + "/applications");
@@ -203,30 +204,12 @@ TEST_F(FilesE2eTest, PageDownWalksTheTypesTheInstalledEntryDeclares) {
 // ReadMe with the desktop's viewer for text.
 TEST_F(FilesE2eTest, FromTheBuildFolderPageDownWalksItsOwnTypesAndF1ItsReadMe) {
     ASSERT_TRUE(server.Running());
-    for (const char* name : {"a.mp4", "b.mkv", "d.mp4"}) {
-        const bool mkv = std::string(name).ends_with(".mkv");
-        ASSERT_TRUE(MakeClip(
-            "videotestsrc num-buffers=30 ! video/x-raw,width=160,height=120,framerate=30/1 ! "
-            "x264enc ! " +
-                std::string(mkv ? "matroskamux" : "mp4mux"),
-            Clip(name)));
-    }
+    ASSERT_TRUE(MakeClips({"a.mp4", "b.mkv", "d.mp4"}));
     std::ofstream(Clip("c.txt")) << "notes\n";
     const std::string share = data.filePath("share").toStdString();
     std::filesystem::create_directories(share);
     std::filesystem::create_directory_symlink("/usr/share/mime", share + "/mime");
-    // A stand-in text viewer, the default for text/plain, notes what it opens.
-    const std::string opened = data.filePath("opened.txt").toStdString();
-    const std::string viewer = data.filePath("viewer.sh").toStdString();
-    std::ofstream(viewer) << "#!/bin/sh\necho \"$1\" >> " << opened << "\n";
-    ::chmod(viewer.c_str(), 0755);
-    std::filesystem::create_directories(Data() + "/applications");
-    std::ofstream(Data() + "/applications/viewer.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" << viewer
-        << " %u\nMimeType=text/plain;\n";
-    std::filesystem::create_directories(user.ConfigHome());
-    std::ofstream(user.ConfigHome() + "/mimeapps.list")
-        << "[Default Applications]\ntext/plain=viewer.desktop\n";
+    const std::string opened = StandIn("text/plain");  // the desktop's viewer for text
 
     player = std::make_unique<Player>(
         server, user, std::vector<std::string>{Clip("a.mp4")},
@@ -241,8 +224,7 @@ TEST_F(FilesE2eTest, FromTheBuildFolderPageDownWalksItsOwnTypesAndF1ItsReadMe) {
     EXPECT_TRUE(Plays("b.mkv"));
 
     player->Key("F1");
-    std::string address;
-    Within10s([&] { return std::getline(std::ifstream(opened), address).good(); });
+    std::string address = FirstNoted(opened);
     if (address.starts_with("file://"))
         address.erase(0, 7);  // GIO gives a local file as a path or as a URI
     EXPECT_EQ(address, std::string(TAVIMO_BUILD_DIR) + "/data/ReadMe.txt");

@@ -13,10 +13,8 @@
 #include <QTemporaryDir>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -29,7 +27,6 @@ namespace tavimo::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 // Every clip's picture is one flat blue, so that the picture's shape on
 // screen is the bounding box of that blue below the menu, toolbar and seek
@@ -45,14 +42,6 @@ bool IsFill(QRgb pixel) {
 bool IsSubtitleGreen(QRgb pixel) {
     const QColor c(pixel);
     return c.green() > 150 && c.red() < 90 && c.blue() < 90;
-}
-
-bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done) {
-    for (const auto end = Clock::now() + limit; !done(); std::this_thread::sleep_for(100ms)) {
-        if (Clock::now() > end)
-            return false;
-    }
-    return true;
 }
 
 struct Row {
@@ -175,13 +164,9 @@ class MediaMatrix : public testing::TestWithParam<Row> {
         window_ = player_->WaitForWindow(20s).value_or(0);
     }
     std::string Run(const std::string& command) { return RunIn(server_->Display(), command); }
-    QRect Geometry() {
-        int x = 0, y = 0, w = 0, h = 0;
-        const std::string at = Run("xdotool getwindowgeometry --shell " + std::to_string(window_));
-        std::sscanf(at.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
-        return QRect(x, y, w, h);
+    QImage Window() {
+        return server_->Screenshot().copy(WindowGeometry(server_->Display(), window_));
     }
-    QImage Window() { return server_->Screenshot().copy(Geometry()); }
     // The X server's time of the last key press the window's thread handled.
     std::string UserTime() {
         return Run("xprop -id " + std::to_string(window_) + " _NET_WM_USER_TIME");

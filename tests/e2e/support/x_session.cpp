@@ -59,6 +59,26 @@ QImage XServer::Screenshot() const {
     return image;
 }
 
+bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done) {
+    for (const auto end = std::chrono::steady_clock::now() + limit; !done(); Wait(100ms)) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+    }
+    return true;
+}
+
+void Wait(std::chrono::milliseconds time) {
+    std::this_thread::sleep_for(time);
+}
+
+QRect WindowGeometry(const std::string& display, unsigned long id) {
+    int x = 0, y = 0, w = 0, h = 0;
+    const std::string at =
+        RunIn(display, "xdotool getwindowgeometry --shell " + std::to_string(id));
+    std::sscanf(at.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
+    return QRect(x, y, w, h);
+}
+
 std::string PlayerBinary() {
     return std::string(TAVIMO_BUILD_DIR) + "/tavimo";
 }

@@ -6,10 +6,12 @@
 #include <sys/types.h>
 
 #include <QImage>
+#include <QRect>
 #include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +39,16 @@ class XServer {
 
 // Runs `command` with DISPLAY set to `display`; returns its standard output.
 std::string RunIn(const std::string& display, const std::string& command);
+
+// Whether `done` comes true within `limit`, asked every 100 ms (the machine
+// may be slow). Calling thread; `done` runs on it.
+bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done);
+// Sleeps the calling thread for `time`.
+void Wait(std::chrono::milliseconds time);
+
+// Where window `id` on `display` stands and how large it is, as xdotool
+// reports it (device pixels); empty when it cannot say.
+QRect WindowGeometry(const std::string& display, unsigned long id);
 
 // Path of the built player.
 std::string PlayerBinary();

@@ -28,18 +28,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void Wait(std::chrono::milliseconds time) {
-    std::this_thread::sleep_for(time);
-}
-
-bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done) {
-    for (const auto end = std::chrono::steady_clock::now() + limit; !done(); Wait(100ms)) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-    }
-    return true;
-}
-
 // The clip's plain grey (videotestsrc's 0x808080 after encoding).
 bool IsGrey(QRgb pixel) {
     const QColor c(pixel);

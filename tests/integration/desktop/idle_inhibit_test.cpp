@@ -55,10 +55,3 @@ TEST(IdleInhibit, HoldsAndReleasesThroughTheService) {
 
 }  // namespace
 }  // namespace tavimo
-
-int main(int argc, char** argv) {
-    tavimo::testing::RunUnderPrivateBus(argc, argv);
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

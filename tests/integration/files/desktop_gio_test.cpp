@@ -1,7 +1,8 @@
-// Registration and folder steps through the real GIO and shared-mime-info, in
-// XDG folders of the test's own with Tavimo installed in a system data folder
-// (declaring its types without being their default), read back by a separate
-// `gio` as the desktop reads them.
+// Registration and the desktop's kinship of types through the real GIO and
+// shared-mime-info, in XDG folders of the test's own with Tavimo installed in
+// a system data folder (declaring its types without being their default),
+// read back by a separate `gio` as the desktop reads them. Page Down over
+// those types is files_e2e_test's, through the real program.
 #include <gio/gdesktopappinfo.h>
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -20,7 +20,6 @@
 
 #include "../../unit/platform/test_dir.h"
 #include "integration/file_type_access.h"
-#include "integration/folder_navigation.h"
 #include "platform/desktop.h"
 #include "support/fake_dialogs.h"
 
@@ -119,30 +118,6 @@ class DesktopGioTest : public ::testing::Test {
     static inline TestDir* sandbox = nullptr;
     platform::FileAssociations& desktop = platform::DesktopAssociations();
 };
-
-// Page Down walks the files whose type the desktop offers us, default or not:
-// the .mp4 files (another player is their default), a transport stream by its
-// bytes; subtitles are passed over though the installed entry declares them.
-// (Declared before the registrations, so it runs before they add types.)
-TEST_F(DesktopGioTest, FolderStepsReachEveryTypeOfferedToUs) {
-    TestDir dir;
-    ASSERT_TRUE(MakeClip("mpegtsmux", dir / "clip.ts"));
-    for (const char* name : {"ep1.mp4", "ep1.srt", "ep2.mp4", "ep10.mp4"})
-        std::ofstream(dir / name) << "x";
-    enum Step { Next, Previous };
-    // Name, the clip, the step, the file it opens.
-    const std::tuple<const char*, std::string, Step, std::optional<std::string>> rows[] = {
-        {"next: ep2, past the subtitles", dir / "ep1.mp4", Next, dir / "ep2.mp4"},
-        {"next: ep10 after ep2", dir / "ep2.mp4", Next, dir / "ep10.mp4"},
-        {"next: nothing after ep10", dir / "ep10.mp4", Next, std::nullopt},
-        {"previous: the transport stream", dir / "ep1.mp4", Previous, dir / "clip.ts"},
-    };
-    for (const auto& [name, clip, step, opens] : rows) {
-        PlayerFileTest test(desktop, Exe());
-        EXPECT_EQ(step == Next ? FindNextFile(clip, test) : FindPreviousFile(clip, test), opens)
-            << name;
-    }
-}
 
 // The desktop's own kinship of types, which the build folder's own types
 // are matched by as the desktop matches an entry's: a kind of a declared

@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 
 #include "app/main_frame.h"
 #include "app/settings.h"
+#include "frame_test_util.h"
 #include "resources/command_ids.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_display_modes.h"
@@ -45,15 +44,8 @@ class DeinterlaceFrameTest : public ::testing::Test {
         }
         return "no Deinterlace menu";
     }
-    std::string Note() {
-        std::string text;
-        frame->Record().Mixer.Note.Copy(text);
-        return text;
-    }
-    void PressD() {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier);
-        QCoreApplication::sendEvent(frame->View(), &press);
-    }
+    std::string Note() { return frame_test::Note(frame->Record()); }
+    void PressD() { frame_test::Press(frame->View(), Qt::Key_D); }
 
     platform::FakeRegistry registry;
     platform::FakeDisplayModes modes{{{1280, 720, 24, 60}}};

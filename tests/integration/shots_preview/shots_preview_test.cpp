@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../frame/frame_test_util.h"
 #include "app/main_frame.h"
 #include "engine/media/gst_media.h"
 #include "engine/screenshot.h"
@@ -126,11 +127,7 @@ class ShotsPreviewTest : public testing::Test {
         QCoreApplication::sendEvent(bar, &move);
     }
 
-    std::string NoteText() {
-        std::string text;
-        frame->Record().Mixer.Note.Copy(text);
-        return text;
-    }
+    std::string NoteText() { return frame_test::Note(frame->Record()); }
 
     std::unique_ptr<MediaFramework> media;
     platform::FakeRegistry registry;

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -16,6 +15,7 @@
 #include <chrono>
 #include <fstream>
 
+#include "../frame/frame_test_util.h"
 #include "app/main_frame.h"
 #include "app/subtitle_syncer.h"
 #include "resources/command_ids.h"
@@ -29,36 +29,8 @@
 namespace tavimo {
 namespace {
 
-void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
-    QCoreApplication::sendEvent(target, &press);
-}
-
-std::string Note(PlayerRecord& r) {
-    std::string text;
-    r.Mixer.Note.Copy(text);
-    return text;
-}
-
-StreamInfo Audio() {
-    StreamInfo info;
-    info.kind = StreamInfo::Kind::Audio;
-    info.language = "eng";
-    info.format = "AAC";
-    info.channels = 2;
-    info.enabled = true;
-    return info;
-}
-
-StreamInfo Subtitles(const char* format) {
-    StreamInfo info;
-    info.kind = StreamInfo::Kind::Subtitle;
-    info.format = format;
-    info.isDefault = true;  // shown on opening
-    info.enabled = true;
-    info.streamId = std::string("film/") + format;
-    return info;
-}
+using frame_test::Note;
+using frame_test::Press;
 
 class SyncFrameTest : public ::testing::Test {
   protected:
@@ -85,10 +57,13 @@ class SyncFrameTest : public ::testing::Test {
         }
         media.script.streams.clear();
         if (withAudio) {
-            media.script.streams.push_back(Audio());
+            media.script.streams.push_back(
+                FakeTrack(StreamInfo::Kind::Audio, "eng", "AAC", 2, kTrackOn));
         }
-        if (track) {
-            media.script.streams.push_back(Subtitles(track));
+        if (track) {  // shown on opening
+            media.script.streams.push_back(
+                FakeTrack(StreamInfo::Kind::Subtitle, "", track, 0, kTrackOn | kTrackDefault));
+            media.script.streams.back().streamId = std::string("film/") + track;
         }
         frame->Record().ClipPath = Path(clip);
         frame->Record().OpenClip();

@@ -73,30 +73,21 @@ TEST(RegisterFileTypeTest, RefusalsAndFailures) {
                   data.path + "/file/applications/tavimo.desktop: Not a directory");
 }
 
-TEST(HelpUpdateTest, TheReadMeHereFirstThenBesideTheProgram) {
+// The ReadMe F1 opens, as each guide is added in turn to one tree where the
+// program runs from <dir>/bin with <dir>/cwd the working folder: none; the
+// build's copy in <bin>/data; an installed guide before it; one in the
+// working folder before all.
+TEST(HelpUpdateTest, TheReadMeHereFirstThenInstalledThenTheBuilds) {
     TestDir dir;
     std::filesystem::create_directories(dir / "cwd");
-    std::filesystem::create_directories(dir / "usr/share/doc/tavimo");
-    const std::string exe = dir / "usr/bin/tavimo";
-    EXPECT_EQ(HelpFilePath(dir / "cwd", exe), "") << "neither";
-    std::ofstream(dir / "usr/share/doc/tavimo/ReadMe.txt") << "guide";
-    EXPECT_EQ(HelpFilePath(dir / "cwd", exe), dir / "usr/share/doc/tavimo/ReadMe.txt");
-    std::ofstream(dir / "cwd/ReadMe.txt") << "local";
-    EXPECT_EQ(HelpFilePath(dir / "cwd", exe), dir / "cwd/ReadMe.txt");
-}
-
-// Run from its build folder (no installed guide), F1 opens the build's copy
-// in <build>/data; an installed guide comes first.
-TEST(HelpUpdateTest, FromTheBuildFolderTheBuildsReadMe) {
-    TestDir dir;
-    std::filesystem::create_directories(dir / "src/build/data");
-    const std::string exe = dir / "src/build/tavimo";
-    EXPECT_EQ(HelpFilePath(dir / "src", exe), "") << "none";
-    std::ofstream(dir / "src/build/data/ReadMe.txt") << "guide";
-    EXPECT_EQ(HelpFilePath(dir / "src", exe), dir / "src/build/data/ReadMe.txt");
-    std::filesystem::create_directories(dir / "src/share/doc/tavimo");
-    std::ofstream(dir / "src/share/doc/tavimo/ReadMe.txt") << "installed";
-    EXPECT_EQ(HelpFilePath(dir / "src", exe), dir / "src/share/doc/tavimo/ReadMe.txt");
+    const std::string exe = dir / "bin/tavimo";
+    EXPECT_EQ(HelpFilePath(dir / "cwd", exe), "") << "none";
+    for (const char* guide :
+         {"bin/data/ReadMe.txt", "share/doc/tavimo/ReadMe.txt", "cwd/ReadMe.txt"}) {
+        std::filesystem::create_directories(std::filesystem::path(dir / guide).parent_path());
+        std::ofstream(dir / guide) << "guide";
+        EXPECT_EQ(HelpFilePath(dir / "cwd", exe), dir / guide) << guide;
+    }
 }
 
 }  // namespace

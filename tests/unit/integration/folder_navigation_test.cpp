@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -108,24 +107,6 @@ TEST(FolderNavigationTest, WithoutAnInstalledEntryItsOwnTypesCount) {
         EXPECT_EQ(step == Next ? FindNextFile(clip, test) : FindPreviousFile(clip, test), opens)
             << name;
     }
-}
-
-// The types built in from data/tavimo.desktop, and when they are used.
-TEST(FolderNavigationTest, TheOwnEntrysTypesAreBuiltIn) {
-    const std::vector<std::string> types = OwnEntryTypes();
-    ASSERT_GE(types.size(), 10u);
-    EXPECT_EQ(types.front(), "video/mp4");
-    for (const char* type : {"video/x-matroska", "video/webm", "video/x-msvideo", "video/mp2t",
-                             "video/quicktime", "video/ogg"}) {
-        EXPECT_NE(std::find(types.begin(), types.end(), type), types.end()) << type;
-    }
-    for (const std::string& type : types) {
-        EXPECT_TRUE(!type.empty() && type.find_first_of("=; ") == std::string::npos) << type;
-    }
-    testing::FakeAssociations desktop;
-    EXPECT_EQ(FallbackTypes(desktop), types) << "nothing installed";
-    desktop.installedEntry = "/usr/share/applications/tavimo.desktop";
-    EXPECT_TRUE(FallbackTypes(desktop).empty()) << "installed";
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
-# Platform services that need no display: the instance channel (with a forked holder) and paths.
-tavimo_test(NAME platform_instance_channel_tests
+# Platform services that need no display: the instance channel (with a forked
+# holder; its own entry runs the event loop the listeners need) and paths.
+tavimo_test(NAME platform_unit_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/instance_channel_test.cpp
-    LIBS tavimo_core
-    LABELS unit)
-
-tavimo_test(NAME platform_paths_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/paths_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/paths_test.cpp
     LIBS tavimo_core
     LABELS unit)
