@@ -11,13 +11,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <QTest>
+#include <QUrl>
 
 #include <atomic>
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <thread>
 
 #include "app/main_frame.h"
@@ -204,6 +205,15 @@ TEST_F(SyncFrameTest, RefusedRunLeavesTheDelayAlone) {
     Press(f.View(), Qt::Key_Y);
     EXPECT_TRUE(f.Syncer().Running());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !f.Syncer().Running(); }, 20'000));
+    EXPECT_EQ(Note(r), "Could not match the subtitles to the speech");
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 100);
+    // A match that runs out of memory is refused the same way; the player
+    // goes on.
+    SubtitleSyncer syncer(r, &f, Path("results.txt"),
+                          [](const SubtitleSyncer::Job&, const std::atomic<bool>&,
+                             std::atomic<int>&) -> sync::SyncResult { throw std::bad_alloc(); });
+    syncer.Toggle();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !syncer.Running(); }, 5'000));
     EXPECT_EQ(Note(r), "Could not match the subtitles to the speech");
     EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 100);
 }
