@@ -1,6 +1,7 @@
 #include "app/subtitle_syncer.h"
 
 #include <algorithm>
+#include <new>
 
 #include "engine/embedded_cues_reader.h"
 #include "engine/speech_source.h"
@@ -35,75 +36,141 @@ bool IsTextFormat(const StreamInfo& info) {
                                           [&](const char* f) { return info.format == f; });
 }
 
-// The whole of an embedded track, or of a file, as the cues to match.
-sync::SyncResult Synchronise(const std::string& path, int audio, const std::string& streamId,
-                             std::vector<sync::Cue> cues, const std::atomic<bool>& cancel,
-                             std::atomic<int>& percent) {
-    if (!streamId.empty()) {
+sync::SyncResult Refused(std::string reason) {
+    sync::SyncResult refused;
+    refused.reason = std::move(reason);
+    return refused;
+}
+
+// The whole of an embedded track, or of a file, as the cues to match,
+// against what the clip's audio track says.
+sync::SyncResult Listen(const SubtitleSyncer::Job& job, const std::atomic<bool>& cancel,
+                        std::atomic<int>& percent) {
+    std::vector<sync::Cue> cues = job.cues;
+    if (!job.streamId.empty()) {
         SubtitleEntries entries;
         std::string error;
-        if (!ReadEmbeddedCues(path, streamId, cancel, &entries, &error)) {
-            sync::SyncResult refused;
-            refused.reason = error;
-            return refused;
+        if (!ReadEmbeddedCues(job.clipPath, job.streamId, cancel, &entries, &error)) {
+            return Refused(error);
         }
         cues = sync::SpeechCues(entries, kFrameBasedFps);
     }
-    const std::unique_ptr<ISpeechSource> source = NewSpeechSource(path, audio);
+    const std::unique_ptr<ISpeechSource> source = NewSpeechSource(job.clipPath, job.audio);
     return SynchroniseToSpeech(
         *source, cues, [&percent](double done) { percent = static_cast<int>(done * 100); }, cancel);
 }
 
+// The matcher's result, or a refusal when memory runs out: nothing a file
+// holds may end the player. Worker thread.
+sync::SyncResult MatchOrRefuse(const SubtitleSyncer::Matcher& matcher,
+                               const SubtitleSyncer::Job& job, const std::atomic<bool>& cancel,
+                               std::atomic<int>& percent) {
+    try {
+        return matcher(job, cancel, percent);
+    } catch (const std::bad_alloc&) {
+        return Refused("not enough memory for the match");
+    }
+}
+
 }  // namespace
 
-SubtitleSyncer::SubtitleSyncer(PlayerRecord& record, QObject* context, std::string memoryPath)
-    : record_(record), context_(context), memory_(std::move(memoryPath)) {
+SubtitleSyncer::SubtitleSyncer(PlayerRecord& record, QObject* context, std::string memoryPath,
+                               Matcher matcher)
+    : record_(record),
+      context_(context),
+      memory_(std::move(memoryPath)),
+      matcher_(matcher ? std::move(matcher) : Matcher(&Listen)) {
     progressTimer_.setInterval(kProgressMs);
-    QObject::connect(&progressTimer_, &QTimer::timeout, [this] { ShowProgress(); });
+    QObject::connect(&progressTimer_, &QTimer::timeout, [this] { Tick(); });
 }
 
 SubtitleSyncer::~SubtitleSyncer() {
-    Stop();
+    On(Event::ClipGone);
 }
 
-SubtitleSyncer::Shown SubtitleSyncer::ShownKind() const {
+void SubtitleSyncer::On(Event event, uint64_t run, const sync::SyncResult* result) {
+    switch (event) {
+        case Event::Y:
+            if (Running()) {
+                Abandon();
+                record_.Note.Show(TrText("Notes", "Synchronisation cancelled"));
+                state_ = State::WindingDown;
+            } else if (CanStart() && state_ == State::WindingDown) {
+                percent_ = 0;
+                shownPercent_ = -1;
+                ShowProgress();
+                state_ = State::StartPending;
+            } else if (CanStart()) {
+                Start();
+                state_ = State::Running;
+            }
+            return;
+        case Event::SubtitlesChanged:
+            if (state_ == State::Running) {
+                Abandon();  // no note: the change shows its own
+                state_ = State::WindingDown;
+            }
+            return;
+        case Event::ClipGone:
+            Abandon();
+            JoinWorker();
+            state_ = State::Idle;
+            return;
+        case Event::WorkerEnded:
+            if (state_ == State::Idle || run != workerRun_) {
+                return;  // from a worker ClipGone has joined already
+            }
+            JoinWorker();
+            if (state_ == State::Running) {
+                Finish(*result);
+            }
+            if (state_ == State::StartPending && CanStart()) {
+                Start();
+                state_ = State::Running;
+            } else {
+                state_ = State::Idle;
+            }
+            return;
+    }
+}
+
+SubtitleSyncer::ShownSubtitles SubtitleSyncer::ShownNow() const {
     if (record_.SubtitleChosen >= record_.SubtitleChoices.size()) {
-        return Shown::None;
+        return {};
     }
     const TrackChoice& choice = record_.SubtitleChoices[record_.SubtitleChosen];
     if (choice.kind == TrackChoice::Kind::External) {
         const bool script = record_.Mixer.SubtitleSource.load() == 1;
-        return script && IsScriptFile(record_.SubtitleFile) ? Shown::ScriptFile : Shown::TextFile;
+        if (script && IsScriptFile(record_.SubtitleFile)) {
+            return {Shown::ScriptFile, -1, record_.SubtitleFile, nullptr};
+        }
+        return {Shown::TextFile, -1, record_.SubtitleFile, record_.Track.Current()};
     }
     StreamInfo info;
     if (choice.kind != TrackChoice::Kind::Stream || !record_.pSS ||
         FAILED(record_.pSS->Info(choice.stream, &info)) || !IsTextFormat(info) ||
         info.streamId.empty()) {
-        return Shown::None;
+        return {};
     }
-    return Shown::Embedded;
+    return {Shown::Embedded, choice.stream, {}, nullptr};
 }
 
-SubtitleEntries SubtitleSyncer::FileEntries(Shown kind) const {
-    if (kind == Shown::ScriptFile) {
+SubtitleEntries SubtitleSyncer::FileEntries(const ShownSubtitles& shown) const {
+    if (shown.kind == Shown::ScriptFile) {
         SubtitleReader reader;
-        if (!reader.OpenSubtitleFile(record_.SubtitleFile)) {
+        if (!reader.OpenSubtitleFile(shown.file)) {
             return {};
         }
         return sync::AssDialogueEntries(reader.data());
     }
-    if (kind != Shown::TextFile) {
-        return {};
-    }
-    const SubtitleTrack::Snapshot entries = record_.Track.Current();
-    return entries ? *entries : SubtitleEntries{};
+    return shown.kind == Shown::TextFile && shown.entries ? *shown.entries : SubtitleEntries{};
 }
 
-std::string SubtitleSyncer::SubtitleKey(Shown kind, const SubtitleEntries& entries) const {
-    if (kind == Shown::Embedded) {
-        return "track " + std::to_string(record_.SubtitleChoices[record_.SubtitleChosen].stream);
+std::string SubtitleSyncer::SubtitleKey(const Subtitles& subtitles) {
+    if (subtitles.shown.kind == Shown::Embedded) {
+        return "track " + std::to_string(subtitles.shown.stream);
     }
-    return sync::SubtitleIdentity(entries);
+    return sync::SubtitleIdentity(subtitles.entries);
 }
 
 bool SubtitleSyncer::CanStart() const {
@@ -111,75 +178,89 @@ bool SubtitleSyncer::CanStart() const {
         record_.Mixer.ViewSubtitles.load() == 0) {
         return false;
     }
-    const Shown kind = ShownKind();
-    return kind == Shown::Embedded || (kind != Shown::None && !FileEntries(kind).empty());
+    const ShownSubtitles shown = ShownNow();
+    return shown.kind == Shown::Embedded ||
+           (shown.kind != Shown::None && !FileEntries(shown).empty());
 }
 
 void SubtitleSyncer::Toggle() {
-    if (Running()) {
-        progressTimer_.stop();
-        ++run_;  // the result on its way, if any, is dropped
-        cancel_ = true;
-        current_ = pendingStart_ = false;
-        record_.Note.Show(TrText("Notes", "Synchronisation cancelled"));
-        return;
-    }
-    if (!CanStart()) {
-        return;
-    }
-    if (worker_.joinable()) {
-        pendingStart_ = true;  // starts when the cancelled run has wound down
-        percent_ = 0;
-        shownPercent_ = -1;
-        ShowProgress();
-        return;
-    }
-    Start();
+    On(Event::Y);
 }
 
 void SubtitleSyncer::Cancel() {
-    Stop();
+    On(Event::ClipGone);
 }
 
 void SubtitleSyncer::Start() {
-    kind_ = ShownKind();
-    entries_ = FileEntries(kind_);
+    matching_.shown = ShownNow();
+    matching_.entries = FileEntries(matching_.shown);
     clipId_ = sync::ClipIdentity(record_.ClipPath);
-    subtitleId_ = SubtitleKey(kind_, entries_);
-    std::string streamId;
-    if (kind_ == Shown::Embedded) {
+    Job job{record_.ClipPath,
+            static_cast<int>(record_.AudioChosen),
+            {},
+            sync::SpeechCues(matching_.entries, kFrameBasedFps)};
+    if (matching_.shown.kind == Shown::Embedded) {
         StreamInfo info;
-        record_.pSS->Info(record_.SubtitleChoices[record_.SubtitleChosen].stream, &info);
-        streamId = info.streamId;
+        record_.pSS->Info(matching_.shown.stream, &info);
+        job.streamId = info.streamId;
     }
     cancel_ = false;
     percent_ = 0;
     shownPercent_ = -1;
-    current_ = true;
-    const uint64_t run = ++run_;
-    workerRun_ = run;
-    const int audio = static_cast<int>(record_.AudioChosen);
-    std::vector<sync::Cue> cues = sync::SpeechCues(entries_, kFrameBasedFps);
-    worker_ = std::thread(
-        [this, run, audio, streamId, cues = std::move(cues), path = record_.ClipPath]() mutable {
-            // Every pipeline is freed before the result goes: the UI thread's
-            // join then returns at once.
-            const sync::SyncResult result =
-                Synchronise(path, audio, streamId, std::move(cues), cancel_, percent_);
-            QMetaObject::invokeMethod(
-                context_, [this, run, result] { Ended(run, result); }, Qt::QueuedConnection);
-        });
+    const uint64_t run = ++workerRun_;
+    worker_ = std::thread([this, run, job = std::move(job)] {
+        // Every pipeline is freed before the result goes: the UI thread's
+        // join then returns at once.
+        const sync::SyncResult result = MatchOrRefuse(matcher_, job, cancel_, percent_);
+        QMetaObject::invokeMethod(
+            context_,
+            [this, run, result] {
+                CheckShown();  // a result never lands on other subtitles than it matched
+                On(Event::WorkerEnded, run, &result);
+            },
+            Qt::QueuedConnection);
+    });
     ShowProgress();
     progressTimer_.start();
 }
 
-void SubtitleSyncer::Stop() {
+// The worker is told to stop; whatever it still sends is dropped.
+void SubtitleSyncer::Abandon() {
     progressTimer_.stop();
-    ++run_;  // a result still on its way is dropped
     cancel_ = true;
-    current_ = pendingStart_ = false;
+    matching_ = {};
+}
+
+void SubtitleSyncer::JoinWorker() {
     if (worker_.joinable()) {
         worker_.join();
+    }
+}
+
+// The run in progress has its result, for the subtitles it matched (they
+// still show): applied and remembered.
+void SubtitleSyncer::Finish(const sync::SyncResult& result) {
+    progressTimer_.stop();
+    if (!result.matched) {
+        record_.Note.Show(TrText("Notes", "Could not match the subtitles to the speech"));
+    } else {
+        Apply(result, matching_, false);
+        memory_.Remember(clipId_, SubtitleKey(matching_), result);
+    }
+    matching_ = {};
+}
+
+void SubtitleSyncer::CheckShown() {
+    if (state_ == State::Running && !(ShownNow() == matching_.shown)) {
+        On(Event::SubtitlesChanged);
+    }
+}
+
+// Every progress interval while a run is in progress.
+void SubtitleSyncer::Tick() {
+    CheckShown();
+    if (state_ == State::Running) {
+        ShowProgress();
     }
 }
 
@@ -192,41 +273,18 @@ void SubtitleSyncer::ShowProgress() {
     }
 }
 
-// A worker has finished, or wound down after a cancel.
-void SubtitleSyncer::Ended(uint64_t run, const sync::SyncResult& result) {
-    if (run != workerRun_ || !worker_.joinable()) {
-        return;  // from a worker Stop has joined already
-    }
-    worker_.join();
-    if (pendingStart_) {
-        pendingStart_ = false;
-        if (CanStart()) {
-            Start();
-        }
-        return;
-    }
-    if (run != run_ || !current_) {
-        return;
-    }
-    current_ = false;
-    progressTimer_.stop();
-    if (!result.matched) {
-        record_.Note.Show(TrText("Notes", "Could not match the subtitles to the speech"));
-        return;
-    }
-    Apply(result, false);
-    memory_.Remember(clipId_, subtitleId_, result);
-}
-
-void SubtitleSyncer::Apply(const sync::SyncResult& result, bool remembered) {
+void SubtitleSyncer::Apply(const sync::SyncResult& result, const Subtitles& subtitles,
+                           bool remembered) {
     const int64_t delay = std::clamp<int64_t>(result.parts.front().offsetMs,
                                               -SubtitleDelay::kLimitMs, SubtitleDelay::kLimitMs);
+    applied_ = subtitles;
+    applied_.shown.entries.reset();  // only the entries are kept, not the track's list
     retimed_.reset();
     record_.Mixer.Timing.Clear();
     if (!result.rate.Identity() || result.parts.size() > 1) {
-        if (kind_ == Shown::TextFile) {
+        if (subtitles.shown.kind == Shown::TextFile) {
             // A file's entries may count frames: they are retimed as entries.
-            record_.Track.Fill(sync::Retimed(entries_, result, kFrameBasedFps, false));
+            record_.Track.Fill(sync::Retimed(subtitles.entries, result, kFrameBasedFps, false));
             retimed_ = record_.Track.Current();
         } else {
             // A script, or a track whose cues still arrive: the mixer maps
@@ -243,25 +301,27 @@ void SubtitleSyncer::Apply(const sync::SyncResult& result, bool remembered) {
 }
 
 void SubtitleSyncer::ApplyRemembered() {
+    CheckShown();  // other subtitles just opened: the run for the old ones stops
     if (Running() || record_.ClipPath.empty()) {
         return;
     }
-    kind_ = ShownKind();
-    entries_ = FileEntries(kind_);
-    if (kind_ == Shown::None || (kind_ != Shown::Embedded && entries_.empty())) {
+    Subtitles now{ShownNow(), {}};
+    now.entries = FileEntries(now.shown);
+    if (now.shown.kind == Shown::None ||
+        (now.shown.kind != Shown::Embedded && now.entries.empty())) {
         return;
     }
     const std::optional<sync::SyncResult> found =
-        memory_.Find(sync::ClipIdentity(record_.ClipPath), SubtitleKey(kind_, entries_));
+        memory_.Find(sync::ClipIdentity(record_.ClipPath), SubtitleKey(now));
     if (found) {
-        Apply(*found, true);
+        Apply(*found, now, true);
     }
 }
 
 void SubtitleSyncer::ResetTiming() {
     // Only while the track still holds what the result filled it with.
-    if (retimed_ && record_.Track.Current() == retimed_ && kind_ == Shown::TextFile) {
-        record_.Track.Fill(entries_);
+    if (retimed_ && record_.Track.Current() == retimed_ && applied_.shown.kind == Shown::TextFile) {
+        record_.Track.Fill(applied_.entries);
     }
     retimed_.reset();
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,21 @@ bool WriteFile(const std::string& path, const std::string& text) {
     return std::rename(temp.c_str(), path.c_str()) == 0;
 }
 
+// The match of `entries` to the clip's speech; refused rather than thrown
+// when memory runs out, whatever the files hold.
+sync::SyncResult Match(const std::string& clip, const SubtitleEntries& entries) {
+    try {
+        const std::unique_ptr<ISpeechSource> source = NewSpeechSource(clip, 0);
+        const std::atomic<bool> never{false};
+        return SynchroniseToSpeech(*source, sync::SpeechCues(entries, kFrameBasedFps), nullptr,
+                                   never);
+    } catch (const std::bad_alloc&) {
+        sync::SyncResult refused;
+        refused.reason = "not enough memory for the match";
+        return refused;
+    }
+}
+
 }  // namespace
 
 bool IsSyncCommandLine(int argc, char** argv) {
@@ -88,10 +104,7 @@ int RunSyncCommandLine(int argc, char** argv) {
         return NoMatch(error);
     }
     gst_init(nullptr, nullptr);
-    const std::unique_ptr<ISpeechSource> source = NewSpeechSource(args.clip, 0);
-    const std::atomic<bool> never{false};
-    const sync::SyncResult result =
-        SynchroniseToSpeech(*source, sync::SpeechCues(entries, kFrameBasedFps), nullptr, never);
+    const sync::SyncResult result = Match(args.clip, entries);
     if (!result.matched) {
         return NoMatch(result.reason);
     }

@@ -31,7 +31,9 @@ class ISpeechSource {
     // most a few seconds.
     virtual bool Open(const std::atomic<bool>& cancel, std::string* error) = 0;
 
-    // The clip's length in ms once opened; 0 when unknown.
+    // The clip's length in ms once opened: how far its sound is heard to go
+    // (a container's duration is a hint only), at most a day; 0 when
+    // unknown.
     virtual int64_t DurationMs() const = 0;
 
     // Listens to `windows` (in parallel where it can) and writes +1/-1 into

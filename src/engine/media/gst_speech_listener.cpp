@@ -187,6 +187,24 @@ bool SpeechListener::Listen(int64_t startMs, int64_t endMs, sync::Activity& hear
     heard_ = &heard;
     firstStep_ = std::max<int64_t>(startMs, 0) / sync::kStepMs;
     endStep_ = std::min<int64_t>(endMs / sync::kStepMs, static_cast<int64_t>(heard.size()));
+    return Play(startMs, endMs, cancel, error);
+}
+
+bool SpeechListener::SoundIn(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel,
+                             bool* heard, std::string* error) {
+    heard_ = nullptr;
+    if (!Play(startMs, endMs, cancel, error))
+        return false;
+    *heard = bytesIn_ > 0;
+    return true;
+}
+
+// Decodes [startMs, endMs) through to its end of stream.
+bool SpeechListener::Play(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel,
+                          std::string* error) {
+    // Nothing flows between two stretches (the last one ended, or the
+    // pipeline prerolled): the count starts clean.
+    bytesIn_ = 0;
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (!gst_element_seek(pipeline_, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
                           startMs * GST_MSECOND, GST_SEEK_TYPE_SET, endMs * GST_MSECOND)) {
@@ -271,6 +289,7 @@ GstPadProbeReturn SpeechListener::OnInput(GstPad*, GstPadProbeInfo* info, gpoint
     auto* self = static_cast<SpeechListener*>(data);
     if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
         GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        self->bytesIn_ += static_cast<int64_t>(gst_buffer_get_size(buffer));
         if (self->anchorPending_ && GST_BUFFER_PTS_IS_VALID(buffer)) {
             const guint64 t = gst_segment_to_stream_time(&self->segment_, GST_FORMAT_TIME,
                                                          GST_BUFFER_PTS(buffer));

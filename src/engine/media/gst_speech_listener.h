@@ -31,8 +31,16 @@ class SpeechListener {
     // does not decode. The calling thread owns the listener from then on.
     bool Open(const std::atomic<bool>& cancel, std::string* error);
 
-    // The clip's length (ms) the demuxer reports; 0 when unknown.
+    // The clip's length (ms) the demuxer reports; 0 when unknown. The
+    // container's word only: it may be far from the truth.
     int64_t DurationMs() const { return durationMs_; }
+
+    // Whether the audio track has sound in [startMs, endMs): `heard` is set
+    // when any of it reaches the detector. Marks nothing. False with `error`
+    // set on a decoding error or when cancelled. Calling thread; blocks for
+    // the decoding of that stretch.
+    bool SoundIn(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel, bool* heard,
+                 std::string* error);
 
     // Decodes [startMs, endMs) and marks what it hears into the steps of
     // `heard` within that stretch (+1/-1 per 10 ms step; `heard` is not
@@ -44,6 +52,7 @@ class SpeechListener {
 
   private:
     bool Build();
+    bool Play(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel, std::string* error);
     bool WaitFor(GstMessageType done, const std::atomic<bool>& cancel, std::string* error);
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer self);
     static void OnNoMorePads(GstElement*, gpointer self);
@@ -64,10 +73,11 @@ class SpeechListener {
     // Written on the detector's thread (behind the queue) only.
     std::atomic<bool> voice_{false};  // the detector's last word
     GstCaps* lastCaps_ = nullptr;
-    GstSegment segment_{};        // the last segment in front of the detector
-    bool anchorPending_ = false;  // the segment's first sample is still to come
-    int64_t anchorMs_ = 0;        // clip time of that sample
-    int64_t samples_ = 0;         // since the anchor, at 16 kHz
+    GstSegment segment_{};             // the last segment in front of the detector
+    bool anchorPending_ = false;       // the segment's first sample is still to come
+    int64_t anchorMs_ = 0;             // clip time of that sample
+    int64_t samples_ = 0;              // since the anchor, at 16 kHz
+    std::atomic<int64_t> bytesIn_{0};  // reached the detector since the last seek
     // Where Listen marks: the steps [firstStep_, endStep_) of heard_. Set
     // before each seek, read by the detector's thread after it.
     sync::Activity* heard_ = nullptr;

@@ -15,6 +15,15 @@
 namespace tavimo {
 namespace {
 
+// The container's duration is a hint: a damaged or forged file may say
+// 9e12 ms for 40 s of sound. Sound heard just before the end it gives
+// confirms it; otherwise the end is searched for by halving, to a second.
+// Nothing past a day is listened to, so that the steps and the windows
+// stay bounded whatever the file says.
+constexpr int64_t kLongestMs = 24 * 3'600'000LL;
+constexpr int64_t kProbeLeadMs = 2'000;  // the probe starts this far before the end
+constexpr int64_t kProbeMs = 1'000;
+
 class GstSpeechSource : public ISpeechSource {
   public:
     GstSpeechSource(std::string path, int audioTrack)
@@ -34,8 +43,7 @@ class GstSpeechSource : public ISpeechSource {
         uri_ = uri;
         if (!Ready(cancel, error))
             return false;
-        durationMs_ = listener_->DurationMs();
-        return true;
+        return MeasureLength(cancel, error);
     }
 
     int64_t DurationMs() const override { return durationMs_; }
@@ -45,6 +53,7 @@ class GstSpeechSource : public ISpeechSource {
               std::string* error) override {
         if (!Ready(cancel, error))
             return false;
+        // Sized by the length measured, which is bounded.
         const auto steps = static_cast<size_t>(durationMs_ / sync::kStepMs + 1);
         speech.resize(std::max(speech.size(), steps), 0);
         for (size_t w = 0; w < windows.size(); ++w) {
@@ -70,6 +79,32 @@ class GstSpeechSource : public ISpeechSource {
     }
 
   private:
+    // Sets durationMs_ to the length the sound has, at most kLongestMs; the
+    // container's duration only tells where to look. About 17 short decodes
+    // at worst.
+    bool MeasureLength(const std::atomic<bool>& cancel, std::string* error) {
+        const int64_t hint = std::min(listener_->DurationMs(), kLongestMs);
+        durationMs_ = 0;
+        if (hint <= 0)
+            return true;
+        int64_t heardTo = 0, silentFrom = std::max<int64_t>(hint - kProbeLeadMs, 0);
+        bool heard = false;
+        if (!listener_->SoundIn(silentFrom, silentFrom + kProbeMs, cancel, &heard, error))
+            return false;
+        if (heard) {
+            durationMs_ = hint;
+            return true;
+        }
+        while (silentFrom - heardTo > kProbeMs) {
+            const int64_t middle = heardTo + (silentFrom - heardTo) / 2;
+            if (!listener_->SoundIn(middle, middle + kProbeMs, cancel, &heard, error))
+                return false;
+            (heard ? heardTo : silentFrom) = middle;
+        }
+        durationMs_ = silentFrom;
+        return true;
+    }
+
     // The listener opened (it may be open from Open, or released since).
     bool Ready(const std::atomic<bool>& cancel, std::string* error) {
         if (listener_)

@@ -127,6 +127,26 @@ bool MostCuesInside(const SyncResult& result, const std::vector<Cue>& cues, size
     return true;
 }
 
+// The cues that can land in the clip: with the smallest ratio tried and the
+// largest offset, a cue ending later than this (subtitle ms) cannot. A file
+// may hold absurd times (a cue ending at 500,000 hours); they are left out,
+// so that the signals stay the size of the clip plus the search range.
+std::vector<Cue> CuesWithinReach(const std::vector<Cue>& cues, size_t steps, int64_t maxOffsetMs) {
+    double least = 1;
+    for (const RateChange& rate : KnownRateChanges()) {
+        least = std::min(least, rate.Ratio());
+    }
+    const double reach =
+        static_cast<double>(static_cast<int64_t>(steps) * kStepMs + maxOffsetMs) / least;
+    std::vector<Cue> within;
+    for (const Cue& c : cues) {
+        if (c.start >= 0 && static_cast<double>(c.end) <= reach) {
+            within.push_back(c);
+        }
+    }
+    return within;
+}
+
 }  // namespace
 
 const std::vector<RateChange>& KnownRateChanges() {
@@ -146,11 +166,12 @@ int64_t SyncResult::Map(int64_t ms) const {
     return std::llround(static_cast<double>(ms) * rate.Ratio()) + offset;
 }
 
-SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
+SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
                  const AlignOptions& options) {
     if (static_cast<int64_t>(speech.size()) < kShortestClipSteps) {
         return Refused("the clip is shorter than 30 s");
     }
+    const std::vector<Cue> cues = CuesWithinReach(allCues, speech.size(), options.maxOffsetMs);
     if (cues.size() < kLeastCues) {
         return Refused("too few subtitles to match");
     }

@@ -53,7 +53,9 @@ struct AlignOptions {
     int maxSplitDepth = 2;        // up to 4 parts
 };
 
-// Matches `cues` (subtitle ms, sorted) against `speech` (clip steps). Refuses,
+// Matches `cues` (subtitle ms, sorted) against `speech` (clip steps); cues
+// that no ratio and offset tried can bring into the clip are left out.
+// Refuses,
 // with the reason filled, when there are fewer than 3 cues, too little speech
 // is heard, or no offset stands out from the others. Any thread; allocates
 // about 8 MB for a two-hour clip, freed on return.

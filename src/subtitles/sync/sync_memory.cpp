@@ -2,16 +2,26 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "platform/file_lock.h"
+
 namespace tavimo::sync {
 namespace {
 
 constexpr size_t kEdgeBytes = 64 * 1024;
+// What a line may hold; anything else is a damaged or forged line. The
+// matcher finds ratios near 1 and offsets within minutes.
+constexpr double kLeastFps = 1, kMostFps = 1000;
+constexpr double kLeastRatio = 0.5, kMostRatio = 2;
+constexpr int64_t kMostOffsetMs = 24 * 3'600'000LL;
+constexpr int64_t kLatestPartMs = 1'000 * 3'600'000LL;
 
 uint64_t Fnv(const void* data, size_t size, uint64_t h = 1469598103934665603ull) {
     const auto* p = static_cast<const unsigned char*>(data);
@@ -27,16 +37,62 @@ std::string Hex(uint64_t v) {
     return text;
 }
 
+// A frame rate as the shortest text that reads back the same, with a
+// decimal point whatever the locale.
+std::string RateText(double fps) {
+    char text[32];
+    const auto done = std::to_chars(text, text + sizeof text, fps);
+    return std::string(text, done.ptr);
+}
+
+// A frame rate written by either form: with a decimal point, or with the
+// decimal comma of the locale it was written under (lines before the
+// locale-free form). False when it is not a plain number.
+bool ReadRate(std::string text, double* fps) {
+    std::replace(text.begin(), text.end(), ',', '.');
+    const auto done = std::from_chars(text.data(), text.data() + text.size(), *fps);
+    return done.ec == std::errc() && done.ptr == text.data() + text.size();
+}
+
+bool ReadPart(const std::string& item, SyncPart* part) {
+    const size_t colon = item.find(':');
+    if (colon == std::string::npos) {
+        return false;
+    }
+    const char* const end = item.data() + item.size();
+    const auto from = std::from_chars(item.data(), item.data() + colon, part->fromMs);
+    const auto offset = std::from_chars(item.data() + colon + 1, end, part->offsetMs);
+    return from.ec == std::errc() && from.ptr == item.data() + colon && offset.ec == std::errc() &&
+           offset.ptr == end;
+}
+
 // "key\tfrom\tto\tfromMs:offsetMs,...": the part a line's checksum covers.
 std::string Body(const std::string& key, const SyncResult& r) {
-    char rate[64];
-    std::snprintf(rate, sizeof rate, "%.6g\t%.6g", r.rate.from, r.rate.to);
     std::string parts;
     for (const SyncPart& p : r.parts) {
         parts += (parts.empty() ? "" : ",") + std::to_string(p.fromMs) + ":" +
                  std::to_string(p.offsetMs);
     }
-    return key + "\t" + rate + "\t" + parts;
+    return key + "\t" + RateText(r.rate.from) + "\t" + RateText(r.rate.to) + "\t" + parts;
+}
+
+// Whether a result read back is one the matcher could have found: rates
+// and ratio near those tried, parts in order from 0, offsets of hours at
+// most.
+bool Plausible(const SyncResult& r) {
+    const auto fps = [](double v) { return v >= kLeastFps && v <= kMostFps; };
+    if (!fps(r.rate.from) || !fps(r.rate.to) || r.rate.Ratio() < kLeastRatio ||
+        r.rate.Ratio() > kMostRatio || r.parts.empty() || r.parts.front().fromMs != 0) {
+        return false;
+    }
+    for (size_t i = 0; i < r.parts.size(); ++i) {
+        const SyncPart& p = r.parts[i];
+        if (p.offsetMs < -kMostOffsetMs || p.offsetMs > kMostOffsetMs || p.fromMs > kLatestPartMs ||
+            (i > 0 && p.fromMs <= r.parts[i - 1].fromMs)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::optional<SyncResult> Parse(const std::string& line) {
@@ -52,16 +108,18 @@ std::optional<SyncResult> Parse(const std::string& line) {
     }
     SyncResult r;
     r.matched = true;
-    r.rate = {std::strtod(from.c_str(), nullptr), std::strtod(to.c_str(), nullptr)};
+    if (!ReadRate(from, &r.rate.from) || !ReadRate(to, &r.rate.to)) {
+        return std::nullopt;
+    }
     std::istringstream list(parts);
     for (std::string item; std::getline(list, item, ',');) {
-        long long fromMs = 0, offsetMs = 0;
-        if (std::sscanf(item.c_str(), "%lld:%lld", &fromMs, &offsetMs) != 2) {
+        SyncPart part;
+        if (!ReadPart(item, &part)) {
             return std::nullopt;
         }
-        r.parts.push_back({fromMs, offsetMs});
+        r.parts.push_back(part);
     }
-    if (r.parts.empty() || !(r.rate.from > 0) || !(r.rate.to > 0)) {
+    if (!Plausible(r)) {
         return std::nullopt;
     }
     return r;
@@ -139,12 +197,19 @@ bool SyncMemory::Remember(const std::string& clip, const std::string& subtitles,
         return false;
     }
     const std::string key = clip + "/" + subtitles;
+    MakeFolders(path_);
+    // Read, changed and replaced under the lock, so that two players
+    // remembering at once each keep the other's lines; the temporary file
+    // is then ours alone.
+    const platform::FileLock lock(path_ + ".lock");
+    if (!lock.held()) {
+        return false;
+    }
     std::vector<Line> lines = ReadLines();
     std::erase_if(lines, [&](const Line& l) { return l.key == key; });
     const std::string body = Body(key, result);
     lines.push_back({key, body + "\t" + Hex(Fnv(body.data(), body.size()))});
     const size_t drop = lines.size() > kMostEntries ? lines.size() - kMostEntries : 0;
-    MakeFolders(path_);
     const std::string temp = path_ + ".part";
     {
         std::ofstream out(temp, std::ios::trunc);

@@ -21,7 +21,9 @@ std::string ClipIdentity(const std::string& path);
 std::string SubtitleIdentity(const SubtitleEntries& entries);
 
 // The results file: one line per pair, oldest first, each with a checksum
-// so that a damaged line is skipped while the others are kept.
+// so that a damaged line is skipped while the others are kept. Numbers are
+// written the same in every locale; a line whose values no match could give
+// (a rate far from 1, an offset of days) is skipped too.
 class SyncMemory {
   public:
     static constexpr size_t kMostEntries = 500;
@@ -37,7 +39,9 @@ class SyncMemory {
 
     // Keeps `result` (matched) for the pair as the newest entry, replacing
     // any for the same pair and dropping the oldest beyond kMostEntries. The
-    // file is replaced in one step. False when it cannot be written.
+    // file is read and replaced in one step under a lock on "<path>.lock",
+    // which other players remembering at the same time wait for. False when
+    // it cannot be written. Blocks while another process holds the lock.
     bool Remember(const std::string& clip, const std::string& subtitles, const SyncResult& result);
 
   private:

@@ -1,7 +1,7 @@
 // tavimo --sync-subtitles on real clips: speech from espeak-ng at known times
 // over brown noise at 20 and 5 dB, subtitle files moved, stretched and cut by
-// known amounts; the line printed, the corrected file, the refusals and the
-// exit codes.
+// known amounts, damaged by an absurd cue or an absurd declared duration;
+// the line printed, the corrected file, the refusals and the exit codes.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <regex>
@@ -76,6 +77,33 @@ class SyncCli : public testing::Test {
                     Path(args.substr(first + 1, second - first - 1)) + args.substr(second) + " & ";
         }
         ASSERT_EQ(std::system((made + "wait").c_str()), 0);
+        // The clean clip in Matroska, its container saying it lasts 9e12 ms.
+        ASSERT_EQ(std::system(("ffmpeg -loglevel error -y -i " + Path("clean.mp4") + " -c copy " +
+                               Path("declared.mkv"))
+                                  .c_str()),
+                  0);
+        ASSERT_TRUE(DeclareDuration(Path("declared.mkv"), 9e12));
+    }
+
+    // Overwrites the Matroska Duration element (8-byte float, ms at the
+    // default timestamp scale) of the file at `path`.
+    static bool DeclareDuration(const std::string& path, double ms) {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        std::string bytes(std::istreambuf_iterator<char>(file), {});
+        const size_t at = bytes.find("\x44\x89\x88");
+        if (at == std::string::npos) {
+            return false;
+        }
+        uint64_t bits = 0;
+        std::memcpy(&bits, &ms, sizeof bits);
+        char value[8];
+        for (int i = 0; i < 8; ++i) {
+            value[i] = static_cast<char>(bits >> (56 - 8 * i));
+        }
+        file.clear();
+        file.seekp(static_cast<std::streamoff>(at + 3));
+        file.write(value, sizeof value);
+        return static_cast<bool>(file.flush());
     }
     static void TearDownTestSuite() { delete dir_; }
 
@@ -129,18 +157,24 @@ TEST_F(SyncCli, OffsetsAndFrameRatesFoundWithin150Ms) {
         double ratio;
         double expectMs;
         const char* rateText;  // the end of the line after the delay
+        const char* added;     // more cues at the end of the file
     } rows[] = {
-        {"early by 2.35 s, 20 dB", "clean.mp4", "clean.srt", 2350, 1.0, 2350, ""},
-        {"late by 1.2 s, 20 dB", "clean.mp4", "clean.srt", -1200, 1.0, -1200, ""},
-        {"late by 33 s, 20 dB", "clean.mp4", "clean.srt", -33000, 1.0, -33000, ""},
-        {"early by 0.7 s, 5 dB", "noisy.mp4", "noisy.srt", 700, 1.0, 700, ""},
+        {"early by 2.35 s, 20 dB", "clean.mp4", "clean.srt", 2350, 1.0, 2350, "", ""},
+        {"late by 1.2 s, 20 dB", "clean.mp4", "clean.srt", -1200, 1.0, -1200, "", ""},
+        {"late by 33 s, 20 dB", "clean.mp4", "clean.srt", -33000, 1.0, -33000, "", ""},
+        {"early by 0.7 s, 5 dB", "noisy.mp4", "noisy.srt", 700, 1.0, 700, "", ""},
         {"25 fps file on a 23.976 clip", "clean.mp4", "clean.srt", -1200, 25 / 23.976, -1200,
-         ", frame rate 25 -> 23.976"},
+         ", frame rate 25 -> 23.976", ""},
+        {"one cue ending at 500,000 hours", "clean.mp4", "clean.srt", 2350, 1.0, 2350, "",
+         "\n\n900\n00:01:00,000 --> 500000:00:00,000\nStill here.\n"},
+        {"a clip whose container says 9e12 ms", "declared.mkv", "clean.srt", -1200, 1.0, -1200, "",
+         ""},
     };
     int n = 0;
     for (const Row& r : rows) {
         const std::string subs =
             Moved(r.truth, "moved" + std::to_string(n++) + ".srt", r.offsetMs, r.ratio);
+        std::ofstream(subs, std::ios::app) << r.added;
         const Outcome run = Sync(subs + " " + Path(r.clip));
         ASSERT_EQ(run.status, 0) << r.name << ": " << run.err;
         const std::vector<double> delays = Delays(run.out);

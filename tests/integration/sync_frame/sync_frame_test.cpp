@@ -11,9 +11,14 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
+#include <new>
+#include <thread>
 
 #include "../frame/frame_test_util.h"
 #include "app/main_frame.h"
@@ -177,6 +182,15 @@ TEST_F(SyncFrameTest, RefusedRunLeavesTheDelayAlone) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !f.Syncer().Running(); }, 20'000));
     EXPECT_EQ(Note(r), "Could not match the subtitles to the speech");
     EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 100);
+    // A match that runs out of memory is refused the same way; the player
+    // goes on.
+    SubtitleSyncer syncer(r, &f, Path("results.txt"),
+                          [](const SubtitleSyncer::Job&, const std::atomic<bool>&,
+                             std::atomic<int>&) -> sync::SyncResult { throw std::bad_alloc(); });
+    syncer.Toggle();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !syncer.Running(); }, 5'000));
+    EXPECT_EQ(Note(r), "Could not match the subtitles to the speech");
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 100);
 }
 
 TEST_F(SyncFrameTest, YCancelsTwentyPressesAndClosingJoins) {
@@ -201,6 +215,56 @@ TEST_F(SyncFrameTest, YCancelsTwentyPressesAndClosingJoins) {
     EXPECT_FALSE(f.Syncer().Running());
     Press(f.View(), Qt::Key_Y);
     EXPECT_FALSE(f.Syncer().Running()) << "no clip after closing";
+}
+
+// A run matches the subtitles shown when Y was pressed; when others show
+// before it ends (V, another file opened), the run stops and its result is
+// applied to nothing. The run here waits until the test lets it end.
+TEST_F(SyncFrameTest, ResultsLandOnlyOnTheSubtitlesMatched) {
+    std::ofstream(Path("other.srt")) << "1\n00:00:02,000 --> 00:00:04,000\nOther.\n\n";
+    struct Row {
+        const char* name;
+        std::function<void(CMainFrame&)> change;
+        bool applied;
+    } rows[] = {
+        {"nothing changed", [](CMainFrame&) {}, true},
+        {"V to the next subtitles", [](CMainFrame& f) { Press(f.View(), Qt::Key_V); }, false},
+        {"another subtitle file opened",
+         [this](CMainFrame& f) {
+             f.DropFiles({QUrl::fromLocalFile(QString::fromStdString(Path("other.srt")))});
+         },
+         false},
+    };
+    for (const Row& row : rows) {
+        CMainFrame& f = Open("film.mkv", true, "ASS");  // the file shows, the clip's track is next
+        PlayerRecord& r = f.Record();
+        r.Mixer.SubtitleDelay = 0;
+        r.Mixer.Timing.Clear();
+        std::atomic<bool> release{false};
+        SubtitleSyncer syncer(
+            r, &f, Path("results.txt"),
+            [&](const SubtitleSyncer::Job&, const std::atomic<bool>& cancel, std::atomic<int>&) {
+                while (!release && !cancel) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                }
+                sync::SyncResult result;
+                result.matched = true;
+                result.rate = {25, 23.976};
+                result.parts = {{0, 1000}};
+                return result;
+            });
+        syncer.Toggle();
+        ASSERT_TRUE(syncer.Running()) << row.name;
+        row.change(f);
+        const SubtitleEntries shown = *r.Track.Current();
+        release = true;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !syncer.Running(); }, 5'000)) << row.name;
+        EXPECT_EQ(r.Mixer.SubtitleDelay.load(), row.applied ? 1000 : 0) << row.name;
+        // Applied, the file's cues are retimed (1 s x 25 / 23.976).
+        const SubtitleEntries now = *r.Track.Current();
+        EXPECT_EQ(!now.empty() && now.front().start == 1043, row.applied) << row.name;
+        EXPECT_EQ(now == shown, !row.applied) << row.name;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // gaps, missed words) and with parts of the clip not listened to.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -77,15 +78,26 @@ TEST(SyncAlign, FindsOffsetsEitherWay) {
         const char* name;
         int64_t offsetMs;
         int64_t expectMs;
+        std::vector<Cue> absurd;  // cues a damaged file adds, with no speech behind them
     } rows[] = {
-        {"late by 2.35 s", 2350, 2350},          {"early by 1.2 s", -1200, -1200},
-        {"late by 33 s", 33000, 33000},          {"early by 90 s", -90000, -90000},
-        {"late by 9.5 minutes", 570000, 570000},
+        {"late by 2.35 s", 2350, 2350, {}},
+        {"early by 1.2 s", -1200, -1200, {}},
+        {"late by 33 s", 33000, 33000, {}},
+        {"early by 90 s", -90000, -90000, {}},
+        {"late by 9.5 minutes", 570000, 570000, {}},
+        {"one cue ending at 500,000 hours", 2350, 2350, {{1'250'000, 1'800'000'000'000}}},
+        {"cues far past the clip and the search range",
+         -1200,
+         -1200,
+         {{2'800'000, 2'802'000}, {9'000'000'000'000'000'000, 9'000'000'000'000'001'000}}},
     };
-    const std::vector<Cue> cues = MakeCues(1, 100'000, 1'300'000);
     for (const Row& r : rows) {
+        std::vector<Cue> cues = MakeCues(1, 100'000, 1'300'000);
         const Activity speech = MakeSpeech(
             cues, [&](int64_t t) { return t + r.offsetMs; }, 2'000'000, Faults{});
+        cues.insert(cues.end(), r.absurd.begin(), r.absurd.end());
+        std::sort(cues.begin(), cues.end(),
+                  [](const Cue& a, const Cue& b) { return a.start < b.start; });
         const SyncResult result = Align(speech, cues);
         ASSERT_TRUE(result.matched) << r.name << ": " << result.reason;
         EXPECT_TRUE(result.rate.Identity()) << r.name;
@@ -101,10 +113,9 @@ TEST(SyncAlign, FindsFrameRateChanges) {
         RateChange rate;
         int64_t offsetMs;
     } rows[] = {
-        {"25 to 23.976", {25, 23.976}, -1200},
-        {"23.976 to 25", {23.976, 25}, 5000},
-        {"25 to 24", {25, 24}, 700},
-        {"24 to 23.976", {24, 23.976}, -400},
+        {"25 to 23.976", {25, 23.976}, -1200}, {"23.976 to 25", {23.976, 25}, 5000},
+        {"25 to 24", {25, 24}, 700},           {"24 to 23.976", {24, 23.976}, -400},
+        {"24 to 25", {24, 25}, 3300},          {"23.976 to 24", {23.976, 24}, -2600},
     };
     const std::vector<Cue> cues = MakeCues(2, 10'000, 2'400'000);
     for (const Row& r : rows) {

@@ -1,11 +1,20 @@
 // The synchroniser's words and files: the command line's line, the note,
 // the retimed entries and the SubRip text, ASS events, and the results kept
-// in the cache folder (a damaged line skipped, the oldest dropped).
+// in the cache folder (a damaged line skipped, the oldest dropped, the same
+// in every locale, none lost to a second player writing at once).
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
 
+#include <cinttypes>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "subtitles/sync/sync_memory.h"
@@ -148,6 +157,110 @@ TEST(SyncMemory, KeepsTheNewest500) {
     EXPECT_FALSE(memory.Find("clip1", "s"));
     ASSERT_TRUE(memory.Find("clip2", "s"));
     EXPECT_EQ(memory.Find("clip501", "s")->parts[0].offsetMs, 501);
+}
+
+// Numbers with a decimal comma, as under each of the player's translations:
+// de_DE.UTF-8, made into a folder of the test's own when the system lacks
+// it (the locales package holds its source).
+bool UseDecimalComma() {
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8")) {
+        return true;
+    }
+    static QTemporaryDir* made = nullptr;
+    if (made == nullptr) {
+        made = new QTemporaryDir;
+        const std::string folder = made->path().toStdString();
+        std::system(("localedef -i de_DE -f UTF-8 " + folder + "/de_DE.UTF-8 2>/dev/null").c_str());
+        setenv("LOCPATH", folder.c_str(), 1);
+    }
+    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+}
+
+// A results line as the file holds it: the body and its checksum.
+std::string Line(const std::string& body) {
+    uint64_t h = 1469598103934665603ull;
+    for (const char c : body) {
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    char sum[20];
+    std::snprintf(sum, sizeof sum, "%016" PRIx64, h);
+    return body + "\t" + sum + "\n";
+}
+
+TEST(SyncMemory, LinesReadAsMeantInEveryLocaleAndWithinBounds) {
+    ASSERT_TRUE(UseDecimalComma()) << "de_DE.UTF-8 cannot be made";
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/subtitle-sync.txt";
+    SyncMemory memory(path);
+    // Written under a decimal comma, read under the C locale.
+    ASSERT_TRUE(memory.Remember("clip", "subs", Matched({25, 23.976}, {{0, -1200}})));
+    std::setlocale(LC_ALL, "C");
+    const std::optional<SyncResult> written = memory.Find("clip", "subs");
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->rate, (RateChange{25, 23.976}));
+    struct Row {
+        const char* name;
+        const char* fields;  // from, to, parts
+        bool decimalComma;   // read under de_DE
+        std::optional<RateChange> rate;
+    } rows[] = {
+        {"a decimal point read under de_DE", "25\t23.976\t0:-1200", true, RateChange{25, 23.976}},
+        {"an older line's decimal comma read under C", "23,976\t25\t0:-1200", false,
+         RateChange{23.976, 25}},
+        {"an older line's decimal comma read under de_DE", "24\t23,976\t0:-1200", true,
+         RateChange{24, 23.976}},
+        {"a rate of 1e-300", "1e-300\t25\t0:-1200", false, std::nullopt},
+        {"a ratio of 1e300", "1e300\t1\t0:-1200", false, std::nullopt},
+        {"an offset near INT64_MIN", "25\t25\t0:-9223372036854775800", false, std::nullopt},
+        {"a part starting near INT64_MAX", "25\t25\t0:0,9223372036854775000:5", false,
+         std::nullopt},
+    };
+    for (const Row& r : rows) {
+        std::ofstream(path) << Line(std::string("clip/subs\t") + r.fields);
+        ASSERT_TRUE(!r.decimalComma || UseDecimalComma());
+        const std::optional<SyncResult> found = memory.Find("clip", "subs");
+        std::setlocale(LC_ALL, "C");
+        EXPECT_EQ(found.has_value(), r.rate.has_value()) << r.name;
+        if (found && r.rate) {
+            EXPECT_EQ(found->rate, *r.rate) << r.name;
+            EXPECT_EQ(found->parts, (std::vector<SyncPart>{{0, -1200}})) << r.name;
+        }
+    }
+}
+
+// Two players remembering at the same time, 200 results each: all 400 kept.
+TEST(SyncMemory, TwoPlayersRememberingAtOnceLoseNothing) {
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/subtitle-sync.txt";
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            SyncMemory memory(path);
+            bool all = true;
+            for (int i = 0; i < 200; ++i) {
+                all &= memory.Remember("clip" + std::to_string(c) + "-" + std::to_string(i), "s",
+                                       Matched({1, 1}, {{0, i}}));
+            }
+            _exit(all ? 0 : 1);
+        }
+    }
+    for (const pid_t child : children) {
+        int status = -1;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    SyncMemory memory(path);
+    int kept = 0;
+    for (int c = 0; c < 2; ++c) {
+        for (int i = 0; i < 200; ++i) {
+            const auto found =
+                memory.Find("clip" + std::to_string(c) + "-" + std::to_string(i), "s");
+            kept += found && found->parts[0].offsetMs == i;
+        }
+    }
+    EXPECT_EQ(kept, 400);
 }
 
 TEST(SyncMemory, IdentitiesFollowContentNotName) {
