@@ -234,12 +234,13 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
          false, ""},
         {"empty file", "", false, ""},
     };
-    for (const auto& [name, text, damaged, absent] : rows) {
+    for (const auto& row : rows) {
+        const auto& [name, text, damaged, absent] = row;
         SCOPED_TRACE(name);
         TestDir folder;
         const std::string file = folder / "registry.reg";
         WriteWhole(file, text);
-        const auto expect_loaded = [&] {
+        const auto expect_loaded = [&, &text = text, absent = absent] {
             EXPECT_EQ(Get(file, kTavimo, "B").data,
                       text.empty() ? std::vector<uint8_t>() : Dword(2));
             EXPECT_TRUE(!*absent || Get(file, kTavimo, absent).result != ERROR_SUCCESS);

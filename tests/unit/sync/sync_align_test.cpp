@@ -71,8 +71,6 @@ Activity MakeSpeech(const std::vector<Cue>& cues, Map map, int64_t lengthMs, con
     return a;
 }
 
-constexpr int64_t kTenMinutes = 600'000;
-
 TEST(SyncAlign, FindsOffsetsEitherWay) {
     struct Row {
         const char* name;
