@@ -1,5 +1,6 @@
 // Frame steps on a paused graph: on by the video sink's step event, back by
-// an accurate seek to the frame before the one shown.
+// an accurate seek to the frame before the one shown. Frames are told by
+// their times in the clip's own time, as positions and seeks are.
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 
@@ -19,15 +20,43 @@ GstClockTime FrameLength(GstSample* sample) {
     return 0;
 }
 
-// Where the frame of `sample` ends, in ns; NONE when its time is unknown. A
-// frame that an accurate seek landed in starts at the seek's target, so its
-// end is the time that tells the frame.
-GstClockTime FrameEnd(GstSample* sample, GstClockTime length) {
+// `at`, a time of the stream's segment, in the clip's own time (the
+// position's and the seeks'); 0 before the clip's start.
+GstClockTime ClipTime(const GstSegment& segment, GstClockTime at) {
+    guint64 time = 0;
+    const int sign = gst_segment_to_stream_time_full(&segment, GST_FORMAT_TIME, at, &time);
+    return sign > 0 ? GstClockTime(time) : sign < 0 ? 0 : GST_CLOCK_TIME_NONE;
+}
+
+// The frame the sink shows, in the clip's own time, ns. A frame that an
+// accurate seek landed in starts at the seek's target, so its end is the
+// time that tells the frame. Its time stamps are the container's: one whose
+// times start late (an MPEG program stream's clock, an MP4 edit list in
+// front of B-frames) has the difference taken off by the segment.
+struct ShownFrame {
+    GstClockTime start = GST_CLOCK_TIME_NONE, end = GST_CLOCK_TIME_NONE, length = 0;
+};
+
+// The frame `sink` shows; false without one whose time and length are known.
+bool FrameShown(GstElement* sink, ShownFrame* shown) {
+    GstSample* sample = nullptr;
+    g_object_get(sink, "last-sample", &sample, nullptr);
+    if (!sample)
+        return false;
     GstBuffer* buffer = gst_sample_get_buffer(sample);
-    if (!GST_BUFFER_PTS_IS_VALID(buffer))
-        return GST_CLOCK_TIME_NONE;
-    return GST_BUFFER_PTS(buffer) +
-           (GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer) : length);
+    const GstSegment* segment = gst_sample_get_segment(sample);
+    shown->length = FrameLength(sample);
+    if (buffer && segment && segment->format == GST_FORMAT_TIME &&
+        GST_BUFFER_PTS_IS_VALID(buffer)) {
+        const GstClockTime pts = GST_BUFFER_PTS(buffer);
+        shown->start = ClipTime(*segment, pts);
+        shown->end = ClipTime(
+            *segment, pts + (GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer)
+                                                                  : shown->length));
+    }
+    gst_sample_unref(sample);
+    return GST_CLOCK_TIME_IS_VALID(shown->start) && GST_CLOCK_TIME_IS_VALID(shown->end) &&
+           shown->length > 0;
 }
 
 }  // namespace
@@ -56,29 +85,55 @@ HRESULT GstGraph::Step(long frames) {
     gst_element_get_state(pipeline_, &state, &pending, 0);
     if (state != GST_STATE_PAUSED || pending != GST_STATE_VOID_PENDING)
         return VFW_E_WRONG_STATE;
-    GstSample* shown = nullptr;
-    g_object_get(sink, "last-sample", &shown, nullptr);
-    if (!shown)
+    ShownFrame shown;
+    if (!FrameShown(sink, &shown))
         return E_FAIL;
-    const GstClockTime length = FrameLength(shown);
-    const GstClockTime end = FrameEnd(shown, length);
-    gst_sample_unref(shown);
-    if (!GST_CLOCK_TIME_IS_VALID(end) || length == 0)
-        return E_FAIL;
+    const GstClockTime length = shown.length;
     if (frames < 0) {
-        if (end < length + length / 2)
+        if (shown.end < length + length / 2)
             return S_FALSE;  // the first frame
         // The middle of the frame before, whatever the rounding of the times.
-        return SeekAt(gint64(end - length - length / 2),
-                      GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+        return StepBackTo(sink, shown.end - length - length / 2);
     }
     // A step past the last frame would leave the sink without a picture.
     if (gint64 duration = 0; gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) &&
-                             duration > 0 && end + length / 2 > GstClockTime(duration))
+                             duration > 0 && shown.end + length / 2 > GstClockTime(duration))
         return S_FALSE;
+    return StepOn(sink, guint64(frames));
+}
+
+// UI thread. Most demuxers seek to a frame's time exactly; one that seeks by
+// its clock and leaves the decoder to wait for the next key frame (MPEG
+// program streams) lands up to a second or more after `target`. Such a seek
+// is made again from further back, a second at first and twice as far each
+// time, and the frames up to the target are stepped through.
+HRESULT GstGraph::StepBackTo(GstElement* sink, GstClockTime target) {
+    constexpr GstClockTime kFurthestBack = 8 * GST_SECOND;
+    GstClockTime from = target;
+    for (GstClockTime back = GST_SECOND;; back *= 2) {
+        if (HRESULT hr = SeekAt(gint64(from), GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+            FAILED(hr))
+            return hr;
+        ShownFrame landed;
+        if (!FrameShown(sink, &landed))
+            return E_FAIL;
+        if (landed.start <= target) {
+            if (landed.end > target)
+                return S_OK;
+            return StepOn(sink, (target - landed.end) / landed.length + 1);
+        }
+        if (from == 0 || back > kFurthestBack)
+            return S_FALSE;  // as near as the demuxer goes
+        from = target > back ? target - back : 0;
+    }
+}
+
+// UI thread: `frames` frames on by the video sink's step event, which leaves
+// the sound behind (Run starts both again from the frame shown).
+HRESULT GstGraph::StepOn(GstElement* sink, guint64 frames) {
     const int before = stepsDone_;
-    if (!gst_element_send_event(
-            sink, gst_event_new_step(GST_FORMAT_BUFFERS, guint64(frames), 1.0, TRUE, FALSE)))
+    if (!gst_element_send_event(sink,
+                                gst_event_new_step(GST_FORMAT_BUFFERS, frames, 1.0, TRUE, FALSE)))
         return E_FAIL;
     stepped_ = true;
     auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs());

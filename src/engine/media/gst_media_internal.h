@@ -208,6 +208,11 @@ class GstGraph : public IGraphBuilder,
     HRESULT SeekAt(gint64 ns, int flags);
     // The video sink (borrowed), null without a linked video renderer.
     GstElement* VideoSink();
+    // Frame steps of the paused `sink` (gst_graph_step.cpp): back to the
+    // frame at `target` (the clip's own time, ns), and `frames` frames on.
+    // UI thread; return once the frame is shown (bounded).
+    HRESULT StepBackTo(GstElement* sink, GstClockTime target);
+    HRESULT StepOn(GstElement* sink, guint64 frames);
     // Before an accurate seek to `target`: it lands on the first frame at
     // or after it; a seek to where the clip stands (a redraw) keeps the
     // frame shown, as `target` becomes that frame's start (gst_seek_landing.cpp).

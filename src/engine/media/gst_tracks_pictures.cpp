@@ -81,9 +81,10 @@ void MarkStreamStart(SourceTracks::Road& road, GstPad* selectorPad) {
     gst_event_unref(start);
 }
 
+// The pictures not handed on (those handed on are null).
 void ReleaseAhead(std::vector<GstBuffer*>& ahead) {
-    for (GstBuffer* picture : ahead)
-        gst_buffer_unref(picture);
+    for (GstBuffer*& picture : ahead)
+        gst_clear_buffer(&picture);
     ahead.clear();
 }
 

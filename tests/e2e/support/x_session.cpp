@@ -4,6 +4,7 @@
 #include "platform/registry.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -92,9 +93,10 @@ bool MakeClip(const std::string& pipeline, const std::string& path) {
 Player::Player(const XServer& server, const UserFolders& user, const std::vector<std::string>& args,
                const std::vector<std::string>& env, const std::string& errors)
     : server_(server) {
-    std::vector<std::string> vars{"DISPLAY=" + server.Display(),
-                                  "XDG_CONFIG_HOME=" + user.ConfigHome(),
-                                  "XDG_RUNTIME_DIR=" + user.RuntimeDir(), "QT_QPA_PLATFORM=xcb"};
+    // A GLib or GStreamer critical stops the player, and so fails the test.
+    std::vector<std::string> vars{
+        "DISPLAY=" + server.Display(), "XDG_CONFIG_HOME=" + user.ConfigHome(),
+        "XDG_RUNTIME_DIR=" + user.RuntimeDir(), "QT_QPA_PLATFORM=xcb", "G_DEBUG=fatal-criticals"};
     vars.insert(vars.end(), env.begin(), env.end());
     std::vector<std::string> argv{PlayerBinary()};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -120,6 +122,9 @@ Player::~Player() {
     if (Running()) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
+    } else if (status_ == 128 + SIGTRAP || status_ == 128 + SIGABRT) {
+        ADD_FAILURE() << "the player stopped on signal " << *status_ - 128
+                      << " (a GLib critical: see its standard error)";
     }
 }
 

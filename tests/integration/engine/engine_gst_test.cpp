@@ -382,6 +382,13 @@ TEST(VideoRendererTest, SizeFilterChangesOnlyWithTheSurfaceSize) {
     // after every placement (unnegotiated, it goes no further).
     GstPad* scaleIn = gst_element_get_static_pad(scale, "sink");
     gst_pad_activate_mode(scaleIn, GST_PAD_MODE_PUSH, TRUE);
+    // Data flows after a stream's start and its segment, as GStreamer wants.
+    GstSegment segment;
+    gst_segment_init(&segment, GST_FORMAT_TIME);
+    for (GstEvent* event : {gst_event_new_stream_start("sizes"), gst_event_new_segment(&segment)}) {
+        gst_pad_store_sticky_event(scaleIn, event);
+        gst_event_unref(event);
+    }
     int told = 0;
     g_signal_connect_swapped(size, "notify::caps", G_CALLBACK(+[](int* n) { ++*n; }), &told);
 
