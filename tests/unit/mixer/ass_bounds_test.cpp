@@ -23,7 +23,11 @@ namespace {
 
 // The sanitizers keep freed memory aside for a while: a frame's peak counts
 // what it allocated in all.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if !defined(__has_feature)
+#define __has_feature(x) 0  // gcc names its sanitizers by macros only
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || \
+    __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
