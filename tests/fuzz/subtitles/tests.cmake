@@ -11,15 +11,7 @@ if(TAVIMO_FUZZ)
         list(GET row 1 source)
         list(GET row 2 define)
         list(GET row 3 corpus)
-        add_executable(${name} ${CMAKE_CURRENT_LIST_DIR}/${source})
-        target_compile_definitions(${name} PRIVATE ${define})
-        target_link_libraries(${name} PRIVATE tavimo_core)
-        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-        set(found_dir ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
-        file(MAKE_DIRECTORY ${found_dir})
-        add_test(NAME ${name}
-            COMMAND ${name} -max_total_time=30 -max_len=16384 -rss_limit_mb=2048
-                ${found_dir} ${CMAKE_CURRENT_LIST_DIR}/corpus/${corpus})
-        set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
+        tavimo_fuzzer(NAME ${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${source} DEFINES ${define}
+            LIBS tavimo_core CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/${corpus} ARGS -max_len=16384)
     endforeach()
 endif()
