@@ -743,8 +743,9 @@ TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
         cycle();
     // Idle streaming threads wait in GLib's pool for the next task.
     EXPECT_LE(ThreadCount(), threads + int(g_thread_pool_get_max_unused_threads()));
-    if (!kAddressSanitizer)
+    if (!kAddressSanitizer) {
         EXPECT_LT(RssKb() - rss, 10 * 1024);
+    }
 }
 
 // The popup as a list of (id, name).
