@@ -38,6 +38,7 @@
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "support/fake_dialogs.h"
+#include "support/sanitizers.h"
 #include "view/sliders.h"
 
 namespace tavimo {
@@ -698,17 +699,6 @@ int ThreadCount() {
     return int(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
 }
 
-// AddressSanitizer keeps freed memory aside for a while, so the resident size
-// says nothing there; its LeakSanitizer counts what stays instead.
-#if !defined(__has_feature)
-#define __has_feature(x) 0  // gcc names its sanitizers by macros only
-#endif
-#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
 long RssKb() {
     malloc_trim(0);  // what the allocator keeps free is not the graph's
     long size = 0, resident = 0;
@@ -743,7 +733,9 @@ TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
         cycle();
     // Idle streaming threads wait in GLib's pool for the next task.
     EXPECT_LE(ThreadCount(), threads + int(g_thread_pool_get_max_unused_threads()));
-    if (!kAddressSanitizer) {
+    // Under AddressSanitizer freed memory stays aside; LeakSanitizer counts
+    // what stays instead.
+    if (!testing_support::kAddressSanitizer) {
         EXPECT_LT(RssKb() - rss, 10 * 1024);
     }
 }

@@ -17,21 +17,14 @@
 
 #include "ass_frames.h"
 #include "subtitles/ass_render.h"
+#include "support/sanitizers.h"
 
 namespace tavimo {
 namespace {
 
 // The sanitizers keep freed memory aside for a while: a frame's peak counts
 // what it allocated in all.
-#if !defined(__has_feature)
-#define __has_feature(x) 0  // gcc names its sanitizers by macros only
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || \
-    __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
+using testing_support::kSanitized;
 
 // A DejaVu font file with its family renamed "EpisodeFont" (a name of the
 // same length, in the name table's ASCII and UTF-16 strings), as a series
