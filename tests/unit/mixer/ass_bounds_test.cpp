@@ -125,6 +125,7 @@ FrameCost CostOfOneFrame(const std::string& script) {
     int result[2];
     if (pipe(result) != 0)
         return {};
+    std::fflush(stdout);  // else the child's exit writes the parent's pending lines again
     const pid_t child = fork();
     if (child == 0) {
         close(result[0]);
@@ -203,7 +204,11 @@ TEST(AssHostileScripts, EachFrameCostsBoundedTimeAndMemory) {
         }
         const FrameCost cost = CostOfOneFrame(Script(row.playResX, 1080, events));
         ASSERT_TRUE(cost.finished) << "no frame within 60 s";
-        EXPECT_LT(cost.seconds, kSanitized ? 1.0 : 0.3);
+        // A sanitizer multiplies the time unevenly (ThreadSanitizer by up to
+        // twenty): there only the memory net holds.
+        if (!kSanitized) {
+            EXPECT_LT(cost.seconds, 0.3);
+        }
         EXPECT_LT(cost.peakGrowthMb, kSanitized ? 400 : 100);
         std::printf("%-45s %6.3f s %5ld MB\n", row.name, cost.seconds, cost.peakGrowthMb);
     }
