@@ -448,7 +448,10 @@ TEST(ParseSubRipStyles, PiecesOfEachLine) {
 }
 
 // Red body text: luma 77 and chroma Cb 86, Cr 255 (full-range BT.601 of
-// 255, 0, 1), worked out by hand; the outline stays at luma 1.
+// 255, 0, 1), worked out by hand; the outline stays at luma 1. Mended: the
+// text drawn for a YUV frame was kept, already turned into Y, Cb, Cr, when
+// the stream went on in RGB: red came out as (Cr 255, Cb 86, Y 77) read as
+// red, green, blue.
 TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
     for (VS subtype : {VS::I420, VS::YV12, VS::YUY2}) {
         SCOPED_TRACE(int(subtype));
@@ -473,6 +476,16 @@ TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
             std::ranges::all_of(cb, [&](uint8_t v) { return v == 50 || (v >= 86 && v <= 128); }));
         EXPECT_TRUE(std::ranges::all_of(cr, [&](uint8_t v) { return v == 50 || v >= 128; }));
     }
+    // The same mixer goes on in RGB: red is (255, 0, 1) in memory order
+    // blue, green, red.
+    Frame rgb = MakeFrame(VS::RGB24, 320, -240, 50);
+    ASSERT_EQ(mixer->CheckInputType(rgb.format), MixResult::Ok);
+    mixer->Transform(rgb.View(), At(1500));
+    int red = 0;
+    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3) {
+        red += rgb.plane[0][i] == 1 && rgb.plane[0][i + 1] == 0 && rgb.plane[0][i + 2] == 255;
+    }
+    EXPECT_GT(red, 20);
 }
 
 // Mended: on 4:2:0 frames only luma was written, so white text took the hue
@@ -526,22 +539,6 @@ TEST_F(MixerTest, PlanarTextIsWhiteOverAColouredPicture) {
             }
         }
     }
-}
-
-TEST_F(MixerTest, ColouredTextFollowsAFormatChange) {
-    // Mended: the text drawn for a YUV frame was kept, already turned into
-    // Y, Cb, Cr, when the stream went on in RGB: red came out as (Cr 255,
-    // Cb 86, Y 77) read as red, green, blue. Red is (255, 0, 1) in memory
-    // order blue, green, red.
-    Mix("<font color=\"red\">MMMM</font>", true, VS::I420);
-    Frame rgb = MakeFrame(VS::RGB24, 320, -240, 50);
-    ASSERT_EQ(mixer->CheckInputType(rgb.format), MixResult::Ok);
-    mixer->Transform(rgb.View(), At(1500));
-    int red = 0;
-    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3) {
-        red += rgb.plane[0][i] == 1 && rgb.plane[0][i + 1] == 0 && rgb.plane[0][i + 2] == 255;
-    }
-    EXPECT_GT(red, 20);
 }
 
 TEST_F(MixerTest, OffDrawsMarkupAsTypedAndTheBottomPlacement) {
