@@ -90,7 +90,7 @@ TEST(RendererX11, ResizedOverAndOverWhilePlayingItKeepsPlaying) {
     const std::string clip = dir.filePath("clip.mp4").toStdString();
     ASSERT_TRUE(
         e2e::MakeClip("videotestsrc num-buffers=500 ! "
-                      "video/x-raw,format=I420,width=640,height=360,framerate=25/1 ! "
+                      "video/x-raw,format=I420_10LE,width=640,height=360,framerate=25/1 ! "
                       "x264enc speed-preset=ultrafast ! h264parse ! mp4mux",
                       clip));
     Player player;
@@ -164,15 +164,16 @@ TEST(RendererX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
 }
 
 // Before the view is laid out its surface has a placeholder's size, which
-// ximagesink prefers: the first frames still reach the sink at the clip's own
-// size, and the view placing the picture at that size changes nothing, so
-// nothing is negotiated again as playback starts.
+// ximagesink prefers: the first frames of a 10-bit clip still reach the sink
+// at the clip's own size (the converters, the one taking the depth off in
+// front of the mixer too, keep it), and the view placing the picture at that
+// size changes nothing, so nothing is negotiated again as playback starts.
 TEST(RendererX11, TheFirstFrameKeepsTheClipsSizeBeforeTheViewIsLaidOut) {
     QTemporaryDir dir;
     const std::string clip = dir.filePath("clip.mp4").toStdString();
     ASSERT_TRUE(
         e2e::MakeClip("videotestsrc num-buffers=100 ! "
-                      "video/x-raw,format=I420,width=640,height=360,framerate=25/1 ! "
+                      "video/x-raw,format=I420_10LE,width=640,height=360,framerate=25/1 ! "
                       "x264enc speed-preset=ultrafast ! h264parse ! mp4mux",
                       clip));
     Player player;

@@ -327,30 +327,6 @@ TEST_F(SwscaleConvert, ScaledIntoAnotherShapeItGetsBordersOrIsStretched) {
         EXPECT_NEAR(stretched.At(8, y)[0], 191, 2) << "stretched, row " << y;
 }
 
-// Taking the depth off in front of the mixer, the converter keeps the
-// picture's size though the sink behind lists its window's size first (a
-// placeholder's, 100x30, before the view is laid out).
-TEST_F(SwscaleConvert, DepthStepKeepsThePicturesSizeWhateverTheSinkListsFirst) {
-    const std::string caps =
-        CapsOf("I420_10LE", 640, 360, GST_VIDEO_COLOR_MATRIX_BT709, GST_VIDEO_COLOR_RANGE_16_235);
-    GstHarness* h = gst_harness_new("tavimoswscale");
-    gst_harness_set_src_caps_str(h, caps.c_str());
-    gst_harness_set_sink_caps_str(h,
-                                  "video/x-raw, format=I420, width=100, height=30; "
-                                  "video/x-raw, format=I420, width=[1, 32767], height=[1, 32767]");
-    GstBuffer* frame = MakeFrame(caps, [](int c, int, int) { return c == 0 ? 400 : 512; });
-    ASSERT_EQ(gst_harness_push(h, frame), GST_FLOW_OK);
-    gst_buffer_unref(gst_harness_pull(h));
-    GstCaps* out = gst_pad_get_current_caps(h->sinkpad);
-    GstVideoInfo info;
-    ASSERT_TRUE(out && gst_video_info_from_caps(&info, out));
-    EXPECT_EQ(info.width, 640);
-    EXPECT_EQ(info.height, 360);
-    EXPECT_EQ(GST_VIDEO_INFO_FORMAT(&info), GST_VIDEO_FORMAT_I420);
-    gst_caps_unref(out);
-    gst_harness_teardown(h);
-}
-
 // --- every size: nothing written outside the frame, every column converted ---
 
 // A frame of `info`'s layout between two guard zones, all of it first
