@@ -654,23 +654,28 @@ void MakePictureClip() {
                        Media("early.ts")));
 }
 
-// Picture subtitles burnt into the paused picture: the rectangle in its
-// colour at its place while due, nothing after it, nothing with the track
-// off or out of view, and a switch to a text track and back, or to another
-// picture track. One clip holds the PGS stream, its VobSub encoding and a
-// SubRip track; an MPEG-TS holds two DVB tracks. The TS's clock starts 0.7 s
-// before its first frame (ffmpeg's default mux delay), so that its pictures
-// are due from 1.7 s to 3.69 s and from 4.2 s to 5.19 s of its time.
+// Picture subtitles burnt into the paused picture as the menu and V choose
+// them, at once: the rectangle in its colour at its place while due, nothing
+// after it, nothing with the track off or out of view, and a switch to a
+// text track or a file beside the clip and back, or to another picture
+// track. One clip holds the PGS stream, its VobSub encoding and a SubRip
+// track; an MPEG-TS holds two DVB tracks, and a copy of it has a SubRip file
+// beside it. The TS's clock starts 0.7 s before its first frame (ffmpeg's
+// default mux delay), so that its pictures are due from 1.7 s to 3.69 s and
+// from 4.2 s to 5.19 s of its time; at 2.5 s the file's second cue is due too.
 TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
     MakePictureClip();
+    fs::copy_file(Media("dvb.ts"), Media("beside.ts"), fs::copy_options::overwrite_existing);
+    fs::copy_file(Media("a.srt"), Media("beside.srt"), fs::copy_options::overwrite_existing);
+    const std::vector<Listed> dvb = {{Kind::Subtitle, "DVB", "", "", 0, false, true, false},
+                                     {Kind::Subtitle, "DVB", "", "", 0, false, true, false}};
     const std::map<std::string, std::vector<Listed>> listed = {
         {"pictures.mkv",
          {{Kind::Subtitle, "PGS", "", "", 0, false, true, false},
           {Kind::Subtitle, "VobSub", "", "", 0, false, true, false},
           {Kind::Subtitle, "SubRip", "", "", 0, false, true, false}}},
-        {"dvb.ts",
-         {{Kind::Subtitle, "DVB", "", "", 0, false, true, false},
-          {Kind::Subtitle, "DVB", "", "", 0, false, true, false}}},
+        {"dvb.ts", dvb},
+        {"beside.ts", dvb},
     };
     std::string open;
     // Opens `clip` paused, once read to its end (unpaced, in a moment): a
@@ -687,89 +692,46 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
         record.TogglePause();
         ASSERT_EQ(record.ClipState, ClipState::Paused);
     };
-    // Pixels of the rectangle's place (120 x 40 at (100, 30)) that are green.
-    auto green = [&] { return CountShown(Green, 100, 30, 220, 70); };
     struct Row {
         const char* name;
         const char* clip;
-        long track;  // -1: off
-        int64_t at;  // 100-ns units
+        int choice;  // Off 0, the file beside the clip, the clip's tracks; -1: V, -2: as opened
+        int64_t at;  // sought first (100-ns units); -1: stays
         bool view;   // subtitles in view (C)
-        int green;   // at least this many pixels; 0: none at all
+        int green;   // at the rectangle's place (120 x 40 at (100, 30)): at least; 0: none
         int white;   // text: at least this many pixels; 0: none
     } rows[] = {
-        {"PGS while due", "pictures.mkv", 0, 20000000, true, 4000, 0},
-        {"PGS after its end", "pictures.mkv", 0, 35000000, true, 0, 0},
-        {"PGS off", "pictures.mkv", -1, 20000000, true, 0, 0},
-        {"VobSub while due", "pictures.mkv", 1, 20000000, true, 4000, 0},
-        {"VobSub after its end", "pictures.mkv", 1, 35000000, true, 0, 0},
-        {"from VobSub to the SubRip track", "pictures.mkv", 2, 25000000, true, 0, 40},
-        {"from SubRip back to PGS", "pictures.mkv", 0, 25000000, true, 4000, 0},
-        {"PGS out of view", "pictures.mkv", 0, 20000000, false, 0, 0},
-        {"DVB while due", "dvb.ts", 0, 20000000, true, 4000, 0},
-        {"DVB after its end", "dvb.ts", 0, 39000000, true, 0, 0},
-        {"to the second DVB track, not due yet", "dvb.ts", 1, 20000000, true, 0, 0},
-        {"second DVB track while due", "dvb.ts", 1, 46000000, true, 4000, 0},
-        {"back to the first DVB track", "dvb.ts", 0, 20000000, true, 4000, 0},
-        {"DVB off", "dvb.ts", -1, 20000000, true, 0, 0},
-        {"DVB out of view", "dvb.ts", 0, 20000000, false, 0, 0},
+        {"PGS while due", "pictures.mkv", 1, 20000000, true, 4000, 0},
+        {"PGS after its end", "pictures.mkv", 1, 35000000, true, 0, 0},
+        {"PGS off", "pictures.mkv", 0, 20000000, true, 0, 0},
+        {"VobSub while due", "pictures.mkv", 2, 20000000, true, 4000, 0},
+        {"VobSub after its end", "pictures.mkv", 2, 35000000, true, 0, 0},
+        {"from VobSub to the SubRip track", "pictures.mkv", 3, 25000000, true, 0, 40},
+        {"from SubRip back to PGS", "pictures.mkv", 1, 25000000, true, 4000, 0},
+        {"PGS out of view", "pictures.mkv", 1, 20000000, false, 0, 0},
+        {"DVB while due", "dvb.ts", 1, 20000000, true, 4000, 0},
+        {"DVB after its end", "dvb.ts", 1, 39000000, true, 0, 0},
+        {"to the second DVB track, not due yet", "dvb.ts", 2, 20000000, true, 0, 0},
+        {"second DVB track while due", "dvb.ts", 2, 46000000, true, 4000, 0},
+        {"back to the first DVB track", "dvb.ts", 1, 20000000, true, 4000, 0},
+        {"DVB off", "dvb.ts", 0, 20000000, true, 0, 0},
+        {"DVB out of view", "dvb.ts", 1, 20000000, false, 0, 0},
+        {"opened with the file beside it", "beside.ts", -2, 25000000, true, 0, 40},
+        {"beside, menu: the first DVB track", "beside.ts", 2, -1, true, 4000, 0},
+        {"beside, menu: the file again", "beside.ts", 1, -1, true, 0, 40},
+        {"beside, V: the first DVB track", "beside.ts", -1, -1, true, 4000, 0},
+        {"beside, V: the second DVB track, not due", "beside.ts", -1, -1, true, 0, 0},
+        {"beside, V: off", "beside.ts", -1, -1, true, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         openPaused(row.clip);
         record.Mixer.ViewSubtitles = row.view ? 1 : 0;
-        record.SeekTo(row.at);
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return std::abs(ShownTime() - row.at) < 2000000; }, 3000));
-        if (row.track >= 0) {
-            ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-        } else {
-            for (long i = 0; i < long(listed.at(row.clip).size()); ++i)
-                ASSERT_EQ(tracks->Enable(i, 0), S_OK);
+        if (row.at >= 0) {
+            record.SeekTo(row.at);
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return std::abs(ShownTime() - row.at) < 2000000; }, 3000));
         }
-        record.RefreshPausedPicture();
-        int g = -1, white = -1;
-        auto shows = [&] {
-            g = green();
-            white = CountShown(White);
-            return (row.green ? g >= row.green : g == 0) &&
-                   (row.white ? white >= row.white : white == 0);
-        };
-        EXPECT_TRUE(QTest::qWaitFor(shows, 3000))
-            << "green " << g << ", white " << white << ", frame at " << ShownTime();
-    }
-    record.Mixer.ViewSubtitles = 1;
-}
-
-// An MPEG-TS with DVB tracks and a SubRip file beside it, switched through
-// the menu and V while paused at 2.5 s, where the first DVB page and the
-// file's second cue are both due: each choice shows alone, at once.
-TEST_F(TracksGstTest, DvbTracksAndTheFileBesideTheClipTakeTurns) {
-    MakePictureClip();
-    fs::copy_file(Media("dvb.ts"), Media("beside.ts"), fs::copy_options::overwrite_existing);
-    fs::copy_file(Media("a.srt"), Media("beside.srt"), fs::copy_options::overwrite_existing);
-    ASSERT_TRUE(Open(Media("beside.ts")));
-    WatchShown();
-    // Read once to the end: a seek does not read a picture again.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 10000));
-    record.TogglePause();
-    record.SeekTo(25000000);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() > 23000000; }, 3000));
-    struct Row {
-        const char* name;
-        long choice;  // Off, the file, the two DVB tracks; -1: V, -2: as opened
-        int green;    // at least this many pixels at the rectangle's place; 0: none
-        int white;    // the file's text: at least this many pixels; 0: none
-    } rows[] = {
-        {"opened with the file beside it", -2, 0, 40},
-        {"menu: the first DVB track", 2, 4000, 0},
-        {"menu: the file again", 1, 0, 40},
-        {"V: the first DVB track", -1, 4000, 0},
-        {"V: the second DVB track, not due", -1, 0, 0},
-        {"V: off", -1, 0, 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
         if (row.choice >= 0)
             record.ChooseSubtitleTrack(size_t(row.choice));
         else if (row.choice == -1)
@@ -785,6 +747,7 @@ TEST_F(TracksGstTest, DvbTracksAndTheFileBesideTheClipTakeTurns) {
             3000))
             << "green " << green << ", white " << white << ", frame at " << ShownTime();
     }
+    record.Mixer.ViewSubtitles = 1;
 }
 
 // A sparse track never holds the picture, from the start, after a seek into
