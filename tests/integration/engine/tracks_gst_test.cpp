@@ -374,57 +374,6 @@ bool Green(int r, int g, int b) {
     return g > 150 && r < 100 && b < 100;
 }
 
-// Paused at a time, the chosen track's cue is in the picture at once, in its
-// kind's colour; off, nothing is. The cues are at 0.523-1.523 s (both
-// kinds) and 2.023-3.023 s (SubRip).
-TEST_F(TracksGstTest, ChosenSubtitlesReachThePausedPictureAtTheirTimes) {
-    ASSERT_TRUE(Open(Media("tracks.mkv")));
-    WatchShown();
-    // The cues have been read once (the clip plays through unpaced): a seek
-    // to a key frame inside a cue does not read a cue that starts before it.
-    ASSERT_EQ(tracks->Enable(2, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return record.Track.Current()->size() == 2; }, 3000));
-    record.TogglePause();
-    ASSERT_EQ(record.ClipState, ClipState::Paused);
-    struct Row {
-        const char* name;
-        long track;      // -1: off
-        int64_t at;      // 100-ns units
-        int white, red;  // at least this many pixels; 0: none at all
-    } rows[] = {
-        {"SubRip inside its cue", 2, 10000000, 40, 0},
-        {"SubRip between its cues", 2, 17000000, 0, 0},
-        {"ASS inside its event, in the script's red", 3, 10000000, 0, 200},
-        {"ASS after its event", 3, 20000000, 0, 0},
-        {"off", -1, 10000000, 0, 0},
-        {"SubRip again after ASS", 2, 10000000, 40, 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        record.SeekTo(row.at);
-        // The seek has landed: on the first frame at or after its target.
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return std::abs(ShownTime() - row.at) < 2000000; }, 3000));
-        if (row.track >= 0) {
-            ASSERT_EQ(tracks->Enable(row.track, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-        } else {
-            for (long i : {2, 3})
-                ASSERT_EQ(tracks->Enable(i, 0), S_OK);
-        }
-        record.RefreshPausedPicture();
-        int white = -1, red = -1;
-        auto shows = [&] {
-            white = CountShown(White);
-            red = CountShown(Red);
-            return (row.white ? white >= row.white : white == 0) &&
-                   (row.red ? red >= row.red : red == 0);
-        };
-        EXPECT_TRUE(QTest::qWaitFor(shows, 3000))
-            << "white " << white << ", red " << red << ", frame at " << ShownTime() << ", "
-            << record.Track.Current()->size() << " text cues";
-    }
-}
-
 // The text of embedded cues as the track holds it, each cue once however
 // often the demuxer sends it again (the clip loops here, unpaced).
 TEST_F(TracksGstTest, TextCuesFillTheTrackOnceWithSubRipTags) {
@@ -654,11 +603,13 @@ void MakePictureClip() {
                        Media("early.ts")));
 }
 
-// Picture subtitles burnt into the paused picture as the menu and V choose
-// them, at once: the rectangle in its colour at its place while due, nothing
-// after it, nothing with the track off or out of view, and a switch to a
-// text track or a file beside the clip and back, or to another picture
-// track. One clip holds the PGS stream, its VobSub encoding and a SubRip
+// Subtitles burnt into the paused picture as the menu and V choose them, at
+// once: a text cue in its kind's colour at its times, the rectangle of a
+// picture track in its colour at its place while due, nothing after them,
+// nothing with the track off or out of view, and switches between picture
+// tracks, text tracks and a file beside the clip. tracks.mkv holds SubRip
+// cues at 0.523-1.523 s and 2.023-3.023 s and an ASS event at the first
+// time. One clip holds a PGS stream, its VobSub encoding and a SubRip
 // track; an MPEG-TS holds two DVB tracks, and a copy of it has a SubRip file
 // beside it. The TS's clock starts 0.7 s before its first frame (ffmpeg's
 // default mux delay), so that its pictures are due from 1.7 s to 3.69 s and
@@ -686,7 +637,8 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
         record.CloseClip();
         ASSERT_TRUE(Open(Media(clip.c_str())));
         open = clip;
-        ExpectListed(Tracks(), listed.at(clip));
+        if (listed.count(clip))
+            ExpectListed(Tracks(), listed.at(clip));
         WatchShown();
         ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 10000));
         record.TogglePause();
@@ -695,12 +647,19 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
     struct Row {
         const char* name;
         const char* clip;
-        int choice;  // Off 0, the file beside the clip, the clip's tracks; -1: V, -2: as opened
-        int64_t at;  // sought first (100-ns units); -1: stays
-        bool view;   // subtitles in view (C)
-        int green;   // at the rectangle's place (120 x 40 at (100, 30)): at least; 0: none
-        int white;   // text: at least this many pixels; 0: none
+        int choice;   // Off 0, the file beside the clip, the clip's tracks; -1: V, -2: as opened
+        int64_t at;   // sought first (100-ns units); -1: stays
+        bool view;    // subtitles in view (C)
+        int green;    // at the rectangle's place (120 x 40 at (100, 30)): at least; 0: none
+        int white;    // text: at least this many pixels; 0: none
+        int red = 0;  // the ASS event's text: at least this many pixels; 0: none
     } rows[] = {
+        {"SubRip inside its cue", "tracks.mkv", 1, 10000000, true, 0, 40},
+        {"SubRip between its cues", "tracks.mkv", 1, 17000000, true, 0, 0},
+        {"ASS inside its event, in the script's red", "tracks.mkv", 2, 10000000, true, 0, 0, 200},
+        {"ASS after its event", "tracks.mkv", 2, 20000000, true, 0, 0},
+        {"text off", "tracks.mkv", 0, 10000000, true, 0, 0},
+        {"SubRip again after ASS", "tracks.mkv", 1, 10000000, true, 0, 40},
         {"PGS while due", "pictures.mkv", 1, 20000000, true, 4000, 0},
         {"PGS after its end", "pictures.mkv", 1, 35000000, true, 0, 0},
         {"PGS off", "pictures.mkv", 0, 20000000, true, 0, 0},
@@ -736,16 +695,19 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
             record.ChooseSubtitleTrack(size_t(row.choice));
         else if (row.choice == -1)
             record.NextSubtitleTrack();
-        int green = -1, white = -1;
+        int green = -1, white = -1, red = -1;
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
                 green = CountShown(Green, 100, 30, 220, 70);
                 white = CountShown(White);
+                red = CountShown(Red);
                 return (row.green ? green >= row.green : green == 0) &&
-                       (row.white ? white >= row.white : white == 0);
+                       (row.white ? white >= row.white : white == 0) &&
+                       (row.red ? red >= row.red : red == 0);
             },
             3000))
-            << "green " << green << ", white " << white << ", frame at " << ShownTime();
+            << "green " << green << ", white " << white << ", red " << red << ", frame at "
+            << ShownTime();
     }
     record.Mixer.ViewSubtitles = 1;
 }
