@@ -47,10 +47,3 @@ tavimo_test(NAME swscale_convert_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/swscale_convert_test.cpp
     LIBS tavimo_ui PkgConfig::GSTCHECK
     LABELS integration)
-
-# The line running at a seek's target of a Matroska clip, read before the key frame.
-tavimo_test(NAME seek_cues_gst_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/seek_cues_gst_test.cpp
-            ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
-    LIBS tavimo_ui Qt6::Test
-    LABELS integration)

@@ -1,8 +1,9 @@
 // The tracks a file carries, on GStreamer with clips made at test time by
 // ffmpeg: every audio and subtitle track listed in file order with what the
 // menus show, cues of embedded text and ASS reaching the picture at their
-// times, switching audio while playing, a long gap between cues that does not
-// hold the picture, and a track without a decoder.
+// times and after a seek past where they began, switching audio while
+// playing, a long gap between cues that does not hold the picture, and a
+// track without a decoder.
 #include <gst/audio/audio.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -86,6 +87,8 @@ void MakeMedia() {
     std::ofstream(Media("a.ass")) << kAss;
     std::ofstream(Media("gap.srt")) << kGap;
     std::ofstream(Media("late.srt")) << kLate;
+    std::ofstream(Media("long.srt")) << "1\n00:00:12,000 --> 00:00:25,000\nWWWWWWWW\n\n"
+                                        "2\n00:00:32,000 --> 00:00:45,000\nMMMMMMMM\n";
     std::ofstream(Media("a.vtt")) << "WEBVTT\n\n00:00:00.500 --> 00:00:01.500\nHello\n";
     // A key frame every 0.2 s: seeks land on one at or before their target.
     const std::string video = "-c:v libx264 -preset ultrafast -g 5 ";
@@ -117,6 +120,11 @@ void MakeMedia() {
     for (int i = 0; i < 30; ++i)
         thirty += "-map 1 ";
     ASSERT_TRUE(Ffmpeg(thirty + video + "-c:s srt " + Media("thirty.mkv")));
+    // 50 s with a key frame every 10 s, two long lines each begun in the
+    // stretch before a key frame and running past it.
+    ASSERT_TRUE(Ffmpeg(Black(50) + "-i " + Media("long.srt") +
+                       " -map 0 -map 1 -c:v libx264 -preset ultrafast -g 250 -c:s srt " +
+                       Media("long.mkv")));
     ASSERT_TRUE(Ffmpeg(Black(70, "160x120", 10) + "-i " + Media("gap.srt") +
                        " -map 0 -map 1 -c:v libx264 -preset ultrafast -g 10 -c:s srt " +
                        Media("gap.mkv")));
@@ -560,6 +568,41 @@ TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return (white = CountShown(White)) > 20; }, 4000))
         << "white " << white;
     EXPECT_EQ(record.Track.Current()->size(), 2u);
+}
+
+// A seek into a stretch of a Matroska clip not read yet: the source reads
+// from the key frame's cluster on, so the line running at the target that
+// began before it must come from elsewhere. It is in the picture soon after
+// the seek, paused and playing.
+TEST_F(PacedTracksTest, TheLineRunningAtASeeksTargetShows) {
+    constexpr int64_t kSecond = 10'000'000;
+    ASSERT_TRUE(Open(Media("long.mkv")));
+    ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    WatchShown();
+    struct Row {
+        const char* name;
+        bool paused;
+        int64_t at;
+    } rows[] = {
+        {"paused, at 22 s: the line from 12 s, the key frame at 20 s", true, 22 * kSecond},
+        {"playing, at 42 s: the line from 32 s, the key frame at 40 s", false, 42 * kSecond},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.paused != (record.ClipState == ClipState::Paused))
+            record.TogglePause();
+        record.SeekTo(row.at);
+        int white = -1;
+        // A hang detector for a loaded machine; on an idle one it shows
+        // within half a second.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                white = CountShown(White);
+                return ShownTime() >= row.at - kSecond && white >= 40;
+            },
+            10000))
+            << white << " white pixels, frame at " << ShownTime();
+    }
 }
 
 // Black video with the PGS stream, its VobSub encoding and a SubRip track;
