@@ -11,12 +11,6 @@ tavimo_test(NAME tracks_gst_test
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
 
-# The video renderer through ximagesink on an Xvfb of its own.
-tavimo_test(NAME engine_renderer_x11_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/renderer_x11_test.cpp
-    LIBS tavimo_ui tavimo_e2e_support Qt6::Test
-    LABELS integration)
-
 # Speed and frame steps on GStreamer, a clip made at test time (fake sinks, no display).
 tavimo_test(NAME speed_steps_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/speed_steps_gst_test.cpp
@@ -25,7 +19,7 @@ tavimo_test(NAME speed_steps_gst_test
     LABELS integration)
 
 # The video path through ximagesink on an Xvfb of its own: non-square pixels,
-# picture subtitles, deinterlacing.
+# deinterlacing, resizing while playing, matrices and ranges, the first frame's size.
 tavimo_test(NAME video_path_x11_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/video_path_x11_test.cpp
     LIBS tavimo_ui tavimo_e2e_support Qt6::Test
