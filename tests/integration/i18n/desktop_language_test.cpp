@@ -33,6 +33,7 @@ QString HelpFirstLine(const QString& languages) {
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("LANGUAGE", languages);
+    env.insert("G_DEBUG", "fatal-criticals");
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(TAVIMO_BUILD_DIR "/tavimo"), {"--help"});
     if (!program.waitForFinished(10000))  // a hang detector, not a time limit

@@ -48,8 +48,9 @@ Outcome Execute(const std::string& command) {
     return run;
 }
 
+// The player as a shell command; a GLib or GStreamer critical ends it.
 std::string Player() {
-    return std::string(TAVIMO_BUILD_DIR) + "/tavimo";
+    return std::string("G_DEBUG=fatal-criticals ") + TAVIMO_BUILD_DIR + "/tavimo";
 }
 
 // Clips shared by the cases, made once.
