@@ -654,6 +654,10 @@ Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
         <source>in %1 parts</source>
         <translation>v %1 částech</translation>
     </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Tento stream nelze přetáčet</translation>
+    </message>
 </context>
 <context>
     <name>Seekbar</name>

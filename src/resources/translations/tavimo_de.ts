@@ -654,6 +654,10 @@ Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum wer
         <source>in %1 parts</source>
         <translation>in %1 Teilen</translation>
     </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>In diesem Stream kann nicht gesprungen werden</translation>
+    </message>
 </context>
 <context>
     <name>Seekbar</name>

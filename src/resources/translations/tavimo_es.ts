@@ -654,6 +654,10 @@ Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comilla
         <source>in %1 parts</source>
         <translation>en %1 partes</translation>
     </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>No se puede avanzar ni retroceder en esta transmisión</translation>
+    </message>
 </context>
 <context>
     <name>Seekbar</name>

@@ -654,6 +654,10 @@ Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autou
         <source>in %1 parts</source>
         <translation>en %1 parties</translation>
     </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Impossible de se déplacer dans ce flux</translation>
+    </message>
 </context>
 <context>
     <name>Seekbar</name>

@@ -654,6 +654,10 @@ Tutto ciò che segue il nome del programma è un unico percorso; le virgolette i
         <source>in %1 parts</source>
         <translation>in %1 parti</translation>
     </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Impossibile spostarsi in questo flusso</translation>
+    </message>
 </context>
 <context>
     <name>Seekbar</name>

@@ -654,6 +654,10 @@ Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są 
         <source>in %1 parts</source>
         <translation>w %1 częściach</translation>
     </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Nie można przewijać tego strumienia</translation>
+    </message>
 </context>
 <context>
     <name>Seekbar</name>

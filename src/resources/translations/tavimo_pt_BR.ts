@@ -654,6 +654,10 @@ Tudo o que vem após o nome do programa é um único caminho; as aspas em volta 
         <source>in %1 parts</source>
         <translation>em %1 partes</translation>
     </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Não é possível avançar ou voltar nesta transmissão</translation>
+    </message>
 </context>
 <context>
     <name>Seekbar</name>

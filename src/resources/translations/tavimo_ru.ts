@@ -654,6 +654,10 @@ Everything after the program name is one path; quotes around it are removed.
         <source>in %1 parts</source>
         <translation>в %1 частях</translation>
     </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Этот поток нельзя перематывать</translation>
+    </message>
 </context>
 <context>
     <name>Seekbar</name>
