@@ -21,6 +21,10 @@ HRESULT CodeOfError(const GError* error) {
             return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
         if (error->code == GST_RESOURCE_ERROR_NOT_AUTHORIZED)
             return E_ACCESSDENIED;
+        // A demuxer that must read the file out of order (an MP4 with its
+        // index at the end) from a server that sends only whole files.
+        if (error->code == GST_RESOURCE_ERROR_SEEK)
+            return HTTP_E_STATUS_RANGE_NOT_SATISFIABLE;
         if (error->code == GST_RESOURCE_ERROR_OPEN_WRITE ||
             error->code == GST_RESOURCE_ERROR_OPEN_READ_WRITE)
             return VFW_E_NO_AUDIO_HARDWARE;

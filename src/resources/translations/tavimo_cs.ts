@@ -287,6 +287,10 @@ Možná je třeba nainstalovat Windows Media Player 9 nebo novější.</translat
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Pro tento protokol (mms://) není nainstalována žádná obsluha.</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>Soubor odtud nelze přehrát: musí se číst na přeskáčku a jeho server ho posílá jen celý.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>

@@ -287,6 +287,10 @@ Być może trzeba zainstalować Windows Media Player 9 lub nowszy.</translation>
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Brak zainstalowanej obsługi tego protokołu (mms://).</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>Nie można odtworzyć pliku z tego miejsca: trzeba go czytać nie po kolei, a jego serwer wysyła go tylko w całości.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>

@@ -287,6 +287,10 @@ Talvez seja preciso instalar o Windows Media Player 9 ou superior.</translation>
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Nenhum manipulador está instalado para este protocolo (mms://).</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>O arquivo não pode ser reproduzido daqui: ele precisa ser lido fora de ordem, e seu servidor só o envia inteiro.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>

@@ -287,6 +287,10 @@ Perhaps you need to install Windows Media Player 9 or higher.</source>
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Для этого протокола (mms://) не установлен обработчик.</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>Файл нельзя воспроизвести отсюда: его нужно читать не по порядку, а сервер отдаёт его только целиком.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
