@@ -227,9 +227,11 @@ HRESULT GstGraph::GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) {
 // stop position and the segment mode stay until a seek gives a new stop.
 // With SeekToKeyFrame the seek lands on a key frame beyond the target as seen
 // from where the clip stands: at or after it going forward, at or before it
-// going back, so that a step forward never goes back. Without it the seek is
-// accurate: on the first frame at or after the target (see ArmLanding). The rate the pipeline plays
-// at is kept. UI thread; returns once the pipeline has settled (bounded).
+// going back, so that a step forward never goes back (a network stream's
+// step forward lands on the target itself). Without it the seek is accurate:
+// on the first frame at or after the target (see ArmLanding). The rate the
+// pipeline plays at is kept. A stream that cannot seek is left as it plays
+// (E_NOTIMPL). UI thread; returns once the pipeline has settled (bounded).
 HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
                                uint32_t stopFlags) {
     if (stop && (stopFlags & 3) == AM_SEEKING_AbsolutePositioning) {
