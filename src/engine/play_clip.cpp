@@ -60,6 +60,7 @@ HRESULT RenderOutputPins(const std::shared_ptr<IBaseFilter>& source,
 HRESULT PlayerRecord::PlayClip(const std::string& file) {
     if (pGB)
         ReleaseGraph();
+    restartedAtEnd_ = false;
     HRESULT hr = media_ ? media_->CreateFilterGraph(&pGB) : E_NOINTERFACE;
     if (FAILED(hr)) {
         ShowError(

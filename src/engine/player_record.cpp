@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "engine/playback_speed.h"
 #include "engine/player_host.h"
@@ -105,22 +106,20 @@ void PlayerRecord::SeekBy(int64_t offset) {
         return;
     REFERENCE_TIME current = 0;
     pMS->GetPositions(&current, nullptr);
-    REFERENCE_TIME target = current + offset;
-    pMS->SetPositions(&target, kSeekToKeyFrame, nullptr, AM_SEEKING_NoPositioning);
+    Seek(current + offset, kSeekToKeyFrame);
 }
 
 void PlayerRecord::SeekTo(int64_t position) {
-    if (!pMS)
-        return;
-    REFERENCE_TIME target = position;
-    pMS->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    Seek(position, AM_SEEKING_AbsolutePositioning);
 }
 
 void PlayerRecord::SeekToKeyFrame(int64_t position) {
-    if (!pMS)
-        return;
-    REFERENCE_TIME target = position;
-    pMS->SetPositions(&target, kSeekToKeyFrame, nullptr, AM_SEEKING_NoPositioning);
+    Seek(position, kSeekToKeyFrame);
+}
+
+void PlayerRecord::Seek(REFERENCE_TIME target, uint32_t flags) {
+    if (pMS && pMS->SetPositions(&target, flags, nullptr, AM_SEEKING_NoPositioning) == E_NOTIMPL)
+        Note.Show(TrText("Notes", "This stream cannot seek"));
 }
 
 void PlayerRecord::SetVolume(int volume) {
@@ -201,14 +200,29 @@ void PlayerRecord::OnGraphNotify() {
             continue;
         }
         REFERENCE_TIME start = 0;
-        if (pMS &&
-            FAILED(pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
-                                     AM_SEEKING_NoPositioning)) &&
-            pMC) {
-            pMC->Stop();
-            pMC->Run();
-        }
+        if (pMS && FAILED(pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
+                                            AM_SEEKING_NoPositioning)))
+            RestartAtEnd();
+        else
+            restartedAtEnd_ = false;
     }
+}
+
+// Stop and Run start the clip again where the framework can do so without a
+// seek. Where it cannot (a network stream that cannot seek stays at its end)
+// the clip ends again at once: a second end in a row without a rewind stops
+// it there, rather than ending over and over.
+void PlayerRecord::RestartAtEnd() {
+    if (!pMC)
+        return;
+    pMC->Stop();
+    if (!std::exchange(restartedAtEnd_, true)) {
+        pMC->Run();
+        return;
+    }
+    ClipState = tavimo::ClipState::Stopped;
+    host_.StopPositionTimer();
+    UpdateTitle();
 }
 
 void PlayerRecord::ToggleAspectRatioMode() {

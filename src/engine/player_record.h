@@ -62,7 +62,9 @@ class PlayerRecord {
     void TogglePause();
     // Relative seek by `offset` in 100 ns units, to a key frame in the
     // offset's direction: a step forward never lands before where it started,
-    // a step back never after. The graph limits the target to the clip.
+    // a step back never after. The graph limits the target to the clip. On a
+    // stream that cannot seek, these seeks leave it playing and say so in
+    // the note.
     void SeekBy(int64_t offset);
     // Absolute seek to `position` in 100 ns units, to that very frame.
     void SeekTo(int64_t position);
@@ -225,6 +227,12 @@ class PlayerRecord {
     void OnEndOfSegment();
     // Seeks to `position` exactly, then shows where it is on the seek bar.
     void SeekExactly(int64_t position);
+    // The user's seek to `target` (100 ns units) with the graph's `flags`; on
+    // a stream that cannot seek nothing moves and the note says so. UI thread.
+    void Seek(REFERENCE_TIME target, uint32_t flags);
+    // The clip ended and could not be rewound: Stop and Run, or after a
+    // second such end in a row, stopped at its end. UI thread.
+    void RestartAtEnd();
     // The subtitle fields and services, for subtitle loading.
     SubtitleContext Subtitles();
     // The graph's tracks and the external file, as the menus list them; what
@@ -241,6 +249,8 @@ class PlayerRecord {
     PlayerHost& host_;
     MediaFramework* media_ = nullptr;
     ResumePositions* resume_ = nullptr;
+    // The clip was last restarted at its end by Stop and Run (no rewind since).
+    bool restartedAtEnd_ = false;
     // Drawing core of the graph's mixer, shared with the mixer element, which
     // may outlive the graph's release (whoever still holds the graph).
     std::shared_ptr<CSubtitles> subtitles_;

@@ -227,9 +227,11 @@ HRESULT GstGraph::GetPositions(REFERENCE_TIME* current, REFERENCE_TIME* stop) {
 // stop position and the segment mode stay until a seek gives a new stop.
 // With SeekToKeyFrame the seek lands on a key frame beyond the target as seen
 // from where the clip stands: at or after it going forward, at or before it
-// going back, so that a step forward never goes back. Without it the seek is
-// accurate: on the first frame at or after the target (see ArmLanding). The rate the pipeline plays
-// at is kept. UI thread; returns once the pipeline has settled (bounded).
+// going back, so that a step forward never goes back (a network stream's
+// step forward lands on the target itself). Without it the seek is accurate:
+// on the first frame at or after the target (see ArmLanding). The rate the
+// pipeline plays at is kept. A stream that cannot seek is left as it plays
+// (E_NOTIMPL). UI thread; returns once the pipeline has settled (bounded).
 HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME* stop,
                                uint32_t stopFlags) {
     if (stop && (stopFlags & 3) == AM_SEEKING_AbsolutePositioning) {
@@ -238,13 +240,19 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
     }
     if (!current || (currentFlags & 3) != AM_SEEKING_AbsolutePositioning)
         return S_OK;
+    if (!Seekable())
+        return E_NOTIMPL;
     REFERENCE_TIME target = WithinClip(pipeline_, *current);
     if (stop_ >= 0)
         target = std::min(target, stop_);
     int flags = (currentFlags & AM_SEEKING_NoFlush) ? 0 : GST_SEEK_FLAG_FLUSH;
-    if (currentFlags & AM_SEEKING_SeekToKeyFrame) {
-        REFERENCE_TIME now = 0;
-        const bool forward = SUCCEEDED(GetCurrentPosition(&now)) && target > now;
+    REFERENCE_TIME now = 0;
+    const bool forward = SUCCEEDED(GetCurrentPosition(&now)) && target > now;
+    // A demuxer fed over the network seeks by bytes and takes every key-frame
+    // seek to the key frame before the target, so that a step forward would
+    // land behind where it started: forward, such a stream seeks accurately.
+    const bool byKeyFrame = (currentFlags & AM_SEEKING_SeekToKeyFrame) && !(forward && network_);
+    if (byKeyFrame) {
         flags |= GST_SEEK_FLAG_KEY_UNIT |
                  (forward ? GST_SEEK_FLAG_SNAP_AFTER : GST_SEEK_FLAG_SNAP_BEFORE);
         landing_.Disarm();
@@ -260,9 +268,26 @@ HRESULT GstGraph::SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, R
     return hr;
 }
 
+// A source that does not answer the query is given the benefit of the doubt.
+bool GstGraph::Seekable() {
+    if (!network_)
+        return true;
+    if (rangesRefused_)
+        return false;
+    GstQuery* query = gst_query_new_seeking(GST_FORMAT_TIME);
+    gboolean seekable = TRUE;
+    if (gst_element_query(pipeline_, query))
+        gst_query_parse_seeking(query, nullptr, &seekable, nullptr, nullptr);
+    gst_query_unref(query);
+    return seekable;
+}
+
 // Every seek goes at the rate the clip plays at, and within the loop's
-// segment while one is set.
+// segment while one is set. None on a stream that cannot seek: asked of
+// its server, the seek would end the stream.
 HRESULT GstGraph::SeekAt(gint64 ns, int flags) {
+    if (!Seekable())
+        return E_NOTIMPL;
     if (segment_)
         flags |= GST_SEEK_FLAG_SEGMENT;
     {

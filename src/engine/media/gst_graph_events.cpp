@@ -21,6 +21,10 @@ HRESULT CodeOfError(const GError* error) {
             return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
         if (error->code == GST_RESOURCE_ERROR_NOT_AUTHORIZED)
             return E_ACCESSDENIED;
+        // A demuxer that must read the file out of order (an MP4 with its
+        // index at the end) from a server that sends only whole files.
+        if (error->code == GST_RESOURCE_ERROR_SEEK)
+            return HTTP_E_STATUS_RANGE_NOT_SATISFIABLE;
         if (error->code == GST_RESOURCE_ERROR_OPEN_WRITE ||
             error->code == GST_RESOURCE_ERROR_OPEN_READ_WRITE)
             return VFW_E_NO_AUDIO_HARDWARE;
@@ -148,6 +152,8 @@ void GstGraph::OnMessage(GstMessage* message) {
             ++stepsDone_;
             break;
         case GST_MESSAGE_ELEMENT:
+            if (gst_message_has_name(message, "http-headers"))
+                OnHttpHeaders(gst_message_get_structure(message));
             if (gst_is_video_overlay_prepare_window_handle_message(message)) {
                 std::lock_guard lock(mutex_);
                 if (auto video = FindAttached(Role::VideoRenderer))
@@ -175,6 +181,29 @@ void GstGraph::OnBuffering(GstMessage* message) {
             gst_element_set_state(element, GstState(GPOINTER_TO_INT(user)));
         },
         GINT_TO_POINTER(state), nullptr);
+}
+
+// A server that answers a range (206), or says in a whole answer that it takes
+// them, can be sought in; one that sends the whole file without a word of
+// ranges (Python's http.server) cannot: asked for a range it sends the whole
+// file again, and the source ends the stream with an error.
+void GstGraph::OnHttpHeaders(const GstStructure* headers) {
+    guint status = 0;
+    gst_structure_get_uint(headers, "http-status-code", &status);
+    GstStructure* response = nullptr;
+    if (status < 200 || status >= 300 ||
+        !gst_structure_get(headers, "response-headers", GST_TYPE_STRUCTURE, &response, nullptr) ||
+        !response)
+        return;
+    bool ranges = status == 206;
+    for (int i = 0; i < gst_structure_n_fields(response) && !ranges; ++i) {
+        const char* name = gst_structure_nth_field_name(response, i);
+        const char* value = gst_structure_get_string(response, name);
+        ranges = g_ascii_strcasecmp(name, "Accept-Ranges") == 0 && value &&
+                 g_ascii_strcasecmp(value, "bytes") == 0;
+    }
+    gst_structure_free(response);
+    rangesRefused_ = !ranges;
 }
 
 void GstGraph::QueueEvent(long code, intptr_t param, bool completes) {

@@ -206,6 +206,9 @@ class GstGraph : public IGraphBuilder,
     // A flushing seek to `ns` at the current rate with `flags`; waits for the
     // pipeline to settle (bounded).
     HRESULT SeekAt(gint64 ns, int flags);
+    // Whether a seek can move the clip: a file can; a network stream when its
+    // server takes byte ranges and its pipeline says it can. UI thread.
+    bool Seekable();
     // The video sink (borrowed), null without a linked video renderer.
     GstElement* VideoSink();
     // Frame steps of the paused `sink` (gst_graph_step.cpp): back to the
@@ -240,6 +243,9 @@ class GstGraph : public IGraphBuilder,
     void OnMessage(GstMessage* message);
     // Network sources: pause below 100 % buffered, play on at 100 %.
     void OnBuffering(GstMessage* message);
+    // The headers of an HTTP source's answer (souphttpsrc's "http-headers",
+    // borrowed); a streaming thread.
+    void OnHttpHeaders(const GstStructure* headers);
     // A table of contents: its chapters replace those known (gst_chapters.cpp).
     void OnToc(GstMessage* message);
     // The chapters a local file holds where its demuxer reports none (MP4),
@@ -311,6 +317,9 @@ class GstGraph : public IGraphBuilder,
     GstPad* videoEntry_ = nullptr;  // borrowed from the first overlay
     int linked_ = 0;
     bool network_ = false;
+    // The network source's server answered without byte ranges: the
+    // stream cannot seek (gst_graph_events.cpp).
+    std::atomic<bool> rangesRefused_{false};
     long volume_ = 0;
     double rate_ = 1.0;
     // Frames were stepped since the last seek: the audio stands behind the picture.

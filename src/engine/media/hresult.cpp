@@ -55,6 +55,10 @@ constexpr ErrorText kErrorTexts[] = {
     {VFW_E_NOT_IN_GRAPH, QT_TRANSLATE_NOOP("Errors", "The element is not in the graph.")},
     {VFW_E_UNSUPPORTED_STREAM,
      QT_TRANSLATE_NOOP("Errors", "The file cannot be played: its format is not supported.")},
+    {HTTP_E_STATUS_RANGE_NOT_SATISFIABLE,
+     QT_TRANSLATE_NOOP("Errors",
+                       "The file cannot be played from here: it has to be read out of order, and "
+                       "its server only sends it whole.")},
     {INET_E_UNKNOWN_PROTOCOL,
      QT_TRANSLATE_NOOP("Errors", "No handler is installed for this protocol (mms://).")},
 };

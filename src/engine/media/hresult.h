@@ -61,6 +61,9 @@ constexpr HRESULT VFW_E_NO_AUDIO_HARDWARE = MakeHResult(0x80040256u);
 constexpr HRESULT VFW_E_NOT_IN_GRAPH = MakeHResult(0x8004025Fu);
 constexpr HRESULT VFW_E_UNSUPPORTED_STREAM = MakeHResult(0x80040265u);
 
+// HTTP (facility 25): the server would not send a part of the file (416).
+constexpr HRESULT HTTP_E_STATUS_RANGE_NOT_SATISFIABLE = MakeHResult(0x801901A0u);
+
 // URL monikers: a scheme nobody handles ("mms://").
 constexpr HRESULT INET_E_UNKNOWN_PROTOCOL = MakeHResult(0x800C000Du);
 

@@ -224,7 +224,8 @@ class IMediaSeeking {
     // A stop position given with AM_SEEKING_AbsolutePositioning stays until
     // the next one (a negative one plays to the end); AM_SEEKING_NoPositioning
     // keeps it, and with it the segment mode of the seek that set it. While
-    // it stands, a current position past it goes to it.
+    // it stands, a current position past it goes to it. E_NOTIMPL for a
+    // current position on a stream that cannot seek (nothing moves).
     virtual HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags,
                                  REFERENCE_TIME* stop, uint32_t stopFlags) = 0;
     // The playback speed, 1.0 normal; positions stay in the clip's own time.

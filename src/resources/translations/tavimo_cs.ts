@@ -287,6 +287,10 @@ Možná je třeba nainstalovat Windows Media Player 9 nebo novější.</translat
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Pro tento protokol (mms://) není nainstalována žádná obsluha.</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>Soubor odtud nelze přehrát: musí se číst na přeskáčku a jeho server ho posílá jen celý.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -653,6 +657,10 @@ Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
     <message>
         <source>in %1 parts</source>
         <translation>v %1 částech</translation>
+    </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Tento stream nelze přetáčet</translation>
     </message>
 </context>
 <context>

@@ -287,6 +287,10 @@ Eventuell muss Windows Media Player 9 oder neuer installiert werden.</translatio
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Für dieses Protokoll (mms://) ist kein Handler installiert.</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>Die Datei kann von hier nicht abgespielt werden: Sie muss außer der Reihe gelesen werden, und ihr Server sendet sie nur ganz.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -653,6 +657,10 @@ Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum wer
     <message>
         <source>in %1 parts</source>
         <translation>in %1 Teilen</translation>
+    </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>In diesem Stream kann nicht gesprungen werden</translation>
     </message>
 </context>
 <context>

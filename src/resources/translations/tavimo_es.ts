@@ -287,6 +287,10 @@ Quizá necesite instalar Windows Media Player 9 o posterior.</translation>
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>No hay ningún controlador instalado para este protocolo (mms://).</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>El archivo no se puede reproducir desde aquí: hay que leerlo en desorden y su servidor solo lo envía completo.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -653,6 +657,10 @@ Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comilla
     <message>
         <source>in %1 parts</source>
         <translation>en %1 partes</translation>
+    </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>No se puede avanzar ni retroceder en esta transmisión</translation>
     </message>
 </context>
 <context>

@@ -287,6 +287,10 @@ Il faut peut-être installer Windows Media Player 9 ou une version ultérieure.<
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Aucun gestionnaire n’est installé pour ce protocole (mms://).</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>Le fichier ne peut pas être lu d’ici : il doit être lu dans le désordre, et son serveur ne l’envoie qu’en entier.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -653,6 +657,10 @@ Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autou
     <message>
         <source>in %1 parts</source>
         <translation>en %1 parties</translation>
+    </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Impossible de se déplacer dans ce flux</translation>
     </message>
 </context>
 <context>

@@ -287,6 +287,10 @@ Forse occorre installare Windows Media Player 9 o successivo.</translation>
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Nessun gestore installato per questo protocollo (mms://).</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>Il file non può essere riprodotto da qui: va letto fuori ordine e il suo server lo invia solo per intero.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -653,6 +657,10 @@ Tutto ciò che segue il nome del programma è un unico percorso; le virgolette i
     <message>
         <source>in %1 parts</source>
         <translation>in %1 parti</translation>
+    </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Impossibile spostarsi in questo flusso</translation>
     </message>
 </context>
 <context>

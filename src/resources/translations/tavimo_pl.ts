@@ -287,6 +287,10 @@ Być może trzeba zainstalować Windows Media Player 9 lub nowszy.</translation>
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Brak zainstalowanej obsługi tego protokołu (mms://).</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>Nie można odtworzyć pliku z tego miejsca: trzeba go czytać nie po kolei, a jego serwer wysyła go tylko w całości.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -653,6 +657,10 @@ Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są 
     <message>
         <source>in %1 parts</source>
         <translation>w %1 częściach</translation>
+    </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Nie można przewijać tego strumienia</translation>
     </message>
 </context>
 <context>

@@ -287,6 +287,10 @@ Talvez seja preciso instalar o Windows Media Player 9 ou superior.</translation>
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Nenhum manipulador está instalado para este protocolo (mms://).</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>O arquivo não pode ser reproduzido daqui: ele precisa ser lido fora de ordem, e seu servidor só o envia inteiro.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -653,6 +657,10 @@ Tudo o que vem após o nome do programa é um único caminho; as aspas em volta 
     <message>
         <source>in %1 parts</source>
         <translation>em %1 partes</translation>
+    </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Não é possível avançar ou voltar nesta transmissão</translation>
     </message>
 </context>
 <context>

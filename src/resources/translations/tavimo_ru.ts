@@ -287,6 +287,10 @@ Perhaps you need to install Windows Media Player 9 or higher.</source>
         <source>No handler is installed for this protocol (mms://).</source>
         <translation>Для этого протокола (mms://) не установлен обработчик.</translation>
     </message>
+    <message>
+        <source>The file cannot be played from here: it has to be read out of order, and its server only sends it whole.</source>
+        <translation>Файл нельзя воспроизвести отсюда: его нужно читать не по порядку, а сервер отдаёт его только целиком.</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -653,6 +657,10 @@ Everything after the program name is one path; quotes around it are removed.
     <message>
         <source>in %1 parts</source>
         <translation>в %1 частях</translation>
+    </message>
+    <message>
+        <source>This stream cannot seek</source>
+        <translation>Этот поток нельзя перематывать</translation>
     </message>
 </context>
 <context>

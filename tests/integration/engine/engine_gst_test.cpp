@@ -84,9 +84,58 @@ std::string Audio(int buffers) {
            "avenc_aac ! aacparse ! queue ! mux. ";
 }
 
-// Makes the clips once per run in a fresh folder, and serves it over HTTP.
-pid_t gServer = 0;
-std::string gUrl;
+// Makes the clips once per run in a fresh folder, and serves it over HTTP
+// twice: as Python's own server does, whole files only, and as most servers
+// do, with byte ranges.
+std::vector<pid_t> gServers;
+std::string gUrl, gRangesUrl;
+
+// Python's file server with byte ranges (the open-ended ones players ask),
+// saying so in every answer; argv[1] is the folder.
+constexpr char kRangesServer[] = R"(import functools, http.server, os, re, sys
+class Ranges(http.server.SimpleHTTPRequestHandler):
+    def send_head(self):
+        path = self.translate_path(self.path)
+        if not os.path.isfile(path):
+            return super().send_head()
+        asked = re.fullmatch(r"bytes=(\d+)-", self.headers.get("Range", ""))
+        f = open(path, "rb")
+        size = os.fstat(f.fileno()).st_size
+        start = min(int(asked[1]), size) if asked else 0
+        self.send_response(206 if asked else 200)
+        self.send_header("Accept-Ranges", "bytes")
+        if asked:
+            self.send_header("Content-Range", f"bytes {start}-{size - 1}/{size}")
+        self.send_header("Content-Length", str(size - start))
+        self.end_headers()
+        f.seek(start)
+        return f
+http.server.test(functools.partial(Ranges, directory=sys.argv[1]), port=0, bind="127.0.0.1")
+)";
+
+// Starts the server `argv` on 127.0.0.1 (its process goes in gServers); the
+// URL of the clips' folder, empty if it said no port.
+std::string Serve(std::vector<const char*> argv) {
+    int said[2];
+    if (pipe(said) != 0)
+        return {};
+    argv.push_back(nullptr);
+    const pid_t server = fork();
+    if (server == 0) {
+        dup2(said[1], STDOUT_FILENO);
+        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);  // its request log
+        execvp(argv[0], const_cast<char* const*>(argv.data()));
+        _exit(127);
+    }
+    gServers.push_back(server);
+    close(said[1]);
+    // It says its port once it listens.
+    FILE* in = fdopen(said[0], "r");
+    int port = 0;
+    const bool told = std::fscanf(in, "Serving HTTP on %*s port %d", &port) == 1;
+    std::fclose(in);
+    return told ? "http://127.0.0.1:" + std::to_string(port) + "/" : std::string();
+}
 
 void MakeMedia() {
     char dir[] = "/tmp/tavimo-engine-XXXXXX";
@@ -131,23 +180,24 @@ void MakeMedia() {
     std::ofstream(Media("text.mp4")) << "This is not a video.\n";
     fs::copy_file(Media("video.mp4"), Media("mp4.wmv"));
 
-    int said[2];
-    ASSERT_EQ(pipe(said), 0);
-    gServer = fork();
-    if (gServer == 0) {
-        dup2(said[1], STDOUT_FILENO);
-        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);  // its request log
-        execlp("python3", "python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
-               "--directory", gMedia.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(said[1]);
-    // It says its port once it listens.
-    FILE* in = fdopen(said[0], "r");
-    int port = 0;
-    EXPECT_EQ(std::fscanf(in, "Serving HTTP on %*s port %d", &port), 1);
-    std::fclose(in);
-    gUrl = "http://127.0.0.1:" + std::to_string(port) + "/";
+    // 6 MB of noise in 2 s with its index last, past what the network
+    // source's buffer holds: the demuxer must skip to the index.
+    ASSERT_TRUE(
+        Launch("videotestsrc num-buffers=50 pattern=snow ! "
+               "video/x-raw,width=320,height=240,framerate=25/1 ! "
+               "x264enc speed-preset=ultrafast bitrate=20000 ! h264parse ! mp4mux ! "
+               "filesink location=" +
+               Media("noise.mp4")));
+    // The same 30 s with its index first, to be played as it comes.
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -i " + Media("gop10.mp4") +
+                           " -c copy -movflags +faststart " + Media("gop10-web.mp4"))
+                              .c_str()),
+              0);
+
+    gUrl = Serve({"python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory",
+                  gMedia.c_str()});
+    gRangesUrl = Serve({"python3", "-u", "-c", kRangesServer, gMedia.c_str()});
+    ASSERT_FALSE(gUrl.empty() || gRangesUrl.empty());
 }
 
 // The elements an iterator walks (borrowed from their bin); frees the iterator.
@@ -252,6 +302,10 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
         {"audio only", Media("audio.mp4"), {}, 20000000, {source, audio}, {video}},
         {"windows media", Media("clip.wmv"), {}, 23200000, {asf, mixer, video, audio}, {source}},
         {"over HTTP: the network source", gUrl + "av.mp4", {}, 40000000, {source, audio}},
+        {"over HTTP without ranges, a file read out of order",
+         gUrl + "noise.mp4",
+         {"FAILED(hr=0x801901a0) in pMC->Run()\n\nThe file cannot be played from here: it has to "
+          "be read out of order, and its server only sends it whole."}},
         {"missing file", Media("missing.mp4"), {missing, kRender}},
         {"file URI that cannot be looked up",
          "file:///" + std::string(300, 'n') + ".mp4",
@@ -557,6 +611,56 @@ TEST_F(EngineGstTest, SeeksLandWhereTheyShould) {
     record.SeekTo(25'000'000);
     record.SeekTo(std::numeric_limits<int64_t>::min());
     EXPECT_EQ(ShownFrameTime(), 0) << "before the start";
+}
+
+// Over HTTP, as the player opens a URL. From a server that answers byte
+// ranges '.' goes forward (a demuxer fed over the network takes a key-frame
+// seek back to the key frame before it, here 0 s). From one that answers
+// none a seek would end the stream: the clip plays on, the note says it
+// cannot seek, and at its end, where it cannot rewind, it stops rather than
+// ending over and over. Either way whether the file's index comes first or
+// last.
+TEST_F(EngineGstTest, FiveSecondKeysOverHttp) {
+    constexpr int64_t kSecond = 10'000'000, kFrame = 400'000;
+    const std::tuple<const char*, const std::string&, const char*, bool> rows[] = {
+        {"ranges, index last", gRangesUrl, "gop10.mp4", true},
+        {"ranges, index first", gRangesUrl, "gop10-web.mp4", true},
+        {"no ranges, index last", gUrl, "gop10.mp4", false},
+        {"no ranges, index first", gUrl, "gop10-web.mp4", false},
+    };
+    for (const auto& [name, server, clip, seeks] : rows) {
+        ASSERT_TRUE(Open(server + clip)) << name;
+        // At the clip's pace: without a clock the fake sink plays it through at once.
+        g_object_set(SinkOf("Video Mixing Renderer 9"), "sync", TRUE, nullptr);
+        if (seeks)
+            record.SeekTo(25'000'000);
+        else
+            QTest::qWait(500);
+        REFERENCE_TIME before = -1, after = -1;
+        record.pMS->GetCurrentPosition(&before);
+        record.SeekBy(5 * kSecond);
+        if (!seeks)
+            QTest::qWait(500);
+        record.pMS->GetCurrentPosition(&after);
+        std::string note;
+        record.Mixer.Note.Copy(note);
+        if (seeks) {
+            EXPECT_GE(after, before + 5 * kSecond - kFrame) << name;
+        } else {
+            EXPECT_GT(after, before) << name << ": playing on";
+            EXPECT_LT(after, before + 5 * kSecond) << name << ": not sought";
+            EXPECT_EQ(note, "This stream cannot seek") << name;
+        }
+        EXPECT_EQ(record.ClipState, ClipState::Running) << name;
+        if (!seeks) {
+            g_object_set(SinkOf("Video Mixing Renderer 9"), "sync", FALSE, nullptr);
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return record.ClipState == ClipState::Stopped; }, 5000))
+                << name << ": stopped at its end";
+        }
+        EXPECT_EQ(host.Boxes(), std::vector<std::string>{}) << name;
+        record.CloseClip();
+    }
 }
 
 TEST_F(EngineGstTest, LowestVolumeSilences) {
@@ -953,9 +1057,9 @@ int main(int argc, char** argv) {
         QApplication app(argc, argv);
         rc = RUN_ALL_TESTS();
     }
-    if (tavimo::gServer > 0) {
-        kill(tavimo::gServer, SIGTERM);
-        waitpid(tavimo::gServer, nullptr, 0);
+    for (pid_t server : tavimo::gServers) {
+        kill(server, SIGTERM);
+        waitpid(server, nullptr, 0);
     }
     std::error_code ec;
     if (!tavimo::gMedia.empty())
