@@ -3,7 +3,9 @@
 #include "engine/media/gst_media_internal.h"
 
 #include <dlfcn.h>
+#include <gst/audio/audio.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -78,12 +80,150 @@ void QuietAudioLibraries() {
     });
 }
 
-void KeepOffStreamClock(GstElement* sink) {
+namespace {
+
+// How far the card's time may run ahead of the wall clock between two reads
+// before it counts as a leap, and how much sound the card may take while its
+// time stands still before that time counts as stuck (a stream first takes
+// its buffer, a few hundred ms, before it starts).
+constexpr GstClockTime kLeap = 250 * GST_MSECOND;
+constexpr GstClockTime kStuck = 600 * GST_MSECOND;
+
+// What the clock of SoundCardClock keeps between reads; guarded by `mutex`.
+struct CardTime {
+    GstClock* card = nullptr;  // the sink's own clock (ref)
+    GWeakRef sink;
+    std::mutex mutex;
+    bool started = false;
+    bool lapsed = false;  // on the wall clock's pace until the card's time moves again
+    bool stuck = false;   // lapsed while the stream took sound: its time stands for good
+    GstClockTime cardLast = 0;
+    GstClockTime wallLast = 0;
+    GstClockTime takenLast = 0;
+    GstClockTime still = 0;  // sound taken while the card's time stood still
+    GstClockTime time = 0;   // what the clock says
+    std::atomic<int> lapses{0};
+};
+
+constexpr const char* kCardTimeKey = "tavimo-card-time";
+
+// How much sound the sink's stream has taken from it so far, counted in
+// whole segments of its ring buffer apart from the stream's own time.
+GstClockTime SoundTaken(CardTime& t) {
+    auto* sink = static_cast<GstElement*>(g_weak_ref_get(&t.sink));
+    if (!sink)
+        return 0;
+    GstClockTime taken = 0;
+    // Read without the sink's lock, as the sink's own clock does: the clock
+    // is asked for its time from inside the sink too.
+    if (GstAudioRingBuffer* ring = GST_AUDIO_BASE_SINK(sink)->ringbuffer;
+        ring && GST_AUDIO_INFO_RATE(&ring->spec.info) > 0) {
+        const guint64 samples =
+            guint64(std::max(g_atomic_int_get(&ring->segdone), 0)) * ring->samples_per_seg;
+        taken =
+            gst_util_uint64_scale_int(samples, GST_SECOND, GST_AUDIO_INFO_RATE(&ring->spec.info));
+    }
+    gst_object_unref(sink);
+    return taken;
+}
+
+void Lapse(CardTime& t) {
+    if (!t.lapsed)
+        t.lapses.fetch_add(1);
+    t.lapsed = true;
+    t.still = 0;
+}
+
+// How far the clock moves when, since the last read, the card's time moved
+// `card`, the wall clock `wall` and the stream took `taken` of sound. Lock held.
+GstClockTime Advance(CardTime& t, GstClockTime card, GstClockTime wall, GstClockTime taken) {
+    if (card > wall + kLeap) {
+        Lapse(t);
+        return wall;
+    }
+    if (card > 0) {
+        t.lapsed = false;
+        t.stuck = false;
+        t.still = 0;
+        return card;
+    }
+    // Nothing taken: the sound stands still too (paused, starting), and so
+    // does the picture.
+    t.still += taken;
+    if (t.still > kStuck) {
+        Lapse(t);
+        t.stuck = true;
+    }
+    return t.lapsed ? wall : 0;
+}
+
+// The GstAudioClock's time function; any thread.
+GstClockTime CardTimeNow(GstClock*, gpointer data) {
+    auto& t = *static_cast<CardTime*>(data);
+    const GstClockTime wall = GstClockTime(g_get_monotonic_time()) * GST_USECOND;
+    const GstClockTime card = gst_clock_get_internal_time(t.card);
+    const GstClockTime taken = SoundTaken(t);
+    std::lock_guard lock(t.mutex);
+    const auto moved = [](GstClockTime now, GstClockTime& last) {
+        const GstClockTime by = now > last ? now - last : 0;
+        last = now;
+        return by;
+    };
+    if (!t.started) {
+        t.started = true;
+        t.wallLast = wall;
+        t.cardLast = card;
+        t.takenLast = taken;
+        return t.time;
+    }
+    const GstClockTime cardMoved = moved(card, t.cardLast);
+    const GstClockTime wallMoved = moved(wall, t.wallLast);
+    t.time += Advance(t, cardMoved, wallMoved, moved(taken, t.takenLast));
+    return t.time;
+}
+
+CardTime* CardTimeOf(GstClock* clock) {
+    return clock ? static_cast<CardTime*>(g_object_get_data(G_OBJECT(clock), kCardTimeKey))
+                 : nullptr;
+}
+
+void FreeCardTime(gpointer data) {
+    auto* t = static_cast<CardTime*>(data);
+    gst_object_unref(t->card);
+    g_weak_ref_clear(&t->sink);
+    delete t;
+}
+
+}  // namespace
+
+GstClock* SoundCardClock(GstElement* sink) {
     GstElementFactory* factory = sink ? gst_element_get_factory(sink) : nullptr;
-    if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "pulsesink") != 0)
-        return;
+    if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "pulsesink") != 0 ||
+        !GST_IS_AUDIO_BASE_SINK(sink) || !GST_AUDIO_BASE_SINK(sink)->provided_clock)
+        return nullptr;
     g_object_set(sink, "provide-clock", FALSE, nullptr);
     gst_util_set_object_arg(G_OBJECT(sink), "slave-method", "none");
+    auto* t = new CardTime;
+    // The sink's own clock exists from its creation; it only hands it out
+    // once its stream is open.
+    t->card = GST_CLOCK(gst_object_ref(GST_AUDIO_BASE_SINK(sink)->provided_clock));
+    g_weak_ref_init(&t->sink, sink);
+    GstClock* clock = gst_audio_clock_new("SoundCardClock", &CardTimeNow, t, &FreeCardTime);
+    g_object_set_data(G_OBJECT(clock), kCardTimeKey, t);
+    return clock;
+}
+
+int SoundCardClockLapses(GstClock* clock) {
+    CardTime* t = CardTimeOf(clock);
+    return t ? t->lapses.load() : 0;
+}
+
+bool SoundCardClockStuck(GstClock* clock) {
+    CardTime* t = CardTimeOf(clock);
+    if (!t)
+        return false;
+    std::lock_guard lock(t->mutex);
+    return t->stuck;
 }
 
 GstElement* MakeAudioOutput(const std::vector<std::string>& candidates) {
@@ -91,10 +231,8 @@ GstElement* MakeAudioOutput(const std::vector<std::string>& candidates) {
     // Where no sound service or device exists at all, no sink (nor its
     // libraries) is loaded only to fail.
     const bool mayOpen = !candidates.empty() || gst_internal::SoundOutputMayExist();
-    if (GstElement* sink = mayOpen ? FirstOpened(candidates) : nullptr) {
-        KeepOffStreamClock(sink);
+    if (GstElement* sink = mayOpen ? FirstOpened(candidates) : nullptr)
         return sink;
-    }
     static std::atomic<bool> said{false};
     if (!said.exchange(true)) {
         std::fputs("tavimo: no audio output; playing without sound\n", stderr);

@@ -77,6 +77,8 @@ HRESULT GstGraph::AddFilter(const std::shared_ptr<IBaseFilter>& filter, const st
         return VFW_E_DUPLICATE_NAME;
     if (own->role() == Role::Source)
         ConnectSource(own->element());
+    if (auto audio = std::dynamic_pointer_cast<AudioRendererFilter>(own); audio && audio->clock())
+        gst_pipeline_use_clock(GST_PIPELINE(pipeline_), audio->clock());
     filters_.push_back(own);
     return S_OK;
 }
