@@ -187,6 +187,21 @@ CardTime* CardTimeOf(GstClock* clock) {
                  : nullptr;
 }
 
+// `t` follows the card of `sink` from now on. Lock held or not yet shared.
+void Follow(CardTime& t, GstElement* sink) {
+    g_object_set(sink, "provide-clock", FALSE, nullptr);
+    gst_util_set_object_arg(G_OBJECT(sink), "slave-method", "none");
+    if (t.card)
+        gst_object_unref(t.card);
+    // The sink's own clock exists from its creation; it only hands it out
+    // once its stream is open.
+    t.card = GST_CLOCK(gst_object_ref(GST_AUDIO_BASE_SINK(sink)->provided_clock));
+    g_weak_ref_set(&t.sink, sink);
+    t.started = false;
+    t.lapsed = t.stuck = false;
+    t.still = 0;
+}
+
 void FreeCardTime(gpointer data) {
     auto* t = static_cast<CardTime*>(data);
     gst_object_unref(t->card);
@@ -201,13 +216,9 @@ GstClock* SoundCardClock(GstElement* sink) {
     if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "pulsesink") != 0 ||
         !GST_IS_AUDIO_BASE_SINK(sink) || !GST_AUDIO_BASE_SINK(sink)->provided_clock)
         return nullptr;
-    g_object_set(sink, "provide-clock", FALSE, nullptr);
-    gst_util_set_object_arg(G_OBJECT(sink), "slave-method", "none");
     auto* t = new CardTime;
-    // The sink's own clock exists from its creation; it only hands it out
-    // once its stream is open.
-    t->card = GST_CLOCK(gst_object_ref(GST_AUDIO_BASE_SINK(sink)->provided_clock));
-    g_weak_ref_init(&t->sink, sink);
+    g_weak_ref_init(&t->sink, nullptr);
+    Follow(*t, sink);
     GstClock* clock = gst_audio_clock_new("SoundCardClock", &CardTimeNow, t, &FreeCardTime);
     g_object_set_data(G_OBJECT(clock), kCardTimeKey, t);
     return clock;
@@ -216,6 +227,22 @@ GstClock* SoundCardClock(GstElement* sink) {
 int SoundCardClockLapses(GstClock* clock) {
     CardTime* t = CardTimeOf(clock);
     return t ? t->lapses.load() : 0;
+}
+
+GstElement* ReplaceStuckSink(GstClock* clock) {
+    CardTime* t = CardTimeOf(clock);
+    if (!t || !SoundCardClockStuck(clock))
+        return nullptr;
+    auto* old = static_cast<GstElement*>(g_weak_ref_get(&t->sink));
+    if (!old)
+        return nullptr;
+    GstElement* sink = gst_element_factory_create(gst_element_get_factory(old), nullptr);
+    gst_object_unref(old);
+    if (!sink)
+        return nullptr;
+    std::lock_guard lock(t->mutex);
+    Follow(*t, sink);
+    return sink;
 }
 
 bool SoundCardClockStuck(GstClock* clock) {

@@ -45,4 +45,9 @@ int SoundCardClockLapses(GstClock* clock);
 // card's time again. False for any other clock. Any thread.
 bool SoundCardClockStuck(GstClock* clock);
 
+// Where the card's time behind `clock` is stuck: a new sink of the same
+// factory, in NULL, that the clock follows from now on, to take the stuck
+// one's place (a floating reference); null otherwise. UI thread.
+GstElement* ReplaceStuckSink(GstClock* clock);
+
 }  // namespace tavimo

@@ -104,6 +104,18 @@ class AudioRendererFilter : public ElementFilter {
     // The clock the pipeline plays by while this renderer is in it (borrowed),
     // null for the one GStreamer picks.
     GstClock* clock() const { return clock_; }
+    // `fresh` (floating, NULL) takes the sink's place in the bin, in the
+    // bin's state; the old sink goes. UI thread, the pipeline paused.
+    void ReplaceSink(GstElement* fresh) {
+        gst_element_unlink(volume_, sink_);
+        gst_element_set_locked_state(sink_, TRUE);
+        gst_element_set_state(sink_, GST_STATE_NULL);
+        gst_bin_remove(GST_BIN(element_), sink_);
+        gst_bin_add(GST_BIN(element_), fresh);
+        gst_element_link(volume_, fresh);
+        gst_element_sync_state_with_parent(fresh);
+        sink_ = fresh;
+    }
 
   private:
     GstElement* SettingsElement() const override { return sink_; }

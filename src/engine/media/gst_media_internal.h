@@ -206,6 +206,10 @@ class GstGraph : public IGraphBuilder,
     // A flushing seek to `ns` at the current rate with `flags`; waits for the
     // pipeline to settle (bounded).
     HRESULT SeekAt(gint64 ns, int flags);
+    // Ahead of a flushing seek: where the sound card's time stands for good,
+    // a new audio sink, the pipeline paused (gst_graph.cpp). Returns whether
+    // it was playing. UI thread.
+    bool ReplaceStuckSound();
     // The video sink (borrowed), null without a linked video renderer.
     GstElement* VideoSink();
     // Frame steps of the paused `sink` (gst_graph_step.cpp): back to the
