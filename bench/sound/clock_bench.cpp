@@ -82,8 +82,12 @@ struct Player {
         record.ClipPath = clip;
         record.OpenClip();
         pipeline = GstPipelineOf(record.pGB.get());
-        if (std::getenv("TAVIMO_BENCH_SYSTEM_CLOCK"))
+        if (std::getenv("TAVIMO_BENCH_SYSTEM_CLOCK")) {
+            // Taken at the next start of play.
             gst_pipeline_use_clock(GST_PIPELINE(pipeline), gst_system_clock_obtain());
+            record.TogglePause();
+            record.TogglePause();
+        }
         SyncSinks(pipeline, shown);
     }
     ~Player() { record.CloseClip(); }

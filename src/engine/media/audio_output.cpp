@@ -107,12 +107,9 @@ struct CardTime {
 
 constexpr const char* kCardTimeKey = "tavimo-card-time";
 
-// How much sound the sink's stream has taken from it so far, counted in
-// whole segments of its ring buffer apart from the stream's own time.
-GstClockTime SoundTaken(CardTime& t) {
-    auto* sink = static_cast<GstElement*>(g_weak_ref_get(&t.sink));
-    if (!sink)
-        return 0;
+// How much sound `sink`'s stream has taken from it so far, counted in whole
+// segments of its ring buffer apart from the stream's own time.
+GstClockTime SoundTaken(GstElement* sink) {
     GstClockTime taken = 0;
     // Read without the sink's lock, as the sink's own clock does: the clock
     // is asked for its time from inside the sink too.
@@ -123,7 +120,6 @@ GstClockTime SoundTaken(CardTime& t) {
         taken =
             gst_util_uint64_scale_int(samples, GST_SECOND, GST_AUDIO_INFO_RATE(&ring->spec.info));
     }
-    gst_object_unref(sink);
     return taken;
 }
 
@@ -160,9 +156,20 @@ GstClockTime Advance(CardTime& t, GstClockTime card, GstClockTime wall, GstClock
 // The GstAudioClock's time function; any thread.
 GstClockTime CardTimeNow(GstClock*, gpointer data) {
     auto& t = *static_cast<CardTime*>(data);
+    GstClock* cardClock = nullptr;
+    GstElement* sink = nullptr;
+    {
+        // The sink may be replaced meanwhile (ReplaceStuckSink).
+        std::lock_guard lock(t.mutex);
+        cardClock = GST_CLOCK(gst_object_ref(t.card));
+        sink = static_cast<GstElement*>(g_weak_ref_get(&t.sink));
+    }
     const GstClockTime wall = GstClockTime(g_get_monotonic_time()) * GST_USECOND;
-    const GstClockTime card = gst_clock_get_internal_time(t.card);
-    const GstClockTime taken = SoundTaken(t);
+    const GstClockTime card = gst_clock_get_internal_time(cardClock);
+    const GstClockTime taken = sink ? SoundTaken(sink) : 0;
+    gst_object_unref(cardClock);
+    if (sink)
+        gst_object_unref(sink);
     std::lock_guard lock(t.mutex);
     const auto moved = [](GstClockTime now, GstClockTime& last) {
         const GstClockTime by = now > last ? now - last : 0;

@@ -28,11 +28,11 @@ GstElement* MakeAudioOutput(const std::vector<std::string>& candidates = {});
 // that the picture keeps with the sound for a whole film) as long as it
 // moves like a clock. libpulse 16 can make a stream's time leap to about
 // 2^64 us just after an uncork (a pause, a flushing seek) and then stand
-// there for the stream's life: where the card's
-// time leaps ahead of the wall clock, or stands still while the stream takes
-// sound from the sink, the clock goes on at the system clock's pace instead,
-// until the card's time moves again. Returns a new reference. UI thread,
-// before the sink leaves NULL.
+// there for the stream's life: where the card's time leaps ahead of the
+// wall clock, or stands still while the stream takes sound from the sink,
+// the clock goes on at the system clock's pace instead, until the card's
+// time moves again (see ReplaceStuckSink). Returns a new reference. UI
+// thread, before the sink leaves NULL.
 GstClock* SoundCardClock(GstElement* sink);
 
 // How often the clock of SoundCardClock has stopped following its card
@@ -41,8 +41,8 @@ int SoundCardClockLapses(GstClock* clock);
 
 // Whether the card's time behind the clock of SoundCardClock stands while
 // its stream takes sound: libpulse keeps that stream's time where it leapt
-// to, and only a new stream (the sink down to READY and back) gives the
-// card's time again. False for any other clock. Any thread.
+// to, and only a new stream (ReplaceStuckSink) gives the card's time again. False for any other
+// clock. Any thread.
 bool SoundCardClockStuck(GstClock* clock);
 
 // Where the card's time behind `clock` is stuck: a new sink of the same
