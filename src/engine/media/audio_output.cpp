@@ -89,6 +89,18 @@ namespace {
 constexpr GstClockTime kLeap = 250 * GST_MSECOND;
 constexpr GstClockTime kStuck = 600 * GST_MSECOND;
 
+// How long a stream plays after each start (an uncork: play, a flushing
+// seek, a speed step) before its time is read at all. libpulse 16 stamps the
+// first timing update after an uncork up to the server's sink latency into
+// the future, and a read of the stream's time before that moment wraps below
+// zero (about 2^64 us); as libpulse keeps a stream's time monotonic, that
+// one read leaves the stream's time there for good, and the sink then writes
+// the sound of its next start that far ahead (silence for hours). The sink
+// itself reads its stream's time only just before each uncork, so only a
+// clock that reads it between starts can make that happen. Meanwhile the
+// clock goes on at the wall clock's pace.
+constexpr GstClockTime kSettle = 1500 * GST_MSECOND;
+
 // What the clock of SoundCardClock keeps between reads; guarded by `mutex`.
 struct CardTime {
     GstClock* card = nullptr;  // the sink's own clock (ref)
@@ -100,6 +112,7 @@ struct CardTime {
     GstClockTime cardLast = 0;
     GstClockTime wallLast = 0;
     GstClockTime takenLast = 0;
+    GstClockTime playingSince = GST_CLOCK_TIME_NONE;  // wall time of the stream's last start
     GstClockTime still = 0;  // sound taken while the card's time stood still
     GstClockTime time = 0;   // what the clock says
     std::atomic<int> lapses{0};
@@ -121,6 +134,22 @@ GstClockTime SoundTaken(GstElement* sink) {
             gst_util_uint64_scale_int(samples, GST_SECOND, GST_AUDIO_INFO_RATE(&ring->spec.info));
     }
     return taken;
+}
+
+// Whether `sink`'s stream plays (its ring buffer started, the stream uncorked).
+bool StreamPlays(GstElement* sink) {
+    GstAudioRingBuffer* ring = GST_AUDIO_BASE_SINK(sink)->ringbuffer;
+    return ring && g_atomic_int_get(&ring->state) == GST_AUDIO_RING_BUFFER_STATE_STARTED;
+}
+
+// Whether the stream has played for kSettle since its last start, at wall
+// time `wall`, with `plays` telling whether it plays now. Lock held.
+bool Settled(CardTime& t, bool plays, GstClockTime wall) {
+    if (!plays)
+        t.playingSince = GST_CLOCK_TIME_NONE;
+    else if (t.playingSince == GST_CLOCK_TIME_NONE)
+        t.playingSince = wall;
+    return plays && wall >= t.playingSince + kSettle;
 }
 
 void Lapse(CardTime& t) {
@@ -165,8 +194,15 @@ GstClockTime CardTimeNow(GstClock*, gpointer data) {
         sink = static_cast<GstElement*>(g_weak_ref_get(&t.sink));
     }
     const GstClockTime wall = GstClockTime(g_get_monotonic_time()) * GST_USECOND;
-    const GstClockTime card = gst_clock_get_internal_time(cardClock);
+    const bool plays = sink && StreamPlays(sink);
     const GstClockTime taken = sink ? SoundTaken(sink) : 0;
+    bool settled = false;
+    {
+        std::lock_guard lock(t.mutex);
+        settled = Settled(t, plays, wall);
+    }
+    // Not under the lock: the sink's clock takes libpulse's own lock.
+    const GstClockTime card = settled ? gst_clock_get_internal_time(cardClock) : 0;
     gst_object_unref(cardClock);
     if (sink)
         gst_object_unref(sink);
@@ -176,15 +212,18 @@ GstClockTime CardTimeNow(GstClock*, gpointer data) {
         last = now;
         return by;
     };
-    if (!t.started) {
-        t.started = true;
-        t.wallLast = wall;
+    // Before the first read, and while the stream's time is not read: on
+    // the wall clock's pace, with a fresh start for the card once settled.
+    const GstClockTime wallMoved = t.wallLast ? moved(wall, t.wallLast) : 0;
+    t.wallLast = wall;
+    if (!settled || !t.started) {
+        t.started = settled;
         t.cardLast = card;
         t.takenLast = taken;
+        t.time += wallMoved;
         return t.time;
     }
     const GstClockTime cardMoved = moved(card, t.cardLast);
-    const GstClockTime wallMoved = moved(wall, t.wallLast);
     t.time += Advance(t, cardMoved, wallMoved, moved(taken, t.takenLast));
     return t.time;
 }
@@ -205,6 +244,7 @@ void Follow(CardTime& t, GstElement* sink) {
     t.card = GST_CLOCK(gst_object_ref(GST_AUDIO_BASE_SINK(sink)->provided_clock));
     g_weak_ref_set(&t.sink, sink);
     t.started = false;
+    t.playingSince = GST_CLOCK_TIME_NONE;
     t.lapsed = t.stuck = false;
     t.still = 0;
 }
