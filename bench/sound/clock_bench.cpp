@@ -10,7 +10,8 @@
 //       each run: pause, a seek to 2 s, play, then the speed steps up to 4x
 //       and back down to 1x, as quick presses; the position's pace is taken
 //       over 1.5 s at 4x and again at 1x. A run stalls when either pace is
-//       below 0.6 of the speed. Prints one line per run and a total, how
+//       below 0.6 of the speed, or when the server holds over 2 s of the
+//       stream's sound (written far ahead: silence). Prints one line per run and a total, how
 //       often the clock stopped following the card (SoundCardClockLapses)
 //       and whether it follows it again (SoundCardClockStuck).
 //
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -124,6 +126,22 @@ struct Player {
     GstElement* pipeline = nullptr;
 };
 
+// The largest buffer latency of the server's playback streams, in us
+// ("pactl list sink-inputs" on PULSE_SERVER): how far ahead of what plays
+// the sink has written. -1 when none plays.
+long long StreamAheadUs() {
+    long long most = -1;
+    FILE* pipe = popen("pactl list sink-inputs 2>/dev/null", "r");
+    if (!pipe)
+        return most;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe))
+        if (const char* at = std::strstr(line, "Buffer Latency:"))
+            most = std::max(most, std::atoll(at + std::strlen("Buffer Latency:")));
+    pclose(pipe);
+    return most;
+}
+
 int Drift(const std::string& clip, int seconds) {
     Player player(clip, G_CALLBACK(&OnPicture));
     if (player.record.ClipState != ClipState::Running)
@@ -146,13 +164,17 @@ int Stall(const std::string& clip, int runs) {
         for (double step : {1.1, 1.25, 1.5, 2.0, 3.0, 4.0})
             record.SetSpeed(step);
         const double fast = player.Pace();
+        const long long ahead = StreamAheadUs();
         for (double step : {3.0, 2.0, 1.5, 1.25, 1.1, 1.0})
             record.SetSpeed(step);
         const double normal = player.Pace();
-        const bool stalled = fast < 4 * 0.6 || normal < 0.6;
+        const long long aheadAfter = std::max(ahead, StreamAheadUs());
+        // Sound written seconds ahead is silence for as long, whatever the
+        // position says.
+        const bool stalled = fast < 4 * 0.6 || normal < 0.6 || aheadAfter > 2000000;
         stalls += stalled;
-        std::printf("run %d pace4 %.2f pace1 %.2f lapses %d%s%s\n", run, fast, normal,
-                    player.Lapses(), player.Stuck() ? " (card time stuck)" : "",
+        std::printf("run %d pace4 %.2f pace1 %.2f ahead %lld us lapses %d%s%s\n", run, fast, normal,
+                    aheadAfter, player.Lapses(), player.Stuck() ? " (card time stuck)" : "",
                     stalled ? " STALLED" : "");
         std::fflush(stdout);
     }

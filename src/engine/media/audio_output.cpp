@@ -90,15 +90,17 @@ constexpr GstClockTime kLeap = 250 * GST_MSECOND;
 constexpr GstClockTime kStuck = 600 * GST_MSECOND;
 
 // How long a stream plays after each start (an uncork: play, a flushing
-// seek, a speed step) before its time is read at all. libpulse 16 stamps the
-// first timing update after an uncork up to the server's sink latency into
-// the future, and a read of the stream's time before that moment wraps below
-// zero (about 2^64 us); as libpulse keeps a stream's time monotonic, that
-// one read leaves the stream's time there for good, and the sink then writes
-// the sound of its next start that far ahead (silence for hours). The sink
-// itself reads its stream's time only just before each uncork, so only a
-// clock that reads it between starts can make that happen. Meanwhile the
-// clock goes on at the wall clock's pace.
+// seek, a speed step) before its time is read at all. libpulse 16's time of
+// a stream can come out below zero (wrapped to about 2^64) when read soon
+// after an uncork, and as libpulse keeps a stream's time monotonic, that one
+// read leaves the stream's time there for good: the sink then writes the
+// sound of its next start that far ahead (silence for hours). The sink reads
+// its stream's time only just before each uncork; this clock reads it only
+// once the stream has played a while (fewer such reads), never between the
+// end of one play and kSettle into the next (so the read that went wrong is
+// always its own and seen: the stream counts as stuck, and its sink is
+// replaced before its next start). Meanwhile the clock goes on at the wall
+// clock's pace.
 constexpr GstClockTime kSettle = 1500 * GST_MSECOND;
 
 // What the clock of SoundCardClock keeps between reads; guarded by `mutex`.
@@ -134,6 +136,12 @@ GstClockTime SoundTaken(GstElement* sink) {
             gst_util_uint64_scale_int(samples, GST_SECOND, GST_AUDIO_INFO_RATE(&ring->spec.info));
     }
     return taken;
+}
+
+// Whether `card`, a time read from libpulse, went below zero: about 2^64
+// (from 2^64 us times 1000, or a few ms below zero), beyond any real time.
+bool Wrapped(GstClockTime card) {
+    return card != GST_CLOCK_TIME_NONE && card >= (GstClockTime(1) << 63);
 }
 
 // Whether `sink`'s stream plays (its ring buffer started, the stream uncorked).
@@ -222,6 +230,12 @@ GstClockTime CardTimeNow(GstClock*, gpointer data) {
         t.takenLast = taken;
         t.time += wallMoved;
         return t.time;
+    }
+    if (Wrapped(card)) {
+        // libpulse keeps this time from now on (a stream's time never goes
+        // back): the sink would write its next start's sound that far ahead.
+        Lapse(t);
+        t.stuck = true;
     }
     const GstClockTime cardMoved = moved(card, t.cardLast);
     t.time += Advance(t, cardMoved, wallMoved, moved(taken, t.takenLast));

@@ -287,16 +287,22 @@ HRESULT GstGraph::SeekAt(gint64 ns, int flags) {
     return hr;
 }
 
+std::shared_ptr<AudioRendererFilter> GstGraph::AudioRenderer() {
+    std::lock_guard lock(mutex_);
+    return std::static_pointer_cast<AudioRendererFilter>(FindAttached(Role::AudioRenderer));
+}
+
+bool GstGraph::SoundStuck() {
+    std::shared_ptr<AudioRendererFilter> audio = AudioRenderer();
+    return audio && SoundCardClockStuck(audio->clock());
+}
+
 // The sound card's time behind the pipeline's clock stands for good
 // (SoundCardClockStuck): a new audio sink, with a new stream, takes the
 // stuck one's place, paused, for the flushing seek that follows to preroll.
 // Returns whether the pipeline was playing.
 bool GstGraph::ReplaceStuckSound() {
-    std::shared_ptr<AudioRendererFilter> audio;
-    {
-        std::lock_guard lock(mutex_);
-        audio = std::static_pointer_cast<AudioRendererFilter>(FindAttached(Role::AudioRenderer));
-    }
+    std::shared_ptr<AudioRendererFilter> audio = AudioRenderer();
     if (!audio || !SoundCardClockStuck(audio->clock()))
         return false;
     const bool playing = GST_STATE_TARGET(pipeline_) == GST_STATE_PLAYING;
