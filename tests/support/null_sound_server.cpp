@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -67,11 +69,14 @@ std::vector<std::string> ServerEnvironment(const std::string& folder) {
 
 }  // namespace
 
-NullSoundServer::NullSoundServer() {
+NullSoundServer::NullSoundServer(double cardPace) {
     char folder[] = "/tmp/tavimo-sound-XXXXXX";
     if (!mkdtemp(folder))
         return;
     folder_ = folder;
+    const std::string card = folder_ + "/card";
+    if (cardPace > 0 && mkfifo(card.c_str(), 0600) != 0)
+        return;
     std::vector<std::string> args = {
         "pulseaudio",
         "--daemonize=no",
@@ -81,7 +86,10 @@ NullSoundServer::NullSoundServer() {
         "--realtime=no",
         "--high-priority=no",
         "--log-target=stderr",
-        "--load=module-null-sink sink_name=tavimo_null",
+        cardPace > 0 ? "--load=module-pipe-sink sink_name=tavimo_card rate=44100 channels=2 "
+                       "format=s16le file=" +
+                           card
+                     : "--load=module-null-sink sink_name=tavimo_null",
         "--load=module-native-protocol-unix auth-anonymous=1 socket=" + folder_ + "/native"};
     std::vector<std::string> env = ServerEnvironment(folder_);
     std::vector<char*> argv, envp;
@@ -116,9 +124,35 @@ NullSoundServer::NullSoundServer() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    if (cardPace > 0)
+        card_ = std::thread([this, cardPace] { ReadCard(cardPace); });
+}
+
+void NullSoundServer::ReadCard(double pace) {
+    const int fd = open((folder_ + "/card").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    constexpr long long kRate = 44100, kFrame = 4;
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<char> chunk(kRate * kFrame);
+    while (!stopCard_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        const long long due = (long long)(elapsed.count() * kRate * pace) - cardFrames_;
+        if (due <= 0)
+            continue;
+        const ssize_t got =
+            read(fd, chunk.data(), size_t(std::min<long long>(due, kRate) * kFrame));
+        if (got > 0)
+            cardFrames_ += got / kFrame;
+    }
+    close(fd);
 }
 
 NullSoundServer::~NullSoundServer() {
+    stopCard_ = true;
+    if (card_.joinable())
+        card_.join();
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         int status = 0;

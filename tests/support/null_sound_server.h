@@ -5,7 +5,9 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tavimo::test {
@@ -17,7 +19,10 @@ class NullSoundServer {
     // take connections. Running() tells whether that worked; a machine
     // without pulseaudio gives false. Works as root too (a server of the
     // user's own, not the system one).
-    NullSoundServer();
+    // With `cardPace` > 0 the sink is a sound card of that pace instead: a
+    // pipe that a thread of this object reads, s16 stereo at 44.1 kHz times
+    // `cardPace` (0.9: a card 10 % slow).
+    explicit NullSoundServer(double cardPace = 0);
     // Ends the server by its process id and removes its folder.
     ~NullSoundServer();
     NullSoundServer(const NullSoundServer&) = delete;
@@ -36,10 +41,18 @@ class NullSoundServer {
     // Stream latency of every playback stream the server holds, in
     // microseconds ("pactl list sink-inputs"); empty when none plays.
     std::vector<long long> StreamLatenciesUs() const;
+    // Frames the card of a server made with a `cardPace` has taken so far.
+    long long CardFramesTaken() const { return cardFrames_.load(); }
 
   private:
+    // The card's thread: reads the pipe at `pace` until stopped.
+    void ReadCard(double pace);
+
     std::string folder_;
     pid_t pid_ = -1;
+    std::thread card_;
+    std::atomic<bool> stopCard_{false};
+    std::atomic<long long> cardFrames_{0};
 };
 
 }  // namespace tavimo::test

@@ -84,16 +84,38 @@ class SourceFilter : public ElementFilter,
 
 // "Audio Renderer": audioconvert ! scaletempo ! audioconvert ! audioresample !
 // volume ! sink; without scaletempo the audio cannot follow another speed.
+// `clock` (taken over, may be null): the sound card's, for the pipeline.
 class AudioRendererFilter : public ElementFilter {
   public:
-    AudioRendererFilter(GstElement* bin, GstElement* volume, GstElement* sink, bool keepsPitch)
+    AudioRendererFilter(GstElement* bin, GstElement* volume, GstElement* sink, bool keepsPitch,
+                        GstClock* clock)
         : ElementFilter(bin, Role::AudioRenderer),
           volume_(volume),
           sink_(sink),
-          keepsPitch_(keepsPitch) {}
+          keepsPitch_(keepsPitch),
+          clock_(clock) {}
+    ~AudioRendererFilter() override {
+        if (clock_)
+            gst_object_unref(clock_);
+    }
     GstElement* volume() const { return volume_; }
     // Whether the audio can play at other speeds than 1 (with its pitch kept).
     bool keepsPitch() const { return keepsPitch_; }
+    // The clock the pipeline plays by while this renderer is in it (borrowed),
+    // null for the one GStreamer picks.
+    GstClock* clock() const { return clock_; }
+    // `fresh` (floating, NULL) takes the sink's place in the bin, in the
+    // bin's state; the old sink goes. UI thread, the pipeline paused.
+    void ReplaceSink(GstElement* fresh) {
+        gst_element_unlink(volume_, sink_);
+        gst_element_set_locked_state(sink_, TRUE);
+        gst_element_set_state(sink_, GST_STATE_NULL);
+        gst_bin_remove(GST_BIN(element_), sink_);
+        gst_bin_add(GST_BIN(element_), fresh);
+        gst_element_link(volume_, fresh);
+        gst_element_sync_state_with_parent(fresh);
+        sink_ = fresh;
+    }
 
   private:
     GstElement* SettingsElement() const override { return sink_; }
@@ -101,6 +123,7 @@ class AudioRendererFilter : public ElementFilter {
     GstElement* volume_;  // owned by the bin
     GstElement* sink_;    // owned by the bin
     bool keepsPitch_;
+    GstClock* clock_;  // owned
 };
 
 class VideoRendererFilter : public ElementFilter,

@@ -7,6 +7,7 @@
 #include <limits>
 #include <set>
 
+#include "engine/media/audio_output.h"
 #include "engine/media/gst_filter_walk.h"
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
@@ -77,6 +78,8 @@ HRESULT GstGraph::AddFilter(const std::shared_ptr<IBaseFilter>& filter, const st
         return VFW_E_DUPLICATE_NAME;
     if (own->role() == Role::Source)
         ConnectSource(own->element());
+    if (auto audio = std::dynamic_pointer_cast<AudioRendererFilter>(own); audio && audio->clock())
+        gst_pipeline_use_clock(GST_PIPELINE(pipeline_), audio->clock());
     filters_.push_back(own);
     return S_OK;
 }
@@ -297,12 +300,44 @@ HRESULT GstGraph::SeekAt(gint64 ns, int flags) {
         completed_ = false;
         std::erase_if(events_, [](const Event& e) { return e.code == EC_COMPLETE; });
     }
+    const bool play = (flags & GST_SEEK_FLAG_FLUSH) && ReplaceStuckSound();
     const gint64 end = stop_ < 0 ? gint64(GST_CLOCK_TIME_NONE) : stop_ * 100;
     if (!gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET,
                           ns, GST_SEEK_TYPE_SET, end))
         return E_FAIL;
     stepped_ = false;
-    return WaitForState(GST_STATE_TARGET(pipeline_));
+    HRESULT hr = WaitForState(GST_STATE_TARGET(pipeline_));
+    if (SUCCEEDED(hr) && play)
+        hr = ChangeState(GST_STATE_PLAYING);
+    return hr;
+}
+
+std::shared_ptr<AudioRendererFilter> GstGraph::AudioRenderer() {
+    std::lock_guard lock(mutex_);
+    return std::static_pointer_cast<AudioRendererFilter>(FindAttached(Role::AudioRenderer));
+}
+
+bool GstGraph::SoundStuck() {
+    std::shared_ptr<AudioRendererFilter> audio = AudioRenderer();
+    return audio && SoundCardClockStuck(audio->clock());
+}
+
+// The sound card's time behind the pipeline's clock stands for good
+// (SoundCardClockStuck): a new audio sink, with a new stream, takes the
+// stuck one's place, paused, for the flushing seek that follows to preroll.
+// Returns whether the pipeline was playing.
+bool GstGraph::ReplaceStuckSound() {
+    std::shared_ptr<AudioRendererFilter> audio = AudioRenderer();
+    if (!audio || !SoundCardClockStuck(audio->clock()))
+        return false;
+    const bool playing = GST_STATE_TARGET(pipeline_) == GST_STATE_PLAYING;
+    if (playing) {
+        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+        WaitForState(GST_STATE_PAUSED);
+    }
+    if (GstElement* fresh = ReplaceStuckSink(audio->clock()))
+        audio->ReplaceSink(fresh);
+    return playing;
 }
 
 // An accurate seek to where the clip stands, at the new rate: the picture

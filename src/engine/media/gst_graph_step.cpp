@@ -151,9 +151,12 @@ HRESULT GstGraph::StepOn(GstElement* sink, guint64 frames) {
 }
 
 // The picture was stepped ahead of the sound: both start again together from
-// the frame shown. An audio track chosen while paused plays from here.
+// the frame shown. Where the sound card's time went wrong for good, the
+// flushing seek there also gives the sound a new sink (ReplaceStuckSound)
+// before the old one would write its sound that far ahead. An audio track
+// chosen while paused plays from here.
 HRESULT GstGraph::Run() {
-    if (stepped_) {
+    if (stepped_ || SoundStuck()) {
         REFERENCE_TIME now = 0;
         if (SUCCEEDED(GetCurrentPosition(&now)))
             SeekAt(now * 100, GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);

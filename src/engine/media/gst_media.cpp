@@ -67,11 +67,12 @@ class GstFramework : public MediaFramework {
     // The first audio sink that opens, else a fakesink that keeps time (see
     // MakeAudioOutput); a sink named in the options is taken as it is. The
     // tempo filter, where there is one, plays other speeds at the same pitch.
+    // The pipeline plays by the sound card's clock (SoundCardClock).
     HRESULT CreateAudioRenderer(std::shared_ptr<IBaseFilter>* out) override {
         GstElement* sink = options_.audioSink.empty()
                                ? MakeAudioOutput()
                                : gst_element_factory_make(options_.audioSink.c_str(), nullptr);
-        KeepOffStreamClock(sink);
+        GstClock* clock = SoundCardClock(sink);
         GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
         GstElement* resample = gst_element_factory_make("audioresample", nullptr);
         GstElement* volume = gst_element_factory_make("volume", "volume");
@@ -79,6 +80,8 @@ class GstFramework : public MediaFramework {
             for (GstElement* e : {sink, convert, resample, volume})
                 if (e)
                     gst_object_unref(gst_object_ref_sink(e));
+            if (clock)
+                gst_object_unref(clock);
             return VFW_E_NO_AUDIO_HARDWARE;
         }
         GstElement* tempo = options_.tempoFilter.empty()
@@ -88,7 +91,7 @@ class GstFramework : public MediaFramework {
             tempo ? MakeBin(kAudioRendererName, {gst_element_factory_make("audioconvert", nullptr),
                                                  tempo, convert, resample, volume, sink})
                   : MakeBin(kAudioRendererName, {convert, resample, volume, sink});
-        *out = std::make_shared<AudioRendererFilter>(bin, volume, sink, tempo != nullptr);
+        *out = std::make_shared<AudioRendererFilter>(bin, volume, sink, tempo != nullptr, clock);
         return S_OK;
     }
     HRESULT CreateSubtitleMixer(std::shared_ptr<CSubtitles> core,

@@ -111,6 +111,7 @@ extern const OverlayRow kOverlays[kOverlayKinds];
 int PictureOverlayOf(const std::string& type);
 
 class ElementFilter;
+class AudioRendererFilter;
 
 using Clock = std::chrono::steady_clock;
 
@@ -209,6 +210,16 @@ class GstGraph : public IGraphBuilder,
     // Whether a seek can move the clip: a file can; a network stream when its
     // server takes byte ranges and its pipeline says it can. UI thread.
     bool Seekable();
+    // Ahead of a flushing seek: where the sound card's time stands for good,
+    // a new audio sink, the pipeline paused (gst_graph.cpp). Returns whether
+    // it was playing. UI thread.
+    bool ReplaceStuckSound();
+    // Whether the sound card's time behind the pipeline's clock went wrong
+    // for good (SoundCardClockStuck): the next start needs a new audio sink
+    // first. UI thread.
+    bool SoundStuck();
+    // The attached audio renderer (shared), null without one. Any thread.
+    std::shared_ptr<AudioRendererFilter> AudioRenderer();
     // The video sink (borrowed), null without a linked video renderer.
     GstElement* VideoSink();
     // Frame steps of the paused `sink` (gst_graph_step.cpp): back to the

@@ -410,6 +410,8 @@ void GstGraph::Detach(ElementFilter& filter) {
     gst_element_set_locked_state(filter.element(), TRUE);
     gst_element_set_state(filter.element(), GST_STATE_NULL);
     gst_bin_remove(GST_BIN(pipeline_), filter.element());
+    if (filter.role() == Role::AudioRenderer)
+        gst_pipeline_auto_clock(GST_PIPELINE(pipeline_));  // no sound card to follow
 }
 
 std::shared_ptr<ElementFilter> GstGraph::FindAttached(Role role) {

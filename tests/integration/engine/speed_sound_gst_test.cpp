@@ -79,9 +79,13 @@ class SpeedSoundTest : public testing::Test {
         media = NewGstMediaFramework(options);
         record.UseMediaFramework(media.get());
         record.ClipPath = Clip();
+        Open();
+    }
+    // Opens the clip, playing, with the picture at the clock's pace, as a
+    // screen takes it.
+    void Open() {
         record.OpenClip();
         ASSERT_EQ(record.ClipState, ClipState::Running);
-        // The picture at the clock's pace, as a screen takes it.
         GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
                                               "Video Mixing Renderer 9");
         GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
@@ -143,6 +147,35 @@ TEST_F(SpeedSoundTest, PlaybackKeepsThePaceOfEverySpeedThroughTheSoundServer) {
         for (long long latency : server->StreamLatenciesUs())
             EXPECT_LT(latency, 2000000) << "written far ahead of what plays";
     }
+}
+
+// Through a sound card whose pace is off (a pipe the server's own thread
+// reads slow or fast), the picture keeps to the sound the card has taken,
+// not to the wall clock: otherwise it moves away from the sound by the
+// card's error every second (100 ms/s here), for as long as the film plays.
+TEST_F(SpeedSoundTest, PictureKeepsToTheSoundCardsPace) {
+    struct Row {
+        const char* name;
+        double pace;
+    } rows[] = {{"card 10 % slow", 0.9}, {"card 10 % fast", 1.1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        record.CloseClip();
+        test::NullSoundServer card(row.pace);
+        ASSERT_TRUE(card.Running()) << card.Log();
+        card.UseInThisProcess();
+        Open();
+        QTest::qWait(2500);  // started, and the server has learnt the card's pace
+        const REFERENCE_TIME shownFrom = Position();
+        const long long heardFrom = card.CardFramesTaken();
+        QTest::qWait(3000);
+        const double shown = double(Position() - shownFrom) / 1e7;
+        const double heard = double(card.CardFramesTaken() - heardFrom) / 44100.0;
+        EXPECT_NEAR(shown / heard, 1.0, 0.05) << shown << " s shown, " << heard << " s heard";
+        record.CloseClip();
+        server->UseInThisProcess();
+    }
+    Open();  // for TearDown
 }
 
 }  // namespace

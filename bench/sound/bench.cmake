@@ -1,0 +1,7 @@
+# The sound card's clock through a PulseAudio server: lip sync against a
+# card running off pace, and stalls over pauses, seeks and speed steps
+# (driven by drift.sh and stall.sh).
+if(TAVIMO_BUILD_UI AND TARGET tavimo_test_support)
+    add_executable(clock_bench ${CMAKE_CURRENT_LIST_DIR}/clock_bench.cpp)
+    target_link_libraries(clock_bench PRIVATE tavimo_ui tavimo_test_support Qt6::Test)
+endif()
