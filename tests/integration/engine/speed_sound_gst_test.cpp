@@ -3,6 +3,8 @@
 // whatever it is given at any pace; the sound server keeps time and refuses
 // data written hours ahead, which is what left playback stopped for good at
 // 2x and above.
+// The audio delay through the same path: where each beep of a clip reaches
+// the card against the clip's position, and the output the delay belongs to.
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
@@ -208,6 +210,57 @@ TEST_F(SpeedSoundTest, PictureKeepsToTheSoundCardsPace) {
         server->UseInThisProcess();
     }
     Open();  // for TearDown
+}
+
+// Runs `pactl` with `arguments` against `server`; its output.
+std::string Pactl(const test::NullSoundServer& server, const std::string& arguments) {
+    const std::string command =
+        "PULSE_SERVER='" + server.Address() + "' pactl " + arguments + " 2>/dev/null";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[256];
+        while (std::fgets(chunk, sizeof chunk, pipe))
+            out += chunk;
+        pclose(pipe);
+    }
+    return out;
+}
+
+// The server moves the clip's stream (its only one) to `sink`, as it does
+// when a headset connects.
+void MoveStream(const test::NullSoundServer& server, const std::string& sink) {
+    const std::string streams = Pactl(server, "list short sink-inputs");
+    Pactl(server, "move-sink-input " + streams.substr(0, streams.find('\t')) + " " + sink);
+}
+
+// The delay belongs to the sound output: set while the clip plays on one
+// sink, gone when the server moves the stream to another, back when the
+// stream comes back, and the other keeps its own.
+TEST_F(SpeedSoundTest, AudioDelayFollowsTheSoundOutput) {
+    ASSERT_NE(Pactl(*server, "load-module module-null-sink sink_name=tavimo_headset"), "");
+    record.PollPosition();
+    EXPECT_EQ(record.AudioOutput, "tavimo_null");
+    record.StepAudioDelay(150);
+    struct Row {
+        const char* name;
+        const char* sink;
+        int delayFound;  // when the stream arrives there
+        int delaySet;    // then
+    } rows[] = {{"to the headset", "tavimo_headset", 0, -100},
+                {"back to the speakers", "tavimo_null", 150, 150},
+                {"to the headset again", "tavimo_headset", -100, -100}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MoveStream(*server, row.sink);
+        QTest::qWait(300);
+        record.PollPosition();
+        EXPECT_EQ(record.AudioOutput, row.sink);
+        EXPECT_EQ(record.AudioDelay, row.delayFound);
+        if (row.delaySet != row.delayFound)
+            record.StepAudioDelay(row.delaySet - row.delayFound);
+    }
+    EXPECT_EQ(record.OutputDelays.Text(), "tavimo_null=150;tavimo_headset=-100");
+    MoveStream(*server, "tavimo_null");
 }
 
 // Where each beep of BeepClip (one every 2 s) stood against the position
