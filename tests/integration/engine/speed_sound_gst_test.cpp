@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
