@@ -87,6 +87,10 @@ void PlayerRecord::FollowAudioOutput() {
         return;
     const bool moved = !AudioOutput.empty();
     AudioOutput = output;
+    if (!moved && AudioDelay != 0 && OutputDelays.For(output) == 0) {
+        OutputDelays.Set(output, AudioDelay);  // set before the output was known
+        return;
+    }
     const int delay = OutputDelays.For(output);
     if (delay == AudioDelay)
         return;

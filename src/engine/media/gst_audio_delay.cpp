@@ -14,13 +14,15 @@ namespace tavimo::gst_internal {
 HRESULT GstGraph::put_AudioDelay(long ms) {
     if (ms < -kMaximumAudioDelayMs || ms > kMaximumAudioDelayMs)
         return E_INVALIDARG;
+    const bool picture = VideoSink() != nullptr;
     gint64 now = 0;
     if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &now) || now < 0)
         now = 0;
     {
         std::lock_guard lock(holdMutex_);
         hold_.from = hold_.At(now, rate_);
-        hold_.to = ms < 0 ? -gint64(ms) * GST_MSECOND : 0;
+        // Without a picture (a clip of sound only) nothing is held back.
+        hold_.to = ms < 0 && picture ? -gint64(ms) * GST_MSECOND : 0;
         hold_.changedAt = now;
     }
     audioDelayMs_ = ms;
