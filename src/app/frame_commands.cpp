@@ -332,6 +332,13 @@ void CMainFrame::OnSpeed(int id) {
                                              : 1.0);
 }
 
+// J, K and Shift+J: the sound a step earlier, later, or back in step.
+void CMainFrame::OnAudioDelay(int id) {
+    record_.StepAudioDelay(id == ID_AUDIO_DELAY_EARLIER ? -kAudioDelayStepMs
+                           : id == ID_AUDIO_DELAY_LATER ? kAudioDelayStepMs
+                                                        : 0);
+}
+
 void CMainFrame::OnSyncSubtitles(int) {
     syncer_->Toggle();
 }

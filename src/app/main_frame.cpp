@@ -99,6 +99,7 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_SAVE_SCREENSHOT, ID_SAVE_SCREENSHOT, &CMainFrame::OnSaveScreenshot},
         {ID_SPEED_FASTER, ID_SPEED_NORMAL, &CMainFrame::OnSpeed},
         {ID_FRAME_NEXT, ID_FRAME_PREVIOUS, &CMainFrame::OnFrameStep},
+        {ID_AUDIO_DELAY_EARLIER, ID_AUDIO_DELAY_RESET, &CMainFrame::OnAudioDelay},
         {ID_DEINTERLACE_AUTO, ID_DEINTERLACE_NEXT, &CMainFrame::OnDeinterlace},
         {ID_SYNC_SUBTITLES, ID_SYNC_SUBTITLES, &CMainFrame::OnSyncSubtitles},
     };

@@ -186,6 +186,7 @@ class CMainFrame : public QMainWindow, public PlayerHost {
     void OnNextTrack(int id);
     void OnSaveScreenshot(int id);
     void OnSpeed(int id);
+    void OnAudioDelay(int id);
     void OnFrameStep(int id);
     // Y: starts or cancels matching the subtitles to the speech.
     void OnSyncSubtitles(int id);

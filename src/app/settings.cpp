@@ -17,7 +17,7 @@ namespace {
 using platform::Registry;
 using platform::RegKey;
 
-enum class Kind { Text, Font, Dword, Resolution };
+enum class Kind { Text, Font, Dword, Resolution, AudioDelays };
 
 // One stored value. DWORD values read and write through `get`/`set`; text
 // values through `text`. Load walks the table in its order, save in the
@@ -87,12 +87,16 @@ const SettingRow kSettings[] = {
     // 0 Auto, 1 On, 2 Off; anything else stored is taken as Auto.
     {"Deinterlace", Kind::Dword, 0, 18, [](const Settings& s) { return U(s.record.Deinterlace); },
      [](Settings& s, uint32_t v) { s.record.Deinterlace = v <= 2 ? I(v) : 0; }, nullptr},
+    // The sound's delay of each sound output: "output=ms;output=ms".
+    {"AudioDelays", Kind::AudioDelays, 0, 19, nullptr, nullptr, nullptr},
 };
 
-// A text value read into a 260-byte buffer: the text up to the first NUL,
-// whatever the stored type; empty when the query fails.
+// A text value read into a buffer of `Size` bytes (260 as the older values
+// have it): the text up to the first NUL, whatever the stored type; empty
+// when the query fails.
+template <size_t Size = 260>
 std::string QueryText(Registry& registry, RegKey key, const char* name) {
-    std::array<uint8_t, 260> buffer{};
+    std::array<uint8_t, Size> buffer{};
     uint32_t size = buffer.size();
     if (key == nullptr ||
         registry.QueryValue(key, name, nullptr, buffer.data(), &size) != platform::ERROR_SUCCESS) {
@@ -120,6 +124,10 @@ void LoadRow(const SettingRow& row, Settings& s, Registry& registry, RegKey key,
             return;
         case Kind::Resolution:
             s.record.ResolutionIndex = MatchResolution(modes, QueryText(registry, key, row.name));
+            return;
+        case Kind::AudioDelays:
+            // Room for every output AudioDelays keeps, names of up to 120 bytes.
+            s.record.OutputDelays = AudioDelays::FromText(QueryText<4096>(registry, key, row.name));
             return;
         case Kind::Font: {
             LogFontBytes bytes{};
@@ -158,6 +166,9 @@ void SaveRow(const SettingRow& row, Settings& s, Registry& registry, RegKey key,
     switch (row.kind) {
         case Kind::Text:
             SetText(registry, key, row.name, row.text(s));
+            return;
+        case Kind::AudioDelays:
+            SetText(registry, key, row.name, s.record.OutputDelays.Text());
             return;
         case Kind::Font:
             if (auto font = s.record.Mixer.SubtitleFont.Get()) {

@@ -119,6 +119,7 @@ HRESULT PlayerRecord::PlayClip(const std::string& file) {
     ClipState = tavimo::ClipState::Running;
     FullScreenBlocked = false;
     ChooseTracksOnOpen();
+    FollowAudioOutput();
     host_.GraphStarted();
     host_.PostViewSize();
     return hr;
@@ -134,6 +135,8 @@ HRESULT PlayerRecord::QueryGraphInterfaces() {
         ShowError("FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaSeeking, (void **)&pMS)\n", hr);
     } else if (hr = pGB->QueryBasicAudio(&pBA); FAILED(hr)) {
         ShowError("FAILED(hr=0x%x) in pGB->QueryInterface(IID_IBasicAudio, (void **)&pBA)\n", hr);
+    } else if (FAILED(pGB->QueryAudioDelay(&pAD))) {
+        pAD.reset();  // the sound stays where the clip has it
     }
     return hr;
 }
@@ -287,6 +290,9 @@ void PlayerRecord::ReleaseGraph() {
     pMC.reset();
     pMS.reset();
     pBA.reset();
+    pAD.reset();
+    AudioOutput.clear();
+    AudioDelay = 0;
     pSS.reset();
     pGB.reset();
     pST.reset();

@@ -180,6 +180,7 @@ void PlayerRecord::PollPosition() {
         resume_->Note(position);
     host_.SetSeekPosition(static_cast<int32_t>(position >> 16), position / kUnitsPerSecond);
     RefreshChapters();
+    FollowAudioOutput();
 }
 
 void PlayerRecord::OnGraphNotify() {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/audio_delay.h"
 #include "engine/chapters_loop.h"
 #include "engine/media/media.h"
 #include "engine/track_choices.h"
@@ -77,6 +78,15 @@ class PlayerRecord {
     // "Speed: 1.5×" with the speed that holds afterwards. Nothing without a
     // clip; a graph that refuses keeps its speed.
     void SetSpeed(double speed);
+    // K and J: the sound `stepMs` later (positive) or earlier; 0 (Shift+J)
+    // back in step. Kept for the sound output the clip plays on, told to the
+    // graph, and shown in the note "Audio delay: +150 ms". Nothing without
+    // a clip.
+    void StepAudioDelay(int stepMs);
+    // The sound output the clip plays on became known or changed (a headset
+    // connected): that output's own delay goes to the graph. With each
+    // position poll.
+    void FollowAudioOutput();
     // View > Deinterlace and D: stores `setting` (kDeinterlaceAuto, On or
     // Off; anything else is Auto), tells the graph, and shows the note
     // "Deinterlace: Auto" / "On" / "Off" (deinterlace.cpp).
@@ -162,7 +172,10 @@ class PlayerRecord {
     std::string SubtitleLanguage;  // setting: language of the subtitle track last chosen
     tavimo::ClipState ClipState = tavimo::ClipState::Stopped;
     bool FullScreenBlocked = false;
-    int Volume = 100;  // setting
+    int Volume = 100;          // setting
+    AudioDelays OutputDelays;  // setting: the delay of each sound output
+    std::string AudioOutput;   // the output the sound plays on; empty: not known
+    int AudioDelay = 0;        // ms, the delay in force: OutputDelays' for AudioOutput
     int64_t Duration = 0;
     double Speed = 1.0;  // back to 1 for every clip opened, never stored
     float VideoAspect = 4.0f / 3.0f;
@@ -201,6 +214,7 @@ class PlayerRecord {
     std::shared_ptr<IMediaEventEx> pME;
     std::shared_ptr<IMediaSeeking> pMS;
     std::shared_ptr<IBasicAudio> pBA;
+    std::shared_ptr<IAudioDelay> pAD;  // none when the framework cannot delay the sound
     std::shared_ptr<IVMRWindowlessControl9> pWC;
     std::weak_ptr<IBaseFilter> pST;        // the graph's mixer; the graph keeps it
     std::shared_ptr<IAMStreamSelect> pSS;  // none when the framework cannot list tracks

@@ -73,6 +73,10 @@ enum CommandId : int {
     ID_SPEED_NORMAL = 35702,    // "Normal Speed"
     ID_FRAME_NEXT = 35703,      // "Next Frame"
     ID_FRAME_PREVIOUS = 35704,  // "Previous Frame"
+    // J, K and Shift+J: the sound earlier, later, back in step with the picture.
+    ID_AUDIO_DELAY_EARLIER = 35710,  // "Audio Earlier"
+    ID_AUDIO_DELAY_LATER = 35711,    // "Audio Later"
+    ID_AUDIO_DELAY_RESET = 35712,    // "Reset Audio Delay"
     // View > Deinterlace: "Auto", "On", "Off" (in this order); D cycles them.
     ID_DEINTERLACE_AUTO = 35800,
     ID_DEINTERLACE_ON = 35801,

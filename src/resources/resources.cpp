@@ -50,6 +50,11 @@ constexpr MenuRow kMainMenu[] = {
     {K::Item, ID_SPEED_NORMAL, QT_TRANSLATE_NOOP("Menu", "Normal Speed\tBackspace"), false},
     {K::Item, ID_FRAME_NEXT, QT_TRANSLATE_NOOP("Menu", "Next Frame\tE"), false},
     {K::Item, ID_FRAME_PREVIOUS, QT_TRANSLATE_NOOP("Menu", "Previous Frame\tShift+E"), false},
+    // The sound's delay, kept for each sound output.
+    {K::Separator, 0, nullptr, false},
+    {K::Item, ID_AUDIO_DELAY_EARLIER, QT_TRANSLATE_NOOP("Menu", "Audio Earlier\tJ"), false},
+    {K::Item, ID_AUDIO_DELAY_LATER, QT_TRANSLATE_NOOP("Menu", "Audio Later\tK"), false},
+    {K::Item, ID_AUDIO_DELAY_RESET, QT_TRANSLATE_NOOP("Menu", "Reset Audio Delay\tShift+J"), false},
     {K::EndPopup, 0, nullptr, false},
     {K::Popup, 0, QT_TRANSLATE_NOOP("Menu", "&Filters"), false},
     {K::Item, ID_FILTER_FIRST, "FILTER", false},
@@ -156,6 +161,10 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_Backspace, kNone, ID_SPEED_NORMAL},
     {Qt::Key_E, kNone, ID_FRAME_NEXT},
     {Qt::Key_E, kShift, ID_FRAME_PREVIOUS},
+    // The sound's delay.
+    {Qt::Key_J, kNone, ID_AUDIO_DELAY_EARLIER},
+    {Qt::Key_K, kNone, ID_AUDIO_DELAY_LATER},
+    {Qt::Key_J, kShift, ID_AUDIO_DELAY_RESET},
     // Deinterlace: Auto, On, Off in turn.
     {Qt::Key_D, kNone, ID_DEINTERLACE_NEXT},
     // Subtitles matched to the speech.

@@ -12,6 +12,7 @@ extern char** environ;
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -143,10 +144,35 @@ void NullSoundServer::ReadCard(double pace) {
             continue;
         const ssize_t got =
             read(fd, chunk.data(), size_t(std::min<long long>(due, kRate) * kFrame));
-        if (got > 0)
+        if (got > 0) {
+            FindOnsets(chunk.data(), got / kFrame, cardFrames_);
             cardFrames_ += got / kFrame;
+        }
     }
     close(fd);
+}
+
+void NullSoundServer::FindOnsets(const char* data, long long frames, long long first) {
+    constexpr long long kQuiet = 44100 / 2;
+    constexpr int kLoud = 32767 / 3;
+    for (long long i = 0; i < frames; ++i) {
+        int16_t left = 0;
+        std::memcpy(&left, data + i * 4, sizeof left);
+        if (std::abs(int(left)) < kLoud) {
+            ++quietFrames_;
+            continue;
+        }
+        if (quietFrames_ >= kQuiet) {
+            std::lock_guard lock(onsetsMutex_);
+            onsets_.push_back(first + i);
+        }
+        quietFrames_ = 0;
+    }
+}
+
+std::vector<long long> NullSoundServer::CardOnsets() const {
+    std::lock_guard lock(onsetsMutex_);
+    return onsets_;
 }
 
 NullSoundServer::~NullSoundServer() {

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,16 +44,26 @@ class NullSoundServer {
     std::vector<long long> StreamLatenciesUs() const;
     // Frames the card of a server made with a `cardPace` has taken so far.
     long long CardFramesTaken() const { return cardFrames_.load(); }
+    // Where sound began after at least 0.5 s of silence, as the number of
+    // frames the card had taken before its first loud frame (above a third
+    // of full scale), in the order heard. A server made with a `cardPace`.
+    std::vector<long long> CardOnsets() const;
 
   private:
     // The card's thread: reads the pipe at `pace` until stopped.
     void ReadCard(double pace);
+    // The card's thread: notes the onsets among `frames` s16 stereo frames
+    // taken from frame `first` on.
+    void FindOnsets(const char* data, long long frames, long long first);
 
     std::string folder_;
     pid_t pid_ = -1;
     std::thread card_;
     std::atomic<bool> stopCard_{false};
     std::atomic<long long> cardFrames_{0};
+    long long quietFrames_ = 0;  // the card's thread only
+    mutable std::mutex onsetsMutex_;
+    std::vector<long long> onsets_;  // guarded by onsetsMutex_
 };
 
 }  // namespace tavimo::test

@@ -99,6 +99,8 @@ class AudioRendererFilter : public ElementFilter {
             gst_object_unref(clock_);
     }
     GstElement* volume() const { return volume_; }
+    // The sink (owned by the bin); another after ReplaceSink. UI thread.
+    GstElement* sink() const { return sink_; }
     // Whether the audio can play at other speeds than 1 (with its pitch kept).
     bool keepsPitch() const { return keepsPitch_; }
     // The clock the pipeline plays by while this renderer is in it (borrowed),

@@ -210,7 +210,7 @@ HRESULT GstGraph::GetCurrentPosition(REFERENCE_TIME* position) {
     gint64 ns = 0;
     if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &ns) || ns < 0)
         return E_FAIL;
-    *position = ns / 100;
+    *position = PictureTime(ns) / 100;
     return S_OK;
 }
 
@@ -300,6 +300,11 @@ HRESULT GstGraph::SeekAt(gint64 ns, int flags) {
         completed_ = false;
         std::erase_if(events_, [](const Event& e) { return e.code == EC_COMPLETE; });
     }
+    {
+        std::lock_guard lock(holdMutex_);
+        hold_.landed = ns;
+        hold_.from = hold_.to;  // the picture shows the hold in full from here
+    }
     const bool play = (flags & GST_SEEK_FLAG_FLUSH) && ReplaceStuckSound();
     const gint64 end = stop_ < 0 ? gint64(GST_CLOCK_TIME_NONE) : stop_ * 100;
     if (!gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET,
@@ -335,8 +340,11 @@ bool GstGraph::ReplaceStuckSound() {
         gst_element_set_state(pipeline_, GST_STATE_PAUSED);
         WaitForState(GST_STATE_PAUSED);
     }
-    if (GstElement* fresh = ReplaceStuckSink(audio->clock()))
+    if (GstElement* fresh = ReplaceStuckSink(audio->clock())) {
         audio->ReplaceSink(fresh);
+        std::lock_guard lock(mutex_);
+        ApplyAudioDelayLocked();  // the new sink holds the sound back as the old one did
+    }
     return playing;
 }
 

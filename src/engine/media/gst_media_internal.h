@@ -127,6 +127,7 @@ class GstGraph : public IGraphBuilder,
                  public IAMChapters,
                  public IVideoFrameStep,
                  public IDeinterlace,
+                 public IAudioDelay,
                  public std::enable_shared_from_this<GstGraph> {
   public:
     explicit GstGraph(const GstMediaOptions& options);
@@ -151,6 +152,7 @@ class GstGraph : public IGraphBuilder,
         return Query(out);
     }
     HRESULT QueryDeinterlace(std::shared_ptr<IDeinterlace>* out) override { return Query(out); }
+    HRESULT QueryAudioDelay(std::shared_ptr<IAudioDelay>* out) override { return Query(out); }
     HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out) override {
         *out = std::shared_ptr<IAMStreamSelect>(shared_from_this(), &tracks_);
         return S_OK;
@@ -186,6 +188,10 @@ class GstGraph : public IGraphBuilder,
     // --- IDeinterlace (gst_deinterlace.cpp) ---
     HRESULT SetDeinterlaceMode(DeinterlaceMode mode) override;
 
+    // --- IAudioDelay (gst_audio_delay.cpp) ---
+    HRESULT put_AudioDelay(long ms) override;
+    HRESULT get_AudioOutput(std::string* name) override;
+
     // --- IBasicAudio ---
     HRESULT put_Volume(long volume) override;
     HRESULT get_Volume(long* volume) override {
@@ -218,6 +224,12 @@ class GstGraph : public IGraphBuilder,
     // for good (SoundCardClockStuck): the next start needs a new audio sink
     // first. UI thread.
     bool SoundStuck();
+    // The clip's time the picture shows when the sinks' position is `ns`
+    // (the picture is held back for a negative delay). Any thread.
+    gint64 PictureTime(gint64 ns) const;
+    // The renderers' sinks hold back the sound or the picture by
+    // `audioDelayMs_` (gst_audio_delay.cpp). Lock held.
+    void ApplyAudioDelayLocked();
     // The attached audio renderer (shared), null without one. Any thread.
     std::shared_ptr<AudioRendererFilter> AudioRenderer();
     // The video sink (borrowed), null without a linked video renderer.
@@ -332,6 +344,21 @@ class GstGraph : public IGraphBuilder,
     // stream cannot seek (gst_graph_events.cpp).
     std::atomic<bool> rangesRefused_{false};
     long volume_ = 0;
+    long audioDelayMs_ = 0;  // the sound's delay against the picture (IAudioDelay)
+    // How far the picture is held back behind the sinks' position (running
+    // time, ns) for a negative delay, and where the last seek landed (clip
+    // time, ns); for PictureTime. A longer hold is taken up as the picture
+    // stands, from the sinks' position `holdChangedAt` on.
+    struct PictureHold {
+        gint64 from = 0;
+        gint64 to = 0;
+        gint64 changedAt = 0;
+        gint64 landed = 0;
+        // The hold when the sinks' position is `ns`, played at `rate`.
+        gint64 At(gint64 ns, double rate) const;
+    };
+    mutable std::mutex holdMutex_;
+    PictureHold hold_;  // guarded by holdMutex_
     double rate_ = 1.0;
     // Frames were stepped since the last seek: the audio stands behind the picture.
     bool stepped_ = false;

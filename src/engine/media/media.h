@@ -330,6 +330,24 @@ class IDeinterlace {
     virtual HRESULT SetDeinterlaceMode(DeinterlaceMode mode) = 0;
 };
 
+// The sound's delay against the picture, for an output that plays late
+// (wireless headphones, a receiver) or a clip muxed out of step.
+class IAudioDelay {
+  public:
+    virtual ~IAudioDelay() = default;
+    // The sound plays `ms` later than the picture (negative: earlier). Takes
+    // effect at once while playing; neither the picture nor the position
+    // jumps. E_INVALIDARG beyond kMaximumAudioDelayMs either way. UI thread.
+    virtual HRESULT put_AudioDelay(long ms) = 0;
+    // The sound output the clip plays on: the PulseAudio (or PipeWire) sink's
+    // name, else the sink element's kind ("alsasink"); empty while no sound
+    // output is open. UI thread.
+    virtual HRESULT get_AudioOutput(std::string* name) = 0;
+};
+
+// How far the sound may be moved either way, in ms.
+constexpr long kMaximumAudioDelayMs = 5'000;
+
 class IGraphBuilder {
   public:
     virtual ~IGraphBuilder() = default;
@@ -356,6 +374,8 @@ class IGraphBuilder {
     virtual HRESULT QueryVideoFrameStep(std::shared_ptr<IVideoFrameStep>* out);
     // The video path's deinterlacer; E_NOINTERFACE where the framework has none.
     virtual HRESULT QueryDeinterlace(std::shared_ptr<IDeinterlace>* out);
+    // E_NOINTERFACE unless overridden.
+    virtual HRESULT QueryAudioDelay(std::shared_ptr<IAudioDelay>* out);
 };
 using IFilterGraph2 = IGraphBuilder;
 

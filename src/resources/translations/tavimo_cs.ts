@@ -571,6 +571,18 @@ Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
         <source>(remembered)</source>
         <translation type="vanished">(zapamatováno)</translation>
     </message>
+    <message>
+        <source>Audio Earlier	J</source>
+        <translation>Zvuk dříve	J</translation>
+    </message>
+    <message>
+        <source>Audio Later	K</source>
+        <translation>Zvuk později	K</translation>
+    </message>
+    <message>
+        <source>Reset Audio Delay	Shift+J</source>
+        <translation>Zrušit zpoždění zvuku	Shift+J</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -661,6 +673,10 @@ Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
     <message>
         <source>This stream cannot seek</source>
         <translation>Tento stream nelze přetáčet</translation>
+    </message>
+    <message>
+        <source>Audio delay: %1 ms</source>
+        <translation>Zpoždění zvuku: %1 ms</translation>
     </message>
 </context>
 <context>

@@ -571,6 +571,18 @@ Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum wer
         <source>(remembered)</source>
         <translation type="vanished">(gemerkt)</translation>
     </message>
+    <message>
+        <source>Audio Earlier	J</source>
+        <translation>Ton früher	J</translation>
+    </message>
+    <message>
+        <source>Audio Later	K</source>
+        <translation>Ton später	K</translation>
+    </message>
+    <message>
+        <source>Reset Audio Delay	Shift+J</source>
+        <translation>Tonverzögerung zurücksetzen	Umschalt+J</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -661,6 +673,10 @@ Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum wer
     <message>
         <source>This stream cannot seek</source>
         <translation>In diesem Stream kann nicht gesprungen werden</translation>
+    </message>
+    <message>
+        <source>Audio delay: %1 ms</source>
+        <translation>Tonverzögerung: %1 ms</translation>
     </message>
 </context>
 <context>

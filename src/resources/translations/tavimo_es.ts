@@ -571,6 +571,18 @@ Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comilla
         <source>(remembered)</source>
         <translation type="vanished">(recordado)</translation>
     </message>
+    <message>
+        <source>Audio Earlier	J</source>
+        <translation>Audio antes	J</translation>
+    </message>
+    <message>
+        <source>Audio Later	K</source>
+        <translation>Audio después	K</translation>
+    </message>
+    <message>
+        <source>Reset Audio Delay	Shift+J</source>
+        <translation>Restablecer retardo de audio	Mayús+J</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -661,6 +673,10 @@ Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comilla
     <message>
         <source>This stream cannot seek</source>
         <translation>No se puede avanzar ni retroceder en esta transmisión</translation>
+    </message>
+    <message>
+        <source>Audio delay: %1 ms</source>
+        <translation>Retardo de audio: %1 ms</translation>
     </message>
 </context>
 <context>

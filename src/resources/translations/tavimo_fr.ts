@@ -571,6 +571,18 @@ Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autou
         <source>(remembered)</source>
         <translation type="vanished">(mémorisé)</translation>
     </message>
+    <message>
+        <source>Audio Earlier	J</source>
+        <translation>Son plus tôt	J</translation>
+    </message>
+    <message>
+        <source>Audio Later	K</source>
+        <translation>Son plus tard	K</translation>
+    </message>
+    <message>
+        <source>Reset Audio Delay	Shift+J</source>
+        <translation>Réinitialiser le décalage du son	Maj+J</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -661,6 +673,10 @@ Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autou
     <message>
         <source>This stream cannot seek</source>
         <translation>Impossible de se déplacer dans ce flux</translation>
+    </message>
+    <message>
+        <source>Audio delay: %1 ms</source>
+        <translation>Décalage du son : %1 ms</translation>
     </message>
 </context>
 <context>

@@ -571,6 +571,18 @@ Tutto ciò che segue il nome del programma è un unico percorso; le virgolette i
         <source>(remembered)</source>
         <translation type="vanished">(ricordato)</translation>
     </message>
+    <message>
+        <source>Audio Earlier	J</source>
+        <translation>Audio in anticipo	J</translation>
+    </message>
+    <message>
+        <source>Audio Later	K</source>
+        <translation>Audio in ritardo	K</translation>
+    </message>
+    <message>
+        <source>Reset Audio Delay	Shift+J</source>
+        <translation>Azzera ritardo audio	Maiusc+J</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -661,6 +673,10 @@ Tutto ciò che segue il nome del programma è un unico percorso; le virgolette i
     <message>
         <source>This stream cannot seek</source>
         <translation>Impossibile spostarsi in questo flusso</translation>
+    </message>
+    <message>
+        <source>Audio delay: %1 ms</source>
+        <translation>Ritardo audio: %1 ms</translation>
     </message>
 </context>
 <context>

@@ -571,6 +571,18 @@ Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są 
         <source>(remembered)</source>
         <translation type="vanished">(zapamiętane)</translation>
     </message>
+    <message>
+        <source>Audio Earlier	J</source>
+        <translation>Dźwięk wcześniej	J</translation>
+    </message>
+    <message>
+        <source>Audio Later	K</source>
+        <translation>Dźwięk później	K</translation>
+    </message>
+    <message>
+        <source>Reset Audio Delay	Shift+J</source>
+        <translation>Zeruj opóźnienie dźwięku	Shift+J</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -661,6 +673,10 @@ Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są 
     <message>
         <source>This stream cannot seek</source>
         <translation>Nie można przewijać tego strumienia</translation>
+    </message>
+    <message>
+        <source>Audio delay: %1 ms</source>
+        <translation>Opóźnienie dźwięku: %1 ms</translation>
     </message>
 </context>
 <context>

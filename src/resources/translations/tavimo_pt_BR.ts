@@ -571,6 +571,18 @@ Tudo o que vem após o nome do programa é um único caminho; as aspas em volta 
         <source>(remembered)</source>
         <translation type="vanished">(lembrado)</translation>
     </message>
+    <message>
+        <source>Audio Earlier	J</source>
+        <translation>Áudio antes	J</translation>
+    </message>
+    <message>
+        <source>Audio Later	K</source>
+        <translation>Áudio depois	K</translation>
+    </message>
+    <message>
+        <source>Reset Audio Delay	Shift+J</source>
+        <translation>Redefinir atraso do áudio	Shift+J</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -661,6 +673,10 @@ Tudo o que vem após o nome do programa é um único caminho; as aspas em volta 
     <message>
         <source>This stream cannot seek</source>
         <translation>Não é possível avançar ou voltar nesta transmissão</translation>
+    </message>
+    <message>
+        <source>Audio delay: %1 ms</source>
+        <translation>Atraso do áudio: %1 ms</translation>
     </message>
 </context>
 <context>

@@ -571,6 +571,18 @@ Everything after the program name is one path; quotes around it are removed.
         <source>(remembered)</source>
         <translation type="vanished">(запомнено)</translation>
     </message>
+    <message>
+        <source>Audio Earlier	J</source>
+        <translation>Звук раньше	J</translation>
+    </message>
+    <message>
+        <source>Audio Later	K</source>
+        <translation>Звук позже	K</translation>
+    </message>
+    <message>
+        <source>Reset Audio Delay	Shift+J</source>
+        <translation>Сбросить задержку звука	Shift+J</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -661,6 +673,10 @@ Everything after the program name is one path; quotes around it are removed.
     <message>
         <source>This stream cannot seek</source>
         <translation>Этот поток нельзя перематывать</translation>
+    </message>
+    <message>
+        <source>Audio delay: %1 ms</source>
+        <translation>Задержка звука: %1 мс</translation>
     </message>
 </context>
 <context>

@@ -3,13 +3,18 @@
 // whatever it is given at any pace; the sound server keeps time and refuses
 // data written hours ahead, which is what left playback stopped for good at
 // 2x and above.
+// The audio delay through the same path: where each beep of a clip reaches
+// the card against the clip's position, and the output the delay belongs to.
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "engine/media/gst_media.h"
 #include "engine/player_host.h"
@@ -39,21 +44,38 @@ std::string Clip() {
     return (gMedia / "tone.mp4").string();
 }
 
+// 40 s of the same picture and a 1 kHz beep of 0.1 s at every even second,
+// silence between.
+std::string BeepClip() {
+    return (gMedia / "beeps.mp4").string();
+}
+
 bool MakeClip() {
     char dir[] = "/tmp/tavimo-speed-sound-XXXXXX";
     if (!mkdtemp(dir))
         return false;
     gMedia = dir;
-    const std::string command =
-        "ffmpeg -v error -y -f lavfi -i testsrc=s=320x240:r=25 -f lavfi -i "
-        "sine=f=440:r=44100 -t 40 -ac 2 -c:v libx264 -preset ultrafast -g 25 -c:a aac " +
-        Clip() + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    const std::string picture =
+        "ffmpeg -v error -y -f lavfi -i testsrc=s=320x240:r=25 -f lavfi -i ";
+    const std::string rest = " -t 40 -ac 2 -c:v libx264 -preset ultrafast -g 25 -c:a aac ";
+    const std::string tone = picture + "sine=f=440:r=44100" + rest + Clip() + " >/dev/null 2>&1";
+    const std::string beeps =
+        picture + "\"aevalsrc=if(lt(mod(t\\,2)\\,0.1)\\,0.8*sin(2*PI*1000*t)\\,0):s=44100\"" +
+        rest + BeepClip() + " >/dev/null 2>&1";
+    return std::system(tone.c_str()) == 0 && std::system(beeps.c_str()) == 0;
 }
 
 bool HavePulseAudio() {
     return std::system("command -v pulseaudio >/dev/null 2>&1") == 0;
 }
+
+// What a card had taken (frames), where the clip stood (s) and the wall
+// clock (s), read together.
+struct Reading {
+    long long frames;
+    double position;
+    double wall;
+};
 
 class SpeedSoundTest : public testing::Test {
   protected:
@@ -114,6 +136,19 @@ class SpeedSoundTest : public testing::Test {
         return double(Position() - from) / (double(wall.nsecsElapsed()) / 100.0);
     }
 
+    // What the card had taken and where the clip stood, read together every
+    // 10 ms for `ms`, added to `readings`.
+    void Read(const test::NullSoundServer& card, int ms, std::vector<Reading>& readings) {
+        QElapsedTimer wall;
+        wall.start();
+        while (wall.elapsed() < ms) {
+            readings.push_back({card.CardFramesTaken(), double(Position()) / 1e7,
+                                double(wall_.nsecsElapsed()) / 1e9});
+            QTest::qWait(10);
+        }
+    }
+
+    QElapsedTimer wall_;
     static inline test::NullSoundServer* server = nullptr;
     static inline bool clipMade = false;
     std::unique_ptr<MediaFramework> media;
@@ -175,6 +210,142 @@ TEST_F(SpeedSoundTest, PictureKeepsToTheSoundCardsPace) {
         record.CloseClip();
         server->UseInThisProcess();
     }
+    Open();  // for TearDown
+}
+
+// Runs `pactl` with `arguments` against `server`; its output.
+std::string Pactl(const test::NullSoundServer& server, const std::string& arguments) {
+    const std::string command =
+        "PULSE_SERVER='" + server.Address() + "' pactl " + arguments + " 2>/dev/null";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[256];
+        while (std::fgets(chunk, sizeof chunk, pipe))
+            out += chunk;
+        pclose(pipe);
+    }
+    return out;
+}
+
+// The server moves the clip's stream (its only one) to `sink`, as it does
+// when a headset connects.
+void MoveStream(const test::NullSoundServer& server, const std::string& sink) {
+    const std::string streams = Pactl(server, "list short sink-inputs");
+    Pactl(server, "move-sink-input " + streams.substr(0, streams.find('\t')) + " " + sink);
+}
+
+// The delay belongs to the sound output: set while the clip plays on one
+// sink, gone when the server moves the stream to another, back when the
+// stream comes back, and the other keeps its own.
+TEST_F(SpeedSoundTest, AudioDelayFollowsTheSoundOutput) {
+    ASSERT_NE(Pactl(*server, "load-module module-null-sink sink_name=tavimo_headset"), "");
+    record.PollPosition();
+    EXPECT_EQ(record.AudioOutput, "tavimo_null");
+    record.StepAudioDelay(150);
+    struct Row {
+        const char* name;
+        const char* sink;
+        int delayFound;  // when the stream arrives there
+        int delaySet;    // then
+    } rows[] = {{"to the headset", "tavimo_headset", 0, -100},
+                {"back to the speakers", "tavimo_null", 150, 150},
+                {"to the headset again", "tavimo_headset", -100, -100}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MoveStream(*server, row.sink);
+        QTest::qWait(300);
+        record.PollPosition();
+        EXPECT_EQ(record.AudioOutput, row.sink);
+        EXPECT_EQ(record.AudioDelay, row.delayFound);
+        if (row.delaySet != row.delayFound)
+            record.StepAudioDelay(row.delaySet - row.delayFound);
+    }
+    EXPECT_EQ(record.OutputDelays.Text(), "tavimo_null=150;tavimo_headset=-100");
+    MoveStream(*server, "tavimo_null");
+}
+
+// Where each beep of BeepClip (one every 2 s) stood against the position
+// when the card took it: the position then, less the beep's own time, in ms,
+// for every beep the readings span.
+std::vector<double> BeepLags(const std::vector<long long>& onsets,
+                             const std::vector<Reading>& readings) {
+    std::vector<double> lags;
+    for (long long onset : onsets)
+        for (size_t i = 1; i < readings.size(); ++i) {
+            const auto &a = readings[i - 1], &b = readings[i];
+            if (onset < a.frames || onset >= b.frames)
+                continue;
+            const double at = a.position + (b.position - a.position) * double(onset - a.frames) /
+                                               double(b.frames - a.frames);
+            lags.push_back((at - 2.0 * std::round(at / 2.0)) * 1000.0);
+        }
+    return lags;
+}
+
+// Whether the position moved with the wall clock between every two readings
+// (within 100 ms): it neither jumped nor stood nor went back.
+bool PositionKeepsPace(const std::vector<Reading>& readings) {
+    for (size_t i = 1; i < readings.size(); ++i) {
+        const double moved = readings[i].position - readings[i - 1].position;
+        const double wall = readings[i].wall - readings[i - 1].wall;
+        if (std::abs(moved - wall) > 0.1)
+            return false;
+    }
+    return true;
+}
+
+// J and K set while playing, through a card that notes when each beep
+// reaches it: against the clip's position (the picture, the seek bar and
+// the subtitles), every beep moves by the delay, sound later and earlier,
+// and the position itself keeps going as the card plays while it changes.
+TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
+    record.CloseClip();
+    test::NullSoundServer card(1.0);
+    ASSERT_TRUE(card.Running()) << card.Log();
+    card.UseInThisProcess();
+    record.ClipPath = BeepClip();
+    Open();
+    struct Row {
+        const char* name;
+        int delayMs;
+        double shiftMs;     // of every beep against the position, from in step
+        bool pictureSkips;  // a shorter hold of the picture: it skips ahead
+    } rows[] = {{"in step", 0, 0.0, false},
+                {"sound 200 ms later", 200, 200.0, false},
+                {"sound 200 ms earlier", -200, -200.0, false},
+                {"in step again", 0, 0.0, true}};
+    double inStep = 0;
+    wall_.start();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<Reading> change;
+        Read(card, 300, change);
+        record.StepAudioDelay(0);  // Shift+J
+        const int step = row.delayMs < 0 ? -kAudioDelayStepMs : kAudioDelayStepMs;
+        for (int delay = 0; delay != row.delayMs; delay += step)
+            record.StepAudioDelay(step);  // J or K
+        EXPECT_EQ(record.AudioDelay, row.delayMs);
+        Read(card, 1500, change);
+        if (!row.pictureSkips) {
+            EXPECT_TRUE(PositionKeepsPace(change)) << "while the delay changed";
+        }
+        std::vector<Reading> readings;
+        Read(card, 4500, readings);
+        EXPECT_TRUE(PositionKeepsPace(readings));
+        const std::vector<double> lags = BeepLags(card.CardOnsets(), readings);
+        ASSERT_GE(lags.size(), 2u);
+        double mean = 0;
+        for (double lag : lags)
+            mean += lag / double(lags.size());
+        if (&row == &rows[0])
+            inStep = mean;
+        for (double lag : lags)
+            EXPECT_NEAR(lag - inStep, row.shiftMs, 10.0)
+                << "beep " << lag << " ms from the position";
+    }
+    record.CloseClip();
+    server->UseInThisProcess();
+    record.ClipPath = Clip();
     Open();  // for TearDown
 }
 

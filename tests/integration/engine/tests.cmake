@@ -25,7 +25,8 @@ tavimo_test(NAME video_path_x11_test
     LIBS tavimo_ui tavimo_e2e_support Qt6::Test
     LABELS integration)
 
-# Speed changes through pulsesink into a PulseAudio null sink of the test's own.
+# Speed changes and the audio delay through pulsesink into a PulseAudio
+# null sink (or a pipe card) of the test's own.
 tavimo_test(NAME speed_sound_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/speed_sound_gst_test.cpp
             ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp

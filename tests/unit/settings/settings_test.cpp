@@ -95,6 +95,8 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
     a.record.KeepWindowSize = a.record.AlwaysOnTop = a.record.AutoNext = 1;
     a.frame = {0, 0, 1};
     a.record.ResolutionIndex = 4;
+    a.record.OutputDelays.Set("bluez_output.00_1B_66_A1_2C_3D.1", 250);
+    a.record.OutputDelays.Set("alsa_output.pci-0000_00_1f.3.analog-stereo", -100);
     Save(a);
 
     Record b;
@@ -103,6 +105,8 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
     EXPECT_EQ(b.record.LastDir + "|" + b.record.LastSubtitlesDir,
               "/home/ana/Vidéos|/home/ana/subs \"quoted\"\\");
     EXPECT_EQ(b.record.ResolutionIndex, 4);
+    EXPECT_EQ(b.record.OutputDelays.For("bluez_output.00_1B_66_A1_2C_3D.1"), 250);
+    EXPECT_EQ(b.record.OutputDelays.For("alsa_output.pci-0000_00_1f.3.analog-stereo"), -100);
     const QFont loaded = b.record.Mixer.SubtitleFont.Get().value_or(QFont());
     EXPECT_EQ(std::tuple(loaded.family(), loaded.pixelSize(), loaded.bold()),
               std::tuple(QString("DejaVu Sans"), 31, true));
@@ -110,8 +114,8 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
 }
 
 // Values stored by hand or by another version: wrong types keep defaults (the folders read any
-// bytes as text up to the buffer's size), numbers out of range are taken as they are, and a
-// mark follows its value only for 0 and 1.
+// bytes as text up to the buffer's size), numbers out of range are taken as they are (the audio
+// delays are limited), and a mark follows its value only for 0 and 1.
 TEST_F(SettingsTest, StoredValuesOfEveryShape) {
     const LogFontBytes font = LogFontFromFont(QFont("DejaVu Sans"));
     Store("Volume", REG_SZ, Sz("50"));
@@ -120,6 +124,7 @@ TEST_F(SettingsTest, StoredValuesOfEveryShape) {
     Store("LastSubtitlesDir", REG_SZ, Sz(std::string(300, 'd')));  // past the 260-byte buffer
     Store("SeekBarVisible", REG_DWORD, {0, 0, 0, 0, 0, 0, 0, 0});  // too big for 4 bytes
     Store("ViewSubtitles", REG_DWORD, Dword(7));
+    Store("AudioDelays", REG_SZ, Sz("headset=150;broken;speakers=12x;=50;dock=-99999;hdmi=+40"));
     Record r;
     Load(r);
     EXPECT_EQ(r.record.Volume, 100);
@@ -129,6 +134,8 @@ TEST_F(SettingsTest, StoredValuesOfEveryShape) {
     EXPECT_EQ(r.frame.SeekBarVisible, 1);
     EXPECT_EQ(r.record.Mixer.ViewSubtitles, 7);
     EXPECT_FALSE(r.ui.Checked(ID_VIEW_SUBTITLES)) << "7 is on but leaves the mark off";
+    EXPECT_EQ(r.record.OutputDelays.Text(), "headset=150;dock=-5000")
+        << "unreadable items skipped, a delay beyond 5 s limited to it";
 
     Store("SubtitleFont", REG_SZ, std::vector<uint8_t>(font.begin(), font.end()));
     Record s;
