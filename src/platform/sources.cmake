@@ -18,3 +18,8 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/x11_display.cpp
     )
 endif()
+# GIO's headers name struct members `signals`, which Qt defines as a keyword:
+# these files include GIO before anything of Qt, so they do without the
+# precompiled Qt headers.
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/gio_desktop.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/trash.cpp PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
