@@ -3,6 +3,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/hresult.cpp
     ${CMAKE_CURRENT_LIST_DIR}/media.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mp4_chapters.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/night_dsp.cpp
 )
 if(TAVIMO_BUILD_UI)
     # glimagesink is taken only where OpenGL draws in hardware: the probe asks
