@@ -63,7 +63,8 @@ int Process(int channels) {
         dsp.Process(buffer.data(), frames);
         const size_t from = std::min(skip, frames);
         skip -= from;
-        std::fwrite(buffer.data() + from * channels, sizeof(float) * channels, frames - from, stdout);
+        std::fwrite(buffer.data() + from * channels, sizeof(float) * channels, frames - from,
+                    stdout);
     }
     return 0;
 }

@@ -122,8 +122,8 @@ void NightDsp::Setup(int rate, std::span<const NightChannel> roles) {
     loudWeight_.assign(channels_, 1.0f);
     for (size_t c = 0; c < channels_; ++c) {
         if (weigh)
-            weight_[c] = int(c) == centre_ ? std::numbers::sqrt2_v<float>
-                                           : 1 / std::numbers::sqrt2_v<float>;
+            weight_[c] =
+                int(c) == centre_ ? std::numbers::sqrt2_v<float> : 1 / std::numbers::sqrt2_v<float>;
         loudWeight_[c] = roles[c] == NightChannel::Lfe        ? 0.0f
                          : roles[c] == NightChannel::Surround ? 1.41f
                                                               : 1.0f;
@@ -222,8 +222,8 @@ void NightDsp::Decide() {
     const double n = double(taken_), step = n / rate_;
     const double energy = blockEnergy_ / n;
     slowEnergy_ += (energy - slowEnergy_) * Pole(step, kSlowSeconds);
-    fastEnergy_ +=
-        (energy - fastEnergy_) * Pole(step, energy > fastEnergy_ ? kFastRiseSeconds : kFastFallSeconds);
+    fastEnergy_ += (energy - fastEnergy_) *
+                   Pole(step, energy > fastEnergy_ ? kFastRiseSeconds : kFastFallSeconds);
     // Speech: the dialogue channel's band swings with the syllables and
     // stands out of the rest.
     const double band = Db(dialogueBand_ / n);
@@ -232,7 +232,8 @@ void NightDsp::Decide() {
     const auto [low, high] = std::minmax_element(bandHistory_.begin(), bandHistory_.end());
     const double dominance = band - Db(restBand_ / n);
     dominance_ += (std::min(dominance, 20.0) - dominance_) * Pole(step, 0.2);
-    const bool speech = band > -70 && *high - *low > kSpeechSwingDb && dominance_ > kSpeechDominanceDb;
+    const bool speech =
+        band > -70 && *high - *low > kSpeechSwingDb && dominance_ > kSpeechDominanceDb;
     speechHold_ = speech ? kSpeechHoldBlocks : std::max(speechHold_ - 1, 0);
     taken_ = 0;
     blockEnergy_ = dialogueBand_ = restBand_ = 0;
@@ -242,8 +243,8 @@ void NightDsp::Decide() {
     // loud sound to the fast hold.
     const double slowLufs = -0.691 + Db(slowEnergy_);
     const bool talking = speechHold_ > 0;
-    const double wanted = std::clamp(kTargetLufs - slowLufs, -kCutDb,
-                                     talking ? kLiftSpeechDb : kLiftOtherDb);
+    const double wanted =
+        std::clamp(kTargetLufs - slowLufs, -kCutDb, talking ? kLiftSpeechDb : kLiftOtherDb);
     const double move = kSlowDbPerSecond * step;
     const bool loud = slowLufs + slowDb_ > kTargetLufs + kOverOtherDb;
     if (slowLufs > kSilenceLufs && !loud) {

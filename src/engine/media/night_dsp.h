@@ -72,12 +72,12 @@ class NightDsp {
     size_t channels_ = 0;
     size_t block_ = 480;
     size_t lookAhead_ = 240;
-    std::vector<float> weight_;        // per channel
-    float share_ = 0;                  // stereo: how much of each side goes to the other
-    std::vector<float> loudWeight_;    // per channel, the loudness measure's
+    std::vector<float> weight_;           // per channel
+    float share_ = 0;                     // stereo: how much of each side goes to the other
+    std::vector<float> loudWeight_;       // per channel, the loudness measure's
     std::vector<Biquad> kShelf_, kHigh_;  // per channel: K weighting
-    int centre_ = -1;                  // the dialogue channel, or -1: the fronts' middle
-    std::vector<int> fronts_;          // left and right fronts
+    int centre_ = -1;                     // the dialogue channel, or -1: the fronts' middle
+    std::vector<int> fronts_;             // left and right fronts
     Biquad dialogueHigh_, dialogueLow_, restHigh_, restLow_;
 
     // Sums over the block being taken: loudness, dialogue band, the rest's band.
@@ -86,8 +86,8 @@ class NightDsp {
     double slowEnergy_ = 0, fastEnergy_ = 0;
     std::vector<double> bandHistory_;  // the dialogue band in dB, last blocks
     size_t historyAt_ = 0;
-    double dominance_ = 0;             // dB, smoothed
-    int speechHold_ = 0;               // blocks dialogue is still taken to go on
+    double dominance_ = 0;  // dB, smoothed
+    int speechHold_ = 0;    // blocks dialogue is still taken to go on
 
     // Gains in dB: the slow leveller, the fast hold on loud sound; linear
     // gain last applied, for the ramp across the next block.
