@@ -5,10 +5,11 @@ reaching -8 LUFS short-term and -1 dBTP, in stereo and in 5.1 (the dialogue
 in the centre), plus each part alone (the stems, stereo as the stereo clip
 carries them) for measuring what came out.
 
-film_clip.py FOLDER
+film_clip.py FOLDER [SECONDS]
     writes FOLDER/film2.wav, film6.wav (the clips, float) and their
     parts speech2.wav, bed2.wav, effects2.wav, speech6.wav, ...
-Dialogue runs over DIALOGUE, effects over EFFECTS (seconds, from, to).
+Dialogue runs over DIALOGUE, effects over EFFECTS (seconds, from, to);
+SECONDS 20 (of 60) keeps the first of each.
 """
 import os
 import re
@@ -58,25 +59,28 @@ def scaled(source, path, gain_db):
 
 def main():
     folder = sys.argv[1]
+    seconds = int(sys.argv[2]) if len(sys.argv) > 2 else SECONDS
+    stretches = [s for s in DIALOGUE if s[1] <= seconds]
     os.makedirs(folder, exist_ok=True)
     p = lambda name: os.path.join(folder, name)
     lines = []
-    for i, text in enumerate(LINES):
+    for i, text in enumerate(LINES[:len(stretches)]):
         lines.append(p(f"line{i}.wav"))
         subprocess.run(["espeak-ng", "-v", "en", "-s", "150", "-w", lines[-1], text], check=True)
     inputs = sum((["-i", line] for line in lines), [])
     chains = ";".join(f"[{i}]aresample=48000,atrim=0:{to - at},adelay={at * 1000}[s{i}]"
-                      for i, (at, to) in enumerate(DIALOGUE))
+                      for i, (at, to) in enumerate(stretches))
+    mixed = "".join(f"[s{i}]" for i in range(len(stretches)))
     ffmpeg(*inputs, "-filter_complex",
-           chains + ";[s0][s1][s2]amix=inputs=3:normalize=0,apad,atrim=0:60,"
+           chains + f";{mixed}amix=inputs={len(stretches)}:normalize=0,apad,atrim=0:{seconds},"
            "pan=stereo|c0=c0|c1=c0", "-ar", "48000", "-c:a", "pcm_f32le", p("speech.raw.wav"))
     ffmpeg("-f", "lavfi", "-i",
-           f"aevalsrc={BED_LEFT}|{BED_RIGHT}:s=48000:d={SECONDS}", "-c:a", "pcm_f32le",
+           f"aevalsrc={BED_LEFT}|{BED_RIGHT}:s=48000:d={seconds}", "-c:a", "pcm_f32le",
            p("bed.raw.wav"))
     noise = "(random(0)*2-1)"
     left = f"{BURST}*({noise}+0.3*sin(2*PI*55*t))+{SHOT}*0.6*sin(2*PI*700*t)"
     right = left.replace("random(0)", "random(1)")
-    ffmpeg("-f", "lavfi", "-i", f"aevalsrc='{left}|{right}':s=48000:d={SECONDS}",
+    ffmpeg("-f", "lavfi", "-i", f"aevalsrc='{left}|{right}':s=48000:d={seconds}",
            "-af", "lowpass=f=3000", "-c:a", "pcm_f32le", p("effects.raw.wav"))
     # Each part alone, stereo and 5.1 (the dialogue alone in the centre, the
     # bed in front and a little behind, the effects everywhere but the
