@@ -6,8 +6,15 @@
 //       share of one core is the time per iteration over one second.
 //   night_bench process <channels> < in.f32 > out.f32
 //       runs raw interleaved float sound at 48 kHz through NightDsp, the
-//       delay taken off (for measuring the sound itself, night.sh).
+//       delay taken off (for trying the core on a file).
+//   night_bench play <clip> <on|off>
+//       plays <clip> to its end through the player (pulsesink into whatever
+//       PulseAudio server PULSE_SERVER names), night mode on or off, as
+//       night.sh records it from the server's null sink.
 #include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTest>
 
 #include <cmath>
 #include <cstdio>
@@ -16,7 +23,11 @@
 #include <random>
 #include <vector>
 
+#include "engine/media/gst_media.h"
 #include "engine/media/night_dsp.h"
+#include "engine/player_host.h"
+#include "engine/player_record.h"
+#include "support/fake_dialogs.h"
 
 namespace tavimo {
 namespace {
@@ -69,12 +80,40 @@ int Process(int channels) {
     return 0;
 }
 
+class Host : public PlayerHost {
+  public:
+    platform::ScriptedDialogs dialogs;
+    platform::Dialogs& Dialogs() override { return dialogs; }
+    void SetWindowTitle(const std::string&) override {}
+};
+
+int Play(int argc, char** argv) {
+    QApplication app(argc, argv);
+    GstMediaOptions options;
+    options.videoSink = "fakesink";
+    options.audioSink = "pulsesink";
+    std::unique_ptr<MediaFramework> media = NewGstMediaFramework(options);
+    Host host;
+    PlayerRecord record(host);
+    record.UseMediaFramework(media.get());
+    record.NightMode = std::strcmp(argv[3], "on") == 0 ? 1 : 0;
+    record.ClipPath = argv[2];
+    record.OpenClip();
+    if (record.ClipState != ClipState::Running)
+        return 1;
+    QTest::qWait(int(record.Duration / 10000) + 1500);
+    record.CloseClip();
+    return 0;
+}
+
 }  // namespace
 }  // namespace tavimo
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "process") == 0)
         return tavimo::Process(std::atoi(argv[2]));
+    if (argc == 4 && std::strcmp(argv[1], "play") == 0)
+        return tavimo::Play(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -43,31 +43,51 @@ def lag(recording, mix):
     """Where the clip starts in the recording, in samples at RATE."""
     e_rec, e_mix = envelope(recording), envelope(mix[:RATE * 20])
     best, at = -1.0, 0
-    for shift in range(0, max(1, min(len(e_rec) - len(e_mix), 1000))):  # within 10 s
-        score = sum(a * b for a, b in zip(e_rec[shift:shift + len(e_mix)], e_mix))
+    # From 0.5 s missed (the recorder started late) to 10 s of silence first.
+    for shift in range(-50, max(1, min(len(e_rec) - len(e_mix), 1000))):
+        score = sum(a * b for a, b in zip(e_rec[max(shift, 0):shift + len(e_mix)],
+                                          e_mix[max(-shift, 0):]))
         if score > best:
             best, at = score, shift
     coarse = at * 80
     best, fine = -1e30, coarse
-    for shift in range(max(0, coarse - 120), coarse + 120):
+    for shift in range(coarse - 120, coarse + 120):
         score = sum(recording[shift + i] * mix[i] for i in range(RATE * 12, RATE * 14))
         if score > best:
             best, fine = score, shift
     return fine
 
 
-def speech_to_music(recording, parts):
-    """The ratio (dB) and how much the bed's gain moves under dialogue (the
-    standard deviation of its fitted gain within each stretch, dB, the
-    stretches' mean)."""
+def local_lag(recording, mix, start, offset):
+    """The recording's offset (samples at RATE) around `offset` that lines up
+    the stretch from `start` s best (a sound server may drop or add a few
+    samples between stretches)."""
+    best, at = -1e30, offset
+    a = start * RATE + RATE // 2
+    ref = mono(mix[2 * a:2 * (a + RATE // 2)])
+    rec = mono(recording)
+    for shift in range(offset - 200, offset + 200):
+        if a + shift < 0:
+            continue
+        score = sum(x * y for x, y in zip(rec[a + shift:a + shift + len(ref)], ref))
+        if score > best:
+            best, at = score, shift
+    return at
+
+
+def speech_to_music(recording, mix, offset, parts):
+    """The ratio (dB) and how much the bed's gain moves under dialogue from
+    one 0.4 s to the next (the median change of its fitted gain, dB): a bed
+    that pumps with the words moves; a slow lift does not."""
     speech_energy = music_energy = 0.0
     swings = []
     window = int(0.4 * RATE) * 2  # both sides: the fit sees the stereo image
     for start, end in DIALOGUE:
         bed = []
+        shift = 2 * local_lag(recording, mix, start, offset)
         for at in range(start * RATE * 2, end * RATE * 2 - window, window):
             xs = [p[at:at + window] for p in parts[:2]]
-            y = recording[at:at + window]
+            y = recording[at + shift:at + shift + window]
             m = [[sum(a * b for a, b in zip(xs[i], xs[j])) for j in range(2)] for i in range(2)]
             v = [sum(a * b for a, b in zip(xs[i], y)) for i in range(2)]
             d = m[0][0] * m[1][1] - m[0][1] * m[1][0]
@@ -77,9 +97,8 @@ def speech_to_music(recording, parts):
             speech_energy += g[0] * g[0] * m[0][0]
             music_energy += g[1] * g[1] * m[1][1]
             bed.append(20 * math.log10(max(abs(g[1]), 1e-6)))
-        mean = sum(bed) / len(bed)
-        swings.append(math.sqrt(sum((b - mean) ** 2 for b in bed) / len(bed)))
-    return 10 * math.log10(speech_energy / music_energy), sum(swings) / len(swings)
+        swings += [abs(b - a) for a, b in zip(bed, bed[1:])]
+    return 10 * math.log10(speech_energy / music_energy), sorted(swings)[len(swings) // 2]
 
 
 def r128(path, start_s):
@@ -105,10 +124,9 @@ def main():
     mix = stereo(f"{folder}/film{channels}.wav")
     rec = stereo(recording)
     offset = lag(mono(rec), mono(mix))
-    rec = rec[offset * 2:offset * 2 + len(mix)]
     parts = [stereo(f"{folder}/{name}{channels}.wav") for name in ("speech", "bed")]
-    smr, swing = speech_to_music(rec, parts)
-    lra, peak, shorts = r128(recording, offset / RATE)
+    smr, swing = speech_to_music(rec, mix, offset, parts)
+    lra, peak, shorts = r128(recording, max(offset, 0) / RATE)
     dialogue = stretch_mean(shorts, DIALOGUE, 3)
     effects = max(s for t, s in shorts for a, b in EFFECTS if a <= t <= b + 1)
     print("LRA %.1f LU  true peak %.1f dBTP  dialogue %.1f  effects %.1f  gap %.1f LU  "
