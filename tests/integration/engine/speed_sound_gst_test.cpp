@@ -461,10 +461,10 @@ TEST(NightModeOff, PassesTheSoundThroughUntouched) {
         } outs[2];
         for (Out& out : outs) {
             const bool with = &out == &outs[1];
-            const std::string launch = std::string("audiotestsrc freq=997 volume=0.9 num-buffers=50 ! ") +
-                                       row.caps + " ! audioconvert" +
-                                       (with ? " ! tavimonightmode ! audioconvert" : "") +
-                                       " ! fakesink name=out sync=false signal-handoffs=true";
+            const std::string launch =
+                std::string("audiotestsrc freq=997 volume=0.9 num-buffers=50 ! ") + row.caps +
+                " ! audioconvert" + (with ? " ! tavimonightmode ! audioconvert" : "") +
+                " ! fakesink name=out sync=false signal-handoffs=true";
             GstElement* pipeline = gst_parse_launch(launch.c_str(), nullptr);
             ASSERT_NE(pipeline, nullptr) << launch;
             GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
