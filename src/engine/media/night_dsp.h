@@ -27,19 +27,17 @@ class NightDsp {
 
     // `rate` in Hz, one role per channel (the sound's channel order).
     // Forgets all that was before. Sets the weights: a centre among other
-    // channels +3 dB, the other speakers -3 dB.
+    // channels +3 dB, the other speakers -3 dB; stereo's middle (what both
+    // sides share) +2 dB, its sides -2 dB.
     void Setup(int rate, std::span<const NightChannel> roles);
-    // Forgets the sound so far (a seek), the delay line silent again.
+    // Forgets the sound so far (a seek), the delay line silent again; the
+    // leveller keeps its gain (the same film goes on).
     void Reset();
     // The delay through Process, in frames.
     size_t LatencyFrames() const { return lookAhead_; }
     // In place: `frames` interleaved frames of float samples. What comes out
     // is the sound that went in LatencyFrames() earlier (silence at first).
     void Process(float* data, size_t frames);
-    // The leveller's gain now, in dB (for tests and the benchmark).
-    double GainDb() const;
-    // Whether the last blocks held dialogue.
-    bool HearsSpeech() const { return speechHold_ > 0; }
 
     // Roles for `channels` channels laid out as WAVE and GStreamer order them
     // by default: 1 mono (taken as a centre), 2 stereo, 6 as 5.1 (L R C LFE
@@ -64,6 +62,8 @@ class NightDsp {
     void Measure(const float* frame);
     // At the end of each block: speech or not, and the gains moved.
     void Decide();
+    // The leveller's gain now, in dB: the slow one, or the fast hold's.
+    double GainDb() const;
     // The frame entering (levelled) goes into the delay line; the frame
     // leaving, limited, is written over it.
     void Limit(float* frame);
