@@ -202,7 +202,7 @@ void CMainFrame::OnEscape(int) {
 }
 
 // Auto Next, Keep Window Size, Allow Multiple Instances, View Subtitles,
-// Resume Playback, Subtitle Styles:
+// Resume Playback, Subtitle Styles, Night Mode:
 // the field flips between 0 and 1 and its mark follows.
 void CMainFrame::OnSimpleToggle(int id) {
     auto flip = [](int value) { return value == 0 ? 1 : 0; };
@@ -229,6 +229,10 @@ void CMainFrame::OnSimpleToggle(int id) {
         case ID_VIEW_SUBTITLES:
             record_.ToggleViewSubtitles();
             value = record_.Mixer.ViewSubtitles != 0 ? 1 : 0;
+            break;
+        case ID_NIGHT_MODE:
+            record_.ToggleNightMode();
+            value = record_.NightMode;
             break;
     }
     ui_.SetCheck(id, value);

@@ -84,6 +84,7 @@ std::span<const CMainFrame::CommandRoute> CMainFrame::Routes() {
         {ID_VOLUME_UP, ID_VOLUME_UP, &CMainFrame::OnVolumeStep},
         {ID_RESET_VIDEO_SIZE, ID_RESET_VIDEO_SIZE, &CMainFrame::OnResetVideoSize},
         {ID_AUTO_NEXT, ID_AUTO_NEXT, &CMainFrame::OnSimpleToggle},
+        {ID_NIGHT_MODE, ID_NIGHT_MODE, &CMainFrame::OnSimpleToggle},
         {ID_RESUME_PLAYBACK, ID_RESUME_PLAYBACK, &CMainFrame::OnSimpleToggle},
         {ID_SUBTITLE_STYLES, ID_SUBTITLE_STYLES, &CMainFrame::OnSimpleToggle},
         {ID_CHECK_FOR_UPDATE, ID_CHECK_FOR_UPDATE, &CMainFrame::OnCheckForUpdate},

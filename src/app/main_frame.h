@@ -112,10 +112,10 @@ class CMainFrame : public QMainWindow, public PlayerHost {
 
   private:
     // Commands whose menu item carries a check mark.
-    static constexpr int kCheckable[] = {ID_VIEW_TOOLBAR,   ID_VIEW_SEEKBAR,     ID_ALWAYS_ON_TOP,
-                                         ID_AUTO_NEXT,      ID_MAINTAIN_ASPECT,  ID_VIEW_SUBTITLES,
-                                         ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE, ID_RESUME_PLAYBACK,
-                                         ID_SUBTITLE_STYLES};
+    static constexpr int kCheckable[] = {
+        ID_VIEW_TOOLBAR,    ID_VIEW_SEEKBAR,    ID_ALWAYS_ON_TOP,  ID_AUTO_NEXT,
+        ID_MAINTAIN_ASPECT, ID_VIEW_SUBTITLES,  ID_ALLOW_MULTIPLE, ID_KEEP_WINDOW_SIZE,
+        ID_RESUME_PLAYBACK, ID_SUBTITLE_STYLES, ID_NIGHT_MODE};
     struct CommandRoute {
         int first;
         int last;

@@ -89,6 +89,10 @@ const SettingRow kSettings[] = {
      [](Settings& s, uint32_t v) { s.record.Deinterlace = v <= 2 ? I(v) : 0; }, nullptr},
     // The sound's delay of each sound output: "output=ms;output=ms".
     {"AudioDelays", Kind::AudioDelays, 0, 19, nullptr, nullptr, nullptr},
+    // Night mode: 1 on; anything else stored is off.
+    {"NightMode", Kind::Dword, ID_NIGHT_MODE, 20,
+     [](const Settings& s) { return U(s.record.NightMode); },
+     [](Settings& s, uint32_t v) { s.record.NightMode = v == 1 ? 1 : 0; }, nullptr},
 };
 
 // A text value read into a buffer of `Size` bytes (260 as the older values

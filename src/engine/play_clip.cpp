@@ -98,6 +98,7 @@ HRESULT PlayerRecord::PlayClip(const std::string& file) {
     RefreshChapters();
     // The stored volume also when it is 0: a silenced player stays silent.
     SetVolume(Volume);
+    ApplyNightMode();
     host_.ClearSavedFullScreenRect();
     UpdateTitle();
     if (hr = media_->AddGraphToRot(pGB, &RotCookie); FAILED(hr)) {
@@ -138,6 +139,8 @@ HRESULT PlayerRecord::QueryGraphInterfaces() {
     } else if (FAILED(pGB->QueryAudioDelay(&pAD))) {
         pAD.reset();  // the sound stays where the clip has it
     }
+    if (SUCCEEDED(hr) && FAILED(pGB->QueryNightMode(&pNM)))
+        pNM.reset();  // the sound as the clip has it
     return hr;
 }
 
@@ -291,6 +294,7 @@ void PlayerRecord::ReleaseGraph() {
     pMS.reset();
     pBA.reset();
     pAD.reset();
+    pNM.reset();
     AudioOutput.clear();
     AudioDelay = 0;
     pSS.reset();

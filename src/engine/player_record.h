@@ -87,6 +87,10 @@ class PlayerRecord {
     // connected): that output's own delay goes to the graph. With each
     // position poll.
     void FollowAudioOutput();
+    // Play > Night Mode and N: night mode on or off, told to the graph (at
+    // once while playing; a clip opened later starts with it) and shown in
+    // the note "Night mode: on" / "off" (night_mode.cpp). Stored.
+    void ToggleNightMode();
     // View > Deinterlace and D: stores `setting` (kDeinterlaceAuto, On or
     // Off; anything else is Auto), tells the graph, and shows the note
     // "Deinterlace: Auto" / "On" / "Off" (deinterlace.cpp).
@@ -176,6 +180,7 @@ class PlayerRecord {
     AudioDelays OutputDelays;  // setting: the delay of each sound output
     std::string AudioOutput;   // the output the sound plays on; empty: not known
     int AudioDelay = 0;        // ms, the delay in force: OutputDelays' for AudioOutput
+    int NightMode = 0;         // setting: 1 on, 0 off
     int64_t Duration = 0;
     double Speed = 1.0;  // back to 1 for every clip opened, never stored
     float VideoAspect = 4.0f / 3.0f;
@@ -215,6 +220,7 @@ class PlayerRecord {
     std::shared_ptr<IMediaSeeking> pMS;
     std::shared_ptr<IBasicAudio> pBA;
     std::shared_ptr<IAudioDelay> pAD;  // none when the framework cannot delay the sound
+    std::shared_ptr<INightMode> pNM;   // none when the framework has no night mode
     std::shared_ptr<IVMRWindowlessControl9> pWC;
     std::weak_ptr<IBaseFilter> pST;        // the graph's mixer; the graph keeps it
     std::shared_ptr<IAMStreamSelect> pSS;  // none when the framework cannot list tracks
@@ -229,6 +235,8 @@ class PlayerRecord {
     HRESULT QueryGraphInterfaces();
     // The graph deinterlaces as `Deinterlace` says (deinterlace.cpp).
     void ApplyDeinterlace();
+    // The graph's sound follows `NightMode` (night_mode.cpp).
+    void ApplyNightMode();
     bool GetClipFileName(std::string* path);
     // Empties the subtitle track and loads the file named like the clip.
     void DiscoverSubtitles();

@@ -12,6 +12,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/playback_speed.cpp
     ${CMAKE_CURRENT_LIST_DIR}/deinterlace.cpp
     ${CMAKE_CURRENT_LIST_DIR}/audio_delay.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/night_mode.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_sync.cpp
     # The recent-file list lives with the other integration parts; its folder
     # has no source list of its own yet.

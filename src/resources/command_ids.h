@@ -77,6 +77,7 @@ enum CommandId : int {
     ID_AUDIO_DELAY_EARLIER = 35710,  // "Audio Earlier"
     ID_AUDIO_DELAY_LATER = 35711,    // "Audio Later"
     ID_AUDIO_DELAY_RESET = 35712,    // "Reset Audio Delay"
+    ID_NIGHT_MODE = 35713,           // "Night Mode": N
     // View > Deinterlace: "Auto", "On", "Off" (in this order); D cycles them.
     ID_DEINTERLACE_AUTO = 35800,
     ID_DEINTERLACE_ON = 35801,

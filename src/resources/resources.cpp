@@ -55,6 +55,7 @@ constexpr MenuRow kMainMenu[] = {
     {K::Item, ID_AUDIO_DELAY_EARLIER, QT_TRANSLATE_NOOP("Menu", "Audio Earlier\tJ"), false},
     {K::Item, ID_AUDIO_DELAY_LATER, QT_TRANSLATE_NOOP("Menu", "Audio Later\tK"), false},
     {K::Item, ID_AUDIO_DELAY_RESET, QT_TRANSLATE_NOOP("Menu", "Reset Audio Delay\tShift+J"), false},
+    {K::Item, ID_NIGHT_MODE, QT_TRANSLATE_NOOP("Menu", "Night Mode\tN"), false},
     {K::EndPopup, 0, nullptr, false},
     {K::Popup, 0, QT_TRANSLATE_NOOP("Menu", "&Filters"), false},
     {K::Item, ID_FILTER_FIRST, "FILTER", false},
@@ -165,6 +166,8 @@ constexpr Accelerator kAccelerators[] = {
     {Qt::Key_J, kNone, ID_AUDIO_DELAY_EARLIER},
     {Qt::Key_K, kNone, ID_AUDIO_DELAY_LATER},
     {Qt::Key_J, kShift, ID_AUDIO_DELAY_RESET},
+    // Night mode.
+    {Qt::Key_N, kNone, ID_NIGHT_MODE},
     // Deinterlace: Auto, On, Off in turn.
     {Qt::Key_D, kNone, ID_DEINTERLACE_NEXT},
     // Subtitles matched to the speech.

@@ -1,8 +1,10 @@
-// The sound's delay against the picture, and the sound output it belongs to.
+// The sound's delay against the picture, the sound output it belongs to,
+// and night mode.
 #include <algorithm>
 
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
+#include "engine/media/gst_night_mode.h"
 
 namespace tavimo::gst_internal {
 
@@ -57,6 +59,14 @@ gint64 GstGraph::PictureTime(gint64 ns) const {
     std::lock_guard lock(holdMutex_);
     const auto hold = gint64(double(hold_.At(ns, rate_)) * rate_);
     return hold == 0 ? ns : std::max(ns - hold, std::min(ns, hold_.landed));
+}
+
+HRESULT GstGraph::put_NightMode(bool on) {
+    std::shared_ptr<AudioRendererFilter> audio = AudioRenderer();
+    if (!audio)
+        return S_FALSE;
+    SetNightMode(audio->night(), on);
+    return S_OK;
 }
 
 // pulsesink's current-device follows its stream when the sound server moves

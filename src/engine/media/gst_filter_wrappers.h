@@ -82,23 +82,27 @@ class SourceFilter : public ElementFilter,
     bool network_ = false;
 };
 
-// "Audio Renderer": audioconvert ! scaletempo ! audioconvert ! audioresample !
-// volume ! sink; without scaletempo the audio cannot follow another speed.
-// `clock` (taken over, may be null): the sound card's, for the pipeline.
+// "Audio Renderer": audioconvert ! scaletempo ! audioconvert ! night mode !
+// audioconvert ! audioresample ! volume ! sink; without scaletempo the audio
+// cannot follow another speed. `clock` (taken over, may be null): the sound
+// card's, for the pipeline. `night` (owned by the bin): the night mode element.
 class AudioRendererFilter : public ElementFilter {
   public:
     AudioRendererFilter(GstElement* bin, GstElement* volume, GstElement* sink, bool keepsPitch,
-                        GstClock* clock)
+                        GstClock* clock, GstElement* night)
         : ElementFilter(bin, Role::AudioRenderer),
           volume_(volume),
           sink_(sink),
           keepsPitch_(keepsPitch),
-          clock_(clock) {}
+          clock_(clock),
+          night_(night) {}
     ~AudioRendererFilter() override {
         if (clock_)
             gst_object_unref(clock_);
     }
     GstElement* volume() const { return volume_; }
+    // The night mode element (owned by the bin). Any thread.
+    GstElement* night() const { return night_; }
     // The sink (owned by the bin); another after ReplaceSink. UI thread.
     GstElement* sink() const { return sink_; }
     // Whether the audio can play at other speeds than 1 (with its pitch kept).
@@ -125,7 +129,8 @@ class AudioRendererFilter : public ElementFilter {
     GstElement* volume_;  // owned by the bin
     GstElement* sink_;    // owned by the bin
     bool keepsPitch_;
-    GstClock* clock_;  // owned
+    GstClock* clock_;    // owned
+    GstElement* night_;  // owned by the bin
 };
 
 class VideoRendererFilter : public ElementFilter,

@@ -151,6 +151,13 @@ void GstGraph::OnMessage(GstMessage* message) {
         case GST_MESSAGE_STEP_DONE:
             ++stepsDone_;
             break;
+        case GST_MESSAGE_LATENCY:
+            // An element holds the sound back longer or shorter (night mode):
+            // the sinks are told, off the streaming thread that said so.
+            gst_element_call_async(
+                pipeline_, [](GstElement* e, gpointer) { gst_bin_recalculate_latency(GST_BIN(e)); },
+                nullptr, nullptr);
+            break;
         case GST_MESSAGE_ELEMENT:
             if (gst_message_has_name(message, "http-headers"))
                 OnHttpHeaders(gst_message_get_structure(message));

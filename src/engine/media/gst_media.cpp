@@ -7,6 +7,7 @@
 #include "engine/media/audio_output.h"
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
+#include "engine/media/gst_night_mode.h"
 #include "engine/media/swscale_convert.h"
 #include "subtitles/subtitle_mixer_element.h"
 
@@ -66,8 +67,10 @@ class GstFramework : public MediaFramework {
     }
     // The first audio sink that opens, else a fakesink that keeps time (see
     // MakeAudioOutput); a sink named in the options is taken as it is. The
-    // tempo filter, where there is one, plays other speeds at the same pitch.
-    // The pipeline plays by the sound card's clock (SoundCardClock).
+    // tempo filter, where there is one, plays other speeds at the same pitch;
+    // night mode sits after it, converters either side (they pass the sound
+    // through untouched while it is off). The pipeline plays by the sound
+    // card's clock (SoundCardClock).
     HRESULT CreateAudioRenderer(std::shared_ptr<IBaseFilter>* out) override {
         GstElement* sink = options_.audioSink.empty()
                                ? MakeAudioOutput()
@@ -76,8 +79,10 @@ class GstFramework : public MediaFramework {
         GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
         GstElement* resample = gst_element_factory_make("audioresample", nullptr);
         GstElement* volume = gst_element_factory_make("volume", "volume");
-        if (!sink || !convert || !resample || !volume) {
-            for (GstElement* e : {sink, convert, resample, volume})
+        GstElement* night = NewNightMode();
+        GstElement* back = gst_element_factory_make("audioconvert", nullptr);
+        if (!sink || !convert || !resample || !volume || !night || !back) {
+            for (GstElement* e : {sink, convert, resample, volume, night, back})
                 if (e)
                     gst_object_unref(gst_object_ref_sink(e));
             if (clock)
@@ -88,10 +93,12 @@ class GstFramework : public MediaFramework {
                                 ? nullptr
                                 : gst_element_factory_make(options_.tempoFilter.c_str(), nullptr);
         GstElement* bin =
-            tempo ? MakeBin(kAudioRendererName, {gst_element_factory_make("audioconvert", nullptr),
-                                                 tempo, convert, resample, volume, sink})
-                  : MakeBin(kAudioRendererName, {convert, resample, volume, sink});
-        *out = std::make_shared<AudioRendererFilter>(bin, volume, sink, tempo != nullptr, clock);
+            tempo
+                ? MakeBin(kAudioRendererName, {gst_element_factory_make("audioconvert", nullptr),
+                                               tempo, convert, night, back, resample, volume, sink})
+                : MakeBin(kAudioRendererName, {convert, night, back, resample, volume, sink});
+        *out = std::make_shared<AudioRendererFilter>(bin, volume, sink, tempo != nullptr, clock,
+                                                     night);
         return S_OK;
     }
     HRESULT CreateSubtitleMixer(std::shared_ptr<CSubtitles> core,

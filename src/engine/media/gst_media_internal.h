@@ -128,6 +128,7 @@ class GstGraph : public IGraphBuilder,
                  public IVideoFrameStep,
                  public IDeinterlace,
                  public IAudioDelay,
+                 public INightMode,
                  public std::enable_shared_from_this<GstGraph> {
   public:
     explicit GstGraph(const GstMediaOptions& options);
@@ -153,6 +154,7 @@ class GstGraph : public IGraphBuilder,
     }
     HRESULT QueryDeinterlace(std::shared_ptr<IDeinterlace>* out) override { return Query(out); }
     HRESULT QueryAudioDelay(std::shared_ptr<IAudioDelay>* out) override { return Query(out); }
+    HRESULT QueryNightMode(std::shared_ptr<INightMode>* out) override { return Query(out); }
     HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out) override {
         *out = std::shared_ptr<IAMStreamSelect>(shared_from_this(), &tracks_);
         return S_OK;
@@ -191,6 +193,9 @@ class GstGraph : public IGraphBuilder,
     // --- IAudioDelay (gst_audio_delay.cpp) ---
     HRESULT put_AudioDelay(long ms) override;
     HRESULT get_AudioOutput(std::string* name) override;
+
+    // --- INightMode (gst_audio_delay.cpp) ---
+    HRESULT put_NightMode(bool on) override;
 
     // --- IBasicAudio ---
     HRESULT put_Volume(long volume) override;

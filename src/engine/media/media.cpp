@@ -49,6 +49,10 @@ HRESULT IGraphBuilder::QueryAudioDelay(std::shared_ptr<IAudioDelay>*) {
     return E_NOINTERFACE;
 }
 
+HRESULT IGraphBuilder::QueryNightMode(std::shared_ptr<INightMode>*) {
+    return E_NOINTERFACE;
+}
+
 std::string RotItemName(uint32_t graphAddress, uint32_t processId) {
     char name[64];
     std::snprintf(name, sizeof name, "FilterGraph %08x pid %08x", graphAddress, processId);

@@ -345,6 +345,16 @@ class IAudioDelay {
     virtual HRESULT get_AudioOutput(std::string* name) = 0;
 };
 
+// Night mode: quiet dialogue lifted, loud sound held back, for late hours.
+class INightMode {
+  public:
+    virtual ~INightMode() = default;
+    // On or off; takes effect at once while playing. Off, the sound plays
+    // exactly as without night mode. S_FALSE before the graph has a sound
+    // output. UI thread.
+    virtual HRESULT put_NightMode(bool on) = 0;
+};
+
 // How far the sound may be moved either way, in ms.
 constexpr long kMaximumAudioDelayMs = 5'000;
 
@@ -376,6 +386,8 @@ class IGraphBuilder {
     virtual HRESULT QueryDeinterlace(std::shared_ptr<IDeinterlace>* out);
     // E_NOINTERFACE unless overridden.
     virtual HRESULT QueryAudioDelay(std::shared_ptr<IAudioDelay>* out);
+    // E_NOINTERFACE unless overridden.
+    virtual HRESULT QueryNightMode(std::shared_ptr<INightMode>* out);
 };
 using IFilterGraph2 = IGraphBuilder;
 

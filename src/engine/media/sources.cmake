@@ -3,6 +3,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/hresult.cpp
     ${CMAKE_CURRENT_LIST_DIR}/media.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mp4_chapters.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/night_dsp.cpp
 )
 if(TAVIMO_BUILD_UI)
     # glimagesink is taken only where OpenGL draws in hardware: the probe asks
@@ -17,6 +18,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_chapters.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_deinterlace.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_audio_delay.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_night_mode.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_graph_step.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_seek_landing.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_tracks_ahead.cpp

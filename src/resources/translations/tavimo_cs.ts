@@ -583,6 +583,10 @@ Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
         <source>Reset Audio Delay	Shift+J</source>
         <translation>Zrušit zpoždění zvuku	Shift+J</translation>
     </message>
+    <message>
+        <source>Night Mode	N</source>
+        <translation>Noční režim	N</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -677,6 +681,14 @@ Vše za názvem programu je jediná cesta; uvozovky kolem ní se odstraní.
     <message>
         <source>Audio delay: %1 ms</source>
         <translation>Zpoždění zvuku: %1 ms</translation>
+    </message>
+    <message>
+        <source>Night mode: on</source>
+        <translation>Noční režim: zapnut</translation>
+    </message>
+    <message>
+        <source>Night mode: off</source>
+        <translation>Noční režim: vypnut</translation>
     </message>
 </context>
 <context>

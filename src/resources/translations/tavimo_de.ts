@@ -583,6 +583,10 @@ Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum wer
         <source>Reset Audio Delay	Shift+J</source>
         <translation>Tonverzögerung zurücksetzen	Umschalt+J</translation>
     </message>
+    <message>
+        <source>Night Mode	N</source>
+        <translation>Nachtmodus	N</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -677,6 +681,14 @@ Alles nach dem Programmnamen ist ein einziger Pfad; Anführungszeichen darum wer
     <message>
         <source>Audio delay: %1 ms</source>
         <translation>Tonverzögerung: %1 ms</translation>
+    </message>
+    <message>
+        <source>Night mode: on</source>
+        <translation>Nachtmodus: ein</translation>
+    </message>
+    <message>
+        <source>Night mode: off</source>
+        <translation>Nachtmodus: aus</translation>
     </message>
 </context>
 <context>

@@ -583,6 +583,10 @@ Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comilla
         <source>Reset Audio Delay	Shift+J</source>
         <translation>Restablecer retardo de audio	Mayús+J</translation>
     </message>
+    <message>
+        <source>Night Mode	N</source>
+        <translation>Modo nocturno	N</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -677,6 +681,14 @@ Todo lo que sigue al nombre del programa es una sola ruta; se quitan las comilla
     <message>
         <source>Audio delay: %1 ms</source>
         <translation>Retardo de audio: %1 ms</translation>
+    </message>
+    <message>
+        <source>Night mode: on</source>
+        <translation>Modo nocturno: activado</translation>
+    </message>
+    <message>
+        <source>Night mode: off</source>
+        <translation>Modo nocturno: desactivado</translation>
     </message>
 </context>
 <context>

@@ -583,6 +583,10 @@ Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autou
         <source>Reset Audio Delay	Shift+J</source>
         <translation>Réinitialiser le décalage du son	Maj+J</translation>
     </message>
+    <message>
+        <source>Night Mode	N</source>
+        <translation>Mode nuit	N</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -677,6 +681,14 @@ Tout ce qui suit le nom du programme forme un seul chemin ; les guillemets autou
     <message>
         <source>Audio delay: %1 ms</source>
         <translation>Décalage du son : %1 ms</translation>
+    </message>
+    <message>
+        <source>Night mode: on</source>
+        <translation>Mode nuit : activé</translation>
+    </message>
+    <message>
+        <source>Night mode: off</source>
+        <translation>Mode nuit : désactivé</translation>
     </message>
 </context>
 <context>

@@ -583,6 +583,10 @@ Tutto ciò che segue il nome del programma è un unico percorso; le virgolette i
         <source>Reset Audio Delay	Shift+J</source>
         <translation>Azzera ritardo audio	Maiusc+J</translation>
     </message>
+    <message>
+        <source>Night Mode	N</source>
+        <translation>Modalità notturna	N</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -677,6 +681,14 @@ Tutto ciò che segue il nome del programma è un unico percorso; le virgolette i
     <message>
         <source>Audio delay: %1 ms</source>
         <translation>Ritardo audio: %1 ms</translation>
+    </message>
+    <message>
+        <source>Night mode: on</source>
+        <translation>Modalità notturna: attiva</translation>
+    </message>
+    <message>
+        <source>Night mode: off</source>
+        <translation>Modalità notturna: disattivata</translation>
     </message>
 </context>
 <context>

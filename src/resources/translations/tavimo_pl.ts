@@ -583,6 +583,10 @@ Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są 
         <source>Reset Audio Delay	Shift+J</source>
         <translation>Zeruj opóźnienie dźwięku	Shift+J</translation>
     </message>
+    <message>
+        <source>Night Mode	N</source>
+        <translation>Tryb nocny	N</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -677,6 +681,14 @@ Wszystko po nazwie programu to jedna ścieżka; otaczające ją cudzysłowy są 
     <message>
         <source>Audio delay: %1 ms</source>
         <translation>Opóźnienie dźwięku: %1 ms</translation>
+    </message>
+    <message>
+        <source>Night mode: on</source>
+        <translation>Tryb nocny: włączony</translation>
+    </message>
+    <message>
+        <source>Night mode: off</source>
+        <translation>Tryb nocny: wyłączony</translation>
     </message>
 </context>
 <context>

@@ -583,6 +583,10 @@ Tudo o que vem após o nome do programa é um único caminho; as aspas em volta 
         <source>Reset Audio Delay	Shift+J</source>
         <translation>Redefinir atraso do áudio	Shift+J</translation>
     </message>
+    <message>
+        <source>Night Mode	N</source>
+        <translation>Modo noturno	N</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -677,6 +681,14 @@ Tudo o que vem após o nome do programa é um único caminho; as aspas em volta 
     <message>
         <source>Audio delay: %1 ms</source>
         <translation>Atraso do áudio: %1 ms</translation>
+    </message>
+    <message>
+        <source>Night mode: on</source>
+        <translation>Modo noturno: ativado</translation>
+    </message>
+    <message>
+        <source>Night mode: off</source>
+        <translation>Modo noturno: desativado</translation>
     </message>
 </context>
 <context>

@@ -583,6 +583,10 @@ Everything after the program name is one path; quotes around it are removed.
         <source>Reset Audio Delay	Shift+J</source>
         <translation>Сбросить задержку звука	Shift+J</translation>
     </message>
+    <message>
+        <source>Night Mode	N</source>
+        <translation>Ночной режим	N</translation>
+    </message>
 </context>
 <context>
     <name>Notes</name>
@@ -677,6 +681,14 @@ Everything after the program name is one path; quotes around it are removed.
     <message>
         <source>Audio delay: %1 ms</source>
         <translation>Задержка звука: %1 мс</translation>
+    </message>
+    <message>
+        <source>Night mode: on</source>
+        <translation>Ночной режим: вкл.</translation>
+    </message>
+    <message>
+        <source>Night mode: off</source>
+        <translation>Ночной режим: выкл.</translation>
     </message>
 </context>
 <context>

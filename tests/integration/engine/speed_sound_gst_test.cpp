@@ -5,8 +5,14 @@
 // 2x and above.
 // The audio delay through the same path: where each beep of a clip reaches
 // the card against the clip's position, and the output the delay belongs to.
+// Night mode through the same path: the loudness range of what the sink
+// played, measured by EBU R128; and the element alone: off, the sound passes
+// through untouched; on, each sound keeps its time.
 #include <gst/gst.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -17,6 +23,7 @@
 #include <vector>
 
 #include "engine/media/gst_media.h"
+#include "engine/media/gst_night_mode.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "support/fake_dialogs.h"
@@ -347,6 +354,211 @@ TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
     server->UseInThisProcess();
     record.ClipPath = Clip();
     Open();  // for TearDown
+}
+
+// 20 s of a small picture and a film's sound: dialogue over a music bed,
+// then a burst of effects (tests/support/film_clip.py); made on first use.
+std::string FilmClip() {
+    const std::filesystem::path clip = gMedia / "film.mkv";
+    if (!std::filesystem::exists(clip)) {
+        const std::string parts = (gMedia / "film").string();
+        const std::string make =
+            "python3 " TAVIMO_SOURCE_DIR "/tests/support/film_clip.py " + parts +
+            " 20 >/dev/null && ffmpeg -v error -y -f lavfi -i "
+            "testsrc=s=160x120:r=10 -i " +
+            parts + "/film2.wav -t 20 -c:v libx264 -preset ultrafast -c:a flac " + clip.string();
+        if (std::system(make.c_str()) != 0)
+            return "";
+    }
+    return clip.string();
+}
+
+// The loudness range (LU) of a recording, as ffmpeg's EBU R128 filter
+// gives it; -1 when it cannot be read.
+double LoudnessRange(const std::string& wav) {
+    const std::string command =
+        "ffmpeg -nostats -i " + wav + " -af ebur128 -f null - 2>&1 | grep -A20 Summary";
+    FILE* out = popen(command.c_str(), "r");  // NOLINT: POSIX, from <stdio.h>
+    if (!out)
+        return -1;
+    char line[256];
+    double lra = -1;
+    while (std::fgets(line, sizeof line, out))
+        std::sscanf(line, " LRA: %lf LU", &lra);
+    pclose(out);
+    return lra;
+}
+
+// parec recording the null sink's monitor to `wav` (float stereo, 48 kHz)
+// until the process is ended with SIGINT; its pid, or -1.
+pid_t Record(const std::string& wav) {
+    const char* argv[] = {
+        "parec",        "-d",           "tavimo_null.monitor", "--format=float32le",
+        "--rate=48000", "--channels=2", "--file-format=wav",   wav.c_str(),
+        nullptr};
+    pid_t pid = -1;
+    return posix_spawnp(&pid, "parec", nullptr, nullptr, const_cast<char**>(argv), environ) == 0
+               ? pid
+               : -1;
+}
+
+// The film's sound as the null sink played it, night mode off and switched
+// on with N while playing: on, its loudness range is narrow (the speech
+// lifted, the burst held back); off, as wide as the film has it.
+TEST_F(SpeedSoundTest, NightModeNarrowsTheLoudnessRange) {
+    record.CloseClip();
+    const std::string film = FilmClip();
+    ASSERT_FALSE(film.empty());
+    struct Row {
+        const char* name;
+        bool pressN;
+        double lowest, highest;  // LU
+    } rows[] = {{"off", false, 12.0, 40.0}, {"on, N pressed while playing", true, 0.5, 7.0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        record.NightMode = 0;
+        const std::string wav = (gMedia / (std::string("night-") + row.name[1] + ".wav")).string();
+        const pid_t parec = Record(wav);
+        ASSERT_GT(parec, 0);
+        QTest::qWait(300);
+        record.ClipPath = film;
+        Open();
+        if (row.pressN)
+            record.ToggleNightMode();
+        EXPECT_EQ(record.NightMode, row.pressN ? 1 : 0);
+        QTest::qWait(21000);
+        record.CloseClip();
+        kill(parec, SIGINT);
+        waitpid(parec, nullptr, 0);
+        const double lra = LoudnessRange(wav);
+        std::printf("night mode %s: loudness range %.1f LU\n", row.name, lra);
+        EXPECT_GE(lra, row.lowest);
+        EXPECT_LE(lra, row.highest);
+    }
+    record.NightMode = 0;
+    record.ClipPath = Clip();
+    Open();  // for TearDown
+}
+
+// What a chain of elements gave its fakesink "out": the last caps, every
+// byte, and for mono float sound the times (s) where sound began after at
+// least 50 ms of silence.
+struct Played {
+    std::string caps, bytes;
+    std::vector<double> onsets;
+    int rate = 0;
+    double quietSince = -1;
+};
+
+void Take(GstElement*, GstBuffer* buffer, GstPad* pad, gpointer data) {
+    Played& into = *static_cast<Played*>(data);
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+        gchar* text = gst_caps_to_string(caps);
+        into.caps = text;
+        g_free(text);
+        gst_structure_get_int(gst_caps_get_structure(caps, 0), "rate", &into.rate);
+        gst_caps_unref(caps);
+    }
+    GstMapInfo map;
+    gst_buffer_map(buffer, &map, GST_MAP_READ);
+    into.bytes.append(reinterpret_cast<const char*>(map.data), map.size);
+    if (into.caps.find("F32LE") != std::string::npos &&
+        into.caps.find("channels=(int)1") != std::string::npos) {
+        const auto* samples = reinterpret_cast<const float*>(map.data);
+        for (size_t i = 0; i < map.size / sizeof(float); ++i) {
+            const double at = double(GST_BUFFER_PTS(buffer)) / GST_SECOND + double(i) / into.rate;
+            if (std::fabs(samples[i]) < 0.02f) {
+                if (into.quietSince < 0)
+                    into.quietSince = at;
+            } else {
+                if (into.quietSince >= 0 && at - into.quietSince >= 0.05)
+                    into.onsets.push_back(at);
+                into.quietSince = -1;
+            }
+        }
+    }
+    gst_buffer_unmap(buffer, &map);
+}
+
+// Runs `launch` (with a fakesink "out" and, where `nightOn`, a night mode
+// element "night" switched on) to its end.
+Played PlayThrough(const std::string& launch, bool nightOn) {
+    Played out;
+    out.quietSince = 0;
+    GstElement* pipeline = gst_parse_launch(launch.c_str(), nullptr);
+    EXPECT_NE(pipeline, nullptr) << launch;
+    if (!pipeline)
+        return out;
+    GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
+    g_signal_connect(sink, "handoff", G_CALLBACK(Take), &out);
+    if (GstElement* night = gst_bin_get_by_name(GST_BIN(pipeline), "night")) {
+        SetNightMode(night, nightOn);
+        gst_object_unref(night);
+    }
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* end = gst_bus_timed_pop_filtered(
+        bus, 10 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    EXPECT_TRUE(end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS);
+    if (end)
+        gst_message_unref(end);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(sink);
+    gst_object_unref(pipeline);
+    return out;
+}
+
+void RegisterNightMode() {
+    if (!gst_is_initialized())
+        gst_init(nullptr, nullptr);
+    GstElement* probe = NewNightMode();  // registers the element's factory
+    ASSERT_NE(probe, nullptr);
+    gst_object_unref(gst_object_ref_sink(probe));
+}
+
+// The renderer's chain around night mode while off, against the chain
+// without it, for sound in several formats: the same caps and the same
+// bytes come out (a float format forced on it would change 32-bit sound).
+TEST(NightModeElement, OffPassesTheSoundThroughUntouched) {
+    RegisterNightMode();
+    struct Row {
+        const char* name;
+        const char* caps;
+    } rows[] = {{"16-bit stereo", "audio/x-raw,format=S16LE,rate=44100,channels=2"},
+                {"32-bit 5.1", "audio/x-raw,format=S32LE,rate=48000,channels=6"},
+                {"float mono", "audio/x-raw,format=F32LE,rate=48000,channels=1"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string from =
+            std::string("audiotestsrc freq=997 volume=0.9 num-buffers=50 ! ") + row.caps;
+        const std::string to = " ! fakesink name=out sync=false signal-handoffs=true";
+        const Played without = PlayThrough(from + " ! audioconvert" + to, false);
+        const Played with = PlayThrough(
+            from + " ! audioconvert ! tavimonightmode name=night ! audioconvert" + to, false);
+        EXPECT_EQ(with.caps, without.caps);
+        EXPECT_FALSE(without.bytes.empty());
+        EXPECT_TRUE(with.bytes == without.bytes) << "the samples differ";
+    }
+}
+
+// On, the element holds the sound back by its look-ahead and moves the
+// times back to match: every tick of a clip comes out at the time it went
+// in (to the sample), not 5 ms late, and none is lost at the end.
+TEST(NightModeElement, OnKeepsEachSoundAtItsTime) {
+    RegisterNightMode();
+    const std::string from =
+        "audiotestsrc wave=ticks tick-interval=500000000 volume=0.5 samplesperbuffer=1000 "
+        "num-buffers=144 ! audio/x-raw,format=S16LE,rate=48000,channels=1 ! audioconvert";
+    const std::string to =
+        " ! audioconvert ! audio/x-raw,format=F32LE ! fakesink name=out signal-handoffs=true";
+    const Played off = PlayThrough(from + " ! tavimonightmode name=night" + to, false);
+    const Played on = PlayThrough(from + " ! tavimonightmode name=night" + to, true);
+    ASSERT_EQ(off.onsets.size(), 6u) << "a tick every 0.5 s from 0.5 s to 3 s";
+    ASSERT_EQ(on.onsets.size(), off.onsets.size());
+    for (size_t i = 0; i < on.onsets.size(); ++i)
+        EXPECT_NEAR(on.onsets[i], off.onsets[i], 1.0 / 48000) << "tick " << i;
+    EXPECT_EQ(on.bytes.size(), off.bytes.size()) << "the held sound comes out at the end";
 }
 
 }  // namespace

@@ -132,6 +132,7 @@ TEST_F(MainFrameTest, TogglesFlipTheirFieldAndMark) {
         {ID_VIEW_SEEKBAR, [&] { return f.Stored().SeekBarVisible; }},
         {ID_ALWAYS_ON_TOP, [&] { return r.AlwaysOnTop; }},
         {ID_MAINTAIN_ASPECT, [&] { return f.MaintainAspect() ? 1 : 0; }},
+        {ID_NIGHT_MODE, [&] { return r.NightMode; }},
     };
     for (const auto& [command, field] : toggles) {
         const int before = field();

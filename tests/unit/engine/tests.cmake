@@ -7,5 +7,6 @@ tavimo_test(NAME engine_unit_test
             ${CMAKE_CURRENT_LIST_DIR}/playback_speed_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/mp4_chapters_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/dvb_pages_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/night_dsp_test.cpp
     LIBS tavimo_core
     LABELS unit)

@@ -97,6 +97,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
     a.record.ResolutionIndex = 4;
     a.record.OutputDelays.Set("bluez_output.00_1B_66_A1_2C_3D.1", 250);
     a.record.OutputDelays.Set("alsa_output.pci-0000_00_1f.3.analog-stereo", -100);
+    a.record.NightMode = 1;
     Save(a);
 
     Record b;
@@ -107,6 +108,8 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
     EXPECT_EQ(b.record.ResolutionIndex, 4);
     EXPECT_EQ(b.record.OutputDelays.For("bluez_output.00_1B_66_A1_2C_3D.1"), 250);
     EXPECT_EQ(b.record.OutputDelays.For("alsa_output.pci-0000_00_1f.3.analog-stereo"), -100);
+    EXPECT_EQ(b.record.NightMode, 1);
+    EXPECT_TRUE(b.ui.Checked(ID_NIGHT_MODE)) << "Play > Night Mode marked as stored";
     const QFont loaded = b.record.Mixer.SubtitleFont.Get().value_or(QFont());
     EXPECT_EQ(std::tuple(loaded.family(), loaded.pixelSize(), loaded.bold()),
               std::tuple(QString("DejaVu Sans"), 31, true));
@@ -125,6 +128,7 @@ TEST_F(SettingsTest, StoredValuesOfEveryShape) {
     Store("SeekBarVisible", REG_DWORD, {0, 0, 0, 0, 0, 0, 0, 0});  // too big for 4 bytes
     Store("ViewSubtitles", REG_DWORD, Dword(7));
     Store("AudioDelays", REG_SZ, Sz("headset=150;broken;speakers=12x;=50;dock=-99999;hdmi=+40"));
+    Store("NightMode", REG_DWORD, Dword(7));
     Record r;
     Load(r);
     EXPECT_EQ(r.record.Volume, 100);
@@ -136,6 +140,7 @@ TEST_F(SettingsTest, StoredValuesOfEveryShape) {
     EXPECT_FALSE(r.ui.Checked(ID_VIEW_SUBTITLES)) << "7 is on but leaves the mark off";
     EXPECT_EQ(r.record.OutputDelays.Text(), "headset=150;dock=-5000")
         << "unreadable items skipped, a delay beyond 5 s limited to it";
+    EXPECT_EQ(r.record.NightMode, 0) << "night mode is on for 1 only";
 
     Store("SubtitleFont", REG_SZ, std::vector<uint8_t>(font.begin(), font.end()));
     Record s;
