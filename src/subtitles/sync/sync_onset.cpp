@@ -15,6 +15,10 @@ constexpr int64_t kReachMs = 800;  // an offset moves at most this far
 constexpr int64_t kLeastLeadMs = 0, kMostLeadMs = 300;
 constexpr int64_t kLeastTailMs = 0, kMostTailMs = 800;
 constexpr double kEndWeight = 0.5;
+// The speech steps are moved back by the detector's lag, most of which is
+// its hang-over at the end of speech: its onsets come about this much before
+// the words (measured on espeak-ng's and flite's voices over brown noise).
+constexpr int64_t kOnsetsEarlyMs = 50;
 // No cue costs more than this: one far from any onset (words the detector
 // missed, a line with no speech behind it) does not pull the others.
 constexpr double kMostCostMs = 500;
@@ -22,7 +26,7 @@ constexpr int64_t kLookMs = 1'500;  // onsets and ends looked for this far aroun
 constexpr size_t kLeastCues = 5;
 // Offsets whose cost comes within this much per cue of the least are as
 // good; the middle of them is taken.
-constexpr double kEvenPerCueMs = 0.5;
+constexpr double kEvenPerCueMs = 2;
 // The least gain over the spans' offset worth a move: per cue, and as a
 // share of the cost there.
 constexpr double kLeastGainPerCueMs = 1;
@@ -149,7 +153,10 @@ std::vector<int64_t> SpeechEnds(const Activity& speech) {
 }
 
 void FitToOnsets(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result) {
-    const Edges edges{SpeechOnsets(speech), SpeechEnds(speech)};
+    Edges edges{SpeechOnsets(speech), SpeechEnds(speech)};
+    for (int64_t& onset : edges.onsets) {
+        onset += kOnsetsEarlyMs;
+    }
     const double ratio = result.rate.Ratio();
     for (size_t p = 0; p < result.parts.size(); ++p) {
         SyncPart& part = result.parts[p];

