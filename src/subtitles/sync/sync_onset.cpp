@@ -23,7 +23,7 @@ constexpr int64_t kOnsetsEarlyMs = 50;
 // missed, a line with no speech behind it) does not pull the others.
 constexpr double kMostCostMs = 500;
 constexpr int64_t kLookMs = 1'500;  // onsets and ends looked for this far around
-constexpr size_t kLeastCues = 5;
+constexpr size_t kLeastCues = 15;   // fewer say too little (a crowd's voices make onsets too)
 // Offsets whose cost comes within this much per cue of the least are as
 // good; the middle of them is taken.
 constexpr double kEvenPerCueMs = 2;
