@@ -26,9 +26,10 @@ std::vector<int64_t> SpeechEnds(const Activity& speech);
 // to 0.8 s either way to where its cue starts best lead the speech onsets
 // (taken 50 ms later than the listener marks them, its lag being at the end
 // of speech) by 0-0.3 s and its cue ends best follow the speech ends by
-// 0-0.8 s, starts counting twice as much as ends. Only cues in stretches listened to with an
-// onset within reach count; a part keeps its offset when fewer than 15 count
-// or when the move gains less than a tenth of the cost. Any thread.
+// 0-0.8 s, starts counting twice as much as ends. Only cues in stretches
+// listened to with an onset within reach count; a part keeps its offset
+// when fewer than 15 count or when the move gains less than a tenth of the
+// cost. Any thread.
 void FitToOnsets(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result);
 
 }  // namespace tavimo::sync
