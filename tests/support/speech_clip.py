@@ -1,9 +1,16 @@
 #!/usr/bin/env python3
-"""Makes a clip in which espeak-ng speaks a cue's text at each cue's time over
-background noise, and the SubRip file whose times are exactly when the
-speech is (the truth the tests shift, stretch and cut).
+"""Makes a clip in which espeak-ng (or flite) speaks a cue's text at each cue's
+time over a background bed, and the SubRip file whose times are exactly when
+the speech is (the truth the tests shift, stretch and cut).
 
 speech_clip.py OUT.mp4 TRUTH.srt --seconds 120 --snr 20 --voice en --seed 1
+    [--voice flite-slt]              flite's voices: slt, kal, awb, rms
+    [--bed brown|music|crowd]        brown noise (the default), chords on a
+                                     beat, or the babble of many voices
+    [--human]                        cues timed as a person times them: each
+                                     starts 0-0.3 s before its words and ends
+                                     0.2-0.8 s after them, and close lines
+                                     are now and then one cue
     [--cut-from S --cut-seconds N]   leave N seconds of the audio out at S
                                      (the truth keeps the long release's times)
     [--silent]                       no speech at all (noise only)
@@ -11,6 +18,7 @@ speech_clip.py OUT.mp4 TRUTH.srt --seconds 120 --snr 20 --voice en --seed 1
 """
 import argparse
 import array
+import ctypes
 import os
 import random
 import subprocess
@@ -33,8 +41,26 @@ def run(cmd):
     subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def utterance(text, voice, path):
-    run(["espeak-ng", "-v", voice, "-s", "165", "-w", path, text])
+def flite_speak(text, voice, path):
+    """Writes `text` spoken by flite's `voice` (slt, kal, awb, rms) to `path`,
+    through the library (the flite program may not be installed)."""
+    for lib in ["libflite.so.1", "libflite_usenglish.so.1", "libflite_cmulex.so.1"]:
+        ctypes.CDLL(lib, mode=ctypes.RTLD_GLOBAL)
+    flite = ctypes.CDLL("libflite.so.1", mode=ctypes.RTLD_GLOBAL)
+    voices = ctypes.CDLL("libflite_cmu_us_%s.so.1" % voice, mode=ctypes.RTLD_GLOBAL)
+    register = getattr(voices, "register_cmu_us_" + voice)
+    register.restype = ctypes.c_void_p
+    flite.flite_init()
+    flite.flite_text_to_speech.argtypes = [ctypes.c_char_p, ctypes.c_void_p, ctypes.c_char_p]
+    flite.flite_text_to_speech.restype = ctypes.c_float
+    flite.flite_text_to_speech(text.encode(), register(None), path.encode())
+
+
+def utterance(text, voice, path, speed=165, pitch=50):
+    if voice.startswith("flite-"):
+        flite_speak(text, voice[len("flite-"):], path)
+    else:
+        run(["espeak-ng", "-v", voice, "-s", str(speed), "-p", str(pitch), "-w", path, text])
     run_path = path + ".16k.wav"
     run(["sox", path, "-r", str(RATE), "-c", "1", "-b", "16", run_path])
     with wave.open(run_path) as w:
@@ -56,6 +82,76 @@ def trimmed(samples):
     return samples[lo:hi]
 
 
+# Phrases of 5 s and rests of 3 s: chords of four notes changing every 2 s
+# (A, F, C, G), struck every second and dying away.
+MUSIC = ("lt(mod(t,8),5)*exp(-4*mod(t,1))*("
+         "sin(2*PI*R*t)+0.8*sin(2*PI*R*1.26*t)+0.7*sin(2*PI*R*1.498*t)+0.6*sin(PI*R*t))")
+ROOTS = "(220*eq(K,0)+174.61*eq(K,1)+261.63*eq(K,2)+196*eq(K,3))"
+
+
+def make_bed(kind, seconds, seed, tmp, path):
+    """Writes `seconds` of the background bed to `path` (mono, RATE)."""
+    if kind == "brown":
+        source = "anoisesrc=color=brown:r=%d:d=%f:seed=%d" % (RATE, seconds, seed)
+    elif kind == "music":
+        roots = ROOTS.replace("K", "mod(floor(t/2),4)")
+        source = "aevalsrc='%s':s=%d:d=%f" % (MUSIC.replace("R", roots), RATE, seconds)
+    else:
+        make_crowd(seconds, seed, tmp, path)
+        return
+    run(["ffmpeg", "-y", "-f", "lavfi", "-i", source, "-ac", "1", "-c:a", "pcm_s16le", path])
+
+
+def make_crowd(seconds, seed, tmp, path):
+    """Two layers of babble from many voices, speeds and pitches, each taken
+    from another point of one long stretch of talk."""
+    rng = random.Random(seed + 2000)
+    pieces = []
+    for n in range(24):
+        voice = rng.choice(["en", "de", "es", "fr", "it"])
+        text = " ".join(rng.choice(WORDS[rng.choice(list(WORDS))]) for _ in range(6))
+        pieces.append(trimmed(utterance(text, voice, os.path.join(tmp, "c%d.wav" % n),
+                                        rng.randint(150, 200), rng.randint(25, 75))))
+    layer = array.array("h")
+    while len(layer) < (seconds + 60) * RATE:
+        layer.extend(rng.choice(pieces))
+        layer.extend(array.array("h", [0]) * rng.randint(RATE // 3, 5 * RATE // 2))
+    talk = os.path.join(tmp, "talk.wav")
+    with wave.open(talk, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(RATE)
+        w.writeframes(layer.tobytes())
+    starts = [0, rng.uniform(3, 55)]
+    graph = "[0]asplit=2[s0][s1];"
+    graph += "".join("[s%d]atrim=start=%f,asetpts=PTS-STARTPTS[m%d];" % (i, t, i)
+                     for i, t in enumerate(starts))
+    graph += "[m0][m1]amix=inputs=2:normalize=0"
+    run(["ffmpeg", "-y", "-i", talk, "-filter_complex", graph, "-t", str(seconds), "-ac", "1",
+         "-c:a", "pcm_s16le", path])
+
+
+def human_timing(cues, rng):
+    """The cues as a person times them: a line shows 0-0.3 s before its words
+    and stays 0.2-0.8 s after them, never into the next cue's time (a gap of
+    at least 40 ms), and two lines less than 1.2 s apart are one cue about
+    every third time."""
+    merged = []
+    for s, e, text in cues:
+        if merged and s - merged[-1][1] < 1200 and rng.random() < 0.35:
+            merged[-1] = (merged[-1][0], e, merged[-1][2] + "\n" + text)
+        else:
+            merged.append((s, e, text))
+    starts = [s - rng.randint(0, 300) for s, _, _ in merged]
+    out = []
+    for i, (s, e, text) in enumerate(merged):
+        end = e + rng.randint(200, 800)
+        if i + 1 < len(merged):
+            end = max(e, min(end, starts[i + 1] - 40))
+        out.append((max(starts[i], 0), end, text))
+    return out
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("out")
@@ -66,6 +162,8 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--cut-from", type=float, default=0)
     ap.add_argument("--cut-seconds", type=float, default=0)
+    ap.add_argument("--bed", choices=["brown", "music", "crowd"], default="brown")
+    ap.add_argument("--human", action="store_true")
     ap.add_argument("--silent", action="store_true")
     ap.add_argument("--no-audio", action="store_true")
     a = ap.parse_args()
@@ -92,9 +190,7 @@ def main():
         voiced = [s for c in cues[:20] for s in speech[c[0] * 16:c[1] * 16:7]]
         speech_rms = (sum(s * s for s in voiced) / max(len(voiced), 1)) ** 0.5 or 3000.0
         noise_path = os.path.join(tmp, "noise.wav")
-        run(["ffmpeg", "-y", "-f", "lavfi", "-i",
-             "anoisesrc=color=brown:r=%d:d=%f:seed=%d" % (RATE, a.seconds, a.seed),
-             "-ac", "1", "-c:a", "pcm_s16le", noise_path])
+        make_bed(a.bed, a.seconds, a.seed, tmp, noise_path)
         with wave.open(noise_path) as w:
             noise = array.array("h", w.readframes(w.getnframes()))
         sample = noise[:RATE * 10:3]
@@ -124,6 +220,8 @@ def main():
             run(["ffmpeg", "-y"] + picture + ["-i", mix, "-t", str(a.seconds), "-c:v", "libx264",
                  "-tune", "stillimage", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "96k",
                  "-ac", "2", a.out])
+    if a.human:
+        cues = human_timing(cues, random.Random(a.seed + 1000))
     with open(a.truth, "w") as f:
         for i, (s, e, text) in enumerate(cues, 1):
             f.write("%d\n%s --> %s\n%s\n\n" % (i, srt_time(s), srt_time(e), text))

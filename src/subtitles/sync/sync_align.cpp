@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "subtitles/sync/sync_correlate.h"
+#include "subtitles/sync/sync_onset.h"
 #include "subtitles/sync/sync_split.h"
 
 namespace tavimo::sync {
@@ -201,6 +202,9 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     if (result.confidence < options.minConfidence || !MostCuesInside(result, cues, speech.size())) {
         return Refused("no clear match between the subtitles and the speech");
     }
+    // The spans put the file within a few tenths of a second; their starts
+    // against the speech's onsets say where within them.
+    FitToOnsets(speech, cues, result);
     result.matched = true;
     return result;
 }

@@ -28,11 +28,29 @@ std::vector<Cue> MakeCues(uint32_t seed, int64_t startMs, int64_t endMs) {
     return cues;
 }
 
+// The cues a person would write for words spoken at `words`: each shown
+// leadMs before its words and kept tailMs after them (each drawn per cue
+// from the ranges), never into the next cue's time.
+std::vector<Cue> TimedByHand(const std::vector<Cue>& words, const int64_t (&leadMs)[2],
+                             const int64_t (&tailMs)[2], uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int64_t> lead(leadMs[0], leadMs[1]), tail(tailMs[0], tailMs[1]);
+    std::vector<Cue> cues;
+    for (const Cue& w : words) {
+        cues.push_back({w.start - lead(rng), w.end + tail(rng)});
+    }
+    for (size_t i = 0; i + 1 < cues.size(); ++i) {
+        cues[i].end = std::max(words[i].end, std::min(cues[i].end, cues[i + 1].start - 40));
+    }
+    return cues;
+}
+
 struct Faults {
     uint32_t seed = 7;
     double falseVoice = 0.08;  // share of the gap steps called speech (in blobs)
     double missed = 0.1;       // share of speech steps missed (in blobs)
-    int64_t onsetMs = 40;      // the detector starts this late
+    int64_t onsetMs = -50;     // the detector starts this late (early: the listener takes
+                               // off the lag of its hang-over at the end of speech)
     int64_t heardEveryMs = 0;  // 0: all heard; else windows of heardMs every heardEveryMs
     int64_t heardMs = 0;
 };
@@ -76,8 +94,17 @@ TEST(SyncAlign, FindsOffsetsEitherWay) {
         const char* name;
         int64_t offsetMs;
         int64_t expectMs;
-        std::vector<Cue> absurd;  // cues a damaged file adds, with no speech behind them
+        std::vector<Cue> absurd;     // cues a damaged file adds, with no speech behind them
+        int64_t leadMs[2] = {0, 0};  // the file shows each cue this long before its words
+        int64_t tailMs[2] = {0, 0};  // and keeps it this long after them
     } rows[] = {
+        // Where the file's author put each cue against the words is kept.
+        {"early by 1.2 s, cues 0-0.3 s before the words and 0.2-0.8 s after them",
+         -1200,
+         -1200,
+         {},
+         {0, 300},
+         {200, 800}},
         {"late by 2.35 s", 2350, 2350, {}},
         {"early by 1.2 s", -1200, -1200, {}},
         {"late by 33 s", 33000, 33000, {}},
@@ -90,9 +117,10 @@ TEST(SyncAlign, FindsOffsetsEitherWay) {
          {{2'800'000, 2'802'000}, {9'000'000'000'000'000'000, 9'000'000'000'000'001'000}}},
     };
     for (const Row& r : rows) {
-        std::vector<Cue> cues = MakeCues(1, 100'000, 1'300'000);
+        const std::vector<Cue> words = MakeCues(1, 100'000, 1'300'000);
         const Activity speech = MakeSpeech(
-            cues, [&](int64_t t) { return t + r.offsetMs; }, 2'000'000, Faults{});
+            words, [&](int64_t t) { return t + r.offsetMs; }, 2'000'000, Faults{});
+        std::vector<Cue> cues = TimedByHand(words, r.leadMs, r.tailMs, 8);
         cues.insert(cues.end(), r.absurd.begin(), r.absurd.end());
         std::sort(cues.begin(), cues.end(),
                   [](const Cue& a, const Cue& b) { return a.start < b.start; });
@@ -110,16 +138,27 @@ TEST(SyncAlign, FindsFrameRateChanges) {
         const char* name;
         RateChange rate;
         int64_t offsetMs;
+        int64_t leadMs[2] = {0, 0};  // as in FindsOffsetsEitherWay
+        int64_t tailMs[2] = {0, 0};
     } rows[] = {
-        {"25 to 23.976", {25, 23.976}, -1200}, {"23.976 to 25", {23.976, 25}, 5000},
-        {"25 to 24", {25, 24}, 700},           {"24 to 23.976", {24, 23.976}, -400},
-        {"24 to 25", {24, 25}, 3300},          {"23.976 to 24", {23.976, 24}, -2600},
+        {"25 to 23.976, cues 0-0.3 s before the words and 0.2-0.8 s after them",
+         {25, 23.976},
+         -1200,
+         {0, 300},
+         {200, 800}},
+        {"25 to 23.976", {25, 23.976}, -1200},
+        {"23.976 to 25", {23.976, 25}, 5000},
+        {"25 to 24", {25, 24}, 700},
+        {"24 to 23.976", {24, 23.976}, -400},
+        {"24 to 25", {24, 25}, 3300},
+        {"23.976 to 24", {23.976, 24}, -2600},
     };
-    const std::vector<Cue> cues = MakeCues(2, 10'000, 2'400'000);
+    const std::vector<Cue> words = MakeCues(2, 10'000, 2'400'000);
     for (const Row& r : rows) {
         const double ratio = r.rate.from / r.rate.to;
         auto map = [&](int64_t t) { return static_cast<int64_t>(t * ratio) + r.offsetMs; };
-        const SyncResult result = Align(MakeSpeech(cues, map, 2'700'000, Faults{}), cues);
+        const SyncResult result = Align(MakeSpeech(words, map, 2'700'000, Faults{}),
+                                        TimedByHand(words, r.leadMs, r.tailMs, 9));
         ASSERT_TRUE(result.matched) << r.name << ": " << result.reason;
         EXPECT_EQ(result.rate, r.rate) << r.name;
         ASSERT_EQ(result.parts.size(), 1u) << r.name;

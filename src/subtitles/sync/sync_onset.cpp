@@ -1,0 +1,181 @@
+#include "subtitles/sync/sync_onset.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tavimo::sync {
+namespace {
+
+constexpr size_t kPauseSteps = 300 / kStepMs;
+constexpr int64_t kReachMs = 800;  // an offset moves at most this far
+// Where a person puts a cue against its words: the start this much before
+// them, the end this much after (people keep a line 0.2-0.8 s; a file timed
+// to the words ends on them, and a pause the detector finds inside the words
+// must not pass for their end).
+constexpr int64_t kLeastLeadMs = 0, kMostLeadMs = 300;
+constexpr int64_t kLeastTailMs = 0, kMostTailMs = 800;
+constexpr double kEndWeight = 0.5;
+// The speech steps are moved back by the detector's lag, most of which is
+// its hang-over at the end of speech: its onsets come about this much before
+// the words (measured on espeak-ng's and flite's voices over brown noise).
+constexpr int64_t kOnsetsEarlyMs = 50;
+// No cue costs more than this: one far from any onset (words the detector
+// missed, a line with no speech behind it) does not pull the others.
+constexpr double kMostCostMs = 500;
+constexpr int64_t kLookMs = 1'500;  // onsets and ends looked for this far around
+constexpr size_t kLeastCues = 15;   // fewer say too little (a crowd's voices make onsets too)
+// Offsets whose cost comes within this much per cue of the least are as
+// good; the middle of them is taken.
+constexpr double kEvenPerCueMs = 2;
+// The least gain over the spans' offset worth a move: per cue, and as a
+// share of the cost there.
+constexpr double kLeastGainPerCueMs = 1;
+constexpr double kLeastGainShare = 0.1;
+
+// How far `x` lies outside [lo, hi], at most kMostCostMs.
+double Outside(int64_t x, int64_t lo, int64_t hi) {
+    const int64_t d = x < lo ? lo - x : x > hi ? x - hi : 0;
+    return std::min(static_cast<double>(d), kMostCostMs);
+}
+
+// The least `cost(t - at)` over the times t of `times` within kLookMs of
+// `at`, and kMostCostMs when there is none.
+template <typename Cost>
+double Nearest(const std::vector<int64_t>& times, int64_t at, Cost cost) {
+    double best = kMostCostMs;
+    for (auto it = std::lower_bound(times.begin(), times.end(), at - kLookMs);
+         it != times.end() && *it <= at + kLookMs; ++it) {
+        best = std::min(best, cost(*it - at));
+    }
+    return best;
+}
+
+// Whether every step of [fromMs, toMs) was listened to.
+bool Heard(const Activity& speech, int64_t fromMs, int64_t toMs) {
+    if (fromMs < 0 || toMs > static_cast<int64_t>(speech.size()) * kStepMs) {
+        return false;
+    }
+    const auto first = speech.begin() + static_cast<ptrdiff_t>(fromMs / kStepMs);
+    const auto last = speech.begin() + static_cast<ptrdiff_t>(toMs / kStepMs);
+    return std::find(first, last, int8_t{0}) == last;
+}
+
+// Whether the `kPauseSteps` steps from `i` on (backwards with `step` -1) are
+// all heard as no speech.
+bool PauseFrom(const Activity& speech, size_t i, int step) {
+    for (size_t k = 0; k < kPauseSteps; ++k) {
+        const auto j = static_cast<int64_t>(i) + step * static_cast<int64_t>(k);
+        if (j < 0 || j >= static_cast<int64_t>(speech.size()) ||
+            speech[static_cast<size_t>(j)] >= 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether an onset could follow a cue starting at `atMs` by 0-0.3 s at some
+// offset tried: a cue with none (its words in music the detector calls
+// speech throughout) costs the same at every offset and says nothing.
+bool OnsetWithinReach(const std::vector<int64_t>& onsets, int64_t atMs) {
+    const auto it = std::lower_bound(onsets.begin(), onsets.end(), atMs - kReachMs);
+    return it != onsets.end() && *it <= atMs + kReachMs + kMostLeadMs;
+}
+
+// A cue of one part in clip ms at offset 0: its start and end at the ratio.
+struct Span {
+    int64_t start = 0, end = 0;
+};
+
+struct Edges {
+    std::vector<int64_t> onsets, ends;
+};
+
+// The cost of the part's cues at `offsetMs`.
+double Cost(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs) {
+    double sum = 0;
+    for (const Span& s : spans) {
+        sum += Nearest(edges.onsets, s.start + offsetMs,
+                       [](int64_t lead) { return Outside(lead, kLeastLeadMs, kMostLeadMs); });
+        sum += kEndWeight * Nearest(edges.ends, s.end + offsetMs, [](int64_t d) {
+                   return Outside(-d, kLeastTailMs, kMostTailMs);
+               });
+    }
+    return sum;
+}
+
+// The offset within kReachMs of `offsetMs` with the least cost: the middle
+// of the run of offsets that come as close to it as makes no difference.
+// `offsetMs` itself when it costs little more: where the detector hears
+// pauses inside the words (or misses the pauses between them) the costs
+// run flat, and the spans' answer is the better one.
+int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs) {
+    std::vector<double> costs;
+    for (int64_t d = -kReachMs; d <= kReachMs; d += kStepMs) {
+        costs.push_back(Cost(edges, spans, offsetMs + d));
+    }
+    const auto least = std::min_element(costs.begin(), costs.end());
+    const double here = costs[static_cast<size_t>(kReachMs / kStepMs)];
+    const auto n = static_cast<double>(spans.size());
+    if (here - *least < std::max(kLeastGainPerCueMs * n, kLeastGainShare * here)) {
+        return offsetMs;
+    }
+    const double even = *least + kEvenPerCueMs * n;
+    size_t lo = static_cast<size_t>(least - costs.begin()), hi = lo;
+    while (lo > 0 && costs[lo - 1] <= even) {
+        --lo;
+    }
+    while (hi + 1 < costs.size() && costs[hi + 1] <= even) {
+        ++hi;
+    }
+    return offsetMs - kReachMs + static_cast<int64_t>((lo + hi) / 2) * kStepMs;
+}
+
+}  // namespace
+
+std::vector<int64_t> SpeechOnsets(const Activity& speech) {
+    std::vector<int64_t> onsets;
+    for (size_t i = kPauseSteps; i < speech.size(); ++i) {
+        if (speech[i] > 0 && speech[i - 1] < 0 && PauseFrom(speech, i - 1, -1)) {
+            onsets.push_back(static_cast<int64_t>(i) * kStepMs);
+        }
+    }
+    return onsets;
+}
+
+std::vector<int64_t> SpeechEnds(const Activity& speech) {
+    std::vector<int64_t> ends;
+    for (size_t i = 1; i < speech.size(); ++i) {
+        if (speech[i - 1] > 0 && speech[i] < 0 && PauseFrom(speech, i, 1)) {
+            ends.push_back(static_cast<int64_t>(i) * kStepMs);
+        }
+    }
+    return ends;
+}
+
+void FitToOnsets(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result) {
+    Edges edges{SpeechOnsets(speech), SpeechEnds(speech)};
+    for (int64_t& onset : edges.onsets) {
+        onset += kOnsetsEarlyMs;
+    }
+    const double ratio = result.rate.Ratio();
+    for (size_t p = 0; p < result.parts.size(); ++p) {
+        SyncPart& part = result.parts[p];
+        const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
+        std::vector<Span> spans;
+        for (const Cue& c : cues) {
+            const Span s{std::llround(static_cast<double>(c.start) * ratio),
+                         std::llround(static_cast<double>(c.end) * ratio)};
+            if (c.start >= part.fromMs && c.start < to &&
+                Heard(speech, s.start + part.offsetMs - kLookMs - kReachMs,
+                      s.end + part.offsetMs + kLookMs + kReachMs) &&
+                OnsetWithinReach(edges.onsets, s.start + part.offsetMs)) {
+                spans.push_back(s);
+            }
+        }
+        if (spans.size() >= kLeastCues) {
+            part.offsetMs = BestOffset(edges, spans, part.offsetMs);
+        }
+    }
+}
+
+}  // namespace tavimo::sync

@@ -1,0 +1,35 @@
+// The last step of the match: each part's offset moved so that its cues
+// start where people start a cue, a little before the words. Matching whole
+// spans cannot find that: a person shows a line 0-0.3 s before its words and
+// keeps it 0.2-0.8 s after them, so a cue's middle comes after the speech's
+// middle and the spans fit best with the file slid early. Internal to the
+// synchroniser (sync_align.cpp).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "subtitles/sync/sync_align.h"
+#include "subtitles/sync/sync_signal.h"
+
+namespace tavimo::sync {
+
+// The times (ms) at which speech begins after a pause of at least 0.3 s
+// heard as no speech, in order. Steps not listened to are no pause.
+std::vector<int64_t> SpeechOnsets(const Activity& speech);
+
+// The times (ms) at which speech stops for a pause of at least 0.3 s heard
+// as no speech, in order.
+std::vector<int64_t> SpeechEnds(const Activity& speech);
+
+// Moves each part's offset of `result` (a match of `cues` to `speech`) by up
+// to 0.8 s either way to where its cue starts best lead the speech onsets
+// (taken 50 ms later than the listener marks them, its lag being at the end
+// of speech) by 0-0.3 s and its cue ends best follow the speech ends by
+// 0-0.8 s, starts counting twice as much as ends. Only cues in stretches
+// listened to with an onset within reach count; a part keeps its offset
+// when fewer than 15 count or when the move gains less than a tenth of the
+// cost. Any thread.
+void FitToOnsets(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result);
+
+}  // namespace tavimo::sync
