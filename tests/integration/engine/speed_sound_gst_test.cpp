@@ -11,23 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/media/gst_media.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "support/fake_dialogs.h"
+#include "support/gst_player.h"
 #include "support/null_sound_server.h"
 
 namespace tavimo {
-namespace {
-
-class Host : public PlayerHost {
-  public:
-    platform::ScriptedDialogs dialogs;
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-};
-
-}  // namespace
+namespace {}  // namespace
 
 // The folder of clips made at test time; the shared entry removes it.
 std::filesystem::path gMedia;
@@ -40,15 +28,12 @@ std::string Clip() {
 }
 
 bool MakeClip() {
-    char dir[] = "/tmp/tavimo-speed-sound-XXXXXX";
-    if (!mkdtemp(dir))
-        return false;
-    gMedia = dir;
-    const std::string command =
-        "ffmpeg -v error -y -f lavfi -i testsrc=s=320x240:r=25 -f lavfi -i "
-        "sine=f=440:r=44100 -t 40 -ac 2 -c:v libx264 -preset ultrafast -g 25 -c:a aac " +
-        Clip() + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    gMedia = test::NewFolder("speed-sound");
+    return !gMedia.empty() &&
+           test::Ffmpeg(
+               "-f lavfi -i testsrc=s=320x240:r=25 -f lavfi -i sine=f=440:r=44100 -t 40 "
+               "-ac 2 -c:v libx264 -preset ultrafast -g 25 -c:a aac " +
+               Clip());
 }
 
 bool HavePulseAudio() {
@@ -86,24 +71,11 @@ class SpeedSoundTest : public testing::Test {
     void Open() {
         record.OpenClip();
         ASSERT_EQ(record.ClipState, ClipState::Running);
-        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
-                                              "Video Mixing Renderer 9");
-        GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
-        GValue item = G_VALUE_INIT;
-        if (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-            g_object_set(g_value_get_object(&item), "sync", TRUE, nullptr);
-            g_value_unset(&item);
-        }
-        gst_iterator_free(it);
-        gst_object_unref(bin);
+        g_object_set(test::RendererSink(record, "Video Mixing Renderer 9"), "sync", TRUE, nullptr);
     }
     void TearDown() override { record.CloseClip(); }
 
-    REFERENCE_TIME Position() {
-        REFERENCE_TIME now = 0;
-        record.pMS->GetCurrentPosition(&now);
-        return now;
-    }
+    REFERENCE_TIME Position() { return test::PositionOf(record); }
     // The position's advance over wall time for 1.5 s, after a moment to settle.
     double Pace() {
         QTest::qWait(400);
@@ -117,7 +89,7 @@ class SpeedSoundTest : public testing::Test {
     static inline test::NullSoundServer* server = nullptr;
     static inline bool clipMade = false;
     std::unique_ptr<MediaFramework> media;
-    Host host;
+    test::ScriptedHost host;
     PlayerRecord record{host};
 };
 

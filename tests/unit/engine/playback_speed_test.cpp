@@ -5,10 +5,7 @@
 #include <string>
 
 #include "engine/playback_speed.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_media.h"
+#include "support/scripted_player.h"
 
 namespace tavimo {
 namespace {
@@ -52,26 +49,7 @@ TEST(PlaybackSpeedTest, NoteText) {
         EXPECT_EQ(SpeedNoteText(row.speed), row.text) << row.speed;
 }
 
-class Player : public PlayerHost {
-  public:
-    Player() { record.UseMediaFramework(&media); }
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-    bool Open(const std::string& path) {
-        record.ClipPath = path;
-        record.OpenClip();
-        return record.ClipState == ClipState::Running;
-    }
-    std::string NoteShown() const {
-        std::string text;
-        record.Mixer.Note.Copy(text);
-        return text;
-    }
-
-    platform::ScriptedDialogs dialogs;
-    FakeMediaFramework media;
-    PlayerRecord record{*this};
-};
+using Player = test::ScriptedPlayer;
 
 // The speed the graph plays at afterwards, the one the record keeps and the
 // note: a speed is clamped to the steps' range, and a refused one changes
@@ -80,7 +58,7 @@ TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
     Player p;
     p.record.SetSpeed(2.0);
     EXPECT_EQ(p.record.Speed, 1.0) << "no clip: nothing to speed up";
-    EXPECT_EQ(p.NoteShown(), "");
+    EXPECT_EQ(p.Note(), "");
 
     ASSERT_TRUE(p.Open("/clips/a.mp4"));
     const auto graphRate = [&] {
@@ -111,14 +89,14 @@ TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
         p.record.SetSpeed(row.asked);
         EXPECT_EQ(graphRate(), row.played);
         EXPECT_EQ(p.record.Speed, row.held);
-        EXPECT_EQ(p.NoteShown(), row.note);
+        EXPECT_EQ(p.Note(), row.note);
     }
 
     p.media.script.failures.clear();
     ASSERT_TRUE(p.Open("/clips/b.mp4"));
     EXPECT_EQ(p.record.Speed, 1.0) << "another clip starts at normal speed";
     EXPECT_EQ(graphRate(), 1.0);
-    EXPECT_EQ(p.NoteShown(), "");
+    EXPECT_EQ(p.Note(), "");
 }
 
 }  // namespace
