@@ -19,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <tuple>
 
 #include "engine/media/gst_media.h"
 #include "engine/player_host.h"
@@ -280,17 +281,12 @@ struct Listed {
 
 void ExpectListed(const std::vector<StreamInfo>& got, const std::vector<Listed>& want) {
     ASSERT_EQ(got.size(), want.size());
-    for (size_t i = 0; i < want.size(); ++i) {
-        SCOPED_TRACE("track " + std::to_string(i));
-        EXPECT_EQ(got[i].kind, want[i].kind);
-        EXPECT_EQ(got[i].format, want[i].format);
-        EXPECT_EQ(got[i].language, want[i].language);
-        EXPECT_EQ(got[i].title, want[i].title);
-        EXPECT_EQ(got[i].channels, want[i].channels);
-        EXPECT_EQ(got[i].isDefault, want[i].isDefault);
-        EXPECT_EQ(got[i].decodable, want[i].decodable);
-        EXPECT_EQ(got[i].enabled, want[i].enabled);
-    }
+    const auto fields = [](const auto& t) {
+        return std::tuple(int(t.kind), t.format, t.language, t.title, t.channels, t.isDefault,
+                          t.decodable, t.enabled);
+    };
+    for (size_t i = 0; i < want.size(); ++i)
+        EXPECT_EQ(fields(got[i]), fields(want[i])) << "track " << i;
 }
 
 TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
