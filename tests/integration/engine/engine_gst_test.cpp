@@ -38,6 +38,7 @@
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "support/fake_dialogs.h"
+#include "support/gst_player.h"
 #include "support/sanitizers.h"
 #include "view/sliders.h"
 
@@ -47,11 +48,8 @@ namespace {
 namespace fs = std::filesystem;
 using platform::ScriptedDialogs;
 
-class Host : public PlayerHost {
+class Host : public test::ScriptedHost {
   public:
-    ScriptedDialogs dialogs;
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
     std::vector<std::string> Boxes() const {
         std::vector<std::string> out;
         for (const auto& call : dialogs.CallsOf(ScriptedDialogs::Kind::MessageBox))
@@ -63,8 +61,7 @@ class Host : public PlayerHost {
 fs::path gMedia;
 
 bool Launch(const std::string& pipeline) {
-    std::string command = "gst-launch-1.0 -q " + pipeline + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    return test::Quietly("gst-launch-1.0 -q " + pipeline);
 }
 
 std::string Media(const char* name) {
@@ -138,9 +135,8 @@ std::string Serve(std::vector<const char*> argv) {
 }
 
 void MakeMedia() {
-    char dir[] = "/tmp/tavimo-engine-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    gMedia = dir;
+    gMedia = test::NewFolder("engine");
+    ASSERT_FALSE(gMedia.empty());
     const std::string mp4 = "mp4mux name=mux ! filesink location=";
     ASSERT_TRUE(Launch(Video(100) + Audio(400) + mp4 + Media("av.mp4")));
     ASSERT_TRUE(Launch(Video(50) + mp4 + Media("video.mp4")));
@@ -165,18 +161,14 @@ void MakeMedia() {
         << ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=2400\ntitle=Opening\n"
            "[CHAPTER]\nTIMEBASE=1/1000\nSTART=2400\nEND=5200\ntitle=Middle part\n"
            "[CHAPTER]\nTIMEBASE=1/1000\nSTART=5200\nEND=8000\n";
-    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=8 "
-                           "-f lavfi -i sine=frequency=440:duration=8 -i " +
-                           Media("chapters.txt") +
-                           " -map 0:v -map 1:a -map_chapters 2 -c:v libx264 -preset ultrafast "
-                           "-g 25 -c:a aac " +
-                           Media("chapters.mkv") + " >/dev/null 2>&1")
-                              .c_str()),
-              0);
-    ASSERT_EQ(std::system(("ffmpeg -v error -y -i " + Media("chapters.mkv") + " -c copy " +
-                           Media("chapters.mp4") + " >/dev/null 2>&1")
-                              .c_str()),
-              0);
+    ASSERT_TRUE(
+        test::Ffmpeg("-f lavfi -i testsrc=size=320x240:rate=25:duration=8 "
+                     "-f lavfi -i sine=frequency=440:duration=8 -i " +
+                     Media("chapters.txt") +
+                     " -map 0:v -map 1:a -map_chapters 2 -c:v libx264 -preset ultrafast "
+                     "-g 25 -c:a aac " +
+                     Media("chapters.mkv")));
+    ASSERT_TRUE(test::Ffmpeg("-i " + Media("chapters.mkv") + " -c copy " + Media("chapters.mp4")));
     std::ofstream(Media("text.mp4")) << "This is not a video.\n";
     fs::copy_file(Media("video.mp4"), Media("mp4.wmv"));
 
@@ -189,28 +181,13 @@ void MakeMedia() {
                "filesink location=" +
                Media("noise.mp4")));
     // The same 30 s with its index first, to be played as it comes.
-    ASSERT_EQ(std::system(("ffmpeg -v error -y -i " + Media("gop10.mp4") +
-                           " -c copy -movflags +faststart " + Media("gop10-web.mp4"))
-                              .c_str()),
-              0);
+    ASSERT_TRUE(test::Ffmpeg("-i " + Media("gop10.mp4") + " -c copy -movflags +faststart " +
+                             Media("gop10-web.mp4")));
 
     gUrl = Serve({"python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory",
                   gMedia.c_str()});
     gRangesUrl = Serve({"python3", "-u", "-c", kRangesServer, gMedia.c_str()});
     ASSERT_FALSE(gUrl.empty() || gRangesUrl.empty());
-}
-
-// The elements an iterator walks (borrowed from their bin); frees the iterator.
-std::vector<GstElement*> Elements(GstIterator* it) {
-    std::vector<GstElement*> out;
-    GValue item = G_VALUE_INIT;
-    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-        out.push_back(GST_ELEMENT(g_value_get_object(&item)));
-        g_value_reset(&item);
-    }
-    g_value_unset(&item);
-    gst_iterator_free(it);
-    return out;
 }
 
 class EngineGstTest : public testing::Test {
@@ -240,13 +217,7 @@ class EngineGstTest : public testing::Test {
             gst_object_unref(element);
         return element != nullptr;
     }
-    // The sink of a renderer bin (borrowed).
-    GstElement* SinkOf(const char* renderer) {
-        GstElement* bin = gst_bin_get_by_name(GST_BIN(Pipeline()), renderer);
-        auto sinks = Elements(gst_bin_iterate_sinks(GST_BIN(bin)));
-        gst_object_unref(bin);
-        return sinks.at(0);
-    }
+    GstElement* SinkOf(const char* renderer) { return test::RendererSink(record, renderer); }
     // The frame the video sink shows last (owned by the caller), null before the first.
     GstSample* Shown() {
         GstSample* sample = nullptr;
@@ -344,7 +315,7 @@ std::string DepthStepFormat(GstElement* pipeline) {
     GstElement* converter = gst_bin_get_by_name(GST_BIN(pipeline), "Color Space Converter");
     std::string format;
     for (GstElement* step : GST_IS_BIN(converter)
-                                ? Elements(gst_bin_iterate_all_by_element_factory_name(
+                                ? test::Elements(gst_bin_iterate_all_by_element_factory_name(
                                       GST_BIN(converter), "capsfilter"))
                                 : std::vector<GstElement*>{}) {
         GstCaps* caps = nullptr;
@@ -425,7 +396,7 @@ TEST(VideoRendererTest, SizeFilterChangesOnlyWithTheSurfaceSize) {
     control->SetVideoClippingWindow(&window);
     GstElement *size = nullptr, *scale = nullptr;
     for (GstElement* e :
-         Elements(gst_bin_iterate_elements(GST_BIN(GstElementOf(renderer.get()))))) {
+         test::Elements(gst_bin_iterate_elements(GST_BIN(GstElementOf(renderer.get()))))) {
         const std::string factory = GST_OBJECT_NAME(gst_element_get_factory(e));
         if (factory == "capsfilter")
             size = e;
@@ -506,7 +477,7 @@ struct PadThreads {
 TEST_F(EngineGstTest, OneThreadDecoderWorksApartFromTheRenderer) {
     ASSERT_TRUE(Open(Media("video.mp4")));
     GstElement* decoder = nullptr;
-    for (GstElement* e : Elements(gst_bin_iterate_recurse(GST_BIN(Pipeline())))) {
+    for (GstElement* e : test::Elements(gst_bin_iterate_recurse(GST_BIN(Pipeline())))) {
         const char* klass =
             gst_element_class_get_metadata(GST_ELEMENT_GET_CLASS(e), GST_ELEMENT_METADATA_KLASS);
         if (strstr(klass, "Decoder") && strstr(klass, "Video"))
@@ -540,8 +511,7 @@ TEST_F(EngineGstTest, EndOfClipRewindsAndKeepsRunning) {
     REFERENCE_TIME highest = 0;
     bool rewound = QTest::qWaitFor(
         [&] {
-            REFERENCE_TIME now = 0;
-            record.pMS->GetCurrentPosition(&now);
+            const REFERENCE_TIME now = test::PositionOf(record);
             highest = std::max(highest, now);
             return highest > 15000000 && now < 10000000;
         },
@@ -605,9 +575,7 @@ TEST_F(EngineGstTest, SeeksLandWhereTheyShould) {
     EXPECT_NEAR(ShownFrameTime(), 210'000'000, kFrame) << "a drag let go at 70 %: 21 s";
     // Far past either end: the clip's end, the clip's start.
     record.SeekTo(std::numeric_limits<int64_t>::max());
-    REFERENCE_TIME at = -1;
-    record.pMS->GetCurrentPosition(&at);
-    EXPECT_GE(at, 30 * kSecond - kFrame) << "past the end";
+    EXPECT_GE(test::PositionOf(record), 30 * kSecond - kFrame) << "past the end";
     record.SeekTo(25'000'000);
     record.SeekTo(std::numeric_limits<int64_t>::min());
     EXPECT_EQ(ShownFrameTime(), 0) << "before the start";
@@ -636,12 +604,11 @@ TEST_F(EngineGstTest, FiveSecondKeysOverHttp) {
             record.SeekTo(25'000'000);
         else
             QTest::qWait(500);
-        REFERENCE_TIME before = -1, after = -1;
-        record.pMS->GetCurrentPosition(&before);
+        const REFERENCE_TIME before = test::PositionOf(record);
         record.SeekBy(5 * kSecond);
         if (!seeks)
             QTest::qWait(500);
-        record.pMS->GetCurrentPosition(&after);
+        const REFERENCE_TIME after = test::PositionOf(record);
         std::string note;
         record.Mixer.Note.Copy(note);
         if (seeks) {
@@ -766,11 +733,7 @@ TEST_F(EngineGstTest, LoopComesBackToAAndNeverPassesB) {
         g_object_set(SinkOf(renderer), "sync", TRUE, nullptr);
     REFERENCE_TIME start = 1000 * kMs;
     record.pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0);
-    auto now = [&] {
-        REFERENCE_TIME position = -1;
-        record.pMS->GetCurrentPosition(&position);
-        return position;
-    };
+    auto now = [&] { return test::PositionOf(record); };
     record.StepLoop();
     ASSERT_TRUE(QTest::qWaitFor([&] { return now() >= 2000 * kMs; }, 5000));
     record.StepLoop();
@@ -815,7 +778,7 @@ TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
         ASSERT_TRUE(Open(Media("av.mp4")));
         // Every element of the graph must be gone after the close.
         std::vector<gpointer> watched;
-        for (GstElement* element : Elements(gst_bin_iterate_recurse(GST_BIN(Pipeline()))))
+        for (GstElement* element : test::Elements(gst_bin_iterate_recurse(GST_BIN(Pipeline()))))
             watched.push_back(element);
         watched.push_back(Pipeline());
         for (gpointer& object : watched)

@@ -22,24 +22,12 @@
 #include <filesystem>
 #include <vector>
 
-#include "engine/media/gst_media.h"
 #include "engine/media/gst_night_mode.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "support/fake_dialogs.h"
+#include "support/gst_player.h"
 #include "support/null_sound_server.h"
 
 namespace tavimo {
-namespace {
-
-class Host : public PlayerHost {
-  public:
-    platform::ScriptedDialogs dialogs;
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-};
-
-}  // namespace
+namespace {}  // namespace
 
 // The folder of clips made at test time; the shared entry removes it.
 std::filesystem::path gMedia;
@@ -58,18 +46,13 @@ std::string BeepClip() {
 }
 
 bool MakeClip() {
-    char dir[] = "/tmp/tavimo-speed-sound-XXXXXX";
-    if (!mkdtemp(dir))
-        return false;
-    gMedia = dir;
-    const std::string picture =
-        "ffmpeg -v error -y -f lavfi -i testsrc=s=320x240:r=25 -f lavfi -i ";
+    gMedia = test::NewFolder("speed-sound");
+    const std::string picture = "-f lavfi -i testsrc=s=320x240:r=25 -f lavfi -i ";
     const std::string rest = " -t 40 -ac 2 -c:v libx264 -preset ultrafast -g 25 -c:a aac ";
-    const std::string tone = picture + "sine=f=440:r=44100" + rest + Clip() + " >/dev/null 2>&1";
-    const std::string beeps =
-        picture + "\"aevalsrc=if(lt(mod(t\\,2)\\,0.1)\\,0.8*sin(2*PI*1000*t)\\,0):s=44100\"" +
-        rest + BeepClip() + " >/dev/null 2>&1";
-    return std::system(tone.c_str()) == 0 && std::system(beeps.c_str()) == 0;
+    return !gMedia.empty() && test::Ffmpeg(picture + "sine=f=440:r=44100" + rest + Clip()) &&
+           test::Ffmpeg(picture +
+                        "\"aevalsrc=if(lt(mod(t\\,2)\\,0.1)\\,0.8*sin(2*PI*1000*t)\\,0):s=44100\"" +
+                        rest + BeepClip());
 }
 
 bool HavePulseAudio() {
@@ -115,24 +98,11 @@ class SpeedSoundTest : public testing::Test {
     void Open() {
         record.OpenClip();
         ASSERT_EQ(record.ClipState, ClipState::Running);
-        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
-                                              "Video Mixing Renderer 9");
-        GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
-        GValue item = G_VALUE_INIT;
-        if (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-            g_object_set(g_value_get_object(&item), "sync", TRUE, nullptr);
-            g_value_unset(&item);
-        }
-        gst_iterator_free(it);
-        gst_object_unref(bin);
+        g_object_set(test::RendererSink(record, "Video Mixing Renderer 9"), "sync", TRUE, nullptr);
     }
     void TearDown() override { record.CloseClip(); }
 
-    REFERENCE_TIME Position() {
-        REFERENCE_TIME now = 0;
-        record.pMS->GetCurrentPosition(&now);
-        return now;
-    }
+    REFERENCE_TIME Position() { return test::PositionOf(record); }
     // The position's advance over wall time for 1.5 s, after a moment to settle.
     double Pace() {
         QTest::qWait(400);
@@ -159,7 +129,7 @@ class SpeedSoundTest : public testing::Test {
     static inline test::NullSoundServer* server = nullptr;
     static inline bool clipMade = false;
     std::unique_ptr<MediaFramework> media;
-    Host host;
+    test::ScriptedHost host;
     PlayerRecord record{host};
 };
 

@@ -14,21 +14,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/media/gst_media.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "support/fake_dialogs.h"
+#include "support/gst_player.h"
 
 namespace tavimo {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Host : public PlayerHost {
+class Host : public test::ScriptedHost {
   public:
-    platform::ScriptedDialogs dialogs;
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
     void SetSeekPosition(int32_t, int64_t) override { ++seekBarSets; }
     int seekBarSets = 0;
 };
@@ -50,9 +44,8 @@ std::string Clip(const char* name = "frames.mp4") {
 }
 
 void MakeClip() {
-    char dir[] = "/tmp/tavimo-speed-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    gMedia = dir;
+    gMedia = test::NewFolder("speed");
+    ASSERT_FALSE(gMedia.empty());
     const std::string frames =
         "ffmpeg -hide_banner -loglevel error -y -f lavfi -i "
         "\"nullsrc=s=320x240:r=25,format=yuv420p,geq=lum='if(lt(Y\\,H/2)\\,16+mod(N\\,50)*4\\,"
@@ -68,19 +61,6 @@ void MakeClip() {
     };
     for (const std::string& command : commands)
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-// The elements of `bin`'s sinks (borrowed).
-GstElement* FirstSink(GstElement* bin) {
-    GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
-    GValue item = G_VALUE_INIT;
-    GstElement* sink = nullptr;
-    if (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-        sink = GST_ELEMENT(g_value_get_object(&item));
-        g_value_unset(&item);
-    }
-    gst_iterator_free(it);
-    return sink;
 }
 
 // A picture as 8-bit grey, row by row.
@@ -113,12 +93,7 @@ class SpeedStepsTest : public testing::Test {
     }
     ~SpeedStepsTest() override { record.CloseClip(); }
 
-    GstElement* Sink(const char* renderer) {
-        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), renderer);
-        GstElement* sink = FirstSink(bin);
-        gst_object_unref(bin);
-        return sink;
-    }
+    GstElement* Sink(const char* renderer) { return test::RendererSink(record, renderer); }
     // The luma of the picture the video sink shows now (the clip's own
     // 4:2:0 planes reach it unconverted).
     Grey Shown() {
@@ -154,11 +129,7 @@ class SpeedStepsTest : public testing::Test {
         const int fifties = int(std::lround((picture.At(x, picture.height * 3 / 4) - 16) / 50.0));
         return fifties * 50 + ones;
     }
-    REFERENCE_TIME Position() {
-        REFERENCE_TIME now = 0;
-        record.pMS->GetCurrentPosition(&now);
-        return now;
-    }
+    REFERENCE_TIME Position() { return test::PositionOf(record); }
 
     std::unique_ptr<MediaFramework> media;
     Host host;

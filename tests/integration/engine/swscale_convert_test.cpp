@@ -136,14 +136,20 @@ std::string CapsOf(const char* format, int width, int height, GstVideoColorMatri
     return result;
 }
 
-// A frame of `caps` whose component c at (x, y) of its own plane grid is
-// value(c, x, y), given at the component's depth. GStreamer's own packing
-// writes the lines, so that every layout is written as GStreamer reads it.
-GstBuffer* MakeFrame(const std::string& caps, const std::function<int(int, int, int)>& value) {
+// The layout `caps` (a string) describes.
+GstVideoInfo InfoOf(const std::string& caps) {
     GstCaps* parsed = gst_caps_from_string(caps.c_str());
     GstVideoInfo info;
     gst_video_info_from_caps(&info, parsed);
     gst_caps_unref(parsed);
+    return info;
+}
+
+// A frame of `caps` whose component c at (x, y) of its own plane grid is
+// value(c, x, y), given at the component's depth. GStreamer's own packing
+// writes the lines, so that every layout is written as GStreamer reads it.
+GstBuffer* MakeFrame(const std::string& caps, const std::function<int(int, int, int)>& value) {
+    const GstVideoInfo info = InfoOf(caps);
     GstBuffer* buffer = gst_buffer_new_allocate(nullptr, info.size, nullptr);
     GstVideoFrame frame;
     gst_video_frame_map(&frame, &info, buffer, GST_MAP_WRITE);
@@ -182,6 +188,30 @@ struct Picture {
     const std::array<int, 3>& At(int x, int y) const { return rgb[size_t(y) * width + x]; }
 };
 
+// The BGRx `buffer` in the current caps of `pad`; empty when it cannot be read.
+Picture PictureOf(GstPad* pad, GstBuffer* buffer) {
+    Picture picture;
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    GstVideoInfo info;
+    GstVideoFrame mapped;
+    if (caps && gst_video_info_from_caps(&info, caps) &&
+        gst_video_frame_map(&mapped, &info, buffer, GST_MAP_READ)) {
+        picture.width = info.width;
+        picture.height = info.height;
+        const auto* data = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0));
+        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0);
+        for (int y = 0; y < info.height; ++y)
+            for (int x = 0; x < info.width; ++x) {
+                const uint8_t* p = data + size_t(stride) * y + 4 * x;
+                picture.rgb.push_back({p[2], p[1], p[0]});
+            }
+        gst_video_frame_unmap(&mapped);
+    }
+    if (caps)
+        gst_caps_unref(caps);
+    return picture;
+}
+
 // One frame through `factory` to BGRx of the given size; an empty picture
 // when nothing comes out.
 Picture Convert(const char* factory, const std::string& caps, GstBuffer* frame, int width,
@@ -195,37 +225,18 @@ Picture Convert(const char* factory, const std::string& caps, GstBuffer* frame, 
                                       ", height=" + std::to_string(height))
                                          .c_str());
     Picture picture;
-    GstBuffer* out = gst_harness_push(h, frame) == GST_FLOW_OK ? gst_harness_pull(h) : nullptr;
-    GstCaps* outCaps = out ? gst_pad_get_current_caps(h->sinkpad) : nullptr;
-    GstVideoInfo info;
-    GstVideoFrame mapped;
-    if (outCaps && gst_video_info_from_caps(&info, outCaps) &&
-        gst_video_frame_map(&mapped, &info, out, GST_MAP_READ)) {
-        picture.width = info.width;
-        picture.height = info.height;
-        const auto* data = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0));
-        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0);
-        for (int y = 0; y < info.height; ++y)
-            for (int x = 0; x < info.width; ++x) {
-                const uint8_t* p = data + size_t(stride) * y + 4 * x;
-                picture.rgb.push_back({p[2], p[1], p[0]});
-            }
-        gst_video_frame_unmap(&mapped);
-    }
-    if (outCaps)
-        gst_caps_unref(outCaps);
-    if (out)
+    if (GstBuffer* out =
+            gst_harness_push(h, frame) == GST_FLOW_OK ? gst_harness_pull(h) : nullptr) {
+        picture = PictureOf(h->sinkpad, out);
         gst_buffer_unref(out);
+    }
     gst_harness_teardown(h);
     return picture;
 }
 
 // The bars of `yuv` in `format`, component values scaled to its depth.
 GstBuffer* BarsFrame(const std::string& caps, const Yuv& yuv, int depth) {
-    GstCaps* parsed = gst_caps_from_string(caps.c_str());
-    GstVideoInfo info;
-    gst_video_info_from_caps(&info, parsed);
-    gst_caps_unref(parsed);
+    const GstVideoInfo info = InfoOf(caps);
     const GstVideoFormatInfo* f = info.finfo;
     return MakeFrame(caps, [&](int c, int x, int) {
         const int bar = (x << GST_VIDEO_FORMAT_INFO_W_SUB(f, c)) / kBarWidth;
@@ -458,10 +469,7 @@ TEST_F(SwscaleConvert, EverySizeIsConvertedWhollyAndNothingIsWrittenOutsideTheFr
                 source = MakeFrame(
                     caps, [&](int c, int, int) { return (c == 0 ? 180 : 128) << (row.depth - 8); });
             }
-            GstCaps* parsed = gst_caps_from_string(caps.c_str());
-            GstVideoInfo in, out;
-            gst_video_info_from_caps(&in, parsed);
-            gst_caps_unref(parsed);
+            GstVideoInfo in = InfoOf(caps), out;
             gst_video_info_set_format(&out, gst_video_format_from_string(row.out), width, height);
             GstVideoFrame mapped;
             ASSERT_TRUE(gst_video_frame_map(&mapped, &in, source, GST_MAP_READ));
@@ -530,10 +538,7 @@ TEST_F(SwscaleConvert, EveryDecodedFormatPassesTheConverterThePlayerPlugs) {
         GstHarness* h = gst_harness_new_with_element(converter, "sink", "src");
         gst_harness_set_src_caps_str(h, caps.c_str());
         gst_harness_set_sink_caps_str(h, "video/x-raw, format=(string){ I420, BGRx }");
-        GstCaps* parsed = gst_caps_from_string(caps.c_str());
-        GstVideoInfo info;
-        gst_video_info_from_caps(&info, parsed);
-        gst_caps_unref(parsed);
+        const GstVideoInfo info = InfoOf(caps);
         GstBuffer* frame = gst_buffer_new_allocate(nullptr, info.size, nullptr);
         gst_buffer_memset(frame, 0, 0x80, info.size);
         const GstFlowReturn pushed = gst_harness_push(h, frame);
@@ -589,10 +594,7 @@ GstBuffer* NaturalFrame(const std::string& caps) {
 // The frame's Y'CbCr back to RGB in floating point, chroma interpolated
 // bilinearly between the block centres, 0..255.
 std::vector<std::array<double, 3>> FloatReference(GstBuffer* buffer, const std::string& caps) {
-    GstCaps* parsed = gst_caps_from_string(caps.c_str());
-    GstVideoInfo info;
-    gst_video_info_from_caps(&info, parsed);
-    gst_caps_unref(parsed);
+    const GstVideoInfo info = InfoOf(caps);
     GstVideoFrame frame;
     gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ);
     auto sample = [&](int c, int x, int y) {
@@ -745,27 +747,8 @@ DecodedRun DecodeStill(bool draw) {
     gst_pad_add_probe(
         into, GST_PAD_PROBE_TYPE_BUFFER,
         [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
-            GstCaps* caps = gst_pad_get_current_caps(pad);
-            GstVideoInfo vinfo;
-            GstVideoFrame frame;
-            Picture picture;
-            if (gst_video_info_from_caps(&vinfo, caps) &&
-                gst_video_frame_map(&frame, &vinfo, GST_PAD_PROBE_INFO_BUFFER(info),
-                                    GST_MAP_READ)) {
-                picture.width = vinfo.width;
-                picture.height = vinfo.height;
-                const auto* rows =
-                    static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-                const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-                for (int y = 0; y < vinfo.height; ++y)
-                    for (int x = 0; x < vinfo.width; ++x) {
-                        const uint8_t* p = rows + size_t(stride) * y + 4 * x;
-                        picture.rgb.push_back({p[2], p[1], p[0]});
-                    }
-                gst_video_frame_unmap(&frame);
-            }
-            gst_caps_unref(caps);
-            static_cast<DecodedRun*>(data)->frames.push_back(std::move(picture));
+            static_cast<DecodedRun*>(data)->frames.push_back(
+                PictureOf(pad, GST_PAD_PROBE_INFO_BUFFER(info)));
             return GST_PAD_PROBE_OK;
         },
         &run, nullptr);

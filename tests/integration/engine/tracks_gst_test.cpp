@@ -19,12 +19,13 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <tuple>
 
 #include "engine/media/gst_media.h"
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "subtitles/ass_script.h"
-#include "support/fake_dialogs.h"
+#include "support/gst_player.h"
 #include "support/pgs_stream.h"
 
 namespace tavimo {
@@ -32,13 +33,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Kind = StreamInfo::Kind;
-
-class Host : public PlayerHost {
-  public:
-    platform::ScriptedDialogs dialogs;
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-};
 
 }  // namespace
 
@@ -51,9 +45,7 @@ std::string Media(const char* name) {
     return (gMedia / name).string();
 }
 
-bool Ffmpeg(const std::string& arguments) {
-    return std::system(("ffmpeg -v error -y " + arguments + " >/dev/null 2>&1").c_str()) == 0;
-}
+using test::Ffmpeg;
 
 constexpr char kSubRip[] =
     "1\n00:00:00,500 --> 00:00:01,500\n<i>Hello</i> &amp; world\n\n"
@@ -80,9 +72,8 @@ std::string Black(int seconds, const char* size = "320x240", int rate = 25) {
 }
 
 void MakeMedia() {
-    char dir[] = "/tmp/tavimo-tracks-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    gMedia = dir;
+    gMedia = test::NewFolder("tracks");
+    ASSERT_FALSE(gMedia.empty());
     std::ofstream(Media("a.srt")) << kSubRip;
     std::ofstream(Media("a.ass")) << kAss;
     std::ofstream(Media("gap.srt")) << kGap;
@@ -174,22 +165,7 @@ class TracksGstTest : public testing::Test {
             EXPECT_EQ(tracks->Info(i, &out[size_t(i)]), S_OK);
         return out;
     }
-    // The sink of a renderer bin (borrowed from it).
-    GstElement* SinkOf(const char* renderer) {
-        GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), renderer);
-        if (!bin)
-            return nullptr;
-        GstIterator* it = gst_bin_iterate_sinks(GST_BIN(bin));
-        GValue item = G_VALUE_INIT;
-        GstElement* sink = nullptr;
-        if (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-            sink = GST_ELEMENT(g_value_get_object(&item));
-            g_value_unset(&item);
-        }
-        gst_iterator_free(it);
-        gst_object_unref(bin);
-        return sink;
-    }
+    GstElement* SinkOf(const char* renderer) { return test::RendererSink(record, renderer); }
     // Both sinks at the clock's pace, from the start.
     void PlayAtPace() {
         for (const char* renderer : {"Video Mixing Renderer 9", "Audio Renderer"})
@@ -197,11 +173,7 @@ class TracksGstTest : public testing::Test {
                 g_object_set(sink, "sync", TRUE, nullptr);
         record.SeekTo(0);
     }
-    REFERENCE_TIME Position() {
-        REFERENCE_TIME now = -1;
-        record.pMS->GetCurrentPosition(&now);
-        return now;
-    }
+    REFERENCE_TIME Position() { return test::PositionOf(record); }
     // Seeks (when `seekTo` is not negative), pauses and runs again (when
     // asked), then expects playback to move `ahead` (100 ns units) within
     // `withinMs`: a sparse stream must not hold the picture back.
@@ -284,7 +256,7 @@ class TracksGstTest : public testing::Test {
     }
 
     std::unique_ptr<MediaFramework> media;
-    Host host;
+    test::ScriptedHost host;
     PlayerRecord record{host};
     std::shared_ptr<IAMStreamSelect> tracks;
     std::mutex shownMutex;
@@ -309,17 +281,12 @@ struct Listed {
 
 void ExpectListed(const std::vector<StreamInfo>& got, const std::vector<Listed>& want) {
     ASSERT_EQ(got.size(), want.size());
-    for (size_t i = 0; i < want.size(); ++i) {
-        SCOPED_TRACE("track " + std::to_string(i));
-        EXPECT_EQ(got[i].kind, want[i].kind);
-        EXPECT_EQ(got[i].format, want[i].format);
-        EXPECT_EQ(got[i].language, want[i].language);
-        EXPECT_EQ(got[i].title, want[i].title);
-        EXPECT_EQ(got[i].channels, want[i].channels);
-        EXPECT_EQ(got[i].isDefault, want[i].isDefault);
-        EXPECT_EQ(got[i].decodable, want[i].decodable);
-        EXPECT_EQ(got[i].enabled, want[i].enabled);
-    }
+    const auto fields = [](const auto& t) {
+        return std::tuple(int(t.kind), t.format, t.language, t.title, t.channels, t.isDefault,
+                          t.decodable, t.enabled);
+    };
+    for (size_t i = 0; i < want.size(); ++i)
+        EXPECT_EQ(fields(got[i]), fields(want[i])) << "track " << i;
 }
 
 TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
@@ -524,22 +491,17 @@ class PacedTracksTest : public TracksGstTest {
     PacedTracksTest() : TracksGstTest(true) {}
     // The pad that feeds the sink of the subtitle stream (a ref), null when none.
     GstPad* SubtitleFeed() {
-        GstIterator* it = gst_bin_iterate_elements(GST_BIN(GstPipelineOf(record.pGB.get())));
-        GValue item = G_VALUE_INIT;
-        GstPad* feed = nullptr;
-        while (!feed && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-            auto* element = GST_ELEMENT(g_value_get_object(&item));
+        for (GstElement* element :
+             test::Elements(gst_bin_iterate_elements(GST_BIN(GstPipelineOf(record.pGB.get()))))) {
             GstElementFactory* factory = gst_element_get_factory(element);
             if (factory && g_str_equal(GST_OBJECT_NAME(factory), "fakesink")) {
                 GstPad* pad = gst_element_get_static_pad(element, "sink");
-                feed = gst_pad_get_peer(pad);
+                GstPad* feed = gst_pad_get_peer(pad);
                 gst_object_unref(pad);
+                return feed;
             }
-            g_value_reset(&item);
         }
-        g_value_unset(&item);
-        gst_iterator_free(it);
-        return feed;
+        return nullptr;
     }
 };
 

@@ -1,14 +1,11 @@
-// Playback speed: the steps ] and [ take from any speed, the note's text, and
-// what the player record does with a speed on the scripted framework.
+// Playback speed: the steps ] and [ take from any speed, and what the player
+// record does with a speed on the scripted framework, its note written out.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "engine/playback_speed.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_media.h"
+#include "support/scripted_player.h"
 
 namespace tavimo {
 namespace {
@@ -39,39 +36,7 @@ TEST(PlaybackSpeedTest, KeysStepFromAnySpeed) {
     }
 }
 
-TEST(PlaybackSpeedTest, NoteText) {
-    struct Row {
-        double speed;
-        const char* text;
-    } rows[] = {
-        {1.0, "Speed: 1\u00d7"},      {0.25, "Speed: 0.25\u00d7"}, {1.5, "Speed: 1.5\u00d7"},
-        {0.9, "Speed: 0.9\u00d7"},    {1.1, "Speed: 1.1\u00d7"},   {4.0, "Speed: 4\u00d7"},
-        {1.333, "Speed: 1.33\u00d7"}, {0.3, "Speed: 0.3\u00d7"},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(SpeedNoteText(row.speed), row.text) << row.speed;
-}
-
-class Player : public PlayerHost {
-  public:
-    Player() { record.UseMediaFramework(&media); }
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-    bool Open(const std::string& path) {
-        record.ClipPath = path;
-        record.OpenClip();
-        return record.ClipState == ClipState::Running;
-    }
-    std::string NoteShown() const {
-        std::string text;
-        record.Mixer.Note.Copy(text);
-        return text;
-    }
-
-    platform::ScriptedDialogs dialogs;
-    FakeMediaFramework media;
-    PlayerRecord record{*this};
-};
+using Player = test::ScriptedPlayer;
 
 // The speed the graph plays at afterwards, the one the record keeps and the
 // note: a speed is clamped to the steps' range, and a refused one changes
@@ -80,7 +45,7 @@ TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
     Player p;
     p.record.SetSpeed(2.0);
     EXPECT_EQ(p.record.Speed, 1.0) << "no clip: nothing to speed up";
-    EXPECT_EQ(p.NoteShown(), "");
+    EXPECT_EQ(p.Note(), "");
 
     ASSERT_TRUE(p.Open("/clips/a.mp4"));
     const auto graphRate = [&] {
@@ -102,6 +67,9 @@ TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
         {"refused: the speed before stays, and the note says so", 2.0, true, 0.25, 0.25,
          "Speed: 0.25\u00d7"},
         {"not a number changes nothing", std::nan(""), false, 0.25, 0.25, "Speed: 0.25\u00d7"},
+        {"a bus client's speed: the note in two decimals", 1.333, false, 1.333, 1.333,
+         "Speed: 1.33\u00d7"},
+        {"one decimal", 0.9, false, 0.9, 0.9, "Speed: 0.9\u00d7"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -111,14 +79,14 @@ TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
         p.record.SetSpeed(row.asked);
         EXPECT_EQ(graphRate(), row.played);
         EXPECT_EQ(p.record.Speed, row.held);
-        EXPECT_EQ(p.NoteShown(), row.note);
+        EXPECT_EQ(p.Note(), row.note);
     }
 
     p.media.script.failures.clear();
     ASSERT_TRUE(p.Open("/clips/b.mp4"));
     EXPECT_EQ(p.record.Speed, 1.0) << "another clip starts at normal speed";
     EXPECT_EQ(graphRate(), 1.0);
-    EXPECT_EQ(p.NoteShown(), "");
+    EXPECT_EQ(p.Note(), "");
 }
 
 }  // namespace

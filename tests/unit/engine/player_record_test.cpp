@@ -8,10 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_media.h"
+#include "support/scripted_player.h"
 
 namespace tavimo {
 namespace {
@@ -27,18 +24,14 @@ std::string Joined(const std::vector<std::string>& lines) {
 }
 
 // A window holding a record on the scripted framework; notes what the record asks of it.
-class Player : public PlayerHost {
+class Player : public test::ScriptedPlayer {
   public:
-    Player() { record.UseMediaFramework(&media); }
-    platform::Dialogs& Dialogs() override { return dialogs; }
     void SetWindowTitle(const std::string& title) override { titles.push_back(title); }
-    void FitFrameToVideo() override { ++fits; }
     void SetSeekRange(int32_t high, int64_t total) override { seek = {high, total}; }
     void SetSeekPosition(int32_t at, int64_t current) override { position = {at, current}; }
     void StartPositionTimer() override { ++timer; }
     void StopPositionTimer() override { --timer; }
     void AddRecent(const std::string& path) override { recent.push_back(path); }
-    void NextFile() override { ++nextFiles; }
     // What the seek bar is told to show of the loop: "A <s>", "A <s> B <s>"
     // or "" (seconds), as of the last time it was told.
     void MarksChanged() override {
@@ -50,12 +43,6 @@ class Player : public PlayerHost {
             marks += " B " + std::to_string(loop.b / 10000000);
     }
 
-    // Opens `path` through OpenClip; true when it plays.
-    bool Open(const std::string& path) {
-        record.ClipPath = path;
-        record.OpenClip();
-        return record.ClipState == ClipState::Running;
-    }
     // The texts of the boxes shown, each checked to be the player's error box.
     std::string Boxes() const {
         std::vector<std::string> texts;
@@ -67,13 +54,10 @@ class Player : public PlayerHost {
         return Joined(texts);
     }
 
-    platform::ScriptedDialogs dialogs;
-    FakeMediaFramework media;
     std::vector<std::string> titles, recent;
-    int fits = 0, timer = 0, nextFiles = 0;
+    int timer = 0;
     std::string marks;
     std::pair<int32_t, int64_t> seek, position;
-    PlayerRecord record{*this};
 };
 
 const std::string kFail = "The operation failed.";
@@ -287,13 +271,6 @@ TEST(PlayerRecordTest, DialogRoad) {
     EXPECT_NE(p.record.pMC, nullptr);
 }
 
-// The note shown now.
-std::string NoteOf(const PlayerRecord& record) {
-    std::string text;
-    record.Mixer.Note.Copy(text);
-    return text;
-}
-
 constexpr REFERENCE_TIME kSecond = 10'000'000;
 
 // Where the chapter keys go from a position, and the note they leave. The
@@ -339,7 +316,7 @@ TEST(PlayerRecordTest, ChapterKeysGoToTheirChapter) {
         REFERENCE_TIME now = -1;
         p.record.pMS->GetCurrentPosition(&now);
         EXPECT_EQ(now, row.to) << row.name;
-        EXPECT_EQ(NoteOf(p.record), row.note) << row.name;
+        EXPECT_EQ(p.Note(), row.note) << row.name;
     }
 }
 
@@ -382,7 +359,7 @@ TEST(PlayerRecordTest, LoopStagesShowInTheNoteAndOnTheSeekBar) {
             at(step.seekTo * kSecond);
         if (step.pressL)
             p.record.StepLoop();
-        EXPECT_EQ(NoteOf(p.record), step.note);
+        EXPECT_EQ(p.Note(), step.note);
         EXPECT_EQ(p.marks, step.marks);
         EXPECT_EQ(now(), step.standsAt * kSecond);
     }

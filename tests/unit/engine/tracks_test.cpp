@@ -8,11 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/player_host.h"
-#include "engine/player_record.h"
 #include "engine/track_choices.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_media.h"
+#include "support/scripted_player.h"
 
 namespace tavimo {
 namespace {
@@ -39,13 +36,6 @@ TEST(TracksTest, MenuTextsAreWrittenOut) {
     for (const auto& [name, number, info, text] : rows)
         EXPECT_EQ(TrackMenuText(number, info), text) << name;
 }
-
-class Host : public PlayerHost {
-  public:
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-    platform::ScriptedDialogs dialogs;
-};
 
 // What shows and plays once a clip has opened. The file beside "with.mkv"
 // holds one cue, "from the file"; a track of the clip fills the track with
@@ -135,10 +125,9 @@ TEST(TracksTest, ChoiceOnOpen) {
         };
     for (const auto& [name, file, streams, subtitleLanguage, audioLanguage, drawn, marked, audio] :
          rows) {
-        Host host;
-        FakeMediaFramework media;
-        PlayerRecord record(host);
-        record.UseMediaFramework(&media);
+        test::ScriptedPlayer player;
+        PlayerRecord& record = player.record;
+        FakeMediaFramework& media = player.media;
         media.script.streams = streams;
         if (streams.empty())
             media.script.failures["QueryStreamSelect"] = E_NOINTERFACE;

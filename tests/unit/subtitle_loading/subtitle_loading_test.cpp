@@ -12,12 +12,9 @@
 #include <vector>
 
 #include "../platform/test_dir.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
 #include "subtitles/log_font.h"
 #include "subtitles/subtitle_loading.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_media.h"
+#include "support/scripted_player.h"
 
 namespace tavimo {
 namespace {
@@ -49,25 +46,14 @@ void Put(const TestDir& dir, const std::string& names) {
 
 // The player record with its subtitle commands, on a media framework that
 // plays any path.
-class PlayerSubtitlesTest : public testing::Test, public PlayerHost {
+class PlayerSubtitlesTest : public testing::Test, public test::ScriptedPlayer {
   protected:
-    PlayerSubtitlesTest() { record.UseMediaFramework(&media); }
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-    bool Open(const std::string& path) {
-        record.ClipPath = path;
-        record.OpenClip();
-        return record.ClipState == ClipState::Running;
-    }
     std::string FirstText() const {
         const SubtitleTrack::Snapshot entries = record.Track.Current();
         return entries->empty() ? "<empty>" : entries->front().text;
     }
 
     TestDir dir;
-    FakeMediaFramework media;
-    platform::ScriptedDialogs dialogs;
-    PlayerRecord record{*this};
 };
 
 TEST_F(PlayerSubtitlesTest, LoadFromDialogOrPath) {
