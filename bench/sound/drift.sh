@@ -22,6 +22,7 @@ ffmpeg -v error -y -f lavfi -i "testsrc=s=320x240:r=25:d=$((seconds + 10))" -f l
     -i "aevalsrc='if(lt(mod(t,1),0.01),0.5*sin(2*PI*1000*t),0)':s=44100:d=$((seconds + 10))" \
     -ac 2 -c:v libx264 -preset ultrafast -g 25 -c:a pcm_s16le "$clip"
 
+. "$here/server.sh"
 server=
 cleanup() {
     [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
@@ -32,19 +33,12 @@ trap cleanup EXIT
 # One run: "<label> <slope ms/s> <pairs>".
 run() {
     local label=$1 folder=$work/$1
-    mkdir -p "$folder/config" "$folder/runtime"
+    mkdir -p "$folder"
     mkfifo "$folder/card"
-    env -u PULSE_SERVER -u DBUS_SESSION_BUS_ADDRESS HOME="$folder" XDG_RUNTIME_DIR="$folder" \
-        XDG_CONFIG_HOME="$folder/config" PULSE_RUNTIME_PATH="$folder/runtime" \
-        PULSE_STATE_PATH="$folder/state" pulseaudio --daemonize=no --exit-idle-time=-1 -n \
-        --disallow-exit --realtime=no --high-priority=no --log-target=stderr \
-        "--load=module-pipe-sink sink_name=card file=$folder/card rate=44100 channels=2 format=s16le" \
-        "--load=module-native-protocol-unix auth-anonymous=1 socket=$folder/native" \
-        2>"$folder/log" &
-    server=$!
+    start_sound_server "$folder" \
+        "module-pipe-sink sink_name=card file=$folder/card rate=44100 channels=2 format=s16le"
     python3 "$here/card.py" "$folder/card" "$pace" $((seconds + 8)) >"$folder/sound" &
     local card=$!
-    for _ in $(seq 100); do [ -S "$folder/native" ] && break; sleep 0.1; done
     PULSE_SERVER=unix:$folder/native QT_QPA_PLATFORM=offscreen "${@:2}" \
         "$build/bench/clock_bench" drift "$clip" "$seconds" >"$folder/picture" 2>/dev/null || true
     kill "$card" 2>/dev/null || true

@@ -30,16 +30,9 @@ for n in 2 6; do
         -c:v libx264 -preset ultrafast -c:a flac "$work/film$n.mkv"
 done
 
-mkdir -p "$work/pulse/runtime"
-env -u PULSE_SERVER -u DBUS_SESSION_BUS_ADDRESS HOME="$work/pulse" XDG_RUNTIME_DIR="$work/pulse" \
-    XDG_CONFIG_HOME="$work/pulse" PULSE_RUNTIME_PATH="$work/pulse/runtime" \
-    PULSE_STATE_PATH="$work/pulse/state" pulseaudio --daemonize=no --exit-idle-time=-1 -n \
-    --disallow-exit --realtime=no --high-priority=no --log-target=stderr \
-    "--load=module-null-sink sink_name=night rate=48000 channels=2 format=float32le" \
-    "--load=module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
-    2>"$work/pulse/log" &
-server=$!
-for _ in $(seq 100); do [ -S "$work/pulse/native" ] && break; sleep 0.1; done
+. "$here/server.sh"
+start_sound_server "$work/pulse" \
+    "module-null-sink sink_name=night rate=48000 channels=2 format=float32le"
 export PULSE_SERVER=unix:$work/pulse/native
 
 measure() {

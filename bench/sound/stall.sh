@@ -20,12 +20,6 @@ dpkg-query -W -f='libpulse0 ${Version}\n' libpulse0 2>/dev/null || true
 clip=$work/tone.mp4
 ffmpeg -v error -y -f lavfi -i testsrc=s=320x240:r=25 -f lavfi -i sine=f=440:r=44100 -t 60 \
     -ac 2 -c:v libx264 -preset ultrafast -g 25 -c:a aac "$clip"
-mkdir -p "$work/config" "$work/runtime"
-env -u PULSE_SERVER -u DBUS_SESSION_BUS_ADDRESS HOME="$work" XDG_RUNTIME_DIR="$work" \
-    XDG_CONFIG_HOME="$work/config" PULSE_RUNTIME_PATH="$work/runtime" PULSE_STATE_PATH="$work/state" \
-    pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit --realtime=no \
-    --high-priority=no --log-target=stderr "--load=module-null-sink sink_name=null" \
-    "--load=module-native-protocol-unix auth-anonymous=1 socket=$work/native" 2>"$work/log" &
-server=$!
-for _ in $(seq 100); do [ -S "$work/native" ] && break; sleep 0.1; done
+. "$(dirname "${BASH_SOURCE[0]}")/server.sh"
+start_sound_server "$work" "module-null-sink sink_name=null"
 PULSE_SERVER=unix:$work/native QT_QPA_PLATFORM=offscreen "$build/bench/clock_bench" stall "$clip" "$runs" 2>/dev/null

@@ -68,6 +68,15 @@ def utterance(text, voice, path, speed=165, pitch=50):
     return data
 
 
+def write_wav(path, samples):
+    """Writes 16-bit mono samples (an array of "h") at RATE."""
+    with wave.open(path, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(RATE)
+        w.writeframes(samples.tobytes())
+
+
 def srt_time(ms):
     return "%02d:%02d:%02d,%03d" % (ms // 3600000, ms // 60000 % 60, ms // 1000 % 60, ms % 1000)
 
@@ -117,11 +126,7 @@ def make_crowd(seconds, seed, tmp, path):
         layer.extend(rng.choice(pieces))
         layer.extend(array.array("h", [0]) * rng.randint(RATE // 3, 5 * RATE // 2))
     talk = os.path.join(tmp, "talk.wav")
-    with wave.open(talk, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(RATE)
-        w.writeframes(layer.tobytes())
+    write_wav(talk, layer)
     starts = [0, rng.uniform(3, 55)]
     graph = "[0]asplit=2[s0][s1];"
     graph += "".join("[s%d]atrim=start=%f,asetpts=PTS-STARTPTS[m%d];" % (i, t, i)
@@ -197,11 +202,7 @@ def main():
         noise_rms = (sum(s * s for s in sample) / max(len(sample), 1)) ** 0.5 or 1.0
         gain = speech_rms / noise_rms / (10 ** (a.snr / 20))
         speech_path = os.path.join(tmp, "speech.wav")
-        with wave.open(speech_path, "wb") as w:
-            w.setnchannels(1)
-            w.setsampwidth(2)
-            w.setframerate(RATE)
-            w.writeframes(speech.tobytes())
+        write_wav(speech_path, speech)
         mix = os.path.join(tmp, "mix.wav")
         run(["ffmpeg", "-y", "-i", speech_path, "-i", noise_path, "-filter_complex",
              "[1]volume=%f[n];[0][n]amix=inputs=2:normalize=0:duration=first" % gain,
