@@ -9,6 +9,7 @@
 
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
+#include "engine/media/gst_night_mode.h"
 
 namespace tavimo::gst_internal {
 namespace {
@@ -152,11 +153,14 @@ void GstGraph::OnMessage(GstMessage* message) {
             ++stepsDone_;
             break;
         case GST_MESSAGE_LATENCY:
-            // An element holds the sound back longer or shorter (night mode):
-            // the sinks are told, off the streaming thread that said so.
-            gst_element_call_async(
-                pipeline_, [](GstElement* e, gpointer) { gst_bin_recalculate_latency(GST_BIN(e)); },
-                nullptr, nullptr);
+            // Night mode holds the sound back longer or shorter: the sinks
+            // are told, off the streaming thread that said so. (Only then:
+            // the call holds the pipeline until it has run.)
+            if (IsNightMode(GST_MESSAGE_SRC(message)))
+                gst_element_call_async(
+                    pipeline_,
+                    [](GstElement* e, gpointer) { gst_bin_recalculate_latency(GST_BIN(e)); },
+                    nullptr, nullptr);
             break;
         case GST_MESSAGE_ELEMENT:
             if (gst_message_has_name(message, "http-headers"))

@@ -249,4 +249,8 @@ void SetNightMode(GstElement* element, bool on) {
     gst_base_transform_reconfigure_src(trans);
 }
 
+bool IsNightMode(GstObject* object) {
+    return object && G_TYPE_CHECK_INSTANCE_TYPE(object, tavimo_night_mode_get_type());
+}
+
 }  // namespace tavimo

@@ -14,5 +14,7 @@ GstElement* NewNightMode();
 // Switches an element made by NewNightMode on or off; the sound upstream is
 // asked to change its format at the next buffer. Any thread.
 void SetNightMode(GstElement* element, bool on);
+// True when `object` is an element made by NewNightMode. Any thread.
+bool IsNightMode(GstObject* object);
 
 }  // namespace tavimo
