@@ -16,7 +16,7 @@ std::string AudioDelayNoteText(int ms) {
 
 int AudioDelays::For(const std::string& output) const {
     auto it = delays_.find(output);
-    return it == delays_.end() ? 0 : it->second;
+    return it == delays_.end() ? 0 : it->second.ms;
 }
 
 void AudioDelays::Set(const std::string& output, int ms) {
@@ -25,27 +25,23 @@ void AudioDelays::Set(const std::string& output, int ms) {
     ms = std::clamp(ms, -kAudioDelayLimitMs, kAudioDelayLimitMs);
     if (ms == 0) {
         delays_.erase(output);
-        changed_.erase(output);
         return;
     }
-    delays_[output] = ms;
-    changed_[output] = ++changes_;
-    if (delays_.size() > kMaximumOutputs) {
-        auto oldest = std::min_element(changed_.begin(), changed_.end(),
-                                       [](auto& a, auto& b) { return a.second < b.second; });
-        delays_.erase(oldest->first);
-        changed_.erase(oldest);
-    }
+    delays_[output] = {ms, ++changes_};
+    if (delays_.size() > kMaximumOutputs)
+        delays_.erase(std::min_element(delays_.begin(), delays_.end(), [](auto& a, auto& b) {
+            return a.second.changed < b.second.changed;
+        }));
 }
 
 std::string AudioDelays::Text() const {
     std::vector<std::pair<unsigned, std::string>> order;
-    for (const auto& [output, when] : changed_)
-        order.emplace_back(when, output);
+    for (const auto& [output, delay] : delays_)
+        order.emplace_back(delay.changed, output + "=" + std::to_string(delay.ms));
     std::sort(order.begin(), order.end());
     std::string text;
-    for (const auto& [when, output] : order)
-        text += (text.empty() ? "" : ";") + output + "=" + std::to_string(delays_.at(output));
+    for (const auto& [when, item] : order)
+        text += (text.empty() ? "" : ";") + item;
     return text;
 }
 

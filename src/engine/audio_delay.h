@@ -33,8 +33,11 @@ class AudioDelays {
     static AudioDelays FromText(const std::string& text);
 
   private:
-    std::map<std::string, int> delays_;
-    std::map<std::string, unsigned> changed_;  // the order of the changes
+    struct Delay {
+        int ms = 0;
+        unsigned changed = 0;  // the order of the changes
+    };
+    std::map<std::string, Delay> delays_;
     unsigned changes_ = 0;
 };
 
