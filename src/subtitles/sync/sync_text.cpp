@@ -162,8 +162,9 @@ SubtitleEntries AssDialogueEntries(std::string_view script) {
         if (!line.empty() && line.front() == '[') {
             inEvents = line == "[Events]";
         } else if (inEvents && line.substr(0, 7) == "Format:") {
+            // A column the line does not name is out of every event's reach.
             const std::vector<std::string_view> names = SplitFields(line.substr(7), 64);
-            fields = names.size();
+            fields = start = end = textAt = names.size();
             for (size_t i = 0; i < names.size(); ++i) {
                 const std::string_view n = Trimmed(names[i]);
                 start = n == "Start" ? i : start;
@@ -172,7 +173,7 @@ SubtitleEntries AssDialogueEntries(std::string_view script) {
             }
         } else if (inEvents && line.substr(0, 9) == "Dialogue:") {
             const std::vector<std::string_view> f = SplitFields(line.substr(9), fields);
-            if (f.size() == fields && textAt < fields) {
+            if (f.size() == fields && std::max({start, end, textAt}) < fields) {
                 SubtitleEntry e;
                 e.start = AssTime(f[start]);
                 e.end = AssTime(f[end]);

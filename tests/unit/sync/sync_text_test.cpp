@@ -115,6 +115,17 @@ TEST(SyncText, AssEventsFollowTheFormatLine) {
     EXPECT_EQ(e[0].text, "Hello, there");
     EXPECT_EQ(e[1].start, 3'600'000);
     EXPECT_EQ(e[1].end, 3'602'250);
+    // Columns in another order are found by name; a format naming fewer
+    // columns than the times need leaves its events out.
+    const SubtitleEntries reordered = AssDialogueEntries(
+        "[Events]\nFormat: Text, End, Start\nDialogue:Hi, 0:00:02.00, 0:00:01.00\n");
+    ASSERT_EQ(reordered.size(), 1u);
+    EXPECT_EQ(reordered[0].start, 1000);
+    EXPECT_EQ(reordered[0].text, "Hi");
+    EXPECT_TRUE(AssDialogueEntries("[Events]\nFormat: Text, Layer\nDialogue: Hi, 0\n").empty());
+    EXPECT_TRUE(
+        AssDialogueEntries("[Events]\nFormat: Start, End\nDialogue: 0:00:01.00, 0:00:02.00\n")
+            .empty());
 }
 
 std::string Slurp(const std::string& path) {
