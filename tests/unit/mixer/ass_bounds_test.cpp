@@ -216,13 +216,15 @@ TEST(AssHostileScripts, EachFrameCostsBoundedTimeAndMemory) {
 
 // Each size cap at its edge on a 320 x 180 script, whose caps are a font
 // size of 90, a scale of 400 %, a border and shadow of 11.25 and a blur of
-// 20: just under a cap draws smaller than the cap itself, twice the cap
-// draws as the cap does (the box of what changed shows which).
+// 20, in a tag or in the style: just under a cap draws smaller than the cap
+// itself, twice the cap draws as the cap does (the box of what changed shows
+// which).
 TEST_F(AssMixerTest, EachSizeCapHoldsAtItsEdge) {
     const struct {
         const char* name;
         const char* text;  // %g: the value
         double under, cap;
+        int field = 0;  // else the field of the Box style that takes the value
     } rows[] = {
         {"font size", "{\\fs%g}I", 80, 90},
         {"width scale", "{\\fscx%g}W", 360, 400},
@@ -230,13 +232,26 @@ TEST_F(AssMixerTest, EachSizeCapHoldsAtItsEdge) {
         {"border", "{\\3c&HFFFFFF&\\bord%g\\p1}m 0 0 l 2 0 2 2 0 2", 10, 11.25},
         {"shadow", "{\\4c&HFFFFFF&\\shad%g\\p1}m 0 0 l 2 0 2 2 0 2", 10, 11.25},
         {"blur", "{\\blur%g\\p1}m 0 0 l 8 0 8 8 0 8", 16, 20},
+        {"the style's font size", "I", 80, 90, 2},
+        {"the style's width scale", "W", 360, 400, 11},
+        {"the style's height scale", "I", 360, 400, 12},
+        {"the style's border", "{\\3c&HFFFFFF&\\p1}m 0 0 l 2 0 2 2 0 2", 10, 11.25, 16},
+        {"the style's shadow", "{\\4c&HFFFFFF&\\p1}m 0 0 l 2 0 2 2 0 2", 10, 11.25, 17},
     };
-    auto size = [&](const char* format, double value) {
-        char text[128];
-        std::snprintf(text, sizeof text, format, value);
-        Load(320, 180,
-             Dialogue("0:00:01.00", "0:00:03.00", "Box",
-                      std::string("{\\an5\\pos(160,90)}") + text));
+    auto size = [&](const auto& row, double value) {
+        char text[128], number[32];
+        std::snprintf(text, sizeof text, row.text, value);
+        std::snprintf(number, sizeof number, "%g", value);
+        std::string script = Script(320, 180,
+                                    Dialogue("0:00:01.00", "0:00:03.00", "Box",
+                                             std::string("{\\an5\\pos(160,90)}") + text));
+        if (row.field > 0) {
+            size_t at = script.find("Style: Box,") + 7;
+            for (int i = 0; i < row.field; ++i)
+                at = script.find(',', at) + 1;
+            script.replace(at, script.find(',', at) - at, number);
+        }
+        EXPECT_TRUE(shared.Ass.LoadFile(script));
         mixer.reset();
         Frame frame = BlackFrame(VS::I420, 320, 180);
         const Frame before = frame;
@@ -246,11 +261,11 @@ TEST_F(AssMixerTest, EachSizeCapHoldsAtItsEdge) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const auto under = size(row.text, row.under), cap = size(row.text, row.cap);
+        const auto under = size(row, row.under), cap = size(row, row.cap);
         EXPECT_TRUE(under.first < cap.first || under.second < cap.second)
             << under.first << "x" << under.second << " under the cap, " << cap.first << "x"
             << cap.second << " at it";
-        EXPECT_EQ(size(row.text, 2 * row.cap), cap) << "twice the cap";
+        EXPECT_EQ(size(row, 2 * row.cap), cap) << "twice the cap";
     }
 }
 

@@ -84,7 +84,9 @@ TEST(AssEventAdmission, KeepsWhatFitsOnScreenAtEachStart) {
         {"200 at once keep 128", {{200, 1000, 2000}}, 128},
         {"an event ending at a start makes room", {{128, 1000, 1000}, {10, 2000, 1000}}, 138},
         {"one still shown at a start counts", {{128, 1000, 1001}, {10, 2000, 1000}}, 128},
-        {"64 kB of text at once", {{70, 1000, 2000, Unseen(1000)}}, 65},
+        // An event's text is cut at 4 kB, and a block the cut leaves open goes.
+        {"64 kB of text at once: 16 events of 4 kB", {{20, 1000, 2000, Unseen(4096)}}, 16},
+        {"events of 4 kB and a byte, cut", {{20, 1000, 2000, Unseen(4097)}}, 20},
         // Ten W half the play height high, outlined: (10 x 9/32 + 2 x 2/640)
         // x (1/2 + 2 x 2/360) x 2 = 2.88 frames each.
         {"8 frames' area at once", {{5, 1000, 1000, "{\\fs180}WWWWWWWWWW"}}, 2},

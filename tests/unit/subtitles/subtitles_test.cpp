@@ -80,8 +80,10 @@ TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
         {"UTF-16 mark only", "", Utf16(u"", false), Lines{}},
         // Windows-1252 keeps its letters and punctuation in 0x80-0x9F, where
         // ISO-8859-1 has control characters.
-        {"Windows-1252 punctuation", "", "\x84Gr\xFC\xDF\x93 \x96 5 \x80\x85 \x91ok\x92\x99\n",
-         Lines{"\u201EGr\u00FC\u00DF\u201C \u2013 5 \u20AC\u2026 \u2018ok\u2019\u2122"}},
+        {"Windows-1252 punctuation", "",
+         "\x84Gr\xFC\xDF\x93 \x96 5 \x80\x85 \x91ok\x92\x99 \x93Hi\x94\n",
+         Lines{"\u201EGr\u00FC\u00DF\u201C \u2013 5 \u20AC\u2026 \u2018ok\u2019\u2122 "
+               "\u201CHi\u201D"}},
         {"a stray Windows-1252 byte in UTF-8 text", "",
          "D\xC3\xA9j\xC3\xA0 vu\x85\n\xC3\xA7"
          "a \x96 \xC3\xA9t\xC3\xA9\n",
