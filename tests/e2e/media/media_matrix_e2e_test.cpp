@@ -253,8 +253,7 @@ TEST_P(MediaMatrix, PlaysShowsAndAnswersThroughTheRealSinks) {
     // bar's time changes (the picture itself is one colour).
     const auto moves = [&] {
         const QImage before = Window();
-        std::this_thread::sleep_for(1500ms);
-        return Window() != before;
+        return Within(3s, [&] { return Window() != before; });
     };
     EXPECT_TRUE(moves()) << "playback stood still at 2x\n" << Errors();
     ASSERT_TRUE(Answers("BackSpace"));
