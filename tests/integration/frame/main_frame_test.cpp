@@ -24,7 +24,6 @@
 #include "support/fake_display_modes.h"
 #include "support/fake_media.h"
 #include "support/fake_registry.h"
-#include "support/fake_screen_saver.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -190,33 +189,6 @@ TEST_F(MainFrameTest, DroppedFilesGoToClipOrSubtitles) {
     f.DropFiles({QUrl::fromLocalFile(longName), QUrl::fromLocalFile("/tmp/second.srt")});
     EXPECT_EQ(f.Record().ClipPath, longName.toStdString());
     EXPECT_NE(f.Record().SubtitlePath, "/tmp/second.srt");
-}
-
-// Closing in full screen leaves it first: the display mode and the screen
-// saver come back.
-TEST_F(MainFrameTest, ClosingInFullScreenGivesTheScreenBack) {
-    CMainFrame& f = Start();
-    FakeMediaFramework media;
-    auto fake = std::make_unique<platform::FakeScreenSaver>();
-    platform::FakeScreenSaver* saver = fake.get();
-    f.View()->UseScreenSaver(std::move(fake));
-    f.Record().UseMediaFramework(&media);
-    f.Record().ClipPath = "/clips/a.mp4";
-    f.Record().OpenClip();
-    f.OnCommand(ID_RESOLUTION_DEFAULT + 1);
-    f.OnCommand(ID_FULLSCREEN);
-    QTest::qWait(20);
-    ASSERT_TRUE(f.Record().FullScreen);
-    EXPECT_EQ(modes.current, 1);
-    EXPECT_TRUE(saver->suspended);
-    EXPECT_FALSE(f.menuBar()->isVisible());
-    EXPECT_FALSE(f.SeekBand()->isVisible());
-    f.OnCommand(ID_VIEW_TOOLBAR);  // a band toggled in full screen stays hidden there
-    EXPECT_FALSE(f.ToolBar()->isVisible());
-    f.close();
-    EXPECT_FALSE(f.Record().FullScreen);
-    EXPECT_EQ(modes.current, 0) << "the start's mode is back";
-    EXPECT_FALSE(saver->suspended);
 }
 
 // View > Subtitle Encoding reads the shown file again at once, and the choice
