@@ -1,5 +1,6 @@
 // The main frame offscreen: its menu, toolbar and keys, the command table and
-// the window-state commands, with an in-memory registry and scripted dialogs.
+// the window-state commands, View > Deinterlace and its key, with an
+// in-memory registry and scripted dialogs.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -43,6 +44,23 @@ class MainFrameTest : public ::testing::Test {
         frame->LoadSettings();
         frame->Create();
         return *frame;
+    }
+
+    // The View menu's Deinterlace items as shown, the checked one starred.
+    std::string DeinterlaceItems() {
+        for (QAction* view : frame->menuBar()->actions()) {
+            if (view->text() != "&View")
+                continue;
+            for (QAction* item : view->menu()->actions()) {
+                if (item->menu() == nullptr || item->text() != "Deinterlace")
+                    continue;
+                QStringList shown;
+                for (QAction* a : item->menu()->actions())
+                    shown << a->text() + (a->isChecked() ? " *" : "");
+                return shown.join(", ").toStdString();
+            }
+        }
+        return "no Deinterlace menu";
     }
 
     platform::FakeRegistry registry;
@@ -210,6 +228,50 @@ TEST_F(MainFrameTest, SubtitleEncodingReloadsAndIsKept) {
     EXPECT_EQ(f.Record().Track.Current()->at(0).text, "Àëèñà");
     f.close();
     EXPECT_TRUE(Start().Action(ID_SUBTITLE_ENCODING_FIRST + 11)->isChecked()) << "kept";
+}
+
+// D goes round Auto, On, Off with its note; an item chosen in the menu sets
+// its own; the mark follows both, and the choice is there at the next start.
+TEST_F(MainFrameTest, DeinterlaceKeyAndMenuGoRoundTheSettingsWithANoteAndAreKept) {
+    // The settings key exists once anything was stored in it.
+    registry.Seed(kSettingsKey, "Volume", platform::REG_DWORD, {100, 0, 0, 0});
+    Start();
+    EXPECT_EQ(DeinterlaceItems(), "Auto *, On, Off") << "Auto by default";
+    const struct {
+        const char* step;
+        int item;  // 0: press D
+        const char* note;
+        const char* items;
+        int stored;
+    } rows[] = {
+        {"D from Auto", 0, "Deinterlace: On", "Auto, On *, Off", 1},
+        {"D from On", 0, "Deinterlace: Off", "Auto, On, Off *", 2},
+        {"D from Off", 0, "Deinterlace: Auto", "Auto *, On, Off", 0},
+        {"the Off item", ID_DEINTERLACE_OFF, "Deinterlace: Off", "Auto, On, Off *", 2},
+        {"the On item", ID_DEINTERLACE_ON, "Deinterlace: On", "Auto, On *, Off", 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.step);
+        if (row.item == 0)
+            Press(frame->View(), Qt::Key_D);
+        else
+            frame->Action(row.item)->trigger();
+        EXPECT_EQ(Note(frame->Record()), row.note);
+        EXPECT_EQ(DeinterlaceItems(), row.items);
+        EXPECT_EQ(frame->Record().Deinterlace, row.stored);
+    }
+    frame->close();
+    Start();
+    EXPECT_EQ(DeinterlaceItems(), "Auto, On *, Off") << "kept in the settings";
+}
+
+// A stored value out of the three is taken as Auto.
+TEST_F(MainFrameTest, DeinterlaceAnUnknownStoredValueIsAuto) {
+    registry.Seed(kSettingsKey, "Deinterlace", platform::REG_DWORD, {7, 0, 0, 0});
+    Start();
+    EXPECT_EQ(DeinterlaceItems(), "Auto *, On, Off");
+    Press(frame->View(), Qt::Key_D);
+    EXPECT_EQ(Note(frame->Record()), "Deinterlace: On");
 }
 
 // The columns of the seek bar's bottom row painted in `color`, the bar being
