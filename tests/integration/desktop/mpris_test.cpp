@@ -18,15 +18,12 @@
 #include <memory>
 #include <tuple>
 
+#include "../frame/frame_test_util.h"
 #include "app/desktop_wiring.h"
-#include "app/main_frame.h"
 #include "engine/media/gst_media.h"
 #include "integration/mpris.h"
 #include "private_bus.h"
 #include "resources/command_ids.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_display_modes.h"
-#include "support/fake_registry.h"
 
 namespace tavimo {
 namespace {
@@ -62,11 +59,8 @@ TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
     options.videoSink = "fakesink";
     options.audioSink = "fakesink";
     const std::unique_ptr<MediaFramework> media = NewGstMediaFramework(options);
-    platform::FakeRegistry registry;
-    platform::FakeDisplayModes modes{{{1280, 720, 24, 60}}};
-    CMainFrame frame(registry, modes, std::make_unique<platform::ScriptedDialogs>());
-    frame.LoadSettings();
-    frame.Create();
+    frame_test::TestFrame main;
+    CMainFrame& frame = main.Start();
     PlayerRecord& record = frame.Record();
     record.UseMediaFramework(media.get());
     record.ClipPath = clip;

@@ -10,12 +10,9 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/main_frame.h"
+#include "../frame/frame_test_util.h"
 #include "resources/command_ids.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_display_modes.h"
 #include "support/fake_media.h"
-#include "support/fake_registry.h"
 #include "support/fake_screen_saver.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
@@ -25,11 +22,9 @@ namespace {
 
 // The main frame as start-up makes it, then playing a 60 s clip of the given
 // size.
-class Frame {
+class Frame : public frame_test::TestFrame {
   public:
-    Frame(long width, long height, int keepWindowSize = 0) {
-        f->LoadSettings();
-        f->Create();
+    Frame(long width, long height, int keepWindowSize = 0) : f(&Start()) {
         auto fake = std::make_unique<platform::FakeScreenSaver>();
         saver = fake.get();
         view->UseScreenSaver(std::move(fake));
@@ -43,13 +38,13 @@ class Frame {
         record.OpenClip();
         QTest::qWait(30);
     }
-    ~Frame() { record.CloseClip(); }
+    ~Frame() {
+        record.CloseClip();
+        frame.reset();  // before the framework
+    }
 
-    platform::FakeRegistry registry;
-    platform::FakeDisplayModes modes{{{1280, 720, 24, 60}, {640, 480, 24, 60}}};
+    CMainFrame* f;
     FakeMediaFramework media;
-    std::unique_ptr<CMainFrame> f = std::make_unique<CMainFrame>(
-        registry, modes, std::make_unique<platform::ScriptedDialogs>());
     PlayerRecord& record = f->Record();
     CTavimoView* view = f->View();
     CSliders* sliders = f->Sliders();

@@ -21,10 +21,7 @@
 #include "frame_test_util.h"
 #include "resources/command_ids.h"
 #include "resources/resources.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_display_modes.h"
 #include "support/fake_media.h"
-#include "support/fake_registry.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -34,18 +31,8 @@ namespace {
 using frame_test::Note;
 using frame_test::Press;
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public ::testing::Test, protected frame_test::TestFrame {
   protected:
-    // A frame as start-up makes it: settings loaded, then created and shown.
-    CMainFrame& Start() {
-        auto scripted = std::make_unique<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        frame = std::make_unique<CMainFrame>(registry, modes, std::move(scripted));
-        frame->LoadSettings();
-        frame->Create();
-        return *frame;
-    }
-
     // The View menu's Deinterlace items as shown, the checked one starred.
     std::string DeinterlaceItems() {
         for (QAction* view : frame->menuBar()->actions()) {
@@ -62,11 +49,6 @@ class MainFrameTest : public ::testing::Test {
         }
         return "no Deinterlace menu";
     }
-
-    platform::FakeRegistry registry;
-    platform::FakeDisplayModes modes{{{1280, 720, 24, 60}, {1920, 1080, 24, 60}}};
-    platform::ScriptedDialogs* dialogs = nullptr;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 // What the menus build beyond their tables. Every text a person sees goes
@@ -361,6 +343,7 @@ std::string Drawn(PlayerRecord& r) {
 // A clip with two audio and three subtitle tracks and a file beside it.
 class TrackFrameTest : public MainFrameTest {
   protected:
+    ~TrackFrameTest() override { frame.reset(); }  // its graph before the framework
     CMainFrame& StartWithClip(const std::string& name, std::vector<StreamInfo> streams) {
         CMainFrame& f = Start();
         media.script.streams = std::move(streams);
