@@ -1,7 +1,7 @@
 // MPRIS on a private session bus, asked by a client of its own as a desktop
-// would, driving a player on GStreamer (fake sinks) over a 30 s clip with a
-// key frame every 10 s: positions land on the frame asked for, and offsets and
-// positions at the ends of the 64-bit range stay inside the clip.
+// would, driving the main frame's player on GStreamer (fake sinks) over a 30 s
+// clip with a key frame every 10 s: positions land on the frame asked for, and
+// offsets and positions at the ends of the 64-bit range stay inside the clip.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +9,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,15 +17,13 @@
 #include <limits>
 #include <memory>
 #include <tuple>
-#include <vector>
 
+#include "../frame/frame_test_util.h"
+#include "app/desktop_wiring.h"
 #include "engine/media/gst_media.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
 #include "integration/mpris.h"
 #include "private_bus.h"
 #include "resources/command_ids.h"
-#include "support/fake_dialogs.h"
 
 namespace tavimo {
 namespace {
@@ -32,52 +31,6 @@ namespace {
 constexpr int64_t kSecond = 10'000'000;  // 100 ns units
 constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
 constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
-
-// The player as the frame wires it to the bus, cut to what seeking needs.
-class Player : public PlayerHost, public MprisPort {
-  public:
-    Player() {
-        GstMediaOptions options;
-        options.videoSink = "fakesink";
-        options.audioSink = "fakesink";
-        media = NewGstMediaFramework(options);
-        record.UseMediaFramework(media.get());
-    }
-    ~Player() override { record.CloseClip(); }
-
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-
-    MprisSnapshot Snapshot() override {
-        MprisSnapshot s;
-        s.playback = record.ClipState == ClipState::Running  ? MprisSnapshot::Playback::Playing
-                     : record.ClipState == ClipState::Paused ? MprisSnapshot::Playback::Paused
-                                                             : MprisSnapshot::Playback::Stopped;
-        s.clipPath = record.ClipPath;
-        s.canPause = s.canSeek = record.HasSeeking();
-        s.duration = record.Duration;
-        s.position = Position();
-        return s;
-    }
-    void Command(int id) override { commands.push_back(id); }
-    void SetVolume(int) override {}
-    void SeekTo(int64_t position) override { record.SeekTo(position); }
-    void SeekBy(int64_t offset) override { record.SeekBy(offset); }
-    void Raise() override {}
-    void Open(const QString&) override {}
-
-    int64_t Position() {
-        REFERENCE_TIME at = -1;
-        if (record.pMS)
-            record.pMS->GetCurrentPosition(&at);
-        return at;
-    }
-
-    platform::ScriptedDialogs dialogs;
-    std::unique_ptr<MediaFramework> media;
-    PlayerRecord record{*this};
-    std::vector<int> commands;
-};
 
 // Calls `method` of the Player interface from another connection and waits
 // for the answer while this thread serves the call.
@@ -102,15 +55,28 @@ TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
                            clip + " >/dev/null 2>&1")
                               .c_str()),
               0);
-    Player player;
-    player.record.ClipPath = clip;
-    player.record.OpenClip();
-    player.record.TogglePause();
-    ASSERT_EQ(player.record.ClipState, ClipState::Paused);
-    ASSERT_EQ(player.record.Duration, 30 * kSecond);
-    Mpris mpris(player);
-    ASSERT_TRUE(mpris.Start(false));
-    const QVariant track = QVariant::fromValue(QDBusObjectPath(mpris.TrackId()));
+    GstMediaOptions options;
+    options.videoSink = "fakesink";
+    options.audioSink = "fakesink";
+    const std::unique_ptr<MediaFramework> media = NewGstMediaFramework(options);
+    frame_test::TestFrame main;
+    CMainFrame& frame = main.Start();
+    PlayerRecord& record = frame.Record();
+    record.UseMediaFramework(media.get());
+    record.ClipPath = clip;
+    record.OpenClip();
+    record.TogglePause();
+    ASSERT_EQ(record.ClipState, ClipState::Paused);
+    ASSERT_EQ(record.Duration, 30 * kSecond);
+    DesktopWiring wiring(frame, false);
+    const QVariant track =
+        QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/tavimo/track/1"));
+    QSignalSpy commands(&frame, &CMainFrame::commandIssued);
+    const auto position = [&] {
+        REFERENCE_TIME at = -1;
+        record.pMS->GetCurrentPosition(&at);
+        return at;
+    };
 
     // case, method, microseconds, where the clip stands after it, Next asked
     const std::tuple<const char*, const char*, int64_t, int64_t, bool> cases[] = {
@@ -126,15 +92,15 @@ TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
     };
     for (const auto& [name, method, us, landed, next] : cases) {
         SCOPED_TRACE(name);
-        player.record.SeekTo(15'000'000);
-        player.commands.clear();
+        record.SeekTo(15'000'000);
+        commands.clear();
         QVariantList args;
         if (QString(method) == "SetPosition")
             args << track;
         args << QVariant::fromValue(qlonglong{us});
         ASSERT_TRUE(Call(method, args));
-        EXPECT_NEAR(player.Position(), landed, 400'000);  // within a frame
-        EXPECT_EQ(player.commands, next ? std::vector<int>{ID_NEXT_FILE} : std::vector<int>{});
+        EXPECT_NEAR(position(), landed, 400'000);  // within a frame
+        EXPECT_EQ(commands.size() == 1 && commands.at(0).at(0).toInt() == ID_NEXT_FILE, next);
     }
 }
 

@@ -1,14 +1,13 @@
 // Speed and frame steps on GStreamer with a clip made at test time whose
-// frames carry their number in their brightness: how fast the position moves
-// at 2x, the pitch and the silence of the sound, the note burnt into the
-// picture, and the frame shown after each step.
+// frames carry their number in their brightness: the pitch and the silence
+// of the sound, the note burnt into the picture, and the frame shown after
+// each step. The pace of each speed is speed_sound_gst_test's.
 #include <gst/audio/audio.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTest>
 #include <cmath>
 #include <cstdlib>
@@ -135,30 +134,6 @@ class SpeedStepsTest : public testing::Test {
     Host host;
     PlayerRecord record{host};
 };
-
-// The position's advance over wall time, after a seek: about twice at 2x,
-// about once at normal speed again (generous bounds: a loaded machine may
-// lag, never lead).
-TEST_F(SpeedStepsTest, PositionAdvancesAtTheSpeedChosen) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    struct Row {
-        double speed;
-        double low, high;
-    } rows[] = {{2.0, 1.6, 2.3}, {1.0, 0.8, 1.15}, {0.5, 0.4, 0.6}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.speed);
-        record.SetSpeed(row.speed);
-        record.SeekTo(10000000);  // a seek keeps the speed
-        QTest::qWait(200);
-        QElapsedTimer wall;
-        const REFERENCE_TIME from = Position();
-        wall.start();
-        QTest::qWait(1500);
-        const double ratio = double(Position() - from) / (double(wall.nsecsElapsed()) / 100.0);
-        EXPECT_GT(ratio, row.low);
-        EXPECT_LT(ratio, row.high);
-    }
-}
 
 // The tone as the sink plays it: the frequency in its samples times the rate
 // the sink plays them at; 0 when the samples are silent.
@@ -301,7 +276,8 @@ TEST_F(SpeedStepsTest, FrameStepsShowTheNextAndThePreviousFrame) {
     }
 }
 
-TEST_F(SpeedStepsTest, StepBackOnTheFirstFrameStaysThere) {
+// A step back on the first frame, or on from the last, stays there.
+TEST_F(SpeedStepsTest, StepsStayWithinTheClip) {
     ASSERT_NO_FATAL_FAILURE(Start());
     record.StopClip();
     ASSERT_EQ(ShownFrame(), 0);
@@ -310,11 +286,6 @@ TEST_F(SpeedStepsTest, StepBackOnTheFirstFrameStaysThere) {
     EXPECT_EQ(record.ClipState, ClipState::Paused) << "a stopped clip counts as paused";
     record.StepFrame(1);
     EXPECT_EQ(ShownFrame(), 1);
-}
-
-TEST_F(SpeedStepsTest, StepOnTheLastFrameStaysThere) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    record.TogglePause();
     REFERENCE_TIME last = 79600000;
     record.pMS->SetPositions(&last, AM_SEEKING_AbsolutePositioning, nullptr, 0);
     ASSERT_EQ(ShownFrame(), 199);

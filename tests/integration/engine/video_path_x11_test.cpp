@@ -7,7 +7,6 @@
 // colour, and the first frame keeps the clip's size. Picture subtitles
 // through ximagesink are media_matrix_e2e_test's.
 #include <gst/gst.h>
-#include <gst/video/videooverlay.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -26,43 +25,53 @@
 #include <vector>
 
 #include "engine/deinterlace.h"
-#include "engine/media/gst_media.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "support/fake_dialogs.h"
-#include "support/ximage_player.h"
+#include "support/gst_player.h"
 #include "x_session.h"
 
 namespace tavimo {
 namespace {
 
-bool Ffmpeg(const std::string& arguments) {
-    return std::system(("ffmpeg -v error -y " + arguments + " >/dev/null 2>&1").c_str()) == 0;
-}
+using test::Ffmpeg;
 
-// A native top-level window for the picture, and the record playing into it
-// through ximagesink.
-class Player : public test::XImagePlayer {
+// A native top-level window for the picture, as the view's surface, and the
+// record playing into it through ximagesink, with sound into fakesink.
+class Player : public test::ScriptedHost, public VideoWindow {
   public:
-    explicit Player(QSize size) : XImagePlayer(size) {}
+    explicit Player(QSize size) {
+        // As the view's surface: Qt never paints over the sink's picture.
+        for (auto attribute :
+             {Qt::WA_NativeWindow, Qt::WA_NoSystemBackground, Qt::WA_OpaquePaintEvent})
+            surface.setAttribute(attribute);
+        surface.setGeometry(0, 0, size.width(), size.height());
+        surface.show();
+        GstMediaOptions options;
+        options.videoSink = "ximagesink";
+        options.audioSink = "fakesink";
+        media = NewGstMediaFramework(options);
+        record.UseMediaFramework(media.get());
+    }
+    ~Player() override { record.CloseClip(); }
 
-    // Opens `clip` and lays the picture out over the whole surface, as the
-    // view does; whether it plays.
-    bool Play(const std::string& clip) {
+    VideoWindow* VideoSurface() override { return this; }
+    uintptr_t NativeSurface() override { return surface.winId(); }
+    void PlaceSurface(const RECT& rect) override {
+        surface.setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    }
+    double DevicePixelRatio() override { return 1.0; }
+
+    // Opens `clip`; whether it plays. With `place`, lays the picture out over
+    // the whole surface, as the view does.
+    bool Play(const std::string& clip, bool place = true) {
         record.ClipPath = clip;
         record.OpenClip();
         if (record.ClipState != ClipState::Running)
             return false;
         RECT whole{0, 0, surface.width(), surface.height()};
-        record.pWC->SetVideoPosition(nullptr, &whole);
+        if (place)
+            record.pWC->SetVideoPosition(nullptr, &whole);
         return true;
     }
-    // The playback position, 100-ns units.
-    REFERENCE_TIME Position() {
-        REFERENCE_TIME at = -1;
-        record.pMS->GetCurrentPosition(&at);
-        return at;
-    }
+    REFERENCE_TIME Position() { return test::PositionOf(record); }
     // Whether playback moves `ms` further within a few seconds: frames shown
     // since, whatever the machine's load.
     bool PlaysOn(int ms) {
@@ -84,20 +93,35 @@ class Player : public test::XImagePlayer {
             out += call.text + "\n";
         return out;
     }
+    // The caps now at the sink pad of `element` (owned by the caller), null before any.
+    static GstCaps* CapsIn(GstElement* element) {
+        GstPad* pad = gst_element_get_static_pad(element, "sink");
+        GstCaps* caps = gst_pad_get_current_caps(pad);
+        gst_object_unref(pad);
+        return caps;
+    }
+    GstElement* Sink() { return test::RendererSink(record, "Video Mixing Renderer 9"); }
+    // The size of the frames the sink takes now; empty before any.
+    QSize SinkSize() {
+        GstCaps* caps = CapsIn(Sink());
+        int w = 0, h = 0;
+        if (caps) {
+            gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &w);
+            gst_structure_get_int(gst_caps_get_structure(caps, 0), "height", &h);
+            gst_caps_unref(caps);
+        }
+        return QSize(w, h);
+    }
     // The raw format reaching the sink pad of the pipeline's element `name`.
     std::string PadFormat(const char* name) {
         GstElement* element = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), name);
-        GstPad* pad = element ? gst_element_get_static_pad(element, "sink") : nullptr;
-        GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
+        GstCaps* caps = CapsIn(element);
+        gst_object_unref(element);
         const char* format =
             caps ? gst_structure_get_string(gst_caps_get_structure(caps, 0), "format") : nullptr;
-        std::string result = format ? format : "";
+        const std::string result = format ? format : "";
         if (caps)
             gst_caps_unref(caps);
-        if (pad)
-            gst_object_unref(pad);
-        if (element)
-            gst_object_unref(element);
         return result;
     }
 
@@ -105,15 +129,10 @@ class Player : public test::XImagePlayer {
     // (each makes its pool of shared-memory images again).
     int SinkAllocations() {
         if (!counting_) {
-            GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())),
-                                                  "Video Mixing Renderer 9");
-            GstElement* sink = gst_bin_get_by_interface(GST_BIN(bin), GST_TYPE_VIDEO_OVERLAY);
-            GstPad* pad = gst_element_get_static_pad(sink, "sink");
+            GstPad* pad = gst_element_get_static_pad(Sink(), "sink");
             gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, CountAllocation,
                               &allocations_, nullptr);
             gst_object_unref(pad);
-            gst_object_unref(sink);
-            gst_object_unref(bin);
             counting_ = true;
         }
         return allocations_.load();
@@ -124,6 +143,9 @@ class Player : public test::XImagePlayer {
         return GST_PAD_PROBE_OK;
     }
 
+    QWidget surface;
+    std::unique_ptr<MediaFramework> media;
+    PlayerRecord record{*this};
     std::atomic<int> allocations_{0};
     bool counting_ = false;
 };
@@ -220,9 +242,7 @@ TEST(VideoPathX11, AnExtremePixelAspectHoldsABoundedSize) {
                       "x264enc speed-preset=ultrafast ! h264parse ! matroskamux",
                       clip));
     Player player(QSize(320, 240));
-    player.record.ClipPath = clip;
-    player.record.OpenClip();
-    ASSERT_EQ(player.record.ClipState, ClipState::Running) << player.Boxes();
+    ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
     EXPECT_EQ(player.SinkSize(), QSize(8192, 327));
     EXPECT_NEAR(player.record.VideoAspect, 25.0, 0.01);
 }
@@ -308,22 +328,16 @@ struct PassCount {
         return GST_PAD_PROBE_OK;
     }
     void Watch(GstElement* pipeline) {
-        GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
-        GValue item = G_VALUE_INIT;
-        while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-            auto* element = GST_ELEMENT(g_value_get_object(&item));
+        for (GstElement* element : test::Elements(gst_bin_iterate_recurse(GST_BIN(pipeline)))) {
             GstElementFactory* factory = gst_element_get_factory(element);
-            if (factory && g_str_equal(GST_OBJECT_NAME(factory), "deinterlace")) {
-                for (auto [name, probe] : {std::pair{"sink", &In}, {"src", &Out}}) {
-                    GstPad* pad = gst_element_get_static_pad(element, name);
-                    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, probe, this, nullptr);
-                    gst_object_unref(pad);
-                }
+            if (!factory || !g_str_equal(GST_OBJECT_NAME(factory), "deinterlace"))
+                continue;
+            for (auto [name, probe] : {std::pair{"sink", &In}, {"src", &Out}}) {
+                GstPad* pad = gst_element_get_static_pad(element, name);
+                gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, probe, this, nullptr);
+                gst_object_unref(pad);
             }
-            g_value_reset(&item);
         }
-        g_value_unset(&item);
-        gst_iterator_free(it);
     }
 };
 
@@ -386,9 +400,7 @@ TEST(RendererX11, ResizedOverAndOverWhilePlayingItKeepsPlaying) {
                       "x264enc speed-preset=ultrafast ! h264parse ! mp4mux",
                       clip));
     Player player(QSize(640, 360));
-    player.record.ClipPath = clip;
-    player.record.OpenClip();
-    ASSERT_EQ(player.record.ClipState, ClipState::Running);
+    ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
     // Ten steps narrower and lower, then back, over and over, faster than
     // keys repeat: each step has its chance to fall between two elements.
     RECT last{};
@@ -441,9 +453,7 @@ TEST(RendererX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
                                  row.colorspace + " -color_range " + row.range + " " + clip;
         ASSERT_EQ(std::system(make.c_str()), 0) << make;
         Player player(QSize(640, 360));
-        player.record.ClipPath = clip;
-        player.record.OpenClip();
-        ASSERT_EQ(player.record.ClipState, ClipState::Running) << row.name;
+        ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
         QTest::qWait(600);
         const QImage shot = player.Shot();
         const QColor centre = shot.pixelColor(shot.width() / 2, shot.height() / 2);
@@ -470,9 +480,7 @@ TEST(RendererX11, TheFirstFrameKeepsTheClipsSizeBeforeTheViewIsLaidOut) {
     Player player(QSize(640, 360));
     player.surface.resize(100, 30);
     QTest::qWait(50);
-    player.record.ClipPath = clip;
-    player.record.OpenClip();
-    ASSERT_EQ(player.record.ClipState, ClipState::Running);
+    ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
     EXPECT_EQ(player.SinkSize(), QSize(640, 360));
     // The view laid out: its surface grows to the picture's size, which the
     // sink takes as a reason to negotiate again.

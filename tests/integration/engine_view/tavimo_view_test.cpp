@@ -1,20 +1,17 @@
 // The view places the picture, fits the frame to the video, runs the position
-// timer, seeks from the seek bar and goes full screen; driven by the player
-// record on the scripted framework, with fakes of the display and the screen
-// saver.
+// timer, seeks from the seek bar and goes full screen: in the main frame
+// offscreen, driven by the player record on the scripted framework, with
+// fakes of the display and the screen saver.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMainWindow>
 #include <QMenuBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_display_modes.h"
+#include "../frame/frame_test_util.h"
+#include "resources/command_ids.h"
 #include "support/fake_media.h"
 #include "support/fake_screen_saver.h"
 #include "view/sliders.h"
@@ -23,31 +20,15 @@
 namespace tavimo {
 namespace {
 
-// A main window with a tool bar and the seek band around the view, playing a
-// clip of the given size. `recordLast`: the view gets its record after the
-// frame's parts.
-class Frame : public QMainWindow, public PlayerHost {
+// The main frame as start-up makes it, then playing a 60 s clip of the given
+// size.
+class Frame : public frame_test::TestFrame {
   public:
-    Frame(long width, long height, int keepWindowSize = 0, bool recordLast = false) {
-        QToolBar* band = addToolBar("band");
-        band->addAction("x");
-        QToolBar* seek = addToolBar("seek");
-        seek->addWidget(sliders);
-        setCentralWidget(view);
-        if (!recordLast)
-            view->SetRecord(&record);
-        view->UseFrameParts(sliders, &modes, [band, seek](bool shown) {
-            band->setVisible(shown);
-            seek->setVisible(shown);
-        });
-        if (recordLast)
-            view->SetRecord(&record);
+    Frame(long width, long height, int keepWindowSize = 0) : f(&Start()) {
         auto fake = std::make_unique<platform::FakeScreenSaver>();
         saver = fake.get();
         view->UseScreenSaver(std::move(fake));
         record.UseMediaFramework(&media);
-        resize(400, 300);
-        show();
         QTest::qWait(30);
         before = view->size();
         media.script.nativeWidth = width;
@@ -57,30 +38,18 @@ class Frame : public QMainWindow, public PlayerHost {
         record.OpenClip();
         QTest::qWait(30);
     }
-    ~Frame() override { record.CloseClip(); }
-
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-    VideoWindow* VideoSurface() override { return view; }
-    void FitFrameToVideo() override { view->FitFrameToVideo(); }
-    void StartPositionTimer() override { view->StartPositionTimer(); }
-    void StopPositionTimer() override { view->StopPositionTimer(); }
-    void SetSeekPosition(int32_t, int64_t seconds) override { currentSeconds = seconds; }
-    void ClearSavedFullScreenRect() override { view->ClearSavedFullScreenRect(); }
-    void RedrawView() override { view->Redraw(); }
-    void PostViewSize() override {
-        QMetaObject::invokeMethod(view, &CTavimoView::PlaceVideo, Qt::QueuedConnection);
+    ~Frame() {
+        record.CloseClip();
+        frame.reset();  // before the framework
     }
 
-    platform::ScriptedDialogs dialogs;
+    CMainFrame* f;
     FakeMediaFramework media;
-    PlayerRecord record{*this};
-    CSliders* sliders = new CSliders(this);
-    CTavimoView* view = new CTavimoView(this);
-    platform::FakeDisplayModes modes{{{1280, 720, 24, 60}, {640, 480, 24, 60}}};
+    PlayerRecord& record = f->Record();
+    CTavimoView* view = f->View();
+    CSliders* sliders = f->Sliders();
     platform::FakeScreenSaver* saver = nullptr;
     QSize before;
-    int64_t currentSeconds = -1;
 };
 
 QRect PictureOf(const Frame& frame) {
@@ -97,9 +66,9 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     EXPECT_EQ(kept.view->size(), kept.before);
     ASSERT_TRUE(frame.view->PositionTimerActive());
     frame.record.SeekTo(123000000);
-    frame.resize(700, 500);
+    frame.f->resize(700, 500);
     QTest::qWait(250);
-    EXPECT_EQ(frame.currentSeconds, 12);
+    EXPECT_EQ(frame.sliders->SeekBar()->CurrentSeconds(), 12);
     QWidget* surface = frame.view->Surface();
     const QRect full = frame.view->rect();
     EXPECT_TRUE(surface->isVisible());
@@ -116,7 +85,7 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     EXPECT_FALSE(frame.view->PositionTimerActive());
     frame.record.CloseClip();
     EXPECT_FALSE(surface->isVisible()) << "closed";
-    frame.resize(600, 400);
+    frame.f->resize(600, 400);
     QTest::qWait(30);
     EXPECT_NE(surface->geometry(), frame.view->rect());  // no graph: left alone
     frame.record.FullScreen = false;
@@ -132,18 +101,18 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
 
 // Full screen covers the screen in the chosen mode, holds the screen saver
 // off and hides the bands; leaving gives all of it back, maximised state and
-// zoom included.
+// zoom included, and so does closing the window in full screen.
 TEST(TavimoViewTest, FullScreenAndBack) {
     Frame frame(320, 240);
-    frame.showMaximized();
+    frame.f->showMaximized();
     QTest::qWait(30);
-    const QRect screen = frame.screen()->geometry();
+    const QRect screen = frame.f->screen()->geometry();
     frame.record.ResolutionIndex = 2;
     frame.view->ToggleFullScreen();
     QTest::qWait(30);
     EXPECT_TRUE(frame.record.FullScreen);
-    EXPECT_EQ(frame.geometry(), screen) << "the fake mode leaves the screen as it was";
-    EXPECT_TRUE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(frame.f->geometry(), screen) << "the fake mode leaves the screen as it was";
+    EXPECT_TRUE(frame.f->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(frame.view->HoldsScreenAwake());
     EXPECT_TRUE(frame.saver->suspended);
     EXPECT_FALSE(frame.sliders->isVisible()) << "the bands are hidden";
@@ -155,15 +124,15 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     QTest::qWait(30);
     EXPECT_FALSE(frame.record.FullScreen);
     EXPECT_EQ(frame.modes.current, 0) << "the start's mode is back";
-    EXPECT_TRUE(frame.isMaximized());
-    EXPECT_FALSE(frame.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(frame.f->isMaximized());
+    EXPECT_FALSE(frame.f->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(frame.view->HoldsScreenAwake());
     EXPECT_FALSE(frame.saver->suspended);
     EXPECT_TRUE(frame.sliders->isVisible()) << "the bands are back";
 
     frame.view->ToggleFullScreen();  // in the current mode, with the last zoom
     QTest::qWait(30);
-    EXPECT_EQ(frame.geometry(), screen);
+    EXPECT_EQ(frame.f->geometry(), screen);
     EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size()).adjusted(100, 50, -100, -50));
     frame.record.CloseClip();  // as a failed open does
     frame.view->ToggleFullScreen();
@@ -171,15 +140,24 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     frame.view->ToggleFullScreen();
     EXPECT_FALSE(frame.record.FullScreen) << "no clip: no full screen";
     frame.record.OpenClip();
+    frame.f->OnCommand(ID_RESOLUTION_DEFAULT + 1);
     frame.view->ToggleFullScreen();
     QTest::qWait(30);
     EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size())) << "a new clip fills again";
-    frame.view->ToggleFullScreen();
+    EXPECT_EQ(frame.modes.current, 1);
+    // A band toggled in full screen stays hidden there; closing the window
+    // leaves full screen first, giving the mode and the screen saver back.
+    frame.f->OnCommand(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(frame.f->ToolBar()->isVisible());
+    EXPECT_FALSE(frame.f->menuBar()->isVisible());
+    frame.f->close();
+    EXPECT_FALSE(frame.record.FullScreen);
+    EXPECT_EQ(frame.modes.current, 0) << "the start's mode is back";
+    EXPECT_FALSE(frame.saver->suspended);
 }
 
 // In full screen a movement shows the seek bar across the top. A click at
-// three quarters of the bar seeks there, whichever order the view got its
-// record and the bar in; Shift or no clip does not.
+// three quarters of the bar seeks there; Shift or no clip does not.
 TEST(TavimoViewTest, SeekBar) {
     Frame frame(320, 240);
     frame.view->MouseMoved(QPoint(5, 5));
@@ -210,22 +188,12 @@ TEST(TavimoViewTest, SeekBar) {
     frame.record.CloseClip();
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(client.left() + 10, 5));
     EXPECT_NEAR(bar->CurrentSeconds(), 45, 1) << "no clip: the bar does not move";
-
-    Frame late(320, 240, 0, true);
-    CSlider* lateBar = late.sliders->SeekBar();
-    QTest::mouseClick(
-        lateBar, Qt::LeftButton, Qt::NoModifier,
-        QPoint(lateBar->ClientRect().left() + lateBar->ClientRect().width() * 3 / 4, 5));
-    REFERENCE_TIME at = 0;
-    late.record.pMS->GetCurrentPosition(&at);
-    EXPECT_NEAR(at, 450'000'000, 10'000'000) << "record given after the bar: 45 of 60 s";
 }
 
 // The context menu keeps the full-screen bar and cursor while it is up; once
 // it has gone they hide again on their own.
 TEST(TavimoViewTest, ContextMenuInFullScreen) {
     Frame frame(320, 240);
-    frame.menuBar()->addMenu("&File")->addAction("Open");
     frame.view->ToggleFullScreen();
     QTest::qWait(30);
     frame.view->MouseMoved(QPoint(30, 40));

@@ -1,5 +1,6 @@
 // The main frame offscreen: its menu, toolbar and keys, the command table and
-// the window-state commands, with an in-memory registry and scripted dialogs.
+// the window-state commands, View > Deinterlace and its key, with an
+// in-memory registry and scripted dialogs.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -20,11 +21,7 @@
 #include "frame_test_util.h"
 #include "resources/command_ids.h"
 #include "resources/resources.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_display_modes.h"
 #include "support/fake_media.h"
-#include "support/fake_registry.h"
-#include "support/fake_screen_saver.h"
 #include "view/sliders.h"
 #include "view/tavimo_view.h"
 
@@ -34,22 +31,24 @@ namespace {
 using frame_test::Note;
 using frame_test::Press;
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public ::testing::Test, protected frame_test::TestFrame {
   protected:
-    // A frame as start-up makes it: settings loaded, then created and shown.
-    CMainFrame& Start() {
-        auto scripted = std::make_unique<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        frame = std::make_unique<CMainFrame>(registry, modes, std::move(scripted));
-        frame->LoadSettings();
-        frame->Create();
-        return *frame;
+    // The View menu's Deinterlace items as shown, the checked one starred.
+    std::string DeinterlaceItems() {
+        for (QAction* view : frame->menuBar()->actions()) {
+            if (view->text() != "&View")
+                continue;
+            for (QAction* item : view->menu()->actions()) {
+                if (item->menu() == nullptr || item->text() != "Deinterlace")
+                    continue;
+                QStringList shown;
+                for (QAction* a : item->menu()->actions())
+                    shown << a->text() + (a->isChecked() ? " *" : "");
+                return shown.join(", ").toStdString();
+            }
+        }
+        return "no Deinterlace menu";
     }
-
-    platform::FakeRegistry registry;
-    platform::FakeDisplayModes modes{{{1280, 720, 24, 60}, {1920, 1080, 24, 60}}};
-    platform::ScriptedDialogs* dialogs = nullptr;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 // What the menus build beyond their tables. Every text a person sees goes
@@ -192,33 +191,6 @@ TEST_F(MainFrameTest, DroppedFilesGoToClipOrSubtitles) {
     EXPECT_NE(f.Record().SubtitlePath, "/tmp/second.srt");
 }
 
-// Closing in full screen leaves it first: the display mode and the screen
-// saver come back.
-TEST_F(MainFrameTest, ClosingInFullScreenGivesTheScreenBack) {
-    CMainFrame& f = Start();
-    FakeMediaFramework media;
-    auto fake = std::make_unique<platform::FakeScreenSaver>();
-    platform::FakeScreenSaver* saver = fake.get();
-    f.View()->UseScreenSaver(std::move(fake));
-    f.Record().UseMediaFramework(&media);
-    f.Record().ClipPath = "/clips/a.mp4";
-    f.Record().OpenClip();
-    f.OnCommand(ID_RESOLUTION_DEFAULT + 1);
-    f.OnCommand(ID_FULLSCREEN);
-    QTest::qWait(20);
-    ASSERT_TRUE(f.Record().FullScreen);
-    EXPECT_EQ(modes.current, 1);
-    EXPECT_TRUE(saver->suspended);
-    EXPECT_FALSE(f.menuBar()->isVisible());
-    EXPECT_FALSE(f.SeekBand()->isVisible());
-    f.OnCommand(ID_VIEW_TOOLBAR);  // a band toggled in full screen stays hidden there
-    EXPECT_FALSE(f.ToolBar()->isVisible());
-    f.close();
-    EXPECT_FALSE(f.Record().FullScreen);
-    EXPECT_EQ(modes.current, 0) << "the start's mode is back";
-    EXPECT_FALSE(saver->suspended);
-}
-
 // View > Subtitle Encoding reads the shown file again at once, and the choice
 // is kept for the next start.
 TEST_F(MainFrameTest, SubtitleEncodingReloadsAndIsKept) {
@@ -238,6 +210,50 @@ TEST_F(MainFrameTest, SubtitleEncodingReloadsAndIsKept) {
     EXPECT_EQ(f.Record().Track.Current()->at(0).text, "Àëèñà");
     f.close();
     EXPECT_TRUE(Start().Action(ID_SUBTITLE_ENCODING_FIRST + 11)->isChecked()) << "kept";
+}
+
+// D goes round Auto, On, Off with its note; an item chosen in the menu sets
+// its own; the mark follows both, and the choice is there at the next start.
+TEST_F(MainFrameTest, DeinterlaceKeyAndMenuGoRoundTheSettingsWithANoteAndAreKept) {
+    // The settings key exists once anything was stored in it.
+    registry.Seed(kSettingsKey, "Volume", platform::REG_DWORD, {100, 0, 0, 0});
+    Start();
+    EXPECT_EQ(DeinterlaceItems(), "Auto *, On, Off") << "Auto by default";
+    const struct {
+        const char* step;
+        int item;  // 0: press D
+        const char* note;
+        const char* items;
+        int stored;
+    } rows[] = {
+        {"D from Auto", 0, "Deinterlace: On", "Auto, On *, Off", 1},
+        {"D from On", 0, "Deinterlace: Off", "Auto, On, Off *", 2},
+        {"D from Off", 0, "Deinterlace: Auto", "Auto *, On, Off", 0},
+        {"the Off item", ID_DEINTERLACE_OFF, "Deinterlace: Off", "Auto, On, Off *", 2},
+        {"the On item", ID_DEINTERLACE_ON, "Deinterlace: On", "Auto, On *, Off", 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.step);
+        if (row.item == 0)
+            Press(frame->View(), Qt::Key_D);
+        else
+            frame->Action(row.item)->trigger();
+        EXPECT_EQ(Note(frame->Record()), row.note);
+        EXPECT_EQ(DeinterlaceItems(), row.items);
+        EXPECT_EQ(frame->Record().Deinterlace, row.stored);
+    }
+    frame->close();
+    Start();
+    EXPECT_EQ(DeinterlaceItems(), "Auto, On *, Off") << "kept in the settings";
+}
+
+// A stored value out of the three is taken as Auto.
+TEST_F(MainFrameTest, DeinterlaceAnUnknownStoredValueIsAuto) {
+    registry.Seed(kSettingsKey, "Deinterlace", platform::REG_DWORD, {7, 0, 0, 0});
+    Start();
+    EXPECT_EQ(DeinterlaceItems(), "Auto *, On, Off");
+    Press(frame->View(), Qt::Key_D);
+    EXPECT_EQ(Note(frame->Record()), "Deinterlace: On");
 }
 
 // The columns of the seek bar's bottom row painted in `color`, the bar being
@@ -327,6 +343,7 @@ std::string Drawn(PlayerRecord& r) {
 // A clip with two audio and three subtitle tracks and a file beside it.
 class TrackFrameTest : public MainFrameTest {
   protected:
+    ~TrackFrameTest() override { frame.reset(); }  // its graph before the framework
     CMainFrame& StartWithClip(const std::string& name, std::vector<StreamInfo> streams) {
         CMainFrame& f = Start();
         media.script.streams = std::move(streams);

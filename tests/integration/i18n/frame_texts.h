@@ -13,27 +13,14 @@
 #include <QToolBar>
 #include <QTranslator>
 
+#include "../frame/frame_test_util.h"
 #include "app/main_frame.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_display_modes.h"
-#include "support/fake_registry.h"
 
 namespace tavimo {
 
-// The frame with an in-memory registry, two display modes and scripted dialogs.
-struct TestFrame {
-    platform::FakeRegistry registry;
-    platform::FakeDisplayModes modes{{{1280, 720, 24, 60}, {1920, 1080, 24, 60}}};
-    platform::ScriptedDialogs* dialogs = nullptr;
-    std::unique_ptr<CMainFrame> frame;
-
-    TestFrame() {
-        auto scripted = std::make_unique<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        frame = std::make_unique<CMainFrame>(registry, modes, std::move(scripted));
-        frame->LoadSettings();
-        frame->Create();
-    }
+// The frame as start-up makes it, on fakes.
+struct TestFrame : frame_test::TestFrame {
+    TestFrame() { Start(); }
 };
 
 // One menu item or popup as shown: the titles of the popups above it, its text.

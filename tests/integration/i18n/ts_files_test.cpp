@@ -4,7 +4,6 @@
 // shortcut column.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <vector>
 
 #include <QDir>
@@ -159,24 +158,6 @@ TEST(ShippedTsFiles, EveryTextTranslatedKeepingItsMarkers) {
     }
 }
 
-// What tells `before` (a shipped file) from `after` (lupdate's view of the
-// sources now), one line per text.
-QStringList Changes(const std::vector<Message>& before, const std::vector<Message>& after) {
-    std::map<std::pair<QString, QString>, bool> used;  // (context, source) -> in use
-    for (const Message& m : before)
-        used[{m.context, m.source}] = m.InUse();
-    QStringList changes;
-    for (const Message& m : after) {
-        const auto was = used.find({m.context, m.source});
-        const bool wasUsed = was != used.end() && was->second;
-        if (m.InUse() && !wasUsed)
-            changes << "new in the sources: " + Quoted(m);
-        else if (!m.InUse() && wasUsed)
-            changes << "no longer in the sources: " + Quoted(m);
-    }
-    return changes;
-}
-
 TEST(ShippedTsFiles, AreWhatLupdateMakesOfTheSources) {
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
@@ -192,22 +173,16 @@ TEST(ShippedTsFiles, AreWhatLupdateMakesOfTheSources) {
     lupdate.start(TAVIMO_LUPDATE, args);
     ASSERT_TRUE(lupdate.waitForFinished(120000));  // a hang detector, not a time limit
     ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
-    std::map<QString, QStringList> behind;  // what changed -> the files it changed in
+    QStringList behind;
     for (const QString& path : paths) {
-        const QString copy = work.filePath(QFileInfo(path).fileName());
-        QFile shipped(path), updated(copy);
+        QFile shipped(path), updated(work.filePath(QFileInfo(path).fileName()));
         ASSERT_TRUE(shipped.open(QIODevice::ReadOnly) && updated.open(QIODevice::ReadOnly));
-        if (shipped.readAll() == updated.readAll())
-            continue;
-        QString error;
-        const QStringList changes = Changes(ReadTs(path, &error), ReadTs(copy, &error));
-        behind[changes.isEmpty() ? "(the same texts, written differently)" : changes.join('\n')]
-            << QFileInfo(path).fileName();
+        if (shipped.readAll() != updated.readAll())
+            behind << QFileInfo(path).fileName();
     }
-    for (const auto& [changes, names] : behind)
-        ADD_FAILURE() << names.join(' ').toStdString() << " behind the sources; run `" << kUpdate
-                      << "` (lupdate), then translate the new texts in Qt Linguist:\n"
-                      << changes.toStdString();
+    EXPECT_TRUE(behind.isEmpty()) << behind.join(' ').toStdString() << " behind the sources; run `"
+                                  << kUpdate
+                                  << "` (lupdate), then translate the new texts in Qt Linguist";
 }
 
 }  // namespace

@@ -19,9 +19,7 @@
 #include "engine/screenshot.h"
 #include "resources/command_ids.h"
 #include "support/fake_dialogs.h"
-#include "support/fake_display_modes.h"
 #include "support/fake_media.h"
-#include "support/fake_registry.h"
 #include "view/seek_preview.h"
 #include "view/sliders.h"
 
@@ -80,7 +78,7 @@ void UsePictures(const fs::path& pictures) {
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
 
-class ShotsPreviewTest : public testing::Test {
+class ShotsPreviewTest : public testing::Test, protected frame_test::TestFrame {
   protected:
     static void SetUpTestSuite() {
         if (gDir.empty())
@@ -91,14 +89,10 @@ class ShotsPreviewTest : public testing::Test {
         options.videoSink = "fakesink";
         options.audioSink = "fakesink";
         media = NewGstMediaFramework(options);
-        auto scripted = std::make_unique<platform::ScriptedDialogs>();
-        dialogs = scripted.get();
-        frame = std::make_unique<CMainFrame>(registry, modes, std::move(scripted));
-        frame->Record().UseMediaFramework(media.get());
-        frame->LoadSettings();
-        frame->Create();
+        Start().Record().UseMediaFramework(media.get());
         frame->resize(800, 600);
     }
+    ~ShotsPreviewTest() override { frame.reset(); }  // its graph before the framework
 
     // Opens `name` of the media folder and lets it run a moment.
     PlayerRecord& Open(const char* name) {
@@ -130,10 +124,6 @@ class ShotsPreviewTest : public testing::Test {
     std::string NoteText() { return frame_test::Note(frame->Record()); }
 
     std::unique_ptr<MediaFramework> media;
-    platform::FakeRegistry registry;
-    platform::FakeDisplayModes modes{{}};
-    platform::ScriptedDialogs* dialogs = nullptr;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 // The mean colour of `image` over `area`.

@@ -25,10 +25,7 @@
 #include "app/subtitle_syncer.h"
 #include "resources/command_ids.h"
 #include "subtitles/sync/sync_memory.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_display_modes.h"
 #include "support/fake_media.h"
-#include "support/fake_registry.h"
 #include "view/tavimo_view.h"
 
 namespace tavimo {
@@ -37,8 +34,9 @@ namespace {
 using frame_test::Note;
 using frame_test::Press;
 
-class SyncFrameTest : public ::testing::Test {
+class SyncFrameTest : public ::testing::Test, protected frame_test::TestFrame {
   protected:
+    ~SyncFrameTest() override { frame.reset(); }  // its graph before the framework
     void SetUp() override {
         gst_init(nullptr, nullptr);
         qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
@@ -53,13 +51,8 @@ class SyncFrameTest : public ::testing::Test {
     std::string Path(const std::string& name) { return dir.path().toStdString() + "/" + name; }
 
     CMainFrame& Open(const std::string& clip, bool withAudio, const char* track = nullptr) {
-        if (!frame) {
-            frame = std::make_unique<CMainFrame>(registry, modes,
-                                                 std::make_unique<platform::ScriptedDialogs>());
-            frame->LoadSettings();
-            frame->Create();
-            frame->Record().UseMediaFramework(&media);
-        }
+        if (!frame)
+            Start().Record().UseMediaFramework(&media);
         media.script.streams.clear();
         if (withAudio) {
             media.script.streams.push_back(
@@ -80,10 +73,7 @@ class SyncFrameTest : public ::testing::Test {
     }
 
     QTemporaryDir dir, cache;
-    platform::FakeRegistry registry;
-    platform::FakeDisplayModes modes{{{1280, 720, 24, 60}}};
     FakeMediaFramework media;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(SyncFrameTest, EntryInTheViewMenuGreyedWithoutSubtitlesOrSound) {

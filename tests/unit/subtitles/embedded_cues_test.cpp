@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -21,6 +22,18 @@ void PrintTo(const SubtitleEntry& e, std::ostream* os) {
 namespace {
 
 using F = CueFormat;
+
+// What `work` returns, or nothing when it takes more than 30 s (a hang bound
+// far above the second the work takes; the thread is left behind).
+template <typename T>
+std::optional<T> Within30s(std::function<T()> work) {
+    auto task = std::make_shared<std::packaged_task<T()>>(std::move(work));
+    std::future<T> result = task->get_future();
+    std::thread([task] { (*task)(); }).detach();
+    if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
+        return std::nullopt;
+    return result.get();
+}
 
 TEST(EmbeddedCues, CueTextBecomesSubRipText) {
     struct Row {
@@ -114,7 +127,7 @@ TEST(EmbeddedCues, CuesInAnyOrderCostNLogN) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        auto task = std::make_shared<std::packaged_task<int64_t()>>([nth = row.nth] {
+        const std::optional<int64_t> refused = Within30s<int64_t>([nth = row.nth] {
             CueList list;
             int64_t refused = 0;
             for (int64_t n = 0; n < kCues; ++n) {
@@ -128,24 +141,9 @@ TEST(EmbeddedCues, CuesInAnyOrderCostNLogN) {
                     return int64_t{-1};
             return refused;
         });
-        std::future<int64_t> refused = task->get_future();
-        std::thread([task] { (*task)(); }).detach();
-        ASSERT_EQ(refused.wait_for(std::chrono::seconds(30)), std::future_status::ready)
-            << "no answer within 30 s";
-        EXPECT_EQ(refused.get(), kCues) << "each cue once, in order";
+        ASSERT_TRUE(refused) << "no answer within 30 s";
+        EXPECT_EQ(*refused, kCues) << "each cue once, in order";
     }
-}
-
-// The conversion of `bytes`, or nothing when it takes more than 30 s (the
-// converting thread is left behind).
-std::optional<CueText> ConvertWithin30s(CueFormat format, std::string bytes) {
-    auto task = std::make_shared<std::packaged_task<CueText()>>(
-        [format, bytes = std::move(bytes)] { return ConvertCue(format, bytes); });
-    std::future<CueText> result = task->get_future();
-    std::thread([task] { (*task)(); }).detach();
-    if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
-        return std::nullopt;
-    return result.get();
 }
 
 std::string Times(std::string_view piece, size_t n) {
@@ -176,7 +174,8 @@ TEST(EmbeddedCues, HostileCuesConvertInLinearTime) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::optional<CueText> cue = ConvertWithin30s(F::PangoMarkup, row.bytes);
+        const std::optional<CueText> cue =
+            Within30s<CueText>([&] { return ConvertCue(F::PangoMarkup, row.bytes); });
         ASSERT_TRUE(cue) << "no answer within 30 s";
         EXPECT_EQ(cue->text.size(), row.textBytes);
         size_t italics = 0;
@@ -241,7 +240,7 @@ TEST(EmbeddedCues, ASnapshotHeldKeepsItsCuesWhereverNewOnesGo) {
 // many minutes). A hang bound far above the second it takes now.
 TEST(EmbeddedCues, AFrameAfterEachOf200kCuesCostsLinearTime) {
     constexpr int64_t kCues = 200'000;
-    auto task = std::make_shared<std::packaged_task<size_t()>>([] {
+    const std::optional<size_t> cues = Within30s<size_t>([] {
         SubtitleTrack track;
         int32_t cursor = 0;
         for (int64_t i = 0; i < kCues; ++i) {
@@ -252,11 +251,8 @@ TEST(EmbeddedCues, AFrameAfterEachOf200kCuesCostsLinearTime) {
         }
         return track.Current()->size();
     });
-    std::future<size_t> cues = task->get_future();
-    std::thread([task] { (*task)(); }).detach();
-    ASSERT_EQ(cues.wait_for(std::chrono::seconds(30)), std::future_status::ready)
-        << "no answer within 30 s";
-    EXPECT_EQ(cues.get(), static_cast<size_t>(kCues)) << "every cue found at its time";
+    ASSERT_TRUE(cues) << "no answer within 30 s";
+    EXPECT_EQ(*cues, static_cast<size_t>(kCues)) << "every cue found at its time";
 }
 
 // The demuxer's thread adds cues and looks now and then while the mixer's

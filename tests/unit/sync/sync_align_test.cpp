@@ -1,7 +1,8 @@
 // The match on made-up signals whose answers are known: cues at irregular
-// times, speech put where a clip with a known offset, ratio or cut would
-// have it, with the detector's usual faults (late onsets, false voice in the
-// gaps, missed words) and with parts of the clip not listened to.
+// times, speech put where a clip with a known offset or ratio would have it,
+// with the detector's usual faults (late onsets, false voice in the gaps,
+// missed words) and with parts of the clip not listened to. A cut clip, and
+// what is refused and why, are sync_cli_test's, on spoken clips.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -105,12 +106,8 @@ TEST(SyncAlign, FindsOffsetsEitherWay) {
          {},
          {0, 300},
          {200, 800}},
-        {"late by 2.35 s", 2350, 2350, {}},
-        {"early by 1.2 s", -1200, -1200, {}},
-        {"late by 33 s", 33000, 33000, {}},
         {"early by 90 s", -90000, -90000, {}},
         {"late by 9.5 minutes", 570000, 570000, {}},
-        {"one cue ending at 500,000 hours", 2350, 2350, {{1'250'000, 1'800'000'000'000}}},
         {"cues far past the clip and the search range",
          -1200,
          -1200,
@@ -180,31 +177,6 @@ TEST(SyncAlign, WindowsHeardHereAndThereAreEnough) {
     EXPECT_NEAR(result.parts[0].offsetMs, -12'500, 60);
 }
 
-TEST(SyncAlign, ACutMakesTwoParts) {
-    // Subtitles for the long release; the clip lost 3 minutes after 0:41:00,
-    // and the whole clip also runs 1 s late.
-    const std::vector<Cue> cues = MakeCues(4, 30'000, 4'800'000);
-    auto map = [](int64_t t) {
-        return t < 2'460'000 ? t + 1000 : t < 2'640'000 ? -1'000'000 : t - 179'000;
-    };
-    std::vector<Cue> spoken;
-    for (const Cue& c : cues) {
-        if (c.start < 2'460'000 || c.start >= 2'640'000) {
-            spoken.push_back(c);
-        }
-    }
-    const SyncResult result = Align(MakeSpeech(spoken, map, 4'700'000, Faults{}), cues);
-    ASSERT_TRUE(result.matched) << result.reason;
-    ASSERT_EQ(result.parts.size(), 2u);
-    EXPECT_EQ(result.parts[0].fromMs, 0);
-    EXPECT_NEAR(result.parts[0].offsetMs, 1000, 60);
-    // The second part starts somewhere in the cut-out block or at the first
-    // cue after it.
-    EXPECT_GE(result.parts[1].fromMs, 2'400'000);
-    EXPECT_LE(result.parts[1].fromMs, 2'650'000);
-    EXPECT_NEAR(result.parts[1].offsetMs, -179'000, 60);
-}
-
 TEST(SyncAlign, OneOffsetIsNotSplit) {
     const std::vector<Cue> cues = MakeCues(5, 20'000, 3'000'000);
     Faults noisy;
@@ -219,41 +191,27 @@ TEST(SyncAlign, OneOffsetIsNotSplit) {
     EXPECT_NEAR(result.parts[0].offsetMs, 240'000, 60);
 }
 
+// Steady noise the detector calls speech matches nothing, and speech
+// shorter than 30 s (a clip longer than its sound) is not matched. What the
+// command line refuses, and why, is sync_cli_test's.
 TEST(SyncAlign, RefusesWhatCannotBeMatched) {
-    const std::vector<Cue> cues = MakeCues(6, 10'000, 1'200'000);
-    const std::vector<Cue> otherFilm = MakeCues(99, 10'000, 1'200'000);
-    auto same = [](int64_t t) { return t; };
-    Faults f;
-    Activity silence(150'000, -1);
     Activity noise(150'000, 1);
     std::mt19937 rng(3);
     for (auto& v : noise) {
         v = rng() % 3 == 0 ? -1 : 1;
     }
-    struct Row {
+    const std::vector<Cue> cues = MakeCues(6, 10'000, 1'200'000);
+    const struct {
         const char* name;
         Activity speech;
-        std::vector<Cue> cues;
         const char* reason;
     } rows[] = {
-        {"another film's subtitles", MakeSpeech(otherFilm, same, 1'300'000, f), cues,
+        {"steady noise called speech", noise,
          "no clear match between the subtitles and the speech"},
-        {"offset beyond 10 minutes",
-         MakeSpeech(
-             cues, [](int64_t t) { return t + 700'000; }, 2'000'000, f),
-         cues, "no clear match between the subtitles and the speech"},
-        {"silence", silence, cues, "no speech heard in the audio"},
-        {"steady noise called speech", noise, cues,
-         "no clear match between the subtitles and the speech"},
-        {"no cues", MakeSpeech(cues, same, 1'300'000, f), {}, "too few subtitles to match"},
-        {"one cue",
-         MakeSpeech(cues, same, 1'300'000, f),
-         {{10'000, 12'000}},
-         "too few subtitles to match"},
-        {"clip of 29 s", Activity(2'900, 1), cues, "the clip is shorter than 30 s"},
+        {"speech of 29 s", Activity(2'900, 1), "the clip is shorter than 30 s"},
     };
-    for (const Row& r : rows) {
-        const SyncResult result = Align(r.speech, r.cues);
+    for (const auto& r : rows) {
+        const SyncResult result = Align(r.speech, cues);
         EXPECT_FALSE(result.matched) << r.name;
         EXPECT_EQ(result.reason, r.reason) << r.name;
         EXPECT_TRUE(result.parts.empty()) << r.name;
