@@ -318,8 +318,11 @@ TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
             mean += lag / double(lags.size());
         if (&row == &rows[0])
             inStep = mean;
+        // The delay moves the sound as a whole; a single beep's reading
+        // also carries the position polls' jitter under load.
+        EXPECT_NEAR(mean - inStep, row.shiftMs, 10.0);
         for (double lag : lags)
-            EXPECT_NEAR(lag - inStep, row.shiftMs, 10.0)
+            EXPECT_NEAR(lag - inStep, row.shiftMs, 25.0)
                 << "beep " << lag << " ms from the position";
     }
     record.CloseClip();
