@@ -205,6 +205,7 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     // The spans put the file within a few tenths of a second; their starts
     // against the speech's onsets say where within them.
     FitToOnsets(speech, cues, result);
+    PlaceJoins(speech, cues, result);
     result.matched = true;
     return result;
 }

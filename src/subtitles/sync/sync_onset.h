@@ -32,4 +32,15 @@ std::vector<int64_t> SpeechEnds(const Activity& speech);
 // cost. Any thread.
 void FitToOnsets(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result);
 
+// Moves each join of `result` (a part's fromMs, subtitle ms) to the cue
+// where the cues before it fit the earlier part's offset and those after it
+// the later one's, judged by the speech under each cue and an onset just
+// after its start. Where the later part starts earlier in the clip, a
+// stretch was cut from it: the cues whose starts fit in a stretch that long
+// fit neither offset and stay with the earlier part, so that the later one
+// starts where its speech does (the player shows a later part from there
+// on, over the earlier one). Cues within twice the offsets' difference of
+// the join are weighed; each part keeps at least one cue. Any thread.
+void PlaceJoins(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result);
+
 }  // namespace tavimo::sync

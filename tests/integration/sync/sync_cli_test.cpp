@@ -10,6 +10,7 @@
 #include <gst/gst.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -200,17 +201,25 @@ TEST_F(SyncCli, ACutMiddleGivesTwoParts) {
     const Outcome run = Sync(Path("cut.srt") + " " + Path("cut.mp4"));
     ASSERT_EQ(run.status, 0) << run.err;
     const std::regex line(
-        R"(delay [+-]\d+\.\d{3} s until 0:01:(\d\d)\.\d{3}, then [+-]\d+\.\d{3} s\n)");
+        R"(delay [+-]\d+\.\d{3} s until 0:0(\d):(\d\d)\.(\d{3}), then [+-]\d+\.\d{3} s\n)");
     std::smatch m;
     ASSERT_TRUE(std::regex_match(run.out, m, line)) << run.out;
     const std::vector<double> delays = Delays(run.out);
     EXPECT_NEAR(delays[0], 0, 150) << run.out;
     EXPECT_NEAR(delays[1], -40'000, 150) << run.out;
-    // The switch comes at a cue from the cut-out stretch (file time 1:50 to
-    // 2:30, no speech for them anywhere) or at the first one after it: at
-    // 1:10 to 1:55 in the clip.
-    EXPECT_GE(std::stoi(m[1]), 10) << run.out;
-    EXPECT_LE(std::stoi(m[1]), 55) << run.out;
+    // The switch comes at the first cue after the cut-out stretch (file time
+    // 1:50 to 2:30, no speech for its cues anywhere): one within it would
+    // show the stretch's cues over the clip's last 40 s before the cut, in
+    // place of the cues spoken there.
+    SubtitleReader truth;
+    ASSERT_TRUE(truth.OpenSubtitleFile(Path("cut.srt")));
+    ReadSubRip(truth);
+    const SubtitleEntries& cues = truth.entries();
+    const auto after = std::find_if(cues.begin(), cues.end(),
+                                    [](const SubtitleEntry& e) { return e.start >= 150'000; });
+    ASSERT_NE(after, cues.end());
+    const int64_t switchMs = std::stoi(m[1]) * 60'000 + std::stoi(m[2]) * 1000 + std::stoi(m[3]);
+    EXPECT_NEAR(switchMs, after->start - 40'000, 150) << run.out;
 }
 
 TEST_F(SyncCli, CorrectedFileWrittenAndTheSubtitlesLeftAlone) {
