@@ -2,6 +2,7 @@
 // into them. The graph, filters and pins live in the gst_*.cpp files beside.
 #include "engine/media/gst_media.h"
 
+#include <gst/audio/audio.h>
 #include <unistd.h>
 
 #include "engine/media/audio_output.h"
@@ -15,6 +16,27 @@ namespace tavimo {
 namespace {
 
 using namespace gst_internal;
+
+// Drops a buffer whose audio meta describes other sound than the pad's caps
+// (streaming thread, under the pad's stream lock, as the caps event is).
+// Right after an audio track switch, input-selector may still let a buffer
+// of the old track through behind the new track's caps; the converter in
+// passthrough would relabel its planar meta as the new layout, keeping the
+// planes' offsets, and play it as noise.
+GstPadProbeReturn DropStaleSound(GstPad* pad, GstPadProbeInfo* info, gpointer) {
+    const GstAudioMeta* meta = gst_buffer_get_audio_meta(GST_PAD_PROBE_INFO_BUFFER(info));
+    if (!meta)
+        return GST_PAD_PROBE_OK;
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    GstAudioInfo now;
+    const bool same = caps && gst_audio_info_from_caps(&now, caps) &&
+                      GST_AUDIO_INFO_LAYOUT(&now) == GST_AUDIO_INFO_LAYOUT(&meta->info) &&
+                      GST_AUDIO_INFO_FORMAT(&now) == GST_AUDIO_INFO_FORMAT(&meta->info) &&
+                      GST_AUDIO_INFO_CHANNELS(&now) == GST_AUDIO_INFO_CHANNELS(&meta->info);
+    if (caps)
+        gst_caps_unref(caps);
+    return same ? GST_PAD_PROBE_OK : GST_PAD_PROBE_DROP;
+}
 
 class GstFramework : public MediaFramework {
   public:
@@ -97,6 +119,9 @@ class GstFramework : public MediaFramework {
                 ? MakeBin(kAudioRendererName, {gst_element_factory_make("audioconvert", nullptr),
                                                tempo, convert, night, back, resample, volume, sink})
                 : MakeBin(kAudioRendererName, {convert, night, back, resample, volume, sink});
+        GstPad* in = gst_element_get_static_pad(bin, "sink");
+        gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, DropStaleSound, nullptr, nullptr);
+        gst_object_unref(in);
         *out = std::make_shared<AudioRendererFilter>(bin, volume, sink, tempo != nullptr, clock,
                                                      night);
         return S_OK;

@@ -1,3 +1,8 @@
+# GstHarness, for the tests that feed an element or a renderer directly.
+if(TAVIMO_BUILD_UI AND TAVIMO_BUILD_TESTS)
+    pkg_check_modules(GSTCHECK REQUIRED IMPORTED_TARGET gstreamer-check-1.0)
+endif()
+
 # The engine and its Filters menu on GStreamer, clips made at test time (fake sinks, no display).
 tavimo_test(NAME engine_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_gst_test.cpp
@@ -8,7 +13,7 @@ tavimo_test(NAME engine_gst_test
 tavimo_test(NAME tracks_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tracks_gst_test.cpp
             ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
-    LIBS tavimo_ui Qt6::Test
+    LIBS tavimo_ui Qt6::Test PkgConfig::GSTCHECK
     LABELS integration)
 
 # Speed and frame steps on GStreamer, a clip made at test time (fake sinks, no display).
@@ -35,9 +40,6 @@ tavimo_test(NAME speed_sound_gst_test
 
 # The display's colour converter on libswscale: pixels against values written
 # out, and a natural picture's PSNR against a conversion in floating point.
-if(TAVIMO_BUILD_UI AND TAVIMO_BUILD_TESTS)
-    pkg_check_modules(GSTCHECK REQUIRED IMPORTED_TARGET gstreamer-check-1.0)
-endif()
 tavimo_test(NAME swscale_convert_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/swscale_convert_test.cpp
     LIBS tavimo_ui PkgConfig::GSTCHECK
