@@ -16,6 +16,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -158,7 +159,16 @@ TEST_F(SpeedSoundTest, PlaybackKeepsThePaceOfEverySpeedThroughTheSoundServer) {
         const double pace = Pace();
         EXPECT_GT(pace, row.speed * 0.6) << "stopped or lagging";
         EXPECT_LT(pace, row.speed * 1.4);
-        for (long long latency : server->StreamLatenciesUs())
+        // Right after a flush the server may report the stream's buffer with
+        // its counter wrapped (years): such a reading is taken again.
+        std::vector<long long> latencies = server->StreamLatenciesUs();
+        for (int i = 0; i < 5 && !latencies.empty() &&
+                        *std::max_element(latencies.begin(), latencies.end()) > 3'600'000'000LL;
+             ++i) {
+            QTest::qWait(100);
+            latencies = server->StreamLatenciesUs();
+        }
+        for (long long latency : latencies)
             EXPECT_LT(latency, 2000000) << "written far ahead of what plays";
     }
 }
