@@ -43,6 +43,11 @@ double Outside(int64_t x, int64_t lo, int64_t hi) {
     return std::min(static_cast<double>(d), kMostCostMs);
 }
 
+// What a cue's start costs against an onset `lead` ms after it.
+double LeadCost(int64_t lead) {
+    return Outside(lead, kLeastLeadMs, kMostLeadMs);
+}
+
 // The least `cost(t - at)` over the times t of `times` within kLookMs of
 // `at`, and kMostCostMs when there is none.
 template <typename Cost>
@@ -99,8 +104,7 @@ struct Edges {
 double Cost(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs) {
     double sum = 0;
     for (const Span& s : spans) {
-        sum += Nearest(edges.onsets, s.start + offsetMs,
-                       [](int64_t lead) { return Outside(lead, kLeastLeadMs, kMostLeadMs); });
+        sum += Nearest(edges.onsets, s.start + offsetMs, LeadCost);
         sum += kEndWeight * Nearest(edges.ends, s.end + offsetMs, [](int64_t d) {
                    return Outside(-d, kLeastTailMs, kMostTailMs);
                });
@@ -161,9 +165,7 @@ double CueFit(const Activity& speech, const std::vector<int64_t>& onsets, const 
     }
     const double share =
         heard == 0 ? 0.5 : static_cast<double>(spoken) / static_cast<double>(heard);
-    const double onset = Nearest(onsets, s.start + offsetMs, [](int64_t lead) {
-        return Outside(lead, kLeastLeadMs, kMostLeadMs);
-    });
+    const double onset = Nearest(onsets, s.start + offsetMs, LeadCost);
     return 2 * std::max(0.0, share - 0.5) + 1 - onset / kMostCostMs;
 }
 
