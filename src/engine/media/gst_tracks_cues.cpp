@@ -146,27 +146,37 @@ void SourceTracks::OnCaps(Track& track, GstCaps* caps) {
         ShowLocked(subtitle_);
 }
 
-// Streaming thread of the track's sink: one cue. Cues are kept whether the
-// track is shown or not, so that choosing it later shows what was read. The
-// track's kind of cues and its segment change only on this thread (caps and
-// segment events), so they are read here without the lock.
+// Streaming thread of the track's sink, or the cue reader's thread reading
+// ahead: one cue. Cues are kept whether the track is shown or not, so that
+// choosing it later shows what was read. The track's kind of cues, format and
+// segment are read under the lock: the read-ahead thread runs beside the
+// track's own, whose caps and segment events change them.
 void SourceTracks::OnCue(Track& track, GstBuffer* buffer) {
-    if (track.cues == Track::Cues::None || !GST_BUFFER_PTS_IS_VALID(buffer))
+    Track::Cues cues;
+    CueFormat format;
+    GstSegment segment;
+    {
+        std::lock_guard lock(mutex_);
+        cues = track.cues;
+        format = track.textFormat;
+        gst_segment_copy_into(&track.segment, &segment);
+    }
+    if (cues == Track::Cues::None || !GST_BUFFER_PTS_IS_VALID(buffer))
         return;
     GstMapInfo map;
     if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
         return;
     const std::string_view bytes(reinterpret_cast<const char*>(map.data), map.size);
     const GstClockTime pts = GST_BUFFER_PTS(buffer);
-    const int64_t start = StreamMs(track.segment, pts);
+    const int64_t start = StreamMs(segment, pts);
     const int64_t end = GST_BUFFER_DURATION_IS_VALID(buffer)
-                            ? StreamMs(track.segment, pts + GST_BUFFER_DURATION(buffer))
+                            ? StreamMs(segment, pts + GST_BUFFER_DURATION(buffer))
                             : start + kUntimedCueMs;
-    if (start >= 0 && end > start && track.cues == Track::Cues::Text) {
-        CueText cue = ConvertCue(track.textFormat, bytes);
-        const bool markup = track.textFormat != CueFormat::PlainUtf8;
+    if (start >= 0 && end > start && cues == Track::Cues::Text) {
+        CueText cue = ConvertCue(format, bytes);
+        const bool markup = format != CueFormat::PlainUtf8;
         AddTextCue(track, {start, end, std::move(cue.text), cue.lines, 0, 0, markup});
-    } else if (start >= 0 && end > start && track.cues == Track::Cues::Ass) {
+    } else if (start >= 0 && end > start && cues == Track::Cues::Ass) {
         std::lock_guard lock(mutex_);
         const bool shown = subtitle_ >= 0 && tracks_[size_t(subtitle_)].get() == &track;
         if (track.ass.Add(bytes, start, end - start) && shown && mixer_) {
