@@ -1,6 +1,5 @@
 // Stepping through a real folder: file-manager order, which files count as
 // the player's, no wrap-around, the current clip gone, paths without a folder.
-// Which types count with and without an installed entry is the e2e test's.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -70,6 +69,17 @@ TEST(FolderNavigationTest, StepsThroughTheFolder) {
         EXPECT_EQ(step == Next ? FindNextFile(clip, test) : FindPreviousFile(clip, test), opens)
             << name;
     }
+}
+
+// Run from its build folder, with no entry installed for all users, the
+// program's own entry's types count too (walked through the real program by
+// the files e2e test); installed, the desktop alone decides.
+TEST(FolderNavigationTest, OwnTypesCountOnlyWithoutAnInstalledEntry) {
+    testing::FakeAssociations desktop;
+    EXPECT_EQ(FallbackTypes(desktop), OwnEntryTypes()) << "none installed";
+    EXPECT_FALSE(OwnEntryTypes().empty());
+    desktop.installedEntry = "/usr/share/applications/tavimo.desktop";
+    EXPECT_TRUE(FallbackTypes(desktop).empty()) << "installed";
 }
 
 }  // namespace

@@ -447,9 +447,9 @@ TEST(ParseSubRipStyles, PiecesOfEachLine) {
     }
 }
 
-// Red text (luma 77, Cb 86, Cr 255; each format's exact pixels, white text's
-// neutral chroma included, are the element's test): the edges blended towards
-// the outline stay reds, and one mixer goes on from YUV to RGB. Mended: the
+// Red text (luma 77, Cb 86, Cr 255; each format's exact pixels are the
+// element's test): the edges blended towards the outline stay reds, and one
+// mixer goes on from YUV to RGB. Mended: the
 // text drawn for a YUV frame was kept, already turned into Y, Cb, Cr, when the
 // stream went on in RGB: red came out as (Cr 255, Cb 86, Y 77) read as RGB.
 TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
@@ -468,6 +468,50 @@ TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
         red += rgb.plane[0][i] == 1 && rgb.plane[0][i + 1] == 0 && rgb.plane[0][i + 2] == 255;
     }
     EXPECT_GT(red, 20);
+}
+
+// Mended: on 4:2:0 frames only luma was written, so white text took the hue
+// of the picture under it (cyan letters over blue) and the outline was
+// tinted too. Text, outline and note now give every chroma sample whose 2x2
+// luma block they touch neutral chroma, as YUY2 frames always did. The frame
+// is saturated blue: Y 41, Cb 240, Cr 110.
+TEST_F(MixerTest, PlanarTextIsWhiteOverAColouredPicture) {
+    const struct {
+        const char* name;
+        VS subtype;
+        int cbPlane, crPlane, step;  // where a chroma pair lives
+    } rows[] = {{"I420", VS::I420, 1, 2, 1},
+                {"YV12, Cr plane first", VS::YV12, 2, 1, 1},
+                {"NV12, Cb and Cr interleaved", VS::NV12, 1, 1, 2}};
+    Show("Hello, subtitles", 1);
+    shared.Note.Set("Subtitles: Off");
+    const std::vector<uint8_t> levels = Levels(320, 240);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Frame f = MakeFrame(row.subtype, 320, 240, 41);
+        for (size_t i = 0; i < f.plane[row.cbPlane].size(); i += size_t(row.step)) {
+            f.plane[row.cbPlane][i] = 240;
+            f.plane[row.crPlane][i + (row.step == 2 ? 1 : 0)] = 110;
+        }
+        Run(f);
+        int touched = 0, wrong = 0;
+        for (int cy = 0; cy < 120; ++cy) {
+            for (int cx = 0; cx < 160; ++cx) {
+                const size_t at = size_t(cy) * f.stride[1] + size_t(cx) * row.step;
+                const int cb = f.plane[row.cbPlane][at];
+                const int cr = f.plane[row.crPlane][at + (row.step == 2 ? 1 : 0)];
+                bool text = false;
+                for (int i = 0; i < 4; ++i) {
+                    text |= levels[size_t(2 * cy + i / 2) * 320 + size_t(2 * cx + i % 2)] != 0;
+                }
+                touched += text;
+                wrong += text ? std::abs(cb - 128) > 2 || std::abs(cr - 128) > 2
+                              : cb != 240 || cr != 110;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "chroma samples tinted under the text or changed away from it";
+        EXPECT_GT(touched, 200) << "the text and the note are drawn";
+    }
 }
 
 TEST_F(MixerTest, OffDrawsMarkupAsTypedAndTheBottomPlacement) {
@@ -568,10 +612,10 @@ TEST_F(MixerTest, RetimingMapsTheFrameTimeThroughRateAndParts) {
 
 // A frame of wide or narrow pixels is shown stretched to its display aspect:
 // the note is drawn narrowed by the pixel aspect, so that on screen it keeps
-// the shape it has on square pixels (the subtitle's text, through the real
-// sink, is video_path_x11_test's). Measured on a zeroed luma plane of 720 x
-// 576, against the same note on square pixels.
-TEST_F(MixerTest, NoteKeepsItsShapeOnFramesOfWidePixels) {
+// the shape it has on square pixels, and the text stays centred (its width on
+// screen, through the real sink, is video_path_x11_test's). Measured on a
+// zeroed luma plane of 720 x 576, against the same note on square pixels.
+TEST_F(MixerTest, NoteKeepsItsShapeAndTextItsPlaceOnFramesOfWidePixels) {
     const struct {
         const char* name;
         double pixelAspect;
@@ -581,22 +625,23 @@ TEST_F(MixerTest, NoteKeepsItsShapeOnFramesOfWidePixels) {
         {"PAL 16:9, 64:45", 64.0 / 45, 70},
         {"NTSC 4:3, 8:9", 8.0 / 9, 113},
     };
-    auto drawn = [&](double pixelAspect) {
-        Show("", 0);
-        shared.Note.Set("Deinterlace: Auto");
+    auto drawn = [&](double pixelAspect, bool note) {
+        Show(note ? "" : "Wide pixels, narrow text", note ? 0 : 1);
+        shared.Note.Set(note ? "Deinterlace: Auto" : "");
         Frame f = MakeFrame(VS::YV12, 720, 576, 0);
         f.format.pixelAspect = pixelAspect;
         Run(f);
         return Drawn(f.plane[0], 720, 0, 576);
     };
-    const Box square = drawn(1.0);
+    const Box square = drawn(1.0, true);
     ASSERT_GT(square.right - square.left, 100);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const Box note = drawn(row.pixelAspect);
+        const Box note = drawn(row.pixelAspect, true), text = drawn(row.pixelAspect, false);
         EXPECT_NEAR((note.right - note.left) * 100 / (square.right - square.left), row.widthPercent,
                     2);
         EXPECT_NEAR(note.left * row.pixelAspect, square.left, 2) << "8 square pixels in";
+        EXPECT_NEAR(text.left + text.right, 720, 3) << "the text centred";
     }
 }
 
