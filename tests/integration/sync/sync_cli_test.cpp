@@ -168,8 +168,6 @@ TEST_F(SyncCli, OffsetsAndFrameRatesFoundWithin150Ms) {
         // where the file's author put them is kept.
         {"timed by hand, early by 2.35 s", "human.mp4", "human.srt", 2350, 1.0, 2350, "", "", 80},
         {"timed by hand, late by 1.2 s", "human.mp4", "human.srt", -1200, 1.0, -1200, "", "", 80},
-        {"early by 2.35 s, 20 dB", "clean.mp4", "clean.srt", 2350, 1.0, 2350, "", ""},
-        {"late by 1.2 s, 20 dB", "clean.mp4", "clean.srt", -1200, 1.0, -1200, "", ""},
         {"late by 33 s, 20 dB", "clean.mp4", "clean.srt", -33000, 1.0, -33000, "", ""},
         {"early by 0.7 s, 5 dB", "noisy.mp4", "noisy.srt", 700, 1.0, 700, "", ""},
         {"25 fps file on a 23.976 clip", "clean.mp4", "clean.srt", -1200, 25 / 23.976, -1200,

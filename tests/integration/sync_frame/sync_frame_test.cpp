@@ -92,32 +92,14 @@ TEST_F(SyncFrameTest, EntryInTheViewMenuGreyedWithoutSubtitlesOrSound) {
     EXPECT_FALSE(f.Syncer().Running());
 }
 
-TEST_F(SyncFrameTest, RememberedResultAppliedWithZAndShiftZFromIt) {
+// A remembered result is applied on opening the pair, by content (the same
+// bytes under other names count); a rate change retimes a file's entries, Z
+// steps from the delay applied, and Shift+Z gives the entries their own times
+// back with the delay.
+TEST_F(SyncFrameTest, RememberedRetimingAppliedAndShiftZUndoesIt) {
     CMainFrame& f = Open("film.mkv", true);
     PlayerRecord& r = f.Record();
     EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 0);
-    sync::SyncResult result;
-    result.matched = true;
-    result.parts = {{0, 2350}};
-    sync::SyncMemory memory(sync::SyncMemory::DefaultPath());
-    ASSERT_TRUE(memory.Remember(sync::ClipIdentity(Path("film.mkv")),
-                                sync::SubtitleIdentity(*r.Track.Current()), result));
-    // The same bytes under other names count as the same pair.
-    Open("copy.mkv", true);
-    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 2350);
-    EXPECT_EQ(Note(r), "Subtitles synchronised: +2.35 s (remembered)");
-    Press(f.View(), Qt::Key_Z);
-    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 2250);
-    Press(f.View(), Qt::Key_Z, Qt::ShiftModifier);
-    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 0);
-    EXPECT_EQ(Note(r), "Subtitle delay: 0.0 s");
-}
-
-// A rate change retimes a file's entries; Shift+Z gives them their own
-// times back with the delay.
-TEST_F(SyncFrameTest, ShiftZUndoesARemembered25To23976Retiming) {
-    CMainFrame& f = Open("film.mkv", true);
-    PlayerRecord& r = f.Record();
     sync::SyncResult result;
     result.matched = true;
     result.rate = {25, 23.976};
@@ -125,14 +107,17 @@ TEST_F(SyncFrameTest, ShiftZUndoesARemembered25To23976Retiming) {
     sync::SyncMemory memory(sync::SyncMemory::DefaultPath());
     ASSERT_TRUE(memory.Remember(sync::ClipIdentity(Path("film.mkv")),
                                 sync::SubtitleIdentity(*r.Track.Current()), result));
-    Open("film.mkv", true);
+    Open("copy.mkv", true);
     EXPECT_EQ(Note(r), "Subtitles synchronised: +1.00 s, 25 → 23.976 fps (remembered)");
     EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 1000);
     ASSERT_EQ(r.Track.Current()->size(), 2u);
     EXPECT_EQ((*r.Track.Current())[0].start, 1043) << "1 s x 25 / 23.976";
     EXPECT_EQ((*r.Track.Current())[1].end, 6256) << "6 s x 25 / 23.976";
+    Press(f.View(), Qt::Key_Z);
+    EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 900);
     Press(f.View(), Qt::Key_Z, Qt::ShiftModifier);
     EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 0);
+    EXPECT_EQ(Note(r), "Subtitle delay: 0.0 s");
     EXPECT_EQ((*r.Track.Current())[0].start, 1000);
     EXPECT_EQ((*r.Track.Current())[1].end, 6000);
 }

@@ -6,11 +6,10 @@
 
 #include <chrono>
 #include <fstream>
-#include <future>
 #include <optional>
 #include <string>
-#include <thread>
 
+#include "../subtitles/hang_bound.h"
 #include "engine/media/mp4_chapters.h"
 
 namespace tavimo {
@@ -33,16 +32,10 @@ std::string Entry(uint64_t start, const std::string& title) {
 
 using Chapters = std::vector<std::pair<int64_t, std::string>>;
 
-// The chapters of the file at `path`, or nothing when reading takes more than
-// 10 s (the reading thread is left behind).
+// The chapters of the file at `path`, or nothing after 10 s.
 std::optional<Chapters> ReadWithin10s(const std::string& path) {
-    auto task =
-        std::make_shared<std::packaged_task<Chapters()>>([path] { return ReadNeroChapters(path); });
-    std::future<Chapters> result = task->get_future();
-    std::thread([task] { (*task)(); }).detach();
-    if (result.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
-        return std::nullopt;
-    return result.get();
+    return testing_support::Within<Chapters>(std::chrono::seconds(10),
+                                             [path] { return ReadNeroChapters(path); });
 }
 
 TEST(Mp4ChaptersTest, ReadsTheNeroBoxAndStopsAtDamage) {

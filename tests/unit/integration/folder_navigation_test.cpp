@@ -72,41 +72,14 @@ TEST(FolderNavigationTest, StepsThroughTheFolder) {
 }
 
 // Run from its build folder, with no entry installed for all users, the
-// program walks the types its own entry declares, beside those the desktop
-// offers it (registered with Ctrl+R); installed, the desktop alone decides.
-TEST(FolderNavigationTest, WithoutAnInstalledEntryItsOwnTypesCount) {
-    TestDir dir;
-    for (const char* name : {"a.mp4", "b.mkv", "c.srt", "d.ogv", "e.avi", "f.webm"})
-        Touch(dir / name);
+// program's own entry's types count too (walked through the real program by
+// the files e2e test); installed, the desktop alone decides.
+TEST(FolderNavigationTest, OwnTypesCountOnlyWithoutAnInstalledEntry) {
     testing::FakeAssociations desktop;
-    desktop.typeByExtension = {
-        {"mp4", "video/mp4"}, {"mkv", "video/x-matroska"}, {"srt", "application/x-subrip"},
-        {"ogv", "video/ogg"}, {"avi", "video/x-msvideo"},  {"webm", "video/webm"}};
-    desktop.programsByType = {{"video/x-msvideo", {kSelf}},  // registered with Ctrl+R
-                              {"video/ogg", {"/usr/bin/other-player"}}};
-    const std::vector<std::string> own = {"video/mp4", "video/x-matroska", "video/webm",
-                                          "application/x-subrip"};
-    enum Step { Next, Previous };
-    // Name, installed entry, the clip, the step, the file it opens.
-    const std::tuple<const char*, const char*, std::string, Step, std::optional<std::string>>
-        rows[] = {
-            {"build folder: an own type", "", dir / "a.mp4", Next, dir / "b.mkv"},
-            {"build folder: past subtitles and another's type to a registered one", "",
-             dir / "b.mkv", Next, dir / "e.avi"},
-            {"build folder: back to an own type", "", dir / "e.avi", Previous, dir / "b.mkv"},
-            {"build folder: the last own type", "", dir / "e.avi", Next, dir / "f.webm"},
-            {"installed: only the desktop's offers", "/usr/share/applications/tavimo.desktop",
-             dir / "a.mp4", Next, dir / "e.avi"},
-            {"installed: nothing after the registered type",
-             "/usr/share/applications/tavimo.desktop", dir / "e.avi", Next, std::nullopt},
-        };
-    for (const auto& [name, installed, clip, step, opens] : rows) {
-        desktop.installedEntry = installed;
-        PlayerFileTest test(desktop, kSelf,
-                            FallbackTypes(desktop).empty() ? std::vector<std::string>{} : own);
-        EXPECT_EQ(step == Next ? FindNextFile(clip, test) : FindPreviousFile(clip, test), opens)
-            << name;
-    }
+    EXPECT_EQ(FallbackTypes(desktop), OwnEntryTypes()) << "none installed";
+    EXPECT_FALSE(OwnEntryTypes().empty());
+    desktop.installedEntry = "/usr/share/applications/tavimo.desktop";
+    EXPECT_TRUE(FallbackTypes(desktop).empty()) << "installed";
 }
 
 }  // namespace

@@ -274,12 +274,13 @@ TEST_F(AssMixerTest, EachSizeCapHoldsAtItsEdge) {
 // within the picture.
 TEST_F(AssMixerTest, CrowdsAndHugeSizesAreBounded) {
     // 200 one-pixel boxes at once, each on a pixel of its own.
-    std::string events, chunks;
-    for (int i = 0; i < 200; ++i) {
-        const std::string box = "{\\pos(" + std::to_string(2 * (i % 32)) + "," +
-                                std::to_string(2 * (i / 32)) + ")\\p1}m 0 0 l 1 0 1 1 0 1";
-        events += Dialogue("0:00:01.00", "0:00:03.00", "Box", box);
-    }
+    auto box = [](int i) {
+        return "{\\pos(" + std::to_string(2 * (i % 32)) + "," + std::to_string(2 * (i / 32)) +
+               ")\\p1}m 0 0 l 1 0 1 1 0 1";
+    };
+    std::string events;
+    for (int i = 0; i < 200; ++i)
+        events += Dialogue("0:00:01.00", "0:00:03.00", "Box", box(i));
     auto litPixels = [&] {
         mixer.reset();
         Frame frame = BlackFrame(VS::YV12, 64, 32);
@@ -289,13 +290,9 @@ TEST_F(AssMixerTest, CrowdsAndHugeSizesAreBounded) {
     Load(64, 32, events);
     EXPECT_EQ(litPixels(), 128) << "from a file";
 
-    std::string header = Script(64, 32, "");
-    shared.Ass.SetHeader(header);
-    for (int i = 0; i < 200; ++i) {
-        const std::string box = "{\\pos(" + std::to_string(2 * (i % 32)) + "," +
-                                std::to_string(2 * (i / 32)) + ")\\p1}m 0 0 l 1 0 1 1 0 1";
-        shared.Ass.AddEvent(std::to_string(i) + ",0,Box,,0,0,0,," + box, 1000, 2000);
-    }
+    shared.Ass.SetHeader(Script(64, 32, ""));
+    for (int i = 0; i < 200; ++i)
+        shared.Ass.AddEvent(std::to_string(i) + ",0,Box,,0,0,0,," + box(i), 1000, 2000);
     EXPECT_EQ(litPixels(), 128) << "embedded";
 
     // A size of 10,000 in a 32-row script: drawn a picture high, not off it.

@@ -108,16 +108,18 @@ inline std::array<int, 3> Sample(const Frame& f, int32_t x, int32_t y) {
     }
 }
 
-// Rows and columns whose colour differs from `before`; all -1 when none.
+// Rows and columns of the pixels where `differs` holds between the samples
+// of `after` and `before`; all -1 when none.
 struct Box {
     int top = -1, bottom = -1, left = -1, right = -1;
 };
-inline Box Changed(const Frame& after, const Frame& before) {
+template <typename Differs>
+Box BoxWhere(const Frame& after, const Frame& before, Differs differs) {
     Box b;
     const int32_t W = after.format.width, H = std::abs(after.format.height);
     for (int32_t y = 0; y < H; ++y) {
         for (int32_t x = 0; x < W; ++x) {
-            if (Sample(after, x, y) != Sample(before, x, y)) {
+            if (differs(Sample(after, x, y), Sample(before, x, y))) {
                 b = {b.top < 0 ? y : b.top, y, b.left < 0 ? x : std::min(b.left, x),
                      std::max(b.right, x)};
             }
@@ -126,20 +128,16 @@ inline Box Changed(const Frame& after, const Frame& before) {
     return b;
 }
 
-// Pixels whose luma (YUV frames) differs from `before` by more than the
-// trace libass's anti-aliasing leaves beside an edge; all -1 when none.
+// Where the colour changed.
+inline Box Changed(const Frame& after, const Frame& before) {
+    return BoxWhere(after, before, [](const auto& a, const auto& b) { return a != b; });
+}
+
+// Where the luma (YUV frames) changed by more than the trace libass's
+// anti-aliasing leaves beside an edge.
 inline Box Drawn(const Frame& after, const Frame& before) {
-    Box b;
-    const int32_t W = after.format.width, H = std::abs(after.format.height);
-    for (int32_t y = 0; y < H; ++y) {
-        for (int32_t x = 0; x < W; ++x) {
-            if (std::abs(Sample(after, x, y)[0] - Sample(before, x, y)[0]) > 8) {
-                b = {b.top < 0 ? y : b.top, y, b.left < 0 ? x : std::min(b.left, x),
-                     std::max(b.right, x)};
-            }
-        }
-    }
-    return b;
+    return BoxWhere(after, before,
+                    [](const auto& a, const auto& b) { return std::abs(a[0] - b[0]) > 8; });
 }
 
 // A 25 fps frame at stream time `ms`.

@@ -447,26 +447,19 @@ TEST(ParseSubRipStyles, PiecesOfEachLine) {
     }
 }
 
-// Red body text: luma 77 and chroma Cb 86, Cr 255 (full-range BT.601 of
-// 255, 0, 1), worked out by hand; the outline stays at luma 1. Each format's
-// exact pixels are the element's test; here, the blended edges and one mixer
-// going on from YUV to RGB. Mended: the text drawn for a YUV frame was kept,
-// already turned into Y, Cb, Cr, when the stream went on in RGB: red came
-// out as (Cr 255, Cb 86, Y 77) read as red, green, blue.
+// Red text (luma 77, Cb 86, Cr 255; each format's exact pixels are the
+// element's test): the edges blended towards the outline stay reds, and one
+// mixer goes on from YUV to RGB. Mended: the
+// text drawn for a YUV frame was kept, already turned into Y, Cb, Cr, when the
+// stream went on in RGB: red came out as (Cr 255, Cb 86, Y 77) read as RGB.
 TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
     Frame f = Mix("<font color=\"red\">MMMM</font>", true, VS::I420);
-    const std::vector<uint8_t>&y = f.plane[0], &cb = f.plane[1], &cr = f.plane[2];
-    EXPECT_TRUE(Count(y, 77) > 20 && Count(y, 1) > 20 && Count(y, 255) == 0);
-    EXPECT_TRUE(Count(cb, 86) > 5 && Count(cr, 255) > 5);
-    // Edges blended towards the outline are darker reds: Cb at most, Cr
-    // above 128. Grey pixels (the outline) get neutral chroma; chroma away
-    // from the text keeps its 50.
-    EXPECT_TRUE(Count(cb, 128) > 5 && Count(cr, 128) > 5);
+    const std::vector<uint8_t>&cb = f.plane[1], &cr = f.plane[2];
+    EXPECT_TRUE(Count(cb, 86) > 5 && Count(cr, 255) > 5 && Count(cb, 128) > 5);
     EXPECT_TRUE(
         std::ranges::all_of(cb, [&](uint8_t v) { return v == 50 || (v >= 86 && v <= 128); }));
     EXPECT_TRUE(std::ranges::all_of(cr, [&](uint8_t v) { return v == 50 || v >= 128; }));
-    // The same mixer goes on in RGB: red is (255, 0, 1) in memory order
-    // blue, green, red.
+    // The same mixer in RGB: red is (255, 0, 1) in memory order blue, green, red.
     Frame rgb = MakeFrame(VS::RGB24, 320, -240, 50);
     ASSERT_EQ(mixer->CheckInputType(rgb.format), MixResult::Ok);
     mixer->Transform(rgb.View(), At(1500));
@@ -512,21 +505,12 @@ TEST_F(MixerTest, PlanarTextIsWhiteOverAColouredPicture) {
                     text |= levels[size_t(2 * cy + i / 2) * 320 + size_t(2 * cx + i % 2)] != 0;
                 }
                 touched += text;
-                const bool ok = text ? std::abs(cb - 128) <= 2 && std::abs(cr - 128) <= 2
-                                     : cb == 240 && cr == 110;
-                wrong += !ok;
-                EXPECT_TRUE(ok || wrong > 1)
-                    << "chroma (" << cx << ", " << cy << "): Cb " << cb << ", Cr " << cr
-                    << (text ? " under" : " away from") << " the text";
+                wrong += text ? std::abs(cb - 128) > 2 || std::abs(cr - 128) > 2
+                              : cb != 240 || cr != 110;
             }
         }
-        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(wrong, 0) << "chroma samples tinted under the text or changed away from it";
         EXPECT_GT(touched, 200) << "the text and the note are drawn";
-        for (size_t i = 0; i < levels.size(); ++i) {
-            if (levels[i] == 255 || levels[i] == 0) {
-                ASSERT_EQ(f.plane[0][i], levels[i] == 255 ? 255 : 41) << "luma at " << i;
-            }
-        }
     }
 }
 
@@ -627,18 +611,17 @@ TEST_F(MixerTest, RetimingMapsTheFrameTimeThroughRateAndParts) {
 }
 
 // A frame of wide or narrow pixels is shown stretched to its display aspect:
-// the text and the note are drawn narrowed by the pixel aspect, so that on
-// screen they keep the shape they have on square pixels. Mended: a PAL 16:9
-// frame showed every glyph 1.42 times too wide. Measured on a zeroed luma
-// plane of 720 x 576, against the same text on square pixels.
-TEST_F(MixerTest, TextAndNoteKeepTheirShapeOnFramesOfWidePixels) {
+// the note is drawn narrowed by the pixel aspect, so that on screen it keeps
+// the shape it has on square pixels, and the text stays centred (its width on
+// screen, through the real sink, is video_path_x11_test's). Measured on a
+// zeroed luma plane of 720 x 576, against the same note on square pixels.
+TEST_F(MixerTest, NoteKeepsItsShapeAndTextItsPlaceOnFramesOfWidePixels) {
     const struct {
         const char* name;
         double pixelAspect;
-        int widthPercent;  // of the text's width on square pixels, +-2
+        int widthPercent;  // of the note's width on square pixels, +-2
     } rows[] = {
         {"square pixels", 1.0, 100},
-        {"PAL 4:3, 16:15", 16.0 / 15, 94},
         {"PAL 16:9, 64:45", 64.0 / 45, 70},
         {"NTSC 4:3, 8:9", 8.0 / 9, 113},
     };
@@ -650,22 +633,15 @@ TEST_F(MixerTest, TextAndNoteKeepTheirShapeOnFramesOfWidePixels) {
         Run(f);
         return Drawn(f.plane[0], 720, 0, 576);
     };
-    const Box squareText = drawn(1.0, false);
-    const Box squareNote = drawn(1.0, true);
-    ASSERT_GT(squareText.right - squareText.left, 200);
+    const Box square = drawn(1.0, true);
+    ASSERT_GT(square.right - square.left, 100);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const Box text = drawn(row.pixelAspect, false);
-        const int percent = (text.right - text.left) * 100 / (squareText.right - squareText.left);
-        EXPECT_NEAR(percent, row.widthPercent, 2);
-        // Glyphs drawn narrowed are not hinted to the pixel grid: a row more or less.
-        EXPECT_NEAR(text.bottom - text.top, squareText.bottom - squareText.top, 2)
-            << "as tall as on square pixels";
-        EXPECT_NEAR(text.left + text.right, 720, 3) << "still centred";
-        const Box note = drawn(row.pixelAspect, true);
-        EXPECT_NEAR((note.right - note.left) * 100 / (squareNote.right - squareNote.left),
-                    row.widthPercent, 2);
-        EXPECT_NEAR(note.left * row.pixelAspect, squareNote.left, 2) << "8 square pixels in";
+        const Box note = drawn(row.pixelAspect, true), text = drawn(row.pixelAspect, false);
+        EXPECT_NEAR((note.right - note.left) * 100 / (square.right - square.left), row.widthPercent,
+                    2);
+        EXPECT_NEAR(note.left * row.pixelAspect, square.left, 2) << "8 square pixels in";
+        EXPECT_NEAR(text.left + text.right, 720, 3) << "the text centred";
     }
 }
 

@@ -5,13 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-#include <future>
-#include <memory>
-#include <optional>
 #include <string>
 #include <thread>
+
+#include "hang_bound.h"
 
 namespace tavimo {
 
@@ -23,16 +20,10 @@ namespace {
 
 using F = CueFormat;
 
-// What `work` returns, or nothing when it takes more than 30 s (a hang bound
-// far above the second the work takes; the thread is left behind).
+// What `work` returns, or nothing after 30 s.
 template <typename T>
 std::optional<T> Within30s(std::function<T()> work) {
-    auto task = std::make_shared<std::packaged_task<T()>>(std::move(work));
-    std::future<T> result = task->get_future();
-    std::thread([task] { (*task)(); }).detach();
-    if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
-        return std::nullopt;
-    return result.get();
+    return testing_support::Within<T>(std::chrono::seconds(30), std::move(work));
 }
 
 TEST(EmbeddedCues, CueTextBecomesSubRipText) {
