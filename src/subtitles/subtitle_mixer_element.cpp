@@ -200,6 +200,9 @@ GstFlowReturn TransformIp(GstBaseTransform* trans, GstBuffer* buffer) {
     TavimoSubtitleMixer* self = Self(trans);
     if (!self->drawing || self->core == nullptr)
         return GST_FLOW_OK;
+    // A band from an earlier pass through here would be read over this one.
+    while (GstMeta* old = gst_buffer_get_meta(buffer, DrawnBandMetaApiType()))
+        gst_buffer_remove_meta(buffer, old);
     if (self->bandsTaken && DrawIntoBand(self, buffer))
         return GST_FLOW_OK;
     return GST_BASE_TRANSFORM_CLASS(tavimo_subtitle_mixer_parent_class)
