@@ -496,8 +496,19 @@ struct CopyCount {
     }
 };
 
-// Pixels of the sink's last frame, in its bottom quarter, whose every
-// channel is above 200 (the subtitle's white on a dark grey picture).
+// Pixels of a 32-bit picture's bottom quarter whose first three bytes are
+// all above 200 (the subtitle's white on a dark grey picture).
+int WhiteAtTheBottom(const uint8_t* data, int stride, int width, int height) {
+    int white = 0;
+    for (int y = height * 3 / 4; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = data + size_t(stride) * y + 4 * x;
+            white += p[0] > 200 && p[1] > 200 && p[2] > 200;
+        }
+    return white;
+}
+
+// The same in the sink's last frame.
 int WhiteAtTheBottom(GstElement* sink) {
     GstSample* sample = nullptr;
     g_object_get(sink, "last-sample", &sample, nullptr);
@@ -506,13 +517,8 @@ int WhiteAtTheBottom(GstElement* sink) {
     int white = 0;
     if (sample && gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
         gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-        const auto* data = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-        for (int y = info.height * 3 / 4; y < info.height; ++y)
-            for (int x = 0; x < info.width; ++x) {
-                const uint8_t* p = data + size_t(stride) * y + 4 * x;
-                white += p[0] > 200 && p[1] > 200 && p[2] > 200;
-            }
+        white = WhiteAtTheBottom(static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                                 GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), info.width, info.height);
         gst_video_frame_unmap(&frame);
     }
     if (sample)
@@ -523,7 +529,7 @@ int WhiteAtTheBottom(GstElement* sink) {
 // 1080p H.264 under two lines of subtitle all along, shown at its size: the
 // decoder still refers to each frame it hands on, so drawing the text into
 // it took a copy of the whole picture per frame. The text now reaches the
-// screen with no frame copied.
+// screen, and into a screenshot, with no frame copied.
 TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
     QTemporaryDir dir;
     const std::string clip = dir.filePath("clip.mkv").toStdString();
@@ -561,6 +567,12 @@ TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
     EXPECT_GE(count.frames, 20);
     EXPECT_EQ(count.copies, 0) << "of " << count.frames << " frames";
     EXPECT_GT(WhiteAtTheBottom(player.Sink()), 500) << "no subtitle reached the sink";
+    std::shared_ptr<ICurrentImage> image;
+    VideoImage shot;
+    ASSERT_TRUE(SUCCEEDED(player.record.pWC->GetCurrentImage(&image)) && image &&
+                SUCCEEDED(image->GetBitmap(&shot)));
+    EXPECT_GT(WhiteAtTheBottom(shot.rgbx.data(), shot.width * 4, shot.width, shot.height), 500)
+        << "the screenshot lost the subtitle";
 }
 
 // Before the view is laid out its surface has a placeholder's size, which
