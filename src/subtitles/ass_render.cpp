@@ -409,6 +409,14 @@ void AssRender::Blend(const VideoPlanes& frame) const {
     }
 }
 
+bool AssRender::Rows(int32_t* first, int32_t* last) const {
+    if (!prepared_ || lumaRuns_.empty() || boxH_ <= 0)
+        return false;
+    *first = boxY_;
+    *last = boxY_ + boxH_ - 1;
+    return true;
+}
+
 void AssRender::BlendYuv420(const VideoPlanes& frame) const {
     const int32_t W = key_.width, H = std::abs(key_.height), half = (W + 1) / 2;
     if (frame.stride[0] < W)

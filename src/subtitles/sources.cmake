@@ -23,5 +23,6 @@ if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer_element.cpp
         ${CMAKE_CURRENT_LIST_DIR}/note_under_meta.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/drawn_band_meta.cpp
     )
 endif()

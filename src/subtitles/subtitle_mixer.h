@@ -124,6 +124,10 @@ class CSubtitles {
     // picture with its subtitle and without the note can be had again (a
     // screenshot). Streaming thread.
     void Blend(const VideoPlanes& frame, NoteUnder* under = nullptr) const;
+    // The memory rows of plane 0 (luma for YUV) that Blend writes after the
+    // last Prepare, first and last; chroma planes are written only under
+    // them. False when it writes none. Streaming thread.
+    bool DrawnRows(int32_t* first, int32_t* last) const;
 
     // Width used to centre text: the first accepted width, 0 before.
     // Streaming thread.

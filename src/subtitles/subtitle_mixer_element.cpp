@@ -1,5 +1,6 @@
 #include "subtitles/subtitle_mixer_element.h"
 
+#include "subtitles/drawn_band_meta.h"
 #include "subtitles/note_under_meta.h"
 #include "subtitles/subtitle_mixer.h"
 
@@ -50,6 +51,8 @@ struct TavimoSubtitleMixer {
     std::shared_ptr<CSubtitles>* owner;  // keeps core alive; freed in finalize
     double capsFps;                      // the negotiated frame rate, 0 when variable or unknown
     bool drawing;                        // the current buffer carries text (set before each buffer)
+    bool askDownstream;                  // caps changed: ask again whether downstream takes bands
+    bool bandsTaken;                     // draw into a band beside the frame (drawn_band_meta.h)
 };
 
 struct TavimoSubtitleMixerClass {
@@ -84,6 +87,7 @@ gboolean SetInfo(GstVideoFilter* filter, GstCaps*, GstVideoInfo* in, GstCaps*, G
     const int n = GST_VIDEO_INFO_FPS_N(in);
     const int d = GST_VIDEO_INFO_FPS_D(in);
     self->capsFps = n > 0 && d > 0 ? static_cast<double>(n) / d : 0.0;
+    self->askDownstream = true;
     if (self->core == nullptr) {
         return TRUE;
     }
@@ -120,6 +124,13 @@ FrameTime TimeOf(const TavimoSubtitleMixer* self, const GstBaseTransform* trans,
 // a writable buffer.
 void BeforeTransform(GstBaseTransform* trans, GstBuffer* buffer) {
     TavimoSubtitleMixer* self = Self(trans);
+    if (self->askDownstream) {
+        // Downstream has the caps by now and can answer for them.
+        self->askDownstream = false;
+        GstQuery* query = NewDrawnBandQuery();
+        self->bandsTaken = gst_pad_peer_query(trans->srcpad, query) && DrawnBandTaken(query);
+        gst_query_unref(query);
+    }
     self->drawing = self->core != nullptr && self->core->Prepare(TimeOf(self, trans, buffer));
     gst_base_transform_set_passthrough(trans, self->drawing ? FALSE : TRUE);
 }
@@ -138,6 +149,64 @@ GstFlowReturn TransformFrameIp(GstVideoFilter* filter, GstVideoFrame* frame) {
     self->core->Blend(planes, &under);
     AttachNoteUnder(frame->buffer, under);  // for a screenshot without the note
     return GST_FLOW_OK;
+}
+
+// Streaming thread, a frame with text whose next element takes bands: the
+// text is drawn into a copy of the rows it covers, carried with the frame
+// (drawn_band_meta.h), and the frame itself, which the decoder may still
+// refer to, is only read. False when the band cannot be had.
+bool DrawIntoBand(TavimoSubtitleMixer* self, GstBuffer* buffer) {
+    const GstVideoInfo& info = GST_VIDEO_FILTER(self)->in_info;
+    int32_t firstRow = 0, lastRow = -1;
+    int first = 0, rows = 0;
+    if (!self->core->DrawnRows(&firstRow, &lastRow))
+        return true;  // nothing lands on the picture
+    if (!BandRows(info, firstRow, lastRow, &first, &rows))
+        return true;
+    GstVideoFrame frame;
+    // Without a reference of the frame's own, which would leave the buffer
+    // shared while the band is attached.
+    const auto flags = GstMapFlags(int(GST_MAP_READ) | int(GST_VIDEO_FRAME_MAP_FLAG_NO_REF));
+    if (!gst_video_frame_map(&frame, &info, buffer, flags))
+        return false;
+    DrawnBandMeta* meta = AttachDrawnBand(buffer, frame, first, rows);
+    gst_video_frame_unmap(&frame);
+    GstMapInfo map;
+    if (!meta)
+        return false;
+    if (!gst_buffer_map(meta->band, &map, GST_MAP_WRITE)) {
+        gst_buffer_remove_meta(buffer, &meta->meta);
+        return false;
+    }
+    guint8* data[GST_VIDEO_MAX_PLANES];
+    BandPlanes(*meta, info, map, data);
+    VideoPlanes planes;
+    for (guint i = 0; i < meta->planes && i < 3; ++i) {
+        planes.data[i] = data[i];
+        planes.stride[i] = meta->stride[i];
+    }
+    NoteUnder under;
+    self->core->Blend(planes, &under);
+    gst_buffer_unmap(meta->band, &map);
+    AttachNoteUnder(buffer, under);
+    return true;
+}
+
+// Streaming thread: `buffer` is writable as a buffer (its metas), its
+// memory perhaps shared with the decoder. Drawing into a band leaves the
+// memory alone; anything else maps it writable and draws in place (which
+// copies a shared frame).
+GstFlowReturn TransformIp(GstBaseTransform* trans, GstBuffer* buffer) {
+    TavimoSubtitleMixer* self = Self(trans);
+    if (!self->drawing || self->core == nullptr)
+        return GST_FLOW_OK;
+    // A band from an earlier pass through here would be read over this one.
+    while (GstMeta* old = gst_buffer_get_meta(buffer, DrawnBandMetaApiType()))
+        gst_buffer_remove_meta(buffer, old);
+    if (self->bandsTaken && DrawIntoBand(self, buffer))
+        return GST_FLOW_OK;
+    return GST_BASE_TRANSFORM_CLASS(tavimo_subtitle_mixer_parent_class)
+        ->transform_ip(trans, buffer);
 }
 
 void Finalize(GObject* object) {
@@ -166,6 +235,7 @@ void tavimo_subtitle_mixer_class_init(TavimoSubtitleMixerClass* klass) {
     trans_class->transform_ip_on_passthrough = FALSE;
     filter_class->set_info = SetInfo;
     filter_class->transform_frame_ip = TransformFrameIp;
+    trans_class->transform_ip = TransformIp;
 }
 
 void tavimo_subtitle_mixer_init(TavimoSubtitleMixer* self) {
@@ -173,6 +243,8 @@ void tavimo_subtitle_mixer_init(TavimoSubtitleMixer* self) {
     self->owner = nullptr;
     self->capsFps = 0.0;
     self->drawing = false;
+    self->askDownstream = true;
+    self->bandsTaken = false;
     gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(self), TRUE);
     gst_base_transform_set_in_place(GST_BASE_TRANSFORM(self), TRUE);
 }

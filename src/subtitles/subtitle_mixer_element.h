@@ -1,6 +1,9 @@
 // The "Tavimo Subtitle Mixer" element: an in-place video filter that sits
 // between the converter and the video renderer of every pipeline and burns the
-// current subtitle into each decoded frame.
+// current subtitle into each decoded frame. Where the renderer's converter
+// takes them, the text goes into a copy of the rows it covers, carried with
+// the frame (drawn_band_meta.h), so that a frame the decoder still holds is
+// not copied whole.
 #pragma once
 
 #include <gst/gst.h>

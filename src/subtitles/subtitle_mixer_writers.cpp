@@ -331,4 +331,40 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
     }
 }
 
+bool CSubtitles::DrawnRows(int32_t* first, int32_t* last) const {
+    if (!accepted_) {
+        return false;
+    }
+    const int32_t frameW = accepted_->width;
+    const int32_t frameH = std::abs(accepted_->height);
+    int32_t top = frameH, bottom = -1;  // image rows
+    auto add = [&](int32_t from, int32_t to) {
+        top = std::min(top, std::max(from, 0));
+        bottom = std::max(bottom, std::min(to, frameH - 1));
+    };
+    int32_t assFirst = 0, assLast = -1;
+    if (blendAss_ && ass_->Rows(&assFirst, &assLast)) {
+        add(assFirst, assLast);
+    }
+    const SubtypeRule* rule = RuleFor(accepted_->subtype);
+    for (const auto* spans :
+         {blendEntry_ ? &spans_ : nullptr, blendNotice_ ? &noticeSpans_ : nullptr}) {
+        if (spans == nullptr || rule == nullptr) {
+            continue;
+        }
+        for (const Span& span : *spans) {
+            if (span.row < frameH && span.x0 < frameW) {
+                add(span.row, span.row);
+            }
+        }
+    }
+    if (bottom < top) {
+        return false;
+    }
+    const bool bottomUp = rule && rule->bottomUpWhenPositive && accepted_->height > 0;
+    *first = bottomUp ? frameH - 1 - bottom : top;
+    *last = bottomUp ? frameH - 1 - top : bottom;
+    return true;
+}
+
 }  // namespace tavimo

@@ -4,6 +4,7 @@
 
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
+#include "subtitles/drawn_band_meta.h"
 #include "subtitles/note_under_meta.h"
 
 namespace tavimo::gst_internal {
@@ -44,8 +45,11 @@ class GstCurrentImage : public ICurrentImage {
             gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGBx", "width", G_TYPE_INT,
                                 in.width, "height", G_TYPE_INT, in.height, "pixel-aspect-ratio",
                                 GST_TYPE_FRACTION, in.par_n, in.par_d, nullptr);
-        // The picture and its subtitle, without the note burnt in over them.
-        GstBuffer* clean = WithoutNote(gst_sample_get_buffer(sample_), in);
+        // The picture and its subtitle (drawn beside the frame, or into it),
+        // without the note burnt in over them.
+        GstBuffer* drawn = WithDrawnBand(gst_sample_get_buffer(sample_), in);
+        GstBuffer* clean = drawn ? WithoutNote(drawn, in) : nullptr;
+        gst_clear_buffer(&drawn);
         GstSample* picture = clean ? gst_sample_new(clean, gst_sample_get_caps(sample_),
                                                     gst_sample_get_segment(sample_), nullptr)
                                    : nullptr;

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "engine/media/swscale_formats.h"
+#include "subtitles/drawn_band_meta.h"
 
 namespace tavimo {
 namespace {
@@ -48,13 +49,43 @@ gboolean SetInfo(GstVideoFilter* filter, GstCaps*, GstVideoInfo* in, GstCaps*, G
     return self->in && self->in->in && self->out && self->out->out;
 }
 
-// Streaming thread: one frame converted (and scaled) into the sink's buffer.
+// Streaming thread: whether the mixer in front may hand its subtitle over
+// as a band beside the frame (drawn_band_meta.h), which takes converting:
+// passing frames through, the element never reads them.
+gboolean Query(GstBaseTransform* trans, GstPadDirection direction, GstQuery* query) {
+    if (direction == GST_PAD_SINK && IsDrawnBandQuery(query)) {
+        const TavimoSwscale* self = Self(trans);
+        AnswerDrawnBandQuery(query, self->in && self->out && self->in != self->out);
+        return TRUE;
+    }
+    return GST_BASE_TRANSFORM_CLASS(tavimo_swscale_parent_class)->query(trans, direction, query);
+}
+
+// Streaming thread: one frame converted (and scaled) into the sink's buffer,
+// with the rows of its band, if it carries one, read from the band.
 GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* inFrame,
                              GstVideoFrame* outFrame) {
     TavimoSwscale* self = Self(filter);
     const auto* src = reinterpret_cast<const uint8_t* const*>(inFrame->data);
     auto* dst = reinterpret_cast<uint8_t* const*>(outFrame->data);
-    if (!self->frames->Convert(inFrame->info, src, outFrame->info, dst, self->addBorders)) {
+    const DrawnBandMeta* meta = DrawnBandOf(inFrame->buffer);
+    GstMapInfo map;
+    FrameConverter::Band band;
+    const bool banded = meta && meta->planes == GST_VIDEO_FRAME_N_PLANES(inFrame) &&
+                        gst_buffer_map(meta->band, &map, GST_MAP_READ);
+    if (banded) {
+        band.first = meta->first;
+        band.rows = meta->rows;
+        for (guint p = 0; p < meta->planes && p < 4; ++p) {
+            band.data[p] = map.data + meta->offset[p];
+            band.stride[p] = meta->stride[p];
+        }
+    }
+    const bool converted = self->frames->Convert(inFrame->info, src, outFrame->info, dst,
+                                                 self->addBorders, banded ? &band : nullptr);
+    if (banded)
+        gst_buffer_unmap(meta->band, &map);
+    if (!converted) {
         GST_ELEMENT_ERROR(
             filter, CORE, NEGOTIATION, (nullptr),
             ("libswscale cannot convert %s to %s", gst_video_format_to_string(self->in->gst),
@@ -111,6 +142,7 @@ void tavimo_swscale_class_init(TavimoSwscaleClass* klass) {
     trans_class->fixate_caps = FixateCaps;
     trans_class->passthrough_on_same_caps = TRUE;
     trans_class->propose_allocation = swscale_internal::ProposeInputPool;
+    trans_class->query = Query;
     filter_class->set_info = SetInfo;
     filter_class->transform_frame = TransformFrame;
 }

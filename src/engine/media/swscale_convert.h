@@ -3,7 +3,9 @@
 // server's image takes, scaling in the same pass where the sizes differ.
 // Matrix (BT.601, BT.709, BT.2020, SMPTE 240M, FCC) and range (limited or
 // full) come from the input caps' colorimetry. Formats it does not take are
-// left to videoconvert in front of it.
+// left to videoconvert in front of it. A frame carrying the subtitle
+// mixer's drawn rows (drawn_band_meta.h) is converted with those rows in
+// place of its own.
 #pragma once
 
 #include <gst/gst.h>

@@ -85,8 +85,19 @@ class FrameConverter {
     // a few bytes past the input's last row (decoders' pictures have rows
     // to spare below). False when a format is not the table's or libswscale
     // refuses.
+    //
+    // With `band`, the input's rows it holds are read from it rather than
+    // from `src` (a subtitle drawn beside a frame the decoder still holds):
+    // libswscale takes the frame in slices, the band's in the middle, so
+    // the picture costs no copy where the frame's rows have room (else the
+    // frame is copied once, with the band over it).
+    struct Band {
+        int first = 0, rows = 0;      // image rows; `first` a multiple of the chroma's height
+        const uint8_t* data[4] = {};  // each plane's first row of the band (GStreamer's order)
+        int stride[4] = {};
+    };
     bool Convert(const GstVideoInfo& in, const uint8_t* const src[4], const GstVideoInfo& out,
-                 uint8_t* const dst[4], bool borders);
+                 uint8_t* const dst[4], bool borders, const Band* band = nullptr);
 
     // Drops the contexts, as new caps are agreed.
     void Reset();
@@ -122,7 +133,11 @@ class FrameConverter {
     bool Split(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
                const GstVideoInfo& out, uint8_t* const at[4], const int atStride[4]);
     bool Place(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
-               const GstVideoInfo& out, uint8_t* const dst[4]);
+               const GstVideoInfo& out, uint8_t* const dst[4], const Band* band);
+    bool Slices(SwsContext* context, const uint8_t* const src[4], const int srcStride[4],
+                int height, const Band* band, uint8_t* const dst[4], const int dstStride[4]) const;
+    bool Merge(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
+               const Band& band);
 
     Key key_;
     const FormatRow* in_ = nullptr;

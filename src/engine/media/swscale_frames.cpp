@@ -10,6 +10,7 @@
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/mem.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -308,7 +309,8 @@ bool FrameConverter::Prepare(const GstVideoInfo& in, const GstVideoInfo& out, bo
 // place's rows alone; then the borders. False when `picture_` cannot be
 // had.
 bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
-                           const int srcStride[4], const GstVideoInfo& out, uint8_t* const dst[4]) {
+                           const int srcStride[4], const GstVideoInfo& out, uint8_t* const dst[4],
+                           const Band* band) {
     const GstVideoRectangle& place = key_.place;
     const int height = first_ ? place.h : in.height;
     uint8_t* at[4] = {};
@@ -319,7 +321,11 @@ bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
     }
     at[0] += ptrdiff_t(atStride[0]) * place.y + place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
     if (PlaceHasRoom(out, out_->av, place)) {
-        sws_scale(context_, src, srcStride, 0, height, at, atStride);
+        if (!Slices(context_, src, srcStride, height, band, at, atStride)) {
+            if (!Merge(in, src, srcStride, *band))
+                return false;
+            sws_scale(context_, source_.data, source_.stride, 0, height, at, atStride);
+        }
     } else if (!Split(in, src, srcStride, out, at, atStride)) {
         if (!picture_.Fit(place.w, place.h, out_->av))
             return false;
@@ -332,8 +338,66 @@ bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
     return true;
 }
 
+// `src` (libswscale's plane order) taken by `context` from its first row
+// to `height`: at once, or with `band` in three slices (above the band, the
+// band, below it), as libswscale takes a picture given in slices from top
+// to bottom. False when libswscale refuses a slice.
+bool FrameConverter::Slices(SwsContext* context, const uint8_t* const src[4],
+                            const int srcStride[4], int height, const Band* band,
+                            uint8_t* const dst[4], const int dstStride[4]) const {
+    if (!band) {
+        sws_scale(context, src, srcStride, 0, height, dst, dstStride);
+        return true;
+    }
+    const int chromaShift = av_pix_fmt_desc_get(in_->av)->log2_chroma_h;
+    const int cuts[4] = {0, band->first, band->first + band->rows, height};
+    for (int part = 0; part < 3; ++part) {
+        const int y = cuts[part], rows = cuts[part + 1] - y;
+        if (rows <= 0)
+            continue;
+        const uint8_t* at[4] = {};
+        int stride[4] = {};
+        for (int p = 0; p < 4; ++p) {
+            const int shift = p == 1 || p == 2 ? chromaShift : 0;
+            stride[p] = part == 1 ? band->stride[p] : srcStride[p];
+            if (part == 1)
+                at[p] = band->data[p];
+            else if (src[p])
+                at[p] = src[p] + ptrdiff_t(y >> shift) * srcStride[p];
+        }
+        if (sws_scale(context, at, stride, y, rows, dst, dstStride) < 0)
+            return false;
+    }
+    return true;
+}
+
+// The input copied into `source_` with the band's rows over its own, for
+// the ways libswscale cannot take it in slices. False when `source_`
+// cannot be had.
+bool FrameConverter::Merge(const GstVideoInfo& in, const uint8_t* const src[4],
+                           const int srcStride[4], const Band& band) {
+    if (src[0] != source_.data[0]) {  // else Source has copied it there already
+        if (!source_.Fit(in.width, in.height, in_->av))
+            return false;
+        av_image_copy(source_.data, source_.stride, const_cast<const uint8_t**>(src), srcStride,
+                      in_->av, in.width, in.height);
+    }
+    int rowBytes[4] = {};
+    av_image_fill_linesizes(rowBytes, in_->av, in.width);
+    const int chromaShift = av_pix_fmt_desc_get(in_->av)->log2_chroma_h;
+    for (int p = 0; p < 4 && source_.data[p] && band.data[p]; ++p) {
+        const int shift = p == 1 || p == 2 ? chromaShift : 0;
+        const int first = band.first >> shift;
+        const int rows = ((band.first + band.rows + (1 << shift) - 1) >> shift) - first;
+        av_image_copy_plane(source_.data[p] + ptrdiff_t(first) * source_.stride[p],
+                            source_.stride[p], band.data[p], band.stride[p], rowBytes[p], rows);
+    }
+    return true;
+}
+
 bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4],
-                             const GstVideoInfo& out, uint8_t* const dst[4], bool borders) {
+                             const GstVideoInfo& out, uint8_t* const dst[4], bool borders,
+                             const Band* band) {
     if (!Prepare(in, out, borders))
         return false;
     const uint8_t* from[4] = {};
@@ -342,18 +406,49 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
         from[i] = src[i];
         fromStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&in, i);
     }
+    Band rows;
+    if (band) {
+        rows = *band;
+        const int step = 1 << av_pix_fmt_desc_get(in_->av)->log2_chroma_h;
+        const int end = rows.first + rows.rows;
+        if (rows.first < 0 || rows.rows <= 0 || end > in.height || rows.first % step ||
+            (end % step && end != in.height))
+            band = nullptr;  // not one the mixer makes: the frame as it is
+    }
     if (in_->swapUV) {
         std::swap(from[1], from[2]);
         std::swap(fromStride[1], fromStride[2]);
+        std::swap(rows.data[1], rows.data[2]);
+        std::swap(rows.stride[1], rows.stride[2]);
     }
     const uint8_t* read[4] = {};
     int readStride[4] = {};
     if (!Source(in, from, fromStride, read, readStride))
         return false;
+    // Where the frame was copied (no room in its rows), or the place is
+    // written in pieces, the band goes over a copy of it.
+    const bool sliced = first_ || PlaceHasRoom(out, out_->av, key_.place);
+    auto merge = [&] {
+        if (!Merge(in, read, readStride, rows))
+            return false;
+        band = nullptr;
+        for (int p = 0; p < 4; ++p) {
+            read[p] = source_.data[p];
+            readStride[p] = source_.stride[p];
+        }
+        return true;
+    };
+    if (band && (read[0] != from[0] || !sliced) && !merge())
+        return false;
     if (!first_)
-        return Place(in, read, readStride, out, dst);
-    sws_scale(first_, read, readStride, 0, in.height, between_.data, between_.stride);
-    return Place(in, between_.data, between_.stride, out, dst);
+        return Place(in, read, readStride, out, dst, band ? &rows : nullptr);
+    if (!Slices(first_, read, readStride, in.height, band ? &rows : nullptr, between_.data,
+                between_.stride)) {
+        if (!merge())
+            return false;
+        sws_scale(first_, read, readStride, 0, in.height, between_.data, between_.stride);
+    }
+    return Place(in, between_.data, between_.stride, out, dst, nullptr);
 }
 
 }  // namespace tavimo::swscale_internal

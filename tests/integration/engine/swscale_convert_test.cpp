@@ -493,6 +493,81 @@ TEST_F(SwscaleConvert, EverySizeIsConvertedWhollyAndNothingIsWrittenOutsideTheFr
     }
 }
 
+// A subtitle drawn beside the frame (rows of their own, read in place of the
+// frame's): the converter gives, byte for byte, what it gives for the frame
+// with those rows written into it, through each way it reads a frame
+// (straight to RGB, a first step in YUV, a copy where rows have no room).
+TEST_F(SwscaleConvert, ABandBesideTheFrameConvertsAsTheFrameWithItsRowsIn) {
+    const struct {
+        const char* name;
+        const char* in;
+        int width, height;  // of the input; the output is 64x48 BGRx, or the input's size
+        int first, rows;
+        bool scaled;
+    } rows[] = {
+        {"I420 straight to RGB", "I420", 64, 48, 10, 12, false},
+        {"YV12, chroma planes swapped", "YV12", 64, 48, 10, 12, false},
+        {"NV12, made planar first", "NV12", 64, 48, 10, 12, false},
+        {"YUY2, packed", "YUY2", 64, 48, 9, 12, false},
+        {"I420 scaled down first", "I420", 96, 72, 30, 20, true},
+        {"band down to the last row", "I420", 64, 48, 40, 8, false},
+        {"odd height, band down to it", "I420", 64, 47, 40, 7, false},
+        {"odd width: a copy with the band over it", "I420", 37, 48, 10, 12, false},
+    };
+    auto picture = [](int c, int x, int y) { return 20 + (c * 50 + x * 7 + y * 13) % 200; };
+    auto text = [](int c, int x, int y) { return 30 + (c * 90 + x * 3 + y * 5) % 200; };
+    for (const auto& row : rows) {
+        const std::string caps = CapsOf(row.in, row.width, row.height, GST_VIDEO_COLOR_MATRIX_BT709,
+                                        GST_VIDEO_COLOR_RANGE_16_235);
+        const GstVideoInfo in = InfoOf(caps);
+        auto inBand = [&](int c, int y) {
+            const int sub = GST_VIDEO_FORMAT_INFO_H_SUB(in.finfo, c);
+            return y >= row.first >> sub && y < (row.first + row.rows + (1 << sub) - 1) >> sub;
+        };
+        GstBuffer* frame = MakeFrame(caps, picture);
+        GstBuffer* band = MakeFrame(caps, text);
+        GstBuffer* whole = MakeFrame(caps, [&](int c, int x, int y) {
+            return inBand(c, y) ? text(c, x, y) : picture(c, x, y);
+        });
+        GstVideoInfo out;
+        gst_video_info_set_format(&out, GST_VIDEO_FORMAT_BGRx, row.scaled ? 64 : row.width,
+                                  row.scaled ? 48 : row.height);
+        GstVideoFrame f, b, w;
+        ASSERT_TRUE(gst_video_frame_map(&f, &in, frame, GST_MAP_READ) &&
+                    gst_video_frame_map(&b, &in, band, GST_MAP_READ) &&
+                    gst_video_frame_map(&w, &in, whole, GST_MAP_READ));
+        swscale_internal::FrameConverter::Band rowsBeside;
+        rowsBeside.first = row.first;
+        rowsBeside.rows = row.rows;
+        for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&in); ++p) {
+            gint comp[GST_VIDEO_MAX_COMPONENTS];
+            gst_video_format_info_component(in.finfo, p, comp);
+            const int sub = GST_VIDEO_FORMAT_INFO_H_SUB(in.finfo, comp[0]);
+            rowsBeside.stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(&b, p);
+            rowsBeside.data[p] = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&b, p)) +
+                                 size_t(rowsBeside.stride[p]) * size_t(row.first >> sub);
+        }
+        GuardedFrame banded(out), expected(out);
+        uint8_t* dst[4] = {banded.Plane(0)};
+        uint8_t* want[4] = {expected.Plane(0)};
+        swscale_internal::FrameConverter one, other;
+        EXPECT_TRUE(one.Convert(in, reinterpret_cast<const uint8_t* const*>(f.data), out, dst, true,
+                                &rowsBeside))
+            << row.name;
+        EXPECT_TRUE(
+            other.Convert(in, reinterpret_cast<const uint8_t* const*>(w.data), out, want, true))
+            << row.name;
+        for (GstVideoFrame* m : {&f, &b, &w})
+            gst_video_frame_unmap(m);
+        for (GstBuffer* buffer : {frame, band, whole})
+            gst_buffer_unref(buffer);
+        int differ = 0;
+        for (size_t i = 0; i < banded.bytes.size(); ++i)
+            differ += banded.bytes[i] != expected.bytes[i];
+        EXPECT_EQ(differ, 0) << row.name;
+    }
+}
+
 // Every raw format a decoder here puts out plays through the converter the
 // graph plugs for it (libswscale where it takes the format, videoconvert
 // where not): a frame goes in, a frame comes out in what the mixer takes.

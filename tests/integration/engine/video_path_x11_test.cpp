@@ -7,6 +7,7 @@
 // colour, and the first frame keeps the clip's size. Picture subtitles
 // through ximagesink are media_matrix_e2e_test's.
 #include <gst/gst.h>
+#include <gst/video/video.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -20,7 +21,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -462,6 +465,114 @@ TEST(RendererX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
         EXPECT_NEAR(centre.blue(), 0x40, 3) << row.name;
         EXPECT_EQ(player.PadFormat("Tavimo Subtitle Mixer"), "I420") << row.name;
     }
+}
+
+// Frames the decoder made, by time stamp, against those reaching the
+// display's converter: a frame whose memory is not the decoder's any more
+// was copied on the way.
+struct CopyCount {
+    std::mutex lock;
+    std::map<GstClockTime, GstMemory*> decoded;
+    int frames = 0, copies = 0;
+
+    static GstPadProbeReturn Decoded(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<CopyCount*>(data);
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        std::lock_guard hold(self->lock);
+        self->decoded[GST_BUFFER_PTS(buffer)] = gst_buffer_peek_memory(buffer, 0);
+        return GST_PAD_PROBE_OK;
+    }
+    static GstPadProbeReturn Shown(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<CopyCount*>(data);
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        std::lock_guard hold(self->lock);
+        const auto made = self->decoded.find(GST_BUFFER_PTS(buffer));
+        if (made != self->decoded.end()) {  // frames decoded before counting began are not
+            ++self->frames;
+            self->copies += made->second != gst_buffer_peek_memory(buffer, 0);
+            self->decoded.erase(made);
+        }
+        return GST_PAD_PROBE_OK;
+    }
+};
+
+// Pixels of a 32-bit picture's bottom quarter whose first three bytes are
+// all above 200 (the subtitle's white on a dark grey picture).
+int WhiteAtTheBottom(const uint8_t* data, int stride, int width, int height) {
+    int white = 0;
+    for (int y = height * 3 / 4; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = data + size_t(stride) * y + 4 * x;
+            white += p[0] > 200 && p[1] > 200 && p[2] > 200;
+        }
+    return white;
+}
+
+// The same in the sink's last frame.
+int WhiteAtTheBottom(GstElement* sink) {
+    GstSample* sample = nullptr;
+    g_object_get(sink, "last-sample", &sample, nullptr);
+    GstVideoInfo info;
+    GstVideoFrame frame;
+    int white = 0;
+    if (sample && gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+        gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
+        white = WhiteAtTheBottom(static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                                 GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), info.width, info.height);
+        gst_video_frame_unmap(&frame);
+    }
+    if (sample)
+        gst_sample_unref(sample);
+    return white;
+}
+
+// 1080p H.264 under two lines of subtitle all along, shown at its size: the
+// decoder still refers to each frame it hands on, so drawing the text into
+// it took a copy of the whole picture per frame. The text now reaches the
+// screen, and into a screenshot, with no frame copied.
+TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
+    QTemporaryDir dir;
+    const std::string clip = dir.filePath("clip.mkv").toStdString();
+    ASSERT_TRUE(
+        e2e::MakeClip("videotestsrc num-buffers=90 pattern=solid-color "
+                      "foreground-color=0xff404040 ! "
+                      "video/x-raw,format=I420,width=1920,height=1080,framerate=30/1 ! "
+                      "x264enc speed-preset=ultrafast key-int-max=30 ! h264parse ! "
+                      "matroskamux",
+                      clip));
+    std::ofstream(dir.filePath("clip.srt").toStdString())
+        << "1\n00:00:00,000 --> 00:00:10,000\nHHHH MMMM WWWW\nSecond line of text\n";
+    CopyCount count;  // outlives the player, whose decoder it counts until the end
+    Player player(QSize(1920, 1080));
+    ASSERT_TRUE(player.Play(clip)) << player.Boxes();
+    GstBin* pipeline = GST_BIN(GstPipelineOf(player.record.pGB.get()));
+    for (GstElement* e : test::Elements(gst_bin_iterate_recurse(pipeline))) {
+        const char* klass = gst_element_get_metadata(e, GST_ELEMENT_METADATA_KLASS);
+        if (std::string(klass).find("Decoder/Video") == std::string::npos)
+            continue;
+        GstPad* pad = gst_element_get_static_pad(e, "src");
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, CopyCount::Decoded, &count, nullptr);
+        gst_object_unref(pad);
+    }
+    // At the renderer's input: what the display's converter is given.
+    GstObject* renderer = gst_object_get_parent(GST_OBJECT(player.Sink()));
+    GstPad* in = gst_element_get_static_pad(GST_ELEMENT(renderer), "sink");
+    const gulong probe =
+        gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, CopyCount::Shown, &count, nullptr);
+    EXPECT_TRUE(player.PlaysOn(1500));
+    gst_pad_remove_probe(in, probe);
+    gst_object_unref(in);
+    gst_object_unref(renderer);
+    std::lock_guard hold(count.lock);
+    EXPECT_GE(count.frames, 20);
+    EXPECT_EQ(count.copies, 0) << "of " << count.frames << " frames";
+    EXPECT_GT(WhiteAtTheBottom(player.Sink()), 500) << "no subtitle reached the sink";
+    std::shared_ptr<ICurrentImage> image;
+    VideoImage shot;
+    ASSERT_TRUE(SUCCEEDED(player.record.pWC->GetCurrentImage(&image)) && image &&
+                SUCCEEDED(image->GetBitmap(&shot)));
+    EXPECT_GT(WhiteAtTheBottom(shot.rgbx.data(), shot.width * 4, shot.width, shot.height), 500)
+        << "the screenshot lost the subtitle";
 }
 
 // Before the view is laid out its surface has a placeholder's size, which
