@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -24,15 +23,6 @@ namespace tavimo::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done) {
-    for (const auto end = std::chrono::steady_clock::now() + limit; !done();
-         std::this_thread::sleep_for(100ms)) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-    }
-    return true;
-}
 
 std::string Slurp(const std::string& path) {
     std::ifstream in(path);

@@ -131,7 +131,7 @@ void MakeMedia() {
         Media("late.mkv")));
 }
 
-class TracksGstTest : public testing::Test {
+class TracksGstTest : public test::GstRecordTest<> {
   protected:
     static void SetUpTestSuite() {
         if (gMedia.empty())
@@ -139,13 +139,7 @@ class TracksGstTest : public testing::Test {
     }
     // Paced: sinks that keep the clock, so that the clip plays in real time
     // from its start; unpaced, it plays through in a moment.
-    explicit TracksGstTest(bool paced = false) {
-        GstMediaOptions options;
-        options.videoSink = paced ? "fakevideosink" : "fakesink";
-        options.audioSink = paced ? "fakeaudiosink" : "fakesink";
-        media = NewGstMediaFramework(options);
-        record.UseMediaFramework(media.get());
-    }
+    explicit TracksGstTest(bool paced = false) : GstRecordTest(test::FakeSinks(paced)) {}
     ~TracksGstTest() override {
         record.CloseClip();
         if (shown)
@@ -153,11 +147,7 @@ class TracksGstTest : public testing::Test {
     }
 
     bool Open(const std::string& path) {
-        record.ClipPath = path;
-        record.OpenClip();
-        if (record.ClipState != ClipState::Running || !record.pGB)
-            return false;
-        return SUCCEEDED(record.pGB->QueryStreamSelect(&tracks));
+        return GstRecordTest::Open(path) && SUCCEEDED(record.pGB->QueryStreamSelect(&tracks));
     }
     std::vector<StreamInfo> Tracks() {
         long count = 0;
@@ -167,15 +157,6 @@ class TracksGstTest : public testing::Test {
             EXPECT_EQ(tracks->Info(i, &out[size_t(i)]), S_OK);
         return out;
     }
-    GstElement* SinkOf(const char* renderer) { return test::RendererSink(record, renderer); }
-    // Both sinks at the clock's pace, from the start.
-    void PlayAtPace() {
-        for (const char* renderer : {"Video Mixing Renderer 9", "Audio Renderer"})
-            if (GstElement* sink = SinkOf(renderer))
-                g_object_set(sink, "sync", TRUE, nullptr);
-        record.SeekTo(0);
-    }
-    REFERENCE_TIME Position() { return test::PositionOf(record); }
     // Seeks (when `seekTo` is not negative), pauses and runs again (when
     // asked), then expects playback to move `ahead` (100 ns units) within
     // `withinMs`: a sparse stream must not hold the picture back.
@@ -238,28 +219,19 @@ class TracksGstTest : public testing::Test {
             return -1;
         if (time)
             *time = int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100;
-        GstCaps* rgb = gst_caps_from_string("video/x-raw,format=RGBx,width=320,height=240");
-        GstSample* converted = gst_video_convert_sample(shown, rgb, GST_SECOND, nullptr);
-        gst_caps_unref(rgb);
+        const std::vector<guint8> rgb = test::Rgbx(shown);
         gst_sample_unref(shown);
-        if (!converted)
+        if (rgb.empty())
             return -1;
-        GstMapInfo map;
         int count = 0;
-        gst_buffer_map(gst_sample_get_buffer(converted), &map, GST_MAP_READ);
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x) {
-                const guint8* p = map.data + (y * 320 + x) * 4;
+                const guint8* p = rgb.data() + (y * 320 + x) * 4;
                 count += match(p[0], p[1], p[2]) ? 1 : 0;
             }
-        gst_buffer_unmap(gst_sample_get_buffer(converted), &map);
-        gst_sample_unref(converted);
         return count;
     }
 
-    std::unique_ptr<MediaFramework> media;
-    test::ScriptedHost host;
-    PlayerRecord record{host};
     std::shared_ptr<IAMStreamSelect> tracks;
     std::mutex shownMutex;
     GstSample* shown = nullptr;
