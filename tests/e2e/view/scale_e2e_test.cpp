@@ -39,6 +39,20 @@ bool IsWhite(QRgb pixel) {
     return std::min({c.red(), c.green(), c.blue()}) > 225;
 }
 
+// Geometry of an X window in device pixels, from xwininfo (xdotool's is
+// off for a child window).
+QRect WindowRect(const std::string& info) {
+    int x = 0, y = 0, w = 0, h = 0;
+    std::istringstream in(info);
+    for (std::string line; std::getline(in, line);) {
+        std::sscanf(line.c_str(), "  Absolute upper-left X: %d", &x);
+        std::sscanf(line.c_str(), "  Absolute upper-left Y: %d", &y);
+        std::sscanf(line.c_str(), "  Width: %d", &w);
+        std::sscanf(line.c_str(), "  Height: %d", &h);
+    }
+    return QRect(x, y, w, h);
+}
+
 // The grey picture's extent along the row and column through `inside`.
 QRect GreyAround(const QImage& shot, QPoint inside) {
     int left = inside.x(), right = inside.x(), top = inside.y(), bottom = inside.y();
@@ -64,8 +78,10 @@ struct Scaled : Session {
             const size_t id = line.find("0x");
             if (id == std::string::npos || line.find_first_not_of(' ') != id)
                 continue;  // not a line of the children's list
-            const QRect r =
-                WindowGeometry(server.Display(), std::stoul(line.substr(id), nullptr, 16));
+            std::istringstream word(line.substr(id));
+            std::string hex;
+            word >> hex;
+            const QRect r = WindowRect(Run("xwininfo -id " + hex));
             if (r.width() * r.height() > best.width() * best.height())
                 best = r;
         }

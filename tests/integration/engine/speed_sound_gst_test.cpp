@@ -191,32 +191,18 @@ TEST_F(SpeedSoundTest, PictureKeepsToTheSoundCardsPace) {
     }
 }
 
-// Runs `pactl` with `arguments` against `server`; its output.
-std::string Pactl(const test::NullSoundServer& server, const std::string& arguments) {
-    const std::string command =
-        "PULSE_SERVER='" + server.Address() + "' pactl " + arguments + " 2>/dev/null";
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char chunk[256];
-        while (std::fgets(chunk, sizeof chunk, pipe))
-            out += chunk;
-        pclose(pipe);
-    }
-    return out;
-}
-
 // The server moves the clip's stream (its only one) to `sink`, as it does
 // when a headset connects.
 void MoveStream(const test::NullSoundServer& server, const std::string& sink) {
-    const std::string streams = Pactl(server, "list short sink-inputs");
-    Pactl(server, "move-sink-input " + streams.substr(0, streams.find('\t')) + " " + sink);
+    const std::string streams = server.Pactl("list short sink-inputs");
+    server.Pactl("move-sink-input " + streams.substr(0, streams.find('\t')) + " " + sink);
 }
 
 // The delay belongs to the sound output: set while the clip plays on one
 // sink, gone when the server moves the stream to another, back when the
 // stream comes back, and the other keeps its own.
 TEST_F(SpeedSoundTest, AudioDelayFollowsTheSoundOutput) {
-    ASSERT_NE(Pactl(*server, "load-module module-null-sink sink_name=tavimo_headset"), "");
+    ASSERT_NE(server->Pactl("load-module module-null-sink sink_name=tavimo_headset"), "");
     record.PollPosition();
     EXPECT_EQ(record.AudioOutput, "tavimo_null");
     record.StepAudioDelay(150);
