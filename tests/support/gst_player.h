@@ -1,6 +1,6 @@
 // What the tests of the player record on GStreamer share: a host with
-// scripted dialogs, clips made by a quiet command, and the pipeline's parts
-// they look into. UI thread only.
+// scripted dialogs, clips made by a quiet command, the pipeline's parts they
+// look into, and a fixture holding a record on fake sinks. UI thread only.
 #pragma once
 
 #include <gst/gst.h>
