@@ -8,7 +8,6 @@
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTest>
 #include <cmath>
 #include <cstdlib>

@@ -7,10 +7,8 @@
 #include <gst/audio/audio.h>
 #include <gst/check/gstharness.h>
 #include <gst/gst.h>
-#include <gst/video/video.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
 #include <algorithm>
@@ -23,10 +21,6 @@
 #include <tuple>
 
 #include "engine/media/gst_filter_wrappers.h"
-#include "engine/media/gst_media.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "subtitles/ass_script.h"
 #include "support/gst_player.h"
 #include "support/pgs_stream.h"
 
