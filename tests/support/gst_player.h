@@ -1,12 +1,16 @@
 // What the tests of the player record on GStreamer share: a host with
-// scripted dialogs, clips made by a quiet command, and the pipeline's parts
-// they look into. UI thread only.
+// scripted dialogs, clips made by a quiet command, the pipeline's parts they
+// look into, and a fixture holding a record on fake sinks. UI thread only.
 #pragma once
 
 #include <gst/gst.h>
+#include <gst/video/video.h>
+#include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,5 +73,76 @@ inline REFERENCE_TIME PositionOf(PlayerRecord& record) {
     record.pMS->GetCurrentPosition(&now);
     return now;
 }
+
+// Fake sinks: ones that take what comes at once, or (`paced`) ones that keep
+// to the clock, as a screen and a sound card do.
+inline GstMediaOptions FakeSinks(bool paced = false) {
+    GstMediaOptions options;
+    options.videoSink = paced ? "fakevideosink" : "fakesink";
+    options.audioSink = paced ? "fakeaudiosink" : "fakesink";
+    return options;
+}
+
+// `sample`'s picture converted to RGBx at `width` x `height` (4 bytes a
+// pixel, rows without padding); empty when there is none or it does not convert.
+inline std::vector<guint8> Rgbx(GstSample* sample, int width = 320, int height = 240) {
+    std::vector<guint8> out;
+    GstCaps* rgb = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGBx", "width",
+                                       G_TYPE_INT, width, "height", G_TYPE_INT, height, nullptr);
+    GstSample* converted =
+        sample ? gst_video_convert_sample(sample, rgb, GST_SECOND, nullptr) : nullptr;
+    gst_caps_unref(rgb);
+    GstMapInfo map;
+    if (converted && gst_buffer_map(gst_sample_get_buffer(converted), &map, GST_MAP_READ)) {
+        out.assign(map.data, map.data + std::min<size_t>(map.size, size_t(width) * height * 4));
+        gst_buffer_unmap(gst_sample_get_buffer(converted), &map);
+    }
+    if (converted)
+        gst_sample_unref(converted);
+    return out;
+}
+
+// A player record on GStreamer answering a `Host`, and what the tests ask
+// of its pipeline. UI thread only; the clip is closed with the fixture.
+template <typename Host = ScriptedHost>
+class GstRecordTest : public testing::Test {
+  protected:
+    explicit GstRecordTest(const GstMediaOptions& options = FakeSinks()) { Use(options); }
+    ~GstRecordTest() override { record.CloseClip(); }
+
+    // Closes the clip and plays the next through a framework made with `options`.
+    void Use(const GstMediaOptions& options) {
+        record.CloseClip();
+        media = NewGstMediaFramework(options);
+        record.UseMediaFramework(media.get());
+    }
+    // Opens `path`; whether it runs.
+    bool Open(const std::string& path) {
+        record.ClipPath = path;
+        record.OpenClip();
+        return record.ClipState == ClipState::Running && record.pGB;
+    }
+    GstElement* Pipeline() { return GstPipelineOf(record.pGB.get()); }
+    GstElement* SinkOf(const char* renderer) { return RendererSink(record, renderer); }
+    REFERENCE_TIME Position() { return PositionOf(record); }
+    // Both sinks at the clock's pace (fake ones take a clip at once otherwise),
+    // played again from the start.
+    void PlayAtPace() {
+        for (const char* renderer : {"Video Mixing Renderer 9", "Audio Renderer"})
+            if (GstElement* sink = SinkOf(renderer))
+                g_object_set(sink, "sync", TRUE, nullptr);
+        record.SeekTo(0);
+    }
+    // The frame the video sink shows last (owned by the caller), null before the first.
+    GstSample* Shown() {
+        GstSample* sample = nullptr;
+        g_object_get(SinkOf("Video Mixing Renderer 9"), "last-sample", &sample, nullptr);
+        return sample;
+    }
+
+    std::unique_ptr<MediaFramework> media;
+    Host host;
+    PlayerRecord record{host};
+};
 
 }  // namespace tavimo::test

@@ -217,20 +217,27 @@ std::string NullSoundServer::Log() const {
     return text.str();
 }
 
+std::string NullSoundServer::Pactl(const std::string& arguments) const {
+    std::string out;
+    if (FILE* pipe =
+            popen(("PULSE_SERVER='" + Address() + "' pactl " + arguments + " 2>/dev/null").c_str(),
+                  "r")) {
+        char chunk[512];
+        while (std::fgets(chunk, sizeof chunk, pipe))
+            out += chunk;
+        pclose(pipe);
+    }
+    return out;
+}
+
 std::vector<long long> NullSoundServer::StreamLatenciesUs() const {
     std::vector<long long> out;
-    const std::string command =
-        "PULSE_SERVER='" + Address() + "' pactl list sink-inputs 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        const char* at = std::strstr(line, "Buffer Latency:");
-        if (at)
-            out.push_back(std::atoll(at + std::strlen("Buffer Latency:")));
+    std::istringstream list(Pactl("list sink-inputs"));
+    for (std::string line; std::getline(list, line);) {
+        const size_t at = line.find("Buffer Latency:");
+        if (at != std::string::npos)
+            out.push_back(std::atoll(line.c_str() + at + std::strlen("Buffer Latency:")));
     }
-    pclose(pipe);
     return out;
 }
 

@@ -39,6 +39,8 @@ class NullSoundServer {
     // The server's own log (warnings such as "Failed to push data into
     // queue"), read now.
     std::string Log() const;
+    // What `pactl <arguments>` against this server prints.
+    std::string Pactl(const std::string& arguments) const;
     // Stream latency of every playback stream the server holds, in
     // microseconds ("pactl list sink-inputs"); empty when none plays.
     std::vector<long long> StreamLatenciesUs() const;

@@ -28,11 +28,11 @@ namespace {
 using namespace std::chrono_literals;
 using Ids = std::set<unsigned long>;
 
-class FilesE2eTest : public ::testing::Test {
+class FilesE2eTest : public ::testing::Test, public Session {
   protected:
-    std::string Data() { return data.path().toStdString() + "/data"; }
+    std::string Data() { return media.path().toStdString() + "/data"; }
     std::string Clip(const std::string& name) {
-        return data.filePath(QString::fromStdString(name)).toStdString();
+        return media.filePath(QString::fromStdString(name)).toStdString();
     }
     std::string Title(unsigned long id) {
         std::string title = RunIn(server.Display(), "xdotool getwindowname " + std::to_string(id));
@@ -106,12 +106,6 @@ class FilesE2eTest : public ::testing::Test {
         RunIn(server.Display(), "xdotool windowfocus --sync " + std::to_string(id) + " " + keys);
         return Within(10s, [&] { return Shown().count(id) == 0; });
     }
-
-    XServer server;
-    UserFolders user;
-    QTemporaryDir data;
-    std::unique_ptr<Player> player;
-    unsigned long window = 0;
 };
 
 TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
@@ -122,8 +116,7 @@ TEST_F(FilesE2eTest, RegisterWalkTheFolderHelpMenuOpenUrlAndAutoNext) {
     setenv("XDG_DATA_HOME", Data().c_str(), 1);
     const std::string opened = StandIn("x-scheme-handler/https");
 
-    player = std::make_unique<Player>(server, user, std::vector<std::string>{Clip("b.mp4")});
-    window = player->WaitForWindow(15s).value_or(0);
+    Start({Clip("b.mp4")});
     ASSERT_TRUE(Plays("b.mp4"));
     const unsigned long box = Dialog("ctrl+r", "Tavimo");
     ASSERT_TRUE(box != 0 && Close(box, "key Return")) << "the confirmation box";
@@ -169,7 +162,7 @@ TEST_F(FilesE2eTest, PageDownWalksTheTypesTheInstalledEntryDeclares) {
     ASSERT_TRUE(server.Running());
     ASSERT_TRUE(MakeClips({"clip.ts", "ep1.mp4", "ep2.mp4", "ep10.mp4"}));
     std::ofstream(Clip("ep1.srt")) << "1\n00:00:00,000 --> 00:00:01,000\nHello\n";
-    const std::string system = data.filePath("system").toStdString();
+    const std::string system = media.filePath("system").toStdString();
     std::filesystem::create_directories(system + "/applications");
     std::ofstream(system + "/applications/tavimo.desktop")
         << "[Desktop Entry]\nType=Application\nName=Tavimo\nExec=" << PlayerBinary()
@@ -182,11 +175,8 @@ TEST_F(FilesE2eTest, PageDownWalksTheTypesTheInstalledEntryDeclares) {
     std::ofstream(user.ConfigHome() + "/mimeapps.list")
         << "[Default Applications]\nvideo/mp4=other.desktop\n";
 
-    player = std::make_unique<Player>(
-        server, user, std::vector<std::string>{Clip("ep1.mp4")},
-        std::vector<std::string>{"XDG_DATA_HOME=" + Data(),
-                                 "XDG_DATA_DIRS=" + system + ":/usr/local/share:/usr/share"});
-    window = player->WaitForWindow(15s).value_or(0);
+    Start({Clip("ep1.mp4")},
+          {"XDG_DATA_HOME=" + Data(), "XDG_DATA_DIRS=" + system + ":/usr/local/share:/usr/share"});
     ASSERT_TRUE(Plays("ep1.mp4"));
     player->Key("Page_Down");
     EXPECT_TRUE(Plays("ep2.mp4")) << "not the default, still ours; ep1.srt passed over";
@@ -206,15 +196,12 @@ TEST_F(FilesE2eTest, FromTheBuildFolderPageDownWalksItsOwnTypesAndF1ItsReadMe) {
     ASSERT_TRUE(server.Running());
     ASSERT_TRUE(MakeClips({"a.mp4", "b.mkv", "d.mp4"}));
     std::ofstream(Clip("c.txt")) << "notes\n";
-    const std::string share = data.filePath("share").toStdString();
+    const std::string share = media.filePath("share").toStdString();
     std::filesystem::create_directories(share);
     std::filesystem::create_directory_symlink("/usr/share/mime", share + "/mime");
     const std::string opened = StandIn("text/plain");  // the desktop's viewer for text
 
-    player = std::make_unique<Player>(
-        server, user, std::vector<std::string>{Clip("a.mp4")},
-        std::vector<std::string>{"XDG_DATA_HOME=" + Data(), "XDG_DATA_DIRS=" + share});
-    window = player->WaitForWindow(15s).value_or(0);
+    Start({Clip("a.mp4")}, {"XDG_DATA_HOME=" + Data(), "XDG_DATA_DIRS=" + share});
     ASSERT_TRUE(Plays("a.mp4"));
     player->Key("Page_Down");
     EXPECT_TRUE(Plays("b.mkv"));

@@ -220,4 +220,18 @@ std::string UserFolders::Text(const std::string& key, const std::string& name) {
     return Bytes(*this, key, name).c_str();
 }
 
+bool Session::Start(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                    const std::string& errors) {
+    std::vector<std::string> vars{"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"};
+    vars.insert(vars.end(), env.begin(), env.end());
+    player = std::make_unique<Player>(server, user, args, vars, errors);
+    window = player->WaitForWindow(15s).value_or(0);
+    return window != 0;
+}
+
+void Session::Press(const std::string& keys, std::chrono::milliseconds settle) {
+    player->Key(keys);
+    Wait(settle);
+}
+
 }  // namespace tavimo::e2e

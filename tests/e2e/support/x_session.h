@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -102,6 +103,28 @@ class Player {
     pid_t pid_ = -1;
     std::optional<int> status_;
     unsigned long window_ = 0;
+};
+
+// One test's X server, user folders, media folder and player, as most tests
+// use them. Calling thread only.
+struct Session {
+    explicit Session(const std::string& screen = "1024x768x24") : server(screen) {}
+    // Starts the player on `args` without a session bus (`env` added, its
+    // standard error to `errors` when given); whether its window showed.
+    bool Start(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+               const std::string& errors = {});
+    std::string Run(const std::string& command) { return RunIn(server.Display(), command); }
+    // The player's window on screen, device pixels.
+    QRect Geometry() { return WindowGeometry(server.Display(), window); }
+    // Types `keys` into the player, then waits `settle`.
+    void Press(const std::string& keys,
+               std::chrono::milliseconds settle = std::chrono::milliseconds(700));
+
+    XServer server;
+    UserFolders user;
+    QTemporaryDir media;
+    std::unique_ptr<Player> player;
+    unsigned long window = 0;
 };
 
 }  // namespace tavimo::e2e

@@ -39,7 +39,8 @@ bool IsWhite(QRgb pixel) {
     return std::min({c.red(), c.green(), c.blue()}) > 225;
 }
 
-// Geometry of an X window in device pixels, from xwininfo.
+// Geometry of an X window in device pixels, from xwininfo (xdotool's is
+// off for a child window).
 QRect WindowRect(const std::string& info) {
     int x = 0, y = 0, w = 0, h = 0;
     std::istringstream in(info);
@@ -66,23 +67,8 @@ QRect GreyAround(const QImage& shot, QPoint inside) {
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-struct Session {
-    XServer server;
-    UserFolders user;
-    QTemporaryDir media;
-    std::unique_ptr<Player> player;
-    unsigned long window = 0;
-
-    explicit Session(const std::string& screen) : server(screen) {}
-    std::string Run(const std::string& command) { return RunIn(server.Display(), command); }
-    bool Start(const std::string& clip) {
-        player = std::make_unique<Player>(
-            server, user, std::vector<std::string>{clip},
-            std::vector<std::string>{"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"});
-        window = player->WaitForWindow(15s).value_or(0);
-        return window != 0;
-    }
-    QRect Frame() { return WindowRect(Run("xwininfo -id " + std::to_string(window))); }
+struct Scaled : Session {
+    using Session::Session;
     // The picture's native surface: the frame's one child window with a
     // picture in it (Qt's other children are 1 x 1 or off).
     QRect Surface() {
@@ -105,7 +91,7 @@ struct Session {
     // above the frame's bottom; empty while it does not show. `shot` gets
     // the screenshot it was found in.
     QRect GreyPicture(QImage* shot = nullptr) {
-        const QRect frame = Frame();
+        const QRect frame = Geometry();
         const QImage screen = server.Screenshot();
         if (shot)
             *shot = screen;
@@ -113,10 +99,6 @@ struct Session {
         return screen.rect().contains(probe) && IsGrey(screen.pixel(probe))
                    ? GreyAround(screen, probe)
                    : QRect();
-    }
-    void Press(const char* keys, std::chrono::milliseconds settle = 700ms) {
-        player->Key(keys);
-        Wait(settle);
     }
 };
 
@@ -133,7 +115,7 @@ int TextBottom(const QImage& shot, const QRect& picture) {
 }
 
 TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
-    Session s("1920x1200x24");
+    Scaled s("1920x1200x24");
     ASSERT_TRUE(s.server.Running());
     s.Run("sh -c 'echo Xft.dpi: 192 | xrdb -merge'");
     ASSERT_NE(s.Run("xrdb -query").find("192"), std::string::npos) << "xrdb missing";
@@ -146,7 +128,7 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
                  clip));
     std::ofstream(s.media.filePath("grey.srt").toStdString())
         << "1\n00:00:00,000 --> 00:05:00,000\nA subtitle to drag\n\n";
-    ASSERT_TRUE(s.Start(clip));
+    ASSERT_TRUE(s.Start({clip}));
 
     // The picture: 1280 x 720 device pixels, as is its surface, at the
     // bottom of the frame, which is as wide; right under the bars, with no
@@ -158,7 +140,7 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
         return picture.size() == QSize(1280, 720);
     };
     ASSERT_TRUE(Within(15s, shown)) << "picture " << picture.width() << "x" << picture.height();
-    const QRect frame = s.Frame();
+    const QRect frame = s.Geometry();
     EXPECT_EQ(frame.width(), 1280);
     EXPECT_EQ(picture.bottom(), frame.bottom());
     EXPECT_EQ(s.Surface(), picture) << "the sink's window is the picture, in device pixels";
@@ -191,10 +173,10 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
     // One notch up: StretchStep 10 and 10 / (16/9) = 5 on each side, in
     // logical pixels: 40 x 20 device pixels more in all.
     s.Run("xdotool mousemove " + at(200) + " click 4");
-    ASSERT_TRUE(Within(3s, [&] { return s.Frame().size() != frame.size(); }));
-    EXPECT_EQ(s.Frame().size(), frame.size() + QSize(40, 20));
+    ASSERT_TRUE(Within(3s, [&] { return s.Geometry().size() != frame.size(); }));
+    EXPECT_EQ(s.Geometry().size(), frame.size() + QSize(40, 20));
     s.Press("a", 1000ms);  // back to the fit
-    ASSERT_EQ(s.Frame().size(), frame.size());
+    ASSERT_EQ(s.Geometry().size(), frame.size());
 
     // Playing, a click at three quarters of the seek bar: playback goes on
     // from 0:30 of the 0:40.
@@ -214,7 +196,7 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
 
 // The top-level window `width` device pixels wide (the seek bar's preview),
 // or an empty rectangle.
-QRect TopLevelOfWidth(Session& s, int width) {
+QRect TopLevelOfWidth(Scaled& s, int width) {
     std::istringstream tree(s.Run("xwininfo -root -children"));
     for (std::string line; std::getline(tree, line);) {
         int w = 0, h = 0, x = 0, y = 0;
@@ -244,7 +226,7 @@ double ColourChanges(const QImage& image) {
 // every pixel red beside green, where a thumbnail decoded at 160 and enlarged
 // shows pairs of pixels alike at best.
 TEST(ScaleE2e, TheSeekBarsThumbnailAtTheScreensDensity) {
-    Session s("1920x1200x24");
+    Scaled s("1920x1200x24");
     ASSERT_TRUE(s.server.Running());
     s.Run("sh -c 'echo Xft.dpi: 192 | xrdb -merge'");
     const std::string clip = s.media.filePath("checkers.mp4").toStdString();
@@ -253,12 +235,12 @@ TEST(ScaleE2e, TheSeekBarsThumbnailAtTheScreensDensity) {
                  "video/x-raw,width=640,height=360,framerate=5/1 ! "
                  "x264enc speed-preset=ultrafast qp-max=10 key-int-max=5 ! mp4mux",
                  clip));
-    ASSERT_TRUE(s.Start(clip));
+    ASSERT_TRUE(s.Start({clip}));
     Wait(2000ms);
     s.Press("s", 1000ms);
     // The seek bar runs across the frame about 130 device pixels down (menu
     // 40, toolbar 60, bar 40); hovering its middle shows the preview.
-    const QRect frame = s.Frame();
+    const QRect frame = s.Geometry();
     QRect preview;
     ASSERT_TRUE(Within(10s, [&] {
         s.Run("xdotool mousemove " + std::to_string(frame.left() + 500) + " " +
@@ -281,7 +263,7 @@ TEST(ScaleE2e, TheSeekBarsThumbnailAtTheScreensDensity) {
 // at the top and the bottom to panels: the frame stays inside the work area,
 // with the picture made smaller and its aspect kept.
 TEST(ScaleE2e, A1080pClipOnA1080pScreen) {
-    Session s("1920x1080x24");
+    Scaled s("1920x1080x24");
     ASSERT_TRUE(s.server.Running());
     s.Run("xprop -root -format _NET_WORKAREA 32c -set _NET_WORKAREA 0,40,1920,1000");
     const std::string clip = s.media.filePath("big.mp4").toStdString();
@@ -290,14 +272,14 @@ TEST(ScaleE2e, A1080pClipOnA1080pScreen) {
                  "num-buffers=10 ! video/x-raw,width=1920,height=1080,framerate=5/1 ! "
                  "x264enc speed-preset=ultrafast ! mp4mux",
                  clip));
-    ASSERT_TRUE(s.Start(clip));
+    ASSERT_TRUE(s.Start({clip}));
     QRect picture;
     ASSERT_TRUE(Within(15s, [&] {
         picture = s.GreyPicture();
         return picture.width() > 1000;
     })) << "the picture shows";
     Wait(500ms);
-    const QRect frame = s.Frame();
+    const QRect frame = s.Geometry();
     EXPECT_TRUE(QRect(0, 40, 1920, 1000).contains(frame))
         << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
     EXPECT_EQ(frame.bottom(), 1039) << "as tall as the work area lets it be";

@@ -63,14 +63,9 @@ TextBlock Compare(const QImage& shot, const QImage& plain, int columns = kNoiseC
     return b;
 }
 
-struct Fixture {
-    XServer server;
-    UserFolders user;
-    QTemporaryDir media;
+struct Fixture : Session {
     const std::string clip = media.filePath("demo clip.mp4").toStdString();
     const std::string errors = media.filePath("stderr.txt").toStdString();
-    std::unique_ptr<Player> player;
-    unsigned long window = 0;
     QPoint origin;  // of the picture on screen
 
     bool Start() {
@@ -78,16 +73,10 @@ struct Fixture {
             std::filesystem::copy_file(std::string(TAVIMO_BUILD_DIR) + "/demo/demo" + type,
                                        media.filePath("demo clip").toStdString() + type);
         }
-        player = std::make_unique<Player>(
-            server, user, std::vector<std::string>{clip},
-            std::vector<std::string>{"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"},
-            errors);
-        window = player->WaitForWindow(15s).value_or(0);
+        const bool started = Session::Start({clip}, {}, errors);
         Within(10s, [&] { return !Picture().isNull(); });
-        return window != 0;
+        return started;
     }
-    QRect Geometry() { return WindowGeometry(server.Display(), window); }
-    std::string Run(const std::string& command) { return RunIn(server.Display(), command); }
     // The clip's picture: the bottom of the window, which fits the view to the
     // video; null while the pattern's green bar does not show in it.
     QImage Picture() {
@@ -96,10 +85,6 @@ struct Fixture {
         const QImage picture = server.Screenshot().copy(origin.x(), origin.y(), kW, kH);
         const QColor bar(picture.pixel(kW / 2, 100));
         return bar.green() > 150 && bar.red() < 100 && bar.blue() < 100 ? picture : QImage();
-    }
-    void Press(const char* keys, std::chrono::milliseconds settle = 700ms) {
-        player->Key(keys);
-        Wait(settle);
     }
 };
 

@@ -1,11 +1,11 @@
 // The engine on GStreamer with media made at test time: the roads of graph
-// building, what each leaves in the pipeline, end of clip, stop, seeks, the
-// silent volume, the sound output when no sink opens, and that opening and
+// building, what each leaves in the pipeline, seeks, chapters, the A-B loop
+// and the end of the clip, the silent volume, the sound output when no sink
+// opens, and that opening and
 // closing leaves nothing behind; the Filters menu over those pipelines and the
 // settings dialog's editing of an element's properties.
 #include <fcntl.h>
 #include <gst/gst.h>
-#include <gst/video/video.h>
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <signal.h>
@@ -21,6 +21,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -34,10 +35,6 @@
 #include "engine/filter_properties.h"
 #include "engine/filters_menu.h"
 #include "engine/media/audio_output.h"
-#include "engine/media/gst_media.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
-#include "support/fake_dialogs.h"
 #include "support/gst_player.h"
 #include "support/sanitizers.h"
 #include "view/sliders.h"
@@ -190,41 +187,19 @@ void MakeMedia() {
     ASSERT_FALSE(gUrl.empty() || gRangesUrl.empty());
 }
 
-class EngineGstTest : public testing::Test {
+class EngineGstTest : public test::GstRecordTest<Host> {
   protected:
     static void SetUpTestSuite() {
         if (gMedia.empty())
             MakeMedia();
     }
-    EngineGstTest() {
-        GstMediaOptions options;
-        options.videoSink = "fakesink";
-        options.audioSink = "fakesink";
-        media = NewGstMediaFramework(options);
-        record.UseMediaFramework(media.get());
-    }
-    ~EngineGstTest() override { record.CloseClip(); }
-
-    bool Open(const std::string& path) {
-        record.ClipPath = path;
-        record.OpenClip();
-        return record.ClipState == ClipState::Running;
-    }
-    GstElement* Pipeline() { return GstPipelineOf(record.pGB.get()); }
     bool InPipeline(const char* name) {
         GstElement* element = gst_bin_get_by_name(GST_BIN(Pipeline()), name);
         if (element)
             gst_object_unref(element);
         return element != nullptr;
     }
-    GstElement* SinkOf(const char* renderer) { return test::RendererSink(record, renderer); }
-    // The frame the video sink shows last (owned by the caller), null before the first.
-    GstSample* Shown() {
-        GstSample* sample = nullptr;
-        g_object_get(SinkOf("Video Mixing Renderer 9"), "last-sample", &sample, nullptr);
-        return sample;
-    }
-    // Its presentation time and length in 100-ns units, -1 without one.
+    // The shown frame's presentation time and length in 100-ns units, -1 without one.
     std::pair<int64_t, int64_t> ShownFrame() {
         GstSample* sample = Shown();
         if (!sample)
@@ -235,12 +210,7 @@ class EngineGstTest : public testing::Test {
         gst_sample_unref(sample);
         return frame;
     }
-    // Its presentation time in 100-ns units, -1 without one.
     int64_t ShownFrameTime() { return ShownFrame().first; }
-
-    std::unique_ptr<MediaFramework> media;
-    Host host;
-    PlayerRecord record{host};
 };
 
 const std::string kRender =
@@ -306,68 +276,6 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
             EXPECT_TRUE(InPipeline(name)) << name;
         for (const char* name : row.notInPipeline)
             EXPECT_FALSE(InPipeline(name)) << name;
-    }
-}
-
-// The format the converter takes deep YUV to before its colour step, empty
-// when it converts in one step.
-std::string DepthStepFormat(GstElement* pipeline) {
-    GstElement* converter = gst_bin_get_by_name(GST_BIN(pipeline), "Color Space Converter");
-    std::string format;
-    for (GstElement* step : GST_IS_BIN(converter)
-                                ? test::Elements(gst_bin_iterate_all_by_element_factory_name(
-                                      GST_BIN(converter), "capsfilter"))
-                                : std::vector<GstElement*>{}) {
-        GstCaps* caps = nullptr;
-        g_object_get(step, "caps", &caps, nullptr);
-        const char* name = gst_structure_get_string(gst_caps_get_structure(caps, 0), "format");
-        format = name ? name : "?";
-        gst_caps_unref(caps);
-    }
-    gst_object_unref(converter);
-    return format;
-}
-
-TEST_F(EngineGstTest, DeepColourLosesItsDepthBeforeItsColourStepAndThePictureStaysRight) {
-    struct Row {
-        const char* name;
-        const char* encoded;    // the raw format x264 encodes from
-        const char* depthStep;  // what the converter takes the depth to first
-    } rows[] = {
-        {"8-bit 4:2:0 converts in one step", "I420", ""},
-        {"10-bit 4:2:2 keeps its chroma layout", "I422_10LE", "Y42B"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string clip = Media((std::string(row.encoded) + ".mp4").c_str());
-        ASSERT_TRUE(
-            Launch(std::string("videotestsrc num-buffers=25 pattern=smpte ! video/x-raw,format=") +
-                   row.encoded +
-                   ",width=320,height=240,framerate=25/1 ! x264enc speed-preset=ultrafast ! "
-                   "h264parse ! mp4mux ! filesink location=" +
-                   clip));
-        ASSERT_TRUE(Open(clip));
-        EXPECT_EQ(DepthStepFormat(Pipeline()), row.depthStep);
-        GstSample* shown = nullptr;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return (shown = Shown()) != nullptr; }, 2000));
-        GstCaps* rgb = gst_caps_from_string("video/x-raw,format=RGBx,width=320,height=240");
-        GstSample* converted = gst_video_convert_sample(shown, rgb, GST_SECOND, nullptr);
-        gst_caps_unref(rgb);
-        gst_sample_unref(shown);
-        ASSERT_NE(converted, nullptr);
-        GstMapInfo map;
-        ASSERT_TRUE(gst_buffer_map(gst_sample_get_buffer(converted), &map, GST_MAP_READ));
-        // SMPTE bars on row 60: the first light grey, the second yellow.
-        const guint8* grey = map.data + 60 * 320 * 4 + 22 * 4;
-        const guint8* yellow = map.data + 60 * 320 * 4 + 68 * 4;
-        EXPECT_GT(grey[0], 150);
-        EXPECT_NEAR(grey[0], grey[1], 12);
-        EXPECT_NEAR(grey[0], grey[2], 12);
-        EXPECT_GT(std::min(yellow[0], yellow[1]), 150);
-        EXPECT_LT(yellow[2], 100);
-        gst_buffer_unmap(gst_sample_get_buffer(converted), &map);
-        gst_sample_unref(converted);
-        record.CloseClip();
     }
 }
 
@@ -456,17 +364,13 @@ TEST(VideoRendererTest, SizeFilterChangesOnlyWithTheSurfaceSize) {
 struct PadThreads {
     std::mutex mutex;
     std::set<GThread*> threads;
-    int buffers = 0;
+    std::atomic<int> buffers = 0;
     static GstPadProbeReturn Note(GstPad*, GstPadProbeInfo*, gpointer data) {
         auto* self = static_cast<PadThreads*>(data);
         std::lock_guard lock(self->mutex);
         self->threads.insert(g_thread_self());
         ++self->buffers;
         return GST_PAD_PROBE_OK;
-    }
-    int Buffers() {
-        std::lock_guard lock(mutex);
-        return buffers;
     }
 };
 
@@ -492,8 +396,7 @@ TEST_F(EngineGstTest, OneThreadDecoderWorksApartFromTheRenderer) {
     const gulong inProbe =
         gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, &PadThreads::Note, &rendered, nullptr);
     // Without a clock the fake sink plays the clip round and round.
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return decoded.Buffers() > 5 && rendered.Buffers() > 5; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return decoded.buffers > 5 && rendered.buffers > 5; }, 5000));
     gst_pad_remove_probe(out, outProbe);
     gst_pad_remove_probe(in, inProbe);
     gst_object_unref(out);
@@ -501,37 +404,6 @@ TEST_F(EngineGstTest, OneThreadDecoderWorksApartFromTheRenderer) {
     record.CloseClip();
     for (GThread* thread : decoded.threads)
         EXPECT_EQ(rendered.threads.count(thread), 0u) << "a thread both decodes and renders";
-}
-
-TEST_F(EngineGstTest, EndOfClipRewindsAndKeepsRunning) {
-    ASSERT_TRUE(Open(Media("video.mp4")));
-    // Without a clock the fake sink plays the clip through in milliseconds,
-    // faster than a poll can see it rewound; at the clip's pace it is 2 s a round.
-    g_object_set(SinkOf("Video Mixing Renderer 9"), "sync", TRUE, nullptr);
-    REFERENCE_TIME highest = 0;
-    bool rewound = QTest::qWaitFor(
-        [&] {
-            const REFERENCE_TIME now = test::PositionOf(record);
-            highest = std::max(highest, now);
-            return highest > 15000000 && now < 10000000;
-        },
-        8000);
-    EXPECT_TRUE(rewound) << "highest position " << highest;
-    EXPECT_EQ(record.ClipState, ClipState::Running);
-}
-
-// Stop shows the first frame and keeps the pipeline paused.
-TEST_F(EngineGstTest, StopShowsTheFirstFrame) {
-    ASSERT_TRUE(Open(Media("av.mp4")));
-    // Played on past 0.2 s; a loaded machine may take longer than real time.
-    (void)QTest::qWaitFor([&] { return ShownFrameTime() > 2000000; }, 5000);
-    EXPECT_GT(ShownFrameTime(), 2000000);
-    record.StopClip();
-    EXPECT_EQ(record.ClipState, ClipState::Stopped);
-    EXPECT_EQ(ShownFrameTime(), 0);
-    GstState state;
-    gst_element_get_state(Pipeline(), &state, nullptr, 0);
-    EXPECT_EQ(state, GST_STATE_PAUSED);
 }
 
 // On a clip with a key frame every 10 s: the five-second keys go to a key
@@ -575,7 +447,7 @@ TEST_F(EngineGstTest, SeeksLandWhereTheyShould) {
     EXPECT_NEAR(ShownFrameTime(), 210'000'000, kFrame) << "a drag let go at 70 %: 21 s";
     // Far past either end: the clip's end, the clip's start.
     record.SeekTo(std::numeric_limits<int64_t>::max());
-    EXPECT_GE(test::PositionOf(record), 30 * kSecond - kFrame) << "past the end";
+    EXPECT_GE(Position(), 30 * kSecond - kFrame) << "past the end";
     record.SeekTo(25'000'000);
     record.SeekTo(std::numeric_limits<int64_t>::min());
     EXPECT_EQ(ShownFrameTime(), 0) << "before the start";
@@ -604,11 +476,11 @@ TEST_F(EngineGstTest, FiveSecondKeysOverHttp) {
             record.SeekTo(25'000'000);
         else
             QTest::qWait(500);
-        const REFERENCE_TIME before = test::PositionOf(record);
+        const REFERENCE_TIME before = Position();
         record.SeekBy(5 * kSecond);
         if (!seeks)
             QTest::qWait(500);
-        const REFERENCE_TIME after = test::PositionOf(record);
+        const REFERENCE_TIME after = Position();
         std::string note;
         record.Mixer.Note.Copy(note);
         if (seeks) {
@@ -726,25 +598,23 @@ TEST_F(EngineGstTest, Mp4ChaptersArriveByAQueuedCall) {
 
 // Playing at the clip's pace, the loop from about 1 s to about 2 s comes back
 // to A again and again and never shows a moment past B; once off, the clip
-// plays on past B.
+// plays on past B, and at its end rewinds and keeps running.
 TEST_F(EngineGstTest, LoopComesBackToAAndNeverPassesB) {
     ASSERT_TRUE(Open(Media("chapters.mkv")));
-    for (const char* renderer : {"Video Mixing Renderer 9", "Audio Renderer"})
-        g_object_set(SinkOf(renderer), "sync", TRUE, nullptr);
+    PlayAtPace();
     REFERENCE_TIME start = 1000 * kMs;
     record.pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0);
-    auto now = [&] { return test::PositionOf(record); };
     record.StepLoop();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return now() >= 2000 * kMs; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Position() >= 2000 * kMs; }, 5000));
     record.StepLoop();
     ASSERT_EQ(record.Loop.stage, AbLoop::Stage::Looping);
     const REFERENCE_TIME a = record.Loop.a, b = record.Loop.b;
     EXPECT_GE(b - a, 900 * kMs);
-    REFERENCE_TIME highest = 0, lowest = b, last = now();
+    REFERENCE_TIME highest = 0, lowest = b, last = Position();
     int returns = 0;
     (void)QTest::qWaitFor(
         [&] {
-            const REFERENCE_TIME position = now();
+            const REFERENCE_TIME position = Position();
             highest = std::max(highest, position);
             lowest = std::min(lowest, position);
             if (last > b - 300 * kMs && position < a + 300 * kMs)
@@ -758,8 +628,11 @@ TEST_F(EngineGstTest, LoopComesBackToAAndNeverPassesB) {
     EXPECT_GE(returns, 2);
     record.StepLoop();
     EXPECT_EQ(record.Loop.stage, AbLoop::Stage::Off);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return now() > b + 1000 * kMs; }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > b + 1000 * kMs; }, 5000))
         << "the clip plays on past B";
+    // At its end the clip rewinds and keeps running.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Position() < a; }, 10000)) << "rewound at the end";
+    EXPECT_EQ(record.ClipState, ClipState::Running);
 }
 
 int ThreadCount() {

@@ -68,7 +68,7 @@ struct Reading {
     double wall;
 };
 
-class SpeedSoundTest : public testing::Test {
+class SpeedSoundTest : public test::GstRecordTest<> {
   protected:
     static void SetUpTestSuite() {
         if (!HavePulseAudio())
@@ -86,24 +86,17 @@ class SpeedSoundTest : public testing::Test {
             GTEST_SKIP() << "no pulseaudio";
         ASSERT_TRUE(server->Running()) << "the null-sink server did not start";
         ASSERT_TRUE(clipMade);
-        GstMediaOptions options;
-        options.videoSink = "fakesink";
+        GstMediaOptions options = test::FakeSinks();
         options.audioSink = "pulsesink";
-        media = NewGstMediaFramework(options);
-        record.UseMediaFramework(media.get());
-        record.ClipPath = Clip();
-        Open();
+        Use(options);
+        Start(Clip());
     }
-    // Opens the clip, playing, with the picture at the clock's pace, as a
+    // Opens `clip`, playing, with the picture at the clock's pace, as a
     // screen takes it.
-    void Open() {
-        record.OpenClip();
-        ASSERT_EQ(record.ClipState, ClipState::Running);
-        g_object_set(test::RendererSink(record, "Video Mixing Renderer 9"), "sync", TRUE, nullptr);
+    void Start(const std::string& clip) {
+        ASSERT_TRUE(Open(clip));
+        g_object_set(SinkOf("Video Mixing Renderer 9"), "sync", TRUE, nullptr);
     }
-    void TearDown() override { record.CloseClip(); }
-
-    REFERENCE_TIME Position() { return test::PositionOf(record); }
     // The position's advance over wall time for 1.5 s, after a moment to settle.
     double Pace() {
         QTest::qWait(400);
@@ -129,9 +122,6 @@ class SpeedSoundTest : public testing::Test {
     QElapsedTimer wall_;
     static inline test::NullSoundServer* server = nullptr;
     static inline bool clipMade = false;
-    std::unique_ptr<MediaFramework> media;
-    test::ScriptedHost host;
-    PlayerRecord record{host};
 };
 
 // Each round: pause, a seek, play, then `]` up the steps to the speed asked,
@@ -188,7 +178,7 @@ TEST_F(SpeedSoundTest, PictureKeepsToTheSoundCardsPace) {
         test::NullSoundServer card(row.pace);
         ASSERT_TRUE(card.Running()) << card.Log();
         card.UseInThisProcess();
-        Open();
+        Start(Clip());
         QTest::qWait(2500);  // started, and the server has learnt the card's pace
         const REFERENCE_TIME shownFrom = Position();
         const long long heardFrom = card.CardFramesTaken();
@@ -199,35 +189,20 @@ TEST_F(SpeedSoundTest, PictureKeepsToTheSoundCardsPace) {
         record.CloseClip();
         server->UseInThisProcess();
     }
-    Open();  // for TearDown
-}
-
-// Runs `pactl` with `arguments` against `server`; its output.
-std::string Pactl(const test::NullSoundServer& server, const std::string& arguments) {
-    const std::string command =
-        "PULSE_SERVER='" + server.Address() + "' pactl " + arguments + " 2>/dev/null";
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char chunk[256];
-        while (std::fgets(chunk, sizeof chunk, pipe))
-            out += chunk;
-        pclose(pipe);
-    }
-    return out;
 }
 
 // The server moves the clip's stream (its only one) to `sink`, as it does
 // when a headset connects.
 void MoveStream(const test::NullSoundServer& server, const std::string& sink) {
-    const std::string streams = Pactl(server, "list short sink-inputs");
-    Pactl(server, "move-sink-input " + streams.substr(0, streams.find('\t')) + " " + sink);
+    const std::string streams = server.Pactl("list short sink-inputs");
+    server.Pactl("move-sink-input " + streams.substr(0, streams.find('\t')) + " " + sink);
 }
 
 // The delay belongs to the sound output: set while the clip plays on one
 // sink, gone when the server moves the stream to another, back when the
 // stream comes back, and the other keeps its own.
 TEST_F(SpeedSoundTest, AudioDelayFollowsTheSoundOutput) {
-    ASSERT_NE(Pactl(*server, "load-module module-null-sink sink_name=tavimo_headset"), "");
+    ASSERT_NE(server->Pactl("load-module module-null-sink sink_name=tavimo_headset"), "");
     record.PollPosition();
     EXPECT_EQ(record.AudioOutput, "tavimo_null");
     record.StepAudioDelay(150);
@@ -292,8 +267,7 @@ TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
     test::NullSoundServer card(1.0);
     ASSERT_TRUE(card.Running()) << card.Log();
     card.UseInThisProcess();
-    record.ClipPath = BeepClip();
-    Open();
+    Start(BeepClip());
     struct Row {
         const char* name;
         int delayMs;
@@ -337,8 +311,6 @@ TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
     }
     record.CloseClip();
     server->UseInThisProcess();
-    record.ClipPath = Clip();
-    Open();  // for TearDown
 }
 
 // 20 s of a small picture and a film's sound: dialogue over a music bed,
@@ -406,8 +378,7 @@ TEST_F(SpeedSoundTest, NightModeNarrowsTheLoudnessRange) {
         const pid_t parec = Record(wav);
         ASSERT_GT(parec, 0);
         QTest::qWait(300);
-        record.ClipPath = film;
-        Open();
+        Start(film);
         if (row.pressN)
             record.ToggleNightMode();
         EXPECT_EQ(record.NightMode, row.pressN ? 1 : 0);
@@ -421,8 +392,6 @@ TEST_F(SpeedSoundTest, NightModeNarrowsTheLoudnessRange) {
         EXPECT_LE(lra, row.highest);
     }
     record.NightMode = 0;
-    record.ClipPath = Clip();
-    Open();  // for TearDown
 }
 
 // What a chain of elements gave its fakesink "out": the last caps, every
