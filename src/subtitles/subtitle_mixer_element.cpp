@@ -152,6 +152,30 @@ GstFlowReturn TransformFrameIp(GstVideoFilter* filter, GstVideoFrame* frame) {
     return GST_FLOW_OK;
 }
 
+// The text blended into each strip of `meta`'s band, mapped writable in
+// `map`, each drawing its own rows alone; returns the rows under the note,
+// kept by the strip that holds it. Streaming thread.
+NoteUnder BlendStrips(TavimoSubtitleMixer* self, const DrawnBandMeta& meta,
+                      const GstVideoInfo& info, const GstMapInfo& map) {
+    NoteUnder under;
+    for (guint s = 0; s < meta.strips; ++s) {
+        guint8* data[GST_VIDEO_MAX_PLANES];
+        BandPlanes(meta, s, info, map, data);
+        VideoPlanes planes;
+        for (guint i = 0; i < meta.planes && i < 3; ++i) {
+            planes.data[i] = data[i];
+            planes.stride[i] = meta.stride[i];
+        }
+        planes.firstRow = meta.first[s];
+        planes.endRow = meta.first[s] + meta.rows[s];
+        NoteUnder strip;
+        self->core->Blend(planes, &strip);
+        if (strip.rows > 0)
+            under = std::move(strip);
+    }
+    return under;
+}
+
 // Streaming thread, a frame with text whose next element takes bands: the
 // text is drawn into a copy of the rows it covers (a strip for each stretch
 // of them: a sign at the top and a line at the bottom copy two strips, not
@@ -187,22 +211,7 @@ bool DrawIntoBand(TavimoSubtitleMixer* self, GstBuffer* buffer) {
         gst_buffer_remove_meta(buffer, &meta->meta);
         return false;
     }
-    NoteUnder under;
-    for (guint s = 0; s < meta->strips; ++s) {
-        guint8* data[GST_VIDEO_MAX_PLANES];
-        BandPlanes(*meta, s, info, map, data);
-        VideoPlanes planes;
-        for (guint i = 0; i < meta->planes && i < 3; ++i) {
-            planes.data[i] = data[i];
-            planes.stride[i] = meta->stride[i];
-        }
-        planes.firstRow = meta->first[s];
-        planes.endRow = meta->first[s] + meta->rows[s];
-        NoteUnder strip;
-        self->core->Blend(planes, &strip);
-        if (strip.rows > 0)
-            under = std::move(strip);  // the note lies within one strip
-    }
+    const NoteUnder under = BlendStrips(self, *meta, info, map);
     gst_buffer_unmap(meta->band, &map);
     AttachNoteUnder(buffer, under);
     return true;
