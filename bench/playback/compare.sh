@@ -33,8 +33,9 @@
 # /tmp/tavimo-playback-bench): "1080p" 20 s of 1080p30 H.264 (x264 medium,
 # quality 23) with AAC and a two-line SubRip cue every 2 s; "4k" 10 s of
 # 2160p30 the same way with the first five cues; "ass" the 1080p clip in
-# Matroska with an embedded ASS track of two styled lines (one karaoke)
-# every 2 s; "720p-fs" 20 s of 720p30 with the cues, shown full screen
+# Matroska with an embedded ASS track, flagged default, of two styled,
+# outlined lines every 2 s (the top one karaoke, moving across); "720p-fs"
+# 20 s of 720p30 with the cues, shown full screen
 # (scaled to 1920x1080 on the 1920x1200 screen: tavimo's F key, vlc
 # --fullscreen, mpv --fs, playbin and the floors scaling to 1920x1080);
 # "demo" the build's demo clip. TAVIMO_BENCH_CLIPS chooses among them
@@ -70,7 +71,7 @@ fi
 clip4k=$work/clip-2160p30.mp4
 make_clip "$clip4k" 3840 2160 10 veryfast 6
 [ -s "${clip4k%.mp4}.srt" ] || head -n 20 "$srt1080" >"${clip4k%.mp4}.srt"
-clipAss=$work/clip-1080p30-ass.mkv
+clipAss=$work/clip-1080p30-ass-moving.mkv
 if [ ! -s "$clipAss" ]; then
     {
         printf '[Script Info]\nScriptType: v4.00+\nPlayResX: 1920\nPlayResY: 1080\n\n'
@@ -81,11 +82,11 @@ if [ ! -s "$clipAss" ]; then
         for i in $(seq 0 9); do
             s=$((i * 2))
             printf 'Dialogue: 0,0:00:%02d.00,0:00:%02d.50,Default,,0,0,0,,Cue %d of ten, the first line\\Nand the second line of the cue\n' "$s" $((s + 1)) $((i + 1))
-            printf 'Dialogue: 0,0:00:%02d.00,0:00:%02d.50,Top,,0,0,0,,{\\k40}Karaoke {\\k40}sung {\\k40}word {\\k40}by {\\k40}word\n' "$s" $((s + 1))
+            printf 'Dialogue: 0,0:00:%02d.00,0:00:%02d.50,Top,,0,0,0,,{\\move(760,40,1160,40)\\k40}Karaoke {\\k40}sung {\\k40}word {\\k40}by {\\k40}word\n' "$s" $((s + 1))
         done
     } >"$work/ass-track.ass"
     ffmpeg -loglevel error -y -i "$clip1080" -i "$work/ass-track.ass" -map 0 -map 1 -c copy \
-        -c:s ass "$clipAss.part.mkv"
+        -c:s ass -disposition:s:0 default "$clipAss.part.mkv"
     mv "$clipAss.part.mkv" "$clipAss"
 fi
 # 720p, shown full screen: scaled up to the screen's width.

@@ -125,14 +125,30 @@ void AppendRow(int32_t row, int32_t x0, int32_t count, At at, std::vector<Run>& 
     }
 }
 
+// The rows of a plane samples go to: `height` of them, bottom-up or not,
+// of which memory rows `first` up to `end` (exclusive) may be written.
+struct PlaneRows {
+    int32_t height;
+    bool bottomUp;
+    int64_t first, end;
+};
+
+// `frame`'s window on a plane `sub` times halved in height.
+PlaneRows RowsOf(const VideoPlanes& frame, int32_t height, bool bottomUp, int sub) {
+    return {height, bottomUp, int64_t{frame.firstRow} >> sub,
+            (int64_t{frame.endRow} + (1 << sub) - 1) >> sub};
+}
+
 // Calls `blend.template operator()<opaque>(dst, sample)` for every sample of
-// `runs`, `dst` pointing at the sample's first byte in a plane of `bytes`
-// bytes per sample.
+// `runs` on the rows it may write, `dst` pointing at the sample's first
+// byte in a plane of `bytes` bytes per sample.
 template <typename BlendOne>
 void ForEachSample(const std::vector<Run>& runs, const std::vector<Px>& samples, uint8_t* plane,
-                   int32_t stride, int32_t bytes, int32_t rows, bool bottomUp, BlendOne blend) {
+                   int32_t stride, int32_t bytes, const PlaneRows& rows, BlendOne blend) {
     for (const Run& run : runs) {
-        const int64_t memoryRow = bottomUp ? rows - 1 - run.row : run.row;
+        const int64_t memoryRow = rows.bottomUp ? rows.height - 1 - run.row : run.row;
+        if (memoryRow < rows.first || memoryRow >= rows.end)
+            continue;
         uint8_t* dst = plane + memoryRow * stride + int64_t{run.x0} * bytes;
         const Px* src = samples.data() + run.first;
         const Px* const end = src + (run.x1 - run.x0);
@@ -357,7 +373,7 @@ void AssRender::Blend(const VideoPlanes& frame) const {
         case Layout::Bgrx:
             if (s0 < int64_t{W} * 4)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 4, H, bottomUp,
+            ForEachSample(lumaRuns_, luma_, p0, s0, 4, RowsOf(frame, H, bottomUp, 0),
                           []<bool O>(uint8_t* d, const Px& p) {
                               d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]);
                               d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
@@ -369,7 +385,7 @@ void AssRender::Blend(const VideoPlanes& frame) const {
             if (s0 < int64_t{W} * 3)
                 return;
             const int first = key_.layout == Layout::Rgb ? 2 : 0;  // byte of blue
-            ForEachSample(lumaRuns_, luma_, p0, s0, 3, H, bottomUp,
+            ForEachSample(lumaRuns_, luma_, p0, s0, 3, RowsOf(frame, H, bottomUp, 0),
                           [first]<bool O>(uint8_t* d, const Px& p) {
                               d[first] = Mix<O>(p.c0, p.inverseAlpha, d[first]);
                               d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
@@ -380,22 +396,22 @@ void AssRender::Blend(const VideoPlanes& frame) const {
         case Layout::Rgb565:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp,
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, H, bottomUp, 0),
                           []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<6, O>(d, p); });
             return;
         case Layout::Rgb555:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, H, bottomUp,
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, H, bottomUp, 0),
                           []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<5, O>(d, p); });
             return;
         case Layout::Yuy2:
             if (s0 < 4 * ((int64_t{W} + 1) / 2))
                 return;
             ForEachSample(
-                lumaRuns_, luma_, p0, s0, 2, H, false,
+                lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, H, false, 0),
                 []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
-            ForEachSample(chromaRuns_, chroma_, p0 + 1, s0, 4, H, false,
+            ForEachSample(chromaRuns_, chroma_, p0 + 1, s0, 4, RowsOf(frame, H, false, 0),
                           []<bool O>(uint8_t* d, const Px& p) {
                               d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]);
                               d[2] = Mix<O>(p.c2, p.inverseAlpha, d[2]);
@@ -409,11 +425,22 @@ void AssRender::Blend(const VideoPlanes& frame) const {
     }
 }
 
-bool AssRender::Rows(int32_t* first, int32_t* last) const {
+bool AssRender::Rows(RowRanges* rows) const {
     if (!prepared_ || lumaRuns_.empty() || boxH_ <= 0)
         return false;
-    *first = boxY_;
-    *last = boxY_ + boxH_ - 1;
+    // Each stretch of box rows some image covers (chroma blocks lie under
+    // them: a block holds a sample only where one of its pixels does).
+    int32_t first = -1;
+    for (int32_t y = 0; y <= boxH_; ++y) {
+        const bool covered =
+            y < boxH_ && spans_[static_cast<size_t>(y)].right > spans_[static_cast<size_t>(y)].left;
+        if (covered && first < 0)
+            first = y;
+        if (!covered && first >= 0) {
+            rows->Add(boxY_ + first, boxY_ + y - 1);
+            first = -1;
+        }
+    }
     return true;
 }
 
@@ -431,14 +458,16 @@ void AssRender::BlendYuv420(const VideoPlanes& frame) const {
         return;
     }
     ForEachSample(
-        lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, H, false,
+        lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, RowsOf(frame, H, false, 0),
         []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
-    ForEachSample(
-        chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step, H, false,
-        []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]); });
-    ForEachSample(
-        chromaRuns_, chroma_, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane], step, H,
-        false, []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c2, p.inverseAlpha, d[0]); });
+    ForEachSample(chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step,
+                  RowsOf(frame, H, false, 1), []<bool O>(uint8_t* d, const Px& p) {
+                      d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]);
+                  });
+    ForEachSample(chromaRuns_, chroma_, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane],
+                  step, RowsOf(frame, H, false, 1), []<bool O>(uint8_t* d, const Px& p) {
+                      d[0] = Mix<O>(p.c2, p.inverseAlpha, d[0]);
+                  });
 }
 
 }  // namespace tavimo

@@ -28,9 +28,10 @@ class AssRender {
     // thread.
     void Blend(const VideoPlanes& frame) const;
 
-    // The image rows (top-down) Blend writes, first and last, from the
-    // images' bounding box; false when it writes none. Streaming thread.
-    bool Rows(int32_t* first, int32_t* last) const;
+    // The image rows (top-down) the images cover, which Blend writes (and
+    // no other), added to `rows`; false when it writes none. Streaming
+    // thread.
+    bool Rows(RowRanges* rows) const;
 
     // Forgets what was prepared; the next Prepare builds it again. Any
     // thread that owns the object.

@@ -12,12 +12,13 @@ constexpr const char kQueryName[] = "tavimo-drawn-band";
 gboolean Init(GstMeta* meta, gpointer, GstBuffer*) {
     auto* band = reinterpret_cast<DrawnBandMeta*>(meta);
     band->band = nullptr;
-    band->first = band->rows = 0;
+    band->strips = 0;
     band->planes = 0;
-    for (guint p = 0; p < GST_VIDEO_MAX_PLANES; ++p) {
-        band->offset[p] = 0;
-        band->stride[p] = 0;
+    for (guint i = 0; i < kMostStrips; ++i) {
+        band->first[i] = band->rows[i] = 0;
+        std::fill(std::begin(band->offset[i]), std::end(band->offset[i]), gsize(0));
     }
+    std::fill(std::begin(band->stride), std::end(band->stride), 0);
     return TRUE;
 }
 
@@ -35,10 +36,13 @@ gboolean Transform(GstBuffer* dest, GstMeta* meta, GstBuffer*, GQuark type, gpoi
     if (!to)
         return FALSE;
     to->band = gst_buffer_ref(from->band);
-    to->first = from->first;
-    to->rows = from->rows;
+    to->strips = from->strips;
     to->planes = from->planes;
-    std::copy(std::begin(from->offset), std::end(from->offset), to->offset);
+    for (guint i = 0; i < kMostStrips; ++i) {
+        to->first[i] = from->first[i];
+        to->rows[i] = from->rows[i];
+        std::copy(std::begin(from->offset[i]), std::end(from->offset[i]), to->offset[i]);
+    }
     std::copy(std::begin(from->stride), std::end(from->stride), to->stride);
     return TRUE;
 }
@@ -60,19 +64,30 @@ GType DrawnBandMetaApiType() {
     return type;
 }
 
-bool BandRows(const GstVideoInfo& info, int first, int last, int* bandFirst, int* bandRows) {
+guint BandRows(const GstVideoInfo& info, const int* first, const int* last, guint count,
+               int* bandFirst, int* bandRows) {
     int step = 1;
     for (guint c = 0; c < GST_VIDEO_INFO_N_COMPONENTS(&info); ++c)
         step = std::max(step, 1 << GST_VIDEO_FORMAT_INFO_H_SUB(info.finfo, c));
     const int height = GST_VIDEO_INFO_HEIGHT(&info);
-    first = std::max(first, 0) / step * step;
-    last = std::min(last, height - 1);
-    if (last < first)
-        return false;
-    const int end = std::min(height, (last + step) / step * step);
-    *bandFirst = first;
-    *bandRows = end - first;
-    return true;
+    guint strips = 0;
+    for (guint i = 0; i < count; ++i) {
+        const int from = std::max(first[i], 0) / step * step;
+        const int to = std::min(last[i], height - 1);
+        if (to < from)
+            continue;
+        const int end = std::min(height, (to + step) / step * step);
+        if (strips > 0 &&
+            (from <= bandFirst[strips - 1] + bandRows[strips - 1] || strips == kMostStrips)) {
+            bandRows[strips - 1] =
+                std::max(end, bandFirst[strips - 1] + bandRows[strips - 1]) - bandFirst[strips - 1];
+            continue;
+        }
+        bandFirst[strips] = from;
+        bandRows[strips] = end - from;
+        ++strips;
+    }
+    return strips;
 }
 
 void PlaneRowsOf(const GstVideoInfo& info, guint plane, int first, int rows, int* planeFirst,
@@ -86,17 +101,20 @@ void PlaneRowsOf(const GstVideoInfo& info, guint plane, int first, int rows, int
     *planeRows = ((first + rows + (1 << sub) - 1) >> sub) - *planeFirst;
 }
 
-DrawnBandMeta* AttachDrawnBand(GstBuffer* target, const GstVideoFrame& frame, int first, int rows) {
+DrawnBandMeta* AttachDrawnBand(GstBuffer* target, const GstVideoFrame& frame, guint strips,
+                               const int* first, const int* rows) {
     const GstVideoInfo& info = frame.info;
     const guint planes = GST_VIDEO_INFO_N_PLANES(&info);
-    gsize offset[GST_VIDEO_MAX_PLANES] = {};
+    strips = std::min(strips, kMostStrips);
+    gsize offset[kMostStrips][GST_VIDEO_MAX_PLANES] = {};
     gsize size = 0;
-    for (guint p = 0; p < planes; ++p) {
-        int planeFirst = 0, planeRows = 0;
-        PlaneRowsOf(info, p, first, rows, &planeFirst, &planeRows);
-        offset[p] = size;
-        size += gsize(GST_VIDEO_INFO_PLANE_STRIDE(&info, p)) * gsize(planeRows);
-    }
+    for (guint i = 0; i < strips; ++i)
+        for (guint p = 0; p < planes; ++p) {
+            int planeFirst = 0, planeRows = 0;
+            PlaneRowsOf(info, p, first[i], rows[i], &planeFirst, &planeRows);
+            offset[i][p] = size;
+            size += gsize(GST_VIDEO_INFO_PLANE_STRIDE(&info, p)) * gsize(planeRows);
+        }
     // Room for the whole groups of pixels libswscale reads past a row.
     GstBuffer* band = gst_buffer_new_allocate(nullptr, size + 64, nullptr);
     GstMapInfo map;
@@ -104,14 +122,15 @@ DrawnBandMeta* AttachDrawnBand(GstBuffer* target, const GstVideoFrame& frame, in
         gst_clear_buffer(&band);
         return nullptr;
     }
-    for (guint p = 0; p < planes; ++p) {
-        int planeFirst = 0, planeRows = 0;
-        PlaneRowsOf(info, p, first, rows, &planeFirst, &planeRows);
-        const gsize stride = gsize(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, p));
-        const auto* from = static_cast<const guint8*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, p));
-        std::memcpy(map.data + offset[p], from + stride * gsize(planeFirst),
-                    stride * gsize(planeRows));
-    }
+    for (guint i = 0; i < strips; ++i)
+        for (guint p = 0; p < planes; ++p) {
+            int planeFirst = 0, planeRows = 0;
+            PlaneRowsOf(info, p, first[i], rows[i], &planeFirst, &planeRows);
+            const gsize stride = gsize(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, p));
+            const auto* from = static_cast<const guint8*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, p));
+            std::memcpy(map.data + offset[i][p], from + stride * gsize(planeFirst),
+                        stride * gsize(planeRows));
+        }
     gst_buffer_unmap(band, &map);
     auto* meta = reinterpret_cast<DrawnBandMeta*>(gst_buffer_add_meta(target, MetaInfo(), nullptr));
     if (!meta) {
@@ -119,13 +138,15 @@ DrawnBandMeta* AttachDrawnBand(GstBuffer* target, const GstVideoFrame& frame, in
         return nullptr;
     }
     meta->band = band;
-    meta->first = first;
-    meta->rows = rows;
+    meta->strips = strips;
     meta->planes = planes;
-    for (guint p = 0; p < planes; ++p) {
-        meta->offset[p] = offset[p];
-        meta->stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, p);
+    for (guint i = 0; i < strips; ++i) {
+        meta->first[i] = first[i];
+        meta->rows[i] = rows[i];
+        std::copy(std::begin(offset[i]), std::end(offset[i]), meta->offset[i]);
     }
+    for (guint p = 0; p < planes; ++p)
+        meta->stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, p);
     return meta;
 }
 
@@ -134,17 +155,18 @@ const DrawnBandMeta* DrawnBandOf(GstBuffer* buffer) {
         gst_buffer_get_meta(buffer, DrawnBandMetaApiType()));
 }
 
-void BandPlanes(const DrawnBandMeta& meta, const GstVideoInfo& info, const GstMapInfo& map,
-                guint8* data[GST_VIDEO_MAX_PLANES]) {
+void BandPlanes(const DrawnBandMeta& meta, guint strip, const GstVideoInfo& info,
+                const GstMapInfo& map, guint8* data[GST_VIDEO_MAX_PLANES]) {
     for (guint p = 0; p < GST_VIDEO_MAX_PLANES; ++p) {
         data[p] = nullptr;
-        if (p >= meta.planes)
+        if (p >= meta.planes || strip >= meta.strips)
             continue;
         int planeFirst = 0, planeRows = 0;
-        PlaneRowsOf(info, p, meta.first, meta.rows, &planeFirst, &planeRows);
-        // Row planeFirst is the band's first: the frame's origin lies before
-        // the band's memory, so it is reckoned as an address, never read.
-        const uintptr_t at = reinterpret_cast<uintptr_t>(map.data + meta.offset[p]) -
+        PlaneRowsOf(info, p, meta.first[strip], meta.rows[strip], &planeFirst, &planeRows);
+        // Row planeFirst is the strip's first: the frame's origin lies
+        // before the strip's memory, so it is reckoned as an address, never
+        // read.
+        const uintptr_t at = reinterpret_cast<uintptr_t>(map.data + meta.offset[strip][p]) -
                              uintptr_t(gsize(meta.stride[p]) * gsize(planeFirst));
         data[p] = reinterpret_cast<guint8*>(at);
     }
@@ -162,17 +184,18 @@ GstBuffer* WithDrawnBand(GstBuffer* buffer, const GstVideoInfo& info) {
         return nullptr;
     }
     if (gst_buffer_map(meta->band, &map, GST_MAP_READ)) {
-        for (guint p = 0; p < meta->planes; ++p) {
-            int planeFirst = 0, planeRows = 0;
-            PlaneRowsOf(info, p, meta->first, meta->rows, &planeFirst, &planeRows);
-            const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, p);
-            const int bytes = std::min(stride, meta->stride[p]);
-            auto* to = static_cast<guint8*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, p));
-            for (int i = 0; i < planeRows; ++i)
-                std::memcpy(to + gsize(stride) * gsize(planeFirst + i),
-                            map.data + meta->offset[p] + gsize(meta->stride[p]) * gsize(i),
-                            gsize(bytes));
-        }
+        for (guint s = 0; s < meta->strips; ++s)
+            for (guint p = 0; p < meta->planes; ++p) {
+                int planeFirst = 0, planeRows = 0;
+                PlaneRowsOf(info, p, meta->first[s], meta->rows[s], &planeFirst, &planeRows);
+                const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, p);
+                const int bytes = std::min(stride, meta->stride[p]);
+                auto* to = static_cast<guint8*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, p));
+                const guint8* from = map.data + meta->offset[s][p];
+                for (int i = 0; i < planeRows; ++i)
+                    std::memcpy(to + gsize(stride) * gsize(planeFirst + i),
+                                from + gsize(meta->stride[p]) * gsize(i), gsize(bytes));
+            }
         gst_buffer_unmap(meta->band, &map);
     }
     gst_video_frame_unmap(&frame);

@@ -12,18 +12,23 @@
 
 namespace tavimo {
 
-// The drawn rows of one frame: `rows` image rows from row `first` on (luma
-// rows for YUV), each plane's share of them in `band` at `offset[p]` with
-// the frame's own strides `stride[p]`. `first` is a multiple of the
-// format's vertical subsampling, and so is `rows` unless the band reaches
-// the frame's last row.
+// The most strips of rows one band holds.
+constexpr guint kMostStrips = 4;
+
+// The drawn rows of one frame, in `strips` strips, ascending and apart:
+// strip i is `rows[i]` image rows from row `first[i]` on (luma rows for
+// YUV), each plane's share of them in `band` at `offset[i][p]` with the
+// frame's own strides `stride[p]`. Each `first` is a multiple of the
+// format's vertical subsampling, and so is each `rows` unless the strip
+// reaches the frame's last row.
 struct DrawnBandMeta {
     GstMeta meta;
     GstBuffer* band;  // owned reference
-    int first;
-    int rows;
+    guint strips;
+    int first[kMostStrips];
+    int rows[kMostStrips];
     guint planes;
-    gsize offset[GST_VIDEO_MAX_PLANES];
+    gsize offset[kMostStrips][GST_VIDEO_MAX_PLANES];
     gint stride[GST_VIDEO_MAX_PLANES];
 };
 
@@ -31,10 +36,13 @@ struct DrawnBandMeta {
 // drop it). Any thread.
 GType DrawnBandMetaApiType();
 
-// The band of `info`'s frames covering image rows `first`..`last`
-// (inclusive), widened to whole chroma rows and clipped to the frame: its
-// first row and row count. False when it is empty. Any thread.
-bool BandRows(const GstVideoInfo& info, int first, int last, int* bandFirst, int* bandRows);
+// The strips of `info`'s frames covering the image rows `first[i]`..
+// `last[i]` (inclusive) of `count` ranges, ascending and apart: each
+// widened to whole chroma rows and clipped to the frame, those that then
+// meet joined, at most kMostStrips (the last ones join the last strip).
+// Returns how many, each's first row and row count. Any thread.
+guint BandRows(const GstVideoInfo& info, const int* first, const int* last, guint count,
+               int* bandFirst, int* bandRows);
 
 // The rows of plane `plane` of `info` that image rows `first`..`first +
 // rows` hold: their first row and count. Any thread.
@@ -42,25 +50,27 @@ void PlaneRowsOf(const GstVideoInfo& info, guint plane, int first, int rows, int
                  int* planeRows);
 
 // A new band of `info`'s frame `frame` (mapped readable): the frame's rows
-// `first`..`first + rows` copied into a buffer of their own and attached to
-// `target` (writable: the frame's buffer or its writable copy). Returns the
-// meta, or null when the buffer cannot be had. The caller draws into the
-// band through PlanesOf. Streaming thread.
-DrawnBandMeta* AttachDrawnBand(GstBuffer* target, const GstVideoFrame& frame, int first, int rows);
+// `first[i]`..`first[i] + rows[i]` of `strips` strips (as BandRows gives
+// them) copied into a buffer of their own and attached to `target`
+// (writable: the frame's buffer or its writable copy). Returns the meta, or
+// null when the buffer cannot be had. The caller draws into the band
+// through BandPlanes. Streaming thread.
+DrawnBandMeta* AttachDrawnBand(GstBuffer* target, const GstVideoFrame& frame, guint strips,
+                               const int* first, const int* rows);
 
 // `buffer`'s band, or null. Any thread.
 const DrawnBandMeta* DrawnBandOf(GstBuffer* buffer);
 
-// Points `data` at the band's planes mapped in `map` so that image row y of
-// plane p is at data[p] + y * stride: rows outside the band must not be
-// touched through them. Any thread.
-void BandPlanes(const DrawnBandMeta& meta, const GstVideoInfo& info, const GstMapInfo& map,
-                guint8* data[GST_VIDEO_MAX_PLANES]);
+// Points `data` at strip `strip` of the band's planes mapped in `map` so
+// that image row y of plane p is at data[p] + y * stride: rows outside the
+// strip must not be touched through them. Any thread.
+void BandPlanes(const DrawnBandMeta& meta, guint strip, const GstVideoInfo& info,
+                const GstMapInfo& map, guint8* data[GST_VIDEO_MAX_PLANES]);
 
-// `buffer`, laid out as `info`, with its band's rows in place of its own: a
-// new buffer when it carries a band, else another reference to `buffer`.
-// The caller owns the result; null only when the copy cannot be mapped. Any
-// thread.
+// `buffer`, laid out as `info`, with its band's rows (every strip's) in
+// place of its own: a new buffer when it carries a band, else another
+// reference to `buffer`. The caller owns the result; null only when the
+// copy cannot be mapped. Any thread.
 GstBuffer* WithDrawnBand(GstBuffer* buffer, const GstVideoInfo& info);
 
 // The downstream question whether the next element takes bands (a custom

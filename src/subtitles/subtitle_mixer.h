@@ -56,10 +56,34 @@ struct VideoFormat {
 };
 
 // A mapped frame: plane 0 is the packed picture or the luma plane. Strides are
-// in bytes, >= the row's length; other planes are never touched.
+// in bytes, >= the row's length; other planes are never touched. Only the
+// memory rows of plane 0 from `firstRow` up to `endRow` (exclusive), and
+// the chroma rows under them, are written: a frame given as a few strips of
+// its rows is drawn one strip at a time, each with the rows it holds.
 struct VideoPlanes {
     uint8_t* data[3] = {nullptr, nullptr, nullptr};
     int32_t stride[3] = {0, 0, 0};
+    int32_t firstRow = 0;
+    int32_t endRow = INT32_MAX;
+};
+
+// Rows of a frame as at most kMost disjoint ranges, ascending, each first
+// and last inclusive. Ranges fewer than kJoin rows apart are joined, and
+// past kMost the two closest are: a sign at the top and a line at the
+// bottom stay two ranges, the lines of one block of text one. Any thread.
+struct RowRanges {
+    static constexpr int kMost = 4;
+    static constexpr int32_t kJoin = 64;
+    struct Range {
+        int32_t first, last;
+    };
+    Range range[kMost + 1] = {};
+    int count = 0;
+    // Adds rows `first`..`last` (nothing when last < first), in any order.
+    void Add(int32_t first, int32_t last);
+
+  private:
+    void Join(int at);
 };
 
 // The time of one frame. `start` is the frame's stream time in 100-ns units,
@@ -125,9 +149,10 @@ class CSubtitles {
     // screenshot). Streaming thread.
     void Blend(const VideoPlanes& frame, NoteUnder* under = nullptr) const;
     // The memory rows of plane 0 (luma for YUV) that Blend writes after the
-    // last Prepare, first and last; chroma planes are written only under
-    // them. False when it writes none. Streaming thread.
-    bool DrawnRows(int32_t* first, int32_t* last) const;
+    // last Prepare, as ranges added to `rows` (the note's rows always within
+    // one); chroma planes are written only under them. False when it writes
+    // none. Streaming thread.
+    bool DrawnRows(RowRanges* rows) const;
 
     // Width used to centre text: the first accepted width, 0 before.
     // Streaming thread.

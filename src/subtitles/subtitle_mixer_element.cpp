@@ -8,6 +8,7 @@
 #include <gst/video/video.h>
 
 #include <cmath>
+#include <utility>
 
 namespace tavimo {
 namespace {
@@ -151,17 +152,49 @@ GstFlowReturn TransformFrameIp(GstVideoFilter* filter, GstVideoFrame* frame) {
     return GST_FLOW_OK;
 }
 
+// The text blended into each strip of `meta`'s band, mapped writable in
+// `map`, each drawing its own rows alone; returns the rows under the note,
+// kept by the strip that holds it. Streaming thread.
+NoteUnder BlendStrips(TavimoSubtitleMixer* self, const DrawnBandMeta& meta,
+                      const GstVideoInfo& info, const GstMapInfo& map) {
+    NoteUnder under;
+    for (guint s = 0; s < meta.strips; ++s) {
+        guint8* data[GST_VIDEO_MAX_PLANES];
+        BandPlanes(meta, s, info, map, data);
+        VideoPlanes planes;
+        for (guint i = 0; i < meta.planes && i < 3; ++i) {
+            planes.data[i] = data[i];
+            planes.stride[i] = meta.stride[i];
+        }
+        planes.firstRow = meta.first[s];
+        planes.endRow = meta.first[s] + meta.rows[s];
+        NoteUnder strip;
+        self->core->Blend(planes, &strip);
+        if (strip.rows > 0)
+            under = std::move(strip);
+    }
+    return under;
+}
+
 // Streaming thread, a frame with text whose next element takes bands: the
-// text is drawn into a copy of the rows it covers, carried with the frame
-// (drawn_band_meta.h), and the frame itself, which the decoder may still
-// refer to, is only read. False when the band cannot be had.
+// text is drawn into a copy of the rows it covers (a strip for each stretch
+// of them: a sign at the top and a line at the bottom copy two strips, not
+// the picture between), carried with the frame (drawn_band_meta.h), and the
+// frame itself, which the decoder may still refer to, is only read. False
+// when the band cannot be had.
 bool DrawIntoBand(TavimoSubtitleMixer* self, GstBuffer* buffer) {
     const GstVideoInfo& info = GST_VIDEO_FILTER(self)->in_info;
-    int32_t firstRow = 0, lastRow = -1;
-    int first = 0, rows = 0;
-    if (!self->core->DrawnRows(&firstRow, &lastRow))
+    RowRanges drawn;
+    if (!self->core->DrawnRows(&drawn))
         return true;  // nothing lands on the picture
-    if (!BandRows(info, firstRow, lastRow, &first, &rows))
+    int firstRow[RowRanges::kMost], lastRow[RowRanges::kMost];
+    for (int i = 0; i < drawn.count; ++i) {
+        firstRow[i] = drawn.range[i].first;
+        lastRow[i] = drawn.range[i].last;
+    }
+    int first[kMostStrips], rows[kMostStrips];
+    const guint strips = BandRows(info, firstRow, lastRow, guint(drawn.count), first, rows);
+    if (strips == 0)
         return true;
     GstVideoFrame frame;
     // Without a reference of the frame's own, which would leave the buffer
@@ -169,7 +202,7 @@ bool DrawIntoBand(TavimoSubtitleMixer* self, GstBuffer* buffer) {
     const auto flags = GstMapFlags(int(GST_MAP_READ) | int(GST_VIDEO_FRAME_MAP_FLAG_NO_REF));
     if (!gst_video_frame_map(&frame, &info, buffer, flags))
         return false;
-    DrawnBandMeta* meta = AttachDrawnBand(buffer, frame, first, rows);
+    DrawnBandMeta* meta = AttachDrawnBand(buffer, frame, strips, first, rows);
     gst_video_frame_unmap(&frame);
     GstMapInfo map;
     if (!meta)
@@ -178,15 +211,7 @@ bool DrawIntoBand(TavimoSubtitleMixer* self, GstBuffer* buffer) {
         gst_buffer_remove_meta(buffer, &meta->meta);
         return false;
     }
-    guint8* data[GST_VIDEO_MAX_PLANES];
-    BandPlanes(*meta, info, map, data);
-    VideoPlanes planes;
-    for (guint i = 0; i < meta->planes && i < 3; ++i) {
-        planes.data[i] = data[i];
-        planes.stride[i] = meta->stride[i];
-    }
-    NoteUnder under;
-    self->core->Blend(planes, &under);
+    const NoteUnder under = BlendStrips(self, *meta, info, map);
     gst_buffer_unmap(meta->band, &map);
     AttachNoteUnder(buffer, under);
     return true;

@@ -298,6 +298,9 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
                 continue;
             }
             const int64_t memoryRow = bottomUp ? frameH - 1 - span.row : span.row;
+            if (memoryRow < frame.firstRow || memoryRow >= frame.endRow) {
+                continue;
+            }
             uint8_t* dst = frame.data[0] + memoryRow * frame.stride[0];
             const auto* src = reinterpret_cast<const QRgb*>(bitmap.constScanLine(span.row));
             const int32_t x1 = std::min(span.x1, frameW);
@@ -325,45 +328,92 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
                     last = std::max(last, row);
                 }
             }
-            KeepRows(frame, first, last, RowBytes(*rule, frameW), chroma, frameW, under);
+            if (first >= frame.firstRow && last < frame.endRow) {  // else another strip's
+                KeepRows(frame, first, last, RowBytes(*rule, frameW), chroma, frameW, under);
+            }
         }
         blendSpans(noticeSpans_, noticeBitmap_, false);
     }
 }
 
-bool CSubtitles::DrawnRows(int32_t* first, int32_t* last) const {
+void RowRanges::Add(int32_t first, int32_t last) {
+    if (last < first) {
+        return;
+    }
+    int at = 0;
+    while (at < count && range[at].first < first) {
+        ++at;
+    }
+    std::copy_backward(range + at, range + count, range + count + 1);
+    range[at] = {first, last};
+    ++count;
+    for (int i = 0; i + 1 < count;) {
+        if (range[i + 1].first - range[i].last - 1 < kJoin) {
+            Join(i);
+        } else {
+            ++i;
+        }
+    }
+    if (count > kMost) {
+        int closest = 0;
+        for (int i = 1; i + 1 < count; ++i) {
+            if (range[i + 1].first - range[i].last <
+                range[closest + 1].first - range[closest].last) {
+                closest = i;
+            }
+        }
+        Join(closest);
+    }
+}
+
+// Range `at` takes in the next.
+void RowRanges::Join(int at) {
+    range[at].last = std::max(range[at].last, range[at + 1].last);
+    std::copy(range + at + 2, range + count, range + at + 1);
+    --count;
+}
+
+bool CSubtitles::DrawnRows(RowRanges* rows) const {
     if (!accepted_) {
         return false;
     }
     const int32_t frameW = accepted_->width;
     const int32_t frameH = std::abs(accepted_->height);
-    int32_t top = frameH, bottom = -1;  // image rows
+    RowRanges image;  // image rows, top-down
     auto add = [&](int32_t from, int32_t to) {
-        top = std::min(top, std::max(from, 0));
-        bottom = std::max(bottom, std::min(to, frameH - 1));
+        image.Add(std::max(from, 0), std::min(to, frameH - 1));
     };
-    int32_t assFirst = 0, assLast = -1;
-    if (blendAss_ && ass_->Rows(&assFirst, &assLast)) {
-        add(assFirst, assLast);
+    if (blendAss_) {
+        ass_->Rows(&image);
     }
     const SubtypeRule* rule = RuleFor(accepted_->subtype);
-    for (const auto* spans :
-         {blendEntry_ ? &spans_ : nullptr, blendNotice_ ? &noticeSpans_ : nullptr}) {
-        if (spans == nullptr || rule == nullptr) {
-            continue;
-        }
-        for (const Span& span : *spans) {
+    if (blendEntry_ && rule != nullptr) {
+        for (const Span& span : spans_) {
             if (span.row < frameH && span.x0 < frameW) {
                 add(span.row, span.row);
             }
         }
     }
-    if (bottom < top) {
+    if (blendNotice_ && rule != nullptr) {
+        // The note's rows are one range: the rows under it are kept whole.
+        int32_t top = frameH, bottom = -1;
+        for (const Span& span : noticeSpans_) {
+            if (span.row < frameH) {
+                top = std::min(top, span.row);
+                bottom = std::max(bottom, span.row);
+            }
+        }
+        add(top, bottom);
+    }
+    if (image.count == 0) {
         return false;
     }
     const bool bottomUp = rule && rule->bottomUpWhenPositive && accepted_->height > 0;
-    *first = bottomUp ? frameH - 1 - bottom : top;
-    *last = bottomUp ? frameH - 1 - top : bottom;
+    for (int i = 0; i < image.count; ++i) {
+        const RowRanges::Range r = image.range[i];
+        rows->Add(bottomUp ? frameH - 1 - r.last : r.first,
+                  bottomUp ? frameH - 1 - r.first : r.last);
+    }
     return true;
 }
 

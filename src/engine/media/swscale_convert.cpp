@@ -70,19 +70,21 @@ GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* inFrame,
     auto* dst = reinterpret_cast<uint8_t* const*>(outFrame->data);
     const DrawnBandMeta* meta = DrawnBandOf(inFrame->buffer);
     GstMapInfo map;
-    FrameConverter::Band band;
+    FrameConverter::Band strips[FrameConverter::kMostBands];
     const bool banded = meta && meta->planes == GST_VIDEO_FRAME_N_PLANES(inFrame) &&
+                        meta->strips <= guint(FrameConverter::kMostBands) &&
                         gst_buffer_map(meta->band, &map, GST_MAP_READ);
-    if (banded) {
-        band.first = meta->first;
-        band.rows = meta->rows;
+    for (guint s = 0; banded && s < meta->strips; ++s) {
+        strips[s].first = meta->first[s];
+        strips[s].rows = meta->rows[s];
         for (guint p = 0; p < meta->planes && p < 4; ++p) {
-            band.data[p] = map.data + meta->offset[p];
-            band.stride[p] = meta->stride[p];
+            strips[s].data[p] = map.data + meta->offset[s][p];
+            strips[s].stride[p] = meta->stride[p];
         }
     }
-    const bool converted = self->frames->Convert(inFrame->info, src, outFrame->info, dst,
-                                                 self->addBorders, banded ? &band : nullptr);
+    const bool converted =
+        self->frames->Convert(inFrame->info, src, outFrame->info, dst, self->addBorders,
+                              banded ? strips : nullptr, banded ? int(meta->strips) : 0);
     if (banded)
         gst_buffer_unmap(meta->band, &map);
     if (!converted) {

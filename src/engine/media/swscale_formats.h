@@ -86,18 +86,21 @@ class FrameConverter {
     // to spare below). False when a format is not the table's or libswscale
     // refuses.
     //
-    // With `band`, the input's rows it holds are read from it rather than
-    // from `src` (a subtitle drawn beside a frame the decoder still holds):
-    // libswscale takes the frame in slices, the band's in the middle, so
-    // the picture costs no copy where the frame's rows have room (else the
-    // frame is copied once, with the band over it).
+    // With `bands` (`strips` of them, ascending and apart), the input's rows
+    // they hold are read from them rather than from `src` (a subtitle drawn
+    // beside a frame the decoder still holds): libswscale takes the frame
+    // in slices, the frame's rows and the strips' in turn, so the picture
+    // costs no copy where the frame's rows have room (else the frame is
+    // copied once, with the strips over it). Strips that are not so leave
+    // the frame as it is.
+    static constexpr int kMostBands = 4;
     struct Band {
         int first = 0, rows = 0;      // image rows; `first` a multiple of the chroma's height
-        const uint8_t* data[4] = {};  // each plane's first row of the band (GStreamer's order)
+        const uint8_t* data[4] = {};  // each plane's first row of the strip (GStreamer's order)
         int stride[4] = {};
     };
     bool Convert(const GstVideoInfo& in, const uint8_t* const src[4], const GstVideoInfo& out,
-                 uint8_t* const dst[4], bool borders, const Band* band = nullptr);
+                 uint8_t* const dst[4], bool borders, const Band* bands = nullptr, int strips = 0);
 
     // Drops the contexts, as new caps are agreed.
     void Reset();
@@ -133,11 +136,12 @@ class FrameConverter {
     bool Split(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
                const GstVideoInfo& out, uint8_t* const at[4], const int atStride[4]);
     bool Place(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
-               const GstVideoInfo& out, uint8_t* const dst[4], const Band* band);
+               const GstVideoInfo& out, uint8_t* const dst[4], const Band* bands, int strips);
     bool Slices(SwsContext* context, const uint8_t* const src[4], const int srcStride[4],
-                int height, const Band* band, uint8_t* const dst[4], const int dstStride[4]) const;
+                int height, const Band* bands, int strips, uint8_t* const dst[4],
+                const int dstStride[4]) const;
     bool Merge(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
-               const Band& band);
+               const Band* bands, int strips);
 
     Key key_;
     const FormatRow* in_ = nullptr;

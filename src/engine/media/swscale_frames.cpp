@@ -303,14 +303,14 @@ bool FrameConverter::Prepare(const GstVideoInfo& in, const GstVideoInfo& out, bo
     return false;
 }
 
-// The second step's picture (`src`: the input or the first step's) into
-// the place in `dst`: straight into the frame where each of the place's
-// rows has room, else split (Split) or into `picture_` and from there the
-// place's rows alone; then the borders. False when `picture_` cannot be
-// had.
+// The second step's picture (`src`: the input or the first step's, with
+// `strips` of `bands` over it) into the place in `dst`: straight into the
+// frame where each of the place's rows has room, else split (Split) or into
+// `picture_` and from there the place's rows alone; then the borders. False
+// when `picture_` cannot be had.
 bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
                            const int srcStride[4], const GstVideoInfo& out, uint8_t* const dst[4],
-                           const Band* band) {
+                           const Band* bands, int strips) {
     const GstVideoRectangle& place = key_.place;
     const int height = first_ ? place.h : in.height;
     uint8_t* at[4] = {};
@@ -321,8 +321,8 @@ bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
     }
     at[0] += ptrdiff_t(atStride[0]) * place.y + place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
     if (PlaceHasRoom(out, out_->av, place)) {
-        if (!Slices(context_, src, srcStride, height, band, at, atStride)) {
-            if (!Merge(in, src, srcStride, *band))
+        if (!Slices(context_, src, srcStride, height, bands, strips, at, atStride)) {
+            if (!Merge(in, src, srcStride, bands, strips))
                 return false;
             sws_scale(context_, source_.data, source_.stride, 0, height, at, atStride);
         }
@@ -339,43 +339,47 @@ bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
 }
 
 // `src` (libswscale's plane order) taken by `context` from its first row
-// to `height`: at once, or with `band` in three slices (above the band, the
-// band, below it), as libswscale takes a picture given in slices from top
-// to bottom. False when libswscale refuses a slice.
+// to `height`: at once, or with `strips` of `bands` in slices (the frame's
+// rows above the first strip, the strip, the frame's rows to the next, and
+// so on), as libswscale takes a picture given in slices from top to bottom.
+// False when libswscale refuses a slice.
 bool FrameConverter::Slices(SwsContext* context, const uint8_t* const src[4],
-                            const int srcStride[4], int height, const Band* band,
+                            const int srcStride[4], int height, const Band* bands, int strips,
                             uint8_t* const dst[4], const int dstStride[4]) const {
-    if (!band) {
-        sws_scale(context, src, srcStride, 0, height, dst, dstStride);
-        return true;
-    }
     const int chromaShift = av_pix_fmt_desc_get(in_->av)->log2_chroma_h;
-    const int cuts[4] = {0, band->first, band->first + band->rows, height};
-    for (int part = 0; part < 3; ++part) {
-        const int y = cuts[part], rows = cuts[part + 1] - y;
-        if (rows <= 0)
-            continue;
+    // Rows `y`..`y + rows` of the frame, or of `strip` (which begins at y).
+    auto slice = [&](int y, int rows, const Band* strip) {
         const uint8_t* at[4] = {};
         int stride[4] = {};
         for (int p = 0; p < 4; ++p) {
             const int shift = p == 1 || p == 2 ? chromaShift : 0;
-            stride[p] = part == 1 ? band->stride[p] : srcStride[p];
-            if (part == 1)
-                at[p] = band->data[p];
+            stride[p] = strip ? strip->stride[p] : srcStride[p];
+            if (strip)
+                at[p] = strip->data[p];
             else if (src[p])
                 at[p] = src[p] + ptrdiff_t(y >> shift) * srcStride[p];
         }
-        if (sws_scale(context, at, stride, y, rows, dst, dstStride) < 0)
+        return sws_scale(context, at, stride, y, rows, dst, dstStride) >= 0;
+    };
+    int y = 0;
+    for (int s = 0; s <= strips; ++s) {
+        const int end = s < strips ? bands[s].first : height;
+        if (end > y && !slice(y, end - y, nullptr))
             return false;
+        if (s == strips)
+            break;
+        if (!slice(bands[s].first, bands[s].rows, &bands[s]))
+            return false;
+        y = bands[s].first + bands[s].rows;
     }
     return true;
 }
 
-// The input copied into `source_` with the band's rows over its own, for
-// the ways libswscale cannot take it in slices. False when `source_`
-// cannot be had.
+// The input copied into `source_` with `strips` of `bands` over its own
+// rows, for the ways libswscale cannot take it in slices. False when
+// `source_` cannot be had.
 bool FrameConverter::Merge(const GstVideoInfo& in, const uint8_t* const src[4],
-                           const int srcStride[4], const Band& band) {
+                           const int srcStride[4], const Band* bands, int strips) {
     if (src[0] != source_.data[0]) {  // else Source has copied it there already
         if (!source_.Fit(in.width, in.height, in_->av))
             return false;
@@ -385,19 +389,42 @@ bool FrameConverter::Merge(const GstVideoInfo& in, const uint8_t* const src[4],
     int rowBytes[4] = {};
     av_image_fill_linesizes(rowBytes, in_->av, in.width);
     const int chromaShift = av_pix_fmt_desc_get(in_->av)->log2_chroma_h;
-    for (int p = 0; p < 4 && source_.data[p] && band.data[p]; ++p) {
-        const int shift = p == 1 || p == 2 ? chromaShift : 0;
-        const int first = band.first >> shift;
-        const int rows = ((band.first + band.rows + (1 << shift) - 1) >> shift) - first;
-        av_image_copy_plane(source_.data[p] + ptrdiff_t(first) * source_.stride[p],
-                            source_.stride[p], band.data[p], band.stride[p], rowBytes[p], rows);
+    for (int s = 0; s < strips; ++s) {
+        const Band& band = bands[s];
+        for (int p = 0; p < 4 && source_.data[p] && band.data[p]; ++p) {
+            const int shift = p == 1 || p == 2 ? chromaShift : 0;
+            const int first = band.first >> shift;
+            const int rows = ((band.first + band.rows + (1 << shift) - 1) >> shift) - first;
+            av_image_copy_plane(source_.data[p] + ptrdiff_t(first) * source_.stride[p],
+                                source_.stride[p], band.data[p], band.stride[p], rowBytes[p], rows);
+        }
     }
     return true;
 }
 
+namespace {
+
+// Whether `strips` of `bands` are as the mixer makes them for frames of
+// `in` (ascending, apart, on whole chroma rows) in libswscale's `format`.
+bool StripsFit(const GstVideoInfo& in, AVPixelFormat format, const FrameConverter::Band* bands,
+               int strips) {
+    const int step = 1 << av_pix_fmt_desc_get(format)->log2_chroma_h;
+    int from = 0;
+    for (int s = 0; s < strips; ++s) {
+        const int end = bands[s].first + bands[s].rows;
+        if (bands[s].first < from || bands[s].rows <= 0 || end > in.height ||
+            bands[s].first % step || (end % step && end != in.height))
+            return false;
+        from = end;
+    }
+    return strips > 0;
+}
+
+}  // namespace
+
 bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4],
                              const GstVideoInfo& out, uint8_t* const dst[4], bool borders,
-                             const Band* band) {
+                             const Band* bands, int strips) {
     if (!Prepare(in, out, borders))
         return false;
     const uint8_t* from[4] = {};
@@ -406,49 +433,46 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
         from[i] = src[i];
         fromStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&in, i);
     }
-    Band rows;
-    if (band) {
-        rows = *band;
-        const int step = 1 << av_pix_fmt_desc_get(in_->av)->log2_chroma_h;
-        const int end = rows.first + rows.rows;
-        if (rows.first < 0 || rows.rows <= 0 || end > in.height || rows.first % step ||
-            (end % step && end != in.height))
-            band = nullptr;  // not one the mixer makes: the frame as it is
-    }
+    Band rows[kMostBands];
+    if (!bands || strips < 0 || strips > kMostBands || !StripsFit(in, in_->av, bands, strips))
+        strips = 0;  // not ones the mixer makes: the frame as it is
+    std::copy(bands, bands + strips, rows);
     if (in_->swapUV) {
         std::swap(from[1], from[2]);
         std::swap(fromStride[1], fromStride[2]);
-        std::swap(rows.data[1], rows.data[2]);
-        std::swap(rows.stride[1], rows.stride[2]);
+        for (Band& strip : rows) {
+            std::swap(strip.data[1], strip.data[2]);
+            std::swap(strip.stride[1], strip.stride[2]);
+        }
     }
     const uint8_t* read[4] = {};
     int readStride[4] = {};
     if (!Source(in, from, fromStride, read, readStride))
         return false;
     // Where the frame was copied (no room in its rows), or the place is
-    // written in pieces, the band goes over a copy of it.
+    // written in pieces, the strips go over a copy of it.
     const bool sliced = first_ || PlaceHasRoom(out, out_->av, key_.place);
     auto merge = [&] {
-        if (!Merge(in, read, readStride, rows))
+        if (!Merge(in, read, readStride, rows, strips))
             return false;
-        band = nullptr;
+        strips = 0;
         for (int p = 0; p < 4; ++p) {
             read[p] = source_.data[p];
             readStride[p] = source_.stride[p];
         }
         return true;
     };
-    if (band && (read[0] != from[0] || !sliced) && !merge())
+    if (strips && (read[0] != from[0] || !sliced) && !merge())
         return false;
     if (!first_)
-        return Place(in, read, readStride, out, dst, band ? &rows : nullptr);
-    if (!Slices(first_, read, readStride, in.height, band ? &rows : nullptr, between_.data,
+        return Place(in, read, readStride, out, dst, rows, strips);
+    if (!Slices(first_, read, readStride, in.height, rows, strips, between_.data,
                 between_.stride)) {
         if (!merge())
             return false;
         sws_scale(first_, read, readStride, 0, in.height, between_.data, between_.stride);
     }
-    return Place(in, between_.data, between_.stride, out, dst, nullptr);
+    return Place(in, between_.data, between_.stride, out, dst, nullptr, 0);
 }
 
 }  // namespace tavimo::swscale_internal

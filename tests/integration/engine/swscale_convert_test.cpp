@@ -502,17 +502,38 @@ TEST_F(SwscaleConvert, ABandBesideTheFrameConvertsAsTheFrameWithItsRowsIn) {
         const char* name;
         const char* in;
         int width, height;  // of the input; the output is 64x48 BGRx, or the input's size
-        int first, rows;
+        int strips[2][2];   // first row and rows of each strip (0 rows: none)
         bool scaled;
     } rows[] = {
-        {"I420 straight to RGB", "I420", 64, 48, 10, 12, false},
-        {"YV12, chroma planes swapped", "YV12", 64, 48, 10, 12, false},
-        {"NV12, made planar first", "NV12", 64, 48, 10, 12, false},
-        {"YUY2, packed", "YUY2", 64, 48, 9, 12, false},
-        {"I420 scaled down first", "I420", 96, 72, 30, 20, true},
-        {"band down to the last row", "I420", 64, 48, 40, 8, false},
-        {"odd height, band down to it", "I420", 64, 47, 40, 7, false},
-        {"odd width: a copy with the band over it", "I420", 37, 48, 10, 12, false},
+        {"I420 straight to RGB", "I420", 64, 48, {{10, 12}, {0, 0}}, false},
+        {"YV12, chroma planes swapped", "YV12", 64, 48, {{10, 12}, {0, 0}}, false},
+        {"NV12, made planar first", "NV12", 64, 48, {{10, 12}, {0, 0}}, false},
+        {"YUY2, packed", "YUY2", 64, 48, {{9, 12}, {0, 0}}, false},
+        {"I420 scaled down first", "I420", 96, 72, {{30, 20}, {0, 0}}, true},
+        {"band down to the last row", "I420", 64, 48, {{40, 8}, {0, 0}}, false},
+        {"odd height, band down to it", "I420", 64, 47, {{40, 7}, {0, 0}}, false},
+        {"odd width: a copy with the band over it", "I420", 37, 48, {{10, 12}, {0, 0}}, false},
+        {"I420, a strip at the top and one at the bottom",
+         "I420",
+         64,
+         48,
+         {{4, 6}, {36, 8}},
+         false},
+        {"NV12, a strip at the top and one at the bottom",
+         "NV12",
+         64,
+         48,
+         {{4, 6}, {36, 8}},
+         false},
+        {"strips on the first and the last row", "I420", 64, 48, {{0, 4}, {44, 4}}, false},
+        {"odd height, strips from the first row and to the last",
+         "I420",
+         64,
+         47,
+         {{0, 2}, {40, 7}},
+         false},
+        {"I420 scaled, two strips", "I420", 96, 72, {{0, 10}, {50, 22}}, true},
+        {"odd width, two strips over the copy", "I420", 37, 48, {{2, 6}, {30, 12}}, false},
     };
     auto picture = [](int c, int x, int y) { return 20 + (c * 50 + x * 7 + y * 13) % 200; };
     auto text = [](int c, int x, int y) { return 30 + (c * 90 + x * 3 + y * 5) % 200; };
@@ -522,7 +543,10 @@ TEST_F(SwscaleConvert, ABandBesideTheFrameConvertsAsTheFrameWithItsRowsIn) {
         const GstVideoInfo in = InfoOf(caps);
         auto inBand = [&](int c, int y) {
             const int sub = GST_VIDEO_FORMAT_INFO_H_SUB(in.finfo, c);
-            return y >= row.first >> sub && y < (row.first + row.rows + (1 << sub) - 1) >> sub;
+            for (const auto& [first, count] : row.strips)
+                if (count && y >= first >> sub && y < (first + count + (1 << sub) - 1) >> sub)
+                    return true;
+            return false;
         };
         GstBuffer* frame = MakeFrame(caps, picture);
         GstBuffer* band = MakeFrame(caps, text);
@@ -536,23 +560,29 @@ TEST_F(SwscaleConvert, ABandBesideTheFrameConvertsAsTheFrameWithItsRowsIn) {
         ASSERT_TRUE(gst_video_frame_map(&f, &in, frame, GST_MAP_READ) &&
                     gst_video_frame_map(&b, &in, band, GST_MAP_READ) &&
                     gst_video_frame_map(&w, &in, whole, GST_MAP_READ));
-        swscale_internal::FrameConverter::Band rowsBeside;
-        rowsBeside.first = row.first;
-        rowsBeside.rows = row.rows;
-        for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&in); ++p) {
-            gint comp[GST_VIDEO_MAX_COMPONENTS];
-            gst_video_format_info_component(in.finfo, p, comp);
-            const int sub = GST_VIDEO_FORMAT_INFO_H_SUB(in.finfo, comp[0]);
-            rowsBeside.stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(&b, p);
-            rowsBeside.data[p] = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&b, p)) +
-                                 size_t(rowsBeside.stride[p]) * size_t(row.first >> sub);
+        swscale_internal::FrameConverter::Band rowsBeside[2];
+        int strips = 0;
+        for (const auto& [first, count] : row.strips) {
+            if (!count)
+                continue;
+            swscale_internal::FrameConverter::Band& strip = rowsBeside[strips++];
+            strip.first = first;
+            strip.rows = count;
+            for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&in); ++p) {
+                gint comp[GST_VIDEO_MAX_COMPONENTS];
+                gst_video_format_info_component(in.finfo, p, comp);
+                const int sub = GST_VIDEO_FORMAT_INFO_H_SUB(in.finfo, comp[0]);
+                strip.stride[p] = GST_VIDEO_FRAME_PLANE_STRIDE(&b, p);
+                strip.data[p] = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&b, p)) +
+                                size_t(strip.stride[p]) * size_t(first >> sub);
+            }
         }
         GuardedFrame banded(out), expected(out);
         uint8_t* dst[4] = {banded.Plane(0)};
         uint8_t* want[4] = {expected.Plane(0)};
         swscale_internal::FrameConverter one, other;
         EXPECT_TRUE(one.Convert(in, reinterpret_cast<const uint8_t* const*>(f.data), out, dst, true,
-                                &rowsBeside))
+                                rowsBeside, strips))
             << row.name;
         EXPECT_TRUE(
             other.Convert(in, reinterpret_cast<const uint8_t* const*>(w.data), out, want, true))

@@ -2,6 +2,9 @@
 // stamps and segments are drawn or passed through as the track says, and
 // coloured text has its colour in every offered format. The core's unit tests
 // change the track and the font while frames flow, under the sanitizers.
+#include "subtitles/drawn_band_meta.h"
+#include "subtitles/note_under_meta.h"
+#include "subtitles/subtitle_delay.h"
 #include "subtitles/subtitle_mixer.h"
 #include "subtitles/subtitle_mixer_element.h"
 
@@ -180,6 +183,80 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
         EXPECT_EQ(misplaced, 0) << "text stored upside down";
         EXPECT_LT(redRight, whiteLeft);
     }
+}
+
+// The pad after the mixer as the display's converter answers it: it takes
+// the text drawn beside the frame.
+GstPadQueryFunction harnessQuery = nullptr;
+gboolean TakesBands(GstPad* pad, GstObject* parent, GstQuery* query) {
+    if (!IsDrawnBandQuery(query))
+        return harnessQuery(pad, parent, query);
+    AnswerDrawnBandQuery(query, true);
+    return TRUE;
+}
+
+// The note at the top left and a subtitle at the bottom of a 1080p frame:
+// drawn beside the frame, the band holds a strip for each, not the rows
+// between, and put back it is the frame drawn in place, byte for byte, with
+// the note's rows kept for a screenshot without it.
+TEST_F(MixerElementTest, TextAtTheTopAndTheBottomIsDrawnBesideTheFrameInTwoStrips) {
+    track.Fill({{.start = 1000, .end = 2000, .text = "First subtitle\nsecond line", .lines = 2}});
+    shared.Note.Set(DelayNoticeText(2500));
+    const std::string caps = "video/x-raw,format=I420,width=1920,height=1080,framerate=25/1";
+    GstBuffer* drawn[2] = {};  // in place; beside the frame, put back
+    GstBuffer* noteless[2] = {};
+    const DrawnBandMeta* band = nullptr;
+    GstBuffer* banded = nullptr;
+    for (int beside = 0; beside < 2; ++beside) {
+        Start(caps);
+        if (beside) {
+            harnessQuery = GST_PAD_QUERYFUNC(harness->sinkpad);
+            gst_pad_set_query_function(harness->sinkpad, TakesBands);
+        }
+        std::vector<uint8_t> bytes(info.size, 16);
+        GstBuffer* in = gst_buffer_new_memdup(bytes.data(), bytes.size());
+        GST_BUFFER_PTS(in) = 1500 * kMs;
+        GST_BUFFER_DURATION(in) = 40 * kMs;
+        ASSERT_EQ(gst_harness_push(harness, gst_buffer_ref(in)), GST_FLOW_OK);
+        GstBuffer* out = gst_harness_pull(harness);
+        EXPECT_EQ(gst_buffer_memcmp(in, 0, bytes.data(), bytes.size()), 0) << "input written";
+        gst_buffer_unref(in);
+        drawn[beside] = WithDrawnBand(out, info);
+        noteless[beside] = WithoutNote(drawn[beside], info);
+        if (beside) {
+            band = DrawnBandOf(out);
+            banded = out;
+        } else {
+            EXPECT_EQ(DrawnBandOf(out), nullptr);
+            gst_buffer_unref(out);
+        }
+    }
+    ASSERT_NE(band, nullptr) << "not drawn beside the frame";
+    // The note's line from row 7 or so, the subtitle's two lines 5 rows
+    // over the bottom: two strips, apart, together under a fifth of the
+    // frame's bytes (one from the note's top to the bottom takes 98 %).
+    ASSERT_EQ(band->strips, 2u);
+    EXPECT_LE(band->first[0], 8);
+    EXPECT_LT(band->first[0] + band->rows[0], 100);
+    EXPECT_GT(band->first[1], 900);
+    EXPECT_LE(band->first[1] + band->rows[1], 1080);
+    EXPECT_LT(gst_buffer_get_size(band->band), info.size / 5);
+    for (GstBuffer** pair : {drawn, noteless}) {
+        ASSERT_TRUE(pair[0] && pair[1]);
+        EXPECT_EQ(gst_buffer_get_size(pair[0]), gst_buffer_get_size(pair[1]));
+        GstMapInfo a, b;
+        ASSERT_TRUE(gst_buffer_map(pair[0], &a, GST_MAP_READ));
+        ASSERT_TRUE(gst_buffer_map(pair[1], &b, GST_MAP_READ));
+        size_t differ = 0;
+        for (size_t i = 0; i < std::min(a.size, b.size); ++i)
+            differ += a.data[i] != b.data[i];
+        EXPECT_EQ(differ, 0u) << (pair == drawn ? "drawn" : "without the note");
+        gst_buffer_unmap(pair[0], &a);
+        gst_buffer_unmap(pair[1], &b);
+        gst_buffer_unref(pair[0]);
+        gst_buffer_unref(pair[1]);
+    }
+    gst_buffer_unref(banded);
 }
 
 }  // namespace

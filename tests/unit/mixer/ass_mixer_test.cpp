@@ -96,7 +96,37 @@ TEST_F(AssMixerTest, PlacementAndTheOffsetMoveOnlyBottomEvents) {
     EXPECT_NEAR((top.left + top.right) / 2.0, 160.0, 3.0);
     EXPECT_TRUE(bottom.bottom >= 222 && bottom.bottom < 232) << bottom.bottom;
     EXPECT_NEAR((bottom.left + bottom.right) / 2.0, 160.0, 3.0);
-
+    // The rows drawn, which a band beside the frame copies: a range for each
+    // line, not the rows between. Drawn range by range, each writes its own
+    // rows alone, and together they make the frame drawn at once.
+    RowRanges drawn;
+    ASSERT_TRUE(mixer->DrawnRows(&drawn));
+    ASSERT_EQ(drawn.count, 2);
+    EXPECT_TRUE(drawn.range[0].first <= top.top && drawn.range[0].last >= top.bottom &&
+                drawn.range[0].last < 40)
+        << drawn.range[0].first << "-" << drawn.range[0].last;
+    EXPECT_TRUE(drawn.range[1].first <= bottom.top && drawn.range[1].first > 180 &&
+                drawn.range[1].last >= bottom.bottom && drawn.range[1].last < 240)
+        << drawn.range[1].first << "-" << drawn.range[1].last;
+    const Frame black = BlackFrame(VS::I420, 320, 240);
+    Frame whole = black, strips = black;
+    mixer->Blend(whole.View());
+    for (int i = 0; i < drawn.count; ++i) {
+        Frame alone = black;
+        VideoPlanes window = alone.View();
+        window.firstRow = drawn.range[i].first / 2 * 2;
+        window.endRow = (drawn.range[i].last + 2) / 2 * 2;
+        mixer->Blend(window);
+        const Box box = Changed(alone, black);
+        EXPECT_TRUE(box.top >= window.firstRow && box.bottom < window.endRow)
+            << "range " << i << " drew rows " << box.top << "-" << box.bottom;
+        VideoPlanes part = strips.View();
+        part.firstRow = window.firstRow;
+        part.endRow = window.endRow;
+        mixer->Blend(part);
+    }
+    for (int p = 0; p < 3; ++p)
+        EXPECT_TRUE(strips.plane[p] == whole.plane[p]) << "plane " << p;
     // Alt+Up by 48 px (a fifth of the height) lifts the bottom line about as
     // far; the top line stays.
     const auto [topRaised, bottomRaised] = split(5 + 48);
