@@ -20,6 +20,12 @@ constexpr int64_t kSettleSamples = kRate * 3 / 10;
 // at the end of speech): measured against espeak-ng speech at known times,
 // at 20 and 5 dB under brown noise; the marks are moved back by it.
 constexpr int64_t kDetectorLagSamples = kRate * 60 / 1000;
+// The band the detector hears (Hz): voices, not hum or hiss.
+constexpr float kHighPassHz = 300.0f;
+constexpr float kLowPassHz = 3400.0f;
+// A rate the detector takes other than kRate: handed to it for a moment so
+// that it sets itself up again.
+constexpr int kOtherRate = 8000;
 
 bool Starts(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
@@ -118,15 +124,15 @@ bool SpeechListener::Build() {
     convert_ = Make("audioconvert");
     GstElement* resample = Make("audioresample");
     GstElement* mono = Make("capsfilter");
-    GstElement* highPass = Make("audiocheblimit");
-    GstElement* lowPass = Make("audiocheblimit");
+    highPass_ = Make("audiocheblimit");
+    lowPass_ = Make("audiocheblimit");
     GstElement* toInt = Make("audioconvert");
     GstElement* intCaps = Make("capsfilter");
     GstElement* handOver = Make("queue");
     GstElement* dsp = Make("webrtcdsp");
     GstElement* sink = Make("fakesink");
-    if (!source || !convert_ || !resample || !mono || !highPass || !lowPass || !toInt || !intCaps ||
-        !handOver || !dsp || !sink)
+    if (!source || !convert_ || !resample || !mono || !highPass_ || !lowPass_ || !toInt ||
+        !intCaps || !handOver || !dsp || !sink)
         return false;
     GstCaps* caps = RawCaps("F32LE");
     g_object_set(mono, "caps", caps, nullptr);
@@ -134,20 +140,28 @@ bool SpeechListener::Build() {
     caps = RawCaps("S16LE");
     g_object_set(intCaps, "caps", caps, nullptr);
     gst_caps_unref(caps);
-    g_object_set(highPass, "mode", 1, "cutoff", 300.0f, nullptr);  // 1: high pass
-    g_object_set(lowPass, "mode", 0, "cutoff", 3400.0f, nullptr);
+    g_object_set(highPass_, "mode", 1, "cutoff", kHighPassHz, nullptr);  // 1: high pass
+    g_object_set(lowPass_, "mode", 0, "cutoff", kLowPassHz, nullptr);
+    // Dithering adds noise drawn from one sequence that runs on over every
+    // sample converted, so the same stretch would differ from run to run.
+    g_object_set(toInt, "dithering", 0, nullptr);  // 0: none
     g_object_set(dsp, "voice-detection", TRUE, "echo-cancel", FALSE, "gain-control", FALSE,
                  "noise-suppression", TRUE, nullptr);
     g_object_set(sink, "sync", FALSE, nullptr);
     g_object_set(source, "uri", uri_.c_str(), nullptr);
-    gst_bin_add_many(GST_BIN(pipeline_), source, convert_, resample, mono, highPass, lowPass, toInt,
-                     intCaps, handOver, dsp, sink, nullptr);
-    if (!gst_element_link_many(convert_, resample, mono, highPass, lowPass, toInt, intCaps,
+    gst_bin_add_many(GST_BIN(pipeline_), source, convert_, resample, mono, highPass_, lowPass_,
+                     toInt, intCaps, handOver, dsp, sink, nullptr);
+    if (!gst_element_link_many(convert_, resample, mono, highPass_, lowPass_, toInt, intCaps,
                                handOver, dsp, sink, nullptr))
         return false;
     g_signal_connect(source, "autoplug-continue", G_CALLBACK(&SoundOnly), nullptr);
     g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), this);
     g_signal_connect(source, "no-more-pads", G_CALLBACK(&OnNoMorePads), this);
+    Watch(dsp);
+    return true;
+}
+
+void SpeechListener::Watch(GstElement* dsp) {
     GstPad* out = gst_element_get_static_pad(dsp, "src");
     gst_pad_add_probe(out, GST_PAD_PROBE_TYPE_BUFFER, &OnOutput, this, nullptr);
     gst_object_unref(out);
@@ -156,10 +170,12 @@ bool SpeechListener::Build() {
         in, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
         &OnInput, this, nullptr);
     gst_object_unref(in);
+    GstPad* filterIn = gst_element_get_static_pad(highPass_, "sink");
+    gst_pad_add_probe(filterIn, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &OnFilterInput, this, nullptr);
+    gst_object_unref(filterIn);
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, &OnMessage, this, nullptr);
     gst_object_unref(bus);
-    return true;
 }
 
 bool SpeechListener::Open(const std::atomic<bool>& cancel, std::string* error) {
@@ -281,11 +297,39 @@ GstBusSyncReply SpeechListener::OnMessage(GstBus*, GstMessage* message, gpointer
     return GST_BUS_DROP;
 }
 
-// Streaming thread, in front of the detector: each new segment's first
-// sample is where the count of samples starts (its own time, from the
-// segment it came in), and the detector starts with no voice whenever its
-// format changes (it is set up again then, without a message).
-GstPadProbeReturn SpeechListener::OnInput(GstPad*, GstPadProbeInfo* info, gpointer data) {
+// Decoding thread, in front of the filters: a new segment (a stretch begins)
+// clears what the filters remember of the sound before it. Setting a
+// filter's cutoff, even to the same value, starts its history over.
+GstPadProbeReturn SpeechListener::OnFilterInput(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* self = static_cast<SpeechListener*>(data);
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_SEGMENT) {
+        g_object_set(self->highPass_, "cutoff", kHighPassHz, nullptr);
+        g_object_set(self->lowPass_, "cutoff", kLowPassHz, nullptr);
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+// Detector's thread, at its `input` before a new segment: the detector is
+// set up again (its noise estimate, its voice model and its unfinished
+// 10 ms piece dropped), which it does only when its format changes: it is
+// handed another rate, then its own again.
+void SpeechListener::StartDetectorAfresh(GstPad* input) {
+    GstCaps* caps = gst_pad_get_current_caps(input);
+    if (!caps)
+        return;
+    GstCaps* other = gst_caps_copy(caps);
+    gst_caps_set_simple(other, "rate", G_TYPE_INT, kOtherRate, nullptr);
+    gst_pad_send_event(input, gst_event_new_caps(other));
+    gst_pad_send_event(input, gst_event_new_caps(caps));
+    gst_caps_unref(other);
+    gst_caps_unref(caps);
+}
+
+// Detector's thread, in front of it: each new segment's first sample is
+// where the count of samples starts (its own time, from the segment it came
+// in), and the detector starts afresh there, with no voice (whenever its
+// format changes it is set up again, without a message).
+GstPadProbeReturn SpeechListener::OnInput(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
     auto* self = static_cast<SpeechListener*>(data);
     if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
         GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
@@ -305,6 +349,7 @@ GstPadProbeReturn SpeechListener::OnInput(GstPad*, GstPadProbeInfo* info, gpoint
         gst_event_parse_segment(event, &segment);
         gst_segment_copy_into(segment, &self->segment_);
         self->anchorPending_ = true;
+        StartDetectorAfresh(pad);
     } else if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
         GstCaps* caps = nullptr;
         gst_event_parse_caps(event, &caps);

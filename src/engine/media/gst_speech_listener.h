@@ -6,7 +6,11 @@
 // control off) ! fakesink. The queue hands the sound over to a thread of the
 // detector's own: the detector (its noise suppressor above all) takes about
 // two thirds of the work, the demuxing, decoding and filtering the rest, and
-// the two run side by side on two cores. Used by gst_speech_source.cpp only.
+// the two run side by side on two cores. Each stretch is heard afresh: the
+// filters and the detector start from nothing at its first sample, and the
+// conversion to integers is not dithered, so that a stretch gives the same
+// marks whatever was decoded before it and however far the decoding ran
+// ahead of a seek. Used by gst_speech_source.cpp only.
 #pragma once
 
 #include <gst/gst.h>
@@ -52,6 +56,7 @@ class SpeechListener {
 
   private:
     bool Build();
+    void Watch(GstElement* detector);
     bool Play(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel, std::string* error);
     bool WaitFor(GstMessageType done, const std::atomic<bool>& cancel, std::string* error);
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer self);
@@ -59,12 +64,16 @@ class SpeechListener {
     static GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer self);
     static GstPadProbeReturn OnOutput(GstPad*, GstPadProbeInfo* info, gpointer self);
     static GstPadProbeReturn OnInput(GstPad*, GstPadProbeInfo* info, gpointer self);
+    static GstPadProbeReturn OnFilterInput(GstPad*, GstPadProbeInfo* info, gpointer self);
+    static void StartDetectorAfresh(GstPad* input);
     void Mark(int64_t fromSample, int64_t samples);
 
     std::string uri_;
     int track_;
     GstElement* pipeline_ = nullptr;
-    GstElement* convert_ = nullptr;  // owned by the pipeline
+    GstElement* convert_ = nullptr;   // owned by the pipeline
+    GstElement* highPass_ = nullptr;  // owned by the pipeline
+    GstElement* lowPass_ = nullptr;   // owned by the pipeline
     int64_t durationMs_ = 0;
     // Written on the source's streaming thread only.
     std::atomic<int> audioPads_{0};
