@@ -12,6 +12,7 @@ namespace {
 
 constexpr GstClockTime kOpenTimeout = 10 * GST_SECOND;
 constexpr GstClockTime kPollInterval = 50 * GST_MSECOND;
+constexpr GstClockTime kHeldPoll = 2 * GST_MSECOND;
 constexpr int kRate = 16000;
 constexpr int64_t kSamplesPerStep = kRate / 1000 * sync::kStepMs;
 // The noise suppressor and detector settle this long after each seek.
@@ -147,7 +148,8 @@ bool SpeechListener::Build() {
     g_object_set(toInt, "dithering", 0, nullptr);  // 0: none
     g_object_set(dsp, "voice-detection", TRUE, "echo-cancel", FALSE, "gain-control", FALSE,
                  "noise-suppression", TRUE, nullptr);
-    g_object_set(sink, "sync", FALSE, nullptr);
+    // Not prerolled: the decoder is held before the sink sees anything.
+    g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
     g_object_set(source, "uri", uri_.c_str(), nullptr);
     gst_bin_add_many(GST_BIN(pipeline_), source, convert_, resample, mono, highPass_, lowPass_,
                      toInt, intCaps, handOver, dsp, sink, nullptr);
@@ -162,6 +164,13 @@ bool SpeechListener::Build() {
 }
 
 void SpeechListener::Watch(GstElement* dsp) {
+    GstPad* decoded = gst_element_get_static_pad(convert_, "sink");
+    holdProbe_ =
+        gst_pad_add_probe(decoded,
+                          GstPadProbeType(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER |
+                                          GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                          &OnDecoded, this, nullptr);
+    gst_object_unref(decoded);
     GstPad* out = gst_element_get_static_pad(dsp, "src");
     gst_pad_add_probe(out, GST_PAD_PROBE_TYPE_BUFFER, &OnOutput, this, nullptr);
     gst_object_unref(out);
@@ -191,6 +200,8 @@ bool SpeechListener::Open(const std::atomic<bool>& cancel, std::string* error) {
             audioPads_ > track_ ? "the audio track does not decode" : "the clip has no audio track";
         return false;
     }
+    if (!WaitUntilHeld(cancel, error))
+        return false;
     gint64 duration = 0;
     if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0)
         durationMs_ = duration / GST_MSECOND;
@@ -219,7 +230,7 @@ bool SpeechListener::SoundIn(int64_t startMs, int64_t endMs, const std::atomic<b
 bool SpeechListener::Play(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel,
                           std::string* error) {
     // Nothing flows between two stretches (the last one ended, or the
-    // pipeline prerolled): the count starts clean.
+    // decoder is held before the first): the count starts clean.
     bytesIn_ = 0;
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (!gst_element_seek(pipeline_, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
@@ -227,8 +238,28 @@ bool SpeechListener::Play(int64_t startMs, int64_t endMs, const std::atomic<bool
         *error = "the audio track cannot be searched";
         return false;
     }
+    ReleaseDecoder();
     gst_element_set_state(pipeline_, GST_STATE_PLAYING);
     return WaitFor(GST_MESSAGE_EOS, cancel, error);
+}
+
+// Calling thread, after the pipeline paused: waits (up to the open timeout)
+// until the decoder is held at its first buffer or has ended.
+bool SpeechListener::WaitUntilHeld(const std::atomic<bool>& cancel, std::string* error) {
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    GstClockTime waited = 0;
+    bool failed = false;
+    while (!held_ && !cancel && !failed && waited < kOpenTimeout) {
+        GstMessage* m = gst_bus_timed_pop_filtered(bus, kHeldPoll, GST_MESSAGE_ERROR);
+        waited += kHeldPoll;
+        failed = m != nullptr;
+        if (m)
+            gst_message_unref(m);
+    }
+    gst_object_unref(bus);
+    if (!held_)
+        *error = cancel ? "cancelled" : "the audio track does not decode";
+    return held_;
 }
 
 bool SpeechListener::WaitFor(GstMessageType done, const std::atomic<bool>& cancel,
@@ -295,6 +326,33 @@ GstBusSyncReply SpeechListener::OnMessage(GstBus*, GstMessage* message, gpointer
     if (gst_structure_get_boolean(s, "stream-has-voice", &voice))
         static_cast<SpeechListener*>(data)->voice_ = voice != FALSE;
     return GST_BUS_DROP;
+}
+
+// Decoding thread, behind the decoder: until the first seek, the decoder is
+// held at its first buffer (the sink need not preroll). Decoders carry state
+// across seeks (AAC's noise substitution draws from a generator that runs
+// on over every frame decoded), so how much they decode before the first
+// stretch must not depend on how soon that stretch's seek comes.
+GstPadProbeReturn SpeechListener::OnDecoded(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* self = static_cast<SpeechListener*>(data);
+    if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
+        self->held_ = true;
+        return GST_PAD_PROBE_OK;  // blocks until ReleaseDecoder or a flush
+    }
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
+        self->held_ = true;  // nothing to hold: the track is empty
+    return GST_PAD_PROBE_PASS;
+}
+
+// Calling thread, after a flushing seek, which has unblocked the held
+// buffer (dropped): the decoder decodes freely from the seek on.
+void SpeechListener::ReleaseDecoder() {
+    if (holdProbe_ == 0)
+        return;
+    GstPad* decoded = gst_element_get_static_pad(convert_, "sink");
+    gst_pad_remove_probe(decoded, holdProbe_);
+    gst_object_unref(decoded);
+    holdProbe_ = 0;
 }
 
 // Decoding thread, in front of the filters: a new segment (a stretch begins)
