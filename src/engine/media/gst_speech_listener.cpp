@@ -24,9 +24,6 @@ constexpr int64_t kDetectorLagSamples = kRate * 60 / 1000;
 // The band the detector hears (Hz): voices, not hum or hiss.
 constexpr float kHighPassHz = 300.0f;
 constexpr float kLowPassHz = 3400.0f;
-// A rate the detector takes other than kRate: handed to it for a moment so
-// that it sets itself up again.
-constexpr int kOtherRate = 8000;
 
 bool Starts(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
@@ -367,27 +364,11 @@ GstPadProbeReturn SpeechListener::OnFilterInput(GstPad*, GstPadProbeInfo* info, 
     return GST_PAD_PROBE_OK;
 }
 
-// Detector's thread, at its `input` before a new segment: the detector is
-// set up again (its noise estimate, its voice model and its unfinished
-// 10 ms piece dropped), which it does only when its format changes: it is
-// handed another rate, then its own again.
-void SpeechListener::StartDetectorAfresh(GstPad* input) {
-    GstCaps* caps = gst_pad_get_current_caps(input);
-    if (!caps)
-        return;
-    GstCaps* other = gst_caps_copy(caps);
-    gst_caps_set_simple(other, "rate", G_TYPE_INT, kOtherRate, nullptr);
-    gst_pad_send_event(input, gst_event_new_caps(other));
-    gst_pad_send_event(input, gst_event_new_caps(caps));
-    gst_caps_unref(other);
-    gst_caps_unref(caps);
-}
-
 // Detector's thread, in front of it: each new segment's first sample is
 // where the count of samples starts (its own time, from the segment it came
-// in), and the detector starts afresh there, with no voice (whenever its
-// format changes it is set up again, without a message).
-GstPadProbeReturn SpeechListener::OnInput(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+// in), and the detector starts with no voice whenever its format changes
+// (it is set up again then, without a message).
+GstPadProbeReturn SpeechListener::OnInput(GstPad*, GstPadProbeInfo* info, gpointer data) {
     auto* self = static_cast<SpeechListener*>(data);
     if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
         GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
@@ -407,7 +388,6 @@ GstPadProbeReturn SpeechListener::OnInput(GstPad* pad, GstPadProbeInfo* info, gp
         gst_event_parse_segment(event, &segment);
         gst_segment_copy_into(segment, &self->segment_);
         self->anchorPending_ = true;
-        StartDetectorAfresh(pad);
     } else if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
         GstCaps* caps = nullptr;
         gst_event_parse_caps(event, &caps);

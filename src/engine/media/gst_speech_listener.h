@@ -6,12 +6,14 @@
 // control off) ! fakesink. The queue hands the sound over to a thread of the
 // detector's own: the detector (its noise suppressor above all) takes about
 // two thirds of the work, the demuxing, decoding and filtering the rest, and
-// the two run side by side on two cores. Each stretch is heard afresh: the
-// filters and the detector start from nothing at its first sample, and the
-// conversion to integers is not dithered; the decoder, whose state runs on
-// across seeks, decodes nothing before the first stretch but the track's
-// first buffer. A stretch thus gives the same marks on every run, whatever
-// was decoded before it and however far the decoding ran ahead of a seek.
+// the two run side by side on two cores. The same stretches give the same
+// marks on every run: the decoder, whose state runs on across seeks,
+// decodes nothing before the first stretch but the track's first buffer,
+// and nothing reaches the detector before it; the filters start from
+// nothing at each stretch; the conversion to integers is not dithered. The
+// detector carries its noise estimate and voice model from one stretch to
+// the next (started afresh at each, the first 300 ms of a stretch are not
+// enough to learn them again: the cue starts came out further off).
 // Used by gst_speech_source.cpp only.
 #pragma once
 
@@ -72,7 +74,6 @@ class SpeechListener {
     static GstPadProbeReturn OnDecoded(GstPad*, GstPadProbeInfo* info, gpointer self);
     void ReleaseDecoder();
     static GstPadProbeReturn OnFilterInput(GstPad*, GstPadProbeInfo* info, gpointer self);
-    static void StartDetectorAfresh(GstPad* input);
     void Mark(int64_t fromSample, int64_t samples);
 
     std::string uri_;
