@@ -12,6 +12,7 @@ namespace {
 
 constexpr GstClockTime kOpenTimeout = 10 * GST_SECOND;
 constexpr GstClockTime kPollInterval = 50 * GST_MSECOND;
+constexpr GstClockTime kHeldPoll = 2 * GST_MSECOND;
 constexpr int kRate = 16000;
 constexpr int64_t kSamplesPerStep = kRate / 1000 * sync::kStepMs;
 // The noise suppressor and detector settle this long after each seek.
@@ -20,6 +21,9 @@ constexpr int64_t kSettleSamples = kRate * 3 / 10;
 // at the end of speech): measured against espeak-ng speech at known times,
 // at 20 and 5 dB under brown noise; the marks are moved back by it.
 constexpr int64_t kDetectorLagSamples = kRate * 60 / 1000;
+// The band the detector hears (Hz): voices, not hum or hiss.
+constexpr float kHighPassHz = 300.0f;
+constexpr float kLowPassHz = 3400.0f;
 
 bool Starts(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
@@ -118,15 +122,15 @@ bool SpeechListener::Build() {
     convert_ = Make("audioconvert");
     GstElement* resample = Make("audioresample");
     GstElement* mono = Make("capsfilter");
-    GstElement* highPass = Make("audiocheblimit");
-    GstElement* lowPass = Make("audiocheblimit");
+    highPass_ = Make("audiocheblimit");
+    lowPass_ = Make("audiocheblimit");
     GstElement* toInt = Make("audioconvert");
     GstElement* intCaps = Make("capsfilter");
     GstElement* handOver = Make("queue");
     GstElement* dsp = Make("webrtcdsp");
     GstElement* sink = Make("fakesink");
-    if (!source || !convert_ || !resample || !mono || !highPass || !lowPass || !toInt || !intCaps ||
-        !handOver || !dsp || !sink)
+    if (!source || !convert_ || !resample || !mono || !highPass_ || !lowPass_ || !toInt ||
+        !intCaps || !handOver || !dsp || !sink)
         return false;
     GstCaps* caps = RawCaps("F32LE");
     g_object_set(mono, "caps", caps, nullptr);
@@ -134,20 +138,36 @@ bool SpeechListener::Build() {
     caps = RawCaps("S16LE");
     g_object_set(intCaps, "caps", caps, nullptr);
     gst_caps_unref(caps);
-    g_object_set(highPass, "mode", 1, "cutoff", 300.0f, nullptr);  // 1: high pass
-    g_object_set(lowPass, "mode", 0, "cutoff", 3400.0f, nullptr);
+    g_object_set(highPass_, "mode", 1, "cutoff", kHighPassHz, nullptr);  // 1: high pass
+    g_object_set(lowPass_, "mode", 0, "cutoff", kLowPassHz, nullptr);
+    // Dithering adds noise drawn from one sequence that runs on over every
+    // sample converted, so the same stretch would differ from run to run.
+    g_object_set(toInt, "dithering", 0, nullptr);  // 0: none
     g_object_set(dsp, "voice-detection", TRUE, "echo-cancel", FALSE, "gain-control", FALSE,
                  "noise-suppression", TRUE, nullptr);
-    g_object_set(sink, "sync", FALSE, nullptr);
+    // Not prerolled: the decoder is held before the sink sees anything.
+    g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
     g_object_set(source, "uri", uri_.c_str(), nullptr);
-    gst_bin_add_many(GST_BIN(pipeline_), source, convert_, resample, mono, highPass, lowPass, toInt,
-                     intCaps, handOver, dsp, sink, nullptr);
-    if (!gst_element_link_many(convert_, resample, mono, highPass, lowPass, toInt, intCaps,
+    gst_bin_add_many(GST_BIN(pipeline_), source, convert_, resample, mono, highPass_, lowPass_,
+                     toInt, intCaps, handOver, dsp, sink, nullptr);
+    if (!gst_element_link_many(convert_, resample, mono, highPass_, lowPass_, toInt, intCaps,
                                handOver, dsp, sink, nullptr))
         return false;
     g_signal_connect(source, "autoplug-continue", G_CALLBACK(&SoundOnly), nullptr);
     g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), this);
     g_signal_connect(source, "no-more-pads", G_CALLBACK(&OnNoMorePads), this);
+    Watch(dsp);
+    return true;
+}
+
+void SpeechListener::Watch(GstElement* dsp) {
+    GstPad* decoded = gst_element_get_static_pad(convert_, "sink");
+    holdProbe_ =
+        gst_pad_add_probe(decoded,
+                          GstPadProbeType(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER |
+                                          GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                          &OnDecoded, this, nullptr);
+    gst_object_unref(decoded);
     GstPad* out = gst_element_get_static_pad(dsp, "src");
     gst_pad_add_probe(out, GST_PAD_PROBE_TYPE_BUFFER, &OnOutput, this, nullptr);
     gst_object_unref(out);
@@ -156,10 +176,12 @@ bool SpeechListener::Build() {
         in, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
         &OnInput, this, nullptr);
     gst_object_unref(in);
+    GstPad* filterIn = gst_element_get_static_pad(highPass_, "sink");
+    gst_pad_add_probe(filterIn, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &OnFilterInput, this, nullptr);
+    gst_object_unref(filterIn);
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, &OnMessage, this, nullptr);
     gst_object_unref(bus);
-    return true;
 }
 
 bool SpeechListener::Open(const std::atomic<bool>& cancel, std::string* error) {
@@ -175,6 +197,8 @@ bool SpeechListener::Open(const std::atomic<bool>& cancel, std::string* error) {
             audioPads_ > track_ ? "the audio track does not decode" : "the clip has no audio track";
         return false;
     }
+    if (!WaitUntilHeld(cancel, error))
+        return false;
     gint64 duration = 0;
     if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0)
         durationMs_ = duration / GST_MSECOND;
@@ -203,7 +227,7 @@ bool SpeechListener::SoundIn(int64_t startMs, int64_t endMs, const std::atomic<b
 bool SpeechListener::Play(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel,
                           std::string* error) {
     // Nothing flows between two stretches (the last one ended, or the
-    // pipeline prerolled): the count starts clean.
+    // decoder is held before the first): the count starts clean.
     bytesIn_ = 0;
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     if (!gst_element_seek(pipeline_, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
@@ -211,8 +235,28 @@ bool SpeechListener::Play(int64_t startMs, int64_t endMs, const std::atomic<bool
         *error = "the audio track cannot be searched";
         return false;
     }
+    ReleaseDecoder();
     gst_element_set_state(pipeline_, GST_STATE_PLAYING);
     return WaitFor(GST_MESSAGE_EOS, cancel, error);
+}
+
+// Calling thread, after the pipeline paused: waits (up to the open timeout)
+// until the decoder is held at its first buffer or has ended.
+bool SpeechListener::WaitUntilHeld(const std::atomic<bool>& cancel, std::string* error) {
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    GstClockTime waited = 0;
+    bool failed = false;
+    while (!held_ && !cancel && !failed && waited < kOpenTimeout) {
+        GstMessage* m = gst_bus_timed_pop_filtered(bus, kHeldPoll, GST_MESSAGE_ERROR);
+        waited += kHeldPoll;
+        failed = m != nullptr;
+        if (m)
+            gst_message_unref(m);
+    }
+    gst_object_unref(bus);
+    if (!held_)
+        *error = cancel ? "cancelled" : "the audio track does not decode";
+    return held_;
 }
 
 bool SpeechListener::WaitFor(GstMessageType done, const std::atomic<bool>& cancel,
@@ -281,10 +325,49 @@ GstBusSyncReply SpeechListener::OnMessage(GstBus*, GstMessage* message, gpointer
     return GST_BUS_DROP;
 }
 
-// Streaming thread, in front of the detector: each new segment's first
-// sample is where the count of samples starts (its own time, from the
-// segment it came in), and the detector starts with no voice whenever its
-// format changes (it is set up again then, without a message).
+// Decoding thread, behind the decoder: until the first seek, the decoder is
+// held at its first buffer (the sink need not preroll). Decoders carry state
+// across seeks (AAC's noise substitution draws from a generator that runs
+// on over every frame decoded), so how much they decode before the first
+// stretch must not depend on how soon that stretch's seek comes.
+GstPadProbeReturn SpeechListener::OnDecoded(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* self = static_cast<SpeechListener*>(data);
+    if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
+        self->held_ = true;
+        return GST_PAD_PROBE_OK;  // blocks until ReleaseDecoder or a flush
+    }
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
+        self->held_ = true;  // nothing to hold: the track is empty
+    return GST_PAD_PROBE_PASS;
+}
+
+// Calling thread, after a flushing seek, which has unblocked the held
+// buffer (dropped): the decoder decodes freely from the seek on.
+void SpeechListener::ReleaseDecoder() {
+    if (holdProbe_ == 0)
+        return;
+    GstPad* decoded = gst_element_get_static_pad(convert_, "sink");
+    gst_pad_remove_probe(decoded, holdProbe_);
+    gst_object_unref(decoded);
+    holdProbe_ = 0;
+}
+
+// Decoding thread, in front of the filters: a new segment (a stretch begins)
+// clears what the filters remember of the sound before it. Setting a
+// filter's cutoff, even to the same value, starts its history over.
+GstPadProbeReturn SpeechListener::OnFilterInput(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* self = static_cast<SpeechListener*>(data);
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_SEGMENT) {
+        g_object_set(self->highPass_, "cutoff", kHighPassHz, nullptr);
+        g_object_set(self->lowPass_, "cutoff", kLowPassHz, nullptr);
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+// Detector's thread, in front of it: each new segment's first sample is
+// where the count of samples starts (its own time, from the segment it came
+// in), and the detector starts with no voice whenever its format changes
+// (it is set up again then, without a message).
 GstPadProbeReturn SpeechListener::OnInput(GstPad*, GstPadProbeInfo* info, gpointer data) {
     auto* self = static_cast<SpeechListener*>(data);
     if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {

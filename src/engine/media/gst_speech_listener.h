@@ -6,7 +6,15 @@
 // control off) ! fakesink. The queue hands the sound over to a thread of the
 // detector's own: the detector (its noise suppressor above all) takes about
 // two thirds of the work, the demuxing, decoding and filtering the rest, and
-// the two run side by side on two cores. Used by gst_speech_source.cpp only.
+// the two run side by side on two cores. The same stretches give the same
+// marks on every run: the decoder, whose state runs on across seeks,
+// decodes nothing before the first stretch but the track's first buffer,
+// and nothing reaches the detector before it; the filters start from
+// nothing at each stretch; the conversion to integers is not dithered. The
+// detector carries its noise estimate and voice model from one stretch to
+// the next (started afresh at each, the first 300 ms of a stretch are not
+// enough to learn them again: the cue starts came out further off).
+// Used by gst_speech_source.cpp only.
 #pragma once
 
 #include <gst/gst.h>
@@ -26,9 +34,11 @@ class SpeechListener {
     SpeechListener(const SpeechListener&) = delete;
     SpeechListener& operator=(const SpeechListener&) = delete;
 
-    // Builds the pipeline and waits for it to preroll. False with `error`
-    // set when the clip cannot be read, has no such audio track, or the track
-    // does not decode. The calling thread owns the listener from then on.
+    // Builds the pipeline and waits until the decoder has decoded the
+    // track's first buffer, where it is held until the first stretch is
+    // asked for. False with `error` set when the clip cannot be read, has no
+    // such audio track, or the track does not decode. The calling thread
+    // owns the listener from then on.
     bool Open(const std::atomic<bool>& cancel, std::string* error);
 
     // The clip's length (ms) the demuxer reports; 0 when unknown. The
@@ -52,20 +62,29 @@ class SpeechListener {
 
   private:
     bool Build();
+    void Watch(GstElement* detector);
     bool Play(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel, std::string* error);
+    bool WaitUntilHeld(const std::atomic<bool>& cancel, std::string* error);
     bool WaitFor(GstMessageType done, const std::atomic<bool>& cancel, std::string* error);
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer self);
     static void OnNoMorePads(GstElement*, gpointer self);
     static GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer self);
     static GstPadProbeReturn OnOutput(GstPad*, GstPadProbeInfo* info, gpointer self);
     static GstPadProbeReturn OnInput(GstPad*, GstPadProbeInfo* info, gpointer self);
+    static GstPadProbeReturn OnDecoded(GstPad*, GstPadProbeInfo* info, gpointer self);
+    void ReleaseDecoder();
+    static GstPadProbeReturn OnFilterInput(GstPad*, GstPadProbeInfo* info, gpointer self);
     void Mark(int64_t fromSample, int64_t samples);
 
     std::string uri_;
     int track_;
     GstElement* pipeline_ = nullptr;
-    GstElement* convert_ = nullptr;  // owned by the pipeline
+    GstElement* convert_ = nullptr;   // owned by the pipeline
+    GstElement* highPass_ = nullptr;  // owned by the pipeline
+    GstElement* lowPass_ = nullptr;   // owned by the pipeline
     int64_t durationMs_ = 0;
+    gulong holdProbe_ = 0;           // holds the decoder until the first seek
+    std::atomic<bool> held_{false};  // the decoder is held (or ended) before the first seek
     // Written on the source's streaming thread only.
     std::atomic<int> audioPads_{0};
     std::atomic<bool> linked_{false};
