@@ -43,7 +43,6 @@ TEST(FolderNavigationTest, StepsThroughTheFolder) {
     const std::tuple<const char*, std::string, Step, std::optional<std::string>> rows[] = {
         {"next passes over subtitles offered to us, text and folders", dir / "b.avi", Next,
          dir / "d.avi"},
-        {"previous passes over subtitles", dir / "c.txt", Previous, dir / "b.avi"},
         {"clip deleted: next", dir / "bb.avi", Next, std::nullopt},
         {"clip deleted: previous opens the last of ours", dir / "bb.avi", Previous, dir / "d.avi"},
         {"a program named in another case is not us", dir / "d.avi", Next, std::nullopt},
