@@ -22,8 +22,12 @@ namespace fs = std::filesystem;
 
 class Host : public test::ScriptedHost {
   public:
-    void SetSeekPosition(int32_t, int64_t) override { ++seekBarSets; }
+    void SetSeekPosition(int32_t at, int64_t) override {
+        ++seekBarSets;
+        seekBarAt = at;
+    }
     int seekBarSets = 0;
+    int32_t seekBarAt = -1;  // the bar's position, in units of 2^16 x 100 ns
 };
 
 }  // namespace
@@ -250,6 +254,7 @@ TEST_F(SpeedStepsTest, StopShowsTheFirstFrameAndStepsStayWithinTheClip) {
     gst_element_get_state(Pipeline(), &state, nullptr, 0);
     EXPECT_EQ(state, GST_STATE_PAUSED);
     ASSERT_EQ(ShownFrame(), 0);
+    EXPECT_EQ(host.seekBarAt, 0) << "the seek bar, no longer polled, at the first frame";
     record.StepFrame(-1);
     EXPECT_EQ(ShownFrame(), 0);
     EXPECT_EQ(record.ClipState, ClipState::Paused) << "a stopped clip counts as paused";

@@ -113,6 +113,8 @@ TEST(PlayerRecordTest, StateTable) {
             {"failed pause keeps running", "Pause", S::Running, pause, S::Running, 0,
              "Pause|Pause failed"},
             {"stopped stays without calls", "", S::Stopped, stop, S::Stopped, 0, ""},
+            {"paused stops at the start", "", S::Paused, stop, S::Stopped, -1,
+             "Stop|SetPositions 0 1 - 0|Pause"},
             {"close releases the graph", "", S::Running, close, S::Closed, 0,
              "Stop|SetNotifyWindow none|RemoveGraphFromRot 1|Stop|WaitForCompletion 1000|Abort|"
              "Release graph"},
@@ -139,24 +141,6 @@ TEST(PlayerRecordTest, StateTable) {
         EXPECT_EQ(Joined(p.media.log), calls) << name;
         EXPECT_EQ(p.timer - timerBefore, timer) << name;
         EXPECT_EQ(p.Boxes(), "") << name;
-    }
-}
-
-// Stop rewinds to the first frame, and the seek bar, no longer polled, shows
-// that frame's time rather than where playback stopped.
-TEST(PlayerRecordTest, StopPutsTheSeekBarAtTheFirstFrame) {
-    const std::pair<const char*, ClipState> rows[] = {{"running", ClipState::Running},
-                                                      {"paused", ClipState::Paused}};
-    for (const auto& [name, from] : rows) {
-        Player p;
-        ASSERT_TRUE(p.Open("/clips/a.mp4"));
-        p.record.SeekTo(300000000);  // 30 s
-        p.record.ClipState = from;
-        p.record.PollPosition();
-        ASSERT_EQ(p.position, std::make_pair(300000000 >> 16, int64_t{30})) << name;
-        p.record.StopClip();
-        EXPECT_EQ(p.record.ClipState, ClipState::Stopped) << name;
-        EXPECT_EQ(p.position, std::make_pair(0, int64_t{0})) << name;
     }
 }
 
