@@ -132,14 +132,19 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     // still picture; Shift+Z takes the delay back. Each press shows the delay
     // at the top left, which is gone 2 s later.
     const QRect notice(0, 0, kW / 2, 60), subtitle(0, kH - 90, kNoiseColumn, 90);
-    const auto changedIn = [&](const QRect& area) {
-        return Compare(f.Picture(), plain).bounds.intersects(area);
-    };
     const auto unchanged = [&] { return Compare(f.Picture(), plain).changed < 20; };
     f.Press("z z z z z z", 0ms);
-    Within(5s, [&] { return changedIn(subtitle) && changedIn(notice); });
-    EXPECT_TRUE(changedIn(subtitle)) << "-0.6 s: the first subtitle is due at 0:00";
-    EXPECT_TRUE(changedIn(notice)) << "the delay shows at the top left";
+    // Judged on the pictures the wait saw: the notice lasts 2 s, and a loaded
+    // machine may take that long for one more screenshot.
+    bool subtitleShown = false, noticeShown = false;
+    Within(5s, [&] {
+        const QRect changed = Compare(f.Picture(), plain).bounds;
+        subtitleShown = subtitleShown || changed.intersects(subtitle);
+        noticeShown = noticeShown || changed.intersects(notice);
+        return subtitleShown && noticeShown;
+    });
+    EXPECT_TRUE(subtitleShown) << "-0.6 s: the first subtitle is due at 0:00";
+    EXPECT_TRUE(noticeShown) << "the delay shows at the top left";
     f.Press("shift+z", 0ms);
     EXPECT_TRUE(Within(5s, unchanged)) << "no delay: not yet due, notice gone";
 
