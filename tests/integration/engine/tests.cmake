@@ -7,7 +7,8 @@ endif()
 tavimo_test(NAME engine_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_gst_test.cpp
     LIBS tavimo_ui Qt6::Test
-    LABELS integration)
+    LABELS integration
+    COST 40)
 
 # The tracks a file carries: listing, embedded subtitles, audio switching.
 tavimo_test(NAME tracks_gst_test
@@ -36,7 +37,8 @@ tavimo_test(NAME speed_sound_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/speed_sound_gst_test.cpp
             ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
     LIBS tavimo_ui Qt6::Test
-    LABELS integration)
+    LABELS integration
+    COST 110)
 
 # The display's colour converter on libswscale: pixels against values written
 # out, and a natural picture's PSNR against a conversion in floating point.

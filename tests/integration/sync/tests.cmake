@@ -6,7 +6,8 @@ if(TAVIMO_BUILD_UI)
     tavimo_test(NAME sync_cli_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/sync_cli_test.cpp
         LIBS tavimo_ui
-        LABELS integration)
+        LABELS integration
+        COST 50)
     if(TARGET sync_cli_test)
         add_dependencies(sync_cli_test tavimo)
         set_tests_properties(sync_cli_test PROPERTIES TIMEOUT 300)

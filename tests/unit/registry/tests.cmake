@@ -4,4 +4,5 @@ tavimo_test(NAME registry_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_store_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/registry_process_test.cpp
     LIBS tavimo_core
-    LABELS unit)
+    LABELS unit
+    COST 60)

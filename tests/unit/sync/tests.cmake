@@ -7,4 +7,5 @@ tavimo_test(NAME sync_tests
             ${CMAKE_CURRENT_LIST_DIR}/sync_text_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/subtitle_sync_test.cpp
     LIBS tavimo_core
-    LABELS unit)
+    LABELS unit
+    COST 50)
