@@ -55,44 +55,56 @@ install_tools mpv ffmpeg xdotool
 install_vlc
 make_bench_user
 
+# The clips, each made (once, kept in the folder) only when it is asked for.
 clip1080=$work/clip-1080p30.mp4
-make_clip "$clip1080" 1920 1080 20 medium 3
 srt1080=${clip1080%.mp4}.srt
-if [ ! -s "$srt1080" ]; then
-    for i in $(seq 0 9); do
-        s=$((i * 2))
-        printf '%d\n00:00:%02d,000 --> 00:00:%02d,500\nCue %d of ten, the first line\nand the second line of the cue\n\n' \
-            $((i + 1)) "$s" $((s + 1)) $((i + 1))
-    done >"$srt1080"
-fi
-# Ten seconds of 2160p30 H.264 with the first five cues (x264 veryfast: at
-# medium the clip takes a shared machine many minutes to make). The picture
-# is twice the screen's size, so a player shows it scaled or cut.
 clip4k=$work/clip-2160p30.mp4
-make_clip "$clip4k" 3840 2160 10 veryfast 6
-[ -s "${clip4k%.mp4}.srt" ] || head -n 20 "$srt1080" >"${clip4k%.mp4}.srt"
 clipAss=$work/clip-1080p30-ass-moving.mkv
-if [ ! -s "$clipAss" ]; then
-    {
-        printf '[Script Info]\nScriptType: v4.00+\nPlayResX: 1920\nPlayResY: 1080\n\n'
-        printf '[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n'
-        printf 'Style: Default,DejaVu Sans,64,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,3,2,2,40,40,50,1\n'
-        printf 'Style: Top,DejaVu Sans,56,&H0000FFFF,&H00FF0000,&H00202020,&H80000000,-1,-1,0,0,100,100,0,0,1,2,1,8,40,40,40,1\n\n'
-        printf '[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n'
+clip720=$work/clip-720p30.mp4
+make_1080p() {
+    make_clip "$clip1080" 1920 1080 20 medium 3
+    if [ ! -s "$srt1080" ]; then
         for i in $(seq 0 9); do
             s=$((i * 2))
-            printf 'Dialogue: 0,0:00:%02d.00,0:00:%02d.50,Default,,0,0,0,,Cue %d of ten, the first line\\Nand the second line of the cue\n' "$s" $((s + 1)) $((i + 1))
-            printf 'Dialogue: 0,0:00:%02d.00,0:00:%02d.50,Top,,0,0,0,,{\\move(760,40,1160,40)\\k40}Karaoke {\\k40}sung {\\k40}word {\\k40}by {\\k40}word\n' "$s" $((s + 1))
-        done
-    } >"$work/ass-track.ass"
-    ffmpeg -loglevel error -y -i "$clip1080" -i "$work/ass-track.ass" -map 0 -map 1 -c copy \
-        -c:s ass -disposition:s:0 default "$clipAss.part.mkv"
-    mv "$clipAss.part.mkv" "$clipAss"
-fi
-# 720p, shown full screen: scaled up to the screen's width.
-clip720=$work/clip-720p30.mp4
-make_clip "$clip720" 1280 720 20 medium 3
-[ -s "${clip720%.mp4}.srt" ] || cp "$srt1080" "${clip720%.mp4}.srt"
+            printf '%d\n00:00:%02d,000 --> 00:00:%02d,500\nCue %d of ten, the first line\nand the second line of the cue\n\n' \
+                $((i + 1)) "$s" $((s + 1)) $((i + 1))
+        done >"$srt1080"
+    fi
+}
+make_4k() {
+    make_1080p  # for its cues
+    # Ten seconds of 2160p30 H.264 with the first five cues (x264 veryfast: at
+    # medium the clip takes a shared machine many minutes to make). The picture
+    # is twice the screen's size, so a player shows it scaled or cut.
+    make_clip "$clip4k" 3840 2160 10 veryfast 6
+    [ -s "${clip4k%.mp4}.srt" ] || head -n 20 "$srt1080" >"${clip4k%.mp4}.srt"
+}
+make_ass() {
+    make_1080p
+    if [ ! -s "$clipAss" ]; then
+        {
+            printf '[Script Info]\nScriptType: v4.00+\nPlayResX: 1920\nPlayResY: 1080\n\n'
+            printf '[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n'
+            printf 'Style: Default,DejaVu Sans,64,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,3,2,2,40,40,50,1\n'
+            printf 'Style: Top,DejaVu Sans,56,&H0000FFFF,&H00FF0000,&H00202020,&H80000000,-1,-1,0,0,100,100,0,0,1,2,1,8,40,40,40,1\n\n'
+            printf '[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n'
+            for i in $(seq 0 9); do
+                s=$((i * 2))
+                printf 'Dialogue: 0,0:00:%02d.00,0:00:%02d.50,Default,,0,0,0,,Cue %d of ten, the first line\\Nand the second line of the cue\n' "$s" $((s + 1)) $((i + 1))
+                printf 'Dialogue: 0,0:00:%02d.00,0:00:%02d.50,Top,,0,0,0,,{\\move(760,40,1160,40)\\k40}Karaoke {\\k40}sung {\\k40}word {\\k40}by {\\k40}word\n' "$s" $((s + 1))
+            done
+        } >"$work/ass-track.ass"
+        ffmpeg -loglevel error -y -i "$clip1080" -i "$work/ass-track.ass" -map 0 -map 1 -c copy \
+            -c:s ass -disposition:s:0 default "$clipAss.part.mkv"
+        mv "$clipAss.part.mkv" "$clipAss"
+    fi
+}
+make_720p() {
+    make_1080p  # for its cues
+    # 720p, shown full screen: scaled up to the screen's width.
+    make_clip "$clip720" 1280 720 20 medium 3
+    [ -s "${clip720%.mp4}.srt" ] || cp "$srt1080" "${clip720%.mp4}.srt"
+}
 demo=$build/demo/demo.mp4
 players=${TAVIMO_BENCH_PLAYERS:-tavimo vlc playbin mpv gstfloor ffmpeg}
 baseline=${TAVIMO_BENCH_BASELINE:-}
@@ -103,10 +115,10 @@ fi
 clips=()
 for want in ${TAVIMO_BENCH_CLIPS:-1080p 4k ass 720p-fs}; do
     case $want in
-        1080p) clips+=("$clip1080:20:window") ;;
-        4k) clips+=("$clip4k:10:window") ;;
-        ass) clips+=("$clipAss:20:window") ;;
-        720p-fs) clips+=("$clip720:20:full") ;;
+        1080p) make_1080p; clips+=("$clip1080:20:window") ;;
+        4k) make_4k; clips+=("$clip4k:10:window") ;;
+        ass) make_ass; clips+=("$clipAss:20:window") ;;
+        720p-fs) make_720p; clips+=("$clip720:20:full") ;;
         demo)
             [ -s "$demo" ] || { echo "no demo clip in $build/demo" >&2; exit 1; }
             clips+=("$demo:10:window")
