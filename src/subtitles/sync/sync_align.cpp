@@ -204,8 +204,9 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     }
     // The spans put the file within a few tenths of a second; their starts
     // against the speech's onsets say where within them.
-    FitToOnsets(speech, cues, result);
-    PlaceJoins(speech, cues, result);
+    const std::vector<int64_t> onsets = WordOnsets(speech);
+    FitToOnsets(speech, onsets, cues, result);
+    PlaceJoins(speech, onsets, cues, result);
     result.matched = true;
     return result;
 }

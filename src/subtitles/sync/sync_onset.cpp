@@ -97,7 +97,8 @@ struct Span {
 };
 
 struct Edges {
-    std::vector<int64_t> onsets, ends;
+    const std::vector<int64_t>& onsets;
+    std::vector<int64_t> ends;
 };
 
 // The cost of the part's cues at `offsetMs`.
@@ -137,15 +138,6 @@ int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t o
         ++hi;
     }
     return offsetMs - kReachMs + static_cast<int64_t>((lo + hi) / 2) * kStepMs;
-}
-
-// The onsets taken kOnsetsEarlyMs later, where the words start (ms).
-std::vector<int64_t> WordOnsets(const Activity& speech) {
-    std::vector<int64_t> onsets = SpeechOnsets(speech);
-    for (int64_t& onset : onsets) {
-        onset += kOnsetsEarlyMs;
-    }
-    return onsets;
 }
 
 // How well a cue (clip ms at offset 0) fits the speech at `offsetMs`, 0..2:
@@ -229,6 +221,14 @@ std::vector<int64_t> SpeechOnsets(const Activity& speech) {
     return onsets;
 }
 
+std::vector<int64_t> WordOnsets(const Activity& speech) {
+    std::vector<int64_t> onsets = SpeechOnsets(speech);
+    for (int64_t& onset : onsets) {
+        onset += kOnsetsEarlyMs;
+    }
+    return onsets;
+}
+
 std::vector<int64_t> SpeechEnds(const Activity& speech) {
     std::vector<int64_t> ends;
     for (size_t i = 1; i < speech.size(); ++i) {
@@ -239,8 +239,9 @@ std::vector<int64_t> SpeechEnds(const Activity& speech) {
     return ends;
 }
 
-void FitToOnsets(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result) {
-    Edges edges{WordOnsets(speech), SpeechEnds(speech)};
+void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
+                 const std::vector<Cue>& cues, SyncResult& result) {
+    const Edges edges{onsets, SpeechEnds(speech)};
     const double ratio = result.rate.Ratio();
     for (size_t p = 0; p < result.parts.size(); ++p) {
         SyncPart& part = result.parts[p];
@@ -262,8 +263,8 @@ void FitToOnsets(const Activity& speech, const std::vector<Cue>& cues, SyncResul
     }
 }
 
-void PlaceJoins(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result) {
-    const std::vector<int64_t> onsets = WordOnsets(speech);
+void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
+                const std::vector<Cue>& cues, SyncResult& result) {
     const double ratio = result.rate.Ratio();
     std::vector<SyncPart>& parts = result.parts;
     for (size_t p = 1; p < parts.size(); ++p) {

@@ -18,29 +18,34 @@ namespace tavimo::sync {
 // heard as no speech, in order. Steps not listened to are no pause.
 std::vector<int64_t> SpeechOnsets(const Activity& speech);
 
+// SpeechOnsets taken a little later, where the listener's marks put the
+// words' start (its lag is at the end of speech), in order.
+std::vector<int64_t> WordOnsets(const Activity& speech);
+
 // The times (ms) at which speech stops for a pause of at least 0.3 s heard
 // as no speech, in order.
 std::vector<int64_t> SpeechEnds(const Activity& speech);
 
 // Moves each part's offset of `result` (a match of `cues` to `speech`) by up
-// to 0.8 s either way to where its cue starts best lead the speech onsets
-// (taken 50 ms later than the listener marks them, its lag being at the end
-// of speech) by 0-0.3 s and its cue ends best follow the speech ends by
+// to 0.8 s either way to where its cue starts best lead the speech's word
+// `onsets` (WordOnsets) by 0-0.3 s and its cue ends best follow the speech ends by
 // 0-0.8 s, starts counting twice as much as ends. Only cues in stretches
 // listened to with an onset within reach count; a part keeps its offset
 // when fewer than 15 count or when the move gains less than a tenth of the
 // cost. Any thread.
-void FitToOnsets(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result);
+void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
+                 const std::vector<Cue>& cues, SyncResult& result);
 
 // Moves each join of `result` (a part's fromMs, subtitle ms) to the cue
 // where the cues before it fit the earlier part's offset and those after it
-// the later one's, judged by the speech under each cue and an onset just
-// after its start. Where the later part starts earlier in the clip, a
+// the later one's, judged by the speech under each cue and a word onset of
+// `onsets` (WordOnsets) just after its start. Where the later part starts earlier in the clip, a
 // stretch was cut from it: the cues whose starts fit in a stretch that long
 // fit neither offset and stay with the earlier part, so that the later one
 // starts where its speech does (the player shows a later part from there
 // on, over the earlier one). Cues within twice the offsets' difference of
 // the join are weighed; each part keeps at least one cue. Any thread.
-void PlaceJoins(const Activity& speech, const std::vector<Cue>& cues, SyncResult& result);
+void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
+                const std::vector<Cue>& cues, SyncResult& result);
 
 }  // namespace tavimo::sync
