@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "subtitles/note_under_meta.h"
+
 namespace tavimo {
 namespace {
 
@@ -188,13 +190,10 @@ GstBuffer* WithDrawnBand(GstBuffer* buffer, const GstVideoInfo& info) {
             for (guint p = 0; p < meta->planes; ++p) {
                 int planeFirst = 0, planeRows = 0;
                 PlaneRowsOf(info, p, meta->first[s], meta->rows[s], &planeFirst, &planeRows);
-                const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, p);
-                const int bytes = std::min(stride, meta->stride[p]);
-                auto* to = static_cast<guint8*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, p));
-                const guint8* from = map.data + meta->offset[s][p];
-                for (int i = 0; i < planeRows; ++i)
-                    std::memcpy(to + gsize(stride) * gsize(planeFirst + i),
-                                from + gsize(meta->stride[p]) * gsize(i), gsize(bytes));
+                const int bytes =
+                    std::min(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, p), meta->stride[p]);
+                PutRowsBack(frame, int(p), planeFirst, bytes, planeRows,
+                            map.data + meta->offset[s][p], meta->stride[p]);
             }
         gst_buffer_unmap(meta->band, &map);
     }

@@ -18,21 +18,6 @@ void Register() {
     (void)registered;
 }
 
-// Puts `rows` rows of `rowBytes` from `from` back at `plane`'s row `first`
-// of `frame`, as far as the plane reaches.
-void PutBack(GstVideoFrame& frame, int plane, int first, int rowBytes, int rows,
-             const uint8_t* from) {
-    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane);
-    const int height =
-        plane == 0 ? GST_VIDEO_FRAME_HEIGHT(&frame) : GST_VIDEO_FRAME_COMP_HEIGHT(&frame, plane);
-    auto* to = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane));
-    if (first < 0 || rowBytes > stride || plane >= int(GST_VIDEO_FRAME_N_PLANES(&frame)))
-        return;
-    for (int i = 0; i < rows && first + i < height; ++i)
-        std::memcpy(to + size_t(first + i) * size_t(stride), from + size_t(i) * size_t(rowBytes),
-                    size_t(rowBytes));
-}
-
 // The rows of field `name` (GBytes) put back at `plane`'s row `first`.
 void PutBackField(GstVideoFrame& frame, const GstStructure* s, const char* name, int plane,
                   int first, int rowBytes, int rows) {
@@ -42,7 +27,7 @@ void PutBackField(GstVideoFrame& frame, const GstStructure* s, const char* name,
     gsize size = 0;
     const auto* data = static_cast<const uint8_t*>(g_bytes_get_data(bytes, &size));
     if (size >= size_t(rows) * size_t(rowBytes))
-        PutBack(frame, plane, first, rowBytes, rows, data);
+        PutRowsBack(frame, plane, first, rowBytes, rows, data, rowBytes);
     g_bytes_unref(bytes);
 }
 
@@ -53,6 +38,19 @@ void SetBytes(GstStructure* s, const char* name, const std::vector<uint8_t>& fro
 }
 
 }  // namespace
+
+void PutRowsBack(GstVideoFrame& frame, int plane, int first, int rowBytes, int rows,
+                 const uint8_t* from, int fromStride) {
+    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane);
+    const int height =
+        plane == 0 ? GST_VIDEO_FRAME_HEIGHT(&frame) : GST_VIDEO_FRAME_COMP_HEIGHT(&frame, plane);
+    auto* to = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane));
+    if (first < 0 || rowBytes > stride || plane >= int(GST_VIDEO_FRAME_N_PLANES(&frame)))
+        return;
+    for (int i = 0; i < rows && first + i < height; ++i)
+        std::memcpy(to + size_t(first + i) * size_t(stride), from + size_t(i) * size_t(fromStride),
+                    size_t(rowBytes));
+}
 
 void AttachNoteUnder(GstBuffer* buffer, const NoteUnder& under) {
     if (under.rows <= 0 || under.bytes.empty())

@@ -6,6 +6,8 @@
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <cstdint>
+
 namespace tavimo {
 
 struct NoteUnder;
@@ -19,5 +21,11 @@ void AttachNoteUnder(GstBuffer* buffer, const NoteUnder& under);
 // caller owns the result; null only when the copy cannot be mapped. Any
 // thread.
 GstBuffer* WithoutNote(GstBuffer* buffer, const GstVideoInfo& info);
+
+// Copies `rows` rows of `rowBytes` bytes, `fromStride` apart at `from`, into
+// plane `plane` of `frame` from its row `first` on, as far as the plane
+// reaches; nothing when a row is wider than the plane's. Any thread.
+void PutRowsBack(GstVideoFrame& frame, int plane, int first, int rowBytes, int rows,
+                 const uint8_t* from, int fromStride);
 
 }  // namespace tavimo
