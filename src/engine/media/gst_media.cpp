@@ -22,19 +22,27 @@ using namespace gst_internal;
 // Right after an audio track switch, input-selector may still let a buffer
 // of the old track through behind the new track's caps; the converter in
 // passthrough would relabel its planar meta as the new layout, keeping the
-// planes' offsets, and play it as noise.
-GstPadProbeReturn DropStaleSound(GstPad* pad, GstPadProbeInfo* info, gpointer) {
+// planes' offsets, and play it as noise. `data` is the probe's GstAudioInfo
+// of the caps, read once per caps event.
+GstPadProbeReturn DropStaleSound(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* caps = static_cast<GstAudioInfo*>(data);
+    if (info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        GstCaps* now = nullptr;
+        if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+            gst_event_parse_caps(event, &now);
+            if (!gst_audio_info_from_caps(caps, now))
+                gst_audio_info_init(caps);
+        }
+        return GST_PAD_PROBE_OK;
+    }
     const GstAudioMeta* meta = gst_buffer_get_audio_meta(GST_PAD_PROBE_INFO_BUFFER(info));
     if (!meta)
         return GST_PAD_PROBE_OK;
-    GstCaps* caps = gst_pad_get_current_caps(pad);
-    GstAudioInfo now;
-    const bool same = caps && gst_audio_info_from_caps(&now, caps) &&
-                      GST_AUDIO_INFO_LAYOUT(&now) == GST_AUDIO_INFO_LAYOUT(&meta->info) &&
-                      GST_AUDIO_INFO_FORMAT(&now) == GST_AUDIO_INFO_FORMAT(&meta->info) &&
-                      GST_AUDIO_INFO_CHANNELS(&now) == GST_AUDIO_INFO_CHANNELS(&meta->info);
-    if (caps)
-        gst_caps_unref(caps);
+    const bool same = GST_AUDIO_INFO_FORMAT(caps) != GST_AUDIO_FORMAT_UNKNOWN &&
+                      GST_AUDIO_INFO_LAYOUT(caps) == GST_AUDIO_INFO_LAYOUT(&meta->info) &&
+                      GST_AUDIO_INFO_FORMAT(caps) == GST_AUDIO_INFO_FORMAT(&meta->info) &&
+                      GST_AUDIO_INFO_CHANNELS(caps) == GST_AUDIO_INFO_CHANNELS(&meta->info);
     return same ? GST_PAD_PROBE_OK : GST_PAD_PROBE_DROP;
 }
 
@@ -120,7 +128,9 @@ class GstFramework : public MediaFramework {
                                                tempo, convert, night, back, resample, volume, sink})
                 : MakeBin(kAudioRendererName, {convert, night, back, resample, volume, sink});
         GstPad* in = gst_element_get_static_pad(bin, "sink");
-        gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, DropStaleSound, nullptr, nullptr);
+        gst_pad_add_probe(
+            in, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+            DropStaleSound, gst_audio_info_new(), GDestroyNotify(gst_audio_info_free));
         gst_object_unref(in);
         *out = std::make_shared<AudioRendererFilter>(bin, volume, sink, tempo != nullptr, clock,
                                                      night);
