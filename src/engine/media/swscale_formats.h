@@ -142,6 +142,7 @@ class FrameConverter {
                 const int dstStride[4]) const;
     bool Merge(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
                const Band* bands, int strips);
+    bool StripsFit(const GstVideoInfo& in, const Band* bands, int strips) const;
 
     Key key_;
     const FormatRow* in_ = nullptr;

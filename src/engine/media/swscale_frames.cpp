@@ -10,7 +10,6 @@
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/mem.h>
-#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
@@ -338,90 +337,6 @@ bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
     return true;
 }
 
-// `src` (libswscale's plane order) taken by `context` from its first row
-// to `height`: at once, or with `strips` of `bands` in slices (the frame's
-// rows above the first strip, the strip, the frame's rows to the next, and
-// so on), as libswscale takes a picture given in slices from top to bottom.
-// False when libswscale refuses a slice.
-bool FrameConverter::Slices(SwsContext* context, const uint8_t* const src[4],
-                            const int srcStride[4], int height, const Band* bands, int strips,
-                            uint8_t* const dst[4], const int dstStride[4]) const {
-    const int chromaShift = av_pix_fmt_desc_get(in_->av)->log2_chroma_h;
-    // Rows `y`..`y + rows` of the frame, or of `strip` (which begins at y).
-    auto slice = [&](int y, int rows, const Band* strip) {
-        const uint8_t* at[4] = {};
-        int stride[4] = {};
-        for (int p = 0; p < 4; ++p) {
-            const int shift = p == 1 || p == 2 ? chromaShift : 0;
-            stride[p] = strip ? strip->stride[p] : srcStride[p];
-            if (strip)
-                at[p] = strip->data[p];
-            else if (src[p])
-                at[p] = src[p] + ptrdiff_t(y >> shift) * srcStride[p];
-        }
-        return sws_scale(context, at, stride, y, rows, dst, dstStride) >= 0;
-    };
-    int y = 0;
-    for (int s = 0; s <= strips; ++s) {
-        const int end = s < strips ? bands[s].first : height;
-        if (end > y && !slice(y, end - y, nullptr))
-            return false;
-        if (s == strips)
-            break;
-        if (!slice(bands[s].first, bands[s].rows, &bands[s]))
-            return false;
-        y = bands[s].first + bands[s].rows;
-    }
-    return true;
-}
-
-// The input copied into `source_` with `strips` of `bands` over its own
-// rows, for the ways libswscale cannot take it in slices. False when
-// `source_` cannot be had.
-bool FrameConverter::Merge(const GstVideoInfo& in, const uint8_t* const src[4],
-                           const int srcStride[4], const Band* bands, int strips) {
-    if (src[0] != source_.data[0]) {  // else Source has copied it there already
-        if (!source_.Fit(in.width, in.height, in_->av))
-            return false;
-        av_image_copy(source_.data, source_.stride, const_cast<const uint8_t**>(src), srcStride,
-                      in_->av, in.width, in.height);
-    }
-    int rowBytes[4] = {};
-    av_image_fill_linesizes(rowBytes, in_->av, in.width);
-    const int chromaShift = av_pix_fmt_desc_get(in_->av)->log2_chroma_h;
-    for (int s = 0; s < strips; ++s) {
-        const Band& band = bands[s];
-        for (int p = 0; p < 4 && source_.data[p] && band.data[p]; ++p) {
-            const int shift = p == 1 || p == 2 ? chromaShift : 0;
-            const int first = band.first >> shift;
-            const int rows = ((band.first + band.rows + (1 << shift) - 1) >> shift) - first;
-            av_image_copy_plane(source_.data[p] + ptrdiff_t(first) * source_.stride[p],
-                                source_.stride[p], band.data[p], band.stride[p], rowBytes[p], rows);
-        }
-    }
-    return true;
-}
-
-namespace {
-
-// Whether `strips` of `bands` are as the mixer makes them for frames of
-// `in` (ascending, apart, on whole chroma rows) in libswscale's `format`.
-bool StripsFit(const GstVideoInfo& in, AVPixelFormat format, const FrameConverter::Band* bands,
-               int strips) {
-    const int step = 1 << av_pix_fmt_desc_get(format)->log2_chroma_h;
-    int from = 0;
-    for (int s = 0; s < strips; ++s) {
-        const int end = bands[s].first + bands[s].rows;
-        if (bands[s].first < from || bands[s].rows <= 0 || end > in.height ||
-            bands[s].first % step || (end % step && end != in.height))
-            return false;
-        from = end;
-    }
-    return strips > 0;
-}
-
-}  // namespace
-
 bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4],
                              const GstVideoInfo& out, uint8_t* const dst[4], bool borders,
                              const Band* bands, int strips) {
@@ -434,7 +349,7 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
         fromStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&in, i);
     }
     Band rows[kMostBands];
-    if (!bands || strips < 0 || strips > kMostBands || !StripsFit(in, in_->av, bands, strips))
+    if (!bands || strips < 0 || strips > kMostBands || !StripsFit(in, bands, strips))
         strips = 0;  // not ones the mixer makes: the frame as it is
     std::copy(bands, bands + strips, rows);
     if (in_->swapUV) {
