@@ -12,7 +12,6 @@ namespace {
 
 constexpr GstClockTime kOpenTimeout = 10 * GST_SECOND;
 constexpr GstClockTime kPollInterval = 50 * GST_MSECOND;
-constexpr GstClockTime kHeldPoll = 2 * GST_MSECOND;
 constexpr int kRate = 16000;
 constexpr int64_t kSamplesPerStep = kRate / 1000 * sync::kStepMs;
 // The noise suppressor and detector settle this long after each seek.
@@ -197,7 +196,9 @@ bool SpeechListener::Open(const std::atomic<bool>& cancel, std::string* error) {
             audioPads_ > track_ ? "the audio track does not decode" : "the clip has no audio track";
         return false;
     }
-    if (!WaitUntilHeld(cancel, error))
+    // The hold's message may have gone with the wait above, which drops
+    // what it does not wait for; the flag says so.
+    if (!held_ && !WaitFor(GST_MESSAGE_APPLICATION, cancel, error))
         return false;
     gint64 duration = 0;
     if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0)
@@ -240,29 +241,12 @@ bool SpeechListener::Play(int64_t startMs, int64_t endMs, const std::atomic<bool
     return WaitFor(GST_MESSAGE_EOS, cancel, error);
 }
 
-// Calling thread, after the pipeline paused: waits (up to the open timeout)
-// until the decoder is held at its first buffer or has ended.
-bool SpeechListener::WaitUntilHeld(const std::atomic<bool>& cancel, std::string* error) {
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    GstClockTime waited = 0;
-    bool failed = false;
-    while (!held_ && !cancel && !failed && waited < kOpenTimeout) {
-        GstMessage* m = gst_bus_timed_pop_filtered(bus, kHeldPoll, GST_MESSAGE_ERROR);
-        waited += kHeldPoll;
-        failed = m != nullptr;
-        if (m)
-            gst_message_unref(m);
-    }
-    gst_object_unref(bus);
-    if (!held_)
-        *error = cancel ? "cancelled" : "the audio track does not decode";
-    return held_;
-}
-
+// Calling thread: waits for a message of type `done` (or an error), the
+// stretch's end without a limit, anything else up to the open timeout.
 bool SpeechListener::WaitFor(GstMessageType done, const std::atomic<bool>& cancel,
                              std::string* error) {
     GstBus* bus = gst_element_get_bus(pipeline_);
-    const GstClockTime limit = done == GST_MESSAGE_ASYNC_DONE ? kOpenTimeout : GST_CLOCK_TIME_NONE;
+    const GstClockTime limit = done == GST_MESSAGE_EOS ? GST_CLOCK_TIME_NONE : kOpenTimeout;
     GstClockTime waited = 0;
     bool ok = false;
     while (true) {
@@ -333,12 +317,21 @@ GstBusSyncReply SpeechListener::OnMessage(GstBus*, GstMessage* message, gpointer
 GstPadProbeReturn SpeechListener::OnDecoded(GstPad*, GstPadProbeInfo* info, gpointer data) {
     auto* self = static_cast<SpeechListener*>(data);
     if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
-        self->held_ = true;
+        self->Held();
         return GST_PAD_PROBE_OK;  // blocks until ReleaseDecoder or a flush
     }
     if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
-        self->held_ = true;  // nothing to hold: the track is empty
+        self->Held();  // nothing to hold: the track is empty
     return GST_PAD_PROBE_PASS;
+}
+
+// Decoding thread: the decoder is held (or ended); Open hears it on the bus
+// (an application message, the first time).
+void SpeechListener::Held() {
+    if (!held_.exchange(true))
+        gst_element_post_message(
+            pipeline_,
+            gst_message_new_application(GST_OBJECT(pipeline_), gst_structure_new_empty("held")));
 }
 
 // Calling thread, after a flushing seek, which has unblocked the held

@@ -64,7 +64,7 @@ class SpeechListener {
     bool Build();
     void Watch(GstElement* detector);
     bool Play(int64_t startMs, int64_t endMs, const std::atomic<bool>& cancel, std::string* error);
-    bool WaitUntilHeld(const std::atomic<bool>& cancel, std::string* error);
+    void Held();
     bool WaitFor(GstMessageType done, const std::atomic<bool>& cancel, std::string* error);
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer self);
     static void OnNoMorePads(GstElement*, gpointer self);
