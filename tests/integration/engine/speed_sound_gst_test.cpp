@@ -25,6 +25,7 @@
 
 #include "engine/media/gst_night_mode.h"
 #include "support/gst_player.h"
+#include "support/gst_tools.h"
 #include "support/null_sound_server.h"
 
 namespace tavimo {
@@ -449,15 +450,7 @@ Played PlayThrough(const std::string& launch, bool nightOn) {
         SetNightMode(night, nightOn);
         gst_object_unref(night);
     }
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* end = gst_bus_timed_pop_filtered(
-        bus, 10 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    EXPECT_TRUE(end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS);
-    if (end)
-        gst_message_unref(end);
-    gst_object_unref(bus);
-    gst_element_set_state(pipeline, GST_STATE_NULL);
+    EXPECT_TRUE(test::PlayToEnd(pipeline, 10));
     gst_object_unref(sink);
     gst_object_unref(pipeline);
     return out;
