@@ -314,7 +314,7 @@ TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
     server->UseInThisProcess();
 }
 
-// 20 s of a small picture and a film's sound: dialogue over a music bed,
+// 16 s of a small picture and a film's sound: dialogue over a music bed,
 // then a burst of effects (tests/support/film_clip.py); made on first use.
 std::string FilmClip() {
     const std::filesystem::path clip = gMedia / "film.mkv";
@@ -322,9 +322,9 @@ std::string FilmClip() {
         const std::string parts = (gMedia / "film").string();
         const std::string make =
             "python3 " TAVIMO_SOURCE_DIR "/tests/support/film_clip.py " + parts +
-            " 20 >/dev/null && ffmpeg -v error -y -f lavfi -i "
+            " 16 >/dev/null && ffmpeg -v error -y -f lavfi -i "
             "testsrc=s=160x120:r=10 -i " +
-            parts + "/film2.wav -t 20 -c:v libx264 -preset ultrafast -c:a flac " + clip.string();
+            parts + "/film2.wav -t 16 -c:v libx264 -preset ultrafast -c:a flac " + clip.string();
         if (std::system(make.c_str()) != 0)
             return "";
     }
@@ -383,7 +383,7 @@ TEST_F(SpeedSoundTest, NightModeNarrowsTheLoudnessRange) {
         if (row.pressN)
             record.ToggleNightMode();
         EXPECT_EQ(record.NightMode, row.pressN ? 1 : 0);
-        QTest::qWait(21000);
+        QTest::qWait(17000);  // the whole film
         record.CloseClip();
         kill(parec, SIGINT);
         waitpid(parec, nullptr, 0);

@@ -193,6 +193,28 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
     }
 }
 
+// The pixel aspect the caps give: on pixels twice as wide as high the same
+// text takes half the columns, so that it shows at its shape on screen.
+TEST_F(MixerElementTest, TextKeepsItsShapeOnWidePixels) {
+    int columns[2] = {};
+    for (int wide = 0; wide < 2; ++wide) {
+        Start(std::string("video/x-raw,format=I420,width=320,height=240,framerate=25/1,"
+                          "pixel-aspect-ratio=") +
+              (wide ? "2/1" : "1/1"));
+        const auto [bytes, copied] = Push(1500 * kMs, 40 * kMs);
+        int left = 320, right = -1;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                if (bytes[size_t(y) * 320 + x] > 200) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        columns[wide] = right - left + 1;
+    }
+    ASSERT_GT(columns[0], 60);
+    EXPECT_NEAR(columns[1] * 2, columns[0], 6);
+}
+
 // The pad after the mixer as the display's converter answers it: it takes
 // the text drawn beside the frame.
 GstPadQueryFunction harnessQuery = nullptr;
