@@ -86,6 +86,7 @@ class SpeedSoundTest : public test::GstRecordTest<> {
         if (!HavePulseAudio())
             GTEST_SKIP() << "no pulseaudio";
         ASSERT_TRUE(server->Running()) << "the null-sink server did not start";
+        server->UseInThisProcess();  // a test may have played through a card of its own
         ASSERT_TRUE(clipMade);
         GstMediaOptions options = test::FakeSinks();
         options.audioSink = "pulsesink";
@@ -187,8 +188,7 @@ TEST_F(SpeedSoundTest, PictureKeepsToTheSoundCardsPace) {
         const double shown = double(Position() - shownFrom) / 1e7;
         const double heard = double(card.CardFramesTaken() - heardFrom) / 44100.0;
         EXPECT_NEAR(shown / heard, 1.0, 0.05) << shown << " s shown, " << heard << " s heard";
-        record.CloseClip();
-        server->UseInThisProcess();
+        record.CloseClip();  // before its card goes
     }
 }
 
@@ -310,8 +310,7 @@ TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
             EXPECT_NEAR(lag - inStep, row.shiftMs, 25.0)
                 << "beep " << lag << " ms from the position";
     }
-    record.CloseClip();
-    server->UseInThisProcess();
+    record.CloseClip();  // before its card goes
 }
 
 // 16 s of a small picture and a film's sound: dialogue over a music bed,
