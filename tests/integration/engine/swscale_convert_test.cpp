@@ -1,5 +1,6 @@
-// The display's colour converter on libswscale: colour bars in each matrix
-// and range and in each input format come out as the RGB they were made of,
+// The display's colour converter on libswscale: colour bars in each input
+// format come out as the RGB they were made of (each matrix and range is
+// video_path_x11_test's, on screen),
 // deep YUV keeps what its low bits say, a picture of another shape gets
 // borders, a natural-looking picture stays close to a conversion in
 // floating point (and to videoconvert's), a decoder drawing straight into
