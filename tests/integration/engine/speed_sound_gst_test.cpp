@@ -25,6 +25,7 @@
 
 #include "engine/media/gst_night_mode.h"
 #include "support/gst_player.h"
+#include "support/gst_tools.h"
 #include "support/null_sound_server.h"
 
 namespace tavimo {
@@ -85,6 +86,7 @@ class SpeedSoundTest : public test::GstRecordTest<> {
         if (!HavePulseAudio())
             GTEST_SKIP() << "no pulseaudio";
         ASSERT_TRUE(server->Running()) << "the null-sink server did not start";
+        server->UseInThisProcess();  // a test may have played through a card of its own
         ASSERT_TRUE(clipMade);
         GstMediaOptions options = test::FakeSinks();
         options.audioSink = "pulsesink";
@@ -186,8 +188,7 @@ TEST_F(SpeedSoundTest, PictureKeepsToTheSoundCardsPace) {
         const double shown = double(Position() - shownFrom) / 1e7;
         const double heard = double(card.CardFramesTaken() - heardFrom) / 44100.0;
         EXPECT_NEAR(shown / heard, 1.0, 0.05) << shown << " s shown, " << heard << " s heard";
-        record.CloseClip();
-        server->UseInThisProcess();
+        record.CloseClip();  // before its card goes
     }
 }
 
@@ -309,11 +310,10 @@ TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
             EXPECT_NEAR(lag - inStep, row.shiftMs, 25.0)
                 << "beep " << lag << " ms from the position";
     }
-    record.CloseClip();
-    server->UseInThisProcess();
+    record.CloseClip();  // before its card goes
 }
 
-// 20 s of a small picture and a film's sound: dialogue over a music bed,
+// 16 s of a small picture and a film's sound: dialogue over a music bed,
 // then a burst of effects (tests/support/film_clip.py); made on first use.
 std::string FilmClip() {
     const std::filesystem::path clip = gMedia / "film.mkv";
@@ -321,9 +321,9 @@ std::string FilmClip() {
         const std::string parts = (gMedia / "film").string();
         const std::string make =
             "python3 " TAVIMO_SOURCE_DIR "/tests/support/film_clip.py " + parts +
-            " 20 >/dev/null && ffmpeg -v error -y -f lavfi -i "
+            " 16 >/dev/null && ffmpeg -v error -y -f lavfi -i "
             "testsrc=s=160x120:r=10 -i " +
-            parts + "/film2.wav -t 20 -c:v libx264 -preset ultrafast -c:a flac " + clip.string();
+            parts + "/film2.wav -t 16 -c:v libx264 -preset ultrafast -c:a flac " + clip.string();
         if (std::system(make.c_str()) != 0)
             return "";
     }
@@ -382,7 +382,7 @@ TEST_F(SpeedSoundTest, NightModeNarrowsTheLoudnessRange) {
         if (row.pressN)
             record.ToggleNightMode();
         EXPECT_EQ(record.NightMode, row.pressN ? 1 : 0);
-        QTest::qWait(21000);
+        QTest::qWait(17000);  // the whole film
         record.CloseClip();
         kill(parec, SIGINT);
         waitpid(parec, nullptr, 0);
@@ -449,15 +449,7 @@ Played PlayThrough(const std::string& launch, bool nightOn) {
         SetNightMode(night, nightOn);
         gst_object_unref(night);
     }
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* end = gst_bus_timed_pop_filtered(
-        bus, 10 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    EXPECT_TRUE(end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS);
-    if (end)
-        gst_message_unref(end);
-    gst_object_unref(bus);
-    gst_element_set_state(pipeline, GST_STATE_NULL);
+    EXPECT_TRUE(test::PlayToEnd(pipeline, 10));
     gst_object_unref(sink);
     gst_object_unref(pipeline);
     return out;

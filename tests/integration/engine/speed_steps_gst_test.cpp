@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "support/gst_player.h"
+#include "support/gst_tools.h"
 
 namespace tavimo {
 namespace {
@@ -40,7 +41,7 @@ namespace {
 // 8 s at 25 frames/s, 320 x 240, a key frame each second, losslessly coded:
 // frame N has luma 16 + (N mod 50) * 4 in its top half and 16 + (N div 50) * 50
 // in its bottom half, without frames out of order; a 440 Hz tone beside it.
-// The same pictures, scaled, as films come: 1080p H.264 with B-frames and one
+// The same pictures, scaled, coded as films come: H.264 with B-frames and one
 // key frame in 10 s, and an MPEG-2 program stream of 12-frame groups.
 std::string Clip(const char* name = "frames.mp4") {
     return (gMedia / name).string();
@@ -56,7 +57,7 @@ void MakeClip() {
     const std::string tone = " -f lavfi -i sine=f=440:r=44100:d=8 -t 8 ";
     const std::string commands[] = {
         frames + "\"" + tone + "-c:v libx264 -qp 0 -g 25 -bf 0 -c:a aac -shortest " + Clip(),
-        frames + ",scale=1920:1080:flags=neighbor\"" + tone +
+        frames + ",scale=640:360:flags=neighbor\"" + tone +
             "-c:v libx264 -preset veryfast -crf 12 -g 250 -bf 3 -c:a aac -shortest " +
             Clip("film.mp4"),
         frames + ",scale=720:576:flags=neighbor\"" + tone +
@@ -65,13 +66,6 @@ void MakeClip() {
     for (const std::string& command : commands)
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
-
-// A picture as 8-bit grey, row by row.
-struct Grey {
-    int width = 0, height = 0;
-    std::vector<uint8_t> luma;
-    int At(int x, int y) const { return luma[size_t(y) * width + x]; }
-};
 
 class SpeedStepsTest : public test::GstRecordTest<Host> {
   protected:
@@ -87,39 +81,29 @@ class SpeedStepsTest : public test::GstRecordTest<Host> {
         ASSERT_TRUE(Open(clip));
         PlayAtPace();
     }
-    // The luma of the picture the video sink shows now (the clip's own
-    // 4:2:0 planes reach it unconverted).
-    Grey ShownGrey() {
-        Grey out;
+    // The number the shown frame carries, read in its luma near the right
+    // edge (away from the note); -1 without a picture.
+    int ShownFrame() {
         GstSample* sample = Shown();
-        if (!sample)
-            return out;
         GstVideoInfo info;
         GstVideoFrame frame;
-        if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
-            GST_VIDEO_INFO_IS_YUV(&info) && GST_VIDEO_INFO_N_PLANES(&info) >= 2 &&
+        int number = -1;
+        if (sample && gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+            GST_VIDEO_INFO_IS_YUV(&info) &&
             gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-            out.width = info.width;
-            out.height = info.height;
-            const auto* luma = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-            const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-            for (int y = 0; y < info.height; ++y)
-                out.luma.insert(out.luma.end(), luma + y * stride, luma + y * stride + info.width);
+            const auto level = [&](int quarter, double step) {
+                const auto* luma =
+                    static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+                const size_t row =
+                    size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)) * (info.height * quarter / 4);
+                return int(std::lround((luma[row + info.width * 15 / 16] - 16) / step));
+            };
+            number = level(3, 50) * 50 + level(1, 4);
             gst_video_frame_unmap(&frame);
         }
-        gst_sample_unref(sample);
-        return out;
-    }
-    // The number the shown frame carries, read near the right edge (away from
-    // the note); -1 without a picture.
-    int ShownFrame() {
-        Grey picture = ShownGrey();
-        if (picture.luma.empty())
-            return -1;
-        const int x = picture.width * 15 / 16;
-        const int ones = int(std::lround((picture.At(x, picture.height / 4) - 16) / 4.0));
-        const int fifties = int(std::lround((picture.At(x, picture.height * 3 / 4) - 16) / 50.0));
-        return fifties * 50 + ones;
+        if (sample)
+            gst_sample_unref(sample);
+        return number;
     }
 };
 
@@ -130,35 +114,21 @@ double HeardFrequency(GstElement* sink) {
     g_object_get(sink, "last-sample", &sample, nullptr);
     if (!sample)
         return -1;
-    if (gst_buffer_get_size(gst_sample_get_buffer(sample)) == 0) {
-        gst_sample_unref(sample);
-        return -1;  // a gap
-    }
+    // The sink takes what the tempo filter or the converter gives.
+    const std::vector<double> sound = test::FirstChannel(sample);
     GstAudioInfo info;
     gst_audio_info_from_caps(&info, gst_sample_get_caps(sample));
-    GstMapInfo map;
-    gst_buffer_map(gst_sample_get_buffer(sample), &map, GST_MAP_READ);
-    // The sink takes what the tempo filter or the converter gives; read as
-    // floats or 16-bit, first channel.
-    const bool isFloat = GST_AUDIO_INFO_IS_FLOAT(&info) && GST_AUDIO_INFO_WIDTH(&info) == 32;
-    const int frames = int(map.size / GST_AUDIO_INFO_BPF(&info));
-    auto value = [&](int i) {
-        const guint8* at = map.data + size_t(i) * GST_AUDIO_INFO_BPF(&info);
-        return isFloat ? double(*reinterpret_cast<const float*>(at))
-                       : double(*reinterpret_cast<const int16_t*>(at)) / 32768.0;
-    };
-    int crossings = 0;
-    double loudest = 0;
-    for (int i = 1; i < frames; ++i) {
-        crossings += (value(i - 1) < 0) != (value(i) < 0);
-        loudest = std::max(loudest, std::abs(value(i)));
-    }
-    gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
     const double rate = gst_sample_get_segment(sample)->rate;
     gst_sample_unref(sample);
-    if (loudest < 0.01)
-        return 0;
-    return crossings / 2.0 * info.rate / frames * rate;
+    if (sound.empty())
+        return -1;  // a gap
+    int crossings = 0;
+    double loudest = 0;
+    for (size_t i = 1; i < sound.size(); ++i) {
+        crossings += (sound[i - 1] < 0) != (sound[i] < 0);
+        loudest = std::max(loudest, std::abs(sound[i]));
+    }
+    return loudest < 0.01 ? 0 : crossings / 2.0 * info.rate / double(sound.size()) * rate;
 }
 
 TEST_F(SpeedStepsTest, SoundKeepsItsPitchOrGoesSilent) {

@@ -1,5 +1,6 @@
-// The display's colour converter on libswscale: colour bars in each matrix
-// and range and in each input format come out as the RGB they were made of,
+// The display's colour converter on libswscale: colour bars in each input
+// format come out as the RGB they were made of (each matrix and range is
+// video_path_x11_test's, on screen),
 // deep YUV keeps what its low bits say, a picture of another shape gets
 // borders, a natural-looking picture stays close to a conversion in
 // floating point (and to videoconvert's), a decoder drawing straight into
@@ -25,6 +26,7 @@
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 #include "engine/media/swscale_formats.h"
+#include "support/gst_tools.h"
 
 namespace tavimo {
 namespace {
@@ -43,89 +45,23 @@ constexpr int kWidth = 8 * kBarWidth, kHeight = 16;
 
 using Yuv = std::array<std::array<int, 3>, 8>;  // Y, Cb, Cr of each bar, 8 bits
 
-// The same bars in Y'CbCr, worked out by hand from each matrix's Kr and Kb.
-struct BarsRow {
-    const char* name;
-    GstVideoColorMatrix matrix;
-    GstVideoColorRange range;
-    Yuv yuv;
-};
-const BarsRow kBars[] = {
-    {"BT601 limited",
-     GST_VIDEO_COLOR_MATRIX_BT601,
-     GST_VIDEO_COLOR_RANGE_16_235,
-     {{{180, 128, 128},
-       {161, 44, 142},
-       {131, 156, 44},
-       {112, 72, 58},
-       {84, 184, 198},
-       {65, 100, 212},
-       {35, 212, 114},
-       {16, 128, 128}}}},
-    {"BT601 full",
-     GST_VIDEO_COLOR_MATRIX_BT601,
-     GST_VIDEO_COLOR_RANGE_0_255,
-     {{{191, 128, 128},
-       {169, 32, 144},
-       {134, 160, 32},
-       {112, 65, 48},
-       {79, 191, 208},
-       {57, 96, 224},
-       {22, 224, 112},
-       {0, 128, 128}}}},
-    {"BT709 limited",
-     GST_VIDEO_COLOR_MATRIX_BT709,
-     GST_VIDEO_COLOR_RANGE_16_235,
-     {{{180, 128, 128},
-       {168, 44, 136},
-       {145, 147, 44},
-       {133, 63, 52},
-       {63, 193, 204},
-       {51, 109, 212},
-       {28, 212, 120},
-       {16, 128, 128}}}},
-    {"BT709 full",
-     GST_VIDEO_COLOR_MATRIX_BT709,
-     GST_VIDEO_COLOR_RANGE_0_255,
-     {{{191, 128, 128},
-       {177, 32, 137},
-       {150, 150, 32},
-       {137, 54, 41},
-       {54, 202, 215},
-       {41, 106, 224},
-       {14, 224, 119},
-       {0, 128, 128}}}},
-    {"BT2020 limited",
-     GST_VIDEO_COLOR_MATRIX_BT2020,
-     GST_VIDEO_COLOR_RANGE_16_235,
-     {{{180, 128, 128},
-       {170, 44, 135},
-       {137, 151, 44},
-       {127, 68, 51},
-       {69, 188, 205},
-       {59, 105, 212},
-       {26, 212, 121},
-       {16, 128, 128}}}},
-    {"BT2020 full",
-     GST_VIDEO_COLOR_MATRIX_BT2020,
-     GST_VIDEO_COLOR_RANGE_0_255,
-     {{{191, 128, 128},
-       {180, 32, 136},
-       {141, 155, 33},
-       {129, 59, 40},
-       {62, 197, 216},
-       {50, 101, 224},
-       {11, 224, 120},
-       {0, 128, 128}}}},
-};
+// The same bars in BT.709 limited-range Y'CbCr, worked out by hand from its
+// Kr and Kb. The other matrices and ranges are video_path_x11_test's, on screen.
+constexpr Yuv kBt709 = {{{180, 128, 128},
+                         {168, 44, 136},
+                         {145, 147, 44},
+                         {133, 63, 52},
+                         {63, 193, 204},
+                         {51, 109, 212},
+                         {28, 212, 120},
+                         {16, 128, 128}}};
 
-// Caps of raw video in `format` at this size, with the matrix and range.
-std::string CapsOf(const char* format, int width, int height, GstVideoColorMatrix matrix,
-                   GstVideoColorRange range) {
+// Caps of raw video in `format` at this size, BT.709 limited range.
+std::string CapsOf(const char* format, int width, int height) {
     GstVideoInfo info;
     gst_video_info_set_format(&info, gst_video_format_from_string(format), width, height);
-    info.colorimetry.matrix = matrix;
-    info.colorimetry.range = range;
+    info.colorimetry.matrix = GST_VIDEO_COLOR_MATRIX_BT709;
+    info.colorimetry.range = GST_VIDEO_COLOR_RANGE_16_235;
     info.colorimetry.transfer = GST_VIDEO_TRANSFER_BT709;
     info.colorimetry.primaries = GST_VIDEO_COLOR_PRIMARIES_BT709;
     GstCaps* caps = gst_video_info_to_caps(&info);
@@ -264,27 +200,20 @@ class SwscaleConvert : public ::testing::Test {
     }
 };
 
-// Each matrix and range in I420, and every input layout, 8 to 12 bits, with
-// BT.709 limited bars.
+// Every input layout, 8 to 12 bits.
 TEST_F(SwscaleConvert, BarsComeOutAsTheirRgb) {
-    const BarsRow& bt709 = kBars[2];
     const struct {
         const char* format;
         int depth;
-        const BarsRow& bars;
-    } rows[] = {{"I420", 8, kBars[0]},    {"I420", 8, kBars[1]},    {"I420", 8, kBars[3]},
-                {"I420", 8, kBars[4]},    {"I420", 8, kBars[5]},    {"I420", 8, bt709},
-                {"YV12", 8, bt709},       {"NV12", 8, bt709},       {"NV21", 8, bt709},
-                {"YUY2", 8, bt709},       {"UYVY", 8, bt709},       {"Y42B", 8, bt709},
-                {"Y444", 8, bt709},       {"I420_10LE", 10, bt709}, {"I422_10LE", 10, bt709},
-                {"Y444_10LE", 10, bt709}, {"P010_10LE", 10, bt709}, {"I420_12LE", 12, bt709},
-                {"I422_12LE", 12, bt709}};
+    } rows[] = {{"I420", 8},       {"YV12", 8},       {"NV12", 8},       {"NV21", 8},
+                {"YUY2", 8},       {"UYVY", 8},       {"Y42B", 8},       {"Y444", 8},
+                {"I420_10LE", 10}, {"I422_10LE", 10}, {"Y444_10LE", 10}, {"P010_10LE", 10},
+                {"I420_12LE", 12}, {"I422_12LE", 12}};
     for (const auto& row : rows) {
-        const std::string caps =
-            CapsOf(row.format, kWidth, kHeight, row.bars.matrix, row.bars.range);
-        ExpectBars(Convert("tavimoswscale", caps, BarsFrame(caps, row.bars.yuv, row.depth), kWidth,
-                           kHeight),
-                   std::string(row.format) + ", " + row.bars.name);
+        const std::string caps = CapsOf(row.format, kWidth, kHeight);
+        ExpectBars(
+            Convert("tavimoswscale", caps, BarsFrame(caps, kBt709, row.depth), kWidth, kHeight),
+            row.format);
     }
 }
 
@@ -296,8 +225,7 @@ TEST_F(SwscaleConvert, DeepGreysKeepWhatTheirLowBitsSay) {
         int a, b;     // Y, limited range, 10 bits
         double step;  // the difference of their RGB levels
     } pairs[] = {{400, 403, 0.873}, {600, 602, 0.582}, {200, 203, 0.873}};
-    const std::string caps = CapsOf("I420_10LE", kWidth, kHeight, GST_VIDEO_COLOR_MATRIX_BT709,
-                                    GST_VIDEO_COLOR_RANGE_16_235);
+    const std::string caps = CapsOf("I420_10LE", kWidth, kHeight);
     auto meanGreen = [&](int y10) {
         GstBuffer* frame = MakeFrame(caps, [&](int c, int, int) { return c == 0 ? y10 : 512; });
         const Picture out = Convert("tavimoswscale", caps, frame, kWidth, kHeight);
@@ -314,11 +242,10 @@ TEST_F(SwscaleConvert, DeepGreysKeepWhatTheirLowBitsSay) {
 // A 16:9 picture into a square frame: with borders, black above and below
 // and the bars in the middle 72 rows; without, the bars fill the frame.
 TEST_F(SwscaleConvert, ScaledIntoAnotherShapeItGetsBordersOrIsStretched) {
-    const BarsRow& bt709 = kBars[2];
-    const std::string caps = CapsOf("I420", 64 * 2, 36 * 2, bt709.matrix, bt709.range);
+    const std::string caps = CapsOf("I420", 64 * 2, 36 * 2);
     auto frame = [&] {
         return MakeFrame(
-            caps, [&](int c, int x, int) { return bt709.yuv[(x << (c ? 1 : 0)) / kBarWidth][c]; });
+            caps, [&](int c, int x, int) { return kBt709[(x << (c ? 1 : 0)) / kBarWidth][c]; });
     };
     const Picture boxed = Convert("tavimoswscale", caps, frame(), 128, 128, true);
     ASSERT_EQ(boxed.width, 128);
@@ -464,8 +391,7 @@ TEST_F(SwscaleConvert, EverySizeIsConvertedWhollyAndNothingIsWrittenOutsideTheFr
             if (!source || !row.width) {
                 if (source)
                     gst_buffer_unref(source);
-                caps = CapsOf(row.in, inWidth, inHeight, GST_VIDEO_COLOR_MATRIX_BT709,
-                              GST_VIDEO_COLOR_RANGE_16_235);
+                caps = CapsOf(row.in, inWidth, inHeight);
                 source = MakeFrame(
                     caps, [&](int c, int, int) { return (c == 0 ? 180 : 128) << (row.depth - 8); });
             }
@@ -523,8 +449,7 @@ TEST_F(SwscaleConvert, ABandBesideTheFrameConvertsAsTheFrameWithItsRowsIn) {
     auto picture = [](int c, int x, int y) { return 20 + (c * 50 + x * 7 + y * 13) % 200; };
     auto text = [](int c, int x, int y) { return 30 + (c * 90 + x * 3 + y * 5) % 200; };
     for (const auto& row : rows) {
-        const std::string caps = CapsOf(row.in, row.width, row.height, GST_VIDEO_COLOR_MATRIX_BT709,
-                                        GST_VIDEO_COLOR_RANGE_16_235);
+        const std::string caps = CapsOf(row.in, row.width, row.height);
         const GstVideoInfo in = InfoOf(caps);
         auto inBand = [&](int c, int y) {
             const int sub = GST_VIDEO_FORMAT_INFO_H_SUB(in.finfo, c);
@@ -614,9 +539,7 @@ TEST_F(SwscaleConvert, EveryDecodedFormatPassesTheConverterThePlayerPlugs) {
     gst_plugin_feature_list_free(decoders);
     ASSERT_GE(formats.size(), 20u) << "too few decoders to say anything";
     for (const std::string& format : formats) {
-        const std::string caps = CapsOf(format.c_str(), 64, 64, GST_VIDEO_COLOR_MATRIX_BT709,
-                                        GST_VIDEO_COLOR_RANGE_16_235) +
-                                 ", framerate=(fraction)25/1";
+        const std::string caps = CapsOf(format.c_str(), 64, 64) + ", framerate=(fraction)25/1";
         GstPad* pad = gst_pad_new("src", GST_PAD_SRC);
         gst_pad_set_active(pad, TRUE);
         gst_pad_push_event(pad, gst_event_new_stream_start("video"));
@@ -731,8 +654,7 @@ double Psnr(const Picture& got, const std::vector<std::array<double, 3>>& refere
 // videoscale's bilinear scaling in RGB (34.3 dB against 33.4; nearest
 // neighbour would give 33.1).
 TEST_F(SwscaleConvert, NaturalPictureIsCloseToAFloatConversionAndScalesAsWellAsVideoscale) {
-    const std::string caps = CapsOf("I420", kNaturalWidth, kNaturalHeight,
-                                    GST_VIDEO_COLOR_MATRIX_BT709, GST_VIDEO_COLOR_RANGE_16_235);
+    const std::string caps = CapsOf("I420", kNaturalWidth, kNaturalHeight);
     GstBuffer* frame = NaturalFrame(caps);
     const auto reference = FloatReference(frame, caps);
     const int width = 2 * kNaturalWidth, height = 2 * kNaturalHeight;
@@ -797,9 +719,8 @@ DecodedRun DecodeStill(bool draw) {
         int index = 0;
     } probe{&run, draw};
     GstElement* convert = gst_bin_get_by_name(GST_BIN(pipeline), "convert");
-    GstPad* in = gst_element_get_static_pad(convert, "sink");
-    gst_pad_add_probe(
-        in, GST_PAD_PROBE_TYPE_BUFFER,
+    test::ProbePad(
+        convert, "sink", GST_PAD_PROBE_TYPE_BUFFER,
         [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
             auto* probe = static_cast<Probe*>(data);
             GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
@@ -829,29 +750,19 @@ DecodedRun DecodeStill(bool draw) {
             ++probe->index;
             return GST_PAD_PROBE_OK;
         },
-        &probe, nullptr);
-    gst_object_unref(in);
+        &probe);
     gst_object_unref(convert);
     GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
-    GstPad* into = gst_element_get_static_pad(sink, "sink");
-    gst_pad_add_probe(
-        into, GST_PAD_PROBE_TYPE_BUFFER,
+    test::ProbePad(
+        sink, "sink", GST_PAD_PROBE_TYPE_BUFFER,
         [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
             static_cast<DecodedRun*>(data)->frames.push_back(
                 PictureOf(pad, GST_PAD_PROBE_INFO_BUFFER(info)));
             return GST_PAD_PROBE_OK;
         },
-        &run, nullptr);
-    gst_object_unref(into);
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* end = gst_bus_timed_pop_filtered(
-        bus, 60 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    if (end)
-        gst_message_unref(end);
-    gst_object_unref(bus);
+        &run);
     gst_object_unref(sink);
-    gst_element_set_state(pipeline, GST_STATE_NULL);
+    test::PlayToEnd(pipeline, 60);
     gst_object_unref(pipeline);
     return run;
 }

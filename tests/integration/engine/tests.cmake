@@ -24,8 +24,9 @@ tavimo_test(NAME speed_steps_gst_test
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
 
-# The video path through ximagesink on an Xvfb of its own: non-square pixels,
-# deinterlacing, resizing while playing, matrices and ranges, the first frame's size.
+# The video path through ximagesink on an Xvfb of its own: an extreme pixel
+# aspect, deinterlacing, resizing while playing, matrices and ranges, the first
+# frame's size.
 tavimo_test(NAME video_path_x11_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/video_path_x11_test.cpp
     LIBS tavimo_ui tavimo_e2e_support Qt6::Test

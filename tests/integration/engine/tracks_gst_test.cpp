@@ -17,11 +17,11 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <tuple>
 
 #include "engine/media/gst_filter_wrappers.h"
 #include "support/gst_player.h"
+#include "support/gst_tools.h"
 #include "support/pgs_stream.h"
 
 namespace tavimo {
@@ -134,11 +134,6 @@ class TracksGstTest : public test::GstRecordTest<> {
     // Paced: sinks that keep the clock, so that the clip plays in real time
     // from its start; unpaced, it plays through in a moment.
     explicit TracksGstTest(bool paced = false) : GstRecordTest(test::FakeSinks(paced)) {}
-    ~TracksGstTest() override {
-        record.CloseClip();
-        if (shown)
-            gst_sample_unref(shown);
-    }
 
     bool Open(const std::string& path) {
         return GstRecordTest::Open(path) && SUCCEEDED(record.pGB->QueryStreamSelect(&tracks));
@@ -151,48 +146,21 @@ class TracksGstTest : public test::GstRecordTest<> {
             EXPECT_EQ(tracks->Info(i, &out[size_t(i)]), S_OK);
         return out;
     }
-    // Keeps every frame that reaches the video sink, prerolled ones too (a
-    // paused picture is one), as the last shown; none of the clip before.
-    void WatchShown() {
-        {
-            std::lock_guard lock(shownMutex);
-            if (shown)
-                gst_sample_unref(shown);
-            shown = nullptr;
-        }
-        GstPad* pad = gst_element_get_static_pad(SinkOf("Video Mixing Renderer 9"), "sink");
-        gst_pad_add_probe(
-            pad, GST_PAD_PROBE_TYPE_BUFFER,
-            [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
-                auto* self = static_cast<TracksGstTest*>(data);
-                GstCaps* caps = gst_pad_get_current_caps(pad);
-                GstSample* sample =
-                    gst_sample_new(GST_PAD_PROBE_INFO_BUFFER(info), caps, nullptr, nullptr);
-                gst_caps_unref(caps);
-                std::lock_guard lock(self->shownMutex);
-                if (self->shown)
-                    gst_sample_unref(self->shown);
-                self->shown = sample;
-                return GST_PAD_PROBE_OK;
-            },
-            this, nullptr);
-        gst_object_unref(pad);
-    }
     // The time of the shown picture in 100-ns units, -1 before the first.
     int64_t ShownTime() {
-        std::lock_guard lock(shownMutex);
-        return shown ? int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100 : -1;
+        GstSample* shown = Shown();
+        const int64_t time =
+            shown ? int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100 : -1;
+        if (shown)
+            gst_sample_unref(shown);
+        return time;
     }
     // Pixels of the shown picture in [x0, x1) x [y0, y1) (its lower half
     // unless given) that `match` (R, G, B); -1 before the first picture.
     // `time`: that picture's, in 100-ns units.
     int CountShown(const std::function<bool(int, int, int)>& match, int x0 = 0, int y0 = 120,
                    int x1 = 320, int y1 = 240, int64_t* time = nullptr) {
-        GstSample* shown = nullptr;
-        {
-            std::lock_guard lock(shownMutex);
-            shown = this->shown ? gst_sample_ref(this->shown) : nullptr;
-        }
+        GstSample* shown = Shown();
         if (!shown)
             return -1;
         if (time)
@@ -211,8 +179,6 @@ class TracksGstTest : public test::GstRecordTest<> {
     }
 
     std::shared_ptr<IAMStreamSelect> tracks;
-    std::mutex shownMutex;
-    GstSample* shown = nullptr;
 };
 
 }  // namespace
@@ -360,44 +326,23 @@ TEST_F(TracksGstTest, TextCuesFillTheTrackOnceWithSubRipTags) {
     }
 }
 
-// Root mean square of the sound in `sample` (1.0: full scale), -1 when it
-// is in a format not read here.
-double Loudness(GstSample* sample) {
-    GstAudioInfo info;
-    if (!sample || !gst_audio_info_from_caps(&info, gst_sample_get_caps(sample)))
-        return -1;
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
-    GstMapInfo map;
-    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
-        return -1;
-    double sum = 0;
-    size_t n = 0;
-    if (GST_AUDIO_INFO_FORMAT(&info) == GST_AUDIO_FORMAT_F32LE) {
-        n = map.size / 4;
-        for (size_t i = 0; i < n; ++i)
-            sum += std::pow(reinterpret_cast<const float*>(map.data)[i], 2);
-    } else if (GST_AUDIO_INFO_FORMAT(&info) == GST_AUDIO_FORMAT_S16LE) {
-        n = map.size / 2;
-        for (size_t i = 0; i < n; ++i)
-            sum += std::pow(reinterpret_cast<const int16_t*>(map.data)[i] / 32768.0, 2);
-    }
-    gst_buffer_unmap(buffer, &map);
-    return n ? std::sqrt(sum / double(n)) : -1;
-}
-
 // What the audio renderer plays now: the tone of track 0 or the silence of
 // track 1, switched while playing, with the position going on unbroken.
 TEST_F(TracksGstTest, SwitchingAudioWhilePlayingChangesWhatPlaysWithoutAJump) {
     ASSERT_TRUE(Open(Media("tracks.mkv")));
     PlayAtPace();
     GstElement* sink = SinkOf("Audio Renderer");
+    // Root mean square of what plays (1.0: full scale), -1 before any sound.
     auto loudness = [&] {
         GstSample* sample = nullptr;
         g_object_get(sink, "last-sample", &sample, nullptr);
-        const double rms = Loudness(sample);
+        const std::vector<double> sound = test::FirstChannel(sample);
         if (sample)
             gst_sample_unref(sample);
-        return rms;
+        double sum = 0;
+        for (double v : sound)
+            sum += v * v;
+        return sound.empty() ? -1 : std::sqrt(sum / double(sound.size()));
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
     struct Row {
@@ -502,7 +447,6 @@ class PacedTracksTest : public TracksGstTest {
 TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
     ASSERT_TRUE(Open(Media("late.mkv")));
     ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-    WatchShown();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
     record.TogglePause();
     GstPad* feed = SubtitleFeed();
@@ -531,7 +475,6 @@ TEST_F(PacedTracksTest, TheLineRunningAtASeeksTargetShows) {
     constexpr int64_t kSecond = 10'000'000;
     ASSERT_TRUE(Open(Media("long.mkv")));
     ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-    WatchShown();
     struct Row {
         const char* name;
         bool paused;
@@ -635,7 +578,6 @@ TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
         open = clip;
         if (listed.count(clip))
             ExpectListed(Tracks(), listed.at(clip));
-        WatchShown();
         ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 10000));
         record.TogglePause();
         ASSERT_EQ(record.ClipState, ClipState::Paused);
@@ -776,7 +718,6 @@ TEST_F(PacedTracksTest, ADvbPageReadAheadShowsAtItsTimesWhilePlaying) {
     } windows[] = {{"while the page is due", 10000000, 21000000, 4800},
                    {"after it", 23000000, 30000000, 0}};
     ASSERT_TRUE(Open(Media("early.ts")));
-    WatchShown();
     ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
     std::map<int64_t, int> green;  // by the frame's time, as the frames come
     const auto playedTo = [&](int64_t until) {

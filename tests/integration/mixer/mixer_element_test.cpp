@@ -60,10 +60,10 @@ class MixerElementTest : public testing::Test {
         gst_harness_push_event(harness, gst_event_new_segment(&segment));
     }
 
-    // Pushes a frame of 16s; returns the bytes that came out and whether they
-    // came in another buffer. The input is still referenced here, so a drawing
-    // must go to a copy and leave it as it was.
-    std::pair<std::vector<uint8_t>, bool> Push(GstClockTime pts, GstClockTime duration) {
+    // Pushes a frame of 16s; the buffer that came out (the caller's), and in
+    // `copied` whether it is another. The input is still referenced here, so a
+    // drawing must go to a copy and leave it as it was.
+    GstBuffer* PushFrame(GstClockTime pts, GstClockTime duration, bool* copied = nullptr) {
         std::vector<uint8_t> bytes(info.size, 16);
         GstBuffer* in = gst_buffer_new_memdup(bytes.data(), bytes.size());
         GST_BUFFER_PTS(in) = pts;
@@ -71,9 +71,17 @@ class MixerElementTest : public testing::Test {
         EXPECT_EQ(gst_harness_push(harness, gst_buffer_ref(in)), GST_FLOW_OK);
         GstBuffer* out = gst_harness_pull(harness);
         EXPECT_EQ(gst_buffer_memcmp(in, 0, bytes.data(), bytes.size()), 0) << "input written";
-        EXPECT_EQ(gst_buffer_extract(out, 0, bytes.data(), bytes.size()), bytes.size());
-        const bool copied = out != in;
+        if (copied)
+            *copied = out != in;
         gst_buffer_unref(in);
+        return out;
+    }
+    // The same, as the bytes that came out and whether they came in another buffer.
+    std::pair<std::vector<uint8_t>, bool> Push(GstClockTime pts, GstClockTime duration) {
+        bool copied = false;
+        GstBuffer* out = PushFrame(pts, duration, &copied);
+        std::vector<uint8_t> bytes(info.size);
+        EXPECT_EQ(gst_buffer_extract(out, 0, bytes.data(), bytes.size()), bytes.size());
         gst_buffer_unref(out);
         return {bytes, copied};
     }
@@ -185,6 +193,28 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
     }
 }
 
+// The pixel aspect the caps give: on pixels twice as wide as high the same
+// text takes half the columns, so that it shows at its shape on screen.
+TEST_F(MixerElementTest, TextKeepsItsShapeOnWidePixels) {
+    int columns[2] = {};
+    for (int wide = 0; wide < 2; ++wide) {
+        Start(std::string("video/x-raw,format=I420,width=320,height=240,framerate=25/1,"
+                          "pixel-aspect-ratio=") +
+              (wide ? "2/1" : "1/1"));
+        const auto [bytes, copied] = Push(1500 * kMs, 40 * kMs);
+        int left = 320, right = -1;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                if (bytes[size_t(y) * 320 + x] > 200) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        columns[wide] = right - left + 1;
+    }
+    ASSERT_GT(columns[0], 60);
+    EXPECT_NEAR(columns[1] * 2, columns[0], 6);
+}
+
 // The pad after the mixer as the display's converter answers it: it takes
 // the text drawn beside the frame.
 GstPadQueryFunction harnessQuery = nullptr;
@@ -213,14 +243,7 @@ TEST_F(MixerElementTest, TextAtTheTopAndTheBottomIsDrawnBesideTheFrameInTwoStrip
             harnessQuery = GST_PAD_QUERYFUNC(harness->sinkpad);
             gst_pad_set_query_function(harness->sinkpad, TakesBands);
         }
-        std::vector<uint8_t> bytes(info.size, 16);
-        GstBuffer* in = gst_buffer_new_memdup(bytes.data(), bytes.size());
-        GST_BUFFER_PTS(in) = 1500 * kMs;
-        GST_BUFFER_DURATION(in) = 40 * kMs;
-        ASSERT_EQ(gst_harness_push(harness, gst_buffer_ref(in)), GST_FLOW_OK);
-        GstBuffer* out = gst_harness_pull(harness);
-        EXPECT_EQ(gst_buffer_memcmp(in, 0, bytes.data(), bytes.size()), 0) << "input written";
-        gst_buffer_unref(in);
+        GstBuffer* out = PushFrame(1500 * kMs, 40 * kMs);
         drawn[beside] = WithDrawnBand(out, info);
         noteless[beside] = WithoutNote(drawn[beside], info);
         if (beside) {

@@ -34,6 +34,16 @@ namespace {
 using frame_test::Note;
 using frame_test::Press;
 
+// A match found at `rate` with these parts.
+sync::SyncResult Matched(sync::RateChange rate = {25, 23.976},
+                         std::vector<sync::SyncPart> parts = {{0, 1000}}) {
+    sync::SyncResult result;
+    result.matched = true;
+    result.rate = rate;
+    result.parts = std::move(parts);
+    return result;
+}
+
 class SyncFrameTest : public ::testing::Test, protected frame_test::TestFrame {
   protected:
     ~SyncFrameTest() override { frame.reset(); }  // its graph before the framework
@@ -100,13 +110,9 @@ TEST_F(SyncFrameTest, RememberedRetimingAppliedAndShiftZUndoesIt) {
     CMainFrame& f = Open("film.mkv", true);
     PlayerRecord& r = f.Record();
     EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 0);
-    sync::SyncResult result;
-    result.matched = true;
-    result.rate = {25, 23.976};
-    result.parts = {{0, 1000}};
     sync::SyncMemory memory(sync::SyncMemory::DefaultPath());
     ASSERT_TRUE(memory.Remember(sync::ClipIdentity(Path("film.mkv")),
-                                sync::SubtitleIdentity(*r.Track.Current()), result));
+                                sync::SubtitleIdentity(*r.Track.Current()), Matched()));
     Open("copy.mkv", true);
     EXPECT_EQ(Note(r), "Subtitles synchronised: +1.00 s, 25 → 23.976 fps (remembered)");
     EXPECT_EQ(r.Mixer.SubtitleDelay.load(), 1000);
@@ -132,12 +138,9 @@ TEST_F(SyncFrameTest, TracksOfTheClipTextYesPicturesNo) {
     Open("film.mkv", true, "ASS");
     EXPECT_TRUE(Enabled());
     PlayerRecord& r = f.Record();
-    sync::SyncResult result;
-    result.matched = true;
-    result.rate = {23.976, 25};
-    result.parts = {{0, -1200}, {60'000, 2000}};
     sync::SyncMemory memory(sync::SyncMemory::DefaultPath());
-    ASSERT_TRUE(memory.Remember(sync::ClipIdentity(Path("film.mkv")), "track 1", result));
+    ASSERT_TRUE(memory.Remember(sync::ClipIdentity(Path("film.mkv")), "track 1",
+                                Matched({23.976, 25}, {{0, -1200}, {60'000, 2000}})));
     Open("film.mkv", true, "ASS");
     EXPECT_EQ(r.Mixer.SubtitleDelay.load(), -1200);
     ASSERT_TRUE(r.Mixer.Timing.Active());
@@ -222,11 +225,7 @@ TEST_F(SyncFrameTest, ResultsLandOnlyOnTheSubtitlesMatched) {
                 while (!release && !cancel) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 }
-                sync::SyncResult result;
-                result.matched = true;
-                result.rate = {25, 23.976};
-                result.parts = {{0, 1000}};
-                return result;
+                return Matched();
             });
         syncer.Toggle();
         ASSERT_TRUE(syncer.Running()) << row.name;
