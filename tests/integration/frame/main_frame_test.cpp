@@ -247,15 +247,6 @@ TEST_F(MainFrameTest, DeinterlaceKeyAndMenuGoRoundTheSettingsWithANoteAndAreKept
     EXPECT_EQ(DeinterlaceItems(), "Auto, On *, Off") << "kept in the settings";
 }
 
-// A stored value out of the three is taken as Auto.
-TEST_F(MainFrameTest, DeinterlaceAnUnknownStoredValueIsAuto) {
-    registry.Seed(kSettingsKey, "Deinterlace", platform::REG_DWORD, {7, 0, 0, 0});
-    Start();
-    EXPECT_EQ(DeinterlaceItems(), "Auto *, On, Off");
-    Press(frame->View(), Qt::Key_D);
-    EXPECT_EQ(Note(frame->Record()), "Deinterlace: On");
-}
-
 // The columns of the seek bar's bottom row painted in `color`, the bar being
 // 402 x 20 pixels (400 inside its border).
 std::vector<int> BottomColumns(CSlider* bar, QColor color) {
