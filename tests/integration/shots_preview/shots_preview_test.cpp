@@ -78,6 +78,33 @@ void UsePictures(const fs::path& pictures) {
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
 
+// The mean colour of `image` over `area`.
+QColor Mean(const QImage& image, const QRect& area) {
+    long r = 0, g = 0, b = 0, n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x, ++n) {
+            const QRgb p = image.pixel(x, y);
+            r += qRed(p), g += qGreen(p), b += qBlue(p);
+        }
+    return n ? QColor(int(r / n), int(g / n), int(b / n)) : QColor();
+}
+
+// The brightest grey of `image` over `area`.
+int Brightest(const QImage& image, const QRect& area) {
+    int brightest = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            brightest = std::max(brightest, qGray(image.pixel(x, y)));
+    return brightest;
+}
+
+bool Red(const QColor& c) {
+    return c.red() > 180 && c.blue() < 60;
+}
+bool Blue(const QColor& c) {
+    return c.blue() > 180 && c.red() < 60;
+}
+
 class ShotsPreviewTest : public testing::Test, protected frame_test::TestFrame {
   protected:
     static void SetUpTestSuite() {
@@ -120,31 +147,19 @@ class ShotsPreviewTest : public testing::Test, protected frame_test::TestFrame {
                          Qt::NoModifier);
         QCoreApplication::sendEvent(bar, &move);
     }
+    // The mean colour of the preview's picture once a hover at `fraction`
+    // has shown its thumbnail.
+    QColor ShownAt(double fraction) {
+        QSignalSpy shown(&frame->Preview(), &SeekPreview::thumbnailShown);
+        Hover(fraction);
+        EXPECT_TRUE(shown.wait(5000)) << fraction;
+        return Mean(frame->Preview().grab().toImage(), QRect(1, 1, 160, 90));
+    }
 
     std::string NoteText() { return frame_test::Note(frame->Record()); }
 
     std::unique_ptr<MediaFramework> media;
 };
-
-// The mean colour of `image` over `area`.
-QColor Mean(const QImage& image, const QRect& area) {
-    long r = 0, g = 0, b = 0, n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x, ++n) {
-            const QRgb p = image.pixel(x, y);
-            r += qRed(p), g += qGreen(p), b += qBlue(p);
-        }
-    return n ? QColor(int(r / n), int(g / n), int(b / n)) : QColor();
-}
-
-// The brightest grey of `image` over `area`.
-int Brightest(const QImage& image, const QRect& area) {
-    int brightest = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            brightest = std::max(brightest, qGray(image.pixel(x, y)));
-    return brightest;
-}
 
 // A paused black clip with a white subtitle, an accurate seek 10 ms into the
 // frame of 1 s (it lands on the next), a note showing: the PNG has the clip's
@@ -238,32 +253,23 @@ TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded
     frame->move(100, 400);  // room above the bar
     Open("colours.mp4");
     SeekPreview& preview = frame->Preview();
-    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
-    const QRect picture(1, 1, 160, 90);
-
-    Hover(0.25);
-    ASSERT_TRUE(shown.wait(5000));
+    QColor mean = ShownAt(0.25);
+    EXPECT_TRUE(Red(mean)) << mean.name().toStdString();
     EXPECT_EQ(preview.Thumbnail().size(), QSize(160, 90));
-    QColor mean = Mean(preview.grab().toImage(), picture);
-    EXPECT_GT(mean.red(), 180) << mean.name().toStdString();
-    EXPECT_LT(mean.blue(), 60) << mean.name().toStdString();
     const QRect bar(frame->Sliders()->SeekBar()->mapToGlobal(QPoint(0, 0)),
                     frame->Sliders()->SeekBar()->size());
     EXPECT_TRUE(preview.isVisible());
     EXPECT_LT(preview.geometry().bottom(), bar.top()) << "above the bar";
 
-    Hover(0.8);
-    ASSERT_TRUE(shown.wait(5000));
-    mean = Mean(preview.grab().toImage(), picture);
-    EXPECT_GT(mean.blue(), 180) << mean.name().toStdString();
-    EXPECT_LT(mean.red(), 60) << mean.name().toStdString();
+    mean = ShownAt(0.8);
+    EXPECT_TRUE(Blue(mean)) << mean.name().toStdString();
     EXPECT_EQ(preview.Decodes(), 2);
 
-    shown.clear();
+    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
     Hover(0.25);
     EXPECT_EQ(shown.size(), 1) << "from what was kept, at once";
-    mean = Mean(preview.grab().toImage(), picture);
-    EXPECT_GT(mean.red(), 180) << mean.name().toStdString();
+    mean = Mean(preview.grab().toImage(), QRect(1, 1, 160, 90));
+    EXPECT_TRUE(Red(mean)) << mean.name().toStdString();
     QTest::qWait(300);
     EXPECT_EQ(preview.Decodes(), 2);
 
@@ -287,27 +293,12 @@ TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded
 TEST_F(ShotsPreviewTest, PreviewShowsTheNearestKeyFrame) {
     frame->move(100, 400);
     Open("keys.mp4");
-    SeekPreview& preview = frame->Preview();
-    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
-    const QRect picture(1, 1, 160, 90);
     const int64_t length = frame->Record().Duration;
     ASSERT_GT(length, 40000000);
-    struct Case {
-        const char* what;
-        int64_t moment;
-        bool blue;
-    } cases[] = {
-        {"1.6 s: 2 s is nearer than 0 s", 16000000, true},
-        {"0.3 s: 0 s is nearer", 3000000, false},
-    };
-    for (const Case& c : cases) {
-        shown.clear();
-        Hover(double(c.moment) / double(length));
-        ASSERT_TRUE(shown.wait(5000)) << c.what;
-        const QColor mean = Mean(preview.grab().toImage(), picture);
-        EXPECT_GT(c.blue ? mean.blue() : mean.red(), 180) << c.what << mean.name().toStdString();
-        EXPECT_LT(c.blue ? mean.red() : mean.blue(), 60) << c.what << mean.name().toStdString();
-    }
+    const QColor near16 = ShownAt(16000000.0 / double(length));
+    EXPECT_TRUE(Blue(near16)) << "1.6 s: 2 s is nearer than 0 s " << near16.name().toStdString();
+    const QColor near3 = ShownAt(3000000.0 / double(length));
+    EXPECT_TRUE(Red(near3)) << "0.3 s: 0 s is nearer " << near3.name().toStdString();
 }
 
 // A clip without a picture: the time alone, narrower than a thumbnail, and
