@@ -108,6 +108,34 @@ QStringList ShippedTsFiles() {
     return paths;
 }
 
+// The checker itself, one row for each way it can find a text broken.
+TEST(TranslationProblem, CatchesWhatATranslatorCanBreak) {
+    const struct {
+        const char* name;
+        Message message;
+        bool broken;
+    } rows[] = {
+        {"fine", {"Menu", "&Open Video...\tCtrl+O", "&Video öffnen …\tStrg+O", ""}, false},
+        {"not yet translated", {"Notes", "Loop off", "", "unfinished"}, true},
+        {"marked unfinished", {"Notes", "Loop off", "Schleife aus", "unfinished"}, true},
+        {"placeholders reordered", {"Notes", "Chapter %1/%2", "%2 : %1", ""}, false},
+        {"placeholder lost", {"Boxes", "cannot write %1: %2", "Schreibfehler: %2", ""}, true},
+        {"percent sign after a placeholder",
+         {"Notes", "Sync %1%", "%1 % des Abgleichs", ""},
+         false},
+        {"printf placeholders swapped", {"Boxes", "%s: %d", "%d: %s", ""}, true},
+        {"literal percent", {"Notes", "100%% done", "fertig", ""}, false},
+        {"accelerator dropped", {"Menu", "&File", "Datei", ""}, true},
+        {"escaped ampersand is no accelerator",
+         {"Menu", "Q && A", "Fragen und Antworten", ""},
+         false},
+        {"shortcut column dropped", {"Menu", "Pause\tSPACE", "Pause", ""}, true},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(!Problem(row.message).isEmpty(), row.broken)
+            << row.name << ": " << Problem(row.message).toStdString();
+}
+
 TEST(ShippedTsFiles, EveryTextTranslatedKeepingItsMarkers) {
     const QStringList paths = ShippedTsFiles();
     ASSERT_GE(paths.size(), 8);
