@@ -11,7 +11,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -22,6 +21,7 @@
 #include "resources/command_ids.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_media.h"
+#include "support/gst_player.h"
 #include "view/seek_preview.h"
 #include "view/sliders.h"
 
@@ -33,7 +33,7 @@ namespace fs = std::filesystem;
 fs::path gDir;
 
 bool Launch(const std::string& pipeline) {
-    return std::system(("gst-launch-1.0 -q " + pipeline + " >/dev/null 2>&1").c_str()) == 0;
+    return test::Quietly("gst-launch-1.0 -q " + pipeline);
 }
 
 // `frames` of `pattern` at 25/s, 640 x 360, into concat c.
@@ -54,9 +54,8 @@ std::string Encode(const std::string& file, int keyFrames = 25) {
 }
 
 void MakeMedia() {
-    char dir[] = "/tmp/tavimo-shots-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    gDir = dir;
+    gDir = test::NewFolder("shots");
+    ASSERT_FALSE(gDir.empty());
     // Two seconds red, two blue, with a sound the preview must leave alone.
     ASSERT_TRUE(Launch(Part("red", 50) + Part("blue", 50) + Encode("colours.mp4") +
                        "audiotestsrc num-buffers=200 samplesperbuffer=882 ! audioconvert ! "
@@ -114,10 +113,7 @@ class ShotsPreviewTest : public testing::Test, protected frame_test::TestFrame {
             MakeMedia();
     }
     ShotsPreviewTest() {
-        GstMediaOptions options;
-        options.videoSink = "fakesink";
-        options.audioSink = "fakesink";
-        media = NewGstMediaFramework(options);
+        media = NewGstMediaFramework(test::FakeSinks());
         Start().Record().UseMediaFramework(media.get());
         frame->resize(800, 600);
     }
