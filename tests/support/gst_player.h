@@ -105,7 +105,7 @@ inline std::vector<guint8> Rgbx(GstSample* sample, int width = 320, int height =
 // A player record on GStreamer answering a `Host`, and what the tests ask
 // of its pipeline. UI thread only; the clip is closed with the fixture.
 template <typename Host = ScriptedHost>
-class GstRecordTest : public testing::Test {
+class GstRecordTest : public ::testing::Test {
   protected:
     explicit GstRecordTest(const GstMediaOptions& options = FakeSinks()) { Use(options); }
     ~GstRecordTest() override { record.CloseClip(); }

@@ -3,8 +3,7 @@
 // its cookie came is still given back.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QTest>
 
 #include <memory>
 #include <tuple>
@@ -18,21 +17,13 @@ namespace {
 using platform::IdleInhibit;
 using testing::ScreenSaverStandIn;
 
-// Runs the event loop for `ms` milliseconds.
-void Spin(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
 TEST(IdleInhibit, HoldsAndReleasesThroughTheService) {
     using Steps = void (*)(std::unique_ptr<IdleInhibit>&, std::unique_ptr<IdleInhibit>&);
     // case, what the two holders do, then the service's inhibits, un-inhibits, holds outstanding
     const std::tuple<const char*, Steps, int, int, int> cases[] = {
         {"hold twice is one hold", [](auto& a, auto&) { a->Hold(), a->Hold(); }, 1, 0, 1},
         {"two holders: releasing one keeps the other",
-         [](auto& a, auto& b) { a->Hold(), b->Hold(), Spin(300), a->Release(); }, 2, 1, 1},
+         [](auto& a, auto& b) { a->Hold(), b->Hold(), QTest::qWait(300), a->Release(); }, 2, 1, 1},
         {"released before the cookie came: given back when it comes",
          [](auto& a, auto&) { a->Hold(), a->Release(); }, 1, 1, 0},
         {"ended before the cookie came: still given back",
@@ -46,7 +37,7 @@ TEST(IdleInhibit, HoldsAndReleasesThroughTheService) {
         auto a = std::make_unique<IdleInhibit>("Playing video");
         auto b = std::make_unique<IdleInhibit>("Full screen");
         steps(a, b);
-        Spin(500);  // every answer has come
+        QTest::qWait(500);  // every answer has come
         EXPECT_EQ(service.Inhibits(), inhibits);
         EXPECT_EQ(service.UnInhibits(), unInhibits);
         EXPECT_EQ(service.Outstanding(), outstanding);

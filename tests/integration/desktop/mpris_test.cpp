@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <tuple>
@@ -24,6 +23,7 @@
 #include "integration/mpris.h"
 #include "private_bus.h"
 #include "resources/command_ids.h"
+#include "support/gst_player.h"
 
 namespace tavimo {
 namespace {
@@ -48,17 +48,13 @@ bool Call(const QString& method, const QVariantList& args) {
 TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
     QTemporaryDir dir;
     const std::string clip = dir.filePath("gop10.mp4").toStdString();
-    ASSERT_EQ(std::system(("gst-launch-1.0 -q videotestsrc num-buffers=750 ! "
-                           "video/x-raw,format=I420,width=160,height=120,framerate=25/1 ! "
-                           "x264enc speed-preset=veryfast bframes=0 key-int-max=250 ! "
-                           "h264parse ! mp4mux ! filesink location=" +
-                           clip + " >/dev/null 2>&1")
-                              .c_str()),
-              0);
-    GstMediaOptions options;
-    options.videoSink = "fakesink";
-    options.audioSink = "fakesink";
-    const std::unique_ptr<MediaFramework> media = NewGstMediaFramework(options);
+    ASSERT_TRUE(
+        test::Quietly("gst-launch-1.0 -q videotestsrc num-buffers=750 ! "
+                      "video/x-raw,format=I420,width=160,height=120,framerate=25/1 ! "
+                      "x264enc speed-preset=veryfast bframes=0 key-int-max=250 ! "
+                      "h264parse ! mp4mux ! filesink location=" +
+                      clip));
+    const std::unique_ptr<MediaFramework> media = NewGstMediaFramework(test::FakeSinks());
     frame_test::TestFrame main;
     CMainFrame& frame = main.Start();
     PlayerRecord& record = frame.Record();

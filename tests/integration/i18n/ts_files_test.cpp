@@ -108,6 +108,7 @@ QStringList ShippedTsFiles() {
     return paths;
 }
 
+// The checker itself, one row for each way it can find a text broken.
 TEST(TranslationProblem, CatchesWhatATranslatorCanBreak) {
     const struct {
         const char* name;
@@ -119,15 +120,12 @@ TEST(TranslationProblem, CatchesWhatATranslatorCanBreak) {
         {"marked unfinished", {"Notes", "Loop off", "Schleife aus", "unfinished"}, true},
         {"placeholders reordered", {"Notes", "Chapter %1/%2", "%2 : %1", ""}, false},
         {"placeholder lost", {"Boxes", "cannot write %1: %2", "Schreibfehler: %2", ""}, true},
-        {"placeholder renumbered", {"Notes", "Saved %1", "Gespeichert %2", ""}, true},
         {"percent sign after a placeholder",
          {"Notes", "Sync %1%", "%1 % des Abgleichs", ""},
          false},
-        {"printf placeholder lost", {"Boxes", "Unknown Error: 0x%x", "Fehler: 0x", ""}, true},
         {"printf placeholders swapped", {"Boxes", "%s: %d", "%d: %s", ""}, true},
         {"literal percent", {"Notes", "100%% done", "fertig", ""}, false},
         {"accelerator dropped", {"Menu", "&File", "Datei", ""}, true},
-        {"accelerator added", {"Menu", "Play", "&Wiedergabe", ""}, true},
         {"escaped ampersand is no accelerator",
          {"Menu", "Q && A", "Fragen und Antworten", ""},
          false},

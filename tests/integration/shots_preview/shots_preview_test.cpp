@@ -5,11 +5,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QDir>
 #include <QImage>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -20,6 +21,7 @@
 #include "resources/command_ids.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_media.h"
+#include "support/gst_player.h"
 #include "view/seek_preview.h"
 #include "view/sliders.h"
 
@@ -31,7 +33,7 @@ namespace fs = std::filesystem;
 fs::path gDir;
 
 bool Launch(const std::string& pipeline) {
-    return std::system(("gst-launch-1.0 -q " + pipeline + " >/dev/null 2>&1").c_str()) == 0;
+    return test::Quietly("gst-launch-1.0 -q " + pipeline);
 }
 
 // `frames` of `pattern` at 25/s, 640 x 360, into concat c.
@@ -52,9 +54,8 @@ std::string Encode(const std::string& file, int keyFrames = 25) {
 }
 
 void MakeMedia() {
-    char dir[] = "/tmp/tavimo-shots-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    gDir = dir;
+    gDir = test::NewFolder("shots");
+    ASSERT_FALSE(gDir.empty());
     // Two seconds red, two blue, with a sound the preview must leave alone.
     ASSERT_TRUE(Launch(Part("red", 50) + Part("blue", 50) + Encode("colours.mp4") +
                        "audiotestsrc num-buffers=200 samplesperbuffer=882 ! audioconvert ! "
@@ -78,6 +79,33 @@ void UsePictures(const fs::path& pictures) {
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
 
+// The mean colour of `image` over `area`.
+QColor Mean(const QImage& image, const QRect& area) {
+    long r = 0, g = 0, b = 0, n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x, ++n) {
+            const QRgb p = image.pixel(x, y);
+            r += qRed(p), g += qGreen(p), b += qBlue(p);
+        }
+    return n ? QColor(int(r / n), int(g / n), int(b / n)) : QColor();
+}
+
+// The brightest grey of `image` over `area`.
+int Brightest(const QImage& image, const QRect& area) {
+    int brightest = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            brightest = std::max(brightest, qGray(image.pixel(x, y)));
+    return brightest;
+}
+
+bool Red(const QColor& c) {
+    return c.red() > 180 && c.blue() < 60;
+}
+bool Blue(const QColor& c) {
+    return c.blue() > 180 && c.red() < 60;
+}
+
 class ShotsPreviewTest : public testing::Test, protected frame_test::TestFrame {
   protected:
     static void SetUpTestSuite() {
@@ -85,10 +113,7 @@ class ShotsPreviewTest : public testing::Test, protected frame_test::TestFrame {
             MakeMedia();
     }
     ShotsPreviewTest() {
-        GstMediaOptions options;
-        options.videoSink = "fakesink";
-        options.audioSink = "fakesink";
-        media = NewGstMediaFramework(options);
+        media = NewGstMediaFramework(test::FakeSinks());
         Start().Record().UseMediaFramework(media.get());
         frame->resize(800, 600);
     }
@@ -120,31 +145,19 @@ class ShotsPreviewTest : public testing::Test, protected frame_test::TestFrame {
                          Qt::NoModifier);
         QCoreApplication::sendEvent(bar, &move);
     }
+    // The mean colour of the preview's picture once a hover at `fraction`
+    // has shown its thumbnail.
+    QColor ShownAt(double fraction) {
+        QSignalSpy shown(&frame->Preview(), &SeekPreview::thumbnailShown);
+        Hover(fraction);
+        EXPECT_TRUE(shown.wait(5000)) << fraction;
+        return Mean(frame->Preview().grab().toImage(), QRect(1, 1, 160, 90));
+    }
 
     std::string NoteText() { return frame_test::Note(frame->Record()); }
 
     std::unique_ptr<MediaFramework> media;
 };
-
-// The mean colour of `image` over `area`.
-QColor Mean(const QImage& image, const QRect& area) {
-    long r = 0, g = 0, b = 0, n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x, ++n) {
-            const QRgb p = image.pixel(x, y);
-            r += qRed(p), g += qGreen(p), b += qBlue(p);
-        }
-    return n ? QColor(int(r / n), int(g / n), int(b / n)) : QColor();
-}
-
-// The brightest grey of `image` over `area`.
-int Brightest(const QImage& image, const QRect& area) {
-    int brightest = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            brightest = std::max(brightest, qGray(image.pixel(x, y)));
-    return brightest;
-}
 
 // A paused black clip with a white subtitle, an accurate seek 10 ms into the
 // frame of 1 s (it lands on the next), a note showing: the PNG has the clip's
@@ -238,32 +251,23 @@ TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded
     frame->move(100, 400);  // room above the bar
     Open("colours.mp4");
     SeekPreview& preview = frame->Preview();
-    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
-    const QRect picture(1, 1, 160, 90);
-
-    Hover(0.25);
-    ASSERT_TRUE(shown.wait(5000));
+    QColor mean = ShownAt(0.25);
+    EXPECT_TRUE(Red(mean)) << mean.name().toStdString();
     EXPECT_EQ(preview.Thumbnail().size(), QSize(160, 90));
-    QColor mean = Mean(preview.grab().toImage(), picture);
-    EXPECT_GT(mean.red(), 180) << mean.name().toStdString();
-    EXPECT_LT(mean.blue(), 60) << mean.name().toStdString();
     const QRect bar(frame->Sliders()->SeekBar()->mapToGlobal(QPoint(0, 0)),
                     frame->Sliders()->SeekBar()->size());
     EXPECT_TRUE(preview.isVisible());
     EXPECT_LT(preview.geometry().bottom(), bar.top()) << "above the bar";
 
-    Hover(0.8);
-    ASSERT_TRUE(shown.wait(5000));
-    mean = Mean(preview.grab().toImage(), picture);
-    EXPECT_GT(mean.blue(), 180) << mean.name().toStdString();
-    EXPECT_LT(mean.red(), 60) << mean.name().toStdString();
+    mean = ShownAt(0.8);
+    EXPECT_TRUE(Blue(mean)) << mean.name().toStdString();
     EXPECT_EQ(preview.Decodes(), 2);
 
-    shown.clear();
+    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
     Hover(0.25);
     EXPECT_EQ(shown.size(), 1) << "from what was kept, at once";
-    mean = Mean(preview.grab().toImage(), picture);
-    EXPECT_GT(mean.red(), 180) << mean.name().toStdString();
+    mean = Mean(preview.grab().toImage(), QRect(1, 1, 160, 90));
+    EXPECT_TRUE(Red(mean)) << mean.name().toStdString();
     QTest::qWait(300);
     EXPECT_EQ(preview.Decodes(), 2);
 
@@ -287,27 +291,12 @@ TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded
 TEST_F(ShotsPreviewTest, PreviewShowsTheNearestKeyFrame) {
     frame->move(100, 400);
     Open("keys.mp4");
-    SeekPreview& preview = frame->Preview();
-    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
-    const QRect picture(1, 1, 160, 90);
     const int64_t length = frame->Record().Duration;
     ASSERT_GT(length, 40000000);
-    struct Case {
-        const char* what;
-        int64_t moment;
-        bool blue;
-    } cases[] = {
-        {"1.6 s: 2 s is nearer than 0 s", 16000000, true},
-        {"0.3 s: 0 s is nearer", 3000000, false},
-    };
-    for (const Case& c : cases) {
-        shown.clear();
-        Hover(double(c.moment) / double(length));
-        ASSERT_TRUE(shown.wait(5000)) << c.what;
-        const QColor mean = Mean(preview.grab().toImage(), picture);
-        EXPECT_GT(c.blue ? mean.blue() : mean.red(), 180) << c.what << mean.name().toStdString();
-        EXPECT_LT(c.blue ? mean.red() : mean.blue(), 60) << c.what << mean.name().toStdString();
-    }
+    const QColor near16 = ShownAt(16000000.0 / double(length));
+    EXPECT_TRUE(Blue(near16)) << "1.6 s: 2 s is nearer than 0 s " << near16.name().toStdString();
+    const QColor near3 = ShownAt(3000000.0 / double(length));
+    EXPECT_TRUE(Red(near3)) << "0.3 s: 0 s is nearer " << near3.name().toStdString();
 }
 
 // A clip without a picture: the time alone, narrower than a thumbnail, and
@@ -322,6 +311,39 @@ TEST_F(ShotsPreviewTest, PreviewOfAClipWithoutPictureShowsTheTimeAlone) {
     EXPECT_TRUE(preview.Thumbnail().isNull());
     EXPECT_LT(preview.width(), 160);
     EXPECT_EQ(preview.Decodes(), 0);
+}
+
+// Where Shift+S saves, as the README says: the pictures folder that
+// xdg-user-dirs names, ~/Pictures when it names none, the home folder when
+// it names the home folder (xdg-user-dirs' way of saying "none wanted"),
+// "Tavimo" inside each. Last: it moves the home.
+TEST(ScreenshotFolderTest, ThePicturesFolderOfXdgUserDirsOrPicturesInTheHome) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string home = dir.filePath("home").toStdString();
+    const std::string config = dir.filePath("config").toStdString();
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    QDir().mkpath(QString::fromStdString(config));
+    struct Row {
+        const char* name;
+        const char* userDirs;  // the line of user-dirs.dirs; none when null
+        std::string want;
+    } rows[] = {
+        {"no user-dirs.dirs", nullptr, home + "/Pictures/Tavimo"},
+        {"a file without the pictures line", "XDG_MUSIC_DIR=\"$HOME/Music\"",
+         home + "/Pictures/Tavimo"},
+        {"a pictures folder of the user's", "XDG_PICTURES_DIR=\"$HOME/Bilder\"",
+         home + "/Bilder/Tavimo"},
+        {"the pictures folder set to the home", "XDG_PICTURES_DIR=\"$HOME/\"", home + "/Tavimo"},
+    };
+    for (const Row& row : rows) {
+        const std::string file = config + "/user-dirs.dirs";
+        std::remove(file.c_str());
+        if (row.userDirs)
+            std::ofstream(file) << row.userDirs << "\n";
+        EXPECT_EQ(ScreenshotFolder(), row.want) << row.name;
+    }
 }
 
 }  // namespace

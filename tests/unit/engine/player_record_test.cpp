@@ -72,7 +72,7 @@ std::string Chain(const std::string& call, const std::string& caller) {
 }
 
 // Without a clip the commands touch no graph and leave the title alone.
-TEST(PlayerRecordTest, CommandsWithoutAGraph) {
+TEST(PlayerRecordTest, VolumeAndSeekRange) {
     Player p;
     p.record.TogglePause();
     p.record.StopClip();
@@ -81,10 +81,6 @@ TEST(PlayerRecordTest, CommandsWithoutAGraph) {
     p.record.SetVolume(40);
     EXPECT_EQ(p.record.Volume, 40);
     EXPECT_EQ(Joined(p.media.log) + Joined(p.titles), "");
-}
-
-TEST(PlayerRecordTest, VolumeAndSeekRange) {
-    Player p;
     ASSERT_TRUE(p.Open("/clips/a.mp4"));
     EXPECT_EQ(p.seek, std::make_pair(600000000 >> 16, int64_t{60}));
     // Volume asked -> hundredths of a decibel, volume kept.

@@ -48,24 +48,11 @@ inline bool IsRgb(VS st) {
 
 // A frame of video black: Y 16 with neutral chroma, or RGB 0, 0, 0.
 inline Frame BlackFrame(VS st, int32_t width, int32_t height) {
-    const bool planar = st == VS::YV12 || st == VS::I420 || st == VS::NV12;
-    const int bytes = st == VS::RGB24 || st == VS::RGB24RedFirst ? 3
-                      : st == VS::RGB32                          ? 4
-                      : planar                                   ? 1
-                                                                 : 2;
-    Frame f;
-    f.format = {st, width, height, uint16_t(planar ? 12 : 8 * bytes)};
-    const auto rows = size_t(std::abs(height));
-    f.stride[0] = width * bytes;
-    f.plane[0].assign(f.stride[0] * rows, IsRgb(st) ? 0 : 16);
-    if (st == VS::YUY2) {
-        for (size_t i = 1; i < f.plane[0].size(); i += 2)
-            f.plane[0][i] = 128;
-    }
-    for (int i = 1; planar && i <= (st == VS::NV12 ? 1 : 2); ++i) {
-        f.stride[i] = st == VS::NV12 ? width : width / 2;
-        f.plane[i].assign(f.stride[i] * rows / 2, 128);
-    }
+    Frame f = MakeFrame(st, width, height, IsRgb(st) ? 0 : 16);
+    std::ranges::fill(f.plane[1], 128);
+    std::ranges::fill(f.plane[2], 128);
+    for (size_t i = 1; st == VS::YUY2 && i < f.plane[0].size(); i += 2)
+        f.plane[0][i] = 128;
     return f;
 }
 
@@ -138,11 +125,6 @@ inline Box Changed(const Frame& after, const Frame& before) {
 inline Box Drawn(const Frame& after, const Frame& before) {
     return BoxWhere(after, before,
                     [](const auto& a, const auto& b) { return std::abs(a[0] - b[0]) > 8; });
-}
-
-// A 25 fps frame at stream time `ms`.
-inline FrameTime At(int64_t ms) {
-    return FrameTime{true, ms * 10'000, 400'000, 1.0, 25.0};
 }
 
 class AssMixerTest : public testing::Test {

@@ -26,35 +26,6 @@ namespace {
 using VS = VideoSubtype;
 constexpr int kCy = 20;  // line height of the test font
 
-// A frame whose bytes are all `fill`, or pseudo-random without one; `padding`
-// extra bytes end each row of plane 0.
-Frame MakeFrame(VS st, int32_t width, int32_t height, std::optional<uint8_t> fill = {},
-                int32_t padding = 0) {
-    const bool planar = st == VS::YV12 || st == VS::I420 || st == VS::NV12;
-    const int bytes = st == VS::RGB24 ? 3 : st == VS::RGB32 ? 4 : planar ? 1 : 2;
-    Frame f;
-    f.format = {st, width, height, uint16_t(planar ? 12 : 8 * bytes)};
-    const auto rows = size_t(std::abs(height));
-    f.stride[0] = (st == VS::YUY2 ? 4 * ((width + 1) / 2) : width * bytes) + padding;
-    f.plane[0].resize(f.stride[0] * rows);
-    for (int i = 1; planar && i <= (st == VS::NV12 ? 1 : 2); ++i) {
-        f.stride[i] = st == VS::NV12 ? 2 * ((width + 1) / 2) : (width + 1) / 2;
-        f.plane[i].resize(f.stride[i] * ((rows + 1) / 2));
-    }
-    uint32_t state = 0x9E3779B9u;
-    for (auto& p : f.plane) {
-        std::generate(p.begin(), p.end(), [&] {
-            return fill ? *fill : uint8_t((state = state * 1664525u + 1013904223u) >> 24);
-        });
-    }
-    return f;
-}
-
-// A 25 fps frame at stream time `ms`.
-FrameTime At(int64_t ms) {
-    return FrameTime{true, ms * 10'000, 400'000, 1.0, 25.0};
-}
-
 // The rows and columns of a plane `width` bytes a row that hold non-zero
 // bytes, among rows [y0, y1); all -1 when none.
 struct Box {

@@ -16,25 +16,6 @@ namespace {
 
 using VS = VideoSubtype;
 
-// A frame of pseudo-random bytes, each row of plane 0 padded by 8 bytes.
-Frame RandomFrame(VS st, int32_t width, int32_t height, int bytesPerPixel) {
-    const bool planar = st == VS::I420;
-    Frame f;
-    f.format = {st, width, height, uint16_t(planar ? 12 : 8 * bytesPerPixel)};
-    const auto rows = size_t(std::abs(height));
-    f.stride[0] = width * bytesPerPixel + 8;
-    f.plane[0].resize(size_t(f.stride[0]) * rows);
-    for (int i = 1; planar && i <= 2; ++i) {
-        f.stride[i] = width / 2;
-        f.plane[i].resize(size_t(f.stride[i]) * rows / 2);
-    }
-    uint32_t state = 0x2545F491u;
-    for (auto& p : f.plane)
-        for (auto& b : p)
-            b = uint8_t((state = state * 1664525u + 1013904223u) >> 24);
-    return f;
-}
-
 // `frame` blended with the subtitle, and with the note when `note` is set;
 // the rows kept under the note into `under`.
 void Blend(Frame& frame, const std::string& note, NoteUnder* under) {
@@ -65,7 +46,7 @@ TEST(NoteUnder, PutBackTheRowsGiveTheFrameWithItsSubtitleAndNoNote) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Frame noted = RandomFrame(c.subtype, 320, c.height, c.bytesPerPixel);
+        Frame noted = MakeFrame(c.subtype, 320, c.height, {}, 8);  // rows padded
         Frame plain = noted;
         NoteUnder under;
         Blend(noted, "Subtitles: Off", &under);
@@ -91,7 +72,7 @@ TEST(NoteUnder, PutBackTheRowsGiveTheFrameWithItsSubtitleAndNoNote) {
             EXPECT_EQ(noted.plane[p], plain.plane[p]) << "plane " << p;
     }
     NoteUnder none;
-    Frame frame = RandomFrame(VS::I420, 320, 240, 1);
+    Frame frame = MakeFrame(VS::I420, 320, 240);
     Blend(frame, "", &none);
     EXPECT_EQ(none.rows, 0) << "no note, nothing kept";
     EXPECT_TRUE(none.bytes.empty());

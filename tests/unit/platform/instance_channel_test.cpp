@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -49,13 +49,6 @@ int Socket(const std::string& path, bool bind) {
     EXPECT_EQ(bind ? ::bind(fd, any, sizeof(addr)) : ::connect(fd, any, sizeof(addr)), 0) << path;
     return fd;
 }
-void PumpEventsUntil(const std::function<bool()>& done, int ms = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 TEST(InstanceMarker, ExistsOnlyWhileAnotherProcessHoldsIt) {
     TestDir dir;
     int ready[2];
@@ -110,7 +103,7 @@ TEST(InstanceBroadcast, ReachesOthersButNeverTheSender) {
     auto channel = MakeInstanceChannel(dir.path);
     channel->Listen([&] { ++messages; });
     channel->Broadcast();
-    PumpEventsUntil([] { return false; }, 100);
+    QTest::qWait(100);
     EXPECT_EQ(messages, 0) << "never to ourselves";
     for (const int fd : listeners) {
         const int peer = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
@@ -177,17 +170,18 @@ TEST(InstanceListener, AnswersOnlyTheInstanceMessage) {
             ::shutdown(fd, SHUT_WR);
         std::string reply;
         ssize_t n = -1;
-        PumpEventsUntil([&] {
-            char buf[16];
-            if ((n = ::recv(fd, buf, sizeof(buf), 0)) > 0)
-                reply.append(buf, static_cast<size_t>(n));
-            return n == 0;
-        });
-        ::close(fd);
-        EXPECT_EQ(n, 0)
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                char buf[16];
+                if ((n = ::recv(fd, buf, sizeof(buf), 0)) > 0)
+                    reply.append(buf, static_cast<size_t>(n));
+                return n == 0;
+            },
+            10000))
             << "the listener closes every connection (an answered one with the channel)";
+        ::close(fd);
         EXPECT_EQ(reply, answered ? "OK\n" : "");
-        PumpEventsUntil([] { return false; }, 30);
+        QTest::qWait(30);
         EXPECT_EQ(messages, answered ? 1 : 0);
     }
 }

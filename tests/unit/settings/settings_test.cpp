@@ -129,6 +129,7 @@ TEST_F(SettingsTest, StoredValuesOfEveryShape) {
     Store("ViewSubtitles", REG_DWORD, Dword(7));
     Store("AudioDelays", REG_SZ, Sz("headset=150;broken;speakers=12x;=50;dock=-99999;hdmi=+40"));
     Store("NightMode", REG_DWORD, Dword(7));
+    Store("Deinterlace", REG_DWORD, Dword(7));
     Record r;
     Load(r);
     EXPECT_EQ(r.record.Volume, 100);
@@ -141,6 +142,7 @@ TEST_F(SettingsTest, StoredValuesOfEveryShape) {
     EXPECT_EQ(r.record.OutputDelays.Text(), "headset=150;dock=-5000")
         << "unreadable items skipped, a delay beyond 5 s limited to it";
     EXPECT_EQ(r.record.NightMode, 0) << "night mode is on for 1 only";
+    EXPECT_EQ(r.record.Deinterlace, 0) << "a value out of Auto, On and Off is Auto";
 
     Store("SubtitleFont", REG_SZ, std::vector<uint8_t>(font.begin(), font.end()));
     Record s;

@@ -121,11 +121,16 @@ struct Reports {
 
 constexpr int64_t kSecond = 10000000;
 
-// A 100 s clip: buckets of 1 s, each decoded at its middle.
-TEST(ThumbnailWorker, OnlyTheLatestWaitingHoverIsDecoded) {
+// A worker of 160-pixel thumbnails reporting to `reports`, and a gated source.
+class ThumbnailWorkerTest : public testing::Test {
+  protected:
     Reports reports;
-    ThumbnailWorker worker(160, [&](int64_t b, auto image) { reports.Add(b, image); });
-    auto source = std::make_shared<GatedSource>();
+    ThumbnailWorker worker{160, [this](int64_t b, auto image) { reports.Add(b, image); }};
+    std::shared_ptr<GatedSource> source = std::make_shared<GatedSource>();
+};
+
+// A 100 s clip: buckets of 1 s, each decoded at its middle.
+TEST_F(ThumbnailWorkerTest, OnlyTheLatestWaitingHoverIsDecoded) {
     worker.SetSource(source, 100 * kSecond);
     EXPECT_EQ(worker.BucketOf(42 * kSecond + 999), 42);
     EXPECT_EQ(worker.BucketOf(500 * kSecond), 99) << "past the end: the last bucket";
@@ -149,10 +154,7 @@ TEST(ThumbnailWorker, OnlyTheLatestWaitingHoverIsDecoded) {
 // pixels are 273 times as tall as wide kept 21 MB a thumbnail. They are kept
 // up to 48 MB, the oldest going first; one let go is decoded again when
 // asked.
-TEST(ThumbnailWorker, KeptThumbnailsAreBoundedByBytes) {
-    Reports reports;
-    ThumbnailWorker worker(160, [&](int64_t b, auto image) { reports.Add(b, image); });
-    auto source = std::make_shared<GatedSource>();
+TEST_F(ThumbnailWorkerTest, KeptThumbnailsAreBoundedByBytes) {
     source->height = 160 * 273 * 9 / 16;  // 160 x 24570: 15.7 MB
     source->Open();
     worker.SetSource(source, 100 * kSecond);
@@ -172,9 +174,7 @@ TEST(ThumbnailWorker, KeptThumbnailsAreBoundedByBytes) {
 
 // The clip changes while a thumbnail of the old one decodes: that thumbnail
 // must not stand for the new clip's bucket.
-TEST(ThumbnailWorker, AThumbnailOfTheClipLeftIsDropped) {
-    Reports reports;
-    ThumbnailWorker worker(160, [&](int64_t b, auto image) { reports.Add(b, image); });
+TEST_F(ThumbnailWorkerTest, AThumbnailOfTheClipLeftIsDropped) {
     auto old = std::make_shared<GatedSource>();
     old->mark = 100;
     worker.SetSource(old, 100 * kSecond);
@@ -192,11 +192,8 @@ TEST(ThumbnailWorker, AThumbnailOfTheClipLeftIsDropped) {
 }
 
 // A failed decode: nothing more is asked, and the preview shows time alone.
-TEST(ThumbnailWorker, AFailedDecodeLeavesTheTimeAlone) {
-    Reports reports;
-    ThumbnailWorker worker(160, [&](int64_t b, auto image) { reports.Add(b, image); });
+TEST_F(ThumbnailWorkerTest, AFailedDecodeLeavesTheTimeAlone) {
     EXPECT_FALSE(worker.Available()) << "no clip";
-    auto source = std::make_shared<GatedSource>();
     source->fail = true;
     source->Open();
     worker.SetSource(source, 100 * kSecond);

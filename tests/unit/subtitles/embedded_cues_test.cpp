@@ -20,11 +20,8 @@ namespace {
 
 using F = CueFormat;
 
-// What `work` returns, or nothing after 30 s.
-template <typename T>
-std::optional<T> Within30s(std::function<T()> work) {
-    return testing_support::Within<T>(std::chrono::seconds(30), std::move(work));
-}
+using testing_support::Within;
+constexpr std::chrono::seconds k30s(30);  // a hang bound far above the time each takes
 
 TEST(EmbeddedCues, CueTextBecomesSubRipText) {
     struct Row {
@@ -118,7 +115,7 @@ TEST(EmbeddedCues, CuesInAnyOrderCostNLogN) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::optional<int64_t> refused = Within30s<int64_t>([nth = row.nth] {
+        const std::optional<int64_t> refused = Within<int64_t>(k30s, [nth = row.nth] {
             CueList list;
             int64_t refused = 0;
             for (int64_t n = 0; n < kCues; ++n) {
@@ -166,7 +163,7 @@ TEST(EmbeddedCues, HostileCuesConvertInLinearTime) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::optional<CueText> cue =
-            Within30s<CueText>([&] { return ConvertCue(F::PangoMarkup, row.bytes); });
+            Within<CueText>(k30s, [&] { return ConvertCue(F::PangoMarkup, row.bytes); });
         ASSERT_TRUE(cue) << "no answer within 30 s";
         EXPECT_EQ(cue->text.size(), row.textBytes);
         size_t italics = 0;
@@ -231,7 +228,7 @@ TEST(EmbeddedCues, ASnapshotHeldKeepsItsCuesWhereverNewOnesGo) {
 // many minutes). A hang bound far above the second it takes now.
 TEST(EmbeddedCues, AFrameAfterEachOf200kCuesCostsLinearTime) {
     constexpr int64_t kCues = 200'000;
-    const std::optional<size_t> cues = Within30s<size_t>([] {
+    const std::optional<size_t> cues = Within<size_t>(k30s, [] {
         SubtitleTrack track;
         int32_t cursor = 0;
         for (int64_t i = 0; i < kCues; ++i) {

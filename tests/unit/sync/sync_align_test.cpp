@@ -170,33 +170,6 @@ TEST(SyncAlign, FindsFrameRateChanges) {
     }
 }
 
-// Steady noise the detector calls speech matches nothing, and speech
-// shorter than 30 s (a clip longer than its sound) is not matched. What the
-// command line refuses, and why, is sync_cli_test's.
-TEST(SyncAlign, RefusesWhatCannotBeMatched) {
-    Activity noise(150'000, 1);
-    std::mt19937 rng(3);
-    for (auto& v : noise) {
-        v = rng() % 3 == 0 ? -1 : 1;
-    }
-    const std::vector<Cue> cues = MakeCues(6, 10'000, 1'200'000);
-    const struct {
-        const char* name;
-        Activity speech;
-        const char* reason;
-    } rows[] = {
-        {"steady noise called speech", noise,
-         "no clear match between the subtitles and the speech"},
-        {"speech of 29 s", Activity(2'900, 1), "the clip is shorter than 30 s"},
-    };
-    for (const auto& r : rows) {
-        const SyncResult result = Align(r.speech, cues);
-        EXPECT_FALSE(result.matched) << r.name;
-        EXPECT_EQ(result.reason, r.reason) << r.name;
-        EXPECT_TRUE(result.parts.empty()) << r.name;
-    }
-}
-
 // The correlation is made block by block: every lag, across the blocks'
 // edges, over part of the cue, and past stretches not listened to, must come
 // out as the plain sum would.
