@@ -123,10 +123,21 @@ GstBusSyncReply GstGraph::SyncHandler(GstBus*, GstMessage* message, gpointer dat
 void GstGraph::OnMessage(GstMessage* message) {
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS: {
-            std::unique_lock lock(mutex_);
-            if (auto video = FindAttached(Role::VideoRenderer))
-                LogSinkStatistics(static_cast<VideoRendererFilter&>(*video).sink());
-            lock.unlock();
+            // The sink is found under the graph's lock but asked for its
+            // counts outside it: this streaming thread may hold pad locks that
+            // a pad being linked under the graph's lock waits for.
+            GstElement* sink = nullptr;
+            {
+                std::lock_guard lock(mutex_);
+                auto video = FindAttached(Role::VideoRenderer);
+                if (video && static_cast<VideoRendererFilter&>(*video).sink())
+                    sink = GST_ELEMENT(
+                        gst_object_ref(static_cast<VideoRendererFilter&>(*video).sink()));
+            }
+            if (sink) {
+                LogSinkStatistics(sink);
+                gst_object_unref(sink);
+            }
             QueueEvent(EC_COMPLETE, 0, true);
             break;
         }
