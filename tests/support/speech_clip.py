@@ -15,12 +15,18 @@ speech_clip.py OUT.mp4 TRUTH.srt --seconds 120 --snr 20 --voice en --seed 1
                                      (the truth keeps the long release's times)
     [--silent]                       no speech at all (noise only)
     [--no-audio]                     a clip with a picture only
+
+With TAVIMO_TEST_MEDIA_CACHE set to a folder, a clip made once with the same
+options by the same script is copied from there instead of made again: the
+test programs of one run (and of the builds it tests) share their clips.
 """
 import argparse
 import array
 import ctypes
+import hashlib
 import os
 import random
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -62,7 +68,8 @@ def utterance(text, voice, path, speed=165, pitch=50):
     else:
         run(["espeak-ng", "-v", voice, "-s", str(speed), "-p", str(pitch), "-w", path, text])
     run_path = path + ".16k.wav"
-    run(["sox", path, "-r", str(RATE), "-c", "1", "-b", "16", run_path])
+    # No dither: the same clip, to the sample, on every run.
+    run(["sox", "-D", path, "-r", str(RATE), "-c", "1", "-b", "16", run_path])
     with wave.open(run_path) as w:
         data = array.array("h", w.readframes(w.getnframes()))
     return data
@@ -157,6 +164,41 @@ def human_timing(cues, rng):
     return out
 
 
+def cache_entry(a):
+    """The cache's path, without extension, for a clip of options `a`, or
+    None when no cache folder is set."""
+    folder = os.environ.get("TAVIMO_TEST_MEDIA_CACHE")
+    if not folder:
+        return None
+    with open(__file__, "rb") as f:
+        key = hashlib.sha256(f.read())
+    options = sorted((k, v) for k, v in vars(a).items() if k not in ("out", "truth"))
+    key.update(repr(options).encode())
+    os.makedirs(folder, exist_ok=True)
+    return os.path.join(folder, key.hexdigest()[:24])
+
+
+def from_cache(entry, a):
+    """Copies a cached clip and its truth into place; False when there is none.
+    The truth is stored last, so a clip whose truth is there is whole."""
+    if entry is None or not os.path.exists(entry + ".srt"):
+        return False
+    shutil.copyfile(entry + ".mp4", a.out)
+    shutil.copyfile(entry + ".srt", a.truth)
+    return True
+
+
+def to_cache(entry, a):
+    """Stores the clip, then its truth, each renamed into place whole (another
+    test may be storing the same clip at the same time)."""
+    if entry is None:
+        return
+    for made, ext in ((a.out, ".mp4"), (a.truth, ".srt")):
+        part = "%s%s.%d" % (entry, ext, os.getpid())
+        shutil.copyfile(made, part)
+        os.replace(part, entry + ext)
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("out")
@@ -172,6 +214,16 @@ def main():
     ap.add_argument("--silent", action="store_true")
     ap.add_argument("--no-audio", action="store_true")
     a = ap.parse_args()
+    entry = cache_entry(a)
+    if from_cache(entry, a):
+        return 0
+    make(a)
+    to_cache(entry, a)
+    return 0
+
+
+def make(a):
+    """Writes the clip a.out and its truth a.truth."""
     rng = random.Random(a.seed)
     words = WORDS.get(a.voice.split("+")[0], WORDS["en"])
     total = int(a.seconds * RATE)
@@ -226,7 +278,6 @@ def main():
     with open(a.truth, "w") as f:
         for i, (s, e, text) in enumerate(cues, 1):
             f.write("%d\n%s --> %s\n%s\n\n" % (i, srt_time(s), srt_time(e), text))
-    return 0
 
 
 if __name__ == "__main__":
