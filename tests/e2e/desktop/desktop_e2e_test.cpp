@@ -227,7 +227,12 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     // step up to a second further on to the next key frame (three steps end
     // before 19.5 s). Esc stops; Esc on a stopped clip closes.
     auto run = StartPlayer(server, user, {clip});
-    ASSERT_TRUE(Eventually([] { return Status() == "Playing"; }, 10000));
+    ASSERT_TRUE(Eventually(
+        [] {
+            return Status() == "Playing" && Property(kName, kPlayer, "CanSeek").toBool() &&
+                   Position() > 0.5;
+        },
+        10000));
     run->Key("period period period period");
     EXPECT_TRUE(Eventually([] { return Position() > 19.5; }, 10000)) << Position();
     run->Key("Escape");
