@@ -92,9 +92,16 @@ bool Drawn(const XServer& server, unsigned long id) {
 }
 
 bool TypeInto(const XServer& server, unsigned long id, const std::string& commands) {
+    const std::string window = std::to_string(id);
+    const auto focused = [&] {
+        return RunIn(server.Display(), "xdotool getwindowfocus") == window + "\n";
+    };
     if (!Within(10s, [&] { return Drawn(server, id); }))
         return false;
-    RunIn(server.Display(), "xdotool windowfocus --sync " + std::to_string(id) + " " + commands);
+    // A new window takes the focus itself; one that does not is given it.
+    if (!Within(2s, focused))
+        RunIn(server.Display(), "xdotool windowfocus --sync " + window);
+    RunIn(server.Display(), "xdotool " + commands);
     return true;
 }
 

@@ -65,8 +65,9 @@ QRect WindowGeometry(const std::string& display, unsigned long id);
 // Whether window `id` on `server` shows on the screen drawn: more than one
 // colour where it stands.
 bool Drawn(const XServer& server, unsigned long id);
-// Focuses window `id` on `server` once it is drawn (waiting up to 10 s) and
-// runs xdotool's `commands` (say "key Return") in it; whether it was drawn.
+// Once window `id` on `server` is drawn and has the focus (waiting up to
+// 10 s, focusing it when it does not take the focus itself), runs xdotool's
+// `commands` (say "key Return"); whether it was drawn.
 bool TypeInto(const XServer& server, unsigned long id, const std::string& commands);
 
 // Path of the built player.
