@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "private_bus.h"
@@ -73,6 +72,10 @@ void Call(const char* method, const QVariantList& args = {}) {
 }
 QString Status() {
     return Property(kName, kPlayer, "PlaybackStatus").toString();
+}
+// Where the player under `name` is in its clip, in seconds.
+double Position(const QString& name = kName) {
+    return Property(name, kPlayer, "Position").toLongLong() / 1e6;
 }
 
 // With "Allow Multiple Instances" a second player takes a name of its own; its
@@ -142,7 +145,9 @@ TEST(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
     EXPECT_TRUE(Eventually([&] { return NameOwned(instance); }));
     EXPECT_TRUE(Eventually(
         [&] { return Property(instance, kPlayer, "PlaybackStatus").toString() == "Playing"; }));
-    QTest::qWait(1000);
+    // A video's hold comes with the start of its play: a second into the
+    // sound, none has come.
+    EXPECT_TRUE(Eventually([&] { return Position(instance) > 1.0; }, 10000));
     EXPECT_EQ(screenSaver.Outstanding(), 0) << "sound alone";
 
     // The volume goes through the volume bar's road; Quit closes like Exit and
@@ -164,8 +169,12 @@ TEST(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
     EXPECT_EQ(Property(kName, kPlayer, "Rate").toDouble(), 2.0);
     EXPECT_TRUE(Eventually([&] { return heard.rate == 2.0; }))
         << "PropertiesChanged said " << heard.rate;
+    // A second of the clip played at 2x: a Seeked sent for the change of
+    // rate would come before the answer that says so.
     const int seeks = heard.seeks;
-    QTest::qWait(1500);
+    const double from = Position();
+    EXPECT_TRUE(Eventually([&] { return Position() > from + 1.0; }, 10000));
+    QCoreApplication::processEvents();
     EXPECT_EQ(heard.seeks, seeks) << "playing at 2x announced as a seek";
     setRate(9.0);
     EXPECT_EQ(Property(kName, kPlayer, "Rate").toDouble(), 4.0);
@@ -186,9 +195,7 @@ std::unique_ptr<Player> StartPlayer(const XServer& server, const UserFolders& us
     auto player = std::make_unique<Player>(server, user, args);
     EXPECT_TRUE(player->WaitForWindow(15s).has_value()) << "no window";
     const auto socket = user.RuntimeDir() + "/tavimo/" + std::to_string(player->Pid()) + ".sock";
-    for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) {
-        std::this_thread::sleep_for(10ms);
-    }
+    Within(10s, [&] { return std::filesystem::exists(socket); });
     return player;
 }
 
@@ -216,14 +223,23 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
         return std::stod(text.substr(0, space)) / 1e7;
     };
 
-    // Four five-second steps forward after 1.5 s of play: left at about 21 s,
-    // each step up to a second further on to the next key frame.
+    // Four five-second steps forward once it plays: left at about 21 s, each
+    // step up to a second further on to the next key frame (three steps end
+    // before 19.5 s). Esc stops; Esc on a stopped clip closes.
     auto run = StartPlayer(server, user, {clip});
-    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(Eventually(
+        [] {
+            return Status() == "Playing" && Property(kName, kPlayer, "CanSeek").toBool() &&
+                   Position() > 0.5;
+        },
+        10000));
     run->Key("period period period period");
-    std::this_thread::sleep_for(1000ms);
+    EXPECT_TRUE(Eventually([] { return Position() > 19.5; }, 10000)) << Position();
+    // Played on a second from there: the position's timer has noted it.
+    const double stepped = Position();
+    EXPECT_TRUE(Eventually([&] { return Position() > stepped + 1.0; }, 10000));
     run->Key("Escape");
-    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(Eventually([] { return Status() == "Stopped"; }, 10000));
     run->Key("Escape");
     EXPECT_EQ(run->WaitForExit(10s), 0);
     const double left = stored();
@@ -231,18 +247,20 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     EXPECT_LT(left, 28);
 
     auto first = StartPlayer(server, user, {clip});
-    std::this_thread::sleep_for(2s);
+    EXPECT_TRUE(Eventually([&] { return Position() > left + 1.0; }, 10000))
+        << "resumed and played on: " << Position();
     auto second = StartPlayer(server, user, {});
     user.Store("AllowMultipleInstances", 0u);
+    // An instance deals with the others before it reads the settings, and so
+    // before its window shows.
     auto third = StartPlayer(server, user, {});
-    std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(first->Running() && second->Running() && third->Running());
     auto fourth = StartPlayer(server, user, {});
     for (Player* p : {first.get(), second.get(), third.get()}) {
         EXPECT_EQ(p->WaitForExit(10s), 0);
     }
-    // Without resuming, the three seconds or so the first played would be
-    // too near the start to keep.
+    // Without resuming, the second or so the first played would be too near
+    // the start to keep.
     EXPECT_GT(stored(), left) << "resumed, and saved when closed by the fourth";
     EXPECT_TRUE(fourth->Running());
 }
@@ -258,12 +276,12 @@ TEST(ShellE2e, AReplacedInstanceEndsBeforeTheNextReadsAndABoxDoesNotKeepItAlive)
     UserFolders user;
     user.Store("Volume", 100u);
     auto first = StartPlayer(server, user, {});
-    first->Key("shift+Down shift+Down shift+Down shift+Down shift+Down shift+Down c");
+    // Keys are taken in order: once the volume is down, C has hidden the text.
+    first->Key("c shift+Down shift+Down shift+Down shift+Down shift+Down shift+Down");
     ASSERT_TRUE(Eventually([] { return Property(kName, kPlayer, "Volume").toDouble() < 0.71; }));
-    std::this_thread::sleep_for(300ms);
     auto second = StartPlayer(server, user, {"/nonexistent/clip.mp4"});
     EXPECT_EQ(first->WaitForExit(10s), 0);
-    std::this_thread::sleep_for(1500ms);  // the error box about the path is up
+    ASSERT_TRUE(second->WaitForBox(15s)) << "the error box about the path";
     ASSERT_TRUE(second->Running());
 
     auto third = StartPlayer(server, user, {"/nonexistent/clip.mp4"});
@@ -272,7 +290,7 @@ TEST(ShellE2e, AReplacedInstanceEndsBeforeTheNextReadsAndABoxDoesNotKeepItAlive)
     EXPECT_EQ(user.Dword("ViewSubtitles"), 0u);
     // Quit, as a desktop's sound menu sends it, while its box is up too.
     ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
-    std::this_thread::sleep_for(1000ms);
+    ASSERT_TRUE(third->WaitForBox(15s)) << "its error box";
     QDBusInterface(kName, kPath, "org.mpris.MediaPlayer2").call("Quit");
     EXPECT_EQ(third->WaitForExit(10s), 0) << "Quit with a box up";
 }
@@ -288,12 +306,15 @@ TEST(DesktopE2e, AHungScreenSaverServiceHoldsNothingUp) {
     ASSERT_TRUE(screenSaver.Registered());
     screenSaver.SetSilent(true);
     Player player(server, user, {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
-    ASSERT_TRUE(player.WaitForWindow(15s).has_value());
-    std::this_thread::sleep_for(1000ms);
+    const std::optional<unsigned long> window = player.WaitForWindow(15s);
+    ASSERT_TRUE(window.has_value());
+    const QRect screen(0, 0, 1024, 768);
+    const auto geometry = [&] { return WindowGeometry(server.Display(), *window); };
+    EXPECT_TRUE(Eventually([&] { return screenSaver.Inhibits() >= 1; }, 10000)) << "it plays";
     player.Key("f");
-    std::this_thread::sleep_for(1000ms);
+    EXPECT_TRUE(Eventually([&] { return geometry() == screen; }, 10000)) << "full screen";
     player.Key("Escape");  // leaves full screen and stops
-    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(Eventually([&] { return geometry() != screen; }, 10000)) << "full screen left";
     player.Key("Escape");  // closes
     EXPECT_EQ(player.WaitForExit(10s), 0);
     EXPECT_GE(screenSaver.Inhibits(), 2) << "the service was asked";

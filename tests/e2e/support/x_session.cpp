@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 namespace tavimo::e2e {
@@ -78,6 +79,30 @@ QRect WindowGeometry(const std::string& display, unsigned long id) {
         RunIn(display, "xdotool getwindowgeometry --shell " + std::to_string(id));
     std::sscanf(at.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &w, &h);
     return QRect(x, y, w, h);
+}
+
+bool Drawn(const XServer& server, unsigned long id) {
+    const QRect at = WindowGeometry(server.Display(), id);
+    const QImage shot = server.Screenshot().copy(at);
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixel(x, y) != shot.pixel(0, 0))
+                return true;
+    return false;
+}
+
+bool TypeInto(const XServer& server, unsigned long id, const std::string& commands) {
+    const std::string window = std::to_string(id);
+    const auto focused = [&] {
+        return RunIn(server.Display(), "xdotool getwindowfocus") == window + "\n";
+    };
+    if (!Within(10s, [&] { return Drawn(server, id); }))
+        return false;
+    // A new window takes the focus itself; one that does not is given it.
+    if (!Within(2s, focused))
+        RunIn(server.Display(), "xdotool windowfocus --sync " + window);
+    RunIn(server.Display(), "xdotool " + commands);
+    return true;
 }
 
 std::string PlayerBinary() {
@@ -159,6 +184,22 @@ std::optional<int> Player::WaitForExit(std::chrono::milliseconds timeout) {
     return status_;
 }
 
+std::optional<unsigned long> Player::WaitForBox(std::chrono::milliseconds timeout) {
+    std::optional<unsigned long> box;
+    Within(timeout, [&] {
+        std::istringstream ids(RunIn(server_.Display(), "xdotool search --onlyvisible --pid " +
+                                                            std::to_string(pid_) + " --name '.*'"));
+        for (unsigned long id = 0; ids >> id;) {
+            const std::string type = RunIn(
+                server_.Display(), "xprop -id " + std::to_string(id) + " _NET_WM_WINDOW_TYPE");
+            if (type.find("_NET_WM_WINDOW_TYPE_DIALOG") != std::string::npos)
+                box = id;
+        }
+        return box.has_value();
+    });
+    return box;
+}
+
 void Player::Key(const std::string& keys) {
     WaitForWindow(5s);  // the window as it is mapped now
     const std::string id = std::to_string(window_);
@@ -227,11 +268,6 @@ bool Session::Start(const std::vector<std::string>& args, const std::vector<std:
     player = std::make_unique<Player>(server, user, args, vars, errors);
     window = player->WaitForWindow(15s).value_or(0);
     return window != 0;
-}
-
-void Session::Press(const std::string& keys, std::chrono::milliseconds settle) {
-    player->Key(keys);
-    Wait(settle);
 }
 
 }  // namespace tavimo::e2e

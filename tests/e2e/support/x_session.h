@@ -44,12 +44,31 @@ std::string RunIn(const std::string& display, const std::string& command);
 // Whether `done` comes true within `limit`, asked every 100 ms (the machine
 // may be slow). Calling thread; `done` runs on it.
 bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done);
-// Sleeps the calling thread for `time`.
+// Whether `read` gives the same value twice running within `limit`, read as
+// Within asks: what it reads (a size, a place, a picture) has settled.
+template <typename Read>
+bool Settles(std::chrono::milliseconds limit, Read read) {
+    std::optional<decltype(read())> last;
+    return Within(limit, [&] {
+        auto now = read();
+        const bool same = last && *last == now;
+        last = std::move(now);
+        return same;
+    });
+}
+// Sleeps the calling thread for `time`: only where time itself must pass.
 void Wait(std::chrono::milliseconds time);
 
 // Where window `id` on `display` stands and how large it is, as xdotool
 // reports it (device pixels); empty when it cannot say.
 QRect WindowGeometry(const std::string& display, unsigned long id);
+// Whether window `id` on `server` shows on the screen drawn: more than one
+// colour where it stands.
+bool Drawn(const XServer& server, unsigned long id);
+// Once window `id` on `server` is drawn and has the focus (waiting up to
+// 10 s, focusing it when it does not take the focus itself), runs xdotool's
+// `commands` (say "key Return"); whether it was drawn.
+bool TypeInto(const XServer& server, unsigned long id, const std::string& commands);
 
 // Path of the built player.
 std::string PlayerBinary();
@@ -95,7 +114,11 @@ class Player {
     // still running.
     std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
     bool Running();
-    // Focuses the window and types `keys` (xdotool key names).
+    // A visible dialog window of this process (a message box, a file
+    // dialog), waiting up to `timeout`.
+    std::optional<unsigned long> WaitForBox(std::chrono::milliseconds timeout);
+    // Focuses the window and types `keys` (xdotool key names); returns once
+    // xdotool has sent them, without waiting for their effect.
     void Key(const std::string& keys);
 
   private:
@@ -116,9 +139,8 @@ struct Session {
     std::string Run(const std::string& command) { return RunIn(server.Display(), command); }
     // The player's window on screen, device pixels.
     QRect Geometry() { return WindowGeometry(server.Display(), window); }
-    // Types `keys` into the player, then waits `settle`.
-    void Press(const std::string& keys,
-               std::chrono::milliseconds settle = std::chrono::milliseconds(700));
+    // Types `keys` into the player; the caller waits for their effect.
+    void Press(const std::string& keys) { player->Key(keys); }
 
     XServer server;
     UserFolders user;

@@ -16,7 +16,6 @@
 #include <optional>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 #include "x_session.h"
 
@@ -30,16 +29,35 @@ std::string Slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Light pixels of text in the strip at the top left of the window's picture
-// (160 x 120, grey all over in this clip, below the menu, toolbar and seek
-// bar); the subtitles stand at its bottom, out of the strip.
-int NotePixels(const XServer& server) {
+// The strip at the top left of the window's picture (160 x 120, grey all
+// over in this clip, below the menu, toolbar and seek bar): its light pixels
+// of text and its grey ones; the subtitles stand at the picture's bottom, out
+// of the strip.
+struct Strip {
+    int light = 0, grey = 0;
+};
+Strip TopLeft(const XServer& server) {
     const QImage shot = server.Screenshot();
-    int light = 0;
-    for (int y = 80; y < 104 && y < shot.height(); ++y)
-        for (int x = 0; x < 160 && x < shot.width(); ++x)
-            light += QColor(shot.pixel(x, y)).value() > 180;
-    return light;
+    Strip strip;
+    for (int y = 80; y < 104 && y < shot.height(); ++y) {
+        for (int x = 0; x < 160 && x < shot.width(); ++x) {
+            const int value = QColor(shot.pixel(x, y)).value();
+            strip.light += value > 180;
+            strip.grey += value > 90 && value < 170;
+        }
+    }
+    return strip;
+}
+int NotePixels(const XServer& server) {
+    return TopLeft(server).light;
+}
+// Whether the clip's picture shows with no note on it (any note of the start
+// gone), waiting up to 15 s.
+bool PlainPicture(const XServer& server) {
+    return Within(15s, [&] {
+        const Strip strip = TopLeft(server);
+        return strip.light == 0 && strip.grey > 160 * 24 / 2;
+    });
 }
 
 // `srt` with every cue `ms` later.
@@ -94,8 +112,7 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
     {
         Player player(server, user, {dir + "/film.mp4"}, env);
         ASSERT_TRUE(player.WaitForWindow(15s));
-        std::this_thread::sleep_for(2500ms);  // past the notes of the start
-        EXPECT_EQ(NotePixels(server), 0);
+        ASSERT_TRUE(PlainPicture(server)) << "the picture, no note on it";
         player.Key("y");
         EXPECT_TRUE(Within(2s, [&] { return NotePixels(server) > 20; })) << "the note shows";
         ASSERT_TRUE(Within(60s, [&] { return !Slurp(remembered).empty(); }));
@@ -114,7 +131,7 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
         EXPECT_TRUE(Within(2s, [&] { return NotePixels(server) > 20; }));
         // Y, then Esc (Stop) and Esc (close) while it listens: the player
         // ends at once, its listening threads joined.
-        std::this_thread::sleep_for(2500ms);
+        ASSERT_TRUE(PlainPicture(server)) << "the note of the start gone";
         player.Key("y");
         player.Key("Escape Escape");
         EXPECT_EQ(player.WaitForExit(10s), std::optional<int>(0));
@@ -134,9 +151,9 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
         std::filesystem::remove(remembered);
         Player player(server, user, {dir + "/film.mkv"}, env);
         ASSERT_TRUE(player.WaitForWindow(15s));
-        std::this_thread::sleep_for(2500ms);
+        ASSERT_TRUE(PlainPicture(server));
         player.Key("v");
-        std::this_thread::sleep_for(500ms);
+        ASSERT_TRUE(Within(5s, [&] { return NotePixels(server) > 20; })) << "the track's note";
         player.Key("y");
         ASSERT_TRUE(Within(60s, [&] { return !Slurp(remembered).empty(); }));
         const std::optional<long> offset = RememberedOffset(remembered);

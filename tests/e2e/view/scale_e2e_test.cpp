@@ -18,7 +18,6 @@
 #include <functional>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include "seek_bar_shot.h"
 #include "x_session.h"
@@ -148,8 +147,11 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
 
     // Stopped at 0:00: the subtitle's bottom 5 video pixels, 10 device
     // pixels, above the picture's.
-    s.Press("s", 1500ms);
-    shot = s.server.Screenshot();
+    s.Press("s");
+    ASSERT_TRUE(Within(10s, [&] {
+        shot = s.server.Screenshot();
+        return SeekBarIn(shot, 0, picture.top(), 60).isNull() && TextBottom(shot, picture) >= 0;
+    })) << "stopped at 0:00, the subtitle on the still picture";
     const int rest = TextBottom(shot, picture);
     EXPECT_NEAR(rest, picture.bottom() - 10, 2) << picture.bottom();
 
@@ -164,8 +166,10 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
         const int row = i == 0 ? 400 : 300;
         s.Run("xdotool mousemove " + at(row + 60) + " mousedown 1 mousemove " + at(row + 30) +
               " sleep 0.2 mousemove " + at(row) + " sleep 0.3 mouseup 1");
-        Wait(800ms);
-        dragged[i] = TextBottom(s.server.Screenshot(), picture) - picture.top();
+        Within(5s, [&] {
+            dragged[i] = TextBottom(s.server.Screenshot(), picture) - picture.top();
+            return std::abs(dragged[i] - (row - 2)) <= 2;
+        });
         EXPECT_NEAR(dragged[i], row - 2, 2) << "drag " << i;
     }
     EXPECT_NEAR(dragged[0] - dragged[1], 100, 2);
@@ -175,12 +179,13 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
     s.Run("xdotool mousemove " + at(200) + " click 4");
     ASSERT_TRUE(Within(3s, [&] { return s.Geometry().size() != frame.size(); }));
     EXPECT_EQ(s.Geometry().size(), frame.size() + QSize(40, 20));
-    s.Press("a", 1000ms);  // back to the fit
-    ASSERT_EQ(s.Geometry().size(), frame.size());
+    s.Press("a");
+    ASSERT_TRUE(Within(5s, [&] { return s.Geometry().size() == frame.size(); }))
+        << "back to the fit";
 
     // Playing, a click at three quarters of the seek bar: playback goes on
     // from 0:30 of the 0:40.
-    s.Press("Return", 0ms);
+    s.Press("Return");
     QRect bar;
     ASSERT_TRUE(Within(10s, [&] {
         bar = SeekBarIn(s.server.Screenshot(), 0, picture.top(), 60);
@@ -188,8 +193,11 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
     })) << "the seek bar's fill shows";
     s.Run("xdotool mousemove " + std::to_string(bar.left() + bar.width() * 3 / 4) + " " +
           std::to_string(bar.center().y()) + " click 1 mousemove 1900 1190");
-    Wait(800ms);
-    const double reached = double(FillEnd(s.server.Screenshot(), bar)) / bar.width();
+    double reached = 0;
+    Within(5s, [&] {  // the fill leaps from near the start
+        reached = double(FillEnd(s.server.Screenshot(), bar)) / bar.width();
+        return reached > 0.6;
+    });
     EXPECT_GE(reached, 0.74) << "0:30 is 0.75 of the bar";
     EXPECT_LE(reached, 0.82) << "within a few seconds of 0:30";
 }
@@ -236,11 +244,17 @@ TEST(ScaleE2e, TheSeekBarsThumbnailAtTheScreensDensity) {
                  "x264enc speed-preset=ultrafast qp-max=10 key-int-max=5 ! mp4mux",
                  clip));
     ASSERT_TRUE(s.Start({clip}));
-    Wait(2000ms);
-    s.Press("s", 1000ms);
     // The seek bar runs across the frame about 130 device pixels down (menu
-    // 40, toolbar 60, bar 40); hovering its middle shows the preview.
+    // 40, toolbar 60, bar 40); hovering its middle shows the preview. It is
+    // filled while the clip plays, and empty once stopped.
     const QRect frame = s.Geometry();
+    const auto filled = [&] {
+        return !SeekBarIn(s.server.Screenshot(), frame.top(), frame.top() + 140, frame.left() + 60)
+                    .isNull();
+    };
+    ASSERT_TRUE(Within(15s, filled)) << "the clip plays";
+    s.Press("s");
+    ASSERT_TRUE(Within(10s, [&] { return !filled(); })) << "stopped";
     QRect preview;
     ASSERT_TRUE(Within(10s, [&] {
         s.Run("xdotool mousemove " + std::to_string(frame.left() + 500) + " " +
@@ -278,7 +292,7 @@ TEST(ScaleE2e, A1080pClipOnA1080pScreen) {
         picture = s.GreyPicture();
         return picture.width() > 1000;
     })) << "the picture shows";
-    Wait(500ms);
+    ASSERT_TRUE(Settles(5s, [&] { return s.Geometry(); }));
     const QRect frame = s.Geometry();
     EXPECT_TRUE(QRect(0, 40, 1920, 1000).contains(frame))
         << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();

@@ -86,6 +86,30 @@ struct Fixture : Session {
         const QColor bar(picture.pixel(kW / 2, 100));
         return bar.green() > 150 && bar.red() < 100 && bar.blue() < 100 ? picture : QImage();
     }
+    // Whether the clip comes to stand still at 0:00 within 10 s: the same
+    // picture twice running, and no fill in the seek bar above it.
+    bool StandsAtStart() {
+        QImage last;
+        return Within(10s, [&] {
+            const QImage now = Picture();
+            const bool still = !now.isNull() && now == last;
+            last = now;
+            const QImage shot = server.Screenshot();
+            return still && SeekBarIn(shot, Geometry().top(), origin.y(), origin.x() + 60).isNull();
+        });
+    }
+    // Whether the clip comes to play within 10 s: three pictures running,
+    // each unlike the one before (a stop or a step changes it once).
+    bool Plays() {
+        QImage last;
+        int changes = 0;
+        return Within(10s, [&] {
+            const QImage now = Picture();
+            changes = !now.isNull() && !last.isNull() && now != last ? changes + 1 : 0;
+            last = now;
+            return changes >= 2;
+        });
+    }
 };
 
 // The screen's size and the screen saver's timeout as another client sees them.
@@ -124,7 +148,8 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
               "Tavimo - " + f.clip + "\n");
     EXPECT_EQ(f.user.Text("Software\\Orvenic\\Tavimo\\Recent Document List", "Document1"), f.clip);
 
-    f.Press("s", 2500ms);  // stopped at 0:00, before the first subtitle (0.5 s)
+    f.Press("s");
+    ASSERT_TRUE(f.StandsAtStart()) << "stopped at 0:00, before the first subtitle (0.5 s)";
     const QImage plain = f.Picture();
     ASSERT_FALSE(plain.isNull()) << "the clip's picture never showed";
 
@@ -133,7 +158,7 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     // at the top left, which is gone 2 s later.
     const QRect notice(0, 0, kW / 2, 60), subtitle(0, kH - 90, kNoiseColumn, 90);
     const auto unchanged = [&] { return Compare(f.Picture(), plain).changed < 20; };
-    f.Press("z z z z z z", 0ms);
+    f.Press("z z z z z z");
     // Judged on the pictures the wait saw: the notice lasts 2 s, and a loaded
     // machine may take that long for one more screenshot.
     bool subtitleShown = false, noticeShown = false;
@@ -145,11 +170,11 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     });
     EXPECT_TRUE(subtitleShown) << "-0.6 s: the first subtitle is due at 0:00";
     EXPECT_TRUE(noticeShown) << "the delay shows at the top left";
-    f.Press("shift+z", 0ms);
+    f.Press("shift+z");
     EXPECT_TRUE(Within(5s, unchanged)) << "no delay: not yet due, notice gone";
 
     // Played from the start: a subtitle, a picture without text, the next.
-    f.Press("Return", 0ms);
+    f.Press("Return");
     std::string seen;  // one letter per change: T text, - none
     for (const auto end = std::chrono::steady_clock::now() + 10s;
          std::chrono::steady_clock::now() < end;) {
@@ -166,15 +191,22 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     // Stopped, then five seconds on, inside the second subtitle: white text
     // with a dark outline, centred, its bottom five rows above the picture's.
     f.Press("s");
+    ASSERT_TRUE(f.StandsAtStart());
     f.Press("period");
-    const QImage shown = f.Picture();
+    QImage shown;
+    EXPECT_TRUE(Within(10s, [&] {
+        const QImage now = f.Picture();
+        const bool settled = Compare(now, plain).changed > 400 && now == shown;
+        shown = now;
+        return settled;
+    })) << "a still picture with text";
     const TextBlock text = Compare(shown, plain);
     EXPECT_GT(text.white, 150) << "white body";
     EXPECT_GT(text.dark, 100) << "dark outline";
     EXPECT_TRUE(text.bounds.bottom() <= kH - 5 && text.bounds.bottom() >= kH - 5 - 12);
     EXPECT_GE(text.bounds.top(), kH - 90) << "two lines, no more";
 
-    f.Press("c", 0ms);
+    f.Press("c");
     EXPECT_TRUE(Within(5s, unchanged)) << "C hides the text on a still picture";
     const QImage hidden = f.Picture();
     // The same frame with and without text, across the noise too: the text
@@ -183,9 +215,9 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     const auto textAt = [&](const QRect& bounds) {
         return Within(5s, [&] { return Compare(f.Picture(), plain).bounds == bounds; });
     };
-    f.Press("c", 0ms);
+    f.Press("c");
     EXPECT_TRUE(textAt(text.bounds)) << "and brings it back";
-    f.Press("alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up", 0ms);
+    f.Press("alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up alt+Up");
     EXPECT_TRUE(textAt(text.bounds.translated(0, -20)))
         << "2 rows a press: " << Compare(f.Picture(), plain).bounds.top() - text.bounds.top();
 
@@ -197,7 +229,8 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     };
     const auto barShows = [&] { return !IsBlack(f.server.Screenshot().pixel(200, 10)); };
     f.Press("s Return");
-    f.Press("f", 0ms);
+    ASSERT_TRUE(f.Plays());
+    f.Press("f");
     EXPECT_TRUE(screenIs(switched, QRect(0, 0, 800, 600))) << "the screen after the switch";
     f.Run("xdotool mousemove 500 400 sleep 0.2 mousemove 520 420");
     EXPECT_TRUE(Within(2s, barShows)) << "the bar at the top";
@@ -208,7 +241,7 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
 
     // Esc leaves full screen, giving the mode back, and stops; a double click
     // enters and leaves.
-    f.Press("Escape", 0ms);
+    f.Press("Escape");
     EXPECT_TRUE(screenIs(original, window));
     EXPECT_TRUE(f.player->Running());
     f.Run("xdotool mousemove 300 250 click --repeat 2 --delay 60 1");
@@ -220,23 +253,26 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     // A failed open closes the clip: nothing of the last picture is left.
     const std::string bad = f.media.filePath("broken.mp4").toStdString();
     std::ofstream(bad) << "not a clip";
-    const auto boxShows = [&](const std::string& title) {
-        return Within(10s, [&] {
+    // The window other than the main one titled `title`, or 0.
+    const auto box = [&](const std::string& title) {
+        unsigned long found = 0;
+        Within(10s, [&] {
             std::istringstream ids(f.Run("xdotool search --onlyvisible --name '" + title + "'"));
             for (unsigned long id; ids >> id;)
-                if (id != f.window)
-                    return true;
-            return false;
+                found = id != f.window ? id : found;
+            return found != 0;
         });
+        return found;
     };
-    f.Press("ctrl+o", 0ms);
-    ASSERT_TRUE(boxShows("^Open Media File")) << "the open dialog";
-    Wait(300ms);  // its name field takes the keyboard once shown
-    f.Run("xdotool type --delay 20 '" + bad + "'");
+    f.Press("ctrl+o");
+    const unsigned long open = box("^Open Media File");
+    ASSERT_NE(open, 0u) << "the open dialog";
+    // Its name field takes the keyboard.
+    ASSERT_TRUE(TypeInto(f.server, open, "type --delay 20 '" + bad + "'"));
     f.Run("xdotool key Return");
-    ASSERT_TRUE(boxShows("^Tavimo$")) << "the error box";
-    Wait(300ms);
-    f.Run("xdotool key Return");
+    const unsigned long error = box("^Tavimo$");
+    ASSERT_NE(error, 0u) << "the error box";
+    ASSERT_TRUE(TypeInto(f.server, error, "key Return"));
     f.Picture();  // where the picture was
     QImage black(kW, kH, QImage::Format_RGB32);
     black.fill(Qt::black);
@@ -286,11 +322,12 @@ TEST(ViewE2e, StoppedClipInFullScreenAndAKilledPlayer) {
     Display* dpy = XOpenDisplay(f.server.Display().c_str());
     ASSERT_NE(dpy, nullptr);
     ASSERT_TRUE(f.Start());
-    f.Press("s", 1500ms);
+    f.Press("s");
+    ASSERT_TRUE(f.StandsAtStart());
     XSetScreenSaver(dpy, 1, 0, PreferBlanking, AllowExposures);
     XSync(dpy, False);
     const Saver before = SaverOf(dpy);
-    f.Press("f", 0ms);
+    f.Press("f");
     ASSERT_TRUE(Within(10s, [&] { return f.Geometry() == kScreen; }));
     // 640 x 360 grows to 1024 x 576 in the middle of the screen: the bars
     // reach both edges.
@@ -300,6 +337,8 @@ TEST(ViewE2e, StoppedClipInFullScreenAndAKilledPlayer) {
                !IsBlack(shot.pixel(512, 110)) && IsBlack(shot.pixel(512, 80));
     };
     EXPECT_TRUE(Within(5s, filled)) << "the picture fills the screen's width";
+    // Time itself is what is tested here: the one-second saver would have
+    // started more than twice over.
     Wait(2500ms);
     EXPECT_FALSE(SaverOf(dpy).showing) << "held off in full screen";
 
@@ -323,7 +362,9 @@ TEST(ViewE2e, UnderAWindowManager) {
     if (f.Run("command -v openbox").empty())
         GTEST_SKIP() << "no openbox";
     const pid_t wm = std::stoi(f.Run("sh -c 'openbox >/dev/null 2>&1 & echo $!'"));
-    Wait(1000ms);
+    ASSERT_TRUE(Within(10s, [&] {
+        return f.Run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
+    })) << "the window manager is up";
     ASSERT_TRUE(f.Start());
     const QSize fitted = f.Geometry().size();
     // One notch up: 10 more on each side and 5 above and below (16:9).
@@ -343,14 +384,22 @@ TEST(ViewE2e, UnderAWindowManager) {
                SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XCloseDisplay(dpy);
     ASSERT_TRUE(Within(5s, [&] { return f.Geometry().width() > 1000; }));
-    Wait(500ms);  // the window manager's last word on the size
+    // The window manager's last word on the size: both states set, the size
+    // the same twice running.
+    const std::string id = std::to_string(f.window);
+    ASSERT_TRUE(Within(5s, [&] {
+        const std::string state = f.Run("xprop -id " + id + " _NET_WM_STATE");
+        return state.find("MAXIMIZED_VERT") != std::string::npos &&
+               state.find("MAXIMIZED_HORZ") != std::string::npos;
+    }));
+    ASSERT_TRUE(Settles(5s, [&] { return f.Geometry(); }));
     const QRect maximised = f.Geometry();
 
-    f.Press("f", 0ms);
+    f.Press("f");
     EXPECT_TRUE(Within(5s, [&] { return f.Geometry() == kScreen; }));
-    f.Press("f", 0ms);
+    f.Press("f");
     EXPECT_TRUE(Within(5s, [&] { return f.Geometry() == maximised; })) << "maximised again";
-    f.Press("a", 0ms);
+    f.Press("a");
     EXPECT_TRUE(Within(5s, [&] { return f.Geometry().size() == fitted; }))
         << "the view at the video's size";
 
@@ -374,8 +423,10 @@ TEST(ViewE2e, UnderAWindowManager) {
         return !box.isNull() && !frame.isNull();
     };
     ASSERT_TRUE(Within(15s, find)) << "the box and the frame show";
-    Wait(500ms);
-    find();  // where they settled
+    Settles(5s, [&] {  // where they settle
+        find();
+        return std::pair(box, frame);
+    });
     EXPECT_LE((box - frame).manhattanLength(), 60)
         << "box at " << box.x() << "," << box.y() << ", frame at " << frame.x() << "," << frame.y();
     ::kill(wm, SIGTERM);
