@@ -87,6 +87,7 @@ void PlayerRecord::OpenClip() {
 void PlayerRecord::LeaveClip() {
     if (!resume_)
         return;
+    NoteResumePosition();
     if (ResumePlayback)
         resume_->Leave(Duration);
     resume_->Close();

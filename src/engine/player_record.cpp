@@ -68,10 +68,25 @@ void PlayerRecord::ShowError(const std::string& format, HRESULT code) {
     host_.Dialogs().MessageBox(text, "Tavimo", platform::MB_OK | platform::MB_ICONHAND);
 }
 
+void PlayerRecord::NoteResumePosition(REFERENCE_TIME position) {
+    if (resume_ &&
+        (ClipState == tavimo::ClipState::Running || ClipState == tavimo::ClipState::Paused))
+        resume_->Note(position);
+}
+
+void PlayerRecord::NoteResumePosition() {
+    REFERENCE_TIME position = 0;
+    if (pMS && SUCCEEDED(pMS->GetCurrentPosition(&position)))
+        NoteResumePosition(position);
+}
+
 void PlayerRecord::StopClip() {
     if (!pMC || !pMS)
         return;
     if (ClipState == tavimo::ClipState::Paused || ClipState == tavimo::ClipState::Running) {
+        // Where it stood, not where the position's timer last saw it: a jump
+        // just before Stop is kept for resuming.
+        NoteResumePosition();
         pMC->Stop();
         ClipState = tavimo::ClipState::Stopped;
         host_.StopPositionTimer();
@@ -175,9 +190,7 @@ void PlayerRecord::PollPosition() {
         return;
     REFERENCE_TIME position = 0;
     pMS->GetCurrentPosition(&position);
-    if (resume_ &&
-        (ClipState == tavimo::ClipState::Running || ClipState == tavimo::ClipState::Paused))
-        resume_->Note(position);
+    NoteResumePosition(position);
     host_.SetSeekPosition(static_cast<int32_t>(position >> 16), position / kUnitsPerSecond);
     RefreshChapters();
     FollowAudioOutput();

@@ -242,6 +242,10 @@ class PlayerRecord {
     void DiscoverSubtitles();
     // The clip being left: its position is kept for ResumePlayback.
     void LeaveClip();
+    // Tells the resume list where the clip stands (100 ns), or stands now,
+    // while it plays or is paused. UI thread.
+    void NoteResumePosition(REFERENCE_TIME position);
+    void NoteResumePosition();
     // A clip has opened: with ResumePlayback it goes to where it was left.
     void ResumeClip();
     // The graph reached the end of the loop's segment: back to A without a
