@@ -4,10 +4,13 @@
 // engine's GStreamer tests'.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "integration/resume_positions.h"
+#include "platform/registry.h"
 #include "support/scripted_player.h"
 
 namespace tavimo {
@@ -137,6 +140,34 @@ TEST(PlayerRecordTest, StateTable) {
         EXPECT_EQ(Joined(p.media.log), calls) << name;
         EXPECT_EQ(p.timer - timerBefore, timer) << name;
         EXPECT_EQ(p.Boxes(), "") << name;
+    }
+}
+
+// A jump the position's timer has not seen yet is where the clip is left for
+// resuming, whether Stop or closing leaves it.
+TEST(PlayerRecordTest, AJumpJustBeforeLeavingIsKeptForResuming) {
+    const std::pair<const char*, void (*)(PlayerRecord&)> rows[] = {
+        {"stopped, then closed",
+         [](PlayerRecord& r) {
+             r.StopClip();
+             r.CloseClip();
+         }},
+        {"closed while playing", [](PlayerRecord& r) { r.CloseClip(); }},
+    };
+    for (const auto& [name, leave] : rows) {
+        SCOPED_TRACE(name);
+        QTemporaryDir dir;
+        auto registry = platform::OpenRegistryFile(dir.filePath("registry.reg").toStdString());
+        ResumePositions resume(*registry);
+        Player p;
+        p.record.UseResumePositions(&resume);
+        p.record.ResumePlayback = 1;
+        ASSERT_TRUE(p.Open("/clips/film.mkv"));
+        p.record.PollPosition();     // the timer saw it at the start
+        p.record.SeekTo(300000000);  // 30 s on, before the timer's next tick
+        leave(p.record);
+        EXPECT_EQ(resume.Load(),
+                  (std::vector<ResumePositions::Entry>{{"/clips/film.mkv", 300000000}}));
     }
 }
 
