@@ -17,13 +17,14 @@ namespace {
 
 using namespace gst_internal;
 
-// Drops a buffer whose audio meta describes other sound than the pad's caps
-// (streaming thread, under the pad's stream lock, as the caps event is).
-// Right after an audio track switch, input-selector may still let a buffer
-// of the old track through behind the new track's caps; the converter in
-// passthrough would relabel its planar meta as the new layout, keeping the
-// planes' offsets, and play it as noise. `data` is the probe's GstAudioInfo
-// of the caps, read once per caps event.
+// Drops a buffer whose audio meta describes other sound than the pad's caps,
+// or that has none under planar caps (streaming thread, under the pad's
+// stream lock, as the caps event is). Right after an audio track switch,
+// input-selector may still let a buffer of the old track through behind the
+// new track's caps: the converter in passthrough would relabel its planar
+// meta as the new layout, keeping the planes' offsets, and play it as noise;
+// an interleaved one it would map as planes, which GStreamer refuses. `data`
+// is the probe's GstAudioInfo of the caps, read once per caps event.
 GstPadProbeReturn DropStaleSound(GstPad*, GstPadProbeInfo* info, gpointer data) {
     auto* caps = static_cast<GstAudioInfo*>(data);
     if (info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
@@ -38,7 +39,8 @@ GstPadProbeReturn DropStaleSound(GstPad*, GstPadProbeInfo* info, gpointer data) 
     }
     const GstAudioMeta* meta = gst_buffer_get_audio_meta(GST_PAD_PROBE_INFO_BUFFER(info));
     if (!meta)
-        return GST_PAD_PROBE_OK;
+        return GST_AUDIO_INFO_LAYOUT(caps) == GST_AUDIO_LAYOUT_NON_INTERLEAVED ? GST_PAD_PROBE_DROP
+                                                                               : GST_PAD_PROBE_OK;
     const bool same = GST_AUDIO_INFO_FORMAT(caps) != GST_AUDIO_FORMAT_UNKNOWN &&
                       GST_AUDIO_INFO_LAYOUT(caps) == GST_AUDIO_INFO_LAYOUT(&meta->info) &&
                       GST_AUDIO_INFO_FORMAT(caps) == GST_AUDIO_INFO_FORMAT(&meta->info) &&

@@ -383,43 +383,70 @@ TEST_F(TracksGstTest, SwitchingAudioWhilePlayingChangesWhatPlaysWithoutAJump) {
     EXPECT_EQ(tracks->Enable(0, 0), E_INVALIDARG) << "one audio track always plays";
 }
 
+// 20 ms of silence at 48 kHz in F32LE, `channels` of it, planar (with its
+// audio meta) or interleaved; made by the harness `h`.
+GstBuffer* Sound(GstHarness* h, int channels, bool planar, GstClockTime pts) {
+    GstBuffer* buffer = gst_harness_create_buffer(h, 960 * channels * sizeof(float));
+    if (planar) {
+        GstAudioInfo info;
+        gst_audio_info_set_format(&info, GST_AUDIO_FORMAT_F32LE, 48000, channels, nullptr);
+        GST_AUDIO_INFO_LAYOUT(&info) = GST_AUDIO_LAYOUT_NON_INTERLEAVED;
+        gst_buffer_add_audio_meta(buffer, &info, 960, nullptr);
+    }
+    GST_BUFFER_PTS(buffer) = pts;
+    GST_BUFFER_DURATION(buffer) = 20 * GST_MSECOND;
+    return buffer;
+}
+
 // A buffer of the track played before a switch that comes behind the new
-// track's caps (input-selector can let one through under load): planar
-// stereo under interleaved mono caps. The renderer drops it and leaves its
-// meta as it was; the converter would relabel it as interleaved, keeping
-// the planes' offsets (a copy of it then fails GStreamer's check), and play
-// it as noise. A buffer of the new track plays.
+// track's caps (input-selector can let one through under load). The renderer
+// drops it and leaves its meta as it was: the converter would relabel a
+// planar one as interleaved, keeping the planes' offsets (a copy of it then
+// fails GStreamer's check), and play it as noise, and would map an
+// interleaved one as planes (GStreamer's check fails). A buffer of the new
+// track plays.
 TEST(AudioRendererGst, DropsABufferOfTheTrackBeforeASwitch) {
+    const struct {
+        const char* name;
+        const char* caps;
+        int staleChannels, freshChannels;
+        bool stalePlanar;
+    } rows[] = {
+        {"planar stereo under interleaved mono caps",
+         "audio/x-raw,format=F32LE,rate=48000,channels=1,layout=interleaved", 2, 1, true},
+        {"interleaved mono under planar stereo caps",
+         "audio/x-raw,format=F32LE,rate=48000,channels=2,layout=non-interleaved", 1, 2, false},
+    };
     GstMediaOptions options;
     options.videoSink = options.audioSink = "fakesink";
     options.tempoFilter.clear();
     const auto media = NewGstMediaFramework(options);
-    std::shared_ptr<IBaseFilter> renderer;
-    ASSERT_EQ(media->CreateAudioRenderer(&renderer), S_OK);
-    GstElement* bin = std::static_pointer_cast<gst_internal::ElementFilter>(renderer)->element();
-    GstElement* sink = test::Elements(gst_bin_iterate_sinks(GST_BIN(bin))).at(0);
-    int played = 0;
-    g_object_set(sink, "signal-handoffs", TRUE, "async", FALSE, nullptr);
-    g_signal_connect_swapped(sink, "handoff", G_CALLBACK(+[](int* n) { ++*n; }), &played);
-    GstHarness* h = gst_harness_new_with_element(bin, "sink", nullptr);
-    gst_harness_set_src_caps_str(
-        h, "audio/x-raw,format=F32LE,rate=48000,channels=1,layout=interleaved");
-    GstAudioInfo planar;
-    gst_audio_info_set_format(&planar, GST_AUDIO_FORMAT_F32LE, 48000, 2, nullptr);
-    GST_AUDIO_INFO_LAYOUT(&planar) = GST_AUDIO_LAYOUT_NON_INTERLEAVED;
-    GstBuffer* stale = gst_harness_create_buffer(h, 960 * 2 * sizeof(float));
-    gst_buffer_add_audio_meta(stale, &planar, 960, nullptr);
-    GstBuffer* fresh = gst_harness_create_buffer(h, 960 * sizeof(float));
-    GST_BUFFER_PTS(stale) = 0;
-    GST_BUFFER_PTS(fresh) = 20 * GST_MSECOND;
-    GST_BUFFER_DURATION(stale) = GST_BUFFER_DURATION(fresh) = 20 * GST_MSECOND;
-    EXPECT_EQ(gst_harness_push(h, gst_buffer_ref(stale)), GST_FLOW_OK);
-    EXPECT_EQ(gst_buffer_get_audio_meta(stale)->info.layout, GST_AUDIO_LAYOUT_NON_INTERLEAVED);
-    EXPECT_EQ(played, 0) << "the stale buffer played";
-    EXPECT_EQ(gst_harness_push(h, fresh), GST_FLOW_OK);
-    EXPECT_EQ(played, 1) << "the new track's buffer";
-    gst_buffer_unref(stale);
-    gst_harness_teardown(h);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::shared_ptr<IBaseFilter> renderer;
+        ASSERT_EQ(media->CreateAudioRenderer(&renderer), S_OK);
+        GstElement* bin =
+            std::static_pointer_cast<gst_internal::ElementFilter>(renderer)->element();
+        GstElement* sink = test::Elements(gst_bin_iterate_sinks(GST_BIN(bin))).at(0);
+        int played = 0;
+        g_object_set(sink, "signal-handoffs", TRUE, "async", FALSE, nullptr);
+        g_signal_connect_swapped(sink, "handoff", G_CALLBACK(+[](int* n) { ++*n; }), &played);
+        GstHarness* h = gst_harness_new_with_element(bin, "sink", nullptr);
+        gst_harness_set_src_caps_str(h, row.caps);
+        GstBuffer* stale = Sound(h, row.staleChannels, row.stalePlanar, 0);
+        EXPECT_EQ(gst_harness_push(h, gst_buffer_ref(stale)), GST_FLOW_OK);
+        if (row.stalePlanar) {
+            EXPECT_EQ(gst_buffer_get_audio_meta(stale)->info.layout,
+                      GST_AUDIO_LAYOUT_NON_INTERLEAVED);
+        }
+        EXPECT_EQ(played, 0) << "the stale buffer played";
+        EXPECT_EQ(
+            gst_harness_push(h, Sound(h, row.freshChannels, !row.stalePlanar, 20 * GST_MSECOND)),
+            GST_FLOW_OK);
+        EXPECT_EQ(played, 1) << "the new track's buffer";
+        gst_buffer_unref(stale);
+        gst_harness_teardown(h);
+    }
 }
 
 class PacedTracksTest : public TracksGstTest {
