@@ -129,10 +129,10 @@ void GstGraph::OnMessage(GstMessage* message) {
             GstElement* sink = nullptr;
             {
                 std::lock_guard lock(mutex_);
-                auto video = FindAttached(Role::VideoRenderer);
-                if (video && static_cast<VideoRendererFilter&>(*video).sink())
-                    sink = GST_ELEMENT(
-                        gst_object_ref(static_cast<VideoRendererFilter&>(*video).sink()));
+                if (auto video = FindAttached(Role::VideoRenderer))
+                    sink = static_cast<VideoRendererFilter&>(*video).sink();
+                if (sink)
+                    gst_object_ref(sink);
             }
             if (sink) {
                 LogSinkStatistics(sink);
