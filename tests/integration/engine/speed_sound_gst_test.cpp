@@ -137,6 +137,7 @@ TEST_F(SpeedSoundTest, PlaybackKeepsThePaceOfEverySpeedThroughTheSoundServer) {
         double speed;
     } rows[] = {{"2x", 2.0},       {"3x", 3.0},       {"4x", 4.0},        {"2x again", 2.0},
                 {"3x again", 3.0}, {"4x again", 4.0}, {"half speed", 0.5}};
+    int read = 0;  // rounds whose buffer the server reported
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         record.SetSpeed(1.0);
@@ -152,17 +153,22 @@ TEST_F(SpeedSoundTest, PlaybackKeepsThePaceOfEverySpeedThroughTheSoundServer) {
         EXPECT_GT(pace, row.speed * 0.6) << "stopped or lagging";
         EXPECT_LT(pace, row.speed * 1.4);
         // Right after a flush the server may report the stream's buffer with
-        // its counter wrapped (years): such a reading is taken again.
+        // its counter wrapped (years), on a loaded machine for a second or
+        // more: such a reading says nothing of ours and is taken again. A
+        // buffer a few seconds deep, the fault looked for, reads as it is.
         std::vector<long long> latencies = server->StreamLatenciesUs();
-        for (int i = 0; i < 5 && !latencies.empty() &&
+        for (int i = 0; i < 30 && !latencies.empty() &&
                         *std::max_element(latencies.begin(), latencies.end()) > 3'600'000'000LL;
              ++i) {
             QTest::qWait(100);
             latencies = server->StreamLatenciesUs();
         }
+        std::erase_if(latencies, [](long long us) { return us > 3'600'000'000LL; });
+        read += !latencies.empty();
         for (long long latency : latencies)
             EXPECT_LT(latency, 2000000) << "written far ahead of what plays";
     }
+    EXPECT_GE(read, 4) << "the server reported no buffer in most rounds";
 }
 
 // Through a sound card whose pace is off (a pipe the server's own thread
