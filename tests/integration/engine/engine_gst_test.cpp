@@ -41,6 +41,10 @@
 #include "view/sliders.h"
 
 namespace tavimo {
+
+// The folder of clips made at test time; the shared entry removes it.
+std::filesystem::path gMedia;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -55,8 +59,6 @@ class Host : public test::ScriptedHost {
         return out;
     }
 };
-
-fs::path gMedia;
 
 bool Launch(const std::string& pipeline) {
     return test::Quietly("gst-launch-1.0 -q " + pipeline);
@@ -81,8 +83,16 @@ std::string Audio(int buffers) {
 
 // Makes the clips once per run in a fresh folder, and serves it over HTTP
 // twice: as Python's own server does, whole files only, and as most servers
-// do, with byte ranges.
-std::vector<pid_t> gServers;
+// do, with byte ranges. The servers end with the program.
+struct Servers {
+    std::vector<pid_t> pids;
+    ~Servers() {
+        for (pid_t server : pids) {
+            kill(server, SIGTERM);
+            waitpid(server, nullptr, 0);
+        }
+    }
+} gServers;
 std::string gUrl, gRangesUrl;
 
 // Python's file server with byte ranges (the open-ended ones players ask),
@@ -122,7 +132,7 @@ std::string Serve(std::vector<const char*> argv) {
         execvp(argv[0], const_cast<char* const*>(argv.data()));
         _exit(127);
     }
-    gServers.push_back(server);
+    gServers.pids.push_back(server);
     close(said[1]);
     // It says its port once it listens.
     FILE* in = fdopen(said[0], "r");
@@ -195,23 +205,9 @@ class EngineGstTest : public test::GstRecordTest<Host> {
             MakeMedia();
     }
     bool InPipeline(const char* name) {
-        GstElement* element = gst_bin_get_by_name(GST_BIN(Pipeline()), name);
-        if (element)
-            gst_object_unref(element);
+        g_autoptr(GstElement) element = gst_bin_get_by_name(GST_BIN(Pipeline()), name);
         return element != nullptr;
     }
-    // The shown frame's presentation time and length in 100-ns units, -1 without one.
-    std::pair<int64_t, int64_t> ShownFrame() {
-        GstSample* sample = Shown();
-        if (!sample)
-            return {-1, -1};
-        GstBuffer* buffer = gst_sample_get_buffer(sample);
-        const std::pair<int64_t, int64_t> frame{int64_t(GST_BUFFER_PTS(buffer)) / 100,
-                                                int64_t(GST_BUFFER_DURATION(buffer)) / 100};
-        gst_sample_unref(sample);
-        return frame;
-    }
-    int64_t ShownFrameTime() { return ShownFrame().first; }
 };
 
 const std::string kRender =
@@ -335,29 +331,29 @@ TEST_F(EngineGstTest, SeeksLandWhereTheyShould) {
     };
     for (const auto& [name, from, step, shown] : steps) {
         record.SeekTo(from);
-        EXPECT_NEAR(ShownFrameTime(), from, kFrame) << name << ": where it starts";
+        EXPECT_NEAR(ShownTime(), from, kFrame) << name << ": where it starts";
         record.SeekBy(step);
-        EXPECT_EQ(ShownFrameTime(), shown) << name;
+        EXPECT_EQ(ShownTime(), shown) << name;
     }
     // The seek bar: 400 pixels inside its border for the clip's 30 s.
     CSlider bar;
     bar.Attach(record, [] {});
     bar.resize(402, 20);
     QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(1 + 100, 5));
-    EXPECT_NEAR(ShownFrameTime(), 75'000'000, kFrame) << "a click at a quarter: 7.5 s";
+    EXPECT_NEAR(ShownTime(), 75'000'000, kFrame) << "a click at a quarter: 7.5 s";
     QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(1 + 40, 5));
     QTest::mouseMove(&bar, QPoint(1 + 200, 5));
     QMouseEvent drag(QEvent::MouseMove, QPointF(1 + 280, 5), bar.mapToGlobal(QPointF(1 + 280, 5)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&bar, &drag);
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(1 + 280, 5));
-    EXPECT_NEAR(ShownFrameTime(), 210'000'000, kFrame) << "a drag let go at 70 %: 21 s";
+    EXPECT_NEAR(ShownTime(), 210'000'000, kFrame) << "a drag let go at 70 %: 21 s";
     // Far past either end: the clip's end, the clip's start.
     record.SeekTo(std::numeric_limits<int64_t>::max());
     EXPECT_GE(Position(), 30 * kSecond - kFrame) << "past the end";
     record.SeekTo(25'000'000);
     record.SeekTo(std::numeric_limits<int64_t>::min());
-    EXPECT_EQ(ShownFrameTime(), 0) << "before the start";
+    EXPECT_EQ(ShownTime(), 0) << "before the start";
 }
 
 // Over HTTP, as the player opens a URL. From a server that answers byte
@@ -414,8 +410,7 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
         record.Volume = volume;
         ASSERT_TRUE(Open(Media("av.mp4"))) << volume;
         QTest::qWait(300);
-        GstSample* heard = nullptr;
-        g_object_get(SinkOf("Audio Renderer"), "last-sample", &heard, nullptr);
+        g_autoptr(GstSample) heard = test::LastSample(SinkOf("Audio Renderer"));
         ASSERT_NE(heard, nullptr) << volume;
         GstMapInfo map;
         ASSERT_TRUE(gst_buffer_map(gst_sample_get_buffer(heard), &map, GST_MAP_READ));
@@ -423,7 +418,6 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
                   volume == 0)
             << volume;
         gst_buffer_unmap(gst_sample_get_buffer(heard), &map);
-        gst_sample_unref(heard);
         record.CloseClip();
     }
 }
@@ -793,20 +787,3 @@ TEST(AudioOutput, FirstSinkThatOpensElseClockBoundSilenceSaidOnce) {
 
 }  // namespace
 }  // namespace tavimo
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    int rc;
-    {
-        QApplication app(argc, argv);
-        rc = RUN_ALL_TESTS();
-    }
-    for (pid_t server : tavimo::gServers) {
-        kill(server, SIGTERM);
-        waitpid(server, nullptr, 0);
-    }
-    std::error_code ec;
-    if (!tavimo::gMedia.empty())
-        std::filesystem::remove_all(tavimo::gMedia, ec);
-    return rc;
-}
