@@ -41,9 +41,8 @@ class MixerElementTest : public testing::Test {
     // A fresh element with its own core, `caps` and a segment.
     void Start(const std::string& caps, GstClockTime start = 0, GstClockTime time = 0,
                double rate = 1.0, double appliedRate = 1.0) {
-        if (harness != nullptr) {
+        if (harness != nullptr)
             gst_harness_teardown(harness);
-        }
         auto* element = static_cast<GstElement*>(
             gst_object_ref_sink(NewSubtitleMixer(std::make_shared<CSubtitles>(track, shared))));
         harness = gst_harness_new_with_element(element, "sink", "src");

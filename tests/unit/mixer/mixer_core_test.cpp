@@ -78,9 +78,8 @@ class MixerTest : public testing::Test {
         Show(text, 1, markup);
         shared.SubtitleStyles = styles ? 1 : 0;
         Frame f = MakeFrame(subtype, 320, 240, 50);
-        if (subtype != VS::YUY2) {
+        if (subtype != VS::YUY2)
             std::ranges::fill(f.plane[0], 0);
-        }
         Run(f);
         return f;
     }
@@ -343,9 +342,8 @@ TEST_F(MixerTest, TrackAndFontReplacedWhileFramesFlow) {
             shared.SubtitleFont.Set(i % 3 == 2 ? std::nullopt : std::optional(font));
             i % 2 ? Show("Odd", 1) : Show("Even\ntrack", 2);
             shared.SubtitleOffset = i % 50;
-            for (const int seen = frames.load(); frames.load() == seen;) {
+            for (const int seen = frames.load(); frames.load() == seen;)
                 std::this_thread::yield();
-            }
         }
         done = true;
     });
@@ -435,9 +433,8 @@ TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
     ASSERT_EQ(mixer->CheckInputType(rgb.format), MixResult::Ok);
     mixer->Transform(rgb.View(), At(1500));
     int red = 0;
-    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3) {
+    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3)
         red += rgb.plane[0][i] == 1 && rgb.plane[0][i + 1] == 0 && rgb.plane[0][i + 2] == 255;
-    }
     EXPECT_GT(red, 20);
 }
 
@@ -472,9 +469,8 @@ TEST_F(MixerTest, PlanarTextIsWhiteOverAColouredPicture) {
                 const int cb = f.plane[row.cbPlane][at];
                 const int cr = f.plane[row.crPlane][at + (row.step == 2 ? 1 : 0)];
                 bool text = false;
-                for (int i = 0; i < 4; ++i) {
+                for (int i = 0; i < 4; ++i)
                     text |= levels[size_t(2 * cy + i / 2) * 320 + size_t(2 * cx + i % 2)] != 0;
-                }
                 touched += text;
                 wrong += text ? std::abs(cb - 128) > 2 || std::abs(cr - 128) > 2
                               : cb != 240 || cr != 110;
