@@ -223,41 +223,35 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
     const std::string missing =
         "FAILED(hr=0x80070002) in pGB->AddSourceFilter(filename, L\"SOURCE\", &pSource)\n\nThe "
         "file could not be found.";
+    using Names = std::vector<const char*>;
+    using Boxes = std::vector<std::string>;
     struct Row {
         const char* name;
         std::string path;
-        std::vector<std::string> boxes;  // none: the clip plays
+        Boxes boxes;  // none: the clip plays
         REFERENCE_TIME duration = 0;
-        std::vector<const char*> inPipeline = {}, notInPipeline = {};
+        Names inPipeline = {}, notInPipeline = {};
     } rows[] = {
-        {"video and audio",
-         Media("av.mp4"),
-         {},
-         40000000,
-         {source, mixer, video, audio, "Color Space Converter"},
-         {asf}},
-        {"video only", Media("video.mp4"), {}, 20000000, {source, video}, {audio}},
-        {"audio only", Media("audio.mp4"), {}, 20000000, {source, audio}, {video}},
-        {"windows media", Media("clip.wmv"), {}, 23200000, {asf, mixer, video, audio}, {source}},
-        {"over HTTP: the network source", gUrl + "av.mp4", {}, 40000000, {source, audio}},
-        {"over HTTP without ranges, a file read out of order",
-         gUrl + "noise.mp4",
-         {"FAILED(hr=0x801901a0) in pMC->Run()\n\nThe file cannot be played from here: it has to "
-          "be read out of order, and its server only sends it whole."}},
-        {"missing file", Media("missing.mp4"), {missing, kRender}},
-        {"file URI that cannot be looked up",
-         "file:///" + std::string(300, 'n') + ".mp4",
-         {missing, kRender}},
-        {"text named mp4",
-         Media("text.mp4"),
-         {"FAILED(hr=0x80040265) in pMC->Run()\n\nThe file cannot be played: its format is not "
-          "supported."}},
-        {"mp4 named wmv",
-         Media("mp4.wmv"),
-         {kAsfLoad + "The file is not in the expected format.", kRender}},
-        {"mms url",
-         "mms://example.invalid/live",
-         {kAsfLoad + "No handler is installed for this protocol (mms://).", kRender}},
+        {"video and audio", Media("av.mp4"), Boxes(), 40000000,
+         Names{source, mixer, video, audio, "Color Space Converter"}, Names{asf}},
+        {"video only", Media("video.mp4"), Boxes(), 20000000, Names{source, video}, Names{audio}},
+        {"audio only", Media("audio.mp4"), Boxes(), 20000000, Names{source, audio}, Names{video}},
+        {"windows media", Media("clip.wmv"), Boxes(), 23200000, Names{asf, mixer, video, audio},
+         Names{source}},
+        {"over HTTP: the network source", gUrl + "av.mp4", Boxes(), 40000000, Names{source, audio}},
+        {"over HTTP without ranges, a file read out of order", gUrl + "noise.mp4",
+         Boxes{"FAILED(hr=0x801901a0) in pMC->Run()\n\nThe file cannot be played from here: it "
+               "has to be read out of order, and its server only sends it whole."}},
+        {"missing file", Media("missing.mp4"), Boxes{missing, kRender}},
+        {"file URI that cannot be looked up", "file:///" + std::string(300, 'n') + ".mp4",
+         Boxes{missing, kRender}},
+        {"text named mp4", Media("text.mp4"),
+         Boxes{"FAILED(hr=0x80040265) in pMC->Run()\n\nThe file cannot be played: its format is "
+               "not supported."}},
+        {"mp4 named wmv", Media("mp4.wmv"),
+         Boxes{kAsfLoad + "The file is not in the expected format.", kRender}},
+        {"mms url", "mms://example.invalid/live",
+         Boxes{kAsfLoad + "No handler is installed for this protocol (mms://).", kRender}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -664,30 +658,26 @@ TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
         const char* text;  // into a line edit; "true"/"false" for a box, a nick for a list
         const char* after;
     };
+    using Edits = std::vector<Edit>;
     struct Row {
         const char* name;
         int filter;
-        std::vector<Edit> edits;
         bool closes;
+        Edits edits;
     } rows[] = {
-        {"int, uint, int64, bool applied",
-         kRenderer,
-         {{"num-buffers", "12", "12"},
-          {"blocksize", "8192", "8192"},
-          {"ts-offset", "-5000", "-5000"},
-          {"signal-handoffs", "true", "true"}},
-         true},
-        {"an enum applied", kDecoder, {{"skip-frame", "Skip B-frames", "Skip B-frames"}}, true},
-        {"double and enum applied",
-         kConverter,
-         {{"alpha-value", "0.5", "0.5"}, {"dither", "none", "none"}},
-         true},
-        {"below the minimum: nothing applied, the dialog stays",
-         kRenderer,
-         {{"num-buffers", "-2", "12"}, {"blocksize", "100", "8192"}},
-         false},
-        {"not a number", kRenderer, {{"ts-offset", "5 ms", "-5000"}}, false},
-        {"an unsigned number takes no sign", kRenderer, {{"blocksize", "-1", "8192"}}, false},
+        {"int, uint, int64, bool applied", kRenderer, true,
+         Edits{{"num-buffers", "12", "12"},
+               {"blocksize", "8192", "8192"},
+               {"ts-offset", "-5000", "-5000"},
+               {"signal-handoffs", "true", "true"}}},
+        {"an enum applied", kDecoder, true,
+         Edits{{"skip-frame", "Skip B-frames", "Skip B-frames"}}},
+        {"double and enum applied", kConverter, true,
+         Edits{{"alpha-value", "0.5", "0.5"}, {"dither", "none", "none"}}},
+        {"below the minimum: nothing applied, the dialog stays", kRenderer, false,
+         Edits{{"num-buffers", "-2", "12"}, {"blocksize", "100", "8192"}}},
+        {"not a number", kRenderer, false, Edits{{"ts-offset", "5 ms", "-5000"}}},
+        {"an unsigned number takes no sign", kRenderer, false, Edits{{"blocksize", "-1", "8192"}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
