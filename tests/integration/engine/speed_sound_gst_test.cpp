@@ -324,12 +324,11 @@ std::string FilmClip() {
     const std::filesystem::path clip = gMedia / "film.mkv";
     if (!std::filesystem::exists(clip)) {
         const std::string parts = (gMedia / "film").string();
-        const std::string make =
-            "python3 " TAVIMO_SOURCE_DIR "/tests/support/film_clip.py " + parts +
-            " 16 >/dev/null && ffmpeg -v error -y -f lavfi -i "
-            "testsrc=s=160x120:r=10 -i " +
-            parts + "/film2.wav -t 16 -c:v libx264 -preset ultrafast -c:a flac " + clip.string();
-        if (std::system(make.c_str()) != 0)
+        if (!test::Quietly(
+                "python3 " TAVIMO_SOURCE_DIR "/tests/support/film_clip.py " + parts +
+                " 16 >/dev/null && ffmpeg -v error -y -f lavfi -i testsrc=s=160x120:r=10 -i " +
+                parts + "/film2.wav -t 16 -c:v libx264 -preset ultrafast -c:a flac " +
+                clip.string()))
             return "";
     }
     return clip.string();

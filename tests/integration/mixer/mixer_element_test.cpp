@@ -43,10 +43,9 @@ class MixerElementTest : public testing::Test {
                double rate = 1.0, double appliedRate = 1.0) {
         if (harness != nullptr)
             gst_harness_teardown(harness);
-        auto* element = static_cast<GstElement*>(
+        g_autoptr(GstElement) element = static_cast<GstElement*>(
             gst_object_ref_sink(NewSubtitleMixer(std::make_shared<CSubtitles>(track, shared))));
         harness = gst_harness_new_with_element(element, "sink", "src");
-        gst_object_unref(element);
         GstCaps* parsed = gst_caps_from_string(caps.c_str());
         gst_video_info_from_caps(&info, parsed);
         gst_harness_set_src_caps(harness, parsed);
@@ -64,7 +63,7 @@ class MixerElementTest : public testing::Test {
     // drawing must go to a copy and leave it as it was.
     GstBuffer* PushFrame(GstClockTime pts, GstClockTime duration, bool* copied = nullptr) {
         std::vector<uint8_t> bytes(info.size, 16);
-        GstBuffer* in = gst_buffer_new_memdup(bytes.data(), bytes.size());
+        g_autoptr(GstBuffer) in = gst_buffer_new_memdup(bytes.data(), bytes.size());
         GST_BUFFER_PTS(in) = pts;
         GST_BUFFER_DURATION(in) = duration;
         EXPECT_EQ(gst_harness_push(harness, gst_buffer_ref(in)), GST_FLOW_OK);
@@ -72,16 +71,14 @@ class MixerElementTest : public testing::Test {
         EXPECT_EQ(gst_buffer_memcmp(in, 0, bytes.data(), bytes.size()), 0) << "input written";
         if (copied)
             *copied = out != in;
-        gst_buffer_unref(in);
         return out;
     }
     // The same, as the bytes that came out and whether they came in another buffer.
     std::pair<std::vector<uint8_t>, bool> Push(GstClockTime pts, GstClockTime duration) {
         bool copied = false;
-        GstBuffer* out = PushFrame(pts, duration, &copied);
+        g_autoptr(GstBuffer) out = PushFrame(pts, duration, &copied);
         std::vector<uint8_t> bytes(info.size);
         EXPECT_EQ(gst_buffer_extract(out, 0, bytes.data(), bytes.size()), bytes.size());
-        gst_buffer_unref(out);
         return {bytes, copied};
     }
 

@@ -66,6 +66,8 @@ class MixerTest : public testing::Test {
         EXPECT_EQ(mixer->CheckInputType(frame.format), MixResult::Ok);
         EXPECT_EQ(mixer->Transform(frame.View(), At(ms)), MixResult::Ok);
     }
+    // The entry the mixer finds due at `ms`, -1 when none is.
+    int Due(int64_t ms) { return mixer->Prepare(At(ms)) ? int(mixer->LookupCursor()) : -1; }
     // The level (blue byte) drawn at each pixel: what a zeroed luma plane receives.
     std::vector<uint8_t> Levels(int32_t width, int32_t height) {
         Frame f = MakeFrame(VS::YV12, width, height, 0);
@@ -528,8 +530,7 @@ TEST_F(MixerTest, DelayShiftsEveryEntryAndItsNoticeShowsAlone) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         shared.SubtitleDelay = row.delay;
-        EXPECT_EQ(mixer->Prepare(At(row.ms)), row.entry >= 0);
-        EXPECT_TRUE(row.entry < 0 || mixer->LookupCursor() == row.entry);
+        EXPECT_EQ(Due(row.ms), row.entry);
     }
     // With subtitles hidden, the notice alone: one line 8 px from the top and
     // left (its outline one pixel further); "Subtitle delay: +2.5 s" is wider
@@ -567,14 +568,13 @@ TEST_F(MixerTest, RetimingMapsTheFrameTimeThroughRateAndParts) {
     Run(frame);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(mixer->Prepare(At(row.ms)), row.entry >= 0);
-        EXPECT_TRUE(row.entry < 0 || mixer->LookupCursor() == row.entry);
+        EXPECT_EQ(Due(row.ms), row.entry);
     }
     PictureNote note(shared, [] {});
     SubtitleDelay(shared, note).Step(0);
     EXPECT_FALSE(shared.Timing.Active());
-    EXPECT_TRUE(mixer->Prepare(At(1000)) && mixer->LookupCursor() == 0) << "A on its own time";
-    EXPECT_TRUE(mixer->Prepare(At(10000)) && mixer->LookupCursor() == 1) << "B on its own time";
+    EXPECT_EQ(Due(1000), 0) << "A on its own time";
+    EXPECT_EQ(Due(10000), 1) << "B on its own time";
 }
 
 // A frame of wide or narrow pixels is shown stretched to its display aspect:
