@@ -202,31 +202,28 @@ TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
     std::vector<Listed> thirty(30, {Kind::Subtitle, "SubRip", "", "", 0, false, true, false});
     // The clip opens with the subtitle track flagged default shown.
     thirty[0].isDefault = thirty[0].enabled = true;
+    using Listing = std::vector<Listed>;
     struct Row {
         const char* name;
         const char* clip;
-        std::vector<Listed> tracks;
+        Listing tracks;
     } rows[] = {
-        {"mkv: AAC and AC-3 in two languages, SubRip and ASS",
-         "tracks.mkv",
-         {{Kind::Audio, "AAC", "en", "", 2, true, true, true},
-          {Kind::Audio, "AC-3", "de", "", 1, false, true, false},
-          {Kind::Subtitle, "SubRip", "en", "", 0, false, true, false},
-          {Kind::Subtitle, "ASS", "fr", "Signs", 0, true, true, true}}},
+        {"mkv: AAC and AC-3 in two languages, SubRip and ASS", "tracks.mkv",
+         Listing{{Kind::Audio, "AAC", "en", "", 2, true, true, true},
+                 {Kind::Audio, "AC-3", "de", "", 1, false, true, false},
+                 {Kind::Subtitle, "SubRip", "en", "", 0, false, true, false},
+                 {Kind::Subtitle, "ASS", "fr", "Signs", 0, true, true, true}}},
         // MP4 flags a track it enables, not one it makes default: ffmpeg
         // enables the first of each kind when none is asked for.
-        {"mp4: mov_text, enabled as the only one of its kind",
-         "movtext.mp4",
-         {{Kind::Audio, "AAC", "", "", 1, true, true, true},
-          {Kind::Subtitle, "Timed Text", "en", "", 0, true, true, true}}},
-        {"mp4: the text track the file enables is shown, the other not",
-         "enabled.mp4",
-         {{Kind::Subtitle, "Timed Text", "en", "", 0, false, true, false},
-          {Kind::Subtitle, "Timed Text", "de", "", 0, true, true, true}}},
+        {"mp4: mov_text, enabled as the only one of its kind", "movtext.mp4",
+         Listing{{Kind::Audio, "AAC", "", "", 1, true, true, true},
+                 {Kind::Subtitle, "Timed Text", "en", "", 0, true, true, true}}},
+        {"mp4: the text track the file enables is shown, the other not", "enabled.mp4",
+         Listing{{Kind::Subtitle, "Timed Text", "en", "", 0, false, true, false},
+                 {Kind::Subtitle, "Timed Text", "de", "", 0, true, true, true}}},
         {"mkv with 30 subtitle tracks lists all 30", "thirty.mkv", thirty},
-        {"a subtitle stream nothing reads is listed, greyed",
-         "webvtt.mkv",
-         {{Kind::Subtitle, "Unknown", "es", "", 0, false, false, false}}},
+        {"a subtitle stream nothing reads is listed, greyed", "webvtt.mkv",
+         Listing{{Kind::Subtitle, "Unknown", "es", "", 0, false, false, false}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -248,20 +248,16 @@ TEST(PlayerRecordTest, DialogRoad) {
     const std::string asx =
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.";
     const std::string longPath = "/m/" + std::string(300, 'n') + ".mp4";
+    using Answer = platform::ScriptedDialogs::OpenFileAnswer;
     // Name, the dialog's answer, then ClipPath, LastDir and the boxes it leaves.
-    const std::tuple<const char*, platform::ScriptedDialogs::OpenFileAnswer, std::string,
-                     std::string, std::string>
-        rows[] = {
-            {"cancelled", {0, ""}, "", "/start", ""},
-            {"dialog error",
-             {-5, ""},
-             "",
-             "/start",
-             "GetClipFileName Failed! Error=0xfffffffb\r\n\nUnknown Error: 0xfffffffb"},
-            {"playlist", {1, "/m/list.ASX"}, "", "/start", asx},
-            {"chosen at the root", {1, "a.mp4"}, "a.mp4", "", ""},
-            {"chosen, never cut", {1, longPath}, longPath, "/m", ""},
-        };
+    const std::tuple<const char*, Answer, std::string, std::string, std::string> rows[] = {
+        {"cancelled", Answer{0, ""}, "", "/start", ""},
+        {"dialog error", Answer{-5, ""}, "", "/start",
+         "GetClipFileName Failed! Error=0xfffffffb\r\n\nUnknown Error: 0xfffffffb"},
+        {"playlist", Answer{1, "/m/list.ASX"}, "", "/start", asx},
+        {"chosen at the root", Answer{1, "a.mp4"}, "a.mp4", "", ""},
+        {"chosen, never cut", Answer{1, longPath}, longPath, "/m", ""},
+    };
     for (const auto& [name, answer, clipPath, lastDir, boxes] : rows) {
         Player p;
         p.record.LastDir = "/start";
