@@ -36,6 +36,9 @@ inline bool Quietly(const std::string& command) {
 inline bool Ffmpeg(const std::string& arguments) {
     return Quietly("ffmpeg -v error -y " + arguments);
 }
+inline bool Launch(const std::string& pipeline) {
+    return Quietly("gst-launch-1.0 -q " + pipeline);
+}
 
 // A fresh folder /tmp/tavimo-<name>-XXXXXX; empty when none could be made.
 inline std::filesystem::path NewFolder(const std::string& name) {

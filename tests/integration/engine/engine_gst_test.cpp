@@ -60,9 +60,7 @@ class Host : public test::ScriptedHost {
     }
 };
 
-bool Launch(const std::string& pipeline) {
-    return test::Quietly("gst-launch-1.0 -q " + pipeline);
-}
+using test::Launch;
 
 std::string Media(const char* name) {
     return (gMedia / name).string();
