@@ -27,6 +27,13 @@ class ScriptedHost : public PlayerHost {
     platform::ScriptedDialogs dialogs;
     platform::Dialogs& Dialogs() override { return dialogs; }
     void SetWindowTitle(const std::string&) override {}
+    // The texts of the message boxes shown so far.
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> out;
+        for (const auto& call : dialogs.CallsOf(platform::ScriptedDialogs::Kind::MessageBox))
+            out.push_back(call.text);
+        return out;
+    }
 };
 
 // Runs a shell command, its output thrown away; true when it exits with 0.

@@ -48,17 +48,6 @@ std::filesystem::path gMedia;
 namespace {
 
 namespace fs = std::filesystem;
-using platform::ScriptedDialogs;
-
-class Host : public test::ScriptedHost {
-  public:
-    std::vector<std::string> Boxes() const {
-        std::vector<std::string> out;
-        for (const auto& call : dialogs.CallsOf(ScriptedDialogs::Kind::MessageBox))
-            out.push_back(call.text);
-        return out;
-    }
-};
 
 using test::Launch;
 
@@ -196,7 +185,7 @@ void MakeMedia() {
     ASSERT_FALSE(gUrl.empty() || gRangesUrl.empty());
 }
 
-class EngineGstTest : public test::GstRecordTest<Host> {
+class EngineGstTest : public test::GstRecordTest<> {
   protected:
     static void SetUpTestSuite() {
         if (gMedia.empty())
