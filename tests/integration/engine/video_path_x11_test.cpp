@@ -103,12 +103,7 @@ class Player : public test::ScriptedHost, public VideoWindow {
     }
 
     // The boxes shown so far, for a failure's message.
-    std::string Boxes() const {
-        std::string out;
-        for (const auto& call : dialogs.CallsOf(platform::ScriptedDialogs::Kind::MessageBox))
-            out += call.text + "\n";
-        return out;
-    }
+    std::string Boxes() const { return ::testing::PrintToString(ScriptedHost::Boxes()); }
     // The caps now at the sink pad of `element` (owned by the caller), null before any.
     static GstCaps* CapsIn(GstElement* element) {
         g_autoptr(GstPad) pad = gst_element_get_static_pad(element, "sink");
