@@ -11,22 +11,35 @@ namespace {
 
 enum class FilterKind { VideoRenderer, Mixer, AsfReader, Source, AudioRenderer };
 
+// Hands `value` out through `out`: S_OK.
+template <typename T, typename V>
+HRESULT Put(T* out, V&& value) {
+    *out = std::forward<V>(value);
+    return S_OK;
+}
+// Whether `index` is one of `list`'s.
+template <typename List>
+bool Within(long index, const List& list) {
+    return index >= 0 && index < long(list.size());
+}
+// `hr`, having run `then` when it succeeded.
+template <typename F>
+HRESULT IfOk(HRESULT hr, F&& then) {
+    if (SUCCEEDED(hr))
+        then();
+    return hr;
+}
+
 // A pin knows whether it is connected; its peer is not modelled.
 class FakePin : public IPin {
   public:
     FakePin(PIN_DIRECTION dir, std::string id) : dir(dir), id(std::move(id)) {}
-    HRESULT QueryDirection(PIN_DIRECTION* out) override {
-        *out = dir;
-        return S_OK;
-    }
+    HRESULT QueryDirection(PIN_DIRECTION* out) override { return Put(out, dir); }
     HRESULT ConnectedTo(std::shared_ptr<IPin>* out) override {
         out->reset();
         return connected ? S_OK : VFW_E_NOT_CONNECTED;
     }
-    HRESULT QueryId(std::string* out) override {
-        *out = id;
-        return S_OK;
-    }
+    HRESULT QueryId(std::string* out) override { return Put(out, id); }
 
     PIN_DIRECTION dir;
     std::string id;
@@ -55,15 +68,9 @@ class FakeFilter : public IBaseFilter,
             pins.push_back(std::make_shared<FakePin>(PINDIR_OUTPUT, "Audio"));
     }
 
-    HRESULT QueryFilterInfo(std::string* out) override {
-        *out = name;
-        return S_OK;
-    }
+    HRESULT QueryFilterInfo(std::string* out) override { return Put(out, name); }
     HRESULT EnumPins(std::vector<std::shared_ptr<IPin>>* out) override {
-        HRESULT hr = fw_->Check("EnumPins");
-        if (SUCCEEDED(hr))
-            out->assign(pins.begin(), pins.end());
-        return hr;
+        return IfOk(fw_->Check("EnumPins"), [&] { out->assign(pins.begin(), pins.end()); });
     }
     HRESULT QueryFileSourceFilter(std::shared_ptr<IFileSourceFilter>* out) override {
         return As(FilterKind::AsfReader, "QueryFileSourceFilter", out);
@@ -96,10 +103,7 @@ class FakeFilter : public IBaseFilter,
         aspect_ = mode;
         return fw_->Step("SetAspectRatioMode " + std::to_string(mode), "");
     }
-    HRESULT GetAspectRatioMode(VMR9AspectRatioMode* mode) override {
-        *mode = aspect_;
-        return S_OK;
-    }
+    HRESULT GetAspectRatioMode(VMR9AspectRatioMode* mode) override { return Put(mode, aspect_); }
     // Only the destination: the view never crops the source.
     HRESULT SetVideoPosition(const RECT*, const RECT* dest) override {
         if (dest)
@@ -121,10 +125,7 @@ class FakeFilter : public IBaseFilter,
     HRESULT As(FilterKind only, const char* step, std::shared_ptr<T>* out) {
         if (kind != only)
             return E_NOINTERFACE;
-        HRESULT hr = fw_->Check(step);
-        if (SUCCEEDED(hr))
-            *out = std::shared_ptr<T>(shared_from_this(), this);
-        return hr;
+        return IfOk(fw_->Check(step), [&] { *out = std::shared_ptr<T>(shared_from_this(), this); });
     }
 
     FakeMediaFramework* fw_;
@@ -141,10 +142,7 @@ std::string TimeText(const REFERENCE_TIME* t) {
 
 template <FilterKind kind>
 HRESULT Create(FakeMediaFramework* fw, const char* step, std::shared_ptr<IBaseFilter>* out) {
-    HRESULT hr = fw->Check(step);
-    if (SUCCEEDED(hr))
-        *out = std::make_shared<FakeFilter>(fw, kind);
-    return hr;
+    return IfOk(fw->Check(step), [&] { *out = std::make_shared<FakeFilter>(fw, kind); });
 }
 
 }  // namespace
@@ -208,8 +206,8 @@ class FakeGraph : public IGraphBuilder,
         return S_OK;
     }
     HRESULT EnumFilters(std::vector<std::shared_ptr<IBaseFilter>>* filters) override {
-        filters->assign(filters_.begin(), filters_.end());
-        return S_OK;
+        return Put(filters,
+                   std::vector<std::shared_ptr<IBaseFilter>>(filters_.begin(), filters_.end()));
     }
     HRESULT Abort() override { return fw_->Step("Abort", ""); }
     HRESULT QueryMediaControl(std::shared_ptr<IMediaControl>* out) override {
@@ -232,39 +230,28 @@ class FakeGraph : public IGraphBuilder,
     }
 
     HRESULT get_MarkerCount(long* count) override {
-        *count = static_cast<long>(fw_->script.chapters.size());
-        return S_OK;
+        return Put(count, long(fw_->script.chapters.size()));
     }
     HRESULT GetMarkerTime(long marker, REFERENCE_TIME* start) override {
-        if (marker < 1 || marker > static_cast<long>(fw_->script.chapters.size()))
-            return E_INVALIDARG;
-        *start = fw_->script.chapters[marker - 1].first;
-        return S_OK;
+        const auto& chapters = fw_->script.chapters;
+        return Within(marker - 1, chapters) ? Put(start, chapters[marker - 1].first) : E_INVALIDARG;
     }
     HRESULT GetMarkerName(long marker, std::string* name) override {
-        if (marker < 1 || marker > static_cast<long>(fw_->script.chapters.size()))
-            return E_INVALIDARG;
-        *name = fw_->script.chapters[marker - 1].second;
-        return S_OK;
+        const auto& chapters = fw_->script.chapters;
+        return Within(marker - 1, chapters) ? Put(name, chapters[marker - 1].second) : E_INVALIDARG;
     }
     HRESULT QueryStreamSelect(std::shared_ptr<IAMStreamSelect>* out) override {
         return Query(out, "QueryStreamSelect");
     }
 
-    HRESULT Count(long* count) override {
-        *count = static_cast<long>(streams_.size());
-        return S_OK;
-    }
+    HRESULT Count(long* count) override { return Put(count, long(streams_.size())); }
     HRESULT Info(long index, StreamInfo* info) override {
-        if (index < 0 || index >= static_cast<long>(streams_.size()))
-            return E_INVALIDARG;
-        *info = streams_[index];
-        return S_OK;
+        return Within(index, streams_) ? Put(info, streams_[index]) : E_INVALIDARG;
     }
     HRESULT Enable(long index, uint32_t flags) override {
         HRESULT hr =
             fw_->Step("Enable " + std::to_string(index) + " " + std::to_string(flags), "Enable");
-        if (FAILED(hr) || index < 0 || index >= static_cast<long>(streams_.size()))
+        if (FAILED(hr) || !Within(index, streams_))
             return FAILED(hr) ? hr : E_INVALIDARG;
         StreamInfo& chosen = streams_[index];
         if (flags == 0) {
@@ -319,10 +306,7 @@ class FakeGraph : public IGraphBuilder,
     }
 
     HRESULT GetDuration(REFERENCE_TIME* duration) override {
-        HRESULT hr = fw_->Check("GetDuration");
-        if (SUCCEEDED(hr))
-            *duration = kDuration;
-        return hr;
+        return IfOk(fw_->Check("GetDuration"), [&] { *duration = kDuration; });
     }
     HRESULT GetCurrentPosition(REFERENCE_TIME* position) override {
         return GetPositions(position, nullptr);
@@ -352,15 +336,9 @@ class FakeGraph : public IGraphBuilder,
     HRESULT SetRate(double rate) override {
         std::ostringstream line;
         line << "SetRate " << rate;
-        HRESULT hr = fw_->Step(line.str(), "SetRate");
-        if (SUCCEEDED(hr))
-            rate_ = rate;
-        return hr;
+        return IfOk(fw_->Step(line.str(), "SetRate"), [&] { rate_ = rate; });
     }
-    HRESULT GetRate(double* rate) override {
-        *rate = rate_;
-        return S_OK;
-    }
+    HRESULT GetRate(double* rate) override { return Put(rate, rate_); }
     HRESULT put_Volume(long volume) override {
         return fw_->Step("put_Volume " + std::to_string(volume), "");
     }
@@ -382,10 +360,8 @@ class FakeGraph : public IGraphBuilder,
 
     template <typename T>
     HRESULT Query(std::shared_ptr<T>* out, const char* step) {
-        HRESULT hr = fw_->Check(step);
-        if (SUCCEEDED(hr))
-            *out = std::shared_ptr<T>(shared_from_this(), static_cast<T*>(this));
-        return hr;
+        return IfOk(fw_->Check(step),
+                    [&] { *out = std::shared_ptr<T>(shared_from_this(), static_cast<T*>(this)); });
     }
 
     FakeMediaFramework* fw_;
@@ -455,10 +431,7 @@ HRESULT FakeMediaFramework::CreateSubtitleMixer(std::shared_ptr<CSubtitles>,
 }
 
 HRESULT FakeMediaFramework::AddGraphToRot(const std::shared_ptr<IGraphBuilder>&, uint32_t* cookie) {
-    HRESULT hr = Step("AddGraphToRot", "AddGraphToRot");
-    if (SUCCEEDED(hr))
-        *cookie = nextCookie_++;
-    return hr;
+    return IfOk(Step("AddGraphToRot", "AddGraphToRot"), [&] { *cookie = nextCookie_++; });
 }
 
 HRESULT FakeMediaFramework::RemoveGraphFromRot(uint32_t cookie) {
@@ -467,17 +440,16 @@ HRESULT FakeMediaFramework::RemoveGraphFromRot(uint32_t cookie) {
 
 StreamInfo FakeTrack(StreamInfo::Kind kind, const char* language, const char* format, int channels,
                      int flags, const char* title) {
-    StreamInfo info;
-    info.kind = kind;
-    info.language = language;
-    info.format = format;
-    info.title = title;
-    info.channels = channels;
-    info.enabled = flags & kTrackOn;
-    info.isDefault = flags & kTrackDefault;
-    info.forced = flags & kTrackForced;
-    info.decodable = !(flags & kTrackNoDecoder);
-    return info;
+    return {.kind = kind,
+            .format = format,
+            .language = language,
+            .title = title,
+            .channels = channels,
+            .isDefault = bool(flags & kTrackDefault),
+            .forced = bool(flags & kTrackForced),
+            .decodable = !(flags & kTrackNoDecoder),
+            .enabled = bool(flags & kTrackOn),
+            .streamId = {}};
 }
 
 }  // namespace tavimo

@@ -27,6 +27,13 @@ class ScriptedHost : public PlayerHost {
     platform::ScriptedDialogs dialogs;
     platform::Dialogs& Dialogs() override { return dialogs; }
     void SetWindowTitle(const std::string&) override {}
+    // The texts of the message boxes shown so far.
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> out;
+        for (const auto& call : dialogs.CallsOf(platform::ScriptedDialogs::Kind::MessageBox))
+            out.push_back(call.text);
+        return out;
+    }
 };
 
 // Runs a shell command, its output thrown away; true when it exits with 0.
@@ -35,6 +42,9 @@ inline bool Quietly(const std::string& command) {
 }
 inline bool Ffmpeg(const std::string& arguments) {
     return Quietly("ffmpeg -v error -y " + arguments);
+}
+inline bool Launch(const std::string& pipeline) {
+    return Quietly("gst-launch-1.0 -q " + pipeline);
 }
 
 // A fresh folder /tmp/tavimo-<name>-XXXXXX; empty when none could be made.
@@ -59,11 +69,10 @@ inline std::vector<GstElement*> Elements(GstIterator* it) {
 // The sink of the renderer bin `renderer` in `record`'s pipeline (borrowed
 // from it), null when there is none.
 inline GstElement* RendererSink(const PlayerRecord& record, const char* renderer) {
-    GstElement* bin = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), renderer);
-    if (!bin)
-        return nullptr;
-    const auto sinks = Elements(gst_bin_iterate_sinks(GST_BIN(bin)));
-    gst_object_unref(bin);
+    g_autoptr(GstElement) bin =
+        gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), renderer);
+    const auto sinks =
+        bin ? Elements(gst_bin_iterate_sinks(GST_BIN(bin))) : std::vector<GstElement*>();
     return sinks.empty() ? nullptr : sinks.front();
 }
 
@@ -87,19 +96,24 @@ inline GstMediaOptions FakeSinks(bool paced = false) {
 // pixel, rows without padding); empty when there is none or it does not convert.
 inline std::vector<guint8> Rgbx(GstSample* sample, int width = 320, int height = 240) {
     std::vector<guint8> out;
-    GstCaps* rgb = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGBx", "width",
-                                       G_TYPE_INT, width, "height", G_TYPE_INT, height, nullptr);
-    GstSample* converted =
+    g_autoptr(GstCaps) rgb =
+        gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGBx", "width", G_TYPE_INT,
+                            width, "height", G_TYPE_INT, height, nullptr);
+    g_autoptr(GstSample) converted =
         sample ? gst_video_convert_sample(sample, rgb, GST_SECOND, nullptr) : nullptr;
-    gst_caps_unref(rgb);
     GstMapInfo map;
     if (converted && gst_buffer_map(gst_sample_get_buffer(converted), &map, GST_MAP_READ)) {
         out.assign(map.data, map.data + std::min<size_t>(map.size, size_t(width) * height * 4));
         gst_buffer_unmap(gst_sample_get_buffer(converted), &map);
     }
-    if (converted)
-        gst_sample_unref(converted);
     return out;
+}
+
+// The sample `sink` took last (the caller's), null before any.
+inline GstSample* LastSample(GstElement* sink) {
+    GstSample* sample = nullptr;
+    g_object_get(sink, "last-sample", &sample, nullptr);
+    return sample;
 }
 
 // A player record on GStreamer answering a `Host`, and what the tests ask
@@ -134,11 +148,16 @@ class GstRecordTest : public ::testing::Test {
         record.SeekTo(0);
     }
     // The frame the video sink shows last (owned by the caller), null before the first.
-    GstSample* Shown() {
-        GstSample* sample = nullptr;
-        g_object_get(SinkOf("Video Mixing Renderer 9"), "last-sample", &sample, nullptr);
-        return sample;
+    GstSample* Shown() { return LastSample(SinkOf("Video Mixing Renderer 9")); }
+    // The shown frame's presentation time and length in 100-ns units, -1 without one.
+    std::pair<int64_t, int64_t> ShownFrame() {
+        g_autoptr(GstSample) sample = Shown();
+        GstBuffer* buffer = sample ? gst_sample_get_buffer(sample) : nullptr;
+        return buffer ? std::pair{int64_t(GST_BUFFER_PTS(buffer)) / 100,
+                                  int64_t(GST_BUFFER_DURATION(buffer)) / 100}
+                      : std::pair<int64_t, int64_t>{-1, -1};
     }
+    int64_t ShownTime() { return ShownFrame().first; }
 
     std::unique_ptr<MediaFramework> media;
     Host host;

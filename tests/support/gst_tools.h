@@ -17,10 +17,8 @@ namespace tavimo::test {
 // `data` stays the caller's and must outlive the pipeline. Any thread.
 inline gulong ProbePad(GstElement* element, const char* pad, GstPadProbeType type,
                        GstPadProbeCallback probe, gpointer data) {
-    GstPad* at = gst_element_get_static_pad(element, pad);
-    const gulong id = gst_pad_add_probe(at, type, probe, data, nullptr);
-    gst_object_unref(at);
-    return id;
+    g_autoptr(GstPad) at = gst_element_get_static_pad(element, pad);
+    return gst_pad_add_probe(at, type, probe, data, nullptr);
 }
 
 // The elements of `bin`, at any depth, whose class holds `klass` (as
@@ -37,13 +35,10 @@ inline std::vector<GstElement*> ElementsOfClass(GstElement* bin, const char* kla
 // `seconds`, and leaves it stopped; whether it reached its end.
 inline bool PlayToEnd(GstElement* pipeline, int seconds) {
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* end = gst_bus_timed_pop_filtered(
+    g_autoptr(GstBus) bus = gst_element_get_bus(pipeline);
+    g_autoptr(GstMessage) end = gst_bus_timed_pop_filtered(
         bus, seconds * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     const bool ended = end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS;
-    if (end)
-        gst_message_unref(end);
-    gst_object_unref(bus);
     gst_element_set_state(pipeline, GST_STATE_NULL);
     return ended;
 }

@@ -41,26 +41,15 @@
 #include "view/sliders.h"
 
 namespace tavimo {
+
+// The folder of clips made at test time; the shared entry removes it.
+std::filesystem::path gMedia;
+
 namespace {
 
 namespace fs = std::filesystem;
-using platform::ScriptedDialogs;
 
-class Host : public test::ScriptedHost {
-  public:
-    std::vector<std::string> Boxes() const {
-        std::vector<std::string> out;
-        for (const auto& call : dialogs.CallsOf(ScriptedDialogs::Kind::MessageBox))
-            out.push_back(call.text);
-        return out;
-    }
-};
-
-fs::path gMedia;
-
-bool Launch(const std::string& pipeline) {
-    return test::Quietly("gst-launch-1.0 -q " + pipeline);
-}
+using test::Launch;
 
 std::string Media(const char* name) {
     return (gMedia / name).string();
@@ -81,8 +70,16 @@ std::string Audio(int buffers) {
 
 // Makes the clips once per run in a fresh folder, and serves it over HTTP
 // twice: as Python's own server does, whole files only, and as most servers
-// do, with byte ranges.
-std::vector<pid_t> gServers;
+// do, with byte ranges. The servers end with the program.
+struct Servers {
+    std::vector<pid_t> pids;
+    ~Servers() {
+        for (pid_t server : pids) {
+            kill(server, SIGTERM);
+            waitpid(server, nullptr, 0);
+        }
+    }
+} gServers;
 std::string gUrl, gRangesUrl;
 
 // Python's file server with byte ranges (the open-ended ones players ask),
@@ -122,7 +119,7 @@ std::string Serve(std::vector<const char*> argv) {
         execvp(argv[0], const_cast<char* const*>(argv.data()));
         _exit(127);
     }
-    gServers.push_back(server);
+    gServers.pids.push_back(server);
     close(said[1]);
     // It says its port once it listens.
     FILE* in = fdopen(said[0], "r");
@@ -188,30 +185,16 @@ void MakeMedia() {
     ASSERT_FALSE(gUrl.empty() || gRangesUrl.empty());
 }
 
-class EngineGstTest : public test::GstRecordTest<Host> {
+class EngineGstTest : public test::GstRecordTest<> {
   protected:
     static void SetUpTestSuite() {
         if (gMedia.empty())
             MakeMedia();
     }
     bool InPipeline(const char* name) {
-        GstElement* element = gst_bin_get_by_name(GST_BIN(Pipeline()), name);
-        if (element)
-            gst_object_unref(element);
+        g_autoptr(GstElement) element = gst_bin_get_by_name(GST_BIN(Pipeline()), name);
         return element != nullptr;
     }
-    // The shown frame's presentation time and length in 100-ns units, -1 without one.
-    std::pair<int64_t, int64_t> ShownFrame() {
-        GstSample* sample = Shown();
-        if (!sample)
-            return {-1, -1};
-        GstBuffer* buffer = gst_sample_get_buffer(sample);
-        const std::pair<int64_t, int64_t> frame{int64_t(GST_BUFFER_PTS(buffer)) / 100,
-                                                int64_t(GST_BUFFER_DURATION(buffer)) / 100};
-        gst_sample_unref(sample);
-        return frame;
-    }
-    int64_t ShownFrameTime() { return ShownFrame().first; }
 };
 
 const std::string kRender =
@@ -227,41 +210,35 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
     const std::string missing =
         "FAILED(hr=0x80070002) in pGB->AddSourceFilter(filename, L\"SOURCE\", &pSource)\n\nThe "
         "file could not be found.";
+    using Names = std::vector<const char*>;
+    using Boxes = std::vector<std::string>;
     struct Row {
         const char* name;
         std::string path;
-        std::vector<std::string> boxes;  // none: the clip plays
+        Boxes boxes;  // none: the clip plays
         REFERENCE_TIME duration = 0;
-        std::vector<const char*> inPipeline = {}, notInPipeline = {};
+        Names inPipeline = {}, notInPipeline = {};
     } rows[] = {
-        {"video and audio",
-         Media("av.mp4"),
-         {},
-         40000000,
-         {source, mixer, video, audio, "Color Space Converter"},
-         {asf}},
-        {"video only", Media("video.mp4"), {}, 20000000, {source, video}, {audio}},
-        {"audio only", Media("audio.mp4"), {}, 20000000, {source, audio}, {video}},
-        {"windows media", Media("clip.wmv"), {}, 23200000, {asf, mixer, video, audio}, {source}},
-        {"over HTTP: the network source", gUrl + "av.mp4", {}, 40000000, {source, audio}},
-        {"over HTTP without ranges, a file read out of order",
-         gUrl + "noise.mp4",
-         {"FAILED(hr=0x801901a0) in pMC->Run()\n\nThe file cannot be played from here: it has to "
-          "be read out of order, and its server only sends it whole."}},
-        {"missing file", Media("missing.mp4"), {missing, kRender}},
-        {"file URI that cannot be looked up",
-         "file:///" + std::string(300, 'n') + ".mp4",
-         {missing, kRender}},
-        {"text named mp4",
-         Media("text.mp4"),
-         {"FAILED(hr=0x80040265) in pMC->Run()\n\nThe file cannot be played: its format is not "
-          "supported."}},
-        {"mp4 named wmv",
-         Media("mp4.wmv"),
-         {kAsfLoad + "The file is not in the expected format.", kRender}},
-        {"mms url",
-         "mms://example.invalid/live",
-         {kAsfLoad + "No handler is installed for this protocol (mms://).", kRender}},
+        {"video and audio", Media("av.mp4"), Boxes(), 40000000,
+         Names{source, mixer, video, audio, "Color Space Converter"}, Names{asf}},
+        {"video only", Media("video.mp4"), Boxes(), 20000000, Names{source, video}, Names{audio}},
+        {"audio only", Media("audio.mp4"), Boxes(), 20000000, Names{source, audio}, Names{video}},
+        {"windows media", Media("clip.wmv"), Boxes(), 23200000, Names{asf, mixer, video, audio},
+         Names{source}},
+        {"over HTTP: the network source", gUrl + "av.mp4", Boxes(), 40000000, Names{source, audio}},
+        {"over HTTP without ranges, a file read out of order", gUrl + "noise.mp4",
+         Boxes{"FAILED(hr=0x801901a0) in pMC->Run()\n\nThe file cannot be played from here: it "
+               "has to be read out of order, and its server only sends it whole."}},
+        {"missing file", Media("missing.mp4"), Boxes{missing, kRender}},
+        {"file URI that cannot be looked up", "file:///" + std::string(300, 'n') + ".mp4",
+         Boxes{missing, kRender}},
+        {"text named mp4", Media("text.mp4"),
+         Boxes{"FAILED(hr=0x80040265) in pMC->Run()\n\nThe file cannot be played: its format is "
+               "not supported."}},
+        {"mp4 named wmv", Media("mp4.wmv"),
+         Boxes{kAsfLoad + "The file is not in the expected format.", kRender}},
+        {"mms url", "mms://example.invalid/live",
+         Boxes{kAsfLoad + "No handler is installed for this protocol (mms://).", kRender}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -335,29 +312,29 @@ TEST_F(EngineGstTest, SeeksLandWhereTheyShould) {
     };
     for (const auto& [name, from, step, shown] : steps) {
         record.SeekTo(from);
-        EXPECT_NEAR(ShownFrameTime(), from, kFrame) << name << ": where it starts";
+        EXPECT_NEAR(ShownTime(), from, kFrame) << name << ": where it starts";
         record.SeekBy(step);
-        EXPECT_EQ(ShownFrameTime(), shown) << name;
+        EXPECT_EQ(ShownTime(), shown) << name;
     }
     // The seek bar: 400 pixels inside its border for the clip's 30 s.
     CSlider bar;
     bar.Attach(record, [] {});
     bar.resize(402, 20);
     QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(1 + 100, 5));
-    EXPECT_NEAR(ShownFrameTime(), 75'000'000, kFrame) << "a click at a quarter: 7.5 s";
+    EXPECT_NEAR(ShownTime(), 75'000'000, kFrame) << "a click at a quarter: 7.5 s";
     QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(1 + 40, 5));
     QTest::mouseMove(&bar, QPoint(1 + 200, 5));
     QMouseEvent drag(QEvent::MouseMove, QPointF(1 + 280, 5), bar.mapToGlobal(QPointF(1 + 280, 5)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&bar, &drag);
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(1 + 280, 5));
-    EXPECT_NEAR(ShownFrameTime(), 210'000'000, kFrame) << "a drag let go at 70 %: 21 s";
+    EXPECT_NEAR(ShownTime(), 210'000'000, kFrame) << "a drag let go at 70 %: 21 s";
     // Far past either end: the clip's end, the clip's start.
     record.SeekTo(std::numeric_limits<int64_t>::max());
     EXPECT_GE(Position(), 30 * kSecond - kFrame) << "past the end";
     record.SeekTo(25'000'000);
     record.SeekTo(std::numeric_limits<int64_t>::min());
-    EXPECT_EQ(ShownFrameTime(), 0) << "before the start";
+    EXPECT_EQ(ShownTime(), 0) << "before the start";
 }
 
 // Over HTTP, as the player opens a URL. From a server that answers byte
@@ -414,8 +391,7 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
         record.Volume = volume;
         ASSERT_TRUE(Open(Media("av.mp4"))) << volume;
         QTest::qWait(300);
-        GstSample* heard = nullptr;
-        g_object_get(SinkOf("Audio Renderer"), "last-sample", &heard, nullptr);
+        g_autoptr(GstSample) heard = test::LastSample(SinkOf("Audio Renderer"));
         ASSERT_NE(heard, nullptr) << volume;
         GstMapInfo map;
         ASSERT_TRUE(gst_buffer_map(gst_sample_get_buffer(heard), &map, GST_MAP_READ));
@@ -423,7 +399,6 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
                   volume == 0)
             << volume;
         gst_buffer_unmap(gst_sample_get_buffer(heard), &map);
-        gst_sample_unref(heard);
         record.CloseClip();
     }
 }
@@ -670,30 +645,26 @@ TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
         const char* text;  // into a line edit; "true"/"false" for a box, a nick for a list
         const char* after;
     };
+    using Edits = std::vector<Edit>;
     struct Row {
         const char* name;
         int filter;
-        std::vector<Edit> edits;
         bool closes;
+        Edits edits;
     } rows[] = {
-        {"int, uint, int64, bool applied",
-         kRenderer,
-         {{"num-buffers", "12", "12"},
-          {"blocksize", "8192", "8192"},
-          {"ts-offset", "-5000", "-5000"},
-          {"signal-handoffs", "true", "true"}},
-         true},
-        {"an enum applied", kDecoder, {{"skip-frame", "Skip B-frames", "Skip B-frames"}}, true},
-        {"double and enum applied",
-         kConverter,
-         {{"alpha-value", "0.5", "0.5"}, {"dither", "none", "none"}},
-         true},
-        {"below the minimum: nothing applied, the dialog stays",
-         kRenderer,
-         {{"num-buffers", "-2", "12"}, {"blocksize", "100", "8192"}},
-         false},
-        {"not a number", kRenderer, {{"ts-offset", "5 ms", "-5000"}}, false},
-        {"an unsigned number takes no sign", kRenderer, {{"blocksize", "-1", "8192"}}, false},
+        {"int, uint, int64, bool applied", kRenderer, true,
+         Edits{{"num-buffers", "12", "12"},
+               {"blocksize", "8192", "8192"},
+               {"ts-offset", "-5000", "-5000"},
+               {"signal-handoffs", "true", "true"}}},
+        {"an enum applied", kDecoder, true,
+         Edits{{"skip-frame", "Skip B-frames", "Skip B-frames"}}},
+        {"double and enum applied", kConverter, true,
+         Edits{{"alpha-value", "0.5", "0.5"}, {"dither", "none", "none"}}},
+        {"below the minimum: nothing applied, the dialog stays", kRenderer, false,
+         Edits{{"num-buffers", "-2", "12"}, {"blocksize", "100", "8192"}}},
+        {"not a number", kRenderer, false, Edits{{"ts-offset", "5 ms", "-5000"}}},
+        {"an unsigned number takes no sign", kRenderer, false, Edits{{"blocksize", "-1", "8192"}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -793,20 +764,3 @@ TEST(AudioOutput, FirstSinkThatOpensElseClockBoundSilenceSaidOnce) {
 
 }  // namespace
 }  // namespace tavimo
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    int rc;
-    {
-        QApplication app(argc, argv);
-        rc = RUN_ALL_TESTS();
-    }
-    for (pid_t server : tavimo::gServers) {
-        kill(server, SIGTERM);
-        waitpid(server, nullptr, 0);
-    }
-    std::error_code ec;
-    if (!tavimo::gMedia.empty())
-        std::filesystem::remove_all(tavimo::gMedia, ec);
-    return rc;
-}

@@ -29,7 +29,6 @@
 #include "support/null_sound_server.h"
 
 namespace tavimo {
-namespace {}  // namespace
 
 // The folder of clips made at test time; the shared entry removes it.
 std::filesystem::path gMedia;
@@ -325,12 +324,11 @@ std::string FilmClip() {
     const std::filesystem::path clip = gMedia / "film.mkv";
     if (!std::filesystem::exists(clip)) {
         const std::string parts = (gMedia / "film").string();
-        const std::string make =
-            "python3 " TAVIMO_SOURCE_DIR "/tests/support/film_clip.py " + parts +
-            " 16 >/dev/null && ffmpeg -v error -y -f lavfi -i "
-            "testsrc=s=160x120:r=10 -i " +
-            parts + "/film2.wav -t 16 -c:v libx264 -preset ultrafast -c:a flac " + clip.string();
-        if (std::system(make.c_str()) != 0)
+        if (!test::Quietly(
+                "python3 " TAVIMO_SOURCE_DIR "/tests/support/film_clip.py " + parts +
+                " 16 >/dev/null && ffmpeg -v error -y -f lavfi -i testsrc=s=160x120:r=10 -i " +
+                parts + "/film2.wav -t 16 -c:v libx264 -preset ultrafast -c:a flac " +
+                clip.string()))
             return "";
     }
     return clip.string();
@@ -412,12 +410,10 @@ struct Played {
 
 void Take(GstElement*, GstBuffer* buffer, GstPad* pad, gpointer data) {
     Played& into = *static_cast<Played*>(data);
-    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
-        gchar* text = gst_caps_to_string(caps);
+    if (g_autoptr(GstCaps) caps = gst_pad_get_current_caps(pad)) {
+        g_autofree gchar* text = gst_caps_to_string(caps);
         into.caps = text;
-        g_free(text);
         gst_structure_get_int(gst_caps_get_structure(caps, 0), "rate", &into.rate);
-        gst_caps_unref(caps);
     }
     GstMapInfo map;
     gst_buffer_map(buffer, &map, GST_MAP_READ);
@@ -445,19 +441,15 @@ void Take(GstElement*, GstBuffer* buffer, GstPad* pad, gpointer data) {
 Played PlayThrough(const std::string& launch, bool nightOn) {
     Played out;
     out.quietSince = 0;
-    GstElement* pipeline = gst_parse_launch(launch.c_str(), nullptr);
+    g_autoptr(GstElement) pipeline = gst_parse_launch(launch.c_str(), nullptr);
     EXPECT_NE(pipeline, nullptr) << launch;
     if (!pipeline)
         return out;
-    GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
+    g_autoptr(GstElement) sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
     g_signal_connect(sink, "handoff", G_CALLBACK(Take), &out);
-    if (GstElement* night = gst_bin_get_by_name(GST_BIN(pipeline), "night")) {
+    if (g_autoptr(GstElement) night = gst_bin_get_by_name(GST_BIN(pipeline), "night"))
         SetNightMode(night, nightOn);
-        gst_object_unref(night);
-    }
     EXPECT_TRUE(test::PlayToEnd(pipeline, 10));
-    gst_object_unref(sink);
-    gst_object_unref(pipeline);
     return out;
 }
 

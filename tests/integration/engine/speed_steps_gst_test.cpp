@@ -84,7 +84,7 @@ class SpeedStepsTest : public test::GstRecordTest<Host> {
     // The number the shown frame carries, read in its luma near the right
     // edge (away from the note); -1 without a picture.
     int ShownFrame() {
-        GstSample* sample = Shown();
+        g_autoptr(GstSample) sample = Shown();
         GstVideoInfo info;
         GstVideoFrame frame;
         int number = -1;
@@ -101,8 +101,6 @@ class SpeedStepsTest : public test::GstRecordTest<Host> {
             number = level(3, 50) * 50 + level(1, 4);
             gst_video_frame_unmap(&frame);
         }
-        if (sample)
-            gst_sample_unref(sample);
         return number;
     }
 };
@@ -110,8 +108,7 @@ class SpeedStepsTest : public test::GstRecordTest<Host> {
 // The tone as the sink plays it: the frequency in its samples times the rate
 // the sink plays them at; 0 when the samples are silent.
 double HeardFrequency(GstElement* sink) {
-    GstSample* sample = nullptr;
-    g_object_get(sink, "last-sample", &sample, nullptr);
+    g_autoptr(GstSample) sample = test::LastSample(sink);
     if (!sample)
         return -1;
     // The sink takes what the tempo filter or the converter gives.
@@ -119,7 +116,6 @@ double HeardFrequency(GstElement* sink) {
     GstAudioInfo info;
     gst_audio_info_from_caps(&info, gst_sample_get_caps(sample));
     const double rate = gst_sample_get_segment(sample)->rate;
-    gst_sample_unref(sample);
     if (sound.empty())
         return -1;  // a gap
     int crossings = 0;

@@ -6,6 +6,7 @@ endif()
 # The engine and its Filters menu on GStreamer, clips made at test time (fake sinks, no display).
 tavimo_test(NAME engine_gst_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_gst_test.cpp
+            ${TAVIMO_TEST_SUPPORT_DIR}/qt_media_main.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration
     COST 40)

@@ -146,27 +146,17 @@ class TracksGstTest : public test::GstRecordTest<> {
             EXPECT_EQ(tracks->Info(i, &out[size_t(i)]), S_OK);
         return out;
     }
-    // The time of the shown picture in 100-ns units, -1 before the first.
-    int64_t ShownTime() {
-        GstSample* shown = Shown();
-        const int64_t time =
-            shown ? int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100 : -1;
-        if (shown)
-            gst_sample_unref(shown);
-        return time;
-    }
     // Pixels of the shown picture in [x0, x1) x [y0, y1) (its lower half
     // unless given) that `match` (R, G, B); -1 before the first picture.
     // `time`: that picture's, in 100-ns units.
     int CountShown(const std::function<bool(int, int, int)>& match, int x0 = 0, int y0 = 120,
                    int x1 = 320, int y1 = 240, int64_t* time = nullptr) {
-        GstSample* shown = Shown();
+        g_autoptr(GstSample) shown = Shown();
         if (!shown)
             return -1;
         if (time)
             *time = int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100;
         const std::vector<guint8> rgb = test::Rgbx(shown);
-        gst_sample_unref(shown);
         if (rgb.empty())
             return -1;
         int count = 0;
@@ -212,31 +202,28 @@ TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
     std::vector<Listed> thirty(30, {Kind::Subtitle, "SubRip", "", "", 0, false, true, false});
     // The clip opens with the subtitle track flagged default shown.
     thirty[0].isDefault = thirty[0].enabled = true;
+    using Listing = std::vector<Listed>;
     struct Row {
         const char* name;
         const char* clip;
-        std::vector<Listed> tracks;
+        Listing tracks;
     } rows[] = {
-        {"mkv: AAC and AC-3 in two languages, SubRip and ASS",
-         "tracks.mkv",
-         {{Kind::Audio, "AAC", "en", "", 2, true, true, true},
-          {Kind::Audio, "AC-3", "de", "", 1, false, true, false},
-          {Kind::Subtitle, "SubRip", "en", "", 0, false, true, false},
-          {Kind::Subtitle, "ASS", "fr", "Signs", 0, true, true, true}}},
+        {"mkv: AAC and AC-3 in two languages, SubRip and ASS", "tracks.mkv",
+         Listing{{Kind::Audio, "AAC", "en", "", 2, true, true, true},
+                 {Kind::Audio, "AC-3", "de", "", 1, false, true, false},
+                 {Kind::Subtitle, "SubRip", "en", "", 0, false, true, false},
+                 {Kind::Subtitle, "ASS", "fr", "Signs", 0, true, true, true}}},
         // MP4 flags a track it enables, not one it makes default: ffmpeg
         // enables the first of each kind when none is asked for.
-        {"mp4: mov_text, enabled as the only one of its kind",
-         "movtext.mp4",
-         {{Kind::Audio, "AAC", "", "", 1, true, true, true},
-          {Kind::Subtitle, "Timed Text", "en", "", 0, true, true, true}}},
-        {"mp4: the text track the file enables is shown, the other not",
-         "enabled.mp4",
-         {{Kind::Subtitle, "Timed Text", "en", "", 0, false, true, false},
-          {Kind::Subtitle, "Timed Text", "de", "", 0, true, true, true}}},
+        {"mp4: mov_text, enabled as the only one of its kind", "movtext.mp4",
+         Listing{{Kind::Audio, "AAC", "", "", 1, true, true, true},
+                 {Kind::Subtitle, "Timed Text", "en", "", 0, true, true, true}}},
+        {"mp4: the text track the file enables is shown, the other not", "enabled.mp4",
+         Listing{{Kind::Subtitle, "Timed Text", "en", "", 0, false, true, false},
+                 {Kind::Subtitle, "Timed Text", "de", "", 0, true, true, true}}},
         {"mkv with 30 subtitle tracks lists all 30", "thirty.mkv", thirty},
-        {"a subtitle stream nothing reads is listed, greyed",
-         "webvtt.mkv",
-         {{Kind::Subtitle, "Unknown", "es", "", 0, false, false, false}}},
+        {"a subtitle stream nothing reads is listed, greyed", "webvtt.mkv",
+         Listing{{Kind::Subtitle, "Unknown", "es", "", 0, false, false, false}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -334,11 +321,8 @@ TEST_F(TracksGstTest, SwitchingAudioWhilePlayingChangesWhatPlaysWithoutAJump) {
     GstElement* sink = SinkOf("Audio Renderer");
     // Root mean square of what plays (1.0: full scale), -1 before any sound.
     auto loudness = [&] {
-        GstSample* sample = nullptr;
-        g_object_get(sink, "last-sample", &sample, nullptr);
+        g_autoptr(GstSample) sample = test::LastSample(sink);
         const std::vector<double> sound = test::FirstChannel(sample);
-        if (sample)
-            gst_sample_unref(sample);
         double sum = 0;
         for (double v : sound)
             sum += v * v;
@@ -458,10 +442,8 @@ class PacedTracksTest : public TracksGstTest {
              test::Elements(gst_bin_iterate_elements(GST_BIN(GstPipelineOf(record.pGB.get()))))) {
             GstElementFactory* factory = gst_element_get_factory(element);
             if (factory && g_str_equal(GST_OBJECT_NAME(factory), "fakesink")) {
-                GstPad* pad = gst_element_get_static_pad(element, "sink");
-                GstPad* feed = gst_pad_get_peer(pad);
-                gst_object_unref(pad);
-                return feed;
+                g_autoptr(GstPad) pad = gst_element_get_static_pad(element, "sink");
+                return gst_pad_get_peer(pad);
             }
         }
         return nullptr;
@@ -476,7 +458,7 @@ TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
     ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
     record.TogglePause();
-    GstPad* feed = SubtitleFeed();
+    g_autoptr(GstPad) feed = SubtitleFeed();
     ASSERT_NE(feed, nullptr);
     gst_pad_add_probe(
         feed, GST_PAD_PROBE_TYPE_BUFFER,
@@ -485,7 +467,6 @@ TEST_F(PacedTracksTest, ACueReadAfterThePausedPictureWasDrawnIsDrawnIntoIt) {
             return GST_PAD_PROBE_OK;
         },
         nullptr, nullptr);
-    gst_object_unref(feed);
     ASSERT_EQ(record.Track.Current()->size(), 1u) << "the late cue is not read yet";
     record.SeekTo(180500000);
     int white = 0;

@@ -36,6 +36,19 @@ namespace {
 
 using test::Ffmpeg;
 
+// `frames` of videotestsrc's `pattern` in raw `caps` at 25/s, as H.264 in `mux`,
+// made into `name` in `dir`; its path, empty when it could not be made.
+std::string H264Clip(const QTemporaryDir& dir, const char* name, int frames, const char* caps,
+                     const char* mux, const char* pattern = "smpte") {
+    const std::string clip = dir.filePath(name).toStdString();
+    const bool made =
+        e2e::MakeClip("videotestsrc num-buffers=" + std::to_string(frames) + " pattern=" + pattern +
+                          " ! video/x-raw,framerate=25/1," + caps +
+                          " ! x264enc speed-preset=ultrafast ! h264parse ! " + mux,
+                      clip);
+    return made ? clip : std::string();
+}
+
 // A native top-level window for the picture, as the view's surface, and the
 // record playing into it through ximagesink, with sound into fakesink.
 class Player : public test::ScriptedHost, public VideoWindow {
@@ -90,42 +103,31 @@ class Player : public test::ScriptedHost, public VideoWindow {
     }
 
     // The boxes shown so far, for a failure's message.
-    std::string Boxes() const {
-        std::string out;
-        for (const auto& call : dialogs.CallsOf(platform::ScriptedDialogs::Kind::MessageBox))
-            out += call.text + "\n";
-        return out;
-    }
+    std::string Boxes() const { return ::testing::PrintToString(ScriptedHost::Boxes()); }
     // The caps now at the sink pad of `element` (owned by the caller), null before any.
     static GstCaps* CapsIn(GstElement* element) {
-        GstPad* pad = gst_element_get_static_pad(element, "sink");
-        GstCaps* caps = gst_pad_get_current_caps(pad);
-        gst_object_unref(pad);
-        return caps;
+        g_autoptr(GstPad) pad = gst_element_get_static_pad(element, "sink");
+        return gst_pad_get_current_caps(pad);
     }
     GstElement* Sink() { return test::RendererSink(record, "Video Mixing Renderer 9"); }
     // The size of the frames the sink takes now; empty before any.
     QSize SinkSize() {
-        GstCaps* caps = CapsIn(Sink());
+        g_autoptr(GstCaps) caps = CapsIn(Sink());
         int w = 0, h = 0;
         if (caps) {
             gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &w);
             gst_structure_get_int(gst_caps_get_structure(caps, 0), "height", &h);
-            gst_caps_unref(caps);
         }
         return QSize(w, h);
     }
     // The raw format reaching the sink pad of the pipeline's element `name`.
     std::string PadFormat(const char* name) {
-        GstElement* element = gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), name);
-        GstCaps* caps = CapsIn(element);
-        gst_object_unref(element);
+        g_autoptr(GstElement) element =
+            gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), name);
+        g_autoptr(GstCaps) caps = CapsIn(element);
         const char* format =
             caps ? gst_structure_get_string(gst_caps_get_structure(caps, 0), "format") : nullptr;
-        const std::string result = format ? format : "";
-        if (caps)
-            gst_caps_unref(caps);
-        return result;
+        return format ? format : "";
     }
 
     // How many times the frames' allocation was asked of the sink so far
@@ -155,12 +157,10 @@ class Player : public test::ScriptedHost, public VideoWindow {
 // at its display aspect, and plays.
 TEST(VideoPathX11, AnExtremePixelAspectHoldsABoundedSize) {
     QTemporaryDir dir;
-    const std::string clip = dir.filePath("wide.mkv").toStdString();
-    ASSERT_TRUE(
-        e2e::MakeClip("videotestsrc num-buffers=50 ! video/x-raw,format=I420,width=720,"
-                      "height=576,framerate=25/1,pixel-aspect-ratio=20/1 ! "
-                      "x264enc speed-preset=ultrafast ! h264parse ! matroskamux",
-                      clip));
+    const std::string clip =
+        H264Clip(dir, "wide.mkv", 50, "format=I420,width=720,height=576,pixel-aspect-ratio=20/1",
+                 "matroskamux");
+    ASSERT_FALSE(clip.empty());
     Player player(QSize(320, 240));
     ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
     EXPECT_EQ(player.SinkSize(), QSize(8192, 327));
@@ -229,12 +229,9 @@ struct PassCount {
 TEST(VideoPathX11, VideoIsDeinterlacedAsTheSettingSaysAndProgressivePassesUntouched) {
     QTemporaryDir dir;
     const std::string interlaced = MakeInterlacedClip(dir);
-    const std::string progressive = dir.filePath("progressive.mkv").toStdString();
-    ASSERT_TRUE(
-        e2e::MakeClip("videotestsrc num-buffers=150 pattern=ball ! "
-                      "video/x-raw,format=I420,width=720,height=576,framerate=25/1 ! "
-                      "x264enc speed-preset=ultrafast ! h264parse ! matroskamux",
-                      progressive));
+    const std::string progressive = H264Clip(
+        dir, "progressive.mkv", 150, "format=I420,width=720,height=576", "matroskamux", "ball");
+    ASSERT_FALSE(progressive.empty());
     const std::string deep = dir.filePath("deep.mkv").toStdString();
     ASSERT_TRUE(
         Ffmpeg("-f lavfi -i testsrc2=s=320x240:r=25:d=6 -c:v ffv1 -pix_fmt yuv420p10le " + deep));
@@ -296,12 +293,9 @@ TEST(VideoPathX11, VideoIsDeinterlacedAsTheSettingSaysAndProgressivePassesUntouc
 
 TEST(RendererX11, ResizedOverAndOverWhilePlayingItKeepsPlaying) {
     QTemporaryDir dir;
-    const std::string clip = dir.filePath("clip.mp4").toStdString();
-    ASSERT_TRUE(
-        e2e::MakeClip("videotestsrc num-buffers=500 ! "
-                      "video/x-raw,format=I420_10LE,width=640,height=360,framerate=25/1 ! "
-                      "x264enc speed-preset=ultrafast ! h264parse ! mp4mux",
-                      clip));
+    const std::string clip =
+        H264Clip(dir, "clip.mp4", 500, "format=I420_10LE,width=640,height=360", "mp4mux");
+    ASSERT_FALSE(clip.empty());
     Player player(QSize(640, 360));
     ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
     // Ten steps narrower and lower, then back, over and over, faster than
@@ -338,23 +332,18 @@ TEST(RendererX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
         const std::string raw = dir.filePath("frame.yuv").toStdString();
         const std::string clip = dir.filePath(QString(row.colorspace) + ".mkv").toStdString();
         const bool deep = std::string(row.format).find("10") != std::string::npos;
-        std::vector<uint16_t> frame;
-        frame.insert(frame.end(), 320 * 240, uint16_t(row.y));
-        frame.insert(frame.end(), 160 * 120, uint16_t(row.cb));
-        frame.insert(frame.end(), 160 * 120, uint16_t(row.cr));
         {
             std::ofstream out(raw, std::ios::binary);
-            for (uint16_t v : frame) {
-                out.put(char(v & 0xff));
-                if (deep)
-                    out.put(char(v >> 8));
-            }
+            for (const auto& [value, count] :
+                 {std::pair{row.y, 320 * 240}, {row.cb, 160 * 120}, {row.cr, 160 * 120}})
+                for (int i = 0; i < count; ++i)  // little-endian samples
+                    out.write(reinterpret_cast<const char*>(&value), deep ? 2 : 1);
         }
-        const std::string make = std::string("ffmpeg -loglevel error -y -f rawvideo -pix_fmt ") +
-                                 row.format + " -s 320x240 -r 25 -stream_loop 199 -i " + raw +
-                                 " -frames:v 200 -c:v libx264 -qp 0 " + "-colorspace " +
-                                 row.colorspace + " -color_range " + row.range + " " + clip;
-        ASSERT_EQ(std::system(make.c_str()), 0) << make;
+        ASSERT_TRUE(Ffmpeg(std::string("-f rawvideo -pix_fmt ") + row.format +
+                           " -s 320x240 -r 25 -stream_loop 199 -i " + raw +
+                           " -frames:v 200 -c:v libx264 -qp 0 -colorspace " + row.colorspace +
+                           " -color_range " + row.range + " " + clip))
+            << row.name;
         Player player(QSize(640, 360));
         ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
         QTest::qWait(600);
@@ -410,8 +399,7 @@ int WhiteAtTheBottom(const uint8_t* data, int stride, int width, int height) {
 
 // The same in the sink's last frame.
 int WhiteAtTheBottom(GstElement* sink) {
-    GstSample* sample = nullptr;
-    g_object_get(sink, "last-sample", &sample, nullptr);
+    g_autoptr(GstSample) sample = test::LastSample(sink);
     GstVideoInfo info;
     GstVideoFrame frame;
     int white = 0;
@@ -421,8 +409,6 @@ int WhiteAtTheBottom(GstElement* sink) {
                                  GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), info.width, info.height);
         gst_video_frame_unmap(&frame);
     }
-    if (sample)
-        gst_sample_unref(sample);
     return white;
 }
 
@@ -434,11 +420,9 @@ TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
     QTemporaryDir dir;
     const std::string clip = dir.filePath("clip.mkv").toStdString();
     ASSERT_TRUE(
-        e2e::MakeClip("videotestsrc num-buffers=90 pattern=solid-color "
-                      "foreground-color=0xff404040 ! "
-                      "video/x-raw,format=I420,width=1920,height=1080,framerate=30/1 ! "
-                      "x264enc speed-preset=ultrafast key-int-max=30 ! h264parse ! "
-                      "matroskamux",
+        e2e::MakeClip("videotestsrc num-buffers=90 pattern=solid-color foreground-color=0xff404040 "
+                      "! video/x-raw,format=I420,width=1920,height=1080,framerate=30/1 ! "
+                      "x264enc speed-preset=ultrafast key-int-max=30 ! h264parse ! matroskamux",
                       clip));
     std::ofstream(dir.filePath("clip.srt").toStdString())
         << "1\n00:00:00,000 --> 00:00:10,000\nHHHH MMMM WWWW\nSecond line of text\n";
@@ -471,12 +455,9 @@ TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
 // size changes nothing, so nothing is negotiated again as playback starts.
 TEST(RendererX11, TheFirstFrameKeepsTheClipsSizeBeforeTheViewIsLaidOut) {
     QTemporaryDir dir;
-    const std::string clip = dir.filePath("clip.mp4").toStdString();
-    ASSERT_TRUE(
-        e2e::MakeClip("videotestsrc num-buffers=100 ! "
-                      "video/x-raw,format=I420_10LE,width=640,height=360,framerate=25/1 ! "
-                      "x264enc speed-preset=ultrafast ! h264parse ! mp4mux",
-                      clip));
+    const std::string clip =
+        H264Clip(dir, "clip.mp4", 100, "format=I420_10LE,width=640,height=360", "mp4mux");
+    ASSERT_FALSE(clip.empty());
     Player player(QSize(640, 360));
     player.surface.resize(100, 30);
     QTest::qWait(50);

@@ -178,19 +178,16 @@ TEST_F(DesktopGioTest, RegisteredTypesOpenWithUsAndTheInstalledOnesStay) {
     // The user's entry as GIO reads it: the installed keys, and the program
     // as TryExec (which hides the entry where the program is gone).
     const std::string entry = *sandbox / "data/applications/tavimo.desktop";
-    GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(entry.c_str());
+    g_autoptr(GDesktopAppInfo) info = g_desktop_app_info_new_from_filename(entry.c_str());
     ASSERT_NE(info, nullptr);
     EXPECT_STREQ(g_desktop_app_info_get_generic_name(info), "Video Player");
     const char* const* keywords = g_desktop_app_info_get_keywords(info);
     ASSERT_NE(keywords, nullptr);
     EXPECT_STREQ(keywords[1], "movie");
-    gchar* action = g_desktop_app_info_get_action_name(info, "new");
+    g_autofree gchar* action = g_desktop_app_info_get_action_name(info, "new");
     EXPECT_STREQ(action, "New Window");
-    g_free(action);
-    gchar* tryExec = g_desktop_app_info_get_string(info, "TryExec");
+    g_autofree gchar* tryExec = g_desktop_app_info_get_string(info, "TryExec");
     EXPECT_EQ(std::string(tryExec != nullptr ? tryExec : ""), Exe());
-    g_free(tryExec);
-    g_object_unref(info);
     EXPECT_EQ(desktop.ApplicationExecutables("video/x-tavimo-zq9"),
               std::vector<std::string>{Exe()});
 }

@@ -34,9 +34,8 @@ using frame_test::Press;
 // The items of a menu as shown: greyed ones marked, the checked one starred.
 QStringList Items(QMenu* menu) {
     QStringList out;
-    for (QAction* a : menu->actions()) {
+    for (QAction* a : menu->actions())
         out << a->text() + (a->isEnabled() ? "" : " (inactive)") + (a->isChecked() ? " *" : "");
-    }
     return out;
 }
 
@@ -96,9 +95,8 @@ TEST_F(MainFrameTest, KeysReachTheirCommandsUnlessAMenuOrABoxHasTheKeyboard) {
     for (const auto& [name, open] : holders) {
         open();
         QCoreApplication::processEvents();
-        for (const res::Accelerator& a : res::AcceleratorTable()) {
+        for (const res::Accelerator& a : res::AcceleratorTable())
             Press(f.View(), a.key, a.modifiers);
-        }
         EXPECT_TRUE(issued.isEmpty()) << name << ": " << issued.size() << " commands";
         view->hide();
         box.hide();
@@ -159,9 +157,8 @@ TEST_F(MainFrameTest, CommandsDoOnlyWhatTheirStateAllows) {
     EXPECT_EQ(f.Record().Volume, 40);
 
     const QRect before = f.geometry();
-    for (int id : {ID_STRETCH_NARROWER, ID_STRETCH_WIDER, ID_STRETCH_LOWER, ID_STRETCH_TALLER}) {
+    for (int id : {ID_STRETCH_NARROWER, ID_STRETCH_WIDER, ID_STRETCH_LOWER, ID_STRETCH_TALLER})
         f.OnCommand(id);
-    }
     EXPECT_EQ(f.geometry(), before) << "no picture: the stretch keys do nothing";
     EXPECT_TRUE(f.MaintainAspect());
     f.OnCommand(ID_RESOLUTION_DEFAULT + 2);
@@ -252,9 +249,8 @@ std::vector<int> BottomColumns(CSlider* bar, QColor color) {
     const QImage picture = bar->grab().toImage();
     std::vector<int> columns;
     for (int x = 0; x < picture.width(); ++x) {
-        if (picture.pixelColor(x, 18) == color) {
+        if (picture.pixelColor(x, 18) == color)
             columns.push_back(x);
-        }
     }
     return columns;
 }
@@ -432,9 +428,8 @@ TEST_F(TrackFrameTest, OffHidesAScriptFile) {
         {Qt::Key_V, "Subtitles: 2/2 English (SubRip)", false},
     };
     for (const auto& [key, note, drawn] : steps) {
-        if (key != 0) {
+        if (key != 0)
             Press(f.View(), key);
-        }
         EXPECT_EQ(Note(f.Record()), note);
         EXPECT_EQ(m.SubtitleSource == 1 && m.Ass.Loaded(), drawn) << note;
     }

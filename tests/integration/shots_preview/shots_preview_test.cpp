@@ -32,9 +32,7 @@ namespace fs = std::filesystem;
 
 fs::path gDir;
 
-bool Launch(const std::string& pipeline) {
-    return test::Quietly("gst-launch-1.0 -q " + pipeline);
-}
+using test::Launch;
 
 // `frames` of `pattern` at 25/s, 640 x 360, into concat c.
 std::string Part(const char* pattern, int frames) {

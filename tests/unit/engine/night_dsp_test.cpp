@@ -53,7 +53,7 @@ TEST(NightDspTest, SoundThroughTheCore) {
     struct Row {
         const char* name;
         int channels;
-        std::function<std::vector<float>()> make;
+        std::vector<float> sound;
         std::function<void(const std::vector<float>&)> check;
     } rows[] = {
         {"a step from silence to full scale never passes -2 dBFS", 2,
@@ -62,7 +62,7 @@ TEST(NightDspTest, SoundThroughTheCore) {
              for (size_t i = s.size() / 2; i < s.size(); ++i)
                  s[i] = (i / 2) % 2 ? 1.0f : -1.0f;
              return s;
-         },
+         }(),
          [](const std::vector<float>& s) {
              EXPECT_LE(Peak(s), 0.7943f);
              EXPECT_GT(Peak(s), 0.7f) << "the step itself comes out";
@@ -72,28 +72,21 @@ TEST(NightDspTest, SoundThroughTheCore) {
              std::vector<float> s = Noise(6, 2, 0.01f, {true, true, true, true, true, true});
              s[size_t(kRate) * 6 + 2] = 1.0f;  // 1 s in, the centre
              return s;
-         },
+         }(),
          [](const std::vector<float>& s) { EXPECT_LE(Peak(s), 0.7943f); }},
         {"5.1: the centre comes out 6 dB over a front with the same sound", 6,
-         [] {
-             return Noise(6, 2, 0.02f, {true, false, true, false, false, false});
-         },
+         Noise(6, 2, 0.02f, {true, false, true, false, false, false}),
          [](const std::vector<float>& s) {
              EXPECT_NEAR(RmsDb(s, 6, 2, 0.5) - RmsDb(s, 6, 0, 0.5), 6.02, 0.05);
          }},
         {"stereo: what both sides share comes out 4 dB over what differs", 2,
-         [] {
-             return Noise(2, 2, 0.02f, {true, false});
-         },
+         Noise(2, 2, 0.02f, {true, false}),
          [](const std::vector<float>& s) {
              // Left only: middle and side alike; out, the left holds 1.026 and
              // the right 0.232 of it (+2 dB middle, -2 dB side).
              EXPECT_NEAR(RmsDb(s, 2, 0, 0.5) - RmsDb(s, 2, 1, 0.5), 12.9, 0.1);
          }},
-        {"loud noise for 4 s is held near -18 LUFS, 20 dB down", 2,
-         [] {
-             return Noise(2, 4, 0.9f, {true, true});
-         },
+        {"loud noise for 4 s is held near -18 LUFS, 20 dB down", 2, Noise(2, 4, 0.9f, {true, true}),
          [](const std::vector<float>& s) {
              // Full-scale uniform noise of peak 0.9: about -5.6 dB RMS per side.
              EXPECT_LT(RmsDb(s, 2, 0, 1.0), -20.0);
@@ -102,7 +95,7 @@ TEST(NightDspTest, SoundThroughTheCore) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        std::vector<float> sound = row.make();
+        std::vector<float> sound = row.sound;
         RunThrough(sound, row.channels);
         row.check(sound);
     }

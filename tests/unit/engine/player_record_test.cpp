@@ -146,13 +146,10 @@ TEST(PlayerRecordTest, StateTable) {
 // A jump the position's timer has not seen yet is where the clip is left for
 // resuming, whether Stop or closing leaves it.
 TEST(PlayerRecordTest, AJumpJustBeforeLeavingIsKeptForResuming) {
-    const std::pair<const char*, void (*)(PlayerRecord&)> rows[] = {
-        {"stopped, then closed",
-         [](PlayerRecord& r) {
-             r.StopClip();
-             r.CloseClip();
-         }},
-        {"closed while playing", [](PlayerRecord& r) { r.CloseClip(); }},
+    using Steps = std::vector<void (PlayerRecord::*)()>;
+    const std::pair<const char*, Steps> rows[] = {
+        {"stopped, then closed", Steps{&PlayerRecord::StopClip, &PlayerRecord::CloseClip}},
+        {"closed while playing", Steps{&PlayerRecord::CloseClip}},
     };
     for (const auto& [name, leave] : rows) {
         SCOPED_TRACE(name);
@@ -165,7 +162,8 @@ TEST(PlayerRecordTest, AJumpJustBeforeLeavingIsKeptForResuming) {
         ASSERT_TRUE(p.Open("/clips/film.mkv"));
         p.record.PollPosition();     // the timer saw it at the start
         p.record.SeekTo(300000000);  // 30 s on, before the timer's next tick
-        leave(p.record);
+        for (const auto step : leave)
+            (p.record.*step)();
         EXPECT_EQ(resume.Load(),
                   (std::vector<ResumePositions::Entry>{{"/clips/film.mkv", 300000000}}));
     }
@@ -250,20 +248,16 @@ TEST(PlayerRecordTest, DialogRoad) {
     const std::string asx =
         "ASX Playlists are not supported by this application.\n\nPlease select a valid media file.";
     const std::string longPath = "/m/" + std::string(300, 'n') + ".mp4";
+    using Answer = platform::ScriptedDialogs::OpenFileAnswer;
     // Name, the dialog's answer, then ClipPath, LastDir and the boxes it leaves.
-    const std::tuple<const char*, platform::ScriptedDialogs::OpenFileAnswer, std::string,
-                     std::string, std::string>
-        rows[] = {
-            {"cancelled", {0, ""}, "", "/start", ""},
-            {"dialog error",
-             {-5, ""},
-             "",
-             "/start",
-             "GetClipFileName Failed! Error=0xfffffffb\r\n\nUnknown Error: 0xfffffffb"},
-            {"playlist", {1, "/m/list.ASX"}, "", "/start", asx},
-            {"chosen at the root", {1, "a.mp4"}, "a.mp4", "", ""},
-            {"chosen, never cut", {1, longPath}, longPath, "/m", ""},
-        };
+    const std::tuple<const char*, Answer, std::string, std::string, std::string> rows[] = {
+        {"cancelled", Answer{0, ""}, "", "/start", ""},
+        {"dialog error", Answer{-5, ""}, "", "/start",
+         "GetClipFileName Failed! Error=0xfffffffb\r\n\nUnknown Error: 0xfffffffb"},
+        {"playlist", Answer{1, "/m/list.ASX"}, "", "/start", asx},
+        {"chosen at the root", Answer{1, "a.mp4"}, "a.mp4", "", ""},
+        {"chosen, never cut", Answer{1, longPath}, longPath, "/m", ""},
+    };
     for (const auto& [name, answer, clipPath, lastDir, boxes] : rows) {
         Player p;
         p.record.LastDir = "/start";
@@ -288,11 +282,11 @@ constexpr REFERENCE_TIME kSecond = 10'000'000;
 // chapters are listed out of order, the way a file may hold them; the third
 // is untitled.
 TEST(PlayerRecordTest, ChapterKeysGoToTheirChapter) {
-    enum Key { Next, Previous };
+    const auto Next = &PlayerRecord::NextChapter, Previous = &PlayerRecord::PreviousChapter;
     struct Row {
         const char* name;
         REFERENCE_TIME from;
-        Key key;
+        void (PlayerRecord::*key)();
         REFERENCE_TIME to;
         const char* note;  // "": none shown
     } rows[] = {
@@ -320,10 +314,7 @@ TEST(PlayerRecordTest, ChapterKeysGoToTheirChapter) {
         ASSERT_TRUE(p.Open("/clips/a.mkv"));
         REFERENCE_TIME at = row.from;
         p.record.pMS->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr, 0);
-        if (row.key == Next)
-            p.record.NextChapter();
-        else
-            p.record.PreviousChapter();
+        (p.record.*row.key)();
         REFERENCE_TIME now = -1;
         p.record.pMS->GetCurrentPosition(&now);
         EXPECT_EQ(now, row.to) << row.name;

@@ -66,6 +66,8 @@ class MixerTest : public testing::Test {
         EXPECT_EQ(mixer->CheckInputType(frame.format), MixResult::Ok);
         EXPECT_EQ(mixer->Transform(frame.View(), At(ms)), MixResult::Ok);
     }
+    // The entry the mixer finds due at `ms`, -1 when none is.
+    int Due(int64_t ms) { return mixer->Prepare(At(ms)) ? int(mixer->LookupCursor()) : -1; }
     // The level (blue byte) drawn at each pixel: what a zeroed luma plane receives.
     std::vector<uint8_t> Levels(int32_t width, int32_t height) {
         Frame f = MakeFrame(VS::YV12, width, height, 0);
@@ -78,9 +80,8 @@ class MixerTest : public testing::Test {
         Show(text, 1, markup);
         shared.SubtitleStyles = styles ? 1 : 0;
         Frame f = MakeFrame(subtype, 320, 240, 50);
-        if (subtype != VS::YUY2) {
+        if (subtype != VS::YUY2)
             std::ranges::fill(f.plane[0], 0);
-        }
         Run(f);
         return f;
     }
@@ -343,9 +344,8 @@ TEST_F(MixerTest, TrackAndFontReplacedWhileFramesFlow) {
             shared.SubtitleFont.Set(i % 3 == 2 ? std::nullopt : std::optional(font));
             i % 2 ? Show("Odd", 1) : Show("Even\ntrack", 2);
             shared.SubtitleOffset = i % 50;
-            for (const int seen = frames.load(); frames.load() == seen;) {
+            for (const int seen = frames.load(); frames.load() == seen;)
                 std::this_thread::yield();
-            }
         }
         done = true;
     });
@@ -435,9 +435,8 @@ TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
     ASSERT_EQ(mixer->CheckInputType(rgb.format), MixResult::Ok);
     mixer->Transform(rgb.View(), At(1500));
     int red = 0;
-    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3) {
+    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3)
         red += rgb.plane[0][i] == 1 && rgb.plane[0][i + 1] == 0 && rgb.plane[0][i + 2] == 255;
-    }
     EXPECT_GT(red, 20);
 }
 
@@ -472,9 +471,8 @@ TEST_F(MixerTest, PlanarTextIsWhiteOverAColouredPicture) {
                 const int cb = f.plane[row.cbPlane][at];
                 const int cr = f.plane[row.crPlane][at + (row.step == 2 ? 1 : 0)];
                 bool text = false;
-                for (int i = 0; i < 4; ++i) {
+                for (int i = 0; i < 4; ++i)
                     text |= levels[size_t(2 * cy + i / 2) * 320 + size_t(2 * cx + i % 2)] != 0;
-                }
                 touched += text;
                 wrong += text ? std::abs(cb - 128) > 2 || std::abs(cr - 128) > 2
                               : cb != 240 || cr != 110;
@@ -532,8 +530,7 @@ TEST_F(MixerTest, DelayShiftsEveryEntryAndItsNoticeShowsAlone) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         shared.SubtitleDelay = row.delay;
-        EXPECT_EQ(mixer->Prepare(At(row.ms)), row.entry >= 0);
-        EXPECT_TRUE(row.entry < 0 || mixer->LookupCursor() == row.entry);
+        EXPECT_EQ(Due(row.ms), row.entry);
     }
     // With subtitles hidden, the notice alone: one line 8 px from the top and
     // left (its outline one pixel further); "Subtitle delay: +2.5 s" is wider
@@ -571,14 +568,13 @@ TEST_F(MixerTest, RetimingMapsTheFrameTimeThroughRateAndParts) {
     Run(frame);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(mixer->Prepare(At(row.ms)), row.entry >= 0);
-        EXPECT_TRUE(row.entry < 0 || mixer->LookupCursor() == row.entry);
+        EXPECT_EQ(Due(row.ms), row.entry);
     }
     PictureNote note(shared, [] {});
     SubtitleDelay(shared, note).Step(0);
     EXPECT_FALSE(shared.Timing.Active());
-    EXPECT_TRUE(mixer->Prepare(At(1000)) && mixer->LookupCursor() == 0) << "A on its own time";
-    EXPECT_TRUE(mixer->Prepare(At(10000)) && mixer->LookupCursor() == 1) << "B on its own time";
+    EXPECT_EQ(Due(1000), 0) << "A on its own time";
+    EXPECT_EQ(Due(10000), 1) << "B on its own time";
 }
 
 // A frame of wide or narrow pixels is shown stretched to its display aspect:

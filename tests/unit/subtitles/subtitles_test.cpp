@@ -100,9 +100,8 @@ TEST(ReadSubtitleLine, SplitsTrimsAndDecodes) {
         reader.SetCharset(SubtitleCharsetOf(c.label));
         ASSERT_TRUE(reader.OpenSubtitleData(c.bytes));
         Lines lines;
-        for (S line; reader.ReadSubtitleLine(line);) {
+        for (S line; reader.ReadSubtitleLine(line);)
             lines.push_back(line);
-        }
         EXPECT_EQ(lines, c.lines);
     }
 }
@@ -198,9 +197,8 @@ TEST(SubtitleBadInput, OpenTakesOnlyRegularFilesUpToTheLimit) {
 
 TEST(SubtitleBadInput, EntriesStopAtTheLimit) {
     S bytes;
-    for (size_t i = 0; i < kMaxSubtitleEntries + 3; ++i) {
+    for (size_t i = 0; i < kMaxSubtitleEntries + 3; ++i)
         bytes += "{" + std::to_string(i) + "}{1}\n";
-    }
     SubtitleReader reader;
     ASSERT_TRUE(reader.OpenSubtitleData(std::move(bytes)));
     ReadMicroDvd(reader);

@@ -53,9 +53,8 @@ TEST(ViewGeometryTest, WheelActsOncePerNotch) {
     const auto feed = [](const std::vector<int>& deltas) {
         WheelNotches wheel;
         std::vector<int> notches;
-        for (int delta : deltas) {
+        for (int delta : deltas)
             notches.push_back(wheel.Feed(delta));
-        }
         return notches;
     };
     ExpectRows<std::vector<int>>({
