@@ -103,9 +103,11 @@ bool ValidValueName(std::string_view name) {
 
 bool KeyPathLess::operator()(const std::string& a, const std::string& b) const {
     // The separator ranks below every other byte, so a key's sub-keys follow it directly.
+    // Paths share long beginnings: only the first byte that differs is ranked.
     auto rank = [](char c) { return c == '\\' ? 0 : static_cast<unsigned char>(c) + 1; };
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [&](char x, char y) { return rank(x) < rank(y); });
+    const size_t common = std::min(a.size(), b.size());
+    const auto [x, y] = std::mismatch(a.begin(), a.begin() + common, b.begin());
+    return x == a.begin() + common ? a.size() < b.size() : rank(*x) < rank(*y);
 }
 
 RegTree::RegTree() {
