@@ -1,6 +1,8 @@
 // The frame's fit to the clip: the view at the picture's own size at the
 // desktop's scale, within the screen's work area, a maximised frame restored
 // first.
+#include <algorithm>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -55,16 +57,36 @@ void CTavimoView::FitFrameToVideo() {
 // manager's _NET_WORKAREA, which Qt reads, or the whole screen) is made
 // smaller, keeping its aspect.
 QSize CTavimoView::FittedFrameSize(QSize native) const {
+    FitSize chrome, room;
+    FrameRoom(&chrome, &room);
+    const FitSize view = FitViewSize({native.width(), native.height()}, chrome, room);
+    return QSize(view.width, view.height) + window()->size() - size();
+}
+
+void CTavimoView::FrameRoom(FitSize* chrome, FitSize* room) const {
     const QWidget* frame = window();
     const QSize extra = frame->size() - size();
     const QSize decoration = frame->frameGeometry().size() - frame->geometry().size();
     const QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
-    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
-    const FitSize view =
-        FitViewSize({native.width(), native.height()},
-                    {extra.width() + decoration.width(), extra.height() + decoration.height()},
-                    {room.width(), room.height()});
-    return QSize(view.width, view.height) + extra;
+    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    *chrome = {extra.width() + decoration.width(), extra.height() + decoration.height()};
+    *room = {work.width(), work.height()};
+}
+
+// The video renderer sizes the first frame by it, before the frame is fitted
+// to the clip: a picture larger than the screen is then never converted at
+// its own size only to be made smaller a moment later.
+void CTavimoView::PictureRoom(int* width, int* height) {
+    const QScreen* screen = window()->screen();
+    if (IsFullScreen() && screen) {
+        *width = screen->geometry().width();
+        *height = screen->geometry().height();
+        return;
+    }
+    FitSize chrome, room;
+    FrameRoom(&chrome, &room);
+    *width = std::max(1, room.width - chrome.width);
+    *height = std::max(1, room.height - chrome.height);
 }
 
 // The frame takes `size` and, where that would reach past the work area,

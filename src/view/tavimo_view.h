@@ -14,6 +14,7 @@
 #include "engine/media/media.h"
 #include "view/full_screen.h"
 #include "view/view_geometry.h"
+#include "view/window_fit.h"
 
 namespace tavimo {
 
@@ -90,6 +91,7 @@ class CTavimoView : public QWidget, public VideoWindow {
     uintptr_t NativeSurface() override;
     void PlaceSurface(const RECT& rect) override;
     double DevicePixelRatio() override { return devicePixelRatioF(); }
+    void PictureRoom(int* width, int* height) override;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -112,6 +114,8 @@ class CTavimoView : public QWidget, public VideoWindow {
     // The frame's size (logical pixels) that fits a picture of `native`
     // video pixels, and the resize that keeps the frame in the work area.
     QSize FittedFrameSize(QSize native) const;
+    // The frame's size around the view and the room for it (logical pixels).
+    void FrameRoom(FitSize* chrome, FitSize* room) const;
     void ResizeFrameInside(QSize size);
     void EnterFullScreen();
     void LeaveFullScreen();

@@ -157,6 +157,9 @@ class VideoRendererFilter : public ElementFilter,
     // Streaming thread: the sink asks for its window.
     void PrepareWindowHandle();
     GstElement* sink() const { return sink_; }
+    // Whether frames reach the sink through our libswscale converter, which
+    // offers the decoder its own pool (swscale_pool.cpp). Any thread.
+    bool ConvertsThroughOwnPool() const;
 
   private:
     GstElement* SettingsElement() const override { return sink_; }
@@ -165,13 +168,26 @@ class VideoRendererFilter : public ElementFilter,
     // Streaming thread: keeps each frame that reaches the renderer, before any
     // scaling, for GetCurrentImage.
     static GstPadProbeReturn KeepFrame(GstPad*, GstPadProbeInfo* info, gpointer data);
-    static GstPadProbeReturn KeepFirstSize(GstPad*, GstPadProbeInfo* info, gpointer size);
+    static GstPadProbeReturn KeepFirstSize(GstPad*, GstPadProbeInfo* info, gpointer first);
     static GstPadProbeReturn IgnoreWindowResize(GstPad*, GstPadProbeInfo* info, gpointer size);
+    static GstPadProbeReturn KeepInputPool(GstPad*, GstPadProbeInfo* info, gpointer scale);
     bool HoldsSize(int width, int height) const;
+    struct FirstSize;
+    static void FitFirstSize(const FirstSize& first, int* width, int* height);
 
     GstElement* sink_;   // owned by the bin
     GstElement* scale_;  // videoscale in front of a sink that cannot scale, or null
     GstElement* size_;   // its capsfilter, or null
+    // What KeepFirstSize reads: the capsfilter, and the view's room for the
+    // picture (logical pixels, 0 when unknown) and its device pixel ratio,
+    // set on the UI thread before the clip streams.
+    struct FirstSize {
+        GstElement* size;  // a reference of its own
+        std::atomic<int> roomWidth{0}, roomHeight{0};
+        std::atomic<double> ratio{1.0};
+        ~FirstSize() { gst_object_unref(size); }
+    };
+    std::shared_ptr<FirstSize> firstSize_;
     int scaledWidth_ = 0, scaledHeight_ = 0;  // what size_ holds, device pixels
     VideoWindow* window_ = nullptr;
     std::atomic<uintptr_t> surface_{0};

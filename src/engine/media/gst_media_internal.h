@@ -287,7 +287,7 @@ class GstGraph : public IGraphBuilder,
 
     // --- the source's streams (gst_source.cpp) ---
     void ConnectSource(GstElement* element);
-    static void OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer);
+    static void OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer ownPool);
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer data);
     // Renders the raw video to the renderer, through the converter and mixer.
     bool LinkVideo(GstPad* pad);

@@ -1,5 +1,6 @@
 // "Video Mixing Renderer 9": the video sink in the view's native surface, with
 // videoscale in front of a sink that cannot scale.
+#include <gst/base/gstbasetransform.h>
 #include <gst/video/videooverlay.h>
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
+#include "engine/media/swscale_convert.h"
+#include "view/window_fit.h"
 
 namespace tavimo::gst_internal {
 namespace {
@@ -32,13 +35,19 @@ VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstE
     gst_object_unref(pad);
     if (scale_ && size_) {
         GstPad* in = gst_element_get_static_pad(scale_, "sink");
+        firstSize_ = std::make_shared<FirstSize>();
+        firstSize_->size = GST_ELEMENT(gst_object_ref(size_));
         gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, KeepFirstSize,
-                          gst_object_ref(size_), gst_object_unref);
-        gst_object_unref(in);
+                          new std::shared_ptr<FirstSize>(firstSize_), [](gpointer first) {
+                              delete static_cast<std::shared_ptr<FirstSize>*>(first);
+                          });
         GstPad* into = gst_element_get_static_pad(sink_, "sink");
         gst_pad_add_probe(into, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, IgnoreWindowResize,
                           gst_object_ref(size_), gst_object_unref);
         gst_object_unref(into);
+        gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, KeepInputPool,
+                          gst_object_ref(scale_), gst_object_unref);
+        gst_object_unref(in);
     }
 }
 
@@ -63,6 +72,10 @@ GstPadProbeReturn VideoRendererFilter::KeepFrame(GstPad*, GstPadProbeInfo* info,
     return GST_PAD_PROBE_OK;
 }
 
+bool VideoRendererFilter::ConvertsThroughOwnPool() const {
+    return IsSwscaleConvert(scale_);
+}
+
 HRESULT VideoRendererFilter::QueryFilterConfig(std::shared_ptr<IVMRFilterConfig9>* out) {
     *out = std::shared_ptr<IVMRFilterConfig9>(shared_from_this(), this);
     return S_OK;
@@ -80,6 +93,13 @@ HRESULT VideoRendererFilter::SetRenderingMode(VMR9Mode mode) {
 HRESULT VideoRendererFilter::SetVideoClippingWindow(VideoWindow* window) {
     window_ = window;
     surface_ = window ? window->NativeSurface() : 0;
+    if (window && firstSize_) {
+        int width = 0, height = 0;
+        window->PictureRoom(&width, &height);
+        firstSize_->roomWidth = width;
+        firstSize_->roomHeight = height;
+        firstSize_->ratio = window->DevicePixelRatio();
+    }
     if (surface_ && GST_IS_VIDEO_OVERLAY(sink_))
         gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), surface_);
     return S_OK;
@@ -194,10 +214,25 @@ GstCaps* SizeCaps(int width, int height, int parN, int parD) {
 
 }  // namespace
 
+// The size the view will give the picture at its first fit, in device
+// pixels: `width` x `height` (square pixels) fitted into the view's room as
+// the view fits itself to a clip (FitViewSize), at the view's pixel ratio,
+// rounded as ScaleTo rounds. Unchanged while the room is unknown. Any thread.
+void VideoRendererFilter::FitFirstSize(const FirstSize& first, int* width, int* height) {
+    const int roomWidth = first.roomWidth, roomHeight = first.roomHeight;
+    if (roomWidth <= 0 || roomHeight <= 0)
+        return;
+    const FitSize view = FitViewSize({*width, *height}, {0, 0}, {roomWidth, roomHeight});
+    const double ratio = first.ratio;
+    *width = std::max(1, int(view.width * ratio + 0.5));
+    *height = std::max(1, int(view.height * ratio + 0.5));
+}
+
 // Streaming thread, at the first caps that reach videoscale, when the view
 // has set no size yet: the capsfilter holds the picture's own size in square
 // pixels (a PAL frame of 720 x 576 at 16:15 becomes 768 x 576), so the first
-// frame of a square-pixel clip passes unscaled. ximagesink draws square pixels
+// frame of a square-pixel clip passes unscaled; a picture larger than the
+// view's room is made as large as the room takes (FitFirstSize). ximagesink draws square pixels
 // only and refuses any other pixel aspect: the clip would not play at all. Left open, the size
 // would be the one ximagesink prefers, its window's, which before the view is laid out is a
 // placeholder's (100x30): the first frame was scaled to it, and the size,
@@ -205,11 +240,12 @@ GstCaps* SizeCaps(int width, int height, int parN, int parD) {
 // (at 2160p, 1 to 6 of them came late and were dropped). The view's size,
 // when it is the picture's, then changes nothing.
 GstPadProbeReturn VideoRendererFilter::KeepFirstSize(GstPad*, GstPadProbeInfo* info,
-                                                     gpointer size) {
+                                                     gpointer data) {
     GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
     if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS)
         return GST_PAD_PROBE_OK;
-    GstCaps* held = HeldCaps(size);
+    const auto& first = *static_cast<std::shared_ptr<FirstSize>*>(data);
+    GstCaps* held = HeldCaps(first->size);
     const bool open = !held || gst_caps_is_any(held);
     if (held)
         gst_caps_unref(held);
@@ -219,12 +255,13 @@ GstPadProbeReturn VideoRendererFilter::KeepFirstSize(GstPad*, GstPadProbeInfo* i
     if (open && gst_video_info_from_caps(&video, caps)) {
         int width = 0, height = 0;
         SquarePixelSize(video, &width, &height);
+        FitFirstSize(*first, &width, &height);
         GstCaps* own = SizeCaps(width, height, 1, 1);
-        g_object_set(size, "caps", own, nullptr);
+        g_object_set(first->size, "caps", own, nullptr);
         gst_caps_unref(own);
         // Nothing is negotiated behind it yet: the new caps need no second
         // negotiation (which would make the pools again).
-        GstPad* out = gst_element_get_static_pad(GST_ELEMENT(size), "src");
+        GstPad* out = gst_element_get_static_pad(first->size, "src");
         gst_pad_check_reconfigure(out);
         gst_object_unref(out);
     }
@@ -246,6 +283,20 @@ GstPadProbeReturn VideoRendererFilter::IgnoreWindowResize(GstPad*, GstPadProbeIn
     if (held)
         gst_caps_unref(held);
     return fixed ? GST_PAD_PROBE_DROP : GST_PAD_PROBE_OK;
+}
+
+// Streaming or UI thread, as a request to negotiate again leaves the
+// scaler upstream (a new size in its capsfilter, or a sink's request): while
+// the scaler converts, only its output changes, which it negotiates by
+// itself. Passed on, the request made the decoder negotiate its pool again
+// as well, and allocate all its pictures anew while the old ones were still
+// held (at 2160p, some ten frames of 12 MB each at once).
+GstPadProbeReturn VideoRendererFilter::KeepInputPool(GstPad*, GstPadProbeInfo* info,
+                                                     gpointer scale) {
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_RECONFIGURE)
+        return GST_PAD_PROBE_OK;
+    return gst_base_transform_is_passthrough(GST_BASE_TRANSFORM(scale)) ? GST_PAD_PROBE_OK
+                                                                        : GST_PAD_PROBE_DROP;
 }
 
 // A new size for the capsfilter behind videoscale, waiting for the next frame.

@@ -2,6 +2,7 @@
 #include <gst/gl/gl.h>
 #include <gst/gl/gstglfuncs.h>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -27,16 +28,56 @@ bool SinkWorks(const char* factory) {
     return ok;
 }
 
+// The few functions of GStreamer's OpenGL library the probe calls, looked up
+// when a probe needs them. Linked in, the library and the OpenGL, Wayland
+// and udev libraries it pulls in (eleven in all, 5,800 relocations) were
+// loaded and relocated at every start, where most machines never ask:
+// glimagesink is probed only where a GPU device exists, and its plugin
+// loads the library itself.
+struct GlCalls {
+    GstGLDisplay* (*displayNew)();
+    GstGLContext* (*contextNew)(GstGLDisplay*);
+    gboolean (*contextCreate)(GstGLContext*, GstGLContext*, GError**);
+    void (*threadAdd)(GstGLContext*, GstGLContextThreadFunc, gpointer);
+};
+
+// Null when the library or one of its functions is missing. The library
+// stays loaded (the plugin shares it). Any thread.
+const GlCalls* LoadGlCalls() {
+    static const GlCalls* calls = []() -> const GlCalls* {
+        void* library = dlopen("libgstgl-1.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return nullptr;
+        static GlCalls found;
+        found.displayNew =
+            reinterpret_cast<decltype(found.displayNew)>(dlsym(library, "gst_gl_display_new"));
+        found.contextNew =
+            reinterpret_cast<decltype(found.contextNew)>(dlsym(library, "gst_gl_context_new"));
+        found.contextCreate = reinterpret_cast<decltype(found.contextCreate)>(
+            dlsym(library, "gst_gl_context_create"));
+        found.threadAdd = reinterpret_cast<decltype(found.threadAdd)>(
+            dlsym(library, "gst_gl_context_thread_add"));
+        const bool all =
+            found.displayNew && found.contextNew && found.contextCreate && found.threadAdd;
+        return all ? &found : nullptr;
+    }();
+    return calls;
+}
+
 // Whether OpenGL draws in software here (llvmpipe, softpipe, swrast): a
-// 1080p frame then costs glimagesink tens of milliseconds.
+// 1080p frame then costs glimagesink tens of milliseconds. Also when
+// GStreamer's OpenGL library cannot be loaded: the sink could not draw.
 bool SoftwareGl() {
     constexpr unsigned kGlRenderer = 0x1F01;
-    GstGLDisplay* display = gst_gl_display_new();
-    GstGLContext* context = gst_gl_context_new(display);
+    const GlCalls* calls = LoadGlCalls();
+    if (!calls)
+        return true;
+    GstGLDisplay* display = calls->displayNew();
+    GstGLContext* context = display ? calls->contextNew(display) : nullptr;
     GError* error = nullptr;
     std::string renderer;
-    if (context && gst_gl_context_create(context, nullptr, &error)) {
-        gst_gl_context_thread_add(
+    if (context && calls->contextCreate(context, nullptr, &error)) {
+        calls->threadAdd(
             context,
             [](GstGLContext* gl, gpointer data) {
                 auto* text = reinterpret_cast<const char*>(gl->gl_vtable->GetString(kGlRenderer));
@@ -47,7 +88,8 @@ bool SoftwareGl() {
     g_clear_error(&error);
     if (context)
         gst_object_unref(context);
-    gst_object_unref(display);
+    if (display)
+        gst_object_unref(display);
     for (const char* software : {"llvmpipe", "softpipe", "swrast"})
         if (renderer.find(software) != std::string::npos)
             return true;

@@ -82,10 +82,11 @@ bool IsSubtitle(const std::string& type) {
 // it copied every picture whole into freshly allocated memory; decoding
 // into libav's own memory and copying once into the negotiated pool costs
 // the same copy without the page faults. The decoder reads the property
-// when it decides on the pool, right after this. (It starts off: rendering
-// directly into its own pool until then, a decoder that is then refused
-// the downstream pool hands on buffers of its own, which a sink with a pool
-// of its own, xvimagesink's, would copy again.)
+// when it decides on the pool, right after this. (It starts off unless the
+// converter's pool is expected: rendering directly into its own pool until
+// then, a decoder that is then refused the downstream pool hands on buffers
+// of its own, which a sink with a pool of its own, xvimagesink's, would
+// copy again.)
 GstPadProbeReturn ChooseDirectRendering(GstPad*, GstPadProbeInfo* info, gpointer decoder) {
     GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
     if (GST_QUERY_TYPE(query) != GST_QUERY_ALLOCATION)
@@ -281,17 +282,30 @@ void GstGraph::ConnectSource(GstElement* element) {
     g_signal_connect(element, "pad-added", G_CALLBACK(&GstGraph::OnPadAdded), this);
     g_signal_connect(element, "no-more-pads", G_CALLBACK(&GstGraph::OnNoMorePads), this);
     g_signal_connect(element, "unknown-type", G_CALLBACK(&GstGraph::OnUnknownType), this);
-    g_signal_connect(element, "deep-element-added", G_CALLBACK(&GstGraph::OnDecoderAdded), nullptr);
+    // Whether the decoder will be offered the converter's pool, as far as the
+    // renderer already attached tells.
+    auto video = std::dynamic_pointer_cast<VideoRendererFilter>(FindAttached(Role::VideoRenderer));
+    const bool ownPool = video && video->ConvertsThroughOwnPool();
+    g_signal_connect(element, "deep-element-added", G_CALLBACK(&GstGraph::OnDecoderAdded),
+                     GINT_TO_POINTER(ownPool ? 1 : 0));
 }
 
-void GstGraph::OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
+// Streaming thread, as the source adds an element; `ownPool` says whether
+// the video renderer converts through our libswscale converter. A libav
+// decoder decodes its first pictures before it asks downstream for a pool:
+// rendering directly, into a pool of its own that it lets go of once it
+// takes the converter's; otherwise into libav's own pictures, which libav
+// keeps, unused, for as long as the decoder lives (four frames, 50 MB at
+// 2160p). Where the converter's pool will not be offered, the decoder
+// starts without direct rendering (see ChooseDirectRendering).
+void GstGraph::OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer ownPool) {
     GstElementFactory* factory = gst_element_get_factory(element);
     const char* name = factory ? GST_OBJECT_NAME(factory) : "";
     if (!g_str_has_prefix(name, "avdec_"))
         return;
     // The probes go with the pads, which the decoder owns: no reference needed.
     if (HasProperty(element, "direct-rendering")) {
-        g_object_set(element, "direct-rendering", FALSE, nullptr);
+        g_object_set(element, "direct-rendering", ownPool ? TRUE : FALSE, nullptr);
         if (GstPad* src = gst_element_get_static_pad(element, "src")) {
             gst_pad_add_probe(
                 src, GstPadProbeType(GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM | GST_PAD_PROBE_TYPE_PULL),

@@ -71,6 +71,10 @@ class VideoWindow {
     virtual void PlaceSurface(const RECT& rect) = 0;
     // Device pixels per logical pixel of the view.
     virtual double DevicePixelRatio() = 0;
+    // The largest picture the view can take, in logical pixels: as large as
+    // the frame around it can grow inside the screen's work area (the whole
+    // screen in full screen); 0 x 0 when the window cannot tell. UI thread.
+    virtual void PictureRoom(int* width, int* height) { *width = *height = 0; }
 };
 
 // The notify target of a graph: called on the UI thread with the message and

@@ -7,8 +7,9 @@ target_sources(tavimo_core PRIVATE
 )
 if(TAVIMO_BUILD_UI)
     # glimagesink is taken only where OpenGL draws in hardware: the probe asks
-    # the GL renderer's name.
-    pkg_check_modules(GSTGL REQUIRED IMPORTED_TARGET gstreamer-gl-1.0)
+    # the GL renderer's name, through GStreamer's OpenGL library loaded when
+    # the probe runs (gst_sink_probe.cpp): its headers only, not linked.
+    pkg_check_modules(GSTGL REQUIRED gstreamer-gl-1.0)
     target_sources(tavimo_ui PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/gst_filter_properties.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_filter_walk.cpp
@@ -43,7 +44,9 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_speech_source.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_cue_reader.cpp
     )
-    target_link_libraries(tavimo_ui PUBLIC PkgConfig::GSTGL)
+    target_include_directories(tavimo_ui SYSTEM PRIVATE ${GSTGL_INCLUDE_DIRS})
+    target_compile_options(tavimo_ui PRIVATE ${GSTGL_CFLAGS_OTHER})
+    target_link_libraries(tavimo_ui PUBLIC ${CMAKE_DL_LIBS})
     # The display's colour converter (swscale_convert.cpp).
     pkg_check_modules(SWSCALE REQUIRED IMPORTED_TARGET libswscale libavutil)
     target_link_libraries(tavimo_ui PUBLIC PkgConfig::SWSCALE)

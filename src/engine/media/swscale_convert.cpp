@@ -165,4 +165,8 @@ GstElement* NewSwscaleConvert() {
     return RegisterSwscaleConvert() ? gst_element_factory_make(kFactoryName, nullptr) : nullptr;
 }
 
+bool IsSwscaleConvert(GstElement* element) {
+    return element != nullptr && G_TYPE_CHECK_INSTANCE_TYPE(element, tavimo_swscale_get_type());
+}
+
 }  // namespace tavimo

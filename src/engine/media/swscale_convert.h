@@ -24,6 +24,9 @@ bool RegisterSwscaleConvert();
 // another shape, with black borders, as videoscale's does. Any thread.
 GstElement* NewSwscaleConvert();
 
+// Whether `element` is such a converter (null: no). Any thread.
+bool IsSwscaleConvert(GstElement* element);
+
 // Whether the converter takes frames in `in` and gives them in `out`
 // (formats libswscale here converts between; any other is videoconvert's).
 // Any thread.

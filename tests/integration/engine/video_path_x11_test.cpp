@@ -296,8 +296,13 @@ TEST(RendererX11, ResizedOverAndOverWhilePlayingItKeepsPlaying) {
     const std::string clip =
         H264Clip(dir, "clip.mp4", 500, "format=I420_10LE,width=640,height=360", "mp4mux");
     ASSERT_FALSE(clip.empty());
+    std::atomic<int> decoderPools{0};  // outlives the player, whose decoder it counts
     Player player(QSize(640, 360));
     ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
+    for (GstElement* decoder :
+         test::ElementsOfClass(GstPipelineOf(player.record.pGB.get()), "Decoder/Video"))
+        test::ProbePad(decoder, "src", GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, Player::CountAllocation,
+                       &decoderPools);
     // Ten steps narrower and lower, then back, over and over, faster than
     // keys repeat: each step has its chance to fall between two elements.
     RECT last{};
@@ -311,6 +316,10 @@ TEST(RendererX11, ResizedOverAndOverWhilePlayingItKeepsPlaying) {
     QTest::qWait(1000);
     EXPECT_GT(player.Position(), before + 5'000'000) << "the clip stopped moving";
     EXPECT_EQ(player.SinkSize(), QSize(last.Width(), last.Height()));
+    // Only the scaler's output changes size: the decoder keeps its pool (one
+    // more negotiation at most, the one a decoder asks for by itself right
+    // after its first).
+    EXPECT_LE(decoderPools.load(), 1) << "the decoder allocated its pictures anew";
 }
 
 // One colour, 0xC08040, written in Y'CbCr by hand for each matrix, range and
