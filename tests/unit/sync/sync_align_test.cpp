@@ -92,11 +92,12 @@ Activity MakeSpeech(const std::vector<Cue>& cues, Map map, int64_t lengthMs, con
 
 TEST(SyncAlign, FindsOffsetsEitherWay) {
     // 30 s heard of every 3 minutes: a sixth of the clip.
-    Faults sixthHeard, noisy;
+    Faults sixthHeard, noisy, bedHeard;
     sixthHeard.heardEveryMs = 180'000;
     sixthHeard.heardMs = 30'000;
     noisy.falseVoice = 0.2;
     noisy.missed = 0.25;
+    bedHeard.falseVoice = 0.3;
     struct Row {
         const char* name;
         int64_t offsetMs;
@@ -112,6 +113,12 @@ TEST(SyncAlign, FindsOffsetsEitherWay) {
          {},
          {0, 300},
          {200, 800}},
+        {"the same over a bed heard as speech in a third of the gaps (music, a crowd)",
+         -1200,
+         {},
+         {0, 300},
+         {200, 800},
+         bedHeard},
         {"early by 90 s", -90000, {}},
         {"late by 9.5 minutes", 570000, {}},
         {"cues far past the clip and the search range",
