@@ -35,6 +35,9 @@ constexpr double kLeastGainPerCueMs = 1;
 // length may be this far off (the offsets, and a cue's start from its words).
 constexpr double kChanceFit = 0.6;
 constexpr int64_t kCutSlackMs = 2'000;
+// No offset this far from a right match's and farther, up to
+// kFarthestRivalMs in steps of kRivalStepMs, fits its cue starts better.
+constexpr int64_t kNearestRivalMs = 2'000, kFarthestRivalMs = 20'000, kRivalStepMs = 500;
 
 // How far `x` lies outside [lo, hi], at most kMostCostMs.
 double Outside(int64_t x, int64_t lo, int64_t hi) {
@@ -216,6 +219,18 @@ size_t FirstFrom(const std::vector<Cue>& cues, int64_t ms) {
         cues.begin());
 }
 
+// What the starts of `cues` (subtitle ms) cost at `ratio` and `offsetMs`
+// against the word `onsets`.
+double StartsCost(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues, double ratio,
+                  int64_t offsetMs) {
+    double sum = 0;
+    for (const Cue& c : cues) {
+        const int64_t at = std::llround(static_cast<double>(c.start) * ratio) + offsetMs;
+        sum += Nearest(onsets, at, FitLeadCost);
+    }
+    return sum;
+}
+
 }  // namespace
 
 std::vector<int64_t> SpeechOnsets(const Activity& speech) {
@@ -268,6 +283,26 @@ void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
             part.offsetMs = BestOffset(edges, spans, part.offsetMs);
         }
     }
+}
+
+bool OnsetsConfirm(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues,
+                   const SyncResult& result) {
+    const double ratio = result.rate.Ratio();
+    for (size_t p = 0; p < result.parts.size(); ++p) {
+        const int64_t from = result.parts[p].fromMs;
+        const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
+        const std::vector<Cue> part(cues.begin() + static_cast<ptrdiff_t>(FirstFrom(cues, from)),
+                                    cues.begin() + static_cast<ptrdiff_t>(FirstFrom(cues, to)));
+        const int64_t offset = result.parts[p].offsetMs;
+        const double here = StartsCost(onsets, part, ratio, offset);
+        for (int64_t d = kNearestRivalMs; d <= kFarthestRivalMs; d += kRivalStepMs) {
+            if (StartsCost(onsets, part, ratio, offset - d) < here ||
+                StartsCost(onsets, part, ratio, offset + d) < here) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,

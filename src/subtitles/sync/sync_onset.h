@@ -37,6 +37,14 @@ std::vector<int64_t> SpeechEnds(const Activity& speech);
 void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
                  const std::vector<Cue>& cues, SyncResult& result);
 
+// Whether no offset 2-20 s from each part's offset of `result` puts the
+// starts of the part's `cues` nearer the word `onsets` (WordOnsets), as
+// holds for a right match. A match found by chance where the speech is
+// heard almost throughout (the detector takes a crowd for speech) fits the
+// onsets no better than offsets around it. Any thread.
+bool OnsetsConfirm(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues,
+                   const SyncResult& result);
+
 // Moves each join of `result` (a part's fromMs, subtitle ms) to the cue
 // where the cues before it fit the earlier part's offset and those after it
 // the later one's, judged by the speech under each cue and a word onset of

@@ -177,6 +177,24 @@ TEST(SyncAlign, FindsFrameRateChanges) {
     }
 }
 
+// Another film's cues against clips whose detector hears speech in most of
+// the gaps (a crowd): the spans fit somewhere by chance, but the cue starts
+// fit the onsets no better there than elsewhere.
+TEST(SyncAlign, RefusesAnotherFilmsCuesOverABedHeardAsSpeech) {
+    Faults crowd;
+    crowd.falseVoice = 0.85;
+    const int64_t lead[2] = {0, 300}, tail[2] = {200, 800};
+    for (uint32_t seed = 1; seed <= 10; ++seed) {
+        crowd.seed = seed;
+        const std::vector<Cue> words = MakeCues(seed, 5'000, 295'000);
+        const Activity speech = MakeSpeech(
+            words, [](int64_t t) { return t; }, 300'000, crowd);
+        const SyncResult result =
+            Align(speech, TimedByHand(MakeCues(seed + 100, 5'000, 295'000), lead, tail, 8));
+        EXPECT_FALSE(result.matched) << "clip " << seed;
+    }
+}
+
 // The correlation is made block by block: every lag, across the blocks'
 // edges, over part of the cue, and past stretches not listened to, must come
 // out as the plain sum would.
