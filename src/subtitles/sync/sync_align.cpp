@@ -207,6 +207,9 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     const std::vector<int64_t> onsets = WordOnsets(speech);
     FitToOnsets(speech, onsets, cues, result);
     PlaceJoins(speech, onsets, cues, result);
+    if (!OnsetsConfirm(onsets, cues, result)) {
+        return Refused("no clear match between the subtitles and the speech");
+    }
     result.matched = true;
     return result;
 }

@@ -55,10 +55,10 @@ struct AlignOptions {
 
 // Matches `cues` (subtitle ms, sorted) against `speech` (clip steps); cues
 // that no ratio and offset tried can bring into the clip are left out.
-// Refuses,
-// with the reason filled, when there are fewer than 3 cues, too little speech
-// is heard, or no offset stands out from the others. Any thread; allocates
-// about 8 MB for a two-hour clip, freed on return.
+// Refuses, with the reason filled, when there are fewer than 3 cues, too
+// little speech is heard, no offset stands out from the others, or an offset
+// 2-20 s from the one found puts the cue starts nearer the speech's onsets.
+// Any thread; allocates about 8 MB for a two-hour clip, freed on return.
 SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
                  const AlignOptions& options = {});
 

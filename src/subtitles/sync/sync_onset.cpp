@@ -23,19 +23,21 @@ constexpr int64_t kOnsetsEarlyMs = 50;
 // No cue costs more than this: one far from any onset (words the detector
 // missed, a line with no speech behind it) does not pull the others.
 constexpr double kMostCostMs = 500;
+constexpr double kMostLateCostMs = 150;
 constexpr int64_t kLookMs = 1'500;  // onsets and ends looked for this far around
 constexpr size_t kLeastCues = 15;   // fewer say too little (a crowd's voices make onsets too)
 // Offsets whose cost comes within this much per cue of the least are as
 // good; the middle of them is taken.
 constexpr double kEvenPerCueMs = 2;
-// The least gain over the spans' offset worth a move: per cue, and as a
-// share of the cost there.
+// The least gain over the spans' offset worth a move, per cue.
 constexpr double kLeastGainPerCueMs = 1;
-constexpr double kLeastGainShare = 0.1;
 // A cue far from its words fits about this by chance (CueFit); a cut's
 // length may be this far off (the offsets, and a cue's start from its words).
 constexpr double kChanceFit = 0.6;
 constexpr int64_t kCutSlackMs = 2'000;
+// No offset this far from a right match's and farther, up to
+// kFarthestRivalMs in steps of kRivalStepMs, fits its cue starts better.
+constexpr int64_t kNearestRivalMs = 2'000, kFarthestRivalMs = 20'000, kRivalStepMs = 500;
 
 // How far `x` lies outside [lo, hi], at most kMostCostMs.
 double Outside(int64_t x, int64_t lo, int64_t hi) {
@@ -46,6 +48,14 @@ double Outside(int64_t x, int64_t lo, int64_t hi) {
 // What a cue's start costs against an onset `lead` ms after it.
 double LeadCost(int64_t lead) {
     return Outside(lead, kLeastLeadMs, kMostLeadMs);
+}
+
+// LeadCost, for the offset's fit: an onset well before the start costs no
+// more than kMostLateCostMs. It is mostly not the words' own but a bed's,
+// heard as speech up to them (a crowd, music); at the full price, the cues
+// after such onsets would pull the whole file early.
+double FitLeadCost(int64_t lead) {
+    return std::min(LeadCost(lead), lead < kLeastLeadMs ? kMostLateCostMs : kMostCostMs);
 }
 
 // The least `cost(t - at)` over the times t of `times` within kLookMs of
@@ -105,7 +115,7 @@ struct Edges {
 double Cost(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs) {
     double sum = 0;
     for (const Span& s : spans) {
-        sum += Nearest(edges.onsets, s.start + offsetMs, LeadCost);
+        sum += Nearest(edges.onsets, s.start + offsetMs, FitLeadCost);
         sum += kEndWeight * Nearest(edges.ends, s.end + offsetMs, [](int64_t d) {
                    return Outside(-d, kLeastTailMs, kMostTailMs);
                });
@@ -115,9 +125,9 @@ double Cost(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs
 
 // The offset within kReachMs of `offsetMs` with the least cost: the middle
 // of the run of offsets that come as close to it as makes no difference.
-// `offsetMs` itself when it costs little more: where the detector hears
-// pauses inside the words (or misses the pauses between them) the costs
-// run flat, and the spans' answer is the better one.
+// `offsetMs` itself when it costs less than kLeastGainPerCueMs a cue more:
+// where the detector hears pauses inside the words (or misses the pauses
+// between them) the costs run flat, and the spans' answer is the better one.
 int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs) {
     std::vector<double> costs;
     for (int64_t d = -kReachMs; d <= kReachMs; d += kStepMs) {
@@ -126,7 +136,7 @@ int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t o
     const auto least = std::min_element(costs.begin(), costs.end());
     const double here = costs[static_cast<size_t>(kReachMs / kStepMs)];
     const auto n = static_cast<double>(spans.size());
-    if (here - *least < std::max(kLeastGainPerCueMs * n, kLeastGainShare * here)) {
+    if (here - *least < kLeastGainPerCueMs * n) {
         return offsetMs;
     }
     const double even = *least + kEvenPerCueMs * n;
@@ -209,6 +219,18 @@ size_t FirstFrom(const std::vector<Cue>& cues, int64_t ms) {
         cues.begin());
 }
 
+// What the starts of `cues` (subtitle ms) cost at `ratio` and `offsetMs`
+// against the word `onsets`.
+double StartsCost(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues, double ratio,
+                  int64_t offsetMs) {
+    double sum = 0;
+    for (const Cue& c : cues) {
+        const int64_t at = std::llround(static_cast<double>(c.start) * ratio) + offsetMs;
+        sum += Nearest(onsets, at, FitLeadCost);
+    }
+    return sum;
+}
+
 }  // namespace
 
 std::vector<int64_t> SpeechOnsets(const Activity& speech) {
@@ -261,6 +283,26 @@ void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
             part.offsetMs = BestOffset(edges, spans, part.offsetMs);
         }
     }
+}
+
+bool OnsetsConfirm(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues,
+                   const SyncResult& result) {
+    const double ratio = result.rate.Ratio();
+    for (size_t p = 0; p < result.parts.size(); ++p) {
+        const int64_t from = result.parts[p].fromMs;
+        const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
+        const std::vector<Cue> part(cues.begin() + static_cast<ptrdiff_t>(FirstFrom(cues, from)),
+                                    cues.begin() + static_cast<ptrdiff_t>(FirstFrom(cues, to)));
+        const int64_t offset = result.parts[p].offsetMs;
+        const double here = StartsCost(onsets, part, ratio, offset);
+        for (int64_t d = kNearestRivalMs; d <= kFarthestRivalMs; d += kRivalStepMs) {
+            if (StartsCost(onsets, part, ratio, offset - d) < here ||
+                StartsCost(onsets, part, ratio, offset + d) < here) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,

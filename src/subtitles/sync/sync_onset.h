@@ -28,13 +28,22 @@ std::vector<int64_t> SpeechEnds(const Activity& speech);
 
 // Moves each part's offset of `result` (a match of `cues` to `speech`) by up
 // to 0.8 s either way to where its cue starts best lead the speech's word
-// `onsets` (WordOnsets) by 0-0.3 s and its cue ends best follow the speech ends by
-// 0-0.8 s, starts counting twice as much as ends. Only cues in stretches
-// listened to with an onset within reach count; a part keeps its offset
-// when fewer than 15 count or when the move gains less than a tenth of the
-// cost. Any thread.
+// `onsets` (WordOnsets) by 0-0.3 s and its cue ends best follow the speech
+// ends by 0-0.8 s, starts counting twice as much as ends; an onset before a
+// cue's start costs at most what one 0.15 s before it does. Only cues in
+// stretches listened to with an onset within reach count; a part keeps its
+// offset when fewer than 15 count or when the move gains less than 1 ms a
+// cue. Any thread.
 void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
                  const std::vector<Cue>& cues, SyncResult& result);
+
+// Whether no offset 2-20 s from each part's offset of `result` puts the
+// starts of the part's `cues` nearer the word `onsets` (WordOnsets), as
+// holds for a right match. A match found by chance where the speech is
+// heard almost throughout (the detector takes a crowd for speech) fits the
+// onsets no better than offsets around it. Any thread.
+bool OnsetsConfirm(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues,
+                   const SyncResult& result);
 
 // Moves each join of `result` (a part's fromMs, subtitle ms) to the cue
 // where the cues before it fit the earlier part's offset and those after it

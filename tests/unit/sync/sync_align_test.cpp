@@ -92,11 +92,12 @@ Activity MakeSpeech(const std::vector<Cue>& cues, Map map, int64_t lengthMs, con
 
 TEST(SyncAlign, FindsOffsetsEitherWay) {
     // 30 s heard of every 3 minutes: a sixth of the clip.
-    Faults sixthHeard, noisy;
+    Faults sixthHeard, noisy, bedHeard;
     sixthHeard.heardEveryMs = 180'000;
     sixthHeard.heardMs = 30'000;
     noisy.falseVoice = 0.2;
     noisy.missed = 0.25;
+    bedHeard.falseVoice = 0.3;
     struct Row {
         const char* name;
         int64_t offsetMs;
@@ -112,6 +113,12 @@ TEST(SyncAlign, FindsOffsetsEitherWay) {
          {},
          {0, 300},
          {200, 800}},
+        {"the same over a bed heard as speech in a third of the gaps (music, a crowd)",
+         -1200,
+         {},
+         {0, 300},
+         {200, 800},
+         bedHeard},
         {"early by 90 s", -90000, {}},
         {"late by 9.5 minutes", 570000, {}},
         {"cues far past the clip and the search range",
@@ -167,6 +174,24 @@ TEST(SyncAlign, FindsFrameRateChanges) {
         EXPECT_EQ(result.rate, r.rate) << r.name;
         ASSERT_EQ(result.parts.size(), 1u) << r.name;
         EXPECT_NEAR(result.parts[0].offsetMs, r.offsetMs, 60) << r.name;
+    }
+}
+
+// Another film's cues against clips whose detector hears speech in most of
+// the gaps (a crowd): the spans fit somewhere by chance, but the cue starts
+// fit the onsets no better there than elsewhere.
+TEST(SyncAlign, RefusesAnotherFilmsCuesOverABedHeardAsSpeech) {
+    Faults crowd;
+    crowd.falseVoice = 0.85;
+    const int64_t lead[2] = {0, 300}, tail[2] = {200, 800};
+    for (uint32_t seed = 1; seed <= 10; ++seed) {
+        crowd.seed = seed;
+        const std::vector<Cue> words = MakeCues(seed, 5'000, 295'000);
+        const Activity speech = MakeSpeech(
+            words, [](int64_t t) { return t; }, 300'000, crowd);
+        const SyncResult result =
+            Align(speech, TimedByHand(MakeCues(seed + 100, 5'000, 295'000), lead, tail, 8));
+        EXPECT_FALSE(result.matched) << "clip " << seed;
     }
 }
 
