@@ -90,15 +90,19 @@ TEST(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
     QTemporaryDir media;
     const std::string sound = media.filePath("tone.m4a").toStdString();
     ASSERT_TRUE(MakeClip("audiotestsrc num-buffers=200 ! avenc_aac ! mp4mux", sound));
+
+    Player player(server, user);
+    ASSERT_TRUE(player.WaitForWindow(15s).has_value());
+    ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
+    // Listening from when the name appears, as a sound menu does. QtDBus
+    // passes on a well-known name's signals from the owner it tracks:
+    // connected before the player started, the first one was once missed on
+    // a loaded machine.
     Listener heard;
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.connect(kName, kPath, "org.freedesktop.DBus.Properties", "PropertiesChanged", &heard,
                 SLOT(PropertiesChanged(QString, QVariantMap, QStringList)));
     bus.connect(kName, kPath, kPlayer, "Seeked", &heard, SLOT(Seeked(qlonglong)));
-
-    Player player(server, user);
-    ASSERT_TRUE(player.WaitForWindow(15s).has_value());
-    ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
     EXPECT_EQ(Property(kName, "org.mpris.MediaPlayer2", "Identity").toString(), "Tavimo");
     EXPECT_EQ(Property(kName, "org.mpris.MediaPlayer2", "DesktopEntry").toString(), "tavimo");
     // A video opened as a file manager's "Open With" would.
