@@ -9,4 +9,4 @@ tavimo_test(NAME engine_unit_test
             ${CMAKE_CURRENT_LIST_DIR}/dvb_pages_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/night_dsp_test.cpp
     LIBS tavimo_core
-    LABELS unit)
+    LABELS unit threads)

@@ -3,7 +3,7 @@ tavimo_test(NAME mixer_core_test
             ${CMAKE_CURRENT_LIST_DIR}/note_under_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
     LIBS tavimo_core
-    LABELS unit)
+    LABELS unit threads)
 
 tavimo_test(NAME ass_mixer_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ass_mixer_test.cpp

@@ -4,4 +4,4 @@ tavimo_test(NAME platform_unit_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/instance_channel_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/paths_test.cpp
     LIBS tavimo_core Qt6::Test
-    LABELS unit)
+    LABELS unit threads)

@@ -11,10 +11,10 @@ endif()
 tavimo_test(NAME embedded_cues_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/embedded_cues_test.cpp
     LIBS tavimo_core
-    LABELS unit)
+    LABELS unit threads)
 
 # The bounds on a streamed ASS track's events.
 tavimo_test(NAME ass_admission_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/ass_admission_test.cpp
     LIBS tavimo_core
-    LABELS unit)
+    LABELS unit threads)

@@ -13,4 +13,4 @@ tavimo_test(NAME sync_tests
 tavimo_test(NAME subtitle_sync_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/subtitle_sync_test.cpp
     LIBS tavimo_core
-    LABELS unit)
+    LABELS unit threads)
