@@ -120,6 +120,18 @@ class SpeedSoundTest : public test::GstRecordTest<> {
         }
     }
 
+    // The pipeline's state, where it is going, and the boxes shown: why a
+    // pause or a start did not take.
+    std::string PipelineState() {
+        GstState state = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
+        gst_element_get_state(Pipeline(), &state, &pending, 0);
+        std::string out = std::string("pipeline ") + gst_element_state_get_name(state) + ", to " +
+                          gst_element_state_get_name(pending);
+        for (const std::string& box : host.Boxes())
+            out += "; box: " + box;
+        return out;
+    }
+
     QElapsedTimer wall_;
     static inline test::NullSoundServer* server = nullptr;
     static inline bool clipMade = false;
@@ -141,9 +153,10 @@ TEST_F(SpeedSoundTest, PlaybackKeepsThePaceOfEverySpeedThroughTheSoundServer) {
         SCOPED_TRACE(row.name);
         record.SetSpeed(1.0);
         record.TogglePause();
+        ASSERT_EQ(record.ClipState, ClipState::Paused) << PipelineState();
         record.SeekTo(20000000);  // 2 s
         record.TogglePause();
-        ASSERT_EQ(record.ClipState, ClipState::Running);
+        ASSERT_EQ(record.ClipState, ClipState::Running) << PipelineState();
         for (double step : {1.1, 1.25, 1.5, row.speed})
             record.SetSpeed(step);
         EXPECT_EQ(record.Speed, row.speed);
