@@ -16,6 +16,8 @@ constexpr int64_t kShortestClipSteps = 30'000 / kStepMs;
 constexpr int64_t kRivalDistance = 2'000 / kStepMs;  // rivals stand this far from the peak
 constexpr double kLeastSpeechShare = 0.02;
 constexpr size_t kLeastCues = 3;
+// Why a match that no offset wins, or that the onsets contradict, is refused.
+constexpr char kNoClearMatch[] = "no clear match between the subtitles and the speech";
 // Another ratio than none must beat it by this share of its peak.
 constexpr double kRatioMargin = 0.03;
 
@@ -200,7 +202,7 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     result.rate = match.rate;
     result.parts = std::move(parts);
     if (result.confidence < options.minConfidence || !MostCuesInside(result, cues, speech.size())) {
-        return Refused("no clear match between the subtitles and the speech");
+        return Refused(kNoClearMatch);
     }
     // The spans put the file within a few tenths of a second; their starts
     // against the speech's onsets say where within them.
@@ -208,7 +210,7 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     FitToOnsets(speech, onsets, cues, result);
     PlaceJoins(speech, onsets, cues, result);
     if (!OnsetsConfirm(onsets, cues, result)) {
-        return Refused("no clear match between the subtitles and the speech");
+        return Refused(kNoClearMatch);
     }
     result.matched = true;
     return result;
