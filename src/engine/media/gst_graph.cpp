@@ -311,7 +311,10 @@ HRESULT GstGraph::SeekAt(gint64 ns, int flags) {
                           ns, GST_SEEK_TYPE_SET, end))
         return E_FAIL;
     stepped_ = false;
-    HRESULT hr = WaitForState(GST_STATE_TARGET(pipeline_));
+    // Not the target state read now: a network source's buffering may pause
+    // the pipeline and play it again meanwhile (OnBuffering), and a wait for
+    // the state it had would outlast the seek.
+    HRESULT hr = WaitForState(GST_STATE_VOID_PENDING);
     if (SUCCEEDED(hr) && play)
         hr = ChangeState(GST_STATE_PLAYING);
     return hr;
@@ -408,6 +411,9 @@ HRESULT GstGraph::ChangeState(GstState state) {
     return WaitForState(state);
 }
 
+// UI thread: until the pipeline stands in `state` with no change pending, or
+// in any state with none pending for GST_STATE_VOID_PENDING; bounded by the
+// source's timeout.
 HRESULT GstGraph::WaitForState(GstState state) {
     auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs());
     std::unique_lock lock(waitMutex_);
@@ -420,7 +426,7 @@ HRESULT GstGraph::WaitForState(GstState state) {
         if (ret == GST_STATE_CHANGE_FAILURE)
             return E_FAIL;
         if ((ret == GST_STATE_CHANGE_SUCCESS || ret == GST_STATE_CHANGE_NO_PREROLL) &&
-            current == state)
+            (current == state || state == GST_STATE_VOID_PENDING))
             return S_OK;
         if (abort_)
             return E_ABORT;
