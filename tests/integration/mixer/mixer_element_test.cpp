@@ -46,9 +46,7 @@ class MixerElementTest : public testing::Test {
         g_autoptr(GstElement) element = static_cast<GstElement*>(
             gst_object_ref_sink(NewSubtitleMixer(std::make_shared<CSubtitles>(track, shared))));
         harness = gst_harness_new_with_element(element, "sink", "src");
-        GstCaps* parsed = gst_caps_from_string(caps.c_str());
-        gst_video_info_from_caps(&info, parsed);
-        gst_harness_set_src_caps(harness, parsed);
+        SetCaps(caps);
         GstSegment segment;
         gst_segment_init(&segment, GST_FORMAT_TIME);
         segment.start = start;
@@ -56,6 +54,13 @@ class MixerElementTest : public testing::Test {
         segment.rate = rate;
         segment.applied_rate = appliedRate;
         gst_harness_push_event(harness, gst_event_new_segment(&segment));
+    }
+
+    // Gives the element `caps` as a stream does when its format changes.
+    void SetCaps(const std::string& caps) {
+        GstCaps* parsed = gst_caps_from_string(caps.c_str());
+        gst_video_info_from_caps(&info, parsed);
+        gst_harness_set_src_caps(harness, parsed);
     }
 
     // Pushes a frame of 16s; the buffer that came out (the caller's), and in
@@ -145,7 +150,10 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
     // full-range BT.601 Y 77, Cb 86, Cr 255; 5:6:5 31 << 11 = 0xF800 and
     // 5:5:5 31 << 10 = 0x7C00, stored low byte first; the outline is 1, 1, 1
     // and 0x0001 on 16-bit frames. Grey text gets neutral chroma in every YUV
-    // format, not the frame's 16 (white text tinted green).
+    // format, not the frame's 16 (white text tinted green). One element takes
+    // the formats in turn. Mended: the text drawn for a YUV frame was kept,
+    // already turned into Y, Cb, Cr, when the stream went on in RGB: red came
+    // out as (Cr 255, Cb 86, Y 77) read as RGB.
     const struct {
         const char* format;
         std::vector<uint8_t> red, white, outline;
@@ -166,7 +174,9 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
     shared.SubtitleStyles = 1;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
-        Start(std::string("video/x-raw,width=320,height=240,framerate=25/1,format=") + c.format);
+        const std::string caps =
+            std::string("video/x-raw,width=320,height=240,framerate=25/1,format=") + c.format;
+        harness ? SetCaps(caps) : Start(caps);
         const auto [bytes, copied] = Push(1500 * kMs, 40 * kMs);
         // Red sits left of white, both in the bottom quarter of the picture
         // (the text's top row is 240 - 5 - one line).

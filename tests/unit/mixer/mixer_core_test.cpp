@@ -418,28 +418,6 @@ TEST(ParseSubRipStyles, PiecesOfEachLine) {
     }
 }
 
-// Red text (luma 77, Cb 86, Cr 255; each format's exact pixels are the
-// element's test): the edges blended towards the outline stay reds, and one
-// mixer goes on from YUV to RGB. Mended: the
-// text drawn for a YUV frame was kept, already turned into Y, Cb, Cr, when the
-// stream went on in RGB: red came out as (Cr 255, Cb 86, Y 77) read as RGB.
-TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
-    Frame f = Mix("<font color=\"red\">MMMM</font>", true, VS::I420);
-    const std::vector<uint8_t>&cb = f.plane[1], &cr = f.plane[2];
-    EXPECT_TRUE(Count(cb, 86) > 5 && Count(cr, 255) > 5 && Count(cb, 128) > 5);
-    EXPECT_TRUE(
-        std::ranges::all_of(cb, [&](uint8_t v) { return v == 50 || (v >= 86 && v <= 128); }));
-    EXPECT_TRUE(std::ranges::all_of(cr, [&](uint8_t v) { return v == 50 || v >= 128; }));
-    // The same mixer in RGB: red is (255, 0, 1) in memory order blue, green, red.
-    Frame rgb = MakeFrame(VS::RGB24, 320, -240, 50);
-    ASSERT_EQ(mixer->CheckInputType(rgb.format), MixResult::Ok);
-    mixer->Transform(rgb.View(), At(1500));
-    int red = 0;
-    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3)
-        red += rgb.plane[0][i] == 1 && rgb.plane[0][i + 1] == 0 && rgb.plane[0][i + 2] == 255;
-    EXPECT_GT(red, 20);
-}
-
 // Mended: on 4:2:0 frames only luma was written, so white text took the hue
 // of the picture under it (cyan letters over blue) and the outline was
 // tinted too. Text, outline and note now give every chroma sample whose 2x2
