@@ -199,26 +199,44 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
     }
 }
 
-// The pixel aspect the caps give: on pixels twice as wide as high the same
-// text takes half the columns, so that it shows at its shape on screen.
-TEST_F(MixerElementTest, TextKeepsItsShapeOnWidePixels) {
-    int columns[2] = {};
-    for (int wide = 0; wide < 2; ++wide) {
-        Start(std::string("video/x-raw,format=I420,width=320,height=240,framerate=25/1,"
+// The pixel aspect the caps give: a frame of wide or narrow pixels is shown
+// stretched to its display aspect, so the note and the text are drawn
+// narrowed by it and keep on screen the shape they have on square pixels;
+// the note stays 8 square pixels in, the text centred (its width on screen,
+// through the real sink, is video_path_x11_test's). Measured as the columns
+// of white in a 720 x 576 frame.
+TEST_F(MixerElementTest, NoteAndTextKeepTheirShapeOnWidePixels) {
+    const struct {
+        const char* name;
+        double aspect;
+        int percent;  // of the width on square pixels, +-2
+    } rows[] = {
+        {"1/1", 1.0, 100}, {"64/45", 64.0 / 45, 70}, {"8/9", 8.0 / 9, 113}, {"2/1", 2.0, 50}};
+    track.Fill({{.start = 1000, .end = 2000, .text = "Wide pixels, narrow text", .lines = 1}});
+    // The first and last white columns of the note alone (between the cues),
+    // or of the text alone.
+    auto white = [&](const char* aspect, bool note) {
+        Start(std::string("video/x-raw,format=I420,width=720,height=576,framerate=25/1,"
                           "pixel-aspect-ratio=") +
-              (wide ? "2/1" : "1/1"));
-        const auto [bytes, copied] = Push(1500 * kMs, 40 * kMs);
-        int left = 320, right = -1;
-        for (int y = 0; y < 240; ++y)
-            for (int x = 0; x < 320; ++x)
-                if (bytes[size_t(y) * 320 + x] > 200) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                }
-        columns[wide] = right - left + 1;
+              aspect);
+        shared.Note.Set(note ? "Deinterlace: Auto" : "");
+        const auto [bytes, copied] = Push((note ? 2500 : 1500) * kMs, 40 * kMs);
+        std::pair<int, int> columns{720, -1};
+        for (int y = 0; y < 576; ++y)
+            for (int x = 0; x < 720; ++x)
+                if (bytes[size_t(y) * 720 + x] > 200)
+                    columns = {std::min(columns.first, x), std::max(columns.second, x)};
+        return columns;
+    };
+    const auto [left, right] = white("1/1", true);
+    ASSERT_GT(right - left, 100);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto note = white(row.name, true), text = white(row.name, false);
+        EXPECT_NEAR((note.second - note.first) * 100 / (right - left), row.percent, 2);
+        EXPECT_NEAR(note.first * row.aspect, left, 2) << "8 square pixels in";
+        EXPECT_NEAR(text.first + text.second, 719, 3) << "the text centred";
     }
-    ASSERT_GT(columns[0], 60);
-    EXPECT_NEAR(columns[1] * 2, columns[0], 6);
 }
 
 // The pad after the mixer as the display's converter answers it: it takes

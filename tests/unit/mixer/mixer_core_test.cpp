@@ -555,41 +555,6 @@ TEST_F(MixerTest, RetimingMapsTheFrameTimeThroughRateAndParts) {
     EXPECT_EQ(Due(10000), 1) << "B on its own time";
 }
 
-// A frame of wide or narrow pixels is shown stretched to its display aspect:
-// the note is drawn narrowed by the pixel aspect, so that on screen it keeps
-// the shape it has on square pixels, and the text stays centred (its width on
-// screen, through the real sink, is video_path_x11_test's). Measured on a
-// zeroed luma plane of 720 x 576, against the same note on square pixels.
-TEST_F(MixerTest, NoteKeepsItsShapeAndTextItsPlaceOnFramesOfWidePixels) {
-    const struct {
-        const char* name;
-        double pixelAspect;
-        int widthPercent;  // of the note's width on square pixels, +-2
-    } rows[] = {
-        {"square pixels", 1.0, 100},
-        {"PAL 16:9, 64:45", 64.0 / 45, 70},
-        {"NTSC 4:3, 8:9", 8.0 / 9, 113},
-    };
-    auto drawn = [&](double pixelAspect, bool note) {
-        Show(note ? "" : "Wide pixels, narrow text", note ? 0 : 1);
-        shared.Note.Set(note ? "Deinterlace: Auto" : "");
-        Frame f = MakeFrame(VS::YV12, 720, 576, 0);
-        f.format.pixelAspect = pixelAspect;
-        Run(f);
-        return Drawn(f.plane[0], 720, 0, 576);
-    };
-    const Box square = drawn(1.0, true);
-    ASSERT_GT(square.right - square.left, 100);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const Box note = drawn(row.pixelAspect, true), text = drawn(row.pixelAspect, false);
-        EXPECT_NEAR((note.right - note.left) * 100 / (square.right - square.left), row.widthPercent,
-                    2);
-        EXPECT_NEAR(note.left * row.pixelAspect, square.left, 2) << "8 square pixels in";
-        EXPECT_NEAR(text.left + text.right, 720, 3) << "the text centred";
-    }
-}
-
 // The notice's sign, and a delay that stops at an hour. Z, X and Shift+Z,
 // their notice and the still picture drawn again, are the frame's and the
 // end-to-end tests'.
