@@ -202,9 +202,8 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
 // The pixel aspect the caps give: a frame of wide or narrow pixels is shown
 // stretched to its display aspect, so the note and the text are drawn
 // narrowed by it and keep on screen the shape they have on square pixels;
-// the note stays 8 square pixels in, the text centred (its width on screen,
-// through the real sink, is video_path_x11_test's). Measured as the columns
-// of white in a 720 x 576 frame.
+// the note stays 8 square pixels in, the text centred. Measured as the
+// columns of white in a 720 x 576 frame.
 TEST_F(MixerElementTest, NoteAndTextKeepTheirShapeOnWidePixels) {
     const struct {
         const char* name;
