@@ -63,11 +63,15 @@ class MixerElementTest : public testing::Test {
         gst_harness_set_src_caps(harness, parsed);
     }
 
-    // Pushes a frame of 16s; the buffer that came out (the caller's), and in
-    // `copied` whether it is another. The input is still referenced here, so a
-    // drawing must go to a copy and leave it as it was.
-    GstBuffer* PushFrame(GstClockTime pts, GstClockTime duration, bool* copied = nullptr) {
+    // Pushes a frame of 16s (with `varied`, of bytes that vary from one to
+    // the next); the buffer that came out (the caller's), and in `copied`
+    // whether it is another. The input is still referenced here, so a drawing
+    // must go to a copy and leave it as it was.
+    GstBuffer* PushFrame(GstClockTime pts, GstClockTime duration, bool* copied = nullptr,
+                         bool varied = false) {
         std::vector<uint8_t> bytes(info.size, 16);
+        for (size_t i = 0; varied && i < bytes.size(); ++i)
+            bytes[i] = uint8_t(i % 251);
         g_autoptr(GstBuffer) in = gst_buffer_new_memdup(bytes.data(), bytes.size());
         GST_BUFFER_PTS(in) = pts;
         GST_BUFFER_DURATION(in) = duration;
@@ -235,6 +239,31 @@ TEST_F(MixerElementTest, NoteAndTextKeepTheirShapeOnWidePixels) {
         EXPECT_NEAR((note.second - note.first) * 100 / (right - left), row.percent, 2);
         EXPECT_NEAR(note.first * row.aspect, left, 2) << "8 square pixels in";
         EXPECT_NEAR(text.first + text.second, 719, 3) << "the text centred";
+    }
+}
+
+// What a screenshot holds: the frame with the rows under the note put back
+// is, byte for byte, the frame drawn with its subtitle and no note, in each
+// layout (the 4:2:0 chroma the note turned neutral too; rows padded at an
+// odd width; a note wider than the frame); a frame drawn without a note is
+// passed on as it is.
+TEST_F(MixerElementTest, TheFrameWithTheNotesRowsPutBackIsTheFrameWithoutTheNote) {
+    for (const char* format : {"I420", "YUY2", "BGRx"}) {
+        SCOPED_TRACE(format);
+        Start(std::string("video/x-raw,width=317,height=240,framerate=25/1,format=") + format);
+        g_autoptr(GstBuffer) plain = PushFrame(1500 * kMs, 40 * kMs, nullptr, true);
+        g_autoptr(GstBuffer) same = WithoutNote(plain, info);
+        EXPECT_EQ(same, plain) << "no note: the very frame";
+        shared.Note.Set("Subtitle delay: +2.5 s, the note of a frame narrower than itself");
+        g_autoptr(GstBuffer) noted = PushFrame(1500 * kMs, 40 * kMs, nullptr, true);
+        g_autoptr(GstBuffer) without = WithoutNote(noted, info);
+        shared.Note.Set("");
+        GstMapInfo map;
+        ASSERT_TRUE(gst_buffer_map(plain, &map, GST_MAP_READ));
+        EXPECT_NE(gst_buffer_memcmp(noted, 0, map.data, map.size), 0) << "the note shows";
+        EXPECT_EQ(gst_buffer_memcmp(without, 0, map.data, map.size), 0)
+            << "put back: not as drawn without the note";
+        gst_buffer_unmap(plain, &map);
     }
 }
 
