@@ -1,6 +1,7 @@
-// CSubtitles: the blend rule of each pixel format, layout and offset, the
-// redraw cache, the faults the mixer guards against, styled SubRip text and
-// the subtitle delay; and the stored 60-byte LOGFONTA value of the font.
+// CSubtitles: layout and offset, the redraw cache, the faults the mixer
+// guards against, styled SubRip text and the subtitle delay; and the stored
+// 60-byte LOGFONTA value of the font. Each format's pixels are the element's
+// test (mixer_element_test.cpp), through the formats it offers.
 #include "mixer_frame.h"
 #include "subtitles/log_font.h"
 #include "subtitles/subrip_styles.h"
@@ -113,29 +114,6 @@ TEST_F(MixerTest, OffsetIsClampedAndWrittenBack) {
         EXPECT_EQ(mixer->TextTop(), c.expectedTop);
         EXPECT_EQ(frame.plane[0] == before.plane[0], c.lines == 0) << "empty text draws nothing";
     }
-}
-
-// Times without an entry, hidden subtitles and frames without a time stamp
-// are covered where the element decides between drawing and passing through.
-TEST_F(MixerTest, FramesPassUnchangedWhereNoRuleFits) {
-    Show("Hidden", 1);
-    for (const auto& [name, subtype, stride] : {std::tuple{"subtype without a rule", VS::Other, 0},
-                                                {"stride shorter than a row", VS::YUY2, 64}}) {
-        SCOPED_TRACE(name);
-        Frame frame = MakeFrame(VS::YUY2, 320, 240), shown = frame;
-        Run(shown);  // the text is drawn once first
-        frame.format.subtype = subtype;
-        frame.stride[0] = stride != 0 ? stride : frame.stride[0];
-        const Frame before = frame;
-        mixer->CheckInputType(frame.format);
-        EXPECT_EQ(mixer->Transform(frame.View(), At(1500)), MixResult::Ok);
-        EXPECT_TRUE(frame.plane[0] == before.plane[0]);
-    }
-    CSubtitles fresh(track, shared);
-    EXPECT_EQ(fresh.Transform(MakeFrame(VS::YUY2, 32, 24).View(), At(1500)), MixResult::Ok)
-        << "no format accepted yet";
-    fresh.CheckInputType({VS::YUY2, 320, 240, 16});
-    EXPECT_EQ(fresh.Transform(VideoPlanes{}, At(1500)), MixResult::Drop) << "no pixels";
 }
 
 TEST_F(MixerTest, TextIsRedrawnOnlyWhenItsInputsChange) {
