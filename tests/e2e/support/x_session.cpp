@@ -1,5 +1,6 @@
 #include "x_session.h"
 
+#include "../../unit/registry/registry_test_util.h"
 #include "app/settings.h"
 #include "platform/registry.h"
 
@@ -208,57 +209,34 @@ void Player::Key(const std::string& keys) {
 
 namespace {
 
-std::unique_ptr<platform::Registry> SettingsOf(const UserFolders& user) {
-    return platform::OpenRegistryFile(user.ConfigHome() + "/tavimo/registry.reg");
-}
+namespace reg = platform::testing;
 
-void StoreBytes(const UserFolders& user, const std::string& name, uint32_t type,
-                const std::string& bytes) {
-    auto registry = SettingsOf(user);
-    platform::RegKey key = nullptr;
-    if (registry->CreateKey(kSettingsKey, &key) == platform::ERROR_SUCCESS) {
-        registry->SetValue(key, name, type, reinterpret_cast<const uint8_t*>(bytes.data()),
-                           static_cast<uint32_t>(bytes.size()));
-        registry->CloseKey(key);
-    }
-}
-
-// The bytes of one value; empty when the key or the value is missing.
-std::string Bytes(const UserFolders& user, const std::string& key, const std::string& name) {
-    auto registry = SettingsOf(user);
-    platform::RegKey handle = nullptr;
-    std::string bytes(4096, '\0');
-    uint32_t size = 0;
-    if (registry->OpenKey(key, &handle) == platform::ERROR_SUCCESS) {
-        size = static_cast<uint32_t>(bytes.size());
-        if (registry->QueryValue(handle, name, nullptr, reinterpret_cast<uint8_t*>(bytes.data()),
-                                 &size) != platform::ERROR_SUCCESS) {
-            size = 0;
-        }
-        registry->CloseKey(handle);
-    }
-    return bytes.substr(0, size);
+std::string SettingsFile(const UserFolders& user) {
+    return user.ConfigHome() + "/tavimo/registry.reg";
 }
 
 }  // namespace
 
 void UserFolders::Store(const std::string& name, uint32_t value) {
-    StoreBytes(*this, name, platform::REG_DWORD, std::string(reinterpret_cast<char*>(&value), 4));
+    reg::Put(*platform::OpenRegistryFile(SettingsFile(*this)), kSettingsKey, name,
+             platform::REG_DWORD, reg::Dword(value));
 }
 
 void UserFolders::Store(const std::string& name, const std::string& text) {
-    StoreBytes(*this, name, platform::REG_SZ, std::string(text.c_str(), text.size() + 1));
+    reg::Put(*platform::OpenRegistryFile(SettingsFile(*this)), kSettingsKey, name, platform::REG_SZ,
+             reg::Sz(text));
 }
 
 std::optional<uint32_t> UserFolders::Dword(const std::string& name) {
-    const std::string bytes = Bytes(*this, kSettingsKey, name);
+    const std::vector<uint8_t> bytes = reg::Get(SettingsFile(*this), kSettingsKey, name).data;
     uint32_t value = 0;
     std::memcpy(&value, bytes.data(), std::min<size_t>(bytes.size(), 4));
     return bytes.size() == 4 ? std::optional(value) : std::nullopt;
 }
 
 std::string UserFolders::Text(const std::string& key, const std::string& name) {
-    return Bytes(*this, key, name).c_str();
+    const std::vector<uint8_t> bytes = reg::Get(SettingsFile(*this), key, name).data;
+    return std::string(bytes.begin(), bytes.end()).c_str();
 }
 
 bool Session::Start(const std::vector<std::string>& args, const std::vector<std::string>& env,

@@ -46,9 +46,7 @@ class MixerElementTest : public testing::Test {
         g_autoptr(GstElement) element = static_cast<GstElement*>(
             gst_object_ref_sink(NewSubtitleMixer(std::make_shared<CSubtitles>(track, shared))));
         harness = gst_harness_new_with_element(element, "sink", "src");
-        GstCaps* parsed = gst_caps_from_string(caps.c_str());
-        gst_video_info_from_caps(&info, parsed);
-        gst_harness_set_src_caps(harness, parsed);
+        SetCaps(caps);
         GstSegment segment;
         gst_segment_init(&segment, GST_FORMAT_TIME);
         segment.start = start;
@@ -58,11 +56,22 @@ class MixerElementTest : public testing::Test {
         gst_harness_push_event(harness, gst_event_new_segment(&segment));
     }
 
-    // Pushes a frame of 16s; the buffer that came out (the caller's), and in
-    // `copied` whether it is another. The input is still referenced here, so a
-    // drawing must go to a copy and leave it as it was.
-    GstBuffer* PushFrame(GstClockTime pts, GstClockTime duration, bool* copied = nullptr) {
+    // Gives the element `caps` as a stream does when its format changes.
+    void SetCaps(const std::string& caps) {
+        GstCaps* parsed = gst_caps_from_string(caps.c_str());
+        gst_video_info_from_caps(&info, parsed);
+        gst_harness_set_src_caps(harness, parsed);
+    }
+
+    // Pushes a frame of 16s (with `varied`, of bytes that vary from one to
+    // the next); the buffer that came out (the caller's), and in `copied`
+    // whether it is another. The input is still referenced here, so a drawing
+    // must go to a copy and leave it as it was.
+    GstBuffer* PushFrame(GstClockTime pts, GstClockTime duration, bool* copied = nullptr,
+                         bool varied = false) {
         std::vector<uint8_t> bytes(info.size, 16);
+        for (size_t i = 0; varied && i < bytes.size(); ++i)
+            bytes[i] = uint8_t(i % 251);
         g_autoptr(GstBuffer) in = gst_buffer_new_memdup(bytes.data(), bytes.size());
         GST_BUFFER_PTS(in) = pts;
         GST_BUFFER_DURATION(in) = duration;
@@ -145,7 +154,11 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
     // full-range BT.601 Y 77, Cb 86, Cr 255; 5:6:5 31 << 11 = 0xF800 and
     // 5:5:5 31 << 10 = 0x7C00, stored low byte first; the outline is 1, 1, 1
     // and 0x0001 on 16-bit frames. Grey text gets neutral chroma in every YUV
-    // format, not the frame's 16 (white text tinted green).
+    // format, not the frame's 16 (white text tinted green). One element takes
+    // the formats in turn, and each shows the same picture: rows are found by
+    // the frame's stride, so padded rows get what packed ones do. Mended: the text drawn for a YUV
+    // frame was kept, already turned into Y, Cb, Cr, when the stream went on in RGB: red came out
+    // as (Cr 255, Cb 86, Y 77) read as RGB.
     const struct {
         const char* format;
         std::vector<uint8_t> red, white, outline;
@@ -164,51 +177,111 @@ TEST_F(MixerElementTest, ColouredTextKeepsItsColourInEveryOfferedFormat) {
     track.Fill(
         {{.start = 1000, .end = 2000, .text = "<font color=\"red\">MMMM</font>MMMM", .lines = 1}});
     shared.SubtitleStyles = 1;
+    std::vector<bool> firstBody;  // where the first format's white body is
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
-        Start(std::string("video/x-raw,width=320,height=240,framerate=25/1,format=") + c.format);
+        // An odd width: rows padded to a multiple of 4 bytes in most formats.
+        const std::string caps =
+            std::string("video/x-raw,width=317,height=240,framerate=25/1,format=") + c.format;
+        harness ? SetCaps(caps) : Start(caps);
         const auto [bytes, copied] = Push(1500 * kMs, 40 * kMs);
         // Red sits left of white, both in the bottom quarter of the picture
         // (the text's top row is 240 - 5 - one line).
-        int red = 0, white = 0, outline = 0, misplaced = 0, redRight = 0, whiteLeft = 320;
+        int red = 0, white = 0, outline = 0, redRight = 0, whiteLeft = 317;
+        std::vector<bool> body;
         for (int y = 0; y < 240; ++y) {
-            for (int x = 0; x < 320; ++x) {
+            for (int x = 0; x < 317; ++x) {
                 const std::vector<uint8_t> p = PixelAt(bytes, info, x, y);
                 const bool isRed = p == c.red, isWhite = p == c.white;
                 red += isRed, white += isWhite, outline += p == c.outline;
-                misplaced += (isRed || isWhite) && y < 180;
                 redRight = isRed ? std::max(redRight, x) : redRight;
                 whiteLeft = isWhite ? std::min(whiteLeft, x) : whiteLeft;
+                body.push_back(GST_VIDEO_INFO_IS_YUV(&info) ? p[0] == 255 : isWhite);
             }
         }
         EXPECT_GT(red, 40);
         EXPECT_GT(white, 40);
         EXPECT_GT(outline, 40);
-        EXPECT_EQ(misplaced, 0) << "text stored upside down";
         EXPECT_LT(redRight, whiteLeft);
+        firstBody = firstBody.empty() ? body : firstBody;
+        EXPECT_TRUE(body == firstBody) << "not the same picture as in " << cases[0].format;
+        // Every byte above the text's rows, padding and chroma included, as it came.
+        int written = 0;
+        for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&info); ++p) {
+            gint comp[GST_VIDEO_MAX_COMPONENTS];
+            gst_video_format_info_component(info.finfo, p, comp);
+            const size_t end = GST_VIDEO_INFO_PLANE_OFFSET(&info, p) +
+                               GST_VIDEO_FORMAT_INFO_SCALE_HEIGHT(info.finfo, comp[0], 200) *
+                                   size_t(GST_VIDEO_INFO_PLANE_STRIDE(&info, p));
+            for (size_t i = GST_VIDEO_INFO_PLANE_OFFSET(&info, p); i < end; ++i)
+                written += bytes[i] != 16;
+        }
+        EXPECT_EQ(written, 0) << "bytes written above the text (stored upside down?)";
     }
 }
 
-// The pixel aspect the caps give: on pixels twice as wide as high the same
-// text takes half the columns, so that it shows at its shape on screen.
-TEST_F(MixerElementTest, TextKeepsItsShapeOnWidePixels) {
-    int columns[2] = {};
-    for (int wide = 0; wide < 2; ++wide) {
-        Start(std::string("video/x-raw,format=I420,width=320,height=240,framerate=25/1,"
+// The pixel aspect the caps give: a frame of wide or narrow pixels is shown
+// stretched to its display aspect, so the note and the text are drawn
+// narrowed by it and keep on screen the shape they have on square pixels;
+// the note stays 8 square pixels in, the text centred. Measured as the
+// columns of white in a 720 x 576 frame.
+TEST_F(MixerElementTest, NoteAndTextKeepTheirShapeOnWidePixels) {
+    const struct {
+        const char* name;
+        double aspect;
+        int percent;  // of the width on square pixels, +-2
+    } rows[] = {
+        {"1/1", 1.0, 100}, {"64/45", 64.0 / 45, 70}, {"8/9", 8.0 / 9, 113}, {"2/1", 2.0, 50}};
+    track.Fill({{.start = 1000, .end = 2000, .text = "Wide pixels, narrow text", .lines = 1}});
+    // The first and last white columns of the note alone (between the cues),
+    // or of the text alone.
+    auto white = [&](const char* aspect, bool note) {
+        Start(std::string("video/x-raw,format=I420,width=720,height=576,framerate=25/1,"
                           "pixel-aspect-ratio=") +
-              (wide ? "2/1" : "1/1"));
-        const auto [bytes, copied] = Push(1500 * kMs, 40 * kMs);
-        int left = 320, right = -1;
-        for (int y = 0; y < 240; ++y)
-            for (int x = 0; x < 320; ++x)
-                if (bytes[size_t(y) * 320 + x] > 200) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                }
-        columns[wide] = right - left + 1;
+              aspect);
+        shared.Note.Set(note ? "Deinterlace: Auto" : "");
+        const auto [bytes, copied] = Push((note ? 2500 : 1500) * kMs, 40 * kMs);
+        std::pair<int, int> columns{720, -1};
+        for (int y = 0; y < 576; ++y)
+            for (int x = 0; x < 720; ++x)
+                if (bytes[size_t(y) * 720 + x] > 200)
+                    columns = {std::min(columns.first, x), std::max(columns.second, x)};
+        return columns;
+    };
+    const auto [left, right] = white("1/1", true);
+    ASSERT_GT(right - left, 100);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto note = white(row.name, true), text = white(row.name, false);
+        EXPECT_NEAR((note.second - note.first) * 100 / (right - left), row.percent, 2);
+        EXPECT_NEAR(note.first * row.aspect, left, 2) << "8 square pixels in";
+        EXPECT_NEAR(text.first + text.second, 719, 3) << "the text centred";
     }
-    ASSERT_GT(columns[0], 60);
-    EXPECT_NEAR(columns[1] * 2, columns[0], 6);
+}
+
+// What a screenshot holds: the frame with the rows under the note put back
+// is, byte for byte, the frame drawn with its subtitle and no note, in each
+// layout (the 4:2:0 chroma the note turned neutral too; rows padded at an
+// odd width; a note wider than the frame); a frame drawn without a note is
+// passed on as it is.
+TEST_F(MixerElementTest, TheFrameWithTheNotesRowsPutBackIsTheFrameWithoutTheNote) {
+    for (const char* format : {"I420", "YUY2", "BGRx"}) {
+        SCOPED_TRACE(format);
+        Start(std::string("video/x-raw,width=317,height=240,framerate=25/1,format=") + format);
+        g_autoptr(GstBuffer) plain = PushFrame(1500 * kMs, 40 * kMs, nullptr, true);
+        g_autoptr(GstBuffer) same = WithoutNote(plain, info);
+        EXPECT_EQ(same, plain) << "no note: the very frame";
+        shared.Note.Set("Subtitle delay: +2.5 s, the note of a frame narrower than itself");
+        g_autoptr(GstBuffer) noted = PushFrame(1500 * kMs, 40 * kMs, nullptr, true);
+        g_autoptr(GstBuffer) without = WithoutNote(noted, info);
+        shared.Note.Set("");
+        GstMapInfo map;
+        ASSERT_TRUE(gst_buffer_map(plain, &map, GST_MAP_READ));
+        EXPECT_NE(gst_buffer_memcmp(noted, 0, map.data, map.size), 0) << "the note shows";
+        EXPECT_EQ(gst_buffer_memcmp(without, 0, map.data, map.size), 0)
+            << "put back: not as drawn without the note";
+        gst_buffer_unmap(plain, &map);
+    }
 }
 
 // The pad after the mixer as the display's converter answers it: it takes

@@ -84,7 +84,6 @@ TEST(TracksTest, ChoiceOnOpen) {
              "Track 3: Français (SubRip)", 1},
             {"default audio beats the framework's pick", false,
              V(A("en", kOn), A("de", kDefault), S("fr")), "", "", "", "Off", 1},
-            {"no track list: only the file", true, {}, "", "", "from the file", "with.srt", -1},
         };
     for (const auto& [name, file, streams, subtitleLanguage, audioLanguage, drawn, marked, audio] :
          rows) {
@@ -92,8 +91,6 @@ TEST(TracksTest, ChoiceOnOpen) {
         PlayerRecord& record = player.record;
         FakeMediaFramework& media = player.media;
         media.script.streams = streams;
-        if (streams.empty())
-            media.script.failures["QueryStreamSelect"] = E_NOINTERFACE;
         record.SubtitleLanguage = subtitleLanguage;
         record.AudioLanguage = audioLanguage;
         record.ClipPath = dir + (file ? "with.mkv" : "without.mkv");

@@ -11,6 +11,7 @@
 #include <string>
 #include <tuple>
 
+#include "../registry/registry_test_util.h"
 #include "integration/resume_positions.h"
 #include "platform/registry.h"
 
@@ -89,7 +90,7 @@ TEST_F(ResumePositionsTest, EndOfClipForgetsItAndLeavingWithoutTrackingWritesNot
 // the next save keeps the older ones, and a copy of the damaged value is kept
 // in "Resume Positions.bad".
 TEST_F(ResumePositionsTest, ADamagedEntryIsSkippedAndKeptAside) {
-    using platform::REG_DWORD, platform::REG_SZ;
+    using platform::REG_DWORD, platform::REG_SZ, platform::testing::Put;
     const char kKey[] = "Software\\Orvenic\\Tavimo\\Resume Positions";
     // case, the type and bytes of Clip2 between two good entries (no type: absent)
     const std::tuple<const char*, uint32_t, std::string> cases[] = {
@@ -106,17 +107,14 @@ TEST_F(ResumePositionsTest, ADamagedEntryIsSkippedAndKeptAside) {
         const std::string file = std::string(name) + ".reg";
         {
             auto registry = Open(file.c_str());
-            platform::RegKey key = nullptr;
-            ASSERT_EQ(registry->CreateKey(kKey, &key), platform::ERROR_SUCCESS);
-            const auto set = [&](const char* value, uint32_t t, const std::string& b) {
-                registry->SetValue(key, value, t, reinterpret_cast<const uint8_t*>(b.data()),
-                                   static_cast<uint32_t>(b.size()));
+            const auto put = [&](const char* value, uint32_t t, const std::string& b) {
+                ASSERT_EQ(Put(*registry, kKey, value, t, std::vector<uint8_t>(b.begin(), b.end())),
+                          platform::ERROR_SUCCESS);
             };
-            set("Clip1", REG_SZ, std::string("200000000 /clips/a.mp4\0", 23));
+            put("Clip1", REG_SZ, std::string("200000000 /clips/a.mp4\0", 23));
             if (type != 0)
-                set("Clip2", type, bytes);
-            set("Clip3", REG_SZ, std::string("300000000 /clips/c.mp4\0", 23));
-            ASSERT_EQ(registry->CloseKey(key), platform::ERROR_SUCCESS);
+                put("Clip2", type, bytes);
+            put("Clip3", REG_SZ, std::string("300000000 /clips/c.mp4\0", 23));
         }
         auto registry = Open(file.c_str());
         ResumePositions store(*registry);
@@ -127,18 +125,12 @@ TEST_F(ResumePositionsTest, ADamagedEntryIsSkippedAndKeptAside) {
                   (Entries{{"/clips/new.mp4", 40 * kSecond},
                            {"/clips/a.mp4", 20 * kSecond},
                            {"/clips/c.mp4", 30 * kSecond}}));
-        auto reread = Open(file.c_str());
-        platform::RegKey bad = nullptr;
-        uint32_t keptType = 0, size = 64;
-        uint8_t kept[64] = {};
-        const bool keptAside =
-            reread->OpenKey(std::string(kKey) + ".bad", &bad) == platform::ERROR_SUCCESS &&
-            reread->QueryValue(bad, "Clip2", &keptType, kept, &size) == platform::ERROR_SUCCESS;
-        EXPECT_EQ(keptAside, type != 0);
-        if (keptAside) {
-            EXPECT_EQ(keptType, type);
-            EXPECT_EQ(std::string(reinterpret_cast<char*>(kept), size), bytes);
-            reread->CloseKey(bad);
+        const platform::testing::Got kept =
+            platform::testing::Get(*Open(file.c_str()), std::string(kKey) + ".bad", "Clip2");
+        EXPECT_EQ(kept.result == platform::ERROR_SUCCESS, type != 0) << "kept aside";
+        if (type != 0) {
+            EXPECT_EQ(kept.type, type);
+            EXPECT_EQ(std::string(kept.data.begin(), kept.data.end()), bytes);
         }
     }
 }

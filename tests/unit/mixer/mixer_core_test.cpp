@@ -1,6 +1,7 @@
-// CSubtitles: the blend rule of each pixel format, layout and offset, the
-// redraw cache, the faults the mixer guards against, styled SubRip text and
-// the subtitle delay; and the stored 60-byte LOGFONTA value of the font.
+// CSubtitles: layout and offset, the redraw cache, the faults the mixer
+// guards against, styled SubRip text and the subtitle delay; and the stored
+// 60-byte LOGFONTA value of the font. Each format's pixels are the element's
+// test (mixer_element_test.cpp), through the formats it offers.
 #include "mixer_frame.h"
 #include "subtitles/log_font.h"
 #include "subtitles/subrip_styles.h"
@@ -91,72 +92,6 @@ class MixerTest : public testing::Test {
     std::optional<CSubtitles> mixer;
 };
 
-// The `n` bytes of plane 0 at pixel (x, y), y counted from the picture's top;
-// positive-height RGB frames are stored bottom-up.
-std::vector<uint8_t> PixelBytes(const Frame& f, int32_t x, int32_t y, int n) {
-    const VS st = f.format.subtype;
-    const bool rgb = st == VS::RGB24 || st == VS::RGB32 || st == VS::RGB565 || st == VS::RGB555;
-    const int32_t row = rgb && f.format.height > 0 ? std::abs(f.format.height) - 1 - y : y;
-    const uint8_t* p = f.Row(row) + size_t(x) * n;
-    return {p, p + n};
-}
-
-TEST_F(MixerTest, EachFormatWritesTheLevelsByItsRule) {
-    Show("Hello, subtitles\nSecond line", 2);
-    const std::vector<uint8_t> levels = Levels(640, 480);
-    // A white body and a near-black outline in both line boxes above the
-    // default offset of 5 (rows 435-474); the outline may reach one row below.
-    const Box box = Drawn(levels, 640, 0, 480);
-    EXPECT_TRUE(box.top >= 435 && box.top < 455 && box.bottom >= 455 && box.bottom <= 475)
-        << box.top << "-" << box.bottom;
-    const auto body = std::ranges::find(levels, 255) - levels.begin();
-    const auto outline = std::ranges::find(levels, 1) - levels.begin();
-    ASSERT_TRUE(body < 640 * 480 && outline < 640 * 480);
-    // Mended: rows are addressed by the frame's stride, so padded rows get the
-    // same picture as packed ones. Rows without text keep their bytes, in
-    // the chroma planes too; text pixels get neutral chroma (the planar
-    // formats' chroma is checked on its own below).
-    const struct {
-        const char* name;
-        VS subtype;
-        int32_t height, padding;  // negative height: RGB rows top-down
-        std::vector<uint8_t> white, black;
-    } cases[] = {{"YUY2, padded", VS::YUY2, 480, 6, {255, 128}, {1, 128}},
-                 {"YV12", VS::YV12, 480, 0, {255}, {1}},
-                 {"I420, padded", VS::I420, 480, 3, {255}, {1}},
-                 {"NV12", VS::NV12, 480, 0, {255}, {1}},
-                 {"RGB24 bottom-up, padded", VS::RGB24, 480, 7, {255, 255, 255}, {1, 1, 1}},
-                 {"RGB32", VS::RGB32, 480, 0, {255, 255, 255, 255}, {1, 1, 1, 255}},
-                 {"RGB565", VS::RGB565, 480, 0, {0xFF, 0xFF}, {0x01, 0x00}},
-                 {"RGB555 top-down", VS::RGB555, -480, 0, {0xFF, 0xFF}, {0x01, 0x00}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Frame frame = MakeFrame(c.subtype, 640, c.height, {}, c.padding);
-        const Frame before = frame;
-        Run(frame);
-        const int n = int(c.white.size());
-        EXPECT_EQ(PixelBytes(frame, int32_t(body % 640), int32_t(body / 640), n), c.white);
-        EXPECT_EQ(PixelBytes(frame, int32_t(outline % 640), int32_t(outline / 640), n), c.black);
-        for (int i = 1; i < 3; ++i) {
-            for (size_t y = 0; y < before.plane[i].size() / std::max(before.stride[i], 1); ++y) {
-                if (int(y) < box.top / 2 || int(y) > box.bottom / 2) {
-                    ASSERT_TRUE(std::equal(frame.plane[i].begin() + y * frame.stride[i],
-                                           frame.plane[i].begin() + (y + 1) * frame.stride[i],
-                                           before.plane[i].begin() + y * before.stride[i]))
-                        << "plane " << i << ", row " << y;
-                }
-            }
-        }
-        for (int32_t y = 0; y < 480; ++y) {
-            if (y < box.top || y > box.bottom) {
-                ASSERT_EQ(PixelBytes(frame, 0, y, frame.stride[0]),
-                          PixelBytes(before, 0, y, before.stride[0]))
-                    << "row " << y;
-            }
-        }
-    }
-}
-
 TEST_F(MixerTest, OffsetIsClampedAndWrittenBack) {
     // Mended: a block taller than the picture starts at row 0.
     const struct {
@@ -179,29 +114,6 @@ TEST_F(MixerTest, OffsetIsClampedAndWrittenBack) {
         EXPECT_EQ(mixer->TextTop(), c.expectedTop);
         EXPECT_EQ(frame.plane[0] == before.plane[0], c.lines == 0) << "empty text draws nothing";
     }
-}
-
-// Times without an entry, hidden subtitles and frames without a time stamp
-// are covered where the element decides between drawing and passing through.
-TEST_F(MixerTest, FramesPassUnchangedWhereNoRuleFits) {
-    Show("Hidden", 1);
-    for (const auto& [name, subtype, stride] : {std::tuple{"subtype without a rule", VS::Other, 0},
-                                                {"stride shorter than a row", VS::YUY2, 64}}) {
-        SCOPED_TRACE(name);
-        Frame frame = MakeFrame(VS::YUY2, 320, 240), shown = frame;
-        Run(shown);  // the text is drawn once first
-        frame.format.subtype = subtype;
-        frame.stride[0] = stride != 0 ? stride : frame.stride[0];
-        const Frame before = frame;
-        mixer->CheckInputType(frame.format);
-        EXPECT_EQ(mixer->Transform(frame.View(), At(1500)), MixResult::Ok);
-        EXPECT_TRUE(frame.plane[0] == before.plane[0]);
-    }
-    CSubtitles fresh(track, shared);
-    EXPECT_EQ(fresh.Transform(MakeFrame(VS::YUY2, 32, 24).View(), At(1500)), MixResult::Ok)
-        << "no format accepted yet";
-    fresh.CheckInputType({VS::YUY2, 320, 240, 16});
-    EXPECT_EQ(fresh.Transform(VideoPlanes{}, At(1500)), MixResult::Drop) << "no pixels";
 }
 
 TEST_F(MixerTest, TextIsRedrawnOnlyWhenItsInputsChange) {
@@ -418,28 +330,6 @@ TEST(ParseSubRipStyles, PiecesOfEachLine) {
     }
 }
 
-// Red text (luma 77, Cb 86, Cr 255; each format's exact pixels are the
-// element's test): the edges blended towards the outline stay reds, and one
-// mixer goes on from YUV to RGB. Mended: the
-// text drawn for a YUV frame was kept, already turned into Y, Cb, Cr, when the
-// stream went on in RGB: red came out as (Cr 255, Cb 86, Y 77) read as RGB.
-TEST_F(MixerTest, ColouredTextWritesLumaAndChroma) {
-    Frame f = Mix("<font color=\"red\">MMMM</font>", true, VS::I420);
-    const std::vector<uint8_t>&cb = f.plane[1], &cr = f.plane[2];
-    EXPECT_TRUE(Count(cb, 86) > 5 && Count(cr, 255) > 5 && Count(cb, 128) > 5);
-    EXPECT_TRUE(
-        std::ranges::all_of(cb, [&](uint8_t v) { return v == 50 || (v >= 86 && v <= 128); }));
-    EXPECT_TRUE(std::ranges::all_of(cr, [&](uint8_t v) { return v == 50 || v >= 128; }));
-    // The same mixer in RGB: red is (255, 0, 1) in memory order blue, green, red.
-    Frame rgb = MakeFrame(VS::RGB24, 320, -240, 50);
-    ASSERT_EQ(mixer->CheckInputType(rgb.format), MixResult::Ok);
-    mixer->Transform(rgb.View(), At(1500));
-    int red = 0;
-    for (size_t i = 0; i + 2 < rgb.plane[0].size(); i += 3)
-        red += rgb.plane[0][i] == 1 && rgb.plane[0][i + 1] == 0 && rgb.plane[0][i + 2] == 255;
-    EXPECT_GT(red, 20);
-}
-
 // Mended: on 4:2:0 frames only luma was written, so white text took the hue
 // of the picture under it (cyan letters over blue) and the outline was
 // tinted too. Text, outline and note now give every chroma sample whose 2x2
@@ -575,41 +465,6 @@ TEST_F(MixerTest, RetimingMapsTheFrameTimeThroughRateAndParts) {
     EXPECT_FALSE(shared.Timing.Active());
     EXPECT_EQ(Due(1000), 0) << "A on its own time";
     EXPECT_EQ(Due(10000), 1) << "B on its own time";
-}
-
-// A frame of wide or narrow pixels is shown stretched to its display aspect:
-// the note is drawn narrowed by the pixel aspect, so that on screen it keeps
-// the shape it has on square pixels, and the text stays centred (its width on
-// screen, through the real sink, is video_path_x11_test's). Measured on a
-// zeroed luma plane of 720 x 576, against the same note on square pixels.
-TEST_F(MixerTest, NoteKeepsItsShapeAndTextItsPlaceOnFramesOfWidePixels) {
-    const struct {
-        const char* name;
-        double pixelAspect;
-        int widthPercent;  // of the note's width on square pixels, +-2
-    } rows[] = {
-        {"square pixels", 1.0, 100},
-        {"PAL 16:9, 64:45", 64.0 / 45, 70},
-        {"NTSC 4:3, 8:9", 8.0 / 9, 113},
-    };
-    auto drawn = [&](double pixelAspect, bool note) {
-        Show(note ? "" : "Wide pixels, narrow text", note ? 0 : 1);
-        shared.Note.Set(note ? "Deinterlace: Auto" : "");
-        Frame f = MakeFrame(VS::YV12, 720, 576, 0);
-        f.format.pixelAspect = pixelAspect;
-        Run(f);
-        return Drawn(f.plane[0], 720, 0, 576);
-    };
-    const Box square = drawn(1.0, true);
-    ASSERT_GT(square.right - square.left, 100);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const Box note = drawn(row.pixelAspect, true), text = drawn(row.pixelAspect, false);
-        EXPECT_NEAR((note.right - note.left) * 100 / (square.right - square.left), row.widthPercent,
-                    2);
-        EXPECT_NEAR(note.left * row.pixelAspect, square.left, 2) << "8 square pixels in";
-        EXPECT_NEAR(text.left + text.right, 720, 3) << "the text centred";
-    }
 }
 
 // The notice's sign, and a delay that stops at an hour. Z, X and Shift+Z,

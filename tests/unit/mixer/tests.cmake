@@ -1,6 +1,5 @@
 tavimo_test(NAME mixer_core_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/mixer_core_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/note_under_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
     LIBS tavimo_core
     LABELS unit threads)
