@@ -125,29 +125,36 @@ NullSoundServer::NullSoundServer(double cardPace) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    if (cardPace > 0)
-        card_ = std::thread([this, cardPace] { ReadCard(cardPace); });
+    if (cardPace > 0) {
+        cardPace_ = cardPace;
+        cardStart_ = std::chrono::steady_clock::now();
+        card_ = std::thread([this] { ReadCard(); });
+    }
 }
 
-void NullSoundServer::ReadCard(double pace) {
+long long NullSoundServer::CardFramesTaken() const {
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - cardStart_;
+    return (long long)(elapsed.count() * 44100 * cardPace_);
+}
+
+void NullSoundServer::ReadCard() {
     const int fd = open((folder_ + "/card").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return;
     constexpr long long kRate = 44100, kFrame = 4;
-    const auto start = std::chrono::steady_clock::now();
     std::vector<char> chunk(kRate * kFrame);
+    long long played = 0;  // frames and silence, by the card's clock
     while (!stopCard_) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        const long long due = (long long)(elapsed.count() * kRate * pace) - cardFrames_;
+        const long long due = CardFramesTaken() - played;
         if (due <= 0)
             continue;
-        const ssize_t got =
-            read(fd, chunk.data(), size_t(std::min<long long>(due, kRate) * kFrame));
-        if (got > 0) {
-            FindOnsets(chunk.data(), got / kFrame, cardFrames_);
-            cardFrames_ += got / kFrame;
-        }
+        const long long asked = std::min(due, kRate);
+        const long long got =
+            std::max<ssize_t>(read(fd, chunk.data(), size_t(asked * kFrame)), 0) / kFrame;
+        FindOnsets(chunk.data(), got, played);
+        // An empty pipe: the card has played silence up to now.
+        played += got < asked ? due : got;
     }
     close(fd);
 }

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -44,16 +45,19 @@ class NullSoundServer {
     // Stream latency of every playback stream the server holds, in
     // microseconds ("pactl list sink-inputs"); empty when none plays.
     std::vector<long long> StreamLatenciesUs() const;
-    // Frames the card of a server made with a `cardPace` has taken so far.
-    long long CardFramesTaken() const { return cardFrames_.load(); }
-    // Where sound began after at least 0.5 s of silence, as the number of
-    // frames the card had taken before its first loud frame (above a third
-    // of full scale), in the order heard. A server made with a `cardPace`.
+    // Frames the card of a server made with a `cardPace` has played by now,
+    // by its own clock: as a sound card's DMA does, it plays silence while
+    // the pipe is empty and is never late for what the pipe holds (the
+    // thread that reads it may be, on a loaded machine).
+    long long CardFramesTaken() const;
+    // Where sound began after at least 0.5 s of silence, as the card's frame
+    // count (CardFramesTaken) at its first loud frame (above a third of full
+    // scale), in the order heard. A server made with a `cardPace`.
     std::vector<long long> CardOnsets() const;
 
   private:
-    // The card's thread: reads the pipe at `pace` until stopped.
-    void ReadCard(double pace);
+    // The card's thread: reads the pipe at the card's pace until stopped.
+    void ReadCard();
     // The card's thread: notes the onsets among `frames` s16 stereo frames
     // taken from frame `first` on.
     void FindOnsets(const char* data, long long frames, long long first);
@@ -62,7 +66,8 @@ class NullSoundServer {
     pid_t pid_ = -1;
     std::thread card_;
     std::atomic<bool> stopCard_{false};
-    std::atomic<long long> cardFrames_{0};
+    double cardPace_ = 0;
+    std::chrono::steady_clock::time_point cardStart_;
     long long quietFrames_ = 0;  // the card's thread only
     mutable std::mutex onsetsMutex_;
     std::vector<long long> onsets_;  // guarded by onsetsMutex_
