@@ -120,8 +120,9 @@ class SpeedSoundTest : public test::GstRecordTest<> {
         }
     }
 
-    // The pipeline's state, where it is going, and the boxes shown: why a
-    // pause or a start did not take.
+    // The pipeline's state, where it is going, the boxes shown and the
+    // elements whose change is still under way: why a pause or a start did
+    // not take.
     std::string PipelineState() {
         GstState state = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
         gst_element_get_state(Pipeline(), &state, &pending, 0);
@@ -129,6 +130,10 @@ class SpeedSoundTest : public test::GstRecordTest<> {
                           gst_element_state_get_name(pending);
         for (const std::string& box : host.Boxes())
             out += "; box: " + box;
+        for (GstElement* element : test::Elements(gst_bin_iterate_recurse(GST_BIN(Pipeline()))))
+            if (gst_element_get_state(element, &state, &pending, 0) == GST_STATE_CHANGE_ASYNC)
+                out += std::string("; ") + GST_OBJECT_NAME(element) + " still going to " +
+                       gst_element_state_get_name(pending);
         return out;
     }
 
