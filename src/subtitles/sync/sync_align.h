@@ -26,6 +26,11 @@ struct RateChange {
 // 30/29.97) and their inverses.
 const std::vector<RateChange>& KnownRateChanges();
 
+// Whether `a` and `b` are 0.1% apart (24 against 23.976 frames a second,
+// 25/24 against 25/23.976): the same film told apart only by the drift,
+// 0.6 s in ten minutes.
+bool IsDrift(const RateChange& a, const RateChange& b);
+
 // One stretch of the subtitles with its own offset. Cues starting at or after
 // `fromMs` (subtitle time) up to the next part's start take `offsetMs`.
 struct SyncPart {
