@@ -22,7 +22,7 @@ FILMS = [("en", "brown", 15, 306), ("flite-slt", "music", 5, 307),
 ADS_FROM = ("es", "brown", 0, 310)
 # (at, seconds) in the film's time: what is cut out, or where an ad of that
 # length goes in.
-STRETCHES = [[(120, 37), (270, 79), (450, 20)], [(95, 25), (300, 45), (480, 60)]]
+STRETCHES = [[(120, 37), (270, 79), (450, 20)], [(95, 25), (300, 45), (430, 60)]]
 
 
 def shifted(t_ms, stretches, ads):

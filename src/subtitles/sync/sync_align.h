@@ -55,7 +55,7 @@ struct SyncResult {
 struct AlignOptions {
     int64_t maxOffsetMs = 10 * 60 * 1000;
     double minConfidence = 0.25;  // below: refused
-    int maxSplitDepth = 2;        // up to 4 parts
+    int maxSplitDepth = 3;        // up to 8 parts
 };
 
 // Matches `cues` (subtitle ms, sorted) against `speech` (clip steps); cues

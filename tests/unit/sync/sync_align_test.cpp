@@ -175,6 +175,34 @@ TEST(SyncAlign, FindsFrameRateChanges) {
     }
 }
 
+// A release with three stretches cut (37 s at 3:20, 79 s at 7:37, 20 s at
+// 12:36), in the first half of the film: a part for each, though each
+// part's lag has rivals as high among the cues around it (the parts next
+// to it).
+TEST(SyncAlign, FindsThreeCuts) {
+    const int64_t cuts[][2] = {{200'000, 37'000}, {457'000, 79'000}, {756'000, 20'000}};
+    std::vector<Cue> words = MakeCues(3, 5'000, 1'400'000), spoken;
+    for (const Cue& w : words) {  // a word in a stretch cut is not spoken
+        int64_t moved = 0;
+        for (const auto& c : cuts) {
+            moved = w.start < c[0] ? moved : w.start < c[0] + c[1] ? -1 : moved + c[1];
+        }
+        if (moved >= 0) {
+            spoken.push_back({w.start - moved, w.end - moved});
+        }
+    }
+    const SyncResult result = Align(MakeSpeech(
+                                        spoken, [](int64_t t) { return t; }, 1'300'000, Faults{}),
+                                    words);
+    ASSERT_TRUE(result.matched) << result.reason;
+    EXPECT_TRUE(result.rate.Identity());
+    ASSERT_EQ(result.parts.size(), 4u);
+    const int64_t offsets[] = {0, -37'000, -116'000, -136'000};
+    for (size_t p = 0; p < 4; ++p) {
+        EXPECT_NEAR(result.parts[p].offsetMs, offsets[p], 60) << "part " << p;
+    }
+}
+
 // Another film's cues against clips whose detector hears speech in most of
 // the gaps (a crowd): the spans fit somewhere by chance, but the cue starts
 // fit the onsets no better there than elsewhere.
