@@ -6,7 +6,11 @@ brown noise, music and a crowd at several levels. The answer sought is where
 the file's author put each cue: the error of a cue is its corrected start
 less its start in the human-timed file the case was made from.
 
-human.py BUILD_DIR WORK_DIR [--full]   (clips made in WORK_DIR when missing)
+human.py BUILD_DIR WORK_DIR [--full|--drift]   (clips made in WORK_DIR when missing)
+
+--drift: 5- and 10-minute clips whose subtitles were made for 24 frames a
+second and the clip plays at 23.976, or the other way (0.6 s of drift in
+ten minutes), and the same subtitles at the clip's own rate.
 """
 import os
 import statistics
@@ -15,11 +19,12 @@ import sys
 
 from common import SPEECH_CLIP, delays, moved, read_srt, run_measured, write_srt
 
-# (voice, bed, dB of speech over the bed): a few short clips while working,
-# every bed with two voices for the full grid.
-SMALL = [("en", "brown", 15), ("flite-slt", "brown", 5), ("de", "music", 5),
-         ("flite-kal", "music", 0), ("es", "crowd", 5), ("en", "music", -5)]
-FULL = [(v, bed, snr) for (bed, snr), vs in [
+# (voice, bed, dB of speech over the bed, seconds): a few short clips while
+# working, every bed with two voices for the full grid.
+SMALL = [(v, bed, snr, 240) for v, bed, snr in [
+    ("en", "brown", 15), ("flite-slt", "brown", 5), ("de", "music", 5),
+    ("flite-kal", "music", 0), ("es", "crowd", 5), ("en", "music", -5)]]
+FULL = [(v, bed, snr, 300) for (bed, snr), vs in [
     (("brown", 15), ["en", "flite-slt"]), (("brown", 5), ["de", "flite-awb"]),
     (("brown", 0), ["es", "flite-kal"]), (("music", 15), ["en", "flite-rms"]),
     (("music", 5), ["de", "flite-slt"]), (("music", 0), ["es", "flite-kal"]),
@@ -27,6 +32,11 @@ FULL = [(v, bed, snr) for (bed, snr), vs in [
     (("crowd", 0), ["es", "flite-slt"])] for v in vs]
 CASES = [(-2300, 1.0, ""), (700, 1.0, ""), (33000, 1.0, ""),
          (-1200, 25 / 23.976, "25 -> 23.976")]
+DRIFT = [(v, bed, snr, seconds) for seconds in [300, 600] for v, bed, snr in [
+    ("en", "brown", 15), ("flite-slt", "music", 5), ("de", "crowd", 5),
+    ("flite-kal", "music", 0), ("es", "brown", 0)]]
+DRIFT_CASES = [(1500, 24 / 23.976, "24 -> 23.976"), (-800, 23.976 / 24, "23.976 -> 24"),
+               (2000, 1.0, "")]
 
 
 def clip(work, voice, bed, snr, seed, seconds):
@@ -60,18 +70,21 @@ def summary(label, errs):
 
 def main():
     build, work = sys.argv[1], sys.argv[2]
-    full = "--full" in sys.argv[3:]
-    grid, seconds = (FULL, 300) if full else (SMALL, 240)
+    grid, cases_tried = SMALL, CASES
+    if "--full" in sys.argv[3:]:
+        grid = FULL
+    elif "--drift" in sys.argv[3:]:
+        grid, cases_tried = DRIFT, DRIFT_CASES
     os.makedirs(work, exist_ok=True)
     player = os.path.join(build, "tavimo")
-    everything, wrong, refused, cases = [], 0, 0, 0
+    everything, wrong, refused, cases, rates_right = [], 0, 0, 0, 0
     by_bed = {}
     bases = []
-    for seed, (voice, bed, snr) in enumerate(grid, 301):
+    for seed, (voice, bed, snr, seconds) in enumerate(grid, 301):
         base = clip(work, voice, bed, snr, seed, seconds)
         bases.append(base)
         truth = read_srt(base + ".srt")
-        for off, ratio, rate_text in CASES:
+        for off, ratio, rate_text in cases_tried:
             cases += 1
             subs, fixed = base + ".case.srt", base + ".fixed.srt"
             write_srt(subs, moved(truth, off, ratio))
@@ -79,20 +92,21 @@ def main():
                 [player, "--sync-subtitles", subs, base + ".mp4", "-o", fixed])
             if code != 0:
                 refused += 1
-                print("%-10s %-5s %3d %8.1f | refused: %s" % (voice, bed, snr, off / 1000,
-                                                           err.strip()), flush=True)
+                print("%-10s %-5s %3d %3d %8.1f | refused: %s" % (
+                    voice, bed, snr, seconds, off / 1000, err.strip()), flush=True)
                 continue
             errs = signed_errors(read_srt(fixed), truth)
             right_rate = (rate_text in out) if rate_text else ("frame rate" not in out)
+            rates_right += right_rate
             worst = max(abs(e) for e in errs)
             bad = statistics.median([abs(e) for e in errs]) > 500 or \
                 (not right_rate and worst > 500)
             wrong += bad
             everything += errs
             by_bed.setdefault("%s %+d dB" % (bed, snr), []).extend(errs)
-            print("%-10s %-5s %3d %8.1f | %-40s | %s%s" % (
-                voice, bed, snr, off / 1000, out.strip()[:40], summary("", errs)[2:],
-                "  WRONG" if bad else ""), flush=True)
+            print("%-10s %-5s %3d %3d %8.1f | %-40s | %s%s%s" % (
+                voice, bed, snr, seconds, off / 1000, out.strip()[:40], summary("", errs)[2:],
+                "" if right_rate else "  (rate)", "  WRONG" if bad else ""), flush=True)
     # Another film's subtitles must be refused.
     negatives = 0
     for i in range(0, len(bases), 2):
@@ -109,8 +123,9 @@ def main():
     for bed, errs in by_bed.items():
         print(summary(bed, errs))
     print(summary("all", everything))
-    print("cases %d, refused %d, confident wrong answers %d (goal 0, another film's "
-          "subtitles included: %d)" % (cases, refused, wrong, negatives))
+    print("cases %d, refused %d, frame rate right in %d answered, confident wrong answers %d "
+          "(goal 0, another film's subtitles included: %d)" % (cases, refused, rates_right, wrong,
+                                                                negatives))
 
 
 if __name__ == "__main__":

@@ -44,6 +44,12 @@ std::vector<SpeechWindow> WindowsAroundSplits(const sync::SyncResult& result,
     std::vector<SpeechWindow> more;
     for (size_t p = 1; p < result.parts.size(); ++p) {
         const int64_t at = std::clamp<int64_t>(result.Map(result.parts[p].fromMs), 0, durationMs);
+        const bool inside = std::any_of(heard.begin(), heard.end(), [&](const SpeechWindow& w) {
+            return w.startMs <= at && at < w.endMs;
+        });
+        if (inside) {
+            continue;
+        }
         // From the end of the last window heard before `at` to the start of
         // the first one after it.
         int64_t from = 0, to = durationMs;

@@ -19,7 +19,9 @@ namespace tavimo {
 std::vector<SpeechWindow> SpreadWindows(int64_t durationMs);
 
 // The stretches between the windows heard around each point where `result`
-// switches parts (clip time), so that the switch can be placed exactly.
+// switches parts (clip time), so that the switch can be placed exactly; none
+// for a switch inside a window heard (listened to again, the detector would
+// start afresh there and the match could change).
 std::vector<SpeechWindow> WindowsAroundSplits(const sync::SyncResult& result,
                                               const std::vector<SpeechWindow>& heard,
                                               int64_t durationMs);

@@ -26,6 +26,11 @@ struct RateChange {
 // 30/29.97) and their inverses.
 const std::vector<RateChange>& KnownRateChanges();
 
+// Whether `a` and `b` are 0.1% apart (24 against 23.976 frames a second,
+// 25/24 against 25/23.976): the same film told apart only by the drift,
+// 0.6 s in ten minutes.
+bool IsDrift(const RateChange& a, const RateChange& b);
+
 // One stretch of the subtitles with its own offset. Cues starting at or after
 // `fromMs` (subtitle time) up to the next part's start take `offsetMs`.
 struct SyncPart {
@@ -50,7 +55,7 @@ struct SyncResult {
 struct AlignOptions {
     int64_t maxOffsetMs = 10 * 60 * 1000;
     double minConfidence = 0.25;  // below: refused
-    int maxSplitDepth = 2;        // up to 4 parts
+    int maxSplitDepth = 3;        // up to 8 parts
 };
 
 // Matches `cues` (subtitle ms, sorted) against `speech` (clip steps); cues

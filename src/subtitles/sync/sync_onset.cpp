@@ -26,6 +26,14 @@ constexpr double kMostCostMs = 500;
 constexpr double kMostLateCostMs = 150;
 constexpr int64_t kLookMs = 1'500;  // onsets and ends looked for this far around
 constexpr size_t kLeastCues = 15;   // fewer say too little (a crowd's voices make onsets too)
+// A ratio 0.1% off shows as onsets drifting from the cue starts by about
+// 0.001 ms per ms; a right one leaves less than 0.0001 on our clips. The
+// drift is told from this many cues at least, each paired with an onset
+// within kDriftLookMs of where its lead allows one, slopes taken between
+// cues at least kDriftPairApartMs apart.
+constexpr size_t kLeastRateCues = 20;
+constexpr double kLeastDrift = 0.0006;
+constexpr int64_t kDriftLookMs = 300, kDriftPairApartMs = 10'000;
 // Offsets whose cost comes within this much per cue of the least are as
 // good; the middle of them is taken.
 constexpr double kEvenPerCueMs = 2;
@@ -231,6 +239,123 @@ double StartsCost(const std::vector<int64_t>& onsets, const std::vector<Cue>& cu
     return sum;
 }
 
+// The cues of part `p` of `result` that the onset fit weighs: those in
+// stretches listened to, with an onset within reach of their start.
+std::vector<Cue> WeighedCues(const Activity& speech, const std::vector<int64_t>& onsets,
+                             const std::vector<Cue>& cues, const SyncResult& result, size_t p) {
+    const double ratio = result.rate.Ratio();
+    const SyncPart& part = result.parts[p];
+    const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
+    std::vector<Cue> weighed;
+    for (size_t c = FirstFrom(cues, part.fromMs); c < cues.size() && cues[c].start < to; ++c) {
+        const int64_t start = std::llround(static_cast<double>(cues[c].start) * ratio);
+        const int64_t end = std::llround(static_cast<double>(cues[c].end) * ratio);
+        if (Heard(speech, start + part.offsetMs - kLookMs - kReachMs,
+                  end + part.offsetMs + kLookMs + kReachMs) &&
+            OnsetWithinReach(onsets, start + part.offsetMs)) {
+            weighed.push_back(cues[c]);
+        }
+    }
+    return weighed;
+}
+
+// `cues` in clip ms at `ratio` and offset 0.
+std::vector<Span> SpansAt(const std::vector<Cue>& cues, double ratio) {
+    std::vector<Span> spans;
+    for (const Cue& c : cues) {
+        spans.push_back({std::llround(static_cast<double>(c.start) * ratio),
+                         std::llround(static_cast<double>(c.end) * ratio)});
+    }
+    return spans;
+}
+
+// The known ratios 0.1% from `rate` either way.
+std::vector<RateChange> NeighbourRates(const RateChange& rate) {
+    std::vector<RateChange> near;
+    for (const RateChange& r : KnownRateChanges()) {
+        if (IsDrift(r, rate)) {
+            near.push_back(r);
+        }
+    }
+    return near;
+}
+
+// How fast the word onsets move away from the cue starts of `result`, in
+// ms per ms of the clip: the median slope between pairs of a part's cues
+// at least kDriftPairApartMs apart (robust to a cue paired with the wrong
+// onset), each cue of WeighedCues paired with the onset nearest to the
+// middle of its lead. NaN when fewer than kLeastRateCues cues pair.
+double OnsetDrift(const Activity& speech, const std::vector<int64_t>& onsets,
+                  const std::vector<Cue>& cues, const SyncResult& result) {
+    std::vector<double> slopes;
+    size_t paired = 0;
+    for (size_t p = 0; p < result.parts.size(); ++p) {
+        std::vector<std::pair<int64_t, int64_t>> points;  // (cue start, onset less start)
+        for (const Cue& c : WeighedCues(speech, onsets, cues, result, p)) {
+            const int64_t at = std::llround(static_cast<double>(c.start) * result.rate.Ratio()) +
+                               result.parts[p].offsetMs;
+            const int64_t aim = at + (kLeastLeadMs + kMostLeadMs) / 2;
+            int64_t best = INT64_MAX;
+            for (auto it = std::lower_bound(onsets.begin(), onsets.end(),
+                                            at + kLeastLeadMs - kDriftLookMs);
+                 it != onsets.end() && *it <= at + kMostLeadMs + kDriftLookMs; ++it) {
+                best = std::llabs(*it - aim) < std::llabs(best - aim) ? *it : best;
+            }
+            if (best != INT64_MAX) {
+                points.emplace_back(at, best - at);
+            }
+        }
+        for (size_t i = 0; i < points.size(); ++i) {
+            for (size_t j = i + 1; j < points.size(); ++j) {
+                const int64_t apart = points[j].first - points[i].first;
+                if (apart >= kDriftPairApartMs) {
+                    slopes.push_back(static_cast<double>(points[j].second - points[i].second) /
+                                     static_cast<double>(apart));
+                }
+            }
+        }
+        paired += points.size();
+    }
+    if (paired < kLeastRateCues || slopes.empty()) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    auto middle = slopes.begin() + static_cast<ptrdiff_t>(slopes.size() / 2);
+    std::nth_element(slopes.begin(), middle, slopes.end());
+    return *middle;
+}
+
+// What a cue of `result` costs on average against the onsets and ends (as
+// FitToOnsets weighs them), over the cues WeighedCues picks.
+double CostPerCue(const Activity& speech, const std::vector<int64_t>& onsets,
+                  const std::vector<Cue>& cues, const SyncResult& result) {
+    const Edges edges{onsets, SpeechEnds(speech)};
+    double sum = 0;
+    size_t n = 0;
+    for (size_t p = 0; p < result.parts.size(); ++p) {
+        const std::vector<Span> spans =
+            SpansAt(WeighedCues(speech, onsets, cues, result, p), result.rate.Ratio());
+        sum += Cost(edges, spans, result.parts[p].offsetMs);
+        n += spans.size();
+    }
+    return n == 0 ? kMostCostMs : sum / static_cast<double>(n);
+}
+
+// `result` at `rate`, each part's offset moved so that its middle cue
+// stays where it was.
+SyncResult AtRate(const SyncResult& result, const std::vector<Cue>& cues, const RateChange& rate) {
+    SyncResult moved = result;
+    moved.rate = rate;
+    for (size_t p = 0; p < moved.parts.size(); ++p) {
+        const int64_t to = p + 1 < moved.parts.size() ? moved.parts[p + 1].fromMs : INT64_MAX;
+        const size_t middle = (FirstFrom(cues, moved.parts[p].fromMs) + FirstFrom(cues, to)) / 2;
+        if (middle < cues.size()) {
+            moved.parts[p].offsetMs += std::llround(static_cast<double>(cues[middle].start) *
+                                                    (result.rate.Ratio() - rate.Ratio()));
+        }
+    }
+    return moved;
+}
+
 }  // namespace
 
 std::vector<int64_t> SpeechOnsets(const Activity& speech) {
@@ -264,23 +389,31 @@ std::vector<int64_t> SpeechEnds(const Activity& speech) {
 void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
                  const std::vector<Cue>& cues, SyncResult& result) {
     const Edges edges{onsets, SpeechEnds(speech)};
-    const double ratio = result.rate.Ratio();
     for (size_t p = 0; p < result.parts.size(); ++p) {
-        SyncPart& part = result.parts[p];
-        const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
-        std::vector<Span> spans;
-        for (const Cue& c : cues) {
-            const Span s{std::llround(static_cast<double>(c.start) * ratio),
-                         std::llround(static_cast<double>(c.end) * ratio)};
-            if (c.start >= part.fromMs && c.start < to &&
-                Heard(speech, s.start + part.offsetMs - kLookMs - kReachMs,
-                      s.end + part.offsetMs + kLookMs + kReachMs) &&
-                OnsetWithinReach(edges.onsets, s.start + part.offsetMs)) {
-                spans.push_back(s);
-            }
-        }
+        const std::vector<Span> spans =
+            SpansAt(WeighedCues(speech, onsets, cues, result, p), result.rate.Ratio());
         if (spans.size() >= kLeastCues) {
-            part.offsetMs = BestOffset(edges, spans, part.offsetMs);
+            result.parts[p].offsetMs = BestOffset(edges, spans, result.parts[p].offsetMs);
+        }
+    }
+}
+
+void FitRate(const Activity& speech, const std::vector<int64_t>& onsets,
+             const std::vector<Cue>& cues, SyncResult& result) {
+    const double drift = OnsetDrift(speech, onsets, cues, result);
+    if (!(std::abs(drift) >= kLeastDrift)) {
+        return;  // also when too few cues tell
+    }
+    for (const RateChange& rate : NeighbourRates(result.rate)) {
+        if ((rate.Ratio() > result.rate.Ratio()) == (drift > 0)) {
+            SyncResult moved = AtRate(result, cues, rate);
+            FitToOnsets(speech, onsets, cues, moved);
+            if (std::abs(OnsetDrift(speech, onsets, cues, moved)) < kLeastDrift &&
+                CostPerCue(speech, onsets, cues, moved) <
+                    CostPerCue(speech, onsets, cues, result)) {
+                result = std::move(moved);
+                return;
+            }
         }
     }
 }

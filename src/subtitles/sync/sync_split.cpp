@@ -16,6 +16,7 @@ constexpr size_t kLeastPartShare = 10;   // a part holds at least 1/10 of the cu
 constexpr double kSplitCost = 0.1;       // share of the part's score a split must gain
 constexpr double kLeastSplitGain = 800;  // and at least this (about 20 s of agreement)
 constexpr int kGlobalCandidates = 3;
+constexpr int64_t kSameLagMs = 100;  // neighbouring parts this close are one
 
 // A stretch of the cue signal, [lo, hi) steps, with cues [cueLo, cueHi).
 struct Segment {
@@ -115,9 +116,17 @@ Cut BestSwitch(const SplitInput& in, const Segment& s) {
     return best;
 }
 
+// Whether `lag` lies within kApart of a candidate lag.
+bool NearCandidate(const SplitInput& in, int64_t lag) {
+    return std::any_of(in.candidates.begin(), in.candidates.end(),
+                       [&](int64_t c) { return std::llabs(c - lag) <= kApart; });
+}
+
 // Whether `lag` stands out in the correlation of the cues of [lo, hi) alone:
 // its peak (within the refining distance) leads the best lag farther than
-// kApart by the share asked of the whole match. Cues with no speech behind
+// kApart by the share asked of the whole match. The other candidate lags
+// are no rivals: the cues of [lo, hi) may hold other parts, split off
+// deeper down. Cues with no speech behind
 // them anywhere (a stretch cut from the clip) fit some lag by chance only.
 bool StandsOut(const SplitInput& in, int64_t lo, int64_t hi, int64_t lag) {
     if (in.correlator == nullptr) {
@@ -130,7 +139,7 @@ bool StandsOut(const SplitInput& in, int64_t lo, int64_t hi, int64_t lag) {
         const int64_t distance = std::llabs(static_cast<int64_t>(i) - maxLag - lag);
         if (distance <= kRefineSteps) {
             peak = std::max(peak, corr[i]);
-        } else if (distance > kApart) {
+        } else if (distance > kApart && !NearCandidate(in, static_cast<int64_t>(i) - maxLag)) {
             rival = std::max(rival, corr[i]);
         }
     }
@@ -226,7 +235,14 @@ std::vector<SyncPart> SplitParts(const SplitInput& input, int depth) {
     std::vector<SyncPart> parts;
     const Segment whole{0, static_cast<int64_t>(input.cueSignal.size()), 0, input.cues.size()};
     SplitInto(input, whole, depth, parts);
-    return parts;
+    // Parts split apart deeper down may have come to the same lag: one part.
+    std::vector<SyncPart> merged;
+    for (const SyncPart& part : parts) {
+        if (merged.empty() || std::llabs(part.offsetMs - merged.back().offsetMs) > kSameLagMs) {
+            merged.push_back(part);
+        }
+    }
+    return merged;
 }
 
 }  // namespace tavimo::sync

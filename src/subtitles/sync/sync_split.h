@@ -38,7 +38,8 @@ std::vector<int64_t> CandidateLags(Correlator& correlator, const SplitInput& inp
 
 // The parts, each with the lag that fits it best (refined to the 10 ms
 // step); a split is made only where it gains clearly more than it costs, at
-// most `depth` splits deep. At least one part.
+// most `depth` splits deep; neighbouring parts within 0.1 s are one. At
+// least one part.
 std::vector<SyncPart> SplitParts(const SplitInput& input, int depth);
 
 }  // namespace tavimo::sync

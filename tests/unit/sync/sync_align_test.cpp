@@ -145,35 +145,61 @@ TEST(SyncAlign, FindsOffsetsEitherWay) {
 }
 
 TEST(SyncAlign, FindsFrameRateChanges) {
+    const int64_t none[2] = {0, 0}, lead[2] = {0, 300}, tail[2] = {200, 800};
     struct Row {
         const char* name;
         RateChange rate;
         int64_t offsetMs;
-        int64_t leadMs[2] = {0, 0};  // as in FindsOffsetsEitherWay
-        int64_t tailMs[2] = {0, 0};
+        bool byHand = false;           // cues 0-0.3 s before the words and 0.2-0.8 s after them
+        int64_t lengthMs = 2'700'000;  // of the clip; its words end a ninth before
     } rows[] = {
-        {"25 to 23.976, cues 0-0.3 s before the words and 0.2-0.8 s after them",
-         {25, 23.976},
-         -1200,
-         {0, 300},
-         {200, 800}},
-        {"25 to 23.976", {25, 23.976}, -1200},
+        {"25 to 23.976, timed by hand", {25, 23.976}, -1200, true},
         {"23.976 to 25", {23.976, 25}, 5000},
         {"25 to 24", {25, 24}, 700},
-        {"24 to 23.976", {24, 23.976}, -400},
+        // 0.3-0.6 s of drift in all, about as much as a hand-timed cue's lead varies.
+        {"24 to 23.976, 5 minutes timed by hand", {24, 23.976}, -400, true, 300'000},
         {"24 to 25", {24, 25}, 3300},
-        {"23.976 to 24", {23.976, 24}, -2600},
+        {"23.976 to 24, 10 minutes timed by hand", {23.976, 24}, 1500, true, 600'000},
     };
-    const std::vector<Cue> words = MakeCues(2, 10'000, 2'400'000);
     for (const Row& r : rows) {
+        const std::vector<Cue> words = MakeCues(2, 10'000, r.lengthMs * 8 / 9);
         const double ratio = r.rate.from / r.rate.to;
         auto map = [&](int64_t t) { return static_cast<int64_t>(t * ratio) + r.offsetMs; };
-        const SyncResult result = Align(MakeSpeech(words, map, 2'700'000, Faults{}),
-                                        TimedByHand(words, r.leadMs, r.tailMs, 9));
+        const SyncResult result =
+            Align(MakeSpeech(words, map, r.lengthMs, Faults{}),
+                  TimedByHand(words, r.byHand ? lead : none, r.byHand ? tail : none, 9));
         ASSERT_TRUE(result.matched) << r.name << ": " << result.reason;
         EXPECT_EQ(result.rate, r.rate) << r.name;
         ASSERT_EQ(result.parts.size(), 1u) << r.name;
         EXPECT_NEAR(result.parts[0].offsetMs, r.offsetMs, 60) << r.name;
+    }
+}
+
+// A release with three stretches cut (37 s at 3:20, 79 s at 7:37, 20 s at
+// 12:36), in the first half of the film: a part for each, though each
+// part's lag has rivals as high among the cues around it (the parts next
+// to it).
+TEST(SyncAlign, FindsThreeCuts) {
+    const int64_t cuts[][2] = {{200'000, 37'000}, {457'000, 79'000}, {756'000, 20'000}};
+    std::vector<Cue> words = MakeCues(3, 5'000, 1'400'000), spoken;
+    for (const Cue& w : words) {  // a word in a stretch cut is not spoken
+        int64_t moved = 0;
+        for (const auto& c : cuts) {
+            moved = w.start < c[0] ? moved : w.start < c[0] + c[1] ? -1 : moved + c[1];
+        }
+        if (moved >= 0) {
+            spoken.push_back({w.start - moved, w.end - moved});
+        }
+    }
+    const SyncResult result = Align(MakeSpeech(
+                                        spoken, [](int64_t t) { return t; }, 1'300'000, Faults{}),
+                                    words);
+    ASSERT_TRUE(result.matched) << result.reason;
+    EXPECT_TRUE(result.rate.Identity());
+    ASSERT_EQ(result.parts.size(), 4u);
+    const int64_t offsets[] = {0, -37'000, -116'000, -136'000};
+    for (size_t p = 0; p < 4; ++p) {
+        EXPECT_NEAR(result.parts[p].offsetMs, offsets[p], 60) << "part " << p;
     }
 }
 
