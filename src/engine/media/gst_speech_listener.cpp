@@ -210,8 +210,8 @@ bool SpeechListener::Build() {
     g_object_set(source, "uri", uri_.c_str(), nullptr);
     gst_bin_add_many(GST_BIN(pipeline_), source, convert_, resample, mono, highPass_, lowPass_,
                      toInt, intCaps, handOver, dsp, sink, nullptr);
-    if (!gst_element_link_many(convert_, resample, mono, handOver, highPass_, lowPass_, toInt,
-                               intCaps, dsp, sink, nullptr))
+    if (!gst_element_link_many(convert_, resample, mono, highPass_, lowPass_, toInt, intCaps,
+                               handOver, dsp, sink, nullptr))
         return false;
     g_signal_connect(source, "autoplug-continue", G_CALLBACK(&SoundOnly), nullptr);
     g_signal_connect(source, "autoplug-select", G_CALLBACK(&FasterDecoder), nullptr);

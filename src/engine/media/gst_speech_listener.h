@@ -1,20 +1,21 @@
 // One audio-only decoder of a clip that marks, per 10 ms, whether the WebRTC
 // voice detector hears speech: uridecodebin (pictures and text left
-// undecoded; AC-3 by libav's decoder, twice as fast as liba52's) !
-// audioconvert (the centre channel alone from 5.1) ! audioresample ! 16 kHz
-// mono ! queue ! audiocheblimit 300 Hz high pass ! audiocheblimit 3,400 Hz
-// low pass ! webrtcdsp (voice detection and noise suppression on, echo
-// cancelling and gain control off) ! fakesink. The queue splits the work in
-// two about equal halves on two cores: demuxing, decoding, mixing and
-// resampling on the source's thread; the filters and the detector (its noise
-// suppressor above all) on a thread of their own. The same stretches give
-// the same marks on every run: the decoder, whose state runs on across
-// seeks, decodes nothing before the first stretch but the track's first
-// buffer, and nothing reaches the detector before it; the filters start
-// from nothing at each stretch; the conversion to integers is not dithered.
-// The detector carries its noise estimate and voice model from one stretch
-// to the next (started afresh at each, the first 300 ms of a stretch are
-// not enough to learn them again: the cue starts came out further off).
+// undecoded, other audio tracks too; AC-3 by libav's decoder, twice as fast
+// as liba52's) ! audioconvert (the centre channel alone from 5.1) !
+// audioresample ! 16 kHz mono ! audiocheblimit 300 Hz high pass !
+// audiocheblimit 3,400 Hz low pass ! queue ! webrtcdsp (voice detection and
+// noise suppression on, echo cancelling and gain control off) ! fakesink.
+// The queue hands the sound over to a thread of the detector's own: the
+// detector (its noise suppressor above all) takes about two thirds of the
+// work on a stereo track, the demuxing, decoding and filtering the rest, and
+// the two run side by side on two cores. The same stretches give the same
+// marks on every run: the decoder, whose state runs on across seeks,
+// decodes nothing before the first stretch but the track's first buffer,
+// and nothing reaches the detector before it; the filters start from
+// nothing at each stretch; the conversion to integers is not dithered. The
+// detector carries its noise estimate and voice model from one stretch to
+// the next (started afresh at each, the first 300 ms of a stretch are not
+// enough to learn them again: the cue starts came out further off).
 // Used by gst_speech_source.cpp only.
 #pragma once
 
