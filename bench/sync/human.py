@@ -6,11 +6,14 @@ brown noise, music and a crowd at several levels. The answer sought is where
 the file's author put each cue: the error of a cue is its corrected start
 less its start in the human-timed file the case was made from.
 
-human.py BUILD_DIR WORK_DIR [--full|--drift]   (clips made in WORK_DIR when missing)
+human.py BUILD_DIR WORK_DIR [--full|--drift] [--surround]   (clips made in WORK_DIR when missing)
 
 --drift: 5- and 10-minute clips whose subtitles were made for 24 frames a
 second and the clip plays at 23.976, or the other way (0.6 s of drift in
 ten minutes), and the same subtitles at the clip's own rate.
+--surround: each clip's sound as a film's 5.1 AC-3 track in Matroska, the
+clip's sound in the centre channel and a tenth of it in the front left and
+right.
 """
 import os
 import statistics
@@ -39,12 +42,16 @@ DRIFT_CASES = [(1500, 24 / 23.976, "24 -> 23.976"), (-800, 23.976 / 24, "23.976 
                (2000, 1.0, "")]
 
 
-def clip(work, voice, bed, snr, seed, seconds):
+def clip(work, voice, bed, snr, seed, seconds, surround):
     name = os.path.join(work, "h-%s-%s-%d-%d" % (voice, bed, snr, seconds))
     if not os.path.exists(name + ".mp4"):
         subprocess.run(["python3", SPEECH_CLIP, name + ".mp4", name + ".srt", "--seconds",
                         str(seconds), "--snr", str(snr), "--voice", voice, "--bed", bed,
                         "--seed", str(seed), "--human"], check=True)
+    if surround and not os.path.exists(name + ".mkv"):
+        subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-i", name + ".mp4", "-c:v",
+                        "copy", "-af", "pan=5.1|FC=c0|FL=0.1*c0|FR=0.1*c0", "-c:a", "ac3",
+                        "-ar", "48000", "-b:a", "448k", name + ".mkv"], check=True)
     return name
 
 
@@ -75,13 +82,15 @@ def main():
         grid = FULL
     elif "--drift" in sys.argv[3:]:
         grid, cases_tried = DRIFT, DRIFT_CASES
+    surround = "--surround" in sys.argv[3:]
+    container = ".mkv" if surround else ".mp4"
     os.makedirs(work, exist_ok=True)
     player = os.path.join(build, "tavimo")
     everything, wrong, refused, cases, rates_right = [], 0, 0, 0, 0
     by_bed = {}
     bases = []
     for seed, (voice, bed, snr, seconds) in enumerate(grid, 301):
-        base = clip(work, voice, bed, snr, seed, seconds)
+        base = clip(work, voice, bed, snr, seed, seconds, surround)
         bases.append(base)
         truth = read_srt(base + ".srt")
         for off, ratio, rate_text in cases_tried:
@@ -89,7 +98,7 @@ def main():
             subs, fixed = base + ".case.srt", base + ".fixed.srt"
             write_srt(subs, moved(truth, off, ratio))
             code, out, err, _, _, _ = run_measured(
-                [player, "--sync-subtitles", subs, base + ".mp4", "-o", fixed])
+                [player, "--sync-subtitles", subs, base + container, "-o", fixed])
             if code != 0:
                 refused += 1
                 print("%-10s %-5s %3d %3d %8.1f | refused: %s" % (
@@ -113,7 +122,7 @@ def main():
         other = read_srt(bases[(i + 1) % len(bases)] + ".srt")
         write_srt(bases[i] + ".other.srt", other)
         code, out, err, _, _, _ = run_measured(
-            [player, "--sync-subtitles", bases[i] + ".other.srt", bases[i] + ".mp4"])
+            [player, "--sync-subtitles", bases[i] + ".other.srt", bases[i] + container])
         negatives += 1
         refused_ok = code == 1
         print("no-match %s: %s%s" % (os.path.basename(bases[i]), (out or err).strip(),
