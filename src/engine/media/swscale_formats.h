@@ -143,12 +143,22 @@ class FrameConverter {
     bool Merge(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
                const Band* bands, int strips);
     bool StripsFit(const GstVideoInfo& in, const Band* bands, int strips) const;
+    // Whether the first step halves `in` into `to` by whole 2x2 blocks
+    // (swscale_halve.cpp).
+    static bool HalvesExactly(const GstVideoInfo& in, const GstVideoRectangle& to);
+    const uint8_t* ReadRow(int p, int y, const uint8_t* const src[4], const int srcStride[4],
+                           const Band* bands, int strips) const;
+    // The input (libswscale's plane order, `strips` of `bands` over it)
+    // halved into `between_`.
+    void Halve(const uint8_t* const src[4], const int srcStride[4], const Band* bands, int strips);
+    bool FirstStep() const { return first_ != nullptr || halve_; }
 
     Key key_;
     const FormatRow* in_ = nullptr;
     const FormatRow* out_ = nullptr;
     SwsContext* context_ = nullptr;         // into the place; null until a frame needs it
     SwsContext* first_ = nullptr;           // YUV to `between_` first, or null
+    bool halve_ = false;                    // or that step halves the picture (Halve)
     SwsContext* main_ = nullptr;            // the place's columns but the last few (Split)
     SwsContext* rest_ = nullptr;            // those last few
     AVPixelFormat from_ = AV_PIX_FMT_NONE;  // what the second step reads
