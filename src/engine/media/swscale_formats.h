@@ -148,9 +148,17 @@ class FrameConverter {
     static bool HalvesExactly(const GstVideoInfo& in, const GstVideoRectangle& to);
     const uint8_t* ReadRow(int p, int y, const uint8_t* const src[4], const int srcStride[4],
                            const Band* bands, int strips) const;
-    // The input (libswscale's plane order, `strips` of `bands` over it)
-    // halved into `between_`.
-    void Halve(const uint8_t* const src[4], const int srcStride[4], const Band* bands, int strips);
+    // Rows `first` to `first + rows` of the place (multiples of the chroma's
+    // height) halved from the input (libswscale's plane order, `strips` of
+    // `bands` over it) into `between_` from its top.
+    void Halve(const uint8_t* const src[4], const int srcStride[4], const Band* bands, int strips,
+               int first, int rows);
+    // The input halved and converted into the place (`at`) a few rows at a
+    // time, each stretch converted while still in cache.
+    void HalveInto(const uint8_t* const src[4], const int srcStride[4], const Band* bands,
+                   int strips, uint8_t* const at[4], const int atStride[4]);
+    void PlaceStart(const GstVideoInfo& out, uint8_t* const dst[4], uint8_t* at[4],
+                    int atStride[4]) const;
     bool FirstStep() const { return first_ != nullptr || halve_; }
 
     Key key_;

@@ -308,6 +308,17 @@ bool FrameConverter::Prepare(const GstVideoInfo& in, const GstVideoInfo& out, bo
     return false;
 }
 
+// The planes of `dst` (laid out as `out` says) from the place's top left.
+void FrameConverter::PlaceStart(const GstVideoInfo& out, uint8_t* const dst[4], uint8_t* at[4],
+                                int atStride[4]) const {
+    const GstVideoRectangle& place = key_.place;
+    for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&out) && i < 4; ++i) {
+        at[i] = dst[i];
+        atStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&out, i);
+    }
+    at[0] += ptrdiff_t(atStride[0]) * place.y + place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
+}
+
 // The second step's picture (`src`: the input or the first step's, with
 // `strips` of `bands` over it) into the place in `dst`: straight into the
 // frame where each of the place's rows has room, else split (Split) or into
@@ -320,11 +331,7 @@ bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
     const int height = FirstStep() ? place.h : in.height;
     uint8_t* at[4] = {};
     int atStride[4] = {};
-    for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&out) && i < 4; ++i) {
-        at[i] = dst[i];
-        atStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&out, i);
-    }
-    at[0] += ptrdiff_t(atStride[0]) * place.y + place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
+    PlaceStart(out, dst, at, atStride);
     if (PlaceHasRoom(out, out_->av, place)) {
         if (!Slices(context_, src, srcStride, height, bands, strips, at, atStride)) {
             if (!Merge(in, src, srcStride, bands, strips))
@@ -387,8 +394,17 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
         return false;
     if (!FirstStep())
         return Place(in, read, readStride, out, dst, rows, strips);
+    if (halve_ && PlaceHasRoom(out, out_->av, key_.place)) {
+        uint8_t* at[4] = {};
+        int atStride[4] = {};
+        PlaceStart(out, dst, at, atStride);
+        HalveInto(read, readStride, rows, strips, at, atStride);
+        if (key_.place.w != out.width || key_.place.h != out.height)
+            FillBorders(out, dst[0], key_.place);
+        return true;
+    }
     if (halve_) {
-        Halve(read, readStride, rows, strips);
+        Halve(read, readStride, rows, strips, 0, key_.place.h);
     } else if (!Slices(first_, read, readStride, in.height, rows, strips, between_.data,
                        between_.stride)) {
         if (!merge())
