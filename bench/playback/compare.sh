@@ -207,13 +207,25 @@ run() {
             if [ "$mode" = full ]; then
                 # Without a window manager nothing takes VLC's window to the
                 # full screen it asks for: it stayed at the picture's size,
-                # unscaled. Made the screen's size, as a window manager would.
+                # unscaled. Made the screen's size, as a window manager would,
+                # and again if VLC sizes it to the picture after that, until
+                # it has kept the screen's size for a second.
+                local kept=0
                 for _ in $(seq 100); do
                     window=$(xdotool search --name "^VLC media player$" 2>/dev/null | head -1 || true)
                     [ -n "$window" ] && break
                     sleep 0.1
                 done
-                [ -n "$window" ] && xdotool windowsize "$window" 1920 1200
+                for _ in $(seq 100); do
+                    [ -n "$window" ] && [ "$kept" -lt 10 ] || break
+                    if xdotool getwindowgeometry "$window" 2>/dev/null | grep -q "Geometry: 1920x1200"; then
+                        kept=$((kept + 1))
+                    else
+                        kept=0
+                        xdotool windowsize "$window" 1920 1200 2>/dev/null || true
+                    fi
+                    sleep 0.1
+                done
             fi
             wait_for "$pid" "$limit" "" ""
             wait "$pid" || true
