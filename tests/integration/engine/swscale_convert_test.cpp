@@ -32,29 +32,17 @@ namespace tavimo {
 namespace {
 
 // 75 % colour bars, left to right, as the RGB they were made of.
-constexpr std::array<std::array<int, 3>, 8> kBarsRgb = {{{191, 191, 191},
-                                                         {191, 191, 0},
-                                                         {0, 191, 191},
-                                                         {0, 191, 0},
-                                                         {191, 0, 191},
-                                                         {191, 0, 0},
-                                                         {0, 0, 191},
-                                                         {0, 0, 0}}};
+constexpr int kBarsRgb[8][3] = {{191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
+                                {191, 0, 191},   {191, 0, 0},   {0, 0, 191},   {0, 0, 0}};
 constexpr int kBarWidth = 16;
 constexpr int kWidth = 8 * kBarWidth, kHeight = 16;
 
-using Yuv = std::array<std::array<int, 3>, 8>;  // Y, Cb, Cr of each bar, 8 bits
+using Yuv = int[8][3];  // Y, Cb, Cr of each bar, 8 bits
 
 // The same bars in BT.709 limited-range Y'CbCr, worked out by hand from its
 // Kr and Kb. The other matrices and ranges are video_path_x11_test's, on screen.
-constexpr Yuv kBt709 = {{{180, 128, 128},
-                         {168, 44, 136},
-                         {145, 147, 44},
-                         {133, 63, 52},
-                         {63, 193, 204},
-                         {51, 109, 212},
-                         {28, 212, 120},
-                         {16, 128, 128}}};
+constexpr Yuv kBt709 = {{180, 128, 128}, {168, 44, 136}, {145, 147, 44}, {133, 63, 52},
+                        {63, 193, 204},  {51, 109, 212}, {28, 212, 120}, {16, 128, 128}};
 
 // Caps of raw video in `format` at this size, BT.709 limited range.
 std::string CapsOf(const char* format, int width, int height) {
@@ -357,7 +345,7 @@ TEST_F(SwscaleConvert, EverySizeIsConvertedWhollyAndNothingIsWrittenOutsideTheFr
         const char* name;
         const char* in;
         int depth;
-        int width, height;  // of the input; 0: the output's
+        int width, height;  // of the input; 0: the output's, -2: twice the output's
         const char* out;
     } rows[] = {
         {"I420 at its own size to BGRx (unscaled)", "I420", 8, 0, 0, "BGRx"},
@@ -365,6 +353,7 @@ TEST_F(SwscaleConvert, EverySizeIsConvertedWhollyAndNothingIsWrittenOutsideTheFr
         {"P010 at its own size to I420 (depth step)", "P010_10LE", 10, 0, 0, "I420"},
         {"16:9 1080p I420 scaled to BGRx", "I420", 8, 1920, 1080, "BGRx"},
         {"4:3 I420 scaled to BGRx", "I420", 8, 640, 480, "BGRx"},
+        {"I420 at twice the size to BGRx (halved where even)", "I420", 8, -2, -2, "BGRx"},
     };
     std::vector<std::pair<int, int>> sizes;
     for (int w = 1; w <= 17; ++w)
@@ -380,9 +369,9 @@ TEST_F(SwscaleConvert, EverySizeIsConvertedWhollyAndNothingIsWrittenOutsideTheFr
         g_autoptr(GstBuffer) source = nullptr;
         std::string caps;
         for (const auto& [width, height] : sizes) {
-            const int inWidth = row.width ? row.width : width;
-            const int inHeight = row.height ? row.height : height;
-            if (!source || !row.width) {
+            const int inWidth = row.width > 0 ? row.width : width * std::max(1, -row.width);
+            const int inHeight = row.height > 0 ? row.height : height * std::max(1, -row.height);
+            if (!source || row.width <= 0) {
                 gst_clear_buffer(&source);
                 caps = CapsOf(row.in, inWidth, inHeight);
                 source = MakeFrame(
@@ -404,7 +393,7 @@ TEST_F(SwscaleConvert, EverySizeIsConvertedWhollyAndNothingIsWrittenOutsideTheFr
             if (GST_VIDEO_INFO_IS_YUV(&out))
                 ExpectGreyPlanes(frame, what);
             else
-                ExpectGreyPicture(frame, double(inWidth) / inHeight, !row.width, what);
+                ExpectGreyPicture(frame, double(inWidth) / inHeight, row.width <= 0, what);
             if (result->total_part_count() > failures)
                 break;  // one size is enough to say what is wrong
         }
@@ -673,8 +662,7 @@ TEST_F(SwscaleConvert, NaturalPictureIsCloseToAFloatConversionAndScalesAsWellAsV
     } rows[] = {
         {"same size", "videoconvert", kNaturalWidth, kNaturalHeight, reference, 38.0, 1.5},
         {"scaled 2x", "videoconvert ! videoscale method=bilinear", width, height, twice, 0, 0},
-        {"halved", "videoconvert ! videoscale method=bilinear", width / 4, height / 4, half, 32.7,
-         5.0},
+        {"half", "videoconvert ! videoscale method=bilinear", width / 4, height / 4, half, 32.7, 5},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
