@@ -37,7 +37,8 @@
 # outlined lines every 2 s (the top one karaoke, moving across); "720p-fs"
 # 20 s of 720p30 with the cues, shown full screen
 # (scaled to 1920x1080 on the 1920x1200 screen: tavimo's F key, vlc
-# --fullscreen, mpv --fs, playbin and the floors scaling to 1920x1080);
+# --fullscreen with its window made the screen's size, mpv --fs, playbin
+# and the floors scaling to 1920x1080);
 # "demo" the build's demo clip. TAVIMO_BENCH_CLIPS chooses among them
 # ("1080p 4k ass 720p-fs" by default), TAVIMO_BENCH_PLAYERS among the
 # players (all by default), TAVIMO_BENCH_DISPLAY the X display (72).
@@ -203,6 +204,29 @@ run() {
                 "${sub[@]}" "$clip" >/dev/null 2>"$out" &
             pid=$!
             sample_memory "$pid" >"$work/run/memory" &
+            if [ "$mode" = full ]; then
+                # Without a window manager nothing takes VLC's window to the
+                # full screen it asks for: it stayed at the picture's size,
+                # unscaled. Made the screen's size, as a window manager would,
+                # and again if VLC sizes it to the picture after that, until
+                # it has kept the screen's size for a second.
+                local kept=0
+                for _ in $(seq 100); do
+                    window=$(xdotool search --name "^VLC media player$" 2>/dev/null | head -1 || true)
+                    [ -n "$window" ] && break
+                    sleep 0.1
+                done
+                for _ in $(seq 100); do
+                    [ -n "$window" ] && [ "$kept" -lt 10 ] || break
+                    if xdotool getwindowgeometry "$window" 2>/dev/null | grep -q "Geometry: 1920x1200"; then
+                        kept=$((kept + 1))
+                    else
+                        kept=0
+                        xdotool windowsize "$window" 1920 1200 2>/dev/null || true
+                    fi
+                    sleep 0.1
+                done
+            fi
             wait_for "$pid" "$limit" "" ""
             wait "$pid" || true
             dropped=$(grep -c "too late to be displayed" "$out" || true)

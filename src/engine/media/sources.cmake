@@ -39,6 +39,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/swscale_caps.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_frames.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_bands.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/swscale_halve.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_pool.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_speech_listener.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_speech_source.cpp

@@ -143,12 +143,30 @@ class FrameConverter {
     bool Merge(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
                const Band* bands, int strips);
     bool StripsFit(const GstVideoInfo& in, const Band* bands, int strips) const;
+    // Whether the first step halves `in` into `to` by whole 2x2 blocks
+    // (swscale_halve.cpp).
+    static bool HalvesExactly(const GstVideoInfo& in, const GstVideoRectangle& to);
+    const uint8_t* ReadRow(int p, int y, const uint8_t* const src[4], const int srcStride[4],
+                           const Band* bands, int strips) const;
+    // Rows `first` to `first + rows` of the place (multiples of the chroma's
+    // height) halved from the input (libswscale's plane order, `strips` of
+    // `bands` over it) into `between_` from its top.
+    void Halve(const uint8_t* const src[4], const int srcStride[4], const Band* bands, int strips,
+               int first, int rows);
+    // The input halved and converted into the place (`at`) a few rows at a
+    // time, each stretch converted while still in cache.
+    void HalveInto(const uint8_t* const src[4], const int srcStride[4], const Band* bands,
+                   int strips, uint8_t* const at[4], const int atStride[4]);
+    void PlaceStart(const GstVideoInfo& out, uint8_t* const dst[4], uint8_t* at[4],
+                    int atStride[4]) const;
+    bool FirstStep() const { return first_ != nullptr || halve_; }
 
     Key key_;
     const FormatRow* in_ = nullptr;
     const FormatRow* out_ = nullptr;
     SwsContext* context_ = nullptr;         // into the place; null until a frame needs it
     SwsContext* first_ = nullptr;           // YUV to `between_` first, or null
+    bool halve_ = false;                    // or that step halves the picture (Halve)
     SwsContext* main_ = nullptr;            // the place's columns but the last few (Split)
     SwsContext* rest_ = nullptr;            // those last few
     AVPixelFormat from_ = AV_PIX_FMT_NONE;  // what the second step reads

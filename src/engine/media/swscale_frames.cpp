@@ -138,6 +138,7 @@ void FrameConverter::Reset() {
     }
     for (Scratch* scratch : {&between_, &source_, &picture_})
         scratch->Free();
+    halve_ = false;
     key_ = Key();
 }
 
@@ -165,8 +166,9 @@ void FrameConverter::Scratch::Free() {
 // 156); NV12 and packed YUV are made planar (NV12 straight to RGB took 2.3
 // ms a 1080p frame, through I420 0.55); and a picture of another size is
 // scaled bilinearly in YUV (720p to 1080p: 1.0 + 0.5 ms, against 2.3 in one
-// pass to RGB). Returns the format the second step reads, AV_PIX_FMT_NONE
-// when libswscale refuses.
+// pass to RGB); a picture of exactly twice the place's size each way is
+// halved by ours (Halve). Returns the format the second step reads,
+// AV_PIX_FMT_NONE when libswscale refuses.
 AVPixelFormat FrameConverter::MakeFirstStep(const GstVideoInfo& in, const GstVideoInfo& out) {
     if (!GST_VIDEO_INFO_IS_YUV(&in) || GST_VIDEO_INFO_IS_YUV(&out))
         return in_->av;
@@ -178,6 +180,10 @@ AVPixelFormat FrameConverter::MakeFirstStep(const GstVideoInfo& in, const GstVid
     const GstVideoRectangle& to = key_.place;
     if (in_->av == planar && to.w == in.width && to.h == in.height)
         return planar;
+    if (in_->av == planar && HalvesExactly(in, to)) {
+        halve_ = true;
+        return between_.Fit(to.w, to.h, planar) ? planar : AV_PIX_FMT_NONE;
+    }
     first_ = sws_getContext(in.width, in.height, in_->av, to.w, to.h, planar, SWS_BILINEAR, nullptr,
                             nullptr, nullptr);
     return first_ && between_.Fit(to.w, to.h, planar) ? planar : AV_PIX_FMT_NONE;
@@ -209,8 +215,8 @@ bool FrameConverter::MakeContexts(const GstVideoInfo& in, const GstVideoInfo& ou
     if (from_ == AV_PIX_FMT_NONE)
         return false;
     const GstVideoRectangle& place = key_.place;
-    const int width = first_ ? place.w : in.width;
-    const int height = first_ ? place.h : in.height;
+    const int width = FirstStep() ? place.w : in.width;
+    const int height = FirstStep() ? place.h : in.height;
     context_ = NewContext(width, height, from_, place.w, place.h, in, out);
     return context_ != nullptr;
 }
@@ -249,9 +255,9 @@ bool FrameConverter::Split(const GstVideoInfo& in, const uint8_t* const src[4],
                            const int srcStride[4], const GstVideoInfo& out, uint8_t* const at[4],
                            const int atStride[4]) {
     const GstVideoRectangle& place = key_.place;
-    const int height = first_ ? place.h : in.height;
+    const int height = FirstStep() ? place.h : in.height;
     const int main = place.w / kGroup * kGroup, rest = place.w - main;
-    if (GST_VIDEO_INFO_IS_YUV(&out) || (first_ ? place.w : in.width) != place.w ||
+    if (GST_VIDEO_INFO_IS_YUV(&out) || (FirstStep() ? place.w : in.width) != place.w ||
         height != place.h || main == 0 ||
         !PlaceHasRoom(out, out_->av, {place.x, place.y, main, place.h}))
         return false;
@@ -302,6 +308,17 @@ bool FrameConverter::Prepare(const GstVideoInfo& in, const GstVideoInfo& out, bo
     return false;
 }
 
+// The planes of `dst` (laid out as `out` says) from the place's top left.
+void FrameConverter::PlaceStart(const GstVideoInfo& out, uint8_t* const dst[4], uint8_t* at[4],
+                                int atStride[4]) const {
+    const GstVideoRectangle& place = key_.place;
+    for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&out) && i < 4; ++i) {
+        at[i] = dst[i];
+        atStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&out, i);
+    }
+    at[0] += ptrdiff_t(atStride[0]) * place.y + place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
+}
+
 // The second step's picture (`src`: the input or the first step's, with
 // `strips` of `bands` over it) into the place in `dst`: straight into the
 // frame where each of the place's rows has room, else split (Split) or into
@@ -311,14 +328,10 @@ bool FrameConverter::Place(const GstVideoInfo& in, const uint8_t* const src[4],
                            const int srcStride[4], const GstVideoInfo& out, uint8_t* const dst[4],
                            const Band* bands, int strips) {
     const GstVideoRectangle& place = key_.place;
-    const int height = first_ ? place.h : in.height;
+    const int height = FirstStep() ? place.h : in.height;
     uint8_t* at[4] = {};
     int atStride[4] = {};
-    for (guint i = 0; i < GST_VIDEO_INFO_N_PLANES(&out) && i < 4; ++i) {
-        at[i] = dst[i];
-        atStride[i] = GST_VIDEO_INFO_PLANE_STRIDE(&out, i);
-    }
-    at[0] += ptrdiff_t(atStride[0]) * place.y + place.x * GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
+    PlaceStart(out, dst, at, atStride);
     if (PlaceHasRoom(out, out_->av, place)) {
         if (!Slices(context_, src, srcStride, height, bands, strips, at, atStride)) {
             if (!Merge(in, src, srcStride, bands, strips))
@@ -366,7 +379,7 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
         return false;
     // Where the frame was copied (no room in its rows), or the place is
     // written in pieces, the strips go over a copy of it.
-    const bool sliced = first_ || PlaceHasRoom(out, out_->av, key_.place);
+    const bool sliced = FirstStep() || PlaceHasRoom(out, out_->av, key_.place);
     auto merge = [&] {
         if (!Merge(in, read, readStride, rows, strips))
             return false;
@@ -379,10 +392,21 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
     };
     if (strips && (read[0] != from[0] || !sliced) && !merge())
         return false;
-    if (!first_)
+    if (!FirstStep())
         return Place(in, read, readStride, out, dst, rows, strips);
-    if (!Slices(first_, read, readStride, in.height, rows, strips, between_.data,
-                between_.stride)) {
+    if (halve_ && PlaceHasRoom(out, out_->av, key_.place)) {
+        uint8_t* at[4] = {};
+        int atStride[4] = {};
+        PlaceStart(out, dst, at, atStride);
+        HalveInto(read, readStride, rows, strips, at, atStride);
+        if (key_.place.w != out.width || key_.place.h != out.height)
+            FillBorders(out, dst[0], key_.place);
+        return true;
+    }
+    if (halve_) {
+        Halve(read, readStride, rows, strips, 0, key_.place.h);
+    } else if (!Slices(first_, read, readStride, in.height, rows, strips, between_.data,
+                       between_.stride)) {
         if (!merge())
             return false;
         sws_scale(first_, read, readStride, 0, in.height, between_.data, between_.stride);

@@ -10,6 +10,7 @@ if(TAVIMO_FUZZ)
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_converter.cpp
             ${PROJECT_SOURCE_DIR}/src/engine/media/swscale_frames.cpp
             ${PROJECT_SOURCE_DIR}/src/engine/media/swscale_bands.cpp
+            ${PROJECT_SOURCE_DIR}/src/engine/media/swscale_halve.cpp
         LIBS PkgConfig::FUZZ_SWSCALE CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus
         ARGS -max_len=4096 -timeout=10)
     target_include_directories(fuzz_converter PRIVATE ${PROJECT_SOURCE_DIR}/src)
