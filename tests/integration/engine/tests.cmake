@@ -49,7 +49,7 @@ if(TARGET speed_sound_gst_test)
 endif()
 
 # The display's colour converter on libswscale: pixels against values written
-# out, and a natural picture's PSNR against a conversion in floating point.
+# out, and a scaled picture filtered rather than sampled.
 tavimo_test(NAME swscale_convert_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/swscale_convert_test.cpp
     LIBS tavimo_ui PkgConfig::GSTCHECK
