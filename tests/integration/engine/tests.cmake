@@ -26,8 +26,8 @@ tavimo_test(NAME speed_steps_gst_test
     LABELS integration)
 
 # The video path through ximagesink on an Xvfb of its own: an extreme pixel
-# aspect, deinterlacing, resizing while playing, matrices and ranges, the first
-# frame's size.
+# aspect, deinterlacing, matrices and ranges, the first frame's size and the
+# decoder's pool through resizing while playing.
 tavimo_test(NAME video_path_x11_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/video_path_x11_test.cpp
     LIBS tavimo_ui tavimo_e2e_support Qt6::Test

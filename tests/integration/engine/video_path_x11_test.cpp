@@ -1,9 +1,9 @@
 // The video path as a person sees it through ximagesink (the sink that
 // cannot scale) on a real X server, with clips made at test time: an extreme
 // pixel aspect holds a bounded size, interlaced video is deinterlaced as the
-// setting says while progressive video passes untouched, a picture resized
-// over and over while playing keeps playing, each matrix and range shows its
-// colour, and the first frame keeps the clip's size. Non-square pixels and
+// setting says while progressive video passes untouched, each matrix and
+// range shows its colour, and the first frame keeps the clip's size, as does
+// the decoder's pool through a picture resized over and over while playing. Non-square pixels and
 // picture subtitles through ximagesink are media_matrix_e2e_test's.
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -291,37 +291,6 @@ TEST(VideoPathX11, VideoIsDeinterlacedAsTheSettingSaysAndProgressivePassesUntouc
     }
 }
 
-TEST(RendererX11, ResizedOverAndOverWhilePlayingItKeepsPlaying) {
-    QTemporaryDir dir;
-    const std::string clip =
-        H264Clip(dir, "clip.mp4", 500, "format=I420_10LE,width=640,height=360", "mp4mux");
-    ASSERT_FALSE(clip.empty());
-    std::atomic<int> decoderPools{0};  // outlives the player, whose decoder it counts
-    Player player(QSize(640, 360));
-    ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
-    for (GstElement* decoder :
-         test::ElementsOfClass(GstPipelineOf(player.record.pGB.get()), "Decoder/Video"))
-        test::ProbePad(decoder, "src", GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, Player::CountAllocation,
-                       &decoderPools);
-    // Ten steps narrower and lower, then back, over and over, faster than
-    // keys repeat: each step has its chance to fall between two elements.
-    RECT last{};
-    for (int i = 0; i < 200; ++i) {
-        const int step = i % 20 < 10 ? i % 10 : 10 - i % 10;
-        last = RECT{0, 0, 640 - 20 * step, 360 - 10 * step};
-        player.record.pWC->SetVideoPosition(nullptr, &last);
-        QTest::qWait(5);
-    }
-    const int64_t before = player.Position();
-    QTest::qWait(1000);
-    EXPECT_GT(player.Position(), before + 5'000'000) << "the clip stopped moving";
-    EXPECT_EQ(player.SinkSize(), QSize(last.Width(), last.Height()));
-    // Only the scaler's output changes size: the decoder keeps its pool (one
-    // more negotiation at most, the one a decoder asks for by itself right
-    // after its first).
-    EXPECT_LE(decoderPools.load(), 1) << "the decoder allocated its pictures anew";
-}
-
 // One colour, 0xC08040, written in Y'CbCr by hand for each matrix, range and
 // depth into a lossless clip that says which it is: on screen each is that
 // colour. The mixer draws in the decoder's 8-bit format, before the
@@ -462,16 +431,23 @@ TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
 // at the clip's own size (the converters, the one taking the depth off in
 // front of the mixer too, keep it), and the view placing the picture at that
 // size changes nothing, so nothing is negotiated again as playback starts.
-TEST(RendererX11, TheFirstFrameKeepsTheClipsSizeBeforeTheViewIsLaidOut) {
+// Then resized over and over while playing, the clip keeps playing, and only
+// the scaler's output changes size: the decoder keeps its pool.
+TEST(RendererX11, TheViewsSizeLeavesTheClipsSizeAndTheDecodersPoolAlone) {
     QTemporaryDir dir;
     const std::string clip =
-        H264Clip(dir, "clip.mp4", 100, "format=I420_10LE,width=640,height=360", "mp4mux");
+        H264Clip(dir, "clip.mp4", 500, "format=I420_10LE,width=640,height=360", "mp4mux");
     ASSERT_FALSE(clip.empty());
+    std::atomic<int> decoderPools{0};  // outlives the player, whose decoder it counts
     Player player(QSize(640, 360));
     player.surface.resize(100, 30);
     QTest::qWait(50);
     ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
     EXPECT_EQ(player.SinkSize(), QSize(640, 360));
+    for (GstElement* decoder :
+         test::ElementsOfClass(GstPipelineOf(player.record.pGB.get()), "Decoder/Video"))
+        test::ProbePad(decoder, "src", GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, Player::CountAllocation,
+                       &decoderPools);
     // The view laid out: its surface grows to the picture's size, which the
     // sink takes as a reason to negotiate again.
     const int before = player.SinkAllocations();
@@ -489,6 +465,22 @@ TEST(RendererX11, TheFirstFrameKeepsTheClipsSizeBeforeTheViewIsLaidOut) {
         EXPECT_EQ(player.SinkSize(), QSize(640, 360)) << same.left << "," << same.right;
         EXPECT_EQ(player.SinkAllocations(), before) << same.left << "," << same.right;
     }
+    // Ten steps narrower and lower, then back, over and over, faster than
+    // keys repeat: each step has its chance to fall between two elements.
+    RECT last{};
+    for (int i = 0; i < 200; ++i) {
+        const int step = i % 20 < 10 ? i % 10 : 10 - i % 10;
+        last = RECT{0, 0, 640 - 20 * step, 360 - 10 * step};
+        player.record.pWC->SetVideoPosition(nullptr, &last);
+        QTest::qWait(5);
+    }
+    const int64_t moved = player.Position();
+    QTest::qWait(1000);
+    EXPECT_GT(player.Position(), moved + 5'000'000) << "the clip stopped moving";
+    EXPECT_EQ(player.SinkSize(), QSize(last.Width(), last.Height()));
+    // One more negotiation at most, the one a decoder asks for by itself
+    // right after its first.
+    EXPECT_LE(decoderPools.load(), 1) << "the decoder allocated its pictures anew";
 }
 
 }  // namespace
