@@ -391,7 +391,7 @@ TEST_F(TrackFrameTest, KeysCycleWithANoteAndTheLanguagesAreKept) {
     }
     EXPECT_EQ(r.ClipPath, testing::TempDir() + "keys.mkv") << "never reopened";
     // Paused, the keys still switch with their note (that the still picture
-    // is drawn again with it through the real sinks is sound_e2e_test's).
+    // is drawn again with it through the real sinks is media_matrix_e2e_test's).
     f.OnCommand(ID_PAUSE);
     ASSERT_EQ(r.ClipState, ClipState::Paused);
     Press(f.View(), Qt::Key_V);
