@@ -21,8 +21,7 @@ namespace tavimo {
 
 // Status codes in the COM convention (negative is failure).
 enum class MixResult : int32_t {
-    Ok = 0,                                              // S_OK: deliver the frame
-    Drop = 1,                                            // S_FALSE: drop the frame
+    Ok = 0,                                              // S_OK
     TypeNotAccepted = static_cast<int32_t>(0x8004022A),  // VFW_E_TYPE_NOT_ACCEPTED
 };
 
@@ -44,13 +43,12 @@ enum class VideoSubtype {
     Other
 };
 
-// Description of an offered input format. RGB formats store rows bottom-up
-// when height is positive and top-down when it is negative; the other
-// formats are always top-down.
+// Description of an offered input format; every format stores its rows
+// top-down, as GStreamer's raw video does.
 struct VideoFormat {
     VideoSubtype subtype = VideoSubtype::Other;
     int32_t width = 0;
-    int32_t height = 0;        // signed, see above
+    int32_t height = 0;
     uint16_t bitCount = 0;     // bits per pixel of the packed or luma layout
     double pixelAspect = 1.0;  // width of a stored pixel over its height
 };
@@ -130,14 +128,8 @@ class CSubtitles {
     // layout width for this mixer's life. Streaming or connecting thread.
     MixResult CheckInputType(const VideoFormat& format);
 
-    // Draws the entry due at `time` into `frame` (laid out as the accepted
-    // format); frames without an entry are left untouched. Returns Drop for a
-    // frame without pixels once a format is accepted, else Ok. Streaming
-    // thread.
-    MixResult Transform(const VideoPlanes& frame, const FrameTime& time);
-
-    // The two halves of Transform, for callers that must know before mapping
-    // whether the frame will be written: Prepare looks up the entry (its times
+    // A frame is drawn in two halves, so that the caller knows before mapping
+    // whether it will be written: Prepare looks up the entry (its times
     // shifted by the subtitle delay) and (re)draws the text bitmap when what it
     // depends on changed, and the delay notice while it is shown; it returns
     // true when Blend must follow. Streaming thread; no allocation after the
