@@ -207,7 +207,6 @@ bool AssRender::Prepare(AssScript& script, const VideoFormat& format, int64_t ti
 }
 
 void AssRender::Rebuild(const ass_image* images) {
-    ++rebuilds_;
     prepared_ = true;
     lumaRuns_.clear();
     luma_.clear();

@@ -67,10 +67,6 @@ bool CSubtitles::PrepareAss(const FrameTime& time) {
     return ass_->Prepare(shared_.Ass, *accepted_, t, AssLinePosition());
 }
 
-uint64_t CSubtitles::AssRebuilds() const {
-    return ass_ ? ass_->Rebuilds() : 0;
-}
-
 // The subtitle offset as libass's line position: the bottom-placed events
 // rise by the offset's distance above its default, as a share of the height.
 // An offset beyond the picture is pulled back to its edge and written back.

@@ -146,18 +146,10 @@ class CSubtitles {
     // none. Streaming thread.
     bool DrawnRows(RowRanges* rows) const;
 
-    // Width used to centre text: the first accepted width, 0 before.
-    // Streaming thread.
-    int32_t LayoutWidth() const { return layoutWidth_; }
-    // The accepted format, if any. Streaming thread.
-    const std::optional<VideoFormat>& Accepted() const { return accepted_; }
     // Index of the entry found last, or the entry count. Streaming thread.
     int32_t LookupCursor() const { return cursor_; }
     // Number of times the text bitmap has been drawn. Streaming thread.
     uint64_t Redraws() const { return redraws_; }
-    // Number of times the ASS script's overlay was built from libass's
-    // images. Streaming thread.
-    uint64_t AssRebuilds() const;
     // First image row of the text block last laid out. Streaming thread.
     int32_t TextTop() const { return drawn_.top; }
 
@@ -236,7 +228,7 @@ class CSubtitles {
     const SubtitleTrack& track_;
     MixerShared& shared_;
     std::optional<VideoFormat> accepted_;
-    int32_t layoutWidth_ = 0;
+    int32_t layoutWidth_ = 0;  // centres text: the first accepted width, 0 before
     int32_t cursor_ = 0;
     QImage bitmap_;  // TextBitmap: first drawn size, top-down
     // Rows of bitmap_ given the opaque black a filled RGB32 image starts
