@@ -123,8 +123,8 @@ class CSubtitles {
     CSubtitles(const CSubtitles&) = delete;
     CSubtitles& operator=(const CSubtitles&) = delete;
 
-    // Accepts `format` for the frames that follow (Ok), or refuses a
-    // zero-sized one (TypeNotAccepted). The first accepted width becomes the
+    // Accepts `format` for the frames that follow (Ok), or refuses one
+    // without a positive size (TypeNotAccepted). The first accepted width becomes the
     // layout width for this mixer's life. Streaming or connecting thread.
     MixResult CheckInputType(const VideoFormat& format);
 
