@@ -55,12 +55,11 @@ struct Format {
     const char* gst;
     VideoSubtype subtype;
     uint16_t bitCount;
-    bool rgb;
 };
 constexpr Format kFormats[] = {
-    {"YUY2", VideoSubtype::YUY2, 16, false},
-    {"I420", VideoSubtype::I420, 12, false},
-    {"BGRx", VideoSubtype::RGB32, 32, true},
+    {"YUY2", VideoSubtype::YUY2, 16},
+    {"I420", VideoSubtype::I420, 12},
+    {"BGRx", VideoSubtype::RGB32, 32},
 };
 
 struct Scenario {
@@ -91,8 +90,7 @@ struct MixerState {
 void BM_Core(benchmark::State& state, Format format, Scenario scenario) {
     MixerState mixer(scenario);
     CSubtitles core(mixer.track, mixer.shared);
-    core.CheckInputType(
-        VideoFormat{format.subtype, kWidth, format.rgb ? -kHeight : kHeight, format.bitCount});
+    core.CheckInputType(VideoFormat{format.subtype, kWidth, kHeight, format.bitCount});
     const int bpp = format.bitCount == 12 ? 1 : format.bitCount / 8;
     std::vector<uint8_t> luma(static_cast<size_t>(kWidth) * bpp * kHeight, 16);
     std::vector<uint8_t> chroma(static_cast<size_t>(kWidth) * kHeight / 4, 128);
@@ -107,7 +105,8 @@ void BM_Core(benchmark::State& state, Format format, Scenario scenario) {
     int64_t frame = 0;
     for (auto _ : state) {
         const auto pts = static_cast<int64_t>(PtsOf(frame++) / 100);
-        core.Transform(planes, FrameTime{true, pts, 400'000, 1.0, 25.0});
+        if (core.Prepare(FrameTime{true, pts, 400'000, 1.0, 25.0}))
+            core.Blend(planes);
         benchmark::ClobberMemory();
     }
 }

@@ -125,18 +125,15 @@ void AppendRow(int32_t row, int32_t x0, int32_t count, At at, std::vector<Run>& 
     }
 }
 
-// The rows of a plane samples go to: `height` of them, bottom-up or not,
-// of which memory rows `first` up to `end` (exclusive) may be written.
+// The rows of a plane samples may go to: memory rows `first` up to `end`
+// (exclusive).
 struct PlaneRows {
-    int32_t height;
-    bool bottomUp;
     int64_t first, end;
 };
 
 // `frame`'s window on a plane `sub` times halved in height.
-PlaneRows RowsOf(const VideoPlanes& frame, int32_t height, bool bottomUp, int sub) {
-    return {height, bottomUp, int64_t{frame.firstRow} >> sub,
-            (int64_t{frame.endRow} + (1 << sub) - 1) >> sub};
+PlaneRows RowsOf(const VideoPlanes& frame, int sub) {
+    return {int64_t{frame.firstRow} >> sub, (int64_t{frame.endRow} + (1 << sub) - 1) >> sub};
 }
 
 // Calls `blend.template operator()<opaque>(dst, sample)` for every sample of
@@ -146,10 +143,9 @@ template <typename BlendOne>
 void ForEachSample(const std::vector<Run>& runs, const std::vector<Px>& samples, uint8_t* plane,
                    int32_t stride, int32_t bytes, const PlaneRows& rows, BlendOne blend) {
     for (const Run& run : runs) {
-        const int64_t memoryRow = rows.bottomUp ? rows.height - 1 - run.row : run.row;
-        if (memoryRow < rows.first || memoryRow >= rows.end)
+        if (run.row < rows.first || run.row >= rows.end)
             continue;
-        uint8_t* dst = plane + memoryRow * stride + int64_t{run.x0} * bytes;
+        uint8_t* dst = plane + int64_t{run.row} * stride + int64_t{run.x0} * bytes;
         const Px* src = samples.data() + run.first;
         const Px* const end = src + (run.x1 - run.x0);
         if (run.opaque) {
@@ -191,11 +187,11 @@ void BlendRgb16(uint8_t* dst, const Px& p) {
 bool AssRender::Prepare(AssScript& script, const VideoFormat& format, int64_t timeMs,
                         double linePosition) {
     const Layout layout = LayoutOf(format.subtype);
-    if (layout == Layout::None || format.width <= 0 || format.height == 0) {
+    if (layout == Layout::None || format.width <= 0 || format.height <= 0) {
         prepared_ = false;
         return false;
     }
-    const int32_t height = std::abs(format.height);
+    const int32_t height = format.height;
     const double aspect = format.pixelAspect > 0 ? format.pixelAspect : 1.0;
     const AssScript::Frame frame =
         script.Render({format.width, height, aspect, timeMs, linePosition});
@@ -211,7 +207,6 @@ bool AssRender::Prepare(AssScript& script, const VideoFormat& format, int64_t ti
 }
 
 void AssRender::Rebuild(const ass_image* images) {
-    ++rebuilds_;
     prepared_ = true;
     lumaRuns_.clear();
     luma_.clear();
@@ -232,7 +227,7 @@ void AssRender::Rebuild(const ass_image* images) {
 // Every image over the ones before it, in libass's order (shadows, then
 // outlines, then bodies), into one premultiplied overlay.
 void AssRender::Composite(const ass_image* images) {
-    const int32_t W = key_.width, H = std::abs(key_.height);
+    const int32_t W = key_.width, H = key_.height;
     int32_t x0 = W, y0 = H, x1 = 0, y1 = 0;
     for (const ass_image* img = images; img != nullptr; img = img->next) {
         if (img->w <= 0 || img->h <= 0)
@@ -365,15 +360,14 @@ void AssRender::CollectChroma(int32_t blockW, int32_t blockH) {
 void AssRender::Blend(const VideoPlanes& frame) const {
     if (!prepared_ || lumaRuns_.empty() || frame.data[0] == nullptr)
         return;
-    const int32_t W = key_.width, H = std::abs(key_.height);
-    const bool bottomUp = IsRgb(key_.layout) && key_.height > 0;
+    const int32_t W = key_.width;
     uint8_t* const p0 = frame.data[0];
     const int32_t s0 = frame.stride[0];
     switch (key_.layout) {
         case Layout::Bgrx:
             if (s0 < int64_t{W} * 4)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 4, RowsOf(frame, H, bottomUp, 0),
+            ForEachSample(lumaRuns_, luma_, p0, s0, 4, RowsOf(frame, 0),
                           []<bool O>(uint8_t* d, const Px& p) {
                               d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]);
                               d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
@@ -385,7 +379,7 @@ void AssRender::Blend(const VideoPlanes& frame) const {
             if (s0 < int64_t{W} * 3)
                 return;
             const int first = key_.layout == Layout::Rgb ? 2 : 0;  // byte of blue
-            ForEachSample(lumaRuns_, luma_, p0, s0, 3, RowsOf(frame, H, bottomUp, 0),
+            ForEachSample(lumaRuns_, luma_, p0, s0, 3, RowsOf(frame, 0),
                           [first]<bool O>(uint8_t* d, const Px& p) {
                               d[first] = Mix<O>(p.c0, p.inverseAlpha, d[first]);
                               d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
@@ -396,22 +390,22 @@ void AssRender::Blend(const VideoPlanes& frame) const {
         case Layout::Rgb565:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, H, bottomUp, 0),
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, 0),
                           []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<6, O>(d, p); });
             return;
         case Layout::Rgb555:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, H, bottomUp, 0),
+            ForEachSample(lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, 0),
                           []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<5, O>(d, p); });
             return;
         case Layout::Yuy2:
             if (s0 < 4 * ((int64_t{W} + 1) / 2))
                 return;
             ForEachSample(
-                lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, H, false, 0),
+                lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, 0),
                 []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
-            ForEachSample(chromaRuns_, chroma_, p0 + 1, s0, 4, RowsOf(frame, H, false, 0),
+            ForEachSample(chromaRuns_, chroma_, p0 + 1, s0, 4, RowsOf(frame, 0),
                           []<bool O>(uint8_t* d, const Px& p) {
                               d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]);
                               d[2] = Mix<O>(p.c2, p.inverseAlpha, d[2]);
@@ -445,7 +439,7 @@ bool AssRender::Rows(RowRanges* rows) const {
 }
 
 void AssRender::BlendYuv420(const VideoPlanes& frame) const {
-    const int32_t W = key_.width, H = std::abs(key_.height), half = (W + 1) / 2;
+    const int32_t W = key_.width, half = (W + 1) / 2;
     if (frame.stride[0] < W)
         return;
     // Cb and Cr: I420 stores Cb in plane 1, YV12 Cr; NV12 interleaves them in plane 1.
@@ -458,14 +452,13 @@ void AssRender::BlendYuv420(const VideoPlanes& frame) const {
         return;
     }
     ForEachSample(
-        lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, RowsOf(frame, H, false, 0),
+        lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, RowsOf(frame, 0),
         []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
-    ForEachSample(chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step,
-                  RowsOf(frame, H, false, 1), []<bool O>(uint8_t* d, const Px& p) {
-                      d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]);
-                  });
+    ForEachSample(
+        chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step, RowsOf(frame, 1),
+        []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]); });
     ForEachSample(chromaRuns_, chroma_, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane],
-                  step, RowsOf(frame, H, false, 1), []<bool O>(uint8_t* d, const Px& p) {
+                  step, RowsOf(frame, 1), []<bool O>(uint8_t* d, const Px& p) {
                       d[0] = Mix<O>(p.c2, p.inverseAlpha, d[0]);
                   });
 }

@@ -37,9 +37,6 @@ class AssRender {
     // thread that owns the object.
     void Reset() { prepared_ = false; }
 
-    // Number of times the overlay was built from libass's images.
-    uint64_t Rebuilds() const { return rebuilds_; }
-
     // One premultiplied sample: three colour values (RGB: blue, green, red;
     // YUV: Y, Cb, Cr) already multiplied by the overlay's alpha, and 255
     // minus that alpha, which the frame's own value is scaled by.
@@ -77,7 +74,6 @@ class AssRender {
 
     Key key_;
     bool prepared_ = false;
-    uint64_t rebuilds_ = 0;
     // The overlay: premultiplied red, green, blue, alpha over the images'
     // bounding box, clipped to the frame. Left uninitialised: only the
     // columns that images cover are cleared and read, so a box from a sign

@@ -35,25 +35,12 @@ CSubtitles::CSubtitles(const SubtitleTrack& track, MixerShared& shared)
 CSubtitles::~CSubtitles() = default;
 
 MixResult CSubtitles::CheckInputType(const VideoFormat& format) {
-    if (format.width <= 0 || format.height == 0 || format.height == INT32_MIN) {
+    if (format.width <= 0 || format.height <= 0) {
         return MixResult::TypeNotAccepted;
     }
     accepted_ = format;
     if (layoutWidth_ == 0) {
         layoutWidth_ = format.width;
-    }
-    return MixResult::Ok;
-}
-
-MixResult CSubtitles::Transform(const VideoPlanes& frame, const FrameTime& time) {
-    if (!accepted_) {
-        return MixResult::Ok;
-    }
-    if (frame.data[0] == nullptr) {
-        return MixResult::Drop;  // a frame without its pixels is not delivered
-    }
-    if (Prepare(time)) {
-        Blend(frame);
     }
     return MixResult::Ok;
 }
@@ -80,16 +67,12 @@ bool CSubtitles::PrepareAss(const FrameTime& time) {
     return ass_->Prepare(shared_.Ass, *accepted_, t, AssLinePosition());
 }
 
-uint64_t CSubtitles::AssRebuilds() const {
-    return ass_ ? ass_->Rebuilds() : 0;
-}
-
 // The subtitle offset as libass's line position: the bottom-placed events
 // rise by the offset's distance above its default, as a share of the height.
 // An offset beyond the picture is pulled back to its edge and written back.
 double CSubtitles::AssLinePosition() {
     constexpr int kDefaultOffset = 5;
-    const int H = std::abs(accepted_->height);
+    const int H = accepted_->height;
     int offset = shared_.SubtitleOffset.load(std::memory_order_relaxed);
     const int clamped = std::clamp(offset, 0, H);
     if (clamped != offset) {
@@ -168,7 +151,7 @@ bool CSubtitles::PrepareNotice() {
 // text keeps its share of the picture at any resolution.
 void CSubtitles::RefreshFont() {
     const uint64_t generation = shared_.SubtitleFont.Generation();
-    const int32_t pictureHeight = std::abs(accepted_->height);
+    const int32_t pictureHeight = accepted_->height;
     if (generation == fontGeneration_ && lineHeight_ > 0 &&
         (font_ || pictureHeight == defaultSizedFor_)) {
         return;

@@ -21,8 +21,7 @@ namespace tavimo {
 
 // Status codes in the COM convention (negative is failure).
 enum class MixResult : int32_t {
-    Ok = 0,                                              // S_OK: deliver the frame
-    Drop = 1,                                            // S_FALSE: drop the frame
+    Ok = 0,                                              // S_OK
     TypeNotAccepted = static_cast<int32_t>(0x8004022A),  // VFW_E_TYPE_NOT_ACCEPTED
 };
 
@@ -44,13 +43,12 @@ enum class VideoSubtype {
     Other
 };
 
-// Description of an offered input format. RGB formats store rows bottom-up
-// when height is positive and top-down when it is negative; the other
-// formats are always top-down.
+// Description of an offered input format; every format stores its rows
+// top-down, as GStreamer's raw video does.
 struct VideoFormat {
     VideoSubtype subtype = VideoSubtype::Other;
     int32_t width = 0;
-    int32_t height = 0;        // signed, see above
+    int32_t height = 0;
     uint16_t bitCount = 0;     // bits per pixel of the packed or luma layout
     double pixelAspect = 1.0;  // width of a stored pixel over its height
 };
@@ -125,19 +123,13 @@ class CSubtitles {
     CSubtitles(const CSubtitles&) = delete;
     CSubtitles& operator=(const CSubtitles&) = delete;
 
-    // Accepts `format` for the frames that follow (Ok), or refuses a
-    // zero-sized one (TypeNotAccepted). The first accepted width becomes the
+    // Accepts `format` for the frames that follow (Ok), or refuses one
+    // without a positive size (TypeNotAccepted). The first accepted width becomes the
     // layout width for this mixer's life. Streaming or connecting thread.
     MixResult CheckInputType(const VideoFormat& format);
 
-    // Draws the entry due at `time` into `frame` (laid out as the accepted
-    // format); frames without an entry are left untouched. Returns Drop for a
-    // frame without pixels once a format is accepted, else Ok. Streaming
-    // thread.
-    MixResult Transform(const VideoPlanes& frame, const FrameTime& time);
-
-    // The two halves of Transform, for callers that must know before mapping
-    // whether the frame will be written: Prepare looks up the entry (its times
+    // A frame is drawn in two halves, so that the caller knows before mapping
+    // whether it will be written: Prepare looks up the entry (its times
     // shifted by the subtitle delay) and (re)draws the text bitmap when what it
     // depends on changed, and the delay notice while it is shown; it returns
     // true when Blend must follow. Streaming thread; no allocation after the
@@ -154,18 +146,10 @@ class CSubtitles {
     // none. Streaming thread.
     bool DrawnRows(RowRanges* rows) const;
 
-    // Width used to centre text: the first accepted width, 0 before.
-    // Streaming thread.
-    int32_t LayoutWidth() const { return layoutWidth_; }
-    // The accepted format, if any. Streaming thread.
-    const std::optional<VideoFormat>& Accepted() const { return accepted_; }
     // Index of the entry found last, or the entry count. Streaming thread.
     int32_t LookupCursor() const { return cursor_; }
     // Number of times the text bitmap has been drawn. Streaming thread.
     uint64_t Redraws() const { return redraws_; }
-    // Number of times the ASS script's overlay was built from libass's
-    // images. Streaming thread.
-    uint64_t AssRebuilds() const;
     // First image row of the text block last laid out. Streaming thread.
     int32_t TextTop() const { return drawn_.top; }
 
@@ -244,7 +228,7 @@ class CSubtitles {
     const SubtitleTrack& track_;
     MixerShared& shared_;
     std::optional<VideoFormat> accepted_;
-    int32_t layoutWidth_ = 0;
+    int32_t layoutWidth_ = 0;  // centres text: the first accepted width, 0 before
     int32_t cursor_ = 0;
     QImage bitmap_;  // TextBitmap: first drawn size, top-down
     // Rows of bitmap_ given the opaque black a filled RGB32 image starts

@@ -24,7 +24,7 @@ bool CSubtitles::EnsureBitmap() {
     // reaches it: only those rows ever become resident, not the whole frame
     // (8 MB at 1080p).
     const int32_t width = accepted_->width;
-    const int32_t height = std::abs(accepted_->height);
+    const int32_t height = accepted_->height;
     const qsizetype bytesPerLine = qsizetype{width} * 4;
     void* pixels = std::calloc(static_cast<size_t>(height), static_cast<size_t>(bytesPerLine));
     if (pixels == nullptr) {

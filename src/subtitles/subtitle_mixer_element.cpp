@@ -24,26 +24,24 @@ constexpr const char kCaps[] =
     "video/x-raw, format=(string){ YUY2, YV12, I420, NV12, BGR, RGB, BGRx, BGRA, RGB16, RGB15 }, "
     "width=(int)[1, 32767], height=(int)[1, 32767], framerate=(fraction)[0/1, 2147483647/1]";
 
-// How each offered GStreamer format reaches the core. GStreamer rows are
-// always top-down, which the core reads from a negative RGB height.
+// How each offered GStreamer format reaches the core.
 struct FormatMapping {
     GstVideoFormat gst;
     VideoSubtype subtype;
     uint16_t bitCount;
-    bool rgb;
 };
 
 constexpr FormatMapping kFormats[] = {
-    {GST_VIDEO_FORMAT_YUY2, VideoSubtype::YUY2, 16, false},
-    {GST_VIDEO_FORMAT_YV12, VideoSubtype::YV12, 12, false},
-    {GST_VIDEO_FORMAT_I420, VideoSubtype::I420, 12, false},
-    {GST_VIDEO_FORMAT_NV12, VideoSubtype::NV12, 12, false},
-    {GST_VIDEO_FORMAT_BGR, VideoSubtype::RGB24, 24, true},
-    {GST_VIDEO_FORMAT_RGB, VideoSubtype::RGB24RedFirst, 24, true},
-    {GST_VIDEO_FORMAT_BGRx, VideoSubtype::RGB32, 32, true},
-    {GST_VIDEO_FORMAT_BGRA, VideoSubtype::RGB32, 32, true},
-    {GST_VIDEO_FORMAT_RGB16, VideoSubtype::RGB565, 16, true},
-    {GST_VIDEO_FORMAT_RGB15, VideoSubtype::RGB555, 16, true},
+    {GST_VIDEO_FORMAT_YUY2, VideoSubtype::YUY2, 16},
+    {GST_VIDEO_FORMAT_YV12, VideoSubtype::YV12, 12},
+    {GST_VIDEO_FORMAT_I420, VideoSubtype::I420, 12},
+    {GST_VIDEO_FORMAT_NV12, VideoSubtype::NV12, 12},
+    {GST_VIDEO_FORMAT_BGR, VideoSubtype::RGB24, 24},
+    {GST_VIDEO_FORMAT_RGB, VideoSubtype::RGB24RedFirst, 24},
+    {GST_VIDEO_FORMAT_BGRx, VideoSubtype::RGB32, 32},
+    {GST_VIDEO_FORMAT_BGRA, VideoSubtype::RGB32, 32},
+    {GST_VIDEO_FORMAT_RGB16, VideoSubtype::RGB565, 16},
+    {GST_VIDEO_FORMAT_RGB15, VideoSubtype::RGB555, 16},
 };
 
 struct TavimoSubtitleMixer {
@@ -77,7 +75,6 @@ VideoFormat FormatOf(const GstVideoInfo* info) {
         if (m.gst == GST_VIDEO_INFO_FORMAT(info)) {
             format.subtype = m.subtype;
             format.bitCount = m.bitCount;
-            format.height = m.rgb ? -format.height : format.height;
         }
     }
     return format;

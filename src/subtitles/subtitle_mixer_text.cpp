@@ -228,8 +228,7 @@ const CSubtitles::WrappedText& CSubtitles::Wrap(const std::string& text, bool st
 void CSubtitles::RedrawNotice(uint64_t noteGeneration) {
     noticeDrawn_ = NoticeKey{noteGeneration, fontKey_, accepted_->pixelAspect, true};
     noticeSpans_.clear();
-    const int32_t height =
-        std::min<int32_t>(std::abs(accepted_->height), kNoticeMargin + 2 * lineHeight_);
+    const int32_t height = std::min<int32_t>(accepted_->height, kNoticeMargin + 2 * lineHeight_);
     if (noticeBitmap_.width() != accepted_->width || noticeBitmap_.height() != height) {
         noticeBitmap_ = QImage(accepted_->width, height, QImage::Format_RGB32);
     }

@@ -174,29 +174,27 @@ void WriteRgb16Colour(uint8_t* dst, const QRgb* src, int32_t x0, int32_t x1) {
     }
 }
 
-// How each subtype is written: the bytes per pixel of plane 0, the row order
-// of a positive height, whether coloured text is first encoded as YUV (see
-// EncodeColours), the writer of white text and its outline, and the writer
-// once the text has other colours.
+// How each subtype is written: the bytes per pixel of plane 0, whether coloured text is first
+// encoded as YUV (see EncodeColours), the writer of white text and its outline, and the writer once
+// the text has other colours.
 struct SubtypeRule {
     VideoSubtype subtype;
     int32_t bytesPerPixel;
-    bool bottomUpWhenPositive;
     bool yuv;
     RunWriter plain;
     RunWriter colour;
 };
 
 constexpr SubtypeRule kRules[] = {
-    {VideoSubtype::YUY2, 2, false, true, WriteYuy2, WriteYuy2Colour},
-    {VideoSubtype::RGB24, 3, true, false, WriteRgb24, WriteBgrColour},
-    {VideoSubtype::RGB24RedFirst, 3, true, false, WriteRgb24, WriteRgbColour},
-    {VideoSubtype::RGB32, 4, true, false, WriteRgb32, WriteRgb32},
-    {VideoSubtype::RGB565, 2, true, false, WriteRgb16, WriteRgb16Colour<6>},
-    {VideoSubtype::RGB555, 2, true, false, WriteRgb16, WriteRgb16Colour<5>},
-    {VideoSubtype::YV12, 1, false, true, WriteLuma, WriteLuma},
-    {VideoSubtype::I420, 1, false, true, WriteLuma, WriteLuma},
-    {VideoSubtype::NV12, 1, false, true, WriteLuma, WriteLuma},
+    {VideoSubtype::YUY2, 2, true, WriteYuy2, WriteYuy2Colour},
+    {VideoSubtype::RGB24, 3, false, WriteRgb24, WriteBgrColour},
+    {VideoSubtype::RGB24RedFirst, 3, false, WriteRgb24, WriteRgbColour},
+    {VideoSubtype::RGB32, 4, false, WriteRgb32, WriteRgb32},
+    {VideoSubtype::RGB565, 2, false, WriteRgb16, WriteRgb16Colour<6>},
+    {VideoSubtype::RGB555, 2, false, WriteRgb16, WriteRgb16Colour<5>},
+    {VideoSubtype::YV12, 1, true, WriteLuma, WriteLuma},
+    {VideoSubtype::I420, 1, true, WriteLuma, WriteLuma},
+    {VideoSubtype::NV12, 1, true, WriteLuma, WriteLuma},
 };
 
 const SubtypeRule* RuleFor(VideoSubtype subtype) {
@@ -280,11 +278,10 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
         return;  // no rule: the frame passes unchanged
     }
     const int32_t frameW = accepted_->width;
-    const int32_t frameH = std::abs(accepted_->height);
+    const int32_t frameH = accepted_->height;
     if (frame.stride[0] < RowBytes(*rule, frameW)) {
         return;
     }
-    const bool bottomUp = rule->bottomUpWhenPositive && accepted_->height > 0;
     const RunWriter entryWriter = coloured_ ? rule->colour : rule->plain;
     // 4:2:0 frames (plane 0 holds luma alone) take the text's chroma apart.
     const ChromaRows chroma = rule->yuv && rule->bytesPerPixel == 1
@@ -297,11 +294,10 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
             if (span.row >= frameH || span.x0 >= frameW) {
                 continue;
             }
-            const int64_t memoryRow = bottomUp ? frameH - 1 - span.row : span.row;
-            if (memoryRow < frame.firstRow || memoryRow >= frame.endRow) {
+            if (span.row < frame.firstRow || span.row >= frame.endRow) {
                 continue;
             }
-            uint8_t* dst = frame.data[0] + memoryRow * frame.stride[0];
+            uint8_t* dst = frame.data[0] + int64_t{span.row} * frame.stride[0];
             const auto* src = reinterpret_cast<const QRgb*>(bitmap.constScanLine(span.row));
             const int32_t x1 = std::min(span.x1, frameW);
             write(dst, src, span.x0, x1);
@@ -323,9 +319,8 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
             int32_t first = frameH, last = -1;
             for (const Span& span : noticeSpans_) {
                 if (span.row < frameH) {
-                    const int32_t row = bottomUp ? frameH - 1 - span.row : span.row;
-                    first = std::min(first, row);
-                    last = std::max(last, row);
+                    first = std::min(first, span.row);
+                    last = std::max(last, span.row);
                 }
             }
             if (first >= frame.firstRow && last < frame.endRow) {  // else another strip's
@@ -378,8 +373,8 @@ bool CSubtitles::DrawnRows(RowRanges* rows) const {
         return false;
     }
     const int32_t frameW = accepted_->width;
-    const int32_t frameH = std::abs(accepted_->height);
-    RowRanges image;  // image rows, top-down
+    const int32_t frameH = accepted_->height;
+    RowRanges image;
     auto add = [&](int32_t from, int32_t to) {
         image.Add(std::max(from, 0), std::min(to, frameH - 1));
     };
@@ -408,11 +403,8 @@ bool CSubtitles::DrawnRows(RowRanges* rows) const {
     if (image.count == 0) {
         return false;
     }
-    const bool bottomUp = rule && rule->bottomUpWhenPositive && accepted_->height > 0;
     for (int i = 0; i < image.count; ++i) {
-        const RowRanges::Range r = image.range[i];
-        rows->Add(bottomUp ? frameH - 1 - r.last : r.first,
-                  bottomUp ? frameH - 1 - r.first : r.last);
+        rows->Add(image.range[i].first, image.range[i].last);
     }
     return true;
 }

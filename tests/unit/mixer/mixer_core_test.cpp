@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -65,7 +66,7 @@ class MixerTest : public testing::Test {
     void Run(Frame& frame, int64_t ms = 1500) {
         mixer.emplace(track, shared);
         EXPECT_EQ(mixer->CheckInputType(frame.format), MixResult::Ok);
-        EXPECT_EQ(mixer->Transform(frame.View(), At(ms)), MixResult::Ok);
+        Draw(*mixer, frame, ms);
     }
     // The entry the mixer finds due at `ms`, -1 when none is.
     int Due(int64_t ms) { return mixer->Prepare(At(ms)) ? int(mixer->LookupCursor()) : -1; }
@@ -140,7 +141,7 @@ TEST_F(MixerTest, TextIsRedrawnOnlyWhenItsInputsChange) {
         SCOPED_TRACE(step.name);
         step.change();
         Frame a = pristine, b = pristine;
-        cached.Transform(a.View(), At(1500));
+        Draw(cached, a, 1500);
         EXPECT_EQ(cached.Redraws(), redraws += step.redraws ? 1 : 0);
         Run(b);
         EXPECT_TRUE(a.plane[0] == b.plane[0] && a.plane[0] != pristine.plane[0]);
@@ -229,7 +230,7 @@ TEST_F(MixerTest, ALaterSizeBlendsOnlyTheSharedArea) {
         SCOPED_TRACE(width);
         Frame frame = MakeFrame(VS::YUY2, width, height, 16);
         ASSERT_EQ(mixer->CheckInputType(frame.format), MixResult::Ok);
-        mixer->Transform(frame.View(), At(1500));
+        Draw(*mixer, frame, 1500);
         const auto common = size_t(std::min(width, 640) * 2);
         for (int32_t y = 0; y < height; ++y) {
             const uint8_t* row = frame.Row(y);

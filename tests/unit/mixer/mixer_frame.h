@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -41,7 +40,7 @@ inline Frame MakeFrame(VideoSubtype st, int32_t width, int32_t height,
                                                                  : 2;
     Frame f;
     f.format = {st, width, height, uint16_t(planar ? 12 : 8 * bytes)};
-    const auto rows = size_t(std::abs(height));
+    const auto rows = size_t(height);
     f.stride[0] = (st == VS::YUY2 ? 4 * ((width + 1) / 2) : width * bytes) + padding;
     f.plane[0].resize(f.stride[0] * rows);
     for (int i = 1; planar && i <= (st == VS::NV12 ? 1 : 2); ++i) {
@@ -60,6 +59,12 @@ inline Frame MakeFrame(VideoSubtype st, int32_t width, int32_t height,
 // A 25 fps frame at stream time `ms`.
 inline FrameTime At(int64_t ms) {
     return FrameTime{true, ms * 10'000, 400'000, 1.0, 25.0};
+}
+
+// `frame` drawn by `mixer` at `ms`, as the element draws it.
+inline void Draw(CSubtitles& mixer, Frame& frame, int64_t ms) {
+    if (mixer.Prepare(At(ms)))
+        mixer.Blend(frame.View());
 }
 
 }  // namespace tavimo

@@ -56,45 +56,50 @@ TEST(SyncText, LinesAndNotes) {
     }
 }
 
+// The entries as "text start-end" (ms), joined with "|"; "*" marks one
+// still frame-based.
+std::string Spans(const SubtitleEntries& entries) {
+    std::string out;
+    for (const SubtitleEntry& e : entries)
+        out += (out.empty() ? "" : "|") + e.text + " " + std::to_string(e.start) + "-" +
+               std::to_string(e.end) + (e.FrameBased() ? "*" : "");
+    return out;
+}
+
+// Part 1 from 0 s at +0.5 s, part 2 from 60 s at -1.5 s: in the player the
+// delay (+0.5 s) stays apart, so "c" shows at 62 s - 1.5 s - the delay; "b"
+// stays in the part it starts in; "d", frames 2500-2550, became times.
 TEST(SyncText, RetimedKeepsTheDelayApartAndCuesInTheirPart) {
     const SubtitleEntries entries = {
         {.start = 1000, .end = 2000, .text = "a"},
-        {.start = 59'000, .end = 61'000, .text = "b"},  // starts in part 1, ends in part 2
+        {.start = 59'000, .end = 61'000, .text = "b"},
         {.start = 62'000, .end = 63'000, .text = "c"},
-        {.start = 0, .end = 0, .text = "d", .startFrame = 2500, .endFrame = 2550},  // 100-102 s
+        {.start = 0, .end = 0, .text = "d", .startFrame = 2500, .endFrame = 2550},
     };
     const SyncResult r = Matched({1, 1}, {{0, 500}, {60'000, -1500}});
-    const SubtitleEntries inPlayer = Retimed(entries, r, 25.0, false);
-    ASSERT_EQ(inPlayer.size(), 4u);
-    EXPECT_EQ(inPlayer[0].start, 1000);  // the delay (+0.5 s) stays the player's
-    EXPECT_EQ(inPlayer[1].start, 59'000);
-    EXPECT_EQ(inPlayer[1].end, 61'000);
-    EXPECT_EQ(inPlayer[2].start, 60'000);  // 62 s - 1.5 s - the delay
-    EXPECT_EQ(inPlayer[3].start, 98'000);  // frames at 25 fps became times
-    EXPECT_EQ(inPlayer[3].endFrame, 0);
+    EXPECT_EQ(Spans(Retimed(entries, r, 25.0, false)),
+              "a 1000-2000|b 59000-61000|c 60000-61000|d 98000-100000");
     const SubtitleEntries written = Retimed(entries, r, 25.0, true);
-    EXPECT_EQ(written[0].start, 1500);
-    EXPECT_EQ(written[2].start, 60'500);
+    EXPECT_EQ(Spans(written), "a 1500-2500|b 59500-61500|c 60500-61500|d 98500-100500");
     EXPECT_EQ(SubRipText({written[0], written[2]}),
               "1\n00:00:01,500 --> 00:00:02,500\na\n\n"
               "2\n00:01:00,500 --> 00:01:01,500\nc\n\n");
 }
 
+// 25 -> 24: 4 minutes become 250 s; -1.5 s: "cut at 0" ends at 3000 x 25/24
+// - 1500.
 TEST(SyncText, RetimedStretchesAndDropsWhatEndsBeforeTheStart) {
     const SubtitleEntries entries = {
         {.start = 500, .end = 900, .text = "gone"},
         {.start = 1000, .end = 3000, .text = "cut at 0"},
         {.start = 240'000, .end = 241'000, .text = "stretched"},
     };
-    // 25 -> 24: 4 minutes become 250 s; -1.5 s.
-    const SubtitleEntries out = Retimed(entries, Matched({25, 24}, {{0, -1500}}), 25.0, true);
-    ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0].start, 0);
-    EXPECT_EQ(out[0].end, 1625);  // 3000 x 25/24 - 1500
-    EXPECT_EQ(out[1].start, 248'500);
-    EXPECT_EQ(out[1].end, 249'542);
+    EXPECT_EQ(Spans(Retimed(entries, Matched({25, 24}, {{0, -1500}}), 25.0, true)),
+              "cut at 0 0-1625|stretched 248500-249542");
 }
 
+// Columns in another order are found by name; a format naming fewer columns
+// than the times need leaves its events out.
 TEST(SyncText, AssEventsFollowTheFormatLine) {
     const char* script =
         "[Script Info]\nTitle: x\n\n[Events]\n"
@@ -103,20 +108,11 @@ TEST(SyncText, AssEventsFollowTheFormatLine) {
         "Comment: 0,0:00:04.00,0:00:05.00,Default,,0,0,0,,not shown\n"
         "Dialogue: 0,0:01:02.00,0:01:01.00,Default,,0,0,0,,ends before it starts\n"
         "Dialogue: 0,1:00:00.00,1:00:02.25,Default,,0,0,0,,{\\i1}Late{\\i0}\n";
-    const SubtitleEntries e = AssDialogueEntries(script);
-    ASSERT_EQ(e.size(), 2u);
-    EXPECT_EQ(e[0].start, 1500);
-    EXPECT_EQ(e[0].end, 3000);
-    EXPECT_EQ(e[0].text, "Hello, there");
-    EXPECT_EQ(e[1].start, 3'600'000);
-    EXPECT_EQ(e[1].end, 3'602'250);
-    // Columns in another order are found by name; a format naming fewer
-    // columns than the times need leaves its events out.
-    const SubtitleEntries reordered = AssDialogueEntries(
-        "[Events]\nFormat: Text, End, Start\nDialogue:Hi, 0:00:02.00, 0:00:01.00\n");
-    ASSERT_EQ(reordered.size(), 1u);
-    EXPECT_EQ(reordered[0].start, 1000);
-    EXPECT_EQ(reordered[0].text, "Hi");
+    EXPECT_EQ(Spans(AssDialogueEntries(script)),
+              "Hello, there 1500-3000|{\\i1}Late{\\i0} 3600000-3602250");
+    EXPECT_EQ(Spans(AssDialogueEntries(
+                  "[Events]\nFormat: Text, End, Start\nDialogue:Hi, 0:00:02.00, 0:00:01.00\n")),
+              "Hi 1000-2000");
     EXPECT_TRUE(AssDialogueEntries("[Events]\nFormat: Text, Layer\nDialogue: Hi, 0\n").empty());
     EXPECT_TRUE(
         AssDialogueEntries("[Events]\nFormat: Start, End\nDialogue: 0:00:01.00, 0:00:02.00\n")
