@@ -86,7 +86,7 @@ struct Judged {
 std::vector<Judged> JudgedCues(const Activity& speech, const std::vector<int64_t>& onsets,
                                const std::vector<Cue>& cues, const SyncResult& result) {
     const double ratio = result.rate.Ratio();
-    const std::vector<int64_t> decoys = Decoys();
+    const std::vector<int64_t> decoys = Decoys(), ends = SpeechEnds(speech);
     std::vector<Judged> judged;
     for (size_t p = 0; p < result.parts.size(); ++p) {
         const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
@@ -98,7 +98,7 @@ std::vector<Judged> JudgedCues(const Activity& speech, const std::vector<int64_t
             if (Heard(speech, s.start + offset, s.end + offset)) {
                 Judged j{p, cues[c].start, {}};
                 for (const int64_t d : decoys) {
-                    j.fits.push_back(CueFit(speech, onsets, s, offset + d));
+                    j.fits.push_back(CueFit(speech, onsets, ends, s, offset + d));
                 }
                 judged.push_back(std::move(j));
             }
@@ -143,6 +143,7 @@ int64_t OutsideCuts(const SyncResult& result, int64_t fromMs, int64_t toMs) {
 void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
                 const std::vector<Cue>& cues, SyncResult& result) {
     const double ratio = result.rate.Ratio();
+    const std::vector<int64_t> ends = SpeechEnds(speech);
     std::vector<SyncPart>& parts = result.parts;
     for (size_t p = 1; p < parts.size(); ++p) {
         const int64_t offA = parts[p - 1].offsetMs, offB = parts[p].offsetMs;
@@ -159,8 +160,8 @@ void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
         for (size_t c = lo; c < hi; ++c) {
             const Cue s{std::llround(static_cast<double>(cues[c].start) * ratio),
                         std::llround(static_cast<double>(cues[c].end) * ratio)};
-            a.sums.push_back(a.sums.back() + CueFit(speech, onsets, s, offA) - kChanceFit);
-            b.sums.push_back(b.sums.back() + CueFit(speech, onsets, s, offB) - kChanceFit);
+            a.sums.push_back(a.sums.back() + CueFit(speech, onsets, ends, s, offA) - kChanceFit);
+            b.sums.push_back(b.sums.back() + CueFit(speech, onsets, ends, s, offB) - kChanceFit);
             starts.push_back(s.start);
         }
         const size_t at = lo + BestJoin(a, b, starts, offA - offB);

@@ -71,6 +71,11 @@ double LeadCost(int64_t lead) {
     return Outside(lead, kLeastLeadMs, kMostLeadMs);
 }
 
+// What a cue's end costs against a speech end `tail` ms after it.
+double EndCost(int64_t tail) {
+    return Outside(-tail, kLeastTailMs, kMostTailMs);
+}
+
 // LeadCost, for the offset's fit: an onset well before the start costs no
 // more than kMostLateCostMs. It is mostly not the words' own but a bed's,
 // heard as speech up to them (a crowd, music); at the full price, the cues
@@ -127,9 +132,7 @@ double Cost(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs
     double sum = 0;
     for (const Span& s : spans) {
         sum += Nearest(edges.onsets, s.start + offsetMs, FitLeadCost);
-        sum += kEndWeight * Nearest(edges.ends, s.end + offsetMs, [](int64_t d) {
-                   return Outside(-d, kLeastTailMs, kMostTailMs);
-               });
+        sum += kEndWeight * Nearest(edges.ends, s.end + offsetMs, EndCost);
     }
     return sum;
 }
@@ -293,8 +296,8 @@ SyncResult AtRate(const SyncResult& result, const std::vector<Cue>& cues, const 
 
 }  // namespace
 
-double CueFit(const Activity& speech, const std::vector<int64_t>& onsets, const Cue& s,
-              int64_t offsetMs) {
+double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
+              const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs) {
     const int64_t n = static_cast<int64_t>(speech.size());
     const int64_t from = std::clamp<int64_t>((s.start + offsetMs) / kStepMs, 0, n);
     const int64_t to = std::clamp<int64_t>((s.end + offsetMs) / kStepMs, from, n);
@@ -306,7 +309,9 @@ double CueFit(const Activity& speech, const std::vector<int64_t>& onsets, const 
     const double share =
         heard == 0 ? 0.5 : static_cast<double>(spoken) / static_cast<double>(heard);
     const double onset = Nearest(onsets, s.start + offsetMs, LeadCost);
-    return 2 * std::max(0.0, share - 0.5) + 1 - onset / kMostCostMs;
+    const double end = Nearest(ends, s.end + offsetMs, EndCost);
+    return 2 * std::max(0.0, share - 0.5) + 1 - onset / kMostCostMs +
+           kEndWeight * (1 - end / kMostCostMs);
 }
 
 std::vector<int64_t> SpeechOnsets(const Activity& speech) {

@@ -64,11 +64,13 @@ bool Heard(const Activity& speech, int64_t fromMs, int64_t toMs);
 size_t FirstCueFrom(const std::vector<Cue>& cues, int64_t ms);
 
 // How well a cue `s` (clip ms at offset 0) fits the speech at `offsetMs`,
-// 0..2: how far the share of speech in its heard steps passes a half (0..1),
-// and how near a word onset of `onsets` follows its start (1 on time, 0 at
-// 0.5 s or more). On its words a cue fits 1.4-2, elsewhere mostly under 1
-// (dense speech and music heard as speech lift chance fits). Any thread.
-double CueFit(const Activity& speech, const std::vector<int64_t>& onsets, const Cue& s,
-              int64_t offsetMs);
+// 0..2.5: how far the share of speech in its heard steps passes a half
+// (0..1), how near a word onset of `onsets` follows its start (1 on time, 0
+// at 0.5 s or more) and, counting half, how near a speech end of `ends`
+// (SpeechEnds) comes before its end. On its words a cue fits 1.6-2.5,
+// elsewhere mostly under 1.2 (dense speech and music heard as speech lift
+// chance fits). Any thread.
+double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
+              const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs);
 
 }  // namespace tavimo::sync
