@@ -24,6 +24,8 @@ constexpr int64_t kHalfStretchMs = 15'000;
 // detector hears as speech throughout leaves runs of up to about 60 s in
 // right matches.
 constexpr int64_t kLongestUnfitMs = 70'000;
+// A run goes on past this many cues in a row that fit by chance.
+constexpr int kFittingInARun = 1;
 
 // A side of a join: the fits (less kChanceFit) of the window's cues at the
 // side's offset, and their prefix sums.
@@ -175,11 +177,13 @@ bool PartsHoldTheirCues(const Activity& speech, const std::vector<int64_t>& onse
                         const std::vector<Cue>& cues, const SyncResult& result) {
     const std::vector<Judged> judged = JudgedCues(speech, onsets, cues, result);
     int64_t runFrom = -1;  // subtitle ms of the run's first cue, -1: none
+    int fitting = 0;       // cues in a row that fit, up to this one
     for (size_t i = 0; i < judged.size(); ++i) {
         const bool apart = i > 0 && (judged[i].part != judged[i - 1].part ||
                                      judged[i].start - judged[i - 1].start > 2 * kHalfStretchMs);
         const bool unfit = Unfit(judged, i);
-        if (apart || !unfit) {
+        fitting = unfit ? 0 : fitting + 1;
+        if (apart || fitting > kFittingInARun) {
             runFrom = -1;
         }
         if (unfit) {
