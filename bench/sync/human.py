@@ -42,7 +42,7 @@ DRIFT_CASES = [(1500, 24 / 23.976, "24 -> 23.976"), (-800, 23.976 / 24, "23.976 
                (2000, 1.0, "")]
 
 
-def clip(work, voice, bed, snr, seed, seconds, surround):
+def clip(work, voice, bed, snr, seed, seconds, surround=False):
     name = os.path.join(work, "h-%s-%s-%d-%d" % (voice, bed, snr, seconds))
     if not os.path.exists(name + ".mp4"):
         subprocess.run(["python3", SPEECH_CLIP, name + ".mp4", name + ".srt", "--seconds",

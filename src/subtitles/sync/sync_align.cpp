@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "subtitles/sync/sync_correlate.h"
+#include "subtitles/sync/sync_joins.h"
 #include "subtitles/sync/sync_onset.h"
 #include "subtitles/sync/sync_split.h"
 
@@ -218,7 +219,7 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     FitToOnsets(speech, onsets, cues, result);
     FitRate(speech, onsets, cues, result);
     PlaceJoins(speech, onsets, cues, result);
-    if (!OnsetsConfirm(onsets, cues, result)) {
+    if (!OnsetsConfirm(onsets, cues, result) || !PartsHoldTheirCues(speech, onsets, cues, result)) {
         return Refused(kNoClearMatch);
     }
     result.matched = true;

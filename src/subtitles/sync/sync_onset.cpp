@@ -5,6 +5,23 @@
 #include <limits>
 
 namespace tavimo::sync {
+
+bool Heard(const Activity& speech, int64_t fromMs, int64_t toMs) {
+    if (fromMs < 0 || toMs > static_cast<int64_t>(speech.size()) * kStepMs) {
+        return false;
+    }
+    const auto first = speech.begin() + static_cast<ptrdiff_t>(fromMs / kStepMs);
+    const auto last = speech.begin() + static_cast<ptrdiff_t>(toMs / kStepMs);
+    return std::find(first, last, int8_t{0}) == last;
+}
+
+size_t FirstCueFrom(const std::vector<Cue>& cues, int64_t ms) {
+    return static_cast<size_t>(
+        std::lower_bound(cues.begin(), cues.end(), ms,
+                         [](const Cue& c, int64_t t) { return c.start < t; }) -
+        cues.begin());
+}
+
 namespace {
 
 constexpr size_t kPauseSteps = 300 / kStepMs;
@@ -39,10 +56,6 @@ constexpr int64_t kDriftLookMs = 300, kDriftPairApartMs = 10'000;
 constexpr double kEvenPerCueMs = 2;
 // The least gain over the spans' offset worth a move, per cue.
 constexpr double kLeastGainPerCueMs = 1;
-// A cue far from its words fits about this by chance (CueFit); a cut's
-// length may be this far off (the offsets, and a cue's start from its words).
-constexpr double kChanceFit = 0.6;
-constexpr int64_t kCutSlackMs = 2'000;
 // No offset this far from a right match's and farther, up to
 // kFarthestRivalMs in steps of kRivalStepMs, fits its cue starts better.
 constexpr int64_t kNearestRivalMs = 2'000, kFarthestRivalMs = 20'000, kRivalStepMs = 500;
@@ -56,6 +69,11 @@ double Outside(int64_t x, int64_t lo, int64_t hi) {
 // What a cue's start costs against an onset `lead` ms after it.
 double LeadCost(int64_t lead) {
     return Outside(lead, kLeastLeadMs, kMostLeadMs);
+}
+
+// What a cue's end costs against a speech end `tail` ms after it.
+double EndCost(int64_t tail) {
+    return Outside(-tail, kLeastTailMs, kMostTailMs);
 }
 
 // LeadCost, for the offset's fit: an onset well before the start costs no
@@ -76,16 +94,6 @@ double Nearest(const std::vector<int64_t>& times, int64_t at, Cost cost) {
         best = std::min(best, cost(*it - at));
     }
     return best;
-}
-
-// Whether every step of [fromMs, toMs) was listened to.
-bool Heard(const Activity& speech, int64_t fromMs, int64_t toMs) {
-    if (fromMs < 0 || toMs > static_cast<int64_t>(speech.size()) * kStepMs) {
-        return false;
-    }
-    const auto first = speech.begin() + static_cast<ptrdiff_t>(fromMs / kStepMs);
-    const auto last = speech.begin() + static_cast<ptrdiff_t>(toMs / kStepMs);
-    return std::find(first, last, int8_t{0}) == last;
 }
 
 // Whether the `kPauseSteps` steps from `i` on (backwards with `step` -1) are
@@ -124,9 +132,7 @@ double Cost(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs
     double sum = 0;
     for (const Span& s : spans) {
         sum += Nearest(edges.onsets, s.start + offsetMs, FitLeadCost);
-        sum += kEndWeight * Nearest(edges.ends, s.end + offsetMs, [](int64_t d) {
-                   return Outside(-d, kLeastTailMs, kMostTailMs);
-               });
+        sum += kEndWeight * Nearest(edges.ends, s.end + offsetMs, EndCost);
     }
     return sum;
 }
@@ -158,75 +164,6 @@ int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t o
     return offsetMs - kReachMs + static_cast<int64_t>((lo + hi) / 2) * kStepMs;
 }
 
-// How well a cue (clip ms at offset 0) fits the speech at `offsetMs`, 0..2:
-// how far the share of speech in its heard steps passes a half (0..1), and
-// how near an onset follows its start (1 on time, 0 at kMostCostMs or more).
-// On its words a cue fits 1.4-2, elsewhere mostly under 1 (dense speech
-// and music heard as speech lift chance fits).
-double CueFit(const Activity& speech, const std::vector<int64_t>& onsets, const Span& s,
-              int64_t offsetMs) {
-    const int64_t n = static_cast<int64_t>(speech.size());
-    const int64_t from = std::clamp<int64_t>((s.start + offsetMs) / kStepMs, 0, n);
-    const int64_t to = std::clamp<int64_t>((s.end + offsetMs) / kStepMs, from, n);
-    int64_t heard = 0, spoken = 0;
-    for (int64_t i = from; i < to; ++i) {
-        heard += speech[static_cast<size_t>(i)] != 0;
-        spoken += speech[static_cast<size_t>(i)] > 0;
-    }
-    const double share =
-        heard == 0 ? 0.5 : static_cast<double>(spoken) / static_cast<double>(heard);
-    const double onset = Nearest(onsets, s.start + offsetMs, LeadCost);
-    return 2 * std::max(0.0, share - 0.5) + 1 - onset / kMostCostMs;
-}
-
-// A side of a join: the fits (less kChanceFit) of the window's cues at the
-// side's offset, and their prefix sums.
-struct Side {
-    std::vector<double> sums{0};  // sums[k]: cues [0, k)
-    double Of(size_t from, size_t to) const { return sums[to] - sums[from]; }
-};
-
-// Where a join goes among n cues starting at `starts` (clip ms at offset 0):
-// the first cue j of the later part and the last cue i (or none) of the
-// earlier one, where the cues fit their parts best. The cues between them
-// count for neither side (and stay with the earlier part): only where the
-// later part starts earlier in the clip (cutMs > 0, a stretch that long cut
-// from it) and their starts fit within the cut, which lies between i's start
-// and j's. Returns j.
-size_t BestJoin(const Side& a, const Side& b, const std::vector<int64_t>& starts, int64_t cutMs) {
-    const size_t n = starts.size();
-    size_t bestJ = n;
-    double best = std::numeric_limits<double>::lowest();
-    for (size_t j = 0; j < n; ++j) {
-        for (size_t before = j;; --before) {  // cues [before, j) take neither side
-            const bool within =
-                before == j || (cutMs > 0 && starts[j - 1] - starts[before] <= cutMs + kCutSlackMs);
-            if (!within) {
-                break;
-            }
-            const bool apart =
-                before == 0 || cutMs <= 0 || starts[j] - starts[before - 1] >= cutMs - kCutSlackMs;
-            const double score = a.Of(0, before) + b.Of(j, n);
-            if (apart && score > best) {
-                best = score;
-                bestJ = j;
-            }
-            if (before == 0) {
-                break;
-            }
-        }
-    }
-    return bestJ;
-}
-
-// The index of the first cue starting at or after `ms` (cues.size() if none).
-size_t FirstFrom(const std::vector<Cue>& cues, int64_t ms) {
-    return static_cast<size_t>(
-        std::lower_bound(cues.begin(), cues.end(), ms,
-                         [](const Cue& c, int64_t t) { return c.start < t; }) -
-        cues.begin());
-}
-
 // What the starts of `cues` (subtitle ms) cost at `ratio` and `offsetMs`
 // against the word `onsets`.
 double StartsCost(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues, double ratio,
@@ -247,7 +184,7 @@ std::vector<Cue> WeighedCues(const Activity& speech, const std::vector<int64_t>&
     const SyncPart& part = result.parts[p];
     const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
     std::vector<Cue> weighed;
-    for (size_t c = FirstFrom(cues, part.fromMs); c < cues.size() && cues[c].start < to; ++c) {
+    for (size_t c = FirstCueFrom(cues, part.fromMs); c < cues.size() && cues[c].start < to; ++c) {
         const int64_t start = std::llround(static_cast<double>(cues[c].start) * ratio);
         const int64_t end = std::llround(static_cast<double>(cues[c].end) * ratio);
         if (Heard(speech, start + part.offsetMs - kLookMs - kReachMs,
@@ -347,7 +284,8 @@ SyncResult AtRate(const SyncResult& result, const std::vector<Cue>& cues, const 
     moved.rate = rate;
     for (size_t p = 0; p < moved.parts.size(); ++p) {
         const int64_t to = p + 1 < moved.parts.size() ? moved.parts[p + 1].fromMs : INT64_MAX;
-        const size_t middle = (FirstFrom(cues, moved.parts[p].fromMs) + FirstFrom(cues, to)) / 2;
+        const size_t middle =
+            (FirstCueFrom(cues, moved.parts[p].fromMs) + FirstCueFrom(cues, to)) / 2;
         if (middle < cues.size()) {
             moved.parts[p].offsetMs += std::llround(static_cast<double>(cues[middle].start) *
                                                     (result.rate.Ratio() - rate.Ratio()));
@@ -357,6 +295,24 @@ SyncResult AtRate(const SyncResult& result, const std::vector<Cue>& cues, const 
 }
 
 }  // namespace
+
+double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
+              const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs) {
+    const int64_t n = static_cast<int64_t>(speech.size());
+    const int64_t from = std::clamp<int64_t>((s.start + offsetMs) / kStepMs, 0, n);
+    const int64_t to = std::clamp<int64_t>((s.end + offsetMs) / kStepMs, from, n);
+    int64_t heard = 0, spoken = 0;
+    for (int64_t i = from; i < to; ++i) {
+        heard += speech[static_cast<size_t>(i)] != 0;
+        spoken += speech[static_cast<size_t>(i)] > 0;
+    }
+    const double share =
+        heard == 0 ? 0.5 : static_cast<double>(spoken) / static_cast<double>(heard);
+    const double onset = Nearest(onsets, s.start + offsetMs, LeadCost);
+    const double end = Nearest(ends, s.end + offsetMs, EndCost);
+    return 2 * std::max(0.0, share - 0.5) + 1 - onset / kMostCostMs +
+           kEndWeight * (1 - end / kMostCostMs);
+}
 
 std::vector<int64_t> SpeechOnsets(const Activity& speech) {
     std::vector<int64_t> onsets;
@@ -424,8 +380,8 @@ bool OnsetsConfirm(const std::vector<int64_t>& onsets, const std::vector<Cue>& c
     for (size_t p = 0; p < result.parts.size(); ++p) {
         const int64_t from = result.parts[p].fromMs;
         const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
-        const std::vector<Cue> part(cues.begin() + static_cast<ptrdiff_t>(FirstFrom(cues, from)),
-                                    cues.begin() + static_cast<ptrdiff_t>(FirstFrom(cues, to)));
+        const std::vector<Cue> part(cues.begin() + static_cast<ptrdiff_t>(FirstCueFrom(cues, from)),
+                                    cues.begin() + static_cast<ptrdiff_t>(FirstCueFrom(cues, to)));
         const int64_t offset = result.parts[p].offsetMs;
         const double here = StartsCost(onsets, part, ratio, offset);
         for (int64_t d = kNearestRivalMs; d <= kFarthestRivalMs; d += kRivalStepMs) {
@@ -436,36 +392,6 @@ bool OnsetsConfirm(const std::vector<int64_t>& onsets, const std::vector<Cue>& c
         }
     }
     return true;
-}
-
-void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
-                const std::vector<Cue>& cues, SyncResult& result) {
-    const double ratio = result.rate.Ratio();
-    std::vector<SyncPart>& parts = result.parts;
-    for (size_t p = 1; p < parts.size(); ++p) {
-        const int64_t offA = parts[p - 1].offsetMs, offB = parts[p].offsetMs;
-        // The split may have put the join anywhere in a cut stretch: the
-        // cues as far again on either side are weighed.
-        const int64_t join = parts[p].fromMs, reach = 2 * std::llabs(offA - offB) + kCutSlackMs;
-        const size_t next =
-            p + 1 < parts.size() ? FirstFrom(cues, parts[p + 1].fromMs) : cues.size();
-        const size_t lo =
-            std::max(FirstFrom(cues, parts[p - 1].fromMs) + 1, FirstFrom(cues, join - reach));
-        const size_t hi = std::min(next, FirstFrom(cues, join + reach + 1));
-        Side a, b;
-        std::vector<int64_t> starts;
-        for (size_t c = lo; c < hi; ++c) {
-            const Span s{std::llround(static_cast<double>(cues[c].start) * ratio),
-                         std::llround(static_cast<double>(cues[c].end) * ratio)};
-            a.sums.push_back(a.sums.back() + CueFit(speech, onsets, s, offA) - kChanceFit);
-            b.sums.push_back(b.sums.back() + CueFit(speech, onsets, s, offB) - kChanceFit);
-            starts.push_back(s.start);
-        }
-        const size_t at = lo + BestJoin(a, b, starts, offA - offB);
-        if (at < hi && (at == 0 || cues[at].start > cues[at - 1].start)) {
-            parts[p].fromMs = cues[at].start;
-        }
-    }
 }
 
 }  // namespace tavimo::sync

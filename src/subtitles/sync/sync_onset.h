@@ -56,16 +56,21 @@ void FitRate(const Activity& speech, const std::vector<int64_t>& onsets,
 bool OnsetsConfirm(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues,
                    const SyncResult& result);
 
-// Moves each join of `result` (a part's fromMs, subtitle ms) to the cue
-// where the cues before it fit the earlier part's offset and those after it
-// the later one's, judged by the speech under each cue and a word onset of
-// `onsets` (WordOnsets) just after its start. Where the later part starts earlier in the clip, a
-// stretch was cut from it: the cues whose starts fit in a stretch that long
-// fit neither offset and stay with the earlier part, so that the later one
-// starts where its speech does (the player shows a later part from there
-// on, over the earlier one). Cues within twice the offsets' difference of
-// the join are weighed; each part keeps at least one cue. Any thread.
-void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
-                const std::vector<Cue>& cues, SyncResult& result);
+// Whether every step of [fromMs, toMs) of `speech` was listened to.
+bool Heard(const Activity& speech, int64_t fromMs, int64_t toMs);
+
+// The index of the first of `cues` (sorted) starting at or after `ms`
+// (cues.size() if none).
+size_t FirstCueFrom(const std::vector<Cue>& cues, int64_t ms);
+
+// How well a cue `s` (clip ms at offset 0) fits the speech at `offsetMs`,
+// 0..2.5: how far the share of speech in its heard steps passes a half
+// (0..1), how near a word onset of `onsets` follows its start (1 on time, 0
+// at 0.5 s or more) and, counting half, how near a speech end of `ends`
+// (SpeechEnds) comes before its end. On its words a cue fits 1.6-2.5,
+// elsewhere mostly under 1.2 (dense speech and music heard as speech lift
+// chance fits). Any thread.
+double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
+              const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs);
 
 }  // namespace tavimo::sync

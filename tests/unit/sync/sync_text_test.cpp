@@ -145,8 +145,7 @@ TEST(SyncMemory, RemembersReplacesAndSkipsDamagedLines) {
     text[at] = '6';
     std::ofstream(path) << text << "garbage without tabs\n\x01\t\t\n";
     EXPECT_FALSE(memory.Find("other", "subs"));
-    ASSERT_TRUE(memory.Find("clip", "subs"));
-    EXPECT_EQ(memory.Find("clip", "subs")->parts[0].offsetMs, 2350);
+    EXPECT_EQ(memory.Find("clip", "subs").value_or(SyncResult{}).parts, found->parts);
 }
 
 TEST(SyncMemory, KeepsTheNewest500) {
