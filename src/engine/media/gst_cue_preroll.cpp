@@ -24,6 +24,20 @@ bool IsTextCue(const char* name) {
            Starts(name, "application/x-ssa") || Starts(name, "application/x-subtitle-vtt");
 }
 
+using SinkStep = void (*)(GstElement*);
+
+// Calls `step` on every sink of `bin`; any thread.
+void ForEachSink(GstBin* bin, SinkStep step) {
+    GstIterator* sinks = gst_bin_iterate_sinks(bin);
+    gst_iterator_foreach(
+        sinks,
+        [](const GValue* sink, gpointer step) {
+            (*static_cast<SinkStep*>(step))(GST_ELEMENT(g_value_get_object(sink)));
+        },
+        &step);
+    gst_iterator_free(sinks);
+}
+
 }  // namespace
 
 // A stream that may be text, on its sink's streaming thread.
@@ -45,18 +59,21 @@ CuePreroll::~CuePreroll() {
     }
     wake_.notify_all();
     // A flushing seek of the reader's can wait for ever on a streaming thread
-    // held in a sink's preroll, with the pipeline's state lock held. Its
-    // sinks (whose own state locks are free) are taken down from here: they
-    // let go, the seek returns, and the join below does not hang the UI.
+    // held in a sink's preroll (a sink linked after the seek's flush went by
+    // never saw it), with the pipeline's state lock held and, while the seek
+    // goes up through a sink, that sink's too. Every sink is flushed first
+    // (through its pad: no lock of the element's) and taken down then: the
+    // streaming threads let go, the seek returns, and the join below does not
+    // hang the UI.
     if (reader) {
-        GstIterator* sinks = gst_bin_iterate_sinks(GST_BIN(reader));
-        gst_iterator_foreach(
-            sinks,
-            [](const GValue* sink, gpointer) {
-                gst_element_set_state(GST_ELEMENT(g_value_get_object(sink)), GST_STATE_NULL);
-            },
-            nullptr);
-        gst_iterator_free(sinks);
+        ForEachSink(GST_BIN(reader), [](GstElement* sink) {
+            if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+                gst_pad_send_event(pad, gst_event_new_flush_start());
+                gst_object_unref(pad);
+            }
+        });
+        ForEachSink(GST_BIN(reader),
+                    [](GstElement* sink) { gst_element_set_state(sink, GST_STATE_NULL); });
         gst_object_unref(reader);
     }
     thread_.join();
