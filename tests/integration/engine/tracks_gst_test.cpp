@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <tuple>
 
 #include "engine/media/gst_filter_wrappers.h"
@@ -156,7 +157,11 @@ class TracksGstTest : public test::GstRecordTest<> {
             return -1;
         if (time)
             *time = int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(shown))) / 100;
-        const std::vector<guint8> rgb = test::Rgbx(shown);
+        return Count(shown, match, x0, y0, x1, y1);
+    }
+    static int Count(GstSample* sample, const std::function<bool(int, int, int)>& match, int x0,
+                     int y0, int x1, int y1) {
+        const std::vector<guint8> rgb = test::Rgbx(sample);
         if (rgb.empty())
             return -1;
         int count = 0;
@@ -726,19 +731,35 @@ TEST_F(PacedTracksTest, ADvbPageReadAheadShowsAtItsTimesWhilePlaying) {
     } windows[] = {{"while the page is due", 10000000, 21000000, 4800},
                    {"after it", 23000000, 30000000, 0}};
     ASSERT_TRUE(Open(Media("early.ts")));
+    // Every frame the sink takes, kept as it comes (on a loaded machine a
+    // look at the shown one now and then misses most of them).
+    struct Taken {
+        std::mutex mutex;
+        std::vector<GstSample*> samples;
+    } taken;  // outlives the pipeline: the clip is closed below
+    test::ProbePad(
+        SinkOf("Video Mixing Renderer 9"), "sink", GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+            auto* kept = static_cast<Taken*>(data);
+            g_autoptr(GstCaps) caps = gst_pad_get_current_caps(pad);
+            std::lock_guard lock(kept->mutex);
+            kept->samples.push_back(
+                gst_sample_new(GST_PAD_PROBE_INFO_BUFFER(info), caps, nullptr, nullptr));
+            return GST_PAD_PROBE_OK;
+        },
+        &taken);
     ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-    std::map<int64_t, int> green;  // by the frame's time, as the frames come
-    const auto playedTo = [&](int64_t until) {
-        int64_t time = -1;
-        const int count = CountShown(Green, 100, 30, 220, 70, &time);
-        if (time >= 0)
-            green[time] = count;
-        return time >= until;
-    };
     // A loaded machine may take a while to get going; from half a second
     // on, the clock paces the rest.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return playedTo(5000000); }, 15000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return playedTo(30000000); }, 8000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 5000000; }, 15000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 30000000; }, 8000));
+    record.CloseClip();
+    std::map<int64_t, int> green;  // by the frame's time
+    for (GstSample* sample : taken.samples) {
+        green[int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(sample))) / 100] =
+            Count(sample, Green, 100, 30, 220, 70);
+        gst_sample_unref(sample);
+    }
     for (const Window& window : windows) {
         SCOPED_TRACE(window.name);
         int frames = 0;
