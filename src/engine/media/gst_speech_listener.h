@@ -2,13 +2,17 @@
 // voice detector hears speech: uridecodebin (pictures and text left
 // undecoded, other audio tracks too; AC-3 by libav's decoder, twice as fast
 // as liba52's) ! audioconvert (the centre channel alone from 5.1) !
-// audioresample ! 16 kHz mono ! audiocheblimit 300 Hz high pass !
-// audiocheblimit 3,400 Hz low pass ! queue ! webrtcdsp (voice detection and
-// noise suppression on, echo cancelling and gain control off) ! fakesink.
-// The queue hands the sound over to a thread of the detector's own: the
-// detector (its noise suppressor above all) takes about two thirds of the
-// work on a stereo track, the demuxing, decoding and filtering the rest, and
-// the two run side by side on two cores. The same stretches give the same
+// audioresample (its shortest filter) ! 16 kHz mono ! queue !
+// audiocheblimit 300 Hz high pass ! audiocheblimit 3,400 Hz low pass !
+// queue ! webrtcdsp (voice detection and noise suppression on, echo
+// cancelling and gain control off) ! fakesink.
+// The queues give the decoding, the filters and the detector a thread each
+// (the demuxer has its own): on a two-hour film the detector, its noise
+// suppressor above all, takes a third of the work and the filters an
+// eighth; the decoding over a quarter on a stereo track and over two
+// fifths on a 5.1 one. With the filters between them on a thread of their own,
+// neither the decoding nor the detector waits for the other on two cores,
+// whichever is heavier. The same stretches give the same
 // marks on every run: the decoder, whose state runs on across seeks,
 // decodes nothing before the first stretch but the track's first buffer,
 // and nothing reaches the detector before it; the filters start from
