@@ -15,6 +15,11 @@ constexpr size_t kLeastWindowCues = 6;
 constexpr int64_t kShortestPartMs = 60'000;
 // A cue far from its words fits about this by chance (CueFit).
 constexpr double kChanceFit = 0.6;
+// The least mean fit over chance of a part's cues: cues on their words fit
+// 1.6-2.5, elsewhere mostly under 1.2; runs chosen among many offsets fit
+// a stretch of another film's cues by up to 0.67 over chance, right parts
+// over music heard as speech by 0.72 and more.
+constexpr double kLeastMeanFit = 0.7;
 // What a switch to another offset costs, in CueFit over chance.
 constexpr double kSwitchCost = 3;
 
@@ -150,6 +155,28 @@ std::vector<SyncPart> WithoutShortParts(std::vector<SyncPart> parts, int64_t end
     return Merged(parts);
 }
 
+// Whether the cues of each of `parts` fit its offset (one of the rising
+// `candidatesMs`) by kLeastMeanFit on average at least.
+bool FitClearly(const std::vector<std::vector<double>>& fits, const std::vector<Cue>& cues,
+                const std::vector<int64_t>& candidatesMs, const std::vector<SyncPart>& parts) {
+    for (size_t p = 0; p < parts.size(); ++p) {
+        const size_t k = static_cast<size_t>(
+            std::lower_bound(candidatesMs.begin(), candidatesMs.end(), parts[p].offsetMs) -
+            candidatesMs.begin());
+        const size_t from = FirstCueFrom(cues, parts[p].fromMs);
+        const size_t to =
+            p + 1 < parts.size() ? FirstCueFrom(cues, parts[p + 1].fromMs) : cues.size();
+        double sum = 0;
+        for (size_t c = from; c < to; ++c) {
+            sum += fits[c][k];
+        }
+        if (to == from || sum < kLeastMeanFit * static_cast<double>(to - from)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<int64_t> OnsetLags(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues,
@@ -187,7 +214,8 @@ std::vector<SyncPart> OnsetParts(const Activity& speech, const std::vector<int64
             parts.push_back({c == 0 ? 0 : cues[c].start, candidatesMs[taken[c]]});
         }
     }
-    return WithoutShortParts(std::move(parts), cues.back().start);
+    parts = WithoutShortParts(std::move(parts), cues.back().start);
+    return FitClearly(fits, cues, candidatesMs, parts) ? parts : std::vector<SyncPart>{};
 }
 
 }  // namespace tavimo::sync

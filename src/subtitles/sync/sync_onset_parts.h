@@ -24,7 +24,8 @@ std::vector<int64_t> OnsetLags(const std::vector<int64_t>& onsets, const std::ve
 // highest, a switch between offsets costing as much as a few cues that fit
 // their words, the offsets only falling (stretches cut from the clip) or
 // only rising (breaks put in). Parts under a minute are taken by their
-// neighbours. Empty without candidates. Any thread.
+// neighbours. Empty without candidates, or when the cues of a part fit its
+// offset on average no better than runs chosen by chance do. Any thread.
 std::vector<SyncPart> OnsetParts(const Activity& speech, const std::vector<int64_t>& onsets,
                                  const std::vector<Cue>& cues, double ratio,
                                  std::vector<int64_t> candidatesMs);
