@@ -205,15 +205,15 @@ TEST(SyncAlign, FindsThreeCuts) {
     }
 }
 
-// Another film's cues against clips whose detector hears speech in most of
-// the gaps (a crowd): the spans fit somewhere by chance, but the cue starts
-// fit the onsets no better there than elsewhere.
+// Another film's cues against clips whose detector hears speech in a tenth
+// to most of the gaps (music, a crowd): the spans or runs of cues fit some
+// offsets by chance, but the cue starts fit the onsets no better there.
 TEST(SyncAlign, RefusesAnotherFilmsCuesOverABedHeardAsSpeech) {
     Faults crowd;
-    crowd.falseVoice = 0.85;
     const int64_t lead[2] = {0, 300}, tail[2] = {200, 800};
-    for (uint32_t seed = 1; seed <= 10; ++seed) {
+    for (uint32_t seed = 1; seed <= 30; ++seed) {
         crowd.seed = seed;
+        crowd.falseVoice = seed % 3 == 0 ? 0.85 : seed % 3 == 1 ? 0.3 : 0.1;
         const std::vector<Cue> words = MakeCues(seed, 5'000, 295'000);
         const Activity speech = MakeSpeech(
             words, [](int64_t t) { return t; }, 300'000, crowd);
