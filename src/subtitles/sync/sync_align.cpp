@@ -8,6 +8,7 @@
 #include "subtitles/sync/sync_correlate.h"
 #include "subtitles/sync/sync_joins.h"
 #include "subtitles/sync/sync_onset.h"
+#include "subtitles/sync/sync_onset_parts.h"
 #include "subtitles/sync/sync_split.h"
 
 namespace tavimo::sync {
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int64_t kShortestClipSteps = 30'000 / kStepMs;
 constexpr int64_t kRivalDistance = 2'000 / kStepMs;  // rivals stand this far from the peak
+constexpr int64_t kSameLagSteps = 20;                // candidate lags this close are one
 constexpr double kLeastSpeechShare = 0.02;
 constexpr size_t kLeastCues = 3;
 // Why a match that no offset wins, or that the onsets contradict, is refused.
@@ -155,6 +157,54 @@ std::vector<Cue> CuesWithinReach(const std::vector<Cue>& cues, size_t steps, int
     return within;
 }
 
+// Moves the parts of `result` to where their cue starts lead the word
+// `onsets`, to the drift their onsets show and their joins to the cues that
+// fit each side; whether the onsets then confirm every part.
+bool Settled(const Activity& speech, const std::vector<int64_t>& onsets,
+             const std::vector<Cue>& cues, SyncResult& result) {
+    // The spans put the file within a few tenths of a second; their starts
+    // against the speech's onsets say where within them.
+    FitToOnsets(speech, onsets, cues, result);
+    FitRate(speech, onsets, cues, result);
+    PlaceJoins(speech, onsets, cues, result);
+    return OnsetsConfirm(onsets, cues, result) && PartsHoldTheirCues(speech, onsets, cues, result);
+}
+
+// The offsets (ms) the parts may take when found from the onsets: the
+// split's candidate lags and those where stretches of the cue starts lead
+// the onsets.
+std::vector<int64_t> OnsetCandidates(const std::vector<int64_t>& onsets,
+                                     const std::vector<Cue>& cues, const SplitInput& split,
+                                     int64_t maxLag) {
+    std::vector<int64_t> lags = split.candidates;
+    const std::vector<int64_t> more = OnsetLags(onsets, cues, split.ratio, maxLag);
+    lags.insert(lags.end(), more.begin(), more.end());
+    std::sort(lags.begin(), lags.end());
+    std::vector<int64_t> ms;
+    for (size_t i = 0; i < lags.size(); ++i) {
+        if (i == 0 || lags[i] - lags[i - 1] > kSameLagSteps) {
+            ms.push_back(lags[i] * kStepMs);
+        }
+    }
+    return ms;
+}
+
+// The match found from the onsets (OnsetParts) among the offsets
+// `candidatesMs`, or the refusal.
+SyncResult MatchOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
+                       const std::vector<Cue>& cues, const RateChange& rate,
+                       const std::vector<int64_t>& candidatesMs) {
+    SyncResult result;
+    result.rate = rate;
+    result.parts = OnsetParts(speech, onsets, cues, rate.Ratio(), candidatesMs);
+    if (result.parts.empty() || !MostCuesInside(result, cues, speech.size()) ||
+        !Settled(speech, onsets, cues, result)) {
+        return Refused(kNoClearMatch);
+    }
+    result.matched = true;
+    return result;
+}
+
 }  // namespace
 
 const std::vector<RateChange>& KnownRateChanges() {
@@ -210,20 +260,16 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     result.confidence = judged.Confidence();
     result.rate = match.rate;
     result.parts = std::move(parts);
-    if (result.confidence < options.minConfidence || !MostCuesInside(result, cues, speech.size())) {
-        return Refused(kNoClearMatch);
-    }
-    // The spans put the file within a few tenths of a second; their starts
-    // against the speech's onsets say where within them.
     const std::vector<int64_t> onsets = WordOnsets(speech);
-    FitToOnsets(speech, onsets, cues, result);
-    FitRate(speech, onsets, cues, result);
-    PlaceJoins(speech, onsets, cues, result);
-    if (!OnsetsConfirm(onsets, cues, result) || !PartsHoldTheirCues(speech, onsets, cues, result)) {
-        return Refused(kNoClearMatch);
+    if (result.confidence >= options.minConfidence && MostCuesInside(result, cues, speech.size()) &&
+        Settled(speech, onsets, cues, result)) {
+        result.matched = true;
+        return result;
     }
-    result.matched = true;
-    return result;
+    // Over music heard as speech, the spans of a short part may not stand
+    // out; the cue starts against the onsets may still place every part.
+    return MatchOnsets(speech, onsets, cues, match.rate,
+                       OnsetCandidates(onsets, cues, split, maxLag));
 }
 
 }  // namespace tavimo::sync
