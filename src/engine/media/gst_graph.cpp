@@ -481,10 +481,11 @@ HRESULT GstGraph::WaitForState(GstState state) {
 
 // Where `sink` owes its pause (OwesPause): a flushing seek to where the clip
 // stands, at its rate, so that every sink prerolls again and commits the
-// state the pipeline goes to. Returns whether it was needed.
+// state the pipeline goes to (none on a stream that cannot seek). Returns
+// whether one was sent.
 bool GstGraph::PrerollOwedPause(GstElement* sink) {
     REFERENCE_TIME now = 0;
-    if (!OwesPause(sink) || FAILED(GetCurrentPosition(&now)))
+    if (!OwesPause(sink) || !Seekable() || FAILED(GetCurrentPosition(&now)))
         return false;
     GST_WARNING_OBJECT(sink, "waits without committing its pause: preroll again");
     return SendSeek(now * 100, GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
