@@ -41,7 +41,10 @@ bool OwesPause(GstElement* sink) {
     if (!sink || !GST_IS_BASE_SINK(sink))
         return false;
     GstBaseSink* base = GST_BASE_SINK(sink);
-    GST_BASE_SINK_PREROLL_LOCK(base);
+    // A sink that waits in preroll has let go of its lock; one that holds it
+    // may hold it for long (writing to a sound server that takes nothing).
+    if (!g_mutex_trylock(GST_BASE_SINK_GET_PREROLL_LOCK(base)))
+        return false;
     // Waiting (have_preroll) while the asynchronous change is due
     // (playing_async): basesink's own preroll commits before it waits.
     const bool owes = base->have_preroll && base->playing_async && base->need_preroll;
