@@ -13,3 +13,9 @@ if(TAVIMO_BUILD_UI AND TARGET tavimo_test_support)
     target_link_libraries(night_bench PRIVATE tavimo_ui tavimo_test_support Qt6::Test
                                               benchmark::benchmark)
 endif()
+
+# Clock waits that end late, preloaded by pause_race.sh into the speed test.
+if(TAVIMO_BUILD_UI AND TARGET tavimo_test_support)
+    add_library(slow_clock_wait MODULE ${CMAKE_CURRENT_LIST_DIR}/slow_clock_wait.cpp)
+    target_link_libraries(slow_clock_wait PRIVATE PkgConfig::GST ${CMAKE_DL_LIBS})
+endif()

@@ -218,6 +218,13 @@ class GstGraph : public IGraphBuilder,
     // A flushing seek to `ns` at the current rate with `flags`; waits for the
     // pipeline to settle (bounded).
     HRESULT SeekAt(gint64 ns, int flags);
+    // The seek of SeekAt alone, without waiting; returns whether it was
+    // sent. UI thread.
+    bool SendSeek(gint64 ns, int flags);
+    // Where the audio `sink` will never commit the pause it was asked for, a
+    // flushing seek to where the clip stands (gst_graph.cpp); returns whether
+    // one was sent. UI thread, without waitMutex_.
+    bool PrerollOwedPause(GstElement* sink);
     // Whether a seek can move the clip: a file can; a network stream when its
     // server takes byte ranges and its pipeline says it can. UI thread.
     bool Seekable();
