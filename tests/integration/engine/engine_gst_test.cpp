@@ -551,15 +551,24 @@ TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
     for (int i = 0; i < 10; ++i)
         cycle();
     int threads = ThreadCount();
-    long rss = RssKb();
-    for (int i = 0; i < 100; ++i)
-        cycle();
+    // What stays grows with every batch of 100; on a loaded machine the
+    // allocator's and the threads' reserves grew once by 5.2 MB: a second
+    // batch decides.
+    long grown = 0;
+    for (int batch = 0; batch < 2; ++batch) {
+        const long rss = RssKb();
+        for (int i = 0; i < 100; ++i)
+            cycle();
+        grown = RssKb() - rss;
+        if (grown < 5 * 1024)
+            break;
+    }
     // Idle streaming threads wait in GLib's pool for the next task.
     EXPECT_LE(ThreadCount(), threads + int(g_thread_pool_get_max_unused_threads()));
     // Under AddressSanitizer freed memory stays aside (LeakSanitizer counts
     // what stays instead); ThreadSanitizer keeps every thread's history.
     if (!testing_support::kSanitized) {
-        EXPECT_LT(RssKb() - rss, 5 * 1024);
+        EXPECT_LT(grown, 5 * 1024);
     }
 }
 
