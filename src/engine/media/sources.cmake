@@ -16,6 +16,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_filters.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_graph.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_graph_events.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_graph_states.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_chapters.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_deinterlace.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_audio_delay.cpp
