@@ -95,8 +95,7 @@ std::vector<Judged> JudgedCues(const Activity& speech, const std::vector<int64_t
         const int64_t offset = result.parts[p].offsetMs;
         for (size_t c = FirstCueFrom(cues, result.parts[p].fromMs);
              c < cues.size() && cues[c].start < to; ++c) {
-            const Cue s{std::llround(static_cast<double>(cues[c].start) * ratio),
-                        std::llround(static_cast<double>(cues[c].end) * ratio)};
+            const Cue s = AtRatio(cues[c], ratio);
             if (Heard(speech, s.start + offset, s.end + offset)) {
                 Judged j{p, cues[c].start, {}};
                 for (const int64_t d : decoys) {
@@ -160,8 +159,7 @@ void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
         Side a, b;
         std::vector<int64_t> starts;
         for (size_t c = lo; c < hi; ++c) {
-            const Cue s{std::llround(static_cast<double>(cues[c].start) * ratio),
-                        std::llround(static_cast<double>(cues[c].end) * ratio)};
+            const Cue s = AtRatio(cues[c], ratio);
             a.sums.push_back(a.sums.back() + CueFit(speech, onsets, ends, s, offA) - kChanceFit);
             b.sums.push_back(b.sums.back() + CueFit(speech, onsets, ends, s, offB) - kChanceFit);
             starts.push_back(s.start);

@@ -15,6 +15,11 @@ bool Heard(const Activity& speech, int64_t fromMs, int64_t toMs) {
     return std::find(first, last, int8_t{0}) == last;
 }
 
+Cue AtRatio(const Cue& c, double ratio) {
+    return {std::llround(static_cast<double>(c.start) * ratio),
+            std::llround(static_cast<double>(c.end) * ratio)};
+}
+
 size_t FirstCueFrom(const std::vector<Cue>& cues, int64_t ms) {
     return static_cast<size_t>(
         std::lower_bound(cues.begin(), cues.end(), ms,
@@ -170,7 +175,7 @@ double StartsCost(const std::vector<int64_t>& onsets, const std::vector<Cue>& cu
                   int64_t offsetMs) {
     double sum = 0;
     for (const Cue& c : cues) {
-        const int64_t at = std::llround(static_cast<double>(c.start) * ratio) + offsetMs;
+        const int64_t at = AtRatio(c, ratio).start + offsetMs;
         sum += Nearest(onsets, at, FitLeadCost);
     }
     return sum;
@@ -185,11 +190,10 @@ std::vector<Cue> WeighedCues(const Activity& speech, const std::vector<int64_t>&
     const int64_t to = p + 1 < result.parts.size() ? result.parts[p + 1].fromMs : INT64_MAX;
     std::vector<Cue> weighed;
     for (size_t c = FirstCueFrom(cues, part.fromMs); c < cues.size() && cues[c].start < to; ++c) {
-        const int64_t start = std::llround(static_cast<double>(cues[c].start) * ratio);
-        const int64_t end = std::llround(static_cast<double>(cues[c].end) * ratio);
-        if (Heard(speech, start + part.offsetMs - kLookMs - kReachMs,
-                  end + part.offsetMs + kLookMs + kReachMs) &&
-            OnsetWithinReach(onsets, start + part.offsetMs)) {
+        const Cue s = AtRatio(cues[c], ratio);
+        if (Heard(speech, s.start + part.offsetMs - kLookMs - kReachMs,
+                  s.end + part.offsetMs + kLookMs + kReachMs) &&
+            OnsetWithinReach(onsets, s.start + part.offsetMs)) {
             weighed.push_back(cues[c]);
         }
     }
@@ -200,8 +204,8 @@ std::vector<Cue> WeighedCues(const Activity& speech, const std::vector<int64_t>&
 std::vector<Span> SpansAt(const std::vector<Cue>& cues, double ratio) {
     std::vector<Span> spans;
     for (const Cue& c : cues) {
-        spans.push_back({std::llround(static_cast<double>(c.start) * ratio),
-                         std::llround(static_cast<double>(c.end) * ratio)});
+        const Cue at = AtRatio(c, ratio);
+        spans.push_back({at.start, at.end});
     }
     return spans;
 }
@@ -229,8 +233,7 @@ double OnsetDrift(const Activity& speech, const std::vector<int64_t>& onsets,
     for (size_t p = 0; p < result.parts.size(); ++p) {
         std::vector<std::pair<int64_t, int64_t>> points;  // (cue start, onset less start)
         for (const Cue& c : WeighedCues(speech, onsets, cues, result, p)) {
-            const int64_t at = std::llround(static_cast<double>(c.start) * result.rate.Ratio()) +
-                               result.parts[p].offsetMs;
+            const int64_t at = AtRatio(c, result.rate.Ratio()).start + result.parts[p].offsetMs;
             const int64_t aim = at + (kLeastLeadMs + kMostLeadMs) / 2;
             int64_t best = INT64_MAX;
             for (auto it = std::lower_bound(onsets.begin(), onsets.end(),

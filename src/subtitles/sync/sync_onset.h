@@ -59,6 +59,9 @@ bool OnsetsConfirm(const std::vector<int64_t>& onsets, const std::vector<Cue>& c
 // Whether every step of [fromMs, toMs) of `speech` was listened to.
 bool Heard(const Activity& speech, int64_t fromMs, int64_t toMs);
 
+// Cue `c` (subtitle ms) in clip ms at `ratio` and offset 0. Any thread.
+Cue AtRatio(const Cue& c, double ratio);
+
 // The index of the first of `cues` (sorted) starting at or after `ms`
 // (cues.size() if none).
 size_t FirstCueFrom(const std::vector<Cue>& cues, int64_t ms);

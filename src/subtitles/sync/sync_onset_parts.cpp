@@ -54,12 +54,6 @@ int64_t MostLed(const std::vector<int64_t>& onsets, const std::vector<int64_t>& 
     return bestLag;
 }
 
-// `c` at `ratio`.
-Cue Scaled(const Cue& c, double ratio) {
-    return {std::llround(static_cast<double>(c.start) * ratio),
-            std::llround(static_cast<double>(c.end) * ratio)};
-}
-
 // fits[c][k]: CueFit of cue c at candidate k, less kChanceFit.
 std::vector<std::vector<double>> Fits(const Activity& speech, const std::vector<int64_t>& onsets,
                                       const std::vector<Cue>& cues, double ratio,
@@ -68,7 +62,7 @@ std::vector<std::vector<double>> Fits(const Activity& speech, const std::vector<
     std::vector<std::vector<double>> fits(cues.size());
     for (size_t c = 0; c < cues.size(); ++c) {
         for (const int64_t offset : candidatesMs) {
-            fits[c].push_back(CueFit(speech, onsets, ends, Scaled(cues[c], ratio), offset) -
+            fits[c].push_back(CueFit(speech, onsets, ends, AtRatio(cues[c], ratio), offset) -
                               kChanceFit);
         }
     }
@@ -208,7 +202,7 @@ std::vector<int64_t> OnsetLags(const std::vector<int64_t>& onsets, const std::ve
         if (static_cast<size_t>(hi - lo) >= kLeastWindowCues) {
             std::vector<int64_t> starts;
             for (auto c = lo; c != hi; ++c) {
-                starts.push_back(Scaled(*c, ratio).start);
+                starts.push_back(AtRatio(*c, ratio).start);
             }
             lags.push_back(MostLed(onsets, starts, maxLag));
         }
