@@ -6,6 +6,7 @@
 #include "engine/embedded_cues_reader.h"
 #include "engine/speech_source.h"
 #include "engine/subtitle_sync.h"
+#include "platform/queued_call.h"
 #include "resources/translate.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/sync/sync_text.h"
@@ -212,13 +213,10 @@ void SubtitleSyncer::Start() {
         // Every pipeline is freed before the result goes: the UI thread's
         // join then returns at once.
         const sync::SyncResult result = MatchOrRefuse(matcher_, job, cancel_, percent_);
-        QMetaObject::invokeMethod(
-            context_,
-            [this, run, result] {
-                CheckShown();  // a result never lands on other subtitles than it matched
-                On(Event::WorkerEnded, run, &result);
-            },
-            Qt::QueuedConnection);
+        platform::PostQueued(context_, [this, run, result] {
+            CheckShown();  // a result never lands on other subtitles than it matched
+            On(Event::WorkerEnded, run, &result);
+        });
     });
     ShowProgress();
     progressTimer_.start();

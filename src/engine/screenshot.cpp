@@ -14,6 +14,7 @@
 #include "engine/player_record.h"
 #include "engine/screenshot_name.h"
 #include "platform/dialogs.h"
+#include "platform/queued_call.h"
 #include "resources/translate.h"
 
 namespace tavimo {
@@ -85,8 +86,7 @@ void ScreenshotSaver::Save() {
         record_.pMS->GetCurrentPosition(&position);
     pool_.start([this, image, clip = record_.ClipPath, position] {
         Outcome outcome = Write(image, clip, position);
-        QMetaObject::invokeMethod(
-            this, [this, outcome] { Report(outcome); }, Qt::QueuedConnection);
+        platform::PostQueued(this, [this, outcome] { Report(outcome); });
     });
 }
 

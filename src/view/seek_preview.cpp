@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "engine/player_record.h"
+#include "platform/queued_call.h"
 #include "view/sliders.h"
 #include "view/view_geometry.h"
 
@@ -44,11 +45,10 @@ SeekPreview::SeekPreview(CSlider* bar, PlayerRecord& record)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint),
       bar_(bar),
       record_(record),
-      worker_(
-          ThumbnailPixels(bar), [this](int64_t bucket, std::shared_ptr<const VideoImage> image) {
-              QMetaObject::invokeMethod(
-                  this, [this, bucket, image] { Arrived(bucket, image); }, Qt::QueuedConnection);
-          }) {
+      worker_(ThumbnailPixels(bar),
+              [this](int64_t bucket, std::shared_ptr<const VideoImage> image) {
+                  platform::PostQueued(this, [this, bucket, image] { Arrived(bucket, image); });
+              }) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     bar_->installEventFilter(this);

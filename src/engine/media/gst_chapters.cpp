@@ -8,6 +8,7 @@
 
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/mp4_chapters.h"
+#include "platform/queued_call.h"
 
 namespace tavimo::gst_internal {
 namespace {
@@ -84,7 +85,7 @@ void GstGraph::ReadFileChapters(const std::string& uri) {
                 graph->KeepFileChapters(std::move(found));
         };
         if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(app, std::move(keep), Qt::QueuedConnection);
+            platform::PostQueued(app, std::move(keep));
         else
             keep();
     });

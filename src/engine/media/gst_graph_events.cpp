@@ -4,12 +4,12 @@
 #include <gst/video/videooverlay.h>
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <algorithm>
 
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/gst_night_mode.h"
+#include "platform/queued_call.h"
 
 namespace tavimo::gst_internal {
 namespace {
@@ -245,27 +245,24 @@ void GstGraph::PostNotifyLocked() {
         return;
     notifyPosted_ = true;
     std::weak_ptr<GstGraph> weak = weak_from_this();
-    QMetaObject::invokeMethod(
-        app,
-        [weak] {
-            auto graph = weak.lock();
-            if (!graph)
-                return;
-            GraphNotifyTarget target;
-            long msg;
-            intptr_t param;
-            {
-                std::lock_guard lock(graph->eventMutex_);
-                graph->notifyPosted_ = false;
-                target = graph->notify_;
-                msg = graph->msg_;
-                param = graph->param_;
-            }
-            graph.reset();
-            if (target)
-                target(msg, param);
-        },
-        Qt::QueuedConnection);
+    platform::PostQueued(app, [weak] {
+        auto graph = weak.lock();
+        if (!graph)
+            return;
+        GraphNotifyTarget target;
+        long msg;
+        intptr_t param;
+        {
+            std::lock_guard lock(graph->eventMutex_);
+            graph->notifyPosted_ = false;
+            target = graph->notify_;
+            msg = graph->msg_;
+            param = graph->param_;
+        }
+        graph.reset();
+        if (target)
+            target(msg, param);
+    });
 }
 
 }  // namespace tavimo::gst_internal

@@ -2,10 +2,10 @@
 // input-selector to the audio renderer, text subtitles to sinks of their own,
 // picture subtitles through their overlays in the video path.
 #include <QCoreApplication>
-#include <QMetaObject>
 
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
+#include "platform/queued_call.h"
 
 namespace tavimo::gst_internal {
 
@@ -209,22 +209,17 @@ void GstGraph::RedrawPausedWithin(int64_t startMs, int64_t endMs) {
     if (!app || GST_STATE_TARGET(pipeline_) == GST_STATE_PLAYING || redrawPosted_.exchange(true))
         return;
     std::weak_ptr<GstGraph> weak = weak_from_this();
-    QMetaObject::invokeMethod(
-        app,
-        [weak, startMs, endMs] {
-            auto graph = weak.lock();
-            if (!graph)
-                return;
-            graph->redrawPosted_ = false;
-            REFERENCE_TIME at = 0;
-            if (GST_STATE_TARGET(graph->pipeline_) == GST_STATE_PLAYING ||
-                FAILED(graph->GetCurrentPosition(&at)) || at / 10000 < startMs ||
-                at / 10000 >= endMs)
-                return;
-            graph->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr,
-                                AM_SEEKING_NoPositioning);
-        },
-        Qt::QueuedConnection);
+    platform::PostQueued(app, [weak, startMs, endMs] {
+        auto graph = weak.lock();
+        if (!graph)
+            return;
+        graph->redrawPosted_ = false;
+        REFERENCE_TIME at = 0;
+        if (GST_STATE_TARGET(graph->pipeline_) == GST_STATE_PLAYING ||
+            FAILED(graph->GetCurrentPosition(&at)) || at / 10000 < startMs || at / 10000 >= endMs)
+            return;
+        graph->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    });
 }
 
 }  // namespace tavimo::gst_internal
