@@ -2,7 +2,11 @@
 #include "engine/media/gst_media_internal.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace tavimo::gst_internal {
 namespace {
@@ -14,6 +18,8 @@ constexpr char kStopAt[] =
 // Bounds for a loaded machine: the reader has a thread of its own.
 constexpr auto kOpenTimeout = std::chrono::seconds(10);
 constexpr int kReadTimeoutMs = 10000;
+// How long closing waits for the reader's thread before letting it go.
+constexpr auto kCloseWait = std::chrono::seconds(2);
 
 bool Starts(const char* text, const char* prefix) {
     return text && std::strncmp(text, prefix, std::strlen(prefix)) == 0;
@@ -40,63 +46,98 @@ void ForEachSink(GstBin* bin, SinkStep step) {
 
 }  // namespace
 
+// Everything the reader's thread uses: shared with it, so that a thread
+// held in GStreamer at close can be let go instead of joined.
+struct CuePreroll::Reader {
+    struct PadState;
+    Reader(std::string uri, CueSink sink) : uri_(std::move(uri)), sink_(std::move(sink)) {}
+    void Run();
+    bool Open();
+    void ReadUpTo(GstClockTime target);
+    bool Stopping() const;
+    void Deliver(const char* streamId, GstBuffer* buffer);
+    static void OnPadAdded(GstElement*, GstPad* pad, gpointer data);
+    static void OnNoMorePads(GstElement*, gpointer data);
+    static GstPadProbeReturn OnCueData(GstPad* pad, GstPadProbeInfo* info, gpointer data);
+
+    const std::string uri_;
+    GstElement* pipeline_ = nullptr;  // made under mutex_ on the reader's thread, freed there
+    bool broken_ = false;             // no subtitle stream, or it failed to open
+    mutable std::mutex mutex_;        // what follows
+    std::condition_variable wake_;
+    std::optional<GstClockTime> pending_;
+    GstClockTime asked_ = GST_CLOCK_TIME_NONE;  // the target asked last
+    bool stop_ = false;
+    bool padsDone_ = false;
+    bool ended_ = false;    // the thread has freed the pipeline
+    int subtitles_ = 0;     // subtitle streams linked
+    std::mutex sinkMutex_;  // held while a cue is handed on; sink_ is dropped under it
+    CueSink sink_;
+};
+
 // A stream that may be text, on its sink's streaming thread.
-struct CuePreroll::PadState {
-    CuePreroll* owner;
+struct CuePreroll::Reader::PadState {
+    Reader* owner;
     bool text;  // its caps are a text cue's
 };
 
 CuePreroll::CuePreroll(std::string uri, CueSink sink)
-    : uri_(std::move(uri)), sink_(std::move(sink)), thread_([this] { Run(); }) {}
+    : reader_(std::make_shared<Reader>(std::move(uri), std::move(sink))) {
+    std::thread([reader = reader_] { reader->Run(); }).detach();
+}
 
 CuePreroll::~CuePreroll() {
-    GstElement* reader = nullptr;
+    GstElement* pipeline = nullptr;
     {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-        if (pipeline_)
-            reader = GST_ELEMENT(gst_object_ref(pipeline_));
+        std::lock_guard lock(reader_->mutex_);
+        reader_->stop_ = true;
+        if (reader_->pipeline_)
+            pipeline = GST_ELEMENT(gst_object_ref(reader_->pipeline_));
     }
-    wake_.notify_all();
-    // A flushing seek of the reader's can wait for ever on a streaming thread
-    // held in a sink's preroll (a sink linked after the seek's flush went by
-    // never saw it), with the pipeline's state lock held and, while the seek
-    // goes up through a sink, that sink's too. Every sink is flushed first
-    // (through its pad: no lock of the element's) and taken down then: the
-    // streaming threads let go, the seek returns, and the join below does not
-    // hang the UI.
-    if (reader) {
-        ForEachSink(GST_BIN(reader), [](GstElement* sink) {
+    reader_->wake_.notify_all();
+    {
+        // Nothing reaches the graph once this returns.
+        std::lock_guard lock(reader_->sinkMutex_);
+        reader_->sink_ = nullptr;
+    }
+    // A streaming thread held in a sink's preroll keeps the reader's seek
+    // waiting: every sink is flushed, through its pad (no lock of the
+    // element's, which the seek may hold while it goes up through it).
+    if (pipeline) {
+        ForEachSink(GST_BIN(pipeline), [](GstElement* sink) {
             if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
                 gst_pad_send_event(pad, gst_event_new_flush_start());
                 gst_object_unref(pad);
             }
         });
-        ForEachSink(GST_BIN(reader),
-                    [](GstElement* sink) { gst_element_set_state(sink, GST_STATE_NULL); });
-        gst_object_unref(reader);
+        gst_object_unref(pipeline);
     }
-    thread_.join();
+    // A seek has also been seen to stay in a queue's pause with no thread
+    // to wait for: the UI does not wait on it for longer than this.
+    std::unique_lock lock(reader_->mutex_);
+    if (!reader_->wake_.wait_for(lock, kCloseWait, [this] { return reader_->ended_; }))
+        g_warning("Tavimo: the cue reader of %s is held in GStreamer; let go",
+                  reader_->uri_.c_str());
 }
 
 void CuePreroll::Read(GstClockTime target) {
     {
-        std::lock_guard lock(mutex_);
-        if (target == asked_)
+        std::lock_guard lock(reader_->mutex_);
+        if (target == reader_->asked_)
             return;  // a paused picture drawn again: read already
-        asked_ = target;
-        pending_ = target;
+        reader_->asked_ = target;
+        reader_->pending_ = target;
     }
-    wake_.notify_all();
+    reader_->wake_.notify_all();
 }
 
-bool CuePreroll::Stopping() const {
+bool CuePreroll::Reader::Stopping() const {
     std::lock_guard lock(mutex_);
     return stop_;
 }
 
 // The reader's thread: one request at a time, the latest.
-void CuePreroll::Run() {
+void CuePreroll::Reader::Run() {
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || pending_; });
@@ -116,11 +157,21 @@ void CuePreroll::Run() {
         gst_element_set_state(pipeline_, GST_STATE_NULL);
         gst_object_unref(pipeline_);
     }
+    lock.lock();
+    ended_ = true;
+    wake_.notify_all();
+}
+
+// Hands a cue on unless the reader is closed; on a streaming thread.
+void CuePreroll::Reader::Deliver(const char* streamId, GstBuffer* buffer) {
+    std::lock_guard lock(sinkMutex_);
+    if (sink_)
+        sink_(streamId, buffer);
 }
 
 // Opens the file PAUSED and waits for its streams; false when it has no
 // subtitle stream to read or fails.
-bool CuePreroll::Open() {
+bool CuePreroll::Reader::Open() {
     {
         std::lock_guard lock(mutex_);
         if (stop_)
@@ -151,7 +202,7 @@ bool CuePreroll::Open() {
 }
 
 // From kLookBack before `target` to it, through to the end of that stretch.
-void CuePreroll::ReadUpTo(GstClockTime target) {
+void CuePreroll::Reader::ReadUpTo(GstClockTime target) {
     const GstClockTime from = target > kLookBack ? target - kLookBack : 0;
     const auto flags =
         GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE);
@@ -163,7 +214,7 @@ void CuePreroll::ReadUpTo(GstClockTime target) {
         if (!sought)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    // Closing meanwhile took the sinks down: they stay down.
+    // Closed meanwhile: nothing more is read.
     if (!sought || Stopping())
         return;
     gst_element_set_state(pipeline_, GST_STATE_PLAYING);
@@ -182,8 +233,8 @@ void CuePreroll::ReadUpTo(GstClockTime target) {
 
 // Streaming thread: every stream to a sink that never waits for the clock;
 // all but sound and pictures watched, the text ones read.
-void CuePreroll::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
-    auto* self = static_cast<CuePreroll*>(data);
+void CuePreroll::Reader::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
+    auto* self = static_cast<Reader*>(data);
     GstElement* sink = gst_element_factory_make("fakesink", nullptr);
     if (!sink)
         return;
@@ -206,8 +257,8 @@ void CuePreroll::OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
     gst_element_sync_state_with_parent(sink);
 }
 
-void CuePreroll::OnNoMorePads(GstElement*, gpointer data) {
-    auto* self = static_cast<CuePreroll*>(data);
+void CuePreroll::Reader::OnNoMorePads(GstElement*, gpointer data) {
+    auto* self = static_cast<Reader*>(data);
     {
         std::lock_guard lock(self->mutex_);
         self->padsDone_ = true;
@@ -216,7 +267,7 @@ void CuePreroll::OnNoMorePads(GstElement*, gpointer data) {
 }
 
 // Streaming thread of a text stream's sink.
-GstPadProbeReturn CuePreroll::OnCueData(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+GstPadProbeReturn CuePreroll::Reader::OnCueData(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
     auto* state = static_cast<PadState*>(data);
     if (info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
         GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
@@ -232,7 +283,7 @@ GstPadProbeReturn CuePreroll::OnCueData(GstPad* pad, GstPadProbeInfo* info, gpoi
         return GST_PAD_PROBE_OK;
     gchar* id = gst_pad_get_stream_id(pad);
     if (id)
-        state->owner->sink_(id, GST_PAD_PROBE_INFO_BUFFER(info));
+        state->owner->Deliver(id, GST_PAD_PROBE_INFO_BUFFER(info));
     g_free(id);
     return GST_PAD_PROBE_OK;
 }

@@ -8,12 +8,9 @@
 
 #include <gst/gst.h>
 
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <optional>
+#include <memory>
 #include <string>
-#include <thread>
 
 namespace tavimo::gst_internal {
 
@@ -24,13 +21,15 @@ class CuePreroll {
 
     // A cue read: the id of its stream (as the clip's own source names it)
     // and the buffer, stamped as the demuxer stamps it. Called on the
-    // reader's thread.
+    // reader's thread, never once the destructor has returned.
     using CueSink = std::function<void(const std::string& streamId, GstBuffer* buffer)>;
 
     // Reads the local file `uri` when asked; nothing is opened before the
     // first Read. UI thread.
     CuePreroll(std::string uri, CueSink sink);
-    // Stops a read under way and closes the reader. UI thread.
+    // Stops a read under way and closes the reader, waiting a moment for its
+    // thread; a thread still held in GStreamer then is let go and closes the
+    // reader on its own when it gets free. UI thread.
     ~CuePreroll();
     CuePreroll(const CuePreroll&) = delete;
     CuePreroll& operator=(const CuePreroll&) = delete;
@@ -41,28 +40,8 @@ class CuePreroll {
     void Read(GstClockTime target);
 
   private:
-    struct PadState;
-    void Run();
-    bool Open();
-    void ReadUpTo(GstClockTime target);
-    bool Stopping() const;
-    static void OnPadAdded(GstElement*, GstPad* pad, gpointer data);
-    static void OnNoMorePads(GstElement*, gpointer data);
-    static GstPadProbeReturn OnCueData(GstPad* pad, GstPadProbeInfo* info, gpointer data);
-
-    const std::string uri_;
-    const CueSink sink_;
-    GstElement* pipeline_ =
-        nullptr;  // the reader's thread makes it under mutex_; the destructor takes it down
-    bool broken_ = false;       // no subtitle stream, or it failed to open
-    mutable std::mutex mutex_;  // what follows
-    std::condition_variable wake_;
-    std::optional<GstClockTime> pending_;
-    GstClockTime asked_ = GST_CLOCK_TIME_NONE;  // the target asked last
-    bool stop_ = false;
-    bool padsDone_ = false;
-    int subtitles_ = 0;   // subtitle streams linked
-    std::thread thread_;  // last: starts once the rest is built
+    struct Reader;  // shared with the reader's thread, which may outlive this
+    std::shared_ptr<Reader> reader_;
 };
 
 }  // namespace tavimo::gst_internal
