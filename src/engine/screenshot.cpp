@@ -84,7 +84,7 @@ void ScreenshotSaver::Save() {
     int64_t position = image->Time();
     if (position < 0 && record_.pMS)
         record_.pMS->GetCurrentPosition(&position);
-    pool_.start([this, image, clip = record_.ClipPath, position] {
+    platform::StartPooled(pool_, [this, image, clip = record_.ClipPath, position] {
         Outcome outcome = Write(image, clip, position);
         platform::PostQueued(this, [this, outcome] { Report(outcome); });
     });

@@ -1,8 +1,10 @@
-// A call queued from a worker or streaming thread to a QObject's thread.
+// Work handed from one thread to another through Qt: a call queued to a
+// QObject's thread, a task started on a thread pool.
 #pragma once
 
 #include <QMetaObject>
 #include <QObject>
+#include <QThreadPool>
 #include <mutex>
 #include <utility>
 
@@ -17,11 +19,12 @@
 namespace tavimo::platform {
 
 #ifdef TAVIMO_THREAD_SANITIZER
-// Qt is not built with ThreadSanitizer and guards its event queue with
-// futexes, so it cannot see that a queued call's captures, written on the
-// posting thread, are read after the post on the receiving one. The post
-// holds this lock and the call takes it before touching its captures.
-inline std::mutex& QueuedCallOrder() {
+// Qt is not built with ThreadSanitizer and guards its event queue and its
+// pools' queues with futexes, so it cannot see that a call's captures,
+// written on the handing thread, are read after the hand-off on the taking
+// one. The hand-off holds this lock and the call takes it before touching
+// its captures.
+inline std::mutex& HandOffOrder() {
     static std::mutex order;
     return order;
 }
@@ -33,16 +36,31 @@ inline std::mutex& QueuedCallOrder() {
 template <typename Call>
 void PostQueued(QObject* receiver, Call&& call) {
 #ifdef TAVIMO_THREAD_SANITIZER
-    std::lock_guard posting(QueuedCallOrder());
+    std::lock_guard handing(HandOffOrder());
     QMetaObject::invokeMethod(
         receiver,
         [call = std::forward<Call>(call)]() mutable {
-            { std::lock_guard taken(QueuedCallOrder()); }
+            { std::lock_guard taken(HandOffOrder()); }
             call();
         },
         Qt::QueuedConnection);
 #else
     QMetaObject::invokeMethod(receiver, std::forward<Call>(call), Qt::QueuedConnection);
+#endif
+}
+
+// Runs `task` on a thread of `pool`; callable from any thread. `task` must
+// be copyable; it is destroyed on the pool's thread once run.
+template <typename Task>
+void StartPooled(QThreadPool& pool, Task&& task) {
+#ifdef TAVIMO_THREAD_SANITIZER
+    std::lock_guard handing(HandOffOrder());
+    pool.start([task = std::forward<Task>(task)]() mutable {
+        { std::lock_guard taken(HandOffOrder()); }
+        task();
+    });
+#else
+    pool.start(std::forward<Task>(task));
 #endif
 }
 

@@ -74,7 +74,7 @@ void GstGraph::ReadFileChapters(const std::string& uri) {
     if (!path)
         return;
     std::weak_ptr<GstGraph> weak = weak_from_this();
-    QThreadPool::globalInstance()->start([weak, file = std::string(path)] {
+    platform::StartPooled(*QThreadPool::globalInstance(), [weak, file = std::string(path)] {
         std::vector<std::pair<REFERENCE_TIME, std::string>> found = ReadNeroChapters(file);
         if (found.empty())
             return;
