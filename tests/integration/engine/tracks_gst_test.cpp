@@ -4,10 +4,13 @@
 // times and after a seek past where they began, switching audio while
 // playing, a long gap between cues that does not hold the picture, and a
 // track without a decoder.
+#include <fcntl.h>
 #include <gst/audio/audio.h>
 #include <gst/check/gstharness.h>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -20,6 +23,7 @@
 #include <mutex>
 #include <tuple>
 
+#include "engine/media/gst_cue_preroll.h"
 #include "engine/media/gst_filter_wrappers.h"
 #include "support/gst_player.h"
 #include "support/gst_tools.h"
@@ -512,6 +516,30 @@ TEST_F(PacedTracksTest, TheLineRunningAtASeeksTargetShows) {
             10000))
             << white << " white pixels, frame at " << ShownTime();
     }
+}
+
+// Closing a clip while the thread that reads its cues ahead is held in
+// GStreamer (here opening a pipe no one writes to) lets that thread go
+// instead of freezing the UI; the callback is dropped at once.
+TEST_F(TracksGstTest, ClosingDoesNotWaitForACueReaderHeldInGStreamer) {
+    const std::string pipe = Media("held.fifo");
+    fs::remove(pipe);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    QElapsedTimer closing;
+    {
+        gst_internal::CuePreroll reader("file://" + pipe, [](const std::string&, GstBuffer*) {
+            ADD_FAILURE() << "a cue from an empty pipe";
+        });
+        reader.Read(30 * GST_SECOND);
+        QTest::qWait(500);  // into the open
+        closing.start();
+    }
+    EXPECT_LT(closing.elapsed(), 5000);
+    // A writer that closes at once ends the open: the thread then ends too.
+    const int writer = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    EXPECT_GE(writer, 0) << "the reader's thread is no longer opening the pipe";
+    if (writer >= 0)
+        close(writer);
 }
 
 // Black video with the PGS stream, its VobSub encoding and a SubRip track;
