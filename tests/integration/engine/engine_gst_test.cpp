@@ -386,6 +386,35 @@ TEST_F(EngineGstTest, FiveSecondKeysOverHttp) {
     }
 }
 
+// A network source pauses the clip below 100 % buffered and plays it on at
+// 100 %, by a call that runs later on another thread: what the user did in
+// between stands. The bus is told here as the source's queue tells it; the
+// pipeline's state lock, held meanwhile, makes that call wait.
+TEST_F(EngineGstTest, BufferingGivesWayToTheUser) {
+    const std::tuple<const char*, void (PlayerRecord::*)(), GstState> rows[] = {
+        {"left alone: plays on at 100 %", nullptr, GST_STATE_PLAYING},
+        {"paused right after the 100 %", &PlayerRecord::TogglePause, GST_STATE_PAUSED},
+        {"closed right after the 100 %", &PlayerRecord::CloseClip, GST_STATE_NULL},
+    };
+    for (const auto& [name, act, settles] : rows) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(Open(Media("gop10.mp4")));
+        PlayAtPace();
+        g_autoptr(GstElement) pipeline = GST_ELEMENT(gst_object_ref(Pipeline()));
+        const auto goesTo = [&] { return GST_STATE_TARGET(pipeline); };
+        gst_element_post_message(pipeline, gst_message_new_buffering(GST_OBJECT(pipeline), 40));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return goesTo() == GST_STATE_PAUSED; }, 5000));
+        GST_STATE_LOCK(pipeline);
+        gst_element_post_message(pipeline, gst_message_new_buffering(GST_OBJECT(pipeline), 100));
+        if (act)
+            (record.*act)();
+        GST_STATE_UNLOCK(pipeline);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return goesTo() == settles; }, 5000));
+        EXPECT_FALSE(QTest::qWaitFor([&] { return goesTo() != settles; }, 500)) << "and stays";
+        record.CloseClip();
+    }
+}
+
 TEST_F(EngineGstTest, LowestVolumeSilences) {
     for (int volume : {50, 0}) {
         record.Volume = volume;
