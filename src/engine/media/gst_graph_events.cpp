@@ -189,20 +189,37 @@ void GstGraph::OnMessage(GstMessage* message) {
     cv_.notify_all();
 }
 
-// Network sources: pause below 100 % buffered, play on at 100 %.
+// Network sources: pause below 100 % buffered, play on at 100 %, off the
+// streaming thread (PlayAsBuffered).
 void GstGraph::OnBuffering(GstMessage* message) {
     gint percent = 100;
     gst_message_parse_buffering(message, &percent);
     bool low = percent < 100;
     if (low == buffering_.exchange(low) || !wantPlaying_)
         return;
-    GstState state = low ? GST_STATE_PAUSED : GST_STATE_PLAYING;
+#ifdef TAVIMO_THREAD_SANITIZER
+    // GLib's pool hands the reference on where ThreadSanitizer cannot see.
+    std::lock_guard handing(platform::HandOffOrder());
+#endif
     gst_element_call_async(
-        pipeline_,
-        [](GstElement* element, gpointer user) {
-            gst_element_set_state(element, GstState(GPOINTER_TO_INT(user)));
-        },
-        GINT_TO_POINTER(state), nullptr);
+        pipeline_, &GstGraph::PlayAsBuffered, new std::weak_ptr<GstGraph>(weak_from_this()),
+        [](gpointer weak) { delete static_cast<std::weak_ptr<GstGraph>*>(weak); });
+}
+
+// GStreamer's pool thread, some time after the message: plays or pauses as the
+// user's wish and the buffering stand now; nothing once the user has paused or
+// stopped, or the graph is gone. Under the pipeline's state lock, so that a
+// Pause or Stop (ChangeState: the wish first, then the state) is either seen
+// here or sets its state after this one.
+void GstGraph::PlayAsBuffered(GstElement* pipeline, gpointer weak) {
+#ifdef TAVIMO_THREAD_SANITIZER
+    { std::lock_guard taken(platform::HandOffOrder()); }
+#endif
+    GST_STATE_LOCK(pipeline);
+    if (auto graph = static_cast<std::weak_ptr<GstGraph>*>(weak)->lock();
+        graph && graph->wantPlaying_)
+        gst_element_set_state(pipeline, graph->buffering_ ? GST_STATE_PAUSED : GST_STATE_PLAYING);
+    GST_STATE_UNLOCK(pipeline);
 }
 
 // A server that answers a range (206), or says in a whole answer that it takes

@@ -54,7 +54,8 @@ HRESULT GstGraph::ChangeState(GstState state) {
 // UI thread: until the pipeline stands in `state` with no change pending, or
 // in any state with none pending for GST_STATE_VOID_PENDING; bounded by the
 // source's timeout. An audio sink that will never commit its pause
-// (OwesPause) is made to preroll again, once.
+// (OwesPause) is made to preroll again, once. For PLAYING, S_FALSE once a
+// network source buffers: the clip plays on at 100 % (OnBuffering).
 HRESULT GstGraph::WaitForState(GstState state) {
     auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs());
     const std::shared_ptr<AudioRendererFilter> audio = AudioRenderer();
@@ -71,6 +72,10 @@ HRESULT GstGraph::WaitForState(GstState state) {
         if ((ret == GST_STATE_CHANGE_SUCCESS || ret == GST_STATE_CHANGE_NO_PREROLL) &&
             (current == state || state == GST_STATE_VOID_PENDING))
             return S_OK;
+        // Paused meanwhile for the buffering, as ChangeState leaves a start
+        // while buffering.
+        if (state == GST_STATE_PLAYING && buffering_)
+            return S_FALSE;
         if (!prerolledAgain && audio) {
             // Unlocked: the sink posts to the bus (OnMessage takes waitMutex_)
             // under the lock OwesPause takes, and the flush waits for it.

@@ -278,6 +278,9 @@ class GstGraph : public IGraphBuilder,
     void OnMessage(GstMessage* message);
     // Network sources: pause below 100 % buffered, play on at 100 %.
     void OnBuffering(GstMessage* message);
+    // The change OnBuffering asks for, made on GStreamer's pool thread as the
+    // graph (`weak`, a std::weak_ptr<GstGraph>*) stands when it runs.
+    static void PlayAsBuffered(GstElement* pipeline, gpointer weak);
     // The headers of an HTTP source's answer (souphttpsrc's "http-headers",
     // borrowed); a streaming thread.
     void OnHttpHeaders(const GstStructure* headers);

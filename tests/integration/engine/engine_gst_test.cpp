@@ -386,6 +386,36 @@ TEST_F(EngineGstTest, FiveSecondKeysOverHttp) {
     }
 }
 
+// A network source pauses the clip below 100 % buffered and plays it on at
+// 100 %, by a call that runs later on another thread: what the user did in
+// between stands. The bus is told here as the source's queue tells it; the
+// pipeline's state lock, held meanwhile, makes that call wait.
+TEST_F(EngineGstTest, BufferingGivesWayToTheUser) {
+    const std::tuple<const char*, void (PlayerRecord::*)(), GstState> rows[] = {
+        {"left alone: plays on at 100 %", nullptr, GST_STATE_PLAYING},
+        {"paused right after the 100 %", &PlayerRecord::TogglePause, GST_STATE_PAUSED},
+        {"closed right after the 100 %", &PlayerRecord::CloseClip, GST_STATE_NULL},
+    };
+    for (const auto& [name, act, after] : rows) {
+        SCOPED_TRACE(name);
+        const GstState settles = after;  // a lambda takes no structured binding (clang)
+        ASSERT_TRUE(Open(Media("gop10.mp4")));
+        PlayAtPace();
+        g_autoptr(GstElement) pipeline = GST_ELEMENT(gst_object_ref(Pipeline()));
+        const auto goesTo = [&] { return GST_STATE_TARGET(pipeline); };
+        gst_element_post_message(pipeline, gst_message_new_buffering(GST_OBJECT(pipeline), 40));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return goesTo() == GST_STATE_PAUSED; }, 5000));
+        GST_STATE_LOCK(pipeline);
+        gst_element_post_message(pipeline, gst_message_new_buffering(GST_OBJECT(pipeline), 100));
+        if (act)
+            (record.*act)();
+        GST_STATE_UNLOCK(pipeline);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return goesTo() == settles; }, 5000));
+        EXPECT_FALSE(QTest::qWaitFor([&] { return goesTo() != settles; }, 500)) << "and stays";
+        record.CloseClip();
+    }
+}
+
 TEST_F(EngineGstTest, LowestVolumeSilences) {
     for (int volume : {50, 0}) {
         record.Volume = volume;
@@ -573,8 +603,7 @@ TEST_F(EngineGstTest, OpenAndCloseLeaveNothingBehind) {
 }
 
 // The popup as a list of (id, name).
-class RecordingPopup : public FiltersPopup {
-  public:
+struct RecordingPopup : FiltersPopup {
     void RemoveAll() override { items.clear(); }
     void Append(int id, const std::string& name) override { items.emplace_back(id, name); }
     std::vector<std::pair<int, std::string>> items;
@@ -612,11 +641,8 @@ TEST_F(FiltersMenuTest, ListsTheFiltersAsTheDataReachesThem) {
                *aac = "libav AAC (Advanced Audio Coding) decoder", *mixer = "Tavimo Subtitle Mixer",
                *converter = "Color Space Converter", *video = "Video Mixing Renderer 9",
                *audio = "Audio Renderer";
-    struct Row {
-        const char* name;
-        const char* clip;
-        std::vector<std::string> items;
-    } rows[] = {
+    // case, clip, the items in order
+    const std::tuple<const char*, const char*, std::vector<std::string>> rows[] = {
         {"mp4 with sound: the source's insides, then ours; no SOURCE",
          "av.mp4",
          {demuxer, "H.264 parser", "libav H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10 decoder",
@@ -630,16 +656,16 @@ TEST_F(FiltersMenuTest, ListsTheFiltersAsTheDataReachesThem) {
          {"ASF Reader", "ASF Demuxer", "libav Windows Media Video 8 decoder",
           "libav Windows Media Audio 2 decoder", converter, mixer, video, audio}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        OpenMenu(Media(row.clip));
+    for (const auto& [name, clip, items] : rows) {
+        SCOPED_TRACE(name);
+        OpenMenu(Media(clip));
         std::vector<std::string> names;
-        for (const auto& [id, name] : popup.items) {
+        for (const auto& [id, item] : popup.items) {
             EXPECT_EQ(id, 33000 + int(names.size()));
-            names.push_back(name);
+            names.push_back(item);
         }
-        EXPECT_EQ(names, row.items);
-        EXPECT_EQ(table.Find(33000 + int(row.items.size())), nullptr);
+        EXPECT_EQ(names, items);
+        EXPECT_EQ(table.Find(33000 + int(items.size())), nullptr);
     }
 }
 
@@ -649,18 +675,11 @@ TEST_F(FiltersMenuTest, ListsTheFiltersAsTheDataReachesThem) {
 TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
     OpenMenu(Media("av.mp4"));
     constexpr int kDecoder = 33002, kConverter = 33005, kRenderer = 33007;  // a fakesink here
-    struct Edit {
-        const char* property;
-        const char* text;  // into a line edit; "true"/"false" for a box, a nick for a list
-        const char* after;
-    };
-    using Edits = std::vector<Edit>;
-    struct Row {
-        const char* name;
-        int filter;
-        bool closes;
-        Edits edits;
-    } rows[] = {
+    // property, text (into a line edit; "true"/"false" for a box, a nick for a
+    // list), the value after
+    using Edits = std::vector<std::tuple<const char*, const char*, const char*>>;
+    // case, filter, whether the dialog closes, edits
+    const std::tuple<const char*, int, bool, Edits> rows[] = {
         {"int, uint, int64, bool applied", kRenderer, true,
          Edits{{"num-buffers", "12", "12"},
                {"blocksize", "8192", "8192"},
@@ -675,23 +694,23 @@ TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
         {"not a number", kRenderer, false, Edits{{"ts-offset", "5 ms", "-5000"}}},
         {"an unsigned number takes no sign", kRenderer, false, Edits{{"blocksize", "-1", "8192"}}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        FilterPropertiesDialog dialog(PropertiesOf(row.filter), "title", table.Graph());
-        for (const Edit& edit : row.edits) {
-            QWidget* editor = dialog.Editor(edit.property);
-            ASSERT_NE(editor, nullptr) << edit.property;
+    for (const auto& [name, filter, closes, edits] : rows) {
+        SCOPED_TRACE(name);
+        FilterPropertiesDialog dialog(PropertiesOf(filter), "title", table.Graph());
+        for (const auto& [property, text, after] : edits) {
+            QWidget* editor = dialog.Editor(property);
+            ASSERT_NE(editor, nullptr) << property;
             if (auto* box = qobject_cast<QCheckBox*>(editor))
-                box->setChecked(std::string(edit.text) == "true");
+                box->setChecked(std::string(text) == "true");
             else if (auto* combo = qobject_cast<QComboBox*>(editor))
-                combo->setCurrentText(edit.text);
+                combo->setCurrentText(text);
             else
-                qobject_cast<QLineEdit*>(editor)->setText(edit.text);
+                qobject_cast<QLineEdit*>(editor)->setText(text);
         }
         dialog.accept();
-        EXPECT_EQ(dialog.result() == QDialog::Accepted, row.closes);
-        for (const Edit& edit : row.edits)
-            EXPECT_EQ(Value(PropertiesOf(row.filter), edit.property), edit.after) << edit.property;
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, closes);
+        for (const auto& [property, text, after] : edits)
+            EXPECT_EQ(Value(PropertiesOf(filter), property), after) << property;
     }
 
     // Read-only: the element's name and parent, what it last saw, types
@@ -725,19 +744,11 @@ TEST_F(FiltersMenuTest, DialogAppliesSimpleWritablePropertiesOnOk) {
 
 // The sound output: the first sink that opens, else silence that keeps to the
 // clock, said once on stderr and with no sound library's chatter.
-std::string FactoryOf(GstElement* element) {
-    return GST_OBJECT_NAME(gst_element_get_factory(element));
-}
-
 TEST(AudioOutput, FirstSinkThatOpensElseClockBoundSilenceSaidOnce) {
     gst_init(nullptr, nullptr);
-    struct Case {
-        const char* name;
-        std::vector<std::string> candidates;  // none: the machine's sinks
-        const char* factory;                  // null: whichever opens here
-        const char* said;                     // on stderr
-    };
-    const Case cases[] = {
+    // case, the candidates (none: the machine's sinks), the sink made (null:
+    // whichever opens here), what stderr said
+    const std::tuple<const char*, std::vector<std::string>, const char*, const char*> cases[] = {
         {"nothing opens: silence, and the one line",
          {"no-such-sink"},
          "fakesink",
@@ -751,18 +762,17 @@ TEST(AudioOutput, FirstSinkThatOpensElseClockBoundSilenceSaidOnce) {
         // libraries' messages reach the terminal.
         {"every sink of the machine tried", {}, nullptr, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, candidates, factory, said] : cases) {
+        SCOPED_TRACE(name);
         // Captured on file descriptor 2, so the libraries' own output too.
         ::testing::internal::CaptureStderr();
-        GstElement* sink = MakeAudioOutput(c.candidates);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said);
+        GstElement* sink = MakeAudioOutput(candidates);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), said);
         ASSERT_NE(sink, nullptr);
         EXPECT_TRUE(g_object_is_floating(sink));
-        if (c.factory) {
-            EXPECT_EQ(FactoryOf(sink), c.factory);
-        }
-        if (FactoryOf(sink) == "fakesink") {
+        const std::string made = GST_OBJECT_NAME(gst_element_get_factory(sink));
+        EXPECT_TRUE(!factory || made == factory) << made;
+        if (made == "fakesink") {
             gboolean sync = FALSE;
             g_object_get(sink, "sync", &sync, nullptr);
             EXPECT_TRUE(sync) << "silence must keep to the clock";
