@@ -3,6 +3,7 @@
 #include <gst/base/gstbasetransform.h>
 #include <gst/video/gstvideopool.h>
 #include <gst/video/video.h>
+#include <malloc.h>
 
 #include "engine/media/swscale_convert.h"
 #include "engine/media/swscale_formats.h"
@@ -29,10 +30,21 @@ namespace {
 // drops its own reference to that one just after): the base class would
 // free it then and allocate another for the next picture. Such a buffer
 // waits here until its memory is the pool's alone again.
+//
+// The pool keeps at most kSpareInputBuffers buffers unused and frees the
+// others as they come back. The base class would keep every buffer it ever
+// made: the most a decoder needed at once, at the start (a few frames more
+// while it fills its references and the sink prerolls) or when a frame came
+// late once, stayed allocated to the end (3 MB each at 1080p). In steady
+// playback a buffer comes back about as often as one is taken.
+constexpr guint kSpareInputBuffers = 2;
+
 struct TavimoInputPool {
     GstVideoBufferPool parent;
     GMutex lock;
     GQueue waiting;  // of GstBuffer, each holding memory a pushed buffer shares
+    GQueue spare;    // of GstBuffer, ready for the next picture
+    bool bounded;    // configured with a most: the base class keeps them all
 };
 
 struct TavimoInputPoolClass {
@@ -83,42 +95,100 @@ TavimoInputPool* InputPool(GstBufferPool* pool) {
     return reinterpret_cast<TavimoInputPool*>(pool);
 }
 
-// Any thread.
-void ReleaseInputBuffer(GstBufferPool* pool, GstBuffer* buffer) {
-    if (gst_buffer_is_all_memory_writable(buffer)) {
-        GST_BUFFER_POOL_CLASS(tavimo_input_pool_parent_class)->release_buffer(pool, buffer);
+// A buffer whose memory is the pool's alone: kept among the spare ones, or
+// put in `back` for the base class, tagged to be freed when there are
+// enough spare (tagged memory is what the base class discards). Called with
+// the lock held.
+void KeepOrFree(GstBufferPool* pool, GstBuffer* buffer, GQueue* back) {
+    GQueue* spare = &InputPool(pool)->spare;
+    if (InputPool(pool)->bounded) {
+        g_queue_push_tail(back, buffer);  // kept by the base class, whose waits see it
         return;
     }
-    g_mutex_lock(&InputPool(pool)->lock);
-    g_queue_push_tail(&InputPool(pool)->waiting, buffer);
-    g_mutex_unlock(&InputPool(pool)->lock);
+    if (spare->length < kSpareInputBuffers) {
+        g_queue_push_tail(spare, buffer);
+        return;
+    }
+    GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_TAG_MEMORY);
+    g_queue_push_tail(back, buffer);
 }
 
-// The waiting buffers whose memory is the pool's alone again (all of them
-// with `all`) go back to the base class, which keeps them for use (or, with
-// `all`, frees those still shared).
+// The buffers of `back` to the base class, which frees those tagged.
+// A frame is larger than what the allocator gives back to the system by
+// itself once frames have been freed before (its threshold rises with
+// them), so the memory of those freed is handed back here. Called without
+// the lock.
+void GiveBack(GstBufferPool* pool, GQueue* back) {
+    bool tagged = false;
+    while (auto* buffer = static_cast<GstBuffer*>(g_queue_pop_head(back))) {
+        tagged = tagged || GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_TAG_MEMORY);
+        GST_BUFFER_POOL_CLASS(tavimo_input_pool_parent_class)->release_buffer(pool, buffer);
+    }
+    if (tagged)
+        malloc_trim(0);
+}
+
+// Any thread.
+void ReleaseInputBuffer(GstBufferPool* pool, GstBuffer* buffer) {
+    GQueue back = G_QUEUE_INIT;
+    g_mutex_lock(&InputPool(pool)->lock);
+    if (gst_buffer_is_all_memory_writable(buffer))
+        KeepOrFree(pool, buffer, &back);
+    else
+        g_queue_push_tail(&InputPool(pool)->waiting, buffer);
+    g_mutex_unlock(&InputPool(pool)->lock);
+    GiveBack(pool, &back);
+}
+
+// The waiting buffers whose memory is the pool's alone again are kept or
+// freed (KeepOrFree); with `all`, every buffer the pool holds goes back to
+// the base class, which frees those still shared as it stops.
 void ReturnWaiting(GstBufferPool* pool, bool all) {
-    GQueue ready = G_QUEUE_INIT;
+    GQueue back = G_QUEUE_INIT;
     g_mutex_lock(&InputPool(pool)->lock);
     GQueue* waiting = &InputPool(pool)->waiting;
     for (GList* link = waiting->head; link != nullptr;) {
         GList* next = link->next;
-        if (all || gst_buffer_is_all_memory_writable(GST_BUFFER(link->data))) {
-            g_queue_unlink(waiting, link);
-            g_queue_push_tail_link(&ready, link);
+        auto* buffer = GST_BUFFER(link->data);
+        if (all || gst_buffer_is_all_memory_writable(buffer)) {
+            g_queue_delete_link(waiting, link);
+            if (all)
+                g_queue_push_tail(&back, buffer);
+            else
+                KeepOrFree(pool, buffer, &back);
         }
         link = next;
     }
+    while (all && !g_queue_is_empty(&InputPool(pool)->spare))
+        g_queue_push_tail(&back, g_queue_pop_head(&InputPool(pool)->spare));
     g_mutex_unlock(&InputPool(pool)->lock);
-    while (auto* buffer = static_cast<GstBuffer*>(g_queue_pop_head(&ready)))
-        GST_BUFFER_POOL_CLASS(tavimo_input_pool_parent_class)->release_buffer(pool, buffer);
+    GiveBack(pool, &back);
 }
 
+// A spare buffer, or else a new one from the base class (which keeps none).
 GstFlowReturn AcquireInputBuffer(GstBufferPool* pool, GstBuffer** buffer,
                                  GstBufferPoolAcquireParams* params) {
     ReturnWaiting(pool, false);
+    if (GST_BUFFER_POOL_IS_FLUSHING(pool))
+        return GST_FLOW_FLUSHING;
+    g_mutex_lock(&InputPool(pool)->lock);
+    *buffer = static_cast<GstBuffer*>(g_queue_pop_head(&InputPool(pool)->spare));
+    g_mutex_unlock(&InputPool(pool)->lock);
+    if (*buffer)
+        return GST_FLOW_OK;
     return GST_BUFFER_POOL_CLASS(tavimo_input_pool_parent_class)
         ->acquire_buffer(pool, buffer, params);
+}
+
+// A pool configured with a most number of buffers waits in the base class
+// for one to come back, so it keeps none of its own.
+gboolean SetInputConfig(GstBufferPool* pool, GstStructure* config) {
+    guint most = 0;
+    gst_buffer_pool_config_get_params(config, nullptr, nullptr, nullptr, &most);
+    g_mutex_lock(&InputPool(pool)->lock);
+    InputPool(pool)->bounded = most != 0;
+    g_mutex_unlock(&InputPool(pool)->lock);
+    return GST_BUFFER_POOL_CLASS(tavimo_input_pool_parent_class)->set_config(pool, config);
 }
 
 gboolean StopInputPool(GstBufferPool* pool) {
@@ -128,8 +198,9 @@ gboolean StopInputPool(GstBufferPool* pool) {
 
 void FinalizeInputPool(GObject* object) {
     TavimoInputPool* self = InputPool(GST_BUFFER_POOL(object));
-    while (auto* buffer = static_cast<GstBuffer*>(g_queue_pop_head(&self->waiting)))
-        gst_buffer_unref(buffer);
+    for (GQueue* held : {&self->waiting, &self->spare})
+        while (auto* buffer = static_cast<GstBuffer*>(g_queue_pop_head(held)))
+            gst_buffer_unref(buffer);
     g_mutex_clear(&self->lock);
     G_OBJECT_CLASS(tavimo_input_pool_parent_class)->finalize(object);
 }
@@ -141,11 +212,14 @@ void tavimo_input_pool_class_init(TavimoInputPoolClass* klass) {
     pool_class->acquire_buffer = AcquireInputBuffer;
     pool_class->release_buffer = ReleaseInputBuffer;
     pool_class->stop = StopInputPool;
+    pool_class->set_config = SetInputConfig;
 }
 
 void tavimo_input_pool_init(TavimoInputPool* self) {
     g_mutex_init(&self->lock);
     g_queue_init(&self->waiting);
+    g_queue_init(&self->spare);
+    self->bounded = false;
 }
 
 }  // namespace
