@@ -18,6 +18,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ass_script.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ass_render.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ass_limits.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ass_text_limits.cpp
 )
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE
