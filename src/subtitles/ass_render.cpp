@@ -14,10 +14,7 @@
 namespace tavimo {
 namespace {
 
-using ass_internal::Div255;
-using Layout = AssRender::Layout;
-using Px = AssRender::Px;
-using Run = AssRender::Run;
+using namespace ass_internal;
 
 struct LayoutRow {
     VideoSubtype subtype;

@@ -9,10 +9,7 @@
 namespace tavimo {
 namespace {
 
-using ass_internal::Div255;
-using Layout = AssRender::Layout;
-using Px = AssRender::Px;
-using Run = AssRender::Run;
+using namespace ass_internal;
 
 // One channel of a frame: the overlay's premultiplied value over the
 // frame's own, scaled by the overlay's transparency.
