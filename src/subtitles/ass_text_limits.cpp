@@ -169,6 +169,30 @@ void Measure(const TagRow& tag, std::optional<double> value, Walk& walk) {
     }
 }
 
+// The row of the tag whose name starts at `nameAt` in `rest`, the first
+// that does in kTags' order; null when none does.
+const TagRow* FindTag(std::string_view rest, size_t nameAt) {
+    for (const TagRow& row : kTags) {
+        if (rest.substr(nameAt, row.name.size()) == row.name)
+            return &row;
+    }
+    return nullptr;
+}
+
+// Raises the extent's largest value of the size tag's kind to `held`, a
+// font size's to the size the walk has after it.
+void NoteHeld(const TagRow& tag, double held, Walk& walk) {
+    if (TextExtent* e = walk.extent) {
+        const bool shadow = tag.name.find("shad") != std::string_view::npos;
+        double& most = tag.limit == Limit::FontSize ? e->fontSize
+                       : tag.limit == Limit::Scale  ? e->scale
+                       : tag.limit == Limit::Blur   ? e->blur
+                       : shadow                     ? e->shadow
+                                                    : e->border;
+        most = std::max(most, tag.limit == Limit::FontSize ? walk.fontSize : held);
+    }
+}
+
 // Appends the tag at the start of `rest` (just after a backslash) with its
 // argument, read as libass reads it (after spaces; in parentheses first,
 // else up to the next parenthesis, backslash or end of block), held within
@@ -177,13 +201,7 @@ void Measure(const TagRow& tag, std::optional<double> value, Walk& walk) {
 // taken, 0 when no held tag starts there.
 size_t AppendTag(std::string_view rest, const AssTagLimits& limits, Walk& walk, std::string& out) {
     const size_t nameAt = SkipSpaces(rest, 0);
-    const TagRow* tag = nullptr;
-    for (const TagRow& row : kTags) {
-        if (rest.substr(nameAt, row.name.size()) == row.name) {
-            tag = &row;
-            break;
-        }
-    }
+    const TagRow* tag = FindTag(rest, nameAt);
     if (!tag || tag->limit == Limit::None)
         return 0;
     const size_t argAt = nameAt + tag->name.size();
@@ -218,16 +236,42 @@ size_t AppendTag(std::string_view rest, const AssTagLimits& limits, Walk& walk, 
     } else {
         out.append(Plain(*value, max, *value < 0 ? '-' : 0));
     }
-    if (TextExtent* e = walk.extent) {
-        const bool shadow = tag->name.find("shad") != std::string_view::npos;
-        double& most = tag->limit == Limit::FontSize ? e->fontSize
-                       : tag->limit == Limit::Scale  ? e->scale
-                       : tag->limit == Limit::Blur   ? e->blur
-                       : shadow                      ? e->shadow
-                                                     : e->border;
-        most = std::max(most, tag->limit == Limit::FontSize ? walk.fontSize : held);
-    }
+    NoteHeld(*tag, held, walk);
     return taken;
+}
+
+// Counts the drawing's character at `text[at]` into the extent: a command,
+// or a coordinate of a point. Returns the bytes it takes.
+size_t CountPoint(std::string_view text, size_t at, Walk& walk) {
+    TextExtent& e = *walk.extent;
+    const char c = text[at];
+    if (std::isalpha(static_cast<unsigned char>(c))) {
+        walk.coordinate = 0;  // a command: its points follow
+        return 1;
+    }
+    size_t end = at;
+    while (end < text.size() && text[end] != '{' &&
+           (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '.' ||
+            text[end] == '-' || text[end] == '+' || text[end] == 'e' || text[end] == 'E'))
+        ++end;
+    const std::optional<double> n = end > at ? ReadNumber(text.substr(at, end - at)) : std::nullopt;
+    if (!n)
+        return std::max<size_t>(end - at, 1);
+    const double v = std::clamp(*n, -1e9, 1e9) / std::ldexp(1.0, walk.drawing - 1);
+    if (!e.drawn) {
+        e.drawingLeft = e.drawingRight = 0;
+        e.drawingTop = e.drawingBottom = 0;
+        e.drawn = true;
+    }
+    if (walk.coordinate == 0) {
+        e.drawingLeft = std::min(e.drawingLeft, v);
+        e.drawingRight = std::max(e.drawingRight, v);
+    } else {
+        e.drawingTop = std::min(e.drawingTop, v);
+        e.drawingBottom = std::max(e.drawingBottom, v);
+    }
+    walk.coordinate ^= 1;
+    return end - at;
 }
 
 // Counts the character at `text[at]`, outside override blocks, into the
@@ -236,36 +280,8 @@ size_t AppendTag(std::string_view rest, const AssTagLimits& limits, Walk& walk, 
 size_t CountDrawn(std::string_view text, size_t at, Walk& walk) {
     TextExtent& e = *walk.extent;
     const char c = text[at];
-    if (walk.drawing > 0) {
-        if (std::isalpha(static_cast<unsigned char>(c))) {
-            walk.coordinate = 0;  // a command: its points follow
-            return 1;
-        }
-        size_t end = at;
-        while (end < text.size() && text[end] != '{' &&
-               (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '.' ||
-                text[end] == '-' || text[end] == '+' || text[end] == 'e' || text[end] == 'E'))
-            ++end;
-        const std::optional<double> n =
-            end > at ? ReadNumber(text.substr(at, end - at)) : std::nullopt;
-        if (!n)
-            return std::max<size_t>(end - at, 1);
-        const double v = std::clamp(*n, -1e9, 1e9) / std::ldexp(1.0, walk.drawing - 1);
-        if (!e.drawn) {
-            e.drawingLeft = e.drawingRight = 0;
-            e.drawingTop = e.drawingBottom = 0;
-            e.drawn = true;
-        }
-        if (walk.coordinate == 0) {
-            e.drawingLeft = std::min(e.drawingLeft, v);
-            e.drawingRight = std::max(e.drawingRight, v);
-        } else {
-            e.drawingTop = std::min(e.drawingTop, v);
-            e.drawingBottom = std::max(e.drawingBottom, v);
-        }
-        walk.coordinate ^= 1;
-        return end - at;
-    }
+    if (walk.drawing > 0)
+        return CountPoint(text, at, walk);
     if (c == '\\' && at + 1 < text.size() && text[at + 1] == 'N') {
         walk.lineChars = 0;
         return 2;
