@@ -17,7 +17,9 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/embedded_cues.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ass_script.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ass_render.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ass_render_blend.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ass_limits.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ass_text_limits.cpp
 )
 if(TAVIMO_BUILD_UI)
     target_sources(tavimo_ui PRIVATE

@@ -20,7 +20,7 @@
 // detector carries its noise estimate and voice model from one stretch to
 // the next (started afresh at each, the first 300 ms of a stretch are not
 // enough to learn them again: the cue starts came out further off).
-// Used by gst_speech_source.cpp only.
+// Built in gst_speech_listener_pipeline.cpp. Used by gst_speech_source.cpp only.
 #pragma once
 
 #include <gst/gst.h>
@@ -32,6 +32,9 @@
 #include "subtitles/sync/sync_signal.h"
 
 namespace tavimo::gst_internal {
+
+// The detector hears mono sound at this rate (samples per second).
+inline constexpr int kSpeechRate = 16000;
 
 class SpeechListener {
   public:

@@ -43,6 +43,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/swscale_halve.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_pool.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_speech_listener.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_speech_listener_pipeline.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_speech_source.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_cue_reader.cpp
     )
