@@ -150,7 +150,7 @@ void NullSoundServer::ReadCard() {
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime);
     constexpr long long kRate = 44100, kFrame = 4;
     std::vector<char> chunk(kRate * kFrame);
-    long long played = 0;  // frames and silence, by the card's clock
+    long long played = 0;  // frames of sound, by the card's clock
     while (!stopCard_) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         const long long due = CardFramesTaken() - played;
@@ -159,11 +159,10 @@ void NullSoundServer::ReadCard() {
         const long long asked = std::min(due, kRate);
         const long long got =
             std::max<ssize_t>(read(fd, chunk.data(), size_t(asked * kFrame)), 0) / kFrame;
-        FindOnsets(chunk.data(), got, played - silenceFilled_);
+        FindOnsets(chunk.data(), got, played);
         // An empty pipe: the card has played silence up to now.
-        if (got < asked)
-            silenceFilled_ += due - got;
-        played += got < asked ? due : got;
+        silenceFilled_ += got < asked ? due - got : 0;
+        played += got;
     }
     close(fd);
 }
@@ -216,10 +215,6 @@ NullSoundServer::~NullSoundServer() {
 
 std::string NullSoundServer::Address() const {
     return "unix:" + folder_ + "/native";
-}
-
-std::vector<std::string> NullSoundServer::Environment() const {
-    return {"PULSE_SERVER=" + Address()};
 }
 
 void NullSoundServer::UseInThisProcess() const {

@@ -33,8 +33,6 @@ class NullSoundServer {
     bool Running() const { return pid_ > 0; }
     // "unix:<folder>/native", what PULSE_SERVER takes.
     std::string Address() const;
-    // "PULSE_SERVER=..." for a process started with this environment added.
-    std::vector<std::string> Environment() const;
     // Points this process's PulseAudio clients (pulsesink) at the server.
     void UseInThisProcess() const;
     // The server's own log (warnings such as "Failed to push data into

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <numeric>
 #include <vector>
 
 #include "engine/media/gst_night_mode.h"
@@ -276,13 +277,9 @@ std::vector<double> BeepLags(const std::vector<long long>& onsets,
 // Whether the position moved with the wall clock between every two readings
 // (within 100 ms): it neither jumped nor stood nor went back.
 bool PositionKeepsPace(const std::vector<Reading>& readings) {
-    for (size_t i = 1; i < readings.size(); ++i) {
-        const double moved = readings[i].position - readings[i - 1].position;
-        const double wall = readings[i].wall - readings[i - 1].wall;
-        if (std::abs(moved - wall) > 0.1)
-            return false;
-    }
-    return true;
+    return std::adjacent_find(readings.begin(), readings.end(), [](auto& a, auto& b) {
+               return std::abs(b.position - a.position - (b.wall - a.wall)) > 0.1;
+           }) == readings.end();
 }
 
 // J and K set while playing, through a card that notes when each beep
@@ -324,9 +321,7 @@ TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
         EXPECT_TRUE(PositionKeepsPace(readings));
         const std::vector<double> lags = BeepLags(card.CardOnsets(), readings);
         ASSERT_GE(lags.size(), 2u);
-        double mean = 0;
-        for (double lag : lags)
-            mean += lag / double(lags.size());
+        const double mean = std::accumulate(lags.begin(), lags.end(), 0.0) / double(lags.size());
         if (&row == &rows[0])
             inStep = mean;
         // The delay moves the sound as a whole; a single beep's reading also
