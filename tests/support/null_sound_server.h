@@ -33,8 +33,6 @@ class NullSoundServer {
     bool Running() const { return pid_ > 0; }
     // "unix:<folder>/native", what PULSE_SERVER takes.
     std::string Address() const;
-    // "PULSE_SERVER=..." for a process started with this environment added.
-    std::vector<std::string> Environment() const;
     // Points this process's PulseAudio clients (pulsesink) at the server.
     void UseInThisProcess() const;
     // The server's own log (warnings such as "Failed to push data into
@@ -45,10 +43,10 @@ class NullSoundServer {
     // Stream latency of every playback stream the server holds, in
     // microseconds ("pactl list sink-inputs"); empty when none plays.
     std::vector<long long> StreamLatenciesUs() const;
-    // Frames the card of a server made with a `cardPace` has played by now,
-    // by its own clock: as a sound card's DMA does, it plays silence while
-    // the pipe is empty and is never late for what the pipe holds (the
-    // thread that reads it may be, on a loaded machine).
+    // Frames of the server's sound the card of a server made with a
+    // `cardPace` has played by now, by its own clock: as a sound card's DMA
+    // does, it is never late for what the pipe holds, and plays silence
+    // while the pipe is empty (a starved server), which is not counted.
     long long CardFramesTaken() const;
     // Where sound began after at least 0.5 s of silence, as the card's frame
     // count (CardFramesTaken) at its first loud frame (above a third of full
@@ -68,7 +66,8 @@ class NullSoundServer {
     std::atomic<bool> stopCard_{false};
     double cardPace_ = 0;
     std::chrono::steady_clock::time_point cardStart_;
-    long long quietFrames_ = 0;  // the card's thread only
+    long long quietFrames_ = 0;                // the card's thread only
+    std::atomic<long long> silenceFilled_{0};  // frames, the card's thread writes
     mutable std::mutex onsetsMutex_;
     std::vector<long long> onsets_;  // guarded by onsetsMutex_
 };

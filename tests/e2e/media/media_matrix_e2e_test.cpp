@@ -165,8 +165,9 @@ class MediaMatrix : public testing::TestWithParam<Row> {
     }
 
     void Start(const Row& row) {
-        std::vector<std::string> env = sound_->Environment();
-        env.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus");
+        const std::vector<std::string> env = {
+            "PULSE_SERVER=" + sound_->Address(),
+            "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"};
         player_ =
             std::make_unique<Player>(*server_, user_, std::vector<std::string>{Media(row.file)},
                                      env, errors_.filePath("stderr.txt").toStdString());
