@@ -18,50 +18,58 @@
 
 namespace tavimo::platform {
 
+// A hand-off of work from one thread to another through a queue that
+// ThreadSanitizer cannot see: Qt and GLib are not built with it and guard
+// their event and pool queues with futexes, so the work's captures, written
+// on the handing thread, looked raced by their reads on the taking one. In a
+// ThreadSanitizer build the hand-off holds one lock and the taking side
+// takes it (Taken) before it touches what it was handed; nothing otherwise.
+// Any thread.
+class HandOff {
+  public:
+    HandOff() { Order(true); }
+    ~HandOff() { Order(false); }
+    HandOff(const HandOff&) = delete;
+    HandOff& operator=(const HandOff&) = delete;
+
+    static void Taken() {
+        Order(true);
+        Order(false);
+    }
+
+  private:
+    static void Order([[maybe_unused]] bool take) {
 #ifdef TAVIMO_THREAD_SANITIZER
-// Qt is not built with ThreadSanitizer and guards its event queue and its
-// pools' queues with futexes, so it cannot see that a call's captures,
-// written on the handing thread, are read after the hand-off on the taking
-// one. The hand-off holds this lock and the call takes it before touching
-// its captures.
-inline std::mutex& HandOffOrder() {
-    static std::mutex order;
-    return order;
-}
+        static std::mutex order;
+        take ? order.lock() : order.unlock();
 #endif
+    }
+};
 
 // Runs `call` on `receiver`'s thread from its event loop; callable from any
 // thread. `call` is moved into the queue and destroyed on the receiver's
 // thread, unrun if the receiver is destroyed first.
 template <typename Call>
 void PostQueued(QObject* receiver, Call&& call) {
-#ifdef TAVIMO_THREAD_SANITIZER
-    std::lock_guard handing(HandOffOrder());
+    HandOff handing;
     QMetaObject::invokeMethod(
         receiver,
         [call = std::forward<Call>(call)]() mutable {
-            { std::lock_guard taken(HandOffOrder()); }
+            HandOff::Taken();
             call();
         },
         Qt::QueuedConnection);
-#else
-    QMetaObject::invokeMethod(receiver, std::forward<Call>(call), Qt::QueuedConnection);
-#endif
 }
 
 // Runs `task` on a thread of `pool`; callable from any thread. `task` must
 // be copyable; it is destroyed on the pool's thread once run.
 template <typename Task>
 void StartPooled(QThreadPool& pool, Task&& task) {
-#ifdef TAVIMO_THREAD_SANITIZER
-    std::lock_guard handing(HandOffOrder());
+    HandOff handing;
     pool.start([task = std::forward<Task>(task)]() mutable {
-        { std::lock_guard taken(HandOffOrder()); }
+        HandOff::Taken();
         task();
     });
-#else
-    pool.start(std::forward<Task>(task));
-#endif
 }
 
 }  // namespace tavimo::platform

@@ -197,10 +197,7 @@ void GstGraph::OnBuffering(GstMessage* message) {
     bool low = percent < 100;
     if (low == buffering_.exchange(low) || !wantPlaying_)
         return;
-#ifdef TAVIMO_THREAD_SANITIZER
-    // GLib's pool hands the reference on where ThreadSanitizer cannot see.
-    std::lock_guard handing(platform::HandOffOrder());
-#endif
+    platform::HandOff handing;  // GLib's pool hands the reference on
     gst_element_call_async(
         pipeline_, &GstGraph::PlayAsBuffered, new std::weak_ptr<GstGraph>(weak_from_this()),
         [](gpointer weak) { delete static_cast<std::weak_ptr<GstGraph>*>(weak); });
@@ -212,9 +209,7 @@ void GstGraph::OnBuffering(GstMessage* message) {
 // Pause or Stop (ChangeState: the wish first, then the state) is either seen
 // here or sets its state after this one.
 void GstGraph::PlayAsBuffered(GstElement* pipeline, gpointer weak) {
-#ifdef TAVIMO_THREAD_SANITIZER
-    { std::lock_guard taken(platform::HandOffOrder()); }
-#endif
+    platform::HandOff::Taken();
     GST_STATE_LOCK(pipeline);
     if (auto graph = static_cast<std::weak_ptr<GstGraph>*>(weak)->lock();
         graph && graph->wantPlaying_)
