@@ -30,17 +30,20 @@ bool IsTextCue(const char* name) {
            Starts(name, "application/x-ssa") || Starts(name, "application/x-subtitle-vtt");
 }
 
-using SinkStep = void (*)(GstElement*);
-
-// Calls `step` on every sink of `bin`; any thread.
-void ForEachSink(GstBin* bin, SinkStep step) {
+// Starts a flush at every sink of `bin`, through its pad: no lock of the
+// element's, which a seek may hold while it goes up through it. Any thread.
+void FlushSinks(GstBin* bin) {
     GstIterator* sinks = gst_bin_iterate_sinks(bin);
     gst_iterator_foreach(
         sinks,
-        [](const GValue* sink, gpointer step) {
-            (*static_cast<SinkStep*>(step))(GST_ELEMENT(g_value_get_object(sink)));
+        [](const GValue* value, gpointer) {
+            GstElement* sink = GST_ELEMENT(g_value_get_object(value));
+            if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+                gst_pad_send_event(pad, gst_event_new_flush_start());
+                gst_object_unref(pad);
+            }
         },
-        &step);
+        nullptr);
     gst_iterator_free(sinks);
 }
 
@@ -101,15 +104,9 @@ CuePreroll::~CuePreroll() {
         reader_->sink_ = nullptr;
     }
     // A streaming thread held in a sink's preroll keeps the reader's seek
-    // waiting: every sink is flushed, through its pad (no lock of the
-    // element's, which the seek may hold while it goes up through it).
+    // waiting.
     if (pipeline) {
-        ForEachSink(GST_BIN(pipeline), [](GstElement* sink) {
-            if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
-                gst_pad_send_event(pad, gst_event_new_flush_start());
-                gst_object_unref(pad);
-            }
-        });
+        FlushSinks(GST_BIN(pipeline));
         gst_object_unref(pipeline);
     }
     // A seek has also been seen to stay in a queue's pause with no thread

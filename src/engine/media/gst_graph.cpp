@@ -345,10 +345,8 @@ bool GstGraph::ReplaceStuckSound() {
     if (!audio || !SoundCardClockStuck(audio->clock()))
         return false;
     const bool playing = GST_STATE_TARGET(pipeline_) == GST_STATE_PLAYING;
-    if (playing) {
-        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-        WaitForState(GST_STATE_PAUSED);
-    }
+    if (playing)
+        ChangeState(GST_STATE_PAUSED);  // the wish too: buffering must not play it meanwhile
     if (GstElement* fresh = ReplaceStuckSink(audio->clock())) {
         audio->ReplaceSink(fresh);
         std::lock_guard lock(mutex_);
