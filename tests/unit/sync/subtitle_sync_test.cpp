@@ -113,16 +113,6 @@ TEST(SubtitleSync, MatchesWhatTheSourceHears) {
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
 }
 
-// A source that cannot open refuses with its own words, and a clip shorter
-// than 30 s is refused: the command line's test.
-TEST(SubtitleSync, RefusalsFromTheSource) {
-    const std::vector<Cue> cues = Cues(100'000);
-    const std::atomic<bool> notCancelled{false};
-    FakeSource unknown(cues, 0, 0);
-    EXPECT_EQ(SynchroniseToSpeech(unknown, cues, nullptr, notCancelled).reason,
-              "the clip's length is unknown");
-}
-
 TEST(SubtitleSync, CancelStopsTheListening) {
     const std::vector<Cue> cues = Cues(100'000);
     FakeSource source(cues, 0, 120'000);
