@@ -1,6 +1,6 @@
 // Listening and matching around a speech source: the windows listened to,
-// listening again around a cut, and what a source that fails or is
-// cancelled leads to. The source is a fake that "hears" a known script.
+// listening again around a cut, and a cancel. The source is a fake that
+// "hears" a known script; the refusals are sync_cli_test's, on real clips.
 #include <gtest/gtest.h>
 
 #include <random>
