@@ -11,13 +11,11 @@
 
 #include "../registry/registry_test_util.h"
 #include "app/settings.h"
-#include "engine/player_host.h"
-#include "engine/player_record.h"
 #include "platform/registry.h"
 #include "resources/command_ids.h"
 #include "subtitles/log_font.h"
-#include "support/fake_dialogs.h"
 #include "support/fake_display_modes.h"
+#include "support/scripted_player.h"
 
 namespace tavimo {
 namespace {
@@ -28,11 +26,7 @@ using platform::REG_DWORD;
 using platform::REG_EXPAND_SZ;
 using platform::REG_SZ;
 
-struct Record : PlayerHost {
-    platform::Dialogs& Dialogs() override { return dialogs; }
-    void SetWindowTitle(const std::string&) override {}
-    platform::ScriptedDialogs dialogs;
-    PlayerRecord record{*this};
+struct Record : test::ScriptedPlayer {
     FrameSettings frame;
     UpdateUi ui;
     Settings settings() { return Settings{record, frame}; }

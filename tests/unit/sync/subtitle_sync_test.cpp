@@ -1,6 +1,6 @@
 // Listening and matching around a speech source: the windows listened to,
-// listening again around a cut, and what a source that fails or is
-// cancelled leads to. The source is a fake that "hears" a known script.
+// listening again around a cut, and a cancel. The source is a fake that
+// "hears" a known script; the refusals are sync_cli_test's, on real clips.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -111,16 +111,6 @@ TEST(SubtitleSync, MatchesWhatTheSourceHears) {
     ASSERT_FALSE(progress.empty());
     EXPECT_DOUBLE_EQ(progress.back(), 1.0);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-}
-
-// A source that cannot open refuses with its own words, and a clip shorter
-// than 30 s is refused: the command line's test.
-TEST(SubtitleSync, RefusalsFromTheSource) {
-    const std::vector<Cue> cues = Cues(100'000);
-    const std::atomic<bool> notCancelled{false};
-    FakeSource unknown(cues, 0, 0);
-    EXPECT_EQ(SynchroniseToSpeech(unknown, cues, nullptr, notCancelled).reason,
-              "the clip's length is unknown");
 }
 
 TEST(SubtitleSync, CancelStopsTheListening) {
