@@ -253,24 +253,11 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     // A failed open closes the clip: nothing of the last picture is left.
     const std::string bad = f.media.filePath("broken.mp4").toStdString();
     std::ofstream(bad) << "not a clip";
-    // The window other than the main one titled `title`, or 0.
-    const auto box = [&](const std::string& title) {
-        unsigned long found = 0;
-        Within(10s, [&] {
-            std::istringstream ids(f.Run("xdotool search --onlyvisible --name '" + title + "'"));
-            for (unsigned long id; ids >> id;)
-                found = id != f.window ? id : found;
-            return found != 0;
-        });
-        return found;
-    };
-    f.Press("ctrl+o");
-    const unsigned long open = box("^Open Media File");
+    const unsigned long open = f.NewWindow("Open Media File...", [&] { f.Press("ctrl+o"); });
     ASSERT_NE(open, 0u) << "the open dialog";
     // Its name field takes the keyboard.
     ASSERT_TRUE(TypeInto(f.server, open, "type --delay 20 '" + bad + "'"));
-    f.Run("xdotool key Return");
-    const unsigned long error = box("^Tavimo$");
+    const unsigned long error = f.NewWindow("Tavimo", [&] { f.Run("xdotool key Return"); });
     ASSERT_NE(error, 0u) << "the error box";
     ASSERT_TRUE(TypeInto(f.server, error, "key Return"));
     f.Picture();  // where the picture was
