@@ -78,21 +78,34 @@ double Position(const QString& name = kName) {
     return Property(name, kPlayer, "Position").toLongLong() / 1e6;
 }
 
+// Each test's own X server, user folders and media folder, on the private
+// session bus all share.
+class DesktopE2e : public ::testing::Test, public Session {
+  protected:
+    void SetUp() override { ASSERT_TRUE(server.Running()); }
+    // A player whose window is shown and which listens for the instance message.
+    std::unique_ptr<Player> Started(const std::vector<std::string>& args) {
+        auto started = std::make_unique<Player>(server, user, args);
+        EXPECT_TRUE(started->WaitForWindow(15s).has_value()) << "no window";
+        const auto socket =
+            user.RuntimeDir() + "/tavimo/" + std::to_string(started->Pid()) + ".sock";
+        Within(10s, [&] { return std::filesystem::exists(socket); });
+        return started;
+    }
+};
+using ShellE2e = DesktopE2e;
+
 // With "Allow Multiple Instances" a second player takes a name of its own; its
 // sound-only clip keeps no screen awake.
-TEST(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
-    XServer server;
-    ASSERT_TRUE(server.Running());
-    UserFolders user;
+TEST_F(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
     ScreenSaverStandIn screenSaver;
     ASSERT_TRUE(screenSaver.Registered());
     user.Store("AllowMultipleInstances", 1u);
-    QTemporaryDir media;
     const std::string sound = media.filePath("tone.m4a").toStdString();
     ASSERT_TRUE(MakeClip("audiotestsrc num-buffers=200 ! avenc_aac ! mp4mux", sound));
 
-    Player player(server, user);
-    ASSERT_TRUE(player.WaitForWindow(15s).has_value());
+    player = std::make_unique<Player>(server, user);
+    ASSERT_TRUE(player->WaitForWindow(15s).has_value());
     ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
     // Listening from when the name appears, as a sound menu does. QtDBus
     // passes on a well-known name's signals from the owner it tracks:
@@ -187,33 +200,19 @@ TEST(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) {
     Call("Play");
     EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == 1; }));
     QDBusInterface(kName, kPath, "org.mpris.MediaPlayer2").call("Quit");
-    EXPECT_EQ(player.WaitForExit(10s), 0);
+    EXPECT_EQ(player->WaitForExit(10s), 0);
     EXPECT_EQ(user.Dword("Volume"), 40u);
     EXPECT_EQ(screenSaver.Outstanding(), 0) << "the hold outlived the player";
     EXPECT_EQ(screenSaver.Inhibits(), 5);
-}
-
-// A player whose window is shown and which listens for the instance message.
-std::unique_ptr<Player> StartPlayer(const XServer& server, const UserFolders& user,
-                                    const std::vector<std::string>& args) {
-    auto player = std::make_unique<Player>(server, user, args);
-    EXPECT_TRUE(player->WaitForWindow(15s).has_value()) << "no window";
-    const auto socket = user.RuntimeDir() + "/tavimo/" + std::to_string(player->Pid()) + ".sock";
-    Within(10s, [&] { return std::filesystem::exists(socket); });
-    return player;
 }
 
 // A clip left in the middle starts there again on the next run. Instances
 // started with "Allow Multiple Instances" on hold no marker: a later start with
 // the option off finds none and all run. The next start closes all of them,
 // and they save as at a user's close.
-TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
-    XServer server;
-    ASSERT_TRUE(server.Running());
-    UserFolders user;
+TEST_F(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     user.Store("ResumePlayback", 1u);
     user.Store("AllowMultipleInstances", 1u);
-    QTemporaryDir media;
     const std::string clip = media.filePath("forty seconds.mp4").toStdString();
     ASSERT_TRUE(
         MakeClip("videotestsrc num-buffers=400 ! video/x-raw,width=160,height=120,"
@@ -230,7 +229,7 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     // Four five-second steps forward once it plays: left at about 21 s, each
     // step up to a second further on to the next key frame (three steps end
     // before 19.5 s). Esc stops; Esc on a stopped clip closes.
-    auto run = StartPlayer(server, user, {clip});
+    auto run = Started({clip});
     ASSERT_TRUE(Eventually(
         [] {
             return Status() == "Playing" && Property(kName, kPlayer, "CanSeek").toBool() &&
@@ -249,16 +248,16 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     EXPECT_GT(left, 19);
     EXPECT_LT(left, 28);
 
-    auto first = StartPlayer(server, user, {clip});
+    auto first = Started({clip});
     EXPECT_TRUE(Eventually([&] { return Position() > left + 1.0; }, 10000))
         << "resumed and played on: " << Position();
-    auto second = StartPlayer(server, user, {});
+    auto second = Started({});
     user.Store("AllowMultipleInstances", 0u);
     // An instance deals with the others before it reads the settings, and so
     // before its window shows.
-    auto third = StartPlayer(server, user, {});
+    auto third = Started({});
     EXPECT_TRUE(first->Running() && second->Running() && third->Running());
-    auto fourth = StartPlayer(server, user, {});
+    auto fourth = Started({});
     for (Player* p : {first.get(), second.get(), third.get()}) {
         EXPECT_EQ(p->WaitForExit(10s), 0);
     }
@@ -273,21 +272,18 @@ TEST(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
 // what the second saves. A replaced instance whose box is up (here the error
 // about its command line's clip, shown before its main loop runs) still
 // closes and ends, and so does one told to quit over MPRIS.
-TEST(ShellE2e, AReplacedInstanceEndsBeforeTheNextReadsAndABoxDoesNotKeepItAlive) {
-    XServer server;
-    ASSERT_TRUE(server.Running());
-    UserFolders user;
+TEST_F(ShellE2e, AReplacedInstanceEndsBeforeTheNextReadsAndABoxDoesNotKeepItAlive) {
     user.Store("Volume", 100u);
-    auto first = StartPlayer(server, user, {});
+    auto first = Started({});
     // Keys are taken in order: once the volume is down, C has hidden the text.
     first->Key("c shift+Down shift+Down shift+Down shift+Down shift+Down shift+Down");
     ASSERT_TRUE(Eventually([] { return Property(kName, kPlayer, "Volume").toDouble() < 0.71; }));
-    auto second = StartPlayer(server, user, {"/nonexistent/clip.mp4"});
+    auto second = Started({"/nonexistent/clip.mp4"});
     EXPECT_EQ(first->WaitForExit(10s), 0);
     ASSERT_TRUE(second->WaitForBox(15s)) << "the error box about the path";
     ASSERT_TRUE(second->Running());
 
-    auto third = StartPlayer(server, user, {"/nonexistent/clip.mp4"});
+    auto third = Started({"/nonexistent/clip.mp4"});
     EXPECT_EQ(second->WaitForExit(10s), 0) << "the box kept the replaced instance alive";
     EXPECT_EQ(user.Dword("Volume"), 70u) << "as the first left it, saved by the second";
     EXPECT_EQ(user.Dword("ViewSubtitles"), 0u);
@@ -301,25 +297,22 @@ TEST(ShellE2e, AReplacedInstanceEndsBeforeTheNextReadsAndABoxDoesNotKeepItAlive)
 // A screen saver service that takes calls and never answers: entering and
 // leaving full screen and closing go on; the process ends at once rather
 // than after the bus's 25 s per call.
-TEST(DesktopE2e, AHungScreenSaverServiceHoldsNothingUp) {
-    XServer server;
-    ASSERT_TRUE(server.Running());
-    UserFolders user;
+TEST_F(DesktopE2e, AHungScreenSaverServiceHoldsNothingUp) {
     ScreenSaverStandIn screenSaver;
     ASSERT_TRUE(screenSaver.Registered());
     screenSaver.SetSilent(true);
-    Player player(server, user, {std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
-    const std::optional<unsigned long> window = player.WaitForWindow(15s);
-    ASSERT_TRUE(window.has_value());
+    player = std::make_unique<Player>(
+        server, user, std::vector<std::string>{std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
+    window = player->WaitForWindow(15s).value_or(0);
+    ASSERT_NE(window, 0u);
     const QRect screen(0, 0, 1024, 768);
-    const auto geometry = [&] { return WindowGeometry(server.Display(), *window); };
     EXPECT_TRUE(Eventually([&] { return screenSaver.Inhibits() >= 1; }, 10000)) << "it plays";
-    player.Key("f");
-    EXPECT_TRUE(Eventually([&] { return geometry() == screen; }, 10000)) << "full screen";
-    player.Key("Escape");  // leaves full screen and stops
-    EXPECT_TRUE(Eventually([&] { return geometry() != screen; }, 10000)) << "full screen left";
-    player.Key("Escape");  // closes
-    EXPECT_EQ(player.WaitForExit(10s), 0);
+    Press("f");
+    EXPECT_TRUE(Eventually([&] { return Geometry() == screen; }, 10000)) << "full screen";
+    Press("Escape");  // leaves full screen and stops
+    EXPECT_TRUE(Eventually([&] { return Geometry() != screen; }, 10000)) << "full screen left";
+    Press("Escape");  // closes
+    EXPECT_EQ(player->WaitForExit(10s), 0);
     EXPECT_GE(screenSaver.Inhibits(), 2) << "the service was asked";
 }
 

@@ -13,11 +13,10 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <set>
-#include <sstream>
 
 #include "x_session.h"
 
@@ -25,7 +24,6 @@ namespace tavimo::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-using Ids = std::set<unsigned long>;
 
 class FilesE2eTest : public ::testing::Test, public Session {
   protected:
@@ -33,37 +31,14 @@ class FilesE2eTest : public ::testing::Test, public Session {
     std::string Clip(const std::string& name) {
         return media.filePath(QString::fromStdString(name)).toStdString();
     }
-    std::string Title(unsigned long id) {
-        std::string title = RunIn(server.Display(), "xdotool getwindowname " + std::to_string(id));
-        return title.empty() ? title : title.substr(0, title.size() - 1);
-    }
     // Whether the main window comes to read "Tavimo - <clip>".
     bool Plays(const std::string& name) {
         return Within(10s, [&] { return Title(window) == "Tavimo - " + Clip(name); });
     }
-    // The visible windows of the player: main window, video surface, dialogs.
-    Ids Shown() {
-        Ids ids;
-        std::stringstream out(RunIn(server.Display(), "xdotool search --onlyvisible --pid " +
-                                                          std::to_string(player->Pid()) +
-                                                          " --name '.*'"));
-        for (unsigned long id = 0; out >> id;)
-            ids.insert(id);
-        return ids;
-    }
     // Presses `keys` in the main window; the new window titled `title`, or 0.
     // Close and TypeInto wait for it to be drawn.
     unsigned long Dialog(const std::string& keys, const std::string& title) {
-        const Ids before = Shown();
-        player->Key(keys);
-        unsigned long found = 0;
-        Within(10s, [&] {
-            for (unsigned long id : Shown())
-                if (before.count(id) == 0 && Title(id) == title)
-                    found = id;
-            return found != 0;
-        });
-        return found;
+        return NewWindow(title, [&] { Press(keys); });
     }
     // One-second clips, muxed as their names' extensions say; whether all were made.
     bool MakeClips(std::initializer_list<const char*> names) {
@@ -102,14 +77,15 @@ class FilesE2eTest : public ::testing::Test, public Session {
     }
     // Types `keys` into dialog `id` once it is drawn; whether it then closes.
     bool Close(unsigned long id, const std::string& keys) {
-        return TypeInto(server, id, keys) && Within(10s, [&] { return Shown().count(id) == 0; });
+        return TypeInto(server, id, keys) &&
+               Within(10s, [&] { return std::ranges::count(player->Windows(), id) == 0; });
     }
     // How many clips have played to their end, as the player's log says.
     int Ends() {
-        std::ifstream log(Clip("stderr.txt"));
+        const std::string log = FileText(Clip("stderr.txt"));
         int ends = 0;
-        for (std::string line; std::getline(log, line);)
-            ends += line.find("end of stream:") != std::string::npos;
+        for (size_t at = 0; (at = log.find("end of stream:", at)) != std::string::npos; ++at)
+            ++ends;
         return ends;
     }
 };

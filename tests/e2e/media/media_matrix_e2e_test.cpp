@@ -187,10 +187,7 @@ class MediaMatrix : public testing::TestWithParam<Row> {
         player_->Key(key);
         return Within(2s, [&] { return UserTime() != before; });
     }
-    std::string Errors() {
-        std::ifstream in(errors_.filePath("stderr.txt").toStdString());
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string Errors() { return FileText(errors_.filePath("stderr.txt").toStdString()); }
 
     static inline bool made_ = false;
     static inline XServer* server_ = nullptr;

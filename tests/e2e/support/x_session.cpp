@@ -10,10 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -116,6 +118,11 @@ bool MakeClip(const std::string& pipeline, const std::string& path) {
     return std::system(command.c_str()) == 0;
 }
 
+std::string FileText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 Player::Player(const XServer& server, const UserFolders& user, const std::vector<std::string>& args,
                const std::vector<std::string>& env, const std::string& errors)
     : server_(server) {
@@ -154,19 +161,22 @@ Player::~Player() {
     }
 }
 
+std::vector<unsigned long> Player::Windows(const std::string& name) {
+    std::istringstream out(RunIn(
+        server_.Display(),
+        "xdotool search --onlyvisible --pid " + std::to_string(pid_) + " --name '" + name + "'"));
+    std::vector<unsigned long> ids;
+    for (unsigned long id = 0; out >> id;)
+        ids.push_back(id);
+    return ids;
+}
+
 std::optional<unsigned long> Player::WaitForWindow(std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    const std::string query =
-        "xdotool search --onlyvisible --pid " + std::to_string(pid_) + " --name '^Tavimo'";
-    while (std::chrono::steady_clock::now() < end && Running()) {
-        const std::string out = RunIn(server_.Display(), query);
-        if (!out.empty()) {
-            window_ = std::stoul(out);  // the first match
-            return window_;
-        }
-        std::this_thread::sleep_for(50ms);
-    }
-    return std::nullopt;
+    std::vector<unsigned long> found;
+    if (!Within(timeout, [&] { return !Running() || !(found = Windows("^Tavimo")).empty(); }) ||
+        found.empty())
+        return std::nullopt;
+    return window_ = found.front();
 }
 
 bool Player::Running() {
@@ -188,9 +198,7 @@ std::optional<int> Player::WaitForExit(std::chrono::milliseconds timeout) {
 std::optional<unsigned long> Player::WaitForBox(std::chrono::milliseconds timeout) {
     std::optional<unsigned long> box;
     Within(timeout, [&] {
-        std::istringstream ids(RunIn(server_.Display(), "xdotool search --onlyvisible --pid " +
-                                                            std::to_string(pid_) + " --name '.*'"));
-        for (unsigned long id = 0; ids >> id;) {
+        for (unsigned long id : Windows()) {
             const std::string type = RunIn(
                 server_.Display(), "xprop -id " + std::to_string(id) + " _NET_WM_WINDOW_TYPE");
             if (type.find("_NET_WM_WINDOW_TYPE_DIALOG") != std::string::npos)
@@ -246,6 +254,24 @@ bool Session::Start(const std::vector<std::string>& args, const std::vector<std:
     player = std::make_unique<Player>(server, user, args, vars, errors);
     window = player->WaitForWindow(15s).value_or(0);
     return window != 0;
+}
+
+std::string Session::Title(unsigned long id) {
+    const std::string title = Run("xdotool getwindowname " + std::to_string(id));
+    return title.substr(0, title.find('\n'));
+}
+
+unsigned long Session::NewWindow(const std::string& title, const std::function<void()>& act) {
+    const std::vector<unsigned long> before = player->Windows();
+    act();
+    unsigned long found = 0;
+    Within(10s, [&] {
+        for (unsigned long id : player->Windows())
+            if (std::ranges::count(before, id) == 0 && Title(id) == title)
+                found = id;
+        return found != 0;
+    });
+    return found;
 }
 
 }  // namespace tavimo::e2e

@@ -76,6 +76,8 @@ std::string PlayerBinary();
 // Makes the file `path` with gst-launch-1.0 from `pipeline`, which ends in a
 // muxer; whether that worked.
 bool MakeClip(const std::string& pipeline, const std::string& path);
+// The text of the file at `path`; empty when it cannot be read.
+std::string FileText(const std::string& path);
 
 // A user's own settings and runtime folders, made empty for one test, with
 // the settings file read and written through the program's own store.
@@ -108,6 +110,9 @@ class Player {
     Player& operator=(const Player&) = delete;
 
     pid_t Pid() const { return pid_; }
+    // This process's visible windows whose names `name` (a regular
+    // expression) matches, as xdotool finds them now.
+    std::vector<unsigned long> Windows(const std::string& name = ".*");
     // The X id of this process's main window, waiting up to `timeout`.
     std::optional<unsigned long> WaitForWindow(std::chrono::milliseconds timeout);
     // Exit status once the process ends within `timeout`; nullopt if it is
@@ -141,6 +146,11 @@ struct Session {
     QRect Geometry() { return WindowGeometry(server.Display(), window); }
     // Types `keys` into the player; the caller waits for their effect.
     void Press(const std::string& keys) { player->Key(keys); }
+    // The name of window `id`, without the line's end.
+    std::string Title(unsigned long id);
+    // Runs `act`, then waits up to 10 s for a window of the player titled
+    // `title` that did not show before; 0 when none came.
+    unsigned long NewWindow(const std::string& title, const std::function<void()>& act);
 
     XServer server;
     UserFolders user;

@@ -24,11 +24,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // The strip at the top left of the window's picture (160 x 120, grey all
 // over in this clip, below the menu, toolbar and seek bar): its light pixels
 // of text and its grey ones; the subtitles stand at the picture's bottom, out
@@ -87,11 +82,13 @@ void MakeSpeechClip(const std::string& dir, int seed) {
               0);
 }
 
-// The one result the results file holds: its first part's offset, in ms.
+// The first part's offset, in ms, of the one result the results file at
+// `path` comes to hold within 60 s (a run takes a while on a loaded machine).
 std::optional<long> RememberedOffset(const std::string& path) {
     std::smatch m;
-    const std::string line = Slurp(path);
-    if (!std::regex_search(line, m, std::regex(R"(\t1\t1\t0:(-?\d+)\t)")))
+    std::string line;
+    if (!Within(60s, [&] { return !(line = FileText(path)).empty(); }) ||
+        !std::regex_search(line, m, std::regex(R"(\t1\t1\t0:(-?\d+)\t)")))
         return std::nullopt;
     return std::stol(m[1]);
 }
@@ -101,7 +98,7 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
     const std::string dir = data.path().toStdString();
     MakeSpeechClip(dir, 21);
     // The file beside the clip shows every cue 2.35 s late.
-    const std::string out = Shifted(Slurp(dir + "/truth.srt"), 2350);
+    const std::string out = Shifted(FileText(dir + "/truth.srt"), 2350);
     std::ofstream(dir + "/film.srt") << out;
     const std::string remembered = cache.path().toStdString() + "/tavimo/subtitle-sync.txt";
     const std::vector<std::string> env = {"XDG_CACHE_HOME=" + cache.path().toStdString()};
@@ -115,9 +112,8 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
         ASSERT_TRUE(PlainPicture(server)) << "the picture, no note on it";
         player.Key("y");
         EXPECT_TRUE(Within(2s, [&] { return NotePixels(server) > 20; })) << "the note shows";
-        ASSERT_TRUE(Within(60s, [&] { return !Slurp(remembered).empty(); }));
         const std::optional<long> offset = RememberedOffset(remembered);
-        ASSERT_TRUE(offset) << Slurp(remembered);
+        ASSERT_TRUE(offset) << FileText(remembered);
         EXPECT_NEAR(*offset, -2350, 150);
         player.Key("Escape Escape Escape");
         EXPECT_TRUE(player.WaitForExit(10s));
@@ -125,7 +121,7 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
     {
         // The next start applies the remembered result, with its note, and
         // writes nothing new.
-        const std::string before = Slurp(remembered);
+        const std::string before = FileText(remembered);
         Player player(server, user, {dir + "/film.mp4"}, env);
         ASSERT_TRUE(player.WaitForWindow(15s));
         // The note comes once the clip has opened, which on a loaded machine
@@ -137,13 +133,13 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
         player.Key("y");
         player.Key("Escape Escape");
         EXPECT_EQ(player.WaitForExit(10s), std::optional<int>(0));
-        EXPECT_EQ(Slurp(remembered), before);
+        EXPECT_EQ(FileText(remembered), before);
     }
     {
         // The same subtitles as an ASS track inside the clip (Matroska), 1.8 s
         // early and not flagged default: chosen by hand with V, the track is
         // read whole when Y starts, though only its first cues have played.
-        std::ofstream(dir + "/early.srt") << Shifted(Slurp(dir + "/truth.srt"), -1800);
+        std::ofstream(dir + "/early.srt") << Shifted(FileText(dir + "/truth.srt"), -1800);
         ASSERT_EQ(
             std::system(("ffmpeg -loglevel error -y -i " + dir + "/early.srt " + dir +
                          "/early.ass && ffmpeg -loglevel error -y -i " + dir + "/film.mp4 -i " +
@@ -157,9 +153,8 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
         player.Key("v");
         ASSERT_TRUE(Within(5s, [&] { return NotePixels(server) > 20; })) << "the track's note";
         player.Key("y");
-        ASSERT_TRUE(Within(60s, [&] { return !Slurp(remembered).empty(); }));
         const std::optional<long> offset = RememberedOffset(remembered);
-        ASSERT_TRUE(offset) << Slurp(remembered);
+        ASSERT_TRUE(offset) << FileText(remembered);
         EXPECT_NEAR(*offset, 1800, 150);
         player.Key("Escape Escape Escape");
         EXPECT_TRUE(player.WaitForExit(10s));

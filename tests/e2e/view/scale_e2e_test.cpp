@@ -66,8 +66,18 @@ QRect GreyAround(const QImage& shot, QPoint inside) {
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// A session at a desktop scale of 2 (Xft.dpi 192) or of 1.
 struct Scaled : Session {
-    using Session::Session;
+    Scaled(const std::string& screen, bool doubled) : Session(screen) {
+        if (doubled)
+            Run("sh -c 'echo Xft.dpi: 192 | xrdb -merge'");
+    }
+    // Makes the clip `name` from `pipeline` (which ends in a muxer) and opens
+    // it; whether its window showed.
+    bool Open(const std::string& name, const std::string& pipeline) {
+        const std::string clip = media.filePath(QString::fromStdString(name)).toStdString();
+        return MakeClip(pipeline, clip) && Start({clip});
+    }
     // The picture's native surface: the frame's one child window with a
     // picture in it (Qt's other children are 1 x 1 or off).
     QRect Surface() {
@@ -114,20 +124,16 @@ int TextBottom(const QImage& shot, const QRect& picture) {
 }
 
 TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
-    Scaled s("1920x1200x24");
+    Scaled s("1920x1200x24", true);
     ASSERT_TRUE(s.server.Running());
-    s.Run("sh -c 'echo Xft.dpi: 192 | xrdb -merge'");
     ASSERT_NE(s.Run("xrdb -query").find("192"), std::string::npos) << "xrdb missing";
     // 40 s of plain grey, 640 x 360, with one subtitle all along.
-    const std::string clip = s.media.filePath("grey.mp4").toStdString();
-    ASSERT_TRUE(
-        MakeClip("videotestsrc pattern=solid-color foreground-color=0xff808080 "
-                 "num-buffers=200 ! video/x-raw,width=640,height=360,framerate=5/1 ! "
-                 "x264enc speed-preset=ultrafast key-int-max=5 ! mp4mux",
-                 clip));
     std::ofstream(s.media.filePath("grey.srt").toStdString())
         << "1\n00:00:00,000 --> 00:05:00,000\nA subtitle to drag\n\n";
-    ASSERT_TRUE(s.Start({clip}));
+    ASSERT_TRUE(s.Open("grey.mp4",
+                       "videotestsrc pattern=solid-color foreground-color=0xff808080 "
+                       "num-buffers=200 ! video/x-raw,width=640,height=360,framerate=5/1 ! "
+                       "x264enc speed-preset=ultrafast key-int-max=5 ! mp4mux"));
 
     // The picture: 1280 x 720 device pixels, as is its surface, at the
     // bottom of the frame, which is as wide; right under the bars, with no
@@ -234,16 +240,12 @@ double ColourChanges(const QImage& image) {
 // every pixel red beside green, where a thumbnail decoded at 160 and enlarged
 // shows pairs of pixels alike at best.
 TEST(ScaleE2e, TheSeekBarsThumbnailAtTheScreensDensity) {
-    Scaled s("1920x1200x24");
+    Scaled s("1920x1200x24", true);
     ASSERT_TRUE(s.server.Running());
-    s.Run("sh -c 'echo Xft.dpi: 192 | xrdb -merge'");
-    const std::string clip = s.media.filePath("checkers.mp4").toStdString();
-    ASSERT_TRUE(
-        MakeClip("videotestsrc pattern=checkers-2 num-buffers=50 ! "
-                 "video/x-raw,width=640,height=360,framerate=5/1 ! "
-                 "x264enc speed-preset=ultrafast qp-max=10 key-int-max=5 ! mp4mux",
-                 clip));
-    ASSERT_TRUE(s.Start({clip}));
+    ASSERT_TRUE(s.Open("checkers.mp4",
+                       "videotestsrc pattern=checkers-2 num-buffers=50 ! "
+                       "video/x-raw,width=640,height=360,framerate=5/1 ! "
+                       "x264enc speed-preset=ultrafast qp-max=10 key-int-max=5 ! mp4mux"));
     // The seek bar runs across the frame about 130 device pixels down (menu
     // 40, toolbar 60, bar 40); hovering its middle shows the preview. It is
     // filled while the clip plays, and empty once stopped.
@@ -277,16 +279,13 @@ TEST(ScaleE2e, TheSeekBarsThumbnailAtTheScreensDensity) {
 // at the top and the bottom to panels: the frame stays inside the work area,
 // with the picture made smaller and its aspect kept.
 TEST(ScaleE2e, A1080pClipOnA1080pScreen) {
-    Scaled s("1920x1080x24");
+    Scaled s("1920x1080x24", false);
     ASSERT_TRUE(s.server.Running());
     s.Run("xprop -root -format _NET_WORKAREA 32c -set _NET_WORKAREA 0,40,1920,1000");
-    const std::string clip = s.media.filePath("big.mp4").toStdString();
-    ASSERT_TRUE(
-        MakeClip("videotestsrc pattern=solid-color foreground-color=0xff808080 "
-                 "num-buffers=10 ! video/x-raw,width=1920,height=1080,framerate=5/1 ! "
-                 "x264enc speed-preset=ultrafast ! mp4mux",
-                 clip));
-    ASSERT_TRUE(s.Start({clip}));
+    ASSERT_TRUE(s.Open("big.mp4",
+                       "videotestsrc pattern=solid-color foreground-color=0xff808080 "
+                       "num-buffers=10 ! video/x-raw,width=1920,height=1080,framerate=5/1 ! "
+                       "x264enc speed-preset=ultrafast ! mp4mux"));
     QRect picture;
     ASSERT_TRUE(Within(15s, [&] {
         picture = s.GreyPicture();

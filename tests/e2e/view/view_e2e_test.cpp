@@ -112,14 +112,35 @@ struct Fixture : Session {
     }
 };
 
-// The screen's size and the screen saver's timeout as another client sees them.
-std::array<int, 3> Screen(Display* dpy) {
+// What the X server holds for the screen, as another client sees it: its
+// size, the screen saver's timeout, whether DPMS is on and whether the saver
+// is showing now.
+struct Screen {
+    int width = 0, height = 0, timeout = 0;
+    bool dpms = false, showing = false;
+    bool operator==(const Screen&) const = default;
+};
+Screen ScreenOf(Display* dpy) {
+    Screen s;
     Window root;
-    int x, y, timeout, interval, blanking, exposures;
+    int x, y, interval, blanking, exposures, event = 0, error = 0;
     unsigned w, h, border, depth;
     XGetGeometry(dpy, DefaultRootWindow(dpy), &root, &x, &y, &w, &h, &border, &depth);
-    XGetScreenSaver(dpy, &timeout, &interval, &blanking, &exposures);
-    return {int(w), int(h), timeout};
+    s.width = int(w), s.height = int(h);
+    XGetScreenSaver(dpy, &s.timeout, &interval, &blanking, &exposures);
+    CARD16 level = 0;
+    BOOL on = False;
+    s.dpms = DPMSQueryExtension(dpy, &event, &error) && DPMSInfo(dpy, &level, &on) && on;
+    XScreenSaverInfo* info = XScreenSaverAllocInfo();
+    XScreenSaverQueryInfo(dpy, DefaultRootWindow(dpy), info);
+    s.showing = info->state == ScreenSaverOn;
+    XFree(info);
+    return s;
+}
+// The screen's size and the saver's timeout.
+std::array<int, 3> Sized(Display* dpy) {
+    const Screen s = ScreenOf(dpy);
+    return {s.width, s.height, s.timeout};
 }
 
 TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
@@ -140,7 +161,7 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     XSync(dpy, False);
     // Full screen holds the saver off for itself alone: the timeout stays.
     const std::array<int, 3> original = {1024, 768, 300}, switched = {800, 600, 300};
-    ASSERT_EQ(Screen(dpy), original);
+    ASSERT_EQ(Sized(dpy), original);
     f.user.Store("Resolution", std::string("800x600x24 60Hz"));
     ASSERT_TRUE(f.Start());
     const QRect window = f.Geometry();
@@ -225,7 +246,7 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     // the new screen; a movement shows the bar across the top, holding still
     // hides it again.
     const auto screenIs = [&](const std::array<int, 3>& screen, const QRect& geometry) {
-        return Within(5s, [&] { return Screen(dpy) == screen && f.Geometry() == geometry; });
+        return Within(5s, [&] { return Sized(dpy) == screen && f.Geometry() == geometry; });
     };
     const auto barShows = [&] { return !IsBlack(f.server.Screenshot().pixel(200, 10)); };
     f.Press("s Return");
@@ -253,24 +274,11 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     // A failed open closes the clip: nothing of the last picture is left.
     const std::string bad = f.media.filePath("broken.mp4").toStdString();
     std::ofstream(bad) << "not a clip";
-    // The window other than the main one titled `title`, or 0.
-    const auto box = [&](const std::string& title) {
-        unsigned long found = 0;
-        Within(10s, [&] {
-            std::istringstream ids(f.Run("xdotool search --onlyvisible --name '" + title + "'"));
-            for (unsigned long id; ids >> id;)
-                found = id != f.window ? id : found;
-            return found != 0;
-        });
-        return found;
-    };
-    f.Press("ctrl+o");
-    const unsigned long open = box("^Open Media File");
+    const unsigned long open = f.NewWindow("Open Media File...", [&] { f.Press("ctrl+o"); });
     ASSERT_NE(open, 0u) << "the open dialog";
     // Its name field takes the keyboard.
     ASSERT_TRUE(TypeInto(f.server, open, "type --delay 20 '" + bad + "'"));
-    f.Run("xdotool key Return");
-    const unsigned long error = box("^Tavimo$");
+    const unsigned long error = f.NewWindow("Tavimo", [&] { f.Run("xdotool key Return"); });
     ASSERT_NE(error, 0u) << "the error box";
     ASSERT_TRUE(TypeInto(f.server, error, "key Return"));
     f.Picture();  // where the picture was
@@ -289,29 +297,6 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     }
 }
 
-// What the X server holds for the screen saver: its timeout, whether DPMS is
-// on, and whether the saver is showing now.
-struct Saver {
-    int timeout = 0;
-    bool dpms = false;
-    bool showing = false;
-    bool operator==(const Saver&) const = default;
-};
-Saver SaverOf(Display* dpy) {
-    Saver s;
-    int interval, blanking, exposures;
-    XGetScreenSaver(dpy, &s.timeout, &interval, &blanking, &exposures);
-    int event = 0, error = 0;
-    CARD16 level = 0;
-    BOOL on = False;
-    s.dpms = DPMSQueryExtension(dpy, &event, &error) && DPMSInfo(dpy, &level, &on) && on;
-    XScreenSaverInfo* info = XScreenSaverAllocInfo();
-    XScreenSaverQueryInfo(dpy, DefaultRootWindow(dpy), info);
-    s.showing = info->state == ScreenSaverOn;
-    XFree(info);
-    return s;
-}
-
 // Full screen entered on a stopped clip fills the screen as a playing one
 // does, and keeps a one-second screen saver from starting. Killed there, the
 // player leaves the server's settings as they were, and the saver starts
@@ -326,7 +311,7 @@ TEST(ViewE2e, StoppedClipInFullScreenAndAKilledPlayer) {
     ASSERT_TRUE(f.StandsAtStart());
     XSetScreenSaver(dpy, 1, 0, PreferBlanking, AllowExposures);
     XSync(dpy, False);
-    const Saver before = SaverOf(dpy);
+    const Screen before = ScreenOf(dpy);
     f.Press("f");
     ASSERT_TRUE(Within(10s, [&] { return f.Geometry() == kScreen; }));
     // 640 x 360 grows to 1024 x 576 in the middle of the screen: the bars
@@ -340,13 +325,13 @@ TEST(ViewE2e, StoppedClipInFullScreenAndAKilledPlayer) {
     // Time itself is what is tested here: the one-second saver would have
     // started more than twice over.
     Wait(2500ms);
-    EXPECT_FALSE(SaverOf(dpy).showing) << "held off in full screen";
+    EXPECT_FALSE(ScreenOf(dpy).showing) << "held off in full screen";
 
     ::kill(f.player->Pid(), SIGKILL);
     ASSERT_TRUE(f.player->WaitForExit(5s).has_value());
-    EXPECT_TRUE(Within(10s, [&] { return SaverOf(dpy).showing; }))
+    EXPECT_TRUE(Within(10s, [&] { return ScreenOf(dpy).showing; }))
         << "the hold went with the process";
-    Saver after = SaverOf(dpy);
+    Screen after = ScreenOf(dpy);
     after.showing = before.showing;
     EXPECT_EQ(after, before) << "timeout " << after.timeout << ", DPMS " << after.dpms;
     XCloseDisplay(dpy);

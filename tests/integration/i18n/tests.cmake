@@ -35,20 +35,9 @@ tavimo_test(NAME translation_test
     LIBS tavimo_ui Qt6::Test
     LABELS integration)
 if(TARGET translation_test)
-    add_dependencies(translation_test tavimo_pseudo_translation)
+    add_dependencies(translation_test tavimo_pseudo_translation tavimo)
     target_compile_definitions(translation_test PRIVATE
         TAVIMO_PSEUDO_QM="${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.qm")
-endif()
-
-# The desktop's language as the environment gives it, and --help of the program.
-tavimo_test(NAME translation_desktop_language_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/desktop_language_test.cpp
-            ${TAVIMO_TEST_SUPPORT_DIR}/qt_widgets_main.cpp
-    LIBS tavimo_ui Qt6::Test
-    LABELS integration
-    ENV "LANGUAGE=de:fr;LC_ALL=C.UTF-8;LANG=C.UTF-8")
-if(TARGET translation_desktop_language_test)
-    add_dependencies(translation_desktop_language_test tavimo)
 endif()
 
 # The desktop entry and metainfo in every language, valid for their checkers.

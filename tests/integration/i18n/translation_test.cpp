@@ -2,13 +2,16 @@
 // that puts a mark before every text the sources offer for translation, no
 // text a person sees comes out unmarked: a text that skipped the translation
 // shows up here. Each shipped language keeps its menus' accelerators unique,
-// German reads as German, and the desktop's list of languages picks the one
-// shown.
+// and the desktop's list of languages (LANGUAGE) picks the one shown.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include <QProcess>
 #include <QSlider>
 
 #include "app/translations.h"
@@ -47,12 +50,20 @@ class PseudoTranslation : public ::testing::Test {
     void TearDown() override { RemoveTranslators(); }
 };
 
-// The submenus that list data rather than words: every entry after the
-// first ("Default", "Automatic") is a display mode or an encoding's name.
-bool IsDataEntry(const ShownText& shown) {
-    const bool dataMenu = shown.where.endsWith(kMark + "Fullscreen Resolution") ||
-                          shown.where.endsWith(kMark + "Subtitle Encoding");
-    return dataMenu && !shown.text.startsWith(kMark);
+// Every popup of the frame, the bar's and those inside them, depth first,
+// with the titles of the popups above it and its own.
+std::vector<std::pair<QString, const QMenu*>> Menus(CMainFrame& frame) {
+    std::vector<std::pair<QString, const QMenu*>> out;
+    const std::function<void(const QMenu*, const QString&)> walk = [&](const QMenu* menu,
+                                                                       const QString& where) {
+        out.emplace_back(where, menu);
+        for (const QAction* action : menu->actions())
+            if (action->menu() != nullptr)
+                walk(action->menu(), where + " > " + action->text());
+    };
+    for (const QAction* popup : frame.menuBar()->actions())
+        walk(popup->menu(), popup->text());
+    return out;
 }
 
 TEST_F(PseudoTranslation, EveryMenuEntryAndToolbarTipIsTranslated) {
@@ -60,24 +71,27 @@ TEST_F(PseudoTranslation, EveryMenuEntryAndToolbarTipIsTranslated) {
     QStringList unmarked;
     int walked = 0;
     int data = 0;
-    for (const ShownText& shown : MenuTexts(*f.frame)) {
-        if (IsDataEntry(shown)) {
+    // The submenus that list data rather than words: every entry after the
+    // first ("Default", "Automatic") is a display mode or an encoding's name.
+    const auto check = [&](const QString& where, const QString& text) {
+        if (text.startsWith(kMark))
+            ++walked;
+        else if (where.endsWith(kMark + "Fullscreen Resolution") ||
+                 where.endsWith(kMark + "Subtitle Encoding"))
             ++data;
-            continue;
-        }
-        ++walked;
-        if (!shown.text.startsWith(kMark))
-            unmarked << shown.where + ": " + shown.text;
-    }
-    for (QToolBar* bar : f.frame->findChildren<QToolBar*>()) {
-        for (const QAction* action : bar->actions()) {
-            if (!action->toolTip().isEmpty() && action->data().toInt() != ID_DELETE_FILE) {
-                ++walked;
-                if (!action->toolTip().startsWith(kMark))
-                    unmarked << "toolbar: " + action->toolTip();
-            }
-        }
-    }
+        else
+            ++walked, unmarked << where + ": " + text;
+    };
+    for (const QAction* popup : f.frame->menuBar()->actions())
+        check("menu bar", popup->text());
+    for (const auto& [where, menu] : Menus(*f.frame))
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                check(where, action->text());
+    for (QToolBar* bar : f.frame->findChildren<QToolBar*>())
+        for (const QAction* action : bar->actions())
+            if (!action->toolTip().isEmpty() && action->data().toInt() != ID_DELETE_FILE)
+                check("toolbar", action->toolTip());
     EXPECT_TRUE(unmarked.isEmpty()) << unmarked.join('\n').toStdString();
     EXPECT_GE(walked, 60);    // the whole menu, not a part of it
     EXPECT_EQ(data, 2 + 21);  // two display modes, the encodings after "Automatic"
@@ -85,28 +99,11 @@ TEST_F(PseudoTranslation, EveryMenuEntryAndToolbarTipIsTranslated) {
     EXPECT_EQ(bar.at(0)->menu()->actions().at(0)->text(), kMark + "&Open Video...\tCtrl+O");
 }
 
-// The volume slider's tip, the seek bar's tip, and the dialogs' own texts.
-TEST_F(PseudoTranslation, TipsAndDialogsAreTranslated) {
-    TestFrame f;
-    const QSlider* volume = f.frame->findChild<QSlider*>(QString("control%1").arg(IDC_VOLUME));
-    ASSERT_NE(volume, nullptr);
-    EXPECT_EQ(volume->toolTip(), kMark + "Volume");
-    EXPECT_EQ(SeekBarText(61, 3600), "\u203c0:01:01 / 1:00:00");
-    EXPECT_EQ(COpenURL(nullptr).windowTitle(), kMark + "Enter URL");
-    NoLauncher launcher;
-    EXPECT_EQ(CAboutDlg(launcher, nullptr).windowTitle(), kMark + "About Tavimo");
-    const std::string build = std::to_string(kBuildNumber);
-    EXPECT_EQ(
-        AboutText().substr(0, AboutText().find("--")),
-        "\u203cTavimo build " + build +
-            "\r\n\u203cA small video player that draws its own subtitles.\r\n"
-            "\u203cBuilt with Qt 6 and GStreamer for Linux.\r\n\r\n\u203cThanks to (a-z):\r\n");
-}
-
-// The boxes a person meets: the failure box keeps its code line as it is
-// and translates the sentence under it.
-TEST_F(PseudoTranslation, BoxesAreTranslated) {
-    using Kind = platform::ScriptedDialogs::Kind;
+// The texts met outside the menus, each written out: the tips, the dialogs'
+// own, the boxes (the failure box keeps its code line as it is and
+// translates the sentence under it), the burnt-in notes and the entries made
+// per clip.
+TEST_F(PseudoTranslation, TipsDialogsBoxesNotesAndClipEntriesAreTranslated) {
     TestFrame f;
     PlayerRecord& record = f.frame->Record();
     record.ShowError("FAILED(hr=0x%x) in pMC->Run()\n", E_FAIL);
@@ -118,25 +115,13 @@ TEST_F(PseudoTranslation, BoxesAreTranslated) {
     record.ClipPath.clear();
     f.dialogs->openFileAnswers.push_back({1, "/nonexistent/list.asx"});
     record.OpenClip();
-    const auto boxes = f.dialogs->CallsOf(Kind::MessageBox);
+    const auto boxes = f.dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox);
     ASSERT_EQ(boxes.size(), 5u);
-    EXPECT_EQ(boxes[0].text, "FAILED(hr=0x80004005) in pMC->Run()\n\n\u203cThe operation failed.");
-    EXPECT_EQ(boxes[1].text,
-              "FAILED(hr=0x80041234) in pMC->Run()\n\n\u203cUnknown Error: 0x80041234");
-    EXPECT_EQ(boxes[2].text, "\u203cMove \"/nonexistent/clip.mkv\" to the trash?");
-    EXPECT_EQ(boxes[3].text,
-              "\u203c\"clip\" has no file extension, so no file type was registered.");
-    EXPECT_EQ(boxes[4].text,
-              "\u203cASX Playlists are not supported by this application.\n\nPlease select a "
-              "valid media file.");
-    const auto opened = f.dialogs->CallsOf(Kind::OpenFile);
+    const auto opened = f.dialogs->CallsOf(platform::ScriptedDialogs::Kind::OpenFile);
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].request.title, "\u203cOpen Media File...");
-    EXPECT_EQ(opened[0].request.filters.at(0).description, "\u203cAll Files (*.*)");
-}
-
-// The burnt-in notes and the entries made per clip, each written out.
-TEST_F(PseudoTranslation, NotesAndClipEntriesAreTranslated) {
+    const QSlider* volume = f.frame->findChild<QSlider*>(QString("control%1").arg(IDC_VOLUME));
+    ASSERT_NE(volume, nullptr);
+    NoLauncher launcher;
     const std::vector<Chapter> chapters = {{0, "Intro"}, {70 * kSecond, ""}};
     AbLoop loop{AbLoop::Stage::Looping, 70 * kSecond, 85 * kSecond};
     TrackChoices off(1);
@@ -145,11 +130,32 @@ TEST_F(PseudoTranslation, NotesAndClipEntriesAreTranslated) {
     audio.language = "de";
     audio.channels = 2;
     audio.decodable = false;
+    const std::string about = AboutText();
     const struct {
         const char* name;
         std::string shown;
         std::string expected;
     } rows[] = {
+        {"volume tip", volume->toolTip().toStdString(), "\u203cVolume"},
+        {"seek bar", SeekBarText(61, 3600), "\u203c0:01:01 / 1:00:00"},
+        {"Enter URL", COpenURL(nullptr).windowTitle().toStdString(), "\u203cEnter URL"},
+        {"About", CAboutDlg(launcher, nullptr).windowTitle().toStdString(), "\u203cAbout Tavimo"},
+        {"About text", about.substr(0, about.find("--")),
+         "\u203cTavimo build " + std::to_string(kBuildNumber) +
+             "\r\n\u203cA small video player that draws its own subtitles.\r\n"
+             "\u203cBuilt with Qt 6 and GStreamer for Linux.\r\n\r\n\u203cThanks to (a-z):\r\n"},
+        {"known failure", boxes[0].text,
+         "FAILED(hr=0x80004005) in pMC->Run()\n\n\u203cThe operation failed."},
+        {"unknown failure", boxes[1].text,
+         "FAILED(hr=0x80041234) in pMC->Run()\n\n\u203cUnknown Error: 0x80041234"},
+        {"trash", boxes[2].text, "\u203cMove \"/nonexistent/clip.mkv\" to the trash?"},
+        {"no extension", boxes[3].text,
+         "\u203c\"clip\" has no file extension, so no file type was registered."},
+        {"playlist", boxes[4].text,
+         "\u203cASX Playlists are not supported by this application.\n\nPlease select a "
+         "valid media file."},
+        {"open dialog", opened[0].request.title, "\u203cOpen Media File..."},
+        {"open filter", opened[0].request.filters.at(0).description, "\u203cAll Files (*.*)"},
         {"speed", SpeedNoteText(1.5), "\u203cSpeed: 1.5\u00d7"},
         {"subtitle delay", DelayNoticeText(-300), "\u203cSubtitle delay: -0.3 s"},
         {"titled chapter", ChapterNoteText(chapters, 0), "\u203cChapter 1/2: Intro"},
@@ -175,8 +181,8 @@ TEST(ShippedLanguages, LoadWithQtsOwnAndKeepAcceleratorsUnique) {
         TestFrame f;
         std::vector<std::pair<QString, QList<QAction*>>> groups = {
             {"menu bar", f.frame->menuBar()->actions()}};
-        for (const QMenu* menu : Menus(*f.frame))
-            groups.push_back({menu->title(), menu->actions()});
+        for (const auto& [where, menu] : Menus(*f.frame))
+            groups.push_back({where, menu->actions()});
         for (const auto& [title, actions] : groups) {
             std::set<QChar> letters;
             for (const QAction* action : actions) {
@@ -202,6 +208,7 @@ TEST(ShippedLanguages, ErrorTextCutOnlyBetweenCharacters) {
     RemoveTranslators();
 }
 
+// (English first and nothing shipped: --help below, through the real program.)
 TEST(ChooseLanguage, FollowsTheDesktopsList) {
     const struct {
         const char* name;
@@ -209,18 +216,47 @@ TEST(ChooseLanguage, FollowsTheDesktopsList) {
         QString expected;
     } rows[] = {
         {"German desktop", {"de-DE", "de"}, "de"},
-        {"English first wins", {"en-US", "de-DE"}, ""},
         {"unshipped language, then French", {"ja-JP", "fr-CA"}, "fr"},
         {"Austrian German takes German", {"de-AT"}, "de"},
         {"Brazilian Portuguese", {"pt-BR"}, "pt_BR"},
         {"Portuguese of Portugal takes Brazilian", {"pt-PT"}, "pt_BR"},
         {"Czech with underscore", {"cs_CZ"}, "cs"},
-        {"nothing shipped", {"ja-JP", "zh-CN"}, ""},
         {"C locale", {"C"}, ""},
         {"empty list", {}, ""},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ChooseLanguage(row.languages), row.expected) << row.name;
+}
+
+// The first line of `tavimo --help` with LANGUAGE set to `languages`.
+QString HelpFirstLine(const QString& languages) {
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LANGUAGE", languages);
+    env.insert("LC_ALL", "C.UTF-8");  // a locale of its own: LANGUAGE alone picks the texts
+    env.insert("G_DEBUG", "fatal-criticals");
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TAVIMO_BUILD_DIR "/tavimo"), {"--help"});
+    if (!program.waitForFinished(10000))  // a hang detector, not a time limit
+        return "(no answer)";
+    return QString::fromUtf8(program.readAllStandardOutput()).section('\n', 0, 0);
+}
+
+TEST(DesktopLanguage, HelpFollowsTheLanguage) {
+    const struct {
+        const char* name;
+        QString languages;
+        QString expected;
+    } rows[] = {
+        {"German", "de", "Aufruf: tavimo [DATEI-ODER-URL]"},
+        {"Russian", "ru_RU",
+         "\u0418\u0441\u043f\u043e\u043b\u044c\u0437\u043e\u0432\u0430\u043d"
+         "\u0438\u0435: tavimo [\u0424\u0410\u0419\u041b-\u0418\u041b\u0418-URL]"},
+        {"English before German", "en_GB:de", "Usage: tavimo [FILE-OR-URL]"},
+        {"no language shipped", "ja", "Usage: tavimo [FILE-OR-URL]"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(HelpFirstLine(row.languages), row.expected) << row.name;
 }
 
 TEST(InstallTranslations, UnknownLanguageLeavesEnglish) {
