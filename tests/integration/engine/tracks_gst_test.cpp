@@ -464,12 +464,13 @@ TEST_F(PacedTracksTest, TheLineDueAtASeeksTargetIsDrawn) {
         const char* clip;
         bool paused, slowCue;
         int64_t at;
+        int white;  // pixels of the line at least
     } rows[] = {
-        {"paused, the cue at 18 s read after the picture", "late.mkv", true, true, 180500000},
         {"paused, at 22 s: the line from 12 s, the key frame at 20 s", "long.mkv", true, false,
-         22 * kSecond},
+         22 * kSecond, 40},
         {"playing, at 42 s: the line from 32 s, the key frame at 40 s", "long.mkv", false, false,
-         42 * kSecond},
+         42 * kSecond, 40},
+        {"paused, the cue at 18 s read after the picture", "late.mkv", true, true, 180500000, 20},
     };
     std::string open;
     for (const Row& row : rows) {
@@ -478,9 +479,10 @@ TEST_F(PacedTracksTest, TheLineDueAtASeeksTargetIsDrawn) {
             record.CloseClip();
             ASSERT_TRUE(Open(Media(row.clip)));
             ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
             open = row.clip;
         }
+        if (row.slowCue)  // played a moment, its first cue read
+            ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
         if (row.paused != (record.ClipState == ClipState::Paused))
             record.TogglePause();
         g_autoptr(GstPad) feed = row.slowCue ? SubtitleFeed() : nullptr;
@@ -502,7 +504,7 @@ TEST_F(PacedTracksTest, TheLineDueAtASeeksTargetIsDrawn) {
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
                 white = CountShown(White);
-                return ShownTime() >= row.at - kSecond && white > 20;
+                return ShownTime() >= row.at - kSecond && white >= row.white;
             },
             10000))
             << white << " white pixels, frame at " << ShownTime();
