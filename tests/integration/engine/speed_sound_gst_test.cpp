@@ -104,17 +104,18 @@ class SpeedSoundTest : public test::GstRecordTest<> {
         return double(Position() - from) / (double(wall.nsecsElapsed()) / 100.0);
     }
 
-    // What the card had taken and where the clip stood, read together every
-    // 10 ms for `ms`, added to `readings`. Together means within 2 ms: a
-    // reading the thread lost the processor in the middle of is left out.
+    // What the card had taken, where the clip stood and the wall clock, read
+    // together every 10 ms for `ms`, added to `readings`. Together means
+    // within 2 ms: a reading the thread lost the processor in the middle of
+    // (the wall clock's too) is left out.
     void Read(const test::NullSoundServer& card, int ms, std::vector<Reading>& readings) {
         QElapsedTimer wall;
         wall.start();
         while (wall.elapsed() < ms) {
             const long long before = card.CardFramesTaken();
-            const double position = double(Position()) / 1e7;
+            const double position = double(Position()) / 1e7, now = wall_.nsecsElapsed() / 1e9;
             if (const long long after = card.CardFramesTaken(); after - before < 88)
-                readings.push_back({(before + after) / 2, position, wall_.nsecsElapsed() / 1e9});
+                readings.push_back({(before + after) / 2, position, now});
             QTest::qWait(10);
         }
     }
