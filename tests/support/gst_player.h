@@ -19,7 +19,18 @@
 #include "engine/player_record.h"
 #include "support/fake_dialogs.h"
 
+namespace tavimo {
+// The folder of clips made at test time, defined by a test program whose
+// entry (qt_media_main.cpp) removes it at the end.
+extern std::filesystem::path gMedia;
+}  // namespace tavimo
+
 namespace tavimo::test {
+
+// The clip `name` in gMedia.
+inline std::string Media(const std::string& name) {
+    return (gMedia / name).string();
+}
 
 // A window that answers the record with scripted dialogs and keeps no title.
 class ScriptedHost : public PlayerHost {

@@ -50,10 +50,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using test::Launch;
-
-std::string Media(const char* name) {
-    return (gMedia / name).string();
-}
+using test::Media;
 
 // Muxer branches: `frames` of 320 x 240 SMPTE bars at 25/s, a key frame each
 // second; `buffers` of 10 ms of a 440 Hz tone.

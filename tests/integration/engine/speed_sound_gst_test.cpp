@@ -36,17 +36,12 @@ std::filesystem::path gMedia;
 
 namespace {
 
-// 40 s of a moving test picture and a stereo 44.1 kHz AAC tone.
+// tone.mp4: 40 s of a moving test picture and a stereo 44.1 kHz AAC tone;
+// beeps.mp4: the same picture and a 1 kHz beep of 0.1 s at every even
+// second, silence between.
 std::string Clip() {
-    return (gMedia / "tone.mp4").string();
+    return test::Media("tone.mp4");
 }
-
-// 40 s of the same picture and a 1 kHz beep of 0.1 s at every even second,
-// silence between.
-std::string BeepClip() {
-    return (gMedia / "beeps.mp4").string();
-}
-
 bool MakeClip() {
     gMedia = test::NewFolder("speed-sound");
     const std::string picture = "-f lavfi -i testsrc=s=320x240:r=25 -f lavfi -i ";
@@ -54,7 +49,7 @@ bool MakeClip() {
     return !gMedia.empty() && test::Ffmpeg(picture + "sine=f=440:r=44100" + rest + Clip()) &&
            test::Ffmpeg(picture +
                         "\"aevalsrc=if(lt(mod(t\\,2)\\,0.1)\\,0.8*sin(2*PI*1000*t)\\,0):s=44100\"" +
-                        rest + BeepClip());
+                        rest + test::Media("beeps.mp4"));
 }
 
 bool HavePulseAudio() {
@@ -109,17 +104,18 @@ class SpeedSoundTest : public test::GstRecordTest<> {
         return double(Position() - from) / (double(wall.nsecsElapsed()) / 100.0);
     }
 
-    // What the card had taken and where the clip stood, read together every
-    // 10 ms for `ms`, added to `readings`. Together means within 2 ms: a
-    // reading the thread lost the processor in the middle of is left out.
+    // What the card had taken, where the clip stood and the wall clock, read
+    // together every 10 ms for `ms`, added to `readings`. Together means
+    // within 2 ms: a reading the thread lost the processor in the middle of
+    // (the wall clock's too) is left out.
     void Read(const test::NullSoundServer& card, int ms, std::vector<Reading>& readings) {
         QElapsedTimer wall;
         wall.start();
         while (wall.elapsed() < ms) {
             const long long before = card.CardFramesTaken();
-            const double position = double(Position()) / 1e7;
+            const double position = double(Position()) / 1e7, now = wall_.nsecsElapsed() / 1e9;
             if (const long long after = card.CardFramesTaken(); after - before < 88)
-                readings.push_back({(before + after) / 2, position, wall_.nsecsElapsed() / 1e9});
+                readings.push_back({(before + after) / 2, position, now});
             QTest::qWait(10);
         }
     }
@@ -291,7 +287,7 @@ TEST_F(SpeedSoundTest, AudioDelayMovesTheSoundAgainstThePosition) {
     test::NullSoundServer card(1.0);
     ASSERT_TRUE(card.Running()) << card.Log();
     card.UseInThisProcess();
-    Start(BeepClip());
+    Start(test::Media("beeps.mp4"));
     struct Row {
         const char* name;
         int delayMs;

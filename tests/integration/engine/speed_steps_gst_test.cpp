@@ -38,15 +38,12 @@ std::filesystem::path gMedia;
 
 namespace {
 
-// 8 s at 25 frames/s, 320 x 240, a key frame each second, losslessly coded:
-// frame N has luma 16 + (N mod 50) * 4 in its top half and 16 + (N div 50) * 50
-// in its bottom half, without frames out of order; a 440 Hz tone beside it.
-// The same pictures, scaled, coded as films come: H.264 with B-frames and one
-// key frame in 10 s, and an MPEG-2 program stream of 12-frame groups.
-std::string Clip(const char* name = "frames.mp4") {
-    return (gMedia / name).string();
-}
-
+// frames.mp4: 8 s at 25 frames/s, 320 x 240, a key frame each second,
+// losslessly coded: frame N has luma 16 + (N mod 50) * 4 in its top half and
+// 16 + (N div 50) * 50 in its bottom half, without frames out of order; a
+// 440 Hz tone beside it. The same pictures, scaled, coded as films come:
+// H.264 with B-frames and one key frame in 10 s (film.mp4), and an MPEG-2
+// program stream of 12-frame groups (dvd.mpg).
 void MakeClip() {
     gMedia = test::NewFolder("speed");
     ASSERT_FALSE(gMedia.empty());
@@ -56,12 +53,14 @@ void MakeClip() {
         "16+floor(N/50)*50)':cb=128:cr=128";
     const std::string tone = " -f lavfi -i sine=f=440:r=44100:d=8 -t 8 ";
     const std::string commands[] = {
-        frames + "\"" + tone + "-c:v libx264 -qp 0 -g 25 -bf 0 -c:a aac -shortest " + Clip(),
+        frames + "\"" + tone + "-c:v libx264 -qp 0 -g 25 -bf 0 -c:a aac -shortest " +
+            test::Media("frames.mp4"),
         frames + ",scale=640:360:flags=neighbor\"" + tone +
             "-c:v libx264 -preset veryfast -crf 12 -g 250 -bf 3 -c:a aac -shortest " +
-            Clip("film.mp4"),
+            test::Media("film.mp4"),
         frames + ",scale=720:576:flags=neighbor\"" + tone +
-            "-c:v mpeg2video -q:v 2 -g 12 -bf 2 -c:a mp2 -f vob -shortest " + Clip("dvd.mpg"),
+            "-c:v mpeg2video -q:v 2 -g 12 -bf 2 -c:a mp2 -f vob -shortest " +
+            test::Media("dvd.mpg"),
     };
     for (const std::string& command : commands)
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -74,7 +73,8 @@ class SpeedStepsTest : public test::GstRecordTest<Host> {
             MakeClip();
     }
     // Opens `clip` with `tempo` as the tempo filter, played at the clock's pace.
-    void Start(const std::string& tempo = "scaletempo", const std::string& clip = Clip()) {
+    void Start(const std::string& tempo = "scaletempo",
+               const std::string& clip = test::Media("frames.mp4")) {
         GstMediaOptions options = test::FakeSinks();
         options.tempoFilter = tempo;
         Use(options);
@@ -173,7 +173,7 @@ TEST_F(SpeedStepsTest, FrameStepsShowTheNextAndThePreviousFrame) {
     };
     for (const char* clip : {"frames.mp4", "film.mp4", "dvd.mpg"}) {
         SCOPED_TRACE(clip);
-        ASSERT_NO_FATAL_FAILURE(Start("scaletempo", Clip(clip)));
+        ASSERT_NO_FATAL_FAILURE(Start("scaletempo", test::Media(clip)));
         record.SeekTo(30000000);
         record.SetSpeed(2.0);
         QTest::qWait(600);

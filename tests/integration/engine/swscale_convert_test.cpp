@@ -129,12 +129,11 @@ Picture PictureOf(GstPad* pad, GstBuffer* buffer) {
     return picture;
 }
 
-// One frame through the converter to BGRx of the given size; an empty
-// picture when nothing comes out.
-Picture Convert(const std::string& caps, GstBuffer* frame, int width, int height,
-                bool borders = true) {
+// One frame through the converter to BGRx of the given size, without
+// borders; an empty picture when nothing comes out.
+Picture Convert(const std::string& caps, GstBuffer* frame, int width, int height) {
     GstHarness* h = gst_harness_new("tavimoswscale");
-    g_object_set(h->element, "add-borders", borders, nullptr);
+    g_object_set(h->element, "add-borders", FALSE, nullptr);
     gst_harness_set_src_caps_str(h, caps.c_str());
     gst_harness_set_sink_caps_str(h, ("video/x-raw, format=BGRx, width=" + std::to_string(width) +
                                       ", height=" + std::to_string(height))
@@ -214,18 +213,6 @@ TEST_F(SwscaleConvert, DeepGreysKeepWhatTheirLowBitsSay) {
     for (const auto& pair : pairs)
         EXPECT_NEAR(meanGreen(pair.b) - meanGreen(pair.a), pair.step, 0.25)
             << "Y " << pair.a << " and " << pair.b;
-}
-
-// A 16:9 picture into a square frame without borders fills it, top to
-// bottom (with borders, the frames of every size below).
-TEST_F(SwscaleConvert, WithoutBordersAPictureOfAnotherShapeIsStretched) {
-    const std::string caps = CapsOf("I420", 128, 72);
-    GstBuffer* frame = MakeFrame(
-        caps, [&](int c, int x, int) { return kBt709[(x << (c ? 1 : 0)) / kBarWidth][c]; });
-    const Picture stretched = Convert(caps, frame, 128, 128, false);
-    ASSERT_EQ(stretched.width, 128);
-    for (int y : {0, 64, 127})
-        EXPECT_NEAR(stretched.At(8, y)[0], 191, 2) << "row " << y;
 }
 
 // --- every size: nothing written outside the frame, every column converted ---
@@ -517,18 +504,20 @@ TEST_F(SwscaleConvert, EveryDecodedFormatPassesTheConverterThePlayerPlugs) {
     }
 }
 
-// Scaled, the picture is filtered, not sampled. At twice its size a hard
-// edge from black to white gets a pixel each side of it a quarter and three
-// quarters of the way (bilinear); halved exactly, each pixel is the mean of
-// its 2x2 block, chroma too: one pixel in four at Y 235, Cb and Cr 192 among
-// Y 16, Cb and Cr 128 gives Y 71, Cb and Cr 144. Nearest neighbour, or a
-// halving that reads part of its block, gives the pixels' own colours.
-TEST_F(SwscaleConvert, ScaledPicturesAreFilteredNotSampled) {
+// Scaled without borders, the picture fills the frame top to bottom and is
+// filtered, not sampled. At twice its size a hard edge from black to white
+// gets a pixel each side of it a quarter and three quarters of the way
+// (bilinear); halved exactly, each pixel is the mean of its 2x2 block, chroma
+// too: one pixel in four at Y 235, Cb and Cr 192 among Y 16, Cb and Cr 128
+// gives Y 71, Cb and Cr 144. Nearest neighbour, or a halving that reads part
+// of its block, gives the pixels' own colours. A 16:9 picture stretched into
+// a square frame shows no border above or below it.
+TEST_F(SwscaleConvert, ScaledPicturesFillTheFrameAndAreFilteredNotSampled) {
     const struct {
         const char* name;
         int width, height, outWidth, outHeight;  // the input's and the output's size
         int (*value)(int c, int x, int y);
-        int x;                      // the first of four pixels in the middle row
+        int x;                      // the first of four pixels in the top, middle and bottom rows
         std::array<int, 3> rgb[4];  // their colours
     } rows[] = {
         {"twice the size",
@@ -549,17 +538,25 @@ TEST_F(SwscaleConvert, ScaledPicturesAreFilteredNotSampled) {
          [](int c, int x, int y) { return (x & y & 1) ? (c ? 192 : 235) : (c ? 128 : 16); },
          30,
          {{93, 52, 98}, {93, 52, 98}, {93, 52, 98}, {93, 52, 98}}},
+        {"16:9 stretched into a square",
+         128,
+         72,
+         128,
+         128,
+         [](int c, int x, int) { return kBt709[(x << (c ? 1 : 0)) / kBarWidth][c]; },
+         6,
+         {{191, 191, 191}, {191, 191, 191}, {191, 191, 191}, {191, 191, 191}}},
     };
     for (const auto& row : rows) {
         const std::string caps = CapsOf("I420", row.width, row.height);
-        const Picture out =
-            Convert(caps, MakeFrame(caps, row.value), row.outWidth, row.outHeight, false);
+        const Picture out = Convert(caps, MakeFrame(caps, row.value), row.outWidth, row.outHeight);
         ASSERT_EQ(out.width, row.outWidth) << row.name;
-        for (int i = 0; i < 4; ++i)
-            for (int c = 0; c < 3; ++c)
-                EXPECT_NEAR(out.At(row.x + i, row.outHeight / 2)[c], row.rgb[i][c], 3)
-                    << row.name << ", x " << row.x + i << ", component "
-                    << "RGB"[c];
+        for (int y : {0, row.outHeight / 2, row.outHeight - 1})
+            for (int i = 0; i < 4; ++i)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(out.At(row.x + i, y)[c], row.rgb[i][c], 3)
+                        << row.name << ", at " << row.x + i << "," << y << ", component "
+                        << "RGB"[c];
     }
 }
 
