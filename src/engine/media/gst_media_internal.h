@@ -89,8 +89,8 @@ HRESULT CopyRgbxSample(GstSample* sample, VideoImage* image);
 std::string ProbeVideoSink();
 
 // Whether any sound service or device is there to play to: a PulseAudio or
-// PipeWire server (or a PulseAudio that can be started), ALSA or OSS devices,
-// a JACK server.
+// PipeWire server (or a PulseAudio that libpulse can start: not as root),
+// ALSA or OSS devices, a JACK server.
 bool SoundOutputMayExist();
 
 // What burns one kind of picture subtitles into the video: the streams'

@@ -137,13 +137,19 @@ bool SoundOutputMayExist() {
                                       "/run/user/" + uid + "/pipewire-0",
                                       "/run/pulse/native",
                                       "/var/run/pulse/native",
-                                      "/usr/bin/pulseaudio",  // started on demand
                                       "/dev/dsp",
                                       "/tmp/jack-" + uid};
+    // libpulse starts a server of its own on demand, though never for root:
+    // there the probe would only load every sink's libraries (JACK's, OpenAL's,
+    // PulseAudio's, some 4 MB resident) to see each of them fail.
+    if (getuid() != 0)
+        paths.push_back("/usr/bin/pulseaudio");
     if (runtime) {
         paths.push_back(std::string(runtime) + "/pulse/native");
         paths.push_back(std::string(runtime) + "/pipewire-0");
     }
+    if (const char* pulseRuntime = std::getenv("PULSE_RUNTIME_PATH"))
+        paths.push_back(std::string(pulseRuntime) + "/native");
     for (const std::string& path : paths)
         if (fs::exists(path, ec))
             return true;
