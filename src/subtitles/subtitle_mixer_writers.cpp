@@ -266,7 +266,7 @@ void CSubtitles::EncodeColours() {
     }
 }
 
-// Once per drawing, for 4:2:0 frames: the runs' luma bytes in a row of
+// Once per drawing, for white text on 4:2:0 frames: the runs' luma bytes in a row of
 // their own, so that a frame copies them where it took one call a run to
 // pick the blue byte out of each bitmap pixel, and their chroma merged per
 // chroma row, written once instead of once for each of its two luma rows.
@@ -274,8 +274,8 @@ void CSubtitles::PackSpans() {
     spanLuma_.clear();
     chromaSpans_.clear();
     const SubtypeRule* rule = accepted_ ? RuleFor(accepted_->subtype) : nullptr;
-    if (rule == nullptr || !rule->yuv || rule->bytesPerPixel != 1) {
-        return;
+    if (rule == nullptr || !rule->yuv || rule->bytesPerPixel != 1 || coloured_) {
+        return;  // coloured text keeps the run by run writers
     }
     for (const Span& span : spans_) {
         const auto* row = reinterpret_cast<const QRgb*>(bitmap_.constScanLine(span.row));
