@@ -222,6 +222,16 @@ class CSubtitles {
     // Each line centred on its own, piece by piece in its font and colour.
     void DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow);
     void EncodeColours();
+    void PackSpans();
+    // The chroma rows of a 4:2:0 frame: Cb and Cr, or both interleaved (step 2).
+    struct ChromaPlanes {
+        uint8_t* cb;
+        uint8_t* cr;
+        int32_t cbStride;
+        int32_t crStride;
+        int32_t step;
+    };
+    void BlendPacked(const VideoPlanes& frame, const ChromaPlanes& chroma) const;
     static void CollectSpans(const QImage& bitmap, int32_t firstRow, int32_t lastRow,
                              std::vector<Span>& spans);
 
@@ -243,7 +253,12 @@ class CSubtitles {
     DrawKey drawn_;                // what bitmap_ holds
     int32_t dirtyFirst_ = 0;       // rows of bitmap_ that may be non-zero
     int32_t dirtyLast_ = -1;
-    std::vector<Span> spans_;   // non-transparent runs of bitmap_
+    std::vector<Span> spans_;  // non-transparent runs of bitmap_
+    // For 4:2:0 frames, spans_ as every frame writes them: the luma of each
+    // run, one after the other, and for white text the chroma samples they
+    // touch, one run per chroma row and gap (two luma rows share one).
+    std::vector<uint8_t> spanLuma_;
+    std::vector<Span> chromaSpans_;
     bool coloured_ = false;     // bitmap_ holds text in colours other than greys
     std::string stylesSource_;  // the text styles_ was parsed from
     StyledText styles_;

@@ -69,6 +69,7 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     const int64_t last = std::min<int64_t>(H, top + int64_t{textLines + 1} * lineHeight_ + 2) - 1;
     if (textLines == 0 || top > last) {
         spans_.clear();
+        PackSpans();
         return;
     }
     for (int64_t y = top; y <= last; ++y) {
@@ -94,6 +95,7 @@ void CSubtitles::Redraw(const std::string& text, int32_t lines, int32_t top, boo
     dirtyLast_ = static_cast<int32_t>(last);
     CollectSpans(bitmap_, dirtyFirst_, dirtyLast_, spans_);
     EncodeColours();
+    PackSpans();
 }
 
 void CSubtitles::CollectSpans(const QImage& bitmap, int32_t firstRow, int32_t lastRow,

@@ -266,6 +266,76 @@ void CSubtitles::EncodeColours() {
     }
 }
 
+// Once per drawing, for white text on 4:2:0 frames: the runs' luma bytes in a row of
+// their own, so that a frame copies them where it took one call a run to
+// pick the blue byte out of each bitmap pixel, and their chroma merged per
+// chroma row, written once instead of once for each of its two luma rows.
+void CSubtitles::PackSpans() {
+    spanLuma_.clear();
+    chromaSpans_.clear();
+    const SubtypeRule* rule = accepted_ ? RuleFor(accepted_->subtype) : nullptr;
+    if (rule == nullptr || !rule->yuv || rule->bytesPerPixel != 1 || coloured_) {
+        return;  // coloured text keeps the run by run writers
+    }
+    for (const Span& span : spans_) {
+        const auto* row = reinterpret_cast<const QRgb*>(bitmap_.constScanLine(span.row));
+        for (int32_t x = span.x0; x < span.x1; ++x) {
+            spanLuma_.push_back(static_cast<uint8_t>(qBlue(row[x])));
+        }
+    }
+    // Each run touches chroma samples x0 / 2 to (x1 - 1) / 2; the runs of one
+    // chroma row come from two luma rows, merged where they meet or overlap.
+    std::vector<Span> runs;
+    for (size_t i = 0; i < spans_.size();) {
+        const int32_t chromaRow = spans_[i].row / 2;
+        runs.clear();
+        for (; i < spans_.size() && spans_[i].row / 2 == chromaRow; ++i) {
+            runs.push_back(Span{2 * chromaRow, spans_[i].x0 / 2, (spans_[i].x1 - 1) / 2 + 1});
+        }
+        std::sort(runs.begin(), runs.end(),
+                  [](const Span& a, const Span& b) { return a.x0 < b.x0; });
+        for (const Span& run : runs) {
+            if (!chromaSpans_.empty() && chromaSpans_.back().row == run.row &&
+                run.x0 <= chromaSpans_.back().x1) {
+                chromaSpans_.back().x1 = std::max(chromaSpans_.back().x1, run.x1);
+            } else {
+                chromaSpans_.push_back(run);
+            }
+        }
+    }
+}
+
+// The entry's packed runs (PackSpans) into a 4:2:0 frame whose size holds
+// the whole bitmap, so no run is cut; chroma as each run would write it.
+void CSubtitles::BlendPacked(const VideoPlanes& frame, const ChromaPlanes& chroma) const {
+    size_t at = 0;
+    for (const Span& span : spans_) {
+        const auto length = static_cast<size_t>(span.x1 - span.x0);
+        if (span.row >= frame.firstRow && span.row < frame.endRow) {
+            std::memcpy(frame.data[0] + int64_t{span.row} * frame.stride[0] + span.x0,
+                        spanLuma_.data() + at, length);
+        }
+        at += length;
+    }
+    if (chroma.cb == nullptr) {
+        return;
+    }
+    for (const Span& run : chromaSpans_) {
+        if (run.row < frame.firstRow || run.row >= frame.endRow) {
+            continue;
+        }
+        const auto count = static_cast<size_t>(run.x1 - run.x0);
+        uint8_t* cb =
+            chroma.cb + int64_t{run.row / 2} * chroma.cbStride + int64_t{run.x0} * chroma.step;
+        if (chroma.step == 2) {
+            std::memset(cb, 128, 2 * count);  // Cb and Cr interleaved, both 128
+            continue;
+        }
+        std::memset(cb, 128, count);
+        std::memset(chroma.cr + int64_t{run.row / 2} * chroma.crStride + run.x0, 128, count);
+    }
+}
+
 void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
     if (under != nullptr) {
         *under = NoteUnder{};
@@ -311,7 +381,13 @@ void CSubtitles::Blend(const VideoPlanes& frame, NoteUnder* under) const {
             }
         }
     };
-    if (blendEntry_) {
+    // White text on 4:2:0 frames (the common case) from its packed runs.
+    const bool packed = rule->yuv && rule->bytesPerPixel == 1 && !coloured_ && !spanLuma_.empty() &&
+                        bitmap_.width() <= frameW && bitmap_.height() <= frameH;
+    if (blendEntry_ && packed) {
+        BlendPacked(frame, ChromaPlanes{chroma.cb, chroma.cr, chroma.cbStride, chroma.crStride,
+                                        chroma.step});
+    } else if (blendEntry_) {
         blendSpans(spans_, bitmap_, true);
     }
     if (blendNotice_) {
@@ -383,9 +459,12 @@ bool CSubtitles::DrawnRows(RowRanges* rows) const {
     }
     const SubtypeRule* rule = RuleFor(accepted_->subtype);
     if (blendEntry_ && rule != nullptr) {
+        // Runs come row by row: each row is added once.
+        int32_t added = -1;
         for (const Span& span : spans_) {
-            if (span.row < frameH && span.x0 < frameW) {
+            if (span.row != added && span.row < frameH && span.x0 < frameW) {
                 add(span.row, span.row);
+                added = span.row;
             }
         }
     }
