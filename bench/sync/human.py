@@ -6,7 +6,11 @@ brown noise, music and a crowd at several levels. The answer sought is where
 the file's author put each cue: the error of a cue is its corrected start
 less its start in the human-timed file the case was made from.
 
-human.py BUILD_DIR WORK_DIR [--full|--drift] [--surround]   (clips made in WORK_DIR when missing)
+human.py BUILD_DIR WORK_DIR [--full|--drift] [--surround] [--only TEXT]
+(clips made in WORK_DIR when missing)
+
+--only TEXT: only the grid's clips whose name (voice-bed-dB) holds TEXT, e.g.
+"crowd-0"; each keeps the seed it has in the whole grid.
 
 --drift: 5- and 10-minute clips whose subtitles were made for 24 frames a
 second and the clip plays at 23.976, or the other way (0.6 s of drift in
@@ -83,6 +87,7 @@ def main():
     elif "--drift" in sys.argv[3:]:
         grid, cases_tried = DRIFT, DRIFT_CASES
     surround = "--surround" in sys.argv[3:]
+    only = sys.argv[sys.argv.index("--only") + 1] if "--only" in sys.argv[3:] else ""
     container = ".mkv" if surround else ".mp4"
     os.makedirs(work, exist_ok=True)
     player = os.path.join(build, "tavimo")
@@ -90,6 +95,8 @@ def main():
     by_bed = {}
     bases = []
     for seed, (voice, bed, snr, seconds) in enumerate(grid, 301):
+        if only not in "%s-%s-%d" % (voice, bed, snr):
+            continue
         base = clip(work, voice, bed, snr, seed, seconds, surround)
         bases.append(base)
         truth = read_srt(base + ".srt")

@@ -48,6 +48,12 @@ class ISpeechSource {
     // Frees the decoders until the next Read (which opens them again), so
     // that they hold no memory while the match is computed. Worker thread.
     virtual void Release() {}
+
+    // Makes the Reads that follow hear speech only where a voice stands out
+    // clearly from the sound around it, for a bed heard as speech almost
+    // throughout (a crowd). False when the source has no stricter ear (it
+    // then hears as before). Worker thread.
+    virtual bool Stricter() { return false; }
 };
 
 // The GStreamer speech source for the clip at `path` (a local file or a

@@ -1,5 +1,6 @@
 // Synchronising subtitles to the clip's speech: which stretches of the clip
-// to listen to, listening, matching, and listening again around a cut.
+// to listen to, listening, matching, and listening again around a cut or
+// with a stricter ear.
 #pragma once
 
 #include <atomic>
@@ -27,7 +28,9 @@ std::vector<SpeechWindow> WindowsAroundSplits(const sync::SyncResult& result,
                                               int64_t durationMs);
 
 // Opens `source`, listens, and matches `cues` (subtitle ms, sorted) to what
-// it hears. `progress` gets 0..1 from the listening threads; `cancel` stops
+// it hears. A clip heard as speech almost throughout is heard once more by
+// the source's stricter ear, whose match is taken when it lies within
+// 0.5 s of the first. `progress` gets 0..1 from the listening threads; `cancel` stops
 // it (the result is then refused with the reason "cancelled"). Worker
 // thread; blocks until done, every listening thread joined.
 sync::SyncResult SynchroniseToSpeech(ISpeechSource& source, const std::vector<sync::Cue>& cues,

@@ -38,7 +38,12 @@ inline constexpr int kSpeechRate = 16000;
 
 class SpeechListener {
   public:
-    SpeechListener(std::string uri, int audioTrack) : uri_(std::move(uri)), track_(audioTrack) {}
+    // With `strict`, the detector calls speech only what is most likely
+    // speech and its noise suppressor works harder: a crowd's overlapping
+    // voices, heard as speech almost throughout otherwise, then break where
+    // the voice in front of them pauses.
+    SpeechListener(std::string uri, int audioTrack, bool strict = false)
+        : uri_(std::move(uri)), track_(audioTrack), strict_(strict) {}
     ~SpeechListener();
     SpeechListener(const SpeechListener&) = delete;
     SpeechListener& operator=(const SpeechListener&) = delete;
@@ -87,6 +92,7 @@ class SpeechListener {
 
     std::string uri_;
     int track_;
+    bool strict_;
     GstElement* pipeline_ = nullptr;
     GstElement* convert_ = nullptr;   // owned by the pipeline
     GstElement* highPass_ = nullptr;  // owned by the pipeline

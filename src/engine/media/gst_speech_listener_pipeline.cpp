@@ -203,6 +203,10 @@ bool SpeechListener::Build() {
     g_object_set(toInt, "dithering", 0, nullptr);  // 0: none
     g_object_set(dsp, "voice-detection", TRUE, "echo-cancel", FALSE, "gain-control", FALSE,
                  "noise-suppression", TRUE, nullptr);
+    if (strict_) {
+        gst_util_set_object_arg(G_OBJECT(dsp), "voice-detection-likelihood", "very-low");
+        gst_util_set_object_arg(G_OBJECT(dsp), "noise-suppression-level", "high");
+    }
     // Not prerolled: the decoder is held before the sink sees anything.
     g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
     g_object_set(source, "uri", uri_.c_str(), nullptr);

@@ -78,6 +78,13 @@ class GstSpeechSource : public ISpeechSource {
         malloc_trim(0);
     }
 
+    // The listener opened next is the strict one.
+    bool Stricter() override {
+        Release();
+        strict_ = true;
+        return true;
+    }
+
   private:
     // Sets durationMs_ to the length the sound has, at most kLongestMs; the
     // container's duration only tells where to look. About 17 short decodes
@@ -109,7 +116,7 @@ class GstSpeechSource : public ISpeechSource {
     bool Ready(const std::atomic<bool>& cancel, std::string* error) {
         if (listener_)
             return true;
-        auto listener = std::make_unique<gst_internal::SpeechListener>(uri_, track_);
+        auto listener = std::make_unique<gst_internal::SpeechListener>(uri_, track_, strict_);
         if (!listener->Open(cancel, error))
             return false;
         listener_ = std::move(listener);
@@ -120,6 +127,7 @@ class GstSpeechSource : public ISpeechSource {
     int track_;
     std::string uri_;
     int64_t durationMs_ = 0;
+    bool strict_ = false;
     std::unique_ptr<gst_internal::SpeechListener> listener_;
 };
 
