@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "subtitles/sync/sync_onset.h"
+#include "subtitles/sync/sync_onset_parts.h"
 
 namespace tavimo::sync {
 namespace {
@@ -143,9 +144,12 @@ int64_t OutsideCuts(const SyncResult& result, int64_t fromMs, int64_t toMs) {
 
 void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
                 const std::vector<Cue>& cues, SyncResult& result) {
-    const double ratio = result.rate.Ratio();
+    PlaceJoins(speech, onsets, cues, result.rate.Ratio(), result.parts);
+}
+
+void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
+                const std::vector<Cue>& cues, double ratio, std::vector<SyncPart>& parts) {
     const std::vector<int64_t> ends = SpeechEnds(speech);
-    std::vector<SyncPart>& parts = result.parts;
     for (size_t p = 1; p < parts.size(); ++p) {
         const int64_t offA = parts[p - 1].offsetMs, offB = parts[p].offsetMs;
         // The split may have put the join anywhere in a cut stretch: the
@@ -160,8 +164,8 @@ void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
         std::vector<int64_t> starts;
         for (size_t c = lo; c < hi; ++c) {
             const Cue s = AtRatio(cues[c], ratio);
-            a.sums.push_back(a.sums.back() + CueFit(speech, onsets, ends, s, offA) - kChanceFit);
-            b.sums.push_back(b.sums.back() + CueFit(speech, onsets, ends, s, offB) - kChanceFit);
+            a.sums.push_back(a.sums.back() + FitOverAround(speech, onsets, ends, s, offA));
+            b.sums.push_back(b.sums.back() + FitOverAround(speech, onsets, ends, s, offB));
             starts.push_back(s.start);
         }
         const size_t at = lo + BestJoin(a, b, starts, offA - offB);
