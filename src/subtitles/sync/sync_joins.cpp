@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "subtitles/sync/sync_onset.h"
-#include "subtitles/sync/sync_onset_parts.h"
 
 namespace tavimo::sync {
 namespace {
@@ -164,8 +163,8 @@ void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
         std::vector<int64_t> starts;
         for (size_t c = lo; c < hi; ++c) {
             const Cue s = AtRatio(cues[c], ratio);
-            a.sums.push_back(a.sums.back() + FitOverAround(speech, onsets, ends, s, offA));
-            b.sums.push_back(b.sums.back() + FitOverAround(speech, onsets, ends, s, offB));
+            a.sums.push_back(a.sums.back() + CueFit(speech, onsets, ends, s, offA) - kChanceFit);
+            b.sums.push_back(b.sums.back() + CueFit(speech, onsets, ends, s, offB) - kChanceFit);
             starts.push_back(s.start);
         }
         const size_t at = lo + BestJoin(a, b, starts, offA - offB);

@@ -75,6 +75,22 @@ std::vector<int64_t> MostLed(const std::vector<int64_t>& onsets, const std::vect
     return lags;
 }
 
+// CueFit of cue `s` (clip ms at offset 0) at `offsetMs` less its mean fit
+// at offsets 2-14 s either side: music, a crowd or an ad's speech heard as
+// speech lifts the fits of every offset that puts the cue there, as dense
+// speech does; what stands out from the offsets nearby is a cue on its own
+// words. About 0 by chance, 0.5-0.8 on average for a part's cues on their
+// words over music.
+double FitOverAround(const Activity& speech, const std::vector<int64_t>& onsets,
+                     const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs) {
+    double around = 0;
+    for (const int64_t d : kDecoysMs) {
+        around += CueFit(speech, onsets, ends, s, offsetMs + d) +
+                  CueFit(speech, onsets, ends, s, offsetMs - d);
+    }
+    return CueFit(speech, onsets, ends, s, offsetMs) - around / (2.0 * std::size(kDecoysMs));
+}
+
 // fits[c][k]: FitOverAround of cue c at candidate k.
 std::vector<std::vector<double>> Fits(const Activity& speech, const std::vector<int64_t>& onsets,
                                       const std::vector<Cue>& cues, double ratio,
@@ -236,16 +252,6 @@ bool StandOut(const Activity& speech, const std::vector<int64_t>& onsets,
 }
 
 }  // namespace
-
-double FitOverAround(const Activity& speech, const std::vector<int64_t>& onsets,
-                     const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs) {
-    double around = 0;
-    for (const int64_t d : kDecoysMs) {
-        around += CueFit(speech, onsets, ends, s, offsetMs + d) +
-                  CueFit(speech, onsets, ends, s, offsetMs - d);
-    }
-    return CueFit(speech, onsets, ends, s, offsetMs) - around / (2.0 * std::size(kDecoysMs));
-}
 
 std::vector<int64_t> OnsetLags(const std::vector<int64_t>& onsets, const std::vector<Cue>& cues,
                                double ratio, int64_t maxLag) {

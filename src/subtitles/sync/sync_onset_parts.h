@@ -12,15 +12,6 @@
 
 namespace tavimo::sync {
 
-// CueFit of cue `s` (clip ms at offset 0) at `offsetMs` less its mean fit
-// at offsets 2-14 s either side: music, a crowd or an ad's speech heard as
-// speech lifts the fits of every offset that puts the cue there, as dense
-// speech does; what stands out from the offsets nearby is a cue on its own
-// words. About 0 by chance, 0.5-0.8 on average for a part's cues on their
-// words over music. Any thread.
-double FitOverAround(const Activity& speech, const std::vector<int64_t>& onsets,
-                     const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs);
-
 // For each two minutes of `cues` (subtitle ms, sorted; every half minute),
 // the lag (10 ms steps, within `maxLag` either way) at which most of its cue
 // starts x `ratio` lead a word onset of `onsets` (WordOnsets) by 0-0.3 s.
