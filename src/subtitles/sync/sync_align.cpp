@@ -159,15 +159,20 @@ std::vector<Cue> CuesWithinReach(const std::vector<Cue>& cues, size_t steps, int
 
 // Moves the parts of `result` to where their cue starts lead the word
 // `onsets`, to the drift their onsets show and their joins to the cues that
-// fit each side; whether the onsets then confirm every part.
+// fit each side; whether the onsets then confirm every part. Parts found
+// from the onsets (`byOnsets`) are confirmed as they were found, against
+// the offsets around them: over music, a part's starts alone may fit one of
+// the 72 offsets around it as well by chance.
 bool Settled(const Activity& speech, const std::vector<int64_t>& onsets,
-             const std::vector<Cue>& cues, SyncResult& result) {
+             const std::vector<Cue>& cues, SyncResult& result, bool byOnsets) {
     // The spans put the file within a few tenths of a second; their starts
     // against the speech's onsets say where within them.
     FitToOnsets(speech, onsets, cues, result);
     FitRate(speech, onsets, cues, result);
     PlaceJoins(speech, onsets, cues, result);
-    return OnsetsConfirm(onsets, cues, result) && PartsHoldTheirCues(speech, onsets, cues, result);
+    const bool confirmed = byOnsets ? PartsStandOut(speech, onsets, cues, result)
+                                    : OnsetsConfirm(onsets, cues, result);
+    return confirmed && PartsHoldTheirCues(speech, onsets, cues, result);
 }
 
 // The offsets (ms) the parts may take when found from the onsets: the
@@ -198,7 +203,7 @@ SyncResult MatchOnsets(const Activity& speech, const std::vector<int64_t>& onset
     result.rate = rate;
     result.parts = OnsetParts(speech, onsets, cues, rate.Ratio(), candidatesMs);
     if (result.parts.empty() || !MostCuesInside(result, cues, speech.size()) ||
-        !Settled(speech, onsets, cues, result)) {
+        !Settled(speech, onsets, cues, result, true)) {
         return Refused(kNoClearMatch);
     }
     result.matched = true;
@@ -262,7 +267,7 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     result.parts = std::move(parts);
     const std::vector<int64_t> onsets = WordOnsets(speech);
     if (result.confidence >= options.minConfidence && MostCuesInside(result, cues, speech.size()) &&
-        Settled(speech, onsets, cues, result)) {
+        Settled(speech, onsets, cues, result, false)) {
         result.matched = true;
         return result;
     }

@@ -143,9 +143,12 @@ int64_t OutsideCuts(const SyncResult& result, int64_t fromMs, int64_t toMs) {
 
 void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
                 const std::vector<Cue>& cues, SyncResult& result) {
-    const double ratio = result.rate.Ratio();
+    PlaceJoins(speech, onsets, cues, result.rate.Ratio(), result.parts);
+}
+
+void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
+                const std::vector<Cue>& cues, double ratio, std::vector<SyncPart>& parts) {
     const std::vector<int64_t> ends = SpeechEnds(speech);
-    std::vector<SyncPart>& parts = result.parts;
     for (size_t p = 1; p < parts.size(); ++p) {
         const int64_t offA = parts[p - 1].offsetMs, offB = parts[p].offsetMs;
         // The split may have put the join anywhere in a cut stretch: the

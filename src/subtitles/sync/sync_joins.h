@@ -24,6 +24,10 @@ namespace tavimo::sync {
 void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
                 const std::vector<Cue>& cues, SyncResult& result);
 
+// PlaceJoins for `parts` of a match at `ratio`.
+void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
+                const std::vector<Cue>& cues, double ratio, std::vector<SyncPart>& parts);
+
 // Whether the cues of `result` hold to their parts' offsets throughout: no
 // run of cues over 70 s or more (subtitle time, in stretches listened to)
 // fits the speech at its part's offset no better than at offsets 2-20 s from
