@@ -9,6 +9,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer_bitmap.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer_writers.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer_rows.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_mixer_shared.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitle_delay.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picture_note.cpp

@@ -223,6 +223,8 @@ class CSubtitles {
     void DrawStyledText(const StyledText& text, int32_t top, int32_t lastRow);
     void EncodeColours();
     void PackSpans();
+    // Whether Blend writes frames of `subtype`. Any thread.
+    static bool Writes(VideoSubtype subtype);
     // The chroma rows of a 4:2:0 frame: Cb and Cr, or both interleaved (step 2).
     struct ChromaPlanes {
         uint8_t* cb;
