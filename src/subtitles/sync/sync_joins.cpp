@@ -9,9 +9,13 @@
 namespace tavimo::sync {
 namespace {
 
-// A cue far from its words fits about this by chance (CueFit); a cut's
-// length may be this far off (the offsets, and a cue's start from its words).
-constexpr double kChanceFit = 0.6;
+// What a cue must fit (CueFit) to count for a part at a join rather than
+// for neither: off its words a cue mostly fits under this, on them 1.6-2.5.
+// Taken at the earlier offset, a cue whose words were cut lands on the
+// later part's speech and may fit 1.3-2 by chance; below 1 two such cues
+// can outweigh the later part's first cue on its words. A cut's length may
+// be this far off (the offsets, and a cue's start from its words).
+constexpr double kChanceFit = 1.2;
 constexpr int64_t kCutSlackMs = 2'000;
 // The offsets a stretch of cues is weighed against, either side of its own;
 // it is unfit when more than kMostBeaten of them fit it as well or better
@@ -34,26 +38,29 @@ struct Side {
     double Of(size_t from, size_t to) const { return sums[to] - sums[from]; }
 };
 
-// Where a join goes among n cues starting at `starts` (clip ms at offset 0):
-// the first cue j of the later part and the last cue i (or none) of the
-// earlier one, where the cues fit their parts best. The cues between them
-// count for neither side (and stay with the earlier part): only where the
-// later part starts earlier in the clip (cutMs > 0, a stretch that long cut
-// from it) and their starts fit within the cut, which lies between i's start
-// and j's. Returns j.
-size_t BestJoin(const Side& a, const Side& b, const std::vector<int64_t>& starts, int64_t cutMs) {
-    const size_t n = starts.size();
+// Where a join goes among n cues `spans` (clip ms at offset 0): the first
+// cue j of the later part and the last cue i (or none) of the earlier one,
+// where the cues fit their parts best. The cues between them count for
+// neither side (and stay with the earlier part): only where the later part
+// starts earlier in the clip (cutMs > 0, a stretch that long cut from it)
+// and their starts fit within the cut. In the clip, i must end before j
+// starts (within kCutSlackMs): else cues whose words were cut, which land
+// on the later part's words at the earlier offset, could take the earlier
+// part past the join. Returns j.
+size_t BestJoin(const Side& a, const Side& b, const std::vector<Cue>& spans, int64_t cutMs) {
+    const size_t n = spans.size();
     size_t bestJ = n;
     double best = std::numeric_limits<double>::lowest();
     for (size_t j = 0; j < n; ++j) {
         for (size_t before = j;; --before) {  // cues [before, j) take neither side
             const bool within =
-                before == j || (cutMs > 0 && starts[j - 1] - starts[before] <= cutMs + kCutSlackMs);
+                before == j ||
+                (cutMs > 0 && spans[j - 1].start - spans[before].start <= cutMs + kCutSlackMs);
             if (!within) {
                 break;
             }
-            const bool apart =
-                before == 0 || cutMs <= 0 || starts[j] - starts[before - 1] >= cutMs - kCutSlackMs;
+            const bool apart = before == 0 || cutMs <= 0 ||
+                               spans[j].start - spans[before - 1].end >= cutMs - kCutSlackMs;
             const double score = a.Of(0, before) + b.Of(j, n);
             if (apart && score > best) {
                 best = score;
@@ -160,14 +167,14 @@ void PlaceJoins(const Activity& speech, const std::vector<int64_t>& onsets,
             std::max(FirstCueFrom(cues, parts[p - 1].fromMs) + 1, FirstCueFrom(cues, join - reach));
         const size_t hi = std::min(next, FirstCueFrom(cues, join + reach + 1));
         Side a, b;
-        std::vector<int64_t> starts;
+        std::vector<Cue> spans;
         for (size_t c = lo; c < hi; ++c) {
             const Cue s = AtRatio(cues[c], ratio);
             a.sums.push_back(a.sums.back() + CueFit(speech, onsets, ends, s, offA) - kChanceFit);
             b.sums.push_back(b.sums.back() + CueFit(speech, onsets, ends, s, offB) - kChanceFit);
-            starts.push_back(s.start);
+            spans.push_back(s);
         }
-        const size_t at = lo + BestJoin(a, b, starts, offA - offB);
+        const size_t at = lo + BestJoin(a, b, spans, offA - offB);
         if (at < hi && (at == 0 || cues[at].start > cues[at - 1].start)) {
             parts[p].fromMs = cues[at].start;
         }

@@ -32,6 +32,9 @@ std::vector<Cue> MakeCues(uint32_t seed, int64_t startMs, int64_t endMs) {
     return cues;
 }
 
+// How people time a cue: shown 0-0.3 s before its words, kept 0.2-0.8 s after.
+constexpr int64_t kLead[2] = {0, 300}, kTail[2] = {200, 800};
+
 // The cues a person would write for words spoken at `words`: each shown
 // leadMs before its words and kept tailMs after them (each drawn per cue
 // from the ranges), never into the next cue's time.
@@ -99,7 +102,7 @@ TEST(SyncAlign, FindsOffsetsAndFrameRateChanges) {
     noisy.falseVoice = 0.2;
     noisy.missed = 0.25;
     bedHeard.falseVoice = 0.3;
-    const int64_t none[2] = {0, 0}, lead[2] = {0, 300}, tail[2] = {200, 800};
+    const int64_t none[2] = {0, 0};
     struct Row {
         const char* name;
         RateChange rate;
@@ -111,12 +114,7 @@ TEST(SyncAlign, FindsOffsetsAndFrameRateChanges) {
     } rows[] = {
         // Where the file's author put each cue against the words is kept.
         {"early by 1.2 s, timed by hand", {1, 1}, -1200, {}, true},
-        {"the same over a bed heard as speech in a third of the gaps",
-         {1, 1},
-         -1200,
-         {},
-         true,
-         bedHeard},
+        {"the same, a bed heard in a third of the gaps", {1, 1}, -1200, {}, true, bedHeard},
         {"early by 90 s", {1, 1}, -90000, {}},
         {"late by 9.5 minutes", {1, 1}, 570000, {}},
         {"cues far past the clip and the search range",
@@ -152,7 +150,7 @@ TEST(SyncAlign, FindsOffsetsAndFrameRateChanges) {
             words, [&](int64_t t) { return static_cast<int64_t>(t * ratio) + r.offsetMs; },
             r.lengthMs, r.faults);
         std::vector<Cue> cues =
-            TimedByHand(words, r.byHand ? lead : none, r.byHand ? tail : none, 8);
+            TimedByHand(words, r.byHand ? kLead : none, r.byHand ? kTail : none, 8);
         cues.insert(cues.end(), r.absurd.begin(), r.absurd.end());  // after all the others
         const SyncResult result = Align(speech, cues);
         ASSERT_TRUE(result.matched) << r.name << ": " << result.reason;
@@ -163,42 +161,47 @@ TEST(SyncAlign, FindsOffsetsAndFrameRateChanges) {
 }
 
 // A release with three stretches cut (37 s at 3:20, 79 s at 7:37, 20 s at
-// 12:36), in the first half of the film: a part for each, though each
-// part's lag has rivals as high among the cues around it (the parts next
-// to it). The same parts with any one of them missed leave minutes of
-// cues 20-79 s off, which fit nowhere: refused.
+// 12:36), in the first half of a film timed by hand: a part for each,
+// though each part's lag has rivals as high among the cues around it (the
+// parts next to it), and no cue on the wrong side of a join. The same parts
+// with any one of them missed leave minutes of cues 20-79 s off, which fit
+// nowhere: refused.
 TEST(SyncAlign, FindsThreeCuts) {
     const int64_t cuts[][2] = {{200'000, 37'000}, {457'000, 79'000}, {756'000, 20'000}};
     std::vector<Cue> words = MakeCues(3, 5'000, 1'400'000), spoken;
-    for (const Cue& w : words) {  // a word in a stretch cut is not spoken
-        int64_t moved = 0;
-        for (const auto& c : cuts) {
-            moved = w.start < c[0] ? moved : w.start < c[0] + c[1] ? -1 : moved + c[1];
+    for (const Cue& w : words) {  // what the cuts leave of each word, where it is heard
+        Cue heard = w;
+        for (auto c = std::rbegin(cuts); c != std::rend(cuts); ++c) {  // the latest first
+            heard.start -= std::clamp<int64_t>(heard.start - (*c)[0], 0, (*c)[1]);
+            heard.end -= std::clamp<int64_t>(heard.end - (*c)[0], 0, (*c)[1]);
         }
-        if (moved >= 0) {
-            spoken.push_back({w.start - moved, w.end - moved});
+        if (heard.end > heard.start) {
+            spoken.push_back(heard);
         }
     }
     const Activity speech = MakeSpeech(
         spoken, [](int64_t t) { return t; }, 1'300'000, Faults{});
-    const SyncResult result = Align(speech, words);
+    const std::vector<Cue> cues = TimedByHand(words, kLead, kTail, 8);
+    const SyncResult result = Align(speech, cues);
     ASSERT_TRUE(result.matched) << result.reason;
     EXPECT_TRUE(result.rate.Identity());
     ASSERT_EQ(result.parts.size(), 4u);
     const int64_t offsets[] = {0, -37'000, -116'000, -136'000};
+    // Each later part from the first cue whose words are heard after its cut.
+    const int64_t froms[] = {0, 236'730, 534'744, 777'094};
     // The onsets alone find the same parts among other offsets, joins by the cuts.
     const std::vector<SyncPart> found = OnsetParts(
-        speech, WordOnsets(speech), words, 1, {-136'000, -116'000, -52'000, -37'000, 0, 9'000});
+        speech, WordOnsets(speech), cues, 1, {-136'000, -116'000, -52'000, -37'000, 0, 9'000});
     ASSERT_EQ(found.size(), 4u);
     for (size_t p = 0; p < 4; ++p) {
         EXPECT_NEAR(result.parts[p].offsetMs, offsets[p], 60) << "part " << p;
         EXPECT_EQ(found[p].offsetMs, offsets[p]) << "part " << p;
-        EXPECT_NEAR(found[p].fromMs, p == 0 ? 0 : cuts[p - 1][0] + cuts[p - 1][1] / 2,
-                    p == 0 ? 0 : cuts[p - 1][1] / 2 + 8'000);
+        EXPECT_EQ(result.parts[p].fromMs, froms[p]) << "part " << p;
+        EXPECT_EQ(found[p].fromMs, froms[p]) << "part " << p;
         SyncResult missed = result;
         missed.parts.erase(missed.parts.begin() + static_cast<ptrdiff_t>(p));
         missed.parts.front().fromMs = 0;
-        EXPECT_FALSE(PartsHoldTheirCues(speech, WordOnsets(speech), words, missed))
+        EXPECT_FALSE(PartsHoldTheirCues(speech, WordOnsets(speech), cues, missed))
             << "part " << p << " missed";
     }
 }
@@ -208,7 +211,6 @@ TEST(SyncAlign, FindsThreeCuts) {
 // offsets by chance, but the cue starts fit the onsets no better there.
 TEST(SyncAlign, RefusesAnotherFilmsCuesOverABedHeardAsSpeech) {
     Faults crowd;
-    const int64_t lead[2] = {0, 300}, tail[2] = {200, 800};
     for (uint32_t seed = 1; seed <= 30; ++seed) {
         crowd.seed = seed;
         crowd.falseVoice = seed % 3 == 0 ? 0.85 : seed % 3 == 1 ? 0.3 : 0.1;
@@ -216,7 +218,7 @@ TEST(SyncAlign, RefusesAnotherFilmsCuesOverABedHeardAsSpeech) {
         const Activity speech = MakeSpeech(
             words, [](int64_t t) { return t; }, 300'000, crowd);
         const SyncResult result =
-            Align(speech, TimedByHand(MakeCues(seed + 100, 5'000, 295'000), lead, tail, 8));
+            Align(speech, TimedByHand(MakeCues(seed + 100, 5'000, 295'000), kLead, kTail, 8));
         EXPECT_FALSE(result.matched) << "clip " << seed;
     }
 }
