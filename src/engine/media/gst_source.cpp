@@ -63,6 +63,33 @@ GstPadProbeReturn LimitDecoderThreads(GstPad*, GstPadProbeInfo* info, gpointer d
     return GST_PAD_PROBE_REMOVE;
 }
 
+// Set on a source whose demuxer ignores the sink's lateness reports.
+constexpr char kReportsEndAtDecoder[] = "tavimo-reports-end-at-decoder";
+
+// Whether the lateness reports of `source`, a uridecodebin, may end at its
+// video decoder: it reads a local file through a demuxer that ignores them
+// (qtdemux; matroskademux skips to a key frame by them). Any thread.
+bool ReportsEndAtDecoder(GstBin* source) {
+    if (!g_object_get_data(G_OBJECT(source), kReportsEndAtDecoder))
+        return false;
+    gchar* uri = nullptr;
+    if (HasProperty(source, "uri"))
+        g_object_get(source, "uri", &uri, nullptr);
+    const bool file = uri && gst_uri_has_protocol(uri, "file");
+    g_free(uri);
+    return file;
+}
+
+// Sink thread, as the video sink's report of how late its frames come (a QoS
+// event, one a frame) leaves a video decoder upstream: the converters and the
+// decoder on its way have read it, and before the decoder (parser, queues,
+// demuxer) it was only handed on, pad by pad, some six pushes a frame, to
+// be dropped by the demuxer (ReportsEndAtDecoder).
+GstPadProbeReturn EndLatenessReport(GstPad*, GstPadProbeInfo* info, gpointer) {
+    return GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_QOS ? GST_PAD_PROBE_DROP
+                                                                           : GST_PAD_PROBE_OK;
+}
+
 constexpr char kSourceCaps[] =
     "video/x-raw(ANY); audio/x-raw(ANY); text/x-raw(ANY); application/x-ass; application/x-ssa; "
     "subpicture/x-dvd; subpicture/x-pgs; subpicture/x-dvb; subtitle/x-dvb";
@@ -297,10 +324,14 @@ void GstGraph::ConnectSource(GstElement* element) {
 // takes the converter's; otherwise into libav's own pictures, which libav
 // keeps, unused, for as long as the decoder lives (four frames, 50 MB at
 // 2160p). Where the converter's pool will not be offered, the decoder
-// starts without direct rendering (see ChooseDirectRendering).
-void GstGraph::OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer ownPool) {
+// starts without direct rendering (see ChooseDirectRendering). The video
+// decoder of a local MP4 or QuickTime file is where the sink's lateness
+// reports end (EndLatenessReport).
+void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpointer ownPool) {
     GstElementFactory* factory = gst_element_get_factory(element);
     const char* name = factory ? GST_OBJECT_NAME(factory) : "";
+    if (g_strcmp0(name, "qtdemux") == 0)
+        g_object_set_data(G_OBJECT(source), kReportsEndAtDecoder, GINT_TO_POINTER(1));
     if (!g_str_has_prefix(name, "avdec_"))
         return;
     // The probes go with the pads, which the decoder owns: no reference needed.
@@ -318,6 +349,9 @@ void GstGraph::OnDecoderAdded(GstBin*, GstBin*, GstElement* element, gpointer ow
     if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
         gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads, element,
                           nullptr);
+        if (ReportsEndAtDecoder(source))
+            gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, &EndLatenessReport, nullptr,
+                              nullptr);
         gst_object_unref(sink);
     }
 }
