@@ -149,16 +149,16 @@ sync::SyncResult SynchroniseToSpeech(ISpeechSource& source, const std::vector<sy
         return Refused(error);
     }
     // A bed heard as speech almost throughout (a crowd) leaves few pauses,
-    // many of them the bed's: the onsets after them pull the cues early.
-    // Heard again by a stricter ear, the pauses are more the voice's own.
-    // Its match refines the first one, never stands alone: on its own it
-    // can miss a drift the first ear's refusal caught.
-    if (result.matched && sync::SpeechShare(speech) > kMostSpeechShare && source.Stricter()) {
+    // many of them the bed's: the onsets after them pull the cues early, or
+    // no offset stands out at all. Heard again by a stricter ear, the pauses
+    // are the voice's own. Its match refines a first one, within
+    // kMostApartMs of it; where the first ear found none, it stands alone.
+    if (sync::SpeechShare(speech) > kMostSpeechShare && source.Stricter()) {
         sync::SyncResult strict;
         if (!ListenAndMatch(source, first, duration, cues, {}, cancel, speech, strict, &error)) {
             return Refused(error);
         }
-        if (strict.matched && NearlyTheSame(strict, result, cues)) {
+        if (strict.matched && (!result.matched || NearlyTheSame(strict, result, cues))) {
             result = std::move(strict);
         }
     }

@@ -4,6 +4,7 @@
 #include "engine/media/gst_speech_listener.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/media/gst_media_internal.h"
 
@@ -205,13 +206,39 @@ GstPadProbeReturn SpeechListener::OnOutput(GstPad*, GstPadProbeInfo* info, gpoin
     auto* self = static_cast<SpeechListener*>(data);
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
     const int64_t samples = static_cast<int64_t>(gst_buffer_get_size(buffer) / 2);
-    self->Mark(self->samples_, samples);
+    if (self->strict_) {
+        self->MarkLoud(buffer, samples);
+    } else {
+        self->Mark(self->samples_, samples, self->voice_);
+    }
     self->samples_ += samples;
     return GST_PAD_PROBE_OK;
 }
 
-void SpeechListener::Mark(int64_t fromSample, int64_t samples) {
-    const int8_t value = voice_ ? 1 : -1;
+// Detector's thread: each 10 ms of the detector's output marked as speech
+// when the detector says so and the sound, noise suppressed, stands out of
+// the bed's floor.
+void SpeechListener::MarkLoud(GstBuffer* buffer, int64_t samples) {
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        Mark(samples_, samples, false);
+        return;
+    }
+    const auto* sound = reinterpret_cast<const int16_t*>(map.data);
+    for (int64_t from = 0; from < samples; from += kSamplesPerStep) {
+        const int64_t n = std::min(kSamplesPerStep, samples - from);
+        double sum = 0;
+        for (int64_t i = from; i < from + n; ++i) {
+            sum += static_cast<double>(sound[i]) * sound[i];
+        }
+        const bool loud = floor_.Loud(10 * std::log10(sum / static_cast<double>(n) + 1));
+        Mark(samples_ + from, n, voice_ && loud);
+    }
+    gst_buffer_unmap(buffer, &map);
+}
+
+void SpeechListener::Mark(int64_t fromSample, int64_t samples, bool voice) {
+    const int8_t value = voice ? 1 : -1;
     const int64_t first = std::max(fromSample, kSettleSamples);
     for (int64_t s = first / kSamplesPerStep * kSamplesPerStep; s < fromSample + samples;
          s += kSamplesPerStep) {

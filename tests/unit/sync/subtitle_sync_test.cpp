@@ -42,7 +42,8 @@ TEST(SubtitleSync, WindowsAroundSplitsFillTheGapAroundTheSwitch) {
 }
 
 // Cues every few seconds; the fake hears speech exactly where they are,
-// `offsetMs` later.
+// `offsetMs` later, or, as a `crowd`, everywhere until asked to listen more
+// strictly.
 class FakeSource : public ISpeechSource {
   public:
     FakeSource(std::vector<Cue> cues, int64_t offsetMs, int64_t durationMs)
@@ -63,7 +64,7 @@ class FakeSource : public ISpeechSource {
                 return false;
             }
             for (int64_t t = windows[w].startMs; t < windows[w].endMs; t += sync::kStepMs) {
-                speech[static_cast<size_t>(t / sync::kStepMs)] = Speaking(t) ? 1 : -1;
+                speech[static_cast<size_t>(t / sync::kStepMs)] = crowd || Speaking(t) ? 1 : -1;
             }
             progress((w + 1.0) / static_cast<double>(windows.size()));
         }
@@ -71,7 +72,12 @@ class FakeSource : public ISpeechSource {
         return true;
     }
 
-    bool blockUntilCancelled = false;
+    bool Stricter() override {
+        crowd = false;
+        return true;
+    }
+
+    bool blockUntilCancelled = false, crowd = false;
     size_t windowsRead = 0;
 
   private:
@@ -100,17 +106,23 @@ std::vector<Cue> Cues(int64_t untilMs) {
 
 TEST(SubtitleSync, MatchesWhatTheSourceHears) {
     const std::vector<Cue> cues = Cues(2'400'000);
-    FakeSource source(cues, 4'250, 2'500'000);
-    std::vector<double> progress;
-    const std::atomic<bool> cancel{false};
-    const sync::SyncResult r = SynchroniseToSpeech(
-        source, cues, [&](double d) { progress.push_back(d); }, cancel);
-    ASSERT_TRUE(r.matched) << r.reason;
-    EXPECT_NEAR(r.parts[0].offsetMs, 4'250, 20);
-    EXPECT_EQ(source.windowsRead, 24u);  // 12 of the clip's 41 minutes, heard once
-    ASSERT_FALSE(progress.empty());
-    EXPECT_DOUBLE_EQ(progress.back(), 1.0);
-    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    // 12 of the clip's 41 minutes in 24 windows, heard once; a crowd, heard
+    // as speech throughout and matched by nothing, once more by the
+    // stricter ear, whose match stands alone.
+    for (const bool crowd : {false, true}) {
+        FakeSource source(cues, 4'250, 2'500'000);
+        source.crowd = crowd;
+        std::vector<double> progress;
+        const std::atomic<bool> cancel{false};
+        const sync::SyncResult r = SynchroniseToSpeech(
+            source, cues, [&](double d) { progress.push_back(d); }, cancel);
+        ASSERT_TRUE(r.matched) << r.reason;
+        EXPECT_NEAR(r.parts[0].offsetMs, 4'250, 20);
+        EXPECT_EQ(source.windowsRead, crowd ? 48u : 24u);
+        ASSERT_FALSE(progress.empty());
+        EXPECT_DOUBLE_EQ(progress.back(), 1.0);
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    }
 }
 
 TEST(SubtitleSync, CancelStopsTheListening) {

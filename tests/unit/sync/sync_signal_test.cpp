@@ -90,10 +90,28 @@ TEST(SyncSignal, SmoothingDropsShortSpeechAndFillsShortGaps) {
     }
 }
 
-TEST(SyncSignal, SpeechShareCountsHeardStepsOnly) {
-    EXPECT_DOUBLE_EQ(SpeechShare(Steps("++--....")), 0.5);
-    EXPECT_DOUBLE_EQ(SpeechShare(Steps("+---")), 0.25);
-    EXPECT_DOUBLE_EQ(SpeechShare(Steps("....")), 0.0);
+TEST(SyncSignal, LevelFloorIsTheQuietestFifthOfTheLastFiveSeconds) {
+    struct Row {
+        const char* name;
+        int bedSteps;  // at 40 dB, then
+        double voice;
+        int voiceSteps;  // the last one judged
+        bool loud;
+    } rows[] = {
+        {"a first step is its own floor", 0, 46, 1, false},
+        {"5 dB over the bed", 300, 45, 1, true},
+        {"4 dB over it", 300, 44, 1, false},
+        {"the bed a fifth of the last 5 s", 300, 46, 400, true},
+        {"the voice four fifths and a step", 300, 46, 401, false},
+    };
+    for (const Row& r : rows) {
+        LevelFloor floor;
+        bool loud = false;
+        for (int i = 0; i < r.bedSteps + r.voiceSteps; ++i) {
+            loud = floor.Loud(i < r.bedSteps ? 40 : r.voice);
+        }
+        EXPECT_EQ(loud, r.loud) << r.name;
+    }
 }
 
 }  // namespace
