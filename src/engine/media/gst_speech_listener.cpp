@@ -20,6 +20,7 @@ constexpr int64_t kSettleSamples = kSpeechRate * 3 / 10;
 // at the end of speech): measured against espeak-ng speech at known times,
 // at 20 and 5 dB under brown noise; the marks are moved back by it.
 constexpr int64_t kDetectorLagSamples = kSpeechRate * 60 / 1000;
+constexpr size_t kLagSteps = kDetectorLagSamples / kSamplesPerStep;  // 6
 
 }  // namespace
 
@@ -217,7 +218,9 @@ GstPadProbeReturn SpeechListener::OnOutput(GstPad*, GstPadProbeInfo* info, gpoin
 
 // Detector's thread: each 10 ms of the detector's output marked as speech
 // when the detector says so and the sound, noise suppressed, stands out of
-// the bed's floor.
+// the bed's floor. The detector's word is moved back by its lag (Mark); the
+// sound's level has none, so the step a word is marked at takes the level
+// heard kDetectorLagSamples before it.
 void SpeechListener::MarkLoud(GstBuffer* buffer, int64_t samples) {
     GstMapInfo map;
     if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) {
@@ -231,7 +234,10 @@ void SpeechListener::MarkLoud(GstBuffer* buffer, int64_t samples) {
         for (int64_t i = from; i < from + n; ++i) {
             sum += static_cast<double>(sound[i]) * sound[i];
         }
-        const bool loud = floor_.Loud(10 * std::log10(sum / static_cast<double>(n) + 1));
+        loud_[pieces_ % loud_.size()] =
+            floor_.Loud(10 * std::log10(sum / static_cast<double>(n) + 1));
+        const bool loud = loud_[(pieces_ + loud_.size() - kLagSteps) % loud_.size()];
+        ++pieces_;
         Mark(samples_ + from, n, voice_ && loud);
     }
     gst_buffer_unmap(buffer, &map);

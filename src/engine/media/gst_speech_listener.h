@@ -25,6 +25,7 @@
 
 #include <gst/gst.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -110,6 +111,8 @@ class SpeechListener {
     // Written on the detector's thread (behind the queue) only.
     std::atomic<bool> voice_{false};  // the detector's last word
     sync::LevelFloor floor_;          // of the strict ear's output
+    std::array<bool, 8> loud_{};      // whether the last 10 ms pieces stood out of it
+    size_t pieces_ = 0;               // 10 ms pieces judged so far
     GstCaps* lastCaps_ = nullptr;
     GstSegment segment_{};             // the last segment in front of the detector
     bool anchorPending_ = false;       // the segment's first sample is still to come
