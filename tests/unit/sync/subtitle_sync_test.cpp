@@ -23,10 +23,6 @@ TEST(SubtitleSync, SpreadWindows) {
     EXPECT_EQ(film[0], (SpeechWindow{105'000, 135'000}));
     EXPECT_EQ(film[1], (SpeechWindow{345'000, 375'000}));
     EXPECT_EQ(film[29], (SpeechWindow{7'065'000, 7'095'000}));
-    // 20 minutes: 12 minutes in 24 windows, one every 50 s.
-    const std::vector<SpeechWindow> short20 = SpreadWindows(1'200'000);
-    ASSERT_EQ(short20.size(), 24u);
-    EXPECT_EQ(short20[0], (SpeechWindow{10'000, 40'000}));
 }
 
 TEST(SubtitleSync, WindowsAroundSplitsFillTheGapAroundTheSwitch) {

@@ -91,27 +91,19 @@ TEST(SyncSignal, SmoothingDropsShortSpeechAndFillsShortGaps) {
 }
 
 TEST(SyncSignal, LevelFloorIsTheQuietestFifthOfTheLastFiveSeconds) {
-    struct Row {
-        const char* name;
-        int bedSteps;  // at 40 dB, then
-        double voice;
-        int voiceSteps;  // the last one judged
-        bool loud;
-    } rows[] = {
-        {"a first step is its own floor", 0, 46, 1, false},
-        {"5 dB over the bed", 300, 45, 1, true},
-        {"4 dB over it", 300, 44, 1, false},
-        {"the bed a fifth of the last 5 s", 300, 46, 400, true},
-        {"the voice four fifths and a step", 300, 46, 401, false},
-    };
-    for (const Row& r : rows) {
+    // Whether the last of `voiceSteps` at `voice` dB after `bedSteps` at 40.
+    auto loud = [](int bedSteps, double voice, int voiceSteps) {
         LevelFloor floor;
-        bool loud = false;
-        for (int i = 0; i < r.bedSteps + r.voiceSteps; ++i) {
-            loud = floor.Loud(i < r.bedSteps ? 40 : r.voice);
+        bool last = false;
+        for (int i = 0; i < bedSteps + voiceSteps; ++i) {
+            last = floor.Loud(i < bedSteps ? 40 : voice);
         }
-        EXPECT_EQ(loud, r.loud) << r.name;
-    }
+        return last;
+    };
+    EXPECT_TRUE(loud(300, 45, 1)) << "5 dB over the bed";
+    EXPECT_FALSE(loud(300, 44, 1)) << "4 dB over it";
+    EXPECT_TRUE(loud(300, 46, 400)) << "the bed a fifth of the last 5 s";
+    EXPECT_FALSE(loud(300, 46, 401)) << "the voice four fifths and a step";
 }
 
 }  // namespace
