@@ -42,8 +42,8 @@ TEST(SubtitleSync, WindowsAroundSplitsFillTheGapAroundTheSwitch) {
 // strictly.
 class FakeSource : public ISpeechSource {
   public:
-    FakeSource(std::vector<Cue> cues, int64_t offsetMs, int64_t durationMs)
-        : cues_(std::move(cues)), offset_(offsetMs), duration_(durationMs) {}
+    FakeSource(std::vector<Cue> cues, int64_t offsetMs, int64_t durationMs, bool asCrowd = false)
+        : crowd(asCrowd), cues_(std::move(cues)), offset_(offsetMs), duration_(durationMs) {}
 
     bool Open(const std::atomic<bool>&, std::string*) override { return true; }
     int64_t DurationMs() const override { return duration_; }
@@ -73,7 +73,7 @@ class FakeSource : public ISpeechSource {
         return true;
     }
 
-    bool blockUntilCancelled = false, crowd = false;
+    bool crowd, blockUntilCancelled = false;
     size_t windowsRead = 0;
 
   private:
@@ -106,8 +106,7 @@ TEST(SubtitleSync, MatchesWhatTheSourceHears) {
     // as speech throughout and matched by nothing, once more by the
     // stricter ear, whose match stands alone.
     for (const bool crowd : {false, true}) {
-        FakeSource source(cues, 4'250, 2'500'000);
-        source.crowd = crowd;
+        FakeSource source(cues, 4'250, 2'500'000, crowd);
         std::vector<double> progress;
         const std::atomic<bool> cancel{false};
         const sync::SyncResult r = SynchroniseToSpeech(

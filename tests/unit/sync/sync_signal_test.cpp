@@ -43,12 +43,9 @@ TEST(SyncSignal, SpeechCuesSortedFrameBasedConvertedEmptyDropped) {
         {.start = 0, .end = 0, .text = "Frames.", .startFrame = 250, .endFrame = 300},
         {.start = 7000, .end = 8000, .text = "\xE2\x99\xAA"},
     };
-    const std::vector<Cue> at25 = SpeechCues(entries, 25.0);
-    const std::vector<Cue> expected25 = {{1000, 2000}, {5000, 6000}, {10000, 12000}};
-    EXPECT_EQ(at25, expected25);
-    const std::vector<Cue> noRate = SpeechCues(entries, 0.0);
-    const std::vector<Cue> expectedNoRate = {{1000, 2000}, {5000, 6000}};
-    EXPECT_EQ(noRate, expectedNoRate);
+    EXPECT_EQ(SpeechCues(entries, 25.0),
+              (std::vector<Cue>{{1000, 2000}, {5000, 6000}, {10000, 12000}}));
+    EXPECT_EQ(SpeechCues(entries, 0.0), (std::vector<Cue>{{1000, 2000}, {5000, 6000}}));
 }
 
 // "+" speech, "-" none, "." not heard; one character per 10 ms step.
