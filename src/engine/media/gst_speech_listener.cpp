@@ -4,6 +4,7 @@
 #include "engine/media/gst_speech_listener.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/media/gst_media_internal.h"
 
@@ -19,6 +20,7 @@ constexpr int64_t kSettleSamples = kSpeechRate * 3 / 10;
 // at the end of speech): measured against espeak-ng speech at known times,
 // at 20 and 5 dB under brown noise; the marks are moved back by it.
 constexpr int64_t kDetectorLagSamples = kSpeechRate * 60 / 1000;
+constexpr size_t kLagSteps = kDetectorLagSamples / kSamplesPerStep;  // 6
 
 }  // namespace
 
@@ -205,13 +207,44 @@ GstPadProbeReturn SpeechListener::OnOutput(GstPad*, GstPadProbeInfo* info, gpoin
     auto* self = static_cast<SpeechListener*>(data);
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
     const int64_t samples = static_cast<int64_t>(gst_buffer_get_size(buffer) / 2);
-    self->Mark(self->samples_, samples);
+    if (self->strict_) {
+        self->MarkLoud(buffer, samples);
+    } else {
+        self->Mark(self->samples_, samples, self->voice_);
+    }
     self->samples_ += samples;
     return GST_PAD_PROBE_OK;
 }
 
-void SpeechListener::Mark(int64_t fromSample, int64_t samples) {
-    const int8_t value = voice_ ? 1 : -1;
+// Detector's thread: each 10 ms of the detector's output marked as speech
+// when the detector says so and the sound, noise suppressed, stands out of
+// the bed's floor. The detector's word is moved back by its lag (Mark); the
+// sound's level has none, so the step a word is marked at takes the level
+// heard kDetectorLagSamples before it.
+void SpeechListener::MarkLoud(GstBuffer* buffer, int64_t samples) {
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        Mark(samples_, samples, false);
+        return;
+    }
+    const auto* sound = reinterpret_cast<const int16_t*>(map.data);
+    for (int64_t from = 0; from < samples; from += kSamplesPerStep) {
+        const int64_t n = std::min(kSamplesPerStep, samples - from);
+        double sum = 0;
+        for (int64_t i = from; i < from + n; ++i) {
+            sum += static_cast<double>(sound[i]) * sound[i];
+        }
+        loud_[pieces_ % loud_.size()] =
+            floor_.Loud(10 * std::log10(sum / static_cast<double>(n) + 1));
+        const bool loud = loud_[(pieces_ + loud_.size() - kLagSteps) % loud_.size()];
+        ++pieces_;
+        Mark(samples_ + from, n, voice_ && loud);
+    }
+    gst_buffer_unmap(buffer, &map);
+}
+
+void SpeechListener::Mark(int64_t fromSample, int64_t samples, bool voice) {
+    const int8_t value = voice ? 1 : -1;
     const int64_t first = std::max(fromSample, kSettleSamples);
     for (int64_t s = first / kSamplesPerStep * kSamplesPerStep; s < fromSample + samples;
          s += kSamplesPerStep) {

@@ -25,6 +25,7 @@
 
 #include <gst/gst.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -39,9 +40,11 @@ inline constexpr int kSpeechRate = 16000;
 class SpeechListener {
   public:
     // With `strict`, the detector calls speech only what is most likely
-    // speech and its noise suppressor works harder: a crowd's overlapping
-    // voices, heard as speech almost throughout otherwise, then break where
-    // the voice in front of them pauses.
+    // speech, its noise suppressor works harder, and only the 10 ms that
+    // stand out of the sound's floor (sync::LevelFloor) are marked as
+    // speech: a crowd's overlapping voices, heard as speech almost
+    // throughout otherwise, then break where the voice in front of them
+    // pauses.
     SpeechListener(std::string uri, int audioTrack, bool strict = false)
         : uri_(std::move(uri)), track_(audioTrack), strict_(strict) {}
     ~SpeechListener();
@@ -88,7 +91,8 @@ class SpeechListener {
     static GstPadProbeReturn OnDecoded(GstPad*, GstPadProbeInfo* info, gpointer self);
     void ReleaseDecoder();
     static GstPadProbeReturn OnFilterInput(GstPad*, GstPadProbeInfo* info, gpointer self);
-    void Mark(int64_t fromSample, int64_t samples);
+    void Mark(int64_t fromSample, int64_t samples, bool voice);
+    void MarkLoud(GstBuffer* buffer, int64_t samples);
 
     std::string uri_;
     int track_;
@@ -106,6 +110,9 @@ class SpeechListener {
     std::atomic<bool> allPads_{false};  // the source has added all its pads
     // Written on the detector's thread (behind the queue) only.
     std::atomic<bool> voice_{false};  // the detector's last word
+    sync::LevelFloor floor_;          // of the strict ear's output
+    std::array<bool, 8> loud_{};      // whether the last 10 ms pieces stood out of it
+    size_t pieces_ = 0;               // 10 ms pieces judged so far
     GstCaps* lastCaps_ = nullptr;
     GstSegment segment_{};             // the last segment in front of the detector
     bool anchorPending_ = false;       // the segment's first sample is still to come

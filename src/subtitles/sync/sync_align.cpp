@@ -233,8 +233,11 @@ int64_t SyncResult::Map(int64_t ms) const {
     return std::llround(static_cast<double>(ms) * rate.Ratio()) + offset;
 }
 
-SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
-                 const AlignOptions& options) {
+namespace {
+
+// Align without the drift asked of it.
+SyncResult AlignOnce(const Activity& speech, const std::vector<Cue>& allCues,
+                     const AlignOptions& options) {
     if (static_cast<int64_t>(speech.size()) < kShortestClipSteps) {
         return Refused("the clip is shorter than 30 s");
     }
@@ -275,6 +278,18 @@ SyncResult Align(const Activity& speech, const std::vector<Cue>& allCues,
     // out; the cue starts against the onsets may still place every part.
     return MatchOnsets(speech, onsets, cues, match.rate,
                        OnsetCandidates(onsets, cues, split, maxLag));
+}
+
+}  // namespace
+
+SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
+                 const AlignOptions& options) {
+    SyncResult result = AlignOnce(speech, cues, options);
+    if (result.matched && options.mostDrift > 0 &&
+        !(std::abs(OnsetsDrift(speech, WordOnsets(speech), cues, result)) < options.mostDrift)) {
+        return Refused(kNoClearMatch);
+    }
+    return result;
 }
 
 }  // namespace tavimo::sync

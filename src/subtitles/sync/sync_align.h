@@ -56,13 +56,18 @@ struct AlignOptions {
     int64_t maxOffsetMs = 10 * 60 * 1000;
     double minConfidence = 0.25;  // below: refused
     int maxSplitDepth = 3;        // up to 8 parts
+    // When above 0, a match whose speech onsets drift from its cue starts
+    // this fast or faster (ms per ms), or too few to tell, is refused: it
+    // may have missed a ratio 0.1% off.
+    double mostDrift = 0;
 };
 
 // Matches `cues` (subtitle ms, sorted) against `speech` (clip steps); cues
 // that no ratio and offset tried can bring into the clip are left out.
 // Refuses, with the reason filled, when there are fewer than 3 cues, too
 // little speech is heard, no offset stands out from the others, or an offset
-// 2-20 s from the one found puts the cue starts nearer the speech's onsets.
+// 2-20 s from the one found puts the cue starts nearer the speech's onsets,
+// or, with options.mostDrift, the onsets drift from the cues.
 // Any thread; allocates about 8 MB for a two-hour clip, freed on return.
 SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
                  const AlignOptions& options = {});

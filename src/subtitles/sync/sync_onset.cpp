@@ -299,6 +299,11 @@ SyncResult AtRate(const SyncResult& result, const std::vector<Cue>& cues, const 
 
 }  // namespace
 
+double OnsetsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
+                   const std::vector<Cue>& cues, const SyncResult& result) {
+    return OnsetDrift(speech, onsets, cues, result);
+}
+
 double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
               const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs) {
     const int64_t n = static_cast<int64_t>(speech.size());

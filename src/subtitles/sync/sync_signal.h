@@ -2,6 +2,7 @@
 // when the clip's audio holds speech, and when the subtitles show a cue.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -43,5 +44,28 @@ void SmoothSpeech(Activity& speech);
 
 // The share of the heard steps that are speech (0 when nothing was heard).
 double SpeechShare(const Activity& speech);
+
+// Tells a voice that stands out of a bed of sound from the bed: the bed's
+// level is taken as the 20th percentile of the last 5 s of 10 ms levels,
+// and a step is loud when it comes 5 dB or more above it. Under a crowd of
+// quieter voices, the detector hears speech almost throughout; the voice in
+// front rises above the crowd's floor while it speaks and falls back to it
+// in its pauses. One listening thread.
+class LevelFloor {
+  public:
+    // Adds the level of the next 10 ms step (dB of its mean square, 0 for
+    // silence, about 90 at full scale); whether it stands 5 dB or more above
+    // the floor of the last 5 s, itself included.
+    bool Loud(double levelDb);
+
+  private:
+    static constexpr int kBinsPerDb = 2;
+    static constexpr size_t kBins = 100 * kBinsPerDb;
+    static constexpr size_t kSteps = 500;
+    std::array<uint16_t, kBins> counts_{};
+    std::array<uint8_t, kSteps> recent_{};  // bins of the last steps, a ring
+    size_t next_ = 0;                       // where the next step goes
+    size_t held_ = 0;                       // steps in the ring
+};
 
 }  // namespace tavimo::sync

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -157,6 +158,18 @@ TEST(SyncAlign, FindsOffsetsAndFrameRateChanges) {
         EXPECT_TRUE(r.rate.Identity() ? result.rate.Identity() : result.rate == r.rate) << r.name;
         ASSERT_EQ(result.parts.size(), 1u) << r.name;
         EXPECT_NEAR(result.parts[0].offsetMs, r.offsetMs, 60) << r.name;
+        // The onsets drift from the cues of a match that misses a ratio
+        // 0.1% off, not from those of the right one.
+        SyncResult missed = result;  // no change, the middle cue kept in place
+        missed.rate = {1, 1};
+        missed.parts[0].offsetMs += std::llround(static_cast<double>(cues[cues.size() / 2].start) *
+                                                 (result.rate.Ratio() - 1));
+        EXPECT_LT(std::abs(OnsetsDrift(speech, WordOnsets(speech), cues, result)), 0.0004)
+            << r.name;
+        if (IsDrift(r.rate, {1, 1})) {
+            EXPECT_GE(std::abs(OnsetsDrift(speech, WordOnsets(speech), cues, missed)), 0.0004)
+                << r.name;
+        }
     }
 }
 

@@ -43,12 +43,9 @@ TEST(SyncSignal, SpeechCuesSortedFrameBasedConvertedEmptyDropped) {
         {.start = 0, .end = 0, .text = "Frames.", .startFrame = 250, .endFrame = 300},
         {.start = 7000, .end = 8000, .text = "\xE2\x99\xAA"},
     };
-    const std::vector<Cue> at25 = SpeechCues(entries, 25.0);
-    const std::vector<Cue> expected25 = {{1000, 2000}, {5000, 6000}, {10000, 12000}};
-    EXPECT_EQ(at25, expected25);
-    const std::vector<Cue> noRate = SpeechCues(entries, 0.0);
-    const std::vector<Cue> expectedNoRate = {{1000, 2000}, {5000, 6000}};
-    EXPECT_EQ(noRate, expectedNoRate);
+    EXPECT_EQ(SpeechCues(entries, 25.0),
+              (std::vector<Cue>{{1000, 2000}, {5000, 6000}, {10000, 12000}}));
+    EXPECT_EQ(SpeechCues(entries, 0.0), (std::vector<Cue>{{1000, 2000}, {5000, 6000}}));
 }
 
 // "+" speech, "-" none, "." not heard; one character per 10 ms step.
@@ -90,10 +87,20 @@ TEST(SyncSignal, SmoothingDropsShortSpeechAndFillsShortGaps) {
     }
 }
 
-TEST(SyncSignal, SpeechShareCountsHeardStepsOnly) {
-    EXPECT_DOUBLE_EQ(SpeechShare(Steps("++--....")), 0.5);
-    EXPECT_DOUBLE_EQ(SpeechShare(Steps("+---")), 0.25);
-    EXPECT_DOUBLE_EQ(SpeechShare(Steps("....")), 0.0);
+TEST(SyncSignal, LevelFloorIsTheQuietestFifthOfTheLastFiveSeconds) {
+    // Whether the last of `voiceSteps` at `voice` dB after `bedSteps` at 40.
+    auto loud = [](int bedSteps, double voice, int voiceSteps) {
+        LevelFloor floor;
+        bool last = false;
+        for (int i = 0; i < bedSteps + voiceSteps; ++i) {
+            last = floor.Loud(i < bedSteps ? 40 : voice);
+        }
+        return last;
+    };
+    EXPECT_TRUE(loud(300, 45, 1)) << "5 dB over the bed";
+    EXPECT_FALSE(loud(300, 44, 1)) << "4 dB over it";
+    EXPECT_TRUE(loud(300, 46, 400)) << "the bed a fifth of the last 5 s";
+    EXPECT_FALSE(loud(300, 46, 401)) << "the voice four fifths and a step";
 }
 
 }  // namespace
