@@ -135,8 +135,10 @@ uintptr_t CTavimoView::NativeSurface() {
 void CTavimoView::PlaceSurface(const RECT& rect) {
     // A graph without a picture (an audio-only clip) leaves the view black.
     long width = 0, height = 0;
-    if (rect.IsEmpty() || !record_ || !record_->pWC ||
-        FAILED(record_->pWC->GetNativeVideoSize(&width, &height))) {
+    const bool sized =
+        record_ && record_->pWC && SUCCEEDED(record_->pWC->GetNativeVideoSize(&width, &height));
+    placedPicture_ = sized ? QSize(int(width), int(height)) : QSize();
+    if (rect.IsEmpty() || !sized) {
         surface_->hide();
         return;
     }
@@ -221,11 +223,14 @@ void CTavimoView::timerEvent(QTimerEvent* event) {
         if (!record_)
             return;
         record_->PollPosition();
-        // A picture whose size came after the surface was placed shows now.
+        // A picture whose size came after the surface was placed shows now;
+        // one whose shape changed is sized again for that shape.
         RECT dest;
-        if (!surface_->isVisible() && record_->pWC &&
+        long width = 0, height = 0;
+        if (record_->pWC && SUCCEEDED(record_->pWC->GetNativeVideoSize(&width, &height)) &&
+            QSize(int(width), int(height)) != placedPicture_ &&
             SUCCEEDED(record_->pWC->GetVideoPosition(nullptr, &dest)))
-            PlaceSurface(dest);
+            record_->pWC->SetVideoPosition(nullptr, &dest);
     } else if (event->timerId() == hideTimer_.timerId()) {
         HideTick();
     } else if (event->timerId() == stillTimer_.timerId()) {

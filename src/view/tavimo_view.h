@@ -124,6 +124,7 @@ class CTavimoView : public QWidget, public VideoWindow {
 
     PlayerRecord* record_ = nullptr;
     QWidget* surface_;
+    QSize placedPicture_;  // the picture's native size when the surface was placed
     QBasicTimer positionTimer_;
     QBasicTimer hideTimer_;
     QBasicTimer stillTimer_;     // redraws a still picture after a resize

@@ -163,8 +163,12 @@ class VideoRendererFilter : public ElementFilter,
 
   private:
     GstElement* SettingsElement() const override { return sink_; }
-    // A sink that cannot scale gets the surface's size in device pixels.
-    void ScaleTo(double ratio);
+    // The surface over dest_, and the scaler told the size of the picture's
+    // part of it (PictureRect). UI thread.
+    void PlaceAndScale();
+    RECT PictureRect();
+    // A sink that cannot scale gets the size of `place` in device pixels.
+    void ScaleTo(const RECT& place, double ratio);
     // Streaming thread: keeps each frame that reaches the renderer, before any
     // scaling, for GetCurrentImage.
     static GstPadProbeReturn KeepFrame(GstPad*, GstPadProbeInfo* info, gpointer data);
