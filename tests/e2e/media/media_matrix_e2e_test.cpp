@@ -20,7 +20,6 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "support/null_sound_server.h"
 #include "support/pgs_stream.h"

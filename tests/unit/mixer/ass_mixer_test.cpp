@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 namespace tavimo {
 namespace {
