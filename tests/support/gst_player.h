@@ -18,6 +18,7 @@
 #include "engine/player_host.h"
 #include "engine/player_record.h"
 #include "support/fake_dialogs.h"
+#include "support/shell.h"
 
 namespace tavimo {
 // The folder of clips made at test time, defined by a test program whose
@@ -46,17 +47,6 @@ class ScriptedHost : public PlayerHost {
         return out;
     }
 };
-
-// Runs a shell command, its output thrown away; true when it exits with 0.
-inline bool Quietly(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-inline bool Ffmpeg(const std::string& arguments) {
-    return Quietly("ffmpeg -v error -y " + arguments);
-}
-inline bool Launch(const std::string& pipeline) {
-    return Quietly("gst-launch-1.0 -q " + pipeline);
-}
 
 // A fresh folder /tmp/tavimo-<name>-XXXXXX; empty when none could be made.
 inline std::filesystem::path NewFolder(const std::string& name) {

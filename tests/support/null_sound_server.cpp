@@ -1,4 +1,5 @@
 #include "support/null_sound_server.h"
+#include "support/shell.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -19,7 +20,6 @@ extern char** environ;
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -222,23 +222,11 @@ void NullSoundServer::UseInThisProcess() const {
 }
 
 std::string NullSoundServer::Log() const {
-    std::ifstream in(folder_ + "/log");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return FileText(folder_ + "/log");
 }
 
 std::string NullSoundServer::Pactl(const std::string& arguments) const {
-    std::string out;
-    if (FILE* pipe =
-            popen(("PULSE_SERVER='" + Address() + "' pactl " + arguments + " 2>/dev/null").c_str(),
-                  "r")) {
-        char chunk[512];
-        while (std::fgets(chunk, sizeof chunk, pipe))
-            out += chunk;
-        pclose(pipe);
-    }
-    return out;
+    return CommandOutput("PULSE_SERVER='" + Address() + "' pactl " + arguments + " 2>/dev/null");
 }
 
 std::vector<long long> NullSoundServer::StreamLatenciesUs() const {

@@ -10,7 +10,6 @@
 #include <QDBusInterface>
 #include <QDBusObjectPath>
 #include <QDBusReply>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>

@@ -11,8 +11,6 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <QTemporaryDir>
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>

@@ -16,14 +16,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "support/null_sound_server.h"
 #include "support/pgs_stream.h"
+#include "support/shell.h"
 #include "x_session.h"
 
 namespace tavimo::e2e {
@@ -86,9 +85,7 @@ QTemporaryDir* gMedia = nullptr;
 std::string Media(const std::string& name) {
     return gMedia->filePath(QString::fromStdString(name)).toStdString();
 }
-bool Ffmpeg(const std::string& arguments) {
-    return std::system(("ffmpeg -v error -y " + arguments + " >/dev/null 2>&1").c_str()) == 0;
-}
+using test::Ffmpeg;
 // `seconds` of the flat picture at `size`, `rate` and sample aspect `sar`.
 std::string Picture(const std::string& size, const std::string& rate, const std::string& sar,
                     int seconds = 8) {

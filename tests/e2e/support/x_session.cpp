@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -24,15 +23,7 @@ namespace tavimo::e2e {
 using namespace std::chrono_literals;
 
 std::string RunIn(const std::string& display, const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(("DISPLAY=" + display + " " + command + " 2>/dev/null").c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n = 0; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            out.append(buffer, n);
-        }
-        pclose(pipe);
-    }
-    return out;
+    return test::CommandOutput("DISPLAY=" + display + " " + command + " 2>/dev/null");
 }
 
 // Xvfb picks a free display itself and writes its number, here after its
@@ -113,14 +104,7 @@ std::string PlayerBinary() {
 }
 
 bool MakeClip(const std::string& pipeline, const std::string& path) {
-    const std::string command =
-        "gst-launch-1.0 -q " + pipeline + " ! filesink location='" + path + "' >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return test::Launch(pipeline + " ! filesink location='" + path + "'");
 }
 
 Player::Player(const XServer& server, const UserFolders& user, const std::vector<std::string>& args,

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "support/shell.h"
+
 namespace tavimo::e2e {
 
 // An Xvfb server on a free display number, ended with the object.
@@ -76,8 +78,7 @@ std::string PlayerBinary();
 // Makes the file `path` with gst-launch-1.0 from `pipeline`, which ends in a
 // muxer; whether that worked.
 bool MakeClip(const std::string& pipeline, const std::string& path);
-// The text of the file at `path`; empty when it cannot be read.
-std::string FileText(const std::string& path);
+using test::FileText;
 
 // A user's own settings and runtime folders, made empty for one test, with
 // the settings file read and written through the program's own store.

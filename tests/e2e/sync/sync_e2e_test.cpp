@@ -15,7 +15,6 @@
 #include <fstream>
 #include <optional>
 #include <regex>
-#include <sstream>
 
 #include "x_session.h"
 

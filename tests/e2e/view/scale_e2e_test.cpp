@@ -10,12 +10,10 @@
 
 #include <QColor>
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
-#include <QTemporaryDir>
 
 #include <signal.h>
 

@@ -22,12 +22,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <numeric>
+#include <sstream>
 #include <vector>
 
 #include "engine/media/gst_night_mode.h"
 #include "support/gst_player.h"
 #include "support/gst_tools.h"
 #include "support/null_sound_server.h"
+#include "support/shell.h"
 
 namespace tavimo {
 
@@ -349,16 +351,11 @@ std::string FilmClip() {
 // The loudness range (LU) of a recording, as ffmpeg's EBU R128 filter
 // gives it; -1 when it cannot be read.
 double LoudnessRange(const std::string& wav) {
-    const std::string command =
-        "ffmpeg -nostats -i " + wav + " -af ebur128 -f null - 2>&1 | grep -A20 Summary";
-    FILE* out = popen(command.c_str(), "r");  // NOLINT: POSIX, from <stdio.h>
-    if (!out)
-        return -1;
-    char line[256];
+    std::istringstream out(test::CommandOutput("ffmpeg -nostats -i " + wav +
+                                               " -af ebur128 -f null - 2>&1 | grep -A20 Summary"));
     double lra = -1;
-    while (std::fgets(line, sizeof line, out))
-        std::sscanf(line, " LRA: %lf LU", &lra);
-    pclose(out);
+    for (std::string line; std::getline(out, line);)
+        std::sscanf(line.c_str(), " LRA: %lf LU", &lra);
     return lra;
 }
 

@@ -448,10 +448,9 @@ TEST_F(SwscaleConvert, ABandBesideTheFrameConvertsAsTheFrameWithItsRowsIn) {
             << row.name;
         for (GstVideoFrame* m : {&f, &b, &w})
             gst_video_frame_unmap(m);
-        int differ = 0;
-        for (size_t i = 0; i < banded.bytes.size(); ++i)
-            differ += banded.bytes[i] != expected.bytes[i];
-        EXPECT_EQ(differ, 0) << row.name;
+        EXPECT_EQ(banded.bytes, expected.bytes)
+            << row.name << ": the first byte that differs at "
+            << std::ranges::mismatch(banded.bytes, expected.bytes).in1 - banded.bytes.begin();
     }
 }
 

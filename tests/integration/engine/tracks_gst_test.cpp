@@ -30,18 +30,14 @@
 #include "support/pgs_stream.h"
 
 namespace tavimo {
-namespace {
-
-namespace fs = std::filesystem;
-using Kind = StreamInfo::Kind;
-
-}  // namespace
 
 // The folder of clips made at test time; the shared entry removes it.
 std::filesystem::path gMedia;
 
 namespace {
 
+namespace fs = std::filesystem;
+using Kind = StreamInfo::Kind;
 using test::Ffmpeg;
 using test::Media;
 

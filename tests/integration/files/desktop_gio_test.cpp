@@ -10,10 +10,8 @@
 #include <sys/stat.h>
 
 #include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -22,6 +20,7 @@
 #include "integration/file_type_access.h"
 #include "platform/desktop.h"
 #include "support/fake_dialogs.h"
+#include "support/shell.h"
 
 namespace tavimo {
 namespace {
@@ -30,14 +29,7 @@ using platform::testing::TestDir;
 
 // What a command prints.
 std::string Output(const std::string& command) {
-    std::string out;
-    std::array<char, 512> chunk{};
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    while (pipe != nullptr && fgets(chunk.data(), chunk.size(), pipe) != nullptr)
-        out += chunk.data();
-    if (pipe != nullptr)
-        pclose(pipe);
-    return out;
+    return test::CommandOutput(command + " 2>&1");
 }
 
 // The default application `gio mime` names for `type`; "" when none.
@@ -65,10 +57,10 @@ std::string TypeOf(const std::string& path) {
 }
 
 bool MakeClip(const std::string& pipeline, const std::string& path) {
-    return std::system(("gst-launch-1.0 -q videotestsrc num-buffers=10 ! "
-                        "video/x-raw,width=160,height=120,framerate=25/1 ! x264enc ! " +
-                        pipeline + " ! filesink location='" + path + "' >/dev/null 2>&1")
-                           .c_str()) == 0;
+    return test::Launch(
+        "videotestsrc num-buffers=10 ! video/x-raw,width=160,height=120,"
+        "framerate=25/1 ! x264enc ! " +
+        pipeline + " ! filesink location='" + path + "'");
 }
 
 class DesktopGioTest : public ::testing::Test {

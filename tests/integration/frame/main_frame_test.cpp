@@ -12,7 +12,6 @@
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QSlider>
-#include <QTest>
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>

@@ -14,7 +14,6 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -25,6 +24,7 @@
 #include "engine/speech_source.h"
 #include "subtitles/subtitle_reader.h"
 #include "subtitles/sync/sync_text.h"
+#include "support/shell.h"
 
 namespace tavimo {
 namespace {
@@ -41,15 +41,10 @@ Outcome Execute(const std::string& command) {
     QTemporaryDir dir;
     const std::string err = dir.path().toStdString() + "/err";
     Outcome run;
-    FILE* pipe = popen((command + " 2>" + err).c_str(), "r");
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe)) {
-        run.out += buffer;
-    }
-    const int status = pipe ? pclose(pipe) : -1;
+    int status = -1;
+    run.out = test::CommandOutput(command + " 2>" + err, &status);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(err);
-    run.err.assign(std::istreambuf_iterator<char>(in), {});
+    run.err = test::FileText(err);
     return run;
 }
 
@@ -225,12 +220,10 @@ TEST_F(SyncCli, ACutMiddleGivesTwoParts) {
 
 TEST_F(SyncCli, CorrectedFileWrittenAndTheSubtitlesLeftAlone) {
     const std::string subs = Moved("clean.srt", "late.srt", -2350);
-    std::ifstream before(subs);
-    const std::string original((std::istreambuf_iterator<char>(before)), {});
+    const std::string original = test::FileText(subs);
     const Outcome run = Sync(subs + " " + Path("clean.mp4") + " -o " + Path("fixed.srt"));
     ASSERT_EQ(run.status, 0) << run.err;
-    std::ifstream after(subs);
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), {}), original);
+    EXPECT_EQ(test::FileText(subs), original);
     SubtitleReader truth, fixed;
     ASSERT_TRUE(truth.OpenSubtitleFile(Path("clean.srt")));
     ASSERT_TRUE(fixed.OpenSubtitleFile(Path("fixed.srt")));
@@ -303,7 +296,9 @@ TEST_F(SyncCli, AClipIsHeardAlikeOnEveryRun) {
                 source->Read({{0, 50'000}, {50'000, 120'000}}, speech, nullptr, never, &error))
                 << clip << ": " << error;
         }
-        EXPECT_TRUE(heard[0] == heard[1]) << clip << ": steps heard otherwise the second time";
+        EXPECT_EQ(heard[0], heard[1])
+            << clip << ": steps heard otherwise the second time, the first at "
+            << std::ranges::mismatch(heard[0], heard[1]).in1 - heard[0].begin();
     }
 }
 

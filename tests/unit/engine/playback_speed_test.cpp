@@ -2,8 +2,6 @@
 // record does with a speed on the scripted framework, its note written out.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "engine/playback_speed.h"
 #include "support/scripted_player.h"
 

@@ -11,13 +11,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "ass_frames.h"
 #include "subtitles/ass_render.h"
 #include "support/sanitizers.h"
+#include "support/shell.h"
 
 namespace tavimo {
 namespace {
@@ -30,8 +29,7 @@ using testing_support::kSanitized;
 // same length, in the name table's ASCII and UTF-16 strings), as a series
 // attaches its own subset of a font to each episode.
 std::string EpisodeFont(const char* file) {
-    std::ifstream in(std::string("/usr/share/fonts/truetype/dejavu/") + file, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes = test::FileText(std::string("/usr/share/fonts/truetype/dejavu/") + file);
     auto wide = [](std::string_view narrow) {
         std::string out;
         for (char c : narrow)

@@ -8,18 +8,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 namespace tavimo {
 namespace {
 
 bool Near(const std::array<int, 3>& got, const std::array<int, 3>& want, int tolerance) {
-    for (int i = 0; i < 3; ++i) {
-        if (std::abs(got[i] - want[i]) > tolerance)
-            return false;
-    }
-    return true;
+    return std::ranges::equal(got, want,
+                              [&](int a, int b) { return std::abs(a - b) <= tolerance; });
 }
 
 TEST_F(AssMixerTest, EachFormatGetsTheScriptColoursAndAlpha) {

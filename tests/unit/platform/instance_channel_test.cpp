@@ -19,7 +19,6 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <set>
 #include <thread>
 

@@ -52,7 +52,7 @@ TEST(RegistryProcesses, SimultaneousSavesLoseNothing) {
     }
     for (pid_t pid : writers)
         EXPECT_EQ(ExitStatus(pid), 0);
-    ASSERT_TRUE(ParseRegText(ReadWhole(file)).clean);
+    ASSERT_TRUE(ParseRegText(FileText(file)).clean);
     for (int w = 0; w < kWriters; ++w) {
         const std::string own = std::string(kTavimo) + "\\Writer" + std::to_string(w);
         for (int i = 0; i < kRounds; ++i)
@@ -89,7 +89,7 @@ TEST(RegistryProcesses, WriterKilledMidSaveLeavesAWholeFile) {
             ASSERT_EQ(last_seen, -1) << "round " << round << ": a saved file disappeared";
             continue;
         }
-        ASSERT_TRUE(ParseRegText(ReadWhole(file)).clean) << "round " << round;
+        ASSERT_TRUE(ParseRegText(FileText(file)).clean) << "round " << round;
         const std::vector<uint8_t> blob = Get(file, kTavimo, "Blob").data;
         ASSERT_EQ(blob.size(), kBlob) << "round " << round;
         ASSERT_EQ(static_cast<size_t>(std::count(blob.begin(), blob.end(), blob[0])), kBlob)

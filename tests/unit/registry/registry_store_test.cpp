@@ -47,7 +47,7 @@ TEST_F(Store, MalformedNamesAndClosedKeysAreRefused) {
     EXPECT_EQ(r_->SetValue(key, "x", REG_BINARY, &byte, 1), ERROR_INVALID_HANDLE);
     EXPECT_EQ(r_->DeleteValue(key, "x"), ERROR_INVALID_HANDLE);
     EXPECT_EQ(r_->CloseKey(key), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(ReadWhole(file_), kHead + kSection) << "nothing refused was stored";
+    EXPECT_EQ(FileText(file_), kHead + kSection) << "nothing refused was stored";
 }
 
 TEST_F(Store, QueryFollowsTheBufferSizeProtocol) {
@@ -86,7 +86,7 @@ TEST_F(Store, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
     EXPECT_EQ(r_->CloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(Get(*r_, kTavimo, "Resolution").result, ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Get(*r_, "software\\orvenic\\tavimo", "volume").data, Dword(2));
-    EXPECT_EQ(ReadWhole(file_), kHead + kSection + "\"Volume\"=dword:00000002\n");
+    EXPECT_EQ(FileText(file_), kHead + kSection + "\"Volume\"=dword:00000002\n");
 }
 
 TEST(RegistryFile, ValuesSurviveTheFile) {
@@ -116,7 +116,7 @@ TEST(RegistryFile, ValuesSurviveTheFile) {
         ASSERT_EQ(Put(*OpenRegistryFile(file), path, value, type, data), ERROR_SUCCESS);
         const Got got = Get(file, path, value);
         EXPECT_EQ(std::tie(got.result, got.type, got.data), std::tie(ERROR_SUCCESS, type, data));
-        const std::string text = ReadWhole(file);
+        const std::string text = FileText(file);
         EXPECT_TRUE(ParseRegText(text).clean) << text;
         EXPECT_TRUE(line.empty() || text.find("\n" + line + "\n") != text.npos) << text;
     }
@@ -249,9 +249,9 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
         const std::string errors = SaveOneValue(file);
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), damaged ? 1 : 0) << errors;
         EXPECT_EQ(errors.find("registry.reg.bad") != errors.npos, damaged) << errors;
-        EXPECT_EQ(ReadWhole(file + ".bad"), damaged ? text : "");
+        EXPECT_EQ(FileText(file + ".bad"), damaged ? text : "");
         expect_loaded();
-        EXPECT_TRUE(ParseRegText(ReadWhole(file)).clean);
+        EXPECT_TRUE(ParseRegText(FileText(file)).clean);
         EXPECT_EQ(Get(file, kTavimo, "Saved").data, Dword(77));
     }
 }

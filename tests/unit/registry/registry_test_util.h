@@ -3,21 +3,18 @@
 #pragma once
 
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "../platform/test_dir.h"
 #include "platform/registry.h"
+#include "support/shell.h"
 
 namespace tavimo::platform::testing {
 
 constexpr const char* kTavimo = "Software\\Orvenic\\Tavimo";
 
-inline std::string ReadWhole(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::FileText;
 inline void WriteWhole(const std::string& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
 }

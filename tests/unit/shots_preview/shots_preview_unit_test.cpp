@@ -3,7 +3,6 @@
 // meanwhile is neither kept nor reported.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>

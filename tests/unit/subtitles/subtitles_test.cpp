@@ -11,12 +11,12 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "../platform/test_dir.h"
 #include "subtitles/subtitle_reader.h"
+#include "support/shell.h"
 
 namespace tavimo {
 
@@ -225,8 +225,7 @@ TEST(SubtitleDump, PrintsEntries) {
         const S path = Write(dir / c.file, c.bytes), out = dir / "out";
         const int status =
             system(("'" SUBTITLE_DUMP "' '" + path + "' >" + out + " 2>/dev/null").c_str());
-        std::ifstream printed(out);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(printed), {}) + "exit " +
+        EXPECT_EQ(test::FileText(out) + "exit " +
                       std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1),
                   c.out);
     }

@@ -19,6 +19,7 @@
 
 #include "subtitles/sync/sync_memory.h"
 #include "subtitles/sync/sync_text.h"
+#include "support/shell.h"
 
 namespace tavimo::sync {
 namespace {
@@ -119,11 +120,6 @@ TEST(SyncText, AssEventsFollowTheFormatLine) {
             .empty());
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(SyncMemory, RemembersReplacesAndSkipsDamagedLines) {
     QTemporaryDir dir;
     const std::string path = dir.path().toStdString() + "/cache/tavimo/subtitle-sync.txt";
@@ -137,7 +133,7 @@ TEST(SyncMemory, RemembersReplacesAndSkipsDamagedLines) {
     EXPECT_TRUE(found->rate.Identity());
     EXPECT_EQ(found->parts, (std::vector<SyncPart>{{0, 2350}}));
     // One line per pair, the pair replaced at the end.
-    std::string text = Slurp(path);
+    std::string text = test::FileText(path);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
     // A changed digit breaks the checksum of that line only.
     const size_t at = text.find("5000:20");
