@@ -477,8 +477,9 @@ TEST_F(PacedTracksTest, TheLineDueAtASeeksTargetIsDrawn) {
             ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
             open = row.clip;
         }
-        if (row.slowCue)  // played a moment, its first cue read
+        if (row.slowCue) {  // played a moment, its first cue read
             ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
+        }
         if (row.paused != (record.ClipState == ClipState::Paused))
             record.TogglePause();
         g_autoptr(GstPad) feed = row.slowCue ? SubtitleFeed() : nullptr;
