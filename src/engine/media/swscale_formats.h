@@ -157,10 +157,6 @@ class FrameConverter {
     // time, each stretch converted while still in cache.
     void HalveInto(const uint8_t* const src[4], const int srcStride[4], const Band* bands,
                    int strips, uint8_t* const at[4], const int atStride[4]);
-    // Both steps a band of rows at a time into the place (`at`), the first
-    // step's rows in `band_` (swscale_bands.cpp).
-    bool ScaleInBands(const GstVideoInfo& in, const uint8_t* const src[4], const int srcStride[4],
-                      const Band* bands, int strips, uint8_t* const at[4], const int atStride[4]);
     void PlaceStart(const GstVideoInfo& out, uint8_t* const dst[4], uint8_t* at[4],
                     int atStride[4]) const;
     bool FirstStep() const { return first_ != nullptr || halve_; }
@@ -175,7 +171,6 @@ class FrameConverter {
     SwsContext* rest_ = nullptr;            // those last few
     AVPixelFormat from_ = AV_PIX_FMT_NONE;  // what the second step reads
     Scratch between_;                       // 8-bit planar YUV at the place's size
-    Scratch band_;                          // a few rows of it (ScaleInBands)
     Scratch source_;                        // the input, where the frame has no room
     Scratch picture_;                       // the place's picture, where the frame has no room
 };

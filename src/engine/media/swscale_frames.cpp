@@ -136,7 +136,7 @@ void FrameConverter::Reset() {
         sws_freeContext(*context);
         *context = nullptr;
     }
-    for (Scratch* scratch : {&between_, &band_, &source_, &picture_})
+    for (Scratch* scratch : {&between_, &source_, &picture_})
         scratch->Free();
     halve_ = false;
     key_ = Key();
@@ -184,10 +184,9 @@ AVPixelFormat FrameConverter::MakeFirstStep(const GstVideoInfo& in, const GstVid
         halve_ = true;
         return between_.Fit(to.w, to.h, planar) ? planar : AV_PIX_FMT_NONE;
     }
-    // `between_` is had when the steps cannot be taken in bands (Convert).
     first_ = sws_getContext(in.width, in.height, in_->av, to.w, to.h, planar, SWS_BILINEAR, nullptr,
                             nullptr, nullptr);
-    return first_ ? planar : AV_PIX_FMT_NONE;
+    return first_ && between_.Fit(to.w, to.h, planar) ? planar : AV_PIX_FMT_NONE;
 }
 
 // A context of the second step from `width`x`height` of `from` to
@@ -395,22 +394,17 @@ bool FrameConverter::Convert(const GstVideoInfo& in, const uint8_t* const src[4]
         return false;
     if (!FirstStep())
         return Place(in, read, readStride, out, dst, rows, strips);
-    if (PlaceHasRoom(out, out_->av, key_.place)) {
+    if (halve_ && PlaceHasRoom(out, out_->av, key_.place)) {
         uint8_t* at[4] = {};
         int atStride[4] = {};
         PlaceStart(out, dst, at, atStride);
-        if (halve_)
-            HalveInto(read, readStride, rows, strips, at, atStride);
-        if (halve_ || ScaleInBands(in, read, readStride, rows, strips, at, atStride)) {
-            if (key_.place.w != out.width || key_.place.h != out.height)
-                FillBorders(out, dst[0], key_.place);
-            return true;
-        }
+        HalveInto(read, readStride, rows, strips, at, atStride);
+        if (key_.place.w != out.width || key_.place.h != out.height)
+            FillBorders(out, dst[0], key_.place);
+        return true;
     }
     if (halve_) {
         Halve(read, readStride, rows, strips, 0, key_.place.h);
-    } else if (!between_.Fit(key_.place.w, key_.place.h, from_)) {
-        return false;
     } else if (!Slices(first_, read, readStride, in.height, rows, strips, between_.data,
                        between_.stride)) {
         if (!merge())
