@@ -29,6 +29,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_renderer.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_sink_probe.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_source.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_decoder_probes.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_streams.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_tracks.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_tracks_cues.cpp

@@ -1,0 +1,123 @@
+// The decoders' probes: one thread for pictures one thread decodes in
+// time, direct rendering only into the converter's pool, and the sink's
+// lateness reports ended where no element upstream uses them.
+#include "engine/media/gst_media_internal.h"
+#include "engine/media/swscale_convert.h"
+
+namespace tavimo::gst_internal {
+namespace {
+
+// Streaming thread, before a video decoder opens its codec with the stream's
+// caps. Up to 1080p at 30 frames a second one thread decodes in time; libav's
+// frame threads would each hold pictures of their own (16 MB at 1080p) and
+// hand every frame over between them.
+GstPadProbeReturn LimitDecoderThreads(GstPad*, GstPadProbeInfo* info, gpointer decoder) {
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS)
+        return GST_PAD_PROBE_OK;
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    const GstStructure* s = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+    int width = 0, height = 0, num = 0, den = 1;
+    if (s && gst_structure_get_int(s, "width", &width) &&
+        gst_structure_get_int(s, "height", &height) &&
+        gst_structure_get_fraction(s, "framerate", &num, &den) &&
+        OneThreadDecodes(width, height, num, den))
+        g_object_set(decoder, "max-threads", 1, nullptr);
+    return GST_PAD_PROBE_REMOVE;
+}
+
+// Set on a source whose demuxer ignores the sink's lateness reports.
+constexpr char kReportsEndAtDecoder[] = "tavimo-reports-end-at-decoder";
+
+// Whether the lateness reports of `source`, a uridecodebin, may end at its
+// video decoder: it reads a local file through a demuxer that ignores them
+// (qtdemux; matroskademux skips to a key frame by them). Any thread.
+bool ReportsEndAtDecoder(GstBin* source) {
+    if (!g_object_get_data(G_OBJECT(source), kReportsEndAtDecoder))
+        return false;
+    gchar* uri = nullptr;
+    if (HasProperty(source, "uri"))
+        g_object_get(source, "uri", &uri, nullptr);
+    const bool file = uri && gst_uri_has_protocol(uri, "file");
+    g_free(uri);
+    return file;
+}
+
+// Sink thread, as the video sink's report of how late its frames come (a QoS
+// event, one a frame) leaves a video decoder upstream: the converters and the
+// decoder on its way have read it, and before the decoder (parser, queues,
+// demuxer) it was only handed on, pad by pad, some six pushes a frame, to
+// be dropped by the demuxer (ReportsEndAtDecoder).
+GstPadProbeReturn EndLatenessReport(GstPad*, GstPadProbeInfo* info, gpointer) {
+    return GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_QOS ? GST_PAD_PROBE_DROP
+                                                                           : GST_PAD_PROBE_OK;
+}
+
+// Streaming thread, as the allocation query a libav decoder sent comes back
+// answered: the decoder renders directly only into the converter's pool.
+// Into any other, the picture it pushes shares memory with one libav keeps
+// mapped for writing as a reference, which GstVideoDecoder cannot share, so
+// it copied every picture whole into freshly allocated memory; decoding
+// into libav's own memory and copying once into the negotiated pool costs
+// the same copy without the page faults. The decoder reads the property
+// when it decides on the pool, right after this. (It starts off unless the
+// converter's pool is expected: rendering directly into its own pool until
+// then, a decoder that is then refused the downstream pool hands on buffers
+// of its own, which a sink with a pool of its own, xvimagesink's, would
+// copy again.)
+GstPadProbeReturn ChooseDirectRendering(GstPad*, GstPadProbeInfo* info, gpointer decoder) {
+    GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+    if (GST_QUERY_TYPE(query) != GST_QUERY_ALLOCATION)
+        return GST_PAD_PROBE_OK;
+    GstBufferPool* pool = nullptr;
+    if (gst_query_get_n_allocation_pools(query) > 0)
+        gst_query_parse_nth_allocation_pool(query, 0, &pool, nullptr, nullptr, nullptr);
+    g_object_set(decoder, "direct-rendering", IsSwscaleInputPool(pool) ? TRUE : FALSE, nullptr);
+    if (pool)
+        gst_object_unref(pool);
+    return GST_PAD_PROBE_OK;
+}
+
+}  // namespace
+
+// Streaming thread, as the source adds an element; `ownPool` says whether
+// the video renderer converts through our libswscale converter. A libav
+// decoder decodes its first pictures before it asks downstream for a pool:
+// rendering directly, into a pool of its own that it lets go of once it
+// takes the converter's; otherwise into libav's own pictures, which libav
+// keeps, unused, for as long as the decoder lives (four frames, 50 MB at
+// 2160p). Where the converter's pool will not be offered, the decoder
+// starts without direct rendering (see ChooseDirectRendering). The video
+// decoder of a local MP4 or QuickTime file is where the sink's lateness
+// reports end (EndLatenessReport).
+void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpointer ownPool) {
+    GstElementFactory* factory = gst_element_get_factory(element);
+    const char* name = factory ? GST_OBJECT_NAME(factory) : "";
+    if (g_strcmp0(name, "qtdemux") == 0)
+        g_object_set_data(G_OBJECT(source), kReportsEndAtDecoder, GINT_TO_POINTER(1));
+    if (!g_str_has_prefix(name, "avdec_"))
+        return;
+    // The probes go with the pads, which the decoder owns: no reference needed.
+    if (HasProperty(element, "direct-rendering")) {
+        g_object_set(element, "direct-rendering", ownPool ? TRUE : FALSE, nullptr);
+        if (GstPad* src = gst_element_get_static_pad(element, "src")) {
+            gst_pad_add_probe(
+                src, GstPadProbeType(GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM | GST_PAD_PROBE_TYPE_PULL),
+                &ChooseDirectRendering, element, nullptr);
+            gst_object_unref(src);
+        }
+    }
+    if (!HasProperty(element, "max-threads"))
+        return;
+    if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
+        gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads, element,
+                          nullptr);
+        if (ReportsEndAtDecoder(source))
+            gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, &EndLatenessReport, nullptr,
+                              nullptr);
+        gst_object_unref(sink);
+    }
+}
+
+}  // namespace tavimo::gst_internal
