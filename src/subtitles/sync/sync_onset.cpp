@@ -221,13 +221,15 @@ std::vector<RateChange> NeighbourRates(const RateChange& rate) {
     return near;
 }
 
+}  // namespace
+
 // How fast the word onsets move away from the cue starts of `result`, in
 // ms per ms of the clip: the median slope between pairs of a part's cues
 // at least kDriftPairApartMs apart (robust to a cue paired with the wrong
 // onset), each cue of WeighedCues paired with the onset nearest to the
 // middle of its lead. NaN when fewer than kLeastRateCues cues pair.
-double OnsetDrift(const Activity& speech, const std::vector<int64_t>& onsets,
-                  const std::vector<Cue>& cues, const SyncResult& result) {
+double OnsetsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
+                   const std::vector<Cue>& cues, const SyncResult& result) {
     std::vector<double> slopes;
     size_t paired = 0;
     for (size_t p = 0; p < result.parts.size(); ++p) {
@@ -264,6 +266,8 @@ double OnsetDrift(const Activity& speech, const std::vector<int64_t>& onsets,
     return *middle;
 }
 
+namespace {
+
 // What a cue of `result` costs on average against the onsets and ends (as
 // FitToOnsets weighs them), over the cues WeighedCues picks.
 double CostPerCue(const Activity& speech, const std::vector<int64_t>& onsets,
@@ -298,11 +302,6 @@ SyncResult AtRate(const SyncResult& result, const std::vector<Cue>& cues, const 
 }
 
 }  // namespace
-
-double OnsetsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
-                   const std::vector<Cue>& cues, const SyncResult& result) {
-    return OnsetDrift(speech, onsets, cues, result);
-}
 
 double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
               const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs) {
@@ -364,7 +363,7 @@ void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
 
 void FitRate(const Activity& speech, const std::vector<int64_t>& onsets,
              const std::vector<Cue>& cues, SyncResult& result) {
-    const double drift = OnsetDrift(speech, onsets, cues, result);
+    const double drift = OnsetsDrift(speech, onsets, cues, result);
     if (!(std::abs(drift) >= kLeastDrift)) {
         return;  // also when too few cues tell
     }
@@ -372,7 +371,7 @@ void FitRate(const Activity& speech, const std::vector<int64_t>& onsets,
         if ((rate.Ratio() > result.rate.Ratio()) == (drift > 0)) {
             SyncResult moved = AtRate(result, cues, rate);
             FitToOnsets(speech, onsets, cues, moved);
-            if (std::abs(OnsetDrift(speech, onsets, cues, moved)) < kLeastDrift &&
+            if (std::abs(OnsetsDrift(speech, onsets, cues, moved)) < kLeastDrift &&
                 CostPerCue(speech, onsets, cues, moved) <
                     CostPerCue(speech, onsets, cues, result)) {
                 result = std::move(moved);
