@@ -3,8 +3,10 @@
 out (a shorter release) or three ad breaks put in (a broadcast), against
 subtitles timed by hand for the whole film: each part's offset, where each
 join falls, and no frame-rate change. The error of a cue is its corrected
-start less where its words are in the clip; cues whose words were cut out
-have no place and are not counted.
+start less where it belongs in the clip: its words' start there, less the
+lead the file gave it. A cue shown just before a join whose words start
+after it belongs after the join. Cues whose words' start was cut out have
+no place and are not counted.
 
 cuts.py BUILD_DIR WORK_DIR   (the 10-minute clips of human.py --drift are made
                               in WORK_DIR when missing)
@@ -12,8 +14,9 @@ cuts.py BUILD_DIR WORK_DIR   (the 10-minute clips of human.py --drift are made
 import os
 import subprocess
 import sys
+import tempfile
 
-from common import read_srt, run_measured
+from common import SPEECH_CLIP, read_srt, run_measured
 from human import clip, summary
 
 # (voice, bed, dB, seed) of the film and of the clip the ads are taken from.
@@ -34,6 +37,24 @@ def shifted(t_ms, stretches, ads):
                 return None
             moved += seconds * 1000
     return t_ms + moved if ads else t_ms - moved
+
+
+def word_starts(base, voice, bed, snr, seed):
+    """The start (ms) of the words of each cue of the film's hand-timed file,
+    in order: the same clip made again with its cues on the words."""
+    path = base + ".words.srt"
+    if not os.path.exists(path):
+        with tempfile.TemporaryDirectory() as tmp:
+            subprocess.run(["python3", SPEECH_CLIP, os.path.join(tmp, "c.mp4"), path,
+                            "--seconds", "600", "--snr", str(snr), "--voice", voice, "--bed",
+                            bed, "--seed", str(seed)], check=True)
+    lines = iter(read_srt(path))
+    starts = []
+    for _, _, text in read_srt(base + ".srt"):
+        # A cue of two close lines holds the words of both.
+        said = [next(lines) for _ in text.split("\n")]
+        starts.append(said[0][0])
+    return starts
 
 
 def make(base, ads_base, stretches, ads, out):
@@ -68,6 +89,7 @@ def main():
     for voice, bed, snr, seed in FILMS:
         base = clip(work, voice, bed, snr, seed, 600)
         truth = read_srt(base + ".srt")
+        words = word_starts(base, voice, bed, snr, seed)
         for k, stretches in enumerate(STRETCHES):
             for ads in (False, True):
                 cases += 1
@@ -83,7 +105,11 @@ def main():
                 answered += 1
                 rate_changes += "frame rate" in out
                 texts = [t for _, _, t in truth]
-                where = {t: shifted(s, stretches, ads) for s, _, t in truth if texts.count(t) == 1}
+                where = {}
+                for (s, _, t), w in zip(truth, words):
+                    at = shifted(w, stretches, ads)
+                    if texts.count(t) == 1 and at is not None:
+                        where[t] = at - (w - s)
                 errs = [s - where[t] for s, _, t in read_srt(base + ".fixed.srt")
                         if where.get(t) is not None]
                 print("%s | %s | %s" % (label, out.strip(), summary("", errs)[2:]), flush=True)

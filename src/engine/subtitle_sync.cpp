@@ -12,7 +12,11 @@ constexpr int64_t kWholeClipUpTo = 12 * kMinute;
 constexpr int64_t kPieceMs = 3 * kMinute;
 constexpr int64_t kWindowMs = 30'000;
 constexpr int64_t kShortestClipMs = 30'000;
-constexpr double kFirstPassShare = 0.8;  // of the progress
+// Each read of the clip takes this share of the progress still to come; the
+// rest is left for the match and for what may be heard after it (around a
+// cut, or all again by a stricter ear), so that the note moves on until
+// the very end.
+constexpr double kReadShare = 0.8;
 // Heard as speech over this share of the time, the clip is heard again by
 // a stricter ear (music comes to about 0.8, a crowd to over 0.9).
 constexpr double kMostSpeechShare = 0.85;
@@ -83,21 +87,44 @@ std::vector<SpeechWindow> WindowsAroundSplits(const sync::SyncResult& result,
 
 namespace {
 
+// The progress of a run over all its reads, in order: the first read goes
+// 0-80 %, the next 80-96 %, and so on; 100 % once the match is done.
+class RunProgress {
+  public:
+    // `report` (may be empty) gets 0..1 from the reading threads.
+    explicit RunProgress(const std::function<void(double)>& report) : report_(report) {}
+
+    // The progress callback for the next read (0..1 of it). Worker thread.
+    std::function<void(double)> NextRead() {
+        const double from = end_;
+        end_ += kReadShare * (1 - end_);
+        if (!report_) {
+            return [](double) {};
+        }
+        return [this, from, to = end_](double done) { report_(from + done * (to - from)); };
+    }
+    // The run is done. Worker thread.
+    void Done() const {
+        if (report_) {
+            report_(1.0);
+        }
+    }
+
+  private:
+    const std::function<void(double)>& report_;
+    double end_ = 0;  // where the last read handed out ends
+};
+
 // Listens to `first`, matches, and, when the match switches parts outside
 // the windows heard, listens there too and matches again. `speech` gets
-// what was heard, smoothed. `progress` (may be empty) gets 0..1. False with
-// `error` set when listening fails or is cancelled.
+// what was heard, smoothed. False with `error` set when listening fails or
+// is cancelled.
 bool ListenAndMatch(ISpeechSource& source, const std::vector<SpeechWindow>& first, int64_t duration,
                     const std::vector<sync::Cue>& cues, const sync::AlignOptions& options,
-                    const std::function<void(double)>& progress, const std::atomic<bool>& cancel,
-                    sync::Activity& speech, sync::SyncResult& result, std::string* error) {
+                    RunProgress& progress, const std::atomic<bool>& cancel, sync::Activity& speech,
+                    sync::SyncResult& result, std::string* error) {
     sync::Activity heard;
-    auto firstProgress = [&](double done) {
-        if (progress) {
-            progress(done * kFirstPassShare);
-        }
-    };
-    if (!source.Read(first, heard, firstProgress, cancel, error)) {
+    if (!source.Read(first, heard, progress.NextRead(), cancel, error)) {
         return false;
     }
     if (cancel) {
@@ -110,12 +137,7 @@ bool ListenAndMatch(ISpeechSource& source, const std::vector<SpeechWindow>& firs
     result = sync::Align(speech, cues, options);
     const std::vector<SpeechWindow> more = WindowsAroundSplits(result, first, duration);
     if (result.matched && !more.empty()) {
-        auto moreProgress = [&](double done) {
-            if (progress) {
-                progress(kFirstPassShare + done * (1 - kFirstPassShare));
-            }
-        };
-        if (!source.Read(more, heard, moreProgress, cancel, error)) {
+        if (!source.Read(more, heard, progress.NextRead(), cancel, error)) {
             return false;
         }
         speech = heard;
@@ -151,7 +173,8 @@ sync::SyncResult SynchroniseToSpeech(ISpeechSource& source, const std::vector<sy
     const std::vector<SpeechWindow> first = SpreadWindows(duration);
     sync::Activity speech;
     sync::SyncResult result;
-    if (!ListenAndMatch(source, first, duration, cues, {}, progress, cancel, speech, result,
+    RunProgress runProgress(progress);
+    if (!ListenAndMatch(source, first, duration, cues, {}, runProgress, cancel, speech, result,
                         &error)) {
         return Refused(error);
     }
@@ -165,17 +188,15 @@ sync::SyncResult SynchroniseToSpeech(ISpeechSource& source, const std::vector<sy
         sync::SyncResult strict;
         sync::AlignOptions options;
         options.mostDrift = result.matched ? 0 : kMostDriftAlone;
-        if (!ListenAndMatch(source, first, duration, cues, options, {}, cancel, speech, strict,
-                            &error)) {
+        if (!ListenAndMatch(source, first, duration, cues, options, runProgress, cancel, speech,
+                            strict, &error)) {
             return Refused(error);
         }
         if (strict.matched && (!result.matched || NearlyTheSame(strict, result, cues))) {
             result = std::move(strict);
         }
     }
-    if (progress) {
-        progress(1.0);
-    }
+    runProgress.Done();
     return result;
 }
 

@@ -26,6 +26,14 @@ constexpr char kNoClearMatch[] = "no clear match between the subtitles and the s
 // ten minutes its drift changes the spans' fit no more than chance does.
 // The onsets decide those (FitRate).
 constexpr double kRatioMargin = 0.03, kDriftMargin = 0.1;
+// Of two ratios 0.1% apart, neither of them none (25/24 and 25/23.976), the
+// higher peak is taken as it is only when it leads the other's by this
+// share; closer, the onsets' drift decides (FitRate). On 5-minute clips
+// timed by hand the wrong one of such a pair came up to 0.09% higher, and
+// the right one, where the drift pointed the wrong way over music, 1.03%
+// higher; on made-up signals a margin of 1% already let the drift spoil a
+// pick the peaks had right.
+constexpr double kNeighbourMargin = 0.005;
 
 struct Peak {
     int64_t lag = 0;  // steps
@@ -90,15 +98,19 @@ struct RateMatch {
     RateChange rate;
     std::vector<float> corr;
     Peak peak;
+    bool standsOut = true;  // from the ratio 0.1% away, when that is not none either
 };
 
 // Tries every known ratio; the one with the highest peak, with no ratio
-// preferred unless another clearly beats it.
+// preferred unless another clearly beats it, and whether it stands out from
+// its neighbour 0.1% away.
 RateMatch BestRate(Correlator& correlator, const std::vector<Cue>& cues) {
     RateMatch best, identity;
+    std::vector<std::pair<RateChange, float>> leads;
     for (const RateChange& rate : KnownRateChanges()) {
         RateMatch m{rate, correlator.Correlate(CueSignal(cues, rate.Ratio())), {}};
         m.peak = FindPeak(m.corr, correlator.MaxLag(), {});
+        leads.emplace_back(rate, m.peak.value - m.peak.median);
         if (rate.Identity()) {
             identity = m;
         }
@@ -107,9 +119,16 @@ RateMatch BestRate(Correlator& correlator, const std::vector<Cue>& cues) {
         }
     }
     const float lead = identity.peak.value - identity.peak.median;
+    const float bestLead = best.peak.value - best.peak.median;
     const double margin = IsDrift(best.rate, identity.rate) ? kDriftMargin : kRatioMargin;
-    if (!best.rate.Identity() && best.peak.value - best.peak.median < (1 + margin) * lead) {
+    if (!best.rate.Identity() && bestLead < (1 + margin) * lead) {
         return identity;
+    }
+    for (const auto& [rate, other] : leads) {
+        if (!best.rate.Identity() && !rate.Identity() && IsDrift(rate, best.rate) &&
+            bestLead < (1 + kNeighbourMargin) * other) {
+            best.standsOut = false;
+        }
     }
     return best;
 }
@@ -158,17 +177,18 @@ std::vector<Cue> CuesWithinReach(const std::vector<Cue>& cues, size_t steps, int
 }
 
 // Moves the parts of `result` to where their cue starts lead the word
-// `onsets`, to the drift their onsets show and their joins to the cues that
-// fit each side; whether the onsets then confirm every part. Parts found
-// from the onsets (`byOnsets`) are confirmed as they were found, against
-// the offsets around them: over music, a part's starts alone may fit one of
-// the 72 offsets around it as well by chance.
+// `onsets`, to the drift their onsets show (any drift when its ratio did not
+// stand out: `rateStandsOut`) and their joins to the cues that fit each
+// side; whether the onsets then confirm every part. Parts found from the
+// onsets (`byOnsets`) are confirmed as they were found, against the offsets
+// around them: over music, a part's starts alone may fit one of the 72
+// offsets around it as well by chance.
 bool Settled(const Activity& speech, const std::vector<int64_t>& onsets,
-             const std::vector<Cue>& cues, SyncResult& result, bool byOnsets) {
+             const std::vector<Cue>& cues, SyncResult& result, bool rateStandsOut, bool byOnsets) {
     // The spans put the file within a few tenths of a second; their starts
     // against the speech's onsets say where within them.
     FitToOnsets(speech, onsets, cues, result);
-    FitRate(speech, onsets, cues, result);
+    FitRate(speech, onsets, cues, result, !rateStandsOut);
     PlaceJoins(speech, onsets, cues, result);
     const bool confirmed = byOnsets ? PartsStandOut(speech, onsets, cues, result)
                                     : OnsetsConfirm(onsets, cues, result);
@@ -197,13 +217,13 @@ std::vector<int64_t> OnsetCandidates(const std::vector<int64_t>& onsets,
 // The match found from the onsets (OnsetParts) among the offsets
 // `candidatesMs`, or the refusal.
 SyncResult MatchOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
-                       const std::vector<Cue>& cues, const RateChange& rate,
+                       const std::vector<Cue>& cues, const RateMatch& rate,
                        const std::vector<int64_t>& candidatesMs) {
     SyncResult result;
-    result.rate = rate;
-    result.parts = OnsetParts(speech, onsets, cues, rate.Ratio(), candidatesMs);
+    result.rate = rate.rate;
+    result.parts = OnsetParts(speech, onsets, cues, rate.rate.Ratio(), candidatesMs);
     if (result.parts.empty() || !MostCuesInside(result, cues, speech.size()) ||
-        !Settled(speech, onsets, cues, result, true)) {
+        !Settled(speech, onsets, cues, result, rate.standsOut, true)) {
         return Refused(kNoClearMatch);
     }
     result.matched = true;
@@ -270,14 +290,13 @@ SyncResult AlignOnce(const Activity& speech, const std::vector<Cue>& allCues,
     result.parts = std::move(parts);
     const std::vector<int64_t> onsets = WordOnsets(speech);
     if (result.confidence >= options.minConfidence && MostCuesInside(result, cues, speech.size()) &&
-        Settled(speech, onsets, cues, result, false)) {
+        Settled(speech, onsets, cues, result, match.standsOut, false)) {
         result.matched = true;
         return result;
     }
     // Over music heard as speech, the spans of a short part may not stand
     // out; the cue starts against the onsets may still place every part.
-    return MatchOnsets(speech, onsets, cues, match.rate,
-                       OnsetCandidates(onsets, cues, split, maxLag));
+    return MatchOnsets(speech, onsets, cues, match, OnsetCandidates(onsets, cues, split, maxLag));
 }
 
 }  // namespace

@@ -56,6 +56,14 @@ constexpr size_t kLeastCues = 15;   // fewer say too little (a crowd's voices ma
 constexpr size_t kLeastRateCues = 20;
 constexpr double kLeastDrift = 0.0006;
 constexpr int64_t kDriftLookMs = 300, kDriftPairApartMs = 10'000;
+// Of two ratios 0.1% apart that the spans leave undecided, the other one is
+// taken when its onsets drift less by this much (about 0 at the right one,
+// 0.001 at the wrong one). On our clips the right one drifted 0.00044 (over
+// music at +15 dB) to 0.00098 less; a wrong one 0.00035 less over music at
+// +5 dB, where the peaks had told the two apart. On 1,920 made-up 5-minute
+// signals under heavy faults the rule put 13 picks right and 3 wrong
+// (0.00042-0.00048 less).
+constexpr double kDecisiveDrift = 0.0004;
 // Offsets whose cost comes within this much per cue of the least are as
 // good; the middle of them is taken.
 constexpr double kEvenPerCueMs = 2;
@@ -362,18 +370,23 @@ void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
 }
 
 void FitRate(const Activity& speech, const std::vector<int64_t>& onsets,
-             const std::vector<Cue>& cues, SyncResult& result) {
+             const std::vector<Cue>& cues, SyncResult& result, bool undecided) {
     const double drift = OnsetsDrift(speech, onsets, cues, result);
-    if (!(std::abs(drift) >= kLeastDrift)) {
+    if (!(std::abs(drift) >= (undecided ? kDecisiveDrift : kLeastDrift))) {
         return;  // also when too few cues tell
     }
     for (const RateChange& rate : NeighbourRates(result.rate)) {
         if ((rate.Ratio() > result.rate.Ratio()) == (drift > 0)) {
             SyncResult moved = AtRate(result, cues, rate);
             FitToOnsets(speech, onsets, cues, moved);
-            if (std::abs(OnsetsDrift(speech, onsets, cues, moved)) < kLeastDrift &&
-                CostPerCue(speech, onsets, cues, moved) <
-                    CostPerCue(speech, onsets, cues, result)) {
+            const double movedDrift = std::abs(OnsetsDrift(speech, onsets, cues, moved));
+            const bool plain =
+                std::abs(drift) >= kLeastDrift && movedDrift < kLeastDrift &&
+                CostPerCue(speech, onsets, cues, moved) < CostPerCue(speech, onsets, cues, result);
+            // Undecided, a clearly smaller drift is enough: over music the
+            // onsets' cost may favour either of two ratios so close.
+            const bool decisive = undecided && std::abs(drift) - movedDrift >= kDecisiveDrift;
+            if (plain || decisive) {
                 result = std::move(moved);
                 return;
             }

@@ -44,9 +44,11 @@ void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
 // better. Each part's offset is first moved to keep its middle cue in
 // place, then fitted again. Spans cannot tell such ratios apart on clips
 // under about ten minutes (0.6 s of drift); the onsets can from five, where
-// at least 20 cues have an onset near. Any thread.
+// at least 20 cues have an onset near. When the spans left the ratio
+// `undecided` between the two, it moves whenever that ratio's onsets drift
+// clearly less (by 0.0004), whatever the cost. Any thread.
 void FitRate(const Activity& speech, const std::vector<int64_t>& onsets,
-             const std::vector<Cue>& cues, SyncResult& result);
+             const std::vector<Cue>& cues, SyncResult& result, bool undecided = false);
 
 // How fast the word `onsets` move away from the cue starts of `result`, in
 // ms per ms of the clip: 0.001 for a ratio 0.1% off, though mostly measured

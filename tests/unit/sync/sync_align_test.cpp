@@ -141,7 +141,7 @@ TEST(SyncAlign, FindsOffsetsAndFrameRateChanges) {
         {"25 to 24", {25, 24}, 700, {}, false, {}, 2'700'000},
         // 0.3-0.6 s of drift in all, about as much as a hand-timed cue's lead varies.
         {"24 to 23.976, 5 minutes timed by hand", {24, 23.976}, -400, {}, true, {}, 1'100'000},
-        {"24 to 25", {24, 25}, 3300, {}, false, {}, 2'700'000},
+        {"24 to 25, 5 min by hand, 23.976 as high", {24, 25}, -1200, {}, true, {18}, 1'100'000},
         {"23.976 to 24, 10 minutes timed by hand", {23.976, 24}, 1500, {}, true, {}, 1'400'000},
     };
     for (const Row& r : rows) {
