@@ -103,7 +103,7 @@ class AssRender {
     std::vector<Band> bands_;  // top to bottom
     std::vector<Band> spare_;  // the bands before, to keep or to reuse the memory of
     // The images of this frame by band (libass's order within each), and
-    // where each band's begin; scratch of FindBands.
+    // where each band begins; scratch of FindBands.
     struct Piece {
         int32_t top, bottom;  // rows, widened to whole chroma blocks
         size_t band;
