@@ -122,59 +122,177 @@ bool AssRender::Prepare(AssScript& script, const VideoFormat& format, int64_t ti
     if (key.matrix == 0) {
         key.matrix = height > 576 ? 709 : 601;  // the video's own, most likely
     }
+    if (!(key == key_)) {
+        bands_.clear();  // prepared for another layout: nothing to keep
+        spare_.clear();
+    }
     if (!prepared_ || frame.Changed() != 0 || !(key == key_)) {
         key_ = key;
         Rebuild(frame.Images());
     }
-    return !lumaRuns_.empty();
+    return drawn_;
 }
 
+// Each band of the images either found among the bands before, as it was,
+// or built again in the memory of one no longer drawn.
 void AssRender::Rebuild(const ass_image* images) {
+    constexpr size_t kSpareBands = 8;
     prepared_ = true;
-    lumaRuns_.clear();
-    luma_.clear();
-    chromaRuns_.clear();
-    chroma_.clear();
-    Composite(images);
-    if (boxW_ == 0) {
-        return;
+    for (Band& band : bands_)
+        spare_.push_back(std::move(band));
+    bands_.clear();
+    FindBands(images);
+    const size_t count = bandStart_.size() - 1;
+    bands_.resize(count);
+    for (size_t b = 0; b < count; ++b) {
+        const auto* first = sorted_.data() + bandStart_[b];
+        const size_t n = bandStart_[b + 1] - bandStart_[b];
+        const auto same =
+            std::ranges::find_if(spare_, [&](const Band& old) { return Same(old, first, n); });
+        if (same != spare_.end()) {
+            bands_[b] = std::move(*same);
+            spare_.erase(same);
+        }
     }
-    CollectLuma();
+    drawn_ = false;
+    for (size_t b = 0; b < count; ++b) {
+        if (!bands_[b].known) {  // not kept: built, if it can be, in a spare one's memory
+            if (!spare_.empty()) {
+                bands_[b] = std::move(spare_.back());
+                spare_.pop_back();
+            }
+            Build(bands_[b], sorted_.data() + bandStart_[b], bandStart_[b + 1] - bandStart_[b]);
+        }
+        drawn_ = drawn_ || !bands_[b].lumaRuns.empty();
+    }
+    if (spare_.size() > kSpareBands)
+        spare_.resize(kSpareBands);
+}
+
+// The images inside the frame grouped into bands: each image's rows, widened
+// to whole chroma blocks, and images whose rows meet share a band. Fills
+// sorted_ (libass's order within a band) and bandStart_ (one past the last
+// band too).
+void AssRender::FindBands(const ass_image* images) {
+    const int32_t W = key_.width, H = key_.height;
+    const int32_t block = key_.layout == Layout::Yuv420 ? 2 : 1;
+    pieces_.clear();
+    for (const ass_image* img = images; img != nullptr; img = img->next) {
+        const int32_t top = std::max(img->dst_y, 0), bottom = std::min(img->dst_y + img->h, H);
+        if (img->w <= 0 || std::max(img->dst_x, 0) >= std::min(img->dst_x + img->w, W) ||
+            top >= bottom)
+            continue;  // nothing of it inside the frame
+        pieces_.push_back(
+            {top / block * block, (bottom + block - 1) / block * block, 0, pieces_.size(), img});
+    }
+    // From the top down, a piece starting below all rows before it opens a band.
+    std::ranges::sort(pieces_, {}, &Piece::top);
+    int32_t reach = INT32_MIN;
+    size_t band = 0;
+    for (Piece& piece : pieces_) {
+        if (piece.top >= reach && reach != INT32_MIN)
+            ++band;
+        piece.band = band;
+        reach = std::max(reach, piece.bottom);
+    }
+    std::ranges::sort(pieces_, [](const Piece& a, const Piece& b) {
+        return a.band != b.band ? a.band < b.band : a.order < b.order;
+    });
+    sorted_.clear();
+    bandStart_.assign(1, 0);
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+        sorted_.push_back(pieces_[i].image);
+        if (i + 1 == pieces_.size() || pieces_[i + 1].band != pieces_[i].band)
+            bandStart_.push_back(i + 1);
+    }
+}
+
+// Whether `band` was built from `count` images that draw as these do: the
+// same places, colours and coverage.
+bool AssRender::Same(const Band& band, const ass_image* const* images, size_t count) const {
+    if (!band.known || band.sources.size() != count)
+        return false;
+    const uint8_t* mask = band.masks.data();
+    for (size_t i = 0; i < count; ++i) {
+        const Source& s = band.sources[i];
+        const ass_image& img = *images[i];
+        if (s.x != img.dst_x || s.y != img.dst_y || s.w != img.w || s.h != img.h ||
+            s.color != img.color)
+            return false;
+        for (int32_t y = 0; y < s.h; ++y, mask += s.w) {
+            if (std::memcmp(mask, img.bitmap + int64_t{y} * img.stride, static_cast<size_t>(s.w)))
+                return false;
+        }
+    }
+    return true;
+}
+
+// The band's runs from its images, and what they were, to know them again:
+// unless their coverage would take more than a frame's pixels to keep.
+void AssRender::Build(Band& band, const ass_image* const* images, size_t count) {
+    band.sources.clear();
+    band.masks.clear();
+    band.lumaRuns.clear();
+    band.luma.clear();
+    band.chromaRuns.clear();
+    band.chroma.clear();
+    band.covered.clear();
+    int64_t maskBytes = 0;
+    for (size_t i = 0; i < count; ++i)
+        maskBytes += int64_t{images[i]->w} * images[i]->h;
+    band.known = maskBytes <= int64_t{key_.width} * key_.height;
+    for (size_t i = 0; band.known && i < count; ++i) {
+        const ass_image& img = *images[i];
+        band.sources.push_back({img.dst_x, img.dst_y, img.w, img.h, img.color});
+        for (int32_t y = 0; y < img.h; ++y) {
+            const uint8_t* row = img.bitmap + int64_t{y} * img.stride;
+            band.masks.insert(band.masks.end(), row, row + img.w);
+        }
+    }
+    Composite(images, count);
+    CollectLuma(band);
     if (key_.layout == Layout::Yuy2) {
-        CollectChroma(2, 1);
+        CollectChroma<1>(band);
     } else if (key_.layout == Layout::Yuv420) {
-        CollectChroma(2, 2);
+        CollectChroma<2>(band);
+    }
+    // The stretches of rows some image covers, for Rows.
+    for (int32_t y = 0, first = -1; y <= boxH_; ++y) {
+        const bool covered =
+            y < boxH_ && spans_[static_cast<size_t>(y)].right > spans_[static_cast<size_t>(y)].left;
+        if (covered && first < 0)
+            first = y;
+        if (!covered && first >= 0) {
+            band.covered.push_back(boxY_ + first);
+            band.covered.push_back(boxY_ + y - 1);
+            first = -1;
+        }
     }
 }
 
 // Every image over the ones before it, in libass's order (shadows, then
-// outlines, then bodies), into one premultiplied overlay.
-void AssRender::Composite(const ass_image* images) {
+// outlines, then bodies), into one premultiplied overlay over their box.
+void AssRender::Composite(const ass_image* const* images, size_t count) {
     const int32_t W = key_.width, H = key_.height;
     int32_t x0 = W, y0 = H, x1 = 0, y1 = 0;
-    for (const ass_image* img = images; img != nullptr; img = img->next) {
-        if (img->w <= 0 || img->h <= 0)
-            continue;
+    for (size_t i = 0; i < count; ++i) {
+        const ass_image* img = images[i];
         x0 = std::min(x0, std::max(img->dst_x, 0));
         y0 = std::min(y0, std::max(img->dst_y, 0));
         x1 = std::max(x1, std::min(img->dst_x + img->w, W));
         y1 = std::max(y1, std::min(img->dst_y + img->h, H));
     }
-    if (x1 <= x0 || y1 <= y0) {
-        boxW_ = boxH_ = 0;
-        return;
-    }
     boxX_ = x0, boxY_ = y0, boxW_ = x1 - x0, boxH_ = y1 - y0;
-    // Lines far apart (a sign at the top, dialogue at the bottom) share the
-    // box: each row keeps the columns images cover, and only those are
-    // cleared and read.
+    // Each row keeps the columns images cover, and only those are cleared
+    // and read.
     spans_.assign(static_cast<size_t>(boxH_), RowSpan{boxW_, 0});
     const size_t bytes = size_t{4} * static_cast<size_t>(boxW_) * static_cast<size_t>(boxH_);
     if (overlayBytes_ < bytes) {
         overlay_ = std::make_unique_for_overwrite<uint8_t[]>(bytes);
         overlayBytes_ = bytes;
     }
-    for (const ass_image* img = images; img != nullptr; img = img->next) {
+    for (size_t i = 0; i < count; ++i) {
+        const ass_image* img = images[i];
         const int32_t left = std::max(img->dst_x, x0) - x0;
         const int32_t right = std::min(img->dst_x + img->w, x1) - x0;
         for (int32_t y = std::max(img->dst_y, y0); y < std::min(img->dst_y + img->h, y1); ++y) {
@@ -188,14 +306,38 @@ void AssRender::Composite(const ass_image* images) {
             std::memset(overlay_.get() + (int64_t{y} * boxW_ + span.left) * 4, 0,
                         size_t{4} * static_cast<size_t>(span.right - span.left));
     }
-    for (const ass_image* img = images; img != nullptr; img = img->next)
-        CompositeImage(*img);
+    for (size_t i = 0; i < count; ++i)
+        CompositeImage(*images[i]);
 }
 
-// One image over what the overlay holds.
+// One image over what the overlay holds. Coverage is mostly none (between
+// glyphs) or full (inside them): the one skipped eight pixels at a time, the
+// other written as the colour itself. The four channels of a pixel go
+// through the sums at once, as 16-bit lanes of one 64-bit word.
 void AssRender::CompositeImage(const ass_image& img) {
-    const uint32_t R = img.color >> 24, G = (img.color >> 16) & 255, B = (img.color >> 8) & 255,
-                   opacity = 255 - (img.color & 255);
+    constexpr uint64_t kLanes = 0x00FF00FF00FF00FF;
+    const auto load = [](const uint8_t* q) {  // bytes 0-3 into lanes 0-3
+        return uint64_t{q[0]} | uint64_t{q[1]} << 16 | uint64_t{q[2]} << 32 | uint64_t{q[3]} << 48;
+    };
+    const uint32_t opacity = 255 - (img.color & 255);
+    const uint8_t solid[4] = {static_cast<uint8_t>(img.color >> 24),
+                              static_cast<uint8_t>(img.color >> 16),
+                              static_cast<uint8_t>(img.color >> 8), 255};
+    const uint64_t colour = load(solid);
+    const auto over = [&](uint8_t* q, uint32_t coverage) {
+        if (coverage == 255 && opacity == 255) {
+            std::memcpy(q, solid, 4);
+            return;
+        }
+        const uint32_t a = Div255(coverage * opacity);
+        if (a == 0)
+            return;
+        // Div255 of each lane: every sum stays below 2^16.
+        uint64_t x = colour * a + load(q) * (255 - a) + 0x0080008000800080;
+        x = ((x + ((x >> 8) & kLanes)) >> 8) & kLanes;
+        for (int c = 0; c < 4; ++c)
+            q[c] = static_cast<uint8_t>(x >> (16 * c));
+    };
     const int32_t left = std::max(img.dst_x, boxX_),
                   right = std::min(img.dst_x + img.w, boxX_ + boxW_);
     const int32_t top = std::max(img.dst_y, boxY_),
@@ -203,21 +345,21 @@ void AssRender::CompositeImage(const ass_image& img) {
     for (int32_t y = top; y < bottom; ++y) {
         const uint8_t* mask = img.bitmap + int64_t{y - img.dst_y} * img.stride + (left - img.dst_x);
         uint8_t* q = overlay_.get() + (int64_t{y - boxY_} * boxW_ + (left - boxX_)) * 4;
-        for (int32_t x = left; x < right; ++x, q += 4, ++mask) {
-            const uint32_t a = Div255(uint32_t{*mask} * opacity);
-            if (a == 0)
-                continue;
-            const uint32_t inv = 255 - a;
-            q[0] = static_cast<uint8_t>(Div255(R * a + q[0] * inv));
-            q[1] = static_cast<uint8_t>(Div255(G * a + q[1] * inv));
-            q[2] = static_cast<uint8_t>(Div255(B * a + q[2] * inv));
-            q[3] = static_cast<uint8_t>(Div255(255 * a + q[3] * inv));
+        int32_t x = left;
+        while (x < right) {
+            uint64_t eight = 1;
+            if (right - x >= 8)
+                std::memcpy(&eight, mask, 8);
+            const int32_t step = eight == 0 ? 8 : 1;
+            if (step == 1)
+                over(q, *mask);
+            x += step, q += 4 * step, mask += step;
         }
     }
 }
 
 // The full-resolution plane: packed RGB, or YUV's luma.
-void AssRender::CollectLuma() {
+void AssRender::CollectLuma(Band& band) {
     const YuvFactors k = FactorsFor(key_.matrix, key_.fullRange);
     const bool rgb = IsRgb(key_.layout);
     for (int32_t y = 0; y < boxH_; ++y) {
@@ -232,19 +374,20 @@ void AssRender::CollectLuma() {
                     return Px{q[2], q[1], q[0], inv};
                 return Px{Apply(k.y, q[0], q[1], q[2], q[3]), 0, 0, inv};
             },
-            lumaRuns_, luma_);
+            band.lumaRuns, band.luma);
     }
 }
 
-// YUV's chroma: each sample the mean of a block of blockW x blockH pixels,
-// pixels outside the images counting as transparent.
-void AssRender::CollectChroma(int32_t blockW, int32_t blockH) {
+// YUV's chroma: each sample the mean of a block of 2 x BlockH pixels, pixels
+// outside the images counting as transparent.
+template <int BlockH>
+void AssRender::CollectChroma(Band& band) {
+    constexpr int32_t kBlockW = 2, kArea = kBlockW * BlockH;
     const YuvFactors k = FactorsFor(key_.matrix, key_.fullRange);
-    const int32_t area = blockW * blockH;
-    for (int32_t cy = boxY_ / blockH; cy <= (boxY_ + boxH_ - 1) / blockH; ++cy) {
+    for (int32_t cy = boxY_ / BlockH; cy <= (boxY_ + boxH_ - 1) / BlockH; ++cy) {
         // The block rows inside the box, and the columns any of them covers.
-        const int32_t first = std::max(cy * blockH - boxY_, 0);
-        const int32_t last = std::min(cy * blockH + blockH - boxY_, boxH_);
+        const int32_t first = std::max(cy * BlockH - boxY_, 0);
+        const int32_t last = std::min(cy * BlockH + BlockH - boxY_, boxH_);
         RowSpan cover{boxW_, 0};
         for (int32_t y = first; y < last; ++y) {
             const RowSpan span = spans_[static_cast<size_t>(y)];
@@ -252,31 +395,31 @@ void AssRender::CollectChroma(int32_t blockW, int32_t blockH) {
         }
         if (cover.right <= cover.left)
             continue;
-        const int32_t cx0 = (boxX_ + cover.left) / blockW;
-        const int32_t cx1 = (boxX_ + cover.right - 1) / blockW;
+        const int32_t cx0 = (boxX_ + cover.left) / kBlockW;
+        const int32_t cx1 = (boxX_ + cover.right - 1) / kBlockW;
         AppendRow(
             cy, cx0, cx1 - cx0 + 1,
             [&](int32_t i) {
-                int32_t sum[4] = {0, 0, 0, 0};
-                const int32_t xa = std::max((cx0 + i) * blockW - boxX_, cover.left);
-                const int32_t xb = std::min((cx0 + i) * blockW + blockW - boxX_, cover.right);
+                uint32_t r = 0, g = 0, b = 0, a = 0;
+                const int32_t xa = std::max((cx0 + i) * kBlockW - boxX_, cover.left);
+                const int32_t xb = std::min((cx0 + i) * kBlockW + kBlockW - boxX_, cover.right);
                 for (int32_t y = first; y < last; ++y) {
                     const RowSpan span = spans_[static_cast<size_t>(y)];
+                    const uint8_t* q = overlay_.get() + int64_t{y} * boxW_ * 4;
                     for (int32_t x = std::max(xa, span.left); x < std::min(xb, span.right); ++x) {
-                        const uint8_t* q = overlay_.get() + (int64_t{y} * boxW_ + x) * 4;
-                        for (int c = 0; c < 4; ++c)
-                            sum[c] += q[c];
+                        r += q[4 * x], g += q[4 * x + 1], b += q[4 * x + 2], a += q[4 * x + 3];
                     }
                 }
-                if (sum[3] == 0)
+                if (a == 0)
                     return Px{0, 0, 0, 255};
-                int32_t m[4];
-                for (int c = 0; c < 4; ++c)
-                    m[c] = (sum[c] + area / 2) / area;
-                return Px{0, Apply(k.cb, m[0], m[1], m[2], m[3]),
-                          Apply(k.cr, m[0], m[1], m[2], m[3]), static_cast<uint8_t>(255 - m[3])};
+                const auto mean = [](uint32_t sum) {
+                    return static_cast<int32_t>((sum + kArea / 2) / kArea);
+                };
+                const int32_t mr = mean(r), mg = mean(g), mb = mean(b), ma = mean(a);
+                return Px{0, Apply(k.cb, mr, mg, mb, ma), Apply(k.cr, mr, mg, mb, ma),
+                          static_cast<uint8_t>(255 - ma)};
             },
-            chromaRuns_, chroma_);
+            band.chromaRuns, band.chroma);
     }
 }
 

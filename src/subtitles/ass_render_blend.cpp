@@ -87,8 +87,15 @@ void BlendRgb16(uint8_t* dst, const Px& p) {
 }  // namespace
 
 void AssRender::Blend(const VideoPlanes& frame) const {
-    if (!prepared_ || lumaRuns_.empty() || frame.data[0] == nullptr)
+    if (!prepared_ || !drawn_ || frame.data[0] == nullptr)
         return;
+    for (const Band& band : bands_) {
+        if (!band.lumaRuns.empty())
+            BlendBand(frame, band);
+    }
+}
+
+void AssRender::BlendBand(const VideoPlanes& frame, const Band& band) const {
     const int32_t W = key_.width;
     uint8_t* const p0 = frame.data[0];
     const int32_t s0 = frame.stride[0];
@@ -96,7 +103,7 @@ void AssRender::Blend(const VideoPlanes& frame) const {
         case Layout::Bgrx:
             if (s0 < int64_t{W} * 4)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 4, RowsOf(frame, 0),
+            ForEachSample(band.lumaRuns, band.luma, p0, s0, 4, RowsOf(frame, 0),
                           []<bool O>(uint8_t* d, const Px& p) {
                               d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]);
                               d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
@@ -108,7 +115,7 @@ void AssRender::Blend(const VideoPlanes& frame) const {
             if (s0 < int64_t{W} * 3)
                 return;
             const int first = key_.layout == Layout::Rgb ? 2 : 0;  // byte of blue
-            ForEachSample(lumaRuns_, luma_, p0, s0, 3, RowsOf(frame, 0),
+            ForEachSample(band.lumaRuns, band.luma, p0, s0, 3, RowsOf(frame, 0),
                           [first]<bool O>(uint8_t* d, const Px& p) {
                               d[first] = Mix<O>(p.c0, p.inverseAlpha, d[first]);
                               d[1] = Mix<O>(p.c1, p.inverseAlpha, d[1]);
@@ -119,29 +126,29 @@ void AssRender::Blend(const VideoPlanes& frame) const {
         case Layout::Rgb565:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, 0),
+            ForEachSample(band.lumaRuns, band.luma, p0, s0, 2, RowsOf(frame, 0),
                           []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<6, O>(d, p); });
             return;
         case Layout::Rgb555:
             if (s0 < int64_t{W} * 2)
                 return;
-            ForEachSample(lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, 0),
+            ForEachSample(band.lumaRuns, band.luma, p0, s0, 2, RowsOf(frame, 0),
                           []<bool O>(uint8_t* d, const Px& p) { BlendRgb16<5, O>(d, p); });
             return;
         case Layout::Yuy2:
             if (s0 < 4 * ((int64_t{W} + 1) / 2))
                 return;
             ForEachSample(
-                lumaRuns_, luma_, p0, s0, 2, RowsOf(frame, 0),
+                band.lumaRuns, band.luma, p0, s0, 2, RowsOf(frame, 0),
                 []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
-            ForEachSample(chromaRuns_, chroma_, p0 + 1, s0, 4, RowsOf(frame, 0),
+            ForEachSample(band.chromaRuns, band.chroma, p0 + 1, s0, 4, RowsOf(frame, 0),
                           []<bool O>(uint8_t* d, const Px& p) {
                               d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]);
                               d[2] = Mix<O>(p.c2, p.inverseAlpha, d[2]);
                           });
             return;
         case Layout::Yuv420:
-            BlendYuv420(frame);
+            BlendYuv420(frame, band);
             return;
         case Layout::None:
             return;
@@ -149,25 +156,18 @@ void AssRender::Blend(const VideoPlanes& frame) const {
 }
 
 bool AssRender::Rows(RowRanges* rows) const {
-    if (!prepared_ || lumaRuns_.empty() || boxH_ <= 0)
+    if (!prepared_ || !drawn_)
         return false;
-    // Each stretch of box rows some image covers (chroma blocks lie under
-    // them: a block holds a sample only where one of its pixels does).
-    int32_t first = -1;
-    for (int32_t y = 0; y <= boxH_; ++y) {
-        const bool covered =
-            y < boxH_ && spans_[static_cast<size_t>(y)].right > spans_[static_cast<size_t>(y)].left;
-        if (covered && first < 0)
-            first = y;
-        if (!covered && first >= 0) {
-            rows->Add(boxY_ + first, boxY_ + y - 1);
-            first = -1;
-        }
+    // Each stretch of rows some image covers (chroma blocks lie under them:
+    // a block holds a sample only where one of its pixels does).
+    for (const Band& band : bands_) {
+        for (size_t i = 0; i + 1 < band.covered.size(); i += 2)
+            rows->Add(band.covered[i], band.covered[i + 1]);
     }
     return true;
 }
 
-void AssRender::BlendYuv420(const VideoPlanes& frame) const {
+void AssRender::BlendYuv420(const VideoPlanes& frame, const Band& band) const {
     const int32_t W = key_.width, half = (W + 1) / 2;
     if (frame.stride[0] < W)
         return;
@@ -181,15 +181,16 @@ void AssRender::BlendYuv420(const VideoPlanes& frame) const {
         return;
     }
     ForEachSample(
-        lumaRuns_, luma_, frame.data[0], frame.stride[0], 1, RowsOf(frame, 0),
+        band.lumaRuns, band.luma, frame.data[0], frame.stride[0], 1, RowsOf(frame, 0),
         []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c0, p.inverseAlpha, d[0]); });
-    ForEachSample(
-        chromaRuns_, chroma_, frame.data[cbPlane], frame.stride[cbPlane], step, RowsOf(frame, 1),
-        []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]); });
-    ForEachSample(chromaRuns_, chroma_, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane],
-                  step, RowsOf(frame, 1), []<bool O>(uint8_t* d, const Px& p) {
-                      d[0] = Mix<O>(p.c2, p.inverseAlpha, d[0]);
+    ForEachSample(band.chromaRuns, band.chroma, frame.data[cbPlane], frame.stride[cbPlane], step,
+                  RowsOf(frame, 1), []<bool O>(uint8_t* d, const Px& p) {
+                      d[0] = Mix<O>(p.c1, p.inverseAlpha, d[0]);
                   });
+    ForEachSample(
+        band.chromaRuns, band.chroma, frame.data[crPlane] + (nv12 ? 1 : 0), frame.stride[crPlane],
+        step, RowsOf(frame, 1),
+        []<bool O>(uint8_t* d, const Px& p) { d[0] = Mix<O>(p.c2, p.inverseAlpha, d[0]); });
 }
 
 }  // namespace tavimo

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "ass_frames.h"
 #include "subtitles/ass_render.h"
@@ -52,8 +53,7 @@ std::string EpisodeFont(const char* file) {
 TEST_F(AssMixerTest, AttachedFontsBelongToTheirClip) {
     const std::string regular = EpisodeFont("DejaVuSans.ttf");
     const std::string bold = EpisodeFont("DejaVuSans-Bold.ttf");
-    ASSERT_GT(regular.size(), 100'000u);
-    ASSERT_GT(bold.size(), 100'000u);
+    ASSERT_TRUE(regular.size() > 100'000u && bold.size() > 100'000u);
     std::string script = Script(320, 60, Dialogue("0:00:01.00", "0:00:03.00", "Top", "WWWWWW"));
     for (size_t at = script.find("DejaVu Sans"); at != std::string::npos;
          at = script.find("DejaVu Sans", at))
@@ -106,17 +106,12 @@ struct FrameCost {
     long peakGrowthMb = 0;
 };
 
-long PeakRssKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+// The process's peak memory so far (kB) and the CPU seconds it took.
+std::pair<long, double> Usage() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return {u.ru_maxrss, double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+                             double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6};
 }
 
 FrameCost CostOfOneFrame(const std::string& script) {
@@ -134,11 +129,11 @@ FrameCost CostOfOneFrame(const std::string& script) {
         ass.LoadFile(script);
         if (render.Prepare(ass, format, 500, 0))  // fonts set up; nothing due yet
             render.Blend(frame.View());
-        const long before = PeakRssKb();
-        const double start = CpuSeconds();
+        const auto [before, start] = Usage();
         if (render.Prepare(ass, format, 1500, 0))
             render.Blend(frame.View());
-        const FrameCost cost{true, CpuSeconds() - start, (PeakRssKb() - before) / 1024};
+        const auto [peak, end] = Usage();
+        const FrameCost cost{true, end - start, (peak - before) / 1024};
         (void)!write(result[1], &cost, sizeof cost);
         _exit(0);
     }
