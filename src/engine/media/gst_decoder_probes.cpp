@@ -1,6 +1,7 @@
 // The decoders' probes: one thread for pictures one thread decodes in
 // time, direct rendering only into the converter's pool, and the sink's
 // lateness reports ended where no element upstream uses them.
+#include "engine/media/avcodec_decoders.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 
@@ -96,7 +97,8 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
     const char* name = factory ? GST_OBJECT_NAME(factory) : "";
     if (g_strcmp0(name, "qtdemux") == 0)
         g_object_set_data(G_OBJECT(source), kReportsEndAtDecoder, GINT_TO_POINTER(1));
-    if (!g_str_has_prefix(name, "avdec_"))
+    const bool ours = IsAvcodecVideoDecoder(element);  // threads and pool its own way
+    if (!ours && !g_str_has_prefix(name, "avdec_"))
         return;
     // The probes go with the pads, which the decoder owns: no reference needed.
     if (HasProperty(element, "direct-rendering")) {
@@ -108,11 +110,12 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
             gst_object_unref(src);
         }
     }
-    if (!HasProperty(element, "max-threads"))
+    if (!ours && !HasProperty(element, "max-threads"))
         return;
     if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
-        gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads, element,
-                          nullptr);
+        if (!ours)
+            gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads,
+                              element, nullptr);
         if (ReportsEndAtDecoder(source))
             gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, &EndLatenessReport, nullptr,
                               nullptr);
