@@ -257,9 +257,12 @@ void Finalize(GObject* object) {
 void tavimo_aac_dec_class_init(TavimoAacDecClass* klass) {
     GST_DEBUG_CATEGORY_INIT(aac_debug, "tavimoaacdec", 0, "AAC decoder on libavcodec");
     G_OBJECT_CLASS(klass)->finalize = Finalize;
+    // Named as the libav plugin names its decoder (the Filters menu shows it).
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
+    g_autofree gchar* name = g_strdup_printf("libav %s decoder", codec ? codec->long_name : "AAC");
     auto* element_class = GST_ELEMENT_CLASS(klass);
-    gst_element_class_set_static_metadata(element_class, "AAC decoder", "Codec/Decoder/Audio",
-                                          "Decodes AAC with libavcodec", "Tavimo");
+    gst_element_class_set_metadata(element_class, name, "Codec/Decoder/Audio",
+                                   "Decodes AAC with libavcodec", "Tavimo");
     GstCaps* sink = gst_caps_from_string(kSinkCaps);
     GstCaps* src = gst_caps_from_string(kSrcCaps);
     gst_element_class_add_pad_template(

@@ -18,7 +18,6 @@ extern "C" {
 }
 
 #include "engine/media/avcodec_decoders.h"
-#include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 
 namespace tavimo {
@@ -127,6 +126,10 @@ struct TavimoH264Dec {
     GHashTable* allocated;  // numbers of the frames libav took a picture for; with lock
     AVBufferPool* spare;    // pictures when not rendering directly (of spareSize); with lock
     size_t spareSize;
+    // The properties, as GStreamer's libav decoder has them (the Filters
+    // menu lists them); under the object's lock.
+    int lowres, skipFrame, maxThreads, threadType, compliance;
+    bool directRendering, outputCorrupt, debugMv;
 };
 
 struct TavimoH264DecClass {
@@ -421,21 +424,28 @@ void CloseCodec(TavimoH264Dec* self) {
     self->fieldOrderChanged = false;
 }
 
-// One thread where it keeps up (OneThreadDecodes), else libav's frame
-// threads, one a core, as GStreamer's libav decoder has them; slices only
-// for a live source, where frame threads would add latency.
-void ChooseThreads(TavimoH264Dec* self, const GstVideoInfo& in) {
-    if (gst_internal::OneThreadDecodes(in.width, in.height, in.fps_n, in.fps_d)) {
-        self->context->thread_count = 1;
-        return;
-    }
-    self->context->thread_count = int(g_get_num_processors());
+// The properties into the codec's settings, as GStreamer's libav decoder
+// sets them: threads one a core unless "max-threads" says (the graph says
+// one where one keeps up), frames and slices in parallel, strict to the
+// standard, except from a live source (slices only, normal compliance).
+void ApplySettings(TavimoH264Dec* self) {
     GstQuery* query = gst_query_new_latency();
     gboolean live = FALSE;
     if (gst_pad_peer_query(GST_VIDEO_DECODER_SINK_PAD(self), query))
         gst_query_parse_latency(query, &live, nullptr, nullptr);
     gst_query_unref(query);
-    self->context->thread_type = live ? FF_THREAD_SLICE : FF_THREAD_SLICE | FF_THREAD_FRAME;
+    AVCodecContext* c = self->context;
+    GST_OBJECT_LOCK(self);
+    c->lowres = self->lowres;
+    c->skip_frame = AVDiscard(self->skipFrame);
+    c->thread_count = self->maxThreads > 0 ? self->maxThreads : int(g_get_num_processors());
+    c->thread_type = self->threadType != 0 ? self->threadType
+                     : live                ? FF_THREAD_SLICE
+                                           : FF_THREAD_SLICE | FF_THREAD_FRAME;
+    c->strict_std_compliance = self->compliance != G_MAXINT ? self->compliance
+                               : live                       ? FF_COMPLIANCE_NORMAL
+                                                            : FF_COMPLIANCE_STRICT;
+    GST_OBJECT_UNLOCK(self);
 }
 
 bool OpenCodec(TavimoH264Dec* self, GstVideoCodecState* state) {
@@ -461,7 +471,7 @@ bool OpenCodec(TavimoH264Dec* self, GstVideoCodecState* state) {
         }
         gst_buffer_unmap(state->codec_data, &map);
     }
-    ChooseThreads(self, state->info);
+    ApplySettings(self);
     if (avcodec_open2(self->context, codec, nullptr) < 0) {
         avcodec_free_context(&self->context);
         return false;
@@ -558,6 +568,11 @@ GstFlowReturn Output(TavimoH264Dec* self) {
         return GST_PAD_IS_FLUSHING(GST_VIDEO_DECODER_SRC_PAD(self)) ? GST_FLOW_FLUSHING
                                                                     : GST_FLOW_NOT_NEGOTIATED;
     }
+    GST_OBJECT_LOCK(self);
+    const bool corruptShown = self->outputCorrupt;
+    GST_OBJECT_UNLOCK(self);
+    if (!corruptShown && (picture->flags & AV_FRAME_FLAG_CORRUPT))
+        return gst_video_decoder_drop_frame(decoder, frame);
     const GstFlowReturn ret = FillOutput(self, frame, picture);
     if (ret != GST_FLOW_OK) {
         gst_video_decoder_drop_frame(decoder, frame);
@@ -596,9 +611,14 @@ GstFlowReturn Receive(TavimoH264Dec* self) {
 // Late pictures (the sink's reports): libav skips the frames no other
 // refers to until the decoder catches up.
 void KeepPace(TavimoH264Dec* self, GstVideoCodecFrame* frame) {
+    GST_OBJECT_LOCK(self);
+    const int skip = self->skipFrame;
+    GST_OBJECT_UNLOCK(self);
     const GstClockTimeDiff left =
         gst_video_decoder_get_max_decode_time(GST_VIDEO_DECODER(self), frame);
-    self->context->skip_frame = left > 0 ? AVDISCARD_DEFAULT : AVDISCARD_NONREF;
+    self->context->skip_frame = skip != 0  ? AVDiscard(skip)
+                                : left > 0 ? AVDISCARD_DEFAULT
+                                           : AVDISCARD_NONREF;
 }
 
 GstFlowReturn HandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame) {
@@ -668,7 +688,11 @@ gboolean DecideAllocation(GstVideoDecoder* decoder, GstQuery* query) {
     GstCaps* caps = nullptr;
     gst_query_parse_allocation(query, &caps, nullptr);
     DirectPool direct;
-    if (pool && IsSwscaleInputPool(pool) && caps && gst_video_info_from_caps(&direct.info, caps)) {
+    GST_OBJECT_LOCK(self);
+    const bool allowed = self->directRendering;
+    GST_OBJECT_UNLOCK(self);
+    if (allowed && pool && IsSwscaleInputPool(pool) && caps &&
+        gst_video_info_from_caps(&direct.info, caps)) {
         direct.av = self->traits.format;
         int width = 0;
         LibavLayout(self->context, direct.av, direct.info.width, direct.info.height,
@@ -725,12 +749,186 @@ void Finalize(GObject* object) {
     G_OBJECT_CLASS(tavimo_h264_dec_parent_class)->finalize(object);
 }
 
+enum Property {
+    kLowres = 1,
+    kSkipFrame,
+    kDirectRendering,
+    kDebugMv,
+    kMaxThreads,
+    kOutputCorrupt,
+    kThreadType,
+    kCompliance
+};
+
+// The same types as the libav decoder's, by names of our own (both may be
+// loaded at once).
+GType EnumType(const char* name, const GEnumValue* values) {
+    GType type = g_type_from_name(name);
+    return type ? type : g_enum_register_static(name, values);
+}
+
+GType LowresType() {
+    static const GEnumValue values[] = {
+        {0, "0", "full"}, {1, "1", "1/2-size"}, {2, "2", "1/4-size"}, {0, nullptr, nullptr}};
+    return EnumType("TavimoH264DecLowres", values);
+}
+
+GType SkipFrameType() {
+    static const GEnumValue values[] = {{0, "0", "Skip nothing"},
+                                        {1, "1", "Skip B-frames"},
+                                        {2, "2", "Skip IDCT/Dequantization"},
+                                        {5, "5", "Skip everything"},
+                                        {0, nullptr, nullptr}};
+    return EnumType("TavimoH264DecSkipFrame", values);
+}
+
+GType ComplianceType() {
+    static const GEnumValue values[] = {
+        {G_MAXINT,
+         "The decoder automatically decides. If the pipeline is live, it will use "
+         "`normal` mode, and `strict` otherwise.",
+         "auto"},
+        {2,
+         "VeryStrict: Strictly conform to an older more strict version of the spec or "
+         "reference software",
+         "very-strict"},
+        {1, "Strict: Strictly conform to all the things in the spec no matter what consequences",
+         "strict"},
+        {0, "Normal", "normal"},
+        {-1,
+         "Unofficial: Allow unofficial extensions (decoder will not differentiate this with "
+         "\"normal\")",
+         "unofficial"},
+        {-2,
+         "Experimental: Allow nonstandardized experimental things (decoder will not "
+         "differentiate this with \"normal\")",
+         "experimental"},
+        {0, nullptr, nullptr}};
+    return EnumType("TavimoH264DecCompliance", values);
+}
+
+GType ThreadTypeType() {
+    static const GFlagsValue values[] = {
+        {0, "Auto", "auto"}, {1, "Frame", "frame"}, {2, "Slice", "slice"}, {0, nullptr, nullptr}};
+    GType type = g_type_from_name("TavimoH264DecThreadType");
+    return type ? type : g_flags_register_static("TavimoH264DecThreadType", values);
+}
+
+int* IntField(TavimoH264Dec* self, guint id) {
+    switch (id) {
+        case kLowres:
+            return &self->lowres;
+        case kSkipFrame:
+            return &self->skipFrame;
+        case kMaxThreads:
+            return &self->maxThreads;
+        case kThreadType:
+            return &self->threadType;
+        case kCompliance:
+            return &self->compliance;
+        default:
+            return nullptr;
+    }
+}
+
+bool* BoolField(TavimoH264Dec* self, guint id) {
+    switch (id) {
+        case kDirectRendering:
+            return &self->directRendering;
+        case kOutputCorrupt:
+            return &self->outputCorrupt;
+        case kDebugMv:
+            return &self->debugMv;
+        default:
+            return nullptr;
+    }
+}
+
+// Any thread; read when the codec opens (threads, compliance, lowres), per
+// frame (skip-frame, output-corrupt) or per pool (direct-rendering).
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+    TavimoH264Dec* self = Self(object);
+    GST_OBJECT_LOCK(self);
+    if (int* field = IntField(self, id))
+        *field = G_VALUE_HOLDS_ENUM(value)    ? g_value_get_enum(value)
+                 : G_VALUE_HOLDS_FLAGS(value) ? int(g_value_get_flags(value))
+                                              : g_value_get_int(value);
+    else if (bool* flag = BoolField(self, id))
+        *flag = g_value_get_boolean(value);
+    else
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    GST_OBJECT_UNLOCK(self);
+}
+
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+    TavimoH264Dec* self = Self(object);
+    GST_OBJECT_LOCK(self);
+    if (int* field = IntField(self, id)) {
+        if (G_VALUE_HOLDS_ENUM(value))
+            g_value_set_enum(value, *field);
+        else if (G_VALUE_HOLDS_FLAGS(value))
+            g_value_set_flags(value, guint(*field));
+        else
+            g_value_set_int(value, *field);
+    } else if (bool* flag = BoolField(self, id)) {
+        g_value_set_boolean(value, *flag);
+    } else {
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    }
+    GST_OBJECT_UNLOCK(self);
+}
+
+void InstallProperties(GObjectClass* klass) {
+    klass->set_property = SetProperty;
+    klass->get_property = GetProperty;
+    const auto rw = GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS);
+    g_object_class_install_property(
+        klass, kSkipFrame,
+        g_param_spec_enum("skip-frame", "Skip frames",
+                          "Which types of frames to skip during decoding", SkipFrameType(), 0, rw));
+    g_object_class_install_property(
+        klass, kLowres,
+        g_param_spec_enum("lowres", "Low resolution", "At which resolution to decode images",
+                          LowresType(), 0, rw));
+    g_object_class_install_property(klass, kDirectRendering,
+                                    g_param_spec_boolean("direct-rendering", "Direct Rendering",
+                                                         "Enable direct rendering", TRUE, rw));
+    g_object_class_install_property(
+        klass, kDebugMv,
+        g_param_spec_boolean("debug-mv", "Debug motion vectors",
+                             "Whether to print motion vectors on top of the image "
+                             "(deprecated, non-functional)",
+                             FALSE, GParamFlags(rw | G_PARAM_DEPRECATED)));
+    g_object_class_install_property(
+        klass, kOutputCorrupt,
+        g_param_spec_boolean("output-corrupt", "Output corrupt buffers",
+                             "Whether libav should output frames even if corrupted", TRUE, rw));
+    g_object_class_install_property(
+        klass, kMaxThreads,
+        g_param_spec_int("max-threads", "Maximum decode threads",
+                         "Maximum number of worker threads to spawn. (0 = auto)", 0, G_MAXINT, 0,
+                         rw));
+    g_object_class_install_property(
+        klass, kThreadType,
+        g_param_spec_flags("thread-type", "Thread type", "Multithreading methods to use",
+                           ThreadTypeType(), 0, rw));
+    g_object_class_install_property(
+        klass, kCompliance,
+        g_param_spec_enum("std-compliance", "Compliance", "Standard compliance mode to use",
+                          ComplianceType(), G_MAXINT, rw));
+}
+
 void tavimo_h264_dec_class_init(TavimoH264DecClass* klass) {
     GST_DEBUG_CATEGORY_INIT(h264_debug, "tavimoh264dec", 0, "H.264 decoder on libavcodec");
     G_OBJECT_CLASS(klass)->finalize = Finalize;
+    InstallProperties(G_OBJECT_CLASS(klass));
+    // Named as the libav plugin names its decoder (the Filters menu shows it).
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+    g_autofree gchar* name =
+        g_strdup_printf("libav %s decoder", codec ? codec->long_name : "H.264");
     auto* element_class = GST_ELEMENT_CLASS(klass);
-    gst_element_class_set_static_metadata(element_class, "H.264 decoder", "Codec/Decoder/Video",
-                                          "Decodes H.264 with libavcodec", "Tavimo");
+    gst_element_class_set_metadata(element_class, name, "Codec/Decoder/Video",
+                                   "Decodes H.264 with libavcodec", "Tavimo");
     for (auto [name, direction, text] :
          {std::tuple{"sink", GST_PAD_SINK, kSinkCaps}, std::tuple{"src", GST_PAD_SRC, kSrcCaps}}) {
         GstCaps* caps = gst_caps_from_string(text);
@@ -760,6 +958,10 @@ void tavimo_h264_dec_init(TavimoH264Dec* self) {
     self->allocated = g_hash_table_new(g_direct_hash, g_direct_equal);
     self->spare = nullptr;
     self->spareSize = 0;
+    self->lowres = self->skipFrame = self->maxThreads = self->threadType = 0;
+    self->compliance = G_MAXINT;
+    self->directRendering = self->outputCorrupt = true;
+    self->debugMv = false;
     auto* decoder = GST_VIDEO_DECODER(self);
     gst_video_decoder_set_packetized(decoder, TRUE);
     gst_video_decoder_set_needs_format(decoder, TRUE);

@@ -97,8 +97,7 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
     const char* name = factory ? GST_OBJECT_NAME(factory) : "";
     if (g_strcmp0(name, "qtdemux") == 0)
         g_object_set_data(G_OBJECT(source), kReportsEndAtDecoder, GINT_TO_POINTER(1));
-    const bool ours = IsAvcodecVideoDecoder(element);  // threads and pool its own way
-    if (!ours && !g_str_has_prefix(name, "avdec_"))
+    if (!IsAvcodecVideoDecoder(element) && !g_str_has_prefix(name, "avdec_"))
         return;
     // The probes go with the pads, which the decoder owns: no reference needed.
     if (HasProperty(element, "direct-rendering")) {
@@ -110,12 +109,11 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
             gst_object_unref(src);
         }
     }
-    if (!ours && !HasProperty(element, "max-threads"))
+    if (!HasProperty(element, "max-threads"))
         return;
     if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
-        if (!ours)
-            gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads,
-                              element, nullptr);
+        gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads, element,
+                          nullptr);
         if (ReportsEndAtDecoder(source))
             gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, &EndLatenessReport, nullptr,
                               nullptr);
