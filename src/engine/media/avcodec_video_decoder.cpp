@@ -691,7 +691,7 @@ gboolean DecideAllocation(GstVideoDecoder* decoder, GstQuery* query) {
     GST_OBJECT_LOCK(self);
     const bool allowed = self->directRendering;
     GST_OBJECT_UNLOCK(self);
-    if (allowed && pool && IsSwscaleInputPool(pool) && caps &&
+    if (allowed && self->context && pool && IsSwscaleInputPool(pool) && caps &&
         gst_video_info_from_caps(&direct.info, caps)) {
         direct.av = self->traits.format;
         int width = 0;
