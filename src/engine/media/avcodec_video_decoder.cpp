@@ -789,10 +789,11 @@ GType ComplianceType() {
          "`normal` mode, and `strict` otherwise.",
          "auto"},
         {2,
-         "VeryStrict: Strictly conform to an older more strict version of the spec or "
+         "VeryStrict: Strictly conform to an older more strict version of the standard or "
          "reference software",
          "very-strict"},
-        {1, "Strict: Strictly conform to all the things in the spec no matter what consequences",
+        {1,
+         "Strict: Strictly conform to all the things in the standard no matter what consequences",
          "strict"},
         {0, "Normal", "normal"},
         {-1,
@@ -846,7 +847,7 @@ bool* BoolField(TavimoH264Dec* self, guint id) {
 
 // Any thread; read when the codec opens (threads, compliance, lowres), per
 // frame (skip-frame, output-corrupt) or per pool (direct-rendering).
-void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* param) {
     TavimoH264Dec* self = Self(object);
     GST_OBJECT_LOCK(self);
     if (int* field = IntField(self, id))
@@ -856,11 +857,11 @@ void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
     else if (bool* flag = BoolField(self, id))
         *flag = g_value_get_boolean(value);
     else
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
     GST_OBJECT_UNLOCK(self);
 }
 
-void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* param) {
     TavimoH264Dec* self = Self(object);
     GST_OBJECT_LOCK(self);
     if (int* field = IntField(self, id)) {
@@ -873,7 +874,7 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
     } else if (bool* flag = BoolField(self, id)) {
         g_value_set_boolean(value, *flag);
     } else {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
     }
     GST_OBJECT_UNLOCK(self);
 }
