@@ -22,6 +22,7 @@
 #include "app/settings.h"
 #include "app/translations.h"
 #include "engine/media/audio_output.h"
+#include "engine/media/avcodec_decoders.h"
 #include "engine/media/gst_media.h"
 #include "platform/display_modes.h"
 #include "platform/instance_channel.h"
@@ -159,6 +160,7 @@ int RunPlayer(int argc, char** argv, const std::string& path) {
     RaisePriority();
     QuietAudioLibraries();  // before any thread reads the environment
     gst_init(nullptr, nullptr);
+    RegisterAvcodecDecoders();
     PreferXcb();
     if (!DisplayReachable()) {
         std::fprintf(stderr, "tavimo: cannot create the main window: cannot open display %s\n",

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/media/avcodec_decoders.h"
 #include "engine/speech_source.h"
 #include "engine/subtitle_sync.h"
 #include "subtitles/sync/sync_input.h"
@@ -104,6 +105,7 @@ int RunSyncCommandLine(int argc, char** argv) {
         return NoMatch(error);
     }
     gst_init(nullptr, nullptr);
+    RegisterAvcodecDecoders();
     const sync::SyncResult result = Match(args.clip, entries);
     if (!result.matched) {
         return NoMatch(result.reason);

@@ -1,6 +1,7 @@
 // The decoders' probes: one thread for pictures one thread decodes in
 // time, direct rendering only into the converter's pool, and the sink's
 // lateness reports ended where no element upstream uses them.
+#include "engine/media/avcodec_decoders.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 
@@ -96,7 +97,7 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
     const char* name = factory ? GST_OBJECT_NAME(factory) : "";
     if (g_strcmp0(name, "qtdemux") == 0)
         g_object_set_data(G_OBJECT(source), kReportsEndAtDecoder, GINT_TO_POINTER(1));
-    if (!g_str_has_prefix(name, "avdec_"))
+    if (!IsAvcodecVideoDecoder(element) && !g_str_has_prefix(name, "avdec_"))
         return;
     // The probes go with the pads, which the decoder owns: no reference needed.
     if (HasProperty(element, "direct-rendering")) {

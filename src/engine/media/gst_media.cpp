@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "engine/media/audio_output.h"
+#include "engine/media/avcodec_decoders.h"
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/gst_night_mode.h"
@@ -54,6 +55,7 @@ class GstFramework : public MediaFramework {
         if (!gst_is_initialized())
             gst_init(nullptr, nullptr);
         RegisterSubtitleMixer();
+        RegisterAvcodecDecoders();
     }
     HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out) override {
         *out = std::make_shared<GstGraph>(options_);

@@ -37,6 +37,8 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_current_image.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_thumbnails.cpp
         ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/avcodec_audio_decoder.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/avcodec_video_decoder.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_convert.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_caps.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_frames.cpp
@@ -51,7 +53,8 @@ if(TAVIMO_BUILD_UI)
     target_include_directories(tavimo_ui SYSTEM PRIVATE ${GSTGL_INCLUDE_DIRS})
     target_compile_options(tavimo_ui PRIVATE ${GSTGL_CFLAGS_OTHER})
     target_link_libraries(tavimo_ui PUBLIC ${CMAKE_DL_LIBS})
-    # The display's colour converter (swscale_convert.cpp).
-    pkg_check_modules(SWSCALE REQUIRED IMPORTED_TARGET libswscale libavutil)
+    # The display's colour converter (swscale_convert.cpp) and our H.264 and
+    # AAC decoders (avcodec_*_decoder.cpp).
+    pkg_check_modules(SWSCALE REQUIRED IMPORTED_TARGET libswscale libavcodec libavutil)
     target_link_libraries(tavimo_ui PUBLIC PkgConfig::SWSCALE)
 endif()

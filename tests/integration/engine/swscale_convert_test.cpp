@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/media/avcodec_decoders.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 #include "engine/media/swscale_formats.h"
@@ -174,7 +175,7 @@ class SwscaleConvert : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         gst_init(nullptr, nullptr);
-        ASSERT_TRUE(RegisterSwscaleConvert());
+        ASSERT_TRUE(RegisterSwscaleConvert() && RegisterAvcodecDecoders());
     }
 };
 
@@ -577,7 +578,7 @@ DecodedRun DecodeStill(bool draw) {
     g_autoptr(GstElement) pipeline = gst_parse_launch(
         "videotestsrc num-buffers=20 pattern=smpte ! "
         "video/x-raw,format=I420,width=64,height=48,framerate=30/1 ! "
-        "x264enc threads=1 bframes=0 key-int-max=100 ! h264parse ! avdec_h264 max-threads=1 ! "
+        "x264enc threads=1 bframes=0 key-int-max=100 ! h264parse ! tavimoh264dec ! "
         "tavimoswscale name=convert ! video/x-raw,format=BGRx ! fakesink name=out sync=false",
         nullptr);
     if (!pipeline)
@@ -633,7 +634,7 @@ DecodedRun DecodeStill(bool draw) {
 }
 
 TEST_F(SwscaleConvert, DrawingIntoADirectlyDecodedPictureLeavesTheDecodersReferencesAlone) {
-    for (const char* needed : {"x264enc", "avdec_h264"})
+    for (const char* needed : {"x264enc"})
         if (!gst_registry_check_feature_version(gst_registry_get(), needed, 1, 0, 0))
             GTEST_SKIP() << needed << " is not installed";
     const DecodedRun plain = DecodeStill(false);

@@ -48,6 +48,13 @@ if(TARGET speed_sound_gst_test)
     set_tests_properties(speed_sound_gst_test PROPERTIES RUN_SERIAL TRUE)
 endif()
 
+# Our H.264 and AAC decoders against GStreamer's libav plugin, on streams
+# made at test time.
+tavimo_test(NAME avcodec_decoders_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/avcodec_decoders_test.cpp
+    LIBS tavimo_ui PkgConfig::GSTCHECK
+    LABELS integration)
+
 # The display's colour converter on libswscale: pixels against values written
 # out, and a scaled picture filtered rather than sampled.
 tavimo_test(NAME swscale_convert_test

@@ -792,7 +792,7 @@ TEST_F(PacedTracksTest, ADvbPageReadAheadShowsAtItsTimesWhilePlaying) {
 // the picture. The AAC decoders are set aside for the test.
 TEST_F(TracksGstTest, ATrackWithoutDecoderIsListedAndThePicturePlays) {
     std::vector<std::pair<GstPluginFeature*, guint>> aside;
-    for (const char* name : {"avdec_aac", "avdec_aac_fixed", "faad", "fdkaacdec"})
+    for (const char* name : {"tavimoaacdec", "avdec_aac", "avdec_aac_fixed", "faad", "fdkaacdec"})
         if (GstPluginFeature* f = gst_registry_lookup_feature(gst_registry_get(), name)) {
             aside.emplace_back(f, gst_plugin_feature_get_rank(f));
             gst_plugin_feature_set_rank(f, GST_RANK_NONE);

@@ -1,0 +1,331 @@
+// The AAC decoder on libavcodec (see avcodec_decoders.h): framed AAC, raw
+// with its AudioSpecificConfig as codec_data or in ADTS frames, decoded to
+// interleaved 32-bit float in GStreamer's channel order.
+#include <gst/audio/audio.h>
+#include <gst/audio/gstaudiodecoder.h>
+
+#include <cstdarg>
+#include <cstring>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include "engine/media/avcodec_decoders.h"
+
+namespace tavimo {
+namespace {
+
+GST_DEBUG_CATEGORY_STATIC(aac_debug);
+#define GST_CAT_DEFAULT aac_debug
+
+constexpr char kSinkCaps[] =
+    "audio/mpeg, mpegversion=(int){ 2, 4 }, framed=(boolean)true, "
+    "stream-format=(string){ raw, adts }";
+constexpr char kSrcCaps[] =
+    "audio/x-raw, format=(string)" GST_AUDIO_NE(F32) ", layout=(string)interleaved";
+
+struct ChannelRow {
+    AVChannel av;
+    GstAudioChannelPosition gst;
+};
+
+constexpr ChannelRow kChannels[] = {
+    {AV_CHAN_FRONT_LEFT, GST_AUDIO_CHANNEL_POSITION_FRONT_LEFT},
+    {AV_CHAN_FRONT_RIGHT, GST_AUDIO_CHANNEL_POSITION_FRONT_RIGHT},
+    {AV_CHAN_FRONT_CENTER, GST_AUDIO_CHANNEL_POSITION_FRONT_CENTER},
+    {AV_CHAN_LOW_FREQUENCY, GST_AUDIO_CHANNEL_POSITION_LFE1},
+    {AV_CHAN_BACK_LEFT, GST_AUDIO_CHANNEL_POSITION_REAR_LEFT},
+    {AV_CHAN_BACK_RIGHT, GST_AUDIO_CHANNEL_POSITION_REAR_RIGHT},
+    {AV_CHAN_FRONT_LEFT_OF_CENTER, GST_AUDIO_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER},
+    {AV_CHAN_FRONT_RIGHT_OF_CENTER, GST_AUDIO_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER},
+    {AV_CHAN_BACK_CENTER, GST_AUDIO_CHANNEL_POSITION_REAR_CENTER},
+    {AV_CHAN_SIDE_LEFT, GST_AUDIO_CHANNEL_POSITION_SIDE_LEFT},
+    {AV_CHAN_SIDE_RIGHT, GST_AUDIO_CHANNEL_POSITION_SIDE_RIGHT},
+    {AV_CHAN_TOP_CENTER, GST_AUDIO_CHANNEL_POSITION_TOP_CENTER},
+    {AV_CHAN_TOP_FRONT_LEFT, GST_AUDIO_CHANNEL_POSITION_TOP_FRONT_LEFT},
+    {AV_CHAN_TOP_FRONT_CENTER, GST_AUDIO_CHANNEL_POSITION_TOP_FRONT_CENTER},
+    {AV_CHAN_TOP_FRONT_RIGHT, GST_AUDIO_CHANNEL_POSITION_TOP_FRONT_RIGHT},
+    {AV_CHAN_TOP_BACK_LEFT, GST_AUDIO_CHANNEL_POSITION_TOP_REAR_LEFT},
+    {AV_CHAN_TOP_BACK_CENTER, GST_AUDIO_CHANNEL_POSITION_TOP_REAR_CENTER},
+    {AV_CHAN_TOP_BACK_RIGHT, GST_AUDIO_CHANNEL_POSITION_TOP_REAR_RIGHT},
+    {AV_CHAN_WIDE_LEFT, GST_AUDIO_CHANNEL_POSITION_WIDE_LEFT},
+    {AV_CHAN_WIDE_RIGHT, GST_AUDIO_CHANNEL_POSITION_WIDE_RIGHT},
+    {AV_CHAN_LOW_FREQUENCY_2, GST_AUDIO_CHANNEL_POSITION_LFE2},
+    {AV_CHAN_TOP_SIDE_LEFT, GST_AUDIO_CHANNEL_POSITION_TOP_SIDE_LEFT},
+    {AV_CHAN_TOP_SIDE_RIGHT, GST_AUDIO_CHANNEL_POSITION_TOP_SIDE_RIGHT},
+    {AV_CHAN_BOTTOM_FRONT_CENTER, GST_AUDIO_CHANNEL_POSITION_BOTTOM_FRONT_CENTER},
+    {AV_CHAN_BOTTOM_FRONT_LEFT, GST_AUDIO_CHANNEL_POSITION_BOTTOM_FRONT_LEFT},
+    {AV_CHAN_BOTTOM_FRONT_RIGHT, GST_AUDIO_CHANNEL_POSITION_BOTTOM_FRONT_RIGHT},
+};
+
+constexpr int kMostChannels = 64;
+
+struct TavimoAacDec {
+    GstAudioDecoder parent;
+    AVCodecContext* context;
+    AVFrame* sound;
+    GstAudioInfo info;         // negotiated (format UNKNOWN: none yet)
+    int order[kMostChannels];  // libav's channel i goes to interleaved slot order[i]
+};
+
+struct TavimoAacDecClass {
+    GstAudioDecoderClass parent_class;
+};
+
+G_DEFINE_TYPE(TavimoAacDec, tavimo_aac_dec, GST_TYPE_AUDIO_DECODER)
+
+TavimoAacDec* Self(gpointer decoder) {
+    return reinterpret_cast<TavimoAacDec*>(decoder);
+}
+
+// libav's layout as GStreamer positions; false when a channel has none (the
+// channels are then left unpositioned).
+bool PositionsOf(const AVChannelLayout& layout, GstAudioChannelPosition* positions) {
+    for (int i = 0; i < layout.nb_channels; ++i) {
+        const AVChannel channel = av_channel_layout_channel_from_index(&layout, unsigned(i));
+        positions[i] = GST_AUDIO_CHANNEL_POSITION_INVALID;
+        for (const ChannelRow& row : kChannels)
+            if (row.av == channel)
+                positions[i] = row.gst;
+        if (positions[i] == GST_AUDIO_CHANNEL_POSITION_INVALID)
+            return false;
+    }
+    return gst_audio_check_valid_channel_positions(positions, layout.nb_channels, FALSE);
+}
+
+// Streaming thread: caps for the sound libav gives, in GStreamer's order of
+// channels (mono and stereo as GStreamer has them by default).
+bool Negotiate(TavimoAacDec* self, const AVFrame* sound) {
+    const int channels = sound->ch_layout.nb_channels;
+    if (channels < 1 || channels > kMostChannels || sound->sample_rate <= 0)
+        return false;
+    GstAudioChannelPosition from[kMostChannels], to[kMostChannels];
+    const bool positioned = channels > 2 && PositionsOf(sound->ch_layout, from);
+    if (!positioned)
+        for (int i = 0; i < channels; ++i)
+            from[i] =
+                channels > 2 ? GST_AUDIO_CHANNEL_POSITION_NONE : GST_AUDIO_CHANNEL_POSITION_INVALID;
+    std::memcpy(to, from, sizeof(from[0]) * size_t(channels));
+    for (int i = 0; i < channels; ++i)
+        self->order[i] = i;
+    if (positioned) {
+        gst_audio_channel_positions_to_valid_order(to, channels);
+        gst_audio_get_channel_reorder_map(channels, from, to, self->order);
+    }
+    GstAudioInfo info;
+    gst_audio_info_set_format(&info, GST_AUDIO_FORMAT_F32, sound->sample_rate, channels,
+                              channels > 2 ? to : nullptr);
+    if (GST_AUDIO_INFO_FORMAT(&self->info) != GST_AUDIO_FORMAT_UNKNOWN &&
+        gst_audio_info_is_equal(&info, &self->info))
+        return true;
+    self->info = info;
+    auto* decoder = GST_AUDIO_DECODER(self);
+    return gst_audio_decoder_set_output_format(decoder, &info) &&
+           gst_audio_decoder_negotiate(decoder);
+}
+
+// libav's planar float as one interleaved buffer.
+GstBuffer* Interleave(TavimoAacDec* self, const AVFrame* sound) {
+    const int channels = sound->ch_layout.nb_channels, samples = sound->nb_samples;
+    GstBuffer* buffer = gst_buffer_new_allocate(
+        nullptr, sizeof(float) * size_t(channels) * size_t(samples), nullptr);
+    GstMapInfo map;
+    if (!buffer || !gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
+        if (buffer)
+            gst_buffer_unref(buffer);
+        return nullptr;
+    }
+    auto* out = reinterpret_cast<float*>(map.data);
+    for (int c = 0; c < channels; ++c) {
+        const auto* plane = reinterpret_cast<const float*>(sound->extended_data[c]);
+        float* to = out + self->order[c];
+        for (int s = 0; s < samples; ++s)
+            to[size_t(s) * size_t(channels)] = plane[s];
+    }
+    gst_buffer_unmap(buffer, &map);
+    return buffer;
+}
+
+// Streaming thread: the sound libav has ready for the packet just sent; the
+// last piece finishes the input frame, so that it carries its timestamp.
+GstFlowReturn Receive(TavimoAacDec* self) {
+    auto* decoder = GST_AUDIO_DECODER(self);
+    GstBuffer* pending = nullptr;
+    GstFlowReturn ret = GST_FLOW_OK;
+    while (ret == GST_FLOW_OK) {
+        const int got = avcodec_receive_frame(self->context, self->sound);
+        if (got < 0)
+            break;
+        if (self->sound->format != AV_SAMPLE_FMT_FLTP || !Negotiate(self, self->sound)) {
+            av_frame_unref(self->sound);
+            GST_ELEMENT_ERROR(self, CORE, NEGOTIATION, (nullptr), ("sound libav gave was refused"));
+            ret = GST_FLOW_NOT_NEGOTIATED;
+            break;
+        }
+        if (pending)
+            ret = gst_audio_decoder_finish_subframe(decoder, pending);
+        pending = Interleave(self, self->sound);
+        av_frame_unref(self->sound);
+    }
+    if (ret != GST_FLOW_OK) {
+        if (pending)
+            gst_buffer_unref(pending);
+        return ret;
+    }
+    return gst_audio_decoder_finish_frame(decoder, pending, 1);
+}
+
+GstFlowReturn HandleFrame(GstAudioDecoder* decoder, GstBuffer* buffer) {
+    TavimoAacDec* self = Self(decoder);
+    if (!self->context)
+        return GST_FLOW_NOT_NEGOTIATED;
+    if (!buffer) {  // draining: AAC holds nothing back
+        avcodec_flush_buffers(self->context);
+        return GST_FLOW_OK;
+    }
+    const gsize size = gst_buffer_get_size(buffer);
+    AVPacket* packet = av_packet_alloc();
+    if (!packet || av_new_packet(packet, int(size)) < 0) {
+        av_packet_free(&packet);
+        return GST_FLOW_ERROR;
+    }
+    gst_buffer_extract(buffer, 0, packet->data, size);
+    const int sent = avcodec_send_packet(self->context, packet);
+    av_packet_free(&packet);
+    if (sent < 0) {
+        GstFlowReturn ret = GST_FLOW_OK;
+        GST_AUDIO_DECODER_ERROR(self, 1, STREAM, DECODE, (nullptr), ("libav: %d", sent), ret);
+        return ret == GST_FLOW_OK ? gst_audio_decoder_finish_frame(decoder, nullptr, 1) : ret;
+    }
+    return Receive(self);
+}
+
+gboolean SetFormat(GstAudioDecoder* decoder, GstCaps* caps) {
+    TavimoAacDec* self = Self(decoder);
+    avcodec_free_context(&self->context);
+    gst_audio_info_init(&self->info);
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
+    self->context = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (!self->context)
+        return FALSE;
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    const GValue* value = gst_structure_get_value(s, "codec_data");
+    GstBuffer* config =
+        value && G_VALUE_HOLDS(value, GST_TYPE_BUFFER) ? gst_value_get_buffer(value) : nullptr;
+    if (config) {
+        const gsize size = gst_buffer_get_size(config);
+        self->context->extradata =
+            static_cast<uint8_t*>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (self->context->extradata) {
+            gst_buffer_extract(config, 0, self->context->extradata, size);
+            self->context->extradata_size = int(size);
+        }
+    }
+    int rate = 0, channels = 0;
+    if (gst_structure_get_int(s, "rate", &rate))
+        self->context->sample_rate = rate;
+    if (gst_structure_get_int(s, "channels", &channels))
+        av_channel_layout_default(&self->context->ch_layout, channels);
+    if (avcodec_open2(self->context, codec, nullptr) < 0) {
+        avcodec_free_context(&self->context);
+        GST_ELEMENT_ERROR(self, LIBRARY, INIT, (nullptr), ("libav's AAC decoder did not open"));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void Flush(GstAudioDecoder* decoder, gboolean) {
+    if (TavimoAacDec* self = Self(decoder); self->context)
+        avcodec_flush_buffers(self->context);
+}
+
+gboolean Stop(GstAudioDecoder* decoder) {
+    TavimoAacDec* self = Self(decoder);
+    avcodec_free_context(&self->context);
+    gst_audio_info_init(&self->info);
+    return TRUE;
+}
+
+void Finalize(GObject* object) {
+    TavimoAacDec* self = Self(object);
+    av_frame_free(&self->sound);
+    avcodec_free_context(&self->context);
+    G_OBJECT_CLASS(tavimo_aac_dec_parent_class)->finalize(object);
+}
+
+void tavimo_aac_dec_class_init(TavimoAacDecClass* klass) {
+    GST_DEBUG_CATEGORY_INIT(aac_debug, "tavimoaacdec", 0, "AAC decoder on libavcodec");
+    G_OBJECT_CLASS(klass)->finalize = Finalize;
+    // Named as the libav plugin names its decoder (the Filters menu shows it).
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
+    g_autofree gchar* name = g_strdup_printf("libav %s decoder", codec ? codec->long_name : "AAC");
+    auto* element_class = GST_ELEMENT_CLASS(klass);
+    gst_element_class_set_metadata(element_class, name, "Codec/Decoder/Audio",
+                                   "Decodes AAC with libavcodec", "Tavimo");
+    GstCaps* sink = gst_caps_from_string(kSinkCaps);
+    GstCaps* src = gst_caps_from_string(kSrcCaps);
+    gst_element_class_add_pad_template(
+        element_class, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, sink));
+    gst_element_class_add_pad_template(
+        element_class, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, src));
+    gst_caps_unref(sink);
+    gst_caps_unref(src);
+    auto* decoder_class = GST_AUDIO_DECODER_CLASS(klass);
+    decoder_class->stop = Stop;
+    decoder_class->set_format = SetFormat;
+    decoder_class->handle_frame = HandleFrame;
+    decoder_class->flush = Flush;
+}
+
+void tavimo_aac_dec_init(TavimoAacDec* self) {
+    self->context = nullptr;
+    self->sound = av_frame_alloc();
+    gst_audio_info_init(&self->info);
+    auto* decoder = GST_AUDIO_DECODER(self);
+    gst_audio_decoder_set_drainable(decoder, TRUE);
+    gst_audio_decoder_set_needs_format(decoder, TRUE);
+}
+
+}  // namespace
+
+namespace avcodec_internal {
+GType AacDecoderType() {
+    return tavimo_aac_dec_get_type();
+}
+}  // namespace avcodec_internal
+
+// libav's messages go to GStreamer's log ("libav" at debug level), as the
+// libav plugin has them, rather than to the terminal.
+GST_DEBUG_CATEGORY_STATIC(libav_debug);
+
+void LogLibav(void*, int level, const char* format, va_list args) {
+    if (level > av_log_get_level() || !libav_debug)
+        return;
+    const GstDebugLevel to = level <= AV_LOG_ERROR     ? GST_LEVEL_ERROR
+                             : level <= AV_LOG_WARNING ? GST_LEVEL_WARNING
+                             : level <= AV_LOG_INFO    ? GST_LEVEL_INFO
+                                                       : GST_LEVEL_DEBUG;
+    if (to > gst_debug_category_get_threshold(libav_debug))
+        return;
+    char text[512];
+    g_vsnprintf(text, sizeof text, format, args);
+    g_strchomp(text);
+    GST_CAT_LEVEL_LOG(libav_debug, to, nullptr, "%s", text);
+}
+
+bool RegisterAvcodecDecoders() {
+    static const bool logged = [] {
+        GST_DEBUG_CATEGORY_INIT(libav_debug, "libav", 0, "libav's own messages");
+        av_log_set_callback(LogLibav);
+        return true;
+    }();
+    (void)logged;
+    // Just above GStreamer's libav decoders (primary), below nothing else.
+    constexpr guint kRank = GST_RANK_PRIMARY + 1;
+    return gst_element_register(nullptr, kH264DecoderName, kRank,
+                                avcodec_internal::H264DecoderType()) &&
+           gst_element_register(nullptr, kAacDecoderName, kRank, tavimo_aac_dec_get_type());
+}
+
+}  // namespace tavimo
