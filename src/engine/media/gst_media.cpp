@@ -49,6 +49,23 @@ GstPadProbeReturn DropStaleSound(GstPad*, GstPadProbeInfo* info, gpointer data) 
     return same ? GST_PAD_PROBE_OK : GST_PAD_PROBE_DROP;
 }
 
+// Streaming thread, as a gap event leaves the tempo filter. At another
+// speed than 1, scaletempo moves a gap stamped before the segment's start
+// to about 2^63 ns (its subtraction wraps), as a transport stream's audio
+// brought after a speed change near its end: the audio sink then waited on
+// the clock for that time, and GStreamer's wait on a time so far off never
+// sleeps (its deadline overflows) but spins on the lock the next flushing
+// seek or Stop needs to wake it; on a loaded machine the window hung.
+GstPadProbeReturn DropAbsurdGap(GstPad*, GstPadProbeInfo* info, gpointer) {
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_GAP)
+        return GST_PAD_PROBE_OK;
+    GstClockTime at = GST_CLOCK_TIME_NONE;
+    gst_event_parse_gap(event, &at, nullptr);
+    constexpr GstClockTime kCenturies = GstClockTime(1) << 62;  // 146 years
+    return GST_CLOCK_TIME_IS_VALID(at) && at >= kCenturies ? GST_PAD_PROBE_DROP : GST_PAD_PROBE_OK;
+}
+
 class GstFramework : public MediaFramework {
   public:
     explicit GstFramework(const GstMediaOptions& options) : options_(options) {
@@ -136,6 +153,12 @@ class GstFramework : public MediaFramework {
             in, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
             DropStaleSound, gst_audio_info_new(), GDestroyNotify(gst_audio_info_free));
         gst_object_unref(in);
+        if (tempo) {
+            GstPad* tempoOut = gst_element_get_static_pad(tempo, "src");
+            gst_pad_add_probe(tempoOut, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, DropAbsurdGap, nullptr,
+                              nullptr);
+            gst_object_unref(tempoOut);
+        }
         *out = std::make_shared<AudioRendererFilter>(bin, volume, sink, tempo != nullptr, clock,
                                                      night);
         return S_OK;

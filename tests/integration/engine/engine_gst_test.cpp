@@ -543,6 +543,37 @@ TEST_F(EngineGstTest, LoopComesBackToAAndNeverPassesB) {
     EXPECT_EQ(record.ClipState, ClipState::Running);
 }
 
+// Pushes, once, before the first audio a decoder gives from 3 s on, a gap
+// stamped 1 s: before the segment of a seek to 3 s. Streaming thread.
+GstPadProbeReturn PushEarlyGap(GstPad* pad, GstPadProbeInfo* info, gpointer pushed) {
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (GST_BUFFER_PTS(buffer) < 3 * GST_SECOND ||
+        static_cast<std::atomic<bool>*>(pushed)->exchange(true))
+        return GST_PAD_PROBE_OK;
+    gst_pad_push_event(pad, gst_event_new_gap(GST_SECOND, 0));
+    return GST_PAD_PROBE_OK;
+}
+
+// At twice the speed, a gap stamped before the segment's start (scaletempo
+// moves it to about 2^63 ns) leaves the clip playing to its end, where it
+// rewinds. Mended: the audio sink waited for that time for good, spinning
+// on the lock a seek or Stop needs (the window hung on a loaded machine).
+TEST_F(EngineGstTest, AGapBeforeTheSegmentAtTwiceTheSpeedIsPassedOver) {
+    // A transport stream: its segments have no end that would clip the gap.
+    ASSERT_TRUE(test::Ffmpeg("-i " + Media("chapters.mkv") + " -c copy " + Media("clip.ts")));
+    ASSERT_TRUE(Open(Media("clip.ts")));
+    std::atomic<bool> pushed{false};
+    const auto decoders = test::ElementsOfClass(Pipeline(), "Decoder/Audio");
+    ASSERT_FALSE(decoders.empty());
+    test::ProbePad(decoders[0], "src", GST_PAD_PROBE_TYPE_BUFFER, &PushEarlyGap, &pushed);
+    PlayAtPace();
+    record.SetSpeed(2.0);
+    record.SeekTo(3000 * kMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pushed.load(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Position() < 2000 * kMs; }, 10000))
+        << "stood at " << Position() / 1e7 << " s";
+}
+
 int ThreadCount() {
     return int(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
 }
