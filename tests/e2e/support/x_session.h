@@ -19,6 +19,8 @@
 
 #include "support/shell.h"
 
+struct _XDisplay;  // Xlib's Display
+
 namespace tavimo::e2e {
 
 // An Xvfb server on a free display number, ended with the object.
@@ -32,12 +34,14 @@ class XServer {
 
     bool Running() const { return pid_ > 0; }
     const std::string& Display() const { return display_; }  // ":N"
-    // The whole screen as the user sees it (`import -window root`).
+    // The whole screen as the user sees it (what `import -window root`
+    // saves); null when the server cannot be reached. Calling thread.
     QImage Screenshot() const;
 
   private:
     pid_t pid_ = -1;
     std::string display_;
+    mutable ::_XDisplay* eyes_ = nullptr;  // for Screenshot
 };
 
 // Runs `command` with DISPLAY set to `display`; returns its standard output.
