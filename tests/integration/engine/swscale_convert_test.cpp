@@ -504,6 +504,19 @@ TEST_F(SwscaleConvert, EveryDecodedFormatPassesTheConverterThePlayerPlugs) {
     }
 }
 
+// Black left of x 32, white from it; one pixel in four (odd x and y) at
+// Y 235, Cb and Cr 192 among Y 16, Cb and Cr 128; the bars, a column each
+// 16 wide in luma.
+int Edge(int c, int x, int) {
+    return c ? 128 : x < 32 ? 16 : 235;
+}
+int Sparse(int c, int x, int y) {
+    return (x & y & 1) ? (c ? 192 : 235) : (c ? 128 : 16);
+}
+int Bars(int c, int x, int) {
+    return kBt709[(x << (c ? 1 : 0)) / kBarWidth][c];
+}
+
 // Scaled without borders, the picture fills the frame top to bottom and is
 // filtered, not sampled. At twice its size a hard edge from black to white
 // gets a pixel each side of it a quarter and three quarters of the way
@@ -513,39 +526,19 @@ TEST_F(SwscaleConvert, EveryDecodedFormatPassesTheConverterThePlayerPlugs) {
 // of its block, gives the pixels' own colours. A 16:9 picture stretched into
 // a square frame shows no border above or below it.
 TEST_F(SwscaleConvert, ScaledPicturesFillTheFrameAndAreFilteredNotSampled) {
+    using Rgb = std::array<int, 3>;
+    const Rgb black = {0, 0, 0}, white = {255, 255, 255}, grey = {191, 191, 191};
+    const Rgb halved = {93, 52, 98};
     const struct {
         const char* name;
         int width, height, outWidth, outHeight;  // the input's and the output's size
         int (*value)(int c, int x, int y);
-        int x;                      // the first of four pixels in the top, middle and bottom rows
-        std::array<int, 3> rgb[4];  // their colours
+        int x;       // the first of four pixels in the top, middle and bottom rows
+        Rgb rgb[4];  // their colours
     } rows[] = {
-        {"twice the size",
-         64,
-         8,
-         128,
-         16,
-         [](int c, int x, int) { return c        ? 128
-                                        : x < 32 ? 16
-                                                 : 235; },
-         62,
-         {{0, 0, 0}, {64, 64, 64}, {191, 191, 191}, {255, 255, 255}}},
-        {"halved",
-         128,
-         32,
-         64,
-         16,
-         [](int c, int x, int y) { return (x & y & 1) ? (c ? 192 : 235) : (c ? 128 : 16); },
-         30,
-         {{93, 52, 98}, {93, 52, 98}, {93, 52, 98}, {93, 52, 98}}},
-        {"16:9 stretched into a square",
-         128,
-         72,
-         128,
-         128,
-         [](int c, int x, int) { return kBt709[(x << (c ? 1 : 0)) / kBarWidth][c]; },
-         6,
-         {{191, 191, 191}, {191, 191, 191}, {191, 191, 191}, {191, 191, 191}}},
+        {"twice the size", 64, 8, 128, 16, Edge, 62, {black, {64, 64, 64}, grey, white}},
+        {"halved", 128, 32, 64, 16, Sparse, 30, {halved, halved, halved, halved}},
+        {"16:9 stretched into a square", 128, 72, 128, 128, Bars, 6, {grey, grey, grey, grey}},
     };
     for (const auto& row : rows) {
         const std::string caps = CapsOf("I420", row.width, row.height);
