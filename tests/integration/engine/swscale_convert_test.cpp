@@ -556,11 +556,11 @@ TEST_F(SwscaleConvert, ScaledPicturesFillTheFrameAndAreFilteredNotSampled) {
 // A decoder renders straight into the converter's input pool: the pictures
 // it pushes share their memory with the ones libav keeps as references.
 // Whoever writes into such a picture (here as the subtitle mixer does, after
-// making the buffer writable) must get a copy: a white block drawn into
-// frame 10 of a still picture shows in frame 10 only, and every other frame
-// comes out as it does when nothing is drawn. One decoder thread, as the
-// player has up to 1080p30: frame 11 is decoded from frame 10 after it was
-// drawn into (with frame threads it was decoded before).
+// making the buffer writable) must get a copy: frame 10 painted white shows
+// white in frame 10 only, and every other frame comes out as it does when
+// nothing is painted. One decoder thread, as the player has up to 1080p30:
+// frame 11 is decoded from frame 10 after it was painted (with frame
+// threads it was decoded before).
 struct DecodedRun {
     std::vector<Picture> frames;
     int shared = 0;  // frames that reached the converter sharing memory
@@ -596,15 +596,10 @@ DecodedRun DecodeStill(bool draw) {
                 GstVideoFrame frame;
                 if (gst_video_info_from_caps(&vinfo, caps) &&
                     gst_video_frame_map(&frame, &vinfo, buffer, GST_MAP_READWRITE)) {
-                    for (guint plane = 0; plane < 3; ++plane) {
-                        auto* rows =
-                            static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane));
-                        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane);
-                        const int shift = plane == 0 ? 0 : 1;  // 4:2:0
-                        for (int y = 16 >> shift; y < 32 >> shift; ++y)
-                            std::memset(rows + size_t(stride) * y + (16 >> shift),
-                                        plane == 0 ? 235 : 128, size_t(32 >> shift));
-                    }
+                    for (guint plane = 0; plane < 3; ++plane)
+                        std::memset(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane), plane ? 128 : 235,
+                                    size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane)) *
+                                        GST_VIDEO_FRAME_COMP_HEIGHT(&frame, plane));
                     gst_video_frame_unmap(&frame);
                 }
                 GST_PAD_PROBE_INFO_DATA(info) = buffer;
