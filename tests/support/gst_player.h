@@ -110,6 +110,22 @@ inline std::vector<guint8> Rgbx(GstSample* sample, int width = 320, int height =
     return out;
 }
 
+// Pixels of the RGBx picture `rgbx` (`width` wide, rows without padding) in
+// [x0, x1) x [y0, y1) whose R, G, B `match`; -1 when there is no picture.
+template <typename Match>
+int CountPixels(const std::vector<guint8>& rgbx, int width, int x0, int y0, int x1, int y1,
+                Match match) {
+    if (rgbx.empty())
+        return -1;
+    int count = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const guint8* p = rgbx.data() + (size_t(y) * width + x) * 4;
+            count += match(p[0], p[1], p[2]) ? 1 : 0;
+        }
+    return count;
+}
+
 // The sample `sink` took last (the caller's), null before any.
 inline GstSample* LastSample(GstElement* sink) {
     GstSample* sample = nullptr;

@@ -504,6 +504,19 @@ TEST_F(SwscaleConvert, EveryDecodedFormatPassesTheConverterThePlayerPlugs) {
     }
 }
 
+// Black left of x 32, white from it; one pixel in four (odd x and y) at
+// Y 235, Cb and Cr 192 among Y 16, Cb and Cr 128; the bars, a column each
+// 16 wide in luma.
+int Edge(int c, int x, int) {
+    return c ? 128 : x < 32 ? 16 : 235;
+}
+int Sparse(int c, int x, int y) {
+    return (x & y & 1) ? (c ? 192 : 235) : (c ? 128 : 16);
+}
+int Bars(int c, int x, int) {
+    return kBt709[(x << (c ? 1 : 0)) / kBarWidth][c];
+}
+
 // Scaled without borders, the picture fills the frame top to bottom and is
 // filtered, not sampled. At twice its size a hard edge from black to white
 // gets a pixel each side of it a quarter and three quarters of the way
@@ -513,39 +526,19 @@ TEST_F(SwscaleConvert, EveryDecodedFormatPassesTheConverterThePlayerPlugs) {
 // of its block, gives the pixels' own colours. A 16:9 picture stretched into
 // a square frame shows no border above or below it.
 TEST_F(SwscaleConvert, ScaledPicturesFillTheFrameAndAreFilteredNotSampled) {
+    using Rgb = std::array<int, 3>;
+    const Rgb black = {0, 0, 0}, white = {255, 255, 255}, grey = {191, 191, 191};
+    const Rgb halved = {93, 52, 98};
     const struct {
         const char* name;
         int width, height, outWidth, outHeight;  // the input's and the output's size
         int (*value)(int c, int x, int y);
-        int x;                      // the first of four pixels in the top, middle and bottom rows
-        std::array<int, 3> rgb[4];  // their colours
+        int x;       // the first of four pixels in the top, middle and bottom rows
+        Rgb rgb[4];  // their colours
     } rows[] = {
-        {"twice the size",
-         64,
-         8,
-         128,
-         16,
-         [](int c, int x, int) { return c        ? 128
-                                        : x < 32 ? 16
-                                                 : 235; },
-         62,
-         {{0, 0, 0}, {64, 64, 64}, {191, 191, 191}, {255, 255, 255}}},
-        {"halved",
-         128,
-         32,
-         64,
-         16,
-         [](int c, int x, int y) { return (x & y & 1) ? (c ? 192 : 235) : (c ? 128 : 16); },
-         30,
-         {{93, 52, 98}, {93, 52, 98}, {93, 52, 98}, {93, 52, 98}}},
-        {"16:9 stretched into a square",
-         128,
-         72,
-         128,
-         128,
-         [](int c, int x, int) { return kBt709[(x << (c ? 1 : 0)) / kBarWidth][c]; },
-         6,
-         {{191, 191, 191}, {191, 191, 191}, {191, 191, 191}, {191, 191, 191}}},
+        {"twice the size", 64, 8, 128, 16, Edge, 62, {black, {64, 64, 64}, grey, white}},
+        {"halved", 128, 32, 64, 16, Sparse, 30, {halved, halved, halved, halved}},
+        {"16:9 stretched into a square", 128, 72, 128, 128, Bars, 6, {grey, grey, grey, grey}},
     };
     for (const auto& row : rows) {
         const std::string caps = CapsOf("I420", row.width, row.height);
@@ -563,11 +556,11 @@ TEST_F(SwscaleConvert, ScaledPicturesFillTheFrameAndAreFilteredNotSampled) {
 // A decoder renders straight into the converter's input pool: the pictures
 // it pushes share their memory with the ones libav keeps as references.
 // Whoever writes into such a picture (here as the subtitle mixer does, after
-// making the buffer writable) must get a copy: a white block drawn into
-// frame 10 of a still picture shows in frame 10 only, and every other frame
-// comes out as it does when nothing is drawn. One decoder thread, as the
-// player has up to 1080p30: frame 11 is decoded from frame 10 after it was
-// drawn into (with frame threads it was decoded before).
+// making the buffer writable) must get a copy: frame 10 painted white shows
+// white in frame 10 only, and every other frame comes out as it does when
+// nothing is painted. One decoder thread, as the player has up to 1080p30:
+// frame 11 is decoded from frame 10 after it was painted (with frame
+// threads it was decoded before).
 struct DecodedRun {
     std::vector<Picture> frames;
     int shared = 0;  // frames that reached the converter sharing memory
@@ -603,15 +596,10 @@ DecodedRun DecodeStill(bool draw) {
                 GstVideoFrame frame;
                 if (gst_video_info_from_caps(&vinfo, caps) &&
                     gst_video_frame_map(&frame, &vinfo, buffer, GST_MAP_READWRITE)) {
-                    for (guint plane = 0; plane < 3; ++plane) {
-                        auto* rows =
-                            static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane));
-                        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane);
-                        const int shift = plane == 0 ? 0 : 1;  // 4:2:0
-                        for (int y = 16 >> shift; y < 32 >> shift; ++y)
-                            std::memset(rows + size_t(stride) * y + (16 >> shift),
-                                        plane == 0 ? 235 : 128, size_t(32 >> shift));
-                    }
+                    for (guint plane = 0; plane < 3; ++plane)
+                        std::memset(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane), plane ? 128 : 235,
+                                    size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane)) *
+                                        GST_VIDEO_FRAME_COMP_HEIGHT(&frame, plane));
                     gst_video_frame_unmap(&frame);
                 }
                 GST_PAD_PROBE_INFO_DATA(info) = buffer;

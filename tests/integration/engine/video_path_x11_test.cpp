@@ -363,16 +363,9 @@ struct CopyCount {
     }
 };
 
-// Pixels of a 32-bit picture's bottom quarter whose first three bytes are
-// all above 200 (the subtitle's white on a dark grey picture).
-int WhiteAtTheBottom(const uint8_t* data, int stride, int width, int height) {
-    int white = 0;
-    for (int y = height * 3 / 4; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* p = data + size_t(stride) * y + 4 * x;
-            white += p[0] > 200 && p[1] > 200 && p[2] > 200;
-        }
-    return white;
+// The subtitle's white on a dark grey picture.
+bool White(int r, int g, int b) {
+    return r > 200 && g > 200 && b > 200;
 }
 
 // 1080p H.264 under two lines of subtitle all along, shown at its size: the
@@ -405,13 +398,15 @@ TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
     EXPECT_EQ(count.copies, 0) << "of " << count.frames << " frames";
     g_autoptr(GstSample) sample = test::LastSample(player.Sink());
     const std::vector<guint8> sunk = test::Rgbx(sample, 1920, 1080);
-    EXPECT_GT(WhiteAtTheBottom(sunk.data(), 1920 * 4, 1920, int(sunk.size() / (1920 * 4))), 500)
+    EXPECT_GT(test::CountPixels(sunk, 1920, 0, 810, 1920, 1080, White), 500)
         << "no subtitle reached the sink";
     std::shared_ptr<ICurrentImage> image;
     VideoImage shot;
     ASSERT_TRUE(SUCCEEDED(player.record.pWC->GetCurrentImage(&image)) && image &&
                 SUCCEEDED(image->GetBitmap(&shot)));
-    EXPECT_GT(WhiteAtTheBottom(shot.rgbx.data(), shot.width * 4, shot.width, shot.height), 500)
+    EXPECT_GT(test::CountPixels(shot.rgbx, shot.width, 0, shot.height * 3 / 4, shot.width,
+                                shot.height, White),
+              500)
         << "the screenshot lost the subtitle";
 }
 
