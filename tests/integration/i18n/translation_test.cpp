@@ -173,7 +173,8 @@ TEST_F(PseudoTranslation, TipsDialogsBoxesNotesAndClipEntriesAreTranslated) {
 }
 
 // Each shipped language: its translation loads with Qt's, and no menu (nor
-// the menu bar) offers one accelerator letter twice.
+// the menu bar) offers one accelerator letter twice; a translated error text
+// cut to a short buffer ends on a whole character.
 TEST(ShippedLanguages, LoadWithQtsOwnAndKeepAcceleratorsUnique) {
     for (const char* language : {"de", "fr", "es", "pl", "pt_BR", "ru", "it", "cs"}) {
         ASSERT_TRUE(InstallTranslations(*qApp, QString::fromLatin1(language))) << language;
@@ -195,17 +196,13 @@ TEST(ShippedLanguages, LoadWithQtsOwnAndKeepAcceleratorsUnique) {
                     << QString(text.at(at + 1)).toStdString() << "' twice";
             }
         }
+        if (std::string(language) == "ru") {  // an error text cut short ends on a whole letter
+            char buffer[4];
+            EXPECT_EQ(GetErrorText(E_FAIL, buffer, sizeof buffer), 2u);
+            EXPECT_STREQ(buffer, "\u041e");  // "О", the first letter of "Операция не удалась."
+        }
         RemoveTranslators();
     }
-}
-
-// A translated error text cut to a short buffer ends on a whole character.
-TEST(ShippedLanguages, ErrorTextCutOnlyBetweenCharacters) {
-    ASSERT_TRUE(InstallTranslations(*qApp, "ru"));
-    char buffer[4];
-    EXPECT_EQ(GetErrorText(E_FAIL, buffer, sizeof buffer), 2u);
-    EXPECT_STREQ(buffer, "\u041e");  // "О", the first letter of "Операция не удалась."
-    RemoveTranslators();
 }
 
 // (English first and nothing shipped: --help below, through the real program.)
