@@ -11,15 +11,22 @@
 #include <utility>
 #include <vector>
 
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QSlider>
+#include <QToolBar>
+#include <QTranslator>
 
+#include "../frame/frame_test_util.h"
+#include "app/main_frame.h"
 #include "app/translations.h"
 #include "engine/chapters_loop.h"
 #include "engine/media/hresult.h"
 #include "engine/playback_speed.h"
 #include "engine/track_choices.h"
-#include "frame_texts.h"
 #include "integration/about_dialog.h"
 #include "integration/help_update.h"
 #include "integration/open_url_dialog.h"
@@ -34,6 +41,17 @@ namespace {
 
 const QString kMark = QStringLiteral("\u203c");  // the pseudo-translation's mark
 constexpr int64_t kSecond = 10000000;            // 100 ns units
+
+// The frame as start-up makes it, on fakes.
+struct TestFrame : frame_test::TestFrame {
+    TestFrame() { Start(); }
+};
+
+// The translators installed on the application go (they are its children).
+void RemoveTranslators() {
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>())
+        delete translator;
+}
 
 class NoLauncher : public platform::Launcher {
   public:
