@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <regex>
 
@@ -54,24 +53,6 @@ bool PlainPicture(const XServer& server) {
     });
 }
 
-// `srt` with every cue `ms` later.
-std::string Shifted(const std::string& srt, long ms) {
-    const std::regex time(R"((\d\d):(\d\d):(\d\d),(\d\d\d))");
-    std::string out;
-    auto last = srt.cbegin();
-    for (std::sregex_iterator it(srt.begin(), srt.end(), time), end; it != end; ++it) {
-        const auto& m = *it;
-        const long at = ((std::stol(m[1]) * 60 + std::stol(m[2])) * 60 + std::stol(m[3])) * 1000 +
-                        std::stol(m[4]) + ms;
-        char text[32];
-        std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld,%03ld", at / 3600000, at / 60000 % 60,
-                      at / 1000 % 60, at % 1000);
-        out.append(last, m[0].first).append(text);
-        last = m[0].second;
-    }
-    return out.append(last, srt.cend());
-}
-
 // A 90 s clip of speech over noise at 20 dB, its true cues in truth.srt.
 void MakeSpeechClip(const std::string& dir, int seed) {
     const std::string script = std::string(TAVIMO_SOURCE_DIR) + "/tests/support/speech_clip.py";
@@ -97,8 +78,7 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
     const std::string dir = data.path().toStdString();
     MakeSpeechClip(dir, 21);
     // The file beside the clip shows every cue 2.35 s late.
-    const std::string out = Shifted(FileText(dir + "/truth.srt"), 2350);
-    std::ofstream(dir + "/film.srt") << out;
+    ASSERT_TRUE(test::Ffmpeg("-itsoffset 2.35 -i " + dir + "/truth.srt " + dir + "/film.srt"));
     const std::string remembered = cache.path().toStdString() + "/tavimo/subtitle-sync.txt";
     const std::vector<std::string> env = {"XDG_CACHE_HOME=" + cache.path().toStdString()};
 
@@ -138,13 +118,9 @@ TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
         // The same subtitles as an ASS track inside the clip (Matroska), 1.8 s
         // early and not flagged default: chosen by hand with V, the track is
         // read whole when Y starts, though only its first cues have played.
-        std::ofstream(dir + "/early.srt") << Shifted(FileText(dir + "/truth.srt"), -1800);
-        ASSERT_EQ(
-            std::system(("ffmpeg -loglevel error -y -i " + dir + "/early.srt " + dir +
-                         "/early.ass && ffmpeg -loglevel error -y -i " + dir + "/film.mp4 -i " +
-                         dir + "/early.ass -map 0 -map 1 -c copy " + dir + "/film.mkv")
-                            .c_str()),
-            0);
+        ASSERT_TRUE(test::Ffmpeg("-itsoffset -1.8 -i " + dir + "/truth.srt " + dir + "/early.ass"));
+        ASSERT_TRUE(test::Ffmpeg("-i " + dir + "/film.mp4 -i " + dir +
+                                 "/early.ass -map 0 -map 1 -c copy " + dir + "/film.mkv"));
         std::filesystem::remove(remembered);
         Player player(server, user, {dir + "/film.mkv"}, env);
         ASSERT_TRUE(player.WaitForWindow(15s));

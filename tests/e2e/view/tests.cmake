@@ -3,5 +3,4 @@
 # the screen. Each test starts its own X server.
 tavimo_e2e_test(NAME view_e2e_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/view_e2e_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/scale_e2e_test.cpp
     DEPENDS demo_clip)

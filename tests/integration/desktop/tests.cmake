@@ -7,7 +7,6 @@ if(TAVIMO_BUILD_TESTS AND TAVIMO_BUILD_UI)
     target_link_libraries(tavimo_private_bus PUBLIC Qt6::DBus)
 endif()
 tavimo_test(NAME desktop_bus_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/idle_inhibit_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/mpris_test.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/desktop_bus_test.cpp
     LIBS tavimo_ui tavimo_private_bus Qt6::Test
     LABELS integration)

@@ -3,7 +3,6 @@
 # and seek bar.
 tavimo_test(NAME main_frame_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_frame_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/../engine_view/tavimo_view_test.cpp
             ${TAVIMO_TEST_SUPPORT_DIR}/qt_widgets_main.cpp
     LIBS tavimo_ui Qt6::Test
     LABELS integration)

@@ -1,17 +1,5 @@
 # Translations: the .ts files (complete, their markers kept, up to date with
 # the sources), and the program under a pseudo-translation and in German.
-if(TAVIMO_BUILD_UI AND TARGET Qt6::lupdate)
-    tavimo_test(NAME translation_ts_files_test
-        SOURCES ${CMAKE_CURRENT_LIST_DIR}/ts_files_test.cpp
-        LIBS Qt6::Core
-        LABELS integration)
-    if(TARGET translation_ts_files_test)
-        list(JOIN TAVIMO_LUPDATE_OPTIONS " " options)
-        target_compile_definitions(translation_ts_files_test PRIVATE
-            TAVIMO_LUPDATE="$<TARGET_FILE:Qt6::lupdate>" TAVIMO_TR_LIST="${TAVIMO_TR_LIST}"
-            TAVIMO_LUPDATE_OPTIONS="${options}")
-    endif()
-endif()
 
 if(TAVIMO_BUILD_TESTS AND TAVIMO_BUILD_UI AND TARGET Qt6::lupdate)
     # Every text the sources mark, "translated" as itself behind a marker.
@@ -36,8 +24,11 @@ tavimo_test(NAME translation_test
     LABELS integration)
 if(TARGET translation_test)
     add_dependencies(translation_test tavimo_pseudo_translation tavimo)
+    list(JOIN TAVIMO_LUPDATE_OPTIONS " " options)
     target_compile_definitions(translation_test PRIVATE
-        TAVIMO_PSEUDO_QM="${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.qm")
+        TAVIMO_PSEUDO_QM="${CMAKE_CURRENT_BINARY_DIR}/i18n/tavimo_pseudo.qm"
+        TAVIMO_LUPDATE="$<TARGET_FILE:Qt6::lupdate>" TAVIMO_TR_LIST="${TAVIMO_TR_LIST}"
+        TAVIMO_LUPDATE_OPTIONS="${options}")
 endif()
 
 # The desktop entry and metainfo in every language, valid for their checkers.

@@ -3,10 +3,7 @@
 # read from bytes written out, damaged ones too.
 tavimo_test(NAME engine_unit_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/player_record_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/tracks_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/playback_speed_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/mp4_chapters_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/dvb_pages_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/stream_data_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/night_dsp_test.cpp
     LIBS tavimo_core
     LABELS unit threads)

@@ -1,7 +1,6 @@
 # The recent-file list on an in-memory registry and a scripted menu, and the
 # resume positions on a real settings file.
 tavimo_test(NAME engine_recent_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/recent_file_list_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/resume_positions_test.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_recent_test.cpp
     LIBS tavimo_core
     LABELS unit)

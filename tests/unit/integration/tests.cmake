@@ -1,7 +1,6 @@
 # Folder steps, file-type registration and the help and update addresses, on
 # real folders with the desktop's answers scripted.
 tavimo_test(NAME integration_files_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/folder_navigation_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/file_type_access_test.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/files_test.cpp
     LIBS tavimo_core
     LABELS unit)

@@ -423,10 +423,14 @@ TEST_F(MixerTest, DelayShiftsEveryEntryAndItsNoticeShowsAlone) {
         shared.SubtitleDelay = row.delay;
         EXPECT_EQ(Due(row.ms), row.entry);
     }
+    // A delay stops at an hour.
+    PictureNote note(shared, [] {});
+    SubtitleDelay(shared, note).Step(SubtitleDelay::kLimitMs);
+    EXPECT_EQ(shared.SubtitleDelay.load(), SubtitleDelay::kLimitMs);
     // With subtitles hidden, the notice alone: one line 8 px from the top and
-    // left (its outline one pixel further); "Subtitle delay: +2.5 s" is wider
-    // than 100 px in any font.
+    // left (its outline one pixel further), wider than 100 px in any font.
     shared.ViewSubtitles = 0;
+    ASSERT_EQ(DelayNoticeText(2500), "Subtitle delay: +2.5 s") << "with its sign";
     shared.Note.Set(DelayNoticeText(2500));
     const Box box = Drawn(Levels(640, 480), 640, 0, 480);
     EXPECT_TRUE(box.top >= 7 && box.bottom <= 8 + 2 * kCy && box.left >= 7 && box.left <= 10 &&
@@ -466,19 +470,6 @@ TEST_F(MixerTest, RetimingMapsTheFrameTimeThroughRateAndParts) {
     EXPECT_FALSE(shared.Timing.Active());
     EXPECT_EQ(Due(1000), 0) << "A on its own time";
     EXPECT_EQ(Due(10000), 1) << "B on its own time";
-}
-
-// The notice's sign, and a delay that stops at an hour. Z, X and Shift+Z,
-// their notice and the still picture drawn again, are the frame's and the
-// end-to-end tests'.
-TEST(SubtitleDelay, NoticeHasItsSignAndTheDelayStopsAtAnHour) {
-    EXPECT_EQ(DelayNoticeText(300), "Subtitle delay: +0.3 s");
-    MixerShared shared;
-    PictureNote note(shared, [] {});
-    SubtitleDelay delay(shared, note);
-    shared.SubtitleDelay = SubtitleDelay::kLimitMs;
-    delay.Step(100);
-    EXPECT_EQ(shared.SubtitleDelay.load(), SubtitleDelay::kLimitMs);
 }
 
 LogFontBytes Record(int32_t height, int32_t weight, const char* face) {

@@ -1,8 +1,7 @@
 # The settings store: calls, the file's text, damaged files, and several
 # processes on one file.
 tavimo_test(NAME registry_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_store_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/registry_process_test.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_test.cpp
     LIBS tavimo_core
     LABELS unit
     COST 60)

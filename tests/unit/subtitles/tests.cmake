@@ -7,14 +7,9 @@ if(TARGET subtitles_tests)
     target_compile_definitions(subtitles_tests PRIVATE SUBTITLE_DUMP="$<TARGET_FILE:subtitle-dump>")
 endif()
 
-# Embedded cue text and the per-track cue stores.
-tavimo_test(NAME embedded_cues_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/embedded_cues_test.cpp
-    LIBS tavimo_core
-    LABELS unit threads)
-
-# The bounds on a streamed ASS track's events.
-tavimo_test(NAME ass_admission_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ass_admission_test.cpp
+# Embedded cue text, the per-track cue stores and the bounds on a streamed
+# ASS track's events.
+tavimo_test(NAME streamed_subtitles_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/streamed_subtitles_test.cpp
     LIBS tavimo_core
     LABELS unit threads)

@@ -1,7 +1,10 @@
-// MPRIS on a private session bus, asked by a client of its own as a desktop
-// would, driving the main frame's player on GStreamer (fake sinks) over a 30 s
-// clip with a key frame every 10 s: positions land on the frame asked for, and
-// offsets and positions at the ends of the 64-bit range stay inside the clip.
+// The desktop's bus, private to the test. The idle hold against a stand-in
+// org.freedesktop.ScreenSaver: holders are counted apart, and a hold released
+// or ended before its cookie came is still given back. MPRIS, asked by a
+// client of its own as a desktop would, driving the main frame's player on
+// GStreamer (fake sinks) over a 30 s clip with a key frame every 10 s:
+// positions land on the frame asked for, and offsets and positions at the
+// ends of the 64-bit range stay inside the clip.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -21,6 +24,7 @@
 #include "app/desktop_wiring.h"
 #include "engine/media/gst_media.h"
 #include "integration/mpris.h"
+#include "platform/idle_inhibit.h"
 #include "private_bus.h"
 #include "resources/command_ids.h"
 #include "support/gst_player.h"
@@ -97,6 +101,36 @@ TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
         ASSERT_TRUE(Call(method, args));
         EXPECT_NEAR(position(), landed, 400'000);  // within a frame
         EXPECT_EQ(commands.size() == 1 && commands.at(0).at(0).toInt() == ID_NEXT_FILE, next);
+    }
+}
+
+using platform::IdleInhibit;
+using testing::ScreenSaverStandIn;
+
+TEST(IdleInhibit, HoldsAndReleasesThroughTheService) {
+    using Steps = void (*)(std::unique_ptr<IdleInhibit>&, std::unique_ptr<IdleInhibit>&);
+    // case, what the two holders do, then the service's inhibits, un-inhibits, holds outstanding
+    const std::tuple<const char*, Steps, int, int, int> cases[] = {
+        {"hold twice is one hold", [](auto& a, auto&) { a->Hold(), a->Hold(); }, 1, 0, 1},
+        {"two holders: releasing one keeps the other",
+         [](auto& a, auto& b) { a->Hold(), b->Hold(), QTest::qWait(300), a->Release(); }, 2, 1, 1},
+        {"released before the cookie came: given back when it comes",
+         [](auto& a, auto&) { a->Hold(), a->Release(); }, 1, 1, 0},
+        {"ended before the cookie came: still given back",
+         [](auto& a, auto&) { a->Hold(), a.reset(); }, 1, 1, 0},
+    };
+    for (const auto& [name, steps, inhibits, unInhibits, outstanding] : cases) {
+        SCOPED_TRACE(name);
+        ScreenSaverStandIn service;
+        ASSERT_TRUE(service.Registered());
+        service.SetReplyDelay(100);
+        auto a = std::make_unique<IdleInhibit>("Playing video");
+        auto b = std::make_unique<IdleInhibit>("Full screen");
+        steps(a, b);
+        QTest::qWait(500);  // every answer has come
+        EXPECT_EQ(service.Inhibits(), inhibits);
+        EXPECT_EQ(service.UnInhibits(), unInhibits);
+        EXPECT_EQ(service.Outstanding(), outstanding);
     }
 }
 
