@@ -20,6 +20,10 @@ constexpr double kReadShare = 0.8;
 // Heard as speech over this share of the time, the clip is heard again by
 // a stricter ear (music comes to about 0.8, a crowd to over 0.9).
 constexpr double kMostSpeechShare = 0.85;
+// Where the first ear found no match, a clip heard as speech over this
+// share of the time is heard again by the stricter ear too: music under the
+// voice comes to 0.67-0.78 at 5-0 dB, a voice over noise to about 0.4.
+constexpr double kMostSpeechShareUnmatched = 0.6;
 // The stricter ear's match is taken when it puts no cue further than this
 // from the first one.
 constexpr int64_t kMostApartMs = 500;
@@ -29,6 +33,10 @@ constexpr int64_t kMostApartMs = 500;
 // missed a ratio 0.1% off (24 against 23.976 frames a second) 0.00047 and
 // more, their last cues 0.25-0.39 s off.
 constexpr double kMostDriftAlone = 0.0004;
+// The same over music heard as speech (kMostSpeechShareUnmatched): right
+// matches left up to 0.00031, one that had missed a ratio 0.1% off 0.00038
+// (its last cues 0.6 s off).
+constexpr double kMostDriftAloneOverMusic = 0.00035;
 
 sync::SyncResult Refused(std::string reason) {
     sync::SyncResult r;
@@ -182,12 +190,18 @@ sync::SyncResult SynchroniseToSpeech(ISpeechSource& source, const std::vector<sy
     // many of them the bed's: the onsets after them pull the cues early, or
     // no offset stands out at all. Heard again by a stricter ear, the pauses
     // are the voice's own. Its match refines a first one, within
-    // kMostApartMs of it; where the first ear found none, it stands alone
-    // unless the onsets say it may have missed a drift.
-    if (sync::SpeechShare(speech) > kMostSpeechShare && source.Stricter()) {
+    // kMostApartMs of it; where the first ear found none (over music, a
+    // part of a cut clip may not stand out), it stands alone unless the
+    // onsets say it may have missed a drift.
+    const double share = sync::SpeechShare(speech);
+    const bool bedded =
+        share > kMostSpeechShare || (!result.matched && share > kMostSpeechShareUnmatched);
+    if (bedded && source.Stricter()) {
         sync::SyncResult strict;
         sync::AlignOptions options;
-        options.mostDrift = result.matched ? 0 : kMostDriftAlone;
+        options.mostDrift = result.matched             ? 0
+                            : share > kMostSpeechShare ? kMostDriftAlone
+                                                       : kMostDriftAloneOverMusic;
         if (!ListenAndMatch(source, first, duration, cues, options, runProgress, cancel, speech,
                             strict, &error)) {
             return Refused(error);

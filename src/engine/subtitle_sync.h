@@ -28,14 +28,14 @@ std::vector<SpeechWindow> WindowsAroundSplits(const sync::SyncResult& result,
                                               int64_t durationMs);
 
 // Opens `source`, listens, and matches `cues` (subtitle ms, sorted) to what
-// it hears. A clip heard as speech almost throughout is heard once more by
-// the source's stricter ear, whose match is taken when it lies within
-// 0.5 s of the first or, when the first ear found none, when no drift of
-// the speech from the cues says it missed a frame-rate change. `progress`
-// gets 0..1 from the listening threads, rising through every listen, and 1
-// once matched; `cancel` stops it (the result is then refused with the
-// reason "cancelled"). Worker thread; blocks until done, every listening
-// thread joined.
+// it hears. A clip heard as speech almost throughout, or most of the time
+// (music) when nothing matched, is heard once more by the source's stricter
+// ear, whose match is taken when it lies within 0.5 s of the first or, when
+// the first ear found none, when no drift of the speech from the cues says
+// it missed a frame-rate change. `progress` gets 0..1 from the listening
+// threads, rising through every listen, and 1 once matched; `cancel` stops
+// it (the result is then refused with the reason "cancelled"). Worker
+// thread; blocks until done, every listening thread joined.
 sync::SyncResult SynchroniseToSpeech(ISpeechSource& source, const std::vector<sync::Cue>& cues,
                                      const std::function<void(double)>& progress,
                                      const std::atomic<bool>& cancel);

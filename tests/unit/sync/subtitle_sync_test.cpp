@@ -3,6 +3,7 @@
 // "hears" a known script; the refusals are sync_cli_test's, on real clips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <thread>
 
@@ -38,12 +39,12 @@ TEST(SubtitleSync, WindowsAroundSplitsFillTheGapAroundTheSwitch) {
 }
 
 // Cues every few seconds; the fake hears speech exactly where they are,
-// `offsetMs` later, or, as a `crowd`, everywhere until asked to listen more
-// strictly.
+// `offsetMs` later, or, over a bed, the first `bedShare` of every 10 s
+// whatever is said, until asked to listen more strictly.
 class FakeSource : public ISpeechSource {
   public:
-    FakeSource(std::vector<Cue> cues, int64_t offsetMs, int64_t durationMs, bool asCrowd = false)
-        : crowd(asCrowd), cues_(std::move(cues)), offset_(offsetMs), duration_(durationMs) {}
+    FakeSource(std::vector<Cue> cues, int64_t offsetMs, int64_t durationMs, double bedShare = 0)
+        : bed(bedShare), cues_(std::move(cues)), offset_(offsetMs), duration_(durationMs) {}
 
     bool Open(const std::atomic<bool>&, std::string*) override { return true; }
     int64_t DurationMs() const override { return duration_; }
@@ -60,7 +61,8 @@ class FakeSource : public ISpeechSource {
                 return false;
             }
             for (int64_t t = windows[w].startMs; t < windows[w].endMs; t += sync::kStepMs) {
-                speech[static_cast<size_t>(t / sync::kStepMs)] = crowd || Speaking(t) ? 1 : -1;
+                const bool heard = bed > 0 ? t % 10'000 < bed * 10'000 : Speaking(t);
+                speech[static_cast<size_t>(t / sync::kStepMs)] = heard ? 1 : -1;
             }
             progress((w + 1.0) / static_cast<double>(windows.size()));
         }
@@ -69,21 +71,19 @@ class FakeSource : public ISpeechSource {
     }
 
     bool Stricter() override {
-        crowd = false;
+        bed = 0;
         return true;
     }
 
-    bool crowd, blockUntilCancelled = false;
+    double bed;
+    bool blockUntilCancelled = false;
     size_t windowsRead = 0;
 
   private:
     bool Speaking(int64_t t) const {
-        for (const Cue& c : cues_) {
-            if (t >= c.start + offset_ && t < c.end + offset_) {
-                return true;
-            }
-        }
-        return false;
+        return std::any_of(cues_.begin(), cues_.end(), [&](const Cue& c) {
+            return t >= c.start + offset_ && t < c.end + offset_;
+        });
     }
     std::vector<Cue> cues_;
     int64_t offset_, duration_;
@@ -103,20 +103,31 @@ std::vector<Cue> Cues(int64_t untilMs) {
 TEST(SubtitleSync, MatchesWhatTheSourceHears) {
     const std::vector<Cue> cues = Cues(2'400'000);
     // 12 of the clip's 41 minutes in 24 windows, heard once (the note at
-    // 80 % until the match is done); a crowd, heard as speech throughout and
-    // matched by nothing, once more by the stricter ear, whose match stands
-    // alone (the note moving on to 96 % meanwhile).
-    for (const bool crowd : {false, true}) {
-        FakeSource source(cues, 4'250, 2'500'000, crowd);
+    // 80 % until the match is done); a bed heard as speech throughout (a
+    // crowd) or, where nothing matched, most of the time (music), once more
+    // by the stricter ear, whose match stands alone (the note moving on to
+    // 96 % meanwhile); heard as speech half the time, refused at once.
+    const struct {
+        const char* name;
+        double bed, note;  // the note before the last
+        size_t windows;
+        bool matched;
+    } kCases[] = {{"voice", 0, 0.8, 24, true},
+                  {"crowd", 1, 0.96, 48, true},
+                  {"music", 0.7, 0.96, 48, true},
+                  {"half", 0.5, 0.8, 24, false}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        FakeSource source(cues, 4'250, 2'500'000, c.bed);
         std::vector<double> progress;
         const std::atomic<bool> cancel{false};
         const sync::SyncResult r = SynchroniseToSpeech(
             source, cues, [&](double d) { progress.push_back(d); }, cancel);
-        ASSERT_TRUE(r.matched) << r.reason;
-        EXPECT_NEAR(r.parts[0].offsetMs, 4'250, 20);
-        EXPECT_EQ(source.windowsRead, crowd ? 48u : 24u);
+        ASSERT_EQ(r.matched, c.matched) << r.reason;
+        EXPECT_NEAR(r.matched ? r.parts[0].offsetMs : 4'250, 4'250, 20);
+        EXPECT_EQ(source.windowsRead, c.windows);
         ASSERT_GE(progress.size(), 2u);
-        EXPECT_NEAR(progress[progress.size() - 2], crowd ? 0.96 : 0.8, 1e-9);
+        EXPECT_NEAR(progress[progress.size() - 2], c.note, 1e-9);
         EXPECT_DOUBLE_EQ(progress.back(), 1.0);
         EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     }
