@@ -311,9 +311,10 @@ void AssRender::Composite(const ass_image* const* images, size_t count) {
 }
 
 // One image over what the overlay holds. Coverage is mostly none (between
-// glyphs) or full (inside them): the one skipped eight pixels at a time, the
-// other written as the colour itself. The four channels of a pixel go
-// through the sums at once, as 16-bit lanes of one 64-bit word.
+// glyphs) or full (inside them), eight pixels at a time: the one skipped,
+// the other of an opaque colour written as the colour itself. The four
+// channels of a pixel go through the sums at once, as 16-bit lanes of one
+// 64-bit word.
 void AssRender::CompositeImage(const ass_image& img) {
     constexpr uint64_t kLanes = 0x00FF00FF00FF00FF;
     const auto load = [](const uint8_t* q) {  // bytes 0-3 into lanes 0-3
@@ -342,19 +343,25 @@ void AssRender::CompositeImage(const ass_image& img) {
                   right = std::min(img.dst_x + img.w, boxX_ + boxW_);
     const int32_t top = std::max(img.dst_y, boxY_),
                   bottom = std::min(img.dst_y + img.h, boxY_ + boxH_);
+    uint8_t solidEight[32];
+    for (int i = 0; i < 8; ++i)
+        std::memcpy(solidEight + 4 * i, solid, 4);
     for (int32_t y = top; y < bottom; ++y) {
         const uint8_t* mask = img.bitmap + int64_t{y - img.dst_y} * img.stride + (left - img.dst_x);
         uint8_t* q = overlay_.get() + (int64_t{y - boxY_} * boxW_ + (left - boxX_)) * 4;
         int32_t x = left;
-        while (x < right) {
-            uint64_t eight = 1;
-            if (right - x >= 8)
-                std::memcpy(&eight, mask, 8);
-            const int32_t step = eight == 0 ? 8 : 1;
-            if (step == 1)
-                over(q, *mask);
-            x += step, q += 4 * step, mask += step;
+        for (; right - x >= 8; x += 8, q += 32, mask += 8) {
+            uint64_t eight;
+            std::memcpy(&eight, mask, 8);
+            if (eight == ~uint64_t{0} && opacity == 255) {
+                std::memcpy(q, solidEight, 32);
+            } else if (eight != 0) {
+                for (int i = 0; i < 8; ++i)
+                    over(q + 4 * i, mask[i]);
+            }
         }
+        for (; x < right; ++x, q += 4, ++mask)
+            over(q, *mask);
     }
 }
 

@@ -39,6 +39,9 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp
         ${CMAKE_CURRENT_LIST_DIR}/avcodec_audio_decoder.cpp
         ${CMAKE_CURRENT_LIST_DIR}/avcodec_video_decoder.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/avcodec_video_direct.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/avcodec_video_output.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/avcodec_video_properties.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_convert.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_caps.cpp
         ${CMAKE_CURRENT_LIST_DIR}/swscale_frames.cpp

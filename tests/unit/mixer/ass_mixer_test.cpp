@@ -165,7 +165,7 @@ bool Near(const std::array<int, 3>& got, const std::array<int, 3>& want, int tol
 
 TEST_F(AssMixerTest, EachFormatGetsTheScriptColoursAndAlpha) {
     // An opaque red box at x 10-29, y 8-19 and a blue one at half alpha at
-    // x 40-51, y 8-19, on whole chroma blocks. Expected colours by hand:
+    // x 40-59, y 8-19, on whole chroma blocks. Expected colours by hand:
     // BT.601 limited range, red (81, 90, 240); blue (41, 240, 110) half over
     // black (16, 128, 128): 127/255 of each plus 128/255 of black, (28, 184,
     // 119). In RGB: red (255, 0, 0), half blue over black (0, 0, 127). Each
@@ -177,7 +177,7 @@ TEST_F(AssMixerTest, EachFormatGetsTheScriptColoursAndAlpha) {
             Dialogue("0:00:01.00", "0:00:03.00", "Box",
                      "{\\pos(10,8)" + clip + "\\p1}m 0 0 l 20 0 20 12 0 12") +
             Dialogue("0:00:01.00", "0:00:03.00", "Box",
-                     "{\\pos(40,8)" + clip + "\\1c&HFF0000&\\1a&H80&\\p1}m 0 0 l 12 0 12 12 0 12");
+                     "{\\pos(40,8)" + clip + "\\1c&HFF0000&\\1a&H80&\\p1}m 0 0 l 20 0 20 12 0 12");
     Load(64, 32, events);
     const struct {
         const char* name;
@@ -208,8 +208,8 @@ TEST_F(AssMixerTest, EachFormatGetsTheScriptColoursAndAlpha) {
             for (int32_t x = 0; x < 64; ++x) {
                 const bool inRows = y >= 8 && y < 20;
                 const bool red = inRows && x >= 10 && x < 30;
-                const bool blue = inRows && x >= 40 && x < 52;
-                const bool edge = near(y, 8, 20) && (near(x, 10, 30) || near(x, 40, 52));
+                const bool blue = inRows && x >= 40 && x < 60;
+                const bool edge = near(y, 8, 20) && (near(x, 10, 30) || near(x, 40, 60));
                 const auto want = red ? c.red : blue ? c.halfBlue : Sample(before, x, y);
                 const int tolerance = red || blue ? c.tolerance : edge ? 3 : 0;
                 const auto got = Sample(frame, x, y);
