@@ -495,9 +495,10 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     EXPECT_FALSE(surface->isVisible()) << "audio only";
 }
 
-// Full screen covers the screen in the chosen mode, holds the screen saver
-// off and hides the bands; leaving gives all of it back, maximised state and
-// zoom included, and so does closing the window in full screen.
+// Full screen holds the screen saver off and hides the bands; leaving gives
+// all of it back, zoom included, and so does closing the window in full
+// screen. (The chosen mode, the picture filling the screen and a maximised
+// frame given back are view_e2e_test's, through the real program.)
 TEST(TavimoViewTest, FullScreenAndBack) {
     Frame frame(320, 240);
     frame.f->showMaximized();
@@ -510,14 +511,11 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     EXPECT_TRUE(frame.f->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(frame.view->HoldsScreenAwake());
     EXPECT_TRUE(frame.saver->suspended);
-    EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size())) << "the picture fills it";
     frame.view->StretchVideo(-100, -50);  // the wheel zooms out
     frame.record.ResolutionIndex = 0;     // "Default" chosen meanwhile
     frame.view->ToggleFullScreen();
     QTest::qWait(30);
     EXPECT_FALSE(frame.record.FullScreen);
-    EXPECT_EQ(frame.modes.current, 0) << "the start's mode is back";
-    EXPECT_TRUE(frame.f->isMaximized());
     EXPECT_FALSE(frame.f->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(frame.view->HoldsScreenAwake());
     EXPECT_FALSE(frame.saver->suspended);
