@@ -1,6 +1,8 @@
 // A scriptable media framework for tests of the engine's logic: graphs that
 // "play" a described clip without any media, record every call in order, and
-// fail any step on demand. UI thread only.
+// fail on demand the steps a graph can fail on (creating a renderer or the
+// Windows Media reader, running, pausing, seeking, the duration, the rate).
+// UI thread only.
 #pragma once
 
 #include <map>
@@ -19,14 +21,13 @@ struct FakeScript {
     long nativeWidth = 640, nativeHeight = 480;
     // The container's chapters as (start in 100 ns, title), in the file's order.
     std::vector<std::pair<REFERENCE_TIME, std::string>> chapters;
-    // The audio and subtitle tracks the source lists through IAMStreamSelect
-    // ("QueryStreamSelect" fails it), with what the framework enables by
-    // itself. An enabled text track fills the subtitle target with one cue,
-    // "cue of track <index>", shown from 0 to 60 s; switched off, it empties
-    // the target. A track without a decoder cannot be enabled.
+    // The audio and subtitle tracks the source lists through IAMStreamSelect,
+    // with what the framework enables by itself. An enabled text track fills the subtitle target
+    // with one cue, "cue of track <index>", shown from 0 to 60 s; switched off, it empties the
+    // target. A track without a decoder cannot be enabled.
     std::vector<StreamInfo> streams;
     // Step name -> the code it fails with: the name of the call ("Run",
-    // "QueryMediaSeeking", ...).
+    // "SetPositions", "CreateAudioRenderer", ...).
     std::map<std::string, HRESULT> failures;
 };
 
