@@ -110,6 +110,11 @@ inline std::vector<guint8> Rgbx(GstSample* sample, int width = 320, int height =
     return out;
 }
 
+// Subtitle text's white.
+inline bool White(int r, int g, int b) {
+    return r > 200 && g > 200 && b > 200;
+}
+
 // Pixels of the RGBx picture `rgbx` (`width` wide, rows without padding) in
 // [x0, x1) x [y0, y1) whose R, G, B `match`; -1 when there is no picture.
 template <typename Match>

@@ -50,6 +50,9 @@ namespace fs = std::filesystem;
 using test::Launch;
 using test::Media;
 
+// 100-ns units; the clips run at 25 frames a second.
+constexpr int64_t kMs = 10'000, kSecond = 1000 * kMs, kFrame = 40 * kMs;
+
 // Muxer branches: `frames` of 320 x 240 SMPTE bars at 25/s, a key frame each
 // second; `buffers` of 10 ms of a 440 Hz tone.
 std::string Video(int frames) {
@@ -269,7 +272,6 @@ TEST_F(EngineGstTest, OneThreadDecoderWorksApartFromTheRenderer) {
 // click and the end of its drag land on the frame under the pointer; a seek
 // far past either end stays in the clip.
 TEST_F(EngineGstTest, SeeksLandWhereTheyShould) {
-    constexpr int64_t kSecond = 10'000'000, kFrame = 400'000;  // 25 frames a second
     ASSERT_TRUE(Open(Media("gop10.mp4")));
     record.TogglePause();
     ASSERT_EQ(record.ClipState, ClipState::Paused);
@@ -319,7 +321,6 @@ TEST_F(EngineGstTest, SeeksLandWhereTheyShould) {
 // ending over and over. Either way whether the file's index comes first or
 // last.
 TEST_F(EngineGstTest, FiveSecondKeysOverHttp) {
-    constexpr int64_t kSecond = 10'000'000, kFrame = 400'000;
     const std::tuple<const char*, const std::string&, const char*, bool> rows[] = {
         {"ranges, index last", gRangesUrl, "gop10.mp4", true},
         {"ranges, index first", gRangesUrl, "gop10-web.mp4", true},
@@ -405,8 +406,6 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
     }
 }
 
-constexpr REFERENCE_TIME kMs = 10000;  // 100-ns units
-
 // The file's chapters reach the record in order, from Matroska's table of
 // contents and from MP4's own box; the chapter keys show the frame a chapter
 // starts on, while paused too: ffmpeg puts the frames 23 ms late (the sound's
@@ -434,7 +433,6 @@ TEST_F(EngineGstTest, ChaptersAndTheirKeys) {
             {&PlayerRecord::NextChapter, 5200 * kMs},  // the last: stays
             {&PlayerRecord::PreviousChapter, 2400 * kMs}, {&PlayerRecord::PreviousChapter, 0},
         };
-        constexpr int64_t kFrame = 400000;  // 25 frames a second
         for (const auto& [step, shown] : steps) {
             (record.*step)();
             for (const char* when : {"after the jump", "drawn again"}) {
@@ -606,10 +604,8 @@ class FiltersMenuTest : public EngineGstTest {
                              const std::string& name) {
         std::vector<FilterProperty> list;
         properties->GetProperties(&list);
-        for (const FilterProperty& property : list)
-            if (property.name == name)
-                return property.value;
-        return "(absent)";
+        const auto found = std::ranges::find(list, name, &FilterProperty::name);
+        return found == list.end() ? "(absent)" : found->value;
     }
     std::shared_ptr<IFilterProperties> PropertiesOf(int id) {
         std::shared_ptr<IFilterProperties> properties;

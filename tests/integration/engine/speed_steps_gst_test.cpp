@@ -144,7 +144,6 @@ TEST_F(SpeedStepsTest, SoundKeepsItsPitchOrGoesSilent) {
         SCOPED_TRACE(row.name);
         ASSERT_NO_FATAL_FAILURE(Start(row.tempo));
         record.SetSpeed(row.speed);
-        EXPECT_EQ(record.Speed, row.speed);
         QTest::qWait(300);
         double heard = -1;
         (void)QTest::qWaitFor(

@@ -21,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <numeric>
 #include <tuple>
 
 #include "engine/media/gst_cue_preroll.h"
@@ -278,9 +279,7 @@ TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
     }
 }
 
-bool White(int r, int g, int b) {
-    return r > 200 && g > 200 && b > 200;
-}
+using test::White;
 bool Red(int r, int g, int b) {
     return r > 150 && g < 90 && b < 90;
 }
@@ -358,9 +357,7 @@ TEST_F(TracksGstTest, SwitchingAudioWhilePlayingChangesWhatPlaysWithoutAJump) {
     auto loudness = [&] {
         g_autoptr(GstSample) sample = test::LastSample(sink);
         const std::vector<double> sound = test::FirstChannel(sample);
-        double sum = 0;
-        for (double v : sound)
-            sum += v * v;
+        const double sum = std::inner_product(sound.begin(), sound.end(), sound.begin(), 0.0);
         return sound.empty() ? -1 : std::sqrt(sum / double(sound.size()));
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
@@ -473,8 +470,7 @@ class PacedTracksTest : public TracksGstTest {
     PacedTracksTest() : TracksGstTest(true) {}
     // The pad that feeds the sink of the subtitle stream (a ref), null when none.
     GstPad* SubtitleFeed() {
-        for (GstElement* element :
-             test::Elements(gst_bin_iterate_elements(GST_BIN(GstPipelineOf(record.pGB.get()))))) {
+        for (GstElement* element : test::Elements(gst_bin_iterate_elements(GST_BIN(Pipeline())))) {
             GstElementFactory* factory = gst_element_get_factory(element);
             if (factory && g_str_equal(GST_OBJECT_NAME(factory), "fakesink")) {
                 g_autoptr(GstPad) pad = gst_element_get_static_pad(element, "sink");

@@ -113,21 +113,17 @@ class Player : public test::ScriptedHost, public VideoWindow {
     // The size of the frames the sink takes now; empty before any.
     QSize SinkSize() {
         g_autoptr(GstCaps) caps = CapsIn(Sink());
-        int w = 0, h = 0;
-        if (caps) {
-            gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &w);
-            gst_structure_get_int(gst_caps_get_structure(caps, 0), "height", &h);
-        }
-        return QSize(w, h);
+        GstVideoInfo info;
+        return caps && gst_video_info_from_caps(&info, caps) ? QSize(info.width, info.height)
+                                                             : QSize();
     }
     // The raw format reaching the sink pad of the pipeline's element `name`.
     std::string PadFormat(const char* name) {
         g_autoptr(GstElement) element =
             gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), name);
         g_autoptr(GstCaps) caps = CapsIn(element);
-        const char* format =
-            caps ? gst_structure_get_string(gst_caps_get_structure(caps, 0), "format") : nullptr;
-        return format ? format : "";
+        GstVideoInfo info;
+        return caps && gst_video_info_from_caps(&info, caps) ? GST_VIDEO_INFO_NAME(&info) : "";
     }
 
     // How many times the frames' allocation was asked of the sink so far
@@ -363,11 +359,6 @@ struct CopyCount {
     }
 };
 
-// The subtitle's white on a dark grey picture.
-bool White(int r, int g, int b) {
-    return r > 200 && g > 200 && b > 200;
-}
-
 // 1080p H.264 under two lines of subtitle all along, shown at its size: the
 // decoder still refers to each frame it hands on, so drawing the text into
 // it took a copy of the whole picture per frame. The text now reaches the
@@ -398,14 +389,14 @@ TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
     EXPECT_EQ(count.copies, 0) << "of " << count.frames << " frames";
     g_autoptr(GstSample) sample = test::LastSample(player.Sink());
     const std::vector<guint8> sunk = test::Rgbx(sample, 1920, 1080);
-    EXPECT_GT(test::CountPixels(sunk, 1920, 0, 810, 1920, 1080, White), 500)
+    EXPECT_GT(test::CountPixels(sunk, 1920, 0, 810, 1920, 1080, test::White), 500)
         << "no subtitle reached the sink";
     std::shared_ptr<ICurrentImage> image;
     VideoImage shot;
     ASSERT_TRUE(SUCCEEDED(player.record.pWC->GetCurrentImage(&image)) && image &&
                 SUCCEEDED(image->GetBitmap(&shot)));
     EXPECT_GT(test::CountPixels(shot.rgbx, shot.width, 0, shot.height * 3 / 4, shot.width,
-                                shot.height, White),
+                                shot.height, test::White),
               500)
         << "the screenshot lost the subtitle";
 }
