@@ -5,9 +5,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,19 +23,6 @@ extern char** environ;
 
 namespace tavimo::test {
 namespace {
-
-// Whether a server takes connections on the Unix socket at `path`.
-bool Answers(const std::string& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return ok;
-}
 
 // The environment of the server: this process's, with every file of the
 // server's own in `folder` (runtime, state, cookie), not the user's, and no
@@ -113,7 +98,8 @@ NullSoundServer::NullSoundServer(double cardPace) {
         return;
     pid_ = pid;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!Answers(folder_ + "/native")) {
+    // Until it answers a client.
+    while (!Quietly("PULSE_SERVER='" + Address() + "' pactl info")) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_ ||
             std::chrono::steady_clock::now() > deadline) {

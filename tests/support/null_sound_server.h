@@ -17,8 +17,8 @@ namespace tavimo::test {
 class NullSoundServer {
   public:
     // Starts `pulseaudio` in a folder of its own (its socket, runtime files
-    // and cookie) with one null sink, and waits up to 10 s for its socket to
-    // take connections. Running() tells whether that worked; a machine
+    // and cookie) with one null sink, and waits up to 10 s for it to answer
+    // pactl. Running() tells whether that worked; a machine
     // without pulseaudio gives false. Works as root too (a server of the
     // user's own, not the system one).
     // With `cardPace` > 0 the sink is a sound card of that pace instead: a
