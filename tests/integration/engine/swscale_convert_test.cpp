@@ -12,6 +12,7 @@
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -101,45 +102,39 @@ GstBuffer* MakeFrame(const std::string& caps, const std::function<int(int, int, 
     return buffer;
 }
 
-// A BGRx picture: width, height and rows of (R, G, B).
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<std::array<int, 3>> rgb;
-    const std::array<int, 3>& At(int x, int y) const { return rgb[size_t(y) * width + x]; }
-};
-
-// The BGRx `buffer` in the current caps of `pad`; empty when it cannot be read.
-Picture PictureOf(GstPad* pad, GstBuffer* buffer) {
-    Picture picture;
+// The BGRx `buffer` in the current caps of `pad` (BGRx is Qt's RGB32 in
+// memory); null when it cannot be read.
+QImage PictureOf(GstPad* pad, GstBuffer* buffer) {
     g_autoptr(GstCaps) caps = gst_pad_get_current_caps(pad);
     GstVideoInfo info;
     GstVideoFrame mapped;
-    if (caps && gst_video_info_from_caps(&info, caps) &&
-        gst_video_frame_map(&mapped, &info, buffer, GST_MAP_READ)) {
-        picture.width = info.width;
-        picture.height = info.height;
-        const auto* data = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0));
-        const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0);
-        for (int y = 0; y < info.height; ++y)
-            for (int x = 0; x < info.width; ++x) {
-                const uint8_t* p = data + size_t(stride) * y + 4 * x;
-                picture.rgb.push_back({p[2], p[1], p[0]});
-            }
-        gst_video_frame_unmap(&mapped);
-    }
+    if (!caps || !gst_video_info_from_caps(&info, caps) ||
+        !gst_video_frame_map(&mapped, &info, buffer, GST_MAP_READ))
+        return {};
+    const QImage picture =
+        QImage(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0)), info.width,
+               info.height, GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0), QImage::Format_RGB32)
+            .copy();
+    gst_video_frame_unmap(&mapped);
     return picture;
+}
+
+// The R, G, B of `picture` at (x, y).
+std::array<int, 3> RgbAt(const QImage& picture, int x, int y) {
+    const QRgb p = picture.pixel(x, y);
+    return {qRed(p), qGreen(p), qBlue(p)};
 }
 
 // One frame through the converter to BGRx of the given size, without
 // borders; an empty picture when nothing comes out.
-Picture Convert(const std::string& caps, GstBuffer* frame, int width, int height) {
+QImage Convert(const std::string& caps, GstBuffer* frame, int width, int height) {
     GstHarness* h = gst_harness_new("tavimoswscale");
     g_object_set(h->element, "add-borders", FALSE, nullptr);
     gst_harness_set_src_caps_str(h, caps.c_str());
     gst_harness_set_sink_caps_str(h, ("video/x-raw, format=BGRx, width=" + std::to_string(width) +
                                       ", height=" + std::to_string(height))
                                          .c_str());
-    Picture picture;
+    QImage picture;
     if (GstBuffer* out =
             gst_harness_push(h, frame) == GST_FLOW_OK ? gst_harness_pull(h) : nullptr) {
         picture = PictureOf(h->sinkpad, out);
@@ -160,11 +155,10 @@ GstBuffer* BarsFrame(const std::string& caps, const Yuv& yuv, int depth) {
 }
 
 // Each bar's colour in its middle, against the RGB it was made of.
-void ExpectBars(const Picture& picture, const std::string& what) {
-    ASSERT_EQ(picture.width, kWidth) << what;
-    ASSERT_EQ(picture.height, kHeight) << what;
+void ExpectBars(const QImage& picture, const std::string& what) {
+    ASSERT_EQ(picture.size(), QSize(kWidth, kHeight)) << what;
     for (int bar = 0; bar < 8; ++bar) {
-        const auto& got = picture.At(bar * kBarWidth + kBarWidth / 2, kHeight / 2);
+        const auto got = RgbAt(picture, bar * kBarWidth + kBarWidth / 2, kHeight / 2);
         for (int c = 0; c < 3; ++c)
             EXPECT_NEAR(got[c], kBarsRgb[bar][c], 2) << what << ", bar " << bar << ", component "
                                                      << "RGB"[c];
@@ -205,11 +199,12 @@ TEST_F(SwscaleConvert, DeepGreysKeepWhatTheirLowBitsSay) {
     const std::string caps = CapsOf("I420_10LE", kWidth, kHeight);
     auto meanGreen = [&](int y10) {
         GstBuffer* frame = MakeFrame(caps, [&](int c, int, int) { return c == 0 ? y10 : 512; });
-        const Picture out = Convert(caps, frame, kWidth, kHeight);
+        const QImage out = Convert(caps, frame, kWidth, kHeight);
         double sum = 0;
-        for (const auto& p : out.rgb)
-            sum += p[1];
-        return out.rgb.empty() ? -1.0 : sum / out.rgb.size();
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x)
+                sum += qGreen(out.pixel(x, y));
+        return out.isNull() ? -1.0 : sum / (out.width() * out.height());
     };
     for (const auto& pair : pairs)
         EXPECT_NEAR(meanGreen(pair.b) - meanGreen(pair.a), pair.step, 0.25)
@@ -542,12 +537,12 @@ TEST_F(SwscaleConvert, ScaledPicturesFillTheFrameAndAreFilteredNotSampled) {
     };
     for (const auto& row : rows) {
         const std::string caps = CapsOf("I420", row.width, row.height);
-        const Picture out = Convert(caps, MakeFrame(caps, row.value), row.outWidth, row.outHeight);
-        ASSERT_EQ(out.width, row.outWidth) << row.name;
+        const QImage out = Convert(caps, MakeFrame(caps, row.value), row.outWidth, row.outHeight);
+        ASSERT_EQ(out.width(), row.outWidth) << row.name;
         for (int y : {0, row.outHeight / 2, row.outHeight - 1})
             for (int i = 0; i < 4; ++i)
                 for (int c = 0; c < 3; ++c)
-                    EXPECT_NEAR(out.At(row.x + i, y)[c], row.rgb[i][c], 3)
+                    EXPECT_NEAR(RgbAt(out, row.x + i, y)[c], row.rgb[i][c], 3)
                         << row.name << ", at " << row.x + i << "," << y << ", component "
                         << "RGB"[c];
     }
@@ -562,7 +557,7 @@ TEST_F(SwscaleConvert, ScaledPicturesFillTheFrameAndAreFilteredNotSampled) {
 // frame 11 is decoded from frame 10 after it was painted (with frame
 // threads it was decoded before).
 struct DecodedRun {
-    std::vector<Picture> frames;
+    std::vector<QImage> frames;
     int shared = 0;  // frames that reached the converter sharing memory
 };
 
@@ -630,13 +625,13 @@ TEST_F(SwscaleConvert, DrawingIntoADirectlyDecodedPictureLeavesTheDecodersRefere
     ASSERT_EQ(drawn.frames.size(), 20u);
     EXPECT_GT(plain.shared, 0) << "no frame was decoded into the converter's pool";
     for (size_t i = 0; i < 20; ++i) {
-        const Picture& a = plain.frames[i];
-        const Picture& b = drawn.frames[i];
-        ASSERT_EQ(a.rgb.size(), b.rgb.size()) << "frame " << i;
-        const bool same = a.rgb == b.rgb;
+        const QImage& a = plain.frames[i];
+        const QImage& b = drawn.frames[i];
+        ASSERT_EQ(a.size(), b.size()) << "frame " << i;
+        const bool same = a == b;
         if (i == 10) {
             EXPECT_FALSE(same) << "the block was not drawn";
-            EXPECT_EQ(b.At(30, 20), (std::array<int, 3>{255, 255, 255}));
+            EXPECT_EQ(RgbAt(b, 30, 20), (std::array<int, 3>{255, 255, 255}));
         } else {
             EXPECT_TRUE(same) << "frame " << i << " differs from the run without drawing";
         }
