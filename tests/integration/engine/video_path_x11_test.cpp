@@ -49,25 +49,15 @@ std::string H264Clip(const QTemporaryDir& dir, const char* name, int frames, con
     return made ? clip : std::string();
 }
 
-// A native top-level window for the picture, as the view's surface, and the
-// record playing into it through ximagesink, with sound into fakesink.
-class Player : public test::ScriptedHost, public VideoWindow {
+// A native top-level window for the picture, as the view's surface: Qt
+// never paints over the sink's picture.
+class Surface : public test::ScriptedHost, public VideoWindow {
   public:
-    explicit Player(QSize size) {
-        // As the view's surface: Qt never paints over the sink's picture.
+    Surface() {
         for (auto attribute :
              {Qt::WA_NativeWindow, Qt::WA_NoSystemBackground, Qt::WA_OpaquePaintEvent})
             surface.setAttribute(attribute);
-        surface.setGeometry(0, 0, size.width(), size.height());
-        surface.show();
-        GstMediaOptions options;
-        options.videoSink = "ximagesink";
-        options.audioSink = "fakesink";
-        media = NewGstMediaFramework(options);
-        record.UseMediaFramework(media.get());
     }
-    ~Player() override { record.CloseClip(); }
-
     VideoWindow* VideoSurface() override { return this; }
     uintptr_t NativeSurface() override { return surface.winId(); }
     void PlaceSurface(const RECT& rect) override {
@@ -75,19 +65,91 @@ class Player : public test::ScriptedHost, public VideoWindow {
     }
     double DevicePixelRatio() override { return 1.0; }
 
-    // Opens `clip`; whether it plays. With `place`, lays the picture out over
-    // the whole surface, as the view does.
-    bool Play(const std::string& clip, bool place = true) {
-        record.ClipPath = clip;
-        record.OpenClip();
-        if (record.ClipState != ClipState::Running)
-            return false;
-        RECT whole{0, 0, surface.width(), surface.height()};
+    QWidget surface;
+};
+
+// Counts the allocation queries at a pad (each makes a pool of pictures anew).
+GstPadProbeReturn CountAllocation(GstPad*, GstPadProbeInfo* info, gpointer count) {
+    if (GST_QUERY_TYPE(GST_PAD_PROBE_INFO_QUERY(info)) == GST_QUERY_ALLOCATION)
+        ++*static_cast<std::atomic<int>*>(count);
+    return GST_PAD_PROBE_OK;
+}
+
+// Counts, at the deinterlacer, the frames that leave it as the very buffers
+// that came in, and those it made anew.
+struct PassCount {
+    std::atomic<GstBuffer*> last{nullptr};
+    std::atomic<int> same{0}, made{0};
+
+    static GstPadProbeReturn In(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        static_cast<PassCount*>(data)->last = GST_PAD_PROBE_INFO_BUFFER(info);
+        return GST_PAD_PROBE_OK;
+    }
+    static GstPadProbeReturn Out(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<PassCount*>(data);
+        ++(GST_PAD_PROBE_INFO_BUFFER(info) == self->last ? self->same : self->made);
+        return GST_PAD_PROBE_OK;
+    }
+    void Watch(GstElement* pipeline) {
+        for (GstElement* element : test::ElementsOfClass(pipeline, "Video/Deinterlace")) {
+            test::ProbePad(element, "sink", GST_PAD_PROBE_TYPE_BUFFER, In, this);
+            test::ProbePad(element, "src", GST_PAD_PROBE_TYPE_BUFFER, Out, this);
+        }
+    }
+};
+
+// Frames the decoder made, by time stamp, against those reaching the
+// display's converter: a frame whose memory is not the decoder's any more
+// was copied on the way.
+struct CopyCount {
+    std::mutex lock;
+    std::map<GstClockTime, GstMemory*> decoded;
+    int frames = 0, copies = 0;
+
+    static GstPadProbeReturn Decoded(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<CopyCount*>(data);
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        std::lock_guard hold(self->lock);
+        self->decoded[GST_BUFFER_PTS(buffer)] = gst_buffer_peek_memory(buffer, 0);
+        return GST_PAD_PROBE_OK;
+    }
+    static GstPadProbeReturn Shown(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<CopyCount*>(data);
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        std::lock_guard hold(self->lock);
+        const auto made = self->decoded.find(GST_BUFFER_PTS(buffer));
+        if (made != self->decoded.end()) {  // frames decoded before counting began are not
+            ++self->frames;
+            self->copies += made->second != gst_buffer_peek_memory(buffer, 0);
+            self->decoded.erase(made);
+        }
+        return GST_PAD_PROBE_OK;
+    }
+};
+
+// The record playing into the surface through ximagesink, with sound into
+// fakesink; what the probes of a test count outlives the clip.
+class VideoPathX11 : public test::GstRecordTest<Surface> {
+  protected:
+    VideoPathX11() : GstRecordTest(Sinks()) {}
+    ~VideoPathX11() override { record.CloseClip(); }
+    static GstMediaOptions Sinks() {
+        GstMediaOptions options = test::FakeSinks();
+        options.videoSink = "ximagesink";
+        return options;
+    }
+
+    // Opens `clip` on a surface of `size`, failing the test when it does not
+    // play. With `place`, lays the picture out over the whole surface, as the
+    // view does.
+    void Play(const std::string& clip, QSize size, bool place = true) {
+        host.surface.setGeometry(0, 0, size.width(), size.height());
+        host.surface.show();
+        ASSERT_TRUE(Open(clip)) << ::testing::PrintToString(host.Boxes());
+        RECT whole{0, 0, size.width(), size.height()};
         if (place)
             record.pWC->SetVideoPosition(nullptr, &whole);
-        return true;
     }
-    REFERENCE_TIME Position() { return test::PositionOf(record); }
     // Whether playback moves `ms` further within a few seconds: frames shown
     // since, whatever the machine's load.
     bool PlaysOn(int ms) {
@@ -97,19 +159,17 @@ class Player : public test::ScriptedHost, public VideoWindow {
     // What the surface shows now, as the X server holds it.
     QImage Shot() {
         return QGuiApplication::primaryScreen()
-            ->grabWindow(surface.winId())
+            ->grabWindow(host.surface.winId())
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     }
 
-    // The boxes shown so far, for a failure's message.
-    std::string Boxes() const { return ::testing::PrintToString(ScriptedHost::Boxes()); }
     // The caps now at the sink pad of `element` (owned by the caller), null before any.
     static GstCaps* CapsIn(GstElement* element) {
         g_autoptr(GstPad) pad = gst_element_get_static_pad(element, "sink");
         return gst_pad_get_current_caps(pad);
     }
-    GstElement* Sink() { return test::RendererSink(record, "Video Mixing Renderer 9"); }
+    GstElement* Sink() { return SinkOf("Video Mixing Renderer 9"); }
     // The size of the frames the sink takes now; empty before any.
     QSize SinkSize() {
         g_autoptr(GstCaps) caps = CapsIn(Sink());
@@ -119,13 +179,11 @@ class Player : public test::ScriptedHost, public VideoWindow {
     }
     // The raw format reaching the sink pad of the pipeline's element `name`.
     std::string PadFormat(const char* name) {
-        g_autoptr(GstElement) element =
-            gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), name);
+        g_autoptr(GstElement) element = gst_bin_get_by_name(GST_BIN(Pipeline()), name);
         g_autoptr(GstCaps) caps = CapsIn(element);
         GstVideoInfo info;
         return caps && gst_video_info_from_caps(&info, caps) ? GST_VIDEO_INFO_NAME(&info) : "";
     }
-
     // How many times the frames' allocation was asked of the sink so far
     // (each makes its pool of shared-memory images again).
     int SinkAllocations() {
@@ -135,32 +193,28 @@ class Player : public test::ScriptedHost, public VideoWindow {
         counting_ = true;
         return allocations_.load();
     }
-    static GstPadProbeReturn CountAllocation(GstPad*, GstPadProbeInfo* info, gpointer count) {
-        if (GST_QUERY_TYPE(GST_PAD_PROBE_INFO_QUERY(info)) == GST_QUERY_ALLOCATION)
-            ++*static_cast<std::atomic<int>*>(count);
-        return GST_PAD_PROBE_OK;
-    }
 
-    QWidget surface;
-    std::unique_ptr<MediaFramework> media;
-    PlayerRecord record{*this};
+    QTemporaryDir dir;
     std::atomic<int> allocations_{0};
     bool counting_ = false;
+    // What a test's probes count: the deinterlacers' frames, the frames the
+    // decoder made against those shown, the decoder's allocation queries.
+    PassCount passes;
+    CopyCount copies;
+    std::atomic<int> decoderPools{0};
 };
 
 // A crafted pixel aspect of 20:1 would have the first frame scaled to 14400
 // pixels' width before the view is laid out: it is held at most 8192 wide,
 // at its display aspect, and plays.
-TEST(VideoPathX11, AnExtremePixelAspectHoldsABoundedSize) {
-    QTemporaryDir dir;
+TEST_F(VideoPathX11, AnExtremePixelAspectHoldsABoundedSize) {
     const std::string clip =
         H264Clip(dir, "wide.mkv", 50, "format=I420,width=720,height=576,pixel-aspect-ratio=20/1",
                  "matroskamux");
     ASSERT_FALSE(clip.empty());
-    Player player(QSize(320, 240));
-    ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
-    EXPECT_EQ(player.SinkSize(), QSize(8192, 327));
-    EXPECT_NEAR(player.record.VideoAspect, 25.0, 0.01);
+    ASSERT_NO_FATAL_FAILURE(Play(clip, QSize(320, 240), false));
+    EXPECT_EQ(SinkSize(), QSize(8192, 327));
+    EXPECT_NEAR(record.VideoAspect, 25.0, 0.01);
 }
 
 // Combing: the count of pixels, between 10 and 500 rows down, that differ by
@@ -192,29 +246,6 @@ std::string MakeInterlacedClip(const QTemporaryDir& dir) {
     return clip;
 }
 
-// Counts, at the deinterlacer, the frames that leave it as the very buffers
-// that came in, and those it made anew.
-struct PassCount {
-    std::atomic<GstBuffer*> last{nullptr};
-    std::atomic<int> same{0}, made{0};
-
-    static GstPadProbeReturn In(GstPad*, GstPadProbeInfo* info, gpointer data) {
-        static_cast<PassCount*>(data)->last = GST_PAD_PROBE_INFO_BUFFER(info);
-        return GST_PAD_PROBE_OK;
-    }
-    static GstPadProbeReturn Out(GstPad*, GstPadProbeInfo* info, gpointer data) {
-        auto* self = static_cast<PassCount*>(data);
-        ++(GST_PAD_PROBE_INFO_BUFFER(info) == self->last ? self->same : self->made);
-        return GST_PAD_PROBE_OK;
-    }
-    void Watch(GstElement* pipeline) {
-        for (GstElement* element : test::ElementsOfClass(pipeline, "Video/Deinterlace")) {
-            test::ProbePad(element, "sink", GST_PAD_PROBE_TYPE_BUFFER, In, this);
-            test::ProbePad(element, "src", GST_PAD_PROBE_TYPE_BUFFER, Out, this);
-        }
-    }
-};
-
 // Deinterlacing as the setting says, switched while a clip plays: Auto (the
 // setting a clip opens with) and On leave no combing on the moving bar's
 // edges, Off shows the fields woven. At the deinterlacer, frames pass as the
@@ -222,8 +253,7 @@ struct PassCount {
 // interlaced video Off) or are made anew (so the count can tell). A 10-bit
 // clip, whose format deinterlace cannot process, plays with no deinterlacer
 // even when On. Mended: with On it did not play at all.
-TEST(VideoPathX11, VideoIsDeinterlacedAsTheSettingSaysAndProgressivePassesUntouched) {
-    QTemporaryDir dir;
+TEST_F(VideoPathX11, VideoIsDeinterlacedAsTheSettingSaysAndProgressivePassesUntouched) {
     const std::string interlaced = MakeInterlacedClip(dir);
     const std::string progressive = H264Clip(
         dir, "progressive.mkv", 150, "format=I420,width=720,height=576", "matroskamux", "ball");
@@ -245,20 +275,18 @@ TEST(VideoPathX11, VideoIsDeinterlacedAsTheSettingSaysAndProgressivePassesUntouc
         {"progressive, Auto", progressive, kDeinterlaceAuto, -1, 1},
         {"10-bit, On", deep, kDeinterlaceOn, -1, 0},
     };
-    std::unique_ptr<Player> player;
-    PassCount count;  // outlives the players, whose deinterlacers it counts
+    PassCount& count = passes;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        if (player && player->record.ClipPath == row.clip) {
-            player->record.SetDeinterlace(row.setting);
+        if (record.ClipPath == row.clip) {
+            record.SetDeinterlace(row.setting);
         } else {
-            player.reset();
-            player = std::make_unique<Player>(QSize(720, 576));
-            player->record.Deinterlace = row.setting;
-            ASSERT_TRUE(player->Play(row.clip)) << player->Boxes();
-            count.Watch(GstPipelineOf(player->record.pGB.get()));
+            record.CloseClip();
+            record.Deinterlace = row.setting;
+            ASSERT_NO_FATAL_FAILURE(Play(row.clip, QSize(720, 576)));
+            count.Watch(Pipeline());
         }
-        player->record.Mixer.Note.Set({});  // the note would count as edges
+        record.Mixer.Note.Set({});  // the note would count as edges
         // A switch reaches the deinterlacer with the next frames, late on a
         // loaded machine: look once a few have left it the new way.
         if (row.passed != 0) {
@@ -267,24 +295,24 @@ TEST(VideoPathX11, VideoIsDeinterlacedAsTheSettingSaysAndProgressivePassesUntouc
             const std::atomic<int>& newWay = row.passed > 0 ? count.same : count.made;
             EXPECT_TRUE(QTest::qWaitFor([&] { return newWay >= 5; }, 8000));
         }
-        ASSERT_TRUE(player->PlaysOn(400));
+        ASSERT_TRUE(PlaysOn(400));
         count.same = 0;
         count.made = 0;
         // Three moments of play; every one of them combed, or none.
         for (int i = 0; row.combed >= 0 && i < 3; ++i) {
-            const int combed = CombedPixels(player->Shot());
+            const int combed = CombedPixels(Shot());
             if (row.combed)
                 EXPECT_GT(combed, 2000);
             else
                 EXPECT_LT(combed, 200);
-            ASSERT_TRUE(player->PlaysOn(120));
+            ASSERT_TRUE(PlaysOn(120));
         }
         // deinterlace drops frames it would deliver late: on a loaded machine
         // a second of play may bring only a few through it.
         if (row.passed != 0) {
             EXPECT_TRUE(QTest::qWaitFor([&] { return count.same + count.made > 20; }, 8000));
         }
-        EXPECT_TRUE(player->PlaysOn(500)) << "the clip plays";
+        EXPECT_TRUE(PlaysOn(500)) << "the clip plays";
         const int same = count.same, made = count.made;
         if (row.passed > 0)
             EXPECT_TRUE(same > 20 && made == 0) << same << " " << made;
@@ -299,7 +327,7 @@ TEST(VideoPathX11, VideoIsDeinterlacedAsTheSettingSaysAndProgressivePassesUntouc
 // depth into a lossless clip that says which it is: on screen each is that
 // colour. The mixer draws in the decoder's 8-bit format, before the
 // display's conversion to RGB.
-TEST(RendererX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
+TEST_F(VideoPathX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
     const struct {
         const char* name;
         const char* colorspace;  // ffmpeg's names
@@ -309,7 +337,6 @@ TEST(RendererX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
     } clips[] = {{"BT.601 limited", "smpte170m", "tv", "yuv420p", 136, 90, 161},
                  {"BT.709 full", "bt709", "pc", "yuv420p", 137, 89, 163},
                  {"BT.2020 limited 10-bit", "bt2020nc", "tv", "yuv420p10le", 548, 368, 633}};
-    QTemporaryDir dir;
     for (const auto& row : clips) {
         const std::string clip = dir.filePath(QString(row.colorspace) + ".mkv").toStdString();
         ASSERT_TRUE(
@@ -318,53 +345,22 @@ TEST(RendererX11, EachMatrixAndRangeShowsTheClipsColourOnScreen) {
                    ":cr=" + std::to_string(row.cr) + " -c:v libx264 -qp 0 -colorspace " +
                    row.colorspace + " -color_range " + row.range + " " + clip))
             << row.name;
-        Player player(QSize(640, 360));
-        ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
+        ASSERT_NO_FATAL_FAILURE(Play(clip, QSize(640, 360), false));
         QTest::qWait(600);
-        const QImage shot = player.Shot();
+        const QImage shot = Shot();
         const QColor centre = shot.pixelColor(shot.width() / 2, shot.height() / 2);
         EXPECT_NEAR(centre.red(), 0xC0, 3) << row.name;
         EXPECT_NEAR(centre.green(), 0x80, 3) << row.name;
         EXPECT_NEAR(centre.blue(), 0x40, 3) << row.name;
-        EXPECT_EQ(player.PadFormat("Tavimo Subtitle Mixer"), "I420") << row.name;
+        EXPECT_EQ(PadFormat("Tavimo Subtitle Mixer"), "I420") << row.name;
     }
 }
-
-// Frames the decoder made, by time stamp, against those reaching the
-// display's converter: a frame whose memory is not the decoder's any more
-// was copied on the way.
-struct CopyCount {
-    std::mutex lock;
-    std::map<GstClockTime, GstMemory*> decoded;
-    int frames = 0, copies = 0;
-
-    static GstPadProbeReturn Decoded(GstPad*, GstPadProbeInfo* info, gpointer data) {
-        auto* self = static_cast<CopyCount*>(data);
-        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-        std::lock_guard hold(self->lock);
-        self->decoded[GST_BUFFER_PTS(buffer)] = gst_buffer_peek_memory(buffer, 0);
-        return GST_PAD_PROBE_OK;
-    }
-    static GstPadProbeReturn Shown(GstPad*, GstPadProbeInfo* info, gpointer data) {
-        auto* self = static_cast<CopyCount*>(data);
-        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-        std::lock_guard hold(self->lock);
-        const auto made = self->decoded.find(GST_BUFFER_PTS(buffer));
-        if (made != self->decoded.end()) {  // frames decoded before counting began are not
-            ++self->frames;
-            self->copies += made->second != gst_buffer_peek_memory(buffer, 0);
-            self->decoded.erase(made);
-        }
-        return GST_PAD_PROBE_OK;
-    }
-};
 
 // 1080p H.264 under two lines of subtitle all along, shown at its size: the
 // decoder still refers to each frame it hands on, so drawing the text into
 // it took a copy of the whole picture per frame. The text now reaches the
 // screen, and into a screenshot, with no frame copied.
-TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
-    QTemporaryDir dir;
+TEST_F(VideoPathX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
     const std::string clip = dir.filePath("clip.mkv").toStdString();
     ASSERT_TRUE(
         e2e::MakeClip("videotestsrc num-buffers=90 pattern=solid-color foreground-color=0xff404040 "
@@ -373,27 +369,25 @@ TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
                       clip));
     std::ofstream(dir.filePath("clip.srt").toStdString())
         << "1\n00:00:00,000 --> 00:00:10,000\nHHHH MMMM WWWW\nSecond line of text\n";
-    CopyCount count;  // outlives the player, whose decoder it counts until the end
-    Player player(QSize(1920, 1080));
-    ASSERT_TRUE(player.Play(clip)) << player.Boxes();
-    GstElement* pipeline = GstPipelineOf(player.record.pGB.get());
-    for (GstElement* decoder : test::ElementsOfClass(pipeline, "Decoder/Video"))
+    CopyCount& count = copies;
+    ASSERT_NO_FATAL_FAILURE(Play(clip, QSize(1920, 1080)));
+    for (GstElement* decoder : test::ElementsOfClass(Pipeline(), "Decoder/Video"))
         test::ProbePad(decoder, "src", GST_PAD_PROBE_TYPE_BUFFER, CopyCount::Decoded, &count);
     // At the renderer's input: what the display's converter is given.
-    test::ProbePad(GST_ELEMENT(GST_OBJECT_PARENT(player.Sink())), "sink", GST_PAD_PROBE_TYPE_BUFFER,
+    test::ProbePad(GST_ELEMENT(GST_OBJECT_PARENT(Sink())), "sink", GST_PAD_PROBE_TYPE_BUFFER,
                    CopyCount::Shown, &count);
     // Twenty frames to judge, not 1.5 s of the clock: under load many are dropped.
     EXPECT_TRUE(QTest::qWaitFor([&] { return std::lock_guard(count.lock), count.frames >= 20; }))
         << count.frames << " frames";
     std::lock_guard hold(count.lock);
     EXPECT_EQ(count.copies, 0) << "of " << count.frames << " frames";
-    g_autoptr(GstSample) sample = test::LastSample(player.Sink());
+    g_autoptr(GstSample) sample = test::LastSample(Sink());
     const std::vector<guint8> sunk = test::Rgbx(sample, 1920, 1080);
     EXPECT_GT(test::CountPixels(sunk, 1920, 0, 810, 1920, 1080, test::White), 500)
         << "no subtitle reached the sink";
     std::shared_ptr<ICurrentImage> image;
     VideoImage shot;
-    ASSERT_TRUE(SUCCEEDED(player.record.pWC->GetCurrentImage(&image)) && image &&
+    ASSERT_TRUE(SUCCEEDED(record.pWC->GetCurrentImage(&image)) && image &&
                 SUCCEEDED(image->GetBitmap(&shot)));
     EXPECT_GT(test::CountPixels(shot.rgbx, shot.width, 0, shot.height * 3 / 4, shot.width,
                                 shot.height, test::White),
@@ -408,37 +402,31 @@ TEST(RendererX11, A1080pFrameUnderItsSubtitleReachesTheSinkUncopied) {
 // size changes nothing, so nothing is negotiated again as playback starts.
 // Then resized over and over while playing, the clip keeps playing, and only
 // the scaler's output changes size: the decoder keeps its pool.
-TEST(RendererX11, TheViewsSizeLeavesTheClipsSizeAndTheDecodersPoolAlone) {
-    QTemporaryDir dir;
+TEST_F(VideoPathX11, TheViewsSizeLeavesTheClipsSizeAndTheDecodersPoolAlone) {
     const std::string clip =
         H264Clip(dir, "clip.mp4", 500, "format=I420_10LE,width=640,height=360", "mp4mux");
     ASSERT_FALSE(clip.empty());
-    std::atomic<int> decoderPools{0};  // outlives the player, whose decoder it counts
-    Player player(QSize(640, 360));
-    player.surface.resize(100, 30);
-    QTest::qWait(50);
-    ASSERT_TRUE(player.Play(clip, false)) << player.Boxes();
-    EXPECT_EQ(player.SinkSize(), QSize(640, 360));
-    for (GstElement* decoder :
-         test::ElementsOfClass(GstPipelineOf(player.record.pGB.get()), "Decoder/Video"))
-        test::ProbePad(decoder, "src", GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, Player::CountAllocation,
+    ASSERT_NO_FATAL_FAILURE(Play(clip, QSize(100, 30), false));
+    EXPECT_EQ(SinkSize(), QSize(640, 360));
+    for (GstElement* decoder : test::ElementsOfClass(Pipeline(), "Decoder/Video"))
+        test::ProbePad(decoder, "src", GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, CountAllocation,
                        &decoderPools);
     // The view laid out: its surface grows to the picture's size, which the
     // sink takes as a reason to negotiate again.
-    const int before = player.SinkAllocations();
-    player.surface.resize(640, 360);
+    const int before = SinkAllocations();
+    host.surface.resize(640, 360);
     QTest::qWait(100);
     RECT view{0, 0, 640, 360};
-    player.record.pWC->SetVideoPosition(nullptr, &view);
+    record.pWC->SetVideoPosition(nullptr, &view);
     QTest::qWait(300);
-    EXPECT_EQ(player.SinkSize(), QSize(640, 360));
-    EXPECT_EQ(player.SinkAllocations(), before) << "the pools were made again";
+    EXPECT_EQ(SinkSize(), QSize(640, 360));
+    EXPECT_EQ(SinkAllocations(), before) << "the pools were made again";
     // Moved at the same size, or given no room at all: the size and the pools stay.
     for (RECT same : {RECT{10, 20, 650, 380}, RECT{0, 0, 0, 0}}) {
-        player.record.pWC->SetVideoPosition(nullptr, &same);
+        record.pWC->SetVideoPosition(nullptr, &same);
         QTest::qWait(300);
-        EXPECT_EQ(player.SinkSize(), QSize(640, 360)) << same.left << "," << same.right;
-        EXPECT_EQ(player.SinkAllocations(), before) << same.left << "," << same.right;
+        EXPECT_EQ(SinkSize(), QSize(640, 360)) << same.left << "," << same.right;
+        EXPECT_EQ(SinkAllocations(), before) << same.left << "," << same.right;
     }
     // Ten steps narrower and lower, then back, over and over, faster than
     // keys repeat: each step has its chance to fall between two elements.
@@ -446,14 +434,14 @@ TEST(RendererX11, TheViewsSizeLeavesTheClipsSizeAndTheDecodersPoolAlone) {
     for (int i = 0; i < 200; ++i) {
         const int step = i % 20 < 10 ? i % 10 : 10 - i % 10;
         last = RECT{0, 0, 640 - 20 * step, 360 - 10 * step};
-        player.record.pWC->SetVideoPosition(nullptr, &last);
+        record.pWC->SetVideoPosition(nullptr, &last);
         QTest::qWait(5);
     }
-    const int64_t moved = player.Position();
+    const int64_t moved = Position();
     QTest::qWait(1000);
-    EXPECT_GT(player.Position(), moved + 5'000'000) << "the clip stopped moving";
+    EXPECT_GT(Position(), moved + 5'000'000) << "the clip stopped moving";
     // The last view, 620 x 350, letterboxes the 16:9 picture 349 rows high.
-    EXPECT_EQ(player.SinkSize(), QSize(620, 349));
+    EXPECT_EQ(SinkSize(), QSize(620, 349));
     // One more negotiation at most, the one a decoder asks for by itself
     // right after its first.
     EXPECT_LE(decoderPools.load(), 1) << "the decoder allocated its pictures anew";
