@@ -67,23 +67,6 @@ inline std::vector<GstElement*> Elements(GstIterator* it) {
     return out;
 }
 
-// The sink of the renderer bin `renderer` in `record`'s pipeline (borrowed
-// from it), null when there is none.
-inline GstElement* RendererSink(const PlayerRecord& record, const char* renderer) {
-    g_autoptr(GstElement) bin =
-        gst_bin_get_by_name(GST_BIN(GstPipelineOf(record.pGB.get())), renderer);
-    const auto sinks =
-        bin ? Elements(gst_bin_iterate_sinks(GST_BIN(bin))) : std::vector<GstElement*>();
-    return sinks.empty() ? nullptr : sinks.front();
-}
-
-// Where `record`'s clip stands now, in 100-ns units; -1 when it cannot say.
-inline REFERENCE_TIME PositionOf(PlayerRecord& record) {
-    REFERENCE_TIME now = -1;
-    record.pMS->GetCurrentPosition(&now);
-    return now;
-}
-
 // Fake sinks: ones that take what comes at once, or (`paced`) ones that keep
 // to the clock, as a screen and a sound card do.
 inline GstMediaOptions FakeSinks(bool paced = false) {
@@ -139,10 +122,16 @@ inline GstSample* LastSample(GstElement* sink) {
 }
 
 // A player record on GStreamer answering a `Host`, and what the tests ask
-// of its pipeline. UI thread only; the clip is closed with the fixture.
-template <typename Host = ScriptedHost>
+// of its pipeline; `MakeMedia`, where given, makes the clips into gMedia once
+// per run. UI thread only; the clip is closed with the fixture.
+template <typename Host = ScriptedHost, void (*MakeMedia)() = nullptr>
 class GstRecordTest : public ::testing::Test {
   protected:
+    static void SetUpTestSuite() {
+        if constexpr (MakeMedia != nullptr)
+            if (gMedia.empty())
+                MakeMedia();
+    }
     explicit GstRecordTest(const GstMediaOptions& options = FakeSinks()) { Use(options); }
     ~GstRecordTest() override { record.CloseClip(); }
 
@@ -159,8 +148,20 @@ class GstRecordTest : public ::testing::Test {
         return record.ClipState == ClipState::Running && record.pGB;
     }
     GstElement* Pipeline() { return GstPipelineOf(record.pGB.get()); }
-    GstElement* SinkOf(const char* renderer) { return RendererSink(record, renderer); }
-    REFERENCE_TIME Position() { return PositionOf(record); }
+    // The sink of the renderer bin `renderer` (borrowed from the pipeline),
+    // null when there is none.
+    GstElement* SinkOf(const char* renderer) {
+        g_autoptr(GstElement) bin = gst_bin_get_by_name(GST_BIN(Pipeline()), renderer);
+        const auto sinks =
+            bin ? Elements(gst_bin_iterate_sinks(GST_BIN(bin))) : std::vector<GstElement*>();
+        return sinks.empty() ? nullptr : sinks.front();
+    }
+    // Where the clip stands now, in 100-ns units; -1 when it cannot say.
+    REFERENCE_TIME Position() {
+        REFERENCE_TIME now = -1;
+        record.pMS->GetCurrentPosition(&now);
+        return now;
+    }
     // Both sinks at the clock's pace (fake ones take a clip at once otherwise),
     // played again from the start.
     void PlayAtPace() {

@@ -34,11 +34,8 @@ std::string BytesOf(GstPad* pad, GstBuffer* buffer) {
     GstVideoFrame frame;
     std::string bytes;
     if (!gst_video_info_from_caps(&info, caps)) {
-        GstMapInfo map;
-        if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
-            bytes.assign(reinterpret_cast<const char*>(map.data), map.size);
-            gst_buffer_unmap(buffer, &map);
-        }
+        bytes.resize(gst_buffer_get_size(buffer));
+        gst_buffer_extract(buffer, 0, bytes.data(), bytes.size());
         return bytes;
     }
     if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ))

@@ -162,12 +162,8 @@ void MakeMedia() {
     ASSERT_FALSE(gUrl.empty() || gRangesUrl.empty());
 }
 
-class EngineGstTest : public test::GstRecordTest<> {
+class EngineGstTest : public test::GstRecordTest<test::ScriptedHost, MakeMedia> {
   protected:
-    static void SetUpTestSuite() {
-        if (gMedia.empty())
-            MakeMedia();
-    }
     bool InPipeline(const char* name) {
         g_autoptr(GstElement) element = gst_bin_get_by_name(GST_BIN(Pipeline()), name);
         return element != nullptr;
@@ -225,7 +221,6 @@ TEST_F(EngineGstTest, RoadsOfGraphBuilding) {
         EXPECT_EQ(plays, row.boxes.empty());
         if (!plays)
             continue;
-        EXPECT_NE(record.pBA, nullptr);
         EXPECT_NEAR(record.Duration, row.duration, 1000000);
         for (const char* name : row.inPipeline)
             EXPECT_TRUE(InPipeline(name)) << name;
@@ -396,12 +391,10 @@ TEST_F(EngineGstTest, LowestVolumeSilences) {
         QTest::qWait(300);
         g_autoptr(GstSample) heard = test::LastSample(SinkOf("Audio Renderer"));
         ASSERT_NE(heard, nullptr) << volume;
-        GstMapInfo map;
-        ASSERT_TRUE(gst_buffer_map(gst_sample_get_buffer(heard), &map, GST_MAP_READ));
-        EXPECT_EQ(std::all_of(map.data, map.data + map.size, [](guint8 byte) { return byte == 0; }),
-                  volume == 0)
-            << volume;
-        gst_buffer_unmap(gst_sample_get_buffer(heard), &map);
+        GstBuffer* buffer = gst_sample_get_buffer(heard);
+        std::string bytes(gst_buffer_get_size(buffer), '\0');
+        gst_buffer_extract(buffer, 0, bytes.data(), bytes.size());
+        EXPECT_EQ(bytes.find_first_not_of('\0') == std::string::npos, volume == 0) << volume;
         record.CloseClip();
     }
 }
