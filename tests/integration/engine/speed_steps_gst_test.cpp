@@ -17,9 +17,11 @@
 #include "support/gst_tools.h"
 
 namespace tavimo {
-namespace {
 
-namespace fs = std::filesystem;
+// The folder of clips made at test time; the shared entry removes it.
+std::filesystem::path gMedia;
+
+namespace {
 
 class Host : public test::ScriptedHost {
   public:
@@ -30,13 +32,6 @@ class Host : public test::ScriptedHost {
     int seekBarSets = 0;
     int32_t seekBarAt = -1;  // the bar's position, in units of 2^16 x 100 ns
 };
-
-}  // namespace
-
-// The folder of clips made at test time; the shared entry removes it.
-std::filesystem::path gMedia;
-
-namespace {
 
 // frames.mp4: 8 s at 25 frames/s, 320 x 240, a key frame each second,
 // losslessly coded: frame N has luma 16 + (N mod 50) * 4 in its top half and
@@ -66,12 +61,8 @@ void MakeClip() {
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-class SpeedStepsTest : public test::GstRecordTest<Host> {
+class SpeedStepsTest : public test::GstRecordTest<Host, MakeClip> {
   protected:
-    static void SetUpTestSuite() {
-        if (gMedia.empty())
-            MakeClip();
-    }
     // Opens `clip` with `tempo` as the tempo filter, played at the clock's pace.
     void Start(const std::string& tempo = "scaletempo",
                const std::string& clip = test::Media("frames.mp4")) {

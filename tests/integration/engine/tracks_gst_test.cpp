@@ -26,6 +26,7 @@
 
 #include "engine/media/gst_cue_preroll.h"
 #include "engine/media/gst_filter_wrappers.h"
+#include "support/fake_media.h"
 #include "support/gst_player.h"
 #include "support/gst_tools.h"
 #include "support/pgs_stream.h"
@@ -34,6 +35,11 @@ namespace tavimo {
 
 // The folder of clips made at test time; the shared entry removes it.
 std::filesystem::path gMedia;
+
+void PrintTo(const SubtitleEntry& e, std::ostream* os) {
+    *os << "{" << e.start << ", " << e.end << ", \"" << e.text << "\", " << e.lines
+        << (e.markup ? ", markup}" : "}");
+}
 
 namespace {
 
@@ -70,12 +76,8 @@ std::string Black(int seconds, const char* size = "320x240", int rate = 25) {
 // and an MPEG-TS of the video with two DVB tracks: the PGS stream's, and the
 // same rectangle from 3.5 s to 4.5 s.
 void MakePictureClips() {
-    {
-        std::ofstream sup(Media("rect.sup"), std::ios::binary);
-        sup << test::PgsRectangle();
-        std::ofstream later(Media("later.sup"), std::ios::binary);
-        later << test::PgsRectangle(315000, 405000);
-    }
+    std::ofstream(Media("rect.sup"), std::ios::binary) << test::PgsRectangle();
+    std::ofstream(Media("later.sup"), std::ios::binary) << test::PgsRectangle(315000, 405000);
     ASSERT_TRUE(Ffmpeg(Black(5) + "-c:v libx264 -preset ultrafast -g 5 " + Media("black.mkv")));
     // -copyts keeps the stream's own times (ffmpeg would start it at 0); the
     // VobSub encoder learns each picture's end from the next display set.
@@ -94,10 +96,7 @@ void MakePictureClips() {
                        " -map 0:v -map 0:s:1 -map 1:s:0 -c:v copy -c:s dvbsub " + Media("dvb.ts")));
     // A page due from the first frame on (0.2 s to 1.5 s of the Matroska
     // clip's time, 0.9 s to 2.2 s of the TS's).
-    {
-        std::ofstream early(Media("early.sup"), std::ios::binary);
-        early << test::PgsRectangle(18000, 135000);
-    }
+    std::ofstream(Media("early.sup"), std::ios::binary) << test::PgsRectangle(18000, 135000);
     ASSERT_TRUE(Ffmpeg("-copyts -i " + Media("black.mkv") + " -fix_sub_duration -i " +
                        Media("early.sup") + " -map 0 -map 1 -c:v copy -c:s dvdsub " +
                        Media("early.mkv")));
@@ -164,12 +163,8 @@ void MakeMedia() {
     MakePictureClips();
 }
 
-class TracksGstTest : public test::GstRecordTest<> {
+class TracksGstTest : public test::GstRecordTest<test::ScriptedHost, MakeMedia> {
   protected:
-    static void SetUpTestSuite() {
-        if (gMedia.empty())
-            MakeMedia();
-    }
     // Paced: sinks that keep the clock, so that the clip plays in real time
     // from its start; unpaced, it plays through in a moment.
     explicit TracksGstTest(bool paced = false) : GstRecordTest(test::FakeSinks(paced)) {}
@@ -200,23 +195,8 @@ class TracksGstTest : public test::GstRecordTest<> {
     std::shared_ptr<IAMStreamSelect> tracks;
 };
 
-}  // namespace
-
-void PrintTo(const SubtitleEntry& e, std::ostream* os) {
-    *os << "{" << e.start << ", " << e.end << ", \"" << e.text << "\", " << e.lines
-        << (e.markup ? ", markup}" : "}");
-}
-
-namespace {
-
-struct Listed {
-    Kind kind;
-    std::string format, language, title;
-    int channels;
-    bool isDefault, decodable, enabled;
-};
-
-void ExpectListed(const std::vector<StreamInfo>& got, const std::vector<Listed>& want) {
+// What the menus show of each track `got` against `want` (made by FakeTrack).
+void ExpectListed(const std::vector<StreamInfo>& got, const std::vector<StreamInfo>& want) {
     ASSERT_EQ(got.size(), want.size());
     const auto fields = [](const auto& t) {
         return std::tuple(int(t.kind), t.format, t.language, t.title, t.channels, t.isDefault,
@@ -228,38 +208,36 @@ void ExpectListed(const std::vector<StreamInfo>& got, const std::vector<Listed>&
 
 TEST_F(TracksGstTest, EveryTrackIsListedInFileOrderWithWhatTheMenusShow) {
     // ffmpeg flags the first subtitle track default when none is.
-    std::vector<Listed> thirty(30, {Kind::Subtitle, "SubRip", "", "", 0, false, true, false});
+    std::vector<StreamInfo> thirty(30, FakeTrack(Kind::Subtitle, "", "SubRip"));
     // The clip opens with the subtitle track flagged default shown.
     thirty[0].isDefault = thirty[0].enabled = true;
-    using Listing = std::vector<Listed>;
+    using Listing = std::vector<StreamInfo>;
+    constexpr int kShown = kTrackOn | kTrackDefault;
     struct Row {
         const char* name;
         const char* clip;
         Listing tracks;
     } rows[] = {
         {"mkv: AAC and AC-3 in two languages, SubRip and ASS", "tracks.mkv",
-         Listing{{Kind::Audio, "AAC", "en", "", 2, true, true, true},
-                 {Kind::Audio, "AC-3", "de", "", 1, false, true, false},
-                 {Kind::Subtitle, "SubRip", "en", "", 0, false, true, false},
-                 {Kind::Subtitle, "ASS", "fr", "Signs", 0, true, true, true}}},
+         Listing{FakeTrack(Kind::Audio, "en", "AAC", 2, kShown),
+                 FakeTrack(Kind::Audio, "de", "AC-3", 1), FakeTrack(Kind::Subtitle, "en", "SubRip"),
+                 FakeTrack(Kind::Subtitle, "fr", "ASS", 0, kShown, "Signs")}},
         // MP4 flags a track it enables, not one it makes default: ffmpeg
         // enables the first of each kind when none is asked for.
         {"mp4: mov_text, enabled as the only one of its kind", "movtext.mp4",
-         Listing{{Kind::Audio, "AAC", "", "", 1, true, true, true},
-                 {Kind::Subtitle, "Timed Text", "en", "", 0, true, true, true}}},
+         Listing{FakeTrack(Kind::Audio, "", "AAC", 1, kShown),
+                 FakeTrack(Kind::Subtitle, "en", "Timed Text", 0, kShown)}},
         {"mp4: the text track the file enables is shown, the other not", "enabled.mp4",
-         Listing{{Kind::Subtitle, "Timed Text", "en", "", 0, false, true, false},
-                 {Kind::Subtitle, "Timed Text", "de", "", 0, true, true, true}}},
+         Listing{FakeTrack(Kind::Subtitle, "en", "Timed Text"),
+                 FakeTrack(Kind::Subtitle, "de", "Timed Text", 0, kShown)}},
         {"mkv with 30 subtitle tracks lists all 30", "thirty.mkv", thirty},
         {"a subtitle stream nothing reads is listed, greyed", "webvtt.mkv",
-         Listing{{Kind::Subtitle, "Unknown", "es", "", 0, false, false, false}}},
+         Listing{FakeTrack(Kind::Subtitle, "es", "Unknown", 0, kTrackNoDecoder)}},
         {"mkv: PGS, its VobSub encoding and SubRip", "pictures.mkv",
-         Listing{{Kind::Subtitle, "PGS", "", "", 0, false, true, false},
-                 {Kind::Subtitle, "VobSub", "", "", 0, false, true, false},
-                 {Kind::Subtitle, "SubRip", "", "", 0, false, true, false}}},
+         Listing{FakeTrack(Kind::Subtitle, "", "PGS"), FakeTrack(Kind::Subtitle, "", "VobSub"),
+                 FakeTrack(Kind::Subtitle, "", "SubRip")}},
         {"ts: two DVB tracks", "dvb.ts",
-         Listing{{Kind::Subtitle, "DVB", "", "", 0, false, true, false},
-                 {Kind::Subtitle, "DVB", "", "", 0, false, true, false}}},
+         Listing{FakeTrack(Kind::Subtitle, "", "DVB"), FakeTrack(Kind::Subtitle, "", "DVB")}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
