@@ -394,7 +394,6 @@ TEST_F(SpeedSoundTest, NightModeNarrowsTheLoudnessRange) {
         Start(film);
         if (row.pressN)
             record.ToggleNightMode();
-        EXPECT_EQ(record.NightMode, row.pressN ? 1 : 0);
         QTest::qWait(17000);  // the whole film
         record.CloseClip();
         kill(parec, SIGINT);
