@@ -137,12 +137,24 @@ void KeepPace(TavimoH264Dec* self, GstVideoCodecFrame* frame) {
                                            : AVDISCARD_NONREF;
 }
 
+// Downstream linked or changed since the caps were last negotiated (the
+// caps go out while the source is still being plugged, before the converter
+// is there): its pool is taken before libav asks for the next pictures, so
+// none is decoded apart and copied. A failure is retried as the pictures go out.
+void TakeNewPool(TavimoH264Dec* self) {
+    auto* decoder = GST_VIDEO_DECODER(self);
+    if (GST_VIDEO_INFO_FORMAT(&self->outputInfo) != GST_VIDEO_FORMAT_UNKNOWN &&
+        gst_pad_needs_reconfigure(GST_VIDEO_DECODER_SRC_PAD(decoder)))
+        gst_video_decoder_negotiate(decoder);
+}
+
 GstFlowReturn HandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame) {
     TavimoH264Dec* self = Self(decoder);
     if (!self->context) {
         gst_video_decoder_drop_frame(decoder, frame);
         return GST_FLOW_NOT_NEGOTIATED;
     }
+    TakeNewPool(self);
     KeepPace(self, frame);
     const gsize size = gst_buffer_get_size(frame->input_buffer);
     AVPacket* packet = av_packet_alloc();

@@ -155,7 +155,49 @@ void SetDirectPool(TavimoH264Dec* self, const DirectPool& direct) {
         gst_object_unref(old);
 }
 
+namespace {
+
+// The converter makes a new pool at every query. While the caps stay those
+// of the pool pictures already go into, that one is kept, as it is (it takes
+// any of the converter's buffers): no buffer is made anew and the new pool
+// never allocates. False when it is not kept.
+bool KeepDirectPool(TavimoH264Dec* self, GstQuery* query) {
+    GstBufferPool* offered = nullptr;
+    if (gst_query_get_n_allocation_pools(query) > 0)
+        gst_query_parse_nth_allocation_pool(query, 0, &offered, nullptr, nullptr, nullptr);
+    GstCaps* caps = nullptr;
+    gst_query_parse_allocation(query, &caps, nullptr);
+    const bool swscale = IsSwscaleInputPool(offered);
+    if (offered)
+        gst_object_unref(offered);
+    GST_OBJECT_LOCK(self);
+    const bool allowed = self->directRendering;
+    GST_OBJECT_UNLOCK(self);
+    GstVideoInfo info;
+    if (!allowed || !swscale || !caps || !gst_video_info_from_caps(&info, caps))
+        return false;
+    g_mutex_lock(&self->lock);
+    GstBufferPool* current = nullptr;
+    if (self->direct.pool && gst_video_info_is_equal(&info, &self->direct.info))
+        current = GST_BUFFER_POOL(gst_object_ref(self->direct.pool));
+    g_mutex_unlock(&self->lock);
+    if (!current)
+        return false;
+    GstStructure* config = gst_buffer_pool_get_config(current);
+    guint size = 0, min = 0, max = 0;
+    gst_buffer_pool_config_get_params(config, nullptr, &size, &min, &max);
+    gst_structure_free(config);
+    gst_query_set_nth_allocation_pool(query, 0, current, size, min, max);
+    gst_object_unref(current);
+    GST_INFO_OBJECT(self, "pictures decoded into the converter's pool, as before");
+    return true;
+}
+
+}  // namespace
+
 void UseConverterPool(TavimoH264Dec* self, GstQuery* query) {
+    if (KeepDirectPool(self, query))
+        return;
     SetDirectPool(self, DirectPool{});
     GstBufferPool* pool = nullptr;
     guint size = 0, min = 0, max = 0;
