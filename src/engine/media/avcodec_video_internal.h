@@ -85,7 +85,8 @@ void SetDirectPool(TavimoH264Dec* self, const DirectPool& direct);
 
 // Streaming thread, after the base class decided the allocation: the
 // converter's pool, laid out as libav decodes (padding, strides), then
-// pictures are decoded straight into it. Any other pool is used as it is.
+// pictures are decoded straight into it; the one already in use stays while
+// the caps do. Any other pool is used as it is.
 void UseConverterPool(TavimoH264Dec* self, GstQuery* query);
 
 // Streaming thread: the picture's own buffer when it was decoded into the
