@@ -65,12 +65,11 @@ QImage XServer::Screenshot() const {
     XImage* shot = XGetImage(eyes_, root, 0, 0, at.width, at.height, AllPlanes, ZPixmap);
     if (!shot)
         return {};
-    QImage image(at.width, at.height, QImage::Format_RGB32);
-    for (int y = 0; y < at.height; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < at.width; ++x)
-            row[x] = 0xff000000u | static_cast<QRgb>(XGetPixel(shot, x, y));
-    }
+    // The screens here are 24 bits deep, a pixel in 32 bits as 0x00RRGGBB:
+    // Qt's ARGB32 but for the alpha, which the conversion sets.
+    const QImage image = QImage(reinterpret_cast<const uchar*>(shot->data), at.width, at.height,
+                                shot->bytes_per_line, QImage::Format_ARGB32)
+                             .convertToFormat(QImage::Format_RGB32);
     XDestroyImage(shot);
     return image;
 }

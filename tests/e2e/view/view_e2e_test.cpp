@@ -23,11 +23,9 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "x_session.h"
@@ -442,9 +440,7 @@ TEST(ViewE2e, UnderAWindowManager) {
     ASSERT_TRUE(broken.WaitForWindow(15s).has_value());
     QPoint frame, box;  // their centres
     const auto find = [&] {
-        std::istringstream ids(f.Run("xdotool search --onlyvisible --pid " +
-                                     std::to_string(broken.Pid()) + " --name '^Tavimo'"));
-        for (unsigned long id; ids >> id;) {
+        for (unsigned long id : broken.Windows("^Tavimo")) {
             // The box is the window that names the frame as its owner.
             const bool isBox =
                 f.Run("xprop -id " + std::to_string(id) + " WM_TRANSIENT_FOR").find("window id") !=
@@ -474,18 +470,27 @@ bool IsWhite(QRgb pixel) {
     return std::min({c.red(), c.green(), c.blue()}) > 225;
 }
 
-// Geometry of an X window in device pixels, from xwininfo (xdotool's is
-// off for a child window).
-QRect WindowRect(const std::string& info) {
-    int x = 0, y = 0, w = 0, h = 0;
-    std::istringstream in(info);
-    for (std::string line; std::getline(in, line);) {
-        std::sscanf(line.c_str(), "  Absolute upper-left X: %d", &x);
-        std::sscanf(line.c_str(), "  Absolute upper-left Y: %d", &y);
-        std::sscanf(line.c_str(), "  Width: %d", &w);
-        std::sscanf(line.c_str(), "  Height: %d", &h);
+// Where the children of window `parent` (0: the root) on `display` stand on
+// the screen, device pixels (xdotool's geometry is off for a child window).
+std::vector<QRect> Children(const std::string& display, unsigned long parent) {
+    std::vector<QRect> rects;
+    Display* dpy = XOpenDisplay(display.c_str());
+    Window root = 0, up = 0, *children = nullptr, ignored = 0;
+    unsigned n = 0;
+    if (dpy &&
+        XQueryTree(dpy, parent ? parent : DefaultRootWindow(dpy), &root, &up, &children, &n)) {
+        for (unsigned i = 0; i < n; ++i) {
+            XWindowAttributes at{};
+            int x = 0, y = 0;
+            XGetWindowAttributes(dpy, children[i], &at);
+            XTranslateCoordinates(dpy, children[i], root, 0, 0, &x, &y, &ignored);
+            rects.emplace_back(x, y, at.width, at.height);
+        }
+        XFree(children);
     }
-    return QRect(x, y, w, h);
+    if (dpy)
+        XCloseDisplay(dpy);
+    return rects;
 }
 
 // The grey picture's extent along the row and column through `inside`.
@@ -517,19 +522,9 @@ struct Scaled : Session {
     // The picture's native surface: the frame's one child window with a
     // picture in it (Qt's other children are 1 x 1 or off).
     QRect Surface() {
-        std::istringstream tree(Run("xwininfo -children -id " + std::to_string(window)));
         QRect best;
-        for (std::string line; std::getline(tree, line);) {
-            const size_t id = line.find("0x");
-            if (id == std::string::npos || line.find_first_not_of(' ') != id)
-                continue;  // not a line of the children's list
-            std::istringstream word(line.substr(id));
-            std::string hex;
-            word >> hex;
-            const QRect r = WindowRect(Run("xwininfo -id " + hex));
-            if (r.width() * r.height() > best.width() * best.height())
-                best = r;
-        }
+        for (const QRect& r : Children(server.Display(), window))
+            best = r.width() * r.height() > best.width() * best.height() ? r : best;
         return best;
     }
     // The grey picture at the bottom left of the frame, found from 200 rows
@@ -647,14 +642,9 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
 // The top-level window `width` device pixels wide (the seek bar's preview),
 // or an empty rectangle.
 QRect TopLevelOfWidth(Scaled& s, int width) {
-    std::istringstream tree(s.Run("xwininfo -root -children"));
-    for (std::string line; std::getline(tree, line);) {
-        int w = 0, h = 0, x = 0, y = 0;
-        const size_t size = line.rfind(")  ");
-        if (size != std::string::npos &&
-            std::sscanf(line.c_str() + size + 3, "%dx%d+%d+%d", &w, &h, &x, &y) == 4 && w == width)
-            return QRect(x, y, w, h);
-    }
+    for (const QRect& r : Children(s.server.Display(), 0))
+        if (r.width() == width)
+            return r;
     return {};
 }
 

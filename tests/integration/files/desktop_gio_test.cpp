@@ -89,10 +89,8 @@ class DesktopGioTest : public ::testing::Test {
                "MimeType=video/mp4;\n";
         // As a package's installation does: the folder's MIME cache, which
         // GIO reads.
-        ASSERT_EQ(
-            std::system(
-                ("update-desktop-database '" + *sandbox / "system/applications" + "'").c_str()),
-            0);
+        ASSERT_TRUE(
+            test::Quietly("update-desktop-database '" + *sandbox / "system/applications" + "'"));
         std::filesystem::create_directories(*sandbox / "config");
         std::ofstream(*sandbox / "config/mimeapps.list")
             << "[Default Applications]\nvideo/mp4=other.desktop\n";
