@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -27,14 +28,6 @@ void Require(bool ok) {
     if (!ok) {
         abort();
     }
-}
-
-uint64_t Hash(std::string_view bytes) {
-    uint64_t h = 1469598103934665603ull;
-    for (const char c : bytes) {
-        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return h;
 }
 
 SubtitleEntries Entries(std::string_view bytes) {
@@ -83,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<sync::Cue> cues = sync::SpeechCues(entries, kFps);
     sync::AlignOptions options;
     options.maxOffsetMs = kMaxOffsetMs;
-    const sync::SyncResult result = sync::Align(Speech(cues, Hash(bytes)), cues, options);
+    const sync::SyncResult result =
+        sync::Align(Speech(cues, std::hash<std::string_view>{}(bytes)), cues, options);
     if (!result.matched) {
         Require(!result.reason.empty() && result.parts.empty());
         return 0;
