@@ -12,9 +12,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <regex>
@@ -80,10 +80,7 @@ class SyncCli : public testing::Test {
         }
         ASSERT_EQ(std::system((made + "wait").c_str()), 0);
         // The clean clip in Matroska, its container saying it lasts 9e12 ms.
-        ASSERT_EQ(std::system(("ffmpeg -loglevel error -y -i " + Path("clean.mp4") + " -c copy " +
-                               Path("declared.mkv"))
-                                  .c_str()),
-                  0);
+        ASSERT_TRUE(test::Ffmpeg("-i " + Path("clean.mp4") + " -c copy " + Path("declared.mkv")));
         ASSERT_TRUE(DeclareDuration(Path("declared.mkv"), 9e12));
     }
 
@@ -96,15 +93,10 @@ class SyncCli : public testing::Test {
         if (at == std::string::npos) {
             return false;
         }
-        uint64_t bits = 0;
-        std::memcpy(&bits, &ms, sizeof bits);
-        char value[8];
-        for (int i = 0; i < 8; ++i) {
-            value[i] = static_cast<char>(bits >> (56 - 8 * i));
-        }
+        const uint64_t bigEndian = GUINT64_TO_BE(std::bit_cast<uint64_t>(ms));
         file.clear();
         file.seekp(static_cast<std::streamoff>(at + 3));
-        file.write(value, sizeof value);
+        file.write(reinterpret_cast<const char*>(&bigEndian), sizeof bigEndian);
         return static_cast<bool>(file.flush());
     }
     static void TearDownTestSuite() { delete dir_; }
@@ -113,14 +105,19 @@ class SyncCli : public testing::Test {
         return dir_->path().toStdString() + "/" + name;
     }
 
+    // The cues of the SubRip file `name` in the clips' folder.
+    static SubtitleEntries Cues(const std::string& name) {
+        SubtitleReader reader;
+        EXPECT_TRUE(reader.OpenSubtitleFile(Path(name))) << name;
+        ReadSubRip(reader);
+        return reader.TakeEntries();
+    }
+
     // The truth file of `clip` moved by `offsetMs` earlier and read at
     // `ratio` (times divided by it), written as `name`.
     static std::string Moved(const std::string& truth, const std::string& name, int64_t offsetMs,
                              double ratio = 1.0) {
-        SubtitleReader reader;
-        EXPECT_TRUE(reader.OpenSubtitleFile(Path(truth)));
-        ReadSubRip(reader);
-        SubtitleEntries entries = reader.TakeEntries();
+        SubtitleEntries entries = Cues(truth);
         for (SubtitleEntry& e : entries) {
             e.start = std::llround((e.start - offsetMs) / ratio);
             e.end = std::llround((e.end - offsetMs) / ratio);
@@ -207,10 +204,7 @@ TEST_F(SyncCli, ACutMiddleGivesTwoParts) {
     // 1:50 to 2:30, no speech for its cues anywhere): one within it would
     // show the stretch's cues over the clip's last 40 s before the cut, in
     // place of the cues spoken there.
-    SubtitleReader truth;
-    ASSERT_TRUE(truth.OpenSubtitleFile(Path("cut.srt")));
-    ReadSubRip(truth);
-    const SubtitleEntries& cues = truth.entries();
+    const SubtitleEntries cues = Cues("cut.srt");
     const auto after = std::find_if(cues.begin(), cues.end(),
                                     [](const SubtitleEntry& e) { return e.start >= 150'000; });
     ASSERT_NE(after, cues.end());
@@ -224,15 +218,11 @@ TEST_F(SyncCli, CorrectedFileWrittenAndTheSubtitlesLeftAlone) {
     const Outcome run = Sync(subs + " " + Path("clean.mp4") + " -o " + Path("fixed.srt"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(test::FileText(subs), original);
-    SubtitleReader truth, fixed;
-    ASSERT_TRUE(truth.OpenSubtitleFile(Path("clean.srt")));
-    ASSERT_TRUE(fixed.OpenSubtitleFile(Path("fixed.srt")));
-    ReadSubRip(truth);
-    ReadSubRip(fixed);
-    ASSERT_EQ(fixed.entries().size(), truth.entries().size());
-    for (size_t i = 0; i < truth.entries().size(); ++i) {
-        EXPECT_NEAR(fixed.entries()[i].start, truth.entries()[i].start, 150) << i;
-        EXPECT_EQ(fixed.entries()[i].text, truth.entries()[i].text) << i;
+    const SubtitleEntries truth = Cues("clean.srt"), fixed = Cues("fixed.srt");
+    ASSERT_EQ(fixed.size(), truth.size());
+    for (size_t i = 0; i < truth.size(); ++i) {
+        EXPECT_NEAR(fixed[i].start, truth[i].start, 150) << i;
+        EXPECT_EQ(fixed[i].text, truth[i].text) << i;
     }
 }
 
