@@ -213,15 +213,6 @@ Shape PictureIn(const QImage& shot) {
     s.filled = s.box.isEmpty() ? 0 : double(count) / (s.box.width() * s.box.height());
     return s;
 }
-// Pixels of `shot` in `box` that `match`.
-int CountIn(const QImage& shot, const QRect& box, bool (*match)(QRgb)) {
-    int count = 0;
-    for (int y = box.top(); y <= box.bottom(); ++y) {
-        for (int x = box.left(); x <= box.right(); ++x)
-            count += match(shot.pixel(x, y)) ? 1 : 0;
-    }
-    return count;
-}
 
 TEST_P(MediaMatrix, PlaysShowsAndAnswersThroughTheRealSinks) {
     const Row& row = GetParam();
@@ -247,13 +238,13 @@ TEST_P(MediaMatrix, PlaysShowsAndAnswersThroughTheRealSinks) {
     if (row.subtitle) {
         int green = 0;
         EXPECT_TRUE(Within(
-            15s, [&] { return (green = CountIn(Window(), shape.box, IsSubtitleGreen)) > 500; }))
+            15s, [&] { return (green = Count(Window(), shape.box, IsSubtitleGreen)) > 500; }))
             << "no picture subtitle; green pixels " << green;
     }
 
     // Paused, B draws its note into the still picture (a sound server's sink
     // holding a thread in its preroll would hang the window here).
-    const auto noteShown = [&] { return CountIn(Window(), shape.box, IsWhite) > 40; };
+    const auto noteShown = [&] { return Count(Window(), shape.box, IsWhite) > 40; };
     EXPECT_TRUE(Within(5s, [&] { return !noteShown(); })) << "the notes of the start stay";
     ASSERT_TRUE(Answers("space"));
     ASSERT_TRUE(Answers("b"));

@@ -12,6 +12,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -74,6 +75,19 @@ QImage XServer::Screenshot() const {
     return image;
 }
 
+void AddMode(::_XDisplay* dpy, unsigned width, unsigned height, unsigned long clock,
+             unsigned hTotal, unsigned vTotal) {
+    std::string name = std::to_string(width) + "x" + std::to_string(height) + "-test";
+    XRRModeInfo info{};
+    info.width = width, info.height = height, info.dotClock = clock;
+    info.hTotal = hTotal, info.vTotal = vTotal;
+    info.name = name.data(), info.nameLength = static_cast<unsigned>(name.size());
+    XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy, DefaultRootWindow(dpy));
+    XRRAddOutputMode(dpy, res->outputs[0], XRRCreateMode(dpy, DefaultRootWindow(dpy), &info));
+    XRRFreeScreenResources(res);
+    XSync(dpy, False);
+}
+
 bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done) {
     for (const auto end = std::chrono::steady_clock::now() + limit; !done(); Wait(100ms)) {
         if (std::chrono::steady_clock::now() > end)
@@ -94,14 +108,18 @@ QRect WindowGeometry(const std::string& display, unsigned long id) {
     return QRect(x, y, w, h);
 }
 
+int Count(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& match) {
+    int count = 0;
+    const QRect inside = area & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            count += match(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
 bool Drawn(const XServer& server, unsigned long id) {
-    const QRect at = WindowGeometry(server.Display(), id);
-    const QImage shot = server.Screenshot().copy(at);
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            if (shot.pixel(x, y) != shot.pixel(0, 0))
-                return true;
-    return false;
+    const QImage shot = server.Screenshot().copy(WindowGeometry(server.Display(), id));
+    return Count(shot, shot.rect(), [&](QRgb pixel) { return pixel != shot.pixel(0, 0); }) > 0;
 }
 
 bool TypeInto(const XServer& server, unsigned long id, const std::string& commands) {

@@ -44,6 +44,13 @@ class XServer {
     mutable ::_XDisplay* eyes_ = nullptr;  // for Screenshot
 };
 
+// Adds the mode WIDTHxHEIGHT (named so with "-test") at `clock` Hz over
+// `hTotal` x `vTotal` to the first output of the server `dpy` is connected
+// to; it goes with that connection. Xvfb refuses modes larger than the
+// screen it started with.
+void AddMode(::_XDisplay* dpy, unsigned width, unsigned height, unsigned long clock,
+             unsigned hTotal, unsigned vTotal);
+
 // Runs `command` with DISPLAY set to `display`; returns its standard output.
 std::string RunIn(const std::string& display, const std::string& command);
 
@@ -64,6 +71,9 @@ bool Settles(std::chrono::milliseconds limit, Read read) {
 }
 // Sleeps the calling thread for `time`: only where time itself must pass.
 void Wait(std::chrono::milliseconds time);
+
+// How many pixels of `image` inside `area` `match`.
+int Count(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& match);
 
 // Where window `id` on `display` stands and how large it is, as xdotool
 // reports it (device pixels); empty when it cannot say.

@@ -31,15 +31,12 @@ struct Strip {
 };
 Strip TopLeft(const XServer& server) {
     const QImage shot = server.Screenshot();
-    Strip strip;
-    for (int y = 80; y < 104 && y < shot.height(); ++y) {
-        for (int x = 0; x < 160 && x < shot.width(); ++x) {
-            const int value = QColor(shot.pixel(x, y)).value();
-            strip.light += value > 180;
-            strip.grey += value > 90 && value < 170;
-        }
-    }
-    return strip;
+    const QRect strip(0, 80, 160, 24);
+    const auto grey = [](QRgb pixel) {
+        return QColor(pixel).value() > 90 && QColor(pixel).value() < 170;
+    };
+    return {Count(shot, strip, [](QRgb pixel) { return QColor(pixel).value() > 180; }),
+            Count(shot, strip, grey)};
 }
 int NotePixels(const XServer& server) {
     return TopLeft(server).light;

@@ -32,7 +32,6 @@
 
 // After the rest: Xlib's macros clash with their names.
 #include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/dpms.h>
 #include <X11/extensions/scrnsaver.h>
 
@@ -193,14 +192,7 @@ TEST(ViewE2e, DemoClipSubtitlesAndFullScreenInAChosenMode) {
     // An 800 x 600 mode on Xvfb's RandR output, chosen for full screen.
     Display* dpy = XOpenDisplay(f.server.Display().c_str());
     ASSERT_NE(dpy, nullptr);
-    XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy, DefaultRootWindow(dpy));
-    std::string name = "800x600-test";
-    XRRModeInfo info{};
-    info.width = 800, info.height = 600, info.dotClock = 40000000;
-    info.hTotal = 1056, info.vTotal = 628;  // 60.3 Hz
-    info.name = name.data(), info.nameLength = static_cast<unsigned>(name.size());
-    XRRAddOutputMode(dpy, res->outputs[0], XRRCreateMode(dpy, DefaultRootWindow(dpy), &info));
-    XRRFreeScreenResources(res);
+    AddMode(dpy, 800, 600, 40000000, 1056, 628);  // 60.3 Hz
     XSetScreenSaver(dpy, 300, 60, PreferBlanking, AllowExposures);
     XSync(dpy, False);
     // Full screen holds the saver off for itself alone: the timeout stays.
@@ -544,13 +536,9 @@ struct Scaled : Session {
 
 // The lowest row of `picture` with white text in it; -1 when there is none.
 int TextBottom(const QImage& shot, const QRect& picture) {
-    for (int y = picture.bottom(); y >= picture.top(); --y) {
-        int white = 0;
-        for (int x = picture.left(); x <= picture.right(); ++x)
-            white += IsWhite(shot.pixel(x, y)) ? 1 : 0;
-        if (white >= 3)
+    for (int y = picture.bottom(); y >= picture.top(); --y)
+        if (Count(shot, QRect(picture.left(), y, picture.width(), 1), IsWhite) >= 3)
             return y;
-    }
     return -1;
 }
 
@@ -631,11 +619,13 @@ TEST(ScaleE2e, AClipAtADesktopScaleOfTwo) {
     s.Run("xdotool mousemove " + std::to_string(bar.left() + bar.width() * 3 / 4) + " " +
           std::to_string(bar.center().y()) + " click 1 mousemove 1900 1190");
     double reached = 0;
-    Within(5s, [&] {  // the fill leaps from near the start
+    // The fill leaps from near the start to the key frame at or before the
+    // click (one a second here), as the first look after the leap shows.
+    Within(5s, [&] {
         reached = double(FillEnd(s.server.Screenshot(), bar)) / bar.width();
         return reached > 0.6;
     });
-    EXPECT_GE(reached, 0.74) << "0:30 is 0.75 of the bar";
+    EXPECT_GE(reached, 0.72) << "0:30 is 0.75 of the bar, 0:29 0.725";
     EXPECT_LE(reached, 0.82) << "within a few seconds of 0:30";
 }
 

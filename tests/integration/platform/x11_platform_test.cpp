@@ -30,11 +30,10 @@ class XServer : public ::testing::Test {
         if (!server_->Running() || !(dpy_ = XOpenDisplay(server_->Display().c_str())))
             return;
         XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, DefaultRootWindow(dpy_));
-        output_ = res->outputs[0];
         crtc_ = res->crtcs[0];
         XRRFreeScreenResources(res);
-        AddMode(640, 480, 25175000, 800, 525);   // 59.94 Hz
-        AddMode(800, 600, 40000000, 1056, 628);  // 60.3 Hz
+        e2e::AddMode(dpy_, 640, 480, 25175000, 800, 525);   // 59.94 Hz
+        e2e::AddMode(dpy_, 800, 600, 40000000, 1056, 628);  // 60.3 Hz
     }
     static void TearDownTestSuite() {
         if (dpy_)
@@ -47,16 +46,6 @@ class XServer : public ::testing::Test {
         ::setenv("DISPLAY", server_->Display().c_str(), 1);
     }
 
-    static void AddMode(unsigned width, unsigned height, unsigned long clock, unsigned h_total,
-                        unsigned v_total) {
-        std::string name = std::to_string(width) + "x" + std::to_string(height) + "-test";
-        XRRModeInfo info{};
-        info.width = width, info.height = height, info.dotClock = clock;
-        info.hTotal = h_total, info.vTotal = v_total;
-        info.name = name.data(), info.nameLength = static_cast<unsigned>(name.size());
-        XRRAddOutputMode(dpy_, output_, XRRCreateMode(dpy_, DefaultRootWindow(dpy_), &info));
-        XSync(dpy_, False);
-    }
     static Sizes Now() {
         XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, DefaultRootWindow(dpy_));
         XRRCrtcInfo* crtc = XRRGetCrtcInfo(dpy_, res, crtc_);
@@ -71,7 +60,6 @@ class XServer : public ::testing::Test {
     }
 
     static inline Display* dpy_ = nullptr;
-    static inline RROutput output_ = 0;
     static inline RRCrtc crtc_ = 0;
     static inline std::unique_ptr<e2e::XServer> server_;
 };

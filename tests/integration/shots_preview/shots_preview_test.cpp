@@ -67,13 +67,15 @@ void MakeMedia() {
                (gDir / "tone.mp4").string()));
 }
 
-// Where xdg-user-dirs puts the pictures, through a config folder of its own.
-void UsePictures(const fs::path& pictures) {
-    const fs::path config = pictures.parent_path() / "config";
+// Makes xdg-user-dirs put the pictures in `name`/Pictures of the media
+// folder, through a config folder of its own; that pictures folder.
+fs::path UsePictures(const char* name) {
+    const fs::path pictures = gDir / name / "Pictures", config = gDir / name / "config";
     fs::create_directories(config);
     std::ofstream(config / "user-dirs.dirs")
         << "XDG_PICTURES_DIR=\"" << pictures.string() << "\"\n";
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    return pictures;
 }
 
 // The mean colour of `image` over `area`.
@@ -164,8 +166,7 @@ class ShotsPreviewTest : public testing::Test, protected frame_test::TestFrame {
 // without a note, and leaves the first as it was. A frame back (a seek into
 // the middle of the frame before) is named after that frame's start.
 TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverwrites) {
-    const fs::path pictures = gDir / "saved" / "Pictures";
-    UsePictures(pictures);
+    const fs::path pictures = UsePictures("saved");
     PlayerRecord& record = Open("night.mp4");
     record.TogglePause();
     record.SeekTo(10100000);
@@ -202,10 +203,9 @@ TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverw
 // A file where the folder should be: a box names the folder and says why,
 // nothing is written and no note claims a save.
 TEST_F(ShotsPreviewTest, ScreenshotIntoAFolderThatCannotBeMadeSaysWhichAndWhy) {
-    const fs::path pictures = gDir / "blocked" / "Pictures";
+    const fs::path pictures = UsePictures("blocked");
     fs::create_directories(pictures);
     std::ofstream(pictures / "Tavimo") << "in the way\n";
-    UsePictures(pictures);
     PlayerRecord& record = Open("night.mp4");
     record.TogglePause();
 
@@ -221,8 +221,7 @@ TEST_F(ShotsPreviewTest, ScreenshotIntoAFolderThatCannotBeMadeSaysWhichAndWhy) {
 
 // A clip without a picture: Shift+S only beeps; no file, no box, no note.
 TEST_F(ShotsPreviewTest, ScreenshotWithoutAPictureOnlyBeeps) {
-    const fs::path pictures = gDir / "soundonly" / "Pictures";
-    UsePictures(pictures);
+    const fs::path pictures = UsePictures("soundonly");
     ASSERT_TRUE(Open("tone.mp4").HasWindowlessControl());
 
     QSignalSpy finished(&frame->Screenshots(), &ScreenshotSaver::finished);
