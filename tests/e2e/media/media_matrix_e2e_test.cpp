@@ -99,18 +99,15 @@ const std::string kH264 = "-c:v libx264 -preset ultrafast -g 15 -pix_fmt yuv420p
 
 bool MakePictureSubtitleClips() {
     std::ofstream(Media("rect.sup"), std::ios::binary) << test::PgsRectangle(45000, 450000);
+    // The rectangle as the default subtitle track of `file`, coded by `codec`.
+    const auto withRectangle = [](const char* codec, const char* file) {
+        return Ffmpeg("-copyts -i " + Media("plain.mkv") + " -fix_sub_duration -i " +
+                      Media("rect.sup") + " -map 0 -map 1 -c:v copy -c:a copy -c:s " + codec +
+                      " -disposition:s:0 default " + Media(file));
+    };
     return Ffmpeg(Picture("320x240", "25", "1") + Tone(440) + kH264 + "-c:a aac " +
                   Media("plain.mkv")) &&
-           Ffmpeg("-copyts -i " + Media("plain.mkv") + " -fix_sub_duration -i " +
-                  Media("rect.sup") +
-                  " -map 0 -map 1 -c:v copy -c:a copy -c:s copy "
-                  "-disposition:s:0 default " +
-                  Media("pgs.mkv")) &&
-           Ffmpeg("-copyts -i " + Media("plain.mkv") + " -fix_sub_duration -i " +
-                  Media("rect.sup") +
-                  " -map 0 -map 1 -c:v copy -c:a copy -c:s dvdsub "
-                  "-disposition:s:0 default " +
-                  Media("vobsub.mkv")) &&
+           withRectangle("copy", "pgs.mkv") && withRectangle("dvdsub", "vobsub.mkv") &&
            Ffmpeg("-i " + Media("vobsub.mkv") + " -map 0 -c:v copy -c:a mp2 -c:s dvbsub " +
                   Media("dvb.ts"));
 }

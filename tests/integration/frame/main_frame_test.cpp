@@ -438,6 +438,11 @@ class Frame : public frame_test::TestFrame {
         record.CloseClip();
         frame.reset();  // before the framework
     }
+    // Full screen on or off, with the window system's answer.
+    void ToggleFullScreen() {
+        view->ToggleFullScreen();
+        QTest::qWait(30);
+    }
 
     CMainFrame* f;
     FakeMediaFramework media;
@@ -505,24 +510,21 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     QTest::qWait(30);
     const QRect screen = frame.f->screen()->geometry();
     frame.record.ResolutionIndex = 2;
-    frame.view->ToggleFullScreen();
-    QTest::qWait(30);
+    frame.ToggleFullScreen();
     EXPECT_TRUE(frame.record.FullScreen);
     EXPECT_TRUE(frame.f->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(frame.view->HoldsScreenAwake());
     EXPECT_TRUE(frame.saver->suspended);
     frame.view->StretchVideo(-100, -50);  // the wheel zooms out
     frame.record.ResolutionIndex = 0;     // "Default" chosen meanwhile
-    frame.view->ToggleFullScreen();
-    QTest::qWait(30);
+    frame.ToggleFullScreen();
     EXPECT_FALSE(frame.record.FullScreen);
     EXPECT_FALSE(frame.f->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(frame.view->HoldsScreenAwake());
     EXPECT_FALSE(frame.saver->suspended);
     EXPECT_TRUE(frame.sliders->isVisible()) << "the bands are back";
 
-    frame.view->ToggleFullScreen();  // in the current mode, with the last zoom
-    QTest::qWait(30);
+    frame.ToggleFullScreen();  // in the current mode, with the last zoom
     EXPECT_EQ(frame.f->geometry(), screen);
     EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size()).adjusted(100, 50, -100, -50));
     frame.record.CloseClip();  // as a failed open does
@@ -532,8 +534,7 @@ TEST(TavimoViewTest, FullScreenAndBack) {
     EXPECT_FALSE(frame.record.FullScreen) << "no clip: no full screen";
     frame.record.OpenClip();
     frame.f->OnCommand(ID_RESOLUTION_DEFAULT + 1);
-    frame.view->ToggleFullScreen();
-    QTest::qWait(30);
+    frame.ToggleFullScreen();
     EXPECT_EQ(PictureOf(frame), QRect(QPoint(0, 0), screen.size())) << "a new clip fills again";
     EXPECT_EQ(frame.modes.current, 1);
     // A band toggled in full screen stays hidden there; closing the window
@@ -555,8 +556,7 @@ TEST(TavimoViewTest, SeekBar) {
     frame.view->MouseMoved(QPoint(5, 5));
     EXPECT_EQ(frame.sliders->BorrowedBy(), nullptr) << "in a window the bar stays in its band";
     EXPECT_FALSE(frame.view->HideTimerActive());
-    frame.view->ToggleFullScreen();
-    QTest::qWait(30);
+    frame.ToggleFullScreen();
     frame.view->MouseMoved(QPoint(30, 40));
     ASSERT_EQ(frame.sliders->BorrowedBy(), frame.view);
     frame.view->ToggleFullScreen();
@@ -583,8 +583,7 @@ TEST(TavimoViewTest, SeekBar) {
 // it has gone they hide again on their own.
 TEST(TavimoViewTest, ContextMenuInFullScreen) {
     Frame frame(320, 240);
-    frame.view->ToggleFullScreen();
-    QTest::qWait(30);
+    frame.ToggleFullScreen();
     frame.view->MouseMoved(QPoint(30, 40));
     ASSERT_EQ(frame.sliders->BorrowedBy(), frame.view);
     bool menuUp = false, timerWhileUp = true;

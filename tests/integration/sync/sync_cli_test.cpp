@@ -48,36 +48,27 @@ Outcome Execute(const std::string& command) {
     return run;
 }
 
-// The player as a shell command; a GLib or GStreamer critical ends it.
-std::string Player() {
-    return std::string("G_DEBUG=fatal-criticals ") + TAVIMO_BUILD_DIR + "/tavimo";
-}
-
 // Clips shared by the cases, made once.
 class SyncCli : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         dir_ = new QTemporaryDir;
         const std::string script = std::string(TAVIMO_SOURCE_DIR) + "/tests/support/speech_clip.py";
-        const char* clips[] = {
-            "clean.mp4 clean.srt --seconds 120 --snr 20 --seed 1 --voice en",
-            "noisy.mp4 noisy.srt --seconds 120 --snr 5 --seed 2 --voice de",
-            ("cut.mp4 cut.srt --seconds 260 --snr 20 --seed 3 --voice en --cut-from 110 "
-             "--cut-seconds 40"),
-            "other.mp4 other.srt --seconds 120 --snr 20 --seed 4 --voice es",
-            "human.mp4 human.srt --seconds 120 --snr 20 --seed 8 --voice flite-kal --human",
-            "noise.mp4 noise.srt --seconds 60 --snr 5 --seed 5 --silent",
-            "picture.mp4 picture.srt --seconds 40 --seed 6 --no-audio",
-            "short.mp4 short.srt --seconds 25 --seed 7",
+        // Each clip NAME.mp4 with its true cues in NAME.srt, all made side by side.
+        const std::pair<std::string, const char*> clips[] = {
+            {"clean", "--seconds 120 --snr 20 --seed 1 --voice en"},
+            {"noisy", "--seconds 120 --snr 5 --seed 2 --voice de"},
+            {"cut", "--seconds 260 --snr 20 --seed 3 --voice en --cut-from 110 --cut-seconds 40"},
+            {"other", "--seconds 120 --snr 20 --seed 4 --voice es"},
+            {"human", "--seconds 120 --snr 20 --seed 8 --voice flite-kal --human"},
+            {"noise", "--seconds 60 --snr 5 --seed 5 --silent"},
+            {"picture", "--seconds 40 --seed 6 --no-audio"},
+            {"short", "--seconds 25 --seed 7"},
         };
-        // Every clip made side by side; the names are taken into the folder.
         std::string made;
-        for (const char* c : clips) {
-            const std::string args = c;
-            const size_t first = args.find(' '), second = args.find(' ', first + 1);
-            made += "python3 " + script + " " + Path(args.substr(0, first)) + " " +
-                    Path(args.substr(first + 1, second - first - 1)) + args.substr(second) + " & ";
-        }
+        for (const auto& [name, args] : clips)
+            made += "python3 " + script + " " + Path(name + ".mp4") + " " + Path(name + ".srt") +
+                    " " + args + " & ";
         ASSERT_EQ(std::system((made + "wait").c_str()), 0);
         // The clean clip in Matroska, its container saying it lasts 9e12 ms.
         ASSERT_TRUE(test::Ffmpeg("-i " + Path("clean.mp4") + " -c copy " + Path("declared.mkv")));
@@ -127,8 +118,10 @@ class SyncCli : public testing::Test {
         return Path(name);
     }
 
+    // The player on `args`; a GLib or GStreamer critical ends it.
     static Outcome Sync(const std::string& args) {
-        return Execute(Player() + " --sync-subtitles " + args);
+        return Execute("G_DEBUG=fatal-criticals " TAVIMO_BUILD_DIR "/tavimo --sync-subtitles " +
+                       args);
     }
 
     static QTemporaryDir* dir_;
