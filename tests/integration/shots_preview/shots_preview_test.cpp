@@ -220,7 +220,9 @@ TEST_F(ShotsPreviewTest, ScreenshotIntoAFolderThatCannotBeMadeSaysWhichAndWhy) {
 }
 
 // A clip without a picture: Shift+S only beeps; no file, no box, no note.
-TEST_F(ShotsPreviewTest, ScreenshotWithoutAPictureOnlyBeeps) {
+// Its preview shows the time alone, narrower than a thumbnail, and no
+// decoder is ever asked.
+TEST_F(ShotsPreviewTest, AClipWithoutAPictureOnlyBeepsAndPreviewsTheTimeAlone) {
     const fs::path pictures = UsePictures("soundonly");
     ASSERT_TRUE(Open("tone.mp4").HasWindowlessControl());
 
@@ -231,14 +233,26 @@ TEST_F(ShotsPreviewTest, ScreenshotWithoutAPictureOnlyBeeps) {
     EXPECT_TRUE(dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox).empty());
     EXPECT_FALSE(fs::exists(pictures));
     EXPECT_EQ(NoteText(), "");
+
+    SeekPreview& preview = frame->Preview();
+    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
+    Hover(0.5);
+    EXPECT_FALSE(shown.wait(1000));
+    EXPECT_TRUE(preview.isVisible());
+    EXPECT_TRUE(preview.Thumbnail().isNull());
+    EXPECT_LT(preview.width(), 160);
+    EXPECT_EQ(preview.Decodes(), 0);
     frame->Record().CloseClip();
 }
 
 // Hovering a quarter in shows red, four fifths in shows blue, 160 pixels
 // wide above the bar with the time under it; going back to the first bucket
 // shows red again at once without decoding anything more. In full screen,
-// and in a window at the screen's top, the preview sits below the bar.
-TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded) {
+// and in a window at the screen's top, the preview sits below the bar. The
+// preview of a moment between two key frames is the nearer one: 1.6 s (its
+// second's middle, 1.5 s, asked) shows the blue key frame at 2 s, not the
+// red one at 0; 0.3 s shows the red one.
+TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseOrTheNearestKeyFrame) {
     frame->move(100, 400);  // room above the bar
     Open("colours.mp4");
     SeekPreview& preview = frame->Preview();
@@ -274,13 +288,7 @@ TEST_F(ShotsPreviewTest, PreviewShowsTheMomentUnderTheMouseAndKeepsWhatItDecoded
     ASSERT_LT(topBar.top(), preview.height()) << "the window did not move up";
     Hover(0.5);
     EXPECT_GT(preview.geometry().top(), topBar.bottom()) << "below the bar, on the screen";
-}
 
-// The preview of a moment between two key frames is the nearer one: 1.6 s
-// (its second's middle, 1.5 s, asked) shows the blue key frame at 2 s, not
-// the red one at 0; 0.3 s shows the red one.
-TEST_F(ShotsPreviewTest, PreviewShowsTheNearestKeyFrame) {
-    frame->move(100, 400);
     Open("keys.mp4");
     const int64_t length = frame->Record().Duration;
     ASSERT_GT(length, 40000000);
@@ -288,20 +296,6 @@ TEST_F(ShotsPreviewTest, PreviewShowsTheNearestKeyFrame) {
     EXPECT_TRUE(Blue(near16)) << "1.6 s: 2 s is nearer than 0 s " << near16.name().toStdString();
     const QColor near3 = ShownAt(3000000.0 / double(length));
     EXPECT_TRUE(Red(near3)) << "0.3 s: 0 s is nearer " << near3.name().toStdString();
-}
-
-// A clip without a picture: the time alone, narrower than a thumbnail, and
-// no decoder is ever asked.
-TEST_F(ShotsPreviewTest, PreviewOfAClipWithoutPictureShowsTheTimeAlone) {
-    Open("tone.mp4");
-    SeekPreview& preview = frame->Preview();
-    QSignalSpy shown(&preview, &SeekPreview::thumbnailShown);
-    Hover(0.5);
-    EXPECT_FALSE(shown.wait(1000));
-    EXPECT_TRUE(preview.isVisible());
-    EXPECT_TRUE(preview.Thumbnail().isNull());
-    EXPECT_LT(preview.width(), 160);
-    EXPECT_EQ(preview.Decodes(), 0);
 }
 
 // Where Shift+S saves, as the README says: the pictures folder that
