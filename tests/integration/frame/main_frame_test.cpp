@@ -549,9 +549,9 @@ TEST(TavimoViewTest, FullScreenAndBack) {
 }
 
 // In full screen a movement lends the seek bar to the view (where it shows is
-// view_e2e_test's), and leaving takes it back. A click at three quarters of
-// the bar seeks there; Shift or no clip does not.
-TEST(TavimoViewTest, SeekBar) {
+// view_e2e_test's), and leaving takes it back; a context menu keeps it. A click at three quarters
+// of the bar seeks there; Shift or no clip does not.
+TEST(TavimoViewTest, SeekBarAndContextMenu) {
     Frame frame(320, 240);
     frame.view->MouseMoved(QPoint(5, 5));
     EXPECT_EQ(frame.sliders->BorrowedBy(), nullptr) << "in a window the bar stays in its band";
@@ -561,30 +561,10 @@ TEST(TavimoViewTest, SeekBar) {
     ASSERT_EQ(frame.sliders->BorrowedBy(), frame.view);
     frame.view->ToggleFullScreen();
     EXPECT_EQ(frame.sliders->BorrowedBy(), nullptr) << "leaving takes the bar back";
-
-    CSlider* bar = frame.sliders->SeekBar();
-    const QRect client = bar->ClientRect();
-    const QPoint threeQuarters(client.left() + client.width() * 3 / 4, 5);
-    const auto position = [&] {
-        REFERENCE_TIME at = -1;
-        frame.record.pMS->GetCurrentPosition(&at);
-        return at;
-    };
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::ShiftModifier, threeQuarters);
-    EXPECT_EQ(position(), 0) << "Shift held";
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, threeQuarters);
-    ASSERT_NEAR(bar->CurrentSeconds(), 45, 1);
-    frame.record.CloseClip();
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(client.left() + 10, 5));
-    EXPECT_NEAR(bar->CurrentSeconds(), 45, 1) << "no clip: the bar does not move";
-}
-
-// The context menu keeps the full-screen bar and cursor while it is up; once
-// it has gone they hide again on their own.
-TEST(TavimoViewTest, ContextMenuInFullScreen) {
-    Frame frame(320, 240);
+    // The context menu keeps the full-screen bar and cursor while it is up;
+    // once it has gone they hide again on their own.
     frame.ToggleFullScreen();
-    frame.view->MouseMoved(QPoint(30, 40));
+    frame.view->MouseMoved(QPoint(40, 50));
     ASSERT_EQ(frame.sliders->BorrowedBy(), frame.view);
     bool menuUp = false, timerWhileUp = true;
     QTimer::singleShot(300, [&] {
@@ -602,6 +582,22 @@ TEST(TavimoViewTest, ContextMenuInFullScreen) {
     EXPECT_EQ(frame.sliders->BorrowedBy(), nullptr) << "the bar hid after the menu";
     EXPECT_EQ(frame.view->cursor().shape(), Qt::BlankCursor);
     frame.view->ToggleFullScreen();
+
+    CSlider* bar = frame.sliders->SeekBar();
+    const QRect client = bar->ClientRect();
+    const QPoint threeQuarters(client.left() + client.width() * 3 / 4, 5);
+    const auto position = [&] {
+        REFERENCE_TIME at = -1;
+        frame.record.pMS->GetCurrentPosition(&at);
+        return at;
+    };
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::ShiftModifier, threeQuarters);
+    EXPECT_EQ(position(), 0) << "Shift held";
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, threeQuarters);
+    ASSERT_NEAR(bar->CurrentSeconds(), 45, 1);
+    frame.record.CloseClip();
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(client.left() + 10, 5));
+    EXPECT_NEAR(bar->CurrentSeconds(), 45, 1) << "no clip: the bar does not move";
 }
 
 }  // namespace
