@@ -165,17 +165,7 @@ TEST_F(FilesE2eTest, PageDownWalksTheTypesTheInstalledEntryDeclares) {
     ASSERT_TRUE(MakeClips({"clip.ts", "ep1.mp4", "ep2.mp4", "ep10.mp4"}));
     std::ofstream(Clip("ep1.srt")) << "1\n00:00:00,000 --> 00:00:01,000\nHello\n";
     const std::string system = media.filePath("system").toStdString();
-    std::filesystem::create_directories(system + "/applications");
-    std::ofstream(system + "/applications/tavimo.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Tavimo\nExec=" << PlayerBinary()
-        << " %f\nMimeType=video/mp4;video/mp2t;application/x-subrip;\n";
-    std::ofstream(system + "/applications/other.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true %f\n"
-           "MimeType=video/mp4;\n";
-    ASSERT_EQ(std::system(("update-desktop-database '" + system + "/applications'").c_str()), 0);
-    std::filesystem::create_directories(user.ConfigHome());
-    std::ofstream(user.ConfigHome() + "/mimeapps.list")
-        << "[Default Applications]\nvideo/mp4=other.desktop\n";
+    ASSERT_TRUE(InstallBesideAnother(system, user.ConfigHome(), PlayerBinary()));
 
     Start({Clip("ep1.mp4")},
           {"XDG_DATA_HOME=" + Data(), "XDG_DATA_DIRS=" + system + ":/usr/local/share:/usr/share"});

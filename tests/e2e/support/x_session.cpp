@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -142,6 +143,24 @@ std::string PlayerBinary() {
 
 bool MakeClip(const std::string& pipeline, const std::string& path) {
     return test::Launch(pipeline + " ! filesink location='" + path + "'");
+}
+
+bool InstallBesideAnother(const std::string& system, const std::string& config,
+                          const std::string& exec) {
+    std::filesystem::create_directories(system + "/applications");
+    std::filesystem::create_directories(config);
+    std::ofstream(system + "/applications/tavimo.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Tavimo\nGenericName=Video Player\nIcon=tavimo\n"
+           "Exec=\""
+        << exec
+        << "\" %f\nCategories=AudioVideo;Video;Player;\nKeywords=video;movie;\n"
+           "MimeType=video/mp4;video/mp2t;application/x-subrip;\nActions=new;\n\n"
+           "[Desktop Action new]\nName=New Window\nExec=tavimo\n";
+    std::ofstream(system + "/applications/other.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true "
+           "%f\nMimeType=video/mp4;\n";
+    std::ofstream(config + "/mimeapps.list") << "[Default Applications]\nvideo/mp4=other.desktop\n";
+    return test::Quietly("update-desktop-database '" + system + "/applications'");
 }
 
 Player::Player(const XServer& server, const UserFolders& user, const std::vector<std::string>& args,

@@ -94,6 +94,13 @@ std::string PlayerBinary();
 bool MakeClip(const std::string& pipeline, const std::string& path);
 using test::FileText;
 
+// Installs Tavimo, running `exec`, in the system data folder `system` as a
+// package does (its entry declaring MP4, MPEG-TS and SubRip, the folder's
+// MIME cache made), beside another player that `config`'s mimeapps.list makes
+// the default for MP4; whether that worked.
+bool InstallBesideAnother(const std::string& system, const std::string& config,
+                          const std::string& exec);
+
 // A user's own settings and runtime folders, made empty for one test, with
 // the settings file read and written through the program's own store.
 class UserFolders {

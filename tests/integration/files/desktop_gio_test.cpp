@@ -21,6 +21,7 @@
 #include "platform/desktop.h"
 #include "support/fake_dialogs.h"
 #include "support/shell.h"
+#include "x_session.h"
 
 namespace tavimo {
 namespace {
@@ -75,29 +76,11 @@ class DesktopGioTest : public ::testing::Test {
         std::filesystem::create_directories(*sandbox / "my player");  // needs quoting
         std::ofstream(Exe()) << "#!/bin/sh\n";
         ::chmod(Exe().c_str(), 0755);
-        std::filesystem::create_directories(*sandbox / "system/applications");
-        std::ofstream(Installed()) << "[Desktop Entry]\nType=Application\nName=Tavimo\n"
-                                      "GenericName=Video Player\nIcon=tavimo\nExec=\""
-                                   << Exe()
-                                   << "\" %f\nCategories=AudioVideo;Video;Player;\n"
-                                      "Keywords=video;movie;\nMimeType=video/mp4;video/mp2t;"
-                                      "application/x-subrip;\nActions=new;\n\n"
-                                      "[Desktop Action new]\nName=New Window\nExec=tavimo\n";
         // Another player is the default for video/mp4.
-        std::ofstream(*sandbox / "system/applications/other.desktop")
-            << "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true %f\n"
-               "MimeType=video/mp4;\n";
-        // As a package's installation does: the folder's MIME cache, which
-        // GIO reads.
-        ASSERT_TRUE(
-            test::Quietly("update-desktop-database '" + *sandbox / "system/applications" + "'"));
-        std::filesystem::create_directories(*sandbox / "config");
-        std::ofstream(*sandbox / "config/mimeapps.list")
-            << "[Default Applications]\nvideo/mp4=other.desktop\n";
+        ASSERT_TRUE(e2e::InstallBesideAnother(*sandbox / "system", *sandbox / "config", Exe()));
     }
     static void TearDownTestSuite() { delete sandbox; }
     static std::string Exe() { return *sandbox / "my player/tavimo"; }
-    static std::string Installed() { return *sandbox / "system/applications/tavimo.desktop"; }
 
     std::string Register(const std::string& clip) {
         platform::ScriptedDialogs dialogs;
