@@ -72,11 +72,6 @@ TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
     const QVariant track =
         QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/tavimo/track/1"));
     QSignalSpy commands(&frame, &CMainFrame::commandIssued);
-    const auto position = [&] {
-        REFERENCE_TIME at = -1;
-        record.pMS->GetCurrentPosition(&at);
-        return at;
-    };
 
     // case, method, microseconds, where the clip stands after it, Next asked
     const std::tuple<const char*, const char*, int64_t, int64_t, bool> cases[] = {
@@ -99,7 +94,7 @@ TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
             args << track;
         args << QVariant::fromValue(qlonglong{us});
         ASSERT_TRUE(Call(method, args));
-        EXPECT_NEAR(position(), landed, 400'000);  // within a frame
+        EXPECT_NEAR(frame_test::Position(record), landed, 400'000);  // within a frame
         EXPECT_EQ(commands.size() == 1 && commands.at(0).at(0).toInt() == ID_NEXT_FILE, next);
     }
 }

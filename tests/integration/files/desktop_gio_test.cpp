@@ -163,10 +163,8 @@ TEST_F(DesktopGioTest, RegisteredTypesOpenWithUsAndTheInstalledOnesStay) {
     EXPECT_EQ(std::string(tryExec != nullptr ? tryExec : ""), Exe());
     EXPECT_EQ(desktop.ApplicationExecutables("video/x-tavimo-zq9"),
               std::vector<std::string>{Exe()});
-}
 
-// An entry naming the program by a linked name on PATH still means us.
-TEST_F(DesktopGioTest, TheProgramIsFoundThroughPathAndLinks) {
+    // An entry naming the program by a linked name on PATH still means us.
     std::filesystem::create_directories(*sandbox / "bin");
     std::filesystem::create_symlink(Exe(), *sandbox / "bin/tv");
     setenv("PATH", (*sandbox / "bin:" + std::string(getenv("PATH"))).c_str(), 1);

@@ -44,6 +44,13 @@ inline void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt
     QCoreApplication::sendEvent(target, &press);
 }
 
+// Where `record`'s clip stands, 100 ns units; -1 when it cannot say.
+inline REFERENCE_TIME Position(PlayerRecord& record) {
+    REFERENCE_TIME at = -1;
+    record.pMS->GetCurrentPosition(&at);
+    return at;
+}
+
 // The note the mixer draws at the picture's top left now; empty when none.
 inline std::string Note(const PlayerRecord& record) {
     std::string text;

@@ -586,13 +586,8 @@ TEST(TavimoViewTest, SeekBarAndContextMenu) {
     CSlider* bar = frame.sliders->SeekBar();
     const QRect client = bar->ClientRect();
     const QPoint threeQuarters(client.left() + client.width() * 3 / 4, 5);
-    const auto position = [&] {
-        REFERENCE_TIME at = -1;
-        frame.record.pMS->GetCurrentPosition(&at);
-        return at;
-    };
     QTest::mouseClick(bar, Qt::LeftButton, Qt::ShiftModifier, threeQuarters);
-    EXPECT_EQ(position(), 0) << "Shift held";
+    EXPECT_EQ(frame_test::Position(frame.record), 0) << "Shift held";
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, threeQuarters);
     ASSERT_NEAR(bar->CurrentSeconds(), 45, 1);
     frame.record.CloseClip();
