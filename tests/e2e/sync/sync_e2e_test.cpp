@@ -50,15 +50,6 @@ bool PlainPicture(const XServer& server) {
     });
 }
 
-// A 90 s clip of speech over noise at 20 dB, its true cues in truth.srt.
-void MakeSpeechClip(const std::string& dir, int seed) {
-    const std::string script = std::string(TAVIMO_SOURCE_DIR) + "/tests/support/speech_clip.py";
-    ASSERT_EQ(std::system(("python3 " + script + " " + dir + "/film.mp4 " + dir +
-                           "/truth.srt --seconds 90 --snr 20 --seed " + std::to_string(seed))
-                              .c_str()),
-              0);
-}
-
 // The first part's offset, in ms, of the one result the results file at
 // `path` comes to hold within 60 s (a run takes a while on a loaded machine).
 std::optional<long> RememberedOffset(const std::string& path) {
@@ -73,7 +64,10 @@ std::optional<long> RememberedOffset(const std::string& path) {
 TEST(SyncE2e, YSynchronisesRemembersAndCancelsAFileBesideTheClipAndATrackInIt) {
     QTemporaryDir data, cache;
     const std::string dir = data.path().toStdString();
-    MakeSpeechClip(dir, 21);
+    // A 90 s clip of speech over noise at 20 dB, its true cues in truth.srt.
+    const std::string clip = "python3 " TAVIMO_SOURCE_DIR "/tests/support/speech_clip.py " + dir +
+                             "/film.mp4 " + dir + "/truth.srt --seconds 90 --snr 20 --seed 21";
+    ASSERT_EQ(std::system(clip.c_str()), 0);
     // The file beside the clip shows every cue 2.35 s late.
     ASSERT_TRUE(test::Ffmpeg("-itsoffset 2.35 -i " + dir + "/truth.srt " + dir + "/film.srt"));
     const std::string remembered = cache.path().toStdString() + "/tavimo/subtitle-sync.txt";

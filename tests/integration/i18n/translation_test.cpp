@@ -44,6 +44,7 @@
 #include "resources/command_ids.h"
 #include "resources/translate.h"
 #include "subtitles/subtitle_delay.h"
+#include "support/fake_media.h"
 #include "view/view_geometry.h"
 
 namespace tavimo {
@@ -153,11 +154,7 @@ TEST_F(PseudoTranslation, TipsDialogsBoxesNotesAndClipEntriesAreTranslated) {
     const std::vector<Chapter> chapters = {{0, "Intro"}, {70 * kSecond, ""}};
     AbLoop loop{AbLoop::Stage::Looping, 70 * kSecond, 85 * kSecond};
     TrackChoices off(1);
-    StreamInfo audio;
-    audio.format = "AAC";
-    audio.language = "de";
-    audio.channels = 2;
-    audio.decodable = false;
+    const StreamInfo audio = FakeTrack(StreamInfo::Kind::Audio, "de", "AAC", 2, kTrackNoDecoder);
     const std::string about = AboutText();
     const struct {
         const char* name;
