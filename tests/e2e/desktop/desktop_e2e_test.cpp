@@ -103,8 +103,7 @@ TEST_F(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) 
     const std::string sound = media.filePath("tone.m4a").toStdString();
     ASSERT_TRUE(MakeClip("audiotestsrc num-buffers=200 ! avenc_aac ! mp4mux", sound));
 
-    player = std::make_unique<Player>(server, user);
-    ASSERT_TRUE(player->WaitForWindow(15s).has_value());
+    player = Started({});
     ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
     // Listening from when the name appears, as a sound menu does. QtDBus
     // passes on a well-known name's signals from the owner it tracks:

@@ -167,13 +167,13 @@ class MediaMatrix : public testing::TestWithParam<Row> {
                                      env, errors_.filePath("stderr.txt").toStdString());
         window_ = player_->WaitForWindow(20s).value_or(0);
     }
-    std::string Run(const std::string& command) { return RunIn(server_->Display(), command); }
     QImage Window() {
         return server_->Screenshot().copy(WindowGeometry(server_->Display(), window_));
     }
     // The X server's time of the last key press the window's thread handled.
     std::string UserTime() {
-        return Run("xprop -id " + std::to_string(window_) + " _NET_WM_USER_TIME");
+        return RunIn(server_->Display(),
+                     "xprop -id " + std::to_string(window_) + " _NET_WM_USER_TIME");
     }
     // Types `key` and waits for the window to handle it.
     bool Answers(const std::string& key) {
