@@ -25,6 +25,7 @@ using namespace std::chrono_literals;
 
 class FilesE2eTest : public ::testing::Test, public Session {
   protected:
+    void SetUp() override { ASSERT_TRUE(server.Running()); }
     std::string Data() { return media.path().toStdString() + "/data"; }
     std::string Clip(const std::string& name) {
         return media.filePath(QString::fromStdString(name)).toStdString();
@@ -94,7 +95,6 @@ class FilesE2eTest : public ::testing::Test, public Session {
 };
 
 TEST_F(FilesE2eTest, WalkTheFolderHelpMenuOpenUrlAutoNextAndRegister) {
-    ASSERT_TRUE(server.Running());
     ASSERT_TRUE(MakeClips({"a.mp4", "b.mkv", "d.mp4"}));
     std::ofstream(Clip("c.txt")) << "notes\n";
     // A desktop whose data folders hold the MIME database alone (no Tavimo
@@ -161,7 +161,6 @@ TEST_F(FilesE2eTest, WalkTheFolderHelpMenuOpenUrlAutoNextAndRegister) {
 // Page Up walk the .mp4 files in the order a file manager shows them, reach a
 // transport stream by its bytes, and pass over the subtitles.
 TEST_F(FilesE2eTest, PageDownWalksTheTypesTheInstalledEntryDeclares) {
-    ASSERT_TRUE(server.Running());
     ASSERT_TRUE(MakeClips({"clip.ts", "ep1.mp4", "ep2.mp4", "ep10.mp4"}));
     std::ofstream(Clip("ep1.srt")) << "1\n00:00:00,000 --> 00:00:01,000\nHello\n";
     const std::string system = media.filePath("system").toStdString();

@@ -37,11 +37,7 @@ using frame_test::Press;
 // A match found at `rate` with these parts.
 sync::SyncResult Matched(sync::RateChange rate = {25, 23.976},
                          std::vector<sync::SyncPart> parts = {{0, 1000}}) {
-    sync::SyncResult result;
-    result.matched = true;
-    result.rate = rate;
-    result.parts = std::move(parts);
-    return result;
+    return {.matched = true, .reason = {}, .rate = rate, .parts = std::move(parts)};
 }
 
 class SyncFrameTest : public ::testing::Test, protected frame_test::TestFrame {
