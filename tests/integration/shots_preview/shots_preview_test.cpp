@@ -18,7 +18,6 @@
 #include "app/main_frame.h"
 #include "engine/media/gst_media.h"
 #include "engine/screenshot.h"
-#include "resources/command_ids.h"
 #include "support/fake_dialogs.h"
 #include "support/gst_player.h"
 #include "view/seek_preview.h"
