@@ -28,14 +28,9 @@ namespace {
 
 using platform::testing::TestDir;
 
-// What a command prints.
-std::string Output(const std::string& command) {
-    return test::CommandOutput(command + " 2>&1");
-}
-
 // The default application `gio mime` names for `type`; "" when none.
 std::string DefaultFor(const std::string& type) {
-    const std::string out = Output("gio mime " + type);
+    const std::string out = test::CommandOutput("gio mime " + type + " 2>&1");
     const std::string firstLine = out.substr(0, out.find('\n'));
     const size_t colon = firstLine.rfind(": ");
     return firstLine.rfind("Default application", 0) == 0 ? firstLine.substr(colon + 2) : "";
@@ -43,7 +38,7 @@ std::string DefaultFor(const std::string& type) {
 
 // Whether `gio mime` lists `id` among the applications registered for `type`.
 bool Offers(const std::string& type, const std::string& id) {
-    const std::string out = Output("gio mime " + type);
+    const std::string out = test::CommandOutput("gio mime " + type + " 2>&1");
     const size_t begin = out.find("Registered applications:");
     const size_t end = out.find("Recommended applications:");
     return begin != std::string::npos &&
@@ -52,7 +47,8 @@ bool Offers(const std::string& type, const std::string& id) {
 
 // The content type `gio info` gives the file.
 std::string TypeOf(const std::string& path) {
-    const std::string out = Output("gio info -a standard::content-type '" + path + "'");
+    const std::string out =
+        test::CommandOutput("gio info -a standard::content-type '" + path + "' 2>&1");
     const size_t at = out.find("content-type: ");
     return at == std::string::npos ? out : out.substr(at + 14, out.find('\n', at) - at - 14);
 }
