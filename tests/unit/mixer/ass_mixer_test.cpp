@@ -19,6 +19,9 @@
 #include <string>
 #include <utility>
 
+#include <QByteArray>
+#include <QStringEncoder>
+
 #include "mixer_frame.h"
 #include "subtitles/ass_render.h"
 #include "subtitles/ass_script.h"
@@ -109,34 +112,23 @@ std::array<int, 3> Sample(const Frame& f, int32_t x, int32_t y) {
 
 // Rows and columns of the pixels where `differs` holds between the samples
 // of `after` and `before`; all -1 when none.
-struct Box {
-    int top = -1, bottom = -1, left = -1, right = -1;
-};
 template <typename Differs>
-Box BoxWhere(const Frame& after, const Frame& before, Differs differs) {
-    Box b;
-    const int32_t W = after.format.width, H = after.format.height;
-    for (int32_t y = 0; y < H; ++y) {
-        for (int32_t x = 0; x < W; ++x) {
-            if (differs(Sample(after, x, y), Sample(before, x, y))) {
-                b = {b.top < 0 ? y : b.top, y, b.left < 0 ? x : std::min(b.left, x),
-                     std::max(b.right, x)};
-            }
-        }
-    }
-    return b;
+Box Differing(const Frame& after, const Frame& before, Differs differs) {
+    return BoxWhere(after.format.width, 0, after.format.height, [&](int32_t x, int32_t y) {
+        return differs(Sample(after, x, y), Sample(before, x, y));
+    });
 }
 
 // Where the colour changed.
 Box Changed(const Frame& after, const Frame& before) {
-    return BoxWhere(after, before, [](const auto& a, const auto& b) { return a != b; });
+    return Differing(after, before, [](const auto& a, const auto& b) { return a != b; });
 }
 
 // Where the luma (YUV frames) changed by more than the trace libass's
 // anti-aliasing leaves beside an edge.
 Box Drawn(const Frame& after, const Frame& before) {
-    return BoxWhere(after, before,
-                    [](const auto& a, const auto& b) { return std::abs(a[0] - b[0]) > 8; });
+    return Differing(after, before,
+                     [](const auto& a, const auto& b) { return std::abs(a[0] - b[0]) > 8; });
 }
 
 class AssMixerTest : public testing::Test {
@@ -356,20 +348,12 @@ using testing_support::kSanitized;
 // same length, in the name table's ASCII and UTF-16 strings), as a series
 // attaches its own subset of a font to each episode.
 std::string EpisodeFont(const char* file) {
-    std::string bytes = test::FileText(std::string("/usr/share/fonts/truetype/dejavu/") + file);
-    auto wide = [](std::string_view narrow) {
-        std::string out;
-        for (char c : narrow)
-            out += std::string(1, '\0') + c;
-        return out;
-    };
-    for (const auto& [from, to] :
-         {std::pair<std::string, std::string>{"DejaVu Sans", "EpisodeFont"},
-          {wide("DejaVu Sans"), wide("EpisodeFont")}}) {
-        for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at))
-            bytes.replace(at, from.size(), to);
-    }
-    return bytes;
+    QByteArray bytes = QByteArray::fromStdString(
+        test::FileText(std::string("/usr/share/fonts/truetype/dejavu/") + file));
+    QStringEncoder wide(QStringConverter::Utf16BE);
+    return bytes.replace("DejaVu Sans", "EpisodeFont")
+        .replace(QByteArray(wide(u"DejaVu Sans")), QByteArray(wide(u"EpisodeFont")))
+        .toStdString();
 }
 
 // Mended: fonts attached to a clip stayed for every clip after it (+31 MB
@@ -380,10 +364,11 @@ TEST_F(AssMixerTest, AttachedFontsBelongToTheirClip) {
     const std::string regular = EpisodeFont("DejaVuSans.ttf");
     const std::string bold = EpisodeFont("DejaVuSans-Bold.ttf");
     ASSERT_TRUE(regular.size() > 100'000u && bold.size() > 100'000u);
-    std::string script = Script(320, 60, Dialogue("0:00:01.00", "0:00:03.00", "Top", "WWWWWW"));
-    for (size_t at = script.find("DejaVu Sans"); at != std::string::npos;
-         at = script.find("DejaVu Sans", at))
-        script.replace(at, 11, "EpisodeFont");
+    const std::string script =
+        QByteArray::fromStdString(
+            Script(320, 60, Dialogue("0:00:01.00", "0:00:03.00", "Top", "WWWWWW")))
+            .replace("DejaVu Sans", "EpisodeFont")
+            .toStdString();
     auto ink = [&] {
         mixer.reset();
         Frame frame = BlackFrame(VS::I420, 320, 60);

@@ -30,21 +30,8 @@ constexpr int kCy = 20;  // line height of the test font
 
 // The rows and columns of a plane `width` bytes a row that hold non-zero
 // bytes, among rows [y0, y1); all -1 when none.
-struct Box {
-    int top = -1, bottom = -1, left = -1, right = -1;
-    bool operator==(const Box&) const = default;
-};
 Box Drawn(const std::vector<uint8_t>& plane, int width, int y0, int y1) {
-    Box b;
-    for (int y = y0; y < y1; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (plane[size_t(y) * width + x] != 0) {
-                b = {b.top < 0 ? y : b.top, y, b.left < 0 ? x : std::min(b.left, x),
-                     std::max(b.right, x)};
-            }
-        }
-    }
-    return b;
+    return BoxWhere(width, y0, y1, [&](int x, int y) { return plane[size_t(y) * width + x] != 0; });
 }
 
 int Count(const std::vector<uint8_t>& plane, uint8_t value) {

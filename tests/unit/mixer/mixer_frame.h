@@ -61,6 +61,26 @@ inline FrameTime At(int64_t ms) {
     return FrameTime{true, ms * 10'000, 400'000, 1.0, 25.0};
 }
 
+// The rows and columns of the pixels (x, y) of a `width`-wide picture, among
+// rows [y0, y1), where `hit(x, y)` holds; all -1 when none.
+struct Box {
+    int top = -1, bottom = -1, left = -1, right = -1;
+    bool operator==(const Box&) const = default;
+};
+template <typename Hit>
+Box BoxWhere(int32_t width, int32_t y0, int32_t y1, Hit hit) {
+    Box b;
+    for (int32_t y = y0; y < y1; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            if (hit(x, y)) {
+                b = {b.top < 0 ? y : b.top, y, b.left < 0 ? x : std::min(b.left, x),
+                     std::max(b.right, x)};
+            }
+        }
+    }
+    return b;
+}
+
 // `frame` drawn by `mixer` at `ms`, as the element draws it.
 inline void Draw(CSubtitles& mixer, Frame& frame, int64_t ms) {
     if (mixer.Prepare(At(ms)))
