@@ -3,6 +3,8 @@
 // meanwhile is neither kept nor reported.
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -14,11 +16,8 @@
 namespace tavimo {
 namespace {
 
-std::string Repeat(const std::string& piece, int times) {
-    std::string text;
-    for (int i = 0; i < times; ++i)
-        text += piece;
-    return text;
+std::string Repeat(const char* piece, int times) {
+    return QByteArray(piece).repeated(times).toStdString();
 }
 
 // The name of a clip's shot at a moment; a first one and a clash are the

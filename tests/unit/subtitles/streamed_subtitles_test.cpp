@@ -9,6 +9,8 @@
 
 #include <ass/ass.h>
 
+#include <QByteArray>
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -140,12 +142,8 @@ TEST(EmbeddedCues, CuesInAnyOrderCostNLogN) {
     }
 }
 
-std::string Times(std::string_view piece, size_t n) {
-    std::string out;
-    out.reserve(piece.size() * n);
-    for (size_t i = 0; i < n; ++i)
-        out += piece;
-    return out;
+std::string Times(const char* piece, int n) {
+    return QByteArray(piece).repeated(n).toStdString();
 }
 
 // Mended: an entity was looked for to the end of the cue, every tag left open
