@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -76,7 +75,7 @@ TEST(RegisterFileTypeTest, RefusalsAndFailures) {
               "read-only");
 
     desktop.setDefaultFails = false;
-    std::ofstream(data / "file") << "x";  // a file where a folder must go
+    data.Write("file");  // a file where a folder must go
     EXPECT_EQ(box("/v/a.avi", data / "file"),
               "Tavimo: Filetype \".avi\" could not be registered with Tavimo:\ncannot write " +
                   data.path + "/file/applications/tavimo.desktop: Not a directory");
@@ -93,17 +92,12 @@ TEST(HelpUpdateTest, TheReadMeHereFirstThenInstalledThenTheBuilds) {
     EXPECT_EQ(HelpFilePath(dir / "cwd", exe), "") << "none";
     for (const char* guide :
          {"bin/data/ReadMe.txt", "share/doc/tavimo/ReadMe.txt", "cwd/ReadMe.txt"}) {
-        std::filesystem::create_directories(std::filesystem::path(dir / guide).parent_path());
-        std::ofstream(dir / guide) << "guide";
+        dir.Write(guide, "guide");
         EXPECT_EQ(HelpFilePath(dir / "cwd", exe), dir / guide) << guide;
     }
 }
 
 constexpr char kSelf[] = "/opt/tavimo/bin/tavimo";
-
-void Touch(const std::string& path) {
-    std::ofstream(path) << "x";
-}
 
 TEST(FolderNavigationTest, FileManagerOrder) {
     std::vector<std::string> names = {"f.mp4",  "b10.mp4", "été.mp4", "b2.mp4",
@@ -116,7 +110,7 @@ TEST(FolderNavigationTest, FileManagerOrder) {
 TEST(FolderNavigationTest, StepsThroughTheFolder) {
     TestDir dir;
     for (const char* name : {"d.avi", "c.txt", "a.avi", "b.avi", "b.SRT", "e.mkv"})
-        Touch(dir / name);
+        dir.Write(name);
     ::mkdir((dir / "c2.avi").c_str(), 0755);  // a folder between b.avi and d.avi
     enum Step { Next, Previous };
     // Name, the clip, the step, the file it opens.

@@ -19,7 +19,6 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <thread>
 
@@ -94,7 +93,7 @@ TEST(InstanceBroadcast, ReachesOthersButNeverTheSender) {
     for (const auto& [name, file, kind, survives] : rows) {
         const int fd = kind == kPlainFile ? -1 : Socket(dir / file, true);
         if (kind == kPlainFile)
-            std::ofstream(dir / file) << "x";
+            dir.Write(file);
         else if (kind == kSilentListener && ::listen(fd, 4) == 0)
             listeners.push_back(fd);
         else
@@ -224,7 +223,7 @@ TEST(LongPathName, AbsoluteForExistingPathsOnly) {
     testing::TestDir dir;
     fs::create_directories(dir / "sub/deeper");
     for (const char* file : {"clip.mp4", "sub/x.mp4"})
-        std::ofstream(dir / file) << "x";
+        dir.Write(file);
     fs::create_symlink(dir / "clip.mp4", dir / "link.mp4");
     fs::create_directory_symlink(dir / "sub/deeper", dir / "deep");
     const fs::path before = fs::current_path();

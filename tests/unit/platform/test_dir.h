@@ -1,10 +1,12 @@
 #pragma once
 
-// A fresh folder under /tmp for one test (short, so socket paths fit), removed afterwards.
+// A fresh folder under /tmp for one test (short, so socket paths fit), removed afterwards,
+// and the files a test writes in it.
 
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace tavimo::platform::testing {
@@ -19,6 +21,14 @@ struct TestDir {
         std::filesystem::remove_all(path, ignored);
     }
     std::string operator/(const std::string& name) const { return path + "/" + name; }
+    // Writes `bytes` to the file `name` below the folder, making the folders
+    // it lies in; its path.
+    std::string Write(const std::string& name, const std::string& bytes = "x") const {
+        const std::filesystem::path file = *this / name;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file;
+    }
 };
 
 }  // namespace tavimo::platform::testing

@@ -150,8 +150,7 @@ TEST(RegistryFile, ChangesReachTheFileAtCloseOrAtTheStoresEnd) {
 
 TEST(RegistryFile, UnwritableFolderFailsTheCloseAndKeepsTheChange) {
     TestDir folder;
-    const std::string blocker = folder / "config";
-    WriteWhole(blocker, "a file where the folder should be");
+    const std::string blocker = folder.Write("config", "a file where the folder should be");
     const std::string file = blocker + "/tavimo/registry.reg";
     auto registry = OpenRegistryFile(file);
     EXPECT_EQ(Put(*registry, kTavimo, "Volume", REG_DWORD, Dword(9)), ERROR_ACCESS_DENIED);
@@ -245,8 +244,7 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
         const auto& [name, text, damaged, absent] = row;
         SCOPED_TRACE(name);
         TestDir folder;
-        const std::string file = folder / "registry.reg";
-        WriteWhole(file, text);
+        const std::string file = folder.Write("registry.reg", text);
         const auto expect_loaded = [&, &text = text, absent = absent] {
             EXPECT_EQ(Get(file, kTavimo, "B").data,
                       text.empty() ? std::vector<uint8_t>() : Dword(2));

@@ -1,8 +1,7 @@
-// Shared by the settings store's tests: whole-file reads and writes, value bytes, and one-call
+// Shared by the settings store's tests: whole-file reads, value bytes, and one-call
 // writes and reads through the store (a private folder per test is TestDir).
 #pragma once
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,9 +14,6 @@ namespace tavimo::platform::testing {
 constexpr const char* kTavimo = "Software\\Orvenic\\Tavimo";
 
 using test::FileText;
-inline void WriteWhole(const std::string& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
 // A string's bytes with the terminating NUL, as REG_SZ callers store them.
 inline std::vector<uint8_t> Sz(const std::string& s) {
     return {s.c_str(), s.c_str() + s.size() + 1};

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,14 +32,12 @@ constexpr const char kScript[] =
 void Put(const TestDir& dir, const std::string& names) {
     std::istringstream in(names);
     for (std::string name; in >> name;) {
-        const std::filesystem::path file = dir / name;
-        std::filesystem::create_directories(file.parent_path());
-        std::string ext = file.extension().string();
+        std::string ext = std::filesystem::path(name).extension().string();
         std::ranges::transform(ext, ext.begin(), [](unsigned char c) { return std::tolower(c); });
         const bool script = (ext == ".ass" || ext == ".ssa") && name.find("broken") == name.npos;
-        std::ofstream(file) << (ext == ".sub" ? "{25}{50}from MicroDVD\n"
-                                : script      ? kScript
-                                              : "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n");
+        dir.Write(name, ext == ".sub" ? "{25}{50}from MicroDVD\n"
+                        : script      ? kScript
+                                      : "1\n00:00:01,000 --> 00:00:02,000\nfrom SubRip\n");
     }
 }
 

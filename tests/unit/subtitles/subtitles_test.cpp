@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -40,12 +39,6 @@ using Lines = std::vector<std::string>;
 using S = std::string;
 using namespace std::string_literals;
 using platform::testing::TestDir;
-
-// Writes `bytes` to the file at `path`; returns the path.
-S Write(const S& path, const S& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
 
 S Utf16(const std::u16string& text, bool big_endian) {
     S out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
@@ -178,8 +171,8 @@ TEST(SubtitleEncodings, FilesReadAlike) {
 
 TEST(SubtitleBadInput, OpenTakesOnlyRegularFilesUpToTheLimit) {
     TestDir dir;
-    const S fifo = dir / "fifo-without-writer", big = Write(dir / "over-the-limit", ""),
-            limit = Write(dir / "exactly-the-limit", "x");
+    const S fifo = dir / "fifo-without-writer", big = dir.Write("over-the-limit", ""),
+            limit = dir.Write("exactly-the-limit");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(truncate(big.c_str(), static_cast<off_t>(kMaxSubtitleFileSize) + 1), 0);
     ASSERT_EQ(truncate(limit.c_str(), static_cast<off_t>(kMaxSubtitleFileSize)), 0);
@@ -222,7 +215,7 @@ TEST(SubtitleDump, PrintsEntries) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const S path = Write(dir / c.file, c.bytes), out = dir / "out";
+        const S path = dir.Write(c.file, c.bytes), out = dir / "out";
         const int status =
             system(("'" SUBTITLE_DUMP "' '" + path + "' >" + out + " 2>/dev/null").c_str());
         EXPECT_EQ(test::FileText(out) + "exit " +

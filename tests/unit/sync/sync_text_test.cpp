@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "../platform/test_dir.h"
 #include "subtitles/sync/sync_memory.h"
 #include "subtitles/sync/sync_text.h"
 #include "support/shell.h"
@@ -120,9 +121,14 @@ TEST(SyncText, AssEventsFollowTheFormatLine) {
             .empty());
 }
 
-TEST(SyncMemory, RemembersReplacesAndSkipsDamagedLines) {
-    QTemporaryDir dir;
-    const std::string path = dir.path().toStdString() + "/cache/tavimo/subtitle-sync.txt";
+// The results file in a folder of the test's own, whose folders it makes.
+class SyncMemoryTest : public testing::Test {
+  protected:
+    platform::testing::TestDir dir;
+    const std::string path = dir / "cache/tavimo/subtitle-sync.txt";
+};
+
+TEST_F(SyncMemoryTest, RemembersReplacesAndSkipsDamagedLines) {
     SyncMemory memory(path);
     EXPECT_FALSE(memory.Find("clip", "subs"));
     ASSERT_TRUE(memory.Remember("clip", "subs", Matched({25, 23.976}, {{0, -1200}})));
@@ -144,9 +150,8 @@ TEST(SyncMemory, RemembersReplacesAndSkipsDamagedLines) {
     EXPECT_EQ(memory.Find("clip", "subs").value_or(SyncResult{}).parts, found->parts);
 }
 
-TEST(SyncMemory, KeepsTheNewest500) {
-    QTemporaryDir dir;
-    SyncMemory memory(dir.path().toStdString() + "/subtitle-sync.txt");
+TEST_F(SyncMemoryTest, KeepsTheNewest500) {
+    SyncMemory memory(path);
     for (int i = 0; i < 502; ++i) {
         ASSERT_TRUE(memory.Remember("clip" + std::to_string(i), "s", Matched({1, 1}, {{0, i}})));
     }
@@ -184,10 +189,8 @@ std::string Line(const std::string& body) {
     return body + "\t" + sum + "\n";
 }
 
-TEST(SyncMemory, LinesReadAsMeantInEveryLocaleAndWithinBounds) {
+TEST_F(SyncMemoryTest, LinesReadAsMeantInEveryLocaleAndWithinBounds) {
     ASSERT_TRUE(UseDecimalComma()) << "de_DE.UTF-8 cannot be made";
-    QTemporaryDir dir;
-    const std::string path = dir.path().toStdString() + "/subtitle-sync.txt";
     SyncMemory memory(path);
     // Written under a decimal comma, read under the C locale.
     ASSERT_TRUE(memory.Remember("clip", "subs", Matched({25, 23.976}, {{0, -1200}})));
@@ -226,9 +229,7 @@ TEST(SyncMemory, LinesReadAsMeantInEveryLocaleAndWithinBounds) {
 }
 
 // Two players remembering at the same time, 200 results each: all 400 kept.
-TEST(SyncMemory, TwoPlayersRememberingAtOnceLoseNothing) {
-    QTemporaryDir dir;
-    const std::string path = dir.path().toStdString() + "/subtitle-sync.txt";
+TEST_F(SyncMemoryTest, TwoPlayersRememberingAtOnceLoseNothing) {
     pid_t children[2];
     for (int c = 0; c < 2; ++c) {
         children[c] = fork();
@@ -260,17 +261,14 @@ TEST(SyncMemory, TwoPlayersRememberingAtOnceLoseNothing) {
     EXPECT_EQ(kept, 400);
 }
 
-TEST(SyncMemory, IdentitiesFollowContentNotName) {
-    QTemporaryDir dir;
-    const std::string a = dir.path().toStdString() + "/a.mkv",
-                      b = dir.path().toStdString() + "/b.mkv";
-    std::ofstream(a) << std::string(200'000, 'x');
-    std::ofstream(b) << std::string(200'000, 'x');
+TEST_F(SyncMemoryTest, IdentitiesFollowContentNotName) {
+    const std::string a = dir.Write("a.mkv", std::string(200'000, 'x')),
+                      b = dir.Write("b.mkv", std::string(200'000, 'x'));
     EXPECT_EQ(ClipIdentity(a), ClipIdentity(b));
     EXPECT_EQ(ClipIdentity(a).substr(0, 7), "200000-");
-    std::ofstream(b) << std::string(199'999, 'x') << 'y';  // the last byte differs
+    dir.Write("b.mkv", std::string(199'999, 'x') + 'y');  // the last byte differs
     EXPECT_NE(ClipIdentity(a), ClipIdentity(b));
-    EXPECT_EQ(ClipIdentity(dir.path().toStdString() + "/missing"), "");
+    EXPECT_EQ(ClipIdentity(dir / "missing"), "");
     const SubtitleEntries one = {{.start = 1000, .end = 2000, .text = "a"}};
     SubtitleEntries moved = one;
     moved[0].start = 1001;
