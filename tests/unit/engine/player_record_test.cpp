@@ -66,6 +66,16 @@ class Player : public test::ScriptedPlayer {
         return Joined(texts);
     }
 
+    // Where the graph stands (100 ns units), and a seek there.
+    REFERENCE_TIME Now() {
+        REFERENCE_TIME position = -1;
+        record.pMS->GetCurrentPosition(&position);
+        return position;
+    }
+    void At(REFERENCE_TIME position) {
+        record.pMS->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, 0);
+    }
+
     std::vector<std::string> titles, recent;
     int timer = 0;
     std::string marks;
@@ -300,12 +310,9 @@ TEST(PlayerRecordTest, ChapterKeysGoToTheirChapter) {
                                    {250 * kSecond, ""},
                                    {100 * kSecond, "Middle part"}};
         ASSERT_TRUE(p.Open("/clips/a.mkv"));
-        REFERENCE_TIME at = row.from;
-        p.record.pMS->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr, 0);
+        p.At(row.from);
         (p.record.*row.key)();
-        REFERENCE_TIME now = -1;
-        p.record.pMS->GetCurrentPosition(&now);
-        EXPECT_EQ(now, row.to) << row.name;
+        EXPECT_EQ(p.Now(), row.to) << row.name;
         EXPECT_EQ(p.Note(), row.note) << row.name;
     }
 }
@@ -317,14 +324,6 @@ TEST(PlayerRecordTest, ChapterKeysGoToTheirChapter) {
 TEST(PlayerRecordTest, LoopStagesShowInTheNoteAndOnTheSeekBar) {
     Player p;
     ASSERT_TRUE(p.Open("/clips/a.mp4"));
-    auto at = [&](REFERENCE_TIME position) {
-        p.record.pMS->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, 0);
-    };
-    auto now = [&] {
-        REFERENCE_TIME position = -1;
-        p.record.pMS->GetCurrentPosition(&position);
-        return position;
-    };
     struct Step {
         const char* name;
         int64_t seekTo;  // seconds; -1: none
@@ -346,12 +345,12 @@ TEST(PlayerRecordTest, LoopStagesShowInTheNoteAndOnTheSeekBar) {
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         if (step.seekTo >= 0)
-            at(step.seekTo * kSecond);
+            p.At(step.seekTo * kSecond);
         if (step.pressL)
             p.record.StepLoop();
         EXPECT_EQ(p.Note(), step.note);
         EXPECT_EQ(p.marks, step.marks);
-        EXPECT_EQ(now(), step.standsAt * kSecond);
+        EXPECT_EQ(p.Now(), step.standsAt * kSecond);
     }
 }
 

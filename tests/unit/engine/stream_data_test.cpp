@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "../platform/test_dir.h"
 #include "../subtitles/hang_bound.h"
 #include "engine/media/dvb_pages.h"
 #include "engine/media/mp4_chapters.h"
@@ -35,12 +35,6 @@ std::string Entry(uint64_t start, const std::string& title) {
 }
 
 using Chapters = std::vector<std::pair<int64_t, std::string>>;
-
-// The chapters of the file at `path`, or nothing after 10 s.
-std::optional<Chapters> ReadWithin10s(const std::string& path) {
-    return testing_support::Within<Chapters>(std::chrono::seconds(10),
-                                             [path] { return ReadNeroChapters(path); });
-}
 
 TEST(Mp4ChaptersTest, ReadsTheNeroBoxAndStopsAtDamage) {
     const std::string header = std::string("\x01\0\0\0", 4) + Be(0, 4);  // version 1, reserved
@@ -99,13 +93,15 @@ TEST(Mp4ChaptersTest, ReadsTheNeroBoxAndStopsAtDamage) {
         {"no chapters", ftyp + Box("moov", Box("udta", "")), none},
         {"not an MP4 file", "This is not a video.\n", none},
     };
-    int n = 0;
-    for (const Row& row : rows) {
-        const std::string path = testing::TempDir() + "chapters-" + std::to_string(++n) + ".mp4";
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << row.file;
-        EXPECT_EQ(ReadWithin10s(path), row.chapters) << row.name;
+    platform::testing::TestDir dir;
+    for (const Row& row : rows) {  // each file read within 10 s, or the row fails
+        const std::string path = dir.Write(row.name, row.file);
+        EXPECT_EQ(testing_support::Within<Chapters>(std::chrono::seconds(10),
+                                                    [path] { return ReadNeroChapters(path); }),
+                  row.chapters)
+            << row.name;
     }
-    EXPECT_EQ(ReadNeroChapters(testing::TempDir() + "missing.mp4"), Chapters{});
+    EXPECT_EQ(ReadNeroChapters(dir / "missing.mp4"), Chapters{});
 }
 
 using namespace std::string_literals;
