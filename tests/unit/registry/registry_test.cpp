@@ -129,28 +129,26 @@ TEST(RegistryFile, ValuesSurviveTheFile) {
     }
 }
 
-TEST(RegistryFile, ChangesReachTheFileAtCloseOrAtTheStoresEnd) {
-    TestDir folder;
-    const std::string file = folder / "registry.reg";
+TEST_F(Store, ChangesReachTheFileAtCloseOrAtTheStoresEnd) {
     RegKey key = nullptr;
-    EXPECT_EQ(OpenRegistryFile(file)->OpenKey(kTavimo, &key), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(std::filesystem::exists(file)) << "a failed open writes nothing";
-    auto writer = OpenRegistryFile(file);
+    EXPECT_EQ(OpenRegistryFile(file_)->OpenKey(kTavimo, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(std::filesystem::exists(file_)) << "a failed open writes nothing";
+    auto writer = OpenRegistryFile(file_);
     ASSERT_EQ(writer->CreateKey(kTavimo, &key), ERROR_SUCCESS);
     ASSERT_EQ(writer->SetValue(key, "Volume", REG_DWORD, Dword(7).data(), 4), ERROR_SUCCESS);
-    EXPECT_EQ(Get(file, kTavimo, "Volume").result, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Get(file_, kTavimo, "Volume").result, ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(writer->CloseKey(key), ERROR_SUCCESS);
-    EXPECT_EQ(Get(file, kTavimo, "Volume").data, Dword(7));
+    EXPECT_EQ(Get(file_, kTavimo, "Volume").data, Dword(7));
     ASSERT_EQ(writer->CreateKey(kTavimo, &key), ERROR_SUCCESS);
     ASSERT_EQ(writer->SetValue(key, "Volume", REG_DWORD, Dword(3).data(), 4), ERROR_SUCCESS);
     writer.reset();  // the key was never closed
-    EXPECT_EQ(Get(file, kTavimo, "Volume").data, Dword(3));
-    EXPECT_FALSE(std::filesystem::exists(file + ".bad") || std::filesystem::exists(file + ".tmp"));
+    EXPECT_EQ(Get(file_, kTavimo, "Volume").data, Dword(3));
+    EXPECT_FALSE(std::filesystem::exists(file_ + ".bad") ||
+                 std::filesystem::exists(file_ + ".tmp"));
 }
 
-TEST(RegistryFile, UnwritableFolderFailsTheCloseAndKeepsTheChange) {
-    TestDir folder;
-    const std::string blocker = folder.Write("config", "a file where the folder should be");
+TEST_F(Store, UnwritableFolderFailsTheCloseAndKeepsTheChange) {
+    const std::string blocker = folder_.Write("config", "a file where the folder should be");
     const std::string file = blocker + "/tavimo/registry.reg";
     auto registry = OpenRegistryFile(file);
     EXPECT_EQ(Put(*registry, kTavimo, "Volume", REG_DWORD, Dword(9)), ERROR_ACCESS_DENIED);
@@ -261,9 +259,8 @@ TEST(RegistryDamage, FilesLoadWhatTheyCanAndDamagedOnesSurviveAsBad) {
     }
 }
 
-TEST(RegistryDamage, NonFilesInTheFilesPlace) {
-    TestDir folder;
-    const std::string dir = folder / "folder.reg", fifo = folder / "fifo.reg";
+TEST_F(Store, NonFilesInTheFilesPlace) {
+    const std::string dir = folder_ / "folder.reg", fifo = folder_ / "fifo.reg";
     ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
     EXPECT_EQ(Get(dir, kTavimo, "B").result, ERROR_FILE_NOT_FOUND);
     SaveOneValue(dir, ERROR_ACCESS_DENIED);
@@ -319,17 +316,15 @@ bool Save(const std::string& file, const std::string& path, const std::string& n
     return Put(*OpenRegistryFile(file), path, name, REG_BINARY, data) == ERROR_SUCCESS;
 }
 
-TEST(RegistryProcesses, SimultaneousSavesLoseNothing) {
+TEST_F(Store, SimultaneousSavesLoseNothing) {
     constexpr int kWriters = 3, kRounds = 60;
-    TestDir folder;
-    const std::string file = folder / "tavimo/registry.reg";
     std::vector<pid_t> writers;  // forks take far less time than their saves: they overlap
     for (int w = 0; w < kWriters; ++w) {
         writers.push_back(Spawn([&, w] {
             const std::string own = std::string(kTavimo) + "\\Writer" + std::to_string(w);
             for (int i = 0; i < kRounds; ++i) {
-                if (!Save(file, own + "\\Round" + std::to_string(i), "Round", Dword(i)) ||
-                    !Save(file, kTavimo, "Last" + std::to_string(w), Dword(i)))
+                if (!Save(file_, own + "\\Round" + std::to_string(i), "Round", Dword(i)) ||
+                    !Save(file_, kTavimo, "Last" + std::to_string(w), Dword(i)))
                     return 1;
             }
             return 0;
@@ -337,24 +332,22 @@ TEST(RegistryProcesses, SimultaneousSavesLoseNothing) {
     }
     for (pid_t pid : writers)
         EXPECT_EQ(ExitStatus(pid), 0);
-    ASSERT_TRUE(ParseRegText(FileText(file)).clean);
+    ASSERT_TRUE(ParseRegText(FileText(file_)).clean);
     for (int w = 0; w < kWriters; ++w) {
         const std::string own = std::string(kTavimo) + "\\Writer" + std::to_string(w);
         for (int i = 0; i < kRounds; ++i)
-            ASSERT_EQ(Get(file, own + "\\Round" + std::to_string(i), "Round").data, Dword(i));
-        EXPECT_EQ(Get(file, kTavimo, "Last" + std::to_string(w)).data, Dword(kRounds - 1));
+            ASSERT_EQ(Get(file_, own + "\\Round" + std::to_string(i), "Round").data, Dword(i));
+        EXPECT_EQ(Get(file_, kTavimo, "Last" + std::to_string(w)).data, Dword(kRounds - 1));
     }
-    EXPECT_FALSE(std::filesystem::exists(file + ".bad"));
+    EXPECT_FALSE(std::filesystem::exists(file_ + ".bad"));
 }
 
-TEST(RegistryProcesses, WriterKilledMidSaveLeavesAWholeFile) {
+TEST_F(Store, WriterKilledMidSaveLeavesAWholeFile) {
     constexpr size_t kBlob = 128 * 1024;  // every byte of save n is n: a torn file cannot agree
-    TestDir folder;
-    const std::string file = folder / "registry.reg";
     // Kill points spread over about two saves, however fast this build saves.
-    ASSERT_TRUE(Save(folder / "timing.reg", kTavimo, "Blob", std::vector<uint8_t>(kBlob)));
+    ASSERT_TRUE(Save(folder_ / "timing.reg", kTavimo, "Blob", std::vector<uint8_t>(kBlob)));
     const auto before = std::chrono::steady_clock::now();  // a save over an existing file
-    ASSERT_TRUE(Save(folder / "timing.reg", kTavimo, "Blob", std::vector<uint8_t>(kBlob)));
+    ASSERT_TRUE(Save(folder_ / "timing.reg", kTavimo, "Blob", std::vector<uint8_t>(kBlob)));
     const auto save = std::chrono::steady_clock::now() - before;
     const auto window_us =
         7000 + 3 * std::chrono::duration_cast<std::chrono::microseconds>(save).count();
@@ -363,19 +356,19 @@ TEST(RegistryProcesses, WriterKilledMidSaveLeavesAWholeFile) {
     for (int round = 0; round < 60; ++round) {
         const pid_t pid = Spawn([&] {
             for (auto n = static_cast<uint8_t>(round * 16);; ++n) {
-                if (!Save(file, kTavimo, "Blob", std::vector<uint8_t>(kBlob, n)))
+                if (!Save(file_, kTavimo, "Blob", std::vector<uint8_t>(kBlob, n)))
                     return 1;
             }
         });
         ::usleep(static_cast<useconds_t>(random() % window_us));
         ::kill(pid, SIGKILL);
         ASSERT_EQ(ExitStatus(pid), 128 + SIGKILL) << "the writer failed on its own";
-        if (!std::filesystem::exists(file)) {
+        if (!std::filesystem::exists(file_)) {
             ASSERT_EQ(last_seen, -1) << "round " << round << ": a saved file disappeared";
             continue;
         }
-        ASSERT_TRUE(ParseRegText(FileText(file)).clean) << "round " << round;
-        const std::vector<uint8_t> blob = Get(file, kTavimo, "Blob").data;
+        ASSERT_TRUE(ParseRegText(FileText(file_)).clean) << "round " << round;
+        const std::vector<uint8_t> blob = Get(file_, kTavimo, "Blob").data;
         ASSERT_EQ(blob.size(), kBlob) << "round " << round;
         ASSERT_EQ(static_cast<size_t>(std::count(blob.begin(), blob.end(), blob[0])), kBlob)
             << "round " << round;
