@@ -183,11 +183,11 @@ class ResumePositionsTest : public ::testing::Test {
         store.Leave(duration);
     }
     QTemporaryDir dir;
+    std::unique_ptr<platform::Registry> registry = Open();
+    ResumePositions store{*registry};
 };
 
 TEST_F(ResumePositionsTest, KeepsOnlyPositionsAwayFromBothEnds) {
-    auto registry = Open();
-    ResumePositions store(*registry);
     // position in a clip of 100 s, whether it is kept
     const std::pair<int64_t, bool> cases[] = {{10 * kSecond, false},
                                               {10 * kSecond + 1, true},
@@ -201,8 +201,6 @@ TEST_F(ResumePositionsTest, KeepsOnlyPositionsAwayFromBothEnds) {
 }
 
 TEST_F(ResumePositionsTest, NewestFirstAndTheOldestGoesPast200) {
-    auto registry = Open();
-    ResumePositions store(*registry);
     for (int i = 0; i < 201; ++i)
         Play(store, "/clips/" + std::to_string(i) + " é.mkv", (20 + i) * kSecond, 3600 * kSecond);
     Entries entries = store.Load();
@@ -223,8 +221,6 @@ TEST_F(ResumePositionsTest, NewestFirstAndTheOldestGoesPast200) {
 }
 
 TEST_F(ResumePositionsTest, EndOfClipForgetsItAndLeavingWithoutTrackingWritesNothing) {
-    auto registry = Open();
-    ResumePositions store(*registry);
     Play(store, "/clips/a.mp4", 40 * kSecond, 100 * kSecond);
     store.Opened("/clips/a.mp4");
     store.Completed();
@@ -255,9 +251,9 @@ TEST_F(ResumePositionsTest, ADamagedEntryIsSkippedAndKeptAside) {
         SCOPED_TRACE(name);
         const std::string file = std::string(name) + ".reg";
         {
-            auto registry = Open(file.c_str());
+            auto written = Open(file.c_str());
             const auto put = [&](const char* value, uint32_t t, const std::string& b) {
-                ASSERT_EQ(Put(*registry, kKey, value, t, std::vector<uint8_t>(b.begin(), b.end())),
+                ASSERT_EQ(Put(*written, kKey, value, t, std::vector<uint8_t>(b.begin(), b.end())),
                           platform::ERROR_SUCCESS);
             };
             put("Clip1", REG_SZ, std::string("200000000 /clips/a.mp4\0", 23));
@@ -265,11 +261,11 @@ TEST_F(ResumePositionsTest, ADamagedEntryIsSkippedAndKeptAside) {
                 put("Clip2", type, bytes);
             put("Clip3", REG_SZ, std::string("300000000 /clips/c.mp4\0", 23));
         }
-        auto registry = Open(file.c_str());
-        ResumePositions store(*registry);
-        EXPECT_EQ(store.Load(),
+        auto damaged = Open(file.c_str());
+        ResumePositions loaded(*damaged);
+        EXPECT_EQ(loaded.Load(),
                   (Entries{{"/clips/a.mp4", 20 * kSecond}, {"/clips/c.mp4", 30 * kSecond}}));
-        Play(store, "/clips/new.mp4", 40 * kSecond, 100 * kSecond);
+        Play(loaded, "/clips/new.mp4", 40 * kSecond, 100 * kSecond);
         EXPECT_EQ(ResumePositions(*Open(file.c_str())).Load(),
                   (Entries{{"/clips/new.mp4", 40 * kSecond},
                            {"/clips/a.mp4", 20 * kSecond},
@@ -286,11 +282,11 @@ TEST_F(ResumePositionsTest, ADamagedEntryIsSkippedAndKeptAside) {
 
 // Two players on one settings file: each keeps the other's clips.
 TEST_F(ResumePositionsTest, TwoPlayersLoseNothing) {
-    auto first = Open(), second = Open();
-    ResumePositions a(*first), b(*second);
-    Play(a, "/clips/a.mp4", 20 * kSecond, 100 * kSecond);
-    Play(b, "/clips/b.mp4", 30 * kSecond, 100 * kSecond);
-    Play(a, "/clips/c.mp4", 40 * kSecond, 100 * kSecond);
+    auto second = Open();
+    ResumePositions other(*second);
+    Play(store, "/clips/a.mp4", 20 * kSecond, 100 * kSecond);
+    Play(other, "/clips/b.mp4", 30 * kSecond, 100 * kSecond);
+    Play(store, "/clips/c.mp4", 40 * kSecond, 100 * kSecond);
     EXPECT_EQ(ResumePositions(*Open()).Load(), (Entries{{"/clips/c.mp4", 40 * kSecond},
                                                         {"/clips/b.mp4", 30 * kSecond},
                                                         {"/clips/a.mp4", 20 * kSecond}}));

@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -215,11 +214,10 @@ TEST(SubtitleDump, PrintsEntries) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const S path = dir.Write(c.file, c.bytes), out = dir / "out";
-        const int status =
-            system(("'" SUBTITLE_DUMP "' '" + path + "' >" + out + " 2>/dev/null").c_str());
-        EXPECT_EQ(test::FileText(out) + "exit " +
-                      std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1),
+        int status = -1;
+        const S out = test::CommandOutput(
+            "'" SUBTITLE_DUMP "' '" + dir.Write(c.file, c.bytes) + "' 2>/dev/null", &status);
+        EXPECT_EQ(out + "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1),
                   c.out);
     }
 }
