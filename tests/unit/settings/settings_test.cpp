@@ -2,9 +2,6 @@
 // the clip a command line names.
 #include <gtest/gtest.h>
 
-#include <QFontDatabase>
-#include <QGuiApplication>
-
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -184,12 +181,3 @@ TEST(CommandLinePath, Table) {
 
 }  // namespace
 }  // namespace tavimo
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QFontDatabase::addApplicationFont("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
-    QFontDatabase::addApplicationFont("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf");
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
