@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <random>
+#include <ranges>
 #include <vector>
 
 namespace tavimo {
@@ -43,10 +44,7 @@ double RmsDb(const std::vector<float>& sound, int channels, int channel, double 
 }
 
 double Peak(const std::vector<float>& sound) {
-    float peak = 0;
-    for (float v : sound)
-        peak = std::max(peak, std::fabs(v));
-    return peak;
+    return std::ranges::max(sound | std::views::transform([](float v) { return std::fabs(v); }));
 }
 
 TEST(NightDspTest, SoundThroughTheCore) {

@@ -150,11 +150,6 @@ class AssMixerTest : public testing::Test {
     std::optional<CSubtitles> mixer;
 };
 
-bool Near(const std::array<int, 3>& got, const std::array<int, 3>& want, int tolerance) {
-    return std::ranges::equal(got, want,
-                              [&](int a, int b) { return std::abs(a - b) <= tolerance; });
-}
-
 TEST_F(AssMixerTest, EachFormatGetsTheScriptColoursAndAlpha) {
     // An opaque red box at x 10-29, y 8-19 and a blue one at half alpha at
     // x 40-59, y 8-19, on whole chroma blocks. Expected colours by hand:
@@ -205,7 +200,8 @@ TEST_F(AssMixerTest, EachFormatGetsTheScriptColoursAndAlpha) {
                 const auto want = red ? c.red : blue ? c.halfBlue : Sample(before, x, y);
                 const int tolerance = red || blue ? c.tolerance : edge ? 3 : 0;
                 const auto got = Sample(frame, x, y);
-                ASSERT_TRUE(Near(got, want, tolerance))
+                ASSERT_TRUE(std::ranges::equal(
+                    got, want, [&](int a, int b) { return std::abs(a - b) <= tolerance; }))
                     << "at " << x << "," << y << ": " << got[0] << " " << got[1] << " " << got[2];
             }
         }
