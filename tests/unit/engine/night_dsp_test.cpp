@@ -7,7 +7,6 @@
 #include <cmath>
 #include <functional>
 #include <random>
-#include <ranges>
 #include <vector>
 
 namespace tavimo {
@@ -44,7 +43,7 @@ double RmsDb(const std::vector<float>& sound, int channels, int channel, double 
 }
 
 double Peak(const std::vector<float>& sound) {
-    return std::ranges::max(sound | std::views::transform([](float v) { return std::fabs(v); }));
+    return std::fabs(std::ranges::max(sound, {}, [](float v) { return std::fabs(v); }));
 }
 
 TEST(NightDspTest, SoundThroughTheCore) {

@@ -3,7 +3,7 @@
 // A fresh folder under /tmp for one test (short, so socket paths fit), removed afterwards,
 // and the files a test writes in it.
 
-#include <stdlib.h>
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <fstream>
@@ -12,14 +12,8 @@
 namespace tavimo::platform::testing {
 
 struct TestDir {
-    std::string path = [] {
-        char pattern[] = "/tmp/tvm-XXXXXX";
-        return ::mkdtemp(pattern) ? std::filesystem::canonical(pattern).string() : std::string();
-    }();
-    ~TestDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
+    QTemporaryDir made{QStringLiteral("/tmp/tvm-XXXXXX")};
+    std::string path = std::filesystem::canonical(made.path().toStdString()).string();
     std::string operator/(const std::string& name) const { return path + "/" + name; }
     // Writes `bytes` to the file `name` below the folder, making the folders
     // it lies in; its path.
