@@ -58,14 +58,12 @@ std::string Dialogue(const char* from, const char* to, const char* style, const 
     return std::string("Dialogue: 0,") + from + "," + to + "," + style + ",,0,0,0,," + text + "\n";
 }
 
-bool IsRgb(VS st) {
-    return st == VS::RGB24 || st == VS::RGB24RedFirst || st == VS::RGB32 || st == VS::RGB565 ||
-           st == VS::RGB555;
-}
-
-// A frame of video black: Y 16 with neutral chroma, or RGB 0, 0, 0.
+// A frame of video black: Y 16 with neutral chroma, or RGB 0, 0, 0 (the
+// formats with one plane but YUY2).
 Frame BlackFrame(VS st, int32_t width, int32_t height) {
-    Frame f = MakeFrame(st, width, height, IsRgb(st) ? 0 : 16);
+    Frame f = MakeFrame(st, width, height, 16);
+    if (st != VS::YUY2 && f.plane[1].empty())
+        std::ranges::fill(f.plane[0], 0);
     std::ranges::fill(f.plane[1], 128);
     std::ranges::fill(f.plane[2], 128);
     for (size_t i = 1; st == VS::YUY2 && i < f.plane[0].size(); i += 2)
