@@ -14,7 +14,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,11 +29,6 @@ using tavimo::testing::ScreenSaverStandIn;
 constexpr char kName[] = "org.mpris.MediaPlayer2.tavimo";
 constexpr char kPath[] = "/org/mpris/MediaPlayer2";
 constexpr char kPlayer[] = "org.mpris.MediaPlayer2.Player";
-
-// Runs the event loop (bus signals, the stand-in's answers) until `done`.
-bool Eventually(const std::function<bool()>& done, int ms = 5000) {
-    return QTest::qWaitFor(done, ms);
-}
 
 // What a desktop's sound menu hears: PlaybackStatus from PropertiesChanged
 // and the Seeked signals.
@@ -104,7 +98,7 @@ TEST_F(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) 
     ASSERT_TRUE(MakeClip("audiotestsrc num-buffers=200 ! avenc_aac ! mp4mux", sound));
 
     player = Started({});
-    ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
+    ASSERT_TRUE(QTest::qWaitFor([] { return NameOwned(kName); }));
     // Listening from when the name appears, as a sound menu does. QtDBus
     // passes on a well-known name's signals from the owner it tracks:
     // connected before the player started, the first one was once missed on
@@ -139,10 +133,11 @@ TEST_F(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) 
         if (step.method != nullptr) {
             Call(step.method);
         }
-        EXPECT_TRUE(Eventually([&] { return Status() == step.status; })) << Status().toStdString();
-        EXPECT_TRUE(Eventually([&] { return heard.status == step.status; }))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Status() == step.status; }))
+            << Status().toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return heard.status == step.status; }))
             << "PropertiesChanged said " << heard.status.toStdString();
-        EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == step.holds; }))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return screenSaver.Outstanding() == step.holds; }))
             << screenSaver.Outstanding() << " holds";
     }
 
@@ -152,17 +147,17 @@ TEST_F(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) 
     EXPECT_EQ(metadata.value("xesam:title").toString(), "demo.mp4");
     EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 10'000'000, 100'000);
     Call("SetPosition", {QVariant::fromValue(track), qlonglong{7'000'000}});
-    EXPECT_TRUE(Eventually([&] { return heard.seeks > 0; })) << "no Seeked";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return heard.seeks > 0; })) << "no Seeked";
     EXPECT_NEAR(Property(kName, kPlayer, "Position").toLongLong(), 7'000'000, 1'000'000);
 
     Player second(server, user, {sound});
     const QString instance = QString("%1.instance%2").arg(kName).arg(second.Pid());
-    EXPECT_TRUE(Eventually([&] { return NameOwned(instance); }));
-    EXPECT_TRUE(Eventually(
+    EXPECT_TRUE(QTest::qWaitFor([&] { return NameOwned(instance); }));
+    EXPECT_TRUE(QTest::qWaitFor(
         [&] { return Property(instance, kPlayer, "PlaybackStatus").toString() == "Playing"; }));
     // A video's hold comes with the start of its play: a second into the
     // sound, none has come.
-    EXPECT_TRUE(Eventually([&] { return Position(instance) > 1.0; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Position(instance) > 1.0; }, 10000));
     EXPECT_EQ(screenSaver.Outstanding(), 0) << "sound alone";
 
     // The volume goes through the volume bar's road; Quit closes like Exit and
@@ -171,7 +166,7 @@ TEST_F(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) 
     props.call("Set", QString(kPlayer), QString("Volume"), QVariant::fromValue(QDBusVariant(0.4)));
     EXPECT_NEAR(Property(kName, kPlayer, "Volume").toDouble(), 0.4, 1e-9);
     Call("Play");
-    EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screenSaver.Outstanding() == 1; }));
 
     // Rate: the speed keys' road; playing at 2x is no seek; 0 pauses.
     EXPECT_EQ(Property(kName, kPlayer, "MinimumRate").toDouble(), 0.25);
@@ -182,21 +177,21 @@ TEST_F(DesktopE2e, MprisDrivesThePlayersAndTheScreenStaysAwakeWhileAVideoPlays) 
     };
     setRate(2.0);
     EXPECT_EQ(Property(kName, kPlayer, "Rate").toDouble(), 2.0);
-    EXPECT_TRUE(Eventually([&] { return heard.rate == 2.0; }))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return heard.rate == 2.0; }))
         << "PropertiesChanged said " << heard.rate;
     // A second of the clip played at 2x: a Seeked sent for the change of
     // rate would come before the answer that says so.
     const int seeks = heard.seeks;
     const double from = Position();
-    EXPECT_TRUE(Eventually([&] { return Position() > from + 1.0; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > from + 1.0; }, 10000));
     QCoreApplication::processEvents();
     EXPECT_EQ(heard.seeks, seeks) << "playing at 2x announced as a seek";
     setRate(9.0);
     EXPECT_EQ(Property(kName, kPlayer, "Rate").toDouble(), 4.0);
     setRate(0.0);
-    EXPECT_TRUE(Eventually([&] { return Status() == "Paused"; })) << Status().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Status() == "Paused"; })) << Status().toStdString();
     Call("Play");
-    EXPECT_TRUE(Eventually([&] { return screenSaver.Outstanding() == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screenSaver.Outstanding() == 1; }));
     QDBusInterface(kName, kPath, "org.mpris.MediaPlayer2").call("Quit");
     EXPECT_EQ(player->WaitForExit(10s), 0);
     EXPECT_EQ(user.Dword("Volume"), 40u);
@@ -228,7 +223,7 @@ TEST_F(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     // step up to a second further on to the next key frame (three steps end
     // before 19.5 s). Esc stops; Esc on a stopped clip closes.
     auto run = Started({clip});
-    ASSERT_TRUE(Eventually(
+    ASSERT_TRUE(QTest::qWaitFor(
         [] {
             return Status() == "Playing" && Property(kName, kPlayer, "CanSeek").toBool() &&
                    Position() > 0.5;
@@ -237,9 +232,9 @@ TEST_F(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     run->Key("period period period period");
     // Stopped as soon as the last step lands: where it stands is kept, even
     // before the position's timer has seen it.
-    EXPECT_TRUE(Eventually([] { return Position() > 19.5; }, 10000)) << Position();
+    EXPECT_TRUE(QTest::qWaitFor([] { return Position() > 19.5; }, 10000)) << Position();
     run->Key("Escape");
-    EXPECT_TRUE(Eventually([] { return Status() == "Stopped"; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([] { return Status() == "Stopped"; }, 10000));
     run->Key("Escape");
     EXPECT_EQ(run->WaitForExit(10s), 0);
     const double left = stored();
@@ -247,7 +242,7 @@ TEST_F(ShellE2e, ResumeAndANewInstanceClosingTheOthersUnlessTheyAllowThem) {
     EXPECT_LT(left, 28);
 
     auto first = Started({clip});
-    EXPECT_TRUE(Eventually([&] { return Position() > left + 1.0; }, 10000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Position() > left + 1.0; }, 10000))
         << "resumed and played on: " << Position();
     auto second = Started({});
     user.Store("AllowMultipleInstances", 0u);
@@ -275,7 +270,8 @@ TEST_F(ShellE2e, AReplacedInstanceEndsBeforeTheNextReadsAndABoxDoesNotKeepItAliv
     auto first = Started({});
     // Keys are taken in order: once the volume is down, C has hidden the text.
     first->Key("c shift+Down shift+Down shift+Down shift+Down shift+Down shift+Down");
-    ASSERT_TRUE(Eventually([] { return Property(kName, kPlayer, "Volume").toDouble() < 0.71; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([] { return Property(kName, kPlayer, "Volume").toDouble() < 0.71; }));
     auto second = Started({"/nonexistent/clip.mp4"});
     EXPECT_EQ(first->WaitForExit(10s), 0);
     ASSERT_TRUE(second->WaitForBox(15s)) << "the error box about the path";
@@ -286,7 +282,7 @@ TEST_F(ShellE2e, AReplacedInstanceEndsBeforeTheNextReadsAndABoxDoesNotKeepItAliv
     EXPECT_EQ(user.Dword("Volume"), 70u) << "as the first left it, saved by the second";
     EXPECT_EQ(user.Dword("ViewSubtitles"), 0u);
     // Quit, as a desktop's sound menu sends it, while its box is up too.
-    ASSERT_TRUE(Eventually([] { return NameOwned(kName); }));
+    ASSERT_TRUE(QTest::qWaitFor([] { return NameOwned(kName); }));
     ASSERT_TRUE(third->WaitForBox(15s)) << "its error box";
     QDBusInterface(kName, kPath, "org.mpris.MediaPlayer2").call("Quit");
     EXPECT_EQ(third->WaitForExit(10s), 0) << "Quit with a box up";
@@ -302,11 +298,11 @@ TEST_F(DesktopE2e, AHungScreenSaverServiceHoldsNothingUp) {
     player = Started({std::string(TAVIMO_BUILD_DIR) + "/demo/demo.mp4"});
     window = player->WaitForWindow(0ms).value_or(0);
     const QRect screen(0, 0, 1024, 768);
-    EXPECT_TRUE(Eventually([&] { return screenSaver.Inhibits() >= 1; }, 10000)) << "it plays";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screenSaver.Inhibits() >= 1; }, 10000)) << "it plays";
     Press("f");
-    EXPECT_TRUE(Eventually([&] { return Geometry() == screen; }, 10000)) << "full screen";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Geometry() == screen; }, 10000)) << "full screen";
     Press("Escape");  // leaves full screen and stops
-    EXPECT_TRUE(Eventually([&] { return Geometry() != screen; }, 10000)) << "full screen left";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Geometry() != screen; }, 10000)) << "full screen left";
     Press("Escape");  // closes
     EXPECT_EQ(player->WaitForExit(10s), 0);
     EXPECT_GE(screenSaver.Inhibits(), 2) << "the service was asked";

@@ -79,13 +79,15 @@ class PseudoTranslation : public ::testing::Test {
     void TearDown() override { RemoveTranslators(); }
 };
 
-// Every popup of the frame, the bar's and those inside them, depth first,
-// with the titles of the popups above it and its own.
-std::vector<std::pair<QString, const QMenu*>> Menus(CMainFrame& frame) {
-    std::vector<std::pair<QString, const QMenu*>> out;
+// The entries of the menu bar, then of every popup of the frame, the bar's
+// and those inside them, depth first, with the titles of the popups above it
+// and its own.
+std::vector<std::pair<QString, QList<QAction*>>> Menus(CMainFrame& frame) {
+    std::vector<std::pair<QString, QList<QAction*>>> out = {
+        {"menu bar", frame.menuBar()->actions()}};
     const std::function<void(const QMenu*, const QString&)> walk = [&](const QMenu* menu,
                                                                        const QString& where) {
-        out.emplace_back(where, menu);
+        out.emplace_back(where, menu->actions());
         for (const QAction* action : menu->actions())
             if (action->menu() != nullptr)
                 walk(action->menu(), where + " > " + action->text());
@@ -111,10 +113,8 @@ TEST_F(PseudoTranslation, EveryMenuEntryAndToolbarTipIsTranslated) {
         else
             ++walked, unmarked << where + ": " + text;
     };
-    for (const QAction* popup : f.frame->menuBar()->actions())
-        check("menu bar", popup->text());
-    for (const auto& [where, menu] : Menus(*f.frame))
-        for (const QAction* action : menu->actions())
+    for (const auto& [where, actions] : Menus(*f.frame))
+        for (const QAction* action : actions)
             if (!action->isSeparator())
                 check(where, action->text());
     for (QToolBar* bar : f.frame->findChildren<QToolBar*>())
@@ -210,11 +210,7 @@ TEST(ShippedLanguages, LoadWithQtsOwnAndKeepAcceleratorsUnique) {
         ASSERT_TRUE(InstallTranslations(*qApp, QString::fromLatin1(language))) << language;
         EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel") << language;
         TestFrame f;
-        std::vector<std::pair<QString, QList<QAction*>>> groups = {
-            {"menu bar", f.frame->menuBar()->actions()}};
-        for (const auto& [where, menu] : Menus(*f.frame))
-            groups.push_back({where, menu->actions()});
-        for (const auto& [title, actions] : groups) {
+        for (const auto& [title, actions] : Menus(*f.frame)) {
             std::set<QChar> letters;
             for (const QAction* action : actions) {
                 const QString text = QString(action->text()).remove("&&");
