@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -30,10 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (format == CueFormat::PlainUtf8) {
         // Only the line ends change, and nothing is added.
         std::string kept(bytes.substr(0, bytes.find('\0')));
-        kept.erase(std::remove(kept.begin(), kept.end(), '\r'), kept.end());
+        std::erase_if(kept, [](char c) { return c == '\r' || c == '\n'; });
         std::string seen = text;
-        seen.erase(std::remove(seen.begin(), seen.end(), '\n'), seen.end());
-        kept.erase(std::remove(kept.begin(), kept.end(), '\n'), kept.end());
+        std::erase(seen, '\n');
         if (seen != kept)
             abort();
     }
@@ -59,11 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             ordered.Entries();
     }
     const tavimo::SubtitleEntries& entries = ordered.Entries();
-    const auto notAfter = [](const tavimo::SubtitleEntry& a, const tavimo::SubtitleEntry& b) {
-        return a.start >= b.start;
-    };
     if (entries.size() != distinct ||
-        std::adjacent_find(entries.begin(), entries.end(), notAfter) != entries.end())
+        std::ranges::adjacent_find(entries, std::greater_equal{}, &tavimo::SubtitleEntry::start) !=
+            entries.end())
         abort();
     return 0;
 }
