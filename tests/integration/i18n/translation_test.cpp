@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -374,11 +373,9 @@ QString Quoted(const Message& m) {
     return m.context + " \"" + QString(m.source).replace('\n', "\\n").replace('\t', "\\t") + '"';
 }
 
+// The names of the shipped .ts files, in kTsDir.
 QStringList ShippedTsFiles() {
-    QStringList paths;
-    for (const QString& name : QDir(kTsDir).entryList({"tavimo_*.ts"}, QDir::Files))
-        paths << kTsDir + '/' + name;
-    return paths;
+    return QDir(kTsDir).entryList({"tavimo_*.ts"}, QDir::Files);
 }
 
 // The checker itself, one row for each way it can find a text broken.
@@ -410,12 +407,12 @@ TEST(TranslationProblem, CatchesWhatATranslatorCanBreak) {
 }
 
 TEST(ShippedTsFiles, EveryTextTranslatedKeepingItsMarkers) {
-    const QStringList paths = ShippedTsFiles();
-    ASSERT_GE(paths.size(), 8);
-    for (const QString& path : paths) {
+    const QStringList names = ShippedTsFiles();
+    ASSERT_GE(names.size(), 8);
+    for (const QString& name : names) {
         QString error;
-        const std::vector<Message> messages = ReadTs(path, &error);
-        ASSERT_TRUE(error.isEmpty()) << path.toStdString() << ": " << error.toStdString();
+        const std::vector<Message> messages = ReadTs(kTsDir + '/' + name, &error);
+        ASSERT_TRUE(error.isEmpty()) << name.toStdString() << ": " << error.toStdString();
         QStringList problems;
         for (const Message& m : messages) {
             const QString problem = m.InUse() ? Problem(m) : QString();
@@ -423,9 +420,9 @@ TEST(ShippedTsFiles, EveryTextTranslatedKeepingItsMarkers) {
                 problems << Quoted(m) + ": " + problem;
         }
         if (!problems.isEmpty())
-            ADD_FAILURE() << path.toStdString() << " (open it in Qt Linguist):\n"
+            ADD_FAILURE() << name.toStdString() << " (open it in Qt Linguist):\n"
                           << problems.join('\n').toStdString();
-        EXPECT_GE(messages.size(), 150u) << path.toStdString();  // read whole
+        EXPECT_GE(messages.size(), 150u) << name.toStdString();  // read whole
     }
 }
 
@@ -434,10 +431,10 @@ TEST(ShippedTsFiles, AreWhatLupdateMakesOfTheSources) {
     ASSERT_TRUE(work.isValid());
     QStringList args = QString(TAVIMO_LUPDATE_OPTIONS).split(' ', Qt::SkipEmptyParts);
     args << "@" TAVIMO_TR_LIST << "-ts";
-    const QStringList paths = ShippedTsFiles();
-    for (const QString& path : paths) {
-        const QString copy = work.filePath(QFileInfo(path).fileName());
-        ASSERT_TRUE(QFile::copy(path, copy)) << copy.toStdString();
+    const QStringList names = ShippedTsFiles();
+    for (const QString& name : names) {
+        const QString copy = work.filePath(name);
+        ASSERT_TRUE(QFile::copy(kTsDir + '/' + name, copy)) << copy.toStdString();
         args << copy;
     }
     QProcess lupdate;
@@ -445,11 +442,11 @@ TEST(ShippedTsFiles, AreWhatLupdateMakesOfTheSources) {
     ASSERT_TRUE(lupdate.waitForFinished(120000));  // a hang detector, not a time limit
     ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
     QStringList behind;
-    for (const QString& path : paths) {
-        QFile shipped(path), updated(work.filePath(QFileInfo(path).fileName()));
+    for (const QString& name : names) {
+        QFile shipped(kTsDir + '/' + name), updated(work.filePath(name));
         ASSERT_TRUE(shipped.open(QIODevice::ReadOnly) && updated.open(QIODevice::ReadOnly));
         if (shipped.readAll() != updated.readAll())
-            behind << QFileInfo(path).fileName();
+            behind << name;
     }
     EXPECT_TRUE(behind.isEmpty()) << behind.join(' ').toStdString() << " behind the sources; run `"
                                   << kUpdate
