@@ -34,10 +34,6 @@ Box Drawn(const std::vector<uint8_t>& plane, int width, int y0, int y1) {
     return BoxWhere(width, y0, y1, [&](int x, int y) { return plane[size_t(y) * width + x] != 0; });
 }
 
-int Count(const std::vector<uint8_t>& plane, uint8_t value) {
-    return int(std::ranges::count(plane, value));
-}
-
 class MixerTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -365,12 +361,13 @@ TEST_F(MixerTest, OffDrawsMarkupAsTypedAndTheBottomPlacement) {
     Frame off = Mix("<i>MMMM</i>", false, VS::I420), on = Mix("<i>MMMM</i>", true, VS::I420);
     // White text in both; "<i>" and "</i>" drawn as typed make it wider.
     for (Frame* f : {&off, &on}) {
-        EXPECT_GT(Count(f->plane[0], 255), 0);
-        EXPECT_GT(Count(f->plane[1], 128), 0);
-        EXPECT_EQ(Count(f->plane[1], 50) + Count(f->plane[1], 128), int(f->plane[1].size()));
+        EXPECT_GT(std::ranges::count(f->plane[0], 255), 0);
+        EXPECT_GT(std::ranges::count(f->plane[1], 128), 0);
+        EXPECT_EQ(std::ranges::count(f->plane[1], 50) + std::ranges::count(f->plane[1], 128),
+                  std::ssize(f->plane[1]));
     }
-    EXPECT_GT(Count(off.plane[0], 0), 0);
-    EXPECT_LT(Count(off.plane[0], 0), Count(on.plane[0], 0));
+    EXPECT_GT(std::ranges::count(off.plane[0], 0), 0);
+    EXPECT_LT(std::ranges::count(off.plane[0], 0), std::ranges::count(on.plane[0], 0));
     const int32_t bottom = 240 - 5 - kCy;
     EXPECT_EQ(mixer->TextTop(), bottom);
     Mix("{\\an8}Top", false, VS::I420);
@@ -403,8 +400,7 @@ TEST_F(MixerTest, DelayShiftsEveryEntryAndItsNoticeShowsAlone) {
         {"earlier by 0.5 s: frame-based B from 2.5 s", -500, 2500, 1},
         {"later by 2.5 s: A, before B, at once", 2500, 4100, 0},
     };
-    Frame frame = MakeFrame(VS::YV12, 64, 48);
-    Run(frame);
+    Levels(64, 48);  // the mixer made on a first frame
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         shared.SubtitleDelay = row.delay;
@@ -446,8 +442,7 @@ TEST_F(MixerTest, RetimingMapsTheFrameTimeThroughRateAndParts) {
         {"B not yet at 13.920 s (due at 13.9266)", 13920, -1},
         {"B at 13.930 s", 13930, 1},
     };
-    Frame frame = MakeFrame(VS::YV12, 64, 48);
-    Run(frame);
+    Levels(64, 48);  // the mixer made on a first frame
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(Due(row.ms), row.entry);
