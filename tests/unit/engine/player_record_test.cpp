@@ -9,8 +9,6 @@
 // tests'.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include <fstream>
 #include <string>
 #include <tuple>
@@ -19,7 +17,7 @@
 #include "engine/playback_speed.h"
 #include "engine/track_choices.h"
 #include "integration/resume_positions.h"
-#include "platform/registry.h"
+#include "support/fake_registry.h"
 #include "support/scripted_player.h"
 
 namespace tavimo {
@@ -166,9 +164,8 @@ TEST(PlayerRecordTest, AJumpJustBeforeLeavingIsKeptForResuming) {
     };
     for (const auto& [name, leave] : rows) {
         SCOPED_TRACE(name);
-        QTemporaryDir dir;
-        auto registry = platform::OpenRegistryFile(dir.filePath("registry.reg").toStdString());
-        ResumePositions resume(*registry);
+        platform::FakeRegistry registry;
+        ResumePositions resume(registry);
         Player p;
         p.record.UseResumePositions(&resume);
         p.record.ResumePlayback = 1;
