@@ -39,9 +39,8 @@ Names NamesIn(const std::string& dir) {
         names.insert(entry.path().filename().string());
     return names;
 }
-std::string OwnSocket() {
-    return std::to_string(::getpid()) + ".sock";
-}
+// The socket this process listens on.
+const std::string kOwnSocket = std::to_string(::getpid()) + ".sock";
 // A non-blocking socket connected to, or bound at, `path`.
 int Socket(const std::string& path, bool bind) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -89,7 +88,7 @@ TEST(InstanceBroadcast, ReachesOthersButNeverTheSender) {
         {"the marker is left alone", "TAVIMOINSTANCE", kPlainFile, true},
     };
     std::vector<int> listeners;
-    Names survivors = {OwnSocket()};
+    Names survivors = {kOwnSocket};
     for (const auto& [name, file, kind, survives] : rows) {
         const int fd = kind == kPlainFile ? -1 : Socket(dir / file, true);
         if (kind == kPlainFile)
@@ -166,7 +165,7 @@ TEST(InstanceListener, AnswersOnlyTheInstanceMessage) {
         int messages = 0;
         auto channel = MakeInstanceChannel(dir.path);
         channel->Listen([&] { ++messages, channel.reset(); });  // a callback may end its channel
-        const int fd = Socket(dir / OwnSocket(), false);
+        const int fd = Socket(dir / kOwnSocket, false);
         ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (shut)
             ::shutdown(fd, SHUT_WR);
@@ -212,7 +211,7 @@ TEST(InstanceFolder, OnlyAPrivateFolderOfOursIsUsed) {
         EXPECT_EQ(NamesIn(elsewhere), Names{}) << "nothing is made through a link";
         if (setup != kSymlink) {
             EXPECT_EQ(st.st_mode & (S_IFMT | 0777), S_IFDIR | 0700u);
-            EXPECT_EQ(NamesIn(folder), (Names{OwnSocket(), "TAVIMOINSTANCE"}));
+            EXPECT_EQ(NamesIn(folder), (Names{kOwnSocket, "TAVIMOINSTANCE"}));
         }
     }
 }
