@@ -108,25 +108,20 @@ std::array<int, 3> Sample(const Frame& f, int32_t x, int32_t y) {
     }
 }
 
-// Rows and columns of the pixels where `differs` holds between the samples
-// of `after` and `before`; all -1 when none.
-template <typename Differs>
-Box Differing(const Frame& after, const Frame& before, Differs differs) {
+// Rows and columns of the pixels whose colour changed between `before` and
+// `after` or, with `lumaOver`, whose luma (YUV frames) changed by more than
+// that; all -1 when none.
+Box Changed(const Frame& after, const Frame& before, int lumaOver = -1) {
     return BoxWhere(after.format.width, 0, after.format.height, [&](int32_t x, int32_t y) {
-        return differs(Sample(after, x, y), Sample(before, x, y));
+        const auto a = Sample(after, x, y), b = Sample(before, x, y);
+        return lumaOver < 0 ? a != b : std::abs(a[0] - b[0]) > lumaOver;
     });
 }
 
-// Where the colour changed.
-Box Changed(const Frame& after, const Frame& before) {
-    return Differing(after, before, [](const auto& a, const auto& b) { return a != b; });
-}
-
-// Where the luma (YUV frames) changed by more than the trace libass's
-// anti-aliasing leaves beside an edge.
+// Where the luma changed by more than the trace libass's anti-aliasing
+// leaves beside an edge.
 Box Drawn(const Frame& after, const Frame& before) {
-    return Differing(after, before,
-                     [](const auto& a, const auto& b) { return std::abs(a[0] - b[0]) > 8; });
+    return Changed(after, before, 8);
 }
 
 class AssMixerTest : public testing::Test {
