@@ -100,15 +100,13 @@ class SpeedStepsTest : public test::GstRecordTest<Host, MakeClip> {
 // the sink plays them at; 0 when the samples are silent.
 double HeardFrequency(GstElement* sink) {
     g_autoptr(GstSample) sample = test::LastSample(sink);
-    if (!sample)
-        return -1;
     // The sink takes what the tempo filter or the converter gives.
     const std::vector<double> sound = test::FirstChannel(sample);
+    if (sound.empty())
+        return -1;  // none yet, or a gap
     GstAudioInfo info;
     gst_audio_info_from_caps(&info, gst_sample_get_caps(sample));
     const double rate = gst_sample_get_segment(sample)->rate;
-    if (sound.empty())
-        return -1;  // a gap
     int crossings = 0;
     double loudest = 0;
     for (size_t i = 1; i < sound.size(); ++i) {

@@ -185,11 +185,7 @@ class TracksGstTest : public test::GstRecordTest<test::ScriptedHost, MakeMedia> 
     int CountShown(const std::function<bool(int, int, int)>& match, int x0 = 0, int y0 = 120,
                    int x1 = 320, int y1 = 240) {
         g_autoptr(GstSample) shown = Shown();
-        return shown ? Count(shown, match, x0, y0, x1, y1) : -1;
-    }
-    static int Count(GstSample* sample, const std::function<bool(int, int, int)>& match, int x0,
-                     int y0, int x1, int y1) {
-        return test::CountPixels(test::Rgbx(sample), 320, x0, y0, x1, y1, match);
+        return test::CountPixels(test::Rgbx(shown), 320, x0, y0, x1, y1, match);
     }
 
     std::shared_ptr<IAMStreamSelect> tracks;
@@ -411,8 +407,7 @@ TEST(AudioRendererGst, DropsABufferOfTheTrackBeforeASwitch) {
         {"interleaved mono under planar stereo caps",
          "audio/x-raw,format=F32LE,rate=48000,channels=2,layout=non-interleaved", 1, 2, false},
     };
-    GstMediaOptions options;
-    options.videoSink = options.audioSink = "fakesink";
+    GstMediaOptions options = test::FakeSinks();
     options.tempoFilter.clear();
     const auto media = NewGstMediaFramework(options);
     for (const auto& row : rows) {
@@ -729,7 +724,7 @@ TEST_F(PacedTracksTest, ADvbPageReadAheadShowsAtItsTimesWhilePlaying) {
     std::map<int64_t, int> green;  // by the frame's time
     for (GstSample* sample : taken.samples) {
         green[int64_t(GST_BUFFER_PTS(gst_sample_get_buffer(sample))) / 100] =
-            Count(sample, Green, 100, 30, 220, 70);
+            test::CountPixels(test::Rgbx(sample), 320, 100, 30, 220, 70, Green);
         gst_sample_unref(sample);
     }
     for (const Window& window : windows) {
