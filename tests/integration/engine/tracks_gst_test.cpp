@@ -475,14 +475,12 @@ TEST_F(PacedTracksTest, TheLineDueAtASeeksTargetIsDrawn) {
          42 * kSecond, 40},
         {"paused, the cue at 18 s read after the picture", "late.mkv", true, true, 180500000, 20},
     };
-    std::string open;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        if (open != row.clip) {
+        if (record.ClipPath != Media(row.clip)) {
             record.CloseClip();
             ASSERT_TRUE(Open(Media(row.clip)));
             ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
-            open = row.clip;
         }
         if (row.slowCue) {  // played a moment, its first cue read
             ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 5000000; }, 4000));
@@ -553,15 +551,13 @@ TEST_F(TracksGstTest, ClosingDoesNotWaitForACueReaderHeldInGStreamer) {
 TEST_F(TracksGstTest, PictureSubtitlesAreBurntIntoThePausedPicture) {
     fs::copy_file(Media("dvb.ts"), Media("beside.ts"), fs::copy_options::overwrite_existing);
     fs::copy_file(Media("a.srt"), Media("beside.srt"), fs::copy_options::overwrite_existing);
-    std::string open;
     // Opens `clip` paused, once read to its end (unpaced, in a moment): a
     // seek does not read a picture again that started before where it lands.
     auto openPaused = [&](const std::string& clip) {
-        if (clip == open)
+        if (record.ClipPath == Media(clip))
             return;
         record.CloseClip();
         ASSERT_TRUE(Open(Media(clip)));
-        open = clip;
         ASSERT_TRUE(QTest::qWaitFor([&] { return ShownTime() >= 45000000; }, 10000));
         record.TogglePause();
         ASSERT_EQ(record.ClipState, ClipState::Paused);
@@ -656,11 +652,10 @@ TEST_F(PacedTracksTest, ASparseTrackDoesNotHoldThePicture) {
         {"DVB after a seek past the last picture", "dvb.ts", 39000000, false, 5000000},
         {"DVB after a pause", "dvb.ts", -1, true, 5000000},
     };
-    std::string open;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        if (open != row.clip) {
-            if (open == "gap.mkv") {
+        if (record.ClipPath != Media(row.clip)) {
+            if (record.ClipPath == Media("gap.mkv")) {
                 const SubtitleEntries both = {{1000, 2000, "first", 1, 0, 0, true},
                                               {65000, 66000, "late", 1, 0, 0, true}};
                 EXPECT_EQ(*record.Track.Current(), both);
@@ -669,7 +664,6 @@ TEST_F(PacedTracksTest, ASparseTrackDoesNotHoldThePicture) {
             ASSERT_TRUE(Open(Media(row.clip)));
             ASSERT_EQ(tracks->Enable(0, AMSTREAMSELECTENABLE_ENABLE), S_OK);
             PlayAtPace();
-            open = row.clip;
         }
         if (row.seekTo >= 0)
             record.SeekTo(row.seekTo);
