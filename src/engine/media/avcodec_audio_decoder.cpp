@@ -1,6 +1,9 @@
 // The AAC decoder on libavcodec (see avcodec_decoders.h): framed AAC, raw
 // with its AudioSpecificConfig as codec_data or in ADTS frames, decoded to
-// interleaved 32-bit float in GStreamer's channel order.
+// interleaved 32-bit float in GStreamer's channel order. And the speech
+// listener's AC-3 decoder, a subclass that gives a track's centre channel
+// alone, as mono, where it has one (its other channels are decoded all the
+// same, but neither copied out nor mixed away after).
 #include <gst/audio/audio.h>
 #include <gst/audio/gstaudiodecoder.h>
 
@@ -22,6 +25,9 @@ GST_DEBUG_CATEGORY_STATIC(aac_debug);
 constexpr char kSinkCaps[] =
     "audio/mpeg, mpegversion=(int){ 2, 4 }, framed=(boolean)true, "
     "stream-format=(string){ raw, adts }";
+constexpr char kCentreSinkCaps[] =
+    "audio/x-ac3, framed=(boolean)true, alignment=(string)frame; "
+    "audio/x-eac3, framed=(boolean)true, alignment=(string)frame";
 constexpr char kSrcCaps[] =
     "audio/x-raw, format=(string)" GST_AUDIO_NE(F32) ", layout=(string)interleaved";
 
@@ -71,9 +77,20 @@ struct TavimoAacDec {
 
 struct TavimoAacDecClass {
     GstAudioDecoderClass parent_class;
+    bool centre;  // a track with a centre channel gives that channel alone
 };
 
 G_DEFINE_TYPE(TavimoAacDec, tavimo_aac_dec, GST_TYPE_AUDIO_DECODER)
+
+struct TavimoCentreDec {
+    TavimoAacDec parent;
+};
+
+struct TavimoCentreDecClass {
+    TavimoAacDecClass parent_class;
+};
+
+G_DEFINE_TYPE(TavimoCentreDec, tavimo_centre_dec, tavimo_aac_dec_get_type())
 
 TavimoAacDec* Self(gpointer decoder) {
     return reinterpret_cast<TavimoAacDec*>(decoder);
@@ -94,10 +111,20 @@ bool PositionsOf(const AVChannelLayout& layout, GstAudioChannelPosition* positio
     return gst_audio_check_valid_channel_positions(positions, layout.nb_channels, FALSE);
 }
 
+// The plane of the centre channel of `sound` when only that one is given;
+// -1 otherwise.
+int CentrePlane(TavimoAacDec* self, const AVFrame* sound) {
+    if (!reinterpret_cast<TavimoAacDecClass*>(G_OBJECT_GET_CLASS(self))->centre ||
+        sound->ch_layout.nb_channels < 3)
+        return -1;
+    return av_channel_layout_index_from_channel(&sound->ch_layout, AV_CHAN_FRONT_CENTER);
+}
+
 // Streaming thread: caps for the sound libav gives, in GStreamer's order of
-// channels (mono and stereo as GStreamer has them by default).
+// channels (mono and stereo as GStreamer has them by default); mono when
+// the centre alone is given.
 bool Negotiate(TavimoAacDec* self, const AVFrame* sound) {
-    const int channels = sound->ch_layout.nb_channels;
+    const int channels = CentrePlane(self, sound) >= 0 ? 1 : sound->ch_layout.nb_channels;
     if (channels < 1 || channels > kMostChannels || sound->sample_rate <= 0)
         return false;
     GstAudioChannelPosition from[kMostChannels], to[kMostChannels];
@@ -125,9 +152,11 @@ bool Negotiate(TavimoAacDec* self, const AVFrame* sound) {
            gst_audio_decoder_negotiate(decoder);
 }
 
-// libav's planar float as one interleaved buffer.
+// libav's planar float as one interleaved buffer (or its centre plane).
 GstBuffer* Interleave(TavimoAacDec* self, const AVFrame* sound) {
-    const int channels = sound->ch_layout.nb_channels, samples = sound->nb_samples;
+    const int centre = CentrePlane(self, sound);
+    const int channels = centre >= 0 ? 1 : sound->ch_layout.nb_channels;
+    const int samples = sound->nb_samples;
     GstBuffer* buffer = gst_buffer_new_allocate(
         nullptr, sizeof(float) * size_t(channels) * size_t(samples), nullptr);
     GstMapInfo map;
@@ -137,7 +166,9 @@ GstBuffer* Interleave(TavimoAacDec* self, const AVFrame* sound) {
         return nullptr;
     }
     auto* out = reinterpret_cast<float*>(map.data);
-    for (int c = 0; c < channels; ++c) {
+    if (centre >= 0)
+        std::memcpy(out, sound->extended_data[centre], sizeof(float) * size_t(samples));
+    for (int c = 0; centre < 0 && c < channels; ++c) {
         const auto* plane = reinterpret_cast<const float*>(sound->extended_data[c]);
         float* to = out + self->order[c];
         for (int s = 0; s < samples; ++s)
@@ -180,7 +211,7 @@ GstFlowReturn HandleFrame(GstAudioDecoder* decoder, GstBuffer* buffer) {
     TavimoAacDec* self = Self(decoder);
     if (!self->context)
         return GST_FLOW_NOT_NEGOTIATED;
-    if (!buffer) {  // draining: AAC holds nothing back
+    if (!buffer) {  // draining: AAC and AC-3 hold nothing back
         avcodec_flush_buffers(self->context);
         return GST_FLOW_OK;
     }
@@ -201,11 +232,21 @@ GstFlowReturn HandleFrame(GstAudioDecoder* decoder, GstBuffer* buffer) {
     return Receive(self);
 }
 
+// libav's decoder of `caps`: its float one for AC-3, as the libav plugin's.
+const AVCodec* CodecOf(GstCaps* caps) {
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    if (gst_structure_has_name(s, "audio/x-ac3"))
+        return avcodec_find_decoder_by_name("ac3");
+    if (gst_structure_has_name(s, "audio/x-eac3"))
+        return avcodec_find_decoder_by_name("eac3");
+    return avcodec_find_decoder(AV_CODEC_ID_AAC);
+}
+
 gboolean SetFormat(GstAudioDecoder* decoder, GstCaps* caps) {
     TavimoAacDec* self = Self(decoder);
     avcodec_free_context(&self->context);
     gst_audio_info_init(&self->info);
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
+    const AVCodec* codec = CodecOf(caps);
     self->context = codec ? avcodec_alloc_context3(codec) : nullptr;
     if (!self->context)
         return FALSE;
@@ -229,7 +270,8 @@ gboolean SetFormat(GstAudioDecoder* decoder, GstCaps* caps) {
         av_channel_layout_default(&self->context->ch_layout, channels);
     if (avcodec_open2(self->context, codec, nullptr) < 0) {
         avcodec_free_context(&self->context);
-        GST_ELEMENT_ERROR(self, LIBRARY, INIT, (nullptr), ("libav's AAC decoder did not open"));
+        GST_ELEMENT_ERROR(self, LIBRARY, INIT, (nullptr),
+                          ("libav's %s decoder did not open", codec->name));
         return FALSE;
     }
     return TRUE;
@@ -257,6 +299,7 @@ void Finalize(GObject* object) {
 void tavimo_aac_dec_class_init(TavimoAacDecClass* klass) {
     GST_DEBUG_CATEGORY_INIT(aac_debug, "tavimoaacdec", 0, "AAC decoder on libavcodec");
     G_OBJECT_CLASS(klass)->finalize = Finalize;
+    klass->centre = false;
     // Named as the libav plugin names its decoder (the Filters menu shows it).
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
     g_autofree gchar* name = g_strdup_printf("libav %s decoder", codec ? codec->long_name : "AAC");
@@ -286,6 +329,21 @@ void tavimo_aac_dec_init(TavimoAacDec* self) {
     gst_audio_decoder_set_drainable(decoder, TRUE);
     gst_audio_decoder_set_needs_format(decoder, TRUE);
 }
+
+// The centre decoder's pads replace the AAC decoder's (same names).
+void tavimo_centre_dec_class_init(TavimoCentreDecClass* klass) {
+    reinterpret_cast<TavimoAacDecClass*>(klass)->centre = true;
+    auto* element_class = GST_ELEMENT_CLASS(klass);
+    gst_element_class_set_metadata(
+        element_class, "AC-3 centre channel decoder", "Codec/Decoder/Audio",
+        "Decodes AC-3 with libavcodec, the centre channel alone", "Tavimo");
+    GstCaps* sink = gst_caps_from_string(kCentreSinkCaps);
+    gst_element_class_add_pad_template(
+        element_class, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, sink));
+    gst_caps_unref(sink);
+}
+
+void tavimo_centre_dec_init(TavimoCentreDec*) {}
 
 }  // namespace
 
@@ -325,7 +383,9 @@ bool RegisterAvcodecDecoders() {
     constexpr guint kRank = GST_RANK_PRIMARY + 1;
     return gst_element_register(nullptr, kH264DecoderName, kRank,
                                 avcodec_internal::H264DecoderType()) &&
-           gst_element_register(nullptr, kAacDecoderName, kRank, tavimo_aac_dec_get_type());
+           gst_element_register(nullptr, kAacDecoderName, kRank, tavimo_aac_dec_get_type()) &&
+           gst_element_register(nullptr, kCentreDecoderName, GST_RANK_NONE,
+                                tavimo_centre_dec_get_type());
 }
 
 }  // namespace tavimo

@@ -2,19 +2,24 @@
 // ranked above GStreamer's libav plugin for the caps they take. Playing the
 // common H.264 + AAC clip then never loads that plugin, which drags in
 // libavformat, libavfilter and some 180 libraries with them (about 20 MB
-// resident); every other format is still decoded by the plugin.
+// resident); every other format is still decoded by the plugin. And the
+// speech listener's AC-3 decoder, plugged by it alone.
 #pragma once
 
 #include <gst/gst.h>
 
 namespace tavimo {
 
-// Factory names of the two decoders.
+// Factory names of the decoders.
 inline constexpr char kH264DecoderName[] = "tavimoh264dec";
 inline constexpr char kAacDecoderName[] = "tavimoaacdec";
+// AC-3 and E-AC-3 to their centre channel alone where they have one (all
+// their channels otherwise); for listening to speech, never plugged by
+// itself (rank none).
+inline constexpr char kCentreDecoderName[] = "tavimocentredec";
 
-// Registers both decoders with GStreamer, ranked just above the libav
-// plugin's. Safe to call more than once; any thread. Returns false when
+// Registers the decoders with GStreamer, H.264's and AAC's ranked just
+// above the libav plugin's. Safe to call more than once; any thread. Returns false when
 // GStreamer refuses one of them.
 bool RegisterAvcodecDecoders();
 

@@ -1,16 +1,17 @@
 // One audio-only decoder of a clip that marks, per 10 ms, whether the WebRTC
 // voice detector hears speech: uridecodebin (pictures and text left
-// undecoded, other audio tracks too; AC-3 by libav's decoder, twice as fast
-// as liba52's) ! audioconvert (the centre channel alone from 5.1) !
+// undecoded, other audio tracks too; AC-3 by our decoder on libav's, which
+// gives a 5.1 track's centre channel alone; sound in pieces of 320 ms) !
+// audioconvert (the centre channel alone from other 5.1 tracks) !
 // audioresample (its shortest filter) ! 16 kHz mono ! queue !
 // audiocheblimit 300 Hz high pass ! audiocheblimit 3,400 Hz low pass !
 // queue ! webrtcdsp (voice detection and noise suppression on, echo
 // cancelling and gain control off) ! fakesink.
 // The queues give the decoding, the filters and the detector a thread each
 // (the demuxer has its own): on a two-hour film the detector, its noise
-// suppressor above all, takes a third of the work and the filters an
-// eighth; the decoding over a quarter on a stereo track and over two
-// fifths on a 5.1 one. With the filters between them on a thread of their own,
+// suppressor above all, takes over a third of the work and the filters a
+// tenth; the decoding over a quarter on a stereo track and two fifths on
+// a 5.1 AC-3 one. With the filters between them on a thread of their own,
 // neither the decoding nor the detector waits for the other on two cores,
 // whichever is heavier. The same stretches give the same
 // marks on every run: the decoder, whose state runs on across seeks,

@@ -5,9 +5,11 @@
 #include "engine/media/gst_speech_listener.h"
 
 #include <gst/audio/audio.h>
+#include <gst/audio/gstaudiodecoder.h>
 
 #include <cstring>
 
+#include "engine/media/avcodec_decoders.h"
 #include "engine/media/gst_media_internal.h"
 
 namespace tavimo::gst_internal {
@@ -42,6 +44,51 @@ gboolean SoundOnly(GstElement*, GstPad*, GstCaps* caps, gpointer) {
         if (Starts(name, skipped))
             return FALSE;
     return TRUE;
+}
+
+// The decoders' sound comes in pieces of this length at least: a tenth of
+// the buffers an AC-3 track's frames would give, each handed from thread
+// to thread and through every element.
+constexpr gint64 kPieceNs = 320 * GST_MSECOND;
+
+// Streaming thread: the factories decodebin tries for `caps`, in its own
+// order (parsers first, then by rank), with our centre decoder before the
+// other decoders where it takes them: it decodes AC-3 with libav's decoder
+// as the libav plugin does, but gives the centre channel alone, with none
+// of the other five to copy out and mix away.
+GValueArray* CentreFirst(GstElement*, GstPad*, GstCaps* caps, gpointer) {
+    static GList* const decodable =
+        g_list_sort(gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODABLE,
+                                                          GST_RANK_MARGINAL),
+                    gst_plugin_feature_rank_compare_func);
+    static GstElementFactory* const centre = gst_element_factory_find(kCentreDecoderName);
+    GList* taking = gst_element_factory_list_filter(decodable, caps, GST_PAD_SINK, FALSE);
+    if (centre && gst_element_factory_can_sink_any_caps(centre, caps)) {
+        GList* decoder = taking;
+        while (decoder && gst_element_factory_list_is_type(GST_ELEMENT_FACTORY(decoder->data),
+                                                           GST_ELEMENT_FACTORY_TYPE_PARSER))
+            decoder = decoder->next;
+        taking = g_list_insert_before(taking, decoder, gst_object_ref(centre));
+    }
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    GValueArray* factories = g_value_array_new(g_list_length(taking));
+    for (GList* f = taking; f; f = f->next) {
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, G_TYPE_OBJECT);
+        g_value_set_object(&value, f->data);
+        g_value_array_append(factories, &value);
+        g_value_unset(&value);
+    }
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    gst_plugin_feature_list_free(taking);
+    return factories;
+}
+
+// Streaming thread, as decodebin adds an element: an audio decoder's sound
+// comes in pieces of kPieceNs (the base class gathers them).
+void Gather(GstBin*, GstBin*, GstElement* element, gpointer) {
+    if (GST_IS_AUDIO_DECODER(element))
+        g_object_set(element, "min-latency", kPieceNs, nullptr);
 }
 
 // Streaming thread: AC-3 is decoded by libav's decoder where it is
@@ -216,7 +263,9 @@ bool SpeechListener::Build() {
                                intCaps, toDetector, dsp, sink, nullptr))
         return false;
     g_signal_connect(source, "autoplug-continue", G_CALLBACK(&SoundOnly), nullptr);
+    g_signal_connect(source, "autoplug-factories", G_CALLBACK(&CentreFirst), nullptr);
     g_signal_connect(source, "autoplug-select", G_CALLBACK(&FasterDecoder), nullptr);
+    g_signal_connect(pipeline_, "deep-element-added", G_CALLBACK(&Gather), nullptr);
     g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), this);
     g_signal_connect(source, "no-more-pads", G_CALLBACK(&OnNoMorePads), this);
     Watch(dsp);

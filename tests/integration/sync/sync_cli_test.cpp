@@ -70,8 +70,13 @@ class SyncCli : public testing::Test {
             made += "python3 " + script + " " + Path(name + ".mp4") + " " + Path(name + ".srt") +
                     " " + args + " & ";
         ASSERT_EQ(std::system((made + "wait").c_str()), 0);
-        // The clean clip in Matroska, its container saying it lasts 9e12 ms.
-        ASSERT_TRUE(test::Ffmpeg("-i " + Path("clean.mp4") + " -c copy " + Path("declared.mkv")));
+        // The clean clip in Matroska, its container saying it lasts 9e12 ms; and as a
+        // film's 5.1 AC-3 track, its speech in the centre and 20 s later in the other channels.
+        ASSERT_TRUE(test::Ffmpeg(
+            "-i " + Path("clean.mp4") + " -c copy " + Path("declared.mkv") +
+            " -filter_complex '[0:a]asplit[a][b];[b]adelay=20000|20000[d];[a][d]amerge,"
+            "pan=5.1|FC=c0|FL=c2|FR=c3|BL=c2|BR=c3[o]' -map '[o]' -c:a ac3 -ar 48000 " +
+            Path("surround.mkv")));
         ASSERT_TRUE(DeclareDuration(Path("declared.mkv"), 9e12));
     }
 
@@ -81,9 +86,8 @@ class SyncCli : public testing::Test {
         std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
         std::string bytes(std::istreambuf_iterator<char>(file), {});
         const size_t at = bytes.find("\x44\x89\x88");
-        if (at == std::string::npos) {
+        if (at == std::string::npos)
             return false;
-        }
         const uint64_t bigEndian = GUINT64_TO_BE(std::bit_cast<uint64_t>(ms));
         file.clear();
         file.seekp(static_cast<std::streamoff>(at + 3));
@@ -134,9 +138,8 @@ std::vector<double> Delays(const std::string& line) {
     std::vector<double> out;
     const std::regex number(R"(([+-]\d+\.\d{3}) s)");
     for (auto it = std::sregex_iterator(line.begin(), line.end(), number);
-         it != std::sregex_iterator(); ++it) {
+         it != std::sregex_iterator(); ++it)
         out.push_back(std::stod((*it)[1]) * 1000);
-    }
     return out;
 }
 
@@ -164,6 +167,7 @@ TEST_F(SyncCli, OffsetsAndFrameRatesFoundWithin150Ms) {
          "\n\n900\n00:01:00,000 --> 500000:00:00,000\nStill here.\n"},
         {"a clip whose container says 9e12 ms", "declared.mkv", "clean.srt", -1200, 1.0, -1200, "",
          ""},
+        {"5.1: the centre heard, not the rest", "surround.mkv", "clean.srt", 700, 1.0, 700, "", ""},
     };
     int n = 0;
     for (const Row& r : rows) {
@@ -268,7 +272,7 @@ TEST_F(SyncCli, RefusalsSayWhyAndBadArgumentsShowTheUsage) {
 // run to run.
 TEST_F(SyncCli, AClipIsHeardAlikeOnEveryRun) {
     gst_init(nullptr, nullptr);
-    for (const char* clip : {"noisy.mp4", "human.mp4"}) {
+    for (const char* clip : {"noisy.mp4", "human.mp4", "surround.mkv"}) {
         sync::Activity heard[2];
         for (sync::Activity& speech : heard) {
             const std::unique_ptr<ISpeechSource> source = NewSpeechSource(Path(clip), 0);
