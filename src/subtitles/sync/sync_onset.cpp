@@ -48,6 +48,13 @@ constexpr double kMostCostMs = 500;
 constexpr double kMostLateCostMs = 150;
 constexpr int64_t kLookMs = 1'500;  // onsets and ends looked for this far around
 constexpr size_t kLeastCues = 15;   // fewer say too little (a crowd's voices make onsets too)
+// A part of fewer cues, down to kFewestCues (a short stretch of a cut clip
+// over music), moves only when they gain kLeastGainPerFewCueMs a cue, and
+// no farther than a cue's lead: a wrong move costs less than the spans'
+// early bias it takes off (0.15-0.4 s over music).
+constexpr size_t kFewestCues = 10;
+constexpr int64_t kFewCuesReachMs = 300;
+constexpr double kLeastGainPerFewCueMs = 10;
 // A ratio 0.1% off shows as onsets drifting from the cue starts by about
 // 0.001 ms per ms; a right one leaves less than 0.0001 on our clips. The
 // drift is told from this many cues at least, each paired with an onset
@@ -150,20 +157,21 @@ double Cost(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs
     return sum;
 }
 
-// The offset within kReachMs of `offsetMs` with the least cost: the middle
+// The offset within `reachMs` of `offsetMs` with the least cost: the middle
 // of the run of offsets that come as close to it as makes no difference.
-// `offsetMs` itself when it costs less than kLeastGainPerCueMs a cue more:
+// `offsetMs` itself when it costs less than `leastGainPerCueMs` a cue more:
 // where the detector hears pauses inside the words (or misses the pauses
 // between them) the costs run flat, and the spans' answer is the better one.
-int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs) {
+int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs,
+                   int64_t reachMs, double leastGainPerCueMs) {
     std::vector<double> costs;
-    for (int64_t d = -kReachMs; d <= kReachMs; d += kStepMs) {
+    for (int64_t d = -reachMs; d <= reachMs; d += kStepMs) {
         costs.push_back(Cost(edges, spans, offsetMs + d));
     }
     const auto least = std::min_element(costs.begin(), costs.end());
-    const double here = costs[static_cast<size_t>(kReachMs / kStepMs)];
+    const double here = costs[static_cast<size_t>(reachMs / kStepMs)];
     const auto n = static_cast<double>(spans.size());
-    if (here - *least < kLeastGainPerCueMs * n) {
+    if (here - *least < leastGainPerCueMs * n) {
         return offsetMs;
     }
     const double even = *least + kEvenPerCueMs * n;
@@ -174,7 +182,7 @@ int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t o
     while (hi + 1 < costs.size() && costs[hi + 1] <= even) {
         ++hi;
     }
-    return offsetMs - kReachMs + static_cast<int64_t>((lo + hi) / 2) * kStepMs;
+    return offsetMs - reachMs + static_cast<int64_t>((lo + hi) / 2) * kStepMs;
 }
 
 // What the starts of `cues` (subtitle ms) cost at `ratio` and `offsetMs`
@@ -363,8 +371,11 @@ void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
     for (size_t p = 0; p < result.parts.size(); ++p) {
         const std::vector<Span> spans =
             SpansAt(WeighedCues(speech, onsets, cues, result, p), result.rate.Ratio());
+        int64_t& offset = result.parts[p].offsetMs;
         if (spans.size() >= kLeastCues) {
-            result.parts[p].offsetMs = BestOffset(edges, spans, result.parts[p].offsetMs);
+            offset = BestOffset(edges, spans, offset, kReachMs, kLeastGainPerCueMs);
+        } else if (spans.size() >= kFewestCues) {
+            offset = BestOffset(edges, spans, offset, kFewCuesReachMs, kLeastGainPerFewCueMs);
         }
     }
 }

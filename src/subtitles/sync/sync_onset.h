@@ -32,8 +32,8 @@ std::vector<int64_t> SpeechEnds(const Activity& speech);
 // ends by 0-0.8 s, starts counting twice as much as ends; an onset before a
 // cue's start costs at most what one 0.15 s before it does. Only cues in
 // stretches listened to with an onset within reach count; a part keeps its
-// offset when fewer than 15 count or when the move gains less than 1 ms a
-// cue. Any thread.
+// offset when fewer than 10 count or when the move gains less than 1 ms a
+// cue (10 ms, and 0.3 s at most, when fewer than 15 count). Any thread.
 void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
                  const std::vector<Cue>& cues, SyncResult& result);
 

@@ -97,12 +97,8 @@ Activity MakeSpeech(const std::vector<Cue>& cues, Map map, int64_t lengthMs, con
 // One offset, and a frame rate changed or not, found under the faults.
 TEST(SyncAlign, FindsOffsetsAndFrameRateChanges) {
     // 30 s heard of every 3 minutes: a sixth of the clip.
-    Faults sixthHeard, noisy, bedHeard;
-    sixthHeard.heardEveryMs = 180'000;
-    sixthHeard.heardMs = 30'000;
-    noisy.falseVoice = 0.2;
-    noisy.missed = 0.25;
-    bedHeard.falseVoice = 0.3;
+    const Faults sixthHeard{.heardEveryMs = 180'000, .heardMs = 30'000},
+        noisy{.falseVoice = 0.2, .missed = 0.25}, bedHeard{.falseVoice = 0.3};
     const int64_t none[2] = {0, 0};
     struct Row {
         const char* name;
@@ -205,6 +201,11 @@ TEST(SyncAlign, FindsThreeCuts) {
         EXPECT_FALSE(PartsHoldTheirCues(speech, WordOnsets(speech), cues, missed))
             << "part " << p << " missed";
     }
+    // A short first part of a dozen cues, 0.2 s early as the spans leave it
+    // over music, is still moved onto its words.
+    SyncResult early{true, "", {}, {{0, -200}}};
+    FitToOnsets(speech, WordOnsets(speech), {cues.begin(), cues.begin() + 12}, early);
+    EXPECT_NEAR(early.parts[0].offsetMs, 0, 60);
 }
 
 // Another film's cues against clips whose detector hears speech in a tenth
