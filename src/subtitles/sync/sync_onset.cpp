@@ -63,6 +63,11 @@ constexpr double kLeastGainPerFewCueMs = 10;
 constexpr size_t kLeastRateCues = 20;
 constexpr double kLeastDrift = 0.0006;
 constexpr int64_t kDriftLookMs = 300, kDriftPairApartMs = 10'000;
+// A ratio 0.1% off puts the cues at the ends of a part this long 0.12 s
+// from its middle. A shorter one of several parts takes such a drift up in
+// its own offset, and its few cues' leads scatter too much to tell it: the
+// slopes between them came to 0.0005-0.0025 over music with no drift.
+constexpr int64_t kLeastDriftPartMs = 240'000;
 // Of two ratios 0.1% apart that the spans leave undecided, the other one is
 // taken when its onsets drift less by this much (about 0 at the right one,
 // 0.001 at the wrong one). On our clips the right one drifted 0.00044 (over
@@ -216,6 +221,25 @@ std::vector<Cue> WeighedCues(const Activity& speech, const std::vector<int64_t>&
     return weighed;
 }
 
+// How long (clip ms) the cues WeighedCues picks of part `p` last, from the
+// first start to the last.
+int64_t WeighedSpanMs(const Activity& speech, const std::vector<int64_t>& onsets,
+                      const std::vector<Cue>& cues, const SyncResult& result, size_t p) {
+    const std::vector<Cue> weighed = WeighedCues(speech, onsets, cues, result, p);
+    const double ratio = result.rate.Ratio();
+    return weighed.empty()
+               ? 0
+               : AtRatio(weighed.back(), ratio).start - AtRatio(weighed.front(), ratio).start;
+}
+
+// Whether part `p` of `result` tells a drift: the only part, or one of
+// several lasting kLeastDriftPartMs or more.
+bool TellsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
+                const std::vector<Cue>& cues, const SyncResult& result, size_t p) {
+    return result.parts.size() == 1 ||
+           WeighedSpanMs(speech, onsets, cues, result, p) >= kLeastDriftPartMs;
+}
+
 // `cues` in clip ms at `ratio` and offset 0.
 std::vector<Span> SpansAt(const std::vector<Cue>& cues, double ratio) {
     std::vector<Span> spans;
@@ -243,12 +267,16 @@ std::vector<RateChange> NeighbourRates(const RateChange& rate) {
 // ms per ms of the clip: the median slope between pairs of a part's cues
 // at least kDriftPairApartMs apart (robust to a cue paired with the wrong
 // onset), each cue of WeighedCues paired with the onset nearest to the
-// middle of its lead. NaN when fewer than kLeastRateCues cues pair.
+// middle of its lead, over the parts that tell a drift (TellsDrift). NaN
+// when fewer than kLeastRateCues cues pair.
 double OnsetsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
                    const std::vector<Cue>& cues, const SyncResult& result) {
     std::vector<double> slopes;
     size_t paired = 0;
     for (size_t p = 0; p < result.parts.size(); ++p) {
+        if (!TellsDrift(speech, onsets, cues, result, p)) {
+            continue;
+        }
         std::vector<std::pair<int64_t, int64_t>> points;  // (cue start, onset less start)
         for (const Cue& c : WeighedCues(speech, onsets, cues, result, p)) {
             const int64_t at = AtRatio(c, result.rate.Ratio()).start + result.parts[p].offsetMs;
@@ -318,6 +346,16 @@ SyncResult AtRate(const SyncResult& result, const std::vector<Cue>& cues, const 
 }
 
 }  // namespace
+
+bool DriftMatters(const Activity& speech, const std::vector<int64_t>& onsets,
+                  const std::vector<Cue>& cues, const SyncResult& result) {
+    for (size_t p = 0; p < result.parts.size(); ++p) {
+        if (TellsDrift(speech, onsets, cues, result, p)) {
+            return true;
+        }
+    }
+    return false;
+}
 
 double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
               const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs) {

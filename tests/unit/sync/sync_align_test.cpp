@@ -208,6 +208,23 @@ TEST(SyncAlign, FindsThreeCuts) {
     EXPECT_NEAR(early.parts[0].offsetMs, 0, 60);
 }
 
+// Three ad breaks in ten minutes over a bed heard as speech: parts of 2-3
+// minutes, in which the scatter of the cues' leads reads as a drift.
+// Neither a rate change nor a refusal for it.
+TEST(SyncAlign, AdBreaksKeepTheirRate) {
+    const std::vector<Cue> words = MakeCues(5, 5'000, 590'000);
+    const auto withBreaks = [](int64_t t) {  // 37, 79 and 20 s put in at 2:00, 4:30 and 7:30
+        return t + (t >= 120'000 ? 37'000 : 0) + (t >= 270'000 ? 79'000 : 0) +
+               (t >= 450'000 ? 20'000 : 0);
+    };
+    const Activity speech = MakeSpeech(words, withBreaks, 800'000, {.falseVoice = 0.3});
+    const SyncResult result =
+        Align(speech, TimedByHand(words, kLead, kTail, 8), {.mostDrift = 0.00035});
+    ASSERT_TRUE(result.matched) << result.reason;
+    EXPECT_TRUE(result.rate.Identity());
+    EXPECT_EQ(result.parts.size(), 4u);
+}
+
 // Another film's cues against clips whose detector hears speech in a tenth
 // to most of the gaps (music, a crowd): the spans or runs of cues fit some
 // offsets by chance, but the cue starts fit the onsets no better there.
