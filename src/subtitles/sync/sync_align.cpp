@@ -304,8 +304,11 @@ SyncResult AlignOnce(const Activity& speech, const std::vector<Cue>& allCues,
 SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
                  const AlignOptions& options) {
     SyncResult result = AlignOnce(speech, cues, options);
-    if (result.matched && options.mostDrift > 0 &&
-        !(std::abs(OnsetsDrift(speech, WordOnsets(speech), cues, result)) < options.mostDrift)) {
+    const std::vector<int64_t> onsets = WordOnsets(speech);
+    // Parts of a cut clip too short for a drift to tell take it up in
+    // their offsets: there is nothing to refuse.
+    if (result.matched && options.mostDrift > 0 && DriftMatters(speech, onsets, cues, result) &&
+        !(std::abs(OnsetsDrift(speech, onsets, cues, result)) < options.mostDrift)) {
         return Refused(kNoClearMatch);
     }
     return result;

@@ -58,7 +58,8 @@ struct AlignOptions {
     int maxSplitDepth = 3;        // up to 8 parts
     // When above 0, a match whose speech onsets drift from its cue starts
     // this fast or faster (ms per ms), or too few to tell, is refused: it
-    // may have missed a ratio 0.1% off.
+    // may have missed a ratio 0.1% off. Not asked of a match whose parts
+    // are all under 4 minutes (DriftMatters).
     double mostDrift = 0;
 };
 

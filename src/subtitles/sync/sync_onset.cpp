@@ -48,6 +48,13 @@ constexpr double kMostCostMs = 500;
 constexpr double kMostLateCostMs = 150;
 constexpr int64_t kLookMs = 1'500;  // onsets and ends looked for this far around
 constexpr size_t kLeastCues = 15;   // fewer say too little (a crowd's voices make onsets too)
+// A part of fewer cues, down to kFewestCues (a short stretch of a cut clip
+// over music), moves only when they gain kLeastGainPerFewCueMs a cue, and
+// no farther than a cue's lead: a wrong move costs less than the spans'
+// early bias it takes off (0.15-0.4 s over music).
+constexpr size_t kFewestCues = 10;
+constexpr int64_t kFewCuesReachMs = 300;
+constexpr double kLeastGainPerFewCueMs = 10;
 // A ratio 0.1% off shows as onsets drifting from the cue starts by about
 // 0.001 ms per ms; a right one leaves less than 0.0001 on our clips. The
 // drift is told from this many cues at least, each paired with an onset
@@ -56,6 +63,11 @@ constexpr size_t kLeastCues = 15;   // fewer say too little (a crowd's voices ma
 constexpr size_t kLeastRateCues = 20;
 constexpr double kLeastDrift = 0.0006;
 constexpr int64_t kDriftLookMs = 300, kDriftPairApartMs = 10'000;
+// A ratio 0.1% off puts the cues at the ends of a part this long 0.12 s
+// from its middle. A shorter one of several parts takes such a drift up in
+// its own offset, and its few cues' leads scatter too much to tell it: the
+// slopes between them came to 0.0005-0.0025 over music with no drift.
+constexpr int64_t kLeastDriftPartMs = 240'000;
 // Of two ratios 0.1% apart that the spans leave undecided, the other one is
 // taken when its onsets drift less by this much (about 0 at the right one,
 // 0.001 at the wrong one). On our clips the right one drifted 0.00044 (over
@@ -150,20 +162,21 @@ double Cost(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs
     return sum;
 }
 
-// The offset within kReachMs of `offsetMs` with the least cost: the middle
+// The offset within `reachMs` of `offsetMs` with the least cost: the middle
 // of the run of offsets that come as close to it as makes no difference.
-// `offsetMs` itself when it costs less than kLeastGainPerCueMs a cue more:
+// `offsetMs` itself when it costs less than `leastGainPerCueMs` a cue more:
 // where the detector hears pauses inside the words (or misses the pauses
 // between them) the costs run flat, and the spans' answer is the better one.
-int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs) {
+int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs,
+                   int64_t reachMs, double leastGainPerCueMs) {
     std::vector<double> costs;
-    for (int64_t d = -kReachMs; d <= kReachMs; d += kStepMs) {
+    for (int64_t d = -reachMs; d <= reachMs; d += kStepMs) {
         costs.push_back(Cost(edges, spans, offsetMs + d));
     }
     const auto least = std::min_element(costs.begin(), costs.end());
-    const double here = costs[static_cast<size_t>(kReachMs / kStepMs)];
+    const double here = costs[static_cast<size_t>(reachMs / kStepMs)];
     const auto n = static_cast<double>(spans.size());
-    if (here - *least < kLeastGainPerCueMs * n) {
+    if (here - *least < leastGainPerCueMs * n) {
         return offsetMs;
     }
     const double even = *least + kEvenPerCueMs * n;
@@ -174,7 +187,7 @@ int64_t BestOffset(const Edges& edges, const std::vector<Span>& spans, int64_t o
     while (hi + 1 < costs.size() && costs[hi + 1] <= even) {
         ++hi;
     }
-    return offsetMs - kReachMs + static_cast<int64_t>((lo + hi) / 2) * kStepMs;
+    return offsetMs - reachMs + static_cast<int64_t>((lo + hi) / 2) * kStepMs;
 }
 
 // What the starts of `cues` (subtitle ms) cost at `ratio` and `offsetMs`
@@ -208,6 +221,25 @@ std::vector<Cue> WeighedCues(const Activity& speech, const std::vector<int64_t>&
     return weighed;
 }
 
+// How long (clip ms) the cues WeighedCues picks of part `p` last, from the
+// first start to the last.
+int64_t WeighedSpanMs(const Activity& speech, const std::vector<int64_t>& onsets,
+                      const std::vector<Cue>& cues, const SyncResult& result, size_t p) {
+    const std::vector<Cue> weighed = WeighedCues(speech, onsets, cues, result, p);
+    const double ratio = result.rate.Ratio();
+    return weighed.empty()
+               ? 0
+               : AtRatio(weighed.back(), ratio).start - AtRatio(weighed.front(), ratio).start;
+}
+
+// Whether part `p` of `result` tells a drift: the only part, or one of
+// several lasting kLeastDriftPartMs or more.
+bool TellsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
+                const std::vector<Cue>& cues, const SyncResult& result, size_t p) {
+    return result.parts.size() == 1 ||
+           WeighedSpanMs(speech, onsets, cues, result, p) >= kLeastDriftPartMs;
+}
+
 // `cues` in clip ms at `ratio` and offset 0.
 std::vector<Span> SpansAt(const std::vector<Cue>& cues, double ratio) {
     std::vector<Span> spans;
@@ -235,12 +267,16 @@ std::vector<RateChange> NeighbourRates(const RateChange& rate) {
 // ms per ms of the clip: the median slope between pairs of a part's cues
 // at least kDriftPairApartMs apart (robust to a cue paired with the wrong
 // onset), each cue of WeighedCues paired with the onset nearest to the
-// middle of its lead. NaN when fewer than kLeastRateCues cues pair.
+// middle of its lead, over the parts that tell a drift (TellsDrift). NaN
+// when fewer than kLeastRateCues cues pair.
 double OnsetsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
                    const std::vector<Cue>& cues, const SyncResult& result) {
     std::vector<double> slopes;
     size_t paired = 0;
     for (size_t p = 0; p < result.parts.size(); ++p) {
+        if (!TellsDrift(speech, onsets, cues, result, p)) {
+            continue;
+        }
         std::vector<std::pair<int64_t, int64_t>> points;  // (cue start, onset less start)
         for (const Cue& c : WeighedCues(speech, onsets, cues, result, p)) {
             const int64_t at = AtRatio(c, result.rate.Ratio()).start + result.parts[p].offsetMs;
@@ -311,6 +347,16 @@ SyncResult AtRate(const SyncResult& result, const std::vector<Cue>& cues, const 
 
 }  // namespace
 
+bool DriftMatters(const Activity& speech, const std::vector<int64_t>& onsets,
+                  const std::vector<Cue>& cues, const SyncResult& result) {
+    for (size_t p = 0; p < result.parts.size(); ++p) {
+        if (TellsDrift(speech, onsets, cues, result, p)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
               const std::vector<int64_t>& ends, const Cue& s, int64_t offsetMs) {
     const int64_t n = static_cast<int64_t>(speech.size());
@@ -363,8 +409,11 @@ void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
     for (size_t p = 0; p < result.parts.size(); ++p) {
         const std::vector<Span> spans =
             SpansAt(WeighedCues(speech, onsets, cues, result, p), result.rate.Ratio());
+        int64_t& offset = result.parts[p].offsetMs;
         if (spans.size() >= kLeastCues) {
-            result.parts[p].offsetMs = BestOffset(edges, spans, result.parts[p].offsetMs);
+            offset = BestOffset(edges, spans, offset, kReachMs, kLeastGainPerCueMs);
+        } else if (spans.size() >= kFewestCues) {
+            offset = BestOffset(edges, spans, offset, kFewCuesReachMs, kLeastGainPerFewCueMs);
         }
     }
 }

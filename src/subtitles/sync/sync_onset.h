@@ -32,8 +32,8 @@ std::vector<int64_t> SpeechEnds(const Activity& speech);
 // ends by 0-0.8 s, starts counting twice as much as ends; an onset before a
 // cue's start costs at most what one 0.15 s before it does. Only cues in
 // stretches listened to with an onset within reach count; a part keeps its
-// offset when fewer than 15 count or when the move gains less than 1 ms a
-// cue. Any thread.
+// offset when fewer than 10 count or when the move gains less than 1 ms a
+// cue (10 ms, and 0.3 s at most, when fewer than 15 count). Any thread.
 void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
                  const std::vector<Cue>& cues, SyncResult& result);
 
@@ -52,10 +52,16 @@ void FitRate(const Activity& speech, const std::vector<int64_t>& onsets,
 
 // How fast the word `onsets` move away from the cue starts of `result`, in
 // ms per ms of the clip: 0.001 for a ratio 0.1% off, though mostly measured
-// at about half that. NaN when fewer than 20 cues have an onset near. Any
-// thread.
+// at about half that. Of several parts, only those of 4 minutes or more
+// count. NaN when fewer than 20 cues have an onset near. Any thread.
 double OnsetsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
                    const std::vector<Cue>& cues, const SyncResult& result);
+
+// Whether a ratio 0.1% off could put cues of `result` 0.12 s or more from
+// their words: it has one part, or a part of 4 minutes or more (clip time
+// from the first cue heard to the last). Any thread.
+bool DriftMatters(const Activity& speech, const std::vector<int64_t>& onsets,
+                  const std::vector<Cue>& cues, const SyncResult& result);
 
 // Whether no offset 2-20 s from each part's offset of `result` puts the
 // starts of the part's `cues` nearer the word `onsets` (WordOnsets), as

@@ -97,12 +97,8 @@ Activity MakeSpeech(const std::vector<Cue>& cues, Map map, int64_t lengthMs, con
 // One offset, and a frame rate changed or not, found under the faults.
 TEST(SyncAlign, FindsOffsetsAndFrameRateChanges) {
     // 30 s heard of every 3 minutes: a sixth of the clip.
-    Faults sixthHeard, noisy, bedHeard;
-    sixthHeard.heardEveryMs = 180'000;
-    sixthHeard.heardMs = 30'000;
-    noisy.falseVoice = 0.2;
-    noisy.missed = 0.25;
-    bedHeard.falseVoice = 0.3;
+    const Faults sixthHeard{.heardEveryMs = 180'000, .heardMs = 30'000},
+        noisy{.falseVoice = 0.2, .missed = 0.25}, bedHeard{.falseVoice = 0.3};
     const int64_t none[2] = {0, 0};
     struct Row {
         const char* name;
@@ -205,6 +201,28 @@ TEST(SyncAlign, FindsThreeCuts) {
         EXPECT_FALSE(PartsHoldTheirCues(speech, WordOnsets(speech), cues, missed))
             << "part " << p << " missed";
     }
+    // A short first part of a dozen cues, 0.2 s early as the spans leave it
+    // over music, is still moved onto its words.
+    SyncResult early{true, "", {}, {{0, -200}}};
+    FitToOnsets(speech, WordOnsets(speech), {cues.begin(), cues.begin() + 12}, early);
+    EXPECT_NEAR(early.parts[0].offsetMs, 0, 60);
+}
+
+// Three ad breaks in ten minutes over a bed heard as speech: parts of 2-3
+// minutes, in which the scatter of the cues' leads reads as a drift.
+// Neither a rate change nor a refusal for it.
+TEST(SyncAlign, AdBreaksKeepTheirRate) {
+    const std::vector<Cue> words = MakeCues(5, 5'000, 590'000);
+    const auto withBreaks = [](int64_t t) {  // 37, 79 and 20 s put in at 2:00, 4:30 and 7:30
+        return t + (t >= 120'000 ? 37'000 : 0) + (t >= 270'000 ? 79'000 : 0) +
+               (t >= 450'000 ? 20'000 : 0);
+    };
+    const Activity speech = MakeSpeech(words, withBreaks, 800'000, {.falseVoice = 0.3});
+    const SyncResult result =
+        Align(speech, TimedByHand(words, kLead, kTail, 8), {.mostDrift = 0.00035});
+    ASSERT_TRUE(result.matched) << result.reason;
+    EXPECT_TRUE(result.rate.Identity());
+    EXPECT_EQ(result.parts.size(), 4u);
 }
 
 // Another film's cues against clips whose detector hears speech in a tenth
