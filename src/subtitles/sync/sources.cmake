@@ -6,6 +6,7 @@ target_sources(tavimo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/sync_correlate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sync_split.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sync_onset.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sync_onset_find.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sync_onset_parts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sync_joins.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sync_align.cpp

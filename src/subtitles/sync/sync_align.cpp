@@ -304,10 +304,13 @@ SyncResult AlignOnce(const Activity& speech, const std::vector<Cue>& allCues,
 SyncResult Align(const Activity& speech, const std::vector<Cue>& cues,
                  const AlignOptions& options) {
     SyncResult result = AlignOnce(speech, cues, options);
-    const std::vector<int64_t> onsets = WordOnsets(speech);
+    if (!result.matched || options.mostDrift <= 0) {
+        return result;
+    }
     // Parts of a cut clip too short for a drift to tell take it up in
     // their offsets: there is nothing to refuse.
-    if (result.matched && options.mostDrift > 0 && DriftMatters(speech, onsets, cues, result) &&
+    const std::vector<int64_t> onsets = WordOnsets(speech);
+    if (DriftMatters(speech, onsets, cues, result) &&
         !(std::abs(OnsetsDrift(speech, onsets, cues, result)) < options.mostDrift)) {
         return Refused(kNoClearMatch);
     }

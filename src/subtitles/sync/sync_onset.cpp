@@ -6,15 +6,6 @@
 
 namespace tavimo::sync {
 
-bool Heard(const Activity& speech, int64_t fromMs, int64_t toMs) {
-    if (fromMs < 0 || toMs > static_cast<int64_t>(speech.size()) * kStepMs) {
-        return false;
-    }
-    const auto first = speech.begin() + static_cast<ptrdiff_t>(fromMs / kStepMs);
-    const auto last = speech.begin() + static_cast<ptrdiff_t>(toMs / kStepMs);
-    return std::find(first, last, int8_t{0}) == last;
-}
-
 Cue AtRatio(const Cue& c, double ratio) {
     return {std::llround(static_cast<double>(c.start) * ratio),
             std::llround(static_cast<double>(c.end) * ratio)};
@@ -29,7 +20,6 @@ size_t FirstCueFrom(const std::vector<Cue>& cues, int64_t ms) {
 
 namespace {
 
-constexpr size_t kPauseSteps = 300 / kStepMs;
 constexpr int64_t kReachMs = 800;  // an offset moves at most this far
 // Where a person puts a cue against its words: the start this much before
 // them, the end this much after (people keep a line 0.2-0.8 s; a file timed
@@ -38,10 +28,6 @@ constexpr int64_t kReachMs = 800;  // an offset moves at most this far
 constexpr int64_t kLeastLeadMs = 0, kMostLeadMs = 300;
 constexpr int64_t kLeastTailMs = 0, kMostTailMs = 800;
 constexpr double kEndWeight = 0.5;
-// The speech steps are moved back by the detector's lag, most of which is
-// its hang-over at the end of speech: its onsets come about this much before
-// the words (measured on espeak-ng's and flite's voices over brown noise).
-constexpr int64_t kOnsetsEarlyMs = 50;
 // No cue costs more than this: one far from any onset (words the detector
 // missed, a line with no speech behind it) does not pull the others.
 constexpr double kMostCostMs = 500;
@@ -119,19 +105,6 @@ double Nearest(const std::vector<int64_t>& times, int64_t at, Cost cost) {
         best = std::min(best, cost(*it - at));
     }
     return best;
-}
-
-// Whether the `kPauseSteps` steps from `i` on (backwards with `step` -1) are
-// all heard as no speech.
-bool PauseFrom(const Activity& speech, size_t i, int step) {
-    for (size_t k = 0; k < kPauseSteps; ++k) {
-        const auto j = static_cast<int64_t>(i) + step * static_cast<int64_t>(k);
-        if (j < 0 || j >= static_cast<int64_t>(speech.size()) ||
-            speech[static_cast<size_t>(j)] >= 0) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Whether an onset could follow a cue starting at `atMs` by 0-0.3 s at some
@@ -221,23 +194,17 @@ std::vector<Cue> WeighedCues(const Activity& speech, const std::vector<int64_t>&
     return weighed;
 }
 
-// How long (clip ms) the cues WeighedCues picks of part `p` last, from the
-// first start to the last.
-int64_t WeighedSpanMs(const Activity& speech, const std::vector<int64_t>& onsets,
-                      const std::vector<Cue>& cues, const SyncResult& result, size_t p) {
-    const std::vector<Cue> weighed = WeighedCues(speech, onsets, cues, result, p);
+// Whether a part of `result`, of which WeighedCues picks `weighed`, tells a
+// drift: the only part, or one of several whose weighed cues span
+// kLeastDriftPartMs or more of the clip.
+bool TellsDrift(const std::vector<Cue>& weighed, const SyncResult& result) {
+    if (result.parts.size() == 1) {
+        return true;
+    }
     const double ratio = result.rate.Ratio();
-    return weighed.empty()
-               ? 0
-               : AtRatio(weighed.back(), ratio).start - AtRatio(weighed.front(), ratio).start;
-}
-
-// Whether part `p` of `result` tells a drift: the only part, or one of
-// several lasting kLeastDriftPartMs or more.
-bool TellsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
-                const std::vector<Cue>& cues, const SyncResult& result, size_t p) {
-    return result.parts.size() == 1 ||
-           WeighedSpanMs(speech, onsets, cues, result, p) >= kLeastDriftPartMs;
+    return !weighed.empty() &&
+           AtRatio(weighed.back(), ratio).start - AtRatio(weighed.front(), ratio).start >=
+               kLeastDriftPartMs;
 }
 
 // `cues` in clip ms at `ratio` and offset 0.
@@ -274,11 +241,12 @@ double OnsetsDrift(const Activity& speech, const std::vector<int64_t>& onsets,
     std::vector<double> slopes;
     size_t paired = 0;
     for (size_t p = 0; p < result.parts.size(); ++p) {
-        if (!TellsDrift(speech, onsets, cues, result, p)) {
+        const std::vector<Cue> weighed = WeighedCues(speech, onsets, cues, result, p);
+        if (!TellsDrift(weighed, result)) {
             continue;
         }
         std::vector<std::pair<int64_t, int64_t>> points;  // (cue start, onset less start)
-        for (const Cue& c : WeighedCues(speech, onsets, cues, result, p)) {
+        for (const Cue& c : weighed) {
             const int64_t at = AtRatio(c, result.rate.Ratio()).start + result.parts[p].offsetMs;
             const int64_t aim = at + (kLeastLeadMs + kMostLeadMs) / 2;
             int64_t best = INT64_MAX;
@@ -350,7 +318,7 @@ SyncResult AtRate(const SyncResult& result, const std::vector<Cue>& cues, const 
 bool DriftMatters(const Activity& speech, const std::vector<int64_t>& onsets,
                   const std::vector<Cue>& cues, const SyncResult& result) {
     for (size_t p = 0; p < result.parts.size(); ++p) {
-        if (TellsDrift(speech, onsets, cues, result, p)) {
+        if (TellsDrift(WeighedCues(speech, onsets, cues, result, p), result)) {
             return true;
         }
     }
@@ -373,34 +341,6 @@ double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
     const double end = Nearest(ends, s.end + offsetMs, EndCost);
     return 2 * std::max(0.0, share - 0.5) + 1 - onset / kMostCostMs +
            kEndWeight * (1 - end / kMostCostMs);
-}
-
-std::vector<int64_t> SpeechOnsets(const Activity& speech) {
-    std::vector<int64_t> onsets;
-    for (size_t i = kPauseSteps; i < speech.size(); ++i) {
-        if (speech[i] > 0 && speech[i - 1] < 0 && PauseFrom(speech, i - 1, -1)) {
-            onsets.push_back(static_cast<int64_t>(i) * kStepMs);
-        }
-    }
-    return onsets;
-}
-
-std::vector<int64_t> WordOnsets(const Activity& speech) {
-    std::vector<int64_t> onsets = SpeechOnsets(speech);
-    for (int64_t& onset : onsets) {
-        onset += kOnsetsEarlyMs;
-    }
-    return onsets;
-}
-
-std::vector<int64_t> SpeechEnds(const Activity& speech) {
-    std::vector<int64_t> ends;
-    for (size_t i = 1; i < speech.size(); ++i) {
-        if (speech[i - 1] > 0 && speech[i] < 0 && PauseFrom(speech, i, 1)) {
-            ends.push_back(static_cast<int64_t>(i) * kStepMs);
-        }
-    }
-    return ends;
 }
 
 void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
