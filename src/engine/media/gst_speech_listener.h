@@ -1,7 +1,7 @@
 // One audio-only decoder of a clip that marks, per 10 ms, whether the WebRTC
 // voice detector hears speech: uridecodebin (pictures and text left
 // undecoded, other audio tracks too; AC-3 by our decoder on libav's, which
-// gives a 5.1 track's centre channel alone; sound in pieces of 320 ms) !
+// gives a 5.1 track's centre channel alone, in pieces of 320 ms) !
 // audioconvert (the centre channel alone from other 5.1 tracks) !
 // audioresample (its shortest filter) ! 16 kHz mono ! queue !
 // audiocheblimit 300 Hz high pass ! audiocheblimit 3,400 Hz low pass !
