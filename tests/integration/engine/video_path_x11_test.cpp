@@ -3,8 +3,9 @@
 // pixel aspect holds a bounded size, interlaced video is deinterlaced as the
 // setting says while progressive video passes untouched, each matrix and
 // range shows its colour, and the first frame keeps the clip's size, as does
-// the decoder's pool through a picture resized over and over while playing. Non-square pixels and
-// picture subtitles through ximagesink are media_matrix_e2e_test's.
+// the decoder's pool through a picture resized over and over while playing,
+// and a clip whose own picture grows midway is shown whole. Non-square
+// pixels and picture subtitles through ximagesink are media_matrix_e2e_test's.
 #include <gst/gst.h>
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
@@ -445,6 +446,45 @@ TEST_F(VideoPathX11, TheViewsSizeLeavesTheClipsSizeAndTheDecodersPoolAlone) {
     // One more negotiation at most, the one a decoder asks for by itself
     // right after its first.
     EXPECT_LE(decoderPools.load(), 1) << "the decoder allocated its pictures anew";
+}
+
+// An MPEG-TS whose picture grows midway, as a recording joined from two
+// channels does: 320 x 180 of red for a second, then 640 x 360 of colour
+// bars. The decoder's pictures change size while it renders into the
+// converter's pool: the bars reach the screen whole, each where it belongs
+// on every row. (A decoder that kept the smaller pictures' pool overran its
+// buffers and stopped.)
+TEST_F(VideoPathX11, APictureThatGrowsMidwayIsShownWholeAtItsNewSize) {
+    const std::string clip = dir.filePath("grows.ts").toStdString();
+    const std::string small = dir.filePath("small.ts").toStdString();
+    const std::string large = dir.filePath("large.ts").toStdString();
+    const std::string h264 = " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -f mpegts ";
+    ASSERT_TRUE(Ffmpeg("-f lavfi -i color=c=red:s=320x180:r=25:d=1" + h264 + small));
+    ASSERT_TRUE(
+        Ffmpeg("-f lavfi -i smptebars=s=640x360:r=25:d=4 -output_ts_offset 1" + h264 + large));
+    {
+        std::ofstream joined(clip, std::ios::binary);
+        joined << std::ifstream(small, std::ios::binary).rdbuf()
+               << std::ifstream(large, std::ios::binary).rdbuf();
+    }
+    ASSERT_NO_FATAL_FAILURE(Play(clip, QSize(640, 360)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Position() > 25'000'000; }, 10000))
+        << "the clip did not play past its change of size";
+    const QImage shot = Shot();
+    // The bars from the left: grey, yellow, cyan, green, magenta, red, blue.
+    struct Bar {
+        int x;
+        QRgb colour;
+    };
+    for (const Bar& bar : {Bar{40, qRgb(191, 191, 191)}, Bar{130, qRgb(191, 191, 0)},
+                           Bar{320, qRgb(0, 191, 0)}, Bar{600, qRgb(0, 0, 191)}})
+        for (int y : {10, 120, 230}) {
+            const QRgb seen = shot.pixel(bar.x, y);
+            EXPECT_NEAR(qRed(seen), qRed(bar.colour), 24) << bar.x << "," << y;
+            EXPECT_NEAR(qGreen(seen), qGreen(bar.colour), 24) << bar.x << "," << y;
+            EXPECT_NEAR(qBlue(seen), qBlue(bar.colour), 24) << bar.x << "," << y;
+        }
+    EXPECT_TRUE(PlaysOn(500));
 }
 
 }  // namespace
