@@ -189,6 +189,9 @@ bool Settled(const Activity& speech, const std::vector<int64_t>& onsets,
     // against the speech's onsets say where within them.
     FitToOnsets(speech, onsets, cues, result);
     FitRate(speech, onsets, cues, result, !rateStandsOut);
+    // The ratio told, the ends the detector heard late no longer pull the
+    // offsets: the rate's costs were measured with them at the full price.
+    FitToOnsets(speech, onsets, cues, result, true);
     PlaceJoins(speech, onsets, cues, result);
     const bool confirmed = byOnsets ? PartsStandOut(speech, onsets, cues, result)
                                     : OnsetsConfirm(onsets, cues, result);

@@ -31,6 +31,9 @@ constexpr double kEndWeight = 0.5;
 // No cue costs more than this: one far from any onset (words the detector
 // missed, a line with no speech behind it) does not pull the others.
 constexpr double kMostCostMs = 500;
+// An onset before a cue's start, or a speech end after its end, costs no
+// more than this in the offset's fit: mostly a bed heard as speech up to the
+// words or past them (FitLeadCost, FitEndCost).
 constexpr double kMostLateCostMs = 150;
 constexpr int64_t kLookMs = 1'500;  // onsets and ends looked for this far around
 constexpr size_t kLeastCues = 15;   // fewer say too little (a crowd's voices make onsets too)
@@ -95,6 +98,14 @@ double FitLeadCost(int64_t lead) {
     return std::min(LeadCost(lead), lead < kLeastLeadMs ? kMostLateCostMs : kMostCostMs);
 }
 
+// EndCost, for the offset's fit: a speech end well after the cue's end
+// costs no more than kMostLateCostMs. Over music the detector keeps hearing
+// speech past the words (ends 0.5 s late and more over music at 0 dB); at
+// the full price, those ends would pull the whole file late.
+double FitEndCost(int64_t tail) {
+    return std::min(EndCost(tail), -tail < kLeastTailMs ? kMostLateCostMs : kMostCostMs);
+}
+
 // The least `cost(t - at)` over the times t of `times` within kLookMs of
 // `at`, and kMostCostMs when there is none.
 template <typename Cost>
@@ -123,6 +134,7 @@ struct Span {
 struct Edges {
     const std::vector<int64_t>& onsets;
     std::vector<int64_t> ends;
+    double (*endCost)(int64_t tail) = EndCost;
 };
 
 // The cost of the part's cues at `offsetMs`.
@@ -130,7 +142,7 @@ double Cost(const Edges& edges, const std::vector<Span>& spans, int64_t offsetMs
     double sum = 0;
     for (const Span& s : spans) {
         sum += Nearest(edges.onsets, s.start + offsetMs, FitLeadCost);
-        sum += kEndWeight * Nearest(edges.ends, s.end + offsetMs, EndCost);
+        sum += kEndWeight * Nearest(edges.ends, s.end + offsetMs, edges.endCost);
     }
     return sum;
 }
@@ -344,17 +356,21 @@ double CueFit(const Activity& speech, const std::vector<int64_t>& onsets,
 }
 
 void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
-                 const std::vector<Cue>& cues, SyncResult& result) {
-    const Edges edges{onsets, SpeechEnds(speech)};
+                 const std::vector<Cue>& cues, SyncResult& result, bool endsHeardLate) {
+    const Edges edges{onsets, SpeechEnds(speech), endsHeardLate ? FitEndCost : EndCost};
     for (size_t p = 0; p < result.parts.size(); ++p) {
         const std::vector<Span> spans =
             SpansAt(WeighedCues(speech, onsets, cues, result, p), result.rate.Ratio());
         int64_t& offset = result.parts[p].offsetMs;
+        int64_t best = offset;
         if (spans.size() >= kLeastCues) {
-            offset = BestOffset(edges, spans, offset, kReachMs, kLeastGainPerCueMs);
+            best = BestOffset(edges, spans, offset, kReachMs, kLeastGainPerCueMs);
         } else if (spans.size() >= kFewestCues) {
-            offset = BestOffset(edges, spans, offset, kFewCuesReachMs, kLeastGainPerFewCueMs);
+            best = BestOffset(edges, spans, offset, kFewCuesReachMs, kLeastGainPerFewCueMs);
         }
+        // Late ends at a lower price favour earlier offsets only: a later
+        // best is the middle of a run of costs the lower price flattened.
+        offset = endsHeardLate ? std::min(offset, best) : best;
     }
 }
 

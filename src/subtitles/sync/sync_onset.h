@@ -33,9 +33,13 @@ std::vector<int64_t> SpeechEnds(const Activity& speech);
 // cue's start costs at most what one 0.15 s before it does. Only cues in
 // stretches listened to with an onset within reach count; a part keeps its
 // offset when fewer than 10 count or when the move gains less than 1 ms a
-// cue (10 ms, and 0.3 s at most, when fewer than 15 count). Any thread.
+// cue (10 ms, and 0.3 s at most, when fewer than 15 count). With
+// `endsHeardLate`, a speech end after a cue's end costs at most what one
+// 0.15 s after it does and offsets only move earlier: over music the
+// detector hears speech past the words, and those ends pull the file late.
+// Any thread.
 void FitToOnsets(const Activity& speech, const std::vector<int64_t>& onsets,
-                 const std::vector<Cue>& cues, SyncResult& result);
+                 const std::vector<Cue>& cues, SyncResult& result, bool endsHeardLate = false);
 
 // Moves `result` (after FitToOnsets) to the known ratio 0.1% away from its
 // own (24 against 23.976 frames a second) when the speech's word `onsets`
