@@ -51,16 +51,34 @@ gboolean SoundOnly(GstElement*, GstPad*, GstCaps* caps, gpointer) {
 // to thread and through every element.
 constexpr gint64 kPieceNs = 320 * GST_MSECOND;
 
+// The decodable factories decodebin would try, by rank; without liba52's
+// AC-3 decoder (ranked above libav's) where libav's is installed, which
+// takes half its time, should our centre decoder not take a track.
+GList* Decodable() {
+    GList* all = g_list_sort(gst_element_factory_list_get_elements(
+                                 GST_ELEMENT_FACTORY_TYPE_DECODABLE, GST_RANK_MARGINAL),
+                             gst_plugin_feature_rank_compare_func);
+    GstElementFactory* libav = gst_element_factory_find("avdec_ac3");
+    GList* liba52 =
+        g_list_find_custom(all, "a52dec", [](gconstpointer factory, gconstpointer name) {
+            return std::strcmp(GST_OBJECT_NAME(factory), static_cast<const char*>(name));
+        });
+    if (libav && liba52) {
+        gst_object_unref(liba52->data);
+        all = g_list_delete_link(all, liba52);
+    }
+    if (libav)
+        gst_object_unref(libav);
+    return all;
+}
+
 // Streaming thread: the factories decodebin tries for `caps`, in its own
 // order (parsers first, then by rank), with our centre decoder before the
 // other decoders where it takes them: it decodes AC-3 with libav's decoder
 // as the libav plugin does, but gives the centre channel alone, with none
 // of the other five to copy out and mix away.
 GValueArray* CentreFirst(GstElement*, GstPad*, GstCaps* caps, gpointer) {
-    static GList* const decodable =
-        g_list_sort(gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODABLE,
-                                                          GST_RANK_MARGINAL),
-                    gst_plugin_feature_rank_compare_func);
+    static GList* const decodable = Decodable();
     static GstElementFactory* const centre = gst_element_factory_find(kCentreDecoderName);
     GList* taking = gst_element_factory_list_filter(decodable, caps, GST_PAD_SINK, FALSE);
     if (centre && gst_element_factory_can_sink_any_caps(centre, caps)) {
@@ -93,21 +111,6 @@ void Gather(GstBin*, GstBin*, GstElement* element, gpointer) {
     GstElementFactory* factory = gst_element_get_factory(element);
     if (factory && g_strcmp0(GST_OBJECT_NAME(factory), kCentreDecoderName) == 0)
         g_object_set(element, "min-latency", kPieceNs, nullptr);
-}
-
-// Streaming thread: AC-3 is decoded by libav's decoder where it is
-// installed, which takes half the time liba52's (ranked above it) takes;
-// a film's 5.1 track is most of the listening's work otherwise.
-// Returns decodebin's "try" (0) or "skip" (2).
-int FasterDecoder(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer) {
-    static const bool libav = [] {
-        GstElementFactory* found = gst_element_factory_find("avdec_ac3");
-        if (found)
-            gst_object_unref(found);
-        return found != nullptr;
-    }();
-    const bool liba52 = std::strcmp(GST_OBJECT_NAME(factory), "a52dec") == 0;
-    return liba52 && libav ? 2 : 0;
 }
 
 // The audio decoder whose sound comes out of `pad` (past ghost pads and
@@ -268,7 +271,6 @@ bool SpeechListener::Build() {
         return false;
     g_signal_connect(source, "autoplug-continue", G_CALLBACK(&SoundOnly), nullptr);
     g_signal_connect(source, "autoplug-factories", G_CALLBACK(&CentreFirst), nullptr);
-    g_signal_connect(source, "autoplug-select", G_CALLBACK(&FasterDecoder), nullptr);
     g_signal_connect(pipeline_, "deep-element-added", G_CALLBACK(&Gather), nullptr);
     g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), this);
     g_signal_connect(source, "no-more-pads", G_CALLBACK(&OnNoMorePads), this);
