@@ -5,6 +5,7 @@
 #include <gst/video/gstvideofilter.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <atomic>
 #include <new>
 
@@ -25,6 +26,7 @@ struct TavimoSwscale {
     FrameConverter* frames;  // owned
     const FormatRow* in;
     const FormatRow* out;
+    guint untouched;  // spare buffers of a new output pool not yet written
 };
 
 struct TavimoSwscaleClass {
@@ -61,6 +63,49 @@ gboolean Query(GstBaseTransform* trans, GstPadDirection direction, GstQuery* que
     return GST_BASE_TRANSFORM_CLASS(tavimo_swscale_parent_class)->query(trans, direction, query);
 }
 
+// Streaming thread, as the sink's pool is agreed on. Its buffers beyond the
+// one being written are spares, touched by TouchSpares.
+gboolean DecideAllocation(GstBaseTransform* trans, GstQuery* query) {
+    if (!GST_BASE_TRANSFORM_CLASS(tavimo_swscale_parent_class)->decide_allocation(trans, query))
+        return FALSE;
+    guint min = 0;
+    if (gst_query_get_n_allocation_pools(query) > 0)
+        gst_query_parse_nth_allocation_pool(query, 0, nullptr, nullptr, &min, nullptr);
+    Self(trans)->untouched = std::clamp(min, 1u, 4u) - 1;
+    return TRUE;
+}
+
+// Streaming thread, once a frame has been written into a new pool. An X
+// sink's images are shared memory, and the first write to each of their pages
+// faults: some 10 ms of an image at 1080p, which otherwise fall on the first
+// frame converted once the clip plays, due 33 ms after the one shown at the
+// open. A page of each spare written with that first frame moves the cost
+// onto the open. A pool without a spare free is left alone.
+void TouchSpares(GstBaseTransform* trans) {
+    GstBufferPool* pool = gst_base_transform_get_buffer_pool(trans);
+    if (!pool)
+        return;
+    GstBuffer* spares[3] = {};
+    GstBufferPoolAcquireParams params{};
+    params.flags = GST_BUFFER_POOL_ACQUIRE_FLAG_DONTWAIT;
+    const guint count = std::min<guint>(Self(trans)->untouched, G_N_ELEMENTS(spares));
+    for (guint i = 0; i < count; ++i) {
+        if (gst_buffer_pool_acquire_buffer(pool, &spares[i], &params) != GST_FLOW_OK)
+            break;
+        GstMapInfo map;
+        if (!gst_buffer_map(spares[i], &map, GST_MAP_WRITE))
+            continue;
+        for (gsize at = 0; at < map.size; at += 4096)
+            map.data[at] = 0;
+        gst_buffer_unmap(spares[i], &map);
+    }
+    for (GstBuffer* spare : spares)
+        if (spare)
+            gst_buffer_unref(spare);
+    gst_object_unref(pool);
+    Self(trans)->untouched = 0;
+}
+
 // Streaming thread: one frame converted (and scaled) into the sink's buffer,
 // with the rows of its band, if it carries one, read from the band.
 GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* inFrame,
@@ -87,6 +132,8 @@ GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* inFrame,
                               banded ? strips : nullptr, banded ? int(meta->strips) : 0);
     if (banded)
         gst_buffer_unmap(meta->band, &map);
+    if (self->untouched > 0)
+        TouchSpares(GST_BASE_TRANSFORM(filter));
     if (!converted) {
         GST_ELEMENT_ERROR(
             filter, CORE, NEGOTIATION, (nullptr),
@@ -144,6 +191,7 @@ void tavimo_swscale_class_init(TavimoSwscaleClass* klass) {
     trans_class->fixate_caps = FixateCaps;
     trans_class->passthrough_on_same_caps = TRUE;
     trans_class->propose_allocation = swscale_internal::ProposeInputPool;
+    trans_class->decide_allocation = DecideAllocation;
     trans_class->query = Query;
     filter_class->set_info = SetInfo;
     filter_class->transform_frame = TransformFrame;
@@ -153,6 +201,7 @@ void tavimo_swscale_init(TavimoSwscale* self) {
     new (&self->addBorders) std::atomic<bool>(true);
     self->frames = new FrameConverter();
     self->in = self->out = nullptr;
+    self->untouched = 0;
 }
 
 }  // namespace
