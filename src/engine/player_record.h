@@ -119,7 +119,9 @@ class PlayerRecord {
     // The display's mode changed: the renderer is told (the frame refits itself).
     void DisplayModeChanged();
 
-    // Loads `SubtitlePath` (the Open Subtitles dialog when it is empty).
+    // Loads `SubtitlePath` (the Open Subtitles dialog when it is empty); a
+    // file that does not load gets an error box naming it, and what shows
+    // stays. A cancelled dialog says nothing.
     void LoadSubtitles();
     // Flips `ViewSubtitles`.
     void ToggleViewSubtitles();

@@ -1,6 +1,9 @@
 // Choosing among the clip's audio and subtitle tracks and the external
 // subtitle file: on open, from the menus and with the V and B keys.
+#include "engine/player_host.h"
 #include "engine/player_record.h"
+#include "platform/dialogs.h"
+#include "resources/translate.h"
 #include "subtitles/subtitle_loading.h"
 
 namespace tavimo {
@@ -106,8 +109,19 @@ bool PlayerRecord::ApplyAudioChoice(size_t index) {
 
 void PlayerRecord::LoadSubtitles() {
     SubtitleContext context = Subtitles();
-    if (!tavimo::LoadSubtitles(context))
+    if (!tavimo::LoadSubtitles(context)) {
+        // A file the user named (in the dialog, by a drop) that does not load
+        // says so; a cancelled dialog names none. What shows stays.
+        if (!SubtitlePath.empty())
+            host_.Dialogs().MessageBox(
+                TrArg(TrText("Boxes",
+                             "The subtitle file \"%1\" cannot be read.\n\nTavimo reads SubRip "
+                             "(.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up "
+                             "to 64 MB."),
+                      {SubtitlePath}),
+                "Tavimo", platform::MB_OK | platform::MB_ICONHAND);
         return;
+    }
     SubtitleFile = SubtitlePath;
     const long shown = ShownSubtitleStream();
     if (shown >= 0) {

@@ -130,6 +130,14 @@ Možná je třeba nainstalovat Windows Media Player 9 nebo novější.</translat
         <source>mimeapps.list could not be written</source>
         <translation>soubor mimeapps.list se nepodařilo zapsat</translation>
     </message>
+    <message>
+        <source>The subtitle file &quot;%1&quot; cannot be read.
+
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+        <translation>Soubor titulků „%1“ nelze přečíst.
+
+Tavimo čte soubory SubRip (.srt, .txt), MicroDVD (.sub) a SSA/ASS (.ssa, .ass) o velikosti do 64 MB.</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

@@ -130,6 +130,14 @@ Być może trzeba zainstalować Windows Media Player 9 lub nowszy.</translation>
         <source>mimeapps.list could not be written</source>
         <translation>nie udało się zapisać mimeapps.list</translation>
     </message>
+    <message>
+        <source>The subtitle file &quot;%1&quot; cannot be read.
+
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+        <translation>Nie można odczytać pliku napisów „%1”.
+
+Tavimo odczytuje pliki SubRip (.srt, .txt), MicroDVD (.sub) i SSA/ASS (.ssa, .ass) o rozmiarze do 64 MB.</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

@@ -130,6 +130,14 @@ Talvez seja preciso instalar o Windows Media Player 9 ou superior.</translation>
         <source>mimeapps.list could not be written</source>
         <translation>não foi possível gravar o mimeapps.list</translation>
     </message>
+    <message>
+        <source>The subtitle file &quot;%1&quot; cannot be read.
+
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+        <translation>Não é possível ler o arquivo de legendas “%1”.
+
+O Tavimo lê arquivos SubRip (.srt, .txt), MicroDVD (.sub) e SSA/ASS (.ssa, .ass) de até 64 MB.</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

@@ -130,6 +130,14 @@ Perhaps you need to install Windows Media Player 9 or higher.</source>
         <source>mimeapps.list could not be written</source>
         <translation>не удалось записать mimeapps.list</translation>
     </message>
+    <message>
+        <source>The subtitle file &quot;%1&quot; cannot be read.
+
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+        <translation>Не удаётся прочитать файл субтитров «%1».
+
+Tavimo читает файлы SubRip (.srt, .txt), MicroDVD (.sub) и SSA/ASS (.ssa, .ass) размером до 64 МБ.</translation>
+    </message>
 </context>
 <context>
     <name>Desktop</name>

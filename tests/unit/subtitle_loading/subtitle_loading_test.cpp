@@ -64,18 +64,27 @@ TEST_F(PlayerSubtitlesTest, LoadFromDialogOrPath) {
         bool scriptBefore;      // a script was drawn before the call
         bool shown;             // the file is now the one shown
         bool scriptAfter;       // the script is loaded and drawn afterwards
+        const char* box;        // how the error box's text begins; "": no box
     } rows[] = {
-        {"upper-case SRT read as SubRip", "", 1, "x.SRT", "from SubRip", true, true, true, false},
-        {"cancel keeps track and folder", "", 0, "", "kept", false, true, false, true},
-        {"failing dialog: an error box", "", -3, "", "kept", false, false, false, false},
-        {"missing file keeps the track", "", 1, "gone.srt", "kept", true, true, false, true},
-        {"extension without a reader", "", 1, "subs.idx", "kept", true, false, false, false},
-        {"given path needs no dialog", "x.SRT", 0, "", "from SubRip", true, false, true, false},
-        {"script drawn by libass", "", 1, "s.Ass", "kept", true, false, true, true},
+        {"upper-case SRT read as SubRip", "", 1, "x.SRT", "from SubRip", true, true, true, false,
+         ""},
+        {"cancel keeps track and folder", "", 0, "", "kept", false, true, false, true, ""},
+        {"failing dialog: an error box", "", -3, "", "kept", false, false, false, false,
+         "GetSubtitlesFileName Failed! Error=0xfffffffd\r\n\n"},
+        {"missing file keeps the track and says so", "", 1, "gone.srt", "kept", true, true, false,
+         true, "The subtitle file \"DIR/gone.srt\" cannot be read.\n\nTavimo reads SubRip"},
+        {"extension without a reader", "", 1, "subs.idx", "kept", true, false, false, false,
+         "The subtitle file \"DIR/subs.idx\" cannot be read."},
+        {"given path needs no dialog", "x.SRT", 0, "", "from SubRip", true, false, true, false, ""},
+        {"script drawn by libass", "", 1, "s.Ass", "kept", true, false, true, true, ""},
         {"broken script refused as unreadable", "", 1, "broken.ssa", "kept", true, false, false,
-         false},
+         false, "The subtitle file \"DIR/broken.ssa\" cannot be read."},
+        {"given path too large to read", "huge.srt", 0, "", "kept", true, false, false, false,
+         "The subtitle file \"DIR/huge.srt\" cannot be read."},
     };
     Put(dir, "x.SRT subs.idx s.Ass broken.ssa");
+    // One byte over what a subtitle file may be; a hole, so nothing is written.
+    std::filesystem::resize_file(dir.Write("huge.srt", "1\n"), (size_t{64} << 20) + 1);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         record.SubtitlePath = *row.given != 0 ? dir.path + "/" + row.given : "";
@@ -88,18 +97,27 @@ TEST_F(PlayerSubtitlesTest, LoadFromDialogOrPath) {
             ASSERT_TRUE(record.Mixer.Ass.LoadFile(kScript));
         }
         record.Mixer.SubtitleSource = row.scriptBefore ? 1 : 0;
+        const size_t boxesBefore = dialogs.CallsOf(Kind::MessageBox).size();
         record.LoadSubtitles();
+        const auto boxes = dialogs.CallsOf(Kind::MessageBox);
+        if (*row.box == 0) {
+            EXPECT_EQ(boxes.size(), boxesBefore);
+        } else {
+            ASSERT_EQ(boxes.size(), boxesBefore + 1);
+            std::string begins = row.box;
+            if (const size_t at = begins.find("DIR"); at != begins.npos) {
+                begins.replace(at, 3, dir.path);
+            }
+            EXPECT_EQ(boxes.back().text.rfind(begins, 0), 0u) << boxes.back().text;
+            EXPECT_EQ(boxes.back().caption, "Tavimo");
+            EXPECT_EQ(boxes.back().flags, platform::MB_OK | platform::MB_ICONHAND);
+        }
         EXPECT_EQ(FirstText(), row.firstText);
         EXPECT_EQ(!record.SubtitleFile.empty(), row.shown) << "the file now shown";
         EXPECT_EQ(record.LastSubtitlesDir, row.folderSet ? dir.path : "/start/here");
         EXPECT_EQ(record.Mixer.Ass.Loaded(), row.scriptAfter);
         EXPECT_EQ(record.Mixer.SubtitleSource.load(), row.scriptAfter ? 1 : 0);
     }
-    const auto boxes = dialogs.CallsOf(Kind::MessageBox);
-    ASSERT_EQ(boxes.size(), 1u) << "only for the failing dialog, not for the unreadable files";
-    EXPECT_EQ(boxes[0].text.rfind("GetSubtitlesFileName Failed! Error=0xfffffffd\r\n\n", 0), 0u);
-    EXPECT_EQ(boxes[0].caption, "Tavimo");
-    EXPECT_EQ(boxes[0].flags, platform::MB_OK | platform::MB_ICONHAND);
     const auto asked = dialogs.CallsOf(Kind::OpenFile);
     ASSERT_EQ(asked.size(), 7u) << "a given path needs no dialog";
     const platform::OpenFileRequest& r = asked[0].request;
