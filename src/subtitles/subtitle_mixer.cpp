@@ -111,16 +111,20 @@ bool CSubtitles::PrepareEntry(const FrameTime& time) {
     const SubtitleEntry& entry = (*entries)[static_cast<size_t>(index)];
     RefreshFont();
     const bool styled = shared_.SubtitleStyles.load(std::memory_order_relaxed) != 0;
+    const std::string& text = VisiblePart(entry.text);
+    const int32_t textLines = &text == &entry.text
+                                  ? entry.lines
+                                  : 1 + static_cast<int32_t>(std::ranges::count(text, '\n'));
     // Lines broken to fit the picture raise the block's top, not its bottom.
     const int32_t lines =
-        std::max<int32_t>(0, entry.lines) + Wrap(entry.text, styled, entry.markup).addedLines;
-    const int32_t top = styled && StylesOf(entry.text).top ? TopPlacement(lines * lineHeight_)
-                                                           : ClampedTop(lines * lineHeight_);
+        std::max<int32_t>(0, textLines) + Wrap(text, styled, entry.markup).addedLines;
+    const int32_t top = styled && StylesOf(text).top ? TopPlacement(lines * lineHeight_)
+                                                     : ClampedTop(lines * lineHeight_);
     if (!drawn_.valid || drawn_.top != top || drawn_.lines != lines || drawn_.fontKey != fontKey_ ||
         drawn_.styled != styled || drawn_.markup != entry.markup ||
         drawn_.subtype != accepted_->subtype || drawn_.pixelAspect != accepted_->pixelAspect ||
-        drawn_.text != entry.text) {
-        Redraw(entry.text, lines, top, styled, entry.markup);
+        drawn_.text != text) {
+        Redraw(text, lines, top, styled, entry.markup);
     }
     return !spans_.empty();
 }

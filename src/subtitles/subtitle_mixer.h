@@ -206,6 +206,11 @@ class CSubtitles {
     int32_t ClampedTop(int32_t textHeight);
     // Where a block of `textHeight` placed at the top starts.
     int32_t TopPlacement(int32_t textHeight) const;
+    // `text`, or its beginning when it holds more than the picture shows:
+    // a block taller than the picture shows its first lines only, and a
+    // file can give one cue megabytes of lines, which would be laid out and
+    // compared at every frame. Kept in visible_ while it is cut.
+    const std::string& VisiblePart(const std::string& text);
     // The styles of `text`, parsed again only when the text changes.
     const StyledText& StylesOf(const std::string& text);
     // `text` as it is drawn, its lines wider than the picture broken at
@@ -262,6 +267,7 @@ class CSubtitles {
     std::vector<uint8_t> spanLuma_;
     std::vector<Span> chromaSpans_;
     bool coloured_ = false;     // bitmap_ holds text in colours other than greys
+    std::string visible_;       // the shown part of a cue cut by VisiblePart
     std::string stylesSource_;  // the text styles_ was parsed from
     StyledText styles_;
     WrappedText wrapped_;  // of the entry last prepared

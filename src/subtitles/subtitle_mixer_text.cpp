@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 namespace tavimo {
 namespace {
@@ -257,6 +258,32 @@ double CSubtitles::Squeeze() const {
 
 int32_t CSubtitles::SquareLayoutWidth() const {
     return static_cast<int32_t>(std::lround(layoutWidth_ / Squeeze()));
+}
+
+const std::string& CSubtitles::VisiblePart(const std::string& text) {
+    // As many lines as fit and one more, of at most as many characters as
+    // the picture has columns (no glyph is narrower than a pixel), up to four
+    // bytes each; markup may take some of them.
+    const size_t lines = size_t(bitmap_.height() / std::max(1, lineHeight_) + 2);
+    const std::string_view head =
+        std::string_view(text).substr(0, lines * size_t(SquareLayoutWidth() + 1) * 4);
+    size_t cut = head.size(), from = 0;
+    for (size_t i = 0; i < lines; ++i) {
+        const size_t lf = head.find('\n', from);
+        if (lf == std::string_view::npos) {
+            break;
+        }
+        cut = i + 1 == lines ? lf : cut;
+        from = lf + 1;
+    }
+    if (cut == text.size()) {
+        return text;
+    }
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;  // no character is cut in two
+    }
+    visible_.assign(text, 0, cut);
+    return visible_;
 }
 
 const StyledText& CSubtitles::StylesOf(const std::string& text) {

@@ -175,6 +175,51 @@ TEST_F(MixerTest, EveryLineIsCentredAndNotClipped) {
     }
 }
 
+// Mended: a cue of megabytes (a file can give one 100 000 lines, or one
+// line of millions of characters) was laid out whole at every frame, and
+// the picture stood still while it showed. Only what can show is laid out:
+// each draws exactly what its beginning draws.
+TEST_F(MixerTest, AHugeCueDrawsAsItsBeginningDoes) {
+    std::string manyLines, oneWord(4'000'000, 'W'), wideUnicode;
+    for (int i = 0; i < 100'000; ++i) {
+        manyLines += "line " + std::to_string(i) + (i % 2 ? " <i>in italics</i>\n" : "\n");
+    }
+    manyLines.pop_back();
+    for (int i = 0; i < 500'000; ++i) {
+        wideUnicode += i % 7 ? "\u00C4\u20AC" : " ";
+    }
+    const struct {
+        const char* name;
+        const std::string* text;
+        size_t beginning;  // bytes that draw the same
+        bool markup;
+    } rows[] = {
+        {"100 000 lines", &manyLines, manyLines.find("line 14\n"), false},
+        {"100 000 lines, styled", &manyLines, manyLines.find("line 14\n"), true},
+        {"one word of 4 MB", &oneWord, 20'000, false},
+        {"a line of 2 MB of two-byte and three-byte characters", &wideUnicode, 60'000, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        shared.SubtitleStyles = row.markup ? 1 : 0;
+        const std::string beginning = row.text->substr(0, row.beginning);
+        const auto lines = [](const std::string& t) {
+            return int16_t(1 + std::ranges::count(t, '\n'));
+        };
+        Show(beginning, lines(beginning), row.markup);
+        const std::vector<uint8_t> expected = Levels(320, 240);
+        Show(*row.text, std::min<int>(32767, lines(*row.text)), row.markup);
+        const std::vector<uint8_t> levels = Levels(320, 240);
+        EXPECT_EQ(Drawn(levels, 320, 0, 240).top, Drawn(expected, 320, 0, 240).top);
+        EXPECT_TRUE(levels == expected) << "the same pixels as its beginning";
+        EXPECT_NE(Drawn(levels, 320, 0, 240).right, -1) << "text drawn";
+        Frame next = MakeFrame(VS::YV12, 320, 240, 0);
+        const uint64_t redraws = mixer->Redraws();
+        Draw(*mixer, next, 1540);
+        EXPECT_EQ(mixer->Redraws(), redraws) << "the next frame reuses the drawing";
+    }
+}
+
 TEST_F(MixerTest, DefaultFontFollowsThePictureAndAChosenOneKeepsItsSize) {
     // Mended: with no font chosen, text was as many pixels tall on 1080 lines
     // as on 360. The default is about a sixteenth of the height; a line box
