@@ -261,9 +261,9 @@ int32_t CSubtitles::SquareLayoutWidth() const {
 }
 
 const std::string& CSubtitles::VisiblePart(const std::string& text) {
-    // As many lines as fit and one more, of at most as many characters as
-    // the picture has columns (no glyph is narrower than a pixel), up to four
-    // bytes each; markup may take some of them.
+    // The lines that fit, the one cut by the bottom edge and one more, of
+    // at most as many characters in all as the picture has columns a line
+    // (no glyph is narrower than a pixel), up to four bytes each.
     const size_t lines = size_t(bitmap_.height() / std::max(1, lineHeight_) + 2);
     const std::string_view head =
         std::string_view(text).substr(0, lines * size_t(SquareLayoutWidth() + 1) * 4);
