@@ -63,6 +63,9 @@ gboolean Query(GstBaseTransform* trans, GstPadDirection direction, GstQuery* que
     return GST_BASE_TRANSFORM_CLASS(tavimo_swscale_parent_class)->query(trans, direction, query);
 }
 
+// The most spares of an output pool TouchSpares writes.
+constexpr guint kMostSpares = 3;
+
 // Streaming thread, as the sink's pool is agreed on. Its buffers beyond the
 // one being written are spares, touched by TouchSpares.
 gboolean DecideAllocation(GstBaseTransform* trans, GstQuery* query) {
@@ -71,7 +74,7 @@ gboolean DecideAllocation(GstBaseTransform* trans, GstQuery* query) {
     guint min = 0;
     if (gst_query_get_n_allocation_pools(query) > 0)
         gst_query_parse_nth_allocation_pool(query, 0, nullptr, nullptr, &min, nullptr);
-    Self(trans)->untouched = std::clamp(min, 1u, 4u) - 1;
+    Self(trans)->untouched = std::clamp(min, 1u, kMostSpares + 1) - 1;
     return TRUE;
 }
 
@@ -85,11 +88,10 @@ void TouchSpares(GstBaseTransform* trans) {
     GstBufferPool* pool = gst_base_transform_get_buffer_pool(trans);
     if (!pool)
         return;
-    GstBuffer* spares[3] = {};
+    GstBuffer* spares[kMostSpares] = {};
     GstBufferPoolAcquireParams params{};
     params.flags = GST_BUFFER_POOL_ACQUIRE_FLAG_DONTWAIT;
-    const guint count = std::min<guint>(Self(trans)->untouched, G_N_ELEMENTS(spares));
-    for (guint i = 0; i < count; ++i) {
+    for (guint i = 0; i < Self(trans)->untouched; ++i) {
         if (gst_buffer_pool_acquire_buffer(pool, &spares[i], &params) != GST_FLOW_OK)
             break;
         GstMapInfo map;
