@@ -5,6 +5,9 @@
 #include "platform/dialogs.h"
 #include "resources/translate.h"
 #include "subtitles/subtitle_loading.h"
+#include "subtitles/subtitle_reader.h"
+
+#include <string>
 
 namespace tavimo {
 namespace {
@@ -117,8 +120,8 @@ void PlayerRecord::LoadSubtitles() {
                 TrArg(TrText("Boxes",
                              "The subtitle file \"%1\" cannot be read.\n\nTavimo reads SubRip "
                              "(.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up "
-                             "to 64 MB."),
-                      {SubtitlePath}),
+                             "to %2 MB."),
+                      {SubtitlePath, std::to_string(kMaxSubtitleFileSize >> 20)}),
                 "Tavimo", platform::MB_OK | platform::MB_ICONHAND);
         return;
     }

@@ -133,10 +133,10 @@ Možná je třeba nainstalovat Windows Media Player 9 nebo novější.</translat
     <message>
         <source>The subtitle file &quot;%1&quot; cannot be read.
 
-Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to %2 MB.</source>
         <translation>Soubor titulků „%1“ nelze přečíst.
 
-Tavimo čte soubory SubRip (.srt, .txt), MicroDVD (.sub) a SSA/ASS (.ssa, .ass) o velikosti do 64 MB.</translation>
+Tavimo čte soubory SubRip (.srt, .txt), MicroDVD (.sub) a SSA/ASS (.ssa, .ass) o velikosti do %2 MB.</translation>
     </message>
 </context>
 <context>

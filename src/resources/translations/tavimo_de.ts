@@ -133,10 +133,10 @@ Eventuell muss Windows Media Player 9 oder neuer installiert werden.</translatio
     <message>
         <source>The subtitle file &quot;%1&quot; cannot be read.
 
-Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to %2 MB.</source>
         <translation>Die Untertiteldatei „%1“ kann nicht gelesen werden.
 
-Tavimo liest SubRip- (.srt, .txt), MicroDVD- (.sub) und SSA/ASS-Dateien (.ssa, .ass) bis 64 MB.</translation>
+Tavimo liest SubRip- (.srt, .txt), MicroDVD- (.sub) und SSA/ASS-Dateien (.ssa, .ass) bis %2 MB.</translation>
     </message>
 </context>
 <context>

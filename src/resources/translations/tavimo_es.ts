@@ -133,10 +133,10 @@ Quizá necesite instalar Windows Media Player 9 o posterior.</translation>
     <message>
         <source>The subtitle file &quot;%1&quot; cannot be read.
 
-Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to %2 MB.</source>
         <translation>No se puede leer el archivo de subtítulos «%1».
 
-Tavimo lee archivos SubRip (.srt, .txt), MicroDVD (.sub) y SSA/ASS (.ssa, .ass) de hasta 64 MB.</translation>
+Tavimo lee archivos SubRip (.srt, .txt), MicroDVD (.sub) y SSA/ASS (.ssa, .ass) de hasta %2 MB.</translation>
     </message>
 </context>
 <context>

@@ -133,10 +133,10 @@ Il faut peut-être installer Windows Media Player 9 ou une version ultérieure.<
     <message>
         <source>The subtitle file &quot;%1&quot; cannot be read.
 
-Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to %2 MB.</source>
         <translation>Le fichier de sous-titres « %1 » ne peut pas être lu.
 
-Tavimo lit les fichiers SubRip (.srt, .txt), MicroDVD (.sub) et SSA/ASS (.ssa, .ass) jusqu’à 64 Mo.</translation>
+Tavimo lit les fichiers SubRip (.srt, .txt), MicroDVD (.sub) et SSA/ASS (.ssa, .ass) jusqu’à %2 Mo.</translation>
     </message>
 </context>
 <context>

@@ -133,10 +133,10 @@ Forse occorre installare Windows Media Player 9 o successivo.</translation>
     <message>
         <source>The subtitle file &quot;%1&quot; cannot be read.
 
-Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to %2 MB.</source>
         <translation>Impossibile leggere il file di sottotitoli «%1».
 
-Tavimo legge file SubRip (.srt, .txt), MicroDVD (.sub) e SSA/ASS (.ssa, .ass) fino a 64 MB.</translation>
+Tavimo legge file SubRip (.srt, .txt), MicroDVD (.sub) e SSA/ASS (.ssa, .ass) fino a %2 MB.</translation>
     </message>
 </context>
 <context>

@@ -133,10 +133,10 @@ Być może trzeba zainstalować Windows Media Player 9 lub nowszy.</translation>
     <message>
         <source>The subtitle file &quot;%1&quot; cannot be read.
 
-Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to %2 MB.</source>
         <translation>Nie można odczytać pliku napisów „%1”.
 
-Tavimo odczytuje pliki SubRip (.srt, .txt), MicroDVD (.sub) i SSA/ASS (.ssa, .ass) o rozmiarze do 64 MB.</translation>
+Tavimo odczytuje pliki SubRip (.srt, .txt), MicroDVD (.sub) i SSA/ASS (.ssa, .ass) o rozmiarze do %2 MB.</translation>
     </message>
 </context>
 <context>

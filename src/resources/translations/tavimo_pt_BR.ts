@@ -133,10 +133,10 @@ Talvez seja preciso instalar o Windows Media Player 9 ou superior.</translation>
     <message>
         <source>The subtitle file &quot;%1&quot; cannot be read.
 
-Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to %2 MB.</source>
         <translation>Não é possível ler o arquivo de legendas “%1”.
 
-O Tavimo lê arquivos SubRip (.srt, .txt), MicroDVD (.sub) e SSA/ASS (.ssa, .ass) de até 64 MB.</translation>
+O Tavimo lê arquivos SubRip (.srt, .txt), MicroDVD (.sub) e SSA/ASS (.ssa, .ass) de até %2 MB.</translation>
     </message>
 </context>
 <context>

@@ -133,10 +133,10 @@ Perhaps you need to install Windows Media Player 9 or higher.</source>
     <message>
         <source>The subtitle file &quot;%1&quot; cannot be read.
 
-Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to 64 MB.</source>
+Tavimo reads SubRip (.srt, .txt), MicroDVD (.sub) and SSA/ASS (.ssa, .ass) files of up to %2 MB.</source>
         <translation>Не удаётся прочитать файл субтитров «%1».
 
-Tavimo читает файлы SubRip (.srt, .txt), MicroDVD (.sub) и SSA/ASS (.ssa, .ass) размером до 64 МБ.</translation>
+Tavimo читает файлы SubRip (.srt, .txt), MicroDVD (.sub) и SSA/ASS (.ssa, .ass) размером до %2 МБ.</translation>
     </message>
 </context>
 <context>
