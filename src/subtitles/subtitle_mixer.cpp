@@ -38,10 +38,20 @@ MixResult CSubtitles::CheckInputType(const VideoFormat& format) {
     if (format.width <= 0 || format.height <= 0) {
         return MixResult::TypeNotAccepted;
     }
-    accepted_ = format;
-    if (layoutWidth_ == 0) {
-        layoutWidth_ = format.width;
+    if (accepted_ && (accepted_->width != format.width || accepted_->height != format.height)) {
+        // The drawing, its runs and the wrapped lines were all of the old size.
+        bitmap_ = QImage();
+        rowFilled_.clear();
+        dirtyFirst_ = 0;
+        dirtyLast_ = -1;
+        drawn_ = DrawKey{};
+        spans_.clear();
+        spanLuma_.clear();
+        chromaSpans_.clear();
+        wrapped_.valid = false;
     }
+    accepted_ = format;
+    layoutWidth_ = format.width;
     return MixResult::Ok;
 }
 

@@ -124,8 +124,10 @@ class CSubtitles {
     CSubtitles& operator=(const CSubtitles&) = delete;
 
     // Accepts `format` for the frames that follow (Ok), or refuses one
-    // without a positive size (TypeNotAccepted). The first accepted width becomes the
-    // layout width for this mixer's life. Streaming or connecting thread.
+    // without a positive size (TypeNotAccepted). A picture of another size
+    // than the last (a stream that changes resolution, a clip stood upright
+    // after its first caps) is drawn afresh at its own size, with the text
+    // centred on its width. Streaming or connecting thread.
     MixResult CheckInputType(const VideoFormat& format);
 
     // A frame is drawn in two halves, so that the caller knows before mapping
@@ -245,9 +247,9 @@ class CSubtitles {
     const SubtitleTrack& track_;
     MixerShared& shared_;
     std::optional<VideoFormat> accepted_;
-    int32_t layoutWidth_ = 0;  // centres text: the first accepted width, 0 before
+    int32_t layoutWidth_ = 0;  // centres text: the accepted width, 0 before
     int32_t cursor_ = 0;
-    QImage bitmap_;  // TextBitmap: first drawn size, top-down
+    QImage bitmap_;  // TextBitmap: the accepted size, top-down
     // Rows of bitmap_ given the opaque black a filled RGB32 image starts
     // with; the others are still the untouched zeroes of calloc.
     std::vector<uint8_t> rowFilled_;

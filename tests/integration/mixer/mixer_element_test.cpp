@@ -259,6 +259,49 @@ TEST_F(MixerElementTest, NoteAndTextKeepTheirShapeOnWidePixels) {
     }
 }
 
+// A stream whose picture changes size (a clip stood upright after its first
+// caps, a broadcast or adaptive stream switching resolution) has its text
+// laid out on the new picture: centred on its width, near its bottom, the
+// white luma within it.
+TEST_F(MixerElementTest, TextFollowsThePictureWhenItsSizeChanges) {
+    const struct {
+        const char* name;
+        int firstW, firstH;
+        bool drawnFirst;  // a frame with text at the first size went before
+        int w, h;
+        int left, right;  // the text's white columns (100 wide, centred), +-3
+    } rows[] = {
+        {"stood upright before its first frame", 640, 360, false, 360, 640, 130, 230},
+        {"grown while text shows", 640, 360, true, 1280, 720, 590, 690},
+        {"shrunk while text shows", 1280, 720, true, 322, 182, 111, 211},
+    };
+    track.Fill({{.start = 1000, .end = 2000, .text = "Size change", .lines = 1}});
+    auto caps = [](int w, int h) {
+        return "video/x-raw,format=I420,framerate=25/1,width=" + std::to_string(w) +
+               ",height=" + std::to_string(h);
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Start(caps(row.firstW, row.firstH));
+        if (row.drawnFirst)
+            Push(1500 * kMs, 40 * kMs);
+        SetCaps(caps(row.w, row.h));
+        const auto [bytes, copied] = Push(1540 * kMs, 40 * kMs);
+        ASSERT_EQ(bytes.size(), info.size);
+        int left = row.w, right = -1, top = row.h, bottom = -1;
+        for (int y = 0; y < row.h; ++y)
+            for (int x = 0; x < row.w; ++x)
+                if (bytes[size_t(y) * GST_VIDEO_INFO_PLANE_STRIDE(&info, 0) + x] > 200) {
+                    left = std::min(left, x), right = std::max(right, x);
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+                }
+        EXPECT_NEAR(left, row.left, 3);
+        EXPECT_NEAR(right, row.right, 3);
+        EXPECT_GT(top, row.h * 3 / 4) << "near the bottom";
+        EXPECT_LT(bottom, row.h);
+    }
+}
+
 // Whether `a` and `b` hold the same bytes.
 bool SameBytes(GstBuffer* a, GstBuffer* b) {
     GstMapInfo map;
