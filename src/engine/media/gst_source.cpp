@@ -6,6 +6,8 @@
 #include <fstream>
 #include <vector>
 
+#include <gst/base/gstbasetransform.h>
+
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
@@ -155,6 +157,17 @@ ConverterPlan PlanConverter(GstPad* pad) {
     return plan;
 }
 
+GstElement* NewUprightFlip() {
+    GstElement* flip = gst_element_factory_make("videoflip", nullptr);
+    if (!flip)
+        return nullptr;
+    gst_util_set_object_arg(G_OBJECT(flip), "video-direction", "auto");
+    // Until a tag turns it, videoflip copies each frame as it is; it is made
+    // to pass them on, as it does itself once a tag turns it back.
+    gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(flip), TRUE);
+    return flip;
+}
+
 GstElement* MakeConverter(const ConverterPlan& plan) {
     std::vector<GstElement*> chain;
     if (plan.shallow != GST_VIDEO_FORMAT_UNKNOWN) {
@@ -275,10 +288,11 @@ bool GstGraph::LinkVideo(GstPad* pad) {
             return false;
         gst_bin_add(GST_BIN(pipeline_), converter_);
         AddDeinterlacer(pad);
+        GstElement* tail = Upright(converter_);
         // Pictures that came first wait in their overlays for the video.
-        GstPad* out = gst_element_get_static_pad(converter_, "src");
+        GstPad* out = gst_element_get_static_pad(tail, "src");
         const bool ok = videoEntry_ ? GST_PAD_LINK_SUCCESSFUL(gst_pad_link(out, videoEntry_))
-                                    : LinkVideoTail(converter_);
+                                    : LinkVideoTail(tail);
         gst_object_unref(out);
         if (!ok)
             return false;
@@ -292,6 +306,23 @@ bool GstGraph::LinkVideo(GstPad* pad) {
     if (linked)
         landing_.Watch(pad);
     return linked;
+}
+
+// The picture stands upright behind the converter, in front of the mixer,
+// so that the subtitles are drawn on it as it is shown. The element that
+// now ends the path from `converter`: the flip, or the converter when
+// videoflip is missing. Lock held.
+GstElement* GstGraph::Upright(GstElement* converter) {
+    GstElement* flip = NewUprightFlip();
+    if (!flip)
+        return converter;
+    gst_bin_add(GST_BIN(pipeline_), flip);
+    if (!gst_element_link(converter, flip)) {
+        gst_bin_remove(GST_BIN(pipeline_), flip);
+        return converter;
+    }
+    gst_element_sync_state_with_parent(flip);
+    return flip;
 }
 
 // A queue of `frames` pictures in front of the converter (see PlanConverter).

@@ -46,9 +46,10 @@ class GstThumbnailSource : public IThumbnailSource {
         GstElement* source = gst_element_factory_make("uridecodebin", nullptr);
         scale_ = gst_element_factory_make("videoscale", nullptr);
         GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
+        upright_ = NewUprightFlip();
         GstElement* size = gst_element_factory_make("capsfilter", nullptr);
         sink_ = gst_element_factory_make("appsink", nullptr);
-        if (!source || !scale_ || !convert || !size || !sink_)
+        if (!source || !upright_ || !scale_ || !convert || !size || !sink_)
             return E_FAIL;
         GstCaps* caps =
             gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGBx", "width", G_TYPE_INT,
@@ -58,8 +59,9 @@ class GstThumbnailSource : public IThumbnailSource {
         g_object_set(sink_, "sync", FALSE, "max-buffers", 1u, "drop", TRUE, "enable-last-sample",
                      FALSE, nullptr);
         g_object_set(source, "uri", uri_.c_str(), nullptr);
-        gst_bin_add_many(GST_BIN(pipeline_), source, scale_, convert, size, sink_, nullptr);
-        gst_element_link_many(scale_, convert, size, sink_, nullptr);
+        gst_bin_add_many(GST_BIN(pipeline_), source, upright_, scale_, convert, size, sink_,
+                         nullptr);
+        gst_element_link_many(upright_, scale_, convert, size, sink_, nullptr);
         g_signal_connect(source, "autoplug-continue", G_CALLBACK(&PictureOnly), nullptr);
         g_signal_connect(source, "pad-added", G_CALLBACK(&OnPadAdded), this);
         g_signal_connect(pipeline_, "deep-element-added", G_CALLBACK(&OneThread), nullptr);
@@ -134,9 +136,17 @@ class GstThumbnailSource : public IThumbnailSource {
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
         auto* self = static_cast<GstThumbnailSource*>(data);
         if (!self->video_ && CapsName(pad) == "video/x-raw") {
-            GstPad* input = gst_element_get_static_pad(self->scale_, "sink");
+            // The picture is stood upright before it is scaled down; a format
+            // videoflip does not take goes to the scaler as it is.
+            GstPad* input = gst_element_get_static_pad(self->upright_, "sink");
             self->video_ = gst_pad_link(pad, input) == GST_PAD_LINK_OK;
             gst_object_unref(input);
+            if (!self->video_) {
+                gst_element_unlink(self->upright_, self->scale_);
+                input = gst_element_get_static_pad(self->scale_, "sink");
+                self->video_ = gst_pad_link(pad, input) == GST_PAD_LINK_OK;
+                gst_object_unref(input);
+            }
             if (self->video_)
                 return;
         }
@@ -151,8 +161,9 @@ class GstThumbnailSource : public IThumbnailSource {
 
     std::string uri_;
     GstElement* pipeline_ = nullptr;
-    GstElement* scale_ = nullptr;  // owned by the pipeline
-    GstElement* sink_ = nullptr;   // owned by the pipeline
+    GstElement* upright_ = nullptr;  // owned by the pipeline
+    GstElement* scale_ = nullptr;    // owned by the pipeline
+    GstElement* sink_ = nullptr;     // owned by the pipeline
     std::atomic<bool> video_{false};
     HRESULT broken_ = S_OK;
 };

@@ -487,6 +487,36 @@ TEST_F(VideoPathX11, APictureThatGrowsMidwayIsShownWholeAtItsNewSize) {
     EXPECT_TRUE(PlaysOn(500));
 }
 
+// A phone's clip is stored lying on its side, with a tag saying how to turn
+// it: colour bars of 320 x 180 that want a quarter turn anticlockwise are
+// shown 180 wide and 320 high, the bars running from blue at the top to grey
+// at the bottom.
+TEST_F(VideoPathX11, AClipStoredOnItsSideIsShownUpright) {
+    const std::string stored = dir.filePath("stored.mp4").toStdString();
+    const std::string clip = dir.filePath("side.mp4").toStdString();
+    ASSERT_TRUE(
+        Ffmpeg("-f lavfi -i smptebars=s=320x180:r=25:d=3 -c:v libx264 -preset ultrafast "
+               "-pix_fmt yuv420p " +
+               stored));
+    ASSERT_TRUE(Ffmpeg("-i " + stored + " -c copy -metadata:s:v:0 rotate=90 " + clip));
+    ASSERT_NO_FATAL_FAILURE(Play(clip, QSize(180, 320)));
+    ASSERT_TRUE(PlaysOn(400));
+    EXPECT_EQ(SinkSize(), QSize(180, 320));
+    const QImage shot = Shot();
+    struct Bar {
+        int y;
+        QRgb colour;
+    };
+    for (const Bar& bar :
+         {Bar{20, qRgb(0, 0, 191)}, Bar{160, qRgb(0, 191, 0)}, Bar{300, qRgb(191, 191, 191)}})
+        for (int x : {20, 60, 100}) {
+            const QRgb seen = shot.pixel(x, bar.y);
+            EXPECT_NEAR(qRed(seen), qRed(bar.colour), 24) << x << "," << bar.y;
+            EXPECT_NEAR(qGreen(seen), qGreen(bar.colour), 24) << x << "," << bar.y;
+            EXPECT_NEAR(qBlue(seen), qBlue(bar.colour), 24) << x << "," << bar.y;
+        }
+}
+
 }  // namespace
 }  // namespace tavimo
 

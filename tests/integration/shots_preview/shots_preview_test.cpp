@@ -20,6 +20,7 @@
 #include "engine/screenshot.h"
 #include "support/fake_dialogs.h"
 #include "support/gst_player.h"
+#include "support/shell.h"
 #include "view/seek_preview.h"
 #include "view/sliders.h"
 
@@ -60,6 +61,16 @@ void MakeMedia() {
     // Key frames at 0, 2 and 4 s: red until 2 s, blue from there on.
     ASSERT_TRUE(Launch(Part("red", 50) + Part("blue", 60) + Encode("keys.mp4", 50)));
     std::ofstream(gDir / "night.srt") << "1\n00:00:00,000 --> 00:00:10,000\nWWWWWWWW\n";
+    // Red on the left, blue on the right, stored with a tag that asks for a
+    // quarter turn anticlockwise, as a phone stores a clip filmed upright.
+    const std::string stored = (gDir / "stored.mp4").string();
+    ASSERT_TRUE(
+        test::Ffmpeg("-f lavfi -i color=red:s=320x360:r=25:d=3 -f lavfi -i "
+                     "color=blue:s=320x360:r=25:d=3 -filter_complex hstack -c:v libx264 "
+                     "-preset ultrafast -pix_fmt yuv420p " +
+                     stored));
+    ASSERT_TRUE(test::Ffmpeg("-i " + stored + " -c copy -metadata:s:v:0 rotate=90 " +
+                             (gDir / "side.mp4").string()));
     ASSERT_TRUE(
         Launch("audiotestsrc num-buffers=200 samplesperbuffer=882 ! audioconvert ! "
                "avenc_aac ! aacparse ! mp4mux ! filesink location=" +
@@ -197,6 +208,27 @@ TEST_F(ShotsPreviewTest, ScreenshotIsTheClipsPictureWithItsSubtitleAndNeverOverw
     record.StepFrame(-1);
     EXPECT_EQ(Shoot().toStdString(), (folder / "night 0-00-01.000.png").string());
     EXPECT_TRUE(dialogs->CallsOf(platform::ScriptedDialogs::Kind::MessageBox).empty());
+}
+
+// A clip stored on its side is saved and previewed upright, as it is shown:
+// the PNG is 360 x 640, blue above and red below, and so is the seek bar's
+// thumbnail, 160 wide.
+TEST_F(ShotsPreviewTest, AClipStoredOnItsSideIsSavedAndPreviewedUpright) {
+    const fs::path pictures = UsePictures("upright");
+    frame->move(100, 700);  // room above the bar
+    PlayerRecord& record = Open("side.mp4");
+    record.TogglePause();
+    const QImage shot(Shoot());
+    ASSERT_EQ(shot.size(), QSize(360, 640));
+    EXPECT_TRUE(Blue(Mean(shot, QRect(0, 0, 360, 300))));
+    EXPECT_TRUE(Red(Mean(shot, QRect(0, 340, 360, 300))));
+
+    ShownAt(0.5);
+    const QImage thumbnail = frame->Preview().Thumbnail();
+    ASSERT_EQ(thumbnail.size(), QSize(160, 284));
+    EXPECT_TRUE(Blue(Mean(thumbnail, QRect(0, 0, 160, 130))));
+    EXPECT_TRUE(Red(Mean(thumbnail, QRect(0, 154, 160, 130))));
+    record.CloseClip();
 }
 
 // A file where the folder should be: a box names the folder and says why,
