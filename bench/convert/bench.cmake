@@ -6,3 +6,10 @@ if(TAVIMO_BUILD_UI)
     target_link_libraries(convert_bench PRIVATE tavimo_ui PkgConfig::GSTCHECK_BENCH
         benchmark::benchmark)
 endif()
+
+# Standing a phone's clip upright: videoflip against tavimoupright.
+if(TAVIMO_BUILD_UI)
+    add_executable(upright_bench ${CMAKE_CURRENT_LIST_DIR}/upright_bench.cpp)
+    target_link_libraries(upright_bench PRIVATE tavimo_ui PkgConfig::GSTCHECK_BENCH
+        benchmark::benchmark)
+endif()

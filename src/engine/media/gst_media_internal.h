@@ -50,12 +50,6 @@ HRESULT ResolveUri(const std::string& text, std::string* uri, bool* network);
 // 12 bits, no alpha); UNKNOWN when the pad is 8-bit, RGB or has alpha.
 GstVideoFormat ShallowFormatOf(GstPad* pad);
 
-// A videoflip that turns the pictures as the stream's orientation tag says
-// (a phone's clip is stored lying on its side, with a tag saying how to
-// turn it) and passes them on untouched without one. Floating; null when
-// the element is missing. Any thread.
-GstElement* NewUprightFlip();
-
 // How the converter is built for one video stream (see PlanConverter).
 struct ConverterPlan {
     GstVideoFormat format = GST_VIDEO_FORMAT_UNKNOWN;   // the stream's own

@@ -6,10 +6,9 @@
 #include <fstream>
 #include <vector>
 
-#include <gst/base/gstbasetransform.h>
-
 #include "engine/media/gst_filter_wrappers.h"
 #include "engine/media/gst_media_internal.h"
+#include "engine/media/gst_upright.h"
 #include "engine/media/swscale_convert.h"
 
 namespace tavimo::gst_internal {
@@ -157,17 +156,6 @@ ConverterPlan PlanConverter(GstPad* pad) {
     return plan;
 }
 
-GstElement* NewUprightFlip() {
-    GstElement* flip = gst_element_factory_make("videoflip", nullptr);
-    if (!flip)
-        return nullptr;
-    gst_util_set_object_arg(G_OBJECT(flip), "video-direction", "auto");
-    // Until a tag turns it, videoflip copies each frame as it is; it is made
-    // to pass them on, as it does itself once a tag turns it back.
-    gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(flip), TRUE);
-    return flip;
-}
-
 GstElement* MakeConverter(const ConverterPlan& plan) {
     std::vector<GstElement*> chain;
     if (plan.shallow != GST_VIDEO_FORMAT_UNKNOWN) {
@@ -311,7 +299,7 @@ bool GstGraph::LinkVideo(GstPad* pad) {
 // The picture stands upright behind the converter, in front of the mixer,
 // so that the subtitles are drawn on it as it is shown. The element that
 // now ends the path from `converter`: the flip, or the converter when
-// videoflip is missing. Lock held.
+// the turning element cannot be made. Lock held.
 GstElement* GstGraph::Upright(GstElement* converter) {
     GstElement* flip = NewUprightFlip();
     if (!flip)

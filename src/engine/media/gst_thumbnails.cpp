@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/media/gst_media_internal.h"
+#include "engine/media/gst_upright.h"
 
 namespace tavimo::gst_internal {
 namespace {
@@ -136,17 +137,10 @@ class GstThumbnailSource : public IThumbnailSource {
     static void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
         auto* self = static_cast<GstThumbnailSource*>(data);
         if (!self->video_ && CapsName(pad) == "video/x-raw") {
-            // The picture is stood upright before it is scaled down; a format
-            // videoflip does not take goes to the scaler as it is.
+            // The picture is stood upright before it is scaled down.
             GstPad* input = gst_element_get_static_pad(self->upright_, "sink");
             self->video_ = gst_pad_link(pad, input) == GST_PAD_LINK_OK;
             gst_object_unref(input);
-            if (!self->video_) {
-                gst_element_unlink(self->upright_, self->scale_);
-                input = gst_element_get_static_pad(self->scale_, "sink");
-                self->video_ = gst_pad_link(pad, input) == GST_PAD_LINK_OK;
-                gst_object_unref(input);
-            }
             if (self->video_)
                 return;
         }

@@ -36,6 +36,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_tracks_pictures.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_current_image.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_thumbnails.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_upright.cpp
         ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp
         ${CMAKE_CURRENT_LIST_DIR}/avcodec_audio_decoder.cpp
         ${CMAKE_CURRENT_LIST_DIR}/avcodec_video_decoder.cpp

@@ -55,6 +55,13 @@ tavimo_test(NAME avcodec_decoders_test
     LIBS tavimo_ui PkgConfig::GSTCHECK
     LABELS integration)
 
+# Standing a clip's pictures upright: turns against values written out, and
+# the element in a GstHarness.
+tavimo_test(NAME upright_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/upright_test.cpp
+    LIBS tavimo_ui PkgConfig::GSTCHECK
+    LABELS integration)
+
 # The display's colour converter on libswscale: pixels against values written
 # out, and a scaled picture filtered rather than sampled.
 tavimo_test(NAME swscale_convert_test
