@@ -2,13 +2,15 @@
 // values written out, the byte planes' block path against the element by
 // element one at odd sizes, and the element in a GstHarness: a tag turns
 // the caps and the pixels, no tag passes the very buffer on, and a format
-// that cannot turn passes unturned.
+// that cannot turn passes unturned; odd sizes of each kind of plane turn
+// whole and back.
 #include <gst/check/gstharness.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -192,6 +194,73 @@ TEST_F(UprightElement, AFormatThatCannotTurnPassesUnturned) {
     auto [out, size] = Push(frame);
     EXPECT_EQ(size, "4x2");
     EXPECT_EQ(out, frame);
+}
+
+// Odd sizes in each kind of plane (4:2:0 with its chroma rounded up,
+// interleaved chroma, three- and four-byte pixels, rows padded): the top
+// left corner of a clockwise turn ends at the top right, and a second
+// element turning back gives every visible byte of every plane again.
+TEST_F(UprightElement, OddSizesTurnEveryPlaneWholeAndBack) {
+    for (const char* format : {"I420", "NV12", "RGB", "BGRx", "GRAY8"}) {
+        SCOPED_TRACE(format);
+        TearDown();
+        SetUp();
+        const std::string caps = std::string("video/x-raw,framerate=25/1,format=") + format;
+        gst_harness_set_src_caps_str(harness, (caps + ",width=15,height=9").c_str());
+        Tag("rotate-90");
+        auto info = [&](const char* size) {
+            GstVideoInfo v;
+            GstCaps* parsed = gst_caps_from_string((caps + size).c_str());
+            gst_video_info_from_caps(&v, parsed);
+            gst_caps_unref(parsed);
+            return v;
+        };
+        GstVideoInfo in = info(",width=15,height=9");
+        Plane frame(in.size);
+        for (size_t i = 0; i < frame.size(); ++i)
+            frame[i] = uint8_t(i % 199 + 1);
+        frame[0] = 0;  // the top left corner's first byte
+        auto [turned, size] = Push(frame);
+        ASSERT_EQ(size, "9x15");
+        const GstVideoInfo out = info(",width=9,height=15");
+        const int pixel = GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
+        EXPECT_EQ(turned[size_t(8 * pixel)], 0) << "the top right corner";
+
+        GstElement* back = NewUprightFlip();
+        GstHarness* undo = gst_harness_new_with_element(back, "sink", "src");
+        gst_object_unref(gst_object_ref_sink(back));
+        gst_harness_set_src_caps_str(undo, (caps + ",width=9,height=15").c_str());
+        gst_harness_push_event(undo, gst_event_new_tag(gst_tag_list_new(GST_TAG_IMAGE_ORIENTATION,
+                                                                        "rotate-270", nullptr)));
+        ASSERT_EQ(gst_harness_push(undo, gst_buffer_new_memdup(turned.data(), turned.size())),
+                  GST_FLOW_OK);
+        GstBuffer* again = gst_harness_pull(undo);
+        GstVideoFrame a, b;
+        GstBuffer* original = gst_buffer_new_memdup(frame.data(), frame.size());
+        ASSERT_TRUE(gst_video_frame_map(&a, &in, original, GST_MAP_READ));
+        ASSERT_TRUE(gst_video_frame_map(&b, &in, again, GST_MAP_READ));
+        bool same = true;
+        for (guint p = 0; p < GST_VIDEO_FRAME_N_PLANES(&a); ++p) {
+            guint comp = 0;
+            while (GST_VIDEO_FORMAT_INFO_PLANE(in.finfo, comp) != p)
+                ++comp;
+            const size_t rowBytes = size_t(GST_VIDEO_FRAME_COMP_WIDTH(&a, comp)) *
+                                    GST_VIDEO_FRAME_COMP_PSTRIDE(&a, comp);
+            for (int y = 0; y < GST_VIDEO_FRAME_COMP_HEIGHT(&a, comp); ++y)
+                same = same &&
+                       std::memcmp(static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&a, p)) +
+                                       y * GST_VIDEO_FRAME_PLANE_STRIDE(&a, p),
+                                   static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&b, p)) +
+                                       y * GST_VIDEO_FRAME_PLANE_STRIDE(&b, p),
+                                   rowBytes) == 0;
+        }
+        EXPECT_TRUE(same) << "turned back";
+        gst_video_frame_unmap(&a);
+        gst_video_frame_unmap(&b);
+        gst_buffer_unref(original);
+        gst_buffer_unref(again);
+        gst_harness_teardown(undo);
+    }
 }
 
 }  // namespace
