@@ -51,7 +51,6 @@ MixResult CSubtitles::CheckInputType(const VideoFormat& format) {
         wrapped_.valid = false;
     }
     accepted_ = format;
-    layoutWidth_ = format.width;
     return MixResult::Ok;
 }
 

@@ -247,7 +247,6 @@ class CSubtitles {
     const SubtitleTrack& track_;
     MixerShared& shared_;
     std::optional<VideoFormat> accepted_;
-    int32_t layoutWidth_ = 0;  // centres text: the accepted width, 0 before
     int32_t cursor_ = 0;
     QImage bitmap_;  // TextBitmap: the accepted size, top-down
     // Rows of bitmap_ given the opaque black a filled RGB32 image starts

@@ -257,7 +257,9 @@ double CSubtitles::Squeeze() const {
 }
 
 int32_t CSubtitles::SquareLayoutWidth() const {
-    return static_cast<int32_t>(std::lround(layoutWidth_ / Squeeze()));
+    // Text is centred on the accepted width (0 before one is accepted).
+    const int32_t width = accepted_ ? accepted_->width : 0;
+    return static_cast<int32_t>(std::lround(width / Squeeze()));
 }
 
 const std::string& CSubtitles::VisiblePart(const std::string& text) {
