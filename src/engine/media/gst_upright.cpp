@@ -264,8 +264,6 @@ gboolean SetInfo(GstVideoFilter* filter, GstCaps*, GstVideoInfo* in, GstCaps*, G
     if (!Turnable(GST_VIDEO_INFO_FORMAT(in)) || (Swaps(method) && !swapped) ||
         (!Swaps(method) && !same))
         method = GST_VIDEO_ORIENTATION_IDENTITY;
-    if (Swaps(method) && same && in->width != in->height)
-        method = GST_VIDEO_ORIENTATION_IDENTITY;
     self->active = method;
     gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(filter),
                                        method == GST_VIDEO_ORIENTATION_IDENTITY);
