@@ -10,15 +10,27 @@ extern "C" {
 #include "engine/media/swscale_formats.h"
 
 namespace tavimo::swscale_internal {
+namespace {
+
+// libswscale 6.7 follows a wild pointer when it takes a picture in slices
+// and shrinks it about 127 times or more either way (1280 columns into 10;
+// a 1080-line picture into a window 8 lines high): such pictures go whole.
+constexpr int kMostShrinkInSlices = 64;
+
+}  // namespace
 
 // `src` (libswscale's plane order) taken by `context` from its first row
 // to `height`: at once, or with `strips` of `bands` in slices (the frame's
 // rows above the first strip, the strip, the frame's rows to the next, and
 // so on), as libswscale takes a picture given in slices from top to bottom.
-// False when libswscale refuses a slice.
+// False when libswscale refuses a slice, or would read astray in slices
+// (the picture shrinks too far into the place).
 bool FrameConverter::Slices(SwsContext* context, const uint8_t* const src[4],
                             const int srcStride[4], int height, const Band* bands, int strips,
                             uint8_t* const dst[4], const int dstStride[4]) const {
+    if (strips > 0 && (key_.inWidth >= kMostShrinkInSlices * key_.place.w ||
+                       key_.inHeight >= kMostShrinkInSlices * key_.place.h))
+        return false;
     const int chromaShift = av_pix_fmt_desc_get(in_->av)->log2_chroma_h;
     // Rows `y`..`y + rows` of the frame, or of `strip` (which begins at y).
     auto slice = [&](int y, int rows, const Band* strip) {

@@ -7,11 +7,15 @@
 // were given. The output frame ends where the page begins; the input has
 // 64 bytes before it, as decoders' pictures have rows below the picture
 // (libswscale reads a few bytes past the last row of some formats: RGB 64x36
-// scaled to 1x97 did). The input is
+// scaled to 1x97 did). Flag 64 gives a strip of other rows over the middle
+// third of the picture, fenced too, as the mixer hands its drawing over (in
+// slices, libswscale followed a wild pointer shrinking 320 columns into 2).
+// The input is
 //   [in format] [out format] [in w, h] [out w, h as 2 bytes each] [flags] [pixels...]
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -77,6 +81,26 @@ int SizeAt(const uint8_t* data, int most) {
     return 1 + (data[0] | data[1] << 8) % most;
 }
 
+// A strip over the middle third of `in`'s rows, on whole rows of any
+// chroma, read from `rows` (laid out as `in`); none where the picture is
+// too short for one.
+int MiddleStrip(const GstVideoInfo& in, const uint8_t* rows,
+                tavimo::swscale_internal::FrameConverter::Band& strip) {
+    constexpr int kStep = 4;  // the tallest chroma row of the table
+    strip.first = in.height / 3 / kStep * kStep;
+    strip.rows = std::min(in.height, strip.first + std::max(kStep, strip.first)) - strip.first;
+    if (strip.first == 0 || strip.rows <= 0)
+        return 0;
+    for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&in); ++p) {
+        gint comp[GST_VIDEO_MAX_COMPONENTS];
+        gst_video_format_info_component(in.finfo, p, comp);
+        const int sub = GST_VIDEO_FORMAT_INFO_H_SUB(in.finfo, comp[0]);
+        strip.stride[p] = GST_VIDEO_INFO_PLANE_STRIDE(&in, p);
+        strip.data[p] = rows + in.offset[p] + size_t(strip.stride[p]) * size_t(strip.first >> sub);
+    }
+    return 1;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -96,9 +120,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     in.colorimetry.range = flags & 8 ? GST_VIDEO_COLOR_RANGE_0_255 : GST_VIDEO_COLOR_RANGE_16_235;
     in.par_n = flags & 16 ? 4 : 1;
     in.par_d = flags & 32 ? 3 : 1;
-    Fenced source(in.size, 64), target(out.size, 0);
-    for (size_t i = 0; i < in.size; ++i)
+    Fenced source(in.size, 64), other(in.size, 64), target(out.size, 0);
+    for (size_t i = 0; i < in.size; ++i) {
         source.data()[i] = size > kHeader ? data[kHeader + i % (size - kHeader)] : 0;
+        other.data()[i] = uint8_t(~source.data()[i]);
+    }
+    tavimo::swscale_internal::FrameConverter::Band strip;
+    const int strips = flags & 64 ? MiddleStrip(in, other.data(), strip) : 0;
     const uint8_t* src[4] = {};
     uint8_t* dst[4] = {};
     for (int p = 0; p < 4; ++p) {
@@ -106,8 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         dst[p] = target.data() + out.offset[p];
     }
     tavimo::swscale_internal::FrameConverter converter;
-    converter.Convert(in, src, out, dst, flags & 1);
-    if (!source.Untouched() || !target.Untouched())
+    converter.Convert(in, src, out, dst, flags & 1, &strip, strips);
+    if (!source.Untouched() || !other.Untouched() || !target.Untouched())
         abort();
     return 0;
 }

@@ -367,24 +367,26 @@ TEST_F(SwscaleConvert, ABandBesideTheFrameConvertsAsTheFrameWithItsRowsIn) {
     const struct {
         const char* name;
         const char* in;
-        int width, height;  // of the input; the output is 64x48 BGRx, or the input's size
+        int width, height;  // of the input
         int strips[2][2];   // first row and rows of each strip (0 rows: none)
-        bool scaled;
+        int out[2];         // the BGRx output's size; none: the input's
     } rows[] = {
-        {"I420 straight to RGB", "I420", 64, 48, {{10, 12}, {0, 0}}, false},
-        {"YV12, chroma planes swapped", "YV12", 64, 48, {{10, 12}, {0, 0}}, false},
-        {"NV12, made planar first", "NV12", 64, 48, {{10, 12}, {0, 0}}, false},
-        {"YUY2, packed", "YUY2", 64, 48, {{9, 12}, {0, 0}}, false},
-        {"I420 scaled down first", "I420", 96, 72, {{30, 20}, {0, 0}}, true},
-        {"band down to the last row", "I420", 64, 48, {{40, 8}, {0, 0}}, false},
-        {"odd height, band down to it", "I420", 64, 47, {{40, 7}, {0, 0}}, false},
-        {"odd width: a copy with the band over it", "I420", 37, 48, {{10, 12}, {0, 0}}, false},
-        {"I420, strips at top and bottom", "I420", 64, 48, {{4, 6}, {36, 8}}, false},
-        {"NV12, strips at top and bottom", "NV12", 64, 48, {{4, 6}, {36, 8}}, false},
-        {"strips on the first and the last row", "I420", 64, 48, {{0, 4}, {44, 4}}, false},
-        {"odd height, strips at both ends", "I420", 64, 47, {{0, 2}, {40, 7}}, false},
-        {"I420 halved by 2x2 blocks, two strips", "I420", 128, 96, {{10, 12}, {60, 36}}, true},
-        {"odd width, two strips over the copy", "I420", 37, 48, {{2, 6}, {30, 12}}, false},
+        {"I420 straight to RGB", "I420", 64, 48, {{10, 12}, {0, 0}}, {}},
+        {"YV12, chroma planes swapped", "YV12", 64, 48, {{10, 12}, {0, 0}}, {}},
+        {"NV12, made planar first", "NV12", 64, 48, {{10, 12}, {0, 0}}, {}},
+        {"YUY2, packed", "YUY2", 64, 48, {{9, 12}, {0, 0}}, {}},
+        {"I420 scaled down first", "I420", 96, 72, {{30, 20}, {0, 0}}, {64, 48}},
+        {"band down to the last row", "I420", 64, 48, {{40, 8}, {0, 0}}, {}},
+        {"odd height, band down to it", "I420", 64, 47, {{40, 7}, {0, 0}}, {}},
+        {"odd width: a copy with the band over it", "I420", 37, 48, {{10, 12}, {0, 0}}, {}},
+        {"I420, strips at top and bottom", "I420", 64, 48, {{4, 6}, {36, 8}}, {}},
+        {"NV12, strips at top and bottom", "NV12", 64, 48, {{4, 6}, {36, 8}}, {}},
+        {"strips on the first and the last row", "I420", 64, 48, {{0, 4}, {44, 4}}, {}},
+        {"odd height, strips at both ends", "I420", 64, 47, {{0, 2}, {40, 7}}, {}},
+        {"I420 halved by 2x2 blocks, two strips", "I420", 128, 96, {{10, 12}, {60, 36}}, {64, 48}},
+        {"odd width, two strips over the copy", "I420", 37, 48, {{2, 6}, {30, 12}}, {}},
+        {"shrunk 160 times across", "I420", 1280, 48, {{10, 12}, {0, 0}}, {8, 8}},
+        {"shrunk 135 times down", "I420", 64, 1080, {{900, 100}, {0, 0}}, {64, 8}},
     };
     auto picture = [](int c, int x, int y) { return 20 + (c * 50 + x * 7 + y * 13) % 200; };
     auto text = [](int c, int x, int y) { return 30 + (c * 90 + x * 3 + y * 5) % 200; };
@@ -404,8 +406,8 @@ TEST_F(SwscaleConvert, ABandBesideTheFrameConvertsAsTheFrameWithItsRowsIn) {
             return inBand(c, y) ? text(c, x, y) : picture(c, x, y);
         });
         GstVideoInfo out;
-        gst_video_info_set_format(&out, GST_VIDEO_FORMAT_BGRx, row.scaled ? 64 : row.width,
-                                  row.scaled ? 48 : row.height);
+        gst_video_info_set_format(&out, GST_VIDEO_FORMAT_BGRx, row.out[0] ? row.out[0] : row.width,
+                                  row.out[1] ? row.out[1] : row.height);
         GstVideoFrame f, b, w;
         ASSERT_TRUE(gst_video_frame_map(&f, &in, frame, GST_MAP_READ) &&
                     gst_video_frame_map(&b, &in, band, GST_MAP_READ) &&
