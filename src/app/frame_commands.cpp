@@ -127,7 +127,7 @@ void CMainFrame::OnStretch(int id) {
         view_->StretchVideo(step.dx, step.dy);
         return;
     }
-    setGeometry(geometry().adjusted(-step.dx, -step.dy, step.dx, step.dy));
+    view_->ResizeFrameBy(step);
 }
 
 void CMainFrame::OnDeleteFile(int) {

@@ -165,7 +165,11 @@ void CTavimoView::StretchVideo(int dx, int dy) {
     RECT dest;
     record_->pWC->GetVideoPosition(nullptr, &dest);
     dest = RECT{dest.left - dx, dest.top - dy, dest.right + dx, dest.bottom + dy};
-    if (dest.Width() > 0 && dest.Height() > 0)
+    // The picture's frames are made at the rectangle's size: held down, the
+    // keys grew them to hundreds of megabytes each, past what X can place.
+    const bool bounded =
+        (dx <= 0 || dest.Width() <= 2 * width()) && (dy <= 0 || dest.Height() <= 2 * height());
+    if (dest.Width() > 0 && dest.Height() > 0 && bounded)
         record_->pWC->SetVideoPosition(nullptr, &dest);
     PaintBorders();
 }
@@ -346,9 +350,23 @@ void CTavimoView::wheelEvent(QWheelEvent* event) {
         ResizeFrameBy(step);
 }
 
+// As Windows keeps a window within its largest size, the desktop's: held
+// down, the keys grew the frame past what X can place (32767 pixels), and
+// the picture's frames with it to hundreds of megabytes each.
 void CTavimoView::ResizeFrameBy(Step step) {
     QWidget* frame = window();
-    frame->setGeometry(frame->geometry().adjusted(-step.dx, -step.dy, step.dx, step.dy));
+    const QRect now = frame->geometry();
+    QRect grown = now.adjusted(-step.dx, -step.dy, step.dx, step.dy);
+    const QSize most = frame->screen()->virtualSize();
+    if (step.dx > 0 && grown.width() > most.width()) {
+        grown.setLeft(now.left());
+        grown.setRight(now.right());
+    }
+    if (step.dy > 0 && grown.height() > most.height()) {
+        grown.setTop(now.top());
+        grown.setBottom(now.bottom());
+    }
+    frame->setGeometry(grown);
 }
 
 void CTavimoView::contextMenuEvent(QContextMenuEvent* event) {

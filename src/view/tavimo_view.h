@@ -56,8 +56,12 @@ class CTavimoView : public QWidget, public VideoWindow {
     // the frame fits the video.
     void ResetVideoSize();
     // The picture's rectangle grows by dx and dy on each side (negative
-    // shrinks); a result without area is refused. Logical pixels.
+    // shrinks); a result without area, or growing past twice the view's size
+    // either way, is refused. Logical pixels.
     void StretchVideo(int dx, int dy);
+    // The frame grows by the step on each side (negative shrinks), about its
+    // centre; it grows no larger than the desktop either way. Logical pixels.
+    void ResizeFrameBy(Step step);
     // The whole view is painted again at once; without a graph it is all black.
     void Redraw();
     // The view outside the picture is painted black again.
@@ -110,7 +114,6 @@ class CTavimoView : public QWidget, public VideoWindow {
     void RepaintVideo();
     void HideTick();
     void DragSubtitles(int y);
-    void ResizeFrameBy(Step step);
     // The frame's size (logical pixels) that fits a picture of `native`
     // video pixels, and the resize that keeps the frame in the work area.
     QSize FittedFrameSize(QSize native) const;

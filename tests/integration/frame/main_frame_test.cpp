@@ -469,6 +469,13 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     frame.f->resize(700, 500);
     QTest::qWait(250);
     EXPECT_EQ(frame.sliders->SeekBar()->CurrentSeconds(), 12);
+    const int tallest = frame.f->screen()->virtualSize().height();
+    for (int i = 0; i < 100; ++i)  // the taller key held down
+        frame.f->OnCommand(ID_STRETCH_TALLER);
+    EXPECT_LE(frame.f->height(), tallest) << "no taller than the desktop";
+    EXPECT_GT(frame.f->height(), tallest - 20);
+    frame.f->resize(700, 500);
+    QTest::qWait(30);
     QWidget* surface = frame.view->Surface();
     const QRect full = frame.view->rect();
     EXPECT_TRUE(surface->isVisible());
@@ -478,6 +485,11 @@ TEST(TavimoViewTest, PictureFollowsTheViewAndTheTimerTheClip) {
     frame.view->StretchVideo(-1000, -1000);  // no picture left: refused
     EXPECT_TRUE(surface->isVisible());
     EXPECT_EQ(surface->geometry(), full.adjusted(10, 5, -10, -5));
+    frame.view->StretchVideo(full.width(), 0);  // past twice the view's width: refused
+    EXPECT_EQ(surface->geometry(), full.adjusted(10, 5, -10, -5));
+    frame.view->StretchVideo(full.width() / 2, full.height() / 2);  // twice, about: taken
+    EXPECT_EQ(surface->geometry(), full.adjusted(10 - full.width() / 2, 5 - full.height() / 2,
+                                                 full.width() / 2 - 10, full.height() / 2 - 5));
     frame.record.FullScreen = true;
     frame.view->ResetVideoSize();
     EXPECT_EQ(surface->geometry(), full);
