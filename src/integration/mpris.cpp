@@ -197,6 +197,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
         mpris_->AnnounceSeek(target);
     }
     void OpenUri(const QString& uri) {
+        if (uri.trimmed().isEmpty())
+            return;  // opened as a file without a name, it asked for one in a dialog
         // Answered first: opening may show a box.
         QMetaObject::invokeMethod(
             mpris_, [mpris = mpris_, uri] { mpris->Port().Open(uri); }, Qt::QueuedConnection);

@@ -4,7 +4,7 @@
 // client of its own as a desktop would, driving the main frame's player on
 // GStreamer (fake sinks) over a 30 s clip with a key frame every 10 s:
 // positions land on the frame asked for, and offsets and positions at the
-// ends of the 64-bit range stay inside the clip.
+// ends of the 64-bit range stay inside the clip; an empty address opens nothing.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -97,6 +97,8 @@ TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
         EXPECT_NEAR(frame_test::Position(record), landed, 400'000);  // within a frame
         EXPECT_EQ(commands.size() == 1 && commands.at(0).at(0).toInt() == ID_NEXT_FILE, next);
     }
+    ASSERT_TRUE(Call("OpenUri", {QString(" ")}));
+    EXPECT_EQ(record.ClipPath, clip) << "an empty address opens nothing";
 }
 
 using platform::IdleInhibit;
