@@ -276,12 +276,34 @@ bool ParseTimeLine(std::string_view line, int64_t& start, int64_t& end) {
     return true;
 }
 
-// One block after its time line: the overlap with the previous entry, the
-// text lines up to an empty line or the end of the file, the entry.
-void ReadSubRipBlock(SubtitleReader& reader, int64_t start, int64_t end, std::string& line) {
-    if (!reader.entries().empty() && start < reader.entries().back().end) {
-        reader.SetLastEnd(start - 500);
+// A block that starts while the last entry is still shown ends that entry
+// 500 ms before the block starts. Where that would leave the entry nothing
+// (it started less than 500 ms before), the entry ends where the block
+// starts, and a block that starts with it joins it, its lines below (two
+// speakers' lines given as two blocks). A block that starts before it (the
+// file out of order) leaves it as it is. Returns whether `entry` joined.
+bool Overlap(SubtitleEntry* last, SubtitleEntry& entry) {
+    if (!last || entry.start >= last->end || entry.start < last->start)
+        return false;
+    if (entry.start - 500 > last->start) {
+        last->end = entry.start - 500;
+    } else if (entry.start > last->start) {
+        last->end = entry.start;
+    } else {
+        if (!entry.text.empty()) {
+            last->text += (last->text.empty() ? "" : "\n") + entry.text;
+            last->lines = static_cast<int16_t>(
+                std::min<int>(last->lines + entry.lines, std::numeric_limits<int16_t>::max()));
+        }
+        last->end = std::max(last->end, entry.end);
+        return true;
     }
+    return false;
+}
+
+// One block after its time line: the text lines up to an empty line or the
+// end of the file, the entry, and its overlap with the last one.
+void ReadSubRipBlock(SubtitleReader& reader, int64_t start, int64_t end, std::string& line) {
     SubtitleEntry entry;
     entry.start = start;
     entry.end = end;
@@ -292,7 +314,8 @@ void ReadSubRipBlock(SubtitleReader& reader, int64_t start, int64_t end, std::st
         entry.text.append(line);
         entry.lines = AddLine(entry.lines);
     }
-    reader.Append(std::move(entry));
+    if (!Overlap(reader.Last(), entry))
+        reader.Append(std::move(entry));
 }
 
 }  // namespace

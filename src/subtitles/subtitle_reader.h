@@ -64,12 +64,9 @@ class SubtitleReader {
     // Adds one entry (copied); dropped when memory runs out or the list
     // already holds kMaxSubtitleEntries.
     void Append(SubtitleEntry entry);
-    // Sets the end (ms) of the last entry; nothing when there is none.
-    void SetLastEnd(int64_t end) {
-        if (!entries_.empty()) {
-            entries_.back().end = end;
-        }
-    }
+    // The last entry, for the reader of the next one to change; null when
+    // there is none.
+    SubtitleEntry* Last() { return entries_.empty() ? nullptr : &entries_.back(); }
 
     const SubtitleEntries& entries() const { return entries_; }
     // Moves the entries out; the reader's list is empty afterwards.
