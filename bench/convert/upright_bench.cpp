@@ -74,7 +74,7 @@ BENCHMARK(BM_Upright)->Apply(AllCases);
 
 int main(int argc, char** argv) {
     gst_init(&argc, &argv);
-    gst_object_unref(gst_object_ref_sink(tavimo::NewUprightFlip()));  // registers it
+    gst_object_unref(gst_object_ref_sink(tavimo::NewUpright()));  // registers it
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

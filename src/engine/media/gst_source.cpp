@@ -298,19 +298,19 @@ bool GstGraph::LinkVideo(GstPad* pad) {
 
 // The picture stands upright behind the converter, in front of the mixer,
 // so that the subtitles are drawn on it as it is shown. The element that
-// now ends the path from `converter`: the flip, or the converter when
-// the turning element cannot be made. Lock held.
+// now ends the path from `converter`: the turning element, or the converter
+// when it cannot be made. Lock held.
 GstElement* GstGraph::Upright(GstElement* converter) {
-    GstElement* flip = NewUprightFlip();
-    if (!flip)
+    GstElement* upright = NewUpright();
+    if (!upright)
         return converter;
-    gst_bin_add(GST_BIN(pipeline_), flip);
-    if (!gst_element_link(converter, flip)) {
-        gst_bin_remove(GST_BIN(pipeline_), flip);
+    gst_bin_add(GST_BIN(pipeline_), upright);
+    if (!gst_element_link(converter, upright)) {
+        gst_bin_remove(GST_BIN(pipeline_), upright);
         return converter;
     }
-    gst_element_sync_state_with_parent(flip);
-    return flip;
+    gst_element_sync_state_with_parent(upright);
+    return upright;
 }
 
 // A queue of `frames` pictures in front of the converter (see PlanConverter).

@@ -47,7 +47,7 @@ class GstThumbnailSource : public IThumbnailSource {
         GstElement* source = gst_element_factory_make("uridecodebin", nullptr);
         scale_ = gst_element_factory_make("videoscale", nullptr);
         GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
-        upright_ = NewUprightFlip();
+        upright_ = NewUpright();
         GstElement* size = gst_element_factory_make("capsfilter", nullptr);
         sink_ = gst_element_factory_make("appsink", nullptr);
         if (!source || !upright_ || !scale_ || !convert || !size || !sink_)

@@ -359,7 +359,7 @@ void TurnPlane(const uint8_t* in, int inStride, int inWidth, int inHeight, uint8
     }
 }
 
-GstElement* NewUprightFlip() {
+GstElement* NewUpright() {
     if (!gst_element_register(nullptr, kFactoryName, GST_RANK_NONE, tavimo_upright_get_type()))
         return nullptr;
     return gst_element_factory_make(kFactoryName, nullptr);

@@ -25,6 +25,6 @@ void TurnPlane(const uint8_t* in, int inStride, int inWidth, int inHeight, uint8
 
 // A new "tavimoupright" (floating), null when it cannot be registered. Any
 // thread.
-GstElement* NewUprightFlip();
+GstElement* NewUpright();
 
 }  // namespace tavimo

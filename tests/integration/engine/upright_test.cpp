@@ -112,7 +112,7 @@ class UprightElement : public testing::Test {
   protected:
     void SetUp() override {
         gst_init(nullptr, nullptr);
-        GstElement* element = NewUprightFlip();
+        GstElement* element = NewUpright();
         ASSERT_NE(element, nullptr);
         harness = gst_harness_new_with_element(element, "sink", "src");
         gst_object_unref(gst_object_ref_sink(element));
@@ -226,7 +226,7 @@ TEST_F(UprightElement, OddSizesTurnEveryPlaneWholeAndBack) {
         const int pixel = GST_VIDEO_INFO_COMP_PSTRIDE(&out, 0);
         EXPECT_EQ(turned[size_t(8 * pixel)], 0) << "the top right corner";
 
-        GstElement* back = NewUprightFlip();
+        GstElement* back = NewUpright();
         GstHarness* undo = gst_harness_new_with_element(back, "sink", "src");
         gst_object_unref(gst_object_ref_sink(back));
         gst_harness_set_src_caps_str(undo, (caps + ",width=9,height=15").c_str());
