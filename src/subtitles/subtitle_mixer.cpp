@@ -39,11 +39,9 @@ MixResult CSubtitles::CheckInputType(const VideoFormat& format) {
         return MixResult::TypeNotAccepted;
     }
     if (accepted_ && (accepted_->width != format.width || accepted_->height != format.height)) {
-        // The drawing, its runs and the wrapped lines were all of the old size.
+        // The drawing, its runs and the wrapped lines were all of the old
+        // size (EnsureBitmap makes the drawing and its row marks afresh).
         bitmap_ = QImage();
-        rowFilled_.clear();
-        dirtyFirst_ = 0;
-        dirtyLast_ = -1;
         drawn_ = DrawKey{};
         spans_.clear();
         spanLuma_.clear();
