@@ -1,7 +1,7 @@
 #include "engine/playback_speed.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "resources/translate.h"
 
@@ -39,14 +39,19 @@ double SlowerSpeed(double speed) {
 }
 
 std::string SpeedNoteText(double speed) {
+    // A decimal point under every locale, as the delay notes have it.
     char number[32];
-    std::snprintf(number, sizeof number, "%.2f", std::round(speed * 100.0) / 100.0);
-    std::string text = number;
-    while (text.back() == '0') {
-        text.pop_back();
-    }
-    if (text.back() == '.') {
-        text.pop_back();
+    const auto written =
+        std::to_chars(number, number + sizeof number, std::round(speed * 100.0) / 100.0,
+                      std::chars_format::fixed, 2);
+    std::string text(number, written.ec == std::errc() ? written.ptr : number);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') {
+            text.pop_back();
+        }
+        if (text.back() == '.') {
+            text.pop_back();
+        }
     }
     return TrArg(TrText("Notes", "Speed: %1\u00d7"), {text});
 }

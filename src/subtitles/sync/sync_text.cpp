@@ -1,6 +1,7 @@
 #include "subtitles/sync/sync_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -28,10 +29,12 @@ std::string Seconds(int64_t ms, int decimals, const char* minus) {
     return std::string(ms < 0 ? minus : "+") + digits;
 }
 
+// "23.976", with a decimal point under every locale.
 std::string Rate(double fps) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", fps);
-    return text;
+    const auto written =
+        std::to_chars(text, text + sizeof text, fps, std::chars_format::general, 6);
+    return std::string(text, written.ec == std::errc() ? written.ptr : text);
 }
 
 // "0:41:07.200" for clip time `ms`.

@@ -9,6 +9,7 @@
 // tests'.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <fstream>
 #include <string>
 #include <tuple>
@@ -17,6 +18,7 @@
 #include "engine/playback_speed.h"
 #include "engine/track_choices.h"
 #include "integration/resume_positions.h"
+#include "support/decimal_comma.h"
 #include "support/fake_registry.h"
 #include "support/scripted_player.h"
 
@@ -503,7 +505,10 @@ TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
         {"a bus client's speed: the note in two decimals", 1.333, false, 1.333, 1.333,
          "Speed: 1.33\u00d7"},
         {"one decimal", 0.9, false, 0.9, 0.9, "Speed: 0.9\u00d7"},
+        {"a whole speed", 2.0, false, 2.0, 2.0, "Speed: 2\u00d7"},
     };
+    // The notes as a German user sees them: Qt sets the user's locale.
+    ASSERT_TRUE(test::UseDecimalComma()) << "de_DE.UTF-8 cannot be made";
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         p.media.script.failures.clear();
@@ -514,6 +519,7 @@ TEST(PlaybackSpeedTest, RecordKeepsTheSpeedTheGraphHolds) {
         EXPECT_EQ(p.record.Speed, row.held);
         EXPECT_EQ(p.Note(), row.note);
     }
+    std::setlocale(LC_ALL, "C");
 
     p.media.script.failures.clear();
     ASSERT_TRUE(p.Open("/clips/b.mp4"));

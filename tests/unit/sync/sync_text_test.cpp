@@ -7,8 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QTemporaryDir>
-
 #include <cinttypes>
 #include <clocale>
 #include <cstdio>
@@ -20,6 +18,7 @@
 #include "../platform/test_dir.h"
 #include "subtitles/sync/sync_memory.h"
 #include "subtitles/sync/sync_text.h"
+#include "support/decimal_comma.h"
 #include "support/shell.h"
 
 namespace tavimo::sync {
@@ -51,10 +50,19 @@ TEST(SyncText, LinesAndNotes) {
          "Subtitles synchronised: \xE2\x88\x92"
          "0.01 s"},
         {"none", Matched({1, 1}, {{0, 0}}), "delay +0.000 s", "Subtitles synchronised: +0.00 s"},
+        {"a frame-rate ratio", Matched({25, 23.976}, {{0, -1200}}),
+         "delay -1.200 s, frame rate 25 -> 23.976",
+         "Subtitles synchronised: \xE2\x88\x92"
+         "1.20 s, 25 \xE2\x86\x92 23.976 fps"},
     };
-    for (const Row& r : rows) {
-        EXPECT_EQ(ResultLine(r.result), r.line) << r.name;
-        EXPECT_EQ(ResultNote(r.result, false), r.note) << r.name;
+    // Under a decimal comma too: one line holds both kinds of number.
+    for (const bool comma : {false, true}) {
+        ASSERT_TRUE(!comma || test::UseDecimalComma()) << "de_DE.UTF-8 cannot be made";
+        for (const Row& r : rows) {
+            EXPECT_EQ(ResultLine(r.result), r.line) << r.name << (comma ? ", de_DE" : "");
+            EXPECT_EQ(ResultNote(r.result, false), r.note) << r.name << (comma ? ", de_DE" : "");
+        }
+        std::setlocale(LC_ALL, "C");
     }
 }
 
@@ -161,23 +169,6 @@ TEST_F(SyncMemoryTest, KeepsTheNewest500) {
     EXPECT_EQ(memory.Find("clip501", "s")->parts[0].offsetMs, 501);
 }
 
-// Numbers with a decimal comma, as under each of the player's translations:
-// de_DE.UTF-8, made into a folder of the test's own when the system lacks
-// it (the locales package holds its source).
-bool UseDecimalComma() {
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8")) {
-        return true;
-    }
-    static QTemporaryDir* made = nullptr;
-    if (made == nullptr) {
-        made = new QTemporaryDir;
-        const std::string folder = made->path().toStdString();
-        std::system(("localedef -i de_DE -f UTF-8 " + folder + "/de_DE.UTF-8 2>/dev/null").c_str());
-        setenv("LOCPATH", folder.c_str(), 1);
-    }
-    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-}
-
 // A results line as the file holds it: the body and its checksum.
 std::string Line(const std::string& body) {
     uint64_t h = 1469598103934665603ull;
@@ -190,7 +181,7 @@ std::string Line(const std::string& body) {
 }
 
 TEST_F(SyncMemoryTest, LinesReadAsMeantInEveryLocaleAndWithinBounds) {
-    ASSERT_TRUE(UseDecimalComma()) << "de_DE.UTF-8 cannot be made";
+    ASSERT_TRUE(test::UseDecimalComma()) << "de_DE.UTF-8 cannot be made";
     SyncMemory memory(path);
     // Written under a decimal comma, read under the C locale.
     ASSERT_TRUE(memory.Remember("clip", "subs", Matched({25, 23.976}, {{0, -1200}})));
@@ -217,7 +208,7 @@ TEST_F(SyncMemoryTest, LinesReadAsMeantInEveryLocaleAndWithinBounds) {
     };
     for (const Row& r : rows) {
         std::ofstream(path) << Line(std::string("clip/subs\t") + r.fields);
-        ASSERT_TRUE(!r.decimalComma || UseDecimalComma());
+        ASSERT_TRUE(!r.decimalComma || test::UseDecimalComma());
         const std::optional<SyncResult> found = memory.Find("clip", "subs");
         std::setlocale(LC_ALL, "C");
         EXPECT_EQ(found.has_value(), r.rate.has_value()) << r.name;
