@@ -28,6 +28,12 @@ constexpr uint8_t kAntialiasedQuality = 4;
 constexpr uint8_t kFixedPitch = 1;
 constexpr uint8_t kVariablePitch = 2;
 
+// The largest height a font dialog gives, 1,638 points at 96 dpi. A stored
+// height past it comes from a damaged file and is read as 0, GDI's default
+// height: beyond 65,535 pixels FreeType refuses the size, and Qt drew each
+// letter as an empty box; below that, one letter filled the picture.
+constexpr int32_t kLargestHeightPx = 2184;
+
 // Family bits of lfPitchAndFamily and the style hint each stands for.
 struct FamilyHint {
     uint8_t family;
@@ -75,9 +81,9 @@ int PixelSizeForCell(const QFont& font, int cell) {
 }
 
 void ApplyHeight(QFont& font, int32_t height) {
-    if (height < 0 && height != INT32_MIN) {
+    if (height < 0 && height >= -kLargestHeightPx) {
         font.setPixelSize(-height);
-    } else if (height > 0) {
+    } else if (height > 0 && height <= kLargestHeightPx) {
         font.setPixelSize(PixelSizeForCell(font, height));
     }
 }

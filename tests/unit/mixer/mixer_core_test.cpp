@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -550,6 +551,13 @@ TEST(LogFont, StoredRecordsAreReadByGdiRulesOrRefused) {
         {"weight to the nearest 100", Record(-12, 640, "DejaVu Sans"), "DejaVu Sans 12 600"},
         {"empty face name", Record(-12, 400, ""), "none"},
         {"face name without NUL", unterminated, "none"},
+        {"the largest a font dialog gives", Record(-2184, 400, "DejaVu Sans"),
+         "DejaVu Sans 2184 400"},
+        {"damaged, past it: the default height", Record(-2185, 400, "DejaVu Sans"),
+         "DejaVu Sans -1 400"},
+        {"damaged: INT32_MIN", Record(INT32_MIN, 400, "DejaVu Sans"), "DejaVu Sans -1 400"},
+        {"damaged: a cell of 2 billion", Record(2'000'000'000, 400, "DejaVu Sans"),
+         "DejaVu Sans -1 400"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Read(c.bytes), c.font) << c.name;
