@@ -76,7 +76,7 @@ std::string ChapterMenuText(std::span<const Chapter> chapters, int index) {
     const Chapter& chapter = chapters[index];
     const std::string name = chapter.title.empty()
                                  ? TrArg(TrText("Menu", "Chapter %1"), {std::to_string(index + 1)})
-                                 : chapter.title;
+                                 : MenuLiteral(chapter.title);
     return name + "\t" + ClockText(chapter.start);
 }
 

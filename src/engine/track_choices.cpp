@@ -145,7 +145,7 @@ std::string DescribeStream(const StreamInfo& info) {
 }
 
 std::string TrackMenuText(int number, const StreamInfo& info) {
-    const std::string described = DescribeStream(info);
+    const std::string described = MenuLiteral(DescribeStream(info));
     std::string text = TrArg(TrText("Menu", "Track %1"), {std::to_string(number)});
     if (!described.empty())
         text += (described.front() == '(' ? " " : ": ") + described;
@@ -159,7 +159,8 @@ TrackChoices SubtitleChoicesOf(const std::vector<std::pair<long, StreamInfo>>& s
     if (!externalPath.empty()) {
         TrackChoice file;
         file.kind = TrackChoice::Kind::External;
-        file.label = file.described = externalPath.substr(externalPath.rfind('/') + 1);
+        file.described = externalPath.substr(externalPath.rfind('/') + 1);
+        file.label = MenuLiteral(file.described);
         choices.push_back(file);
     }
     return ChoicesOfKind(streams, StreamInfo::Kind::Subtitle, std::move(choices));

@@ -6,6 +6,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/registry.h"
+#include "resources/translate.h"
 
 namespace tavimo {
 namespace {
@@ -90,7 +91,8 @@ void RecentFileList::RebuildRecentMenu() {
     }
     const int count = static_cast<int>(entries_.size());
     for (int k = 1; k <= count; ++k) {
-        const std::string text = "&" + std::to_string(k) + " " + entries_[count - k].path;
+        const std::string text =
+            "&" + std::to_string(k) + " " + MenuLiteral(entries_[count - k].path);
         menu_->InsertAt(p + k - 1, kFirstCommand + k - 1, text, false);
     }
     menu_->DeleteAt(p + count);

@@ -32,4 +32,15 @@ std::string TrArg(const std::string& pattern, std::initializer_list<std::string>
     return out;
 }
 
+std::string MenuLiteral(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '&')
+            out += '&';
+        out += c;
+    }
+    return out;
+}
+
 }  // namespace tavimo

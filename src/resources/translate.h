@@ -17,4 +17,9 @@ std::string TrText(const char* context, const char* source);
 // argument stays as written. A translation may reorder the markers. Any thread.
 std::string TrArg(const std::string& pattern, std::initializer_list<std::string> args);
 
+// `text` from a file or a path (a chapter's or a track's title, a clip's
+// path) as a menu item shows it: each '&' doubled, since a single one marks
+// the next letter as the item's key and is not shown. Any thread.
+std::string MenuLiteral(const std::string& text);
+
 }  // namespace tavimo

@@ -371,6 +371,9 @@ TEST(TracksTest, MenuTextsAreWrittenOut) {
         {"untagged", 4, FakeTrack(K::Subtitle, "", "PGS"), "Track 4 (PGS)"},
         {"undetermined is untagged", 1, FakeTrack(K::Subtitle, "und", "SubRip"),
          "Track 1 (SubRip)"},
+        {"an '&' in the title shown as itself", 1,
+         FakeTrack(K::Audio, "en", "AAC", 2, 0, "Director & Writer"),
+         "Track 1: Director && Writer (AAC, stereo)"},
     };
     for (const auto& [name, number, info, text] : rows)
         EXPECT_EQ(TrackMenuText(number, info), text) << name;

@@ -87,11 +87,13 @@ class RecentFileListTest : public testing::Test {
 
 // Four entries by default; the menu lists them newest first in place of "Most Recent...".
 TEST_F(RecentFileListTest, FiveOpensKeepTheNewestFour) {
-    Add({"/v/a.avi", "/v/b.avi", "/v/c.avi", "/v/d.avi", "/v/e.avi"});
+    Add({"/v/a.avi", "/v/b.avi", "/v/c.avi", "/v/d.avi", "/v/e & f.avi"});
     list.SaveRecent();
-    EXPECT_EQ(menu.items, Strings({"57601 &Open Video", "57616 &1 /v/e.avi", "57617 &2 /v/d.avi",
-                                   "57618 &3 /v/c.avi", "57619 &4 /v/b.avi", "0 ", "57665 E&xit"}));
-    EXPECT_EQ(Stored(registry), "4:/v/e.avi|/v/d.avi|/v/c.avi|/v/b.avi");
+    // An '&' of a path doubled, so that it shows as itself rather than as a key.
+    EXPECT_EQ(menu.items,
+              Strings({"57601 &Open Video", "57616 &1 /v/e && f.avi", "57617 &2 /v/d.avi",
+                       "57618 &3 /v/c.avi", "57619 &4 /v/b.avi", "0 ", "57665 E&xit"}));
+    EXPECT_EQ(Stored(registry), "4:/v/e & f.avi|/v/d.avi|/v/c.avi|/v/b.avi");
 }
 
 TEST_F(RecentFileListTest, ReopeningInOtherCaseMovesToTheTop) {
