@@ -61,6 +61,7 @@ FilterPropertiesDialog::FilterPropertiesDialog(std::shared_ptr<IFilterProperties
         QWidget* field = editor;
         if (!field) {
             auto* label = new QLabel(Q(property.value), page);
+            label->setTextFormat(Qt::PlainText);  // a value, never markup
             label->setTextInteractionFlags(Qt::TextSelectableByMouse);
             label->setWordWrap(true);
             label->setForegroundRole(QPalette::PlaceholderText);

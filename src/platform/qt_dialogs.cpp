@@ -98,6 +98,9 @@ class QtDialogs final : public Dialogs {
 int QtDialogs::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
     QMessageBox box(parent_);
     box.setWindowTitle(Q(caption));
+    // Plain, as a message box's text always is: a path such as "<b>x.mp4"
+    // would otherwise be taken for markup and shown as another name.
+    box.setTextFormat(Qt::PlainText);
     box.setText(Q(text));
     const ButtonRow* buttons = &kButtonRows[0];
     for (const ButtonRow& row : kButtonRows)

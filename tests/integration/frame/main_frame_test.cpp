@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -25,6 +26,7 @@
 
 #include "app/main_frame.h"
 #include "frame_test_util.h"
+#include "platform/qt_dialogs.h"
 #include "resources/command_ids.h"
 #include "resources/resources.h"
 #include "support/fake_media.h"
@@ -149,6 +151,28 @@ TEST_F(MainFrameTest, CommandsDoOnlyWhatTheirStateAllows) {
     EXPECT_EQ(modes.current, 0) << "the mode changes only in full screen";
     f.OnCommand(ID_FILE_MRU_FIRST);
     EXPECT_EQ(dialogs->CallsOf(platform::ScriptedDialogs::Kind::Beep).size(), 1u);
+}
+
+// A box shows its text as written: a path that looks like markup ("<b>",
+// "&lt;") is a name. Read back from the box's label as a person selects it.
+TEST_F(MainFrameTest, ABoxShowsAPathThatLooksLikeMarkupAsWritten) {
+    CMainFrame& f = Start();
+    const std::unique_ptr<platform::Dialogs> boxes = platform::MakeQtDialogs(&f);
+    const QString text = QStringLiteral("Move \"/v/<b>bold &lt;1&gt;.mp4\" to the trash?");
+    QString shown = QStringLiteral("(no box)");
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        auto* label = box ? box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")) : nullptr;
+        if (label) {
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            label->setSelection(0, static_cast<int>(text.size()));
+            shown = label->selectedText();
+        }
+        if (box)
+            box->reject();
+    });
+    EXPECT_EQ(boxes->MessageBox(text.toStdString(), "Tavimo", platform::MB_YESNO), platform::IDNO);
+    EXPECT_EQ(shown, text);
 }
 
 // Drops: the first file only; subtitle extensions in any case go to the
