@@ -45,6 +45,18 @@ QIcon ToolbarIcon(const char* name) {
     return QIcon(QString(":/icons/%1.svg").arg(name));
 }
 
+// The path a file URL names, byte for byte: its percent-encoded path decoded
+// as bytes. A name that is not UTF-8 comes as "caf%E9.mp4" from a file
+// manager or a bus client; toLocalFile() reads it as UTF-8 and puts U+FFFD
+// in place of the byte, which names no file.
+std::string LocalPathOf(const QUrl& url) {
+    const std::string path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+    const QString host = url.host();
+    return host.isEmpty() || host == QLatin1String("localhost") ? path
+                                                                : "//" + host.toStdString() + path;
+}
+
 }  // namespace
 
 // The command table: tried in this order, the first route that covers the
@@ -377,7 +389,7 @@ void CMainFrame::DropFiles(const QList<QUrl>& urls) {
     }
     const QUrl& first = urls.front();  // further files of the same drop are ignored
     const std::string name =
-        first.isLocalFile() ? first.toLocalFile().toStdString() : first.toString().toStdString();
+        first.isLocalFile() ? LocalPathOf(first) : first.toString().toStdString();
     if (IsSubtitleFile(name)) {
         record_.SubtitlePath = name;
         record_.LoadSubtitles();

@@ -292,7 +292,9 @@ QVariantMap Mpris::Metadata() const {
         map.insert("xesam:url", path);
     } else {
         map.insert("xesam:title", QFileInfo(path).fileName());
-        map.insert("xesam:url", QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+        // From the path's bytes: a name that is not UTF-8 keeps its bytes.
+        const QByteArray bytes = QByteArray::fromStdString(now.clipPath);
+        map.insert("xesam:url", "file://" + QString::fromLatin1(bytes.toPercentEncoding("/")));
     }
     return map;
 }

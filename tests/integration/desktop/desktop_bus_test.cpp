@@ -4,10 +4,12 @@
 // client of its own as a desktop would, driving the main frame's player on
 // GStreamer (fake sinks) over a 30 s clip with a key frame every 10 s:
 // positions land on the frame asked for, and offsets and positions at the
-// ends of the 64-bit range stay inside the clip; an empty address opens nothing.
+// ends of the 64-bit range stay inside the clip; an empty address opens nothing,
+// one whose name is not UTF-8 opens its file and is the track's address.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -15,7 +17,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <tuple>
@@ -47,6 +51,18 @@ bool Call(const QString& method, const QVariantList& args) {
     const bool answered = QTest::qWaitFor([&] { return pending.isFinished(); }, 5000);
     QTest::qWait(20);  // a command it posted runs
     return answered && !pending.isError();
+}
+
+// The Player interface's property `name`, read from another connection.
+QVariant PlayerProperty(const QString& name) {
+    QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client");
+    QDBusMessage get = QDBusMessage::createMethodCall(Mpris::kBusName, "/org/mpris/MediaPlayer2",
+                                                      "org.freedesktop.DBus.Properties", "Get");
+    get.setArguments({QString("org.mpris.MediaPlayer2.Player"), name});
+    QDBusPendingCall pending = client.asyncCall(get);
+    if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 5000) || pending.isError())
+        return {};
+    return qvariant_cast<QDBusVariant>(pending.reply().arguments().value(0)).variant();
 }
 
 TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
@@ -99,6 +115,18 @@ TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
     }
     ASSERT_TRUE(Call("OpenUri", {QString(" ")}));
     EXPECT_EQ(record.ClipPath, clip) << "an empty address opens nothing";
+
+    // "caf\xE9.mp4" (Latin-1), as a file manager's address has it: "caf%E9.mp4".
+    const std::string latin1 = dir.filePath("caf").toStdString() + "\xE9.mp4";
+    ASSERT_EQ(std::rename(clip.c_str(), latin1.c_str()), 0);
+    const QString uri =
+        QUrl::fromLocalFile(dir.path()).toString(QUrl::FullyEncoded) + "/caf%E9.mp4";
+    ASSERT_TRUE(Call("OpenUri", {uri}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return record.ClipPath == latin1; }, 5000))
+        << record.ClipPath;
+    EXPECT_EQ(record.ClipState, ClipState::Running) << "opened and playing";
+    const QVariantMap metadata = qdbus_cast<QVariantMap>(PlayerProperty("Metadata"));
+    EXPECT_EQ(metadata.value("xesam:url").toString().toStdString(), uri.toStdString());
 }
 
 using platform::IdleInhibit;
