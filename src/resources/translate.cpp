@@ -38,7 +38,7 @@ std::string MenuLiteral(const std::string& text) {
     for (const char c : text) {
         if (c == '&')
             out += '&';
-        out += c;
+        out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
     }
     return out;
 }

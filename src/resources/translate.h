@@ -19,7 +19,8 @@ std::string TrArg(const std::string& pattern, std::initializer_list<std::string>
 
 // `text` from a file or a path (a chapter's or a track's title, a clip's
 // path) as a menu item shows it: each '&' doubled, since a single one marks
-// the next letter as the item's key and is not shown. Any thread.
+// the next letter as the item's key and is not shown, and each control
+// character a space, since a tab starts the shortcut's column. Any thread.
 std::string MenuLiteral(const std::string& text);
 
 }  // namespace tavimo

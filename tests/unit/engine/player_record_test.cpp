@@ -374,6 +374,9 @@ TEST(TracksTest, MenuTextsAreWrittenOut) {
         {"an '&' in the title shown as itself", 1,
          FakeTrack(K::Audio, "en", "AAC", 2, 0, "Director & Writer"),
          "Track 1: Director && Writer (AAC, stereo)"},
+        {"a tab in the title a space, not the shortcut's column", 1,
+         FakeTrack(K::Audio, "en", "AAC", 2, 0, "Commentary\tfull"),
+         "Track 1: Commentary full (AAC, stereo)"},
     };
     for (const auto& [name, number, info, text] : rows)
         EXPECT_EQ(TrackMenuText(number, info), text) << name;
