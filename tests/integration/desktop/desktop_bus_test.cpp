@@ -119,6 +119,8 @@ TEST(Mpris, SeeksOverTheBusStayInTheClipAndLandWhereAsked) {
     // "caf\xE9.mp4" (Latin-1), as a file manager's address has it: "caf%E9.mp4".
     const std::string latin1 = dir.filePath("caf").toStdString() + "\xE9.mp4";
     ASSERT_EQ(std::rename(clip.c_str(), latin1.c_str()), 0);
+    // Removed here: QTemporaryDir cannot name it, and would leave it and the folder.
+    const std::unique_ptr<const char, int (*)(const char*)> removed(latin1.c_str(), &std::remove);
     const QString uri =
         QUrl::fromLocalFile(dir.path()).toString(QUrl::FullyEncoded) + "/caf%E9.mp4";
     ASSERT_TRUE(Call("OpenUri", {uri}));
