@@ -9,7 +9,10 @@
 namespace tavimo {
 
 void CMainFrame::SetWindowTitle(const std::string& title) {
-    setWindowTitle(QString::fromStdString(title));
+    // "[*]" is Qt's mark of a modified document, removed from what shows; a
+    // clip's name holding it is written "[*][*]", which shows as "[*]".
+    setWindowTitle(
+        QString::fromStdString(title).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
 }
 
 VideoWindow* CMainFrame::VideoSurface() {

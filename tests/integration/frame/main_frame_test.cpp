@@ -272,8 +272,10 @@ TEST_F(MainFrameTest, ChaptersAndLoopInTheMenuAndOnTheSeekBar) {
                              {375 * kSecond / 10, ""},
                              {45 * kSecond, "Q&A"}};
     f.Record().UseMediaFramework(&media);
-    f.Record().ClipPath = "/clips/a.mkv";
+    f.Record().ClipPath = "/clips/a [*].mkv";
     f.Record().OpenClip();
+    EXPECT_EQ(f.windowHandle()->title().toStdString(), "Tavimo - /clips/a [*].mkv")
+        << "Qt's [*] mark as written";
     QMenu* chapters = f.ChaptersMenu();
     ASSERT_NE(chapters, nullptr);
     EXPECT_TRUE(chapters->menuAction()->isEnabled());
