@@ -39,20 +39,12 @@ double SlowerSpeed(double speed) {
 }
 
 std::string SpeedNoteText(double speed) {
-    // A decimal point under every locale, as the delay notes have it.
+    // Hundredths, in the fewest digits ("1.5", "2"), with a decimal point
+    // under every locale, as the delay notes have it.
     char number[32];
     const auto written =
-        std::to_chars(number, number + sizeof number, std::round(speed * 100.0) / 100.0,
-                      std::chars_format::fixed, 2);
-    std::string text(number, written.ec == std::errc() ? written.ptr : number);
-    if (text.find('.') != std::string::npos) {
-        while (text.back() == '0') {
-            text.pop_back();
-        }
-        if (text.back() == '.') {
-            text.pop_back();
-        }
-    }
+        std::to_chars(number, number + sizeof number, std::round(speed * 100.0) / 100.0);
+    const std::string text(number, written.ec == std::errc() ? written.ptr : number);
     return TrArg(TrText("Notes", "Speed: %1\u00d7"), {text});
 }
 
