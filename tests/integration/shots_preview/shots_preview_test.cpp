@@ -121,6 +121,11 @@ class ShotsPreviewTest : public testing::Test, protected frame_test::TestFrame {
         if (gDir.empty())
             MakeMedia();
     }
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        fs::remove_all(gDir, ignored);
+        gDir.clear();
+    }
     ShotsPreviewTest() {
         media = NewGstMediaFramework(test::FakeSinks());
         Start().Record().UseMediaFramework(media.get());
