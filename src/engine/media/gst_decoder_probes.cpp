@@ -5,6 +5,9 @@
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace tavimo::gst_internal {
 namespace {
 
@@ -55,6 +58,58 @@ GstPadProbeReturn EndLatenessReport(GstPad*, GstPadProbeInfo* info, gpointer) {
                                                                            : GST_PAD_PROBE_OK;
 }
 
+// Set on a libav decoder whose pictures may come in a format without a
+// GStreamer name: it never renders directly (ChooseDirectRendering).
+constexpr char kUnnamedFormats[] = "tavimo-unnamed-formats";
+
+// The libav decoders whose every picture is 4:2:0, 4:2:2 or 4:4:4 at 8, 10
+// or 12 bits, formats GStreamer's libav elements name.
+constexpr const char* kNamedFormatsOnly[] = {
+    "avdec_mpeg2video", "avdec_mpegvideo", "avdec_mpeg4", "avdec_msmpeg4", "avdec_msmpeg4v1",
+    "avdec_msmpeg4v2",  "avdec_h263",      "avdec_flv",   "avdec_wmv1",    "avdec_wmv2",
+    "avdec_wmv3",       "avdec_vc1",       "avdec_vp8",   "avdec_theora"};
+
+// Whether the pictures libav's decoder `factory` makes of a stream of `caps`
+// all have formats GStreamer names: the parser says the stream's chroma and
+// depth (HEVC, VP9, AV1), or the codec has no other (kNamedFormatsOnly).
+// Rendering directly, GStreamer 1.22's libav decoder makes its pool from the
+// picture's format before it checks that format: one without a name (16-bit
+// or 4:4:4 with alpha in FFV1, 10-bit grey in HEVC) ended the process.
+bool PicturesHaveNamedFormats(const char* factory, const GstCaps* caps) {
+    const GstStructure* s = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+    const char* chroma = s ? gst_structure_get_string(s, "chroma-format") : nullptr;
+    unsigned luma = 0, chromaDepth = 0;
+    if (chroma && gst_structure_get_uint(s, "bit-depth-luma", &luma)) {
+        if (g_str_equal(chroma, "4:0:0"))
+            return luma == 8;
+        const bool sampled = g_str_equal(chroma, "4:2:0") || g_str_equal(chroma, "4:2:2") ||
+                             g_str_equal(chroma, "4:4:4");
+        return sampled && gst_structure_get_uint(s, "bit-depth-chroma", &chromaDepth) &&
+               chromaDepth == luma && (luma == 8 || luma == 10 || luma == 12);
+    }
+    return std::any_of(std::begin(kNamedFormatsOnly), std::end(kNamedFormatsOnly),
+                       [&](const char* name) { return g_str_equal(name, factory); });
+}
+
+// Streaming thread, as each stream's caps reach a libav video decoder, before
+// it decodes a picture of that stream: where a picture's format may have no
+// name, the decoder decodes into libav's own memory and copies each picture
+// it can name (those it cannot end the clip with an error).
+GstPadProbeReturn KeepDirectRenderingToNamedFormats(GstPad*, GstPadProbeInfo* info,
+                                                    gpointer decoder) {
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS)
+        return GST_PAD_PROBE_OK;
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(decoder));
+    const bool named = PicturesHaveNamedFormats(factory ? GST_OBJECT_NAME(factory) : "", caps);
+    g_object_set_data(G_OBJECT(decoder), kUnnamedFormats, GINT_TO_POINTER(named ? 0 : 1));
+    if (!named)
+        g_object_set(decoder, "direct-rendering", FALSE, nullptr);
+    return GST_PAD_PROBE_OK;
+}
+
 // Streaming thread, as the allocation query a libav decoder sent comes back
 // answered: the decoder renders directly only into the converter's pool.
 // Into any other, the picture it pushes shares memory with one libav keeps
@@ -74,7 +129,9 @@ GstPadProbeReturn ChooseDirectRendering(GstPad*, GstPadProbeInfo* info, gpointer
     GstBufferPool* pool = nullptr;
     if (gst_query_get_n_allocation_pools(query) > 0)
         gst_query_parse_nth_allocation_pool(query, 0, &pool, nullptr, nullptr, nullptr);
-    g_object_set(decoder, "direct-rendering", IsSwscaleInputPool(pool) ? TRUE : FALSE, nullptr);
+    const bool direct =
+        IsSwscaleInputPool(pool) && !g_object_get_data(G_OBJECT(decoder), kUnnamedFormats);
+    g_object_set(decoder, "direct-rendering", direct ? TRUE : FALSE, nullptr);
     if (pool)
         gst_object_unref(pool);
     return GST_PAD_PROBE_OK;
@@ -108,6 +165,12 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
                 &ChooseDirectRendering, element, nullptr);
             gst_object_unref(src);
         }
+        GstPad* sink = gst_element_get_static_pad(element, "sink");
+        if (sink && !IsAvcodecVideoDecoder(element))
+            gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+                              &KeepDirectRenderingToNamedFormats, element, nullptr);
+        if (sink)
+            gst_object_unref(sink);
     }
     if (!HasProperty(element, "max-threads"))
         return;

@@ -517,6 +517,58 @@ TEST_F(VideoPathX11, AClipStoredOnItsSideIsShownUpright) {
         }
 }
 
+// Lossless and studio clips whose pictures come in a format GStreamer has no
+// name for end in the box that says so, and the program goes on: rendering
+// directly into a pool sized by that format, GStreamer's libav decoder read
+// past a missing caps and ended the process. An 8-bit 4:2:0 HEVC, whose
+// parser says its format, still renders into the converter's pool; 12-bit
+// 4:4:4 HEVC plays (its depth taken off before the converter), and so does a
+// 10-bit FFV1, whose codec could give a format without a name, by a copy.
+TEST_F(VideoPathX11, PicturesOfAFormatWithoutANameEndInABoxAndTheProgramGoesOn) {
+    const struct {
+        const char* name;
+        const char* file;
+        const char* coding;  // ffmpeg's options for the picture
+        bool plays;
+        bool direct;  // the decoder renders into the converter's pool
+    } rows[] = {
+        {"FFV1, 16-bit 4:4:4", "deep.mkv", "-pix_fmt yuv444p16le -c:v ffv1", false, false},
+        {"FFV1, 8-bit 4:4:4 with alpha", "alpha.mkv", "-pix_fmt yuva444p -c:v ffv1", false, false},
+        {"HEVC, 10-bit grey", "grey.mkv",
+         "-pix_fmt gray10le -c:v libx265 -preset ultrafast -x265-params log-level=0", false, false},
+        {"HEVC, 12-bit 4:4:4", "studio.mkv",
+         "-pix_fmt yuv444p12le -c:v libx265 -preset ultrafast -x265-params log-level=0", true,
+         false},
+        {"HEVC, 8-bit 4:2:0", "plain.mkv",
+         "-pix_fmt yuv420p -c:v libx265 -preset ultrafast -x265-params log-level=0", true, true},
+        {"FFV1, 10-bit 4:2:0", "ten.mkv", "-pix_fmt yuv420p10le -c:v ffv1", true, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string clip = dir.filePath(row.file).toStdString();
+        ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=320x240:r=25:d=2 " + std::string(row.coding) +
+                           " " + clip));
+        record.CloseClip();
+        const size_t boxes = host.Boxes().size();
+        host.surface.setGeometry(0, 0, 320, 240);
+        host.surface.show();
+        EXPECT_EQ(Open(clip), row.plays);
+        if (!row.plays) {
+            ASSERT_EQ(host.Boxes().size(), boxes + 1);
+            EXPECT_NE(host.Boxes().back().find("its format is not supported"), std::string::npos)
+                << host.Boxes().back();
+            continue;
+        }
+        EXPECT_EQ(host.Boxes().size(), boxes);
+        EXPECT_TRUE(PlaysOn(400));
+        for (GstElement* decoder : test::ElementsOfClass(Pipeline(), "Decoder/Video")) {
+            gboolean direct = !row.direct;
+            g_object_get(decoder, "direct-rendering", &direct, nullptr);
+            EXPECT_EQ(bool(direct), row.direct);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tavimo
 
