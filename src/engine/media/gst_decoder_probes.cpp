@@ -137,6 +137,58 @@ GstPadProbeReturn ChooseDirectRendering(GstPad*, GstPadProbeInfo* info, gpointer
     return GST_PAD_PROBE_OK;
 }
 
+// Streaming thread, as pictures and events reach a video decoder: once a
+// picture has come since the segment began, gaps are dropped. Matroska's
+// demuxer takes a stream whose pictures come out of order (B-frames) by more
+// than half a second for one that lags, and sends it a gap from a time whose
+// picture is still to come: at a frame a second or slower, that gap went
+// past the pictures the decoder held for reordering, and the sink waited for
+// the clock to reach it, nothing shown, before showing them late (ten
+// seconds at 0.2 frames a second). A gap before the first picture (a stream
+// that starts late, a seek into a pause of a screen recording) still lets
+// the sink preroll; later ones the sink needs not, as it shows the last
+// picture until the next. `given` is the decoder's flag, set and reset here.
+GstPadProbeReturn DropGapsAfterAPicture(GstPad*, GstPadProbeInfo* info, gpointer given) {
+    auto* picture = static_cast<bool*>(given);
+    if (info->type & (GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST)) {
+        *picture = true;
+        return GST_PAD_PROBE_OK;
+    }
+    switch (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info))) {
+        case GST_EVENT_SEGMENT:
+        case GST_EVENT_FLUSH_STOP:
+            *picture = false;
+            return GST_PAD_PROBE_OK;
+        case GST_EVENT_GAP:
+            return *picture ? GST_PAD_PROBE_DROP : GST_PAD_PROBE_OK;
+        default:
+            return GST_PAD_PROBE_OK;
+    }
+}
+
+// Whether `factory` makes decoders of pictures (not of picture subtitles,
+// which GStreamer classes as video too and whose gaps matter).
+bool DecodesPictures(GstElementFactory* factory) {
+    if (!factory ||
+        !gst_element_factory_list_is_type(
+            factory, GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO))
+        return false;
+    bool pictures = false;
+    for (const GList* t = gst_element_factory_get_static_pad_templates(factory); t; t = t->next) {
+        const auto* pad = static_cast<const GstStaticPadTemplate*>(t->data);
+        if (pad->direction != GST_PAD_SINK)
+            continue;
+        GstCaps* caps = gst_static_pad_template_get_caps(const_cast<GstStaticPadTemplate*>(pad));
+        pictures = gst_caps_get_size(caps) > 0;
+        for (guint i = 0; i < gst_caps_get_size(caps); ++i)
+            pictures =
+                pictures &&
+                g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, i)), "video/");
+        gst_caps_unref(caps);
+    }
+    return pictures;
+}
+
 }  // namespace
 
 // Streaming thread, as the source adds an element; `ownPool` says whether
@@ -154,6 +206,17 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
     const char* name = factory ? GST_OBJECT_NAME(factory) : "";
     if (g_strcmp0(name, "qtdemux") == 0)
         g_object_set_data(G_OBJECT(source), kReportsEndAtDecoder, GINT_TO_POINTER(1));
+    if (DecodesPictures(factory)) {
+        if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
+            gst_pad_add_probe(
+                sink,
+                GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST |
+                                GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                &DropGapsAfterAPicture, new bool(false),
+                [](gpointer given) { delete static_cast<bool*>(given); });
+            gst_object_unref(sink);
+        }
+    }
     if (!IsAvcodecVideoDecoder(element) && !g_str_has_prefix(name, "avdec_"))
         return;
     // The probes go with the pads, which the decoder owns: no reference needed.

@@ -517,6 +517,29 @@ TEST_F(VideoPathX11, AClipStoredOnItsSideIsShownUpright) {
         }
 }
 
+// A slideshow, one picture a second coded with B-frames in Matroska, shows
+// its first picture at once and plays on. Matroska's demuxer takes pictures
+// reordered by more than half a second for a lagging stream and sends a gap
+// ahead of them: the sink waited for the clock to reach that gap before it
+// showed anything, and then dropped the first picture as late here; at a
+// picture every five seconds nothing showed for ten seconds.
+TEST_F(VideoPathX11, ASlideshowWithBFramesShowsItsFirstPictureAtOnce) {
+    const std::string clip = dir.filePath("slides.mkv").toStdString();
+    ASSERT_TRUE(
+        Ffmpeg("-f lavfi -i testsrc2=s=320x240:r=1:d=8 -c:v libx264 -preset ultrafast -bf 3 "
+               "-x264-params b-adapt=0 " +
+               clip));
+    ASSERT_NO_FATAL_FAILURE(Play(clip, QSize(320, 240)));
+    GstElement* sink = Sink();
+    g_autoptr(GstSample) first = nullptr;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (first = test::LastSample(sink)) != nullptr; }, 1500))
+        << "no picture within 1.5 s";
+    if (first) {
+        EXPECT_EQ(GST_BUFFER_PTS(gst_sample_get_buffer(first)), 0u);
+    }
+    EXPECT_TRUE(PlaysOn(800));
+}
+
 // Lossless and studio clips whose pictures come in a format GStreamer has no
 // name for end in the box that says so, and the program goes on: rendering
 // directly into a pool sized by that format, GStreamer's libav decoder read
