@@ -6,7 +6,12 @@
 #include "engine/media/swscale_convert.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 namespace tavimo::gst_internal {
 namespace {
@@ -62,33 +67,50 @@ GstPadProbeReturn EndLatenessReport(GstPad*, GstPadProbeInfo* info, gpointer) {
 // GStreamer name: it never renders directly (ChooseDirectRendering).
 constexpr char kUnnamedFormats[] = "tavimo-unnamed-formats";
 
-// The libav decoders whose every picture is 4:2:0, 4:2:2 or 4:4:4 at 8, 10
-// or 12 bits, formats GStreamer's libav elements name.
-constexpr const char* kNamedFormatsOnly[] = {
-    "avdec_mpeg2video", "avdec_mpegvideo", "avdec_mpeg4", "avdec_msmpeg4", "avdec_msmpeg4v1",
-    "avdec_msmpeg4v2",  "avdec_h263",      "avdec_flv",   "avdec_wmv1",    "avdec_wmv2",
-    "avdec_wmv3",       "avdec_vc1",       "avdec_vp8",   "avdec_theora"};
+// The libav decoders that give pictures in formats GStreamer's libav
+// elements have no name for (16-bit, 4:4:4 or 4:2:2 with alpha, float, one
+// bit a pixel, ...) as well as named ones.
+constexpr const char* kUnnamedFormatCodecs[] = {
+    "avdec_ffv1", "avdec_ffvhuff", "avdec_huffyuv", "avdec_utvideo",  "avdec_magicyuv",
+    "avdec_png",  "avdec_apng",    "avdec_tiff",    "avdec_jpeg2000", "avdec_exr",
+    "avdec_dpx",  "avdec_sgi",     "avdec_qtrle",   "avdec_hq_hqa",   "avdec_hqx"};
 
-// Whether the pictures libav's decoder `factory` makes of a stream of `caps`
-// all have formats GStreamer names: the parser says the stream's chroma and
-// depth (HEVC, VP9, AV1), or the codec has no other (kNamedFormatsOnly).
-// Rendering directly, GStreamer 1.22's libav decoder makes its pool from the
-// picture's format before it checks that format: one without a name (16-bit
-// or 4:4:4 with alpha in FFV1, 10-bit grey in HEVC) ended the process.
-bool PicturesHaveNamedFormats(const char* factory, const GstCaps* caps) {
+// Whether libav's decoder `factory` may make pictures of a stream of `caps`
+// in a format without a GStreamer name: as the parser says the stream's
+// chroma and depth (HEVC, VP9, AV1), or as its codec can
+// (kUnnamedFormatCodecs). Rendering directly, GStreamer 1.22's libav
+// decoder makes its pool from the picture's format before it checks that
+// format: one without a name (16-bit or 4:4:4 with alpha in FFV1, 10-bit
+// grey in HEVC) ended the process.
+bool MayGiveUnnamedFormats(const char* factory, const GstCaps* caps) {
     const GstStructure* s = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
     const char* chroma = s ? gst_structure_get_string(s, "chroma-format") : nullptr;
     unsigned luma = 0, chromaDepth = 0;
     if (chroma && gst_structure_get_uint(s, "bit-depth-luma", &luma)) {
         if (g_str_equal(chroma, "4:0:0"))
-            return luma == 8;
+            return luma != 8;
         const bool sampled = g_str_equal(chroma, "4:2:0") || g_str_equal(chroma, "4:2:2") ||
                              g_str_equal(chroma, "4:4:4");
-        return sampled && gst_structure_get_uint(s, "bit-depth-chroma", &chromaDepth) &&
-               chromaDepth == luma && (luma == 8 || luma == 10 || luma == 12);
+        return !(sampled && gst_structure_get_uint(s, "bit-depth-chroma", &chromaDepth) &&
+                 chromaDepth == luma && (luma == 8 || luma == 10 || luma == 12));
     }
-    return std::any_of(std::begin(kNamedFormatsOnly), std::end(kNamedFormatsOnly),
+    return std::any_of(std::begin(kUnnamedFormatCodecs), std::end(kUnnamedFormatCodecs),
                        [&](const char* name) { return g_str_equal(name, factory); });
+}
+
+// Whether libav's decoder behind `factory` (avdec_<codec>) gives its
+// pictures in the order it takes them, as the old palette and RGB codecs
+// do. Many of those (MS Video 1, GIF, QuickTime Animation) draw each
+// picture over the one before in the same memory; decoding into libav's own
+// memory, GStreamer 1.22's libav decoder then takes every picture for the
+// first and stamps it with the first one's time: the clip showed a picture,
+// reached its end at once and started again, over and over. They render
+// directly into whatever pool downstream offers.
+bool KeepsOrder(const char* factory) {
+    if (!g_str_has_prefix(factory, "avdec_"))
+        return false;
+    const AVCodec* codec = avcodec_find_decoder_by_name(factory + std::strlen("avdec_"));
+    return codec && !(codec->capabilities & AV_CODEC_CAP_DELAY);
 }
 
 // Streaming thread, as each stream's caps reach a libav video decoder, before
@@ -103,9 +125,9 @@ GstPadProbeReturn KeepDirectRenderingToNamedFormats(GstPad*, GstPadProbeInfo* in
     GstCaps* caps = nullptr;
     gst_event_parse_caps(event, &caps);
     GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(decoder));
-    const bool named = PicturesHaveNamedFormats(factory ? GST_OBJECT_NAME(factory) : "", caps);
-    g_object_set_data(G_OBJECT(decoder), kUnnamedFormats, GINT_TO_POINTER(named ? 0 : 1));
-    if (!named)
+    const bool unnamed = MayGiveUnnamedFormats(factory ? GST_OBJECT_NAME(factory) : "", caps);
+    g_object_set_data(G_OBJECT(decoder), kUnnamedFormats, GINT_TO_POINTER(unnamed ? 1 : 0));
+    if (unnamed)
         g_object_set(decoder, "direct-rendering", FALSE, nullptr);
     return GST_PAD_PROBE_OK;
 }
@@ -129,8 +151,10 @@ GstPadProbeReturn ChooseDirectRendering(GstPad*, GstPadProbeInfo* info, gpointer
     GstBufferPool* pool = nullptr;
     if (gst_query_get_n_allocation_pools(query) > 0)
         gst_query_parse_nth_allocation_pool(query, 0, &pool, nullptr, nullptr, nullptr);
+    GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(decoder));
     const bool direct =
-        IsSwscaleInputPool(pool) && !g_object_get_data(G_OBJECT(decoder), kUnnamedFormats);
+        (IsSwscaleInputPool(pool) || KeepsOrder(factory ? GST_OBJECT_NAME(factory) : "")) &&
+        !g_object_get_data(G_OBJECT(decoder), kUnnamedFormats);
     g_object_set(decoder, "direct-rendering", direct ? TRUE : FALSE, nullptr);
     if (pool)
         gst_object_unref(pool);
@@ -221,7 +245,8 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
         return;
     // The probes go with the pads, which the decoder owns: no reference needed.
     if (HasProperty(element, "direct-rendering")) {
-        g_object_set(element, "direct-rendering", ownPool ? TRUE : FALSE, nullptr);
+        const bool direct = ownPool || KeepsOrder(name);
+        g_object_set(element, "direct-rendering", direct ? TRUE : FALSE, nullptr);
         if (GstPad* src = gst_element_get_static_pad(element, "src")) {
             gst_pad_add_probe(
                 src, GstPadProbeType(GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM | GST_PAD_PROBE_TYPE_PULL),
