@@ -68,12 +68,13 @@ GstPadProbeReturn EndLatenessReport(GstPad*, GstPadProbeInfo* info, gpointer) {
 constexpr char kUnnamedFormats[] = "tavimo-unnamed-formats";
 
 // The libav decoders that give pictures in formats GStreamer's libav
-// elements have no name for (16-bit, 4:4:4 or 4:2:2 with alpha, float, one
-// bit a pixel, ...) as well as named ones.
+// elements have no name for (16-bit, 4:4:4 or 4:2:2 with alpha, float, ...)
+// as well as named ones. (QuickTime Animation's one bit a pixel has none
+// either, but its decoder draws each picture over the last: see KeepsOrder.)
 constexpr const char* kUnnamedFormatCodecs[] = {
     "avdec_ffv1", "avdec_ffvhuff", "avdec_huffyuv", "avdec_utvideo",  "avdec_magicyuv",
     "avdec_png",  "avdec_apng",    "avdec_tiff",    "avdec_jpeg2000", "avdec_exr",
-    "avdec_dpx",  "avdec_sgi",     "avdec_qtrle",   "avdec_hq_hqa",   "avdec_hqx"};
+    "avdec_dpx",  "avdec_sgi",     "avdec_hq_hqa",  "avdec_hqx"};
 
 // Whether libav's decoder `factory` may make pictures of a stream of `caps`
 // in a format without a GStreamer name: as the parser says the stream's

@@ -547,9 +547,10 @@ TEST_F(VideoPathX11, ASlideshowWithBFramesShowsItsFirstPictureAtOnce) {
 // parser says its format, still renders into the converter's pool; 12-bit
 // 4:4:4 HEVC plays (its depth taken off before the converter), and so does a
 // 10-bit FFV1, whose codec could give a format without a name, by a copy.
-// An MS Video 1 AVI renders directly into any pool: decoded into libav's
-// memory, each picture, drawn over the last, was taken for the first and
-// stamped 0, and the clip ended at once and started again, over and over.
+// MS Video 1 and QuickTime Animation render directly into any pool: decoded
+// into libav's memory, each picture, drawn over the last, was taken for the
+// first and stamped 0, and the clip ended at once and started again, over
+// and over.
 TEST_F(VideoPathX11, PicturesOfAFormatWithoutANameEndInABoxAndTheProgramGoesOn) {
     const struct {
         const char* name;
@@ -569,6 +570,7 @@ TEST_F(VideoPathX11, PicturesOfAFormatWithoutANameEndInABoxAndTheProgramGoesOn) 
          "-pix_fmt yuv420p -c:v libx265 -preset ultrafast -x265-params log-level=0", true, true},
         {"FFV1, 10-bit 4:2:0", "ten.mkv", "-pix_fmt yuv420p10le -c:v ffv1", true, false},
         {"MS Video 1 in AVI", "old.avi", "-c:v msvideo1", true, true},
+        {"QuickTime Animation", "anim.mov", "-c:v qtrle", true, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
