@@ -1,6 +1,8 @@
 // The decoders' probes: one thread for pictures one thread decodes in
-// time, direct rendering only into the converter's pool, and the sink's
-// lateness reports ended where no element upstream uses them.
+// time, direct rendering into the converter's pool (into any, for codecs
+// that draw over the last picture; never, for pictures without a GStreamer
+// format), gaps dropped once pictures flow, and the sink's lateness reports
+// ended where no element upstream uses them.
 #include "engine/media/avcodec_decoders.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
@@ -101,7 +103,7 @@ bool MayGiveUnnamedFormats(const char* factory, const GstCaps* caps) {
 
 // Whether libav's decoder behind `factory` (avdec_<codec>) gives its
 // pictures in the order it takes them, as the old palette and RGB codecs
-// do. Many of those (MS Video 1, GIF, QuickTime Animation) draw each
+// do. Many of those (MS Video 1, QuickTime Animation, Cinepak) draw each
 // picture over the one before in the same memory; decoding into libav's own
 // memory, GStreamer 1.22's libav decoder then takes every picture for the
 // first and stamps it with the first one's time: the clip showed a picture,
@@ -134,8 +136,10 @@ GstPadProbeReturn KeepDirectRenderingToNamedFormats(GstPad*, GstPadProbeInfo* in
 }
 
 // Streaming thread, as the allocation query a libav decoder sent comes back
-// answered: the decoder renders directly only into the converter's pool.
-// Into any other, the picture it pushes shares memory with one libav keeps
+// answered: the decoder renders directly into the converter's pool, and
+// into no other unless its codec keeps the order (KeepsOrder), and never
+// where its pictures may have no format name (kUnnamedFormats). Into any
+// other, the picture it pushes shares memory with one libav keeps
 // mapped for writing as a reference, which GstVideoDecoder cannot share, so
 // it copied every picture whole into freshly allocated memory; decoding
 // into libav's own memory and copying once into the negotiated pool costs
