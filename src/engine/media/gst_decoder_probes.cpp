@@ -103,7 +103,7 @@ bool MayGiveUnnamedFormats(const char* factory, const GstCaps* caps) {
 
 // Whether libav's decoder behind `factory` (avdec_<codec>) gives its
 // pictures in the order it takes them, as the old palette and RGB codecs
-// do. Many of those (MS Video 1, QuickTime Animation, Cinepak) draw each
+// do. Some of those (MS Video 1, QuickTime Animation) draw each
 // picture over the one before in the same memory; decoding into libav's own
 // memory, GStreamer 1.22's libav decoder then takes every picture for the
 // first and stamps it with the first one's time: the clip showed a picture,
