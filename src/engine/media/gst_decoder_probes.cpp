@@ -235,21 +235,22 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
     const char* name = factory ? GST_OBJECT_NAME(factory) : "";
     if (g_strcmp0(name, "qtdemux") == 0)
         g_object_set_data(G_OBJECT(source), kReportsEndAtDecoder, GINT_TO_POINTER(1));
-    if (DecodesPictures(factory)) {
-        if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
-            gst_pad_add_probe(
-                sink,
-                GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST |
-                                GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
-                &DropGapsAfterAPicture, new bool(false),
-                [](gpointer given) { delete static_cast<bool*>(given); });
-            gst_object_unref(sink);
-        }
-    }
-    if (!IsAvcodecVideoDecoder(element) && !g_str_has_prefix(name, "avdec_"))
+    const bool libav = IsAvcodecVideoDecoder(element) || g_str_has_prefix(name, "avdec_");
+    const bool pictures = DecodesPictures(factory);
+    if (!libav && !pictures)
         return;
     // The probes go with the pads, which the decoder owns: no reference needed.
-    if (HasProperty(element, "direct-rendering")) {
+    GstPad* sink = gst_element_get_static_pad(element, "sink");
+    if (!sink)
+        return;
+    if (pictures)
+        gst_pad_add_probe(
+            sink,
+            GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST |
+                            GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+            &DropGapsAfterAPicture, new bool(false),
+            [](gpointer given) { delete static_cast<bool*>(given); });
+    if (libav && HasProperty(element, "direct-rendering")) {
         const bool direct = ownPool || KeepsOrder(name);
         g_object_set(element, "direct-rendering", direct ? TRUE : FALSE, nullptr);
         if (GstPad* src = gst_element_get_static_pad(element, "src")) {
@@ -258,23 +259,18 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
                 &ChooseDirectRendering, element, nullptr);
             gst_object_unref(src);
         }
-        GstPad* sink = gst_element_get_static_pad(element, "sink");
-        if (sink && !IsAvcodecVideoDecoder(element))
+        if (!IsAvcodecVideoDecoder(element))
             gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
                               &KeepDirectRenderingToNamedFormats, element, nullptr);
-        if (sink)
-            gst_object_unref(sink);
     }
-    if (!HasProperty(element, "max-threads"))
-        return;
-    if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
+    if (libav && HasProperty(element, "max-threads")) {
         gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &LimitDecoderThreads, element,
                           nullptr);
         if (ReportsEndAtDecoder(source))
             gst_pad_add_probe(sink, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, &EndLatenessReport, nullptr,
                               nullptr);
-        gst_object_unref(sink);
     }
+    gst_object_unref(sink);
 }
 
 }  // namespace tavimo::gst_internal
