@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/file_lock.h"
+#include "subtitles/sync/sync_text.h"
 
 namespace tavimo::sync {
 namespace {
@@ -35,14 +36,6 @@ std::string Hex(uint64_t v) {
     char text[20];
     std::snprintf(text, sizeof text, "%016" PRIx64, v);
     return text;
-}
-
-// A frame rate as the shortest text that reads back the same, with a
-// decimal point whatever the locale.
-std::string RateText(double fps) {
-    char text[32];
-    const auto done = std::to_chars(text, text + sizeof text, fps);
-    return std::string(text, done.ptr);
 }
 
 // A frame rate written by either form: with a decimal point, or with the

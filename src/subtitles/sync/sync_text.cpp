@@ -29,14 +29,6 @@ std::string Seconds(int64_t ms, int decimals, const char* minus) {
     return std::string(ms < 0 ? minus : "+") + digits;
 }
 
-// "23.976", with a decimal point under every locale.
-std::string Rate(double fps) {
-    char text[32];
-    const auto written =
-        std::to_chars(text, text + sizeof text, fps, std::chars_format::general, 6);
-    return std::string(text, written.ec == std::errc() ? written.ptr : text);
-}
-
 // "0:41:07.200" for clip time `ms`.
 std::string ClockTime(int64_t ms) {
     ms = std::max<int64_t>(ms, 0);
@@ -90,6 +82,12 @@ int64_t AssTime(std::string_view text) {
 
 }  // namespace
 
+std::string RateText(double fps) {
+    char text[32];
+    const auto done = std::to_chars(text, text + sizeof text, fps);
+    return std::string(text, done.ptr);
+}
+
 std::string ResultLine(const SyncResult& result) {
     std::string line = "delay " + Seconds(result.parts.front().offsetMs, 3, "-") + " s";
     for (size_t p = 1; p < result.parts.size(); ++p) {
@@ -97,7 +95,7 @@ std::string ResultLine(const SyncResult& result) {
                 Seconds(result.parts[p].offsetMs, 3, "-") + " s";
     }
     if (!result.rate.Identity()) {
-        line += ", frame rate " + Rate(result.rate.from) + " -> " + Rate(result.rate.to);
+        line += ", frame rate " + RateText(result.rate.from) + " -> " + RateText(result.rate.to);
     }
     return line;
 }
@@ -106,7 +104,8 @@ std::string ResultNote(const SyncResult& result, bool remembered) {
     std::string note = TrArg(TrText("Notes", "Subtitles synchronised: %1"),
                              {Seconds(result.parts.front().offsetMs, 2, "\xE2\x88\x92") + " s"});
     if (!result.rate.Identity()) {
-        note += ", " + Rate(result.rate.from) + " \xE2\x86\x92 " + Rate(result.rate.to) + " fps";
+        note += ", " + RateText(result.rate.from) + " \xE2\x86\x92 " + RateText(result.rate.to) +
+                " fps";
     }
     if (result.parts.size() > 1) {
         note += " " + TrArg(TrText("Notes", "in %1 parts"), {std::to_string(result.parts.size())});

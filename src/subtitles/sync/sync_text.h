@@ -21,6 +21,10 @@ std::string ResultLine(const SyncResult& result);
 // `remembered`, " (remembered)" after it. UTF-8. Any thread.
 std::string ResultNote(const SyncResult& result, bool remembered);
 
+// A frame rate as the shortest text that reads back the same ("23.976",
+// "25"), with a decimal point under every locale. Any thread.
+std::string RateText(double fps);
+
 // `entries` with the result's ratio and the parts' offsets applied; with
 // `withDelay` false the first part's offset is left out (the player keeps it
 // as the subtitle delay, so that Z, X and Shift+Z work from it). Frame-based
