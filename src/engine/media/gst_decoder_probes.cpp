@@ -1,15 +1,19 @@
 // The decoders' probes: one thread for pictures one thread decodes in
 // time, direct rendering into the converter's pool (into any, for codecs
 // that draw over the last picture; never, for pictures without a GStreamer
-// format), gaps dropped once pictures flow, and the sink's lateness reports
-// ended where no element upstream uses them.
+// format), gaps dropped once pictures flow, animations' pictures stamped,
+// and the sink's lateness reports ended where no element upstream uses them.
 #include "engine/media/avcodec_decoders.h"
 #include "engine/media/gst_media_internal.h"
 #include "engine/media/swscale_convert.h"
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <iterator>
+#include <memory>
+#include <mutex>
+#include <utility>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -195,6 +199,77 @@ GstPadProbeReturn DropGapsAfterAPicture(GstPad*, GstPadProbeInfo* info, gpointer
     }
 }
 
+// The stamps of the pictures a GIF decoder was given and has not yet given
+// back, oldest first. GStreamer's libav GIF decoder draws every picture into
+// its first one's buffer and so stamps every picture as the first, 0: only
+// the first was shown, and the time stood at 0. It gives back one picture for
+// each it is given, in order, and each takes the stamp of its own here.
+struct AnimationStamps {
+    std::mutex lock;
+    std::deque<std::pair<GstClockTime, GstClockTime>> pending;  // (pts, duration)
+};
+using SharedStamps = std::shared_ptr<AnimationStamps>;
+// More than a decoder that keeps none back ever holds: past it, the oldest go.
+constexpr size_t kMostPendingStamps = 64;
+
+// Streaming thread, at the GIF decoder's input: keeps each picture's stamp;
+// a segment or a flush forgets them.
+GstPadProbeReturn KeepAnimationStamps(GstPad*, GstPadProbeInfo* info, gpointer given) {
+    AnimationStamps& stamps = **static_cast<SharedStamps*>(given);
+    std::lock_guard hold(stamps.lock);
+    if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
+        const GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        if (stamps.pending.size() == kMostPendingStamps)
+            stamps.pending.pop_front();
+        stamps.pending.emplace_back(GST_BUFFER_PTS(buffer), GST_BUFFER_DURATION(buffer));
+        return GST_PAD_PROBE_OK;
+    }
+    const GstEventType type = GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info));
+    if (type == GST_EVENT_SEGMENT || type == GST_EVENT_FLUSH_STOP)
+        stamps.pending.clear();
+    return GST_PAD_PROBE_OK;
+}
+
+// Streaming thread, at the GIF decoder's output: gives each picture the
+// stamp it came in with.
+GstPadProbeReturn RestoreAnimationStamps(GstPad*, GstPadProbeInfo* info, gpointer given) {
+    AnimationStamps& stamps = **static_cast<SharedStamps*>(given);
+    std::unique_lock hold(stamps.lock);
+    if (stamps.pending.empty())
+        return GST_PAD_PROBE_OK;
+    const auto [pts, duration] = stamps.pending.front();
+    stamps.pending.pop_front();
+    hold.unlock();
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (!GST_CLOCK_TIME_IS_VALID(pts) || GST_BUFFER_PTS(buffer) == pts)
+        return GST_PAD_PROBE_OK;
+    buffer = gst_buffer_make_writable(buffer);
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    GST_BUFFER_PTS(buffer) = pts;
+    if (GST_CLOCK_TIME_IS_VALID(duration))
+        GST_BUFFER_DURATION(buffer) = duration;
+    return GST_PAD_PROBE_OK;
+}
+
+// Puts the probes above on `decoder`'s pads, `sink` one of them.
+void KeepAnimationStampsOf(GstElement* decoder, GstPad* sink) {
+    g_autoptr(GstPad) src = gst_element_get_static_pad(decoder, "src");
+    if (!src)
+        return;
+    auto stamps = std::make_shared<AnimationStamps>();
+    const auto release = [](gpointer given) { delete static_cast<SharedStamps*>(given); };
+    gst_pad_add_probe(
+        sink,
+        GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
+                        GST_PAD_PROBE_TYPE_EVENT_FLUSH),
+        &KeepAnimationStamps, new SharedStamps(stamps), release);
+    gst_pad_add_probe(src, GST_PAD_PROBE_TYPE_BUFFER, &RestoreAnimationStamps,
+                      new SharedStamps(stamps), release);
+    // By its own stamps every picture after the first is late: the sink's
+    // lateness reports had the decoder drop them all.
+    gst_pad_add_probe(src, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, &EndLatenessReport, nullptr, nullptr);
+}
+
 // Whether `factory` makes decoders of pictures (not of picture subtitles,
 // which GStreamer classes as video too and whose gaps matter).
 bool DecodesPictures(GstElementFactory* factory) {
@@ -250,6 +325,8 @@ void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpoi
                             GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
             &DropGapsAfterAPicture, new bool(false),
             [](gpointer given) { delete static_cast<bool*>(given); });
+    if (g_strcmp0(name, "avdec_gif") == 0)
+        KeepAnimationStampsOf(element, sink);
     if (libav && HasProperty(element, "direct-rendering")) {
         const bool direct = ownPool || KeepsOrder(name);
         g_object_set(element, "direct-rendering", direct ? TRUE : FALSE, nullptr);
