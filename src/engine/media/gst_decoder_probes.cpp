@@ -204,16 +204,30 @@ GstPadProbeReturn DropGapsAfterAPicture(GstPad*, GstPadProbeInfo* info, gpointer
 // its first one's buffer and so stamps every picture as the first, 0: only
 // the first was shown, and the time stood at 0. It gives back one picture for
 // each it is given, in order, and each takes the stamp of its own here.
+// GStreamer's libav GIF demuxer, for its part, never ends: at the end of the
+// file it asks for more, over and over, a core kept busy. The picture that
+// reaches the animation's length ends the stream here, and the clip starts
+// again as any clip does.
 struct AnimationStamps {
     std::mutex lock;
     std::deque<std::pair<GstClockTime, GstClockTime>> pending;  // (pts, duration)
+    GstClockTime length = GST_CLOCK_TIME_NONE;                  // the segment's duration
 };
 using SharedStamps = std::shared_ptr<AnimationStamps>;
 // More than a decoder that keeps none back ever holds: past it, the oldest go.
 constexpr size_t kMostPendingStamps = 64;
 
-// Streaming thread, at the GIF decoder's input: keeps each picture's stamp;
-// a segment or a flush forgets them.
+// A thread of GStreamer's pool, once the animation's last picture has left
+// `decoder`: ends the stream at its input. (From the probes, the end would
+// overtake that picture or wait on their lock.)
+void EndAnimation(GstElement* decoder, gpointer) {
+    if (g_autoptr(GstPad) sink = gst_element_get_static_pad(decoder, "sink"))
+        gst_pad_send_event(sink, gst_event_new_eos());
+}
+
+// Streaming thread, at the GIF decoder's input: keeps each picture's stamp,
+// and the animation's length from the segment; a segment or a flush forgets
+// the stamps.
 GstPadProbeReturn KeepAnimationStamps(GstPad*, GstPadProbeInfo* info, gpointer given) {
     AnimationStamps& stamps = **static_cast<SharedStamps*>(given);
     std::lock_guard hold(stamps.lock);
@@ -224,22 +238,32 @@ GstPadProbeReturn KeepAnimationStamps(GstPad*, GstPadProbeInfo* info, gpointer g
         stamps.pending.emplace_back(GST_BUFFER_PTS(buffer), GST_BUFFER_DURATION(buffer));
         return GST_PAD_PROBE_OK;
     }
-    const GstEventType type = GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info));
-    if (type == GST_EVENT_SEGMENT || type == GST_EVENT_FLUSH_STOP)
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
+        const GstSegment* segment = nullptr;
+        gst_event_parse_segment(event, &segment);
+        stamps.length =
+            segment->format == GST_FORMAT_TIME ? segment->duration : GST_CLOCK_TIME_NONE;
+    }
+    if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT || GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP)
         stamps.pending.clear();
     return GST_PAD_PROBE_OK;
 }
 
 // Streaming thread, at the GIF decoder's output: gives each picture the
-// stamp it came in with.
-GstPadProbeReturn RestoreAnimationStamps(GstPad*, GstPadProbeInfo* info, gpointer given) {
+// stamp it came in with, and after the last one has the stream ended.
+GstPadProbeReturn RestoreAnimationStamps(GstPad* pad, GstPadProbeInfo* info, gpointer given) {
     AnimationStamps& stamps = **static_cast<SharedStamps*>(given);
     std::unique_lock hold(stamps.lock);
     if (stamps.pending.empty())
         return GST_PAD_PROBE_OK;
     const auto [pts, duration] = stamps.pending.front();
     stamps.pending.pop_front();
+    const GstClockTime length = stamps.length;
     hold.unlock();
+    if (GST_CLOCK_TIME_IS_VALID(pts) && GST_CLOCK_TIME_IS_VALID(duration) &&
+        GST_CLOCK_TIME_IS_VALID(length) && pts + duration >= length)
+        gst_element_call_async(GST_PAD_PARENT(pad), &EndAnimation, nullptr, nullptr);
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
     if (!GST_CLOCK_TIME_IS_VALID(pts) || GST_BUFFER_PTS(buffer) == pts)
         return GST_PAD_PROBE_OK;
