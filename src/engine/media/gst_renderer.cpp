@@ -65,6 +65,8 @@ VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstE
         gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, KeepInputPool,
                           gst_object_ref(scale_), gst_object_unref);
         gst_object_unref(in);
+        if (HasProperty(sink_, "max-lateness") && HasProperty(sink_, "qos"))
+            hold_ = std::make_shared<ResizeHold>(sink_);
     }
 }
 
@@ -342,10 +344,60 @@ GstPadProbeReturn VideoRendererFilter::KeepInputPool(GstPad*, GstPadProbeInfo* i
                                                                         : GST_PAD_PROBE_DROP;
 }
 
+// The sink's own lateness limit and QoS, set aside while it shows the first
+// frames of a new size whatever their lateness. A new size mid-play costs the
+// streaming thread a new pool of shared-memory images, each of whose pages
+// faults at its first write (some 20 ms an image at 1080p on a virtual
+// machine): the first two frames came 40 to 70 ms late. The sink dropped one,
+// and its QoS reports made the converter and the decoder drop the next four,
+// a stutter of 150 ms at each switch to or from full screen. Shown late, they
+// are a pause of two frames, made up within the next few.
+struct ResizeHold {
+    GstElement* sink;       // a reference of its own
+    std::atomic<int> left;  // frames still to show whatever their lateness
+    gint64 lateness = 0;    // the sink's own values, while held
+    gboolean qos = TRUE;
+    explicit ResizeHold(GstElement* s) : sink(GST_ELEMENT(gst_object_ref(s))), left(0) {}
+    ~ResizeHold() { gst_object_unref(sink); }
+};
+
+namespace {
+
+// The frames after a new size that the sink shows however late they come.
+constexpr int kFramesHeldThroughResize = 15;
+
+// Streaming thread, as each frame reaches the sink while held: the sink's own
+// values back after the last.
+GstPadProbeReturn CountHeldFrames(GstPad*, GstPadProbeInfo*, gpointer data) {
+    auto& hold = **static_cast<std::shared_ptr<ResizeHold>*>(data);
+    if (hold.left.fetch_sub(1) > 1)
+        return GST_PAD_PROBE_OK;
+    g_object_set(hold.sink, "max-lateness", hold.lateness, "qos", hold.qos, nullptr);
+    return GST_PAD_PROBE_REMOVE;
+}
+
+// Streaming thread (the one that then reaches the sink), as a new size takes
+// effect: the next frames are shown however late; a hold under way starts
+// again.
+void HoldFramesThroughResize(const std::shared_ptr<ResizeHold>& hold) {
+    if (hold->left.exchange(kFramesHeldThroughResize) > 0)
+        return;
+    g_object_get(hold->sink, "max-lateness", &hold->lateness, "qos", &hold->qos, nullptr);
+    g_object_set(hold->sink, "max-lateness", gint64(-1), "qos", FALSE, nullptr);
+    GstPad* pad = gst_element_get_static_pad(hold->sink, "sink");
+    gst_pad_add_probe(
+        pad, GST_PAD_PROBE_TYPE_BUFFER, CountHeldFrames, new std::shared_ptr<ResizeHold>(hold),
+        [](gpointer data) { delete static_cast<std::shared_ptr<ResizeHold>*>(data); });
+    gst_object_unref(pad);
+}
+
+}  // namespace
+
 // A new size for the capsfilter behind videoscale, waiting for the next frame.
 struct PendingSize {
     GstElement* size;  // a reference of its own
     GstCaps* caps;     // owned
+    std::shared_ptr<ResizeHold> hold;
 };
 
 void FreePendingSize(gpointer data) {
@@ -363,6 +415,8 @@ void FreePendingSize(gpointer data) {
 GstPadProbeReturn ApplyPendingSize(GstPad*, GstPadProbeInfo*, gpointer data) {
     auto* pending = static_cast<PendingSize*>(data);
     g_object_set(pending->size, "caps", pending->caps, nullptr);
+    if (pending->hold)
+        HoldFramesThroughResize(pending->hold);
     return GST_PAD_PROBE_REMOVE;
 }
 
@@ -402,7 +456,8 @@ void VideoRendererFilter::ScaleTo(const RECT& place, double ratio) {
     GstPad* pad = gst_element_get_static_pad(scale_, "sink");
     // Probes run in the order they were added: the latest size wins.
     gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, ApplyPendingSize,
-                      new PendingSize{GST_ELEMENT(gst_object_ref(size_)), caps}, FreePendingSize);
+                      new PendingSize{GST_ELEMENT(gst_object_ref(size_)), caps, hold_},
+                      FreePendingSize);
     gst_object_unref(pad);
 }
 

@@ -4,7 +4,8 @@
 // setting says while progressive video passes untouched, each matrix and
 // range shows its colour, and the first frame keeps the clip's size, as does
 // the decoder's pool through a picture resized over and over while playing,
-// and a clip whose own picture grows midway is shown whole. Non-square
+// a frame made late by a new size is shown and none after it skipped, and a
+// clip whose own picture grows midway is shown whole. Non-square
 // pixels and picture subtitles through ximagesink are media_matrix_e2e_test's.
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -128,6 +129,32 @@ struct CopyCount {
     }
 };
 
+// The stamps of the frames that reach the sink, and once armed, a pause of
+// 150 ms before the first frame of the next new caps: what a new pool of
+// shared-memory images costs a slow machine at a new size.
+struct ResizeStall {
+    std::mutex lock;
+    std::vector<GstClockTime> stamps;
+    std::atomic<bool> armed{false}, newCaps{false}, stalled{false};
+
+    static GstPadProbeReturn Caps(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<ResizeStall*>(data);
+        if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_CAPS && self->armed)
+            self->newCaps = true;
+        return GST_PAD_PROBE_OK;
+    }
+    static GstPadProbeReturn Frame(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<ResizeStall*>(data);
+        if (self->newCaps.exchange(false)) {
+            g_usleep(150'000);
+            self->stalled = true;
+        }
+        std::lock_guard hold(self->lock);
+        self->stamps.push_back(GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info)));
+        return GST_PAD_PROBE_OK;
+    }
+};
+
 // The record playing into the surface through ximagesink, with sound into
 // fakesink; what the probes of a test count outlives the clip.
 class VideoPathX11 : public test::GstRecordTest<Surface> {
@@ -203,6 +230,7 @@ class VideoPathX11 : public test::GstRecordTest<Surface> {
     PassCount passes;
     CopyCount copies;
     std::atomic<int> decoderPools{0};
+    ResizeStall stall;
 };
 
 // A crafted pixel aspect of 20:1 would have the first frame scaled to 14400
@@ -446,6 +474,42 @@ TEST_F(VideoPathX11, TheViewsSizeLeavesTheClipsSizeAndTheDecodersPoolAlone) {
     // One more negotiation at most, the one a decoder asks for by itself
     // right after its first.
     EXPECT_LE(decoderPools.load(), 1) << "the decoder allocated its pictures anew";
+}
+
+// The picture made larger while it plays, as going full screen does, with
+// the first frame of the new size 150 ms late: that frame and every one after
+// it are shown. Dropped as late, it was followed by four more, the sink's
+// lateness reports making the converter and the decoder skip theirs: a
+// stutter of 150 ms each time full screen was entered or left.
+TEST_F(VideoPathX11, AFrameMadeLateByANewSizeIsShownAndNoneAfterItIsSkipped) {
+    const std::string clip = H264Clip(dir, "clip.mp4", 100, "width=320,height=180", "mp4mux");
+    ASSERT_FALSE(clip.empty());
+    ASSERT_NO_FATAL_FAILURE(Play(clip, QSize(320, 180)));
+    ASSERT_TRUE(PlaysOn(400));
+    GstElement* sink = Sink();
+    test::ProbePad(sink, "sink", GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, ResizeStall::Caps, &stall);
+    test::ProbePad(sink, "sink", GST_PAD_PROBE_TYPE_BUFFER, ResizeStall::Frame, &stall);
+    stall.armed = true;
+    host.surface.resize(640, 360);
+    RECT larger{0, 0, 640, 360};
+    record.pWC->SetVideoPosition(nullptr, &larger);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Position() >= 30'000'000; }, 6000));
+    EXPECT_TRUE(stall.stalled) << "no frame of the new size";
+    EXPECT_EQ(SinkSize(), QSize(640, 360));
+    std::vector<GstClockTime> stamps;
+    {
+        std::lock_guard hold(stall.lock);
+        stamps = stall.stamps;
+    }
+    ASSERT_GE(stamps.size(), 10u);
+    for (size_t i = 1; i < stamps.size() && stamps[i] > stamps[i - 1]; ++i)
+        EXPECT_EQ(stamps[i] - stamps[i - 1], 40 * GST_MSECOND)
+            << "frames skipped after " << GST_TIME_AS_MSECONDS(stamps[i - 1]) << " ms";
+    g_autoptr(GstStructure) stats = nullptr;
+    g_object_get(sink, "stats", &stats, nullptr);
+    guint64 dropped = 1;
+    ASSERT_TRUE(stats && gst_structure_get_uint64(stats, "dropped", &dropped));
+    EXPECT_EQ(dropped, 0u);
 }
 
 // An MPEG-TS whose picture grows midway, as a recording joined from two
