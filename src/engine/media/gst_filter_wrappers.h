@@ -133,8 +133,6 @@ class AudioRendererFilter : public ElementFilter {
     GstElement* night_;  // owned by the bin
 };
 
-struct ResizeHold;  // gst_renderer.cpp
-
 class VideoRendererFilter : public ElementFilter,
                             public IVMRFilterConfig9,
                             public IVMRWindowlessControl9,
@@ -194,7 +192,6 @@ class VideoRendererFilter : public ElementFilter,
         ~FirstSize() { gst_object_unref(size); }
     };
     std::shared_ptr<FirstSize> firstSize_;
-    std::shared_ptr<ResizeHold> hold_;        // the sink's frames kept through a new size
     int scaledWidth_ = 0, scaledHeight_ = 0;  // what size_ holds, device pixels
     VideoWindow* window_ = nullptr;
     std::atomic<uintptr_t> surface_{0};

@@ -40,6 +40,48 @@ RECT Letterboxed(const RECT& dest, long width, long height) {
     return RECT{left, top, left + w, top + h};
 }
 
+// The sink's own lateness limit and QoS, set aside while it shows the first
+// frames of new caps whatever their lateness. New caps, at the start or at a
+// new size mid-play, cost the streaming thread new pools, and the first write
+// to each new shared-memory image faults page by page (some 20 ms an image
+// at 1080p on a virtual machine); at the start, libass also lays out its
+// first events. Going full screen, the first two frames came 40 to 70 ms
+// late: the sink dropped one, and its QoS reports made the converter and the
+// decoder skip four more, a stutter of 150 ms. At the start of a 1080p clip
+// with an ASS script one to four of the first frames were lost the same way.
+// Shown late, they are a pause of a frame or two, made up within the next few.
+struct LateFramesHold {
+    GstElement* sink;     // a reference of its own
+    int left = 0;         // frames still to show whatever their lateness
+    gint64 lateness = 0;  // the sink's own values, while held
+    gboolean qos = TRUE;
+    explicit LateFramesHold(GstElement* s) : sink(GST_ELEMENT(gst_object_ref(s))) {}
+    ~LateFramesHold() { gst_object_unref(sink); }
+};
+
+// The frames after new caps that the sink shows however late they come.
+constexpr int kFramesHeldAfterNewCaps = 15;
+
+// Streaming thread, as caps and frames reach the sink: new caps hold the
+// next frames (a hold under way starts again), and after the last of them
+// the sink gets its own values back.
+GstPadProbeReturn HoldLateFrames(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto& hold = *static_cast<LateFramesHold*>(data);
+    if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
+        if (hold.left > 0 && --hold.left == 0)
+            g_object_set(hold.sink, "max-lateness", hold.lateness, "qos", hold.qos, nullptr);
+        return GST_PAD_PROBE_OK;
+    }
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_CAPS)
+        return GST_PAD_PROBE_OK;
+    if (hold.left == 0) {
+        g_object_get(hold.sink, "max-lateness", &hold.lateness, "qos", &hold.qos, nullptr);
+        g_object_set(hold.sink, "max-lateness", gint64(-1), "qos", FALSE, nullptr);
+    }
+    hold.left = kFramesHeldAfterNewCaps;
+    return GST_PAD_PROBE_OK;
+}
+
 }  // namespace
 
 VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstElement* scale,
@@ -65,8 +107,14 @@ VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstE
         gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM, KeepInputPool,
                           gst_object_ref(scale_), gst_object_unref);
         gst_object_unref(in);
-        if (HasProperty(sink_, "max-lateness") && HasProperty(sink_, "qos"))
-            hold_ = std::make_shared<ResizeHold>(sink_);
+    }
+    if (HasProperty(sink_, "max-lateness") && HasProperty(sink_, "qos")) {
+        GstPad* into = gst_element_get_static_pad(sink_, "sink");
+        gst_pad_add_probe(
+            into, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+            HoldLateFrames, new LateFramesHold(sink_),
+            [](gpointer hold) { delete static_cast<LateFramesHold*>(hold); });
+        gst_object_unref(into);
     }
 }
 
@@ -344,60 +392,10 @@ GstPadProbeReturn VideoRendererFilter::KeepInputPool(GstPad*, GstPadProbeInfo* i
                                                                         : GST_PAD_PROBE_DROP;
 }
 
-// The sink's own lateness limit and QoS, set aside while it shows the first
-// frames of a new size whatever their lateness. A new size mid-play costs the
-// streaming thread a new pool of shared-memory images, each of whose pages
-// faults at its first write (some 20 ms an image at 1080p on a virtual
-// machine): the first two frames came 40 to 70 ms late. The sink dropped one,
-// and its QoS reports made the converter and the decoder drop the next four,
-// a stutter of 150 ms at each switch to or from full screen. Shown late, they
-// are a pause of two frames, made up within the next few.
-struct ResizeHold {
-    GstElement* sink;       // a reference of its own
-    std::atomic<int> left;  // frames still to show whatever their lateness
-    gint64 lateness = 0;    // the sink's own values, while held
-    gboolean qos = TRUE;
-    explicit ResizeHold(GstElement* s) : sink(GST_ELEMENT(gst_object_ref(s))), left(0) {}
-    ~ResizeHold() { gst_object_unref(sink); }
-};
-
-namespace {
-
-// The frames after a new size that the sink shows however late they come.
-constexpr int kFramesHeldThroughResize = 15;
-
-// Streaming thread, as each frame reaches the sink while held: the sink's own
-// values back after the last.
-GstPadProbeReturn CountHeldFrames(GstPad*, GstPadProbeInfo*, gpointer data) {
-    auto& hold = **static_cast<std::shared_ptr<ResizeHold>*>(data);
-    if (hold.left.fetch_sub(1) > 1)
-        return GST_PAD_PROBE_OK;
-    g_object_set(hold.sink, "max-lateness", hold.lateness, "qos", hold.qos, nullptr);
-    return GST_PAD_PROBE_REMOVE;
-}
-
-// Streaming thread (the one that then reaches the sink), as a new size takes
-// effect: the next frames are shown however late; a hold under way starts
-// again.
-void HoldFramesThroughResize(const std::shared_ptr<ResizeHold>& hold) {
-    if (hold->left.exchange(kFramesHeldThroughResize) > 0)
-        return;
-    g_object_get(hold->sink, "max-lateness", &hold->lateness, "qos", &hold->qos, nullptr);
-    g_object_set(hold->sink, "max-lateness", gint64(-1), "qos", FALSE, nullptr);
-    GstPad* pad = gst_element_get_static_pad(hold->sink, "sink");
-    gst_pad_add_probe(
-        pad, GST_PAD_PROBE_TYPE_BUFFER, CountHeldFrames, new std::shared_ptr<ResizeHold>(hold),
-        [](gpointer data) { delete static_cast<std::shared_ptr<ResizeHold>*>(data); });
-    gst_object_unref(pad);
-}
-
-}  // namespace
-
 // A new size for the capsfilter behind videoscale, waiting for the next frame.
 struct PendingSize {
     GstElement* size;  // a reference of its own
     GstCaps* caps;     // owned
-    std::shared_ptr<ResizeHold> hold;
 };
 
 void FreePendingSize(gpointer data) {
@@ -415,8 +413,6 @@ void FreePendingSize(gpointer data) {
 GstPadProbeReturn ApplyPendingSize(GstPad*, GstPadProbeInfo*, gpointer data) {
     auto* pending = static_cast<PendingSize*>(data);
     g_object_set(pending->size, "caps", pending->caps, nullptr);
-    if (pending->hold)
-        HoldFramesThroughResize(pending->hold);
     return GST_PAD_PROBE_REMOVE;
 }
 
@@ -456,8 +452,7 @@ void VideoRendererFilter::ScaleTo(const RECT& place, double ratio) {
     GstPad* pad = gst_element_get_static_pad(scale_, "sink");
     // Probes run in the order they were added: the latest size wins.
     gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, ApplyPendingSize,
-                      new PendingSize{GST_ELEMENT(gst_object_ref(size_)), caps, hold_},
-                      FreePendingSize);
+                      new PendingSize{GST_ELEMENT(gst_object_ref(size_)), caps}, FreePendingSize);
     gst_object_unref(pad);
 }
 
