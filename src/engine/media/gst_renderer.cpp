@@ -51,12 +51,9 @@ RECT Letterboxed(const RECT& dest, long width, long height) {
 // with an ASS script one to four of the first frames were lost the same way.
 // Shown late, they are a pause of a frame or two, made up within the next few.
 struct LateFramesHold {
-    GstElement* sink;     // a reference of its own
     int left = 0;         // frames still to show whatever their lateness
     gint64 lateness = 0;  // the sink's own values, while held
     gboolean qos = TRUE;
-    explicit LateFramesHold(GstElement* s) : sink(GST_ELEMENT(gst_object_ref(s))) {}
-    ~LateFramesHold() { gst_object_unref(sink); }
 };
 
 // The frames after new caps that the sink shows however late they come.
@@ -65,18 +62,19 @@ constexpr int kFramesHeldAfterNewCaps = 15;
 // Streaming thread, as caps and frames reach the sink: new caps hold the
 // next frames (a hold under way starts again), and after the last of them
 // the sink gets its own values back.
-GstPadProbeReturn HoldLateFrames(GstPad*, GstPadProbeInfo* info, gpointer data) {
+GstPadProbeReturn HoldLateFrames(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
     auto& hold = *static_cast<LateFramesHold*>(data);
+    GstElement* sink = GST_PAD_PARENT(pad);
     if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
         if (hold.left > 0 && --hold.left == 0)
-            g_object_set(hold.sink, "max-lateness", hold.lateness, "qos", hold.qos, nullptr);
+            g_object_set(sink, "max-lateness", hold.lateness, "qos", hold.qos, nullptr);
         return GST_PAD_PROBE_OK;
     }
     if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_CAPS)
         return GST_PAD_PROBE_OK;
     if (hold.left == 0) {
-        g_object_get(hold.sink, "max-lateness", &hold.lateness, "qos", &hold.qos, nullptr);
-        g_object_set(hold.sink, "max-lateness", gint64(-1), "qos", FALSE, nullptr);
+        g_object_get(sink, "max-lateness", &hold.lateness, "qos", &hold.qos, nullptr);
+        g_object_set(sink, "max-lateness", gint64(-1), "qos", FALSE, nullptr);
     }
     hold.left = kFramesHeldAfterNewCaps;
     return GST_PAD_PROBE_OK;
@@ -112,7 +110,7 @@ VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstE
         GstPad* into = gst_element_get_static_pad(sink_, "sink");
         gst_pad_add_probe(
             into, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
-            HoldLateFrames, new LateFramesHold(sink_),
+            HoldLateFrames, new LateFramesHold(),
             [](gpointer hold) { delete static_cast<LateFramesHold*>(hold); });
         gst_object_unref(into);
     }
