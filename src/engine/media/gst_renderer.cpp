@@ -106,14 +106,14 @@ VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstE
                           gst_object_ref(scale_), gst_object_unref);
         gst_object_unref(in);
     }
-    if (HasProperty(sink_, "max-lateness") && HasProperty(sink_, "qos")) {
-        GstPad* into = gst_element_get_static_pad(sink_, "sink");
+    GstPad* into = gst_element_get_static_pad(sink_, "sink");
+    if (into && HasProperty(sink_, "max-lateness") && HasProperty(sink_, "qos"))
         gst_pad_add_probe(
             into, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
             HoldLateFrames, new LateFramesHold(),
             [](gpointer hold) { delete static_cast<LateFramesHold*>(hold); });
+    if (into)
         gst_object_unref(into);
-    }
 }
 
 VideoRendererFilter::~VideoRendererFilter() {
