@@ -72,6 +72,12 @@ ConverterPlan PlanConverter(GstPad* pad);
 // missing.
 GstElement* MakeConverter(const ConverterPlan& plan);
 
+// Has `sink` show the frames that follow new caps at its "sink" pad however
+// late they come, with its QoS off meanwhile (gst_late_frames.cpp). Nothing
+// for a sink without that pad or without "max-lateness" and "qos". While the
+// graph is built; the probe lives as long as the pad.
+void HoldLateFramesAfterNewCaps(GstElement* sink);
+
 // A bin of `chain`, linked in order, with the first element's sink pad.
 GstElement* MakeBin(const char* name, std::initializer_list<GstElement*> chain);
 

@@ -26,6 +26,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_tracks_ahead.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_cue_preroll.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_media.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/gst_late_frames.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_renderer.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_sink_probe.cpp
         ${CMAKE_CURRENT_LIST_DIR}/gst_source.cpp
