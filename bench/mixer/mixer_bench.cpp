@@ -7,6 +7,9 @@
 //   styled_first, styled_later  the same with markup: SubRip tags with the
 //                 mixer's styles on, the same styles as Pango markup for
 //                 textoverlay (italic, bold, a coloured word)
+// "Core/I420/first_frame_default/<height>" rows draw every frame's new entry
+// in the font a player gets when none is chosen, sized to the picture (68 px
+// at 1080p, 135 at 2160p: larger glyphs than Qt caches, drawn as paths).
 // "Core" rows time the plain C++ mixer on a frame in memory; "Element" and
 // "TextOverlay" rows push pooled, writable buffers through a GstHarness, so
 // both elements carry the same harness overhead.
@@ -138,6 +141,30 @@ void BM_Core(benchmark::State& state, Format format, Scenario scenario) {
     }
 }
 
+// A new entry at every frame of an I420 picture `height` rows high (16:9),
+// in the default font.
+void BM_CoreDefaultFont(benchmark::State& state, int height) {
+    MixerState mixer(Scenario::FirstFrame);
+    mixer.shared.SubtitleFont.Set(std::nullopt);
+    const int width = height * 16 / 9;
+    CSubtitles core(mixer.track, mixer.shared);
+    core.CheckInputType(VideoFormat{VideoSubtype::I420, width, height, 12});
+    std::vector<uint8_t> picture(static_cast<size_t>(width) * height * 3 / 2, 16);
+    VideoPlanes planes;
+    planes.data[0] = picture.data();
+    planes.data[1] = planes.data[0] + width * height;
+    planes.data[2] = planes.data[1] + width * height / 4;
+    planes.stride[0] = width;
+    planes.stride[1] = planes.stride[2] = width / 2;
+    int64_t frame = 0;
+    for (auto _ : state) {
+        if (core.Prepare(FrameTime{true, (frame % kEntries) * 40 * 10'000, 400'000, 1.0, 25.0}))
+            core.Blend(planes);
+        ++frame;
+        benchmark::ClobberMemory();
+    }
+}
+
 // A harness around one element with a pool of writable buffers.
 class Harness {
   public:
@@ -221,6 +248,11 @@ void RegisterAll() {
                                          s.scenario)
                 ->Unit(benchmark::kMicrosecond);
         }
+    }
+    for (int height : {1080, 2160}) {
+        const std::string name = "Core/I420/first_frame_default/" + std::to_string(height);
+        benchmark::RegisterBenchmark(name.c_str(), BM_CoreDefaultFont, height)
+            ->Unit(benchmark::kMicrosecond);
     }
 }
 

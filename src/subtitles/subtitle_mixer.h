@@ -114,6 +114,12 @@ struct NoteUnder {
 
 class AssRender;
 
+// The body and outline layers of outlined text, as 32-bit pixels, whose
+// memory one text leaves to the next. Used by one mixer's streaming thread.
+struct OutlineLayers {
+    std::vector<QRgb> body, outline;
+};
+
 class CSubtitles {
   public:
     // Reads `track` and `shared` (both owned by the player record, which
@@ -246,6 +252,7 @@ class CSubtitles {
 
     const SubtitleTrack& track_;
     MixerShared& shared_;
+    OutlineLayers layers_;  // memory for drawing outlined text, kept between texts
     std::optional<VideoFormat> accepted_;
     int32_t cursor_ = 0;
     QImage bitmap_;  // TextBitmap: the accepted size, top-down

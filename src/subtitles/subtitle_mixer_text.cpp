@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
@@ -21,6 +22,34 @@ constexpr int kOutlineOffsets[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
 // The delay notice stands this many pixels from the picture's top and left.
 constexpr int32_t kNoticeMargin = 8;
 
+// The outline colour at each alpha, premultiplied as Qt premultiplies it.
+const std::array<QRgb, 256>& OutlineByAlpha() {
+    static const std::array<QRgb, 256> table = [] {
+        std::array<QRgb, 256> colours{};
+        for (int a = 0; a < 256; ++a) {
+            colours[size_t(a)] = qPremultiply(
+                qRgba(qRed(kOutlineColour), qGreen(kOutlineColour), qBlue(kOutlineColour), a));
+        }
+        return colours;
+    }();
+    return table;
+}
+
+// Layers larger than this (a quarter of a 2160p frame; three lines of its
+// default text take some 1.9 million pixels) are let go after drawing.
+constexpr size_t kLayerPixelsKept = size_t{3840} * 540;
+
+// A `size` image over `pixels`, which grows to hold it and keeps its memory
+// for the next text.
+QImage LayerOver(std::vector<QRgb>& pixels, const QSize& size) {
+    const size_t count = size_t(size.width()) * size_t(size.height());
+    if (pixels.size() < count) {
+        pixels.resize(count);
+    }
+    return QImage(reinterpret_cast<uchar*>(pixels.data()), size.width(), size.height(),
+                  qsizetype{size.width()} * 4, QImage::Format_ARGB32_Premultiplied);
+}
+
 // Draws outlined text into `target`, inside `clip`: `drawBody` paints the text
 // once, in its body colours, into a transparent layer over `area`; that shape is stamped in the
 // outline colour at the four diagonal neighbours, then the body over them. Qt draws glyphs taller
@@ -28,17 +57,18 @@ constexpr int32_t kNoticeMargin = 8;
 // five path fills a cue (13 ms for two lines at 1080p). `drawBody` and `area` count columns in
 // square pixels: `squeeze` (the frame's columns per square pixel) narrows the text to the frame's
 // own pixels, so that a picture with wide pixels, shown at its display aspect, shows the glyphs at
-// theirs. Rows are the frame's.
+// theirs. Rows are the frame's. The two layers live in `layers`, whose memory a cue at 2160p
+// would otherwise take new (some 4 MB a layer) and fault in page by page.
 template <typename DrawBody>
 void DrawOutlined(QImage& target, const QRect& clip, const QRect& area, double squeeze,
-                  DrawBody&& drawBody) {
+                  OutlineLayers& layers, DrawBody&& drawBody) {
     const QRect inFrame(QPoint(int(std::floor(area.left() * squeeze)), area.top()),
                         QPoint(int(std::ceil(area.right() * squeeze)), area.bottom()));
     const QRect layer = inFrame.intersected(target.rect().adjusted(-1, -1, 1, 1));
     if (layer.isEmpty()) {
         return;
     }
-    QImage body(layer.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage body = LayerOver(layers.body, layer.size());
     body.fill(Qt::transparent);
     {
         QPainter painter(&body);
@@ -50,13 +80,14 @@ void DrawOutlined(QImage& target, const QRect& clip, const QRect& area, double s
     }
     // The shape in the outline colour. (A QPainter fill in SourceIn mode would
     // do it on Qt's thread pool, in threads of its own.)
-    QImage outline(body.size(), QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < body.height(); ++y) {
+    QImage outline = LayerOver(layers.outline, layer.size());
+    const std::array<QRgb, 256>& byAlpha = OutlineByAlpha();
+    const int width = layer.width();
+    for (int y = 0; y < layer.height(); ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(body.constScanLine(y));
         auto* out = reinterpret_cast<QRgb*>(outline.scanLine(y));
-        for (int x = 0; x < body.width(); ++x) {
-            out[x] = qPremultiply(qRgba(qRed(kOutlineColour), qGreen(kOutlineColour),
-                                        qBlue(kOutlineColour), qAlpha(in[x])));
+        for (int x = 0; x < width; ++x) {
+            out[x] = byAlpha[qAlpha(in[x])];
         }
     }
     QPainter painter(&target);
@@ -65,6 +96,10 @@ void DrawOutlined(QImage& target, const QRect& clip, const QRect& area, double s
         painter.drawImage(layer.topLeft() + QPoint(offset[0], offset[1]), outline);
     }
     painter.drawImage(layer.topLeft(), body);
+    painter.end();
+    if (layers.body.size() > kLayerPixelsKept) {
+        layers = OutlineLayers();
+    }
 }
 
 // The columns from `left` to `right` (exclusive) and rows `top` to `lastRow`,
@@ -243,11 +278,12 @@ void CSubtitles::RedrawNotice(uint64_t noteGeneration) {
     const int baseline = kNoticeMargin + metrics.ascent();
     const QRect area = TextArea(kNoticeMargin, kNoticeMargin + metrics.horizontalAdvance(text), 0,
                                 noticeBitmap_.height() - 1, metrics);
-    DrawOutlined(noticeBitmap_, noticeBitmap_.rect(), area, Squeeze(), [&](QPainter& painter) {
-        painter.setFont(font);
-        painter.setPen(QColor::fromRgb(kBodyColour));
-        painter.drawText(kNoticeMargin, baseline, text);
-    });
+    DrawOutlined(noticeBitmap_, noticeBitmap_.rect(), area, Squeeze(), layers_,
+                 [&](QPainter& painter) {
+                     painter.setFont(font);
+                     painter.setPen(QColor::fromRgb(kBodyColour));
+                     painter.drawText(kNoticeMargin, baseline, text);
+                 });
     CollectSpans(noticeBitmap_, 0, noticeBitmap_.height() - 1, noticeSpans_);
 }
 
@@ -302,20 +338,29 @@ void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
     const QStringList lines = text.split(QLatin1Char('\n'));
     // The whole text measured as one run gives the block's width; each line
     // is centred in the block, whose middle is the layout width's middle.
+    std::vector<int32_t> advances;
+    advances.reserve(size_t(lines.size()));
     int32_t cx = 0;
     for (const QString& line : lines) {
-        cx += metrics.horizontalAdvance(line);
+        advances.push_back(metrics.horizontalAdvance(line));
+        cx += advances.back();
     }
     const int32_t left = SquareLayoutWidth() / 2 - cx / 2;
+    // The layer spans the lines themselves, not the whole block.
+    int32_t minX = left + cx / 2, maxX = minX;
+    for (int32_t advance : advances) {
+        minX = std::min(minX, left + (cx - advance) / 2);
+        maxX = std::max(maxX, left + (cx - advance) / 2 + advance);
+    }
     const QRect clip(0, top, bitmap_.width(), lastRow - top + 1);
-    DrawOutlined(bitmap_, clip, TextArea(left, left + cx, top, lastRow, metrics), Squeeze(),
+    DrawOutlined(bitmap_, clip, TextArea(minX, maxX, top, lastRow, metrics), Squeeze(), layers_,
                  [&](QPainter& painter) {
                      painter.setFont(font);
                      painter.setPen(QColor::fromRgb(kBodyColour));
                      int baseline = top + metrics.ascent();
-                     for (const QString& line : lines) {
-                         const int x = left + (cx - metrics.horizontalAdvance(line)) / 2;
-                         painter.drawText(x, baseline, line);
+                     for (size_t i = 0; i < advances.size(); ++i) {
+                         const int x = left + (cx - advances[i]) / 2;
+                         painter.drawText(x, baseline, lines[qsizetype(i)]);
                          baseline += lineHeight_;
                      }
                  });
@@ -354,7 +399,7 @@ void CSubtitles::DrawStyledText(const StyledText& text, int32_t top, int32_t las
     // Every outline goes under every body, so no outline covers a neighbour.
     const QRect clip(0, top, bitmap_.width(), lastRow - top + 1);
     DrawOutlined(bitmap_, clip, TextArea(minX, maxX, top, lastRow, QFontMetrics(base)), Squeeze(),
-                 [&](QPainter& painter) {
+                 layers_, [&](QPainter& painter) {
                      for (const Placed& p : placed) {
                          QRgb colour = p.piece->colour != 0 ? p.piece->colour : kBodyColour;
                          // A blue byte of 0 marks transparent pixels: keep

@@ -103,7 +103,8 @@ TEST_F(MixerTest, OffsetIsClampedAndWrittenBack) {
 
 TEST_F(MixerTest, TextIsRedrawnOnlyWhenItsInputsChange) {
     // One long-lived mixer against a fresh one per step: the cached bitmap
-    // must give exactly the frame a first drawing gives.
+    // and the layers kept from the last text must give exactly the frame a
+    // first drawing gives.
     const struct {
         const char* name;
         std::function<void()> change;
@@ -115,6 +116,9 @@ TEST_F(MixerTest, TextIsRedrawnOnlyWhenItsInputsChange) {
         {"offset moved", [this] { shared.SubtitleOffset = 150; }, true},
         {"font replaced", [this] { shared.SubtitleFont.Set(std::nullopt); }, true},
         {"text changed", [this] { Show("Other\nwords", 2); }, true},
+        // The layers a text is drawn in are kept for the next: wider, then narrower.
+        {"wider text", [this] { Show("A much wider first line\nand a second", 2); }, true},
+        {"narrower text", [this] { Show("Short", 1); }, true},
     };
     Show("Cached\ntext", 2);
     CSubtitles cached(track, shared);
