@@ -122,6 +122,19 @@ struct MixerState {
     }
 };
 
+// Prepares and blends one frame an iteration, its time in `scenario`'s entries.
+void TimeFrames(benchmark::State& state, CSubtitles& core, const VideoPlanes& planes,
+                Scenario scenario) {
+    int64_t frame = 0;
+    for (auto _ : state) {
+        const int64_t ms = EveryFrameNew(scenario) ? (frame % kEntries) * 40 : 1000;
+        if (core.Prepare(FrameTime{true, ms * 10'000, 400'000, 1.0, 25.0}))
+            core.Blend(planes);
+        ++frame;
+        benchmark::ClobberMemory();
+    }
+}
+
 void BM_Core(benchmark::State& state, Format format, Scenario scenario) {
     MixerState mixer(scenario);
     CSubtitles core(mixer.track, mixer.shared);
@@ -131,14 +144,7 @@ void BM_Core(benchmark::State& state, Format format, Scenario scenario) {
     VideoPlanes planes;
     planes.data[0] = luma.data();
     planes.stride[0] = kWidth * bpp;
-    int64_t frame = 0;
-    for (auto _ : state) {
-        const int64_t ms = EveryFrameNew(scenario) ? (frame % kEntries) * 40 : 1000;
-        if (core.Prepare(FrameTime{true, ms * 10'000, 400'000, 1.0, 25.0}))
-            core.Blend(planes);
-        ++frame;
-        benchmark::ClobberMemory();
-    }
+    TimeFrames(state, core, planes, scenario);
 }
 
 // A new entry at every frame of an I420 picture `height` rows high (16:9),
@@ -156,13 +162,7 @@ void BM_CoreDefaultFont(benchmark::State& state, int height) {
     planes.data[2] = planes.data[1] + width * height / 4;
     planes.stride[0] = width;
     planes.stride[1] = planes.stride[2] = width / 2;
-    int64_t frame = 0;
-    for (auto _ : state) {
-        if (core.Prepare(FrameTime{true, (frame % kEntries) * 40 * 10'000, 400'000, 1.0, 25.0}))
-            core.Blend(planes);
-        ++frame;
-        benchmark::ClobberMemory();
-    }
+    TimeFrames(state, core, planes, Scenario::FirstFrame);
 }
 
 // A harness around one element with a pool of writable buffers.

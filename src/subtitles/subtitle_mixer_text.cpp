@@ -338,19 +338,21 @@ void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
     const QStringList lines = text.split(QLatin1Char('\n'));
     // The whole text measured as one run gives the block's width; each line
     // is centred in the block, whose middle is the layout width's middle.
-    std::vector<int32_t> advances;
-    advances.reserve(size_t(lines.size()));
+    std::vector<int32_t> xs;  // each line's advance, then where it starts
+    xs.reserve(size_t(lines.size()));
     int32_t cx = 0;
     for (const QString& line : lines) {
-        advances.push_back(metrics.horizontalAdvance(line));
-        cx += advances.back();
+        xs.push_back(metrics.horizontalAdvance(line));
+        cx += xs.back();
     }
     const int32_t left = SquareLayoutWidth() / 2 - cx / 2;
     // The layer spans the lines themselves, not the whole block.
     int32_t minX = left + cx / 2, maxX = minX;
-    for (int32_t advance : advances) {
-        minX = std::min(minX, left + (cx - advance) / 2);
-        maxX = std::max(maxX, left + (cx - advance) / 2 + advance);
+    for (int32_t& x : xs) {
+        const int32_t advance = x;
+        x = left + (cx - advance) / 2;
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x + advance);
     }
     const QRect clip(0, top, bitmap_.width(), lastRow - top + 1);
     DrawOutlined(bitmap_, clip, TextArea(minX, maxX, top, lastRow, metrics), Squeeze(), layers_,
@@ -358,9 +360,8 @@ void CSubtitles::DrawText(const QString& text, int32_t top, int32_t lastRow) {
                      painter.setFont(font);
                      painter.setPen(QColor::fromRgb(kBodyColour));
                      int baseline = top + metrics.ascent();
-                     for (size_t i = 0; i < advances.size(); ++i) {
-                         const int x = left + (cx - advances[i]) / 2;
-                         painter.drawText(x, baseline, lines[qsizetype(i)]);
+                     for (size_t i = 0; i < xs.size(); ++i) {
+                         painter.drawText(xs[i], baseline, lines[qsizetype(i)]);
                          baseline += lineHeight_;
                      }
                  });
