@@ -6,9 +6,11 @@
 // same, but neither copied out nor mixed away after).
 #include <gst/audio/audio.h>
 #include <gst/audio/gstaudiodecoder.h>
+#include <gst/base/gstadapter.h>
 
 #include <cstdarg>
 #include <cstring>
+#include <utility>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -73,7 +75,12 @@ struct TavimoAacDec {
     AVFrame* sound;
     GstAudioInfo info;         // negotiated (format UNKNOWN: none yet)
     int order[kMostChannels];  // libav's channel i goes to interleaved slot order[i]
+    GstClockTime batch;        // "batch-duration": sound held back to go out in one buffer
+    GstAdapter* held;          // the sound of the first `heldFrames` input frames, in `info`
+    int heldFrames;
 };
+
+enum { kPropBatch = 1 };
 
 struct TavimoAacDecClass {
     GstAudioDecoderClass parent_class;
@@ -120,13 +127,49 @@ int CentrePlane(TavimoAacDec* self, const AVFrame* sound) {
     return av_channel_layout_index_from_channel(&sound->ch_layout, AV_CHAN_FRONT_CENTER);
 }
 
+// Streaming thread: the sound held back, out as one buffer that finishes the
+// input frames it came from (and so is stamped with the first one's time).
+GstFlowReturn FinishHeld(TavimoAacDec* self) {
+    const gsize size = gst_adapter_available(self->held);
+    const int frames = self->heldFrames;
+    self->heldFrames = 0;
+    GstBuffer* sound = size ? gst_adapter_take_buffer(self->held, size) : nullptr;
+    auto* decoder = GST_AUDIO_DECODER(self);
+    if (frames > 0)
+        return gst_audio_decoder_finish_frame(decoder, sound, frames);
+    // Pieces of the frame being decoded, before its format changed.
+    return sound ? gst_audio_decoder_finish_subframe(decoder, sound) : GST_FLOW_OK;
+}
+
+// Streaming thread: the input frame just decoded is held with its sound, all
+// of it sent once it lasts the batch. A first frame with no sound is
+// finished at once, as without a batch, so that the next one stamps the sound.
+GstFlowReturn HoldFrame(TavimoAacDec* self) {
+    const gsize size = gst_adapter_available(self->held);
+    if (size == 0 && self->heldFrames == 0)
+        return gst_audio_decoder_finish_frame(GST_AUDIO_DECODER(self), nullptr, 1);
+    ++self->heldFrames;
+    const guint64 samples = self->info.bpf > 0 ? size / guint(self->info.bpf) : 0;
+    const bool full =
+        self->info.rate > 0 &&
+        gst_util_uint64_scale_int(samples, GST_SECOND, self->info.rate) >= self->batch;
+    return full ? FinishHeld(self) : GST_FLOW_OK;
+}
+
+// Streaming thread: drops the sound held back (a flush, a stop).
+void DropHeld(TavimoAacDec* self) {
+    gst_adapter_clear(self->held);
+    self->heldFrames = 0;
+}
+
 // Streaming thread: caps for the sound libav gives, in GStreamer's order of
 // channels (mono and stereo as GStreamer has them by default); mono when
-// the centre alone is given.
-bool Negotiate(TavimoAacDec* self, const AVFrame* sound) {
+// the centre alone is given. The sound held back goes out first, in the
+// format it was decoded in. GST_FLOW_NOT_NEGOTIATED when refused.
+GstFlowReturn Negotiate(TavimoAacDec* self, const AVFrame* sound) {
     const int channels = CentrePlane(self, sound) >= 0 ? 1 : sound->ch_layout.nb_channels;
     if (channels < 1 || channels > kMostChannels || sound->sample_rate <= 0)
-        return false;
+        return GST_FLOW_NOT_NEGOTIATED;
     GstAudioChannelPosition from[kMostChannels], to[kMostChannels];
     const bool positioned = channels > 2 && PositionsOf(sound->ch_layout, from);
     if (!positioned)
@@ -145,11 +188,15 @@ bool Negotiate(TavimoAacDec* self, const AVFrame* sound) {
                               channels > 2 ? to : nullptr);
     if (GST_AUDIO_INFO_FORMAT(&self->info) != GST_AUDIO_FORMAT_UNKNOWN &&
         gst_audio_info_is_equal(&info, &self->info))
-        return true;
+        return GST_FLOW_OK;
+    if (const GstFlowReturn held = FinishHeld(self); held != GST_FLOW_OK)
+        return held;
     self->info = info;
     auto* decoder = GST_AUDIO_DECODER(self);
     return gst_audio_decoder_set_output_format(decoder, &info) &&
-           gst_audio_decoder_negotiate(decoder);
+                   gst_audio_decoder_negotiate(decoder)
+               ? GST_FLOW_OK
+               : GST_FLOW_NOT_NEGOTIATED;
 }
 
 // libav's planar float as one interleaved buffer (or its centre plane).
@@ -180,40 +227,46 @@ GstBuffer* Interleave(TavimoAacDec* self, const AVFrame* sound) {
 
 // Streaming thread: the sound libav has ready for the packet just sent; the
 // last piece finishes the input frame, so that it carries its timestamp.
+// With a batch every piece is held instead (HoldFrame).
 GstFlowReturn Receive(TavimoAacDec* self) {
     auto* decoder = GST_AUDIO_DECODER(self);
+    const bool batch = self->batch > 0;
     GstBuffer* pending = nullptr;
     GstFlowReturn ret = GST_FLOW_OK;
     while (ret == GST_FLOW_OK) {
         const int got = avcodec_receive_frame(self->context, self->sound);
         if (got < 0)
             break;
-        if (self->sound->format != AV_SAMPLE_FMT_FLTP || !Negotiate(self, self->sound)) {
-            av_frame_unref(self->sound);
+        ret = self->sound->format == AV_SAMPLE_FMT_FLTP ? Negotiate(self, self->sound)
+                                                        : GST_FLOW_NOT_NEGOTIATED;
+        if (ret == GST_FLOW_NOT_NEGOTIATED)
             GST_ELEMENT_ERROR(self, CORE, NEGOTIATION, (nullptr), ("sound libav gave was refused"));
-            ret = GST_FLOW_NOT_NEGOTIATED;
+        if (ret != GST_FLOW_OK) {
+            av_frame_unref(self->sound);
             break;
         }
         if (pending)
             ret = gst_audio_decoder_finish_subframe(decoder, pending);
         pending = Interleave(self, self->sound);
         av_frame_unref(self->sound);
+        if (batch && pending)
+            gst_adapter_push(self->held, std::exchange(pending, nullptr));
     }
     if (ret != GST_FLOW_OK) {
         if (pending)
             gst_buffer_unref(pending);
         return ret;
     }
-    return gst_audio_decoder_finish_frame(decoder, pending, 1);
+    return batch ? HoldFrame(self) : gst_audio_decoder_finish_frame(decoder, pending, 1);
 }
 
 GstFlowReturn HandleFrame(GstAudioDecoder* decoder, GstBuffer* buffer) {
     TavimoAacDec* self = Self(decoder);
     if (!self->context)
         return GST_FLOW_NOT_NEGOTIATED;
-    if (!buffer) {  // draining: AAC and AC-3 hold nothing back
+    if (!buffer) {  // draining: libav holds nothing back for AAC and AC-3, we may
         avcodec_flush_buffers(self->context);
-        return GST_FLOW_OK;
+        return FinishHeld(self);
     }
     const gsize size = gst_buffer_get_size(buffer);
     AVPacket* packet = av_packet_alloc();
@@ -225,7 +278,9 @@ GstFlowReturn HandleFrame(GstAudioDecoder* decoder, GstBuffer* buffer) {
     const int sent = avcodec_send_packet(self->context, packet);
     av_packet_free(&packet);
     if (sent < 0) {
-        GstFlowReturn ret = GST_FLOW_OK;
+        GstFlowReturn ret = FinishHeld(self);  // the frame dropped below is then the first
+        if (ret != GST_FLOW_OK)
+            return ret;
         GST_AUDIO_DECODER_ERROR(self, 1, STREAM, DECODE, (nullptr), ("libav: %d", sent), ret);
         return ret == GST_FLOW_OK ? gst_audio_decoder_finish_frame(decoder, nullptr, 1) : ret;
     }
@@ -278,12 +333,26 @@ gboolean SetFormat(GstAudioDecoder* decoder, GstCaps* caps) {
 }
 
 void Flush(GstAudioDecoder* decoder, gboolean) {
-    if (TavimoAacDec* self = Self(decoder); self->context)
+    TavimoAacDec* self = Self(decoder);
+    DropHeld(self);
+    if (self->context)
         avcodec_flush_buffers(self->context);
+}
+
+// Streaming thread. A flush drops what is held even when nothing has gone
+// out yet: the base class calls Flush only after some sound has.
+gboolean SinkEvent(GstAudioDecoder* decoder, GstEvent* event) {
+    if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
+        GST_AUDIO_DECODER_STREAM_LOCK(decoder);
+        DropHeld(Self(decoder));
+        GST_AUDIO_DECODER_STREAM_UNLOCK(decoder);
+    }
+    return GST_AUDIO_DECODER_CLASS(tavimo_aac_dec_parent_class)->sink_event(decoder, event);
 }
 
 gboolean Stop(GstAudioDecoder* decoder) {
     TavimoAacDec* self = Self(decoder);
+    DropHeld(self);
     avcodec_free_context(&self->context);
     gst_audio_info_init(&self->info);
     return TRUE;
@@ -293,12 +362,44 @@ void Finalize(GObject* object) {
     TavimoAacDec* self = Self(object);
     av_frame_free(&self->sound);
     avcodec_free_context(&self->context);
+    g_object_unref(self->held);
     G_OBJECT_CLASS(tavimo_aac_dec_parent_class)->finalize(object);
+}
+
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+    if (id != kPropBatch) {
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        return;
+    }
+    TavimoAacDec* self = Self(object);
+    GST_AUDIO_DECODER_STREAM_LOCK(self);
+    self->batch = g_value_get_uint64(value);
+    GST_AUDIO_DECODER_STREAM_UNLOCK(self);
+}
+
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+    if (id != kPropBatch) {
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        return;
+    }
+    TavimoAacDec* self = Self(object);
+    GST_AUDIO_DECODER_STREAM_LOCK(self);
+    g_value_set_uint64(value, self->batch);
+    GST_AUDIO_DECODER_STREAM_UNLOCK(self);
 }
 
 void tavimo_aac_dec_class_init(TavimoAacDecClass* klass) {
     GST_DEBUG_CATEGORY_INIT(aac_debug, "tavimoaacdec", 0, "AAC decoder on libavcodec");
-    G_OBJECT_CLASS(klass)->finalize = Finalize;
+    GObjectClass* object_class = G_OBJECT_CLASS(klass);
+    object_class->finalize = Finalize;
+    object_class->set_property = SetProperty;
+    object_class->get_property = GetProperty;
+    g_object_class_install_property(
+        object_class, kPropBatch,
+        g_param_spec_uint64(kBatchProperty, "Batch duration",
+                            "Sound held back to go out in one buffer (ns; 0: a buffer a frame)", 0,
+                            GST_SECOND, 0,
+                            GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
     klass->centre = false;
     // Named as the libav plugin names its decoder (the Filters menu shows it).
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
@@ -319,12 +420,16 @@ void tavimo_aac_dec_class_init(TavimoAacDecClass* klass) {
     decoder_class->set_format = SetFormat;
     decoder_class->handle_frame = HandleFrame;
     decoder_class->flush = Flush;
+    decoder_class->sink_event = SinkEvent;
 }
 
 void tavimo_aac_dec_init(TavimoAacDec* self) {
     self->context = nullptr;
     self->sound = av_frame_alloc();
     gst_audio_info_init(&self->info);
+    self->batch = 0;
+    self->held = gst_adapter_new();
+    self->heldFrames = 0;
     auto* decoder = GST_AUDIO_DECODER(self);
     gst_audio_decoder_set_drainable(decoder, TRUE);
     gst_audio_decoder_set_needs_format(decoder, TRUE);

@@ -18,6 +18,11 @@ inline constexpr char kAacDecoderName[] = "tavimoaacdec";
 // itself (rank none).
 inline constexpr char kCentreDecoderName[] = "tavimocentredec";
 
+// The AAC and AC-3 decoders' property (guint64, ns; 0 by default): sound
+// held back until that much has been decoded, to go out as one buffer (a
+// change of format, a drain or a decoding error sends what is held first).
+inline constexpr char kBatchProperty[] = "batch-duration";
+
 // Registers the decoders with GStreamer, H.264's and AAC's ranked just
 // above the libav plugin's. Safe to call more than once; any thread. Returns false when
 // GStreamer refuses one of them.

@@ -42,6 +42,12 @@ GstPadProbeReturn LimitDecoderThreads(GstPad*, GstPadProbeInfo* info, gpointer d
     return GST_PAD_PROBE_REMOVE;
 }
 
+// The sound our AAC decoder sends in one buffer. An AAC frame lasts 21 ms
+// at 48 kHz: a buffer each, the sound's thread spent more on handing them
+// through the converters, the volume and the sink than on decoding them.
+// An audio sink buffers 200 ms by default, so this still keeps it fed.
+constexpr GstClockTime kSoundBatch = 100 * GST_MSECOND;
+
 // Set on a source whose demuxer ignores the sink's lateness reports.
 constexpr char kReportsEndAtDecoder[] = "tavimo-reports-end-at-decoder";
 
@@ -328,12 +334,15 @@ bool DecodesPictures(GstElementFactory* factory) {
 // 2160p). Where the converter's pool will not be offered, the decoder
 // starts without direct rendering (see ChooseDirectRendering). The video
 // decoder of a local MP4 or QuickTime file is where the sink's lateness
-// reports end (EndLatenessReport).
+// reports end (EndLatenessReport). Our AAC decoder sends its sound in
+// batches (kSoundBatch).
 void GstGraph::OnDecoderAdded(GstBin* source, GstBin*, GstElement* element, gpointer ownPool) {
     GstElementFactory* factory = gst_element_get_factory(element);
     const char* name = factory ? GST_OBJECT_NAME(factory) : "";
     if (g_strcmp0(name, "qtdemux") == 0)
         g_object_set_data(G_OBJECT(source), kReportsEndAtDecoder, GINT_TO_POINTER(1));
+    if (HasProperty(element, kBatchProperty))
+        g_object_set(element, kBatchProperty, guint64(kSoundBatch), nullptr);
     const bool libav = IsAvcodecVideoDecoder(element) || g_str_has_prefix(name, "avdec_");
     const bool pictures = DecodesPictures(factory);
     if (!libav && !pictures)

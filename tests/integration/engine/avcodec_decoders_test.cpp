@@ -2,13 +2,19 @@
 // streams: the same caps and pictures (odd sizes, 4:4:4, 10 bits, B-frames,
 // frame threads, copied or decoded straight into the converter's pool) with
 // every timestamp in order, the same sound in the same channels; and a
-// damaged stream or a flush in the middle handled without a crash.
+// damaged stream or a flush in the middle handled without a crash. Sound
+// in batches: the same sound in fewer buffers, each in its own format, and
+// nothing held across a flush.
 #include <gst/check/gstharness.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 
+#include <glib/gstdio.h>
+
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +28,7 @@ namespace {
 
 struct Decoded {
     std::string caps;
+    std::vector<std::string> formats;  // each buffer's caps
     std::vector<GstClockTime> pts;
     std::vector<std::string> data;  // each buffer's visible bytes, plane after plane
     bool ended = false;
@@ -61,6 +68,7 @@ void Collect(GstElement* pipeline, const char* name, Decoded* run) {
             g_autoptr(GstCaps) caps = gst_pad_get_current_caps(pad);
             g_autofree gchar* text = gst_caps_to_string(caps);
             run->caps = text;
+            run->formats.push_back(text);
             run->pts.push_back(GST_BUFFER_PTS(buffer));
             run->data.push_back(BytesOf(pad, buffer));
             return GST_PAD_PROBE_OK;
@@ -162,19 +170,99 @@ TEST_F(AvcodecDecoders, SoundIsTheLibavPluginsInTheSameChannels) {
     }
 }
 
+// The bytes of consecutive buffers of the same caps joined: one entry a
+// stretch of one format.
+std::vector<std::pair<std::string, std::string>> Stretches(const Decoded& run) {
+    std::vector<std::pair<std::string, std::string>> stretches;
+    for (size_t i = 0; i < run.data.size(); ++i) {
+        if (stretches.empty() || !SameCaps(stretches.back().first, run.formats[i]))
+            stretches.emplace_back(run.formats[i], "");
+        stretches.back().second += run.data[i];
+    }
+    return stretches;
+}
+
+// An ADTS file of `frames` AAC frames of noise in `layout`, made by the libav
+// encoder; its bytes.
+std::string AdtsBytes(const std::string& dir, const char* layout, int frames) {
+    const std::string path = dir + "/part.aac";
+    const std::string launch =
+        "audiotestsrc wave=white-noise num-buffers=" + std::to_string(frames) +
+        " ! audio/x-raw,format=F32LE,rate=48000," + layout +
+        " ! avenc_aac ! aacparse ! audio/mpeg,stream-format=adts ! "
+        "filesink location=" +
+        path;
+    g_autoptr(GstElement) pipeline = gst_parse_launch(launch.c_str(), nullptr);
+    if (!pipeline || !test::PlayToEnd(pipeline, 60))
+        return {};
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Whether two runs gave the same sound, stretch by stretch, in equal caps.
+bool SameSound(const Decoded& a, const Decoded& b) {
+    const auto first = Stretches(a), second = Stretches(b);
+    bool same = first.size() == second.size();
+    for (size_t i = 0; same && i < first.size(); ++i)
+        same = SameCaps(first[i].first, second[i].first) && first[i].second == second[i].second;
+    return same;
+}
+
+TEST_F(AvcodecDecoders, SoundInBatchesIsTheSameSoundInFewerBuffers) {
+    const std::string batch = std::string(kAacDecoderName) + " " + kBatchProperty + "=100000000";
+    const char* after = "! audioconvert ! audio/x-raw,format=F32LE,layout=interleaved";
+    // 21 frames of 1024 samples at 48 kHz (21.3 ms): five to a batch of
+    // 100 ms, the last one alone, stamped as the first of its frames.
+    const auto [ours, theirs] = Play(
+        "audiotestsrc wave=white-noise num-buffers=20 ! "
+        "audio/x-raw,format=F32LE,rate=48000,channels=2 ! avenc_aac ! aacparse",
+        batch.c_str(), "avdec_aac", after);
+    ASSERT_TRUE(ours.ended);
+    EXPECT_EQ(ours.pts, (std::vector<GstClockTime>{0, 106666666, 213333333, 320000000, 426666666}));
+    EXPECT_EQ(theirs.data.size(), 21u);
+    EXPECT_TRUE(SameSound(ours, theirs)) << "the sound differs";
+
+    // Stereo, then 5.1 in the same ADTS stream (as a broadcast going from a
+    // programme to an advertisement): the stereo held back goes out as
+    // stereo, before the caps change.
+    g_autofree gchar* dir = g_dir_make_tmp("tavimo-aac-XXXXXX", nullptr);
+    ASSERT_NE(dir, nullptr);
+    const std::string stereo = AdtsBytes(dir, "channels=2", 7);
+    const std::string surround = AdtsBytes(dir, "channels=6,channel-mask=(bitmask)0x3f", 7);
+    ASSERT_FALSE(stereo.empty() || surround.empty());
+    const std::string joined = std::string(dir) + "/joined.aac";
+    std::ofstream(joined, std::ios::binary) << stereo << surround;
+    const auto [mixedOurs, mixedTheirs] =
+        Play("filesrc location=" + joined + " ! aacparse", batch.c_str(), "avdec_aac", after);
+    g_remove(joined.c_str());
+    g_remove((std::string(dir) + "/part.aac").c_str());
+    g_rmdir(dir);
+    ASSERT_TRUE(mixedOurs.ended);
+    ASSERT_EQ(Stretches(mixedOurs).size(), 2u) << "stereo, then 5.1";
+    EXPECT_TRUE(SameSound(mixedOurs, mixedTheirs)) << "the sound differs";
+    EXPECT_LT(mixedOurs.data.size(), mixedTheirs.data.size());
+}
+
 struct Encoded {
     std::vector<GstBuffer*> frames;
     GstCaps* caps = nullptr;
 };
 
 // The parsed frames of 20 pictures with B-frames, a key frame every 8.
-Encoded EncodedFrames() {
+constexpr char kPictureFrames[] =
+    "videotestsrc num-buffers=20 pattern=ball ! video/x-raw,width=96,height=64,framerate=30/1 "
+    "! x264enc threads=1 speed-preset=ultrafast bframes=2 key-int-max=8 ! h264parse ! "
+    "video/x-h264,stream-format=avc,alignment=au";
+// The frames of 0.43 s of stereo noise in AAC.
+constexpr char kSoundFrames[] =
+    "audiotestsrc wave=white-noise num-buffers=20 ! audio/x-raw,format=F32LE,rate=48000,"
+    "channels=2 ! avenc_aac ! aacparse";
+
+// The frames `launch` encodes, and their caps.
+Encoded EncodedFrames(const char* launch) {
     Encoded encoded;
-    g_autoptr(GstElement) pipeline = gst_parse_launch(
-        "videotestsrc num-buffers=20 pattern=ball ! video/x-raw,width=96,height=64,framerate=30/1 "
-        "! x264enc threads=1 speed-preset=ultrafast bframes=2 key-int-max=8 ! h264parse ! "
-        "video/x-h264,stream-format=avc,alignment=au ! fakesink name=out",
-        nullptr);
+    g_autoptr(GstElement) pipeline =
+        gst_parse_launch((std::string(launch) + " ! fakesink name=out").c_str(), nullptr);
     g_autoptr(GstElement) out = gst_bin_get_by_name(GST_BIN(pipeline), "out");
     test::ProbePad(
         out, "sink", GST_PAD_PROBE_TYPE_BUFFER,
@@ -218,7 +306,7 @@ std::vector<GstClockTime> Feed(GstHarness* h, const std::vector<GstBuffer*>& fra
 }
 
 TEST_F(AvcodecDecoders, DamageAndAFlushLeaveTheRestInOrder) {
-    auto [frames, caps] = EncodedFrames();
+    auto [frames, caps] = EncodedFrames(kPictureFrames);
     ASSERT_EQ(frames.size(), 20u);
     GstHarness* h = gst_harness_new(kH264DecoderName);
     gst_harness_set_src_caps(h, gst_caps_ref(caps));
@@ -248,6 +336,35 @@ TEST_F(AvcodecDecoders, DamageAndAFlushLeaveTheRestInOrder) {
     const std::vector<GstClockTime> shown = Feed(h, frames, 5);
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
     EXPECT_GE(shown.size(), 12u);
+    gst_harness_teardown(h);
+    for (GstBuffer* frame : frames)
+        gst_buffer_unref(frame);
+}
+
+// A seek's flush while sound is held back: none of it comes out after.
+TEST_F(AvcodecDecoders, NoSoundHeldInBatchesOutlivesAFlush) {
+    auto [frames, caps] = EncodedFrames(kSoundFrames);
+    ASSERT_GE(frames.size(), 20u);
+    GstHarness* h = gst_harness_new(kAacDecoderName);
+    g_object_set(h->element, kBatchProperty, guint64(100 * GST_MSECOND), nullptr);
+    gst_harness_set_src_caps(h, caps);
+    for (size_t i = 0; i < 3; ++i)  // 64 ms: held
+        gst_harness_push(h, gst_buffer_ref(frames[i]));
+    EXPECT_EQ(gst_harness_buffers_received(h), 0u);
+    gst_harness_push_event(h, gst_event_new_flush_start());
+    gst_harness_push_event(h, gst_event_new_flush_stop(TRUE));
+    GstSegment segment;
+    gst_segment_init(&segment, GST_FORMAT_TIME);
+    gst_harness_push_event(h, gst_event_new_segment(&segment));
+    for (size_t i = 10; i < 13; ++i)
+        gst_harness_push(h, gst_buffer_ref(frames[i]));
+    gst_harness_push_event(h, gst_event_new_eos());
+    GstBuffer* out = gst_harness_try_pull(h);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(GST_BUFFER_PTS(out), GST_BUFFER_PTS(frames[10]));
+    EXPECT_EQ(gst_buffer_get_size(out), 3u * 1024u * 2u * sizeof(float)) << "three frames, stereo";
+    gst_buffer_unref(out);
+    EXPECT_EQ(gst_harness_try_pull(h), nullptr);
     gst_harness_teardown(h);
     for (GstBuffer* frame : frames)
         gst_buffer_unref(frame);
