@@ -45,8 +45,13 @@ RECT Letterboxed(const RECT& dest, long width, long height) {
 VideoRendererFilter::VideoRendererFilter(GstElement* bin, GstElement* sink, GstElement* scale,
                                          GstElement* size)
     : ElementFilter(bin, Role::VideoRenderer), sink_(sink), scale_(scale), size_(size) {
+    // The window's events are Qt's, and its paints come back as RepaintVideo:
+    // without either ximagesink runs no thread to look for X events (it woke
+    // 20 times a second to find none).
     if (GST_IS_VIDEO_OVERLAY(sink_))
         gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(sink_), FALSE);
+    if (HasProperty(sink_, "handle-expose"))
+        g_object_set(sink_, "handle-expose", FALSE, nullptr);
     GstPad* pad = gst_element_get_static_pad(element_, "sink");
     probe_ = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, KeepFrame, this, nullptr);
     gst_object_unref(pad);
