@@ -8,7 +8,6 @@
 #include <gst/audio/gstaudiodecoder.h>
 #include <gst/base/gstadapter.h>
 
-#include <cstdarg>
 #include <cstring>
 #include <utility>
 
@@ -456,41 +455,9 @@ namespace avcodec_internal {
 GType AacDecoderType() {
     return tavimo_aac_dec_get_type();
 }
+GType CentreDecoderType() {
+    return tavimo_centre_dec_get_type();
+}
 }  // namespace avcodec_internal
-
-// libav's messages go to GStreamer's log ("libav" at debug level), as the
-// libav plugin has them, rather than to the terminal.
-GST_DEBUG_CATEGORY_STATIC(libav_debug);
-
-void LogLibav(void*, int level, const char* format, va_list args) {
-    if (level > av_log_get_level() || !libav_debug)
-        return;
-    const GstDebugLevel to = level <= AV_LOG_ERROR     ? GST_LEVEL_ERROR
-                             : level <= AV_LOG_WARNING ? GST_LEVEL_WARNING
-                             : level <= AV_LOG_INFO    ? GST_LEVEL_INFO
-                                                       : GST_LEVEL_DEBUG;
-    if (to > gst_debug_category_get_threshold(libav_debug))
-        return;
-    char text[512];
-    g_vsnprintf(text, sizeof text, format, args);
-    g_strchomp(text);
-    GST_CAT_LEVEL_LOG(libav_debug, to, nullptr, "%s", text);
-}
-
-bool RegisterAvcodecDecoders() {
-    static const bool logged = [] {
-        GST_DEBUG_CATEGORY_INIT(libav_debug, "libav", 0, "libav's own messages");
-        av_log_set_callback(LogLibav);
-        return true;
-    }();
-    (void)logged;
-    // Just above GStreamer's libav decoders (primary), below nothing else.
-    constexpr guint kRank = GST_RANK_PRIMARY + 1;
-    return gst_element_register(nullptr, kH264DecoderName, kRank,
-                                avcodec_internal::H264DecoderType()) &&
-           gst_element_register(nullptr, kAacDecoderName, kRank, tavimo_aac_dec_get_type()) &&
-           gst_element_register(nullptr, kCentreDecoderName, GST_RANK_NONE,
-                                tavimo_centre_dec_get_type());
-}
 
 }  // namespace tavimo

@@ -35,6 +35,7 @@ bool IsAvcodecVideoDecoder(GstElement* element);
 namespace avcodec_internal {
 GType H264DecoderType();
 GType AacDecoderType();
+GType CentreDecoderType();
 }  // namespace avcodec_internal
 
 }  // namespace tavimo

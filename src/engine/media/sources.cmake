@@ -40,6 +40,7 @@ if(TAVIMO_BUILD_UI)
         ${CMAKE_CURRENT_LIST_DIR}/gst_upright.cpp
         ${CMAKE_CURRENT_LIST_DIR}/audio_output.cpp
         ${CMAKE_CURRENT_LIST_DIR}/avcodec_audio_decoder.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/avcodec_decoders.cpp
         ${CMAKE_CURRENT_LIST_DIR}/avcodec_video_decoder.cpp
         ${CMAKE_CURRENT_LIST_DIR}/avcodec_video_direct.cpp
         ${CMAKE_CURRENT_LIST_DIR}/avcodec_video_output.cpp
