@@ -365,9 +365,9 @@ void Finalize(GObject* object) {
     G_OBJECT_CLASS(tavimo_aac_dec_parent_class)->finalize(object);
 }
 
-void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
     if (id != kPropBatch) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
         return;
     }
     TavimoAacDec* self = Self(object);
@@ -376,9 +376,9 @@ void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
     GST_AUDIO_DECODER_STREAM_UNLOCK(self);
 }
 
-void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
     if (id != kPropBatch) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
         return;
     }
     TavimoAacDec* self = Self(object);
